@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace Core {
+class Workspace;
+
+namespace Operations {
+
+/// A user command with a life cycle: `start` asks for what is missing, `execute` runs when
+/// everything is there, `cancel` gives up. Each ends by telling the workspace that it finished
+/// or was canceled. No exception crosses this interface.
+class Operation : public std::enable_shared_from_this<Operation> {
+public:
+    Operation(Workspace &workspace, const QString &name, uint32_t typeCode)
+        : m_name(name), m_typeCode(typeCode), m_workspace(workspace)
+    {
+    }
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
+    virtual ~Operation() = default;
+
+    virtual void start() = 0;
+    virtual void cancel() = 0;
+    virtual void execute() = 0;
+
+    const QString &name() const { return m_name; }
+    uint32_t typeCode() const { return m_typeCode; }
+    Workspace &workspace() const { return m_workspace; }
+
+private:
+    QString m_name;
+    uint32_t m_typeCode;
+    Workspace &m_workspace;
+};
+
+/// An operation that can be taken back; it lands on the undo stack when it finishes.
+class ObjectOperation : public Operation {
+public:
+    using Operation::Operation;
+    /// True when the effect was taken back (the operation then moves to the redo stack).
+    virtual bool undo() = 0;
+    virtual bool redo() = 0;
+};
+
+using OperationPtr = std::shared_ptr<Operation>;
+using ObjectOperationPtr = std::shared_ptr<ObjectOperation>;
+
+/// Turns an operation identifier (the command vocabulary of the menus) into a new operation.
+class IOperationFactory {
+public:
+    virtual ~IOperationFactory() = default;
+    /// A new operation with its options observer installed, or null for an identifier it does not serve.
+    virtual OperationPtr create(uint32_t identifier) = 0;
+};
+
+} // namespace Operations
+} // namespace Core

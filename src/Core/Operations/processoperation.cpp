@@ -1,0 +1,147 @@
+#include "processoperation.h"
+
+#include "Core/workspace.h"
+#include "Model/Automaton/totalvolumepainter.h"
+
+#include <QDebug>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <exception>
+
+namespace Core {
+namespace Operations {
+
+namespace {
+
+void printTimingLine(const QString &line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+template <class Base> void CellVolumeOperation<Base>::chooseVolume(const Model::Automaton::TotalVolumePtr &volume)
+{
+    Workspace &ws = this->workspace();
+    m_volume = volume;
+    ws.selection().clearSelection();
+    ws.selection().setSelectionMode(false);
+    ws.notifyUpdate();
+    ws.console().writeMessage(this->name() + QStringLiteral(": Cell volume selected."));
+    if (auto observer = optionsObserver())
+        observer->notify();
+}
+
+template <class Base> void CellVolumeOperation<Base>::start()
+{
+    if (m_volume)
+        return;
+    Workspace &ws = this->workspace();
+
+    for (const auto &object : ws.pickState().selected()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            chooseVolume(volume);
+            execute();
+            return;
+        }
+    }
+
+    const auto objects = ws.document().allObjects();
+    if (objects.size() == 1) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first()))
+            chooseVolume(volume);
+        execute();
+        return;
+    }
+
+    ws.console().writeMessage(this->name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
+    ws.console().requestEnter(this->shared_from_this());
+    ws.selection().setSelectionMode(true);
+}
+
+template <class Base> void CellVolumeOperation<Base>::cancel()
+{
+    Workspace &ws = this->workspace();
+    ws.console().writeMessage(this->name() + QStringLiteral(": Operation canceled."));
+    ws.console().reset();
+    ws.operationCanceled();
+}
+
+template <class Base> void CellVolumeOperation<Base>::execute()
+{
+    if (!m_volume || !hasOptions()) {
+        cancel();
+        return;
+    }
+    Workspace &ws = this->workspace();
+    Model::Automaton::TotalVolume &volume = *m_volume;
+
+    beforeRun(volume);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        run(volume);
+    } catch (const std::exception &error) {
+        // Engines report impossible inputs by throwing; the user reads it in the console.
+        ws.console().writeMessage(this->name() + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+        cancel();
+        return;
+    }
+    printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ")
+                    + QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+
+    timer.restart();
+    volume.painter().regenerateSurface();
+    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed())
+                    + QStringLiteral(" ms"));
+
+    afterRun(volume);
+    ws.setLastOperation(volume.id(), this->typeCode());
+    if (marksLatticeOutOfDate())
+        ws.setLatticeOutOfDate(volume.id(), true);
+
+    ws.notifyUpdate();
+    ws.console().writeMessage(this->name() + QStringLiteral(": Operation finished."));
+    ws.console().reset();
+    ws.operationFinished();
+}
+
+template class CellVolumeOperation<Operation>;
+template class CellVolumeOperation<ObjectOperation>;
+
+UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
+                                                   const QString &snapshotKey)
+    : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode), m_snapshot(workspace, snapshotKey)
+{
+}
+
+void UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume) { m_snapshot.writeBefore(volume); }
+
+void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume) { m_snapshot.writeAfter(volume); }
+
+bool UndoableProcessOperation::undo()
+{
+    if (auto v = volume()) {
+        if (!m_snapshot.restoreBefore(*v))
+            qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for" << name();
+        v->painter().regenerateSurface();
+        workspace().notifyUpdate();
+    }
+    return true;
+}
+
+bool UndoableProcessOperation::redo()
+{
+    if (auto v = volume()) {
+        if (!m_snapshot.restoreAfter(*v))
+            qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for" << name();
+        v->painter().regenerateSurface();
+        workspace().notifyUpdate();
+    }
+    return true;
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Model/Automaton/totalvolume.h"
+#include "operation.h"
+#include "processsnapshot.h"
+#include "Util/iobserver.h"
+
+namespace Core {
+namespace Operations {
+
+/// The protocol shared by the operations that work on one cell volume:
+/// `start` finds the volume (the selection, the only object, or a console prompt) and lets the
+/// options observer run the dialog; `execute` runs the engine, prints the timing lines,
+/// regenerates the surface, records the step and reports to the workspace.
+/// A concrete operation supplies only its options check, its observer and its engine run.
+template <class Base> class CellVolumeOperation : public Base {
+public:
+    using Base::Base;
+
+    void start() override;
+    void cancel() override;
+    void execute() override;
+
+    Model::Automaton::TotalVolumePtr volume() const { return m_volume; }
+    /// Gives the operation its volume directly (the batch runner and tests).
+    void setVolume(const Model::Automaton::TotalVolumePtr &volume) { m_volume = volume; }
+
+protected:
+    /// True when every required option was set by the dialog.
+    virtual bool hasOptions() const = 0;
+    /// The observer that runs the option dialog; may be null.
+    virtual Util::ObserverPtr optionsObserver() const = 0;
+    /// Runs the engine on the locked-free volume (the engine takes the lock itself).
+    virtual void run(Model::Automaton::TotalVolume &volume) = 0;
+    /// Whether the step invalidates the volume's atomistic lattice.
+    virtual bool marksLatticeOutOfDate() const { return false; }
+    /// Snapshot hooks around the run.
+    virtual void beforeRun(Model::Automaton::TotalVolume &) {}
+    virtual void afterRun(Model::Automaton::TotalVolume &) {}
+
+    void chooseVolume(const Model::Automaton::TotalVolumePtr &volume);
+
+private:
+    Model::Automaton::TotalVolumePtr m_volume;
+};
+
+/// A process step that cannot be undone.
+using ProcessOperation = CellVolumeOperation<Operation>;
+
+/// A process step whose cell states are snapshotted before and after the run, so that undo and
+/// redo put them back exactly.
+class UndoableProcessOperation : public CellVolumeOperation<ObjectOperation> {
+public:
+    UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode, const QString &snapshotKey);
+
+    bool undo() override;
+    bool redo() override;
+
+    const ProcessSnapshot &snapshot() const { return m_snapshot; }
+
+protected:
+    void beforeRun(Model::Automaton::TotalVolume &volume) override;
+    void afterRun(Model::Automaton::TotalVolume &volume) override;
+
+private:
+    ProcessSnapshot m_snapshot;
+};
+
+extern template class CellVolumeOperation<Operation>;
+extern template class CellVolumeOperation<ObjectOperation>;
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,73 @@
+#include "workspace.h"
+
+namespace Core {
+
+Workspace::Workspace() : m_undoRedo(*this), m_selection(m_document, m_pickState) {}
+
+Workspace::~Workspace()
+{
+    // Operations hold a reference to this workspace; let go of them while it still exists.
+    m_console.reset();
+    m_pickState.clear();
+    m_currentOperation.reset();
+}
+
+void Workspace::startOperation(uint32_t identifier)
+{
+    cancelCurrentOperation();
+    m_currentOperation = m_factory ? m_factory->create(identifier) : nullptr;
+    if (m_currentOperation) {
+        auto operation = m_currentOperation; // start may finish and release it
+        operation->start();
+    }
+}
+
+void Workspace::operationFinished()
+{
+    if (auto undoable = std::dynamic_pointer_cast<Operations::ObjectOperation>(m_currentOperation))
+        m_undoRedo.push(undoable);
+    m_currentOperation.reset();
+    m_selection.clearSelection();
+    notifyUpdate();
+}
+
+void Workspace::operationCanceled()
+{
+    m_currentOperation.reset();
+    m_selection.clearSelection();
+    notifyUpdate();
+}
+
+void Workspace::cancelCurrentOperation()
+{
+    if (m_currentOperation) {
+        auto operation = m_currentOperation; // cancel usually releases it through operationCanceled
+        operation->cancel();
+    }
+}
+
+void Workspace::notifyUpdate()
+{
+    for (const auto &observer : m_updateObservers)
+        observer->notify();
+}
+
+void Workspace::clearObjectTables()
+{
+    m_lastOperation.clear();
+    m_latticeOutOfDate.clear();
+}
+
+void Workspace::newDocument()
+{
+    cancelCurrentOperation();
+    m_selection.clearSelection();
+    m_undoRedo.clear();
+    m_console.reset();
+    m_pickState.clear();
+    m_document.clear();
+    clearObjectTables();
+    notifyUpdate();
+}
+
+} // namespace Core

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Core/Operations/operation.h"
+#include "consoleinput.h"
+#include "Model/document.h"
+#include "pickstate.h"
+#include "selection.h"
+#include "undofiles.h"
+#include "undoredo.h"
+#include "Util/iobserver.h"
+
+#include <QMap>
+
+#include <memory>
+#include <vector>
+
+namespace Core {
+
+/// The model side of a main window: the document, the current operation, the undo/redo stacks,
+/// the selection, the console input and the per-object tables. Operations keep a reference to it.
+class Workspace {
+public:
+    Workspace();
+    ~Workspace();
+    Workspace(const Workspace &) = delete;
+    Workspace &operator=(const Workspace &) = delete;
+
+    void setOperationFactory(const std::shared_ptr<Operations::IOperationFactory> &factory) { m_factory = factory; }
+
+    /// Cancels the current operation, creates the one with this identifier and starts it.
+    void startOperation(uint32_t identifier);
+    /// The current operation reports completion; an undoable one goes on the undo stack.
+    void operationFinished();
+    void operationCanceled();
+    void cancelCurrentOperation();
+    Operations::OperationPtr currentOperation() const { return m_currentOperation; }
+
+    void addUpdateObserver(const Util::ObserverPtr &observer) { m_updateObservers.push_back(observer); }
+    /// Tells the update observers that the scene changed (the view redraws).
+    void notifyUpdate();
+
+    /// The type code of the last process applied to an object; 0 when none was.
+    void setLastOperation(uint32_t objectId, uint32_t typeCode) { m_lastOperation.insert(objectId, typeCode); }
+    uint32_t lastOperation(uint32_t objectId) const { return m_lastOperation.value(objectId, 0); }
+    void setLatticeOutOfDate(uint32_t objectId, bool outOfDate) { m_latticeOutOfDate.insert(objectId, outOfDate); }
+    /// True also for objects that were never marked.
+    bool isLatticeOutOfDate(uint32_t objectId) const { return m_latticeOutOfDate.value(objectId, true); }
+    void clearObjectTables();
+
+    /// Empties the document and every piece of state that refers to it (the "New" command).
+    void newDocument();
+
+    Model::Document &document() { return m_document; }
+    Selection &selection() { return m_selection; }
+    PickState &pickState() { return m_pickState; }
+    ConsoleInput &console() { return m_console; }
+    UndoRedoStacks &undoRedo() { return m_undoRedo; }
+    const UndoFiles &undoFiles() const { return m_undoFiles; }
+
+private:
+    Operations::OperationPtr m_currentOperation;
+    ConsoleInput m_console;
+    PickState m_pickState;
+    Model::Document m_document;
+    UndoRedoStacks m_undoRedo;
+    std::vector<Util::ObserverPtr> m_updateObservers;
+    Selection m_selection;
+    UndoFiles m_undoFiles;
+    QMap<uint32_t, uint32_t> m_lastOperation;
+    QMap<uint32_t, bool> m_latticeOutOfDate;
+    std::shared_ptr<Operations::IOperationFactory> m_factory;
+};
+
+} // namespace Core

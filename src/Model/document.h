@@ -1,0 +1,41 @@
+#pragma once
+
+#include "layer.h"
+
+#include <QList>
+#include <QString>
+
+#include <mutex>
+
+namespace Model {
+
+/// The scene of the open document: its layers of objects and its file name.
+class Document {
+public:
+    Document();
+
+    void addObject(const ObjectPtr &object);
+    void removeObject(const ObjectPtr &object);
+    std::pair<ObjectPtr, bool> findObject(uint32_t id) const;
+    QList<ObjectPtr> allObjects() const;
+    void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) const;
+    void drawForPicking() const;
+    /// Drops every layer, starts again with an empty layer 0 and forgets the file name.
+    void clear();
+
+    QString fileName() const;
+    void setFileName(const QString &name);
+
+    QList<LayerPtr> layers() const;
+
+private:
+    mutable std::mutex m_layerMutex;
+    mutable std::mutex m_nameMutex;
+    QList<LayerPtr> m_layers;
+    LayerPtr m_currentLayer;
+    QString m_fileName;
+};
+
+using DocumentPtr = std::shared_ptr<Document>;
+
+} // namespace Model

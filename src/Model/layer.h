@@ -1,0 +1,36 @@
+#pragma once
+
+#include "object.h"
+
+#include <QList>
+
+#include <memory>
+#include <utility>
+
+namespace Model {
+
+/// An ordered list of scene objects.
+class Layer {
+public:
+    explicit Layer(uint32_t number = 0) : m_number(number) {}
+
+    void add(const ObjectPtr &object) { m_objects.append(object); }
+    /// Removes the entry holding that object.
+    void remove(const ObjectPtr &object) { m_objects.removeOne(object); }
+    /// The first object with that identifier and true, or (null, false).
+    std::pair<ObjectPtr, bool> find(uint32_t id) const;
+    QList<ObjectPtr> objects() const { return m_objects; }
+    uint32_t number() const { return m_number; }
+
+    /// In render mode draws every object; in selection mode each under its identifier as pick name.
+    void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) const;
+    void drawForPicking() const;
+
+private:
+    QList<ObjectPtr> m_objects;
+    uint32_t m_number;
+};
+
+using LayerPtr = std::shared_ptr<Layer>;
+
+} // namespace Model

@@ -1,0 +1,179 @@
+#include "Model/Automaton/totalvolume.h"
+
+#include <QtTest>
+
+#include <limits>
+#include <numeric>
+
+using Model::Automaton::TotalVolume;
+using Model::Automaton::VolumeAllocationError;
+using Model::Automaton::Voxel;
+
+namespace {
+std::vector<uint32_t> sequence(size_t n)
+{
+    std::vector<uint32_t> states(n);
+    std::iota(states.begin(), states.end(), 1u);
+    return states;
+}
+} // namespace
+
+class tst_TotalVolume : public QObject {
+    Q_OBJECT
+private slots:
+    void indexFormulasFollowXMajorOrder()
+    {
+        TotalVolume volume(4, 3, 5, 1, 1, 1, Util::Vector3D(), sequence(60));
+        QCOMPARE(volume.index(1, 0, 0), size_t(3 * 5));
+        QCOMPARE(volume.index(0, 1, 0), size_t(5));
+        QCOMPARE(volume.index(0, 0, 1), size_t(1));
+        QCOMPARE(volume.index(3, 2, 4), size_t(59));
+        for (size_t i = 0; i < volume.cellCount(); ++i) {
+            uint32_t x, y, z;
+            volume.coordinates(i, x, y, z);
+            QCOMPARE(volume.index(x, y, z), i);
+        }
+        // Cell i holds states[i].
+        Voxel *cells = volume.lockCells();
+        QCOMPARE(cells[volume.index(2, 1, 3)].state(), uint32_t(volume.index(2, 1, 3) + 1));
+        volume.unlockCells();
+    }
+
+    void neighbourBoundsNeverWrap()
+    {
+        TotalVolume single(1, 1, 1, 1, 1, 1, Util::Vector3D(), 1u);
+        QCOMPARE(single.cellCount(), size_t(1));
+        QVERIFY(single.contains(0, 0, 0));
+        const int offsets[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+        for (const auto &d : offsets)
+            QVERIFY(!single.contains(d[0], d[1], d[2]));
+
+        TotalVolume volume(3, 2, 2, 1, 1, 1, Util::Vector3D());
+        QVERIFY(volume.contains(2, 1, 1));
+        QVERIFY(!volume.contains(3, 0, 0));
+        QVERIFY(!volume.contains(0, 2, 0));
+        QVERIFY(!volume.contains(0, 0, -1));
+    }
+
+    void voxelCutCountSaturates()
+    {
+        Voxel cell(5);
+        QCOMPARE(cell.state(), 5u);
+        QCOMPARE(cell.atomCount(), 0u);
+        QVERIFY(!cell.isCut());
+        cell.removeCut();
+        QCOMPARE(cell.cutCount(), 0u);
+        cell.addCut();
+        QVERIFY(cell.isCut());
+        cell.removeCut();
+        QVERIFY(!cell.isCut());
+        for (int i = 0; i < 300; ++i)
+            cell.addCut();
+        QCOMPARE(cell.cutCount(), 255u);
+        cell.removeCut();
+        QCOMPARE(cell.cutCount(), 254u);
+        cell.clearCuts();
+        QVERIFY(!cell.isCut());
+        QCOMPARE(sizeof(Voxel), size_t(24));
+    }
+
+    void cloneKeepsOnlyStates()
+    {
+        TotalVolume volume(2, 3, 4, 1, 1, 1, Util::Vector3D(7, 8, 9), sequence(24));
+        Voxel *cells = volume.lockCells();
+        cells[3].addCut();
+        cells[5].setAtomCount(12);
+        volume.unlockCells();
+        QBitArray mask(6, true);
+        volume.setUpperMask(mask, 2, 3);
+        volume.setLowerMask(mask, 2, 3);
+        volume.setField(QStringLiteral("Counts"), 42);
+
+        auto copy = std::dynamic_pointer_cast<TotalVolume>(volume.clone());
+        QVERIFY(copy);
+        QVERIFY(copy->id() != volume.id());
+        QCOMPARE(copy->sizeX(), 2u);
+        QCOMPARE(copy->sizeY(), 3u);
+        QCOMPARE(copy->sizeZ(), 4u);
+        QCOMPARE(copy->position(), Util::Vector4D(7, 8, 9, 0));
+        Voxel *copied = copy->lockCells();
+        for (size_t i = 0; i < copy->cellCount(); ++i) {
+            QCOMPARE(copied[i].state(), uint32_t(i + 1));
+            QVERIFY(!copied[i].isCut());
+            QCOMPARE(copied[i].atomCount(), 0u);
+        }
+        copy->unlockCells();
+        uint32_t w = 9, h = 9;
+        copy->upperMaskSize(w, h);
+        QCOMPARE(w, 0u);
+        QVERIFY(copy->upperMask().isEmpty());
+        QVERIFY(copy->fieldNames().isEmpty());
+        QVERIFY(!copy->siLattice());
+    }
+
+    void fieldLookupDoesNotInsert()
+    {
+        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D());
+        QVERIFY(!volume.field(QStringLiteral("absent")).isValid());
+        QVERIFY(volume.fieldNames().isEmpty());
+        volume.setField(QStringLiteral("b"), 2);
+        volume.setField(QStringLiteral("a"), 1);
+        volume.setField(QStringLiteral("b"), 3);
+        QCOMPARE(volume.fieldNames(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(volume.field(QStringLiteral("b")).toInt(), 3);
+    }
+
+    void translateMovesPosition()
+    {
+        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D());
+        volume.translate(Util::Vector3D(1, 2, 3));
+        QCOMPARE(volume.position(), Util::Vector4D(1, 2, 3, 0));
+        QCOMPARE(volume.type(), 1u);
+    }
+
+    void clearMaskKeepsItsSize()
+    {
+        TotalVolume volume(2, 2, 1, 1, 1, 1, Util::Vector3D());
+        volume.setUpperMask(QBitArray(4, true), 2, 2);
+        volume.clearUpperMask();
+        uint32_t w = 0, h = 0;
+        volume.upperMaskSize(w, h);
+        QCOMPARE(w, 2u);
+        QCOMPARE(h, 2u);
+        QCOMPARE(volume.upperMask().count(true), 0);
+    }
+
+    void impossibleSizesAreRefused_data()
+    {
+        QTest::addColumn<uint32_t>("nx");
+        QTest::addColumn<uint32_t>("ny");
+        QTest::addColumn<uint32_t>("nz");
+        const uint32_t max = std::numeric_limits<uint32_t>::max();
+        QTest::newRow("zero x") << 0u << 10u << 10u;
+        QTest::newRow("zero z") << 10u << 10u << 0u;
+        QTest::newRow("overflowing product") << max << max << max;
+        QTest::newRow("beyond physical memory") << 100000u << 100000u << 100000u;
+    }
+
+    void impossibleSizesAreRefused()
+    {
+        QFETCH(uint32_t, nx);
+        QFETCH(uint32_t, ny);
+        QFETCH(uint32_t, nz);
+        try {
+            TotalVolume volume(nx, ny, nz, 1, 1, 1, Util::Vector3D());
+            QFAIL("a volume was created");
+        } catch (const VolumeAllocationError &error) {
+            QVERIFY(QString::fromUtf8(error.what()).startsWith(QStringLiteral("Cannot create a cell volume of")));
+        }
+    }
+
+    void tooFewStatesAreRefused()
+    {
+        QVERIFY_EXCEPTION_THROWN(TotalVolume(2, 2, 2, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>(7)),
+                                 VolumeAllocationError);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_TotalVolume)
+#include "tst_totalvolume.moc"
