@@ -1,4 +1,6 @@
 #include "mainwindow.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,6 +11,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cellforge"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+
+    // The catalogues are read (or written from the built-in tables) before any window exists.
+    Model::Materials::MaterialFactory::instance();
+    Model::Process::ProcessFactory::instance();
 
     QIcon icon(QStringLiteral("icon.ico"));
     if (icon.isNull() || icon.availableSizes().isEmpty()) {

@@ -1,0 +1,223 @@
+#include "materialfactory.h"
+
+#include "catalogfile.h"
+
+#include <QColor>
+#include <QDebug>
+#include <QFile>
+#include <QMap>
+#include <QRandomGenerator>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <mutex>
+
+namespace Model {
+namespace Materials {
+
+namespace {
+
+const char *const logSource = "Model/Materials/materialfactory";
+const QString fileName = QStringLiteral("materials.xml");
+
+// The catalogue is class-wide: one map and one lock for the whole program.
+struct Catalogue {
+    std::mutex mutex;
+    QMap<uint32_t, Material> materials;
+};
+
+Catalogue &catalogue()
+{
+    static Catalogue instance;
+    return instance;
+}
+
+QList<Material> builtInMaterials()
+{
+    return {
+        Material(1, QStringLiteral("Si"), 2329.0f, 1.88e11f, 0.28f, {0.5f, 0.5f, 0.5f, 1.0f}),
+        Material(3, QStringLiteral("Thermal Si02"), 2200.0f, 7e10f, 0.17f, {0.5f, 0.5f, 1.0f, 1.0f}),
+        Material(4, QStringLiteral("Al (bulk)"), 2700.0f, 7e10f, 0.14f, {0.7f, 0.7f, 0.7f, 1.0f}),
+        Material(5, QStringLiteral("Cu (bulk)"), 8960.0f, 1.28e11f, 0.36f, {1.0f, 0.8f, 0.3f, 1.0f}),
+        Material(6, QStringLiteral("Cr (bulk)"), 7190.0f, 2.79e11f, 0.21f, {0.8f, 0.8f, 0.8f, 1.0f}),
+        Material(7, QStringLiteral("Ni (bulk)"), 8908.0f, 2e11f, 0.31f, {0.8f, 0.9f, 0.8f, 1.0f}),
+        Material(8, QStringLiteral("Pt (bulk)"), 21450.0f, 1.68e11f, 0.38f, {0.9f, 0.9f, 0.8f, 1.0f}),
+        Material(9, QStringLiteral("Au (bulk)"), 19300.0f, 7.9e10f, 0.44f, {0.5f, 1.0f, 0.5f, 1.0f}),
+        Material(10, QStringLiteral("Ti (bulk)"), 4506.0f, 1.16e11f, 0.32f, {0.3f, 0.3f, 0.3f, 1.0f}),
+        Material(11, QStringLiteral("Photoresist +"), 1000.0f, 1e9f, 0.4f, {1.0f, 0.5f, 0.5f, 1.0f}),
+        Material(12, QStringLiteral("Photoresist -"), 1000.0f, 1e9f, 0.4f, {1.0f, 0.3f, 1.0f, 1.0f}),
+        Material(13, QStringLiteral("PDMS"), 1000.0f, 1e9f, 0.4f, {1.0f, 1.0f, 1.0f, 1.0f}),
+        Material(14, QStringLiteral("N-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, {1.0f, 1.0f, 0.67f, 1.0f}),
+        Material(15, QStringLiteral("P-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, {0.67f, 0.67f, 1.0f, 1.0f}),
+        Material(16, QStringLiteral("Poly-Si"), 2329.0f, 1.88e11f, 0.28f, {0.3f, 0.5f, 0.4f, 1.0f}),
+        Material(17, QStringLiteral("Si (cubic)"), 329.0f, 1.88e11f, 0.28f, {0.4f, 0.4f, 0.4f, 1.0f}),
+    };
+}
+
+Material parseMaterial(const QXmlStreamAttributes &attributes)
+{
+    // Missing numeric attributes read as 0, a missing colour as the default grey.
+    Material material(attributes.value(QLatin1String("material-id")).toUInt(),
+                      attributes.value(QLatin1String("name")).toString(),
+                      attributes.value(QLatin1String("density")).toFloat(),
+                      attributes.value(QLatin1String("young-modulus")).toFloat(),
+                      attributes.value(QLatin1String("poisson-ratio")).toFloat());
+    if (attributes.hasAttribute(QLatin1String("color")))
+        material.setColor(colorFromText(attributes.value(QLatin1String("color")).toString()));
+    return material;
+}
+
+} // namespace
+
+QString formatNumber(double value) { return QString::asprintf("%g", value); }
+
+QString colorToText(const std::array<float, 4> &color)
+{
+    auto hex = [](float c) { return QString::number(static_cast<int>(c * 255.0f), 16).rightJustified(2, QLatin1Char('0')); };
+    return QStringLiteral("#%1%2%3%4").arg(hex(color[3]), hex(color[0]), hex(color[1]), hex(color[2])).toUpper();
+}
+
+std::array<float, 4> colorFromText(const QString &text)
+{
+    QColor color(text);
+    if (!color.isValid())
+        return {0.5f, 0.5f, 0.5f, 1.0f};
+    return {static_cast<float>(color.redF()), static_cast<float>(color.greenF()), static_cast<float>(color.blueF()),
+            static_cast<float>(color.alphaF())};
+}
+
+std::shared_ptr<MaterialFactory> MaterialFactory::instance()
+{
+    static std::shared_ptr<MaterialFactory> factory = [] {
+        std::shared_ptr<MaterialFactory> created(new MaterialFactory);
+        created->startUp();
+        return created;
+    }();
+    return factory;
+}
+
+void MaterialFactory::startUp()
+{
+    if (!loadMaterials()) {
+        CatalogFile::backUp(filePath(), logSource);
+        createDefaultMaterials();
+        saveMaterials();
+    }
+}
+
+QString MaterialFactory::filePath() { return CatalogFile::readPath(fileName); }
+
+bool MaterialFactory::loadMaterials()
+{
+    QFile file(filePath());
+    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd() && !reader.isStartElement())
+        reader.readNext();
+    if (reader.name() != QLatin1String("Materials"))
+        return false;
+
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || reader.name() != QLatin1String("Material"))
+            continue;
+        const Material material = parseMaterial(reader.attributes());
+        if (material.id() != 0 && !material.name().isEmpty())
+            c.materials.insert(material.id(), material);
+    }
+    if (reader.hasError()) {
+        qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
+        return false;
+    }
+    return true;
+}
+
+void MaterialFactory::createDefaultMaterials()
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    c.materials.clear();
+    for (const Material &material : builtInMaterials())
+        c.materials.insert(material.id(), material);
+}
+
+QByteArray MaterialFactory::toXml(const QList<Material> &materials)
+{
+    QByteArray text;
+    QXmlStreamWriter writer(&text);
+    writer.setAutoFormatting(true);
+    writer.writeStartDocument();
+    writer.writeStartElement(QStringLiteral("Materials"));
+    for (const Material &m : materials) {
+        writer.writeEmptyElement(QStringLiteral("Material"));
+        writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+        writer.writeAttribute(QStringLiteral("name"), m.name());
+        writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.id()));
+        writer.writeAttribute(QStringLiteral("density"), formatNumber(m.density()));
+        writer.writeAttribute(QStringLiteral("poisson-ratio"), formatNumber(m.poissonRatio()));
+        writer.writeAttribute(QStringLiteral("young-modulus"), formatNumber(m.youngModulus()));
+        writer.writeAttribute(QStringLiteral("color"), colorToText(m.color()));
+    }
+    writer.writeEndElement();
+    writer.writeEndDocument();
+    return text;
+}
+
+bool MaterialFactory::saveMaterials()
+{
+    return CatalogFile::write(CatalogFile::writePath(fileName), toXml(getMaterials()), logSource);
+}
+
+Material MaterialFactory::getMaterial(uint32_t id) const
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    return c.materials.value(id, Material());
+}
+
+Material MaterialFactory::getMaterialByName(const QString &name) const
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    for (const Material &material : c.materials) {
+        if (material.name() == name)
+            return material;
+    }
+    return Material();
+}
+
+QList<Material> MaterialFactory::getMaterials() const
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    return c.materials.values();
+}
+
+bool MaterialFactory::setMaterial(const Material &material)
+{
+    if (material.id() == 0)
+        return false;
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    c.materials.insert(material.id(), material);
+    return true;
+}
+
+uint32_t MaterialFactory::generateMaterialId() const
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    for (;;) {
+        const int r = static_cast<int>(QRandomGenerator::global()->bounded(32768u));
+        const float scaled = static_cast<float>(r * 30767) * 3.0517578e-05f;
+        const uint32_t id = static_cast<uint32_t>(scaled) + 2000;
+        if (!c.materials.contains(id))
+            return id;
+    }
+}
+
+} // namespace Materials
+} // namespace Model

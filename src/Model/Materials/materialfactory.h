@@ -1,0 +1,53 @@
+#pragma once
+
+#include "material.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace Model {
+namespace Materials {
+
+/// The material catalogue: identifier -> material, shared by the whole program.
+/// Loaded from "materials.xml" under ~/Cellforge before the first window exists; every operation
+/// holds one lock for its duration and returns copies. Failed lookups return the "Empty" record.
+class MaterialFactory {
+public:
+    /// The catalogue, loaded on first use (built-in table when the file is missing or unreadable).
+    static std::shared_ptr<MaterialFactory> instance();
+
+    /// The start-up sequence: load the file; when that fails, copy the unreadable file aside,
+    /// fall back to the built-in table and write it.
+    void startUp();
+    bool loadMaterials();
+    void createDefaultMaterials();
+    /// Writes the catalogue; false when the file could not be written (the old file is left intact).
+    bool saveMaterials();
+
+    Material getMaterial(uint32_t id) const;
+    Material getMaterialByName(const QString &name) const;
+    QList<Material> getMaterials() const;
+    bool setMaterial(const Material &material);
+    /// A random identifier from 2000 to 32766 that no material has yet.
+    uint32_t generateMaterialId() const;
+
+    /// The file the catalogue is read from and written to.
+    static QString filePath();
+    /// Writes the XML text of a list of materials (exactly what `saveMaterials` writes).
+    static QByteArray toXml(const QList<Material> &materials);
+
+private:
+    MaterialFactory() = default;
+};
+
+/// "#AARRGGBB", each component times 255 truncated, upper case.
+QString colorToText(const std::array<float, 4> &color);
+/// Back from "#AARRGGBB" (or "#RRGGBB"); the default grey when the text is not a colour.
+std::array<float, 4> colorFromText(const QString &text);
+/// General notation with at most six significant digits, as C's %g.
+QString formatNumber(double value);
+
+} // namespace Materials
+} // namespace Model
