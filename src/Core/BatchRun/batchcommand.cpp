@@ -1,0 +1,218 @@
+#include "batchcommand.h"
+
+#include "batchrunner.h"
+#include "Core/workspace.h"
+#include "documentio.h"
+#include "offscreenimage.h"
+#include "processlistfile.h"
+#include "processvocabulary.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThreadPool>
+
+namespace Core {
+namespace BatchRun {
+
+BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
+    : m_out(out), m_err(err), m_progressBar(progressBar)
+{
+}
+
+QString BatchCommand::usage()
+{
+    return QStringLiteral(
+        "Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
+        "Runs the steps of a process list without a window.\n"
+        "\n"
+        "  --input DOC.cfw   run the list on the first cell volume of this document\n"
+        "  --output OUT.cfw  write the resulting document to this file\n"
+        "  --threads N       use N worker threads (N >= 1)\n"
+        "  --help            show this text\n"
+        "\n"
+        "Without --input the list must begin with \"Create Substrate\".\n"
+        "Exit status: 0 every step ran, 1 a step failed, 2 bad arguments,\n"
+        "3 a file could not be read, 4 the output could not be written.\n");
+}
+
+bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
+{
+    options = Options();
+    auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            options.help = true;
+            return true;
+        }
+        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads")) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("Option %1 needs a value.").arg(a));
+            const QString value = arguments.at(++i);
+            QString &target = a == QLatin1String("--input") ? options.inputFile : options.outputFile;
+            if (a == QLatin1String("--threads")) {
+                bool ok = false;
+                options.threads = value.toInt(&ok);
+                if (!ok || options.threads < 1)
+                    return fail(QStringLiteral("--threads needs a whole number of at least 1, not \"%1\".").arg(value));
+            } else {
+                if (!target.isEmpty())
+                    return fail(QStringLiteral("Option %1 is given twice.").arg(a));
+                if (value.isEmpty())
+                    return fail(QStringLiteral("Option %1 needs a file name.").arg(a));
+                target = value;
+            }
+            continue;
+        }
+        if (a.startsWith(QLatin1Char('-')) && a.size() > 1)
+            return fail(QStringLiteral("Unknown option \"%1\".").arg(a));
+        if (!options.listFile.isEmpty())
+            return fail(QStringLiteral("Only one process list can be run at a time (got \"%1\" and \"%2\").")
+                            .arg(options.listFile, a));
+        options.listFile = a;
+    }
+    if (options.listFile.isEmpty())
+        return fail(QStringLiteral("No process list given."));
+    return true;
+}
+
+int BatchCommand::execute(const QStringList &arguments)
+{
+    Options options;
+    QString error;
+    if (!parse(arguments, options, &error)) {
+        m_err << "cellforge-batch: " << error << "\n" << usage();
+        m_err.flush();
+        return UsageError;
+    }
+    if (options.help) {
+        m_out << usage();
+        m_out.flush();
+        return Ok;
+    }
+    return run(options);
+}
+
+void BatchCommand::drawProgress(int done, int total)
+{
+    if (!m_progressBar || total <= 0)
+        return;
+    constexpr int width = 30;
+    const int filled = done * width / total;
+    m_err << "\r[" << QString(filled, QLatin1Char('#')) << QString(width - filled, QLatin1Char('.')) << "] " << done
+          << "/" << total;
+    if (done == total)
+        m_err << "\n";
+    m_err.flush();
+}
+
+int BatchCommand::run(const Options &options)
+{
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+
+    if (options.threads > 0)
+        QThreadPool::globalInstance()->setMaxThreadCount(options.threads);
+
+    const QFileInfo listInfo(options.listFile);
+    if (!listInfo.exists() || !listInfo.isFile()) {
+        report(QStringLiteral("The process list \"%1\" does not exist.").arg(options.listFile));
+        return InputError;
+    }
+    ProcessListFile listFile;
+    if (!listFile.load(options.listFile)) {
+        report(listFile.errorString());
+        return InputError;
+    }
+    for (const QString &note : listFile.materialReport())
+        report(note);
+    if (listFile.wasUpgraded())
+        report(QStringLiteral("warning: ") + ProcessListFile::upgradeText());
+    const QList<Ui::ProcessData> steps = listFile.steps();
+
+    Core::Workspace workspace;
+    Model::Automaton::TotalVolumePtr target;
+    if (!options.inputFile.isEmpty()) {
+        if (!QFileInfo(options.inputFile).isFile()) {
+            report(QStringLiteral("The document \"%1\" does not exist.").arg(options.inputFile));
+            return InputError;
+        }
+        QString error;
+        QStringList notes;
+        if (!DocumentIo::read(options.inputFile, workspace, &error, &notes)) {
+            report(error);
+            return InputError;
+        }
+        for (const QString &note : notes)
+            report(note);
+        for (const auto &object : workspace.document().allObjects()) {
+            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+                target = volume;
+                break;
+            }
+        }
+    }
+    if (!options.outputFile.isEmpty() && !DocumentIo::isAvailable()) {
+        // Say so before a long run rather than after it.
+        QString error;
+        DocumentIo::write(options.outputFile, workspace, &error);
+        report(error);
+        return OutputError;
+    }
+
+    BatchRunner runner(workspace, target);
+    runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
+        return OffscreenImage().save(workspace.document(), fileName, error);
+    });
+    const int total = steps.size();
+    runner.setStepObserver([this, total](const StepRecord &record) {
+        if (m_progressBar)
+            m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
+        m_out << record.index + 1 << "/" << total << "  " << record.name << "  " << record.milliseconds << " ms  "
+              << record.message;
+        if (!record.detail.isEmpty())
+            m_out << " (" << record.detail << ")";
+        m_out << "\n";
+        m_out.flush();
+        drawProgress(record.code == Success ? record.index + 1 : record.index, total);
+    });
+    drawProgress(0, total);
+    const RunSummary summary = runner.run(steps);
+    if (m_progressBar && !summary.succeeded())
+        m_err << "\n";
+
+    if (summary.missingVolume) {
+        report(QStringLiteral("Step %1 (%2) not run: No cell volume was selected and a cell volume was not created. The "
+                              "cell volume must be created before any other process.")
+                   .arg(summary.failure.index + 1)
+                   .arg(summary.failure.name));
+        return StepFailed;
+    }
+    if (summary.failedIndex >= 0) {
+        const StepRecord &f = summary.failure;
+        report(QStringLiteral("Step %1 (%2) failed: %3%4")
+                   .arg(f.index + 1)
+                   .arg(f.name, f.message, f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
+        if (!options.outputFile.isEmpty())
+            report(QStringLiteral("Nothing was written to \"%1\".").arg(options.outputFile));
+        return StepFailed;
+    }
+
+    if (!options.outputFile.isEmpty()) {
+        QString error;
+        if (!DocumentIo::write(options.outputFile, workspace, &error)) {
+            report(error);
+            return OutputError;
+        }
+    }
+    return Ok;
+}
+
+} // namespace BatchRun
+} // namespace Core

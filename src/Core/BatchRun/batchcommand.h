@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace Core {
+namespace BatchRun {
+
+/// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
+/// [--threads N]`. Loads the list, optionally a document whose first cell volume becomes the
+/// target, runs the steps with one line each and writes the resulting document.
+class BatchCommand {
+public:
+    enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
+
+    struct Options {
+        QString listFile;
+        QString inputFile;
+        QString outputFile;
+        int threads = 0; ///< 0: the pool's default
+        bool help = false;
+    };
+
+    /// Step lines go to `out`, problems to `err`; `progressBar` draws a bar on `err` (a terminal).
+    BatchCommand(QTextStream &out, QTextStream &err, bool progressBar = false);
+
+    /// The options of the arguments (without the program name); false with a message when they
+    /// are not understood.
+    static bool parse(const QStringList &arguments, Options &options, QString *error);
+    static QString usage();
+
+    /// Parses and runs; the result is the process's exit code.
+    int execute(const QStringList &arguments);
+    int run(const Options &options);
+
+private:
+    void drawProgress(int done, int total);
+
+    QTextStream &m_out;
+    QTextStream &m_err;
+    bool m_progressBar;
+};
+
+} // namespace BatchRun
+} // namespace Core

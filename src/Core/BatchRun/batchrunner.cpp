@@ -1,0 +1,87 @@
+#include "batchrunner.h"
+
+#include "Core/workspace.h"
+#include "processvocabulary.h"
+
+#include <QDebug>
+#include <QElapsedTimer>
+
+#include <exception>
+
+namespace Core {
+namespace BatchRun {
+
+void StepContext::recordStep(uint32_t operationCode, bool changesSilicon)
+{
+    if (!target)
+        return;
+    workspace.setLastOperation(target->id(), operationCode);
+    if (changesSilicon)
+        workspace.setLatticeOutOfDate(target->id(), true);
+}
+
+int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
+{
+    const int type = step.getProcessType();
+    if (type < 0 || type > LastProcessType)
+        return UnknownProcess;
+    const auto it = m_functions.constFind(type);
+    if (it == m_functions.constEnd())
+        return NotImplemented;
+    try {
+        return it.value()(context, step);
+    } catch (const std::exception &e) {
+        // An engine that refuses its input (or runs out of memory) fails the step, not the program.
+        context.detail = QString::fromLocal8Bit(e.what());
+        return InvalidValue;
+    }
+}
+
+BatchRunner::BatchRunner(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
+                         const StepRegistry &registry)
+    : m_workspace(workspace), m_target(target), m_registry(registry)
+{
+}
+
+RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
+{
+    RunSummary summary;
+    m_doneCount = 0;
+    for (int i = 0; i < steps.size(); ++i) {
+        const Ui::ProcessData &step = steps.at(i);
+        if (!m_target && step.getProcessType() != CreateSubstrate) {
+            summary.missingVolume = true;
+            summary.failure.index = i;
+            summary.failure.processType = step.getProcessType();
+            summary.failure.name = displayName(step.getProcessType());
+            break;
+        }
+        StepContext context{m_workspace, m_target, m_saveImage, QString()};
+        QElapsedTimer timer;
+        timer.start();
+        const int code = m_registry.run(context, step);
+        m_target = context.target;
+
+        StepRecord record;
+        record.index = i;
+        record.processType = step.getProcessType();
+        record.name = displayName(step.getProcessType());
+        record.code = code;
+        record.milliseconds = timer.elapsed();
+        record.message = resultMessage(code);
+        record.detail = context.detail;
+        if (m_observer)
+            m_observer(record);
+        if (code != Success) {
+            qDebug().noquote() << "Could not run process " + record.name + " : " + record.message;
+            summary.failedIndex = i;
+            summary.failure = record;
+            break;
+        }
+        summary.done = ++m_doneCount;
+    }
+    return summary;
+}
+
+} // namespace BatchRun
+} // namespace Core

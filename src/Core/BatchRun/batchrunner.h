@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Model/Automaton/totalvolume.h"
+#include "processdata.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+namespace Core {
+class Workspace;
+
+namespace BatchRun {
+
+/// What one step runner sees: the workspace (scene and per-volume records), the target volume
+/// (a "Create Substrate" step replaces it) and a place for a line that explains a failure.
+struct StepContext {
+    Core::Workspace &workspace;
+    Model::Automaton::TotalVolumePtr target;
+    /// Renders the scene to an image file; set by the front end (dialog or command line).
+    std::function<bool(const QString &fileName, QString *error)> saveImage;
+    QString detail;
+
+    /// Records the step in the volume's tables: its operation code as the last operation and,
+    /// when it may change silicon cells, the lattice as out of date.
+    void recordStep(uint32_t operationCode, bool changesSilicon = true);
+};
+
+/// Runs one step type: reads the step's parameters, runs the engine on the context's target and
+/// returns a result code (0 success, 1 missing parameter, 2 invalid value).
+using StepFunction = std::function<int(StepContext &context, const Ui::ProcessData &step)>;
+
+/// Step type -> step runner. Each engine is wired in exactly one place (steprunners.cpp); a type
+/// from 0 to 19 without an entry is "not implemented", any other type is unknown.
+class StepRegistry {
+public:
+    void add(int processType, const StepFunction &function) { m_functions.insert(processType, function); }
+    bool contains(int processType) const { return m_functions.contains(processType); }
+    /// The result code of the step; engine exceptions become code 2 with their text as detail.
+    int run(StepContext &context, const Ui::ProcessData &step) const;
+
+    /// Every step runner whose engine is built.
+    static const StepRegistry &standard();
+
+private:
+    QMap<int, StepFunction> m_functions;
+};
+
+/// One finished or failed step of a run.
+struct StepRecord {
+    int index = 0; ///< 0-based position in the list
+    int processType = 0;
+    QString name;  ///< display name
+    int code = 0;
+    qint64 milliseconds = 0;
+    QString message; ///< the code's text
+    QString detail;  ///< what was missing or invalid, or the engine's message
+};
+
+struct RunSummary {
+    int done = 0;            ///< steps that ran successfully
+    int failedIndex = -1;    ///< position of the step that failed, -1 when none did
+    bool missingVolume = false; ///< stopped because no volume existed for a step
+    StepRecord failure;      ///< the failed step, when failedIndex >= 0
+    bool succeeded() const { return failedIndex < 0 && !missingVolume; }
+};
+
+/// Runs a process list on one cell volume, or from nothing when it begins with "Create
+/// Substrate", stopping at the first step that fails. Runs in the calling thread; the dialog
+/// calls it from a pool thread, the command line from its main thread.
+class BatchRunner {
+public:
+    BatchRunner(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
+                const StepRegistry &registry = StepRegistry::standard());
+
+    void setSaveImageHandler(const std::function<bool(const QString &, QString *)> &handler) { m_saveImage = handler; }
+    /// Called after every step (in the running thread), also for the failing one.
+    void setStepObserver(const std::function<void(const StepRecord &)> &observer) { m_observer = observer; }
+
+    RunSummary run(const QList<Ui::ProcessData> &steps);
+
+    /// Steps finished so far in the current run; read by a progress timer in another thread.
+    int doneCount() const { return m_doneCount.load(); }
+    Model::Automaton::TotalVolumePtr target() const { return m_target; }
+
+private:
+    Core::Workspace &m_workspace;
+    Model::Automaton::TotalVolumePtr m_target;
+    const StepRegistry &m_registry;
+    std::function<bool(const QString &, QString *)> m_saveImage;
+    std::function<void(const StepRecord &)> m_observer;
+    std::atomic<int> m_doneCount{0};
+};
+
+} // namespace BatchRun
+} // namespace Core

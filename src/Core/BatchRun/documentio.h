@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace Core {
+class Workspace;
+
+namespace BatchRun {
+
+/// Reading and writing whole documents for the command-line runner, through the program's
+/// document reader and writer. Material conflicts are resolved as "Add loaded material as a new
+/// material" and reported in `notes`.
+namespace DocumentIo {
+
+bool isAvailable();
+/// Adds the objects of the file to the workspace's document; false with a message when the file
+/// is missing, unreadable or refused.
+bool read(const QString &fileName, Core::Workspace &workspace, QString *error, QStringList *notes);
+/// Writes the workspace's document; the file is replaced only when everything was written.
+bool write(const QString &fileName, Core::Workspace &workspace, QString *error);
+
+} // namespace DocumentIo
+} // namespace BatchRun
+} // namespace Core

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+
+namespace Ui {
+
+/// One step of a process list: a process type code and its named parameters, each shown in the
+/// list view or hidden (hidden ones carry data for the runner, such as material identifiers).
+/// It needs no widgets, so it lives in the core library where the command-line runner can use it.
+class ProcessData {
+public:
+    /// The type code of a step that could not be read.
+    static constexpr int FailedToRead = 10000;
+
+    /// A new step: the next serial number, the given type, no parameters, collapsed.
+    explicit ProcessData(int processType = FailedToRead);
+    /// A copy is the same step and keeps its serial number, so that value containers may copy
+    /// steps freely without changing how the list view identifies them.
+    ProcessData(const ProcessData &) = default;
+    ProcessData &operator=(const ProcessData &) = default;
+
+    void setParameter(const QString &name, const QVariant &value, bool visible);
+    /// Keeps the visibility the name already had (a new name is shown).
+    void setParameterValue(const QString &name, const QVariant &value);
+    QMap<QString, QVariant> getParameters() const { return m_parameters; }
+    QMap<QString, bool> getVisibilities() const { return m_visibility; }
+    bool hasParameter(const QString &name) const { return m_parameters.contains(name); }
+    /// An invalid variant (and a debug line) for a name that is not present.
+    QVariant getProcessParameter(const QString &name) const;
+    /// False (and a debug line) for a name that is not present.
+    bool getParameterVisibility(const QString &name) const;
+
+    int getProcessType() const { return m_processType; }
+    uint32_t getSerialNumber() const { return m_serialNumber; }
+    bool isExpanded() const { return m_expanded; }
+    void setExpanded(bool expanded) { m_expanded = expanded; }
+
+private:
+    uint32_t m_serialNumber;
+    int m_processType;
+    QMap<QString, QVariant> m_parameters;
+    QMap<QString, bool> m_visibility;
+    bool m_expanded = false;
+};
+
+} // namespace Ui
+
+Q_DECLARE_METATYPE(Ui::ProcessData)

@@ -1,0 +1,342 @@
+#include "processlistfile.h"
+
+#include "Model/Materials/materialfactory.h"
+#include "Util/vector3d.h"
+
+#include <QColor>
+#include <QFile>
+#include <QSaveFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+namespace Core {
+namespace BatchRun {
+
+namespace {
+
+using Model::Materials::Material;
+using Model::Materials::MaterialFactory;
+
+void toNextStartElement(QXmlStreamReader &reader)
+{
+    do {
+        reader.readNext();
+    } while (!reader.atEnd() && !reader.isStartElement());
+}
+
+Material parseMaterial(const QXmlStreamAttributes &a)
+{
+    Material material(a.value(QLatin1String("material-id")).toUInt(), a.value(QLatin1String("name")).toString(),
+                      a.value(QLatin1String("density")).toFloat(), a.value(QLatin1String("young-modulus")).toFloat(),
+                      a.value(QLatin1String("poisson-ratio")).toFloat());
+    if (a.hasAttribute(QLatin1String("color")))
+        material.setColor(Model::Materials::colorFromText(a.value(QLatin1String("color")).toString()));
+    return material;
+}
+
+QString materialLabel(const Material &m) { return QStringLiteral("\"%1\" (identifier %2)").arg(m.name()).arg(m.id()); }
+
+} // namespace
+
+ProcessListFile::ProcessListFile(const QList<Ui::ProcessData> &steps) : m_steps(steps) {}
+
+QString ProcessListFile::valueTypeName(const QVariant &value)
+{
+    if (value.userType() == QMetaType::QByteArray)
+        return QStringLiteral("vector");
+    if (value.userType() == qMetaTypeId<Util::Vector3D>())
+        return QStringLiteral("Util::Vector3D");
+    return QString::fromLatin1(value.typeName());
+}
+
+QString ProcessListFile::valueText(const QVariant &value)
+{
+    if (value.userType() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        QString text(bytes.size(), QLatin1Char('0'));
+        for (int i = 0; i < bytes.size(); ++i) {
+            if (bytes.at(i) != 0)
+                text[i] = QLatin1Char('1');
+        }
+        return text;
+    }
+    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
+        const auto v = value.value<Util::Vector3D>();
+        return QStringLiteral("%1;%2;%3")
+            .arg(QString::number(v.x, 'g', 10), QString::number(v.y, 'g', 10), QString::number(v.z, 'g', 10));
+    }
+    if (value.userType() == QMetaType::QColor)
+        return value.value<QColor>().name();
+    return value.toString();
+}
+
+QVariant ProcessListFile::valueFromText(const QString &type, const QString &data)
+{
+    if (type == QLatin1String("bool"))
+        return data == QLatin1String("true");
+    if (type == QLatin1String("float"))
+        return data.toFloat();
+    if (type == QLatin1String("double"))
+        return data.toDouble();
+    if (type == QLatin1String("int"))
+        return data.toInt();
+    if (type == QLatin1String("uint"))
+        return data.toUInt();
+    if (type == QLatin1String("QString"))
+        return data;
+    if (type == QLatin1String("QColor"))
+        return QColor(data);
+    if (type == QLatin1String("vector")) {
+        QByteArray bytes(data.size(), 0);
+        for (int i = 0; i < data.size(); ++i)
+            bytes[i] = data.at(i) == QLatin1Char('1') ? 1 : 0;
+        return bytes;
+    }
+    if (type == QLatin1String("Util::Vector3D")) {
+        if (data.isEmpty())
+            return QVariant::fromValue(Util::Vector3D(0.0, 0.0, 0.0));
+        // Parts that are missing read as 0.
+        const QStringList parts = data.split(QLatin1Char(';'));
+        auto part = [&parts](int i) { return i < parts.size() ? parts.at(i).toDouble() : 0.0; };
+        return QVariant::fromValue(Util::Vector3D(part(0), part(1), part(2)));
+    }
+    return QVariant();
+}
+
+bool ProcessListFile::save(const QString &fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_error = QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString());
+        return false;
+    }
+    QXmlStreamWriter writer(&file);
+    writer.setAutoFormatting(true);
+    writer.writeStartDocument(QStringLiteral("1.0"));
+    writer.writeStartElement(QStringLiteral("Process-List"));
+    writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+
+    writer.writeStartElement(QStringLiteral("Materials"));
+    for (const Material &m : MaterialFactory::instance()->getMaterials()) {
+        writer.writeEmptyElement(QStringLiteral("Material"));
+        writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+        writer.writeAttribute(QStringLiteral("name"), m.name());
+        writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.id()));
+        writer.writeAttribute(QStringLiteral("density"), Model::Materials::formatNumber(m.density()));
+        writer.writeAttribute(QStringLiteral("poisson-ratio"), Model::Materials::formatNumber(m.poissonRatio()));
+        writer.writeAttribute(QStringLiteral("young-modulus"), Model::Materials::formatNumber(m.youngModulus()));
+        writer.writeAttribute(QStringLiteral("color"), Model::Materials::colorToText(m.color()));
+    }
+    writer.writeEndElement();
+
+    for (const Ui::ProcessData &step : m_steps) {
+        writer.writeStartElement(QStringLiteral("Process-Data"));
+        writer.writeAttribute(QStringLiteral("process-type"), QString::number(step.getProcessType()));
+        const auto parameters = step.getParameters();
+        const auto visibility = step.getVisibilities();
+        for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
+            writer.writeEmptyElement(QStringLiteral("Parameter"));
+            writer.writeAttribute(QStringLiteral("parameter-name"), it.key());
+            writer.writeAttribute(QStringLiteral("parameter-type"), valueTypeName(it.value()));
+            writer.writeAttribute(QStringLiteral("parameter-data"), valueText(it.value()));
+            writer.writeAttribute(QStringLiteral("parameter-visibility"),
+                                  visibility.value(it.key(), true) ? QStringLiteral("true") : QStringLiteral("false"));
+        }
+        writer.writeEndElement();
+    }
+    writer.writeEndElement();
+    writer.writeEndDocument();
+    if (writer.hasError() || !file.commit()) {
+        m_error = QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool ProcessListFile::load(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        m_error = QStringLiteral("Cannot read \"%1\": %2").arg(fileName, file.errorString());
+        return false;
+    }
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd() && !(reader.isStartElement() && reader.name() == QLatin1String("Process-List")))
+        reader.readNext();
+    if (!reader.isStartElement()) {
+        m_error = reader.hasError()
+                      ? QStringLiteral("\"%1\" is not a well-formed process list: %2 (line %3)")
+                            .arg(fileName, reader.errorString())
+                            .arg(reader.lineNumber())
+                      : QStringLiteral("\"%1\" is not a process list: it has no \"Process-List\" element.").arg(fileName);
+        return false;
+    }
+    if (reader.attributes().hasAttribute(QLatin1String("version")))
+        m_version = reader.attributes().value(QLatin1String("version")).toInt();
+
+    toNextStartElement(reader);
+    if (reader.isStartElement() && reader.name() == QLatin1String("Materials")) {
+        readMaterials(reader);
+        toNextStartElement(reader);
+    }
+    QList<Ui::ProcessData> steps;
+    while (!reader.atEnd()) {
+        if (reader.isStartElement() && reader.name() == QLatin1String("Process-Data"))
+            steps.append(readStep(reader));
+        else
+            toNextStartElement(reader);
+    }
+    if (reader.hasError()) {
+        m_error = QStringLiteral("\"%1\" is not a well-formed process list: %2 (line %3)")
+                      .arg(fileName, reader.errorString())
+                      .arg(reader.lineNumber());
+        return false;
+    }
+    if (m_version < 1)
+        steps = upgrade(steps);
+    synchroniseMaterials(steps);
+    m_steps = steps;
+    return true;
+}
+
+void ProcessListFile::readMaterials(QXmlStreamReader &reader)
+{
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isEndElement() && reader.name() == QLatin1String("Materials"))
+            return;
+        if (!reader.isStartElement() || reader.name() != QLatin1String("Material"))
+            continue;
+        const Material loaded = parseMaterial(reader.attributes());
+        if (loaded.id() == 0 || loaded.name().isEmpty())
+            continue;
+        reconcile(loaded);
+    }
+}
+
+void ProcessListFile::reconcile(const Material &loaded)
+{
+    auto catalogue = MaterialFactory::instance();
+    const Material byId = catalogue->getMaterial(loaded.id());
+    const Material byName = catalogue->getMaterialByName(loaded.name());
+    const bool idKnown = byId.id() != 0;
+    const bool nameKnown = byName.id() != 0;
+    if (!idKnown && !nameKnown) {
+        catalogue->setMaterial(loaded);
+        m_translation.insert(loaded.id(), loaded.id());
+        return;
+    }
+    if (!idKnown) {
+        m_translation.insert(loaded.id(), byName.id());
+        return;
+    }
+    if (byId.name() == loaded.name()) {
+        m_translation.insert(loaded.id(), loaded.id());
+        return;
+    }
+
+    ConflictAnswer answer;
+    if (m_resolver)
+        answer = m_resolver(byId, loaded);
+    switch (answer.choice) {
+    case ConflictChoice::ReplaceLoadedByExisting:
+        m_translation.insert(loaded.id(), loaded.id());
+        m_materialReport << QStringLiteral("Material %1 of the list was replaced by the existing material %2.")
+                                .arg(materialLabel(loaded), materialLabel(byId));
+        return;
+    case ConflictChoice::ReplaceExistingByLoaded:
+        catalogue->setMaterial(loaded);
+        m_translation.insert(loaded.id(), loaded.id());
+        m_materialReport << QStringLiteral("The existing material %1 was replaced by the material %2 of the list.")
+                                .arg(materialLabel(byId), materialLabel(loaded));
+        return;
+    case ConflictChoice::ReplaceLoadedByAnother:
+        m_translation.insert(loaded.id(), answer.alternateId);
+        m_materialReport << QStringLiteral("Material %1 of the list was replaced by the existing material %2.")
+                                .arg(materialLabel(loaded), materialLabel(catalogue->getMaterial(answer.alternateId)));
+        return;
+    case ConflictChoice::AddLoadedAsNew:
+        break;
+    }
+    Material added = loaded;
+    added.setId(catalogue->generateMaterialId());
+    catalogue->setMaterial(added);
+    m_translation.insert(loaded.id(), added.id());
+    m_materialReport << QStringLiteral("Material %1 of the list conflicts with the existing material %2; it was added "
+                                       "as a new material with identifier %3.")
+                            .arg(materialLabel(loaded), materialLabel(byId))
+                            .arg(added.id());
+}
+
+Ui::ProcessData ProcessListFile::readStep(QXmlStreamReader &reader)
+{
+    Ui::ProcessData step(reader.attributes().value(QLatin1String("process-type")).toInt());
+    toNextStartElement(reader);
+    while (reader.isStartElement() && reader.name() == QLatin1String("Parameter")) {
+        const QXmlStreamAttributes a = reader.attributes();
+        const QString visibility = a.value(QLatin1String("parameter-visibility")).toString();
+        step.setParameter(a.value(QLatin1String("parameter-name")).toString(),
+                          valueFromText(a.value(QLatin1String("parameter-type")).toString(),
+                                        a.value(QLatin1String("parameter-data")).toString()),
+                          visibility.isEmpty() || visibility == QLatin1String("true"));
+        toNextStartElement(reader);
+    }
+    return step;
+}
+
+QList<Ui::ProcessData> ProcessListFile::upgrade(const QList<Ui::ProcessData> &steps)
+{
+    static const QList<int> materialTypes = {0, 2, 3, 4, 5, 9, 11, 12, 13, 16, 17, 18};
+    QList<Ui::ProcessData> upgraded;
+    for (const Ui::ProcessData &old : steps) {
+        const int type = old.getProcessType();
+        QMap<QString, QString> renames;
+        if (type == 7) {
+            renames.insert(QStringLiteral("ConductingMaterialId"), QStringLiteral("Conducting Material_Id"));
+            renames.insert(QStringLiteral("DepositedMaterialId"), QStringLiteral("Deposited Material_Id"));
+        } else if (type == 8 || type == 14) {
+            renames.insert(QStringLiteral("DopedMaterialId"), QStringLiteral("Doped Material_Id"));
+        } else if (materialTypes.contains(type)) {
+            renames.insert(QStringLiteral("MaterialId"), QStringLiteral("Material_Id"));
+        } else {
+            upgraded.append(old);
+            continue;
+        }
+        Ui::ProcessData step(type);
+        const auto parameters = old.getParameters();
+        const auto visibility = old.getVisibilities();
+        for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
+            const QString name = renames.value(it.key(), it.key());
+            if (name != it.key())
+                m_upgraded = true;
+            step.setParameter(name, it.value(), visibility.value(it.key(), true));
+        }
+        upgraded.append(step);
+    }
+    return upgraded;
+}
+
+void ProcessListFile::synchroniseMaterials(QList<Ui::ProcessData> &steps) const
+{
+    auto catalogue = MaterialFactory::instance();
+    for (Ui::ProcessData &step : steps) {
+        const auto parameters = step.getParameters();
+        for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
+            if (!it.key().endsWith(QLatin1String("_Id")))
+                continue;
+            const uint32_t fileId = it.value().toUInt();
+            const Material material = catalogue->getMaterial(m_translation.value(fileId, 0));
+            const QString base = it.key().left(it.key().size() - 3);
+            const auto c = material.color();
+            step.setParameter(base, material.name(), true);
+            step.setParameter(it.key(), QVariant::fromValue<uint>(material.id()), false);
+            step.setParameter(base + QStringLiteral("_Color"),
+                              QColor(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f),
+                                     static_cast<int>(c[2] * 255.0f), static_cast<int>(c[3] * 255.0f)),
+                              false);
+        }
+    }
+}
+
+} // namespace BatchRun
+} // namespace Core

@@ -1,0 +1,318 @@
+#include "processvocabulary.h"
+
+#include <QColor>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace Core {
+namespace BatchRun {
+
+namespace {
+
+using K = ParameterKind;
+using S = Shown;
+
+void addMaterial(QList<ParameterSpec> &specs, const QString &base, Shown idShown = S::Never)
+{
+    specs << ParameterSpec{base + QStringLiteral("_Id"), K::UInt, idShown} << ParameterSpec{base, K::String, S::Always}
+          << ParameterSpec{base + QStringLiteral("_Color"), K::Color, S::Never};
+}
+
+QList<ParameterSpec> unsortedSpecs(int type)
+{
+    QList<ParameterSpec> s;
+    switch (type) {
+    case Photolithography:
+        addMaterial(s, QStringLiteral("Material"));
+        for (const char *side : {"Top", "Bottom"}) {
+            s << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask"), K::Mask, S::Never}
+              << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask File"), K::String, S::Always}
+              << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask Height"), K::UInt, S::Always}
+              << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask Width"), K::UInt, S::Always};
+        }
+        break;
+    case SiWetEtching:
+        s << ParameterSpec{QStringLiteral("Depth"), K::Double, S::Always};
+        break;
+    case MooreDeposition:
+        s << ParameterSpec{QStringLiteral("Thickness"), K::UInt, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case MooreEtching:
+        s << ParameterSpec{QStringLiteral("Depth"), K::UInt, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case Cvd:
+        s << ParameterSpec{QStringLiteral("Thickness"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case IsotropicEtching:
+        s << ParameterSpec{QStringLiteral("Depth"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case Planarization:
+        s << ParameterSpec{QStringLiteral("Maximum Height"), K::UInt, S::Always}
+          << ParameterSpec{QStringLiteral("Minimum Height"), K::UInt, S::Always};
+        break;
+    case Electroplating:
+        s << ParameterSpec{QStringLiteral("Film Thickness"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Conducting Material"));
+        addMaterial(s, QStringLiteral("Deposited Material"));
+        break;
+    case Doping:
+        s << ParameterSpec{QStringLiteral("Doping Depth"), K::Float, S::Always};
+        addMaterial(s, QStringLiteral("Doped Material"), S::Always);
+        break;
+    case SpinCoating:
+        addMaterial(s, QStringLiteral("Material"));
+        s << ParameterSpec{QStringLiteral("Maximum Height"), K::UInt, S::Always};
+        break;
+    case SaveImage:
+        s << ParameterSpec{QStringLiteral("Filename"), K::String, S::Always};
+        break;
+    case CreateSubstrate:
+        addMaterial(s, QStringLiteral("Material"));
+        s << ParameterSpec{QStringLiteral("Lower Left Front Corner"), K::Vector3D, S::Always};
+        for (const char *axis : {"X", "Y", "Z"})
+            s << ParameterSpec{QStringLiteral("Volume Size ") + QLatin1String(axis), K::UInt, S::Always};
+        s << ParameterSpec{QStringLiteral("SphericalSubstrate"), K::Bool, S::Never};
+        for (const char *axis : {"X", "Y", "Z"}) {
+            s << ParameterSpec{QStringLiteral("Substrate Size ") + QLatin1String(axis), K::UInt, S::WhenBox}
+              << ParameterSpec{QStringLiteral("Substrate Delta ") + QLatin1String(axis), K::UInt, S::WhenBox}
+              << ParameterSpec{QStringLiteral("Substrate Center ") + QLatin1String(axis), K::UInt, S::WhenSphere};
+        }
+        s << ParameterSpec{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
+        break;
+    case Pvd:
+        s << ParameterSpec{QStringLiteral("Thickness"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        s << ParameterSpec{QStringLiteral("DepositOn"), K::Int, S::Never}
+          << ParameterSpec{QStringLiteral("Deposit On"), K::String, S::Always}
+          << ParameterSpec{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
+        break;
+    case SimpleRie:
+        addMaterial(s, QStringLiteral("Material"));
+        s << ParameterSpec{QStringLiteral("Etch Depth"), K::UInt, S::Always}
+          << ParameterSpec{QStringLiteral("EtchDirectionValue"), K::Int, S::Never}
+          << ParameterSpec{QStringLiteral("Etch Direction"), K::String, S::Always};
+        break;
+    case IonImplantation:
+        s << ParameterSpec{QStringLiteral("Annealing Distance"), K::Float, S::Always}
+          << ParameterSpec{QStringLiteral("Implantation Depth"), K::Float, S::Always}
+          << ParameterSpec{QStringLiteral("Vertical Spread"), K::Float, S::Always};
+        addMaterial(s, QStringLiteral("Doped Material"), S::Always);
+        break;
+    case SiOxidation:
+        s << ParameterSpec{QStringLiteral("Micron Conversion"), K::Double, S::Always}
+          << ParameterSpec{QStringLiteral("Oxidation Pressure"), K::Double, S::WhenByTime}
+          << ParameterSpec{QStringLiteral("Oxidation Temperature"), K::Double, S::WhenByTime}
+          << ParameterSpec{QStringLiteral("Oxidation Time"), K::Double, S::WhenByTime}
+          << ParameterSpec{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
+          << ParameterSpec{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
+          << ParameterSpec{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
+        break;
+    case IsotropicDeposition:
+        s << ParameterSpec{QStringLiteral("Film Thickness"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case AnisotropicDeposition:
+        s << ParameterSpec{QStringLiteral("Film Thickness"), K::Double, S::Always}
+          << ParameterSpec{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case AnisotropicEtching:
+        s << ParameterSpec{QStringLiteral("Etch Depth"), K::Double, S::Always}
+          << ParameterSpec{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"));
+        break;
+    case RandomWalkDoping:
+        for (const char *name : {"Diffusion Coefficient", "Cell Size", "Time Step Duration", "Surface Concentration",
+                                 "Doping Time", "Doping Threshold"})
+            s << ParameterSpec{QLatin1String(name), K::Double, S::Always};
+        addMaterial(s, QStringLiteral("Material"), S::Always);
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
+} // namespace
+
+QString displayName(int type)
+{
+    static const char *const names[] = {"Photolithography",
+                                        "Si wet etching",
+                                        "Moore deposition",
+                                        "Moore etching",
+                                        "CVD",
+                                        "Isotropic etching",
+                                        "Planarization",
+                                        "Electroplating",
+                                        "Doping",
+                                        "Spin Coating",
+                                        "Save Image",
+                                        "Create Substrate",
+                                        "PVD",
+                                        "Simple RIE",
+                                        "Ion Implantation",
+                                        "Si Oxidation",
+                                        "Isotropic Deposition",
+                                        "Anisotropic Deposition",
+                                        "Anisotropic Etching",
+                                        "Doping (Random Walk CA)"};
+    if (type < 0 || type > LastProcessType)
+        return QStringLiteral("Unknown process");
+    return QLatin1String(names[type]);
+}
+
+QString resultMessage(int code)
+{
+    switch (code) {
+    case Success:
+        return QStringLiteral("No error, process was run successfully.");
+    case MissingParameter:
+        return QStringLiteral("A required parameter was not found. Check input list.");
+    case InvalidValue:
+        return QStringLiteral("Value for a required parameter is invalid. Check input list.");
+    case NotImplemented:
+        return QStringLiteral("Process is not implemented. Remove process from the list.");
+    default:
+        return QStringLiteral("Unknown process. Remove process from the list.");
+    }
+}
+
+QString kindName(ParameterKind kind)
+{
+    switch (kind) {
+    case K::Bool:
+        return QStringLiteral("bool");
+    case K::Int:
+        return QStringLiteral("int");
+    case K::UInt:
+        return QStringLiteral("uint");
+    case K::Float:
+        return QStringLiteral("float");
+    case K::Double:
+        return QStringLiteral("double");
+    case K::String:
+        return QStringLiteral("QString");
+    case K::Color:
+        return QStringLiteral("QColor");
+    case K::Mask:
+        return QStringLiteral("vector");
+    case K::Vector3D:
+        return QStringLiteral("Util::Vector3D");
+    }
+    return QString();
+}
+
+QList<ParameterSpec> parameterSpecs(int type)
+{
+    QList<ParameterSpec> specs = unsortedSpecs(type);
+    // The list view and the files order parameters by name, as the step's map does.
+    std::sort(specs.begin(), specs.end(), [](const ParameterSpec &a, const ParameterSpec &b) { return a.name < b.name; });
+    return specs;
+}
+
+QStringList materialBases(int type)
+{
+    QStringList bases;
+    for (const ParameterSpec &spec : unsortedSpecs(type)) {
+        if (spec.name.endsWith(QLatin1String("_Id")))
+            bases << spec.name.left(spec.name.size() - 3);
+    }
+    return bases;
+}
+
+QList<QPair<QString, int>> addableProcesses()
+{
+    return {{QStringLiteral("Anisotropic Deposition"), 17},
+            {QStringLiteral("Anisotropic Etching"), 18},
+            {QStringLiteral("Create Substrate"), 11},
+            {QStringLiteral("CVD"), 4},
+            {QStringLiteral("Doping"), 8},
+            {QStringLiteral("Electroplating"), 7},
+            {QStringLiteral("Ion Implantation"), 14},
+            {QStringLiteral("Isotropic Etching"), 5},
+            {QStringLiteral("Isotropic Deposition"), 16},
+            {QStringLiteral("Moore Deposition"), 2},
+            {QStringLiteral("Moore Etching"), 3},
+            {QStringLiteral("Photolithography"), 0},
+            {QStringLiteral("Planarization"), 6},
+            {QStringLiteral("Pour Material"), 9},
+            {QStringLiteral("Random Walk Doping"), 19},
+            {QStringLiteral("PVD"), 12},
+            {QStringLiteral("RIE"), 13},
+            {QStringLiteral("Save Image"), 10},
+            {QStringLiteral("Si Wet Etching"), 1},
+            {QStringLiteral("Thermal Oxidation"), 15}};
+}
+
+uint32_t compatibleProcessId(int type)
+{
+    switch (type) {
+    case AnisotropicDeposition:
+        return 16;
+    case AnisotropicEtching:
+        return 17;
+    case Cvd:
+        return 3;
+    case IsotropicDeposition:
+        return 18;
+    case IsotropicEtching:
+        return 10;
+    case Pvd:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
+                           bool idShown)
+{
+    const auto c = material.color();
+    const QColor color(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f),
+                       static_cast<int>(c[2] * 255.0f), static_cast<int>(c[3] * 255.0f));
+    step.setParameter(base + QStringLiteral("_Id"), QVariant::fromValue<uint>(material.id()), idShown);
+    step.setParameter(base, material.name(), true);
+    step.setParameter(base + QStringLiteral("_Color"), color, false);
+}
+
+void applyDefaultVisibility(Ui::ProcessData &step)
+{
+    const bool sphere = step.getParameters().value(QStringLiteral("SphericalSubstrate")).toBool();
+    const bool byTime = step.getParameters().value(QStringLiteral("OxidationTimeSet")).toBool();
+    const auto parameters = step.getParameters();
+    for (const ParameterSpec &spec : parameterSpecs(step.getProcessType())) {
+        if (!parameters.contains(spec.name))
+            continue;
+        bool shown = true;
+        switch (spec.shown) {
+        case S::Always:
+            shown = true;
+            break;
+        case S::Never:
+            shown = false;
+            break;
+        case S::WhenBox:
+            shown = !sphere;
+            break;
+        case S::WhenSphere:
+            shown = sphere;
+            break;
+        case S::WhenByTime:
+            shown = byTime;
+            break;
+        case S::WhenByThickness:
+            shown = !byTime;
+            break;
+        }
+        step.setParameter(spec.name, parameters.value(spec.name), shown);
+    }
+}
+
+} // namespace BatchRun
+} // namespace Core

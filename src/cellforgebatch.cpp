@@ -1,0 +1,48 @@
+// cellforge-batch: runs a process list without a window, for servers and scripts.
+#include "Core/BatchRun/batchcommand.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Debug lines are for developers of the dialog; here every failure is already reported on
+// standard error in the runner's own words.
+void messageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg || message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(messageHandler);
+    // "Save Image" steps need a GUI application for their OpenGL context; a machine without a
+    // display still gets one through the off-screen platform, which then reports that no
+    // context can be made instead of aborting the program.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("cellforge-batch"));
+    QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+
+    Model::Materials::MaterialFactory::instance();
+    Model::Process::ProcessFactory::instance();
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Core::BatchRun::BatchCommand command(out, err, isatty(fileno(stderr)) != 0);
+    QStringList arguments = QGuiApplication::arguments();
+    arguments.removeFirst();
+    return command.execute(arguments);
+}

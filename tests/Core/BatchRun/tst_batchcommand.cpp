@@ -1,0 +1,217 @@
+#include "Core/BatchRun/batchcommand.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Core::BatchRun::BatchCommand;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the installed-to-be executable; a run that does not end in time counts as a hang.
+Result runBatch(const QStringList &arguments, const QString &workingDir = QString())
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    if (!workingDir.isEmpty())
+        process.setWorkingDirectory(workingDir);
+    process.start(QStringLiteral(CELLFORGE_BATCH), arguments);
+    Result result;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return result;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+{
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    return file.fileName();
+}
+
+const QByteArray substrateStep =
+    "<Process-Data process-type=\"11\">"
+    "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
+    "<Parameter parameter-name=\"Lower Left Front Corner\" parameter-type=\"Util::Vector3D\" parameter-data=\"0;0;0\"/>"
+    "<Parameter parameter-name=\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"8\"/>"
+    "<Parameter parameter-name=\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"8\"/>"
+    "<Parameter parameter-name=\"Volume Size Z\" parameter-type=\"uint\" parameter-data=\"8\"/>"
+    "<Parameter parameter-name=\"SphericalSubstrate\" parameter-type=\"bool\" parameter-data=\"false\"/>"
+    "<Parameter parameter-name=\"Substrate Size X\" parameter-type=\"uint\" parameter-data=\"8\"/>"
+    "<Parameter parameter-name=\"Substrate Size Y\" parameter-type=\"uint\" parameter-data=\"8\"/>"
+    "<Parameter parameter-name=\"Substrate Size Z\" parameter-type=\"uint\" parameter-data=\"3\"/>"
+    "<Parameter parameter-name=\"Substrate Delta X\" parameter-type=\"uint\" parameter-data=\"0\"/>"
+    "<Parameter parameter-name=\"Substrate Delta Y\" parameter-type=\"uint\" parameter-data=\"0\"/>"
+    "<Parameter parameter-name=\"Substrate Delta Z\" parameter-type=\"uint\" parameter-data=\"0\"/>"
+    "</Process-Data>\n";
+
+QByteArray list(const QByteArray &steps)
+{
+    return "<?xml version=\"1.0\"?>\n<Process-List version=\"1\">\n<Materials>\n<Material version=\"1\" name=\"Si\" "
+           "material-id=\"1\" density=\"2329\" color=\"#FF7F7F7F\"/>\n</Materials>\n"
+           + steps + "</Process-List>\n";
+}
+
+} // namespace
+
+class tst_BatchCommand : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void argumentsAreParsed_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("list only") << QStringList{"a.plst"} << true << "a.plst" << "" << "" << 0;
+        QTest::newRow("everything") << QStringList{"--threads", "3", "a.plst", "--output", "o.cfw", "--input", "i.cfw"}
+                                    << true << "a.plst" << "i.cfw" << "o.cfw" << 3;
+        QTest::newRow("nothing") << QStringList{} << false << "" << "" << "" << 0;
+        QTest::newRow("unknown option") << QStringList{"a.plst", "--fast"} << false << "" << "" << "" << 0;
+        QTest::newRow("option without value") << QStringList{"a.plst", "--output"} << false << "" << "" << "" << 0;
+        QTest::newRow("zero threads") << QStringList{"a.plst", "--threads", "0"} << false << "" << "" << "" << 0;
+        QTest::newRow("threads not a number") << QStringList{"a.plst", "--threads", "many"} << false << "" << "" << ""
+                                              << 0;
+        QTest::newRow("two lists") << QStringList{"a.plst", "b.plst"} << false << "" << "" << "" << 0;
+        QTest::newRow("output twice") << QStringList{"a.plst", "--output", "x", "--output", "y"} << false << "" << ""
+                                      << "" << 0;
+    }
+    void argumentsAreParsed()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, ok);
+        BatchCommand::Options options;
+        QString error;
+        QCOMPARE(BatchCommand::parse(arguments, options, &error), ok);
+        QCOMPARE(error.isEmpty(), ok);
+        if (!ok)
+            return;
+        QTEST(options.listFile, "list");
+        QTEST(options.inputFile, "input");
+        QTEST(options.outputFile, "output");
+        QTEST(options.threads, "threads");
+    }
+
+    void badInvocationsExitNonZeroWithMessage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString notList = writeFile(m_dir, QStringLiteral("notalist.plst"), "<Document/>");
+        const QString malformed = writeFile(m_dir, QStringLiteral("malformed.plst"), list(substrateStep).left(300));
+        const QString good = writeFile(m_dir, QStringLiteral("good.plst"), list(substrateStep));
+        QTest::newRow("no arguments") << QStringList{} << 2 << "No process list given.";
+        QTest::newRow("unknown option") << QStringList{good, "--bogus"} << 2 << "Unknown option \"--bogus\".";
+        QTest::newRow("bad thread count") << QStringList{good, "--threads", "-4"} << 2 << "--threads needs";
+        QTest::newRow("missing list") << QStringList{m_dir.filePath("absent.plst")} << 3 << "does not exist";
+        QTest::newRow("list is a folder") << QStringList{m_dir.path()} << 3 << "does not exist";
+        QTest::newRow("not a list") << QStringList{notList} << 3 << "has no \"Process-List\" element";
+        QTest::newRow("malformed list") << QStringList{malformed} << 3 << "is not a well-formed process list";
+        QTest::newRow("missing document") << QStringList{good, "--input", m_dir.filePath("absent.cfw")} << 3
+                                          << "does not exist";
+    }
+    void badInvocationsExitNonZeroWithMessage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Result r = runBatch(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
+    }
+
+    void helpIsShown()
+    {
+        const Result r = runBatch({QStringLiteral("--help")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith(QLatin1String("Usage: cellforge-batch LIST.plst")));
+    }
+
+    void listFromNothingRunsEachStepWithALine()
+    {
+        const QString path = writeFile(m_dir, QStringLiteral("substrate.plst"), list(substrateStep + substrateStep));
+        const Result r = runBatch({path});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(QRegularExpression(QStringLiteral("^1/2  Create Substrate  \\d+ ms  No error, process was run "
+                                                  "successfully\\.$"))
+                    .match(lines[0])
+                    .hasMatch());
+        QVERIFY(lines[1].startsWith(QLatin1String("2/2  Create Substrate  ")));
+        QVERIFY(r.err.isEmpty());
+    }
+
+    void emptyListIsValid()
+    {
+        const QString path = writeFile(m_dir, QStringLiteral("empty.plst"), list(QByteArray()));
+        const Result r = runBatch({path});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void failingStepIsNamed_data()
+    {
+        QTest::addColumn<QByteArray>("steps");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no volume") << QByteArray("<Process-Data process-type=\"6\"/>\n" + substrateStep)
+                                   << "Step 1 (Planarization) not run: No cell volume was selected and a cell volume "
+                                      "was not created.";
+        QTest::newRow("missing parameter") << QByteArray(substrateStep + "<Process-Data process-type=\"10\"/>\n")
+                                           << "Step 2 (Save Image) failed: A required parameter was not found. Check "
+                                              "input list.";
+        QTest::newRow("unknown type") << QByteArray(substrateStep + "<Process-Data process-type=\"42\"/>\n")
+                                      << "Step 2 (Unknown process) failed: Unknown process. Remove process from the "
+                                         "list.";
+        QTest::newRow("image without display")
+            << QByteArray(substrateStep
+                          + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
+                            "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n")
+            << "No OpenGL context could be made";
+    }
+    void failingStepIsNamed()
+    {
+        QFETCH(QByteArray, steps);
+        QFETCH(QString, message);
+        const QString path = writeFile(m_dir, QStringLiteral("failing.plst"), list(steps));
+        const Result r = runBatch({path});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    }
+
+    void oldListIsUpgradedWithWarning()
+    {
+        QByteArray text = list(substrateStep);
+        text.replace("version=\"1\">\n<Materials>", "version=\"0\">\n<Materials>");
+        text.replace("\"Material_Id\"", "\"MaterialId\"");
+        const QString path = writeFile(m_dir, QStringLiteral("old.plst"), text);
+        const Result r = runBatch({path});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err.count(QStringLiteral("The process list you loaded is in an old format.")), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_BatchCommand)
+#include "tst_batchcommand.moc"

@@ -1,0 +1,364 @@
+#include "catalogtesthome.h"
+#include "Core/BatchRun/batchrunner.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/workspace.h"
+#include "Model/Materials/materialfactory.h"
+
+#include <QtTest>
+
+#include <stdexcept>
+
+using namespace Core::BatchRun;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePtr;
+using Ui::ProcessData;
+
+namespace {
+
+ProcessData boxSubstrate(uint nx, uint ny, uint nz, uint sizeZ, uint material = 1)
+{
+    ProcessData step(CreateSubstrate);
+    step.setParameter(QStringLiteral("Material_Id"), QVariant::fromValue<uint>(material), false);
+    step.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D(0, 0, 0)), true);
+    step.setParameter(QStringLiteral("Volume Size X"), QVariant::fromValue<uint>(nx), true);
+    step.setParameter(QStringLiteral("Volume Size Y"), QVariant::fromValue<uint>(ny), true);
+    step.setParameter(QStringLiteral("Volume Size Z"), QVariant::fromValue<uint>(nz), true);
+    step.setParameter(QStringLiteral("SphericalSubstrate"), false, false);
+    for (const char *axis : {"X", "Y", "Z"})
+        step.setParameter(QStringLiteral("Substrate Delta ") + QLatin1String(axis), QVariant::fromValue<uint>(0), true);
+    step.setParameter(QStringLiteral("Substrate Size X"), QVariant::fromValue<uint>(nx), true);
+    step.setParameter(QStringLiteral("Substrate Size Y"), QVariant::fromValue<uint>(ny), true);
+    step.setParameter(QStringLiteral("Substrate Size Z"), QVariant::fromValue<uint>(sizeZ), true);
+    return step;
+}
+
+ProcessData sphereSubstrate(uint n, uint cx, uint cy, uint cz, uint radius)
+{
+    ProcessData step = boxSubstrate(n, n, n, 1);
+    step.setParameter(QStringLiteral("SphericalSubstrate"), true, false);
+    step.setParameter(QStringLiteral("Substrate Center X"), QVariant::fromValue<uint>(cx), true);
+    step.setParameter(QStringLiteral("Substrate Center Y"), QVariant::fromValue<uint>(cy), true);
+    step.setParameter(QStringLiteral("Substrate Center Z"), QVariant::fromValue<uint>(cz), true);
+    step.setParameter(QStringLiteral("Substrate Radius"), QVariant::fromValue<uint>(radius), true);
+    return step;
+}
+
+size_t countState(TotalVolume &volume, uint32_t state)
+{
+    Model::Automaton::CellLock lock(volume);
+    size_t count = 0;
+    for (size_t i = 0; i < volume.cellCount(); ++i)
+        count += lock.cells()[i].state() == state ? 1 : 0;
+    return count;
+}
+
+// A registry with Create Substrate and a test step (type 16) that reads "Film Thickness" as a
+// double, counts its runs and fills the top layer with material 3.
+struct TestSteps {
+    int runs = 0;
+    StepRegistry registry;
+    TestSteps()
+    {
+        registry.add(CreateSubstrate, [](StepContext &c, const ProcessData &s) {
+            return StepRegistry::standard().run(c, s);
+        });
+        registry.add(IsotropicDeposition, [this](StepContext &c, const ProcessData &s) {
+            if (!s.hasParameter(QStringLiteral("Film Thickness")))
+                return int(MissingParameter);
+            bool ok = false;
+            const double t = s.getProcessParameter(QStringLiteral("Film Thickness")).toDouble(&ok);
+            if (!ok)
+                return int(InvalidValue);
+            if (t < 0)
+                throw std::invalid_argument("The thickness must not be negative.");
+            ++runs;
+            Model::Automaton::CellLock lock(*c.target);
+            for (uint32_t x = 0; x < c.target->sizeX(); ++x)
+                for (uint32_t y = 0; y < c.target->sizeY(); ++y)
+                    lock.cells()[c.target->index(x, y, c.target->sizeZ() - 1)].setState(3);
+            c.recordStep(13);
+            return int(Success);
+        });
+    }
+};
+
+ProcessData film(const QVariant &thickness)
+{
+    ProcessData step(IsotropicDeposition);
+    if (thickness.isValid())
+        step.setParameter(QStringLiteral("Film Thickness"), thickness, true);
+    return step;
+}
+
+} // namespace
+
+class tst_BatchRunner : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
+private slots:
+    void resultCodes_data()
+    {
+        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        ProcessData noSize = boxSubstrate(4, 4, 4, 2);
+        noSize.setParameter(QStringLiteral("Volume Size X"), QVariant(), true);
+        ProcessData textSize = boxSubstrate(4, 4, 4, 2);
+        textSize.setParameter(QStringLiteral("Volume Size Y"), QStringLiteral("four"), true);
+        ProcessData negativeSize = boxSubstrate(4, 4, 4, 2);
+        negativeSize.setParameter(QStringLiteral("Substrate Size Z"), -2, true);
+        ProcessData zeroSize = boxSubstrate(0, 4, 4, 2);
+        ProcessData noCorner(CreateSubstrate);
+        noCorner.setParameter(QStringLiteral("Material_Id"), 1u, false);
+        ProcessData badMask = boxSubstrate(4, 4, 4, 2);
+        badMask.setParameter(QStringLiteral("Lower Left Front Corner"), QStringLiteral("1;2;3"), true);
+
+        QTest::newRow("success") << boxSubstrate(4, 4, 4, 2) << 0 << "No error, process was run successfully.";
+        QTest::newRow("missing parameter") << noCorner << 1 << "A required parameter was not found. Check input list.";
+        QTest::newRow("empty step") << ProcessData(CreateSubstrate) << 1
+                                    << "A required parameter was not found. Check input list.";
+        QTest::newRow("value of unknown type") << noSize << 2
+                                               << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("text for a count") << textSize << 2
+                                          << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("negative count") << negativeSize << 2
+                                        << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("text for a vector") << badMask << 2
+                                           << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("volume of size 0") << zeroSize << 2
+                                          << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("type above 19") << ProcessData(20) << 3 << "Unknown process. Remove process from the list.";
+        QTest::newRow("failed to read") << ProcessData(ProcessData::FailedToRead) << 3
+                                        << "Unknown process. Remove process from the list.";
+        QTest::newRow("negative type") << ProcessData(-1) << 3 << "Unknown process. Remove process from the list.";
+        QTest::newRow("not implemented") << film(1.0) << 4
+                                         << "Process is not implemented. Remove process from the list.";
+    }
+    void resultCodes()
+    {
+        QFETCH(ProcessData, step);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        Core::Workspace workspace;
+        // Only Create Substrate is wired in this registry; type 16 has no runner here.
+        StepRegistry registry;
+        registry.add(CreateSubstrate, [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
+        auto volume = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
+        BatchRunner runner(workspace, volume, registry);
+        QList<StepRecord> records;
+        runner.setStepObserver([&records](const StepRecord &r) { records << r; });
+        const RunSummary summary = runner.run({step});
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].code, code);
+        QCOMPARE(records[0].message, message);
+        QCOMPARE(resultMessage(code), message);
+        QCOMPARE(summary.done, code == 0 ? 1 : 0);
+        QCOMPARE(summary.failedIndex, code == 0 ? -1 : 0);
+        if (code == 1 || code == 2)
+            QVERIFY(!records[0].detail.isEmpty());
+    }
+
+    void runStopsAtFirstFailure()
+    {
+        Core::Workspace workspace;
+        TestSteps steps;
+        BatchRunner runner(workspace, nullptr, steps.registry);
+        QList<int> codes;
+        runner.setStepObserver([&codes](const StepRecord &r) { codes << r.code; });
+        const RunSummary summary = runner.run({boxSubstrate(3, 3, 3, 1), film(QVariant()), film(2.0)});
+        QCOMPARE(codes, (QList<int>{0, 1}));
+        QCOMPARE(summary.done, 1);
+        QCOMPARE(runner.doneCount(), 1);
+        QCOMPARE(summary.failedIndex, 1);
+        QCOMPARE(summary.failure.name, QStringLiteral("Isotropic Deposition"));
+        QCOMPARE(steps.runs, 0);
+        // The first step stays applied.
+        QVERIFY(runner.target());
+        QCOMPARE(countState(*runner.target(), 1), size_t(9));
+        QCOMPARE(countState(*runner.target(), 3), size_t(0));
+    }
+
+    void engineErrorFailsTheStep()
+    {
+        Core::Workspace workspace;
+        TestSteps steps;
+        BatchRunner runner(workspace, nullptr, steps.registry);
+        const RunSummary summary = runner.run({boxSubstrate(3, 3, 3, 1), film(-1.0), film(1.0)});
+        QCOMPARE(summary.done, 1);
+        QCOMPARE(summary.failure.code, 2);
+        QCOMPARE(summary.failure.detail, QStringLiteral("The thickness must not be negative."));
+        QCOMPARE(steps.runs, 0);
+    }
+
+    void createSubstrateRunsWithoutVolume()
+    {
+        Core::Workspace workspace;
+        TestSteps steps;
+        BatchRunner runner(workspace, nullptr, steps.registry);
+        const RunSummary summary = runner.run({boxSubstrate(5, 4, 6, 2), film(1.0)});
+        QVERIFY(summary.succeeded());
+        QCOMPARE(summary.done, 2);
+        const TotalVolumePtr volume = runner.target();
+        QVERIFY(volume);
+        QCOMPARE(workspace.document().allObjects().size(), 1);
+        QCOMPARE(workspace.document().allObjects().first(), std::static_pointer_cast<Model::Object>(volume));
+        QCOMPARE(volume->sizeX(), 5u);
+        QCOMPARE(volume->sizeZ(), 6u);
+        QCOMPARE(countState(*volume, 1), size_t(5 * 4 * 2));
+        QCOMPARE(countState(*volume, 3), size_t(5 * 4));
+        QCOMPARE(workspace.lastOperation(volume->id()), 13u);
+        QVERIFY(workspace.isLatticeOutOfDate(volume->id()));
+    }
+
+    void substrateShapes_data()
+    {
+        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<int>("filled");
+        ProcessData offsetBox = boxSubstrate(10, 10, 80, 30);
+        offsetBox.setParameter(QStringLiteral("Substrate Delta Z"), 60u, true);
+        ProcessData shiftedBox = boxSubstrate(4, 4, 4, 4);
+        shiftedBox.setParameter(QStringLiteral("Substrate Delta X"), 2u, true);
+        QTest::newRow("box clipped at the top") << offsetBox << 10 * 10 * 20;
+        QTest::newRow("box clipped at the side") << shiftedBox << 2 * 4 * 4;
+        QTest::newRow("sphere of radius 1") << sphereSubstrate(11, 5, 5, 5, 1) << 7;
+        // The octant of a ball of radius 2 in the corner: lattice points with x, y, z >= 0 and
+        // x^2 + y^2 + z^2 <= 4.
+        QTest::newRow("sphere at the corner") << sphereSubstrate(5, 0, 0, 0, 2) << 11;
+    }
+    void substrateShapes()
+    {
+        QFETCH(ProcessData, step);
+        QFETCH(int, filled);
+        Core::Workspace workspace;
+        BatchRunner runner(workspace, nullptr);
+        QVERIFY(runner.run({step}).succeeded());
+        QCOMPARE(countState(*runner.target(), 1), size_t(filled));
+    }
+
+    void boxClippedAtTheTopFillsTheRightCells()
+    {
+        Core::Workspace workspace;
+        ProcessData step = boxSubstrate(2, 2, 80, 30);
+        step.setParameter(QStringLiteral("Substrate Delta Z"), 60u, true);
+        BatchRunner runner(workspace, nullptr);
+        QVERIFY(runner.run({step}).succeeded());
+        TotalVolume &v = *runner.target();
+        Model::Automaton::CellLock lock(v);
+        QCOMPARE(lock.cells()[v.index(1, 1, 59)].state(), 0u);
+        QCOMPARE(lock.cells()[v.index(1, 1, 60)].state(), 1u);
+        QCOMPARE(lock.cells()[v.index(0, 1, 79)].state(), 1u);
+    }
+
+    void missingVolumeStopsTheRun()
+    {
+        Core::Workspace workspace;
+        TestSteps steps;
+        BatchRunner runner(workspace, nullptr, steps.registry);
+        int observed = 0;
+        runner.setStepObserver([&observed](const StepRecord &) { ++observed; });
+        const RunSummary summary = runner.run({film(1.0), boxSubstrate(2, 2, 2, 1)});
+        QVERIFY(summary.missingVolume);
+        QVERIFY(!summary.succeeded());
+        QCOMPARE(summary.done, 0);
+        QCOMPARE(summary.failure.index, 0);
+        QCOMPARE(observed, 0);
+        QCOMPARE(steps.runs, 0);
+        QVERIFY(workspace.document().allObjects().isEmpty());
+    }
+
+    void emptyListSucceeds()
+    {
+        Core::Workspace workspace;
+        BatchRunner runner(workspace, nullptr);
+        const RunSummary summary = runner.run({});
+        QVERIFY(summary.succeeded());
+        QCOMPARE(summary.done, 0);
+    }
+
+    void saveImageNeedsFileNameAndHandler()
+    {
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
+        ProcessData save(SaveImage);
+        QCOMPARE(BatchRunner(workspace, volume).run({save}).failure.code, 1);
+        save.setParameter(QStringLiteral("Filename"), QStringLiteral("a.png"), true);
+        QCOMPARE(BatchRunner(workspace, volume).run({save}).failure.code, 2);
+
+        BatchRunner runner(workspace, volume);
+        QStringList asked;
+        runner.setSaveImageHandler([&asked](const QString &name, QString *) {
+            asked << name;
+            return true;
+        });
+        QVERIFY(runner.run({save, save}).succeeded());
+        QCOMPARE(asked, (QStringList{QStringLiteral("a.png"), QStringLiteral("a.png")}));
+
+        BatchRunner refusing(workspace, volume);
+        refusing.setSaveImageHandler([](const QString &, QString *error) {
+            *error = QStringLiteral("no context");
+            return false;
+        });
+        const RunSummary summary = refusing.run({save});
+        QCOMPARE(summary.failure.code, 2);
+        QCOMPARE(summary.failure.detail, QStringLiteral("no context"));
+    }
+
+    void everyTypeHasNameAndVocabulary()
+    {
+        for (int type = 0; type <= LastProcessType; ++type) {
+            QVERIFY(displayName(type) != QLatin1String("Unknown process"));
+            const auto specs = parameterSpecs(type);
+            QVERIFY2(!specs.isEmpty(), qPrintable(displayName(type)));
+            for (int i = 1; i < specs.size(); ++i)
+                QVERIFY(specs[i - 1].name < specs[i].name);
+            for (const QString &base : materialBases(type)) {
+                QVERIFY(std::any_of(specs.begin(), specs.end(), [&](const ParameterSpec &s) { return s.name == base; }));
+                QVERIFY(std::any_of(specs.begin(), specs.end(),
+                                    [&](const ParameterSpec &s) { return s.name == base + QStringLiteral("_Color"); }));
+            }
+        }
+        QCOMPARE(displayName(20), QStringLiteral("Unknown process"));
+        QCOMPARE(displayName(19), QStringLiteral("Doping (Random Walk CA)"));
+        QCOMPARE(materialBases(Electroplating),
+                 (QStringList{QStringLiteral("Conducting Material"), QStringLiteral("Deposited Material")}));
+        QCOMPARE(addableProcesses().size(), 20);
+    }
+
+    void defaultVisibilityFollowsTheMode()
+    {
+        ProcessData sphere = sphereSubstrate(4, 1, 1, 1, 1);
+        applyDefaultVisibility(sphere);
+        QVERIFY(sphere.getParameterVisibility(QStringLiteral("Substrate Radius")));
+        QVERIFY(!sphere.getParameterVisibility(QStringLiteral("Substrate Size X")));
+        QVERIFY(!sphere.getParameterVisibility(QStringLiteral("Material_Id")));
+        QVERIFY(sphere.getParameterVisibility(QStringLiteral("Volume Size X")));
+        ProcessData box = boxSubstrate(4, 4, 4, 1);
+        applyDefaultVisibility(box);
+        QVERIFY(box.getParameterVisibility(QStringLiteral("Substrate Size X")));
+        QVERIFY(!box.getParameterVisibility(QStringLiteral("SphericalSubstrate")));
+    }
+
+    void stepAccessors()
+    {
+        ProcessData a(5);
+        ProcessData b(5);
+        QVERIFY(b.getSerialNumber() > a.getSerialNumber());
+        const ProcessData copy = a;
+        QCOMPARE(copy.getSerialNumber(), a.getSerialNumber());
+        QVERIFY(!a.getProcessParameter(QStringLiteral("Depth")).isValid());
+        QVERIFY(!a.getParameterVisibility(QStringLiteral("Depth")));
+        a.setParameter(QStringLiteral("Depth"), 2.0, false);
+        a.setParameterValue(QStringLiteral("Depth"), 3.0);
+        QCOMPARE(a.getProcessParameter(QStringLiteral("Depth")).toDouble(), 3.0);
+        QVERIFY(!a.getParameterVisibility(QStringLiteral("Depth")));
+        QVERIFY(!a.isExpanded());
+        a.setExpanded(true);
+        QVERIFY(a.isExpanded());
+    }
+};
+
+
+QTEST_GUILESS_MAIN(tst_BatchRunner)
+#include "tst_batchrunner.moc"
