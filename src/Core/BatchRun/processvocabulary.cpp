@@ -1,5 +1,7 @@
 #include "processvocabulary.h"
 
+#include "Model/Materials/materialfactory.h"
+
 #include <QColor>
 #include <QStringList>
 
@@ -279,6 +281,36 @@ void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Mod
     step.setParameter(base + QStringLiteral("_Id"), QVariant::fromValue<uint>(material.id()), idShown);
     step.setParameter(base, material.name(), true);
     step.setParameter(base + QStringLiteral("_Color"), color, false);
+}
+
+void completeDerivedParameters(Ui::ProcessData &step)
+{
+    const auto parameters = step.getParameters();
+    for (const QString &base : materialBases(step.getProcessType())) {
+        const QString idName = base + QStringLiteral("_Id");
+        if (!parameters.contains(idName))
+            continue;
+        const auto material = Model::Materials::MaterialFactory::instance()->getMaterial(parameters.value(idName).toUInt());
+        const auto c = material.color();
+        step.setParameterValue(base, material.name());
+        step.setParameterValue(base + QStringLiteral("_Color"),
+                               QColor(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f),
+                                      static_cast<int>(c[2] * 255.0f), static_cast<int>(c[3] * 255.0f)));
+    }
+    if (step.getProcessType() == Pvd && parameters.contains(QStringLiteral("DepositOn"))) {
+        static const char *const texts[] = {"", "On Top", "On Bottom", "On Top and Bottom"};
+        const int on = parameters.value(QStringLiteral("DepositOn")).toInt();
+        step.setParameterValue(QStringLiteral("Deposit On"), QLatin1String(on >= 1 && on <= 3 ? texts[on] : ""));
+    }
+    if (step.getProcessType() == SimpleRie && parameters.contains(QStringLiteral("EtchDirectionValue"))) {
+        const int value = parameters.value(QStringLiteral("EtchDirectionValue")).toInt();
+        QStringList parts;
+        if (value & 2)
+            parts << QStringLiteral("Bottom");
+        if (value & 1)
+            parts << QStringLiteral("Top");
+        step.setParameterValue(QStringLiteral("Etch Direction"), parts.join(QStringLiteral(" and ")));
+    }
 }
 
 void applyDefaultVisibility(Ui::ProcessData &step)

@@ -75,6 +75,10 @@ uint32_t compatibleProcessId(int processType);
 /// Stores a material as its three parameters: base + "_Id" (uint), base (name), base + "_Color".
 void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
                            bool idShown = false);
+/// Fills the parameters that are derived from others: the "Deposit On" text of PVD from
+/// "DepositOn", the "Etch Direction" text of RIE from "EtchDirectionValue", and the name and
+/// colour of every material from its identifier.
+void completeDerivedParameters(Ui::ProcessData &step);
 /// Sets the visibility of every parameter of the step from its mode (box or sphere, time or
 /// thickness), as it is when a step is added.
 void applyDefaultVisibility(Ui::ProcessData &step);

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "Core/BatchRun/batchrunner.h"
+#include "Core/BatchRun/processdata.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <QDialog>
+#include <QFuture>
+#include <QMessageBox>
+#include <QSemaphore>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+
+class QComboBox;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace Core {
+class Workspace;
+}
+
+namespace Ui {
+
+/// The "Batch Run" dialog: composes a process list, loads and saves it, and runs it on the target
+/// cell volume (or from nothing when it begins with "Create Substrate") in a worker thread while
+/// a progress bar follows the finished steps.
+class RunProcessesDialog : public QDialog {
+    Q_OBJECT
+public:
+    RunProcessesDialog(QWidget *mainWindow, const Model::Automaton::TotalVolumePtr &target, Core::Workspace &workspace,
+                       const Core::BatchRun::StepRegistry &registry = Core::BatchRun::StepRegistry::standard());
+    ~RunProcessesDialog() override;
+
+    QList<ProcessData> steps() const { return m_steps; }
+    void setSteps(const QList<ProcessData> &steps);
+    QString currentFileName() const { return m_currentFileName; }
+    Model::Automaton::TotalVolumePtr targetVolume() const { return m_target; }
+    /// True while a run is going on.
+    bool isRunning();
+    /// Blocks until the worker of the current run has returned (the progress timer still has to
+    /// see the end to finish the run).
+    void waitForWorker();
+
+    /// Saves the main view as an image; set by whoever knows the main window's view.
+    void setScreenshotFunction(const std::function<bool(const QString &)> &function) { m_screenshot = function; }
+
+    bool loadList(const QString &fileName);
+    bool saveList(const QString &fileName);
+
+public slots:
+    void on_btnAddProcess_clicked();
+    void on_btnRemoveProcess_clicked();
+    void on_btnModify_clicked();
+    void on_btnMoveUp_clicked();
+    void on_btnMoveDown_clicked();
+    void on_btnMoveTo_clicked();
+    void on_btnNewList_clicked();
+    void on_btnLoadList_clicked();
+    void on_btnSaveList_clicked();
+    void on_btnSaveListAs_clicked();
+    void on_btnRun_clicked();
+    void on_btnClose_clicked();
+    void on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
+    void on_treeWidget_itemExpanded(QTreeWidgetItem *item);
+    void on_treeWidget_itemCollapsed(QTreeWidgetItem *item);
+    void selectionChanged();
+    void updateProgress();
+    /// In the user-interface thread: regenerates the target's surface, repaints the view and,
+    /// with a file name, saves the view as an image. False when the image could not be saved.
+    bool updateGeometry(const QString &fileName);
+
+protected:
+    /// The seams to the user: option dialogs, file choosers, questions and message boxes.
+    virtual bool editStep(ProcessData &step, bool adding);
+    virtual QString chooseListToOpen();
+    virtual QString chooseListToSave();
+    virtual QMessageBox::StandardButton askNewList();
+    virtual bool chooseMoveTarget(uint32_t moving, uint32_t &target, bool &before);
+    virtual void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,
+                             const QString &informative = QString());
+
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    void runProcessList(const QList<ProcessData> &steps);
+    void rebuildTree();
+    void updateTitle();
+    void modifyStep(int index);
+    int indexOfSerial(uint32_t serial) const;
+    /// Index of the step of the first selected row, -1 when none is selected.
+    int firstSelectedStep() const;
+    void makeCurrent(uint32_t serial);
+
+    QWidget *m_mainWindow;
+    Model::Automaton::TotalVolumePtr m_target;
+    Core::Workspace &m_workspace;
+    const Core::BatchRun::StepRegistry &m_registry;
+    /// Held for the whole of a run. A semaphore of one, because the worker releases what the
+    /// user-interface thread took, which a mutex does not allow.
+    QSemaphore m_runMutex{1};
+    QTimer m_progressTimer;
+    QString m_currentFileName;
+    QString m_baseTitle;
+    QList<ProcessData> m_steps;
+    std::atomic<int> m_doneCount{0};
+    Core::BatchRun::RunSummary m_summary;
+    QFuture<void> m_worker;
+    std::function<bool(const QString &)> m_screenshot;
+
+    QTreeWidget *m_tree;
+    QComboBox *m_cbxProcess;
+    QProgressBar *m_progressBar;
+};
+
+} // namespace Ui
