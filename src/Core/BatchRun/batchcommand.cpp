@@ -1,7 +1,7 @@
 #include "batchcommand.h"
 
-#include "batchrunner.h"
 #include "Core/workspace.h"
+#include "batchrunner.h"
 #include "documentio.h"
 #include "offscreenimage.h"
 #include "processlistfile.h"
@@ -15,24 +15,25 @@ namespace Core {
 namespace BatchRun {
 
 BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
-    : m_out(out), m_err(err), m_progressBar(progressBar)
+    : m_out(out)
+    , m_err(err)
+    , m_progressBar(progressBar)
 {
 }
 
 QString BatchCommand::usage()
 {
-    return QStringLiteral(
-        "Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
-        "Runs the steps of a process list without a window.\n"
-        "\n"
-        "  --input DOC.cfw   run the list on the first cell volume of this document\n"
-        "  --output OUT.cfw  write the resulting document to this file\n"
-        "  --threads N       use N worker threads (N >= 1)\n"
-        "  --help            show this text\n"
-        "\n"
-        "Without --input the list must begin with \"Create Substrate\".\n"
-        "Exit status: 0 every step ran, 1 a step failed, 2 bad arguments,\n"
-        "3 a file could not be read, 4 the output could not be written.\n");
+    return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
+                          "Runs the steps of a process list without a window.\n"
+                          "\n"
+                          "  --input DOC.cfw   run the list on the first cell volume of this document\n"
+                          "  --output OUT.cfw  write the resulting document to this file\n"
+                          "  --threads N       use N worker threads (N >= 1)\n"
+                          "  --help            show this text\n"
+                          "\n"
+                          "Without --input the list must begin with \"Create Substrate\".\n"
+                          "Exit status: 0 every step ran, 1 a step failed, 2 bad arguments,\n"
+                          "3 a file could not be read, 4 the output could not be written.\n");
 }
 
 bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
@@ -188,17 +189,19 @@ int BatchCommand::run(const Options &options)
         m_err << "\n";
 
     if (summary.missingVolume) {
-        report(QStringLiteral("Step %1 (%2) not run: No cell volume was selected and a cell volume was not created. The "
-                              "cell volume must be created before any other process.")
-                   .arg(summary.failure.index + 1)
-                   .arg(summary.failure.name));
+        report(
+            QStringLiteral("Step %1 (%2) not run: No cell volume was selected and a cell volume was not created. The "
+                           "cell volume must be created before any other process.")
+                .arg(summary.failure.index + 1)
+                .arg(summary.failure.name));
         return StepFailed;
     }
     if (summary.failedIndex >= 0) {
         const StepRecord &f = summary.failure;
         report(QStringLiteral("Step %1 (%2) failed: %3%4")
                    .arg(f.index + 1)
-                   .arg(f.name, f.message, f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
+                   .arg(f.name, f.message,
+                        f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
         if (!options.outputFile.isEmpty())
             report(QStringLiteral("Nothing was written to \"%1\".").arg(options.outputFile));
         return StepFailed;

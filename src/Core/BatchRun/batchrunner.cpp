@@ -39,7 +39,9 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
 
 BatchRunner::BatchRunner(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
                          const StepRegistry &registry)
-    : m_workspace(workspace), m_target(target), m_registry(registry)
+    : m_workspace(workspace)
+    , m_target(target)
+    , m_registry(registry)
 {
 }
 

@@ -53,7 +53,7 @@ private:
 struct StepRecord {
     int index = 0; ///< 0-based position in the list
     int processType = 0;
-    QString name;  ///< display name
+    QString name; ///< display name
     int code = 0;
     qint64 milliseconds = 0;
     QString message; ///< the code's text
@@ -61,10 +61,10 @@ struct StepRecord {
 };
 
 struct RunSummary {
-    int done = 0;            ///< steps that ran successfully
-    int failedIndex = -1;    ///< position of the step that failed, -1 when none did
+    int done = 0;               ///< steps that ran successfully
+    int failedIndex = -1;       ///< position of the step that failed, -1 when none did
     bool missingVolume = false; ///< stopped because no volume existed for a step
-    StepRecord failure;      ///< the failed step, when failedIndex >= 0
+    StepRecord failure;         ///< the failed step, when failedIndex >= 0
     bool succeeded() const { return failedIndex < 0 && !missingVolume; }
 };
 

@@ -74,8 +74,10 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
         Util::Vector3D low, high;
         sceneBounds(document, low, high);
         const Util::Vector3D centre((low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2);
-        const double radius = std::max(1.0, std::sqrt((high.x - low.x) * (high.x - low.x) + (high.y - low.y) * (high.y - low.y)
-                                                      + (high.z - low.z) * (high.z - low.z)) / 2);
+        const double radius =
+            std::max(1.0, std::sqrt((high.x - low.x) * (high.x - low.x) + (high.y - low.y) * (high.y - low.y) +
+                                    (high.z - low.z) * (high.z - low.z)) /
+                              2);
         // A view from the front, to the right and above, as a user would first look at a substrate.
         const Util::Vector3D eye(centre.x + 1.6 * radius, centre.y - 2.2 * radius, centre.z + 1.4 * radius);
 

@@ -14,7 +14,11 @@ namespace BatchRun {
 /// it fails with a message instead of drawing.
 class OffscreenImage {
 public:
-    OffscreenImage(int width = 1024, int height = 768) : m_width(width), m_height(height) {}
+    OffscreenImage(int width = 1024, int height = 768)
+        : m_width(width)
+        , m_height(height)
+    {
+    }
 
     bool save(const Model::Document &document, const QString &fileName, QString *error) const;
 

@@ -10,7 +10,11 @@ namespace {
 std::atomic<uint32_t> nextSerialNumber{0};
 }
 
-ProcessData::ProcessData(int processType) : m_serialNumber(nextSerialNumber++), m_processType(processType) {}
+ProcessData::ProcessData(int processType)
+    : m_serialNumber(nextSerialNumber++)
+    , m_processType(processType)
+{
+}
 
 void ProcessData::setParameter(const QString &name, const QVariant &value, bool visible)
 {

@@ -38,7 +38,10 @@ QString materialLabel(const Material &m) { return QStringLiteral("\"%1\" (identi
 
 } // namespace
 
-ProcessListFile::ProcessListFile(const QList<Ui::ProcessData> &steps) : m_steps(steps) {}
+ProcessListFile::ProcessListFile(const QList<Ui::ProcessData> &steps)
+    : m_steps(steps)
+{
+}
 
 QString ProcessListFile::valueTypeName(const QVariant &value)
 {
@@ -164,11 +167,12 @@ bool ProcessListFile::load(const QString &fileName)
     while (!reader.atEnd() && !(reader.isStartElement() && reader.name() == QLatin1String("Process-List")))
         reader.readNext();
     if (!reader.isStartElement()) {
-        m_error = reader.hasError()
-                      ? QStringLiteral("\"%1\" is not a well-formed process list: %2 (line %3)")
-                            .arg(fileName, reader.errorString())
-                            .arg(reader.lineNumber())
-                      : QStringLiteral("\"%1\" is not a process list: it has no \"Process-List\" element.").arg(fileName);
+        m_error =
+            reader.hasError()
+                ? QStringLiteral("\"%1\" is not a well-formed process list: %2 (line %3)")
+                      .arg(fileName, reader.errorString())
+                      .arg(reader.lineNumber())
+                : QStringLiteral("\"%1\" is not a process list: it has no \"Process-List\" element.").arg(fileName);
         return false;
     }
     if (reader.attributes().hasAttribute(QLatin1String("version")))

@@ -21,14 +21,19 @@ namespace BatchRun {
 class ProcessListFile {
 public:
     /// What to do with a listed material whose identifier the catalogue knows under another name.
-    enum class ConflictChoice { ReplaceLoadedByExisting, ReplaceExistingByLoaded, ReplaceLoadedByAnother, AddLoadedAsNew };
+    enum class ConflictChoice {
+        ReplaceLoadedByExisting,
+        ReplaceExistingByLoaded,
+        ReplaceLoadedByAnother,
+        AddLoadedAsNew
+    };
     struct ConflictAnswer {
         ConflictChoice choice = ConflictChoice::AddLoadedAsNew;
         uint32_t alternateId = 0; ///< for ReplaceLoadedByAnother
     };
     /// Asked once per conflict; without one a conflict is resolved as AddLoadedAsNew.
-    using ConflictResolver =
-        std::function<ConflictAnswer(const Model::Materials::Material &existing, const Model::Materials::Material &loaded)>;
+    using ConflictResolver = std::function<ConflictAnswer(const Model::Materials::Material &existing,
+                                                          const Model::Materials::Material &loaded)>;
 
     explicit ProcessListFile(const QList<Ui::ProcessData> &steps = {});
 

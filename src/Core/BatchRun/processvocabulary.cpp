@@ -214,7 +214,8 @@ QList<ParameterSpec> parameterSpecs(int type)
 {
     QList<ParameterSpec> specs = unsortedSpecs(type);
     // The list view and the files order parameters by name, as the step's map does.
-    std::sort(specs.begin(), specs.end(), [](const ParameterSpec &a, const ParameterSpec &b) { return a.name < b.name; });
+    std::sort(specs.begin(), specs.end(),
+              [](const ParameterSpec &a, const ParameterSpec &b) { return a.name < b.name; });
     return specs;
 }
 
@@ -290,7 +291,8 @@ void completeDerivedParameters(Ui::ProcessData &step)
         const QString idName = base + QStringLiteral("_Id");
         if (!parameters.contains(idName))
             continue;
-        const auto material = Model::Materials::MaterialFactory::instance()->getMaterial(parameters.value(idName).toUInt());
+        const auto material =
+            Model::Materials::MaterialFactory::instance()->getMaterial(parameters.value(idName).toUInt());
         const auto c = material.color();
         step.setParameterValue(base, material.name());
         step.setParameterValue(base + QStringLiteral("_Color"),

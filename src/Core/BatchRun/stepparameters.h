@@ -1,7 +1,7 @@
 #pragma once
 
-#include "processdata.h"
 #include "Util/vector3d.h"
+#include "processdata.h"
 
 #include <QByteArray>
 
@@ -13,7 +13,10 @@ namespace BatchRun {
 /// value". Values of failed reads are 0, so a step reads everything and then checks result().
 class StepParameters {
 public:
-    explicit StepParameters(const Ui::ProcessData &step) : m_step(step) {}
+    explicit StepParameters(const Ui::ProcessData &step)
+        : m_step(step)
+    {
+    }
 
     uint32_t toUInt(const QString &name);
     int toInt(const QString &name);

@@ -10,7 +10,8 @@
 
 namespace UtilDialog {
 
-MoveTo::MoveTo(const QList<Ui::ProcessData> &steps, uint32_t moving, QWidget *parent) : QDialog(parent)
+MoveTo::MoveTo(const QList<Ui::ProcessData> &steps, uint32_t moving, QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Dialog"));
     auto *layout = new QVBoxLayout(this);
@@ -19,7 +20,8 @@ MoveTo::MoveTo(const QList<Ui::ProcessData> &steps, uint32_t moving, QWidget *pa
     for (int i = 0; i < steps.size(); ++i) {
         if (steps[i].getSerialNumber() == moving)
             continue;
-        m_cbxStep->addItem(QString::number(i + 1) + QLatin1Char(' ') + Core::BatchRun::displayName(steps[i].getProcessType()),
+        m_cbxStep->addItem(QString::number(i + 1) + QLatin1Char(' ') +
+                               Core::BatchRun::displayName(steps[i].getProcessType()),
                            steps[i].getSerialNumber());
     }
     layout->addWidget(m_cbxStep);

@@ -13,8 +13,8 @@
 #include <QDebug>
 #include <QDir>
 #include <QEventLoop>
-#include <QFutureWatcher>
 #include <QFileDialog>
+#include <QFutureWatcher>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,7 +49,11 @@ QString valueText(const QVariant &value)
 
 RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automaton::TotalVolumePtr &target,
                                        Core::Workspace &workspace, const StepRegistry &registry)
-    : QDialog(mainWindow), m_mainWindow(mainWindow), m_target(target), m_workspace(workspace), m_registry(registry)
+    : QDialog(mainWindow)
+    , m_mainWindow(mainWindow)
+    , m_target(target)
+    , m_workspace(workspace)
+    , m_registry(registry)
 {
     setObjectName(QStringLiteral("RunProcessesDialog"));
     m_baseTitle = QStringLiteral("Batch Run");
@@ -58,8 +62,8 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     m_tree = new QTreeWidget;
     m_tree->setObjectName(QStringLiteral("treeWidget"));
     m_tree->setColumnCount(4);
-    m_tree->setHeaderLabels({QStringLiteral("Step"), QStringLiteral("Process"), QStringLiteral("Parameter"),
-                             QStringLiteral("Value")});
+    m_tree->setHeaderLabels(
+        {QStringLiteral("Step"), QStringLiteral("Process"), QStringLiteral("Parameter"), QStringLiteral("Value")});
     m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_tree->setIconSize(QSize(25, 25));
 
@@ -508,9 +512,10 @@ void RunProcessesDialog::updateProgress()
     if (summary.failedIndex >= 0) {
         // The user sees which step stopped the run and why, not only the debug log.
         const StepRecord &f = summary.failure;
-        showMessage(QMessageBox::Warning, m_baseTitle,
-                    QStringLiteral("Could not run process %1 (step %2) : %3").arg(f.name).arg(f.index + 1).arg(f.message),
-                    f.detail);
+        showMessage(
+            QMessageBox::Warning, m_baseTitle,
+            QStringLiteral("Could not run process %1 (step %2) : %3").arg(f.name).arg(f.index + 1).arg(f.message),
+            f.detail);
     } else if (!m_target) {
         showMessage(QMessageBox::Critical, QStringLiteral("Missing Cell Volume"),
                     QStringLiteral("No cell volume was selected and a cell volume was not created. The cell volume "

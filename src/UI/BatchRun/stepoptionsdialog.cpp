@@ -32,7 +32,8 @@ QIcon swatch(const Model::Materials::Material &material)
 {
     const auto c = material.color();
     QPixmap pixmap(16, 16);
-    pixmap.fill(QColor(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f), static_cast<int>(c[2] * 255.0f)));
+    pixmap.fill(
+        QColor(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f), static_cast<int>(c[2] * 255.0f)));
     return QIcon(pixmap);
 }
 
@@ -80,7 +81,8 @@ QVariant defaultValue(int type, const QString &name, ParameterKind kind)
 } // namespace
 
 StepOptionsDialog::StepOptionsDialog(const ProcessData &step, QWidget *parent)
-    : QDialog(parent), m_type(step.getProcessType())
+    : QDialog(parent)
+    , m_type(step.getProcessType())
 {
     setWindowTitle(Core::BatchRun::displayName(m_type) + QStringLiteral(" Options"));
     auto *layout = new QVBoxLayout(this);
@@ -91,10 +93,10 @@ StepOptionsDialog::StepOptionsDialog(const ProcessData &step, QWidget *parent)
     for (const auto &spec : Core::BatchRun::parameterSpecs(m_type)) {
         // Materials are chosen by their identifier; masks come from their image files; the texts
         // that merely describe another value are derived from it.
-        if (bases.contains(spec.name) || spec.name.endsWith(QLatin1String("_Color"))
-            || spec.kind == ParameterKind::Mask || spec.name == QLatin1String("Deposit On")
-            || spec.name == QLatin1String("Etch Direction") || spec.name.endsWith(QLatin1String("Mask Height"))
-            || spec.name.endsWith(QLatin1String("Mask Width")) || spec.name == QLatin1String("OxidationThicknessSet"))
+        if (bases.contains(spec.name) || spec.name.endsWith(QLatin1String("_Color")) ||
+            spec.kind == ParameterKind::Mask || spec.name == QLatin1String("Deposit On") ||
+            spec.name == QLatin1String("Etch Direction") || spec.name.endsWith(QLatin1String("Mask Height")) ||
+            spec.name.endsWith(QLatin1String("Mask Width")) || spec.name == QLatin1String("OxidationThicknessSet"))
             continue;
         const QVariant value =
             parameters.contains(spec.name) ? parameters.value(spec.name) : defaultValue(m_type, spec.name, spec.kind);
@@ -114,9 +116,9 @@ void StepOptionsDialog::addField(QFormLayout *form, const QString &name, int kin
     if (name.endsWith(QLatin1String("_Id"))) {
         auto *combo = new QComboBox;
         const uint32_t processId = Core::BatchRun::compatibleProcessId(m_type);
-        const auto materials = processId != 0
-                                   ? Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials()
-                                   : Model::Materials::MaterialFactory::instance()->getMaterials();
+        const auto materials =
+            processId != 0 ? Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials()
+                           : Model::Materials::MaterialFactory::instance()->getMaterials();
         for (const auto &material : materials)
             combo->addItem(swatch(material), material.name(), material.id());
         const int index = combo->findData(value.toUInt());
@@ -220,12 +222,13 @@ QMap<QString, QVariant> StepOptionsDialog::values() const
         } else {
             const auto boxes = w->findChildren<QDoubleSpinBox *>();
             if (boxes.size() == 3)
-                result.insert(name, QVariant::fromValue(Util::Vector3D(boxes[0]->value(), boxes[1]->value(),
-                                                                       boxes[2]->value())));
+                result.insert(
+                    name, QVariant::fromValue(Util::Vector3D(boxes[0]->value(), boxes[1]->value(), boxes[2]->value())));
         }
     }
     if (result.contains(QStringLiteral("OxidationTimeSet")))
-        result.insert(QStringLiteral("OxidationThicknessSet"), !result.value(QStringLiteral("OxidationTimeSet")).toBool());
+        result.insert(QStringLiteral("OxidationThicknessSet"),
+                      !result.value(QStringLiteral("OxidationTimeSet")).toBool());
     // Masks are read from their files now, so that the list carries them to other machines.
     for (const char *side : {"Top", "Bottom"}) {
         const QString file = QLatin1String(side) + QStringLiteral(" Mask File");
@@ -273,12 +276,12 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding)
         step.setParameterValue(it.key(), it.value());
     for (const char *side : {"Top", "Bottom"}) {
         const QString file = QLatin1String(side) + QStringLiteral(" Mask File");
-        if (values.contains(file) && !values.value(file).toString().isEmpty()
-            && values.value(QLatin1String(side) + QStringLiteral(" Mask Width")).toUInt() == 0)
-            QMessageBox::warning(parent, QStringLiteral("Photolithography"),
-                                 QStringLiteral("%1 mask file \"%2\" could not be read; the step has no %3 mask.")
-                                     .arg(QLatin1String(side), values.value(file).toString(),
-                                          QString::fromLatin1(side).toLower()));
+        if (values.contains(file) && !values.value(file).toString().isEmpty() &&
+            values.value(QLatin1String(side) + QStringLiteral(" Mask Width")).toUInt() == 0)
+            QMessageBox::warning(
+                parent, QStringLiteral("Photolithography"),
+                QStringLiteral("%1 mask file \"%2\" could not be read; the step has no %3 mask.")
+                    .arg(QLatin1String(side), values.value(file).toString(), QString::fromLatin1(side).toLower()));
     }
     Core::BatchRun::completeDerivedParameters(step);
     if (adding)

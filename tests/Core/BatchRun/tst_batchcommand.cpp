@@ -64,8 +64,8 @@ const QByteArray substrateStep =
 QByteArray list(const QByteArray &steps)
 {
     return "<?xml version=\"1.0\"?>\n<Process-List version=\"1\">\n<Materials>\n<Material version=\"1\" name=\"Si\" "
-           "material-id=\"1\" density=\"2329\" color=\"#FF7F7F7F\"/>\n</Materials>\n"
-           + steps + "</Process-List>\n";
+           "material-id=\"1\" density=\"2329\" color=\"#FF7F7F7F\"/>\n</Materials>\n" +
+           steps + "</Process-List>\n";
 }
 
 } // namespace
@@ -84,17 +84,33 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("threads");
-        QTest::newRow("list only") << QStringList{"a.plst"} << true << "a.plst" << "" << "" << 0;
+        QTest::newRow("list only") << QStringList{"a.plst"} << true << "a.plst"
+                                   << ""
+                                   << "" << 0;
         QTest::newRow("everything") << QStringList{"--threads", "3", "a.plst", "--output", "o.cfw", "--input", "i.cfw"}
-                                    << true << "a.plst" << "i.cfw" << "o.cfw" << 3;
-        QTest::newRow("nothing") << QStringList{} << false << "" << "" << "" << 0;
-        QTest::newRow("unknown option") << QStringList{"a.plst", "--fast"} << false << "" << "" << "" << 0;
-        QTest::newRow("option without value") << QStringList{"a.plst", "--output"} << false << "" << "" << "" << 0;
-        QTest::newRow("zero threads") << QStringList{"a.plst", "--threads", "0"} << false << "" << "" << "" << 0;
-        QTest::newRow("threads not a number") << QStringList{"a.plst", "--threads", "many"} << false << "" << "" << ""
-                                              << 0;
-        QTest::newRow("two lists") << QStringList{"a.plst", "b.plst"} << false << "" << "" << "" << 0;
-        QTest::newRow("output twice") << QStringList{"a.plst", "--output", "x", "--output", "y"} << false << "" << ""
+                                    << true << "a.plst"
+                                    << "i.cfw"
+                                    << "o.cfw" << 3;
+        QTest::newRow("nothing") << QStringList{} << false << ""
+                                 << ""
+                                 << "" << 0;
+        QTest::newRow("unknown option") << QStringList{"a.plst", "--fast"} << false << ""
+                                        << ""
+                                        << "" << 0;
+        QTest::newRow("option without value") << QStringList{"a.plst", "--output"} << false << ""
+                                              << ""
+                                              << "" << 0;
+        QTest::newRow("zero threads") << QStringList{"a.plst", "--threads", "0"} << false << ""
+                                      << ""
+                                      << "" << 0;
+        QTest::newRow("threads not a number") << QStringList{"a.plst", "--threads", "many"} << false << ""
+                                              << ""
+                                              << "" << 0;
+        QTest::newRow("two lists") << QStringList{"a.plst", "b.plst"} << false << ""
+                                   << ""
+                                   << "" << 0;
+        QTest::newRow("output twice") << QStringList{"a.plst", "--output", "x", "--output", "y"} << false << ""
+                                      << ""
                                       << "" << 0;
     }
     void argumentsAreParsed()
@@ -128,8 +144,8 @@ private slots:
         QTest::newRow("list is a folder") << QStringList{m_dir.path()} << 3 << "does not exist";
         QTest::newRow("not a list") << QStringList{notList} << 3 << "has no \"Process-List\" element";
         QTest::newRow("malformed list") << QStringList{malformed} << 3 << "is not a well-formed process list";
-        QTest::newRow("missing document") << QStringList{good, "--input", m_dir.filePath("absent.cfw")} << 3
-                                          << "does not exist";
+        QTest::newRow("missing document")
+            << QStringList{good, "--input", m_dir.filePath("absent.cfw")} << 3 << "does not exist";
     }
     void badInvocationsExitNonZeroWithMessage()
     {
@@ -186,9 +202,8 @@ private slots:
                                       << "Step 2 (Unknown process) failed: Unknown process. Remove process from the "
                                          "list.";
         QTest::newRow("image without display")
-            << QByteArray(substrateStep
-                          + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
-                            "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n")
+            << QByteArray(substrateStep + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
+                                          "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n")
             << "No OpenGL context could be made";
     }
     void failingStepIsNamed()

@@ -1,8 +1,8 @@
-#include "catalogtesthome.h"
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
+#include "catalogtesthome.h"
 
 #include <QtTest>
 
@@ -59,9 +59,8 @@ struct TestSteps {
     StepRegistry registry;
     TestSteps()
     {
-        registry.add(CreateSubstrate, [](StepContext &c, const ProcessData &s) {
-            return StepRegistry::standard().run(c, s);
-        });
+        registry.add(CreateSubstrate,
+                     [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
         registry.add(IsotropicDeposition, [this](StepContext &c, const ProcessData &s) {
             if (!s.hasParameter(QStringLiteral("Film Thickness")))
                 return int(MissingParameter);
@@ -119,16 +118,16 @@ private slots:
         QTest::newRow("missing parameter") << noCorner << 1 << "A required parameter was not found. Check input list.";
         QTest::newRow("empty step") << ProcessData(CreateSubstrate) << 1
                                     << "A required parameter was not found. Check input list.";
-        QTest::newRow("value of unknown type") << noSize << 2
-                                               << "Value for a required parameter is invalid. Check input list.";
-        QTest::newRow("text for a count") << textSize << 2
-                                          << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("value of unknown type")
+            << noSize << 2 << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("text for a count")
+            << textSize << 2 << "Value for a required parameter is invalid. Check input list.";
         QTest::newRow("negative count") << negativeSize << 2
                                         << "Value for a required parameter is invalid. Check input list.";
-        QTest::newRow("text for a vector") << badMask << 2
-                                           << "Value for a required parameter is invalid. Check input list.";
-        QTest::newRow("volume of size 0") << zeroSize << 2
-                                          << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("text for a vector")
+            << badMask << 2 << "Value for a required parameter is invalid. Check input list.";
+        QTest::newRow("volume of size 0")
+            << zeroSize << 2 << "Value for a required parameter is invalid. Check input list.";
         QTest::newRow("type above 19") << ProcessData(20) << 3 << "Unknown process. Remove process from the list.";
         QTest::newRow("failed to read") << ProcessData(ProcessData::FailedToRead) << 3
                                         << "Unknown process. Remove process from the list.";
@@ -144,7 +143,8 @@ private slots:
         Core::Workspace workspace;
         // Only Create Substrate is wired in this registry; type 16 has no runner here.
         StepRegistry registry;
-        registry.add(CreateSubstrate, [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
+        registry.add(CreateSubstrate,
+                     [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
         auto volume = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
         BatchRunner runner(workspace, volume, registry);
         QList<StepRecord> records;
@@ -314,7 +314,8 @@ private slots:
             for (int i = 1; i < specs.size(); ++i)
                 QVERIFY(specs[i - 1].name < specs[i].name);
             for (const QString &base : materialBases(type)) {
-                QVERIFY(std::any_of(specs.begin(), specs.end(), [&](const ParameterSpec &s) { return s.name == base; }));
+                QVERIFY(
+                    std::any_of(specs.begin(), specs.end(), [&](const ParameterSpec &s) { return s.name == base; }));
                 QVERIFY(std::any_of(specs.begin(), specs.end(),
                                     [&](const ParameterSpec &s) { return s.name == base + QStringLiteral("_Color"); }));
             }
@@ -358,7 +359,6 @@ private slots:
         QVERIFY(a.isExpanded());
     }
 };
-
 
 QTEST_GUILESS_MAIN(tst_BatchRunner)
 #include "tst_batchrunner.moc"

@@ -1,8 +1,8 @@
-#include "catalogtesthome.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/vector3d.h"
+#include "catalogtesthome.h"
 
 #include <QColor>
 #include <QTemporaryDir>
@@ -58,8 +58,8 @@ private slots:
         const Material si = MaterialFactory::instance()->getMaterial(1);
         ProcessData create(Core::BatchRun::CreateSubstrate);
         Core::BatchRun::setMaterialParameters(create, QStringLiteral("Material"), si);
-        create.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D(1.5, -2, 3e-7)),
-                            true);
+        create.setParameter(QStringLiteral("Lower Left Front Corner"),
+                            QVariant::fromValue(Util::Vector3D(1.5, -2, 3e-7)), true);
         create.setParameter(QStringLiteral("Volume Size X"), QVariant::fromValue<uint>(4000000000u), true);
         create.setParameter(QStringLiteral("SphericalSubstrate"), false, false);
         ProcessData litho(Core::BatchRun::Photolithography);
@@ -93,8 +93,10 @@ private slots:
             }
             QVERIFY(loaded[i].getSerialNumber() != steps[i].getSerialNumber());
         }
-        QCOMPARE(loaded[0].getProcessParameter(QStringLiteral("Lower Left Front Corner")).value<Util::Vector3D>().z, 3e-7);
-        QCOMPARE(loaded[1].getProcessParameter(QStringLiteral("Top Mask")).toByteArray(), QByteArray("\x00\x01\x01\x00\x01", 5));
+        QCOMPARE(loaded[0].getProcessParameter(QStringLiteral("Lower Left Front Corner")).value<Util::Vector3D>().z,
+                 3e-7);
+        QCOMPARE(loaded[1].getProcessParameter(QStringLiteral("Top Mask")).toByteArray(),
+                 QByteArray("\x00\x01\x01\x00\x01", 5));
         QCOMPARE(loaded[2].getProcessParameter(QStringLiteral("Doping Depth")).userType(), int(QMetaType::Float));
     }
 
@@ -111,9 +113,9 @@ private slots:
         QVERIFY(text.contains(QLatin1String("<Process-List version=\"1\">")));
         QCOMPARE(text.count(QLatin1String("<Material ")), 16);
         QVERIFY(text.contains(QLatin1String("<Process-Data process-type=\"6\">")));
-        const int max = text.indexOf(QLatin1String(
-            "<Parameter parameter-name=\"Maximum Height\" parameter-type=\"uint\" parameter-data=\"9\" "
-            "parameter-visibility=\"false\"/>"));
+        const int max = text.indexOf(
+            QLatin1String("<Parameter parameter-name=\"Maximum Height\" parameter-type=\"uint\" parameter-data=\"9\" "
+                          "parameter-visibility=\"false\"/>"));
         const int min = text.indexOf(QLatin1String("parameter-name=\"Minimum Height\""));
         QVERIFY(max > 0);
         QVERIFY(min > max);
@@ -136,8 +138,8 @@ private slots:
         const QString path = writeText(m_dir, QStringLiteral("visibility.plst"),
                                        listText(1, QByteArray(),
                                                 "<Process-Data process-type=\"1\"><Parameter parameter-name=\"Depth\" "
-                                                "parameter-type=\"double\" parameter-data=\"2.5\""
-                                                    + attribute + "/></Process-Data>\n"));
+                                                "parameter-type=\"double\" parameter-data=\"2.5\"" +
+                                                    attribute + "/></Process-Data>\n"));
         ProcessListFile reader;
         QVERIFY(reader.load(path));
         QCOMPARE(reader.steps().size(), 1);
@@ -151,14 +153,22 @@ private slots:
         QTest::addColumn<QString>("oldName");
         QTest::addColumn<QString>("newName");
         QTest::addColumn<bool>("renamed");
-        QTest::newRow("isotropic deposition") << 16 << "MaterialId" << "Material_Id" << true;
-        QTest::newRow("photolithography") << 0 << "MaterialId" << "Material_Id" << true;
-        QTest::newRow("electroplating conducting") << 7 << "ConductingMaterialId" << "Conducting Material_Id" << true;
-        QTest::newRow("electroplating deposited") << 7 << "DepositedMaterialId" << "Deposited Material_Id" << true;
-        QTest::newRow("doping") << 8 << "DopedMaterialId" << "Doped Material_Id" << true;
-        QTest::newRow("ion implantation") << 14 << "DopedMaterialId" << "Doped Material_Id" << true;
-        QTest::newRow("random walk keeps its names") << 19 << "MaterialId" << "MaterialId" << false;
-        QTest::newRow("doping ignores MaterialId") << 8 << "MaterialId" << "MaterialId" << false;
+        QTest::newRow("isotropic deposition") << 16 << "MaterialId"
+                                              << "Material_Id" << true;
+        QTest::newRow("photolithography") << 0 << "MaterialId"
+                                          << "Material_Id" << true;
+        QTest::newRow("electroplating conducting") << 7 << "ConductingMaterialId"
+                                                   << "Conducting Material_Id" << true;
+        QTest::newRow("electroplating deposited") << 7 << "DepositedMaterialId"
+                                                  << "Deposited Material_Id" << true;
+        QTest::newRow("doping") << 8 << "DopedMaterialId"
+                                << "Doped Material_Id" << true;
+        QTest::newRow("ion implantation") << 14 << "DopedMaterialId"
+                                          << "Doped Material_Id" << true;
+        QTest::newRow("random walk keeps its names") << 19 << "MaterialId"
+                                                     << "MaterialId" << false;
+        QTest::newRow("doping ignores MaterialId") << 8 << "MaterialId"
+                                                   << "MaterialId" << false;
     }
     void versionZeroListIsUpgraded()
     {
@@ -167,13 +177,12 @@ private slots:
         QFETCH(QString, newName);
         QFETCH(bool, renamed);
         // Two steps with old names: one upgrade, so one warning.
-        const QByteArray step = "<Process-Data process-type=\"" + QByteArray::number(type)
-                                + "\"><Parameter parameter-name=\"" + oldName.toUtf8()
-                                + "\" parameter-type=\"uint\" parameter-data=\"1\" parameter-visibility=\"false\"/>"
-                                  "<Parameter parameter-name=\"Depth\" parameter-type=\"double\" parameter-data=\"3\"/>"
-                                  "</Process-Data>\n";
-        const QString path =
-            writeText(m_dir, QStringLiteral("old.plst"), listText(0, siMaterial(), step + step));
+        const QByteArray step = "<Process-Data process-type=\"" + QByteArray::number(type) +
+                                "\"><Parameter parameter-name=\"" + oldName.toUtf8() +
+                                "\" parameter-type=\"uint\" parameter-data=\"1\" parameter-visibility=\"false\"/>"
+                                "<Parameter parameter-name=\"Depth\" parameter-type=\"double\" parameter-data=\"3\"/>"
+                                "</Process-Data>\n";
+        const QString path = writeText(m_dir, QStringLiteral("old.plst"), listText(0, siMaterial(), step + step));
         ProcessListFile reader;
         QVERIFY(reader.load(path));
         QCOMPARE(reader.version(), 0);
@@ -188,7 +197,8 @@ private slots:
             const QString base = newName.left(newName.size() - 3);
             QCOMPARE(loaded.getProcessParameter(newName).toUInt(), 1u);
             QCOMPARE(loaded.getProcessParameter(base).toString(), QStringLiteral("Si"));
-            QCOMPARE(loaded.getProcessParameter(base + QStringLiteral("_Color")).value<QColor>(), QColor(127, 127, 127, 255));
+            QCOMPARE(loaded.getProcessParameter(base + QStringLiteral("_Color")).value<QColor>(),
+                     QColor(127, 127, 127, 255));
             QVERIFY(loaded.getParameterVisibility(base));
             QVERIFY(!loaded.getParameterVisibility(newName));
         }
@@ -198,9 +208,10 @@ private slots:
     {
         const QString path = writeText(
             m_dir, QStringLiteral("noversion.plst"),
-            listText(-1, siMaterial(),
-                     "<Process-Data process-type=\"5\"><Parameter parameter-name=\"MaterialId\" parameter-type=\"uint\" "
-                     "parameter-data=\"1\"/></Process-Data>\n"));
+            listText(
+                -1, siMaterial(),
+                "<Process-Data process-type=\"5\"><Parameter parameter-name=\"MaterialId\" parameter-type=\"uint\" "
+                "parameter-data=\"1\"/></Process-Data>\n"));
         ProcessListFile reader;
         QVERIFY(reader.load(path));
         QVERIFY(reader.wasUpgraded());
@@ -212,10 +223,11 @@ private slots:
         // Identifier 9 is in the catalogue but not among the list's own materials.
         const QString path = writeText(
             m_dir, QStringLiteral("unlisted.plst"),
-            listText(1, siMaterial(),
-                     "<Process-Data process-type=\"16\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
-                     "parameter-data=\"9\"/><Parameter parameter-name=\"Material\" parameter-type=\"QString\" "
-                     "parameter-data=\"Au (bulk)\"/></Process-Data>\n"));
+            listText(
+                1, siMaterial(),
+                "<Process-Data process-type=\"16\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
+                "parameter-data=\"9\"/><Parameter parameter-name=\"Material\" parameter-type=\"QString\" "
+                "parameter-data=\"Au (bulk)\"/></Process-Data>\n"));
         ProcessListFile reader;
         QVERIFY(reader.load(path));
         const ProcessData step = reader.steps()[0];
@@ -228,20 +240,26 @@ private slots:
     {
         // 1: same name, kept. 40: unknown, added under its own identifier. 41: known name "Poly-Si"
         // under another identifier, translated to 16. 3: conflict with "Thermal Si02", added as new.
-        const QByteArray materials = siMaterial()
-                                     + "<Material name=\"Glass\" material-id=\"40\" density=\"1\" color=\"#FF102030\"/>\n"
-                                       "<Material name=\"Poly-Si\" material-id=\"41\" density=\"1\"/>\n"
-                                       "<Material name=\"Nitride\" material-id=\"3\" density=\"1\"/>\n"
-                                       "<Material name=\"\" material-id=\"42\"/>\n";
+        const QByteArray materials = siMaterial() +
+                                     "<Material name=\"Glass\" material-id=\"40\" density=\"1\" color=\"#FF102030\"/>\n"
+                                     "<Material name=\"Poly-Si\" material-id=\"41\" density=\"1\"/>\n"
+                                     "<Material name=\"Nitride\" material-id=\"3\" density=\"1\"/>\n"
+                                     "<Material name=\"\" material-id=\"42\"/>\n";
         QByteArray steps;
         for (int id : {1, 40, 41, 3, 42})
-            steps += "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
-                     "parameter-data=\"" + QByteArray::number(id) + "\"/></Process-Data>\n";
+            steps +=
+                "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
+                "parameter-data=\"" +
+                QByteArray::number(id) + "\"/></Process-Data>\n";
         const QString path = writeText(m_dir, QStringLiteral("materials.plst"), listText(1, materials, steps));
         ProcessListFile reader;
         QVERIFY(reader.load(path));
-        auto id = [&reader](int i) { return reader.steps()[i].getProcessParameter(QStringLiteral("Material_Id")).toUInt(); };
-        auto name = [&reader](int i) { return reader.steps()[i].getProcessParameter(QStringLiteral("Material")).toString(); };
+        auto id = [&reader](int i) {
+            return reader.steps()[i].getProcessParameter(QStringLiteral("Material_Id")).toUInt();
+        };
+        auto name = [&reader](int i) {
+            return reader.steps()[i].getProcessParameter(QStringLiteral("Material")).toString();
+        };
         QCOMPARE(id(0), 1u);
         QCOMPARE(id(1), 40u);
         QCOMPARE(name(1), QStringLiteral("Glass"));
@@ -260,12 +278,12 @@ private slots:
         QTest::addColumn<int>("choice");
         QTest::addColumn<uint>("expectedId");
         QTest::addColumn<QString>("catalogueName");
-        QTest::newRow("replace loaded by existing") << int(ProcessListFile::ConflictChoice::ReplaceLoadedByExisting) << 3u
-                                                    << "Thermal Si02";
-        QTest::newRow("replace existing by loaded") << int(ProcessListFile::ConflictChoice::ReplaceExistingByLoaded) << 3u
-                                                    << "Nitride";
-        QTest::newRow("replace loaded by another") << int(ProcessListFile::ConflictChoice::ReplaceLoadedByAnother) << 9u
-                                                   << "Thermal Si02";
+        QTest::newRow("replace loaded by existing")
+            << int(ProcessListFile::ConflictChoice::ReplaceLoadedByExisting) << 3u << "Thermal Si02";
+        QTest::newRow("replace existing by loaded")
+            << int(ProcessListFile::ConflictChoice::ReplaceExistingByLoaded) << 3u << "Nitride";
+        QTest::newRow("replace loaded by another")
+            << int(ProcessListFile::ConflictChoice::ReplaceLoadedByAnother) << 9u << "Thermal Si02";
     }
     void conflictChoicesAreCarriedOut()
     {
@@ -274,9 +292,10 @@ private slots:
         QFETCH(QString, catalogueName);
         const QString path = writeText(
             m_dir, QStringLiteral("conflict.plst"),
-            listText(1, "<Material name=\"Nitride\" material-id=\"3\" density=\"1\"/>\n",
-                     "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
-                     "parameter-data=\"3\"/></Process-Data>\n"));
+            listText(
+                1, "<Material name=\"Nitride\" material-id=\"3\" density=\"1\"/>\n",
+                "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
+                "parameter-data=\"3\"/></Process-Data>\n"));
         ProcessListFile reader;
         int asked = 0;
         reader.setConflictResolver([&](const Material &existing, const Material &loaded) {
@@ -299,30 +318,44 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("written");
-        QTest::newRow("vector") << "vector" << "0110" << QVariant(QByteArray("\x00\x01\x01\x00", 4)) << "0110";
-        QTest::newRow("vector other characters") << "vector" << "1x2" << QVariant(QByteArray("\x01\x00\x00", 3)) << "100";
-        QTest::newRow("vector empty") << "vector" << "" << QVariant(QByteArray()) << "";
-        QTest::newRow("Vector3D") << "Util::Vector3D" << "1;2;3" << QVariant::fromValue(Util::Vector3D(1, 2, 3))
-                                  << "1;2;3";
-        QTest::newRow("Vector3D empty") << "Util::Vector3D" << "" << QVariant::fromValue(Util::Vector3D(0, 0, 0))
-                                        << "0;0;0";
-        QTest::newRow("Vector3D short") << "Util::Vector3D" << "4;;" << QVariant::fromValue(Util::Vector3D(4, 0, 0))
-                                        << "4;0;0";
-        QTest::newRow("Vector3D two parts") << "Util::Vector3D" << "4;5" << QVariant::fromValue(Util::Vector3D(4, 5, 0))
-                                            << "4;5;0";
-        QTest::newRow("Vector3D ten digits") << "Util::Vector3D" << "0.1234567891;-2e-09;1e+20"
-                                             << QVariant::fromValue(Util::Vector3D(0.1234567891, -2e-9, 1e20))
-                                             << "0.1234567891;-2e-09;1e+20";
-        QTest::newRow("bool") << "bool" << "true" << QVariant(true) << "true";
-        QTest::newRow("bool other") << "bool" << "TRUE" << QVariant(false) << "false";
-        QTest::newRow("uint") << "uint" << "42" << QVariant(42u) << "42";
-        QTest::newRow("uint not a number") << "uint" << "x" << QVariant(0u) << "0";
-        QTest::newRow("int") << "int" << "-7" << QVariant(-7) << "-7";
-        QTest::newRow("double exponent") << "double" << "1.5e3" << QVariant(1500.0) << "1500";
-        QTest::newRow("float") << "float" << "0.25" << QVariant(0.25f) << "0.25";
-        QTest::newRow("QString") << "QString" << "a;b" << QVariant(QStringLiteral("a;b")) << "a;b";
-        QTest::newRow("QColor") << "QColor" << "#0a0b0c" << QVariant(QColor(10, 11, 12)) << "#0a0b0c";
-        QTest::newRow("QColor by name") << "QColor" << "red" << QVariant(QColor(255, 0, 0)) << "#ff0000";
+        QTest::newRow("vector") << "vector"
+                                << "0110" << QVariant(QByteArray("\x00\x01\x01\x00", 4)) << "0110";
+        QTest::newRow("vector other characters") << "vector"
+                                                 << "1x2" << QVariant(QByteArray("\x01\x00\x00", 3)) << "100";
+        QTest::newRow("vector empty") << "vector"
+                                      << "" << QVariant(QByteArray()) << "";
+        QTest::newRow("Vector3D") << "Util::Vector3D"
+                                  << "1;2;3" << QVariant::fromValue(Util::Vector3D(1, 2, 3)) << "1;2;3";
+        QTest::newRow("Vector3D empty") << "Util::Vector3D"
+                                        << "" << QVariant::fromValue(Util::Vector3D(0, 0, 0)) << "0;0;0";
+        QTest::newRow("Vector3D short") << "Util::Vector3D"
+                                        << "4;;" << QVariant::fromValue(Util::Vector3D(4, 0, 0)) << "4;0;0";
+        QTest::newRow("Vector3D two parts") << "Util::Vector3D"
+                                            << "4;5" << QVariant::fromValue(Util::Vector3D(4, 5, 0)) << "4;5;0";
+        QTest::newRow("Vector3D ten digits")
+            << "Util::Vector3D"
+            << "0.1234567891;-2e-09;1e+20" << QVariant::fromValue(Util::Vector3D(0.1234567891, -2e-9, 1e20))
+            << "0.1234567891;-2e-09;1e+20";
+        QTest::newRow("bool") << "bool"
+                              << "true" << QVariant(true) << "true";
+        QTest::newRow("bool other") << "bool"
+                                    << "TRUE" << QVariant(false) << "false";
+        QTest::newRow("uint") << "uint"
+                              << "42" << QVariant(42u) << "42";
+        QTest::newRow("uint not a number") << "uint"
+                                           << "x" << QVariant(0u) << "0";
+        QTest::newRow("int") << "int"
+                             << "-7" << QVariant(-7) << "-7";
+        QTest::newRow("double exponent") << "double"
+                                         << "1.5e3" << QVariant(1500.0) << "1500";
+        QTest::newRow("float") << "float"
+                               << "0.25" << QVariant(0.25f) << "0.25";
+        QTest::newRow("QString") << "QString"
+                                 << "a;b" << QVariant(QStringLiteral("a;b")) << "a;b";
+        QTest::newRow("QColor") << "QColor"
+                                << "#0a0b0c" << QVariant(QColor(10, 11, 12)) << "#0a0b0c";
+        QTest::newRow("QColor by name") << "QColor"
+                                        << "red" << QVariant(QColor(255, 0, 0)) << "#ff0000";
     }
     void textForms()
     {
@@ -350,7 +383,8 @@ private slots:
         QTest::newRow("not XML") << QByteArray("hello, world\n");
         QTest::newRow("other root") << QByteArray("<?xml version=\"1.0\"?><Document/>");
         QTest::newRow("truncated") << listText(1, siMaterial(), "<Process-Data process-type=\"1\">").left(150);
-        QTest::newRow("mismatched tags") << QByteArray("<Process-List version=\"1\"><Process-Data></Parameter></Process-List>");
+        QTest::newRow("mismatched tags") << QByteArray(
+            "<Process-List version=\"1\"><Process-Data></Parameter></Process-List>");
     }
     void unreadableFilesFailAndLeaveTheListAlone()
     {
@@ -385,8 +419,9 @@ private slots:
     void emptyStepHasNoParameters()
     {
         const QString path = writeText(m_dir, QStringLiteral("emptystep.plst"),
-                                       listText(1, QByteArray(), "<Process-Data process-type=\"12\"/>\n"
-                                                                 "<Process-Data process-type=\"77\"></Process-Data>\n"));
+                                       listText(1, QByteArray(),
+                                                "<Process-Data process-type=\"12\"/>\n"
+                                                "<Process-Data process-type=\"77\"></Process-Data>\n"));
         ProcessListFile reader;
         QVERIFY(reader.load(path));
         QCOMPARE(reader.steps().size(), 2);

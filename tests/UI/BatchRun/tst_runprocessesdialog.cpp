@@ -1,8 +1,8 @@
-#include "catalogtesthome.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "catalogtesthome.h"
 
 #include <QComboBox>
 #include <QProgressBar>
@@ -67,7 +67,8 @@ protected:
         before = moveBefore;
         return true;
     }
-    void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text, const QString &informative) override
+    void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,
+                     const QString &informative) override
     {
         messages << Message{icon, title, text, informative};
     }
@@ -105,8 +106,10 @@ struct GatedSteps {
     StepRegistry registry;
     GatedSteps()
     {
-        registry.add(CreateSubstrate, [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
-        registry.add(SaveImage, [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
+        registry.add(CreateSubstrate,
+                     [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
+        registry.add(SaveImage,
+                     [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
         registry.add(Planarization, [this](StepContext &, const ProcessData &s) {
             if (!s.hasParameter(QStringLiteral("Maximum Height")))
                 return int(MissingParameter);
@@ -149,11 +152,18 @@ private slots:
         Core::Workspace workspace;
         TestDialog dialog(nullptr, nullptr, workspace);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Batch Run"));
-        const QList<QPair<const char *, const char *>> buttons{
-            {"btnAddProcess", "Add Process"}, {"btnRemoveProcess", "Remove Process"}, {"btnModify", "Modify"},
-            {"btnMoveUp", "Move Up"},         {"btnMoveDown", "Move Down"},           {"btnMoveTo", "Move To"},
-            {"btnNewList", "New List"},       {"btnLoadList", "Load List"},           {"btnSaveList", "Save List"},
-            {"btnSaveListAs", "Save List As ..."}, {"btnRun", "Run"},                {"btnClose", "Close"}};
+        const QList<QPair<const char *, const char *>> buttons{{"btnAddProcess", "Add Process"},
+                                                               {"btnRemoveProcess", "Remove Process"},
+                                                               {"btnModify", "Modify"},
+                                                               {"btnMoveUp", "Move Up"},
+                                                               {"btnMoveDown", "Move Down"},
+                                                               {"btnMoveTo", "Move To"},
+                                                               {"btnNewList", "New List"},
+                                                               {"btnLoadList", "Load List"},
+                                                               {"btnSaveList", "Save List"},
+                                                               {"btnSaveListAs", "Save List As ..."},
+                                                               {"btnRun", "Run"},
+                                                               {"btnClose", "Close"}};
         for (const auto &b : buttons) {
             QPushButton *widget = button(dialog, b.first);
             QVERIFY2(widget, b.first);
@@ -378,7 +388,8 @@ private slots:
         QVERIFY(other.messages.isEmpty());
         other.openName = path;
         button(other, "btnLoadList")->click();
-        QCOMPARE(rowNames(other), (QStringList{QStringLiteral("1 Create Substrate"), QStringLiteral("2 Planarization")}));
+        QCOMPARE(rowNames(other),
+                 (QStringList{QStringLiteral("1 Create Substrate"), QStringLiteral("2 Planarization")}));
         QCOMPARE(other.windowTitle(), QStringLiteral("Batch Run ") + path);
         QVERIFY(other.messages.isEmpty());
     }
@@ -444,8 +455,8 @@ private slots:
         QCOMPARE(dialog.messages.size(), 1);
         QCOMPARE(dialog.messages[0].icon, QMessageBox::Warning);
         QVERIFY(dialog.messages[0].text.contains(QLatin1String("Planarization")));
-        QVERIFY(dialog.messages[0].text.contains(
-            QLatin1String("A required parameter was not found. Check input list.")));
+        QVERIFY(
+            dialog.messages[0].text.contains(QLatin1String("A required parameter was not found. Check input list.")));
         // The substrate of the first step stays.
         QVERIFY(dialog.targetVolume());
         QCOMPARE(workspace.document().allObjects().size(), 1);
@@ -478,9 +489,10 @@ private slots:
         QCOMPARE(dialog.messages.size(), 1);
         QCOMPARE(dialog.messages[0].icon, QMessageBox::Critical);
         QCOMPARE(dialog.messages[0].title, QStringLiteral("Missing Cell Volume"));
-        QCOMPARE(dialog.messages[0].text,
-                 QStringLiteral("No cell volume was selected and a cell volume was not created. The cell volume must be "
-                                "created before any other process."));
+        QCOMPARE(
+            dialog.messages[0].text,
+            QStringLiteral("No cell volume was selected and a cell volume was not created. The cell volume must be "
+                           "created before any other process."));
         QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->value(), 0);
         QVERIFY(workspace.document().allObjects().isEmpty());
     }
