@@ -1,0 +1,182 @@
+#!/usr/bin/env python3
+"""Writes the example process lists of this folder again (standard library only):
+    python3 make_examples.py
+Each list is what the Batch Run dialog saves: the material catalogue, then one "Process-Data" per
+step with every parameter of its type. The mask bitmaps are the patterns of masks/*.png."""
+import xml.sax.saxutils as su
+
+# The built-in material catalogue: identifier, name, density, Poisson ratio, Young's modulus, RGBA.
+MATERIALS = [
+    (1, "Si", "2329", "0.28", "1.88e+11", (0.5, 0.5, 0.5, 1)),
+    (3, "Thermal Si02", "2200", "0.17", "7e+10", (0.5, 0.5, 1, 1)),
+    (4, "Al (bulk)", "2700", "0.14", "7e+10", (0.7, 0.7, 0.7, 1)),
+    (5, "Cu (bulk)", "8960", "0.36", "1.28e+11", (1, 0.8, 0.3, 1)),
+    (6, "Cr (bulk)", "7190", "0.21", "2.79e+11", (0.8, 0.8, 0.8, 1)),
+    (7, "Ni (bulk)", "8908", "0.31", "2e+11", (0.8, 0.9, 0.8, 1)),
+    (8, "Pt (bulk)", "21450", "0.38", "1.68e+11", (0.9, 0.9, 0.8, 1)),
+    (9, "Au (bulk)", "19300", "0.44", "7.9e+10", (0.5, 1, 0.5, 1)),
+    (10, "Ti (bulk)", "4506", "0.32", "1.16e+11", (0.3, 0.3, 0.3, 1)),
+    (11, "Photoresist +", "1000", "0.4", "1e+09", (1, 0.5, 0.5, 1)),
+    (12, "Photoresist -", "1000", "0.4", "1e+09", (1, 0.3, 1, 1)),
+    (13, "PDMS", "1000", "0.4", "1e+09", (1, 1, 1, 1)),
+    (14, "N-doped Si (100)", "2329", "0.28", "1.88e+11", (1, 1, 0.67, 1)),
+    (15, "P-doped Si (100)", "2329", "0.28", "1.88e+11", (0.67, 0.67, 1, 1)),
+    (16, "Poly-Si", "2329", "0.28", "1.88e+11", (0.3, 0.5, 0.4, 1)),
+    (17, "Si (cubic)", "329", "0.28", "1.88e+11", (0.4, 0.4, 0.4, 1)),
+]
+BY_ID = {m[0]: m for m in MATERIALS}
+
+
+def c255(f):
+    import struct
+    # Components are single-precision floats times 255, truncated, as the program does.
+    f32 = struct.unpack("f", struct.pack("f", f))[0]
+    return int(struct.unpack("f", struct.pack("f", f32 * 255.0))[0])
+
+
+def argb(c):
+    return "#" + "".join("%02X" % c255(v) for v in (c[3], c[0], c[1], c[2]))
+
+
+def rgb(c):
+    return "#" + "".join("%02x" % c255(v) for v in c[:3])
+
+
+def material(base, ident, id_shown=False):
+    m = BY_ID[ident]
+    return [(base + "_Id", "uint", str(ident), id_shown), (base, "QString", m[1], True),
+            (base + "_Color", "QColor", rgb(m[5]), False)]
+
+
+def u(name, value, shown=True):
+    return (name, "uint", str(value), shown)
+
+
+def d(name, value, shown=True):
+    return (name, "double", repr(float(value)).rstrip("0").rstrip(".") if value != int(value) else str(int(value)), shown)
+
+
+def s(name, value, shown=True):
+    return (name, "QString", value, shown)
+
+
+def mask_bits(pixel, size=100):
+    """The mask bitmap of an image: bit (column * H + H - 1 - row) is 1 where the pixel is black."""
+    bits = ["0"] * (size * size)
+    for column in range(size):
+        for row in range(size):
+            if pixel(column, row):
+                bits[column * size + size - 1 - row] = "1"
+    return "".join(bits)
+
+
+# The patterns of masks/*.png (True where the pixel is black).
+MASKS = {
+    "square_opening.png": lambda c, r: not (30 <= c < 70 and 30 <= r < 70),
+    "lines_and_spaces.png": lambda c, r: (c // 10) % 2 == 0,
+    "cross.png": lambda c, r: 40 <= c < 60 or 40 <= r < 60,
+}
+
+
+def create_substrate(mat, nx, ny, nz, height):
+    return (11, material("Material", mat) + [
+        ("Lower Left Front Corner", "Util::Vector3D", "0;0;0", True),
+        u("Volume Size X", nx), u("Volume Size Y", ny), u("Volume Size Z", nz),
+        ("SphericalSubstrate", "bool", "false", False),
+        u("Substrate Size X", nx), u("Substrate Size Y", ny), u("Substrate Size Z", height),
+        u("Substrate Delta X", 0), u("Substrate Delta Y", 0), u("Substrate Delta Z", 0),
+        u("Substrate Center X", 0, False), u("Substrate Center Y", 0, False), u("Substrate Center Z", 0, False),
+        u("Substrate Radius", 50, False)])
+
+
+def spin_coating(mat, height):
+    return (9, material("Material", mat) + [u("Maximum Height", height)])
+
+
+def photolithography(mat, top_mask):
+    bits = mask_bits(MASKS[top_mask])
+    return (0, material("Material", mat) + [
+        ("Top Mask", "vector", bits, False), s("Top Mask File", "masks/" + top_mask),
+        u("Top Mask Height", 100), u("Top Mask Width", 100),
+        ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
+        u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
+
+
+def anisotropic_etching(mat, depth, ratio):
+    return (18, [d("Etch Depth", depth), d("Horizontal to Vertical Ratio", ratio)] + material("Material", mat))
+
+
+def anisotropic_deposition(mat, thickness, ratio):
+    return (17, [d("Film Thickness", thickness), d("Horizontal to Vertical Ratio", ratio)] + material("Material", mat))
+
+
+def isotropic_etching(mat, depth):
+    return (5, [d("Depth", depth)] + material("Material", mat))
+
+
+def cvd(mat, thickness):
+    return (4, [d("Thickness", thickness)] + material("Material", mat))
+
+
+def pvd(mat, thickness, ratio, on):
+    texts = {1: "On Top", 2: "On Bottom", 3: "On Top and Bottom"}
+    return (12, [d("Thickness", thickness)] + material("Material", mat) + [
+        ("DepositOn", "int", str(on), False), s("Deposit On", texts[on]), d("Horizontal to Vertical Ratio", ratio)])
+
+
+def electroplating(conducting, deposited, thickness):
+    return (7, [d("Film Thickness", thickness)] + material("Conducting Material", conducting)
+            + material("Deposited Material", deposited))
+
+
+def planarization(maximum, minimum):
+    return (6, [u("Maximum Height", maximum), u("Minimum Height", minimum)])
+
+
+def write_list(name, steps):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>', '<Process-List version="1">', "    <Materials>"]
+    for (ident, mname, density, poisson, young, color) in MATERIALS:
+        out.append('        <Material version="1" name=%s material-id="%d" density="%s" poisson-ratio="%s" '
+                   'young-modulus="%s" color="%s"/>' % (su.quoteattr(mname), ident, density, poisson, young, argb(color)))
+    out.append("    </Materials>")
+    for (ptype, parameters) in steps:
+        out.append('    <Process-Data process-type="%d">' % ptype)
+        for (pname, kind, data, shown) in sorted(parameters, key=lambda p: p[0]):
+            out.append('        <Parameter parameter-name=%s parameter-type="%s" parameter-data=%s '
+                       'parameter-visibility="%s"/>' % (su.quoteattr(pname), kind, su.quoteattr(data),
+                                                       "true" if shown else "false"))
+        out.append("    </Process-Data>")
+    out.append("</Process-List>")
+    with open(name, "w", encoding="utf-8") as f:
+        f.write("\n".join(out) + "\n")
+
+
+# Lines etched into silicon through a resist pattern, the resist stripped, and the trenches lined
+# with a conformal oxide.
+write_list("trench_with_conformal_film.plst", [
+    create_substrate(1, 100, 100, 48, 30),
+    spin_coating(11, 34),
+    photolithography(11, "lines_and_spaces.png"),
+    anisotropic_etching(1, 12, 0),
+    isotropic_etching(11, 6),
+    cvd(3, 3),
+])
+
+# A square opening in a resist layer and an isotropic etch through it: the silicon is etched
+# under the edge of the resist.
+write_list("resist_patterned_etch.plst", [
+    create_substrate(1, 100, 100, 40, 24),
+    spin_coating(11, 28),
+    photolithography(11, "square_opening.png"),
+    isotropic_etching(1, 8),
+])
+
+# A film stack: sloped poly-silicon, a sputtered aluminium seed, electroplated copper on it, and the
+# top planarized.
+write_list("plated_stack_planarized.plst", [
+    create_substrate(1, 60, 60, 48, 16),
+    anisotropic_deposition(16, 4, 0.5),
+    pvd(4, 2, 0.25, 1),
+    electroplating(4, 5, 6),
+    planarization(30, 0),
+])
