@@ -1,0 +1,129 @@
+#include "Core/BatchRun/processlistfile.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "UI/BatchRun/stepoptionsdialog.h"
+#include "catalogtesthome.h"
+
+#include <QDoubleSpinBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Core::BatchRun;
+using Ui::ProcessData;
+using Ui::StepOptionsDialog;
+
+class tst_StepOptionsDialog : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+    QTemporaryDir m_dir;
+
+private slots:
+    void untouchedDialogGivesEveryParameterOfItsKind_data()
+    {
+        QTest::addColumn<int>("type");
+        for (int type = 0; type <= LastProcessType; ++type)
+            QTest::newRow(qPrintable(displayName(type))) << type;
+    }
+    void untouchedDialogGivesEveryParameterOfItsKind()
+    {
+        QFETCH(int, type);
+        ProcessData step(type);
+        StepOptionsDialog dialog(step);
+        const auto values = dialog.values();
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            step.setParameterValue(it.key(), it.value());
+        completeDerivedParameters(step);
+        applyDefaultVisibility(step);
+        for (const ParameterSpec &spec : parameterSpecs(type)) {
+            QVERIFY2(step.hasParameter(spec.name), qPrintable(spec.name));
+            QCOMPARE(ProcessListFile::valueTypeName(step.getProcessParameter(spec.name)), kindName(spec.kind));
+        }
+        QCOMPARE(step.getParameters().size(), parameterSpecs(type).size());
+    }
+
+    void fieldsAreFilledFromTheStep()
+    {
+        ProcessData step(Pvd);
+        step.setParameter(QStringLiteral("Thickness"), 7.25, true);
+        step.setParameter(QStringLiteral("DepositOn"), 3, false);
+        step.setParameter(QStringLiteral("Material_Id"), 9u, false);
+        StepOptionsDialog dialog(step);
+        QCOMPARE(qobject_cast<QDoubleSpinBox *>(dialog.field(QStringLiteral("Thickness")))->value(), 7.25);
+        QCOMPARE(qobject_cast<QSpinBox *>(dialog.field(QStringLiteral("DepositOn")))->value(), 3);
+        const auto values = dialog.values();
+        QCOMPARE(values.value(QStringLiteral("Material_Id")).toUInt(), 9u);
+        QCOMPARE(values.value(QStringLiteral("DepositOn")).userType(), int(QMetaType::Int));
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            step.setParameterValue(it.key(), it.value());
+        completeDerivedParameters(step);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Deposit On")).toString(),
+                 QStringLiteral("On Top and Bottom"));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Au (bulk)"));
+    }
+
+    void etchDirectionText_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << 0 << "";
+        QTest::newRow("top") << 1 << "Top";
+        QTest::newRow("bottom") << 2 << "Bottom";
+        QTest::newRow("both") << 3 << "Bottom and Top";
+    }
+    void etchDirectionText()
+    {
+        QFETCH(int, value);
+        QFETCH(QString, text);
+        ProcessData step(SimpleRie);
+        step.setParameter(QStringLiteral("EtchDirectionValue"), value, false);
+        completeDerivedParameters(step);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Etch Direction")).toString(), text);
+    }
+
+    void masksComeFromBlackAndRedPixels()
+    {
+        // 3 wide, 2 high; top row: black, pure red, almost red; bottom row: white, dark grey, black.
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.setPixel(0, 0, qRgb(0, 0, 0));
+        image.setPixel(1, 0, qRgb(255, 0, 0));
+        image.setPixel(2, 0, qRgb(254, 0, 0));
+        image.setPixel(0, 1, qRgb(255, 255, 255));
+        image.setPixel(1, 1, qRgb(20, 20, 20));
+        image.setPixel(2, 1, qRgb(0, 0, 0));
+        const QString path = m_dir.filePath(QStringLiteral("mask.png"));
+        QVERIFY(image.save(path));
+        QByteArray mask;
+        uint width = 0;
+        uint height = 0;
+        QVERIFY(StepOptionsDialog::maskFromImage(path, mask, width, height));
+        QCOMPARE(width, 3u);
+        QCOMPARE(height, 2u);
+        // Bit (x, y) at x * H + y, y counted from the bottom row.
+        QCOMPARE(mask, QByteArray("\x00\x01\x00\x01\x01\x00", 6));
+        QVERIFY(!StepOptionsDialog::maskFromImage(m_dir.filePath(QStringLiteral("none.png")), mask, width, height));
+        QCOMPARE(width, 0u);
+        QVERIFY(mask.isEmpty());
+    }
+
+    void photolithographyReadsItsMaskFiles()
+    {
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        const QString path = m_dir.filePath(QStringLiteral("dark.png"));
+        QVERIFY(image.save(path));
+        ProcessData step(Photolithography);
+        step.setParameter(QStringLiteral("Top Mask File"), path, true);
+        StepOptionsDialog dialog(step);
+        const auto values = dialog.values();
+        QCOMPARE(values.value(QStringLiteral("Top Mask")).toByteArray(), QByteArray(16, 1));
+        QCOMPARE(values.value(QStringLiteral("Top Mask Width")).toUInt(), 4u);
+        QCOMPARE(values.value(QStringLiteral("Bottom Mask Width")).toUInt(), 0u);
+        QVERIFY(values.value(QStringLiteral("Bottom Mask")).toByteArray().isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_StepOptionsDialog)
+#include "tst_stepoptionsdialog.moc"
