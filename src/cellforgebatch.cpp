@@ -26,11 +26,10 @@ void messageHandler(QtMsgType type, const QMessageLogContext &, const QString &m
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(messageHandler);
-    // "Save Image" steps need a GUI application for their OpenGL context; a machine without a
-    // display still gets one through the off-screen platform, which then reports that no
-    // context can be made instead of aborting the program.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    // "Save Image" steps need a GUI application for their OpenGL context. The off-screen platform
+    // gives one wherever an X server answers (a display or Xvfb) and otherwise reports that no
+    // context can be made, where the window-system platform would abort the program.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("cellforge-batch"));

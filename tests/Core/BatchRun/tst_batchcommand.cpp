@@ -15,11 +15,13 @@ struct Result {
 };
 
 // Runs the installed-to-be executable; a run that does not end in time counts as a hang.
-Result runBatch(const QStringList &arguments, const QString &workingDir = QString())
+Result runBatch(const QStringList &arguments, const QString &workingDir = QString(), const QString &display = QString())
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
+    if (!display.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), display);
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(env);
     if (!workingDir.isEmpty())
@@ -214,6 +216,33 @@ private slots:
         const Result r = runBatch({path});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    }
+
+    void unreachableDisplayGivesAMessageNotACrash()
+    {
+        const QString path = writeFile(
+            m_dir, QStringLiteral("image.plst"),
+            list(substrateStep + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
+                                 "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n"));
+        const Result r = runBatch({path}, m_dir.path(), QStringLiteral(":97"));
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QLatin1String("Step 2 (Save Image) failed")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("shot.png"))));
+    }
+
+    void volumeTooLargeFailsTheStep()
+    {
+        QByteArray step = substrateStep;
+        step.replace("\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"8\"",
+                     "\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"4000000000\"");
+        step.replace("\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"8\"",
+                     "\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"4000000000\"");
+        const QString path = writeFile(m_dir, QStringLiteral("huge.plst"), list(step));
+        const Result r = runBatch({path});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QLatin1String("Step 1 (Create Substrate) failed: Value for a required parameter is "
+                                              "invalid.")),
+                 qPrintable(r.err));
     }
 
     void oldListIsUpgradedWithWarning()
