@@ -14,6 +14,13 @@ namespace {
 
 using Model::Automaton::TotalVolume;
 
+// The result of a step whose parameters could not all be read, with the names behind it.
+int fail(StepContext &context, const StepParameters &parameters)
+{
+    context.detail = parameters.problem();
+    return parameters.result();
+}
+
 // Fills the initial states of a new volume with a box or a sphere of the substrate material,
 // exactly as the create-substrate operation does.
 std::vector<uint32_t> substrateStates(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, bool spherical,
@@ -70,10 +77,8 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
     }
     // A step that cannot build its volume fails here, rather than letting the next step find
     // no volume.
-    if (!p.ok()) {
-        context.detail = p.problem();
-        return p.result();
-    }
+    if (!p.ok())
+        return fail(context, p);
     const auto states = substrateStates(material, nx, ny, nz, spherical, offset, size, centre, radius);
     auto volume = std::make_shared<TotalVolume>(nx, ny, nz, 1.0f, 1.0f, 1.0f, position, states);
     context.workspace.document().addObject(volume);
