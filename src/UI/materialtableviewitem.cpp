@@ -20,6 +20,13 @@ MaterialTableViewItem::MaterialTableViewItem(const QList<Model::Materials::Mater
 {
 }
 
+QModelIndex MaterialTableViewItem::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || row >= m_materials.size() || column < 0 || column > 5)
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 int MaterialTableViewItem::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_materials.size();

@@ -17,6 +17,8 @@ public:
     explicit MaterialTableViewItem(QObject *parent = nullptr);
     MaterialTableViewItem(const QList<Model::Materials::Material> &materials, QObject *parent = nullptr);
 
+    /// Also hands out indexes of the hidden columns 3 to 5 (density, Young's modulus, Poisson ratio).
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
