@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "Core/workspace.h"
+#include "UI/Console/commandconsole.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
@@ -176,6 +177,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     connectActions();
     createShortcuts();
+    installObserverHooks();
     updateOperationActions();
     m_presenter->undoStackChanged();
     m_presenter->redoStackChanged();
@@ -227,6 +229,12 @@ void MainWindow::createMenus()
         }
     }
     addAction(nullptr, QStringLiteral("actionModel_Extraction"));
+}
+
+void MainWindow::installObserverHooks()
+{
+    // Operations whose options dialog lives outside the factory get their observer here, e.g.
+    // presenter().factory().setObserverMaker(24, ...) for the batch-run dialog of "Select volumes".
 }
 
 void MainWindow::createView()
@@ -291,6 +299,7 @@ void MainWindow::connectActions()
     console->setCheckable(true);
     console->setChecked(true);
     connect(console, &QAction::triggered, m_presenter, [this](bool on) { m_presenter->showConsole(on); });
+    connect(m_presenter->console(), &Ui::Console::CommandConsole::visibilityChanged, console, &QAction::setChecked);
 
     // `triggered`, not `toggled`: the selection-mode observer sets the checked state without an echo.
     QAction *select = enable("actionSelect");

@@ -46,6 +46,8 @@ private:
     /// The central widget; the 3D view replaces the placeholder made here.
     void createView();
     void connectActions();
+    /// Supplies the factory with the observers of dialogs built elsewhere.
+    void installObserverHooks();
     void createShortcuts();
     void showAbout();
 

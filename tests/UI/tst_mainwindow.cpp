@@ -298,6 +298,10 @@ private slots:
         QVERIFY(!window.presenter()->console()->isVisible());
         console->trigger();
         QVERIFY(window.presenter()->console()->isVisible());
+        // Closing the console window itself unchecks the action; it never ends the program.
+        QVERIFY(!window.presenter()->console()->testAttribute(Qt::WA_QuitOnClose));
+        window.presenter()->console()->close();
+        QVERIFY(!console->isChecked());
     }
 
     void consolePlacement_data()

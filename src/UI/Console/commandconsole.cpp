@@ -13,6 +13,8 @@ namespace Console {
 CommandConsole::CommandConsole(Core::ConsoleInput &input, QWidget *parent) : QWidget(parent), m_consoleInput(input)
 {
     setWindowTitle(QStringLiteral("Console"));
+    // The program ends with its main window, not with this one.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(400, 140);
 
     auto *inner = new QWidget(this);
@@ -35,6 +37,18 @@ CommandConsole::CommandConsole(Core::ConsoleInput &input, QWidget *parent) : QWi
     connect(up, &QShortcut::activated, this, &CommandConsole::historyUp);
     auto *down = new QShortcut(QKeySequence(Qt::Key_Down), this);
     connect(down, &QShortcut::activated, this, &CommandConsole::historyDown);
+}
+
+void CommandConsole::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    emit visibilityChanged(true);
+}
+
+void CommandConsole::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    emit visibilityChanged(false);
 }
 
 void CommandConsole::writeMessage(const QString &message) { m_output->appendPlainText(message); }

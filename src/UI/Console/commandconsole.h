@@ -24,12 +24,20 @@ public:
     QLineEdit *inputLine() const { return m_input; }
     QPlainTextEdit *outputPane() const { return m_output; }
 
+signals:
+    /// The window was shown or hidden (also by its own close button).
+    void visibilityChanged(bool visible);
+
 public slots:
     void writeMessage(const QString &message);
     /// Takes the typed line (possibly empty) and hands it to the console input.
     void enterPressed();
     void historyUp();
     void historyDown();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     Core::ConsoleInput &m_consoleInput;
