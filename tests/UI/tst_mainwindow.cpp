@@ -182,6 +182,42 @@ private slots:
         QCOMPARE(window.action("actionUndo")->text(), QStringLiteral("Undo Create Substrate"));
     }
 
+    void undoAndRedoKeys()
+    {
+        MainWindow window;
+        {
+            ModalAnswerer answerer({acceptDialog});
+            window.action("actionCreate_Substrate")->trigger();
+        }
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Core::Workspace &ws = window.presenter()->workspace();
+        QCOMPARE(ws.document().allObjects().size(), 1);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(ws.document().allObjects().isEmpty());
+        QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(ws.document().allObjects().size(), 1);
+    }
+
+    void enterAndEscapeKeysReachTheWaitingOperation()
+    {
+        MainWindow window;
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Core::Workspace &ws = window.presenter()->workspace();
+        const QString prompt = QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter");
+        window.action("actionDelete")->trigger();
+        QCOMPARE(ws.console().message(), prompt);
+        ws.console().writeMessage(QString());
+        QTest::keyClick(&window, Qt::Key_Return);
+        QCOMPARE(ws.console().message(), prompt); // Enter with nothing selected asks again
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QCOMPARE(ws.console().message(), QStringLiteral("Delete: Operation canceled."));
+        QVERIFY(!ws.currentOperation());
+    }
+
     void rejectedCreateSubstrateAddsNothing()
     {
         MainWindow window;
