@@ -2,9 +2,9 @@
 
 #include "Core/workspace.h"
 #include "UI/Console/commandconsole.h"
-#include "UI/mainwindowpresenter.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
+#include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
 
@@ -139,7 +139,6 @@ const MenuInfo menuTable[] = {
     {"About", {"actionAbout_Cellforge"}},
 };
 
-
 // Tool tips and status tips of the actions that have them.
 struct TipInfo {
     const char *objectName;
@@ -155,7 +154,7 @@ const TipInfo tipTable[] = {
 
 // The view actions and the view each one turns to.
 const std::pair<const char *, const char *> viewTable[] = {
-    {"actionFront_View", "front"},   {"actionBack_view", "back"},  {"actionTop_View", "top"},
+    {"actionFront_View", "front"},   {"actionBack_view", "back"}, {"actionTop_View", "top"},
     {"actionBottom_View", "bottom"}, {"actionLeft_View", "left"}, {"actionRight_View", "right"},
     {"actionSet_View", "manual"},
 };

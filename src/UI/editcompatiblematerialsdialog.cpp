@@ -32,7 +32,8 @@ void addMaterial(QListWidget *list, const Model::Materials::Material &material)
 } // namespace
 
 EditCompatibleMaterialsDialog::EditCompatibleMaterialsDialog(QWidget *parent)
-    : QDialog(parent), m_processes(Model::Process::ProcessFactory::instance()->getProcesses())
+    : QDialog(parent)
+    , m_processes(Model::Process::ProcessFactory::instance()->getProcesses())
 {
     setWindowTitle(QStringLiteral("Edit Compatible Materials"));
     setModal(true);

@@ -3,10 +3,10 @@
 #include "Console/commandconsole.h"
 #include "Console/consoleobserver.h"
 #include "Core/workspace.h"
-#include "editcompatiblematerialsdialog.h"
-#include "managematerialsdialog.h"
 #include "Observers/undoredoobserver.h"
 #include "Observers/updateobserver.h"
+#include "editcompatiblematerialsdialog.h"
+#include "managematerialsdialog.h"
 #include "operationfactory.h"
 
 #include <QAction>
@@ -18,11 +18,12 @@
 namespace Ui {
 
 MainWindowPresenter::MainWindowPresenter(QMainWindow *mainWindow)
-    : QObject(mainWindow), m_mainWindow(mainWindow), m_workspace(std::make_unique<Core::Workspace>())
+    : QObject(mainWindow)
+    , m_mainWindow(mainWindow)
+    , m_workspace(std::make_unique<Core::Workspace>())
 {
-    m_workspace->setErrorReporter([this](const QString &title, const QString &text) {
-        QMessageBox::critical(m_mainWindow, title, text);
-    });
+    m_workspace->setErrorReporter(
+        [this](const QString &title, const QString &text) { QMessageBox::critical(m_mainWindow, title, text); });
 
     m_console = std::make_unique<Console::CommandConsole>(m_workspace->console());
     m_consoleObserver = std::make_shared<Console::ConsoleObserver>(m_workspace->console());

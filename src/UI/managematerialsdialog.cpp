@@ -1,8 +1,8 @@
 #include "managematerialsdialog.h"
 
+#include "Model/Materials/materialfactory.h"
 #include "coloritemdelegate.h"
 #include "materialtableviewitem.h"
-#include "Model/Materials/materialfactory.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -13,7 +13,9 @@
 namespace Ui {
 
 ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent)
-    : QDialog(parent), m_model(new MaterialTableViewItem(this)), m_tvwMaterials(new QTableView(this))
+    : QDialog(parent)
+    , m_model(new MaterialTableViewItem(this))
+    , m_tvwMaterials(new QTableView(this))
 {
     setWindowTitle(QStringLiteral("Manage Materials"));
     setModal(true);

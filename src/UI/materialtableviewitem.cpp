@@ -16,7 +16,8 @@ MaterialTableViewItem::MaterialTableViewItem(QObject *parent)
 }
 
 MaterialTableViewItem::MaterialTableViewItem(const QList<Model::Materials::Material> &materials, QObject *parent)
-    : QAbstractTableModel(parent), m_materials(materials)
+    : QAbstractTableModel(parent)
+    , m_materials(materials)
 {
 }
 
@@ -88,7 +89,8 @@ Qt::ItemFlags MaterialTableViewItem::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    const bool userMaterial = index.row() < m_materials.size() && m_materials.at(index.row()).id() >= firstUserMaterialId;
+    const bool userMaterial =
+        index.row() < m_materials.size() && m_materials.at(index.row()).id() >= firstUserMaterialId;
     if (index.column() == 2 || (index.column() == 1 && userMaterial))
         result |= Qt::ItemIsEditable;
     return result;

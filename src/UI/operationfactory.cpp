@@ -82,7 +82,8 @@ const std::vector<P> entries = {
 } // namespace
 
 OperationFactory::OperationFactory(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

@@ -5,7 +5,9 @@
 
 namespace Ui {
 
-OperationMapper::OperationMapper(QObject *parent) : QObject(parent), m_mapper(new QSignalMapper(this))
+OperationMapper::OperationMapper(QObject *parent)
+    : QObject(parent)
+    , m_mapper(new QSignalMapper(this))
 {
     connect(m_mapper, &QSignalMapper::mappedString, this, &OperationMapper::activated);
 }

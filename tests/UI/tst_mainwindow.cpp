@@ -1,9 +1,9 @@
 #include "Core/Operations/deleteobject.h"
 #include "Core/workspace.h"
-#include "mainwindow.h"
 #include "UI/Console/commandconsole.h"
-#include "UI/mainwindowpresenter.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "UI/mainwindowpresenter.h"
+#include "mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +24,8 @@ namespace {
 /// Answers the modal dialogs that open while it lives, one handler per dialog in order.
 class ModalAnswerer : public QObject {
 public:
-    explicit ModalAnswerer(std::vector<std::function<void(QWidget *)>> handlers) : m_handlers(std::move(handlers))
+    explicit ModalAnswerer(std::vector<std::function<void(QWidget *)>> handlers)
+        : m_handlers(std::move(handlers))
     {
         connect(&m_timer, &QTimer::timeout, this, [this] {
             QWidget *modal = QApplication::activeModalWidget();
@@ -80,13 +81,24 @@ private slots:
         QTest::addColumn<int>("menu");
         QTest::addColumn<QStringList>("names");
         QTest::newRow("File") << 0
-                              << QStringList{"actionNew", "actionOpen", "actionSave", "actionSave_as", "-",
-                                             "actionExport_Data", "-", "actionNew_Process_List",
-                                             "actionOpen_Process_List", "-", "actionSave_Image", "-", "actionExit"};
+                              << QStringList{"actionNew",
+                                             "actionOpen",
+                                             "actionSave",
+                                             "actionSave_as",
+                                             "-",
+                                             "actionExport_Data",
+                                             "-",
+                                             "actionNew_Process_List",
+                                             "actionOpen_Process_List",
+                                             "-",
+                                             "actionSave_Image",
+                                             "-",
+                                             "actionExit"};
         QTest::newRow("Edit") << 1
-                              << QStringList{"actionUndo", "actionRedo", "-", "actionSelect", "actionCopy",
-                                             "actionMove", "actionDelete", "-", "actionGrid", "actionSnap_to_Grid",
-                                             "actionGrid_Spacing"};
+                              << QStringList{
+                                     "actionUndo",        "actionRedo",   "-", "actionSelect", "actionCopy",
+                                     "actionMove",        "actionDelete", "-", "actionGrid",   "actionSnap_to_Grid",
+                                     "actionGrid_Spacing"};
         QTest::newRow("Materials") << 3 << QStringList{"actionManage_Materials", "actionManage_Compatible_Materials"};
         QTest::newRow("Windows") << 6 << QStringList{"actionConsole"};
         QTest::newRow("About") << 7 << QStringList{"actionAbout_Cellforge"};

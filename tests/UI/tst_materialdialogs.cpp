@@ -1,10 +1,10 @@
-#include "catalogtesthome.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "UI/coloritemdelegate.h"
 #include "UI/editcompatiblematerialsdialog.h"
 #include "UI/managematerialsdialog.h"
 #include "UI/materialtableviewitem.h"
+#include "catalogtesthome.h"
 
 #include <QColor>
 #include <QColorDialog>

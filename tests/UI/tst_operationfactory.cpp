@@ -4,8 +4,8 @@
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
-#include "testoperations.h"
 #include "UI/operationfactory.h"
+#include "testoperations.h"
 
 #include <QtTest>
 

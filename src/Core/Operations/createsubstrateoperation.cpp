@@ -45,8 +45,8 @@ void CreateSubstrateOperation::setBoxSubstrate(uint32_t material, uint32_t nx, u
 }
 
 void CreateSubstrateOperation::setSphericalSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz,
-                                                     const Util::Vector3D &position, uint32_t centreX,
-                                                     uint32_t centreY, uint32_t centreZ, uint32_t radius)
+                                                     const Util::Vector3D &position, uint32_t centreX, uint32_t centreY,
+                                                     uint32_t centreZ, uint32_t radius)
 {
     m_material = material;
     m_nx = nx;
@@ -77,11 +77,10 @@ void CreateSubstrateOperation::execute()
 
     QElapsedTimer timer;
     timer.start();
-    const SubstrateBuilder builder = m_spherical
-                                         ? SubstrateBuilder(m_material, m_nx, m_ny, m_nz, m_position, m_centreX,
-                                                            m_centreY, m_centreZ, m_radius)
-                                         : SubstrateBuilder(m_material, m_nx, m_ny, m_nz, m_position, m_offsetX,
-                                                            m_offsetY, m_offsetZ, m_sizeX, m_sizeY, m_sizeZ);
+    const SubstrateBuilder builder = m_spherical ? SubstrateBuilder(m_material, m_nx, m_ny, m_nz, m_position, m_centreX,
+                                                                    m_centreY, m_centreZ, m_radius)
+                                                 : SubstrateBuilder(m_material, m_nx, m_ny, m_nz, m_position, m_offsetX,
+                                                                    m_offsetY, m_offsetZ, m_sizeX, m_sizeY, m_sizeZ);
     try {
         m_volume = builder.buildVolume();
     } catch (const std::exception &error) {
@@ -94,13 +93,13 @@ void CreateSubstrateOperation::execute()
         ws.operationCanceled();
         return;
     }
-    printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ")
-                    + QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+    printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                    QString::number(timer.elapsed()) + QStringLiteral(" ms"));
 
     timer.restart();
     m_volume->painter().regenerateSurface();
-    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed())
-                    + QStringLiteral(" ms"));
+    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                    QStringLiteral(" ms"));
 
     ws.document().addObject(m_volume);
     ws.console().writeMessage(QStringLiteral("Create Substrate: substrate created successfully."));

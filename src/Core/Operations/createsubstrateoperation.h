@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
-#include "operation.h"
 #include "Util/iobserver.h"
 #include "Util/vector3d.h"
+#include "operation.h"
 
 namespace Core {
 namespace Operations {
@@ -23,9 +23,8 @@ public:
     void setBoxSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, const Util::Vector3D &position,
                          uint32_t offsetX, uint32_t offsetY, uint32_t offsetZ, uint32_t sizeX, uint32_t sizeY,
                          uint32_t sizeZ);
-    void setSphericalSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz,
-                               const Util::Vector3D &position, uint32_t centreX, uint32_t centreY, uint32_t centreZ,
-                               uint32_t radius);
+    void setSphericalSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, const Util::Vector3D &position,
+                               uint32_t centreX, uint32_t centreY, uint32_t centreZ, uint32_t radius);
     /// The observer that runs the option dialog; this operation keeps its own.
     void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
 

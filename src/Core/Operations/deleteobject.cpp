@@ -5,7 +5,10 @@
 namespace Core {
 namespace Operations {
 
-DeleteObject::DeleteObject(Workspace &workspace) : ObjectOperation(workspace, QStringLiteral("Delete Objects"), 4) {}
+DeleteObject::DeleteObject(Workspace &workspace)
+    : ObjectOperation(workspace, QStringLiteral("Delete Objects"), 4)
+{
+}
 
 void DeleteObject::start()
 {

@@ -12,7 +12,9 @@ constexpr uint32_t pointClickMode = 3;
 
 PlacementOperation::PlacementOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                        const QString &prefix, const QString &selectPrompt)
-    : ObjectOperation(workspace, name, typeCode), m_prefix(prefix), m_selectPrompt(selectPrompt)
+    : ObjectOperation(workspace, name, typeCode)
+    , m_prefix(prefix)
+    , m_selectPrompt(selectPrompt)
 {
 }
 
@@ -71,7 +73,8 @@ void PlacementOperation::chooseObjects()
         moving->setMoveOffset(m_displacement);
         m_objects.append(moving);
     }
-    ws.console().writeMessage(m_prefix + QStringLiteral(": Left click or enter the distance into the console (x, y, z):"));
+    ws.console().writeMessage(m_prefix +
+                              QStringLiteral(": Left click or enter the distance into the console (x, y, z):"));
     m_clickMode = pointClickMode;
     ws.pickState().requestPoint(shared_from_this(), &m_basePoint, &m_clickMode);
     m_distanceReceived = false;

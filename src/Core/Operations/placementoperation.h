@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Model/object.h"
-#include "operation.h"
 #include "Util/vector3d.h"
+#include "operation.h"
 
 #include <QList>
 

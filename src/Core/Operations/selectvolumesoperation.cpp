@@ -22,10 +22,7 @@ void SelectVolumesOperation::setObserver(const Util::ObserverPtr &observer) { cl
 
 Util::ObserverPtr SelectVolumesOperation::observer() { return classObserver(); }
 
-Model::Automaton::TotalVolumePtr SelectVolumesOperation::volume() const
-{
-    return m_done ? m_volume : nullptr;
-}
+Model::Automaton::TotalVolumePtr SelectVolumesOperation::volume() const { return m_done ? m_volume : nullptr; }
 
 void SelectVolumesOperation::start()
 {
@@ -49,9 +46,9 @@ void SelectVolumesOperation::start()
         execute();
         return;
     }
-    ws.console().writeMessage(name()
-                              + QStringLiteral(": Select a cell volume and press Enter/Return. To start without a "
-                                               "cell volume type N and press Enter/Return."));
+    ws.console().writeMessage(name() +
+                              QStringLiteral(": Select a cell volume and press Enter/Return. To start without a "
+                                             "cell volume type N and press Enter/Return."));
     ws.console().requestText(shared_from_this(), &m_answer);
     ws.console().requestEnter(shared_from_this());
     ws.selection().setSelectionMode(true);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
-#include "operation.h"
 #include "Util/iobserver.h"
+#include "operation.h"
 
 namespace Core {
 namespace Operations {

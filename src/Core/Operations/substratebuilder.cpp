@@ -9,18 +9,36 @@ using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
 
 SubstrateBuilder::SubstrateBuilder(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz,
-                                   const Util::Vector3D &position, uint32_t offsetX, uint32_t offsetY,
-                                   uint32_t offsetZ, uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ)
-    : m_material(material), m_nx(nx), m_ny(ny), m_nz(nz), m_sizeX(sizeX), m_sizeY(sizeY), m_sizeZ(sizeZ),
-      m_offsetX(offsetX), m_offsetY(offsetY), m_offsetZ(offsetZ), m_spherical(false), m_position(position)
+                                   const Util::Vector3D &position, uint32_t offsetX, uint32_t offsetY, uint32_t offsetZ,
+                                   uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ)
+    : m_material(material)
+    , m_nx(nx)
+    , m_ny(ny)
+    , m_nz(nz)
+    , m_sizeX(sizeX)
+    , m_sizeY(sizeY)
+    , m_sizeZ(sizeZ)
+    , m_offsetX(offsetX)
+    , m_offsetY(offsetY)
+    , m_offsetZ(offsetZ)
+    , m_spherical(false)
+    , m_position(position)
 {
 }
 
 SubstrateBuilder::SubstrateBuilder(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz,
-                                   const Util::Vector3D &position, uint32_t centreX, uint32_t centreY,
-                                   uint32_t centreZ, uint32_t radius)
-    : m_material(material), m_nx(nx), m_ny(ny), m_nz(nz), m_radius(radius), m_centreX(centreX), m_centreY(centreY),
-      m_centreZ(centreZ), m_spherical(true), m_position(position)
+                                   const Util::Vector3D &position, uint32_t centreX, uint32_t centreY, uint32_t centreZ,
+                                   uint32_t radius)
+    : m_material(material)
+    , m_nx(nx)
+    , m_ny(ny)
+    , m_nz(nz)
+    , m_radius(radius)
+    , m_centreX(centreX)
+    , m_centreY(centreY)
+    , m_centreZ(centreZ)
+    , m_spherical(true)
+    , m_position(position)
 {
 }
 
@@ -28,8 +46,8 @@ Model::Automaton::TotalVolumePtr SubstrateBuilder::buildVolume() const
 {
     // The cells start empty and the substrate is written into them directly: a separate list of
     // initial states would double the memory a large volume needs.
-    auto volume = std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ,
-                                                m_position, 0u);
+    auto volume =
+        std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ, m_position, 0u);
     if (m_spherical)
         fillSphere(*volume);
     else

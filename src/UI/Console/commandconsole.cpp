@@ -10,7 +10,9 @@
 namespace Ui {
 namespace Console {
 
-CommandConsole::CommandConsole(Core::ConsoleInput &input, QWidget *parent) : QWidget(parent), m_consoleInput(input)
+CommandConsole::CommandConsole(Core::ConsoleInput &input, QWidget *parent)
+    : QWidget(parent)
+    , m_consoleInput(input)
 {
     setWindowTitle(QStringLiteral("Console"));
     // The program ends with its main window, not with this one.

@@ -5,7 +5,11 @@
 namespace Ui {
 namespace Console {
 
-ConsoleObserver::ConsoleObserver(Core::ConsoleInput &input, QObject *parent) : QObject(parent), m_input(input) {}
+ConsoleObserver::ConsoleObserver(Core::ConsoleInput &input, QObject *parent)
+    : QObject(parent)
+    , m_input(input)
+{
+}
 
 void ConsoleObserver::notify()
 {

@@ -9,7 +9,8 @@ namespace Ui {
 namespace Observers {
 
 CreateSubstrateObserver::CreateSubstrateObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

@@ -8,7 +8,8 @@ namespace Ui {
 namespace Observers {
 
 SelectionModeObserver::SelectionModeObserver(Core::Selection &selection, QAction *selectAction)
-    : m_selection(selection), m_action(selectAction)
+    : m_selection(selection)
+    , m_action(selectAction)
 {
 }
 

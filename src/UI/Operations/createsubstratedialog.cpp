@@ -46,7 +46,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
-CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
+CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Create Substrate"));
     const QString volumeTip = QStringLiteral("Define the size of the total volume.");
@@ -101,16 +102,11 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
         bool sphere;
     };
     const Row rows[] = {
-        {"lblSubsWidth", "Width (x)", m_sbxSubsWidth, false},
-        {"lblSubsX", "Offset x", m_sbxSubsX, false},
-        {"lblSubsLength", "Length (y)", m_sbxSubsLength, false},
-        {"lblSubsY", "Offset y", m_sbxSubsY, false},
-        {"lblSubsHeight", "Height (z)", m_sbxSubsHeight, false},
-        {"lblSubsZ", "Offset z", m_sbxSubsZ, false},
-        {"lblSubsCenterX", "Centre x", m_sbxSubsCenterX, true},
-        {"lblSubsRadius", "Radius", m_sbxSubsRadius, true},
-        {"lblSubsCenterY", "Centre y", m_sbxSubsCenterY, true},
-        {"", "", nullptr, true},
+        {"lblSubsWidth", "Width (x)", m_sbxSubsWidth, false},    {"lblSubsX", "Offset x", m_sbxSubsX, false},
+        {"lblSubsLength", "Length (y)", m_sbxSubsLength, false}, {"lblSubsY", "Offset y", m_sbxSubsY, false},
+        {"lblSubsHeight", "Height (z)", m_sbxSubsHeight, false}, {"lblSubsZ", "Offset z", m_sbxSubsZ, false},
+        {"lblSubsCenterX", "Centre x", m_sbxSubsCenterX, true},  {"lblSubsRadius", "Radius", m_sbxSubsRadius, true},
+        {"lblSubsCenterY", "Centre y", m_sbxSubsCenterY, true},  {"", "", nullptr, true},
         {"lblSubsCenterZ", "Centre z", m_sbxSubsCenterZ, true},
     };
     int index = 0;
@@ -190,15 +186,9 @@ void CreateSubstrateDialog::updateLimitZ(int height)
 
 void CreateSubstrateDialog::updateSubstrateDispX(int size) { m_sbxSubsX->setMaximum(m_sbxTotalWidth->value() - size); }
 
-void CreateSubstrateDialog::updateSubstrateDispY(int size)
-{
-    m_sbxSubsY->setMaximum(m_sbxTotalLength->value() - size);
-}
+void CreateSubstrateDialog::updateSubstrateDispY(int size) { m_sbxSubsY->setMaximum(m_sbxTotalLength->value() - size); }
 
-void CreateSubstrateDialog::updateSubstrateDispZ(int size)
-{
-    m_sbxSubsZ->setMaximum(m_sbxTotalHeight->value() - size);
-}
+void CreateSubstrateDialog::updateSubstrateDispZ(int size) { m_sbxSubsZ->setMaximum(m_sbxTotalHeight->value() - size); }
 
 void CreateSubstrateDialog::toggleSubsShape(bool spherical)
 {

@@ -16,7 +16,10 @@ namespace {
 /// Collects every console message in order.
 class MessageLog : public Util::IObserver {
 public:
-    explicit MessageLog(Core::ConsoleInput &console) : m_console(console) {}
+    explicit MessageLog(Core::ConsoleInput &console)
+        : m_console(console)
+    {
+    }
     void notify() override { lines << m_console.message(); }
     QStringList lines;
 

@@ -1,7 +1,7 @@
 #include "Core/workspace.h"
-#include "testoperations.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Console/consoleobserver.h"
+#include "testoperations.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -36,8 +36,7 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QStringList>("shown");
         // After entering A, B and C.
-        QTest::newRow("up walks from the oldest and stops at the newest")
-            << "UUUU" << QStringList{"A", "B", "C", "C"};
+        QTest::newRow("up walks from the oldest and stops at the newest") << "UUUU" << QStringList{"A", "B", "C", "C"};
         QTest::newRow("down after that walks back and ends empty")
             << "UUUUDDD" << QStringList{"A", "B", "C", "C", "C", "B", ""};
         QTest::newRow("down at once clears the line") << "D" << QStringList{""};
@@ -95,8 +94,7 @@ private slots:
         CommandConsole console(ws.console());
         auto observer = std::make_shared<Ui::Console::ConsoleObserver>(ws.console());
         ws.console().addObserver(observer);
-        connect(observer.get(), &Ui::Console::ConsoleObserver::messageWritten, &console,
-                &CommandConsole::writeMessage);
+        connect(observer.get(), &Ui::Console::ConsoleObserver::messageWritten, &console, &CommandConsole::writeMessage);
         QSignalSpy spy(observer.get(), &Ui::Console::ConsoleObserver::messageWritten);
         ws.console().writeMessage(QStringLiteral("first"));
         ws.console().writeMessage(QString()); // empty messages are not shown
@@ -110,7 +108,10 @@ private slots:
         Core::Workspace ws;
         CommandConsole console(ws.console());
         struct Asking : Core::Operations::Operation {
-            explicit Asking(Core::Workspace &w) : Operation(w, QStringLiteral("Ask"), 98) {}
+            explicit Asking(Core::Workspace &w)
+                : Operation(w, QStringLiteral("Ask"), 98)
+            {
+            }
             void start() override
             {
                 if (!received)
