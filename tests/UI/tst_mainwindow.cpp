@@ -1,12 +1,17 @@
 #include "Core/Operations/deleteobject.h"
 #include "Core/workspace.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/mainwindowpresenter.h"
+#include "catalogtesthome.h"
 #include "mainwindow.h"
+#include "testoperations.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -350,6 +355,57 @@ private slots:
         QVERIFY(!window.presenter()->console()->testAttribute(Qt::WA_QuitOnClose));
         window.presenter()->console()->close();
         QVERIFY(!console->isChecked());
+    }
+
+    void acceptedMaterialsReachTheCatalogueAndTheView()
+    {
+        CatalogTestHome home;
+        auto materials = Model::Materials::MaterialFactory::instance();
+        materials->createDefaultMaterials();
+        MainWindow window;
+        auto redraws = std::make_shared<CountingObserver>();
+        window.presenter()->workspace().addUpdateObserver(redraws);
+        ModalAnswerer answerer({[](QWidget *w) {
+            w->findChild<QPushButton *>(QStringLiteral("btnAddMaterial"))->click();
+            qobject_cast<QDialog *>(w)->accept();
+        }});
+        window.action("actionManage_Materials")->trigger();
+        const auto all = materials->getMaterials();
+        QCOMPARE(all.size(), 17);
+        QCOMPARE(all.last().name(), QStringLiteral("New Material"));
+        QVERIFY(home.read(QStringLiteral("materials.xml")).contains("New Material"));
+        QCOMPARE(redraws->count, 1);
+        materials->createDefaultMaterials();
+    }
+
+    void rejectedCompatibleMaterialsChangeNothing_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("ok") << true;
+        QTest::newRow("cancel") << false;
+    }
+
+    void rejectedCompatibleMaterialsChangeNothing()
+    {
+        QFETCH(bool, accept);
+        CatalogTestHome home;
+        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
+        auto processes = Model::Process::ProcessFactory::instance();
+        processes->createDefaultProcesses();
+        MainWindow window;
+        ModalAnswerer answerer({[accept](QWidget *w) {
+            // The first process, "Si Wet Etching", gets Thermal Si02 (the first available material).
+            w->findChild<QListWidget *>(QStringLiteral("listAvailableMaterials"))->item(0)->setSelected(true);
+            w->findChild<QPushButton *>(QStringLiteral("btnInsert"))->click();
+            auto *dialog = qobject_cast<QDialog *>(w);
+            accept ? dialog->accept() : dialog->reject();
+        }});
+        window.action("actionManage_Compatible_Materials")->trigger();
+        QCOMPARE(processes->getProcess(1).compatibleMaterialIds(),
+                 accept ? (QList<uint32_t>{1, 3}) : (QList<uint32_t>{1}));
+        QCOMPARE(home.read(QStringLiteral("processes.xml")).contains("<CompatibleMaterials>1;3</CompatibleMaterials>"),
+                 accept);
+        processes->createDefaultProcesses();
     }
 
     void consolePlacement_data()
