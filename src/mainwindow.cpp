@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "UI/Observers/batchrunobserver.h"
 
 #include "Core/workspace.h"
 #include "UI/Console/commandconsole.h"
@@ -10,6 +11,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
@@ -121,12 +124,32 @@ const MenuInfo menuTable[] = {
      {"actionUndo", "actionRedo", "", "actionSelect", "actionCopy", "actionMove", "actionDelete", "", "actionGrid",
       "actionSnap_to_Grid", "actionGrid_Spacing"}},
     {"Simulation",
-     {"actionCreate_Substrate", "", "actionDoping", "actionRandom_Walk_Doping", "actionElectrodeposition",
-      "actionIon_Implantation", "actionPVD", "actionCVD", "actionMoore_Deposition", "actionMoore_Etching",
-      "actionPhotolithography", "actionPlanarization", "actionSi_Oxidation", "actionBCA_Wet_Etching",
-      "actionContinuous_Wet_Etching", "actionSimple_RIE", "actionSpin_Coating", "actionAnisotropic_Deposition",
-      "actionAnisotropic_Etching", "actionIsotropic_Deposition", "actionIsotropic_Film_Etching", "",
-      "actionExtract_Film", "actionGlue_Substrate", "", "actionBatch_Run"}},
+     {"actionCreate_Substrate",
+      "",
+      "actionDoping",
+      "actionRandom_Walk_Doping",
+      "actionElectrodeposition",
+      "actionIon_Implantation",
+      "actionPVD",
+      "actionCVD",
+      "actionMoore_Deposition",
+      "actionMoore_Etching",
+      "actionPhotolithography",
+      "actionPlanarization",
+      "actionSi_Oxidation",
+      "actionBCA_Wet_Etching",
+      "actionContinuous_Wet_Etching",
+      "actionSimple_RIE",
+      "actionSpin_Coating",
+      "actionAnisotropic_Deposition",
+      "actionAnisotropic_Etching",
+      "actionIsotropic_Deposition",
+      "actionIsotropic_Film_Etching",
+      "",
+      "actionExtract_Film",
+      "actionGlue_Substrate",
+      "",
+      "actionBatch_Run"}},
     {"Materials", {"actionManage_Materials", "actionManage_Compatible_Materials"}},
     {"Rendering",
      {"actionRender_Objects", "actionLighting", "actionRender_Object_Edges", "", "actionChange_Viewing_Options",
@@ -161,7 +184,8 @@ const std::pair<const char *, const char *> viewTable[] = {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
 {
     createMenus();
     m_presenter = new Ui::MainWindowPresenter(this);
@@ -232,8 +256,10 @@ void MainWindow::createMenus()
 
 void MainWindow::installObserverHooks()
 {
-    // Operations whose options dialog lives outside the factory get their observer here, e.g.
-    // presenter().factory().setObserverMaker(24, ...) for the batch-run dialog of "Select volumes".
+    // Operations whose options dialog lives outside the factory get their observer here.
+    m_presenter->factory().setObserverMaker(24, [](Core::Workspace &workspace, QWidget *mainWindow) {
+        return std::make_shared<Ui::Observers::BatchRunObserver>(workspace, mainWindow);
+    });
 }
 
 void MainWindow::createView()
@@ -306,6 +332,13 @@ void MainWindow::connectActions()
     select->setChecked(false);
     connect(select, &QAction::triggered, m_presenter, [this](bool on) { m_presenter->selectionToggled(on); });
 
+    connect(enable("actionNew_Process_List"), &QAction::triggered, this, [this] { runProcessList(QString()); });
+    connect(enable("actionOpen_Process_List"), &QAction::triggered, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Process List File"), QDir::homePath(),
+                                                          QStringLiteral("Process List (*.plst)"));
+        if (!file.isEmpty())
+            runProcessList(file);
+    });
     connect(enable("actionExit"), &QAction::triggered, this, &QWidget::close);
     connect(enable("actionAbout_Cellforge"), &QAction::triggered, this, &MainWindow::showAbout);
 }
@@ -318,6 +351,13 @@ void MainWindow::createShortcuts()
     connect(ret, &QShortcut::activated, m_presenter, &Ui::MainWindowPresenter::enterPressed);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, m_presenter, &Ui::MainWindowPresenter::cancelPressed);
+}
+
+void MainWindow::runProcessList(const QString &fileName)
+{
+    Core::Workspace &workspace = m_presenter->workspace();
+    Ui::Observers::BatchRunObserver::runDialog(workspace, this,
+                                               Ui::Observers::BatchRunObserver::selectedVolume(workspace), fileName);
 }
 
 void MainWindow::showAbout()

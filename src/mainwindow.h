@@ -33,6 +33,9 @@ public:
     /// Enables exactly the operation actions whose identifier the factory serves
     /// (call again after supplying an observer to the factory).
     void updateOperationActions();
+    /// Opens the "Batch Run" dialog for the selected cell volume (or none), with the list of
+    /// `fileName` loaded when it is not empty.
+    void runProcessList(const QString &fileName);
 
 public slots:
     /// Turns the view to "front", "back", "top", "bottom", "left", "right" or "manual".

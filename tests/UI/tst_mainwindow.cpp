@@ -148,7 +148,9 @@ private slots:
         QTest::newRow("copy") << "actionCopy" << true;
         QTest::newRow("move") << "actionMove" << true;
         QTest::newRow("delete") << "actionDelete" << true;
-        QTest::newRow("batch run needs its dialog") << "actionBatch_Run" << false;
+        QTest::newRow("batch run") << "actionBatch_Run" << true;
+        QTest::newRow("new process list") << "actionNew_Process_List" << true;
+        QTest::newRow("open process list") << "actionOpen_Process_List" << true;
         QTest::newRow("doping not built") << "actionDoping" << false;
         QTest::newRow("open not built") << "actionOpen" << false;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;

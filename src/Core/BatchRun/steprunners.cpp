@@ -5,6 +5,7 @@
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
+#include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
 
 namespace Core {
@@ -12,41 +13,11 @@ namespace BatchRun {
 
 namespace {
 
-using Model::Automaton::TotalVolume;
-
 // The result of a step whose parameters could not all be read, with the names behind it.
 int fail(StepContext &context, const StepParameters &parameters)
 {
     context.detail = parameters.problem();
     return parameters.result();
-}
-
-// Fills the initial states of a new volume with a box or a sphere of the substrate material,
-// exactly as the create-substrate operation does.
-std::vector<uint32_t> substrateStates(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, bool spherical,
-                                      const uint32_t offset[3], const uint32_t size[3], const uint32_t centre[3],
-                                      uint32_t radius)
-{
-    std::vector<uint32_t> states(TotalVolume::checkedCellCount(nx, ny, nz), 0);
-    auto index = [ny, nz](uint64_t x, uint64_t y, uint64_t z) { return (x * ny + y) * nz + z; };
-    if (!spherical) {
-        for (uint64_t x = offset[0]; x < nx && x < uint64_t(offset[0]) + size[0]; ++x)
-            for (uint64_t y = offset[1]; y < ny && y < uint64_t(offset[1]) + size[1]; ++y)
-                for (uint64_t z = offset[2]; z < nz && z < uint64_t(offset[2]) + size[2]; ++z)
-                    states[index(x, y, z)] = material;
-        return states;
-    }
-    const float r2 = static_cast<float>(static_cast<uint32_t>(radius * radius));
-    for (uint32_t x = 0; x < nx; ++x)
-        for (uint32_t y = 0; y < ny; ++y)
-            for (uint32_t z = 0; z < nz; ++z) {
-                const float dx = static_cast<float>(static_cast<int32_t>(x - centre[0]));
-                const float dy = static_cast<float>(static_cast<int32_t>(y - centre[1]));
-                const float dz = static_cast<float>(static_cast<int32_t>(z - centre[2]));
-                if (r2 >= dx * dx + dy * dy + dz * dz)
-                    states[index(x, y, z)] = material;
-            }
-    return states;
 }
 
 int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
@@ -79,8 +50,12 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
     // no volume.
     if (!p.ok())
         return fail(context, p);
-    const auto states = substrateStates(material, nx, ny, nz, spherical, offset, size, centre, radius);
-    auto volume = std::make_shared<TotalVolume>(nx, ny, nz, 1.0f, 1.0f, 1.0f, position, states);
+    const Core::Operations::SubstrateBuilder builder =
+        spherical ? Core::Operations::SubstrateBuilder(material, nx, ny, nz, position, centre[0], centre[1], centre[2],
+                                                       radius)
+                  : Core::Operations::SubstrateBuilder(material, nx, ny, nz, position, offset[0], offset[1], offset[2],
+                                                       size[0], size[1], size[2]);
+    auto volume = builder.buildVolume();
     context.workspace.document().addObject(volume);
     context.target = volume;
     return Success;

@@ -52,6 +52,8 @@ public:
     bool saveList(const QString &fileName);
 
 public slots:
+    /// Escape and the window's close button do nothing while a run is going on.
+    void reject() override;
     void on_btnAddProcess_clicked();
     void on_btnRemoveProcess_clicked();
     void on_btnModify_clicked();
@@ -84,7 +86,6 @@ protected:
                              const QString &informative = QString());
 
     void closeEvent(QCloseEvent *event) override;
-    void reject() override;
 
 private:
     void runProcessList(const QList<ProcessData> &steps);

@@ -3,6 +3,7 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "UI/Operations/createsubstratedialog.h"
 #include "Util/vector3d.h"
 
 #include <QCheckBox>
@@ -266,8 +267,80 @@ bool StepOptionsDialog::maskFromImage(const QString &fileName, QByteArray &mask,
     return true;
 }
 
+namespace {
+
+// A "Create Substrate" step is edited in the operation's own dialog, filled from the step's keys.
+bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::CreateSubstrateDialog dialog(parent);
+    dialog.setMaterials(Model::Materials::MaterialFactory::instance()->getMaterials());
+    const auto parameters = step.getParameters();
+    auto fill = [&](const char *widget, const char *key) {
+        if (parameters.contains(QLatin1String(key)))
+            if (auto *box = dialog.findChild<QSpinBox *>(QLatin1String(widget)))
+                box->setValue(static_cast<int>(parameters.value(QLatin1String(key)).toUInt()));
+    };
+    // Volume sizes first: they reset the substrate limits.
+    fill("sbxTotalWidth", "Volume Size X");
+    fill("sbxTotalLength", "Volume Size Y");
+    fill("sbxTotalHeight", "Volume Size Z");
+    fill("sbxSubsWidth", "Substrate Size X");
+    fill("sbxSubsLength", "Substrate Size Y");
+    fill("sbxSubsHeight", "Substrate Size Z");
+    fill("sbxSubsX", "Substrate Delta X");
+    fill("sbxSubsY", "Substrate Delta Y");
+    fill("sbxSubsZ", "Substrate Delta Z");
+    fill("sbxSubsCenterX", "Substrate Center X");
+    fill("sbxSubsCenterY", "Substrate Center Y");
+    fill("sbxSubsCenterZ", "Substrate Center Z");
+    fill("sbxSubsRadius", "Substrate Radius");
+    if (auto *sphere = dialog.findChild<QCheckBox *>(QStringLiteral("cbxSubsSphere")))
+        sphere->setChecked(parameters.value(QStringLiteral("SphericalSubstrate")).toBool());
+    if (auto *film = dialog.findChild<QComboBox *>(QStringLiteral("cbxFilm"))) {
+        const int index = film->findData(parameters.value(QStringLiteral("Material_Id")).toUInt());
+        if (index >= 0)
+            film->setCurrentIndex(index);
+    }
+    const auto corner = Util::Vector3D::fromVariant(parameters.value(QStringLiteral("Lower Left Front Corner")));
+    const char *axes[] = {"dblVolumeX", "dblVolumeY", "dblVolumeZ"};
+    const double values[] = {corner.x, corner.y, corner.z};
+    for (int i = 0; i < 3; ++i)
+        if (auto *box = dialog.findChild<QDoubleSpinBox *>(QLatin1String(axes[i])))
+            box->setValue(values[i]);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    auto set = [&step](const char *key, uint32_t value) {
+        step.setParameterValue(QLatin1String(key), QVariant::fromValue<uint>(value));
+    };
+    step.setParameterValue(QStringLiteral("Material_Id"), QVariant::fromValue<uint>(dialog.material()));
+    step.setParameterValue(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(dialog.position()));
+    set("Volume Size X", dialog.totalWidth());
+    set("Volume Size Y", dialog.totalLength());
+    set("Volume Size Z", dialog.totalHeight());
+    step.setParameterValue(QStringLiteral("SphericalSubstrate"), dialog.isSpherical());
+    set("Substrate Size X", dialog.substrateWidth());
+    set("Substrate Size Y", dialog.substrateLength());
+    set("Substrate Size Z", dialog.substrateHeight());
+    set("Substrate Delta X", dialog.offsetX());
+    set("Substrate Delta Y", dialog.offsetY());
+    set("Substrate Delta Z", dialog.offsetZ());
+    set("Substrate Center X", dialog.centreX());
+    set("Substrate Center Y", dialog.centreY());
+    set("Substrate Center Z", dialog.centreZ());
+    set("Substrate Radius", dialog.radius());
+    Core::BatchRun::completeDerivedParameters(step);
+    if (adding)
+        Core::BatchRun::applyDefaultVisibility(step);
+    return true;
+}
+
+} // namespace
+
 bool editStep(QWidget *parent, ProcessData &step, bool adding)
 {
+    if (step.getProcessType() == Core::BatchRun::CreateSubstrate)
+        return editCreateSubstrate(parent, step, adding);
     StepOptionsDialog dialog(step, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;

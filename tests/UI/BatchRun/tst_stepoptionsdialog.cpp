@@ -1,13 +1,16 @@
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "UI/BatchRun/stepoptionsdialog.h"
+#include "Util/vector3d.h"
 #include "catalogtesthome.h"
 
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace Core::BatchRun;
@@ -42,6 +45,47 @@ private slots:
             QCOMPARE(ProcessListFile::valueTypeName(step.getProcessParameter(spec.name)), kindName(spec.kind));
         }
         QCOMPARE(step.getParameters().size(), parameterSpecs(type).size());
+    }
+
+    void createSubstrateStepGoesThroughItsOwnDialog_data()
+    {
+        QTest::addColumn<bool>("sphere");
+        QTest::newRow("box") << false;
+        QTest::newRow("sphere") << true;
+    }
+    void createSubstrateStepGoesThroughItsOwnDialog()
+    {
+        QFETCH(bool, sphere);
+        ProcessData step(CreateSubstrate);
+        step.setParameter(QStringLiteral("Material_Id"), 16u, false);
+        step.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D(1.5, -2, 4)),
+                          true);
+        const QList<QPair<const char *, uint>> counts{
+            {"Volume Size X", 30},    {"Volume Size Y", 20},     {"Volume Size Z", 10},     {"Substrate Size X", 12},
+            {"Substrate Size Y", 8},  {"Substrate Size Z", 4},   {"Substrate Delta X", 3},  {"Substrate Delta Y", 2},
+            {"Substrate Delta Z", 1}, {"Substrate Center X", 9}, {"Substrate Center Y", 7}, {"Substrate Center Z", 5},
+            {"Substrate Radius", 6}};
+        for (const auto &c : counts)
+            step.setParameter(QLatin1String(c.first), c.second, true);
+        step.setParameter(QStringLiteral("SphericalSubstrate"), sphere, false);
+        const ProcessData before = step;
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                title = dialog->windowTitle();
+                dialog->accept();
+            }
+        });
+        QVERIFY(Ui::editStep(nullptr, step, false));
+        QCOMPARE(title, QStringLiteral("Create Substrate"));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Poly-Si"));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Lower Left Front Corner")).value<Util::Vector3D>().x, 1.5);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("SphericalSubstrate")).toBool(), sphere);
+        for (const auto &c : counts)
+            QCOMPARE(step.getProcessParameter(QLatin1String(c.first)).toUInt(), c.second);
+        // Modifying keeps the visibility of every parameter the step had.
+        for (const QString &name : before.getParameters().keys())
+            QCOMPARE(step.getParameterVisibility(name), before.getParameterVisibility(name));
     }
 
     void fieldsAreFilledFromTheStep()

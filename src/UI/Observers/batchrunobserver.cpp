@@ -1,0 +1,56 @@
+#include "batchrunobserver.h"
+
+#include "Core/Operations/selectvolumesoperation.h"
+#include "Core/workspace.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "UI/BatchRun/runprocessesdialog.h"
+
+namespace Ui {
+namespace Observers {
+
+BatchRunObserver::BatchRunObserver(Core::Workspace &workspace, QWidget *mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
+{
+}
+
+void BatchRunObserver::notify()
+{
+    auto operation =
+        std::dynamic_pointer_cast<Core::Operations::SelectVolumesOperation>(m_workspace.currentOperation());
+    if (!operation)
+        return;
+    runDialog(m_workspace, m_mainWindow.data(), operation->volume());
+}
+
+void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow,
+                                 const Model::Automaton::TotalVolumePtr &target, const QString &listFile)
+{
+    {
+        RunProcessesDialog dialog(mainWindow, target, workspace);
+        if (!listFile.isEmpty())
+            dialog.loadList(listFile);
+        dialog.exec();
+    }
+    // The masks shown while steps were edited or run were previews.
+    for (const auto &object : workspace.document().allObjects()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            volume->clearUpperMask();
+            volume->clearLowerMask();
+            volume->painter().regenerateSurface();
+        }
+    }
+    workspace.notifyUpdate();
+}
+
+Model::Automaton::TotalVolumePtr BatchRunObserver::selectedVolume(Core::Workspace &workspace)
+{
+    for (const auto &object : workspace.pickState().selected()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            return volume;
+    }
+    return nullptr;
+}
+
+} // namespace Observers
+} // namespace Ui
