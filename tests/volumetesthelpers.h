@@ -58,7 +58,8 @@ inline uint32_t patternState(uint32_t x, uint32_t y, uint32_t z, uint32_t seed, 
 /// Sets the global pool's thread count for the lifetime of the guard.
 class PoolThreads {
 public:
-    explicit PoolThreads(int count) : m_old(QThreadPool::globalInstance()->maxThreadCount())
+    explicit PoolThreads(int count)
+        : m_old(QThreadPool::globalInstance()->maxThreadCount())
     {
         QThreadPool::globalInstance()->setMaxThreadCount(count);
     }

@@ -1,7 +1,7 @@
 #include "cutcellvolume.h"
 
-#include "maskimage.h"
 #include "Model/Automaton/totalvolume.h"
+#include "maskimage.h"
 
 #include <algorithm>
 
@@ -10,8 +10,11 @@ namespace Operations {
 
 CutCellVolume::CutCellVolume(Model::Automaton::TotalVolume &volume, const QBitArray &mask, uint32_t width,
                              uint32_t height)
-    : m_volume(volume), m_nx(volume.sizeX()), m_ny(volume.sizeY()), m_nz(volume.sizeZ()),
-      m_columns(static_cast<size_t>(m_nx) * m_ny, 0)
+    : m_volume(volume)
+    , m_nx(volume.sizeX())
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
+    , m_columns(static_cast<size_t>(m_nx) * m_ny, 0)
 {
     const MaskBits bits{mask, width, height};
     if (bits.isConsistent()) {
@@ -61,7 +64,8 @@ void CutCellVolume::pass(const std::function<void(Model::Automaton::Voxel &)> &c
     m_cells = nullptr;
 }
 
-void CutCellVolume::passSlice(uint32_t begin, uint32_t end, const std::function<void(Model::Automaton::Voxel &)> &change)
+void CutCellVolume::passSlice(uint32_t begin, uint32_t end,
+                              const std::function<void(Model::Automaton::Voxel &)> &change)
 {
     for (uint32_t x = begin; x < end; ++x)
         for (uint32_t y = 0; y < m_ny; ++y) {

@@ -24,16 +24,21 @@ const std::array<MooreNeighborhoodAutomaton::Offset, 26> &MooreNeighborhoodAutom
 
 MooreNeighborhoodAutomaton::MooreNeighborhoodAutomaton(Model::Automaton::TotalVolume &volume, uint32_t material,
                                                        uint32_t layerCount, Mode mode)
-    : m_volume(volume), m_material(material), m_layerCount(layerCount), m_mode(mode), m_nx(volume.sizeX()),
-      m_ny(volume.sizeY()), m_nz(volume.sizeZ())
+    : m_volume(volume)
+    , m_material(material)
+    , m_layerCount(layerCount)
+    , m_mode(mode)
+    , m_nx(volume.sizeX())
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
 {
     m_row = static_cast<size_t>(m_nz) + 2;
     m_plane = (static_cast<size_t>(m_ny) + 2) * m_row;
     const auto &table = offsets();
     for (size_t k = 0; k < table.size(); ++k)
-        m_neighbourOffsets[k] = static_cast<std::ptrdiff_t>(table[k].dx) * static_cast<std::ptrdiff_t>(m_plane)
-                                + static_cast<std::ptrdiff_t>(table[k].dy) * static_cast<std::ptrdiff_t>(m_row)
-                                + table[k].dz;
+        m_neighbourOffsets[k] = static_cast<std::ptrdiff_t>(table[k].dx) * static_cast<std::ptrdiff_t>(m_plane) +
+                                static_cast<std::ptrdiff_t>(table[k].dy) * static_cast<std::ptrdiff_t>(m_row) +
+                                table[k].dz;
 
     const uint32_t threads = poolThreadCount();
     const uint32_t width = m_nx / threads;
@@ -88,7 +93,8 @@ void MooreNeighborhoodAutomaton::run()
 
     const uint32_t count = sliceCount();
     runSliceTasks(count, [this](uint32_t t) { classifySlice(m_slices[t]->columns.begin, m_slices[t]->columns.end); });
-    runSliceTasks(count, [this](uint32_t t) { initializeSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
+    runSliceTasks(count,
+                  [this](uint32_t t) { initializeSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
 
     for (uint32_t step = 0; step < m_layerCount; ++step) {
         bool anyFront = false;
@@ -97,7 +103,8 @@ void MooreNeighborhoodAutomaton::run()
         // An empty front stays empty: the remaining steps would change nothing.
         if (!anyFront)
             break;
-        runSliceTasks(count, [this](uint32_t t) { stepSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
+        runSliceTasks(count,
+                      [this](uint32_t t) { stepSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
         runSliceTasks(count, [this](uint32_t t) { applyStep(t); });
         // The front just built becomes the current one; its marks swap roles with it.
         std::swap(m_currentMarks, m_nextMarks);

@@ -10,8 +10,12 @@ namespace Operations {
 Photolithography::Photolithography(Model::Automaton::TotalVolume &volume, uint32_t material,
                                    const QBitArray &bottomMask, uint32_t bottomWidth, uint32_t bottomHeight,
                                    const QBitArray &topMask, uint32_t topWidth, uint32_t topHeight)
-    : m_volume(volume), m_material(material), m_negative(material == negativeResist), m_nx(volume.sizeX()),
-      m_ny(volume.sizeY()), m_nz(volume.sizeZ())
+    : m_volume(volume)
+    , m_material(material)
+    , m_negative(material == negativeResist)
+    , m_nx(volume.sizeX())
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
 {
     m_bottomKeep = keepMap(MaskBits{bottomMask, bottomWidth, bottomHeight});
     m_topKeep = keepMap(MaskBits{topMask, topWidth, topHeight});
@@ -39,7 +43,8 @@ std::vector<uint8_t> Photolithography::keepMap(const MaskBits &mask) const
     const uint32_t h = std::min(mask.height, m_ny);
     for (uint32_t x = 0; x < w; ++x)
         for (uint32_t y = 0; y < h; ++y)
-            keep[static_cast<size_t>(x) * m_ny + y] = mask.bits.testBit(static_cast<int>(x * mask.height + y)) != m_negative;
+            keep[static_cast<size_t>(x) * m_ny + y] =
+                mask.bits.testBit(static_cast<int>(x * mask.height + y)) != m_negative;
     return keep;
 }
 

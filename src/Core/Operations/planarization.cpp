@@ -1,7 +1,7 @@
 #include "planarization.h"
 
-#include "columnslabs.h"
 #include "Model/Automaton/totalvolume.h"
+#include "columnslabs.h"
 
 #include <algorithm>
 
@@ -9,8 +9,10 @@ namespace Core {
 namespace Operations {
 
 Planarization::Planarization(Model::Automaton::TotalVolume &volume, uint32_t maximumHeight, uint32_t minimumHeight)
-    : m_volume(volume), m_upperCut(std::min(maximumHeight, volume.sizeZ())),
-      m_lowerCut(std::min(minimumHeight, volume.sizeZ())), m_workers(poolThreadCount())
+    : m_volume(volume)
+    , m_upperCut(std::min(maximumHeight, volume.sizeZ()))
+    , m_lowerCut(std::min(minimumHeight, volume.sizeZ()))
+    , m_workers(poolThreadCount())
 {
 }
 

@@ -1,8 +1,8 @@
 #include "removecutsfromvolumeoperation.h"
 
 #include "Core/workspace.h"
-#include "cutcellvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "cutcellvolume.h"
 
 namespace Core {
 namespace Operations {

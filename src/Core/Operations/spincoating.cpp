@@ -1,7 +1,7 @@
 #include "spincoating.h"
 
-#include "columnslabs.h"
 #include "Model/Automaton/totalvolume.h"
+#include "columnslabs.h"
 
 #include <algorithm>
 
@@ -9,8 +9,10 @@ namespace Core {
 namespace Operations {
 
 SpinCoating::SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t material, uint32_t depositionHeight)
-    : m_volume(volume), m_material(material), m_fillHeight(std::min(depositionHeight, volume.sizeZ())),
-      m_workers(poolThreadCount())
+    : m_volume(volume)
+    , m_material(material)
+    , m_fillHeight(std::min(depositionHeight, volume.sizeZ()))
+    , m_workers(poolThreadCount())
 {
 }
 

@@ -22,7 +22,6 @@ public:
     uint32_t workers() const { return m_workers; }
 
 private:
-
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_material;
     uint32_t m_fillHeight;

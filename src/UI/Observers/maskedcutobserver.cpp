@@ -1,8 +1,8 @@
 #include "maskedcutobserver.h"
 
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
-#include "UI/Operations/maskedcutoptionsdialog.h"
 #include "Core/workspace.h"
+#include "UI/Operations/maskedcutoptionsdialog.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace Ui {
 namespace Observers {
 
 MaskedCutObserver::MaskedCutObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 
@@ -21,8 +22,9 @@ void MaskedCutObserver::notify()
         return;
     Ui::Operations::MaskedCutOptionsDialog dialog(m_mainWindow);
     Core::Operations::MaskedCutCellVolumeOperation *target = op.get();
-    QObject::connect(&dialog, &Ui::Operations::MaskedCutOptionsDialog::maskChanged,
-                     [target](const QBitArray &bits, uint width, uint height) { target->setMask(bits, width, height); });
+    QObject::connect(
+        &dialog, &Ui::Operations::MaskedCutOptionsDialog::maskChanged,
+        [target](const QBitArray &bits, uint width, uint height) { target->setMask(bits, width, height); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     const auto &mask = dialog.mask();

@@ -1,8 +1,8 @@
 #include "mooredepositionobserver.h"
 
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
-#include "UI/Operations/mooreoptionsdialog.h"
 #include "Core/workspace.h"
+#include "UI/Operations/mooreoptionsdialog.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace Ui {
 namespace Observers {
 
 MooreDepositionObserver::MooreDepositionObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

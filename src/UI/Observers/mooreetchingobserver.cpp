@@ -1,8 +1,8 @@
 #include "mooreetchingobserver.h"
 
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
-#include "UI/Operations/mooreoptionsdialog.h"
 #include "Core/workspace.h"
+#include "UI/Operations/mooreoptionsdialog.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace Ui {
 namespace Observers {
 
 MooreEtchingObserver::MooreEtchingObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

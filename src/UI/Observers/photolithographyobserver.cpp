@@ -1,8 +1,8 @@
 #include "photolithographyobserver.h"
 
 #include "Core/Operations/photolithographyoperation.h"
-#include "UI/Operations/photolithographydialog.h"
 #include "Core/workspace.h"
+#include "UI/Operations/photolithographydialog.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace Ui {
 namespace Observers {
 
 PhotolithographyObserver::PhotolithographyObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 
@@ -21,12 +22,12 @@ void PhotolithographyObserver::notify()
         return;
     Ui::Operations::PhotolithographyDialog dialog(m_mainWindow);
     Core::Operations::PhotolithographyOperation *target = op.get();
-    QObject::connect(&dialog, &Ui::Operations::PhotolithographyDialog::topMaskChanged,
-                     [target](const QBitArray &bits, uint width, uint height) { target->setTopMask(bits, width, height); });
-    QObject::connect(&dialog, &Ui::Operations::PhotolithographyDialog::bottomMaskChanged,
-                     [target](const QBitArray &bits, uint width, uint height) {
-                         target->setBottomMask(bits, width, height);
-                     });
+    QObject::connect(
+        &dialog, &Ui::Operations::PhotolithographyDialog::topMaskChanged,
+        [target](const QBitArray &bits, uint width, uint height) { target->setTopMask(bits, width, height); });
+    QObject::connect(
+        &dialog, &Ui::Operations::PhotolithographyDialog::bottomMaskChanged,
+        [target](const QBitArray &bits, uint width, uint height) { target->setBottomMask(bits, width, height); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     op->setMaterial(dialog.material());

@@ -1,8 +1,8 @@
 #include "planarizationobserver.h"
 
 #include "Core/Operations/planarizationoperation.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
 #include "Core/workspace.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace Ui {
 namespace Observers {
 
 PlanarizationObserver::PlanarizationObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

@@ -1,8 +1,8 @@
 #include "spincoatingobserver.h"
 
 #include "Core/Operations/spincoatingoperation.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
 #include "Core/workspace.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace Ui {
 namespace Observers {
 
 SpinCoatingObserver::SpinCoatingObserver(Core::Workspace &workspace, QWidget *mainWindow)
-    : m_workspace(workspace), m_mainWindow(mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

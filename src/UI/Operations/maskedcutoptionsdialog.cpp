@@ -10,8 +10,9 @@ namespace Ui {
 namespace Operations {
 
 MaskedCutOptionsDialog::MaskedCutOptionsDialog(QWidget *parent)
-    : QDialog(parent), m_mask(new MaskFileGroup(QStringLiteral("Top Down Cut Mask"), QStringLiteral("CutMask"),
-                                                PhotolithographyDialog::topFailureText(), this))
+    : QDialog(parent)
+    , m_mask(new MaskFileGroup(QStringLiteral("Top Down Cut Mask"), QStringLiteral("CutMask"),
+                               PhotolithographyDialog::topFailureText(), this))
 {
     setObjectName(QStringLiteral("MaskedCutOptionsBaseDialog"));
     setWindowTitle(QStringLiteral("Masked Cell Cut Options"));

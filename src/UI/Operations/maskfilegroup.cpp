@@ -11,9 +11,12 @@ namespace Ui {
 namespace Operations {
 
 MaskFileGroup::MaskFileGroup(const QString &title, const QString &prefix, const QString &failureText, QWidget *parent)
-    : QGroupBox(title, parent), m_lieFile(new QLineEdit(this)), m_tbtChoose(new QToolButton(this)),
-      m_btnApply(new QPushButton(QStringLiteral("Apply"), this)),
-      m_btnRemove(new QPushButton(QStringLiteral("Remove"), this)), m_failureText(failureText)
+    : QGroupBox(title, parent)
+    , m_lieFile(new QLineEdit(this))
+    , m_tbtChoose(new QToolButton(this))
+    , m_btnApply(new QPushButton(QStringLiteral("Apply"), this))
+    , m_btnRemove(new QPushButton(QStringLiteral("Remove"), this))
+    , m_failureText(failureText)
 {
     m_lieFile->setObjectName(QStringLiteral("lie") + prefix);
     m_tbtChoose->setObjectName(QStringLiteral("tbt") + prefix);

@@ -13,8 +13,10 @@ namespace Ui {
 namespace Operations {
 
 MooreOptionsDialog::MooreOptionsDialog(QWidget *parent)
-    : QDialog(parent), m_lblValue(new QLabel(QStringLiteral("Select Value"), this)), m_sbxValue(new QSpinBox(this)),
-      m_cbxFilm(new QComboBox(this))
+    : QDialog(parent)
+    , m_lblValue(new QLabel(QStringLiteral("Select Value"), this))
+    , m_sbxValue(new QSpinBox(this))
+    , m_cbxFilm(new QComboBox(this))
 {
     setObjectName(QStringLiteral("MooreOptionsBaseDialog"));
     setWindowTitle(QStringLiteral("Operation Options"));

@@ -24,9 +24,11 @@ QString PhotolithographyDialog::bottomFailureText()
 }
 
 PhotolithographyDialog::PhotolithographyDialog(QWidget *parent)
-    : QDialog(parent), m_top(new MaskFileGroup(QStringLiteral("Top Mask"), QStringLiteral("TopMask"), topFailureText(), this)),
-      m_bottom(new MaskFileGroup(QStringLiteral("Bottom Mask"), QStringLiteral("BottomMask"), bottomFailureText(), this)),
-      m_cbxFilm(new QComboBox(this))
+    : QDialog(parent)
+    , m_top(new MaskFileGroup(QStringLiteral("Top Mask"), QStringLiteral("TopMask"), topFailureText(), this))
+    , m_bottom(
+          new MaskFileGroup(QStringLiteral("Bottom Mask"), QStringLiteral("BottomMask"), bottomFailureText(), this))
+    , m_cbxFilm(new QComboBox(this))
 {
     setObjectName(QStringLiteral("PhotolithographyBaseDialog"));
     setWindowTitle(QStringLiteral("Photolithography Options"));

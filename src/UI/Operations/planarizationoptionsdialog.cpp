@@ -9,7 +9,9 @@ namespace Ui {
 namespace Operations {
 
 PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent)
-    : QDialog(parent), m_sbxMinimum(new QSpinBox(this)), m_sbxMaximum(new QSpinBox(this))
+    : QDialog(parent)
+    , m_sbxMinimum(new QSpinBox(this))
+    , m_sbxMaximum(new QSpinBox(this))
 {
     setObjectName(QStringLiteral("PlanarizationOptionsBaseDialog"));
     setWindowTitle(QStringLiteral("Planarization Options"));

@@ -12,7 +12,9 @@ namespace Ui {
 namespace Operations {
 
 SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(QWidget *parent)
-    : QDialog(parent), m_cbxMaterial(new QComboBox(this)), m_sbxHeight(new QSpinBox(this))
+    : QDialog(parent)
+    , m_cbxMaterial(new QComboBox(this))
+    , m_sbxHeight(new QSpinBox(this))
 {
     setObjectName(QStringLiteral("SpinCoatingOptionsBaseDialog"));
     setWindowTitle(QStringLiteral("Pour Material Options"));

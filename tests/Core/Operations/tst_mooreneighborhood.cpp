@@ -134,9 +134,8 @@ private slots:
     void etchingStopsAtOtherMaterials()
     {
         // Silicon below, three layers of oxide (2) above it, empty space on top.
-        auto volume = makeVolume(6, 5, 8, [](uint32_t, uint32_t, uint32_t z) {
-            return z < 2 ? 1u : (z < 5 ? 2u : 0u);
-        });
+        auto volume =
+            makeVolume(6, 5, 8, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : (z < 5 ? 2u : 0u); });
         MooreNeighborhoodEtching(*volume, 2, 10).run();
         for (uint32_t x = 0; x < 6; ++x)
             for (uint32_t y = 0; y < 5; ++y)
@@ -182,7 +181,8 @@ private slots:
 
     void zeroLayersOrEmptyMaterialChangeNothing()
     {
-        auto volume = makeVolume(6, 6, 6, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 3, 2); });
+        auto volume =
+            makeVolume(6, 6, 6, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 3, 2); });
         const auto before = cellStates(*volume);
         MooreNeighborhoodDeposition(*volume, 1, 0).run();
         MooreNeighborhoodEtching(*volume, 1, 0).run();

@@ -27,9 +27,8 @@ MaskBits filledMask(uint32_t width, uint32_t height, const QColor &colour)
 /// Silicon at z = 0, resist at z = 1..3, empty above: a column is either developed or not.
 std::shared_ptr<TotalVolume> resistOnSilicon(uint32_t resist, uint32_t nx = 4, uint32_t ny = 3)
 {
-    return makeVolume(nx, ny, 6, [resist](uint32_t, uint32_t, uint32_t z) {
-        return z == 0 ? 1u : (z <= 3 ? resist : 0u);
-    });
+    return makeVolume(nx, ny, 6,
+                      [resist](uint32_t, uint32_t, uint32_t z) { return z == 0 ? 1u : (z <= 3 ? resist : 0u); });
 }
 
 bool columnDeveloped(TotalVolume &volume, uint32_t x, uint32_t y)
@@ -39,8 +38,8 @@ bool columnDeveloped(TotalVolume &volume, uint32_t x, uint32_t y)
 
 bool columnIntact(TotalVolume &volume, uint32_t x, uint32_t y, uint32_t resist)
 {
-    return stateAt(volume, x, y, 1) == resist && stateAt(volume, x, y, 2) == resist
-           && stateAt(volume, x, y, 3) == resist;
+    return stateAt(volume, x, y, 1) == resist && stateAt(volume, x, y, 2) == resist &&
+           stateAt(volume, x, y, 3) == resist;
 }
 
 } // namespace
@@ -167,9 +166,8 @@ private slots:
 
     void sandwichedResistIsNeverDeveloped()
     {
-        auto volume = makeVolume(3, 3, 7, [](uint32_t, uint32_t, uint32_t z) {
-            return z == 0 || z == 3 ? 1u : (z < 3 ? positive : 0u);
-        });
+        auto volume = makeVolume(
+            3, 3, 7, [](uint32_t, uint32_t, uint32_t z) { return z == 0 || z == 3 ? 1u : (z < 3 ? positive : 0u); });
         const auto before = cellStates(*volume);
         Photolithography(*volume, positive, QBitArray(), 0, 0, QBitArray(), 0, 0).run();
         QCOMPARE(cellStates(*volume), before);
@@ -178,9 +176,8 @@ private slots:
     void withoutMasksPositiveResistDevelopsFromBothSides()
     {
         // Empty at z = 0 and z = 6, resist runs at 1..2 and 4..5 around a silicon layer at 3.
-        auto volume = makeVolume(2, 2, 7, [](uint32_t, uint32_t, uint32_t z) {
-            return z == 3 ? 1u : ((z >= 1 && z <= 5) ? positive : 0u);
-        });
+        auto volume = makeVolume(
+            2, 2, 7, [](uint32_t, uint32_t, uint32_t z) { return z == 3 ? 1u : ((z >= 1 && z <= 5) ? positive : 0u); });
         Photolithography(*volume, positive, QBitArray(), 0, 0, QBitArray(), 0, 0).run();
         for (uint32_t z = 0; z < 7; ++z)
             QCOMPARE(stateAt(*volume, 1, 1, z), z == 3 ? 1u : 0u);

@@ -1,4 +1,3 @@
-#include "catalogtesthome.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
@@ -6,7 +5,6 @@
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
-#include "testoperations.h"
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
@@ -19,6 +17,8 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
+#include "catalogtesthome.h"
+#include "testoperations.h"
 #include "volumetesthelpers.h"
 
 #include <QApplication>
@@ -157,7 +157,8 @@ private slots:
     {
         Scene s;
         s.factory->makers[34] = [&s] {
-            MaskedCutCellVolumeOperation::setObserver(std::make_shared<Ui::Observers::MaskedCutObserver>(s.ws, &s.window));
+            MaskedCutCellVolumeOperation::setObserver(
+                std::make_shared<Ui::Observers::MaskedCutObserver>(s.ws, &s.window));
             return std::make_shared<MaskedCutCellVolumeOperation>(s.ws);
         };
         handleNextDialog<Ui::Operations::MaskedCutOptionsDialog>(true, [](Ui::Operations::MaskedCutOptionsDialog &d) {
@@ -187,7 +188,8 @@ private slots:
         QFETCH(bool, planarization);
         Scene s;
         s.factory->makers[22] = [&s] {
-            PlanarizationOperation::setObserver(std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
+            PlanarizationOperation::setObserver(
+                std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
             return std::make_shared<PlanarizationOperation>(s.ws);
         };
         s.factory->makers[23] = [&s] {
@@ -231,7 +233,8 @@ private slots:
     {
         Scene s;
         s.factory->makers[22] = [&s] {
-            PlanarizationOperation::setObserver(std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
+            PlanarizationOperation::setObserver(
+                std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
             return std::make_shared<PlanarizationOperation>(s.ws);
         };
         const auto before = cellStates(*s.volume);

@@ -1,4 +1,3 @@
-#include "catalogtesthome.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/maskedcutoptionsdialog.h"
 #include "UI/Operations/maskfilegroup.h"
@@ -6,6 +5,7 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
+#include "catalogtesthome.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -215,7 +215,8 @@ private slots:
         dialog.setHeightLimit(16);
         dialog.heightSpinBox()->setValue(40);
         QCOMPARE(dialog.depositionHeight(), 16u);
-        dialog.materialComboBox()->setCurrentIndex(dialog.materialComboBox()->findText(QStringLiteral("Photoresist +")));
+        dialog.materialComboBox()->setCurrentIndex(
+            dialog.materialComboBox()->findText(QStringLiteral("Photoresist +")));
         QCOMPARE(dialog.material(), 11u);
     }
 
