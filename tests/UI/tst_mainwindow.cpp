@@ -76,8 +76,8 @@ private slots:
         QStringList titles;
         for (QAction *menuAction : window.menuBar()->actions())
             titles << menuAction->text();
-        QCOMPARE(titles,
-                 (QStringList{"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows", "About"}));
+        QCOMPARE(titles, (QStringList{"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows",
+                                      "About"}));
         QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge"));
     }
 
