@@ -4,6 +4,7 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <exception>
 #include <vector>
 
 namespace Core {
@@ -29,8 +30,18 @@ void runSliceTasks(uint32_t count, const std::function<void(uint32_t)> &task)
         futures.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [&task, i] { task(i); }));
     // Waiting on a future that has not started runs it here, so a caller that is itself a pool
     // thread (the batch runner) cannot starve its own tasks.
-    for (auto &future : futures)
-        future.waitForFinished();
+    // Every task must have ended before `task` goes out of scope, even when one of them failed.
+    std::exception_ptr failure;
+    for (auto &future : futures) {
+        try {
+            future.waitForFinished();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace Operations
