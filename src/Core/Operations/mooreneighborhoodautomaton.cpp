@@ -88,13 +88,16 @@ void MooreNeighborhoodAutomaton::run()
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     m_roles.assign((static_cast<size_t>(m_nx) + 2) * m_plane, Blocked);
-    m_currentMarks.assign(m_roles.size(), 0);
     m_nextMarks.assign(m_roles.size(), 0);
 
     const uint32_t count = sliceCount();
     runSliceTasks(count, [this](uint32_t t) { classifySlice(m_slices[t]->columns.begin, m_slices[t]->columns.end); });
     runSliceTasks(count,
                   [this](uint32_t t) { initializeSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
+    // Seeds take the front role only now: while the slices searched, their neighbours read these roles.
+    for (const auto &slice : m_slices)
+        for (size_t p : slice->front)
+            m_roles[p] = Front;
 
     for (uint32_t step = 0; step < m_layerCount; ++step) {
         bool anyFront = false;
@@ -106,12 +109,9 @@ void MooreNeighborhoodAutomaton::run()
         runSliceTasks(count,
                       [this](uint32_t t) { stepSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
         runSliceTasks(count, [this](uint32_t t) { applyStep(t); });
-        // The front just built becomes the current one; its marks swap roles with it.
-        std::swap(m_currentMarks, m_nextMarks);
     }
 
     m_roles = std::vector<uint8_t>();
-    m_currentMarks = std::vector<uint8_t>();
     m_nextMarks = std::vector<uint8_t>();
     m_cells = nullptr;
 }
@@ -172,10 +172,8 @@ void MooreNeighborhoodAutomaton::initializeSlice(uint32_t begin, uint32_t end, u
             const size_t offset = (static_cast<size_t>(y) + 1) * m_row + 1;
             for (size_t z = 0; z < m_nz; ++z) {
                 const size_t p = planeStart + offset + z;
-                if (roles[p] == Target && (previous[offset + z] | current[offset + z] | following[offset + z])) {
+                if (roles[p] == Target && (previous[offset + z] | current[offset + z] | following[offset + z]))
                     slice.front.push_back(p);
-                    m_currentMarks[p] = 1;
-                }
             }
         }
         std::swap(previous, current);
@@ -201,22 +199,19 @@ void MooreNeighborhoodAutomaton::stepSlice(uint32_t begin, uint32_t end, uint32_
     slice.next.clear();
 
     const uint8_t *roles = m_roles.data();
-    const uint8_t *inFront = m_currentMarks.data();
     const auto &table = offsets();
 
     for (size_t p : slice.front) {
-        // Only targets change. A front cell that is no longer a target (it changed in an earlier
-        // step) would only announce neighbours that the targets of this front announce as well.
-        if (roles[p] != Target)
-            continue;
+        // Every cell of the front is a target that changes in this step. Cells that changed in an
+        // earlier step never rejoin: they would only announce cells that the targets announce too.
         slice.changes.push_back(p);
         const size_t x = p / m_plane - 1;
         const bool atLeft = x == begin;
         const bool atRight = x + 1 == end;
         for (size_t k = 0; k < table.size(); ++k) {
             const size_t q = p + m_neighbourOffsets[k];
-            // A target of the current front changes in this very step; it has nothing left to do.
-            if (roles[q] != Target || inFront[q])
+            // Front cells change in this very step; they are not part of the next front.
+            if (roles[q] != Target)
                 continue;
             if (table[k].dx < 0 && atLeft)
                 slice.leftOutbox.push_back(q);
@@ -250,8 +245,10 @@ void MooreNeighborhoodAutomaton::applyStep(uint32_t t)
         m_roles[p] = Source;
         m_cells[cellIndex(p)].setState(newState);
     }
-    for (size_t p : slice.front)
-        m_currentMarks[p] = 0;
+    for (size_t p : slice.next) {
+        m_roles[p] = Front;
+        m_nextMarks[p] = 0;
+    }
     std::swap(slice.front, slice.next);
 }
 

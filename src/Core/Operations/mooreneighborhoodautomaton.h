@@ -58,8 +58,9 @@ protected:
 
 private:
     // A work copy of the cells with a one-cell border: what a front may enter (target), what it
-    // grows from (source), and what it never touches (blocked: other materials, outside the volume).
-    enum Role : uint8_t { Target = 0, Source = 1, Blocked = 2 };
+    // grows from (source), what it never touches (blocked: other materials, outside the volume),
+    // and the targets of the current front, which change in the running step.
+    enum Role : uint8_t { Target = 0, Source = 1, Blocked = 2, Front = 3 };
 
     struct Slice {
         ColumnSlice columns;
@@ -90,8 +91,7 @@ private:
     std::array<std::ptrdiff_t, 26> m_neighbourOffsets{};
     std::vector<std::unique_ptr<Slice>> m_slices;
     std::vector<uint8_t> m_roles;
-    std::vector<uint8_t> m_currentMarks; // membership of the current fronts
-    std::vector<uint8_t> m_nextMarks;    // membership of the fronts being built
+    std::vector<uint8_t> m_nextMarks; // membership of the fronts being built
     Model::Automaton::Voxel *m_cells = nullptr;
 };
 
