@@ -153,6 +153,8 @@ private slots:
         QTest::newRow("open process list") << "actionOpen_Process_List" << true;
         QTest::newRow("doping not built") << "actionDoping" << false;
         QTest::newRow("open not built") << "actionOpen" << false;
+        QTest::newRow("pour material") << "actionSpin_Coating" << true;
+        QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;
         QTest::newRow("redo with empty stack") << "actionRedo" << false;
         QTest::newRow("new") << "actionNew" << true;
