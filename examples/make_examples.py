@@ -129,6 +129,10 @@ def electroplating(conducting, deposited, thickness):
             + material("Deposited Material", deposited))
 
 
+def moore_deposition(mat, layers):
+    return (2, [u("Thickness", layers)] + material("Material", mat))
+
+
 def planarization(maximum, minimum):
     return (6, [u("Maximum Height", maximum), u("Minimum Height", minimum)])
 
@@ -179,4 +183,14 @@ write_list("plated_stack_planarized.plst", [
     pvd(4, 2, 0.25, 1),
     electroplating(4, 5, 6),
     planarization(30, 0),
+])
+
+# A damascene cross: a cross-shaped opening developed in negative resist, a gold film wrapped over
+# everything two cells thick, and the top polished down to the resist, leaving gold only in the cross.
+write_list("damascene_cross.plst", [
+    create_substrate(1, 100, 100, 30, 12),
+    spin_coating(12, 18),
+    photolithography(12, "cross.png"),
+    moore_deposition(9, 2),
+    planarization(18, 0),
 ])

@@ -5,8 +5,15 @@
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
+#include "Core/Operations/mooreneighborhooddeposition.h"
+#include "Core/Operations/mooreneighborhoodetching.h"
+#include "Core/Operations/photolithography.h"
+#include "Core/Operations/planarization.h"
+#include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
+
+#include <QBitArray>
 
 namespace Core {
 namespace BatchRun {
@@ -61,6 +68,79 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
+// ---- layer and mask engines ----
+
+QBitArray maskBits(const QByteArray &bytes)
+{
+    QBitArray bits(bytes.size());
+    for (int i = 0; i < bytes.size(); ++i)
+        bits.setBit(i, bytes.at(i) != 0);
+    return bits;
+}
+
+int runPhotolithography(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const QByteArray top = p.toMask(QStringLiteral("Top Mask"));
+    const uint32_t topHeight = p.toUInt(QStringLiteral("Top Mask Height"));
+    const uint32_t topWidth = p.toUInt(QStringLiteral("Top Mask Width"));
+    const QByteArray bottom = p.toMask(QStringLiteral("Bottom Mask"));
+    const uint32_t bottomHeight = p.toUInt(QStringLiteral("Bottom Mask Height"));
+    const uint32_t bottomWidth = p.toUInt(QStringLiteral("Bottom Mask Width"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::Photolithography(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
+                                       maskBits(top), topWidth, topHeight)
+        .run();
+    context.target->setLowerMask(QBitArray(), 0, 0);
+    context.target->setUpperMask(QBitArray(), 0, 0);
+    context.recordStep(20);
+    return Success;
+}
+
+int runMoore(StepContext &context, const Ui::ProcessData &step, bool deposition)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const uint32_t layers = p.toUInt(deposition ? QStringLiteral("Thickness") : QStringLiteral("Depth"));
+    if (!p.ok())
+        return fail(context, p);
+    if (deposition)
+        Core::Operations::MooreNeighborhoodDeposition(*context.target, material, layers).run();
+    else
+        Core::Operations::MooreNeighborhoodEtching(*context.target, material, layers).run();
+    context.recordStep(deposition ? 18 : 19);
+    return Success;
+}
+
+int runMooreDeposition(StepContext &context, const Ui::ProcessData &step) { return runMoore(context, step, true); }
+int runMooreEtching(StepContext &context, const Ui::ProcessData &step) { return runMoore(context, step, false); }
+
+int runPlanarization(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t maximum = p.toUInt(QStringLiteral("Maximum Height"));
+    const uint32_t minimum = p.toUInt(QStringLiteral("Minimum Height"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::Planarization(*context.target, maximum, minimum).run();
+    context.recordStep(22);
+    return Success;
+}
+
+int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t height = p.toUInt(QStringLiteral("Maximum Height"));
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::SpinCoating(*context.target, material, height).run();
+    context.recordStep(23, false);
+    return Success;
+}
+
 int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 {
     if (!step.hasParameter(QStringLiteral("Filename")))
@@ -81,6 +161,11 @@ int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 StepRegistry makeStandardRegistry()
 {
     StepRegistry registry;
+    registry.add(Photolithography, runPhotolithography);
+    registry.add(MooreDeposition, runMooreDeposition);
+    registry.add(MooreEtching, runMooreEtching);
+    registry.add(Planarization, runPlanarization);
+    registry.add(SpinCoating, runSpinCoating);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
     return registry;

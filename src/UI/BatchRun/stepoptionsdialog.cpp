@@ -1,6 +1,7 @@
 #include "stepoptionsdialog.h"
 
 #include "Core/BatchRun/processvocabulary.h"
+#include "Core/Operations/maskimage.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "UI/Operations/createsubstratedialog.h"
@@ -250,20 +251,14 @@ bool StepOptionsDialog::maskFromImage(const QString &fileName, QByteArray &mask,
 {
     mask.clear();
     width = height = 0;
-    if (fileName.isEmpty())
+    Core::Operations::MaskBits bits;
+    if (fileName.isEmpty() || !Core::Operations::loadMaskImage(fileName, bits))
         return false;
-    const QImage image(fileName);
-    if (image.isNull())
-        return false;
-    width = static_cast<uint>(image.width());
-    height = static_cast<uint>(image.height());
-    mask.fill(0, static_cast<int>(width * height));
-    for (uint i = 0; i < width; ++i)
-        for (uint j = 0; j < height; ++j) {
-            const QRgb p = image.pixel(static_cast<int>(i), static_cast<int>(j));
-            const bool masks = qGreen(p) == 0 && qBlue(p) == 0 && (qRed(p) == 0 || qRed(p) == 255);
-            mask[static_cast<int>(i * height + (height - 1 - j))] = masks ? 1 : 0;
-        }
+    width = bits.width;
+    height = bits.height;
+    mask.resize(bits.bits.size());
+    for (int i = 0; i < bits.bits.size(); ++i)
+        mask[i] = bits.bits.testBit(i) ? 1 : 0;
     return true;
 }
 

@@ -305,6 +305,123 @@ private slots:
         QCOMPARE(summary.failure.detail, QStringLiteral("no context"));
     }
 
+    // Steps worked out by hand on a 4 x 4 x 6 volume whose lowest two layers are silicon.
+    void wiredStepsChangeTheCells_data()
+    {
+        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<uint>("material");
+        QTest::addColumn<int>("cells");
+        QTest::addColumn<int>("siliconLeft");
+        QTest::addColumn<uint>("operationCode");
+        auto make = [](int type, QList<QPair<const char *, QVariant>> values) {
+            ProcessData step(type);
+            for (const auto &v : values)
+                step.setParameter(QLatin1String(v.first), v.second, true);
+            return step;
+        };
+        QTest::newRow("spin coating to 4")
+            << make(SpinCoating, {{"Material_Id", 11u}, {"Maximum Height", 4u}}) << 11u << 4 * 4 * 2 << 32 << 23u;
+        QTest::newRow("spin coating above the top")
+            << make(SpinCoating, {{"Material_Id", 11u}, {"Maximum Height", 99u}}) << 11u << 4 * 4 * 4 << 32 << 23u;
+        QTest::newRow("planarization keeps z 1")
+            << make(Planarization, {{"Maximum Height", 2u}, {"Minimum Height", 1u}}) << 1u << 16 << 16 << 22u;
+        QTest::newRow("Moore deposition of 2 layers")
+            << make(MooreDeposition, {{"Material_Id", 4u}, {"Thickness", 2u}}) << 4u << 4 * 4 * 2 << 32 << 18u;
+        QTest::newRow("Moore etching of 1 layer")
+            << make(MooreEtching, {{"Material_Id", 1u}, {"Depth", 1u}}) << 1u << 16 << 16 << 19u;
+        // Positive resist under an all-black top mask and no bottom mask: developed from below only,
+        // where silicon covers it, so nothing goes.
+        QTest::newRow("photolithography, covered") << make(Photolithography, {{"Material_Id", 1u},
+                                                                              {"Top Mask", QByteArray(16, 1)},
+                                                                              {"Top Mask Width", 4u},
+                                                                              {"Top Mask Height", 4u},
+                                                                              {"Bottom Mask", QByteArray()},
+                                                                              {"Bottom Mask Width", 0u},
+                                                                              {"Bottom Mask Height", 0u}})
+                                                   << 1u << 32 << 32 << 20u;
+        QTest::newRow("photolithography, open") << make(Photolithography, {{"Material_Id", 1u},
+                                                                           {"Top Mask", QByteArray(16, 0)},
+                                                                           {"Top Mask Width", 4u},
+                                                                           {"Top Mask Height", 4u},
+                                                                           {"Bottom Mask", QByteArray()},
+                                                                           {"Bottom Mask Width", 0u},
+                                                                           {"Bottom Mask Height", 0u}})
+                                                << 1u << 0 << 0 << 20u;
+    }
+    void wiredStepsChangeTheCells()
+    {
+        QFETCH(ProcessData, step);
+        QFETCH(uint, material);
+        QFETCH(int, cells);
+        QFETCH(int, siliconLeft);
+        QFETCH(uint, operationCode);
+        Core::Workspace workspace;
+        BatchRunner runner(workspace, nullptr);
+        const RunSummary summary = runner.run({boxSubstrate(4, 4, 6, 2), step});
+        QVERIFY2(summary.succeeded(), qPrintable(summary.failure.message + QLatin1Char(' ') + summary.failure.detail));
+        const TotalVolumePtr volume = runner.target();
+        QCOMPARE(countState(*volume, material), size_t(cells));
+        QCOMPARE(countState(*volume, 1), size_t(siliconLeft));
+        QCOMPARE(workspace.lastOperation(volume->id()), operationCode);
+    }
+
+    void wiredStepsReportMissingParameters_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("code");
+        QTest::newRow("Moore deposition without thickness")
+            << int(MooreDeposition) << "Material_Id" << QVariant(1u) << 1;
+        QTest::newRow("spin coating without material") << int(SpinCoating) << "Maximum Height" << QVariant(4u) << 1;
+        QTest::newRow("planarization without minimum") << int(Planarization) << "Maximum Height" << QVariant(3u) << 1;
+        QTest::newRow("photolithography without masks") << int(Photolithography) << "Material_Id" << QVariant(11u) << 1;
+    }
+    void wiredStepsReportMissingParameters()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QFETCH(int, code);
+        ProcessData step(type);
+        step.setParameter(name, value, true);
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
+        const RunSummary summary = BatchRunner(workspace, volume).run({step});
+        QCOMPARE(summary.failure.code, code);
+        QCOMPARE(countState(*volume, 1), size_t(8));
+    }
+
+    void invalidValuesOfWiredSteps_data()
+    {
+        QTest::addColumn<ProcessData>("step");
+        ProcessData text(SpinCoating);
+        text.setParameter(QStringLiteral("Material_Id"), 11u, false);
+        text.setParameter(QStringLiteral("Maximum Height"), QStringLiteral("high"), true);
+        ProcessData negative(Planarization);
+        negative.setParameter(QStringLiteral("Maximum Height"), -1, true);
+        negative.setParameter(QStringLiteral("Minimum Height"), 0u, true);
+        ProcessData textMask(Photolithography);
+        for (const char *n :
+             {"Material_Id", "Top Mask Width", "Top Mask Height", "Bottom Mask Width", "Bottom Mask Height"})
+            textMask.setParameter(QLatin1String(n), 0u, true);
+        textMask.setParameter(QStringLiteral("Top Mask"), QStringLiteral("0110"), true);
+        textMask.setParameter(QStringLiteral("Bottom Mask"), QByteArray(), true);
+        QTest::newRow("text height") << text;
+        QTest::newRow("negative height") << negative;
+        QTest::newRow("mask given as text") << textMask;
+    }
+    void invalidValuesOfWiredSteps()
+    {
+        QFETCH(ProcessData, step);
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
+        const RunSummary summary = BatchRunner(workspace, volume).run({step});
+        QCOMPARE(summary.failure.code, 2);
+        QVERIFY(!summary.failure.detail.isEmpty());
+        QCOMPARE(countState(*volume, 1), size_t(8));
+    }
+
     void everyTypeHasNameAndVocabulary()
     {
         for (int type = 0; type <= LastProcessType; ++type) {

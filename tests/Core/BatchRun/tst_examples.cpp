@@ -1,0 +1,149 @@
+#include "Core/BatchRun/batchrunner.h"
+#include "Core/BatchRun/processlistfile.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/Operations/mooreneighborhooddeposition.h"
+#include "Core/Operations/mooreneighborhoodetching.h"
+#include "Core/Operations/photolithography.h"
+#include "Core/Operations/planarization.h"
+#include "Core/Operations/spincoating.h"
+#include "Core/Operations/substratebuilder.h"
+#include "Core/workspace.h"
+#include "catalogtesthome.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtTest>
+
+#include <set>
+
+using namespace Core::BatchRun;
+namespace Ops = Core::Operations;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePtr;
+using Ui::ProcessData;
+
+namespace {
+
+QBitArray bits(const QByteArray &bytes)
+{
+    QBitArray b(bytes.size());
+    for (int i = 0; i < bytes.size(); ++i)
+        b.setBit(i, bytes.at(i) != 0);
+    return b;
+}
+
+// The example's steps applied by calling the engines directly with the values of the list, as
+// each interactive operation does after its dialog: the reference for the runner.
+TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
+{
+    TotalVolumePtr volume;
+    for (const ProcessData &s : steps) {
+        auto p = [&s](const char *name) { return s.getProcessParameter(QLatin1String(name)); };
+        switch (s.getProcessType()) {
+        case CreateSubstrate:
+            volume = Ops::SubstrateBuilder(p("Material_Id").toUInt(), p("Volume Size X").toUInt(),
+                                           p("Volume Size Y").toUInt(), p("Volume Size Z").toUInt(),
+                                           p("Lower Left Front Corner").value<Util::Vector3D>(),
+                                           p("Substrate Delta X").toUInt(), p("Substrate Delta Y").toUInt(),
+                                           p("Substrate Delta Z").toUInt(), p("Substrate Size X").toUInt(),
+                                           p("Substrate Size Y").toUInt(), p("Substrate Size Z").toUInt())
+                         .buildVolume();
+            break;
+        case SpinCoating:
+            Ops::SpinCoating(*volume, p("Material_Id").toUInt(), p("Maximum Height").toUInt()).run();
+            break;
+        case Photolithography:
+            Ops::Photolithography(*volume, p("Material_Id").toUInt(), bits(p("Bottom Mask").toByteArray()),
+                                  p("Bottom Mask Width").toUInt(), p("Bottom Mask Height").toUInt(),
+                                  bits(p("Top Mask").toByteArray()), p("Top Mask Width").toUInt(),
+                                  p("Top Mask Height").toUInt())
+                .run();
+            break;
+        case MooreDeposition:
+            Ops::MooreNeighborhoodDeposition(*volume, p("Material_Id").toUInt(), p("Thickness").toUInt()).run();
+            break;
+        case MooreEtching:
+            Ops::MooreNeighborhoodEtching(*volume, p("Material_Id").toUInt(), p("Depth").toUInt()).run();
+            break;
+        case Planarization:
+            Ops::Planarization(*volume, p("Maximum Height").toUInt(), p("Minimum Height").toUInt()).run();
+            break;
+        default:
+            return nullptr;
+        }
+    }
+    return volume;
+}
+
+std::vector<uint32_t> states(TotalVolume &volume)
+{
+    Model::Automaton::CellLock lock(volume);
+    std::vector<uint32_t> s(volume.cellCount());
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = lock.cells()[i].state();
+    return s;
+}
+
+QStringList exampleLists() { return QDir(QStringLiteral(EXAMPLES_DIR)).entryList({QStringLiteral("*.plst")}); }
+
+} // namespace
+
+class tst_Examples : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+    QTemporaryDir m_dir;
+
+private slots:
+    void exampleRunsAsTheEnginesDo_data()
+    {
+        QTest::addColumn<QString>("list");
+        for (const QString &name : exampleLists())
+            QTest::newRow(qPrintable(name)) << name;
+        QVERIFY(exampleLists().size() >= 3);
+    }
+    void exampleRunsAsTheEnginesDo()
+    {
+        QFETCH(QString, list);
+        const QString path = QStringLiteral(EXAMPLES_DIR "/") + list;
+        ProcessListFile file;
+        QVERIFY2(file.load(path), qPrintable(file.errorString()));
+        QVERIFY(file.materialReport().isEmpty());
+        const TotalVolumePtr expected = applyDirectly(file.steps());
+        if (!expected)
+            QSKIP("an engine of this list is not built yet");
+        const std::vector<uint32_t> expectedStates = states(*expected);
+        // Every example ends with at least two materials and some empty space: a structure, not a block.
+        const std::set<uint32_t> materials(expectedStates.begin(), expectedStates.end());
+        QVERIFY(materials.size() >= 3);
+        QVERIFY(materials.count(0) == 1);
+
+        // The runner in this process, with one and with four threads.
+        const int threads = QThreadPool::globalInstance()->maxThreadCount();
+        for (int n : {1, 4}) {
+            QThreadPool::globalInstance()->setMaxThreadCount(n);
+            Core::Workspace workspace;
+            BatchRunner runner(workspace, nullptr);
+            const RunSummary summary = runner.run(file.steps());
+            QVERIFY2(summary.succeeded(),
+                     qPrintable(summary.failure.name + QLatin1String(": ") + summary.failure.message));
+            QVERIFY(states(*runner.target()) == expectedStates);
+        }
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+
+        // The command line runs every step.
+        QProcess process;
+        process.start(QStringLiteral(CELLFORGE_BATCH), {path, QStringLiteral("--threads"), QStringLiteral("2")});
+        QVERIFY(process.waitForFinished(300000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QVERIFY(process.readAllStandardError().isEmpty());
+        const QStringList lines =
+            QString::fromLocal8Bit(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), file.steps().size());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Examples)
+#include "tst_examples.moc"
