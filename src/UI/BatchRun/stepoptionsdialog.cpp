@@ -5,6 +5,9 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/mooreoptionsdialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
 #include "Util/vector3d.h"
 
 #include <QCheckBox>
@@ -330,12 +333,82 @@ bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
+void selectMaterial(QComboBox *combo, const QVariant &id)
+{
+    const int index = id.isValid() ? combo->findData(id.toUInt()) : -1;
+    if (index >= 0)
+        combo->setCurrentIndex(index);
+}
+
+void finishStep(ProcessData &step, bool adding)
+{
+    Core::BatchRun::completeDerivedParameters(step);
+    if (adding)
+        Core::BatchRun::applyDefaultVisibility(step);
+}
+
+// Planarization, Pour Material and the Moore steps use their operations' own dialogs.
+bool editPlanarization(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::PlanarizationOptionsDialog dialog(parent);
+    dialog.setParameters(step.getParameters());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    step.setParameterValue(QStringLiteral("Maximum Height"), QVariant::fromValue<uint>(dialog.maximumHeight()));
+    step.setParameterValue(QStringLiteral("Minimum Height"), QVariant::fromValue<uint>(dialog.minimumHeight()));
+    finishStep(step, adding);
+    return true;
+}
+
+bool editSpinCoating(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::SpinCoatingOptionsDialog dialog(parent);
+    selectMaterial(dialog.materialComboBox(), step.getParameters().value(QStringLiteral("Material_Id")));
+    if (step.hasParameter(QStringLiteral("Maximum Height")))
+        dialog.heightSpinBox()->setValue(
+            static_cast<int>(step.getProcessParameter(QStringLiteral("Maximum Height")).toUInt()));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    step.setParameterValue(QStringLiteral("Material_Id"), QVariant::fromValue<uint>(dialog.material()));
+    step.setParameterValue(QStringLiteral("Maximum Height"), QVariant::fromValue<uint>(dialog.depositionHeight()));
+    finishStep(step, adding);
+    return true;
+}
+
+bool editMoore(QWidget *parent, ProcessData &step, bool adding)
+{
+    const bool deposition = step.getProcessType() == Core::BatchRun::MooreDeposition;
+    const QString key = deposition ? QStringLiteral("Thickness") : QStringLiteral("Depth");
+    Operations::MooreOptionsDialog dialog(parent);
+    dialog.setValueLabel(deposition ? QStringLiteral("Film Thickness") : QStringLiteral("Etch Depth"));
+    selectMaterial(dialog.filmComboBox(), step.getParameters().value(QStringLiteral("Material_Id")));
+    if (step.hasParameter(key))
+        dialog.valueSpinBox()->setValue(static_cast<int>(step.getProcessParameter(key).toUInt()));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    step.setParameterValue(QStringLiteral("Material_Id"), QVariant::fromValue<uint>(dialog.material()));
+    step.setParameterValue(key, QVariant::fromValue<uint>(dialog.value()));
+    finishStep(step, adding);
+    return true;
+}
+
 } // namespace
 
 bool editStep(QWidget *parent, ProcessData &step, bool adding)
 {
-    if (step.getProcessType() == Core::BatchRun::CreateSubstrate)
+    switch (step.getProcessType()) {
+    case Core::BatchRun::CreateSubstrate:
         return editCreateSubstrate(parent, step, adding);
+    case Core::BatchRun::Planarization:
+        return editPlanarization(parent, step, adding);
+    case Core::BatchRun::SpinCoating:
+        return editSpinCoating(parent, step, adding);
+    case Core::BatchRun::MooreDeposition:
+    case Core::BatchRun::MooreEtching:
+        return editMoore(parent, step, adding);
+    default:
+        break;
+    }
     StepOptionsDialog dialog(step, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -88,6 +88,44 @@ private slots:
             QCOMPARE(step.getParameterVisibility(name), before.getParameterVisibility(name));
     }
 
+    void ownDialogsKeepTheStepsValues_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariantMap>("values");
+        QTest::newRow("planarization") << int(Planarization)
+                                       << QVariantMap{{"Maximum Height", 40u}, {"Minimum Height", 3u}};
+        QTest::newRow("pour material") << int(SpinCoating)
+                                       << QVariantMap{{"Material_Id", 13u}, {"Maximum Height", 17u}};
+        QTest::newRow("Moore deposition")
+            << int(MooreDeposition) << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
+        QTest::newRow("Moore etching") << int(MooreEtching) << QVariantMap{{"Material_Id", 3u}, {"Depth", 2u}};
+    }
+    void ownDialogsKeepTheStepsValues()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariantMap, values);
+        ProcessData step(type);
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            step.setParameter(it.key(), it.value(), true);
+        bool generic = true;
+        QTimer::singleShot(0, [&generic] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            generic = qobject_cast<StepOptionsDialog *>(dialog) != nullptr;
+            dialog->accept();
+        });
+        QVERIFY(Ui::editStep(nullptr, step, true));
+        QVERIFY(!generic);
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            QCOMPARE(step.getProcessParameter(it.key()).toUInt(), it.value().toUInt());
+        // The step is complete: every parameter of its type is there.
+        for (const ParameterSpec &spec : parameterSpecs(type))
+            QVERIFY2(step.hasParameter(spec.name), qPrintable(spec.name));
+        if (step.hasParameter(QStringLiteral("Material_Id")))
+            QVERIFY(!step.getParameterVisibility(QStringLiteral("Material_Id")));
+    }
+
     void fieldsAreFilledFromTheStep()
     {
         ProcessData step(Pvd);
