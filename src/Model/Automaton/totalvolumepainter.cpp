@@ -1,0 +1,615 @@
+#include "totalvolumepainter.h"
+
+#include "Model/gl.h"
+#include "Model/Materials/materialfactory.h"
+#include "totalvolume.h"
+
+#include <QBitArray>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <functional>
+
+namespace Model {
+namespace Automaton {
+
+using Geometry::FaceTable::normals;
+using Geometry::QuadFace;
+
+OpacityClass opacityClass(float alpha)
+{
+    if (alpha > 254.0f / 255.0f)
+        return OpacityClass::Opaque;
+    if (alpha >= 1.0f / 255.0f)
+        return OpacityClass::Transparent;
+    return OpacityClass::Invisible;
+}
+
+std::array<float, 4> highlighted(const std::array<float, 4> &color)
+{
+    std::array<float, 4> c = color;
+    highlightColor(c.data());
+    return c;
+}
+
+/// Client-side vertex arrays of one face list, built once per generation or colour refresh.
+struct TotalVolumePainter::DrawArrays {
+    std::vector<float> positions;
+    std::vector<float> normals;
+    std::vector<uint8_t> colors;
+    std::vector<uint8_t> edgeColors;
+    bool edgeColorsValid = false;
+    size_t faceCount = 0;
+};
+
+namespace {
+
+// Fixed-width view of the colour map for the slab tasks: dense for the usual identifiers,
+// the ordered map for the rare large ones. Unknown identifiers are invisible.
+class ColorLookup {
+public:
+    explicit ColorLookup(const TotalVolumePainter::ColorMap &map) : m_map(map)
+    {
+        uint32_t top = 0;
+        for (const auto &entry : map) {
+            if (entry.first < denseLimit)
+                top = std::max(top, entry.first);
+        }
+        m_classes.assign(static_cast<size_t>(top) + 1, OpacityClass::Invisible);
+        m_colors.assign(static_cast<size_t>(top) + 1, TotalVolumePainter::Color{0, 0, 0, 0});
+        for (const auto &entry : map) {
+            if (entry.first < denseLimit) {
+                m_classes[entry.first] = opacityClass(entry.second[3]);
+                m_colors[entry.first] = entry.second;
+            }
+        }
+    }
+
+    OpacityClass opacity(uint32_t state) const
+    {
+        if (state < m_classes.size())
+            return m_classes[state];
+        const auto it = m_map.find(state);
+        return it == m_map.end() ? OpacityClass::Invisible : opacityClass(it->second[3]);
+    }
+    TotalVolumePainter::Color color(uint32_t state) const
+    {
+        if (state < m_colors.size())
+            return m_colors[state];
+        const auto it = m_map.find(state);
+        return it == m_map.end() ? TotalVolumePainter::Color{0, 0, 0, 0} : it->second;
+    }
+
+private:
+    static constexpr uint32_t denseLimit = 1u << 16;
+    const TotalVolumePainter::ColorMap &m_map;
+    std::vector<OpacityClass> m_classes;
+    std::vector<TotalVolumePainter::Color> m_colors;
+};
+
+struct Window {
+    uint32_t lower[3];
+    uint32_t upper[3];
+};
+
+struct SlabFaces {
+    std::vector<QuadFace> opaque;
+    std::vector<QuadFace> transparent;
+};
+
+// Splits [lower x, upper x) into one slab per pool thread and runs `work(x0, x1, slab)` for each,
+// the last slab taking the remainder; with fewer columns than threads one call runs here.
+// Returns the number of pool tasks started.
+unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
+                  const std::function<void(uint32_t, uint32_t, unsigned)> &work)
+{
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const unsigned threads = static_cast<unsigned>(std::max(1, pool->maxThreadCount()));
+    const uint32_t span = upperX > lowerX ? upperX - lowerX : 0;
+    const uint32_t width = span / threads;
+    if (width == 0) {
+        slabCount = 1;
+        work(lowerX, std::max(lowerX, upperX), 0);
+        return 0;
+    }
+    slabCount = threads;
+    std::vector<QFuture<void>> futures;
+    futures.reserve(threads);
+    for (unsigned i = 0; i < threads; ++i) {
+        const uint32_t x0 = lowerX + i * width;
+        const uint32_t x1 = i + 1 == threads ? upperX : x0 + width;
+        futures.push_back(QtConcurrent::run(pool, [&work, x0, x1, i] { work(x0, x1, i); }));
+    }
+    for (auto &future : futures)
+        future.waitForFinished();
+    return threads;
+}
+
+void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
+               const ColorLookup &colors, const float size[3], SlabFaces &out)
+{
+    const ptrdiff_t stride[3] = {static_cast<ptrdiff_t>(ny) * nz, static_cast<ptrdiff_t>(nz), 1};
+    // Neighbour offsets in the cell array, in face order.
+    const ptrdiff_t offset[6] = {-stride[2], stride[2], -stride[1], stride[1], -stride[0], stride[0]};
+    for (uint32_t x = x0; x < x1; ++x) {
+        for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
+            const size_t column = (static_cast<size_t>(x) * ny + y) * nz;
+            for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
+                const size_t index = column + z;
+                const Voxel &cell = cells[index];
+                const uint32_t state = cell.state();
+                if (state == 0 || cell.isCut())
+                    continue;
+                const OpacityClass kind = colors.opacity(state);
+                if (kind == OpacityClass::Invisible)
+                    continue;
+                const bool boundary[6] = {z == w.lower[2], z + 1 == w.upper[2], y == w.lower[1],
+                                          y + 1 == w.upper[1], x == w.lower[0], x + 1 == w.upper[0]};
+                unsigned exposed = 0;
+                for (unsigned f = 0; f < 6; ++f) {
+                    if (boundary[f]) {
+                        exposed |= 1u << f;
+                        continue;
+                    }
+                    const Voxel &next = cells[static_cast<ptrdiff_t>(index) + offset[f]];
+                    const bool nextShown = next.state() != 0 && !next.isCut();
+                    const bool nextOpaque = nextShown && colors.opacity(next.state()) == OpacityClass::Opaque;
+                    // A transparent film hides the faces inside itself; a cut neighbour hides nothing.
+                    const bool hidden = kind == OpacityClass::Opaque
+                                            ? nextOpaque
+                                            : nextOpaque || (nextShown && next.state() == state);
+                    if (!hidden)
+                        exposed |= 1u << f;
+                }
+                if (!exposed)
+                    continue;
+                const float origin[3] = {float(x), float(y), float(z)};
+                const TotalVolumePainter::Color color = colors.color(state);
+                auto &list = kind == OpacityClass::Opaque ? out.opaque : out.transparent;
+                for (unsigned f = 0; f < 6; ++f) {
+                    if (exposed & (1u << f))
+                        list.push_back(QuadFace::cellFace(origin, size, f, color, state));
+                }
+            }
+        }
+    }
+}
+
+void outlineSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
+                 const float size[3], std::vector<QuadFace> &out)
+{
+    const TotalVolumePainter::Color grey{0.8f, 0.8f, 0.8f, 1.0f};
+    for (uint32_t x = x0; x < x1; ++x) {
+        for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
+            const size_t column = (static_cast<size_t>(x) * ny + y) * nz;
+            for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
+                if (cells[column + z].state() != 0)
+                    continue;
+                const float origin[3] = {float(x), float(y), float(z)};
+                for (unsigned f = 0; f < 6; ++f)
+                    out.push_back(QuadFace::cellFace(origin, size, f, grey, 0));
+            }
+        }
+    }
+}
+
+// Appends the slab lists in slab order; the first one is taken over without a copy.
+void splice(std::vector<QuadFace> &target, std::vector<std::vector<QuadFace>> &parts)
+{
+    target.clear();
+    if (parts.empty())
+        return;
+    size_t total = 0;
+    for (const auto &part : parts)
+        total += part.size();
+    target = std::move(parts.front());
+    target.reserve(total);
+    for (size_t i = 1; i < parts.size(); ++i)
+        target.insert(target.end(), parts[i].begin(), parts[i].end());
+}
+
+uint8_t toByte(float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); }
+
+// Runs `work(begin, end)` over [0, n) in one chunk per pool thread.
+void parallelRange(size_t n, const std::function<void(size_t, size_t)> &work)
+{
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const size_t threads = static_cast<size_t>(std::max(1, pool->maxThreadCount()));
+    if (n < 4096 || threads == 1) {
+        work(0, n);
+        return;
+    }
+    const size_t chunk = (n + threads - 1) / threads;
+    std::vector<QFuture<void>> futures;
+    for (size_t begin = 0; begin < n; begin += chunk) {
+        const size_t end = std::min(n, begin + chunk);
+        futures.push_back(QtConcurrent::run(pool, [&work, begin, end] { work(begin, end); }));
+    }
+    for (auto &future : futures)
+        future.waitForFinished();
+}
+
+void fillColors(std::vector<uint8_t> &target, const std::vector<QuadFace> &faces, bool edge)
+{
+    target.resize(faces.size() * 16);
+    parallelRange(faces.size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            const auto &c = edge ? faces[i].edgeColor : faces[i].fillColor;
+            uint8_t *out = &target[i * 16];
+            for (int k = 0; k < 4; ++k)
+                for (int j = 0; j < 4; ++j)
+                    out[k * 4 + j] = toByte(c[j]);
+        }
+    });
+}
+
+} // namespace
+
+TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
+    : m_volume(volume),
+      m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()},
+      m_ny(volume.sizeY()),
+      m_nz(volume.sizeZ()),
+      m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()},
+      // The opposite of the volume's state, so that the first draw refreshes the colours.
+      m_lastSelected(!volume.isSelected())
+{
+    setCutLimits(m_lower, m_upper);
+}
+
+TotalVolumePainter::~TotalVolumePainter() = default;
+
+void TotalVolumePainter::setSurfaceAlgorithm(uint32_t algorithm)
+{
+    if (algorithm == m_surfaceAlgorithm)
+        return;
+    m_surfaceAlgorithm = algorithm;
+    regenerateCubicFaces();
+}
+
+void TotalVolumePainter::setCutLimits(const std::array<uint32_t, 3> &lower, const std::array<uint32_t, 3> &upper)
+{
+    const uint32_t size[3] = {m_volume.sizeX(), m_volume.sizeY(), m_volume.sizeZ()};
+    std::lock_guard<std::mutex> lock(m_limitMutex);
+    for (int i = 0; i < 3; ++i) {
+        m_upper[i] = std::min(upper[i], size[i]);
+        m_lower[i] = std::min(lower[i], m_upper[i]);
+    }
+    m_planes = {Util::Vector4D(-1, 0, 0, m_lower[0]), Util::Vector4D(1, 0, 0, -double(m_upper[0])),
+                Util::Vector4D(0, -1, 0, m_lower[1]), Util::Vector4D(0, 1, 0, -double(m_upper[1])),
+                Util::Vector4D(0, 0, -1, m_lower[2]), Util::Vector4D(0, 0, 1, -double(m_upper[2]))};
+}
+
+void TotalVolumePainter::cutLimits(std::array<uint32_t, 3> &lower, std::array<uint32_t, 3> &upper) const
+{
+    std::lock_guard<std::mutex> lock(m_limitMutex);
+    lower = m_lower;
+    upper = m_upper;
+}
+
+std::array<Util::Vector4D, 6> TotalVolumePainter::clippingPlanes() const
+{
+    std::lock_guard<std::mutex> lock(m_limitMutex);
+    return m_planes;
+}
+
+void TotalVolumePainter::rebuildColorMap()
+{
+    ColorMap map;
+    map[0] = Color{0, 0, 0, 0};
+    for (const auto &material : Materials::MaterialFactory::instance()->getMaterials()) {
+        if (material.id() != 0)
+            map[material.id()] = material.color();
+    }
+    m_colorMap = std::move(map);
+}
+
+void TotalVolumePainter::regenerateSurface()
+{
+    regenerateCubicFaces();
+    // Marching cubes, octree and field view come with their own generators; until then the
+    // cubic faces stand in for them.
+    if (m_renderEmptyVoxelOutlines) {
+        regenerateOutlines();
+    } else {
+        std::lock_guard<std::mutex> lock(m_listMutex);
+        m_outlines.clear();
+        m_outlines.shrink_to_fit();
+        m_outlineArrays.reset();
+    }
+}
+
+void TotalVolumePainter::regenerateCubicFaces()
+{
+    rebuildColorMap();
+    Window window;
+    {
+        std::lock_guard<std::mutex> lock(m_limitMutex);
+        for (int i = 0; i < 3; ++i) {
+            window.lower[i] = m_lower[i];
+            window.upper[i] = m_upper[i];
+        }
+    }
+    const ColorLookup colors(m_colorMap);
+
+    std::vector<std::vector<QuadFace>> opaqueParts;
+    std::vector<std::vector<QuadFace>> transparentParts;
+    std::vector<QuadFace> opaque;
+    std::vector<QuadFace> transparent;
+    Geometry::BSPTreePtr tree;
+    {
+        CellLock lock(m_volume);
+        const Voxel *cells = lock.cells();
+        const QThreadPool *pool = QThreadPool::globalInstance();
+        std::vector<SlabFaces> slabs(static_cast<size_t>(std::max(1, pool->maxThreadCount())));
+        unsigned slabCount = 0;
+        m_lastTaskCount = runSlabs(window.lower[0], window.upper[0], slabCount,
+                                   [&](uint32_t x0, uint32_t x1, unsigned slab) {
+                                       cubicSlab(cells, m_ny, m_nz, window, x0, x1, colors, m_cellSize, slabs[slab]);
+                                   });
+        for (unsigned i = 0; i < slabCount; ++i) {
+            opaqueParts.push_back(std::move(slabs[i].opaque));
+            transparentParts.push_back(std::move(slabs[i].transparent));
+        }
+        splice(opaque, opaqueParts);
+        splice(transparent, transparentParts);
+        tree = Geometry::BSPTree::build(transparent);
+    }
+
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    m_opaque = std::move(opaque);
+    m_transparent = std::move(transparent);
+    m_tree = std::move(tree);
+    rebuildArrays();
+}
+
+void TotalVolumePainter::regenerateOutlines()
+{
+    Window window;
+    {
+        std::lock_guard<std::mutex> lock(m_limitMutex);
+        for (int i = 0; i < 3; ++i) {
+            window.lower[i] = m_lower[i];
+            window.upper[i] = m_upper[i];
+        }
+    }
+    std::vector<std::vector<QuadFace>> parts(
+        static_cast<size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount())));
+    std::vector<QuadFace> outlines;
+    {
+        CellLock lock(m_volume);
+        const Voxel *cells = lock.cells();
+        unsigned slabCount = 0;
+        runSlabs(window.lower[0], window.upper[0], slabCount, [&](uint32_t x0, uint32_t x1, unsigned slab) {
+            outlineSlab(cells, m_ny, m_nz, window, x0, x1, m_cellSize, parts[slab]);
+        });
+        parts.resize(slabCount);
+        splice(outlines, parts);
+    }
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    m_outlines = std::move(outlines);
+    m_outlineArrays = std::make_unique<DrawArrays>();
+    m_outlineArrays->faceCount = m_outlines.size();
+    m_outlineArrays->positions.resize(m_outlines.size() * 12);
+    for (size_t i = 0; i < m_outlines.size(); ++i)
+        std::copy(&m_outlines[i].corners[0][0], &m_outlines[i].corners[0][0] + 12, &m_outlineArrays->positions[i * 12]);
+    fillColors(m_outlineArrays->colors, m_outlines, true);
+}
+
+void TotalVolumePainter::rebuildArrays()
+{
+    auto build = [](const std::vector<QuadFace> &faces) {
+        auto arrays = std::make_unique<DrawArrays>();
+        arrays->faceCount = faces.size();
+        arrays->positions.resize(faces.size() * 12);
+        arrays->normals.resize(faces.size() * 12);
+        parallelRange(faces.size(), [&](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i) {
+                const QuadFace &face = faces[i];
+                std::copy(&face.corners[0][0], &face.corners[0][0] + 12, &arrays->positions[i * 12]);
+                for (int k = 0; k < 4; ++k)
+                    std::copy(face.normal, face.normal + 3, &arrays->normals[i * 12 + k * 3]);
+            }
+        });
+        fillColors(arrays->colors, faces, false);
+        return arrays;
+    };
+    m_opaqueArrays = build(m_opaque);
+    m_transparentArrays = build(m_transparent);
+    m_orderValid = false;
+}
+
+void TotalVolumePainter::refreshColors()
+{
+    rebuildColorMap();
+    const bool selected = m_volume.isSelected();
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    const ColorLookup colors(m_colorMap);
+    // Always from the material's own colour: highlighting the current colours again would
+    // undo the highlight when a selected volume is refreshed twice.
+    for (auto *list : {&m_opaque, &m_transparent}) {
+        for (auto &face : *list) {
+            const Color base = colors.color(face.material);
+            face.fillColor = selected ? highlighted(base) : base;
+            face.edgeColor = face.fillColor;
+        }
+    }
+    if (m_opaqueArrays) {
+        fillColors(m_opaqueArrays->colors, m_opaque, false);
+        m_opaqueArrays->edgeColorsValid = false;
+    }
+    if (m_transparentArrays) {
+        fillColors(m_transparentArrays->colors, m_transparent, false);
+        m_transparentArrays->edgeColorsValid = false;
+    }
+}
+
+void TotalVolumePainter::drawFaces(const DrawArrays &arrays, bool edges)
+{
+    if (arrays.faceCount == 0)
+        return;
+    glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
+    if (!arrays.normals.empty()) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
+    } else {
+        glDisableClientState(GL_NORMAL_ARRAY);
+    }
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, edges && !arrays.edgeColors.empty() ? arrays.edgeColors.data()
+                                                                                   : arrays.colors.data());
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(arrays.faceCount * 4));
+}
+
+void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vector3D &eye)
+{
+    if (m_volume.isSelected() != m_lastSelected) {
+        m_lastSelected = m_volume.isSelected();
+        refreshColors();
+    }
+
+    Util::Vector3D position = m_volume.position();
+    if (m_volume.isMoving()) {
+        const Util::Vector3D offset = m_volume.moveOffset();
+        position.x += offset.x;
+        position.y += offset.y;
+        position.z += offset.z;
+    }
+
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glPushMatrix();
+    glTranslated(position.x, position.y, position.z);
+    if (!showSurface) {
+        glPopMatrix();
+        glPopClientAttrib();
+        glPopAttrib();
+        return;
+    }
+
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+
+    // Opaque pass. Colour material tracks ambient and diffuse, so the colour array is the material.
+    if (m_opaqueArrays)
+        drawFaces(*m_opaqueArrays, false);
+
+    if (showEdges) {
+        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_POLYGON_OFFSET_LINE);
+        glPolygonOffset(-1.0f, -1.0f);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        glLineWidth(1.0f);
+        for (const auto &pair : {std::make_pair(m_opaqueArrays.get(), &m_opaque),
+                           std::make_pair(m_transparentArrays.get(), &m_transparent)}) {
+            DrawArrays *arrays = pair.first;
+            if (!arrays)
+                continue;
+            if (!arrays->edgeColorsValid) {
+                fillColors(arrays->edgeColors, *pair.second, true);
+                arrays->edgeColorsValid = true;
+            }
+            drawFaces(*arrays, true);
+        }
+        if (m_renderEmptyVoxelOutlines && m_outlineArrays)
+            drawFaces(*m_outlineArrays, false);
+        glPopAttrib();
+    }
+
+    // Transparent pass, back to front through the tree.
+    if (m_tree && m_transparentArrays && m_transparentArrays->faceCount > 0) {
+        // Eye in the volume's own coordinates, like the faces.
+        const Util::Vector4D localEye(eye.x - position.x, eye.y - position.y, eye.z - position.z, 1.0);
+        if (!m_orderValid || !(localEye == m_orderEye)) {
+            const std::vector<uint32_t> order = m_tree->backToFront(localEye);
+            m_transparentOrder.resize(order.size() * 4);
+            for (size_t i = 0; i < order.size(); ++i)
+                for (uint32_t k = 0; k < 4; ++k)
+                    m_transparentOrder[i * 4 + k] = order[i] * 4 + k;
+            m_orderEye = localEye;
+            m_orderValid = true;
+        }
+        glEnable(GL_BLEND);
+        glDepthMask(GL_FALSE);
+        const GLfloat specular[4] = {1, 1, 1, 1};
+        glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
+        const DrawArrays &arrays = *m_transparentArrays;
+        glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, arrays.colors.data());
+        glDrawElements(GL_QUADS, static_cast<GLsizei>(m_transparentOrder.size()), GL_UNSIGNED_INT,
+                       m_transparentOrder.data());
+        glDepthMask(GL_TRUE);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+
+    uint32_t width = 0;
+    uint32_t height = 0;
+    m_volume.upperMaskSize(width, height);
+    drawMask(m_volume.upperMask(), width, height, (m_volume.sizeZ() + 5) * m_cellSize[2]);
+    m_volume.lowerMaskSize(width, height);
+    drawMask(m_volume.lowerMask(), width, height, -5.0f * m_cellSize[2]);
+
+    glPopMatrix();
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+void TotalVolumePainter::drawMask(const QBitArray &bits, uint32_t width, uint32_t height, float z) const
+{
+    const uint32_t columns = std::min(width, m_volume.sizeX());
+    const uint32_t rows = std::min(height, m_volume.sizeY());
+    if (columns == 0 || rows == 0 || bits.isEmpty())
+        return;
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    glColor4f(0.2f, 0.8f, 0.2f, 0.3f);
+    glBegin(GL_QUADS);
+    for (uint32_t i = 0; i < columns; ++i) {
+        for (uint32_t j = 0; j < rows; ++j) {
+            const int bit = static_cast<int>(static_cast<size_t>(i) * height + j);
+            if (bit >= bits.size() || !bits.testBit(bit))
+                continue;
+            const float x0 = i * m_cellSize[0];
+            const float y0 = j * m_cellSize[1];
+            const float x1 = x0 + m_cellSize[0];
+            const float y1 = y0 + m_cellSize[1];
+            glVertex3f(x0, y0, z);
+            glVertex3f(x1, y0, z);
+            glVertex3f(x1, y1, z);
+            glVertex3f(x0, y1, z);
+        }
+    }
+    glEnd();
+    glPopAttrib();
+}
+
+void TotalVolumePainter::drawForPicking()
+{
+    const Util::Vector3D p = m_volume.position();
+    const float size[3] = {m_volume.sizeX() * m_cellSize[0], m_volume.sizeY() * m_cellSize[1],
+                           m_volume.sizeZ() * m_cellSize[2]};
+    glPushMatrix();
+    glTranslated(p.x, p.y, p.z);
+    glBegin(GL_QUADS);
+    for (unsigned f = 0; f < 6; ++f) {
+        for (int k = 0; k < 4; ++k) {
+            const float *c = Geometry::FaceTable::corners[f][k];
+            glVertex3f(c[0] * size[0], c[1] * size[1], c[2] * size[2]);
+        }
+    }
+    glEnd();
+    glPopMatrix();
+}
+
+} // namespace Automaton
+} // namespace Model
