@@ -93,11 +93,6 @@ struct Window {
     uint32_t upper[3];
 };
 
-struct SlabFaces {
-    std::vector<QuadFace> opaque;
-    std::vector<QuadFace> transparent;
-};
-
 // Splits [lower x, upper x) into one slab per pool thread and runs `work(x0, x1, slab)` for each,
 // the last slab taking the remainder; with fewer columns than threads one call runs here.
 // Returns the number of pool tasks started.
@@ -127,7 +122,8 @@ unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
 }
 
 void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
-               const ColorLookup &colors, const float size[3], SlabFaces &out)
+               const ColorLookup &colors, const float size[3], std::vector<QuadFace> &opaqueOut,
+               std::vector<QuadFace> &transparentOut)
 {
     const ptrdiff_t stride[3] = {static_cast<ptrdiff_t>(ny) * nz, static_cast<ptrdiff_t>(nz), 1};
     // Neighbour offsets in the cell array, in face order.
@@ -166,7 +162,7 @@ void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, ui
                     continue;
                 const float origin[3] = {float(x), float(y), float(z)};
                 const TotalVolumePainter::Color color = colors.color(state);
-                auto &list = kind == OpacityClass::Opaque ? out.opaque : out.transparent;
+                auto &list = kind == OpacityClass::Opaque ? opaqueOut : transparentOut;
                 for (unsigned f = 0; f < 6; ++f) {
                     if (exposed & (1u << f))
                         list.push_back(QuadFace::cellFace(origin, size, f, color, state));
@@ -226,6 +222,21 @@ void parallelRange(size_t n, const std::function<void(size_t, size_t)> &work)
         const size_t end = std::min(n, begin + chunk);
         futures.push_back(QtConcurrent::run(pool, [&work, begin, end] { work(begin, end); }));
     }
+    for (auto &future : futures)
+        future.waitForFinished();
+}
+
+// Runs `work(i)` for i in [0, n), one pool task each; a single task runs here.
+void runTasks(unsigned n, const std::function<void(unsigned)> &work)
+{
+    if (n <= 1) {
+        if (n == 1)
+            work(0);
+        return;
+    }
+    std::vector<QFuture<void>> futures;
+    for (unsigned i = 0; i < n; ++i)
+        futures.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [&work, i] { work(i); }));
     for (auto &future : futures)
         future.waitForFinished();
 }
@@ -333,35 +344,66 @@ void TotalVolumePainter::regenerateCubicFaces()
     }
     const ColorLookup colors(m_colorMap);
 
-    std::vector<std::vector<QuadFace>> opaqueParts;
-    std::vector<std::vector<QuadFace>> transparentParts;
-    std::vector<QuadFace> opaque;
-    std::vector<QuadFace> transparent;
-    Geometry::BSPTreePtr tree;
-    {
-        CellLock lock(m_volume);
-        const Voxel *cells = lock.cells();
-        const QThreadPool *pool = QThreadPool::globalInstance();
-        std::vector<SlabFaces> slabs(static_cast<size_t>(std::max(1, pool->maxThreadCount())));
-        unsigned slabCount = 0;
-        m_lastTaskCount = runSlabs(window.lower[0], window.upper[0], slabCount,
-                                   [&](uint32_t x0, uint32_t x1, unsigned slab) {
-                                       cubicSlab(cells, m_ny, m_nz, window, x0, x1, colors, m_cellSize, slabs[slab]);
-                                   });
-        for (unsigned i = 0; i < slabCount; ++i) {
-            opaqueParts.push_back(std::move(slabs[i].opaque));
-            transparentParts.push_back(std::move(slabs[i].transparent));
-        }
-        splice(opaque, opaqueParts);
-        splice(transparent, transparentParts);
-        tree = Geometry::BSPTree::build(transparent);
+    CellLock cellLock(m_volume);
+    const Voxel *cells = cellLock.cells();
+    // The slab lists keep their storage from one generation to the next: refilling memory that is
+    // already mapped is much cheaper than faulting in fresh pages for a million faces.
+    const size_t threads = static_cast<size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+    if (m_slabs.size() < threads)
+        m_slabs.resize(threads);
+    for (auto &slab : m_slabs) {
+        slab.opaque.clear();
+        slab.transparent.clear();
     }
+    unsigned slabCount = 0;
+    m_lastTaskCount = runSlabs(window.lower[0], window.upper[0], slabCount, [&](uint32_t x0, uint32_t x1, unsigned i) {
+        cubicSlab(cells, m_ny, m_nz, window, x0, x1, colors, m_cellSize, m_slabs[i].opaque, m_slabs[i].transparent);
+    });
 
-    std::lock_guard<std::mutex> lock(m_listMutex);
-    m_opaque = std::move(opaque);
-    m_transparent = std::move(transparent);
-    m_tree = std::move(tree);
-    rebuildArrays();
+    std::lock_guard<std::mutex> listLock(m_listMutex);
+    spliceSlabs(slabCount, &SlabFaces::opaque, m_opaque, m_opaqueArrays);
+    spliceSlabs(slabCount, &SlabFaces::transparent, m_transparent, m_transparentArrays);
+    m_tree = Geometry::BSPTree::build(m_transparent);
+    m_orderValid = false;
+}
+
+void TotalVolumePainter::spliceSlabs(unsigned slabCount, std::vector<QuadFace> SlabFaces::*part,
+                                     std::vector<QuadFace> &target, std::unique_ptr<DrawArrays> &arrays)
+{
+    std::vector<size_t> offsets(slabCount + 1, 0);
+    for (unsigned i = 0; i < slabCount; ++i)
+        offsets[i + 1] = offsets[i] + (m_slabs[i].*part).size();
+    const size_t total = offsets[slabCount];
+    // Give memory back when a list shrank a lot, keep it otherwise.
+    if (target.capacity() > 4 * total + 4096) {
+        std::vector<QuadFace>().swap(target);
+        arrays.reset();
+    }
+    target.resize(total);
+    if (!arrays)
+        arrays = std::make_unique<DrawArrays>();
+    arrays->faceCount = total;
+    arrays->positions.resize(total * 12);
+    arrays->normals.resize(total * 12);
+    arrays->colors.resize(total * 16);
+    arrays->edgeColorsValid = false;
+    // Each slab copies itself to its place and fills its part of the arrays, so the order is the
+    // slab order whatever the thread count.
+    runTasks(slabCount, [&](unsigned i) {
+        const auto &source = m_slabs[i].*part;
+        size_t at = offsets[i];
+        for (const QuadFace &face : source) {
+            target[at] = face;
+            std::copy(&face.corners[0][0], &face.corners[0][0] + 12, &arrays->positions[at * 12]);
+            for (int k = 0; k < 4; ++k)
+                std::copy(face.normal, face.normal + 3, &arrays->normals[at * 12 + k * 3]);
+            uint8_t *color = &arrays->colors[at * 16];
+            for (int k = 0; k < 4; ++k)
+                for (int j = 0; j < 4; ++j)
+                    color[k * 4 + j] = toByte(face.fillColor[j]);
+            ++at;
+        }
+    });
 }
 
 void TotalVolumePainter::regenerateOutlines()
@@ -395,29 +437,6 @@ void TotalVolumePainter::regenerateOutlines()
     for (size_t i = 0; i < m_outlines.size(); ++i)
         std::copy(&m_outlines[i].corners[0][0], &m_outlines[i].corners[0][0] + 12, &m_outlineArrays->positions[i * 12]);
     fillColors(m_outlineArrays->colors, m_outlines, true);
-}
-
-void TotalVolumePainter::rebuildArrays()
-{
-    auto build = [](const std::vector<QuadFace> &faces) {
-        auto arrays = std::make_unique<DrawArrays>();
-        arrays->faceCount = faces.size();
-        arrays->positions.resize(faces.size() * 12);
-        arrays->normals.resize(faces.size() * 12);
-        parallelRange(faces.size(), [&](size_t begin, size_t end) {
-            for (size_t i = begin; i < end; ++i) {
-                const QuadFace &face = faces[i];
-                std::copy(&face.corners[0][0], &face.corners[0][0] + 12, &arrays->positions[i * 12]);
-                for (int k = 0; k < 4; ++k)
-                    std::copy(face.normal, face.normal + 3, &arrays->normals[i * 12 + k * 3]);
-            }
-        });
-        fillColors(arrays->colors, faces, false);
-        return arrays;
-    };
-    m_opaqueArrays = build(m_opaque);
-    m_transparentArrays = build(m_transparent);
-    m_orderValid = false;
 }
 
 void TotalVolumePainter::refreshColors()

@@ -95,11 +95,16 @@ public:
 
 private:
     struct DrawArrays;
+    struct SlabFaces {
+        std::vector<Geometry::QuadFace> opaque;
+        std::vector<Geometry::QuadFace> transparent;
+    };
 
     void rebuildColorMap();
     void regenerateCubicFaces();
     void regenerateOutlines();
-    void rebuildArrays();
+    void spliceSlabs(unsigned slabCount, std::vector<Geometry::QuadFace> SlabFaces::*part,
+                     std::vector<Geometry::QuadFace> &target, std::unique_ptr<DrawArrays> &arrays);
     void drawFaces(const DrawArrays &arrays, bool edges);
     void drawMask(const class QBitArray &bits, uint32_t width, uint32_t height, float z) const;
 
@@ -123,6 +128,7 @@ private:
     ColorMap m_colorMap;
     // Guards the lists and their draw arrays: generation may run outside the GUI thread (batch runs).
     mutable std::mutex m_listMutex;
+    std::vector<SlabFaces> m_slabs;
     std::vector<Geometry::QuadFace> m_opaque;
     std::vector<Geometry::QuadFace> m_transparent;
     std::vector<Geometry::QuadFace> m_outlines;
