@@ -39,6 +39,8 @@ struct TotalVolumePainter::DrawArrays {
     std::vector<float> normals;
     std::vector<uint8_t> colors;
     std::vector<uint8_t> edgeColors;
+    /// Material of each quad, for colour refreshes of the merged mesh.
+    std::vector<uint32_t> materials;
     bool edgeColorsValid = false;
     size_t faceCount = 0;
 };
@@ -93,6 +95,8 @@ struct Window {
     uint32_t upper[3];
 };
 
+using MeshQuad = TotalVolumePainter::MeshQuad;
+
 // Splits [lower x, upper x) into one slab per pool thread and runs `work(x0, x1, slab)` for each,
 // the last slab taking the remainder; with fewer columns than threads one call runs here.
 // Returns the number of pool tasks started.
@@ -121,13 +125,103 @@ unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
     return threads;
 }
 
+// Runs of equal exposed faces along one axis, merged into one quad for drawing: side faces
+// along z within a column, top and bottom faces along y within an x plane. Merges never cross
+// an x plane, so the mesh does not depend on how the x range is cut into slabs.
+class MeshMerger {
+public:
+    MeshMerger(const Window &w, const float size[3], std::array<std::vector<MeshQuad>, 6> &out)
+        : m_window(w), m_size(size), m_out(out), m_zRuns(2 * size_t(w.upper[2] - w.lower[2]))
+    {
+    }
+
+    void add(unsigned exposed, uint32_t x, uint32_t y, uint32_t z, uint32_t state)
+    {
+        for (unsigned f = 2; f < 6; ++f) {
+            if (!(exposed & (1u << f)))
+                continue;
+            Run &run = m_side[f];
+            if (run.open && run.end == z && run.state == state) {
+                ++run.end;
+            } else {
+                flushSide(f, x, y);
+                run = Run{true, z, z + 1, state};
+            }
+        }
+        for (unsigned f = 0; f < 2; ++f) {
+            if (!(exposed & (1u << f)))
+                continue;
+            Run &run = m_zRuns[f * (m_window.upper[2] - m_window.lower[2]) + (z - m_window.lower[2])];
+            if (run.open && run.end == y && run.state == state) {
+                ++run.end;
+            } else {
+                flushTop(run, f, x, z);
+                run = Run{true, y, y + 1, state};
+            }
+        }
+    }
+    void endColumn(uint32_t x, uint32_t y)
+    {
+        for (unsigned f = 2; f < 6; ++f)
+            flushSide(f, x, y);
+    }
+    void endPlane(uint32_t x)
+    {
+        const uint32_t depth = m_window.upper[2] - m_window.lower[2];
+        for (unsigned f = 0; f < 2; ++f)
+            for (uint32_t i = 0; i < depth; ++i)
+                flushTop(m_zRuns[f * depth + i], f, x, m_window.lower[2] + i);
+    }
+
+private:
+    struct Run {
+        bool open = false;
+        uint32_t begin = 0;
+        uint32_t end = 0;
+        uint32_t state = 0;
+    };
+
+    void flushSide(unsigned f, uint32_t x, uint32_t y)
+    {
+        Run &run = m_side[f];
+        if (run.open)
+            push(f, {x, y, run.begin}, 2, run.end - run.begin, run.state);
+        run.open = false;
+    }
+    void flushTop(Run &run, unsigned f, uint32_t x, uint32_t z)
+    {
+        if (run.open)
+            push(f, {x, run.begin, z}, 1, run.end - run.begin, run.state);
+        run.open = false;
+    }
+    void push(unsigned f, std::array<uint32_t, 3> origin, int axis, uint32_t length, uint32_t state)
+    {
+        MeshQuad quad;
+        quad.material = state;
+        for (int k = 0; k < 4; ++k) {
+            for (int i = 0; i < 3; ++i) {
+                const float extent = i == axis ? float(length) : 1.0f;
+                quad.corners[k][i] = (float(origin[size_t(i)]) + Geometry::FaceTable::corners[f][k][i] * extent) * m_size[i];
+            }
+        }
+        m_out[f].push_back(quad);
+    }
+
+    const Window &m_window;
+    const float *m_size;
+    std::array<std::vector<MeshQuad>, 6> &m_out;
+    Run m_side[6];
+    std::vector<Run> m_zRuns;
+};
+
 void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
                const ColorLookup &colors, const float size[3], std::vector<QuadFace> &opaqueOut,
-               std::vector<QuadFace> &transparentOut)
+               std::vector<QuadFace> &transparentOut, std::array<std::vector<MeshQuad>, 6> &meshOut)
 {
     const ptrdiff_t stride[3] = {static_cast<ptrdiff_t>(ny) * nz, static_cast<ptrdiff_t>(nz), 1};
     // Neighbour offsets in the cell array, in face order.
     const ptrdiff_t offset[6] = {-stride[2], stride[2], -stride[1], stride[1], -stride[0], stride[0]};
+    MeshMerger mesh(w, size, meshOut);
     for (uint32_t x = x0; x < x1; ++x) {
         for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
             const size_t column = (static_cast<size_t>(x) * ny + y) * nz;
@@ -167,8 +261,12 @@ void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, ui
                     if (exposed & (1u << f))
                         list.push_back(QuadFace::cellFace(origin, size, f, color, state));
                 }
+                if (kind == OpacityClass::Opaque)
+                    mesh.add(exposed, x, y, z, state);
             }
+            mesh.endColumn(x, y);
         }
+        mesh.endPlane(x);
     }
 }
 
@@ -354,56 +452,110 @@ void TotalVolumePainter::regenerateCubicFaces()
     for (auto &slab : m_slabs) {
         slab.opaque.clear();
         slab.transparent.clear();
+        for (auto &quads : slab.mesh)
+            quads.clear();
     }
     unsigned slabCount = 0;
     m_lastTaskCount = runSlabs(window.lower[0], window.upper[0], slabCount, [&](uint32_t x0, uint32_t x1, unsigned i) {
-        cubicSlab(cells, m_ny, m_nz, window, x0, x1, colors, m_cellSize, m_slabs[i].opaque, m_slabs[i].transparent);
+        cubicSlab(cells, m_ny, m_nz, window, x0, x1, colors, m_cellSize, m_slabs[i].opaque, m_slabs[i].transparent,
+                  m_slabs[i].mesh);
     });
 
     std::lock_guard<std::mutex> listLock(m_listMutex);
-    spliceSlabs(slabCount, &SlabFaces::opaque, m_opaque, m_opaqueArrays);
-    spliceSlabs(slabCount, &SlabFaces::transparent, m_transparent, m_transparentArrays);
+    spliceSlabs(slabCount, &SlabFaces::opaque, m_opaque, nullptr);
+    spliceSlabs(slabCount, &SlabFaces::transparent, m_transparent, &m_transparentArrays);
+    spliceMesh(slabCount);
+    m_opaqueArrays.reset();
     m_tree = Geometry::BSPTree::build(m_transparent);
     m_orderValid = false;
 }
 
 void TotalVolumePainter::spliceSlabs(unsigned slabCount, std::vector<QuadFace> SlabFaces::*part,
-                                     std::vector<QuadFace> &target, std::unique_ptr<DrawArrays> &arrays)
+                                     std::vector<QuadFace> &target, std::unique_ptr<DrawArrays> *arrays)
 {
     std::vector<size_t> offsets(slabCount + 1, 0);
     for (unsigned i = 0; i < slabCount; ++i)
         offsets[i + 1] = offsets[i] + (m_slabs[i].*part).size();
     const size_t total = offsets[slabCount];
     // Give memory back when a list shrank a lot, keep it otherwise.
-    if (target.capacity() > 4 * total + 4096) {
+    if (target.capacity() > 4 * total + 4096)
         std::vector<QuadFace>().swap(target);
-        arrays.reset();
-    }
     target.resize(total);
-    if (!arrays)
-        arrays = std::make_unique<DrawArrays>();
-    arrays->faceCount = total;
-    arrays->positions.resize(total * 12);
-    arrays->normals.resize(total * 12);
-    arrays->colors.resize(total * 16);
-    arrays->edgeColorsValid = false;
-    // Each slab copies itself to its place and fills its part of the arrays, so the order is the
-    // slab order whatever the thread count.
+    DrawArrays *out = nullptr;
+    if (arrays) {
+        *arrays = std::make_unique<DrawArrays>();
+        out = arrays->get();
+        out->faceCount = total;
+        out->positions.resize(total * 12);
+        out->normals.resize(total * 12);
+        out->colors.resize(total * 16);
+    }
+    // Each slab copies itself to its place (and fills its part of the arrays), so the order is
+    // the slab order whatever the thread count.
     runTasks(slabCount, [&](unsigned i) {
         const auto &source = m_slabs[i].*part;
         size_t at = offsets[i];
         for (const QuadFace &face : source) {
             target[at] = face;
-            std::copy(&face.corners[0][0], &face.corners[0][0] + 12, &arrays->positions[at * 12]);
-            for (int k = 0; k < 4; ++k)
-                std::copy(face.normal, face.normal + 3, &arrays->normals[at * 12 + k * 3]);
-            uint8_t *color = &arrays->colors[at * 16];
-            for (int k = 0; k < 4; ++k)
-                for (int j = 0; j < 4; ++j)
-                    color[k * 4 + j] = toByte(face.fillColor[j]);
+            if (out) {
+                std::copy(&face.corners[0][0], &face.corners[0][0] + 12, &out->positions[at * 12]);
+                for (int k = 0; k < 4; ++k)
+                    std::copy(face.normal, face.normal + 3, &out->normals[at * 12 + k * 3]);
+                uint8_t *color = &out->colors[at * 16];
+                for (int k = 0; k < 4; ++k)
+                    for (int j = 0; j < 4; ++j)
+                        color[k * 4 + j] = toByte(face.fillColor[j]);
+            }
             ++at;
         }
     });
+}
+
+void TotalVolumePainter::spliceMesh(unsigned slabCount)
+{
+    const bool selected = m_volume.isSelected();
+    runTasks(6, [&](unsigned f) {
+        size_t total = 0;
+        for (unsigned i = 0; i < slabCount; ++i)
+            total += m_slabs[i].mesh[f].size();
+        auto arrays = std::make_unique<DrawArrays>();
+        arrays->faceCount = total;
+        arrays->positions.resize(total * 12);
+        arrays->normals.resize(total * 12);
+        arrays->materials.resize(total);
+        size_t at = 0;
+        for (unsigned i = 0; i < slabCount; ++i) {
+            for (const MeshQuad &quad : m_slabs[i].mesh[f]) {
+                std::copy(&quad.corners[0][0], &quad.corners[0][0] + 12, &arrays->positions[at * 12]);
+                for (int k = 0; k < 4; ++k)
+                    std::copy(normals[f], normals[f] + 3, &arrays->normals[at * 12 + k * 3]);
+                arrays->materials[at] = quad.material;
+                ++at;
+            }
+        }
+        fillMeshColors(*arrays, selected);
+        m_opaqueMesh[f] = std::move(arrays);
+    });
+}
+
+void TotalVolumePainter::fillMeshColors(DrawArrays &arrays, bool selected) const
+{
+    const ColorLookup colors(m_colorMap);
+    arrays.colors.resize(arrays.faceCount * 16);
+    for (size_t i = 0; i < arrays.faceCount; ++i) {
+        const Color base = colors.color(arrays.materials[i]);
+        const Color c = selected ? highlighted(base) : base;
+        uint8_t *out = &arrays.colors[i * 16];
+        for (int k = 0; k < 4; ++k)
+            for (int j = 0; j < 4; ++j)
+                out[k * 4 + j] = toByte(c[j]);
+    }
+}
+
+size_t TotalVolumePainter::drawnQuadCount(unsigned faceNumber) const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return faceNumber < 6 && m_opaqueMesh[faceNumber] ? m_opaqueMesh[faceNumber]->faceCount : 0;
 }
 
 void TotalVolumePainter::regenerateOutlines()
@@ -454,9 +606,11 @@ void TotalVolumePainter::refreshColors()
             face.edgeColor = face.fillColor;
         }
     }
-    if (m_opaqueArrays) {
-        fillColors(m_opaqueArrays->colors, m_opaque, false);
+    if (m_opaqueArrays)
         m_opaqueArrays->edgeColorsValid = false;
+    for (auto &mesh : m_opaqueMesh) {
+        if (mesh)
+            fillMeshColors(*mesh, selected);
     }
     if (m_transparentArrays) {
         fillColors(m_transparentArrays->colors, m_transparent, false);
@@ -510,9 +664,19 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
 
-    // Opaque pass. Colour material tracks ambient and diffuse, so the colour array is the material.
-    if (m_opaqueArrays)
-        drawFaces(*m_opaqueArrays, false);
+    // Eye in the volume's own coordinates, like the faces.
+    const Util::Vector4D localEye(eye.x - position.x, eye.y - position.y, eye.z - position.z, 1.0);
+    const bool eyeKnown = eye.x != 0.0 || eye.y != 0.0 || eye.z != 0.0;
+
+    // Opaque pass from the merged mesh. Colour material tracks ambient and diffuse, so the colour
+    // array is the material. Faces turned away from a far eye would be culled anyway: skip them here.
+    for (unsigned f = 0; f < 6; ++f) {
+        const float *n = normals[f];
+        if (eyeKnown && n[0] * localEye.x + n[1] * localEye.y + n[2] * localEye.z <= 0.0)
+            continue;
+        if (m_opaqueMesh[f])
+            drawFaces(*m_opaqueMesh[f], false);
+    }
 
     if (showEdges) {
         glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
@@ -522,6 +686,15 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
         glPolygonOffset(-1.0f, -1.0f);
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         glLineWidth(1.0f);
+        if (!m_opaqueArrays) {
+            // Edges outline every cell face, so they need the unmerged faces.
+            m_opaqueArrays = std::make_unique<DrawArrays>();
+            m_opaqueArrays->faceCount = m_opaque.size();
+            m_opaqueArrays->positions.resize(m_opaque.size() * 12);
+            for (size_t i = 0; i < m_opaque.size(); ++i)
+                std::copy(&m_opaque[i].corners[0][0], &m_opaque[i].corners[0][0] + 12,
+                          &m_opaqueArrays->positions[i * 12]);
+        }
         for (const auto &pair : {std::make_pair(m_opaqueArrays.get(), &m_opaque),
                            std::make_pair(m_transparentArrays.get(), &m_transparent)}) {
             DrawArrays *arrays = pair.first;
@@ -540,8 +713,6 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
 
     // Transparent pass, back to front through the tree.
     if (m_tree && m_transparentArrays && m_transparentArrays->faceCount > 0) {
-        // Eye in the volume's own coordinates, like the faces.
-        const Util::Vector4D localEye(eye.x - position.x, eye.y - position.y, eye.z - position.z, 1.0);
         if (!m_orderValid || !(localEye == m_orderEye)) {
             const std::vector<uint32_t> order = m_tree->backToFront(localEye);
             m_transparentOrder.resize(order.size() * 4);

@@ -92,19 +92,30 @@ public:
     const ColorMap &colorMap() const { return m_colorMap; }
     /// Pool tasks the last slab pass started; 0 when it ran in the calling thread.
     unsigned lastTaskCount() const { return m_lastTaskCount; }
+    /// Quads the opaque faces are drawn with, per face number: runs of equal faces merged into one.
+    size_t drawnQuadCount(unsigned faceNumber) const;
+
+    /// A drawn quad of the opaque mesh.
+    struct MeshQuad {
+        float corners[4][3];
+        uint32_t material;
+    };
 
 private:
     struct DrawArrays;
     struct SlabFaces {
         std::vector<Geometry::QuadFace> opaque;
         std::vector<Geometry::QuadFace> transparent;
+        std::array<std::vector<MeshQuad>, 6> mesh;
     };
 
     void rebuildColorMap();
     void regenerateCubicFaces();
     void regenerateOutlines();
     void spliceSlabs(unsigned slabCount, std::vector<Geometry::QuadFace> SlabFaces::*part,
-                     std::vector<Geometry::QuadFace> &target, std::unique_ptr<DrawArrays> &arrays);
+                     std::vector<Geometry::QuadFace> &target, std::unique_ptr<DrawArrays> *arrays);
+    void spliceMesh(unsigned slabCount);
+    void fillMeshColors(DrawArrays &arrays, bool selected) const;
     void drawFaces(const DrawArrays &arrays, bool edges);
     void drawMask(const class QBitArray &bits, uint32_t width, uint32_t height, float z) const;
 
@@ -133,7 +144,9 @@ private:
     std::vector<Geometry::QuadFace> m_transparent;
     std::vector<Geometry::QuadFace> m_outlines;
     Geometry::BSPTreePtr m_tree;
+    /// Per-face arrays of the opaque list, built when edges are first drawn.
     std::unique_ptr<DrawArrays> m_opaqueArrays;
+    std::array<std::unique_ptr<DrawArrays>, 6> m_opaqueMesh;
     std::unique_ptr<DrawArrays> m_transparentArrays;
     std::unique_ptr<DrawArrays> m_outlineArrays;
     std::vector<uint32_t> m_transparentOrder;
