@@ -73,6 +73,8 @@ private:
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::vector<int>)
+
 class tst_TotalVolumePainter : public QObject {
     Q_OBJECT
 private:
@@ -230,12 +232,15 @@ private slots:
         std::vector<QuadFace> opaque[3];
         std::vector<QuadFace> transparent[3];
         std::vector<QuadFace> outlines[3];
+        std::array<size_t, 6> meshQuads[3];
         for (int threads = 1; threads <= 3; ++threads) {
             PoolSize pool(threads);
             volume.painter().regenerateSurface();
             opaque[threads - 1] = volume.painter().opaqueFaces();
             transparent[threads - 1] = volume.painter().transparentFaces();
             outlines[threads - 1] = volume.painter().emptyCellOutlines();
+            for (unsigned f = 0; f < 6; ++f)
+                meshQuads[threads - 1][f] = volume.painter().drawnQuadCount(f);
         }
         QVERIFY(!opaque[0].empty());
         QVERIFY(!transparent[0].empty());
@@ -244,6 +249,7 @@ private slots:
             QVERIFY(sameFaces(opaque[0], opaque[i]));
             QVERIFY(sameFaces(transparent[0], transparent[i]));
             QVERIFY(sameFaces(outlines[0], outlines[i]));
+            QCOMPARE(meshQuads[0], meshQuads[i]);
         }
     }
 
@@ -335,6 +341,40 @@ private slots:
         painter.setSurfaceAlgorithm(2);
         QCOMPARE(painter.surfaceAlgorithm(), 2u);
         QCOMPARE(painter.opaqueFaces().size(), size_t(6));
+    }
+
+    void drawnMeshMergesRunsOfEqualFaces_data()
+    {
+        QTest::addColumn<uint32_t>("nx");
+        QTest::addColumn<uint32_t>("ny");
+        QTest::addColumn<uint32_t>("nz");
+        QTest::addColumn<std::vector<int>>("quads");
+        QTest::newRow("one cell") << 1u << 1u << 1u << std::vector<int>{1, 1, 1, 1, 1, 1};
+        // Side faces merge along z, top and bottom faces along y.
+        QTest::newRow("column") << 1u << 1u << 3u << std::vector<int>{1, 1, 1, 1, 1, 1};
+        QTest::newRow("row along y") << 1u << 3u << 1u << std::vector<int>{1, 1, 1, 1, 3, 3};
+        QTest::newRow("row along x") << 3u << 1u << 1u << std::vector<int>{3, 3, 3, 3, 1, 1};
+        QTest::newRow("block") << 2u << 3u << 4u << std::vector<int>{2, 2, 2, 2, 3, 3};
+    }
+    void drawnMeshMergesRunsOfEqualFaces()
+    {
+        QFETCH(uint32_t, nx);
+        QFETCH(uint32_t, ny);
+        QFETCH(uint32_t, nz);
+        QFETCH(std::vector<int>, quads);
+        TotalVolume volume(nx, ny, nz, 1, 1, 1, Util::Vector3D(), OpaqueA);
+        volume.painter().regenerateSurface();
+        for (unsigned f = 0; f < 6; ++f)
+            QCOMPARE(int(volume.painter().drawnQuadCount(f)), quads[f]);
+    }
+
+    void meshBreaksRunsAtMaterialChanges()
+    {
+        // A column of A, A, B: each side shows one quad for A and one for B.
+        TotalVolume volume(1, 1, 3, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, OpaqueA, OpaqueB});
+        volume.painter().regenerateSurface();
+        QCOMPARE(volume.painter().drawnQuadCount(2), size_t(2));
+        QCOMPARE(volume.painter().drawnQuadCount(1), size_t(1));
     }
 
     void emptyVolumeGivesEmptyLists()
