@@ -2,8 +2,8 @@
 // Needs a display: run it under xvfb-run.
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
-#include "surfacescene.h"
 #include "UI/glwidget.h"
+#include "surfacescene.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,13 +19,17 @@ double cpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 + usage.ru_stime.tv_sec * 1e3
-           + usage.ru_stime.tv_usec / 1e3;
+    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 + usage.ru_stime.tv_sec * 1e3 +
+           usage.ru_stime.tv_usec / 1e3;
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::printf("bench_surface_gl: no display; run it under xvfb-run -a\n");
+        return 0;
+    }
     BenchHome home;
     QApplication app(argc, argv);
     Core::Workspace workspace;
@@ -62,8 +66,9 @@ int main(int argc, char **argv)
     std::printf("bench_surface_gl: %zu opaque faces, 800 x 600, renderer %s\n", volume->painter().opaqueFaces().size(),
                 renderer);
     std::printf("merged mesh: %zu quads for all six directions (at most three are drawn per frame)\n", quads);
-    std::printf("frame time: %.1f ms (%.1f frames per second, target >= 10); CPU time of all threads %.1f ms per frame\n",
-                ms, 1000.0 / ms, cpu);
+    std::printf(
+        "frame time: %.1f ms (%.1f frames per second, target >= 10); CPU time of all threads %.1f ms per frame\n", ms,
+        1000.0 / ms, cpu);
     view.doneCurrent();
     return 0;
 }

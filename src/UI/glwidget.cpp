@@ -27,14 +27,13 @@ const char logSource[] = "UI/glwidget";
 // Orthographic views have no eye position; this distance puts the sorting eye outside any scene.
 constexpr double eyeDistance = 1.0e6;
 
-Util::Vector4D viewColor(unsigned role)
-{
-    return Util::ColorTable::entry(role, Util::ColorTable::currentScheme());
-}
+Util::Vector4D viewColor(unsigned role) { return Util::ColorTable::entry(role, Util::ColorTable::currentScheme()); }
 
 } // namespace
 
-GLWidget::GLWidget(Core::Workspace &workspace, QWidget *parent) : QOpenGLWidget(parent), m_workspace(workspace)
+GLWidget::GLWidget(Core::Workspace &workspace, QWidget *parent)
+    : QOpenGLWidget(parent)
+    , m_workspace(workspace)
 {
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
@@ -57,10 +56,7 @@ GLWidget::GLWidget(Core::Workspace &workspace, QWidget *parent) : QOpenGLWidget(
 
 GLWidget::~GLWidget() = default;
 
-double GLWidget::wheelFactor(int delta)
-{
-    return delta >= 1 ? 1.0 + delta / 1200.0 : 1.0 / (1.0 - delta / 1200.0);
-}
+double GLWidget::wheelFactor(int delta) { return delta >= 1 ? 1.0 + delta / 1200.0 : 1.0 / (1.0 - delta / 1200.0); }
 
 void GLWidget::setShowAxes(bool on)
 {
@@ -100,8 +96,8 @@ void GLWidget::setStandardView(const QString &name)
     static const struct {
         const char *name;
         int rx, ry, rz;
-    } views[] = {{"front", -90, 0, 0}, {"back", -90, 0, 180}, {"left", -90, 0, 90},
-                 {"right", -90, 0, -90}, {"top", 0, 0, 0},     {"bottom", 180, 0, 0}};
+    } views[] = {{"front", -90, 0, 0},   {"back", -90, 0, 180}, {"left", -90, 0, 90},
+                 {"right", -90, 0, -90}, {"top", 0, 0, 0},      {"bottom", 180, 0, 0}};
     for (const auto &view : views) {
         if (name == QLatin1String(view.name)) {
             setView(view.rx, view.ry, view.rz);

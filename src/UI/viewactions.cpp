@@ -21,28 +21,28 @@ QString number(double value) { return QString::number(value, 'g', 6); }
 
 QString rotation(double rx, double ry, double rz)
 {
-    return QStringLiteral("Rotation angles: X Axis = ") + number(rx) + QStringLiteral(" Y Axis = ") + number(ry)
-           + QStringLiteral(" Z axis = ") + number(rz);
+    return QStringLiteral("Rotation angles: X Axis = ") + number(rx) + QStringLiteral(" Y Axis = ") + number(ry) +
+           QStringLiteral(" Z axis = ") + number(rz);
 }
 
 QString axisPosition(double ax, double ay, double az)
 {
-    return QStringLiteral("Volume position in relation to the axes: X = ") + number(ax) + QStringLiteral(" Y = ")
-           + number(ay) + QStringLiteral(" Z = ") + number(az);
+    return QStringLiteral("Volume position in relation to the axes: X = ") + number(ax) + QStringLiteral(" Y = ") +
+           number(ay) + QStringLiteral(" Z = ") + number(az);
 }
 
 QString viewPosition(double vx, double vy)
 {
-    return QStringLiteral("Volume position in relation to the screen: X = ") + number(vx) + QStringLiteral(" Y = ")
-           + number(vy);
+    return QStringLiteral("Volume position in relation to the screen: X = ") + number(vx) + QStringLiteral(" Y = ") +
+           number(vy);
 }
 
 QString zoom(double percent) { return QStringLiteral("Zoom = ") + number(percent); }
 
 QString lampPosition(int lamp, double radius, double theta, double phi)
 {
-    return QStringLiteral("Lamp ") + QString::number(lamp) + QStringLiteral(" Position : Radius = ") + number(radius)
-           + QStringLiteral(" Angle \u03b8 = ") + number(theta) + QStringLiteral(" Angle \u03c6 = ") + number(phi);
+    return QStringLiteral("Lamp ") + QString::number(lamp) + QStringLiteral(" Position : Radius = ") + number(radius) +
+           QStringLiteral(" Angle \u03b8 = ") + number(theta) + QStringLiteral(" Angle \u03c6 = ") + number(phi);
 }
 } // namespace ViewStatus
 
@@ -55,7 +55,12 @@ ViewActions *ViewActions::install(QMainWindow &window, GLWidget &view)
     return actions;
 }
 
-ViewActions::ViewActions(QMainWindow &window, GLWidget &view) : QObject(&window), m_window(window), m_view(view) {}
+ViewActions::ViewActions(QMainWindow &window, GLWidget &view)
+    : QObject(&window)
+    , m_window(window)
+    , m_view(view)
+{
+}
 
 void ViewActions::connectActions()
 {
@@ -144,8 +149,8 @@ void ViewActions::createShortcuts()
 
 void ViewActions::saveImage()
 {
-    const QString fileName = QFileDialog::getSaveFileName(&m_window, tr("Save Screen Image"), QString(),
-                                                          tr("Images (*.png *.xpm *.jpg)"));
+    const QString fileName =
+        QFileDialog::getSaveFileName(&m_window, tr("Save Screen Image"), QString(), tr("Images (*.png *.xpm *.jpg)"));
     if (fileName.isEmpty())
         return;
     QString error;

@@ -30,7 +30,9 @@ QDoubleSpinBox *spinBox(const QString &name, double low, double high, int decima
 constexpr double degrees = 180.0 / M_PI;
 } // namespace
 
-ViewProperties::ViewProperties(GLWidget &view, QWidget *parent) : QDialog(parent), m_view(view)
+ViewProperties::ViewProperties(GLWidget &view, QWidget *parent)
+    : QDialog(parent)
+    , m_view(view)
 {
     setWindowTitle(tr("Set vew and lighting"));
 

@@ -25,12 +25,13 @@ QString WindowColorsDialog::swatchStyle(const Util::Vector4D &color)
     return QStringLiteral("background-color : #%1%2%3;\n")
                .arg(channel(color.x), 2, 16, QLatin1Char('0'))
                .arg(channel(color.y), 2, 16, QLatin1Char('0'))
-               .arg(channel(color.z), 2, 16, QLatin1Char('0'))
-           + QStringLiteral("border: none;");
+               .arg(channel(color.z), 2, 16, QLatin1Char('0')) +
+           QStringLiteral("border: none;");
 }
 
 WindowColorsDialog::WindowColorsDialog(QWidget *parent)
-    : QDialog(parent), m_scheme(Util::ColorTable::currentScheme())
+    : QDialog(parent)
+    , m_scheme(Util::ColorTable::currentScheme())
 {
     setWindowTitle(tr("Change Default Colors"));
     for (unsigned role = 0; role < Util::ColorTable::roleCount; ++role)
@@ -38,9 +39,9 @@ WindowColorsDialog::WindowColorsDialog(QWidget *parent)
 
     auto *form = new QFormLayout;
     // Shown in the order a user thinks of them: the window first, then the objects.
-    for (unsigned role : {unsigned(Util::ColorTable::BackgroundColor), unsigned(Util::ColorTable::GridColor),
-                          unsigned(Util::ColorTable::DefaultObjectColor),
-                          unsigned(Util::ColorTable::DefaultObjectOutlineColor)}) {
+    for (unsigned role :
+         {unsigned(Util::ColorTable::BackgroundColor), unsigned(Util::ColorTable::GridColor),
+          unsigned(Util::ColorTable::DefaultObjectColor), unsigned(Util::ColorTable::DefaultObjectOutlineColor)}) {
         auto *button = new QPushButton(this);
         button->setObjectName(QLatin1String(swatchNames[role]));
         button->setMinimumSize(60, 22);

@@ -1,10 +1,10 @@
-#include "catalogtesthome.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
-#include "testoperations.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Operations/changevolumevisualizationdialog.h"
+#include "catalogtesthome.h"
+#include "testoperations.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -26,7 +26,10 @@ constexpr uint32_t Base = 202;
 // Records every console message in order.
 class MessageLog : public Util::IObserver {
 public:
-    explicit MessageLog(Core::ConsoleInput &console) : m_console(console) {}
+    explicit MessageLog(Core::ConsoleInput &console)
+        : m_console(console)
+    {
+    }
     void notify() override { messages << m_console.message(); }
     QStringList messages;
 
@@ -56,9 +59,7 @@ private slots:
         catalogue->setMaterial(Material(Base, "Base", 1, 1, 0.1f, {0.9f, 0.9f, 0.9f, 1.0f}));
         m_workspace = std::make_unique<Core::Workspace>();
         m_factory = std::make_shared<TestFactory>();
-        m_factory->makers[6] = [this] {
-            return std::make_shared<ChangeTotalVolumeVisualizationOptions>(*m_workspace);
-        };
+        m_factory->makers[6] = [this] { return std::make_shared<ChangeTotalVolumeVisualizationOptions>(*m_workspace); };
         m_workspace->setOperationFactory(m_factory);
         m_log = std::make_shared<MessageLog>(m_workspace->console());
         m_workspace->console().addObserver(m_log);
@@ -127,8 +128,7 @@ private slots:
         auto observer = std::make_shared<CountingObserver>();
         ChangeTotalVolumeVisualizationOptions::setObserver(observer);
         m_workspace->startOperation(6);
-        QCOMPARE(m_log->messages,
-                 (QStringList{"Change Visualization: Select a cell volume and press Enter/Return."}));
+        QCOMPARE(m_log->messages, (QStringList{"Change Visualization: Select a cell volume and press Enter/Return."}));
         QVERIFY(m_workspace->selection().isSelectionMode());
         QVERIFY(m_workspace->console().isEnterRequested());
 
@@ -137,8 +137,8 @@ private slots:
         QCOMPARE(m_log->messages.size(), 2);
         QCOMPARE(observer->count, 0);
 
-        auto operation = std::dynamic_pointer_cast<ChangeTotalVolumeVisualizationOptions>(
-            m_workspace->currentOperation());
+        auto operation =
+            std::dynamic_pointer_cast<ChangeTotalVolumeVisualizationOptions>(m_workspace->currentOperation());
         QVERIFY(operation);
         observer->onNotify = [operation] {
             VisualizationOptions options;

@@ -1,9 +1,9 @@
-#include "catalogtesthome.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/glwidget.h"
 #include "Util/vector4d.h"
+#include "catalogtesthome.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -25,8 +25,8 @@ std::shared_ptr<TotalVolume> slab(double x, double y)
     return volume;
 }
 
-void sendMouse(QWidget &widget, QEvent::Type type, const QPoint &at, Qt::MouseButton button,
-               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+void sendMouse(QWidget &widget, QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QMouseEvent event(type, at, widget.mapToGlobal(at), button, buttons, modifiers);
     QApplication::sendEvent(&widget, &event);

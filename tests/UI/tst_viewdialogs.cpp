@@ -1,11 +1,11 @@
-#include "catalogtesthome.h"
 #include "Core/workspace.h"
-#include "mainwindow.h"
 #include "UI/glwidget.h"
 #include "UI/viewactions.h"
 #include "UI/viewproperties.h"
 #include "UI/windowcolorsdialog.h"
 #include "Util/vector4d.h"
+#include "catalogtesthome.h"
+#include "mainwindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -46,7 +46,8 @@ private slots:
                                        << "Volume position in relation to the screen: X = 0.125 Y = 3";
         QTest::newRow("zoom") << Ui::ViewStatus::zoom(110.00000001) << "Zoom = 110";
         QTest::newRow("lamp") << Ui::ViewStatus::lampPosition(2, 300, 0.5, 1)
-                              << QString::fromUtf8("Lamp 2 Position : Radius = 300 Angle \u03b8 = 0.5 Angle \u03c6 = 1");
+                              << QString::fromUtf8(
+                                     "Lamp 2 Position : Radius = 300 Angle \u03b8 = 0.5 Angle \u03c6 = 1");
     }
     void statusTexts()
     {

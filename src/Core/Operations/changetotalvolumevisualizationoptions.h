@@ -2,8 +2,8 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
-#include "operation.h"
 #include "Util/iobserver.h"
+#include "operation.h"
 
 namespace Core {
 namespace Operations {
@@ -19,9 +19,9 @@ struct VisualizationOptions {
     static VisualizationOptions of(const Model::Automaton::TotalVolumePainter &painter);
     bool operator==(const VisualizationOptions &o) const
     {
-        return lattice == o.lattice && renderEmptyVoxelOutlines == o.renderEmptyVoxelOutlines
-               && surfaceAlgorithm == o.surfaceAlgorithm && particleDistribution == o.particleDistribution
-               && colorScaleType == o.colorScaleType;
+        return lattice == o.lattice && renderEmptyVoxelOutlines == o.renderEmptyVoxelOutlines &&
+               surfaceAlgorithm == o.surfaceAlgorithm && particleDistribution == o.particleDistribution &&
+               colorScaleType == o.colorScaleType;
     }
 };
 

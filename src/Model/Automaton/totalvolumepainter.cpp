@@ -1,7 +1,7 @@
 #include "totalvolumepainter.h"
 
-#include "Model/gl.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/gl.h"
 #include "totalvolume.h"
 
 #include <QBitArray>
@@ -14,8 +14,8 @@
 namespace Model {
 namespace Automaton {
 
-using Geometry::FaceTable::normals;
 using Geometry::QuadFace;
+using Geometry::FaceTable::normals;
 
 OpacityClass opacityClass(float alpha)
 {
@@ -51,7 +51,8 @@ namespace {
 // the ordered map for the rare large ones. Unknown identifiers are invisible.
 class ColorLookup {
 public:
-    explicit ColorLookup(const TotalVolumePainter::ColorMap &map) : m_map(map)
+    explicit ColorLookup(const TotalVolumePainter::ColorMap &map)
+        : m_map(map)
     {
         uint32_t top = 0;
         for (const auto &entry : map) {
@@ -131,7 +132,10 @@ unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
 class MeshMerger {
 public:
     MeshMerger(const Window &w, const float size[3], std::array<std::vector<MeshQuad>, 6> &out)
-        : m_window(w), m_size(size), m_out(out), m_zRuns(2 * size_t(w.upper[2] - w.lower[2]))
+        : m_window(w)
+        , m_size(size)
+        , m_out(out)
+        , m_zRuns(2 * size_t(w.upper[2] - w.lower[2]))
     {
     }
 
@@ -201,7 +205,8 @@ private:
         for (int k = 0; k < 4; ++k) {
             for (int i = 0; i < 3; ++i) {
                 const float extent = i == axis ? float(length) : 1.0f;
-                quad.corners[k][i] = (float(origin[size_t(i)]) + Geometry::FaceTable::corners[f][k][i] * extent) * m_size[i];
+                quad.corners[k][i] =
+                    (float(origin[size_t(i)]) + Geometry::FaceTable::corners[f][k][i] * extent) * m_size[i];
             }
         }
         m_out[f].push_back(quad);
@@ -234,8 +239,8 @@ void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, ui
                 const OpacityClass kind = colors.opacity(state);
                 if (kind == OpacityClass::Invisible)
                     continue;
-                const bool boundary[6] = {z == w.lower[2], z + 1 == w.upper[2], y == w.lower[1],
-                                          y + 1 == w.upper[1], x == w.lower[0], x + 1 == w.upper[0]};
+                const bool boundary[6] = {z == w.lower[2],     z + 1 == w.upper[2], y == w.lower[1],
+                                          y + 1 == w.upper[1], x == w.lower[0],     x + 1 == w.upper[0]};
                 unsigned exposed = 0;
                 for (unsigned f = 0; f < 6; ++f) {
                     if (boundary[f]) {
@@ -246,9 +251,8 @@ void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, ui
                     const bool nextShown = next.state() != 0 && !next.isCut();
                     const bool nextOpaque = nextShown && colors.opacity(next.state()) == OpacityClass::Opaque;
                     // A transparent film hides the faces inside itself; a cut neighbour hides nothing.
-                    const bool hidden = kind == OpacityClass::Opaque
-                                            ? nextOpaque
-                                            : nextOpaque || (nextShown && next.state() == state);
+                    const bool hidden =
+                        kind == OpacityClass::Opaque ? nextOpaque : nextOpaque || (nextShown && next.state() == state);
                     if (!hidden)
                         exposed |= 1u << f;
                 }
@@ -356,13 +360,14 @@ void fillColors(std::vector<uint8_t> &target, const std::vector<QuadFace> &faces
 } // namespace
 
 TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
-    : m_volume(volume),
-      m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()},
-      m_ny(volume.sizeY()),
-      m_nz(volume.sizeZ()),
-      m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()},
-      // The opposite of the volume's state, so that the first draw refreshes the colours.
-      m_lastSelected(!volume.isSelected())
+    : m_volume(volume)
+    , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
+    , m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()}
+    ,
+    // The opposite of the volume's state, so that the first draw refreshes the colours.
+    m_lastSelected(!volume.isSelected())
 {
     setCutLimits(m_lower, m_upper);
 }
@@ -629,8 +634,8 @@ void TotalVolumePainter::drawFaces(const DrawArrays &arrays, bool edges)
     } else {
         glDisableClientState(GL_NORMAL_ARRAY);
     }
-    glColorPointer(4, GL_UNSIGNED_BYTE, 0, edges && !arrays.edgeColors.empty() ? arrays.edgeColors.data()
-                                                                                   : arrays.colors.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0,
+                   edges && !arrays.edgeColors.empty() ? arrays.edgeColors.data() : arrays.colors.data());
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(arrays.faceCount * 4));
 }
 
@@ -696,7 +701,7 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
                           &m_opaqueArrays->positions[i * 12]);
         }
         for (const auto &pair : {std::make_pair(m_opaqueArrays.get(), &m_opaque),
-                           std::make_pair(m_transparentArrays.get(), &m_transparent)}) {
+                                 std::make_pair(m_transparentArrays.get(), &m_transparent)}) {
             DrawArrays *arrays = pair.first;
             if (!arrays)
                 continue;

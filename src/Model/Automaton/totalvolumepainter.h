@@ -34,9 +34,9 @@ struct LatticeDisplayFlags {
 
     bool operator==(const LatticeDisplayFlags &o) const
     {
-        return renderSiAtoms == o.renderSiAtoms && renderSurfaceAtomsOnly == o.renderSurfaceAtomsOnly
-               && renderSiAtomLinks == o.renderSiAtomLinks && renderSiUnitCells == o.renderSiUnitCells
-               && renderSiUnitCellOutlines == o.renderSiUnitCellOutlines;
+        return renderSiAtoms == o.renderSiAtoms && renderSurfaceAtomsOnly == o.renderSurfaceAtomsOnly &&
+               renderSiAtomLinks == o.renderSiAtomLinks && renderSiUnitCells == o.renderSiUnitCells &&
+               renderSiUnitCellOutlines == o.renderSiUnitCellOutlines;
     }
 };
 

@@ -28,7 +28,8 @@ std::shared_ptr<BSPTree> BSPTree::build(const std::vector<QuadFace> &faces)
         const QuadFace &splitter = tree->m_faces[list.front()];
         const float *n = splitter.normal;
         const float *p = splitter.corners[0];
-        node->plane = Util::Vector4D(n[0], n[1], n[2], -(double(n[0]) * p[0] + double(n[1]) * p[1] + double(n[2]) * p[2]));
+        node->plane =
+            Util::Vector4D(n[0], n[1], n[2], -(double(n[0]) * p[0] + double(n[1]) * p[1] + double(n[2]) * p[2]));
         node->faces.push_back(list.front());
 
         std::vector<uint32_t> front;

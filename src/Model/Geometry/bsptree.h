@@ -1,7 +1,7 @@
 #pragma once
 
-#include "quadface.h"
 #include "Util/vector4d.h"
+#include "quadface.h"
 
 #include <memory>
 #include <stdexcept>
@@ -13,7 +13,10 @@ namespace Geometry {
 /// A face crossed a splitting plane; the tree does not split faces (cell faces never need it).
 class BSPTreeError : public std::logic_error {
 public:
-    BSPTreeError() : std::logic_error("Method not implemented!") {}
+    BSPTreeError()
+        : std::logic_error("Method not implemented!")
+    {
+    }
 };
 
 /// Depth-sorting tree of transparent faces: drawn back to front from any eye point.

@@ -3,17 +3,17 @@
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
-#include "UI/glwidget.h"
 #include "UI/Operations/changevolumevisualizationdialog.h"
+#include "UI/glwidget.h"
 
 namespace Ui {
 namespace Observers {
 
 ChangeTotalVolumeViewOptionsObserver::ChangeTotalVolumeViewOptionsObserver(Core::Workspace &workspace,
                                                                            QWidget *mainWindow)
-    : runDialog([](Operations::ChangeVolumeVisualizationDialog &dialog) { return dialog.exec() == QDialog::Accepted; }),
-      m_workspace(workspace),
-      m_mainWindow(mainWindow)
+    : runDialog([](Operations::ChangeVolumeVisualizationDialog &dialog) { return dialog.exec() == QDialog::Accepted; })
+    , m_workspace(workspace)
+    , m_mainWindow(mainWindow)
 {
 }
 

@@ -35,8 +35,8 @@ QString ChangeVolumeVisualizationDialog::swatchStyle(const QColor &color)
         .arg(color.blue(), 2, 16, QLatin1Char('0'));
 }
 
-ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(
-    const Core::Operations::VisualizationOptions &options, QWidget *parent)
+ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(const Core::Operations::VisualizationOptions &options,
+                                                                 QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("Change Volume Visualization Options"));
@@ -51,18 +51,18 @@ ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(
                                          options.lattice.renderSurfaceAtomsOnly, siTab);
     chkRenderSurfaceAtomsOnly->setEnabled(chkRenderSiAtoms->isChecked());
     connect(chkRenderSiAtoms, &QCheckBox::toggled, chkRenderSurfaceAtomsOnly, &QWidget::setEnabled);
-    chkRenderSiAtomLinks = checkBox(tr("Render Si atom links"), "chkRenderSiAtomLinks",
-                                    options.lattice.renderSiAtomLinks, siTab);
+    chkRenderSiAtomLinks =
+        checkBox(tr("Render Si atom links"), "chkRenderSiAtomLinks", options.lattice.renderSiAtomLinks, siTab);
     chkRenderSiUnitCellOutlines = checkBox(tr("Render Si unit cell outlines"), "chkRenderSiUnitCellOutlines",
                                            options.lattice.renderSiUnitCellOutlines, siTab);
-    chkRenderSiUnitCells = checkBox(tr("Render Si unit cells"), "chkRenderSiUnitCells",
-                                    options.lattice.renderSiUnitCells, siTab);
+    chkRenderSiUnitCells =
+        checkBox(tr("Render Si unit cells"), "chkRenderSiUnitCells", options.lattice.renderSiUnitCells, siTab);
     chkRenderEmptyVoxelOutlines = checkBox(tr("Render Empty Voxel Outlines"), "chkRenderEmptyVoxelOutlines",
                                            options.renderEmptyVoxelOutlines, siTab);
-    for (QWidget *w : {static_cast<QWidget *>(chkRenderSiAtoms), static_cast<QWidget *>(chkRenderSurfaceAtomsOnly),
-                       static_cast<QWidget *>(chkRenderSiAtomLinks),
-                       static_cast<QWidget *>(chkRenderSiUnitCellOutlines),
-                       static_cast<QWidget *>(chkRenderSiUnitCells)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(chkRenderSiAtoms), static_cast<QWidget *>(chkRenderSurfaceAtomsOnly),
+          static_cast<QWidget *>(chkRenderSiAtomLinks), static_cast<QWidget *>(chkRenderSiUnitCellOutlines),
+          static_cast<QWidget *>(chkRenderSiUnitCells)})
         siLayout->addWidget(w);
     siLayout->addWidget(new QLabel(tr("Voxel Visualization"), siTab));
     siLayout->addWidget(chkRenderEmptyVoxelOutlines);

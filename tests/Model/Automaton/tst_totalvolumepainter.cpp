@@ -1,7 +1,7 @@
-#include "catalogtesthome.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "catalogtesthome.h"
 
 #include <QThreadPool>
 #include <QtTest>
@@ -52,8 +52,8 @@ bool sameFaces(const std::vector<QuadFace> &a, const std::vector<QuadFace> &b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::memcmp(a[i].corners, b[i].corners, sizeof a[i].corners) != 0 || a[i].fillColor != b[i].fillColor
-            || a[i].edgeColor != b[i].edgeColor || a[i].normal != b[i].normal || a[i].material != b[i].material)
+        if (std::memcmp(a[i].corners, b[i].corners, sizeof a[i].corners) != 0 || a[i].fillColor != b[i].fillColor ||
+            a[i].edgeColor != b[i].edgeColor || a[i].normal != b[i].normal || a[i].material != b[i].material)
             return false;
     }
     return true;
@@ -61,7 +61,8 @@ bool sameFaces(const std::vector<QuadFace> &a, const std::vector<QuadFace> &b)
 
 class PoolSize {
 public:
-    explicit PoolSize(int threads) : m_old(QThreadPool::globalInstance()->maxThreadCount())
+    explicit PoolSize(int threads)
+        : m_old(QThreadPool::globalInstance()->maxThreadCount())
     {
         QThreadPool::globalInstance()->setMaxThreadCount(threads);
     }
@@ -114,10 +115,13 @@ private slots:
         QTest::addColumn<int>("opaque");
         QTest::addColumn<int>("transparent");
         QTest::newRow("two opaque materials hide the shared face") << uint32_t(OpaqueA) << uint32_t(OpaqueB) << 10 << 0;
-        QTest::newRow("same transparent material shows no inner face") << uint32_t(ClearA) << uint32_t(ClearA) << 0 << 10;
+        QTest::newRow("same transparent material shows no inner face")
+            << uint32_t(ClearA) << uint32_t(ClearA) << 0 << 10;
         QTest::newRow("different transparent materials both show") << uint32_t(ClearA) << uint32_t(ClearB) << 0 << 12;
-        QTest::newRow("opaque shows its face to a transparent neighbour") << uint32_t(OpaqueA) << uint32_t(ClearA) << 6 << 5;
-        QTest::newRow("invisible makes nothing, its neighbour shows") << uint32_t(OpaqueA) << uint32_t(Invisible) << 6 << 0;
+        QTest::newRow("opaque shows its face to a transparent neighbour")
+            << uint32_t(OpaqueA) << uint32_t(ClearA) << 6 << 5;
+        QTest::newRow("invisible makes nothing, its neighbour shows")
+            << uint32_t(OpaqueA) << uint32_t(Invisible) << 6 << 0;
         QTest::newRow("an unknown material is invisible") << uint32_t(OpaqueA) << uint32_t(9999) << 6 << 0;
     }
     void touchingCells()
