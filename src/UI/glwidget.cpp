@@ -185,7 +185,6 @@ void GLWidget::setUpState()
     glEnable(GL_COLOR_MATERIAL);
     const GLfloat modelAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, modelAmbient);
-    glEnable(GL_NORMALIZE);
     m_stateDirty = false;
 }
 

@@ -408,7 +408,7 @@ std::array<Util::Vector4D, 6> TotalVolumePainter::clippingPlanes() const
     return m_planes;
 }
 
-void TotalVolumePainter::rebuildColorMap()
+TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
 {
     ColorMap map;
     map[0] = Color{0, 0, 0, 0};
@@ -416,7 +416,7 @@ void TotalVolumePainter::rebuildColorMap()
         if (material.id() != 0)
             map[material.id()] = material.color();
     }
-    m_colorMap = std::move(map);
+    return map;
 }
 
 void TotalVolumePainter::regenerateSurface()
@@ -436,7 +436,9 @@ void TotalVolumePainter::regenerateSurface()
 
 void TotalVolumePainter::regenerateCubicFaces()
 {
-    rebuildColorMap();
+    // Built aside and swapped in under the list lock: a batch run generates outside the GUI
+    // thread while the view may refresh colours.
+    ColorMap map = catalogueColors();
     Window window;
     {
         std::lock_guard<std::mutex> lock(m_limitMutex);
@@ -445,7 +447,7 @@ void TotalVolumePainter::regenerateCubicFaces()
             window.upper[i] = m_upper[i];
         }
     }
-    const ColorLookup colors(m_colorMap);
+    const ColorLookup colors(map);
 
     CellLock cellLock(m_volume);
     const Voxel *cells = cellLock.cells();
@@ -467,6 +469,7 @@ void TotalVolumePainter::regenerateCubicFaces()
     });
 
     std::lock_guard<std::mutex> listLock(m_listMutex);
+    m_colorMap = std::move(map);
     spliceSlabs(slabCount, &SlabFaces::opaque, m_opaque, nullptr);
     spliceSlabs(slabCount, &SlabFaces::transparent, m_transparent, &m_transparentArrays);
     spliceMesh(slabCount);
@@ -598,9 +601,10 @@ void TotalVolumePainter::regenerateOutlines()
 
 void TotalVolumePainter::refreshColors()
 {
-    rebuildColorMap();
+    ColorMap map = catalogueColors();
     const bool selected = m_volume.isSelected();
     std::lock_guard<std::mutex> lock(m_listMutex);
+    m_colorMap = std::move(map);
     const ColorLookup colors(m_colorMap);
     // Always from the material's own colour: highlighting the current colours again would
     // undo the highlight when a selected volume is refreshed twice.

@@ -109,7 +109,8 @@ private:
         std::array<std::vector<MeshQuad>, 6> mesh;
     };
 
-    void rebuildColorMap();
+    /// One entry per catalogue material, plus 0 for empty cells (transparent black).
+    static ColorMap catalogueColors();
     void regenerateCubicFaces();
     void regenerateOutlines();
     void spliceSlabs(unsigned slabCount, std::vector<Geometry::QuadFace> SlabFaces::*part,
