@@ -90,17 +90,10 @@ void ViewActions::connectActions()
             connect(action, &QAction::toggled, &m_view, &GLWidget::updateGL);
     }
 
-    const struct {
-        const char *action;
-        const char *view;
-    } views[] = {{"actionFront_View", "front"}, {"actionBack_view", "back"},   {"actionBottom_View", "bottom"},
-                 {"actionTop_View", "top"},     {"actionRight_View", "right"}, {"actionLeft_View", "left"}};
-    for (const auto &view : views) {
-        if (QAction *action = find(view.action)) {
-            const QString name = QLatin1String(view.view);
-            connect(action, &QAction::triggered, &m_view, [this, name] { m_view.setStandardView(name); });
-        }
-    }
+    // The standard views reach the view through the window's own view mapper; only enable them here.
+    for (const char *name : {"actionFront_View", "actionBack_view", "actionBottom_View", "actionTop_View",
+                             "actionRight_View", "actionLeft_View"})
+        find(name);
 
     const auto command = [&](const char *name, void (ViewActions::*slot)()) {
         if (QAction *action = find(name))

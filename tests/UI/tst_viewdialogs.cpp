@@ -6,6 +6,7 @@
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
+#include "UI/mainwindowpresenter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -148,9 +149,9 @@ private slots:
     void mainWindowActionsDriveTheView()
     {
         MainWindow window;
-        Core::Workspace workspace;
-        auto *view = new Ui::GLWidget(workspace, &window);
-        Ui::ViewActions::install(window, *view);
+        Ui::GLWidget *view = window.view();
+        QVERIFY(view);
+        QCOMPARE(window.centralWidget(), view);
 
         QAction *top = window.action(QStringLiteral("actionTop_View"));
         QVERIFY(top->isEnabled());
@@ -177,11 +178,16 @@ private slots:
         for (QShortcut *shortcut : window.findChildren<QShortcut *>())
             keys << shortcut->key().toString();
         for (const char *key : {"Q", "W", "E", "A", "S", "D", "L"})
-            QVERIFY2(keys.contains(QLatin1String(key)), key);
+            QVERIFY2(keys.count(QLatin1String(key)) == 1, key);
 
         view->increaseTranslateY();
         QCOMPARE(window.statusBar()->currentMessage(),
                  QStringLiteral("Volume position in relation to the axes: X = 0 Y = 5 Z = 0"));
+
+        // Operation 6 is served and its menu action enabled.
+        QVERIFY(window.action(QStringLiteral("actionChange_Viewing_Options"))->isEnabled());
+        // A scene change reaches the view through the update observer without trouble.
+        window.presenter()->workspace().notifyUpdate();
     }
 };
 
