@@ -70,5 +70,8 @@ int main(int argc, char **argv)
         "frame time: %.1f ms (%.1f frames per second, target >= 10); CPU time of all threads %.1f ms per frame\n", ms,
         1000.0 / ms, cpu);
     view.doneCurrent();
+    // An optional file name keeps the last frame for a look.
+    if (argc > 1)
+        view.saveImage(QString::fromLocal8Bit(argv[1]));
     return 0;
 }

@@ -1,9 +1,13 @@
+#include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Materials/materialfactory.h"
 #include "UI/glwidget.h"
+#include "UI/mainwindowpresenter.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -227,6 +231,41 @@ private slots:
         QVERIFY(error.contains(QStringLiteral(".png")));
         QVERIFY(!QFile::exists(bmp));
         QVERIFY(!m_view->saveImage(dir.filePath(QStringLiteral("missing/shot.png")), &error));
+    }
+
+    void mainWindowShowsALitGreySlab()
+    {
+        m_view.reset();
+        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
+        MainWindow window;
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Core::Workspace &workspace = window.presenter()->workspace();
+        // A silicon substrate as Create Substrate makes it, seen from the start view.
+        auto volume =
+            Core::Operations::SubstrateBuilder(1, 60, 60, 20, Util::Vector3D(), 0, 0, 0, 60, 60, 20).buildVolume();
+        volume->painter().regenerateSurface();
+        workspace.document().addObject(volume);
+        workspace.notifyUpdate();
+
+        const QImage frame = window.view()->frontBuffer();
+        QSet<int> greys;
+        int coloured = 0;
+        for (int y = 0; y < frame.height(); y += 2) {
+            for (int x = 0; x < frame.width(); x += 2) {
+                const QRgb p = frame.pixel(x, y);
+                if (isBackground(p))
+                    continue;
+                if (qRed(p) == qGreen(p) && qGreen(p) == qBlue(p))
+                    greys.insert(qRed(p));
+                else
+                    ++coloured;
+            }
+        }
+        // Top and sides are lit differently: several shades of grey, and only the axes in colour.
+        QVERIFY2(greys.size() >= 2, qPrintable(QString::number(greys.size())));
+        QVERIFY(coloured < 2000);
     }
 
     void eyePointLooksAlongTheView()

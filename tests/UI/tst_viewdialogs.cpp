@@ -1,12 +1,12 @@
 #include "Core/workspace.h"
 #include "UI/glwidget.h"
+#include "UI/mainwindowpresenter.h"
 #include "UI/viewactions.h"
 #include "UI/viewproperties.h"
 #include "UI/windowcolorsdialog.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
-#include "UI/mainwindowpresenter.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -200,13 +200,18 @@ private:
     }
     void push(unsigned f, std::array<uint32_t, 3> origin, int axis, uint32_t length, uint32_t state)
     {
+        // Merged quads meet their neighbours in T-junctions, where the rasterizer can leave pixel
+        // cracks; a sliver of overlap in the face's plane closes them.
+        constexpr float overlap = 1.0f / 64.0f;
+        const int normalAxis = 2 - int(f / 2);
         MeshQuad quad;
         quad.material = state;
         for (int k = 0; k < 4; ++k) {
             for (int i = 0; i < 3; ++i) {
+                const float d = Geometry::FaceTable::corners[f][k][i];
                 const float extent = i == axis ? float(length) : 1.0f;
-                quad.corners[k][i] =
-                    (float(origin[size_t(i)]) + Geometry::FaceTable::corners[f][k][i] * extent) * m_size[i];
+                const float widen = i == normalAxis ? 0.0f : (d > 0.5f ? overlap : -overlap);
+                quad.corners[k][i] = (float(origin[size_t(i)]) + d * extent + widen) * m_size[i];
             }
         }
         m_out[f].push_back(quad);
