@@ -10,6 +10,7 @@
 #include "mainwindow.h"
 
 #include <QApplication>
+#include <QBitArray>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -85,6 +86,24 @@ private slots:
         QVERIFY(isBackground(frame.pixel(frame.width() - 3, frame.height() - 3)));
         // 40 cells at zoom 1 are 40 pixels: 25 pixels right of the centre is outside.
         QVERIFY(isBackground(frame.pixel(centre + QPoint(25 * frame.width() / 200, 0))));
+    }
+
+    void masksShowAsTranslucentGreen()
+    {
+        // An empty volume with its upper mask set on the left half of the columns.
+        auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(-20, -20, 0), 0u);
+        QBitArray bits(40 * 40);
+        for (int i = 0; i < 20; ++i)
+            for (int j = 0; j < 40; ++j)
+                bits.setBit(i * 40 + j);
+        volume->setUpperMask(bits, 40, 40);
+        volume->painter().regenerateSurface();
+        m_workspace->document().addObject(volume);
+        const QImage frame = m_view->frontBuffer();
+        const QPoint centre(frame.width() / 2, frame.height() / 2);
+        const QRgb masked = frame.pixel(centre - QPoint(10 * frame.width() / 200, 0));
+        QVERIFY(qGreen(masked) > qRed(masked) && qGreen(masked) > qBlue(masked));
+        QVERIFY(isBackground(frame.pixel(centre + QPoint(10 * frame.width() / 200, 0))));
     }
 
     void edgesAndLightingOptionsStillDraw()
