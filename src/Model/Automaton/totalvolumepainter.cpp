@@ -224,6 +224,9 @@ private:
     std::vector<Run> m_zRuns;
 };
 
+// What a cell shows its neighbours: 0 empty or cut, 1 invisible, 2 transparent, 3 opaque material.
+enum CellCode : uint8_t { Hidden = 0, ShownInvisible = 1, ShownTransparent = 2, ShownOpaque = 3 };
+
 void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
                const ColorLookup &colors, const float size[3], std::vector<QuadFace> &opaqueOut,
                std::vector<QuadFace> &transparentOut, std::array<std::vector<MeshQuad>, 6> &meshOut)
@@ -231,51 +234,91 @@ void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, ui
     const ptrdiff_t stride[3] = {static_cast<ptrdiff_t>(ny) * nz, static_cast<ptrdiff_t>(nz), 1};
     // Neighbour offsets in the cell array, in face order.
     const ptrdiff_t offset[6] = {-stride[2], stride[2], -stride[1], stride[1], -stride[0], stride[0]};
+    const uint32_t depth = w.upper[2] - w.lower[2];
+    const size_t planeSize = static_cast<size_t>(w.upper[1] - w.lower[1]) * depth;
+    if (x0 >= x1 || planeSize == 0)
+        return;
+
+    // One byte per cell for the x planes x - 1, x and x + 1 of the window: the neighbour tests read
+    // these small planes instead of the 24-byte cell records scattered over the whole volume.
+    std::vector<uint8_t> planes[3];
+    auto fillPlane = [&](uint32_t x, std::vector<uint8_t> &plane) {
+        plane.resize(planeSize);
+        uint8_t *out = plane.data();
+        for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
+            const Voxel *column = cells + (static_cast<size_t>(x) * ny + y) * nz;
+            for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
+                const Voxel &cell = column[z];
+                const uint32_t state = cell.state();
+                *out++ = state == 0 || cell.isCut() ? uint8_t(Hidden) : uint8_t(1 + uint8_t(colors.opacity(state)));
+            }
+        }
+    };
+    std::vector<uint8_t> *previous = &planes[0];
+    std::vector<uint8_t> *current = &planes[1];
+    std::vector<uint8_t> *following = &planes[2];
+    if (x0 > w.lower[0])
+        fillPlane(x0 - 1, *previous);
+    fillPlane(x0, *current);
+
     MeshMerger mesh(w, size, meshOut);
     for (uint32_t x = x0; x < x1; ++x) {
+        const bool hasFollowing = x + 1 < w.upper[0];
+        if (hasFollowing)
+            fillPlane(x + 1, *following);
+        const uint8_t *here = current->data();
+        const uint8_t *before = previous->data();
+        const uint8_t *after = following->data();
         for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
             const size_t column = (static_cast<size_t>(x) * ny + y) * nz;
+            const size_t row = static_cast<size_t>(y - w.lower[1]) * depth;
             for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
+                const size_t at = row + (z - w.lower[2]);
+                const uint8_t code = here[at];
+                if (code < ShownTransparent)
+                    continue;
+                // The neighbour's code in face order; a window boundary shows the face.
+                const int none = -1;
+                const int next[6] = {
+                    z > w.lower[2] ? here[at - 1] : none,     z + 1 < w.upper[2] ? here[at + 1] : none,
+                    y > w.lower[1] ? here[at - depth] : none, y + 1 < w.upper[1] ? here[at + depth] : none,
+                    x > w.lower[0] ? before[at] : none,       hasFollowing ? after[at] : none};
                 const size_t index = column + z;
-                const Voxel &cell = cells[index];
-                const uint32_t state = cell.state();
-                if (state == 0 || cell.isCut())
-                    continue;
-                const OpacityClass kind = colors.opacity(state);
-                if (kind == OpacityClass::Invisible)
-                    continue;
-                const bool boundary[6] = {z == w.lower[2],     z + 1 == w.upper[2], y == w.lower[1],
-                                          y + 1 == w.upper[1], x == w.lower[0],     x + 1 == w.upper[0]};
                 unsigned exposed = 0;
-                for (unsigned f = 0; f < 6; ++f) {
-                    if (boundary[f]) {
-                        exposed |= 1u << f;
-                        continue;
+                if (code == ShownOpaque) {
+                    for (unsigned f = 0; f < 6; ++f) {
+                        if (next[f] != ShownOpaque)
+                            exposed |= 1u << f;
                     }
-                    const Voxel &next = cells[static_cast<ptrdiff_t>(index) + offset[f]];
-                    const bool nextShown = next.state() != 0 && !next.isCut();
-                    const bool nextOpaque = nextShown && colors.opacity(next.state()) == OpacityClass::Opaque;
+                } else {
                     // A transparent film hides the faces inside itself; a cut neighbour hides nothing.
-                    const bool hidden =
-                        kind == OpacityClass::Opaque ? nextOpaque : nextOpaque || (nextShown && next.state() == state);
-                    if (!hidden)
-                        exposed |= 1u << f;
+                    const uint32_t state = cells[index].state();
+                    for (unsigned f = 0; f < 6; ++f) {
+                        const bool hidden = next[f] == ShownOpaque ||
+                                            (next[f] >= ShownInvisible &&
+                                             cells[static_cast<ptrdiff_t>(index) + offset[f]].state() == state);
+                        if (!hidden)
+                            exposed |= 1u << f;
+                    }
                 }
                 if (!exposed)
                     continue;
+                const uint32_t state = cells[index].state();
                 const float origin[3] = {float(x), float(y), float(z)};
                 const TotalVolumePainter::Color color = colors.color(state);
-                auto &list = kind == OpacityClass::Opaque ? opaqueOut : transparentOut;
+                auto &list = code == ShownOpaque ? opaqueOut : transparentOut;
                 for (unsigned f = 0; f < 6; ++f) {
                     if (exposed & (1u << f))
                         list.push_back(QuadFace::cellFace(origin, size, f, color, state));
                 }
-                if (kind == OpacityClass::Opaque)
+                if (code == ShownOpaque)
                     mesh.add(exposed, x, y, z, state);
             }
             mesh.endColumn(x, y);
         }
         mesh.endPlane(x);
+        std::swap(previous, current);
+        std::swap(current, following);
     }
 }
 
