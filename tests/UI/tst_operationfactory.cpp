@@ -40,6 +40,13 @@ private slots:
         QTest::newRow("create substrate") << 2u << "Create Substrate" << 2u;
         QTest::newRow("delete") << 4u << "Delete Objects" << 4u;
         QTest::newRow("move") << 7u << "Move Objects" << 7u;
+        QTest::newRow("Moore deposition") << 18u << "Moore film deposition" << 18u;
+        QTest::newRow("Moore etching") << 19u << "Moore film deposition" << 19u;
+        QTest::newRow("photolithography") << 20u << "Photolithography" << 20u;
+        QTest::newRow("planarization") << 22u << "Planarization" << 22u;
+        QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
+        QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
+        QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
     }
 
     void builtOperations()
