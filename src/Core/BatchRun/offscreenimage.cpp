@@ -1,6 +1,7 @@
 #include "offscreenimage.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/document.h"
 #include "Model/gl.h"
 
@@ -70,6 +71,11 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
         if (!fbo.isValid() || !fbo.bind()) {
             context.doneCurrent();
             return fail(QStringLiteral("The off-screen frame buffer could not be made."));
+        }
+        // The runner changes cells without drawing; the surfaces are brought up to date here.
+        for (const auto &object : document.allObjects()) {
+            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+                volume->painter().regenerateSurface();
         }
         Util::Vector3D low, high;
         sceneBounds(document, low, high);

@@ -320,15 +320,22 @@ QList<Ui::ProcessData> ProcessListFile::upgrade(const QList<Ui::ProcessData> &st
     return upgraded;
 }
 
-void ProcessListFile::synchroniseMaterials(QList<Ui::ProcessData> &steps) const
+void ProcessListFile::synchroniseMaterials(QList<Ui::ProcessData> &steps)
 {
     auto catalogue = MaterialFactory::instance();
-    for (Ui::ProcessData &step : steps) {
+    for (int i = 0; i < steps.size(); ++i) {
+        Ui::ProcessData &step = steps[i];
         const auto parameters = step.getParameters();
         for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
             if (!it.key().endsWith(QLatin1String("_Id")))
                 continue;
             const uint32_t fileId = it.value().toUInt();
+            if (fileId != 0 && !m_translation.contains(fileId))
+                m_materialReport << QStringLiteral("Material %1 of step %2 (\"%3\") is not among the list's materials; "
+                                                   "the step uses the \"Empty\" material.")
+                                        .arg(fileId)
+                                        .arg(i + 1)
+                                        .arg(it.key());
             const Material material = catalogue->getMaterial(m_translation.value(fileId, 0));
             const QString base = it.key().left(it.key().size() - 3);
             const auto c = material.color();

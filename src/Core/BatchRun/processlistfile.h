@@ -48,7 +48,8 @@ public:
     void setConflictResolver(const ConflictResolver &resolver) { m_resolver = resolver; }
     /// True when the loaded list was in the old format and at least one parameter was renamed.
     bool wasUpgraded() const { return m_upgraded; }
-    /// One line per material conflict and how it was resolved.
+    /// One line per material conflict and how it was resolved, and per material identifier that
+    /// the list's own materials do not describe.
     QStringList materialReport() const { return m_materialReport; }
     QString errorString() const { return m_error; }
     int version() const { return m_version; }
@@ -72,7 +73,7 @@ private:
     void reconcile(const Model::Materials::Material &loaded);
     Ui::ProcessData readStep(QXmlStreamReader &reader);
     QList<Ui::ProcessData> upgrade(const QList<Ui::ProcessData> &steps);
-    void synchroniseMaterials(QList<Ui::ProcessData> &steps) const;
+    void synchroniseMaterials(QList<Ui::ProcessData> &steps);
 
     QList<Ui::ProcessData> m_steps;
     QMap<uint32_t, uint32_t> m_translation;

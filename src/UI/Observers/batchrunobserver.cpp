@@ -4,6 +4,7 @@
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/glwidget.h"
 
 namespace Ui {
 namespace Observers {
@@ -28,6 +29,12 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
 {
     {
         RunProcessesDialog dialog(mainWindow, target, workspace);
+        // "Save Image" steps save the main view, as its own Save Image command does.
+        if (auto *view = mainWindow ? mainWindow->findChild<GLWidget *>() : nullptr) {
+            QPointer<GLWidget> guarded(view);
+            dialog.setScreenshotFunction(
+                [guarded](const QString &fileName) { return guarded && guarded->saveImage(fileName); });
+        }
         if (!listFile.isEmpty())
             dialog.loadList(listFile);
         dialog.exec();

@@ -15,7 +15,8 @@ private slots:
         const QString image = dir.filePath(QStringLiteral("stack.png"));
         QFile list(dir.filePath(QStringLiteral("image.plst")));
         QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("<Process-List version=\"1\"><Process-Data process-type=\"11\">"
+        list.write("<Process-List version=\"1\"><Materials><Material name=\"Si\" material-id=\"1\" "
+                   "color=\"#FF7F7F7F\"/></Materials><Process-Data process-type=\"11\">"
                    "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
                    "<Parameter parameter-name=\"Lower Left Front Corner\" parameter-type=\"Util::Vector3D\" "
                    "parameter-data=\"\"/>"
@@ -38,6 +39,13 @@ private slots:
         const QImage saved(image);
         QVERIFY(!saved.isNull());
         QCOMPARE(saved.size(), QSize(1024, 768));
+        // The ball is drawn: the picture is not all background.
+        const QRgb corner = saved.pixel(0, 0);
+        int drawn = 0;
+        for (int y = 0; y < saved.height(); y += 4)
+            for (int x = 0; x < saved.width(); x += 4)
+                drawn += saved.pixel(x, y) != corner ? 1 : 0;
+        QVERIFY(drawn > 100);
     }
 };
 

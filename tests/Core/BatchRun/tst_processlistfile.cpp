@@ -234,6 +234,9 @@ private slots:
         QCOMPARE(step.getProcessParameter(QStringLiteral("Material_Id")).toUInt(), 0u);
         QCOMPARE(step.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Empty"));
         QVERIFY(step.hasParameter(QStringLiteral("Material_Color")));
+        QCOMPARE(reader.materialReport(),
+                 QStringList{QStringLiteral("Material 9 of step 1 (\"Material_Id\") is not among the list's materials; "
+                                            "the step uses the \"Empty\" material.")});
     }
 
     void listMaterialsAreReconciled()
@@ -269,8 +272,9 @@ private slots:
         QCOMPARE(name(3), QStringLiteral("Nitride"));
         QCOMPARE(MaterialFactory::instance()->getMaterial(3).name(), QStringLiteral("Thermal Si02"));
         QCOMPARE(id(4), 0u); // the unparsable material has no translation
-        QCOMPARE(reader.materialReport().size(), 1);
+        QCOMPARE(reader.materialReport().size(), 2);
         QVERIFY(reader.materialReport()[0].contains(QLatin1String("Nitride")));
+        QVERIFY(reader.materialReport()[1].startsWith(QLatin1String("Material 42 of step 5")));
     }
 
     void conflictChoicesAreCarriedOut_data()
