@@ -245,6 +245,17 @@ private slots:
                  qPrintable(r.err));
     }
 
+    void materialsMissingFromTheListAreReported()
+    {
+        const QString path = writeFile(m_dir, QStringLiteral("nomaterials.plst"),
+                                       "<Process-List version=\"1\">" + substrateStep + "</Process-List>");
+        const Result r = runBatch({path});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.contains(QLatin1String("Material 1 of step 1 (\"Material_Id\") is not among the list's "
+                                              "materials; the step uses the \"Empty\" material.")),
+                 qPrintable(r.err));
+    }
+
     void oldListIsUpgradedWithWarning()
     {
         QByteArray text = list(substrateStep);
