@@ -37,6 +37,45 @@ uint32_t landscape(uint32_t x, uint32_t y, uint32_t z)
 
 using EngineRun = std::function<void(TotalVolume &)>;
 
+/// Isotropic deposition that puts every passable neighbour of a changed cell into the next front,
+/// as the plain automaton does; the engines keep only the neighbours a change improves.
+class FullFrontDeposition final : public AbstractDistanceCountingAutomatonNoFinalize {
+public:
+    FullFrontDeposition(TotalVolume &volume, uint32_t material, float thickness)
+        : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_thickness(thickness)
+    {
+        m_passableStates = {0, material};
+    }
+    void run() { AbstractDistanceCountingAutomatonNoFinalize::run(DistanceCountingIterations::forDeposition(m_thickness, minCellSize())); }
+
+protected:
+    void initializeCell(uint32_t index, uint32_t slice) override
+    {
+        auto &cell = m_cells[index];
+        cell.setSettled(cell.state() != 0);
+        if (cell.state() != 0) {
+            cell.setDistance(0, 0, 0);
+            return;
+        }
+        cell.setDistance(m_thickness, m_thickness, m_thickness);
+        if (anyNeighbour(index, [](const Model::Automaton::Voxel &n) { return n.state() != 0; }))
+            joinFront(index, slice);
+    }
+    void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &next, uint32_t slice) override
+    {
+        const auto &cell = m_cells[index];
+        if (cell.isSettled())
+            return;
+        if (updateDistance(index, cell.state() ? cell.state() : m_material, m_thickness * m_thickness, begin, end,
+                           next, slice))
+            enqueueNeighbours(index, begin, end, next, slice);
+    }
+
+private:
+    uint32_t m_material;
+    float m_thickness;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(EngineRun)
@@ -372,6 +411,26 @@ private slots:
                 QVERIFY2(result == reference, qPrintable(QStringLiteral("%1 threads").arg(threads)));
             }
         }
+    }
+
+    void prunedFrontsGiveTheSameCells_data()
+    {
+        QTest::addColumn<float>("thickness");
+        QTest::addColumn<float>("cellSizeZ");
+        QTest::newRow("thin") << 1.5f << 1.0f;
+        QTest::newRow("thick") << 7.3f << 1.0f;
+        QTest::newRow("flat cells") << 4.0f << 0.4f;
+    }
+    void prunedFrontsGiveTheSameCells()
+    {
+        QFETCH(float, thickness);
+        QFETCH(float, cellSizeZ);
+        auto pruned = makeVolume(13, 11, 16, landscape, 1.0f, 1.0f, cellSizeZ);
+        auto full = makeVolume(13, 11, 16, landscape, 1.0f, 1.0f, cellSizeZ);
+        IsotropicFilmDeposition(*pruned, Cu, thickness).run();
+        FullFrontDeposition(*full, Cu, thickness).run();
+        QVERIFY(image(*pruned) == image(*full));
+        QVERIFY(states(*pruned) != states(*makeVolume(13, 11, 16, landscape)));
     }
 
     void otherFieldsAreLeftAlone()
