@@ -116,8 +116,9 @@ int main(int argc, char **argv)
     const auto trenches = trenchStates(n);
     const auto flat = flatStates(n);
     using namespace Core::Operations;
-    runCase("trenches", "isotropic deposition t=16", n, trenches,
-            [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 16.0f).run(); }, writeTo);
+    runCase(
+        "trenches", "isotropic deposition t=16", n, trenches,
+        [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 16.0f).run(); }, writeTo);
     runCase("flat", "isotropic deposition t=40", n, flat,
             [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 40.0f).run(); });
     runCase("trenches", "isotropic etching t=16", n, trenches,

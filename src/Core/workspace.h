@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busyindicator.h"
 #include "Core/Operations/operation.h"
 #include "consoleinput.h"
 #include "Model/document.h"
@@ -35,6 +36,10 @@ public:
     void cancelCurrentOperation();
     Operations::OperationPtr currentOperation() const { return m_currentOperation; }
 
+    /// Shown while an engine runs; may be null (headless use).
+    void setBusyIndicator(const BusyIndicatorPtr &indicator) { m_busyIndicator = indicator; }
+    BusyIndicatorPtr busyIndicator() const { return m_busyIndicator; }
+
     void addUpdateObserver(const Util::ObserverPtr &observer) { m_updateObservers.push_back(observer); }
     /// Tells the update observers that the scene changed (the view redraws).
     void notifyUpdate();
@@ -69,6 +74,7 @@ private:
     QMap<uint32_t, uint32_t> m_lastOperation;
     QMap<uint32_t, bool> m_latticeOutOfDate;
     std::shared_ptr<Operations::IOperationFactory> m_factory;
+    BusyIndicatorPtr m_busyIndicator;
 };
 
 } // namespace Core

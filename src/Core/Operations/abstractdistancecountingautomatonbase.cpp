@@ -15,9 +15,16 @@ namespace Operations {
 constexpr int AbstractDistanceCountingAutomatonBase::neighbourOffsets[6][3];
 
 AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Model::Automaton::TotalVolume &volume)
-    : m_volume(volume), m_nx(volume.sizeX()), m_ny(volume.sizeY()), m_nz(volume.sizeZ()),
-      m_columnSize(volume.sizeY() * volume.sizeZ()), m_cx(volume.cellSizeX()), m_cy(volume.cellSizeY()),
-      m_cz(volume.cellSizeZ()), m_byColumn(volume.sizeY() * volume.sizeZ()), m_byHeight(volume.sizeZ())
+    : m_volume(volume)
+    , m_nx(volume.sizeX())
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
+    , m_columnSize(volume.sizeY() * volume.sizeZ())
+    , m_cx(volume.cellSizeX())
+    , m_cy(volume.cellSizeY())
+    , m_cz(volume.cellSizeZ())
+    , m_byColumn(volume.sizeY() * volume.sizeZ())
+    , m_byHeight(volume.sizeZ())
 {
     // Cell indices are kept in 32 bits to halve the memory of fronts and change lists.
     if (volume.cellCount() > std::numeric_limits<uint32_t>::max())
@@ -211,8 +218,8 @@ bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint3
                                                            uint32_t slice)
 {
     const Model::Automaton::Voxel &cell = m_cells[index];
-    float best = cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY()
-                 + cell.distanceZ() * cell.distanceZ();
+    float best =
+        cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY() + cell.distanceZ() * cell.distanceZ();
     float chosen[3] = {0.0f, 0.0f, 0.0f};
     bool found = false;
     const unsigned inside = insideNeighbours(index);
@@ -240,9 +247,8 @@ bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint3
 }
 
 void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t index, const float vector[3],
-                                                                      float limitSquared, uint32_t begin,
-                                                                      uint32_t end, FrontSet &nextFront,
-                                                                      uint32_t slice)
+                                                                      float limitSquared, uint32_t begin, uint32_t end,
+                                                                      FrontSet &nextFront, uint32_t slice)
 {
     const unsigned inside = insideNeighbours(index);
     const uint32_t x = m_byColumn.divide(index);
@@ -260,8 +266,8 @@ void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t i
         const float wy = vector[1] + m_displacements[back][1];
         const float wz = vector[2] + m_displacements[back][2];
         const float offer = wx * wx + wy * wy + wz * wz;
-        const float current = n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY()
-                              + n.distanceZ() * n.distanceZ();
+        const float current =
+            n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY() + n.distanceZ() * n.distanceZ();
         if (!(offer < current && offer <= limitSquared))
             continue;
         const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);

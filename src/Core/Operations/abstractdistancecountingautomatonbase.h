@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frontset.h"
 #include "Model/Automaton/voxel.h"
+#include "frontset.h"
 
 #include <algorithm>
 #include <array>
@@ -53,8 +53,7 @@ public:
     uint32_t iterationsRun() const { return m_iterationsRun; }
 
     /// The face neighbours in their fixed visiting order, as (dx, dy, dz).
-    static constexpr int neighbourOffsets[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0},
-                                                   {0, 1, 0},  {-1, 0, 0}, {1, 0, 0}};
+    static constexpr int neighbourOffsets[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
 
 protected:
     virtual void initializeSlice(uint32_t begin, uint32_t end, uint32_t slice);
@@ -62,8 +61,7 @@ protected:
     virtual void stepSlice(uint32_t begin, uint32_t end, uint32_t slice);
     virtual void finalizeSlice(uint32_t begin, uint32_t end, uint32_t slice);
     virtual void applyChanges(uint32_t slice);
-    virtual void enqueueNeighbours(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront,
-                                   uint32_t slice);
+    virtual void enqueueNeighbours(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice);
     virtual void initializeCell(uint32_t index, uint32_t slice) = 0;
     virtual void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice) = 0;
     virtual void finalizeCell(uint32_t index, uint32_t slice) = 0;
@@ -101,8 +99,8 @@ protected:
         const uint32_t rest = index - x * m_columnSize;
         const uint32_t y = m_byHeight.divide(rest);
         const uint32_t z = rest - y * m_nz;
-        return unsigned(z > 0) | unsigned(z + 1 < m_nz) << 1 | unsigned(y > 0) << 2 | unsigned(y + 1 < m_ny) << 3
-               | unsigned(x > 0) << 4 | unsigned(x + 1 < m_nx) << 5;
+        return unsigned(z > 0) | unsigned(z + 1 < m_nz) << 1 | unsigned(y > 0) << 2 | unsigned(y + 1 < m_ny) << 3 |
+               unsigned(x > 0) << 4 | unsigned(x + 1 < m_nx) << 5;
     }
     uint32_t neighbourIndex(uint32_t index, unsigned k) const
     {
@@ -162,7 +160,10 @@ private:
     /// (ceil(2^64 / d) * n) >> 64 is n / d for every 32-bit n and d > 1.
     struct Divider {
         uint64_t multiplier = 0;
-        explicit Divider(uint32_t divisor = 1) : multiplier(divisor > 1 ? ~uint64_t(0) / divisor + 1 : 0) {}
+        explicit Divider(uint32_t divisor = 1)
+            : multiplier(divisor > 1 ? ~uint64_t(0) / divisor + 1 : 0)
+        {
+        }
         uint32_t divide(uint32_t n) const
         {
             if (multiplier == 0)

@@ -7,8 +7,11 @@ namespace Operations {
 
 AnisotropicFilmDeposition::AnisotropicFilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material,
                                                      float thickness, float ratio)
-    : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_thickness(thickness),
-      m_thicknessSquared(thickness * thickness), m_ratio(ratio)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(material)
+    , m_thickness(thickness)
+    , m_thicknessSquared(thickness * thickness)
+    , m_ratio(ratio)
 {
     m_passableStates = {0, material};
     applyHorizontalRatio(ratio, thickness);

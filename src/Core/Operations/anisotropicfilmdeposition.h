@@ -5,7 +5,8 @@
 namespace Core {
 namespace Operations {
 
-/// Conformal deposition whose sideways thickness is the vertical one times the horizontal ratio: sideways steps count 1/ratio of their length (a ratio of 0 or less blocks them).
+/// Conformal deposition whose sideways thickness is the vertical one times the horizontal ratio: sideways steps count
+/// 1/ratio of their length (a ratio of 0 or less blocks them).
 class AnisotropicFilmDeposition final : public AbstractDistanceCountingAutomatonNoFinalize {
 public:
     AnisotropicFilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness, float ratio);

@@ -7,8 +7,11 @@ namespace Operations {
 
 AnisotropicFilmEtching::AnisotropicFilmEtching(Model::Automaton::TotalVolume &volume, uint32_t material, float depth,
                                                float ratio)
-    : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_depth(depth),
-      m_depthSquared(depth * depth), m_ratio(ratio)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(material)
+    , m_depth(depth)
+    , m_depthSquared(depth * depth)
+    , m_ratio(ratio)
 {
     m_passableStates = {material, 0};
     applyHorizontalRatio(ratio, depth);

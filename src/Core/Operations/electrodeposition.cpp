@@ -7,8 +7,11 @@ namespace Operations {
 
 Electrodeposition::Electrodeposition(Model::Automaton::TotalVolume &volume, uint32_t depositedMaterial,
                                      uint32_t conductingMaterial, float thickness)
-    : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(depositedMaterial),
-      m_conductingMaterial(conductingMaterial), m_thickness(thickness), m_thicknessSquared(thickness * thickness)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(depositedMaterial)
+    , m_conductingMaterial(conductingMaterial)
+    , m_thickness(thickness)
+    , m_thicknessSquared(thickness * thickness)
 {
     m_passableStates = {0, depositedMaterial};
 }
@@ -37,8 +40,7 @@ void Electrodeposition::initializeCell(uint32_t index, uint32_t slice)
         joinFront(index, slice);
 }
 
-void Electrodeposition::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront,
-                                   uint32_t slice)
+void Electrodeposition::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
 {
     const Model::Automaton::Voxel &cell = m_cells[index];
     if (cell.isSettled())

@@ -8,7 +8,8 @@ namespace Operations {
 /// Fills every empty cell within the film thickness of the conducting material with the deposited material.
 class Electrodeposition final : public AbstractDistanceCountingAutomatonNoFinalize {
 public:
-    Electrodeposition(Model::Automaton::TotalVolume &volume, uint32_t depositedMaterial, uint32_t conductingMaterial, float thickness);
+    Electrodeposition(Model::Automaton::TotalVolume &volume, uint32_t depositedMaterial, uint32_t conductingMaterial,
+                      float thickness);
 
     using AbstractDistanceCountingAutomatonNoFinalize::run;
     /// Runs the engine for its own iteration count.

@@ -36,10 +36,7 @@ void ElectrodepositionOperation::setThickness(double thickness)
     m_thicknessSet = true;
 }
 
-void ElectrodepositionOperation::setOptionsObserver(const Util::ObserverPtr &observer)
-{
-    classObserver() = observer;
-}
+void ElectrodepositionOperation::setOptionsObserver(const Util::ObserverPtr &observer) { classObserver() = observer; }
 
 Util::ObserverPtr ElectrodepositionOperation::optionsObserver() const { return classObserver(); }
 

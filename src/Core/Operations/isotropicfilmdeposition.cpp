@@ -7,8 +7,10 @@ namespace Operations {
 
 IsotropicFilmDeposition::IsotropicFilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material,
                                                  float thickness)
-    : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_thickness(thickness),
-      m_thicknessSquared(thickness * thickness)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(material)
+    , m_thickness(thickness)
+    , m_thicknessSquared(thickness * thickness)
 {
     m_passableStates = {0, material};
 }

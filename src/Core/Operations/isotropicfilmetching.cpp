@@ -6,8 +6,10 @@ namespace Core {
 namespace Operations {
 
 IsotropicFilmEtching::IsotropicFilmEtching(Model::Automaton::TotalVolume &volume, uint32_t material, float depth)
-    : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_depth(depth),
-      m_depthSquared(depth * depth)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(material)
+    , m_depth(depth)
+    , m_depthSquared(depth * depth)
 {
     m_passableStates = {0, material};
 }
@@ -33,8 +35,7 @@ void IsotropicFilmEtching::initializeCell(uint32_t index, uint32_t slice)
         joinFront(index, slice);
 }
 
-void IsotropicFilmEtching::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront,
-                                      uint32_t slice)
+void IsotropicFilmEtching::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
 {
     const Model::Automaton::Voxel &cell = m_cells[index];
     if (cell.isSettled() || (cell.state() != m_material && cell.state() != 0))

@@ -5,11 +5,14 @@
 namespace Core {
 namespace Operations {
 
-SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume &volume,
-                                                             uint32_t material, float thickness, float ratio,
-                                                             uint32_t side)
-    : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_thickness(thickness),
-      m_thicknessSquared(thickness * thickness), m_ratio(ratio), m_side(side)
+SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume &volume, uint32_t material,
+                                                             float thickness, float ratio, uint32_t side)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(material)
+    , m_thickness(thickness)
+    , m_thicknessSquared(thickness * thickness)
+    , m_ratio(ratio)
+    , m_side(side)
 {
     m_passableStates = {0, material};
     applyHorizontalRatio(ratio, thickness);

@@ -5,10 +5,12 @@
 namespace Core {
 namespace Operations {
 
-/// Deposition that grows only from surfaces facing up (side 1), facing down (side 2) or both (side 3), with a horizontal ratio as in anisotropic deposition.
+/// Deposition that grows only from surfaces facing up (side 1), facing down (side 2) or both (side 3), with a
+/// horizontal ratio as in anisotropic deposition.
 class SimplePhysicalVaporDeposition final : public AbstractDistanceCountingAutomatonNoFinalize {
 public:
-    SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness, float ratio, uint32_t side);
+    SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness,
+                                  float ratio, uint32_t side);
 
     using AbstractDistanceCountingAutomatonNoFinalize::run;
     /// Runs the engine for its own iteration count.

@@ -13,8 +13,13 @@ namespace Operations {
 
 SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume &volume, uint32_t material,
                                                    uint32_t depth, uint8_t direction)
-    : m_volume(volume), m_material(material), m_depth(depth), m_direction(direction), m_nx(volume.sizeX()),
-      m_ny(volume.sizeY()), m_nz(volume.sizeZ())
+    : m_volume(volume)
+    , m_material(material)
+    , m_depth(depth)
+    , m_direction(direction)
+    , m_nx(volume.sizeX())
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
 {
     m_sliceCount = static_cast<uint32_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
     if (m_nx / m_sliceCount == 0)

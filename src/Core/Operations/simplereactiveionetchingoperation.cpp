@@ -34,7 +34,8 @@ void SimpleReactiveIonEtchingOperation::setDepth(double depth)
 
 void SimpleReactiveIonEtchingOperation::setEtchFromTop(bool on)
 {
-    m_direction = on ? (m_direction | SimpleReactiveIonEtching::fromTop) : (m_direction & ~SimpleReactiveIonEtching::fromTop);
+    m_direction =
+        on ? (m_direction | SimpleReactiveIonEtching::fromTop) : (m_direction & ~SimpleReactiveIonEtching::fromTop);
 }
 
 void SimpleReactiveIonEtchingOperation::setEtchFromBelow(bool on)

@@ -67,7 +67,8 @@ inline CellImage image(TotalVolume &volume)
 /// Sets the global pool's size for the lifetime of the guard.
 class PoolSize {
 public:
-    explicit PoolSize(int threads) : m_old(QThreadPool::globalInstance()->maxThreadCount())
+    explicit PoolSize(int threads)
+        : m_old(QThreadPool::globalInstance()->maxThreadCount())
     {
         QThreadPool::globalInstance()->setMaxThreadCount(threads);
     }

@@ -42,11 +42,17 @@ using EngineRun = std::function<void(TotalVolume &)>;
 class FullFrontDeposition final : public AbstractDistanceCountingAutomatonNoFinalize {
 public:
     FullFrontDeposition(TotalVolume &volume, uint32_t material, float thickness)
-        : AbstractDistanceCountingAutomatonNoFinalize(volume), m_material(material), m_thickness(thickness)
+        : AbstractDistanceCountingAutomatonNoFinalize(volume)
+        , m_material(material)
+        , m_thickness(thickness)
     {
         m_passableStates = {0, material};
     }
-    void run() { AbstractDistanceCountingAutomatonNoFinalize::run(DistanceCountingIterations::forDeposition(m_thickness, minCellSize())); }
+    void run()
+    {
+        AbstractDistanceCountingAutomatonNoFinalize::run(
+            DistanceCountingIterations::forDeposition(m_thickness, minCellSize()));
+    }
 
 protected:
     void initializeCell(uint32_t index, uint32_t slice) override
@@ -66,8 +72,8 @@ protected:
         const auto &cell = m_cells[index];
         if (cell.isSettled())
             return;
-        if (updateDistance(index, cell.state() ? cell.state() : m_material, m_thickness * m_thickness, begin, end,
-                           next, slice))
+        if (updateDistance(index, cell.state() ? cell.state() : m_material, m_thickness * m_thickness, begin, end, next,
+                           slice))
             enqueueNeighbours(index, begin, end, next, slice);
     }
 
@@ -89,15 +95,15 @@ private slots:
         QTest::addColumn<float>("thickness");
         QTest::addColumn<float>("minCellSize");
         QTest::addColumn<uint>("expected");
-        QTest::newRow("deposition 10") << true << 10.0f << 1.0f << 17u;   // trunc(10 * 1.7071)
-        QTest::newRow("deposition 16") << true << 16.0f << 1.0f << 27u;   // trunc(27.31)
-        QTest::newRow("deposition 9.2") << true << 9.2f << 1.0f << 17u;   // ceil first: 10 cells
-        QTest::newRow("deposition flat") << true << 0.5f << 0.25f << 3u;  // trunc(2 * 1.7071)
+        QTest::newRow("deposition 10") << true << 10.0f << 1.0f << 17u;  // trunc(10 * 1.7071)
+        QTest::newRow("deposition 16") << true << 16.0f << 1.0f << 27u;  // trunc(27.31)
+        QTest::newRow("deposition 9.2") << true << 9.2f << 1.0f << 17u;  // ceil first: 10 cells
+        QTest::newRow("deposition flat") << true << 0.5f << 0.25f << 3u; // trunc(2 * 1.7071)
         QTest::newRow("deposition 0") << true << 0.0f << 1.0f << 0u;
         QTest::newRow("deposition negative") << true << -4.0f << 1.0f << 0u;
-        QTest::newRow("etching 3") << false << 3.0f << 1.0f << 6u;        // ceil(5.12)
-        QTest::newRow("etching 10") << false << 10.0f << 1.0f << 18u;     // ceil(17.07)
-        QTest::newRow("etching 9.2") << false << 9.2f << 1.0f << 16u;     // ceil(15.7), no ceiling of t first
+        QTest::newRow("etching 3") << false << 3.0f << 1.0f << 6u;    // ceil(5.12)
+        QTest::newRow("etching 10") << false << 10.0f << 1.0f << 18u; // ceil(17.07)
+        QTest::newRow("etching 9.2") << false << 9.2f << 1.0f << 16u; // ceil(15.7), no ceiling of t first
         QTest::newRow("etching 0") << false << 0.0f << 1.0f << 0u;
     }
     void iterationCounts()
@@ -257,7 +263,8 @@ private slots:
     void electroplatingGrowsOnlyFromTheConductor()
     {
         // A floor of oxide (x < 5) and aluminium (x >= 5), one cell deep in y.
-        auto volume = makeVolume(10, 1, 6, [](uint32_t x, uint32_t, uint32_t z) { return z == 0 ? (x < 5 ? Oxide : Al) : 0u; });
+        auto volume =
+            makeVolume(10, 1, 6, [](uint32_t x, uint32_t, uint32_t z) { return z == 0 ? (x < 5 ? Oxide : Al) : 0u; });
         Electrodeposition engine(*volume, Cu, Al, 2.0f);
         engine.run();
         for (uint32_t x = 0; x < 10; ++x)

@@ -66,10 +66,11 @@ template <class Op> std::shared_ptr<CountingObserver> answering(Core::Workspace 
 
 template <class Op>
 std::function<OperationPtr(Core::Workspace &, bool)> maker(std::function<std::shared_ptr<Op>(Core::Workspace &)> create,
-                                                        std::function<void(Op &)> setters)
+                                                           std::function<void(Op &)> setters)
 {
     return [create, setters](Core::Workspace &ws, bool accept) -> OperationPtr {
-        Op::setOptionsObserver(answering<Op>(ws, accept ? setters : [](Op &) {}));
+        Op::setOptionsObserver(answering<Op>(
+            ws, accept ? setters : [](Op &) {}));
         return create(ws);
     };
 }
@@ -95,8 +96,8 @@ QMap<QString, Case> cases()
                            op.setMaterial(Si);
                            op.setThickness(1.0);
                        }),
-                   [](TotalVolume &v) { IsotropicFilmDeposition(v, Si, 1.0f).run(); }, QStringLiteral("CVD"), 13,
-                   true, true});
+                   [](TotalVolume &v) { IsotropicFilmDeposition(v, Si, 1.0f).run(); }, QStringLiteral("CVD"), 13, true,
+                   true});
     result.insert(QStringLiteral("isotropic etching"),
                   {maker<IsotropicFilmEtchingOperation>(
                        [](Core::Workspace &ws) { return std::make_shared<IsotropicFilmEtchingOperation>(ws); },
@@ -104,8 +105,8 @@ QMap<QString, Case> cases()
                            op.setMaterial(Si);
                            op.setDepth(2.0);
                        }),
-                   [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 2.0f).run(); },
-                   QStringLiteral("Isotropic Etching"), 14, true, true});
+                   [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 2.0f).run(); }, QStringLiteral("Isotropic Etching"),
+                   14, true, true});
     result.insert(QStringLiteral("electroplating"),
                   {maker<ElectrodepositionOperation>(
                        [](Core::Workspace &ws) { return std::make_shared<ElectrodepositionOperation>(ws); },
@@ -163,6 +164,14 @@ QMap<QString, Case> cases()
 
 const uint32_t operationId = 500;
 
+/// Writes down when the window would show that it is busy, and what the volume held then.
+class RecordingBusyIndicator : public Core::IBusyIndicator {
+public:
+    void begin(const QString &name) override { log << QStringLiteral("begin ") + name; }
+    void end() override { log << QStringLiteral("end"); }
+    QStringList log;
+};
+
 } // namespace
 
 class tst_DistanceCountingOperations : public QObject {
@@ -212,6 +221,30 @@ private slots:
         QCOMPARE(states(*volume), before);
     }
 
+    void windowIsBusyWhileTheEngineRuns()
+    {
+        Core::Workspace ws;
+        auto busy = std::make_shared<RecordingBusyIndicator>();
+        ws.setBusyIndicator(busy);
+        auto volume = freshVolume();
+        ws.document().addObject(volume);
+        auto updates = std::make_shared<CountingObserver>();
+        // Redraws happen only once the engine is done and the busy state is over.
+        updates->onNotify = [&] { QVERIFY(busy->log.isEmpty() || busy->log.last() == QStringLiteral("end")); };
+        ws.addUpdateObserver(updates);
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[operationId] = [&ws] {
+            return cases().value(QStringLiteral("anisotropic etching")).make(ws, true);
+        };
+        ws.setOperationFactory(factory);
+        ws.startOperation(operationId);
+        QCOMPARE(busy->log, QStringList({QStringLiteral("begin Anisotropic Etching"), QStringLiteral("end")}));
+        QVERIFY(updates->count > 0);
+        busy->log.clear();
+        QVERIFY(ws.undoRedo().undo());
+        QCOMPARE(busy->log, QStringList({QStringLiteral("begin Anisotropic Etching"), QStringLiteral("end")}));
+    }
+
     void rejectedDialogCancels_data() { runsUndoesAndRedoes_data(); }
     void rejectedDialogCancels()
     {
@@ -240,10 +273,13 @@ private slots:
         ws.document().addObject(volume);
         ws.document().addObject(freshVolume());
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[operationId] = [&ws] { return cases().value(QStringLiteral("isotropic etching")).make(ws, true); };
+        factory->makers[operationId] = [&ws] {
+            return cases().value(QStringLiteral("isotropic etching")).make(ws, true);
+        };
         ws.setOperationFactory(factory);
         ws.startOperation(operationId);
-        QCOMPARE(ws.console().message(), QStringLiteral("Isotropic Etching: Select a cell volume and press Enter/Return."));
+        QCOMPARE(ws.console().message(),
+                 QStringLiteral("Isotropic Etching: Select a cell volume and press Enter/Return."));
         QVERIFY(ws.selection().isSelectionMode());
 
         ws.selection().toggle(volume);
