@@ -114,7 +114,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     if (marksLatticeOutOfDate())
         ws.setLatticeOutOfDate(volume.id(), true);
 
-    ws.notifyUpdate();
+    // operationFinished notifies the update observers: the view is redrawn once, after the run.
     ws.console().writeMessage(this->name() + QStringLiteral(": Operation finished."));
     ws.console().reset();
     ws.operationFinished();

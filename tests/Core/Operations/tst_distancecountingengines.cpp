@@ -440,6 +440,18 @@ private slots:
         QVERIFY(states(*pruned) != states(*makeVolume(13, 11, 16, landscape)));
     }
 
+    void hugeThicknessStopsWhenNothingCanChange()
+    {
+        // The bound is some 1.7 billion iterations; the run ends once every front is empty.
+        auto volume = makeVolume(6, 5, 12, landscape);
+        IsotropicFilmDeposition engine(*volume, Cu, 1.0e9f);
+        QVERIFY(engine.iterationCount() > 1000000000u);
+        engine.run();
+        QVERIFY(engine.iterationsRun() < 40u);
+        for (uint32_t state : states(*volume))
+            QVERIFY(state != 0);
+    }
+
     void otherFieldsAreLeftAlone()
     {
         auto volume = makeVolume(5, 4, 8, landscape);
