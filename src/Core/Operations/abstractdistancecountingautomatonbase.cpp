@@ -12,8 +12,6 @@
 namespace Core {
 namespace Operations {
 
-constexpr int AbstractDistanceCountingAutomatonBase::neighbourOffsets[6][3];
-
 AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Model::Automaton::TotalVolume &volume)
     : m_volume(volume)
     , m_nx(volume.sizeX())
