@@ -156,8 +156,11 @@ void AbstractDistanceCountingAutomatonBase::stepSlice(uint32_t begin, uint32_t e
         if (i + ahead < count) {
             const uint32_t later = front[i + ahead];
             __builtin_prefetch(m_cells + later);
-            if (later + uint64_t(m_columnSize) < cellCount)
+            next.prefetch(later);
+            if (later + uint64_t(m_columnSize) < cellCount) {
                 __builtin_prefetch(m_cells + later + m_columnSize);
+                next.prefetch(later + uint64_t(m_columnSize));
+            }
         }
         updateCell(front[i], begin, end, next, slice);
     }

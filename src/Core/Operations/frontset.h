@@ -33,6 +33,14 @@ public:
             m_high = word + 1;
     }
 
+    /// Fetches the word of a cell that is about to be inserted (cells outside the set are ignored).
+    void prefetch(uint64_t index) const
+    {
+        const uint64_t bit = index - m_first;
+        if (bit < uint64_t(m_bits.size()) * 64)
+            __builtin_prefetch(m_bits.data() + (bit >> 6), 1);
+    }
+
     bool contains(uint32_t index) const
     {
         const uint64_t bit = index - m_first;
