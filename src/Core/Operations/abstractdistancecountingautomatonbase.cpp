@@ -110,7 +110,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
         for (const auto &front : m_fronts)
             anyFront = anyFront || !front.empty();
         // An empty front stays empty: the remaining iterations could not change a cell.
-        if (!anyFront)
+        if (!anyFront && m_stopWhenFrontsAreEmpty)
             break;
         forEachSlice([this](uint32_t slice) { stepSlice(sliceBegin(slice), sliceEnd(slice), slice); });
         forEachSlice([this](uint32_t slice) { exchangeSlice(slice); });

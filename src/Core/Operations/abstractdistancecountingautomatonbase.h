@@ -151,6 +151,9 @@ protected:
     std::array<std::array<float, 3>, 6> m_displacements{};
     std::array<int64_t, 6> m_indexSteps{};
     Model::Automaton::Voxel *m_cells = nullptr;
+    /// With only front cells visited, an iteration without fronts changes nothing, so the run
+    /// ends there. An engine whose `stepSlice` also works without a front turns this off.
+    bool m_stopWhenFrontsAreEmpty = true;
 
     /// The whole run; `finalize` chooses whether the per-cell finalization pass runs.
     void runPasses(uint32_t iterations, bool finalize);
