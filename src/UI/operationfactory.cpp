@@ -8,10 +8,17 @@
 #include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
+#include "Core/Operations/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
+#include "Core/Operations/photolithographyoperation.h"
+#include "Core/Operations/planarizationoperation.h"
+#include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
+#include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
@@ -19,8 +26,14 @@
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
+#include "UI/Observers/maskedcutobserver.h"
+#include "UI/Observers/mooredepositionobserver.h"
+#include "UI/Observers/mooreetchingobserver.h"
+#include "UI/Observers/photolithographyobserver.h"
+#include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/simplerieobserver.h"
+#include "UI/Observers/spincoatingobserver.h"
 
 #include <QWidget>
 
@@ -35,6 +48,13 @@ namespace {
 
 template <class Op> OperationPtr plain(const OperationFactory::Context &c) { return std::make_shared<Op>(c.workspace); }
 
+// Classes with one class-wide observer: every new operation comes with a new observer that replaces it.
+template <class Op, class Observer> OperationPtr withClassObserver(const OperationFactory::Context &c)
+{
+    Op::setObserver(std::make_shared<Observer>(c.workspace, c.mainWindow));
+    return std::make_shared<Op>(c.workspace);
+}
+
 OperationPtr createSubstrate(const OperationFactory::Context &c)
 {
     auto operation = std::make_shared<Core::Operations::CreateSubstrateOperation>(c.workspace);
@@ -48,19 +68,11 @@ OperationPtr selectVolumes(const OperationFactory::Context &c)
     return std::make_shared<Core::Operations::SelectVolumesOperation>(c.workspace);
 }
 
-/// A process step whose class keeps one options observer for all its operations: the new
-/// observer replaces the previous one.
-template <class Op, class Observer> OperationPtr process(const OperationFactory::Context &c)
-{
-    Op::setOptionsObserver(std::make_shared<Observer>(c.workspace, c.mainWindow));
-    return std::make_shared<Op>(c.workspace);
-}
-
 // CVD is the isotropic deposition under another name, offering the materials of process 3.
 OperationPtr cvd(const OperationFactory::Context &c)
 {
     using Core::Operations::IsotropicFilmDepositionOperation;
-    IsotropicFilmDepositionOperation::setOptionsObserver(
+    IsotropicFilmDepositionOperation::setObserver(
         std::make_shared<Observers::IsotropicFilmDepositionObserver>(c.workspace, c.mainWindow, 3));
     return std::make_shared<IsotropicFilmDepositionOperation>(c.workspace, QStringLiteral("CVD"));
 }
@@ -83,34 +95,42 @@ const std::vector<P> entries = {
     {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", nullptr, false},
     {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", nullptr, false},
     {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
-     &process<Core::Operations::IsotropicFilmDepositionOperation, Observers::IsotropicFilmDepositionObserver>, false},
+     &withClassObserver<Core::Operations::IsotropicFilmDepositionOperation, Observers::IsotropicFilmDepositionObserver>, false},
     {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
-     &process<Core::Operations::IsotropicFilmEtchingOperation, Observers::IsotropicFilmEtchingObserver>, false},
+     &withClassObserver<Core::Operations::IsotropicFilmEtchingOperation, Observers::IsotropicFilmEtchingObserver>, false},
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
-     &process<Core::Operations::ElectrodepositionOperation, Observers::ElectrodepositionObserver>, false},
+     &withClassObserver<Core::Operations::ElectrodepositionOperation, Observers::ElectrodepositionObserver>, false},
     {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
     {17, "DopingOperation", "Doping", 17, "actionDoping", nullptr, false},
-    {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition", nullptr, false},
-    {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching", nullptr, false},
-    {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography", nullptr, false},
-    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization", nullptr, false},
-    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", nullptr, false},
+    {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
+     &withClassObserver<Core::Operations::MooreNeighborhoodDepositionOperation, Observers::MooreDepositionObserver>,
+     false},
+    {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
+     &withClassObserver<Core::Operations::MooreNeighborhoodEtchingOperation, Observers::MooreEtchingObserver>, false},
+    {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography",
+     &withClassObserver<Core::Operations::PhotolithographyOperation, Observers::PhotolithographyObserver>, false},
+    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization",
+     &withClassObserver<Core::Operations::PlanarizationOperation, Observers::PlanarizationObserver>, false},
+    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating",
+     &withClassObserver<Core::Operations::SpinCoatingOperation, Observers::SpinCoatingObserver>, false},
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
     {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &selectVolumes, true},
     {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation", nullptr, false},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
-     &process<Core::Operations::AnisotropicFilmDepositionOperation, Observers::AnisotropicDepositionObserver>, false},
+     &withClassObserver<Core::Operations::AnisotropicFilmDepositionOperation, Observers::AnisotropicDepositionObserver>, false},
     {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching", nullptr, false},
     {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching", nullptr, false},
     {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
-     &process<Core::Operations::SimpleReactiveIonEtchingOperation, Observers::SimpleRIEObserver>, false},
+     &withClassObserver<Core::Operations::SimpleReactiveIonEtchingOperation, Observers::SimpleRIEObserver>, false},
     {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
-     &process<Core::Operations::SimplePhysicalVaporDepositionOperation, Observers::PVDObserver>, false},
+     &withClassObserver<Core::Operations::SimplePhysicalVaporDepositionOperation, Observers::PVDObserver>, false},
     {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching",
-     &process<Core::Operations::AnisotropicFilmEtchingOperation, Observers::AnisotropicEtchingObserver>, false},
+     &withClassObserver<Core::Operations::AnisotropicFilmEtchingOperation, Observers::AnisotropicEtchingObserver>, false},
     {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", &cvd, false},
-    {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut", nullptr, false},
-    {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts", nullptr, false},
+    {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
+     &withClassObserver<Core::Operations::MaskedCutCellVolumeOperation, Observers::MaskedCutObserver>, false},
+    {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
+     &plain<Core::Operations::RemoveCutsFromVolumeOperation>, false},
     {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping", nullptr, false},
     {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", nullptr, false},
     {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", nullptr, false},

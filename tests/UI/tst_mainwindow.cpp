@@ -151,6 +151,8 @@ private slots:
         QTest::newRow("batch run needs its dialog") << "actionBatch_Run" << false;
         QTest::newRow("doping not built") << "actionDoping" << false;
         QTest::newRow("open not built") << "actionOpen" << false;
+        QTest::newRow("pour material") << "actionSpin_Coating" << true;
+        QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;
         QTest::newRow("redo with empty stack") << "actionRedo" << false;
         QTest::newRow("new") << "actionNew" << true;

@@ -48,6 +48,13 @@ private slots:
         QTest::newRow("PVD shares code 13 and the deposition's name") << 31u << "Isotropic Deposition" << 13u;
         QTest::newRow("anisotropic etching shares code 13") << 32u << "Anisotropic Etching" << 13u;
         QTest::newRow("CVD is the isotropic deposition under its own name") << 33u << "CVD" << 13u;
+        QTest::newRow("Moore deposition") << 18u << "Moore film deposition" << 18u;
+        QTest::newRow("Moore etching") << 19u << "Moore film deposition" << 19u;
+        QTest::newRow("photolithography") << 20u << "Photolithography" << 20u;
+        QTest::newRow("planarization") << 22u << "Planarization" << 22u;
+        QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
+        QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
+        QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
     }
 
     void builtOperations()

@@ -37,7 +37,7 @@ void AnisotropicFilmDepositionOperation::setRatio(double ratio)
     m_ratioSet = true;
 }
 
-void AnisotropicFilmDepositionOperation::setOptionsObserver(const Util::ObserverPtr &observer)
+void AnisotropicFilmDepositionOperation::setObserver(const Util::ObserverPtr &observer)
 {
     classObserver() = observer;
 }

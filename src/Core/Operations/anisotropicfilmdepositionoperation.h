@@ -17,7 +17,7 @@ public:
     float thickness() const { return m_thickness; }
     float ratio() const { return m_ratio; }
 
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_materialSet && m_thicknessSet && m_ratioSet; }

@@ -37,7 +37,7 @@ void AnisotropicFilmEtchingOperation::setRatio(double ratio)
     m_ratioSet = true;
 }
 
-void AnisotropicFilmEtchingOperation::setOptionsObserver(const Util::ObserverPtr &observer)
+void AnisotropicFilmEtchingOperation::setObserver(const Util::ObserverPtr &observer)
 {
     classObserver() = observer;
 }

@@ -17,7 +17,7 @@ public:
     float depth() const { return m_depth; }
     float ratio() const { return m_ratio; }
 
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_materialSet && m_depthSet && m_ratioSet; }

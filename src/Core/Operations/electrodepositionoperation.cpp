@@ -36,7 +36,7 @@ void ElectrodepositionOperation::setThickness(double thickness)
     m_thicknessSet = true;
 }
 
-void ElectrodepositionOperation::setOptionsObserver(const Util::ObserverPtr &observer) { classObserver() = observer; }
+void ElectrodepositionOperation::setObserver(const Util::ObserverPtr &observer) { classObserver() = observer; }
 
 Util::ObserverPtr ElectrodepositionOperation::optionsObserver() const { return classObserver(); }
 

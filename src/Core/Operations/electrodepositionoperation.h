@@ -17,7 +17,7 @@ public:
     uint32_t conductingMaterial() const { return m_conductingMaterial; }
     float thickness() const { return m_thickness; }
 
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_thicknessSet && m_depositedSet && m_conductingSet; }

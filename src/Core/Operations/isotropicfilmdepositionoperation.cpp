@@ -30,7 +30,7 @@ void IsotropicFilmDepositionOperation::setThickness(double thickness)
     m_thicknessSet = true;
 }
 
-void IsotropicFilmDepositionOperation::setOptionsObserver(const Util::ObserverPtr &observer)
+void IsotropicFilmDepositionOperation::setObserver(const Util::ObserverPtr &observer)
 {
     classObserver() = observer;
 }

@@ -18,7 +18,7 @@ public:
     float thickness() const { return m_thickness; }
 
     /// The options observer shared by every operation of this class.
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_materialSet && m_thicknessSet; }

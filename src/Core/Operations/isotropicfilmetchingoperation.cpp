@@ -30,7 +30,7 @@ void IsotropicFilmEtchingOperation::setDepth(double depth)
     m_depthSet = true;
 }
 
-void IsotropicFilmEtchingOperation::setOptionsObserver(const Util::ObserverPtr &observer)
+void IsotropicFilmEtchingOperation::setObserver(const Util::ObserverPtr &observer)
 {
     classObserver() = observer;
 }

@@ -15,7 +15,7 @@ public:
     uint32_t material() const { return m_material; }
     float depth() const { return m_depth; }
 
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_materialSet && m_depthSet; }

@@ -44,7 +44,7 @@ void SimplePhysicalVaporDepositionOperation::setSide(uint32_t side)
     m_sideSet = true;
 }
 
-void SimplePhysicalVaporDepositionOperation::setOptionsObserver(const Util::ObserverPtr &observer)
+void SimplePhysicalVaporDepositionOperation::setObserver(const Util::ObserverPtr &observer)
 {
     classObserver() = observer;
 }

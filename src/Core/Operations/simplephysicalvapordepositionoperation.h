@@ -20,7 +20,7 @@ public:
     float ratio() const { return m_ratio; }
     uint32_t side() const { return m_side; }
 
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_thicknessSet && m_ratioSet && m_materialSet && m_sideSet; }

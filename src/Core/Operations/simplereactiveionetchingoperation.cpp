@@ -44,7 +44,7 @@ void SimpleReactiveIonEtchingOperation::setEtchFromBelow(bool on)
         on ? (m_direction | SimpleReactiveIonEtching::fromBelow) : (m_direction & ~SimpleReactiveIonEtching::fromBelow);
 }
 
-void SimpleReactiveIonEtchingOperation::setOptionsObserver(const Util::ObserverPtr &observer)
+void SimpleReactiveIonEtchingOperation::setObserver(const Util::ObserverPtr &observer)
 {
     classObserver() = observer;
 }

@@ -20,7 +20,7 @@ public:
     double depth() const { return m_depth; }
     uint8_t direction() const { return m_direction; }
 
-    static void setOptionsObserver(const Util::ObserverPtr &observer);
+    static void setObserver(const Util::ObserverPtr &observer);
 
 protected:
     bool hasOptions() const override { return m_depthSet && m_materialSet; }

@@ -69,7 +69,7 @@ std::function<OperationPtr(Core::Workspace &, bool)> maker(std::function<std::sh
                                                            std::function<void(Op &)> setters)
 {
     return [create, setters](Core::Workspace &ws, bool accept) -> OperationPtr {
-        Op::setOptionsObserver(answering<Op>(
+        Op::setObserver(answering<Op>(
             ws, accept ? setters : [](Op &) {}));
         return create(ws);
     };
@@ -318,7 +318,7 @@ private slots:
         auto volume = freshVolume();
         ws.document().addObject(volume);
         const auto before = states(*volume);
-        SimpleReactiveIonEtchingOperation::setOptionsObserver(
+        SimpleReactiveIonEtchingOperation::setObserver(
             answering<SimpleReactiveIonEtchingOperation>(ws, [](SimpleReactiveIonEtchingOperation &op) {
                 op.setEtchFromBelow(false);
                 op.setEtchFromTop(false);

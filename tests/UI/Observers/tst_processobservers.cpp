@@ -54,7 +54,7 @@ private slots:
         QWidget window;
         auto volume = slab();
         ws.document().addObject(volume);
-        IsotropicFilmDepositionOperation::setOptionsObserver(
+        IsotropicFilmDepositionOperation::setObserver(
             std::make_shared<Ui::Observers::IsotropicFilmDepositionObserver>(ws, &window, 3));
         auto factory = std::make_shared<TestFactory>();
         factory->makers[33] = [&ws] { return std::make_shared<IsotropicFilmDepositionOperation>(ws, QStringLiteral("CVD")); };
@@ -80,7 +80,7 @@ private slots:
         QWidget window;
         auto volume = slab();
         ws.document().addObject(volume);
-        IsotropicFilmDepositionOperation::setOptionsObserver(
+        IsotropicFilmDepositionOperation::setObserver(
             std::make_shared<Ui::Observers::IsotropicFilmDepositionObserver>(ws, &window));
         auto factory = std::make_shared<TestFactory>();
         factory->makers[13] = [&ws] { return std::make_shared<IsotropicFilmDepositionOperation>(ws); };
@@ -99,7 +99,7 @@ private slots:
         QWidget window;
         auto volume = slab();
         ws.document().addObject(volume);
-        SimpleReactiveIonEtchingOperation::setOptionsObserver(
+        SimpleReactiveIonEtchingOperation::setObserver(
             std::make_shared<Ui::Observers::SimpleRIEObserver>(ws, &window));
         std::shared_ptr<SimpleReactiveIonEtchingOperation> op;
         auto factory = std::make_shared<TestFactory>();
