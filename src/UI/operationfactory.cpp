@@ -2,6 +2,7 @@
 
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/deleteobject.h"
@@ -22,6 +23,7 @@
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
+#include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
@@ -62,6 +64,13 @@ OperationPtr createSubstrate(const OperationFactory::Context &c)
     return operation;
 }
 
+OperationPtr changeVisualization(const OperationFactory::Context &c)
+{
+    Core::Operations::ChangeTotalVolumeVisualizationOptions::setObserver(
+        std::make_shared<Observers::ChangeTotalVolumeViewOptionsObserver>(c.workspace, c.mainWindow));
+    return std::make_shared<Core::Operations::ChangeTotalVolumeVisualizationOptions>(c.workspace);
+}
+
 OperationPtr selectVolumes(const OperationFactory::Context &c)
 {
     Core::Operations::SelectVolumesOperation::setObserver(c.observerHook(c.workspace, c.mainWindow));
@@ -86,8 +95,8 @@ const std::vector<P> entries = {
     {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &createSubstrate, false},
     {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", nullptr, false},
     {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<Core::Operations::DeleteObject>, false},
-    {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options", nullptr,
-     false},
+    {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
+     &changeVisualization, false},
     {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<Core::Operations::MoveObject>, false},
     {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", nullptr, false},
     {9, "SaveDocumentOperation", "Save document", 9, "actionSave", nullptr, false},
