@@ -5,10 +5,17 @@
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
+#include "Core/Operations/anisotropicfilmdeposition.h"
+#include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/isotropicfilmdeposition.h"
+#include "Core/Operations/isotropicfilmetching.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/simplephysicalvapordeposition.h"
+#include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
@@ -65,6 +72,118 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
     auto volume = builder.buildVolume();
     context.workspace.document().addObject(volume);
     context.target = volume;
+    return Success;
+}
+
+// ---- distance-counting engines ----
+
+int runIsotropicDeposition(StepContext &context, const Ui::ProcessData &step, const char *thicknessName)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const float thickness = p.toFloat(QLatin1String(thicknessName));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::IsotropicFilmDeposition(*context.target, material, thickness).run();
+    context.recordStep(13);
+    return Success;
+}
+
+int runCvd(StepContext &context, const Ui::ProcessData &step)
+{
+    return runIsotropicDeposition(context, step, "Thickness");
+}
+
+int runFilmDeposition(StepContext &context, const Ui::ProcessData &step)
+{
+    return runIsotropicDeposition(context, step, "Film Thickness");
+}
+
+int runIsotropicEtching(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const float depth = p.toFloat(QStringLiteral("Depth"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::IsotropicFilmEtching(*context.target, material, depth).run();
+    context.recordStep(14);
+    return Success;
+}
+
+int runElectroplating(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
+    const uint32_t conducting = p.toUInt(QStringLiteral("Conducting Material_Id"));
+    const uint32_t deposited = p.toUInt(QStringLiteral("Deposited Material_Id"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::Electrodeposition(*context.target, deposited, conducting, thickness).run();
+    context.recordStep(15);
+    return Success;
+}
+
+int runAnisotropicDeposition(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
+    const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::AnisotropicFilmDeposition(*context.target, material, thickness, ratio).run();
+    context.recordStep(27);
+    return Success;
+}
+
+int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const float depth = p.toFloat(QStringLiteral("Etch Depth"));
+    const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
+    if (!p.ok())
+        return fail(context, p);
+    Core::Operations::AnisotropicFilmEtching(*context.target, material, depth, ratio).run();
+    context.recordStep(32);
+    return Success;
+}
+
+int runPvd(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const float thickness = p.toFloat(QStringLiteral("Thickness"));
+    const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
+    const int side = p.toInt(QStringLiteral("DepositOn"));
+    if (!p.ok())
+        return fail(context, p);
+    if (side < 1 || side > 3) {
+        context.detail = QStringLiteral("invalid: DepositOn must be 1 (top), 2 (bottom) or 3 (both)");
+        return InvalidValue;
+    }
+    Core::Operations::SimplePhysicalVaporDeposition(*context.target, material, thickness, ratio,
+                                                    static_cast<uint32_t>(side))
+        .run();
+    context.recordStep(31);
+    return Success;
+}
+
+int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
+    const uint32_t depth = p.toUInt(QStringLiteral("Etch Depth"));
+    const int direction = p.toInt(QStringLiteral("EtchDirectionValue"));
+    if (!p.ok())
+        return fail(context, p);
+    if (direction < 0 || direction > 3) {
+        context.detail = QStringLiteral("invalid: EtchDirectionValue must be 0 to 3");
+        return InvalidValue;
+    }
+    Core::Operations::SimpleReactiveIonEtching(*context.target, material, depth, static_cast<uint8_t>(direction)).run();
+    context.recordStep(30);
     return Success;
 }
 
@@ -161,6 +280,14 @@ int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 StepRegistry makeStandardRegistry()
 {
     StepRegistry registry;
+    registry.add(Cvd, runCvd);
+    registry.add(IsotropicEtching, runIsotropicEtching);
+    registry.add(Electroplating, runElectroplating);
+    registry.add(Pvd, runPvd);
+    registry.add(SimpleRie, runSimpleRie);
+    registry.add(IsotropicDeposition, runFilmDeposition);
+    registry.add(AnisotropicDeposition, runAnisotropicDeposition);
+    registry.add(AnisotropicEtching, runAnisotropicEtching);
     registry.add(Photolithography, runPhotolithography);
     registry.add(MooreDeposition, runMooreDeposition);
     registry.add(MooreEtching, runMooreEtching);
