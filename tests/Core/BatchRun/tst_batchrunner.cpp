@@ -329,6 +329,16 @@ private slots:
             << make(MooreDeposition, {{"Material_Id", 4u}, {"Thickness", 2u}}) << 4u << 4 * 4 * 2 << 32 << 18u;
         QTest::newRow("Moore etching of 1 layer")
             << make(MooreEtching, {{"Material_Id", 1u}, {"Depth", 1u}}) << 1u << 16 << 16 << 19u;
+        QTest::newRow("CVD of 1") << make(Cvd, {{"Material_Id", 3u}, {"Thickness", 1.0}}) << 3u << 16 << 32 << 13u;
+        QTest::newRow("isotropic deposition of 1")
+            << make(IsotropicDeposition, {{"Material_Id", 3u}, {"Film Thickness", 1.0}}) << 3u << 16 << 32 << 13u;
+        QTest::newRow("RIE of 1 from the top")
+            << make(SimpleRie, {{"Material_Id", 1u}, {"Etch Depth", 1u}, {"EtchDirectionValue", 1}}) << 1u << 16 << 16
+            << 30u;
+        QTest::newRow("PVD of 1 on top")
+            << make(Pvd,
+                    {{"Material_Id", 4u}, {"Thickness", 1.0}, {"Horizontal to Vertical Ratio", 0.0}, {"DepositOn", 1}})
+            << 4u << 16 << 32 << 31u;
         // Positive resist under an all-black top mask and no bottom mask: developed from below only,
         // where silicon covers it, so nothing goes.
         QTest::newRow("photolithography, covered") << make(Photolithography, {{"Material_Id", 1u},
@@ -375,6 +385,9 @@ private slots:
             << int(MooreDeposition) << "Material_Id" << QVariant(1u) << 1;
         QTest::newRow("spin coating without material") << int(SpinCoating) << "Maximum Height" << QVariant(4u) << 1;
         QTest::newRow("planarization without minimum") << int(Planarization) << "Maximum Height" << QVariant(3u) << 1;
+        QTest::newRow("PVD without side") << int(Pvd) << "Material_Id" << QVariant(4u) << 1;
+        QTest::newRow("electroplating without thickness")
+            << int(Electroplating) << "Conducting Material_Id" << QVariant(4u) << 1;
         QTest::newRow("photolithography without masks") << int(Photolithography) << "Material_Id" << QVariant(11u) << 1;
     }
     void wiredStepsReportMissingParameters()
@@ -407,6 +420,12 @@ private slots:
             textMask.setParameter(QLatin1String(n), 0u, true);
         textMask.setParameter(QStringLiteral("Top Mask"), QStringLiteral("0110"), true);
         textMask.setParameter(QStringLiteral("Bottom Mask"), QByteArray(), true);
+        ProcessData side(Pvd);
+        side.setParameter(QStringLiteral("Material_Id"), 4u, false);
+        side.setParameter(QStringLiteral("Thickness"), 1.0, true);
+        side.setParameter(QStringLiteral("Horizontal to Vertical Ratio"), 0.0, true);
+        side.setParameter(QStringLiteral("DepositOn"), 5, false);
+        QTest::newRow("PVD on side 5") << side;
         QTest::newRow("text height") << text;
         QTest::newRow("negative height") << negative;
         QTest::newRow("mask given as text") << textMask;
