@@ -3,6 +3,7 @@
 #include "Model/Process/processfactory.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 #include <QPixmap>
 
@@ -11,6 +12,16 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cellforge"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+
+    // --help and --version print and end the program here, before any catalogue is touched.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Cellforge simulates MEMS micro-fabrication process steps on a volume of cubic cells."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A Cellforge document (*.cfw) to open."),
+                                 QStringLiteral("[file]"));
+    parser.process(app);
 
     // The catalogues are read (or written from the built-in tables) before any window exists.
     Model::Materials::MaterialFactory::instance();
