@@ -18,6 +18,12 @@ public:
     void registerArchiver(uint32_t type, const ObjectArchiverPtr &archiver) { m_archivers.insert(type, archiver); }
     /// Null for a type without an archiver.
     ObjectArchiverPtr archiver(uint32_t type) const { return m_archivers.value(type); }
+    /// Tells every archiver that a new document is about to be read.
+    void beginDocument() const
+    {
+        for (const auto &archiver : m_archivers)
+            archiver->beginDocument();
+    }
 
 private:
     QMap<uint32_t, ObjectArchiverPtr> m_archivers;

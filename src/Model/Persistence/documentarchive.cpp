@@ -71,6 +71,7 @@ DocumentReadResult DocumentReader::read(QXmlStreamReader &reader, Document &docu
     result.ok = true;
 
     m_reconciler.table().clear();
+    m_registry.beginDocument();
     while (readToStartElement(reader)) {
         if (reader.name() == QLatin1String("Object")) {
             const uint32_t type = reader.attributes().value(QLatin1String("object-type")).toUInt();

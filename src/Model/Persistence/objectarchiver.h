@@ -25,6 +25,8 @@ public:
     /// Reads the "Object" element whose start tag is the reader's current token, up to and
     /// including its end tag. Null when nothing was built (see errorString()).
     virtual ObjectPtr read() = 0;
+    /// Called before the objects of each document are read.
+    virtual void beginDocument() {}
     /// Why the last read built nothing, in words for the user; empty when it did not fail.
     virtual QString errorString() const { return QString(); }
 };

@@ -99,7 +99,8 @@ ObjectPtr TotalVolumeArchiver::read()
     // Builds the volume once the length of its state text is known; false when refused.
     auto allocate = [&](size_t textLength) {
         const size_t describable = StateTextParser::maxItems(textLength);
-        if (cellCount > describable && cellCount - describable > maxUndescribedCells) {
+        const size_t undescribed = cellCount > describable ? cellCount - describable : 0;
+        if (undescribed > maxUndescribedCells - m_undescribedCells) {
             m_error = QStringLiteral("A cell volume of %1 cells in the document was not loaded: its cell states "
                                      "describe at most %2 cells.")
                           .arg(sizeText(nx, ny, nz))
@@ -117,6 +118,7 @@ ObjectPtr TotalVolumeArchiver::read()
                           .arg(sizeText(nx, ny, nz));
             return false;
         }
+        m_undescribedCells += undescribed;
         return true;
     };
 

@@ -11,9 +11,9 @@ namespace Persistence {
 /// material identifier of every cell in the "State" text and its position in "Position".
 class TotalVolumeArchiver : public ObjectArchiver {
 public:
-    /// A volume may have at most this many cells more than its "State" text could describe.
-    /// Such cells are legitimately empty, but without this bound a few bytes of a hostile
-    /// file could demand gigabytes of cells.
+    /// The volumes of one document may together have at most this many cells more than their
+    /// "State" texts could describe. Such cells are legitimately empty, but without this bound a
+    /// few bytes of a hostile file could demand gigabytes of cells.
     static constexpr size_t maxUndescribedCells = size_t(1) << 20;
 
     void setWriter(QXmlStreamWriter *writer) override { m_writer = writer; }
@@ -21,6 +21,7 @@ public:
     void setMaterialMap(MaterialTranslationTable *table) override { m_table = table; }
     void write(const ObjectPtr &object) override;
     ObjectPtr read() override;
+    void beginDocument() override { m_undescribedCells = 0; }
     QString errorString() const override { return m_error; }
 
 private:
@@ -28,6 +29,7 @@ private:
     QXmlStreamReader *m_reader = nullptr;
     MaterialTranslationTable *m_table = nullptr;
     QString m_error;
+    size_t m_undescribedCells = 0;
 };
 
 } // namespace Persistence

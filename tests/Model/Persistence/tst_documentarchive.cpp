@@ -59,6 +59,7 @@ QList<TotalVolumePtr> volumes(const Model::Document &document)
 struct Load {
     Model::Document document;
     MaterialTranslationTable table;
+    ArchiverRegistry registry = ArchiverRegistry::standard(); // kept across documents, like a window's
     int conflicts = 0;
     DocumentReadResult result;
 
@@ -73,7 +74,7 @@ struct Load {
             ++conflicts;
             return answer;
         });
-        DocumentReader documentReader(ArchiverRegistry::standard(), reconciler);
+        DocumentReader documentReader(registry, reconciler);
         result = documentReader.read(reader, document);
     }
     TotalVolumePtr volume(int i = 0) const { return volumes(document).value(i); }
@@ -429,6 +430,23 @@ private slots:
             QCOMPARE(states(volume), (std::vector<uint32_t>{3, 4}));
             QCOMPARE(volume->position().z, 3.0);
         }
+    }
+
+    void emptyCellsWithoutStatesHaveADocumentWideBudget()
+    {
+        // Each object alone is acceptable; together they would ask for far more than the file describes.
+        QByteArray text = "<Document><Header version=\"1\"/>";
+        for (int i = 0; i < 3; ++i)
+            text += "<Object object-type=\"1\" size-x=\"1000\" size-y=\"1000\" size-z=\"1\"><State>2 </State></Object>";
+        text += "</Document>";
+        Load load(text);
+        QCOMPARE(load.result.objectsAdded, 1);
+        QCOMPARE(load.result.problems.size(), 2);
+        QCOMPARE(states(load.volume())[0], 2u);
+        // The next document starts with the whole budget again.
+        QXmlStreamReader again(text);
+        load.run(again, std::nullopt);
+        QCOMPARE(load.result.objectsAdded, 1);
     }
 
     void saveReplacesTheFileAndReadsBack()
