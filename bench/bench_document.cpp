@@ -2,11 +2,11 @@
 // Memory figures are the resident set above the level before each step (the volume itself
 // excluded), measured through VmHWM, which is reset before each step.
 #include "Model/Automaton/totalvolume.h"
-#include "Model/document.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/document.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -109,9 +109,8 @@ int main(int argc, char *argv[])
     resetPeak();
     QElapsedTimer timer;
     timer.start();
-    const auto result =
-        Model::Persistence::loadDocumentFile(path, document, Model::Persistence::ArchiverRegistry::standard(),
-                                             reconciler);
+    const auto result = Model::Persistence::loadDocumentFile(
+        path, document, Model::Persistence::ArchiverRegistry::standard(), reconciler);
     const qint64 ms = timer.elapsed();
     const long peak = statusKiB("VmHWM");
     const double fileMiB = QFileInfo(path).size() / 1048576.0;

@@ -10,7 +10,10 @@ namespace Ui {
 /// The document operations' questions as file dialogs and message boxes over a main window.
 class DocumentDialogs : public Core::Operations::IDocumentDialogs {
 public:
-    explicit DocumentDialogs(QWidget *parent) : m_parent(parent) {}
+    explicit DocumentDialogs(QWidget *parent)
+        : m_parent(parent)
+    {
+    }
 
     QString saveFileName(const QString &title, const QString &folder, const QString &filter) override;
     QString openFileName(const QString &title, const QString &folder, const QString &filter) override;

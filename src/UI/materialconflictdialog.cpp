@@ -59,8 +59,7 @@ MaterialConflictDialog::MaterialConflictDialog(const Model::Materials::Material 
 
     auto *materials = new QGridLayout;
     materials->addWidget(label(QStringLiteral("lblLoadedMaterial"), QStringLiteral("Loaded Material"), this), 0, 0);
-    materials->addWidget(label(QStringLiteral("lblExistingMaterial"), QStringLiteral("Existing Material"), this), 0,
-                         1);
+    materials->addWidget(label(QStringLiteral("lblExistingMaterial"), QStringLiteral("Existing Material"), this), 0, 1);
     materials->addWidget(label(QStringLiteral("lblLoadedMaterialName"), loaded.name(), this), 1, 0);
     materials->addWidget(label(QStringLiteral("lblExistingMaterialName"), existing.name(), this), 1, 1);
     auto *loadedColor = label(QStringLiteral("lblLoadedMaterialColor"), QString(), this);

@@ -24,9 +24,8 @@ public:
     Model::Persistence::ConflictDecision decision() const;
 
     /// Runs the dialog modally; no decision when it was cancelled.
-    static std::optional<Model::Persistence::ConflictDecision> ask(const Model::Materials::Material &existing,
-                                                                   const Model::Materials::Material &loaded,
-                                                                   QWidget *parent);
+    static std::optional<Model::Persistence::ConflictDecision>
+    ask(const Model::Materials::Material &existing, const Model::Materials::Material &loaded, QWidget *parent);
     /// A resolver that asks with this dialog every time.
     static Model::Persistence::ConflictResolver resolver(QWidget *parent);
 

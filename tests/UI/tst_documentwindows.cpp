@@ -1,17 +1,17 @@
-#include "catalogtesthome.h"
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
-#include "scripteddocumentdialogs.h"
-#include "testoperations.h"
-#include "UI/documentcommands.h"
-#include "UI/documentdialogs.h"
-#include "UI/materialconflictdialog.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
+#include "UI/documentcommands.h"
+#include "UI/documentdialogs.h"
+#include "UI/materialconflictdialog.h"
+#include "catalogtesthome.h"
+#include "scripteddocumentdialogs.h"
+#include "testoperations.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -89,7 +89,8 @@ private slots:
         QCOMPARE(text("lblLoadedMaterialName"), QStringLiteral("Loaded Nitride"));
         QCOMPARE(text("lblExistingMaterialName"), QStringLiteral("Old Nitride"));
         QCOMPARE(text("lblReplacementMaterial"), QStringLiteral("Replacement Material"));
-        const QPixmap swatch = dialog.findChild<QLabel *>(QStringLiteral("lblLoadedMaterialColor"))->pixmap(Qt::ReturnByValue);
+        const QPixmap swatch =
+            dialog.findChild<QLabel *>(QStringLiteral("lblLoadedMaterialColor"))->pixmap(Qt::ReturnByValue);
         QCOMPARE(swatch.size(), QSize(20, 20));
         QCOMPARE(swatch.toImage().pixelColor(5, 5), QColor(255, 127, 0));
 
@@ -114,14 +115,17 @@ private slots:
         QTest::addColumn<QString>("radio");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("choice");
-        QTest::newRow("first") << "radReplaceLoadedByExisting" << "Replace loaded material by existing material."
+        QTest::newRow("first") << "radReplaceLoadedByExisting"
+                               << "Replace loaded material by existing material."
                                << int(ConflictChoice::ReplaceLoadedByExisting);
-        QTest::newRow("second") << "radReplaceExistingByLoaded" << "Replace existing material by loaded material"
+        QTest::newRow("second") << "radReplaceExistingByLoaded"
+                                << "Replace existing material by loaded material"
                                 << int(ConflictChoice::ReplaceExistingByLoaded);
-        QTest::newRow("third") << "radReplaceLoadedByAnother" << "Replace loaded material by another existing material"
+        QTest::newRow("third") << "radReplaceLoadedByAnother"
+                               << "Replace loaded material by another existing material"
                                << int(ConflictChoice::ReplaceLoadedByAnother);
-        QTest::newRow("fourth") << "radAddLoadedAsNew" << "Add loaded material as a new material"
-                                << int(ConflictChoice::AddLoadedAsNew);
+        QTest::newRow("fourth") << "radAddLoadedAsNew"
+                                << "Add loaded material as a new material" << int(ConflictChoice::AddLoadedAsNew);
     }
 
     void conflictDialogDecisions()
@@ -212,8 +216,8 @@ private slots:
         const auto resolver = OpenDocumentOperation::observerResolver();
         OpenDocumentOperation::setMaterialConflictObserver(
             std::shared_ptr<Util::IObserver>(&observer, [](Util::IObserver *) {}));
-        const auto decision = resolver(Material(2001, QStringLiteral("A"), 1, 1, 1),
-                                       Material(2001, QStringLiteral("B"), 1, 1, 1));
+        const auto decision =
+            resolver(Material(2001, QStringLiteral("A"), 1, 1, 1), Material(2001, QStringLiteral("B"), 1, 1, 1));
         QVERIFY(!decision);
         QCoreApplication::processEvents();
         QVERIFY(!modalSeen);
@@ -240,9 +244,11 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("title");
         QTest::newRow("cannot open") << m_dir.filePath(QStringLiteral("absent.cfw"))
-                                     << "Error reading from file|The file" << "Cellforge  ";
+                                     << "Error reading from file|The file"
+                                     << "Cellforge  ";
         QTest::newRow("wrong frame") << QStringLiteral(TEST_DATA_DIR "/catalogues/materials.xml")
-                                     << "Error reading from file|\"" << "Cellforge  ";
+                                     << "Error reading from file|\""
+                                     << "Cellforge  ";
         QTest::newRow("damaged") << dataFile("malformed_after_header.cfw") << "Document partly loaded|The document"
                                  << "Cellforge  " + dataFile("malformed_after_header.cfw");
     }

@@ -38,7 +38,8 @@ void rememberFile(const QString &fileName)
 } // namespace
 
 OpenDocumentOperation::OpenDocumentOperation(Workspace &workspace, const DocumentDialogsPtr &dialogs)
-    : Operation(workspace, QStringLiteral("Open document"), 11), m_dialogs(dialogs)
+    : Operation(workspace, QStringLiteral("Open document"), 11)
+    , m_dialogs(dialogs)
 {
 }
 
@@ -88,8 +89,8 @@ void OpenDocumentOperation::resolveConflict(const Model::Persistence::ConflictDe
 
 Model::Persistence::ConflictResolver OpenDocumentOperation::observerResolver()
 {
-    return [](const Model::Materials::Material &existing, const Model::Materials::Material &loaded)
-               -> std::optional<Model::Persistence::ConflictDecision> {
+    return [](const Model::Materials::Material &existing,
+              const Model::Materials::Material &loaded) -> std::optional<Model::Persistence::ConflictDecision> {
         SharedState &state = shared();
         state.resolved = false;
         if (state.materialConflictObserver) {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "documentdialogs.h"
 #include "Model/Materials/material.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
-#include "operation.h"
 #include "Util/iobserver.h"
+#include "documentdialogs.h"
+#include "operation.h"
 
 namespace Model {
 namespace Persistence {

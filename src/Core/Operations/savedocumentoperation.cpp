@@ -17,7 +17,9 @@ SaveDocumentOperation::SaveDocumentOperation(Workspace &workspace, const Documen
 SaveDocumentOperation::SaveDocumentOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                              const DocumentDialogsPtr &dialogs,
                                              const Model::Persistence::ArchiverRegistry &registry)
-    : Operation(workspace, name, typeCode), m_dialogs(dialogs), m_registry(registry)
+    : Operation(workspace, name, typeCode)
+    , m_dialogs(dialogs)
+    , m_registry(registry)
 {
 }
 

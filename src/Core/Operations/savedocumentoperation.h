@@ -1,9 +1,9 @@
 #pragma once
 
-#include "documentdialogs.h"
 #include "Model/Persistence/archiverregistry.h"
-#include "operation.h"
 #include "Util/iobserver.h"
+#include "documentdialogs.h"
+#include "operation.h"
 
 namespace Core {
 namespace Operations {
@@ -11,9 +11,9 @@ namespace Operations {
 /// Writes the scene to its document file, asking for a name only when it has none yet.
 class SaveDocumentOperation : public Operation {
 public:
-    explicit SaveDocumentOperation(Workspace &workspace, const DocumentDialogsPtr &dialogs = nullptr,
-                                   const Model::Persistence::ArchiverRegistry &registry =
-                                       Model::Persistence::ArchiverRegistry::standard());
+    explicit SaveDocumentOperation(
+        Workspace &workspace, const DocumentDialogsPtr &dialogs = nullptr,
+        const Model::Persistence::ArchiverRegistry &registry = Model::Persistence::ArchiverRegistry::standard());
 
     void start() override;
     void cancel() override;
@@ -42,9 +42,9 @@ private:
 /// Writes the scene to a file the user chooses every time.
 class SaveDocumentAsOperation : public SaveDocumentOperation {
 public:
-    explicit SaveDocumentAsOperation(Workspace &workspace, const DocumentDialogsPtr &dialogs = nullptr,
-                                     const Model::Persistence::ArchiverRegistry &registry =
-                                         Model::Persistence::ArchiverRegistry::standard());
+    explicit SaveDocumentAsOperation(
+        Workspace &workspace, const DocumentDialogsPtr &dialogs = nullptr,
+        const Model::Persistence::ArchiverRegistry &registry = Model::Persistence::ArchiverRegistry::standard());
 
     void start() override;
     void execute() override;

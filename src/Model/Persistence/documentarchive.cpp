@@ -1,9 +1,9 @@
 #include "documentarchive.h"
 
+#include "Model/Materials/materialfactory.h"
+#include "Model/document.h"
 #include "materialreconciler.h"
 #include "materialtranslationtable.h"
-#include "Model/document.h"
-#include "Model/Materials/materialfactory.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -40,7 +40,8 @@ void writeDocument(QXmlStreamWriter &writer, const Document &document, const Arc
 }
 
 DocumentReader::DocumentReader(const ArchiverRegistry &registry, MaterialReconciler &reconciler)
-    : m_registry(registry), m_reconciler(reconciler)
+    : m_registry(registry)
+    , m_reconciler(reconciler)
 {
 }
 
@@ -135,8 +136,7 @@ DocumentReadResult loadDocumentFile(const QString &fileName, Document &document,
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         DocumentReadResult result;
-        result.openError =
-            QStringLiteral("The file \"%1\" could not be opened: %2").arg(fileName, file.errorString());
+        result.openError = QStringLiteral("The file \"%1\" could not be opened: %2").arg(fileName, file.errorString());
         return result;
     }
     QXmlStreamReader reader(&file);

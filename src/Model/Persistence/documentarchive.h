@@ -1,7 +1,7 @@
 #pragma once
 
-#include "archiverregistry.h"
 #include "Model/Materials/material.h"
+#include "archiverregistry.h"
 
 #include <QList>
 #include <QStringList>

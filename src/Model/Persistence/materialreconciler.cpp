@@ -1,7 +1,7 @@
 #include "materialreconciler.h"
 
-#include "materialtranslationtable.h"
 #include "Model/Materials/materialfactory.h"
+#include "materialtranslationtable.h"
 
 namespace Model {
 namespace Persistence {
@@ -10,7 +10,8 @@ using Materials::Material;
 using Materials::MaterialFactory;
 
 MaterialReconciler::MaterialReconciler(MaterialTranslationTable &table, ConflictResolver resolver)
-    : m_table(table), m_resolver(std::move(resolver))
+    : m_table(table)
+    , m_resolver(std::move(resolver))
 {
 }
 

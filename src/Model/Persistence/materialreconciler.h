@@ -32,11 +32,11 @@ using ConflictResolver = std::function<std::optional<ConflictDecision>(const Mat
 class MaterialReconciler {
 public:
     enum class Outcome {
-        Invalid,       ///< identifier 0 or no name: nothing was translated
-        Added,         ///< unknown material, stored in the catalogue under its own identifier
-        MappedByName,  ///< unknown identifier, known name: mapped onto the catalogue's material
-        Same,          ///< same identifier and name: kept
-        Conflict,      ///< same identifier, other name: resolved by a choice
+        Invalid,      ///< identifier 0 or no name: nothing was translated
+        Added,        ///< unknown material, stored in the catalogue under its own identifier
+        MappedByName, ///< unknown identifier, known name: mapped onto the catalogue's material
+        Same,         ///< same identifier and name: kept
+        Conflict,     ///< same identifier, other name: resolved by a choice
     };
 
     explicit MaterialReconciler(MaterialTranslationTable &table, ConflictResolver resolver = {});

@@ -1,7 +1,7 @@
 #include "statetext.h"
 
-#include "materialtranslationtable.h"
 #include "Model/Automaton/voxel.h"
+#include "materialtranslationtable.h"
 
 #include <QXmlStreamWriter>
 
@@ -30,7 +30,9 @@ void writeStateText(QXmlStreamWriter &writer, const Automaton::Voxel *cells, siz
 }
 
 StateTextParser::StateTextParser(Automaton::Voxel *cells, size_t count, const MaterialTranslationTable *table)
-    : m_cells(cells), m_count(count), m_table(table && !table->isEmpty() ? table : nullptr)
+    : m_cells(cells)
+    , m_count(count)
+    , m_table(table && !table->isEmpty() ? table : nullptr)
 {
 }
 

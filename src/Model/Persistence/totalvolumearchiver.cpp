@@ -76,8 +76,8 @@ ObjectPtr TotalVolumeArchiver::read()
     const QXmlStreamAttributes attributes = r.attributes();
 
     uint32_t nx = 0, ny = 0, nz = 0;
-    if (!readSize(attributes, "size-x", nx) || !readSize(attributes, "size-y", ny)
-        || !readSize(attributes, "size-z", nz)) {
+    if (!readSize(attributes, "size-x", nx) || !readSize(attributes, "size-y", ny) ||
+        !readSize(attributes, "size-z", nz)) {
         m_error = QStringLiteral("A cell volume in the document has no valid size and was not loaded.");
         r.skipCurrentElement();
         return nullptr;
@@ -114,8 +114,8 @@ ObjectPtr TotalVolumeArchiver::read()
             m_error = QString::fromStdString(e.what());
             return false;
         } catch (const std::bad_alloc &) {
-            m_error = QStringLiteral("Cannot create a cell volume of %1 cells: not enough memory.")
-                          .arg(sizeText(nx, ny, nz));
+            m_error =
+                QStringLiteral("Cannot create a cell volume of %1 cells: not enough memory.").arg(sizeText(nx, ny, nz));
             return false;
         }
         m_undescribedCells += undescribed;

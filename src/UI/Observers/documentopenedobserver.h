@@ -26,7 +26,8 @@ public:
     using WindowFactory = std::function<OpenedWindow()>;
 
     DocumentOpenedObserver(WindowFactory createWindow, Core::Operations::DocumentDialogsPtr dialogs)
-        : m_createWindow(std::move(createWindow)), m_dialogs(std::move(dialogs))
+        : m_createWindow(std::move(createWindow))
+        , m_dialogs(std::move(dialogs))
     {
     }
     void notify() override;

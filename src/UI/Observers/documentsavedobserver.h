@@ -16,7 +16,8 @@ namespace Observers {
 class DocumentSavedObserver : public Util::IObserver {
 public:
     DocumentSavedObserver(QWidget *mainWindow, Core::Workspace &workspace)
-        : m_mainWindow(mainWindow), m_workspace(workspace)
+        : m_mainWindow(mainWindow)
+        , m_workspace(workspace)
     {
     }
     void notify() override;

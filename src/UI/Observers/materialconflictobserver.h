@@ -16,7 +16,9 @@ namespace Observers {
 /// dialog and hands the choice to the open operation.
 class MaterialConflictObserver : public Util::IObserver {
 public:
-    MaterialConflictObserver(Core::Workspace &workspace, QWidget *parent) : m_workspace(workspace), m_parent(parent)
+    MaterialConflictObserver(Core::Workspace &workspace, QWidget *parent)
+        : m_workspace(workspace)
+        , m_parent(parent)
     {
     }
     void notify() override;

@@ -1,10 +1,10 @@
-#include "catalogtesthome.h"
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "catalogtesthome.h"
 #include "scripteddocumentdialogs.h"
 #include "testoperations.h"
 
@@ -258,9 +258,9 @@ private slots:
         const auto result = OpenDocumentOperation::loadFile(
             window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/invalid_material.cfw"), {});
         QVERIFY(result.ok);
-        QCOMPARE(window.workspace.console().message(),
-                 QStringLiteral(
-                     "WARNING: There was an error loading a material. This may alter the loaded cell volume."));
+        QCOMPARE(
+            window.workspace.console().message(),
+            QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume."));
         QCOMPARE(window.workspace.document().allObjects().size(), 1);
     }
 
@@ -283,8 +283,8 @@ private slots:
         auto observer = std::make_shared<CountingObserver>();
         QString seen;
         observer->onNotify = [&] {
-            seen = OpenDocumentOperation::existingMaterial().name() + '/'
-                   + OpenDocumentOperation::loadedMaterial().name();
+            seen =
+                OpenDocumentOperation::existingMaterial().name() + '/' + OpenDocumentOperation::loadedMaterial().name();
             if (answers)
                 OpenDocumentOperation::resolveConflict(
                     {Model::Persistence::ConflictChoice::ReplaceLoadedByExisting, 0});
@@ -303,8 +303,8 @@ private slots:
         if (expected)
             QCOMPARE(cell, expected);
         else
-            QVERIFY(cell >= 2000 && cell != 2001 && MaterialFactory::instance()->getMaterial(cell).name()
-                                                        == QStringLiteral("Loaded Nitride"));
+            QVERIFY(cell >= 2000 && cell != 2001 &&
+                    MaterialFactory::instance()->getMaterial(cell).name() == QStringLiteral("Loaded Nitride"));
         QCOMPARE(OpenDocumentOperation::translationTable().translate(2001), cell);
     }
 };

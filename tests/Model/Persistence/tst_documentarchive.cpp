@@ -1,10 +1,10 @@
-#include "catalogtesthome.h"
 #include "Model/Automaton/totalvolume.h"
-#include "Model/document.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/document.h"
+#include "catalogtesthome.h"
 #include "testobject.h"
 
 #include <QtTest>
@@ -82,8 +82,8 @@ struct Load {
 
 QByteArray volumeDocument(const QByteArray &objectAttributes, const QByteArray &children)
 {
-    return "<?xml version=\"1.0\"?><Document><Header version=\"1\"/><Object object-type=\"1\" " + objectAttributes
-           + ">" + children + "</Object></Document>";
+    return "<?xml version=\"1.0\"?><Document><Header version=\"1\"/><Object object-type=\"1\" " + objectAttributes +
+           ">" + children + "</Object></Document>";
 }
 
 } // namespace
@@ -107,8 +107,7 @@ private slots:
     void cellOrderPutsZFastest()
     {
         std::vector<uint32_t> numbers{10, 11, 12, 13, 14, 15};
-        auto volume = std::make_shared<TotalVolume>(2, 1, 3, 0.5f, 1.0f, 2.25f, Util::Vector3D(1.5, -2, 1e-7),
-                                                    numbers);
+        auto volume = std::make_shared<TotalVolume>(2, 1, 3, 0.5f, 1.0f, 2.25f, Util::Vector3D(1.5, -2, 1e-7), numbers);
         const QByteArray text = toText({}, {volume});
         QVERIFY(text.contains("<State>10 11 12 13 14 15 </State>"));
         QVERIFY(text.contains("cellsize-x=\"0.5\" cellsize-y=\"1\" cellsize-z=\"2.25\""));
@@ -176,17 +175,17 @@ private slots:
         QTest::newRow("empty") << QByteArray("<State></State>") << std::vector<uint32_t>{0, 0, 0, 0};
         QTest::newRow("no state") << QByteArray("<Position pos-x=\"0\" pos-y=\"0\" pos-z=\"0\"/>")
                                   << std::vector<uint32_t>{0, 0, 0, 0};
-        QTest::newRow("double spaces dropped") << QByteArray("<State>  5   6 7  8  </State>")
-                                               << std::vector<uint32_t>{5, 6, 7, 8};
-        QTest::newRow("not numbers give 0") << QByteArray("<State>x 3a -4 9 </State>")
-                                            << std::vector<uint32_t>{0, 0, 0, 9};
-        QTest::newRow("overflow gives 0") << QByteArray("<State>4294967296 4294967295 +7 08 </State>")
-                                          << std::vector<uint32_t>{0, 4294967295u, 7, 8};
+        QTest::newRow("double spaces dropped")
+            << QByteArray("<State>  5   6 7  8  </State>") << std::vector<uint32_t>{5, 6, 7, 8};
+        QTest::newRow("not numbers give 0")
+            << QByteArray("<State>x 3a -4 9 </State>") << std::vector<uint32_t>{0, 0, 0, 9};
+        QTest::newRow("overflow gives 0")
+            << QByteArray("<State>4294967296 4294967295 +7 08 </State>") << std::vector<uint32_t>{0, 4294967295u, 7, 8};
         // Only spaces separate; other blanks belong to the number and are trimmed like QString::toUInt does.
         QTest::newRow("other blanks") << QByteArray("<State>\n1 2\n3 4\t </State>")
                                       << std::vector<uint32_t>{1, 0, 4, 0};
-        QTest::newRow("entity splits the text") << QByteArray("<State>1 2&#32;3 4</State>")
-                                                << std::vector<uint32_t>{1, 2, 3, 4};
+        QTest::newRow("entity splits the text")
+            << QByteArray("<State>1 2&#32;3 4</State>") << std::vector<uint32_t>{1, 2, 3, 4};
     }
 
     void stateTexts()
@@ -273,8 +272,7 @@ private slots:
         Model::Document document;
         MaterialTranslationTable table;
         MaterialReconciler reconciler(table);
-        const DocumentReadResult result =
-            loadDocumentFile(file, document, ArchiverRegistry::standard(), reconciler);
+        const DocumentReadResult result = loadDocumentFile(file, document, ArchiverRegistry::standard(), reconciler);
         QVERIFY(result.ok);
         QCOMPARE(result.objectsAdded, objects);
         QCOMPARE(document.allObjects().size(), objects);
@@ -293,8 +291,7 @@ private slots:
         MaterialTranslationTable table;
         MaterialReconciler reconciler(table);
         const QString missing = QDir::temp().filePath(QStringLiteral("cellforge-no-such-file.cfw"));
-        const DocumentReadResult result =
-            loadDocumentFile(missing, document, ArchiverRegistry::standard(), reconciler);
+        const DocumentReadResult result = loadDocumentFile(missing, document, ArchiverRegistry::standard(), reconciler);
         QVERIFY(!result.ok);
         QVERIFY(result.openError.contains(missing));
         QVERIFY(result.openError.contains(QStringLiteral("No such file")));
@@ -313,16 +310,16 @@ private slots:
                                    << "Cu (bulk)";
         QTest::newRow("name known under another identifier")
             << dataFile("named_2100.cfw") << -1 << 0 << std::vector<uint32_t>{2345, 2345, 1, 0} << "Empty";
-        QTest::newRow("new material") << dataFile("new_2002.cfw") << -1 << 0
-                                      << std::vector<uint32_t>{2002, 2002, 1, 0} << "Fresh Material";
+        QTest::newRow("new material") << dataFile("new_2002.cfw") << -1 << 0 << std::vector<uint32_t>{2002, 2002, 1, 0}
+                                      << "Fresh Material";
         QTest::newRow("keep existing") << dataFile("conflict_2001.cfw") << int(ConflictChoice::ReplaceLoadedByExisting)
                                        << 1 << std::vector<uint32_t>{1, 2001, 2001, 0} << "Old Nitride";
-        QTest::newRow("replace existing") << dataFile("conflict_2001.cfw")
-                                          << int(ConflictChoice::ReplaceExistingByLoaded) << 1
-                                          << std::vector<uint32_t>{1, 2001, 2001, 0} << "Loaded Nitride";
-        QTest::newRow("another material") << dataFile("conflict_2001.cfw")
-                                          << int(ConflictChoice::ReplaceLoadedByAnother) << 1
-                                          << std::vector<uint32_t>{1, 9, 9, 0} << "Old Nitride";
+        QTest::newRow("replace existing")
+            << dataFile("conflict_2001.cfw") << int(ConflictChoice::ReplaceExistingByLoaded) << 1
+            << std::vector<uint32_t>{1, 2001, 2001, 0} << "Loaded Nitride";
+        QTest::newRow("another material")
+            << dataFile("conflict_2001.cfw") << int(ConflictChoice::ReplaceLoadedByAnother) << 1
+            << std::vector<uint32_t>{1, 9, 9, 0} << "Old Nitride";
         QTest::newRow("add as new") << dataFile("conflict_2001.cfw") << int(ConflictChoice::AddLoadedAsNew) << 1
                                     << fresh << "Old Nitride";
         QTest::newRow("cancelled") << dataFile("conflict_2001.cfw") << -1 << 1 << fresh << "Old Nitride";
@@ -347,8 +344,8 @@ private slots:
         QVERIFY(load.result.ok);
         QCOMPARE(load.conflicts, conflicts);
         std::vector<uint32_t> cells = states(load.volume());
-        const uint32_t loadedId = load.table.entries().firstKey() == 1 ? load.table.entries().lastKey()
-                                                                        : load.table.entries().firstKey();
+        const uint32_t loadedId =
+            load.table.entries().firstKey() == 1 ? load.table.entries().lastKey() : load.table.entries().firstKey();
         for (size_t i = 0; i < cells.size(); ++i) {
             if (expected[i] == 9999) {
                 QVERIFY(cells[i] >= 2000 && cells[i] <= 32766 && cells[i] != 2001);
@@ -370,7 +367,8 @@ private slots:
     {
         // Material 5 in the file is not the catalogue's 5: the user maps it onto 2001.
         MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Copper Alloy B"), 1, 1, 1));
-        Load load(readFile(dataFile("translate_5.cfw")), ConflictDecision{ConflictChoice::ReplaceLoadedByAnother, 2001});
+        Load load(readFile(dataFile("translate_5.cfw")),
+                  ConflictDecision{ConflictChoice::ReplaceLoadedByAnother, 2001});
         QCOMPARE(load.conflicts, 1);
         QCOMPARE(load.table.translate(5), 2001u);
         QCOMPARE(states(load.volume()), (std::vector<uint32_t>{2001, 1, 2001, 0, 2001, 2001}));
@@ -380,7 +378,8 @@ private slots:
     void translationsDoNotCarryOverToTheNextDocument()
     {
         MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Copper Alloy B"), 1, 1, 1));
-        Load load(readFile(dataFile("translate_5.cfw")), ConflictDecision{ConflictChoice::ReplaceLoadedByAnother, 2001});
+        Load load(readFile(dataFile("translate_5.cfw")),
+                  ConflictDecision{ConflictChoice::ReplaceLoadedByAnother, 2001});
         QXmlStreamReader second(volumeDocument("size-x=\"1\" size-y=\"1\" size-z=\"2\"", "<State>5 1 </State>"));
         load.run(second, std::nullopt);
         QCOMPARE(states(load.volume(1)), (std::vector<uint32_t>{5, 1}));
@@ -390,8 +389,8 @@ private slots:
     {
         Load load(readFile(dataFile("invalid_material.cfw")));
         QVERIFY(load.result.ok);
-        const QString warning = QStringLiteral(
-            "WARNING: There was an error loading a material. This may alter the loaded cell volume.");
+        const QString warning =
+            QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume.");
         QCOMPARE(load.result.warnings, QStringList({warning, warning}));
         QCOMPARE(states(load.volume()), (std::vector<uint32_t>{2003, 1}));
         QVERIFY(load.table.isEmpty());
@@ -405,10 +404,10 @@ private slots:
         QTest::newRow("zero") << QByteArray("size-x=\"0\" size-y=\"4\" size-z=\"4\"") << "at least 1";
         QTest::newRow("overflowing product")
             << QByteArray("size-x=\"4294967295\" size-y=\"4294967295\" size-z=\"4294967295\"") << "too large";
-        QTest::newRow("more than memory") << QByteArray("size-x=\"100000\" size-y=\"100000\" size-z=\"100\"")
-                                          << "memory";
-        QTest::newRow("far more cells than states") << QByteArray("size-x=\"500\" size-y=\"500\" size-z=\"500\"")
-                                                    << "describe at most 2 cells";
+        QTest::newRow("more than memory")
+            << QByteArray("size-x=\"100000\" size-y=\"100000\" size-z=\"100\"") << "memory";
+        QTest::newRow("far more cells than states")
+            << QByteArray("size-x=\"500\" size-y=\"500\" size-z=\"500\"") << "describe at most 2 cells";
         QTest::newRow("no size") << QByteArray("size-x=\"4\" size-z=\"4\"") << "no valid size";
         QTest::newRow("negative") << QByteArray("size-x=\"-1\" size-y=\"4\" size-z=\"4\"") << "no valid size";
     }
@@ -419,9 +418,9 @@ private slots:
         QFETCH(QString, reason);
         const QByteArray good = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\"><State>3 4 </State>"
                                 "<Position pos-x=\"1\" pos-y=\"2\" pos-z=\"3\"/></Object>";
-        Load load("<Document><Header version=\"1\"/>" + good + "<Object object-type=\"1\" " + attributes
-                  + "><State>1 1 </State><Position pos-x=\"9\" pos-y=\"9\" pos-z=\"9\"/></Object>" + good
-                  + "</Document>");
+        Load load("<Document><Header version=\"1\"/>" + good + "<Object object-type=\"1\" " + attributes +
+                  "><State>1 1 </State><Position pos-x=\"9\" pos-y=\"9\" pos-z=\"9\"/></Object>" + good +
+                  "</Document>");
         QVERIFY(load.result.ok);
         QCOMPARE(load.result.objectsAdded, 2);
         QCOMPARE(load.result.problems.size(), 1);
