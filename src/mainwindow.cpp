@@ -1,13 +1,25 @@
 #include "mainwindow.h"
 
+#include "Core/workspace.h"
+#include "UI/Console/commandconsole.h"
+#include "UI/Observers/selectionmodeobserver.h"
+#include "UI/Observers/updateobserver.h"
+#include "UI/mainwindowpresenter.h"
+#include "UI/operationfactory.h"
+#include "UI/operationmapper.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QStatusBar>
+
+#include <utility>
 
 namespace {
 
@@ -127,15 +139,48 @@ const MenuInfo menuTable[] = {
     {"About", {"actionAbout_Cellforge"}},
 };
 
+// Tool tips and status tips of the actions that have them.
+struct TipInfo {
+    const char *objectName;
+    const char *toolTip;
+    const char *statusTip;
+};
+
+const TipInfo tipTable[] = {
+    {"actionCreate_Substrate", "Create a substrate.", "This creates a simulation volume with a substrate inside."},
+    {"actionManage_Materials", "", "Edit material names, colors and properties."},
+    {"actionManage_Compatible_Materials", "", "Change what materials may be used with a certain process."},
+};
+
+// The view actions and the view each one turns to.
+const std::pair<const char *, const char *> viewTable[] = {
+    {"actionFront_View", "front"},   {"actionBack_view", "back"}, {"actionTop_View", "top"},
+    {"actionBottom_View", "bottom"}, {"actionLeft_View", "left"}, {"actionRight_View", "right"},
+    {"actionSet_View", "manual"},
+};
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Cellforge"));
     createMenus();
-    auto *placeholder = new QLabel(tr("No view yet"), this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
+    m_presenter = new Ui::MainWindowPresenter(this);
+    createView();
+
+    Core::Workspace &ws = m_presenter->workspace();
+    m_updateObserver = m_presenter->createUpdateObserver();
+    connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, this, &MainWindow::updateWindowTitle);
+    m_selectionModeObserver =
+        std::make_shared<Ui::Observers::SelectionModeObserver>(ws.selection(), action(QStringLiteral("actionSelect")));
+    ws.selection().addObserver(m_selectionModeObserver);
+
+    connectActions();
+    createShortcuts();
+    installObserverHooks();
+    updateOperationActions();
+    m_presenter->undoStackChanged();
+    m_presenter->redoStackChanged();
+    updateWindowTitle();
     statusBar()->showMessage(tr("Ready"));
 }
 
@@ -156,6 +201,13 @@ QAction *MainWindow::addAction(QMenu *menu, const QString &objectName)
     action->setObjectName(objectName);
     if (info && info->shortcut[0] != '\0')
         action->setShortcut(QKeySequence(QString::fromLatin1(info->shortcut)));
+    for (const auto &tip : tipTable) {
+        if (objectName == QLatin1String(tip.objectName)) {
+            if (tip.toolTip[0] != '\0')
+                action->setToolTip(QString::fromLatin1(tip.toolTip));
+            action->setStatusTip(QString::fromLatin1(tip.statusTip));
+        }
+    }
     // Commands become available as their operations are built.
     action->setEnabled(false);
     if (menu)
@@ -176,17 +228,102 @@ void MainWindow::createMenus()
         }
     }
     addAction(nullptr, QStringLiteral("actionModel_Extraction"));
+}
 
-    QAction *exit = action(QStringLiteral("actionExit"));
-    exit->setEnabled(true);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+void MainWindow::installObserverHooks()
+{
+    // Operations whose options dialog lives outside the factory get their observer here, e.g.
+    // presenter().factory().setObserverMaker(24, ...) for the batch-run dialog of "Select volumes".
+}
 
-    QAction *about = action(QStringLiteral("actionAbout_Cellforge"));
-    about->setEnabled(true);
-    connect(about, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, tr("About Cellforge"),
-                           tr("<b>Cellforge</b> %1<br>A simulator of MEMS micro-fabrication process steps on a "
-                              "volume of cubic cells.")
-                               .arg(QApplication::applicationVersion()));
-    });
+void MainWindow::createView()
+{
+    auto *placeholder = new QLabel(tr("No view yet"), this);
+    placeholder->setAlignment(Qt::AlignCenter);
+    setCentralWidget(placeholder);
+}
+
+void MainWindow::setView(const QString &view)
+{
+    // The 3D view turns its camera here.
+    Q_UNUSED(view);
+}
+
+void MainWindow::updateWindowTitle()
+{
+    const QString file = m_presenter->workspace().document().fileName();
+    setWindowTitle(file.isEmpty() ? QStringLiteral("Cellforge")
+                                  : QFileInfo(file).fileName() + QStringLiteral(" - Cellforge"));
+}
+
+void MainWindow::updateOperationActions()
+{
+    for (const auto &info : actionTable) {
+        if (info.operationId != 0)
+            action(QString::fromLatin1(info.objectName))->setEnabled(m_presenter->factory().serves(info.operationId));
+    }
+}
+
+void MainWindow::connectActions()
+{
+    m_operationMapper = new Ui::OperationMapper(this);
+    for (const auto &info : actionTable) {
+        if (info.operationId != 0)
+            m_operationMapper->addMapping(action(QString::fromLatin1(info.objectName)),
+                                          QString::number(info.operationId));
+    }
+    connect(m_operationMapper, &Ui::OperationMapper::activated, m_presenter,
+            &Ui::MainWindowPresenter::operationActivated);
+
+    m_viewMapper = new Ui::OperationMapper(this);
+    for (const auto &view : viewTable)
+        m_viewMapper->addMapping(action(QString::fromLatin1(view.first)), QString::fromLatin1(view.second));
+    connect(m_viewMapper, &Ui::OperationMapper::activated, this, &MainWindow::setView);
+
+    // The commands the window handles itself.
+    auto enable = [this](const char *name) {
+        QAction *a = action(QString::fromLatin1(name));
+        a->setEnabled(true);
+        return a;
+    };
+    connect(enable("actionUndo"), &QAction::triggered, m_presenter, [this] { m_presenter->undoOperation(); });
+    connect(enable("actionRedo"), &QAction::triggered, m_presenter, [this] { m_presenter->redoOperation(); });
+    connect(enable("actionNew"), &QAction::triggered, m_presenter, [this] { m_presenter->newDocument(); });
+    connect(enable("actionManage_Materials"), &QAction::triggered, m_presenter,
+            [this] { m_presenter->manageMaterials(); });
+    connect(enable("actionManage_Compatible_Materials"), &QAction::triggered, m_presenter,
+            [this] { m_presenter->manageCompatibleMaterials(); });
+
+    QAction *console = enable("actionConsole");
+    console->setCheckable(true);
+    console->setChecked(true);
+    connect(console, &QAction::triggered, m_presenter, [this](bool on) { m_presenter->showConsole(on); });
+    connect(m_presenter->console(), &Ui::Console::CommandConsole::visibilityChanged, console, &QAction::setChecked);
+
+    // `triggered`, not `toggled`: the selection-mode observer sets the checked state without an echo.
+    QAction *select = enable("actionSelect");
+    select->setCheckable(true);
+    select->setChecked(false);
+    connect(select, &QAction::triggered, m_presenter, [this](bool on) { m_presenter->selectionToggled(on); });
+
+    connect(enable("actionExit"), &QAction::triggered, this, &QWidget::close);
+    connect(enable("actionAbout_Cellforge"), &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::createShortcuts()
+{
+    auto *enter = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    connect(enter, &QShortcut::activated, m_presenter, &Ui::MainWindowPresenter::enterPressed);
+    auto *ret = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    connect(ret, &QShortcut::activated, m_presenter, &Ui::MainWindowPresenter::enterPressed);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, m_presenter, &Ui::MainWindowPresenter::cancelPressed);
+}
+
+void MainWindow::showAbout()
+{
+    QMessageBox::about(this, tr("About Cellforge"),
+                       tr("<b>Cellforge</b> %1<br>A simulator of MEMS micro-fabrication process steps on a "
+                          "volume of cubic cells.")
+                           .arg(QApplication::applicationVersion()));
 }

@@ -3,10 +3,21 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 
+namespace Ui {
+class MainWindowPresenter;
+class OperationMapper;
+namespace Observers {
+class SelectionModeObserver;
+class UpdateObserver;
+} // namespace Observers
+} // namespace Ui
+
 /// The application window: the menu bar with every command of the program and, in the centre,
-/// the view of the document.
+/// the view of the document. Commands go to the presenter, which owns the workspace.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -18,9 +29,32 @@ public:
     /// The operation identifier a menu action starts; 0 for actions the window handles itself.
     static uint32_t operationIdentifier(const QString &objectName);
 
+    Ui::MainWindowPresenter *presenter() const { return m_presenter; }
+    /// Enables exactly the operation actions whose identifier the factory serves
+    /// (call again after supplying an observer to the factory).
+    void updateOperationActions();
+
+public slots:
+    /// Turns the view to "front", "back", "top", "bottom", "left", "right" or "manual".
+    void setView(const QString &view);
+    /// "Cellforge" without a document file, else the file's name followed by " - Cellforge".
+    void updateWindowTitle();
+
 private:
     void createMenus();
     QAction *addAction(QMenu *menu, const QString &objectName);
+    /// The central widget; the 3D view replaces the placeholder made here.
+    void createView();
+    void connectActions();
+    /// Supplies the factory with the observers of dialogs built elsewhere.
+    void installObserverHooks();
+    void createShortcuts();
+    void showAbout();
 
     QHash<QString, QAction *> m_actions;
+    Ui::MainWindowPresenter *m_presenter = nullptr;
+    Ui::OperationMapper *m_operationMapper = nullptr;
+    Ui::OperationMapper *m_viewMapper = nullptr;
+    std::shared_ptr<Ui::Observers::UpdateObserver> m_updateObserver;
+    std::shared_ptr<Ui::Observers::SelectionModeObserver> m_selectionModeObserver;
 };

@@ -1,5 +1,7 @@
 #include "workspace.h"
 
+#include <QDebug>
+
 namespace Core {
 
 Workspace::Workspace() : m_undoRedo(*this), m_selection(m_document, m_pickState) {}
@@ -68,6 +70,14 @@ void Workspace::newDocument()
     m_document.clear();
     clearObjectTables();
     notifyUpdate();
+}
+
+void Workspace::reportError(const QString &title, const QString &text)
+{
+    if (m_errorReporter)
+        m_errorReporter(title, text);
+    else
+        qWarning() << "Core/workspace" << Q_FUNC_INFO << title << text;
 }
 
 } // namespace Core

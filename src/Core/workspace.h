@@ -11,6 +11,7 @@
 
 #include <QMap>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,6 +58,12 @@ public:
     UndoRedoStacks &undoRedo() { return m_undoRedo; }
     const UndoFiles &undoFiles() const { return m_undoFiles; }
 
+    /// Shows a problem to the user (a message box in the program). Without a reporter the text
+    /// goes to the debug log, so headless code never blocks on a dialog.
+    using ErrorReporter = std::function<void(const QString &title, const QString &text)>;
+    void setErrorReporter(const ErrorReporter &reporter) { m_errorReporter = reporter; }
+    void reportError(const QString &title, const QString &text);
+
 private:
     Operations::OperationPtr m_currentOperation;
     ConsoleInput m_console;
@@ -69,6 +76,7 @@ private:
     QMap<uint32_t, uint32_t> m_lastOperation;
     QMap<uint32_t, bool> m_latticeOutOfDate;
     std::shared_ptr<Operations::IOperationFactory> m_factory;
+    ErrorReporter m_errorReporter;
 };
 
 } // namespace Core

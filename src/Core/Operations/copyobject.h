@@ -1,0 +1,22 @@
+#pragma once
+
+#include "placementoperation.h"
+
+namespace Core {
+namespace Operations {
+
+/// Adds displaced clones of the selected objects to the document ("Copy Objects").
+class CopyObject : public PlacementOperation {
+public:
+    explicit CopyObject(Workspace &workspace);
+    bool undo() override;
+    bool redo() override;
+
+protected:
+    Model::ObjectPtr takeObject(const Model::ObjectPtr &selected) override;
+    QString apply() override;
+    void abandon() override;
+};
+
+} // namespace Operations
+} // namespace Core

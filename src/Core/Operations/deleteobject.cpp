@@ -1,0 +1,75 @@
+#include "deleteobject.h"
+
+#include "Core/workspace.h"
+
+namespace Core {
+namespace Operations {
+
+DeleteObject::DeleteObject(Workspace &workspace)
+    : ObjectOperation(workspace, QStringLiteral("Delete Objects"), 4)
+{
+}
+
+void DeleteObject::start()
+{
+    if (m_ready)
+        return;
+    Workspace &ws = workspace();
+    const auto selected = ws.pickState().selected();
+    if (selected.isEmpty()) {
+        ws.console().writeMessage(QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter"));
+        ws.console().requestEnter(shared_from_this());
+        ws.selection().setSelectionMode(true);
+        return;
+    }
+    m_objects = selected;
+    ws.selection().clearSelection();
+    ws.selection().setSelectionMode(false);
+    m_ready = true;
+    execute();
+}
+
+void DeleteObject::execute()
+{
+    Workspace &ws = workspace();
+    if (!m_ready) {
+        ws.notifyUpdate();
+        ws.console().reset();
+        ws.console().writeMessage(QStringLiteral("Delete: Operation canceled, no selected objects."));
+        ws.operationCanceled();
+        return;
+    }
+    for (const auto &object : m_objects)
+        ws.document().removeObject(object);
+    ws.notifyUpdate();
+    ws.console().writeMessage(QStringLiteral("Delete: objects deleted."));
+    ws.operationFinished();
+}
+
+void DeleteObject::cancel()
+{
+    Workspace &ws = workspace();
+    ws.notifyUpdate();
+    ws.console().reset();
+    ws.console().writeMessage(QStringLiteral("Delete: Operation canceled."));
+    ws.operationCanceled();
+}
+
+bool DeleteObject::undo()
+{
+    for (const auto &object : m_objects)
+        workspace().document().addObject(object);
+    workspace().notifyUpdate();
+    return true;
+}
+
+bool DeleteObject::redo()
+{
+    for (const auto &object : m_objects)
+        workspace().document().removeObject(object);
+    workspace().notifyUpdate();
+    return true;
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,156 @@
+#include "mainwindowpresenter.h"
+
+#include "Console/commandconsole.h"
+#include "Console/consoleobserver.h"
+#include "Core/workspace.h"
+#include "Observers/undoredoobserver.h"
+#include "Observers/updateobserver.h"
+#include "editcompatiblematerialsdialog.h"
+#include "managematerialsdialog.h"
+#include "operationfactory.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace Ui {
+
+MainWindowPresenter::MainWindowPresenter(QMainWindow *mainWindow)
+    : QObject(mainWindow)
+    , m_mainWindow(mainWindow)
+    , m_workspace(std::make_unique<Core::Workspace>())
+{
+    m_workspace->setErrorReporter(
+        [this](const QString &title, const QString &text) { QMessageBox::critical(m_mainWindow, title, text); });
+
+    m_console = std::make_unique<Console::CommandConsole>(m_workspace->console());
+    m_consoleObserver = std::make_shared<Console::ConsoleObserver>(m_workspace->console());
+    m_workspace->console().addObserver(m_consoleObserver);
+    connect(m_consoleObserver.get(), &Console::ConsoleObserver::messageWritten, m_console.get(),
+            &Console::CommandConsole::writeMessage);
+    placeConsole();
+
+    m_undoObserver = std::make_shared<Observers::UndoRedoObserver>();
+    m_workspace->undoRedo().addUndoObserver(m_undoObserver);
+    connect(m_undoObserver.get(), &Observers::UndoRedoObserver::stackChanged, this,
+            &MainWindowPresenter::undoStackChanged);
+    m_redoObserver = std::make_shared<Observers::UndoRedoObserver>();
+    m_workspace->undoRedo().addRedoObserver(m_redoObserver);
+    connect(m_redoObserver.get(), &Observers::UndoRedoObserver::stackChanged, this,
+            &MainWindowPresenter::redoStackChanged);
+
+    m_factory = std::make_shared<OperationFactory>(*m_workspace, mainWindow);
+    m_workspace->setOperationFactory(m_factory);
+}
+
+MainWindowPresenter::~MainWindowPresenter()
+{
+    // Operations and dialogs refer to the workspace: it goes last, after the console window.
+    m_workspace->setErrorReporter({});
+    m_console.reset();
+}
+
+QPoint MainWindowPresenter::consolePosition(const QRect &availableScreen, const QSize &windowSize)
+{
+    return QPoint(availableScreen.left() + int(0.9 * (availableScreen.width() - windowSize.width())),
+                  availableScreen.top() + int(0.9 * (availableScreen.height() - windowSize.height())));
+}
+
+void MainWindowPresenter::placeConsole()
+{
+    QScreen *screen = m_mainWindow ? m_mainWindow->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        m_console->move(consolePosition(screen->availableGeometry(), m_console->frameGeometry().size()));
+    m_console->show();
+}
+
+QAction *MainWindowPresenter::windowAction(const char *objectName) const
+{
+    return m_mainWindow ? m_mainWindow->findChild<QAction *>(QLatin1String(objectName)) : nullptr;
+}
+
+void MainWindowPresenter::operationActivated(const QString &operationId)
+{
+    bool ok = false;
+    const uint identifier = operationId.toUInt(&ok, 10);
+    m_workspace->startOperation(ok ? identifier : 0);
+}
+
+void MainWindowPresenter::enterPressed() { m_console->enterPressed(); }
+
+void MainWindowPresenter::cancelPressed()
+{
+    m_workspace->cancelCurrentOperation();
+    m_workspace->selection().clearSelection();
+    m_workspace->notifyUpdate();
+}
+
+void MainWindowPresenter::undoStackChanged()
+{
+    if (QAction *undo = windowAction("actionUndo")) {
+        const QString name = m_workspace->undoRedo().undoName();
+        undo->setText(QStringLiteral("Undo ") + name);
+        undo->setEnabled(!name.isEmpty());
+    }
+}
+
+void MainWindowPresenter::redoStackChanged()
+{
+    if (QAction *redo = windowAction("actionRedo")) {
+        const QString name = m_workspace->undoRedo().redoName();
+        redo->setText(QStringLiteral("Redo ") + name);
+        redo->setEnabled(!name.isEmpty());
+    }
+}
+
+void MainWindowPresenter::undoOperation() { m_workspace->undoRedo().undo(); }
+
+void MainWindowPresenter::redoOperation() { m_workspace->undoRedo().redo(); }
+
+void MainWindowPresenter::showConsole(bool visible) { m_console->setVisible(visible); }
+
+void MainWindowPresenter::selectionToggled(bool on)
+{
+    if (m_workspace->selection().isSelectionMode() != on)
+        m_workspace->selection().setSelectionMode(on);
+}
+
+void MainWindowPresenter::newDocument()
+{
+    const auto answer = QMessageBox::question(m_mainWindow, QStringLiteral("Create new document"),
+                                              QStringLiteral("This will erase all data. Continue?"),
+                                              QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Ok)
+        clearDocument();
+}
+
+void MainWindowPresenter::clearDocument() { m_workspace->newDocument(); }
+
+void MainWindowPresenter::manageMaterials()
+{
+    ManageMaterialsDialog dialog(m_mainWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    ManageMaterialsDialog::storeMaterials(dialog.materials());
+    // The view takes the new colours on its next redraw.
+    m_workspace->selection().clearSelection();
+    m_workspace->notifyUpdate();
+}
+
+void MainWindowPresenter::manageCompatibleMaterials()
+{
+    EditCompatibleMaterialsDialog dialog(m_mainWindow);
+    if (dialog.exec() == QDialog::Accepted)
+        EditCompatibleMaterialsDialog::storeProcesses(dialog.processes());
+}
+
+std::shared_ptr<Observers::UpdateObserver> MainWindowPresenter::createUpdateObserver()
+{
+    auto observer = std::make_shared<Observers::UpdateObserver>();
+    m_workspace->addUpdateObserver(observer);
+    return observer;
+}
+
+} // namespace Ui

@@ -1,0 +1,56 @@
+#include "managematerialsdialog.h"
+
+#include "Model/Materials/materialfactory.h"
+#include "coloritemdelegate.h"
+#include "materialtableviewitem.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace Ui {
+
+ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_model(new MaterialTableViewItem(this))
+    , m_tvwMaterials(new QTableView(this))
+{
+    setWindowTitle(QStringLiteral("Manage Materials"));
+    setModal(true);
+    resize(1038, 636);
+
+    m_tvwMaterials->setObjectName(QStringLiteral("tvwMaterials"));
+    m_tvwMaterials->setModel(m_model);
+    m_tvwMaterials->setItemDelegateForColumn(2, new ColorItemDelegate(m_tvwMaterials));
+    auto *add = new QPushButton(QStringLiteral("Add Material"), this);
+    add->setObjectName(QStringLiteral("btnAddMaterial"));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(add);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tvwMaterials);
+    layout->addLayout(bottom);
+
+    QMetaObject::connectSlotsByName(this);
+}
+
+QList<Model::Materials::Material> ManageMaterialsDialog::materials() const { return m_model->materials(); }
+
+void ManageMaterialsDialog::on_btnAddMaterial_clicked() { m_model->insertRows(0, 1); }
+
+void ManageMaterialsDialog::storeMaterials(const QList<Model::Materials::Material> &materials)
+{
+    auto catalogue = Model::Materials::MaterialFactory::instance();
+    for (const auto &material : materials)
+        catalogue->setMaterial(material);
+    catalogue->saveMaterials();
+}
+
+} // namespace Ui

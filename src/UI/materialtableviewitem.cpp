@@ -1,0 +1,156 @@
+#include "materialtableviewitem.h"
+
+#include "Model/Materials/materialfactory.h"
+
+#include <QColor>
+
+namespace Ui {
+
+namespace {
+constexpr uint32_t firstUserMaterialId = 2000;
+}
+
+MaterialTableViewItem::MaterialTableViewItem(QObject *parent)
+    : MaterialTableViewItem(Model::Materials::MaterialFactory::instance()->getMaterials(), parent)
+{
+}
+
+MaterialTableViewItem::MaterialTableViewItem(const QList<Model::Materials::Material> &materials, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_materials(materials)
+{
+}
+
+QModelIndex MaterialTableViewItem::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || row >= m_materials.size() || column < 0 || column > 5)
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
+int MaterialTableViewItem::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_materials.size();
+}
+
+int MaterialTableViewItem::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 3; }
+
+QVariant MaterialTableViewItem::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_materials.size() || role != Qt::DisplayRole)
+        return QVariant();
+    const auto &material = m_materials.at(index.row());
+    switch (index.column()) {
+    case 0:
+        return material.id();
+    case 1:
+        return material.name();
+    case 2: {
+        const auto c = material.color();
+        return QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255), int(c[3] * 255));
+    }
+    case 3:
+        return material.density();
+    case 4:
+        return material.youngModulus();
+    case 5:
+        return material.poissonRatio();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant MaterialTableViewItem::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    switch (section) {
+    case 0:
+        return QStringLiteral("Material Id");
+    case 1:
+        return QStringLiteral("Material Name");
+    case 2:
+        return QStringLiteral("Color");
+    case 3:
+        return QStringLiteral("Density");
+    case 4:
+        return QStringLiteral("Young Modulus");
+    case 5:
+        return QStringLiteral("Poisson Ratio");
+    default:
+        return QStringLiteral("Column %1").arg(section);
+    }
+}
+
+Qt::ItemFlags MaterialTableViewItem::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const bool userMaterial =
+        index.row() < m_materials.size() && m_materials.at(index.row()).id() >= firstUserMaterialId;
+    if (index.column() == 2 || (index.column() == 1 && userMaterial))
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+bool MaterialTableViewItem::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || index.row() < 0 || index.row() >= m_materials.size())
+        return false;
+    auto &material = m_materials[index.row()];
+    switch (index.column()) {
+    case 1:
+        material.setName(value.toString());
+        break;
+    case 2: {
+        const QColor color = value.value<QColor>();
+        material.setColor(color.red() / 255.0f, color.green() / 255.0f, color.blue() / 255.0f, color.alpha() / 255.0f);
+        break;
+    }
+    case 3:
+        material.setDensity(value.toFloat());
+        break;
+    case 4:
+        material.setYoungModulus(value.toFloat());
+        break;
+    case 5:
+        material.setPoissonRatio(value.toFloat());
+        break;
+    default:
+        return false;
+    }
+    emit dataChanged(index, index);
+    return true;
+}
+
+uint32_t MaterialTableViewItem::newMaterialId() const
+{
+    // The catalogue avoids its own identifiers; new rows of this dialog must not share one either.
+    auto catalogue = Model::Materials::MaterialFactory::instance();
+    for (;;) {
+        const uint32_t id = catalogue->generateMaterialId();
+        bool taken = false;
+        for (const auto &material : m_materials)
+            taken = taken || material.id() == id;
+        if (!taken)
+            return id;
+    }
+}
+
+bool MaterialTableViewItem::insertRows(int /*row*/, int count, const QModelIndex &parent)
+{
+    if (parent.isValid() || count < 1)
+        return false;
+    const int first = m_materials.size();
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    for (int i = 0; i < count; ++i)
+        m_materials.append(Model::Materials::Material(newMaterialId(), QStringLiteral("New Material"), 1.0f, 1.0f, 1.0f,
+                                                      {0.5f, 0.5f, 0.5f, 1.0f}));
+    endInsertRows();
+    return true;
+}
+
+} // namespace Ui

@@ -1,0 +1,123 @@
+#include "operationfactory.h"
+
+#include "Core/Operations/copyobject.h"
+#include "Core/Operations/createsubstrateoperation.h"
+#include "Core/Operations/deleteobject.h"
+#include "Core/Operations/moveobject.h"
+#include "Core/Operations/selectvolumesoperation.h"
+#include "Core/workspace.h"
+#include "UI/Observers/createsubstrateobserver.h"
+
+#include <QWidget>
+
+namespace Ui {
+
+using Core::Operations::OperationPtr;
+
+namespace {
+
+// Makers of the operations that are built. Adding an operation: write its maker next to these and
+// put it in its row of the table below.
+
+template <class Op> OperationPtr plain(const OperationFactory::Context &c) { return std::make_shared<Op>(c.workspace); }
+
+OperationPtr createSubstrate(const OperationFactory::Context &c)
+{
+    auto operation = std::make_shared<Core::Operations::CreateSubstrateOperation>(c.workspace);
+    operation->setObserver(std::make_shared<Observers::CreateSubstrateObserver>(c.workspace, c.mainWindow));
+    return operation;
+}
+
+OperationPtr selectVolumes(const OperationFactory::Context &c)
+{
+    Core::Operations::SelectVolumesOperation::setObserver(c.observerHook(c.workspace, c.mainWindow));
+    return std::make_shared<Core::Operations::SelectVolumesOperation>(c.workspace);
+}
+
+using P = OperationFactory::Entry;
+
+// The command vocabulary: identifier, operation class, name, type code, menu action, maker.
+// Identifiers 0, 5, 21, 25 and everything above 1000 are not used.
+const std::vector<P> entries = {
+    {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<Core::Operations::CopyObject>, false},
+    {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &createSubstrate, false},
+    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", nullptr, false},
+    {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<Core::Operations::DeleteObject>, false},
+    {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options", nullptr,
+     false},
+    {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<Core::Operations::MoveObject>, false},
+    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", nullptr, false},
+    {9, "SaveDocumentOperation", "Save document", 9, "actionSave", nullptr, false},
+    {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as", nullptr, false},
+    {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", nullptr, false},
+    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", nullptr, false},
+    {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition", nullptr, false},
+    {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching", nullptr, false},
+    {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition", nullptr, false},
+    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
+    {17, "DopingOperation", "Doping", 17, "actionDoping", nullptr, false},
+    {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition", nullptr, false},
+    {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching", nullptr, false},
+    {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography", nullptr, false},
+    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization", nullptr, false},
+    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", nullptr, false},
+    // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
+    {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &selectVolumes, true},
+    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation", nullptr, false},
+    {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition", nullptr,
+     false},
+    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching", nullptr, false},
+    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching", nullptr, false},
+    {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE", nullptr, false},
+    {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD", nullptr, false},
+    {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching", nullptr, false},
+    {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", nullptr, false},
+    {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut", nullptr, false},
+    {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts", nullptr, false},
+    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping", nullptr, false},
+    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", nullptr, false},
+    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", nullptr, false},
+};
+
+} // namespace
+
+OperationFactory::OperationFactory(Core::Workspace &workspace, QWidget *mainWindow)
+    : m_workspace(workspace)
+    , m_mainWindow(mainWindow)
+{
+}
+
+const std::vector<OperationFactory::Entry> &OperationFactory::table() { return entries; }
+
+const OperationFactory::Entry *OperationFactory::entry(uint32_t identifier)
+{
+    for (const auto &e : entries) {
+        if (e.identifier == identifier)
+            return &e;
+    }
+    return nullptr;
+}
+
+bool OperationFactory::serves(uint32_t identifier) const
+{
+    const Entry *e = entry(identifier);
+    return e && e->make && (!e->needsObserverHook || m_observerHooks.contains(identifier));
+}
+
+void OperationFactory::setObserverMaker(uint32_t identifier, const ObserverMaker &maker)
+{
+    if (maker)
+        m_observerHooks.insert(identifier, maker);
+    else
+        m_observerHooks.remove(identifier);
+}
+
+OperationPtr OperationFactory::create(uint32_t identifier)
+{
+    if (!serves(identifier))
+        return nullptr;
+    const Context context{m_workspace, m_mainWindow.data(), m_observerHooks.value(identifier)};
+    return entry(identifier)->make(context);
+}
+
+} // namespace Ui
