@@ -1,4 +1,9 @@
 #include "mainwindow.h"
+#include "Core/workspace.h"
+#include "UI/documentcommands.h"
+#include "UI/documentdialogs.h"
+#include "UI/mainwindowpresenter.h"
+#include "UI/materialconflictdialog.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 
@@ -39,5 +44,12 @@ int main(int argc, char *argv[])
     // however the window was closed.
     MainWindow window;
     window.showMaximized();
+    // A document named on the command line opens in this first window, with File > Open's messages.
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty()) {
+        Ui::DocumentDialogs dialogs(&window);
+        Ui::loadDocumentIntoWindow(&window, window.presenter()->workspace(), files.first(),
+                                   Ui::MaterialConflictDialog::resolver(&window), dialogs);
+    }
     return app.exec();
 }

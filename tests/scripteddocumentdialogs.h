@@ -20,13 +20,6 @@ public:
     void showInformation(const QString &title, const QString &text) override { shown << title + '|' + text; }
     void showWarning(const QString &title, const QString &text) override { shown << title + '|' + text; }
 
-    bool confirm(const QString &title, const QString &text) override
-    {
-        asked << QStringLiteral("confirm|%1|%2").arg(title, text);
-        return confirmAnswer;
-    }
-
-    bool confirmAnswer = true;
     QStringList answers; ///< file names handed out in order; an empty one is a cancelled dialog
     QStringList asked;
     QStringList shown;

@@ -30,14 +30,4 @@ bool loadDocumentIntoWindow(QWidget *window, Core::Workspace &workspace, const Q
     return result.ok;
 }
 
-bool newDocument(QWidget *window, Core::Workspace &workspace, Core::Operations::IDocumentDialogs &dialogs)
-{
-    if (!dialogs.confirm(QStringLiteral("Create new document"), QStringLiteral("This will erase all data. Continue?")))
-        return false;
-    workspace.newDocument();
-    if (window)
-        window->setWindowTitle(documentWindowTitle(QString()));
-    return true;
-}
-
 } // namespace Ui

@@ -22,7 +22,4 @@ bool loadDocumentIntoWindow(QWidget *window, Core::Workspace &workspace, const Q
                             const Model::Persistence::ConflictResolver &resolver,
                             Core::Operations::IDocumentDialogs &dialogs);
 
-/// The "New" command: after the user confirms, empties the window's scene and history.
-bool newDocument(QWidget *window, Core::Workspace &workspace, Core::Operations::IDocumentDialogs &dialogs);
-
 } // namespace Ui

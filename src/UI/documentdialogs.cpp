@@ -25,10 +25,4 @@ void DocumentDialogs::showWarning(const QString &title, const QString &text)
     QMessageBox::warning(m_parent, title, text, QMessageBox::Ok);
 }
 
-bool DocumentDialogs::confirm(const QString &title, const QString &text)
-{
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok | QMessageBox::Cancel, m_parent);
-    return box.exec() == QMessageBox::Ok;
-}
-
 } // namespace Ui

@@ -19,7 +19,6 @@ public:
     QString openFileName(const QString &title, const QString &folder, const QString &filter) override;
     void showInformation(const QString &title, const QString &text) override;
     void showWarning(const QString &title, const QString &text) override;
-    bool confirm(const QString &title, const QString &text) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -16,8 +16,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -264,42 +262,6 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 1);
         QVERIFY2(dialogs.shown.first().startsWith(shown), qPrintable(dialogs.shown.first()));
         QCOMPARE(window.window.windowTitle(), title);
-    }
-
-    void newDocumentAsksFirst()
-    {
-        Window window;
-        window.workspace.document().addObject(
-            std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
-        window.workspace.document().setFileName(QStringLiteral("old.cfw"));
-        ScriptedDocumentDialogs dialogs;
-        dialogs.confirmAnswer = false;
-        QVERIFY(!Ui::newDocument(&window.window, window.workspace, dialogs));
-        QCOMPARE(window.workspace.document().allObjects().size(), 1);
-        QCOMPARE(dialogs.asked,
-                 QStringList{QStringLiteral("confirm|Create new document|This will erase all data. Continue?")});
-        dialogs.confirmAnswer = true;
-        QVERIFY(Ui::newDocument(&window.window, window.workspace, dialogs));
-        QVERIFY(window.workspace.document().allObjects().isEmpty());
-        QVERIFY(window.workspace.document().fileName().isEmpty());
-        QCOMPARE(window.window.windowTitle(), QStringLiteral("Cellforge  "));
-    }
-
-    void confirmationBoxHasOkAndCancel()
-    {
-        QWidget parent;
-        Ui::DocumentDialogs dialogs(&parent);
-        QString seen;
-        whenModal([&](QWidget *modal) {
-            auto *box = qobject_cast<QMessageBox *>(modal);
-            QVERIFY(box);
-            seen = box->windowTitle() + '|' + box->text();
-            QVERIFY(box->button(QMessageBox::Ok));
-            box->button(QMessageBox::Cancel)->click();
-        });
-        QVERIFY(!dialogs.confirm(QStringLiteral("Create new document"),
-                                 QStringLiteral("This will erase all data. Continue?")));
-        QCOMPARE(seen, QStringLiteral("Create new document|This will erase all data. Continue?"));
     }
 };
 

@@ -150,7 +150,10 @@ private slots:
         QTest::newRow("delete") << "actionDelete" << true;
         QTest::newRow("batch run needs its dialog") << "actionBatch_Run" << false;
         QTest::newRow("doping not built") << "actionDoping" << false;
-        QTest::newRow("open not built") << "actionOpen" << false;
+        QTest::newRow("open") << "actionOpen" << true;
+        QTest::newRow("save") << "actionSave" << true;
+        QTest::newRow("save as") << "actionSave_as" << true;
+        QTest::newRow("export data not built") << "actionExport_Data" << false;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;
         QTest::newRow("redo with empty stack") << "actionRedo" << false;
         QTest::newRow("new") << "actionNew" << true;
@@ -430,7 +433,7 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge"));
         window.presenter()->workspace().document().setFileName(QStringLiteral("/tmp/chip.cfw"));
         window.presenter()->workspace().notifyUpdate();
-        QCOMPARE(window.windowTitle(), QStringLiteral("chip.cfw - Cellforge"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge  /tmp/chip.cfw"));
     }
 };
 

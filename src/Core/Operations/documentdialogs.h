@@ -17,8 +17,6 @@ public:
     virtual QString openFileName(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual void showInformation(const QString &title, const QString &text) = 0;
     virtual void showWarning(const QString &title, const QString &text) = 0;
-    /// True when the user answers OK, false on Cancel.
-    virtual bool confirm(const QString &title, const QString &text) = 0;
 };
 
 using DocumentDialogsPtr = std::shared_ptr<IDocumentDialogs>;
