@@ -8,12 +8,16 @@
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/documentcommands.h"
 #include "UI/documentdialogs.h"
+#include "UI/mainwindowpresenter.h"
 #include "UI/materialconflictdialog.h"
 #include "catalogtesthome.h"
+#include "mainwindow.h"
 #include "scripteddocumentdialogs.h"
 #include "testoperations.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QRadioButton>
@@ -262,6 +266,61 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 1);
         QVERIFY2(dialogs.shown.first().startsWith(shown), qPrintable(dialogs.shown.first()));
         QCOMPARE(window.window.windowTitle(), title);
+    }
+
+    void savedClosedAndReopenedThroughTheMenus()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("menus.cfw"));
+        auto chooseFile = [path](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        };
+        std::vector<uint32_t> written;
+        {
+            MainWindow window;
+            Core::Workspace &ws = window.presenter()->workspace();
+            std::vector<uint32_t> cells(24);
+            for (size_t i = 0; i < cells.size(); ++i)
+                cells[i] = i % 3 == 0 ? 0u : (i % 3 == 1 ? 1u : 2001u);
+            written = cells;
+            ws.document().addObject(
+                std::make_shared<TotalVolume>(2, 3, 4, 0.5f, 0.5f, 0.25f, Util::Vector3D(1, 2, 3), cells));
+            whenModal(chooseFile);
+            window.action(QStringLiteral("actionSave"))->trigger();
+            QCOMPARE(ws.document().fileName(), path);
+            QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge  ") + path);
+        }
+        QVERIFY(QFile::exists(path));
+
+        MainWindow first;
+        const QWidgetList topLevel = QApplication::topLevelWidgets();
+        const QSet<QWidget *> before(topLevel.begin(), topLevel.end());
+        whenModal(chooseFile);
+        first.action(QStringLiteral("actionOpen"))->trigger();
+        MainWindow *opened = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (!before.contains(widget) && qobject_cast<MainWindow *>(widget))
+                opened = qobject_cast<MainWindow *>(widget);
+        }
+        QVERIFY(opened);
+        QVERIFY(opened->isVisible());
+        QCOMPARE(opened->windowTitle(), QStringLiteral("Cellforge  ") + path);
+        const auto objects = opened->presenter()->workspace().document().allObjects();
+        QCOMPARE(objects.size(), 1);
+        auto volume = std::dynamic_pointer_cast<TotalVolume>(objects.first());
+        QCOMPARE(volume->sizeZ(), 4u);
+        QCOMPARE(volume->cellSizeZ(), 0.25f);
+        QCOMPARE(volume->position().y, 2.0);
+        QCOMPARE(states(volume), written);
+        QVERIFY(first.presenter()->workspace().document().allObjects().isEmpty());
+        QCOMPARE(first.windowTitle(), QStringLiteral("Cellforge"));
+
+        // A window opened for a document goes away when it is closed.
+        QPointer<MainWindow> guard(opened);
+        opened->close();
+        QTRY_VERIFY(guard.isNull());
     }
 };
 
