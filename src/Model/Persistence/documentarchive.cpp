@@ -10,6 +10,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <exception>
+
 namespace Model {
 namespace Persistence {
 
@@ -119,7 +121,12 @@ bool saveDocumentFile(const QString &fileName, const Document &document, const A
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return fail(file.errorString());
     QXmlStreamWriter writer(&file);
-    writeDocument(writer, document, registry);
+    try {
+        writeDocument(writer, document, registry);
+    } catch (const std::exception &e) {
+        file.cancelWriting();
+        return fail(QString::fromLocal8Bit(e.what()));
+    }
     if (writer.hasError() || file.error() != QFileDevice::NoError) {
         const QString reason = file.errorString();
         file.cancelWriting();
@@ -141,7 +148,15 @@ DocumentReadResult loadDocumentFile(const QString &fileName, Document &document,
     }
     QXmlStreamReader reader(&file);
     DocumentReader documentReader(registry, reconciler);
-    return documentReader.read(reader, document);
+    try {
+        return documentReader.read(reader, document);
+    } catch (const std::exception &e) {
+        // Out of memory inside the XML reader: what was added so far stays, like after damaged XML.
+        DocumentReadResult result;
+        result.ok = true;
+        result.problems << QStringLiteral("Reading \"%1\" stopped: %2").arg(fileName, QString::fromLocal8Bit(e.what()));
+        return result;
+    }
 }
 
 } // namespace Persistence
