@@ -3,6 +3,7 @@
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Persistence/statetext.h"
 #include "Model/document.h"
 #include "catalogtesthome.h"
 #include "testobject.h"
@@ -198,6 +199,25 @@ private slots:
         QVERIFY(load.volume());
         QCOMPARE(states(load.volume()), expected);
         QCOMPARE(load.volume()->cellSizeX(), 1.0f); // absent cell sizes are 1
+    }
+
+    void stateTextSplitAnywhereGivesTheSameCells()
+    {
+        const QString text = QStringLiteral(" 12 +7 x9  4294967295 \n8 30 ");
+        const std::vector<uint32_t> expected{12, 7, 0, 4294967295u, 8, 2001};
+        MaterialTranslationTable table;
+        table.set(30, 2001);
+        for (int cut = 0; cut <= text.size(); ++cut) {
+            std::vector<Model::Automaton::Voxel> cells(6);
+            StateTextParser parser(cells.data(), cells.size(), &table);
+            parser.feed(text.unicode(), size_t(cut));
+            parser.feed(text.unicode() + cut, size_t(text.size() - cut));
+            QCOMPARE(parser.finish(), size_t(6));
+            std::vector<uint32_t> got;
+            for (const auto &cell : cells)
+                got.push_back(cell.state());
+            QCOMPARE(got, expected);
+        }
     }
 
     void longStateTextOfLargeVolume()
