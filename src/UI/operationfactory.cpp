@@ -3,18 +3,31 @@
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/photolithographyoperation.h"
+#include "Core/Operations/planarizationoperation.h"
+#include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
+#include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Observers/createsubstrateobserver.h"
-#include "UI/Observers/documentopenedobserver.h"
-#include "UI/Observers/documentsavedobserver.h"
-#include "UI/Observers/materialconflictobserver.h"
+#include "mainwindow.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
-#include "mainwindow.h"
+#include "UI/Observers/documentopenedobserver.h"
+#include "UI/Observers/documentsavedobserver.h"
+#include "UI/Observers/maskedcutobserver.h"
+#include "UI/Observers/materialconflictobserver.h"
+#include "UI/Observers/mooredepositionobserver.h"
+#include "UI/Observers/mooreetchingobserver.h"
+#include "UI/Observers/photolithographyobserver.h"
+#include "UI/Observers/planarizationobserver.h"
+#include "UI/Observers/spincoatingobserver.h"
 
 #include <QWidget>
 
@@ -28,6 +41,13 @@ namespace {
 // put it in its row of the table below.
 
 template <class Op> OperationPtr plain(const OperationFactory::Context &c) { return std::make_shared<Op>(c.workspace); }
+
+// Classes with one class-wide observer: every new operation comes with a new observer that replaces it.
+template <class Op, class Observer> OperationPtr withClassObserver(const OperationFactory::Context &c)
+{
+    Op::setObserver(std::make_shared<Observer>(c.workspace, c.mainWindow));
+    return std::make_shared<Op>(c.workspace);
+}
 
 OperationPtr createSubstrate(const OperationFactory::Context &c)
 {
@@ -90,11 +110,17 @@ const std::vector<P> entries = {
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition", nullptr, false},
     {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
     {17, "DopingOperation", "Doping", 17, "actionDoping", nullptr, false},
-    {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition", nullptr, false},
-    {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching", nullptr, false},
-    {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography", nullptr, false},
-    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization", nullptr, false},
-    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", nullptr, false},
+    {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
+     &withClassObserver<Core::Operations::MooreNeighborhoodDepositionOperation, Observers::MooreDepositionObserver>,
+     false},
+    {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
+     &withClassObserver<Core::Operations::MooreNeighborhoodEtchingOperation, Observers::MooreEtchingObserver>, false},
+    {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography",
+     &withClassObserver<Core::Operations::PhotolithographyOperation, Observers::PhotolithographyObserver>, false},
+    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization",
+     &withClassObserver<Core::Operations::PlanarizationOperation, Observers::PlanarizationObserver>, false},
+    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating",
+     &withClassObserver<Core::Operations::SpinCoatingOperation, Observers::SpinCoatingObserver>, false},
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
     {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &selectVolumes, true},
     {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation", nullptr, false},
@@ -106,8 +132,10 @@ const std::vector<P> entries = {
     {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD", nullptr, false},
     {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching", nullptr, false},
     {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", nullptr, false},
-    {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut", nullptr, false},
-    {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts", nullptr, false},
+    {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
+     &withClassObserver<Core::Operations::MaskedCutCellVolumeOperation, Observers::MaskedCutObserver>, false},
+    {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
+     &plain<Core::Operations::RemoveCutsFromVolumeOperation>, false},
     {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping", nullptr, false},
     {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", nullptr, false},
     {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", nullptr, false},

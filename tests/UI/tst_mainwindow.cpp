@@ -154,6 +154,8 @@ private slots:
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;
         QTest::newRow("export data not built") << "actionExport_Data" << false;
+        QTest::newRow("pour material") << "actionSpin_Coating" << true;
+        QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;
         QTest::newRow("redo with empty stack") << "actionRedo" << false;
         QTest::newRow("new") << "actionNew" << true;

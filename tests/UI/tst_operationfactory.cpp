@@ -43,6 +43,13 @@ private slots:
         QTest::newRow("save") << 9u << "Save document" << 9u;
         QTest::newRow("save as") << 10u << "Save Document As" << 10u;
         QTest::newRow("open") << 11u << "Open document" << 11u;
+        QTest::newRow("Moore deposition") << 18u << "Moore film deposition" << 18u;
+        QTest::newRow("Moore etching") << 19u << "Moore film deposition" << 19u;
+        QTest::newRow("photolithography") << 20u << "Photolithography" << 20u;
+        QTest::newRow("planarization") << 22u << "Planarization" << 22u;
+        QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
+        QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
+        QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
     }
 
     void builtOperations()

@@ -1,0 +1,36 @@
+#!/usr/bin/env python3
+"""Writes the example photomasks of this folder (100 x 100 pixels, one pixel per cell column).
+Black masks a column, white leaves it open. Only the standard library is used, so the images can be
+made again anywhere: python3 make_masks.py"""
+import struct
+import zlib
+
+SIZE = 100
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+
+
+def write_png(name, pixel):
+    """pixel(column, row) -> (r, g, b); row 0 is the top row of the image."""
+    raw = bytearray()
+    for row in range(SIZE):
+        raw.append(0)  # no filter
+        for column in range(SIZE):
+            raw.extend(pixel(column, row))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 2, 0, 0, 0)
+    with open(name, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+                + chunk(b"IEND", b""))
+
+
+# A dark field with a 40 x 40 opening in the middle.
+write_png("square_opening.png", lambda c, r: WHITE if 30 <= c < 70 and 30 <= r < 70 else BLACK)
+# Lines 10 columns wide along y, alternating with spaces of the same width.
+write_png("lines_and_spaces.png", lambda c, r: BLACK if (c // 10) % 2 == 0 else WHITE)
+# A black cross 20 wide through the middle on a clear field.
+write_png("cross.png", lambda c, r: BLACK if 40 <= c < 60 or 40 <= r < 60 else WHITE)

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "maskimage.h"
+#include "processoperation.h"
+
+namespace Core {
+namespace Operations {
+
+/// Hides, for viewing, every cell column that a top-down mask leaves uncovered. Undoable: each
+/// undo takes exactly its own cut away again, so cuts of several masks are undone one by one.
+class MaskedCutCellVolumeOperation : public CellVolumeOperation<ObjectOperation> {
+public:
+    explicit MaskedCutCellVolumeOperation(Workspace &workspace);
+
+    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
+
+    /// Stores the mask and previews it over the selected volume; an empty mask leaves nothing to cut.
+    void setMask(const QBitArray &bits, uint32_t width, uint32_t height);
+    const MaskBits &mask() const { return m_mask; }
+
+    void cancel() override;
+    void execute() override;
+    bool undo() override;
+    bool redo() override;
+
+protected:
+    bool hasOptions() const override { return m_maskSet; }
+    Util::ObserverPtr optionsObserver() const override { return s_observer; }
+    void run(Model::Automaton::TotalVolume &volume) override;
+
+private:
+    void refresh(Model::Automaton::TotalVolume &volume);
+
+    inline static Util::ObserverPtr s_observer;
+    MaskBits m_mask;
+    bool m_maskSet = false;
+};
+
+} // namespace Operations
+} // namespace Core

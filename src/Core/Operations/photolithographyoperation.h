@@ -1,0 +1,44 @@
+#pragma once
+
+#include "maskimage.h"
+#include "processoperation.h"
+
+namespace Core {
+namespace Operations {
+
+/// Develops a resist film through a top and a bottom mask. The masks are shown on the volume while
+/// the dialog is open (a preview) and taken off once the step has run. Not undoable.
+class PhotolithographyOperation : public ProcessOperation {
+public:
+    explicit PhotolithographyOperation(Workspace &workspace);
+
+    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
+
+    void setMaterial(uint32_t material);
+    /// Stores the mask and shows it under (bottom) or over (top) the selected volume.
+    void setBottomMask(const QBitArray &bits, uint32_t width, uint32_t height);
+    void setTopMask(const QBitArray &bits, uint32_t width, uint32_t height);
+
+    uint32_t material() const { return m_material; }
+    const MaskBits &bottomMask() const { return m_bottomMask; }
+    const MaskBits &topMask() const { return m_topMask; }
+
+    void cancel() override;
+
+protected:
+    bool hasOptions() const override { return m_materialSet; }
+    Util::ObserverPtr optionsObserver() const override { return s_observer; }
+    void run(Model::Automaton::TotalVolume &volume) override;
+    void afterRun(Model::Automaton::TotalVolume &volume) override;
+    bool marksLatticeOutOfDate() const override { return true; }
+
+private:
+    inline static Util::ObserverPtr s_observer;
+    uint32_t m_material = 0;
+    bool m_materialSet = false;
+    MaskBits m_bottomMask;
+    MaskBits m_topMask;
+};
+
+} // namespace Operations
+} // namespace Core

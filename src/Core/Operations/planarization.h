@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
+namespace Core {
+namespace Operations {
+
+/// Polishes a volume down: every cell at or above the maximum height and every cell below the
+/// minimum height becomes empty. Heights are in cells along z.
+class Planarization {
+public:
+    Planarization(Model::Automaton::TotalVolume &volume, uint32_t maximumHeight, uint32_t minimumHeight);
+    void run();
+
+    uint32_t upperCut() const { return m_upperCut; }
+    uint32_t lowerCut() const { return m_lowerCut; }
+    uint32_t workers() const { return m_workers; }
+
+private:
+    Model::Automaton::TotalVolume &m_volume;
+    uint32_t m_upperCut;
+    uint32_t m_lowerCut;
+    uint32_t m_workers;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
+namespace Core {
+namespace Operations {
+
+/// Pours a material onto a structure: every empty cell below the deposition height is filled;
+/// occupied cells stay as they are.
+class SpinCoating {
+public:
+    SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t material, uint32_t depositionHeight);
+    void run();
+
+    uint32_t fillHeight() const { return m_fillHeight; }
+    uint32_t workers() const { return m_workers; }
+
+private:
+    Model::Automaton::TotalVolume &m_volume;
+    uint32_t m_material;
+    uint32_t m_fillHeight;
+    uint32_t m_workers;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,37 @@
+#include "spincoatingoperation.h"
+
+#include "spincoating.h"
+
+namespace Core {
+namespace Operations {
+
+SpinCoatingOperation::SpinCoatingOperation(Workspace &workspace)
+    : ProcessOperation(workspace, QStringLiteral("Spin Coating"), 23)
+{
+}
+
+void SpinCoatingOperation::setMaterial(uint32_t material)
+{
+    m_material = material;
+    m_materialSet = true;
+}
+
+void SpinCoatingOperation::setDepositionHeight(uint32_t height)
+{
+    m_height = height;
+    m_heightSet = true;
+}
+
+uint32_t SpinCoatingOperation::volumeSizeZ() const
+{
+    auto v = volume();
+    return v ? v->sizeZ() : 0;
+}
+
+void SpinCoatingOperation::run(Model::Automaton::TotalVolume &volume)
+{
+    SpinCoating(volume, m_material, m_height).run();
+}
+
+} // namespace Operations
+} // namespace Core

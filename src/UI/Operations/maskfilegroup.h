@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Core/Operations/maskimage.h"
+
+#include <QGroupBox>
+
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace Ui {
+namespace Operations {
+
+/// One mask of a mask dialog: a file name, a "..." chooser, "Apply" (load the image and hand the
+/// mask on at once, so the volume shows it while the dialog is open) and "Remove".
+class MaskFileGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    /// `prefix` names the widgets (lie<prefix>, tbt<prefix>, btnApply<prefix>, btnRemove<prefix>);
+    /// `failureText` is the warning shown when the image cannot be loaded.
+    MaskFileGroup(const QString &title, const QString &prefix, const QString &failureText, QWidget *parent = nullptr);
+
+    const Core::Operations::MaskBits &mask() const { return m_mask; }
+    QLineEdit *fileNameEdit() const { return m_lieFile; }
+    QPushButton *applyButton() const { return m_btnApply; }
+    QPushButton *removeButton() const { return m_btnRemove; }
+
+    /// The filter of the file chooser.
+    static QString imageFilter() { return QStringLiteral("Image Files (*.png *.jpg *.bmp)"); }
+
+signals:
+    void maskChanged(const QBitArray &bits, uint width, uint height);
+
+public slots:
+    void chooseFile();
+    /// Loads the named image; a warning when it cannot be read, and the mask stays as it was.
+    void applyMask();
+    void removeMask();
+
+private:
+    QLineEdit *m_lieFile;
+    QToolButton *m_tbtChoose;
+    QPushButton *m_btnApply;
+    QPushButton *m_btnRemove;
+    QString m_failureText;
+    Core::Operations::MaskBits m_mask;
+};
+
+} // namespace Operations
+} // namespace Ui

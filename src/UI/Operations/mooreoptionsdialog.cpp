@@ -1,0 +1,51 @@
+#include "mooreoptionsdialog.h"
+
+#include "materialitems.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace Ui {
+namespace Operations {
+
+MooreOptionsDialog::MooreOptionsDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_lblValue(new QLabel(QStringLiteral("Select Value"), this))
+    , m_sbxValue(new QSpinBox(this))
+    , m_cbxFilm(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("MooreOptionsBaseDialog"));
+    setWindowTitle(QStringLiteral("Operation Options"));
+    m_lblValue->setObjectName(QStringLiteral("lblValue"));
+    m_sbxValue->setObjectName(QStringLiteral("sbxValue"));
+    m_sbxValue->setRange(1, 999999999);
+    m_sbxValue->setValue(1);
+    m_sbxValue->setSuffix(QStringLiteral(" cells"));
+    m_cbxFilm->setObjectName(QStringLiteral("cbxFilm"));
+    addMaterialItems(m_cbxFilm);
+
+    auto *form = new QFormLayout;
+    form->addRow(m_lblValue, m_sbxValue);
+    form->addRow(QStringLiteral("Select Film"), m_cbxFilm);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void MooreOptionsDialog::setValueLabel(const QString &text) { m_lblValue->setText(text); }
+
+QString MooreOptionsDialog::valueLabel() const { return m_lblValue->text(); }
+
+unsigned MooreOptionsDialog::value() const { return static_cast<unsigned>(m_sbxValue->value()); }
+
+unsigned MooreOptionsDialog::material() const { return chosenMaterial(m_cbxFilm); }
+
+} // namespace Operations
+} // namespace Ui

@@ -1,0 +1,62 @@
+#include "photolithographydialog.h"
+
+#include "maskfilegroup.h"
+#include "materialitems.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+namespace Ui {
+namespace Operations {
+
+QString PhotolithographyDialog::topFailureText()
+{
+    return QStringLiteral("Top Mask file not found!<br/>Please verify the filename is correct and you have the "
+                          "correct permissions.");
+}
+
+QString PhotolithographyDialog::bottomFailureText()
+{
+    return QStringLiteral("Bottom mask not found error!<br/>Please verify if the filename is correct and you have "
+                          "the correct permissions.");
+}
+
+PhotolithographyDialog::PhotolithographyDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_top(new MaskFileGroup(QStringLiteral("Top Mask"), QStringLiteral("TopMask"), topFailureText(), this))
+    , m_bottom(
+          new MaskFileGroup(QStringLiteral("Bottom Mask"), QStringLiteral("BottomMask"), bottomFailureText(), this))
+    , m_cbxFilm(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("PhotolithographyBaseDialog"));
+    setWindowTitle(QStringLiteral("Photolithography Options"));
+    setFixedSize(370, 360);
+    m_cbxFilm->setObjectName(QStringLiteral("cbxFilm"));
+    addMaterialItems(m_cbxFilm);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Select Film"), m_cbxFilm);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_top);
+    layout->addWidget(m_bottom);
+    layout->addLayout(form);
+    layout->addStretch();
+    layout->addWidget(buttons);
+
+    connect(m_top, &MaskFileGroup::maskChanged, this, &PhotolithographyDialog::topMaskChanged);
+    connect(m_bottom, &MaskFileGroup::maskChanged, this, &PhotolithographyDialog::bottomMaskChanged);
+}
+
+unsigned PhotolithographyDialog::material() const { return chosenMaterial(m_cbxFilm); }
+
+const Core::Operations::MaskBits &PhotolithographyDialog::topMask() const { return m_top->mask(); }
+
+const Core::Operations::MaskBits &PhotolithographyDialog::bottomMask() const { return m_bottom->mask(); }
+
+} // namespace Operations
+} // namespace Ui

@@ -1,0 +1,64 @@
+#include "planarizationoptionsdialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace Ui {
+namespace Operations {
+
+PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_sbxMinimum(new QSpinBox(this))
+    , m_sbxMaximum(new QSpinBox(this))
+{
+    setObjectName(QStringLiteral("PlanarizationOptionsBaseDialog"));
+    setWindowTitle(QStringLiteral("Planarization Options"));
+    m_sbxMinimum->setObjectName(QStringLiteral("sbxMinimumHeight"));
+    m_sbxMinimum->setRange(0, 999999999);
+    m_sbxMinimum->setSuffix(QStringLiteral(" cells"));
+    m_sbxMinimum->setToolTip(QStringLiteral("All cells below this height will be removed."));
+    m_sbxMaximum->setObjectName(QStringLiteral("sbxMaximumHeight"));
+    m_sbxMaximum->setRange(0, 999999999);
+    m_sbxMaximum->setSuffix(QStringLiteral(" cells"));
+    m_sbxMaximum->setToolTip(QStringLiteral("All cells above this height will be removed."));
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Minimum Height"), m_sbxMinimum);
+    form->addRow(QStringLiteral("Maximum Height"), m_sbxMaximum);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(m_sbxMaximum, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &PlanarizationOptionsDialog::updateMinimumLimits);
+}
+
+void PlanarizationOptionsDialog::setHeightLimit(unsigned nz)
+{
+    const int limit = static_cast<int>(qMin(nz, 999999999u));
+    m_sbxMaximum->setMaximum(limit);
+    m_sbxMaximum->setValue(limit);
+    updateMinimumLimits();
+}
+
+void PlanarizationOptionsDialog::setParameters(const QVariantMap &parameters)
+{
+    if (parameters.contains(QStringLiteral("Maximum Height")))
+        m_sbxMaximum->setValue(static_cast<int>(parameters.value(QStringLiteral("Maximum Height")).toUInt()));
+    if (parameters.contains(QStringLiteral("Minimum Height")))
+        m_sbxMinimum->setValue(static_cast<int>(parameters.value(QStringLiteral("Minimum Height")).toUInt()));
+}
+
+void PlanarizationOptionsDialog::updateMinimumLimits() { m_sbxMinimum->setMaximum(m_sbxMaximum->value()); }
+
+unsigned PlanarizationOptionsDialog::maximumHeight() const { return static_cast<unsigned>(m_sbxMaximum->value()); }
+
+unsigned PlanarizationOptionsDialog::minimumHeight() const { return static_cast<unsigned>(m_sbxMinimum->value()); }
+
+} // namespace Operations
+} // namespace Ui

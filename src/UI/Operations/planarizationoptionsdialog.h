@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+#include <QVariantMap>
+
+class QSpinBox;
+
+namespace Ui {
+namespace Operations {
+
+/// Options of planarization: cells below the minimum and at or above the maximum height go.
+/// The minimum never exceeds the maximum the dialog currently shows.
+class PlanarizationOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PlanarizationOptionsDialog(QWidget *parent = nullptr);
+
+    /// Bounds both heights by the volume's nz; the maximum starts at nz.
+    void setHeightLimit(unsigned nz);
+    /// Fills the spin boxes from the "Maximum Height" and "Minimum Height" parameters that are present.
+    void setParameters(const QVariantMap &parameters);
+
+    unsigned maximumHeight() const;
+    unsigned minimumHeight() const;
+    QSpinBox *maximumSpinBox() const { return m_sbxMaximum; }
+    QSpinBox *minimumSpinBox() const { return m_sbxMinimum; }
+
+public slots:
+    void updateMinimumLimits();
+
+private:
+    QSpinBox *m_sbxMinimum;
+    QSpinBox *m_sbxMaximum;
+};
+
+} // namespace Operations
+} // namespace Ui
