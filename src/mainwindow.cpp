@@ -5,9 +5,11 @@
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/documentcommands.h"
+#include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
+#include "UI/viewactions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -171,12 +173,14 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     Core::Workspace &ws = m_presenter->workspace();
     m_updateObserver = m_presenter->createUpdateObserver();
     connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, this, &MainWindow::updateWindowTitle);
+    connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, m_view, &Ui::GLWidget::updateGL);
     m_selectionModeObserver =
         std::make_shared<Ui::Observers::SelectionModeObserver>(ws.selection(), action(QStringLiteral("actionSelect")));
     ws.selection().addObserver(m_selectionModeObserver);
 
     connectActions();
     createShortcuts();
+    Ui::ViewActions::install(*this, *m_view);
     installObserverHooks();
     updateOperationActions();
     m_presenter->undoStackChanged();
@@ -239,16 +243,11 @@ void MainWindow::installObserverHooks()
 
 void MainWindow::createView()
 {
-    auto *placeholder = new QLabel(tr("No view yet"), this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
+    m_view = new Ui::GLWidget(m_presenter->workspace(), this);
+    setCentralWidget(m_view);
 }
 
-void MainWindow::setView(const QString &view)
-{
-    // The 3D view turns its camera here.
-    Q_UNUSED(view);
-}
+void MainWindow::setView(const QString &view) { m_view->setStandardView(view); }
 
 void MainWindow::updateWindowTitle()
 {

@@ -8,6 +8,7 @@
 class QAction;
 
 namespace Ui {
+class GLWidget;
 class MainWindowPresenter;
 class OperationMapper;
 namespace Observers {
@@ -30,6 +31,8 @@ public:
     static uint32_t operationIdentifier(const QString &objectName);
 
     Ui::MainWindowPresenter *presenter() const { return m_presenter; }
+    /// The 3D view in the centre of the window.
+    Ui::GLWidget *view() const { return m_view; }
     /// Enables exactly the operation actions whose identifier the factory serves
     /// (call again after supplying an observer to the factory).
     void updateOperationActions();
@@ -53,6 +56,7 @@ private:
 
     QHash<QString, QAction *> m_actions;
     Ui::MainWindowPresenter *m_presenter = nullptr;
+    Ui::GLWidget *m_view = nullptr;
     Ui::OperationMapper *m_operationMapper = nullptr;
     Ui::OperationMapper *m_viewMapper = nullptr;
     std::shared_ptr<Ui::Observers::UpdateObserver> m_updateObserver;

@@ -1,5 +1,6 @@
 #include "operationfactory.h"
 
+#include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/deleteobject.h"
@@ -15,6 +16,7 @@
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
+#include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "mainwindow.h"
 #include "UI/documentdialogs.h"
@@ -56,6 +58,13 @@ OperationPtr createSubstrate(const OperationFactory::Context &c)
     return operation;
 }
 
+OperationPtr changeVisualization(const OperationFactory::Context &c)
+{
+    Core::Operations::ChangeTotalVolumeVisualizationOptions::setObserver(
+        std::make_shared<Observers::ChangeTotalVolumeViewOptionsObserver>(c.workspace, c.mainWindow));
+    return std::make_shared<Core::Operations::ChangeTotalVolumeVisualizationOptions>(c.workspace);
+}
+
 OperationPtr selectVolumes(const OperationFactory::Context &c)
 {
     Core::Operations::SelectVolumesOperation::setObserver(c.observerHook(c.workspace, c.mainWindow));
@@ -95,8 +104,8 @@ const std::vector<P> entries = {
     {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &createSubstrate, false},
     {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", nullptr, false},
     {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<Core::Operations::DeleteObject>, false},
-    {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options", nullptr,
-     false},
+    {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
+     &changeVisualization, false},
     {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<Core::Operations::MoveObject>, false},
     {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", nullptr, false},
     {9, "SaveDocumentOperation", "Save document", 9, "actionSave",

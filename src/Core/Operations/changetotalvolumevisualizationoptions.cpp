@@ -1,0 +1,104 @@
+#include "changetotalvolumevisualizationoptions.h"
+
+#include "Core/workspace.h"
+
+namespace Core {
+namespace Operations {
+
+namespace {
+Util::ObserverPtr &classObserver()
+{
+    static Util::ObserverPtr observer;
+    return observer;
+}
+} // namespace
+
+VisualizationOptions VisualizationOptions::of(const Model::Automaton::TotalVolumePainter &painter)
+{
+    VisualizationOptions options;
+    options.lattice = painter.latticeFlags();
+    options.renderEmptyVoxelOutlines = painter.renderEmptyVoxelOutlines();
+    options.surfaceAlgorithm = painter.surfaceAlgorithm();
+    options.particleDistribution = painter.particleDistribution();
+    options.colorScaleType = painter.colorScaleType();
+    return options;
+}
+
+ChangeTotalVolumeVisualizationOptions::ChangeTotalVolumeVisualizationOptions(Workspace &workspace)
+    : Operation(workspace, QStringLiteral("Change Visualization"), 6)
+{
+}
+
+void ChangeTotalVolumeVisualizationOptions::setObserver(const Util::ObserverPtr &observer)
+{
+    classObserver() = observer;
+}
+
+Util::ObserverPtr ChangeTotalVolumeVisualizationOptions::observer() { return classObserver(); }
+
+void ChangeTotalVolumeVisualizationOptions::setOptions(const VisualizationOptions &options)
+{
+    m_options = options;
+    m_optionsSet = true;
+}
+
+void ChangeTotalVolumeVisualizationOptions::start()
+{
+    Workspace &ws = workspace();
+    for (const auto &object : ws.pickState().selected()) {
+        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (!volume)
+            continue;
+        m_volume = volume;
+        ws.selection().clearSelection();
+        ws.selection().setSelectionMode(false);
+        ws.console().writeMessage(name() + QStringLiteral(": Cell volume selected."));
+        if (auto dialog = observer())
+            dialog->notify();
+        // A rejected dialog leaves the options unset: the operation then gives up.
+        if (m_optionsSet)
+            execute();
+        else
+            cancel();
+        return;
+    }
+    ws.console().writeMessage(name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
+    ws.console().requestEnter(shared_from_this());
+    ws.selection().setSelectionMode(true);
+}
+
+void ChangeTotalVolumeVisualizationOptions::cancel()
+{
+    Workspace &ws = workspace();
+    ws.console().writeMessage(name() + QStringLiteral(": Operation Canceled!"));
+    ws.console().reset();
+    ws.operationCanceled();
+}
+
+void ChangeTotalVolumeVisualizationOptions::execute()
+{
+    if (!m_volume || !m_optionsSet) {
+        cancel();
+        return;
+    }
+    Workspace &ws = workspace();
+    auto &painter = m_volume->painter();
+    painter.setLatticeFlags(m_options.lattice);
+    painter.setRenderEmptyVoxelOutlines(m_options.renderEmptyVoxelOutlines);
+    painter.setSurfaceAlgorithm(m_options.surfaceAlgorithm);
+    painter.setParticleDistribution(m_options.particleDistribution);
+    painter.setColorScaleType(m_options.colorScaleType);
+    painter.regenerateSurface();
+    // New material colours reach every volume of the scene.
+    for (const auto &object : ws.document().allObjects()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            volume->painter().refreshColors();
+    }
+    ws.console().writeMessage(name() + QStringLiteral(": Options changed."));
+    ws.notifyUpdate();
+    ws.console().reset();
+    ws.operationFinished();
+}
+
+} // namespace Operations
+} // namespace Core

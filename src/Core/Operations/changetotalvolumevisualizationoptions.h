@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "Util/iobserver.h"
+#include "operation.h"
+
+namespace Core {
+namespace Operations {
+
+/// The nine display settings of a cell volume that the visualisation dialog edits.
+struct VisualizationOptions {
+    Model::Automaton::LatticeDisplayFlags lattice;
+    bool renderEmptyVoxelOutlines = false;
+    uint32_t surfaceAlgorithm = 0;
+    uint32_t particleDistribution = 0;
+    uint32_t colorScaleType = 0;
+
+    static VisualizationOptions of(const Model::Automaton::TotalVolumePainter &painter);
+    bool operator==(const VisualizationOptions &o) const
+    {
+        return lattice == o.lattice && renderEmptyVoxelOutlines == o.renderEmptyVoxelOutlines &&
+               surfaceAlgorithm == o.surfaceAlgorithm && particleDistribution == o.particleDistribution &&
+               colorScaleType == o.colorScaleType;
+    }
+};
+
+/// "Change Visualization": applies new display settings to one selected cell volume, regenerates
+/// its surface and refreshes the colours of every volume (material colours may have changed).
+/// Not undoable.
+class ChangeTotalVolumeVisualizationOptions : public Operation {
+public:
+    explicit ChangeTotalVolumeVisualizationOptions(Workspace &workspace);
+
+    void start() override;
+    void cancel() override;
+    void execute() override;
+
+    Model::Automaton::TotalVolumePtr volume() const { return m_volume; }
+    /// The dialog's values; raises the options flag.
+    void setOptions(const VisualizationOptions &options);
+    bool hasOptions() const { return m_optionsSet; }
+
+    /// The class-wide options observer (runs the dialog); the factory installs a new one per operation.
+    static void setObserver(const Util::ObserverPtr &observer);
+    static Util::ObserverPtr observer();
+
+private:
+    Model::Automaton::TotalVolumePtr m_volume;
+    VisualizationOptions m_options;
+    bool m_optionsSet = false;
+};
+
+} // namespace Operations
+} // namespace Core

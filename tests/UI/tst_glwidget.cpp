@@ -1,0 +1,300 @@
+#include "Core/Operations/substratebuilder.h"
+#include "Core/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Materials/materialfactory.h"
+#include "UI/glwidget.h"
+#include "UI/mainwindowpresenter.h"
+#include "Util/vector4d.h"
+#include "catalogtesthome.h"
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QBitArray>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QtTest>
+
+using Model::Automaton::TotalVolume;
+using Ui::GLWidget;
+
+namespace {
+
+std::shared_ptr<TotalVolume> slab(double x, double y)
+{
+    // 40 x 40 x 10 cells of silicon with its corner at (x, y, 0).
+    auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(x, y, 0), 1u);
+    volume->painter().regenerateSurface();
+    return volume;
+}
+
+void sendMouse(QWidget &widget, QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, buttons, modifiers);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void sendWheel(QWidget &widget, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPoint at(10, 10);
+    QWheelEvent event(at, widget.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+}
+
+bool isBackground(QRgb pixel) { return qRed(pixel) == 0 && qGreen(pixel) == 0 && qBlue(pixel) == 0; }
+
+} // namespace
+
+class tst_GLWidget : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+    std::unique_ptr<Core::Workspace> m_workspace;
+    std::unique_ptr<GLWidget> m_view;
+
+private slots:
+    void init()
+    {
+        Util::ColorTable::setCurrentScheme(0);
+        m_workspace = std::make_unique<Core::Workspace>();
+        m_view = std::make_unique<GLWidget>(*m_workspace);
+        m_view->resize(200, 160);
+        m_view->setShowAxes(false);
+        m_view->setStandardView(QStringLiteral("top"));
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    }
+    void cleanup()
+    {
+        m_view.reset();
+        m_workspace.reset();
+    }
+
+    void frameShowsTheVolumeWhereItIs()
+    {
+        // Seen from the top, the slab covers the centre of the view and leaves the corners empty.
+        m_workspace->document().addObject(slab(-20, -20));
+        const QImage frame = m_view->frontBuffer();
+        QVERIFY(!frame.isNull());
+        const QPoint centre(frame.width() / 2, frame.height() / 2);
+        QVERIFY(!isBackground(frame.pixel(centre)));
+        QVERIFY(isBackground(frame.pixel(2, 2)));
+        QVERIFY(isBackground(frame.pixel(frame.width() - 3, frame.height() - 3)));
+        // 40 cells at zoom 1 are 40 pixels: 25 pixels right of the centre is outside.
+        QVERIFY(isBackground(frame.pixel(centre + QPoint(25 * frame.width() / 200, 0))));
+    }
+
+    void masksShowAsTranslucentGreen()
+    {
+        // An empty volume with its upper mask set on the left half of the columns.
+        auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(-20, -20, 0), 0u);
+        QBitArray bits(40 * 40);
+        for (int i = 0; i < 20; ++i)
+            for (int j = 0; j < 40; ++j)
+                bits.setBit(i * 40 + j);
+        volume->setUpperMask(bits, 40, 40);
+        volume->painter().regenerateSurface();
+        m_workspace->document().addObject(volume);
+        const QImage frame = m_view->frontBuffer();
+        const QPoint centre(frame.width() / 2, frame.height() / 2);
+        const QRgb masked = frame.pixel(centre - QPoint(10 * frame.width() / 200, 0));
+        QVERIFY(qGreen(masked) > qRed(masked) && qGreen(masked) > qBlue(masked));
+        QVERIFY(isBackground(frame.pixel(centre + QPoint(10 * frame.width() / 200, 0))));
+    }
+
+    void edgesAndLightingOptionsStillDraw()
+    {
+        m_workspace->document().addObject(slab(-20, -20));
+        m_view->setRenderObjectEdges(true);
+        m_view->setLighting(false);
+        m_view->setRenderGrid(true);
+        m_view->setShowLamps(true);
+        m_view->setLegend(std::vector<std::array<float, 4>>(256, {1, 0, 0, 1}), 0.0f, 1.0f);
+        const QImage frame = m_view->frontBuffer();
+        QVERIFY(!isBackground(frame.pixel(frame.width() / 2, frame.height() / 2)));
+        QVERIFY(m_view->legendShown());
+    }
+
+    void clickPicksTheVolumeDrawnFirst()
+    {
+        auto first = slab(-20, -20);
+        auto second = slab(-10, -10);
+        m_workspace->document().addObject(first);
+        m_workspace->document().addObject(second);
+        m_workspace->selection().setSelectionMode(true);
+        const QPoint centre(m_view->width() / 2, m_view->height() / 2);
+
+        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(*m_view, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(first->isSelected());
+        QVERIFY(!second->isSelected());
+        QCOMPARE(m_workspace->selection().selected().size(), 1);
+
+        // Picking the same place again deselects it.
+        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(*m_view, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!first->isSelected());
+    }
+
+    void dragDoesNotPick()
+    {
+        auto volume = slab(-20, -20);
+        m_workspace->document().addObject(volume);
+        m_workspace->selection().setSelectionMode(true);
+        const QPoint centre(m_view->width() / 2, m_view->height() / 2);
+        QSignalSpy rotations(m_view.get(), &GLWidget::rotationChanged);
+
+        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(*m_view, QEvent::MouseMove, centre + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
+        // A drag to the right turns the scene about the screen's vertical axis.
+        QVERIFY(qAbs(m_view->camera().rotationY()) > 1.0);
+        sendMouse(*m_view, QEvent::MouseMove, centre + QPoint(5, 0), Qt::NoButton, Qt::LeftButton);
+        sendMouse(*m_view, QEvent::MouseButtonRelease, centre + QPoint(5, 0), Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!volume->isSelected());
+        QVERIFY(!m_view->isClicked());
+        QCOMPARE(rotations.count(), 3);
+    }
+
+    void clickOutsideSelectionModeDoesNotPick()
+    {
+        auto volume = slab(-20, -20);
+        m_workspace->document().addObject(volume);
+        const QPoint centre(m_view->width() / 2, m_view->height() / 2);
+        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(*m_view, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!volume->isSelected());
+    }
+
+    void wheelForwardAndBackRestoresTheZoom()
+    {
+        QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
+        sendWheel(*m_view, 120);
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 1.1));
+        sendWheel(*m_view, -120);
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 1.0));
+        sendWheel(*m_view, -240);
+        sendWheel(*m_view, 240);
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 1.0));
+        QCOMPARE(zooms.count(), 4);
+        QVERIFY(qFuzzyCompare(zooms.first().first().toDouble(), 110.0));
+        QVERIFY(qFuzzyCompare(GLWidget::wheelFactor(120) * GLWidget::wheelFactor(-120), 1.0));
+    }
+
+    void shiftWheelSetsTheActiveLampRadius()
+    {
+        QSignalSpy lamps(m_view.get(), &GLWidget::lampPositionChanged);
+        m_view->lamps().setPolar(1, 0.5, 0.3, 0.4);
+        sendWheel(*m_view, 120, Qt::ShiftModifier);
+        QCOMPARE(m_view->lamps().lamp(1).radius, 2.0);
+        QCOMPARE(m_view->zoom(), 1.0);
+        sendWheel(*m_view, 120, Qt::ShiftModifier);
+        QVERIFY(qFuzzyCompare(m_view->lamps().lamp(1).radius, 2.2));
+        QCOMPARE(lamps.count(), 2);
+        QCOMPARE(lamps.last().at(0).toInt(), 1);
+    }
+
+    void keysMoveTheAxisPosition()
+    {
+        QSignalSpy axes(m_view.get(), &GLWidget::axisPositionChanged);
+        m_view->increaseTranslateX();
+        m_view->increaseTranslateZ();
+        m_view->decreaseTranslateY();
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(5, -5, 5));
+        QCOMPARE(axes.count(), 3);
+    }
+
+    void standardViews_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVector3D>("angles");
+        QTest::newRow("front") << "front" << QVector3D(-90, 0, 0);
+        QTest::newRow("back") << "back" << QVector3D(-90, 0, 180);
+        QTest::newRow("left") << "left" << QVector3D(-90, 0, 90);
+        QTest::newRow("right") << "right" << QVector3D(-90, 0, -90);
+        QTest::newRow("top") << "top" << QVector3D(0, 0, 0);
+        QTest::newRow("bottom") << "bottom" << QVector3D(180, 0, 0);
+        QTest::newRow("manual leaves the view") << "manual" << QVector3D(10, 20, 30);
+    }
+    void standardViews()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVector3D, angles);
+        m_view->setView(10, 20, 30);
+        m_view->setStandardView(name);
+        const Ui::Camera &camera = m_view->camera();
+        QCOMPARE(QVector3D(float(camera.rotationX()), float(camera.rotationY()), float(camera.rotationZ())), angles);
+    }
+
+    void saveImageWritesAReadablePicture()
+    {
+        m_workspace->document().addObject(slab(-20, -20));
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("shot.png"));
+        QVERIFY(m_view->saveImage(png));
+        QImage image(png);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), m_view->frontBuffer().size());
+        QVERIFY(!isBackground(image.pixel(image.width() / 2, image.height() / 2)));
+
+        const QString xpm = dir.filePath(QStringLiteral("shot.xpm"));
+        QVERIFY(m_view->saveImage(xpm));
+        QVERIFY(!QImage(xpm).isNull());
+
+        QString error;
+        const QString bmp = dir.filePath(QStringLiteral("shot.bmp"));
+        QVERIFY(!m_view->saveImage(bmp, &error));
+        QVERIFY(error.contains(QStringLiteral(".png")));
+        QVERIFY(!QFile::exists(bmp));
+        QVERIFY(!m_view->saveImage(dir.filePath(QStringLiteral("missing/shot.png")), &error));
+    }
+
+    void mainWindowShowsALitGreySlab()
+    {
+        m_view.reset();
+        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
+        MainWindow window;
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Core::Workspace &workspace = window.presenter()->workspace();
+        // A silicon substrate as Create Substrate makes it, seen from the start view.
+        auto volume =
+            Core::Operations::SubstrateBuilder(1, 60, 60, 20, Util::Vector3D(), 0, 0, 0, 60, 60, 20).buildVolume();
+        volume->painter().regenerateSurface();
+        workspace.document().addObject(volume);
+        workspace.notifyUpdate();
+
+        const QImage frame = window.view()->frontBuffer();
+        QSet<int> greys;
+        int coloured = 0;
+        for (int y = 0; y < frame.height(); y += 2) {
+            for (int x = 0; x < frame.width(); x += 2) {
+                const QRgb p = frame.pixel(x, y);
+                if (isBackground(p))
+                    continue;
+                if (qRed(p) == qGreen(p) && qGreen(p) == qBlue(p))
+                    greys.insert(qRed(p));
+                else
+                    ++coloured;
+            }
+        }
+        // Top and sides are lit differently: several shades of grey, and only the axes in colour.
+        QVERIFY2(greys.size() >= 2, qPrintable(QString::number(greys.size())));
+        QVERIFY(coloured < 2000);
+    }
+
+    void eyePointLooksAlongTheView()
+    {
+        // From the top the eye lies far up the z axis.
+        const Util::Vector3D eye = m_view->eyePoint();
+        QVERIFY(eye.z > 1000.0);
+        QVERIFY(qAbs(eye.x) < 1e-3 && qAbs(eye.y) < 1e-3);
+    }
+};
+
+QTEST_MAIN(tst_GLWidget)
+#include "tst_glwidget.moc"
