@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busyindicator.h"
 #include "Core/Operations/operation.h"
 #include "consoleinput.h"
 #include "Model/document.h"
@@ -35,6 +36,10 @@ public:
     void operationCanceled();
     void cancelCurrentOperation();
     Operations::OperationPtr currentOperation() const { return m_currentOperation; }
+
+    /// Shown while an engine runs; may be null (headless use).
+    void setBusyIndicator(const BusyIndicatorPtr &indicator) { m_busyIndicator = indicator; }
+    BusyIndicatorPtr busyIndicator() const { return m_busyIndicator; }
 
     void addUpdateObserver(const Util::ObserverPtr &observer) { m_updateObservers.push_back(observer); }
     /// Tells the update observers that the scene changed (the view redraws).
@@ -77,6 +82,7 @@ private:
     QMap<uint32_t, bool> m_latticeOutOfDate;
     std::shared_ptr<Operations::IOperationFactory> m_factory;
     ErrorReporter m_errorReporter;
+    BusyIndicatorPtr m_busyIndicator;
 };
 
 } // namespace Core

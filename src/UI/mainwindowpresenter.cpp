@@ -1,5 +1,6 @@
 #include "mainwindowpresenter.h"
 
+#include "busyindicator.h"
 #include "Console/commandconsole.h"
 #include "Console/consoleobserver.h"
 #include "Core/workspace.h"
@@ -24,6 +25,7 @@ MainWindowPresenter::MainWindowPresenter(QMainWindow *mainWindow)
 {
     m_workspace->setErrorReporter(
         [this](const QString &title, const QString &text) { QMessageBox::critical(m_mainWindow, title, text); });
+    m_workspace->setBusyIndicator(std::make_shared<BusyIndicator>(mainWindow));
 
     m_console = std::make_unique<Console::CommandConsole>(m_workspace->console());
     m_consoleObserver = std::make_shared<Console::ConsoleObserver>(m_workspace->console());

@@ -1,9 +1,14 @@
 #include "operationfactory.h"
 
+#include "Core/Operations/anisotropicfilmdepositionoperation.h"
+#include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/electrodepositionoperation.h"
+#include "Core/Operations/isotropicfilmdepositionoperation.h"
+#include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
@@ -14,8 +19,12 @@
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
+#include "Core/Operations/simplephysicalvapordepositionoperation.h"
+#include "Core/Operations/simplereactiveionetchingoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
+#include "UI/Observers/anisotropicdepositionobserver.h"
+#include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "mainwindow.h"
@@ -23,12 +32,17 @@
 #include "UI/mainwindowpresenter.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
+#include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/isotropicfilmdepositionobserver.h"
+#include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
+#include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
 
 #include <QWidget>
@@ -95,6 +109,15 @@ OperationPtr openDocument(const OperationFactory::Context &c)
     return std::make_shared<OpenDocumentOperation>(c.workspace, dialogs);
 }
 
+// CVD is the isotropic deposition under another name, offering the materials of process 3.
+OperationPtr cvd(const OperationFactory::Context &c)
+{
+    using Core::Operations::IsotropicFilmDepositionOperation;
+    IsotropicFilmDepositionOperation::setObserver(
+        std::make_shared<Observers::IsotropicFilmDepositionObserver>(c.workspace, c.mainWindow, 3));
+    return std::make_shared<IsotropicFilmDepositionOperation>(c.workspace, QStringLiteral("CVD"));
+}
+
 using P = OperationFactory::Entry;
 
 // The command vocabulary: identifier, operation class, name, type code, menu action, maker.
@@ -114,9 +137,14 @@ const std::vector<P> entries = {
      &saveDocument<Core::Operations::SaveDocumentAsOperation>, false},
     {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, false},
     {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", nullptr, false},
-    {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition", nullptr, false},
-    {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching", nullptr, false},
-    {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition", nullptr, false},
+    {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
+     &withClassObserver<Core::Operations::IsotropicFilmDepositionOperation, Observers::IsotropicFilmDepositionObserver>,
+     false},
+    {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
+     &withClassObserver<Core::Operations::IsotropicFilmEtchingOperation, Observers::IsotropicFilmEtchingObserver>,
+     false},
+    {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
+     &withClassObserver<Core::Operations::ElectrodepositionOperation, Observers::ElectrodepositionObserver>, false},
     {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
     {17, "DopingOperation", "Doping", 17, "actionDoping", nullptr, false},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
@@ -133,14 +161,19 @@ const std::vector<P> entries = {
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
     {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &selectVolumes, true},
     {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation", nullptr, false},
-    {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition", nullptr,
+    {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
+     &withClassObserver<Core::Operations::AnisotropicFilmDepositionOperation, Observers::AnisotropicDepositionObserver>,
      false},
     {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching", nullptr, false},
     {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching", nullptr, false},
-    {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE", nullptr, false},
-    {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD", nullptr, false},
-    {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching", nullptr, false},
-    {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", nullptr, false},
+    {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
+     &withClassObserver<Core::Operations::SimpleReactiveIonEtchingOperation, Observers::SimpleRIEObserver>, false},
+    {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
+     &withClassObserver<Core::Operations::SimplePhysicalVaporDepositionOperation, Observers::PVDObserver>, false},
+    {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching",
+     &withClassObserver<Core::Operations::AnisotropicFilmEtchingOperation, Observers::AnisotropicEtchingObserver>,
+     false},
+    {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", &cvd, false},
     {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
      &withClassObserver<Core::Operations::MaskedCutCellVolumeOperation, Observers::MaskedCutObserver>, false},
     {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",

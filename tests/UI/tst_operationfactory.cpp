@@ -43,6 +43,14 @@ private slots:
         QTest::newRow("save") << 9u << "Save document" << 9u;
         QTest::newRow("save as") << 10u << "Save Document As" << 10u;
         QTest::newRow("open") << 11u << "Open document" << 11u;
+        QTest::newRow("isotropic deposition") << 13u << "Isotropic Deposition" << 13u;
+        QTest::newRow("isotropic etching") << 14u << "Isotropic Etching" << 14u;
+        QTest::newRow("electroplating") << 15u << "Electroplating" << 15u;
+        QTest::newRow("anisotropic deposition shares code 13") << 27u << "Anisotropic Deposition" << 13u;
+        QTest::newRow("simple rie") << 30u << "Simple RIE" << 30u;
+        QTest::newRow("PVD shares code 13 and the deposition's name") << 31u << "Isotropic Deposition" << 13u;
+        QTest::newRow("anisotropic etching shares code 13") << 32u << "Anisotropic Etching" << 13u;
+        QTest::newRow("CVD is the isotropic deposition under its own name") << 33u << "CVD" << 13u;
         QTest::newRow("Moore deposition") << 18u << "Moore film deposition" << 18u;
         QTest::newRow("Moore etching") << 19u << "Moore film deposition" << 19u;
         QTest::newRow("photolithography") << 20u << "Photolithography" << 20u;
@@ -78,7 +86,7 @@ private slots:
         QTest::addColumn<uint32_t>("typeCode");
         QTest::newRow("ion implantation") << 3u << "actionIon_Implantation" << 3u;
         QTest::newRow("cut planes share code 2") << 16u << "actionCut_Cell_Volume" << 2u;
-        QTest::newRow("PVD shares code 13") << 31u << "actionPVD" << 13u;
+        QTest::newRow("extract film") << 8u << "actionExtract_Film" << 8u;
         QTest::newRow("model extraction") << 1000u << "actionModel_Extraction" << 1000u;
     }
 

@@ -79,30 +79,42 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     Model::Automaton::TotalVolume &volume = *m_volume;
 
     beforeRun(volume);
-    QElapsedTimer timer;
-    timer.start();
-    try {
-        run(volume);
-    } catch (const std::exception &error) {
-        // Engines report impossible inputs by throwing; the user reads it in the console.
-        ws.console().writeMessage(this->name() + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+    bool failed = false;
+    QString failure;
+    {
+        // The window shows it is busy from the start of the run until the surface is ready.
+        BusyScope busy(ws.busyIndicator(), this->name());
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            run(volume);
+        } catch (const std::exception &error) {
+            // Engines report impossible inputs by throwing; the user reads it in the console.
+            failed = true;
+            failure = QString::fromUtf8(error.what());
+        }
+        if (!failed) {
+            printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
+                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+
+            timer.restart();
+            volume.painter().regenerateSurface();
+            printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                            QStringLiteral(" ms"));
+        }
+    }
+    if (failed) {
+        ws.console().writeMessage(this->name() + QStringLiteral(": ") + failure);
         cancel();
         return;
     }
-    printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ")
-                    + QString::number(timer.elapsed()) + QStringLiteral(" ms"));
-
-    timer.restart();
-    volume.painter().regenerateSurface();
-    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed())
-                    + QStringLiteral(" ms"));
 
     afterRun(volume);
     ws.setLastOperation(volume.id(), this->typeCode());
     if (marksLatticeOutOfDate())
         ws.setLatticeOutOfDate(volume.id(), true);
 
-    ws.notifyUpdate();
+    // operationFinished notifies the update observers: the view is redrawn once, after the run.
     ws.console().writeMessage(this->name() + QStringLiteral(": Operation finished."));
     ws.console().reset();
     ws.operationFinished();
@@ -124,9 +136,13 @@ void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume) {
 bool UndoableProcessOperation::undo()
 {
     if (auto v = volume()) {
-        if (!m_snapshot.restoreBefore(*v))
-            qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for" << name();
-        v->painter().regenerateSurface();
+        {
+            BusyScope busy(workspace().busyIndicator(), name());
+            if (!m_snapshot.restoreBefore(*v))
+                qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for"
+                           << name();
+            v->painter().regenerateSurface();
+        }
         workspace().notifyUpdate();
     }
     return true;
@@ -135,9 +151,13 @@ bool UndoableProcessOperation::undo()
 bool UndoableProcessOperation::redo()
 {
     if (auto v = volume()) {
-        if (!m_snapshot.restoreAfter(*v))
-            qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for" << name();
-        v->painter().regenerateSurface();
+        {
+            BusyScope busy(workspace().busyIndicator(), name());
+            if (!m_snapshot.restoreAfter(*v))
+                qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for"
+                           << name();
+            v->painter().regenerateSurface();
+        }
         workspace().notifyUpdate();
     }
     return true;

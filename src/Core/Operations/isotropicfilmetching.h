@@ -1,0 +1,29 @@
+#pragma once
+
+#include "abstractdistancecountingautomatonbase.h"
+
+namespace Core {
+namespace Operations {
+
+/// Empties every cell of the material that lies within the etch depth of the empty space.
+class IsotropicFilmEtching final : public AbstractDistanceCountingAutomatonNoFinalize {
+public:
+    IsotropicFilmEtching(Model::Automaton::TotalVolume &volume, uint32_t material, float depth);
+
+    using AbstractDistanceCountingAutomatonNoFinalize::run;
+    /// Runs the engine for its own iteration count.
+    void run() { run(iterationCount()); }
+    uint32_t iterationCount() const;
+
+protected:
+    void initializeCell(uint32_t index, uint32_t slice) override;
+    void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice) override;
+
+private:
+    uint32_t m_material;
+    float m_depth;
+    float m_depthSquared;
+};
+
+} // namespace Operations
+} // namespace Core

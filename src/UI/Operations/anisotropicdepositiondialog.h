@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+#include <QVariantMap>
+
+#include <cstdint>
+
+class QComboBox;
+class QDoubleSpinBox;
+
+namespace Ui {
+namespace Operations {
+
+/// Options of anisotropic deposition: material, film thickness and horizontal ratio.
+class AnisotropicDepositionDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AnisotropicDepositionDialog(QWidget *parent = nullptr);
+
+    uint32_t material() const;
+    double thickness() const;
+    double ratio() const;
+    /// Takes "Film Thickness", "Horizontal to Vertical Ratio" and "Material_Id".
+    void setParameters(const QVariantMap &parameters);
+
+private:
+    QComboBox *cbxMaterial;
+    QDoubleSpinBox *dblThickness;
+    QDoubleSpinBox *dblRatio;
+};
+
+} // namespace Operations
+} // namespace Ui

@@ -1,0 +1,74 @@
+#include "materiallist.h"
+
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QIcon>
+#include <QPixmap>
+
+namespace Ui {
+namespace Operations {
+
+void MaterialList::fill(QComboBox *box, const QList<Model::Materials::Material> &materials)
+{
+    box->clear();
+    box->setIconSize(QSize(100, 100));
+    for (const auto &material : materials) {
+        const auto c = material.color();
+        QPixmap swatch(100, 100);
+        swatch.fill(QColor(int(c[0] * 255.0f), int(c[1] * 255.0f), int(c[2] * 255.0f), int(c[3] * 255.0f)));
+        box->addItem(QIcon(swatch), material.name(), QVariant::fromValue<uint>(material.id()));
+    }
+}
+
+void MaterialList::fillForProcess(QComboBox *box, uint32_t processId)
+{
+    fill(box, Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials());
+}
+
+void MaterialList::fillWithAll(QComboBox *box)
+{
+    fill(box, Model::Materials::MaterialFactory::instance()->getMaterials());
+}
+
+uint32_t MaterialList::selected(const QComboBox *box)
+{
+    return box->currentIndex() < 0 ? 0u : box->currentData().toUInt();
+}
+
+bool MaterialList::select(QComboBox *box, uint32_t materialId)
+{
+    const int index = box->findData(QVariant::fromValue<uint>(materialId));
+    if (index < 0)
+        return false;
+    box->setCurrentIndex(index);
+    return true;
+}
+
+QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setObjectName(objectName);
+    box->setDecimals(2);
+    box->setRange(0.0, 1000000000.0);
+    box->setValue(10.0);
+    box->setSuffix(QStringLiteral(" units"));
+    return box;
+}
+
+QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setObjectName(objectName);
+    box->setDecimals(decimals);
+    box->setRange(minimum, 1000000000.0);
+    box->setSingleStep(0.0);
+    box->setValue(0.5);
+    return box;
+}
+
+} // namespace Operations
+} // namespace Ui

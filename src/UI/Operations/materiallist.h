@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Model/Materials/material.h"
+
+#include <QList>
+
+#include <cstdint>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QWidget;
+
+namespace Ui {
+namespace Operations {
+
+/// Widgets the process option dialogs share.
+namespace MaterialList {
+
+/// Fills the box with one entry per material: its name, a 100 by 100 swatch of its colour and
+/// its identifier as item data.
+void fill(QComboBox *box, const QList<Model::Materials::Material> &materials);
+/// The materials compatible with a catalogue process.
+void fillForProcess(QComboBox *box, uint32_t processId);
+/// Every material of the catalogue.
+void fillWithAll(QComboBox *box);
+/// The chosen material's identifier, 0 when the box is empty.
+uint32_t selected(const QComboBox *box);
+/// Makes the entry with that identifier current; false when there is none.
+bool select(QComboBox *box, uint32_t materialId);
+
+} // namespace MaterialList
+
+/// A thickness or depth: 2 decimals, 0 to 1000000000, 10 by default, " units".
+QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName);
+/// A horizontal-to-vertical ratio: 0.5 by default, no arrows (single step 0), no suffix.
+QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum);
+
+} // namespace Operations
+} // namespace Ui

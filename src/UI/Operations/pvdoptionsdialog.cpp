@@ -1,0 +1,75 @@
+#include "pvdoptionsdialog.h"
+
+#include "materiallist.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QRadioButton>
+
+namespace Ui {
+namespace Operations {
+
+PVDOptionsDialog::PVDOptionsDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("PVDOptionsBaseDialog"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    auto *form = new QFormLayout(this);
+    cbxMaterial = new QComboBox(this);
+    cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
+    MaterialList::fillForProcess(cbxMaterial, 4);
+    form->addRow(QStringLiteral("Material"), cbxMaterial);
+    dblThickness = makeLengthSpinBox(this, QStringLiteral("dblThickness"));
+    form->addRow(QStringLiteral("Film thickness"), dblThickness);
+    dblRatio = makeRatioSpinBox(this, QStringLiteral("dblRatio"), 2, 0.01);
+    form->addRow(QStringLiteral("Horizontal ratio"), dblRatio);
+    radTop = new QRadioButton(QStringLiteral("Deposit on top"), this);
+    radTop->setObjectName(QStringLiteral("radTop"));
+    radTop->setChecked(true);
+    radBoth = new QRadioButton(QStringLiteral("Deposit on both sides"), this);
+    radBoth->setObjectName(QStringLiteral("radBoth"));
+    radBottom = new QRadioButton(QStringLiteral("Deposit on bottom"), this);
+    radBottom->setObjectName(QStringLiteral("radBottom"));
+    form->addRow(radTop);
+    form->addRow(radBoth);
+    form->addRow(radBottom);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form->addRow(buttons);
+}
+
+uint32_t PVDOptionsDialog::material() const { return MaterialList::selected(cbxMaterial); }
+
+double PVDOptionsDialog::thickness() const { return dblThickness->value(); }
+
+double PVDOptionsDialog::ratio() const { return dblRatio->value(); }
+
+uint32_t PVDOptionsDialog::side() const
+{
+    if (radBottom->isChecked())
+        return 2;
+    if (radBoth->isChecked())
+        return 3;
+    return 1;
+}
+
+void PVDOptionsDialog::setParameters(const QVariantMap &parameters)
+{
+    if (parameters.contains(QStringLiteral("Thickness")))
+        dblThickness->setValue(parameters.value(QStringLiteral("Thickness")).toDouble());
+    if (parameters.contains(QStringLiteral("Horizontal to Vertical Ratio")))
+        dblRatio->setValue(parameters.value(QStringLiteral("Horizontal to Vertical Ratio")).toDouble());
+    if (parameters.contains(QStringLiteral("DepositOn"))) {
+        const int side = parameters.value(QStringLiteral("DepositOn")).toInt();
+        (side == 2 ? radBottom : side == 3 ? radBoth : radTop)->setChecked(true);
+    }
+    if (parameters.contains(QStringLiteral("Material_Id")))
+        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+}
+
+} // namespace Operations
+} // namespace Ui

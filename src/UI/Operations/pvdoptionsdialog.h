@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <QVariantMap>
+
+#include <cstdint>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QRadioButton;
+
+namespace Ui {
+namespace Operations {
+
+/// Options of physical vapour deposition: material, film thickness, horizontal ratio and the
+/// side the film grows from.
+class PVDOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PVDOptionsDialog(QWidget *parent = nullptr);
+
+    uint32_t material() const;
+    double thickness() const;
+    double ratio() const;
+    /// 2 on bottom, else 3 on both sides, else 1 on top.
+    uint32_t side() const;
+    /// Takes "Thickness", "Horizontal to Vertical Ratio", "DepositOn" and "Material_Id".
+    void setParameters(const QVariantMap &parameters);
+
+private:
+    QComboBox *cbxMaterial;
+    QDoubleSpinBox *dblThickness;
+    QDoubleSpinBox *dblRatio;
+    QRadioButton *radTop;
+    QRadioButton *radBoth;
+    QRadioButton *radBottom;
+};
+
+} // namespace Operations
+} // namespace Ui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QVariantMap>
+
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QSpinBox;
+
+namespace Ui {
+namespace Operations {
+
+/// Options of the simple reactive ion etching: depth in cells, material and etch directions.
+class SimpleRIEDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SimpleRIEDialog(QWidget *parent = nullptr);
+
+    int depth() const;
+    uint32_t material() const;
+    bool etchFromTop() const;
+    bool etchFromBelow() const;
+    /// Takes "Etch Depth", "EtchDirectionValue" and "Material_Id".
+    void setParameters(const QVariantMap &parameters);
+
+private:
+    QSpinBox *sbxDepth;
+    QComboBox *cbxMaterial;
+    QCheckBox *chkFromBelow;
+    QCheckBox *chkFromTop;
+};
+
+} // namespace Operations
+} // namespace Ui
