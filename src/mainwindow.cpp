@@ -5,6 +5,7 @@
 #include "UI/Console/commandconsole.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
+#include "UI/documentcommands.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
@@ -277,8 +278,7 @@ void MainWindow::setView(const QString &view) { m_view->setStandardView(view); }
 void MainWindow::updateWindowTitle()
 {
     const QString file = m_presenter->workspace().document().fileName();
-    setWindowTitle(file.isEmpty() ? QStringLiteral("Cellforge")
-                                  : QFileInfo(file).fileName() + QStringLiteral(" - Cellforge"));
+    setWindowTitle(file.isEmpty() ? QStringLiteral("Cellforge") : Ui::documentWindowTitle(file));
 }
 
 void MainWindow::updateOperationActions()

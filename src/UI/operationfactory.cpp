@@ -13,9 +13,11 @@
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
+#include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
+#include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
@@ -25,10 +27,16 @@
 #include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "mainwindow.h"
+#include "UI/documentdialogs.h"
+#include "UI/mainwindowpresenter.h"
+#include "UI/Observers/documentopenedobserver.h"
+#include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
+#include "UI/Observers/materialconflictobserver.h"
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
@@ -77,6 +85,30 @@ OperationPtr selectVolumes(const OperationFactory::Context &c)
     return std::make_shared<Core::Operations::SelectVolumesOperation>(c.workspace);
 }
 
+template <class Op> OperationPtr saveDocument(const OperationFactory::Context &c)
+{
+    auto operation = std::make_shared<Op>(c.workspace, std::make_shared<DocumentDialogs>(c.mainWindow));
+    operation->setSavedObserver(std::make_shared<Observers::DocumentSavedObserver>(c.mainWindow, c.workspace));
+    return operation;
+}
+
+OperationPtr openDocument(const OperationFactory::Context &c)
+{
+    using Core::Operations::OpenDocumentOperation;
+    auto dialogs = std::make_shared<DocumentDialogs>(c.mainWindow);
+    OpenDocumentOperation::setMaterialConflictObserver(
+        std::make_shared<Observers::MaterialConflictObserver>(c.workspace, c.mainWindow));
+    // Every document opens in a main window of its own, which deletes itself when closed.
+    OpenDocumentOperation::setDocumentOpenedObserver(std::make_shared<Observers::DocumentOpenedObserver>(
+        [] {
+            auto *window = new MainWindow;
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            return Observers::OpenedWindow{window, &window->presenter()->workspace()};
+        },
+        dialogs));
+    return std::make_shared<OpenDocumentOperation>(c.workspace, dialogs);
+}
+
 // CVD is the isotropic deposition under another name, offering the materials of process 3.
 OperationPtr cvd(const OperationFactory::Context &c)
 {
@@ -99,9 +131,11 @@ const std::vector<P> entries = {
      &changeVisualization, false},
     {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<Core::Operations::MoveObject>, false},
     {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", nullptr, false},
-    {9, "SaveDocumentOperation", "Save document", 9, "actionSave", nullptr, false},
-    {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as", nullptr, false},
-    {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", nullptr, false},
+    {9, "SaveDocumentOperation", "Save document", 9, "actionSave",
+     &saveDocument<Core::Operations::SaveDocumentOperation>, false},
+    {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as",
+     &saveDocument<Core::Operations::SaveDocumentAsOperation>, false},
+    {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, false},
     {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", nullptr, false},
     {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
      &withClassObserver<Core::Operations::IsotropicFilmDepositionOperation, Observers::IsotropicFilmDepositionObserver>,

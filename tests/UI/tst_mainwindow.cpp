@@ -152,7 +152,10 @@ private slots:
         QTest::newRow("new process list") << "actionNew_Process_List" << true;
         QTest::newRow("open process list") << "actionOpen_Process_List" << true;
         QTest::newRow("doping not built") << "actionDoping" << false;
-        QTest::newRow("open not built") << "actionOpen" << false;
+        QTest::newRow("open") << "actionOpen" << true;
+        QTest::newRow("save") << "actionSave" << true;
+        QTest::newRow("save as") << "actionSave_as" << true;
+        QTest::newRow("export data not built") << "actionExport_Data" << false;
         QTest::newRow("pour material") << "actionSpin_Coating" << true;
         QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;
@@ -434,7 +437,7 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge"));
         window.presenter()->workspace().document().setFileName(QStringLiteral("/tmp/chip.cfw"));
         window.presenter()->workspace().notifyUpdate();
-        QCOMPARE(window.windowTitle(), QStringLiteral("chip.cfw - Cellforge"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge  /tmp/chip.cfw"));
     }
 };
 

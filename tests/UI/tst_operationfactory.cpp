@@ -40,6 +40,9 @@ private slots:
         QTest::newRow("create substrate") << 2u << "Create Substrate" << 2u;
         QTest::newRow("delete") << 4u << "Delete Objects" << 4u;
         QTest::newRow("move") << 7u << "Move Objects" << 7u;
+        QTest::newRow("save") << 9u << "Save document" << 9u;
+        QTest::newRow("save as") << 10u << "Save Document As" << 10u;
+        QTest::newRow("open") << 11u << "Open document" << 11u;
         QTest::newRow("isotropic deposition") << 13u << "Isotropic Deposition" << 13u;
         QTest::newRow("isotropic etching") << 14u << "Isotropic Etching" << 14u;
         QTest::newRow("electroplating") << 15u << "Electroplating" << 15u;

@@ -54,7 +54,9 @@ QList<Material> builtInMaterials()
     };
 }
 
-Material parseMaterial(const QXmlStreamAttributes &attributes)
+} // namespace
+
+Material materialFromAttributes(const QXmlStreamAttributes &attributes)
 {
     // Missing numeric attributes read as 0, a missing colour as the default grey.
     Material material(attributes.value(QLatin1String("material-id")).toUInt(),
@@ -67,7 +69,17 @@ Material parseMaterial(const QXmlStreamAttributes &attributes)
     return material;
 }
 
-} // namespace
+void writeMaterialElement(QXmlStreamWriter &writer, const Material &m)
+{
+    writer.writeEmptyElement(QStringLiteral("Material"));
+    writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+    writer.writeAttribute(QStringLiteral("name"), m.name());
+    writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.id()));
+    writer.writeAttribute(QStringLiteral("density"), formatNumber(m.density()));
+    writer.writeAttribute(QStringLiteral("poisson-ratio"), formatNumber(m.poissonRatio()));
+    writer.writeAttribute(QStringLiteral("young-modulus"), formatNumber(m.youngModulus()));
+    writer.writeAttribute(QStringLiteral("color"), colorToText(m.color()));
+}
 
 QString formatNumber(double value) { return QString::asprintf("%g", value); }
 
@@ -124,7 +136,7 @@ bool MaterialFactory::loadMaterials()
         reader.readNext();
         if (!reader.isStartElement() || reader.name() != QLatin1String("Material"))
             continue;
-        const Material material = parseMaterial(reader.attributes());
+        const Material material = materialFromAttributes(reader.attributes());
         if (material.id() != 0 && !material.name().isEmpty())
             c.materials.insert(material.id(), material);
     }
@@ -151,16 +163,8 @@ QByteArray MaterialFactory::toXml(const QList<Material> &materials)
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("Materials"));
-    for (const Material &m : materials) {
-        writer.writeEmptyElement(QStringLiteral("Material"));
-        writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
-        writer.writeAttribute(QStringLiteral("name"), m.name());
-        writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.id()));
-        writer.writeAttribute(QStringLiteral("density"), formatNumber(m.density()));
-        writer.writeAttribute(QStringLiteral("poisson-ratio"), formatNumber(m.poissonRatio()));
-        writer.writeAttribute(QStringLiteral("young-modulus"), formatNumber(m.youngModulus()));
-        writer.writeAttribute(QStringLiteral("color"), colorToText(m.color()));
-    }
+    for (const Material &m : materials)
+        writeMaterialElement(writer, m);
     writer.writeEndElement();
     writer.writeEndDocument();
     return text;

@@ -7,6 +7,9 @@
 
 #include <memory>
 
+class QXmlStreamAttributes;
+class QXmlStreamWriter;
+
 namespace Model {
 namespace Materials {
 
@@ -46,6 +49,11 @@ private:
 QString colorToText(const std::array<float, 4> &color);
 /// Back from "#AARRGGBB" (or "#RRGGBB"); the default grey when the text is not a colour.
 std::array<float, 4> colorFromText(const QString &text);
+/// A material from the attributes of a "Material" element (missing numbers 0, missing colour grey).
+/// The caller checks validity: identifier 0 or an empty name.
+Material materialFromAttributes(const QXmlStreamAttributes &attributes);
+/// One empty "Material" element with the catalogue's attributes in their fixed order.
+void writeMaterialElement(QXmlStreamWriter &writer, const Material &material);
 /// General notation with at most six significant digits, as C's %g.
 QString formatNumber(double value);
 

@@ -1,0 +1,84 @@
+#include "materialreconciler.h"
+
+#include "Model/Materials/materialfactory.h"
+#include "materialtranslationtable.h"
+
+namespace Model {
+namespace Persistence {
+
+using Materials::Material;
+using Materials::MaterialFactory;
+
+MaterialReconciler::MaterialReconciler(MaterialTranslationTable &table, ConflictResolver resolver)
+    : m_table(table)
+    , m_resolver(std::move(resolver))
+{
+}
+
+QString MaterialReconciler::invalidMaterialWarning()
+{
+    return QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume.");
+}
+
+MaterialReconciler::Outcome MaterialReconciler::reconcile(const Material &loaded)
+{
+    if (loaded.id() == 0 || loaded.name().isEmpty())
+        return Outcome::Invalid;
+    auto catalogue = MaterialFactory::instance();
+    const Material byId = catalogue->getMaterial(loaded.id());
+    const Material byName = catalogue->getMaterialByName(loaded.name());
+
+    if (byId.id() == 0 && byName.id() == 0) {
+        catalogue->setMaterial(loaded);
+        m_table.set(loaded.id(), loaded.id());
+        return Outcome::Added;
+    }
+    if (byId.id() == 0) {
+        m_table.set(loaded.id(), byName.id());
+        return Outcome::MappedByName;
+    }
+    if (byId.name() == loaded.name()) {
+        m_table.set(loaded.id(), loaded.id());
+        return Outcome::Same;
+    }
+    std::optional<ConflictDecision> decision;
+    if (m_resolver)
+        decision = m_resolver(byId, loaded);
+    apply(decision.value_or(ConflictDecision{ConflictChoice::AddLoadedAsNew, 0}), byId, loaded);
+    return Outcome::Conflict;
+}
+
+uint32_t MaterialReconciler::apply(const ConflictDecision &decision, const Material &existing, const Material &loaded)
+{
+    auto catalogue = MaterialFactory::instance();
+    ConflictChoice choice = decision.choice;
+    // The dialog offers only catalogue materials; anything else is treated like no answer.
+    if (choice == ConflictChoice::ReplaceLoadedByAnother && catalogue->getMaterial(decision.alternateId).id() == 0)
+        choice = ConflictChoice::AddLoadedAsNew;
+
+    uint32_t target = loaded.id();
+    switch (choice) {
+    case ConflictChoice::ReplaceLoadedByExisting:
+        target = existing.id();
+        break;
+    case ConflictChoice::ReplaceExistingByLoaded:
+        catalogue->setMaterial(loaded);
+        target = loaded.id();
+        break;
+    case ConflictChoice::ReplaceLoadedByAnother:
+        target = decision.alternateId;
+        break;
+    case ConflictChoice::AddLoadedAsNew: {
+        Material added = loaded;
+        added.setId(catalogue->generateMaterialId());
+        catalogue->setMaterial(added);
+        target = added.id();
+        break;
+    }
+    }
+    m_table.set(loaded.id(), target);
+    return target;
+}
+
+} // namespace Persistence
+} // namespace Model

@@ -1,0 +1,519 @@
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/Persistence/documentarchive.h"
+#include "Model/Persistence/materialreconciler.h"
+#include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Persistence/statetext.h"
+#include "Model/document.h"
+#include "catalogtesthome.h"
+#include "testobject.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <optional>
+
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePtr;
+using Model::Materials::Material;
+using Model::Materials::MaterialFactory;
+using namespace Model::Persistence;
+
+Q_DECLARE_METATYPE(std::vector<uint32_t>)
+
+namespace {
+
+QString dataFile(const char *name) { return QStringLiteral(TEST_DATA_DIR "/persistence/") + QLatin1String(name); }
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray toText(const QList<Material> &materials, const QList<Model::ObjectPtr> &objects)
+{
+    QByteArray text;
+    QXmlStreamWriter writer(&text);
+    writeDocument(writer, materials, objects, ArchiverRegistry::standard());
+    return text;
+}
+
+std::vector<uint32_t> states(const TotalVolumePtr &volume)
+{
+    std::vector<uint32_t> result;
+    Model::Automaton::CellLock lock(*volume);
+    for (size_t i = 0; i < volume->cellCount(); ++i)
+        result.push_back(lock.cells()[i].state());
+    return result;
+}
+
+QList<TotalVolumePtr> volumes(const Model::Document &document)
+{
+    QList<TotalVolumePtr> result;
+    for (const auto &object : document.allObjects())
+        result << std::dynamic_pointer_cast<TotalVolume>(object);
+    return result;
+}
+
+// Reads a text (or a file) into a fresh scene, with the given answer to conflicts.
+struct Load {
+    Model::Document document;
+    MaterialTranslationTable table;
+    ArchiverRegistry registry = ArchiverRegistry::standard(); // kept across documents, like a window's
+    int conflicts = 0;
+    DocumentReadResult result;
+
+    Load(const QByteArray &text, std::optional<ConflictDecision> answer = std::nullopt)
+    {
+        QXmlStreamReader reader(text);
+        run(reader, answer);
+    }
+    void run(QXmlStreamReader &reader, std::optional<ConflictDecision> answer)
+    {
+        MaterialReconciler reconciler(table, [this, answer](const Material &, const Material &) {
+            ++conflicts;
+            return answer;
+        });
+        DocumentReader documentReader(registry, reconciler);
+        result = documentReader.read(reader, document);
+    }
+    TotalVolumePtr volume(int i = 0) const { return volumes(document).value(i); }
+};
+
+QByteArray volumeDocument(const QByteArray &objectAttributes, const QByteArray &children)
+{
+    return "<?xml version=\"1.0\"?><Document><Header version=\"1\"/><Object object-type=\"1\" " + objectAttributes +
+           ">" + children + "</Object></Document>";
+}
+
+} // namespace
+
+class tst_DocumentArchive : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
+private slots:
+    void init() { MaterialFactory::instance()->createDefaultMaterials(); }
+
+    void exampleVolumeIsWrittenExactly()
+    {
+        auto volume = std::make_shared<TotalVolume>(2, 1, 3, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
+        const QByteArray text = toText({MaterialFactory::instance()->getMaterial(1)}, {volume});
+        QCOMPARE(text, readFile(dataFile("example_2x1x3.cfw")));
+        QVERIFY(text.contains("<State>1 1 1 1 1 1 </State>"));
+    }
+
+    void cellOrderPutsZFastest()
+    {
+        std::vector<uint32_t> numbers{10, 11, 12, 13, 14, 15};
+        auto volume = std::make_shared<TotalVolume>(2, 1, 3, 0.5f, 1.0f, 2.25f, Util::Vector3D(1.5, -2, 1e-7), numbers);
+        const QByteArray text = toText({}, {volume});
+        QVERIFY(text.contains("<State>10 11 12 13 14 15 </State>"));
+        QVERIFY(text.contains("cellsize-x=\"0.5\" cellsize-y=\"1\" cellsize-z=\"2.25\""));
+        QVERIFY(text.contains("<Position pos-x=\"1.5\" pos-y=\"-2\" pos-z=\"1e-07\"/>"));
+        // Cell (1, 0, 2) is the sixth number.
+        QCOMPARE(volume->index(1, 0, 2), size_t(5));
+        Load load(text);
+        QCOMPARE(states(load.volume())[volume->index(1, 0, 2)], 15u);
+    }
+
+    void documentRoundTrip_data()
+    {
+        QTest::addColumn<uint>("nx");
+        QTest::addColumn<uint>("ny");
+        QTest::addColumn<uint>("nz");
+        QTest::addColumn<float>("cellSize");
+        QTest::addColumn<double>("position");
+        QTest::newRow("one cell") << 1u << 1u << 1u << 1.0f << 0.0;
+        QTest::newRow("uneven sizes") << 3u << 4u << 5u << 0.123456789f << 123.456789;
+        QTest::newRow("flat") << 7u << 1u << 2u << 2500.0f << -0.000123456789;
+        QTest::newRow("tall") << 1u << 1u << 40u << 1e-6f << 98765.4321;
+    }
+
+    void documentRoundTrip()
+    {
+        QFETCH(uint, nx);
+        QFETCH(uint, ny);
+        QFETCH(uint, nz);
+        QFETCH(float, cellSize);
+        QFETCH(double, position);
+        std::vector<uint32_t> numbers(size_t(nx) * ny * nz);
+        const uint32_t palette[] = {0, 1, 17, 2001, 32766, 4294967295u};
+        for (size_t i = 0; i < numbers.size(); ++i)
+            numbers[i] = palette[(i * 7 + i / 3) % 6];
+        auto volume = std::make_shared<TotalVolume>(nx, ny, nz, cellSize, cellSize * 2, cellSize / 4,
+                                                    Util::Vector3D(position, -position, position * 3), numbers);
+        Load load(toText({}, {volume}));
+        QVERIFY(load.result.ok);
+        QVERIFY(load.result.problems.isEmpty());
+        QCOMPARE(load.result.objectsAdded, 1);
+        TotalVolumePtr read = load.volume();
+        QVERIFY(read);
+        QCOMPARE(read->sizeX(), nx);
+        QCOMPARE(read->sizeY(), ny);
+        QCOMPARE(read->sizeZ(), nz);
+        QCOMPARE(states(read), numbers);
+        // Six significant digits, then single precision.
+        auto sixDigits = [](double v) { return QString::asprintf("%g", v).toFloat(); };
+        QCOMPARE(read->cellSizeX(), sixDigits(cellSize));
+        QCOMPARE(read->cellSizeY(), sixDigits(cellSize * 2));
+        QCOMPARE(read->cellSizeZ(), sixDigits(cellSize / 4));
+        QCOMPARE(read->position().x, double(sixDigits(position)));
+        QCOMPARE(read->position().y, double(sixDigits(-position)));
+        QCOMPARE(read->position().z, double(sixDigits(position * 3)));
+        QVERIFY(qAbs(read->position().x - position) <= qAbs(position) * 1e-5);
+    }
+
+    void stateTexts_data()
+    {
+        QTest::addColumn<QByteArray>("children");
+        QTest::addColumn<std::vector<uint32_t>>("expected");
+        QTest::newRow("exact") << QByteArray("<State>1 2 3 4 </State>") << std::vector<uint32_t>{1, 2, 3, 4};
+        QTest::newRow("short") << QByteArray("<State>7 8</State>") << std::vector<uint32_t>{7, 8, 0, 0};
+        QTest::newRow("long") << QByteArray("<State>1 2 3 4 5 6 7 </State>") << std::vector<uint32_t>{1, 2, 3, 4};
+        QTest::newRow("empty") << QByteArray("<State></State>") << std::vector<uint32_t>{0, 0, 0, 0};
+        QTest::newRow("no state") << QByteArray("<Position pos-x=\"0\" pos-y=\"0\" pos-z=\"0\"/>")
+                                  << std::vector<uint32_t>{0, 0, 0, 0};
+        QTest::newRow("double spaces dropped")
+            << QByteArray("<State>  5   6 7  8  </State>") << std::vector<uint32_t>{5, 6, 7, 8};
+        QTest::newRow("not numbers give 0")
+            << QByteArray("<State>x 3a -4 9 </State>") << std::vector<uint32_t>{0, 0, 0, 9};
+        QTest::newRow("overflow gives 0")
+            << QByteArray("<State>4294967296 4294967295 +7 08 </State>") << std::vector<uint32_t>{0, 4294967295u, 7, 8};
+        // Only spaces separate; other blanks belong to the number and are trimmed like QString::toUInt does.
+        QTest::newRow("other blanks") << QByteArray("<State>\n1 2\n3 4\t </State>")
+                                      << std::vector<uint32_t>{1, 0, 4, 0};
+        QTest::newRow("entity splits the text")
+            << QByteArray("<State>1 2&#32;3 4</State>") << std::vector<uint32_t>{1, 2, 3, 4};
+    }
+
+    void stateTexts()
+    {
+        QFETCH(QByteArray, children);
+        QFETCH(std::vector<uint32_t>, expected);
+        Load load(volumeDocument("size-x=\"1\" size-y=\"2\" size-z=\"2\"", children));
+        QVERIFY(load.result.ok);
+        QVERIFY2(load.result.problems.isEmpty(), qPrintable(load.result.problems.join('\n')));
+        QVERIFY(load.volume());
+        QCOMPARE(states(load.volume()), expected);
+        QCOMPARE(load.volume()->cellSizeX(), 1.0f); // absent cell sizes are 1
+    }
+
+    void stateTextSplitAnywhereGivesTheSameCells()
+    {
+        const QString text = QStringLiteral(" 12 +7 x9  4294967295 \n8 30 ");
+        const std::vector<uint32_t> expected{12, 7, 0, 4294967295u, 8, 2001};
+        MaterialTranslationTable table;
+        table.set(30, 2001);
+        for (int cut = 0; cut <= text.size(); ++cut) {
+            std::vector<Model::Automaton::Voxel> cells(6);
+            StateTextParser parser(cells.data(), cells.size(), &table);
+            parser.feed(text.unicode(), size_t(cut));
+            parser.feed(text.unicode() + cut, size_t(text.size() - cut));
+            QCOMPARE(parser.finish(), size_t(6));
+            std::vector<uint32_t> got;
+            for (const auto &cell : cells)
+                got.push_back(cell.state());
+            QCOMPARE(got, expected);
+        }
+    }
+
+    void longStateTextOfLargeVolume()
+    {
+        const uint32_t n = 64; // 262144 cells
+        std::vector<uint32_t> numbers(size_t(n) * n * n);
+        for (size_t i = 0; i < numbers.size(); ++i)
+            numbers[i] = uint32_t(i % 1000003);
+        auto volume = std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, Util::Vector3D(), numbers);
+        Load load(toText({}, {volume}));
+        QCOMPARE(load.result.objectsAdded, 1);
+        QCOMPARE(states(load.volume()), numbers);
+    }
+
+    void onlyObjectsWithAnArchiverAreStored()
+    {
+        Model::Document document;
+        document.addObject(std::make_shared<TestObject>());
+        document.addObject(std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 3u));
+        QByteArray text;
+        QXmlStreamWriter writer(&text);
+        writeDocument(writer, document, ArchiverRegistry::standard());
+        QCOMPARE(text.count("<Object "), 1);
+        QCOMPARE(text.count("<Material "), MaterialFactory::instance()->getMaterials().size());
+        QVERIFY(!text.contains('\n') || text.indexOf('\n') == text.size() - 1);
+    }
+
+    void headerAttributeMayHaveAnyName()
+    {
+        Load load("<Document><Header anything=\"7\"/><Object object-type=\"1\" size-x=\"1\" size-y=\"1\" "
+                  "size-z=\"1\"><State>4 </State></Object></Document>");
+        QVERIFY(load.result.ok);
+        QCOMPARE(load.result.version, 7u);
+        QCOMPARE(states(load.volume()), std::vector<uint32_t>{4});
+    }
+
+    void wrongFrameFailsAndAddsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray object = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\"><State>1 </State>"
+                                  "</Object>";
+        QTest::newRow("other root") << "<Materials><Header version=\"1\"/>" + object + "</Materials>";
+        QTest::newRow("object before header") << "<Document>" + object + "<Header version=\"1\"/></Document>";
+        QTest::newRow("no header") << "<Document>" + object + "</Document>";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not xml") << QByteArray("this is not a document");
+        QTest::newRow("case matters") << "<document><Header version=\"1\"/>" + object + "</document>";
+    }
+
+    void wrongFrameFailsAndAddsNothing()
+    {
+        QFETCH(QByteArray, text);
+        const int materialsBefore = MaterialFactory::instance()->getMaterials().size();
+        Load load(text);
+        QVERIFY(!load.result.ok);
+        QVERIFY(load.document.allObjects().isEmpty());
+        QCOMPARE(MaterialFactory::instance()->getMaterials().size(), materialsBefore);
+    }
+
+    void damagedXmlKeepsWhatWasRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("objects");
+        QTest::newRow("bad end tag") << dataFile("malformed_after_header.cfw") << 1;
+        QTest::newRow("cut off inside the cells") << dataFile("truncated.cfw") << 0;
+    }
+
+    void damagedXmlKeepsWhatWasRead()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, objects);
+        Model::Document document;
+        MaterialTranslationTable table;
+        MaterialReconciler reconciler(table);
+        const DocumentReadResult result = loadDocumentFile(file, document, ArchiverRegistry::standard(), reconciler);
+        QVERIFY(result.ok);
+        QCOMPARE(result.objectsAdded, objects);
+        QCOMPARE(document.allObjects().size(), objects);
+        QCOMPARE(result.problems.size(), 1);
+        QVERIFY(result.problems.first().contains(QStringLiteral("damaged")));
+        if (objects == 1) {
+            const TotalVolumePtr volume = volumes(document).first();
+            QCOMPARE(states(volume), (std::vector<uint32_t>{1, 1, 1}));
+            QCOMPARE(volume->position().x, 2.0);
+        }
+    }
+
+    void unreadableFileSaysWhy()
+    {
+        Model::Document document;
+        MaterialTranslationTable table;
+        MaterialReconciler reconciler(table);
+        const QString missing = QDir::temp().filePath(QStringLiteral("cellforge-no-such-file.cfw"));
+        const DocumentReadResult result = loadDocumentFile(missing, document, ArchiverRegistry::standard(), reconciler);
+        QVERIFY(!result.ok);
+        QVERIFY(result.openError.contains(missing));
+        QVERIFY(result.openError.contains(QStringLiteral("No such file")));
+    }
+
+    void reconciliation_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("answer"); // -1: cancelled, else a ConflictChoice
+        QTest::addColumn<int>("conflicts");
+        QTest::addColumn<std::vector<uint32_t>>("expected"); // 9999 stands for a fresh identifier
+        QTest::addColumn<QString>("catalogueName"); // the catalogue's name for the loaded identifier afterwards
+
+        const std::vector<uint32_t> fresh{1, 9999, 9999, 0};
+        QTest::newRow("same name") << dataFile("copper_5.cfw") << -1 << 0 << std::vector<uint32_t>{5, 5, 1, 0}
+                                   << "Cu (bulk)";
+        QTest::newRow("name known under another identifier")
+            << dataFile("named_2100.cfw") << -1 << 0 << std::vector<uint32_t>{2345, 2345, 1, 0} << "Empty";
+        QTest::newRow("new material") << dataFile("new_2002.cfw") << -1 << 0 << std::vector<uint32_t>{2002, 2002, 1, 0}
+                                      << "Fresh Material";
+        QTest::newRow("keep existing") << dataFile("conflict_2001.cfw") << int(ConflictChoice::ReplaceLoadedByExisting)
+                                       << 1 << std::vector<uint32_t>{1, 2001, 2001, 0} << "Old Nitride";
+        QTest::newRow("replace existing")
+            << dataFile("conflict_2001.cfw") << int(ConflictChoice::ReplaceExistingByLoaded) << 1
+            << std::vector<uint32_t>{1, 2001, 2001, 0} << "Loaded Nitride";
+        QTest::newRow("another material")
+            << dataFile("conflict_2001.cfw") << int(ConflictChoice::ReplaceLoadedByAnother) << 1
+            << std::vector<uint32_t>{1, 9, 9, 0} << "Old Nitride";
+        QTest::newRow("add as new") << dataFile("conflict_2001.cfw") << int(ConflictChoice::AddLoadedAsNew) << 1
+                                    << fresh << "Old Nitride";
+        QTest::newRow("cancelled") << dataFile("conflict_2001.cfw") << -1 << 1 << fresh << "Old Nitride";
+    }
+
+    void reconciliation()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, answer);
+        QFETCH(int, conflicts);
+        QFETCH(std::vector<uint32_t>, expected);
+        QFETCH(QString, catalogueName);
+        auto catalogue = MaterialFactory::instance();
+        catalogue->setMaterial(Material(2001, QStringLiteral("Old Nitride"), 3000, 2e11f, 0.2f));
+        catalogue->setMaterial(Material(2345, QStringLiteral("Known Elsewhere"), 5, 5, 0.5f));
+        const int materialsBefore = catalogue->getMaterials().size();
+
+        std::optional<ConflictDecision> decision;
+        if (answer >= 0)
+            decision = ConflictDecision{ConflictChoice(answer), 9};
+        Load load(readFile(file), decision);
+        QVERIFY(load.result.ok);
+        QCOMPARE(load.conflicts, conflicts);
+        std::vector<uint32_t> cells = states(load.volume());
+        const uint32_t loadedId =
+            load.table.entries().firstKey() == 1 ? load.table.entries().lastKey() : load.table.entries().firstKey();
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (expected[i] == 9999) {
+                QVERIFY(cells[i] >= 2000 && cells[i] <= 32766 && cells[i] != 2001);
+                QCOMPARE(catalogue->getMaterial(cells[i]).name(), QStringLiteral("Loaded Nitride"));
+                QCOMPARE(catalogue->getMaterial(cells[i]).color(), (std::array<float, 4>{1, 0, 0, 1}));
+                QCOMPARE(load.table.translate(2001), cells[i]);
+            } else {
+                QCOMPARE(cells[i], expected[i]);
+            }
+        }
+        QCOMPARE(catalogue->getMaterial(loadedId).name(), catalogueName);
+        const bool added = file.endsWith(QLatin1String("new_2002.cfw")) || expected.at(1) == 9999;
+        QCOMPARE(catalogue->getMaterials().size(), materialsBefore + (added ? 1 : 0));
+        // Nothing reaches materials.xml.
+        QVERIFY(!m_home.read(QStringLiteral("materials.xml")).contains("Loaded Nitride"));
+    }
+
+    void translationReachesEveryCell()
+    {
+        // Material 5 in the file is not the catalogue's 5: the user maps it onto 2001.
+        MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Copper Alloy B"), 1, 1, 1));
+        Load load(readFile(dataFile("translate_5.cfw")),
+                  ConflictDecision{ConflictChoice::ReplaceLoadedByAnother, 2001});
+        QCOMPARE(load.conflicts, 1);
+        QCOMPARE(load.table.translate(5), 2001u);
+        QCOMPARE(states(load.volume()), (std::vector<uint32_t>{2001, 1, 2001, 0, 2001, 2001}));
+        QCOMPARE(MaterialFactory::instance()->getMaterial(5).name(), QStringLiteral("Cu (bulk)"));
+    }
+
+    void translationsDoNotCarryOverToTheNextDocument()
+    {
+        MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Copper Alloy B"), 1, 1, 1));
+        Load load(readFile(dataFile("translate_5.cfw")),
+                  ConflictDecision{ConflictChoice::ReplaceLoadedByAnother, 2001});
+        QXmlStreamReader second(volumeDocument("size-x=\"1\" size-y=\"1\" size-z=\"2\"", "<State>5 1 </State>"));
+        load.run(second, std::nullopt);
+        QCOMPARE(states(load.volume(1)), (std::vector<uint32_t>{5, 1}));
+    }
+
+    void invalidMaterialWarnsAndLoadingGoesOn()
+    {
+        Load load(readFile(dataFile("invalid_material.cfw")));
+        QVERIFY(load.result.ok);
+        const QString warning =
+            QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume.");
+        QCOMPARE(load.result.warnings, QStringList({warning, warning}));
+        QCOMPARE(states(load.volume()), (std::vector<uint32_t>{2003, 1}));
+        QVERIFY(load.table.isEmpty());
+        QCOMPARE(MaterialFactory::instance()->getMaterial(2003).id(), 0u);
+    }
+
+    void absurdSizesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("attributes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("zero") << QByteArray("size-x=\"0\" size-y=\"4\" size-z=\"4\"") << "at least 1";
+        QTest::newRow("overflowing product")
+            << QByteArray("size-x=\"4294967295\" size-y=\"4294967295\" size-z=\"4294967295\"") << "too large";
+        QTest::newRow("more than memory")
+            << QByteArray("size-x=\"100000\" size-y=\"100000\" size-z=\"100\"") << "memory";
+        QTest::newRow("far more cells than states")
+            << QByteArray("size-x=\"500\" size-y=\"500\" size-z=\"500\"") << "describe at most 2 cells";
+        QTest::newRow("no size") << QByteArray("size-x=\"4\" size-z=\"4\"") << "no valid size";
+        QTest::newRow("negative") << QByteArray("size-x=\"-1\" size-y=\"4\" size-z=\"4\"") << "no valid size";
+    }
+
+    void absurdSizesAreRefused()
+    {
+        QFETCH(QByteArray, attributes);
+        QFETCH(QString, reason);
+        const QByteArray good = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\"><State>3 4 </State>"
+                                "<Position pos-x=\"1\" pos-y=\"2\" pos-z=\"3\"/></Object>";
+        Load load("<Document><Header version=\"1\"/>" + good + "<Object object-type=\"1\" " + attributes +
+                  "><State>1 1 </State><Position pos-x=\"9\" pos-y=\"9\" pos-z=\"9\"/></Object>" + good +
+                  "</Document>");
+        QVERIFY(load.result.ok);
+        QCOMPARE(load.result.objectsAdded, 2);
+        QCOMPARE(load.result.problems.size(), 1);
+        QVERIFY2(load.result.problems.first().contains(reason), qPrintable(load.result.problems.first()));
+        for (const auto &volume : volumes(load.document)) {
+            QCOMPARE(states(volume), (std::vector<uint32_t>{3, 4}));
+            QCOMPARE(volume->position().z, 3.0);
+        }
+    }
+
+    void emptyCellsWithoutStatesHaveADocumentWideBudget()
+    {
+        // Each object alone is acceptable; together they would ask for far more than the file describes.
+        QByteArray text = "<Document><Header version=\"1\"/>";
+        for (int i = 0; i < 3; ++i)
+            text += "<Object object-type=\"1\" size-x=\"1000\" size-y=\"1000\" size-z=\"1\"><State>2 </State></Object>";
+        text += "</Document>";
+        Load load(text);
+        QCOMPARE(load.result.objectsAdded, 1);
+        QCOMPARE(load.result.problems.size(), 2);
+        QCOMPARE(states(load.volume())[0], 2u);
+        // The next document starts with the whole budget again.
+        QXmlStreamReader again(text);
+        load.run(again, std::nullopt);
+        QCOMPARE(load.result.objectsAdded, 1);
+    }
+
+    void saveReplacesTheFileAndReadsBack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("scene.cfw"));
+        Model::Document document;
+        document.addObject(std::make_shared<TotalVolume>(2, 1, 3, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
+        QString error;
+        QVERIFY(saveDocumentFile(path, document, ArchiverRegistry::standard(), &error));
+        QVERIFY(error.isEmpty());
+        const QByteArray written = readFile(path);
+        QVERIFY(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Document><Header version=\"1\"/>"));
+        QVERIFY(written.contains("<State>1 1 1 1 1 1 </State>"));
+    }
+
+    void unwritableTargetKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        // The temporary file beside it cannot be named: the name is already at the file system's limit.
+        QTest::newRow("name at the length limit") << QString(250, QLatin1Char('d'));
+        QTest::newRow("missing folder") << QStringLiteral("missing/scene.cfw");
+    }
+
+    void unwritableTargetKeepsTheOldFile()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const bool hadOld = QFileInfo(path).dir().exists();
+        if (hadOld) {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("previous contents");
+        }
+        Model::Document document;
+        document.addObject(std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
+        QString error;
+        QVERIFY(!saveDocumentFile(path, document, ArchiverRegistry::standard(), &error));
+        QVERIFY(error.contains(path));
+        QVERIFY(error.contains(QStringLiteral("could not be saved")));
+        if (hadOld)
+            QCOMPARE(readFile(path), QByteArray("previous contents"));
+        else
+            QVERIFY(!QFile::exists(path));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), hadOld ? 1 : 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DocumentArchive)
+#include "tst_documentarchive.moc"
