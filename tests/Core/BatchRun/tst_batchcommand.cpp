@@ -256,6 +256,47 @@ private slots:
                  qPrintable(r.err));
     }
 
+    void emptyListRewritesTheDocumentUnchanged()
+    {
+        const QString list1 = writeFile(m_dir, QStringLiteral("make.plst"), list(substrateStep));
+        const QString first = m_dir.filePath(QStringLiteral("first.cfw"));
+        QCOMPARE(runBatch({list1, QStringLiteral("--output"), first}).exitCode, 0);
+        const QString empty = writeFile(m_dir, QStringLiteral("nothing.plst"), list(QByteArray()));
+        const QString second = m_dir.filePath(QStringLiteral("second.cfw"));
+        const Result r = runBatch({empty, QStringLiteral("--input"), first, QStringLiteral("--output"), second});
+        QCOMPARE(r.exitCode, 0);
+        QFile a(first);
+        QFile b(second);
+        QVERIFY(a.open(QIODevice::ReadOnly));
+        QVERIFY(b.open(QIODevice::ReadOnly));
+        QVERIFY(a.size() > 0);
+        QCOMPARE(b.readAll(), a.readAll());
+    }
+
+    void unreadableDocumentsAndOutputsFail_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("not XML") << QByteArray("junk") << "out.cfw" << 3;
+        QTest::newRow("not a document") << QByteArray("<Process-List/>") << "out.cfw" << 3;
+        QTest::newRow("output folder missing") << QByteArray() << "no/such/folder/out.cfw" << 4;
+    }
+    void unreadableDocumentsAndOutputsFail()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, output);
+        QFETCH(int, exitCode);
+        QStringList arguments{writeFile(m_dir, QStringLiteral("s.plst"), list(substrateStep)),
+                              QStringLiteral("--output"), m_dir.filePath(output)};
+        if (!document.isNull())
+            arguments << QStringLiteral("--input") << writeFile(m_dir, QStringLiteral("in.cfw"), document);
+        const Result r = runBatch(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
+        QVERIFY(!QFile::exists(m_dir.filePath(output)));
+    }
+
     void oldListIsUpgradedWithWarning()
     {
         QByteArray text = list(substrateStep);

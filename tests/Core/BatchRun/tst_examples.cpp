@@ -14,6 +14,10 @@
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
+#include "Model/Persistence/archiverregistry.h"
+#include "Model/Persistence/documentarchive.h"
+#include "Model/Persistence/materialreconciler.h"
+#include "Model/Persistence/materialtranslationtable.h"
 #include "catalogtesthome.h"
 
 #include <QDir>
@@ -164,15 +168,30 @@ private slots:
         }
         QThreadPool::globalInstance()->setMaxThreadCount(threads);
 
-        // The command line runs every step.
+        // The command line, through the document it writes.
+        const QString output = m_dir.filePath(list + QStringLiteral(".cfw"));
         QProcess process;
-        process.start(QStringLiteral(CELLFORGE_BATCH), {path, QStringLiteral("--threads"), QStringLiteral("2")});
+        process.start(QStringLiteral(CELLFORGE_BATCH),
+                      {path, QStringLiteral("--output"), output, QStringLiteral("--threads"), QStringLiteral("2")});
         QVERIFY(process.waitForFinished(300000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         QVERIFY(process.readAllStandardError().isEmpty());
         const QStringList lines =
             QString::fromLocal8Bit(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), file.steps().size());
+
+        Model::Document document;
+        Model::Persistence::MaterialTranslationTable table;
+        Model::Persistence::MaterialReconciler reconciler(table);
+        const auto result = Model::Persistence::loadDocumentFile(
+            output, document, Model::Persistence::ArchiverRegistry::standard(), reconciler);
+        QVERIFY(result.ok);
+        QCOMPARE(document.allObjects().size(), 1);
+        auto written = std::dynamic_pointer_cast<TotalVolume>(document.allObjects().first());
+        QVERIFY(written);
+        QCOMPARE(written->sizeX(), expected->sizeX());
+        QCOMPARE(written->sizeZ(), expected->sizeZ());
+        QVERIFY(states(*written) == expectedStates);
     }
 };
 
