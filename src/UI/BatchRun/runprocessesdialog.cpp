@@ -5,6 +5,7 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "UI/materialconflictdialog.h"
 #include "movetodialog.h"
 #include "stepoptionsdialog.h"
 
@@ -406,9 +407,33 @@ QString RunProcessesDialog::chooseListToSave()
                                         QStringLiteral("Process List (*.plst)"));
 }
 
+ProcessListFile::ConflictAnswer RunProcessesDialog::resolveConflict(const Model::Materials::Material &existing,
+                                                                    const Model::Materials::Material &loaded)
+{
+    using Choice = ProcessListFile::ConflictChoice;
+    const auto decision = MaterialConflictDialog::ask(existing, loaded, nullptr);
+    if (!decision)
+        return {Choice::AddLoadedAsNew, 0};
+    switch (decision->choice) {
+    case Model::Persistence::ConflictChoice::ReplaceLoadedByExisting:
+        return {Choice::ReplaceLoadedByExisting, 0};
+    case Model::Persistence::ConflictChoice::ReplaceExistingByLoaded:
+        return {Choice::ReplaceExistingByLoaded, 0};
+    case Model::Persistence::ConflictChoice::ReplaceLoadedByAnother:
+        return {Choice::ReplaceLoadedByAnother, decision->alternateId};
+    case Model::Persistence::ConflictChoice::AddLoadedAsNew:
+        break;
+    }
+    return {Choice::AddLoadedAsNew, 0};
+}
+
 bool RunProcessesDialog::loadList(const QString &fileName)
 {
     ProcessListFile file;
+    file.setConflictResolver(
+        [this](const Model::Materials::Material &existing, const Model::Materials::Material &loaded) {
+            return resolveConflict(existing, loaded);
+        });
     if (!file.load(fileName))
         return false;
     if (file.wasUpgraded())

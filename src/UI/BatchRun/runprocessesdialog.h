@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processdata.h"
+#include "Core/BatchRun/processlistfile.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QDialog>
@@ -81,6 +82,10 @@ protected:
     virtual QString chooseListToOpen();
     virtual QString chooseListToSave();
     virtual QMessageBox::StandardButton askNewList();
+    /// A listed material whose identifier the catalogue knows under another name: the material
+    /// conflict dialog, shown without a parent; cancelling adds the loaded material as new.
+    virtual Core::BatchRun::ProcessListFile::ConflictAnswer resolveConflict(const Model::Materials::Material &existing,
+                                                                            const Model::Materials::Material &loaded);
     virtual bool chooseMoveTarget(uint32_t moving, uint32_t &target, bool &before);
     virtual void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,
                              const QString &informative = QString());

@@ -40,8 +40,15 @@ public:
     uint32_t moveTarget = 0;
     bool moveBefore = false;
     QList<Message> messages;
+    int conflicts = 0;
 
 protected:
+    ProcessListFile::ConflictAnswer resolveConflict(const Model::Materials::Material &,
+                                                    const Model::Materials::Material &) override
+    {
+        ++conflicts;
+        return {ProcessListFile::ConflictChoice::ReplaceLoadedByAnother, 9u};
+    }
     bool editStep(ProcessData &step, bool adding) override
     {
         ++edits;
@@ -411,6 +418,24 @@ private slots:
         QCOMPARE(dialog.messages.size(), 1);
         QCOMPARE(dialog.messages[0].title, QStringLiteral("Updated List"));
         QCOMPARE(dialog.messages[0].text, ProcessListFile::upgradeText());
+    }
+
+    void materialConflictsAreAsked()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("conflict.plst"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<Process-List version=\"1\"><Materials><Material name=\"Nitride\" material-id=\"3\"/></Materials>"
+                   "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
+                   "parameter-data=\"3\"/></Process-Data></Process-List>");
+        file.close();
+        Core::Workspace workspace;
+        TestDialog dialog(nullptr, nullptr, workspace);
+        QVERIFY(dialog.loadList(path));
+        QCOMPARE(dialog.conflicts, 1);
+        QCOMPARE(dialog.steps().first().getProcessParameter(QStringLiteral("Material_Id")).toUInt(), 9u);
+        QCOMPARE(dialog.steps().first().getProcessParameter(QStringLiteral("Material")).toString(),
+                 QStringLiteral("Au (bulk)"));
     }
 
     void runPressedTwiceStartsOneRun()
