@@ -15,123 +15,123 @@ namespace {
 using K = ParameterKind;
 using S = Shown;
 
-void addMaterial(QList<ParameterSpec> &specs, const QString &base, Shown idShown = S::Never)
+void addMaterial(QList<ParameterDefinition> &definitions, const QString &base, Shown idShown = S::Never)
 {
-    specs << ParameterSpec{base + QStringLiteral("_Id"), K::UInt, idShown} << ParameterSpec{base, K::String, S::Always}
-          << ParameterSpec{base + QStringLiteral("_Color"), K::Color, S::Never};
+    definitions << ParameterDefinition{base + QStringLiteral("_Id"), K::UInt, idShown} << ParameterDefinition{base, K::String, S::Always}
+          << ParameterDefinition{base + QStringLiteral("_Color"), K::Color, S::Never};
 }
 
-QList<ParameterSpec> unsortedSpecs(int type)
+QList<ParameterDefinition> unsortedDefinitions(int type)
 {
-    QList<ParameterSpec> s;
+    QList<ParameterDefinition> s;
     switch (type) {
     case Photolithography:
         addMaterial(s, QStringLiteral("Material"));
         for (const char *side : {"Top", "Bottom"}) {
-            s << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask"), K::Mask, S::Never}
-              << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask File"), K::String, S::Always}
-              << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask Height"), K::UInt, S::Always}
-              << ParameterSpec{QLatin1String(side) + QStringLiteral(" Mask Width"), K::UInt, S::Always};
+            s << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask"), K::Mask, S::Never}
+              << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask File"), K::String, S::Always}
+              << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask Height"), K::UInt, S::Always}
+              << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask Width"), K::UInt, S::Always};
         }
         break;
     case SiWetEtching:
-        s << ParameterSpec{QStringLiteral("Depth"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
         break;
     case MooreDeposition:
-        s << ParameterSpec{QStringLiteral("Thickness"), K::UInt, S::Always};
+        s << ParameterDefinition{QStringLiteral("Thickness"), K::UInt, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case MooreEtching:
-        s << ParameterSpec{QStringLiteral("Depth"), K::UInt, S::Always};
+        s << ParameterDefinition{QStringLiteral("Depth"), K::UInt, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case Cvd:
-        s << ParameterSpec{QStringLiteral("Thickness"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case IsotropicEtching:
-        s << ParameterSpec{QStringLiteral("Depth"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case Planarization:
-        s << ParameterSpec{QStringLiteral("Maximum Height"), K::UInt, S::Always}
-          << ParameterSpec{QStringLiteral("Minimum Height"), K::UInt, S::Always};
+        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always}
+          << ParameterDefinition{QStringLiteral("Minimum Height"), K::UInt, S::Always};
         break;
     case Electroplating:
-        s << ParameterSpec{QStringLiteral("Film Thickness"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Conducting Material"));
         addMaterial(s, QStringLiteral("Deposited Material"));
         break;
     case Doping:
-        s << ParameterSpec{QStringLiteral("Doping Depth"), K::Float, S::Always};
+        s << ParameterDefinition{QStringLiteral("Doping Depth"), K::Float, S::Always};
         addMaterial(s, QStringLiteral("Doped Material"), S::Always);
         break;
     case SpinCoating:
         addMaterial(s, QStringLiteral("Material"));
-        s << ParameterSpec{QStringLiteral("Maximum Height"), K::UInt, S::Always};
+        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always};
         break;
     case SaveImage:
-        s << ParameterSpec{QStringLiteral("Filename"), K::String, S::Always};
+        s << ParameterDefinition{QStringLiteral("Filename"), K::String, S::Always};
         break;
     case CreateSubstrate:
         addMaterial(s, QStringLiteral("Material"));
-        s << ParameterSpec{QStringLiteral("Lower Left Front Corner"), K::Vector3D, S::Always};
+        s << ParameterDefinition{QStringLiteral("Lower Left Front Corner"), K::Vector3D, S::Always};
         for (const char *axis : {"X", "Y", "Z"})
-            s << ParameterSpec{QStringLiteral("Volume Size ") + QLatin1String(axis), K::UInt, S::Always};
-        s << ParameterSpec{QStringLiteral("SphericalSubstrate"), K::Bool, S::Never};
+            s << ParameterDefinition{QStringLiteral("Volume Size ") + QLatin1String(axis), K::UInt, S::Always};
+        s << ParameterDefinition{QStringLiteral("SphericalSubstrate"), K::Bool, S::Never};
         for (const char *axis : {"X", "Y", "Z"}) {
-            s << ParameterSpec{QStringLiteral("Substrate Size ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterSpec{QStringLiteral("Substrate Delta ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterSpec{QStringLiteral("Substrate Center ") + QLatin1String(axis), K::UInt, S::WhenSphere};
+            s << ParameterDefinition{QStringLiteral("Substrate Size ") + QLatin1String(axis), K::UInt, S::WhenBox}
+              << ParameterDefinition{QStringLiteral("Substrate Delta ") + QLatin1String(axis), K::UInt, S::WhenBox}
+              << ParameterDefinition{QStringLiteral("Substrate Center ") + QLatin1String(axis), K::UInt, S::WhenSphere};
         }
-        s << ParameterSpec{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
+        s << ParameterDefinition{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
         break;
     case Pvd:
-        s << ParameterSpec{QStringLiteral("Thickness"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
-        s << ParameterSpec{QStringLiteral("DepositOn"), K::Int, S::Never}
-          << ParameterSpec{QStringLiteral("Deposit On"), K::String, S::Always}
-          << ParameterSpec{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("DepositOn"), K::Int, S::Never}
+          << ParameterDefinition{QStringLiteral("Deposit On"), K::String, S::Always}
+          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
         break;
     case SimpleRie:
         addMaterial(s, QStringLiteral("Material"));
-        s << ParameterSpec{QStringLiteral("Etch Depth"), K::UInt, S::Always}
-          << ParameterSpec{QStringLiteral("EtchDirectionValue"), K::Int, S::Never}
-          << ParameterSpec{QStringLiteral("Etch Direction"), K::String, S::Always};
+        s << ParameterDefinition{QStringLiteral("Etch Depth"), K::UInt, S::Always}
+          << ParameterDefinition{QStringLiteral("EtchDirectionValue"), K::Int, S::Never}
+          << ParameterDefinition{QStringLiteral("Etch Direction"), K::String, S::Always};
         break;
     case IonImplantation:
-        s << ParameterSpec{QStringLiteral("Annealing Distance"), K::Float, S::Always}
-          << ParameterSpec{QStringLiteral("Implantation Depth"), K::Float, S::Always}
-          << ParameterSpec{QStringLiteral("Vertical Spread"), K::Float, S::Always};
+        s << ParameterDefinition{QStringLiteral("Annealing Distance"), K::Float, S::Always}
+          << ParameterDefinition{QStringLiteral("Implantation Depth"), K::Float, S::Always}
+          << ParameterDefinition{QStringLiteral("Vertical Spread"), K::Float, S::Always};
         addMaterial(s, QStringLiteral("Doped Material"), S::Always);
         break;
     case SiOxidation:
-        s << ParameterSpec{QStringLiteral("Micron Conversion"), K::Double, S::Always}
-          << ParameterSpec{QStringLiteral("Oxidation Pressure"), K::Double, S::WhenByTime}
-          << ParameterSpec{QStringLiteral("Oxidation Temperature"), K::Double, S::WhenByTime}
-          << ParameterSpec{QStringLiteral("Oxidation Time"), K::Double, S::WhenByTime}
-          << ParameterSpec{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
-          << ParameterSpec{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
-          << ParameterSpec{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
+        s << ParameterDefinition{QStringLiteral("Micron Conversion"), K::Double, S::Always}
+          << ParameterDefinition{QStringLiteral("Oxidation Pressure"), K::Double, S::WhenByTime}
+          << ParameterDefinition{QStringLiteral("Oxidation Temperature"), K::Double, S::WhenByTime}
+          << ParameterDefinition{QStringLiteral("Oxidation Time"), K::Double, S::WhenByTime}
+          << ParameterDefinition{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
+          << ParameterDefinition{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
+          << ParameterDefinition{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
         break;
     case IsotropicDeposition:
-        s << ParameterSpec{QStringLiteral("Film Thickness"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case AnisotropicDeposition:
-        s << ParameterSpec{QStringLiteral("Film Thickness"), K::Double, S::Always}
-          << ParameterSpec{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always}
+          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case AnisotropicEtching:
-        s << ParameterSpec{QStringLiteral("Etch Depth"), K::Double, S::Always}
-          << ParameterSpec{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
+        s << ParameterDefinition{QStringLiteral("Etch Depth"), K::Double, S::Always}
+          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case RandomWalkDoping:
         for (const char *name : {"Diffusion Coefficient", "Cell Size", "Time Step Duration", "Surface Concentration",
                                  "Doping Time", "Doping Threshold"})
-            s << ParameterSpec{QLatin1String(name), K::Double, S::Always};
+            s << ParameterDefinition{QLatin1String(name), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"), S::Always);
         break;
     default:
@@ -210,21 +210,21 @@ QString kindName(ParameterKind kind)
     return QString();
 }
 
-QList<ParameterSpec> parameterSpecs(int type)
+QList<ParameterDefinition> parameterDefinitions(int type)
 {
-    QList<ParameterSpec> specs = unsortedSpecs(type);
+    QList<ParameterDefinition> definitions = unsortedDefinitions(type);
     // The list view and the files order parameters by name, as the step's map does.
-    std::sort(specs.begin(), specs.end(),
-              [](const ParameterSpec &a, const ParameterSpec &b) { return a.name < b.name; });
-    return specs;
+    std::sort(definitions.begin(), definitions.end(),
+              [](const ParameterDefinition &a, const ParameterDefinition &b) { return a.name < b.name; });
+    return definitions;
 }
 
 QStringList materialBases(int type)
 {
     QStringList bases;
-    for (const ParameterSpec &spec : unsortedSpecs(type)) {
-        if (spec.name.endsWith(QLatin1String("_Id")))
-            bases << spec.name.left(spec.name.size() - 3);
+    for (const ParameterDefinition &definition : unsortedDefinitions(type)) {
+        if (definition.name.endsWith(QLatin1String("_Id")))
+            bases << definition.name.left(definition.name.size() - 3);
     }
     return bases;
 }
@@ -320,11 +320,11 @@ void applyDefaultVisibility(Ui::ProcessData &step)
     const bool sphere = step.getParameters().value(QStringLiteral("SphericalSubstrate")).toBool();
     const bool byTime = step.getParameters().value(QStringLiteral("OxidationTimeSet")).toBool();
     const auto parameters = step.getParameters();
-    for (const ParameterSpec &spec : parameterSpecs(step.getProcessType())) {
-        if (!parameters.contains(spec.name))
+    for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
+        if (!parameters.contains(definition.name))
             continue;
         bool shown = true;
-        switch (spec.shown) {
+        switch (definition.shown) {
         case S::Always:
             shown = true;
             break;
@@ -344,7 +344,7 @@ void applyDefaultVisibility(Ui::ProcessData &step)
             shown = !byTime;
             break;
         }
-        step.setParameter(spec.name, parameters.value(spec.name), shown);
+        step.setParameter(definition.name, parameters.value(definition.name), shown);
     }
 }
 

@@ -49,7 +49,7 @@ enum class ParameterKind { Bool, Int, UInt, Float, Double, String, Color, Mask, 
 /// fields of the chosen mode.
 enum class Shown { Always, Never, WhenBox, WhenSphere, WhenByTime, WhenByThickness };
 
-struct ParameterSpec {
+struct ParameterDefinition {
     QString name;
     ParameterKind kind;
     Shown shown;
@@ -64,7 +64,7 @@ QString kindName(ParameterKind kind);
 
 /// Every parameter of a step type in name order, material triples expanded; empty for codes
 /// outside 0..19.
-QList<ParameterSpec> parameterSpecs(int processType);
+QList<ParameterDefinition> parameterDefinitions(int processType);
 /// The material bases of a step type ("Material", "Conducting Material", ...).
 QStringList materialBases(int processType);
 /// The entries of the "add process" choice: text and type code, in the order the dialog shows them.

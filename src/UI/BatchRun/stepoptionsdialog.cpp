@@ -95,17 +95,17 @@ StepOptionsDialog::StepOptionsDialog(const ProcessData &step, QWidget *parent)
     layout->addLayout(form);
     const auto parameters = step.getParameters();
     const QStringList bases = Core::BatchRun::materialBases(m_type);
-    for (const auto &spec : Core::BatchRun::parameterSpecs(m_type)) {
+    for (const auto &definition : Core::BatchRun::parameterDefinitions(m_type)) {
         // Materials are chosen by their identifier; masks come from their image files; the texts
         // that merely describe another value are derived from it.
-        if (bases.contains(spec.name) || spec.name.endsWith(QLatin1String("_Color")) ||
-            spec.kind == ParameterKind::Mask || spec.name == QLatin1String("Deposit On") ||
-            spec.name == QLatin1String("Etch Direction") || spec.name.endsWith(QLatin1String("Mask Height")) ||
-            spec.name.endsWith(QLatin1String("Mask Width")) || spec.name == QLatin1String("OxidationThicknessSet"))
+        if (bases.contains(definition.name) || definition.name.endsWith(QLatin1String("_Color")) ||
+            definition.kind == ParameterKind::Mask || definition.name == QLatin1String("Deposit On") ||
+            definition.name == QLatin1String("Etch Direction") || definition.name.endsWith(QLatin1String("Mask Height")) ||
+            definition.name.endsWith(QLatin1String("Mask Width")) || definition.name == QLatin1String("OxidationThicknessSet"))
             continue;
         const QVariant value =
-            parameters.contains(spec.name) ? parameters.value(spec.name) : defaultValue(m_type, spec.name, spec.kind);
-        addField(form, spec.name, int(spec.kind), value);
+            parameters.contains(definition.name) ? parameters.value(definition.name) : defaultValue(m_type, definition.name, definition.kind);
+        addField(form, definition.name, int(definition.kind), value);
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -445,15 +445,15 @@ private slots:
     {
         for (int type = 0; type <= LastProcessType; ++type) {
             QVERIFY(displayName(type) != QLatin1String("Unknown process"));
-            const auto specs = parameterSpecs(type);
-            QVERIFY2(!specs.isEmpty(), qPrintable(displayName(type)));
-            for (int i = 1; i < specs.size(); ++i)
-                QVERIFY(specs[i - 1].name < specs[i].name);
+            const auto definitions = parameterDefinitions(type);
+            QVERIFY2(!definitions.isEmpty(), qPrintable(displayName(type)));
+            for (int i = 1; i < definitions.size(); ++i)
+                QVERIFY(definitions[i - 1].name < definitions[i].name);
             for (const QString &base : materialBases(type)) {
                 QVERIFY(
-                    std::any_of(specs.begin(), specs.end(), [&](const ParameterSpec &s) { return s.name == base; }));
-                QVERIFY(std::any_of(specs.begin(), specs.end(),
-                                    [&](const ParameterSpec &s) { return s.name == base + QStringLiteral("_Color"); }));
+                    std::any_of(definitions.begin(), definitions.end(), [&](const ParameterDefinition &s) { return s.name == base; }));
+                QVERIFY(std::any_of(definitions.begin(), definitions.end(),
+                                    [&](const ParameterDefinition &s) { return s.name == base + QStringLiteral("_Color"); }));
             }
         }
         QCOMPARE(displayName(20), QStringLiteral("Unknown process"));

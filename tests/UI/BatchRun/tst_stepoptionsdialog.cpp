@@ -40,11 +40,11 @@ private slots:
             step.setParameterValue(it.key(), it.value());
         completeDerivedParameters(step);
         applyDefaultVisibility(step);
-        for (const ParameterSpec &spec : parameterSpecs(type)) {
-            QVERIFY2(step.hasParameter(spec.name), qPrintable(spec.name));
-            QCOMPARE(ProcessListFile::valueTypeName(step.getProcessParameter(spec.name)), kindName(spec.kind));
+        for (const ParameterDefinition &definition : parameterDefinitions(type)) {
+            QVERIFY2(step.hasParameter(definition.name), qPrintable(definition.name));
+            QCOMPARE(ProcessListFile::valueTypeName(step.getProcessParameter(definition.name)), kindName(definition.kind));
         }
-        QCOMPARE(step.getParameters().size(), parameterSpecs(type).size());
+        QCOMPARE(step.getParameters().size(), parameterDefinitions(type).size());
     }
 
     void createSubstrateStepGoesThroughItsOwnDialog_data()
@@ -120,8 +120,8 @@ private slots:
         for (auto it = values.constBegin(); it != values.constEnd(); ++it)
             QCOMPARE(step.getProcessParameter(it.key()).toUInt(), it.value().toUInt());
         // The step is complete: every parameter of its type is there.
-        for (const ParameterSpec &spec : parameterSpecs(type))
-            QVERIFY2(step.hasParameter(spec.name), qPrintable(spec.name));
+        for (const ParameterDefinition &definition : parameterDefinitions(type))
+            QVERIFY2(step.hasParameter(definition.name), qPrintable(definition.name));
         if (step.hasParameter(QStringLiteral("Material_Id")))
             QVERIFY(!step.getParameterVisibility(QStringLiteral("Material_Id")));
     }
