@@ -104,6 +104,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
         }
     }
     if (failed) {
+        afterFailedRun(volume);
         ws.console().writeMessage(this->name() + QStringLiteral(": ") + failure);
         cancel();
         return;
@@ -132,6 +133,12 @@ UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const Q
 void UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume) { m_snapshot.writeBefore(volume); }
 
 void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume) { m_snapshot.writeAfter(volume); }
+
+void UndoableProcessOperation::afterFailedRun(Model::Automaton::TotalVolume &volume)
+{
+    if (m_snapshot.restoreBefore(volume))
+        volume.painter().regenerateSurface();
+}
 
 bool UndoableProcessOperation::undo()
 {

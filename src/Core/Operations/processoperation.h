@@ -37,6 +37,8 @@ protected:
     /// Snapshot hooks around the run.
     virtual void beforeRun(Model::Automaton::TotalVolume &) {}
     virtual void afterRun(Model::Automaton::TotalVolume &) {}
+    /// Called when the engine threw part way; the cells may hold a half-finished result.
+    virtual void afterFailedRun(Model::Automaton::TotalVolume &) {}
 
     void chooseVolume(const Model::Automaton::TotalVolumePtr &volume);
 
@@ -61,6 +63,8 @@ public:
 protected:
     void beforeRun(Model::Automaton::TotalVolume &volume) override;
     void afterRun(Model::Automaton::TotalVolume &volume) override;
+    /// Puts the states from before the run back, so a failed step leaves no half-changed cells.
+    void afterFailedRun(Model::Automaton::TotalVolume &volume) override;
 
 private:
     ProcessSnapshot m_snapshot;

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <stdexcept>
+
 using Core::Operations::ProcessSnapshot;
 using Core::Operations::UndoableProcessOperation;
 using Model::Automaton::TotalVolume;
@@ -35,8 +37,13 @@ protected:
         Model::Automaton::CellLock lock(volume);
         for (size_t i = 0; i < volume.cellCount(); ++i)
             lock.cells()[i].setState(lock.cells()[i].state() + m_amount);
+        if (failHalfway)
+            throw std::runtime_error("ran out of something");
     }
     bool marksLatticeOutOfDate() const override { return true; }
+
+public:
+    bool failHalfway = false;
 
 private:
     uint32_t m_amount = 0;
@@ -78,6 +85,22 @@ private slots:
         QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation finished."));
         QCOMPARE(ws.lastOperation(volume->id()), 77u);
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));
+    }
+
+    void failedRunLeavesNoHalfChangedCells()
+    {
+        Core::Workspace ws;
+        auto volume = smallVolume();
+        const auto original = states(*volume);
+        ws.document().addObject(volume);
+        auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
+        op->failHalfway = true;
+        op->observer->onNotify = [&] { op->setAmount(5); };
+        op->start();
+        QCOMPARE(states(*volume), original);
+        QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation canceled."));
+        QVERIFY(!ws.undoRedo().canUndo());
+        QCOMPARE(ws.lastOperation(volume->id()), 0u);
     }
 
     void severalObjectsPromptForAVolume()
