@@ -34,6 +34,18 @@ int fail(StepContext &context, const StepParameters &parameters)
     return parameters.result();
 }
 
+// Runs an engine on the step's volume once every parameter was read, and records the step.
+// The caller reads the parameters first, so that a missing one is named in the order it is read.
+template <class Engine, class... Arguments>
+int runEngine(StepContext &context, const StepParameters &parameters, uint32_t typeCode, Arguments... arguments)
+{
+    if (!parameters.ok())
+        return fail(context, parameters);
+    Engine(*context.target, arguments...).run();
+    context.recordStep(typeCode);
+    return Success;
+}
+
 int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
 {
     StepParameters p(step);
@@ -82,11 +94,7 @@ int runIsotropicDeposition(StepContext &context, const Ui::ProcessData &step, co
     StepParameters p(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float thickness = p.toFloat(QLatin1String(thicknessName));
-    if (!p.ok())
-        return fail(context, p);
-    Core::Operations::IsotropicFilmDeposition(*context.target, material, thickness).run();
-    context.recordStep(13);
-    return Success;
+    return runEngine<Core::Operations::IsotropicFilmDeposition>(context, p, 13, material, thickness);
 }
 
 int runCvd(StepContext &context, const Ui::ProcessData &step)
@@ -104,11 +112,7 @@ int runIsotropicEtching(StepContext &context, const Ui::ProcessData &step)
     StepParameters p(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float depth = p.toFloat(QStringLiteral("Depth"));
-    if (!p.ok())
-        return fail(context, p);
-    Core::Operations::IsotropicFilmEtching(*context.target, material, depth).run();
-    context.recordStep(14);
-    return Success;
+    return runEngine<Core::Operations::IsotropicFilmEtching>(context, p, 14, material, depth);
 }
 
 int runElectroplating(StepContext &context, const Ui::ProcessData &step)
@@ -117,11 +121,7 @@ int runElectroplating(StepContext &context, const Ui::ProcessData &step)
     const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
     const uint32_t conducting = p.toUInt(QStringLiteral("Conducting Material_Id"));
     const uint32_t deposited = p.toUInt(QStringLiteral("Deposited Material_Id"));
-    if (!p.ok())
-        return fail(context, p);
-    Core::Operations::Electrodeposition(*context.target, deposited, conducting, thickness).run();
-    context.recordStep(15);
-    return Success;
+    return runEngine<Core::Operations::Electrodeposition>(context, p, 15, deposited, conducting, thickness);
 }
 
 int runAnisotropicDeposition(StepContext &context, const Ui::ProcessData &step)
@@ -130,11 +130,7 @@ int runAnisotropicDeposition(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
     const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    if (!p.ok())
-        return fail(context, p);
-    Core::Operations::AnisotropicFilmDeposition(*context.target, material, thickness, ratio).run();
-    context.recordStep(27);
-    return Success;
+    return runEngine<Core::Operations::AnisotropicFilmDeposition>(context, p, 27, material, thickness, ratio);
 }
 
 int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
@@ -143,11 +139,7 @@ int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float depth = p.toFloat(QStringLiteral("Etch Depth"));
     const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    if (!p.ok())
-        return fail(context, p);
-    Core::Operations::AnisotropicFilmEtching(*context.target, material, depth, ratio).run();
-    context.recordStep(32);
-    return Success;
+    return runEngine<Core::Operations::AnisotropicFilmEtching>(context, p, 32, material, depth, ratio);
 }
 
 int runPvd(StepContext &context, const Ui::ProcessData &step)
@@ -223,14 +215,9 @@ int runMoore(StepContext &context, const Ui::ProcessData &step, bool deposition)
     StepParameters p(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const uint32_t layers = p.toUInt(deposition ? QStringLiteral("Thickness") : QStringLiteral("Depth"));
-    if (!p.ok())
-        return fail(context, p);
     if (deposition)
-        Core::Operations::MooreNeighborhoodDeposition(*context.target, material, layers).run();
-    else
-        Core::Operations::MooreNeighborhoodEtching(*context.target, material, layers).run();
-    context.recordStep(deposition ? 18 : 19);
-    return Success;
+        return runEngine<Core::Operations::MooreNeighborhoodDeposition>(context, p, 18, material, layers);
+    return runEngine<Core::Operations::MooreNeighborhoodEtching>(context, p, 19, material, layers);
 }
 
 int runMooreDeposition(StepContext &context, const Ui::ProcessData &step) { return runMoore(context, step, true); }
@@ -241,11 +228,7 @@ int runPlanarization(StepContext &context, const Ui::ProcessData &step)
     StepParameters p(step);
     const uint32_t maximum = p.toUInt(QStringLiteral("Maximum Height"));
     const uint32_t minimum = p.toUInt(QStringLiteral("Minimum Height"));
-    if (!p.ok())
-        return fail(context, p);
-    Core::Operations::Planarization(*context.target, maximum, minimum).run();
-    context.recordStep(22);
-    return Success;
+    return runEngine<Core::Operations::Planarization>(context, p, 22, maximum, minimum);
 }
 
 int runSpinCoating(StepContext &context, const Ui::ProcessData &step)

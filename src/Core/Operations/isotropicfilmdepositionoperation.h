@@ -1,36 +1,30 @@
 #pragma once
 
-#include "processoperation.h"
+#include "processoption.h"
 
 namespace Core {
 namespace Operations {
 
 /// Isotropic deposition of a conformal film; also serves as "CVD", which differs only in its
 /// name and in the process whose materials the dialog offers.
-class IsotropicFilmDepositionOperation : public UndoableProcessOperation {
+class IsotropicFilmDepositionOperation : public ObservedProcessOperation<IsotropicFilmDepositionOperation> {
 public:
     explicit IsotropicFilmDepositionOperation(Workspace &workspace,
                                               const QString &name = QStringLiteral("Isotropic Deposition"));
 
-    void setMaterial(uint32_t material);
-    void setThickness(double thickness);
-    uint32_t material() const { return m_material; }
-    float thickness() const { return m_thickness; }
-
-    /// The options observer shared by every operation of this class.
-    static void setObserver(const Util::ObserverPtr &observer);
+    void setMaterial(uint32_t material) { m_material.set(material); }
+    void setThickness(double thickness) { m_thickness.set(static_cast<float>(thickness)); }
+    uint32_t material() const { return m_material.value(); }
+    float thickness() const { return m_thickness.value(); }
 
 protected:
-    bool hasOptions() const override { return m_materialSet && m_thicknessSet; }
-    Util::ObserverPtr optionsObserver() const override;
+    bool hasOptions() const override { return m_material.isSet() && m_thickness.isSet(); }
     void run(Model::Automaton::TotalVolume &volume) override;
-    bool marksLatticeOutOfDate() const override;
+    bool marksLatticeOutOfDate() const override { return material() == 1; }
 
 private:
-    uint32_t m_material = 0;
-    float m_thickness = 0.0f;
-    bool m_materialSet = false;
-    bool m_thicknessSet = false;
+    ProcessOption<uint32_t> m_material;
+    ProcessOption<float> m_thickness;
 };
 
 } // namespace Operations

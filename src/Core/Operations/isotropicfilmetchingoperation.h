@@ -1,33 +1,28 @@
 #pragma once
 
-#include "processoperation.h"
+#include "processoption.h"
 
 namespace Core {
 namespace Operations {
 
 /// Isotropic etching of one material.
-class IsotropicFilmEtchingOperation : public UndoableProcessOperation {
+class IsotropicFilmEtchingOperation : public ObservedProcessOperation<IsotropicFilmEtchingOperation> {
 public:
     explicit IsotropicFilmEtchingOperation(Workspace &workspace);
 
-    void setMaterial(uint32_t material);
-    void setDepth(double depth);
-    uint32_t material() const { return m_material; }
-    float depth() const { return m_depth; }
-
-    static void setObserver(const Util::ObserverPtr &observer);
+    void setMaterial(uint32_t material) { m_material.set(material); }
+    void setDepth(double depth) { m_depth.set(static_cast<float>(depth)); }
+    uint32_t material() const { return m_material.value(); }
+    float depth() const { return m_depth.value(); }
 
 protected:
-    bool hasOptions() const override { return m_materialSet && m_depthSet; }
-    Util::ObserverPtr optionsObserver() const override;
+    bool hasOptions() const override { return m_material.isSet() && m_depth.isSet(); }
     void run(Model::Automaton::TotalVolume &volume) override;
-    bool marksLatticeOutOfDate() const override;
+    bool marksLatticeOutOfDate() const override { return material() == 1; }
 
 private:
-    uint32_t m_material = 0;
-    float m_depth = 0.0f;
-    bool m_materialSet = false;
-    bool m_depthSet = false;
+    ProcessOption<uint32_t> m_material;
+    ProcessOption<float> m_depth;
 };
 
 } // namespace Operations

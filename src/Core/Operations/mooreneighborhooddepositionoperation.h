@@ -1,35 +1,19 @@
 #pragma once
 
-#include "processoperation.h"
+#include "mooreneighborhooddeposition.h"
+#include "mooreneighborhoodoperation.h"
 
 namespace Core {
 namespace Operations {
 
 /// Grows a film of whole cells with square corners around everything occupied (undoable).
-class MooreNeighborhoodDepositionOperation : public UndoableProcessOperation {
+class MooreNeighborhoodDepositionOperation
+    : public MooreNeighborhoodOperation<MooreNeighborhoodDepositionOperation, MooreNeighborhoodDeposition> {
 public:
-    explicit MooreNeighborhoodDepositionOperation(Workspace &workspace);
-
-    /// The class-wide observer that runs the options dialog; the factory replaces it for each new operation.
-    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
-
-    void setMaterial(uint32_t material);
-    void setLayerCount(uint32_t count);
-    uint32_t material() const { return m_material; }
-    uint32_t layerCount() const { return m_layerCount; }
-
-protected:
-    bool hasOptions() const override { return m_materialSet && m_countSet; }
-    Util::ObserverPtr optionsObserver() const override { return s_observer; }
-    void run(Model::Automaton::TotalVolume &volume) override;
-    bool marksLatticeOutOfDate() const override { return true; }
-
-private:
-    inline static Util::ObserverPtr s_observer;
-    uint32_t m_material = 0;
-    uint32_t m_layerCount = 0;
-    bool m_materialSet = false;
-    bool m_countSet = false;
+    explicit MooreNeighborhoodDepositionOperation(Workspace &workspace)
+        : MooreNeighborhoodOperation(workspace, 18)
+    {
+    }
 };
 
 } // namespace Operations

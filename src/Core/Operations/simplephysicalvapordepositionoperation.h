@@ -1,42 +1,38 @@
 #pragma once
 
-#include "processoperation.h"
+#include "processoption.h"
 
 namespace Core {
 namespace Operations {
 
 /// Physical vapour deposition: a film that grows only from surfaces facing up, facing down or both.
-class SimplePhysicalVaporDepositionOperation : public UndoableProcessOperation {
+class SimplePhysicalVaporDepositionOperation : public ObservedProcessOperation<SimplePhysicalVaporDepositionOperation> {
 public:
     explicit SimplePhysicalVaporDepositionOperation(Workspace &workspace);
 
-    void setMaterial(uint32_t material);
-    void setThickness(double thickness);
-    void setRatio(double ratio);
+    void setMaterial(uint32_t material) { m_material.set(material); }
+    void setThickness(double thickness) { m_thickness.set(static_cast<float>(thickness)); }
+    void setRatio(double ratio) { m_ratio.set(static_cast<float>(ratio)); }
     /// 1 on top, 2 on bottom, 3 on top and bottom.
-    void setSide(uint32_t side);
-    uint32_t material() const { return m_material; }
-    float thickness() const { return m_thickness; }
-    float ratio() const { return m_ratio; }
-    uint32_t side() const { return m_side; }
-
-    static void setObserver(const Util::ObserverPtr &observer);
+    void setSide(uint32_t side) { m_side.set(side); }
+    uint32_t material() const { return m_material.value(); }
+    float thickness() const { return m_thickness.value(); }
+    float ratio() const { return m_ratio.value(); }
+    uint32_t side() const { return m_side.value(); }
 
 protected:
-    bool hasOptions() const override { return m_thicknessSet && m_ratioSet && m_materialSet && m_sideSet; }
-    Util::ObserverPtr optionsObserver() const override;
+    bool hasOptions() const override
+    {
+        return m_thickness.isSet() && m_ratio.isSet() && m_material.isSet() && m_side.isSet();
+    }
     void run(Model::Automaton::TotalVolume &volume) override;
-    bool marksLatticeOutOfDate() const override { return m_material == 1; }
+    bool marksLatticeOutOfDate() const override { return material() == 1; }
 
 private:
-    uint32_t m_material = 0;
-    float m_thickness = 0.0f;
-    float m_ratio = 0.0f;
-    uint32_t m_side = 1;
-    bool m_materialSet = false;
-    bool m_thicknessSet = false;
-    bool m_ratioSet = false;
-    bool m_sideSet = false;
+    ProcessOption<uint32_t> m_material;
+    ProcessOption<float> m_thickness;
+    ProcessOption<float> m_ratio;
+    ProcessOption<uint32_t> m_side{1};
 };
 
 } // namespace Operations
