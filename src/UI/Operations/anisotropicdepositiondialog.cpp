@@ -24,11 +24,7 @@ AnisotropicDepositionDialog::AnisotropicDepositionDialog(QWidget *parent)
     form->addRow(QStringLiteral("Film thickness"), dblThickness);
     dblRatio = makeRatioSpinBox(this, QStringLiteral("dblRatio"), 3, 0.0);
     form->addRow(QStringLiteral("Horizontal ratio"), dblRatio);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 uint32_t AnisotropicDepositionDialog::material() const { return MaterialList::selected(cbxMaterial); }

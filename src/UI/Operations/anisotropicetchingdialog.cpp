@@ -24,11 +24,7 @@ AnisotropicEtchingDialog::AnisotropicEtchingDialog(QWidget *parent)
     form->addRow(QStringLiteral("Horizontal ratio"), dblRatio);
     dblDepth = makeLengthSpinBox(this, QStringLiteral("dblDepth"));
     form->addRow(QStringLiteral("Etch Depth"), dblDepth);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 uint32_t AnisotropicEtchingDialog::material() const { return MaterialList::selected(cbxMaterial); }

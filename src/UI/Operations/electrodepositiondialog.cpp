@@ -26,11 +26,7 @@ ElectrodepositionDialog::ElectrodepositionDialog(QWidget *parent)
     cbxConductingMaterial->setObjectName(QStringLiteral("cbxConductingMaterial"));
     MaterialList::fillWithAll(cbxConductingMaterial);
     form->addRow(QStringLiteral("Conducting Material"), cbxConductingMaterial);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 double ElectrodepositionDialog::thickness() const { return dblThickness->value(); }

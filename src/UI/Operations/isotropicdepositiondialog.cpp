@@ -22,11 +22,7 @@ IsotropicDepositionDialog::IsotropicDepositionDialog(uint32_t processId, QWidget
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
     MaterialList::fillForProcess(cbxMaterial, processId);
     form->addRow(QStringLiteral("Material"), cbxMaterial);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 double IsotropicDepositionDialog::thickness() const { return dblThickness->value(); }

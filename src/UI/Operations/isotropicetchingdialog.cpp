@@ -22,11 +22,7 @@ IsotropicEtchingDialog::IsotropicEtchingDialog(QWidget *parent)
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
     MaterialList::fillForProcess(cbxMaterial, 10);
     form->addRow(QStringLiteral("Material"), cbxMaterial);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 double IsotropicEtchingDialog::depth() const { return dblDepth->value(); }

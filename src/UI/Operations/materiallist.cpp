@@ -5,7 +5,10 @@
 
 #include <QColor>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QIcon>
 #include <QPixmap>
 
@@ -68,6 +71,15 @@ QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int
     box->setSingleStep(0.0);
     box->setValue(0.5);
     return box;
+}
+
+void addOkCancelButtons(QDialog *dialog, QFormLayout *form)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    form->addRow(buttons);
 }
 
 } // namespace Operations

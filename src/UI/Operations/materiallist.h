@@ -7,7 +7,9 @@
 #include <cstdint>
 
 class QComboBox;
+class QDialog;
 class QDoubleSpinBox;
+class QFormLayout;
 class QWidget;
 
 namespace Ui {
@@ -34,6 +36,8 @@ bool select(QComboBox *box, uint32_t materialId);
 QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName);
 /// A horizontal-to-vertical ratio: 0.5 by default, no arrows (single step 0), no suffix.
 QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum);
+/// Appends the dialog's OK and Cancel buttons ("buttonBox") to its form.
+void addOkCancelButtons(QDialog *dialog, QFormLayout *form);
 
 } // namespace Operations
 } // namespace Ui

@@ -35,11 +35,7 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent)
     form->addRow(radTop);
     form->addRow(radBoth);
     form->addRow(radBottom);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 uint32_t PVDOptionsDialog::material() const { return MaterialList::selected(cbxMaterial); }

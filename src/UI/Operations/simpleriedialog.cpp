@@ -35,11 +35,7 @@ SimpleRIEDialog::SimpleRIEDialog(QWidget *parent)
     chkFromTop->setChecked(true);
     form->addRow(chkFromBelow);
     form->addRow(chkFromTop);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    form->addRow(buttons);
+    addOkCancelButtons(this, form);
 }
 
 int SimpleRIEDialog::depth() const { return sbxDepth->value(); }
