@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 #include <exception>
+#include <new>
 
 namespace Core {
 namespace BatchRun {
@@ -30,6 +31,8 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
         return NotImplemented;
     try {
         return it.value()(context, step);
+    } catch (const std::bad_alloc &) {
+        return OutOfMemory;
     } catch (const std::exception &e) {
         // An engine that refuses its input (or runs out of memory) fails the step, not the program.
         context.detail = QString::fromLocal8Bit(e.what());

@@ -17,8 +17,9 @@ using S = Shown;
 
 void addMaterial(QList<ParameterDefinition> &definitions, const QString &base, Shown idShown = S::Never)
 {
-    definitions << ParameterDefinition{base + QStringLiteral("_Id"), K::UInt, idShown} << ParameterDefinition{base, K::String, S::Always}
-          << ParameterDefinition{base + QStringLiteral("_Color"), K::Color, S::Never};
+    definitions << ParameterDefinition{base + QStringLiteral("_Id"), K::UInt, idShown}
+                << ParameterDefinition{base, K::String, S::Always}
+                << ParameterDefinition{base + QStringLiteral("_Color"), K::Color, S::Never};
 }
 
 QList<ParameterDefinition> unsortedDefinitions(int type)
@@ -180,6 +181,8 @@ QString resultMessage(int code)
         return QStringLiteral("Value for a required parameter is invalid. Check input list.");
     case NotImplemented:
         return QStringLiteral("Process is not implemented. Remove process from the list.");
+    case OutOfMemory:
+        return QStringLiteral("Not enough memory to run this process on the cell volume.");
     default:
         return QStringLiteral("Unknown process. Remove process from the list.");
     }

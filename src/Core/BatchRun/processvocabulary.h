@@ -39,7 +39,15 @@ enum ProcessType {
     LastProcessType = 19
 };
 
-enum ResultCode { Success = 0, MissingParameter = 1, InvalidValue = 2, UnknownProcess = 3, NotImplemented = 4 };
+/// OutOfMemory is this program's own: a step that ran out of memory is not a fault of the list.
+enum ResultCode {
+    Success = 0,
+    MissingParameter = 1,
+    InvalidValue = 2,
+    UnknownProcess = 3,
+    NotImplemented = 4,
+    OutOfMemory = 5
+};
 
 /// Kinds of parameter values, named in files as "bool", "int", "uint", "float", "double",
 /// "QString", "QColor", "vector" (a mask bitmap, one byte 0 or 1 per cell) and "Util::Vector3D".

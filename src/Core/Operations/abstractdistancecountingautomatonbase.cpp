@@ -1,10 +1,7 @@
 #include "abstractdistancecountingautomatonbase.h"
 
 #include "Model/Automaton/totalvolume.h"
-
-#include <QFuture>
-#include <QThreadPool>
-#include <QtConcurrent>
+#include "Util/paralleltasks.h"
 
 #include <limits>
 #include <stdexcept>
@@ -28,7 +25,7 @@ AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Mod
     if (volume.cellCount() > std::numeric_limits<uint32_t>::max())
         throw std::runtime_error("The cell volume has too many cells for this process.");
 
-    m_sliceCount = static_cast<uint32_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+    m_sliceCount = Util::poolThreadCount();
     m_sliceWidth = m_nx / m_sliceCount;
     if (m_sliceWidth == 0) {
         m_sliceWidth = m_nx;
@@ -78,16 +75,6 @@ void AbstractDistanceCountingAutomatonBase::applyHorizontalRatio(float ratio, fl
     setDisplacements();
 }
 
-template <class Task> void AbstractDistanceCountingAutomatonBase::forEachSlice(Task task)
-{
-    std::vector<QFuture<void>> tasks;
-    tasks.reserve(m_sliceCount);
-    for (uint32_t slice = 0; slice < m_sliceCount; ++slice)
-        tasks.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [this, task, slice] { task(slice); }));
-    for (auto &t : tasks)
-        t.waitForFinished();
-}
-
 void AbstractDistanceCountingAutomatonBase::run(uint32_t iterations) { runPasses(iterations, true); }
 
 void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool finalize)
@@ -103,7 +90,8 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
         m_fronts[slice].clear();
     }
 
-    forEachSlice([this](uint32_t slice) { initializeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+    Util::runParallelTasks(m_sliceCount,
+                           [this](uint32_t slice) { initializeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
 
     for (uint32_t i = 0; i < iterations; ++i) {
         bool anyFront = false;
@@ -112,13 +100,15 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
         // An empty front stays empty: the remaining iterations could not change a cell.
         if (!anyFront && m_stopWhenFrontsAreEmpty)
             break;
-        forEachSlice([this](uint32_t slice) { stepSlice(sliceBegin(slice), sliceEnd(slice), slice); });
-        forEachSlice([this](uint32_t slice) { exchangeSlice(slice); });
+        Util::runParallelTasks(m_sliceCount,
+                               [this](uint32_t slice) { stepSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+        Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { exchangeSlice(slice); });
         ++m_iterationsRun;
     }
 
     if (finalize)
-        forEachSlice([this](uint32_t slice) { finalizeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+        Util::runParallelTasks(m_sliceCount,
+                               [this](uint32_t slice) { finalizeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
 
     m_cells = nullptr;
 }

@@ -177,7 +177,6 @@ private:
 
     void enqueueImprovedNeighbours(uint32_t index, const float vector[3], float limitSquared, uint32_t begin,
                                    uint32_t end, FrontSet &nextFront, uint32_t slice);
-    template <class Task> void forEachSlice(Task task);
 
     Divider m_byColumn;
     Divider m_byHeight;

@@ -17,7 +17,7 @@ inline void runColumnSlabs(uint32_t nx, uint32_t workers, const std::function<vo
         range(0, nx);
         return;
     }
-    runSliceTasks(workers, [&](uint32_t i) { range(chunk * i, i + 1 == workers ? nx : chunk * (i + 1)); });
+    Util::runParallelTasks(workers, [&](uint32_t i) { range(chunk * i, i + 1 == workers ? nx : chunk * (i + 1)); });
 }
 
 } // namespace Operations

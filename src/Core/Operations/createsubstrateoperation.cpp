@@ -2,6 +2,7 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/failuretext.h"
 #include "substratebuilder.h"
 
 #include <QElapsedTimer>
@@ -85,7 +86,7 @@ void CreateSubstrateOperation::execute()
         m_volume = builder.buildVolume();
     } catch (const std::exception &error) {
         // A volume too large for the machine: tell the user, add nothing, keep running.
-        const QString text = QString::fromUtf8(error.what());
+        const QString text = Util::failureText(error, QStringLiteral("create this cell volume"));
         ws.console().writeMessage(name() + QStringLiteral(": ") + text);
         ws.reportError(name(), text);
         m_ready = false;

@@ -25,7 +25,7 @@ CutCellVolume::CutCellVolume(Model::Automaton::TotalVolume &volume, const QBitAr
                 m_columns[static_cast<size_t>(x) * m_ny + y] = mask.testBit(static_cast<int>(x * height + y)) ? 1 : 0;
     }
 
-    const uint32_t threads = poolThreadCount();
+    const uint32_t threads = Util::poolThreadCount();
     const uint32_t w = m_nx / threads;
     if (w < 2) {
         m_slices.push_back(ColumnSlice{0, m_nx});
@@ -60,7 +60,8 @@ void CutCellVolume::pass(const std::function<void(Model::Automaton::Voxel &)> &c
 {
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
-    runSliceTasks(sliceCount(), [this, &change](uint32_t t) { passSlice(m_slices[t].begin, m_slices[t].end, change); });
+    Util::runParallelTasks(sliceCount(),
+                           [this, &change](uint32_t t) { passSlice(m_slices[t].begin, m_slices[t].end, change); });
     m_cells = nullptr;
 }
 

@@ -40,7 +40,7 @@ MooreNeighborhoodAutomaton::MooreNeighborhoodAutomaton(Model::Automaton::TotalVo
                                 static_cast<std::ptrdiff_t>(table[k].dy) * static_cast<std::ptrdiff_t>(m_row) +
                                 table[k].dz;
 
-    const uint32_t threads = poolThreadCount();
+    const uint32_t threads = Util::poolThreadCount();
     const uint32_t width = m_nx / threads;
     if (width < 2) {
         // Too few columns per thread to pay for the tasks: one slice in the calling thread.
@@ -91,9 +91,10 @@ void MooreNeighborhoodAutomaton::run()
     m_nextMarks.assign(m_roles.size(), 0);
 
     const uint32_t count = sliceCount();
-    runSliceTasks(count, [this](uint32_t t) { classifySlice(m_slices[t]->columns.begin, m_slices[t]->columns.end); });
-    runSliceTasks(count,
-                  [this](uint32_t t) { initializeSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
+    Util::runParallelTasks(count,
+                           [this](uint32_t t) { classifySlice(m_slices[t]->columns.begin, m_slices[t]->columns.end); });
+    Util::runParallelTasks(
+        count, [this](uint32_t t) { initializeSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
     // Seeds take the front role only now: while the slices searched, their neighbours read these roles.
     for (const auto &slice : m_slices)
         for (size_t p : slice->front)
@@ -106,9 +107,9 @@ void MooreNeighborhoodAutomaton::run()
         // An empty front stays empty: the remaining steps would change nothing.
         if (!anyFront)
             break;
-        runSliceTasks(count,
-                      [this](uint32_t t) { stepSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
-        runSliceTasks(count, [this](uint32_t t) { applyStep(t); });
+        Util::runParallelTasks(
+            count, [this](uint32_t t) { stepSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
+        Util::runParallelTasks(count, [this](uint32_t t) { applyStep(t); });
     }
 
     m_roles = std::vector<uint8_t>();

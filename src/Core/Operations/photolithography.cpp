@@ -20,7 +20,7 @@ Photolithography::Photolithography(Model::Automaton::TotalVolume &volume, uint32
     m_bottomKeep = keepMap(MaskBits{bottomMask, bottomWidth, bottomHeight});
     m_topKeep = keepMap(MaskBits{topMask, topWidth, topHeight});
 
-    const uint32_t threads = poolThreadCount();
+    const uint32_t threads = Util::poolThreadCount();
     const uint32_t width = m_nx / threads;
     if (width <= 1) {
         m_slices.resize(1);
@@ -53,7 +53,7 @@ void Photolithography::run()
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     const auto count = static_cast<uint32_t>(m_slices.size());
-    runSliceTasks(count, [this](uint32_t t) {
+    Util::runParallelTasks(count, [this](uint32_t t) {
         initialize(static_cast<int32_t>(m_slices[t].columns.begin), static_cast<int32_t>(m_slices[t].columns.end), t);
     });
     for (uint32_t s = 0; s < m_nz; ++s) {
@@ -62,7 +62,7 @@ void Photolithography::run()
         // Nothing left to develop; the remaining steps would change nothing.
         if (!anyFront)
             break;
-        runSliceTasks(count, [this](uint32_t t) { step(t); });
+        Util::runParallelTasks(count, [this](uint32_t t) { step(t); });
     }
     m_cells = nullptr;
 }

@@ -12,7 +12,7 @@ Planarization::Planarization(Model::Automaton::TotalVolume &volume, uint32_t max
     : m_volume(volume)
     , m_upperCut(std::min(maximumHeight, volume.sizeZ()))
     , m_lowerCut(std::min(minimumHeight, volume.sizeZ()))
-    , m_workers(poolThreadCount())
+    , m_workers(Util::poolThreadCount())
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/failuretext.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -91,7 +92,8 @@ template <class Base> void CellVolumeOperation<Base>::execute()
         } catch (const std::exception &error) {
             // Engines report impossible inputs by throwing; the user reads it in the console.
             failed = true;
-            failure = QString::fromUtf8(error.what());
+            failure = Util::failureText(error,
+                                        QStringLiteral("run ") + this->name() + QStringLiteral(" on this cell volume"));
         }
         if (!failed) {
             printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
@@ -126,7 +128,8 @@ template class CellVolumeOperation<ObjectOperation>;
 
 UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                                    const QString &snapshotKey)
-    : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode), m_snapshot(workspace, snapshotKey)
+    : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode)
+    , m_snapshot(workspace, snapshotKey)
 {
 }
 

@@ -1,10 +1,7 @@
 #include "simplereactiveionetching.h"
 
 #include "Model/Automaton/totalvolume.h"
-
-#include <QFuture>
-#include <QThreadPool>
-#include <QtConcurrent>
+#include "Util/paralleltasks.h"
 
 #include <algorithm>
 
@@ -21,7 +18,7 @@ SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
 {
-    m_sliceCount = static_cast<uint32_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+    m_sliceCount = Util::poolThreadCount();
     if (m_nx / m_sliceCount == 0)
         m_sliceCount = 1;
     m_sliceWidth = m_nx / m_sliceCount;
@@ -29,28 +26,18 @@ SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume
     m_removals.resize(m_sliceCount);
 }
 
-template <class Task> void SimpleReactiveIonEtching::forEachSlice(Task task)
-{
-    std::vector<QFuture<void>> tasks;
-    tasks.reserve(m_sliceCount);
-    for (uint32_t slice = 0; slice < m_sliceCount; ++slice)
-        tasks.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [task, slice] { task(slice); }));
-    for (auto &t : tasks)
-        t.waitForFinished();
-}
-
 void SimpleReactiveIonEtching::run()
 {
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
-    forEachSlice([this](uint32_t slice) { initializeSlice(slice); });
+    Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { initializeSlice(slice); });
     for (uint32_t step = 0; step < m_depth; ++step) {
         bool anyFront = false;
         for (const auto &front : m_fronts)
             anyFront = anyFront || !front.empty();
         if (!anyFront) // nothing left to etch: further steps would change nothing
             break;
-        forEachSlice([this](uint32_t slice) { stepSlice(slice); });
+        Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { stepSlice(slice); });
     }
     m_cells = nullptr;
 }

@@ -33,7 +33,6 @@ public:
 private:
     void initializeSlice(uint32_t slice);
     void stepSlice(uint32_t slice);
-    template <class Task> void forEachSlice(Task task);
 
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_material;

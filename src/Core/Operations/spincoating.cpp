@@ -12,7 +12,7 @@ SpinCoating::SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t materia
     : m_volume(volume)
     , m_material(material)
     , m_fillHeight(std::min(depositionHeight, volume.sizeZ()))
-    , m_workers(poolThreadCount())
+    , m_workers(Util::poolThreadCount())
 {
 }
 

@@ -2,11 +2,10 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "Model/gl.h"
+#include "Util/paralleltasks.h"
 #include "totalvolume.h"
 
 #include <QBitArray>
-#include <QThreadPool>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <functional>
@@ -104,8 +103,7 @@ using MeshQuad = TotalVolumePainter::MeshQuad;
 unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
                   const std::function<void(uint32_t, uint32_t, unsigned)> &work)
 {
-    QThreadPool *pool = QThreadPool::globalInstance();
-    const unsigned threads = static_cast<unsigned>(std::max(1, pool->maxThreadCount()));
+    const unsigned threads = Util::poolThreadCount();
     const uint32_t span = upperX > lowerX ? upperX - lowerX : 0;
     const uint32_t width = span / threads;
     if (width == 0) {
@@ -114,15 +112,10 @@ unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
         return 0;
     }
     slabCount = threads;
-    std::vector<QFuture<void>> futures;
-    futures.reserve(threads);
-    for (unsigned i = 0; i < threads; ++i) {
+    Util::runParallelTasks(threads, [&](uint32_t i) {
         const uint32_t x0 = lowerX + i * width;
-        const uint32_t x1 = i + 1 == threads ? upperX : x0 + width;
-        futures.push_back(QtConcurrent::run(pool, [&work, x0, x1, i] { work(x0, x1, i); }));
-    }
-    for (auto &future : futures)
-        future.waitForFinished();
+        work(x0, i + 1 == threads ? upperX : x0 + width, i);
+    });
     return threads;
 }
 
@@ -357,44 +350,10 @@ void splice(std::vector<QuadFace> &target, std::vector<std::vector<QuadFace>> &p
 
 uint8_t toByte(float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); }
 
-// Runs `work(begin, end)` over [0, n) in one chunk per pool thread.
-void parallelRange(size_t n, const std::function<void(size_t, size_t)> &work)
-{
-    QThreadPool *pool = QThreadPool::globalInstance();
-    const size_t threads = static_cast<size_t>(std::max(1, pool->maxThreadCount()));
-    if (n < 4096 || threads == 1) {
-        work(0, n);
-        return;
-    }
-    const size_t chunk = (n + threads - 1) / threads;
-    std::vector<QFuture<void>> futures;
-    for (size_t begin = 0; begin < n; begin += chunk) {
-        const size_t end = std::min(n, begin + chunk);
-        futures.push_back(QtConcurrent::run(pool, [&work, begin, end] { work(begin, end); }));
-    }
-    for (auto &future : futures)
-        future.waitForFinished();
-}
-
-// Runs `work(i)` for i in [0, n), one pool task each; a single task runs here.
-void runTasks(unsigned n, const std::function<void(unsigned)> &work)
-{
-    if (n <= 1) {
-        if (n == 1)
-            work(0);
-        return;
-    }
-    std::vector<QFuture<void>> futures;
-    for (unsigned i = 0; i < n; ++i)
-        futures.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [&work, i] { work(i); }));
-    for (auto &future : futures)
-        future.waitForFinished();
-}
-
 void fillColors(std::vector<uint8_t> &target, const std::vector<QuadFace> &faces, bool edge)
 {
     target.resize(faces.size() * 16);
-    parallelRange(faces.size(), [&](size_t begin, size_t end) {
+    Util::runParallelRange(faces.size(), 2048, [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
             const auto &c = edge ? faces[i].edgeColor : faces[i].fillColor;
             uint8_t *out = &target[i * 16];
@@ -501,7 +460,7 @@ void TotalVolumePainter::regenerateCubicFaces()
     const Voxel *cells = cellLock.cells();
     // The slab lists keep their storage from one generation to the next: refilling memory that is
     // already mapped is much cheaper than faulting in fresh pages for a million faces.
-    const size_t threads = static_cast<size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+    const size_t threads = static_cast<size_t>(Util::poolThreadCount());
     if (m_slabs.size() < threads)
         m_slabs.resize(threads);
     for (auto &slab : m_slabs) {
@@ -548,7 +507,7 @@ void TotalVolumePainter::spliceSlabs(unsigned slabCount, std::vector<QuadFace> S
     }
     // Each slab copies itself to its place (and fills its part of the arrays), so the order is
     // the slab order whatever the thread count.
-    runTasks(slabCount, [&](unsigned i) {
+    Util::runParallelTasks(slabCount, [&](unsigned i) {
         const auto &source = m_slabs[i].*part;
         size_t at = offsets[i];
         for (const QuadFace &face : source) {
@@ -570,7 +529,7 @@ void TotalVolumePainter::spliceSlabs(unsigned slabCount, std::vector<QuadFace> S
 void TotalVolumePainter::spliceMesh(unsigned slabCount)
 {
     const bool selected = m_volume.isSelected();
-    runTasks(6, [&](unsigned f) {
+    Util::runParallelTasks(6, [&](unsigned f) {
         size_t total = 0;
         for (unsigned i = 0; i < slabCount; ++i)
             total += m_slabs[i].mesh[f].size();
@@ -625,7 +584,7 @@ void TotalVolumePainter::regenerateOutlines()
         }
     }
     std::vector<std::vector<QuadFace>> parts(
-        static_cast<size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount())));
+        static_cast<size_t>(Util::poolThreadCount()));
     std::vector<QuadFace> outlines;
     {
         CellLock lock(m_volume);

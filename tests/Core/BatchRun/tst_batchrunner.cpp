@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <new>
 #include <stdexcept>
 
 using namespace Core::BatchRun;
@@ -70,6 +71,8 @@ struct TestSteps {
                 return int(InvalidValue);
             if (t < 0)
                 throw std::invalid_argument("The thickness must not be negative.");
+            if (t > 1e9)
+                throw std::bad_alloc();
             ++runs;
             Model::Automaton::CellLock lock(*c.target);
             for (uint32_t x = 0; x < c.target->sizeX(); ++x)
@@ -180,15 +183,33 @@ private slots:
         QCOMPARE(countState(*runner.target(), 3), size_t(0));
     }
 
+    void engineErrorFailsTheStep_data()
+    {
+        QTest::addColumn<double>("thickness");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("refused input") << -1.0 << 2 << resultMessage(2)
+                                       << QStringLiteral("The thickness must not be negative.");
+        // Not a fault of the list: said as such, never as an invalid value.
+        QTest::newRow("out of memory") << 2e9 << 5
+                                       << QStringLiteral("Not enough memory to run this process on the cell volume.")
+                                       << QString();
+    }
     void engineErrorFailsTheStep()
     {
+        QFETCH(double, thickness);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, detail);
         Core::Workspace workspace;
         TestSteps steps;
         BatchRunner runner(workspace, nullptr, steps.registry);
-        const RunSummary summary = runner.run({boxSubstrate(3, 3, 3, 1), film(-1.0), film(1.0)});
+        const RunSummary summary = runner.run({boxSubstrate(3, 3, 3, 1), film(thickness), film(1.0)});
         QCOMPARE(summary.done, 1);
-        QCOMPARE(summary.failure.code, 2);
-        QCOMPARE(summary.failure.detail, QStringLiteral("The thickness must not be negative."));
+        QCOMPARE(summary.failure.code, code);
+        QCOMPARE(summary.failure.message, message);
+        QCOMPARE(summary.failure.detail, detail);
         QCOMPARE(steps.runs, 0);
     }
 
@@ -450,10 +471,11 @@ private slots:
             for (int i = 1; i < definitions.size(); ++i)
                 QVERIFY(definitions[i - 1].name < definitions[i].name);
             for (const QString &base : materialBases(type)) {
-                QVERIFY(
-                    std::any_of(definitions.begin(), definitions.end(), [&](const ParameterDefinition &s) { return s.name == base; }));
                 QVERIFY(std::any_of(definitions.begin(), definitions.end(),
-                                    [&](const ParameterDefinition &s) { return s.name == base + QStringLiteral("_Color"); }));
+                                    [&](const ParameterDefinition &s) { return s.name == base; }));
+                QVERIFY(std::any_of(definitions.begin(), definitions.end(), [&](const ParameterDefinition &s) {
+                    return s.name == base + QStringLiteral("_Color");
+                }));
             }
         }
         QCOMPARE(displayName(20), QStringLiteral("Unknown process"));
