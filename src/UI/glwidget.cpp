@@ -3,6 +3,7 @@
 #include "Core/selection.h"
 #include "Core/workspace.h"
 #include "Model/gl.h"
+#include "Util/safefile.h"
 #include "Util/vector4d.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QPainter>
-#include <QSaveFile>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -550,10 +550,10 @@ bool GLWidget::saveImage(const QString &fileName, QString *error)
         return false;
     }
     const QImage image = frontBuffer();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, format.constData()) || !file.commit()) {
+    QString reason;
+    if (!Util::saveImageFile(image, fileName, format, &reason)) {
         if (error)
-            *error = tr("Cannot save the image to \"%1\": %2").arg(fileName, file.errorString());
+            *error = tr("Cannot save the image to \"%1\": %2").arg(fileName, reason);
         return false;
     }
     return true;

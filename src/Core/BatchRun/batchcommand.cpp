@@ -159,11 +159,10 @@ int BatchCommand::run(const Options &options)
             }
         }
     }
-    if (!options.outputFile.isEmpty() && !DocumentIo::isAvailable()) {
+    QString outputError;
+    if (!options.outputFile.isEmpty() && !DocumentIo::canWrite(options.outputFile, &outputError)) {
         // Say so before a long run rather than after it.
-        QString error;
-        DocumentIo::write(options.outputFile, workspace, &error);
-        report(error);
+        report(outputError);
         return OutputError;
     }
 

@@ -5,6 +5,7 @@
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Util/safefile.h"
 
 #include <QStringList>
 
@@ -12,7 +13,15 @@ namespace Core {
 namespace BatchRun {
 namespace DocumentIo {
 
-bool isAvailable() { return true; }
+bool canWrite(const QString &fileName, QString *error)
+{
+    const QString refusal = Util::SafeFile::refusal(fileName);
+    if (refusal.isEmpty())
+        return true;
+    if (error)
+        *error = Model::Persistence::documentSaveError(fileName, refusal);
+    return false;
+}
 
 bool read(const QString &fileName, Core::Workspace &workspace, QString *error, QStringList *notes)
 {

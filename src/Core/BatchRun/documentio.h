@@ -12,7 +12,9 @@ namespace BatchRun {
 /// material" and reported in `notes`.
 namespace DocumentIo {
 
-bool isAvailable();
+/// False with a message when `fileName` names something that is never written over (a folder, a
+/// device, a pipe), so that a run can be refused before it starts.
+bool canWrite(const QString &fileName, QString *error);
 /// Adds the objects of the file to the workspace's document; false with a message when the file
 /// is missing, unreadable or refused.
 bool read(const QString &fileName, Core::Workspace &workspace, QString *error, QStringList *notes);

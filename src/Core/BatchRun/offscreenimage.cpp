@@ -4,9 +4,12 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/document.h"
 #include "Model/gl.h"
+#include "Util/safefile.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -63,7 +66,7 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
         return fail(QStringLiteral("No OpenGL context could be made, so the image cannot be rendered off screen "
                                    "(run under a display or Xvfb, e.g. xvfb-run)."));
 
-    bool saved = false;
+    QImage image;
     {
         QOpenGLFramebufferObjectFormat format;
         format.setAttachment(QOpenGLFramebufferObject::Depth);
@@ -102,13 +105,17 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
         glEnable(GL_COLOR_MATERIAL);
         document.draw(true, true, eye);
         glFinish();
-        const QImage image = fbo.toImage();
+        image = fbo.toImage();
         fbo.release();
-        saved = image.save(fileName);
     }
     context.doneCurrent();
-    if (!saved)
-        return fail(QStringLiteral("The image could not be written to \"%1\".").arg(fileName));
+    const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format))
+        return fail(QStringLiteral("The image could not be written to \"%1\": the name must end in .png, .xpm or .jpg.")
+                        .arg(fileName));
+    QString reason;
+    if (!Util::saveImageFile(image, fileName, format, &reason))
+        return fail(QStringLiteral("The image could not be written to \"%1\": %2").arg(fileName, reason));
     return true;
 }
 

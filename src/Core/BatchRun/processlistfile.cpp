@@ -1,11 +1,11 @@
 #include "processlistfile.h"
 
 #include "Model/Materials/materialfactory.h"
+#include "Util/safefile.h"
 #include "Util/vector3d.h"
 
 #include <QColor>
 #include <QFile>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -108,12 +108,12 @@ QVariant ProcessListFile::valueFromText(const QString &type, const QString &data
 
 bool ProcessListFile::save(const QString &fileName)
 {
-    QSaveFile file(fileName);
+    Util::SafeFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         m_error = QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString());
         return false;
     }
-    QXmlStreamWriter writer(&file);
+    QXmlStreamWriter writer(file.device());
     writer.setAutoFormatting(true);
     writer.writeStartDocument(QStringLiteral("1.0"));
     writer.writeStartElement(QStringLiteral("Process-List"));
@@ -149,7 +149,7 @@ bool ProcessListFile::save(const QString &fileName)
     }
     writer.writeEndElement();
     writer.writeEndDocument();
-    if (writer.hasError() || !file.commit()) {
+    if (!file.commit()) {
         m_error = QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString());
         return false;
     }

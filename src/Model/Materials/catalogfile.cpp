@@ -1,9 +1,10 @@
 #include "catalogfile.h"
 
+#include "Util/safefile.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace Model {
 namespace Materials {
@@ -30,12 +31,12 @@ QString writePath(const QString &name)
 
 bool write(const QString &path, const QByteArray &contents, const char *logSource)
 {
-    QSaveFile file(path);
+    Util::SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning() << logSource << "cannot write" << path << ":" << file.errorString();
         return false;
     }
-    file.write(contents);
+    file.device()->write(contents);
     if (!file.commit()) {
         qWarning() << logSource << "cannot write" << path << ":" << file.errorString();
         return false;

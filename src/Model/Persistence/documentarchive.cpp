@@ -2,11 +2,12 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "Model/document.h"
+#include "Util/failuretext.h"
+#include "Util/safefile.h"
 #include "materialreconciler.h"
 #include "materialtranslationtable.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -105,32 +106,29 @@ DocumentReadResult DocumentReader::read(QXmlStreamReader &reader, Document &docu
     return result;
 }
 
+QString documentSaveError(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("The document could not be saved to \"%1\": %2\nAny earlier file of that name is unchanged.")
+        .arg(fileName, reason);
+}
+
 bool saveDocumentFile(const QString &fileName, const Document &document, const ArchiverRegistry &registry,
                       QString *error)
 {
     auto fail = [&](const QString &reason) {
         if (error)
-            *error = QStringLiteral("The document could not be saved to \"%1\": %2\nAny earlier file of that name "
-                                    "is unchanged.")
-                         .arg(fileName, reason);
+            *error = documentSaveError(fileName, reason);
         return false;
     };
-    if (fileName.isEmpty())
-        return fail(QStringLiteral("no file name was given."));
-    QSaveFile file(fileName);
+    Util::SafeFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return fail(file.errorString());
-    QXmlStreamWriter writer(&file);
+    QXmlStreamWriter writer(file.device());
     try {
         writeDocument(writer, document, registry);
     } catch (const std::exception &e) {
-        file.cancelWriting();
-        return fail(QString::fromLocal8Bit(e.what()));
-    }
-    if (writer.hasError() || file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
+        file.cancel();
+        return fail(Util::failureText(e, QStringLiteral("write the document")));
     }
     if (!file.commit())
         return fail(file.errorString());
@@ -154,7 +152,8 @@ DocumentReadResult loadDocumentFile(const QString &fileName, Document &document,
         // Out of memory inside the XML reader: what was added so far stays, like after damaged XML.
         DocumentReadResult result;
         result.ok = true;
-        result.problems << QStringLiteral("Reading \"%1\" stopped: %2").arg(fileName, QString::fromLocal8Bit(e.what()));
+        result.problems << QStringLiteral("Reading \"%1\" stopped: %2")
+                               .arg(fileName, Util::failureText(e, QStringLiteral("read the rest of it")));
         return result;
     }
 }

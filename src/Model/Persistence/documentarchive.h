@@ -52,6 +52,9 @@ private:
     MaterialReconciler &m_reconciler;
 };
 
+/// The message for a document that could not be saved to `fileName` for `reason`.
+QString documentSaveError(const QString &fileName, const QString &reason);
+
 /// Writes the document to a file through QSaveFile: after a failure the previous file is intact.
 /// False with a message for the user when the file could not be written.
 bool saveDocumentFile(const QString &fileName, const Document &document, const ArchiverRegistry &registry,

@@ -4,6 +4,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 using Core::BatchRun::BatchCommand;
 
 namespace {
@@ -295,6 +302,69 @@ private slots:
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
         QVERIFY(!QFile::exists(m_dir.filePath(output)));
+    }
+
+    // A device, pipe or folder is never replaced by a regular file; the run is refused before it starts.
+    void outputThatIsNotARegularFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("device") << "device";
+        QTest::newRow("link to a device") << "link";
+        QTest::newRow("folder") << "folder";
+    }
+    void outputThatIsNotARegularFileIsRefused()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QByteArray node = QFile::encodeName(dir.filePath(QStringLiteral("target")));
+        mode_t type = S_IFIFO;
+        if (kind == QLatin1String("pipe")) {
+            QCOMPARE(::mkfifo(node.constData(), 0600), 0);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("target")));
+            type = S_IFDIR;
+        } else {
+            // A private copy of /dev/null's device number: the real one is never put at risk.
+            const QByteArray device = kind == QLatin1String("link") ? node + ".dev" : node;
+            if (::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+                QSKIP("Device nodes can be made only with root rights.");
+            if (kind == QLatin1String("link"))
+                QCOMPARE(::symlink(device.constData(), node.constData()), 0);
+            type = S_IFCHR;
+        }
+        const Result r = runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(substrateStep)),
+                                   QStringLiteral("--output"), QString::fromLocal8Bit(node)});
+        QCOMPARE(r.exitCode, 4);
+        QVERIFY2(r.err.contains(QStringLiteral("is not a regular file")) || r.err.contains(QStringLiteral("folder")),
+                 qPrintable(r.err));
+        QVERIFY(r.out.isEmpty()); // refused before the first step ran
+        struct stat status;
+        QCOMPARE(::stat(node.constData(), &status), 0);
+        QCOMPARE(status.st_mode & S_IFMT, type);
+    }
+
+    // The system's reason reaches the user, not "Unknown error".
+    void fullDiskIsReportedInTheSystemsWords()
+    {
+        QTemporaryDir dir;
+        const QString mountPoint = dir.filePath(QStringLiteral("small"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("small")));
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=4k"), QStringLiteral("tmpfs"), mountPoint}) != 0)
+            QSKIP("A small file system can be mounted only with root rights.");
+        // About 6 KB of document: more than the file system holds, less than one write buffer, so
+        // the disk fills up only when the file is completed.
+        QByteArray step = substrateStep;
+        step.replace("parameter-data=\"8\"", "parameter-data=\"12\"");
+        const QString output = mountPoint + QStringLiteral("/out.cfw");
+        const Result r =
+            runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(step)), QStringLiteral("--output"), output});
+        QProcess::execute(QStringLiteral("umount"), {mountPoint});
+        QCOMPARE(r.exitCode, 4);
+        QVERIFY2(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(r.err));
+        QVERIFY(!r.err.contains(QStringLiteral("Unknown error")));
     }
 
     void oldListIsUpgradedWithWarning()
