@@ -96,11 +96,20 @@ ObjectPtr TotalVolumeArchiver::read()
     }
 
     std::shared_ptr<TotalVolume> volume;
+    // Cells that a state text of this length leaves without a state.
+    auto undescribedBy = [cellCount](size_t textLength) {
+        const size_t describable = StateTextParser::maxItems(textLength);
+        return cellCount > describable ? cellCount - describable : 0;
+    };
+    // A small document must not make a huge volume: the text must describe nearly every cell.
+    auto describesEnough = [&](size_t textLength) {
+        return undescribedBy(textLength) <= maxUndescribedCells - m_undescribedCells;
+    };
     // Builds the volume once the length of its state text is known; false when refused.
     auto allocate = [&](size_t textLength) {
         const size_t describable = StateTextParser::maxItems(textLength);
-        const size_t undescribed = cellCount > describable ? cellCount - describable : 0;
-        if (undescribed > maxUndescribedCells - m_undescribedCells) {
+        const size_t undescribed = undescribedBy(textLength);
+        if (!describesEnough(textLength)) {
             m_error = QStringLiteral("A cell volume of %1 cells in the document was not loaded: its cell states "
                                      "describe at most %2 cells.")
                           .arg(sizeText(nx, ny, nz))
@@ -135,6 +144,19 @@ ObjectPtr TotalVolumeArchiver::read()
             haveState = true;
             std::unique_ptr<StateTextParser> parser;
             std::unique_ptr<Automaton::CellLock> lock;
+            // The text may come in pieces (a comment or a CDATA section splits it): the pieces are
+            // kept until they are long enough to justify the volume, then streamed.
+            QString pending;
+            auto startParsing = [&]() {
+                if (!allocate(static_cast<size_t>(pending.size())))
+                    return false;
+                lock = std::make_unique<Automaton::CellLock>(*volume);
+                parser = std::make_unique<StateTextParser>(lock->cells(), volume->cellCount(), m_table);
+                parser->feed(pending.constData(), static_cast<size_t>(pending.size()));
+                pending = QString();
+                return true;
+            };
+            bool refused = false;
             while (!r.atEnd()) {
                 r.readNext();
                 if (r.isEndElement())
@@ -143,17 +165,25 @@ ObjectPtr TotalVolumeArchiver::read()
                     r.skipCurrentElement();
                 } else if (r.isCharacters()) {
                     const QStringRef text = r.text();
-                    if (!volume) {
-                        if (!allocate(static_cast<size_t>(text.size()))) {
-                            r.skipCurrentElement(); // the rest of "State"
-                            r.skipCurrentElement(); // the rest of "Object"
-                            return nullptr;
-                        }
-                        lock = std::make_unique<Automaton::CellLock>(*volume);
-                        parser = std::make_unique<StateTextParser>(lock->cells(), volume->cellCount(), m_table);
+                    if (parser) {
+                        parser->feed(text.unicode(), static_cast<size_t>(text.size()));
+                        continue;
                     }
-                    parser->feed(text.unicode(), static_cast<size_t>(text.size()));
+                    pending.append(text);
+                    if (describesEnough(static_cast<size_t>(pending.size())) && !startParsing()) {
+                        refused = true;
+                        break;
+                    }
                 }
+            }
+            const bool stateEnded = r.isEndElement();
+            if (!refused && !parser && !r.hasError())
+                refused = !startParsing();
+            if (refused) {
+                if (!stateEnded)
+                    r.skipCurrentElement(); // the rest of "State"
+                r.skipCurrentElement();     // the rest of "Object"
+                return nullptr;
             }
             if (parser)
                 parser->finish();

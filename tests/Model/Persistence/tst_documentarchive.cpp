@@ -10,6 +10,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -187,6 +188,13 @@ private slots:
                                       << std::vector<uint32_t>{1, 0, 4, 0};
         QTest::newRow("entity splits the text")
             << QByteArray("<State>1 2&#32;3 4</State>") << std::vector<uint32_t>{1, 2, 3, 4};
+        QTest::newRow("comment splits the text")
+            << QByteArray("<State>1 2 <!-- saved by hand -->3 4</State>") << std::vector<uint32_t>{1, 2, 3, 4};
+        // The element's text is "1 23 4": a comment inside a number does not end it.
+        QTest::newRow("comment inside a number")
+            << QByteArray("<State>1 2<!---->3 4 </State>") << std::vector<uint32_t>{1, 23, 4, 0};
+        QTest::newRow("CDATA section") << QByteArray("<State>1 <![CDATA[2 3]]> 4</State>")
+                                       << std::vector<uint32_t>{1, 2, 3, 4};
     }
 
     void stateTexts()
@@ -230,6 +238,21 @@ private slots:
         Load load(toText({}, {volume}));
         QCOMPARE(load.result.objectsAdded, 1);
         QCOMPARE(states(load.volume()), numbers);
+    }
+
+    // Valid XML: the first piece of text alone describes far too few cells for the volume.
+    void largeStateTextSplitByACommentIsReadWhole()
+    {
+        const uint32_t nx = 1100, ny = 1000; // more cells than may go without a state
+        QByteArray text = "<State>4 <!-- checked -->";
+        for (size_t i = 1; i < size_t(nx) * ny; ++i)
+            text += "4 ";
+        text += "</State>";
+        Load load(volumeDocument("size-x=\"1100\" size-y=\"1000\" size-z=\"1\"", text));
+        QVERIFY2(load.result.problems.isEmpty(), qPrintable(load.result.problems.join('\n')));
+        QCOMPARE(load.result.objectsAdded, 1);
+        const std::vector<uint32_t> cells = states(load.volume());
+        QCOMPARE(size_t(std::count(cells.begin(), cells.end(), 4u)), cells.size());
     }
 
     void onlyObjectsWithAnArchiverAreStored()
