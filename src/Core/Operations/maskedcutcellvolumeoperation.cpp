@@ -17,7 +17,9 @@ void MaskedCutCellVolumeOperation::setMask(const QBitArray &bits, uint32_t width
     m_mask = MaskBits{bits, width, height};
     m_maskSet = width != 0 && height != 0;
     if (auto v = volume()) {
-        v->setUpperMask(bits, width, height);
+        // Only the part over the volume's columns can hide a cell; the rest is not kept.
+        m_mask = m_mask.cropped(v->sizeX(), v->sizeY());
+        v->setUpperMask(m_mask.bits, m_mask.width, m_mask.height);
         workspace().notifyUpdate();
     }
 }

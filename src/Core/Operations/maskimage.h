@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 
 class QImage;
 
@@ -24,14 +25,23 @@ struct MaskBits {
     {
         return x < width && y < height && isConsistent() && bits.testBit(static_cast<int>(x * height + y));
     }
+    /// The part over the columns x < columnsX, y < columnsY; the rest could never mask a cell.
+    MaskBits cropped(uint32_t columnsX, uint32_t columnsY) const;
 };
+
+/// Images larger than this are refused as masks: 8192 by 8192 pixels.
+constexpr qint64 maxMaskPixels = qint64(1) << 26;
+constexpr uint32_t anyColumns = std::numeric_limits<uint32_t>::max();
 
 /// Pixel (i, j), row j counted from the top, gives bit (i, H - 1 - j): the image's bottom row is
 /// y = 0. A pixel masks only when its colour, alpha ignored, is exactly red (255, 0, 0) or black.
-MaskBits maskFromImage(const QImage &image);
+/// Only the columns x < columnsX, y < columnsY are kept.
+MaskBits maskFromImage(const QImage &image, uint32_t columnsX = anyColumns, uint32_t columnsY = anyColumns);
 
-/// Reads an image file into a mask; false (and `mask` untouched) when the image cannot be read.
-bool loadMaskImage(const QString &fileName, MaskBits &mask);
+/// Reads an image file into a mask over at most columnsX by columnsY columns; false (and `mask`
+/// untouched) when the image cannot be read or has more than maxMaskPixels pixels.
+bool loadMaskImage(const QString &fileName, MaskBits &mask, uint32_t columnsX = anyColumns,
+                   uint32_t columnsY = anyColumns);
 
 } // namespace Operations
 } // namespace Core

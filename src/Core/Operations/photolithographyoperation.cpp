@@ -21,7 +21,9 @@ void PhotolithographyOperation::setBottomMask(const QBitArray &bits, uint32_t wi
 {
     m_bottomMask = MaskBits{bits, width, height};
     if (auto v = volume()) {
-        v->setLowerMask(bits, width, height);
+        // Only the part over the volume's columns can mask a cell; the rest is not kept.
+        m_bottomMask = m_bottomMask.cropped(v->sizeX(), v->sizeY());
+        v->setLowerMask(m_bottomMask.bits, m_bottomMask.width, m_bottomMask.height);
         workspace().notifyUpdate();
     }
 }
@@ -30,7 +32,8 @@ void PhotolithographyOperation::setTopMask(const QBitArray &bits, uint32_t width
 {
     m_topMask = MaskBits{bits, width, height};
     if (auto v = volume()) {
-        v->setUpperMask(bits, width, height);
+        m_topMask = m_topMask.cropped(v->sizeX(), v->sizeY());
+        v->setUpperMask(m_topMask.bits, m_topMask.width, m_topMask.height);
         workspace().notifyUpdate();
     }
 }

@@ -3,6 +3,7 @@
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/maskedcutoptionsdialog.h"
+#include "UI/Operations/maskfilegroup.h"
 
 #include <memory>
 
@@ -21,6 +22,8 @@ void MaskedCutObserver::notify()
     if (!op)
         return;
     Ui::Operations::MaskedCutOptionsDialog dialog(m_mainWindow);
+    if (const auto volume = op->volume())
+        dialog.maskGroup()->setColumns(volume->sizeX(), volume->sizeY());
     Core::Operations::MaskedCutCellVolumeOperation *target = op.get();
     QObject::connect(
         &dialog, &Ui::Operations::MaskedCutOptionsDialog::maskChanged,

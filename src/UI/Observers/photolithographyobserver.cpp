@@ -2,6 +2,7 @@
 
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/workspace.h"
+#include "UI/Operations/maskfilegroup.h"
 #include "UI/Operations/photolithographydialog.h"
 
 #include <memory>
@@ -21,6 +22,10 @@ void PhotolithographyObserver::notify()
     if (!op)
         return;
     Ui::Operations::PhotolithographyDialog dialog(m_mainWindow);
+    if (const auto volume = op->volume()) {
+        dialog.topGroup()->setColumns(volume->sizeX(), volume->sizeY());
+        dialog.bottomGroup()->setColumns(volume->sizeX(), volume->sizeY());
+    }
     Core::Operations::PhotolithographyOperation *target = op.get();
     QObject::connect(
         &dialog, &Ui::Operations::PhotolithographyDialog::topMaskChanged,

@@ -49,7 +49,7 @@ void MaskFileGroup::chooseFile()
 void MaskFileGroup::applyMask()
 {
     Core::Operations::MaskBits loaded;
-    if (!Core::Operations::loadMaskImage(m_lieFile->text(), loaded)) {
+    if (!Core::Operations::loadMaskImage(m_lieFile->text(), loaded, m_columnsX, m_columnsY)) {
         QMessageBox::warning(this, window()->windowTitle(), m_failureText);
         return;
     }

@@ -21,6 +21,12 @@ public:
     MaskFileGroup(const QString &title, const QString &prefix, const QString &failureText, QWidget *parent = nullptr);
 
     const Core::Operations::MaskBits &mask() const { return m_mask; }
+    /// Loaded masks keep only the part over this many cell columns (the volume's nx by ny).
+    void setColumns(uint32_t columnsX, uint32_t columnsY)
+    {
+        m_columnsX = columnsX;
+        m_columnsY = columnsY;
+    }
     QLineEdit *fileNameEdit() const { return m_lieFile; }
     QPushButton *applyButton() const { return m_btnApply; }
     QPushButton *removeButton() const { return m_btnRemove; }
@@ -44,6 +50,8 @@ private:
     QPushButton *m_btnRemove;
     QString m_failureText;
     Core::Operations::MaskBits m_mask;
+    uint32_t m_columnsX = Core::Operations::anyColumns;
+    uint32_t m_columnsY = Core::Operations::anyColumns;
 };
 
 } // namespace Operations

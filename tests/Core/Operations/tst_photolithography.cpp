@@ -118,6 +118,58 @@ private slots:
         QCOMPARE(kept.bits.count(true), 4);
     }
 
+    // A few kilobytes of file must not become gigabytes of mask: refused from the header's size.
+    void oversizedImagesAreRefused()
+    {
+        QTemporaryDir dir;
+        QImage image(8193, 8193, QImage::Format_Mono);
+        image.fill(1);
+        const QString png = dir.filePath(QStringLiteral("huge.png"));
+        QVERIFY(image.save(png));
+        MaskBits kept = filledMask(2, 2, Qt::black);
+        QVERIFY(!loadMaskImage(png, kept));
+        QCOMPARE(kept.width, 2u);
+    }
+
+    void loadedMaskKeepsOnlyTheVolumesColumns()
+    {
+        QTemporaryDir dir;
+        QImage image(6, 4, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setPixel(0, 3, qRgb(0, 0, 0)); // column (0, 0)
+        image.setPixel(2, 2, qRgb(0, 0, 0)); // column (2, 1)
+        image.setPixel(5, 0, qRgb(0, 0, 0)); // column (5, 3): beyond a 3 x 2 volume
+        image.setPixel(1, 1, qRgb(0, 0, 0)); // column (1, 2): beyond it too
+        const QString png = dir.filePath(QStringLiteral("mask.png"));
+        QVERIFY(image.save(png));
+        MaskBits mask;
+        QVERIFY(loadMaskImage(png, mask, 3, 2));
+        QCOMPARE(mask.width, 3u);
+        QCOMPARE(mask.height, 2u);
+        QCOMPARE(mask.bits.size(), 6);
+        QCOMPARE(mask.bits.count(true), 2);
+        QVERIFY(mask.covers(0, 0));
+        QVERIFY(mask.covers(2, 1));
+        // The same by cropping a whole mask.
+        QVERIFY(loadMaskImage(png, mask));
+        QCOMPARE(mask.cropped(3, 2).bits, maskFromImage(image, 3, 2).bits);
+    }
+
+    void operationKeepsOnlyTheMaskOverTheVolume()
+    {
+        Core::Workspace ws;
+        auto volume = resistOnSilicon(positive); // 4 x 3 columns
+        auto op = std::make_shared<PhotolithographyOperation>(ws);
+        op->setVolume(volume);
+        const MaskBits large = filledMask(40, 30, Qt::black);
+        op->setTopMask(large.bits, large.width, large.height);
+        uint32_t w = 0, h = 0;
+        volume->upperMaskSize(w, h);
+        QCOMPARE(w, 4u);
+        QCOMPARE(h, 3u);
+        QCOMPARE(volume->upperMask().count(true), 12);
+    }
+
     void projectMasksLoad_data()
     {
         QTest::addColumn<QString>("file");

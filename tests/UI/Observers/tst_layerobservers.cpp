@@ -124,7 +124,8 @@ private slots:
         handleNextDialog<Ui::Operations::PhotolithographyDialog>(true, [&](Ui::Operations::PhotolithographyDialog &d) {
             d.topGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/lines_and_spaces.png"));
             d.topGroup()->applyMask();
-            previewed = s.volume->upperMask().size() == 100 * 100;
+            // Only the part of the 100 x 100 image over the 12 x 10 columns is kept.
+            previewed = s.volume->upperMask().size() == 12 * 10;
             choose(d.filmComboBox(), QStringLiteral("Photoresist +"));
         });
         s.ws.startOperation(20);
@@ -150,7 +151,7 @@ private slots:
         });
         s.ws.startOperation(20);
         QCOMPARE(s.ws.console().message(), QStringLiteral("Photolithography: Operation Canceled!"));
-        QCOMPARE(s.volume->lowerMask().size(), 100 * 100);
+        QCOMPARE(s.volume->lowerMask().size(), 12 * 10);
     }
 
     void maskedCutObserverCutsUndoably()
