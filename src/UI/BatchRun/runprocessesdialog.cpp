@@ -7,7 +7,7 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/materialconflictdialog.h"
 #include "movetodialog.h"
-#include "stepoptionsdialog.h"
+#include "stepeditor.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

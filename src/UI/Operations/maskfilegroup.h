@@ -21,6 +21,11 @@ public:
     MaskFileGroup(const QString &title, const QString &prefix, const QString &failureText, QWidget *parent = nullptr);
 
     const Core::Operations::MaskBits &mask() const { return m_mask; }
+    /// The file the current mask was read from; empty when there is no mask.
+    QString maskFile() const { return m_maskFile; }
+    /// Takes a mask read before (a process-list step's): shows its file name and holds it as if
+    /// it had just been applied, without handing it on.
+    void setMask(const Core::Operations::MaskBits &mask, const QString &fileName);
     QLineEdit *fileNameEdit() const { return m_lieFile; }
     QPushButton *applyButton() const { return m_btnApply; }
     QPushButton *removeButton() const { return m_btnRemove; }
@@ -44,6 +49,7 @@ private:
     QPushButton *m_btnRemove;
     QString m_failureText;
     Core::Operations::MaskBits m_mask;
+    QString m_maskFile;
 };
 
 } // namespace Operations
