@@ -43,10 +43,12 @@ void setDouble(ProcessData &step, const char *name, double value)
 
 void setInt(ProcessData &step, const char *name, int value) { step.setParameterValue(QLatin1String(name), value); }
 
-// The values now come from the dialog's fields: the texts derived from them follow.
+// The values now come from the dialog's fields: the texts derived from them follow, and nothing
+// is left over from a number of the file that did not convert.
 void finishStep(ProcessData &step, bool adding)
 {
     completeDerivedParameters(step);
+    step.clearUnconverted();
     if (adding)
         applyDefaultVisibility(step);
 }

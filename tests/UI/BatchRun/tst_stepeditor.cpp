@@ -232,6 +232,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(QVariantMap, values);
         ProcessData step = stepWith(type, values);
+        step.markUnconverted(values.firstKey(), QStringLiteral("typo"));
         const ProcessData before = step;
         bool accepted = true;
         editScripted(
@@ -239,6 +240,7 @@ private slots:
         QVERIFY(!accepted);
         QCOMPARE(step.getParameters(), before.getParameters());
         QCOMPARE(step.getVisibilities(), before.getVisibilities());
+        QCOMPARE(step.unconvertedParameters(), before.unconvertedParameters());
     }
 
     void changesInTheDialogAreWritten_data()
@@ -292,7 +294,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(DialogScript, script);
         QFETCH(QVariantMap, expected);
-        // Start from a complete step with the dialog's defaults.
+        // Start from a complete step with the dialog's defaults, and a number the file could not read.
         ProcessData step(type);
         bool accepted = false;
         const QString image = m_dir.filePath(QStringLiteral("first.png"));
@@ -306,6 +308,7 @@ private slots:
             &accepted);
         QVERIFY(accepted);
         const ProcessData added = step;
+        step.markUnconverted(expected.firstKey(), QStringLiteral("typo"));
         editScripted(
             step, false,
             [&script](QDialog *d) {
@@ -317,11 +320,12 @@ private slots:
         QVERIFY(accepted);
         for (auto it = expected.constBegin(); it != expected.constEnd(); ++it)
             QCOMPARE(step.getProcessParameter(it.key()), it.value());
-        // Everything else stays as it was.
+        // Everything else stays as it was; the value is the dialog's now, so nothing warns.
         for (const QString &name : added.getParameters().keys()) {
             if (!expected.contains(name) && !name.endsWith(QLatin1String("_Color")))
                 QCOMPARE(step.getProcessParameter(name), added.getProcessParameter(name));
         }
+        QVERIFY(step.unconvertedParameters().isEmpty());
         checkKinds(step);
     }
 
