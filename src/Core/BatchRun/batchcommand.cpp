@@ -171,16 +171,21 @@ int BatchCommand::run(const Options &options)
         return OffscreenImage().save(workspace.document(), fileName, error);
     });
     const int total = steps.size();
-    runner.setStepObserver([this, total](const StepRecord &record) {
+    int done = 0;
+    runner.setStepObserver([this, total, &done](const StepRecord &record) {
         if (m_progressBar)
             m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
-        m_out << record.index + 1 << "/" << total << "  " << record.name << "  " << record.milliseconds << " ms  "
-              << record.message;
-        if (!record.detail.isEmpty())
-            m_out << " (" << record.detail << ")";
-        m_out << "\n";
+        m_out << record.line(total) << "\n";
         m_out.flush();
-        drawProgress(record.code == Success ? record.index + 1 : record.index, total);
+        done = record.code == Success ? record.index + 1 : record.index;
+        drawProgress(done, total);
+    });
+    // A number that did not convert still runs as 0, but never without a word.
+    runner.setWarningObserver([this, total, &done, &report](const QString &warning) {
+        if (m_progressBar)
+            m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
+        report(QStringLiteral("warning: ") + warning);
+        drawProgress(done, total);
     });
     drawProgress(0, total);
     const RunSummary summary = runner.run(steps);

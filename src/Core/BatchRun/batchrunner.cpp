@@ -1,6 +1,7 @@
 #include "batchrunner.h"
 
 #include "Core/workspace.h"
+#include "Util/vector3d.h"
 #include "processvocabulary.h"
 
 #include <QDebug>
@@ -40,6 +41,32 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
     }
 }
 
+QString StepRecord::line(int total) const
+{
+    QString text =
+        QStringLiteral("%1/%2  %3  %4 ms  %5").arg(index + 1).arg(total).arg(name).arg(milliseconds).arg(message);
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (") + detail + QLatin1Char(')');
+    return text;
+}
+
+QStringList BatchRunner::conversionWarnings(const Ui::ProcessData &step, int index)
+{
+    QStringList warnings;
+    const auto unconverted = step.unconvertedParameters();
+    for (auto it = unconverted.constBegin(); it != unconverted.constEnd(); ++it) {
+        const bool vector = step.getParameters().value(it.key()).userType() == qMetaTypeId<Util::Vector3D>();
+        warnings << QStringLiteral("step %1 (%2): \"%3\" %4 (\"%5\"); %6")
+                        .arg(index + 1)
+                        .arg(displayName(step.getProcessType()), it.key(),
+                             vector ? QStringLiteral("is not three numbers") : QStringLiteral("is not a number"),
+                             it.value(),
+                             vector ? QStringLiteral("0 is used for each part that is not a number.")
+                                    : QStringLiteral("0 is used."));
+    }
+    return warnings;
+}
+
 BatchRunner::BatchRunner(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
                          const StepRegistry &registry)
     : m_workspace(workspace)
@@ -60,6 +87,10 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
             summary.failure.processType = step.getProcessType();
             summary.failure.name = displayName(step.getProcessType());
             break;
+        }
+        if (m_warn) {
+            for (const QString &warning : conversionWarnings(step, i))
+                m_warn(warning);
         }
         StepContext context{m_workspace, m_target, m_saveImage, QString()};
         QElapsedTimer timer;

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -58,6 +59,9 @@ struct StepRecord {
     qint64 milliseconds = 0;
     QString message; ///< the code's text
     QString detail;  ///< what was missing or invalid, or the engine's message
+
+    /// The step's line in a run's report: "2/5  Name  12 ms  message (detail)".
+    QString line(int total) const;
 };
 
 struct RunSummary {
@@ -79,6 +83,13 @@ public:
     void setSaveImageHandler(const std::function<bool(const QString &, QString *)> &handler) { m_saveImage = handler; }
     /// Called after every step (in the running thread), also for the failing one.
     void setStepObserver(const std::function<void(const StepRecord &)> &observer) { m_observer = observer; }
+    /// Called (in the running thread) just before a step runs, once per number of the step that
+    /// did not convert when its list was read and runs as 0.
+    void setWarningObserver(const std::function<void(const QString &)> &observer) { m_warn = observer; }
+
+    /// One text per such number of the step at 0-based position `index`: "step 2 (Isotropic
+    /// Deposition): "Film Thickness" is not a number ("thick"); 0 is used."
+    static QStringList conversionWarnings(const Ui::ProcessData &step, int index);
 
     RunSummary run(const QList<Ui::ProcessData> &steps);
 
@@ -92,6 +103,7 @@ private:
     const StepRegistry &m_registry;
     std::function<bool(const QString &, QString *)> m_saveImage;
     std::function<void(const StepRecord &)> m_observer;
+    std::function<void(const QString &)> m_warn;
     std::atomic<int> m_doneCount{0};
 };
 

@@ -34,6 +34,14 @@ public:
     /// False (and a debug line) for a name that is not present.
     bool getParameterVisibility(const QString &name) const;
 
+    /// A number of the file that did not convert: the value reads as 0 and the text is kept, so
+    /// that a run can warn about it and a save writes the text back as it was.
+    void markUnconverted(const QString &name, const QString &text) { m_unconverted.insert(name, text); }
+    /// Parameter name -> the text that did not convert, in name order.
+    QMap<QString, QString> unconvertedParameters() const { return m_unconverted; }
+    /// After the values were given anew (through a dialog), none of them is left from the file.
+    void clearUnconverted() { m_unconverted.clear(); }
+
     int getProcessType() const { return m_processType; }
     uint32_t getSerialNumber() const { return m_serialNumber; }
     bool isExpanded() const { return m_expanded; }
@@ -44,6 +52,7 @@ private:
     int m_processType;
     QMap<QString, QVariant> m_parameters;
     QMap<QString, bool> m_visibility;
+    QMap<QString, QString> m_unconverted;
     bool m_expanded = false;
 };
 

@@ -73,37 +73,47 @@ QString ProcessListFile::valueText(const QVariant &value)
     return value.toString();
 }
 
-QVariant ProcessListFile::valueFromText(const QString &type, const QString &data)
+QVariant ProcessListFile::valueFromText(const QString &type, const QString &data, bool *converted)
 {
-    if (type == QLatin1String("bool"))
-        return data == QLatin1String("true");
-    if (type == QLatin1String("float"))
-        return data.toFloat();
-    if (type == QLatin1String("double"))
-        return data.toDouble();
-    if (type == QLatin1String("int"))
-        return data.toInt();
-    if (type == QLatin1String("uint"))
-        return data.toUInt();
-    if (type == QLatin1String("QString"))
-        return data;
-    if (type == QLatin1String("QColor"))
-        return QColor(data);
-    if (type == QLatin1String("vector")) {
+    bool ok = true;
+    QVariant value;
+    if (type == QLatin1String("bool")) {
+        value = data == QLatin1String("true");
+    } else if (type == QLatin1String("float")) {
+        // Out of range gives infinity, which is no more a number of the list than a typo.
+        const float number = data.toFloat(&ok);
+        value = ok ? number : 0.0f;
+    } else if (type == QLatin1String("double")) {
+        const double number = data.toDouble(&ok);
+        value = ok ? number : 0.0;
+    } else if (type == QLatin1String("int")) {
+        value = data.toInt(&ok);
+    } else if (type == QLatin1String("uint")) {
+        value = data.toUInt(&ok);
+    } else if (type == QLatin1String("QString")) {
+        value = data;
+    } else if (type == QLatin1String("QColor")) {
+        value = QColor(data);
+    } else if (type == QLatin1String("vector")) {
         QByteArray bytes(data.size(), 0);
         for (int i = 0; i < data.size(); ++i)
             bytes[i] = data.at(i) == QLatin1Char('1') ? 1 : 0;
-        return bytes;
+        value = bytes;
+    } else if (type == QLatin1String("Util::Vector3D")) {
+        // Empty data is the zero vector; a part that is missing or not a number reads as 0.
+        const QStringList parts = data.isEmpty() ? QStringList() : data.split(QLatin1Char(';'));
+        double xyz[3] = {0.0, 0.0, 0.0};
+        for (int i = 0; i < 3 && !data.isEmpty(); ++i) {
+            bool partOk = false;
+            const double number = i < parts.size() ? parts.at(i).toDouble(&partOk) : 0.0;
+            xyz[i] = partOk ? number : 0.0;
+            ok = ok && partOk;
+        }
+        value = QVariant::fromValue(Util::Vector3D(xyz[0], xyz[1], xyz[2]));
     }
-    if (type == QLatin1String("Util::Vector3D")) {
-        if (data.isEmpty())
-            return QVariant::fromValue(Util::Vector3D(0.0, 0.0, 0.0));
-        // Parts that are missing read as 0.
-        const QStringList parts = data.split(QLatin1Char(';'));
-        auto part = [&parts](int i) { return i < parts.size() ? parts.at(i).toDouble() : 0.0; };
-        return QVariant::fromValue(Util::Vector3D(part(0), part(1), part(2)));
-    }
-    return QVariant();
+    if (converted)
+        *converted = ok;
+    return value;
 }
 
 bool ProcessListFile::save(const QString &fileName)
@@ -137,11 +147,14 @@ bool ProcessListFile::save(const QString &fileName)
         writer.writeAttribute(QStringLiteral("process-type"), QString::number(step.getProcessType()));
         const auto parameters = step.getParameters();
         const auto visibility = step.getVisibilities();
+        const auto unconverted = step.unconvertedParameters();
         for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
             writer.writeEmptyElement(QStringLiteral("Parameter"));
             writer.writeAttribute(QStringLiteral("parameter-name"), it.key());
             writer.writeAttribute(QStringLiteral("parameter-type"), valueTypeName(it.value()));
-            writer.writeAttribute(QStringLiteral("parameter-data"), valueText(it.value()));
+            // A number that did not convert when the list was read is written back as it was.
+            writer.writeAttribute(QStringLiteral("parameter-data"),
+                                  unconverted.contains(it.key()) ? unconverted.value(it.key()) : valueText(it.value()));
             writer.writeAttribute(QStringLiteral("parameter-visibility"),
                                   visibility.value(it.key(), true) ? QStringLiteral("true") : QStringLiteral("false"));
         }
@@ -275,16 +288,25 @@ void ProcessListFile::reconcile(const Material &loaded)
 Ui::ProcessData ProcessListFile::readStep(QXmlStreamReader &reader)
 {
     Ui::ProcessData step(reader.attributes().value(QLatin1String("process-type")).toInt());
+    QMap<QString, QString> unconverted;
     toNextStartElement(reader);
     while (reader.isStartElement() && reader.name() == QLatin1String("Parameter")) {
         const QXmlStreamAttributes a = reader.attributes();
+        const QString name = a.value(QLatin1String("parameter-name")).toString();
+        const QString data = a.value(QLatin1String("parameter-data")).toString();
         const QString visibility = a.value(QLatin1String("parameter-visibility")).toString();
-        step.setParameter(a.value(QLatin1String("parameter-name")).toString(),
-                          valueFromText(a.value(QLatin1String("parameter-type")).toString(),
-                                        a.value(QLatin1String("parameter-data")).toString()),
+        bool converted = true;
+        step.setParameter(name, valueFromText(a.value(QLatin1String("parameter-type")).toString(), data, &converted),
                           visibility.isEmpty() || visibility == QLatin1String("true"));
+        // A later parameter of the same name replaces the earlier one, its mark included.
+        if (converted)
+            unconverted.remove(name);
+        else
+            unconverted.insert(name, data);
         toNextStartElement(reader);
     }
+    for (auto it = unconverted.constBegin(); it != unconverted.constEnd(); ++it)
+        step.markUnconverted(it.key(), it.value());
     return step;
 }
 
@@ -315,6 +337,9 @@ QList<Ui::ProcessData> ProcessListFile::upgrade(const QList<Ui::ProcessData> &st
                 m_upgraded = true;
             step.setParameter(name, it.value(), visibility.value(it.key(), true));
         }
+        const auto unconverted = old.unconvertedParameters();
+        for (auto it = unconverted.constBegin(); it != unconverted.constEnd(); ++it)
+            step.markUnconverted(renames.value(it.key(), it.key()), it.value());
         upgraded.append(step);
     }
     return upgraded;

@@ -65,8 +65,9 @@ public:
     /// The text form of a value and its type name, as stored in "parameter-data" and "parameter-type".
     static QString valueTypeName(const QVariant &value);
     static QString valueText(const QVariant &value);
-    /// Back from the two attributes; an invalid variant for an unknown type name.
-    static QVariant valueFromText(const QString &typeName, const QString &data);
+    /// Back from the two attributes; an invalid variant for an unknown type name. A number that
+    /// does not convert reads as 0 and clears `converted` (a vector: any of its three parts).
+    static QVariant valueFromText(const QString &typeName, const QString &data, bool *converted = nullptr);
 
 private:
     void readMaterials(QXmlStreamReader &reader);

@@ -7,7 +7,8 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/materialconflictdialog.h"
 #include "movetodialog.h"
-#include "stepoptionsdialog.h"
+#include "runlog.h"
+#include "stepeditor.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -112,10 +113,13 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     bottom->addWidget(m_progressBar, 1);
     bottom->addWidget(btnRun);
     bottom->addWidget(btnClose);
+    m_log = new RunLog;
+    m_log->setFixedHeight(110);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
+    layout->addLayout(top, 1);
+    layout->addWidget(m_log);
     layout->addLayout(bottom);
-    resize(720, 480);
+    resize(720, 560);
 
     connect(btnAddProcess, &QPushButton::clicked, this, &RunProcessesDialog::on_btnAddProcess_clicked);
     connect(btnRemoveProcess, &QPushButton::clicked, this, &RunProcessesDialog::on_btnRemoveProcess_clicked);
@@ -261,7 +265,26 @@ void RunProcessesDialog::selectionChanged()
 
 // ---- editing ----
 
-bool RunProcessesDialog::editStep(ProcessData &step, bool adding) { return Ui::editStep(this, step, adding); }
+bool RunProcessesDialog::editStep(ProcessData &step, bool adding)
+{
+    // Masks need cover only the columns of the volume the list acts on: the target, or else the
+    // one the list creates.
+    uint32_t columnsX = Core::Operations::anyColumns;
+    uint32_t columnsY = Core::Operations::anyColumns;
+    if (m_target) {
+        columnsX = m_target->sizeX();
+        columnsY = m_target->sizeY();
+    } else {
+        for (const ProcessData &other : m_steps) {
+            if (other.getProcessType() != CreateSubstrate)
+                continue;
+            columnsX = other.getParameters().value(QStringLiteral("Volume Size X"), columnsX).toUInt();
+            columnsY = other.getParameters().value(QStringLiteral("Volume Size Y"), columnsY).toUInt();
+            break;
+        }
+    }
+    return Ui::editStep(this, step, adding, columnsX, columnsY);
+}
 
 void RunProcessesDialog::on_btnAddProcess_clicked()
 {
@@ -492,6 +515,7 @@ void RunProcessesDialog::on_btnRun_clicked()
         return;
     m_doneCount = 0;
     m_summary = RunSummary();
+    m_log->clear();
     m_progressTimer.start();
     const QList<ProcessData> steps = m_steps;
     m_worker = QtConcurrent::run([this, steps] { runProcessList(steps); });
@@ -502,10 +526,13 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps)
     // This pool thread only waits while the engines spread their work over the pool.
     QThreadPool::globalInstance()->releaseThread();
     BatchRunner runner(m_workspace, m_target, m_registry);
-    runner.setStepObserver([this](const StepRecord &record) {
+    const int total = steps.size();
+    runner.setStepObserver([this, total](const StepRecord &record) {
+        m_log->post(record.line(total));
         if (record.code == Success)
             m_doneCount = record.index + 1;
     });
+    runner.setWarningObserver([this](const QString &warning) { m_log->post(QStringLiteral("warning: ") + warning); });
     runner.setSaveImageHandler([this, &runner](const QString &fileName, QString *error) {
         m_target = runner.target();
         bool saved = false;
@@ -525,10 +552,13 @@ void RunProcessesDialog::updateProgress()
 {
     m_progressBar->setValue(m_doneCount);
     if (!m_runMutex.tryAcquire()) {
+        m_log->showPosted();
         m_progressTimer.start();
         return;
     }
     m_progressTimer.stop();
+    // After the worker let go: every line it posted is there to show.
+    m_log->showPosted();
     const RunSummary summary = m_summary;
     if (m_target) {
         m_target->painter().regenerateSurface();
@@ -542,9 +572,10 @@ void RunProcessesDialog::updateProgress()
             QStringLiteral("Could not run process %1 (step %2) : %3").arg(f.name).arg(f.index + 1).arg(f.message),
             f.detail);
     } else if (!m_target) {
-        showMessage(QMessageBox::Critical, QStringLiteral("Missing Cell Volume"),
-                    QStringLiteral("No cell volume was selected and a cell volume was not created. The cell volume "
-                                   "must be created before any other process."));
+        const QString text = QStringLiteral("No cell volume was selected and a cell volume was not created. The cell "
+                                            "volume must be created before any other process.");
+        m_log->appendPlainText(text);
+        showMessage(QMessageBox::Critical, QStringLiteral("Missing Cell Volume"), text);
         m_doneCount = 0;
     }
     m_progressBar->setValue(m_doneCount);

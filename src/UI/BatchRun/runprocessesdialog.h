@@ -26,9 +26,11 @@ class Workspace;
 
 namespace Ui {
 
+class RunLog;
+
 /// The "Batch Run" dialog: composes a process list, loads and saves it, and runs it on the target
 /// cell volume (or from nothing when it begins with "Create Substrate") in a worker thread while
-/// a progress bar follows the finished steps.
+/// a progress bar follows the finished steps and a log shows each step's result and warnings.
 class RunProcessesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -121,6 +123,7 @@ private:
     QTreeWidget *m_tree;
     QComboBox *m_cbxProcess;
     QProgressBar *m_progressBar;
+    RunLog *m_log;
 };
 
 } // namespace Ui

@@ -11,10 +11,10 @@ class QWidget;
 
 namespace Ui {
 
-/// The option dialog of a process-list step, built from the step type's parameters: a field per
-/// value, a choice of the compatible materials for each material, a file field with a chooser for
-/// mask images and image files. It stands in for every process whose own option dialog is not
-/// wired to the list editor.
+/// The generic option form of a process-list step, built from the step type's parameters: a
+/// field per number or flag and a choice of every catalogue material for each material. It
+/// serves the processes that have no option dialog of their own yet (Si wet etching, doping,
+/// ion implantation, Si oxidation and random-walk doping).
 class StepOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,10 +26,6 @@ public:
     /// The widget that edits a parameter (for tests), or null.
     QWidget *field(const QString &name) const { return m_fields.value(name); }
 
-    /// A mask from a black-and-white image: bit (x, y) is set where pixel (x, H - 1 - y) is pure
-    /// black or pure red. False when the image cannot be read.
-    static bool maskFromImage(const QString &fileName, QByteArray &mask, uint &width, uint &height);
-
 private:
     void addField(QFormLayout *layout, const QString &name, int kind, const QVariant &value);
 
@@ -38,10 +34,5 @@ private:
     QMap<QString, QComboBox *> m_materials;
     QMap<QString, int> m_kinds;
 };
-
-/// Opens the option dialog of a step type for a new step (`adding`) or an existing one; on OK
-/// writes the values into `step` (new steps get their default visibilities, existing ones keep
-/// theirs). Returns whether the user pressed OK.
-bool editStep(QWidget *parent, ProcessData &step, bool adding);
 
 } // namespace Ui

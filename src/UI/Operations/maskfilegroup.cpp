@@ -54,13 +54,22 @@ void MaskFileGroup::applyMask()
         return;
     }
     m_mask = loaded;
+    m_maskFile = m_lieFile->text();
     emit maskChanged(m_mask.bits, m_mask.width, m_mask.height);
 }
 
 void MaskFileGroup::removeMask()
 {
     m_mask = Core::Operations::MaskBits();
+    m_maskFile.clear();
     emit maskChanged(m_mask.bits, 0, 0);
+}
+
+void MaskFileGroup::setMask(const Core::Operations::MaskBits &mask, const QString &fileName)
+{
+    m_mask = mask;
+    m_maskFile = fileName;
+    m_lieFile->setText(fileName);
 }
 
 } // namespace Operations

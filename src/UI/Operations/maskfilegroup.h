@@ -27,6 +27,11 @@ public:
         m_columnsX = columnsX;
         m_columnsY = columnsY;
     }
+    /// The file the current mask was read from; empty when there is no mask.
+    QString maskFile() const { return m_maskFile; }
+    /// Takes a mask read before (a process-list step's): shows its file name and holds it as if
+    /// it had just been applied, without handing it on.
+    void setMask(const Core::Operations::MaskBits &mask, const QString &fileName);
     QLineEdit *fileNameEdit() const { return m_lieFile; }
     QPushButton *applyButton() const { return m_btnApply; }
     QPushButton *removeButton() const { return m_btnRemove; }
@@ -52,6 +57,7 @@ private:
     Core::Operations::MaskBits m_mask;
     uint32_t m_columnsX = Core::Operations::anyColumns;
     uint32_t m_columnsY = Core::Operations::anyColumns;
+    QString m_maskFile;
 };
 
 } // namespace Operations

@@ -2,6 +2,7 @@
 
 #include "maskfilegroup.h"
 #include "materialitems.h"
+#include "materiallist.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -57,6 +58,25 @@ unsigned PhotolithographyDialog::material() const { return chosenMaterial(m_cbxF
 const Core::Operations::MaskBits &PhotolithographyDialog::topMask() const { return m_top->mask(); }
 
 const Core::Operations::MaskBits &PhotolithographyDialog::bottomMask() const { return m_bottom->mask(); }
+
+void PhotolithographyDialog::setParameters(const QVariantMap &parameters)
+{
+    if (parameters.contains(QStringLiteral("Material_Id")))
+        MaterialList::select(m_cbxFilm, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    for (MaskFileGroup *group : {m_top, m_bottom}) {
+        const QString side = group == m_top ? QStringLiteral("Top Mask") : QStringLiteral("Bottom Mask");
+        if (!parameters.contains(side))
+            continue;
+        const QByteArray bytes = parameters.value(side).toByteArray();
+        Core::Operations::MaskBits mask;
+        mask.bits.resize(bytes.size());
+        for (int i = 0; i < bytes.size(); ++i)
+            mask.bits.setBit(i, bytes.at(i) != 0);
+        mask.width = parameters.value(side + QStringLiteral(" Width")).toUInt();
+        mask.height = parameters.value(side + QStringLiteral(" Height")).toUInt();
+        group->setMask(mask, parameters.value(side + QStringLiteral(" File")).toString());
+    }
+}
 
 } // namespace Operations
 } // namespace Ui

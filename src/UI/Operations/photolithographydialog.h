@@ -3,6 +3,7 @@
 #include "Core/Operations/maskimage.h"
 
 #include <QDialog>
+#include <QVariantMap>
 
 class QComboBox;
 
@@ -21,6 +22,9 @@ public:
     unsigned material() const;
     const Core::Operations::MaskBits &topMask() const;
     const Core::Operations::MaskBits &bottomMask() const;
+    /// Takes "Material_Id" and, for "Top" and "Bottom", the "... Mask" bitmap (one byte per cell)
+    /// with its "... Mask Width", "... Mask Height" and "... Mask File" from a process-list step.
+    void setParameters(const QVariantMap &parameters);
 
     MaskFileGroup *topGroup() const { return m_top; }
     MaskFileGroup *bottomGroup() const { return m_bottom; }

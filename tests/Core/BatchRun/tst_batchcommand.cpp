@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QtTest>
 
 #include <cerrno>
@@ -187,6 +188,29 @@ private slots:
                     .hasMatch());
         QVERIFY(lines[1].startsWith(QLatin1String("2/2  Create Substrate  ")));
         QVERIFY(r.err.isEmpty());
+    }
+
+    void numberThatDoesNotConvertRunsAsZeroWithAWarning()
+    {
+        const QString path = writeFile(
+            m_dir, QStringLiteral("typo.plst"),
+            list(substrateStep +
+                 "<Process-Data process-type=\"16\">"
+                 "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"thick\"/>"
+                 "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
+                 "</Process-Data>\n"));
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        BatchCommand command(outStream, errStream);
+        QCOMPARE(command.execute({path}), int(BatchCommand::Ok));
+        QCOMPARE(err, QStringLiteral("cellforge-batch: warning: step 2 (Isotropic Deposition): \"Film Thickness\" is "
+                                     "not a number (\"thick\"); 0 is used.\n"));
+        const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[1].startsWith(QLatin1String("2/2  Isotropic Deposition  ")), qPrintable(lines[1]));
+        QVERIFY(lines[1].endsWith(QLatin1String("No error, process was run successfully.")));
     }
 
     void emptyListIsValid()

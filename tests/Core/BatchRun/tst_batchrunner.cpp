@@ -213,6 +213,74 @@ private slots:
         QCOMPARE(steps.runs, 0);
     }
 
+    void numbersThatDidNotConvertWarnAndRunAsZero()
+    {
+        Core::Workspace workspace;
+        BatchRunner runner(workspace, nullptr);
+        ProcessData deposition(IsotropicDeposition);
+        deposition.setParameter(QStringLiteral("Material_Id"), QVariant::fromValue<uint>(3), false);
+        deposition.setParameter(QStringLiteral("Film Thickness"), 0.0, true);
+        deposition.markUnconverted(QStringLiteral("Film Thickness"), QStringLiteral("thick"));
+        QStringList events;
+        runner.setWarningObserver([&events](const QString &w) { events << QStringLiteral("warning: ") + w; });
+        runner.setStepObserver(
+            [&events](const StepRecord &r) { events << r.line(2).section(QLatin1String("  "), 0, 1); });
+        const RunSummary summary = runner.run({boxSubstrate(4, 4, 6, 2), deposition});
+        QVERIFY(summary.succeeded());
+        // One warning, just before the step it belongs to runs.
+        QCOMPARE(events, (QStringList{QStringLiteral("1/2  Create Substrate"),
+                                      QStringLiteral("warning: step 2 (Isotropic Deposition): \"Film Thickness\" is "
+                                                     "not a number (\"thick\"); 0 is used."),
+                                      QStringLiteral("2/2  Isotropic Deposition")}));
+        // A film of thickness 0 leaves the substrate as it was: 4 x 4 x 2 cells of Si, nothing else.
+        QCOMPARE(countState(*runner.target(), 1), size_t(32));
+        QCOMPARE(countState(*runner.target(), 3), size_t(0));
+    }
+
+    void conversionWarningsNameStepAndParameter()
+    {
+        ProcessData step(CreateSubstrate);
+        step.setParameter(QStringLiteral("Volume Size X"), QVariant::fromValue<uint>(0), true);
+        step.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D(1, 0, 3)),
+                          true);
+        step.markUnconverted(QStringLiteral("Volume Size X"), QStringLiteral("-3"));
+        step.markUnconverted(QStringLiteral("Lower Left Front Corner"), QStringLiteral("1;x;3"));
+        QCOMPARE(BatchRunner::conversionWarnings(step, 6),
+                 (QStringList{QStringLiteral("step 7 (Create Substrate): \"Lower Left Front Corner\" is not three "
+                                             "numbers (\"1;x;3\"); 0 is used for each part that is not a number."),
+                              QStringLiteral("step 7 (Create Substrate): \"Volume Size X\" is not a number (\"-3\"); 0 "
+                                             "is used.")}));
+        QVERIFY(BatchRunner::conversionWarnings(ProcessData(Planarization), 0).isEmpty());
+    }
+
+    void stepsThatDoNotRunDoNotWarn()
+    {
+        Core::Workspace workspace;
+        TestSteps steps;
+        BatchRunner runner(workspace, nullptr, steps.registry);
+        ProcessData typo = film(0.0);
+        typo.markUnconverted(QStringLiteral("Film Thickness"), QStringLiteral("thick"));
+        int warnings = 0;
+        runner.setWarningObserver([&warnings](const QString &) { ++warnings; });
+        // No volume for the first step; after a failing step nothing more runs.
+        QVERIFY(runner.run({typo}).missingVolume);
+        QCOMPARE(runner.run({boxSubstrate(3, 3, 3, 1), film(QVariant()), typo}).failedIndex, 1);
+        QCOMPARE(warnings, 0);
+    }
+
+    void stepLines()
+    {
+        StepRecord record;
+        record.index = 1;
+        record.name = QStringLiteral("PVD");
+        record.milliseconds = 12;
+        record.message = resultMessage(InvalidValue);
+        QCOMPARE(record.line(5),
+                 QStringLiteral("2/5  PVD  12 ms  Value for a required parameter is invalid. Check input list."));
+        record.detail = QStringLiteral("invalid: DepositOn");
+        QVERIFY(record.line(5).endsWith(QLatin1String("Check input list. (invalid: DepositOn)")));
+    }
+
     void createSubstrateRunsWithoutVolume()
     {
         Core::Workspace workspace;

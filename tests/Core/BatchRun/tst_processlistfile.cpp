@@ -322,44 +322,66 @@ private slots:
         QTest::addColumn<QString>("data");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("converted");
         QTest::newRow("vector") << "vector"
-                                << "0110" << QVariant(QByteArray("\x00\x01\x01\x00", 4)) << "0110";
+                                << "0110" << QVariant(QByteArray("\x00\x01\x01\x00", 4)) << "0110" << true;
         QTest::newRow("vector other characters") << "vector"
-                                                 << "1x2" << QVariant(QByteArray("\x01\x00\x00", 3)) << "100";
+                                                 << "1x2" << QVariant(QByteArray("\x01\x00\x00", 3)) << "100" << true;
         QTest::newRow("vector empty") << "vector"
-                                      << "" << QVariant(QByteArray()) << "";
+                                      << "" << QVariant(QByteArray()) << "" << true;
         QTest::newRow("Vector3D") << "Util::Vector3D"
-                                  << "1;2;3" << QVariant::fromValue(Util::Vector3D(1, 2, 3)) << "1;2;3";
+                                  << "1;2;3" << QVariant::fromValue(Util::Vector3D(1, 2, 3)) << "1;2;3" << true;
         QTest::newRow("Vector3D empty") << "Util::Vector3D"
-                                        << "" << QVariant::fromValue(Util::Vector3D(0, 0, 0)) << "0;0;0";
+                                        << "" << QVariant::fromValue(Util::Vector3D(0, 0, 0)) << "0;0;0" << true;
         QTest::newRow("Vector3D short") << "Util::Vector3D"
-                                        << "4;;" << QVariant::fromValue(Util::Vector3D(4, 0, 0)) << "4;0;0";
-        QTest::newRow("Vector3D two parts") << "Util::Vector3D"
-                                            << "4;5" << QVariant::fromValue(Util::Vector3D(4, 5, 0)) << "4;5;0";
+                                        << "4;;" << QVariant::fromValue(Util::Vector3D(4, 0, 0)) << "4;0;0" << false;
+        QTest::newRow("Vector3D two parts")
+            << "Util::Vector3D"
+            << "4;5" << QVariant::fromValue(Util::Vector3D(4, 5, 0)) << "4;5;0" << false;
         QTest::newRow("Vector3D ten digits")
             << "Util::Vector3D"
             << "0.1234567891;-2e-09;1e+20" << QVariant::fromValue(Util::Vector3D(0.1234567891, -2e-9, 1e20))
-            << "0.1234567891;-2e-09;1e+20";
+            << "0.1234567891;-2e-09;1e+20" << true;
+        QTest::newRow("Vector3D part not a number")
+            << "Util::Vector3D"
+            << "1;x;3" << QVariant::fromValue(Util::Vector3D(1, 0, 3)) << "1;0;3" << false;
         QTest::newRow("bool") << "bool"
-                              << "true" << QVariant(true) << "true";
+                              << "true" << QVariant(true) << "true" << true;
         QTest::newRow("bool other") << "bool"
-                                    << "TRUE" << QVariant(false) << "false";
+                                    << "TRUE" << QVariant(false) << "false" << true;
         QTest::newRow("uint") << "uint"
-                              << "42" << QVariant(42u) << "42";
+                              << "42" << QVariant(42u) << "42" << true;
         QTest::newRow("uint not a number") << "uint"
-                                           << "x" << QVariant(0u) << "0";
+                                           << "x" << QVariant(0u) << "0" << false;
         QTest::newRow("int") << "int"
-                             << "-7" << QVariant(-7) << "-7";
+                             << "-7" << QVariant(-7) << "-7" << true;
+        QTest::newRow("uint negative") << "uint"
+                                       << "-3" << QVariant(0u) << "0" << false;
+        QTest::newRow("uint with a point") << "uint"
+                                           << "5.0" << QVariant(0u) << "0" << false;
+        QTest::newRow("int not a number") << "int"
+                                          << "seven" << QVariant(0) << "0" << false;
+        QTest::newRow("double not a number") << "double"
+                                             << "thick" << QVariant(0.0) << "0" << false;
+        QTest::newRow("double empty") << "double"
+                                      << "" << QVariant(0.0) << "0" << false;
+        QTest::newRow("float out of range") << "float"
+                                            << "1e40" << QVariant(0.0f) << "0" << false;
+        QTest::newRow("double out of range") << "double"
+                                             << "1e400" << QVariant(0.0) << "0" << false;
+        QTest::newRow("Vector3D part out of range")
+            << "Util::Vector3D"
+            << "1;2;-1e400" << QVariant::fromValue(Util::Vector3D(1, 2, 0)) << "1;2;0" << false;
         QTest::newRow("double exponent") << "double"
-                                         << "1.5e3" << QVariant(1500.0) << "1500";
+                                         << "1.5e3" << QVariant(1500.0) << "1500" << true;
         QTest::newRow("float") << "float"
-                               << "0.25" << QVariant(0.25f) << "0.25";
+                               << "0.25" << QVariant(0.25f) << "0.25" << true;
         QTest::newRow("QString") << "QString"
-                                 << "a;b" << QVariant(QStringLiteral("a;b")) << "a;b";
+                                 << "a;b" << QVariant(QStringLiteral("a;b")) << "a;b" << true;
         QTest::newRow("QColor") << "QColor"
-                                << "#0a0b0c" << QVariant(QColor(10, 11, 12)) << "#0a0b0c";
+                                << "#0a0b0c" << QVariant(QColor(10, 11, 12)) << "#0a0b0c" << true;
         QTest::newRow("QColor by name") << "QColor"
-                                        << "red" << QVariant(QColor(255, 0, 0)) << "#ff0000";
+                                        << "red" << QVariant(QColor(255, 0, 0)) << "#ff0000" << true;
     }
     void textForms()
     {
@@ -367,11 +389,81 @@ private slots:
         QFETCH(QString, data);
         QFETCH(QVariant, value);
         QFETCH(QString, written);
-        const QVariant read = ProcessListFile::valueFromText(type, data);
+        QFETCH(bool, converted);
+        bool ok = !converted;
+        const QVariant read = ProcessListFile::valueFromText(type, data, &ok);
+        QCOMPARE(ok, converted);
         QCOMPARE(read.userType(), value.userType());
         QCOMPARE(ProcessListFile::valueText(read), ProcessListFile::valueText(value));
         QCOMPARE(ProcessListFile::valueText(read), written);
         QCOMPARE(ProcessListFile::valueTypeName(read), type);
+    }
+
+    void numbersThatDoNotConvertReadAsZeroAndAreRemembered()
+    {
+        const QString path = writeText(
+            m_dir, QStringLiteral("typos.plst"),
+            listText(1, siMaterial(),
+                     "<Process-Data process-type=\"16\">"
+                     "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"thick\"/>"
+                     "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
+                     "</Process-Data>\n"
+                     "<Process-Data process-type=\"11\">"
+                     "<Parameter parameter-name=\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"-3\"/>"
+                     "<Parameter parameter-name=\"Lower Left Front Corner\" parameter-type=\"Util::Vector3D\" "
+                     "parameter-data=\"1;x;3\"/>"
+                     "</Process-Data>\n"
+                     "<Process-Data process-type=\"16\">"
+                     "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"bad\"/>"
+                     "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"2.5\"/>"
+                     "</Process-Data>\n"));
+        ProcessListFile file;
+        QVERIFY2(file.load(path), qPrintable(file.errorString()));
+        QList<ProcessData> steps = file.steps();
+        QCOMPARE(steps.size(), 3);
+        QCOMPARE(steps[0].getProcessParameter(QStringLiteral("Film Thickness")), QVariant(0.0));
+        QCOMPARE(steps[0].unconvertedParameters(), (QMap<QString, QString>{{"Film Thickness", "thick"}}));
+        QCOMPARE(steps[1].getProcessParameter(QStringLiteral("Volume Size X")), QVariant(0u));
+        QCOMPARE(steps[1].getProcessParameter(QStringLiteral("Lower Left Front Corner")).value<Util::Vector3D>().z,
+                 3.0);
+        QCOMPARE(steps[1].unconvertedParameters(),
+                 (QMap<QString, QString>{{"Lower Left Front Corner", "1;x;3"}, {"Volume Size X", "-3"}}));
+        // A later parameter of the same name that converts replaces the bad one.
+        QCOMPARE(steps[2].getProcessParameter(QStringLiteral("Film Thickness")), QVariant(2.5));
+        QVERIFY(steps[2].unconvertedParameters().isEmpty());
+
+        // Saving writes the text back as it was, so that the list warns again when read again.
+        const QString again = m_dir.filePath(QStringLiteral("typos-again.plst"));
+        ProcessListFile writer(steps);
+        QVERIFY2(writer.save(again), qPrintable(writer.errorString()));
+        QFile written(again);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray text = written.readAll();
+        QVERIFY(text.contains("parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"thick\""));
+        QVERIFY(text.contains("parameter-name=\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"-3\""));
+        ProcessListFile reader;
+        QVERIFY(reader.load(again));
+        for (int i = 0; i < steps.size(); ++i) {
+            QCOMPARE(reader.steps()[i].unconvertedParameters(), steps[i].unconvertedParameters());
+            QCOMPARE(reader.steps()[i].getParameters(), steps[i].getParameters());
+        }
+    }
+
+    void upgradedListKeepsWhatDidNotConvertUnderTheNewName()
+    {
+        const QString path = writeText(
+            m_dir, QStringLiteral("old-typo.plst"),
+            listText(0, siMaterial(),
+                     "<Process-Data process-type=\"4\">"
+                     "<Parameter parameter-name=\"MaterialId\" parameter-type=\"uint\" parameter-data=\"one\"/>"
+                     "<Parameter parameter-name=\"Thickness\" parameter-type=\"double\" parameter-data=\"2\"/>"
+                     "</Process-Data>\n"));
+        ProcessListFile file;
+        QVERIFY(file.load(path));
+        QVERIFY(file.wasUpgraded());
+        const ProcessData step = file.steps().first();
+        QCOMPARE(step.unconvertedParameters(), (QMap<QString, QString>{{"Material_Id", "one"}}));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Empty"));
     }
 
     void unknownTypeGivesInvalidValue()

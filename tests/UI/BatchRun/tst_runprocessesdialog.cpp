@@ -5,6 +5,7 @@
 #include "catalogtesthome.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
@@ -436,6 +437,64 @@ private slots:
         QCOMPARE(dialog.steps().first().getProcessParameter(QStringLiteral("Material_Id")).toUInt(), 9u);
         QCOMPARE(dialog.steps().first().getProcessParameter(QStringLiteral("Material")).toString(),
                  QStringLiteral("Au (bulk)"));
+    }
+
+    void logShowsStepResultsAndWarningsOfALoadedList()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("typo.plst"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<Process-List version=\"1\"><Materials><Material name=\"Si\" material-id=\"1\"/></Materials>"
+                   "<Process-Data process-type=\"11\">"
+                   "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
+                   "<Parameter parameter-name=\"Lower Left Front Corner\" parameter-type=\"Util::Vector3D\" "
+                   "parameter-data=\"0;0;0\"/>"
+                   "<Parameter parameter-name=\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"4\"/>"
+                   "<Parameter parameter-name=\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"4\"/>"
+                   "<Parameter parameter-name=\"Volume Size Z\" parameter-type=\"uint\" parameter-data=\"4\"/>"
+                   "<Parameter parameter-name=\"SphericalSubstrate\" parameter-type=\"bool\" parameter-data=\"false\"/>"
+                   "<Parameter parameter-name=\"Substrate Size X\" parameter-type=\"uint\" parameter-data=\"4\"/>"
+                   "<Parameter parameter-name=\"Substrate Size Y\" parameter-type=\"uint\" parameter-data=\"4\"/>"
+                   "<Parameter parameter-name=\"Substrate Size Z\" parameter-type=\"uint\" parameter-data=\"2\"/>"
+                   "<Parameter parameter-name=\"Substrate Delta X\" parameter-type=\"uint\" parameter-data=\"0\"/>"
+                   "<Parameter parameter-name=\"Substrate Delta Y\" parameter-type=\"uint\" parameter-data=\"0\"/>"
+                   "<Parameter parameter-name=\"Substrate Delta Z\" parameter-type=\"uint\" parameter-data=\"0\"/>"
+                   "</Process-Data><Process-Data process-type=\"16\">"
+                   "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"thick\"/>"
+                   "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
+                   "</Process-Data></Process-List>");
+        file.close();
+        Core::Workspace workspace;
+        TestDialog dialog(nullptr, nullptr, workspace);
+        QVERIFY(dialog.loadList(path));
+        auto *log = dialog.findChild<QPlainTextEdit *>(QStringLiteral("txtLog"));
+        QVERIFY(log);
+        QVERIFY(log->isReadOnly());
+        button(dialog, "btnRun")->click();
+        finishRun(dialog);
+        QVERIFY(dialog.messages.isEmpty());
+        const QStringList lines = log->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(QRegularExpression(QStringLiteral("^1/2  Create Substrate  \\d+ ms  No error, process was run "
+                                                   "successfully\\.$"))
+                     .match(lines[0])
+                     .hasMatch(),
+                 qPrintable(lines[0]));
+        QCOMPARE(lines[1], QStringLiteral("warning: step 2 (Isotropic Deposition): \"Film Thickness\" is not a number "
+                                          "(\"thick\"); 0 is used."));
+        QVERIFY2(lines[2].startsWith(QLatin1String("2/2  Isotropic Deposition  ")), qPrintable(lines[2]));
+        // The film of thickness 0 changed nothing; the run went through.
+        QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->value(), 2);
+
+        // A failing step is in the log as well as in the message box; a new run starts a new log.
+        dialog.setSteps({planarize(false)});
+        button(dialog, "btnRun")->click();
+        finishRun(dialog);
+        QCOMPARE(dialog.messages.size(), 1);
+        const QStringList failed = log->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(failed.size(), 1);
+        QVERIFY2(failed[0].startsWith(QLatin1String("1/1  Planarization  ")), qPrintable(failed[0]));
+        QVERIFY(failed[0].contains(QLatin1String("A required parameter was not found. Check input list. (missing: ")));
     }
 
     void runPressedTwiceStartsOneRun()

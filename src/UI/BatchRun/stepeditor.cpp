@@ -1,0 +1,345 @@
+#include "stepeditor.h"
+
+#include "Core/BatchRun/processvocabulary.h"
+#include "Model/Materials/materialfactory.h"
+#include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/anisotropicetchingdialog.h"
+#include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/maskfilegroup.h"
+#include "UI/Operations/materiallist.h"
+#include "UI/Operations/mooreoptionsdialog.h"
+#include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
+#include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/simpleriedialog.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
+#include "Util/vector3d.h"
+#include "stepoptionsdialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QSpinBox>
+
+namespace Ui {
+
+namespace {
+
+using namespace Core::BatchRun;
+
+void setUInt(ProcessData &step, const char *name, uint32_t value)
+{
+    step.setParameterValue(QLatin1String(name), QVariant::fromValue<uint>(value));
+}
+
+void setDouble(ProcessData &step, const char *name, double value)
+{
+    step.setParameterValue(QLatin1String(name), value);
+}
+
+void setInt(ProcessData &step, const char *name, int value) { step.setParameterValue(QLatin1String(name), value); }
+
+// The values now come from the dialog's fields: the texts derived from them follow, and nothing
+// is left over from a number of the file that did not convert.
+void finishStep(ProcessData &step, bool adding)
+{
+    completeDerivedParameters(step);
+    step.clearUnconverted();
+    if (adding)
+        applyDefaultVisibility(step);
+}
+
+// Runs a process's own option dialog filled from the step; on OK `store` writes its values.
+template <class Dialog, class Store> bool editWith(Dialog &dialog, ProcessData &step, bool adding, Store store)
+{
+    dialog.setParameters(step.getParameters());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    store(dialog);
+    finishStep(step, adding);
+    return true;
+}
+
+// ---- distance-counting processes, PVD and RIE ----
+
+bool editIsotropicDeposition(QWidget *parent, ProcessData &step, bool adding)
+{
+    // CVD offers the materials of catalogue process "CVD", the other those of "Isotropic Deposition".
+    const bool cvd = step.getProcessType() == Cvd;
+    Operations::IsotropicDepositionDialog dialog(compatibleProcessId(step.getProcessType()), parent);
+    return editWith(dialog, step, adding, [&](const Operations::IsotropicDepositionDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setDouble(step, cvd ? "Thickness" : "Film Thickness", d.thickness());
+    });
+}
+
+bool editIsotropicEtching(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::IsotropicEtchingDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::IsotropicEtchingDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setDouble(step, "Depth", d.depth());
+    });
+}
+
+bool editElectroplating(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::ElectrodepositionDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::ElectrodepositionDialog &d) {
+        setDouble(step, "Film Thickness", d.thickness());
+        setUInt(step, "Deposited Material_Id", d.depositedMaterial());
+        setUInt(step, "Conducting Material_Id", d.conductingMaterial());
+    });
+}
+
+bool editAnisotropicDeposition(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::AnisotropicDepositionDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::AnisotropicDepositionDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setDouble(step, "Film Thickness", d.thickness());
+        setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
+    });
+}
+
+bool editAnisotropicEtching(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::AnisotropicEtchingDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::AnisotropicEtchingDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setDouble(step, "Etch Depth", d.depth());
+        setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
+    });
+}
+
+bool editPvd(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::PVDOptionsDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::PVDOptionsDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setDouble(step, "Thickness", d.thickness());
+        setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
+        setInt(step, "DepositOn", static_cast<int>(d.side()));
+    });
+}
+
+bool editSimpleRie(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::SimpleRIEDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::SimpleRIEDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setUInt(step, "Etch Depth", static_cast<uint32_t>(d.depth()));
+        setInt(step, "EtchDirectionValue", (d.etchFromBelow() ? 2 : 0) | (d.etchFromTop() ? 1 : 0));
+    });
+}
+
+// ---- masks and images ----
+
+void setMask(ProcessData &step, const QString &side, const Operations::MaskFileGroup &group)
+{
+    const auto &mask = group.mask();
+    QByteArray bytes(mask.bits.size(), 0);
+    for (int i = 0; i < mask.bits.size(); ++i)
+        bytes[i] = mask.bits.testBit(i) ? 1 : 0;
+    step.setParameterValue(side, bytes);
+    step.setParameterValue(side + QStringLiteral(" File"), group.maskFile());
+    step.setParameterValue(side + QStringLiteral(" Width"), QVariant::fromValue<uint>(mask.width));
+    step.setParameterValue(side + QStringLiteral(" Height"), QVariant::fromValue<uint>(mask.height));
+}
+
+// The list keeps the masks themselves, read when "Apply" is pressed, so that it runs the same on
+// another machine; the file names only say where they came from.
+bool editPhotolithography(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY)
+{
+    Operations::PhotolithographyDialog dialog(parent);
+    dialog.topGroup()->setColumns(columnsX, columnsY);
+    dialog.bottomGroup()->setColumns(columnsX, columnsY);
+    return editWith(dialog, step, adding, [&](const Operations::PhotolithographyDialog &d) {
+        setUInt(step, "Material_Id", d.material());
+        setMask(step, QStringLiteral("Top Mask"), *d.topGroup());
+        setMask(step, QStringLiteral("Bottom Mask"), *d.bottomGroup());
+    });
+}
+
+// The file chooser of the window's "Save Image", for the image that the step saves.
+bool editSaveImage(QWidget *parent, ProcessData &step, bool adding)
+{
+    QFileDialog dialog(parent, QStringLiteral("Save Screen Image"), QString(),
+                       QStringLiteral("Images (*.png *.xpm *.jpg)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    // The image is written when the list runs, maybe many times; choosing it replaces nothing yet.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString current = step.getParameters().value(QStringLiteral("Filename")).toString();
+    if (!current.isEmpty())
+        dialog.selectFile(current);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    step.setParameterValue(QStringLiteral("Filename"), dialog.selectedFiles().first());
+    finishStep(step, adding);
+    return true;
+}
+
+// ---- layer processes and the substrate ----
+
+bool editPlanarization(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::PlanarizationOptionsDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::PlanarizationOptionsDialog &d) {
+        setUInt(step, "Maximum Height", d.maximumHeight());
+        setUInt(step, "Minimum Height", d.minimumHeight());
+    });
+}
+
+void selectMaterial(QComboBox *combo, const QVariant &id)
+{
+    if (id.isValid())
+        Operations::MaterialList::select(combo, id.toUInt());
+}
+
+bool editSpinCoating(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::SpinCoatingOptionsDialog dialog(parent);
+    selectMaterial(dialog.materialComboBox(), step.getParameters().value(QStringLiteral("Material_Id")));
+    if (step.hasParameter(QStringLiteral("Maximum Height")))
+        dialog.heightSpinBox()->setValue(
+            static_cast<int>(step.getProcessParameter(QStringLiteral("Maximum Height")).toUInt()));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    setUInt(step, "Material_Id", dialog.material());
+    setUInt(step, "Maximum Height", dialog.depositionHeight());
+    finishStep(step, adding);
+    return true;
+}
+
+bool editMoore(QWidget *parent, ProcessData &step, bool adding)
+{
+    const bool deposition = step.getProcessType() == MooreDeposition;
+    const char *key = deposition ? "Thickness" : "Depth";
+    Operations::MooreOptionsDialog dialog(parent);
+    dialog.setValueLabel(deposition ? QStringLiteral("Film Thickness") : QStringLiteral("Etch Depth"));
+    selectMaterial(dialog.filmComboBox(), step.getParameters().value(QStringLiteral("Material_Id")));
+    if (step.hasParameter(QLatin1String(key)))
+        dialog.valueSpinBox()->setValue(static_cast<int>(step.getProcessParameter(QLatin1String(key)).toUInt()));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    setUInt(step, "Material_Id", dialog.material());
+    setUInt(step, key, dialog.value());
+    finishStep(step, adding);
+    return true;
+}
+
+bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::CreateSubstrateDialog dialog(parent);
+    dialog.setMaterials(Model::Materials::MaterialFactory::instance()->getMaterials());
+    const auto parameters = step.getParameters();
+    auto fill = [&](const char *widget, const char *key) {
+        if (parameters.contains(QLatin1String(key)))
+            if (auto *box = dialog.findChild<QSpinBox *>(QLatin1String(widget)))
+                box->setValue(static_cast<int>(parameters.value(QLatin1String(key)).toUInt()));
+    };
+    // Volume sizes first: they reset the substrate limits.
+    fill("sbxTotalWidth", "Volume Size X");
+    fill("sbxTotalLength", "Volume Size Y");
+    fill("sbxTotalHeight", "Volume Size Z");
+    fill("sbxSubsWidth", "Substrate Size X");
+    fill("sbxSubsLength", "Substrate Size Y");
+    fill("sbxSubsHeight", "Substrate Size Z");
+    fill("sbxSubsX", "Substrate Delta X");
+    fill("sbxSubsY", "Substrate Delta Y");
+    fill("sbxSubsZ", "Substrate Delta Z");
+    fill("sbxSubsCenterX", "Substrate Center X");
+    fill("sbxSubsCenterY", "Substrate Center Y");
+    fill("sbxSubsCenterZ", "Substrate Center Z");
+    fill("sbxSubsRadius", "Substrate Radius");
+    if (auto *sphere = dialog.findChild<QCheckBox *>(QStringLiteral("cbxSubsSphere")))
+        sphere->setChecked(parameters.value(QStringLiteral("SphericalSubstrate")).toBool());
+    if (auto *film = dialog.findChild<QComboBox *>(QStringLiteral("cbxFilm")))
+        selectMaterial(film, parameters.value(QStringLiteral("Material_Id")));
+    const auto corner = Util::Vector3D::fromVariant(parameters.value(QStringLiteral("Lower Left Front Corner")));
+    const char *axes[] = {"dblVolumeX", "dblVolumeY", "dblVolumeZ"};
+    const double values[] = {corner.x, corner.y, corner.z};
+    for (int i = 0; i < 3; ++i)
+        if (auto *box = dialog.findChild<QDoubleSpinBox *>(QLatin1String(axes[i])))
+            box->setValue(values[i]);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    setUInt(step, "Material_Id", dialog.material());
+    step.setParameterValue(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(dialog.position()));
+    setUInt(step, "Volume Size X", dialog.totalWidth());
+    setUInt(step, "Volume Size Y", dialog.totalLength());
+    setUInt(step, "Volume Size Z", dialog.totalHeight());
+    step.setParameterValue(QStringLiteral("SphericalSubstrate"), dialog.isSpherical());
+    setUInt(step, "Substrate Size X", dialog.substrateWidth());
+    setUInt(step, "Substrate Size Y", dialog.substrateLength());
+    setUInt(step, "Substrate Size Z", dialog.substrateHeight());
+    setUInt(step, "Substrate Delta X", dialog.offsetX());
+    setUInt(step, "Substrate Delta Y", dialog.offsetY());
+    setUInt(step, "Substrate Delta Z", dialog.offsetZ());
+    setUInt(step, "Substrate Center X", dialog.centreX());
+    setUInt(step, "Substrate Center Y", dialog.centreY());
+    setUInt(step, "Substrate Center Z", dialog.centreZ());
+    setUInt(step, "Substrate Radius", dialog.radius());
+    finishStep(step, adding);
+    return true;
+}
+
+// Si wet etching, doping, ion implantation, oxidation and random-walk doping have no option
+// dialog of their own yet.
+bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
+{
+    StepOptionsDialog dialog(step, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const auto values = dialog.values();
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        step.setParameterValue(it.key(), it.value());
+    finishStep(step, adding);
+    return true;
+}
+
+} // namespace
+
+bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY)
+{
+    switch (step.getProcessType()) {
+    case Photolithography:
+        return editPhotolithography(parent, step, adding, columnsX, columnsY);
+    case MooreDeposition:
+    case MooreEtching:
+        return editMoore(parent, step, adding);
+    case Cvd:
+    case IsotropicDeposition:
+        return editIsotropicDeposition(parent, step, adding);
+    case IsotropicEtching:
+        return editIsotropicEtching(parent, step, adding);
+    case Planarization:
+        return editPlanarization(parent, step, adding);
+    case Electroplating:
+        return editElectroplating(parent, step, adding);
+    case SpinCoating:
+        return editSpinCoating(parent, step, adding);
+    case SaveImage:
+        return editSaveImage(parent, step, adding);
+    case CreateSubstrate:
+        return editCreateSubstrate(parent, step, adding);
+    case Pvd:
+        return editPvd(parent, step, adding);
+    case SimpleRie:
+        return editSimpleRie(parent, step, adding);
+    case AnisotropicDeposition:
+        return editAnisotropicDeposition(parent, step, adding);
+    case AnisotropicEtching:
+        return editAnisotropicEtching(parent, step, adding);
+    default:
+        return editWithForm(parent, step, adding);
+    }
+}
+
+} // namespace Ui

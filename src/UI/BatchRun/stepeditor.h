@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Core/BatchRun/processdata.h"
+#include "Core/Operations/maskimage.h"
+
+class QWidget;
+
+namespace Ui {
+
+/// Opens the option dialog of a step's process for a new step (`adding`) or an existing one,
+/// filled from the step's parameters; on OK writes the dialog's values into `step` under the
+/// names and kinds of the list format (new steps get their default visibilities, existing ones
+/// keep theirs). Steps whose process has no option dialog of its own get the generic form
+/// (`StepOptionsDialog`). Masks keep only the part over columnsX by columnsY cell columns (the
+/// volume the list will act on, when it is known). Returns whether the user pressed OK.
+bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX = Core::Operations::anyColumns,
+              uint32_t columnsY = Core::Operations::anyColumns);
+
+} // namespace Ui

@@ -1,0 +1,402 @@
+#include "Core/BatchRun/processlistfile.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "UI/BatchRun/stepeditor.h"
+#include "UI/Operations/maskfilegroup.h"
+#include "UI/Operations/photolithographydialog.h"
+#include "Util/vector3d.h"
+#include "catalogtesthome.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace Core::BatchRun;
+using Ui::ProcessData;
+
+using DialogScript = std::function<void(QDialog *)>;
+Q_DECLARE_METATYPE(DialogScript)
+
+namespace {
+
+// A step as a loaded list holds it: the given values, the derived names and colours, and the
+// visibilities a new step gets.
+ProcessData stepWith(int type, const QVariantMap &values)
+{
+    ProcessData step(type);
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        step.setParameter(it.key(), it.value(), true);
+    completeDerivedParameters(step);
+    applyDefaultVisibility(step);
+    return step;
+}
+
+// Runs editStep while `script` plays the user in the dialog it opens; gives the dialog's class.
+QString editScripted(ProcessData &step, bool adding, const DialogScript &script, bool *accepted)
+{
+    QString opened;
+    QTimer::singleShot(0, [&opened, &script] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        opened = QLatin1String(dialog->metaObject()->className());
+        script(dialog);
+    });
+    *accepted = Ui::editStep(nullptr, step, adding);
+    return opened;
+}
+
+template <class Widget> Widget *child(QDialog *dialog, const char *name)
+{
+    auto *widget = dialog->findChild<Widget *>(QLatin1String(name));
+    if (!widget)
+        qWarning("no widget %s", name);
+    return widget;
+}
+
+} // namespace
+
+class tst_StepEditor : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+    QTemporaryDir m_dir;
+
+    // Every step type with values that differ from its dialog's defaults and fit its fields.
+    void stepTypes()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("dialogClass");
+        QTest::addColumn<QVariantMap>("values");
+        const QByteArray mask("\x00\x01\x01\x00\x01\x00", 6);
+        QTest::newRow("0 photolithography")
+            << int(Photolithography) << "Ui::Operations::PhotolithographyDialog"
+            << QVariantMap{{"Material_Id", 12u},     {"Top Mask", mask},        {"Top Mask File", "/masks/top.png"},
+                           {"Top Mask Width", 3u},   {"Top Mask Height", 2u},   {"Bottom Mask", QByteArray()},
+                           {"Bottom Mask File", ""}, {"Bottom Mask Width", 0u}, {"Bottom Mask Height", 0u}};
+        QTest::newRow("1 Si wet etching")
+            << int(SiWetEtching) << "Ui::StepOptionsDialog" << QVariantMap{{"Depth", 3.5}};
+        QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreOptionsDialog"
+                                            << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
+        QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreOptionsDialog"
+                                         << QVariantMap{{"Material_Id", 3u}, {"Depth", 2u}};
+        QTest::newRow("4 CVD") << int(Cvd) << "Ui::Operations::IsotropicDepositionDialog"
+                               << QVariantMap{{"Material_Id", 16u}, {"Thickness", 7.25}};
+        QTest::newRow("5 isotropic etching") << int(IsotropicEtching) << "Ui::Operations::IsotropicEtchingDialog"
+                                             << QVariantMap{{"Material_Id", 11u}, {"Depth", 2.75}};
+        QTest::newRow("6 planarization") << int(Planarization) << "Ui::Operations::PlanarizationOptionsDialog"
+                                         << QVariantMap{{"Maximum Height", 40u}, {"Minimum Height", 3u}};
+        QTest::newRow("7 electroplating")
+            << int(Electroplating) << "Ui::Operations::ElectrodepositionDialog"
+            << QVariantMap{{"Film Thickness", 1.5}, {"Deposited Material_Id", 5u}, {"Conducting Material_Id", 7u}};
+        QTest::newRow("8 doping") << int(Doping) << "Ui::StepOptionsDialog"
+                                  << QVariantMap{{"Doping Depth", 2.5f}, {"Doped Material_Id", 14u}};
+        QTest::newRow("9 pour material") << int(SpinCoating) << "Ui::Operations::SpinCoatingOptionsDialog"
+                                         << QVariantMap{{"Material_Id", 13u}, {"Maximum Height", 17u}};
+        QTest::newRow("10 save image") << int(SaveImage) << "QFileDialog"
+                                       << QVariantMap{{"Filename", m_dir.filePath(QStringLiteral("shot.png"))}};
+        QTest::newRow("11 create substrate")
+            << int(CreateSubstrate) << "Ui::Operations::CreateSubstrateDialog"
+            << QVariantMap{{"Material_Id", 16u},
+                           {"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(1.5, -2, 4))},
+                           {"Volume Size X", 30u},
+                           {"Volume Size Y", 20u},
+                           {"Volume Size Z", 10u},
+                           {"SphericalSubstrate", false},
+                           {"Substrate Size X", 12u},
+                           {"Substrate Size Y", 8u},
+                           {"Substrate Size Z", 4u},
+                           {"Substrate Delta X", 3u},
+                           {"Substrate Delta Y", 2u},
+                           {"Substrate Delta Z", 1u},
+                           {"Substrate Center X", 9u},
+                           {"Substrate Center Y", 7u},
+                           {"Substrate Center Z", 5u},
+                           {"Substrate Radius", 6u}};
+        QTest::newRow("12 PVD") << int(Pvd) << "Ui::Operations::PVDOptionsDialog"
+                                << QVariantMap{{"Material_Id", 8u},
+                                               {"Thickness", 6.5},
+                                               {"Horizontal to Vertical Ratio", 0.75},
+                                               {"DepositOn", 3}};
+        QTest::newRow("13 simple RIE") << int(SimpleRie) << "Ui::Operations::SimpleRIEDialog"
+                                       << QVariantMap{
+                                              {"Material_Id", 13u}, {"Etch Depth", 4u}, {"EtchDirectionValue", 2}};
+        QTest::newRow("14 ion implantation") << int(IonImplantation) << "Ui::StepOptionsDialog"
+                                             << QVariantMap{{"Annealing Distance", 1.5f},
+                                                            {"Implantation Depth", 4.0f},
+                                                            {"Vertical Spread", 0.5f},
+                                                            {"Doped Material_Id", 15u}};
+        QTest::newRow("15 Si oxidation") << int(SiOxidation) << "Ui::StepOptionsDialog"
+                                         << QVariantMap{
+                                                {"Micron Conversion", 1.5},        {"Oxidation Pressure", 2.0},
+                                                {"Oxidation Temperature", 1100.0}, {"Oxidation Time", 3.0},
+                                                {"OxidationTimeSet", true},        {"Oxidation Thickness", 0.25},
+                                                {"OxidationThicknessSet", false}};
+        QTest::newRow("16 isotropic deposition")
+            << int(IsotropicDeposition) << "Ui::Operations::IsotropicDepositionDialog"
+            << QVariantMap{{"Material_Id", 6u}, {"Film Thickness", 7.25}};
+        QTest::newRow("17 anisotropic deposition")
+            << int(AnisotropicDeposition) << "Ui::Operations::AnisotropicDepositionDialog"
+            << QVariantMap{{"Material_Id", 14u}, {"Film Thickness", 3.25}, {"Horizontal to Vertical Ratio", 0.375}};
+        QTest::newRow("18 anisotropic etching")
+            << int(AnisotropicEtching) << "Ui::Operations::AnisotropicEtchingDialog"
+            << QVariantMap{{"Material_Id", 15u}, {"Etch Depth", 4.5}, {"Horizontal to Vertical Ratio", 0.125}};
+        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::StepOptionsDialog"
+                                               << QVariantMap{{"Diffusion Coefficient", 1.5},
+                                                              {"Cell Size", 2.5},
+                                                              {"Time Step Duration", 0.25},
+                                                              {"Surface Concentration", 3.0},
+                                                              {"Doping Time", 4.0},
+                                                              {"Doping Threshold", 0.125},
+                                                              {"Material_Id", 16u}};
+    }
+
+    static void checkKinds(const ProcessData &step)
+    {
+        QStringList names;
+        for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
+            names << definition.name;
+            QVERIFY2(step.hasParameter(definition.name), qPrintable(definition.name));
+            QCOMPARE(ProcessListFile::valueTypeName(step.getProcessParameter(definition.name)),
+                     kindName(definition.kind));
+        }
+        QCOMPARE(step.getParameters().keys(), names);
+    }
+
+private slots:
+    void modifyingOpensTheProcesssOwnDialogFilledFromTheStep_data() { stepTypes(); }
+    void modifyingOpensTheProcesssOwnDialogFilledFromTheStep()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, dialogClass);
+        QFETCH(QVariantMap, values);
+        ProcessData step = stepWith(type, values);
+        const ProcessData before = step;
+        bool accepted = false;
+        const QString opened = editScripted(
+            step, false, [](QDialog *d) { d->accept(); }, &accepted);
+        QVERIFY(accepted);
+        QCOMPARE(opened, dialogClass);
+        // OK on the untouched dialog gives back the values it was filled with, under the same
+        // names, kinds and visibilities.
+        QCOMPARE(step.getParameters().keys(), before.getParameters().keys());
+        for (const QString &name : before.getParameters().keys())
+            QCOMPARE(step.getProcessParameter(name), before.getProcessParameter(name));
+        QCOMPARE(step.getVisibilities(), before.getVisibilities());
+        QCOMPARE(step.getSerialNumber(), before.getSerialNumber());
+        checkKinds(step);
+    }
+
+    void addingGivesEveryParameterOfTheListFormat_data() { stepTypes(); }
+    void addingGivesEveryParameterOfTheListFormat()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, dialogClass);
+        ProcessData step(type);
+        const QString image = m_dir.filePath(QStringLiteral("new.png"));
+        bool accepted = false;
+        const QString opened = editScripted(
+            step, true,
+            [&image](QDialog *d) {
+                // A file chooser needs a name before OK means anything.
+                if (auto *files = qobject_cast<QFileDialog *>(d))
+                    files->selectFile(image);
+                d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        QCOMPARE(opened, dialogClass);
+        checkKinds(step);
+        if (type == SaveImage)
+            QCOMPARE(step.getProcessParameter(QStringLiteral("Filename")).toString(), image);
+        // Materials are stored by identifier, hidden, with their name shown.
+        for (const QString &base : materialBases(type)) {
+            QCOMPARE(step.getParameterVisibility(base), true);
+            QCOMPARE(step.getParameterVisibility(base + QStringLiteral("_Color")), false);
+        }
+    }
+
+    void cancelLeavesTheStepAlone_data() { stepTypes(); }
+    void cancelLeavesTheStepAlone()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariantMap, values);
+        ProcessData step = stepWith(type, values);
+        step.markUnconverted(values.firstKey(), QStringLiteral("typo"));
+        const ProcessData before = step;
+        bool accepted = true;
+        editScripted(
+            step, false, [](QDialog *d) { d->reject(); }, &accepted);
+        QVERIFY(!accepted);
+        QCOMPARE(step.getParameters(), before.getParameters());
+        QCOMPARE(step.getVisibilities(), before.getVisibilities());
+        QCOMPARE(step.unconvertedParameters(), before.unconvertedParameters());
+    }
+
+    void changesInTheDialogAreWritten_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<DialogScript>("script");
+        QTest::addColumn<QVariantMap>("expected");
+        QTest::newRow("CVD thickness and material") << int(Cvd) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblThickness")->setValue(2.5);
+            child<QComboBox>(d, "cbxMaterial")->setCurrentIndex(1);
+        }) << QVariantMap{{"Thickness", 2.5}, {"Material_Id", 16u}, {"Material", "Poly-Si"}};
+        QTest::newRow("isotropic etching depth") << int(IsotropicEtching) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.5);
+        }) << QVariantMap{{"Depth", 0.5}};
+        QTest::newRow("electroplating conducting material") << int(Electroplating) << DialogScript([](QDialog *d) {
+            auto *box = child<QComboBox>(d, "cbxConductingMaterial");
+            box->setCurrentIndex(box->findData(9u));
+        }) << QVariantMap{{"Conducting Material_Id", 9u}, {"Conducting Material", "Au (bulk)"}};
+        QTest::newRow("PVD on bottom") << int(Pvd) << DialogScript([](QDialog *d) {
+            child<QRadioButton>(d, "radBottom")->setChecked(true);
+        }) << QVariantMap{{"DepositOn", 2}, {"Deposit On", "On Bottom"}};
+        QTest::newRow("RIE from both sides") << int(SimpleRie) << DialogScript([](QDialog *d) {
+            child<QCheckBox>(d, "chkFromBelow")->setChecked(true);
+            child<QCheckBox>(d, "chkFromTop")->setChecked(true);
+            child<QSpinBox>(d, "sbxDepth")->setValue(9);
+        }) << QVariantMap{{"EtchDirectionValue", 3}, {"Etch Direction", "Bottom and Top"}, {"Etch Depth", 9u}};
+        QTest::newRow("RIE from neither side")
+            << int(SimpleRie) << DialogScript([](QDialog *d) { child<QCheckBox>(d, "chkFromTop")->setChecked(false); })
+            << QVariantMap{{"EtchDirectionValue", 0}, {"Etch Direction", ""}};
+        QTest::newRow("isotropic deposition thickness") << int(IsotropicDeposition) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblThickness")->setValue(12.0);
+        }) << QVariantMap{{"Film Thickness", 12.0}};
+        QTest::newRow("anisotropic deposition ratio") << int(AnisotropicDeposition) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblRatio")->setValue(1.0);
+        }) << QVariantMap{{"Horizontal to Vertical Ratio", 1.0}};
+        QTest::newRow("anisotropic etching depth") << int(AnisotropicEtching) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.0);
+        }) << QVariantMap{{"Etch Depth", 0.0}};
+        const QString other = m_dir.filePath(QStringLiteral("other.jpg"));
+        QTest::newRow("save image to another file") << int(SaveImage) << DialogScript([other](QDialog *d) {
+            qobject_cast<QFileDialog *>(d)->selectFile(other);
+            d->accept();
+        }) << QVariantMap{{"Filename", other}};
+        QTest::newRow("photolithography film") << int(Photolithography) << DialogScript([](QDialog *d) {
+            auto *box = child<QComboBox>(d, "cbxFilm");
+            box->setCurrentIndex(box->findData(11u));
+        }) << QVariantMap{{"Material_Id", 11u}, {"Material", "Photoresist +"}};
+    }
+    void changesInTheDialogAreWritten()
+    {
+        QFETCH(int, type);
+        QFETCH(DialogScript, script);
+        QFETCH(QVariantMap, expected);
+        // Start from a complete step with the dialog's defaults, and a number the file could not read.
+        ProcessData step(type);
+        bool accepted = false;
+        const QString image = m_dir.filePath(QStringLiteral("first.png"));
+        editScripted(
+            step, true,
+            [&image](QDialog *d) {
+                if (auto *files = qobject_cast<QFileDialog *>(d))
+                    files->selectFile(image);
+                d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        const ProcessData added = step;
+        step.markUnconverted(expected.firstKey(), QStringLiteral("typo"));
+        editScripted(
+            step, false,
+            [&script](QDialog *d) {
+                script(d);
+                if (d->isVisible())
+                    d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        for (auto it = expected.constBegin(); it != expected.constEnd(); ++it)
+            QCOMPARE(step.getProcessParameter(it.key()), it.value());
+        // Everything else stays as it was; the value is the dialog's now, so nothing warns.
+        for (const QString &name : added.getParameters().keys()) {
+            if (!expected.contains(name) && !name.endsWith(QLatin1String("_Color")))
+                QCOMPARE(step.getProcessParameter(name), added.getProcessParameter(name));
+        }
+        QVERIFY(step.unconvertedParameters().isEmpty());
+        checkKinds(step);
+    }
+
+    void photolithographyKeepsTheMasksItApplies()
+    {
+        // 2 wide, 3 high, black only in the top-left pixel: bit (0, 2).
+        QImage image(2, 3, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setPixel(0, 0, qRgb(0, 0, 0));
+        const QString path = m_dir.filePath(QStringLiteral("corner.png"));
+        QVERIFY(image.save(path));
+        ProcessData step = stepWith(Photolithography, {{"Material_Id", 11u},
+                                                       {"Top Mask", QByteArray()},
+                                                       {"Top Mask File", ""},
+                                                       {"Top Mask Width", 0u},
+                                                       {"Top Mask Height", 0u},
+                                                       {"Bottom Mask", QByteArray(4, 1)},
+                                                       {"Bottom Mask File", "old.png"},
+                                                       {"Bottom Mask Width", 2u},
+                                                       {"Bottom Mask Height", 2u}});
+        bool accepted = false;
+        editScripted(
+            step, false,
+            [&path](QDialog *d) {
+                auto *dialog = qobject_cast<Ui::Operations::PhotolithographyDialog *>(d);
+                QCOMPARE(dialog->bottomGroup()->fileNameEdit()->text(), QStringLiteral("old.png"));
+                dialog->topGroup()->fileNameEdit()->setText(path);
+                dialog->topGroup()->applyMask();
+                dialog->bottomGroup()->removeMask();
+                d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask")).toByteArray(),
+                 QByteArray("\x00\x00\x01\x00\x00\x00", 6));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Width")), QVariant(2u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Height")), QVariant(3u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(), path);
+        QVERIFY(step.getProcessParameter(QStringLiteral("Bottom Mask")).toByteArray().isEmpty());
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Bottom Mask Width")), QVariant(0u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Bottom Mask Height")), QVariant(0u));
+        QVERIFY(step.getProcessParameter(QStringLiteral("Bottom Mask File")).toString().isEmpty());
+    }
+
+    void createSubstrateKeepsItsMode_data()
+    {
+        QTest::addColumn<bool>("sphere");
+        QTest::newRow("box") << false;
+        QTest::newRow("sphere") << true;
+    }
+    void createSubstrateKeepsItsMode()
+    {
+        QFETCH(bool, sphere);
+        ProcessData step = stepWith(CreateSubstrate, {{"Material_Id", 16u},
+                                                      {"Volume Size X", 30u},
+                                                      {"Volume Size Y", 20u},
+                                                      {"Volume Size Z", 10u},
+                                                      {"Substrate Center X", 9u},
+                                                      {"Substrate Center Y", 7u},
+                                                      {"Substrate Center Z", 5u},
+                                                      {"Substrate Radius", 6u},
+                                                      {"SphericalSubstrate", sphere}});
+        bool accepted = false;
+        editScripted(
+            step, false, [](QDialog *d) { d->accept(); }, &accepted);
+        QVERIFY(accepted);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("SphericalSubstrate")).toBool(), sphere);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Substrate Radius")), QVariant(6u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Poly-Si"));
+    }
+};
+
+QTEST_MAIN(tst_StepEditor)
+#include "tst_stepeditor.moc"
