@@ -4,7 +4,12 @@
 
 namespace Core {
 
-Workspace::Workspace() : m_undoRedo(*this), m_selection(m_document, m_pickState) {}
+Workspace::Workspace(UndoFiles::Storage undoStorage)
+    : m_undoRedo(*this)
+    , m_selection(m_document, m_pickState)
+    , m_undoFiles(std::make_shared<UndoFiles>(undoStorage))
+{
+}
 
 Workspace::~Workspace()
 {
@@ -26,8 +31,14 @@ void Workspace::startOperation(uint32_t identifier)
 
 void Workspace::operationFinished()
 {
-    if (auto undoable = std::dynamic_pointer_cast<Operations::ObjectOperation>(m_currentOperation))
-        m_undoRedo.push(undoable);
+    if (auto undoable = std::dynamic_pointer_cast<Operations::ObjectOperation>(m_currentOperation)) {
+        // An operation that could not record its changes cannot be undone, and undoing the steps
+        // before it would mix their old states with its new ones.
+        if (undoable->undoable())
+            m_undoRedo.push(undoable);
+        else
+            m_undoRedo.clear();
+    }
     m_currentOperation.reset();
     m_selection.clearSelection();
     notifyUpdate();
@@ -64,12 +75,19 @@ void Workspace::newDocument()
 {
     cancelCurrentOperation();
     m_selection.clearSelection();
-    m_undoRedo.clear();
+    clearHistory();
     m_console.reset();
     m_pickState.clear();
     m_document.clear();
     clearObjectTables();
     notifyUpdate();
+}
+
+void Workspace::clearHistory()
+{
+    m_undoRedo.clear();
+    // Records of operations that are still held elsewhere go too.
+    m_undoFiles->clear();
 }
 
 void Workspace::reportError(const QString &title, const QString &text)

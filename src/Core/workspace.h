@@ -22,7 +22,8 @@ namespace Core {
 /// the selection, the console input and the per-object tables. Operations keep a reference to it.
 class Workspace {
 public:
-    Workspace();
+    /// Headless users (cellforge-batch) pass UndoFiles::Storage::None: no undo or redo file is made.
+    explicit Workspace(UndoFiles::Storage undoStorage = UndoFiles::Storage::TemporaryFiles);
     ~Workspace();
     Workspace(const Workspace &) = delete;
     Workspace &operator=(const Workspace &) = delete;
@@ -55,13 +56,18 @@ public:
 
     /// Empties the document and every piece of state that refers to it (the "New" command).
     void newDocument();
+    /// Empties the undo and redo stacks and both undo files (a new or an opened document).
+    void clearHistory();
 
     Model::Document &document() { return m_document; }
     Selection &selection() { return m_selection; }
     PickState &pickState() { return m_pickState; }
     ConsoleInput &console() { return m_console; }
     UndoRedoStacks &undoRedo() { return m_undoRedo; }
-    const UndoFiles &undoFiles() const { return m_undoFiles; }
+    UndoFiles &undoFiles() { return *m_undoFiles; }
+    const UndoFiles &undoFiles() const { return *m_undoFiles; }
+    /// For records that must not outlive the files (an operation may outlive its workspace).
+    std::shared_ptr<UndoFiles> sharedUndoFiles() const { return m_undoFiles; }
 
     /// Shows a problem to the user (a message box in the program). Without a reporter the text
     /// goes to the debug log, so headless code never blocks on a dialog.
@@ -77,7 +83,7 @@ private:
     UndoRedoStacks m_undoRedo;
     std::vector<Util::ObserverPtr> m_updateObservers;
     Selection m_selection;
-    UndoFiles m_undoFiles;
+    std::shared_ptr<UndoFiles> m_undoFiles;
     QMap<uint32_t, uint32_t> m_lastOperation;
     QMap<uint32_t, bool> m_latticeOutOfDate;
     std::shared_ptr<Operations::IOperationFactory> m_factory;

@@ -114,6 +114,20 @@ private slots:
         QVERIFY(!QFile::exists(redoName));
     }
 
+    void headlessWorkspaceMakesNoFiles()
+    {
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const auto restoreFolder = qScopeGuard([&] { QDir::setCurrent(previous); });
+        {
+            Core::Workspace ws(Core::UndoFiles::Storage::None);
+            QVERIFY(!ws.undoFiles().hasFiles());
+            ws.newDocument();
+            QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+        }
+    }
+
     void newDocumentResetsEverything()
     {
         Core::Workspace ws;
@@ -134,7 +148,6 @@ private slots:
         QVERIFY(ws.isLatticeOutOfDate(3));
         QCOMPARE(update->count, 1);
     }
-
 };
 
 QTEST_GUILESS_MAIN(tst_UndoRedo)

@@ -137,7 +137,8 @@ int BatchCommand::run(const Options &options)
         report(QStringLiteral("warning: ") + ProcessListFile::upgradeText());
     const QList<Ui::ProcessData> steps = listFile.steps();
 
-    Core::Workspace workspace;
+    // This workspace never undoes: it makes no undo or redo file, and a killed run leaves none behind.
+    Core::Workspace workspace(Core::UndoFiles::Storage::None);
     Model::Automaton::TotalVolumePtr target;
     if (!options.inputFile.isEmpty()) {
         if (!QFileInfo(options.inputFile).isFile()) {

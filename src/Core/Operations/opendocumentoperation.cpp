@@ -118,6 +118,7 @@ OpenDocumentOperation::loadFile(Workspace &target, const QString &fileName,
     for (const QString &warning : result.warnings)
         target.console().writeMessage(warning);
     if (result.ok) {
+        target.clearHistory();
         target.document().setFileName(fileName);
         target.notifyUpdate();
     }

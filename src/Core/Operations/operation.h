@@ -44,6 +44,9 @@ public:
     /// True when the effect was taken back (the operation then moves to the redo stack).
     virtual bool undo() = 0;
     virtual bool redo() = 0;
+    /// False when the operation finished without being able to record what it did: the
+    /// workspace then keeps neither it nor the history before it.
+    virtual bool undoable() const { return true; }
 };
 
 using OperationPtr = std::shared_ptr<Operation>;

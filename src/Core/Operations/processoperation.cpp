@@ -4,7 +4,6 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Util/failuretext.h"
 
-#include <QDebug>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -133,45 +132,57 @@ UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const Q
 {
 }
 
-void UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume) { m_snapshot.writeBefore(volume); }
+void UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume)
+{
+    m_snapshotError.clear();
+    m_snapshot.takeBefore(volume, &m_snapshotError);
+}
 
-void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume) { m_snapshot.writeAfter(volume); }
+void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
+{
+    // A reason from before the run explains the failure better than "nothing was kept".
+    QString error = m_snapshotError;
+    if (error.isEmpty() && m_snapshot.takeAfter(volume, &error))
+        return;
+    workspace().console().writeMessage(name() + QStringLiteral(": This step cannot be undone: ") + error +
+                                       QStringLiteral(". The undo history was cleared."));
+}
 
 void UndoableProcessOperation::afterFailedRun(Model::Automaton::TotalVolume &volume)
 {
-    if (m_snapshot.restoreBefore(volume))
+    if (m_snapshot.revertRun(volume))
         volume.painter().regenerateSurface();
+    else
+        workspace().console().writeMessage(name() + QStringLiteral(": The cells from before the step were not kept (") +
+                                           m_snapshotError + QStringLiteral("); the volume may be partly changed."));
 }
 
-bool UndoableProcessOperation::undo()
+bool UndoableProcessOperation::restore(bool before)
 {
-    if (auto v = volume()) {
-        {
-            BusyScope busy(workspace().busyIndicator(), name());
-            if (!m_snapshot.restoreBefore(*v))
-                qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for"
-                           << name();
+    auto v = volume();
+    if (!v)
+        return true;
+    QString error;
+    bool restored = false;
+    {
+        BusyScope busy(workspace().busyIndicator(), name());
+        restored = before ? m_snapshot.restoreBefore(*v, &error) : m_snapshot.restoreAfter(*v, &error);
+        if (restored)
             v->painter().regenerateSurface();
-        }
-        workspace().notifyUpdate();
     }
+    if (!restored) {
+        workspace().console().writeMessage(
+            name() + (before ? QStringLiteral(": Undo failed: ") : QStringLiteral(": Redo failed: ")) + error +
+            QStringLiteral(". The cells were left unchanged."));
+        return false;
+    }
+    workspace().notifyUpdate();
     return true;
 }
 
-bool UndoableProcessOperation::redo()
-{
-    if (auto v = volume()) {
-        {
-            BusyScope busy(workspace().busyIndicator(), name());
-            if (!m_snapshot.restoreAfter(*v))
-                qWarning() << "Core/Operations/processoperation" << Q_FUNC_INFO << "no snapshot to restore for"
-                           << name();
-            v->painter().regenerateSurface();
-        }
-        workspace().notifyUpdate();
-    }
-    return true;
-}
+bool UndoableProcessOperation::undo() { return restore(true); }
+
+bool UndoableProcessOperation::redo() { return restore(false); }
 
 } // namespace Operations
 } // namespace Core

@@ -49,14 +49,16 @@ private:
 /// A process step that cannot be undone.
 using ProcessOperation = CellVolumeOperation<Operation>;
 
-/// A process step whose cell states are snapshotted before and after the run, so that undo and
-/// redo put them back exactly.
+/// A process step whose changed cells are recorded (states before and after the run), so that
+/// undo and redo put them back exactly. When the record cannot be made the step still runs, the
+/// console says that it cannot be undone and the workspace drops the history.
 class UndoableProcessOperation : public CellVolumeOperation<ObjectOperation> {
 public:
     UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode, const QString &snapshotKey);
 
     bool undo() override;
     bool redo() override;
+    bool undoable() const override { return m_snapshot.isRecorded(); }
 
     const ProcessSnapshot &snapshot() const { return m_snapshot; }
 
@@ -67,7 +69,11 @@ protected:
     void afterFailedRun(Model::Automaton::TotalVolume &volume) override;
 
 private:
+    /// Puts the recorded states back; a missing or damaged record is reported and changes nothing.
+    bool restore(bool before);
+
     ProcessSnapshot m_snapshot;
+    QString m_snapshotError;
 };
 
 extern template class CellVolumeOperation<Operation>;

@@ -2,14 +2,11 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "snapshotrecord.h"
 
-#include <QDebug>
-#include <QFile>
-
+#include <algorithm>
 #include <atomic>
-#include <charconv>
-#include <cstring>
-#include <vector>
+#include <new>
 
 namespace Core {
 namespace Operations {
@@ -18,162 +15,145 @@ namespace {
 
 std::atomic<uint64_t> nextSnapshotNumber{0};
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// A token reader over a mapped file that never crosses the end of the data.
-class TokenReader {
-public:
-    TokenReader(const char *begin, const char *end) : m_pos(begin), m_end(end) {}
-
-    bool atEnd() const { return m_pos >= m_end; }
-
-    void skipBlanks()
-    {
-        while (m_pos < m_end && isBlank(*m_pos))
-            ++m_pos;
-    }
-
-    /// The next whitespace-separated token on the current line; empty at the end of a line.
-    std::pair<const char *, const char *> token()
-    {
-        while (m_pos < m_end && (*m_pos == ' ' || *m_pos == '\t' || *m_pos == '\r'))
-            ++m_pos;
-        const char *start = m_pos;
-        while (m_pos < m_end && !isBlank(*m_pos))
-            ++m_pos;
-        return {start, m_pos};
-    }
-
-    void skipLine()
-    {
-        const void *newline = std::memchr(m_pos, '\n', static_cast<size_t>(m_end - m_pos));
-        m_pos = newline ? static_cast<const char *>(newline) + 1 : m_end;
-    }
-
-    template <typename T> bool number(T &value)
-    {
-        while (m_pos < m_end && isBlank(*m_pos))
-            ++m_pos;
-        auto result = std::from_chars(m_pos, m_end, value);
-        if (result.ec != std::errc())
-            return false;
-        m_pos = result.ptr;
-        return true;
-    }
-
-private:
-    const char *m_pos;
-    const char *m_end;
-};
+bool fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
 
 } // namespace
 
 ProcessSnapshot::ProcessSnapshot(Workspace &workspace, const QString &key)
-    : m_workspace(workspace), m_key(key), m_number(nextSnapshotNumber.fetch_add(1))
+    : m_files(workspace.sharedUndoFiles())
+    , m_key(key)
+    , m_number(nextSnapshotNumber.fetch_add(1))
 {
 }
 
-bool ProcessSnapshot::writeBefore(Model::Automaton::TotalVolume &volume) const
+ProcessSnapshot::~ProcessSnapshot()
 {
-    return writeRecord(m_workspace.undoFiles().undoFileName(), m_key, m_number, volume);
+    // The workspace (and its files) may be gone already when an operation outlives it.
+    if (auto files = m_files.lock())
+        files->release(m_number);
 }
 
-bool ProcessSnapshot::writeAfter(Model::Automaton::TotalVolume &volume) const
+bool ProcessSnapshot::takeBefore(Model::Automaton::TotalVolume &volume, QString *error)
 {
-    return writeRecord(m_workspace.undoFiles().redoFileName(), m_key, m_number, volume);
-}
-
-bool ProcessSnapshot::restoreBefore(Model::Automaton::TotalVolume &volume) const
-{
-    return readRecord(m_workspace.undoFiles().undoFileName(), m_key, m_number, volume);
-}
-
-bool ProcessSnapshot::restoreAfter(Model::Automaton::TotalVolume &volume) const
-{
-    return readRecord(m_workspace.undoFiles().redoFileName(), m_key, m_number, volume);
-}
-
-bool ProcessSnapshot::writeRecord(const QString &fileName, const QString &key, uint64_t number,
-                                  Model::Automaton::TotalVolume &volume)
-{
-    if (fileName.isEmpty())
-        return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        qWarning() << "Core/Operations/processsnapshot" << Q_FUNC_INFO << file.errorString();
-        return false;
+    m_kept = false;
+    m_recorded = false;
+    if (auto files = m_files.lock())
+        files->release(m_number);
+    try {
+        m_before.resize(volume.cellCount());
+    } catch (const std::bad_alloc &) {
+        std::vector<uint32_t>().swap(m_before);
+        return fail(error, QStringLiteral("there is not enough memory to keep the cells before the step"));
     }
-    const QByteArray header = key.toUtf8() + ' ' + QByteArray::number(static_cast<qulonglong>(number));
-    std::vector<char> buffer;
-    constexpr size_t chunk = 1 << 20;
-    buffer.reserve(chunk + 32);
-    buffer.insert(buffer.end(), header.begin(), header.end());
-
-    bool ok = true;
-    const size_t count = volume.cellCount();
     Model::Automaton::CellLock lock(volume);
     const Model::Automaton::Voxel *cells = lock.cells();
-    for (size_t i = 0; i < count && ok; ++i) {
-        char digits[16];
-        digits[0] = ' ';
-        auto result = std::to_chars(digits + 1, digits + sizeof digits, cells[i].state());
-        buffer.insert(buffer.end(), digits, result.ptr);
-        if (buffer.size() >= chunk) {
-            ok = file.write(buffer.data(), static_cast<qint64>(buffer.size())) == static_cast<qint64>(buffer.size());
-            buffer.clear();
-        }
-    }
-    buffer.push_back('\n');
-    if (ok)
-        ok = file.write(buffer.data(), static_cast<qint64>(buffer.size())) == static_cast<qint64>(buffer.size());
-    if (!ok)
-        qWarning() << "Core/Operations/processsnapshot" << Q_FUNC_INFO << file.errorString();
-    return ok;
+    for (size_t i = 0; i < m_before.size(); ++i)
+        m_before[i] = cells[i].state();
+    m_kept = true;
+    return true;
 }
 
-bool ProcessSnapshot::readRecord(const QString &fileName, const QString &key, uint64_t number,
-                                 Model::Automaton::TotalVolume &volume)
+bool ProcessSnapshot::takeAfter(Model::Automaton::TotalVolume &volume, QString *error)
 {
-    QFile file(fileName);
-    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
-    if (size <= 0)
-        return false;
-    const uchar *mapped = file.map(0, size);
-    if (!mapped)
-        return false;
-    const char *begin = reinterpret_cast<const char *>(mapped);
-    const QByteArray wantedKey = key.toUtf8();
-
-    TokenReader reader(begin, begin + size);
-    const size_t count = volume.cellCount();
-    std::vector<uint32_t> states;
-    while (!reader.atEnd()) {
-        reader.skipBlanks();
-        const auto token = reader.token();
-        const size_t length = static_cast<size_t>(token.second - token.first);
-        uint64_t recordNumber = 0;
-        if (length == static_cast<size_t>(wantedKey.size())
-            && std::memcmp(token.first, wantedKey.constData(), length) == 0 && reader.number(recordNumber)
-            && recordNumber == number) {
-            states.resize(count);
-            for (size_t i = 0; i < count; ++i) {
-                if (!reader.number(states[i])) {
-                    qWarning() << "Core/Operations/processsnapshot" << Q_FUNC_INFO << "incomplete record" << key
-                               << number;
-                    return false;
-                }
-            }
-            Model::Automaton::CellLock lock(volume);
-            Model::Automaton::Voxel *cells = lock.cells();
-            for (size_t i = 0; i < count; ++i)
-                cells[i].setState(states[i]);
-            return true;
-        }
-        reader.skipLine();
+    if (!m_kept || m_before.size() != volume.cellCount()) {
+        std::vector<uint32_t>().swap(m_before);
+        m_kept = false;
+        return fail(error, QStringLiteral("the cells before the step were not kept"));
     }
-    return false;
+    auto files = m_files.lock();
+    if (!files || !files->hasFiles()) {
+        std::vector<uint32_t>().swap(m_before);
+        m_kept = false;
+        return fail(error, QStringLiteral("there are no undo files"));
+    }
+    QByteArray undoRecord;
+    QByteArray redoRecord;
+    try {
+        Model::Automaton::CellLock lock(volume);
+        const Model::Automaton::Voxel *cells = lock.cells();
+        SnapshotRecord::Runs runs;
+        for (size_t i = 0; i < m_before.size(); ++i) {
+            if (cells[i].state() == m_before[i])
+                continue;
+            if (!runs.empty() && runs.back().first + runs.back().length == i)
+                ++runs.back().length;
+            else
+                runs.push_back({i, 1});
+        }
+        const uint64_t count = volume.cellCount();
+        undoRecord = SnapshotRecord::encode(m_key, m_number, count, runs,
+                                            [this](uint64_t first, uint64_t length, uint32_t *out) {
+                                                std::copy_n(m_before.data() + first, length, out);
+                                            });
+        redoRecord = SnapshotRecord::encode(m_key, m_number, count, runs,
+                                            [cells](uint64_t first, uint64_t length, uint32_t *out) {
+                                                for (uint64_t i = 0; i < length; ++i)
+                                                    out[i] = cells[first + i].state();
+                                            });
+    } catch (const std::bad_alloc &) {
+        std::vector<uint32_t>().swap(m_before);
+        m_kept = false;
+        return fail(error, QStringLiteral("there is not enough memory to record the changed cells"));
+    }
+    std::vector<uint32_t>().swap(m_before);
+    m_kept = false;
+    m_recorded = files->append(m_number, undoRecord, redoRecord, error);
+    return m_recorded;
+}
+
+bool ProcessSnapshot::revertRun(Model::Automaton::TotalVolume &volume)
+{
+    const bool kept = m_kept && m_before.size() == volume.cellCount();
+    if (kept) {
+        Model::Automaton::CellLock lock(volume);
+        Model::Automaton::Voxel *cells = lock.cells();
+        for (size_t i = 0; i < m_before.size(); ++i)
+            cells[i].setState(m_before[i]);
+    }
+    std::vector<uint32_t>().swap(m_before);
+    m_kept = false;
+    return kept;
+}
+
+bool ProcessSnapshot::restoreBefore(Model::Automaton::TotalVolume &volume, QString *error) const
+{
+    return restore(UndoFiles::Side::Undo, volume, error);
+}
+
+bool ProcessSnapshot::restoreAfter(Model::Automaton::TotalVolume &volume, QString *error) const
+{
+    return restore(UndoFiles::Side::Redo, volume, error);
+}
+
+bool ProcessSnapshot::restore(UndoFiles::Side side, Model::Automaton::TotalVolume &volume, QString *error) const
+{
+    auto files = m_files.lock();
+    if (!files || !m_recorded)
+        return fail(error, QStringLiteral("the step has no record"));
+    QByteArray data;
+    if (!files->read(m_number, side, data, error))
+        return false;
+    // The whole record is read and checked before a single cell changes.
+    SnapshotRecord record;
+    QString reason;
+    try {
+        if (!record.decode(data, &reason))
+            return fail(error, QStringLiteral("the record is damaged: %1").arg(reason));
+    } catch (const std::bad_alloc &) {
+        return fail(error, QStringLiteral("there is not enough memory to read the record"));
+    }
+    if (record.key != m_key || record.number != m_number)
+        return fail(error, QStringLiteral("the record belongs to another step"));
+    if (record.cellCount != volume.cellCount())
+        return fail(error, QStringLiteral("the record is for a volume of another size"));
+    Model::Automaton::CellLock lock(volume);
+    record.apply(lock.cells());
+    return true;
 }
 
 } // namespace Operations

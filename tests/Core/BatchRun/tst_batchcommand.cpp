@@ -71,6 +71,23 @@ const QByteArray substrateStep =
     "<Parameter parameter-name=\"Substrate Delta Z\" parameter-type=\"uint\" parameter-data=\"0\"/>"
     "</Process-Data>\n";
 
+/// Standard output that looks into the working folder whenever a line is written, that is while
+/// the run goes on, and notes the undo and redo files it finds there.
+class FolderProbe : public QIODevice {
+public:
+    QStringList seen;
+    int writes = 0;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 length) override
+    {
+        ++writes;
+        seen << QDir::current().entryList({QStringLiteral("undo*.temp"), QStringLiteral("redo*.temp")}, QDir::Files);
+        return length;
+    }
+};
+
 QByteArray list(const QByteArray &steps)
 {
     return "<?xml version=\"1.0\"?>\n<Process-List version=\"1\">\n<Materials>\n<Material version=\"1\" name=\"Si\" "
@@ -211,6 +228,25 @@ private slots:
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[1].startsWith(QLatin1String("2/2  Isotropic Deposition  ")), qPrintable(lines[1]));
         QVERIFY(lines[1].endsWith(QLatin1String("No error, process was run successfully.")));
+    }
+
+    void runCreatesNoUndoFiles()
+    {
+        const QString path = writeFile(m_dir, QStringLiteral("two.plst"), list(substrateStep + substrateStep));
+        QTemporaryDir working;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(working.path()));
+        const auto restoreFolder = qScopeGuard([&] { QDir::setCurrent(previous); });
+        FolderProbe probe;
+        QVERIFY(probe.open(QIODevice::WriteOnly));
+        QString errors;
+        QTextStream out(&probe);
+        QTextStream err(&errors);
+        const int code = BatchCommand(out, err, false).execute({path});
+        QCOMPARE(code, int(BatchCommand::Ok));
+        QCOMPARE(probe.writes, 2); // one look per step line
+        QVERIFY2(probe.seen.isEmpty(), qPrintable(probe.seen.join(QLatin1Char(' '))));
+        QVERIFY(QDir(working.path()).entryList(QDir::Files).isEmpty());
     }
 
     void emptyListIsValid()

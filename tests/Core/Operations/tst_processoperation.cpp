@@ -103,6 +103,36 @@ private slots:
         QCOMPARE(ws.lastOperation(volume->id()), 0u);
     }
 
+    void failedRunKeepsTheEarlierHistory()
+    {
+        Core::Workspace ws;
+        auto volume = smallVolume();
+        const auto original = states(*volume);
+        ws.document().addObject(volume);
+        auto factory = std::make_shared<TestFactory>();
+        bool fail = false;
+        factory->makers[5] = [&] {
+            auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
+            op->failHalfway = fail;
+            op->observer->onNotify = [weak = std::weak_ptr<AddingOperation>(op)] { weak.lock()->setAmount(10); };
+            return op;
+        };
+        ws.setOperationFactory(factory);
+        ws.startOperation(5);
+        const auto afterFirst = states(*volume);
+        const qint64 undoSize = QFileInfo(ws.undoFiles().undoFileName()).size();
+        const qint64 redoSize = QFileInfo(ws.undoFiles().redoFileName()).size();
+
+        fail = true;
+        ws.startOperation(5);
+        QCOMPARE(states(*volume), afterFirst);
+        QCOMPARE(QFileInfo(ws.undoFiles().undoFileName()).size(), undoSize);
+        QCOMPARE(QFileInfo(ws.undoFiles().redoFileName()).size(), redoSize);
+        QCOMPARE(ws.undoRedo().undoCount(), size_t(1));
+        QVERIFY(ws.undoRedo().undo());
+        QCOMPARE(states(*volume), original);
+    }
+
     void severalObjectsPromptForAVolume()
     {
         Core::Workspace ws;
@@ -179,56 +209,6 @@ private slots:
         QCOMPARE(states(*volume), afterFirst);
         QVERIFY(ws.undoRedo().redo());
         QCOMPARE(states(*volume), afterSecond);
-    }
-
-    void recordWithSameKeyButOtherNumberIsSkipped()
-    {
-        QTemporaryDir dir;
-        const QString fileName = dir.filePath(QStringLiteral("undo.temp"));
-        auto volume = smallVolume();
-        {
-            QFile file(fileName);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("Key 4 9 9 9 9 9 9 9 9 9 9 9 9\n");
-            file.write("Other 5 8 8 8 8 8 8 8 8 8 8 8 8\n");
-            file.write("Key 5 1 2 3 4 5 6 7 8 9 10 11 12\n");
-            file.write("Key 6 7 7 7 7 7 7 7 7 7 7 7 7\n");
-        }
-        QVERIFY(ProcessSnapshot::readRecord(fileName, QStringLiteral("Key"), 5, *volume));
-        const auto result = states(*volume);
-        QCOMPARE(result.front(), 1u);
-        QCOMPARE(result.back(), 12u);
-        QVERIFY(!ProcessSnapshot::readRecord(fileName, QStringLiteral("Key"), 7, *volume));
-        QVERIFY(!ProcessSnapshot::readRecord(dir.filePath(QStringLiteral("missing")), QStringLiteral("Key"), 5,
-                                             *volume));
-    }
-
-    void incompleteRecordChangesNothing()
-    {
-        QTemporaryDir dir;
-        const QString fileName = dir.filePath(QStringLiteral("undo.temp"));
-        auto volume = smallVolume();
-        {
-            QFile file(fileName);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("Key 1 5 5 5\n");
-        }
-        QVERIFY(!ProcessSnapshot::readRecord(fileName, QStringLiteral("Key"), 1, *volume));
-        QCOMPARE(states(*volume)[1], 1u);
-    }
-
-    void writtenRecordReadsBack()
-    {
-        QTemporaryDir dir;
-        const QString fileName = dir.filePath(QStringLiteral("redo.temp"));
-        auto volume = smallVolume();
-        QVERIFY(ProcessSnapshot::writeRecord(fileName, QStringLiteral("K"), 3, *volume));
-        QFile file(fileName);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("K 3 0 1 2 3 4 5 6 7 8 9 10 11\n"));
-        auto other = std::make_shared<TotalVolume>(2, 3, 2, 1, 1, 1, Util::Vector3D(), 4u);
-        QVERIFY(ProcessSnapshot::readRecord(fileName, QStringLiteral("K"), 3, *other));
-        QCOMPARE(states(*other), states(*volume));
     }
 
     void snapshotNumbersAreUnique()
