@@ -17,6 +17,7 @@
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
+#include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
@@ -27,6 +28,7 @@
 #include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "UI/Observers/destroymodelextractiondialogobserver.h"
 #include "mainwindow.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
@@ -42,6 +44,7 @@
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
 
@@ -118,6 +121,17 @@ OperationPtr cvd(const OperationFactory::Context &c)
     return std::make_shared<IsotropicFilmDepositionOperation>(c.workspace, QStringLiteral("CVD"));
 }
 
+// Model extraction keeps its own two observers: one opens its dialog, the other closes it.
+OperationPtr modelExtraction(const OperationFactory::Context &c)
+{
+    auto operation = std::make_shared<Core::Operations::RunModelExtraction>(
+        c.workspace, std::make_shared<DocumentDialogs>(c.mainWindow));
+    auto opener = std::make_shared<Observers::RunModelExtractionObserver>(c.workspace, c.mainWindow);
+    operation->setObserver(opener);
+    operation->setDestroyDialogObserver(std::make_shared<Observers::DestroyModelExtractionDialogObserver>(opener));
+    return operation;
+}
+
 using P = OperationFactory::Entry;
 
 // The command vocabulary: identifier, operation class, name, type code, menu action, maker.
@@ -180,7 +194,7 @@ const std::vector<P> entries = {
      &plain<Core::Operations::RemoveCutsFromVolumeOperation>, false},
     {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping", nullptr, false},
     {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", nullptr, false},
-    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", nullptr, false},
+    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction, false},
 };
 
 } // namespace
