@@ -1,7 +1,7 @@
 // Loads a document and a process list that carry many materials (100,000 unless a count is given)
 // and prints how long the reconciliation with the catalogue takes: once into a catalogue that
 // knows none of them (every material is added) and once into one that knows them all.
-// Then times the search for a free identifier in a catalogue that holds every user identifier.
+// Then times the search for a new identifier when one or none is left.
 #include "Core/BatchRun/processlistfile.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/archiverregistry.h"
@@ -127,5 +127,27 @@ int main(int argc, char *argv[])
     catalogue->createDefaultMaterials();
     std::printf("list, all materials new:       %6lld ms\n", static_cast<long long>(loadList(listPath, count)));
     std::printf("list, all materials known:     %6lld ms\n", static_cast<long long>(loadList(listPath, count)));
+
+    // Every identifier a new material may get is taken but one, then that one too.
+    catalogue->createDefaultMaterials();
+    const uint32_t lastFree = 31000;
+    for (uint32_t id = MaterialFactory::firstGeneratedId; id <= MaterialFactory::lastGeneratedId; ++id) {
+        if (id != lastFree)
+            catalogue->setMaterial(Material(id, QStringLiteral("Taken"), 1.0f, 1.0f, 0.3f));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<uint32_t> found = catalogue->generateMaterialId();
+    const qint64 oneFreeUs = timer.nsecsElapsed() / 1000;
+    catalogue->setMaterial(Material(lastFree, QStringLiteral("Taken"), 1.0f, 1.0f, 0.3f));
+    timer.restart();
+    const std::optional<uint32_t> none = catalogue->generateMaterialId();
+    const qint64 noneUs = timer.nsecsElapsed() / 1000;
+    if (found != lastFree || none) {
+        std::fprintf(stderr, "the search for a free identifier went wrong\n");
+        return 1;
+    }
+    std::printf("new identifier, one left:      %6lld us\n", static_cast<long long>(oneFreeUs));
+    std::printf("new identifier, none left:     %6lld us\n", static_cast<long long>(noneUs));
     return 0;
 }
