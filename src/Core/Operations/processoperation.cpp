@@ -30,8 +30,8 @@ template <class Base> void CellVolumeOperation<Base>::chooseVolume(const Model::
     ws.selection().setSelectionMode(false);
     ws.notifyUpdate();
     ws.console().writeMessage(this->name() + QStringLiteral(": Cell volume selected."));
-    if (auto observer = optionsObserver())
-        observer->notify();
+    if (const auto &dialog = this->observer())
+        dialog->notify();
 }
 
 template <class Base> void CellVolumeOperation<Base>::start()
@@ -126,7 +126,8 @@ template class CellVolumeOperation<ObjectOperation>;
 
 UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                                    const QString &snapshotKey)
-    : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode), m_snapshot(workspace, snapshotKey)
+    : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode)
+    , m_snapshot(workspace, snapshotKey)
 {
 }
 
