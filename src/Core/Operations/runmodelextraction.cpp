@@ -49,8 +49,8 @@ void RunModelExtraction::chooseVolume(const Model::Automaton::TotalVolumePtr &vo
     ws.selection().setSelectionMode(false);
     ws.notifyUpdate();
     ws.console().writeMessage(message(QStringLiteral("Cell volume selected.")));
-    if (m_observer)
-        m_observer->notify();
+    if (observer())
+        observer()->notify();
 }
 
 void RunModelExtraction::start()

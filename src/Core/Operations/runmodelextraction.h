@@ -50,8 +50,7 @@ public:
     double lengthPerUnit() const { return m_lengthPerUnit; }
     void setLengthPerUnit(double metres);
 
-    /// Shows the dialog when a volume has been chosen (this operation keeps its own observers).
-    void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
+    // The observer (setObserver) shows the dialog once a volume has been chosen.
     /// Closes the dialog when the operation ends, whichever way.
     void setDestroyDialogObserver(const Util::ObserverPtr &observer) { m_destroyDialogObserver = observer; }
 
@@ -73,7 +72,6 @@ private:
     Model::ModelExtraction::StructurePtr m_structure;
     Model::ModelExtraction::ExtractedModelPtr m_beams;
     double m_lengthPerUnit;
-    Util::ObserverPtr m_observer;
     Util::ObserverPtr m_destroyDialogObserver;
 };
 

@@ -6,6 +6,7 @@
 #include "Model/ModelExtraction/netlistfile.h"
 #include "cantileverscenes.h"
 #include "catalogtesthome.h"
+#include "filesizelimit.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -87,6 +88,14 @@ private slots:
         QVERIFY(!NetlistFile::write(dir.filePath(QStringLiteral("b.cir")), text, &reason));
         QVERIFY(!reason.isEmpty());
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("b.cir"))).isDir());
+        // A disk that fills up part way leaves the earlier file as it was.
+        {
+            FileSizeLimit limit(16);
+            QVERIFY(limit.isActive());
+            QVERIFY(!NetlistFile::write(dir.filePath(QStringLiteral("a.cir")), text + text, &reason));
+        }
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(readText(dir.filePath(QStringLiteral("a.cir"))), text);
     }
 
     void aCircuitSimulatorFindsTheBeamsResonance()
