@@ -139,13 +139,12 @@ bool RunModelExtraction::runFeatureDetection()
 
 QString RunModelExtraction::netlistText(QString *error) const
 {
-    auto cantilever = std::dynamic_pointer_cast<Model::ModelExtraction::CantileverStructure>(m_structure);
     if (!m_structure) {
         if (error)
             *error = QStringLiteral("No model data was extracted.");
         return QString();
     }
-    if (cantilever)
+    if (auto cantilever = std::dynamic_pointer_cast<Model::ModelExtraction::CantileverStructure>(m_structure))
         cantilever->setLengthPerUnit(m_lengthPerUnit);
     return m_structure->netlist(error);
 }
@@ -161,11 +160,23 @@ bool RunModelExtraction::writeNetlist(const QString &fileName, QString *error)
 void RunModelExtraction::saveNetlist()
 {
     Workspace &ws = workspace();
-    if (!m_structure) {
-        if (m_dialogs)
-            m_dialogs->showInformation(QStringLiteral("No model data"), QStringLiteral("No model data was extracted."));
+    auto notice = [this, &ws](bool warning, const QString &title, const QString &text) {
+        if (!m_dialogs)
+            ws.console().writeMessage(message(text));
+        else if (warning)
+            m_dialogs->showWarning(title, text);
         else
-            ws.console().writeMessage(message(QStringLiteral("No model data was extracted.")));
+            m_dialogs->showInformation(title, text);
+    };
+    if (!m_structure) {
+        notice(false, QStringLiteral("No model data"), QStringLiteral("No model data was extracted."));
+        return;
+    }
+    // A beam whose values cannot be worked out is reported before a file is asked for.
+    QString error;
+    const QString text = netlistText(&error);
+    if (text.isEmpty()) {
+        notice(true, QStringLiteral("No model data"), error);
         return;
     }
     if (!m_dialogs)
@@ -174,8 +185,7 @@ void RunModelExtraction::saveNetlist()
                                                      Model::ModelExtraction::NetlistFile::filter());
     if (fileName.isEmpty())
         return;
-    QString error;
-    if (!writeNetlist(fileName, &error)) {
+    if (!Model::ModelExtraction::NetlistFile::write(fileName, text, &error)) {
         m_dialogs->showWarning(QStringLiteral("File Error"),
                                QStringLiteral("Unable to save to selected file!") +
                                    (error.isEmpty() ? QString() : QLatin1Char('\n') + error));

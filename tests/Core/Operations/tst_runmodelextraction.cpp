@@ -205,6 +205,23 @@ private slots:
         QVERIFY(s.dialogs->asked.isEmpty());
     }
 
+    void aBeamWithoutConstantsIsReportedBeforeAFileIsAskedFor()
+    {
+        // Material 999 is not in the catalogue: it has no density and no Young's modulus.
+        Scene s;
+        s.ws.document().addObject(CantileverScenes::block({CantileverScenes::Beam{999, 20, 4, 2}}));
+        auto op = s.start();
+        op->runPreprocessing();
+        QVERIFY(op->runFeatureDetection());
+        s.dialogs->answers << QStringLiteral("/never/asked.cir");
+        op->saveNetlist();
+        QVERIFY(s.dialogs->asked.isEmpty());
+        QCOMPARE(s.dialogs->shown.size(), 1);
+        QVERIFY2(s.dialogs->shown.first().startsWith(QLatin1String("No model data|Beam 1: ")),
+                 qPrintable(s.dialogs->shown.first()));
+        QVERIFY(s.dialogs->shown.first().contains(QLatin1String("999")));
+    }
+
     void theCellEdgeSetsTheNetlistsUnits()
     {
         Scene s;
