@@ -10,6 +10,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <atomic>
 #include <mutex>
 
 namespace Model {
@@ -24,6 +25,7 @@ const QString fileName = QStringLiteral("materials.xml");
 struct Catalogue {
     std::mutex mutex;
     QMap<uint32_t, Material> materials;
+    std::atomic<uint64_t> revision{0};
 };
 
 Catalogue &catalogue()
@@ -140,6 +142,7 @@ bool MaterialFactory::loadMaterials()
         if (material.id() != 0 && !material.name().isEmpty())
             c.materials.insert(material.id(), material);
     }
+    ++c.revision;
     if (reader.hasError()) {
         qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
         return false;
@@ -154,6 +157,7 @@ void MaterialFactory::createDefaultMaterials()
     c.materials.clear();
     for (const Material &material : builtInMaterials())
         c.materials.insert(material.id(), material);
+    ++c.revision;
 }
 
 QByteArray MaterialFactory::toXml(const QList<Material> &materials)
@@ -207,8 +211,11 @@ bool MaterialFactory::setMaterial(const Material &material)
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
     c.materials.insert(material.id(), material);
+    ++c.revision;
     return true;
 }
+
+uint64_t MaterialFactory::revision() const { return catalogue().revision.load(); }
 
 uint32_t MaterialFactory::generateMaterialId() const
 {

@@ -35,6 +35,9 @@ public:
     bool setMaterial(const Material &material);
     /// A random identifier from 2000 to 32766 that no material has yet.
     uint32_t generateMaterialId() const;
+    /// Goes up with every change of the catalogue (setMaterial, createDefaultMaterials,
+    /// loadMaterials), so that whoever copied colours can tell that they are stale.
+    uint64_t revision() const;
 
     /// The file the catalogue is read from and written to.
     static QString filePath();
