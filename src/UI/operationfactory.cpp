@@ -5,8 +5,11 @@
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
+#include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
 #include "Core/Operations/electrodepositionoperation.h"
+#include "Core/Operations/extractfilm.h"
+#include "Core/Operations/gluesubstrateoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
@@ -27,12 +30,12 @@
 #include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
-#include "mainwindow.h"
-#include "UI/documentdialogs.h"
-#include "UI/mainwindowpresenter.h"
+#include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/extractfilmobserver.h"
+#include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
@@ -44,6 +47,9 @@
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
+#include "UI/documentdialogs.h"
+#include "UI/mainwindowpresenter.h"
+#include "mainwindow.h"
 
 #include <QWidget>
 
@@ -69,6 +75,14 @@ OperationPtr createSubstrate(const OperationFactory::Context &c)
 {
     auto operation = std::make_shared<Core::Operations::CreateSubstrateOperation>(c.workspace);
     operation->setObserver(std::make_shared<Observers::CreateSubstrateObserver>(c.workspace, c.mainWindow));
+    return operation;
+}
+
+// Operations that keep their own observer: each new one gets a new observer of this window.
+template <class Op, class Observer> OperationPtr withOwnObserver(const OperationFactory::Context &c)
+{
+    auto operation = std::make_shared<Op>(c.workspace);
+    operation->setObserver(std::make_shared<Observer>(c.workspace, c.mainWindow));
     return operation;
 }
 
@@ -130,13 +144,15 @@ const std::vector<P> entries = {
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
      &changeVisualization, false},
     {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<Core::Operations::MoveObject>, false},
-    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", nullptr, false},
+    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film",
+     &withOwnObserver<Core::Operations::ExtractFilm, Observers::ExtractFilmObserver>, false},
     {9, "SaveDocumentOperation", "Save document", 9, "actionSave",
      &saveDocument<Core::Operations::SaveDocumentOperation>, false},
     {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as",
      &saveDocument<Core::Operations::SaveDocumentAsOperation>, false},
     {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, false},
-    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", nullptr, false},
+    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate",
+     &withOwnObserver<Core::Operations::GlueSubstrateOperation, Observers::GlueSubstrateObserver>, false},
     {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
      &withClassObserver<Core::Operations::IsotropicFilmDepositionOperation, Observers::IsotropicFilmDepositionObserver>,
      false},
@@ -145,7 +161,8 @@ const std::vector<P> entries = {
      false},
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
      &withClassObserver<Core::Operations::ElectrodepositionOperation, Observers::ElectrodepositionObserver>, false},
-    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
+    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume",
+     &withOwnObserver<Core::Operations::CutCellVolumeOperation, Observers::CutCellVolumeObserver>, false},
     {17, "DopingOperation", "Doping", 17, "actionDoping", nullptr, false},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
      &withClassObserver<Core::Operations::MooreNeighborhoodDepositionOperation, Observers::MooreDepositionObserver>,
