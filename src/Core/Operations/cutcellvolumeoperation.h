@@ -16,9 +16,6 @@ public:
 
     explicit CutCellVolumeOperation(Workspace &workspace);
 
-    /// The observer that runs the cut dialog once a volume is chosen; may be null.
-    void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
-
     /// The volume's cell counts and the painter's current limits; false when no volume is chosen.
     bool currentLimits(Triple &size, Triple &lower, Triple &upper) const;
     /// Hands the limits (lower inclusive, upper exclusive) to the painter of the chosen volume; with
@@ -33,14 +30,12 @@ public:
 
 protected:
     bool hasOptions() const override { return m_limitsSet; }
-    Util::ObserverPtr optionsObserver() const override { return m_observer; }
     /// Nothing to simulate: execute applies the limits itself.
     void run(Model::Automaton::TotalVolume &) override {}
 
 private:
     void redraw(Model::Automaton::TotalVolume &volume);
 
-    Util::ObserverPtr m_observer;
     bool m_previewed = false;
     bool m_limitsSet = false;
 };

@@ -52,8 +52,8 @@ void ExtractFilm::start()
     ws.console().writeMessage(QStringLiteral("Extract Film: cell volume selected."));
     m_step = 1;
     ws.selection().setSelectionMode(false);
-    if (m_observer)
-        m_observer->notify();
+    if (const auto &dialog = observer())
+        dialog->notify();
     execute();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
-#include "Util/iobserver.h"
 #include "operation.h"
 
 namespace Core {
@@ -19,9 +18,6 @@ public:
     void execute() override;
     bool undo() override;
     bool redo() override;
-
-    /// The observer that runs the option dialog once a volume is chosen; may be null.
-    void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
 
     void setMaterial(uint32_t material)
     {
@@ -47,7 +43,6 @@ private:
     uint32_t m_material = 0;
     bool m_materialChosen = false;
     bool m_invert = false;
-    Util::ObserverPtr m_observer;
 };
 
 } // namespace Operations

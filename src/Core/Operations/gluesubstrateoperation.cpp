@@ -90,8 +90,8 @@ void GlueSubstrateOperation::chooseTop()
     ws.selection().setSelectionMode(false);
     ws.notifyUpdate();
     m_layout = GlueLayout::prepare(*m_base, *m_top);
-    if (m_observer)
-        m_observer->notify();
+    if (const auto &dialog = observer())
+        dialog->notify();
     execute();
 }
 

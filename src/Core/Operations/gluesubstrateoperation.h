@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
-#include "Util/iobserver.h"
 #include "gluelayout.h"
 #include "operation.h"
 
@@ -20,9 +19,6 @@ public:
     void execute() override;
     bool undo() override;
     bool redo() override;
-
-    /// The observer that runs the option dialog once both volumes are chosen; may be null.
-    void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
 
     /// Setters for the dialog, after both volumes are chosen; values out of range are clamped
     /// (never narrower than both volumes nor lower than the stacked height, shifts up to the room).
@@ -55,7 +51,6 @@ private:
     Model::Automaton::TotalVolumePtr m_top;
     Model::Automaton::TotalVolumePtr m_result;
     GlueLayout m_layout;
-    Util::ObserverPtr m_observer;
 };
 
 } // namespace Operations
