@@ -26,6 +26,17 @@ void slab(uint32_t size, uint32_t workers, uint32_t i, uint32_t &begin, uint32_t
     end = i + 1 == workers ? size : chunk * (i + 1);
 }
 
+/// True when the base's layers, and the top's shifted by the layout, lie inside the result.
+bool fits(const GlueLayout &l, const TotalVolume &base, const TotalVolume &top)
+{
+    const bool layers = l.baseTop <= base.sizeZ() && l.topLowest <= l.topEnd && l.topEnd <= top.sizeZ() &&
+                        l.stackedHeight == l.baseTop + (l.topEnd - l.topLowest) && l.finalZ >= l.stackedHeight;
+    const bool footprint = l.finalX >= base.sizeX() && l.finalY >= base.sizeY() && l.shiftX <= l.finalX &&
+                           l.shiftY <= l.finalY && l.finalX - l.shiftX >= top.sizeX() &&
+                           l.finalY - l.shiftY >= top.sizeY();
+    return layers && footprint;
+}
+
 } // namespace
 
 GlueSubstrate::GlueSubstrate(TotalVolume &base, TotalVolume &top, const GlueLayout &layout)
@@ -48,9 +59,7 @@ TotalVolumePtr GlueSubstrate::run()
                 .toStdString());
     }
     // Every write below stays inside the result only when the layout fits both volumes.
-    if (l.baseTop > m_base.sizeZ() || l.topEnd > m_top.sizeZ() || l.topLowest > l.topEnd || l.finalX < m_base.sizeX() ||
-        l.finalY < m_base.sizeY() || l.finalX - l.shiftX < m_top.sizeX() || l.finalY - l.shiftY < m_top.sizeY() ||
-        l.finalZ < l.stackedHeight || l.stackedHeight != l.baseTop + (l.topEnd - l.topLowest))
+    if (!fits(l, m_base, m_top))
         throw std::invalid_argument("the glue layout does not fit the two cell volumes");
 
     auto result = std::make_shared<TotalVolume>(l.finalX, l.finalY, l.finalZ, l.cellSizeX, l.cellSizeY, l.cellSizeZ,

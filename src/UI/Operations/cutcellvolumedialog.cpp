@@ -70,6 +70,8 @@ QWidget *CutCellVolumeDialog::makeAxisGroup(int axis, const QString &name, const
         spin = new QSpinBox(group);
         spin->setObjectName(QStringLiteral("sbx") + which + name);
         spin->setToolTip(tip);
+        // A typed number counts once it is complete: each preview regenerates the whole surface.
+        spin->setKeyboardTracking(false);
         grid->addWidget(slider, 1, column);
         grid->addWidget(spin, 1, column + 1);
         // Coupled both ways; setting an equal value emits nothing, so the pair settles at once.

@@ -344,6 +344,33 @@ private slots:
         QCOMPARE(workers, 1u);
     }
 
+    void engineRefusesLayoutsThatDoNotFit_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<uint32_t>("value");
+        // Set directly, past the setters' clamping: each would write outside the result.
+        QTest::newRow("shift x beyond the room") << 0 << 3u;
+        QTest::newRow("shift y beyond the result") << 1 << 100u;
+        QTest::newRow("lower than the stacked height") << 2 << 4u;
+        QTest::newRow("narrower than the base") << 3 << 5u;
+    }
+    void engineRefusesLayoutsThatDoNotFit()
+    {
+        QFETCH(int, field);
+        QFETCH(uint32_t, value);
+        auto base = layered(6, 4, 3, 0, 3);
+        auto top = layered(4, 4, 3, 0, 2, 2);
+        GlueLayout l = GlueLayout::prepare(*base, *top);
+        QCOMPARE(l.roomX, 2u);
+        QCOMPARE(l.stackedHeight, 5u);
+        uint32_t *fields[] = {&l.shiftX, &l.shiftY, &l.finalZ, &l.finalX};
+        *fields[field] = value;
+        QVERIFY_EXCEPTION_THROWN(GlueSubstrate(*base, *top, l).run(), std::invalid_argument);
+        // The same volume as base and top would lock its cells twice.
+        GlueLayout same = GlueLayout::prepare(*base, *base);
+        QVERIFY_EXCEPTION_THROWN(GlueSubstrate(*base, *base, same).run(), std::invalid_argument);
+    }
+
     void emptyTopLeavesTheBaseAlone()
     {
         auto base = makeVolume(4, 3, 5, [](uint32_t x, uint32_t, uint32_t z) { return z < 2 + x % 2 ? 1u : 0u; });
