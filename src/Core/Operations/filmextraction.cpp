@@ -1,5 +1,7 @@
 #include "filmextraction.h"
 
+#include "Util/paralleltasks.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -75,10 +77,28 @@ TotalVolumePtr FilmExtraction::run()
 
     CellLock sourceLock(m_source);
     const Voxel *cells = sourceLock.cells();
-    // Index order is x outermost, then y, then z: the first match is the seed of the scan order.
-    size_t seed = 0;
-    while (seed < count && cells[seed].state() != m_material)
-        ++seed;
+    // One bit per cell, set while the cell holds the material and has not been reached: the fill
+    // then reads 2 MiB of bits for a 256^3 volume instead of the cells' 400 MiB. The words are
+    // disjoint, so their tasks never share one.
+    std::vector<uint64_t> open((count + 63) / 64, 0);
+    Util::runParallelRange(open.size(), 4096, [&](size_t begin, size_t end) {
+        for (size_t w = begin; w < end; ++w) {
+            const size_t first = w * 64;
+            const size_t n = std::min<size_t>(64, count - first);
+            uint64_t bits = 0;
+            for (size_t b = 0; b < n; ++b)
+                bits |= uint64_t(cells[first + b].state() == m_material) << b;
+            open[w] = bits;
+        }
+    });
+    // Index order is x outermost, then y, then z: the first set bit is the seed of the scan order.
+    size_t seed = count;
+    for (size_t w = 0; w < open.size(); ++w) {
+        if (open[w] != 0) {
+            seed = w * 64 + size_t(__builtin_ctzll(open[w]));
+            break;
+        }
+    }
     if (seed == count)
         return nullptr;
 
@@ -87,17 +107,18 @@ TotalVolumePtr FilmExtraction::run()
     CellLock filmLock(*film);
     Voxel *out = filmLock.cells();
 
-    // A cell is marked when it is queued, so it is queued and copied at most once and the queue
-    // holds no repeats; the body found is the same as marking it when it is taken out. Queued cells
-    // carry their coordinates, which saves two divisions per cell.
-    std::vector<bool> visited(count, false);
+    // A cell's bit is cleared when it is queued, so it is queued and copied at most once and the
+    // queue holds no repeats; the body found is the same as marking it when it is taken out.
+    // Queued cells carry their coordinates, which saves two divisions per cell.
     Queue queue;
     const size_t column = size_t(ny) * nz;
     uint32_t low = nz;
     uint32_t high = 0;
     auto visit = [&](size_t j, uint32_t x, uint32_t y, uint32_t z) {
-        if (!visited[j] && cells[j].state() == m_material) {
-            visited[j] = true;
+        uint64_t &word = open[j >> 6];
+        const uint64_t bit = uint64_t(1) << (j & 63);
+        if (word & bit) {
+            word &= ~bit;
             queue.push({j, x, y, z});
         }
     };

@@ -11,7 +11,8 @@ namespace Operations {
 /// The film extraction engine: copies one face-connected body of a material out of a cell volume
 /// into a new volume of the same size, optionally turned half a turn about the x axis, and lowers
 /// it to rest on z = 0. The body is the one holding the first cell of the material in x, y, z scan
-/// order. Besides the new volume it needs one bit per cell and the queue of the flood fill.
+/// order. Besides the new volume it needs one bit per cell and the queue of the flood fill; the bits
+/// are made in one parallel pass over the cells, the fill itself runs in the calling thread.
 class FilmExtraction {
 public:
     FilmExtraction(Model::Automaton::TotalVolume &source, uint32_t material, bool invert);

@@ -217,6 +217,25 @@ private slots:
         QVERIFY(engine.largestQueue() <= body.size());
     }
 
+    void filmDoesNotDependOnTheThreadCount()
+    {
+        // Large enough for the pass that marks the material's cells to be split over the pool.
+        auto source = makeVolume(64, 64, 160, [](uint32_t x, uint32_t y, uint32_t z) {
+            const uint32_t h = patternState(x, y, z, 11, 9);
+            return h < 6 ? 2u : h % 2;
+        });
+        auto extractWith = [&](int threads) {
+            PoolThreads pool(threads);
+            FilmExtraction engine(*source, 2, true);
+            auto film = engine.run();
+            return std::make_pair(cellStates(*film), engine.filmCellCount());
+        };
+        const auto single = extractWith(1);
+        QVERIFY(single.second > 1000);
+        QVERIFY(extractWith(2) == single);
+        QVERIFY(extractWith(4) == single);
+    }
+
     void noSeedGivesNoVolume()
     {
         auto source = makeVolume(3, 3, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
