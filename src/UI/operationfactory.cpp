@@ -6,7 +6,9 @@
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/electrodepositionoperation.h"
+#include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
@@ -21,18 +23,18 @@
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
+#include "Core/Operations/simplesioxidationoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
-#include "mainwindow.h"
-#include "UI/documentdialogs.h"
-#include "UI/mainwindowpresenter.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
+#include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/ionimplantationoptionsobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
@@ -43,7 +45,11 @@
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/simplerieobserver.h"
+#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
+#include "UI/documentdialogs.h"
+#include "UI/mainwindowpresenter.h"
+#include "mainwindow.h"
 
 #include <QWidget>
 
@@ -125,7 +131,8 @@ using P = OperationFactory::Entry;
 const std::vector<P> entries = {
     {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<Core::Operations::CopyObject>, false},
     {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &createSubstrate, false},
-    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", nullptr, false},
+    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation",
+     &withClassObserver<Core::Operations::IonImplantationOperation, Observers::IonImplantationOptionsObserver>, false},
     {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<Core::Operations::DeleteObject>, false},
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
      &changeVisualization, false},
@@ -146,7 +153,8 @@ const std::vector<P> entries = {
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
      &withClassObserver<Core::Operations::ElectrodepositionOperation, Observers::ElectrodepositionObserver>, false},
     {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
-    {17, "DopingOperation", "Doping", 17, "actionDoping", nullptr, false},
+    {17, "DopingOperation", "Doping", 17, "actionDoping",
+     &withClassObserver<Core::Operations::DopingOperation, Observers::DopingOptionsObserver>, false},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
      &withClassObserver<Core::Operations::MooreNeighborhoodDepositionOperation, Observers::MooreDepositionObserver>,
      false},
@@ -160,7 +168,8 @@ const std::vector<P> entries = {
      &withClassObserver<Core::Operations::SpinCoatingOperation, Observers::SpinCoatingObserver>, false},
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
     {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &selectVolumes, true},
-    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation", nullptr, false},
+    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
+     &withClassObserver<Core::Operations::SimpleSiOxidationOperation, Observers::SiOxidationObserver>, false},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
      &withClassObserver<Core::Operations::AnisotropicFilmDepositionOperation, Observers::AnisotropicDepositionObserver>,
      false},

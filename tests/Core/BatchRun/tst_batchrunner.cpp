@@ -428,6 +428,28 @@ private slots:
             << make(Pvd,
                     {{"Material_Id", 4u}, {"Thickness", 1.0}, {"Horizontal to Vertical Ratio", 0.0}, {"DepositOn", 1}})
             << 4u << 16 << 32 << 31u;
+        // Doping and implantation: the top silicon layer is z = 1 (1 from the empty space, d = 1).
+        QTest::newRow("doping of 1") << make(Doping, {{"Doped Material_Id", 14u}, {"Doping Depth", 1.0f}}) << 14u << 16
+                                     << 16 << 17u;
+        QTest::newRow("implantation at 1") << make(IonImplantation, {{"Doped Material_Id", 15u},
+                                                                     {"Implantation Depth", 1.0f},
+                                                                     {"Vertical Spread", 0.0f},
+                                                                     {"Annealing Distance", 0.0f}})
+                                           << 15u << 16 << 16 << 3u;
+        // 0.03 micron at 100 per micron: 1.68 outward takes the empty layer z = 2 (1.5 away),
+        // 1.32 inward the surface layer z = 1 (0.5) but not z = 0 (1.5).
+        QTest::newRow("oxidation to 0.03 micron") << make(SiOxidation, {{"OxidationTimeSet", false},
+                                                                        {"OxidationThicknessSet", true},
+                                                                        {"Oxidation Thickness", 0.03},
+                                                                        {"Micron Conversion", 100.0}})
+                                                  << 3u << 32 << 16 << 26u;
+        // No time: the initial 0.025 micron, 1.4 outward (not z = 2) and 1.1 inward (z = 1).
+        QTest::newRow("oxidation for no time") << make(SiOxidation, {{"OxidationTimeSet", true},
+                                                                     {"Oxidation Time", 0.0},
+                                                                     {"Oxidation Temperature", 1273.0},
+                                                                     {"Oxidation Pressure", 1.0},
+                                                                     {"Micron Conversion", 100.0}})
+                                               << 3u << 16 << 16 << 26u;
         // Positive resist under an all-black top mask and no bottom mask: developed from below only,
         // where silicon covers it, so nothing goes.
         QTest::newRow("photolithography, covered") << make(Photolithography, {{"Material_Id", 1u},
@@ -477,6 +499,15 @@ private slots:
         QTest::newRow("PVD without side") << int(Pvd) << "Material_Id" << QVariant(4u) << 1;
         QTest::newRow("electroplating without thickness")
             << int(Electroplating) << "Conducting Material_Id" << QVariant(4u) << 1;
+        QTest::newRow("doping without depth") << int(Doping) << "Doped Material_Id" << QVariant(14u) << 1;
+        QTest::newRow("doping without material") << int(Doping) << "Doping Depth" << QVariant(1.0f) << 1;
+        QTest::newRow("implantation without spread")
+            << int(IonImplantation) << "Doped Material_Id" << QVariant(15u) << 1;
+        QTest::newRow("oxidation without mode") << int(SiOxidation) << "Micron Conversion" << QVariant(100.0) << 1;
+        QTest::newRow("oxidation by time without time")
+            << int(SiOxidation) << "OxidationTimeSet" << QVariant(true) << 1;
+        QTest::newRow("oxidation by thickness without thickness")
+            << int(SiOxidation) << "OxidationTimeSet" << QVariant(false) << 1;
         QTest::newRow("photolithography without masks") << int(Photolithography) << "Material_Id" << QVariant(11u) << 1;
     }
     void wiredStepsReportMissingParameters()
@@ -514,6 +545,15 @@ private slots:
         side.setParameter(QStringLiteral("Thickness"), 1.0, true);
         side.setParameter(QStringLiteral("Horizontal to Vertical Ratio"), 0.0, true);
         side.setParameter(QStringLiteral("DepositOn"), 5, false);
+        ProcessData depth(Doping);
+        depth.setParameter(QStringLiteral("Doped Material_Id"), 14u, true);
+        depth.setParameter(QStringLiteral("Doping Depth"), QStringLiteral("deep"), true);
+        ProcessData implanted(IonImplantation);
+        implanted.setParameter(QStringLiteral("Doped Material_Id"), QStringLiteral("P"), true);
+        for (const char *n : {"Annealing Distance", "Implantation Depth", "Vertical Spread"})
+            implanted.setParameter(QLatin1String(n), 1.0f, true);
+        QTest::newRow("doping depth as text") << depth;
+        QTest::newRow("implanted material as text") << implanted;
         QTest::newRow("PVD on side 5") << side;
         QTest::newRow("text height") << text;
         QTest::newRow("negative height") << negative;
@@ -528,6 +568,93 @@ private slots:
         QCOMPARE(summary.failure.code, 2);
         QVERIFY(!summary.failure.detail.isEmpty());
         QCOMPARE(countState(*volume, 1), size_t(8));
+    }
+
+    void oxidationValueThatDoesNotConvertRunsNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("thickness") << "Oxidation Thickness" << QVariant(QStringLiteral("thin"))
+                                   << "not run: invalid: Oxidation Thickness";
+        QTest::newRow("conversion") << "Micron Conversion" << QVariant(QStringLiteral("many"))
+                                    << "not run: invalid: Micron Conversion";
+        QTest::newRow("mode") << "OxidationTimeSet" << QVariant(QStringLiteral("sometimes"))
+                              << "not run: invalid: OxidationTimeSet";
+    }
+    void oxidationValueThatDoesNotConvertRunsNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QFETCH(QString, detail);
+        ProcessData step(SiOxidation);
+        step.setParameter(QStringLiteral("OxidationTimeSet"), false, false);
+        step.setParameter(QStringLiteral("Oxidation Thickness"), 0.05, true);
+        step.setParameter(QStringLiteral("Micron Conversion"), 100.0, true);
+        step.setParameter(name, value, true);
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(3, 3, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 0u);
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (size_t i = 0; i < volume->cellCount(); ++i)
+                lock.cells()[i].setState(i % 6 < 3 ? 1u : 0u);
+        }
+        QList<StepRecord> records;
+        BatchRunner runner(workspace, volume);
+        runner.setStepObserver([&records](const StepRecord &r) { records << r; });
+        // The step counts as done, says why nothing happened, and the next step still runs.
+        const RunSummary summary = runner.run({step, step});
+        QVERIFY(summary.succeeded());
+        QCOMPARE(summary.done, 2);
+        QCOMPARE(records.first().code, 0);
+        QCOMPARE(records.first().detail, detail);
+        QCOMPARE(countState(*volume, 3), size_t(0));
+        QCOMPARE(countState(*volume, 1), size_t(27));
+        QCOMPARE(workspace.lastOperation(volume->id()), 0u);
+    }
+
+    void dopingMarksTheLatticeOnlyForSilicon_data()
+    {
+        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<bool>("outOfDate");
+        auto doping = [](uint material) {
+            ProcessData step(Doping);
+            step.setParameter(QStringLiteral("Doped Material_Id"), material, true);
+            step.setParameter(QStringLiteral("Doping Depth"), 1.0f, true);
+            return step;
+        };
+        auto implantation = [](uint material) {
+            ProcessData step(IonImplantation);
+            step.setParameter(QStringLiteral("Doped Material_Id"), material, true);
+            for (const char *n : {"Annealing Distance", "Implantation Depth", "Vertical Spread"})
+                step.setParameter(QLatin1String(n), 1.0f, true);
+            return step;
+        };
+        ProcessData oxidation(SiOxidation);
+        oxidation.setParameter(QStringLiteral("OxidationTimeSet"), false, false);
+        oxidation.setParameter(QStringLiteral("Oxidation Thickness"), 0.01, true);
+        oxidation.setParameter(QStringLiteral("Micron Conversion"), 100.0, true);
+        QTest::newRow("doping with N") << doping(14) << false;
+        QTest::newRow("doping with Si") << doping(1) << true;
+        QTest::newRow("implantation of P") << implantation(15) << false;
+        QTest::newRow("implantation of Si") << implantation(1) << true;
+        QTest::newRow("oxidation") << oxidation << true;
+    }
+    void dopingMarksTheLatticeOnlyForSilicon()
+    {
+        QFETCH(ProcessData, step);
+        QFETCH(bool, outOfDate);
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(3, 3, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 0u);
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (size_t i = 0; i < volume->cellCount(); ++i)
+                lock.cells()[i].setState(i % 6 < 3 ? 16u : 0u);
+        }
+        workspace.setLatticeOutOfDate(volume->id(), false);
+        QVERIFY(BatchRunner(workspace, volume).run({step}).succeeded());
+        QCOMPARE(workspace.isLatticeOutOfDate(volume->id()), outOfDate);
+        QVERIFY(workspace.lastOperation(volume->id()) != 0u);
     }
 
     void everyTypeHasNameAndVocabulary()
