@@ -35,11 +35,15 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationName(QStringLiteral("cellforge-batch"));
     QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
 
-    Model::Materials::MaterialFactory::instance();
-    Model::Process::ProcessFactory::instance();
-
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // A catalogue file that could not be read is left alone; the run goes on with the built-in table.
+    for (const QString &report : {Model::Materials::MaterialFactory::instance()->startUpReport(),
+                                  Model::Process::ProcessFactory::instance()->startUpReport()}) {
+        if (!report.isEmpty())
+            err << "cellforge-batch: warning: " << report << "\n";
+    }
+    err.flush();
     Core::BatchRun::BatchCommand command(out, err, isatty(fileno(stderr)) != 0);
     QStringList arguments = QGuiApplication::arguments();
     arguments.removeFirst();

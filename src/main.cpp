@@ -1,11 +1,12 @@
-#include "mainwindow.h"
 #include "Core/workspace.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
+#include "UI/cataloguestartup.h"
 #include "UI/documentcommands.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/materialconflictdialog.h"
-#include "Model/Materials/materialfactory.h"
-#include "Model/Process/processfactory.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,6 +15,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTextStream>
 
 #include <csignal>
 
@@ -74,7 +76,8 @@ int main(int argc, char *argv[])
                                  QStringLiteral("[file]"));
     parser.process(app);
 
-    // The catalogues are read (or written from the built-in tables) before any window exists.
+    // The catalogues are read (or written from the built-in tables) before any window exists; what
+    // went wrong is shown once the window is up.
     Model::Materials::MaterialFactory::instance();
     Model::Process::ProcessFactory::instance();
 
@@ -93,6 +96,8 @@ int main(int argc, char *argv[])
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.resize(screen->availableGeometry().size() * 0.85);
     window.showMaximized();
+    QTextStream err(stderr);
+    Ui::reportCatalogueStartUp(&window, err);
     closeWindowsOnTerminationSignals(app);
     // A document named on the command line opens in this first window, with File > Open's messages.
     const QStringList files = parser.positionalArguments();

@@ -95,6 +95,7 @@ const ActionInfo actionTable[] = {
     {"actionTop_View", "Top View", "", 0},
     {"actionRight_View", "Right View", "", 0},
     {"actionLeft_View", "Left View", "", 0},
+    {"actionFit_to_Volumes", "Fit to Volumes", "F", 0},
     {"actionShow_Axis", "Show Axis", "", 0},
     {"actionShow_Lights", "Show Lights", "", 0},
     {"actionSet_View", "Set View", "", 0},
@@ -160,7 +161,8 @@ const MenuInfo menuTable[] = {
       "actionConfigure_Window_Colors"}},
     {"View",
      {"actionFront_View", "actionBack_view", "actionBottom_View", "actionTop_View", "actionRight_View",
-      "actionLeft_View", "", "actionShow_Axis", "actionShow_Lights", "", "actionSet_View", "actionSet_Lighting"}},
+      "actionLeft_View", "actionFit_to_Volumes", "", "actionShow_Axis", "actionShow_Lights", "", "actionSet_View",
+      "actionSet_Lighting"}},
     {"Windows", {"actionConsole"}},
     {"About", {"actionAbout_Cellforge"}},
 };
@@ -197,7 +199,7 @@ MainWindow::MainWindow(QWidget *parent)
     Core::Workspace &ws = m_presenter->workspace();
     m_updateObserver = m_presenter->createUpdateObserver();
     connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, this, &MainWindow::updateWindowTitle);
-    connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, m_view, &Ui::GLWidget::updateGL);
+    connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, m_view, &Ui::GLWidget::sceneChanged);
     m_selectionModeObserver =
         std::make_shared<Ui::Observers::SelectionModeObserver>(ws.selection(), action(QStringLiteral("actionSelect")));
     ws.selection().addObserver(m_selectionModeObserver);

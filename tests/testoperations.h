@@ -22,11 +22,19 @@ public:
     std::function<void()> onNotify;
 };
 
+/// The operation with the observer that its window's factory would give it.
+template <class Op> std::shared_ptr<Op> withObserver(std::shared_ptr<Op> operation, const Util::ObserverPtr &observer)
+{
+    operation->setObserver(observer);
+    return operation;
+}
+
 /// An undoable operation that writes what happens to it into a shared log.
 class LoggingOperation : public Core::Operations::ObjectOperation {
 public:
     LoggingOperation(Core::Workspace &workspace, const QString &name, QStringList &log)
-        : ObjectOperation(workspace, name, 99), m_log(log)
+        : ObjectOperation(workspace, name, 99)
+        , m_log(log)
     {
     }
 

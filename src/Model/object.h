@@ -5,8 +5,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Model {
+
+/// An axis-aligned box in scene coordinates, low corner and high corner.
+struct Extent {
+    Util::Vector3D low;
+    Util::Vector3D high;
+};
 
 /// Base of everything that lives in the scene (cell volumes, extracted models).
 /// Every object gets a process-wide unique identifier that names it in picking and per-object tables.
@@ -22,6 +29,8 @@ public:
     /// Draws in render mode; `eye` orders transparent faces back to front.
     virtual void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) = 0;
     virtual void drawForPicking() = 0;
+    /// The box the object takes up in the scene (the view frames it); none for an object without a size.
+    virtual std::optional<Extent> extent() const { return std::nullopt; }
     virtual std::shared_ptr<Object> clone() const = 0;
     virtual void translate(const Util::Vector4D &offset) = 0;
     /// Reserved; neither kind of object gives it an effect.

@@ -5,6 +5,7 @@
 #include "Model/gl.h"
 #include "Util/safefile.h"
 #include "Util/vector4d.h"
+#include "viewfit.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -52,6 +53,7 @@ GLWidget::GLWidget(Core::Workspace &workspace, QWidget *parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     m_camera.setRotation(-60, 0, 30);
+    m_sceneEmpty = m_workspace.document().allObjects().isEmpty();
 }
 
 GLWidget::~GLWidget() = default;
@@ -143,6 +145,42 @@ void GLWidget::emitLampPosition()
     emit lampPositionChanged(n, lamp.radius, lamp.theta, lamp.phi);
 }
 
+void GLWidget::sceneChanged()
+{
+    const bool empty = m_workspace.document().allObjects().isEmpty();
+    if (m_sceneEmpty && !empty)
+        fitToVolumes();
+    m_sceneEmpty = empty;
+    update();
+}
+
+bool GLWidget::fitToVolumes()
+{
+    if (!ViewFit::sceneExtent(m_workspace.document()))
+        return false;
+    if (isVisible()) {
+        applyFit();
+        update();
+    } else {
+        m_fitPending = true;
+    }
+    return true;
+}
+
+bool GLWidget::applyFit()
+{
+    const auto fit = ViewFit::toScene(m_workspace.document(), m_camera.rotationMatrix(), width(), height());
+    if (!fit)
+        return false;
+    m_camera.setAxisPosition(fit->axisPosition);
+    m_camera.setViewPosition(0, 0);
+    m_zoom = fit->zoom;
+    m_mouse.setScale(m_zoom);
+    emit axisPositionChanged(fit->axisPosition.x(), fit->axisPosition.y(), fit->axisPosition.z());
+    emit zoomChanged(m_zoom * 100.0);
+    return true;
+}
+
 void GLWidget::setLegend(const std::vector<std::array<float, 4>> &colors, float minimum, float maximum)
 {
     m_legendColors = colors;
@@ -220,7 +258,7 @@ void GLWidget::applyProjection()
 {
     const qreal ratio = devicePixelRatioF();
     glViewport(0, 0, GLsizei(m_width * ratio), GLsizei(m_height * ratio));
-    const double depth = std::floor(std::sqrt(2.0) * std::max(m_width, m_height));
+    const double depth = ViewFit::depthExtent(m_width, m_height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-m_width / (2 * m_zoom), m_width / (2 * m_zoom), -m_height / (2 * m_zoom), m_height / (2 * m_zoom),
@@ -251,6 +289,11 @@ void GLWidget::paintGL()
 {
     if (m_stateDirty)
         setUpState();
+    // A scene framed before the view was on screen is framed now, at the size it is shown in.
+    if (m_fitPending) {
+        m_fitPending = false;
+        applyFit();
+    }
     const Util::Vector4D background = viewColor(Util::ColorTable::BackgroundColor);
     glClearColor(float(background.x), float(background.y), float(background.z), 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -55,11 +55,18 @@ public:
     uint32_t legendScaleType() const { return m_legendScaleType; }
     bool legendShown() const { return !m_legendColors.empty(); }
 
+    /// Frames every object of the document ("Fit to Volumes"); false when there is nothing to frame.
+    /// A view not on screen yet is framed at its first frame, when it has its final size.
+    bool fitToVolumes();
+
     /// f = 1 + delta / 1200 for a forward turn, else 1 / (1 - delta / 1200); delta in eighths of a degree.
     static double wheelFactor(int delta);
 
 public slots:
     void updateGL() { update(); }
+    /// The document changed: a scene that gets its first objects (a document opened, the first
+    /// volume created) is framed; later changes leave the user's view alone. Redraws.
+    void sceneChanged();
     void setShowAxes(bool on);
     void setShowLamps(bool on);
     void setLighting(bool on) { m_lighting = on; }
@@ -113,6 +120,8 @@ private:
     void moveAxis(double dx, double dy, double dz);
     void emitLampPosition();
     void pick(int x, int y);
+    /// Sets the camera and the zoom so that the scene fills the view at its current size.
+    bool applyFit();
 
     Core::Workspace &m_workspace;
     Camera m_camera;
@@ -140,6 +149,8 @@ private:
     float m_legendMax = 1;
     uint32_t m_legendScaleType = 0;
     bool m_stateDirty = false;
+    bool m_fitPending = false;
+    bool m_sceneEmpty = true;
 };
 
 } // namespace Ui

@@ -6,6 +6,7 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -43,7 +44,13 @@ ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent)
 
 QList<Model::Materials::Material> ManageMaterialsDialog::materials() const { return m_model->materials(); }
 
-void ManageMaterialsDialog::on_btnAddMaterial_clicked() { m_model->insertRows(0, 1); }
+void ManageMaterialsDialog::on_btnAddMaterial_clicked()
+{
+    if (!m_model->insertRows(0, 1))
+        QMessageBox::warning(
+            this, QStringLiteral("Add Material"),
+            QStringLiteral("No material can be added: %1.").arg(Model::Materials::MaterialFactory::noFreeIdText()));
+}
 
 void ManageMaterialsDialog::storeMaterials(const QList<Model::Materials::Material> &materials)
 {

@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 
 #include <QColor>
+#include <QSet>
 
 namespace Ui {
 
@@ -126,29 +127,28 @@ bool MaterialTableViewItem::setData(const QModelIndex &index, const QVariant &va
     return true;
 }
 
-uint32_t MaterialTableViewItem::newMaterialId() const
-{
-    // The catalogue avoids its own identifiers; new rows of this dialog must not share one either.
-    auto catalogue = Model::Materials::MaterialFactory::instance();
-    for (;;) {
-        const uint32_t id = catalogue->generateMaterialId();
-        bool taken = false;
-        for (const auto &material : m_materials)
-            taken = taken || material.id() == id;
-        if (!taken)
-            return id;
-    }
-}
-
 bool MaterialTableViewItem::insertRows(int /*row*/, int count, const QModelIndex &parent)
 {
     if (parent.isValid() || count < 1)
         return false;
+    // The catalogue avoids its own identifiers; new rows of this dialog must not share one either.
+    QSet<uint32_t> rowIds;
+    for (const auto &material : m_materials)
+        rowIds.insert(material.id());
+    auto catalogue = Model::Materials::MaterialFactory::instance();
+    QList<uint32_t> ids;
+    for (int i = 0; i < count; ++i) {
+        const std::optional<uint32_t> id = catalogue->generateMaterialId(rowIds);
+        if (!id)
+            return false;
+        rowIds.insert(*id);
+        ids << *id;
+    }
     const int first = m_materials.size();
     beginInsertRows(QModelIndex(), first, first + count - 1);
-    for (int i = 0; i < count; ++i)
-        m_materials.append(Model::Materials::Material(newMaterialId(), QStringLiteral("New Material"), 1.0f, 1.0f, 1.0f,
-                                                      {0.5f, 0.5f, 0.5f, 1.0f}));
+    for (const uint32_t id : ids)
+        m_materials.append(
+            Model::Materials::Material(id, QStringLiteral("New Material"), 1.0f, 1.0f, 1.0f, {0.5f, 0.5f, 0.5f, 1.0f}));
     endInsertRows();
     return true;
 }

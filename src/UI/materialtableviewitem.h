@@ -25,14 +25,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
-    /// Appends `count` new materials at the end, wherever `row` asks for them.
+    /// Appends `count` new materials at the end, wherever `row` asks for them; adds none and
+    /// returns false when there are not enough free identifiers for all of them.
     bool insertRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
 
     QList<Model::Materials::Material> materials() const { return m_materials; }
 
 private:
-    uint32_t newMaterialId() const;
-
     QList<Model::Materials::Material> m_materials;
 };
 

@@ -56,140 +56,133 @@
 namespace Ui {
 
 using Core::Operations::OperationPtr;
+using Util::ObserverPtr;
 
 namespace {
 
-// Makers of the operations that are built. Adding an operation: write its maker next to these and
-// put it in its row of the table below.
+// Makers of the operations that are built and of their observers. Adding an operation: give its row
+// below an operation maker and, when it has a dialog, an observer maker; the factory installs the
+// window's one observer of that kind in every new operation.
 
-template <class Op> OperationPtr plain(const OperationFactory::Context &c) { return std::make_shared<Op>(c.workspace); }
+template <class Op> OperationPtr plain(OperationFactory &f) { return std::make_shared<Op>(f.workspace()); }
 
-// Classes with one class-wide observer: every new operation comes with a new observer that replaces it.
-template <class Op, class Observer> OperationPtr withClassObserver(const OperationFactory::Context &c)
+template <class Observer> ObserverPtr dialog(Core::Workspace &workspace, QWidget *mainWindow)
 {
-    Op::setObserver(std::make_shared<Observer>(c.workspace, c.mainWindow));
-    return std::make_shared<Op>(c.workspace);
+    return std::make_shared<Observer>(workspace, mainWindow);
 }
 
-OperationPtr createSubstrate(const OperationFactory::Context &c)
+// CVD is the isotropic deposition under another name, offering the materials of process 3.
+OperationPtr cvd(OperationFactory &f)
 {
-    auto operation = std::make_shared<Core::Operations::CreateSubstrateOperation>(c.workspace);
-    operation->setObserver(std::make_shared<Observers::CreateSubstrateObserver>(c.workspace, c.mainWindow));
+    return std::make_shared<Core::Operations::IsotropicFilmDepositionOperation>(f.workspace(), QStringLiteral("CVD"));
+}
+
+ObserverPtr cvdDialog(Core::Workspace &workspace, QWidget *mainWindow)
+{
+    return std::make_shared<Observers::IsotropicFilmDepositionObserver>(workspace, mainWindow, 3);
+}
+
+template <class Op> OperationPtr saveDocument(OperationFactory &f)
+{
+    return std::make_shared<Op>(f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
+}
+
+ObserverPtr documentSaved(Core::Workspace &workspace, QWidget *mainWindow)
+{
+    return std::make_shared<Observers::DocumentSavedObserver>(mainWindow, workspace);
+}
+
+ObserverPtr materialConflict(Core::Workspace &workspace, QWidget *mainWindow)
+{
+    return std::make_shared<Observers::MaterialConflictObserver>(workspace, mainWindow);
+}
+
+OperationPtr openDocument(OperationFactory &f)
+{
+    auto operation = std::make_shared<Core::Operations::OpenDocumentOperation>(
+        f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
+    operation->setMaterialConflictObserver(f.observer(&materialConflict));
     return operation;
 }
 
-OperationPtr changeVisualization(const OperationFactory::Context &c)
+// Every document opens in a main window of its own, which deletes itself when closed.
+ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
 {
-    Core::Operations::ChangeTotalVolumeVisualizationOptions::setObserver(
-        std::make_shared<Observers::ChangeTotalVolumeViewOptionsObserver>(c.workspace, c.mainWindow));
-    return std::make_shared<Core::Operations::ChangeTotalVolumeVisualizationOptions>(c.workspace);
-}
-
-OperationPtr selectVolumes(const OperationFactory::Context &c)
-{
-    Core::Operations::SelectVolumesOperation::setObserver(c.observerHook(c.workspace, c.mainWindow));
-    return std::make_shared<Core::Operations::SelectVolumesOperation>(c.workspace);
-}
-
-template <class Op> OperationPtr saveDocument(const OperationFactory::Context &c)
-{
-    auto operation = std::make_shared<Op>(c.workspace, std::make_shared<DocumentDialogs>(c.mainWindow));
-    operation->setSavedObserver(std::make_shared<Observers::DocumentSavedObserver>(c.mainWindow, c.workspace));
-    return operation;
-}
-
-OperationPtr openDocument(const OperationFactory::Context &c)
-{
-    using Core::Operations::OpenDocumentOperation;
-    auto dialogs = std::make_shared<DocumentDialogs>(c.mainWindow);
-    OpenDocumentOperation::setMaterialConflictObserver(
-        std::make_shared<Observers::MaterialConflictObserver>(c.workspace, c.mainWindow));
-    // Every document opens in a main window of its own, which deletes itself when closed.
-    OpenDocumentOperation::setDocumentOpenedObserver(std::make_shared<Observers::DocumentOpenedObserver>(
+    return std::make_shared<Observers::DocumentOpenedObserver>(
+        workspace,
         [] {
             auto *window = new MainWindow;
             window->setAttribute(Qt::WA_DeleteOnClose);
             return Observers::OpenedWindow{window, &window->presenter()->workspace()};
         },
-        dialogs));
-    return std::make_shared<OpenDocumentOperation>(c.workspace, dialogs);
-}
-
-// CVD is the isotropic deposition under another name, offering the materials of process 3.
-OperationPtr cvd(const OperationFactory::Context &c)
-{
-    using Core::Operations::IsotropicFilmDepositionOperation;
-    IsotropicFilmDepositionOperation::setObserver(
-        std::make_shared<Observers::IsotropicFilmDepositionObserver>(c.workspace, c.mainWindow, 3));
-    return std::make_shared<IsotropicFilmDepositionOperation>(c.workspace, QStringLiteral("CVD"));
+        std::make_shared<DocumentDialogs>(mainWindow));
 }
 
 using P = OperationFactory::Entry;
+using namespace Core::Operations;
+using namespace Observers;
 
-// The command vocabulary: identifier, operation class, name, type code, menu action, maker.
+// The command vocabulary: identifier, operation class, name, type code, menu action, operation
+// maker, observer maker.
 // Identifiers 0, 5, 21, 25 and everything above 1000 are not used.
 const std::vector<P> entries = {
-    {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<Core::Operations::CopyObject>, false},
-    {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &createSubstrate, false},
-    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation",
-     &withClassObserver<Core::Operations::IonImplantationOperation, Observers::IonImplantationOptionsObserver>, false},
-    {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<Core::Operations::DeleteObject>, false},
+    {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<CopyObject>},
+    {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &plain<CreateSubstrateOperation>,
+     &dialog<CreateSubstrateObserver>},
+    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", &plain<IonImplantationOperation>,
+     &dialog<IonImplantationOptionsObserver>},
+    {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<DeleteObject>},
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
-     &changeVisualization, false},
-    {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<Core::Operations::MoveObject>, false},
-    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", nullptr, false},
-    {9, "SaveDocumentOperation", "Save document", 9, "actionSave",
-     &saveDocument<Core::Operations::SaveDocumentOperation>, false},
-    {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as",
-     &saveDocument<Core::Operations::SaveDocumentAsOperation>, false},
-    {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, false},
-    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", nullptr, false},
+     &plain<ChangeTotalVolumeVisualizationOptions>, &dialog<ChangeTotalVolumeViewOptionsObserver>},
+    {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<MoveObject>},
+    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film"},
+    {9, "SaveDocumentOperation", "Save document", 9, "actionSave", &saveDocument<SaveDocumentOperation>,
+     &documentSaved},
+    {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as", &saveDocument<SaveDocumentAsOperation>,
+     &documentSaved},
+    {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, &documentOpened},
+    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate"},
     {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
-     &withClassObserver<Core::Operations::IsotropicFilmDepositionOperation, Observers::IsotropicFilmDepositionObserver>,
-     false},
+     &plain<IsotropicFilmDepositionOperation>, &dialog<IsotropicFilmDepositionObserver>},
     {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
-     &withClassObserver<Core::Operations::IsotropicFilmEtchingOperation, Observers::IsotropicFilmEtchingObserver>,
-     false},
+     &plain<IsotropicFilmEtchingOperation>, &dialog<IsotropicFilmEtchingObserver>},
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
-     &withClassObserver<Core::Operations::ElectrodepositionOperation, Observers::ElectrodepositionObserver>, false},
-    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", nullptr, false},
-    {17, "DopingOperation", "Doping", 17, "actionDoping",
-     &withClassObserver<Core::Operations::DopingOperation, Observers::DopingOptionsObserver>, false},
+     &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
+    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume"},
+    {17, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>, &dialog<DopingOptionsObserver>},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
-     &withClassObserver<Core::Operations::MooreNeighborhoodDepositionOperation, Observers::MooreDepositionObserver>,
-     false},
+     &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
     {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
-     &withClassObserver<Core::Operations::MooreNeighborhoodEtchingOperation, Observers::MooreEtchingObserver>, false},
+     &plain<MooreNeighborhoodEtchingOperation>, &dialog<MooreEtchingObserver>},
     {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography",
-     &withClassObserver<Core::Operations::PhotolithographyOperation, Observers::PhotolithographyObserver>, false},
-    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization",
-     &withClassObserver<Core::Operations::PlanarizationOperation, Observers::PlanarizationObserver>, false},
-    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating",
-     &withClassObserver<Core::Operations::SpinCoatingOperation, Observers::SpinCoatingObserver>, false},
+     &plain<PhotolithographyOperation>, &dialog<PhotolithographyObserver>},
+    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization", &plain<PlanarizationOperation>,
+     &dialog<PlanarizationObserver>},
+    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", &plain<SpinCoatingOperation>,
+     &dialog<SpinCoatingObserver>},
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
-    {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &selectVolumes, true},
+    {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &plain<SelectVolumesOperation>, nullptr,
+     true},
     {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
-     &withClassObserver<Core::Operations::SimpleSiOxidationOperation, Observers::SiOxidationObserver>, false},
+     &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
-     &withClassObserver<Core::Operations::AnisotropicFilmDepositionOperation, Observers::AnisotropicDepositionObserver>,
-     false},
-    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching", nullptr, false},
-    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching", nullptr, false},
+     &plain<AnisotropicFilmDepositionOperation>, &dialog<AnisotropicDepositionObserver>},
+    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching"},
+    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching"},
     {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
-     &withClassObserver<Core::Operations::SimpleReactiveIonEtchingOperation, Observers::SimpleRIEObserver>, false},
+     &plain<SimpleReactiveIonEtchingOperation>, &dialog<SimpleRIEObserver>},
     {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
-     &withClassObserver<Core::Operations::SimplePhysicalVaporDepositionOperation, Observers::PVDObserver>, false},
+     &plain<SimplePhysicalVaporDepositionOperation>, &dialog<PVDObserver>},
     {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching",
-     &withClassObserver<Core::Operations::AnisotropicFilmEtchingOperation, Observers::AnisotropicEtchingObserver>,
-     false},
-    {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", &cvd, false},
+     &plain<AnisotropicFilmEtchingOperation>, &dialog<AnisotropicEtchingObserver>},
+    {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", &cvd, &cvdDialog},
     {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
-     &withClassObserver<Core::Operations::MaskedCutCellVolumeOperation, Observers::MaskedCutObserver>, false},
+     &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
     {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
-     &plain<Core::Operations::RemoveCutsFromVolumeOperation>, false},
-    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping", nullptr, false},
-    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", nullptr, false},
-    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", nullptr, false},
+     &plain<RemoveCutsFromVolumeOperation>},
+    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping"},
+    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data"},
+    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction"},
 };
 
 } // namespace
@@ -214,23 +207,34 @@ const OperationFactory::Entry *OperationFactory::entry(uint32_t identifier)
 bool OperationFactory::serves(uint32_t identifier) const
 {
     const Entry *e = entry(identifier);
-    return e && e->make && (!e->needsObserverHook || m_observerHooks.contains(identifier));
+    return e && e->make && (!e->needsObserverHook || m_hookedObservers.value(identifier));
 }
 
-void OperationFactory::setObserverMaker(uint32_t identifier, const ObserverMaker &maker)
+void OperationFactory::setObserverMaker(uint32_t identifier, const ObserverHook &maker)
 {
     if (maker)
-        m_observerHooks.insert(identifier, maker);
+        m_hookedObservers.insert(identifier, maker(m_workspace, m_mainWindow.data()));
     else
-        m_observerHooks.remove(identifier);
+        m_hookedObservers.remove(identifier);
+}
+
+ObserverPtr OperationFactory::observer(ObserverMaker make)
+{
+    ObserverPtr &observer = m_observers[make];
+    if (!observer)
+        observer = make(m_workspace, m_mainWindow.data());
+    return observer;
 }
 
 OperationPtr OperationFactory::create(uint32_t identifier)
 {
     if (!serves(identifier))
         return nullptr;
-    const Context context{m_workspace, m_mainWindow.data(), m_observerHooks.value(identifier)};
-    return entry(identifier)->make(context);
+    const Entry &e = *entry(identifier);
+    OperationPtr operation = e.make(*this);
+    operation->setObserver(e.needsObserverHook ? m_hookedObservers.value(identifier)
+                                               : (e.observer ? observer(e.observer) : nullptr));
+    return operation;
 }
 
 } // namespace Ui

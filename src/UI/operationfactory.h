@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 class QWidget;
@@ -18,19 +19,17 @@ class Workspace;
 namespace Ui {
 
 /// Turns an operation identifier (the command vocabulary of the menus) into a new operation with
-/// its options observer installed. Identifiers whose operation is not available give none.
+/// its observer installed. Identifiers whose operation is not available give none.
+/// Each factory belongs to one main window and owns that window's observers, one per kind, built
+/// with the window's own workspace: an operation never reaches another window's dialogs.
 class OperationFactory : public Core::Operations::IOperationFactory {
 public:
-    /// Makes the options observer of an operation whose dialog lives outside this factory.
-    using ObserverMaker = std::function<Util::ObserverPtr(Core::Workspace &, QWidget *)>;
-
-    /// What a table entry's maker gets to build the operation and its observer.
-    struct Context {
-        Core::Workspace &workspace;
-        QWidget *mainWindow;
-        ObserverMaker observerHook; // empty unless supplied with setObserverMaker
-    };
-    using Maker = Core::Operations::OperationPtr (*)(const Context &);
+    /// Builds an operation for this factory's window.
+    using Maker = Core::Operations::OperationPtr (*)(OperationFactory &);
+    /// Builds an observer for a window (its workspace and main window).
+    using ObserverMaker = Util::ObserverPtr (*)(Core::Workspace &, QWidget *);
+    /// Makes the observer of an operation whose dialog lives outside this factory.
+    using ObserverHook = std::function<Util::ObserverPtr(Core::Workspace &, QWidget *)>;
 
     /// One row of the identifier table.
     struct Entry {
@@ -39,8 +38,9 @@ public:
         const char *operationName;
         uint32_t typeCode;
         const char *actionName;
-        Maker make; // null while the operation is not built
-        bool needsObserverHook;
+        Maker make = nullptr;             // null while the operation is not built
+        ObserverMaker observer = nullptr; // null: none, or supplied through setObserverMaker
+        bool needsObserverHook = false;
     };
 
     OperationFactory(Core::Workspace &workspace, QWidget *mainWindow);
@@ -48,9 +48,15 @@ public:
     Core::Operations::OperationPtr create(uint32_t identifier) override;
     /// True when `create` gives an operation for this identifier.
     bool serves(uint32_t identifier) const;
-    /// Supplies the options observer for an identifier whose entry needs one from outside
+    /// Supplies the observer for an identifier whose entry needs one from outside
     /// (Select volumes opens the batch-run dialog).
-    void setObserverMaker(uint32_t identifier, const ObserverMaker &maker);
+    void setObserverMaker(uint32_t identifier, const ObserverHook &maker);
+
+    Core::Workspace &workspace() const { return m_workspace; }
+    QWidget *mainWindow() const { return m_mainWindow.data(); }
+    /// This window's observer built by `make`, made on first use and shared by every operation
+    /// that asks for it.
+    Util::ObserverPtr observer(ObserverMaker make);
 
     /// The whole identifier table, in identifier order.
     static const std::vector<Entry> &table();
@@ -59,7 +65,8 @@ public:
 private:
     Core::Workspace &m_workspace;
     QPointer<QWidget> m_mainWindow;
-    QMap<uint32_t, ObserverMaker> m_observerHooks;
+    std::map<ObserverMaker, Util::ObserverPtr> m_observers;
+    QMap<uint32_t, Util::ObserverPtr> m_hookedObservers;
 };
 
 } // namespace Ui

@@ -95,6 +95,9 @@ void ViewActions::connectActions()
                              "actionRight_View", "actionLeft_View"})
         find(name);
 
+    if (QAction *fit = find("actionFit_to_Volumes"))
+        connect(fit, &QAction::triggered, &m_view, [this] { m_view.fitToVolumes(); });
+
     const auto command = [&](const char *name, void (ViewActions::*slot)()) {
         if (QAction *action = find(name))
             connect(action, &QAction::triggered, this, slot);

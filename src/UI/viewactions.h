@@ -19,7 +19,8 @@ QString lampPosition(int lamp, double radius, double theta, double phi);
 } // namespace ViewStatus
 
 /// Hooks a view into its main window: the File, Edit, Rendering and View actions it serves
-/// (found by object name), the Q W E A S D L shortcuts and the status-bar texts.
+/// (found by object name, "Fit to Volumes" among them), the Q W E A S D L shortcuts and the
+/// status-bar texts.
 class ViewActions : public QObject {
     Q_OBJECT
 public:

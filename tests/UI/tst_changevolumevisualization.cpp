@@ -45,6 +45,7 @@ private:
     CatalogTestHome m_home;
     std::unique_ptr<Core::Workspace> m_workspace;
     std::shared_ptr<TestFactory> m_factory;
+    Util::ObserverPtr m_observer; // what the factory gives each operation
     std::shared_ptr<MessageLog> m_log;
     std::shared_ptr<TotalVolume> m_first;
     std::shared_ptr<TotalVolume> m_second;
@@ -59,7 +60,9 @@ private slots:
         catalogue->setMaterial(Material(Base, "Base", 1, 1, 0.1f, {0.9f, 0.9f, 0.9f, 1.0f}));
         m_workspace = std::make_unique<Core::Workspace>();
         m_factory = std::make_shared<TestFactory>();
-        m_factory->makers[6] = [this] { return std::make_shared<ChangeTotalVolumeVisualizationOptions>(*m_workspace); };
+        m_factory->makers[6] = [this] {
+            return withObserver(std::make_shared<ChangeTotalVolumeVisualizationOptions>(*m_workspace), m_observer);
+        };
         m_workspace->setOperationFactory(m_factory);
         m_log = std::make_shared<MessageLog>(m_workspace->console());
         m_workspace->console().addObserver(m_log);
@@ -72,7 +75,7 @@ private slots:
     }
     void cleanup()
     {
-        ChangeTotalVolumeVisualizationOptions::setObserver(nullptr);
+        m_observer.reset();
         m_first.reset();
         m_second.reset();
         m_workspace.reset();
@@ -88,7 +91,7 @@ private slots:
             dialog.setPendingColor(Film, QColor(255, 0, 0, 255));
             return true;
         };
-        ChangeTotalVolumeVisualizationOptions::setObserver(observer);
+        m_observer = observer;
         select(m_first);
         m_workspace->startOperation(6);
 
@@ -114,7 +117,7 @@ private slots:
             dialog.setPendingColor(Film, QColor(0, 255, 0));
             return false;
         };
-        ChangeTotalVolumeVisualizationOptions::setObserver(observer);
+        m_observer = observer;
         select(m_first);
         m_workspace->startOperation(6);
         QCOMPARE(m_log->messages.last(), QStringLiteral("Change Visualization: Operation Canceled!"));
@@ -126,7 +129,7 @@ private slots:
     void withoutSelectionItWaitsForEnter()
     {
         auto observer = std::make_shared<CountingObserver>();
-        ChangeTotalVolumeVisualizationOptions::setObserver(observer);
+        m_observer = observer;
         m_workspace->startOperation(6);
         QCOMPARE(m_log->messages, (QStringList{"Change Visualization: Select a cell volume and press Enter/Return."}));
         QVERIFY(m_workspace->selection().isSelectionMode());

@@ -72,8 +72,6 @@ private slots:
         MaterialFactory::instance()->createDefaultMaterials();
         MaterialFactory::instance()->setMaterial(
             Material(2001, QStringLiteral("Old Nitride"), 1, 1, 1, {0.0f, 0.0f, 1.0f, 1.0f}));
-        OpenDocumentOperation::setDocumentOpenedObserver(nullptr);
-        OpenDocumentOperation::setMaterialConflictObserver(nullptr);
     }
 
     void conflictDialogShowsBothMaterials()
@@ -160,16 +158,22 @@ private slots:
         auto factory = std::make_shared<TestFactory>();
         auto dialogs = std::make_shared<ScriptedDocumentDialogs>();
         first.workspace.setOperationFactory(factory);
-        factory->makers[11] = [&] { return std::make_shared<OpenDocumentOperation>(first.workspace, dialogs); };
         std::vector<std::unique_ptr<Window>> opened;
-        OpenDocumentOperation::setDocumentOpenedObserver(std::make_shared<Ui::Observers::DocumentOpenedObserver>(
+        const auto openedObserver = std::make_shared<Ui::Observers::DocumentOpenedObserver>(
+            first.workspace,
             [&] {
                 opened.push_back(std::make_unique<Window>());
                 return Ui::Observers::OpenedWindow{&opened.back()->window, &opened.back()->workspace};
             },
-            dialogs));
-        OpenDocumentOperation::setMaterialConflictObserver(
-            std::make_shared<Ui::Observers::MaterialConflictObserver>(first.workspace, &first.window));
+            dialogs);
+        const auto conflictObserver =
+            std::make_shared<Ui::Observers::MaterialConflictObserver>(first.workspace, &first.window);
+        factory->makers[11] = [&] {
+            auto operation =
+                withObserver(std::make_shared<OpenDocumentOperation>(first.workspace, dialogs), openedObserver);
+            operation->setMaterialConflictObserver(conflictObserver);
+            return operation;
+        };
 
         int dialogsShown = 0;
         whenModal([&](QWidget *modal) {
@@ -215,14 +219,68 @@ private slots:
             if (modal)
                 modal->close();
         });
-        const auto resolver = OpenDocumentOperation::observerResolver();
-        OpenDocumentOperation::setMaterialConflictObserver(
-            std::shared_ptr<Util::IObserver>(&observer, [](Util::IObserver *) {}));
+        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        open->setMaterialConflictObserver(std::shared_ptr<Util::IObserver>(&observer, [](Util::IObserver *) {}));
+        const auto resolver = open->conflictResolver();
         const auto decision =
             resolver(Material(2001, QStringLiteral("A"), 1, 1, 1), Material(2001, QStringLiteral("B"), 1, 1, 1));
         QVERIFY(!decision);
         QCoreApplication::processEvents();
         QVERIFY(!modalSeen);
+    }
+
+    void openedDocumentAsksOverTheWindowThatOpenedIt_data()
+    {
+        QTest::addColumn<bool>("closeOther");
+        QTest::newRow("other window still open") << false;
+        QTest::newRow("other window closed") << true;
+    }
+
+    void openedDocumentAsksOverTheWindowThatOpenedIt()
+    {
+        // While A's file dialog is open, window B starts and gives up an Open of its own (and may be
+        // closed). A's choice still loads through A's observers: the conflict is put to the user over A.
+        QFETCH(bool, closeOther);
+        MainWindow a;
+        auto b = std::make_unique<MainWindow>();
+        const QString path = dataFile("conflict_2001.cfw");
+        const QWidgetList topLevel = QApplication::topLevelWidgets();
+        const QSet<QWidget *> before(topLevel.begin(), topLevel.end());
+        int conflicts = 0;
+        QWidget *conflictOver = nullptr;
+        whenModal([&](QWidget *modal) {
+            auto *choose = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(choose);
+            whenModal([](QWidget *other) {
+                QVERIFY(qobject_cast<QFileDialog *>(other));
+                QMetaObject::invokeMethod(other, "reject");
+            });
+            b->action(QStringLiteral("actionOpen"))->trigger();
+            if (closeOther)
+                b.reset();
+            whenModal([&](QWidget *conflict) {
+                auto *dialog = qobject_cast<Ui::MaterialConflictDialog *>(conflict);
+                QVERIFY(dialog);
+                ++conflicts;
+                conflictOver = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+                dialog->reject();
+            });
+            choose->selectFile(path);
+            QMetaObject::invokeMethod(choose, "accept");
+        });
+        a.action(QStringLiteral("actionOpen"))->trigger();
+
+        QCOMPARE(conflicts, 1);
+        QCOMPARE(conflictOver, static_cast<QWidget *>(&a));
+        MainWindow *opened = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (!before.contains(widget) && qobject_cast<MainWindow *>(widget))
+                opened = qobject_cast<MainWindow *>(widget);
+        }
+        QVERIFY(opened);
+        QCOMPARE(opened->presenter()->workspace().document().fileName(), path);
+        QVERIFY(a.presenter()->workspace().document().allObjects().isEmpty());
+        delete opened;
     }
 
     void savedObserverShowsTheFileName()
@@ -234,7 +292,7 @@ private slots:
         const QString path = m_dir.filePath(QStringLiteral("titled.cfw"));
         dialogs->answers << path;
         auto operation = std::make_shared<SaveDocumentOperation>(window.workspace, dialogs);
-        operation->setSavedObserver(
+        operation->setObserver(
             std::make_shared<Ui::Observers::DocumentSavedObserver>(&window.window, window.workspace));
         operation->start();
         QCOMPARE(window.window.windowTitle(), QStringLiteral("Cellforge  ") + path);

@@ -3,12 +3,16 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "UI/documentcommands.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/viewfit.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
+#include "scripteddocumentdialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBitArray>
 #include <QMouseEvent>
@@ -285,6 +289,125 @@ private slots:
         // Top and sides are lit differently: several shades of grey, and only the axes in colour.
         QVERIFY2(greys.size() >= 2, qPrintable(QString::number(greys.size())));
         QVERIFY(coloured < 2000);
+    }
+
+    void fitToVolumesFramesEveryVolume()
+    {
+        // From the top, slabs over x [-20, 20] and [30, 70], y [-20, 20], 10 high: a scene box of
+        // 90 x 40 x 10 about (25, 0, 5). In 200 x 160 pixels x is the tighter: 0.9 * 100 / 45 = 2.
+        m_workspace->document().addObject(slab(-20, -20));
+        m_workspace->document().addObject(slab(30, -20));
+        QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
+        QVERIFY(m_view->fitToVolumes());
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 2.0));
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(-25, 0, -5));
+        QCOMPARE(m_view->camera().viewX(), 0.0);
+        QCOMPARE(zooms.count(), 1);
+        QVERIFY(qFuzzyCompare(zooms.first().first().toDouble(), 200.0));
+
+        // The slabs now cover pixels 10 to 190 of 200, with the gap between them (x 20 to 30) at 90 to 110.
+        const QImage frame = m_view->frontBuffer();
+        const double scale = frame.width() / 200.0;
+        const auto at = [&](int x) { return frame.pixel(int(x * scale), frame.height() / 2); };
+        QVERIFY(isBackground(at(5)));
+        QVERIFY(!isBackground(at(15)));
+        QVERIFY(!isBackground(at(85)));
+        QVERIFY(isBackground(at(100)));
+        QVERIFY(!isBackground(at(115)));
+        QVERIFY(!isBackground(at(185)));
+        QVERIFY(isBackground(at(195)));
+    }
+
+    void emptySceneHasNothingToFit()
+    {
+        QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
+        QVERIFY(!m_view->fitToVolumes());
+        QCOMPARE(m_view->zoom(), 1.0);
+        QCOMPARE(zooms.count(), 0);
+    }
+
+    void onlyTheFirstVolumesAreFramed()
+    {
+        // 40 x 40 x 10 from the top in 200 x 160: y is the tighter, 0.9 * 80 / 20 = 3.6.
+        m_workspace->document().addObject(slab(-20, -20));
+        m_view->sceneChanged();
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 3.6));
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
+
+        // The user zooms; a later volume and later steps leave that view alone.
+        m_view->setZoom(1.5);
+        m_workspace->document().addObject(slab(100, 100));
+        m_view->sceneChanged();
+        m_view->sceneChanged();
+        QCOMPARE(m_view->zoom(), 1.5);
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
+
+        // A scene emptied (New) is framed again when it gets its first volume.
+        m_workspace->document().clear();
+        m_view->sceneChanged();
+        QCOMPARE(m_view->zoom(), 1.5);
+        m_workspace->document().addObject(slab(0, 0));
+        m_view->sceneChanged();
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 3.6));
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(-20, -20, -5));
+    }
+
+    void mainWindowFramesADocumentOpenedIntoIt()
+    {
+        // Documents open into a window that is not on screen yet: the view is framed at the size it
+        // is first shown with. The file holds 2 x 1 x 3 cells of size 1 at the origin.
+        m_view.reset();
+        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
+        MainWindow window;
+        ScriptedDocumentDialogs dialogs;
+        Core::Workspace &workspace = window.presenter()->workspace();
+        QVERIFY(Ui::loadDocumentIntoWindow(
+            &window, workspace, QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {}, dialogs));
+        GLWidget *view = window.view();
+        QCOMPARE(view->zoom(), 1.0);
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        view->frontBuffer();
+        const auto fit = Ui::ViewFit::toBox(QVector3D(0, 0, 0), QVector3D(2, 1, 3), view->camera().rotationMatrix(),
+                                            view->width(), view->height());
+        QVERIFY(fit);
+        QVERIFY2(qFuzzyCompare(view->zoom(), fit->zoom), qPrintable(QString::number(view->zoom())));
+        QVERIFY(view->zoom() > 20.0);
+        QCOMPARE(view->camera().axisPosition(), QVector3D(-1, -0.5f, -1.5f));
+    }
+
+    void mainWindowFramesTheFirstVolumeAndFitsOnF()
+    {
+        m_view.reset();
+        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
+        MainWindow window;
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Core::Workspace &workspace = window.presenter()->workspace();
+        GLWidget *view = window.view();
+        const auto fitOf = [view](const QVector3D &low, const QVector3D &high) {
+            return Ui::ViewFit::toBox(low, high, view->camera().rotationMatrix(), view->width(), view->height());
+        };
+
+        // The first volume, as an operation reports it, is framed at once.
+        workspace.document().addObject(slab(-20, -20));
+        workspace.notifyUpdate();
+        QVERIFY(qFuzzyCompare(view->zoom(), fitOf(QVector3D(-20, -20, 0), QVector3D(20, 20, 10))->zoom));
+
+        // A second one is not, until the user asks with View > Fit to Volumes.
+        const double kept = view->zoom();
+        workspace.document().addObject(slab(60, -20));
+        workspace.notifyUpdate();
+        QCOMPARE(view->zoom(), kept);
+        QAction *fit = window.action(QStringLiteral("actionFit_to_Volumes"));
+        QVERIFY(fit);
+        fit->trigger();
+        const auto both = fitOf(QVector3D(-20, -20, 0), QVector3D(100, 20, 10));
+        QVERIFY(qFuzzyCompare(view->zoom(), both->zoom));
+        QCOMPARE(view->camera().axisPosition(), QVector3D(-40, 0, -5));
+        QVERIFY(view->zoom() < kept);
     }
 
     void eyePointLooksAlongTheView()

@@ -104,6 +104,20 @@ private slots:
                                      "actionUndo",        "actionRedo",   "-", "actionSelect", "actionCopy",
                                      "actionMove",        "actionDelete", "-", "actionGrid",   "actionSnap_to_Grid",
                                      "actionGrid_Spacing"};
+        QTest::newRow("View") << 5
+                              << QStringList{"actionFront_View",
+                                             "actionBack_view",
+                                             "actionBottom_View",
+                                             "actionTop_View",
+                                             "actionRight_View",
+                                             "actionLeft_View",
+                                             "actionFit_to_Volumes",
+                                             "-",
+                                             "actionShow_Axis",
+                                             "actionShow_Lights",
+                                             "-",
+                                             "actionSet_View",
+                                             "actionSet_Lighting"};
         QTest::newRow("Materials") << 3 << QStringList{"actionManage_Materials", "actionManage_Compatible_Materials"};
         QTest::newRow("Windows") << 6 << QStringList{"actionConsole"};
         QTest::newRow("About") << 7 << QStringList{"actionAbout_Cellforge"};
@@ -125,6 +139,9 @@ private slots:
         QCOMPARE(window.action("actionUndo")->shortcut(), QKeySequence("Ctrl+Z"));
         QCOMPARE(window.action("actionRedo")->shortcut(), QKeySequence("Ctrl+Y"));
         QCOMPARE(window.action("actionSpin_Coating")->text(), QStringLiteral("Pour Material"));
+        QCOMPARE(window.action("actionFit_to_Volumes")->text(), QStringLiteral("Fit to Volumes"));
+        QCOMPARE(window.action("actionFit_to_Volumes")->shortcut(), QKeySequence(Qt::Key_F));
+        QVERIFY(window.action("actionFit_to_Volumes")->isEnabled());
         QCOMPARE(MainWindow::operationIdentifier("actionCVD"), 33u);
         QCOMPARE(MainWindow::operationIdentifier("actionModel_Extraction"), 1000u);
         QCOMPARE(MainWindow::operationIdentifier("actionUndo"), 0u);

@@ -5,13 +5,16 @@
 #include "UI/managematerialsdialog.h"
 #include "UI/materialtableviewitem.h"
 #include "catalogtesthome.h"
+#include "fullcatalogue.h"
 
 #include <QColor>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QtTest>
 
 using Model::Materials::Material;
@@ -33,6 +36,14 @@ QStringList itemTexts(QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text();
     return texts;
+}
+
+QSet<uint32_t> ids(const QList<Material> &materials)
+{
+    QSet<uint32_t> result;
+    for (const Material &m : materials)
+        result.insert(m.id());
+    return result;
 }
 
 void selectByText(QListWidget *list, const QStringList &texts)
@@ -159,6 +170,48 @@ private slots:
         QVERIFY(model->setData(model->index(17, 1), QStringLiteral("Glass")));
         QCOMPARE(MaterialFactory::instance()->getMaterial(b.id()).id(), 0u);
         QCOMPARE(materials.at(0).name(), QStringLiteral("Si"));
+    }
+
+    void newRowsGetTheLastFreeIdentifiers()
+    {
+        CatalogTestHome home;
+        MaterialFactory::instance()->createDefaultMaterials();
+        takeNewMaterialIds({5000, 6000});
+        MaterialTableViewItem model;
+        const int rows = model.rowCount();
+        // Three rows need three identifiers: none is added.
+        QVERIFY(!model.insertRows(0, 3));
+        QCOMPARE(model.rowCount(), rows);
+        QVERIFY(model.insertRows(0, 1));
+        QVERIFY(model.insertRows(0, 1));
+        QVERIFY(!model.insertRows(0, 1));
+        MaterialFactory::instance()->createDefaultMaterials();
+        QCOMPARE(model.rowCount(), rows + 2);
+        QCOMPARE(ids(model.materials().mid(rows)), (QSet<uint32_t>{5000, 6000}));
+    }
+
+    void addMaterialWithoutAFreeIdentifierSaysSo()
+    {
+        CatalogTestHome home;
+        MaterialFactory::instance()->createDefaultMaterials();
+        takeNewMaterialIds();
+        Ui::ManageMaterialsDialog dialog;
+        const int rows = dialog.materials().size();
+        QString title;
+        QString text;
+        QTimer::singleShot(0, [&title, &text] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                box->close();
+            }
+        });
+        dialog.findChild<QPushButton *>(QStringLiteral("btnAddMaterial"))->click();
+        MaterialFactory::instance()->createDefaultMaterials();
+        QCOMPARE(title, QStringLiteral("Add Material"));
+        QCOMPARE(text,
+                 QStringLiteral("No material can be added: every material identifier from 2000 to 32766 is in use."));
+        QCOMPARE(dialog.materials().size(), rows);
     }
 
     void acceptedMaterialsAreStoredAndWritten()

@@ -4,15 +4,36 @@
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
+#include "catalogtesthome.h"
+#include "mainwindow.h"
 #include "testoperations.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 using Ui::OperationFactory;
 
+namespace {
+
+std::shared_ptr<Model::Automaton::TotalVolume> smallVolume()
+{
+    return std::make_shared<Model::Automaton::TotalVolume>(4, 4, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u);
+}
+
+} // namespace
+
 class tst_OperationFactory : public QObject {
     Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
 private slots:
     void unusedIdentifiersGiveNothing_data()
     {
@@ -148,11 +169,105 @@ private slots:
         auto op = factory.create(24);
         QVERIFY(std::dynamic_pointer_cast<Core::Operations::SelectVolumesOperation>(op));
         QCOMPARE(made, 1);
-        QCOMPARE(Core::Operations::SelectVolumesOperation::observer(), Util::ObserverPtr(batchObserver));
+        QCOMPARE(op->observer(), Util::ObserverPtr(batchObserver));
+        QCOMPARE(factory.create(24)->observer(), Util::ObserverPtr(batchObserver));
+        QCOMPARE(made, 1); // one observer for the window, shared by its operations
 
         factory.setObserverMaker(24, {});
         QVERIFY(!factory.serves(24));
-        Core::Operations::SelectVolumesOperation::setObserver(nullptr);
+    }
+
+    void eachFactoryOwnsOneObserverPerKind()
+    {
+        Core::Workspace first;
+        Core::Workspace second;
+        OperationFactory one(first, nullptr);
+        OperationFactory other(second, nullptr);
+        for (uint32_t id :
+             {2u, 6u, 9u, 10u, 11u, 13u, 14u, 15u, 18u, 19u, 20u, 22u, 23u, 27u, 30u, 31u, 32u, 33u, 34u}) {
+            const auto a = one.create(id);
+            const auto b = one.create(id);
+            QVERIFY2(a->observer(), qPrintable(QString::number(id)));
+            QCOMPARE(a->observer(), b->observer());
+            QVERIFY(other.create(id)->observer() != a->observer());
+        }
+        // Save and Save As tell the same title observer; CVD's dialog offers other materials
+        // than the isotropic deposition's, so the two do not share one.
+        QCOMPARE(one.create(9)->observer(), one.create(10)->observer());
+        QVERIFY(one.create(13)->observer() != one.create(33)->observer());
+        for (uint32_t id : {1u, 4u, 7u, 35u})
+            QVERIFY(!one.create(id)->observer());
+    }
+
+    void windowsKeepTheirOwnObservers_data()
+    {
+        QTest::addColumn<uint32_t>("identifier");
+        QTest::addColumn<bool>("closeOther");
+        const struct {
+            const char *name;
+            uint32_t identifier;
+        } commands[] = {{"viewing options", 6},      {"isotropic deposition", 13},
+                        {"isotropic etching", 14},   {"electroplating", 15},
+                        {"Moore deposition", 18},    {"Moore etching", 19},
+                        {"photolithography", 20},    {"planarization", 22},
+                        {"pour material", 23},       {"anisotropic deposition", 27},
+                        {"simple RIE", 30},          {"PVD", 31},
+                        {"anisotropic etching", 32}, {"CVD", 33},
+                        {"masked cut", 34}};
+        for (const auto &command : commands) {
+            QTest::newRow(qPrintable(QString::fromLatin1(command.name) + QStringLiteral(", other window open")))
+                << command.identifier << false;
+            QTest::newRow(qPrintable(QString::fromLatin1(command.name) + QStringLiteral(", other window closed")))
+                << command.identifier << true;
+        }
+    }
+
+    void windowsKeepTheirOwnObservers()
+    {
+        // Window A waits for a volume; window B then starts the same command (and may be closed).
+        // Going on in A opens A's dialog, over A, for A's operation.
+        QFETCH(uint32_t, identifier);
+        QFETCH(bool, closeOther);
+        MainWindow a;
+        Core::Workspace &wsA = a.presenter()->workspace();
+        auto volume = smallVolume();
+        wsA.document().addObject(volume);
+        wsA.document().addObject(smallVolume());
+        wsA.startOperation(identifier);
+        const auto waitingInA = wsA.currentOperation();
+        QVERIFY(waitingInA);
+
+        auto b = std::make_unique<MainWindow>();
+        Core::Workspace &wsB = b->presenter()->workspace();
+        wsB.startOperation(identifier); // an empty document: B's operation waits as well
+        const auto waitingInB = wsB.currentOperation();
+        QVERIFY(waitingInB);
+        if (closeOther)
+            b.reset();
+
+        int dialogs = 0;
+        QWidget *over = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            ++dialogs;
+            over = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+            dialog->reject();
+        });
+        wsA.selection().toggle(volume);
+        a.presenter()->enterPressed();
+
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(over, static_cast<QWidget *>(&a));
+        // The rejected dialog cancelled A's own operation ...
+        QVERIFY(!wsA.currentOperation());
+        // The steps word it differently: "canceled.", "Canceled!", "canceled!".
+        QVERIFY2(wsA.console().message().contains(QStringLiteral("anceled")), qPrintable(wsA.console().message()));
+        // ... and left B's waiting one alone.
+        if (b) {
+            QCOMPARE(wsB.currentOperation(), waitingInB);
+            QVERIFY(wsB.console().message().endsWith(QStringLiteral("Enter/Return.")));
+        }
     }
 
     void workspaceStartsFactoryOperations()

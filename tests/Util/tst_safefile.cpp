@@ -1,4 +1,5 @@
 #include "Util/safefile.h"
+#include "filesizelimit.h"
 
 #include <QDir>
 #include <QImage>
@@ -6,10 +7,8 @@
 #include <QtTest>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -26,29 +25,6 @@ void writePlain(const QString &path, const QByteArray &text)
     if (file.open(QIODevice::WriteOnly))
         file.write(text);
 }
-
-// Files of this process may not grow beyond `bytes` while it lives: writes fail with EFBIG, as
-// they fail with ENOSPC on a full disk, without needing a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old;
-    void (*m_oldHandler)(int);
-};
 
 } // namespace
 
@@ -119,6 +95,7 @@ private slots:
         file.device()->write(QByteArray(4096, 'x'));
         {
             FileSizeLimit limit(1024);
+            QVERIFY(limit.isActive());
             QVERIFY(!file.commit());
         }
         QCOMPARE(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));

@@ -275,8 +275,18 @@ void ProcessListFile::reconcile(const Material &loaded)
     case ConflictChoice::AddLoadedAsNew:
         break;
     }
+    const std::optional<uint32_t> id = catalogue->generateMaterialId();
+    if (!id) {
+        // Steps that use it get the "Empty" material rather than the other material of that identifier.
+        m_translation.insert(loaded.id(), 0);
+        m_materialReport << QStringLiteral("Material %1 of the list conflicts with the existing material %2 and "
+                                           "could not be added as a new material: %3. Steps that use it get the "
+                                           "\"Empty\" material.")
+                                .arg(materialLabel(loaded), materialLabel(byId), MaterialFactory::noFreeIdText());
+        return;
+    }
     Material added = loaded;
-    added.setId(catalogue->generateMaterialId());
+    added.setId(*id);
     catalogue->setMaterial(added);
     m_translation.insert(loaded.id(), added.id());
     m_materialReport << QStringLiteral("Material %1 of the list conflicts with the existing material %2; it was added "

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 AnisotropicFilmDepositionOperation::AnisotropicFilmDepositionOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Anisotropic Deposition"), 13,
+    : UndoableProcessOperation(workspace, QStringLiteral("Anisotropic Deposition"), 13,
                                QStringLiteral("AnisotropicDeposition"))
 {
 }

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Conformal deposition whose sideways thickness is the vertical one times a horizontal ratio.
-class AnisotropicFilmDepositionOperation : public ObservedProcessOperation<AnisotropicFilmDepositionOperation> {
+class AnisotropicFilmDepositionOperation : public UndoableProcessOperation {
 public:
     explicit AnisotropicFilmDepositionOperation(Workspace &workspace);
 

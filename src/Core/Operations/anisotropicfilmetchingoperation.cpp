@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 AnisotropicFilmEtchingOperation::AnisotropicFilmEtchingOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Anisotropic Etching"), 13,
+    : UndoableProcessOperation(workspace, QStringLiteral("Anisotropic Etching"), 13,
                                QStringLiteral("AnisotropicEtching"))
 {
 }

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Etching of one material whose sideways depth is the vertical one times a horizontal ratio.
-class AnisotropicFilmEtchingOperation : public ObservedProcessOperation<AnisotropicFilmEtchingOperation> {
+class AnisotropicFilmEtchingOperation : public UndoableProcessOperation {
 public:
     explicit AnisotropicFilmEtchingOperation(Workspace &workspace);
 

@@ -5,14 +5,6 @@
 namespace Core {
 namespace Operations {
 
-namespace {
-Util::ObserverPtr &classObserver()
-{
-    static Util::ObserverPtr observer;
-    return observer;
-}
-} // namespace
-
 VisualizationOptions VisualizationOptions::of(const Model::Automaton::TotalVolumePainter &painter)
 {
     VisualizationOptions options;
@@ -28,13 +20,6 @@ ChangeTotalVolumeVisualizationOptions::ChangeTotalVolumeVisualizationOptions(Wor
     : Operation(workspace, QStringLiteral("Change Visualization"), 6)
 {
 }
-
-void ChangeTotalVolumeVisualizationOptions::setObserver(const Util::ObserverPtr &observer)
-{
-    classObserver() = observer;
-}
-
-Util::ObserverPtr ChangeTotalVolumeVisualizationOptions::observer() { return classObserver(); }
 
 void ChangeTotalVolumeVisualizationOptions::setOptions(const VisualizationOptions &options)
 {
@@ -53,7 +38,7 @@ void ChangeTotalVolumeVisualizationOptions::start()
         ws.selection().clearSelection();
         ws.selection().setSelectionMode(false);
         ws.console().writeMessage(name() + QStringLiteral(": Cell volume selected."));
-        if (auto dialog = observer())
+        if (const auto &dialog = observer())
             dialog->notify();
         // A rejected dialog leaves the options unset: the operation then gives up.
         if (m_optionsSet)

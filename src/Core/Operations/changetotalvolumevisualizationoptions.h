@@ -41,10 +41,6 @@ public:
     void setOptions(const VisualizationOptions &options);
     bool hasOptions() const { return m_optionsSet; }
 
-    /// The class-wide options observer (runs the dialog); the factory installs a new one per operation.
-    static void setObserver(const Util::ObserverPtr &observer);
-    static Util::ObserverPtr observer();
-
 private:
     Model::Automaton::TotalVolumePtr m_volume;
     VisualizationOptions m_options;

@@ -64,8 +64,8 @@ void CreateSubstrateOperation::setSphericalSubstrate(uint32_t material, uint32_t
 
 void CreateSubstrateOperation::start()
 {
-    if (m_observer)
-        m_observer->notify();
+    if (const auto &dialog = observer())
+        dialog->notify();
     execute();
 }
 

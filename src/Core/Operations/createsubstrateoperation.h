@@ -25,8 +25,6 @@ public:
                          uint32_t sizeZ);
     void setSphericalSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, const Util::Vector3D &position,
                                uint32_t centreX, uint32_t centreY, uint32_t centreZ, uint32_t radius);
-    /// The observer that runs the option dialog; this operation keeps its own.
-    void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
 
     Model::Automaton::TotalVolumePtr volume() const { return m_volume; }
     bool isReady() const { return m_ready; }
@@ -50,7 +48,6 @@ private:
     Util::Vector3D m_position;
     bool m_spherical = false;
     bool m_ready = false;
-    Util::ObserverPtr m_observer;
 };
 
 } // namespace Operations

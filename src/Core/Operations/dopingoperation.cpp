@@ -7,7 +7,7 @@ namespace Core {
 namespace Operations {
 
 DopingOperation::DopingOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Doping"), 17, QStringLiteral("Doping"))
+    : UndoableProcessOperation(workspace, QStringLiteral("Doping"), 17, QStringLiteral("Doping"))
 {
 }
 
@@ -20,7 +20,7 @@ void DopingOperation::execute()
         cancel();
         return;
     }
-    ObservedProcessOperation::execute();
+    UndoableProcessOperation::execute();
 }
 
 void DopingOperation::run(Model::Automaton::TotalVolume &volume)

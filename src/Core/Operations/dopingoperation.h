@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Simple doping from the surface to a depth.
-class DopingOperation : public ObservedProcessOperation<DopingOperation> {
+class DopingOperation : public UndoableProcessOperation {
 public:
     explicit DopingOperation(Workspace &workspace);
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 ElectrodepositionOperation::ElectrodepositionOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Electroplating"), 15, QStringLiteral("Electroplating"))
+    : UndoableProcessOperation(workspace, QStringLiteral("Electroplating"), 15, QStringLiteral("Electroplating"))
 {
 }
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Electroplating: a film that grows only from the conducting material.
-class ElectrodepositionOperation : public ObservedProcessOperation<ElectrodepositionOperation> {
+class ElectrodepositionOperation : public UndoableProcessOperation {
 public:
     explicit ElectrodepositionOperation(Workspace &workspace);
 

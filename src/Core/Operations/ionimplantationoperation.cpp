@@ -7,7 +7,7 @@ namespace Core {
 namespace Operations {
 
 IonImplantationOperation::IonImplantationOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Ion Implantation"), 3, QStringLiteral("IonImplantation"))
+    : UndoableProcessOperation(workspace, QStringLiteral("Ion Implantation"), 3, QStringLiteral("IonImplantation"))
 {
 }
 
@@ -20,7 +20,7 @@ void IonImplantationOperation::execute()
         cancel();
         return;
     }
-    ObservedProcessOperation::execute();
+    UndoableProcessOperation::execute();
 }
 
 void IonImplantationOperation::cancel()

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Ion implantation at a depth with a vertical spread, then annealing.
-class IonImplantationOperation : public ObservedProcessOperation<IonImplantationOperation> {
+class IonImplantationOperation : public UndoableProcessOperation {
 public:
     explicit IonImplantationOperation(Workspace &workspace);
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 IsotropicFilmDepositionOperation::IsotropicFilmDepositionOperation(Workspace &workspace, const QString &name)
-    : ObservedProcessOperation(workspace, name, 13, QStringLiteral("IsotropicDeposition"))
+    : UndoableProcessOperation(workspace, name, 13, QStringLiteral("IsotropicDeposition"))
 {
 }
 

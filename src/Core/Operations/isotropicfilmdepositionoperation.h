@@ -7,7 +7,7 @@ namespace Operations {
 
 /// Isotropic deposition of a conformal film; also serves as "CVD", which differs only in its
 /// name and in the process whose materials the dialog offers.
-class IsotropicFilmDepositionOperation : public ObservedProcessOperation<IsotropicFilmDepositionOperation> {
+class IsotropicFilmDepositionOperation : public UndoableProcessOperation {
 public:
     explicit IsotropicFilmDepositionOperation(Workspace &workspace,
                                               const QString &name = QStringLiteral("Isotropic Deposition"));

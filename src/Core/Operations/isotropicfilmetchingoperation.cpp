@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 IsotropicFilmEtchingOperation::IsotropicFilmEtchingOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Isotropic Etching"), 14, QStringLiteral("IsotropicEtching"))
+    : UndoableProcessOperation(workspace, QStringLiteral("Isotropic Etching"), 14, QStringLiteral("IsotropicEtching"))
 {
 }
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Isotropic etching of one material.
-class IsotropicFilmEtchingOperation : public ObservedProcessOperation<IsotropicFilmEtchingOperation> {
+class IsotropicFilmEtchingOperation : public UndoableProcessOperation {
 public:
     explicit IsotropicFilmEtchingOperation(Workspace &workspace);
 

@@ -12,8 +12,6 @@ class MaskedCutCellVolumeOperation : public CellVolumeOperation<ObjectOperation>
 public:
     explicit MaskedCutCellVolumeOperation(Workspace &workspace);
 
-    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
-
     /// Stores the mask and previews it over the selected volume; an empty mask leaves nothing to cut.
     void setMask(const QBitArray &bits, uint32_t width, uint32_t height);
     const MaskBits &mask() const { return m_mask; }
@@ -25,13 +23,11 @@ public:
 
 protected:
     bool hasOptions() const override { return m_maskSet; }
-    Util::ObserverPtr optionsObserver() const override { return s_observer; }
     void run(Model::Automaton::TotalVolume &volume) override;
 
 private:
     void refresh(Model::Automaton::TotalVolume &volume);
 
-    inline static Util::ObserverPtr s_observer;
     MaskBits m_mask;
     bool m_maskSet = false;
 };

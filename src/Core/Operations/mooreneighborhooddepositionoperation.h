@@ -7,8 +7,7 @@ namespace Core {
 namespace Operations {
 
 /// Grows a film of whole cells with square corners around everything occupied (undoable).
-class MooreNeighborhoodDepositionOperation
-    : public MooreNeighborhoodOperation<MooreNeighborhoodDepositionOperation, MooreNeighborhoodDeposition> {
+class MooreNeighborhoodDepositionOperation : public MooreNeighborhoodOperation<MooreNeighborhoodDeposition> {
 public:
     explicit MooreNeighborhoodDepositionOperation(Workspace &workspace)
         : MooreNeighborhoodOperation(workspace, 18)

@@ -7,8 +7,7 @@ namespace Core {
 namespace Operations {
 
 /// Etches one material layer by layer from wherever it touches empty space (undoable).
-class MooreNeighborhoodEtchingOperation
-    : public MooreNeighborhoodOperation<MooreNeighborhoodEtchingOperation, MooreNeighborhoodEtching> {
+class MooreNeighborhoodEtchingOperation : public MooreNeighborhoodOperation<MooreNeighborhoodEtching> {
 public:
     explicit MooreNeighborhoodEtchingOperation(Workspace &workspace)
         : MooreNeighborhoodOperation(workspace, 19)

@@ -7,7 +7,7 @@ namespace Operations {
 
 /// The Moore film steps: deposition and etching differ only in their engine and type code, and
 /// both report and undo themselves under the same name and snapshot key.
-template <class Derived, class Engine> class MooreNeighborhoodOperation : public ObservedProcessOperation<Derived> {
+template <class Engine> class MooreNeighborhoodOperation : public UndoableProcessOperation {
 public:
     void setMaterial(uint32_t material) { m_material.set(material); }
     void setLayerCount(uint32_t count) { m_layerCount.set(count); }
@@ -16,8 +16,8 @@ public:
 
 protected:
     MooreNeighborhoodOperation(Workspace &workspace, uint32_t typeCode)
-        : ObservedProcessOperation<Derived>(workspace, QStringLiteral("Moore film deposition"), typeCode,
-                                            QStringLiteral("MooreFilmDep"))
+        : UndoableProcessOperation(workspace, QStringLiteral("Moore film deposition"), typeCode,
+                                   QStringLiteral("MooreFilmDep"))
     {
     }
 

@@ -11,15 +11,10 @@ namespace Operations {
 
 namespace {
 
+// What every main window shares for the whole run.
 struct SharedState {
     QString lastFolder = QDir::homePath();
     QString chosenFileName;
-    Util::ObserverPtr documentOpenedObserver;
-    Util::ObserverPtr materialConflictObserver;
-    Model::Materials::Material existingMaterial;
-    Model::Materials::Material loadedMaterial;
-    bool resolved = false;
-    Model::Persistence::ConflictDecision decision;
     Model::Persistence::MaterialTranslationTable table;
 };
 
@@ -60,51 +55,44 @@ void OpenDocumentOperation::cancel() { workspace().operationCanceled(); }
 
 void OpenDocumentOperation::execute()
 {
-    if (shared().documentOpenedObserver)
-        shared().documentOpenedObserver->notify();
+    if (const auto &opened = observer())
+        opened->notify();
     workspace().operationFinished();
 }
 
 QString OpenDocumentOperation::lastFolder() { return shared().lastFolder; }
 QString OpenDocumentOperation::chosenFileName() { return shared().chosenFileName; }
-
-void OpenDocumentOperation::setDocumentOpenedObserver(const Util::ObserverPtr &observer)
-{
-    shared().documentOpenedObserver = observer;
-}
-
-void OpenDocumentOperation::setMaterialConflictObserver(const Util::ObserverPtr &observer)
-{
-    shared().materialConflictObserver = observer;
-}
-
-Model::Materials::Material OpenDocumentOperation::existingMaterial() { return shared().existingMaterial; }
-Model::Materials::Material OpenDocumentOperation::loadedMaterial() { return shared().loadedMaterial; }
+Model::Persistence::MaterialTranslationTable &OpenDocumentOperation::translationTable() { return shared().table; }
 
 void OpenDocumentOperation::resolveConflict(const Model::Persistence::ConflictDecision &decision)
 {
-    shared().decision = decision;
-    shared().resolved = true;
+    m_decision = decision;
 }
 
-Model::Persistence::ConflictResolver OpenDocumentOperation::observerResolver()
+std::optional<Model::Persistence::ConflictDecision>
+OpenDocumentOperation::askAboutConflict(const Model::Materials::Material &existing,
+                                        const Model::Materials::Material &loaded)
 {
-    return [](const Model::Materials::Material &existing,
-              const Model::Materials::Material &loaded) -> std::optional<Model::Persistence::ConflictDecision> {
-        SharedState &state = shared();
-        state.resolved = false;
-        if (state.materialConflictObserver) {
-            state.existingMaterial = existing;
-            state.loadedMaterial = loaded;
-            state.materialConflictObserver->notify();
-        }
-        if (state.resolved)
-            return state.decision;
-        return std::nullopt;
+    m_decision.reset();
+    if (m_conflictObserver) {
+        m_existing = existing;
+        m_loaded = loaded;
+        m_conflictObserver->notify();
+    }
+    return m_decision;
+}
+
+Model::Persistence::ConflictResolver OpenDocumentOperation::conflictResolver()
+{
+    const std::weak_ptr<Operation> self = weak_from_this();
+    return [self](const Model::Materials::Material &existing,
+                  const Model::Materials::Material &loaded) -> std::optional<Model::Persistence::ConflictDecision> {
+        const auto operation = std::static_pointer_cast<OpenDocumentOperation>(self.lock());
+        if (!operation)
+            return std::nullopt;
+        return operation->askAboutConflict(existing, loaded);
     };
 }
-
-Model::Persistence::MaterialTranslationTable &OpenDocumentOperation::translationTable() { return shared().table; }
 
 Model::Persistence::DocumentReadResult
 OpenDocumentOperation::loadFile(Workspace &target, const QString &fileName,

@@ -8,6 +8,8 @@
 #include "documentdialogs.h"
 #include "operation.h"
 
+#include <optional>
+
 namespace Model {
 namespace Persistence {
 class MaterialTranslationTable;
@@ -17,10 +19,10 @@ class MaterialTranslationTable;
 namespace Core {
 namespace Operations {
 
-/// Lets the user choose a document file and has it opened in a new main window (by the
-/// document-opened observer). Its class-wide state is shared by every main window for the
-/// whole run: the last folder, the chosen file, the observers, the conflict being decided and
-/// the identifier translation table.
+/// Lets the user choose a document file and has it opened in a new main window by its observer
+/// (the document-opened observer of the window it was started in). The last folder, the chosen
+/// file and the identifier translation table are shared by every main window for the whole run;
+/// the material-conflict observer and the conflict being decided belong to each operation.
 class OpenDocumentOperation : public Operation {
 public:
     explicit OpenDocumentOperation(Workspace &workspace, const DocumentDialogsPtr &dialogs = nullptr);
@@ -31,17 +33,18 @@ public:
 
     static QString lastFolder();
     static QString chosenFileName();
-    static void setDocumentOpenedObserver(const Util::ObserverPtr &observer);
-    static void setMaterialConflictObserver(const Util::ObserverPtr &observer);
-
-    /// The two materials of the conflict being decided.
-    static Model::Materials::Material existingMaterial();
-    static Model::Materials::Material loadedMaterial();
-    /// Called by the material-conflict observer with the user's choice.
-    static void resolveConflict(const Model::Persistence::ConflictDecision &decision);
-    /// Hands each conflict to the material-conflict observer; unresolved ones add the loaded material.
-    static Model::Persistence::ConflictResolver observerResolver();
     static Model::Persistence::MaterialTranslationTable &translationTable();
+
+    /// Puts each material conflict to the user (the dialog over this operation's window).
+    void setMaterialConflictObserver(const Util::ObserverPtr &observer) { m_conflictObserver = observer; }
+    /// The two materials of the conflict being decided.
+    Model::Materials::Material existingMaterial() const { return m_existing; }
+    Model::Materials::Material loadedMaterial() const { return m_loaded; }
+    /// Called by the material-conflict observer with the user's choice.
+    void resolveConflict(const Model::Persistence::ConflictDecision &decision);
+    /// Hands each conflict to this operation's material-conflict observer; unresolved ones add
+    /// the loaded material. Answers nothing once the operation is gone.
+    Model::Persistence::ConflictResolver conflictResolver();
 
     /// Loads a file into the scene of `target`: console warnings go to its console; on success
     /// the scene takes the file name and its observers are told. The caller shows the problems.
@@ -50,7 +53,14 @@ public:
              const Model::Persistence::ArchiverRegistry &registry = Model::Persistence::ArchiverRegistry::standard());
 
 private:
+    std::optional<Model::Persistence::ConflictDecision> askAboutConflict(const Model::Materials::Material &existing,
+                                                                         const Model::Materials::Material &loaded);
+
     DocumentDialogsPtr m_dialogs;
+    Util::ObserverPtr m_conflictObserver;
+    Model::Materials::Material m_existing;
+    Model::Materials::Material m_loaded;
+    std::optional<Model::Persistence::ConflictDecision> m_decision;
 };
 
 } // namespace Operations

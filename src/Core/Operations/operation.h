@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Util/iobserver.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -13,10 +15,14 @@ namespace Operations {
 /// A user command with a life cycle: `start` asks for what is missing, `execute` runs when
 /// everything is there, `cancel` gives up. Each ends by telling the workspace that it finished
 /// or was canceled. No exception crosses this interface.
+/// Each operation carries its own observer (the options dialog, or what follows a save or an
+/// open), given by the factory of the window it belongs to, so it never reaches another window.
 class Operation : public std::enable_shared_from_this<Operation> {
 public:
     Operation(Workspace &workspace, const QString &name, uint32_t typeCode)
-        : m_name(name), m_typeCode(typeCode), m_workspace(workspace)
+        : m_name(name)
+        , m_typeCode(typeCode)
+        , m_workspace(workspace)
     {
     }
     Operation(const Operation &) = delete;
@@ -31,10 +37,15 @@ public:
     uint32_t typeCode() const { return m_typeCode; }
     Workspace &workspace() const { return m_workspace; }
 
+    void setObserver(const Util::ObserverPtr &observer) { m_observer = observer; }
+    /// May be null: the operation then goes on without asking.
+    const Util::ObserverPtr &observer() const { return m_observer; }
+
 private:
     QString m_name;
     uint32_t m_typeCode;
     Workspace &m_workspace;
+    Util::ObserverPtr m_observer;
 };
 
 /// An operation that can be taken back; it lands on the undo stack when it finishes.

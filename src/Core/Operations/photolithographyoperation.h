@@ -12,8 +12,6 @@ class PhotolithographyOperation : public ProcessOperation {
 public:
     explicit PhotolithographyOperation(Workspace &workspace);
 
-    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
-
     void setMaterial(uint32_t material);
     /// Stores the mask and shows it under (bottom) or over (top) the selected volume.
     void setBottomMask(const QBitArray &bits, uint32_t width, uint32_t height);
@@ -27,13 +25,11 @@ public:
 
 protected:
     bool hasOptions() const override { return m_materialSet; }
-    Util::ObserverPtr optionsObserver() const override { return s_observer; }
     void run(Model::Automaton::TotalVolume &volume) override;
     void afterRun(Model::Automaton::TotalVolume &volume) override;
     bool marksLatticeOutOfDate() const override { return true; }
 
 private:
-    inline static Util::ObserverPtr s_observer;
     uint32_t m_material = 0;
     bool m_materialSet = false;
     MaskBits m_bottomMask;

@@ -10,8 +10,6 @@ class PlanarizationOperation : public ProcessOperation {
 public:
     explicit PlanarizationOperation(Workspace &workspace);
 
-    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
-
     void setMaximumHeight(uint32_t height);
     void setMinimumHeight(uint32_t height);
     uint32_t maximumHeight() const { return m_maximumHeight; }
@@ -23,12 +21,10 @@ public:
 
 protected:
     bool hasOptions() const override { return m_maximumSet && m_minimumSet; }
-    Util::ObserverPtr optionsObserver() const override { return s_observer; }
     void run(Model::Automaton::TotalVolume &volume) override;
     bool marksLatticeOutOfDate() const override { return true; }
 
 private:
-    inline static Util::ObserverPtr s_observer;
     uint32_t m_maximumHeight = 0;
     uint32_t m_minimumHeight = 0;
     bool m_maximumSet = false;

@@ -30,8 +30,8 @@ template <class Base> void CellVolumeOperation<Base>::chooseVolume(const Model::
     ws.selection().setSelectionMode(false);
     ws.notifyUpdate();
     ws.console().writeMessage(this->name() + QStringLiteral(": Cell volume selected."));
-    if (auto observer = optionsObserver())
-        observer->notify();
+    if (const auto &dialog = this->observer())
+        dialog->notify();
 }
 
 template <class Base> void CellVolumeOperation<Base>::start()

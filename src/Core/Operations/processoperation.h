@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/iobserver.h"
 #include "operation.h"
 #include "processsnapshot.h"
-#include "Util/iobserver.h"
 
 namespace Core {
 namespace Operations {
@@ -12,7 +12,7 @@ namespace Operations {
 /// `start` finds the volume (the selection, the only object, or a console prompt) and lets the
 /// options observer run the dialog; `execute` runs the engine, prints the timing lines,
 /// regenerates the surface, records the step and reports to the workspace.
-/// A concrete operation supplies only its options check, its observer and its engine run.
+/// A concrete operation supplies only its options check and its engine run.
 template <class Base> class CellVolumeOperation : public Base {
 public:
     using Base::Base;
@@ -28,8 +28,6 @@ public:
 protected:
     /// True when every required option was set by the dialog.
     virtual bool hasOptions() const = 0;
-    /// The observer that runs the option dialog; may be null.
-    virtual Util::ObserverPtr optionsObserver() const = 0;
     /// Runs the engine on the locked-free volume (the engine takes the lock itself).
     virtual void run(Model::Automaton::TotalVolume &volume) = 0;
     /// Whether the step invalidates the volume's atomistic lattice.

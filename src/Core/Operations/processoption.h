@@ -28,25 +28,5 @@ private:
     bool m_set = false;
 };
 
-/// An undoable process step whose options dialog is run by an observer shared by every
-/// operation of the concrete class `Derived` (the factory replaces it for each new operation).
-/// Each class gets its own observer slot, so the steps do not see one another's dialogs.
-template <class Derived> class ObservedProcessOperation : public UndoableProcessOperation {
-public:
-    using UndoableProcessOperation::UndoableProcessOperation;
-
-    static void setObserver(const Util::ObserverPtr &observer) { classObserver() = observer; }
-
-protected:
-    Util::ObserverPtr optionsObserver() const override { return classObserver(); }
-
-private:
-    static Util::ObserverPtr &classObserver()
-    {
-        static Util::ObserverPtr observer;
-        return observer;
-    }
-};
-
 } // namespace Operations
 } // namespace Core

@@ -15,7 +15,6 @@ public:
 
 protected:
     bool hasOptions() const override { return true; }
-    Util::ObserverPtr optionsObserver() const override { return nullptr; }
     void run(Model::Automaton::TotalVolume &volume) override;
 };
 

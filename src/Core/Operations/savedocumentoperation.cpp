@@ -60,8 +60,8 @@ void SaveDocumentOperation::writeFile()
     } else {
         workspace().console().writeMessage(error);
     }
-    if (m_savedObserver)
-        m_savedObserver->notify();
+    if (const auto &saved = observer())
+        saved->notify();
 }
 
 SaveDocumentAsOperation::SaveDocumentAsOperation(Workspace &workspace, const DocumentDialogsPtr &dialogs,

@@ -9,6 +9,7 @@ namespace Core {
 namespace Operations {
 
 /// Writes the scene to its document file, asking for a name only when it has none yet.
+/// Its observer is told after each write attempt (the main window's title follows the document's name).
 class SaveDocumentOperation : public Operation {
 public:
     explicit SaveDocumentOperation(
@@ -19,8 +20,6 @@ public:
     void cancel() override;
     void execute() override;
 
-    /// Notified after each write attempt (the main window's title follows the document's name).
-    void setSavedObserver(const Util::ObserverPtr &observer) { m_savedObserver = observer; }
     QString fileName() const { return m_fileName; }
 
 protected:
@@ -36,7 +35,6 @@ protected:
 private:
     DocumentDialogsPtr m_dialogs;
     Model::Persistence::ArchiverRegistry m_registry;
-    Util::ObserverPtr m_savedObserver;
 };
 
 /// Writes the scene to a file the user chooses every time.

@@ -5,22 +5,10 @@
 namespace Core {
 namespace Operations {
 
-namespace {
-Util::ObserverPtr &classObserver()
-{
-    static Util::ObserverPtr observer;
-    return observer;
-}
-} // namespace
-
 SelectVolumesOperation::SelectVolumesOperation(Workspace &workspace)
     : Operation(workspace, QStringLiteral("Select volumes"), 24)
 {
 }
-
-void SelectVolumesOperation::setObserver(const Util::ObserverPtr &observer) { classObserver() = observer; }
-
-Util::ObserverPtr SelectVolumesOperation::observer() { return classObserver(); }
 
 Model::Automaton::TotalVolumePtr SelectVolumesOperation::volume() const { return m_done ? m_volume : nullptr; }
 
@@ -58,8 +46,8 @@ void SelectVolumesOperation::execute()
 {
     if (!m_done)
         return;
-    if (auto observer = classObserver())
-        observer->notify();
+    if (const auto &dialog = observer())
+        dialog->notify();
     workspace().console().reset();
     workspace().operationFinished();
 }

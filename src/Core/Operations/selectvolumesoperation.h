@@ -8,7 +8,7 @@ namespace Core {
 namespace Operations {
 
 /// The entry of a batch run ("Select volumes"): chooses the cell volume the process list runs on,
-/// or none when the user answers "n", then lets the class-wide observer open the batch-run dialog.
+/// or none when the user answers "n", then lets its observer open the batch-run dialog.
 class SelectVolumesOperation : public Operation {
 public:
     explicit SelectVolumesOperation(Workspace &workspace);
@@ -20,10 +20,6 @@ public:
     /// The chosen volume once the choice is made; null before, or when the user chose none.
     Model::Automaton::TotalVolumePtr volume() const;
     bool isDone() const { return m_done; }
-
-    /// One observer serves every instance; a new one replaces the old.
-    static void setObserver(const Util::ObserverPtr &observer);
-    static Util::ObserverPtr observer();
 
 private:
     bool m_done = false;

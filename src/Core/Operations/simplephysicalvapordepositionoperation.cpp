@@ -7,7 +7,7 @@ namespace Operations {
 
 // The menu says "PVD", but the step reports and undoes itself under the isotropic deposition's name.
 SimplePhysicalVaporDepositionOperation::SimplePhysicalVaporDepositionOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Isotropic Deposition"), 13,
+    : UndoableProcessOperation(workspace, QStringLiteral("Isotropic Deposition"), 13,
                                QStringLiteral("IsotropicDeposition"))
 {
 }

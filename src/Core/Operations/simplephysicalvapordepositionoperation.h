@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Physical vapour deposition: a film that grows only from surfaces facing up, facing down or both.
-class SimplePhysicalVaporDepositionOperation : public ObservedProcessOperation<SimplePhysicalVaporDepositionOperation> {
+class SimplePhysicalVaporDepositionOperation : public UndoableProcessOperation {
 public:
     explicit SimplePhysicalVaporDepositionOperation(Workspace &workspace);
 

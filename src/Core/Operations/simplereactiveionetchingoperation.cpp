@@ -7,14 +7,6 @@
 namespace Core {
 namespace Operations {
 
-namespace {
-Util::ObserverPtr &classObserver()
-{
-    static Util::ObserverPtr observer;
-    return observer;
-}
-} // namespace
-
 SimpleReactiveIonEtchingOperation::SimpleReactiveIonEtchingOperation(Workspace &workspace)
     : ProcessOperation(workspace, QStringLiteral("Simple RIE"), 30)
 {
@@ -43,13 +35,6 @@ void SimpleReactiveIonEtchingOperation::setEtchFromBelow(bool on)
     m_direction =
         on ? (m_direction | SimpleReactiveIonEtching::fromBelow) : (m_direction & ~SimpleReactiveIonEtching::fromBelow);
 }
-
-void SimpleReactiveIonEtchingOperation::setObserver(const Util::ObserverPtr &observer)
-{
-    classObserver() = observer;
-}
-
-Util::ObserverPtr SimpleReactiveIonEtchingOperation::optionsObserver() const { return classObserver(); }
 
 void SimpleReactiveIonEtchingOperation::run(Model::Automaton::TotalVolume &volume)
 {

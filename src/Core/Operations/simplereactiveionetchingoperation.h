@@ -20,11 +20,8 @@ public:
     double depth() const { return m_depth; }
     uint8_t direction() const { return m_direction; }
 
-    static void setObserver(const Util::ObserverPtr &observer);
-
 protected:
     bool hasOptions() const override { return m_depthSet && m_materialSet; }
-    Util::ObserverPtr optionsObserver() const override;
     void run(Model::Automaton::TotalVolume &volume) override;
     bool marksLatticeOutOfDate() const override { return m_material == 1; }
 

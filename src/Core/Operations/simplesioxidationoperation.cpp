@@ -7,7 +7,7 @@ namespace Core {
 namespace Operations {
 
 SimpleSiOxidationOperation::SimpleSiOxidationOperation(Workspace &workspace)
-    : ObservedProcessOperation(workspace, QStringLiteral("Simple Si Oxidation"), 26, QStringLiteral("SiOxidation"))
+    : UndoableProcessOperation(workspace, QStringLiteral("Simple Si Oxidation"), 26, QStringLiteral("SiOxidation"))
 {
 }
 
@@ -20,7 +20,7 @@ void SimpleSiOxidationOperation::execute()
         cancel();
         return;
     }
-    ObservedProcessOperation::execute();
+    UndoableProcessOperation::execute();
 }
 
 void SimpleSiOxidationOperation::run(Model::Automaton::TotalVolume &volume)

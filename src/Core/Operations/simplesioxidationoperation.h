@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 /// Thermal oxidation of silicon, to a thickness or for a time at a temperature and pressure.
-class SimpleSiOxidationOperation : public ObservedProcessOperation<SimpleSiOxidationOperation> {
+class SimpleSiOxidationOperation : public UndoableProcessOperation {
 public:
     explicit SimpleSiOxidationOperation(Workspace &workspace);
 

@@ -10,8 +10,6 @@ class SpinCoatingOperation : public ProcessOperation {
 public:
     explicit SpinCoatingOperation(Workspace &workspace);
 
-    static void setObserver(const Util::ObserverPtr &observer) { s_observer = observer; }
-
     void setMaterial(uint32_t material);
     void setDepositionHeight(uint32_t height);
     uint32_t material() const { return m_material; }
@@ -21,11 +19,9 @@ public:
 
 protected:
     bool hasOptions() const override { return m_materialSet && m_heightSet; }
-    Util::ObserverPtr optionsObserver() const override { return s_observer; }
     void run(Model::Automaton::TotalVolume &volume) override;
 
 private:
-    inline static Util::ObserverPtr s_observer;
     uint32_t m_material = 0;
     uint32_t m_height = 0;
     bool m_materialSet = false;

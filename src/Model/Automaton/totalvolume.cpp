@@ -106,6 +106,12 @@ void TotalVolume::draw(bool showSurface, bool showEdges, const Util::Vector3D &e
 
 void TotalVolume::drawForPicking() { m_painter->drawForPicking(); }
 
+std::optional<Extent> TotalVolume::extent() const
+{
+    const Util::Vector3D size(double(m_nx) * m_cellSizeX, double(m_ny) * m_cellSizeY, double(m_nz) * m_cellSizeZ);
+    return Extent{m_position, Util::Vector3D(m_position.x + size.x, m_position.y + size.y, m_position.z + size.z)};
+}
+
 ObjectPtr TotalVolume::clone() const
 {
     std::vector<uint32_t> states(m_cellCount);

@@ -46,6 +46,8 @@ public:
     uint32_t type() const override { return 1; }
     void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) override;
     void drawForPicking() override;
+    /// From the position to the far corner of the last cell.
+    std::optional<Extent> extent() const override;
     ObjectPtr clone() const override;
     void translate(const Util::Vector4D &offset) override;
 

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace Model {
 namespace Materials {
@@ -44,20 +45,40 @@ bool write(const QString &path, const QByteArray &contents, const char *logSourc
     return true;
 }
 
-QString backUp(const QString &path, const char *logSource)
+QString backUp(const QString &path, const char *logSource, QString *error)
 {
-    if (!QFile::exists(path))
+    if (!QFileInfo::exists(path))
         return QString();
     QString backup = path + QStringLiteral(".bak");
-    for (int n = 1; QFile::exists(backup); ++n)
+    for (int n = 1; QFileInfo::exists(backup) || QFileInfo(backup).isSymLink(); ++n)
         backup = path + QStringLiteral(".bak.%1").arg(n);
-    if (!QFile::copy(path, backup)) {
-        qWarning() << logSource << "cannot copy the unreadable" << path << "to" << backup;
+    QFile file(path);
+    if (!file.copy(backup)) {
+        qDebug() << logSource << "cannot copy" << path << "to" << backup << ":" << file.errorString();
+        if (error)
+            *error = file.errorString();
         return QString();
     }
-    qDebug() << logSource << "the unreadable" << path << "was copied to" << backup
-             << "before it is replaced by the built-in table";
+    qDebug() << logSource << path << "was copied to" << backup << "before it is replaced";
     return backup;
+}
+
+QString copyAsideBeforeReplacing(const QString &name, const QByteArray &contents, const char *logSource)
+{
+    const QString path = readPath(name);
+    if (!QFileInfo::exists(path))
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it could not be read (%1)").arg(file.errorString());
+    // The same bytes again: nothing to keep, and no pile of copies from every start.
+    if (file.readAll() == contents && file.error() == QFileDevice::NoError)
+        return QString();
+    file.close();
+    QString error;
+    if (backUp(path, logSource, &error).isEmpty())
+        return QStringLiteral("it could not be copied aside (%1)").arg(error);
+    return QString();
 }
 
 } // namespace CatalogFile

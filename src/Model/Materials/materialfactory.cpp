@@ -1,11 +1,12 @@
 #include "materialfactory.h"
 
 #include "catalogfile.h"
+#include "materialtable.h"
 
 #include <QColor>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
-#include <QMap>
 #include <QRandomGenerator>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -20,10 +21,11 @@ namespace {
 const char *const logSource = "Model/Materials/materialfactory";
 const QString fileName = QStringLiteral("materials.xml");
 
-// The catalogue is class-wide: one map and one lock for the whole program.
+// The catalogue is class-wide: one table and one lock for the whole program.
 struct Catalogue {
     std::mutex mutex;
-    QMap<uint32_t, Material> materials;
+    MaterialTable materials;
+    QString startUpReport;
 };
 
 Catalogue &catalogue()
@@ -85,7 +87,9 @@ QString formatNumber(double value) { return QString::asprintf("%g", value); }
 
 QString colorToText(const std::array<float, 4> &color)
 {
-    auto hex = [](float c) { return QString::number(static_cast<int>(c * 255.0f), 16).rightJustified(2, QLatin1Char('0')); };
+    auto hex = [](float c) {
+        return QString::number(static_cast<int>(c * 255.0f), 16).rightJustified(2, QLatin1Char('0'));
+    };
     return QStringLiteral("#%1%2%3%4").arg(hex(color[3]), hex(color[0]), hex(color[1]), hex(color[2])).toUpper();
 }
 
@@ -110,11 +114,35 @@ std::shared_ptr<MaterialFactory> MaterialFactory::instance()
 
 void MaterialFactory::startUp()
 {
-    if (!loadMaterials()) {
-        CatalogFile::backUp(filePath(), logSource);
-        createDefaultMaterials();
-        saveMaterials();
+    setStartUpReport(QString());
+    if (loadMaterials())
+        return;
+    createDefaultMaterials();
+    const QByteArray contents = toXml(getMaterials());
+    const QString problem = CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource);
+    if (!problem.isEmpty()) {
+        // Writing now would lose the user's materials for good.
+        setStartUpReport(QStringLiteral("The material catalogue \"%1\" could not be loaded: %2, so it was left as "
+                                        "it is. Cellforge uses its built-in materials for now; accepting the Manage "
+                                        "Materials dialog writes the file.")
+                             .arg(QDir::toNativeSeparators(filePath()), problem));
+        return;
     }
+    CatalogFile::write(CatalogFile::writePath(fileName), contents, logSource);
+}
+
+QString MaterialFactory::startUpReport() const
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    return c.startUpReport;
+}
+
+void MaterialFactory::setStartUpReport(const QString &report)
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    c.startUpReport = report;
 }
 
 QString MaterialFactory::filePath() { return CatalogFile::readPath(fileName); }
@@ -138,7 +166,7 @@ bool MaterialFactory::loadMaterials()
             continue;
         const Material material = materialFromAttributes(reader.attributes());
         if (material.id() != 0 && !material.name().isEmpty())
-            c.materials.insert(material.id(), material);
+            c.materials.insert(material);
     }
     if (reader.hasError()) {
         qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
@@ -153,7 +181,7 @@ void MaterialFactory::createDefaultMaterials()
     std::lock_guard<std::mutex> lock(c.mutex);
     c.materials.clear();
     for (const Material &material : builtInMaterials())
-        c.materials.insert(material.id(), material);
+        c.materials.insert(material);
 }
 
 QByteArray MaterialFactory::toXml(const QList<Material> &materials)
@@ -179,18 +207,14 @@ Material MaterialFactory::getMaterial(uint32_t id) const
 {
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
-    return c.materials.value(id, Material());
+    return c.materials.value(id);
 }
 
 Material MaterialFactory::getMaterialByName(const QString &name) const
 {
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
-    for (const Material &material : c.materials) {
-        if (material.name() == name)
-            return material;
-    }
-    return Material();
+    return c.materials.firstNamed(name);
 }
 
 QList<Material> MaterialFactory::getMaterials() const
@@ -206,21 +230,32 @@ bool MaterialFactory::setMaterial(const Material &material)
         return false;
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
-    c.materials.insert(material.id(), material);
+    c.materials.insert(material);
     return true;
 }
 
-uint32_t MaterialFactory::generateMaterialId() const
+std::optional<uint32_t> MaterialFactory::generateMaterialId(const QSet<uint32_t> &reserved) const
 {
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
-    for (;;) {
+    // Random draws spread new identifiers; once they keep hitting taken ones the range is nearly
+    // full, and a scan finds what is left (or that nothing is).
+    constexpr int draws = 64;
+    for (int i = 0; i < draws; ++i) {
         const int r = static_cast<int>(QRandomGenerator::global()->bounded(32768u));
         const float scaled = static_cast<float>(r * 30767) * 3.0517578e-05f;
-        const uint32_t id = static_cast<uint32_t>(scaled) + 2000;
-        if (!c.materials.contains(id))
+        const uint32_t id = static_cast<uint32_t>(scaled) + firstGeneratedId;
+        if (!c.materials.contains(id) && !reserved.contains(id))
             return id;
     }
+    return c.materials.firstFreeId(firstGeneratedId, lastGeneratedId, reserved);
+}
+
+QString MaterialFactory::noFreeIdText()
+{
+    return QStringLiteral("every material identifier from %1 to %2 is in use")
+        .arg(firstGeneratedId)
+        .arg(lastGeneratedId);
 }
 
 } // namespace Materials

@@ -3,9 +3,11 @@
 #include "material.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QXmlStreamAttributes;
 class QXmlStreamWriter;
@@ -21,9 +23,12 @@ public:
     /// The catalogue, loaded on first use (built-in table when the file is missing or unreadable).
     static std::shared_ptr<MaterialFactory> instance();
 
-    /// The start-up sequence: load the file; when that fails, copy the unreadable file aside,
-    /// fall back to the built-in table and write it.
+    /// The start-up sequence: load the file; when that fails, fall back to the built-in table and
+    /// write it, after copying an existing file aside. A file that cannot be copied aside is left
+    /// as it is, and startUpReport() says so.
     void startUp();
+    /// Why the file was left unwritten at start-up, in words for the user; empty when all went well.
+    QString startUpReport() const;
     bool loadMaterials();
     void createDefaultMaterials();
     /// Writes the catalogue; false when the file could not be written (the old file is left intact).
@@ -33,8 +38,14 @@ public:
     Material getMaterialByName(const QString &name) const;
     QList<Material> getMaterials() const;
     bool setMaterial(const Material &material);
-    /// A random identifier from 2000 to 32766 that no material has yet.
-    uint32_t generateMaterialId() const;
+    /// A random identifier from 2000 to 32766 that no material has yet, nor `reserved` holds
+    /// (identifiers handed out but not stored yet); none when every one is taken.
+    std::optional<uint32_t> generateMaterialId(const QSet<uint32_t> &reserved = {}) const;
+    static constexpr uint32_t firstGeneratedId = 2000;
+    static constexpr uint32_t lastGeneratedId = 32766;
+    /// "every material identifier from 2000 to 32766 is in use", for the messages of callers that
+    /// got no identifier.
+    static QString noFreeIdText();
 
     /// The file the catalogue is read from and written to.
     static QString filePath();
@@ -43,6 +54,7 @@ public:
 
 private:
     MaterialFactory() = default;
+    void setStartUpReport(const QString &report);
 };
 
 /// "#AARRGGBB", each component times 255 truncated, upper case.

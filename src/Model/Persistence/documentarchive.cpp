@@ -92,8 +92,11 @@ DocumentReadResult DocumentReader::read(QXmlStreamReader &reader, Document &docu
             }
         } else if (reader.name() == QLatin1String("Material")) {
             const Materials::Material loaded = Materials::materialFromAttributes(reader.attributes());
-            if (m_reconciler.reconcile(loaded) == MaterialReconciler::Outcome::Invalid)
+            const MaterialReconciler::Outcome outcome = m_reconciler.reconcile(loaded);
+            if (outcome == MaterialReconciler::Outcome::Invalid)
                 result.warnings << MaterialReconciler::invalidMaterialWarning();
+            else if (outcome == MaterialReconciler::Outcome::Refused)
+                result.problems << MaterialReconciler::refusedMaterialMessage(loaded);
         }
     }
     if (reader.hasError()) {

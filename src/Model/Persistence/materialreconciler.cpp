@@ -20,6 +20,15 @@ QString MaterialReconciler::invalidMaterialWarning()
     return QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume.");
 }
 
+QString MaterialReconciler::refusedMaterialMessage(const Material &loaded)
+{
+    return QStringLiteral("Material \"%1\" (identifier %2) of the document could not be added to the material "
+                          "catalogue: %3. Its cells were loaded as empty cells.")
+        .arg(loaded.name())
+        .arg(loaded.id())
+        .arg(MaterialFactory::noFreeIdText());
+}
+
 MaterialReconciler::Outcome MaterialReconciler::reconcile(const Material &loaded)
 {
     if (loaded.id() == 0 || loaded.name().isEmpty())
@@ -44,8 +53,8 @@ MaterialReconciler::Outcome MaterialReconciler::reconcile(const Material &loaded
     std::optional<ConflictDecision> decision;
     if (m_resolver)
         decision = m_resolver(byId, loaded);
-    apply(decision.value_or(ConflictDecision{ConflictChoice::AddLoadedAsNew, 0}), byId, loaded);
-    return Outcome::Conflict;
+    const uint32_t target = apply(decision.value_or(ConflictDecision{ConflictChoice::AddLoadedAsNew, 0}), byId, loaded);
+    return target == 0 ? Outcome::Refused : Outcome::Conflict;
 }
 
 uint32_t MaterialReconciler::apply(const ConflictDecision &decision, const Material &existing, const Material &loaded)
@@ -69,10 +78,14 @@ uint32_t MaterialReconciler::apply(const ConflictDecision &decision, const Mater
         target = decision.alternateId;
         break;
     case ConflictChoice::AddLoadedAsNew: {
-        Material added = loaded;
-        added.setId(catalogue->generateMaterialId());
-        catalogue->setMaterial(added);
-        target = added.id();
+        const std::optional<uint32_t> id = catalogue->generateMaterialId();
+        // Keeping the loaded identifier would show the cells as the other material: leave them empty.
+        target = id.value_or(0);
+        if (id) {
+            Material added = loaded;
+            added.setId(*id);
+            catalogue->setMaterial(added);
+        }
         break;
     }
     }

@@ -37,17 +37,21 @@ public:
         MappedByName, ///< unknown identifier, known name: mapped onto the catalogue's material
         Same,         ///< same identifier and name: kept
         Conflict,     ///< same identifier, other name: resolved by a choice
+        Refused,      ///< it needed a new identifier and none was free: its cells become empty
     };
 
     explicit MaterialReconciler(MaterialTranslationTable &table, ConflictResolver resolver = {});
 
     Outcome reconcile(const Materials::Material &loaded);
-    /// Carries out a conflict choice; returns the identifier the loaded cells get.
+    /// Carries out a conflict choice; returns the identifier the loaded cells get, 0 (empty cells)
+    /// when the material needed a new identifier and none was free.
     uint32_t apply(const ConflictDecision &decision, const Materials::Material &existing,
                    const Materials::Material &loaded);
 
     MaterialTranslationTable &table() { return m_table; }
     static QString invalidMaterialWarning();
+    /// Why a material was refused (Outcome::Refused), in words for the user.
+    static QString refusedMaterialMessage(const Materials::Material &loaded);
 
 private:
     MaterialTranslationTable &m_table;

@@ -3,6 +3,7 @@
 #include "Model/Materials/catalogfile.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QStringList>
@@ -22,6 +23,7 @@ const QString fileName = QStringLiteral("processes.xml");
 struct Catalogue {
     std::mutex mutex;
     QMap<uint32_t, Process> processes;
+    QString startUpReport;
 };
 
 Catalogue &catalogue()
@@ -79,13 +81,44 @@ std::shared_ptr<ProcessFactory> ProcessFactory::instance()
 
 void ProcessFactory::startUp()
 {
-    if (loadProcesses()) {
+    setStartUpReport(QString());
+    const bool loaded = loadProcesses();
+    if (loaded)
         addMissingDefaultProcesses();
-    } else {
-        Materials::CatalogFile::backUp(filePath(), logSource);
+    else
         createDefaultProcesses();
+    // The file is rewritten at every start. What the reader skipped (a hand-added process it
+    // rejects, comments, typos) would be lost, so a file that differs is copied aside first.
+    const QByteArray contents = toXml(getProcesses());
+    const QString problem = Materials::CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource);
+    if (!problem.isEmpty()) {
+        const QString path = QDir::toNativeSeparators(filePath());
+        setStartUpReport(
+            loaded ? QStringLiteral("The process catalogue \"%1\" differs from what Cellforge writes in its place, "
+                                    "but %2, so it was left as it is. Its processes are used, completed with the "
+                                    "built-in ones; accepting the Edit Compatible Materials dialog writes the file.")
+                         .arg(path, problem)
+                   : QStringLiteral("The process catalogue \"%1\" could not be loaded: %2, so it was left as it is. "
+                                    "Cellforge uses its built-in processes for now; accepting the Edit Compatible "
+                                    "Materials dialog writes the file.")
+                         .arg(path, problem));
+        return;
     }
     saveProcesses();
+}
+
+QString ProcessFactory::startUpReport() const
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    return c.startUpReport;
+}
+
+void ProcessFactory::setStartUpReport(const QString &report)
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    c.startUpReport = report;
 }
 
 QString ProcessFactory::filePath() { return Materials::CatalogFile::readPath(fileName); }
@@ -111,8 +144,8 @@ bool ProcessFactory::loadProcesses()
         uint32_t id = 0;
         uint32_t version = 0;
         const QString name = attributes.value(QLatin1String("name")).toString();
-        if (!toUnsigned(attributes.value(QLatin1String("process-id")), id)
-            || !toUnsigned(attributes.value(QLatin1String("version")), version) || id == 0 || name.isEmpty())
+        if (!toUnsigned(attributes.value(QLatin1String("process-id")), id) ||
+            !toUnsigned(attributes.value(QLatin1String("version")), version) || id == 0 || name.isEmpty())
             continue;
 
         Process process(name, id);
@@ -184,8 +217,7 @@ QByteArray ProcessFactory::toXml(const QList<Process> &processes)
 
 bool ProcessFactory::saveProcesses()
 {
-    return Materials::CatalogFile::write(Materials::CatalogFile::writePath(fileName), toXml(getProcesses()),
-                                         logSource);
+    return Materials::CatalogFile::write(Materials::CatalogFile::writePath(fileName), toXml(getProcesses()), logSource);
 }
 
 Process ProcessFactory::getProcess(uint32_t id) const

@@ -15,9 +15,13 @@ class ProcessFactory {
 public:
     static std::shared_ptr<ProcessFactory> instance();
 
-    /// The start-up sequence: load the file and add the missing built-in processes, or copy an
-    /// unreadable file aside and use the built-in table; then write the file.
+    /// The start-up sequence: load the file and add the missing built-in processes, or use the
+    /// built-in table when it cannot be loaded; then write the file, after copying the old one aside
+    /// when it differs. A file that cannot be copied aside is left as it is, and startUpReport()
+    /// says so.
     void startUp();
+    /// Why the file was left unwritten at start-up, in words for the user; empty when all went well.
+    QString startUpReport() const;
     bool loadProcesses();
     void createDefaultProcesses();
     void addMissingDefaultProcesses();
@@ -32,6 +36,7 @@ public:
 
 private:
     ProcessFactory() = default;
+    void setStartUpReport(const QString &report);
 };
 
 } // namespace Process

@@ -1,6 +1,7 @@
 #include "documentopenedobserver.h"
 
 #include "Core/Operations/opendocumentoperation.h"
+#include "Core/workspace.h"
 #include "UI/documentcommands.h"
 
 #include <QWidget>
@@ -16,8 +17,10 @@ void DocumentOpenedObserver::notify()
     if (!opened.window || !opened.workspace)
         return;
     using Core::Operations::OpenDocumentOperation;
+    const auto operation = std::dynamic_pointer_cast<OpenDocumentOperation>(m_workspace.currentOperation());
     loadDocumentIntoWindow(opened.window, *opened.workspace, OpenDocumentOperation::chosenFileName(),
-                           OpenDocumentOperation::observerResolver(), *m_dialogs);
+                           operation ? operation->conflictResolver() : Model::Persistence::ConflictResolver(),
+                           *m_dialogs);
     opened.window->showMaximized();
 }
 

@@ -20,19 +20,23 @@ struct OpenedWindow {
     Core::Workspace *workspace = nullptr;
 };
 
-/// Opens the file chosen in the open dialog in a new main window and shows that window.
+/// Opens the file chosen in the open dialog in a new main window and shows that window. Material
+/// conflicts go to the open operation current in the window the observer belongs to.
 class DocumentOpenedObserver : public Util::IObserver {
 public:
     using WindowFactory = std::function<OpenedWindow()>;
 
-    DocumentOpenedObserver(WindowFactory createWindow, Core::Operations::DocumentDialogsPtr dialogs)
-        : m_createWindow(std::move(createWindow))
+    DocumentOpenedObserver(Core::Workspace &workspace, WindowFactory createWindow,
+                           Core::Operations::DocumentDialogsPtr dialogs)
+        : m_workspace(workspace)
+        , m_createWindow(std::move(createWindow))
         , m_dialogs(std::move(dialogs))
     {
     }
     void notify() override;
 
 private:
+    Core::Workspace &m_workspace;
     WindowFactory m_createWindow;
     Core::Operations::DocumentDialogsPtr m_dialogs;
 };

@@ -9,12 +9,13 @@ namespace Observers {
 
 void MaterialConflictObserver::notify()
 {
-    using Core::Operations::OpenDocumentOperation;
-    if (!std::dynamic_pointer_cast<OpenDocumentOperation>(m_workspace.currentOperation()))
+    const auto operation =
+        std::dynamic_pointer_cast<Core::Operations::OpenDocumentOperation>(m_workspace.currentOperation());
+    if (!operation)
         return;
-    if (const auto decision = MaterialConflictDialog::ask(OpenDocumentOperation::existingMaterial(),
-                                                          OpenDocumentOperation::loadedMaterial(), m_parent))
-        OpenDocumentOperation::resolveConflict(*decision);
+    if (const auto decision =
+            MaterialConflictDialog::ask(operation->existingMaterial(), operation->loadedMaterial(), m_parent))
+        operation->resolveConflict(*decision);
 }
 
 } // namespace Observers

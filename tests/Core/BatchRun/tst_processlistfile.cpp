@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Util/vector3d.h"
 #include "catalogtesthome.h"
+#include "fullcatalogue.h"
 
 #include <QColor>
 #include <QTemporaryDir>
@@ -314,6 +315,35 @@ private slots:
         QCOMPARE(asked, 1);
         QCOMPARE(reader.steps()[0].getProcessParameter(QStringLiteral("Material_Id")).toUInt(), expectedId);
         QCOMPARE(MaterialFactory::instance()->getMaterial(3).name(), catalogueName);
+    }
+
+    void conflictWithoutAFreeIdentifierIsRefused()
+    {
+        // The list's 3 is "Nitride", the catalogue's 3 "Thermal Si02"; no answer means adding it as
+        // new, and every identifier it could get is taken.
+        takeNewMaterialIds();
+        const int materialsBefore = MaterialFactory::instance()->getMaterials().size();
+        const QString path = writeText(
+            m_dir, QStringLiteral("full.plst"),
+            listText(
+                1, "<Material name=\"Nitride\" material-id=\"3\" density=\"1\"/>\n",
+                "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
+                "parameter-data=\"3\"/></Process-Data>\n"));
+        ProcessListFile reader;
+        const bool loaded = reader.load(path);
+        const int materialsAfter = MaterialFactory::instance()->getMaterials().size();
+        MaterialFactory::instance()->createDefaultMaterials();
+
+        QVERIFY(loaded);
+        QCOMPARE(materialsAfter, materialsBefore);
+        const ProcessData step = reader.steps()[0];
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Material_Id")).toUInt(), 0u);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Empty"));
+        QCOMPARE(reader.materialReport(),
+                 QStringList{QStringLiteral(
+                     "Material \"Nitride\" (identifier 3) of the list conflicts with the existing material \"Thermal "
+                     "Si02\" (identifier 3) and could not be added as a new material: every material identifier from "
+                     "2000 to 32766 is in use. Steps that use it get the \"Empty\" material.")});
     }
 
     void textForms_data()

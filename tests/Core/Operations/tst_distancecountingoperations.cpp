@@ -69,9 +69,10 @@ std::function<OperationPtr(Core::Workspace &, bool)> maker(std::function<std::sh
                                                            std::function<void(Op &)> setters)
 {
     return [create, setters](Core::Workspace &ws, bool accept) -> OperationPtr {
-        Op::setObserver(answering<Op>(
+        auto operation = create(ws);
+        operation->setObserver(answering<Op>(
             ws, accept ? setters : [](Op &) {}));
-        return create(ws);
+        return operation;
     };
 }
 
@@ -242,7 +243,8 @@ private slots:
                                          QStringLiteral("end"), QStringLiteral("redraw")}));
         busy->log.clear();
         QVERIFY(ws.undoRedo().undo());
-        QCOMPARE(busy->log.mid(0, 2), QStringList({QStringLiteral("begin Anisotropic Etching"), QStringLiteral("end")}));
+        QCOMPARE(busy->log.mid(0, 2),
+                 QStringList({QStringLiteral("begin Anisotropic Etching"), QStringLiteral("end")}));
         QVERIFY(!busy->log.mid(2).contains(QStringLiteral("begin Anisotropic Etching")));
     }
 
@@ -318,15 +320,16 @@ private slots:
         auto volume = freshVolume();
         ws.document().addObject(volume);
         const auto before = states(*volume);
-        SimpleReactiveIonEtchingOperation::setObserver(
-            answering<SimpleReactiveIonEtchingOperation>(ws, [](SimpleReactiveIonEtchingOperation &op) {
-                op.setEtchFromBelow(false);
-                op.setEtchFromTop(false);
-                op.setDepth(5);
-                op.setMaterial(Si);
-            }));
+        const auto dialog = answering<SimpleReactiveIonEtchingOperation>(ws, [](SimpleReactiveIonEtchingOperation &op) {
+            op.setEtchFromBelow(false);
+            op.setEtchFromTop(false);
+            op.setDepth(5);
+            op.setMaterial(Si);
+        });
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[30] = [&ws] { return std::make_shared<SimpleReactiveIonEtchingOperation>(ws); };
+        factory->makers[30] = [&ws, dialog] {
+            return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(ws), dialog);
+        };
         ws.setOperationFactory(factory);
         ws.startOperation(30);
         QCOMPARE(ws.console().message(), QStringLiteral("Simple RIE: Operation finished."));

@@ -44,22 +44,21 @@ struct Window {
     std::shared_ptr<ScriptedDocumentDialogs> dialogs = std::make_shared<ScriptedDocumentDialogs>();
     std::shared_ptr<CountingObserver> saved = std::make_shared<CountingObserver>();
     std::shared_ptr<CountingObserver> updates = std::make_shared<CountingObserver>();
+    Util::ObserverPtr opened; // the document-opened observer each open operation gets
 
     Window()
     {
         workspace.setOperationFactory(factory);
         workspace.addUpdateObserver(updates);
         factory->makers[9] = [this] {
-            auto op = std::make_shared<SaveDocumentOperation>(workspace, dialogs);
-            op->setSavedObserver(saved);
-            return op;
+            return withObserver(std::make_shared<SaveDocumentOperation>(workspace, dialogs), saved);
         };
         factory->makers[10] = [this] {
-            auto op = std::make_shared<SaveDocumentAsOperation>(workspace, dialogs);
-            op->setSavedObserver(saved);
-            return op;
+            return withObserver(std::make_shared<SaveDocumentAsOperation>(workspace, dialogs), saved);
         };
-        factory->makers[11] = [this] { return std::make_shared<OpenDocumentOperation>(workspace, dialogs); };
+        factory->makers[11] = [this] {
+            return withObserver(std::make_shared<OpenDocumentOperation>(workspace, dialogs), opened);
+        };
     }
     void addVolume(uint32_t state)
     {
@@ -77,12 +76,7 @@ private:
     QTemporaryDir m_dir;
 
 private slots:
-    void init()
-    {
-        MaterialFactory::instance()->createDefaultMaterials();
-        OpenDocumentOperation::setDocumentOpenedObserver(nullptr);
-        OpenDocumentOperation::setMaterialConflictObserver(nullptr);
-    }
+    void init() { MaterialFactory::instance()->createDefaultMaterials(); }
 
     void namesAndTypeCodes()
     {
@@ -180,7 +174,7 @@ private slots:
     {
         Window window;
         auto opened = std::make_shared<CountingObserver>();
-        OpenDocumentOperation::setDocumentOpenedObserver(opened);
+        window.opened = opened;
         const QString folder = m_dir.filePath(QStringLiteral("docs"));
         QDir().mkpath(folder);
         const QString path = folder + QStringLiteral("/scene.cfw");
@@ -209,8 +203,7 @@ private slots:
         first.workspace.startOperation(10);
 
         Window second;
-        const auto result =
-            OpenDocumentOperation::loadFile(second.workspace, path, OpenDocumentOperation::observerResolver());
+        const auto result = OpenDocumentOperation::loadFile(second.workspace, path, {});
         QVERIFY(result.ok);
         QCOMPARE(second.workspace.document().fileName(), path);
         QCOMPARE(second.updates->count, 1);
@@ -280,21 +273,19 @@ private slots:
         QFETCH(bool, answers);
         QFETCH(uint, expected);
         MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Old Nitride"), 1, 1, 1));
+        Window window;
+        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
         auto observer = std::make_shared<CountingObserver>();
         QString seen;
         observer->onNotify = [&] {
-            seen =
-                OpenDocumentOperation::existingMaterial().name() + '/' + OpenDocumentOperation::loadedMaterial().name();
+            seen = open->existingMaterial().name() + '/' + open->loadedMaterial().name();
             if (answers)
-                OpenDocumentOperation::resolveConflict(
-                    {Model::Persistence::ConflictChoice::ReplaceLoadedByExisting, 0});
+                open->resolveConflict({Model::Persistence::ConflictChoice::ReplaceLoadedByExisting, 0});
         };
         if (withObserver)
-            OpenDocumentOperation::setMaterialConflictObserver(observer);
-        Window window;
+            open->setMaterialConflictObserver(observer);
         const auto result = OpenDocumentOperation::loadFile(
-            window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/conflict_2001.cfw"),
-            OpenDocumentOperation::observerResolver());
+            window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/conflict_2001.cfw"), open->conflictResolver());
         QVERIFY(result.ok);
         QCOMPARE(observer->count, withObserver ? 1 : 0);
         if (withObserver)
@@ -306,6 +297,26 @@ private slots:
             QVERIFY(cell >= 2000 && cell != 2001 &&
                     MaterialFactory::instance()->getMaterial(cell).name() == QStringLiteral("Loaded Nitride"));
         QCOMPARE(OpenDocumentOperation::translationTable().translate(2001), cell);
+    }
+
+    void conflictResolverOutlivingItsOperationAsksNobody()
+    {
+        Window window;
+        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        auto observer = std::make_shared<CountingObserver>();
+        observer->onNotify = [&] { open->resolveConflict({Model::Persistence::ConflictChoice::AddLoadedAsNew, 0}); };
+        open->setMaterialConflictObserver(observer);
+        const auto resolver = open->conflictResolver();
+        const Material existing(2001, QStringLiteral("A"), 1, 1, 1);
+        const Material loaded(2001, QStringLiteral("B"), 1, 1, 1);
+        const auto answer = resolver(existing, loaded);
+        QVERIFY(answer);
+        QCOMPARE(answer->choice, Model::Persistence::ConflictChoice::AddLoadedAsNew);
+        QCOMPARE(open->existingMaterial().name(), QStringLiteral("A"));
+        QCOMPARE(open->loadedMaterial().name(), QStringLiteral("B"));
+        open.reset();
+        QVERIFY(!resolver(existing, loaded));
+        QCOMPARE(observer->count, 1);
     }
 };
 

@@ -52,8 +52,9 @@ template <class Op> std::function<OperationPtr(Core::Workspace &, bool)> maker(s
             if (auto op = std::dynamic_pointer_cast<Op>(workspace->currentOperation()); op && accept)
                 setters(*op);
         };
-        Op::setObserver(observer);
-        return std::make_shared<Op>(ws);
+        auto operation = std::make_shared<Op>(ws);
+        operation->setObserver(observer);
+        return operation;
     };
 }
 

@@ -28,7 +28,9 @@ struct CutFixture {
         volume = makeVolume(6, 4, 3, [](uint32_t x, uint32_t, uint32_t z) { return z < 2 ? 1u + x % 2 : 0u; });
         ws.document().addObject(volume);
         factory = std::make_shared<TestFactory>();
-        factory->makers[34] = [this] { return std::make_shared<MaskedCutCellVolumeOperation>(ws); };
+        factory->makers[34] = [this] {
+            return withObserver(std::make_shared<MaskedCutCellVolumeOperation>(ws), observer);
+        };
         factory->makers[35] = [this] { return std::make_shared<RemoveCutsFromVolumeOperation>(ws); };
         ws.setOperationFactory(factory);
         observer = std::make_shared<CountingObserver>();
@@ -36,9 +38,7 @@ struct CutFixture {
             if (auto op = std::dynamic_pointer_cast<MaskedCutCellVolumeOperation>(ws.currentOperation()))
                 op->setMask(nextMask, nextWidth, nextHeight);
         };
-        MaskedCutCellVolumeOperation::setObserver(observer);
     }
-    ~CutFixture() { MaskedCutCellVolumeOperation::setObserver(nullptr); }
 
     void cut(const QBitArray &bits, uint32_t width, uint32_t height)
     {

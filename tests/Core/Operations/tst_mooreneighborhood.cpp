@@ -258,8 +258,12 @@ private slots:
         const auto before = cellStates(*volume);
         auto observer = std::make_shared<CountingObserver>();
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[18] = [&ws] { return std::make_shared<MooreNeighborhoodDepositionOperation>(ws); };
-        factory->makers[19] = [&ws] { return std::make_shared<MooreNeighborhoodEtchingOperation>(ws); };
+        factory->makers[18] = [&ws, observer] {
+            return withObserver(std::make_shared<MooreNeighborhoodDepositionOperation>(ws), observer);
+        };
+        factory->makers[19] = [&ws, observer] {
+            return withObserver(std::make_shared<MooreNeighborhoodEtchingOperation>(ws), observer);
+        };
         ws.setOperationFactory(factory);
         observer->onNotify = [&ws] {
             if (auto op = std::dynamic_pointer_cast<MooreNeighborhoodDepositionOperation>(ws.currentOperation())) {
@@ -270,8 +274,6 @@ private slots:
                 e->setLayerCount(2);
             }
         };
-        MooreNeighborhoodDepositionOperation::setObserver(observer);
-        MooreNeighborhoodEtchingOperation::setObserver(observer);
 
         ws.startOperation(etching ? 19 : 18);
         QCOMPARE(observer->count, 1);
@@ -286,8 +288,6 @@ private slots:
         QCOMPARE(cellStates(*volume), before);
         QVERIFY(ws.undoRedo().redo());
         QCOMPARE(cellStates(*volume), after);
-        MooreNeighborhoodDepositionOperation::setObserver(nullptr);
-        MooreNeighborhoodEtchingOperation::setObserver(nullptr);
     }
 
     void rejectedDialogCancels()

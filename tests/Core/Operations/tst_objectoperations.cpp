@@ -34,7 +34,7 @@ struct Scene {
         factory->makers[1] = [this] { return std::make_shared<CopyObject>(ws); };
         factory->makers[4] = [this] { return std::make_shared<DeleteObject>(ws); };
         factory->makers[7] = [this] { return std::make_shared<MoveObject>(ws); };
-        factory->makers[24] = [this] { return std::make_shared<SelectVolumesOperation>(ws); };
+        factory->makers[24] = [this] { return withObserver(std::make_shared<SelectVolumesOperation>(ws), batchRun); };
         ws.setOperationFactory(factory);
         ws.console().addObserver(log);
         a->position = Util::Vector4D(1, 1, 1, 0);
@@ -55,6 +55,7 @@ struct Scene {
     std::shared_ptr<MessageLog> log = std::make_shared<MessageLog>(ws.console());
     std::shared_ptr<TestObject> a = std::make_shared<TestObject>();
     std::shared_ptr<TestObject> b = std::make_shared<TestObject>();
+    Util::ObserverPtr batchRun; // what the factory gives each "Select volumes" operation
 };
 
 } // namespace
@@ -279,7 +280,7 @@ private slots:
             auto op = std::dynamic_pointer_cast<SelectVolumesOperation>(s.ws.currentOperation());
             hadVolume = !op || op->volume() != nullptr;
         };
-        SelectVolumesOperation::setObserver(observer);
+        s.batchRun = observer;
         s.ws.startOperation(24);
         QCOMPARE(s.lastMessage(), QStringLiteral("Select volumes: Select a cell volume and press Enter/Return. To "
                                                  "start without a cell volume type N and press Enter/Return."));
@@ -292,7 +293,6 @@ private slots:
         QVERIFY(!hadVolume);
         QVERIFY(!s.ws.currentOperation());
         QCOMPARE(s.ws.undoRedo().undoCount(), size_t(0));
-        SelectVolumesOperation::setObserver(nullptr);
     }
 
     void selectVolumesTakesTheSelectedVolume()
@@ -307,13 +307,12 @@ private slots:
         observer->onNotify = [&] {
             seen = std::dynamic_pointer_cast<SelectVolumesOperation>(s.ws.currentOperation())->volume();
         };
-        SelectVolumesOperation::setObserver(observer);
+        s.batchRun = observer;
         s.ws.startOperation(24);
         QCOMPARE(observer->count, 1);
         QCOMPARE(seen, volume);
         QVERIFY(s.log->lines.contains(QStringLiteral("Select volumes: Cell volume selected.")));
         QVERIFY(s.ws.pickState().selected().isEmpty());
-        SelectVolumesOperation::setObserver(nullptr);
     }
 };
 

@@ -352,8 +352,7 @@ private slots:
         auto updates = std::make_shared<CountingObserver>();
         ws.addUpdateObserver(updates);
         auto observer = std::make_shared<CountingObserver>();
-        PhotolithographyOperation::setObserver(observer);
-        auto op = std::make_shared<PhotolithographyOperation>(ws);
+        auto op = withObserver(std::make_shared<PhotolithographyOperation>(ws), observer);
         const MaskBits top = filledMask(4, 3, Qt::black);
         const MaskBits bottom = filledMask(1, 1, Qt::white);
         observer->onNotify = [&] {
@@ -368,7 +367,6 @@ private slots:
             op->setMaterial(positive);
         };
         op->start();
-        PhotolithographyOperation::setObserver(nullptr);
         QCOMPARE(ws.console().message(), QStringLiteral("Photolithography: Operation finished."));
         QVERIFY(columnIntact(*volume, 2, 2, positive));
         QVERIFY(volume->upperMask().isEmpty());

@@ -130,10 +130,9 @@ private slots:
             op->setMaximumHeight(3);
             op->setMinimumHeight(1);
         };
-        PlanarizationOperation::setObserver(observer);
+        op->setObserver(observer);
         ws.setLatticeOutOfDate(volume->id(), false);
         op->start();
-        PlanarizationOperation::setObserver(nullptr);
         QCOMPARE(ws.console().message(), QStringLiteral("Planarization: Operation finished."));
         QCOMPARE(ws.lastOperation(volume->id()), 22u);
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));
@@ -154,10 +153,9 @@ private slots:
             op->setMaterial(11);
             op->setDepositionHeight(6);
         };
-        SpinCoatingOperation::setObserver(observer);
+        op->setObserver(observer);
         ws.setLatticeOutOfDate(volume->id(), false);
         op->start();
-        SpinCoatingOperation::setObserver(nullptr);
         QCOMPARE(ws.console().message(), QStringLiteral("Spin Coating: Operation finished."));
         QCOMPARE(ws.lastOperation(volume->id()), 23u);
         QVERIFY(!ws.isLatticeOutOfDate(volume->id()));

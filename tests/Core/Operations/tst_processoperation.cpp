@@ -21,17 +21,17 @@ public:
     AddingOperation(Core::Workspace &ws, const QString &key)
         : UndoableProcessOperation(ws, QStringLiteral("Adding"), 77, key)
     {
+        setObserver(dialog);
     }
     void setAmount(uint32_t amount)
     {
         m_amount = amount;
         m_amountSet = true;
     }
-    std::shared_ptr<CountingObserver> observer = std::make_shared<CountingObserver>();
+    std::shared_ptr<CountingObserver> dialog = std::make_shared<CountingObserver>();
 
 protected:
     bool hasOptions() const override { return m_amountSet; }
-    Util::ObserverPtr optionsObserver() const override { return observer; }
     void run(TotalVolume &volume) override
     {
         Model::Automaton::CellLock lock(volume);
@@ -76,11 +76,11 @@ private slots:
         auto volume = smallVolume();
         ws.document().addObject(volume);
         auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
-        op->observer->onNotify = [&] { op->setAmount(100); };
+        op->dialog->onNotify = [&] { op->setAmount(100); };
         ws.setOperationFactory(nullptr);
 
         op->start();
-        QCOMPARE(op->observer->count, 1);
+        QCOMPARE(op->dialog->count, 1);
         QCOMPARE(states(*volume)[3], 103u);
         QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation finished."));
         QCOMPARE(ws.lastOperation(volume->id()), 77u);
@@ -95,7 +95,7 @@ private slots:
         ws.document().addObject(volume);
         auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
         op->failHalfway = true;
-        op->observer->onNotify = [&] { op->setAmount(5); };
+        op->dialog->onNotify = [&] { op->setAmount(5); };
         op->start();
         QCOMPARE(states(*volume), original);
         QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation canceled."));
@@ -114,7 +114,7 @@ private slots:
         factory->makers[5] = [&] {
             auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
             op->failHalfway = fail;
-            op->observer->onNotify = [weak = std::weak_ptr<AddingOperation>(op)] { weak.lock()->setAmount(10); };
+            op->dialog->onNotify = [weak = std::weak_ptr<AddingOperation>(op)] { weak.lock()->setAmount(10); };
             return op;
         };
         ws.setOperationFactory(factory);
@@ -154,7 +154,7 @@ private slots:
         ws.selection().setSelectionMode(true);
         ws.selection().toggle(volume);
         auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
-        op->observer->onNotify = [&] { op->setAmount(1); };
+        op->dialog->onNotify = [&] { op->setAmount(1); };
         op->start();
         QCOMPARE(op->volume(), volume);
         QVERIFY(!ws.selection().isSelectionMode());
@@ -188,7 +188,7 @@ private slots:
         factory->makers[5] = [&] {
             // Two classes may share a key: the records stay apart by their numbers.
             auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("SharedKey"));
-            op->observer->onNotify = [op, &nextAmount] { op->setAmount(nextAmount); };
+            op->dialog->onNotify = [op, &nextAmount] { op->setAmount(nextAmount); };
             return op;
         };
         ws.setOperationFactory(factory);

@@ -27,7 +27,6 @@ public:
 
 protected:
     bool hasOptions() const override { return true; }
-    Util::ObserverPtr optionsObserver() const override { return nullptr; }
     void run(TotalVolume &volume) override
     {
         Model::Automaton::CellLock lock(volume);

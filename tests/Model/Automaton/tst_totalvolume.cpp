@@ -131,6 +131,18 @@ private slots:
         QCOMPARE(volume.type(), 1u);
     }
 
+    void extentRunsFromThePositionOverEveryCell()
+    {
+        // 4 x 2 x 3 cells of 0.5 x 2 x 0.25 from (1, -2, 3): 2 x 4 x 0.75 further on.
+        TotalVolume volume(4, 2, 3, 0.5f, 2.0f, 0.25f, Util::Vector3D(1, -2, 3));
+        const auto extent = volume.extent();
+        QVERIFY(extent);
+        QCOMPARE(Util::Vector4D(extent->low), Util::Vector4D(1, -2, 3, 0));
+        QCOMPARE(Util::Vector4D(extent->high), Util::Vector4D(3, 2, 3.75, 0));
+        volume.translate(Util::Vector3D(1, 1, 1));
+        QCOMPARE(Util::Vector4D(volume.extent()->high), Util::Vector4D(4, 3, 4.75, 0));
+    }
+
     void clearMaskKeepsItsSize()
     {
         TotalVolume volume(2, 2, 1, 1, 1, 1, Util::Vector3D());

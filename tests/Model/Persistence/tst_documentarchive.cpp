@@ -6,6 +6,7 @@
 #include "Model/Persistence/statetext.h"
 #include "Model/document.h"
 #include "catalogtesthome.h"
+#include "fullcatalogue.h"
 #include "testobject.h"
 
 #include <QtTest>
@@ -438,6 +439,43 @@ private slots:
         QCOMPARE(states(load.volume()), (std::vector<uint32_t>{2003, 1}));
         QVERIFY(load.table.isEmpty());
         QCOMPARE(MaterialFactory::instance()->getMaterial(2003).id(), 0u);
+    }
+
+    void conflictWithoutAFreeIdentifier_data()
+    {
+        QTest::addColumn<uint>("free"); // 0: none
+        QTest::newRow("none free") << 0u;
+        QTest::newRow("only the lowest free") << 2000u;
+        QTest::newRow("only the highest free") << 32766u;
+    }
+
+    void conflictWithoutAFreeIdentifier()
+    {
+        // The document's 2001 is "Loaded Nitride", the catalogue's 2001 another material: no answer
+        // means adding it as new, which needs a free identifier.
+        QFETCH(uint, free);
+        takeNewMaterialIds(free != 0 ? QSet<uint32_t>{free} : QSet<uint32_t>{});
+        const int materialsBefore = MaterialFactory::instance()->getMaterials().size();
+        Load load(readFile(dataFile("conflict_2001.cfw")));
+        const QList<Material> after = MaterialFactory::instance()->getMaterials();
+        const Material added = MaterialFactory::instance()->getMaterial(free);
+        MaterialFactory::instance()->createDefaultMaterials();
+
+        QVERIFY(load.result.ok);
+        QCOMPARE(load.conflicts, 1);
+        QCOMPARE(states(load.volume()), (std::vector<uint32_t>{1, free, free, 0}));
+        if (free == 0) {
+            const QString message = QStringLiteral(
+                "Material \"Loaded Nitride\" (identifier 2001) of the document could not be added to the material "
+                "catalogue: every material identifier from 2000 to 32766 is in use. Its cells were loaded as empty "
+                "cells.");
+            QCOMPARE(load.result.problems, QStringList{message});
+            QCOMPARE(after.size(), materialsBefore);
+        } else {
+            QVERIFY(load.result.problems.isEmpty());
+            QCOMPARE(added.name(), QStringLiteral("Loaded Nitride"));
+            QCOMPARE(after.size(), materialsBefore + 1);
+        }
     }
 
     void absurdSizesAreRefused_data()

@@ -1,6 +1,7 @@
-#include "catalogtesthome.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "catalogtesthome.h"
+#include "filesizelimit.h"
 
 #include <QtTest>
 
@@ -17,6 +18,19 @@ QByteArray golden()
 QByteArray processFile(const QByteArray &body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Processes>\n" + body + "</Processes>\n";
+}
+
+QStringList folderEntries(const CatalogTestHome &home)
+{
+    return QDir(home.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// The built-in table with a hand edit that the reader drops: a comment before the first process.
+QByteArray goldenWithComment(const QByteArray &comment)
+{
+    QByteArray text = golden();
+    text.replace("<Processes>\n", "<Processes>\n<!-- " + comment + " -->\n");
+    return text;
 }
 } // namespace
 
@@ -39,6 +53,7 @@ private slots:
         QCOMPARE(factory->getProcesses().size(), 18);
         QCOMPARE(factory->getProcess(15).name(), QStringLiteral("Ion Implantation"));
         QCOMPARE(factory->getProcess(3).compatibleMaterialIds(), (QList<uint32_t>{3, 16}));
+        QCOMPARE(factory->startUpReport(), QString());
     }
 
     void partialFileIsCompletedAndRewritten()
@@ -72,8 +87,8 @@ private slots:
         QFETCH(QList<uint32_t>, expected);
         CatalogTestHome home;
         home.write(QStringLiteral("processes.xml"),
-                   processFile("<Process version=\"1\" name=\"Mine\" process-id=\"40\"><CompatibleMaterials>" + text
-                               + "</CompatibleMaterials></Process>\n"));
+                   processFile("<Process version=\"1\" name=\"Mine\" process-id=\"40\"><CompatibleMaterials>" + text +
+                               "</CompatibleMaterials></Process>\n"));
         auto factory = ProcessFactory::instance();
         QVERIFY(factory->loadProcesses());
         QCOMPARE(factory->getProcess(40).compatibleMaterialIds(), expected);
@@ -112,6 +127,104 @@ private slots:
         factory->startUp();
         QCOMPARE(home.read(QStringLiteral("processes.xml.bak")), broken);
         QCOMPARE(home.read(QStringLiteral("processes.xml")), golden());
+    }
+
+    void changedFileIsCopiedAsideBeforeItIsRewritten_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("comment") << goldenWithComment("my notes");
+        QTest::newRow("process the reader rejects")
+            << processFile("<Process version=\"1.0\" name=\"My Etch\" process-id=\"40\">"
+                           "<CompatibleMaterials>1;3</CompatibleMaterials></Process>\n");
+        QTest::newRow("built-in processes missing")
+            << processFile("<Process version=\"1\" name=\"Planarization\" process-id=\"7\">"
+                           "<CompatibleMaterials>1;3</CompatibleMaterials></Process>\n");
+    }
+
+    void changedFileIsCopiedAsideBeforeItIsRewritten()
+    {
+        QFETCH(QByteArray, contents);
+        CatalogTestHome home;
+        home.write(QStringLiteral("processes.xml"), contents);
+        auto factory = ProcessFactory::instance();
+        factory->startUp();
+        QCOMPARE(home.read(QStringLiteral("processes.xml.bak")), contents);
+        QCOMPARE(home.read(QStringLiteral("processes.xml")).count("<Process "), 18);
+        QCOMPARE(factory->startUpReport(), QString());
+        // The next start finds what it writes itself: no second copy.
+        factory->startUp();
+        QCOMPARE(folderEntries(home),
+                 (QStringList{QStringLiteral("processes.xml"), QStringLiteral("processes.xml.bak")}));
+        factory->createDefaultProcesses();
+    }
+
+    void unchangedFileIsNotCopied()
+    {
+        CatalogTestHome home;
+        home.write(QStringLiteral("processes.xml"), golden());
+        ProcessFactory::instance()->startUp();
+        QCOMPARE(folderEntries(home), QStringList{QStringLiteral("processes.xml")});
+        QCOMPARE(home.read(QStringLiteral("processes.xml")), golden());
+    }
+
+    void unreadableFileIsLeftAlone()
+    {
+        // A folder where the file should be: unreadable also for root, who reads any file.
+        CatalogTestHome home;
+        const QString path = home.file(QStringLiteral("processes.xml"));
+        QVERIFY(QDir().mkpath(path));
+        home.write(QStringLiteral("processes.xml/notes"), "mine");
+        auto factory = ProcessFactory::instance();
+        factory->setProcess(Process(QStringLiteral("From before"), 40));
+        factory->startUp();
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(home.read(QStringLiteral("processes.xml/notes")), QByteArray("mine"));
+        QCOMPARE(folderEntries(home), QStringList{QStringLiteral("processes.xml")});
+        QCOMPARE(factory->getProcesses().size(), 18);
+        QCOMPARE(factory->getProcess(40).id(), 0u);
+        const QString report = factory->startUpReport();
+        QVERIFY2(
+            report.startsWith(
+                QStringLiteral("The process catalogue \"%1\" could not be loaded: it could not be read (").arg(path)),
+            qPrintable(report));
+        QVERIFY2(report.contains(QLatin1String("built-in processes")), qPrintable(report));
+    }
+
+    void fileThatCannotBeCopiedAsideIsLeftAlone_data()
+    {
+        // Each is larger than any file the test lets itself write, so the copy fails as on a full
+        // disk, while the much smaller catalogue could still be written over it.
+        const QByteArray padding(64 * 1024, 'x');
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("hand edit") << goldenWithComment(padding) << true;
+        QTest::newRow("damaged") << QByteArray("<?xml version=\"1.0\"?>\n<Processes><!-- " + padding +
+                                               " --><Process version=\"1\" name=\"A\"")
+                                 << false;
+    }
+
+    void fileThatCannotBeCopiedAsideIsLeftAlone()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, readable);
+        CatalogTestHome home;
+        home.write(QStringLiteral("processes.xml"), contents);
+        auto factory = ProcessFactory::instance();
+        factory->createDefaultProcesses();
+        {
+            FileSizeLimit limit(16 * 1024);
+            QVERIFY(limit.isActive());
+            factory->startUp();
+        }
+        QCOMPARE(home.read(QStringLiteral("processes.xml")), contents);
+        QCOMPARE(folderEntries(home), QStringList{QStringLiteral("processes.xml")});
+        QCOMPARE(factory->getProcesses().size(), 18);
+        const QString report = factory->startUpReport();
+        QVERIFY2(report.contains(QLatin1String("it could not be copied aside (")), qPrintable(report));
+        QVERIFY2(report.contains(readable ? QLatin1String("differs from what Cellforge writes")
+                                          : QLatin1String("could not be loaded")),
+                 qPrintable(report));
+        factory->createDefaultProcesses();
     }
 
     void compatibleMaterialsSkipsUnknownIdentifiers()

@@ -51,9 +51,11 @@ private slots:
         QFETCH(bool, selectVolume);
         Core::Workspace workspace;
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[24] = [&workspace] { return std::make_shared<SelectVolumesOperation>(workspace); };
+        const auto observer = std::make_shared<Ui::Observers::BatchRunObserver>(workspace, nullptr);
+        factory->makers[24] = [&workspace, observer] {
+            return withObserver(std::make_shared<SelectVolumesOperation>(workspace), observer);
+        };
         workspace.setOperationFactory(factory);
-        SelectVolumesOperation::setObserver(std::make_shared<Ui::Observers::BatchRunObserver>(workspace, nullptr));
 
         auto volume = std::make_shared<TotalVolume>(3, 3, 3, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 1u);
         volume->setUpperMask(QBitArray(9, true), 3, 3);
@@ -74,7 +76,6 @@ private slots:
         // The preview masks are gone once the dialog has closed.
         QCOMPARE(volume->upperMask().count(true), 0);
         QVERIFY(!workspace.currentOperation());
-        SelectVolumesOperation::setObserver(nullptr);
     }
 
     void selectedVolumeIsTheFirstCellVolume()

@@ -50,11 +50,11 @@ std::shared_ptr<Op> runWithDialog(Core::Workspace &ws, QWidget *window, std::fun
         states[i] = i % 8 < 4 ? 1u : 0u;
     ws.document().addObject(
         std::make_shared<Model::Automaton::TotalVolume>(4, 4, 8, 1, 1, 1, Util::Vector3D(), states));
-    Op::setObserver(std::make_shared<Observer>(ws, window));
     std::shared_ptr<Op> op;
     auto factory = std::make_shared<TestFactory>();
-    factory->makers[1] = [&ws, &op] {
+    factory->makers[1] = [&ws, &op, window] {
         op = std::make_shared<Op>(ws);
+        op->setObserver(std::make_shared<Observer>(ws, window));
         return op;
     };
     ws.setOperationFactory(factory);

@@ -82,14 +82,12 @@ private slots:
         QFETCH(QString, label);
         Scene s;
         s.factory->makers[18] = [&s] {
-            MooreNeighborhoodDepositionOperation::setObserver(
-                std::make_shared<Ui::Observers::MooreDepositionObserver>(s.ws, &s.window));
-            return std::make_shared<MooreNeighborhoodDepositionOperation>(s.ws);
+            return withObserver(std::make_shared<MooreNeighborhoodDepositionOperation>(s.ws),
+                                std::make_shared<Ui::Observers::MooreDepositionObserver>(s.ws, &s.window));
         };
         s.factory->makers[19] = [&s] {
-            MooreNeighborhoodEtchingOperation::setObserver(
-                std::make_shared<Ui::Observers::MooreEtchingObserver>(s.ws, &s.window));
-            return std::make_shared<MooreNeighborhoodEtchingOperation>(s.ws);
+            return withObserver(std::make_shared<MooreNeighborhoodEtchingOperation>(s.ws),
+                                std::make_shared<Ui::Observers::MooreEtchingObserver>(s.ws, &s.window));
         };
         QString shownLabel;
         handleNextDialog<Ui::Operations::MooreOptionsDialog>(true, [&](Ui::Operations::MooreOptionsDialog &d) {
@@ -102,8 +100,6 @@ private slots:
         QCOMPARE(s.ws.console().message(), QStringLiteral("Moore film deposition: Operation finished."));
         QCOMPARE(stateAt(*s.volume, 5, 5, etching ? 2 : 5), etching ? 0u : 11u);
         QCOMPARE(stateAt(*s.volume, 5, 5, etching ? 1 : 6), etching ? 1u : 0u);
-        MooreNeighborhoodDepositionOperation::setObserver(nullptr);
-        MooreNeighborhoodEtchingOperation::setObserver(nullptr);
     }
 
     void photolithographyObserverPreviewsThenRuns()
@@ -116,9 +112,8 @@ private slots:
                     lock.cells()[s.volume->index(x, y, 4)].setState(11);
         }
         s.factory->makers[20] = [&s] {
-            PhotolithographyOperation::setObserver(
-                std::make_shared<Ui::Observers::PhotolithographyObserver>(s.ws, &s.window));
-            return std::make_shared<PhotolithographyOperation>(s.ws);
+            return withObserver(std::make_shared<PhotolithographyOperation>(s.ws),
+                                std::make_shared<Ui::Observers::PhotolithographyObserver>(s.ws, &s.window));
         };
         bool previewed = false;
         handleNextDialog<Ui::Operations::PhotolithographyDialog>(true, [&](Ui::Operations::PhotolithographyDialog &d) {
@@ -141,9 +136,8 @@ private slots:
     {
         Scene s;
         s.factory->makers[20] = [&s] {
-            PhotolithographyOperation::setObserver(
-                std::make_shared<Ui::Observers::PhotolithographyObserver>(s.ws, &s.window));
-            return std::make_shared<PhotolithographyOperation>(s.ws);
+            return withObserver(std::make_shared<PhotolithographyOperation>(s.ws),
+                                std::make_shared<Ui::Observers::PhotolithographyObserver>(s.ws, &s.window));
         };
         handleNextDialog<Ui::Operations::PhotolithographyDialog>(false, [](Ui::Operations::PhotolithographyDialog &d) {
             d.bottomGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/cross.png"));
@@ -158,9 +152,8 @@ private slots:
     {
         Scene s;
         s.factory->makers[34] = [&s] {
-            MaskedCutCellVolumeOperation::setObserver(
-                std::make_shared<Ui::Observers::MaskedCutObserver>(s.ws, &s.window));
-            return std::make_shared<MaskedCutCellVolumeOperation>(s.ws);
+            return withObserver(std::make_shared<MaskedCutCellVolumeOperation>(s.ws),
+                                std::make_shared<Ui::Observers::MaskedCutObserver>(s.ws, &s.window));
         };
         handleNextDialog<Ui::Operations::MaskedCutOptionsDialog>(true, [](Ui::Operations::MaskedCutOptionsDialog &d) {
             d.maskGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/square_opening.png"));
@@ -175,7 +168,6 @@ private slots:
         handleNextDialog<Ui::Operations::MaskedCutOptionsDialog>(true);
         s.ws.startOperation(34);
         QCOMPARE(s.ws.console().message(), QStringLiteral("Masked Cut: Operation Canceled!"));
-        MaskedCutCellVolumeOperation::setObserver(nullptr);
     }
 
     void heightDialogsAreBoundedByNz_data()
@@ -189,13 +181,12 @@ private slots:
         QFETCH(bool, planarization);
         Scene s;
         s.factory->makers[22] = [&s] {
-            PlanarizationOperation::setObserver(
-                std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
-            return std::make_shared<PlanarizationOperation>(s.ws);
+            return withObserver(std::make_shared<PlanarizationOperation>(s.ws),
+                                std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
         };
         s.factory->makers[23] = [&s] {
-            SpinCoatingOperation::setObserver(std::make_shared<Ui::Observers::SpinCoatingObserver>(s.ws, &s.window));
-            return std::make_shared<SpinCoatingOperation>(s.ws);
+            return withObserver(std::make_shared<SpinCoatingOperation>(s.ws),
+                                std::make_shared<Ui::Observers::SpinCoatingObserver>(s.ws, &s.window));
         };
         int bound = -1;
         if (planarization) {
@@ -226,24 +217,20 @@ private slots:
             QCOMPARE(stateAt(*s.volume, 0, 0, 6), 0u);
             QCOMPARE(stateAt(*s.volume, 0, 0, 1), 1u);
         }
-        PlanarizationOperation::setObserver(nullptr);
-        SpinCoatingOperation::setObserver(nullptr);
     }
 
     void rejectedHeightDialogsCancel()
     {
         Scene s;
         s.factory->makers[22] = [&s] {
-            PlanarizationOperation::setObserver(
-                std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
-            return std::make_shared<PlanarizationOperation>(s.ws);
+            return withObserver(std::make_shared<PlanarizationOperation>(s.ws),
+                                std::make_shared<Ui::Observers::PlanarizationObserver>(s.ws, &s.window));
         };
         const auto before = cellStates(*s.volume);
         handleNextDialog<Ui::Operations::PlanarizationOptionsDialog>(false);
         s.ws.startOperation(22);
         QCOMPARE(s.ws.console().message(), QStringLiteral("Planarization: Operation canceled!"));
         QCOMPARE(cellStates(*s.volume), before);
-        PlanarizationOperation::setObserver(nullptr);
     }
 };
 

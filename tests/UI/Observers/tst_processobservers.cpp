@@ -54,10 +54,12 @@ private slots:
         QWidget window;
         auto volume = slab();
         ws.document().addObject(volume);
-        IsotropicFilmDepositionOperation::setObserver(
-            std::make_shared<Ui::Observers::IsotropicFilmDepositionObserver>(ws, &window, 3));
+        auto observer = std::make_shared<Ui::Observers::IsotropicFilmDepositionObserver>(ws, &window, 3);
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[33] = [&ws] { return std::make_shared<IsotropicFilmDepositionOperation>(ws, QStringLiteral("CVD")); };
+        factory->makers[33] = [&ws, observer] {
+            return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(ws, QStringLiteral("CVD")),
+                                observer);
+        };
         ws.setOperationFactory(factory);
 
         answerNextDialog([](QDialog &dialog) {
@@ -80,10 +82,11 @@ private slots:
         QWidget window;
         auto volume = slab();
         ws.document().addObject(volume);
-        IsotropicFilmDepositionOperation::setObserver(
-            std::make_shared<Ui::Observers::IsotropicFilmDepositionObserver>(ws, &window));
+        auto observer = std::make_shared<Ui::Observers::IsotropicFilmDepositionObserver>(ws, &window);
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[13] = [&ws] { return std::make_shared<IsotropicFilmDepositionOperation>(ws); };
+        factory->makers[13] = [&ws, observer] {
+            return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(ws), observer);
+        };
         ws.setOperationFactory(factory);
 
         answerNextDialog([](QDialog &dialog) { dialog.reject(); });
@@ -99,12 +102,11 @@ private slots:
         QWidget window;
         auto volume = slab();
         ws.document().addObject(volume);
-        SimpleReactiveIonEtchingOperation::setObserver(
-            std::make_shared<Ui::Observers::SimpleRIEObserver>(ws, &window));
+        auto observer = std::make_shared<Ui::Observers::SimpleRIEObserver>(ws, &window);
         std::shared_ptr<SimpleReactiveIonEtchingOperation> op;
         auto factory = std::make_shared<TestFactory>();
-        factory->makers[30] = [&ws, &op] {
-            op = std::make_shared<SimpleReactiveIonEtchingOperation>(ws);
+        factory->makers[30] = [&ws, &op, observer] {
+            op = withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(ws), observer);
             return op;
         };
         ws.setOperationFactory(factory);
