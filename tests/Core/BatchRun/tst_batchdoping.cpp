@@ -1,3 +1,4 @@
+#include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
@@ -5,6 +6,7 @@
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/substratebuilder.h"
+#include "Core/workspace.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
@@ -85,6 +87,15 @@ std::vector<uint32_t> expectedStates()
     Ops::SimpleDoping(*volume, 14, 3.5f).run();
     Ops::SimpleSiOxidation(*volume, 40.0).runForTime(1.0, 1323.0, 1.0);
     return states(*volume);
+}
+
+size_t countState(TotalVolume &volume, uint32_t state)
+{
+    Model::Automaton::CellLock lock(volume);
+    size_t count = 0;
+    for (size_t i = 0; i < volume.cellCount(); ++i)
+        count += lock.cells()[i].state() == state ? 1 : 0;
+    return count;
 }
 
 struct Run {
@@ -214,6 +225,93 @@ private slots:
         const Run run = runBatch({path});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    }
+
+    void oxidationValueThatDoesNotConvertRunsNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("thickness") << "Oxidation Thickness" << QVariant(QStringLiteral("thin"))
+                                   << "not run: invalid: Oxidation Thickness";
+        QTest::newRow("conversion") << "Micron Conversion" << QVariant(QStringLiteral("many"))
+                                    << "not run: invalid: Micron Conversion";
+        QTest::newRow("mode") << "OxidationTimeSet" << QVariant(QStringLiteral("sometimes"))
+                              << "not run: invalid: OxidationTimeSet";
+    }
+    void oxidationValueThatDoesNotConvertRunsNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QFETCH(QString, detail);
+        ProcessData step(SiOxidation);
+        step.setParameter(QStringLiteral("OxidationTimeSet"), false, false);
+        step.setParameter(QStringLiteral("Oxidation Thickness"), 0.05, true);
+        step.setParameter(QStringLiteral("Micron Conversion"), 100.0, true);
+        step.setParameter(name, value, true);
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(3, 3, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 0u);
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (size_t i = 0; i < volume->cellCount(); ++i)
+                lock.cells()[i].setState(i % 6 < 3 ? 1u : 0u);
+        }
+        QList<StepRecord> records;
+        BatchRunner runner(workspace, volume);
+        runner.setStepObserver([&records](const StepRecord &r) { records << r; });
+        // The step counts as done, says why nothing happened, and the next step still runs.
+        const RunSummary summary = runner.run({step, step});
+        QVERIFY(summary.succeeded());
+        QCOMPARE(summary.done, 2);
+        QCOMPARE(records.first().code, 0);
+        QCOMPARE(records.first().detail, detail);
+        QCOMPARE(countState(*volume, 3), size_t(0));
+        QCOMPARE(countState(*volume, 1), size_t(27));
+        QCOMPARE(workspace.lastOperation(volume->id()), 0u);
+    }
+
+    void dopingMarksTheLatticeOnlyForSilicon_data()
+    {
+        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<bool>("outOfDate");
+        auto doping = [](uint material) {
+            ProcessData step(Doping);
+            step.setParameter(QStringLiteral("Doped Material_Id"), material, true);
+            step.setParameter(QStringLiteral("Doping Depth"), 1.0f, true);
+            return step;
+        };
+        auto implantation = [](uint material) {
+            ProcessData step(IonImplantation);
+            step.setParameter(QStringLiteral("Doped Material_Id"), material, true);
+            for (const char *n : {"Annealing Distance", "Implantation Depth", "Vertical Spread"})
+                step.setParameter(QLatin1String(n), 1.0f, true);
+            return step;
+        };
+        ProcessData oxidation(SiOxidation);
+        oxidation.setParameter(QStringLiteral("OxidationTimeSet"), false, false);
+        oxidation.setParameter(QStringLiteral("Oxidation Thickness"), 0.01, true);
+        oxidation.setParameter(QStringLiteral("Micron Conversion"), 100.0, true);
+        QTest::newRow("doping with N") << doping(14) << false;
+        QTest::newRow("doping with Si") << doping(1) << true;
+        QTest::newRow("implantation of P") << implantation(15) << false;
+        QTest::newRow("implantation of Si") << implantation(1) << true;
+        QTest::newRow("oxidation") << oxidation << true;
+    }
+    void dopingMarksTheLatticeOnlyForSilicon()
+    {
+        QFETCH(ProcessData, step);
+        QFETCH(bool, outOfDate);
+        Core::Workspace workspace;
+        auto volume = std::make_shared<TotalVolume>(3, 3, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(0, 0, 0), 0u);
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (size_t i = 0; i < volume->cellCount(); ++i)
+                lock.cells()[i].setState(i % 6 < 3 ? 16u : 0u);
+        }
+        workspace.setLatticeOutOfDate(volume->id(), false);
+        QVERIFY(BatchRunner(workspace, volume).run({step}).succeeded());
+        QCOMPARE(workspace.isLatticeOutOfDate(volume->id()), outOfDate);
+        QVERIFY(workspace.lastOperation(volume->id()) != 0u);
     }
 };
 

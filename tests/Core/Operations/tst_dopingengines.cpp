@@ -79,6 +79,20 @@ private slots:
                  (std::vector<uint32_t>{1, 16}));
     }
 
+    void iterationCounts()
+    {
+        // trunc(ceil(t / cmin) * (1 + sqrt 2) / sqrt 2), the ceiling first.
+        auto cubic = makeVolume(2, 2, 2, flatSilicon);
+        QCOMPARE(SimpleDoping(*cubic, NSi, 16.0f).iterationCount(), 27u); // 16 * 1.7071 = 27.3
+        QCOMPARE(SimpleDoping(*cubic, NSi, 9.2f).iterationCount(), 17u);  // 10 * 1.7071 = 17.07
+        QCOMPARE(SimpleDoping(*cubic, NSi, 0.0f).iterationCount(), 0u);
+        // The implantation's count is that of its annealing distance.
+        QCOMPARE(IonImplantation(*cubic, PSi, 20.0f, 4.0f, 6.0f).iterationCount(), 10u); // 6 * 1.7071 = 10.24
+        QCOMPARE(IonImplantation(*cubic, PSi, 20.0f, 4.0f, 0.0f).iterationCount(), 0u);
+        auto flat = makeVolume(2, 2, 2, flatSilicon, 1.0f, 1.0f, 0.5f);
+        QCOMPARE(IonImplantation(*flat, PSi, 2.0f, 0.0f, 1.2f).iterationCount(), 5u); // ceil(2.4) * 1.7071 = 5.1
+    }
+
     void dopingDepthZeroChangesNothing()
     {
         auto volume = makeVolume(6, 5, 12, landscape);
