@@ -111,6 +111,8 @@ protected:
         return unsigned(z > 0) | unsigned(z + 1 < m_nz) << 1 | unsigned(y > 0) << 2 | unsigned(y + 1 < m_ny) << 3 |
                unsigned(x > 0) << 4 | unsigned(x + 1 < m_nx) << 5;
     }
+    /// The x of a cell.
+    uint32_t columnOf(uint32_t index) const { return m_byColumn.divide(index); }
     uint32_t neighbourIndex(uint32_t index, unsigned k) const
     {
         return static_cast<uint32_t>(static_cast<int64_t>(index) + m_indexSteps[k]);

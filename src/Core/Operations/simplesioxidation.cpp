@@ -48,11 +48,27 @@ void SimpleSiOxidation::runWithThickness(double microns)
     // With no thickness every unreached cell would carry a zero vector and pass both thresholds.
     if (!(m_thickness > 0.0) || !std::isfinite(m_thickness) || m_oxidizable.isEmpty())
         return;
+    for (auto &cells : m_surface)
+        cells.clear();
     m_outward = static_cast<float>(outwardShare * m_thickness);
     m_outwardThreshold = m_outward * m_outward;
     const float inward = static_cast<float>(m_thickness) - m_outward;
     m_inwardThreshold = inward * inward;
     run(iterationCount());
+}
+
+void SimpleSiOxidation::initializeSlice(uint32_t begin, uint32_t end, uint32_t slice)
+{
+    const uint32_t last = end * m_columnSize;
+    for (uint32_t index = begin * m_columnSize; index < last; ++index)
+        SimpleSiOxidation::initializeCell(index, slice);
+}
+
+void SimpleSiOxidation::finalizeSlice(uint32_t begin, uint32_t end, uint32_t slice)
+{
+    const uint32_t last = end * m_columnSize;
+    for (uint32_t index = begin * m_columnSize; index < last; ++index)
+        SimpleSiOxidation::finalizeCell(index, slice);
 }
 
 bool SimpleSiOxidation::isSurface(uint32_t index) const
@@ -123,7 +139,7 @@ void SimpleSiOxidation::updateCell(uint32_t index, uint32_t begin, uint32_t end,
 
     // Of the passable neighbours only those that the new vector improves, each under its own
     // threshold: one that it does not improve now it never will (vectors only get shorter).
-    const uint32_t x = index / m_columnSize;
+    const uint32_t x = columnOf(index);
     for (unsigned k = 0; k < 6; ++k) {
         if (!(inside >> k & 1))
             continue;

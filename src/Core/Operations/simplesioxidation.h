@@ -37,6 +37,9 @@ public:
     const MaterialSet &oxidizableMaterials() const { return m_oxidizable; }
 
 protected:
+    /// The per-cell passes call the cell steps directly: they visit every cell of the volume.
+    void initializeSlice(uint32_t begin, uint32_t end, uint32_t slice) override;
+    void finalizeSlice(uint32_t begin, uint32_t end, uint32_t slice) override;
     void initializeCell(uint32_t index, uint32_t slice) override;
     void afterInitialization() override;
     void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice) override;
