@@ -42,7 +42,7 @@ int main(int argc, char **argv)
         total += ms;
     }
     std::printf("bench_surface: 256^3 rough block, %d pool threads, %zu opaque faces\n",
-                QThreadPool::globalInstance()->maxThreadCount(), painter.opaqueFaces().size());
+                QThreadPool::globalInstance()->maxThreadCount(), painter.opaqueFaceCount());
     std::printf("regenerateSurface: best %.1f ms, mean %.1f ms over %d runs (target < 300 ms); CPU time of all "
                 "threads %.1f ms per run\n",
                 best, total / runs, runs, (cpuMs() - cpuStart) / runs);

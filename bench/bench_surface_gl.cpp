@@ -68,7 +68,7 @@ int main(int argc, char **argv)
     view.makeCurrent();
     if (auto *ctx = QOpenGLContext::currentContext())
         renderer = reinterpret_cast<const char *>(ctx->functions()->glGetString(GL_RENDERER));
-    std::printf("bench_surface_gl: %zu opaque faces, 800 x 600, renderer %s\n", volume->painter().opaqueFaces().size(),
+    std::printf("bench_surface_gl: %zu opaque faces, 800 x 600, renderer %s\n", volume->painter().opaqueFaceCount(),
                 renderer);
     std::printf("merged mesh: %zu quads for all six directions (at most three are drawn per frame)\n", quads);
     std::printf(

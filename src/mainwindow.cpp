@@ -5,6 +5,7 @@
 #include "UI/Console/commandconsole.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
+#include "UI/cataloguewatcher.h"
 #include "UI/documentcommands.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
@@ -273,6 +274,8 @@ void MainWindow::createView()
 {
     m_view = new Ui::GLWidget(m_presenter->workspace(), this);
     setCentralWidget(m_view);
+    // New material colours reach this window's volumes even when another window changed them.
+    connect(new Ui::CatalogueWatcher(this), &Ui::CatalogueWatcher::changed, m_view, &Ui::GLWidget::updateGL);
 }
 
 void MainWindow::setView(const QString &view) { m_view->setStandardView(view); }

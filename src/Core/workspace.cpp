@@ -1,5 +1,8 @@
 #include "workspace.h"
 
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
+
 #include <QDebug>
 
 namespace Core {
@@ -61,8 +64,22 @@ void Workspace::cancelCurrentOperation()
 
 void Workspace::notifyUpdate()
 {
+    reportSurfaceFailures();
     for (const auto &observer : m_updateObservers)
         observer->notify();
+}
+
+// Every path that regenerates surfaces in a window ends by telling the observers: this is where
+// the user hears, once per failure, that a volume is left undrawn.
+void Workspace::reportSurfaceFailures()
+{
+    for (const auto &object : m_document.allObjects()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            const QString failure = volume->painter().takeSurfaceFailure();
+            if (!failure.isEmpty())
+                reportError(QStringLiteral("Cellforge"), failure);
+        }
+    }
 }
 
 void Workspace::clearObjectTables()

@@ -43,7 +43,8 @@ public:
     BusyIndicatorPtr busyIndicator() const { return m_busyIndicator; }
 
     void addUpdateObserver(const Util::ObserverPtr &observer) { m_updateObservers.push_back(observer); }
-    /// Tells the update observers that the scene changed (the view redraws).
+    /// Tells the update observers that the scene changed (the view redraws). A volume whose
+    /// surface could not be generated (out of memory) is reported through reportError first.
     void notifyUpdate();
 
     /// The type code of the last process applied to an object; 0 when none was.
@@ -76,6 +77,8 @@ public:
     void reportError(const QString &title, const QString &text);
 
 private:
+    void reportSurfaceFailures();
+
     Operations::OperationPtr m_currentOperation;
     ConsoleInput m_console;
     PickState m_pickState;

@@ -5,9 +5,12 @@
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
+#include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
 #include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/electrodepositionoperation.h"
+#include "Core/Operations/extractfilm.h"
+#include "Core/Operations/gluesubstrateoperation.h"
 #include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
@@ -30,10 +33,13 @@
 #include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/extractfilmobserver.h"
+#include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
@@ -135,20 +141,22 @@ const std::vector<P> entries = {
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
      &plain<ChangeTotalVolumeVisualizationOptions>, &dialog<ChangeTotalVolumeViewOptionsObserver>},
     {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<MoveObject>},
-    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film"},
+    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", &plain<ExtractFilm>, &dialog<ExtractFilmObserver>},
     {9, "SaveDocumentOperation", "Save document", 9, "actionSave", &saveDocument<SaveDocumentOperation>,
      &documentSaved},
     {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as", &saveDocument<SaveDocumentAsOperation>,
      &documentSaved},
     {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, &documentOpened},
-    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate"},
+    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", &plain<GlueSubstrateOperation>,
+     &dialog<GlueSubstrateObserver>},
     {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
      &plain<IsotropicFilmDepositionOperation>, &dialog<IsotropicFilmDepositionObserver>},
     {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
      &plain<IsotropicFilmEtchingOperation>, &dialog<IsotropicFilmEtchingObserver>},
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
      &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
-    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume"},
+    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", &plain<CutCellVolumeOperation>,
+     &dialog<CutCellVolumeObserver>},
     {17, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>, &dialog<DopingOptionsObserver>},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
      &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},

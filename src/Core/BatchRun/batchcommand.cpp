@@ -169,7 +169,10 @@ int BatchCommand::run(const Options &options)
 
     BatchRunner runner(workspace, target);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
-        return OffscreenImage().save(workspace.document(), fileName, error);
+        // Nothing is shown here: surfaces live only while an image is drawn.
+        OffscreenImage image;
+        image.setReleaseSurfaces(true);
+        return image.save(workspace.document(), fileName, error);
     });
     const int total = steps.size();
     int done = 0;

@@ -48,6 +48,31 @@ void sceneBounds(const Model::Document &document, Util::Vector3D &low, Util::Vec
     }
 }
 
+// Gives the surfaces of the document's volumes back on the way out, when asked to.
+class SurfaceRelease {
+public:
+    SurfaceRelease(const Model::Document &document, bool release)
+        : m_document(document)
+        , m_release(release)
+    {
+    }
+    ~SurfaceRelease()
+    {
+        if (!m_release)
+            return;
+        for (const auto &object : m_document.allObjects()) {
+            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+                volume->painter().releaseSurface();
+        }
+    }
+    SurfaceRelease(const SurfaceRelease &) = delete;
+    SurfaceRelease &operator=(const SurfaceRelease &) = delete;
+
+private:
+    const Model::Document &m_document;
+    bool m_release;
+};
+
 } // namespace
 
 bool OffscreenImage::save(const Model::Document &document, const QString &fileName, QString *error) const
@@ -76,9 +101,11 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
             return fail(QStringLiteral("The off-screen frame buffer could not be made."));
         }
         // The runner changes cells without drawing; the surfaces are brought up to date here.
+        const SurfaceRelease release(document, m_releaseSurfaces);
         for (const auto &object : document.allObjects()) {
-            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
-                volume->painter().regenerateSurface();
+            auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+            if (volume && !volume->painter().regenerateSurface())
+                return fail(volume->painter().takeSurfaceFailure());
         }
         Util::Vector3D low, high;
         sceneBounds(document, low, high);

@@ -20,11 +20,19 @@ public:
     {
     }
 
+    /// Regenerates the surfaces of the document's volumes and draws them. False with a message
+    /// when there is no context, a volume's surface cannot be generated (out of memory) or the
+    /// file cannot be written.
     bool save(const Model::Document &document, const QString &fileName, QString *error) const;
+
+    /// With this set, save() gives the surfaces' memory back once the image is drawn: a headless
+    /// run draws nothing else, so it keeps no surfaces between images.
+    void setReleaseSurfaces(bool release) { m_releaseSurfaces = release; }
 
 private:
     int m_width;
     int m_height;
+    bool m_releaseSurfaces = false;
 };
 
 } // namespace BatchRun

@@ -2,367 +2,55 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "Model/gl.h"
-#include "Util/paralleltasks.h"
+#include "Util/failuretext.h"
+#include "facebatch.h"
 #include "totalvolume.h"
 
 #include <QBitArray>
 
 #include <algorithm>
-#include <functional>
+#include <atomic>
 
 namespace Model {
 namespace Automaton {
 
+using Geometry::CellFace;
 using Geometry::QuadFace;
-using Geometry::FaceTable::normals;
-
-OpacityClass opacityClass(float alpha)
-{
-    if (alpha > 254.0f / 255.0f)
-        return OpacityClass::Opaque;
-    if (alpha >= 1.0f / 255.0f)
-        return OpacityClass::Transparent;
-    return OpacityClass::Invisible;
-}
-
-std::array<float, 4> highlighted(const std::array<float, 4> &color)
-{
-    std::array<float, 4> c = color;
-    highlightColor(c.data());
-    return c;
-}
-
-/// Client-side vertex arrays of one face list, built once per generation or colour refresh.
-struct TotalVolumePainter::DrawArrays {
-    std::vector<float> positions;
-    std::vector<float> normals;
-    std::vector<uint8_t> colors;
-    std::vector<uint8_t> edgeColors;
-    /// Material of each quad, for colour refreshes of the merged mesh.
-    std::vector<uint32_t> materials;
-    bool edgeColorsValid = false;
-    size_t faceCount = 0;
-};
 
 namespace {
 
-// Fixed-width view of the colour map for the slab tasks: dense for the usual identifiers,
-// the ordered map for the rare large ones. Unknown identifiers are invisible.
-class ColorLookup {
+std::atomic<uint64_t> generations{0};
+
+std::mutex probeMutex;
+GenerationProbe generationProbe;
+
+GenerationProbe currentProbe()
+{
+    std::lock_guard<std::mutex> lock(probeMutex);
+    return generationProbe;
+}
+
+const TotalVolumePainter::Color outlineColor{0.8f, 0.8f, 0.8f, 1.0f};
+const uint8_t outlineBytes[4] = {204, 204, 204, 255};
+
+// Pushes the GL state the painter changes and pops it on every way out.
+class GlStateScope {
 public:
-    explicit ColorLookup(const TotalVolumePainter::ColorMap &map)
-        : m_map(map)
+    GlStateScope()
     {
-        uint32_t top = 0;
-        for (const auto &entry : map) {
-            if (entry.first < denseLimit)
-                top = std::max(top, entry.first);
-        }
-        m_classes.assign(static_cast<size_t>(top) + 1, OpacityClass::Invisible);
-        m_colors.assign(static_cast<size_t>(top) + 1, TotalVolumePainter::Color{0, 0, 0, 0});
-        for (const auto &entry : map) {
-            if (entry.first < denseLimit) {
-                m_classes[entry.first] = opacityClass(entry.second[3]);
-                m_colors[entry.first] = entry.second;
-            }
-        }
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glPushMatrix();
     }
-
-    OpacityClass opacity(uint32_t state) const
+    ~GlStateScope()
     {
-        if (state < m_classes.size())
-            return m_classes[state];
-        const auto it = m_map.find(state);
-        return it == m_map.end() ? OpacityClass::Invisible : opacityClass(it->second[3]);
+        glPopMatrix();
+        glPopClientAttrib();
+        glPopAttrib();
     }
-    TotalVolumePainter::Color color(uint32_t state) const
-    {
-        if (state < m_colors.size())
-            return m_colors[state];
-        const auto it = m_map.find(state);
-        return it == m_map.end() ? TotalVolumePainter::Color{0, 0, 0, 0} : it->second;
-    }
-
-private:
-    static constexpr uint32_t denseLimit = 1u << 16;
-    const TotalVolumePainter::ColorMap &m_map;
-    std::vector<OpacityClass> m_classes;
-    std::vector<TotalVolumePainter::Color> m_colors;
+    GlStateScope(const GlStateScope &) = delete;
+    GlStateScope &operator=(const GlStateScope &) = delete;
 };
-
-struct Window {
-    uint32_t lower[3];
-    uint32_t upper[3];
-};
-
-using MeshQuad = TotalVolumePainter::MeshQuad;
-
-// Splits [lower x, upper x) into one slab per pool thread and runs `work(x0, x1, slab)` for each,
-// the last slab taking the remainder; with fewer columns than threads one call runs here.
-// Returns the number of pool tasks started.
-unsigned runSlabs(uint32_t lowerX, uint32_t upperX, unsigned &slabCount,
-                  const std::function<void(uint32_t, uint32_t, unsigned)> &work)
-{
-    const unsigned threads = Util::poolThreadCount();
-    const uint32_t span = upperX > lowerX ? upperX - lowerX : 0;
-    const uint32_t width = span / threads;
-    if (width == 0) {
-        slabCount = 1;
-        work(lowerX, std::max(lowerX, upperX), 0);
-        return 0;
-    }
-    slabCount = threads;
-    Util::runParallelTasks(threads, [&](uint32_t i) {
-        const uint32_t x0 = lowerX + i * width;
-        work(x0, i + 1 == threads ? upperX : x0 + width, i);
-    });
-    return threads;
-}
-
-// Runs of equal exposed faces along one axis, merged into one quad for drawing: side faces
-// along z within a column, top and bottom faces along y within an x plane. Merges never cross
-// an x plane, so the mesh does not depend on how the x range is cut into slabs.
-class MeshMerger {
-public:
-    MeshMerger(const Window &w, const float size[3], std::array<std::vector<MeshQuad>, 6> &out)
-        : m_window(w)
-        , m_size(size)
-        , m_out(out)
-        , m_zRuns(2 * size_t(w.upper[2] - w.lower[2]))
-    {
-    }
-
-    void add(unsigned exposed, uint32_t x, uint32_t y, uint32_t z, uint32_t state)
-    {
-        for (unsigned f = 2; f < 6; ++f) {
-            if (!(exposed & (1u << f)))
-                continue;
-            Run &run = m_side[f];
-            if (run.open && run.end == z && run.state == state) {
-                ++run.end;
-            } else {
-                flushSide(f, x, y);
-                run = Run{true, z, z + 1, state};
-            }
-        }
-        for (unsigned f = 0; f < 2; ++f) {
-            if (!(exposed & (1u << f)))
-                continue;
-            Run &run = m_zRuns[f * (m_window.upper[2] - m_window.lower[2]) + (z - m_window.lower[2])];
-            if (run.open && run.end == y && run.state == state) {
-                ++run.end;
-            } else {
-                flushTop(run, f, x, z);
-                run = Run{true, y, y + 1, state};
-            }
-        }
-    }
-    void endColumn(uint32_t x, uint32_t y)
-    {
-        for (unsigned f = 2; f < 6; ++f)
-            flushSide(f, x, y);
-    }
-    void endPlane(uint32_t x)
-    {
-        const uint32_t depth = m_window.upper[2] - m_window.lower[2];
-        for (unsigned f = 0; f < 2; ++f)
-            for (uint32_t i = 0; i < depth; ++i)
-                flushTop(m_zRuns[f * depth + i], f, x, m_window.lower[2] + i);
-    }
-
-private:
-    struct Run {
-        bool open = false;
-        uint32_t begin = 0;
-        uint32_t end = 0;
-        uint32_t state = 0;
-    };
-
-    void flushSide(unsigned f, uint32_t x, uint32_t y)
-    {
-        Run &run = m_side[f];
-        if (run.open)
-            push(f, {x, y, run.begin}, 2, run.end - run.begin, run.state);
-        run.open = false;
-    }
-    void flushTop(Run &run, unsigned f, uint32_t x, uint32_t z)
-    {
-        if (run.open)
-            push(f, {x, run.begin, z}, 1, run.end - run.begin, run.state);
-        run.open = false;
-    }
-    void push(unsigned f, std::array<uint32_t, 3> origin, int axis, uint32_t length, uint32_t state)
-    {
-        // Merged quads meet their neighbours in T-junctions, where the rasterizer can leave pixel
-        // cracks; a sliver of overlap in the face's plane closes them.
-        constexpr float overlap = 1.0f / 64.0f;
-        const int normalAxis = 2 - int(f / 2);
-        MeshQuad quad;
-        quad.material = state;
-        for (int k = 0; k < 4; ++k) {
-            for (int i = 0; i < 3; ++i) {
-                const float d = Geometry::FaceTable::corners[f][k][i];
-                const float extent = i == axis ? float(length) : 1.0f;
-                const float widen = i == normalAxis ? 0.0f : (d > 0.5f ? overlap : -overlap);
-                quad.corners[k][i] = (float(origin[size_t(i)]) + d * extent + widen) * m_size[i];
-            }
-        }
-        m_out[f].push_back(quad);
-    }
-
-    const Window &m_window;
-    const float *m_size;
-    std::array<std::vector<MeshQuad>, 6> &m_out;
-    Run m_side[6];
-    std::vector<Run> m_zRuns;
-};
-
-// What a cell shows its neighbours: 0 empty or cut, 1 invisible, 2 transparent, 3 opaque material.
-enum CellCode : uint8_t { Hidden = 0, ShownInvisible = 1, ShownTransparent = 2, ShownOpaque = 3 };
-
-void cubicSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
-               const ColorLookup &colors, const float size[3], std::vector<QuadFace> &opaqueOut,
-               std::vector<QuadFace> &transparentOut, std::array<std::vector<MeshQuad>, 6> &meshOut)
-{
-    const ptrdiff_t stride[3] = {static_cast<ptrdiff_t>(ny) * nz, static_cast<ptrdiff_t>(nz), 1};
-    // Neighbour offsets in the cell array, in face order.
-    const ptrdiff_t offset[6] = {-stride[2], stride[2], -stride[1], stride[1], -stride[0], stride[0]};
-    const uint32_t depth = w.upper[2] - w.lower[2];
-    const size_t planeSize = static_cast<size_t>(w.upper[1] - w.lower[1]) * depth;
-    if (x0 >= x1 || planeSize == 0)
-        return;
-
-    // One byte per cell for the x planes x - 1, x and x + 1 of the window: the neighbour tests read
-    // these small planes instead of the 24-byte cell records scattered over the whole volume.
-    std::vector<uint8_t> planes[3];
-    auto fillPlane = [&](uint32_t x, std::vector<uint8_t> &plane) {
-        plane.resize(planeSize);
-        uint8_t *out = plane.data();
-        for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
-            const Voxel *column = cells + (static_cast<size_t>(x) * ny + y) * nz;
-            for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
-                const Voxel &cell = column[z];
-                const uint32_t state = cell.state();
-                *out++ = state == 0 || cell.isCut() ? uint8_t(Hidden) : uint8_t(1 + uint8_t(colors.opacity(state)));
-            }
-        }
-    };
-    std::vector<uint8_t> *previous = &planes[0];
-    std::vector<uint8_t> *current = &planes[1];
-    std::vector<uint8_t> *following = &planes[2];
-    if (x0 > w.lower[0])
-        fillPlane(x0 - 1, *previous);
-    fillPlane(x0, *current);
-
-    MeshMerger mesh(w, size, meshOut);
-    for (uint32_t x = x0; x < x1; ++x) {
-        const bool hasFollowing = x + 1 < w.upper[0];
-        if (hasFollowing)
-            fillPlane(x + 1, *following);
-        const uint8_t *here = current->data();
-        const uint8_t *before = previous->data();
-        const uint8_t *after = following->data();
-        for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
-            const size_t column = (static_cast<size_t>(x) * ny + y) * nz;
-            const size_t row = static_cast<size_t>(y - w.lower[1]) * depth;
-            for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
-                const size_t at = row + (z - w.lower[2]);
-                const uint8_t code = here[at];
-                if (code < ShownTransparent)
-                    continue;
-                // The neighbour's code in face order; a window boundary shows the face.
-                const int none = -1;
-                const int next[6] = {
-                    z > w.lower[2] ? here[at - 1] : none,     z + 1 < w.upper[2] ? here[at + 1] : none,
-                    y > w.lower[1] ? here[at - depth] : none, y + 1 < w.upper[1] ? here[at + depth] : none,
-                    x > w.lower[0] ? before[at] : none,       hasFollowing ? after[at] : none};
-                const size_t index = column + z;
-                unsigned exposed = 0;
-                if (code == ShownOpaque) {
-                    for (unsigned f = 0; f < 6; ++f) {
-                        if (next[f] != ShownOpaque)
-                            exposed |= 1u << f;
-                    }
-                } else {
-                    // A transparent film hides the faces inside itself; a cut neighbour hides nothing.
-                    const uint32_t state = cells[index].state();
-                    for (unsigned f = 0; f < 6; ++f) {
-                        const bool hidden = next[f] == ShownOpaque ||
-                                            (next[f] >= ShownInvisible &&
-                                             cells[static_cast<ptrdiff_t>(index) + offset[f]].state() == state);
-                        if (!hidden)
-                            exposed |= 1u << f;
-                    }
-                }
-                if (!exposed)
-                    continue;
-                const uint32_t state = cells[index].state();
-                const float origin[3] = {float(x), float(y), float(z)};
-                const TotalVolumePainter::Color color = colors.color(state);
-                auto &list = code == ShownOpaque ? opaqueOut : transparentOut;
-                for (unsigned f = 0; f < 6; ++f) {
-                    if (exposed & (1u << f))
-                        list.push_back(QuadFace::cellFace(origin, size, f, color, state));
-                }
-                if (code == ShownOpaque)
-                    mesh.add(exposed, x, y, z, state);
-            }
-            mesh.endColumn(x, y);
-        }
-        mesh.endPlane(x);
-        std::swap(previous, current);
-        std::swap(current, following);
-    }
-}
-
-void outlineSlab(const Voxel *cells, uint32_t ny, uint32_t nz, const Window &w, uint32_t x0, uint32_t x1,
-                 const float size[3], std::vector<QuadFace> &out)
-{
-    const TotalVolumePainter::Color grey{0.8f, 0.8f, 0.8f, 1.0f};
-    for (uint32_t x = x0; x < x1; ++x) {
-        for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
-            const size_t column = (static_cast<size_t>(x) * ny + y) * nz;
-            for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
-                if (cells[column + z].state() != 0)
-                    continue;
-                const float origin[3] = {float(x), float(y), float(z)};
-                for (unsigned f = 0; f < 6; ++f)
-                    out.push_back(QuadFace::cellFace(origin, size, f, grey, 0));
-            }
-        }
-    }
-}
-
-// Appends the slab lists in slab order; the first one is taken over without a copy.
-void splice(std::vector<QuadFace> &target, std::vector<std::vector<QuadFace>> &parts)
-{
-    target.clear();
-    if (parts.empty())
-        return;
-    size_t total = 0;
-    for (const auto &part : parts)
-        total += part.size();
-    target = std::move(parts.front());
-    target.reserve(total);
-    for (size_t i = 1; i < parts.size(); ++i)
-        target.insert(target.end(), parts[i].begin(), parts[i].end());
-}
-
-uint8_t toByte(float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); }
-
-void fillColors(std::vector<uint8_t> &target, const std::vector<QuadFace> &faces, bool edge)
-{
-    target.resize(faces.size() * 16);
-    Util::runParallelRange(faces.size(), 2048, [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i) {
-            const auto &c = edge ? faces[i].edgeColor : faces[i].fillColor;
-            uint8_t *out = &target[i * 16];
-            for (int k = 0; k < 4; ++k)
-                for (int j = 0; j < 4; ++j)
-                    out[k * 4 + j] = toByte(c[j]);
-        }
-    });
-}
 
 } // namespace
 
@@ -381,12 +69,25 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
 
 TotalVolumePainter::~TotalVolumePainter() = default;
 
+uint64_t TotalVolumePainter::generationCount() { return generations.load(); }
+
+void TotalVolumePainter::setGenerationProbe(const GenerationProbe &probe)
+{
+    std::lock_guard<std::mutex> lock(probeMutex);
+    generationProbe = probe;
+}
+
 void TotalVolumePainter::setSurfaceAlgorithm(uint32_t algorithm)
 {
     if (algorithm == m_surfaceAlgorithm)
         return;
     m_surfaceAlgorithm = algorithm;
-    regenerateCubicFaces();
+    try {
+        regenerateCubicFaces();
+    } catch (const std::exception &error) {
+        releaseSurface();
+        recordFailure(error);
+    }
 }
 
 void TotalVolumePainter::setCutLimits(const std::array<uint32_t, 3> &lower, const std::array<uint32_t, 3> &upper)
@@ -415,6 +116,17 @@ std::array<Util::Vector4D, 6> TotalVolumePainter::clippingPlanes() const
     return m_planes;
 }
 
+CellWindow TotalVolumePainter::window() const
+{
+    CellWindow window;
+    std::lock_guard<std::mutex> lock(m_limitMutex);
+    for (int i = 0; i < 3; ++i) {
+        window.lower[i] = m_lower[i];
+        window.upper[i] = m_upper[i];
+    }
+    return window;
+}
+
 TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
 {
     ColorMap map;
@@ -426,237 +138,234 @@ TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
     return map;
 }
 
-void TotalVolumePainter::regenerateSurface()
+bool TotalVolumePainter::regenerateSurface()
 {
-    regenerateCubicFaces();
-    // Marching cubes, octree and field view come with their own generators; until then the
-    // cubic faces stand in for them.
-    if (m_renderEmptyVoxelOutlines) {
-        regenerateOutlines();
-    } else {
-        std::lock_guard<std::mutex> lock(m_listMutex);
-        m_outlines.clear();
-        m_outlines.shrink_to_fit();
-        m_outlineArrays.reset();
+    // Marching cubes, octree and field view come with their own generators, dispatched here by
+    // surfaceAlgorithm after the cubic faces; until then the cubic faces stand in for them.
+    try {
+        regenerateCubicFaces();
+        if (m_renderEmptyVoxelOutlines) {
+            regenerateOutlines();
+        } else {
+            std::lock_guard<std::mutex> lock(m_listMutex);
+            std::vector<CellFace>().swap(m_outlines);
+        }
+        return true;
+    } catch (const std::exception &error) {
+        // Out of memory (or another failure) must not reach the event loop; an empty surface is
+        // consistent, and the user is told through takeSurfaceFailure().
+        releaseSurface();
+        recordFailure(error);
+        return false;
     }
+}
+
+void TotalVolumePainter::recordFailure(const std::exception &error)
+{
+    const QString text = Util::failureText(error, QStringLiteral("draw the surface of this cell volume"));
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    m_failure = text;
+}
+
+QString TotalVolumePainter::takeSurfaceFailure()
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    QString failure;
+    failure.swap(m_failure);
+    return failure;
+}
+
+void TotalVolumePainter::releaseSurface()
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    std::vector<CellFace>().swap(m_opaque);
+    std::vector<CellFace>().swap(m_outlines);
+    m_tree.reset();
+    m_mesh = FaceMesh();
+    m_palette = FacePalette();
 }
 
 void TotalVolumePainter::regenerateCubicFaces()
 {
-    // Built aside and swapped in under the list lock: a batch run generates outside the GUI
-    // thread while the view may refresh colours.
+    ++generations;
+    const uint64_t revision = Materials::MaterialFactory::instance()->revision();
     ColorMap map = catalogueColors();
-    Window window;
+    const CellWindow cells = window();
+    const bool selected = m_volume.isSelected();
     {
-        std::lock_guard<std::mutex> lock(m_limitMutex);
-        for (int i = 0; i < 3; ++i) {
-            window.lower[i] = m_lower[i];
-            window.upper[i] = m_upper[i];
-        }
+        // The old surface goes first: holding old and new at once would double the peak memory.
+        std::lock_guard<std::mutex> lock(m_listMutex);
+        std::vector<CellFace>().swap(m_opaque);
+        m_tree.reset();
+        m_mesh = FaceMesh();
     }
-    const ColorLookup colors(map);
 
-    CellLock cellLock(m_volume);
-    const Voxel *cells = cellLock.cells();
-    // The slab lists keep their storage from one generation to the next: refilling memory that is
-    // already mapped is much cheaper than faulting in fresh pages for a million faces.
-    const size_t threads = static_cast<size_t>(Util::poolThreadCount());
-    if (m_slabs.size() < threads)
-        m_slabs.resize(threads);
-    for (auto &slab : m_slabs) {
-        slab.opaque.clear();
-        slab.transparent.clear();
-        for (auto &quads : slab.mesh)
-            quads.clear();
+    FacePalette palette(map);
+    CubicFaces faces;
+    {
+        CellLock lock(m_volume);
+        CubicFaceGenerator generator(lock.cells(), m_ny, m_nz, cells, palette, m_cellSize);
+        generator.setProbe(currentProbe());
+        faces = generator.run();
     }
-    unsigned slabCount = 0;
-    m_lastTaskCount = runSlabs(window.lower[0], window.upper[0], slabCount, [&](uint32_t x0, uint32_t x1, unsigned i) {
-        cubicSlab(cells, m_ny, m_nz, window, x0, x1, colors, m_cellSize, m_slabs[i].opaque, m_slabs[i].transparent,
-                  m_slabs[i].mesh);
-    });
+    Geometry::BSPTreePtr tree = Geometry::BSPTree::build(std::move(faces.transparent), m_cellSize);
+    palette.recolor(map, selected);
 
-    std::lock_guard<std::mutex> listLock(m_listMutex);
+    std::lock_guard<std::mutex> lock(m_listMutex);
     m_colorMap = std::move(map);
-    spliceSlabs(slabCount, &SlabFaces::opaque, m_opaque, nullptr);
-    spliceSlabs(slabCount, &SlabFaces::transparent, m_transparent, &m_transparentArrays);
-    spliceMesh(slabCount);
-    m_opaqueArrays.reset();
-    m_tree = Geometry::BSPTree::build(m_transparent);
-    m_orderValid = false;
+    m_palette = std::move(palette);
+    m_opaque = std::move(faces.opaque);
+    m_tree = std::move(tree);
+    m_mesh = std::move(faces.mesh);
+    m_lastSelected = selected;
+    m_catalogueRevision = revision;
+    m_lastTaskCount = faces.taskCount;
 }
 
-void TotalVolumePainter::spliceSlabs(unsigned slabCount, std::vector<QuadFace> SlabFaces::*part,
-                                     std::vector<QuadFace> &target, std::unique_ptr<DrawArrays> *arrays)
+void TotalVolumePainter::regenerateOutlines()
 {
-    std::vector<size_t> offsets(slabCount + 1, 0);
-    for (unsigned i = 0; i < slabCount; ++i)
-        offsets[i + 1] = offsets[i] + (m_slabs[i].*part).size();
-    const size_t total = offsets[slabCount];
-    // Give memory back when a list shrank a lot, keep it otherwise.
-    if (target.capacity() > 4 * total + 4096)
-        std::vector<QuadFace>().swap(target);
-    target.resize(total);
-    DrawArrays *out = nullptr;
-    if (arrays) {
-        *arrays = std::make_unique<DrawArrays>();
-        out = arrays->get();
-        out->faceCount = total;
-        out->positions.resize(total * 12);
-        out->normals.resize(total * 12);
-        out->colors.resize(total * 16);
+    const CellWindow cells = window();
+    {
+        std::lock_guard<std::mutex> lock(m_listMutex);
+        std::vector<CellFace>().swap(m_outlines);
     }
-    // Each slab copies itself to its place (and fills its part of the arrays), so the order is
-    // the slab order whatever the thread count.
-    Util::runParallelTasks(slabCount, [&](unsigned i) {
-        const auto &source = m_slabs[i].*part;
-        size_t at = offsets[i];
-        for (const QuadFace &face : source) {
-            target[at] = face;
-            if (out) {
-                std::copy(&face.corners[0][0], &face.corners[0][0] + 12, &out->positions[at * 12]);
-                for (int k = 0; k < 4; ++k)
-                    std::copy(face.normal, face.normal + 3, &out->normals[at * 12 + k * 3]);
-                uint8_t *color = &out->colors[at * 16];
-                for (int k = 0; k < 4; ++k)
-                    for (int j = 0; j < 4; ++j)
-                        color[k * 4 + j] = toByte(face.fillColor[j]);
-            }
-            ++at;
-        }
-    });
+    std::vector<CellFace> outlines;
+    {
+        const FacePalette none;
+        CellLock lock(m_volume);
+        outlines = CubicFaceGenerator(lock.cells(), m_ny, m_nz, cells, none, m_cellSize).emptyCellOutlines();
+    }
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    m_outlines = std::move(outlines);
 }
 
-void TotalVolumePainter::spliceMesh(unsigned slabCount)
+void TotalVolumePainter::refreshColors()
+{
+    const uint64_t revision = Materials::MaterialFactory::instance()->revision();
+    ColorMap map = catalogueColors();
+    const bool selected = m_volume.isSelected();
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    m_colorMap = std::move(map);
+    // Always from the material's own colour: highlighting the current colours again would undo
+    // the highlight when a selected volume is refreshed twice.
+    m_palette.recolor(m_colorMap, selected);
+    m_lastSelected = selected;
+    m_catalogueRevision = revision;
+}
+
+void TotalVolumePainter::refreshColorsIfStale()
 {
     const bool selected = m_volume.isSelected();
-    Util::runParallelTasks(6, [&](unsigned f) {
-        size_t total = 0;
-        for (unsigned i = 0; i < slabCount; ++i)
-            total += m_slabs[i].mesh[f].size();
-        auto arrays = std::make_unique<DrawArrays>();
-        arrays->faceCount = total;
-        arrays->positions.resize(total * 12);
-        arrays->normals.resize(total * 12);
-        arrays->materials.resize(total);
-        size_t at = 0;
-        for (unsigned i = 0; i < slabCount; ++i) {
-            for (const MeshQuad &quad : m_slabs[i].mesh[f]) {
-                std::copy(&quad.corners[0][0], &quad.corners[0][0] + 12, &arrays->positions[at * 12]);
-                for (int k = 0; k < 4; ++k)
-                    std::copy(normals[f], normals[f] + 3, &arrays->normals[at * 12 + k * 3]);
-                arrays->materials[at] = quad.material;
-                ++at;
-            }
-        }
-        fillMeshColors(*arrays, selected);
-        m_opaqueMesh[f] = std::move(arrays);
-    });
+    const uint64_t revision = Materials::MaterialFactory::instance()->revision();
+    bool stale = false;
+    {
+        std::lock_guard<std::mutex> lock(m_listMutex);
+        stale = selected != m_lastSelected || revision != m_catalogueRevision;
+    }
+    if (stale)
+        refreshColors();
 }
 
-void TotalVolumePainter::fillMeshColors(DrawArrays &arrays, bool selected) const
+size_t TotalVolumePainter::opaqueFaceCount() const
 {
-    const ColorLookup colors(m_colorMap);
-    arrays.colors.resize(arrays.faceCount * 16);
-    for (size_t i = 0; i < arrays.faceCount; ++i) {
-        const Color base = colors.color(arrays.materials[i]);
-        const Color c = selected ? highlighted(base) : base;
-        uint8_t *out = &arrays.colors[i * 16];
-        for (int k = 0; k < 4; ++k)
-            for (int j = 0; j < 4; ++j)
-                out[k * 4 + j] = toByte(c[j]);
-    }
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return m_opaque.size();
+}
+
+size_t TotalVolumePainter::transparentFaceCount() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return m_tree ? m_tree->faces().size() : 0;
+}
+
+size_t TotalVolumePainter::emptyCellOutlineCount() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return m_outlines.size();
+}
+
+QuadFace TotalVolumePainter::quadFace(const CellFace &face, bool outline) const
+{
+    const float origin[3] = {float(face.x), float(face.y), float(face.z)};
+    if (outline)
+        return QuadFace::cellFace(origin, m_cellSize, face.face(), outlineColor, 0);
+    return QuadFace::cellFace(origin, m_cellSize, face.face(), m_palette.color(face.slot()),
+                              m_palette.material(face.slot()));
+}
+
+QuadFace TotalVolumePainter::opaqueFace(size_t i) const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return quadFace(m_opaque.at(i), false);
+}
+
+QuadFace TotalVolumePainter::transparentFace(size_t i) const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    if (!m_tree)
+        throw std::out_of_range("no transparent faces");
+    return quadFace(m_tree->faces().at(i), false);
+}
+
+std::vector<QuadFace> TotalVolumePainter::opaqueFaces() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    std::vector<QuadFace> faces;
+    faces.reserve(m_opaque.size());
+    for (const CellFace &face : m_opaque)
+        faces.push_back(quadFace(face, false));
+    return faces;
+}
+
+std::vector<QuadFace> TotalVolumePainter::transparentFaces() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    std::vector<QuadFace> faces;
+    if (!m_tree)
+        return faces;
+    faces.reserve(m_tree->faces().size());
+    for (const CellFace &face : m_tree->faces())
+        faces.push_back(quadFace(face, false));
+    return faces;
+}
+
+std::vector<QuadFace> TotalVolumePainter::emptyCellOutlines() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    std::vector<QuadFace> faces;
+    faces.reserve(m_outlines.size());
+    for (const CellFace &face : m_outlines)
+        faces.push_back(quadFace(face, true));
+    return faces;
+}
+
+Geometry::BSPTreePtr TotalVolumePainter::transparentTree() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return m_tree;
+}
+
+TotalVolumePainter::ColorMap TotalVolumePainter::colorMap() const
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    return m_colorMap;
 }
 
 size_t TotalVolumePainter::drawnQuadCount(unsigned faceNumber) const
 {
     std::lock_guard<std::mutex> lock(m_listMutex);
-    return faceNumber < 6 && m_opaqueMesh[faceNumber] ? m_opaqueMesh[faceNumber]->faceCount : 0;
+    return faceNumber < 6 ? m_mesh.quadCount(faceNumber) : 0;
 }
 
-void TotalVolumePainter::regenerateOutlines()
+size_t TotalVolumePainter::storedBytes() const
 {
-    Window window;
-    {
-        std::lock_guard<std::mutex> lock(m_limitMutex);
-        for (int i = 0; i < 3; ++i) {
-            window.lower[i] = m_lower[i];
-            window.upper[i] = m_upper[i];
-        }
-    }
-    std::vector<std::vector<QuadFace>> parts(
-        static_cast<size_t>(Util::poolThreadCount()));
-    std::vector<QuadFace> outlines;
-    {
-        CellLock lock(m_volume);
-        const Voxel *cells = lock.cells();
-        unsigned slabCount = 0;
-        runSlabs(window.lower[0], window.upper[0], slabCount, [&](uint32_t x0, uint32_t x1, unsigned slab) {
-            outlineSlab(cells, m_ny, m_nz, window, x0, x1, m_cellSize, parts[slab]);
-        });
-        parts.resize(slabCount);
-        splice(outlines, parts);
-    }
     std::lock_guard<std::mutex> lock(m_listMutex);
-    m_outlines = std::move(outlines);
-    m_outlineArrays = std::make_unique<DrawArrays>();
-    m_outlineArrays->faceCount = m_outlines.size();
-    m_outlineArrays->positions.resize(m_outlines.size() * 12);
-    for (size_t i = 0; i < m_outlines.size(); ++i)
-        std::copy(&m_outlines[i].corners[0][0], &m_outlines[i].corners[0][0] + 12, &m_outlineArrays->positions[i * 12]);
-    fillColors(m_outlineArrays->colors, m_outlines, true);
-}
-
-void TotalVolumePainter::refreshColors()
-{
-    ColorMap map = catalogueColors();
-    const bool selected = m_volume.isSelected();
-    std::lock_guard<std::mutex> lock(m_listMutex);
-    m_colorMap = std::move(map);
-    const ColorLookup colors(m_colorMap);
-    // Always from the material's own colour: highlighting the current colours again would
-    // undo the highlight when a selected volume is refreshed twice.
-    for (auto *list : {&m_opaque, &m_transparent}) {
-        for (auto &face : *list) {
-            const Color base = colors.color(face.material);
-            face.fillColor = selected ? highlighted(base) : base;
-            face.edgeColor = face.fillColor;
-        }
-    }
-    if (m_opaqueArrays)
-        m_opaqueArrays->edgeColorsValid = false;
-    for (auto &mesh : m_opaqueMesh) {
-        if (mesh)
-            fillMeshColors(*mesh, selected);
-    }
-    if (m_transparentArrays) {
-        fillColors(m_transparentArrays->colors, m_transparent, false);
-        m_transparentArrays->edgeColorsValid = false;
-    }
-}
-
-void TotalVolumePainter::drawFaces(const DrawArrays &arrays, bool edges)
-{
-    if (arrays.faceCount == 0)
-        return;
-    glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
-    if (!arrays.normals.empty()) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
-    } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
-    }
-    glColorPointer(4, GL_UNSIGNED_BYTE, 0,
-                   edges && !arrays.edgeColors.empty() ? arrays.edgeColors.data() : arrays.colors.data());
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(arrays.faceCount * 4));
+    return m_opaque.capacity() * sizeof(CellFace) + (m_tree ? m_tree->storedBytes() : 0) + m_mesh.storedBytes() +
+           m_outlines.capacity() * sizeof(CellFace) + m_palette.storedBytes();
 }
 
 void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vector3D &eye)
 {
-    if (m_volume.isSelected() != m_lastSelected) {
-        m_lastSelected = m_volume.isSelected();
-        refreshColors();
-    }
-
     Util::Vector3D position = m_volume.position();
     if (m_volume.isMoving()) {
         const Util::Vector3D offset = m_volume.moveOffset();
@@ -665,95 +374,22 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
         position.z += offset.z;
     }
 
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glPushMatrix();
+    GlStateScope state;
     glTranslated(position.x, position.y, position.z);
-    if (!showSurface) {
-        glPopMatrix();
-        glPopClientAttrib();
-        glPopAttrib();
+    if (!showSurface)
+        return;
+    try {
+        refreshColorsIfStale();
+        std::lock_guard<std::mutex> lock(m_listMutex);
+        // Eye in the volume's own coordinates, like the faces.
+        drawSurfaces(showEdges, Util::Vector3D(eye.x - position.x, eye.y - position.y, eye.z - position.z));
+    } catch (const std::exception &error) {
+        // Drawing allocates little (colours, one vertex batch), but a failure must not reach the
+        // event loop either: the volume goes blank and the user is told like after a generation.
+        releaseSurface();
+        recordFailure(error);
         return;
     }
-
-    std::lock_guard<std::mutex> lock(m_listMutex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-
-    // Eye in the volume's own coordinates, like the faces.
-    const Util::Vector4D localEye(eye.x - position.x, eye.y - position.y, eye.z - position.z, 1.0);
-    const bool eyeKnown = eye.x != 0.0 || eye.y != 0.0 || eye.z != 0.0;
-
-    // Opaque pass from the merged mesh. Colour material tracks ambient and diffuse, so the colour
-    // array is the material. Faces turned away from a far eye would be culled anyway: skip them here.
-    for (unsigned f = 0; f < 6; ++f) {
-        const float *n = normals[f];
-        if (eyeKnown && n[0] * localEye.x + n[1] * localEye.y + n[2] * localEye.z <= 0.0)
-            continue;
-        if (m_opaqueMesh[f])
-            drawFaces(*m_opaqueMesh[f], false);
-    }
-
-    if (showEdges) {
-        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_POLYGON_OFFSET_LINE);
-        glPolygonOffset(-1.0f, -1.0f);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        glLineWidth(1.0f);
-        if (!m_opaqueArrays) {
-            // Edges outline every cell face, so they need the unmerged faces.
-            m_opaqueArrays = std::make_unique<DrawArrays>();
-            m_opaqueArrays->faceCount = m_opaque.size();
-            m_opaqueArrays->positions.resize(m_opaque.size() * 12);
-            for (size_t i = 0; i < m_opaque.size(); ++i)
-                std::copy(&m_opaque[i].corners[0][0], &m_opaque[i].corners[0][0] + 12,
-                          &m_opaqueArrays->positions[i * 12]);
-        }
-        for (const auto &pair : {std::make_pair(m_opaqueArrays.get(), &m_opaque),
-                                 std::make_pair(m_transparentArrays.get(), &m_transparent)}) {
-            DrawArrays *arrays = pair.first;
-            if (!arrays)
-                continue;
-            if (!arrays->edgeColorsValid) {
-                fillColors(arrays->edgeColors, *pair.second, true);
-                arrays->edgeColorsValid = true;
-            }
-            drawFaces(*arrays, true);
-        }
-        if (m_renderEmptyVoxelOutlines && m_outlineArrays)
-            drawFaces(*m_outlineArrays, false);
-        glPopAttrib();
-    }
-
-    // Transparent pass, back to front through the tree.
-    if (m_tree && m_transparentArrays && m_transparentArrays->faceCount > 0) {
-        if (!m_orderValid || !(localEye == m_orderEye)) {
-            const std::vector<uint32_t> order = m_tree->backToFront(localEye);
-            m_transparentOrder.resize(order.size() * 4);
-            for (size_t i = 0; i < order.size(); ++i)
-                for (uint32_t k = 0; k < 4; ++k)
-                    m_transparentOrder[i * 4 + k] = order[i] * 4 + k;
-            m_orderEye = localEye;
-            m_orderValid = true;
-        }
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        const GLfloat specular[4] = {1, 1, 1, 1};
-        glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
-        const DrawArrays &arrays = *m_transparentArrays;
-        glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
-        glColorPointer(4, GL_UNSIGNED_BYTE, 0, arrays.colors.data());
-        glDrawElements(GL_QUADS, static_cast<GLsizei>(m_transparentOrder.size()), GL_UNSIGNED_INT,
-                       m_transparentOrder.data());
-        glDepthMask(GL_TRUE);
-    }
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
 
     uint32_t width = 0;
     uint32_t height = 0;
@@ -761,10 +397,74 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
     drawMask(m_volume.upperMask(), width, height, (m_volume.sizeZ() + 5) * m_cellSize[2]);
     m_volume.lowerMaskSize(width, height);
     drawMask(m_volume.lowerMask(), width, height, -5.0f * m_cellSize[2]);
+}
 
-    glPopMatrix();
-    glPopClientAttrib();
+void TotalVolumePainter::drawSurfaces(bool showEdges, const Util::Vector3D &localEye)
+{
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    // Opaque pass from the merged mesh. Colour material tracks ambient and diffuse, so the colour
+    // of each slot is the material.
+    const double eye[3] = {localEye.x, localEye.y, localEye.z};
+    const bool eyeKnown = localEye.x != 0.0 || localEye.y != 0.0 || localEye.z != 0.0;
+    m_mesh.draw(m_palette, eye, eyeKnown, m_cellSize);
+    if (showEdges)
+        drawEdges();
+    drawTransparent(localEye);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+}
+
+void TotalVolumePainter::drawEdges()
+{
+    // Made before the attributes are pushed: if it cannot get its buffer, nothing is left pushed.
+    FaceBatch batch(m_cellSize, false);
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(-1.0f, -1.0f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glLineWidth(1.0f);
+    glEnableClientState(GL_COLOR_ARRAY);
+    // Edges outline every cell face, so they come from the face records, not the merged mesh.
+    for (const CellFace &face : m_opaque)
+        batch.add(face, m_palette.colorBytes(face.slot()).data());
+    if (m_tree) {
+        for (const CellFace &face : m_tree->faces())
+            batch.add(face, m_palette.colorBytes(face.slot()).data());
+    }
+    if (m_renderEmptyVoxelOutlines) {
+        for (const CellFace &face : m_outlines)
+            batch.add(face, outlineBytes);
+    }
+    batch.flush();
+    glDisableClientState(GL_COLOR_ARRAY);
     glPopAttrib();
+}
+
+void TotalVolumePainter::drawTransparent(const Util::Vector3D &localEye)
+{
+    if (!m_tree)
+        return;
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    const GLfloat specular[4] = {1, 1, 1, 1};
+    glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
+    glEnableClientState(GL_COLOR_ARRAY);
+    {
+        FaceBatch batch(m_cellSize, true);
+        const std::vector<CellFace> &faces = m_tree->faces();
+        m_tree->backToFront(localEye, [&](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i)
+                batch.add(faces[i], m_palette.colorBytes(faces[i].slot()).data());
+        });
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDepthMask(GL_TRUE);
 }
 
 void TotalVolumePainter::drawMask(const QBitArray &bits, uint32_t width, uint32_t height, float z) const

@@ -1,8 +1,15 @@
 #pragma once
 
 #include "Model/Geometry/bsptree.h"
+#include "Model/Geometry/cellface.h"
 #include "Model/Geometry/quadface.h"
 #include "Util/vector3d.h"
+#include "Util/vector4d.h"
+#include "cubicfacegenerator.h"
+#include "facemesh.h"
+#include "facepalette.h"
+
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -15,14 +22,6 @@ namespace Model {
 namespace Automaton {
 
 class TotalVolume;
-
-/// How a colour is drawn, by its alpha.
-enum class OpacityClass : uint8_t { Invisible = 0, Transparent = 1, Opaque = 2 };
-/// Opaque above 254/255, invisible below 1/255, transparent in between.
-OpacityClass opacityClass(float alpha);
-
-/// Red, green and blue each become c - 0.7 when c >= 0.7, else c + 0.3; alpha stays.
-std::array<float, 4> highlighted(const std::array<float, 4> &color);
 
 /// What the atomistic lattice display shows; stored here until that display exists.
 struct LatticeDisplayFlags {
@@ -40,23 +39,38 @@ struct LatticeDisplayFlags {
     }
 };
 
-/// Turns a volume's cells into lists of faces once per change, and draws those lists.
+/// Turns a volume's cells into surfaces once per change, and draws them. It dispatches to the
+/// generators (the direct cubic faces: CubicFaceGenerator) and keeps their results compactly: faces
+/// as 16-byte records whose colours live in one palette, opaque faces also as a merged mesh,
+/// transparent faces in the order of their depth-sorting tree.
 /// Generation runs on the thread that asks for it and spreads x-slabs over the global thread pool;
 /// drawing needs a current GL context and happens in the GUI thread.
 class TotalVolumePainter {
 public:
-    using Color = std::array<float, 4>;
-    using ColorMap = std::map<uint32_t, Color>;
+    using Color = FacePalette::Color;
+    using ColorMap = FacePalette::ColorMap;
 
     explicit TotalVolumePainter(TotalVolume &volume);
     ~TotalVolumePainter();
     TotalVolumePainter(const TotalVolumePainter &) = delete;
     TotalVolumePainter &operator=(const TotalVolumePainter &) = delete;
 
-    /// Rebuilds every list from the cells (locks the volume's cells while it reads them).
-    void regenerateSurface();
+    /// Rebuilds every surface from the cells (locks the volume's cells while it reads them).
+    /// Never throws: when memory runs out (or anything else fails) the painter is left with no
+    /// surface, nothing is drawn for the volume, the words for the user wait in
+    /// takeSurfaceFailure(), and the result is false.
+    bool regenerateSurface();
+    /// Forgets the surfaces and gives their memory back; nothing is drawn until the next generation.
+    void releaseSurface();
+    /// Why the last generation left no surface ("Not enough memory to draw the surface of this
+    /// cell volume."), once; empty when nothing is waiting to be told.
+    QString takeSurfaceFailure();
+
     /// Re-reads the colours of the current faces from the catalogue, highlighted when the volume is selected.
     void refreshColors();
+    /// Refreshes the colours when the volume's selection or the material catalogue changed since
+    /// they were last read; draw() does this first.
+    void refreshColorsIfStale();
 
     void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye);
     /// The volume's bounding box as six quads.
@@ -84,41 +98,44 @@ public:
     /// The six planes (a, b, c, d) bounding the window, outward: -x, +x, -y, +y, -z, +z.
     std::array<Util::Vector4D, 6> clippingPlanes() const;
 
-    const std::vector<Geometry::QuadFace> &opaqueFaces() const { return m_opaque; }
-    const std::vector<Geometry::QuadFace> &transparentFaces() const { return m_transparent; }
-    const std::vector<Geometry::QuadFace> &emptyCellOutlines() const { return m_outlines; }
-    /// Null until a generation found transparent faces.
-    Geometry::BSPTreePtr transparentTree() const { return m_tree; }
-    const ColorMap &colorMap() const { return m_colorMap; }
+    size_t opaqueFaceCount() const;
+    size_t transparentFaceCount() const;
+    size_t emptyCellOutlineCount() const;
+    /// Faces with corners and colours, made on demand from the stored records (for tests and
+    /// callers that look at a few faces; each takes six times the memory of a stored face).
+    Geometry::QuadFace opaqueFace(size_t i) const;
+    Geometry::QuadFace transparentFace(size_t i) const;
+    std::vector<Geometry::QuadFace> opaqueFaces() const;
+    /// In the depth-sorting tree's order.
+    std::vector<Geometry::QuadFace> transparentFaces() const;
+    std::vector<Geometry::QuadFace> emptyCellOutlines() const;
+    /// Null unless the last generation found transparent faces.
+    Geometry::BSPTreePtr transparentTree() const;
+    ColorMap colorMap() const;
     /// Pool tasks the last slab pass started; 0 when it ran in the calling thread.
     unsigned lastTaskCount() const { return m_lastTaskCount; }
     /// Quads the opaque faces are drawn with, per face number: runs of equal faces merged into one.
     size_t drawnQuadCount(unsigned faceNumber) const;
+    /// Every byte the painter keeps for its surfaces: face records, mesh, tree, palette.
+    size_t storedBytes() const;
 
-    /// A drawn quad of the opaque mesh.
-    struct MeshQuad {
-        float corners[4][3];
-        uint32_t material;
-    };
+    /// Cubic generations started by all painters of the program (headless runs check it stays put).
+    static uint64_t generationCount();
+    /// Test seam: a probe called at fixed points of every generation (see GenerationProbe).
+    static void setGenerationProbe(const GenerationProbe &probe);
 
 private:
-    struct DrawArrays;
-    struct SlabFaces {
-        std::vector<Geometry::QuadFace> opaque;
-        std::vector<Geometry::QuadFace> transparent;
-        std::array<std::vector<MeshQuad>, 6> mesh;
-    };
-
     /// One entry per catalogue material, plus 0 for empty cells (transparent black).
     static ColorMap catalogueColors();
+    CellWindow window() const;
     void regenerateCubicFaces();
     void regenerateOutlines();
-    void spliceSlabs(unsigned slabCount, std::vector<Geometry::QuadFace> SlabFaces::*part,
-                     std::vector<Geometry::QuadFace> &target, std::unique_ptr<DrawArrays> *arrays);
-    void spliceMesh(unsigned slabCount);
-    void fillMeshColors(DrawArrays &arrays, bool selected) const;
-    void drawFaces(const DrawArrays &arrays, bool edges);
+    void drawSurfaces(bool showEdges, const Util::Vector3D &localEye);
+    void drawEdges();
+    void drawTransparent(const Util::Vector3D &localEye);
     void drawMask(const class QBitArray &bits, uint32_t width, uint32_t height, float z) const;
+    Geometry::QuadFace quadFace(const Geometry::CellFace &face, bool outline) const;
+    void recordFailure(const std::exception &error);
 
     TotalVolume &m_volume;
     float m_cellSize[3];
@@ -136,23 +153,17 @@ private:
     std::array<uint32_t, 3> m_upper{};
     std::array<Util::Vector4D, 6> m_planes;
 
-    bool m_lastSelected;
-    ColorMap m_colorMap;
-    // Guards the lists and their draw arrays: generation may run outside the GUI thread (batch runs).
+    // Guards everything below: generation may run outside the GUI thread (batch runs).
     mutable std::mutex m_listMutex;
-    std::vector<SlabFaces> m_slabs;
-    std::vector<Geometry::QuadFace> m_opaque;
-    std::vector<Geometry::QuadFace> m_transparent;
-    std::vector<Geometry::QuadFace> m_outlines;
+    bool m_lastSelected;
+    uint64_t m_catalogueRevision = 0;
+    ColorMap m_colorMap;
+    FacePalette m_palette;
+    std::vector<Geometry::CellFace> m_opaque;
     Geometry::BSPTreePtr m_tree;
-    /// Per-face arrays of the opaque list, built when edges are first drawn.
-    std::unique_ptr<DrawArrays> m_opaqueArrays;
-    std::array<std::unique_ptr<DrawArrays>, 6> m_opaqueMesh;
-    std::unique_ptr<DrawArrays> m_transparentArrays;
-    std::unique_ptr<DrawArrays> m_outlineArrays;
-    std::vector<uint32_t> m_transparentOrder;
-    Util::Vector4D m_orderEye;
-    bool m_orderValid = false;
+    FaceMesh m_mesh;
+    std::vector<Geometry::CellFace> m_outlines;
+    QString m_failure;
     unsigned m_lastTaskCount = 0;
 };
 

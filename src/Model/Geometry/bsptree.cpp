@@ -1,118 +1,143 @@
 #include "bsptree.h"
 
-#include <utility>
+#include <algorithm>
 
 namespace Model {
 namespace Geometry {
 
-std::shared_ptr<BSPTree> BSPTree::build(const std::vector<QuadFace> &faces)
+namespace {
+
+// The item of a face along axis `level` of the tree: 2p for the plane p, 2c + 1 for the slab
+// between the planes c and c + 1. A face perpendicular to the axis sits in its plane; any other
+// face in the slab of its cell. Faces perpendicular to an earlier axis never reach a deeper level.
+uint64_t itemOf(const CellFace &face, unsigned level)
+{
+    if (face.axis() == level)
+        return 2 * uint64_t(face.plane());
+    return 2 * uint64_t(face.coordinate(level)) + 1;
+}
+
+// Where an item lies from the eye along one axis: wholly before it, around it, or wholly beyond.
+enum class Side { Before, Around, Beyond };
+
+Side sideOf(uint64_t item, double eye, double cellSize)
+{
+    const double low = double(item / 2) * cellSize;
+    if (item % 2 == 0) {
+        if (low < eye - BSPTree::tolerance)
+            return Side::Before;
+        return low > eye + BSPTree::tolerance ? Side::Beyond : Side::Around;
+    }
+    if (low + cellSize <= eye + BSPTree::tolerance)
+        return Side::Before;
+    return low >= eye - BSPTree::tolerance ? Side::Beyond : Side::Around;
+}
+
+} // namespace
+
+bool BSPTree::lessInTreeOrder(const CellFace &a, const CellFace &b)
+{
+    for (unsigned level = 0; level < 3; ++level) {
+        const uint64_t ia = itemOf(a, level);
+        const uint64_t ib = itemOf(b, level);
+        if (ia != ib)
+            return ia < ib;
+        // Both in the same plane: their order within it does not matter.
+        if (ia % 2 == 0)
+            return false;
+    }
+    return false;
+}
+
+bool BSPTree::inTreeOrder(const std::vector<CellFace> &faces)
+{
+    return std::is_sorted(faces.begin(), faces.end(), lessInTreeOrder);
+}
+
+std::shared_ptr<const BSPTree> BSPTree::build(std::vector<CellFace> faces, const float cellSize[3])
 {
     if (faces.empty())
         return nullptr;
-
     std::shared_ptr<BSPTree> tree(new BSPTree);
-    tree->m_faces = faces;
-    std::vector<uint32_t> all(faces.size());
-    for (uint32_t i = 0; i < all.size(); ++i)
-        all[i] = i;
-
-    tree->m_root = std::make_shared<Node>();
-    std::vector<std::pair<Node *, std::vector<uint32_t>>> pending;
-    pending.emplace_back(tree->m_root.get(), std::move(all));
-
-    while (!pending.empty()) {
-        Node *node = pending.back().first;
-        std::vector<uint32_t> list = std::move(pending.back().second);
-        pending.pop_back();
-
-        const QuadFace &splitter = tree->m_faces[list.front()];
-        const float *n = splitter.normal;
-        const float *p = splitter.corners[0];
-        node->plane =
-            Util::Vector4D(n[0], n[1], n[2], -(double(n[0]) * p[0] + double(n[1]) * p[1] + double(n[2]) * p[2]));
-        node->faces.push_back(list.front());
-
-        std::vector<uint32_t> front;
-        std::vector<uint32_t> back;
-        for (size_t i = 1; i < list.size(); ++i) {
-            const QuadFace &face = tree->m_faces[list[i]];
-            int inFront = 0;
-            int behind = 0;
-            for (const auto &corner : face.corners) {
-                const double s = distance(node->plane, corner[0], corner[1], corner[2]);
-                if (s > tolerance)
-                    ++inFront;
-                else if (s < -tolerance)
-                    ++behind;
-            }
-            if (inFront > 0 && behind > 0)
-                throw BSPTreeError();
-            if (inFront > 0)
-                front.push_back(list[i]);
-            else if (behind > 0)
-                back.push_back(list[i]);
-            else
-                node->faces.push_back(list[i]);
-        }
-        if (!front.empty()) {
-            node->front = std::make_shared<Node>();
-            pending.emplace_back(node->front.get(), std::move(front));
-        }
-        if (!back.empty()) {
-            node->back = std::make_shared<Node>();
-            pending.emplace_back(node->back.get(), std::move(back));
-        }
-    }
+    if (!inTreeOrder(faces))
+        std::stable_sort(faces.begin(), faces.end(), lessInTreeOrder);
+    tree->m_faces = std::move(faces);
+    for (int i = 0; i < 3; ++i)
+        tree->m_cellSize[i] = cellSize[i];
     return tree;
 }
 
-BSPTree::~BSPTree()
+void BSPTree::backToFront(const Util::Vector3D &eye, const RangeVisitor &visit) const
 {
-    // Take the nodes apart one by one: a chain of shared pointers would otherwise be released recursively.
-    std::vector<std::shared_ptr<Node>> pending;
-    if (m_root)
-        pending.push_back(std::move(m_root));
-    while (!pending.empty()) {
-        std::shared_ptr<Node> node = std::move(pending.back());
-        pending.pop_back();
-        if (node->front)
-            pending.push_back(std::move(node->front));
-        if (node->back)
-            pending.push_back(std::move(node->back));
-    }
+    const double position[3] = {eye.x, eye.y, eye.z};
+    walk(0, 0, m_faces.size(), position, visit);
 }
 
-std::vector<uint32_t> BSPTree::backToFront(const Util::Vector4D &eye) const
+std::vector<uint32_t> BSPTree::backToFront(const Util::Vector3D &eye) const
 {
     std::vector<uint32_t> order;
     order.reserve(m_faces.size());
-    // Each entry is a node still to visit, or (emit == true) a node whose own faces are due.
-    struct Step {
-        const Node *node;
-        bool emit;
-    };
-    std::vector<Step> stack;
-    if (m_root)
-        stack.push_back({m_root.get(), false});
-    while (!stack.empty()) {
-        const Step step = stack.back();
-        stack.pop_back();
-        if (step.emit) {
-            order.insert(order.end(), step.node->faces.begin(), step.node->faces.end());
-            continue;
-        }
-        const Node *node = step.node;
-        const double s = distance(node->plane, eye.x, eye.y, eye.z);
-        // The far side first: pushed last-to-first because the stack runs backwards.
-        const Node *farSide = s < -tolerance ? node->front.get() : node->back.get();
-        const Node *nearSide = s < -tolerance ? node->back.get() : node->front.get();
-        if (nearSide)
-            stack.push_back({nearSide, false});
-        stack.push_back({node, true});
-        if (farSide)
-            stack.push_back({farSide, false});
-    }
+    backToFront(eye, [&order](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+            order.push_back(static_cast<uint32_t>(i));
+    });
     return order;
+}
+
+// The faces [begin, end) share their items along the axes before `level` and are sorted by the item
+// along it. Items wholly before the eye are drawn from the first on, items wholly beyond it from
+// the last back; the two groups lie on either side of a plane through the eye, so they cannot
+// cover each other and either may come first. The item around the eye comes last: every other
+// item lies behind one of its planes as seen from the eye. A slab recurses into the next axis;
+// a plane is a run of coplanar faces, drawn in any order.
+void BSPTree::walk(unsigned level, size_t begin, size_t end, const double eye[3], const RangeVisitor &visit) const
+{
+    const CellFace *faces = m_faces.data();
+    const double e = eye[level];
+    const double size = m_cellSize[level];
+    auto descend = [&](size_t from, size_t to) {
+        if (itemOf(faces[from], level) % 2 == 0 || level == 2)
+            visit(from, to);
+        else
+            walk(level + 1, from, to, eye, visit);
+    };
+    auto groupEnd = [&](size_t from, size_t limit) {
+        const uint64_t item = itemOf(faces[from], level);
+        size_t to = from + 1;
+        while (to < limit && itemOf(faces[to], level) == item)
+            ++to;
+        return to;
+    };
+
+    const CellFace *first = faces + begin;
+    const CellFace *last = faces + end;
+    const size_t before =
+        size_t(std::partition_point(
+                   first, last, [&](const CellFace &f) { return sideOf(itemOf(f, level), e, size) == Side::Before; }) -
+               faces);
+    const size_t beyond = size_t(
+        std::partition_point(faces + before, last,
+                             [&](const CellFace &f) { return sideOf(itemOf(f, level), e, size) != Side::Beyond; }) -
+        faces);
+
+    for (size_t i = begin; i < before;) {
+        const size_t to = groupEnd(i, before);
+        descend(i, to);
+        i = to;
+    }
+    for (size_t to = end; to > beyond;) {
+        const uint64_t item = itemOf(faces[to - 1], level);
+        size_t from = to - 1;
+        while (from > beyond && itemOf(faces[from - 1], level) == item)
+            --from;
+        descend(from, to);
+        to = from;
+    }
+    for (size_t i = before; i < beyond;) {
+        const size_t to = groupEnd(i, beyond);
+        descend(i, to);
+        i = to;
+    }
 }
 
 } // namespace Geometry

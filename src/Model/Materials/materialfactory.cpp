@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <atomic>
 #include <mutex>
 
 namespace Model {
@@ -26,6 +27,7 @@ struct Catalogue {
     std::mutex mutex;
     MaterialTable materials;
     QString startUpReport;
+    std::atomic<uint64_t> revision{0};
 };
 
 Catalogue &catalogue()
@@ -168,6 +170,7 @@ bool MaterialFactory::loadMaterials()
         if (material.id() != 0 && !material.name().isEmpty())
             c.materials.insert(material);
     }
+    ++c.revision;
     if (reader.hasError()) {
         qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
         return false;
@@ -182,6 +185,7 @@ void MaterialFactory::createDefaultMaterials()
     c.materials.clear();
     for (const Material &material : builtInMaterials())
         c.materials.insert(material);
+    ++c.revision;
 }
 
 QByteArray MaterialFactory::toXml(const QList<Material> &materials)
@@ -231,8 +235,11 @@ bool MaterialFactory::setMaterial(const Material &material)
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
     c.materials.insert(material);
+    ++c.revision;
     return true;
 }
+
+uint64_t MaterialFactory::revision() const { return catalogue().revision.load(); }
 
 std::optional<uint32_t> MaterialFactory::generateMaterialId(const QSet<uint32_t> &reserved) const
 {

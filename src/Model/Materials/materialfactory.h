@@ -46,6 +46,9 @@ public:
     /// "every material identifier from 2000 to 32766 is in use", for the messages of callers that
     /// got no identifier.
     static QString noFreeIdText();
+    /// Goes up with every change of the catalogue (setMaterial, createDefaultMaterials,
+    /// loadMaterials), so that whoever copied colours can tell that they are stale.
+    uint64_t revision() const;
 
     /// The file the catalogue is read from and written to.
     static QString filePath();

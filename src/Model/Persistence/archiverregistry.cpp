@@ -5,10 +5,10 @@
 namespace Model {
 namespace Persistence {
 
-ArchiverRegistry ArchiverRegistry::standard()
+ArchiverRegistry ArchiverRegistry::standard(SurfaceBuilding surfaces)
 {
     ArchiverRegistry registry;
-    registry.registerArchiver(1, std::make_shared<TotalVolumeArchiver>());
+    registry.registerArchiver(1, std::make_shared<TotalVolumeArchiver>(surfaces == SurfaceBuilding::Build));
     return registry;
 }
 

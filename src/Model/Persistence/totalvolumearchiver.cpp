@@ -204,7 +204,8 @@ ObjectPtr TotalVolumeArchiver::read()
     if (!volume && !allocate(0))
         return nullptr;
     volume->translate(Util::Vector4D(px, py, pz, 0.0));
-    volume->painter().regenerateSurface();
+    if (m_buildSurfaces)
+        volume->painter().regenerateSurface();
     return volume;
 }
 

@@ -1,3 +1,4 @@
+#include "Model/Automaton/cubicfacegenerator.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
@@ -6,6 +7,7 @@
 #include <QThreadPool>
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
 #include <random>
 
@@ -96,7 +98,7 @@ private slots:
         QCOMPARE(facesPerNumber(painter.opaqueFaces()), (std::array<int, 6>{1, 1, 1, 1, 1, 1}));
 
         // The +z face of cell (1, 1, 1) with cell sizes 1, 2, 3, corners in face-table order.
-        const QuadFace &topFace = painter.opaqueFaces()[1];
+        const QuadFace topFace = painter.opaqueFace(1);
         QCOMPARE(topFace.faceNumber(), 1u);
         const float expected[4][3] = {{1, 2, 6}, {2, 2, 6}, {2, 4, 6}, {1, 4, 6}};
         for (int k = 0; k < 4; ++k)
@@ -313,8 +315,8 @@ private slots:
 
         volume.setSelected(true);
         painter.refreshColors();
-        for (const auto *list : {&painter.opaqueFaces(), &painter.transparentFaces()}) {
-            for (const auto &face : *list) {
+        for (const auto &list : {painter.opaqueFaces(), painter.transparentFaces()}) {
+            for (const auto &face : list) {
                 QCOMPARE(face.fillColor, Model::Automaton::highlighted(colorOf(face.material)));
                 QCOMPARE(face.edgeColor, face.fillColor);
             }
@@ -388,6 +390,178 @@ private slots:
         QVERIFY(volume.painter().opaqueFaces().empty());
         QVERIFY(volume.painter().transparentFaces().empty());
         QVERIFY(!volume.painter().transparentTree());
+    }
+
+    void handWorkedFacesThroughCompactStorage()
+    {
+        // An opaque cell at x = 0 beside a clear one at x = 1, cells 1 x 2 x 3. The opaque cell shows
+        // all six faces (its +x neighbour is not opaque); the clear cell hides its -x face.
+        TotalVolume volume(2, 1, 1, 1.0f, 2.0f, 3.0f, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, ClearA});
+        auto &painter = volume.painter();
+        painter.regenerateSurface();
+        const auto opaque = painter.opaqueFaces();
+        QCOMPARE(opaque.size(), size_t(6));
+        for (unsigned f = 0; f < 6; ++f) {
+            QCOMPARE(opaque[f].faceNumber(), f);
+            QCOMPARE(opaque[f].material, uint32_t(OpaqueA));
+            QCOMPARE(opaque[f].fillColor, colorOf(OpaqueA));
+            QCOMPARE(opaque[f].edgeColor, colorOf(OpaqueA));
+        }
+        // The +x face of the opaque cell lies in the plane x = 1.
+        const float plusX[4][3] = {{1, 0, 0}, {1, 2, 0}, {1, 2, 3}, {1, 0, 3}};
+        QCOMPARE(std::memcmp(opaque[5].corners, plusX, sizeof plusX), 0);
+
+        // Transparent faces in the tree's order: inside the slab x = 1 the plane y = 0, then the
+        // slab y = 0 with its planes z = 0 and z = 3, then the plane y = 2; last the plane x = 2.
+        const auto clear = painter.transparentFaces();
+        std::vector<unsigned> numbers;
+        for (const auto &face : clear) {
+            numbers.push_back(face.faceNumber());
+            QCOMPARE(face.material, uint32_t(ClearA));
+            QCOMPARE(face.fillColor, colorOf(ClearA));
+        }
+        QCOMPARE(numbers, (std::vector<unsigned>{2, 0, 1, 3, 5}));
+        const float top[4][3] = {{1, 0, 3}, {2, 0, 3}, {2, 2, 3}, {1, 2, 3}};
+        QCOMPARE(std::memcmp(clear[2].corners, top, sizeof top), 0);
+    }
+
+    void generatorWritesTransparentFacesInTreeOrder()
+    {
+        // The tree needs no sort when the generator hands its faces over in the tree's order.
+        const uint32_t nx = 9, ny = 7, nz = 8;
+        std::mt19937 random(17);
+        const uint32_t kinds[] = {0, OpaqueA, ClearA, ClearB};
+        std::vector<uint32_t> states(nx * ny * nz);
+        for (auto &s : states)
+            s = kinds[random() % 4];
+        TotalVolume volume(nx, ny, nz, 1, 1, 1, Util::Vector3D(), states);
+        volume.painter().regenerateSurface();
+        const Model::Automaton::FacePalette palette(volume.painter().colorMap());
+        Model::Automaton::CellWindow window;
+        window.upper[0] = nx;
+        window.upper[1] = ny;
+        window.upper[2] = nz;
+        const float size[3] = {1, 1, 1};
+        for (int threads = 1; threads <= 3; ++threads) {
+            PoolSize pool(threads);
+            Model::Automaton::CellLock lock(volume);
+            const auto faces = Model::Automaton::CubicFaceGenerator(lock.cells(), ny, nz, window, palette, size).run();
+            QVERIFY(faces.transparent.size() > 100);
+            QVERIFY(Model::Geometry::BSPTree::inTreeOrder(faces.transparent));
+        }
+    }
+
+    void memoryFailureLeavesAnEmptySurface_data()
+    {
+        QTest::addColumn<QString>("point");
+        QTest::newRow("while counting in a pool task") << QStringLiteral("count");
+        QTest::newRow("allocating the lists") << QStringLiteral("allocate");
+        QTest::newRow("while writing in a pool task") << QStringLiteral("write");
+    }
+    void memoryFailureLeavesAnEmptySurface()
+    {
+        QFETCH(QString, point);
+        PoolSize pool(2);
+        TotalVolume volume(6, 3, 3, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>(54, ClearA));
+        auto &painter = volume.painter();
+        painter.setRenderEmptyVoxelOutlines(true);
+        QVERIFY(painter.regenerateSurface());
+        QVERIFY(painter.transparentFaceCount() > 0);
+
+        const QByteArray failAt = point.toLatin1();
+        std::atomic<int> calls{0};
+        TotalVolumePainter::setGenerationProbe([&](const char *where) {
+            // Only the second slab task fails: the first must still finish before the failure passes on.
+            if (failAt == where && (failAt == "allocate" || calls++ == 1))
+                throw std::bad_alloc();
+        });
+        bool result = true;
+        try {
+            result = painter.regenerateSurface();
+        } catch (...) {
+            TotalVolumePainter::setGenerationProbe({});
+            QFAIL("a failure escaped from regenerateSurface");
+        }
+        TotalVolumePainter::setGenerationProbe({});
+        QVERIFY(!result);
+        QCOMPARE(painter.opaqueFaceCount(), size_t(0));
+        QCOMPARE(painter.transparentFaceCount(), size_t(0));
+        QCOMPARE(painter.emptyCellOutlineCount(), size_t(0));
+        QVERIFY(!painter.transparentTree());
+        for (unsigned f = 0; f < 6; ++f)
+            QCOMPARE(painter.drawnQuadCount(f), size_t(0));
+        QCOMPARE(painter.takeSurfaceFailure(),
+                 QStringLiteral("Not enough memory to draw the surface of this cell volume."));
+        QVERIFY(painter.takeSurfaceFailure().isEmpty());
+        // The cells are unlocked again and the next generation works.
+        QVERIFY(painter.regenerateSurface());
+        QVERIFY(painter.transparentFaceCount() > 0);
+    }
+
+    void changingTheAlgorithmSurvivesAMemoryFailure()
+    {
+        TotalVolume volume(2, 2, 2, 1, 1, 1, Util::Vector3D(), OpaqueA);
+        auto &painter = volume.painter();
+        painter.regenerateSurface();
+        TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
+        painter.setSurfaceAlgorithm(2);
+        TotalVolumePainter::setGenerationProbe({});
+        QCOMPARE(painter.opaqueFaceCount(), size_t(0));
+        QVERIFY(!painter.takeSurfaceFailure().isEmpty());
+    }
+
+    void catalogueRevisionMovesWithEveryChange_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::newRow("setMaterial") << 0;
+        QTest::newRow("createDefaultMaterials") << 1;
+        QTest::newRow("loadMaterials") << 2;
+    }
+    void catalogueRevisionMovesWithEveryChange()
+    {
+        QFETCH(int, change);
+        auto factory = MaterialFactory::instance();
+        factory->saveMaterials();
+        const uint64_t before = factory->revision();
+        if (change == 0)
+            factory->setMaterial(factory->getMaterial(OpaqueA));
+        else if (change == 1)
+            factory->createDefaultMaterials();
+        else
+            QVERIFY(factory->loadMaterials());
+        QVERIFY(factory->revision() > before);
+        defineMaterials();
+    }
+
+    void staleColoursAreRefreshedForUnselectedVolumes()
+    {
+        // Two volumes of the same material, neither selected; the catalogue changes the colour.
+        TotalVolume first(1, 1, 1, 1, 1, 1, Util::Vector3D(), OpaqueB);
+        TotalVolume second(1, 1, 1, 1, 1, 1, Util::Vector3D(), OpaqueB);
+        first.painter().regenerateSurface();
+        second.painter().regenerateSurface();
+        auto changed = MaterialFactory::instance()->getMaterial(OpaqueB);
+        changed.setColor(0.25f, 0.5f, 0.75f, 1.0f);
+        MaterialFactory::instance()->setMaterial(changed);
+        for (TotalVolume *volume : {&first, &second}) {
+            volume->painter().refreshColorsIfStale();
+            QCOMPARE(volume->painter().opaqueFace(0).fillColor, (std::array<float, 4>{0.25f, 0.5f, 0.75f, 1.0f}));
+        }
+        defineMaterials();
+    }
+
+    void releaseSurfaceForgetsEverything()
+    {
+        TotalVolume volume(3, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, ClearA, 0});
+        auto &painter = volume.painter();
+        painter.setRenderEmptyVoxelOutlines(true);
+        painter.regenerateSurface();
+        QVERIFY(painter.storedBytes() > 0);
+        painter.releaseSurface();
+        QCOMPARE(painter.opaqueFaceCount() + painter.transparentFaceCount() + painter.emptyCellOutlineCount(),
+                 size_t(0));
+        QVERIFY(!painter.transparentTree());
+        QVERIFY(painter.takeSurfaceFailure().isEmpty());
     }
 };
 

@@ -2,122 +2,151 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <random>
+
 using Model::Geometry::BSPTree;
-using Model::Geometry::BSPTreeError;
-using Model::Geometry::QuadFace;
+using Model::Geometry::CellFace;
 
 namespace {
-const std::array<float, 4> grey{0.5f, 0.5f, 0.5f, 0.5f};
+const float unit[3] = {1, 1, 1};
 
-// The top face (+z) of the unit cell at (x, y, z); the material records the position for checking order.
-QuadFace top(float x, float y, float z, uint32_t tag)
+// The faces of a column of two transparent cells of different materials (cells (0, 0, 0) and
+// (0, 0, 1)), each face tagged 10 * z + face number through its slot, in a scrambled order.
+std::vector<CellFace> twoCellColumn()
 {
-    const float origin[3] = {x, y, z};
-    const float size[3] = {1, 1, 1};
-    return QuadFace::cellFace(origin, size, 1, grey, tag);
+    std::vector<CellFace> faces;
+    for (uint32_t z : {1u, 0u})
+        for (unsigned f : {5u, 3u, 1u, 0u, 2u, 4u})
+            faces.emplace_back(0, 0, z, f, 10 * z + f);
+    return faces;
 }
 
-QuadFace side(float x, float y, float z, unsigned face, uint32_t tag)
+using Runs = std::vector<std::vector<uint32_t>>;
+
+// The runs the walk hands out, each as the sorted tags of its faces.
+Runs runsFrom(const BSPTree &tree, const Util::Vector3D &eye)
 {
-    const float origin[3] = {x, y, z};
-    const float size[3] = {1, 1, 1};
-    return QuadFace::cellFace(origin, size, face, grey, tag);
+    Runs runs;
+    tree.backToFront(eye, [&](size_t begin, size_t end) {
+        std::vector<uint32_t> tags;
+        for (size_t i = begin; i < end; ++i)
+            tags.push_back(tree.faces()[i].slot());
+        std::sort(tags.begin(), tags.end());
+        runs.push_back(tags);
+    });
+    return runs;
 }
 
-std::vector<uint32_t> tagsInOrder(const BSPTree &tree, const Util::Vector4D &eye)
+std::vector<uint32_t> tagsInOrder(const BSPTree &tree, const Util::Vector3D &eye)
 {
     std::vector<uint32_t> tags;
     for (uint32_t index : tree.backToFront(eye))
-        tags.push_back(tree.faces()[index].material);
+        tags.push_back(tree.faces()[index].slot());
     return tags;
 }
 } // namespace
 
+Q_DECLARE_METATYPE(Runs)
 Q_DECLARE_METATYPE(std::vector<uint32_t>)
 
 class tst_BSPTree : public QObject {
     Q_OBJECT
 private slots:
-    void emptyListGivesNoTree() { QVERIFY(!BSPTree::build({})); }
+    void emptyListGivesNoTree() { QVERIFY(!BSPTree::build({}, unit)); }
 
-    void splitterPlaneComesFromFirstFace()
+    void facesArePutInTreeOrder()
     {
-        auto tree = BSPTree::build({top(2, 3, 4, 1)});
+        const auto faces = twoCellColumn();
+        QVERIFY(!BSPTree::inTreeOrder(faces));
+        auto tree = BSPTree::build(faces, unit);
         QVERIFY(tree);
-        // Top face of the cell at z = 4 lies in z = 5: plane 0x + 0y + 1z - 5 = 0.
-        QCOMPARE(tree->root()->plane, Util::Vector4D(0, 0, 1, -5));
-        QCOMPARE(tree->root()->faces.size(), size_t(1));
-        QVERIFY(!tree->root()->front && !tree->root()->back);
+        QCOMPARE(tree->faces().size(), faces.size());
+        QVERIFY(BSPTree::inTreeOrder(tree->faces()));
+        // Planes x = 0 first (the -x faces of both cells), the plane x = 1 last.
+        QCOMPARE(tree->faces().front().face(), 4u);
+        QCOMPARE(tree->faces().back().face(), 5u);
     }
 
-    void backToFrontFromEitherSide_data()
+    void columnFromSeveralEyes_data()
     {
-        QTest::addColumn<double>("eyeZ");
-        QTest::addColumn<std::vector<uint32_t>>("expected");
-        // Tags are the z of each face's plane; the farthest from the eye comes first.
-        QTest::newRow("eye above") << 100.0 << std::vector<uint32_t>{1, 3, 6, 9};
-        QTest::newRow("eye below") << -100.0 << std::vector<uint32_t>{9, 6, 3, 1};
-        // Between planes 3 and 6: the far side of the root (plane 3) first, then the rest from 9 down.
-        QTest::newRow("eye between") << 4.0 << std::vector<uint32_t>{1, 3, 9, 6};
+        QTest::addColumn<Util::Vector3D>("eye");
+        QTest::addColumn<Runs>("expected");
+        // Worked by hand: along x the plane 0 lies before the eye, the plane 1 beyond it and the
+        // slab between them around it; items before come first, items beyond from the far end,
+        // the item around the eye last. Inside the slab the same along y, then along z.
+        QTest::newRow("from above") << Util::Vector3D(0.5, 0.5, 100)
+                                    << Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {0}, {1, 10}, {11}};
+        QTest::newRow("from below") << Util::Vector3D(0.5, 0.5, -100)
+                                    << Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {11}, {1, 10}, {0}};
+        // From +x at the height of the lower cell: the plane x = 1 faces the eye and comes last;
+        // along z the plane 0 lies below the eye, the planes 1 and 2 above it.
+        QTest::newRow("from +x") << Util::Vector3D(100, 0.5, 0.5)
+                                 << Runs{{4, 14}, {2, 12}, {3, 13}, {0}, {11}, {1, 10}, {5, 15}};
+        // From the corner (+x, -y, +z): far side x = 0 and y = 1 first, then bottom to top, then
+        // the near sides y = 0 and x = 1.
+        QTest::newRow("from a corner") << Util::Vector3D(100, -100, 100)
+                                       << Runs{{4, 14}, {3, 13}, {0}, {1, 10}, {11}, {2, 12}, {5, 15}};
     }
-    void backToFrontFromEitherSide()
+    void columnFromSeveralEyes()
     {
-        QFETCH(double, eyeZ);
-        QFETCH(std::vector<uint32_t>, expected);
-        // Planes z = 3, 9, 1, 6 in a scrambled list order.
-        auto tree = BSPTree::build({top(0, 0, 2, 3), top(0, 0, 8, 9), top(0, 0, 0, 1), top(0, 0, 5, 6)});
+        QFETCH(Util::Vector3D, eye);
+        QFETCH(Runs, expected);
+        auto tree = BSPTree::build(twoCellColumn(), unit);
         QVERIFY(tree);
-        const auto order = tagsInOrder(*tree, Util::Vector4D(0.5, 0.5, eyeZ, 1));
-        QCOMPARE(order, expected);
+        QCOMPARE(runsFrom(*tree, eye), expected);
     }
 
-    void coplanarFacesShareTheirNode()
+    void cellSizeScalesThePlanes()
     {
-        // The +z face of one cell and the -z face of the cell above lie in the same plane.
-        auto tree = BSPTree::build({top(0, 0, 0, 1), top(1, 0, 0, 2), side(5, 5, 1, 0, 3)});
-        QVERIFY(tree);
-        QCOMPARE(tree->root()->faces.size(), size_t(3));
+        // Top faces of cells 0, 2, 5 and 8 in a column of cells 2 units high: planes z = 2, 6, 12, 18.
+        std::vector<CellFace> faces;
+        for (uint32_t z : {2u, 8u, 0u, 5u})
+            faces.emplace_back(0, 0, z, 1, z);
+        const float size[3] = {1, 1, 2};
+        auto tree = BSPTree::build(faces, size);
+        // Between the planes 6 and 12: the two lower ones rising, then the two upper ones falling.
+        QCOMPARE(tagsInOrder(*tree, Util::Vector3D(0.5, 0.5, 9)), (std::vector<uint32_t>{0, 2, 8, 5}));
+        // Above the plane 12 only the plane 18 is left beyond the eye.
+        QCOMPARE(tagsInOrder(*tree, Util::Vector3D(0.5, 0.5, 13)), (std::vector<uint32_t>{0, 2, 5, 8}));
     }
 
-    void mixedOrientationsAreAllDrawnOnce()
+    void eyeOnAPlaneDrawsThatPlaneLast()
     {
-        // The six faces of a cube: every face appears once in the order, from any eye.
-        std::vector<QuadFace> faces;
-        for (unsigned f = 0; f < 6; ++f)
-            faces.push_back(side(0, 0, 0, f, f));
-        auto tree = BSPTree::build(faces);
-        QVERIFY(tree);
-        auto order = tagsInOrder(*tree, Util::Vector4D(10, -7, 3, 1));
-        std::sort(order.begin(), order.end());
-        QCOMPARE(order, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
-        // From +x the face at x = 0 (face 4) lies behind the face at x = 1 (face 5).
-        const auto fromX = tagsInOrder(*tree, Util::Vector4D(100, 0.5, 0.5, 1));
-        QVERIFY(std::find(fromX.begin(), fromX.end(), 4u) < std::find(fromX.begin(), fromX.end(), 5u));
+        // Side faces of cells on either side of the plane x = 1 and the two faces lying in it.
+        std::vector<CellFace> faces{{0, 0, 0, 4, 1}, {0, 0, 0, 5, 2}, {1, 0, 0, 4, 3}, {1, 0, 0, 5, 4}};
+        auto tree = BSPTree::build(faces, unit);
+        QCOMPARE(runsFrom(*tree, Util::Vector3D(1, 0.5, 0.5)), (Runs{{1}, {4}, {2, 3}}));
     }
 
-    void spanningFaceIsRefused()
+    void everyFaceOnceFromAnyEye()
     {
-        // A tilted face that crosses the plane z = 1 of the first face.
-        const float corners[4][3] = {{0, 0, 0}, {1, 0, 0}, {1, 0, 2}, {0, 0, 2}};
-        const QuadFace crossing(corners, 2, grey, grey, 7);
-        try {
-            BSPTree::build({top(0, 0, 0, 1), crossing});
-            QFAIL("a face crossing the splitting plane must stop the construction");
-        } catch (const BSPTreeError &error) {
-            QCOMPARE(QString::fromLatin1(error.what()), QStringLiteral("Method not implemented!"));
+        std::mt19937 random(99);
+        std::vector<CellFace> faces;
+        for (int i = 0; i < 500; ++i)
+            faces.emplace_back(random() % 7, random() % 5, random() % 9, random() % 6, uint32_t(i));
+        auto tree = BSPTree::build(faces, unit);
+        for (int trial = 0; trial < 20; ++trial) {
+            const Util::Vector3D eye(double(random() % 200) / 10.0 - 5, double(random() % 200) / 10.0 - 5,
+                                     double(random() % 200) / 10.0 - 5);
+            auto order = tagsInOrder(*tree, eye);
+            std::sort(order.begin(), order.end());
+            QCOMPARE(order.size(), faces.size());
+            for (uint32_t i = 0; i < order.size(); ++i)
+                QCOMPARE(order[i], i);
         }
     }
 
-    void deepTreesNeedNoRecursion()
+    void parallelPlanesComeInDepthOrder()
     {
-        // Three thousand parallel planes make a chain as deep as the list is long.
-        std::vector<QuadFace> faces;
+        // Three thousand parallel planes: ordered from the eye's far side, without deep recursion.
+        std::vector<CellFace> faces;
         const uint32_t n = 3000;
         for (uint32_t i = 0; i < n; ++i)
-            faces.push_back(top(0, 0, float(i), i));
-        auto tree = BSPTree::build(faces);
-        QVERIFY(tree);
-        const auto order = tagsInOrder(*tree, Util::Vector4D(0, 0, -1, 1));
+            faces.emplace_back(0, 0, i, 1, i);
+        std::shuffle(faces.begin(), faces.end(), std::mt19937(5));
+        auto tree = BSPTree::build(faces, unit);
+        const auto order = tagsInOrder(*tree, Util::Vector3D(0, 0, -1));
         QCOMPARE(order.size(), size_t(n));
         QVERIFY(std::is_sorted(order.rbegin(), order.rend()));
     }
