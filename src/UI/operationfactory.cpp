@@ -22,6 +22,7 @@
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
+#include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
@@ -34,6 +35,7 @@
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
+#include "UI/Observers/destroymodelextractiondialogobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
@@ -50,6 +52,7 @@
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
@@ -124,6 +127,18 @@ ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
         std::make_shared<DocumentDialogs>(mainWindow));
 }
 
+// Model extraction has a second observer, which closes the dialog that the window's opener (the
+// observer of its row) showed.
+OperationPtr modelExtraction(OperationFactory &f)
+{
+    auto operation = std::make_shared<Core::Operations::RunModelExtraction>(
+        f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
+    auto opener = std::dynamic_pointer_cast<Observers::RunModelExtractionObserver>(
+        f.observer(&dialog<Observers::RunModelExtractionObserver>));
+    operation->setDestroyDialogObserver(std::make_shared<Observers::DestroyModelExtractionDialogObserver>(opener));
+    return operation;
+}
+
 using P = OperationFactory::Entry;
 using namespace Core::Operations;
 using namespace Observers;
@@ -190,7 +205,8 @@ const std::vector<P> entries = {
      &plain<RemoveCutsFromVolumeOperation>},
     {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping"},
     {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data"},
-    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction"},
+    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
+     &dialog<RunModelExtractionObserver>},
 };
 
 } // namespace

@@ -85,6 +85,7 @@ private slots:
         QTest::newRow("extract film") << 8u << "Extract Film" << 8u;
         QTest::newRow("glue") << 12u << "Glue Volumes" << 12u;
         QTest::newRow("cut planes share code 2") << 16u << "Change Cut Planes" << 2u;
+        QTest::newRow("model extraction") << 1000u << "Extract Model" << 1000u;
     }
 
     void builtOperations()
@@ -112,7 +113,6 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<uint32_t>("typeCode");
         QTest::newRow("BCA wet etching") << 28u << "actionBCA_Wet_Etching" << 28u;
-        QTest::newRow("model extraction") << 1000u << "actionModel_Extraction" << 1000u;
     }
 
     void operationsNotBuiltYetAreListedButNotServed()
