@@ -1,6 +1,8 @@
 #include "batchcommand.h"
 
+#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
 #include "Core/workspace.h"
+#include "Util/safefile.h"
 #include "batchrunner.h"
 #include "documentio.h"
 #include "offscreenimage.h"
@@ -23,11 +25,13 @@ BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
 
 QString BatchCommand::usage()
 {
-    return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
+    return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] "
+                          "[--export-vti OUT.vti] [--threads N]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw   run the list on the first cell volume of this document\n"
                           "  --output OUT.cfw  write the resulting document to this file\n"
+                          "  --export-vti OUT.vti  write the resulting cell volume as VTK image data\n"
                           "  --threads N       use N worker threads (N >= 1)\n"
                           "  --help            show this text\n"
                           "\n"
@@ -50,11 +54,14 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
             options.help = true;
             return true;
         }
-        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads")) {
+        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads") ||
+            a == QLatin1String("--export-vti")) {
             if (i + 1 >= arguments.size())
                 return fail(QStringLiteral("Option %1 needs a value.").arg(a));
             const QString value = arguments.at(++i);
-            QString &target = a == QLatin1String("--input") ? options.inputFile : options.outputFile;
+            QString &target = a == QLatin1String("--input")        ? options.inputFile
+                              : a == QLatin1String("--export-vti") ? options.vtiFile
+                                                                   : options.outputFile;
             if (a == QLatin1String("--threads")) {
                 bool ok = false;
                 options.threads = value.toInt(&ok);
@@ -166,6 +173,13 @@ int BatchCommand::run(const Options &options)
         report(outputError);
         return OutputError;
     }
+    if (!options.vtiFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.vtiFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The cell volume cannot be exported to \"%1\": %2").arg(options.vtiFile, refusal));
+            return OutputError;
+        }
+    }
 
     BatchRunner runner(workspace, target);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
@@ -210,14 +224,24 @@ int BatchCommand::run(const Options &options)
                    .arg(f.index + 1)
                    .arg(f.name, f.message,
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-        if (!options.outputFile.isEmpty())
-            report(QStringLiteral("Nothing was written to \"%1\".").arg(options.outputFile));
+        for (const QString &file : {options.outputFile, options.vtiFile}) {
+            if (!file.isEmpty())
+                report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
+        }
         return StepFailed;
     }
 
     if (!options.outputFile.isEmpty()) {
         QString error;
         if (!DocumentIo::write(options.outputFile, workspace, &error)) {
+            report(error);
+            return OutputError;
+        }
+    }
+    if (!options.vtiFile.isEmpty()) {
+        const Model::Automaton::TotalVolumePtr volume = runner.target();
+        QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
+        if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
             report(error);
             return OutputError;
         }

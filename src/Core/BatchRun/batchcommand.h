@@ -9,8 +9,9 @@ namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N]`. Loads the list, optionally a document whose first cell volume becomes the
-/// target, runs the steps with one line each and writes the resulting document.
+/// [--export-vti OUT.vti] [--threads N]`. Loads the list, optionally a document whose first cell
+/// volume becomes the target, runs the steps with one line each, writes the resulting document
+/// and the target volume as VTK image data.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -19,6 +20,7 @@ public:
         QString listFile;
         QString inputFile;
         QString outputFile;
+        QString vtiFile;
         int threads = 0; ///< 0: the pool's default
         bool help = false;
     };
