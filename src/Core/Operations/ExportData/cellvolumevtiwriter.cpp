@@ -108,30 +108,41 @@ CompressedArray compress(const QString &name, const QString &type, size_t valueB
     return array;
 }
 
-// Walks image cells in VTK's order (x fastest, then y, then z) from `first`.
-struct ImageCursor {
-    ImageCursor(const Model::Automaton::TotalVolume &volume, size_t first)
-        : nx(volume.sizeX())
-        , ny(volume.sizeY())
-        , nz(volume.sizeZ())
-    {
-        x = static_cast<uint32_t>(first % nx);
-        y = static_cast<uint32_t>(first / nx % ny);
-        z = static_cast<uint32_t>(first / (size_t(nx) * ny));
-    }
-    size_t cellIndex() const { return (size_t(x) * ny + y) * nz + z; }
-    void next()
-    {
-        if (++x < nx)
-            return;
-        x = 0;
-        if (++y < ny)
-            return;
-        y = 0;
-        ++z;
-    }
-    uint32_t nx, ny, nz, x, y, z;
-};
+// A cell value for every cell in VTK's order (x fastest, then y, then z); the volume keeps z
+// fastest. Tiles of 32 x by 32 z keep both the reads and the writes within the cache.
+template <class T, class Value> std::vector<T> imageOrder(const Model::Automaton::TotalVolume &volume, Value value)
+{
+    const size_t nx = volume.sizeX(), ny = volume.sizeY(), nz = volume.sizeZ();
+    constexpr size_t tile = 32;
+    std::vector<T> image(volume.cellCount());
+    Util::runParallelRange(ny, 1, [&](size_t begin, size_t end) {
+        for (size_t y = begin; y < end; ++y)
+            for (size_t x0 = 0; x0 < nx; x0 += tile)
+                for (size_t z0 = 0; z0 < nz; z0 += tile) {
+                    const size_t x1 = std::min(nx, x0 + tile), z1 = std::min(nz, z0 + tile);
+                    for (size_t x = x0; x < x1; ++x)
+                        for (size_t z = z0; z < z1; ++z)
+                            image[(z * ny + y) * nx + x] = value((x * ny + y) * nz + z);
+                }
+    });
+    return image;
+}
+
+// The source of `compress` for values already in image order.
+template <class T> ValueSource valuesOf(const std::vector<T> &image)
+{
+    return [&image](size_t first, size_t count, char *out, double &low, double &high) {
+        T least = std::numeric_limits<T>::max(), most = std::numeric_limits<T>::lowest();
+        for (size_t i = 0; i < count; ++i) {
+            const T value = image[first + i];
+            least = std::min(least, value);
+            most = std::max(most, value);
+            qToLittleEndian(value, out + i * sizeof(T));
+        }
+        low = double(least);
+        high = double(most);
+    };
+}
 
 } // namespace
 
@@ -190,35 +201,19 @@ bool CellVolumeVtiWriter::write(const QString &fileName, QString *error)
     try {
         Model::Automaton::CellLock lock(m_volume);
         const Model::Automaton::Voxel *voxels = lock.cells();
-        arrays.push_back(compress(QStringLiteral("material"), QStringLiteral("UInt32"), sizeof(uint32_t), cells,
-                                  [&](size_t first, size_t count, char *out, double &low, double &high) {
-                                      ImageCursor cursor(volume, first);
-                                      uint32_t least = std::numeric_limits<uint32_t>::max(), most = 0;
-                                      for (size_t i = 0; i < count; ++i, cursor.next()) {
-                                          const uint32_t state = voxels[cursor.cellIndex()].state();
-                                          least = std::min(least, state);
-                                          most = std::max(most, state);
-                                          qToLittleEndian(state, out + i * sizeof state);
-                                      }
-                                      low = least;
-                                      high = most;
-                                  }));
+        {
+            const auto states = imageOrder<uint32_t>(volume, [voxels](size_t i) { return voxels[i].state(); });
+            arrays.push_back(compress(QStringLiteral("material"), QStringLiteral("UInt32"), sizeof(uint32_t), cells,
+                                      valuesOf(states)));
+        }
         for (const QString &name : particleFields()) {
             const QVariant field = volume.field(name); // keeps the counters alive while they are read
             const uint32_t *counters = particleCounters(field, cells);
-            arrays.push_back(compress(name, QStringLiteral("Float64"), sizeof(double), cells,
-                                      [&](size_t first, size_t count, char *out, double &low, double &high) {
-                                          ImageCursor cursor(volume, first);
-                                          for (size_t i = 0; i < count; ++i, cursor.next()) {
-                                              const uint32_t *c = counters + cursor.cellIndex() * 7;
-                                              double sum = 0.0;
-                                              for (int k = 0; k < 7; ++k)
-                                                  sum += c[k];
-                                              low = std::min(low, sum);
-                                              high = std::max(high, sum);
-                                              qToLittleEndian(sum, out + i * sizeof sum);
-                                          }
-                                      }));
+            const auto sums = imageOrder<double>(volume, [counters](size_t i) {
+                const uint32_t *c = counters + i * 7;
+                return double(c[0]) + c[1] + c[2] + c[3] + c[4] + c[5] + c[6];
+            });
+            arrays.push_back(compress(name, QStringLiteral("Float64"), sizeof(double), cells, valuesOf(sums)));
         }
     } catch (const std::exception &e) {
         return fail(Util::failureText(e, QStringLiteral("export the cell volume")));
