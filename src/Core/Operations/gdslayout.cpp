@@ -1,5 +1,6 @@
 #include "gdslayout.h"
 
+#include "Util/failuretext.h"
 #include "gdsrecordscan.h"
 
 #include <QFile>
@@ -61,6 +62,15 @@ bool GdsLayout::fail(const QString &message)
 }
 
 bool GdsLayout::load(const QString &fileName)
+{
+    try {
+        return read(fileName);
+    } catch (const std::exception &e) {
+        return fail(Util::failureText(e, QStringLiteral("read the layout")));
+    }
+}
+
+bool GdsLayout::read(const QString &fileName)
 {
     m_error.clear();
     if (!QFile::exists(fileName))

@@ -59,6 +59,7 @@ private:
         QVector<Reference> references;
         bool referenced = false;
     };
+    bool read(const QString &fileName);
     void visit(int structure, const QTransform &world, const LayoutLayer &layer,
                const std::function<void(const QPainterPath &, const QTransform &)> &visitor) const;
     void collectLayers();

@@ -261,6 +261,26 @@ private slots:
         QCOMPARE(layout.errorString(), reason);
     }
 
+    // An array of 3000 by 3000 copies would make the reading library expand nine million shapes.
+    void hugeExpansionsAreRefused()
+    {
+        QFile arrays(layoutFile(m_stored, "arrays.gds"));
+        QVERIFY(arrays.open(QIODevice::ReadOnly));
+        QByteArray bytes = arrays.readAll();
+        const QByteArray columnsRows("\x00\x08\x13\x02\x00\x03\x00\x02", 8);
+        const int at = bytes.indexOf(columnsRows);
+        QVERIFY(at > 0);
+        bytes.replace(at, 8, QByteArray("\x00\x08\x13\x02\x0b\xb8\x0b\xb8", 8));
+        QTemporaryDir dir;
+        QFile huge(dir.filePath(QStringLiteral("huge.gds")));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        huge.write(bytes);
+        huge.close();
+        GdsLayout layout;
+        QVERIFY(!layout.load(huge.fileName()));
+        QCOMPARE(layout.errorString(), QStringLiteral("Structure \"TOP\" expands to more than 4e+06 shapes."));
+    }
+
     void aFailedLoadForgetsTheEarlierLayout()
     {
         GdsLayout layout;
