@@ -46,11 +46,14 @@ LayoutPlacementDialog::LayoutPlacementDialog(const Core::Operations::GdsLayout &
     m_lblExtent->setObjectName(QStringLiteral("lblExtent"));
     m_btnFit->setObjectName(QStringLiteral("btnFit"));
     m_btnFit->setAutoDefault(false);
-    for (const auto &layer : m_layers)
-        m_cbxLayer->addItem(QStringLiteral("Layer %1, datatype %2 (%3 shapes)")
+    for (const auto &layer : m_layers) {
+        const int shapes = layout.shapeCount(layer);
+        m_cbxLayer->addItem(QStringLiteral("Layer %1, datatype %2 (%3 shape%4)")
                                 .arg(layer.layer)
                                 .arg(layer.datatype)
-                                .arg(layout.shapeCount(layer)));
+                                .arg(shapes)
+                                .arg(shapes == 1 ? QString() : QStringLiteral("s")));
+    }
 
     auto *form = new QFormLayout(this);
     form->addRow(QStringLiteral("Layer"), m_cbxLayer);

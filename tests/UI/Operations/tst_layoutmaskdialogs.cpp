@@ -166,7 +166,8 @@ private slots:
         LayoutPlacementDialog dialog(layout, 10, 8);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("GDSII Layout Layer"));
         QCOMPARE(dialog.layerComboBox()->count(), 3);
-        QCOMPARE(dialog.layerComboBox()->itemText(1), QStringLiteral("Layer 1, datatype 5 (1 shapes)"));
+        QCOMPARE(dialog.layerComboBox()->itemText(1), QStringLiteral("Layer 1, datatype 5 (1 shape)"));
+        QCOMPARE(dialog.layerComboBox()->itemText(2), QStringLiteral("Layer 2, datatype 0 (1 shape)"));
         // Layer 1: 4 by 8 micrometres fill the 8 rows at 1 micrometre per cell, centred along x.
         QCOMPARE(dialog.scaleSpinBox()->value(), 1.0);
         QCOMPARE(dialog.offsetXSpinBox()->value(), -3.0);
