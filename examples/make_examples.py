@@ -79,6 +79,26 @@ MASKS = {
 }
 
 
+# The shapes of layouts/cantilever_comb.gds as rectangles (x0, y0, x1, y1) in micrometres, every
+# reference, array and path expanded by hand; at 1 um per cell a column is exposed (bit 0) when its
+# centre lies inside one of them.
+CANTILEVER_COMB = {
+    1: [(5, 35, 20, 65), (20, 47, 60, 53), (60, 25, 66, 75), (40, 84, 52, 96), (10, 65, 14, 92), (10, 88, 40, 92)]
+    + [(66, 29 + 10 * k, 82, 32 + 10 * k) for k in range(5)],
+    2: [(88, 15, 95, 85)] + [(72, 24 + 10 * k, 88, 27 + 10 * k) for k in range(6)],
+}
+
+
+def layout_bits(rectangles, size=100):
+    bits = ["1"] * (size * size)
+    for column in range(size):
+        for y in range(size):
+            cx, cy = column + 0.5, y + 0.5
+            if any(x0 < cx < x1 and y0 < cy < y1 for (x0, y0, x1, y1) in rectangles):
+                bits[column * size + y] = "0"
+    return "".join(bits)
+
+
 def create_substrate(mat, nx, ny, nz, height):
     return (11, material("Material", mat) + [
         ("Lower Left Front Corner", "Util::Vector3D", "0;0;0", True),
@@ -106,6 +126,15 @@ def photolithography(mat, top_mask):
     bits = mask_bits(MASKS[top_mask])
     return (0, material("Material", mat) + [
         ("Top Mask", "vector", bits, False), s("Top Mask File", "masks/" + top_mask),
+        u("Top Mask Height", 100), u("Top Mask Width", 100),
+        ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
+        u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
+
+
+def layout_photolithography(mat, layer):
+    return (0, material("Material", mat) + [
+        ("Top Mask", "vector", layout_bits(CANTILEVER_COMB[layer]), False),
+        s("Top Mask File", "layouts/cantilever_comb.gds"),
         u("Top Mask Height", 100), u("Top Mask Width", 100),
         ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
         u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
@@ -259,6 +288,22 @@ write_list("doped_well_oxidized.plst", [
     doping(14, 6),
     isotropic_etching(3, 5),
     oxidation_by_thickness(0.04, 100),
+])
+
+# A cantilever with a comb drive from a GDSII layout: layer 1 (anchor, pad and wire, beam, shuttle and
+# moving fingers) etched 8 cells into silicon through positive resist, the resist stripped, then
+# layer 2 (the fixed comb) etched 4 cells after a second coat; aluminium sputtered over it all.
+write_list("cantilever_comb_from_layout.plst", [
+    create_substrate(1, 100, 100, 40, 20),
+    spin_coating(11, 26),
+    layout_photolithography(11, 1),
+    anisotropic_etching(1, 8, 0),
+    isotropic_etching(11, 15),
+    spin_coating(11, 26),
+    layout_photolithography(11, 2),
+    anisotropic_etching(1, 4, 0),
+    isotropic_etching(11, 15),
+    pvd(4, 2, 0.25, 1),
 ])
 
 # Surface micromachining of a cantilever: a silicon block with oxide poured beside it as a

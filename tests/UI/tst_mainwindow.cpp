@@ -92,6 +92,7 @@ private slots:
                                              "actionSave_as",
                                              "-",
                                              "actionExport_Data",
+                                             "actionExport_Cell_Volume",
                                              "-",
                                              "actionNew_Process_List",
                                              "actionOpen_Process_List",
@@ -185,6 +186,7 @@ private slots:
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;
         QTest::newRow("export data not built") << "actionExport_Data" << false;
+        QTest::newRow("export cell volume") << "actionExport_Cell_Volume" << true;
         QTest::newRow("pour material") << "actionSpin_Coating" << true;
         QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;

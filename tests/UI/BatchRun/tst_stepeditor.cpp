@@ -419,6 +419,47 @@ private slots:
         QVERIFY(step.getProcessParameter(QStringLiteral("Bottom Mask File")).toString().isEmpty());
     }
 
+    // A layout's layer goes into the list as a bitmap like an image's, with the layout's name.
+    void photolithographyStoresALayoutLayer()
+    {
+        const QString path = QStringLiteral(TEST_DATA_DIR "/layouts/square.gds");
+        ProcessData step = stepWith(Photolithography, {{"Material_Id", 11u},
+                                                       {"Top Mask", QByteArray()},
+                                                       {"Top Mask File", ""},
+                                                       {"Top Mask Width", 0u},
+                                                       {"Top Mask Height", 0u},
+                                                       {"Bottom Mask", QByteArray()},
+                                                       {"Bottom Mask File", ""},
+                                                       {"Bottom Mask Width", 0u},
+                                                       {"Bottom Mask Height", 0u}});
+        bool accepted = false;
+        editScripted(
+            step, false,
+            [&path](QDialog *d) {
+                auto *group = qobject_cast<Ui::Operations::PhotolithographyDialog *>(d)->topGroup();
+                group->setColumns(6, 5);
+                // The square from (2, 1) to (5, 4) at 1 micrometre per cell from the origin.
+                group->setPlacementChooser([](const Core::Operations::GdsLayout &, uint32_t, uint32_t,
+                                              Core::Operations::LayoutPlacement &placement) {
+                    placement.layer = {1, 0};
+                    return true;
+                });
+                group->fileNameEdit()->setText(path);
+                group->applyMask();
+                d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        QByteArray expected(6 * 5, 1);
+        for (int x = 2; x <= 4; ++x)
+            for (int y = 1; y <= 3; ++y)
+                expected[x * 5 + y] = 0;
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask")).toByteArray(), expected);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Width")), QVariant(6u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Height")), QVariant(5u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(), path);
+    }
+
     void createSubstrateKeepsItsMode_data()
     {
         QTest::addColumn<bool>("sphere");
