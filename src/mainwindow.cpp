@@ -7,10 +7,12 @@
 #include "UI/Observers/updateobserver.h"
 #include "UI/cataloguewatcher.h"
 #include "UI/documentcommands.h"
+#include "UI/documentdialogs.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
+#include "UI/surfaceexportcommand.h"
 #include "UI/viewactions.h"
 
 #include <QAction>
@@ -44,6 +46,7 @@ const ActionInfo actionTable[] = {
     {"actionSave", "Save", "Ctrl+S", 9},
     {"actionSave_as", "Save As ...", "Ctrl+Shift+S", 10},
     {"actionExport_Data", "Export Data", "", 37},
+    {"actionExport_Surface", "Export Surface...", "", 0},
     {"actionNew_Process_List", "New Process List", "Ctrl+Shift+N", 0},
     {"actionOpen_Process_List", "Open Process List", "Ctrl+P", 0},
     {"actionSave_Image", "Save Image", "", 0},
@@ -123,8 +126,8 @@ struct MenuInfo {
 
 const MenuInfo menuTable[] = {
     {"File",
-     {"actionNew", "actionOpen", "actionSave", "actionSave_as", "", "actionExport_Data", "", "actionNew_Process_List",
-      "actionOpen_Process_List", "", "actionSave_Image", "", "actionExit"}},
+     {"actionNew", "actionOpen", "actionSave", "actionSave_as", "", "actionExport_Data", "actionExport_Surface", "",
+      "actionNew_Process_List", "actionOpen_Process_List", "", "actionSave_Image", "", "actionExit"}},
     {"Edit",
      {"actionUndo", "actionRedo", "", "actionSelect", "actionCopy", "actionMove", "actionDelete", "", "actionGrid",
       "actionSnap_to_Grid", "actionGrid_Spacing"}},
@@ -342,6 +345,10 @@ void MainWindow::connectActions()
                                                           QStringLiteral("Process List (*.plst)"));
         if (!file.isEmpty())
             runProcessList(file);
+    });
+    connect(enable("actionExport_Surface"), &QAction::triggered, this, [this] {
+        Ui::DocumentDialogs dialogs(this);
+        Ui::exportSurfaceFromWindow(m_presenter->workspace(), dialogs);
     });
     connect(enable("actionExit"), &QAction::triggered, this, &QWidget::close);
     connect(enable("actionAbout_Cellforge"), &QAction::triggered, this, &MainWindow::showAbout);

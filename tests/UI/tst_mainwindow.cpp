@@ -76,8 +76,8 @@ private slots:
         QStringList titles;
         for (QAction *menuAction : window.menuBar()->actions())
             titles << menuAction->text();
-        QCOMPARE(titles, (QStringList{"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows",
-                                      "About"}));
+        QCOMPARE(titles,
+                 (QStringList{"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows", "About"}));
         QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge"));
     }
 
@@ -92,6 +92,7 @@ private slots:
                                              "actionSave_as",
                                              "-",
                                              "actionExport_Data",
+                                             "actionExport_Surface",
                                              "-",
                                              "actionNew_Process_List",
                                              "actionOpen_Process_List",
@@ -184,6 +185,7 @@ private slots:
         QTest::newRow("compatible materials") << "actionManage_Compatible_Materials" << true;
         QTest::newRow("about") << "actionAbout_Cellforge" << true;
         QTest::newRow("exit") << "actionExit" << true;
+        QTest::newRow("export surface") << "actionExport_Surface" << true;
     }
 
     void actionsAreEnabledExactlyWhenServed()

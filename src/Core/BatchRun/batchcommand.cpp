@@ -1,6 +1,8 @@
 #include "batchcommand.h"
 
+#include "Core/surfaceexport.h"
 #include "Core/workspace.h"
+#include "Model/Persistence/surfacemeshfile.h"
 #include "batchrunner.h"
 #include "documentio.h"
 #include "offscreenimage.h"
@@ -24,10 +26,16 @@ BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
 QString BatchCommand::usage()
 {
     return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
+                          "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw   run the list on the first cell volume of this document\n"
                           "  --output OUT.cfw  write the resulting document to this file\n"
+                          "  --export-surface OUT.stl|OUT.ply\n"
+                          "                    write the surface of the first cell volume as a mesh:\n"
+                          "                    binary STL, or PLY with face colours\n"
+                          "  --surface cubic|marching-cubes|octree\n"
+                          "                    the surface to export (default cubic)\n"
                           "  --threads N       use N worker threads (N >= 1)\n"
                           "  --help            show this text\n"
                           "\n"
@@ -49,6 +57,27 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
             return true;
+        }
+        if (a == QLatin1String("--export-surface") || a == QLatin1String("--surface")) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("Option %1 needs a value.").arg(a));
+            const QString value = arguments.at(++i);
+            if (a == QLatin1String("--surface")) {
+                const auto algorithm = SurfaceExport::algorithmNamed(value);
+                if (!algorithm)
+                    return fail(QStringLiteral("--surface takes %1, not \"%2\".")
+                                    .arg(SurfaceExport::algorithmNames().join(QStringLiteral(", ")), value));
+                options.surfaceAlgorithm = int(*algorithm);
+            } else {
+                if (!options.surfaceFile.isEmpty())
+                    return fail(QStringLiteral("Option %1 is given twice.").arg(a));
+                if (Model::Persistence::SurfaceMeshFile::formatOf(value) ==
+                    Model::Persistence::SurfaceMeshFile::Format::Unknown)
+                    return fail(QStringLiteral("--export-surface needs a file name ending in .stl or .ply, not \"%1\".")
+                                    .arg(value));
+                options.surfaceFile = value;
+            }
+            continue;
         }
         if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads")) {
             if (i + 1 >= arguments.size())
@@ -78,6 +107,8 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
     }
     if (options.listFile.isEmpty())
         return fail(QStringLiteral("No process list given."));
+    if (options.surfaceAlgorithm >= 0 && options.surfaceFile.isEmpty())
+        return fail(QStringLiteral("--surface chooses the surface of --export-surface, which is missing."));
     return true;
 }
 
@@ -166,6 +197,13 @@ int BatchCommand::run(const Options &options)
         report(outputError);
         return OutputError;
     }
+    if (!options.surfaceFile.isEmpty()) {
+        const QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        if (!refusal.isEmpty()) {
+            report(Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile, refusal));
+            return OutputError;
+        }
+    }
 
     BatchRunner runner(workspace, target);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
@@ -212,6 +250,8 @@ int BatchCommand::run(const Options &options)
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
         if (!options.outputFile.isEmpty())
             report(QStringLiteral("Nothing was written to \"%1\".").arg(options.outputFile));
+        if (!options.surfaceFile.isEmpty())
+            report(QStringLiteral("Nothing was written to \"%1\".").arg(options.surfaceFile));
         return StepFailed;
     }
 
@@ -222,7 +262,30 @@ int BatchCommand::run(const Options &options)
             return OutputError;
         }
     }
+    if (!options.surfaceFile.isEmpty())
+        return exportSurface(options, workspace);
     return Ok;
+}
+
+int BatchCommand::exportSurface(const Options &options, Core::Workspace &workspace)
+{
+    for (const auto &object : workspace.document().allObjects()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            QString error;
+            const uint32_t algorithm = options.surfaceAlgorithm < 0 ? 0u : uint32_t(options.surfaceAlgorithm);
+            if (SurfaceExport::writeVolume(*volume, algorithm, options.surfaceFile, &error))
+                return Ok;
+            m_err << "cellforge-batch: " << error << "\n";
+            m_err.flush();
+            return OutputError;
+        }
+    }
+    m_err << "cellforge-batch: "
+          << Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile,
+                                                              QStringLiteral("there is no cell volume."))
+          << "\n";
+    m_err.flush();
+    return OutputError;
 }
 
 } // namespace BatchRun

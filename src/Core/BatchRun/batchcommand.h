@@ -6,11 +6,16 @@
 class QTextStream;
 
 namespace Core {
+class Workspace;
+}
+
+namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N]`. Loads the list, optionally a document whose first cell volume becomes the
-/// target, runs the steps with one line each and writes the resulting document.
+/// [--threads N] [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]`. Loads the list,
+/// optionally a document whose first cell volume becomes the target, runs the steps with one line
+/// each, writes the resulting document and the surface of its first cell volume as a mesh.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -20,6 +25,8 @@ public:
         QString inputFile;
         QString outputFile;
         int threads = 0; ///< 0: the pool's default
+        QString surfaceFile;
+        int surfaceAlgorithm = -1; ///< -1: not given (cubic faces)
         bool help = false;
     };
 
@@ -37,6 +44,7 @@ public:
 
 private:
     void drawProgress(int done, int total);
+    int exportSurface(const Options &options, Core::Workspace &workspace);
 
     QTextStream &m_out;
     QTextStream &m_err;
