@@ -111,6 +111,8 @@ private slots:
         QTest::newRow("twice") << QStringList{"a.plst", "--export-surface", "a.stl", "--export-surface", "b.stl"}
                                << false << "" << -1;
         QTest::newRow("no value") << QStringList{"a.plst", "--export-surface"} << false << "" << -1;
+        QTest::newRow("beside a netlist")
+            << QStringList{"a.plst", "--netlist", "n.cir", "--export-surface", "o.stl"} << true << "o.stl" << -1;
     }
     void optionsAreParsed()
     {
@@ -218,6 +220,21 @@ private slots:
         QVERIFY(MeshChecks::watertight(lattice));
         QVERIFY(MeshChecks::closedAndOriented(lattice));
         QVERIFY(enclosed(stl) > 0);
+    }
+
+    void aNetlistAndASurfaceComeFromOneRun()
+    {
+        const QString mesh = m_dir.filePath(QStringLiteral("cantilever.stl"));
+        const QString netlist = m_dir.filePath(QStringLiteral("cantilever.cir"));
+        const Result r = runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"),
+                                   QStringLiteral("--export-surface"), mesh, QStringLiteral("--netlist"), netlist});
+        QCOMPARE(r.exitCode, 0);
+        const auto stl = MeshReader::readStl(mesh);
+        QVERIFY(stl.ok);
+        QVERIFY(MeshChecks::watertight(MeshReader::onLattice<MeshChecks::Tri>(stl, {0, 0, 0}, {1, 1, 1})));
+        QFile cir(netlist);
+        QVERIFY(cir.open(QIODevice::ReadOnly));
+        QVERIFY(cir.readAll().contains(".end"));
     }
 };
 
