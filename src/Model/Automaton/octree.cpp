@@ -23,20 +23,24 @@ int32_t Octree::rootSize(uint32_t extent)
     return size;
 }
 
-void Octree::insert(uint32_t x, uint32_t y, uint32_t z, uint32_t material)
+void Octree::insert(uint32_t x, uint32_t y, uint32_t z, uint32_t material) { insertBlock(x, y, z, 1, material); }
+
+void Octree::insertBlock(uint32_t x, uint32_t y, uint32_t z, int32_t size, uint32_t material)
 {
     // The walk from the root would pass unchanged through the inner nodes above the last
     // insertion's end that hold this cell too: start from the lowest of them.
     uint32_t at = m_cursor;
-    while (!m_nodes[at].contains(x, y, z)) {
+    while (!m_nodes[at].contains(x, y, z) || m_nodes[at].size < size) {
         at = m_nodes[at].parent;
         if (at == OctreeNode::none)
             return;
     }
     for (;;) {
         OctreeNode &node = m_nodes[at];
-        if (node.size == 1) {
-            node.material = material;
+        if (node.size <= size) {
+            if (!node.leaf)
+                prune(at);
+            m_nodes[at].material = material;
             m_cursor = mergeUpwards(at);
             return;
         }
@@ -80,6 +84,22 @@ void Octree::split(uint32_t index)
     }
     node.leaf = false;
     node.firstChild = first;
+}
+
+void Octree::prune(uint32_t index)
+{
+    std::vector<uint32_t> inner{index};
+    while (!inner.empty()) {
+        OctreeNode &node = m_nodes[inner.back()];
+        inner.pop_back();
+        if (node.leaf)
+            continue;
+        for (unsigned i = 0; i < 8; ++i)
+            inner.push_back(node.child(i));
+        m_freeBlocks.push_back(node.firstChild);
+        node.firstChild = OctreeNode::none;
+        node.leaf = true;
+    }
 }
 
 uint32_t Octree::mergeUpwards(uint32_t index)

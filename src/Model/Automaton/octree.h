@@ -23,6 +23,11 @@ public:
 
     /// Gives cell (x, y, z) the material; cells outside the root are ignored.
     void insert(uint32_t x, uint32_t y, uint32_t z, uint32_t material);
+    /// Gives a whole block of `size` cells (a power of two) from (x, y, z) the material, as
+    /// inserting each of its cells would: the block must be aligned to its size from the root's
+    /// origin. The tree left by any order of insertions is the same, so a caller that knows a
+    /// block is uniform saves splitting it into single cells only to merge them again.
+    void insertBlock(uint32_t x, uint32_t y, uint32_t z, int32_t size, uint32_t material);
 
     static constexpr uint32_t rootIndex = 0;
     const OctreeNode &node(uint32_t index) const { return m_nodes[index]; }
@@ -39,6 +44,8 @@ public:
 
 private:
     void split(uint32_t index);
+    /// Makes an inner node a leaf again, giving its descendants' blocks back.
+    void prune(uint32_t index);
     uint32_t mergeUpwards(uint32_t index);
 
     std::vector<OctreeNode> m_nodes;

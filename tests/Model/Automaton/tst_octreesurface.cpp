@@ -151,6 +151,112 @@ private slots:
         QCOMPARE(tree.leafCount(), size_t(1));
     }
 
+    void blocksLeaveTheTreeTheirCellsWould()
+    {
+        // Aligned blocks and single cells in a shuffled order, against every cell one by one.
+        const uint32_t origin[3] = {0, 0, 0};
+        for (uint32_t seed = 1; seed <= 8; ++seed) {
+            Octree cells(origin, 16);
+            Octree blocks(origin, 16);
+            auto material = [&](uint32_t x, uint32_t y, uint32_t z) {
+                const uint32_t block = patternState(x / 4, y / 4, z / 4, seed, 2);
+                const uint32_t single = patternState(x, y, z, seed + 50, 30);
+                // Single cells in every other block only, so that the rest are whole.
+                return (x / 4 + y / 4 + z / 4) % 2 && single < 3 ? single : block;
+            };
+            for (uint32_t x = 0; x < 16; ++x)
+                for (uint32_t y = 0; y < 16; ++y)
+                    for (uint32_t z = 0; z < 16; ++z)
+                        if (material(x, y, z) != 0)
+                            cells.insert(x, y, z, material(x, y, z));
+            // Blocks from the top of the volume down, each 4-block whole when it is uniform.
+            for (uint32_t b = 64; b-- > 0;) {
+                const uint32_t bx = (b >> 4) * 4, by = ((b >> 2) & 3u) * 4, bz = (b & 3u) * 4;
+                const uint32_t first = material(bx, by, bz);
+                bool uniform = true;
+                for (uint32_t i = 0; i < 64; ++i)
+                    uniform = uniform && material(bx + (i >> 4), by + ((i >> 2) & 3u), bz + (i & 3u)) == first;
+                if (uniform) {
+                    if (first != 0)
+                        blocks.insertBlock(bx, by, bz, 4, first);
+                    continue;
+                }
+                for (uint32_t i = 64; i-- > 0;) {
+                    const uint32_t x = bx + (i >> 4), y = by + ((i >> 2) & 3u), z = bz + (i & 3u);
+                    if (material(x, y, z) != 0)
+                        blocks.insert(x, y, z, material(x, y, z));
+                }
+            }
+            QCOMPARE(blocks.leafCount(), cells.leafCount());
+            for (uint32_t x = 0; x < 16; ++x)
+                for (uint32_t y = 0; y < 16; ++y)
+                    for (uint32_t z = 0; z < 16; ++z) {
+                        const OctreeNode &a = cells.node(cells.leafAt(x, y, z));
+                        const OctreeNode &b = blocks.node(blocks.leafAt(x, y, z));
+                        QCOMPARE(b.material, material(x, y, z));
+                        QCOMPARE(b.material, a.material);
+                        QCOMPARE(b.size, a.size);
+                        QCOMPARE(std::vector<uint32_t>(b.origin, b.origin + 3),
+                                 std::vector<uint32_t>(a.origin, a.origin + 3));
+                    }
+        }
+        // A block over a finer part of the tree replaces it.
+        Octree tree(origin, 8);
+        tree.insert(1, 2, 3, OpaqueA);
+        tree.insert(0, 0, 0, OpaqueB);
+        tree.insertBlock(0, 0, 0, 4, OpaqueB);
+        QCOMPARE(tree.node(tree.leafAt(1, 2, 3)).size, 4);
+        QCOMPARE(tree.node(tree.leafAt(1, 2, 3)).material, uint32_t(OpaqueB));
+        QCOMPARE(tree.leafCount(), size_t(8));
+    }
+
+    void surfaceFacesAreThoseOfTheCellByCellTree()
+    {
+        // The surface inserts uniform bricks whole: the faces are those of a tree built from every
+        // cell alone, in the same order, for windows that do and do not end on a brick.
+        const uint32_t materials[] = {0, OpaqueA, OpaqueB, ClearA};
+        const std::array<uint32_t, 3> windows[][2] = {{{0, 0, 0}, {20, 17, 12}}, {{3, 1, 2}, {19, 17, 11}}};
+        for (uint32_t seed = 1; seed <= 6; ++seed) {
+            auto volume = volumeOf(20, 17, 12, [&](uint32_t x, uint32_t y, uint32_t z) {
+                const uint32_t single = patternState(x, y, z, seed + 10, 60);
+                const bool sprinkled = (x / 8 + y / 8 + z / 8) % 2;
+                return sprinkled && single < 4 ? materials[single]
+                                               : materials[patternState(x / 8, y / 8, z / 8, seed, 3)];
+            });
+            for (const auto &window : windows) {
+                OctreeSurface surface(*volume);
+                generated(surface, window[0], window[1]);
+                uint32_t extent = 0;
+                for (int a = 0; a < 3; ++a)
+                    extent = std::max(extent, window[1][a] - window[0][a]);
+                Octree tree(window[0].data(), Octree::rootSize(extent));
+                for (uint32_t x = window[0][0]; x < window[1][0]; ++x)
+                    for (uint32_t y = window[0][1]; y < window[1][1]; ++y)
+                        for (uint32_t z = window[0][2]; z < window[1][2]; ++z)
+                            if (const uint32_t m = stateAt(*volume, x, y, z))
+                                tree.insert(x, y, z, m);
+                QCOMPARE(surface.leafCount(), tree.leafCount());
+                const FacePalette palette(colors);
+                std::vector<Model::Geometry::NodeFace> opaque;
+                std::vector<Model::Geometry::NodeFace> transparent;
+                OctreeSurface::emitFaces(tree, palette, opaque, transparent);
+                const auto shown = surface.opaqueFaces();
+                QCOMPARE(shown.size(), opaque.size());
+                QCOMPARE(surface.transparentFaceCount(), transparent.size());
+                for (size_t i = 0; i < opaque.size(); ++i) {
+                    QCOMPARE(shown[i].faceNumber(), opaque[i].face());
+                    QCOMPARE(shown[i].material, palette.material(opaque[i].slot()));
+                    const float edge = float(opaque[i].edge());
+                    const float at[3] = {float(opaque[i].x), float(opaque[i].y), float(opaque[i].z)};
+                    for (int k = 0; k < 4; ++k)
+                        for (int c = 0; c < 3; ++c)
+                            QCOMPARE(shown[i].corners[k][c],
+                                     at[c] + edge * Model::Geometry::FaceTable::corners[opaque[i].face()][k][c]);
+                }
+            }
+        }
+    }
+
     void neighboursAreOfEqualSizeOrLargerLeaves()
     {
         const uint32_t origin[3] = {0, 0, 0};
