@@ -7,7 +7,7 @@
 // and the ratio is printed. Targets: marching cubes at most 2 x VTK; the octree of the layers
 // under 500 ms with at most 5 % of the cubic faces.
 //
-//   bench_meshes [--size N] [--repeat N] [--no-reference]
+//   bench_meshes [--size N] [--repeat N] [--no-reference] [--marching-cubes-only]
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
@@ -83,11 +83,18 @@ struct Figures {
     size_t cubicFaces = 0;
 };
 
-Figures measure(const char *name, uint32_t n, const std::vector<uint32_t> &states, int repeat)
+Figures measure(const char *name, uint32_t n, const std::vector<uint32_t> &states, int repeat, bool onlyMarching)
 {
     TotalVolume volume(n, n, n, 1, 1, 1, Util::Vector3D(), states);
     auto &painter = volume.painter();
     Figures f;
+    if (onlyMarching) {
+        painter.setSurfaceAlgorithm(1);
+        f.marchingMs = bestOf(repeat, [&] { painter.regenerateSurface(); });
+        f.triangles = painter.marchingCubeSurface().triangleCount();
+        std::printf("%-8s %u^3  marching cubes %8.1f ms  %9zu triangles\n", name, n, f.marchingMs, f.triangles);
+        return f;
+    }
     painter.setSurfaceAlgorithm(1);
     f.marchingMs = bestOf(repeat, [&] { painter.regenerateSurface(); });
     f.triangles = painter.marchingCubeSurface().triangleCount();
@@ -118,6 +125,7 @@ int main(int argc, char **argv)
     uint32_t n = 256;
     int repeat = 3;
     bool reference = true;
+    bool onlyMarching = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--size") && i + 1 < args.size())
@@ -126,15 +134,19 @@ int main(int argc, char **argv)
             repeat = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--no-reference"))
             reference = false;
+        else if (args[i] == QLatin1String("--marching-cubes-only"))
+            onlyMarching = true;
     }
     std::printf("bench_meshes: %d pool threads, best of %d runs\n", QThreadPool::globalInstance()->maxThreadCount(),
                 repeat);
     std::map<QString, Figures> ours;
-    ours[QStringLiteral("trench")] = measure("trenches", n, trenchStates(n), repeat);
-    ours[QStringLiteral("layers")] = measure("layers", n, layerStates(n), repeat);
+    ours[QStringLiteral("trench")] = measure("trenches", n, trenchStates(n), repeat, onlyMarching);
+    ours[QStringLiteral("layers")] = measure("layers", n, layerStates(n), repeat, onlyMarching);
     const Figures &layers = ours[QStringLiteral("layers")];
-    std::printf("targets: octree of the layers %.1f ms (< 500 ms), %.2f %% of the cubic faces (<= 5 %%)\n",
-                layers.octreeMs, 100.0 * double(layers.octreeFaces) / double(std::max<size_t>(1, layers.cubicFaces)));
+    if (!onlyMarching)
+        std::printf("targets: octree of the layers %.1f ms (< 500 ms), %.2f %% of the cubic faces (<= 5 %%)\n",
+                    layers.octreeMs,
+                    100.0 * double(layers.octreeFaces) / double(std::max<size_t>(1, layers.cubicFaces)));
     std::fflush(stdout);
 
     const QString script = QStringLiteral(BENCH_DIR "/mc_reference.py");

@@ -8,8 +8,9 @@ one line per case, which bench_meshes reads:
     mc_reference <case> <n>: <ms> ms, <triangles> triangles (<what>)
 
 "occupied" contours the boundary between material and empty cells (one label for every material,
-the surface Cellforge's marching cubes draws); "per material" contours every material apart, its
-inner interfaces too (shown for the layers only, for comparison).
+the surface Cellforge's marching cubes draws, closed at the volume's sides the same way); "per
+material" contours every material apart, its inner interfaces too (shown for the layers only, for
+comparison).
 
     /usr/bin/python3 bench/mc_reference.py [--size N] [--repeat R] [--case trench|layers|all]
 """
@@ -50,6 +51,17 @@ def layered_volume(n):
     for layer in range(16):
         states[:, :, layer * thickness:(layer + 1) * thickness] = MATERIALS[layer]
     return states
+
+
+def as_cellforge_sees(occupied):
+    """The labels Cellforge's marching cubes contours: the window's lower layer on each axis counts
+    as empty and the cubes reach one corner beyond the upper end, where there are no cells. Zeroing
+    the first layers and padding one empty layer above gives VTK the same closed surface."""
+    labels = occupied.copy()
+    labels[0, :, :] = 0
+    labels[:, 0, :] = 0
+    labels[:, :, 0] = 0
+    return np.pad(labels, ((0, 1), (0, 1), (0, 1)))
 
 
 def image_of(states):
@@ -95,11 +107,11 @@ def main():
     if args.case in ("layers", "all"):
         cases.append(("layers", layered_volume(n)))
     for name, states in cases:
-        occupied = image_of((states != 0).astype(np.uint8))
+        occupied = image_of(as_cellforge_sees((states != 0).astype(np.uint8)))
         ms, triangles = contour(occupied, [1], args.repeat)
         print(f"mc_reference {name} {n}: {ms:.1f} ms, {triangles} triangles (occupied)", flush=True)
         if name == "layers":
-            labelled = image_of(states)
+            labelled = image_of(as_cellforge_sees(states))
             ms, triangles = contour(labelled, MATERIALS, args.repeat)
             print(f"mc_reference {name} {n}: {ms:.1f} ms, {triangles} triangles (per material)", flush=True)
     return 0

@@ -31,7 +31,6 @@ struct CubeGrid {
     uint32_t rows = 0;
     uint32_t depth = 0;
     float cellSize[3];
-    float toDoubled[3];
 
     bool inside(uint32_t i, int axis) const { return lower[axis] < i && i <= upper[axis] && i < n[axis]; }
     size_t planeSize() const { return size_t(rows) * depth; }
@@ -119,9 +118,39 @@ struct FinalNormals {
     }
 };
 
+// Triangles in blocks of fixed size: a growing list never moves what it holds, and the blocks go
+// to the surface as they are, ready for drawing.
+class TriangleStore {
+public:
+    static constexpr size_t blockSize = 32768;
+
+    size_t size() const { return m_size; }
+    Triangle &operator[](size_t i) { return m_blocks[i / blockSize][i % blockSize]; }
+    void append(const Triangle &triangle)
+    {
+        if (m_size % blockSize == 0) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(blockSize);
+        }
+        ++m_size;
+        m_blocks.back().push_back(triangle);
+    }
+    std::vector<std::vector<Triangle>> &blocks() { return m_blocks; }
+
+private:
+    std::vector<std::vector<Triangle>> m_blocks;
+    size_t m_size = 0;
+};
+
+/// A vertex's key within its key plane, with the top bit set when that plane lies one above the
+/// cube plane the vertex was made in.
+constexpr uint32_t upperKeyPlane = 0x80000000u;
+
 // The slab of cube planes [first, last] of one task and what the slabs' neighbours need from it.
 struct SlabResult {
-    std::vector<Triangle> triangles;
+    TriangleStore triangles;
+    /// Per triangle vertex, its key (see upperKeyPlane), until the normals are smoothed.
+    std::vector<uint32_t> keys;
     /// Triangles of the first cube plane: [0, firstPlaneEnd); of the last: [lastPlaneBegin, size).
     size_t firstPlaneEnd = 0;
     size_t lastPlaneBegin = 0;
@@ -130,21 +159,20 @@ struct SlabResult {
     SparseSums tail;
 };
 
-// Gives every vertex of triangles [begin, end) whose key lies in key plane `keyX` its key's normal.
-void applyNormals(const CubeGrid &g, uint32_t keyX, const FinalNormals &finals, std::vector<Triangle> &triangles,
-                  size_t begin, size_t end)
+// Gives the vertices of triangles [begin, end) whose keys lie in the key plane of `finals` their
+// key's normal: those of the plane above their cube plane when `upper`, else those of their own.
+void applyNormals(const FinalNormals &finals, SlabResult &slab, size_t begin, size_t end, bool upper)
 {
+    const uint32_t wanted = upper ? upperKeyPlane : 0u;
     for (size_t t = begin; t < end; ++t) {
-        for (Triangle::Vertex &v : triangles[t].vertices) {
-            // Positions are exact multiples of half a cell; the key rounds half up.
-            uint32_t key[3];
-            for (int c = 0; c < 3; ++c)
-                key[c] = uint32_t(std::lrint(v.position[c] * g.toDoubled[c]) + 1) >> 1;
-            if (key[0] != keyX)
+        Triangle &triangle = slab.triangles[t];
+        for (int v = 0; v < 3; ++v) {
+            const uint32_t key = slab.keys[3 * t + v];
+            if ((key & upperKeyPlane) != wanted)
                 continue;
-            const size_t at = g.keyIndex(key[1], key[2]);
+            const uint32_t at = key & ~upperKeyPlane;
             if (finals.valid[at])
-                std::memcpy(v.normal, finals.normal[at].data(), sizeof v.normal);
+                std::memcpy(triangle.vertices[v].normal, finals.normal[at].data(), sizeof(float) * 3);
         }
     }
 }
@@ -160,8 +188,9 @@ public:
     void run(uint32_t first, uint32_t last, SlabResult &out)
     {
         const size_t size = m_g.planeSize();
-        std::vector<uint32_t> a;
-        std::vector<uint32_t> b;
+        // Corners that never read a cell stay 0 from here on: fillPlane() writes only the others.
+        std::vector<uint32_t> a(m_g.planeSize(), 0u);
+        std::vector<uint32_t> b(m_g.planeSize(), 0u);
         m_codes.resize(m_g.depth + 8);
         fillPlane(first, a);
         KeyPlane here;
@@ -174,14 +203,15 @@ public:
         for (uint32_t x = first; x <= last; ++x) {
             fillPlane(x + 1, b);
             const size_t begin = out.triangles.size();
-            marchPlane(x, a, b, here, next, out.triangles);
+            marchPlane(x, a, b, here, next, out);
             if (x == first) {
                 out.firstPlaneEnd = out.triangles.size();
                 out.head = here.part(true);
             } else {
                 for (uint32_t at : here.touched)
                     finals.set(at, here.low[at], here.high[at]);
-                applyNormals(m_g, x, finals, out.triangles, previousBegin, out.triangles.size());
+                applyNormals(finals, out, previousBegin, begin, true);
+                applyNormals(finals, out, begin, out.triangles.size(), false);
             }
             here.clear();
             std::swap(here, next);
@@ -196,9 +226,10 @@ private:
     // The values of the corners of x plane i: a cell's material, or 0 outside the window or cut.
     void fillPlane(uint32_t i, std::vector<uint32_t> &plane) const
     {
-        plane.assign(m_g.planeSize(), 0u);
-        if (!m_g.inside(i, 0))
+        if (!m_g.inside(i, 0)) {
+            std::fill(plane.begin(), plane.end(), 0u);
             return;
+        }
         // Corner columns that read cells: lower < k <= upper, k < n.
         const uint32_t kFirst = m_g.lower[2] + 1;
         const uint32_t kLast = std::min(m_g.upper[2], m_g.n[2] - 1);
@@ -214,7 +245,7 @@ private:
     }
 
     void marchPlane(uint32_t x, const std::vector<uint32_t> &a, const std::vector<uint32_t> &b, KeyPlane &here,
-                    KeyPlane &next, std::vector<Triangle> &out)
+                    KeyPlane &next, SlabResult &out)
     {
         const uint32_t depth = m_g.depth;
         uint8_t *codes = m_codes.data();
@@ -251,7 +282,7 @@ private:
     }
 
     void emitCube(uint32_t x, uint32_t y, uint32_t z, unsigned index, const uint32_t value[8], KeyPlane &here,
-                  KeyPlane &next, std::vector<Triangle> &out) const
+                  KeyPlane &next, SlabResult &out) const
     {
         const uint32_t origin[3] = {x, y, z};
         float position[12][3];
@@ -297,8 +328,9 @@ private:
                 std::memcpy(t.vertices[v].normal, n, sizeof n);
                 const int e = row[i + v];
                 (highPart[e] ? here : next).add(highPart[e], key[e], n);
+                out.keys.push_back(uint32_t(key[e]) | (highPart[e] ? 0u : upperKeyPlane));
             }
-            out.push_back(t);
+            out.triangles.append(t);
         }
     }
 
@@ -334,7 +366,6 @@ void MarchingCubeSurface::generate(const std::array<uint32_t, 3> &lower, const s
         g.last[a] = std::min(g.upper[a], g.n[a] - 1);
         g.empty = g.empty || g.lower[a] > g.last[a];
         g.cellSize[a] = m_cellSize[a];
-        g.toDoubled[a] = 2.0f / m_cellSize[a];
     }
     if (g.empty)
         return;
@@ -388,21 +419,21 @@ void MarchingCubeSurface::generate(const std::array<uint32_t, 3> &lower, const s
         const SparseSums *low = i > 0 ? &results[i - 1].tail : nullptr;
         const SparseSums *high = i < slabs ? &results[i].head : nullptr;
         finish(low, high);
-        const uint32_t keyX = i < slabs ? g.lower[0] + i * width : g.last[0] + 1;
         if (i > 0) {
             SlabResult &before = results[i - 1];
-            applyNormals(g, keyX, finals, before.triangles, before.lastPlaneBegin, before.triangles.size());
+            applyNormals(finals, before, before.lastPlaneBegin, before.triangles.size(), true);
         }
         if (i < slabs)
-            applyNormals(g, keyX, finals, results[i].triangles, 0, results[i].firstPlaneEnd);
+            applyNormals(finals, results[i], 0, results[i].firstPlaneEnd, false);
     }
 
-    m_chunks.reserve(slabs);
     for (SlabResult &result : results) {
-        if (!result.triangles.empty()) {
-            result.triangles.shrink_to_fit();
-            m_chunks.push_back(std::move(result.triangles));
-        }
+        std::vector<uint32_t>().swap(result.keys);
+        auto &blocks = result.triangles.blocks();
+        if (!blocks.empty())
+            blocks.back().shrink_to_fit();
+        for (std::vector<Triangle> &block : blocks)
+            m_chunks.push_back(std::move(block));
     }
     m_lastTaskCount = slabs == 1 ? 0 : slabs;
 }

@@ -57,7 +57,7 @@ private:
     float m_cellSize[3];
 
     mutable std::mutex m_mutex;
-    /// The triangles of each slab task, in task order.
+    /// The triangles in blocks, those of the slab tasks in task order.
     std::vector<std::vector<Triangle>> m_chunks;
     /// Per chunk, the vertex colours of the last draw, and what they were made from.
     std::vector<std::vector<uint8_t>> m_colorBytes;
