@@ -93,6 +93,7 @@ private slots:
                                              "-",
                                              "actionExport_Data",
                                              "actionExport_Cell_Volume",
+                                             "actionExport_Surface",
                                              "-",
                                              "actionNew_Process_List",
                                              "actionOpen_Process_List",
@@ -198,6 +199,7 @@ private slots:
         QTest::newRow("compatible materials") << "actionManage_Compatible_Materials" << true;
         QTest::newRow("about") << "actionAbout_Cellforge" << true;
         QTest::newRow("exit") << "actionExit" << true;
+        QTest::newRow("export surface") << "actionExport_Surface" << true;
         QTest::newRow("model extraction") << "actionModel_Extraction" << true;
     }
 

@@ -13,10 +13,11 @@ namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--export-vti OUT.vti] [--threads N] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list,
-/// optionally a document whose first cell volume becomes the target, runs the steps with one line
-/// each and writes the resulting document, the target volume as VTK image data and the netlist of
-/// the cantilever beams of the first cell volume.
+/// [--threads N] [--export-vti OUT.vti] [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]
+/// [--netlist OUT.cir [--cell-size-um A]]`. Loads the list, optionally a document whose first cell
+/// volume becomes the target, runs the steps with one line each and writes the resulting document, the
+/// target volume as VTK image data, the surface of the first cell volume as a mesh and the netlist of
+/// that volume's cantilever beams.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -27,6 +28,8 @@ public:
         QString outputFile;
         QString vtiFile;
         int threads = 0; ///< 0: the pool's default
+        QString surfaceFile;
+        int surfaceAlgorithm = -1; ///< -1: not given (cubic faces)
         QString netlistFile;
         double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
         bool help = false;
@@ -46,6 +49,7 @@ public:
 
 private:
     void drawProgress(int done, int total);
+    int exportSurface(const Options &options, Core::Workspace &workspace);
     /// Extracts the beams of the first cell volume and writes their netlist; an exit code.
     int writeNetlist(const Options &options, Core::Workspace &workspace);
 
