@@ -233,173 +233,172 @@ int BatchCommand::run(const Options &options)
         const QString refusal = Util::SafeFile::refusal(options.vtiFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("The cell volume cannot be exported to \"%1\": %2").arg(options.vtiFile, refusal));
-            if (!options.surfaceFile.isEmpty()) {
-                const QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
-                if (!refusal.isEmpty()) {
-                    report(Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile, refusal));
-                    return OutputError;
-                }
-            }
-            if (!options.netlistFile.isEmpty()) {
-                const QString refusal = Util::SafeFile::refusal(options.netlistFile);
-                if (!refusal.isEmpty()) {
-                    report(QStringLiteral("The netlist could not be saved to \"%1\": %2")
-                               .arg(options.netlistFile, refusal));
-                    return OutputError;
-                }
-            }
+            return OutputError;
+        }
+    }
+    if (!options.surfaceFile.isEmpty()) {
+        const QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        if (!refusal.isEmpty()) {
+            report(Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile, refusal));
+            return OutputError;
+        }
+    }
+    if (!options.netlistFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.netlistFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, refusal));
+            return OutputError;
+        }
+    }
 
-            BatchRunner runner(workspace, target);
-            runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
-                // Nothing is shown here: surfaces live only while an image is drawn.
-                OffscreenImage image;
-                image.setReleaseSurfaces(true);
-                return image.save(workspace.document(), fileName, error);
-            });
-            const int total = steps.size();
-            int done = 0;
-            runner.setStepObserver([this, total, &done](const StepRecord &record) {
-                if (m_progressBar)
-                    m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
-                m_out << record.line(total) << "\n";
-                m_out.flush();
-                done = record.code == Success ? record.index + 1 : record.index;
-                drawProgress(done, total);
-            });
-            // A number that did not convert still runs as 0, but never without a word.
-            runner.setWarningObserver([this, total, &done, &report](const QString &warning) {
-                if (m_progressBar)
-                    m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
-                report(QStringLiteral("warning: ") + warning);
-                drawProgress(done, total);
-            });
-            drawProgress(0, total);
-            const RunSummary summary = runner.run(steps);
-            if (m_progressBar && !summary.succeeded())
-                m_err << "\n";
+    BatchRunner runner(workspace, target);
+    runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
+        // Nothing is shown here: surfaces live only while an image is drawn.
+        OffscreenImage image;
+        image.setReleaseSurfaces(true);
+        return image.save(workspace.document(), fileName, error);
+    });
+    const int total = steps.size();
+    int done = 0;
+    runner.setStepObserver([this, total, &done](const StepRecord &record) {
+        if (m_progressBar)
+            m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
+        m_out << record.line(total) << "\n";
+        m_out.flush();
+        done = record.code == Success ? record.index + 1 : record.index;
+        drawProgress(done, total);
+    });
+    // A number that did not convert still runs as 0, but never without a word.
+    runner.setWarningObserver([this, total, &done, &report](const QString &warning) {
+        if (m_progressBar)
+            m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
+        report(QStringLiteral("warning: ") + warning);
+        drawProgress(done, total);
+    });
+    drawProgress(0, total);
+    const RunSummary summary = runner.run(steps);
+    if (m_progressBar && !summary.succeeded())
+        m_err << "\n";
 
-            if (summary.missingVolume) {
-                report(QStringLiteral(
-                           "Step %1 (%2) not run: No cell volume was selected and a cell volume was not created. The "
+    if (summary.missingVolume) {
+        report(
+            QStringLiteral("Step %1 (%2) not run: No cell volume was selected and a cell volume was not created. The "
                            "cell volume must be created before any other process.")
-                           .arg(summary.failure.index + 1)
-                           .arg(summary.failure.name));
-                return StepFailed;
-            }
-            if (summary.failedIndex >= 0) {
-                const StepRecord &f = summary.failure;
-                report(QStringLiteral("Step %1 (%2) failed: %3%4")
-                           .arg(f.index + 1)
-                           .arg(f.name, f.message,
-                                f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-                for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile}) {
-                    if (!file.isEmpty())
-                        report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
-                }
-                return StepFailed;
-            }
+                .arg(summary.failure.index + 1)
+                .arg(summary.failure.name));
+        return StepFailed;
+    }
+    if (summary.failedIndex >= 0) {
+        const StepRecord &f = summary.failure;
+        report(QStringLiteral("Step %1 (%2) failed: %3%4")
+                   .arg(f.index + 1)
+                   .arg(f.name, f.message,
+                        f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
+        for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile}) {
+            if (!file.isEmpty())
+                report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
+        }
+        return StepFailed;
+    }
 
-            if (!options.outputFile.isEmpty()) {
-                QString error;
-                if (!DocumentIo::write(options.outputFile, workspace, &error)) {
-                    report(error);
-                    return OutputError;
-                }
-            }
-            if (!options.vtiFile.isEmpty()) {
-                const Model::Automaton::TotalVolumePtr volume = runner.target();
-                QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
-                if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
-                    report(error);
-                    return OutputError;
-                }
-                if (!options.surfaceFile.isEmpty()) {
-                    const int status = exportSurface(options, workspace);
-                    if (status != Ok)
-                        return status;
-                }
-                if (!options.netlistFile.isEmpty())
-                    return writeNetlist(options, workspace);
+    if (!options.outputFile.isEmpty()) {
+        QString error;
+        if (!DocumentIo::write(options.outputFile, workspace, &error)) {
+            report(error);
+            return OutputError;
+        }
+    }
+    if (!options.vtiFile.isEmpty()) {
+        const Model::Automaton::TotalVolumePtr volume = runner.target();
+        QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
+        if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
+            report(error);
+            return OutputError;
+        }
+    }
+    if (!options.surfaceFile.isEmpty()) {
+        const int status = exportSurface(options, workspace);
+        if (status != Ok)
+            return status;
+    }
+    if (!options.netlistFile.isEmpty())
+        return writeNetlist(options, workspace);
+    return Ok;
+}
+
+int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspace)
+{
+    using namespace Model::ModelExtraction;
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    Model::Automaton::TotalVolumePtr volume;
+    for (const auto &object : workspace.document().allObjects()) {
+        if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
+            break;
+    }
+    if (!volume) {
+        report(QStringLiteral("There is no cell volume to extract a model from."));
+        return StepFailed;
+    }
+    // The same three steps as the Extract Model dialog: boxes, beams, netlist.
+    StructurePtr structure;
+    try {
+        CuboidDecomposition decomposition(*volume);
+        const ExtractedModel boxes(decomposition.run(),
+                                   Util::Vector3D(volume->cellSizeX(), volume->cellSizeY(), volume->cellSizeZ()));
+        CantileverModelRule rule;
+        structure = rule.apply(boxes);
+    } catch (const std::exception &error) {
+        report(Util::failureText(error, QStringLiteral("extract the model")));
+        return StepFailed;
+    }
+    auto cantilever = std::dynamic_pointer_cast<CantileverStructure>(structure);
+    if (!cantilever) {
+        report(QStringLiteral("No model data was extracted."));
+        return StepFailed;
+    }
+    if (options.cellSizeUm > 0.0)
+        cantilever->setLengthPerUnit(options.cellSizeUm * 1.0e-6);
+    QString error;
+    const QString text = cantilever->netlist(&error);
+    if (text.isEmpty()) {
+        report(error);
+        return StepFailed;
+    }
+    if (!NetlistFile::write(options.netlistFile, text, &error)) {
+        report(QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, error));
+        return OutputError;
+    }
+    m_out << QStringLiteral("Netlist of %1 cantilever beam%2 written to %3")
+                 .arg(cantilever->beams().size())
+                 .arg(cantilever->beams().size() == 1 ? QString() : QStringLiteral("s"), options.netlistFile)
+          << "\n";
+    m_out.flush();
+    return Ok;
+}
+
+int BatchCommand::exportSurface(const Options &options, Core::Workspace &workspace)
+{
+    for (const auto &object : workspace.document().allObjects()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            QString error;
+            const uint32_t algorithm = options.surfaceAlgorithm < 0 ? 0u : uint32_t(options.surfaceAlgorithm);
+            if (SurfaceExport::writeVolume(*volume, algorithm, options.surfaceFile, &error))
                 return Ok;
-            }
+            m_err << "cellforge-batch: " << error << "\n";
+            m_err.flush();
+            return OutputError;
+        }
+    }
+    m_err << "cellforge-batch: "
+          << Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile,
+                                                              QStringLiteral("there is no cell volume."))
+          << "\n";
+    m_err.flush();
+    return OutputError;
+}
 
-            int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspace)
-            {
-                using namespace Model::ModelExtraction;
-                auto report = [this](const QString &message) {
-                    m_err << "cellforge-batch: " << message << "\n";
-                    m_err.flush();
-                };
-                Model::Automaton::TotalVolumePtr volume;
-                for (const auto &object : workspace.document().allObjects()) {
-                    if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
-                        break;
-                }
-                if (!volume) {
-                    report(QStringLiteral("There is no cell volume to extract a model from."));
-                    return StepFailed;
-                }
-                // The same three steps as the Extract Model dialog: boxes, beams, netlist.
-                StructurePtr structure;
-                try {
-                    CuboidDecomposition decomposition(*volume);
-                    const ExtractedModel boxes(
-                        decomposition.run(),
-                        Util::Vector3D(volume->cellSizeX(), volume->cellSizeY(), volume->cellSizeZ()));
-                    CantileverModelRule rule;
-                    structure = rule.apply(boxes);
-                } catch (const std::exception &error) {
-                    report(Util::failureText(error, QStringLiteral("extract the model")));
-                    return StepFailed;
-                }
-                auto cantilever = std::dynamic_pointer_cast<CantileverStructure>(structure);
-                if (!cantilever) {
-                    report(QStringLiteral("No model data was extracted."));
-                    return StepFailed;
-                }
-                if (options.cellSizeUm > 0.0)
-                    cantilever->setLengthPerUnit(options.cellSizeUm * 1.0e-6);
-                QString error;
-                const QString text = cantilever->netlist(&error);
-                if (text.isEmpty()) {
-                    report(error);
-                    return StepFailed;
-                }
-                if (!NetlistFile::write(options.netlistFile, text, &error)) {
-                    report(
-                        QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, error));
-                    return OutputError;
-                }
-                m_out << QStringLiteral("Netlist of %1 cantilever beam%2 written to %3")
-                             .arg(cantilever->beams().size())
-                             .arg(cantilever->beams().size() == 1 ? QString() : QStringLiteral("s"),
-                                  options.netlistFile)
-                      << "\n";
-                m_out.flush();
-                return Ok;
-            }
-
-            int BatchCommand::exportSurface(const Options &options, Core::Workspace &workspace)
-            {
-                for (const auto &object : workspace.document().allObjects()) {
-                    if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
-                        QString error;
-                        const uint32_t algorithm =
-                            options.surfaceAlgorithm < 0 ? 0u : uint32_t(options.surfaceAlgorithm);
-                        if (SurfaceExport::writeVolume(*volume, algorithm, options.surfaceFile, &error))
-                            return Ok;
-                        m_err << "cellforge-batch: " << error << "\n";
-                        m_err.flush();
-                        return OutputError;
-                    }
-                }
-                m_err << "cellforge-batch: "
-                      << Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile,
-                                                                          QStringLiteral("there is no cell volume."))
-                      << "\n";
-                m_err.flush();
-                return OutputError;
-            }
-
-        } // namespace BatchRun
-    }     // namespace Core
+} // namespace BatchRun
+} // namespace Core
