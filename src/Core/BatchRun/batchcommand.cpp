@@ -1,6 +1,8 @@
 #include "batchcommand.h"
 
+#include "Core/Operations/ExportData/csvdataexporter.h"
 #include "Core/workspace.h"
+#include "Util/safefile.h"
 #include "batchrunner.h"
 #include "documentio.h"
 #include "offscreenimage.h"
@@ -24,16 +26,22 @@ BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
 QString BatchCommand::usage()
 {
     return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
+                          "                      [--seed N] [--export-csv FIELD OUT.csv]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw   run the list on the first cell volume of this document\n"
                           "  --output OUT.cfw  write the resulting document to this file\n"
                           "  --threads N       use N worker threads (N >= 1)\n"
+                          "  --seed N          repeatable random steps (random-walk doping): the same N\n"
+                          "                    gives the same result for any number of threads\n"
+                          "  --export-csv FIELD OUT.csv\n"
+                          "                    after the run, write the data field FIELD of the first cell\n"
+                          "                    volume (e.g. \"Random Walk Particle Count Type P\") as CSV\n"
                           "  --help            show this text\n"
                           "\n"
                           "Without --input the list must begin with \"Create Substrate\".\n"
-                          "Exit status: 0 every step ran, 1 a step failed, 2 bad arguments,\n"
-                          "3 a file could not be read, 4 the output could not be written.\n");
+                          "Exit status: 0 every step ran, 1 a step failed or the field to export is missing,\n"
+                          "2 bad arguments, 3 a file could not be read, 4 an output could not be written.\n");
 }
 
 bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
@@ -49,6 +57,29 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
             return true;
+        }
+        if (a == QLatin1String("--export-csv")) {
+            if (i + 2 >= arguments.size())
+                return fail(QStringLiteral("Option --export-csv needs a field name and a file name."));
+            if (!options.exportFile.isEmpty())
+                return fail(QStringLiteral("Option --export-csv is given twice."));
+            options.exportField = arguments.at(++i);
+            options.exportFile = arguments.at(++i);
+            if (options.exportField.isEmpty() || options.exportFile.isEmpty())
+                return fail(QStringLiteral("Option --export-csv needs a field name and a file name."));
+            continue;
+        }
+        if (a == QLatin1String("--seed")) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("Option --seed needs a value."));
+            const QString value = arguments.at(++i);
+            bool ok = false;
+            const qulonglong seed = value.toULongLong(&ok);
+            if (!ok)
+                return fail(QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615, not \"%1\".")
+                                .arg(value));
+            options.seed = seed;
+            continue;
         }
         if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads")) {
             if (i + 1 >= arguments.size())
@@ -111,6 +142,41 @@ void BatchCommand::drawProgress(int done, int total)
     m_err.flush();
 }
 
+int BatchCommand::exportField(const Options &options, Core::Workspace &workspace)
+{
+    Model::Automaton::TotalVolumePtr volume;
+    for (const auto &object : workspace.document().allObjects()) {
+        if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
+            break;
+    }
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    if (!volume) {
+        report(QStringLiteral("Nothing was exported: there is no cell volume to take \"%1\" from.")
+                   .arg(options.exportField));
+        return StepFailed;
+    }
+    const QVariant data = volume->field(options.exportField);
+    if (!data.isValid()) {
+        const QStringList names = volume->fieldNames();
+        report(QStringLiteral("Nothing was exported: the cell volume has no field \"%1\" (%2).")
+                   .arg(options.exportField, names.isEmpty()
+                                                 ? QStringLiteral("it has no data fields")
+                                                 : QStringLiteral("its fields: \"") +
+                                                       names.join(QStringLiteral("\", \"")) + QLatin1Char('"')));
+        return StepFailed;
+    }
+    Core::Operations::CSVDataExporter exporter(options.exportFile);
+    if (exporter.saveDataToFile(options.exportField, data, volume->sizeX(), volume->sizeY(), volume->sizeZ()) != 0) {
+        report(QStringLiteral("Could not export \"%1\" to \"%2\": %3")
+                   .arg(options.exportField, options.exportFile, exporter.errorString()));
+        return Core::Operations::CSVDataExporter::isExportable(options.exportField) ? OutputError : StepFailed;
+    }
+    return Ok;
+}
+
 int BatchCommand::run(const Options &options)
 {
     auto report = [this](const QString &message) {
@@ -166,8 +232,16 @@ int BatchCommand::run(const Options &options)
         report(outputError);
         return OutputError;
     }
+    if (!options.exportFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.exportFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("Cannot export to \"%1\": %2").arg(options.exportFile, refusal));
+            return OutputError;
+        }
+    }
 
     BatchRunner runner(workspace, target);
+    runner.setSeed(options.seed);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
         // Nothing is shown here: surfaces live only while an image is drawn.
         OffscreenImage image;
@@ -222,6 +296,8 @@ int BatchCommand::run(const Options &options)
             return OutputError;
         }
     }
+    if (!options.exportFile.isEmpty())
+        return exportField(options, workspace);
     return Ok;
 }
 

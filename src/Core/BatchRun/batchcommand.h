@@ -3,14 +3,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QTextStream;
+
+namespace Core {
+class Workspace;
+}
 
 namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N]`. Loads the list, optionally a document whose first cell volume becomes the
-/// target, runs the steps with one line each and writes the resulting document.
+/// [--threads N] [--seed N] [--export-csv FIELD OUT.csv]`. Loads the list, optionally a document
+/// whose first cell volume becomes the target, runs the steps with one line each, writes the
+/// resulting document and exports a data field of the first cell volume.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -20,6 +27,9 @@ public:
         QString inputFile;
         QString outputFile;
         int threads = 0; ///< 0: the pool's default
+        std::optional<uint64_t> seed;
+        QString exportField; ///< a data field of the first cell volume, written after the run
+        QString exportFile;
         bool help = false;
     };
 
@@ -37,6 +47,8 @@ public:
 
 private:
     void drawProgress(int done, int total);
+    /// Writes the field the options name; the exit code.
+    int exportField(const Options &options, Core::Workspace &workspace);
 
     QTextStream &m_out;
     QTextStream &m_err;

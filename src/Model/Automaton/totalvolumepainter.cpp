@@ -59,6 +59,7 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
     , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
+    , m_fieldPainter(volume)
     , m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()}
     ,
     // The opposite of the volume's state, so that the first draw refreshes the colours.
@@ -140,8 +141,8 @@ TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
 
 bool TotalVolumePainter::regenerateSurface()
 {
-    // Marching cubes, octree and field view come with their own generators, dispatched here by
-    // surfaceAlgorithm after the cubic faces; until then the cubic faces stand in for them.
+    // Marching cubes and octree come with their own generators, dispatched here by surfaceAlgorithm
+    // after the cubic faces; until then the cubic faces stand in for them. The field view is below.
     try {
         regenerateCubicFaces();
         if (m_renderEmptyVoxelOutlines) {
@@ -150,6 +151,10 @@ bool TotalVolumePainter::regenerateSurface()
             std::lock_guard<std::mutex> lock(m_listMutex);
             std::vector<CellFace>().swap(m_outlines);
         }
+        if (m_surfaceAlgorithm == 3)
+            m_fieldPainter.generate(window(), catalogueColors(), m_volume.isSelected());
+        else
+            m_fieldPainter.release();
         return true;
     } catch (const std::exception &error) {
         // Out of memory (or another failure) must not reach the event loop; an empty surface is
@@ -183,6 +188,7 @@ void TotalVolumePainter::releaseSurface()
     m_tree.reset();
     m_mesh = FaceMesh();
     m_palette = FacePalette();
+    m_fieldPainter.release();
 }
 
 void TotalVolumePainter::regenerateCubicFaces()
@@ -244,6 +250,7 @@ void TotalVolumePainter::refreshColors()
     const uint64_t revision = Materials::MaterialFactory::instance()->revision();
     ColorMap map = catalogueColors();
     const bool selected = m_volume.isSelected();
+    m_fieldPainter.recolor(map, selected);
     std::lock_guard<std::mutex> lock(m_listMutex);
     m_colorMap = std::move(map);
     // Always from the material's own colour: highlighting the current colours again would undo
@@ -361,7 +368,7 @@ size_t TotalVolumePainter::storedBytes() const
 {
     std::lock_guard<std::mutex> lock(m_listMutex);
     return m_opaque.capacity() * sizeof(CellFace) + (m_tree ? m_tree->storedBytes() : 0) + m_mesh.storedBytes() +
-           m_outlines.capacity() * sizeof(CellFace) + m_palette.storedBytes();
+           m_outlines.capacity() * sizeof(CellFace) + m_palette.storedBytes() + m_fieldPainter.storedBytes();
 }
 
 void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vector3D &eye)
@@ -380,9 +387,14 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
         return;
     try {
         refreshColorsIfStale();
-        std::lock_guard<std::mutex> lock(m_listMutex);
         // Eye in the volume's own coordinates, like the faces.
-        drawSurfaces(showEdges, Util::Vector3D(eye.x - position.x, eye.y - position.y, eye.z - position.z));
+        const Util::Vector3D localEye(eye.x - position.x, eye.y - position.y, eye.z - position.z);
+        if (m_surfaceAlgorithm == 3) {
+            m_fieldPainter.draw(showEdges, localEye);
+        } else {
+            std::lock_guard<std::mutex> lock(m_listMutex);
+            drawSurfaces(showEdges, localEye);
+        }
     } catch (const std::exception &error) {
         // Drawing allocates little (colours, one vertex batch), but a failure must not reach the
         // event loop either: the volume goes blank and the user is told like after a generation.

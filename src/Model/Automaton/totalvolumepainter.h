@@ -8,6 +8,7 @@
 #include "cubicfacegenerator.h"
 #include "facemesh.h"
 #include "facepalette.h"
+#include "fieldpainter.h"
 
 #include <QString>
 
@@ -79,7 +80,7 @@ public:
     TotalVolume &volume() const { return m_volume; }
 
     /// 0 direct cubic faces, 1 marching cubes, 2 octree, 3 particle count field view
-    /// (1 to 3 show the cubic faces until their generators exist).
+    /// (1 and 2 show the cubic faces until their generators exist).
     uint32_t surfaceAlgorithm() const { return m_surfaceAlgorithm; }
     /// A different value regenerates the cubic faces at once.
     void setSurfaceAlgorithm(uint32_t algorithm);
@@ -87,10 +88,14 @@ public:
     void setRenderEmptyVoxelOutlines(bool on) { m_renderEmptyVoxelOutlines = on; }
     LatticeDisplayFlags latticeFlags() const { return m_latticeFlags; }
     void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeFlags = flags; }
-    uint32_t particleDistribution() const { return m_particleDistribution; }
-    void setParticleDistribution(uint32_t distribution) { m_particleDistribution = distribution; }
-    uint32_t colorScaleType() const { return m_colorScaleType; }
-    void setColorScaleType(uint32_t type) { m_colorScaleType = type; }
+    /// Held by the field view: what it shows, and the type of its colour scale.
+    uint32_t particleDistribution() const { return m_fieldPainter.particleDistribution(); }
+    void setParticleDistribution(uint32_t distribution) { m_fieldPainter.setParticleDistribution(distribution); }
+    uint32_t colorScaleType() const { return m_fieldPainter.colorScaleType(); }
+    void setColorScaleType(uint32_t type) { m_fieldPainter.setColorScaleType(type); }
+    /// The particle count field view, generated while surfaceAlgorithm is 3.
+    FieldPainter &fieldPainter() { return m_fieldPainter; }
+    const FieldPainter &fieldPainter() const { return m_fieldPainter; }
 
     /// The window of cells that is drawn: lower inclusive, upper exclusive, clamped to the volume.
     void setCutLimits(const std::array<uint32_t, 3> &lower, const std::array<uint32_t, 3> &upper);
@@ -145,8 +150,7 @@ private:
     uint32_t m_surfaceAlgorithm = 0;
     bool m_renderEmptyVoxelOutlines = false;
     LatticeDisplayFlags m_latticeFlags;
-    uint32_t m_particleDistribution = 0;
-    uint32_t m_colorScaleType = 0;
+    FieldPainter m_fieldPainter;
 
     mutable std::mutex m_limitMutex;
     std::array<uint32_t, 3> m_lower{};
