@@ -79,6 +79,8 @@ private slots:
         QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
         QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
         QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
+        QTest::newRow("random walk doping") << 36u << "Random Walk Doping" << 36u;
+        QTest::newRow("export data") << 37u << "Export Data" << 37u;
     }
 
     void builtOperations()

@@ -171,19 +171,19 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     QElapsedTimer timer;
     timer.start();
     Model::Automaton::CellLock lock(m_volume);
-    qDebug() << "Steps to run: " << steps;
+    qDebug().nospace() << "Steps to run: " << steps;
     if (steps > 0) {
         initialise(lock.cells());
         for (uint64_t step = 0; step < steps; ++step) {
             gather();
             scatter(lock.cells(), step);
             if (step % 100 == 0)
-                qDebug() << "At step " << step;
+                qDebug().nospace() << "At step " << step;
         }
         finish(lock.cells());
         std::vector<uint8_t>().swap(m_classes);
     }
-    qDebug() << "Time to run: " << timer.elapsed() << " ms";
+    qDebug().nospace() << "Time to run: " << timer.elapsed() << " ms";
     return steps;
 }
 
