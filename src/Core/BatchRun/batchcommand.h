@@ -15,9 +15,10 @@ namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N] [--seed N] [--export-csv FIELD OUT.csv]`. Loads the list, optionally a document
-/// whose first cell volume becomes the target, runs the steps with one line each, writes the
-/// resulting document and exports a data field of the first cell volume.
+/// [--threads N] [--seed N] [--export-csv FIELD OUT.csv] [--netlist OUT.cir [--cell-size-um A]]`.
+/// Loads the list, optionally a document whose first cell volume becomes the target, runs the
+/// steps with one line each, writes the resulting document, exports a data field of the first
+/// cell volume and writes the netlist of its cantilever beams.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -30,6 +31,8 @@ public:
         std::optional<uint64_t> seed;
         QString exportField; ///< a data field of the first cell volume, written after the run
         QString exportFile;
+        QString netlistFile;
+        double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
         bool help = false;
     };
 
@@ -49,6 +52,8 @@ private:
     void drawProgress(int done, int total);
     /// Writes the field the options name; the exit code.
     int exportField(const Options &options, Core::Workspace &workspace);
+    /// Extracts the beams of the first cell volume and writes their netlist; an exit code.
+    int writeNetlist(const Options &options, Core::Workspace &workspace);
 
     QTextStream &m_out;
     QTextStream &m_err;

@@ -96,6 +96,10 @@ public:
     /// The particle count field view, generated while surfaceAlgorithm is 3.
     FieldPainter &fieldPainter() { return m_fieldPainter; }
     const FieldPainter &fieldPainter() const { return m_fieldPainter; }
+    /// Set while a model extraction shows its boxes in the volume's place: the volume is then drawn
+    /// as the outline of its bounding box only, so that the boxes can be seen.
+    bool extractionDisplay() const { return m_extractionDisplay; }
+    void setExtractionDisplay(bool on) { m_extractionDisplay = on; }
 
     /// The window of cells that is drawn: lower inclusive, upper exclusive, clamped to the volume.
     void setCutLimits(const std::array<uint32_t, 3> &lower, const std::array<uint32_t, 3> &upper);
@@ -139,6 +143,7 @@ private:
     void drawEdges();
     void drawTransparent(const Util::Vector3D &localEye);
     void drawMask(const class QBitArray &bits, uint32_t width, uint32_t height, float z) const;
+    void drawBoundingOutline() const;
     Geometry::QuadFace quadFace(const Geometry::CellFace &face, bool outline) const;
     void recordFailure(const std::exception &error);
 
@@ -151,6 +156,7 @@ private:
     bool m_renderEmptyVoxelOutlines = false;
     LatticeDisplayFlags m_latticeFlags;
     FieldPainter m_fieldPainter;
+    bool m_extractionDisplay = false;
 
     mutable std::mutex m_limitMutex;
     std::array<uint32_t, 3> m_lower{};
