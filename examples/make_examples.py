@@ -228,14 +228,14 @@ write_list("released_cantilever.plst", [
 ])
 
 # Boron diffused through a square opening in a resist layer, then the resist stripped: a doped well.
-# D = 1e-13 cm^2/s and cells of 0.01 um allow time steps up to 1.67 s; 10 minutes of 1 s steps give a
-# diffusion length sqrt(D t) of about 8 cells. Cells where more than 10 % of the surface concentration
+# D = 1e-13 cm^2/s and cells of 0.01 um allow time steps up to 1.67 s; 5 minutes of 1 s steps give a
+# diffusion length sqrt(D t) of about 5.5 cells. Cells where more than 10 % of the surface concentration
 # stays become P-doped Si; the counts can be written out with
 # --export-csv "Random Walk Particle Count Type P" OUT.csv.
 write_list("doped_well.plst", [
     create_substrate(1, 100, 100, 40, 30),
     spin_coating(11, 34),
     photolithography(11, "square_opening.png"),
-    random_walk_doping(15, 10, 1e-13, 0.01, 1, 1e20, 10),
+    random_walk_doping(15, 5, 1e-13, 0.01, 1, 1e20, 10),
     isotropic_etching(11, 6),
 ])

@@ -140,6 +140,8 @@ private slots:
         walk.setDopableMaterials({1});
         walk.setSeed(5);
         QCOMPARE(walk.dope(20.0), uint64_t(20));
+        // P-doped silicon writes the P counts: the view shows that distribution.
+        volume->painter().setParticleDistribution(1);
         volume->painter().setColorScaleType(1);
         volume->painter().setSurfaceAlgorithm(3);
         volume->painter().regenerateSurface();
