@@ -186,7 +186,8 @@ private slots:
         QTest::newRow("open") << "actionOpen" << true;
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;
-        QTest::newRow("export data not built") << "actionExport_Data" << false;
+        QTest::newRow("export data") << "actionExport_Data" << true;
+        QTest::newRow("random walk doping") << "actionRandom_Walk_Doping" << true;
         QTest::newRow("export cell volume") << "actionExport_Cell_Volume" << true;
         QTest::newRow("pour material") << "actionSpin_Coating" << true;
         QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;

@@ -1,6 +1,7 @@
 #include "batchcommand.h"
 
 #include "Core/Operations/ExportData/cellvolumevtiwriter.h"
+#include "Core/Operations/ExportData/csvdataexporter.h"
 #include "Core/surfaceexport.h"
 #include "Core/workspace.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
@@ -39,6 +40,7 @@ QString BatchCommand::usage()
     return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
                           "                       [--export-vti OUT.vti]\n"
                           "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
+                          "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
                           "                       [--netlist OUT.cir [--cell-size-um A]]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
@@ -51,6 +53,11 @@ QString BatchCommand::usage()
                           "                      binary STL, or PLY with face colours\n"
                           "  --surface cubic|marching-cubes|octree\n"
                           "                      the surface to export (default cubic)\n"
+                          "  --seed N            repeatable random steps (random-walk doping): the same N\n"
+                          "                      gives the same result for any number of threads\n"
+                          "  --export-csv FIELD OUT.csv\n"
+                          "                      after the run, write the data field FIELD of the first cell\n"
+                          "                      volume (e.g. \"Random Walk Particle Count Type P\") as CSV\n"
                           "  --netlist OUT.cir   after the list, extract the cantilever beams of the first\n"
                           "                      cell volume and write their SPICE netlist to this file\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
@@ -58,7 +65,8 @@ QString BatchCommand::usage()
                           "  --help              show this text\n"
                           "\n"
                           "Without --input the list must begin with \"Create Substrate\".\n"
-                          "Exit status: 0 every step ran, 1 a step failed or no beam was found,\n"
+                          "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
+                          "or no beam was found,\n"
                           "2 bad arguments, 3 a file could not be read, 4 an output could not be written.\n");
 }
 
@@ -75,6 +83,29 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
             return true;
+        }
+        if (a == QLatin1String("--export-csv")) {
+            if (i + 2 >= arguments.size())
+                return fail(QStringLiteral("Option --export-csv needs a field name and a file name."));
+            if (!options.exportFile.isEmpty())
+                return fail(QStringLiteral("Option --export-csv is given twice."));
+            options.exportField = arguments.at(++i);
+            options.exportFile = arguments.at(++i);
+            if (options.exportField.isEmpty() || options.exportFile.isEmpty())
+                return fail(QStringLiteral("Option --export-csv needs a field name and a file name."));
+            continue;
+        }
+        if (a == QLatin1String("--seed")) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("Option --seed needs a value."));
+            const QString value = arguments.at(++i);
+            bool ok = false;
+            const qulonglong seed = value.toULongLong(&ok);
+            if (!ok)
+                return fail(QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615, not \"%1\".")
+                                .arg(value));
+            options.seed = seed;
+            continue;
         }
         if (a == QLatin1String("--export-surface") || a == QLatin1String("--surface")) {
             if (i + 1 >= arguments.size())
@@ -174,6 +205,41 @@ void BatchCommand::drawProgress(int done, int total)
     m_err.flush();
 }
 
+int BatchCommand::exportField(const Options &options, Core::Workspace &workspace)
+{
+    Model::Automaton::TotalVolumePtr volume;
+    for (const auto &object : workspace.document().allObjects()) {
+        if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
+            break;
+    }
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    if (!volume) {
+        report(QStringLiteral("Nothing was exported: there is no cell volume to take \"%1\" from.")
+                   .arg(options.exportField));
+        return StepFailed;
+    }
+    const QVariant data = volume->field(options.exportField);
+    if (!data.isValid()) {
+        const QStringList names = volume->fieldNames();
+        report(QStringLiteral("Nothing was exported: the cell volume has no field \"%1\" (%2).")
+                   .arg(options.exportField, names.isEmpty()
+                                                 ? QStringLiteral("it has no data fields")
+                                                 : QStringLiteral("its fields: \"") +
+                                                       names.join(QStringLiteral("\", \"")) + QLatin1Char('"')));
+        return StepFailed;
+    }
+    Core::Operations::CSVDataExporter exporter(options.exportFile);
+    if (exporter.saveDataToFile(options.exportField, data, volume->sizeX(), volume->sizeY(), volume->sizeZ()) != 0) {
+        report(QStringLiteral("Could not export \"%1\" to \"%2\": %3")
+                   .arg(options.exportField, options.exportFile, exporter.errorString()));
+        return Core::Operations::CSVDataExporter::isExportable(options.exportField) ? OutputError : StepFailed;
+    }
+    return Ok;
+}
+
 int BatchCommand::run(const Options &options)
 {
     auto report = [this](const QString &message) {
@@ -243,6 +309,13 @@ int BatchCommand::run(const Options &options)
             return OutputError;
         }
     }
+    if (!options.exportFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.exportFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("Cannot export to \"%1\": %2").arg(options.exportFile, refusal));
+            return OutputError;
+        }
+    }
     if (!options.netlistFile.isEmpty()) {
         const QString refusal = Util::SafeFile::refusal(options.netlistFile);
         if (!refusal.isEmpty()) {
@@ -252,6 +325,7 @@ int BatchCommand::run(const Options &options)
     }
 
     BatchRunner runner(workspace, target);
+    runner.setSeed(options.seed);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
         // Nothing is shown here: surfaces live only while an image is drawn.
         OffscreenImage image;
@@ -294,7 +368,7 @@ int BatchCommand::run(const Options &options)
                    .arg(f.index + 1)
                    .arg(f.name, f.message,
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-        for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile}) {
+        for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile}) {
             if (!file.isEmpty())
                 report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
         }
@@ -320,6 +394,11 @@ int BatchCommand::run(const Options &options)
         const int status = exportSurface(options, workspace);
         if (status != Ok)
             return status;
+    }
+    if (!options.exportFile.isEmpty()) {
+        const int exported = exportField(options, workspace);
+        if (exported != Ok)
+            return exported;
     }
     if (!options.netlistFile.isEmpty())
         return writeNetlist(options, workspace);

@@ -62,6 +62,7 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
     , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
+    , m_fieldPainter(volume)
     , m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()}
     ,
     // The opposite of the volume's state, so that the first draw refreshes the colours.
@@ -144,7 +145,7 @@ bool TotalVolumePainter::regenerateSurface()
             regenerateOctree();
             break;
         default:
-            // The particle count field view (3) shows the cubic faces until it has a generator.
+            // The particle count field view (3) keeps the cubic faces too: an export writes them.
             m_marchingCubes.release();
             m_octree.release();
             regenerateCubicFaces();
@@ -156,6 +157,10 @@ bool TotalVolumePainter::regenerateSurface()
             std::lock_guard<std::mutex> lock(m_listMutex);
             std::vector<CellFace>().swap(m_outlines);
         }
+        if (m_surfaceAlgorithm == 3)
+            m_fieldPainter.generate(window(), catalogueColors(), m_volume.isSelected());
+        else
+            m_fieldPainter.release();
         return true;
     } catch (const std::exception &error) {
         // Out of memory (or another failure) must not reach the event loop; an empty surface is
@@ -191,6 +196,7 @@ void TotalVolumePainter::releaseSurface()
     m_tree.reset();
     m_mesh = FaceMesh();
     m_palette = FacePalette();
+    m_fieldPainter.release();
 }
 
 void TotalVolumePainter::releaseCubicFaces()
@@ -293,6 +299,7 @@ void TotalVolumePainter::refreshColors()
     const uint64_t revision = Materials::MaterialFactory::instance()->revision();
     ColorMap map = catalogueColors();
     const bool selected = m_volume.isSelected();
+    m_fieldPainter.recolor(map, selected);
     std::lock_guard<std::mutex> lock(m_listMutex);
     m_colorMap = std::move(map);
     // Always from the material's own colour: highlighting the current colours again would undo
@@ -412,7 +419,7 @@ size_t TotalVolumePainter::storedBytes() const
     std::lock_guard<std::mutex> lock(m_listMutex);
     return m_opaque.capacity() * sizeof(CellFace) + (m_tree ? m_tree->storedBytes() : 0) + m_mesh.storedBytes() +
            m_outlines.capacity() * sizeof(CellFace) + m_palette.storedBytes() + m_marchingCubes.storedBytes() +
-           m_octree.storedBytes();
+           m_octree.storedBytes() + m_fieldPainter.storedBytes();
 }
 
 void TotalVolumePainter::appendShownSurface(SurfaceMesh &mesh) const
@@ -468,6 +475,8 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
         } else if (m_surfaceAlgorithm == 2) {
             glEnableClientState(GL_VERTEX_ARRAY);
             m_octree.draw(showEdges);
+        } else if (m_surfaceAlgorithm == 3) {
+            m_fieldPainter.draw(showEdges, Util::Vector3D(eye.x - position.x, eye.y - position.y, eye.z - position.z));
         } else {
             std::lock_guard<std::mutex> lock(m_listMutex);
             // Eye in the volume's own coordinates, like the faces.

@@ -10,6 +10,7 @@
 #include "facepalette.h"
 #include "marchingcubesurface.h"
 #include "octreesurface.h"
+#include "fieldpainter.h"
 
 #include <QString>
 
@@ -83,7 +84,7 @@ public:
     TotalVolume &volume() const { return m_volume; }
 
     /// 0 direct cubic faces, 1 marching cubes, 2 octree, 3 particle count field view
-    /// (3 shows the cubic faces until its generator exists).
+    /// (3 also keeps the cubic faces, which an export of the shown surface writes).
     uint32_t surfaceAlgorithm() const { return m_surfaceAlgorithm; }
     /// Takes effect at the next regenerateSurface(), which builds the chosen surface alone.
     void setSurfaceAlgorithm(uint32_t algorithm) { m_surfaceAlgorithm = algorithm; }
@@ -91,10 +92,14 @@ public:
     void setRenderEmptyVoxelOutlines(bool on) { m_renderEmptyVoxelOutlines = on; }
     LatticeDisplayFlags latticeFlags() const { return m_latticeFlags; }
     void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeFlags = flags; }
-    uint32_t particleDistribution() const { return m_particleDistribution; }
-    void setParticleDistribution(uint32_t distribution) { m_particleDistribution = distribution; }
-    uint32_t colorScaleType() const { return m_colorScaleType; }
-    void setColorScaleType(uint32_t type) { m_colorScaleType = type; }
+    /// Held by the field view: what it shows, and the type of its colour scale.
+    uint32_t particleDistribution() const { return m_fieldPainter.particleDistribution(); }
+    void setParticleDistribution(uint32_t distribution) { m_fieldPainter.setParticleDistribution(distribution); }
+    uint32_t colorScaleType() const { return m_fieldPainter.colorScaleType(); }
+    void setColorScaleType(uint32_t type) { m_fieldPainter.setColorScaleType(type); }
+    /// The particle count field view, generated while surfaceAlgorithm is 3.
+    FieldPainter &fieldPainter() { return m_fieldPainter; }
+    const FieldPainter &fieldPainter() const { return m_fieldPainter; }
     /// Set while a model extraction shows its boxes in the volume's place: the volume is then drawn
     /// as the outline of its bounding box only, so that the boxes can be seen.
     bool extractionDisplay() const { return m_extractionDisplay; }
@@ -168,8 +173,7 @@ private:
     uint32_t m_surfaceAlgorithm = 0;
     bool m_renderEmptyVoxelOutlines = false;
     LatticeDisplayFlags m_latticeFlags;
-    uint32_t m_particleDistribution = 0;
-    uint32_t m_colorScaleType = 0;
+    FieldPainter m_fieldPainter;
     bool m_extractionDisplay = false;
 
     mutable std::mutex m_limitMutex;

@@ -151,13 +151,13 @@ private:
         QTest::newRow("18 anisotropic etching")
             << int(AnisotropicEtching) << "Ui::Operations::AnisotropicEtchingDialog"
             << QVariantMap{{"Material_Id", 15u}, {"Etch Depth", 4.5}, {"Horizontal to Vertical Ratio", 0.125}};
-        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::StepOptionsDialog"
-                                               << QVariantMap{{"Diffusion Coefficient", 1.5},
-                                                              {"Cell Size", 2.5},
+        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::Operations::RandomWalkDopingDialog"
+                                               << QVariantMap{{"Diffusion Coefficient", 1.5e-13},
+                                                              {"Cell Size", 0.0125},
                                                               {"Time Step Duration", 0.25},
-                                                              {"Surface Concentration", 3.0},
+                                                              {"Surface Concentration", 3e19},
                                                               {"Doping Time", 4.0},
-                                                              {"Doping Threshold", 0.125},
+                                                              {"Doping Threshold", 12.5},
                                                               {"Material_Id", 16u}};
     }
 
@@ -211,6 +211,14 @@ private slots:
                 // A file chooser needs a name before OK means anything.
                 if (auto *files = qobject_cast<QFileDialog *>(d))
                     files->selectFile(image);
+                // Random-walk doping has no defaults for these: OK waits until they are given.
+                const std::pair<const char *, const char *> walk[] = {{"lieDiffusionCoefficient", "1e-13"},
+                                                                      {"lieCellSize", "0.01"},
+                                                                      {"lieTimeStep", "1"},
+                                                                      {"lieConcentration", "1e20"}};
+                for (const auto &field : walk)
+                    if (auto *line = d->findChild<QLineEdit *>(QLatin1String(field.first)))
+                        line->setText(QLatin1String(field.second));
                 d->accept();
             },
             &accepted);
