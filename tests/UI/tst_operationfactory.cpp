@@ -79,6 +79,8 @@ private slots:
         QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
         QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
         QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
+        QTest::newRow("BCA wet etch") << 28u << "BCA Wet Etch" << 28u;
+        QTest::newRow("continuous wet etch") << 29u << "Continuous Wet Etch" << 29u;
     }
 
     void builtOperations()

@@ -77,6 +77,12 @@ private slots:
         QTest::newRow("simple rie") << "actionSimple_RIE"
                                     << "Simple RIE Options"
                                     << "Simple RIE" << false;
+        QTest::newRow("BCA wet etch") << "actionBCA_Wet_Etching"
+                                      << "Wet Etching Options"
+                                      << "BCA Wet Etch" << true;
+        QTest::newRow("continuous wet etch") << "actionContinuous_Wet_Etching"
+                                             << "Wet Etching Options"
+                                             << "Continuous Wet Etch" << true;
     }
     void eachEntryChangesACreatedSubstrate()
     {
@@ -110,10 +116,12 @@ private slots:
         QVERIFY(after != before);
         QVERIFY(redraws->count > 0);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(ws.lastOperation(volume->id()), name == QLatin1String("Simple RIE")          ? 30u
-                                                 : name == QLatin1String("Isotropic Etching") ? 14u
-                                                 : name == QLatin1String("Electroplating")    ? 15u
-                                                                                              : 13u);
+        QCOMPARE(ws.lastOperation(volume->id()), name == QLatin1String("Simple RIE")            ? 30u
+                                                 : name == QLatin1String("Isotropic Etching")   ? 14u
+                                                 : name == QLatin1String("Electroplating")      ? 15u
+                                                 : name == QLatin1String("BCA Wet Etch")        ? 28u
+                                                 : name == QLatin1String("Continuous Wet Etch") ? 29u
+                                                                                                : 13u);
         if (!undoable) {
             QCOMPARE(window.action(QStringLiteral("actionUndo"))->text(), QStringLiteral("Undo Create Substrate"));
             return;

@@ -8,6 +8,7 @@
 #include "cubicfacegenerator.h"
 #include "facemesh.h"
 #include "facepalette.h"
+#include "silatticedisplay.h"
 
 #include <QString>
 
@@ -22,22 +23,6 @@ namespace Model {
 namespace Automaton {
 
 class TotalVolume;
-
-/// What the atomistic lattice display shows; stored here until that display exists.
-struct LatticeDisplayFlags {
-    bool renderSiAtoms = false;
-    bool renderSurfaceAtomsOnly = false;
-    bool renderSiAtomLinks = false;
-    bool renderSiUnitCells = false;
-    bool renderSiUnitCellOutlines = false;
-
-    bool operator==(const LatticeDisplayFlags &o) const
-    {
-        return renderSiAtoms == o.renderSiAtoms && renderSurfaceAtomsOnly == o.renderSurfaceAtomsOnly &&
-               renderSiAtomLinks == o.renderSiAtomLinks && renderSiUnitCells == o.renderSiUnitCells &&
-               renderSiUnitCellOutlines == o.renderSiUnitCellOutlines;
-    }
-};
 
 /// Turns a volume's cells into surfaces once per change, and draws them. It dispatches to the
 /// generators (the direct cubic faces: CubicFaceGenerator) and keeps their results compactly: faces
@@ -85,8 +70,10 @@ public:
     void setSurfaceAlgorithm(uint32_t algorithm);
     bool renderEmptyVoxelOutlines() const { return m_renderEmptyVoxelOutlines; }
     void setRenderEmptyVoxelOutlines(bool on) { m_renderEmptyVoxelOutlines = on; }
-    LatticeDisplayFlags latticeFlags() const { return m_latticeFlags; }
-    void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeFlags = flags; }
+    LatticeDisplayFlags latticeFlags() const { return m_latticeDisplay.flags(); }
+    void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeDisplay.setFlags(flags); }
+    /// Atoms, links and unit cells of the volume's silicon lattice, rebuilt with the surface.
+    const SiLatticeDisplay &latticeDisplay() const { return m_latticeDisplay; }
     uint32_t particleDistribution() const { return m_particleDistribution; }
     void setParticleDistribution(uint32_t distribution) { m_particleDistribution = distribution; }
     uint32_t colorScaleType() const { return m_colorScaleType; }
@@ -144,7 +131,7 @@ private:
 
     uint32_t m_surfaceAlgorithm = 0;
     bool m_renderEmptyVoxelOutlines = false;
-    LatticeDisplayFlags m_latticeFlags;
+    SiLatticeDisplay m_latticeDisplay;
     uint32_t m_particleDistribution = 0;
     uint32_t m_colorScaleType = 0;
 

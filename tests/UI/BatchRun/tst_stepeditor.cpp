@@ -84,8 +84,8 @@ private:
             << QVariantMap{{"Material_Id", 12u},     {"Top Mask", mask},        {"Top Mask File", "/masks/top.png"},
                            {"Top Mask Width", 3u},   {"Top Mask Height", 2u},   {"Bottom Mask", QByteArray()},
                            {"Bottom Mask File", ""}, {"Bottom Mask Width", 0u}, {"Bottom Mask Height", 0u}};
-        QTest::newRow("1 Si wet etching")
-            << int(SiWetEtching) << "Ui::StepOptionsDialog" << QVariantMap{{"Depth", 3.5}};
+        QTest::newRow("1 Si wet etching") << int(SiWetEtching) << "Ui::Operations::BCAEtchingDialog"
+                                          << QVariantMap{{"Depth", 3.5}, {"Etch Model", "CCA"}};
         QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreOptionsDialog"
                                             << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
         QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreOptionsDialog"
