@@ -137,6 +137,10 @@ def planarization(maximum, minimum):
     return (6, [u("Maximum Height", maximum), u("Minimum Height", minimum)])
 
 
+def si_wet_etching(depth, model):
+    return (1, [d("Depth", depth), s("Etch Model", model)])
+
+
 def write_list(name, steps):
     out = ['<?xml version="1.0" encoding="UTF-8"?>', '<Process-List version="1">', "    <Materials>"]
     for (ident, mname, density, poisson, young, color) in MATERIALS:
@@ -193,4 +197,14 @@ write_list("damascene_cross.plst", [
     photolithography(12, "cross.png"),
     moore_deposition(9, 2),
     planarization(18, 0),
+])
+
+# KOH-like etching of (100) silicon through a square opening in a one-cell resist layer whose edges
+# run along <110>: the etch stops on four {111} walls at 54.7 degrees, an inverted pyramid about
+# 40 / sqrt 2 = 28 cells deep.
+write_list("koh_inverted_pyramid.plst", [
+    create_substrate(1, 100, 100, 40, 32),
+    spin_coating(11, 33),
+    photolithography(11, "square_opening.png"),
+    si_wet_etching(30, "BCA"),
 ])

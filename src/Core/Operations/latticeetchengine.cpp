@@ -99,16 +99,18 @@ void LatticeEtchEngine::prepare(uint32_t thread)
     const int64_t last = int64_t(end) * m_volume.sizeY() * m_volume.sizeZ();
     std::vector<uint8_t> counts(size_t(last - first), 0);
     SiLattice &lattice = *m_lattice;
-    auto settle = [&](const SiSite &s, int64_t cell, bool fresh) {
+    auto settle = [&](const SiSite &s, int64_t cell, int64_t column, bool fresh) {
         const Model::Automaton::Voxel &voxel = m_cells[cell];
         uint8_t state = stateOfCell(voxel.state());
-        if (state == SiLattice::Present && !fresh && voxel.atomCount() > 0 && lattice.state(s) == SiLattice::Absent)
+        if (state == SiLattice::Present && !fresh && voxel.atomCount() > 0 &&
+            lattice.stateInColumn(column, s.k, s.b) == SiLattice::Absent)
             state = SiLattice::Absent;
-        lattice.setState(s, state);
+        lattice.setStateInColumn(column, s.k, s.b, state);
         if (state == SiLattice::Present)
             ++counts[size_t(cell - first)];
     };
-    lattice.forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell) { settle(s, cell, false); });
+    lattice.forEachAtomInSlab(begin, end,
+                              [&](const SiSite &s, int64_t cell, int64_t column) { settle(s, cell, column, false); });
     // A silicon cell whose count says it holds atoms but where none is present gets them back: a
     // cell is empty exactly when its last atom has gone.
     std::vector<int64_t> bare;
@@ -117,9 +119,9 @@ void LatticeEtchEngine::prepare(uint32_t thread)
             bare.push_back(cell);
     }
     if (!bare.empty()) {
-        lattice.forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell) {
+        lattice.forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell, int64_t column) {
             if (std::binary_search(bare.begin(), bare.end(), cell))
-                settle(s, cell, true);
+                settle(s, cell, column, true);
         });
     }
     for (int64_t cell = first; cell < last; ++cell)
@@ -131,12 +133,57 @@ void LatticeEtchEngine::collect(uint32_t thread)
     Part &part = *m_parts[thread];
     std::lock_guard<std::mutex> guard(part.mutex);
     part.candidates.clear();
-    const SiLattice &lattice = *m_lattice;
-    // The walk goes through the keys in ascending order: the list comes out sorted.
-    lattice.forEachAtomInSlab(slabBegin(thread), slabEnd(thread), [&](const SiSite &s, int64_t) {
-        if (lattice.state(s) == SiLattice::Present && lattice.presentNeighbours(s) < 4)
-            part.candidates.push_back(Candidate{lattice.key(s), 1.0f});
-    });
+    const SiLattice &l = *m_lattice;
+    const int32_t begin = slabBegin(thread);
+    const int32_t end = slabEnd(thread);
+    const int32_t nk = int32_t(l.sizeK());
+    constexpr int64_t beyondGrid = -2;
+    // Every atom of the slab is looked at once: its neighbours lie in the 3 x 3 columns around its
+    // own, whose places are found once per column. The walk goes through the keys in ascending
+    // order, so the list comes out sorted.
+    for (int32_t i = 0; i < int32_t(l.sizeI()); ++i) {
+        for (int32_t j = l.rowBegin(i); j < l.rowEnd(i); ++j) {
+            if (!l.columnReaches(i, j, begin, end))
+                continue;
+            bool any = false;
+            bool mine[8];
+            for (uint32_t b = 0; b < 8; ++b) {
+                const SiSite s{i, j, 0, b};
+                const int32_t x = l.cellX(s);
+                mine[b] = x >= begin && x < end && l.cellY(s) >= 0;
+                any = any || mine[b];
+            }
+            if (!any)
+                continue;
+            int64_t around[3][3];
+            for (int32_t di = -1; di <= 1; ++di) {
+                for (int32_t dj = -1; dj <= 1; ++dj) {
+                    const bool inside =
+                        i + di >= 0 && j + dj >= 0 && uint32_t(i + di) < l.sizeI() && uint32_t(j + dj) < l.sizeJ();
+                    around[di + 1][dj + 1] = inside ? l.columnIndex(i + di, j + dj) : beyondGrid;
+                }
+            }
+            const int64_t own = around[1][1];
+            for (int32_t k = 0; k < nk; ++k) {
+                for (uint32_t b = 0; b < 8; ++b) {
+                    if (!mine[b] || l.stateInColumn(own, k, b) != SiLattice::Present)
+                        continue;
+                    unsigned present = 0;
+                    for (uint32_t slot = 0; slot < 4; ++slot) {
+                        const SiLattice::Bond &t = SiLattice::bond(b, slot);
+                        const int32_t kk = k + t.dk;
+                        const int64_t column = around[t.di + 1][t.dj + 1];
+                        if (column == beyondGrid || kk < 0 || kk >= nk)
+                            ++present; // beyond the volume's faces: fixed
+                        else if (column >= 0)
+                            present += l.stateInColumn(column, kk, t.b) != SiLattice::Absent;
+                    }
+                    if (present < 4)
+                        part.candidates.push_back(Candidate{l.key(SiSite{i, j, k, b}), 1.0f});
+                }
+            }
+        }
+    }
 }
 
 void LatticeEtchEngine::classify(uint32_t thread)

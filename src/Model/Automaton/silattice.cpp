@@ -254,8 +254,8 @@ void SiLattice::countAtoms(Voxel *cells)
         const int32_t end = t + 1 == tasks ? int32_t(m_nx) : begin + int32_t(width);
         for (size_t c = size_t(begin) * column; c < size_t(end) * column; ++c)
             cells[c].setAtomCount(0);
-        forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell) {
-            if (state(s) == Present)
+        forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell, int64_t c) {
+            if (stateInColumn(c, s.k, s.b) == Present)
                 cells[cell].setAtomCount(cells[cell].atomCount() + 1);
         });
     });

@@ -141,12 +141,24 @@ public:
     SiCell unitCell(int32_t i, int32_t j, int32_t k) const;
 
     // ---- the stored columns ----
+    /// The index of column (i, j) among the stored ones, -1 when it is not stored.
+    int64_t columnIndex(int32_t i, int32_t j) const { return column(i, j); }
+    /// The state of atom b of unit cell k of a stored column.
+    uint8_t stateInColumn(int64_t column, int32_t k, uint32_t b) const
+    {
+        return m_states[(size_t(column) * m_nk + size_t(k)) * 8 + b];
+    }
+    void setStateInColumn(int64_t column, int32_t k, uint32_t b, uint8_t state)
+    {
+        m_states[(size_t(column) * m_nk + size_t(k)) * 8 + b] = state;
+    }
     /// Rows i hold the stored columns j in [rowBegin(i), rowEnd(i)).
     int32_t rowBegin(int32_t i) const { return m_rowLow[size_t(i)]; }
     int32_t rowEnd(int32_t i) const { return m_rowHigh[size_t(i)]; }
     /// Whether atoms of column (i, j) can lie in the cell columns [xBegin, xEnd).
     bool columnReaches(int32_t i, int32_t j, int32_t xBegin, int32_t xEnd) const;
-    /// Calls f(site, cell index) for every atom whose cell lies in the volume with x in [xBegin, xEnd).
+    /// Calls f(site, cell index, column index) for every atom whose cell lies in the volume with x in
+    /// [xBegin, xEnd), in ascending order of the keys.
     template <class F> void forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const;
 
     // ---- figures ----
@@ -217,10 +229,11 @@ template <class F> void SiLattice::forEachAtomInSlab(int32_t xBegin, int32_t xEn
             }
             if (!any)
                 continue;
+            const int64_t c = column(i, j);
             for (int32_t k = 0; k < int32_t(m_nk); ++k) {
                 for (uint32_t b = 0; b < 8; ++b) {
                     if (base[b] >= 0)
-                        f(SiSite{i, j, k, b}, base[b] + k);
+                        f(SiSite{i, j, k, b}, base[b] + k, c);
                 }
             }
         }

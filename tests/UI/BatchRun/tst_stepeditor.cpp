@@ -252,6 +252,12 @@ private slots:
             child<QDoubleSpinBox>(d, "dblThickness")->setValue(2.5);
             child<QComboBox>(d, "cbxMaterial")->setCurrentIndex(1);
         }) << QVariantMap{{"Thickness", 2.5}, {"Material_Id", 16u}, {"Material", "Poly-Si"}};
+        QTest::newRow("wet etching depth and model") << int(SiWetEtching) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.125);
+            auto *model = child<QComboBox>(d, "cbxModel");
+            QVERIFY(model->isVisibleTo(d)); // a list offers the choice of the model
+            model->setCurrentIndex(1);
+        }) << QVariantMap{{"Depth", 0.125}, {"Etch Model", "CCA"}};
         QTest::newRow("isotropic etching depth") << int(IsotropicEtching) << DialogScript([](QDialog *d) {
             child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.5);
         }) << QVariantMap{{"Depth", 0.5}};
