@@ -75,6 +75,7 @@ MASKS = {
     "square_opening.png": lambda c, r: not (30 <= c < 70 and 30 <= r < 70),
     "lines_and_spaces.png": lambda c, r: (c // 10) % 2 == 0,
     "cross.png": lambda c, r: 40 <= c < 60 or 40 <= r < 60,
+    "cantilever.png": lambda c, r: 30 <= c < 80 and 45 <= r < 55,
 }
 
 
@@ -87,6 +88,14 @@ def create_substrate(mat, nx, ny, nz, height):
         u("Substrate Delta X", 0), u("Substrate Delta Y", 0), u("Substrate Delta Z", 0),
         u("Substrate Center X", 0, False), u("Substrate Center Y", 0, False), u("Substrate Center Z", 0, False),
         u("Substrate Radius", 50, False)])
+
+
+def create_substrate_box(mat, nx, ny, nz, size, delta):
+    """A box of material `size` cells large with its lowest corner at `delta`."""
+    step = create_substrate(mat, nx, ny, nz, 0)
+    replace = {"Substrate Size X": size[0], "Substrate Size Y": size[1], "Substrate Size Z": size[2],
+               "Substrate Delta X": delta[0], "Substrate Delta Y": delta[1], "Substrate Delta Z": delta[2]}
+    return (11, [u(p[0], replace[p[0]]) if p[0] in replace else p for p in step[1]])
 
 
 def spin_coating(mat, height):
@@ -207,4 +216,19 @@ write_list("koh_inverted_pyramid.plst", [
     spin_coating(11, 33),
     photolithography(11, "square_opening.png"),
     si_wet_etching(30, "BCA"),
+])
+
+# Surface micromachining of a cantilever: a silicon block with oxide poured beside it as a
+# sacrificial layer, poly-silicon poured on the oxide, patterned through resist into a beam 50 x 10
+# cells that leans on the block's side, the resist stripped and the oxide etched away: the beam is
+# released, free below, above and at its end. Model extraction finds it and writes its netlist.
+write_list("released_cantilever.plst", [
+    create_substrate_box(1, 100, 100, 40, (30, 100, 30), (0, 0, 0)),
+    spin_coating(3, 20),
+    spin_coating(16, 26),
+    spin_coating(11, 32),
+    photolithography(11, "cantilever.png"),
+    anisotropic_etching(16, 8, 0),
+    isotropic_etching(11, 10),
+    isotropic_etching(3, 40),
 ])

@@ -154,7 +154,9 @@ const MenuInfo menuTable[] = {
       "actionExtract_Film",
       "actionGlue_Substrate",
       "",
-      "actionBatch_Run"}},
+      "actionBatch_Run",
+      "",
+      "actionModel_Extraction"}},
     {"Materials", {"actionManage_Materials", "actionManage_Compatible_Materials"}},
     {"Rendering",
      {"actionRender_Objects", "actionLighting", "actionRender_Object_Edges", "", "actionChange_Viewing_Options",
@@ -259,7 +261,6 @@ void MainWindow::createMenus()
                 addAction(menu, QString::fromLatin1(name));
         }
     }
-    addAction(nullptr, QStringLiteral("actionModel_Extraction"));
 }
 
 void MainWindow::installObserverHooks()

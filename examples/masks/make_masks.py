@@ -34,3 +34,5 @@ write_png("square_opening.png", lambda c, r: WHITE if 30 <= c < 70 and 30 <= r <
 write_png("lines_and_spaces.png", lambda c, r: BLACK if (c // 10) % 2 == 0 else WHITE)
 # A black cross 20 wide through the middle on a clear field.
 write_png("cross.png", lambda c, r: BLACK if 40 <= c < 60 or 40 <= r < 60 else WHITE)
+# A beam 50 x 10 columns from the left third towards the right, on a clear field.
+write_png("cantilever.png", lambda c, r: BLACK if 30 <= c < 80 and 45 <= r < 55 else WHITE)

@@ -7,8 +7,11 @@
 #include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
+#include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
 #include "Core/Operations/electrodepositionoperation.h"
+#include "Core/Operations/extractfilm.h"
+#include "Core/Operations/gluesubstrateoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
@@ -19,6 +22,7 @@
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
+#include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
@@ -31,9 +35,13 @@
 #include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "UI/Observers/cutcellvolumeobserver.h"
+#include "UI/Observers/destroymodelextractiondialogobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/extractfilmobserver.h"
+#include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
@@ -43,6 +51,7 @@
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
 #include "UI/documentdialogs.h"
@@ -116,6 +125,18 @@ ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
         std::make_shared<DocumentDialogs>(mainWindow));
 }
 
+// Model extraction has a second observer, which closes the dialog that the window's opener (the
+// observer of its row) showed.
+OperationPtr modelExtraction(OperationFactory &f)
+{
+    auto operation = std::make_shared<Core::Operations::RunModelExtraction>(
+        f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
+    auto opener = std::dynamic_pointer_cast<Observers::RunModelExtractionObserver>(
+        f.observer(&dialog<Observers::RunModelExtractionObserver>));
+    operation->setDestroyDialogObserver(std::make_shared<Observers::DestroyModelExtractionDialogObserver>(opener));
+    return operation;
+}
+
 using P = OperationFactory::Entry;
 using namespace Core::Operations;
 using namespace Observers;
@@ -132,20 +153,22 @@ const std::vector<P> entries = {
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
      &plain<ChangeTotalVolumeVisualizationOptions>, &dialog<ChangeTotalVolumeViewOptionsObserver>},
     {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<MoveObject>},
-    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film"},
+    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", &plain<ExtractFilm>, &dialog<ExtractFilmObserver>},
     {9, "SaveDocumentOperation", "Save document", 9, "actionSave", &saveDocument<SaveDocumentOperation>,
      &documentSaved},
     {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as", &saveDocument<SaveDocumentAsOperation>,
      &documentSaved},
     {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, &documentOpened},
-    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate"},
+    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", &plain<GlueSubstrateOperation>,
+     &dialog<GlueSubstrateObserver>},
     {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
      &plain<IsotropicFilmDepositionOperation>, &dialog<IsotropicFilmDepositionObserver>},
     {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
      &plain<IsotropicFilmEtchingOperation>, &dialog<IsotropicFilmEtchingObserver>},
     {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
      &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
-    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume"},
+    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", &plain<CutCellVolumeOperation>,
+     &dialog<CutCellVolumeObserver>},
     {17, "DopingOperation", "Doping", 17, "actionDoping"},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
      &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
@@ -180,7 +203,8 @@ const std::vector<P> entries = {
      &plain<RemoveCutsFromVolumeOperation>},
     {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping"},
     {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data"},
-    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction"},
+    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
+     &dialog<RunModelExtractionObserver>},
 };
 
 } // namespace

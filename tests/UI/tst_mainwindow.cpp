@@ -76,8 +76,8 @@ private slots:
         QStringList titles;
         for (QAction *menuAction : window.menuBar()->actions())
             titles << menuAction->text();
-        QCOMPARE(titles, (QStringList{"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows",
-                                      "About"}));
+        QCOMPARE(titles,
+                 (QStringList{"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows", "About"}));
         QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge"));
     }
 
@@ -104,6 +104,10 @@ private slots:
                                      "actionUndo",        "actionRedo",   "-", "actionSelect", "actionCopy",
                                      "actionMove",        "actionDelete", "-", "actionGrid",   "actionSnap_to_Grid",
                                      "actionGrid_Spacing"};
+        // Model extraction ends the Simulation menu, after the batch run.
+        QStringList simulationTail{"-", "actionExtract_Film",    "actionGlue_Substrate", "-", "actionBatch_Run",
+                                   "-", "actionModel_Extraction"};
+        QTest::newRow("Simulation tail") << -2 << simulationTail;
         QTest::newRow("View") << 5
                               << QStringList{"actionFront_View",
                                              "actionBack_view",
@@ -128,6 +132,11 @@ private slots:
         QFETCH(int, menu);
         QFETCH(QStringList, names);
         MainWindow window;
+        if (menu == -2) {
+            const QStringList simulation = actionNames(window.menuBar()->actions().at(2)->menu());
+            QCOMPARE(simulation.mid(simulation.size() - names.size()), names);
+            return;
+        }
         QCOMPARE(actionNames(window.menuBar()->actions().at(menu)->menu()), names);
     }
 
@@ -184,6 +193,7 @@ private slots:
         QTest::newRow("compatible materials") << "actionManage_Compatible_Materials" << true;
         QTest::newRow("about") << "actionAbout_Cellforge" << true;
         QTest::newRow("exit") << "actionExit" << true;
+        QTest::newRow("model extraction") << "actionModel_Extraction" << true;
     }
 
     void actionsAreEnabledExactlyWhenServed()

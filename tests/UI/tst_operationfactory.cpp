@@ -81,6 +81,10 @@ private slots:
         QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
         QTest::newRow("BCA wet etch") << 28u << "BCA Wet Etch" << 28u;
         QTest::newRow("continuous wet etch") << 29u << "Continuous Wet Etch" << 29u;
+        QTest::newRow("extract film") << 8u << "Extract Film" << 8u;
+        QTest::newRow("glue") << 12u << "Glue Volumes" << 12u;
+        QTest::newRow("cut planes share code 2") << 16u << "Change Cut Planes" << 2u;
+        QTest::newRow("model extraction") << 1000u << "Extract Model" << 1000u;
     }
 
     void builtOperations()
@@ -108,9 +112,6 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<uint32_t>("typeCode");
         QTest::newRow("ion implantation") << 3u << "actionIon_Implantation" << 3u;
-        QTest::newRow("cut planes share code 2") << 16u << "actionCut_Cell_Volume" << 2u;
-        QTest::newRow("extract film") << 8u << "actionExtract_Film" << 8u;
-        QTest::newRow("model extraction") << 1000u << "actionModel_Extraction" << 1000u;
     }
 
     void operationsNotBuiltYetAreListedButNotServed()

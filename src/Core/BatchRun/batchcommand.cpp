@@ -1,6 +1,13 @@
 #include "batchcommand.h"
 
 #include "Core/workspace.h"
+#include "Model/ModelExtraction/cantilevermodelrule.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
+#include "Model/ModelExtraction/cuboiddecomposition.h"
+#include "Model/ModelExtraction/extractedmodel.h"
+#include "Model/ModelExtraction/netlistfile.h"
+#include "Util/failuretext.h"
+#include "Util/safefile.h"
 #include "batchrunner.h"
 #include "documentio.h"
 #include "offscreenimage.h"
@@ -10,6 +17,9 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <QThreadPool>
+
+#include <cmath>
+#include <exception>
 
 namespace Core {
 namespace BatchRun {
@@ -24,16 +34,21 @@ BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
 QString BatchCommand::usage()
 {
     return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
+                          "                      [--netlist OUT.cir [--cell-size-um A]]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
-                          "  --input DOC.cfw   run the list on the first cell volume of this document\n"
-                          "  --output OUT.cfw  write the resulting document to this file\n"
-                          "  --threads N       use N worker threads (N >= 1)\n"
-                          "  --help            show this text\n"
+                          "  --input DOC.cfw     run the list on the first cell volume of this document\n"
+                          "  --output OUT.cfw    write the resulting document to this file\n"
+                          "  --threads N         use N worker threads (N >= 1)\n"
+                          "  --netlist OUT.cir   after the list, extract the cantilever beams of the first\n"
+                          "                      cell volume and write their SPICE netlist to this file\n"
+                          "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
+                          "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
+                          "  --help              show this text\n"
                           "\n"
                           "Without --input the list must begin with \"Create Substrate\".\n"
-                          "Exit status: 0 every step ran, 1 a step failed, 2 bad arguments,\n"
-                          "3 a file could not be read, 4 the output could not be written.\n");
+                          "Exit status: 0 every step ran, 1 a step failed or no beam was found,\n"
+                          "2 bad arguments, 3 a file could not be read, 4 an output could not be written.\n");
 }
 
 bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
@@ -50,12 +65,22 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
             options.help = true;
             return true;
         }
-        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads")) {
+        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads") ||
+            a == QLatin1String("--netlist") || a == QLatin1String("--cell-size-um")) {
             if (i + 1 >= arguments.size())
                 return fail(QStringLiteral("Option %1 needs a value.").arg(a));
             const QString value = arguments.at(++i);
-            QString &target = a == QLatin1String("--input") ? options.inputFile : options.outputFile;
-            if (a == QLatin1String("--threads")) {
+            QString &target = a == QLatin1String("--input")     ? options.inputFile
+                              : a == QLatin1String("--netlist") ? options.netlistFile
+                                                                : options.outputFile;
+            if (a == QLatin1String("--cell-size-um")) {
+                bool ok = false;
+                const double size = value.toDouble(&ok);
+                if (!ok || !(size > 0.0) || !std::isfinite(size))
+                    return fail(
+                        QStringLiteral("--cell-size-um needs a length in micrometres above 0, not \"%1\".").arg(value));
+                options.cellSizeUm = size;
+            } else if (a == QLatin1String("--threads")) {
                 bool ok = false;
                 options.threads = value.toInt(&ok);
                 if (!ok || options.threads < 1)
@@ -78,6 +103,8 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
     }
     if (options.listFile.isEmpty())
         return fail(QStringLiteral("No process list given."));
+    if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty())
+        return fail(QStringLiteral("--cell-size-um only applies to a netlist: give --netlist as well."));
     return true;
 }
 
@@ -166,6 +193,13 @@ int BatchCommand::run(const Options &options)
         report(outputError);
         return OutputError;
     }
+    if (!options.netlistFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.netlistFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, refusal));
+            return OutputError;
+        }
+    }
 
     BatchRunner runner(workspace, target);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
@@ -222,6 +256,61 @@ int BatchCommand::run(const Options &options)
             return OutputError;
         }
     }
+    if (!options.netlistFile.isEmpty())
+        return writeNetlist(options, workspace);
+    return Ok;
+}
+
+int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspace)
+{
+    using namespace Model::ModelExtraction;
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    Model::Automaton::TotalVolumePtr volume;
+    for (const auto &object : workspace.document().allObjects()) {
+        if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
+            break;
+    }
+    if (!volume) {
+        report(QStringLiteral("There is no cell volume to extract a model from."));
+        return StepFailed;
+    }
+    // The same three steps as the Extract Model dialog: boxes, beams, netlist.
+    StructurePtr structure;
+    try {
+        CuboidDecomposition decomposition(*volume);
+        const ExtractedModel boxes(decomposition.run(),
+                                   Util::Vector3D(volume->cellSizeX(), volume->cellSizeY(), volume->cellSizeZ()));
+        CantileverModelRule rule;
+        structure = rule.apply(boxes);
+    } catch (const std::exception &error) {
+        report(Util::failureText(error, QStringLiteral("extract the model")));
+        return StepFailed;
+    }
+    auto cantilever = std::dynamic_pointer_cast<CantileverStructure>(structure);
+    if (!cantilever) {
+        report(QStringLiteral("No model data was extracted."));
+        return StepFailed;
+    }
+    if (options.cellSizeUm > 0.0)
+        cantilever->setLengthPerUnit(options.cellSizeUm * 1.0e-6);
+    QString error;
+    const QString text = cantilever->netlist(&error);
+    if (text.isEmpty()) {
+        report(error);
+        return StepFailed;
+    }
+    if (!NetlistFile::write(options.netlistFile, text, &error)) {
+        report(QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, error));
+        return OutputError;
+    }
+    m_out << QStringLiteral("Netlist of %1 cantilever beam%2 written to %3")
+                 .arg(cantilever->beams().size())
+                 .arg(cantilever->beams().size() == 1 ? QString() : QStringLiteral("s"), options.netlistFile)
+          << "\n";
+    m_out.flush();
     return Ok;
 }
 

@@ -6,11 +6,16 @@
 class QTextStream;
 
 namespace Core {
+class Workspace;
+}
+
+namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N]`. Loads the list, optionally a document whose first cell volume becomes the
-/// target, runs the steps with one line each and writes the resulting document.
+/// [--threads N] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list, optionally a document
+/// whose first cell volume becomes the target, runs the steps with one line each and writes the
+/// resulting document and the netlist of the cantilever beams of the first cell volume.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -20,6 +25,8 @@ public:
         QString inputFile;
         QString outputFile;
         int threads = 0; ///< 0: the pool's default
+        QString netlistFile;
+        double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
         bool help = false;
     };
 
@@ -37,6 +44,8 @@ public:
 
 private:
     void drawProgress(int done, int total);
+    /// Extracts the beams of the first cell volume and writes their netlist; an exit code.
+    int writeNetlist(const Options &options, Core::Workspace &workspace);
 
     QTextStream &m_out;
     QTextStream &m_err;

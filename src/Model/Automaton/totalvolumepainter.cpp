@@ -387,6 +387,10 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
     glTranslated(position.x, position.y, position.z);
     if (!showSurface)
         return;
+    if (m_extractionDisplay) {
+        drawBoundingOutline();
+        return;
+    }
     try {
         refreshColorsIfStale();
         std::lock_guard<std::mutex> lock(m_listMutex);
@@ -528,6 +532,30 @@ void TotalVolumePainter::drawForPicking()
     }
     glEnd();
     glPopMatrix();
+}
+
+void TotalVolumePainter::drawBoundingOutline() const
+{
+    const float size[3] = {m_volume.sizeX() * m_cellSize[0], m_volume.sizeY() * m_cellSize[1],
+                           m_volume.sizeZ() * m_cellSize[2]};
+    const Util::Vector3D outline = m_volume.outlineColor();
+    glDisable(GL_LIGHTING);
+    glColor4d(outline.x, outline.y, outline.z, 1.0);
+    glBegin(GL_LINES);
+    // The twelve edges: along each axis, one from each of the four corners of the face across it.
+    for (unsigned axis = 0; axis < 3; ++axis) {
+        for (unsigned corner = 0; corner < 4; ++corner) {
+            float from[3];
+            float to[3];
+            for (unsigned a = 0, bit = 0; a < 3; ++a) {
+                from[a] = a == axis ? 0.0f : ((corner >> bit++) & 1u) * size[a];
+                to[a] = a == axis ? size[a] : from[a];
+            }
+            glVertex3fv(from);
+            glVertex3fv(to);
+        }
+    }
+    glEnd();
 }
 
 } // namespace Automaton

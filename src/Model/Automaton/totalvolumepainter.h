@@ -78,6 +78,10 @@ public:
     void setParticleDistribution(uint32_t distribution) { m_particleDistribution = distribution; }
     uint32_t colorScaleType() const { return m_colorScaleType; }
     void setColorScaleType(uint32_t type) { m_colorScaleType = type; }
+    /// Set while a model extraction shows its boxes in the volume's place: the volume is then drawn
+    /// as the outline of its bounding box only, so that the boxes can be seen.
+    bool extractionDisplay() const { return m_extractionDisplay; }
+    void setExtractionDisplay(bool on) { m_extractionDisplay = on; }
 
     /// The window of cells that is drawn: lower inclusive, upper exclusive, clamped to the volume.
     void setCutLimits(const std::array<uint32_t, 3> &lower, const std::array<uint32_t, 3> &upper);
@@ -121,6 +125,7 @@ private:
     void drawEdges();
     void drawTransparent(const Util::Vector3D &localEye);
     void drawMask(const class QBitArray &bits, uint32_t width, uint32_t height, float z) const;
+    void drawBoundingOutline() const;
     Geometry::QuadFace quadFace(const Geometry::CellFace &face, bool outline) const;
     void recordFailure(const std::exception &error);
 
@@ -134,6 +139,7 @@ private:
     SiLatticeDisplay m_latticeDisplay;
     uint32_t m_particleDistribution = 0;
     uint32_t m_colorScaleType = 0;
+    bool m_extractionDisplay = false;
 
     mutable std::mutex m_limitMutex;
     std::array<uint32_t, 3> m_lower{};

@@ -1,0 +1,151 @@
+#include "extractfilm.h"
+
+#include "Core/workspace.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Materials/materialfactory.h"
+#include "Util/failuretext.h"
+#include "filmextraction.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+void printTimingLine(const QString &line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+ExtractFilm::ExtractFilm(Workspace &workspace)
+    : ObjectOperation(workspace, QStringLiteral("Extract Film"), 8)
+{
+}
+
+void ExtractFilm::start()
+{
+    if (m_step != 0)
+        return;
+    Workspace &ws = workspace();
+    for (const auto &object : ws.pickState().selected()) {
+        if (auto volume = std::dynamic_pointer_cast<TotalVolume>(object)) {
+            m_source = volume;
+            break;
+        }
+    }
+    if (!m_source) {
+        ws.console().writeMessage(QStringLiteral("Extract Film: select a cell volume and press Enter/Return."));
+        ws.console().requestEnter(shared_from_this());
+        ws.selection().setSelectionMode(true);
+        return;
+    }
+    ws.console().writeMessage(QStringLiteral("Extract Film: cell volume selected."));
+    m_step = 1;
+    ws.selection().setSelectionMode(false);
+    if (const auto &dialog = observer())
+        dialog->notify();
+    execute();
+}
+
+void ExtractFilm::execute()
+{
+    if (m_step != 1 || !m_materialChosen || !m_source) {
+        cancel();
+        return;
+    }
+    Workspace &ws = workspace();
+    m_step = 2;
+
+    QString failure;
+    {
+        BusyScope busy(ws.busyIndicator(), name());
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            m_result = FilmExtraction(*m_source, m_material, m_invert).run();
+            if (m_result) {
+                printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                timer.restart();
+                m_result->painter().regenerateSurface();
+                printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                                QStringLiteral(" ms"));
+            }
+        } catch (const std::exception &error) {
+            m_result.reset();
+            failure = name() + QStringLiteral(": ") +
+                      Util::failureText(error, QStringLiteral("extract a film from this cell volume"));
+        }
+    }
+    if (!failure.isEmpty()) {
+        endCanceled(failure);
+        return;
+    }
+    if (!m_result) {
+        const QString material = Model::Materials::MaterialFactory::instance()->getMaterial(m_material).name();
+        endCanceled(QStringLiteral("Extract Film: no cell of ") + material + QStringLiteral(" in the volume."));
+        return;
+    }
+
+    // Beside the source: its width and ten cells further along x.
+    const double cell = std::max({m_source->cellSizeX(), m_source->cellSizeY(), m_source->cellSizeZ()});
+    m_result->translate(Util::Vector4D((m_source->sizeX() + 10.0) * cell, 0.0, 0.0, 0.0));
+    ws.document().addObject(m_result);
+    ws.notifyUpdate();
+    ws.console().writeMessage(QStringLiteral("Extract Film: film extracted."));
+    ws.console().reset();
+    ws.operationFinished();
+}
+
+void ExtractFilm::endCanceled(const QString &message)
+{
+    Workspace &ws = workspace();
+    if (!message.isEmpty())
+        ws.console().writeMessage(message);
+    ws.console().reset();
+    ws.operationCanceled();
+}
+
+void ExtractFilm::cancel()
+{
+    // Extracted: the film is in the document and the operation has finished.
+    if (m_step == 2 && m_result)
+        return;
+    if (m_result) {
+        workspace().document().removeObject(m_result);
+        m_result.reset();
+        workspace().notifyUpdate();
+    }
+    endCanceled(QString());
+}
+
+bool ExtractFilm::undo()
+{
+    if (m_result) {
+        workspace().document().removeObject(m_result);
+        workspace().notifyUpdate();
+    }
+    return true;
+}
+
+bool ExtractFilm::redo()
+{
+    if (m_result) {
+        workspace().document().addObject(m_result);
+        workspace().notifyUpdate();
+    }
+    return true;
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,180 @@
+#include "gluesubstrateoperation.h"
+
+#include "Core/workspace.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "Util/failuretext.h"
+#include "gluesubstrate.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <exception>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePtr;
+
+namespace {
+
+void printTimingLine(const QString &line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+GlueSubstrateOperation::GlueSubstrateOperation(Workspace &workspace)
+    : ObjectOperation(workspace, QStringLiteral("Glue Volumes"), 12)
+{
+}
+
+TotalVolumePtr GlueSubstrateOperation::selectedVolume(const TotalVolumePtr &other) const
+{
+    for (const auto &object : workspace().pickState().selected()) {
+        auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
+        if (volume && volume != other)
+            return volume;
+    }
+    return nullptr;
+}
+
+void GlueSubstrateOperation::waitForEnter(const QString &prompt)
+{
+    Workspace &ws = workspace();
+    ws.console().writeMessage(prompt);
+    ws.console().requestEnter(shared_from_this());
+    ws.selection().setSelectionMode(true);
+}
+
+void GlueSubstrateOperation::start()
+{
+    if (m_step == 0)
+        chooseBase();
+    else if (m_step == 1)
+        chooseTop();
+}
+
+void GlueSubstrateOperation::chooseBase()
+{
+    Workspace &ws = workspace();
+    m_base = selectedVolume(nullptr);
+    if (!m_base) {
+        waitForEnter(QStringLiteral("Glue Volumes: select the base cell volume and press Enter/Return."));
+        return;
+    }
+    ws.console().writeMessage(
+        QStringLiteral("Glue Volumes: base cell volume selected. Select top cell volume and press enter"));
+    m_step = 1;
+    ws.selection().clearSelection();
+    ws.notifyUpdate();
+    waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."));
+}
+
+void GlueSubstrateOperation::chooseTop()
+{
+    Workspace &ws = workspace();
+    m_top = selectedVolume(m_base);
+    if (!m_top) {
+        // The base alone (or nothing) is selected: ask again with a clean selection.
+        ws.selection().clearSelection();
+        ws.notifyUpdate();
+        waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."));
+        return;
+    }
+    ws.console().writeMessage(QStringLiteral("Glue Volumes: top cell volume selected."));
+    m_step = 2;
+    ws.selection().clearSelection();
+    ws.selection().setSelectionMode(false);
+    ws.notifyUpdate();
+    m_layout = GlueLayout::prepare(*m_base, *m_top);
+    if (const auto &dialog = observer())
+        dialog->notify();
+    execute();
+}
+
+void GlueSubstrateOperation::execute()
+{
+    if (m_step != 2 || !m_base || !m_top || m_base == m_top) {
+        cancel();
+        return;
+    }
+    Workspace &ws = workspace();
+    m_step = 3;
+    if (m_layout.topIsEmpty())
+        ws.console().writeMessage(QStringLiteral(
+            "Glue Volumes: the top cell volume holds no occupied cell; the result holds the base alone."));
+
+    QString failure;
+    {
+        BusyScope busy(ws.busyIndicator(), name());
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            m_result = GlueSubstrate(*m_base, *m_top, m_layout).run();
+            printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+            timer.restart();
+            m_result->painter().regenerateSurface();
+            printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                            QStringLiteral(" ms"));
+        } catch (const std::exception &error) {
+            failure = Util::failureText(error, QStringLiteral("glue these cell volumes"));
+        }
+    }
+    if (!failure.isEmpty()) {
+        // Nothing was added or removed: both volumes stay in the document as they were.
+        m_result.reset();
+        m_step = 2;
+        ws.console().writeMessage(name() + QStringLiteral(": ") + failure);
+        ws.reportError(name(), failure);
+        ws.console().reset();
+        ws.operationCanceled();
+        return;
+    }
+
+    ws.document().addObject(m_result);
+    ws.document().removeObject(m_base);
+    ws.document().removeObject(m_top);
+    ws.console().writeMessage(QStringLiteral("Glue Volumes: volumes glued."));
+    ws.console().reset();
+    // operationFinished notifies the update observers: the view shows the result.
+    ws.operationFinished();
+}
+
+void GlueSubstrateOperation::cancel()
+{
+    if (m_step == 3)
+        return;
+    workspace().console().reset();
+    workspace().operationCanceled();
+}
+
+bool GlueSubstrateOperation::undo()
+{
+    if (!m_result)
+        return true;
+    Workspace &ws = workspace();
+    ws.document().removeObject(m_result);
+    ws.document().addObject(m_base);
+    ws.document().addObject(m_top);
+    ws.notifyUpdate();
+    return true;
+}
+
+bool GlueSubstrateOperation::redo()
+{
+    if (!m_result)
+        return true;
+    Workspace &ws = workspace();
+    ws.document().addObject(m_result);
+    ws.document().removeObject(m_base);
+    ws.document().removeObject(m_top);
+    ws.notifyUpdate();
+    return true;
+}
+
+} // namespace Operations
+} // namespace Core
