@@ -114,7 +114,7 @@ private slots:
         QTest::addColumn<uint32_t>("identifier");
         QTest::addColumn<QString>("action");
         QTest::addColumn<uint32_t>("typeCode");
-        QTest::newRow("BCA wet etching") << 28u << "actionBCA_Wet_Etching" << 28u;
+        QTest::newRow("random-walk doping") << 36u << "actionRandom_Walk_Doping" << 36u;
     }
 
     void operationsNotBuiltYetAreListedButNotServed()
