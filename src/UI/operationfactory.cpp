@@ -1,15 +1,20 @@
 #include "operationfactory.h"
 
+#include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
+#include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/gluesubstrateoperation.h"
+#include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
@@ -19,25 +24,32 @@
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
+#include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
+#include "Core/Operations/simplesioxidationoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
+#include "UI/Observers/atomicsibcaetchobserver.h"
+#include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/destroymodelextractiondialogobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
+#include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
+#include "UI/Observers/ionimplantationoptionsobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
@@ -47,8 +59,10 @@
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
+#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
@@ -144,7 +158,8 @@ const std::vector<P> entries = {
     {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<CopyObject>},
     {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &plain<CreateSubstrateOperation>,
      &dialog<CreateSubstrateObserver>},
-    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation"},
+    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", &plain<IonImplantationOperation>,
+     &dialog<IonImplantationOptionsObserver>},
     {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<DeleteObject>},
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
      &plain<ChangeTotalVolumeVisualizationOptions>, &dialog<ChangeTotalVolumeViewOptionsObserver>},
@@ -165,7 +180,7 @@ const std::vector<P> entries = {
      &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
     {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", &plain<CutCellVolumeOperation>,
      &dialog<CutCellVolumeObserver>},
-    {17, "DopingOperation", "Doping", 17, "actionDoping"},
+    {17, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>, &dialog<DopingOptionsObserver>},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
      &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
     {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
@@ -179,11 +194,14 @@ const std::vector<P> entries = {
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
     {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &plain<SelectVolumesOperation>, nullptr,
      true},
-    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation"},
+    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
+     &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
      &plain<AnisotropicFilmDepositionOperation>, &dialog<AnisotropicDepositionObserver>},
-    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching"},
-    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching"},
+    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching",
+     &plain<AtomisticSiWetEtchingOperation>, &dialog<AtomicSiBCAEtchObserver>},
+    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching",
+     &plain<ContinousWetEtchOperation>, &dialog<CCAWetEtchingObserver>},
     {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
      &plain<SimpleReactiveIonEtchingOperation>, &dialog<SimpleRIEObserver>},
     {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
@@ -195,8 +213,10 @@ const std::vector<P> entries = {
      &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
     {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
      &plain<RemoveCutsFromVolumeOperation>},
-    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping"},
-    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data"},
+    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping",
+     &plain<RandomWalkDopingOperation>, &dialog<RandomWalkDopingObserver>},
+    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
+     &dialog<ExportDataObserver>},
     {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
      &dialog<RunModelExtractionObserver>},
 };

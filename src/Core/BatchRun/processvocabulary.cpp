@@ -36,7 +36,9 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         }
         break;
     case SiWetEtching:
-        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
+        // "Etch Model" ("BCA" or "CCA") may be absent: such a step etches by bond counting.
+        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always}
+          << ParameterDefinition{QStringLiteral("Etch Model"), K::String, S::Always};
         break;
     case MooreDeposition:
         s << ParameterDefinition{QStringLiteral("Thickness"), K::UInt, S::Always};
@@ -265,6 +267,10 @@ uint32_t compatibleProcessId(int type)
         return 17;
     case Cvd:
         return 3;
+    case Doping:
+        return 13;
+    case IonImplantation:
+        return 15;
     case IsotropicDeposition:
         return 18;
     case IsotropicEtching:

@@ -7,15 +7,22 @@
 
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/simpledoping.h"
+#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplereactiveionetching.h"
+#include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
@@ -179,6 +186,125 @@ int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
+// ---- atomistic silicon wet etching ----
+
+// "Etch Model" is optional: lists without it etch by bond counting, as they always did.
+int runSiWetEtching(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const double depth = p.toDouble(QStringLiteral("Depth"));
+    if (!p.ok())
+        return fail(context, p);
+    const QString model = step.hasParameter(QStringLiteral("Etch Model"))
+                              ? step.getProcessParameter(QStringLiteral("Etch Model")).toString()
+                              : QStringLiteral("BCA");
+    if (model != QLatin1String("BCA") && model != QLatin1String("CCA")) {
+        context.detail = QStringLiteral("invalid: Etch Model must be BCA or CCA, not \"%1\"").arg(model);
+        return InvalidValue;
+    }
+    Model::Automaton::TotalVolume &volume = *context.target;
+    Core::Workspace &workspace = context.workspace;
+    if (!volume.siLattice() || workspace.isLatticeOutOfDate(volume.id())) {
+        workspace.setLatticeOutOfDate(volume.id(), true);
+        volume.createSiLattice();
+    }
+    if (model == QLatin1String("CCA"))
+        Core::Operations::ContinuosWetEtching(volume, depth).run();
+    else
+        Core::Operations::AtomicStructureSimpleSiWetEtch(volume, depth).run();
+    context.recordStep(model == QLatin1String("CCA") ? 29 : 28, false);
+    workspace.setLatticeOutOfDate(volume.id(), false);
+    return Success;
+}
+
+// ---- doping and oxidation ----
+
+// A step whose process finds no material to act on changes nothing; it still succeeds, and its
+// line in the report says why nothing changed.
+bool noMaterialToChange(StepContext &context, const Core::Operations::MaterialSet &materials, uint32_t processId,
+                        const char *verb)
+{
+    if (!materials.isEmpty())
+        return false;
+    context.detail = Core::Operations::noCompatibleMaterialsText(processId, QLatin1String(verb));
+    return true;
+}
+
+int runDoping(StepContext &context, const Ui::ProcessData &step)
+{
+    using Core::Operations::SimpleDoping;
+    StepParameters p(step);
+    const float depth = p.toFloat(QStringLiteral("Doping Depth"));
+    const uint32_t material = p.toUInt(QStringLiteral("Doped Material_Id"));
+    if (!p.ok())
+        return fail(context, p);
+    SimpleDoping engine(*context.target, material, depth);
+    if (noMaterialToChange(context, engine.dopableMaterials(), SimpleDoping::dopableProcess, "doped"))
+        return Success;
+    engine.run();
+    context.recordStep(17, material == 1);
+    return Success;
+}
+
+int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
+{
+    using Core::Operations::IonImplantation;
+    StepParameters p(step);
+    const float annealing = p.toFloat(QStringLiteral("Annealing Distance"));
+    const float depth = p.toFloat(QStringLiteral("Implantation Depth"));
+    const uint32_t material = p.toUInt(QStringLiteral("Doped Material_Id"));
+    const float spread = p.toFloat(QStringLiteral("Vertical Spread"));
+    if (!p.ok())
+        return fail(context, p);
+    IonImplantation engine(*context.target, material, depth, spread, annealing);
+    if (noMaterialToChange(context, engine.dopableMaterials(), IonImplantation::dopableProcess, "implanted"))
+        return Success;
+    engine.run();
+    context.recordStep(3, material == 1);
+    return Success;
+}
+
+// Reads only the parameters of the chosen mode. A missing one fails the step; a value that does
+// not convert (including the mode itself) runs nothing, and the step still counts as done.
+int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
+{
+    using Core::Operations::SimpleSiOxidation;
+    StepParameters mode(step);
+    const bool byTime = mode.toBool(QStringLiteral("OxidationTimeSet"));
+    StepParameters p(step);
+    const double conversion = p.toDouble(QStringLiteral("Micron Conversion"));
+    double time = 0.0, temperature = 0.0, pressure = 0.0, thickness = 0.0;
+    if (mode.ok() && byTime) {
+        pressure = p.toDouble(QStringLiteral("Oxidation Pressure"));
+        temperature = p.toDouble(QStringLiteral("Oxidation Temperature"));
+        time = p.toDouble(QStringLiteral("Oxidation Time"));
+    } else if (mode.ok()) {
+        thickness = p.toDouble(QStringLiteral("Oxidation Thickness"));
+    }
+    if (mode.result() == MissingParameter)
+        return fail(context, mode);
+    if (p.result() == MissingParameter)
+        return fail(context, p);
+    if (!mode.ok() || !p.ok()) {
+        context.detail = QStringLiteral("not run: ") + (mode.ok() ? p.problem() : mode.problem());
+        return Success;
+    }
+    SimpleSiOxidation engine(*context.target, conversion);
+    if (noMaterialToChange(context, engine.oxidizableMaterials(), SimpleSiOxidation::oxidizableProcess, "oxidized"))
+        return Success;
+    if (byTime)
+        engine.runForTime(time, temperature, pressure);
+    else
+        engine.runWithThickness(thickness);
+    if (!(engine.thickness() > 0.0)) {
+        context.detail =
+            QStringLiteral("the oxide thickness is %1 cell units; nothing was oxidized").arg(engine.thickness());
+        return Success;
+    }
+    context.recordStep(26);
+    return Success;
+}
+
 // ---- layer and mask engines ----
 
 QBitArray maskBits(const QByteArray &bytes)
@@ -243,6 +369,37 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
+// ---- doping ----
+
+// The step holds the dialog's values in the dialog's units; they are converted as the dialog's are.
+int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    Core::Operations::RandomWalkDopingInput input;
+    input.cellSizeMicrometres = p.toDouble(QStringLiteral("Cell Size"));
+    input.timeStepSeconds = p.toDouble(QStringLiteral("Time Step Duration"));
+    input.diffusionCoefficientCm2PerS = p.toDouble(QStringLiteral("Diffusion Coefficient"));
+    input.material = p.toUInt(QStringLiteral("Material_Id"));
+    input.dopingTimeMinutes = p.toDouble(QStringLiteral("Doping Time"));
+    input.thresholdPercent = p.toDouble(QStringLiteral("Doping Threshold"));
+    input.surfaceConcentrationPerCm3 = p.toDouble(QStringLiteral("Surface Concentration"));
+    if (!p.ok())
+        return fail(context, p);
+    const QString problem = input.problem();
+    if (!problem.isEmpty()) {
+        context.detail = problem;
+        return InvalidValue;
+    }
+    Core::Operations::RandomWalkDoping engine(*context.target, input.material, input.diffusionCoefficient(),
+                                              input.timeStep(), input.cellSize(), input.dopantConcentration(),
+                                              input.thresholdConcentration());
+    if (context.seed)
+        engine.setSeed(*context.seed);
+    engine.dope(input.dopingTime());
+    context.recordStep(36);
+    return Success;
+}
+
 int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 {
     if (!step.hasParameter(QStringLiteral("Filename")))
@@ -266,6 +423,9 @@ StepRegistry makeStandardRegistry()
     registry.add(Cvd, runCvd);
     registry.add(IsotropicEtching, runIsotropicEtching);
     registry.add(Electroplating, runElectroplating);
+    registry.add(Doping, runDoping);
+    registry.add(IonImplantation, runIonImplantation);
+    registry.add(SiOxidation, runSiOxidation);
     registry.add(Pvd, runPvd);
     registry.add(SimpleRie, runSimpleRie);
     registry.add(IsotropicDeposition, runFilmDeposition);
@@ -276,8 +436,10 @@ StepRegistry makeStandardRegistry()
     registry.add(MooreEtching, runMooreEtching);
     registry.add(Planarization, runPlanarization);
     registry.add(SpinCoating, runSpinCoating);
+    registry.add(RandomWalkDoping, runRandomWalkDoping);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
+    registry.add(SiWetEtching, runSiWetEtching);
     return registry;
 }
 
