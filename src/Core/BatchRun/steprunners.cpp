@@ -19,6 +19,7 @@
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
+#include "Util/runcontrol.h"
 
 #include <QBitArray>
 
@@ -34,6 +35,15 @@ int fail(StepContext &context, const StepParameters &parameters)
     return parameters.result();
 }
 
+// A stopped engine leaves the step Stopped (the runner puts the cells back); a finished one is recorded.
+int finishEngine(StepContext &context, uint32_t typeCode, bool changesSilicon = true)
+{
+    if (context.control && context.control->wasStopped())
+        return Stopped;
+    context.recordStep(typeCode, changesSilicon);
+    return Success;
+}
+
 // Runs an engine on the step's volume once every parameter was read, and records the step.
 // The caller reads the parameters first, so that a missing one is named in the order it is read.
 template <class Engine, class... Arguments>
@@ -41,9 +51,10 @@ int runEngine(StepContext &context, const StepParameters &parameters, uint32_t t
 {
     if (!parameters.ok())
         return fail(context, parameters);
-    Engine(*context.target, arguments...).run();
-    context.recordStep(typeCode);
-    return Success;
+    Engine engine(*context.target, arguments...);
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, typeCode);
 }
 
 int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
@@ -155,11 +166,11 @@ int runPvd(StepContext &context, const Ui::ProcessData &step)
         context.detail = QStringLiteral("invalid: DepositOn must be 1 (top), 2 (bottom) or 3 (both)");
         return InvalidValue;
     }
-    Core::Operations::SimplePhysicalVaporDeposition(*context.target, material, thickness, ratio,
-                                                    static_cast<uint32_t>(side))
-        .run();
-    context.recordStep(31);
-    return Success;
+    Core::Operations::SimplePhysicalVaporDeposition engine(*context.target, material, thickness, ratio,
+                                                           static_cast<uint32_t>(side));
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, 31);
 }
 
 int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
@@ -174,9 +185,11 @@ int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
         context.detail = QStringLiteral("invalid: EtchDirectionValue must be 0 to 3");
         return InvalidValue;
     }
-    Core::Operations::SimpleReactiveIonEtching(*context.target, material, depth, static_cast<uint8_t>(direction)).run();
-    context.recordStep(30);
-    return Success;
+    Core::Operations::SimpleReactiveIonEtching engine(*context.target, material, depth,
+                                                      static_cast<uint8_t>(direction));
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, 30);
 }
 
 // ---- layer and mask engines ----
@@ -201,9 +214,12 @@ int runPhotolithography(StepContext &context, const Ui::ProcessData &step)
     const uint32_t bottomWidth = p.toUInt(QStringLiteral("Bottom Mask Width"));
     if (!p.ok())
         return fail(context, p);
-    Core::Operations::Photolithography(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
-                                       maskBits(top), topWidth, topHeight)
-        .run();
+    Core::Operations::Photolithography engine(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
+                                              maskBits(top), topWidth, topHeight);
+    engine.setRunControl(context.control);
+    engine.run();
+    if (context.control && context.control->wasStopped())
+        return Stopped;
     context.target->setLowerMask(QBitArray(), 0, 0);
     context.target->setUpperMask(QBitArray(), 0, 0);
     context.recordStep(20);
@@ -238,9 +254,10 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     if (!p.ok())
         return fail(context, p);
-    Core::Operations::SpinCoating(*context.target, material, height).run();
-    context.recordStep(23, false);
-    return Success;
+    Core::Operations::SpinCoating engine(*context.target, material, height);
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, 23, false);
 }
 
 int runSaveImage(StepContext &context, const Ui::ProcessData &step)

@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 
 #include <limits>
 #include <stdexcept>
@@ -79,6 +80,10 @@ void AbstractDistanceCountingAutomatonBase::run(uint32_t iterations) { runPasses
 
 void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool finalize)
 {
+    // The seeding pass counts as one step, every iteration as one more.
+    Util::RunStage stage(m_control, uint64_t(iterations) + 1);
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     m_iterationsRun = 0;
@@ -92,8 +97,15 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
 
     Util::runParallelTasks(m_sliceCount,
                            [this](uint32_t slice) { initializeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+    stage.advance();
 
+    bool stopped = false;
     for (uint32_t i = 0; i < iterations; ++i) {
+        // Between iterations every change of the last one is written: the cells are whole.
+        if (stage.stopHere()) {
+            stopped = true;
+            break;
+        }
         bool anyFront = false;
         for (const auto &front : m_fronts)
             anyFront = anyFront || !front.empty();
@@ -104,11 +116,14 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
                                [this](uint32_t slice) { stepSlice(sliceBegin(slice), sliceEnd(slice), slice); });
         Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { exchangeSlice(slice); });
         ++m_iterationsRun;
+        stage.advance();
     }
 
-    if (finalize)
+    if (finalize && !stopped)
         Util::runParallelTasks(m_sliceCount,
                                [this](uint32_t slice) { finalizeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+    if (!stopped)
+        stage.finish();
 
     m_cells = nullptr;
 }

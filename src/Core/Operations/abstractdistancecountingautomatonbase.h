@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/voxel.h"
+#include "Util/controllable.h"
 #include "frontset.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ namespace Operations {
 ///
 /// Subclasses seed the sources and the first front in `initializeCell` and decide in
 /// `updateCell` which cells may change and into what; `updateDistance` does the shared work.
-class AbstractDistanceCountingAutomatonBase {
+class AbstractDistanceCountingAutomatonBase : public Util::Controllable {
 public:
     /// A change found during an iteration, written when the iteration ends.
     struct Change {
@@ -43,7 +44,9 @@ public:
     AbstractDistanceCountingAutomatonBase &operator=(const AbstractDistanceCountingAutomatonBase &) = delete;
 
     /// Locks the volume, seeds the fronts, runs at most `iterations` iterations (fewer when every
-    /// front has run dry, which cannot change the result), finalizes and unlocks.
+    /// front has run dry, which cannot change the result), finalizes and unlocks. With a run
+    /// control it counts the seeding and each iteration and stops between them when asked; the
+    /// cells then hold the result of the iterations done (no finalization).
     virtual void run(uint32_t iterations);
 
     uint32_t sliceCount() const { return m_sliceCount; }

@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/gl.h"
 #include "Util/failuretext.h"
+#include "Util/runstage.h"
 #include "facebatch.h"
 #include "totalvolume.h"
 
@@ -138,14 +139,17 @@ TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
     return map;
 }
 
-bool TotalVolumePainter::regenerateSurface()
+bool TotalVolumePainter::regenerateSurface(Util::RunControl *control)
 {
+    Util::RunStage stage(control, m_renderEmptyVoxelOutlines ? 2 : 1);
     // Marching cubes, octree and field view come with their own generators, dispatched here by
     // surfaceAlgorithm after the cubic faces; until then the cubic faces stand in for them.
     try {
         regenerateCubicFaces();
+        stage.advance();
         if (m_renderEmptyVoxelOutlines) {
             regenerateOutlines();
+            stage.advance();
         } else {
             std::lock_guard<std::mutex> lock(m_listMutex);
             std::vector<CellFace>().swap(m_outlines);
