@@ -1,9 +1,11 @@
 // Times the distance-counting engines on generated 256^3 volumes and prints one line per case:
 // volume size, parameters, threads, milliseconds, cells changed.
 //
-//   bench_engines [--threads N] [--size N] [--repeat N] [--write FILE]
+//   bench_engines [--threads N] [--size N] [--repeat N] [--write FILE] [--scaling]
 //
 // --repeat runs each case N times and prints the fastest run (the machine may be shared).
+// --scaling times every case on 1 and on 2 threads in the same run, each without and with a run
+// control that takes the progress reports, and prints the speed-up and the reporting's cost.
 // --write stores the states after the isotropic deposition of the trench volume (one byte per
 // cell, index order) for bench/edt_reference.py to compare with an exact distance transform.
 
@@ -11,11 +13,13 @@
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runcontrol.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -77,6 +81,45 @@ size_t changedCells(TotalVolume &volume, const std::vector<uint32_t> &before)
 }
 
 int repeats = 1;
+/// The control the engines report to while a case is timed; null: none.
+Util::RunControl *reporting = nullptr;
+
+/// The fastest of `repeats` runs of the engine on fresh copies of the states, in milliseconds.
+double fastestRun(uint32_t n, const std::vector<uint32_t> &states, const std::function<void(TotalVolume &)> &engine)
+{
+    double best = -1.0;
+    for (int run = 0; run < repeats; ++run) {
+        auto volume = std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
+        QElapsedTimer timer;
+        timer.start();
+        engine(*volume);
+        const double ms = double(timer.nsecsElapsed()) / 1.0e6;
+        if (best < 0.0 || ms < best)
+            best = ms;
+    }
+    return best;
+}
+
+/// One row of the scaling table: 1 and 2 threads, without and with a run control.
+void scalingRow(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
+                const std::function<void(TotalVolume &)> &engine)
+{
+    double ms[2][2] = {};
+    for (int threads = 1; threads <= 2; ++threads) {
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        for (int controlled = 0; controlled < 2; ++controlled) {
+            Util::RunControl control;
+            reporting = controlled ? &control : nullptr;
+            ms[threads - 1][controlled] = fastestRun(n, states, engine);
+        }
+    }
+    reporting = nullptr;
+    std::printf("%ux%ux%u %-8s %-34s 1T %7.1f ms  2T %7.1f ms  x%.2f   reported: 1T %7.1f ms (%+.1f%%)  2T %7.1f ms "
+                "(%+.1f%%)\n",
+                n, n, n, shape, parameters, ms[0][0], ms[1][0], ms[0][0] / ms[1][0], ms[0][1],
+                100.0 * (ms[0][1] / ms[0][0] - 1.0), ms[1][1], 100.0 * (ms[1][1] / ms[1][0] - 1.0));
+    std::fflush(stdout);
+}
 
 void runCase(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
              const std::function<void(TotalVolume &)> &engine, const QString &writeTo = QString())
@@ -124,6 +167,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     uint32_t n = 256;
     QString writeTo;
+    const bool scaling = args.contains(QStringLiteral("--scaling"));
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--threads"))
             QThreadPool::globalInstance()->setMaxThreadCount(args[i + 1].toInt());
@@ -142,14 +186,47 @@ int main(int argc, char **argv)
     const auto trenches = trenchStates(n);
     const auto flat = flatStates(n);
     using namespace Core::Operations;
-    runCase(
-        "trenches", "isotropic deposition t=16", n, trenches,
-        [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 16.0f).run(); }, writeTo);
-    runCase("flat", "isotropic deposition t=40", n, flat,
-            [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 40.0f).run(); });
-    runCase("trenches", "isotropic etching t=16", n, trenches,
-            [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 16.0f).run(); });
-    runCase("trenches", "anisotropic deposition t=16 r=0.5", n, trenches,
-            [](TotalVolume &v) { AnisotropicFilmDeposition(v, Oxide, 16.0f, 0.5f).run(); });
+    struct Case {
+        const char *shape;
+        const char *parameters;
+        const std::vector<uint32_t> *states;
+        std::function<void(TotalVolume &)> engine;
+    };
+    const std::vector<Case> cases = {
+        {"trenches", "isotropic deposition t=16", &trenches,
+         [](TotalVolume &v) {
+             IsotropicFilmDeposition e(v, Oxide, 16.0f);
+             e.setRunControl(reporting);
+             e.run();
+         }},
+        {"flat", "isotropic deposition t=40", &flat,
+         [](TotalVolume &v) {
+             IsotropicFilmDeposition e(v, Oxide, 40.0f);
+             e.setRunControl(reporting);
+             e.run();
+         }},
+        {"trenches", "isotropic etching t=16", &trenches,
+         [](TotalVolume &v) {
+             IsotropicFilmEtching e(v, Si, 16.0f);
+             e.setRunControl(reporting);
+             e.run();
+         }},
+        {"trenches", "anisotropic deposition t=16 r=0.5", &trenches,
+         [](TotalVolume &v) {
+             AnisotropicFilmDeposition e(v, Oxide, 16.0f, 0.5f);
+             e.setRunControl(reporting);
+             e.run();
+         }},
+    };
+    if (scaling) {
+        std::printf("pool threads available: %d; each figure the fastest of %d runs\n", QThread::idealThreadCount(),
+                    repeats);
+        for (const Case &c : cases)
+            scalingRow(c.shape, c.parameters, n, *c.states, c.engine);
+        return 0;
+    }
+    for (size_t i = 0; i < cases.size(); ++i)
+        runCase(cases[i].shape, cases[i].parameters, n, *cases[i].states, cases[i].engine,
+                i == 0 ? writeTo : QString());
     return 0;
 }

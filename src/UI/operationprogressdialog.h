@@ -28,6 +28,8 @@ public:
 public slots:
     /// Escape and the window's close button cancel too; the dialog closes only when the run ends.
     void reject() override;
+    /// Nothing accepts the dialog: it closes when the run ends.
+    void accept() override {}
     void on_btnCancel_clicked();
 
 private:
