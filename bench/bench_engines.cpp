@@ -1,5 +1,6 @@
 // Times the distance-counting engines on generated 256^3 volumes and prints one line per case:
-// volume size, parameters, threads, milliseconds, cells changed.
+// volume size, parameters, threads, milliseconds, cells changed. Doping, implantation and
+// oxidation are compared with the isotropic deposition of the same distance on the same volume.
 //
 //   bench_engines [--threads N] [--size N] [--repeat N] [--write FILE] [--scaling]
 //
@@ -10,8 +11,11 @@
 // cell, index order) for bench/edt_reference.py to compare with an exact distance transform.
 
 #include "Core/Operations/anisotropicfilmdeposition.h"
+#include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
+#include "Core/Operations/simpledoping.h"
+#include "Core/Operations/simplesioxidation.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/runcontrol.h"
 
@@ -19,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QThreadPool>
 
@@ -35,6 +40,8 @@ namespace {
 
 constexpr uint32_t Si = 1;
 constexpr uint32_t Oxide = 3;
+constexpr uint32_t NSi = 14;
+constexpr uint32_t PSi = 15;
 
 /// Lower half silicon, cut by eight trenches along y, each 16 cells wide and 64 deep.
 std::vector<uint32_t> trenchStates(uint32_t n)
@@ -121,8 +128,8 @@ void scalingRow(const char *shape, const char *parameters, uint32_t n, const std
     std::fflush(stdout);
 }
 
-void runCase(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
-             const std::function<void(TotalVolume &)> &engine, const QString &writeTo = QString())
+qint64 runCase(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
+               const std::function<void(TotalVolume &)> &engine, const QString &writeTo = QString())
 {
     std::shared_ptr<TotalVolume> volume;
     qint64 ms = -1;
@@ -149,7 +156,7 @@ void runCase(const char *shape, const char *parameters, uint32_t n, const std::v
         QFile file(writeTo);
         if (!file.open(QIODevice::WriteOnly)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(writeTo));
-            return;
+            return ms;
         }
         Model::Automaton::CellLock lock(*volume);
         std::vector<char> bytes(volume->cellCount());
@@ -157,6 +164,14 @@ void runCase(const char *shape, const char *parameters, uint32_t n, const std::v
             bytes[i] = static_cast<char>(lock.cells()[i].state());
         file.write(bytes.data(), qint64(bytes.size()));
     }
+    return ms;
+}
+
+void printRatio(const char *what, qint64 ms, qint64 reference)
+{
+    std::printf("  %-44s %.2f x the deposition (target: at most 1.30)\n", what,
+                reference > 0 ? double(ms) / double(reference) : 0.0);
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -164,6 +179,10 @@ void runCase(const char *shape, const char *parameters, uint32_t n, const std::v
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The dopable and oxidizable materials come from the process catalogue, which is written
+    // where it is read: keep it away from the user's own.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
     const QStringList args = app.arguments();
     uint32_t n = 256;
     QString writeTo;
@@ -186,6 +205,11 @@ int main(int argc, char **argv)
     const auto trenches = trenchStates(n);
     const auto flat = flatStates(n);
     using namespace Core::Operations;
+    // Each engine reports to `reporting` (none outside --scaling).
+    auto controlled = [](auto engine) {
+        engine.setRunControl(reporting);
+        engine.run();
+    };
     struct Case {
         const char *shape;
         const char *parameters;
@@ -194,28 +218,25 @@ int main(int argc, char **argv)
     };
     const std::vector<Case> cases = {
         {"trenches", "isotropic deposition t=16", &trenches,
-         [](TotalVolume &v) {
-             IsotropicFilmDeposition e(v, Oxide, 16.0f);
-             e.setRunControl(reporting);
-             e.run();
-         }},
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 16.0f)); }},
         {"flat", "isotropic deposition t=40", &flat,
-         [](TotalVolume &v) {
-             IsotropicFilmDeposition e(v, Oxide, 40.0f);
-             e.setRunControl(reporting);
-             e.run();
-         }},
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 40.0f)); }},
         {"trenches", "isotropic etching t=16", &trenches,
-         [](TotalVolume &v) {
-             IsotropicFilmEtching e(v, Si, 16.0f);
-             e.setRunControl(reporting);
-             e.run();
-         }},
+         [&](TotalVolume &v) { controlled(IsotropicFilmEtching(v, Si, 16.0f)); }},
         {"trenches", "anisotropic deposition t=16 r=0.5", &trenches,
+         [&](TotalVolume &v) { controlled(AnisotropicFilmDeposition(v, Oxide, 16.0f, 0.5f)); }},
+        {"trenches", "doping depth=16", &trenches, [&](TotalVolume &v) { controlled(SimpleDoping(v, NSi, 16.0f)); }},
+        {"trenches", "isotropic deposition t=6", &trenches,
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 6.0f)); }},
+        {"trenches", "implantation D=20 S=4 a=6", &trenches,
+         [&](TotalVolume &v) { controlled(IonImplantation(v, PSi, 20.0f, 4.0f, 6.0f)); }},
+        {"trenches", "isotropic deposition t=10", &trenches,
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 10.0f)); }},
+        {"trenches", "oxidation 0.1 um at 100/um (T=10)", &trenches,
          [](TotalVolume &v) {
-             AnisotropicFilmDeposition e(v, Oxide, 16.0f, 0.5f);
-             e.setRunControl(reporting);
-             e.run();
+             SimpleSiOxidation engine(v, 100.0);
+             engine.setRunControl(reporting);
+             engine.runWithThickness(0.1);
          }},
     };
     if (scaling) {
@@ -225,8 +246,12 @@ int main(int argc, char **argv)
             scalingRow(c.shape, c.parameters, n, *c.states, c.engine);
         return 0;
     }
+    std::vector<qint64> ms;
     for (size_t i = 0; i < cases.size(); ++i)
-        runCase(cases[i].shape, cases[i].parameters, n, *cases[i].states, cases[i].engine,
-                i == 0 ? writeTo : QString());
+        ms.push_back(runCase(cases[i].shape, cases[i].parameters, n, *cases[i].states, cases[i].engine,
+                             i == 0 ? writeTo : QString()));
+    printRatio("doping depth 16 / deposition t=16:", ms[4], ms[0]);
+    printRatio("implantation a=6 / deposition t=6:", ms[6], ms[5]);
+    printRatio("oxidation T=10 / deposition t=10:", ms[8], ms[7]);
     return 0;
 }

@@ -79,6 +79,26 @@ MASKS = {
 }
 
 
+# The shapes of layouts/cantilever_comb.gds as rectangles (x0, y0, x1, y1) in micrometres, every
+# reference, array and path expanded by hand; at 1 um per cell a column is exposed (bit 0) when its
+# centre lies inside one of them.
+CANTILEVER_COMB = {
+    1: [(5, 35, 20, 65), (20, 47, 60, 53), (60, 25, 66, 75), (40, 84, 52, 96), (10, 65, 14, 92), (10, 88, 40, 92)]
+    + [(66, 29 + 10 * k, 82, 32 + 10 * k) for k in range(5)],
+    2: [(88, 15, 95, 85)] + [(72, 24 + 10 * k, 88, 27 + 10 * k) for k in range(6)],
+}
+
+
+def layout_bits(rectangles, size=100):
+    bits = ["1"] * (size * size)
+    for column in range(size):
+        for y in range(size):
+            cx, cy = column + 0.5, y + 0.5
+            if any(x0 < cx < x1 and y0 < cy < y1 for (x0, y0, x1, y1) in rectangles):
+                bits[column * size + y] = "0"
+    return "".join(bits)
+
+
 def create_substrate(mat, nx, ny, nz, height):
     return (11, material("Material", mat) + [
         ("Lower Left Front Corner", "Util::Vector3D", "0;0;0", True),
@@ -106,6 +126,15 @@ def photolithography(mat, top_mask):
     bits = mask_bits(MASKS[top_mask])
     return (0, material("Material", mat) + [
         ("Top Mask", "vector", bits, False), s("Top Mask File", "masks/" + top_mask),
+        u("Top Mask Height", 100), u("Top Mask Width", 100),
+        ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
+        u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
+
+
+def layout_photolithography(mat, layer):
+    return (0, material("Material", mat) + [
+        ("Top Mask", "vector", layout_bits(CANTILEVER_COMB[layer]), False),
+        s("Top Mask File", "layouts/cantilever_comb.gds"),
         u("Top Mask Height", 100), u("Top Mask Width", 100),
         ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
         u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
@@ -140,6 +169,35 @@ def electroplating(conducting, deposited, thickness):
 
 def moore_deposition(mat, layers):
     return (2, [u("Thickness", layers)] + material("Material", mat))
+
+
+def f(name, value, shown=True):
+    return (name, "float", repr(float(value)).rstrip("0").rstrip(".") if value != int(value) else str(int(value)), shown)
+
+
+def b(name, value, shown=False):
+    return (name, "bool", "true" if value else "false", shown)
+
+
+def doping(mat, depth):
+    return (8, [f("Doping Depth", depth)] + material("Doped Material", mat, True))
+
+
+def ion_implantation(mat, depth, spread, annealing):
+    return (14, [f("Annealing Distance", annealing), f("Implantation Depth", depth), f("Vertical Spread", spread)]
+            + material("Doped Material", mat, True))
+
+
+def oxidation_by_thickness(microns, per_micron):
+    return (15, [d("Micron Conversion", per_micron), b("OxidationTimeSet", False), b("OxidationThicknessSet", True),
+                 d("Oxidation Thickness", microns), d("Oxidation Time", 2, False),
+                 d("Oxidation Temperature", 1273, False), d("Oxidation Pressure", 1, False)])
+
+
+def oxidation_by_time(hours, kelvin, atm, per_micron):
+    return (15, [d("Micron Conversion", per_micron), b("OxidationTimeSet", True), b("OxidationThicknessSet", False),
+                 d("Oxidation Thickness", 0.1, False), d("Oxidation Time", hours),
+                 d("Oxidation Temperature", kelvin), d("Oxidation Pressure", atm)])
 
 
 def planarization(maximum, minimum):
@@ -202,6 +260,50 @@ write_list("damascene_cross.plst", [
     photolithography(12, "cross.png"),
     moore_deposition(9, 2),
     planarization(18, 0),
+])
+
+# Ion implantation through a resist mask: the resist (8 cells) is thicker than the implanted band
+# reaches, so only the silicon under the openings is implanted, 5 to 7 cells deep and annealed one
+# cell further. After the resist is stripped the wafer is oxidized for half an hour at 1273 K
+# (about 0.05 micron, 5 cells at 100 cells per micron), which consumes the top two silicon layers.
+write_list("implanted_lines_oxidized.plst", [
+    create_substrate(1, 100, 100, 40, 24),
+    spin_coating(11, 32),
+    photolithography(11, "lines_and_spaces.png"),
+    ion_implantation(15, 6, 1, 1),
+    isotropic_etching(11, 10),
+    oxidation_by_time(0.5, 1273, 1, 100),
+])
+
+# A well doped through a window in an oxide mask: a CVD oxide is patterned through a resist opening,
+# the resist stripped, the silicon doped from the window (the dopant also spreads sideways under the
+# edge of the mask), the mask stripped and a thin oxide (0.04 micron) grown on the doped wafer.
+write_list("doped_well_oxidized.plst", [
+    create_substrate(1, 100, 100, 40, 24),
+    cvd(3, 4),
+    spin_coating(11, 32),
+    photolithography(11, "square_opening.png"),
+    anisotropic_etching(3, 4, 0),
+    isotropic_etching(11, 6),
+    doping(14, 6),
+    isotropic_etching(3, 5),
+    oxidation_by_thickness(0.04, 100),
+])
+
+# A cantilever with a comb drive from a GDSII layout: layer 1 (anchor, pad and wire, beam, shuttle and
+# moving fingers) etched 8 cells into silicon through positive resist, the resist stripped, then
+# layer 2 (the fixed comb) etched 4 cells after a second coat; aluminium sputtered over it all.
+write_list("cantilever_comb_from_layout.plst", [
+    create_substrate(1, 100, 100, 40, 20),
+    spin_coating(11, 26),
+    layout_photolithography(11, 1),
+    anisotropic_etching(1, 8, 0),
+    isotropic_etching(11, 15),
+    spin_coating(11, 26),
+    layout_photolithography(11, 2),
+    anisotropic_etching(1, 4, 0),
+    isotropic_etching(11, 15),
+    pvd(4, 2, 0.25, 1),
 ])
 
 # Surface micromachining of a cantilever: a silicon block with oxide poured beside it as a

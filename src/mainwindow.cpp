@@ -6,6 +6,7 @@
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/cataloguewatcher.h"
+#include "UI/cellvolumeexport.h"
 #include "UI/documentcommands.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
@@ -44,6 +45,7 @@ const ActionInfo actionTable[] = {
     {"actionSave", "Save", "Ctrl+S", 9},
     {"actionSave_as", "Save As ...", "Ctrl+Shift+S", 10},
     {"actionExport_Data", "Export Data", "", 37},
+    {"actionExport_Cell_Volume", "Export Cell Volume...", "", 0},
     {"actionNew_Process_List", "New Process List", "Ctrl+Shift+N", 0},
     {"actionOpen_Process_List", "Open Process List", "Ctrl+P", 0},
     {"actionSave_Image", "Save Image", "", 0},
@@ -123,8 +125,8 @@ struct MenuInfo {
 
 const MenuInfo menuTable[] = {
     {"File",
-     {"actionNew", "actionOpen", "actionSave", "actionSave_as", "", "actionExport_Data", "", "actionNew_Process_List",
-      "actionOpen_Process_List", "", "actionSave_Image", "", "actionExit"}},
+     {"actionNew", "actionOpen", "actionSave", "actionSave_as", "", "actionExport_Data", "actionExport_Cell_Volume", "",
+      "actionNew_Process_List", "actionOpen_Process_List", "", "actionSave_Image", "", "actionExit"}},
     {"Edit",
      {"actionUndo", "actionRedo", "", "actionSelect", "actionCopy", "actionMove", "actionDelete", "", "actionGrid",
       "actionSnap_to_Grid", "actionGrid_Spacing"}},
@@ -210,6 +212,7 @@ MainWindow::MainWindow(QWidget *parent)
     connectActions();
     createShortcuts();
     Ui::ViewActions::install(*this, *m_view);
+    Ui::CellVolumeExport::install(*this, ws);
     installObserverHooks();
     updateOperationActions();
     m_presenter->undoStackChanged();

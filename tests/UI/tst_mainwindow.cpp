@@ -96,6 +96,7 @@ private slots:
                                              "actionSave_as",
                                              "-",
                                              "actionExport_Data",
+                                             "actionExport_Cell_Volume",
                                              "-",
                                              "actionNew_Process_List",
                                              "actionOpen_Process_List",
@@ -181,11 +182,15 @@ private slots:
         QTest::newRow("batch run") << "actionBatch_Run" << true;
         QTest::newRow("new process list") << "actionNew_Process_List" << true;
         QTest::newRow("open process list") << "actionOpen_Process_List" << true;
-        QTest::newRow("doping not built") << "actionDoping" << false;
+        QTest::newRow("doping") << "actionDoping" << true;
+        QTest::newRow("ion implantation") << "actionIon_Implantation" << true;
+        QTest::newRow("si oxidation") << "actionSi_Oxidation" << true;
+        QTest::newRow("random walk doping not built") << "actionRandom_Walk_Doping" << false;
         QTest::newRow("open") << "actionOpen" << true;
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;
         QTest::newRow("export data not built") << "actionExport_Data" << false;
+        QTest::newRow("export cell volume") << "actionExport_Cell_Volume" << true;
         QTest::newRow("pour material") << "actionSpin_Coating" << true;
         QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;

@@ -1,5 +1,6 @@
 #include "batchcommand.h"
 
+#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
 #include "Core/workspace.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
@@ -35,12 +36,14 @@ BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
 QString BatchCommand::usage()
 {
     return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
-                          "                      [--netlist OUT.cir [--cell-size-um A]] [--verbose]\n"
+                          "                      [--export-vti OUT.vti] [--netlist OUT.cir [--cell-size-um A]]\n"
+                          "                      [--verbose]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
                           "  --output OUT.cfw    write the resulting document to this file\n"
                           "  --threads N         use N worker threads (N >= 1)\n"
+                          "  --export-vti OUT.vti  write the resulting cell volume as VTK image data\n"
                           "  --netlist OUT.cir   after the list, extract the cantilever beams of the first\n"
                           "                      cell volume and write their SPICE netlist to this file\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
@@ -73,13 +76,15 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
             continue;
         }
         if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads") ||
-            a == QLatin1String("--netlist") || a == QLatin1String("--cell-size-um")) {
+            a == QLatin1String("--export-vti") || a == QLatin1String("--netlist") ||
+            a == QLatin1String("--cell-size-um")) {
             if (i + 1 >= arguments.size())
                 return fail(QStringLiteral("Option %1 needs a value.").arg(a));
             const QString value = arguments.at(++i);
-            QString &target = a == QLatin1String("--input")     ? options.inputFile
-                              : a == QLatin1String("--netlist") ? options.netlistFile
-                                                                : options.outputFile;
+            QString &target = a == QLatin1String("--input")        ? options.inputFile
+                              : a == QLatin1String("--export-vti") ? options.vtiFile
+                              : a == QLatin1String("--netlist")    ? options.netlistFile
+                                                                   : options.outputFile;
             if (a == QLatin1String("--cell-size-um")) {
                 bool ok = false;
                 const double size = value.toDouble(&ok);
@@ -200,6 +205,13 @@ int BatchCommand::run(const Options &options)
         report(outputError);
         return OutputError;
     }
+    if (!options.vtiFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.vtiFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The cell volume cannot be exported to \"%1\": %2").arg(options.vtiFile, refusal));
+            return OutputError;
+        }
+    }
     if (!options.netlistFile.isEmpty()) {
         const QString refusal = Util::SafeFile::refusal(options.netlistFile);
         if (!refusal.isEmpty()) {
@@ -255,7 +267,7 @@ int BatchCommand::run(const Options &options)
                                                .arg(displayName(steps.at(summary.stoppedIndex).getProcessType()))
                                          : QString();
         report(QStringLiteral("Stopped%1: %2 of %3 steps ran.").arg(where).arg(summary.done).arg(total));
-        for (const QString &file : {options.outputFile, options.netlistFile}) {
+        for (const QString &file : {options.outputFile, options.vtiFile, options.netlistFile}) {
             if (!file.isEmpty())
                 report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
         }
@@ -276,14 +288,24 @@ int BatchCommand::run(const Options &options)
                    .arg(f.index + 1)
                    .arg(f.name, f.message,
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-        if (!options.outputFile.isEmpty())
-            report(QStringLiteral("Nothing was written to \"%1\".").arg(options.outputFile));
+        for (const QString &file : {options.outputFile, options.vtiFile}) {
+            if (!file.isEmpty())
+                report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
+        }
         return StepFailed;
     }
 
     if (!options.outputFile.isEmpty()) {
         QString error;
         if (!DocumentIo::write(options.outputFile, workspace, &error)) {
+            report(error);
+            return OutputError;
+        }
+    }
+    if (!options.vtiFile.isEmpty()) {
+        const Model::Automaton::TotalVolumePtr volume = runner.target();
+        QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
+        if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
             report(error);
             return OutputError;
         }

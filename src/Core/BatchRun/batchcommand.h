@@ -17,9 +17,10 @@ namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list, optionally a document
-/// whose first cell volume becomes the target, runs the steps with one line each and writes the
-/// resulting document and the netlist of the cantilever beams of the first cell volume.
+/// [--export-vti OUT.vti] [--threads N] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list,
+/// optionally a document whose first cell volume becomes the target, runs the steps with one line
+/// each and writes the resulting document, the target volume as VTK image data and the netlist of
+/// the cantilever beams of the first cell volume.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4, Interrupted = 130 };
@@ -28,6 +29,7 @@ public:
         QString listFile;
         QString inputFile;
         QString outputFile;
+        QString vtiFile;
         int threads = 0; ///< 0: the pool's default
         QString netlistFile;
         double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default

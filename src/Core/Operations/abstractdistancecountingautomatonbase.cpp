@@ -92,6 +92,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
 
     Util::runParallelTasks(m_sliceCount,
                            [this](uint32_t slice) { initializeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+    afterInitialization();
     stage.advance();
 
     bool stopped = false;
@@ -181,6 +182,42 @@ void AbstractDistanceCountingAutomatonBase::exchangeSlice(uint32_t slice)
     }
     applyChanges(slice);
     next.takeSorted(m_work[slice].front);
+}
+
+void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<std::vector<uint32_t>> &sources)
+{
+    Util::runParallelTasks(m_sliceCount, [this, &sources](uint32_t slice) {
+        std::lock_guard<std::mutex> guard(m_work[slice].mutex);
+        m_work[slice].leftOutbox.clear();
+        m_work[slice].rightOutbox.clear();
+        m_work[slice].changes.clear();
+        FrontSet &next = m_work[slice].nextFront;
+        // Cells joined in initializeCell stay in the front.
+        for (uint32_t index : m_work[slice].front)
+            next.insert(index);
+        const uint32_t begin = sliceBegin(slice);
+        const uint32_t end = sliceEnd(slice);
+        for (uint32_t source : sources[slice]) {
+            const unsigned inside = insideNeighbours(source);
+            const uint32_t x = m_byColumn.divide(source);
+            for (unsigned k = 0; k < 6; ++k) {
+                if (!(inside >> k & 1))
+                    continue;
+                const uint32_t neighbour = neighbourIndex(source, k);
+                const Model::Automaton::Voxel &n = m_cells[neighbour];
+                if (n.isSettled() || !isPassable(n.state()))
+                    continue;
+                const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
+                if (nx >= end)
+                    m_work[slice].rightOutbox.push_back(neighbour);
+                else if (nx < begin)
+                    m_work[slice].leftOutbox.push_back(neighbour);
+                else
+                    next.insert(neighbour);
+            }
+        }
+    });
+    Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { exchangeSlice(slice); });
 }
 
 void AbstractDistanceCountingAutomatonBase::applyChanges(uint32_t slice)

@@ -4,13 +4,17 @@
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
+#include "Core/Operations/layoutmask.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
+#include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
@@ -19,8 +23,10 @@
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
 #include "catalogtesthome.h"
+#include "vtifile.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -106,6 +112,23 @@ TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
         case Planarization:
             Ops::Planarization(*volume, p("Maximum Height").toUInt(), p("Minimum Height").toUInt()).run();
             break;
+        case Doping:
+            Ops::SimpleDoping(*volume, p("Doped Material_Id").toUInt(), p("Doping Depth").toFloat()).run();
+            break;
+        case IonImplantation:
+            Ops::IonImplantation(*volume, p("Doped Material_Id").toUInt(), p("Implantation Depth").toFloat(),
+                                 p("Vertical Spread").toFloat(), p("Annealing Distance").toFloat())
+                .run();
+            break;
+        case SiOxidation: {
+            Ops::SimpleSiOxidation oxidation(*volume, p("Micron Conversion").toDouble());
+            if (p("OxidationTimeSet").toBool())
+                oxidation.runForTime(p("Oxidation Time").toDouble(), p("Oxidation Temperature").toDouble(),
+                                     p("Oxidation Pressure").toDouble());
+            else
+                oxidation.runWithThickness(p("Oxidation Thickness").toDouble());
+            break;
+        }
         default:
             return nullptr;
         }
@@ -154,6 +177,14 @@ private slots:
         const std::set<uint32_t> materials(expectedStates.begin(), expectedStates.end());
         QVERIFY(materials.size() >= 3);
         QVERIFY(materials.count(0) == 1);
+        // Steps that dope or oxidize leave their material behind.
+        for (const ProcessData &s : file.steps()) {
+            const int type = s.getProcessType();
+            if (type == Doping || type == IonImplantation)
+                QVERIFY(materials.count(s.getProcessParameter(QStringLiteral("Doped Material_Id")).toUInt()) == 1);
+            if (type == SiOxidation)
+                QVERIFY(materials.count(3) == 1);
+        }
 
         // The runner in this process, with one and with four threads.
         const int threads = QThreadPool::globalInstance()->maxThreadCount();
@@ -170,9 +201,11 @@ private slots:
 
         // The command line, through the document it writes.
         const QString output = m_dir.filePath(list + QStringLiteral(".cfw"));
+        const QString vtiOutput = m_dir.filePath(list + QStringLiteral(".vti"));
         QProcess process;
         process.start(QStringLiteral(CELLFORGE_BATCH),
-                      {path, QStringLiteral("--output"), output, QStringLiteral("--threads"), QStringLiteral("2")});
+                      {path, QStringLiteral("--output"), output, QStringLiteral("--export-vti"), vtiOutput,
+                       QStringLiteral("--threads"), QStringLiteral("2")});
         QVERIFY(process.waitForFinished(300000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         QVERIFY(process.readAllStandardError().isEmpty());
@@ -192,6 +225,64 @@ private slots:
         QCOMPARE(written->sizeX(), expected->sizeX());
         QCOMPARE(written->sizeZ(), expected->sizeZ());
         QVERIFY(states(*written) == expectedStates);
+
+        // The exported image: the same cells, read back here and by VTK itself.
+        VtiFile vti;
+        QVERIFY2(vti.read(vtiOutput), qPrintable(vti.error));
+        const VtiArray *material = vti.array(QStringLiteral("material"));
+        QVERIFY(material);
+        const uint32_t nx = expected->sizeX(), ny = expected->sizeY(), nz = expected->sizeZ();
+        QCOMPARE(size_t(material->data.size()), expectedStates.size() * 4);
+        bool available = false;
+        const QJsonObject read = readWithVtk(vtiOutput, available);
+        const QJsonArray vtkStates = read.value(QStringLiteral("arrays"))
+                                         .toObject()
+                                         .value(QStringLiteral("material"))
+                                         .toObject()
+                                         .value(QStringLiteral("values"))
+                                         .toArray();
+        if (available) {
+            QCOMPARE(read.value(QStringLiteral("dimensions")).toArray(),
+                     (QJsonArray{int(nx) + 1, int(ny) + 1, int(nz) + 1}));
+            QCOMPARE(vtkStates.size(), int(expectedStates.size()));
+        }
+        for (uint32_t z = 0; z < nz; ++z)
+            for (uint32_t y = 0; y < ny; ++y)
+                for (uint32_t x = 0; x < nx; ++x) {
+                    const size_t image = x + size_t(nx) * (y + size_t(ny) * z);
+                    const uint32_t state = expectedStates[expected->index(x, y, z)];
+                    if (material->uint32At(image) != state ||
+                        (available && vtkStates.at(int(image)).toDouble() != state))
+                        QFAIL(qPrintable(QStringLiteral("cell (%1, %2, %3) differs").arg(x).arg(y).arg(z)));
+                }
+        if (!available)
+            qInfo("python3-vtk9 is not installed: VTK's own reader was not tried.");
+    }
+
+    // The list carries the bitmaps of its layout's two layers at 1 um per cell from the origin.
+    void layoutExampleCarriesTheLayoutsMasks()
+    {
+        ProcessListFile file;
+        QVERIFY(file.load(QStringLiteral(EXAMPLES_DIR "/cantilever_comb_from_layout.plst")));
+        Ops::GdsLayout layout;
+        QVERIFY2(layout.load(QStringLiteral(EXAMPLES_DIR "/layouts/cantilever_comb.gds")),
+                 qPrintable(layout.errorString()));
+        const QVector<Ops::LayoutLayer> layers{{1, 0}, {2, 0}};
+        QCOMPARE(layout.layers(), layers);
+        int layer = 0;
+        for (const ProcessData &step : file.steps()) {
+            if (step.getProcessType() != Photolithography)
+                continue;
+            QVERIFY(layer < layers.size());
+            QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(),
+                     QStringLiteral("layouts/cantilever_comb.gds"));
+            Ops::LayoutPlacement placement;
+            placement.layer = layers[layer++];
+            Ops::MaskBits mask;
+            QVERIFY(Ops::layoutMask(layout, placement, 100, 100, mask));
+            QCOMPARE(bits(step.getProcessParameter(QStringLiteral("Top Mask")).toByteArray()), mask.bits);
+        }
+        QCOMPARE(layer, 2);
     }
 };
 
