@@ -204,6 +204,16 @@ def planarization(maximum, minimum):
     return (6, [u("Maximum Height", maximum), u("Minimum Height", minimum)])
 
 
+def random_walk_doping(mat, minutes, d_cm2_s, cell_um, dt_s, conc_cm3, threshold_percent):
+    """In the dialog's units: minutes, cm^2/s, micrometres, seconds, cm^-3 and percent."""
+    return (19, material("Material", mat) + [
+        d("Doping Time", minutes), d("Diffusion Coefficient", d_cm2_s), d("Cell Size", cell_um),
+        d("Time Step Duration", dt_s), ("Surface Concentration", "double", "%g" % conc_cm3, True),
+        d("Doping Threshold", threshold_percent)])
+def si_wet_etching(depth, model):
+    return (1, [d("Depth", depth), s("Etch Model", model)])
+
+
 def write_list(name, steps):
     out = ['<?xml version="1.0" encoding="UTF-8"?>', '<Process-List version="1">', "    <Materials>"]
     for (ident, mname, density, poisson, young, color) in MATERIALS:
@@ -260,6 +270,16 @@ write_list("damascene_cross.plst", [
     photolithography(12, "cross.png"),
     moore_deposition(9, 2),
     planarization(18, 0),
+])
+
+# KOH-like etching of (100) silicon through a square opening in a one-cell resist layer whose edges
+# run along <110>: the etch stops on four {111} walls at 54.7 degrees, an inverted pyramid about
+# 40 / sqrt 2 = 28 cells deep.
+write_list("koh_inverted_pyramid.plst", [
+    create_substrate(1, 100, 100, 40, 32),
+    spin_coating(11, 33),
+    photolithography(11, "square_opening.png"),
+    si_wet_etching(30, "BCA"),
 ])
 
 # Ion implantation through a resist mask: the resist (8 cells) is thicker than the implanted band
@@ -319,4 +339,17 @@ write_list("released_cantilever.plst", [
     anisotropic_etching(16, 8, 0),
     isotropic_etching(11, 10),
     isotropic_etching(3, 40),
+])
+
+# Boron diffused through a square opening in a resist layer, then the resist stripped: a doped well.
+# D = 1e-13 cm^2/s and cells of 0.01 um allow time steps up to 1.67 s; 5 minutes of 1 s steps give a
+# diffusion length sqrt(D t) of about 5.5 cells. Cells where more than 10 % of the surface concentration
+# stays become P-doped Si; the counts can be written out with
+# --export-csv "Random Walk Particle Count Type P" OUT.csv.
+write_list("doped_well.plst", [
+    create_substrate(1, 100, 100, 40, 30),
+    spin_coating(11, 34),
+    photolithography(11, "square_opening.png"),
+    random_walk_doping(15, 5, 1e-13, 0.01, 1, 1e20, 10),
+    isotropic_etching(11, 6),
 ])

@@ -1,8 +1,11 @@
 #include "operationfactory.h"
 
+#include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
+#include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
@@ -21,6 +24,7 @@
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
+#include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
@@ -32,6 +36,8 @@
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
+#include "UI/Observers/atomicsibcaetchobserver.h"
+#include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
@@ -40,6 +46,7 @@
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
@@ -52,6 +59,7 @@
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/sioxidationobserver.h"
@@ -190,8 +198,10 @@ const std::vector<P> entries = {
      &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
      &plain<AnisotropicFilmDepositionOperation>, &dialog<AnisotropicDepositionObserver>},
-    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching"},
-    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching"},
+    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching",
+     &plain<AtomisticSiWetEtchingOperation>, &dialog<AtomicSiBCAEtchObserver>},
+    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching",
+     &plain<ContinousWetEtchOperation>, &dialog<CCAWetEtchingObserver>},
     {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
      &plain<SimpleReactiveIonEtchingOperation>, &dialog<SimpleRIEObserver>},
     {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
@@ -203,8 +213,10 @@ const std::vector<P> entries = {
      &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
     {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
      &plain<RemoveCutsFromVolumeOperation>},
-    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping"},
-    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data"},
+    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping",
+     &plain<RandomWalkDopingOperation>, &dialog<RandomWalkDopingObserver>},
+    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
+     &dialog<ExportDataObserver>},
     {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
      &dialog<RunModelExtractionObserver>},
 };

@@ -97,6 +97,7 @@ private slots:
                                              "-",
                                              "actionExport_Data",
                                              "actionExport_Cell_Volume",
+                                             "actionExport_Surface",
                                              "-",
                                              "actionNew_Process_List",
                                              "actionOpen_Process_List",
@@ -185,11 +186,11 @@ private slots:
         QTest::newRow("doping") << "actionDoping" << true;
         QTest::newRow("ion implantation") << "actionIon_Implantation" << true;
         QTest::newRow("si oxidation") << "actionSi_Oxidation" << true;
-        QTest::newRow("random walk doping not built") << "actionRandom_Walk_Doping" << false;
         QTest::newRow("open") << "actionOpen" << true;
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;
-        QTest::newRow("export data not built") << "actionExport_Data" << false;
+        QTest::newRow("export data") << "actionExport_Data" << true;
+        QTest::newRow("random walk doping") << "actionRandom_Walk_Doping" << true;
         QTest::newRow("export cell volume") << "actionExport_Cell_Volume" << true;
         QTest::newRow("pour material") << "actionSpin_Coating" << true;
         QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
@@ -202,6 +203,7 @@ private slots:
         QTest::newRow("compatible materials") << "actionManage_Compatible_Materials" << true;
         QTest::newRow("about") << "actionAbout_Cellforge" << true;
         QTest::newRow("exit") << "actionExit" << true;
+        QTest::newRow("export surface") << "actionExport_Surface" << true;
         QTest::newRow("model extraction") << "actionModel_Extraction" << true;
     }
 

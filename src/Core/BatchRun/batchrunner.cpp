@@ -1,5 +1,6 @@
 #include "batchrunner.h"
 
+#include "Core/Operations/randomstream.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
@@ -79,6 +80,7 @@ BatchRunner::BatchRunner(Core::Workspace &workspace, const Model::Automaton::Tot
 namespace {
 
 // The states of the target before a step, so that a stopped step can be put back.
+// State and atom count of every cell (random-walk doping and the wet etches change the counts).
 bool keepStates(const Model::Automaton::TotalVolumePtr &volume, std::vector<uint32_t> &kept)
 {
     if (!volume) {
@@ -86,24 +88,28 @@ bool keepStates(const Model::Automaton::TotalVolumePtr &volume, std::vector<uint
         return true;
     }
     try {
-        kept.resize(volume->cellCount());
+        kept.resize(volume->cellCount() * 2);
     } catch (const std::bad_alloc &) {
         std::vector<uint32_t>().swap(kept);
         return false;
     }
     Model::Automaton::CellLock lock(*volume);
-    for (size_t i = 0; i < kept.size(); ++i)
-        kept[i] = lock.cells()[i].state();
+    for (size_t i = 0; i < volume->cellCount(); ++i) {
+        kept[2 * i] = lock.cells()[i].state();
+        kept[2 * i + 1] = lock.cells()[i].atomCount();
+    }
     return true;
 }
 
 void putBackStates(const Model::Automaton::TotalVolumePtr &volume, const std::vector<uint32_t> &kept)
 {
-    if (!volume || kept.size() != volume->cellCount())
+    if (!volume || kept.size() != volume->cellCount() * 2)
         return;
     Model::Automaton::CellLock lock(*volume);
-    for (size_t i = 0; i < kept.size(); ++i)
-        lock.cells()[i].setState(kept[i]);
+    for (size_t i = 0; i < volume->cellCount(); ++i) {
+        lock.cells()[i].setState(kept[2 * i]);
+        lock.cells()[i].setAtomCount(kept[2 * i + 1]);
+    }
 }
 
 } // namespace
@@ -137,7 +143,10 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
             // A step whose cells could not be kept cannot be taken back: it runs to its end.
             m_control->setStoppable(!m_putBack || keepStates(before, m_kept));
         }
-        StepContext context{m_workspace, m_target, m_saveImage, QString(), m_control};
+        std::optional<uint64_t> stepSeed;
+        if (m_seed)
+            stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
+        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control};
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace Util {
@@ -30,6 +31,9 @@ struct StepContext {
     /// Renders the scene to an image file; set by the front end (dialog or command line).
     std::function<bool(const QString &fileName, QString *error)> saveImage;
     QString detail;
+    /// Fixes the draws of random steps (derived from the run's seed and the step's position);
+    /// none seeds them from the clock.
+    std::optional<uint64_t> seed;
     /// Engines report to it and stop at its request (a stopped engine makes the step Stopped); may be null.
     Util::RunControl *control = nullptr;
 
@@ -96,6 +100,8 @@ public:
     /// Called (in the running thread) just before a step runs, once per number of the step that
     /// did not convert when its list was read and runs as 0.
     void setWarningObserver(const std::function<void(const QString &)> &observer) { m_warn = observer; }
+    /// Makes the random steps repeatable: each draws from a stream fixed by the seed and its position.
+    void setSeed(std::optional<uint64_t> seed) { m_seed = seed; }
     /// Called (in the running thread) when a step starts, with its 0-based position.
     void setStartObserver(const std::function<void(int index, const QString &name)> &observer) { m_start = observer; }
 
@@ -125,6 +131,7 @@ private:
     std::function<bool(const QString &, QString *)> m_saveImage;
     std::function<void(const StepRecord &)> m_observer;
     std::function<void(const QString &)> m_warn;
+    std::optional<uint64_t> m_seed;
     std::function<void(int, const QString &)> m_start;
     Util::RunControl *m_control = nullptr;
     bool m_putBack = false;

@@ -7,6 +7,8 @@
 
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
@@ -15,6 +17,8 @@
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplereactiveionetching.h"
@@ -195,6 +199,47 @@ int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
     return finishEngine(context, 30);
 }
 
+// ---- atomistic silicon wet etching ----
+
+// "Etch Model" is optional: lists without it etch by bond counting, as they always did.
+int runSiWetEtching(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const double depth = p.toDouble(QStringLiteral("Depth"));
+    if (!p.ok())
+        return fail(context, p);
+    const QString model = step.hasParameter(QStringLiteral("Etch Model"))
+                              ? step.getProcessParameter(QStringLiteral("Etch Model")).toString()
+                              : QStringLiteral("BCA");
+    if (model != QLatin1String("BCA") && model != QLatin1String("CCA")) {
+        context.detail = QStringLiteral("invalid: Etch Model must be BCA or CCA, not \"%1\"").arg(model);
+        return InvalidValue;
+    }
+    Model::Automaton::TotalVolume &volume = *context.target;
+    Core::Workspace &workspace = context.workspace;
+    if (!volume.siLattice() || workspace.isLatticeOutOfDate(volume.id())) {
+        workspace.setLatticeOutOfDate(volume.id(), true);
+        volume.createSiLattice();
+    }
+    if (model == QLatin1String("CCA")) {
+        Core::Operations::ContinuosWetEtching engine(volume, depth);
+        engine.setRunControl(context.control);
+        engine.run();
+    } else {
+        Core::Operations::AtomicStructureSimpleSiWetEtch engine(volume, depth);
+        engine.setRunControl(context.control);
+        engine.run();
+    }
+    if (context.control && context.control->wasStopped()) {
+        // The atoms are those of a partial etch; the next wet etch lays them anew from the cells.
+        workspace.setLatticeOutOfDate(volume.id(), true);
+        return Stopped;
+    }
+    context.recordStep(model == QLatin1String("CCA") ? 29 : 28, false);
+    workspace.setLatticeOutOfDate(volume.id(), false);
+    return Success;
+}
+
 // ---- doping and oxidation ----
 
 // A step whose process finds no material to act on changes nothing; it still succeeds, and its
@@ -354,6 +399,37 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
     return finishEngine(context, 23, false);
 }
 
+// ---- doping ----
+
+// The step holds the dialog's values in the dialog's units; they are converted as the dialog's are.
+int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    Core::Operations::RandomWalkDopingInput input;
+    input.cellSizeMicrometres = p.toDouble(QStringLiteral("Cell Size"));
+    input.timeStepSeconds = p.toDouble(QStringLiteral("Time Step Duration"));
+    input.diffusionCoefficientCm2PerS = p.toDouble(QStringLiteral("Diffusion Coefficient"));
+    input.material = p.toUInt(QStringLiteral("Material_Id"));
+    input.dopingTimeMinutes = p.toDouble(QStringLiteral("Doping Time"));
+    input.thresholdPercent = p.toDouble(QStringLiteral("Doping Threshold"));
+    input.surfaceConcentrationPerCm3 = p.toDouble(QStringLiteral("Surface Concentration"));
+    if (!p.ok())
+        return fail(context, p);
+    const QString problem = input.problem();
+    if (!problem.isEmpty()) {
+        context.detail = problem;
+        return InvalidValue;
+    }
+    Core::Operations::RandomWalkDoping engine(*context.target, input.material, input.diffusionCoefficient(),
+                                              input.timeStep(), input.cellSize(), input.dopantConcentration(),
+                                              input.thresholdConcentration());
+    if (context.seed)
+        engine.setSeed(*context.seed);
+    engine.setRunControl(context.control);
+    engine.dope(input.dopingTime());
+    return finishEngine(context, 36);
+}
+
 int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 {
     if (!step.hasParameter(QStringLiteral("Filename")))
@@ -390,8 +466,10 @@ StepRegistry makeStandardRegistry()
     registry.add(MooreEtching, runMooreEtching);
     registry.add(Planarization, runPlanarization);
     registry.add(SpinCoating, runSpinCoating);
+    registry.add(RandomWalkDoping, runRandomWalkDoping);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
+    registry.add(SiWetEtching, runSiWetEtching);
     return registry;
 }
 

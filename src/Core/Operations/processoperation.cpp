@@ -113,7 +113,19 @@ template <class Base> void CellVolumeOperation<Base>::execute()
 
     Util::RunControl control;
     // Without the cells from before, a stopped run could not be taken back: it runs to its end.
-    control.setStoppable(beforeRun(volume));
+    bool kept = beforeRun(volume);
+    if (kept && changesAtomCounts()) {
+        try {
+            m_keptAtoms.resize(volume.cellCount());
+            Model::Automaton::CellLock lock(volume);
+            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
+                m_keptAtoms[i] = lock.cells()[i].atomCount();
+        } catch (const std::bad_alloc &) {
+            std::vector<uint32_t>().swap(m_keptAtoms);
+            kept = false;
+        }
+    }
+    control.setStoppable(kept);
     bool failed = false;
     QString failure;
     qint64 simulated = 0;
@@ -154,12 +166,19 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     }
     if (control.wasStopped()) {
         // The surface still shows the cells from before, which are put back exactly.
+        if (!m_keptAtoms.empty()) {
+            Model::Automaton::CellLock lock(volume);
+            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
+                lock.cells()[i].setAtomCount(m_keptAtoms[i]);
+        }
         putBackCells(volume);
         std::vector<uint32_t>().swap(m_keptStates);
+        std::vector<uint32_t>().swap(m_keptAtoms);
         cancel();
         return;
     }
     std::vector<uint32_t>().swap(m_keptStates);
+    std::vector<uint32_t>().swap(m_keptAtoms);
     printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
                     QString::number(simulated) + QStringLiteral(" ms"));
     printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(surfaced) + QStringLiteral(" ms"));
@@ -193,7 +212,10 @@ bool UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume)
 
 bool UndoableProcessOperation::putBackCells(Model::Automaton::TotalVolume &volume)
 {
-    return m_snapshot.revertRun(volume);
+    if (!m_snapshot.revertRun(volume))
+        return false;
+    afterRestore(volume);
+    return true;
 }
 
 void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
@@ -225,8 +247,10 @@ bool UndoableProcessOperation::restore(bool before)
     {
         BusyScope busy(workspace().busyIndicator(), name());
         restored = before ? m_snapshot.restoreBefore(*v, &error) : m_snapshot.restoreAfter(*v, &error);
-        if (restored)
+        if (restored) {
+            afterRestore(*v);
             v->painter().regenerateSurface();
+        }
     }
     if (!restored) {
         workspace().console().writeMessage(
@@ -236,6 +260,11 @@ bool UndoableProcessOperation::restore(bool before)
     }
     workspace().notifyUpdate();
     return true;
+}
+
+void UndoableProcessOperation::afterRestore(Model::Automaton::TotalVolume &volume)
+{
+    workspace().setLatticeOutOfDate(volume.id(), true);
 }
 
 bool UndoableProcessOperation::undo() { return restore(true); }

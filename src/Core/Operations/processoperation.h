@@ -35,6 +35,8 @@ protected:
     /// Runs the engine on the locked-free volume (the engine takes the lock itself). The engine
     /// is given `runControl()`, so that it reports progress and stops when the user cancels.
     virtual void run(Model::Automaton::TotalVolume &volume) = 0;
+    /// Whether the engine changes the cells' atom counts, which a stopped run then puts back too.
+    virtual bool changesAtomCounts() const { return false; }
     /// Whether the step invalidates the volume's atomistic lattice.
     virtual bool marksLatticeOutOfDate() const { return false; }
     /// Before the run: keeps what a stopped or failed run needs to put the cells back (here a
@@ -56,6 +58,7 @@ private:
     Model::Automaton::TotalVolumePtr m_volume;
     Util::RunControl *m_control = nullptr;
     std::vector<uint32_t> m_keptStates;
+    std::vector<uint32_t> m_keptAtoms;
 };
 
 /// A process step that cannot be undone.
@@ -81,6 +84,9 @@ protected:
     bool putBackCells(Model::Automaton::TotalVolume &volume) override;
     /// Puts the states from before the run back, so a failed step leaves no half-changed cells.
     void afterFailedRun(Model::Automaton::TotalVolume &volume) override;
+    /// Called after undo or redo has put cells back, before the surface is regenerated. Marks the
+    /// volume's silicon lattice as out of date: its atoms no longer match the cells.
+    virtual void afterRestore(Model::Automaton::TotalVolume &volume);
 
 private:
     /// Puts the recorded states back; a missing or damaged record is reported and changes nothing.

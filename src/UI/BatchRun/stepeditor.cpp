@@ -4,6 +4,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
+#include "UI/Operations/bcaetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
@@ -16,6 +17,7 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
@@ -142,6 +144,17 @@ bool editSimpleRie(QWidget *parent, ProcessData &step, bool adding)
         setUInt(step, "Material_Id", d.material());
         setUInt(step, "Etch Depth", static_cast<uint32_t>(d.depth()));
         setInt(step, "EtchDirectionValue", (d.etchFromBelow() ? 2 : 0) | (d.etchFromTop() ? 1 : 0));
+    });
+}
+
+// The wet etching dialog with the choice of the etch model, which only a list needs.
+bool editSiWetEtching(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::BCAEtchingDialog dialog(parent);
+    dialog.showModelChoice();
+    return editWith(dialog, step, adding, [&](const Operations::BCAEtchingDialog &d) {
+        setDouble(step, "Depth", d.depth());
+        step.setParameterValue(QStringLiteral("Etch Model"), d.model());
     });
 }
 
@@ -341,7 +354,25 @@ bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
-// Si wet etching and random-walk doping have no option dialog of their own yet.
+// The step keeps the dialog's values in the dialog's units; the runner converts them as the
+// interactive operation does. A list carries no seed (cellforge-batch --seed gives one).
+bool editRandomWalkDoping(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::RandomWalkDopingDialog dialog(parent);
+    dialog.setSeedShown(false);
+    return editWith(dialog, step, adding, [&](const Operations::RandomWalkDopingDialog &d) {
+        const auto in = d.input();
+        setDouble(step, "Doping Time", in.dopingTimeMinutes);
+        setUInt(step, "Material_Id", in.material);
+        setDouble(step, "Diffusion Coefficient", in.diffusionCoefficientCm2PerS);
+        setDouble(step, "Cell Size", in.cellSizeMicrometres);
+        setDouble(step, "Time Step Duration", in.timeStepSeconds);
+        setDouble(step, "Surface Concentration", in.surfaceConcentrationPerCm3);
+        setDouble(step, "Doping Threshold", in.thresholdPercent);
+    });
+}
+
+// Steps without an option dialog of their own are edited in the generic form.
 bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 {
     StepOptionsDialog dialog(step, parent);
@@ -361,6 +392,8 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
     switch (step.getProcessType()) {
     case Photolithography:
         return editPhotolithography(parent, step, adding, columnsX, columnsY);
+    case SiWetEtching:
+        return editSiWetEtching(parent, step, adding);
     case MooreDeposition:
     case MooreEtching:
         return editMoore(parent, step, adding);
@@ -393,6 +426,8 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         return editIonImplantation(parent, step, adding);
     case SiOxidation:
         return editSiOxidation(parent, step, adding);
+    case RandomWalkDoping:
+        return editRandomWalkDoping(parent, step, adding);
     default:
         return editWithForm(parent, step, adding);
     }

@@ -3,6 +3,8 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
@@ -12,6 +14,9 @@
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/randomstream.h"
+#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplesioxidation.h"
@@ -50,12 +55,17 @@ QBitArray bits(const QByteArray &bytes)
     return b;
 }
 
+// The seed of the runs: random steps then draw the same in every run.
+constexpr uint64_t runSeed = 7;
+
 // The example's steps applied by calling the engines directly with the values of the list, as
 // each interactive operation does after its dialog: the reference for the runner.
 TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
 {
     TotalVolumePtr volume;
+    uint64_t index = 0;
     for (const ProcessData &s : steps) {
+        const uint64_t position = index++;
         auto p = [&s](const char *name) { return s.getProcessParameter(QLatin1String(name)); };
         switch (s.getProcessType()) {
         case CreateSubstrate:
@@ -112,6 +122,14 @@ TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
         case Planarization:
             Ops::Planarization(*volume, p("Maximum Height").toUInt(), p("Minimum Height").toUInt()).run();
             break;
+        case SiWetEtching:
+            // The lattice is laid over the cells as they are before each etch of a list.
+            volume->createSiLattice();
+            if (p("Etch Model").toString() == QLatin1String("CCA"))
+                Ops::ContinuosWetEtching(*volume, p("Depth").toDouble()).run();
+            else
+                Ops::AtomicStructureSimpleSiWetEtch(*volume, p("Depth").toDouble()).run();
+            break;
         case Doping:
             Ops::SimpleDoping(*volume, p("Doped Material_Id").toUInt(), p("Doping Depth").toFloat()).run();
             break;
@@ -127,6 +145,23 @@ TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
                                      p("Oxidation Pressure").toDouble());
             else
                 oxidation.runWithThickness(p("Oxidation Thickness").toDouble());
+            break;
+        }
+        case RandomWalkDoping: {
+            // In the list's units, converted as the dialog's observer converts them; the runner
+            // seeds each step from the run's seed and the step's position.
+            Ops::RandomWalkDopingInput in;
+            in.dopingTimeMinutes = p("Doping Time").toDouble();
+            in.material = p("Material_Id").toUInt();
+            in.diffusionCoefficientCm2PerS = p("Diffusion Coefficient").toDouble();
+            in.cellSizeMicrometres = p("Cell Size").toDouble();
+            in.timeStepSeconds = p("Time Step Duration").toDouble();
+            in.surfaceConcentrationPerCm3 = p("Surface Concentration").toDouble();
+            in.thresholdPercent = p("Doping Threshold").toDouble();
+            Ops::RandomWalkDoping walk(*volume, in.material, in.diffusionCoefficient(), in.timeStep(), in.cellSize(),
+                                       in.dopantConcentration(), in.thresholdConcentration());
+            walk.setSeed(Ops::RandomStream::mix(runSeed + position));
+            walk.dope(in.dopingTime());
             break;
         }
         default:
@@ -192,6 +227,7 @@ private slots:
             QThreadPool::globalInstance()->setMaxThreadCount(n);
             Core::Workspace workspace;
             BatchRunner runner(workspace, nullptr);
+            runner.setSeed(runSeed);
             const RunSummary summary = runner.run(file.steps());
             QVERIFY2(summary.succeeded(),
                      qPrintable(summary.failure.name + QLatin1String(": ") + summary.failure.message));
@@ -205,7 +241,8 @@ private slots:
         QProcess process;
         process.start(QStringLiteral(CELLFORGE_BATCH),
                       {path, QStringLiteral("--output"), output, QStringLiteral("--export-vti"), vtiOutput,
-                       QStringLiteral("--threads"), QStringLiteral("2")});
+                       QStringLiteral("--threads"), QStringLiteral("2"), QStringLiteral("--seed"),
+                       QString::number(runSeed)});
         QVERIFY(process.waitForFinished(300000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         QVERIFY(process.readAllStandardError().isEmpty());

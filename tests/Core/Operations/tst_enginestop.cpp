@@ -1,5 +1,7 @@
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/cutcellvolume.h"
 #include "Core/Operations/electrodeposition.h"
 #include "Core/Operations/filmextraction.h"
@@ -93,6 +95,12 @@ QMap<QString, Engine> engines()
     e.insert("planarization", {[](TotalVolume &v, Util::RunControl *c) { runWith(Planarization(v, 8, 1), c); }, false});
     e.insert("spin coating",
              {[](TotalVolume &v, Util::RunControl *c) { runWith(SpinCoating(v, Oxide, 9), c); }, false});
+    // The wet etches stop between steps too; a first step may remove atoms without emptying a
+    // cell, so they are checked before and after the run only.
+    e.insert("bca wet etch",
+             {[](TotalVolume &v, Util::RunControl *c) { runWith(AtomicStructureSimpleSiWetEtch(v, 3.0), c); }, false});
+    e.insert("cca wet etch",
+             {[](TotalVolume &v, Util::RunControl *c) { runWith(ContinuosWetEtching(v, 3.0), c); }, false});
     return e;
 }
 

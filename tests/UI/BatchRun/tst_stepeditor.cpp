@@ -84,8 +84,8 @@ private:
             << QVariantMap{{"Material_Id", 12u},     {"Top Mask", mask},        {"Top Mask File", "/masks/top.png"},
                            {"Top Mask Width", 3u},   {"Top Mask Height", 2u},   {"Bottom Mask", QByteArray()},
                            {"Bottom Mask File", ""}, {"Bottom Mask Width", 0u}, {"Bottom Mask Height", 0u}};
-        QTest::newRow("1 Si wet etching")
-            << int(SiWetEtching) << "Ui::StepOptionsDialog" << QVariantMap{{"Depth", 3.5}};
+        QTest::newRow("1 Si wet etching") << int(SiWetEtching) << "Ui::Operations::BCAEtchingDialog"
+                                          << QVariantMap{{"Depth", 3.5}, {"Etch Model", "CCA"}};
         QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreOptionsDialog"
                                             << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
         QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreOptionsDialog"
@@ -151,13 +151,13 @@ private:
         QTest::newRow("18 anisotropic etching")
             << int(AnisotropicEtching) << "Ui::Operations::AnisotropicEtchingDialog"
             << QVariantMap{{"Material_Id", 15u}, {"Etch Depth", 4.5}, {"Horizontal to Vertical Ratio", 0.125}};
-        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::StepOptionsDialog"
-                                               << QVariantMap{{"Diffusion Coefficient", 1.5},
-                                                              {"Cell Size", 2.5},
+        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::Operations::RandomWalkDopingDialog"
+                                               << QVariantMap{{"Diffusion Coefficient", 1.5e-13},
+                                                              {"Cell Size", 0.0125},
                                                               {"Time Step Duration", 0.25},
-                                                              {"Surface Concentration", 3.0},
+                                                              {"Surface Concentration", 3e19},
                                                               {"Doping Time", 4.0},
-                                                              {"Doping Threshold", 0.125},
+                                                              {"Doping Threshold", 12.5},
                                                               {"Material_Id", 16u}};
     }
 
@@ -211,6 +211,14 @@ private slots:
                 // A file chooser needs a name before OK means anything.
                 if (auto *files = qobject_cast<QFileDialog *>(d))
                     files->selectFile(image);
+                // Random-walk doping has no defaults for these: OK waits until they are given.
+                const std::pair<const char *, const char *> walk[] = {{"lieDiffusionCoefficient", "1e-13"},
+                                                                      {"lieCellSize", "0.01"},
+                                                                      {"lieTimeStep", "1"},
+                                                                      {"lieConcentration", "1e20"}};
+                for (const auto &field : walk)
+                    if (auto *line = d->findChild<QLineEdit *>(QLatin1String(field.first)))
+                        line->setText(QLatin1String(field.second));
                 d->accept();
             },
             &accepted);
@@ -252,6 +260,12 @@ private slots:
             child<QDoubleSpinBox>(d, "dblThickness")->setValue(2.5);
             child<QComboBox>(d, "cbxMaterial")->setCurrentIndex(1);
         }) << QVariantMap{{"Thickness", 2.5}, {"Material_Id", 16u}, {"Material", "Poly-Si"}};
+        QTest::newRow("wet etching depth and model") << int(SiWetEtching) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.125);
+            auto *model = child<QComboBox>(d, "cbxModel");
+            QVERIFY(model->isVisibleTo(d)); // a list offers the choice of the model
+            model->setCurrentIndex(1);
+        }) << QVariantMap{{"Depth", 0.125}, {"Etch Model", "CCA"}};
         QTest::newRow("isotropic etching depth") << int(IsotropicEtching) << DialogScript([](QDialog *d) {
             child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.5);
         }) << QVariantMap{{"Depth", 0.5}};
