@@ -457,8 +457,12 @@ bool RunProcessesDialog::loadList(const QString &fileName)
         [this](const Model::Materials::Material &existing, const Model::Materials::Material &loaded) {
             return resolveConflict(existing, loaded);
         });
-    if (!file.load(fileName))
+    if (!file.load(fileName)) {
+        // Never an empty list without a word, whether the list came from Load List or the command line.
+        showMessage(QMessageBox::Critical, QStringLiteral("Process List"),
+                    QStringLiteral("The process list could not be opened."), file.errorString());
         return false;
+    }
     if (file.wasUpgraded())
         showMessage(QMessageBox::Warning, ProcessListFile::upgradeTitle(), ProcessListFile::upgradeText());
     if (!file.materialReport().isEmpty())
