@@ -1,5 +1,6 @@
 // Times the distance-counting engines on generated 256^3 volumes and prints one line per case:
-// volume size, parameters, threads, milliseconds, cells changed.
+// volume size, parameters, threads, milliseconds, cells changed. Doping, implantation and
+// oxidation are compared with the isotropic deposition of the same distance on the same volume.
 //
 //   bench_engines [--threads N] [--size N] [--repeat N] [--write FILE]
 //
@@ -8,14 +9,18 @@
 // cell, index order) for bench/edt_reference.py to compare with an exact distance transform.
 
 #include "Core/Operations/anisotropicfilmdeposition.h"
+#include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
+#include "Core/Operations/simpledoping.h"
+#include "Core/Operations/simplesioxidation.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -31,6 +36,8 @@ namespace {
 
 constexpr uint32_t Si = 1;
 constexpr uint32_t Oxide = 3;
+constexpr uint32_t NSi = 14;
+constexpr uint32_t PSi = 15;
 
 /// Lower half silicon, cut by eight trenches along y, each 16 cells wide and 64 deep.
 std::vector<uint32_t> trenchStates(uint32_t n)
@@ -78,8 +85,8 @@ size_t changedCells(TotalVolume &volume, const std::vector<uint32_t> &before)
 
 int repeats = 1;
 
-void runCase(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
-             const std::function<void(TotalVolume &)> &engine, const QString &writeTo = QString())
+qint64 runCase(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
+               const std::function<void(TotalVolume &)> &engine, const QString &writeTo = QString())
 {
     std::shared_ptr<TotalVolume> volume;
     qint64 ms = -1;
@@ -106,7 +113,7 @@ void runCase(const char *shape, const char *parameters, uint32_t n, const std::v
         QFile file(writeTo);
         if (!file.open(QIODevice::WriteOnly)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(writeTo));
-            return;
+            return ms;
         }
         Model::Automaton::CellLock lock(*volume);
         std::vector<char> bytes(volume->cellCount());
@@ -114,6 +121,14 @@ void runCase(const char *shape, const char *parameters, uint32_t n, const std::v
             bytes[i] = static_cast<char>(lock.cells()[i].state());
         file.write(bytes.data(), qint64(bytes.size()));
     }
+    return ms;
+}
+
+void printRatio(const char *what, qint64 ms, qint64 reference)
+{
+    std::printf("  %-44s %.2f x the deposition (target: at most 1.30)\n", what,
+                reference > 0 ? double(ms) / double(reference) : 0.0);
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -121,6 +136,10 @@ void runCase(const char *shape, const char *parameters, uint32_t n, const std::v
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The dopable and oxidizable materials come from the process catalogue, which is written
+    // where it is read: keep it away from the user's own.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
     const QStringList args = app.arguments();
     uint32_t n = 256;
     QString writeTo;
@@ -142,7 +161,7 @@ int main(int argc, char **argv)
     const auto trenches = trenchStates(n);
     const auto flat = flatStates(n);
     using namespace Core::Operations;
-    runCase(
+    const qint64 deposition16 = runCase(
         "trenches", "isotropic deposition t=16", n, trenches,
         [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 16.0f).run(); }, writeTo);
     runCase("flat", "isotropic deposition t=40", n, flat,
@@ -151,5 +170,19 @@ int main(int argc, char **argv)
             [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 16.0f).run(); });
     runCase("trenches", "anisotropic deposition t=16 r=0.5", n, trenches,
             [](TotalVolume &v) { AnisotropicFilmDeposition(v, Oxide, 16.0f, 0.5f).run(); });
+
+    const qint64 doping =
+        runCase("trenches", "doping depth=16", n, trenches, [](TotalVolume &v) { SimpleDoping(v, NSi, 16.0f).run(); });
+    const qint64 deposition6 = runCase("trenches", "isotropic deposition t=6", n, trenches,
+                                       [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 6.0f).run(); });
+    const qint64 implantation = runCase("trenches", "implantation D=20 S=4 a=6", n, trenches,
+                                        [](TotalVolume &v) { IonImplantation(v, PSi, 20.0f, 4.0f, 6.0f).run(); });
+    const qint64 deposition10 = runCase("trenches", "isotropic deposition t=10", n, trenches,
+                                        [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 10.0f).run(); });
+    const qint64 oxidation = runCase("trenches", "oxidation 0.1 um at 100/um (T=10)", n, trenches,
+                                     [](TotalVolume &v) { SimpleSiOxidation(v, 100.0).runWithThickness(0.1); });
+    printRatio("doping depth 16 / deposition t=16:", doping, deposition16);
+    printRatio("implantation a=6 / deposition t=6:", implantation, deposition6);
+    printRatio("oxidation T=10 / deposition t=10:", oxidation, deposition10);
     return 0;
 }

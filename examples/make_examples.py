@@ -142,6 +142,35 @@ def moore_deposition(mat, layers):
     return (2, [u("Thickness", layers)] + material("Material", mat))
 
 
+def f(name, value, shown=True):
+    return (name, "float", repr(float(value)).rstrip("0").rstrip(".") if value != int(value) else str(int(value)), shown)
+
+
+def b(name, value, shown=False):
+    return (name, "bool", "true" if value else "false", shown)
+
+
+def doping(mat, depth):
+    return (8, [f("Doping Depth", depth)] + material("Doped Material", mat, True))
+
+
+def ion_implantation(mat, depth, spread, annealing):
+    return (14, [f("Annealing Distance", annealing), f("Implantation Depth", depth), f("Vertical Spread", spread)]
+            + material("Doped Material", mat, True))
+
+
+def oxidation_by_thickness(microns, per_micron):
+    return (15, [d("Micron Conversion", per_micron), b("OxidationTimeSet", False), b("OxidationThicknessSet", True),
+                 d("Oxidation Thickness", microns), d("Oxidation Time", 2, False),
+                 d("Oxidation Temperature", 1273, False), d("Oxidation Pressure", 1, False)])
+
+
+def oxidation_by_time(hours, kelvin, atm, per_micron):
+    return (15, [d("Micron Conversion", per_micron), b("OxidationTimeSet", True), b("OxidationThicknessSet", False),
+                 d("Oxidation Thickness", 0.1, False), d("Oxidation Time", hours),
+                 d("Oxidation Temperature", kelvin), d("Oxidation Pressure", atm)])
+
+
 def planarization(maximum, minimum):
     return (6, [u("Maximum Height", maximum), u("Minimum Height", minimum)])
 
@@ -202,6 +231,34 @@ write_list("damascene_cross.plst", [
     photolithography(12, "cross.png"),
     moore_deposition(9, 2),
     planarization(18, 0),
+])
+
+# Ion implantation through a resist mask: the resist (8 cells) is thicker than the implanted band
+# reaches, so only the silicon under the openings is implanted, 5 to 7 cells deep and annealed one
+# cell further. After the resist is stripped the wafer is oxidized for half an hour at 1273 K
+# (about 0.05 micron, 5 cells at 100 cells per micron), which consumes the top two silicon layers.
+write_list("implanted_lines_oxidized.plst", [
+    create_substrate(1, 100, 100, 40, 24),
+    spin_coating(11, 32),
+    photolithography(11, "lines_and_spaces.png"),
+    ion_implantation(15, 6, 1, 1),
+    isotropic_etching(11, 10),
+    oxidation_by_time(0.5, 1273, 1, 100),
+])
+
+# A well doped through a window in an oxide mask: a CVD oxide is patterned through a resist opening,
+# the resist stripped, the silicon doped from the window (the dopant also spreads sideways under the
+# edge of the mask), the mask stripped and a thin oxide (0.04 micron) grown on the doped wafer.
+write_list("doped_well_oxidized.plst", [
+    create_substrate(1, 100, 100, 40, 24),
+    cvd(3, 4),
+    spin_coating(11, 32),
+    photolithography(11, "square_opening.png"),
+    anisotropic_etching(3, 4, 0),
+    isotropic_etching(11, 6),
+    doping(14, 6),
+    isotropic_etching(3, 5),
+    oxidation_by_thickness(0.04, 100),
 ])
 
 # Surface micromachining of a cantilever: a silicon block with oxide poured beside it as a

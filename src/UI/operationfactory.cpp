@@ -7,9 +7,11 @@
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/gluesubstrateoperation.h"
+#include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
@@ -25,6 +27,7 @@
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
+#include "Core/Operations/simplesioxidationoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
@@ -35,9 +38,11 @@
 #include "UI/Observers/destroymodelextractiondialogobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
+#include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
+#include "UI/Observers/ionimplantationoptionsobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
@@ -49,6 +54,7 @@
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
+#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
@@ -144,7 +150,8 @@ const std::vector<P> entries = {
     {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<CopyObject>},
     {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &plain<CreateSubstrateOperation>,
      &dialog<CreateSubstrateObserver>},
-    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation"},
+    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", &plain<IonImplantationOperation>,
+     &dialog<IonImplantationOptionsObserver>},
     {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<DeleteObject>},
     {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
      &plain<ChangeTotalVolumeVisualizationOptions>, &dialog<ChangeTotalVolumeViewOptionsObserver>},
@@ -165,7 +172,7 @@ const std::vector<P> entries = {
      &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
     {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", &plain<CutCellVolumeOperation>,
      &dialog<CutCellVolumeObserver>},
-    {17, "DopingOperation", "Doping", 17, "actionDoping"},
+    {17, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>, &dialog<DopingOptionsObserver>},
     {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
      &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
     {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
@@ -179,7 +186,8 @@ const std::vector<P> entries = {
     // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
     {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &plain<SelectVolumesOperation>, nullptr,
      true},
-    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation"},
+    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
+     &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
      &plain<AnisotropicFilmDepositionOperation>, &dialog<AnisotropicDepositionObserver>},
     {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching"},

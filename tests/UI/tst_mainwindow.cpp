@@ -177,7 +177,10 @@ private slots:
         QTest::newRow("batch run") << "actionBatch_Run" << true;
         QTest::newRow("new process list") << "actionNew_Process_List" << true;
         QTest::newRow("open process list") << "actionOpen_Process_List" << true;
-        QTest::newRow("doping not built") << "actionDoping" << false;
+        QTest::newRow("doping") << "actionDoping" << true;
+        QTest::newRow("ion implantation") << "actionIon_Implantation" << true;
+        QTest::newRow("si oxidation") << "actionSi_Oxidation" << true;
+        QTest::newRow("random walk doping not built") << "actionRandom_Walk_Doping" << false;
         QTest::newRow("open") << "actionOpen" << true;
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;

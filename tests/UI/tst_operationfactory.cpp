@@ -67,6 +67,9 @@ private slots:
         QTest::newRow("isotropic deposition") << 13u << "Isotropic Deposition" << 13u;
         QTest::newRow("isotropic etching") << 14u << "Isotropic Etching" << 14u;
         QTest::newRow("electroplating") << 15u << "Electroplating" << 15u;
+        QTest::newRow("ion implantation") << 3u << "Ion Implantation" << 3u;
+        QTest::newRow("doping") << 17u << "Doping" << 17u;
+        QTest::newRow("si oxidation") << 26u << "Simple Si Oxidation" << 26u;
         QTest::newRow("anisotropic deposition shares code 13") << 27u << "Anisotropic Deposition" << 13u;
         QTest::newRow("simple rie") << 30u << "Simple RIE" << 30u;
         QTest::newRow("PVD shares code 13 and the deposition's name") << 31u << "Isotropic Deposition" << 13u;
@@ -109,7 +112,7 @@ private slots:
         QTest::addColumn<uint32_t>("identifier");
         QTest::addColumn<QString>("action");
         QTest::addColumn<uint32_t>("typeCode");
-        QTest::newRow("ion implantation") << 3u << "actionIon_Implantation" << 3u;
+        QTest::newRow("BCA wet etching") << 28u << "actionBCA_Wet_Etching" << 28u;
     }
 
     void operationsNotBuiltYetAreListedButNotServed()

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -14,14 +15,17 @@
 
 namespace {
 
-/// Accepts, with its defaults, every modal dialog that opens while it lives.
+/// Accepts every modal dialog that opens while it lives, with its defaults except for the
+/// material (when one is given and the dialog has a "cbxMaterial" list).
 class DialogAccepter : public QObject {
 public:
-    DialogAccepter()
+    explicit DialogAccepter(uint material = 0)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
+        connect(&m_timer, &QTimer::timeout, this, [this, material] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 titles << dialog->windowTitle();
+                if (auto *box = dialog->findChild<QComboBox *>(QStringLiteral("cbxMaterial")); box && material)
+                    box->setCurrentIndex(box->findData(material));
                 dialog->accept();
             }
         });
@@ -52,38 +56,53 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("dialogTitle");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<uint>("typeCode");
         QTest::addColumn<bool>("undoable");
+        QTest::addColumn<uint>("material"); // 0: the dialog's default
         QTest::newRow("isotropic deposition") << "actionIsotropic_Deposition"
                                               << "Isotropic Film Deposition"
-                                              << "Isotropic Deposition" << true;
+                                              << "Isotropic Deposition" << 13u << true << 0u;
         QTest::newRow("cvd") << "actionCVD"
                              << "Isotropic Film Deposition"
-                             << "CVD" << true;
+                             << "CVD" << 13u << true << 0u;
         QTest::newRow("isotropic etching") << "actionIsotropic_Film_Etching"
                                            << "Isotropic Film Etching"
-                                           << "Isotropic Etching" << true;
+                                           << "Isotropic Etching" << 14u << true << 0u;
         QTest::newRow("electroplating") << "actionElectrodeposition"
                                         << "Electroplating Options"
-                                        << "Electroplating" << true;
+                                        << "Electroplating" << 15u << true << 0u;
         QTest::newRow("anisotropic deposition") << "actionAnisotropic_Deposition"
                                                 << "PVD Options"
-                                                << "Anisotropic Deposition" << true;
+                                                << "Anisotropic Deposition" << 13u << true << 0u;
         QTest::newRow("anisotropic etching") << "actionAnisotropic_Etching"
                                              << "Dialog"
-                                             << "Anisotropic Etching" << true;
+                                             << "Anisotropic Etching" << 13u << true << 0u;
         QTest::newRow("pvd") << "actionPVD"
                              << "Dialog"
-                             << "Isotropic Deposition" << true;
+                             << "Isotropic Deposition" << 13u << true << 0u;
         QTest::newRow("simple rie") << "actionSimple_RIE"
                                     << "Simple RIE Options"
-                                    << "Simple RIE" << false;
+                                    << "Simple RIE" << 30u << false << 0u;
+        // The substrate is silicon: dope it with N-doped silicon.
+        QTest::newRow("doping") << "actionDoping"
+                                << "Doping Options"
+                                << "Doping" << 17u << true << 14u;
+        // The defaults implant 50 below the top of the 30 cells of substrate: the bottom layer.
+        QTest::newRow("ion implantation") << "actionIon_Implantation"
+                                          << "Ion Implantation Options"
+                                          << "Ion Implantation" << 3u << true << 15u;
+        QTest::newRow("si oxidation") << "actionSi_Oxidation"
+                                      << "Si Oxidation Options"
+                                      << "Simple Si Oxidation" << 26u << true << 0u;
     }
     void eachEntryChangesACreatedSubstrate()
     {
         QFETCH(QString, action);
         QFETCH(QString, dialogTitle);
         QFETCH(QString, name);
+        QFETCH(uint, typeCode);
         QFETCH(bool, undoable);
+        QFETCH(uint, material);
         MainWindow window;
         Core::Workspace &ws = window.presenter()->workspace();
         {
@@ -100,7 +119,7 @@ private slots:
 
         QVERIFY(window.action(action)->isEnabled());
         {
-            DialogAccepter accepter;
+            DialogAccepter accepter(material);
             window.action(action)->trigger();
             QCOMPARE(accepter.titles, QStringList{dialogTitle});
         }
@@ -110,10 +129,7 @@ private slots:
         QVERIFY(after != before);
         QVERIFY(redraws->count > 0);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(ws.lastOperation(volume->id()), name == QLatin1String("Simple RIE")          ? 30u
-                                                 : name == QLatin1String("Isotropic Etching") ? 14u
-                                                 : name == QLatin1String("Electroplating")    ? 15u
-                                                                                              : 13u);
+        QCOMPARE(ws.lastOperation(volume->id()), typeCode);
         if (!undoable) {
             QCOMPARE(window.action(QStringLiteral("actionUndo"))->text(), QStringLiteral("Undo Create Substrate"));
             return;

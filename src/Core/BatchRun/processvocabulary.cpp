@@ -265,6 +265,10 @@ uint32_t compatibleProcessId(int type)
         return 17;
     case Cvd:
         return 3;
+    case Doping:
+        return 13;
+    case IonImplantation:
+        return 15;
     case IsotropicDeposition:
         return 18;
     case IsotropicEtching:

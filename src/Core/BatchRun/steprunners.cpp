@@ -8,14 +8,17 @@
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplereactiveionetching.h"
+#include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
@@ -179,6 +182,94 @@ int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
+// ---- doping and oxidation ----
+
+// A step whose process finds no material to act on changes nothing; it still succeeds, and its
+// line in the report says why nothing changed.
+bool noMaterialToChange(StepContext &context, const Core::Operations::MaterialSet &materials, uint32_t processId,
+                        const char *verb)
+{
+    if (!materials.isEmpty())
+        return false;
+    context.detail = Core::Operations::noCompatibleMaterialsText(processId, QLatin1String(verb));
+    return true;
+}
+
+int runDoping(StepContext &context, const Ui::ProcessData &step)
+{
+    using Core::Operations::SimpleDoping;
+    StepParameters p(step);
+    const float depth = p.toFloat(QStringLiteral("Doping Depth"));
+    const uint32_t material = p.toUInt(QStringLiteral("Doped Material_Id"));
+    if (!p.ok())
+        return fail(context, p);
+    SimpleDoping engine(*context.target, material, depth);
+    if (noMaterialToChange(context, engine.dopableMaterials(), SimpleDoping::dopableProcess, "doped"))
+        return Success;
+    engine.run();
+    context.recordStep(17, material == 1);
+    return Success;
+}
+
+int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
+{
+    using Core::Operations::IonImplantation;
+    StepParameters p(step);
+    const float annealing = p.toFloat(QStringLiteral("Annealing Distance"));
+    const float depth = p.toFloat(QStringLiteral("Implantation Depth"));
+    const uint32_t material = p.toUInt(QStringLiteral("Doped Material_Id"));
+    const float spread = p.toFloat(QStringLiteral("Vertical Spread"));
+    if (!p.ok())
+        return fail(context, p);
+    IonImplantation engine(*context.target, material, depth, spread, annealing);
+    if (noMaterialToChange(context, engine.dopableMaterials(), IonImplantation::dopableProcess, "implanted"))
+        return Success;
+    engine.run();
+    context.recordStep(3, material == 1);
+    return Success;
+}
+
+// Reads only the parameters of the chosen mode. A missing one fails the step; a value that does
+// not convert (including the mode itself) runs nothing, and the step still counts as done.
+int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
+{
+    using Core::Operations::SimpleSiOxidation;
+    StepParameters mode(step);
+    const bool byTime = mode.toBool(QStringLiteral("OxidationTimeSet"));
+    StepParameters p(step);
+    const double conversion = p.toDouble(QStringLiteral("Micron Conversion"));
+    double time = 0.0, temperature = 0.0, pressure = 0.0, thickness = 0.0;
+    if (mode.ok() && byTime) {
+        pressure = p.toDouble(QStringLiteral("Oxidation Pressure"));
+        temperature = p.toDouble(QStringLiteral("Oxidation Temperature"));
+        time = p.toDouble(QStringLiteral("Oxidation Time"));
+    } else if (mode.ok()) {
+        thickness = p.toDouble(QStringLiteral("Oxidation Thickness"));
+    }
+    if (mode.result() == MissingParameter)
+        return fail(context, mode);
+    if (p.result() == MissingParameter)
+        return fail(context, p);
+    if (!mode.ok() || !p.ok()) {
+        context.detail = QStringLiteral("not run: ") + (mode.ok() ? p.problem() : mode.problem());
+        return Success;
+    }
+    SimpleSiOxidation engine(*context.target, conversion);
+    if (noMaterialToChange(context, engine.oxidizableMaterials(), SimpleSiOxidation::oxidizableProcess, "oxidized"))
+        return Success;
+    if (byTime)
+        engine.runForTime(time, temperature, pressure);
+    else
+        engine.runWithThickness(thickness);
+    if (!(engine.thickness() > 0.0)) {
+        context.detail =
+            QStringLiteral("the oxide thickness is %1 cell units; nothing was oxidized").arg(engine.thickness());
+        return Success;
+    }
+    context.recordStep(26);
+    return Success;
+}
+
 // ---- layer and mask engines ----
 
 QBitArray maskBits(const QByteArray &bytes)
@@ -266,6 +357,9 @@ StepRegistry makeStandardRegistry()
     registry.add(Cvd, runCvd);
     registry.add(IsotropicEtching, runIsotropicEtching);
     registry.add(Electroplating, runElectroplating);
+    registry.add(Doping, runDoping);
+    registry.add(IonImplantation, runIonImplantation);
+    registry.add(SiOxidation, runSiOxidation);
     registry.add(Pvd, runPvd);
     registry.add(SimpleRie, runSimpleRie);
     registry.add(IsotropicDeposition, runFilmDeposition);

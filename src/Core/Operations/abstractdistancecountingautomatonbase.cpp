@@ -92,6 +92,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
 
     Util::runParallelTasks(m_sliceCount,
                            [this](uint32_t slice) { initializeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+    afterInitialization();
 
     for (uint32_t i = 0; i < iterations; ++i) {
         bool anyFront = false;
@@ -171,6 +172,42 @@ void AbstractDistanceCountingAutomatonBase::exchangeSlice(uint32_t slice)
     }
     applyChanges(slice);
     next.takeSorted(m_fronts[slice]);
+}
+
+void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<std::vector<uint32_t>> &sources)
+{
+    Util::runParallelTasks(m_sliceCount, [this, &sources](uint32_t slice) {
+        std::lock_guard<std::mutex> guard(m_sliceMutexes[slice]);
+        m_leftOutboxes[slice].clear();
+        m_rightOutboxes[slice].clear();
+        m_changes[slice].clear();
+        FrontSet &next = m_nextFronts[slice];
+        // Cells joined in initializeCell stay in the front.
+        for (uint32_t index : m_fronts[slice])
+            next.insert(index);
+        const uint32_t begin = sliceBegin(slice);
+        const uint32_t end = sliceEnd(slice);
+        for (uint32_t source : sources[slice]) {
+            const unsigned inside = insideNeighbours(source);
+            const uint32_t x = m_byColumn.divide(source);
+            for (unsigned k = 0; k < 6; ++k) {
+                if (!(inside >> k & 1))
+                    continue;
+                const uint32_t neighbour = neighbourIndex(source, k);
+                const Model::Automaton::Voxel &n = m_cells[neighbour];
+                if (n.isSettled() || !isPassable(n.state()))
+                    continue;
+                const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
+                if (nx >= end)
+                    m_rightOutboxes[slice].push_back(neighbour);
+                else if (nx < begin)
+                    m_leftOutboxes[slice].push_back(neighbour);
+                else
+                    next.insert(neighbour);
+            }
+        }
+    });
+    Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { exchangeSlice(slice); });
 }
 
 void AbstractDistanceCountingAutomatonBase::applyChanges(uint32_t slice)

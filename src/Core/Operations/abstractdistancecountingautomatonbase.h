@@ -65,6 +65,15 @@ protected:
     virtual void initializeCell(uint32_t index, uint32_t slice) = 0;
     virtual void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice) = 0;
     virtual void finalizeCell(uint32_t index, uint32_t slice) = 0;
+    /// Runs once every slice has been initialized, before the first iteration. Engines whose
+    /// first fronts depend on cells of other slices queue them here, when no cell is written any
+    /// more (see `seedFrontsAround`).
+    virtual void afterInitialization() {}
+
+    /// Puts the unsettled face neighbours of the given cells of each slice whose state is
+    /// passable into the first fronts: a pass that collects them (into the slice's own front or
+    /// its outboxes) and a pass that hands the outboxes over. Reads cells only.
+    void seedFrontsAround(const std::vector<std::vector<uint32_t>> &sources);
 
     /// Second half of an iteration, once every slice has finished the first: takes in the cells
     /// the neighbouring slices handed over, writes the changes and makes the next front current.
@@ -102,6 +111,8 @@ protected:
         return unsigned(z > 0) | unsigned(z + 1 < m_nz) << 1 | unsigned(y > 0) << 2 | unsigned(y + 1 < m_ny) << 3 |
                unsigned(x > 0) << 4 | unsigned(x + 1 < m_nx) << 5;
     }
+    /// The x of a cell.
+    uint32_t columnOf(uint32_t index) const { return m_byColumn.divide(index); }
     uint32_t neighbourIndex(uint32_t index, unsigned k) const
     {
         return static_cast<uint32_t>(static_cast<int64_t>(index) + m_indexSteps[k]);

@@ -5,7 +5,9 @@
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
 #include "UI/Operations/maskfilegroup.h"
@@ -14,6 +16,7 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
 #include "Util/vector3d.h"
@@ -42,6 +45,11 @@ void setDouble(ProcessData &step, const char *name, double value)
 }
 
 void setInt(ProcessData &step, const char *name, int value) { step.setParameterValue(QLatin1String(name), value); }
+
+void setFloat(ProcessData &step, const char *name, double value)
+{
+    step.setParameterValue(QLatin1String(name), static_cast<float>(value));
+}
 
 // The values now come from the dialog's fields: the texts derived from them follow, and nothing
 // is left over from a number of the file that did not convert.
@@ -135,6 +143,49 @@ bool editSimpleRie(QWidget *parent, ProcessData &step, bool adding)
         setUInt(step, "Etch Depth", static_cast<uint32_t>(d.depth()));
         setInt(step, "EtchDirectionValue", (d.etchFromBelow() ? 2 : 0) | (d.etchFromTop() ? 1 : 0));
     });
+}
+
+// ---- doping and oxidation ----
+
+bool editDoping(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::DopingOptionsDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::DopingOptionsDialog &d) {
+        setFloat(step, "Doping Depth", d.depth());
+        setUInt(step, "Doped Material_Id", d.material());
+    });
+}
+
+bool editIonImplantation(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::IonImplantationOptionsDialog dialog(parent);
+    return editWith(dialog, step, adding, [&](const Operations::IonImplantationOptionsDialog &d) {
+        setFloat(step, "Annealing Distance", d.annealingDistance());
+        setFloat(step, "Implantation Depth", d.depth());
+        setFloat(step, "Vertical Spread", d.spread());
+        setUInt(step, "Doped Material_Id", d.material());
+    });
+}
+
+// Both modes' values are kept, so switching the mode back later finds them again; the flags say
+// which one runs and which fields the list shows.
+bool editSiOxidation(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::SimpleOxidationOptionsDialog dialog(parent);
+    const bool wasByTime = step.getParameters().value(QStringLiteral("OxidationTimeSet")).toBool();
+    if (!editWith(dialog, step, adding, [&](const Operations::SimpleOxidationOptionsDialog &d) {
+            setDouble(step, "Micron Conversion", d.conversion());
+            setDouble(step, "Oxidation Thickness", d.thickness());
+            setDouble(step, "Oxidation Time", d.time());
+            setDouble(step, "Oxidation Temperature", d.temperature());
+            setDouble(step, "Oxidation Pressure", d.pressure());
+            step.setParameterValue(QStringLiteral("OxidationTimeSet"), d.byTime());
+            step.setParameterValue(QStringLiteral("OxidationThicknessSet"), !d.byTime());
+        }))
+        return false;
+    if (!adding && wasByTime != dialog.byTime())
+        applyDefaultVisibility(step);
+    return true;
 }
 
 // ---- masks and images ----
@@ -290,8 +341,7 @@ bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
-// Si wet etching, doping, ion implantation, oxidation and random-walk doping have no option
-// dialog of their own yet.
+// Si wet etching and random-walk doping have no option dialog of their own yet.
 bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 {
     StepOptionsDialog dialog(step, parent);
@@ -337,6 +387,12 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         return editAnisotropicDeposition(parent, step, adding);
     case AnisotropicEtching:
         return editAnisotropicEtching(parent, step, adding);
+    case Doping:
+        return editDoping(parent, step, adding);
+    case IonImplantation:
+        return editIonImplantation(parent, step, adding);
+    case SiOxidation:
+        return editSiOxidation(parent, step, adding);
     default:
         return editWithForm(parent, step, adding);
     }

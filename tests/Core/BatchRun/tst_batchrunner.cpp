@@ -428,6 +428,28 @@ private slots:
             << make(Pvd,
                     {{"Material_Id", 4u}, {"Thickness", 1.0}, {"Horizontal to Vertical Ratio", 0.0}, {"DepositOn", 1}})
             << 4u << 16 << 32 << 31u;
+        // Doping and implantation: the top silicon layer is z = 1 (1 from the empty space, d = 1).
+        QTest::newRow("doping of 1") << make(Doping, {{"Doped Material_Id", 14u}, {"Doping Depth", 1.0f}}) << 14u << 16
+                                     << 16 << 17u;
+        QTest::newRow("implantation at 1") << make(IonImplantation, {{"Doped Material_Id", 15u},
+                                                                     {"Implantation Depth", 1.0f},
+                                                                     {"Vertical Spread", 0.0f},
+                                                                     {"Annealing Distance", 0.0f}})
+                                           << 15u << 16 << 16 << 3u;
+        // 0.03 micron at 100 per micron: 1.68 outward takes the empty layer z = 2 (1.5 away),
+        // 1.32 inward the surface layer z = 1 (0.5) but not z = 0 (1.5).
+        QTest::newRow("oxidation to 0.03 micron") << make(SiOxidation, {{"OxidationTimeSet", false},
+                                                                        {"OxidationThicknessSet", true},
+                                                                        {"Oxidation Thickness", 0.03},
+                                                                        {"Micron Conversion", 100.0}})
+                                                  << 3u << 32 << 16 << 26u;
+        // No time: the initial 0.025 micron, 1.4 outward (not z = 2) and 1.1 inward (z = 1).
+        QTest::newRow("oxidation for no time") << make(SiOxidation, {{"OxidationTimeSet", true},
+                                                                     {"Oxidation Time", 0.0},
+                                                                     {"Oxidation Temperature", 1273.0},
+                                                                     {"Oxidation Pressure", 1.0},
+                                                                     {"Micron Conversion", 100.0}})
+                                               << 3u << 16 << 16 << 26u;
         // Positive resist under an all-black top mask and no bottom mask: developed from below only,
         // where silicon covers it, so nothing goes.
         QTest::newRow("photolithography, covered") << make(Photolithography, {{"Material_Id", 1u},
@@ -477,6 +499,15 @@ private slots:
         QTest::newRow("PVD without side") << int(Pvd) << "Material_Id" << QVariant(4u) << 1;
         QTest::newRow("electroplating without thickness")
             << int(Electroplating) << "Conducting Material_Id" << QVariant(4u) << 1;
+        QTest::newRow("doping without depth") << int(Doping) << "Doped Material_Id" << QVariant(14u) << 1;
+        QTest::newRow("doping without material") << int(Doping) << "Doping Depth" << QVariant(1.0f) << 1;
+        QTest::newRow("implantation without spread")
+            << int(IonImplantation) << "Doped Material_Id" << QVariant(15u) << 1;
+        QTest::newRow("oxidation without mode") << int(SiOxidation) << "Micron Conversion" << QVariant(100.0) << 1;
+        QTest::newRow("oxidation by time without time")
+            << int(SiOxidation) << "OxidationTimeSet" << QVariant(true) << 1;
+        QTest::newRow("oxidation by thickness without thickness")
+            << int(SiOxidation) << "OxidationTimeSet" << QVariant(false) << 1;
         QTest::newRow("photolithography without masks") << int(Photolithography) << "Material_Id" << QVariant(11u) << 1;
     }
     void wiredStepsReportMissingParameters()
@@ -514,6 +545,15 @@ private slots:
         side.setParameter(QStringLiteral("Thickness"), 1.0, true);
         side.setParameter(QStringLiteral("Horizontal to Vertical Ratio"), 0.0, true);
         side.setParameter(QStringLiteral("DepositOn"), 5, false);
+        ProcessData depth(Doping);
+        depth.setParameter(QStringLiteral("Doped Material_Id"), 14u, true);
+        depth.setParameter(QStringLiteral("Doping Depth"), QStringLiteral("deep"), true);
+        ProcessData implanted(IonImplantation);
+        implanted.setParameter(QStringLiteral("Doped Material_Id"), QStringLiteral("P"), true);
+        for (const char *n : {"Annealing Distance", "Implantation Depth", "Vertical Spread"})
+            implanted.setParameter(QLatin1String(n), 1.0f, true);
+        QTest::newRow("doping depth as text") << depth;
+        QTest::newRow("implanted material as text") << implanted;
         QTest::newRow("PVD on side 5") << side;
         QTest::newRow("text height") << text;
         QTest::newRow("negative height") << negative;

@@ -4,13 +4,16 @@
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
+#include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
@@ -106,6 +109,23 @@ TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
         case Planarization:
             Ops::Planarization(*volume, p("Maximum Height").toUInt(), p("Minimum Height").toUInt()).run();
             break;
+        case Doping:
+            Ops::SimpleDoping(*volume, p("Doped Material_Id").toUInt(), p("Doping Depth").toFloat()).run();
+            break;
+        case IonImplantation:
+            Ops::IonImplantation(*volume, p("Doped Material_Id").toUInt(), p("Implantation Depth").toFloat(),
+                                 p("Vertical Spread").toFloat(), p("Annealing Distance").toFloat())
+                .run();
+            break;
+        case SiOxidation: {
+            Ops::SimpleSiOxidation oxidation(*volume, p("Micron Conversion").toDouble());
+            if (p("OxidationTimeSet").toBool())
+                oxidation.runForTime(p("Oxidation Time").toDouble(), p("Oxidation Temperature").toDouble(),
+                                     p("Oxidation Pressure").toDouble());
+            else
+                oxidation.runWithThickness(p("Oxidation Thickness").toDouble());
+            break;
+        }
         default:
             return nullptr;
         }
@@ -154,6 +174,14 @@ private slots:
         const std::set<uint32_t> materials(expectedStates.begin(), expectedStates.end());
         QVERIFY(materials.size() >= 3);
         QVERIFY(materials.count(0) == 1);
+        // Steps that dope or oxidize leave their material behind.
+        for (const ProcessData &s : file.steps()) {
+            const int type = s.getProcessType();
+            if (type == Doping || type == IonImplantation)
+                QVERIFY(materials.count(s.getProcessParameter(QStringLiteral("Doped Material_Id")).toUInt()) == 1);
+            if (type == SiOxidation)
+                QVERIFY(materials.count(3) == 1);
+        }
 
         // The runner in this process, with one and with four threads.
         const int threads = QThreadPool::globalInstance()->maxThreadCount();

@@ -99,7 +99,7 @@ private:
         QTest::newRow("7 electroplating")
             << int(Electroplating) << "Ui::Operations::ElectrodepositionDialog"
             << QVariantMap{{"Film Thickness", 1.5}, {"Deposited Material_Id", 5u}, {"Conducting Material_Id", 7u}};
-        QTest::newRow("8 doping") << int(Doping) << "Ui::StepOptionsDialog"
+        QTest::newRow("8 doping") << int(Doping) << "Ui::Operations::DopingOptionsDialog"
                                   << QVariantMap{{"Doping Depth", 2.5f}, {"Doped Material_Id", 14u}};
         QTest::newRow("9 pour material") << int(SpinCoating) << "Ui::Operations::SpinCoatingOptionsDialog"
                                          << QVariantMap{{"Material_Id", 13u}, {"Maximum Height", 17u}};
@@ -131,14 +131,14 @@ private:
         QTest::newRow("13 simple RIE") << int(SimpleRie) << "Ui::Operations::SimpleRIEDialog"
                                        << QVariantMap{
                                               {"Material_Id", 13u}, {"Etch Depth", 4u}, {"EtchDirectionValue", 2}};
-        QTest::newRow("14 ion implantation") << int(IonImplantation) << "Ui::StepOptionsDialog"
+        QTest::newRow("14 ion implantation") << int(IonImplantation) << "Ui::Operations::IonImplantationOptionsDialog"
                                              << QVariantMap{{"Annealing Distance", 1.5f},
                                                             {"Implantation Depth", 4.0f},
                                                             {"Vertical Spread", 0.5f},
                                                             {"Doped Material_Id", 15u}};
-        QTest::newRow("15 Si oxidation") << int(SiOxidation) << "Ui::StepOptionsDialog"
+        QTest::newRow("15 Si oxidation") << int(SiOxidation) << "Ui::Operations::SimpleOxidationOptionsDialog"
                                          << QVariantMap{
-                                                {"Micron Conversion", 1.5},        {"Oxidation Pressure", 2.0},
+                                                {"Micron Conversion", 1.5},        {"Oxidation Pressure", 0.5},
                                                 {"Oxidation Temperature", 1100.0}, {"Oxidation Time", 3.0},
                                                 {"OxidationTimeSet", true},        {"Oxidation Thickness", 0.25},
                                                 {"OxidationThicknessSet", false}};
@@ -279,6 +279,24 @@ private slots:
         QTest::newRow("anisotropic etching depth") << int(AnisotropicEtching) << DialogScript([](QDialog *d) {
             child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.0);
         }) << QVariantMap{{"Etch Depth", 0.0}};
+        QTest::newRow("doping depth and material")
+            << int(Doping) << DialogScript([](QDialog *d) {
+                   child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.3125);
+                   auto *box = child<QComboBox>(d, "cbxMaterial");
+                   box->setCurrentIndex(box->findData(15u));
+               })
+            << QVariantMap{
+                   {"Doping Depth", 0.3125f}, {"Doped Material_Id", 15u}, {"Doped Material", "P-doped Si (100)"}};
+        QTest::newRow("implantation spread") << int(IonImplantation) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblSpread")->setValue(1.25);
+        }) << QVariantMap{{"Vertical Spread", 1.25f}};
+        QTest::newRow("oxidation for a time")
+            << int(SiOxidation) << DialogScript([](QDialog *d) {
+                   child<QRadioButton>(d, "radTime")->setChecked(true);
+                   child<QDoubleSpinBox>(d, "dblTemperature")->setValue(1373.0);
+               })
+            << QVariantMap{
+                   {"OxidationTimeSet", true}, {"OxidationThicknessSet", false}, {"Oxidation Temperature", 1373.0}};
         const QString other = m_dir.filePath(QStringLiteral("other.jpg"));
         QTest::newRow("save image to another file") << int(SaveImage) << DialogScript([other](QDialog *d) {
             qobject_cast<QFileDialog *>(d)->selectFile(other);
@@ -327,6 +345,37 @@ private slots:
         }
         QVERIFY(step.unconvertedParameters().isEmpty());
         checkKinds(step);
+    }
+
+    void oxidationShowsTheFieldsOfItsMode()
+    {
+        ProcessData step(SiOxidation);
+        bool accepted = false;
+        editScripted(
+            step, true, [](QDialog *d) { d->accept(); }, &accepted);
+        QVERIFY(accepted);
+        // A new step oxidizes to the dialog's thickness.
+        QCOMPARE(step.getProcessParameter(QStringLiteral("OxidationTimeSet")), QVariant(false));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Oxidation Thickness")), QVariant(10.0));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Micron Conversion")), QVariant(100.0));
+        QVERIFY(step.getParameterVisibility(QStringLiteral("Oxidation Thickness")));
+        QVERIFY(!step.getParameterVisibility(QStringLiteral("Oxidation Time")));
+        // Switched to a time, the list shows the time, temperature and pressure instead.
+        editScripted(
+            step, false,
+            [](QDialog *d) {
+                QVERIFY(!child<QDoubleSpinBox>(d, "dblTime")->isEnabled());
+                child<QRadioButton>(d, "radTime")->setChecked(true);
+                QVERIFY(child<QDoubleSpinBox>(d, "dblTime")->isEnabled());
+                QVERIFY(!child<QDoubleSpinBox>(d, "dblThickness")->isEnabled());
+                d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        QVERIFY(!step.getParameterVisibility(QStringLiteral("Oxidation Thickness")));
+        for (const char *name : {"Oxidation Time", "Oxidation Temperature", "Oxidation Pressure", "Micron Conversion"})
+            QVERIFY2(step.getParameterVisibility(QLatin1String(name)), name);
+        QVERIFY(!step.getParameterVisibility(QStringLiteral("OxidationTimeSet")));
     }
 
     void photolithographyKeepsTheMasksItApplies()

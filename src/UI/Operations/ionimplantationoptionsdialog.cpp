@@ -1,0 +1,62 @@
+#include "ionimplantationoptionsdialog.h"
+
+#include "materiallist.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+
+namespace Ui {
+namespace Operations {
+
+namespace {
+
+QDoubleSpinBox *distanceBox(QWidget *parent, const char *name, double value)
+{
+    QDoubleSpinBox *box = makeLengthSpinBox(parent, QLatin1String(name));
+    box->setValue(value);
+    return box;
+}
+
+} // namespace
+
+IonImplantationOptionsDialog::IonImplantationOptionsDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("IonImplantationOptionsBaseDialog"));
+    setWindowTitle(QStringLiteral("Ion Implantation Options"));
+    auto *form = new QFormLayout(this);
+    cbxMaterial = new QComboBox(this);
+    cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
+    MaterialList::fillForProcess(cbxMaterial, 15);
+    form->addRow(QStringLiteral("Doped Material"), cbxMaterial);
+    dblDepth = distanceBox(this, "dblDepth", 50.0);
+    form->addRow(QStringLiteral("Implantation Depth"), dblDepth);
+    dblSpread = distanceBox(this, "dblSpread", 20.0);
+    form->addRow(QStringLiteral("Vertical Spread"), dblSpread);
+    dblAnnealing = distanceBox(this, "dblAnnealing", 10.0);
+    form->addRow(QStringLiteral("Annealing Distance"), dblAnnealing);
+    addOkCancelButtons(this, form);
+}
+
+uint32_t IonImplantationOptionsDialog::material() const { return MaterialList::selected(cbxMaterial); }
+
+double IonImplantationOptionsDialog::depth() const { return dblDepth->value(); }
+
+double IonImplantationOptionsDialog::spread() const { return dblSpread->value(); }
+
+double IonImplantationOptionsDialog::annealingDistance() const { return dblAnnealing->value(); }
+
+void IonImplantationOptionsDialog::setParameters(const QVariantMap &parameters)
+{
+    const std::pair<const char *, QDoubleSpinBox *> boxes[] = {
+        {"Implantation Depth", dblDepth}, {"Vertical Spread", dblSpread}, {"Annealing Distance", dblAnnealing}};
+    for (const auto &box : boxes)
+        if (parameters.contains(QLatin1String(box.first)))
+            box.second->setValue(parameters.value(QLatin1String(box.first)).toDouble());
+    if (parameters.contains(QStringLiteral("Doped Material_Id")))
+        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Doped Material_Id")).toUInt());
+}
+
+} // namespace Operations
+} // namespace Ui

@@ -1,0 +1,103 @@
+#include "simpleoxidationoptionsdialog.h"
+
+#include "materiallist.h"
+
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QRadioButton>
+
+namespace Ui {
+namespace Operations {
+
+namespace {
+
+QDoubleSpinBox *makeBox(QWidget *parent, const char *name, double minimum, double maximum, double value,
+                        const char *suffix)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(minimum, maximum);
+    box->setValue(value);
+    box->setSuffix(QLatin1String(suffix));
+    return box;
+}
+
+} // namespace
+
+SimpleOxidationOptionsDialog::SimpleOxidationOptionsDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SimpleOxidationOptionsBaseDialog"));
+    setWindowTitle(QStringLiteral("Si Oxidation Options"));
+    auto *form = new QFormLayout(this);
+
+    radThickness = new QRadioButton(QStringLiteral("Oxide thickness"), this);
+    radThickness->setObjectName(QStringLiteral("radThickness"));
+    radThickness->setChecked(true);
+    // Thin oxides are tenths or hundredths of a micron.
+    dblThickness = makeBox(this, "dblThickness", 0.0, 100000.0, 10.0, " microns");
+    dblThickness->setDecimals(4);
+    form->addRow(radThickness, dblThickness);
+
+    radTime = new QRadioButton(QStringLiteral("Oxidation Time"), this);
+    radTime->setObjectName(QStringLiteral("radTime"));
+    form->addRow(radTime);
+    dblTime = makeBox(this, "dblTime", 0.0, 1000.0, 2.0, " hours");
+    form->addRow(QStringLiteral("Time"), dblTime);
+    dblTemperature = makeBox(this, "dblTemperature", 0.0, 2000.0, 1273.0, " K");
+    form->addRow(QStringLiteral("Temperature"), dblTemperature);
+    dblPressure = makeBox(this, "dblPressure", 0.0, 1.0, 1.0, " atm");
+    dblPressure->setSingleStep(0.1);
+    form->addRow(QStringLiteral("Pressure"), dblPressure);
+
+    dblConversion = makeBox(this, "dblConversion", 0.01, 1000000000.0, 100.0, "");
+    dblConversion->setSingleStep(1.0);
+    const QString help =
+        QStringLiteral("Conversion between cell units and microns. Si cells are approximately 1.0 x 1.0 x 0.35 units.");
+    dblConversion->setToolTip(help);
+    dblConversion->setWhatsThis(help);
+    form->addRow(QStringLiteral("Cell units per micron"), dblConversion);
+    addOkCancelButtons(this, form);
+
+    connect(radThickness, &QRadioButton::toggled, this, [this] { updateMode(); });
+    connect(radTime, &QRadioButton::toggled, this, [this] { updateMode(); });
+    updateMode();
+}
+
+void SimpleOxidationOptionsDialog::updateMode()
+{
+    const bool time = radTime->isChecked();
+    dblThickness->setEnabled(!time);
+    dblTime->setEnabled(time);
+    dblTemperature->setEnabled(time);
+    dblPressure->setEnabled(time);
+}
+
+bool SimpleOxidationOptionsDialog::byTime() const { return radTime->isChecked(); }
+
+double SimpleOxidationOptionsDialog::thickness() const { return dblThickness->value(); }
+
+double SimpleOxidationOptionsDialog::time() const { return dblTime->value(); }
+
+double SimpleOxidationOptionsDialog::temperature() const { return dblTemperature->value(); }
+
+double SimpleOxidationOptionsDialog::pressure() const { return dblPressure->value(); }
+
+double SimpleOxidationOptionsDialog::conversion() const { return dblConversion->value(); }
+
+void SimpleOxidationOptionsDialog::setParameters(const QVariantMap &parameters)
+{
+    const std::pair<const char *, QDoubleSpinBox *> boxes[] = {{"Oxidation Thickness", dblThickness},
+                                                               {"Oxidation Time", dblTime},
+                                                               {"Oxidation Temperature", dblTemperature},
+                                                               {"Oxidation Pressure", dblPressure},
+                                                               {"Micron Conversion", dblConversion}};
+    for (const auto &box : boxes)
+        if (parameters.contains(QLatin1String(box.first)))
+            box.second->setValue(parameters.value(QLatin1String(box.first)).toDouble());
+    if (parameters.contains(QStringLiteral("OxidationTimeSet")))
+        (parameters.value(QStringLiteral("OxidationTimeSet")).toBool() ? radTime : radThickness)->setChecked(true);
+}
+
+} // namespace Operations
+} // namespace Ui
