@@ -79,6 +79,26 @@ MASKS = {
 }
 
 
+# The shapes of layouts/cantilever_comb.gds as rectangles (x0, y0, x1, y1) in micrometres, every
+# reference, array and path expanded by hand; at 1 um per cell a column is exposed (bit 0) when its
+# centre lies inside one of them.
+CANTILEVER_COMB = {
+    1: [(5, 35, 20, 65), (20, 47, 60, 53), (60, 25, 66, 75), (40, 84, 52, 96), (10, 65, 14, 92), (10, 88, 40, 92)]
+    + [(66, 29 + 10 * k, 82, 32 + 10 * k) for k in range(5)],
+    2: [(88, 15, 95, 85)] + [(72, 24 + 10 * k, 88, 27 + 10 * k) for k in range(6)],
+}
+
+
+def layout_bits(rectangles, size=100):
+    bits = ["1"] * (size * size)
+    for column in range(size):
+        for y in range(size):
+            cx, cy = column + 0.5, y + 0.5
+            if any(x0 < cx < x1 and y0 < cy < y1 for (x0, y0, x1, y1) in rectangles):
+                bits[column * size + y] = "0"
+    return "".join(bits)
+
+
 def create_substrate(mat, nx, ny, nz, height):
     return (11, material("Material", mat) + [
         ("Lower Left Front Corner", "Util::Vector3D", "0;0;0", True),
@@ -106,6 +126,15 @@ def photolithography(mat, top_mask):
     bits = mask_bits(MASKS[top_mask])
     return (0, material("Material", mat) + [
         ("Top Mask", "vector", bits, False), s("Top Mask File", "masks/" + top_mask),
+        u("Top Mask Height", 100), u("Top Mask Width", 100),
+        ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
+        u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
+
+
+def layout_photolithography(mat, layer):
+    return (0, material("Material", mat) + [
+        ("Top Mask", "vector", layout_bits(CANTILEVER_COMB[layer]), False),
+        s("Top Mask File", "layouts/cantilever_comb.gds"),
         u("Top Mask Height", 100), u("Top Mask Width", 100),
         ("Bottom Mask", "vector", "", False), s("Bottom Mask File", ""),
         u("Bottom Mask Height", 0), u("Bottom Mask Width", 0)])
@@ -173,6 +202,14 @@ def oxidation_by_time(hours, kelvin, atm, per_micron):
 
 def planarization(maximum, minimum):
     return (6, [u("Maximum Height", maximum), u("Minimum Height", minimum)])
+
+
+def random_walk_doping(mat, minutes, d_cm2_s, cell_um, dt_s, conc_cm3, threshold_percent):
+    """In the dialog's units: minutes, cm^2/s, micrometres, seconds, cm^-3 and percent."""
+    return (19, material("Material", mat) + [
+        d("Doping Time", minutes), d("Diffusion Coefficient", d_cm2_s), d("Cell Size", cell_um),
+        d("Time Step Duration", dt_s), ("Surface Concentration", "double", "%g" % conc_cm3, True),
+        d("Doping Threshold", threshold_percent)])
 
 
 def write_list(name, steps):
@@ -261,6 +298,22 @@ write_list("doped_well_oxidized.plst", [
     oxidation_by_thickness(0.04, 100),
 ])
 
+# A cantilever with a comb drive from a GDSII layout: layer 1 (anchor, pad and wire, beam, shuttle and
+# moving fingers) etched 8 cells into silicon through positive resist, the resist stripped, then
+# layer 2 (the fixed comb) etched 4 cells after a second coat; aluminium sputtered over it all.
+write_list("cantilever_comb_from_layout.plst", [
+    create_substrate(1, 100, 100, 40, 20),
+    spin_coating(11, 26),
+    layout_photolithography(11, 1),
+    anisotropic_etching(1, 8, 0),
+    isotropic_etching(11, 15),
+    spin_coating(11, 26),
+    layout_photolithography(11, 2),
+    anisotropic_etching(1, 4, 0),
+    isotropic_etching(11, 15),
+    pvd(4, 2, 0.25, 1),
+])
+
 # Surface micromachining of a cantilever: a silicon block with oxide poured beside it as a
 # sacrificial layer, poly-silicon poured on the oxide, patterned through resist into a beam 50 x 10
 # cells that leans on the block's side, the resist stripped and the oxide etched away: the beam is
@@ -274,4 +327,17 @@ write_list("released_cantilever.plst", [
     anisotropic_etching(16, 8, 0),
     isotropic_etching(11, 10),
     isotropic_etching(3, 40),
+])
+
+# Boron diffused through a square opening in a resist layer, then the resist stripped: a doped well.
+# D = 1e-13 cm^2/s and cells of 0.01 um allow time steps up to 1.67 s; 5 minutes of 1 s steps give a
+# diffusion length sqrt(D t) of about 5.5 cells. Cells where more than 10 % of the surface concentration
+# stays become P-doped Si; the counts can be written out with
+# --export-csv "Random Walk Particle Count Type P" OUT.csv.
+write_list("doped_well.plst", [
+    create_substrate(1, 100, 100, 40, 30),
+    spin_coating(11, 34),
+    photolithography(11, "square_opening.png"),
+    random_walk_doping(15, 5, 1e-13, 0.01, 1, 1e20, 10),
+    isotropic_etching(11, 6),
 ])

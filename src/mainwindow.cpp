@@ -6,6 +6,7 @@
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/cataloguewatcher.h"
+#include "UI/cellvolumeexport.h"
 #include "UI/documentcommands.h"
 #include "UI/documentdialogs.h"
 #include "UI/glwidget.h"
@@ -13,6 +14,7 @@
 #include "UI/materialconflictdialog.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
+#include "UI/surfaceexportcommand.h"
 #include "UI/viewactions.h"
 
 #include <QAction>
@@ -49,6 +51,8 @@ const ActionInfo actionTable[] = {
     {"actionSave", "Save", "Ctrl+S", 9},
     {"actionSave_as", "Save As ...", "Ctrl+Shift+S", 10},
     {"actionExport_Data", "Export Data", "", 37},
+    {"actionExport_Cell_Volume", "Export Cell Volume...", "", 0},
+    {"actionExport_Surface", "Export Surface...", "", 0},
     {"actionNew_Process_List", "New Process List", "Ctrl+Shift+N", 0},
     {"actionOpen_Process_List", "Open Process List", "Ctrl+P", 0},
     {"actionSave_Image", "Save Image", "", 0},
@@ -128,8 +132,9 @@ struct MenuInfo {
 
 const MenuInfo menuTable[] = {
     {"File",
-     {"actionNew", "actionOpen", "actionSave", "actionSave_as", "", "actionExport_Data", "", "actionNew_Process_List",
-      "actionOpen_Process_List", "", "actionSave_Image", "", "actionExit"}},
+     {"actionNew", "actionOpen", "actionSave", "actionSave_as", "", "actionExport_Data", "actionExport_Cell_Volume",
+      "actionExport_Surface", "", "actionNew_Process_List", "actionOpen_Process_List", "", "actionSave_Image", "",
+      "actionExit"}},
     {"Edit",
      {"actionUndo", "actionRedo", "", "actionSelect", "actionCopy", "actionMove", "actionDelete", "", "actionGrid",
       "actionSnap_to_Grid", "actionGrid_Spacing"}},
@@ -215,6 +220,7 @@ MainWindow::MainWindow(QWidget *parent)
     connectActions();
     createShortcuts();
     Ui::ViewActions::install(*this, *m_view);
+    Ui::CellVolumeExport::install(*this, ws);
     installObserverHooks();
     updateOperationActions();
     m_presenter->undoStackChanged();
@@ -348,6 +354,10 @@ void MainWindow::connectActions()
                                                           QStringLiteral("Process List (*.plst)"));
         if (!file.isEmpty())
             runProcessList(file);
+    });
+    connect(enable("actionExport_Surface"), &QAction::triggered, this, [this] {
+        Ui::DocumentDialogs dialogs(this);
+        Ui::exportSurfaceFromWindow(m_presenter->workspace(), dialogs);
     });
     connect(enable("actionExit"), &QAction::triggered, this, &QWidget::close);
     connect(enable("actionAbout_Cellforge"), &QAction::triggered, this, &MainWindow::showAbout);

@@ -2,6 +2,8 @@
 
 #include "Core/selection.h"
 #include "Core/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/gl.h"
 #include "Util/safefile.h"
 #include "Util/vector4d.h"
@@ -186,7 +188,25 @@ void GLWidget::setLegend(const std::vector<std::array<float, 4>> &colors, float 
     m_legendColors = colors;
     m_legendMin = minimum;
     m_legendMax = maximum;
+    m_legendFromScene = colors.empty();
     update();
+}
+
+void GLWidget::updateLegendFromScene()
+{
+    if (!m_legendFromScene)
+        return;
+    for (const auto &object : m_workspace.document().allObjects()) {
+        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (!volume || volume->painter().surfaceAlgorithm() != 3)
+            continue;
+        const Model::Automaton::ColorScale scale = volume->painter().fieldPainter().colorScale();
+        m_legendColors.assign(scale.table().begin(), scale.table().end());
+        m_legendMin = scale.minimum();
+        m_legendMax = scale.maximum();
+        return;
+    }
+    m_legendColors.clear();
 }
 
 Util::Vector3D GLWidget::eyePoint() const
@@ -315,6 +335,7 @@ void GLWidget::paintGL()
         drawAxes();
     if (m_showLamps)
         drawLampMarkers();
+    updateLegendFromScene();
     drawLegend();
 }
 

@@ -50,7 +50,12 @@ public:
     bool saveImage(const QString &fileName, QString *error = nullptr);
 
     /// The legend shows a colour scale of 256 colours between two values; empty colours hide it.
+    /// Without such a call the legend follows the scene: it shows the colour scale of the first
+    /// cell volume drawn as a particle count field, and nothing when there is none.
     void setLegend(const std::vector<std::array<float, 4>> &colors, float minimum, float maximum);
+    float legendMinimum() const { return m_legendMin; }
+    float legendMaximum() const { return m_legendMax; }
+    const std::vector<std::array<float, 4>> &legendColors() const { return m_legendColors; }
     void setLegendScaleType(uint32_t type) { m_legendScaleType = type; }
     uint32_t legendScaleType() const { return m_legendScaleType; }
     bool legendShown() const { return !m_legendColors.empty(); }
@@ -117,6 +122,7 @@ private:
     void drawAxes();
     void drawLampMarkers();
     void drawLegend();
+    void updateLegendFromScene();
     void moveAxis(double dx, double dy, double dz);
     void emitLampPosition();
     void pick(int x, int y);
@@ -148,6 +154,7 @@ private:
     float m_legendMin = 0;
     float m_legendMax = 1;
     uint32_t m_legendScaleType = 0;
+    bool m_legendFromScene = true;
     bool m_stateDirty = false;
     bool m_fitPending = false;
     bool m_sceneEmpty = true;

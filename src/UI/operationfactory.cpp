@@ -1,5 +1,6 @@
 #include "operationfactory.h"
 
+#include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
@@ -21,6 +22,7 @@
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
+#include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
@@ -40,6 +42,7 @@
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
@@ -52,6 +55,7 @@
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/sioxidationobserver.h"
@@ -203,8 +207,10 @@ const std::vector<P> entries = {
      &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
     {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
      &plain<RemoveCutsFromVolumeOperation>},
-    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping"},
-    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data"},
+    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping",
+     &plain<RandomWalkDopingOperation>, &dialog<RandomWalkDopingObserver>},
+    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
+     &dialog<ExportDataObserver>},
     {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
      &dialog<RunModelExtractionObserver>},
 };

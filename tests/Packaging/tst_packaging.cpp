@@ -322,6 +322,9 @@ private slots:
             expected << QStringLiteral("usr/share/cellforge/examples/") + list;
         for (const QString &mask : masks)
             expected << QStringLiteral("usr/share/cellforge/examples/masks/") + mask;
+        for (const QString &layout :
+             QDir(examples.filePath(QStringLiteral("layouts"))).entryList({QStringLiteral("*.gds")}, QDir::Files))
+            expected << QStringLiteral("usr/share/cellforge/examples/layouts/") + layout;
         for (const QString &path : expected)
             QVERIFY2(QFileInfo(QDir(m_root).filePath(path)).isFile(), qPrintable(path + " is missing"));
         for (const char *program : {"usr/bin/cellforge", "usr/bin/cellforge-batch"})

@@ -109,6 +109,34 @@ private slots:
         QVERIFY(!m_workspace->selection().isSelectionMode());
     }
 
+    void theChosenAlgorithmIsWhatIsBuilt_data()
+    {
+        QTest::addColumn<int>("algorithm");
+        QTest::newRow("direct cubic") << 0;
+        QTest::newRow("marching cubes") << 1;
+        QTest::newRow("octree") << 2;
+        QTest::newRow("field view (cubic faces for now)") << 3;
+    }
+    void theChosenAlgorithmIsWhatIsBuilt()
+    {
+        QFETCH(int, algorithm);
+        auto observer = std::make_shared<ChangeTotalVolumeViewOptionsObserver>(*m_workspace, nullptr);
+        observer->runDialog = [algorithm](ChangeVolumeVisualizationDialog &dialog) {
+            dialog.algorithmBox()->setCurrentIndex(algorithm);
+            return true;
+        };
+        m_observer = observer;
+        select(m_first);
+        m_workspace->startOperation(6);
+        const auto &painter = m_first->painter();
+        // The 2 x 2 x 2 block: 24 cubic faces, 6 octree faces, and 8 marching-cubes triangles
+        // around the one corner not in the window's lower layers.
+        const bool cubic = algorithm == 0 || algorithm == 3;
+        QCOMPARE(painter.opaqueFaceCount(), cubic ? size_t(24) : size_t(0));
+        QCOMPARE(painter.marchingCubeSurface().triangleCount(), algorithm == 1 ? size_t(8) : size_t(0));
+        QCOMPARE(painter.octreeSurface().opaqueFaceCount(), algorithm == 2 ? size_t(6) : size_t(0));
+    }
+
     void rejectedDialogCancels()
     {
         auto observer = std::make_shared<ChangeTotalVolumeViewOptionsObserver>(*m_workspace, nullptr);

@@ -1,3 +1,4 @@
+#include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -121,6 +122,53 @@ private slots:
         const QImage frame = m_view->frontBuffer();
         QVERIFY(!isBackground(frame.pixel(frame.width() / 2, frame.height() / 2)));
         QVERIFY(m_view->legendShown());
+    }
+
+    void fieldViewShowsScaleColoursAndItsLegend()
+    {
+        // Silicon 8 cells deep under empty space, doped for 20 steps: the top cells hold the
+        // surface count, the largest of the volume, so red-to-blue paints them blue.
+        auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(-20, -20, 0), 0u);
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (uint32_t x = 0; x < 40; ++x)
+                for (uint32_t y = 0; y < 40; ++y)
+                    for (uint32_t z = 0; z < 8; ++z)
+                        lock.cells()[volume->index(x, y, z)].setState(1);
+        }
+        Core::Operations::RandomWalkDoping walk(*volume, 15, 0.125, 1.0, 1.0, 100.0, 1.0e9);
+        walk.setDopableMaterials({1});
+        walk.setSeed(5);
+        QCOMPARE(walk.dope(20.0), uint64_t(20));
+        // P-doped silicon writes the P counts: the view shows that distribution.
+        volume->painter().setParticleDistribution(1);
+        volume->painter().setColorScaleType(1);
+        volume->painter().setSurfaceAlgorithm(3);
+        volume->painter().regenerateSurface();
+        m_workspace->document().addObject(volume);
+        QVERIFY(!m_view->legendShown());
+
+        const QImage frame = m_view->frontBuffer();
+        const Model::Automaton::ColorScale scale = volume->painter().fieldPainter().colorScale();
+        QCOMPARE(scale.minimum(), 0.0f);
+        QCOMPARE(scale.maximum(), 100.0f);
+        QVERIFY(m_view->legendShown());
+        QCOMPARE(m_view->legendMinimum(), scale.minimum());
+        QCOMPARE(m_view->legendMaximum(), scale.maximum());
+        const QRgb top = frame.pixel(frame.width() / 2, frame.height() / 2);
+        QVERIFY2(qBlue(top) > 2 * qRed(top) && qBlue(top) > 2 * qGreen(top), qPrintable(QString::number(top, 16)));
+        // The legend's bar at the right edge: the lowest value red at its foot, the highest blue at its head.
+        const int barX = frame.width() - 40 * frame.width() / m_view->width();
+        const QRgb foot = frame.pixel(barX, frame.height() * 88 / 100);
+        const QRgb head = frame.pixel(barX, frame.height() * 12 / 100);
+        QVERIFY2(qRed(foot) > 200 && qBlue(foot) < 60, qPrintable(QString::number(foot, 16)));
+        QVERIFY2(qBlue(head) > 200 && qRed(head) < 60, qPrintable(QString::number(head, 16)));
+
+        // Back to the cubic faces: the material colour, and no legend.
+        volume->painter().setSurfaceAlgorithm(0);
+        volume->painter().regenerateSurface();
+        m_view->frontBuffer();
+        QVERIFY(!m_view->legendShown());
     }
 
     void clickPicksTheVolumeDrawnFirst()

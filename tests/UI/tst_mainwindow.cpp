@@ -92,6 +92,8 @@ private slots:
                                              "actionSave_as",
                                              "-",
                                              "actionExport_Data",
+                                             "actionExport_Cell_Volume",
+                                             "actionExport_Surface",
                                              "-",
                                              "actionNew_Process_List",
                                              "actionOpen_Process_List",
@@ -184,7 +186,9 @@ private slots:
         QTest::newRow("open") << "actionOpen" << true;
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;
-        QTest::newRow("export data not built") << "actionExport_Data" << false;
+        QTest::newRow("export data") << "actionExport_Data" << true;
+        QTest::newRow("random walk doping") << "actionRandom_Walk_Doping" << true;
+        QTest::newRow("export cell volume") << "actionExport_Cell_Volume" << true;
         QTest::newRow("pour material") << "actionSpin_Coating" << true;
         QTest::newRow("remove masked cuts") << "actionRemove_Masked_Cuts" << true;
         QTest::newRow("undo with empty stack") << "actionUndo" << false;
@@ -196,6 +200,7 @@ private slots:
         QTest::newRow("compatible materials") << "actionManage_Compatible_Materials" << true;
         QTest::newRow("about") << "actionAbout_Cellforge" << true;
         QTest::newRow("exit") << "actionExit" << true;
+        QTest::newRow("export surface") << "actionExport_Surface" << true;
         QTest::newRow("model extraction") << "actionModel_Extraction" << true;
     }
 

@@ -82,6 +82,8 @@ private slots:
         QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
         QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
         QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
+        QTest::newRow("random walk doping") << 36u << "Random Walk Doping" << 36u;
+        QTest::newRow("export data") << 37u << "Export Data" << 37u;
         QTest::newRow("extract film") << 8u << "Extract Film" << 8u;
         QTest::newRow("glue") << 12u << "Glue Volumes" << 12u;
         QTest::newRow("cut planes share code 2") << 16u << "Change Cut Planes" << 2u;

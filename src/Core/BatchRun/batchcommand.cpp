@@ -1,11 +1,15 @@
 #include "batchcommand.h"
 
+#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
+#include "Core/Operations/ExportData/csvdataexporter.h"
+#include "Core/surfaceexport.h"
 #include "Core/workspace.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/ModelExtraction/cuboiddecomposition.h"
 #include "Model/ModelExtraction/extractedmodel.h"
 #include "Model/ModelExtraction/netlistfile.h"
+#include "Model/Persistence/surfacemeshfile.h"
 #include "Util/failuretext.h"
 #include "Util/safefile.h"
 #include "batchrunner.h"
@@ -35,12 +39,26 @@ BatchCommand::BatchCommand(QTextStream &out, QTextStream &err, bool progressBar)
 QString BatchCommand::usage()
 {
     return QStringLiteral("Usage: cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw] [--threads N]\n"
-                          "                      [--netlist OUT.cir [--cell-size-um A]]\n"
+                          "                       [--export-vti OUT.vti]\n"
+                          "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
+                          "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
+                          "                       [--netlist OUT.cir [--cell-size-um A]]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
                           "  --output OUT.cfw    write the resulting document to this file\n"
                           "  --threads N         use N worker threads (N >= 1)\n"
+                          "  --export-vti OUT.vti  write the resulting cell volume as VTK image data\n"
+                          "  --export-surface OUT.stl|OUT.ply\n"
+                          "                      write the surface of the first cell volume as a mesh:\n"
+                          "                      binary STL, or PLY with face colours\n"
+                          "  --surface cubic|marching-cubes|octree\n"
+                          "                      the surface to export (default cubic)\n"
+                          "  --seed N            repeatable random steps (random-walk doping): the same N\n"
+                          "                      gives the same result for any number of threads\n"
+                          "  --export-csv FIELD OUT.csv\n"
+                          "                      after the run, write the data field FIELD of the first cell\n"
+                          "                      volume (e.g. \"Random Walk Particle Count Type P\") as CSV\n"
                           "  --netlist OUT.cir   after the list, extract the cantilever beams of the first\n"
                           "                      cell volume and write their SPICE netlist to this file\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
@@ -49,7 +67,8 @@ QString BatchCommand::usage()
                           "  --version           show the program's version\n"
                           "\n"
                           "Without --input the list must begin with \"Create Substrate\".\n"
-                          "Exit status: 0 every step ran, 1 a step failed or no beam was found,\n"
+                          "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
+                          "or no beam was found,\n"
                           "2 bad arguments, 3 a file could not be read, 4 an output could not be written.\n");
 }
 
@@ -71,14 +90,60 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
             options.version = true;
             return true;
         }
-        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads") ||
-            a == QLatin1String("--netlist") || a == QLatin1String("--cell-size-um")) {
+        if (a == QLatin1String("--export-csv")) {
+            if (i + 2 >= arguments.size())
+                return fail(QStringLiteral("Option --export-csv needs a field name and a file name."));
+            if (!options.exportFile.isEmpty())
+                return fail(QStringLiteral("Option --export-csv is given twice."));
+            options.exportField = arguments.at(++i);
+            options.exportFile = arguments.at(++i);
+            if (options.exportField.isEmpty() || options.exportFile.isEmpty())
+                return fail(QStringLiteral("Option --export-csv needs a field name and a file name."));
+            continue;
+        }
+        if (a == QLatin1String("--seed")) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("Option --seed needs a value."));
+            const QString value = arguments.at(++i);
+            bool ok = false;
+            const qulonglong seed = value.toULongLong(&ok);
+            if (!ok)
+                return fail(QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615, not \"%1\".")
+                                .arg(value));
+            options.seed = seed;
+            continue;
+        }
+        if (a == QLatin1String("--export-surface") || a == QLatin1String("--surface")) {
             if (i + 1 >= arguments.size())
                 return fail(QStringLiteral("Option %1 needs a value.").arg(a));
             const QString value = arguments.at(++i);
-            QString &target = a == QLatin1String("--input")     ? options.inputFile
-                              : a == QLatin1String("--netlist") ? options.netlistFile
-                                                                : options.outputFile;
+            if (a == QLatin1String("--surface")) {
+                const auto algorithm = SurfaceExport::algorithmNamed(value);
+                if (!algorithm)
+                    return fail(QStringLiteral("--surface takes %1, not \"%2\".")
+                                    .arg(SurfaceExport::algorithmNames().join(QStringLiteral(", ")), value));
+                options.surfaceAlgorithm = int(*algorithm);
+            } else {
+                if (!options.surfaceFile.isEmpty())
+                    return fail(QStringLiteral("Option %1 is given twice.").arg(a));
+                if (Model::Persistence::SurfaceMeshFile::formatOf(value) ==
+                    Model::Persistence::SurfaceMeshFile::Format::Unknown)
+                    return fail(QStringLiteral("--export-surface needs a file name ending in .stl or .ply, not \"%1\".")
+                                    .arg(value));
+                options.surfaceFile = value;
+            }
+            continue;
+        }
+        if (a == QLatin1String("--input") || a == QLatin1String("--output") || a == QLatin1String("--threads") ||
+            a == QLatin1String("--export-vti") || a == QLatin1String("--netlist") ||
+            a == QLatin1String("--cell-size-um")) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("Option %1 needs a value.").arg(a));
+            const QString value = arguments.at(++i);
+            QString &target = a == QLatin1String("--input")        ? options.inputFile
+                              : a == QLatin1String("--export-vti") ? options.vtiFile
+                              : a == QLatin1String("--netlist")    ? options.netlistFile
+                                                                   : options.outputFile;
             if (a == QLatin1String("--cell-size-um")) {
                 bool ok = false;
                 const double size = value.toDouble(&ok);
@@ -109,6 +174,8 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
     }
     if (options.listFile.isEmpty())
         return fail(QStringLiteral("No process list given."));
+    if (options.surfaceAlgorithm >= 0 && options.surfaceFile.isEmpty())
+        return fail(QStringLiteral("--surface chooses the surface of --export-surface, which is missing."));
     if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty())
         return fail(QStringLiteral("--cell-size-um only applies to a netlist: give --netlist as well."));
     return true;
@@ -147,6 +214,41 @@ void BatchCommand::drawProgress(int done, int total)
     if (done == total)
         m_err << "\n";
     m_err.flush();
+}
+
+int BatchCommand::exportField(const Options &options, Core::Workspace &workspace)
+{
+    Model::Automaton::TotalVolumePtr volume;
+    for (const auto &object : workspace.document().allObjects()) {
+        if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
+            break;
+    }
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    if (!volume) {
+        report(QStringLiteral("Nothing was exported: there is no cell volume to take \"%1\" from.")
+                   .arg(options.exportField));
+        return StepFailed;
+    }
+    const QVariant data = volume->field(options.exportField);
+    if (!data.isValid()) {
+        const QStringList names = volume->fieldNames();
+        report(QStringLiteral("Nothing was exported: the cell volume has no field \"%1\" (%2).")
+                   .arg(options.exportField, names.isEmpty()
+                                                 ? QStringLiteral("it has no data fields")
+                                                 : QStringLiteral("its fields: \"") +
+                                                       names.join(QStringLiteral("\", \"")) + QLatin1Char('"')));
+        return StepFailed;
+    }
+    Core::Operations::CSVDataExporter exporter(options.exportFile);
+    if (exporter.saveDataToFile(options.exportField, data, volume->sizeX(), volume->sizeY(), volume->sizeZ()) != 0) {
+        report(QStringLiteral("Could not export \"%1\" to \"%2\": %3")
+                   .arg(options.exportField, options.exportFile, exporter.errorString()));
+        return Core::Operations::CSVDataExporter::isExportable(options.exportField) ? OutputError : StepFailed;
+    }
+    return Ok;
 }
 
 int BatchCommand::run(const Options &options)
@@ -204,6 +306,27 @@ int BatchCommand::run(const Options &options)
         report(outputError);
         return OutputError;
     }
+    if (!options.vtiFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.vtiFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The cell volume cannot be exported to \"%1\": %2").arg(options.vtiFile, refusal));
+            return OutputError;
+        }
+    }
+    if (!options.surfaceFile.isEmpty()) {
+        const QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        if (!refusal.isEmpty()) {
+            report(Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile, refusal));
+            return OutputError;
+        }
+    }
+    if (!options.exportFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::refusal(options.exportFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("Cannot export to \"%1\": %2").arg(options.exportFile, refusal));
+            return OutputError;
+        }
+    }
     if (!options.netlistFile.isEmpty()) {
         const QString refusal = Util::SafeFile::refusal(options.netlistFile);
         if (!refusal.isEmpty()) {
@@ -213,6 +336,7 @@ int BatchCommand::run(const Options &options)
     }
 
     BatchRunner runner(workspace, target);
+    runner.setSeed(options.seed);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
         // Nothing is shown here: surfaces live only while an image is drawn.
         OffscreenImage image;
@@ -255,8 +379,10 @@ int BatchCommand::run(const Options &options)
                    .arg(f.index + 1)
                    .arg(f.name, f.message,
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-        if (!options.outputFile.isEmpty())
-            report(QStringLiteral("Nothing was written to \"%1\".").arg(options.outputFile));
+        for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile}) {
+            if (!file.isEmpty())
+                report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
+        }
         return StepFailed;
     }
 
@@ -266,6 +392,24 @@ int BatchCommand::run(const Options &options)
             report(error);
             return OutputError;
         }
+    }
+    if (!options.vtiFile.isEmpty()) {
+        const Model::Automaton::TotalVolumePtr volume = runner.target();
+        QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
+        if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
+            report(error);
+            return OutputError;
+        }
+    }
+    if (!options.surfaceFile.isEmpty()) {
+        const int status = exportSurface(options, workspace);
+        if (status != Ok)
+            return status;
+    }
+    if (!options.exportFile.isEmpty()) {
+        const int exported = exportField(options, workspace);
+        if (exported != Ok)
+            return exported;
     }
     if (!options.netlistFile.isEmpty())
         return writeNetlist(options, workspace);
@@ -323,6 +467,27 @@ int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspac
           << "\n";
     m_out.flush();
     return Ok;
+}
+
+int BatchCommand::exportSurface(const Options &options, Core::Workspace &workspace)
+{
+    for (const auto &object : workspace.document().allObjects()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            QString error;
+            const uint32_t algorithm = options.surfaceAlgorithm < 0 ? 0u : uint32_t(options.surfaceAlgorithm);
+            if (SurfaceExport::writeVolume(*volume, algorithm, options.surfaceFile, &error))
+                return Ok;
+            m_err << "cellforge-batch: " << error << "\n";
+            m_err.flush();
+            return OutputError;
+        }
+    }
+    m_err << "cellforge-batch: "
+          << Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile,
+                                                              QStringLiteral("there is no cell volume."))
+          << "\n";
+    m_err.flush();
+    return OutputError;
 }
 
 } // namespace BatchRun

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QTextStream;
 
 namespace Core {
@@ -13,9 +15,11 @@ namespace Core {
 namespace BatchRun {
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
-/// [--threads N] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list, optionally a document
-/// whose first cell volume becomes the target, runs the steps with one line each and writes the
-/// resulting document and the netlist of the cantilever beams of the first cell volume.
+/// [--threads N] [--seed N] [--export-vti OUT.vti] [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]
+/// [--export-csv FIELD OUT.csv] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list, optionally a
+/// document whose first cell volume becomes the target, runs the steps with one line each and writes
+/// the resulting document, the target volume as VTK image data, the surface of the first cell volume
+/// as a mesh, a data field of that volume as CSV and the netlist of its cantilever beams.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
@@ -24,7 +28,13 @@ public:
         QString listFile;
         QString inputFile;
         QString outputFile;
+        QString vtiFile;
         int threads = 0; ///< 0: the pool's default
+        QString surfaceFile;
+        int surfaceAlgorithm = -1; ///< -1: not given (cubic faces)
+        std::optional<uint64_t> seed;
+        QString exportField; ///< a data field of the first cell volume, written after the run
+        QString exportFile;
         QString netlistFile;
         double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
         bool help = false;
@@ -45,6 +55,9 @@ public:
 
 private:
     void drawProgress(int done, int total);
+    int exportSurface(const Options &options, Core::Workspace &workspace);
+    /// Writes the field the options name; the exit code.
+    int exportField(const Options &options, Core::Workspace &workspace);
     /// Extracts the beams of the first cell volume and writes their netlist; an exit code.
     int writeNetlist(const Options &options, Core::Workspace &workspace);
 

@@ -1,5 +1,6 @@
 #include "batchrunner.h"
 
+#include "Core/Operations/randomstream.h"
 #include "Core/workspace.h"
 #include "Util/vector3d.h"
 #include "processvocabulary.h"
@@ -92,7 +93,10 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
             for (const QString &warning : conversionWarnings(step, i))
                 m_warn(warning);
         }
-        StepContext context{m_workspace, m_target, m_saveImage, QString()};
+        std::optional<uint64_t> stepSeed;
+        if (m_seed)
+            stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
+        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed};
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);

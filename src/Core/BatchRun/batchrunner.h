@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace Core {
 class Workspace;
@@ -24,6 +25,9 @@ struct StepContext {
     /// Renders the scene to an image file; set by the front end (dialog or command line).
     std::function<bool(const QString &fileName, QString *error)> saveImage;
     QString detail;
+    /// Fixes the draws of random steps (derived from the run's seed and the step's position);
+    /// none seeds them from the clock.
+    std::optional<uint64_t> seed;
 
     /// Records the step in the volume's tables: its operation code as the last operation and,
     /// when it may change silicon cells, the lattice as out of date.
@@ -86,6 +90,8 @@ public:
     /// Called (in the running thread) just before a step runs, once per number of the step that
     /// did not convert when its list was read and runs as 0.
     void setWarningObserver(const std::function<void(const QString &)> &observer) { m_warn = observer; }
+    /// Makes the random steps repeatable: each draws from a stream fixed by the seed and its position.
+    void setSeed(std::optional<uint64_t> seed) { m_seed = seed; }
 
     /// One text per such number of the step at 0-based position `index`: "step 2 (Isotropic
     /// Deposition): "Film Thickness" is not a number ("thick"); 0 is used."
@@ -104,6 +110,7 @@ private:
     std::function<bool(const QString &, QString *)> m_saveImage;
     std::function<void(const StepRecord &)> m_observer;
     std::function<void(const QString &)> m_warn;
+    std::optional<uint64_t> m_seed;
     std::atomic<int> m_doneCount{0};
 };
 

@@ -16,6 +16,8 @@
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/simpledoping.h"
+#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
@@ -334,6 +336,37 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
+// ---- doping ----
+
+// The step holds the dialog's values in the dialog's units; they are converted as the dialog's are.
+int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    Core::Operations::RandomWalkDopingInput input;
+    input.cellSizeMicrometres = p.toDouble(QStringLiteral("Cell Size"));
+    input.timeStepSeconds = p.toDouble(QStringLiteral("Time Step Duration"));
+    input.diffusionCoefficientCm2PerS = p.toDouble(QStringLiteral("Diffusion Coefficient"));
+    input.material = p.toUInt(QStringLiteral("Material_Id"));
+    input.dopingTimeMinutes = p.toDouble(QStringLiteral("Doping Time"));
+    input.thresholdPercent = p.toDouble(QStringLiteral("Doping Threshold"));
+    input.surfaceConcentrationPerCm3 = p.toDouble(QStringLiteral("Surface Concentration"));
+    if (!p.ok())
+        return fail(context, p);
+    const QString problem = input.problem();
+    if (!problem.isEmpty()) {
+        context.detail = problem;
+        return InvalidValue;
+    }
+    Core::Operations::RandomWalkDoping engine(*context.target, input.material, input.diffusionCoefficient(),
+                                              input.timeStep(), input.cellSize(), input.dopantConcentration(),
+                                              input.thresholdConcentration());
+    if (context.seed)
+        engine.setSeed(*context.seed);
+    engine.dope(input.dopingTime());
+    context.recordStep(36);
+    return Success;
+}
+
 int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 {
     if (!step.hasParameter(QStringLiteral("Filename")))
@@ -370,6 +403,7 @@ StepRegistry makeStandardRegistry()
     registry.add(MooreEtching, runMooreEtching);
     registry.add(Planarization, runPlanarization);
     registry.add(SpinCoating, runSpinCoating);
+    registry.add(RandomWalkDoping, runRandomWalkDoping);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
     return registry;

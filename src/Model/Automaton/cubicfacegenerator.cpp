@@ -137,6 +137,13 @@ struct Context {
     uint32_t nz;
     const CellWindow &window;
     const FacePalette &palette;
+    const uint32_t *slotOverride;
+
+    bool overridden(size_t index) const { return slotOverride && slotOverride[index] != FacePalette::noSlot; }
+    uint32_t slot(size_t index) const
+    {
+        return overridden(index) ? slotOverride[index] : palette.slot(cells[index].state());
+    }
 };
 
 // The first place in [at, end) whose byte has one of `bits` set, or `end`; eight bytes a step
@@ -243,12 +250,17 @@ private:
         plane.resize(m_planeSize);
         uint8_t *out = plane.data();
         for (uint32_t y = m_w.lower[1]; y < m_w.upper[1]; ++y) {
-            const Voxel *column = m_c.cells + (static_cast<size_t>(x) * m_c.ny + y) * m_c.nz;
+            const size_t first = (static_cast<size_t>(x) * m_c.ny + y) * m_c.nz;
+            const Voxel *column = m_c.cells + first;
             for (uint32_t z = m_w.lower[2]; z < m_w.upper[2]; ++z) {
                 const Voxel &cell = column[z];
                 const uint32_t state = cell.state();
-                *out++ =
-                    state == 0 || cell.isCut() ? uint8_t(Hidden) : uint8_t(1 + uint8_t(m_c.palette.opacity(state)));
+                if (state == 0 || cell.isCut())
+                    *out++ = uint8_t(Hidden);
+                else if (m_c.overridden(first + z))
+                    *out++ = uint8_t(ShownOpaque);
+                else
+                    *out++ = uint8_t(1 + uint8_t(m_c.palette.opacity(state)));
             }
         }
     }
@@ -310,7 +322,7 @@ void walkSlab(const Context &c, uint32_t x0, uint32_t x1, Source &source, Sink &
                 const uint8_t exposed = source.mask(x, y, z, at, column + z);
                 if (!exposed)
                     continue;
-                const uint32_t slot = c.palette.slot(c.cells[column + z].state());
+                const uint32_t slot = c.slot(column + z);
                 const bool opaque = exposed & opaqueBit;
                 sink.cell(x, y, z, exposed & 63u, slot, opaque);
                 if (opaque)
@@ -466,7 +478,7 @@ void CubicFaceGenerator::probe(const char *point) const
 CubicFaces CubicFaceGenerator::run() const
 {
     const Slabs slabs(m_window.lower[0], m_window.upper[0]);
-    const Context context{m_cells, m_ny, m_nz, m_window, m_palette};
+    const Context context{m_cells, m_ny, m_nz, m_window, m_palette, m_slotOverride};
     const size_t slots = m_palette.size();
 
     // The first pass keeps each cell's exposed faces (a byte a cell of the window) for the second.

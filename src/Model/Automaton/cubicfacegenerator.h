@@ -41,6 +41,10 @@ public:
                        const FacePalette &palette, const float cellSize[3]);
 
     void setProbe(const GenerationProbe &probe) { m_probe = probe; }
+    /// Views that colour cells by data rather than by material (the particle count field view) give
+    /// a palette slot per cell of the volume, in cell order; FacePalette::noSlot keeps the
+    /// material's. A cell with a slot of its own counts as opaque.
+    void setSlotOverride(const uint32_t *cellSlots) { m_slotOverride = cellSlots; }
 
     /// The faces by the opacity rules: an opaque cell shows a face unless its neighbour there is
     /// opaque; a transparent cell hides a face towards an opaque neighbour or one of its own
@@ -59,6 +63,7 @@ private:
     const FacePalette &m_palette;
     float m_cellSize[3];
     GenerationProbe m_probe;
+    const uint32_t *m_slotOverride = nullptr;
 };
 
 } // namespace Automaton

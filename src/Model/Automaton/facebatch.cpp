@@ -21,15 +21,25 @@ FaceBatch::~FaceBatch() { flush(); }
 
 void FaceBatch::add(const Geometry::CellFace &face, const uint8_t color[4])
 {
+    const float origin[3] = {float(face.x), float(face.y), float(face.z)};
+    addQuad(origin, 1.0f, face.face(), color);
+}
+
+void FaceBatch::add(const Geometry::NodeFace &face, const uint8_t color[4])
+{
+    const float origin[3] = {float(face.x), float(face.y), float(face.z)};
+    addQuad(origin, float(face.edge()), face.face(), color);
+}
+
+void FaceBatch::addQuad(const float origin[3], float edge, unsigned f, const uint8_t color[4])
+{
     if (m_count == capacity)
         flush();
-    const unsigned f = face.face();
-    const float origin[3] = {float(face.x), float(face.y), float(face.z)};
     float *position = &m_positions[m_count * 12];
     uint8_t *colors = &m_colors[m_count * 16];
     for (int k = 0; k < 4; ++k) {
         for (int i = 0; i < 3; ++i)
-            *position++ = (origin[i] + Geometry::FaceTable::corners[f][k][i]) * m_cellSize[i];
+            *position++ = (origin[i] + edge * Geometry::FaceTable::corners[f][k][i]) * m_cellSize[i];
         std::memcpy(colors + 4 * k, color, 4);
     }
     if (m_withNormals) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Geometry/cellface.h"
+#include "Model/Geometry/nodeface.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,10 +23,14 @@ public:
     FaceBatch &operator=(const FaceBatch &) = delete;
 
     void add(const Geometry::CellFace &face, const uint8_t color[4]);
+    /// A face of a cube of cells (octree surfaces).
+    void add(const Geometry::NodeFace &face, const uint8_t color[4]);
     /// Draws what was added since the last flush.
     void flush();
 
 private:
+    void addQuad(const float origin[3], float edge, unsigned face, const uint8_t color[4]);
+
     static constexpr size_t capacity = 8192;
 
     float m_cellSize[3];

@@ -4,6 +4,7 @@
 #include "Model/gl.h"
 #include "Util/failuretext.h"
 #include "facebatch.h"
+#include "surfacemesh.h"
 #include "totalvolume.h"
 
 #include <QBitArray>
@@ -56,9 +57,12 @@ public:
 
 TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
     : m_volume(volume)
+    , m_marchingCubes(volume)
+    , m_octree(volume)
     , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
+    , m_fieldPainter(volume)
     , m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()}
     ,
     // The opposite of the volume's state, so that the first draw refreshes the colours.
@@ -75,19 +79,6 @@ void TotalVolumePainter::setGenerationProbe(const GenerationProbe &probe)
 {
     std::lock_guard<std::mutex> lock(probeMutex);
     generationProbe = probe;
-}
-
-void TotalVolumePainter::setSurfaceAlgorithm(uint32_t algorithm)
-{
-    if (algorithm == m_surfaceAlgorithm)
-        return;
-    m_surfaceAlgorithm = algorithm;
-    try {
-        regenerateCubicFaces();
-    } catch (const std::exception &error) {
-        releaseSurface();
-        recordFailure(error);
-    }
 }
 
 void TotalVolumePainter::setCutLimits(const std::array<uint32_t, 3> &lower, const std::array<uint32_t, 3> &upper)
@@ -140,16 +131,36 @@ TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
 
 bool TotalVolumePainter::regenerateSurface()
 {
-    // Marching cubes, octree and field view come with their own generators, dispatched here by
-    // surfaceAlgorithm after the cubic faces; until then the cubic faces stand in for them.
     try {
-        regenerateCubicFaces();
+        // Only the selected surface is built; the others give their memory back.
+        switch (m_surfaceAlgorithm) {
+        case 1:
+            releaseCubicFaces();
+            m_octree.release();
+            regenerateMarchingCubes();
+            break;
+        case 2:
+            releaseCubicFaces();
+            m_marchingCubes.release();
+            regenerateOctree();
+            break;
+        default:
+            // The particle count field view (3) keeps the cubic faces too: an export writes them.
+            m_marchingCubes.release();
+            m_octree.release();
+            regenerateCubicFaces();
+            break;
+        }
         if (m_renderEmptyVoxelOutlines) {
             regenerateOutlines();
         } else {
             std::lock_guard<std::mutex> lock(m_listMutex);
             std::vector<CellFace>().swap(m_outlines);
         }
+        if (m_surfaceAlgorithm == 3)
+            m_fieldPainter.generate(window(), catalogueColors(), m_volume.isSelected());
+        else
+            m_fieldPainter.release();
         return true;
     } catch (const std::exception &error) {
         // Out of memory (or another failure) must not reach the event loop; an empty surface is
@@ -177,12 +188,56 @@ QString TotalVolumePainter::takeSurfaceFailure()
 
 void TotalVolumePainter::releaseSurface()
 {
+    m_marchingCubes.release();
+    m_octree.release();
     std::lock_guard<std::mutex> lock(m_listMutex);
     std::vector<CellFace>().swap(m_opaque);
     std::vector<CellFace>().swap(m_outlines);
     m_tree.reset();
     m_mesh = FaceMesh();
     m_palette = FacePalette();
+    m_fieldPainter.release();
+}
+
+void TotalVolumePainter::releaseCubicFaces()
+{
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    std::vector<CellFace>().swap(m_opaque);
+    m_tree.reset();
+    m_mesh = FaceMesh();
+    m_palette = FacePalette();
+}
+
+TotalVolumePainter::ColorMap TotalVolumePainter::adoptCatalogueColors()
+{
+    const uint64_t revision = Materials::MaterialFactory::instance()->revision();
+    ColorMap map = catalogueColors();
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    m_colorMap = map;
+    m_lastSelected = m_volume.isSelected();
+    m_catalogueRevision = revision;
+    return map;
+}
+
+void TotalVolumePainter::regenerateMarchingCubes()
+{
+    ++generations;
+    adoptCatalogueColors(); // marching cubes look their colours up when drawn
+    std::array<uint32_t, 3> lower;
+    std::array<uint32_t, 3> upper;
+    cutLimits(lower, upper);
+    m_marchingCubes.generate(lower, upper, currentProbe());
+}
+
+void TotalVolumePainter::regenerateOctree()
+{
+    ++generations;
+    const ColorMap map = adoptCatalogueColors();
+    std::array<uint32_t, 3> lower;
+    std::array<uint32_t, 3> upper;
+    cutLimits(lower, upper);
+    m_octree.generate(lower, upper, map, currentProbe());
+    m_octree.recolor(map, m_volume.isSelected());
 }
 
 void TotalVolumePainter::regenerateCubicFaces()
@@ -244,11 +299,13 @@ void TotalVolumePainter::refreshColors()
     const uint64_t revision = Materials::MaterialFactory::instance()->revision();
     ColorMap map = catalogueColors();
     const bool selected = m_volume.isSelected();
+    m_fieldPainter.recolor(map, selected);
     std::lock_guard<std::mutex> lock(m_listMutex);
     m_colorMap = std::move(map);
     // Always from the material's own colour: highlighting the current colours again would undo
     // the highlight when a selected volume is refreshed twice.
     m_palette.recolor(m_colorMap, selected);
+    m_octree.recolor(m_colorMap, selected);
     m_lastSelected = selected;
     m_catalogueRevision = revision;
 }
@@ -361,7 +418,36 @@ size_t TotalVolumePainter::storedBytes() const
 {
     std::lock_guard<std::mutex> lock(m_listMutex);
     return m_opaque.capacity() * sizeof(CellFace) + (m_tree ? m_tree->storedBytes() : 0) + m_mesh.storedBytes() +
-           m_outlines.capacity() * sizeof(CellFace) + m_palette.storedBytes();
+           m_outlines.capacity() * sizeof(CellFace) + m_palette.storedBytes() + m_marchingCubes.storedBytes() +
+           m_octree.storedBytes() + m_fieldPainter.storedBytes();
+}
+
+void TotalVolumePainter::appendShownSurface(SurfaceMesh &mesh) const
+{
+    // The materials' own colours: a highlight is not part of the surface.
+    const ColorMap colors = catalogueColors();
+    switch (m_surfaceAlgorithm) {
+    case 1:
+        m_marchingCubes.appendTo(mesh, colors);
+        return;
+    case 2:
+        m_octree.appendTo(mesh, colors);
+        return;
+    default:
+        break;
+    }
+    std::lock_guard<std::mutex> lock(m_listMutex);
+    std::vector<SurfaceMesh::Rgb> slotColors(m_palette.size());
+    for (uint32_t slot = 0; slot < slotColors.size(); ++slot) {
+        const auto it = colors.find(m_palette.material(slot));
+        slotColors[slot] = SurfaceMesh::rgb(it != colors.end() ? it->second : Color{0, 0, 0, 1});
+    }
+    for (const CellFace &face : m_opaque)
+        mesh.addFace(face, slotColors[face.slot()]);
+    if (m_tree) {
+        for (const CellFace &face : m_tree->faces())
+            mesh.addFace(face, slotColors[face.slot()]);
+    }
 }
 
 void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vector3D &eye)
@@ -384,9 +470,18 @@ void TotalVolumePainter::draw(bool showSurface, bool showEdges, const Util::Vect
     }
     try {
         refreshColorsIfStale();
-        std::lock_guard<std::mutex> lock(m_listMutex);
-        // Eye in the volume's own coordinates, like the faces.
-        drawSurfaces(showEdges, Util::Vector3D(eye.x - position.x, eye.y - position.y, eye.z - position.z));
+        if (m_surfaceAlgorithm == 1) {
+            m_marchingCubes.draw(colorMap(), m_volume.isSelected());
+        } else if (m_surfaceAlgorithm == 2) {
+            glEnableClientState(GL_VERTEX_ARRAY);
+            m_octree.draw(showEdges);
+        } else if (m_surfaceAlgorithm == 3) {
+            m_fieldPainter.draw(showEdges, Util::Vector3D(eye.x - position.x, eye.y - position.y, eye.z - position.z));
+        } else {
+            std::lock_guard<std::mutex> lock(m_listMutex);
+            // Eye in the volume's own coordinates, like the faces.
+            drawSurfaces(showEdges, Util::Vector3D(eye.x - position.x, eye.y - position.y, eye.z - position.z));
+        }
     } catch (const std::exception &error) {
         // Drawing allocates little (colours, one vertex batch), but a failure must not reach the
         // event loop either: the volume goes blank and the user is told like after a generation.

@@ -8,6 +8,9 @@
 #include "cubicfacegenerator.h"
 #include "facemesh.h"
 #include "facepalette.h"
+#include "marchingcubesurface.h"
+#include "octreesurface.h"
+#include "fieldpainter.h"
 
 #include <QString>
 
@@ -21,6 +24,7 @@
 namespace Model {
 namespace Automaton {
 
+class SurfaceMesh;
 class TotalVolume;
 
 /// What the atomistic lattice display shows; stored here until that display exists.
@@ -40,7 +44,8 @@ struct LatticeDisplayFlags {
 };
 
 /// Turns a volume's cells into surfaces once per change, and draws them. It dispatches to the
-/// generators (the direct cubic faces: CubicFaceGenerator) and keeps their results compactly: faces
+/// generators (the direct cubic faces: CubicFaceGenerator; MarchingCubeSurface; OctreeSurface),
+/// building only the selected one, and keeps the cubic faces compactly: faces
 /// as 16-byte records whose colours live in one palette, opaque faces also as a merged mesh,
 /// transparent faces in the order of their depth-sorting tree.
 /// Generation runs on the thread that asks for it and spreads x-slabs over the global thread pool;
@@ -79,18 +84,22 @@ public:
     TotalVolume &volume() const { return m_volume; }
 
     /// 0 direct cubic faces, 1 marching cubes, 2 octree, 3 particle count field view
-    /// (1 to 3 show the cubic faces until their generators exist).
+    /// (3 also keeps the cubic faces, which an export of the shown surface writes).
     uint32_t surfaceAlgorithm() const { return m_surfaceAlgorithm; }
-    /// A different value regenerates the cubic faces at once.
-    void setSurfaceAlgorithm(uint32_t algorithm);
+    /// Takes effect at the next regenerateSurface(), which builds the chosen surface alone.
+    void setSurfaceAlgorithm(uint32_t algorithm) { m_surfaceAlgorithm = algorithm; }
     bool renderEmptyVoxelOutlines() const { return m_renderEmptyVoxelOutlines; }
     void setRenderEmptyVoxelOutlines(bool on) { m_renderEmptyVoxelOutlines = on; }
     LatticeDisplayFlags latticeFlags() const { return m_latticeFlags; }
     void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeFlags = flags; }
-    uint32_t particleDistribution() const { return m_particleDistribution; }
-    void setParticleDistribution(uint32_t distribution) { m_particleDistribution = distribution; }
-    uint32_t colorScaleType() const { return m_colorScaleType; }
-    void setColorScaleType(uint32_t type) { m_colorScaleType = type; }
+    /// Held by the field view: what it shows, and the type of its colour scale.
+    uint32_t particleDistribution() const { return m_fieldPainter.particleDistribution(); }
+    void setParticleDistribution(uint32_t distribution) { m_fieldPainter.setParticleDistribution(distribution); }
+    uint32_t colorScaleType() const { return m_fieldPainter.colorScaleType(); }
+    void setColorScaleType(uint32_t type) { m_fieldPainter.setColorScaleType(type); }
+    /// The particle count field view, generated while surfaceAlgorithm is 3.
+    FieldPainter &fieldPainter() { return m_fieldPainter; }
+    const FieldPainter &fieldPainter() const { return m_fieldPainter; }
     /// Set while a model extraction shows its boxes in the volume's place: the volume is then drawn
     /// as the outline of its bounding box only, so that the boxes can be seen.
     bool extractionDisplay() const { return m_extractionDisplay; }
@@ -120,10 +129,17 @@ public:
     unsigned lastTaskCount() const { return m_lastTaskCount; }
     /// Quads the opaque faces are drawn with, per face number: runs of equal faces merged into one.
     size_t drawnQuadCount(unsigned faceNumber) const;
-    /// Every byte the painter keeps for its surfaces: face records, mesh, tree, palette.
+    /// Every byte the painter keeps for its surfaces: face records, mesh, tree, palette, and the
+    /// marching-cubes and octree surfaces.
     size_t storedBytes() const;
 
-    /// Cubic generations started by all painters of the program (headless runs check it stays put).
+    const MarchingCubeSurface &marchingCubeSurface() const { return m_marchingCubes; }
+    const OctreeSurface &octreeSurface() const { return m_octree; }
+    /// Adds the surface now generated for the selected algorithm (what draw() shows, within the cut
+    /// window) to a mesh, in the materials' own colours.
+    void appendShownSurface(SurfaceMesh &mesh) const;
+
+    /// Surface generations started by all painters of the program (headless runs check it stays put).
     static uint64_t generationCount();
     /// Test seam: a probe called at fixed points of every generation (see GenerationProbe).
     static void setGenerationProbe(const GenerationProbe &probe);
@@ -133,6 +149,11 @@ private:
     static ColorMap catalogueColors();
     CellWindow window() const;
     void regenerateCubicFaces();
+    void regenerateMarchingCubes();
+    void regenerateOctree();
+    void releaseCubicFaces();
+    /// Takes the catalogue's colours as the painter's, for a generation.
+    ColorMap adoptCatalogueColors();
     void regenerateOutlines();
     void drawSurfaces(bool showEdges, const Util::Vector3D &localEye);
     void drawEdges();
@@ -143,6 +164,8 @@ private:
     void recordFailure(const std::exception &error);
 
     TotalVolume &m_volume;
+    MarchingCubeSurface m_marchingCubes;
+    OctreeSurface m_octree;
     float m_cellSize[3];
     uint32_t m_ny;
     uint32_t m_nz;
@@ -150,8 +173,7 @@ private:
     uint32_t m_surfaceAlgorithm = 0;
     bool m_renderEmptyVoxelOutlines = false;
     LatticeDisplayFlags m_latticeFlags;
-    uint32_t m_particleDistribution = 0;
-    uint32_t m_colorScaleType = 0;
+    FieldPainter m_fieldPainter;
     bool m_extractionDisplay = false;
 
     mutable std::mutex m_limitMutex;

@@ -16,6 +16,7 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
@@ -341,7 +342,25 @@ bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
-// Si wet etching and random-walk doping have no option dialog of their own yet.
+// The step keeps the dialog's values in the dialog's units; the runner converts them as the
+// interactive operation does. A list carries no seed (cellforge-batch --seed gives one).
+bool editRandomWalkDoping(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::RandomWalkDopingDialog dialog(parent);
+    dialog.setSeedShown(false);
+    return editWith(dialog, step, adding, [&](const Operations::RandomWalkDopingDialog &d) {
+        const auto in = d.input();
+        setDouble(step, "Doping Time", in.dopingTimeMinutes);
+        setUInt(step, "Material_Id", in.material);
+        setDouble(step, "Diffusion Coefficient", in.diffusionCoefficientCm2PerS);
+        setDouble(step, "Cell Size", in.cellSizeMicrometres);
+        setDouble(step, "Time Step Duration", in.timeStepSeconds);
+        setDouble(step, "Surface Concentration", in.surfaceConcentrationPerCm3);
+        setDouble(step, "Doping Threshold", in.thresholdPercent);
+    });
+}
+
+// Si wet etching has no option dialog of its own yet.
 bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 {
     StepOptionsDialog dialog(step, parent);
@@ -393,6 +412,8 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         return editIonImplantation(parent, step, adding);
     case SiOxidation:
         return editSiOxidation(parent, step, adding);
+    case RandomWalkDoping:
+        return editRandomWalkDoping(parent, step, adding);
     default:
         return editWithForm(parent, step, adding);
     }

@@ -1,6 +1,9 @@
 #include "maskfilegroup.h"
 
+#include "layoutplacementdialog.h"
+
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -40,14 +43,75 @@ MaskFileGroup::MaskFileGroup(const QString &title, const QString &prefix, const 
 
 void MaskFileGroup::chooseFile()
 {
-    const QString fileName =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Choose Mask File"), m_lieFile->text(), imageFilter());
+    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("Choose Mask File"), m_lieFile->text(),
+                                                          m_layoutsAccepted ? maskFilter() : imageFilter());
     if (!fileName.isEmpty())
         m_lieFile->setText(fileName);
 }
 
+QString MaskFileGroup::maskFilter()
+{
+    return QStringLiteral("Masks (*.png *.jpg *.bmp *.gds);;") + imageFilter() +
+           QStringLiteral(";;GDSII Layouts (*.gds *.gdsii)");
+}
+
+bool MaskFileGroup::isLayoutFile(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    return suffix == QLatin1String("gds") || suffix == QLatin1String("gdsii") || suffix == QLatin1String("gds2");
+}
+
+void MaskFileGroup::warn(const QString &reason)
+{
+    QString text = m_failureText;
+    if (!reason.isEmpty())
+        text += QStringLiteral("<br/>") + reason.toHtmlEscaped();
+    QMessageBox::warning(this, window()->windowTitle(), text);
+}
+
+void MaskFileGroup::applyLayout()
+{
+    const QString fileName = m_lieFile->text();
+    if (m_columnsX == Core::Operations::anyColumns || m_columnsY == Core::Operations::anyColumns) {
+        warn(QStringLiteral("A layout is laid over the cell volume's columns: its size is not known yet."));
+        return;
+    }
+    Core::Operations::GdsLayout layout;
+    if (!layout.load(fileName)) {
+        warn(QStringLiteral("\"%1\" cannot be read as a GDSII layout: %2").arg(fileName, layout.errorString()));
+        return;
+    }
+    if (layout.layers().isEmpty()) {
+        warn(QStringLiteral("\"%1\" holds no shapes on any layer.").arg(fileName));
+        return;
+    }
+    Core::Operations::LayoutPlacement placement;
+    const bool placed = m_chooser ? m_chooser(layout, m_columnsX, m_columnsY, placement) : [&] {
+        LayoutPlacementDialog dialog(layout, m_columnsX, m_columnsY, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        placement = dialog.placement();
+        return true;
+    }();
+    if (!placed)
+        return;
+    Core::Operations::MaskBits mask;
+    QString error;
+    if (!Core::Operations::layoutMask(layout, placement, m_columnsX, m_columnsY, mask, &error)) {
+        warn(error);
+        return;
+    }
+    m_mask = mask;
+    m_maskFile = fileName;
+    emit maskChanged(m_mask.bits, m_mask.width, m_mask.height);
+}
+
 void MaskFileGroup::applyMask()
 {
+    if (m_layoutsAccepted && isLayoutFile(m_lieFile->text())) {
+        applyLayout();
+        return;
+    }
     Core::Operations::MaskBits loaded;
     if (!Core::Operations::loadMaskImage(m_lieFile->text(), loaded, m_columnsX, m_columnsY)) {
         QMessageBox::warning(this, window()->windowTitle(), m_failureText);

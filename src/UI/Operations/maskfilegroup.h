@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Core/Operations/layoutmask.h"
 #include "Core/Operations/maskimage.h"
 
 #include <QGroupBox>
+
+#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -12,7 +15,9 @@ namespace Ui {
 namespace Operations {
 
 /// One mask of a mask dialog: a file name, a "..." chooser, "Apply" (load the image and hand the
-/// mask on at once, so the volume shows it while the dialog is open) and "Remove".
+/// mask on at once, so the volume shows it while the dialog is open) and "Remove". A group that
+/// accepts layouts also takes GDSII files: Apply then asks for a layer and its placement and
+/// rasterizes the layer over the volume's columns.
 class MaskFileGroup : public QGroupBox {
     Q_OBJECT
 public:
@@ -38,6 +43,19 @@ public:
 
     /// The filter of the file chooser.
     static QString imageFilter() { return QStringLiteral("Image Files (*.png *.jpg *.bmp)"); }
+    /// The filter of a chooser that also offers GDSII layouts.
+    static QString maskFilter();
+    /// Whether a file name is taken for a GDSII layout (by its extension).
+    static bool isLayoutFile(const QString &fileName);
+
+    /// Lets the chooser offer GDSII layouts and Apply read them.
+    void setLayoutsAccepted(bool accepted) { m_layoutsAccepted = accepted; }
+    bool layoutsAccepted() const { return m_layoutsAccepted; }
+    /// Asks where a layout goes over columnsX by columnsY columns; false when the user cancels.
+    using PlacementChooser = std::function<bool(const Core::Operations::GdsLayout &, uint32_t columnsX,
+                                                uint32_t columnsY, Core::Operations::LayoutPlacement &)>;
+    /// Replaces the placement dialog (tests script it).
+    void setPlacementChooser(const PlacementChooser &chooser) { m_chooser = chooser; }
 
 signals:
     void maskChanged(const QBitArray &bits, uint width, uint height);
@@ -49,6 +67,10 @@ public slots:
     void removeMask();
 
 private:
+    /// Reads the layout named in the line edit and rasterizes the chosen layer.
+    void applyLayout();
+    void warn(const QString &reason);
+
     QLineEdit *m_lieFile;
     QToolButton *m_tbtChoose;
     QPushButton *m_btnApply;
@@ -58,6 +80,8 @@ private:
     uint32_t m_columnsX = Core::Operations::anyColumns;
     uint32_t m_columnsY = Core::Operations::anyColumns;
     QString m_maskFile;
+    bool m_layoutsAccepted = false;
+    PlacementChooser m_chooser;
 };
 
 } // namespace Operations

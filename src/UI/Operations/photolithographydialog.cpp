@@ -35,6 +35,9 @@ PhotolithographyDialog::PhotolithographyDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Photolithography Options"));
     setFixedSize(370, 360);
     m_cbxFilm->setObjectName(QStringLiteral("cbxFilm"));
+    // Photomasks may also come from a layout editor.
+    m_top->setLayoutsAccepted(true);
+    m_bottom->setLayoutsAccepted(true);
     addMaterialItems(m_cbxFilm);
 
     auto *form = new QFormLayout;

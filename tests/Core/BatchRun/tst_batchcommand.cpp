@@ -1,4 +1,5 @@
 #include "Core/BatchRun/batchcommand.h"
+#include "vtifile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -154,6 +155,52 @@ private slots:
         QTEST(options.inputFile, "input");
         QTEST(options.outputFile, "output");
         QTEST(options.threads, "threads");
+    }
+
+    void exportOptionIsParsed()
+    {
+        BatchCommand::Options options;
+        QString error;
+        QVERIFY(BatchCommand::parse({"a.plst", "--export-vti", "out.vti"}, options, &error));
+        QCOMPARE(options.vtiFile, QStringLiteral("out.vti"));
+        QVERIFY(options.outputFile.isEmpty());
+        QVERIFY(!BatchCommand::parse({"a.plst", "--export-vti"}, options, &error));
+        QCOMPARE(error, QStringLiteral("Option --export-vti needs a value."));
+        QVERIFY(!BatchCommand::parse({"a.plst", "--export-vti", "a.vti", "--export-vti", "b.vti"}, options, &error));
+        QCOMPARE(error, QStringLiteral("Option --export-vti is given twice."));
+        QVERIFY(BatchCommand::usage().contains(QLatin1String("--export-vti OUT.vti")));
+    }
+
+    void resultIsExportedForParaView()
+    {
+        const QString path = writeFile(m_dir, QStringLiteral("export.plst"), list(substrateStep));
+        const QString vti = m_dir.filePath(QStringLiteral("result.vti"));
+        const Result r = runBatch({path, QStringLiteral("--export-vti"), vti});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        VtiFile file;
+        QVERIFY2(file.read(vti), qPrintable(file.error));
+        QVERIFY(file.array(QStringLiteral("material")));
+        QVERIFY(!file.attribute(QStringLiteral("WholeExtent")).isEmpty());
+    }
+
+    void unwritableExportFailsBeforeTheRun_data()
+    {
+        QTest::addColumn<QString>("vti");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a folder") << m_dir.path() << "is a folder, not a file.";
+        QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("no/such/out.vti"))
+                                        << "The cell volume could not be exported to";
+    }
+    void unwritableExportFailsBeforeTheRun()
+    {
+        QFETCH(QString, vti);
+        QFETCH(QString, message);
+        const QString path = writeFile(m_dir, QStringLiteral("unwritable.plst"), list(substrateStep));
+        const Result r = runBatch({path, QStringLiteral("--export-vti"), vti});
+        QCOMPARE(r.exitCode, 4);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
     }
 
     void badInvocationsExitNonZeroWithMessage_data()

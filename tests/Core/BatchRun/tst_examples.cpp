@@ -7,10 +7,14 @@
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmetching.h"
+#include "Core/Operations/layoutmask.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
+#include "Core/Operations/randomstream.h"
+#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplesioxidation.h"
@@ -22,8 +26,10 @@
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
 #include "catalogtesthome.h"
+#include "vtifile.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -47,12 +53,17 @@ QBitArray bits(const QByteArray &bytes)
     return b;
 }
 
+// The seed of the runs: random steps then draw the same in every run.
+constexpr uint64_t runSeed = 7;
+
 // The example's steps applied by calling the engines directly with the values of the list, as
 // each interactive operation does after its dialog: the reference for the runner.
 TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
 {
     TotalVolumePtr volume;
+    uint64_t index = 0;
     for (const ProcessData &s : steps) {
+        const uint64_t position = index++;
         auto p = [&s](const char *name) { return s.getProcessParameter(QLatin1String(name)); };
         switch (s.getProcessType()) {
         case CreateSubstrate:
@@ -126,6 +137,23 @@ TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
                 oxidation.runWithThickness(p("Oxidation Thickness").toDouble());
             break;
         }
+        case RandomWalkDoping: {
+            // In the list's units, converted as the dialog's observer converts them; the runner
+            // seeds each step from the run's seed and the step's position.
+            Ops::RandomWalkDopingInput in;
+            in.dopingTimeMinutes = p("Doping Time").toDouble();
+            in.material = p("Material_Id").toUInt();
+            in.diffusionCoefficientCm2PerS = p("Diffusion Coefficient").toDouble();
+            in.cellSizeMicrometres = p("Cell Size").toDouble();
+            in.timeStepSeconds = p("Time Step Duration").toDouble();
+            in.surfaceConcentrationPerCm3 = p("Surface Concentration").toDouble();
+            in.thresholdPercent = p("Doping Threshold").toDouble();
+            Ops::RandomWalkDoping walk(*volume, in.material, in.diffusionCoefficient(), in.timeStep(), in.cellSize(),
+                                       in.dopantConcentration(), in.thresholdConcentration());
+            walk.setSeed(Ops::RandomStream::mix(runSeed + position));
+            walk.dope(in.dopingTime());
+            break;
+        }
         default:
             return nullptr;
         }
@@ -189,6 +217,7 @@ private slots:
             QThreadPool::globalInstance()->setMaxThreadCount(n);
             Core::Workspace workspace;
             BatchRunner runner(workspace, nullptr);
+            runner.setSeed(runSeed);
             const RunSummary summary = runner.run(file.steps());
             QVERIFY2(summary.succeeded(),
                      qPrintable(summary.failure.name + QLatin1String(": ") + summary.failure.message));
@@ -198,9 +227,12 @@ private slots:
 
         // The command line, through the document it writes.
         const QString output = m_dir.filePath(list + QStringLiteral(".cfw"));
+        const QString vtiOutput = m_dir.filePath(list + QStringLiteral(".vti"));
         QProcess process;
         process.start(QStringLiteral(CELLFORGE_BATCH),
-                      {path, QStringLiteral("--output"), output, QStringLiteral("--threads"), QStringLiteral("2")});
+                      {path, QStringLiteral("--output"), output, QStringLiteral("--export-vti"), vtiOutput,
+                       QStringLiteral("--threads"), QStringLiteral("2"), QStringLiteral("--seed"),
+                       QString::number(runSeed)});
         QVERIFY(process.waitForFinished(300000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         QVERIFY(process.readAllStandardError().isEmpty());
@@ -220,6 +252,64 @@ private slots:
         QCOMPARE(written->sizeX(), expected->sizeX());
         QCOMPARE(written->sizeZ(), expected->sizeZ());
         QVERIFY(states(*written) == expectedStates);
+
+        // The exported image: the same cells, read back here and by VTK itself.
+        VtiFile vti;
+        QVERIFY2(vti.read(vtiOutput), qPrintable(vti.error));
+        const VtiArray *material = vti.array(QStringLiteral("material"));
+        QVERIFY(material);
+        const uint32_t nx = expected->sizeX(), ny = expected->sizeY(), nz = expected->sizeZ();
+        QCOMPARE(size_t(material->data.size()), expectedStates.size() * 4);
+        bool available = false;
+        const QJsonObject read = readWithVtk(vtiOutput, available);
+        const QJsonArray vtkStates = read.value(QStringLiteral("arrays"))
+                                         .toObject()
+                                         .value(QStringLiteral("material"))
+                                         .toObject()
+                                         .value(QStringLiteral("values"))
+                                         .toArray();
+        if (available) {
+            QCOMPARE(read.value(QStringLiteral("dimensions")).toArray(),
+                     (QJsonArray{int(nx) + 1, int(ny) + 1, int(nz) + 1}));
+            QCOMPARE(vtkStates.size(), int(expectedStates.size()));
+        }
+        for (uint32_t z = 0; z < nz; ++z)
+            for (uint32_t y = 0; y < ny; ++y)
+                for (uint32_t x = 0; x < nx; ++x) {
+                    const size_t image = x + size_t(nx) * (y + size_t(ny) * z);
+                    const uint32_t state = expectedStates[expected->index(x, y, z)];
+                    if (material->uint32At(image) != state ||
+                        (available && vtkStates.at(int(image)).toDouble() != state))
+                        QFAIL(qPrintable(QStringLiteral("cell (%1, %2, %3) differs").arg(x).arg(y).arg(z)));
+                }
+        if (!available)
+            qInfo("python3-vtk9 is not installed: VTK's own reader was not tried.");
+    }
+
+    // The list carries the bitmaps of its layout's two layers at 1 um per cell from the origin.
+    void layoutExampleCarriesTheLayoutsMasks()
+    {
+        ProcessListFile file;
+        QVERIFY(file.load(QStringLiteral(EXAMPLES_DIR "/cantilever_comb_from_layout.plst")));
+        Ops::GdsLayout layout;
+        QVERIFY2(layout.load(QStringLiteral(EXAMPLES_DIR "/layouts/cantilever_comb.gds")),
+                 qPrintable(layout.errorString()));
+        const QVector<Ops::LayoutLayer> layers{{1, 0}, {2, 0}};
+        QCOMPARE(layout.layers(), layers);
+        int layer = 0;
+        for (const ProcessData &step : file.steps()) {
+            if (step.getProcessType() != Photolithography)
+                continue;
+            QVERIFY(layer < layers.size());
+            QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(),
+                     QStringLiteral("layouts/cantilever_comb.gds"));
+            Ops::LayoutPlacement placement;
+            placement.layer = layers[layer++];
+            Ops::MaskBits mask;
+            QVERIFY(Ops::layoutMask(layout, placement, 100, 100, mask));
+            QCOMPARE(bits(step.getProcessParameter(QStringLiteral("Top Mask")).toByteArray()), mask.bits);
+        }
+        QCOMPARE(layer, 2);
     }
 };
 

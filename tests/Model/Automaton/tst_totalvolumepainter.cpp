@@ -335,18 +335,28 @@ private slots:
         defineMaterials();
     }
 
-    void changingTheAlgorithmRegeneratesCubicFaces()
+    void theSelectedAlgorithmAloneIsBuilt()
     {
         TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), OpaqueA);
         auto &painter = volume.painter();
         painter.regenerateSurface();
         QCOMPARE(painter.opaqueFaces().size(), size_t(10));
         setCell(volume, 1, 0, 0, 0);
-        painter.setSurfaceAlgorithm(0);
-        QCOMPARE(painter.opaqueFaces().size(), size_t(10));
+        // The choice takes effect at the next generation.
         painter.setSurfaceAlgorithm(2);
         QCOMPARE(painter.surfaceAlgorithm(), 2u);
-        QCOMPARE(painter.opaqueFaces().size(), size_t(6));
+        QCOMPARE(painter.opaqueFaces().size(), size_t(10));
+        QVERIFY(painter.regenerateSurface());
+        QCOMPARE(painter.opaqueFaceCount(), size_t(0));
+        QCOMPARE(painter.octreeSurface().opaqueFaceCount(), size_t(6));
+        painter.setSurfaceAlgorithm(1);
+        QVERIFY(painter.regenerateSurface());
+        QCOMPARE(painter.octreeSurface().opaqueFaceCount(), size_t(0));
+        // Cell (0, 0, 0) lies in the window's lower layers: marching cubes show nothing of it.
+        QCOMPARE(painter.marchingCubeSurface().triangleCount(), size_t(0));
+        painter.setSurfaceAlgorithm(0);
+        QVERIFY(painter.regenerateSurface());
+        QCOMPARE(painter.opaqueFaceCount(), size_t(6));
     }
 
     void drawnMeshMergesRunsOfEqualFaces_data()
@@ -498,16 +508,41 @@ private slots:
         QVERIFY(painter.transparentFaceCount() > 0);
     }
 
-    void changingTheAlgorithmSurvivesAMemoryFailure()
+    void otherSurfacesSurviveAMemoryFailure_data()
     {
-        TotalVolume volume(2, 2, 2, 1, 1, 1, Util::Vector3D(), OpaqueA);
+        QTest::addColumn<uint32_t>("algorithm");
+        QTest::addColumn<QString>("point");
+        QTest::newRow("marching cubes, in the second slab task") << 1u << QStringLiteral("march");
+        QTest::newRow("octree") << 2u << QStringLiteral("octree");
+    }
+    void otherSurfacesSurviveAMemoryFailure()
+    {
+        QFETCH(uint32_t, algorithm);
+        QFETCH(QString, point);
+        PoolSize pool(2);
+        TotalVolume volume(6, 4, 4, 1, 1, 1, Util::Vector3D(), OpaqueA);
         auto &painter = volume.painter();
-        painter.regenerateSurface();
-        TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
-        painter.setSurfaceAlgorithm(2);
+        painter.setSurfaceAlgorithm(algorithm);
+        QVERIFY(painter.regenerateSurface());
+        QVERIFY(painter.storedBytes() > 0);
+        const QByteArray failAt = point.toLatin1();
+        std::atomic<int> calls{0};
+        TotalVolumePainter::setGenerationProbe([&](const char *where) {
+            if (failAt == where && calls++ == (algorithm == 1 ? 1 : 0))
+                throw std::bad_alloc();
+        });
+        const bool result = painter.regenerateSurface();
         TotalVolumePainter::setGenerationProbe({});
-        QCOMPARE(painter.opaqueFaceCount(), size_t(0));
-        QVERIFY(!painter.takeSurfaceFailure().isEmpty());
+        QVERIFY(!result);
+        QCOMPARE(painter.marchingCubeSurface().triangleCount(), size_t(0));
+        QCOMPARE(painter.octreeSurface().opaqueFaceCount(), size_t(0));
+        // Nothing left but the fixed size of an empty painter.
+        QCOMPARE(painter.storedBytes(), TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
+        QCOMPARE(painter.takeSurfaceFailure(),
+                 QStringLiteral("Not enough memory to draw the surface of this cell volume."));
+        // The cells are unlocked again and the next generation works.
+        QVERIFY(painter.regenerateSurface());
+        QVERIFY(painter.storedBytes() > 0);
     }
 
     void catalogueRevisionMovesWithEveryChange_data()

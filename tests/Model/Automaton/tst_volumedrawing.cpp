@@ -171,10 +171,47 @@ private slots:
         QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
     }
 
+    void everySurfaceShowsTheVolume_data()
+    {
+        QTest::addColumn<uint32_t>("algorithm");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<Pixel>("expected");
+        // Solid is (0.8, 0.2, 0.1); highlighted (0.1, 0.5, 0.4).
+        QTest::newRow("marching cubes") << 1u << false << Pixel{204, 51, 26};
+        QTest::newRow("marching cubes, selected") << 1u << true << Pixel{26, 128, 102};
+        QTest::newRow("octree") << 2u << false << Pixel{204, 51, 26};
+        QTest::newRow("octree, selected") << 2u << true << Pixel{26, 128, 102};
+    }
+    void everySurfaceShowsTheVolume()
+    {
+        QFETCH(uint32_t, algorithm);
+        QFETCH(bool, selected);
+        QFETCH(Pixel, expected);
+        Canvas canvas;
+        // A solid 3^3 block moved so that its column (1, 1) is the canvas: the marching-cubes top
+        // lies flat there at z = 2.5, the octree's at z = 3.
+        TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
+        volume.setSelected(selected);
+        volume.painter().setSurfaceAlgorithm(algorithm);
+        QVERIFY(volume.painter().regenerateSurface());
+        canvas.draw(volume, true);
+        QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
+        QCOMPARE(volume.painter().opaqueFaceCount(), size_t(0));
+    }
+
+    void aSurfaceWithoutMemoryDrawsNothing_data()
+    {
+        QTest::addColumn<uint32_t>("algorithm");
+        QTest::newRow("cubic") << 0u;
+        QTest::newRow("marching cubes") << 1u;
+        QTest::newRow("octree") << 2u;
+    }
     void aSurfaceWithoutMemoryDrawsNothing()
     {
+        QFETCH(uint32_t, algorithm);
         Canvas canvas;
-        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Solid);
+        TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
+        volume.painter().setSurfaceAlgorithm(algorithm);
         Model::Automaton::TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
         const bool generated = volume.painter().regenerateSurface();
         Model::Automaton::TotalVolumePainter::setGenerationProbe({});
@@ -183,6 +220,8 @@ private slots:
         QVERIFY2(near(canvas.middle(), {0, 0, 0}), text(canvas.middle()));
         QCOMPARE(volume.painter().takeSurfaceFailure(),
                  QStringLiteral("Not enough memory to draw the surface of this cell volume."));
+        QCOMPARE(volume.painter().storedBytes(),
+                 TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
     }
 };
 

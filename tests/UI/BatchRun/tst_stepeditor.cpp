@@ -151,13 +151,13 @@ private:
         QTest::newRow("18 anisotropic etching")
             << int(AnisotropicEtching) << "Ui::Operations::AnisotropicEtchingDialog"
             << QVariantMap{{"Material_Id", 15u}, {"Etch Depth", 4.5}, {"Horizontal to Vertical Ratio", 0.125}};
-        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::StepOptionsDialog"
-                                               << QVariantMap{{"Diffusion Coefficient", 1.5},
-                                                              {"Cell Size", 2.5},
+        QTest::newRow("19 random-walk doping") << int(RandomWalkDoping) << "Ui::Operations::RandomWalkDopingDialog"
+                                               << QVariantMap{{"Diffusion Coefficient", 1.5e-13},
+                                                              {"Cell Size", 0.0125},
                                                               {"Time Step Duration", 0.25},
-                                                              {"Surface Concentration", 3.0},
+                                                              {"Surface Concentration", 3e19},
                                                               {"Doping Time", 4.0},
-                                                              {"Doping Threshold", 0.125},
+                                                              {"Doping Threshold", 12.5},
                                                               {"Material_Id", 16u}};
     }
 
@@ -211,6 +211,14 @@ private slots:
                 // A file chooser needs a name before OK means anything.
                 if (auto *files = qobject_cast<QFileDialog *>(d))
                     files->selectFile(image);
+                // Random-walk doping has no defaults for these: OK waits until they are given.
+                const std::pair<const char *, const char *> walk[] = {{"lieDiffusionCoefficient", "1e-13"},
+                                                                      {"lieCellSize", "0.01"},
+                                                                      {"lieTimeStep", "1"},
+                                                                      {"lieConcentration", "1e20"}};
+                for (const auto &field : walk)
+                    if (auto *line = d->findChild<QLineEdit *>(QLatin1String(field.first)))
+                        line->setText(QLatin1String(field.second));
                 d->accept();
             },
             &accepted);
@@ -417,6 +425,47 @@ private slots:
         QCOMPARE(step.getProcessParameter(QStringLiteral("Bottom Mask Width")), QVariant(0u));
         QCOMPARE(step.getProcessParameter(QStringLiteral("Bottom Mask Height")), QVariant(0u));
         QVERIFY(step.getProcessParameter(QStringLiteral("Bottom Mask File")).toString().isEmpty());
+    }
+
+    // A layout's layer goes into the list as a bitmap like an image's, with the layout's name.
+    void photolithographyStoresALayoutLayer()
+    {
+        const QString path = QStringLiteral(TEST_DATA_DIR "/layouts/square.gds");
+        ProcessData step = stepWith(Photolithography, {{"Material_Id", 11u},
+                                                       {"Top Mask", QByteArray()},
+                                                       {"Top Mask File", ""},
+                                                       {"Top Mask Width", 0u},
+                                                       {"Top Mask Height", 0u},
+                                                       {"Bottom Mask", QByteArray()},
+                                                       {"Bottom Mask File", ""},
+                                                       {"Bottom Mask Width", 0u},
+                                                       {"Bottom Mask Height", 0u}});
+        bool accepted = false;
+        editScripted(
+            step, false,
+            [&path](QDialog *d) {
+                auto *group = qobject_cast<Ui::Operations::PhotolithographyDialog *>(d)->topGroup();
+                group->setColumns(6, 5);
+                // The square from (2, 1) to (5, 4) at 1 micrometre per cell from the origin.
+                group->setPlacementChooser([](const Core::Operations::GdsLayout &, uint32_t, uint32_t,
+                                              Core::Operations::LayoutPlacement &placement) {
+                    placement.layer = {1, 0};
+                    return true;
+                });
+                group->fileNameEdit()->setText(path);
+                group->applyMask();
+                d->accept();
+            },
+            &accepted);
+        QVERIFY(accepted);
+        QByteArray expected(6 * 5, 1);
+        for (int x = 2; x <= 4; ++x)
+            for (int y = 1; y <= 3; ++y)
+                expected[x * 5 + y] = 0;
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask")).toByteArray(), expected);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Width")), QVariant(6u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Height")), QVariant(5u));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(), path);
     }
 
     void createSubstrateKeepsItsMode_data()

@@ -1,0 +1,81 @@
+#include "exportdataoperation.h"
+
+#include "Core/workspace.h"
+#include "csvdataexporter.h"
+
+namespace Core {
+namespace Operations {
+
+ExportDataOperation::ExportDataOperation(Workspace &workspace)
+    : Operation(workspace, QStringLiteral("Export Data"), 37)
+{
+}
+
+void ExportDataOperation::chooseVolume(const Model::Automaton::TotalVolumePtr &volume, const QString &message)
+{
+    Workspace &ws = workspace();
+    m_volume = volume;
+    ws.selection().clearSelection();
+    ws.selection().setSelectionMode(false);
+    ws.notifyUpdate();
+    ws.console().writeMessage(name() + message);
+    if (const auto &dialog = observer())
+        dialog->notify();
+}
+
+void ExportDataOperation::start()
+{
+    if (m_volume)
+        return;
+    Workspace &ws = workspace();
+    for (const auto &object : ws.pickState().selected()) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
+            chooseVolume(volume, QStringLiteral(": Cell volume selected."));
+            execute();
+            return;
+        }
+    }
+    const auto objects = ws.document().allObjects();
+    if (objects.size() == 1) {
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first()))
+            chooseVolume(volume, QStringLiteral(": Using only cell volume."));
+        execute();
+        return;
+    }
+    ws.console().writeMessage(name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
+    ws.console().requestEnter(shared_from_this());
+    ws.selection().setSelectionMode(true);
+}
+
+void ExportDataOperation::end()
+{
+    workspace().console().reset();
+    workspace().selection().clearSelection();
+}
+
+void ExportDataOperation::cancel()
+{
+    end();
+    workspace().operationCanceled();
+}
+
+void ExportDataOperation::execute()
+{
+    if (!m_volume || m_fileName.isEmpty() || m_dataName.isEmpty()) {
+        cancel();
+        return;
+    }
+    CSVDataExporter exporter(m_fileName);
+    const int result = exporter.saveDataToFile(m_dataName, m_volume->field(m_dataName), m_volume->sizeX(),
+                                               m_volume->sizeY(), m_volume->sizeZ());
+    if (result == 0)
+        workspace().console().writeMessage(name() + QStringLiteral(":  data saved."));
+    else
+        workspace().console().writeMessage(
+            name() + QStringLiteral(": \"%1\" was not written: %2").arg(m_fileName, exporter.errorString()));
+    end();
+    workspace().operationFinished();
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Model/Geometry/cellface.h"
+#include "Model/Geometry/quadface.h"
+#include "Util/vector3d.h"
+#include "cellwindow.h"
+#include "colorscale.h"
+#include "facemesh.h"
+#include "facepalette.h"
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+
+class TotalVolume;
+
+/// The particle count field view: the direct cubic faces of a volume, with every cell that holds
+/// random-walk dopant particles coloured by its count through a ColorScale instead of by its
+/// material. The distribution chooses the counts: 0 the N-type field, 1 the P-type field, 2 the
+/// signed sum P - N. The scale spans the values of every cell of the volume that takes part in the
+/// walk (not settled), whatever the cut window shows.
+class FieldPainter {
+public:
+    using ColorMap = FacePalette::ColorMap;
+    /// Palette entries of the scale colours: scaleMaterialBase + table index.
+    static constexpr uint32_t scaleMaterialBase = 0xffffff00u;
+
+    explicit FieldPainter(TotalVolume &volume);
+
+    uint32_t particleDistribution() const;
+    void setParticleDistribution(uint32_t distribution);
+    uint32_t colorScaleType() const;
+    void setColorScaleType(uint32_t type);
+    /// A copy of the scale of the last generation (range and colours).
+    ColorScale colorScale() const;
+
+    /// Rebuilds the faces of the window from the cells and the volume's particle fields (locks the
+    /// cells while it reads them). `materials` are the catalogue colours, highlighted when `selected`.
+    void generate(const CellWindow &window, const ColorMap &materials, bool selected);
+    /// Forgets the faces.
+    void release();
+    /// New material colours (or selection highlight) for the current faces.
+    void recolor(const ColorMap &materials, bool selected);
+    /// Opaque faces from the merged mesh, edges when asked, transparent faces in list order.
+    /// Needs a current GL context; `localEye` is in the volume's coordinates.
+    void draw(bool showEdges, const Util::Vector3D &localEye);
+
+    size_t opaqueFaceCount() const;
+    size_t transparentFaceCount() const;
+    std::vector<Geometry::QuadFace> opaqueFaces() const;
+    std::vector<Geometry::QuadFace> transparentFaces() const;
+    size_t storedBytes() const;
+
+private:
+    /// The catalogue colours with the scale's colours added under their palette entries.
+    ColorMap withScale(const ColorMap &materials) const;
+    Geometry::QuadFace quadFace(const Geometry::CellFace &face) const;
+
+    TotalVolume &m_volume;
+    float m_cellSize[3];
+
+    mutable std::mutex m_mutex;
+    uint32_t m_distribution = 0;
+    ColorScale m_scale;
+    FacePalette m_palette;
+    std::vector<Geometry::CellFace> m_opaque;
+    std::vector<Geometry::CellFace> m_transparent;
+    FaceMesh m_mesh;
+};
+
+} // namespace Automaton
+} // namespace Model

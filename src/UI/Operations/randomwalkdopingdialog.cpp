@@ -1,0 +1,181 @@
+#include "randomwalkdopingdialog.h"
+
+#include "materiallist.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+
+namespace Ui {
+namespace Operations {
+
+namespace {
+
+// Numbers are read as typed in C notation (1e-12) or in the user's own.
+bool readNumber(const QLineEdit *edit, double &value)
+{
+    const QString text = edit->text().trimmed();
+    bool ok = false;
+    value = QLocale::c().toDouble(text, &ok);
+    if (!ok)
+        value = QLocale().toDouble(text, &ok);
+    if (!ok)
+        value = 0.0;
+    return ok;
+}
+
+QLineEdit *numberEdit(QWidget *parent, const char *name, const QString &placeholder)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setPlaceholderText(placeholder);
+    return edit;
+}
+
+QDoubleSpinBox *spinBox(QWidget *parent, const char *name, double value, const QString &suffix)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setDecimals(2);
+    box->setRange(0.0, 1e9);
+    box->setValue(value);
+    box->setSuffix(suffix);
+    return box;
+}
+
+} // namespace
+
+RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("RandomWalkDopingDialog"));
+    setWindowTitle(QStringLiteral("Random Walk Doping Options"));
+    auto *form = new QFormLayout(this);
+    dblDopingTime = spinBox(this, "dblDopingTime", 60.0, QStringLiteral(" minutes"));
+    form->addRow(QStringLiteral("Doping Time"), dblDopingTime);
+    cbxDopingMaterial = new QComboBox(this);
+    cbxDopingMaterial->setObjectName(QStringLiteral("cbxDopingMaterial"));
+    MaterialList::fillWithAll(cbxDopingMaterial);
+    cbxDopingMaterial->setToolTip(QStringLiteral("This is the doped material. Not to be confused with the materials "
+                                                 "that will be doped. All materials in the list will be doped, plus "
+                                                 "Si."));
+    form->addRow(QStringLiteral("Doping Material"), cbxDopingMaterial);
+    lieDiffusionCoefficient = numberEdit(this, "lieDiffusionCoefficient", QStringLiteral("e.g. 1e-12"));
+    form->addRow(QStringLiteral("Diffusion Coefficient (cm²/s)"), lieDiffusionCoefficient);
+    lieCellSize = numberEdit(this, "lieCellSize", QStringLiteral("e.g. 0.01"));
+    form->addRow(QStringLiteral("Cell Size (µm)"), lieCellSize);
+    lieTimeStep = numberEdit(this, "lieTimeStep", QStringLiteral("e.g. 1"));
+    form->addRow(QStringLiteral("Time Step Duration (s)"), lieTimeStep);
+    lieConcentration = numberEdit(this, "lieConcentration", QStringLiteral("e.g. 1e20"));
+    form->addRow(QStringLiteral("Dopant concentration (cm⁻³)"), lieConcentration);
+    dblThreshold = spinBox(this, "dblThreshold", 10.0, QStringLiteral(" %"));
+    dblThreshold->setToolTip(QStringLiteral("This informs the software of the minimum concentration in the cell to "
+                                            "change the cell state to the doping material."));
+    form->addRow(QStringLiteral("Threshold"), dblThreshold);
+    lieSeed = numberEdit(this, "lieSeed", QStringLiteral("empty: from the clock"));
+    lieSeed->setToolTip(QStringLiteral("The same seed gives the same result on every run; leave it empty for a new "
+                                       "random walk each time."));
+    lblSeed = new QLabel(QStringLiteral("Random Seed"), this);
+    form->addRow(lblSeed, lieSeed);
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem->setWordWrap(true);
+    lblProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
+    lblProblem->hide();
+    form->addRow(lblProblem);
+    addOkCancelButtons(this, form);
+}
+
+Core::Operations::RandomWalkDopingInput RandomWalkDopingDialog::input() const
+{
+    Core::Operations::RandomWalkDopingInput in;
+    in.dopingTimeMinutes = dblDopingTime->value();
+    in.material = MaterialList::selected(cbxDopingMaterial);
+    readNumber(lieDiffusionCoefficient, in.diffusionCoefficientCm2PerS);
+    readNumber(lieCellSize, in.cellSizeMicrometres);
+    readNumber(lieTimeStep, in.timeStepSeconds);
+    readNumber(lieConcentration, in.surfaceConcentrationPerCm3);
+    in.thresholdPercent = dblThreshold->value();
+    return in;
+}
+
+std::optional<uint64_t> RandomWalkDopingDialog::seed() const
+{
+    const QString text = lieSeed->text().trimmed();
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok);
+    if (text.isEmpty() || !ok || !m_seedShown)
+        return std::nullopt;
+    return uint64_t(value);
+}
+
+QString RandomWalkDopingDialog::problem() const
+{
+    const std::pair<const QLineEdit *, const char *> fields[] = {{lieDiffusionCoefficient, "Diffusion Coefficient"},
+                                                                 {lieCellSize, "Cell Size"},
+                                                                 {lieTimeStep, "Time Step Duration"},
+                                                                 {lieConcentration, "Dopant concentration"}};
+    QStringList missing;
+    QStringList unreadable;
+    for (const auto &field : fields) {
+        double value = 0.0;
+        if (field.first->text().trimmed().isEmpty())
+            missing << QLatin1String(field.second);
+        else if (!readNumber(field.first, value))
+            unreadable << QStringLiteral("%1 (\"%2\")").arg(QLatin1String(field.second), field.first->text());
+    }
+    if (!missing.isEmpty())
+        return QStringLiteral("Enter a value for ") + missing.join(QStringLiteral(", ")) + QLatin1Char('.');
+    if (!unreadable.isEmpty())
+        return QStringLiteral("Not a number: ") + unreadable.join(QStringLiteral(", ")) + QLatin1Char('.');
+    if (cbxDopingMaterial->currentIndex() < 0)
+        return QStringLiteral("Choose a doping material.");
+    const QString seedText = lieSeed->text().trimmed();
+    bool seedOk = false;
+    seedText.toULongLong(&seedOk);
+    if (m_seedShown && !seedText.isEmpty() && !seedOk)
+        return QStringLiteral("The random seed must be a whole number from 0 to 18446744073709551615, or empty.");
+    return input().problem();
+}
+
+void RandomWalkDopingDialog::accept()
+{
+    const QString text = problem();
+    if (!text.isEmpty()) {
+        lblProblem->setText(text);
+        lblProblem->show();
+        return;
+    }
+    QDialog::accept();
+}
+
+void RandomWalkDopingDialog::setParameters(const QVariantMap &parameters)
+{
+    auto number = [&](const char *key, QLineEdit *edit) {
+        if (parameters.contains(QLatin1String(key)))
+            edit->setText(QString::number(parameters.value(QLatin1String(key)).toDouble(), 'g', 12));
+    };
+    if (parameters.contains(QStringLiteral("Doping Time")))
+        dblDopingTime->setValue(parameters.value(QStringLiteral("Doping Time")).toDouble());
+    if (parameters.contains(QStringLiteral("Material_Id")))
+        MaterialList::select(cbxDopingMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    number("Diffusion Coefficient", lieDiffusionCoefficient);
+    number("Cell Size", lieCellSize);
+    number("Time Step Duration", lieTimeStep);
+    number("Surface Concentration", lieConcentration);
+    if (parameters.contains(QStringLiteral("Doping Threshold")))
+        dblThreshold->setValue(parameters.value(QStringLiteral("Doping Threshold")).toDouble());
+}
+
+void RandomWalkDopingDialog::setSeedShown(bool shown)
+{
+    m_seedShown = shown;
+    lieSeed->setVisible(shown);
+    lblSeed->setVisible(shown);
+}
+
+} // namespace Operations
+} // namespace Ui

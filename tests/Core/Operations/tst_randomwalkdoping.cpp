@@ -1,0 +1,521 @@
+#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Operations/randomwalkdopingoperation.h"
+#include "Core/workspace.h"
+#include "Model/Automaton/particlecounts.h"
+#include "enginetesthelpers.h"
+#include "testoperations.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <stdexcept>
+
+using namespace Core::Operations;
+using Model::Automaton::ParticleCounts;
+using Model::Automaton::ParticleCountsPtr;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+const QList<uint32_t> silicon{1, 14, 15, 16};
+
+// Cells of 1 m, so that concentrations (m^-3) are particle counts per cell exactly, and q = D dt.
+struct Walk {
+    double d = 0.0;
+    double dt = 1.0;
+    double n0 = 50.0;
+    double threshold = 1e9;
+    uint32_t material = 15;
+};
+
+std::unique_ptr<RandomWalkDoping> engine(TotalVolume &volume, const Walk &w, uint64_t seed = 1)
+{
+    auto e = std::make_unique<RandomWalkDoping>(volume, w.material, w.d, w.dt, 1.0, w.n0, w.threshold);
+    e->setDopableMaterials(silicon);
+    e->setSeed(seed);
+    return e;
+}
+
+// A silicon slab of `depth` layers under empty space.
+std::shared_ptr<TotalVolume> slab(uint32_t nx, uint32_t ny, uint32_t nz, uint32_t depth)
+{
+    return EngineTest::makeVolume(nx, ny, nz, [depth](uint32_t, uint32_t, uint32_t z) { return z < depth ? 1u : 0u; });
+}
+
+std::vector<uint64_t> totals(const TotalVolume &volume, const QString &name = ParticleCounts::pTypeName())
+{
+    const ParticleCountsPtr counts = ParticleCounts::of(volume, name);
+    std::vector<uint64_t> result;
+    if (!counts)
+        return result;
+    for (size_t i = 0; i < counts->cellCount(); ++i)
+        result.push_back(counts->total(i));
+    return result;
+}
+
+std::vector<uint32_t> rawCounts(const TotalVolume &volume)
+{
+    const ParticleCountsPtr counts = ParticleCounts::of(volume, ParticleCounts::pTypeName());
+    return std::vector<uint32_t>(counts->data(), counts->data() + counts->cellCount() * ParticleCounts::slotsPerCell);
+}
+
+// Every console line, in order.
+struct ConsoleLog {
+    explicit ConsoleLog(Core::Workspace &ws)
+    {
+        auto observer = std::make_shared<CountingObserver>();
+        observer->onNotify = [this, &ws] { lines << ws.console().message(); };
+        ws.console().addObserver(observer);
+    }
+    QStringList lines;
+};
+
+} // namespace
+
+class tst_RandomWalkDoping : public QObject {
+    Q_OBJECT
+private slots:
+    void countsFromConcentrations()
+    {
+        // a = 2 um, C0 = 1e20 cm^-3 = 1e26 m^-3: 8e-18 m^3 * 1e26 = 8e8 particles is too many to count;
+        // a = 0.5 um gives 1.25e7; 10 % of it is the threshold.
+        auto volume = slab(2, 2, 4, 2);
+        RandomWalkDoping e(*volume, 15, 1e-14, 1.0, 0.5e-6, 1e26, 1e25);
+        QCOMPARE(e.surfaceCount(), 12500000u);
+        QCOMPARE(e.thresholdCount(), 1250000u);
+        QCOMPARE(e.moveProbability(), 1e-14 / 0.25e-12);
+        QCOMPARE(e.fieldName(), ParticleCounts::pTypeName());
+        QVERIFY(e.createdField());
+        QCOMPARE(RandomWalkDoping(*volume, 14, 0.0, 1.0, 1.0, 1.0, 1.0).fieldName(), ParticleCounts::nTypeName());
+    }
+
+    void unitConversionsLoseNoParticle()
+    {
+        // 1 um and 5e13 cm^-3 are 50 particles per cell, although (1e-6)^3 * 5e19 is 49.99999999999999.
+        auto volume = slab(2, 2, 3, 2);
+        RandomWalkDopingInput in;
+        in.cellSizeMicrometres = 1.0;
+        in.surfaceConcentrationPerCm3 = 5e13;
+        in.thresholdPercent = 50.0;
+        RandomWalkDoping e(*volume, 15, 0.0, 1.0, in.cellSize(), in.dopantConcentration(), in.thresholdConcentration());
+        QCOMPARE(e.surfaceCount(), 50u);
+        QCOMPARE(e.thresholdCount(), 25u);
+        // A value well inside the cell still truncates.
+        QCOMPARE(RandomWalkDoping(*volume, 15, 0.0, 1.0, 1.0, 49.6, 0.0).surfaceCount(), 49u);
+    }
+
+    void timeStepLongerThanTheDopingTimeRunsNoStep()
+    {
+        auto volume = slab(3, 3, 4, 3);
+        const EngineTest::CellImage before = EngineTest::image(*volume);
+        auto e = engine(*volume, Walk{0.05, 2.0, 50.0, 0.0});
+        QCOMPARE(e->dope(1.5), uint64_t(0));
+        QVERIFY(EngineTest::image(*volume) == before);
+        // The field exists, with nothing in it.
+        const auto counts = totals(*volume);
+        QCOMPARE(counts.size(), volume->cellCount());
+        QVERIFY(std::all_of(counts.begin(), counts.end(), [](uint64_t c) { return c == 0; }));
+        QCOMPARE(volume->fieldNames(), QStringList{ParticleCounts::pTypeName()});
+    }
+
+    void stepCountIsTheWholePartOfTimeOverStep_data()
+    {
+        QTest::addColumn<double>("time");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<qulonglong>("steps");
+        QTest::newRow("exact") << 6.0 << 2.0 << qulonglong(3);
+        QTest::newRow("truncated") << 7.9 << 2.0 << qulonglong(3);
+        QTest::newRow("one step") << 0.5 << 0.5 << qulonglong(1);
+        QTest::newRow("no time") << 0.0 << 1.0 << qulonglong(0);
+    }
+    void stepCountIsTheWholePartOfTimeOverStep()
+    {
+        QFETCH(double, time);
+        QFETCH(double, step);
+        QFETCH(qulonglong, steps);
+        auto volume = slab(2, 2, 3, 2);
+        QCOMPARE(engine(*volume, Walk{0.0, step})->dope(time), uint64_t(steps));
+    }
+
+    void cellsNextToEmptySpaceHoldTheSurfaceCount_data()
+    {
+        QTest::addColumn<double>("n0");
+        QTest::newRow("single draws (30 particles)") << 30.0;
+        QTest::newRow("binomial splits (1000 particles)") << 1000.0;
+    }
+    void cellsNextToEmptySpaceHoldTheSurfaceCount()
+    {
+        QFETCH(double, n0);
+        // Silicon below z = 3, plus a pit at (1, 1, 2) that makes (1, 1, 1) a surface cell too.
+        auto volume = EngineTest::makeVolume(3, 3, 5, [](uint32_t x, uint32_t y, uint32_t z) {
+            return z < 3 && !(x == 1 && y == 1 && z == 2) ? 1u : 0u;
+        });
+        auto e = engine(*volume, Walk{0.15, 1.0, n0});
+        QCOMPARE(e->dope(3.0), uint64_t(3));
+        const auto counts = totals(*volume);
+        for (uint32_t x = 0; x < 3; ++x)
+            for (uint32_t y = 0; y < 3; ++y) {
+                if (x == 1 && y == 1) {
+                    QCOMPARE(counts[volume->index(x, y, 1)], uint64_t(n0));
+                    continue;
+                }
+                QCOMPARE(counts[volume->index(x, y, 2)], uint64_t(n0));
+                // Empty cells keep no particles once the run is over.
+                QCOMPARE(counts[volume->index(x, y, 3)], uint64_t(0));
+            }
+    }
+
+    void withoutDiffusionNothingMoves_data()
+    {
+        QTest::addColumn<double>("n0");
+        QTest::newRow("single draws") << 40.0;
+        QTest::newRow("binomial splits") << 41.0;
+    }
+    void withoutDiffusionNothingMoves()
+    {
+        QFETCH(double, n0);
+        auto volume = slab(4, 3, 6, 4);
+        auto e = engine(*volume, Walk{0.0, 1.0, n0});
+        QCOMPARE(e->moveProbability(), 0.0);
+        e->dope(10.0);
+        const ParticleCountsPtr counts = ParticleCounts::of(*volume, ParticleCounts::pTypeName());
+        for (uint32_t x = 0; x < 4; ++x)
+            for (uint32_t y = 0; y < 3; ++y)
+                for (uint32_t z = 0; z < 6; ++z) {
+                    const uint32_t *c = counts->cell(volume->index(x, y, z));
+                    // Only the surface layer has particles, and they all stay.
+                    const uint32_t staying = z == 3 ? uint32_t(n0) : 0u;
+                    for (unsigned k = 0; k < 6; ++k)
+                        QCOMPARE(c[k], 0u);
+                    QCOMPARE(c[6], staying);
+                }
+    }
+
+    void noSourceInsideTheSubstrate()
+    {
+        // The middle cell (2, 2, 4) lies three layers below the surface: nothing may appear there, or
+        // around it, when the dopant has no way to get there (q = 0).
+        auto volume = slab(5, 5, 9, 7);
+        engine(*volume, Walk{0.0, 1.0, 100.0})->dope(3.0);
+        const auto counts = totals(*volume);
+        for (uint32_t x = 0; x < 5; ++x)
+            for (uint32_t y = 0; y < 5; ++y)
+                for (uint32_t z = 0; z < 9; ++z)
+                    QCOMPARE(counts[volume->index(x, y, z)], uint64_t(z == 6 ? 100 : 0));
+    }
+
+    void aCellTurnsOnlyWhenMoreThanTheThresholdStays_data()
+    {
+        QTest::addColumn<double>("threshold");
+        QTest::addColumn<uint32_t>("surfaceState");
+        QTest::newRow("49 below 50 staying: turns") << 49.0 << 15u;
+        QTest::newRow("50 equal to 50 staying: stays silicon") << 50.0 << 1u;
+        QTest::newRow("0 threshold: every surface cell turns") << 0.0 << 15u;
+    }
+    void aCellTurnsOnlyWhenMoreThanTheThresholdStays()
+    {
+        QFETCH(double, threshold);
+        QFETCH(uint32_t, surfaceState);
+        auto volume = slab(3, 2, 5, 3);
+        auto e = engine(*volume, Walk{0.0, 1.0, 50.0, threshold});
+        e->dope(2.0);
+        for (uint32_t x = 0; x < 3; ++x)
+            for (uint32_t y = 0; y < 2; ++y) {
+                QCOMPARE(EngineTest::stateAt(*volume, x, y, 2), surfaceState);
+                // Cells without particles never turn, even at threshold 0.
+                QCOMPARE(EngineTest::stateAt(*volume, x, y, 1), 1u);
+                QCOMPARE(EngineTest::stateAt(*volume, x, y, 3), 0u);
+            }
+    }
+
+    void theDopingMaterialKeepsCountsOnlyWhenDopable()
+    {
+        // Aluminium (4) is not dopable: cells that turn into it lose their counters at the end.
+        auto volume = slab(2, 2, 4, 2);
+        engine(*volume, Walk{0.0, 1.0, 50.0, 10.0, 4})->dope(1.0);
+        QCOMPARE(EngineTest::stateAt(*volume, 0, 0, 1), 4u);
+        const auto counts = totals(*volume);
+        QVERIFY(std::all_of(counts.begin(), counts.end(), [](uint64_t c) { return c == 0; }));
+    }
+
+    void aSecondRunContinuesFromTheFirst()
+    {
+        auto volume = slab(3, 3, 4, 3);
+        engine(*volume, Walk{0.0, 1.0, 50.0})->dope(1.0);
+        QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
+
+        // Without a surface count nothing is added and, with q = 0, nothing moves: the counts of
+        // the first run are still there after the second.
+        auto second = engine(*volume, Walk{0.0, 1.0, 0.0});
+        QVERIFY(!second->createdField());
+        second->dope(5.0);
+        QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
+
+        // The same second run on a volume that never was doped finds nothing to continue.
+        auto fresh = slab(3, 3, 4, 3);
+        engine(*fresh, Walk{0.0, 1.0, 0.0})->dope(5.0);
+        QCOMPARE(totals(*fresh)[fresh->index(1, 1, 2)], uint64_t(0));
+    }
+
+    void aSecondRunWithMovementContinuesTheProfile()
+    {
+        // Two runs of 60 steps fill the slab deeper than one run of 60 steps.
+        auto once = slab(2, 2, 30, 28);
+        auto twice = slab(2, 2, 30, 28);
+        engine(*once, Walk{0.1, 1.0, 1000.0}, 3)->dope(60.0);
+        engine(*twice, Walk{0.1, 1.0, 1000.0}, 3)->dope(60.0);
+        engine(*twice, Walk{0.1, 1.0, 1000.0}, 4)->dope(60.0);
+        auto sum = [](const std::vector<uint64_t> &v) { return std::accumulate(v.begin(), v.end(), uint64_t(0)); };
+        QVERIFY(sum(totals(*twice)) > sum(totals(*once)) * 13 / 10);
+    }
+
+    void layerMeansFollowTheErfcProfile()
+    {
+        // 4 x 4 columns of silicon 60 cells deep under empty space; the sides wrap around, so
+        // every column is the same diffusion problem. q = D dt / a^2 = 1/8, 400 steps:
+        // sqrt(D t) = sqrt(50) cells. Below a surface held at N0 the mean count at depth x is
+        // N0 erfc(x / (2 sqrt(D t))).
+        const double n0 = 1000.0;
+        const double q = 0.125;
+        const int steps = 400;
+        auto volume = slab(4, 4, 64, 60);
+        engine(*volume, Walk{q, 1.0, n0}, 2024)->dope(steps);
+        const auto counts = totals(*volume);
+        const double length = 2.0 * std::sqrt(q * steps);
+        int checked = 0;
+        for (uint32_t depth = 0; depth < 60; ++depth) {
+            const double expected = n0 * std::erfc(depth / length);
+            if (expected < 0.05 * n0)
+                break;
+            const uint32_t z = 59 - depth;
+            double sum = 0.0;
+            double squares = 0.0;
+            for (uint32_t x = 0; x < 4; ++x)
+                for (uint32_t y = 0; y < 4; ++y) {
+                    const double c = double(counts[volume->index(x, y, z)]);
+                    sum += c;
+                    squares += c * c;
+                }
+            const double mean = sum / 16.0;
+            const double spread = std::sqrt(std::max(0.0, squares / 16.0 - mean * mean));
+            const double standardError = spread / std::sqrt(15.0);
+            const double allowed = std::max(0.1 * expected, 3.0 * standardError);
+            QVERIFY2(
+                std::abs(mean - expected) <= allowed,
+                qPrintable(QStringLiteral("depth %1: mean %2, erfc profile %3").arg(depth).arg(mean).arg(expected)));
+            ++checked;
+        }
+        QVERIFY(checked >= 19);
+        // Deep below the profile nothing has arrived yet.
+        QCOMPARE(counts[volume->index(0, 0, 0)], uint64_t(0));
+    }
+
+    void sameSeedSameCountsForAnyThreadCount()
+    {
+        // Silicon with a trench and an oxide island, so that the walk meets every kind of cell.
+        const EngineTest::Shape shape = [](uint32_t x, uint32_t y, uint32_t z) -> uint32_t {
+            if (z >= 14)
+                return 0;
+            if (x >= 5 && x < 8 && z >= 10)
+                return 0;
+            if (y == 2 && z >= 6 && z < 9)
+                return 3;
+            return 1;
+        };
+        std::vector<uint32_t> referenceCounts;
+        std::vector<uint32_t> referenceStates;
+        for (int threads : {1, 2, 3}) {
+            EngineTest::PoolSize pool(threads);
+            auto volume = EngineTest::makeVolume(13, 5, 18, shape);
+            engine(*volume, Walk{0.12, 1.0, 200.0, 40.0}, 77)->dope(25.0);
+            if (referenceCounts.empty()) {
+                referenceCounts = rawCounts(*volume);
+                referenceStates = EngineTest::states(*volume);
+                QVERIFY(std::count(referenceStates.begin(), referenceStates.end(), 15u) > 0);
+                continue;
+            }
+            QVERIFY(rawCounts(*volume) == referenceCounts);
+            QVERIFY(EngineTest::states(*volume) == referenceStates);
+        }
+        // Another seed walks otherwise.
+        auto other = EngineTest::makeVolume(13, 5, 18, shape);
+        engine(*other, Walk{0.12, 1.0, 200.0, 40.0}, 78)->dope(25.0);
+        QVERIFY(rawCounts(*other) != referenceCounts);
+    }
+
+    void timeStepTooLongForTheCellSizeIsRefused()
+    {
+        // a = 1 um, D = 1e-13 m^2/s: the largest time step is a^2 / (6 D) = 1.66667 s.
+        auto volume = slab(2, 2, 3, 2);
+        QCOMPARE(RandomWalkDoping::largestTimeStep(1e-13, 1e-6), 1e-12 / 6e-13);
+        try {
+            RandomWalkDoping(*volume, 15, 1e-13, 2.0, 1e-6, 1e20, 1e19);
+            QFAIL("a time step longer than a^2 / (6 D) was accepted");
+        } catch (const std::invalid_argument &error) {
+            QVERIFY2(
+                QString::fromLocal8Bit(error.what()).contains(QStringLiteral("largest allowed time step is 1.66667 s")),
+                error.what());
+        }
+        QVERIFY(volume->fieldNames().isEmpty());
+        // The limit itself is allowed: every particle moves.
+        RandomWalkDoping atLimit(*volume, 15, 1.0 / 6.0, 1.0, 1.0, 10.0, 1e9);
+        QCOMPARE(atLimit.moveProbability(), 1.0 / 6.0);
+    }
+
+    void otherRefusedValues_data()
+    {
+        QTest::addColumn<double>("d");
+        QTest::addColumn<double>("dt");
+        QTest::addColumn<double>("a");
+        QTest::addColumn<double>("c0");
+        QTest::addColumn<double>("time");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("cell size 0") << 1e-13 << 1.0 << 0.0 << 1e20 << 60.0 << "cell size";
+        QTest::newRow("time step 0") << 1e-13 << 0.0 << 1e-6 << 1e20 << 60.0 << "time step";
+        QTest::newRow("negative diffusion") << -1e-13 << 1.0 << 1e-6 << 1e20 << 60.0 << "diffusion coefficient";
+        QTest::newRow("too many particles") << 1e-13 << 1.0 << 1e-5 << 1e26 << 60.0 << "particles per cell";
+        QTest::newRow("too many steps") << 1e-13 << 1e-9 << 1e-6 << 1e20 << 1e9 << "time steps";
+    }
+    void otherRefusedValues()
+    {
+        QFETCH(double, d);
+        QFETCH(double, dt);
+        QFETCH(double, a);
+        QFETCH(double, c0);
+        QFETCH(double, time);
+        QFETCH(QString, words);
+        const QString problem = RandomWalkDoping::checkParameters(d, dt, a, c0, 0.1 * c0, time);
+        QVERIFY2(problem.contains(words), qPrintable(problem));
+        QVERIFY(RandomWalkDoping::checkParameters(1e-13, 1.0, 1e-6, 1e20, 1e19, 3600.0).isEmpty());
+    }
+
+    void dopableMaterialsComeFromTheDopingProcess()
+    {
+        // Poly-Si (16) is dopable by the catalogue's "Simple Doping"; oxide (3) is not.
+        auto volume = EngineTest::makeVolume(
+            2, 2, 4, [](uint32_t x, uint32_t, uint32_t z) { return z < 3 ? (x == 0 ? 16u : 3u) : 0u; });
+        RandomWalkDoping e(*volume, 15, 0.0, 1.0, 1.0, 20.0, 1e9);
+        e.dope(1.0);
+        const auto counts = totals(*volume);
+        QCOMPARE(counts[volume->index(0, 0, 2)], uint64_t(20));
+        QCOMPARE(counts[volume->index(1, 0, 2)], uint64_t(0));
+    }
+
+    // ---- the operation ----
+
+    void operationRunsUndoesAndRedoes()
+    {
+        Core::Workspace ws;
+        auto volume = slab(3, 3, 5, 3);
+        ws.document().addObject(volume);
+        auto op = std::make_shared<RandomWalkDopingOperation>(ws);
+        auto observer = std::make_shared<CountingObserver>();
+        observer->onNotify = [&op] {
+            RandomWalkDopingInput in;
+            in.material = 15;
+            in.dopingTimeMinutes = 1.0;           // 60 s
+            in.diffusionCoefficientCm2PerS = 0.0; // nothing moves
+            in.cellSizeMicrometres = 1.0;         // 1e-18 m^3 per cell
+            in.timeStepSeconds = 10.0;            // 6 steps
+            in.surfaceConcentrationPerCm3 = 5e13; // 5e19 m^-3: 50 particles per cell
+            in.thresholdPercent = 50.0;           // 25 particles
+            op->setInput(in);
+            op->setSeed(5);
+        };
+        op->setObserver(observer);
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[36] = [op] { return op; };
+        ws.setOperationFactory(factory);
+        ws.setLatticeOutOfDate(volume->id(), false);
+        const auto before = EngineTest::states(*volume);
+        ws.startOperation(36);
+        QCOMPARE(ws.console().message(), QStringLiteral("Random Walk Doping: Operation finished."));
+        QCOMPARE(op->dopingTime(), 60.0);
+        QCOMPARE(op->cellSize(), 1e-6);
+        QCOMPARE(op->dopantConcentration(), 5e19);
+        QCOMPARE(op->thresholdConcentration(), 2.5e19);
+        QCOMPARE(ws.lastOperation(volume->id()), 36u);
+        QVERIFY(ws.isLatticeOutOfDate(volume->id()));
+        QCOMPARE(EngineTest::stateAt(*volume, 1, 1, 2), 15u);
+        QCOMPARE(EngineTest::stateAt(*volume, 1, 1, 1), 1u);
+        const auto after = EngineTest::states(*volume);
+        QCOMPARE(ws.undoRedo().undoName(), QStringLiteral("Random Walk Doping"));
+
+        QVERIFY(ws.undoRedo().undo());
+        QVERIFY(EngineTest::states(*volume) == before);
+        // The counters are not part of the undo record.
+        QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
+        QVERIFY(ws.undoRedo().redo());
+        QVERIFY(EngineTest::states(*volume) == after);
+    }
+
+    void missingValuesAreNamed()
+    {
+        Core::Workspace ws;
+        ConsoleLog log(ws);
+        auto volume = slab(2, 2, 3, 2);
+        ws.document().addObject(volume);
+        auto op = std::make_shared<RandomWalkDopingOperation>(ws);
+        auto observer = std::make_shared<CountingObserver>();
+        observer->onNotify = [&op] {
+            op->setDopingTime(60.0);
+            op->setDopingMaterial(15);
+            op->setThresholdConcentration(1e19);
+            op->setDopantConcentration(1e20);
+        };
+        op->setObserver(observer);
+        op->start();
+        QVERIFY2(
+            log.lines.contains(QStringLiteral(
+                "Random Walk Doping: No value was given for Diffusion Coefficient, Cell Size, Time Step Duration.")),
+            qPrintable(log.lines.join(QLatin1Char('\n'))));
+        QCOMPARE(ws.console().message(), QStringLiteral("Random Walk Doping: Operation Canceled!"));
+        QVERIFY(volume->fieldNames().isEmpty());
+        QVERIFY(!ws.undoRedo().canUndo());
+    }
+
+    void rejectedDialogCancelsQuietly()
+    {
+        Core::Workspace ws;
+        ConsoleLog log(ws);
+        auto volume = slab(2, 2, 3, 2);
+        ws.document().addObject(volume);
+        auto op = std::make_shared<RandomWalkDopingOperation>(ws);
+        op->setObserver(std::make_shared<CountingObserver>());
+        op->start();
+        QCOMPARE(log.lines, QStringList({QStringLiteral("Random Walk Doping: Cell volume selected."),
+                                         QStringLiteral("Random Walk Doping: Operation Canceled!")}));
+    }
+
+    void tooLongTimeStepIsRefusedOnTheConsole()
+    {
+        Core::Workspace ws;
+        ConsoleLog log(ws);
+        auto volume = slab(2, 2, 3, 2);
+        ws.document().addObject(volume);
+        const auto before = EngineTest::states(*volume);
+        auto op = std::make_shared<RandomWalkDopingOperation>(ws);
+        auto observer = std::make_shared<CountingObserver>();
+        observer->onNotify = [&op] {
+            RandomWalkDopingInput in;
+            in.material = 15;
+            in.diffusionCoefficientCm2PerS = 1e-9; // 1e-13 m^2/s
+            in.cellSizeMicrometres = 1.0;
+            in.timeStepSeconds = 2.0;
+            in.surfaceConcentrationPerCm3 = 1e14;
+            op->setInput(in);
+        };
+        op->setObserver(observer);
+        op->start();
+        const QString joined = log.lines.join(QLatin1Char('\n'));
+        QVERIFY2(joined.contains(QStringLiteral("Random Walk Doping: The time step of 2 s is too long")),
+                 qPrintable(joined));
+        QVERIFY(joined.contains(QStringLiteral("largest allowed time step is 1.66667 s")));
+        QCOMPARE(ws.console().message(), QStringLiteral("Random Walk Doping: Operation Canceled!"));
+        QVERIFY(EngineTest::states(*volume) == before);
+        QVERIFY(!ws.undoRedo().canUndo());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_RandomWalkDoping)
+#include "tst_randomwalkdoping.moc"

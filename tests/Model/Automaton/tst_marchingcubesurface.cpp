@@ -1,0 +1,310 @@
+#include "Model/Automaton/marchingcubesurface.h"
+#include "Model/Automaton/totalvolume.h"
+#include "catalogtesthome.h"
+#include "meshchecks.h"
+#include "volumetesthelpers.h"
+
+#include <QtTest>
+
+#include <cstring>
+#include <set>
+
+using Model::Automaton::MarchingCubeSurface;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::Triangle;
+
+namespace {
+
+enum : uint32_t { A = 1, B = 3, C = 4 };
+
+std::vector<Triangle> march(TotalVolume &volume, std::array<uint32_t, 3> lower = {0, 0, 0},
+                            std::array<uint32_t, 3> upper = {~0u, ~0u, ~0u})
+{
+    MarchingCubeSurface surface(volume);
+    surface.generate(lower, upper);
+    return surface.triangles();
+}
+
+std::vector<MeshChecks::Tri> lattice(const std::vector<Triangle> &triangles, const float cellSize[3])
+{
+    std::vector<MeshChecks::Tri> out;
+    for (const Triangle &t : triangles)
+        out.push_back({MeshChecks::halfCells(t.vertices[0].position, cellSize),
+                       MeshChecks::halfCells(t.vertices[1].position, cellSize),
+                       MeshChecks::halfCells(t.vertices[2].position, cellSize)});
+    return out;
+}
+
+size_t distinctVertices(const std::vector<Triangle> &triangles)
+{
+    std::set<std::array<float, 3>> positions;
+    for (const Triangle &t : triangles)
+        for (const auto &v : t.vertices)
+            positions.insert({v.position[0], v.position[1], v.position[2]});
+    return positions.size();
+}
+
+double volumeOf(const std::vector<Triangle> &triangles)
+{
+    std::vector<std::array<std::array<double, 3>, 3>> corners;
+    for (const Triangle &t : triangles) {
+        std::array<std::array<double, 3>, 3> c;
+        for (int v = 0; v < 3; ++v)
+            for (int i = 0; i < 3; ++i)
+                c[v][i] = t.vertices[v].position[i];
+        corners.push_back(c);
+    }
+    return MeshChecks::enclosedVolume(corners);
+}
+
+const float unit[3] = {1, 1, 1};
+
+} // namespace
+
+using CellList = std::vector<std::array<uint32_t, 3>>;
+Q_DECLARE_METATYPE(CellList)
+
+class tst_MarchingCubeSurface : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
+private slots:
+    void singleCellGivesAClosedOctahedron()
+    {
+        // Cell (1, 1, 1) with cell sizes 1, 2, 3: vertices half a cell from its lowest corner
+        // (1, 2, 3) along each axis, eight triangles around them.
+        TotalVolume volume(3, 3, 3, 1.0f, 2.0f, 3.0f, Util::Vector3D(), 0u);
+        setState(volume, 1, 1, 1, A);
+        const auto triangles = march(volume);
+        QCOMPARE(triangles.size(), size_t(8));
+        std::set<std::array<float, 3>> positions;
+        for (const Triangle &t : triangles) {
+            for (const auto &v : t.vertices) {
+                positions.insert({v.position[0], v.position[1], v.position[2]});
+                QCOMPARE(v.material, uint32_t(A));
+            }
+        }
+        const std::set<std::array<float, 3>> expected = {{0.5f, 2, 3}, {1.5f, 2, 3}, {1, 1, 3},
+                                                         {1, 3, 3},    {1, 2, 1.5f}, {1, 2, 4.5f}};
+        QCOMPARE(positions, expected);
+        const float cellSize[3] = {1, 2, 3};
+        QVERIFY(MeshChecks::closedAndOriented(lattice(triangles, cellSize)));
+        // Half-diagonals 0.5, 1 and 1.5: the octahedron holds 4/3 * 0.5 * 1 * 1.5 = 1, positive
+        // because the triangles face outwards.
+        QCOMPARE(volumeOf(triangles), 1.0);
+    }
+
+    void smoothedNormalsOfAnOctahedron()
+    {
+        // Keys round half up: the vertices at -x, -y and -z of cell (1, 1, 1) all share key
+        // (1, 1, 1) and so the mean of their twelve face normals, (-1, -1, -1) / sqrt(3); the
+        // vertex at +x alone has key (2, 1, 1) and the mean of (1, +-1, +-1): (1, 0, 0).
+        auto volume = makeVolume(
+            3, 3, 3, [](uint32_t x, uint32_t y, uint32_t z) { return x == 1 && y == 1 && z == 1 ? uint32_t(A) : 0u; });
+        const float s = 1.0f / std::sqrt(3.0f);
+        for (const Triangle &t : march(*volume)) {
+            for (const auto &v : t.vertices) {
+                const std::array<float, 3> p{v.position[0], v.position[1], v.position[2]};
+                std::array<float, 3> expected;
+                if (p == std::array<float, 3>{1.5f, 1, 1})
+                    expected = {1, 0, 0};
+                else if (p == std::array<float, 3>{1, 1.5f, 1})
+                    expected = {0, 1, 0};
+                else if (p == std::array<float, 3>{1, 1, 1.5f})
+                    expected = {0, 0, 1};
+                else
+                    expected = {-s, -s, -s};
+                for (int i = 0; i < 3; ++i)
+                    QVERIFY(std::fabs(v.normal[i] - expected[i]) < 1e-6f);
+            }
+        }
+    }
+
+    void handCountedShapes_data()
+    {
+        QTest::addColumn<CellList>("cells");
+        QTest::addColumn<int>("triangles");
+        QTest::addColumn<int>("vertices");
+        // One cell: an octahedron. Two along x: four cubes hold both (a quad each), eight one
+        // (a triangle each); vertices on the 5 + 5 edges to empty neighbours. Two touching along an
+        // edge: two cubes hold both on a face diagonal and cut two corners off each, twelve hold
+        // one. A 2 x 2 x 2 block: 6 faces x 1 cube x 2, 12 edges x 1 cube x 2, 8 corners x 1.
+        QTest::newRow("one cell") << CellList{{1, 1, 1}} << 8 << 6;
+        QTest::newRow("two along x") << CellList{{1, 1, 1}, {2, 1, 1}} << 16 << 10;
+        QTest::newRow("two along an edge") << CellList{{1, 1, 1}, {2, 2, 1}} << 16 << 12;
+        QTest::newRow("2x2x2 block") << CellList{{1, 1, 1}, {1, 1, 2}, {1, 2, 1}, {1, 2, 2},
+                                                 {2, 1, 1}, {2, 1, 2}, {2, 2, 1}, {2, 2, 2}}
+                                     << 44 << 24;
+    }
+    void handCountedShapes()
+    {
+        QFETCH(CellList, cells);
+        QFETCH(int, triangles);
+        QFETCH(int, vertices);
+        TotalVolume volume(4, 4, 4, 1, 1, 1, Util::Vector3D(), 0u);
+        for (const auto &c : cells)
+            setState(volume, c[0], c[1], c[2], A);
+        const auto result = march(volume);
+        QCOMPARE(int(result.size()), triangles);
+        QCOMPARE(int(distinctVertices(result)), vertices);
+        QVERIFY(MeshChecks::closedAndOriented(lattice(result, unit)));
+    }
+
+    void solidBlockLosesTheWindowsLowerLayer()
+    {
+        // Every cell of a 3^3 volume filled: the corners of layer 0 count as empty, so the surface
+        // wraps the 2 x 2 x 2 corners of cells 1 and 2, from 0.5 to 2.5 on every axis.
+        auto volume = makeVolume(3, 3, 3, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
+        const auto triangles = march(*volume);
+        QCOMPARE(triangles.size(), size_t(44));
+        float low = 1e9f;
+        float high = -1e9f;
+        for (const Triangle &t : triangles) {
+            for (const auto &v : t.vertices) {
+                for (float c : v.position) {
+                    low = std::min(low, c);
+                    high = std::max(high, c);
+                }
+            }
+        }
+        QCOMPARE(low, 0.5f);
+        QCOMPARE(high, 2.5f);
+    }
+
+    void aCellInTheLowerLayerShowsNothing()
+    {
+        auto volume = makeVolume(3, 3, 3, [](uint32_t x, uint32_t, uint32_t) { return x == 0 ? uint32_t(A) : 0u; });
+        QVERIFY(march(*volume).empty());
+    }
+
+    void windowAndCutCells()
+    {
+        // A 6^3 block seen through the window [1, 4): corners 2 to 4 are inside (lower layer 1
+        // empty, the upper end inclusive), so the surface spans 1.5 to 4.5.
+        auto volume = makeVolume(6, 6, 6, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
+        const auto windowed = march(*volume, {1, 1, 1}, {4, 4, 4});
+        // A block of k^3 inside corners gives 6 (k-1)^2 cubes with a face inside (2 triangles each),
+        // 12 (k-1) with an edge inside (2 each) and 8 with a corner inside (1 each): 104 for k = 3.
+        QCOMPARE(windowed.size(), size_t(104));
+        for (const Triangle &t : windowed) {
+            for (const auto &v : t.vertices) {
+                for (float c : v.position)
+                    QVERIFY(c >= 1.5f && c <= 4.5f);
+            }
+        }
+        // 5^3 filled has corners 1 to 4 inside (k = 4: 188 triangles); cutting the middle cell
+        // hollows out one corner: 8 more triangles, facing into the hollow.
+        auto block = makeVolume(5, 5, 5, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
+        const auto solid = march(*block);
+        QCOMPARE(solid.size(), size_t(188));
+        {
+            Model::Automaton::CellLock lock(*block);
+            lock.cells()[block->index(2, 2, 2)].addCut();
+        }
+        const auto hollow = march(*block);
+        QCOMPARE(hollow.size(), size_t(196));
+        QVERIFY(MeshChecks::closedAndOriented(lattice(hollow, unit)));
+        // The hollow is the single-cell octahedron (1/6 of a cell) turned inside out.
+        QVERIFY(std::fabs(volumeOf(solid) - volumeOf(hollow) - 1.0 / 6.0) < 1e-9);
+    }
+
+    void verticesTakeTheMaterialOfTheirCell()
+    {
+        TotalVolume volume(4, 3, 3, 1, 1, 1, Util::Vector3D(), 0u);
+        setState(volume, 1, 1, 1, A);
+        setState(volume, 2, 1, 1, B);
+        for (const Triangle &t : march(volume)) {
+            for (const auto &v : t.vertices) {
+                // Every vertex lies half way from one of the two cells to an empty corner: x 0.5 or 1
+                // around the first, 2 or 2.5 around the second.
+                const uint32_t expected = v.position[0] < 1.5f ? uint32_t(A) : uint32_t(B);
+                QCOMPARE(v.material, expected);
+            }
+        }
+    }
+
+    void flatTopNormalsPointUp()
+    {
+        // Cells up to z = 2 filled: the top lies at z = 2.5, and away from its rim every vertex has
+        // only flat neighbours.
+        auto volume = makeVolume(8, 8, 5, [](uint32_t, uint32_t, uint32_t z) { return z <= 2 ? uint32_t(A) : 0u; });
+        int checked = 0;
+        for (const Triangle &t : march(*volume)) {
+            for (const auto &v : t.vertices) {
+                if (v.position[2] != 2.5f || v.position[0] < 2 || v.position[0] > 6 || v.position[1] < 2 ||
+                    v.position[1] > 6)
+                    continue;
+                QCOMPARE(v.normal[0], 0.0f);
+                QCOMPARE(v.normal[1], 0.0f);
+                QCOMPARE(v.normal[2], 1.0f);
+                ++checked;
+            }
+        }
+        QVERIFY(checked > 100);
+    }
+
+    void randomVolumesGiveClosedSurfaces()
+    {
+        for (uint32_t seed = 1; seed <= 20; ++seed) {
+            auto volume = makeVolume(7, 6, 8, [seed](uint32_t x, uint32_t y, uint32_t z) {
+                return patternState(x, y, z, seed, 3) % 2 ? uint32_t(A) : 0u;
+            });
+            const auto triangles = march(*volume);
+            QVERIFY(!triangles.empty());
+            QVERIFY2(MeshChecks::closedAndOriented(lattice(triangles, unit)), qPrintable(QString::number(seed)));
+            QVERIFY(volumeOf(triangles) > 0);
+        }
+    }
+
+    void sameTrianglesForOneTwoAndThreeThreads()
+    {
+        auto volume = makeVolume(13, 9, 11, [](uint32_t x, uint32_t y, uint32_t z) {
+            const uint32_t s = patternState(x, y, z, 5, 4);
+            return s == 4 ? 0u : std::array<uint32_t, 4>{0, A, B, C}[s];
+        });
+        {
+            Model::Automaton::CellLock lock(*volume);
+            lock.cells()[volume->index(6, 4, 5)].addCut();
+            lock.cells()[volume->index(4, 4, 4)].addCut();
+        }
+        std::vector<Triangle> reference;
+        for (int threads : {1, 2, 3}) {
+            PoolThreads pool(threads);
+            MarchingCubeSurface surface(*volume);
+            surface.generate({1, 0, 2}, {12, 9, 10});
+            QCOMPARE(surface.lastTaskCount(), threads == 1 ? 0u : unsigned(threads));
+            const auto triangles = surface.triangles();
+            QVERIFY(triangles.size() > 100);
+            if (threads == 1) {
+                reference = triangles;
+                continue;
+            }
+            QCOMPARE(triangles.size(), reference.size());
+            QVERIFY(std::memcmp(triangles.data(), reference.data(), triangles.size() * sizeof(Triangle)) == 0);
+        }
+    }
+
+    void releaseForgetsTheTriangles()
+    {
+        auto volume = makeVolume(
+            3, 3, 3, [](uint32_t x, uint32_t y, uint32_t z) { return x == 1 && y == 1 && z == 1 ? uint32_t(A) : 0u; });
+        MarchingCubeSurface surface(*volume);
+        surface.generate({0, 0, 0}, {3, 3, 3});
+        QCOMPARE(surface.triangleCount(), size_t(8));
+        QVERIFY(surface.storedBytes() >= 8 * sizeof(Triangle));
+        surface.release();
+        QCOMPARE(surface.triangleCount(), size_t(0));
+        QCOMPARE(surface.storedBytes(), size_t(0));
+    }
+
+private:
+    static void setState(TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z, uint32_t state)
+    {
+        Model::Automaton::CellLock lock(volume);
+        lock.cells()[volume.index(x, y, z)].setState(state);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_MarchingCubeSurface)
+#include "tst_marchingcubesurface.moc"
