@@ -210,6 +210,8 @@ def random_walk_doping(mat, minutes, d_cm2_s, cell_um, dt_s, conc_cm3, threshold
         d("Doping Time", minutes), d("Diffusion Coefficient", d_cm2_s), d("Cell Size", cell_um),
         d("Time Step Duration", dt_s), ("Surface Concentration", "double", "%g" % conc_cm3, True),
         d("Doping Threshold", threshold_percent)])
+def si_wet_etching(depth, model):
+    return (1, [d("Depth", depth), s("Etch Model", model)])
 
 
 def write_list(name, steps):
@@ -268,6 +270,16 @@ write_list("damascene_cross.plst", [
     photolithography(12, "cross.png"),
     moore_deposition(9, 2),
     planarization(18, 0),
+])
+
+# KOH-like etching of (100) silicon through a square opening in a one-cell resist layer whose edges
+# run along <110>: the etch stops on four {111} walls at 54.7 degrees, an inverted pyramid about
+# 40 / sqrt 2 = 28 cells deep.
+write_list("koh_inverted_pyramid.plst", [
+    create_substrate(1, 100, 100, 40, 32),
+    spin_coating(11, 33),
+    photolithography(11, "square_opening.png"),
+    si_wet_etching(30, "BCA"),
 ])
 
 # Ion implantation through a resist mask: the resist (8 cells) is thicker than the implanted band

@@ -3,7 +3,9 @@
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
+#include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
@@ -34,6 +36,8 @@
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
+#include "UI/Observers/atomicsibcaetchobserver.h"
+#include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
@@ -194,8 +198,10 @@ const std::vector<P> entries = {
      &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
     {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
      &plain<AnisotropicFilmDepositionOperation>, &dialog<AnisotropicDepositionObserver>},
-    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching"},
-    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching"},
+    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching",
+     &plain<AtomisticSiWetEtchingOperation>, &dialog<AtomicSiBCAEtchObserver>},
+    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching",
+     &plain<ContinousWetEtchOperation>, &dialog<CCAWetEtchingObserver>},
     {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
      &plain<SimpleReactiveIonEtchingOperation>, &dialog<SimpleRIEObserver>},
     {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",

@@ -6,6 +6,7 @@
 #include "catalogtesthome.h"
 #include "testoperations.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QTabWidget>
@@ -184,7 +185,7 @@ private slots:
         QVERIFY(!m_first->painter().renderEmptyVoxelOutlines());
     }
 
-    void dialogShowsTwoTabsAndKeepsTheHiddenValues()
+    void dialogShowsThreeTabsAndHandsBackItsValues()
     {
         VisualizationOptions given;
         given.lattice.renderSiAtoms = true;
@@ -195,10 +196,29 @@ private slots:
         given.colorScaleType = 1;
         ChangeVolumeVisualizationDialog dialog(given);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Change Volume Visualization Options"));
-        QCOMPARE(dialog.tabs()->count(), 2);
-        QCOMPARE(dialog.tabs()->tabText(0), QStringLiteral("Film Visualization"));
-        QCOMPARE(dialog.tabs()->tabText(1), QStringLiteral("Surface Generation"));
+        QCOMPARE(dialog.tabs()->count(), 3);
+        QCOMPARE(dialog.tabs()->tabText(0), QStringLiteral("Si Visualization"));
+        QCOMPARE(dialog.tabs()->tabText(1), QStringLiteral("Film Visualization"));
+        QCOMPARE(dialog.tabs()->tabText(2), QStringLiteral("Surface Generation"));
         QVERIFY(dialog.options() == given);
+        // The lattice display is set on the Si tab; surface atoms only while atoms are shown.
+        auto *atoms = dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSiAtoms"));
+        auto *surfaceOnly = dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSurfaceAtomsOnly"));
+        auto *links = dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSiAtomLinks"));
+        auto *outlines = dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSiUnitCellOutlines"));
+        QVERIFY(atoms && surfaceOnly && links && outlines);
+        QCOMPARE(atoms->text(), QStringLiteral("Render Si Atoms"));
+        QCOMPARE(surfaceOnly->text(), QStringLiteral("Render surface atoms only"));
+        QCOMPARE(links->text(), QStringLiteral("Render Si atom links"));
+        QCOMPARE(outlines->text(), QStringLiteral("Render Si unit cell outlines"));
+        QVERIFY(surfaceOnly->isEnabled());
+        atoms->setChecked(false);
+        QVERIFY(!surfaceOnly->isEnabled());
+        links->setChecked(true);
+        outlines->setChecked(true);
+        const auto chosen = dialog.options().lattice;
+        QVERIFY(!chosen.renderSiAtoms && chosen.renderSiAtomLinks && chosen.renderSiUnitCellOutlines &&
+                chosen.renderSiUnitCells);
         QCOMPARE(dialog.algorithmBox()->itemText(3), QStringLiteral("Particle Count Field View"));
         QCOMPARE(dialog.colorScaleBox()->itemText(2), QStringLiteral("Yellow to Blue"));
         QCOMPARE(dialog.distributionBox()->itemText(0), QStringLiteral("Particle Distribution for N-Type Dopants"));

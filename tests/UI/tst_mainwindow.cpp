@@ -182,7 +182,6 @@ private slots:
         QTest::newRow("doping") << "actionDoping" << true;
         QTest::newRow("ion implantation") << "actionIon_Implantation" << true;
         QTest::newRow("si oxidation") << "actionSi_Oxidation" << true;
-        QTest::newRow("random walk doping not built") << "actionRandom_Walk_Doping" << false;
         QTest::newRow("open") << "actionOpen" << true;
         QTest::newRow("save") << "actionSave" << true;
         QTest::newRow("save as") << "actionSave_as" << true;

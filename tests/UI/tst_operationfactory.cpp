@@ -84,6 +84,8 @@ private slots:
         QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
         QTest::newRow("random walk doping") << 36u << "Random Walk Doping" << 36u;
         QTest::newRow("export data") << 37u << "Export Data" << 37u;
+        QTest::newRow("BCA wet etch") << 28u << "BCA Wet Etch" << 28u;
+        QTest::newRow("continuous wet etch") << 29u << "Continuous Wet Etch" << 29u;
         QTest::newRow("extract film") << 8u << "Extract Film" << 8u;
         QTest::newRow("glue") << 12u << "Glue Volumes" << 12u;
         QTest::newRow("cut planes share code 2") << 16u << "Change Cut Planes" << 2u;
@@ -114,7 +116,7 @@ private slots:
         QTest::addColumn<uint32_t>("identifier");
         QTest::addColumn<QString>("action");
         QTest::addColumn<uint32_t>("typeCode");
-        QTest::newRow("BCA wet etching") << 28u << "actionBCA_Wet_Etching" << 28u;
+        QTest::newRow("random-walk doping") << 36u << "actionRandom_Walk_Doping" << 36u;
     }
 
     void operationsNotBuiltYetAreListedButNotServed()

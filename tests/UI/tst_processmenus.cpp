@@ -94,6 +94,12 @@ private slots:
         QTest::newRow("si oxidation") << "actionSi_Oxidation"
                                       << "Si Oxidation Options"
                                       << "Simple Si Oxidation" << 26u << true << 0u;
+        QTest::newRow("BCA wet etch") << "actionBCA_Wet_Etching"
+                                      << "Wet Etching Options"
+                                      << "BCA Wet Etch" << 28u << true << 0u;
+        QTest::newRow("continuous wet etch") << "actionContinuous_Wet_Etching"
+                                             << "Wet Etching Options"
+                                             << "Continuous Wet Etch" << 29u << true << 0u;
     }
     void eachEntryChangesACreatedSubstrate()
     {

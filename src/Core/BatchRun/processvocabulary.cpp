@@ -36,7 +36,9 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         }
         break;
     case SiWetEtching:
-        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
+        // "Etch Model" ("BCA" or "CCA") may be absent: such a step etches by bond counting.
+        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always}
+          << ParameterDefinition{QStringLiteral("Etch Model"), K::String, S::Always};
         break;
     case MooreDeposition:
         s << ParameterDefinition{QStringLiteral("Thickness"), K::UInt, S::Always};

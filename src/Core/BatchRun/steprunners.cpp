@@ -7,6 +7,8 @@
 
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
@@ -181,6 +183,37 @@ int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
     }
     Core::Operations::SimpleReactiveIonEtching(*context.target, material, depth, static_cast<uint8_t>(direction)).run();
     context.recordStep(30);
+    return Success;
+}
+
+// ---- atomistic silicon wet etching ----
+
+// "Etch Model" is optional: lists without it etch by bond counting, as they always did.
+int runSiWetEtching(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const double depth = p.toDouble(QStringLiteral("Depth"));
+    if (!p.ok())
+        return fail(context, p);
+    const QString model = step.hasParameter(QStringLiteral("Etch Model"))
+                              ? step.getProcessParameter(QStringLiteral("Etch Model")).toString()
+                              : QStringLiteral("BCA");
+    if (model != QLatin1String("BCA") && model != QLatin1String("CCA")) {
+        context.detail = QStringLiteral("invalid: Etch Model must be BCA or CCA, not \"%1\"").arg(model);
+        return InvalidValue;
+    }
+    Model::Automaton::TotalVolume &volume = *context.target;
+    Core::Workspace &workspace = context.workspace;
+    if (!volume.siLattice() || workspace.isLatticeOutOfDate(volume.id())) {
+        workspace.setLatticeOutOfDate(volume.id(), true);
+        volume.createSiLattice();
+    }
+    if (model == QLatin1String("CCA"))
+        Core::Operations::ContinuosWetEtching(volume, depth).run();
+    else
+        Core::Operations::AtomicStructureSimpleSiWetEtch(volume, depth).run();
+    context.recordStep(model == QLatin1String("CCA") ? 29 : 28, false);
+    workspace.setLatticeOutOfDate(volume.id(), false);
     return Success;
 }
 
@@ -406,6 +439,7 @@ StepRegistry makeStandardRegistry()
     registry.add(RandomWalkDoping, runRandomWalkDoping);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
+    registry.add(SiWetEtching, runSiWetEtching);
     return registry;
 }
 

@@ -167,8 +167,10 @@ bool UndoableProcessOperation::restore(bool before)
     {
         BusyScope busy(workspace().busyIndicator(), name());
         restored = before ? m_snapshot.restoreBefore(*v, &error) : m_snapshot.restoreAfter(*v, &error);
-        if (restored)
+        if (restored) {
+            afterRestore(*v);
             v->painter().regenerateSurface();
+        }
     }
     if (!restored) {
         workspace().console().writeMessage(
@@ -178,6 +180,11 @@ bool UndoableProcessOperation::restore(bool before)
     }
     workspace().notifyUpdate();
     return true;
+}
+
+void UndoableProcessOperation::afterRestore(Model::Automaton::TotalVolume &volume)
+{
+    workspace().setLatticeOutOfDate(volume.id(), true);
 }
 
 bool UndoableProcessOperation::undo() { return restore(true); }

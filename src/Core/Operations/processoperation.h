@@ -65,6 +65,9 @@ protected:
     void afterRun(Model::Automaton::TotalVolume &volume) override;
     /// Puts the states from before the run back, so a failed step leaves no half-changed cells.
     void afterFailedRun(Model::Automaton::TotalVolume &volume) override;
+    /// Called after undo or redo has put cells back, before the surface is regenerated. Marks the
+    /// volume's silicon lattice as out of date: its atoms no longer match the cells.
+    virtual void afterRestore(Model::Automaton::TotalVolume &volume);
 
 private:
     /// Puts the recorded states back; a missing or damaged record is reported and changes nothing.

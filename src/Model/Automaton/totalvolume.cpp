@@ -1,5 +1,6 @@
 #include "totalvolume.h"
 
+#include "silattice.h"
 #include "totalvolumepainter.h"
 
 #include <QObject>
@@ -42,9 +43,9 @@ size_t TotalVolume::checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz)
         refuse(nx, ny, nz, QStringLiteral("every size must be at least 1."));
     size_t count = 0;
     size_t bytes = 0;
-    if (__builtin_mul_overflow(static_cast<size_t>(nx), static_cast<size_t>(ny), &count)
-        || __builtin_mul_overflow(count, static_cast<size_t>(nz), &count)
-        || __builtin_mul_overflow(count, sizeof(Voxel), &bytes))
+    if (__builtin_mul_overflow(static_cast<size_t>(nx), static_cast<size_t>(ny), &count) ||
+        __builtin_mul_overflow(count, static_cast<size_t>(nz), &count) ||
+        __builtin_mul_overflow(count, sizeof(Voxel), &bytes))
         refuse(nx, ny, nz, QStringLiteral("the number of cells is too large."));
     // Beyond the physical memory the allocation might succeed lazily and the system would
     // kill the program when the cells are first written; refuse it up front instead.
@@ -71,7 +72,10 @@ void TotalVolume::allocate(uint32_t nx, uint32_t ny, uint32_t nz)
 
 TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX, float cellSizeY, float cellSizeZ,
                          const Util::Vector3D &position, const std::vector<uint32_t> &states)
-    : m_cellSizeX(cellSizeX), m_cellSizeY(cellSizeY), m_cellSizeZ(cellSizeZ), m_position(position)
+    : m_cellSizeX(cellSizeX)
+    , m_cellSizeY(cellSizeY)
+    , m_cellSizeZ(cellSizeZ)
+    , m_position(position)
 {
     allocate(nx, ny, nz);
     if (states.size() < m_cellCount) {
@@ -87,7 +91,10 @@ TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX,
 
 TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX, float cellSizeY, float cellSizeZ,
                          const Util::Vector3D &position, uint32_t fillState)
-    : m_cellSizeX(cellSizeX), m_cellSizeY(cellSizeY), m_cellSizeZ(cellSizeZ), m_position(position)
+    : m_cellSizeX(cellSizeX)
+    , m_cellSizeY(cellSizeY)
+    , m_cellSizeZ(cellSizeZ)
+    , m_position(position)
 {
     allocate(nx, ny, nz);
     if (fillState != 0) {
@@ -120,8 +127,7 @@ ObjectPtr TotalVolume::clone() const
         for (size_t i = 0; i < m_cellCount; ++i)
             states[i] = m_cells[i].state();
     }
-    return std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ, m_position,
-                                         states);
+    return std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ, m_position, states);
 }
 
 void TotalVolume::translate(const Util::Vector4D &offset)
@@ -164,6 +170,15 @@ void TotalVolume::lowerMaskSize(uint32_t &width, uint32_t &height) const
 {
     width = m_lowerMaskWidth;
     height = m_lowerMaskHeight;
+}
+
+std::shared_ptr<SiLattice> TotalVolume::createSiLattice()
+{
+    m_siLattice.reset();
+    auto lattice = std::make_shared<SiLattice>(*this);
+    lattice->build();
+    m_siLattice = lattice;
+    return lattice;
 }
 
 } // namespace Automaton

@@ -60,10 +60,7 @@ public:
     float cellSizeZ() const { return m_cellSizeZ; }
     Util::Vector3D position() const { return m_position; }
 
-    size_t index(uint32_t x, uint32_t y, uint32_t z) const
-    {
-        return (static_cast<size_t>(x) * m_ny + y) * m_nz + z;
-    }
+    size_t index(uint32_t x, uint32_t y, uint32_t z) const { return (static_cast<size_t>(x) * m_ny + y) * m_nz + z; }
     void coordinates(size_t index, uint32_t &x, uint32_t &y, uint32_t &z) const
     {
         const size_t column = static_cast<size_t>(m_ny) * m_nz;
@@ -85,6 +82,9 @@ public:
 
     std::shared_ptr<SiLattice> siLattice() const { return m_siLattice; }
     void setSiLattice(const std::shared_ptr<SiLattice> &lattice) { m_siLattice = lattice; }
+    /// Replaces the lattice by a new one laid over the current cells (locks them); the old one
+    /// goes first, so both never take memory at once.
+    std::shared_ptr<SiLattice> createSiLattice();
 
     /// Masks: bit (i, j) lies at i * height + j; i runs along x, j along y.
     void setUpperMask(const QBitArray &bits, uint32_t width, uint32_t height);
@@ -130,7 +130,11 @@ using TotalVolumePtr = std::shared_ptr<TotalVolume>;
 /// Locks a volume's cells for the lifetime of the guard.
 class CellLock {
 public:
-    explicit CellLock(TotalVolume &volume) : m_volume(volume), m_cells(volume.lockCells()) {}
+    explicit CellLock(TotalVolume &volume)
+        : m_volume(volume)
+        , m_cells(volume.lockCells())
+    {
+    }
     ~CellLock() { m_volume.unlockCells(); }
     CellLock(const CellLock &) = delete;
     CellLock &operator=(const CellLock &) = delete;

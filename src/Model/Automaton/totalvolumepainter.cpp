@@ -63,6 +63,7 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
     , m_fieldPainter(volume)
+    , m_latticeDisplay(volume)
     , m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()}
     ,
     // The opposite of the volume's state, so that the first draw refreshes the colours.
@@ -161,6 +162,13 @@ bool TotalVolumePainter::regenerateSurface()
             m_fieldPainter.generate(window(), catalogueColors(), m_volume.isSelected());
         else
             m_fieldPainter.release();
+        // The lattice display: atoms, links and unit cells of the silicon lattice.
+        m_latticeDisplay.regenerate(window());
+        const QString notice = m_latticeDisplay.takeNotice();
+        if (!notice.isEmpty()) {
+            std::lock_guard<std::mutex> lock(m_listMutex);
+            m_failure = notice;
+        }
         return true;
     } catch (const std::exception &error) {
         // Out of memory (or another failure) must not reach the event loop; an empty surface is
@@ -197,6 +205,7 @@ void TotalVolumePainter::releaseSurface()
     m_mesh = FaceMesh();
     m_palette = FacePalette();
     m_fieldPainter.release();
+    m_latticeDisplay.release();
 }
 
 void TotalVolumePainter::releaseCubicFaces()
@@ -507,6 +516,7 @@ void TotalVolumePainter::drawSurfaces(bool showEdges, const Util::Vector3D &loca
     // of each slot is the material.
     const double eye[3] = {localEye.x, localEye.y, localEye.z};
     const bool eyeKnown = localEye.x != 0.0 || localEye.y != 0.0 || localEye.z != 0.0;
+    m_latticeDisplay.drawSolid();
     m_mesh.draw(m_palette, eye, eyeKnown, m_cellSize);
     if (showEdges)
         drawEdges();
@@ -546,10 +556,13 @@ void TotalVolumePainter::drawEdges()
 
 void TotalVolumePainter::drawTransparent(const Util::Vector3D &localEye)
 {
-    if (!m_tree)
-        return;
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
+    m_latticeDisplay.drawTransparent();
+    if (!m_tree) {
+        glDepthMask(GL_TRUE);
+        return;
+    }
     const GLfloat specular[4] = {1, 1, 1, 1};
     glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
     glEnableClientState(GL_COLOR_ARRAY);

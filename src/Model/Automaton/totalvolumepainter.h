@@ -8,9 +8,10 @@
 #include "cubicfacegenerator.h"
 #include "facemesh.h"
 #include "facepalette.h"
+#include "fieldpainter.h"
 #include "marchingcubesurface.h"
 #include "octreesurface.h"
-#include "fieldpainter.h"
+#include "silatticedisplay.h"
 
 #include <QString>
 
@@ -26,22 +27,6 @@ namespace Automaton {
 
 class SurfaceMesh;
 class TotalVolume;
-
-/// What the atomistic lattice display shows; stored here until that display exists.
-struct LatticeDisplayFlags {
-    bool renderSiAtoms = false;
-    bool renderSurfaceAtomsOnly = false;
-    bool renderSiAtomLinks = false;
-    bool renderSiUnitCells = false;
-    bool renderSiUnitCellOutlines = false;
-
-    bool operator==(const LatticeDisplayFlags &o) const
-    {
-        return renderSiAtoms == o.renderSiAtoms && renderSurfaceAtomsOnly == o.renderSurfaceAtomsOnly &&
-               renderSiAtomLinks == o.renderSiAtomLinks && renderSiUnitCells == o.renderSiUnitCells &&
-               renderSiUnitCellOutlines == o.renderSiUnitCellOutlines;
-    }
-};
 
 /// Turns a volume's cells into surfaces once per change, and draws them. It dispatches to the
 /// generators (the direct cubic faces: CubicFaceGenerator; MarchingCubeSurface; OctreeSurface),
@@ -90,8 +75,10 @@ public:
     void setSurfaceAlgorithm(uint32_t algorithm) { m_surfaceAlgorithm = algorithm; }
     bool renderEmptyVoxelOutlines() const { return m_renderEmptyVoxelOutlines; }
     void setRenderEmptyVoxelOutlines(bool on) { m_renderEmptyVoxelOutlines = on; }
-    LatticeDisplayFlags latticeFlags() const { return m_latticeFlags; }
-    void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeFlags = flags; }
+    LatticeDisplayFlags latticeFlags() const { return m_latticeDisplay.flags(); }
+    void setLatticeFlags(const LatticeDisplayFlags &flags) { m_latticeDisplay.setFlags(flags); }
+    /// Atoms, links and unit cells of the volume's silicon lattice, rebuilt with the surface.
+    const SiLatticeDisplay &latticeDisplay() const { return m_latticeDisplay; }
     /// Held by the field view: what it shows, and the type of its colour scale.
     uint32_t particleDistribution() const { return m_fieldPainter.particleDistribution(); }
     void setParticleDistribution(uint32_t distribution) { m_fieldPainter.setParticleDistribution(distribution); }
@@ -172,7 +159,7 @@ private:
 
     uint32_t m_surfaceAlgorithm = 0;
     bool m_renderEmptyVoxelOutlines = false;
-    LatticeDisplayFlags m_latticeFlags;
+    SiLatticeDisplay m_latticeDisplay;
     FieldPainter m_fieldPainter;
     bool m_extractionDisplay = false;
 

@@ -4,6 +4,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
+#include "UI/Operations/bcaetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
@@ -143,6 +144,17 @@ bool editSimpleRie(QWidget *parent, ProcessData &step, bool adding)
         setUInt(step, "Material_Id", d.material());
         setUInt(step, "Etch Depth", static_cast<uint32_t>(d.depth()));
         setInt(step, "EtchDirectionValue", (d.etchFromBelow() ? 2 : 0) | (d.etchFromTop() ? 1 : 0));
+    });
+}
+
+// The wet etching dialog with the choice of the etch model, which only a list needs.
+bool editSiWetEtching(QWidget *parent, ProcessData &step, bool adding)
+{
+    Operations::BCAEtchingDialog dialog(parent);
+    dialog.showModelChoice();
+    return editWith(dialog, step, adding, [&](const Operations::BCAEtchingDialog &d) {
+        setDouble(step, "Depth", d.depth());
+        step.setParameterValue(QStringLiteral("Etch Model"), d.model());
     });
 }
 
@@ -360,7 +372,7 @@ bool editRandomWalkDoping(QWidget *parent, ProcessData &step, bool adding)
     });
 }
 
-// Si wet etching has no option dialog of its own yet.
+// Steps without an option dialog of their own are edited in the generic form.
 bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 {
     StepOptionsDialog dialog(step, parent);
@@ -380,6 +392,8 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
     switch (step.getProcessType()) {
     case Photolithography:
         return editPhotolithography(parent, step, adding, columnsX, columnsY);
+    case SiWetEtching:
+        return editSiWetEtching(parent, step, adding);
     case MooreDeposition:
     case MooreEtching:
         return editMoore(parent, step, adding);

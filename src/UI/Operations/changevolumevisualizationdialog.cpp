@@ -42,7 +42,7 @@ ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(const Core::Ope
     setWindowTitle(tr("Change Volume Visualization Options"));
     m_tabs = new QTabWidget(this);
 
-    // Atomistic tab: built so that its values travel through the dialog, then taken out below.
+    // Atomistic tab: what the lattice display shows, and the outlines of empty cells.
     auto *siTab = new QWidget(m_tabs);
     auto *siLayout = new QVBoxLayout(siTab);
     siLayout->addWidget(new QLabel(tr("Atomistic Visualization"), siTab));
@@ -104,10 +104,6 @@ ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(const Core::Ope
     surfaceLayout->addRow(tr("Distribution to Render"), cbxDistribution);
     surfaceLayout->addRow(tr("Color Scale"), cbxColorScale);
     m_tabs->addTab(surfaceTab, tr("Surface Generation"));
-
-    // The atomistic display is not offered: its tab goes, its check boxes keep their values.
-    m_tabs->removeTab(m_tabs->indexOf(siTab));
-    siTab->hide();
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -3,6 +3,8 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Operations/anisotropicfilmdeposition.h"
 #include "Core/Operations/anisotropicfilmetching.h"
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
@@ -119,6 +121,14 @@ TotalVolumePtr applyDirectly(const QList<ProcessData> &steps)
             break;
         case Planarization:
             Ops::Planarization(*volume, p("Maximum Height").toUInt(), p("Minimum Height").toUInt()).run();
+            break;
+        case SiWetEtching:
+            // The lattice is laid over the cells as they are before each etch of a list.
+            volume->createSiLattice();
+            if (p("Etch Model").toString() == QLatin1String("CCA"))
+                Ops::ContinuosWetEtching(*volume, p("Depth").toDouble()).run();
+            else
+                Ops::AtomicStructureSimpleSiWetEtch(*volume, p("Depth").toDouble()).run();
             break;
         case Doping:
             Ops::SimpleDoping(*volume, p("Doped Material_Id").toUInt(), p("Doping Depth").toFloat()).run();

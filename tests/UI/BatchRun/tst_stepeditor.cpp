@@ -84,8 +84,8 @@ private:
             << QVariantMap{{"Material_Id", 12u},     {"Top Mask", mask},        {"Top Mask File", "/masks/top.png"},
                            {"Top Mask Width", 3u},   {"Top Mask Height", 2u},   {"Bottom Mask", QByteArray()},
                            {"Bottom Mask File", ""}, {"Bottom Mask Width", 0u}, {"Bottom Mask Height", 0u}};
-        QTest::newRow("1 Si wet etching")
-            << int(SiWetEtching) << "Ui::StepOptionsDialog" << QVariantMap{{"Depth", 3.5}};
+        QTest::newRow("1 Si wet etching") << int(SiWetEtching) << "Ui::Operations::BCAEtchingDialog"
+                                          << QVariantMap{{"Depth", 3.5}, {"Etch Model", "CCA"}};
         QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreOptionsDialog"
                                             << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
         QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreOptionsDialog"
@@ -260,6 +260,12 @@ private slots:
             child<QDoubleSpinBox>(d, "dblThickness")->setValue(2.5);
             child<QComboBox>(d, "cbxMaterial")->setCurrentIndex(1);
         }) << QVariantMap{{"Thickness", 2.5}, {"Material_Id", 16u}, {"Material", "Poly-Si"}};
+        QTest::newRow("wet etching depth and model") << int(SiWetEtching) << DialogScript([](QDialog *d) {
+            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.125);
+            auto *model = child<QComboBox>(d, "cbxModel");
+            QVERIFY(model->isVisibleTo(d)); // a list offers the choice of the model
+            model->setCurrentIndex(1);
+        }) << QVariantMap{{"Depth", 0.125}, {"Etch Model", "CCA"}};
         QTest::newRow("isotropic etching depth") << int(IsotropicEtching) << DialogScript([](QDialog *d) {
             child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.5);
         }) << QVariantMap{{"Depth", 0.5}};

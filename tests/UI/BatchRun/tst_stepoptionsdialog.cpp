@@ -22,7 +22,7 @@ private slots:
     void untouchedFormGivesEveryParameterOfItsKind_data()
     {
         QTest::addColumn<int>("type");
-        for (int type : {SiWetEtching, Doping, IonImplantation, SiOxidation, RandomWalkDoping})
+        for (int type : {Doping, IonImplantation, SiOxidation, RandomWalkDoping})
             QTest::newRow(qPrintable(displayName(type))) << type;
     }
     void untouchedFormGivesEveryParameterOfItsKind()

@@ -2,6 +2,7 @@
 #include "Model/Process/processfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
+#include "UI/Operations/bcaetchingdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QtTest>
@@ -52,6 +54,14 @@ void checkLength(QDialog *dialog, const char *name)
     QCOMPARE(box->suffix(), QStringLiteral(" units"));
 }
 
+QString labelOf(const QDialog &dialog, QWidget *field)
+{
+    for (auto *l : dialog.findChildren<QLabel *>())
+        if (l->buddy() == field)
+            return l->text();
+    return QString();
+}
+
 } // namespace
 
 class tst_ProcessDialogs : public QObject {
@@ -67,13 +77,17 @@ private slots:
             << DialogMaker([] { return new IsotropicDepositionDialog(18); }) << "Isotropic Film Deposition"
             << "IsotropicDepositionForm" << 18;
         QTest::newRow("cvd") << DialogMaker([] { return new IsotropicDepositionDialog(3); })
-                             << "Isotropic Film Deposition" << "IsotropicDepositionForm" << 3;
-        QTest::newRow("isotropic etching") << DialogMaker([] { return new IsotropicEtchingDialog; })
-                                           << "Isotropic Film Etching" << "IsotropicEtchingForm" << 10;
+                             << "Isotropic Film Deposition"
+                             << "IsotropicDepositionForm" << 3;
+        QTest::newRow("isotropic etching")
+            << DialogMaker([] { return new IsotropicEtchingDialog; }) << "Isotropic Film Etching"
+            << "IsotropicEtchingForm" << 10;
         QTest::newRow("electroplating") << DialogMaker([] { return new ElectrodepositionDialog; })
-                                        << "Electroplating Options" << "ElectrodepositionForm" << 0;
-        QTest::newRow("anisotropic deposition") << DialogMaker([] { return new AnisotropicDepositionDialog; })
-                                                << "PVD Options" << "AnisotropicDepositionBaseDialog" << 16;
+                                        << "Electroplating Options"
+                                        << "ElectrodepositionForm" << 0;
+        QTest::newRow("anisotropic deposition")
+            << DialogMaker([] { return new AnisotropicDepositionDialog; }) << "PVD Options"
+            << "AnisotropicDepositionBaseDialog" << 16;
         QTest::newRow("anisotropic etching") << DialogMaker([] { return new AnisotropicEtchingDialog; }) << "Dialog"
                                              << "AnisotropicEtchingBaseDialog" << 17;
         QTest::newRow("pvd") << DialogMaker([] { return new PVDOptionsDialog; }) << "Dialog"
@@ -91,8 +105,9 @@ private slots:
         QCOMPARE(dialog->windowTitle(), title);
         QCOMPARE(dialog->objectName(), form);
         const QStringList expected =
-            process ? names(Model::Process::ProcessFactory::instance()->getProcess(uint32_t(process)).compatibleMaterials())
-                    : names(Model::Materials::MaterialFactory::instance()->getMaterials());
+            process
+                ? names(Model::Process::ProcessFactory::instance()->getProcess(uint32_t(process)).compatibleMaterials())
+                : names(Model::Materials::MaterialFactory::instance()->getMaterials());
         QVERIFY(!expected.isEmpty());
         const auto *materials = dialog->findChild<QComboBox *>(QStringLiteral("cbxMaterial"));
         QVERIFY(materials);
@@ -173,7 +188,8 @@ private slots:
         QCOMPARE(depth->suffix(), QStringLiteral(" units"));
         QVERIFY(dialog.etchFromTop());
         QVERIFY(!dialog.etchFromBelow());
-        QCOMPARE(dialog.findChild<QCheckBox *>(QStringLiteral("chkFromBelow"))->text(), QStringLiteral("Etch from below"));
+        QCOMPARE(dialog.findChild<QCheckBox *>(QStringLiteral("chkFromBelow"))->text(),
+                 QStringLiteral("Etch from below"));
         QCOMPARE(dialog.findChild<QCheckBox *>(QStringLiteral("chkFromTop"))->text(), QStringLiteral("Etch from top"));
     }
 
@@ -208,6 +224,37 @@ private slots:
         cvd.setParameters({{QStringLiteral("Thickness"), 1.5}, {QStringLiteral("Material_Id"), 1u}});
         QCOMPARE(cvd.thickness(), 1.5);
         QCOMPARE(cvd.material(), 3u);
+    }
+
+    void wetEtching()
+    {
+        BCAEtchingDialog dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Wet Etching Options"));
+        auto *depth = dialog.findChild<QDoubleSpinBox *>(QStringLiteral("dblDepth"));
+        QVERIFY(depth);
+        QCOMPARE(depth->suffix(), QStringLiteral(" units"));
+        QCOMPARE(depth->toolTip(), QStringLiteral("Set the depth of the etching. This is how far down the (100) "
+                                                  "plane on the surface will be etched."));
+        // The smallest depth that etches one atomic layer can be entered.
+        depth->setValue(0.125);
+        QCOMPARE(dialog.depth(), 0.125);
+        auto *model = dialog.findChild<QComboBox *>(QStringLiteral("cbxModel"));
+        QVERIFY(model && model->isHidden());
+        QCOMPARE(dialog.model(), QStringLiteral("BCA"));
+        dialog.showModelChoice();
+        QVERIFY(!model->isHidden());
+        dialog.setParameters({{QStringLiteral("Depth"), 2.75}, {QStringLiteral("Etch Model"), QStringLiteral("CCA")}});
+        QCOMPARE(dialog.depth(), 2.75);
+        QCOMPARE(dialog.model(), QStringLiteral("CCA"));
+        // A step of an older list has no model: bond counting.
+        dialog.setParameters({{QStringLiteral("Depth"), 1.0}});
+        QCOMPARE(dialog.model(), QStringLiteral("BCA"));
+        // The next dialog starts from the depth last accepted.
+        dialog.accept();
+        BCAEtchingDialog next;
+        QCOMPARE(next.depth(), 1.0);
+        QCOMPARE(labelOf(next, next.findChild<QDoubleSpinBox *>(QStringLiteral("dblDepth"))),
+                 QStringLiteral("Etch Depth"));
     }
 };
 

@@ -1,0 +1,244 @@
+#pragma once
+
+#include "Util/vector3d.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+
+class SiAtom;
+class SiCell;
+class TotalVolume;
+class Voxel;
+
+/// Where one atom sits: unit cell (i, j, k) of the lattice's grid and basis atom b (0 to 7).
+struct SiSite {
+    int32_t i = 0;
+    int32_t j = 0;
+    int32_t k = 0;
+    uint32_t b = 0;
+    bool operator==(const SiSite &o) const { return i == o.i && j == o.j && k == o.k && b == o.b; }
+};
+
+/// The diamond lattice of silicon atoms laid over a cell volume, for the atomistic wet etches and
+/// the lattice display. The unit-cell edge is one cell; the crystal is turned by 45 degrees about z,
+/// so (100) faces up and the <110> directions run along x and y. The grid has
+/// Ni = Nj = ceil((nx + ny) / sqrt 2) by Nk = nz unit cells, unit cell (i, j, k) has the index
+/// (i * Nj + j) * Nk + k and atom b of it the key index * 8 + b.
+///
+/// Stored compactly: one state byte per atom of the unit-cell columns that reach the volume and one
+/// byte per unit cell saying whether it is kept. An atom's cell, its bonds and its position come
+/// from index arithmetic on the eight-atom basis, so an atom costs about one byte.
+/// The volume's faces count as cuts through a larger wafer: atoms beyond them are fixed.
+class SiLattice {
+public:
+    /// Atom states: absent (etched, or in an empty cell), present (in a silicon cell), fixed (in a
+    /// cell of another material or beyond the volume's faces; counts as fully bonded, never etched).
+    enum State : uint8_t { Absent = 0, Present = 1, Fixed = 3 };
+
+    /// One bond of the basis tables: the neighbour's unit cell offset and basis atom.
+    struct Bond {
+        int32_t di;
+        int32_t dj;
+        int32_t dk;
+        uint32_t b;
+    };
+
+    /// Sizes the grid for the volume; build() fills it with atoms.
+    explicit SiLattice(TotalVolume &volume);
+    SiLattice(const SiLattice &) = delete;
+    SiLattice &operator=(const SiLattice &) = delete;
+
+    /// Lays the atoms over the volume's cells (it locks them): an atom in a silicon cell is present
+    /// and counted in the cell's atomCount (every other cell's count becomes 0), an atom in a cell of
+    /// another material or beyond the volume is fixed, an atom in an empty cell is absent. A unit cell
+    /// is kept when it holds a silicon atom or a fixed atom bonded to one.
+    void build();
+
+    // ---- the grid and the basis ----
+    uint32_t sizeI() const { return m_ni; }
+    uint32_t sizeJ() const { return m_nj; }
+    uint32_t sizeK() const { return m_nk; }
+    uint64_t unitCellIndex(int32_t i, int32_t j, int32_t k) const
+    {
+        return (uint64_t(i) * m_nj + uint64_t(j)) * m_nk + uint64_t(k);
+    }
+    /// Basis atom b in quarters of the unit-cell edge, before the turn.
+    static const std::array<std::array<int32_t, 3>, 8> &basisQuarters();
+    /// The bond in slot s of basis atom b; slot s of one atom pairs with slot 3 - s of the other.
+    static const Bond &bond(uint32_t b, uint32_t slot) { return bondTable()[b][slot]; }
+    static const std::array<std::array<Bond, 4>, 8> &bondTable();
+    /// Corner c (0 to 7, bit 0 along i, bit 1 along j, bit 2 along k) of a unit cell's outline,
+    /// turned, in cells relative to the unit cell's origin.
+    static std::array<double, 3> outlineCorner(unsigned c);
+
+    // ---- atoms ----
+    bool inGrid(const SiSite &s) const
+    {
+        return s.i >= 0 && s.j >= 0 && s.k >= 0 && uint32_t(s.i) < m_ni && uint32_t(s.j) < m_nj && uint32_t(s.k) < m_nk;
+    }
+    uint64_t key(const SiSite &s) const { return unitCellIndex(s.i, s.j, s.k) * 8 + s.b; }
+    SiSite site(uint64_t key) const;
+    static SiSite neighbourSite(const SiSite &s, uint32_t slot)
+    {
+        const Bond &t = bond(s.b, slot);
+        return SiSite{s.i + t.di, s.j + t.dj, s.k + t.dk, t.b};
+    }
+    /// Whether the site's unit-cell column reaches the volume (only those are stored).
+    bool isStored(const SiSite &s) const { return column(s.i, s.j) >= 0; }
+    /// Absent for sites that are not stored.
+    uint8_t state(const SiSite &s) const
+    {
+        const int64_t c = column(s.i, s.j);
+        return c < 0 ? uint8_t(Absent) : m_states[stateIndex(c, s)];
+    }
+    void setState(const SiSite &s, uint8_t state) { m_states[stateIndex(column(s.i, s.j), s)] = state; }
+    /// What the etch rules see across bond slot `slot`: fixed beyond the grid (the volume's faces
+    /// are cuts through a wafer), otherwise the neighbour's state.
+    uint8_t bondState(const SiSite &s, uint32_t slot) const
+    {
+        const SiSite n = neighbourSite(s, slot);
+        return inGrid(n) ? state(n) : uint8_t(Fixed);
+    }
+    /// Neighbours that are not absent (fixed ones and those beyond the grid included).
+    unsigned presentNeighbours(const SiSite &s) const
+    {
+        unsigned n = 0;
+        for (uint32_t slot = 0; slot < 4; ++slot)
+            n += bondState(s, slot) != Absent;
+        return n;
+    }
+    bool isKept(int32_t i, int32_t j, int32_t k) const;
+
+    /// The cell column x of the atom, -1 outside the volume.
+    int32_t cellX(const SiSite &s) const
+    {
+        return m_cellX[size_t(4 * int64_t(s.i - s.j) + m_basisDiff[s.b] + int64_t(m_xOffset))];
+    }
+    int32_t cellY(const SiSite &s) const { return m_cellY[size_t(4 * int64_t(s.i + s.j) + m_basisSum[s.b])]; }
+    /// The index of the volume cell that holds the atom, -1 outside the volume.
+    int64_t cellIndex(const SiSite &s) const
+    {
+        const int32_t x = cellX(s);
+        const int32_t y = cellY(s);
+        if (x < 0 || y < 0)
+            return -1;
+        return (int64_t(x) * m_ny + y) * m_nz + s.k;
+    }
+    /// In cells, relative to the corner of the volume's cell (0, 0, 0).
+    std::array<double, 3> cellCoordinates(const SiSite &s) const;
+    /// Scene coordinates (the volume's position added).
+    Util::Vector3D position(const SiSite &s) const;
+    /// Origin of unit cell (i, j, k) in cells relative to the volume.
+    std::array<double, 3> unitCellOrigin(int32_t i, int32_t j, int32_t k) const;
+
+    SiAtom atom(const SiSite &s) const;
+    SiAtom atom(uint64_t key) const;
+    SiCell unitCell(int32_t i, int32_t j, int32_t k) const;
+
+    // ---- the stored columns ----
+    /// The index of column (i, j) among the stored ones, -1 when it is not stored.
+    int64_t columnIndex(int32_t i, int32_t j) const { return column(i, j); }
+    /// The state of atom b of unit cell k of a stored column.
+    uint8_t stateInColumn(int64_t column, int32_t k, uint32_t b) const
+    {
+        return m_states[(size_t(column) * m_nk + size_t(k)) * 8 + b];
+    }
+    void setStateInColumn(int64_t column, int32_t k, uint32_t b, uint8_t state)
+    {
+        m_states[(size_t(column) * m_nk + size_t(k)) * 8 + b] = state;
+    }
+    /// Rows i hold the stored columns j in [rowBegin(i), rowEnd(i)).
+    int32_t rowBegin(int32_t i) const { return m_rowLow[size_t(i)]; }
+    int32_t rowEnd(int32_t i) const { return m_rowHigh[size_t(i)]; }
+    /// Whether atoms of column (i, j) can lie in the cell columns [xBegin, xEnd).
+    bool columnReaches(int32_t i, int32_t j, int32_t xBegin, int32_t xEnd) const;
+    /// Calls f(site, cell index, column index) for every atom whose cell lies in the volume with x in
+    /// [xBegin, xEnd), in ascending order of the keys.
+    template <class F> void forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const;
+
+    // ---- figures ----
+    uint32_t volumeSizeX() const { return m_nx; }
+    uint32_t volumeSizeY() const { return m_ny; }
+    uint32_t volumeSizeZ() const { return m_nz; }
+    size_t storedSiteCount() const { return m_states.size(); }
+    size_t keptUnitCellCount() const;
+    size_t presentAtomCount() const;
+    /// Bytes of the atom states, the kept marks and the tables.
+    size_t storedBytes() const;
+
+private:
+    int64_t column(int32_t i, int32_t j) const
+    {
+        if (i < 0 || uint32_t(i) >= m_ni)
+            return -1;
+        const size_t r = size_t(i);
+        if (j < m_rowLow[r] || j >= m_rowHigh[r])
+            return -1;
+        return int64_t(m_rowStart[r]) + (j - m_rowLow[r]);
+    }
+    size_t stateIndex(int64_t column, const SiSite &s) const { return (size_t(column) * m_nk + size_t(s.k)) * 8 + s.b; }
+    void layOutColumns();
+    void buildTables();
+    void countAtoms(Voxel *cells);
+    void keepFixedNeighbours();
+
+    TotalVolume &m_volume;
+    uint32_t m_nx;
+    uint32_t m_ny;
+    uint32_t m_nz;
+    Util::Vector3D m_position;
+    float m_cellSize[3];
+    uint32_t m_ni = 0;
+    uint32_t m_nj = 0;
+    uint32_t m_nk = 0;
+    std::vector<int32_t> m_rowLow;
+    std::vector<int32_t> m_rowHigh;
+    std::vector<size_t> m_rowStart;
+    std::vector<uint8_t> m_states;
+    /// Per stored unit cell: 1 kept, 0 not.
+    std::vector<uint8_t> m_kept;
+    /// Cell column of an atom by u - v (quarters, offset), cell row by u + v; -1 outside.
+    std::vector<int32_t> m_cellX;
+    std::vector<int32_t> m_cellY;
+    size_t m_xOffset = 0;
+    std::array<int32_t, 8> m_basisDiff{};
+    std::array<int32_t, 8> m_basisSum{};
+};
+
+template <class F> void SiLattice::forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const
+{
+    for (int32_t i = 0; i < int32_t(m_ni); ++i) {
+        for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
+            if (!columnReaches(i, j, xBegin, xEnd))
+                continue;
+            // The cell column and row of an atom depend on (i, j, b) only, not on k.
+            int64_t base[8];
+            bool any = false;
+            for (uint32_t b = 0; b < 8; ++b) {
+                const SiSite s{i, j, 0, b};
+                const int32_t x = cellX(s);
+                const int32_t y = cellY(s);
+                const bool inside = x >= xBegin && x < xEnd && y >= 0;
+                base[b] = inside ? (int64_t(x) * m_ny + y) * m_nz : -1;
+                any = any || inside;
+            }
+            if (!any)
+                continue;
+            const int64_t c = column(i, j);
+            for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+                for (uint32_t b = 0; b < 8; ++b) {
+                    if (base[b] >= 0)
+                        f(SiSite{i, j, k, b}, base[b] + k, c);
+                }
+            }
+        }
+    }
+}
+
+} // namespace Automaton
+} // namespace Model

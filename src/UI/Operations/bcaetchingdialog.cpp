@@ -1,0 +1,72 @@
+#include "bcaetchingdialog.h"
+
+#include "materiallist.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QLabel>
+
+namespace Ui {
+namespace Operations {
+
+namespace {
+double rememberedDepth = 1.0;
+}
+
+BCAEtchingDialog::BCAEtchingDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("BCAEtchingForm"));
+    setWindowTitle(QStringLiteral("Wet Etching Options"));
+    auto *form = new QFormLayout(this);
+    dblDepth = new QDoubleSpinBox(this);
+    dblDepth->setObjectName(QStringLiteral("dblDepth"));
+    // Three decimals: a quarter cell is one atomic layer, and 0.125 is the smallest depth that etches.
+    dblDepth->setDecimals(3);
+    dblDepth->setRange(0.0, 100000.0);
+    dblDepth->setSingleStep(0.25);
+    dblDepth->setValue(rememberedDepth);
+    dblDepth->setSuffix(QStringLiteral(" units"));
+    dblDepth->setToolTip(QStringLiteral(
+        "Set the depth of the etching. This is how far down the (100) plane on the surface will be etched."));
+    form->addRow(QStringLiteral("Etch Depth"), dblDepth);
+    lblModel = new QLabel(QStringLiteral("Etch Model"), this);
+    cbxModel = new QComboBox(this);
+    cbxModel->setObjectName(QStringLiteral("cbxModel"));
+    cbxModel->addItem(QStringLiteral("BCA"));
+    cbxModel->addItem(QStringLiteral("CCA"));
+    form->addRow(lblModel, cbxModel);
+    lblModel->hide();
+    cbxModel->hide();
+    addOkCancelButtons(this, form);
+}
+
+double BCAEtchingDialog::depth() const { return dblDepth->value(); }
+
+void BCAEtchingDialog::showModelChoice()
+{
+    lblModel->show();
+    cbxModel->show();
+}
+
+QString BCAEtchingDialog::model() const { return cbxModel->currentText(); }
+
+void BCAEtchingDialog::setParameters(const QVariantMap &parameters)
+{
+    if (parameters.contains(QStringLiteral("Depth")))
+        dblDepth->setValue(parameters.value(QStringLiteral("Depth")).toDouble());
+    const QString model = parameters.value(QStringLiteral("Etch Model"), QStringLiteral("BCA")).toString();
+    cbxModel->setCurrentIndex(model == QLatin1String("CCA") ? 1 : 0);
+}
+
+double BCAEtchingDialog::lastDepth() { return rememberedDepth; }
+
+void BCAEtchingDialog::accept()
+{
+    rememberedDepth = dblDepth->value();
+    QDialog::accept();
+}
+
+} // namespace Operations
+} // namespace Ui

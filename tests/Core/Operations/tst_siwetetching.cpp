@@ -1,0 +1,359 @@
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/continuoswetetching.h"
+#include "Model/Automaton/silattice.h"
+#include "enginetesthelpers.h"
+#include "siwetetchscenes.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using namespace Core::Operations;
+using Model::Automaton::SiLattice;
+using Model::Automaton::SiSite;
+using Model::Automaton::TotalVolume;
+using namespace WetEtchScene;
+using namespace EngineTest;
+
+namespace {
+
+enum EtchModel { Bca, Cca };
+
+void etch(TotalVolume &volume, int model, double depth)
+{
+    if (model == Bca)
+        AtomicStructureSimpleSiWetEtch(volume, depth).run();
+    else
+        ContinuosWetEtching(volume, depth).run();
+}
+
+std::vector<uint32_t> atomCounts(TotalVolume &volume)
+{
+    Model::Automaton::CellLock lock(volume);
+    std::vector<uint32_t> counts(volume.cellCount());
+    for (size_t i = 0; i < counts.size(); ++i)
+        counts[i] = lock.cells()[i].atomCount();
+    return counts;
+}
+
+/// Depths along the line y = n / 2 (or x = n / 2 when `alongY`).
+std::vector<uint32_t> profile(TotalVolume &volume, const Pit &pit, bool alongY = false)
+{
+    std::vector<uint32_t> depths;
+    for (uint32_t t = 0; t < pit.n; ++t)
+        depths.push_back(alongY ? depthAt(volume, pit.height, pit.n / 2, t)
+                                : depthAt(volume, pit.height, t, pit.n / 2));
+    return depths;
+}
+
+QString text(const std::vector<uint32_t> &depths)
+{
+    QStringList parts;
+    for (uint32_t d : depths)
+        parts << QString::number(d);
+    return parts.join(' ');
+}
+
+uint32_t maximum(const std::vector<uint32_t> &depths) { return *std::max_element(depths.begin(), depths.end()); }
+
+size_t count(TotalVolume &volume, uint32_t state)
+{
+    const auto s = states(volume);
+    return size_t(std::count(s.begin(), s.end(), state));
+}
+
+void addModels()
+{
+    QTest::addColumn<int>("model");
+    QTest::newRow("BCA") << int(Bca);
+    QTest::newRow("CCA") << int(Cca);
+}
+
+} // namespace
+
+class tst_SiWetEtching : public QObject {
+    Q_OBJECT
+private slots:
+    void stepCounts_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<double>("depth");
+        QTest::addColumn<qulonglong>("steps");
+        // One (100) atomic layer is a quarter cell; halves round away from zero.
+        QTest::newRow("BCA 1") << int(Bca) << 1.0 << 4ull;
+        QTest::newRow("BCA 0.3") << int(Bca) << 0.3 << 1ull;
+        QTest::newRow("BCA 0.125") << int(Bca) << 0.125 << 1ull;
+        QTest::newRow("BCA 0.1") << int(Bca) << 0.1 << 0ull;
+        QTest::newRow("BCA 0.375") << int(Bca) << 0.375 << 2ull;
+        QTest::newRow("BCA negative") << int(Bca) << -2.0 << 0ull;
+        QTest::newRow("CCA 0.1") << int(Cca) << 0.1 << 0ull;
+        QTest::newRow("CCA 0.125") << int(Cca) << 0.125 << 1ull;
+        QTest::newRow("CCA 1") << int(Cca) << 1.0 << 4ull;
+        QTest::newRow("CCA 2.6") << int(Cca) << 2.6 << 10ull;
+        QTest::newRow("CCA not a number") << int(Cca) << std::nan("") << 0ull;
+    }
+    void stepCounts()
+    {
+        QFETCH(int, model);
+        QFETCH(double, depth);
+        QFETCH(qulonglong, steps);
+        QCOMPARE(
+            qulonglong(model == Bca ? AtomicStructureSimpleSiWetEtch::steps(depth) : ContinuosWetEtching::steps(depth)),
+            steps);
+    }
+
+    void bondCountingRule_data()
+    {
+        QTest::addColumn<uint>("n1");
+        QTest::addColumn<uint>("n2");
+        QTest::addColumn<bool>("keeps");
+        QTest::newRow("bulk") << 4u << 12u << true;
+        QTest::newRow("four bonds, bare neighbours") << 4u << 4u << true;
+        QTest::newRow("(111) terrace") << 3u << 9u << true;
+        QTest::newRow("(110)") << 3u << 7u << false;
+        QTest::newRow("three bonds, 8") << 3u << 8u << false;
+        QTest::newRow("(100)") << 2u << 6u << false;
+        QTest::newRow("two bonds to the mask") << 2u << 6u << false;
+        QTest::newRow("one bond") << 1u << 3u << false;
+    }
+    void bondCountingRule()
+    {
+        QFETCH(uint, n1);
+        QFETCH(uint, n2);
+        QFETCH(bool, keeps);
+        QCOMPARE(AtomicStructureSimpleSiWetEtch::keeps(n1, n2), keeps);
+    }
+
+    void continuousRates()
+    {
+        // Neighbourhoods of ideal faces, counted by hand on the diamond lattice (first surface,
+        // first bulk, second surface, second bulk).
+        const double r100 = ContinuosWetEtching::rate(0, 2, 2, 4);
+        const double r110 = ContinuosWetEtching::rate(2, 1, 2, 5);
+        const double r111 = ContinuosWetEtching::rate(0, 3, 6, 3);
+        const double step113 = ContinuosWetEtching::rate(1, 2, 2, 5);
+        QVERIFY(r100 > r110);
+        QVERIFY(r110 > r111);
+        // Atoms of (100) and of the steps between (100) and {111} go in one step of 0.1.
+        QVERIFY(ContinuosWetEtching::timeStep * step113 >= 1.0 - 1e-9);
+        QVERIFY(ContinuosWetEtching::timeStep * r110 >= 1.0);
+        // A {111} double layer (0.577 cells) lasts ceil(1 / (0.1 r111)) + 1 steps, a (100) layer
+        // (0.25 cells) one: the wall recedes at most 1/30 as fast.
+        const double steps111 = std::ceil(1.0 / (ContinuosWetEtching::timeStep * r111)) + 1.0;
+        QVERIFY2(std::sqrt(3.0) / 3.0 / steps111 <= 0.25 / 30.0, qPrintable(QString::number(steps111)));
+        // The terrace is the slowest face atom; held by bulk neighbours an atom is always slower.
+        QVERIFY(ContinuosWetEtching::rate(0, 3, 4, 5) < r111);
+        QVERIFY(ContinuosWetEtching::rate(1, 2, 2, 5) > ContinuosWetEtching::rate(0, 3, 6, 3));
+        QCOMPARE(ContinuosWetEtching::rate(5, 0, 0, 0), 0.0);
+    }
+
+    void invertedPyramid_data() { addModels(); }
+    void invertedPyramid()
+    {
+        QFETCH(int, model);
+        const Pit pit{36, 22, 24};
+        // Part way down: a flat (100) bottom, W - sqrt(2) d wide, between {111} walls.
+        const double d = 8.0;
+        auto volume = pit.volume();
+        const size_t maskCells = count(*volume, Mask);
+        etch(*volume, model, d);
+        for (bool alongY : {false, true}) {
+            const auto depths = profile(*volume, pit, alongY);
+            QVERIFY2(maximum(depths) == uint32_t(d), qPrintable(text(depths)));
+            const long bottom = std::count(depths.begin(), depths.end(), uint32_t(d));
+            QVERIFY2(std::abs(bottom - (pit.width - std::sqrt(2.0) * d)) <= 2.0, qPrintable(text(depths)));
+            // The wall from the opening's edge down to the bottom: atan(sqrt 2) = 54.74 degrees.
+            std::vector<double> x, z;
+            for (uint32_t t = 0; t < pit.n / 2; ++t) {
+                if (depths[t] > 0 && depths[t] < uint32_t(d)) {
+                    x.push_back(t);
+                    z.push_back(depths[t]);
+                }
+            }
+            QVERIFY(x.size() >= 4);
+            const double angle = degrees(std::atan(wallSlope(x, z)));
+            QVERIFY2(std::abs(angle - degrees(std::atan(std::sqrt(2.0)))) <= 3.0,
+                     qPrintable(QString::number(angle) + " degrees: " + text(depths)));
+        }
+        // The mask is never etched, and nothing outside the opening and its walls is.
+        QCOMPARE(count(*volume, Mask), maskCells);
+        for (uint32_t x = 0; x < pit.n; ++x)
+            QCOMPARE(depthAt(*volume, pit.height, x, 2), 0u);
+    }
+
+    void pitStopsOnItsWalls_data() { addModels(); }
+    void pitStopsOnItsWalls()
+    {
+        QFETCH(int, model);
+        const Pit pit{36, 22, 24};
+        // The four {111} walls meet at W / sqrt 2 = 17 cells; the last cells near the apex keep
+        // atoms of the walls, so the empty cells reach a little less deep.
+        auto volume = pit.volume();
+        etch(*volume, model, 30.0);
+        const auto depths = profile(*volume, pit);
+        const double apex = pit.width / std::sqrt(2.0);
+        QVERIFY2(maximum(depths) >= apex - 2.5 && maximum(depths) <= apex, qPrintable(text(depths)));
+        // A bond-counting etch that has stopped stays stopped.
+        if (model == Bca) {
+            const auto before = states(*volume);
+            etch(*volume, model, 30.0);
+            QVERIFY(states(*volume) == before);
+        }
+    }
+
+    void wallsRecedeSlowly()
+    {
+        // 90 cells of (100) etching beyond the apex: the {111} walls recede by at most 90 / 30
+        // cells along their normal, which lowers the apex by sqrt 3 times that.
+        const Pit pit{36, 30, 24};
+        auto stopped = pit.volume();
+        etch(*stopped, Cca, 30.0);
+        auto later = pit.volume();
+        etch(*later, Cca, 120.0);
+        const double sunk = double(maximum(profile(*later, pit))) - double(maximum(profile(*stopped, pit)));
+        QVERIFY2(sunk >= 0.0 && sunk <= std::sqrt(3.0) * 90.0 / 30.0 + 1.0, qPrintable(QString::number(sunk)));
+    }
+
+    void flatSurfaceRecedesByTheDepth_data() { addModels(); }
+    void flatSurfaceRecedesByTheDepth()
+    {
+        QFETCH(int, model);
+        // No mask: the (100) surface goes down by the depth, one atomic layer per step.
+        const Pit open{20, 10, 20};
+        auto volume = open.volume();
+        etch(*volume, model, 3.0);
+        for (uint32_t x = 5; x < 15; ++x)
+            for (uint32_t y = 5; y < 15; ++y)
+                QCOMPARE(depthAt(*volume, open.height, x, y), 3u);
+    }
+
+    void coveredSiliconLosesNothing_data() { addModels(); }
+    void coveredSiliconLosesNothing()
+    {
+        QFETCH(int, model);
+        // Covered by the mask and cut by the volume's faces, no atom is bare: nothing is etched.
+        for (const Pit &covered : {Pit{16, 11, 0}, Pit{48, 39, 0}}) {
+            auto volume = covered.volume();
+            const auto before = states(*volume);
+            etch(*volume, model, 50.0);
+            QVERIFY(states(*volume) == before);
+            size_t atoms = 0;
+            for (uint32_t n : atomCounts(*volume))
+                atoms += n;
+            QCOMPARE(atoms, volume->siLattice()->presentAtomCount());
+        }
+        // Silicon to the volume's top face: the top is a cut too.
+        auto full = makeVolume(12, 12, 8, [](uint32_t, uint32_t, uint32_t) { return Silicon; });
+        etch(*full, model, 10.0);
+        QCOMPARE(count(*full, Silicon), size_t(12 * 12 * 8));
+    }
+
+    void cellsEmptyWithTheirLastAtom_data() { addModels(); }
+    void cellsEmptyWithTheirLastAtom()
+    {
+        QFETCH(int, model);
+        const Pit pit{28, 16, 16};
+        auto fresh = pit.volume();
+        fresh->createSiLattice();
+        const auto sites = atomCounts(*fresh);
+        auto volume = pit.volume();
+        etch(*volume, model, 5.0);
+        auto lattice = volume->siLattice();
+        // Recount the present atoms of every cell from the lattice.
+        std::vector<uint32_t> present(volume->cellCount(), 0);
+        for (int32_t i = 0; i < int32_t(lattice->sizeI()); ++i)
+            for (int32_t j = lattice->rowBegin(i); j < lattice->rowEnd(i); ++j)
+                for (int32_t k = 0; k < int32_t(lattice->sizeK()); ++k)
+                    for (uint32_t b = 0; b < 8; ++b) {
+                        const SiSite s{i, j, k, b};
+                        if (lattice->state(s) == SiLattice::Present)
+                            ++present[size_t(lattice->cellIndex(s))];
+                    }
+        const auto cells = states(*volume);
+        const auto counts = atomCounts(*volume);
+        size_t partial = 0;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            QCOMPARE(counts[c], present[c]);
+            if (cells[c] == Silicon)
+                QVERIFY(counts[c] > 0); // a cell keeps its state while an atom remains
+            else
+                QCOMPARE(counts[c], 0u);
+            partial += cells[c] == Silicon && counts[c] < sites[c];
+        }
+        QVERIFY(partial > 0); // the walls cut through cells
+    }
+
+    void etchInPartsEqualsOneEtch()
+    {
+        // The lattice keeps what an etch removed from cells that still hold atoms.
+        const Pit pit{30, 16, 20};
+        auto once = pit.volume();
+        etch(*once, Bca, 6.0);
+        auto parts = pit.volume();
+        for (int i = 0; i < 4; ++i)
+            etch(*parts, Bca, 1.5);
+        QVERIFY(states(*parts) == states(*once));
+        QVERIFY(atomCounts(*parts) == atomCounts(*once));
+        auto quarters = pit.volume();
+        for (int i = 0; i < 8; ++i)
+            etch(*quarters, Bca, 0.25);
+        QCOMPARE(depthAt(*quarters, pit.height, 15, 15), 2u);
+    }
+
+    void newSiliconIsEtchedWithoutANewLattice()
+    {
+        // Cells that became silicon after the lattice was laid get their atoms at the next etch.
+        const Pit open{16, 6, 16};
+        auto volume = open.volume();
+        volume->createSiLattice();
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (uint32_t x = 0; x < 16; ++x)
+                for (uint32_t y = 0; y < 16; ++y)
+                    lock.cells()[volume->index(x, y, 6)].setState(Silicon);
+        }
+        AtomicStructureSimpleSiWetEtch(*volume, 1.0).run();
+        for (uint32_t x = 4; x < 12; ++x)
+            QCOMPARE(stateAt(*volume, x, 8, 6), 0u);
+        QCOMPARE(stateAt(*volume, 8, 8, 5), Silicon);
+    }
+
+    void sameResultForEveryThreadCount_data() { addModels(); }
+    void sameResultForEveryThreadCount()
+    {
+        QFETCH(int, model);
+        const Pit pit{33, 18, 21};
+        std::vector<uint32_t> reference;
+        std::vector<uint32_t> referenceCounts;
+        for (int threads : {1, 2, 3, 5}) {
+            PoolSize pool(threads);
+            auto volume = pit.volume();
+            etch(*volume, model, model == Bca ? 9.0 : 40.0);
+            if (reference.empty()) {
+                reference = states(*volume);
+                referenceCounts = atomCounts(*volume);
+                QVERIFY(count(*volume, 0) > size_t(33 * 33 * 2));
+                continue;
+            }
+            QVERIFY2(states(*volume) == reference, qPrintable(QString::number(threads)));
+            QVERIFY2(atomCounts(*volume) == referenceCounts, qPrintable(QString::number(threads)));
+        }
+    }
+
+    void zeroStepsRemoveNothing_data() { addModels(); }
+    void zeroStepsRemoveNothing()
+    {
+        QFETCH(int, model);
+        const Pit pit{20, 8, 10};
+        auto volume = pit.volume();
+        const auto before = states(*volume);
+        const size_t atoms = volume->createSiLattice()->presentAtomCount();
+        QVERIFY(atoms > 0);
+        etch(*volume, model, 0.1);
+        QVERIFY(states(*volume) == before);
+        QCOMPARE(volume->siLattice()->presentAtomCount(), atoms);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SiWetEtching)
+#include "tst_siwetetching.moc"
