@@ -159,8 +159,8 @@ private:
 
     uint32_t m_surfaceAlgorithm = 0;
     bool m_renderEmptyVoxelOutlines = false;
-    SiLatticeDisplay m_latticeDisplay;
     FieldPainter m_fieldPainter;
+    SiLatticeDisplay m_latticeDisplay;
     bool m_extractionDisplay = false;
 
     mutable std::mutex m_limitMutex;
