@@ -62,8 +62,8 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume &volume)
     , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
-    , m_latticeDisplay(volume)
     , m_fieldPainter(volume)
+    , m_latticeDisplay(volume)
     , m_upper{volume.sizeX(), volume.sizeY(), volume.sizeZ()}
     ,
     // The opposite of the volume's state, so that the first draw refreshes the colours.
