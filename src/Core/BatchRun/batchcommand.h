@@ -38,6 +38,7 @@ public:
         QString netlistFile;
         double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
         bool help = false;
+        bool version = false; ///< print the program's name and version
     };
 
     /// Step lines go to `out`, problems to `err`; `progressBar` draws a bar on `err` (a terminal).
