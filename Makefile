@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CELLFORGE_WERROR ?= OFF
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build run test bench clean
+.PHONY: all bootstrap configure build run test bench package clean
 
 all: build
 
@@ -31,6 +31,10 @@ test: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+# The Debian package cellforge_<version>_<arch>.deb, in the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

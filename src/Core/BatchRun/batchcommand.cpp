@@ -19,6 +19,7 @@
 #include "processlistfile.h"
 #include "processvocabulary.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QThreadPool>
@@ -66,6 +67,7 @@ QString BatchCommand::usage()
                           "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
                           "  --verbose           say on standard error when each step starts\n"
                           "  --help              show this text\n"
+                          "  --version           show the program's version\n"
                           "\n"
                           "Without --input the list must begin with \"Create Substrate\".\n"
                           "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
@@ -86,6 +88,10 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         const QString &a = arguments.at(i);
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
+            return true;
+        }
+        if (a == QLatin1String("--version")) {
+            options.version = true;
             return true;
         }
         if (a == QLatin1String("--verbose")) {
@@ -194,6 +200,11 @@ int BatchCommand::execute(const QStringList &arguments)
     }
     if (options.help) {
         m_out << usage();
+        m_out.flush();
+        return Ok;
+    }
+    if (options.version) {
+        m_out << "cellforge-batch " << QCoreApplication::applicationVersion() << "\n";
         m_out.flush();
         return Ok;
     }

@@ -43,6 +43,7 @@ public:
         double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
         bool verbose = false;    ///< a line on standard error when each step starts
         bool help = false;
+        bool version = false; ///< print the program's name and version
     };
 
     /// Step lines go to `out`, problems to `err`; `progressBar` draws a bar on `err` (a terminal).

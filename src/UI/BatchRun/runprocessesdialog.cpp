@@ -461,8 +461,11 @@ bool RunProcessesDialog::loadList(const QString &fileName)
         [this](const Model::Materials::Material &existing, const Model::Materials::Material &loaded) {
             return resolveConflict(existing, loaded);
         });
-    if (!file.load(fileName))
+    m_loadError.clear();
+    if (!file.load(fileName)) {
+        m_loadError = file.errorString();
         return false;
+    }
     if (file.wasUpgraded())
         showMessage(QMessageBox::Warning, ProcessListFile::upgradeTitle(), ProcessListFile::upgradeText());
     if (!file.materialReport().isEmpty())

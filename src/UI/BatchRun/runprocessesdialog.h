@@ -53,6 +53,8 @@ public:
     void setScreenshotFunction(const std::function<bool(const QString &)> &function) { m_screenshot = function; }
 
     bool loadList(const QString &fileName);
+    /// Why the last loadList failed (empty after a success).
+    QString loadError() const { return m_loadError; }
     bool saveList(const QString &fileName);
 
 public slots:
@@ -117,6 +119,7 @@ private:
     QSemaphore m_runMutex{1};
     QTimer m_progressTimer;
     QString m_currentFileName;
+    QString m_loadError;
     QString m_baseTitle;
     QList<ProcessData> m_steps;
     std::atomic<int> m_doneCount{0};

@@ -232,6 +232,25 @@ private slots:
         QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
     }
 
+    void versionIsShown_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("alone") << QStringList{"--version"};
+        QTest::newRow("after a list") << QStringList{"a.plst", "--version"};
+    }
+    void versionIsShown()
+    {
+        QFETCH(QStringList, arguments);
+        BatchCommand::Options options;
+        QVERIFY(BatchCommand::parse(arguments, options, nullptr));
+        QVERIFY(options.version);
+        const Result r = runBatch(arguments);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("cellforge-batch " CELLFORGE_VERSION "\n"));
+        QCOMPARE(r.err, QString());
+        QVERIFY(BatchCommand::usage().contains(QLatin1String("--version")));
+    }
+
     void helpIsShown()
     {
         const Result r = runBatch({QStringLiteral("--help")});
