@@ -8,7 +8,7 @@ SANITIZER_BUILD_DIR ?= build-sanitizers
 FUZZ_SECONDS ?= 60
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all bootstrap configure build run test bench clean configure-sanitizers test-sanitizers fuzz
+.PHONY: all bootstrap configure build run test bench package clean configure-sanitizers test-sanitizers fuzz
 
 all: build
 
@@ -50,6 +50,10 @@ test-sanitizers: configure-sanitizers
 # Each reader's fuzz target for FUZZ_SECONDS seconds, starting from its corpus under fuzz/corpus.
 fuzz: configure-sanitizers
 	./scripts/fuzz $(SANITIZER_BUILD_DIR) $(FUZZ_SECONDS)
+
+# The Debian package cellforge_<version>_<arch>.deb, in the build folder.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZER_BUILD_DIR)

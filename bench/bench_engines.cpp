@@ -2,9 +2,11 @@
 // volume size, parameters, threads, milliseconds, cells changed. Doping, implantation and
 // oxidation are compared with the isotropic deposition of the same distance on the same volume.
 //
-//   bench_engines [--threads N] [--size N] [--repeat N] [--write FILE]
+//   bench_engines [--threads N] [--size N] [--repeat N] [--write FILE] [--scaling]
 //
 // --repeat runs each case N times and prints the fastest run (the machine may be shared).
+// --scaling times every case on 1 and on 2 threads in the same run, each without and with a run
+// control that takes the progress reports, and prints the speed-up and the reporting's cost.
 // --write stores the states after the isotropic deposition of the trench volume (one byte per
 // cell, index order) for bench/edt_reference.py to compare with an exact distance transform.
 
@@ -15,12 +17,14 @@
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runcontrol.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -84,6 +88,45 @@ size_t changedCells(TotalVolume &volume, const std::vector<uint32_t> &before)
 }
 
 int repeats = 1;
+/// The control the engines report to while a case is timed; null: none.
+Util::RunControl *reporting = nullptr;
+
+/// The fastest of `repeats` runs of the engine on fresh copies of the states, in milliseconds.
+double fastestRun(uint32_t n, const std::vector<uint32_t> &states, const std::function<void(TotalVolume &)> &engine)
+{
+    double best = -1.0;
+    for (int run = 0; run < repeats; ++run) {
+        auto volume = std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
+        QElapsedTimer timer;
+        timer.start();
+        engine(*volume);
+        const double ms = double(timer.nsecsElapsed()) / 1.0e6;
+        if (best < 0.0 || ms < best)
+            best = ms;
+    }
+    return best;
+}
+
+/// One row of the scaling table: 1 and 2 threads, without and with a run control.
+void scalingRow(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
+                const std::function<void(TotalVolume &)> &engine)
+{
+    double ms[2][2] = {};
+    for (int threads = 1; threads <= 2; ++threads) {
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        for (int controlled = 0; controlled < 2; ++controlled) {
+            Util::RunControl control;
+            reporting = controlled ? &control : nullptr;
+            ms[threads - 1][controlled] = fastestRun(n, states, engine);
+        }
+    }
+    reporting = nullptr;
+    std::printf("%ux%ux%u %-8s %-34s 1T %7.1f ms  2T %7.1f ms  x%.2f   reported: 1T %7.1f ms (%+.1f%%)  2T %7.1f ms "
+                "(%+.1f%%)\n",
+                n, n, n, shape, parameters, ms[0][0], ms[1][0], ms[0][0] / ms[1][0], ms[0][1],
+                100.0 * (ms[0][1] / ms[0][0] - 1.0), ms[1][1], 100.0 * (ms[1][1] / ms[1][0] - 1.0));
+    std::fflush(stdout);
+}
 
 qint64 runCase(const char *shape, const char *parameters, uint32_t n, const std::vector<uint32_t> &states,
                const std::function<void(TotalVolume &)> &engine, const QString &writeTo = QString())
@@ -143,6 +186,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     uint32_t n = 256;
     QString writeTo;
+    const bool scaling = args.contains(QStringLiteral("--scaling"));
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--threads"))
             QThreadPool::globalInstance()->setMaxThreadCount(args[i + 1].toInt());
@@ -161,28 +205,53 @@ int main(int argc, char **argv)
     const auto trenches = trenchStates(n);
     const auto flat = flatStates(n);
     using namespace Core::Operations;
-    const qint64 deposition16 = runCase(
-        "trenches", "isotropic deposition t=16", n, trenches,
-        [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 16.0f).run(); }, writeTo);
-    runCase("flat", "isotropic deposition t=40", n, flat,
-            [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 40.0f).run(); });
-    runCase("trenches", "isotropic etching t=16", n, trenches,
-            [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 16.0f).run(); });
-    runCase("trenches", "anisotropic deposition t=16 r=0.5", n, trenches,
-            [](TotalVolume &v) { AnisotropicFilmDeposition(v, Oxide, 16.0f, 0.5f).run(); });
-
-    const qint64 doping =
-        runCase("trenches", "doping depth=16", n, trenches, [](TotalVolume &v) { SimpleDoping(v, NSi, 16.0f).run(); });
-    const qint64 deposition6 = runCase("trenches", "isotropic deposition t=6", n, trenches,
-                                       [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 6.0f).run(); });
-    const qint64 implantation = runCase("trenches", "implantation D=20 S=4 a=6", n, trenches,
-                                        [](TotalVolume &v) { IonImplantation(v, PSi, 20.0f, 4.0f, 6.0f).run(); });
-    const qint64 deposition10 = runCase("trenches", "isotropic deposition t=10", n, trenches,
-                                        [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 10.0f).run(); });
-    const qint64 oxidation = runCase("trenches", "oxidation 0.1 um at 100/um (T=10)", n, trenches,
-                                     [](TotalVolume &v) { SimpleSiOxidation(v, 100.0).runWithThickness(0.1); });
-    printRatio("doping depth 16 / deposition t=16:", doping, deposition16);
-    printRatio("implantation a=6 / deposition t=6:", implantation, deposition6);
-    printRatio("oxidation T=10 / deposition t=10:", oxidation, deposition10);
+    // Each engine reports to `reporting` (none outside --scaling).
+    auto controlled = [](auto engine) {
+        engine.setRunControl(reporting);
+        engine.run();
+    };
+    struct Case {
+        const char *shape;
+        const char *parameters;
+        const std::vector<uint32_t> *states;
+        std::function<void(TotalVolume &)> engine;
+    };
+    const std::vector<Case> cases = {
+        {"trenches", "isotropic deposition t=16", &trenches,
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 16.0f)); }},
+        {"flat", "isotropic deposition t=40", &flat,
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 40.0f)); }},
+        {"trenches", "isotropic etching t=16", &trenches,
+         [&](TotalVolume &v) { controlled(IsotropicFilmEtching(v, Si, 16.0f)); }},
+        {"trenches", "anisotropic deposition t=16 r=0.5", &trenches,
+         [&](TotalVolume &v) { controlled(AnisotropicFilmDeposition(v, Oxide, 16.0f, 0.5f)); }},
+        {"trenches", "doping depth=16", &trenches, [&](TotalVolume &v) { controlled(SimpleDoping(v, NSi, 16.0f)); }},
+        {"trenches", "isotropic deposition t=6", &trenches,
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 6.0f)); }},
+        {"trenches", "implantation D=20 S=4 a=6", &trenches,
+         [&](TotalVolume &v) { controlled(IonImplantation(v, PSi, 20.0f, 4.0f, 6.0f)); }},
+        {"trenches", "isotropic deposition t=10", &trenches,
+         [&](TotalVolume &v) { controlled(IsotropicFilmDeposition(v, Oxide, 10.0f)); }},
+        {"trenches", "oxidation 0.1 um at 100/um (T=10)", &trenches,
+         [](TotalVolume &v) {
+             SimpleSiOxidation engine(v, 100.0);
+             engine.setRunControl(reporting);
+             engine.runWithThickness(0.1);
+         }},
+    };
+    if (scaling) {
+        std::printf("pool threads available: %d; each figure the fastest of %d runs\n", QThread::idealThreadCount(),
+                    repeats);
+        for (const Case &c : cases)
+            scalingRow(c.shape, c.parameters, n, *c.states, c.engine);
+        return 0;
+    }
+    std::vector<qint64> ms;
+    for (size_t i = 0; i < cases.size(); ++i)
+        ms.push_back(runCase(cases[i].shape, cases[i].parameters, n, *cases[i].states, cases[i].engine,
+                             i == 0 ? writeTo : QString()));
+    printRatio("doping depth 16 / deposition t=16:", ms[4], ms[0]);
+    printRatio("implantation a=6 / deposition t=6:", ms[6], ms[5]);
+    printRatio("oxidation T=10 / deposition t=10:", ms[8], ms[7]);
     return 0;
 }

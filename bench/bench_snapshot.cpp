@@ -56,14 +56,15 @@ protected:
         for (size_t i = 0; i < volume.cellCount(); ++i)
             m_change(i, lock.cells()[i]);
     }
-    void beforeRun(TotalVolume &volume) override
+    bool beforeRun(TotalVolume &volume) override
     {
         QElapsedTimer timer;
         timer.start();
         const double cpu = threadCpuMs();
-        UndoableProcessOperation::beforeRun(volume);
+        const bool kept = UndoableProcessOperation::beforeRun(volume);
         snapshotMs += timer.elapsed();
         snapshotCpuMs += threadCpuMs() - cpu;
+        return kept;
     }
     void afterRun(TotalVolume &volume) override
     {

@@ -1,7 +1,9 @@
 // cellforge-batch: runs a process list without a window, for servers and scripts.
 #include "Core/BatchRun/batchcommand.h"
+#include "Core/BatchRun/stopsignals.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "Util/runcontrol.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -33,7 +35,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("cellforge-batch"));
-    QGuiApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(CELLFORGE_VERSION));
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -45,6 +47,10 @@ int main(int argc, char *argv[])
     }
     err.flush();
     Core::BatchRun::BatchCommand command(out, err, isatty(fileno(stderr)) != 0);
+    // The first SIGINT or SIGTERM stops the run at the next boundary; a second quits at once.
+    static Util::RunControl control;
+    Core::BatchRun::StopSignals::install(control);
+    command.setRunControl(&control);
     QStringList arguments = QGuiApplication::arguments();
     arguments.removeFirst();
     return command.execute(arguments);

@@ -1,23 +1,21 @@
-#include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "UI/applicationicon.h"
 #include "UI/cataloguestartup.h"
-#include "UI/documentcommands.h"
-#include "UI/documentdialogs.h"
-#include "UI/mainwindowpresenter.h"
-#include "UI/materialconflictdialog.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QEvent>
-#include <QIcon>
-#include <QPixmap>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTextStream>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 #include <unistd.h>
 
@@ -58,22 +56,113 @@ void closeWindowsOnTerminationSignals(QApplication &app)
     sigaction(SIGHUP, &action, nullptr);
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+void describeApplication()
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Cellforge"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QCoreApplication::setApplicationName(QStringLiteral("Cellforge"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CELLFORGE_VERSION));
+}
 
-    // --help and --version print and end the program here, before any catalogue is touched.
-    QCommandLineParser parser;
+void describeOptions(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(
         QStringLiteral("Cellforge simulates MEMS micro-fabrication process steps on a volume of cubic cells."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A Cellforge document (*.cfw) to open."),
-                                 QStringLiteral("[file]"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("A Cellforge document (*.cfw) to open, or a process list (*.plst) to open in the Batch Run "
+                       "dialog."),
+        QStringLiteral("[file]"));
+}
+
+// The options that only print a text.
+bool onlyPrints(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+// Why no window can be shown when that is plain before Qt is asked; empty otherwise. A platform
+// chosen by the user (QT_QPA_PLATFORM or -platform) is left to Qt.
+QString missingDisplay(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return QString();
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            return QString();
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QStringLiteral("no display is set (DISPLAY and WAYLAND_DISPLAY are empty)");
+    return QString();
+}
+
+int tellNoDisplay(const QString &reason)
+{
+    std::fprintf(stderr, "cellforge: cannot show a window: %s; start it on a desktop, or under xvfb-run.\n",
+                 qPrintable(reason));
+    std::fflush(stderr);
+    return 1;
+}
+
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+QList<HeldMessage> heldMessages;
+QtMessageHandler previousHandler = nullptr;
+
+// While the application object is made, the platform plugin's complaints are held back: when no
+// display answers, Qt would print several lines and abort; one line and exit status 1 say it.
+void startUpMessageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        const QString reason =
+            display.isEmpty()
+                ? QStringLiteral("no display could be opened")
+                : QStringLiteral("the display \"%1\" could not be opened").arg(QString::fromLocal8Bit(display));
+        std::_Exit(tellNoDisplay(reason));
+    }
+    heldMessages.append({type, message});
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // --help and --version print and end the program before the GUI application exists, so that
+    // they work without a display and before any catalogue is touched.
+    if (onlyPrints(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        describeApplication();
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(app);
+        return 0;
+    }
+    const QString noDisplay = missingDisplay(argc, argv);
+    if (!noDisplay.isEmpty())
+        return tellNoDisplay(noDisplay);
+
+    previousHandler = qInstallMessageHandler(startUpMessageHandler);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(previousHandler);
+    for (const HeldMessage &held : std::as_const(heldMessages))
+        qt_message_output(held.type, QMessageLogContext(), held.text);
+    heldMessages.clear();
+    describeApplication();
+    QGuiApplication::setDesktopFileName(QStringLiteral("cellforge"));
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(app);
 
     // The catalogues are read (or written from the built-in tables) before any window exists; what
@@ -81,13 +170,7 @@ int main(int argc, char *argv[])
     Model::Materials::MaterialFactory::instance();
     Model::Process::ProcessFactory::instance();
 
-    QIcon icon(QStringLiteral("icon.ico"));
-    if (icon.isNull() || icon.availableSizes().isEmpty()) {
-        QPixmap fallback(32, 32);
-        fallback.fill(QColor(207, 8, 12));
-        icon = QIcon(fallback);
-    }
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(Ui::applicationIcon(QDir::currentPath()));
 
     // Destroyed before the application object, so that the workspace removes its temporary files
     // however the window was closed.
@@ -99,12 +182,10 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     Ui::reportCatalogueStartUp(&window, err);
     closeWindowsOnTerminationSignals(app);
-    // A document named on the command line opens in this first window, with File > Open's messages.
+    // A document named on the command line opens in this first window, a process list in the
+    // Batch Run dialog.
     const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty()) {
-        Ui::DocumentDialogs dialogs(&window);
-        Ui::loadDocumentIntoWindow(&window, window.presenter()->workspace(), files.first(),
-                                   Ui::MaterialConflictDialog::resolver(&window), dialogs);
-    }
+    if (!files.isEmpty())
+        window.openFromCommandLine(files.first());
     return app.exec();
 }

@@ -11,6 +11,7 @@
 #include "UI/documentdialogs.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/materialconflictdialog.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
 #include "UI/surfaceexportcommand.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -28,6 +30,8 @@
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
+#include <QXmlStreamReader>
 
 #include <utility>
 
@@ -374,6 +378,33 @@ void MainWindow::runProcessList(const QString &fileName)
     Core::Workspace &workspace = m_presenter->workspace();
     Ui::Observers::BatchRunObserver::runDialog(workspace, this,
                                                Ui::Observers::BatchRunObserver::selectedVolume(workspace), fileName);
+}
+
+bool MainWindow::isProcessList(const QString &fileName)
+{
+    if (QFileInfo(fileName).suffix().compare(QLatin1String("plst"), Qt::CaseInsensitive) == 0)
+        return true;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            return reader.name() == QLatin1String("Process-List");
+    }
+    return false;
+}
+
+void MainWindow::openFromCommandLine(const QString &fileName)
+{
+    if (isProcessList(fileName)) {
+        // Queued, so that the window is on the screen behind the modal dialog.
+        QTimer::singleShot(0, this, [this, fileName] { runProcessList(fileName); });
+        return;
+    }
+    Ui::DocumentDialogs dialogs(this);
+    Ui::loadDocumentIntoWindow(this, m_presenter->workspace(), fileName, Ui::MaterialConflictDialog::resolver(this),
+                               dialogs);
 }
 
 void MainWindow::showAbout()

@@ -39,6 +39,12 @@ public:
     /// Opens the "Batch Run" dialog for the selected cell volume (or none), with the list of
     /// `fileName` loaded when it is not empty.
     void runProcessList(const QString &fileName);
+    /// Opens a file named on the command line: a process list (a `.plst` file, or XML whose root
+    /// element is "Process-List") in the "Batch Run" dialog once the event loop runs, anything
+    /// else as a document in this window, with File > Open's messages.
+    void openFromCommandLine(const QString &fileName);
+    /// True when `fileName` is to be opened as a process list.
+    static bool isProcessList(const QString &fileName);
 
 public slots:
     /// Turns the view to "front", "back", "top", "bottom", "left", "right" or "manual".

@@ -115,4 +115,12 @@ void Workspace::reportError(const QString &title, const QString &text)
         qWarning() << "Core/workspace" << Q_FUNC_INFO << title << text;
 }
 
+void Workspace::runJob(const QString &operationName, Util::RunControl &control, const std::function<void()> &job)
+{
+    if (m_jobRunner)
+        m_jobRunner->run(operationName, control, job);
+    else
+        job();
+}
+
 } // namespace Core

@@ -1,14 +1,15 @@
 #pragma once
 
-#include "busyindicator.h"
 #include "Core/Operations/operation.h"
-#include "consoleinput.h"
 #include "Model/document.h"
+#include "Util/iobserver.h"
+#include "busyindicator.h"
+#include "consoleinput.h"
+#include "jobrunner.h"
 #include "pickstate.h"
 #include "selection.h"
 #include "undofiles.h"
 #include "undoredo.h"
-#include "Util/iobserver.h"
 
 #include <QMap>
 
@@ -41,6 +42,12 @@ public:
     /// Shown while an engine runs; may be null (headless use).
     void setBusyIndicator(const BusyIndicatorPtr &indicator) { m_busyIndicator = indicator; }
     BusyIndicatorPtr busyIndicator() const { return m_busyIndicator; }
+
+    /// Runs long jobs off the GUI thread with progress and Cancel; may be null (then jobs run here).
+    void setJobRunner(const JobRunnerPtr &runner) { m_jobRunner = runner; }
+    JobRunnerPtr jobRunner() const { return m_jobRunner; }
+    /// Runs `job` through the job runner, or in the calling thread when there is none.
+    void runJob(const QString &operationName, Util::RunControl &control, const std::function<void()> &job);
 
     void addUpdateObserver(const Util::ObserverPtr &observer) { m_updateObservers.push_back(observer); }
     /// Tells the update observers that the scene changed (the view redraws). A volume whose
@@ -92,6 +99,7 @@ private:
     std::shared_ptr<Operations::IOperationFactory> m_factory;
     ErrorReporter m_errorReporter;
     BusyIndicatorPtr m_busyIndicator;
+    JobRunnerPtr m_jobRunner;
 };
 
 } // namespace Core

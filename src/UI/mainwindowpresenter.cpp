@@ -1,14 +1,15 @@
 #include "mainwindowpresenter.h"
 
-#include "busyindicator.h"
 #include "Console/commandconsole.h"
 #include "Console/consoleobserver.h"
 #include "Core/workspace.h"
 #include "Observers/undoredoobserver.h"
 #include "Observers/updateobserver.h"
+#include "busyindicator.h"
 #include "editcompatiblematerialsdialog.h"
 #include "managematerialsdialog.h"
 #include "operationfactory.h"
+#include "operationrunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,8 @@ MainWindowPresenter::MainWindowPresenter(QMainWindow *mainWindow)
     m_workspace->setErrorReporter(
         [this](const QString &title, const QString &text) { QMessageBox::critical(m_mainWindow, title, text); });
     m_workspace->setBusyIndicator(std::make_shared<BusyIndicator>(mainWindow));
+    m_runner = std::make_shared<OperationRunner>(mainWindow);
+    m_workspace->setJobRunner(m_runner);
 
     m_console = std::make_unique<Console::CommandConsole>(m_workspace->console());
     m_consoleObserver = std::make_shared<Console::ConsoleObserver>(m_workspace->console());

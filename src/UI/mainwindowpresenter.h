@@ -18,6 +18,7 @@ class Workspace;
 namespace Ui {
 
 class OperationFactory;
+class OperationRunner;
 namespace Console {
 class CommandConsole;
 class ConsoleObserver;
@@ -38,6 +39,8 @@ public:
     Core::Workspace &workspace() { return *m_workspace; }
     Console::CommandConsole *console() const { return m_console.get(); }
     OperationFactory &factory() const { return *m_factory; }
+    /// Runs the operations' engines off the GUI thread with a progress dialog.
+    OperationRunner &runner() const { return *m_runner; }
 
     void undoOperation();
     void redoOperation();
@@ -76,6 +79,7 @@ private:
     std::shared_ptr<Observers::UndoRedoObserver> m_undoObserver;
     std::shared_ptr<Observers::UndoRedoObserver> m_redoObserver;
     std::shared_ptr<OperationFactory> m_factory;
+    std::shared_ptr<OperationRunner> m_runner;
 };
 
 } // namespace Ui

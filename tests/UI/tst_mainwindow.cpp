@@ -5,6 +5,7 @@
 #include "UI/Console/commandconsole.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/operationprogressdialog.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
 #include "testoperations.h"
@@ -34,6 +35,9 @@ public:
     {
         connect(&m_timer, &QTimer::timeout, this, [this] {
             QWidget *modal = QApplication::activeModalWidget();
+            // A long run's progress dialog is no question: it goes when the run ends.
+            if (qobject_cast<Ui::OperationProgressDialog *>(modal))
+                return;
             if (!modal || m_next >= m_handlers.size() || modal == m_last)
                 return;
             m_last = modal;

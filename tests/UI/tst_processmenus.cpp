@@ -2,6 +2,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/operationprogressdialog.h"
 #include "mainwindow.h"
 #include "testoperations.h"
 
@@ -15,14 +16,16 @@
 
 namespace {
 
-/// Accepts every modal dialog that opens while it lives, with its defaults except for the
-/// material (when one is given and the dialog has a "cbxMaterial" list).
+/// Accepts every option dialog that opens while it lives, with its defaults except for the
+/// material (when one is given and the dialog has a "cbxMaterial" list). A long run's progress
+/// dialog is not one: it goes when the run ends.
 class DialogAccepter : public QObject {
 public:
     explicit DialogAccepter(uint material = 0)
     {
         connect(&m_timer, &QTimer::timeout, this, [this, material] {
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (dialog && !qobject_cast<Ui::OperationProgressDialog *>(dialog)) {
                 titles << dialog->windowTitle();
                 if (auto *box = dialog->findChild<QComboBox *>(QStringLiteral("cbxMaterial")); box && material)
                     box->setCurrentIndex(box->findData(material));

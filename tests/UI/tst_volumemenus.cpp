@@ -3,6 +3,7 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/operationprogressdialog.h"
 #include "mainwindow.h"
 
 #include <QAction>
@@ -17,13 +18,15 @@ using Model::Automaton::TotalVolumePtr;
 
 namespace {
 
-/// Accepts, with its defaults, every modal dialog that opens while it lives.
+/// Accepts, with its defaults, every option dialog that opens while it lives (a long run's
+/// progress dialog is not one: it goes when the run ends).
 class DialogAccepter : public QObject {
 public:
     DialogAccepter()
     {
         connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (dialog && !qobject_cast<Ui::OperationProgressDialog *>(dialog)) {
                 titles << dialog->windowTitle();
                 dialog->accept();
             }

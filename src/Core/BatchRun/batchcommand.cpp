@@ -11,6 +11,7 @@
 #include "Model/ModelExtraction/netlistfile.h"
 #include "Model/Persistence/surfacemeshfile.h"
 #include "Util/failuretext.h"
+#include "Util/runcontrol.h"
 #include "Util/safefile.h"
 #include "batchrunner.h"
 #include "documentio.h"
@@ -18,6 +19,7 @@
 #include "processlistfile.h"
 #include "processvocabulary.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QThreadPool>
@@ -42,6 +44,7 @@ QString BatchCommand::usage()
                           "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
                           "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
                           "                       [--netlist OUT.cir [--cell-size-um A]]\n"
+                          "                       [--verbose]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
@@ -62,12 +65,15 @@ QString BatchCommand::usage()
                           "                      cell volume and write their SPICE netlist to this file\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
                           "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
+                          "  --verbose           say on standard error when each step starts\n"
                           "  --help              show this text\n"
+                          "  --version           show the program's version\n"
                           "\n"
                           "Without --input the list must begin with \"Create Substrate\".\n"
                           "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
                           "or no beam was found,\n"
-                          "2 bad arguments, 3 a file could not be read, 4 an output could not be written.\n");
+                          "2 bad arguments, 3 a file could not be read, 4 an output could not be written,\n"
+                          "130 stopped by SIGINT or SIGTERM (nothing written; a second signal quits at once).\n");
 }
 
 bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
@@ -83,6 +89,14 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             options.help = true;
             return true;
+        }
+        if (a == QLatin1String("--version")) {
+            options.version = true;
+            return true;
+        }
+        if (a == QLatin1String("--verbose")) {
+            options.verbose = true;
+            continue;
         }
         if (a == QLatin1String("--export-csv")) {
             if (i + 2 >= arguments.size())
@@ -186,6 +200,11 @@ int BatchCommand::execute(const QStringList &arguments)
     }
     if (options.help) {
         m_out << usage();
+        m_out.flush();
+        return Ok;
+    }
+    if (options.version) {
+        m_out << "cellforge-batch " << QCoreApplication::applicationVersion() << "\n";
         m_out.flush();
         return Ok;
     }
@@ -349,10 +368,36 @@ int BatchCommand::run(const Options &options)
         report(QStringLiteral("warning: ") + warning);
         drawProgress(done, total);
     });
+    if (options.verbose) {
+        runner.setStartObserver([this, total, &done, &report](int index, const QString &name) {
+            if (m_progressBar)
+                m_err << "\r" << QString(45, QLatin1Char(' ')) << "\r";
+            report(QStringLiteral("step %1/%2 (%3) started").arg(index + 1).arg(total).arg(name));
+            drawProgress(done, total);
+        });
+    }
+    runner.setRunControl(m_control);
     drawProgress(0, total);
     const RunSummary summary = runner.run(steps);
     if (m_progressBar && !summary.succeeded())
         m_err << "\n";
+
+    // A stop asked for after the last step still writes nothing.
+    if (summary.stopped || (m_control && m_control->stopRequested())) {
+        const bool duringStep = summary.stopped && summary.stoppedIndex >= 0 && summary.stoppedIndex < total &&
+                                m_control && m_control->wasStopped();
+        const QString where = duringStep ? QStringLiteral(" during step %1 (%2)")
+                                               .arg(summary.stoppedIndex + 1)
+                                               .arg(displayName(steps.at(summary.stoppedIndex).getProcessType()))
+                                         : QString();
+        report(QStringLiteral("Stopped%1: %2 of %3 steps ran.").arg(where).arg(summary.done).arg(total));
+        for (const QString &file :
+             {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile, options.netlistFile}) {
+            if (!file.isEmpty())
+                report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
+        }
+        return Interrupted;
+    }
 
     if (summary.missingVolume) {
         report(

@@ -7,6 +7,10 @@
 
 class QTextStream;
 
+namespace Util {
+class RunControl;
+}
+
 namespace Core {
 class Workspace;
 }
@@ -22,7 +26,7 @@ namespace BatchRun {
 /// as a mesh, a data field of that volume as CSV and the netlist of its cantilever beams.
 class BatchCommand {
 public:
-    enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4 };
+    enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4, Interrupted = 130 };
 
     struct Options {
         QString listFile;
@@ -37,7 +41,9 @@ public:
         QString exportFile;
         QString netlistFile;
         double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
+        bool verbose = false;    ///< a line on standard error when each step starts
         bool help = false;
+        bool version = false; ///< print the program's name and version
     };
 
     /// Step lines go to `out`, problems to `err`; `progressBar` draws a bar on `err` (a terminal).
@@ -47,6 +53,10 @@ public:
     /// are not understood.
     static bool parse(const QStringList &arguments, Options &options, QString *error);
     static QString usage();
+
+    /// A stop request (the first SIGINT or SIGTERM) ends the run at the engine's next boundary or
+    /// before the next step; nothing is written then and the exit code is Interrupted.
+    void setRunControl(Util::RunControl *control) { m_control = control; }
 
     /// Parses and runs; the result is the process's exit code.
     int execute(const QStringList &arguments);
@@ -63,6 +73,7 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     bool m_progressBar;
+    Util::RunControl *m_control = nullptr;
 };
 
 } // namespace BatchRun

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/randomstream.h"
 #include "Core/workspace.h"
+#include "Util/runcontrol.h"
 #include "Util/vector3d.h"
 #include "processvocabulary.h"
 
@@ -76,12 +77,54 @@ BatchRunner::BatchRunner(Core::Workspace &workspace, const Model::Automaton::Tot
 {
 }
 
+namespace {
+
+// The states of the target before a step, so that a stopped step can be put back.
+// State and atom count of every cell (random-walk doping and the wet etches change the counts).
+bool keepStates(const Model::Automaton::TotalVolumePtr &volume, std::vector<uint32_t> &kept)
+{
+    if (!volume) {
+        kept.clear();
+        return true;
+    }
+    try {
+        kept.resize(volume->cellCount() * 2);
+    } catch (const std::bad_alloc &) {
+        std::vector<uint32_t>().swap(kept);
+        return false;
+    }
+    Model::Automaton::CellLock lock(*volume);
+    for (size_t i = 0; i < volume->cellCount(); ++i) {
+        kept[2 * i] = lock.cells()[i].state();
+        kept[2 * i + 1] = lock.cells()[i].atomCount();
+    }
+    return true;
+}
+
+void putBackStates(const Model::Automaton::TotalVolumePtr &volume, const std::vector<uint32_t> &kept)
+{
+    if (!volume || kept.size() != volume->cellCount() * 2)
+        return;
+    Model::Automaton::CellLock lock(*volume);
+    for (size_t i = 0; i < volume->cellCount(); ++i) {
+        lock.cells()[i].setState(kept[2 * i]);
+        lock.cells()[i].setAtomCount(kept[2 * i + 1]);
+    }
+}
+
+} // namespace
+
 RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
 {
     RunSummary summary;
     m_doneCount = 0;
     for (int i = 0; i < steps.size(); ++i) {
         const Ui::ProcessData &step = steps.at(i);
+        if (m_control && m_control->stopRequested()) {
+            summary.stopped = true;
+            summary.stoppedIndex = i;
+            break;
+        }
         if (!m_target && step.getProcessType() != CreateSubstrate) {
             summary.missingVolume = true;
             summary.failure.index = i;
@@ -93,14 +136,24 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
             for (const QString &warning : conversionWarnings(step, i))
                 m_warn(warning);
         }
+        if (m_start)
+            m_start(i, displayName(step.getProcessType()));
+        const Model::Automaton::TotalVolumePtr before = m_target;
+        if (m_control) {
+            // A step whose cells could not be kept cannot be taken back: it runs to its end.
+            m_control->setStoppable(!m_putBack || keepStates(before, m_kept));
+        }
         std::optional<uint64_t> stepSeed;
         if (m_seed)
             stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
-        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed};
+        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control};
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);
         m_target = context.target;
+        if (code == Stopped && m_putBack)
+            putBackStates(before, m_kept);
+        std::vector<uint32_t>().swap(m_kept);
 
         StepRecord record;
         record.index = i;
@@ -112,6 +165,11 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         record.detail = context.detail;
         if (m_observer)
             m_observer(record);
+        if (code == Stopped) {
+            summary.stopped = true;
+            summary.stoppedIndex = i;
+            break;
+        }
         if (code != Success) {
             qDebug().noquote() << "Could not run process " + record.name + " : " + record.message;
             summary.failedIndex = i;

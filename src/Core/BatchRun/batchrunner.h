@@ -9,8 +9,14 @@
 #include <QStringList>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
+
+namespace Util {
+class RunControl;
+}
 
 namespace Core {
 class Workspace;
@@ -28,6 +34,8 @@ struct StepContext {
     /// Fixes the draws of random steps (derived from the run's seed and the step's position);
     /// none seeds them from the clock.
     std::optional<uint64_t> seed;
+    /// Engines report to it and stop at its request (a stopped engine makes the step Stopped); may be null.
+    Util::RunControl *control = nullptr;
 
     /// Records the step in the volume's tables: its operation code as the last operation and,
     /// when it may change silicon cells, the lattice as out of date.
@@ -73,7 +81,9 @@ struct RunSummary {
     int failedIndex = -1;       ///< position of the step that failed, -1 when none did
     bool missingVolume = false; ///< stopped because no volume existed for a step
     StepRecord failure;         ///< the failed step, when failedIndex >= 0
-    bool succeeded() const { return failedIndex < 0 && !missingVolume; }
+    bool stopped = false;       ///< ended at a stop request
+    int stoppedIndex = -1;      ///< the step that was stopped, or the first not started; -1 when none
+    bool succeeded() const { return failedIndex < 0 && !missingVolume && !stopped; }
 };
 
 /// Runs a process list on one cell volume, or from nothing when it begins with "Create
@@ -92,6 +102,17 @@ public:
     void setWarningObserver(const std::function<void(const QString &)> &observer) { m_warn = observer; }
     /// Makes the random steps repeatable: each draws from a stream fixed by the seed and its position.
     void setSeed(std::optional<uint64_t> seed) { m_seed = seed; }
+    /// Called (in the running thread) when a step starts, with its 0-based position.
+    void setStartObserver(const std::function<void(int index, const QString &name)> &observer) { m_start = observer; }
+
+    /// A stop request ends the run: a running engine stops at its next boundary (the step then
+    /// reports Stopped), otherwise the run ends before the next step. With `putBackStoppedStep`
+    /// the cells of a stopped step are put back as they were before it (kept in memory per step).
+    void setRunControl(Util::RunControl *control, bool putBackStoppedStep = false)
+    {
+        m_control = control;
+        m_putBack = putBackStoppedStep;
+    }
 
     /// One text per such number of the step at 0-based position `index`: "step 2 (Isotropic
     /// Deposition): "Film Thickness" is not a number ("thick"); 0 is used."
@@ -111,6 +132,10 @@ private:
     std::function<void(const StepRecord &)> m_observer;
     std::function<void(const QString &)> m_warn;
     std::optional<uint64_t> m_seed;
+    std::function<void(int, const QString &)> m_start;
+    Util::RunControl *m_control = nullptr;
+    bool m_putBack = false;
+    std::vector<uint32_t> m_kept;
     std::atomic<int> m_doneCount{0};
 };
 

@@ -185,6 +185,8 @@ QString resultMessage(int code)
         return QStringLiteral("Process is not implemented. Remove process from the list.");
     case OutOfMemory:
         return QStringLiteral("Not enough memory to run this process on the cell volume.");
+    case Stopped:
+        return QStringLiteral("The process was stopped before its end.");
     default:
         return QStringLiteral("Unknown process. Remove process from the list.");
     }

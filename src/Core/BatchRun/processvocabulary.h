@@ -39,14 +39,16 @@ enum ProcessType {
     LastProcessType = 19
 };
 
-/// OutOfMemory is this program's own: a step that ran out of memory is not a fault of the list.
+/// OutOfMemory and Stopped are this program's own: a step that ran out of memory is not a fault
+/// of the list, and a step stopped at the user's request did not fail.
 enum ResultCode {
     Success = 0,
     MissingParameter = 1,
     InvalidValue = 2,
     UnknownProcess = 3,
     NotImplemented = 4,
-    OutOfMemory = 5
+    OutOfMemory = 5,
+    Stopped = 6
 };
 
 /// Kinds of parameter values, named in files as "bool", "int", "uint", "float", "double",

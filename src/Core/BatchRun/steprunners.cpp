@@ -17,15 +17,16 @@
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
-#include "Core/Operations/simpledoping.h"
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/randomwalkdopinginput.h"
+#include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
+#include "Util/runcontrol.h"
 
 #include <QBitArray>
 
@@ -41,6 +42,15 @@ int fail(StepContext &context, const StepParameters &parameters)
     return parameters.result();
 }
 
+// A stopped engine leaves the step Stopped (the runner puts the cells back); a finished one is recorded.
+int finishEngine(StepContext &context, uint32_t typeCode, bool changesSilicon = true)
+{
+    if (context.control && context.control->wasStopped())
+        return Stopped;
+    context.recordStep(typeCode, changesSilicon);
+    return Success;
+}
+
 // Runs an engine on the step's volume once every parameter was read, and records the step.
 // The caller reads the parameters first, so that a missing one is named in the order it is read.
 template <class Engine, class... Arguments>
@@ -48,9 +58,10 @@ int runEngine(StepContext &context, const StepParameters &parameters, uint32_t t
 {
     if (!parameters.ok())
         return fail(context, parameters);
-    Engine(*context.target, arguments...).run();
-    context.recordStep(typeCode);
-    return Success;
+    Engine engine(*context.target, arguments...);
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, typeCode);
 }
 
 int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
@@ -162,11 +173,11 @@ int runPvd(StepContext &context, const Ui::ProcessData &step)
         context.detail = QStringLiteral("invalid: DepositOn must be 1 (top), 2 (bottom) or 3 (both)");
         return InvalidValue;
     }
-    Core::Operations::SimplePhysicalVaporDeposition(*context.target, material, thickness, ratio,
-                                                    static_cast<uint32_t>(side))
-        .run();
-    context.recordStep(31);
-    return Success;
+    Core::Operations::SimplePhysicalVaporDeposition engine(*context.target, material, thickness, ratio,
+                                                           static_cast<uint32_t>(side));
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, 31);
 }
 
 int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
@@ -181,9 +192,11 @@ int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
         context.detail = QStringLiteral("invalid: EtchDirectionValue must be 0 to 3");
         return InvalidValue;
     }
-    Core::Operations::SimpleReactiveIonEtching(*context.target, material, depth, static_cast<uint8_t>(direction)).run();
-    context.recordStep(30);
-    return Success;
+    Core::Operations::SimpleReactiveIonEtching engine(*context.target, material, depth,
+                                                      static_cast<uint8_t>(direction));
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, 30);
 }
 
 // ---- atomistic silicon wet etching ----
@@ -208,10 +221,20 @@ int runSiWetEtching(StepContext &context, const Ui::ProcessData &step)
         workspace.setLatticeOutOfDate(volume.id(), true);
         volume.createSiLattice();
     }
-    if (model == QLatin1String("CCA"))
-        Core::Operations::ContinuosWetEtching(volume, depth).run();
-    else
-        Core::Operations::AtomicStructureSimpleSiWetEtch(volume, depth).run();
+    if (model == QLatin1String("CCA")) {
+        Core::Operations::ContinuosWetEtching engine(volume, depth);
+        engine.setRunControl(context.control);
+        engine.run();
+    } else {
+        Core::Operations::AtomicStructureSimpleSiWetEtch engine(volume, depth);
+        engine.setRunControl(context.control);
+        engine.run();
+    }
+    if (context.control && context.control->wasStopped()) {
+        // The atoms are those of a partial etch; the next wet etch lays them anew from the cells.
+        workspace.setLatticeOutOfDate(volume.id(), true);
+        return Stopped;
+    }
     context.recordStep(model == QLatin1String("CCA") ? 29 : 28, false);
     workspace.setLatticeOutOfDate(volume.id(), false);
     return Success;
@@ -241,9 +264,9 @@ int runDoping(StepContext &context, const Ui::ProcessData &step)
     SimpleDoping engine(*context.target, material, depth);
     if (noMaterialToChange(context, engine.dopableMaterials(), SimpleDoping::dopableProcess, "doped"))
         return Success;
+    engine.setRunControl(context.control);
     engine.run();
-    context.recordStep(17, material == 1);
-    return Success;
+    return finishEngine(context, 17, material == 1);
 }
 
 int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
@@ -259,9 +282,9 @@ int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
     IonImplantation engine(*context.target, material, depth, spread, annealing);
     if (noMaterialToChange(context, engine.dopableMaterials(), IonImplantation::dopableProcess, "implanted"))
         return Success;
+    engine.setRunControl(context.control);
     engine.run();
-    context.recordStep(3, material == 1);
-    return Success;
+    return finishEngine(context, 3, material == 1);
 }
 
 // Reads only the parameters of the chosen mode. A missing one fails the step; a value that does
@@ -292,10 +315,13 @@ int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
     SimpleSiOxidation engine(*context.target, conversion);
     if (noMaterialToChange(context, engine.oxidizableMaterials(), SimpleSiOxidation::oxidizableProcess, "oxidized"))
         return Success;
+    engine.setRunControl(context.control);
     if (byTime)
         engine.runForTime(time, temperature, pressure);
     else
         engine.runWithThickness(thickness);
+    if (context.control && context.control->wasStopped())
+        return Stopped;
     if (!(engine.thickness() > 0.0)) {
         context.detail =
             QStringLiteral("the oxide thickness is %1 cell units; nothing was oxidized").arg(engine.thickness());
@@ -327,9 +353,12 @@ int runPhotolithography(StepContext &context, const Ui::ProcessData &step)
     const uint32_t bottomWidth = p.toUInt(QStringLiteral("Bottom Mask Width"));
     if (!p.ok())
         return fail(context, p);
-    Core::Operations::Photolithography(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
-                                       maskBits(top), topWidth, topHeight)
-        .run();
+    Core::Operations::Photolithography engine(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
+                                              maskBits(top), topWidth, topHeight);
+    engine.setRunControl(context.control);
+    engine.run();
+    if (context.control && context.control->wasStopped())
+        return Stopped;
     context.target->setLowerMask(QBitArray(), 0, 0);
     context.target->setUpperMask(QBitArray(), 0, 0);
     context.recordStep(20);
@@ -364,9 +393,10 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     if (!p.ok())
         return fail(context, p);
-    Core::Operations::SpinCoating(*context.target, material, height).run();
-    context.recordStep(23, false);
-    return Success;
+    Core::Operations::SpinCoating engine(*context.target, material, height);
+    engine.setRunControl(context.control);
+    engine.run();
+    return finishEngine(context, 23, false);
 }
 
 // ---- doping ----
@@ -395,9 +425,9 @@ int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
                                               input.thresholdConcentration());
     if (context.seed)
         engine.setSeed(*context.seed);
+    engine.setRunControl(context.control);
     engine.dope(input.dopingTime());
-    context.recordStep(36);
-    return Success;
+    return finishEngine(context, 36);
 }
 
 int runSaveImage(StepContext &context, const Ui::ProcessData &step)

@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 
 #include <limits>
 #include <stdexcept>
@@ -39,12 +40,7 @@ AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Mod
         m_sliceBounds[i + 1] = m_sliceBounds[i] + m_sliceWidth + (i < wider ? 1 : 0);
     m_sliceBounds[m_sliceCount] = m_nx;
 
-    m_fronts.resize(m_sliceCount);
-    m_nextFronts.resize(m_sliceCount);
-    m_leftOutboxes.resize(m_sliceCount);
-    m_rightOutboxes.resize(m_sliceCount);
-    m_sliceMutexes = std::vector<std::mutex>(m_sliceCount);
-    m_changes.resize(m_sliceCount);
+    m_work = std::vector<SliceWork>(m_sliceCount);
 
     const int64_t steps[6] = {-1, 1, -int64_t(m_nz), int64_t(m_nz), -int64_t(m_columnSize), int64_t(m_columnSize)};
     for (int k = 0; k < 6; ++k)
@@ -79,6 +75,10 @@ void AbstractDistanceCountingAutomatonBase::run(uint32_t iterations) { runPasses
 
 void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool finalize)
 {
+    // The seeding pass counts as one step, every iteration as one more.
+    Util::RunStage stage(m_control, uint64_t(iterations) + 1);
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     m_iterationsRun = 0;
@@ -86,18 +86,25 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
     for (uint32_t slice = 0; slice < m_sliceCount; ++slice) {
         const uint64_t first = uint64_t(sliceBegin(slice)) * m_columnSize;
         const uint64_t count = uint64_t(sliceEnd(slice) - sliceBegin(slice)) * m_columnSize;
-        m_nextFronts[slice].reset(first, count);
-        m_fronts[slice].clear();
+        m_work[slice].nextFront.reset(first, count);
+        m_work[slice].front.clear();
     }
 
     Util::runParallelTasks(m_sliceCount,
                            [this](uint32_t slice) { initializeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
     afterInitialization();
+    stage.advance();
 
+    bool stopped = false;
     for (uint32_t i = 0; i < iterations; ++i) {
+        // Between iterations every change of the last one is written: the cells are whole.
+        if (stage.stopHere()) {
+            stopped = true;
+            break;
+        }
         bool anyFront = false;
-        for (const auto &front : m_fronts)
-            anyFront = anyFront || !front.empty();
+        for (const auto &work : m_work)
+            anyFront = anyFront || !work.front.empty();
         // An empty front stays empty: the remaining iterations could not change a cell.
         if (!anyFront && m_stopWhenFrontsAreEmpty)
             break;
@@ -105,11 +112,14 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
                                [this](uint32_t slice) { stepSlice(sliceBegin(slice), sliceEnd(slice), slice); });
         Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { exchangeSlice(slice); });
         ++m_iterationsRun;
+        stage.advance();
     }
 
-    if (finalize)
+    if (finalize && !stopped)
         Util::runParallelTasks(m_sliceCount,
                                [this](uint32_t slice) { finalizeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
+    if (!stopped)
+        stage.finish();
 
     m_cells = nullptr;
 }
@@ -132,12 +142,12 @@ void AbstractDistanceCountingAutomatonBase::finalizeSlice(uint32_t begin, uint32
 
 void AbstractDistanceCountingAutomatonBase::stepSlice(uint32_t begin, uint32_t end, uint32_t slice)
 {
-    std::lock_guard<std::mutex> guard(m_sliceMutexes[slice]);
-    m_leftOutboxes[slice].clear();
-    m_rightOutboxes[slice].clear();
-    m_changes[slice].clear();
-    FrontSet &next = m_nextFronts[slice];
-    const std::vector<uint32_t> &front = m_fronts[slice];
+    std::lock_guard<std::mutex> guard(m_work[slice].mutex);
+    m_work[slice].leftOutbox.clear();
+    m_work[slice].rightOutbox.clear();
+    m_work[slice].changes.clear();
+    FrontSet &next = m_work[slice].nextFront;
+    const std::vector<uint32_t> &front = m_work[slice].front;
     const size_t count = front.size();
     // Front cells lie far apart in memory (a layer is strided by whole columns), so the cells a
     // few steps ahead and their +x neighbours are fetched early instead of waiting on each miss.
@@ -159,31 +169,31 @@ void AbstractDistanceCountingAutomatonBase::stepSlice(uint32_t begin, uint32_t e
 
 void AbstractDistanceCountingAutomatonBase::exchangeSlice(uint32_t slice)
 {
-    FrontSet &next = m_nextFronts[slice];
+    FrontSet &next = m_work[slice].nextFront;
     if (slice > 0) {
-        std::lock_guard<std::mutex> guard(m_sliceMutexes[slice - 1]);
-        for (uint32_t index : m_rightOutboxes[slice - 1])
+        std::lock_guard<std::mutex> guard(m_work[slice - 1].mutex);
+        for (uint32_t index : m_work[slice - 1].rightOutbox)
             next.insert(index);
     }
     if (slice + 1 < m_sliceCount) {
-        std::lock_guard<std::mutex> guard(m_sliceMutexes[slice + 1]);
-        for (uint32_t index : m_leftOutboxes[slice + 1])
+        std::lock_guard<std::mutex> guard(m_work[slice + 1].mutex);
+        for (uint32_t index : m_work[slice + 1].leftOutbox)
             next.insert(index);
     }
     applyChanges(slice);
-    next.takeSorted(m_fronts[slice]);
+    next.takeSorted(m_work[slice].front);
 }
 
 void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<std::vector<uint32_t>> &sources)
 {
     Util::runParallelTasks(m_sliceCount, [this, &sources](uint32_t slice) {
-        std::lock_guard<std::mutex> guard(m_sliceMutexes[slice]);
-        m_leftOutboxes[slice].clear();
-        m_rightOutboxes[slice].clear();
-        m_changes[slice].clear();
-        FrontSet &next = m_nextFronts[slice];
+        std::lock_guard<std::mutex> guard(m_work[slice].mutex);
+        m_work[slice].leftOutbox.clear();
+        m_work[slice].rightOutbox.clear();
+        m_work[slice].changes.clear();
+        FrontSet &next = m_work[slice].nextFront;
         // Cells joined in initializeCell stay in the front.
-        for (uint32_t index : m_fronts[slice])
+        for (uint32_t index : m_work[slice].front)
             next.insert(index);
         const uint32_t begin = sliceBegin(slice);
         const uint32_t end = sliceEnd(slice);
@@ -199,9 +209,9 @@ void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<s
                     continue;
                 const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
                 if (nx >= end)
-                    m_rightOutboxes[slice].push_back(neighbour);
+                    m_work[slice].rightOutbox.push_back(neighbour);
                 else if (nx < begin)
-                    m_leftOutboxes[slice].push_back(neighbour);
+                    m_work[slice].leftOutbox.push_back(neighbour);
                 else
                     next.insert(neighbour);
             }
@@ -212,7 +222,7 @@ void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<s
 
 void AbstractDistanceCountingAutomatonBase::applyChanges(uint32_t slice)
 {
-    for (const Change &change : m_changes[slice]) {
+    for (const Change &change : m_work[slice].changes) {
         Model::Automaton::Voxel &cell = m_cells[change.index];
         cell.setState(change.state);
         cell.setDistance(change.distance[0], change.distance[1], change.distance[2]);
@@ -233,9 +243,9 @@ void AbstractDistanceCountingAutomatonBase::enqueueNeighbours(uint32_t index, ui
         // Inside the volume, so x + dx never wraps.
         const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
         if (nx >= end)
-            m_rightOutboxes[slice].push_back(neighbour);
+            m_work[slice].rightOutbox.push_back(neighbour);
         else if (nx < begin)
-            m_leftOutboxes[slice].push_back(neighbour);
+            m_work[slice].leftOutbox.push_back(neighbour);
         else
             nextFront.insert(neighbour);
     }
@@ -300,9 +310,9 @@ void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t i
             continue;
         const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
         if (nx >= end)
-            m_rightOutboxes[slice].push_back(neighbour);
+            m_work[slice].rightOutbox.push_back(neighbour);
         else if (nx < begin)
-            m_leftOutboxes[slice].push_back(neighbour);
+            m_work[slice].leftOutbox.push_back(neighbour);
         else
             nextFront.insert(neighbour);
     }

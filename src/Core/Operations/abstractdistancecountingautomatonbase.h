@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/voxel.h"
+#include "Util/controllable.h"
 #include "frontset.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ namespace Operations {
 ///
 /// Subclasses seed the sources and the first front in `initializeCell` and decide in
 /// `updateCell` which cells may change and into what; `updateDistance` does the shared work.
-class AbstractDistanceCountingAutomatonBase {
+class AbstractDistanceCountingAutomatonBase : public Util::Controllable {
 public:
     /// A change found during an iteration, written when the iteration ends.
     struct Change {
@@ -43,7 +44,9 @@ public:
     AbstractDistanceCountingAutomatonBase &operator=(const AbstractDistanceCountingAutomatonBase &) = delete;
 
     /// Locks the volume, seeds the fronts, runs at most `iterations` iterations (fewer when every
-    /// front has run dry, which cannot change the result), finalizes and unlocks.
+    /// front has run dry, which cannot change the result), finalizes and unlocks. With a run
+    /// control it counts the seeding and each iteration and stops between them when asked; the
+    /// cells then hold the result of the iterations done (no finalization).
     virtual void run(uint32_t iterations);
 
     uint32_t sliceCount() const { return m_sliceCount; }
@@ -87,10 +90,10 @@ protected:
     float minCellSize() const { return std::min(m_cx, std::min(m_cy, m_cz)); }
 
     /// Puts a cell into the first front of its slice (from `initializeCell` only).
-    void joinFront(uint32_t index, uint32_t slice) { m_fronts[slice].push_back(index); }
+    void joinFront(uint32_t index, uint32_t slice) { m_work[slice].front.push_back(index); }
     void recordChange(uint32_t slice, uint32_t index, uint32_t state, const float distance[3])
     {
-        m_changes[slice].push_back(Change{index, state, {distance[0], distance[1], distance[2]}});
+        m_work[slice].changes.push_back(Change{index, state, {distance[0], distance[1], distance[2]}});
     }
 
     bool isPassable(uint32_t state) const
@@ -145,12 +148,19 @@ protected:
     uint32_t m_sliceCount = 1;
     uint32_t m_sliceWidth = 0;
     std::vector<uint32_t> m_sliceBounds;
-    std::vector<std::vector<uint32_t>> m_fronts;
-    std::vector<FrontSet> m_nextFronts;
-    std::vector<std::vector<uint32_t>> m_leftOutboxes;
-    std::vector<std::vector<uint32_t>> m_rightOutboxes;
-    std::vector<std::mutex> m_sliceMutexes;
-    std::vector<std::vector<Change>> m_changes;
+    /// What one slice's task writes while it runs. Each slice's record starts a cache line of its
+    /// own: the vectors' ends and the front set's bounds change with every cell that is queued or
+    /// changed, and sharing a line with the neighbouring slice's would make the two threads take
+    /// the line from each other on every write.
+    struct alignas(64) SliceWork {
+        std::vector<uint32_t> front;
+        FrontSet nextFront;
+        std::vector<uint32_t> leftOutbox;
+        std::vector<uint32_t> rightOutbox;
+        std::vector<Change> changes;
+        std::mutex mutex;
+    };
+    std::vector<SliceWork> m_work;
     std::vector<uint32_t> m_passableStates;
     uint32_t m_nx;
     uint32_t m_ny;

@@ -14,6 +14,7 @@ AnisotropicFilmDepositionOperation::AnisotropicFilmDepositionOperation(Workspace
 void AnisotropicFilmDepositionOperation::run(Model::Automaton::TotalVolume &volume)
 {
     AnisotropicFilmDeposition engine(volume, material(), thickness(), ratio());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

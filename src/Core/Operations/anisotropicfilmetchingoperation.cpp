@@ -14,6 +14,7 @@ AnisotropicFilmEtchingOperation::AnisotropicFilmEtchingOperation(Workspace &work
 void AnisotropicFilmEtchingOperation::run(Model::Automaton::TotalVolume &volume)
 {
     AnisotropicFilmEtching engine(volume, material(), depth(), ratio());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

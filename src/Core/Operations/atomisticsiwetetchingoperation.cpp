@@ -12,7 +12,9 @@ AtomisticSiWetEtchingOperation::AtomisticSiWetEtchingOperation(Workspace &worksp
 
 void AtomisticSiWetEtchingOperation::runEngine(Model::Automaton::TotalVolume &volume, double depth)
 {
-    AtomicStructureSimpleSiWetEtch(volume, depth).run();
+    AtomicStructureSimpleSiWetEtch engine(volume, depth);
+    engine.setRunControl(runControl());
+    engine.run();
 }
 
 } // namespace Operations

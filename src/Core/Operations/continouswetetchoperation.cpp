@@ -12,7 +12,9 @@ ContinousWetEtchOperation::ContinousWetEtchOperation(Workspace &workspace)
 
 void ContinousWetEtchOperation::runEngine(Model::Automaton::TotalVolume &volume, double depth)
 {
-    ContinuosWetEtching(volume, depth).run();
+    ContinuosWetEtching engine(volume, depth);
+    engine.setRunControl(runControl());
+    engine.run();
 }
 
 } // namespace Operations

@@ -1,6 +1,7 @@
 #include "cutcellvolume.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runstage.h"
 #include "maskimage.h"
 
 #include <algorithm>
@@ -58,10 +59,15 @@ void CutCellVolume::removeAllCuts()
 
 void CutCellVolume::pass(const std::function<void(Model::Automaton::Voxel &)> &change)
 {
+    Util::RunStage stage(m_control, m_nx);
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
-    Util::runParallelTasks(sliceCount(),
-                           [this, &change](uint32_t t) { passSlice(m_slices[t].begin, m_slices[t].end, change); });
+    Util::runParallelTasks(sliceCount(), [this, &change, &stage](uint32_t t) {
+        passSlice(m_slices[t].begin, m_slices[t].end, change);
+        stage.advance(m_slices[t].end - m_slices[t].begin);
+    });
     m_cells = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Util/controllable.h"
 #include "slicetasks.h"
 
 #include <QBitArray>
@@ -20,11 +21,13 @@ namespace Operations {
 
 /// Hides or shows the cell columns of a volume that a mask leaves uncovered, by changing the
 /// cells' cut counts. Cuts add up, so two cuts need two uncuts before the cells show again.
-class CutCellVolume {
+class CutCellVolume : public Util::Controllable {
 public:
     /// An empty mask covers nothing: every column is uncovered.
     CutCellVolume(Model::Automaton::TotalVolume &volume, const QBitArray &mask, uint32_t width, uint32_t height);
 
+    /// Each is one pass over x-slabs; with a run control it counts columns and stops only before
+    /// the pass.
     /// One more cut on every cell of every uncovered column.
     void cut();
     /// One cut less on every cell of every uncovered column.

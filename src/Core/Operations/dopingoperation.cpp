@@ -26,6 +26,7 @@ void DopingOperation::execute()
 void DopingOperation::run(Model::Automaton::TotalVolume &volume)
 {
     SimpleDoping engine(volume, material(), depth());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

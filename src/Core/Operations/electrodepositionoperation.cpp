@@ -13,6 +13,7 @@ ElectrodepositionOperation::ElectrodepositionOperation(Workspace &workspace)
 void ElectrodepositionOperation::run(Model::Automaton::TotalVolume &volume)
 {
     Electrodeposition engine(volume, depositedMaterial(), conductingMaterial(), thickness());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

@@ -4,6 +4,7 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/failuretext.h"
+#include "Util/runcontrol.h"
 #include "filmextraction.h"
 
 #include <QElapsedTimer>
@@ -67,26 +68,34 @@ void ExtractFilm::execute()
     m_step = 2;
 
     QString failure;
+    Util::RunControl control;
     {
         BusyScope busy(ws.busyIndicator(), name());
-        QElapsedTimer timer;
-        timer.start();
-        try {
-            m_result = FilmExtraction(*m_source, m_material, m_invert).run();
-            if (m_result) {
-                printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                                QString::number(timer.elapsed()) + QStringLiteral(" ms"));
-                timer.restart();
-                m_result->painter().regenerateSurface();
-                printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                                QStringLiteral(" ms"));
+        ws.runJob(name(), control, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            try {
+                FilmExtraction engine(*m_source, m_material, m_invert);
+                engine.setRunControl(&control);
+                m_result = engine.run();
+                if (m_result) {
+                    control.setStoppable(false);
+                    printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                    QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                    timer.restart();
+                    m_result->painter().regenerateSurface(&control);
+                    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                                    QStringLiteral(" ms"));
+                }
+            } catch (const std::exception &error) {
+                m_result.reset();
+                failure = name() + QStringLiteral(": ") +
+                          Util::failureText(error, QStringLiteral("extract a film from this cell volume"));
             }
-        } catch (const std::exception &error) {
-            m_result.reset();
-            failure = name() + QStringLiteral(": ") +
-                      Util::failureText(error, QStringLiteral("extract a film from this cell volume"));
-        }
+        });
     }
+    if (failure.isEmpty() && control.wasStopped())
+        failure = name() + QStringLiteral(": Operation canceled.");
     if (!failure.isEmpty()) {
         endCanceled(failure);
         return;

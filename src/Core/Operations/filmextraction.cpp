@@ -1,6 +1,7 @@
 #include "filmextraction.h"
 
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 
 #include <algorithm>
 #include <vector>
@@ -75,6 +76,9 @@ TotalVolumePtr FilmExtraction::run()
     const uint32_t nz = m_source.sizeZ();
     const size_t count = m_source.cellCount();
 
+    Util::RunStage stage(m_control, 2);
+    if (stage.stopHere())
+        return nullptr;
     CellLock sourceLock(m_source);
     const Voxel *cells = sourceLock.cells();
     // One bit per cell, set while the cell holds the material and has not been reached: the fill
@@ -99,7 +103,12 @@ TotalVolumePtr FilmExtraction::run()
             break;
         }
     }
-    if (seed == count)
+    stage.advance();
+    if (seed == count) {
+        stage.finish();
+        return nullptr;
+    }
+    if (stage.stopHere())
         return nullptr;
 
     auto film = std::make_shared<TotalVolume>(nx, ny, nz, m_source.cellSizeX(), m_source.cellSizeY(),
@@ -157,6 +166,7 @@ TotalVolumePtr FilmExtraction::run()
     }
     if (low > 0)
         lower(*film, out, low, high);
+    stage.finish();
     return film;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/controllable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,13 +14,15 @@ namespace Operations {
 /// it to rest on z = 0. The body is the one holding the first cell of the material in x, y, z scan
 /// order. Besides the new volume it needs one bit per cell and the queue of the flood fill; the bits
 /// are made in one parallel pass over the cells, the fill itself runs in the calling thread.
-class FilmExtraction {
+class FilmExtraction : public Util::Controllable {
 public:
     FilmExtraction(Model::Automaton::TotalVolume &source, uint32_t material, bool invert);
 
     /// The film in a new volume with the source's cell counts, cell sizes and position, or null when
     /// the source holds no cell of the material. Throws Model::Automaton::VolumeAllocationError when
     /// the new volume cannot be created. The source is locked while it is read and never changed.
+    /// With a run control it counts marking and filling and stops before either when asked: the
+    /// result is then null (and the control says it was stopped).
     Model::Automaton::TotalVolumePtr run();
 
     /// Cells of the film the last run copied.

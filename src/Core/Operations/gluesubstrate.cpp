@@ -1,6 +1,7 @@
 #include "gluesubstrate.h"
 
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 
 #include <QString>
 
@@ -62,6 +63,9 @@ TotalVolumePtr GlueSubstrate::run()
     if (!fits(l, m_base, m_top))
         throw std::invalid_argument("the glue layout does not fit the two cell volumes");
 
+    Util::RunStage stage(m_control, 2);
+    if (stage.stopHere())
+        return nullptr;
     auto result = std::make_shared<TotalVolume>(l.finalX, l.finalY, l.finalZ, l.cellSizeX, l.cellSizeY, l.cellSizeZ,
                                                 m_base.position(), 0u);
 
@@ -86,6 +90,7 @@ TotalVolumePtr GlueSubstrate::run()
         slab(m_top.sizeX(), m_workers, i, begin, end);
         copyTopSlab(top, cells, begin, end);
     });
+    stage.finish();
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/controllable.h"
 #include "gluelayout.h"
 
 #include <cstdint>
@@ -11,13 +12,15 @@ namespace Operations {
 /// The glue engine: builds one new cell volume holding the occupied layers of the base with the
 /// occupied layers of the top stacked on them, as a GlueLayout says. Only cell states are carried
 /// over. The x-slabs of both volumes are copied in one task per pool thread.
-class GlueSubstrate {
+class GlueSubstrate : public Util::Controllable {
 public:
     /// `base` and `top` must be different volumes and `layout` must come from GlueLayout::prepare on them.
     GlueSubstrate(Model::Automaton::TotalVolume &base, Model::Automaton::TotalVolume &top, const GlueLayout &layout);
 
     /// The glued volume at the base's position. Throws Model::Automaton::VolumeAllocationError
     /// when it cannot be created; the two volumes are never changed.
+    /// With a run control it counts the two copy passes and stops before either when asked: the
+    /// result is then null and nothing was changed.
     Model::Automaton::TotalVolumePtr run();
 
     /// The tasks the last run copied in; 1 when it ran in the calling thread.

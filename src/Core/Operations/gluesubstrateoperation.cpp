@@ -3,6 +3,7 @@
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Util/failuretext.h"
+#include "Util/runcontrol.h"
 #include "gluesubstrate.h"
 
 #include <QElapsedTimer>
@@ -108,21 +109,38 @@ void GlueSubstrateOperation::execute()
             "Glue Volumes: the top cell volume holds no occupied cell; the result holds the base alone."));
 
     QString failure;
+    Util::RunControl control;
     {
         BusyScope busy(ws.busyIndicator(), name());
-        QElapsedTimer timer;
-        timer.start();
-        try {
-            m_result = GlueSubstrate(*m_base, *m_top, m_layout).run();
-            printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
-            timer.restart();
-            m_result->painter().regenerateSurface();
-            printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                            QStringLiteral(" ms"));
-        } catch (const std::exception &error) {
-            failure = Util::failureText(error, QStringLiteral("glue these cell volumes"));
-        }
+        ws.runJob(name(), control, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            try {
+                GlueSubstrate engine(*m_base, *m_top, m_layout);
+                engine.setRunControl(&control);
+                m_result = engine.run();
+                if (!m_result)
+                    return;
+                control.setStoppable(false);
+                printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                timer.restart();
+                m_result->painter().regenerateSurface(&control);
+                printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                                QStringLiteral(" ms"));
+            } catch (const std::exception &error) {
+                failure = Util::failureText(error, QStringLiteral("glue these cell volumes"));
+            }
+        });
+    }
+    if (failure.isEmpty() && control.wasStopped()) {
+        // Stopped before the copy: nothing was made, and both volumes are as they were.
+        m_result.reset();
+        m_step = 2;
+        ws.console().writeMessage(name() + QStringLiteral(": Operation canceled."));
+        ws.console().reset();
+        ws.operationCanceled();
+        return;
     }
     if (!failure.isEmpty()) {
         // Nothing was added or removed: both volumes stay in the document as they were.

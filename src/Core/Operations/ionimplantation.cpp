@@ -41,7 +41,7 @@ bool IonImplantation::inBand(uint32_t depthIndex, float cellHeight, float depth,
 
 void IonImplantation::initializeSlice(uint32_t begin, uint32_t end, uint32_t slice)
 {
-    std::lock_guard<std::mutex> guard(m_sliceMutexes[slice]);
+    std::lock_guard<std::mutex> guard(m_work[slice].mutex);
     std::vector<uint32_t> &implanted = m_implanted[slice];
     implanted.clear();
     const float a = m_annealing;

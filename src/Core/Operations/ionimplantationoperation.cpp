@@ -33,6 +33,7 @@ void IonImplantationOperation::cancel()
 void IonImplantationOperation::run(Model::Automaton::TotalVolume &volume)
 {
     IonImplantation engine(volume, material(), depth(), spread(), annealingDistance());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

@@ -13,6 +13,7 @@ IsotropicFilmDepositionOperation::IsotropicFilmDepositionOperation(Workspace &wo
 void IsotropicFilmDepositionOperation::run(Model::Automaton::TotalVolume &volume)
 {
     IsotropicFilmDeposition engine(volume, material(), thickness());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

@@ -13,6 +13,7 @@ IsotropicFilmEtchingOperation::IsotropicFilmEtchingOperation(Workspace &workspac
 void IsotropicFilmEtchingOperation::run(Model::Automaton::TotalVolume &volume)
 {
     IsotropicFilmEtching engine(volume, material(), depth());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,9 @@ uint32_t LatticeEtchEngine::owner(int32_t cellX) const { return std::min(uint32_
 
 void LatticeEtchEngine::run()
 {
+    Util::RunStage stage(m_control, m_steps + 1);
+    if (stage.stopHere())
+        return;
     if (!m_volume.siLattice())
         m_volume.createSiLattice();
     m_lattice = m_volume.siLattice();
@@ -65,7 +69,14 @@ void LatticeEtchEngine::run()
     m_cells = lock.cells();
     Util::runParallelTasks(m_threads, [this](uint32_t t) { prepare(t); });
     Util::runParallelTasks(m_threads, [this](uint32_t t) { collect(t); });
+    stage.advance();
+    bool stopped = false;
     for (uint64_t step = 0; step < m_steps; ++step) {
+        // Between steps every removal of the last one is applied to atoms and cells.
+        if (stage.stopHere()) {
+            stopped = true;
+            break;
+        }
         bool anyCandidate = false;
         for (const auto &part : m_parts)
             anyCandidate = anyCandidate || !part->candidates.empty();
@@ -81,7 +92,10 @@ void LatticeEtchEngine::run()
         Util::runParallelTasks(m_threads, [this](uint32_t t) { apply(t); });
         m_removed += removed;
         ++m_stepsRun;
+        stage.advance();
     }
+    if (!stopped)
+        stage.finish();
     m_parts.clear();
     m_cells = nullptr;
 }

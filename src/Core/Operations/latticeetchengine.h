@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/silattice.h"
+#include "Util/controllable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,13 +26,14 @@ namespace Operations {
 /// Every step first decides for all candidates of all threads from the lattice as the step found
 /// it, then removes the atoms, updates the cells and hands candidates over: the result is the same
 /// for any number of threads.
-class LatticeEtchEngine {
+class LatticeEtchEngine : public Util::Controllable {
 public:
     virtual ~LatticeEtchEngine();
     LatticeEtchEngine(const LatticeEtchEngine &) = delete;
     LatticeEtchEngine &operator=(const LatticeEtchEngine &) = delete;
 
     /// Builds the lattice first when the volume has none, then runs the steps with the cells locked.
+    /// With a run control it counts the steps and stops between them when asked.
     void run();
 
     uint64_t stepCount() const { return m_steps; }

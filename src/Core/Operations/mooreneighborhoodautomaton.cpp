@@ -1,6 +1,7 @@
 #include "mooreneighborhoodautomaton.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runstage.h"
 
 #include <utility>
 
@@ -82,7 +83,12 @@ size_t MooreNeighborhoodAutomaton::cellIndex(size_t padded) const
 void MooreNeighborhoodAutomaton::run()
 {
     // Material 0 would make the film empty space: nothing to do. No layers: nothing either.
-    if (m_material == 0 || m_layerCount == 0)
+    Util::RunStage stage(m_control, uint64_t(m_layerCount) + 1);
+    if (m_material == 0 || m_layerCount == 0) {
+        stage.finish();
+        return;
+    }
+    if (stage.stopHere())
         return;
 
     Model::Automaton::CellLock lock(m_volume);
@@ -99,8 +105,14 @@ void MooreNeighborhoodAutomaton::run()
     for (const auto &slice : m_slices)
         for (size_t p : slice->front)
             m_roles[p] = Front;
+    stage.advance();
 
+    bool stopped = false;
     for (uint32_t step = 0; step < m_layerCount; ++step) {
+        if (stage.stopHere()) {
+            stopped = true;
+            break;
+        }
         bool anyFront = false;
         for (const auto &slice : m_slices)
             anyFront = anyFront || !slice->front.empty();
@@ -110,7 +122,10 @@ void MooreNeighborhoodAutomaton::run()
         Util::runParallelTasks(
             count, [this](uint32_t t) { stepSlice(m_slices[t]->columns.begin, m_slices[t]->columns.end, t); });
         Util::runParallelTasks(count, [this](uint32_t t) { applyStep(t); });
+        stage.advance();
     }
+    if (!stopped)
+        stage.finish();
 
     m_roles = std::vector<uint8_t>();
     m_nextMarks = std::vector<uint8_t>();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Util/controllable.h"
 #include "slicetasks.h"
 
 #include <array>
@@ -23,7 +24,7 @@ namespace Operations {
 /// each step moves the front one cell in every direction, so corners stay square.
 /// The volume is cut into x-slices, one task each; a step has two phases so that every slice reads
 /// the cells as the previous step left them, and slices hand over boundary cells through outboxes.
-class MooreNeighborhoodAutomaton {
+class MooreNeighborhoodAutomaton : public Util::Controllable {
 public:
     struct Offset {
         int dx;
@@ -37,7 +38,8 @@ public:
     MooreNeighborhoodAutomaton(const MooreNeighborhoodAutomaton &) = delete;
     MooreNeighborhoodAutomaton &operator=(const MooreNeighborhoodAutomaton &) = delete;
 
-    /// Locks the volume, runs the layer count's steps and unlocks.
+    /// Locks the volume, runs the layer count's steps and unlocks. With a run control it counts
+    /// the seeding and each step and stops between steps when asked.
     void run();
 
     uint32_t sliceCount() const { return static_cast<uint32_t>(m_slices.size()); }

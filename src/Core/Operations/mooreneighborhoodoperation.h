@@ -25,6 +25,7 @@ protected:
     void run(Model::Automaton::TotalVolume &volume) override
     {
         Engine engine(volume, material(), layerCount());
+        engine.setRunControl(this->runControl());
         engine.run();
     }
     bool marksLatticeOutOfDate() const override { return true; }

@@ -1,6 +1,7 @@
 #include "photolithography.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runstage.h"
 
 #include <algorithm>
 
@@ -50,20 +51,30 @@ std::vector<uint8_t> Photolithography::keepMap(const MaskBits &mask) const
 
 void Photolithography::run()
 {
+    Util::RunStage stage(m_control, uint64_t(m_nz) + 1);
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     const auto count = static_cast<uint32_t>(m_slices.size());
     Util::runParallelTasks(count, [this](uint32_t t) {
         initialize(static_cast<int32_t>(m_slices[t].columns.begin), static_cast<int32_t>(m_slices[t].columns.end), t);
     });
+    stage.advance();
     for (uint32_t s = 0; s < m_nz; ++s) {
+        if (stage.stopHere()) {
+            m_cells = nullptr;
+            return;
+        }
         const bool anyFront =
             std::any_of(m_slices.begin(), m_slices.end(), [](const Slice &slice) { return !slice.front.empty(); });
         // Nothing left to develop; the remaining steps would change nothing.
         if (!anyFront)
             break;
         Util::runParallelTasks(count, [this](uint32_t t) { step(t); });
+        stage.advance();
     }
+    stage.finish();
     m_cells = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Util/controllable.h"
 #include "maskimage.h"
 #include "slicetasks.h"
 
@@ -23,12 +24,13 @@ namespace Operations {
 /// run of resist touching empty space from the exposed side is removed. Positive resist goes where
 /// light falls; negative resist (material 12, "Photoresist -") where it does not.
 /// Columns never interact, so each x-slice runs on its own.
-class Photolithography {
+class Photolithography : public Util::Controllable {
 public:
     Photolithography(Model::Automaton::TotalVolume &volume, uint32_t material, const QBitArray &bottomMask,
                      uint32_t bottomWidth, uint32_t bottomHeight, const QBitArray &topMask, uint32_t topWidth,
                      uint32_t topHeight);
 
+    /// With a run control: one step per layer of the volume, stopping between layers when asked.
     void run();
 
     /// The material of the negative resist of the default catalogue.

@@ -49,6 +49,7 @@ void PhotolithographyOperation::run(Model::Automaton::TotalVolume &volume)
 {
     Photolithography engine(volume, m_material, m_bottomMask.bits, m_bottomMask.width, m_bottomMask.height,
                             m_topMask.bits, m_topMask.width, m_topMask.height);
+    engine.setRunControl(runControl());
     engine.run();
 }
 

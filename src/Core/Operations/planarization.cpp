@@ -1,6 +1,7 @@
 #include "planarization.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runstage.h"
 #include "columnslabs.h"
 
 #include <algorithm>
@@ -18,8 +19,11 @@ Planarization::Planarization(Model::Automaton::TotalVolume &volume, uint32_t max
 
 void Planarization::run()
 {
+    Util::RunStage stage(m_control, m_volume.sizeX());
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
-    runColumnSlabs(m_volume.sizeX(), m_workers, [this, &lock](uint32_t begin, uint32_t end) {
+    runColumnSlabs(m_volume.sizeX(), m_workers, [this, &lock, &stage](uint32_t begin, uint32_t end) {
         const uint32_t ny = m_volume.sizeY();
         const uint32_t nz = m_volume.sizeZ();
         for (uint32_t x = begin; x < end; ++x)
@@ -30,6 +34,7 @@ void Planarization::run()
                 for (uint32_t z = m_upperCut; z < nz; ++z)
                     column[z].setState(0);
             }
+        stage.advance(end - begin);
     });
 }
 

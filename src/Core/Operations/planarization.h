@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Util/controllable.h"
+
 #include <cstdint>
 
 namespace Model {
@@ -13,9 +15,10 @@ namespace Operations {
 
 /// Polishes a volume down: every cell at or above the maximum height and every cell below the
 /// minimum height becomes empty. Heights are in cells along z.
-class Planarization {
+class Planarization : public Util::Controllable {
 public:
     Planarization(Model::Automaton::TotalVolume &volume, uint32_t maximumHeight, uint32_t minimumHeight);
+    /// One pass over x-slabs; with a run control it counts columns and stops only before the pass.
     void run();
 
     uint32_t upperCut() const { return m_upperCut; }

@@ -38,7 +38,9 @@ void PlanarizationOperation::cancel()
 
 void PlanarizationOperation::run(Model::Automaton::TotalVolume &volume)
 {
-    Planarization(volume, m_maximumHeight, m_minimumHeight).run();
+    Planarization engine(volume, m_maximumHeight, m_minimumHeight);
+    engine.setRunControl(runControl());
+    engine.run();
 }
 
 } // namespace Operations

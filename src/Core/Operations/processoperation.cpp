@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <new>
 
 namespace Core {
 namespace Operations {
@@ -69,6 +70,38 @@ template <class Base> void CellVolumeOperation<Base>::cancel()
     ws.operationCanceled();
 }
 
+template <class Base> bool CellVolumeOperation<Base>::beforeRun(Model::Automaton::TotalVolume &volume)
+{
+    try {
+        m_keptStates.resize(volume.cellCount());
+    } catch (const std::bad_alloc &) {
+        std::vector<uint32_t>().swap(m_keptStates);
+        return false;
+    }
+    Model::Automaton::CellLock lock(volume);
+    const Model::Automaton::Voxel *cells = lock.cells();
+    for (size_t i = 0; i < m_keptStates.size(); ++i)
+        m_keptStates[i] = cells[i].state();
+    return true;
+}
+
+template <class Base> bool CellVolumeOperation<Base>::putBackCells(Model::Automaton::TotalVolume &volume)
+{
+    if (m_keptStates.size() != volume.cellCount() || m_keptStates.empty())
+        return false;
+    Model::Automaton::CellLock lock(volume);
+    Model::Automaton::Voxel *cells = lock.cells();
+    for (size_t i = 0; i < m_keptStates.size(); ++i)
+        cells[i].setState(m_keptStates[i]);
+    return true;
+}
+
+template <class Base> void CellVolumeOperation<Base>::afterFailedRun(Model::Automaton::TotalVolume &volume)
+{
+    if (putBackCells(volume))
+        volume.painter().regenerateSurface();
+}
+
 template <class Base> void CellVolumeOperation<Base>::execute()
 {
     if (!m_volume || !hasOptions()) {
@@ -78,38 +111,77 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     Workspace &ws = this->workspace();
     Model::Automaton::TotalVolume &volume = *m_volume;
 
-    beforeRun(volume);
+    Util::RunControl control;
+    // Without the cells from before, a stopped run could not be taken back: it runs to its end.
+    bool kept = beforeRun(volume);
+    if (kept && changesAtomCounts()) {
+        try {
+            m_keptAtoms.resize(volume.cellCount());
+            Model::Automaton::CellLock lock(volume);
+            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
+                m_keptAtoms[i] = lock.cells()[i].atomCount();
+        } catch (const std::bad_alloc &) {
+            std::vector<uint32_t>().swap(m_keptAtoms);
+            kept = false;
+        }
+    }
+    control.setStoppable(kept);
     bool failed = false;
     QString failure;
+    qint64 simulated = 0;
+    qint64 surfaced = 0;
     {
         // The window shows it is busy from the start of the run until the surface is ready.
         BusyScope busy(ws.busyIndicator(), this->name());
-        QElapsedTimer timer;
-        timer.start();
-        try {
-            run(volume);
-        } catch (const std::exception &error) {
-            // Engines report impossible inputs by throwing; the user reads it in the console.
-            failed = true;
-            failure = Util::failureText(error,
-                                        QStringLiteral("run ") + this->name() + QStringLiteral(" on this cell volume"));
-        }
-        if (!failed) {
-            printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
-                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
-
+        m_control = &control;
+        ws.runJob(this->name(), control, [&] {
+            QElapsedTimer timer;
+            timer.start();
+            try {
+                run(volume);
+            } catch (const std::exception &error) {
+                // Engines report impossible inputs by throwing; the user reads it in the console.
+                failed = true;
+                failure = Util::failureText(error, QStringLiteral("run ") + this->name() +
+                                                       QStringLiteral(" on this cell volume"));
+                return;
+            }
+            if (control.wasStopped())
+                return;
+            simulated = timer.elapsed();
+            // The cells are final now: the surface is built for them whatever is asked.
+            control.setStoppable(false);
             timer.restart();
-            volume.painter().regenerateSurface();
-            printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                            QStringLiteral(" ms"));
-        }
+            volume.painter().regenerateSurface(&control);
+            surfaced = timer.elapsed();
+        });
+        m_control = nullptr;
     }
     if (failed) {
         afterFailedRun(volume);
+        std::vector<uint32_t>().swap(m_keptStates);
         ws.console().writeMessage(this->name() + QStringLiteral(": ") + failure);
         cancel();
         return;
     }
+    if (control.wasStopped()) {
+        // The surface still shows the cells from before, which are put back exactly.
+        if (!m_keptAtoms.empty()) {
+            Model::Automaton::CellLock lock(volume);
+            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
+                lock.cells()[i].setAtomCount(m_keptAtoms[i]);
+        }
+        putBackCells(volume);
+        std::vector<uint32_t>().swap(m_keptStates);
+        std::vector<uint32_t>().swap(m_keptAtoms);
+        cancel();
+        return;
+    }
+    std::vector<uint32_t>().swap(m_keptStates);
+    std::vector<uint32_t>().swap(m_keptAtoms);
+    printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
+                    QString::number(simulated) + QStringLiteral(" ms"));
+    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(surfaced) + QStringLiteral(" ms"));
 
     afterRun(volume);
     ws.setLastOperation(volume.id(), this->typeCode());
@@ -132,10 +204,18 @@ UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const Q
 {
 }
 
-void UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume)
+bool UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume)
 {
     m_snapshotError.clear();
-    m_snapshot.takeBefore(volume, &m_snapshotError);
+    return m_snapshot.takeBefore(volume, &m_snapshotError);
+}
+
+bool UndoableProcessOperation::putBackCells(Model::Automaton::TotalVolume &volume)
+{
+    if (!m_snapshot.revertRun(volume))
+        return false;
+    afterRestore(volume);
+    return true;
 }
 
 void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
@@ -150,7 +230,7 @@ void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
 
 void UndoableProcessOperation::afterFailedRun(Model::Automaton::TotalVolume &volume)
 {
-    if (m_snapshot.revertRun(volume))
+    if (putBackCells(volume))
         volume.painter().regenerateSurface();
     else
         workspace().console().writeMessage(name() + QStringLiteral(": The cells from before the step were not kept (") +

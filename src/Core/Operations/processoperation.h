@@ -2,8 +2,12 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/iobserver.h"
+#include "Util/runcontrol.h"
 #include "operation.h"
 #include "processsnapshot.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace Core {
 namespace Operations {
@@ -28,20 +32,33 @@ public:
 protected:
     /// True when every required option was set by the dialog.
     virtual bool hasOptions() const = 0;
-    /// Runs the engine on the locked-free volume (the engine takes the lock itself).
+    /// Runs the engine on the locked-free volume (the engine takes the lock itself). The engine
+    /// is given `runControl()`, so that it reports progress and stops when the user cancels.
     virtual void run(Model::Automaton::TotalVolume &volume) = 0;
+    /// Whether the engine changes the cells' atom counts, which a stopped run then puts back too.
+    virtual bool changesAtomCounts() const { return false; }
     /// Whether the step invalidates the volume's atomistic lattice.
     virtual bool marksLatticeOutOfDate() const { return false; }
-    /// Snapshot hooks around the run.
-    virtual void beforeRun(Model::Automaton::TotalVolume &) {}
+    /// Before the run: keeps what a stopped or failed run needs to put the cells back (here a
+    /// copy of the states). False when nothing could be kept: the run then cannot be stopped.
+    virtual bool beforeRun(Model::Automaton::TotalVolume &volume);
+    /// After a successful run.
     virtual void afterRun(Model::Automaton::TotalVolume &) {}
+    /// Puts back the cells kept by beforeRun; false when none were kept.
+    virtual bool putBackCells(Model::Automaton::TotalVolume &volume);
     /// Called when the engine threw part way; the cells may hold a half-finished result.
-    virtual void afterFailedRun(Model::Automaton::TotalVolume &) {}
+    virtual void afterFailedRun(Model::Automaton::TotalVolume &volume);
+
+    /// The control of the running step (null outside `run`): engines report to it and stop at its request.
+    Util::RunControl *runControl() const { return m_control; }
 
     void chooseVolume(const Model::Automaton::TotalVolumePtr &volume);
 
 private:
     Model::Automaton::TotalVolumePtr m_volume;
+    Util::RunControl *m_control = nullptr;
+    std::vector<uint32_t> m_keptStates;
+    std::vector<uint32_t> m_keptAtoms;
 };
 
 /// A process step that cannot be undone.
@@ -61,8 +78,10 @@ public:
     const ProcessSnapshot &snapshot() const { return m_snapshot; }
 
 protected:
-    void beforeRun(Model::Automaton::TotalVolume &volume) override;
+    bool beforeRun(Model::Automaton::TotalVolume &volume) override;
     void afterRun(Model::Automaton::TotalVolume &volume) override;
+    /// Puts the states from before the run back from the snapshot's copy.
+    bool putBackCells(Model::Automaton::TotalVolume &volume) override;
     /// Puts the states from before the run back, so a failed step leaves no half-changed cells.
     void afterFailedRun(Model::Automaton::TotalVolume &volume) override;
     /// Called after undo or redo has put cells back, before the surface is regenerated. Marks the

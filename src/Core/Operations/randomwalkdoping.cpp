@@ -3,6 +3,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 #include "randomstream.h"
 
 #include <QDebug>
@@ -168,21 +169,32 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     const double ratio = totalTime / m_timeStep;
     const uint64_t steps = ratio >= 1.0 ? uint64_t(std::trunc(ratio)) : 0;
 
+    Util::RunStage stage(m_control, steps + 1);
+    if (stage.stopHere())
+        return 0;
     QElapsedTimer timer;
     timer.start();
     Model::Automaton::CellLock lock(m_volume);
     qDebug().nospace() << "Steps to run: " << steps;
     if (steps > 0) {
         initialise(lock.cells());
+        stage.advance();
         for (uint64_t step = 0; step < steps; ++step) {
+            // Between steps every particle has moved: the counts are whole (not yet thresholded).
+            if (stage.stopHere()) {
+                std::vector<uint8_t>().swap(m_classes);
+                return step;
+            }
             gather();
             scatter(lock.cells(), step);
             if (step % 100 == 0)
                 qDebug().nospace() << "At step " << step;
+            stage.advance();
         }
         finish(lock.cells());
         std::vector<uint8_t>().swap(m_classes);
     }
+    stage.finish();
     qDebug().nospace() << "Time to run: " << timer.elapsed() << " ms";
     return steps;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/particlecounts.h"
+#include "Util/controllable.h"
 
 #include <QList>
 #include <QString>
@@ -27,7 +28,7 @@ namespace Operations {
 /// exceed the threshold count NT becomes the doping material.
 /// Each step runs in parallel over x planes, each plane with its own random stream derived from
 /// the seed, the step and the plane, so a seeded run gives the same counts for any thread count.
-class RandomWalkDoping {
+class RandomWalkDoping : public Util::Controllable {
 public:
     /// Counts above this could overflow the 32-bit counters while particles gather.
     static constexpr uint32_t maximumSurfaceCount = 500000000u;

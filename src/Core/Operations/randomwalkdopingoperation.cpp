@@ -62,6 +62,7 @@ void RandomWalkDopingOperation::run(Model::Automaton::TotalVolume &volume)
                             dopantConcentration(), thresholdConcentration());
     if (m_seed)
         engine.setSeed(*m_seed);
+    engine.setRunControl(runControl());
     engine.dope(dopingTime());
 }
 

@@ -48,6 +48,7 @@ protected:
     bool hasOptions() const override { return missingParameters().isEmpty(); }
     void run(Model::Automaton::TotalVolume &volume) override;
     bool marksLatticeOutOfDate() const override { return true; }
+    bool changesAtomCounts() const override { return true; }
 
 private:
     ProcessOption<uint32_t> m_material;

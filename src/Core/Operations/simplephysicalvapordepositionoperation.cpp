@@ -15,6 +15,7 @@ SimplePhysicalVaporDepositionOperation::SimplePhysicalVaporDepositionOperation(W
 void SimplePhysicalVaporDepositionOperation::run(Model::Automaton::TotalVolume &volume)
 {
     SimplePhysicalVaporDeposition engine(volume, material(), thickness(), ratio(), side());
+    engine.setRunControl(runControl());
     engine.run();
 }
 

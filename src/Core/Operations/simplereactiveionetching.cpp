@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/paralleltasks.h"
+#include "Util/runstage.h"
 
 #include <algorithm>
 
@@ -28,17 +29,27 @@ SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume
 
 void SimpleReactiveIonEtching::run()
 {
+    Util::RunStage stage(m_control, uint64_t(m_depth) + 1);
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { initializeSlice(slice); });
+    stage.advance();
     for (uint32_t step = 0; step < m_depth; ++step) {
+        if (stage.stopHere()) {
+            m_cells = nullptr;
+            return;
+        }
         bool anyFront = false;
         for (const auto &front : m_fronts)
             anyFront = anyFront || !front.empty();
         if (!anyFront) // nothing left to etch: further steps would change nothing
             break;
         Util::runParallelTasks(m_sliceCount, [this](uint32_t slice) { stepSlice(slice); });
+        stage.advance();
     }
+    stage.finish();
     m_cells = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/voxel.h"
+#include "Util/controllable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,7 @@ namespace Operations {
 /// Strictly vertical etching of one material, one layer per step, from exposed top surfaces
 /// (direction bit 0) and/or exposed bottom surfaces (bit 1). Columns never talk to each other,
 /// so each x-slice is worked on by its own task.
-class SimpleReactiveIonEtching {
+class SimpleReactiveIonEtching : public Util::Controllable {
 public:
     static constexpr uint8_t fromTop = 1;
     static constexpr uint8_t fromBelow = 2;
@@ -26,6 +27,7 @@ public:
     SimpleReactiveIonEtching(Model::Automaton::TotalVolume &volume, uint32_t material, uint32_t depth,
                              uint8_t direction);
 
+    /// With a run control: one step per layer, stopping between layers when asked.
     void run();
 
     uint32_t sliceCount() const { return m_sliceCount; }

@@ -45,6 +45,7 @@ void SimpleReactiveIonEtchingOperation::run(Model::Automaton::TotalVolume &volum
     else if (m_depth > 0.0)
         steps = static_cast<uint32_t>(m_depth);
     SimpleReactiveIonEtching engine(volume, m_material, steps, m_direction);
+    engine.setRunControl(runControl());
     engine.run();
 }
 

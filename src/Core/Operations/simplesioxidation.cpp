@@ -158,9 +158,9 @@ void SimpleSiOxidation::updateCell(uint32_t index, uint32_t begin, uint32_t end,
             continue;
         const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
         if (nx >= end)
-            m_rightOutboxes[slice].push_back(neighbour);
+            m_work[slice].rightOutbox.push_back(neighbour);
         else if (nx < begin)
-            m_leftOutboxes[slice].push_back(neighbour);
+            m_work[slice].leftOutbox.push_back(neighbour);
         else
             nextFront.insert(neighbour);
     }

@@ -26,10 +26,13 @@ void SimpleSiOxidationOperation::execute()
 void SimpleSiOxidationOperation::run(Model::Automaton::TotalVolume &volume)
 {
     SimpleSiOxidation engine(volume, conversion());
+    engine.setRunControl(runControl());
     if (byThickness())
         engine.runWithThickness(thickness());
     else
         engine.runForTime(time(), temperature(), pressure());
+    if (runControl() && runControl()->wasStopped())
+        return; // the cells are put back; there is no thickness to tell
     const double microns = engine.thickness() / conversion();
     if (!(engine.thickness() > 0.0))
         workspace().console().writeMessage(name() + QStringLiteral(": The oxide thickness is %1 cell units; nothing "

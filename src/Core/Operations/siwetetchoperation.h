@@ -20,6 +20,7 @@ protected:
     bool hasOptions() const override { return m_depth.isSet(); }
     void run(Model::Automaton::TotalVolume &volume) override;
     void afterRestore(Model::Automaton::TotalVolume &volume) override;
+    bool changesAtomCounts() const override { return true; }
     /// Runs the etch engine on the volume, whose lattice is up to date.
     virtual void runEngine(Model::Automaton::TotalVolume &volume, double depth) = 0;
 

@@ -1,6 +1,7 @@
 #include "spincoating.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runstage.h"
 #include "columnslabs.h"
 
 #include <algorithm>
@@ -18,8 +19,11 @@ SpinCoating::SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t materia
 
 void SpinCoating::run()
 {
+    Util::RunStage stage(m_control, m_volume.sizeX());
+    if (stage.stopHere())
+        return;
     Model::Automaton::CellLock lock(m_volume);
-    runColumnSlabs(m_volume.sizeX(), m_workers, [this, &lock](uint32_t begin, uint32_t end) {
+    runColumnSlabs(m_volume.sizeX(), m_workers, [this, &lock, &stage](uint32_t begin, uint32_t end) {
         const uint32_t ny = m_volume.sizeY();
         for (uint32_t x = begin; x < end; ++x)
             for (uint32_t y = 0; y < ny; ++y) {
@@ -28,6 +32,7 @@ void SpinCoating::run()
                     if (column[z].state() == 0)
                         column[z].setState(m_material);
             }
+        stage.advance(end - begin);
     });
 }
 

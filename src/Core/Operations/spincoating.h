@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Util/controllable.h"
+
 #include <cstdint>
 
 namespace Model {
@@ -13,9 +15,10 @@ namespace Operations {
 
 /// Pours a material onto a structure: every empty cell below the deposition height is filled;
 /// occupied cells stay as they are.
-class SpinCoating {
+class SpinCoating : public Util::Controllable {
 public:
     SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t material, uint32_t depositionHeight);
+    /// One pass over x-slabs; with a run control it counts columns and stops only before the pass.
     void run();
 
     uint32_t fillHeight() const { return m_fillHeight; }

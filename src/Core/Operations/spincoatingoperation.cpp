@@ -30,7 +30,9 @@ uint32_t SpinCoatingOperation::volumeSizeZ() const
 
 void SpinCoatingOperation::run(Model::Automaton::TotalVolume &volume)
 {
-    SpinCoating(volume, m_material, m_height).run();
+    SpinCoating engine(volume, m_material, m_height);
+    engine.setRunControl(runControl());
+    engine.run();
 }
 
 } // namespace Operations

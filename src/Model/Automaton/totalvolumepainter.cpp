@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/gl.h"
 #include "Util/failuretext.h"
+#include "Util/runstage.h"
 #include "facebatch.h"
 #include "surfacemesh.h"
 #include "totalvolume.h"
@@ -130,8 +131,10 @@ TotalVolumePainter::ColorMap TotalVolumePainter::catalogueColors()
     return map;
 }
 
-bool TotalVolumePainter::regenerateSurface()
+bool TotalVolumePainter::regenerateSurface(Util::RunControl *control)
 {
+    // Surface, outlines, then the field and lattice displays.
+    Util::RunStage stage(control, 3);
     try {
         // Only the selected surface is built; the others give their memory back.
         switch (m_surfaceAlgorithm) {
@@ -152,12 +155,14 @@ bool TotalVolumePainter::regenerateSurface()
             regenerateCubicFaces();
             break;
         }
+        stage.advance();
         if (m_renderEmptyVoxelOutlines) {
             regenerateOutlines();
         } else {
             std::lock_guard<std::mutex> lock(m_listMutex);
             std::vector<CellFace>().swap(m_outlines);
         }
+        stage.advance();
         if (m_surfaceAlgorithm == 3)
             m_fieldPainter.generate(window(), catalogueColors(), m_volume.isSelected());
         else
@@ -169,6 +174,7 @@ bool TotalVolumePainter::regenerateSurface()
             std::lock_guard<std::mutex> lock(m_listMutex);
             m_failure = notice;
         }
+        stage.advance();
         return true;
     } catch (const std::exception &error) {
         // Out of memory (or another failure) must not reach the event loop; an empty surface is

@@ -22,6 +22,10 @@
 #include <mutex>
 #include <vector>
 
+namespace Util {
+class RunControl;
+}
+
 namespace Model {
 namespace Automaton {
 
@@ -48,8 +52,9 @@ public:
     /// Rebuilds every surface from the cells (locks the volume's cells while it reads them).
     /// Never throws: when memory runs out (or anything else fails) the painter is left with no
     /// surface, nothing is drawn for the volume, the words for the user wait in
-    /// takeSurfaceFailure(), and the result is false.
-    bool regenerateSurface();
+    /// takeSurfaceFailure(), and the result is false. A run control, when given, sees the
+    /// generators' steps as progress (a surface is never left half-built, so it is not stopped).
+    bool regenerateSurface(Util::RunControl *control = nullptr);
     /// Forgets the surfaces and gives their memory back; nothing is drawn until the next generation.
     void releaseSurface();
     /// Why the last generation left no surface ("Not enough memory to draw the surface of this

@@ -91,6 +91,8 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     QPushButton *btnSaveList = button("btnSaveList", "Save List");
     QPushButton *btnSaveListAs = button("btnSaveListAs", "Save List As ...");
     QPushButton *btnRun = button("btnRun", "Run");
+    m_btnStop = button("btnStop", "Stop");
+    m_btnStop->setEnabled(false);
     QPushButton *btnClose = button("btnClose", "Close");
 
     m_progressBar = new QProgressBar;
@@ -112,6 +114,7 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_progressBar, 1);
     bottom->addWidget(btnRun);
+    bottom->addWidget(m_btnStop);
     bottom->addWidget(btnClose);
     m_log = new RunLog;
     m_log->setFixedHeight(110);
@@ -132,6 +135,7 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     connect(btnSaveList, &QPushButton::clicked, this, &RunProcessesDialog::on_btnSaveList_clicked);
     connect(btnSaveListAs, &QPushButton::clicked, this, &RunProcessesDialog::on_btnSaveListAs_clicked);
     connect(btnRun, &QPushButton::clicked, this, &RunProcessesDialog::on_btnRun_clicked);
+    connect(m_btnStop, &QPushButton::clicked, this, &RunProcessesDialog::on_btnStop_clicked);
     connect(btnClose, &QPushButton::clicked, this, &RunProcessesDialog::on_btnClose_clicked);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &RunProcessesDialog::on_treeWidget_itemDoubleClicked);
     connect(m_tree, &QTreeWidget::itemExpanded, this, &RunProcessesDialog::on_treeWidget_itemExpanded);
@@ -457,8 +461,11 @@ bool RunProcessesDialog::loadList(const QString &fileName)
         [this](const Model::Materials::Material &existing, const Model::Materials::Material &loaded) {
             return resolveConflict(existing, loaded);
         });
-    if (!file.load(fileName))
+    m_loadError.clear();
+    if (!file.load(fileName)) {
+        m_loadError = file.errorString();
         return false;
+    }
     if (file.wasUpgraded())
         showMessage(QMessageBox::Warning, ProcessListFile::upgradeTitle(), ProcessListFile::upgradeText());
     if (!file.materialReport().isEmpty())
@@ -516,9 +523,18 @@ void RunProcessesDialog::on_btnRun_clicked()
     m_doneCount = 0;
     m_summary = RunSummary();
     m_log->clear();
+    // No worker reads the control now: the last run's stop request goes.
+    m_control.reset();
+    m_btnStop->setEnabled(true);
     m_progressTimer.start();
     const QList<ProcessData> steps = m_steps;
     m_worker = QtConcurrent::run([this, steps] { runProcessList(steps); });
+}
+
+void RunProcessesDialog::on_btnStop_clicked()
+{
+    if (isRunning())
+        m_control.requestStop();
 }
 
 void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps)
@@ -533,6 +549,7 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps)
             m_doneCount = record.index + 1;
     });
     runner.setWarningObserver([this](const QString &warning) { m_log->post(QStringLiteral("warning: ") + warning); });
+    runner.setRunControl(&m_control, true);
     runner.setSaveImageHandler([this, &runner](const QString &fileName, QString *error) {
         m_target = runner.target();
         bool saved = false;
@@ -557,9 +574,13 @@ void RunProcessesDialog::updateProgress()
         return;
     }
     m_progressTimer.stop();
+    m_btnStop->setEnabled(false);
     // After the worker let go: every line it posted is there to show.
     m_log->showPosted();
     const RunSummary summary = m_summary;
+    if (summary.stopped)
+        m_log->appendPlainText(
+            QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_progressBar->maximum()));
     if (m_target) {
         m_target->painter().regenerateSurface();
         m_workspace.notifyUpdate();

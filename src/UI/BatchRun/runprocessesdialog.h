@@ -4,6 +4,7 @@
 #include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/runcontrol.h"
 
 #include <QDialog>
 #include <QFuture>
@@ -52,6 +53,8 @@ public:
     void setScreenshotFunction(const std::function<bool(const QString &)> &function) { m_screenshot = function; }
 
     bool loadList(const QString &fileName);
+    /// Why the last loadList failed (empty after a success).
+    QString loadError() const { return m_loadError; }
     bool saveList(const QString &fileName);
 
 public slots:
@@ -68,6 +71,9 @@ public slots:
     void on_btnSaveList_clicked();
     void on_btnSaveListAs_clicked();
     void on_btnRun_clicked();
+    /// While a run goes on: the running step stops at its next boundary and its cells are put
+    /// back (a step that ends first stays done); no further step starts.
+    void on_btnStop_clicked();
     void on_btnClose_clicked();
     void on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
     void on_treeWidget_itemExpanded(QTreeWidgetItem *item);
@@ -113,9 +119,12 @@ private:
     QSemaphore m_runMutex{1};
     QTimer m_progressTimer;
     QString m_currentFileName;
+    QString m_loadError;
     QString m_baseTitle;
     QList<ProcessData> m_steps;
     std::atomic<int> m_doneCount{0};
+    /// The current run's stop request and the running engine's progress.
+    Util::RunControl m_control;
     Core::BatchRun::RunSummary m_summary;
     QFuture<void> m_worker;
     std::function<bool(const QString &)> m_screenshot;
@@ -123,6 +132,7 @@ private:
     QTreeWidget *m_tree;
     QComboBox *m_cbxProcess;
     QProgressBar *m_progressBar;
+    QPushButton *m_btnStop;
     RunLog *m_log;
 };
 

@@ -6,6 +6,8 @@
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/glwidget.h"
 
+#include <QMessageBox>
+
 namespace Ui {
 namespace Observers {
 
@@ -35,8 +37,13 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
             dialog.setScreenshotFunction(
                 [guarded](const QString &fileName) { return guarded && guarded->saveImage(fileName); });
         }
-        if (!listFile.isEmpty())
-            dialog.loadList(listFile);
+        // A list chosen outside the dialog (File menu, command line) never leaves it empty without a word.
+        if (!listFile.isEmpty() && !dialog.loadList(listFile)) {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Process List"),
+                            QStringLiteral("The process list could not be opened."), QMessageBox::Ok, mainWindow);
+            box.setInformativeText(dialog.loadError());
+            box.exec();
+        }
         dialog.exec();
     }
     // The masks shown while steps were edited or run were previews.

@@ -23,7 +23,8 @@ public:
     void notify() override;
 
     /// Runs the dialog modally for `target` (may be null), first loading `listFile` when it is
-    /// not empty. Afterwards every cell volume's masks are cleared and its surface regenerated.
+    /// not empty (a list that cannot be read is reported in a message box). Afterwards every cell volume's masks are
+    /// cleared and its surface regenerated.
     static void runDialog(Core::Workspace &workspace, QWidget *mainWindow,
                           const Model::Automaton::TotalVolumePtr &target, const QString &listFile = QString());
     /// The first selected cell volume, or null.

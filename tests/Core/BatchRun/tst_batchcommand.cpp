@@ -1,4 +1,5 @@
 #include "Core/BatchRun/batchcommand.h"
+#include "batchprocess.h"
 #include "vtifile.h"
 
 #include <QProcess>
@@ -16,37 +17,6 @@
 using Core::BatchRun::BatchCommand;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs the installed-to-be executable; a run that does not end in time counts as a hang.
-Result runBatch(const QStringList &arguments, const QString &workingDir = QString(), const QString &display = QString())
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    if (!display.isEmpty())
-        env.insert(QStringLiteral("DISPLAY"), display);
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
-    if (!workingDir.isEmpty())
-        process.setWorkingDirectory(workingDir);
-    process.start(QStringLiteral(CELLFORGE_BATCH), arguments);
-    Result result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
-}
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
 {
@@ -175,7 +145,7 @@ private slots:
     {
         const QString path = writeFile(m_dir, QStringLiteral("export.plst"), list(substrateStep));
         const QString vti = m_dir.filePath(QStringLiteral("result.vti"));
-        const Result r = runBatch({path, QStringLiteral("--export-vti"), vti});
+        const BatchResult r = runBatch({path, QStringLiteral("--export-vti"), vti});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
         VtiFile file;
@@ -197,7 +167,7 @@ private slots:
         QFETCH(QString, vti);
         QFETCH(QString, message);
         const QString path = writeFile(m_dir, QStringLiteral("unwritable.plst"), list(substrateStep));
-        const Result r = runBatch({path, QStringLiteral("--export-vti"), vti});
+        const BatchResult r = runBatch({path, QStringLiteral("--export-vti"), vti});
         QCOMPARE(r.exitCode, 4);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
@@ -226,15 +196,34 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        const Result r = runBatch(arguments);
+        const BatchResult r = runBatch(arguments);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
     }
 
+    void versionIsShown_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("alone") << QStringList{"--version"};
+        QTest::newRow("after a list") << QStringList{"a.plst", "--version"};
+    }
+    void versionIsShown()
+    {
+        QFETCH(QStringList, arguments);
+        BatchCommand::Options options;
+        QVERIFY(BatchCommand::parse(arguments, options, nullptr));
+        QVERIFY(options.version);
+        const BatchResult r = runBatch(arguments);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("cellforge-batch " CELLFORGE_VERSION "\n"));
+        QCOMPARE(r.err, QString());
+        QVERIFY(BatchCommand::usage().contains(QLatin1String("--version")));
+    }
+
     void helpIsShown()
     {
-        const Result r = runBatch({QStringLiteral("--help")});
+        const BatchResult r = runBatch({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith(QLatin1String("Usage: cellforge-batch LIST.plst")));
     }
@@ -242,7 +231,7 @@ private slots:
     void listFromNothingRunsEachStepWithALine()
     {
         const QString path = writeFile(m_dir, QStringLiteral("substrate.plst"), list(substrateStep + substrateStep));
-        const Result r = runBatch({path});
+        const BatchResult r = runBatch({path});
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
@@ -299,7 +288,7 @@ private slots:
     void emptyListIsValid()
     {
         const QString path = writeFile(m_dir, QStringLiteral("empty.plst"), list(QByteArray()));
-        const Result r = runBatch({path});
+        const BatchResult r = runBatch({path});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.isEmpty());
     }
@@ -327,7 +316,7 @@ private slots:
         QFETCH(QByteArray, steps);
         QFETCH(QString, message);
         const QString path = writeFile(m_dir, QStringLiteral("failing.plst"), list(steps));
-        const Result r = runBatch({path});
+        const BatchResult r = runBatch({path});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
     }
@@ -338,7 +327,7 @@ private slots:
             m_dir, QStringLiteral("image.plst"),
             list(substrateStep + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
                                  "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n"));
-        const Result r = runBatch({path}, m_dir.path(), QStringLiteral(":97"));
+        const BatchResult r = runBatch({path}, m_dir.path(), QStringLiteral(":97"));
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QLatin1String("Step 2 (Save Image) failed")), qPrintable(r.err));
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("shot.png"))));
@@ -352,7 +341,7 @@ private slots:
         step.replace("\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"8\"",
                      "\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"4000000000\"");
         const QString path = writeFile(m_dir, QStringLiteral("huge.plst"), list(step));
-        const Result r = runBatch({path});
+        const BatchResult r = runBatch({path});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QLatin1String("Step 1 (Create Substrate) failed: Value for a required parameter is "
                                               "invalid.")),
@@ -363,7 +352,7 @@ private slots:
     {
         const QString path = writeFile(m_dir, QStringLiteral("nomaterials.plst"),
                                        "<Process-List version=\"1\">" + substrateStep + "</Process-List>");
-        const Result r = runBatch({path});
+        const BatchResult r = runBatch({path});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.contains(QLatin1String("Material 1 of step 1 (\"Material_Id\") is not among the list's "
                                               "materials; the step uses the \"Empty\" material.")),
@@ -377,7 +366,7 @@ private slots:
         QCOMPARE(runBatch({list1, QStringLiteral("--output"), first}).exitCode, 0);
         const QString empty = writeFile(m_dir, QStringLiteral("nothing.plst"), list(QByteArray()));
         const QString second = m_dir.filePath(QStringLiteral("second.cfw"));
-        const Result r = runBatch({empty, QStringLiteral("--input"), first, QStringLiteral("--output"), second});
+        const BatchResult r = runBatch({empty, QStringLiteral("--input"), first, QStringLiteral("--output"), second});
         QCOMPARE(r.exitCode, 0);
         QFile a(first);
         QFile b(second);
@@ -405,7 +394,7 @@ private slots:
                               QStringLiteral("--output"), m_dir.filePath(output)};
         if (!document.isNull())
             arguments << QStringLiteral("--input") << writeFile(m_dir, QStringLiteral("in.cfw"), document);
-        const Result r = runBatch(arguments);
+        const BatchResult r = runBatch(arguments);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
         QVERIFY(!QFile::exists(m_dir.filePath(output)));
@@ -440,8 +429,8 @@ private slots:
                 QCOMPARE(::symlink(device.constData(), node.constData()), 0);
             type = S_IFCHR;
         }
-        const Result r = runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(substrateStep)),
-                                   QStringLiteral("--output"), QString::fromLocal8Bit(node)});
+        const BatchResult r = runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(substrateStep)),
+                                        QStringLiteral("--output"), QString::fromLocal8Bit(node)});
         QCOMPARE(r.exitCode, 4);
         QVERIFY2(r.err.contains(QStringLiteral("is not a regular file")) || r.err.contains(QStringLiteral("folder")),
                  qPrintable(r.err));
@@ -466,7 +455,7 @@ private slots:
         QByteArray step = substrateStep;
         step.replace("parameter-data=\"8\"", "parameter-data=\"12\"");
         const QString output = mountPoint + QStringLiteral("/out.cfw");
-        const Result r =
+        const BatchResult r =
             runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(step)), QStringLiteral("--output"), output});
         QProcess::execute(QStringLiteral("umount"), {mountPoint});
         QCOMPARE(r.exitCode, 4);
@@ -480,7 +469,7 @@ private slots:
         text.replace("version=\"1\">\n<Materials>", "version=\"0\">\n<Materials>");
         text.replace("\"Material_Id\"", "\"MaterialId\"");
         const QString path = writeFile(m_dir, QStringLiteral("old.plst"), text);
-        const Result r = runBatch({path});
+        const BatchResult r = runBatch({path});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.err.count(QStringLiteral("The process list you loaded is in an old format.")), 1);
     }

@@ -1,8 +1,9 @@
 #include "Core/BatchRun/batchcommand.h"
 #include "Model/Materials/materialfactory.h"
-#include "Model/document.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
+#include "Model/document.h"
+#include "batchprocess.h"
 #include "cantileverscenes.h"
 
 #include <QProcess>
@@ -15,31 +16,6 @@ using CantileverScenes::Beam;
 using Core::BatchRun::BatchCommand;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runBatch(const QStringList &arguments)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(CELLFORGE_BATCH), arguments);
-    Result result;
-    if (!process.waitForFinished(300000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
-}
 
 QString readText(const QString &fileName)
 {
@@ -118,7 +94,7 @@ private slots:
         // Aluminium 20 x 4 x 2 cells at the default edge: the values worked out in tst_cantileverstructure.
         const QString input = document(QStringLiteral("beam.cfw"), CantileverScenes::block({Beam{4, 20, 4, 2}}));
         const QString netlist = m_dir.filePath(QStringLiteral("beam.cir"));
-        const Result r =
+        const BatchResult r =
             runBatch({m_emptyList, QStringLiteral("--input"), input, QStringLiteral("--netlist"), netlist});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(readText(netlist),
@@ -131,8 +107,8 @@ private slots:
         // 1 micrometre cells: aluminium 30 x 4 x 3 has k = 70 N/m and m = 2.29114e-13 kg.
         const QString input = document(QStringLiteral("beam30.cfw"), CantileverScenes::block({Beam{4, 30, 4, 3}}));
         const QString netlist = m_dir.filePath(QStringLiteral("beam30.cir"));
-        const Result r = runBatch({m_emptyList, QStringLiteral("--input"), input, QStringLiteral("--netlist"), netlist,
-                                   QStringLiteral("--cell-size-um"), QStringLiteral("1")});
+        const BatchResult r = runBatch({m_emptyList, QStringLiteral("--input"), input, QStringLiteral("--netlist"),
+                                        netlist, QStringLiteral("--cell-size-um"), QStringLiteral("1")});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(readText(netlist),
                  QStringLiteral("Model extracted by Cellforge\nc1 1 0 2.29114e-13 \nl1 1 0 0.0142857 \n.end \n"));
@@ -142,7 +118,7 @@ private slots:
     {
         const QString input = document(QStringLiteral("supported.cfw"), CantileverScenes::supported(Beam{4, 20, 4, 2}));
         const QString netlist = m_dir.filePath(QStringLiteral("none.cir"));
-        const Result r =
+        const BatchResult r =
             runBatch({m_emptyList, QStringLiteral("--input"), input, QStringLiteral("--netlist"), netlist});
         QCOMPARE(r.exitCode, int(BatchCommand::StepFailed));
         QVERIFY2(r.err.contains(QLatin1String("cellforge-batch: No model data was extracted.")), qPrintable(r.err));
@@ -160,7 +136,8 @@ private slots:
     {
         QFETCH(QString, target);
         const QString input = document(QStringLiteral("beam.cfw"), CantileverScenes::block({Beam{4, 20, 4, 2}}));
-        const Result r = runBatch({m_emptyList, QStringLiteral("--input"), input, QStringLiteral("--netlist"), target});
+        const BatchResult r =
+            runBatch({m_emptyList, QStringLiteral("--input"), input, QStringLiteral("--netlist"), target});
         QCOMPARE(r.exitCode, int(BatchCommand::OutputError));
         QVERIFY2(r.err.contains(QLatin1String("The netlist could not be saved to")), qPrintable(r.err));
         QVERIFY(!QFileInfo(target).isFile());
@@ -171,7 +148,7 @@ private slots:
         // examples/released_cantilever.plst releases a poly-silicon beam 50 x 10 x 6 cells. Its values
         // at the default edge a, with the catalogue's 2329 kg/m^3 and 1.88e11 Pa:
         const QString netlist = m_dir.filePath(QStringLiteral("example.cir"));
-        const Result r =
+        const BatchResult r =
             runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"), QStringLiteral("--netlist"), netlist});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const QStringList lines = readText(netlist).split(QLatin1Char('\n'));

@@ -2,8 +2,10 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/runcontrol.h"
 #include "catalogtesthome.h"
 
+#include <QThreadPool>
 #include <QtTest>
 
 #include <new>
@@ -41,6 +43,14 @@ ProcessData sphereSubstrate(uint n, uint cx, uint cy, uint cz, uint radius)
     step.setParameter(QStringLiteral("Substrate Center Y"), QVariant::fromValue<uint>(cy), true);
     step.setParameter(QStringLiteral("Substrate Center Z"), QVariant::fromValue<uint>(cz), true);
     step.setParameter(QStringLiteral("Substrate Radius"), QVariant::fromValue<uint>(radius), true);
+    return step;
+}
+
+ProcessData deposition(float thickness)
+{
+    ProcessData step(IsotropicDeposition);
+    step.setParameter(QStringLiteral("Material_Id"), QVariant::fromValue<uint>(3), false);
+    step.setParameter(QStringLiteral("Film Thickness"), QVariant::fromValue(thickness), true);
     return step;
 }
 
@@ -100,6 +110,68 @@ private:
     CatalogTestHome m_home;
 
 private slots:
+    void stopDuringAStepPutsItsCellsBackAndEndsTheRun_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("1 thread") << 1;
+        QTest::newRow("2 threads") << 2;
+    }
+    void stopDuringAStepPutsItsCellsBackAndEndsTheRun()
+    {
+        QFETCH(int, threads);
+        const int oldThreads = QThreadPool::globalInstance()->maxThreadCount();
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        Core::Workspace ws(Core::UndoFiles::Storage::None);
+        BatchRunner runner(ws, nullptr);
+        Util::RunControl control;
+        // Boundary 3 of the deposition comes after its first iteration: cells have changed.
+        int step = -1;
+        runner.setStartObserver([&step](int index, const QString &) { step = index; });
+        control.setBoundaryCallback([&step](Util::RunControl &c) {
+            if (step == 1 && c.boundaries() == 3)
+                c.requestStop();
+        });
+        runner.setRunControl(&control, true);
+        QList<StepRecord> records;
+        runner.setStepObserver([&records](const StepRecord &r) { records << r; });
+        const RunSummary summary = runner.run({boxSubstrate(12, 10, 14, 5), deposition(4.0f), deposition(2.0f)});
+        QThreadPool::globalInstance()->setMaxThreadCount(oldThreads);
+
+        QVERIFY(summary.stopped);
+        QVERIFY(!summary.succeeded());
+        QCOMPARE(summary.stoppedIndex, 1);
+        QCOMPARE(summary.done, 1);
+        QCOMPARE(summary.failedIndex, -1);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[1].code, int(Stopped));
+        QVERIFY(runner.target());
+        QCOMPARE(countState(*runner.target(), 3), size_t(0));
+        QCOMPARE(countState(*runner.target(), 1), size_t(12 * 10 * 5));
+    }
+
+    void stopTooLateForAStepEndsTheRunBeforeTheNext()
+    {
+        Core::Workspace ws(Core::UndoFiles::Storage::None);
+        BatchRunner runner(ws, nullptr);
+        Util::RunControl control;
+        runner.setRunControl(&control, true);
+        runner.setStepObserver([&control](const StepRecord &r) {
+            if (r.index == 1)
+                control.requestStop();
+        });
+        const RunSummary summary = runner.run({boxSubstrate(8, 8, 10, 3), deposition(2.0f), deposition(2.0f)});
+        QVERIFY(summary.stopped);
+        QCOMPARE(summary.stoppedIndex, 2);
+        QCOMPARE(summary.done, 2);
+
+        Core::Workspace reference(Core::UndoFiles::Storage::None);
+        BatchRunner full(reference, nullptr);
+        const RunSummary fullSummary = full.run({boxSubstrate(8, 8, 10, 3), deposition(2.0f)});
+        QVERIFY(fullSummary.succeeded());
+        QCOMPARE(countState(*runner.target(), 3), countState(*full.target(), 3));
+        QVERIFY(countState(*runner.target(), 3) > 0);
+    }
+
     void resultCodes_data()
     {
         QTest::addColumn<ProcessData>("step");

@@ -1,5 +1,6 @@
 // cellforge-batch --export-surface: the surface of the first volume written after the list ran.
 #include "Core/BatchRun/batchcommand.h"
+#include "batchprocess.h"
 #include "meshchecks.h"
 #include "meshreader.h"
 
@@ -10,32 +11,6 @@
 using Core::BatchRun::BatchCommand;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runBatch(const QStringList &arguments)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(CELLFORGE_BATCH), arguments);
-    Result result;
-    if (!process.waitForFinished(300000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
-}
 
 // An 8 x 8 x 8 volume with silicon 3 cells high.
 QByteArray substrateList(const QByteArray &more = QByteArray())
@@ -146,7 +121,7 @@ private slots:
         QFETCH(QString, surface);
         const QString list = writeList(QStringLiteral("slab.plst"), substrateList());
         const QString out = m_dir.filePath(surface + QStringLiteral(".stl"));
-        const Result r =
+        const BatchResult r =
             runBatch({list, QStringLiteral("--export-surface"), out, QStringLiteral("--surface"), surface});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
@@ -190,7 +165,7 @@ private slots:
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("taken.stl"));
         const QString list = writeList(QStringLiteral("slab.plst"), substrateList());
-        const Result r =
+        const BatchResult r =
             runBatch({list, QStringLiteral("--export-surface"), m_dir.filePath(QStringLiteral("taken.stl"))});
         QCOMPARE(r.exitCode, 4);
         QVERIFY(r.out.isEmpty());
@@ -202,7 +177,8 @@ private slots:
     void aBadExtensionIsAUsageError()
     {
         const QString list = writeList(QStringLiteral("slab.plst"), substrateList());
-        const Result r = runBatch({list, QStringLiteral("--export-surface"), m_dir.filePath(QStringLiteral("a.obj"))});
+        const BatchResult r =
+            runBatch({list, QStringLiteral("--export-surface"), m_dir.filePath(QStringLiteral("a.obj"))});
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains(QStringLiteral("ending in .stl or .ply")), qPrintable(r.err));
     }
@@ -210,7 +186,7 @@ private slots:
     void anExampleExportsAWatertightBody()
     {
         const QString out = m_dir.filePath(QStringLiteral("trench.stl"));
-        const Result r = runBatch(
+        const BatchResult r = runBatch(
             {QStringLiteral(EXAMPLES_DIR "/trench_with_conformal_film.plst"), QStringLiteral("--export-surface"), out});
         QCOMPARE(r.exitCode, 0);
         const auto stl = MeshReader::readStl(out);
@@ -226,8 +202,9 @@ private slots:
     {
         const QString mesh = m_dir.filePath(QStringLiteral("cantilever.stl"));
         const QString netlist = m_dir.filePath(QStringLiteral("cantilever.cir"));
-        const Result r = runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"),
-                                   QStringLiteral("--export-surface"), mesh, QStringLiteral("--netlist"), netlist});
+        const BatchResult r =
+            runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"), QStringLiteral("--export-surface"),
+                      mesh, QStringLiteral("--netlist"), netlist});
         QCOMPARE(r.exitCode, 0);
         const auto stl = MeshReader::readStl(mesh);
         QVERIFY(stl.ok);

@@ -8,6 +8,7 @@
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
+#include "batchprocess.h"
 #include "catalogtesthome.h"
 
 #include <QProcess>
@@ -89,26 +90,6 @@ std::vector<uint32_t> states(TotalVolume &volume)
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = lock.cells()[i].state();
     return s;
-}
-
-struct Result {
-    int exitCode = -1;
-    QString err;
-};
-
-Result runBatch(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(CELLFORGE_BATCH), arguments);
-    Result result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
 }
 
 QByteArray readFile(const QString &path)
@@ -249,7 +230,7 @@ private slots:
         QByteArray first;
         for (const char *threads : {"1", "2"}) {
             const QString csv = m_dir.filePath(QStringLiteral("walk-%1.csv").arg(QLatin1String(threads)));
-            const Result r =
+            const BatchResult r =
                 runBatch({list, QStringLiteral("--seed"), QStringLiteral("11"), QStringLiteral("--threads"),
                           QLatin1String(threads), QStringLiteral("--export-csv"), ParticleCounts::pTypeName(), csv});
             QVERIFY2(r.exitCode == 0, qPrintable(r.err));
@@ -285,7 +266,7 @@ private slots:
         QFETCH(QString, words);
         const QString list = writeList(QStringLiteral("fail.plst"), {substrateStep(), walkStep(dialogValues())});
         const QString target = toFolder ? m_dir.path() : m_dir.filePath(QStringLiteral("never.csv"));
-        const Result r = runBatch({list, QStringLiteral("--export-csv"), field, target});
+        const BatchResult r = runBatch({list, QStringLiteral("--export-csv"), field, target});
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(words), qPrintable(r.err));
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.csv"))));
@@ -294,8 +275,8 @@ private slots:
     void commandLineRefusesAnUnwritableExportAfterTheRun()
     {
         const QString list = writeList(QStringLiteral("late.plst"), {substrateStep(), walkStep(dialogValues())});
-        const Result r = runBatch({list, QStringLiteral("--export-csv"), ParticleCounts::pTypeName(),
-                                   m_dir.filePath(QStringLiteral("no/such/folder/out.csv"))});
+        const BatchResult r = runBatch({list, QStringLiteral("--export-csv"), ParticleCounts::pTypeName(),
+                                        m_dir.filePath(QStringLiteral("no/such/folder/out.csv"))});
         QCOMPARE(r.exitCode, 4);
         QVERIFY2(r.err.contains(QStringLiteral("No such file or directory")), qPrintable(r.err));
     }

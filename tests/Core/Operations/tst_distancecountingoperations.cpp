@@ -13,6 +13,7 @@
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
 #include "Core/workspace.h"
+#include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
 #include "testoperations.h"
 
@@ -173,6 +174,32 @@ public:
     QStringList log;
 };
 
+/// Runs jobs where it is called and asks them to stop as a Cancel pressed at one moment would: at
+/// the given boundary (counted from 1, the one before any work), or, with 0, after the job ended.
+class StoppingRunner : public Core::IJobRunner {
+public:
+    explicit StoppingRunner(uint64_t boundary)
+        : m_boundary(boundary)
+    {
+    }
+    void run(const QString &, Util::RunControl &control, const std::function<void()> &job) override
+    {
+        const uint64_t boundary = m_boundary;
+        control.setBoundaryCallback([boundary](Util::RunControl &c) {
+            if (c.boundaries() == boundary)
+                c.requestStop();
+        });
+        job();
+        if (boundary == 0)
+            control.requestStop();
+        ++jobs;
+    }
+    int jobs = 0;
+
+private:
+    uint64_t m_boundary;
+};
+
 } // namespace
 
 class tst_DistanceCountingOperations : public QObject {
@@ -220,6 +247,75 @@ private slots:
         QCOMPARE(states(*volume), expected);
         QVERIFY(ws.undoRedo().undo());
         QCOMPARE(states(*volume), before);
+    }
+
+    void stopPutsTheCellsBackAndLeavesTheHistory_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<int>("boundary");
+        for (const QString &key : cases().keys()) {
+            QTest::newRow(qPrintable(key + QStringLiteral(", before the run"))) << key << 1;
+            // CVD's film of one cell takes one iteration: its last boundary is the one before it.
+            const bool oneIteration = key == QLatin1String("cvd");
+            QTest::newRow(qPrintable(key + QStringLiteral(", during the run"))) << key << (oneIteration ? 2 : 3);
+        }
+    }
+    void stopPutsTheCellsBackAndLeavesTheHistory()
+    {
+        QFETCH(QString, which);
+        QFETCH(int, boundary);
+        const Case c = cases().value(which);
+        Core::Workspace ws;
+        auto volume = freshVolume();
+        ws.document().addObject(volume);
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[operationId] = [&ws, &c] { return c.make(ws, true); };
+        ws.setOperationFactory(factory);
+
+        // A step done and undone: one entry on the redo stack that a finished step would drop.
+        ws.startOperation(operationId);
+        const bool undoable = ws.undoRedo().canUndo();
+        if (undoable)
+            QVERIFY(ws.undoRedo().undo());
+        const auto start = states(*volume);
+        const size_t redoCount = ws.undoRedo().redoCount();
+        ws.setLastOperation(volume->id(), 0);
+
+        auto runner = std::make_shared<StoppingRunner>(uint64_t(boundary));
+        ws.setJobRunner(runner);
+        ws.startOperation(operationId);
+        QCOMPARE(runner->jobs, 1);
+        QCOMPARE(states(*volume), start);
+        QCOMPARE(ws.console().message(), c.name + QStringLiteral(": Operation canceled."));
+        QVERIFY(!ws.currentOperation());
+        QVERIFY(!ws.undoRedo().canUndo());
+        QCOMPARE(ws.undoRedo().redoCount(), redoCount);
+        QCOMPARE(ws.lastOperation(volume->id()), 0u);
+        if (undoable) {
+            QVERIFY(ws.undoRedo().redo());
+            QVERIFY(states(*volume) != start);
+        }
+    }
+
+    void stopAfterTheRunKeepsTheFullResult_data() { runsUndoesAndRedoes_data(); }
+    void stopAfterTheRunKeepsTheFullResult()
+    {
+        QFETCH(QString, which);
+        const Case c = cases().value(which);
+        Core::Workspace ws;
+        auto volume = freshVolume();
+        ws.document().addObject(volume);
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[operationId] = [&ws, &c] { return c.make(ws, true); };
+        ws.setOperationFactory(factory);
+        ws.setJobRunner(std::make_shared<StoppingRunner>(0));
+        auto expectedVolume = freshVolume();
+        c.engine(*expectedVolume);
+
+        ws.startOperation(operationId);
+        QCOMPARE(ws.console().message(), c.name + QStringLiteral(": Operation finished."));
+        QCOMPARE(states(*volume), states(*expectedVolume));
+        QCOMPARE(ws.undoRedo().canUndo(), c.undoable);
     }
 
     void windowIsBusyWhileTheEngineRunsAndRedrawsOnceAfter()

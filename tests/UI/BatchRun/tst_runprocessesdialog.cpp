@@ -171,6 +171,7 @@ private slots:
                                                                {"btnSaveList", "Save List"},
                                                                {"btnSaveListAs", "Save List As ..."},
                                                                {"btnRun", "Run"},
+                                                               {"btnStop", "Stop"},
                                                                {"btnClose", "Close"}};
         for (const auto &b : buttons) {
             QPushButton *widget = button(dialog, b.first);
@@ -495,6 +496,46 @@ private slots:
         QCOMPARE(failed.size(), 1);
         QVERIFY2(failed[0].startsWith(QLatin1String("1/1  Planarization  ")), qPrintable(failed[0]));
         QVERIFY(failed[0].contains(QLatin1String("A required parameter was not found. Check input list. (missing: ")));
+    }
+
+    void stopEndsTheRunInTheRunningStepAndPutsItsCellsBack()
+    {
+        Core::Workspace workspace;
+        QSemaphore started;
+        QSemaphore gate;
+        QAtomicInt depositions = 0;
+        StepRegistry registry;
+        registry.add(CreateSubstrate,
+                     [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
+        registry.add(IsotropicDeposition, [&](StepContext &c, const ProcessData &s) {
+            depositions.ref();
+            started.release();
+            gate.acquire();
+            return StepRegistry::standard().run(c, s);
+        });
+        ProcessData deposition(IsotropicDeposition);
+        deposition.setParameter(QStringLiteral("Material_Id"), 3u, false);
+        deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
+        TestDialog dialog(nullptr, nullptr, workspace, registry);
+        dialog.setSteps({substrate(), deposition, deposition});
+        QVERIFY(!button(dialog, "btnStop")->isEnabled());
+        button(dialog, "btnRun")->click();
+        QVERIFY(button(dialog, "btnStop")->isEnabled());
+        started.acquire(); // the worker is in the second step
+        button(dialog, "btnStop")->click();
+        gate.release(2);
+        finishRun(dialog);
+
+        QCOMPARE(int(depositions), 1);
+        QVERIFY(!button(dialog, "btnStop")->isEnabled());
+        QCOMPARE(dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"))->value(), 1);
+        const QString log = dialog.findChild<QPlainTextEdit *>()->toPlainText();
+        QVERIFY2(log.contains(QStringLiteral("Stopped: 1 of 3 steps ran.")), qPrintable(log));
+        QVERIFY(dialog.messages.isEmpty());
+        QVERIFY(dialog.targetVolume());
+        Model::Automaton::CellLock lock(*dialog.targetVolume());
+        for (size_t i = 0; i < dialog.targetVolume()->cellCount(); ++i)
+            QVERIFY(lock.cells()[i].state() != 3u);
     }
 
     void runPressedTwiceStartsOneRun()

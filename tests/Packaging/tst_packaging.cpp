@@ -1,0 +1,400 @@
+// Checks of the installed form of Cellforge: the desktop entry, the MIME types, the icons, the
+// manual pages and the Debian package that CPack builds from this build tree (in a temporary
+// folder), with its lintian report. A check whose Debian tool is missing is skipped and says which.
+#include "Core/BatchRun/batchcommand.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <cstdlib>
+
+namespace {
+
+struct Run {
+    int exitCode = -1; ///< -2: crashed, -1: did not start or did not end in time
+    QString out;
+    QString err;
+};
+
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+Run run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+        const QString &workingDir = QString())
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (!workingDir.isEmpty())
+        process.setWorkingDirectory(workingDir);
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForFinished(280000)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = process.errorString();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    result.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return result;
+}
+
+QString tool(const char *name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
+
+QString sourcePath(const QString &relative) { return QStringLiteral(SOURCE_DIR "/") + relative; }
+
+const QList<int> iconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+
+// The "--name" options a help text lists.
+QStringList longOptions(const QString &text)
+{
+    QStringList options;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("(?<![\\w-])--[a-z][a-z-]*")).globalMatch(text);
+    while (it.hasNext())
+        options << it.next().captured(0);
+    options.removeDuplicates();
+    return options;
+}
+
+} // namespace
+
+class tst_Packaging : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    bool m_tried = false;
+    QString m_deb;     ///< the package built, empty until then
+    QString m_missing; ///< the tool whose absence keeps the package from being built
+    QString m_failure; ///< why building failed
+    QString m_root;    ///< where the package was unpacked
+
+    /// Builds the package once with cpack from this build tree and unpacks it.
+    void buildPackage()
+    {
+        if (m_tried)
+            return;
+        m_tried = true;
+        for (const char *name : {"dpkg-deb", "dpkg-shlibdeps", "file", "strip"}) {
+            if (tool(name).isEmpty()) {
+                m_missing = QString::fromLatin1(name);
+                return;
+            }
+        }
+        const QString out = m_dir.filePath(QStringLiteral("package"));
+        const Run cpack = run(QStringLiteral(CPACK_COMMAND),
+                              {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                               QStringLiteral(BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"), out},
+                              QProcessEnvironment::systemEnvironment(), m_dir.path());
+        const QStringList debs = QDir(out).entryList({QStringLiteral("*.deb")}, QDir::Files);
+        if (cpack.exitCode != 0 || debs.size() != 1) {
+            m_failure = QStringLiteral("cpack ended with %1:\n%2\n%3").arg(cpack.exitCode).arg(cpack.out, cpack.err);
+            return;
+        }
+        m_deb = QDir(out).filePath(debs.first());
+        m_root = m_dir.filePath(QStringLiteral("root"));
+        const Run extract = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_deb, m_root});
+        if (extract.exitCode != 0)
+            m_failure = QStringLiteral("dpkg-deb -x failed: ") + extract.err;
+    }
+
+#define REQUIRE_PACKAGE()                                                                                              \
+    do {                                                                                                               \
+        buildPackage();                                                                                                \
+        if (!m_missing.isEmpty())                                                                                      \
+            QSKIP(qPrintable(m_missing + QStringLiteral(" is not installed: no package is built (scripts/bootstrap "   \
+                                                        "installs it).")));                                            \
+        QVERIFY2(m_failure.isEmpty(), qPrintable(m_failure));                                                          \
+    } while (false)
+
+private slots:
+    void desktopEntryNamesProgramIconAndTypes()
+    {
+        QFile file(sourcePath(QStringLiteral("packaging/cellforge.desktop")));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QHash<QString, QString> entry;
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+            const int equals = line.indexOf(QLatin1Char('='));
+            if (equals > 0)
+                entry.insert(line.left(equals), line.mid(equals + 1));
+        }
+        QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral("cellforge %f"));
+        QCOMPARE(entry.value(QStringLiteral("Icon")), QStringLiteral("cellforge"));
+        const QStringList categories = entry.value(QStringLiteral("Categories")).split(QLatin1Char(';'));
+        QVERIFY(categories.contains(QStringLiteral("Science")) && categories.contains(QStringLiteral("Engineering")));
+        const QStringList types = entry.value(QStringLiteral("MimeType")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        QCOMPARE(types, (QStringList{"application/x-cellforge-document", "application/x-cellforge-process-list"}));
+    }
+
+    void desktopEntryValidates()
+    {
+        if (tool("desktop-file-validate").isEmpty())
+            QSKIP("desktop-file-validate (Debian package desktop-file-utils) is not installed.");
+        const Run r =
+            run(QStringLiteral("desktop-file-validate"), {sourcePath(QStringLiteral("packaging/cellforge.desktop"))});
+        QCOMPARE(r.exitCode, 0);
+        // Warnings and hints count as faults too.
+        QVERIFY2(r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
+    }
+
+    void mimeFileDeclaresBothTypes()
+    {
+        QFile file(sourcePath(QStringLiteral("packaging/cellforge-mime.xml")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader reader(&file);
+        QMap<QString, QStringList> declared; // type: glob, root element
+        QString type;
+        while (!reader.atEnd()) {
+            if (reader.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const auto name = reader.name();
+            const auto attributes = reader.attributes();
+            if (name == QLatin1String("mime-info"))
+                QCOMPARE(reader.namespaceUri().toString(),
+                         QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info"));
+            else if (name == QLatin1String("mime-type"))
+                type = attributes.value(QLatin1String("type")).toString();
+            else if (name == QLatin1String("glob"))
+                declared[type] << attributes.value(QLatin1String("pattern")).toString();
+            else if (name == QLatin1String("root-XML"))
+                declared[type] << attributes.value(QLatin1String("localName")).toString();
+        }
+        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+        QCOMPARE(declared.value(QStringLiteral("application/x-cellforge-document")),
+                 (QStringList{"*.cfw", "Document"}));
+        QCOMPARE(declared.value(QStringLiteral("application/x-cellforge-process-list")),
+                 (QStringList{"*.plst", "Process-List"}));
+        QCOMPARE(declared.size(), 2);
+    }
+
+    // The database that file managers read: both types, found by suffix and by root element.
+    void mimeDatabaseTakesTheFile()
+    {
+        if (tool("update-mime-database").isEmpty())
+            QSKIP("update-mime-database (Debian package shared-mime-info) is not installed.");
+        const QString mime = m_dir.filePath(QStringLiteral("share/mime"));
+        QVERIFY(QDir().mkpath(mime + QStringLiteral("/packages")));
+        QVERIFY(QFile::copy(sourcePath(QStringLiteral("packaging/cellforge-mime.xml")),
+                            mime + QStringLiteral("/packages/cellforge.xml")));
+        const Run r = run(QStringLiteral("update-mime-database"), {mime});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(!r.err.contains(QLatin1String("rror")) && !r.err.contains(QLatin1String("nvalid")), qPrintable(r.err));
+        QVERIFY(QFileInfo::exists(mime + QStringLiteral("/application/x-cellforge-document.xml")));
+        QVERIFY(QFileInfo::exists(mime + QStringLiteral("/application/x-cellforge-process-list.xml")));
+        auto lines = [&mime](const QString &name) {
+            QFile f(mime + QLatin1Char('/') + name);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))
+                                               : QStringList();
+        };
+        const QStringList globs = lines(QStringLiteral("globs2"));
+        QVERIFY(globs.contains(QStringLiteral("50:application/x-cellforge-document:*.cfw")));
+        QVERIFY(globs.contains(QStringLiteral("50:application/x-cellforge-process-list:*.plst")));
+        const QStringList roots = lines(QStringLiteral("XMLnamespaces"));
+        QVERIFY(roots.contains(QStringLiteral(" Document application/x-cellforge-document")));
+        QVERIFY(roots.contains(QStringLiteral(" Process-List application/x-cellforge-process-list")));
+    }
+
+    void iconFilesHaveTheirSizes()
+    {
+        QSet<int> found;
+        for (const QString &folder :
+             QDir(sourcePath(QStringLiteral("packaging/icons/hicolor"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const int size = folder.section(QLatin1Char('x'), 0, 0).toInt();
+            QCOMPARE(folder, QStringLiteral("%1x%1").arg(size));
+            const QImage image(sourcePath(QStringLiteral("packaging/icons/hicolor/%1/apps/cellforge.png").arg(folder)));
+            QVERIFY2(!image.isNull(), qPrintable(folder));
+            QCOMPARE(image.size(), QSize(size, size));
+            QVERIFY(image.hasAlphaChannel());
+            // Transparent corners, a solid middle: a drawn motif, not a filled square.
+            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+            QVERIFY(qAlpha(image.pixel(size / 2, size / 2)) > 200);
+            found.insert(size);
+        }
+        QCOMPARE(found, QSet<int>(iconSizes.begin(), iconSizes.end()));
+    }
+
+    // The PNGs in the repository are the SVG's current rendering (scripts/render-icons).
+    void iconsAreRenderedFromTheSvg()
+    {
+        if (tool("rsvg-convert").isEmpty())
+            QSKIP("rsvg-convert (Debian package librsvg2-bin) is not installed.");
+        for (const int size : iconSizes) {
+            const QString rendered = m_dir.filePath(QStringLiteral("icon%1.png").arg(size));
+            const Run r = run(QStringLiteral("rsvg-convert"),
+                              {QStringLiteral("--width"), QString::number(size), QStringLiteral("--height"),
+                               QString::number(size), sourcePath(QStringLiteral("packaging/icons/cellforge.svg")),
+                               QStringLiteral("-o"), rendered});
+            QCOMPARE(r.exitCode, 0);
+            const QImage fresh = QImage(rendered).convertToFormat(QImage::Format_ARGB32);
+            const QImage kept =
+                QImage(sourcePath(QStringLiteral("packaging/icons/hicolor/%1x%1/apps/cellforge.png").arg(size)))
+                    .convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(kept.size(), fresh.size());
+            // Another renderer version may round a little differently; an edited drawing differs a lot.
+            qint64 difference = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const QRgb a = kept.pixel(x, y);
+                    const QRgb b = fresh.pixel(x, y);
+                    difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                                  std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+                }
+            }
+            const double mean = double(difference) / (4.0 * size * size);
+            QVERIFY2(mean < 2.0, qPrintable(QStringLiteral("%1 px: mean difference %2").arg(size).arg(mean)));
+        }
+    }
+
+    void packageHasNameVersionAndDependencies()
+    {
+        REQUIRE_PACKAGE();
+        const Run r = run(QStringLiteral("dpkg-deb"),
+                          {QStringLiteral("--field"), m_deb, QStringLiteral("Package"), QStringLiteral("Version"),
+                           QStringLiteral("Depends"), QStringLiteral("Section")});
+        QCOMPARE(r.exitCode, 0);
+        QHash<QString, QString> fields;
+        for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            fields.insert(line.section(QStringLiteral(": "), 0, 0), line.section(QStringLiteral(": "), 1));
+        QCOMPARE(fields.value(QStringLiteral("Package")), QStringLiteral("cellforge"));
+        QCOMPARE(fields.value(QStringLiteral("Version")), QStringLiteral(CELLFORGE_VERSION));
+        QCOMPARE(fields.value(QStringLiteral("Section")), QStringLiteral("science"));
+        // Computed from the executables' shared libraries, not written by hand.
+        const QString depends = fields.value(QStringLiteral("Depends"));
+        for (const char *library : {"libc6", "libqt5core5a", "libqt5gui5", "libqt5widgets5", "libglu1"})
+            QVERIFY2(depends.contains(QLatin1String(library)), qPrintable(depends));
+        qInfo("Depends: %s", qPrintable(depends));
+    }
+
+    void lintianReportsNoError()
+    {
+        REQUIRE_PACKAGE();
+        if (tool("lintian").isEmpty())
+            QSKIP("lintian is not installed.");
+        const Run r = run(QStringLiteral("lintian"), {QStringLiteral("--allow-root"), m_deb});
+        QStringList errors;
+        for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            qInfo("lintian: %s", qPrintable(line));
+            if (line.startsWith(QLatin1String("E: ")))
+                errors << line;
+        }
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    }
+
+    void installedTreeHoldsEverything()
+    {
+        REQUIRE_PACKAGE();
+        QStringList expected{"usr/bin/cellforge",
+                             "usr/bin/cellforge-batch",
+                             "usr/share/applications/cellforge.desktop",
+                             "usr/share/mime/packages/cellforge.xml",
+                             "usr/share/icons/hicolor/scalable/apps/cellforge.svg",
+                             "usr/share/man/man1/cellforge.1.gz",
+                             "usr/share/man/man1/cellforge-batch.1.gz",
+                             "usr/share/doc/cellforge/copyright",
+                             "usr/share/doc/cellforge/changelog.gz",
+                             "usr/share/cellforge/examples/README.md",
+                             "usr/share/cellforge/examples/masks/README.md"};
+        for (const int size : iconSizes)
+            expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/cellforge.png").arg(size);
+        // Every example list and mask of the repository is installed.
+        const QDir examples(sourcePath(QStringLiteral("examples")));
+        const QStringList lists = examples.entryList({QStringLiteral("*.plst")}, QDir::Files);
+        const QStringList masks = QDir(examples.filePath(QStringLiteral("masks"))).entryList({QStringLiteral("*.png")});
+        QVERIFY(lists.size() >= 5 && masks.size() >= 4);
+        for (const QString &list : lists)
+            expected << QStringLiteral("usr/share/cellforge/examples/") + list;
+        for (const QString &mask : masks)
+            expected << QStringLiteral("usr/share/cellforge/examples/masks/") + mask;
+        for (const QString &layout :
+             QDir(examples.filePath(QStringLiteral("layouts"))).entryList({QStringLiteral("*.gds")}, QDir::Files))
+            expected << QStringLiteral("usr/share/cellforge/examples/layouts/") + layout;
+        for (const QString &path : expected)
+            QVERIFY2(QFileInfo(QDir(m_root).filePath(path)).isFile(), qPrintable(path + " is missing"));
+        for (const char *program : {"usr/bin/cellforge", "usr/bin/cellforge-batch"})
+            QVERIFY(QFileInfo(QDir(m_root).filePath(QString::fromLatin1(program))).isExecutable());
+
+        QStringList contents;
+        QDirIterator it(m_root, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            contents << QDir(m_root).relativeFilePath(it.next());
+        contents.sort();
+        qInfo("%s", qPrintable(contents.join(QLatin1Char('\n'))));
+    }
+
+    void installedProgramsTellTheVersion_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cellforge-batch") << "usr/bin/cellforge-batch"
+                                         << QStringLiteral("cellforge-batch " CELLFORGE_VERSION "\n");
+        QTest::newRow("cellforge without display")
+            << "usr/bin/cellforge" << QStringLiteral("Cellforge " CELLFORGE_VERSION "\n");
+    }
+    void installedProgramsTellTheVersion()
+    {
+        REQUIRE_PACKAGE();
+        QFETCH(QString, program);
+        const Run r =
+            run(QDir(m_root).filePath(program), {QStringLiteral("--version")}, withoutDisplay(), m_dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QTEST(r.out, "expected");
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    }
+
+    void manPagesRender_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("cellforge-batch") << "cellforge-batch.1.gz"
+                                         << longOptions(Core::BatchRun::BatchCommand::usage());
+        const Run help = run(QStringLiteral(CELLFORGE_EXE), {QStringLiteral("--help")}, withoutDisplay());
+        QTest::newRow("cellforge") << "cellforge.1.gz" << longOptions(help.out);
+    }
+    void manPagesRender()
+    {
+        REQUIRE_PACKAGE();
+        if (tool("man").isEmpty())
+            QSKIP("man (Debian package man-db) is not installed.");
+        QFETCH(QString, page);
+        QFETCH(QStringList, options);
+        QVERIFY(options.contains(QStringLiteral("--help")) && options.contains(QStringLiteral("--version")));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        env.insert(QStringLiteral("MANPAGER"), QStringLiteral("cat"));
+        // man-db's sandbox cannot start in some containers; it guards nothing here.
+        env.insert(QStringLiteral("MAN_DISABLE_SECCOMP"), QStringLiteral("1"));
+        const Run r = run(QStringLiteral("man"),
+                          {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                           QDir(m_root).filePath(QStringLiteral("usr/share/man/man1/") + page)},
+                          env);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        for (const char *section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "FILES", "EXAMPLES"})
+            QVERIFY2(r.out.contains(QLatin1String("\n") + QLatin1String(section) + QLatin1String("\n")), section);
+        QVERIFY(r.out.contains(QStringLiteral("Cellforge " CELLFORGE_VERSION)));
+        // Every option of the program's own help text is described.
+        for (const QString &option : options)
+            QVERIFY2(r.out.contains(option), qPrintable(option + QStringLiteral(" is not in ") + page));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Packaging)
+#include "tst_packaging.moc"
