@@ -172,10 +172,11 @@ private slots:
         auto operation =
             std::dynamic_pointer_cast<ChangeTotalVolumeVisualizationOptions>(m_workspace->currentOperation());
         QVERIFY(operation);
-        observer->onNotify = [operation] {
+        // A weak capture: the operation owns this observer, which would otherwise own it back.
+        observer->onNotify = [weak = std::weak_ptr<ChangeTotalVolumeVisualizationOptions>(operation)] {
             VisualizationOptions options;
             options.renderEmptyVoxelOutlines = true;
-            operation->setOptions(options);
+            weak.lock()->setOptions(options);
         };
         select(m_second);
         m_workspace->console().handleLine(QString());

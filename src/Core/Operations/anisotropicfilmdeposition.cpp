@@ -11,7 +11,6 @@ AnisotropicFilmDeposition::AnisotropicFilmDeposition(Model::Automaton::TotalVolu
     , m_material(material)
     , m_thickness(thickness)
     , m_thicknessSquared(thickness * thickness)
-    , m_ratio(ratio)
 {
     m_passableStates = {0, material};
     applyHorizontalRatio(ratio, thickness);

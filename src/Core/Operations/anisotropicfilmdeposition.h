@@ -24,7 +24,6 @@ private:
     uint32_t m_material;
     float m_thickness;
     float m_thicknessSquared;
-    float m_ratio;
 };
 
 } // namespace Operations

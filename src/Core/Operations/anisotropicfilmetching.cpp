@@ -11,7 +11,6 @@ AnisotropicFilmEtching::AnisotropicFilmEtching(Model::Automaton::TotalVolume &vo
     , m_material(material)
     , m_depth(depth)
     , m_depthSquared(depth * depth)
-    , m_ratio(ratio)
 {
     m_passableStates = {material, 0};
     applyHorizontalRatio(ratio, depth);

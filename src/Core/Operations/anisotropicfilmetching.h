@@ -23,7 +23,6 @@ private:
     uint32_t m_material;
     float m_depth;
     float m_depthSquared;
-    float m_ratio;
 };
 
 } // namespace Operations

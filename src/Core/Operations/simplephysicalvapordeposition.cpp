@@ -11,7 +11,6 @@ SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::T
     , m_material(material)
     , m_thickness(thickness)
     , m_thicknessSquared(thickness * thickness)
-    , m_ratio(ratio)
     , m_side(side)
 {
     m_passableStates = {0, material};

@@ -25,7 +25,6 @@ private:
     uint32_t m_material;
     float m_thickness;
     float m_thicknessSquared;
-    float m_ratio;
     uint32_t m_side;
 };
 

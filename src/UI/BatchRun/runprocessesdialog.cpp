@@ -74,7 +74,7 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     for (const auto &entry : addableProcesses())
         m_cbxProcess->addItem(entry.first, entry.second);
 
-    auto button = [this](const char *name, const char *text) {
+    auto button = [](const char *name, const char *text) {
         auto *b = new QPushButton(QLatin1String(text));
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(false);

@@ -48,6 +48,7 @@ public:
     {
         m_passableStates = {0, material};
     }
+    using AbstractDistanceCountingAutomatonNoFinalize::run;
     void run()
     {
         AbstractDistanceCountingAutomatonNoFinalize::run(

@@ -188,7 +188,10 @@ private slots:
         factory->makers[5] = [&] {
             // Two classes may share a key: the records stay apart by their numbers.
             auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("SharedKey"));
-            op->dialog->onNotify = [op, &nextAmount] { op->setAmount(nextAmount); };
+            // A weak capture: the operation owns its dialog, which would otherwise own it back.
+            op->dialog->onNotify = [weak = std::weak_ptr<AddingOperation>(op), &nextAmount] {
+                weak.lock()->setAmount(nextAmount);
+            };
             return op;
         };
         ws.setOperationFactory(factory);
