@@ -189,7 +189,7 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("netlist");
-        // Aluminium 20 x 4 x 2 cells at the default edge: the values worked out in tst_cantileverstructure.
+        // Aluminium 20 x 4 x 2 cells at the default edge: the values worked out in tst_modelextraction.
         QTest::newRow("released beam")
             << "20" << QStringList() << 0
             << "Model extracted by Cellforge\nc1 1 0 2.03789e-12 \nl1 1 0 0.00526176 \n.end \n";
