@@ -3,13 +3,10 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
 
-#include <QMetaType>
-#include <QString>
 #include <QThreadPool>
 #include <QtTest>
 
 #include <array>
-
 #include <functional>
 #include <memory>
 #include <vector>
