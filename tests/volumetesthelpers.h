@@ -70,3 +70,9 @@ public:
 private:
     int m_old;
 };
+
+inline void setStateAt(Model::Automaton::TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z, uint32_t state)
+{
+    Model::Automaton::CellLock lock(volume);
+    lock.cells()[volume.index(x, y, z)].setState(state);
+}

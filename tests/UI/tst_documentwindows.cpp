@@ -1,62 +1,94 @@
+// Documents and windows: a document opens in a window of its own and asks about material conflicts over
+// the window that opened it; saving names the file in the title; a file named on the command line opens
+// as a document, or a process list in the Batch Run dialog; File > "Export Cell Volume..." and "Export
+// Surface..." write the chosen volume or say why not.
 #include "Core/Operations/opendocumentoperation.h"
-#include "Core/Operations/savedocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
-#include "UI/Observers/documentopenedobserver.h"
-#include "UI/Observers/documentsavedobserver.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Observers/materialconflictobserver.h"
+#include "UI/cellvolumeexport.h"
 #include "UI/documentcommands.h"
-#include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/materialconflictdialog.h"
+#include "UI/surfaceexportcommand.h"
 #include "catalogtesthome.h"
+#include "consolelog.h"
 #include "mainwindow.h"
+#include "meshreader.h"
+#include "modalanswerer.h"
 #include "scripteddocumentdialogs.h"
-#include "testoperations.h"
+#include "volumetesthelpers.h"
+#include "vtifile.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMainWindow>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QtTest>
-
-#include <functional>
-#include <memory>
 
 using namespace Core::Operations;
 using Model::Automaton::TotalVolume;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
 using Model::Persistence::ConflictChoice;
+using Ui::CellVolumeExport;
 
 namespace {
 
 QString dataFile(const char *name) { return QStringLiteral(TEST_DATA_DIR "/persistence/") + QLatin1String(name); }
 
-/// Runs `handle` on the modal widget as soon as the next one is shown.
-void whenModal(std::function<void(QWidget *)> handle)
-{
-    QTimer::singleShot(0, [handle] { handle(QApplication::activeModalWidget()); });
-}
-
 std::vector<uint32_t> states(const Model::ObjectPtr &object)
 {
-    auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
-    std::vector<uint32_t> result;
-    Model::Automaton::CellLock lock(*volume);
-    for (size_t i = 0; i < volume->cellCount(); ++i)
-        result.push_back(lock.cells()[i].state());
-    return result;
+    return cellStates(*std::dynamic_pointer_cast<TotalVolume>(object));
 }
 
-/// A main window with its workspace, as the document operations see it.
-struct Window {
-    QMainWindow window;
-    Core::Workspace workspace;
-};
+QSet<QWidget *> topLevelWidgets()
+{
+    const QWidgetList all = QApplication::topLevelWidgets();
+    return QSet<QWidget *>(all.begin(), all.end());
+}
+
+/// The main window that is not among `before`.
+MainWindow *openedSince(const QSet<QWidget *> &before)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!before.contains(widget) && qobject_cast<MainWindow *>(widget))
+            return qobject_cast<MainWindow *>(widget);
+    }
+    return nullptr;
+}
+
+/// Describes each modal window in `seen` and closes it: message boxes with OK, the Batch Run dialog as it is.
+ModalAnswerer::Handler record(QStringList &seen)
+{
+    return [&seen](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            seen << QStringLiteral("message: ") + box->text() + QLatin1Char('\n') + box->informativeText();
+            box->accept();
+        } else if (auto *dialog = qobject_cast<Ui::RunProcessesDialog *>(modal)) {
+            seen << QStringLiteral("batch run: %1 steps of %2%3")
+                        .arg(dialog->steps().size())
+                        .arg(dialog->currentFileName(), dialog->targetVolume() ? " for a volume" : "");
+            dialog->reject();
+        } else {
+            seen << modal->windowTitle();
+            modal->close();
+        }
+    };
+}
+
+QString writeFile(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(contents);
+    return path;
+}
 
 } // namespace
 
@@ -65,6 +97,21 @@ class tst_DocumentWindows : public QObject {
 private:
     CatalogTestHome m_home;
     QTemporaryDir m_dir;
+    std::unique_ptr<Core::Workspace> m_workspace;
+    std::shared_ptr<ConsoleLog> m_log;
+    ScriptedDocumentDialogs m_dialogs;
+
+    /// Cells of one material (2 x 3 x 4 unless given), the surface drawn with one of the algorithms.
+    std::shared_ptr<TotalVolume> addVolume(uint32_t state, uint32_t algorithm = 0,
+                                           const QVector<uint32_t> &n = {2, 3, 4})
+    {
+        auto volume = std::make_shared<TotalVolume>(n[0], n[1], n[2], 1.0f, 1.0f, 1.0f, Util::Vector3D(), state);
+        volume->painter().setSurfaceAlgorithm(algorithm);
+        volume->painter().regenerateSurface();
+        m_workspace->document().addObject(volume);
+        return volume;
+    }
+    int filesWritten() const { return QDir(m_dir.path()).entryList(QDir::Files).size(); }
 
 private slots:
     void init()
@@ -72,23 +119,30 @@ private slots:
         MaterialFactory::instance()->createDefaultMaterials();
         MaterialFactory::instance()->setMaterial(
             Material(2001, QStringLiteral("Old Nitride"), 1, 1, 1, {0.0f, 0.0f, 1.0f, 1.0f}));
+        m_workspace = std::make_unique<Core::Workspace>(Core::UndoFiles::Storage::None);
+        m_log = std::make_shared<ConsoleLog>(*m_workspace);
+        m_workspace->console().addObserver(m_log);
+        m_dialogs = ScriptedDocumentDialogs();
+    }
+    void cleanup()
+    {
+        m_log.reset();
+        m_workspace.reset();
+        for (const QString &file : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(m_dir.filePath(file));
     }
 
-    void conflictDialogShowsBothMaterials()
+    void conflictDialogShowsBothMaterialsAndDecides()
     {
         const Material existing = MaterialFactory::instance()->getMaterial(2001);
         const Material loaded(2001, QStringLiteral("Loaded Nitride"), 2, 2, 0.2f, {1.0f, 0.5f, 0.0f, 1.0f});
         Ui::MaterialConflictDialog dialog(existing, loaded);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Dialog"));
         auto text = [&](const char *name) { return dialog.findChild<QLabel *>(QLatin1String(name))->text(); };
         QCOMPARE(text("lblMessage"),
                  QStringLiteral("While loading the document, a material with the same identifier as an existing "
                                 "material was found, but the names are not the same. What would you like to do?"));
-        QCOMPARE(text("lblLoadedMaterial"), QStringLiteral("Loaded Material"));
-        QCOMPARE(text("lblExistingMaterial"), QStringLiteral("Existing Material"));
         QCOMPARE(text("lblLoadedMaterialName"), QStringLiteral("Loaded Nitride"));
         QCOMPARE(text("lblExistingMaterialName"), QStringLiteral("Old Nitride"));
-        QCOMPARE(text("lblReplacementMaterial"), QStringLiteral("Replacement Material"));
         const QPixmap swatch =
             dialog.findChild<QLabel *>(QStringLiteral("lblLoadedMaterialColor"))->pixmap(Qt::ReturnByValue);
         QCOMPARE(swatch.size(), QSize(20, 20));
@@ -97,121 +151,28 @@ private slots:
         auto *combo = dialog.findChild<QComboBox *>(QStringLiteral("cbxAlternateMaterial"));
         const auto materials = MaterialFactory::instance()->getMaterials();
         QCOMPARE(combo->count(), materials.size());
-        for (int i = 0; i < materials.size(); ++i) {
-            QCOMPARE(combo->itemText(i), materials[i].name());
-            QCOMPARE(combo->itemData(i).toUInt(), materials[i].id());
+        combo->setCurrentIndex(3);
+        QCOMPARE(combo->currentText(), materials.at(3).name());
+        const std::pair<const char *, ConflictChoice> choices[] = {
+            {"radReplaceLoadedByExisting", ConflictChoice::ReplaceLoadedByExisting},
+            {"radReplaceExistingByLoaded", ConflictChoice::ReplaceExistingByLoaded},
+            {"radReplaceLoadedByAnother", ConflictChoice::ReplaceLoadedByAnother},
+            {"radAddLoadedAsNew", ConflictChoice::AddLoadedAsNew}};
+        for (const auto &choice : choices) {
+            auto *radio = dialog.findChild<QRadioButton *>(QLatin1String(choice.first));
+            // The first is the default; the list of other materials is only for "another".
+            QCOMPARE(radio->isChecked(), choice.second == ConflictChoice::ReplaceLoadedByExisting);
+            radio->setChecked(true);
+            QCOMPARE(combo->isEnabled(), choice.second == ConflictChoice::ReplaceLoadedByAnother);
+            QCOMPARE(int(dialog.decision().choice), int(choice.second));
+            QCOMPARE(dialog.decision().alternateId, materials.at(3).id());
         }
-        QCOMPARE(combo->iconSize(), QSize(100, 100));
-        QVERIFY(!combo->isEnabled());
-        auto *another = dialog.findChild<QRadioButton *>(QStringLiteral("radReplaceLoadedByAnother"));
-        another->setChecked(true);
-        QVERIFY(combo->isEnabled());
-        dialog.findChild<QRadioButton *>(QStringLiteral("radAddLoadedAsNew"))->setChecked(true);
-        QVERIFY(!combo->isEnabled());
-    }
-
-    void conflictDialogDecisions_data()
-    {
-        QTest::addColumn<QString>("radio");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("choice");
-        QTest::newRow("first") << "radReplaceLoadedByExisting"
-                               << "Replace loaded material by existing material."
-                               << int(ConflictChoice::ReplaceLoadedByExisting);
-        QTest::newRow("second") << "radReplaceExistingByLoaded"
-                                << "Replace existing material by loaded material"
-                                << int(ConflictChoice::ReplaceExistingByLoaded);
-        QTest::newRow("third") << "radReplaceLoadedByAnother"
-                               << "Replace loaded material by another existing material"
-                               << int(ConflictChoice::ReplaceLoadedByAnother);
-        QTest::newRow("fourth") << "radAddLoadedAsNew"
-                                << "Add loaded material as a new material" << int(ConflictChoice::AddLoadedAsNew);
-    }
-
-    void conflictDialogDecisions()
-    {
-        QFETCH(QString, radio);
-        QFETCH(QString, text);
-        QFETCH(int, choice);
-        Ui::MaterialConflictDialog dialog(Material(2001, QStringLiteral("A"), 1, 1, 1),
-                                          Material(2001, QStringLiteral("B"), 1, 1, 1));
-        QVERIFY(dialog.findChild<QRadioButton *>(QStringLiteral("radReplaceLoadedByExisting"))->isChecked());
-        auto *button = dialog.findChild<QRadioButton *>(radio);
-        QCOMPARE(button->text(), text);
-        button->setChecked(true);
-        dialog.findChild<QComboBox *>(QStringLiteral("cbxAlternateMaterial"))->setCurrentIndex(3);
-        QCOMPARE(int(dialog.decision().choice), choice);
-        QCOMPARE(dialog.decision().alternateId, MaterialFactory::instance()->getMaterials().at(3).id());
-    }
-
-    void openingCreatesANewWindowAndAsksAboutConflicts_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::newRow("user picks another material") << true;
-        QTest::newRow("user cancels") << false;
-    }
-
-    void openingCreatesANewWindowAndAsksAboutConflicts()
-    {
-        QFETCH(bool, accept);
-        Window first;
-        auto factory = std::make_shared<TestFactory>();
-        auto dialogs = std::make_shared<ScriptedDocumentDialogs>();
-        first.workspace.setOperationFactory(factory);
-        std::vector<std::unique_ptr<Window>> opened;
-        const auto openedObserver = std::make_shared<Ui::Observers::DocumentOpenedObserver>(
-            first.workspace,
-            [&] {
-                opened.push_back(std::make_unique<Window>());
-                return Ui::Observers::OpenedWindow{&opened.back()->window, &opened.back()->workspace};
-            },
-            dialogs);
-        const auto conflictObserver =
-            std::make_shared<Ui::Observers::MaterialConflictObserver>(first.workspace, &first.window);
-        factory->makers[11] = [&] {
-            auto operation =
-                withObserver(std::make_shared<OpenDocumentOperation>(first.workspace, dialogs), openedObserver);
-            operation->setMaterialConflictObserver(conflictObserver);
-            return operation;
-        };
-
-        int dialogsShown = 0;
-        whenModal([&](QWidget *modal) {
-            auto *dialog = qobject_cast<Ui::MaterialConflictDialog *>(modal);
-            QVERIFY(dialog);
-            ++dialogsShown;
-            dialog->findChild<QRadioButton *>(QStringLiteral("radReplaceLoadedByAnother"))->setChecked(true);
-            auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("cbxAlternateMaterial"));
-            combo->setCurrentIndex(combo->findData(9u));
-            accept ? dialog->accept() : dialog->reject();
-        });
-        const QString path = dataFile("conflict_2001.cfw");
-        dialogs->answers << path;
-        first.workspace.startOperation(11);
-
-        QCOMPARE(dialogsShown, 1);
-        QCOMPARE(opened.size(), size_t(1));
-        Window &second = *opened.front();
-        QCOMPARE(second.window.windowTitle(), QStringLiteral("Cellforge  ") + path);
-        QVERIFY(second.window.isVisible());
-        QCOMPARE(second.workspace.document().fileName(), path);
-        const auto cells = states(second.workspace.document().allObjects().value(0));
-        if (accept) {
-            QCOMPARE(cells, (std::vector<uint32_t>{1, 9, 9, 0}));
-        } else {
-            QVERIFY(cells[1] >= 2000 && cells[1] != 2001);
-            QCOMPARE(MaterialFactory::instance()->getMaterial(cells[1]).name(), QStringLiteral("Loaded Nitride"));
-        }
-        // The window in which Open was chosen stays as it was.
-        QVERIFY(first.workspace.document().allObjects().isEmpty());
-        QVERIFY(first.workspace.document().fileName().isEmpty());
-        QVERIFY(dialogs->shown.isEmpty());
     }
 
     void conflictObserverIgnoresOtherOperations()
     {
-        Window window;
-        Ui::Observers::MaterialConflictObserver observer(window.workspace, &window.window);
+        QMainWindow window;
+        Ui::Observers::MaterialConflictObserver observer(*m_workspace, &window);
         // No open operation is current: the observer shows nothing and resolves nothing.
         bool modalSeen = false;
         whenModal([&](QWidget *modal) {
@@ -219,12 +180,10 @@ private slots:
             if (modal)
                 modal->close();
         });
-        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        auto open = std::make_shared<OpenDocumentOperation>(*m_workspace);
         open->setMaterialConflictObserver(std::shared_ptr<Util::IObserver>(&observer, [](Util::IObserver *) {}));
         const auto resolver = open->conflictResolver();
-        const auto decision =
-            resolver(Material(2001, QStringLiteral("A"), 1, 1, 1), Material(2001, QStringLiteral("B"), 1, 1, 1));
-        QVERIFY(!decision);
+        QVERIFY(!resolver(Material(2001, QStringLiteral("A"), 1, 1, 1), Material(2001, QStringLiteral("B"), 1, 1, 1)));
         QCoreApplication::processEvents();
         QVERIFY(!modalSeen);
     }
@@ -235,17 +194,16 @@ private slots:
         QTest::newRow("other window still open") << false;
         QTest::newRow("other window closed") << true;
     }
-
     void openedDocumentAsksOverTheWindowThatOpenedIt()
     {
         // While A's file dialog is open, window B starts and gives up an Open of its own (and may be
-        // closed). A's choice still loads through A's observers: the conflict is put to the user over A.
+        // closed). A's choice still loads through A's observers: the conflict is put to the user over A, and
+        // the answer given there is applied.
         QFETCH(bool, closeOther);
         MainWindow a;
         auto b = std::make_unique<MainWindow>();
         const QString path = dataFile("conflict_2001.cfw");
-        const QWidgetList topLevel = QApplication::topLevelWidgets();
-        const QSet<QWidget *> before(topLevel.begin(), topLevel.end());
+        const auto before = topLevelWidgets();
         int conflicts = 0;
         QWidget *conflictOver = nullptr;
         whenModal([&](QWidget *modal) {
@@ -263,7 +221,10 @@ private slots:
                 QVERIFY(dialog);
                 ++conflicts;
                 conflictOver = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
-                dialog->reject();
+                dialog->findChild<QRadioButton *>(QStringLiteral("radReplaceLoadedByAnother"))->setChecked(true);
+                auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("cbxAlternateMaterial"));
+                combo->setCurrentIndex(combo->findData(9u));
+                dialog->accept();
             });
             choose->selectFile(path);
             QMetaObject::invokeMethod(choose, "accept");
@@ -272,58 +233,36 @@ private slots:
 
         QCOMPARE(conflicts, 1);
         QCOMPARE(conflictOver, static_cast<QWidget *>(&a));
-        MainWindow *opened = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (!before.contains(widget) && qobject_cast<MainWindow *>(widget))
-                opened = qobject_cast<MainWindow *>(widget);
-        }
+        std::unique_ptr<MainWindow> opened(openedSince(before));
         QVERIFY(opened);
         QCOMPARE(opened->presenter()->workspace().document().fileName(), path);
+        // The choice made in the dialog: the loaded material 2001 became material 9.
+        QCOMPARE(states(opened->presenter()->workspace().document().allObjects().value(0)),
+                 (std::vector<uint32_t>{1, 9, 9, 0}));
         QVERIFY(a.presenter()->workspace().document().allObjects().isEmpty());
-        delete opened;
-    }
-
-    void savedObserverShowsTheFileName()
-    {
-        Window window;
-        window.workspace.document().addObject(
-            std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
-        auto dialogs = std::make_shared<ScriptedDocumentDialogs>();
-        const QString path = m_dir.filePath(QStringLiteral("titled.cfw"));
-        dialogs->answers << path;
-        auto operation = std::make_shared<SaveDocumentOperation>(window.workspace, dialogs);
-        operation->setObserver(
-            std::make_shared<Ui::Observers::DocumentSavedObserver>(&window.window, window.workspace));
-        operation->start();
-        QCOMPARE(window.window.windowTitle(), QStringLiteral("Cellforge  ") + path);
     }
 
     void loadingProblemsAreShown_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("cannot open") << m_dir.filePath(QStringLiteral("absent.cfw"))
-                                     << "Error reading from file|The file"
-                                     << "Cellforge  ";
-        QTest::newRow("wrong frame") << QStringLiteral(TEST_DATA_DIR "/catalogues/materials.xml")
-                                     << "Error reading from file|\""
-                                     << "Cellforge  ";
+        QTest::addColumn<bool>("titled"); // the window takes the file's name
+        QTest::newRow("cannot open") << m_dir.filePath("absent.cfw") << "Error reading from file|The file" << false;
+        QTest::newRow("wrong frame") << TEST_DATA_DIR "/catalogues/materials.xml"
+                                     << "Error reading from file|\"" << false;
         QTest::newRow("damaged") << dataFile("malformed_after_header.cfw") << "Document partly loaded|The document"
-                                 << "Cellforge  " + dataFile("malformed_after_header.cfw");
+                                 << true;
     }
-
     void loadingProblemsAreShown()
     {
         QFETCH(QString, file);
         QFETCH(QString, shown);
-        QFETCH(QString, title);
-        Window window;
-        ScriptedDocumentDialogs dialogs;
-        Ui::loadDocumentIntoWindow(&window.window, window.workspace, file, {}, dialogs);
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY2(dialogs.shown.first().startsWith(shown), qPrintable(dialogs.shown.first()));
-        QCOMPARE(window.window.windowTitle(), title);
+        QFETCH(bool, titled);
+        QMainWindow window;
+        Ui::loadDocumentIntoWindow(&window, *m_workspace, file, {}, m_dialogs);
+        QCOMPARE(m_dialogs.shown.size(), 1);
+        QVERIFY2(m_dialogs.shown.first().startsWith(shown), qPrintable(m_dialogs.shown.first()));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge  ") + (titled ? file : QString()));
     }
 
     void savedClosedAndReopenedThroughTheMenus()
@@ -335,16 +274,14 @@ private slots:
             dialog->selectFile(path);
             QMetaObject::invokeMethod(dialog, "accept");
         };
-        std::vector<uint32_t> written;
+        std::vector<uint32_t> written(24);
+        for (size_t i = 0; i < written.size(); ++i)
+            written[i] = i % 3 == 0 ? 0u : (i % 3 == 1 ? 1u : 2001u);
         {
             MainWindow window;
             Core::Workspace &ws = window.presenter()->workspace();
-            std::vector<uint32_t> cells(24);
-            for (size_t i = 0; i < cells.size(); ++i)
-                cells[i] = i % 3 == 0 ? 0u : (i % 3 == 1 ? 1u : 2001u);
-            written = cells;
             ws.document().addObject(
-                std::make_shared<TotalVolume>(2, 3, 4, 0.5f, 0.5f, 0.25f, Util::Vector3D(1, 2, 3), cells));
+                std::make_shared<TotalVolume>(2, 3, 4, 0.5f, 0.5f, 0.25f, Util::Vector3D(1, 2, 3), written));
             whenModal(chooseFile);
             window.action(QStringLiteral("actionSave"))->trigger();
             QCOMPARE(ws.document().fileName(), path);
@@ -353,15 +290,10 @@ private slots:
         QVERIFY(QFile::exists(path));
 
         MainWindow first;
-        const QWidgetList topLevel = QApplication::topLevelWidgets();
-        const QSet<QWidget *> before(topLevel.begin(), topLevel.end());
+        const auto before = topLevelWidgets();
         whenModal(chooseFile);
         first.action(QStringLiteral("actionOpen"))->trigger();
-        MainWindow *opened = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (!before.contains(widget) && qobject_cast<MainWindow *>(widget))
-                opened = qobject_cast<MainWindow *>(widget);
-        }
+        MainWindow *opened = openedSince(before);
         QVERIFY(opened);
         QVERIFY(opened->isVisible());
         QCOMPARE(opened->windowTitle(), QStringLiteral("Cellforge  ") + path);
@@ -379,6 +311,194 @@ private slots:
         QPointer<MainWindow> guard(opened);
         opened->close();
         QTRY_VERIFY(guard.isNull());
+    }
+
+    void processListsAreRecognised_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("list");
+        const QByteArray list = "<?xml version=\"1.0\"?>\n<!-- steps -->\n<Process-List version=\"1\"/>\n";
+        const QByteArray document = "<?xml version=\"1.0\"?><Document><Header version=\"1\"/></Document>";
+        QTest::newRow("list") << "a.plst" << list << true;
+        QTest::newRow("suffix in capitals") << "B.PLST" << list << true;
+        QTest::newRow("list under another name") << "steps.xml" << list << true;
+        QTest::newRow("unreadable list") << "broken.plst" << QByteArray("not a list <") << true;
+        QTest::newRow("document") << "wafer.cfw" << document << false;
+        QTest::newRow("document without suffix") << "wafer" << document << false;
+        QTest::newRow("not XML") << "notes.txt" << QByteArray("Process-List") << false;
+        QTest::newRow("empty") << "empty.cfw" << QByteArray() << false;
+    }
+    void processListsAreRecognised()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QTEST(MainWindow::isProcessList(writeFile(m_dir.filePath(name), contents)), "list");
+        QVERIFY(!MainWindow::isProcessList(m_dir.filePath(QStringLiteral("missing.cfw"))));
+        QVERIFY(MainWindow::isProcessList(m_dir.filePath(QStringLiteral("missing.plst"))));
+    }
+
+    void commandLineListOpensInTheBatchRunDialog_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("message"); // shown before the dialog; none for the example list
+        QTest::newRow(".plst") << "trench.plst" << QByteArray() << QString();
+        QTest::newRow("another suffix") << "trench.xml" << QByteArray() << QString();
+        QTest::newRow("not XML") << "broken.plst" << QByteArray("<Process-List version=\"1\"><Process-Data")
+                                 << "is not a well-formed process list";
+        QTest::newRow("missing") << "missing.plst" << QByteArray() << "Cannot read";
+    }
+    void commandLineListOpensInTheBatchRunDialog()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, message);
+        const QString path = m_dir.filePath(name);
+        if (message.isEmpty()) {
+            QFile example(QStringLiteral(EXAMPLES_DIR "/trench_with_conformal_film.plst"));
+            QVERIFY(example.open(QIODevice::ReadOnly));
+            contents = example.readAll();
+            QCOMPARE(contents.count("<Process-Data "), 6);
+        }
+        if (!contents.isEmpty())
+            writeFile(path, contents);
+        MainWindow window;
+        window.show();
+        QStringList seen;
+        ModalAnswerer recorder({}, record(seen));
+        window.openFromCommandLine(path);
+        if (message.isEmpty()) {
+            QTRY_COMPARE(seen, QStringList{QStringLiteral("batch run: 6 steps of ") + path});
+        } else {
+            QTRY_COMPARE(seen.size(), 2);
+            QVERIFY2(seen[0].startsWith(QLatin1String("message: The process list could not be opened.")),
+                     qPrintable(seen[0]));
+            QVERIFY2(seen[0].contains(message), qPrintable(seen[0]));
+            QVERIFY2(seen[1].startsWith(QLatin1String("batch run: 0 steps")), qPrintable(seen[1]));
+        }
+        QVERIFY(window.presenter()->workspace().document().allObjects().isEmpty());
+    }
+
+    void commandLineDocumentOpensInTheWindow()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("example.cfw"));
+        QVERIFY(QFile::copy(dataFile("example_2x1x3.cfw"), path));
+        MainWindow window;
+        window.show();
+        QStringList seen;
+        ModalAnswerer recorder({}, record(seen));
+        window.openFromCommandLine(path);
+        QCOMPARE(window.presenter()->workspace().document().allObjects().size(), 1);
+        QCOMPARE(window.presenter()->workspace().document().fileName(), path);
+        // Nothing else opens later either.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(seen.isEmpty());
+    }
+
+    void cellVolumeIsTheSelectedOrTheOnlyOne()
+    {
+        QString reason;
+        QVERIFY(!CellVolumeExport::volumeToExport(*m_workspace, &reason));
+        QCOMPARE(reason, QStringLiteral("The document holds no cell volume to export."));
+        const auto first = addVolume(1);
+        QCOMPARE(CellVolumeExport::volumeToExport(*m_workspace, &reason), first);
+        const auto second = addVolume(2);
+        QVERIFY(!CellVolumeExport::volumeToExport(*m_workspace, &reason));
+        QVERIFY2(reason.startsWith(QLatin1String("The document holds 2 cell volumes: select the one")),
+                 qPrintable(reason));
+        m_workspace->pickState().setSelected({second});
+        QCOMPARE(CellVolumeExport::volumeToExport(*m_workspace, &reason), second);
+    }
+
+    void cellVolumeMenuCommandWritesTheFileOrSaysWhyNot()
+    {
+        QMainWindow window;
+        auto *action = new QAction(QStringLiteral("Export Cell Volume..."), &window);
+        action->setObjectName(QStringLiteral("actionExport_Cell_Volume"));
+        action->setEnabled(false);
+        CellVolumeExport *command = CellVolumeExport::install(window, *m_workspace);
+        QVERIFY(action->isEnabled());
+        addVolume(7);
+
+        const QString file = m_dir.filePath(QStringLiteral("window.vti"));
+        QVERIFY(command->exportTo(file));
+        VtiFile vti;
+        QVERIFY2(vti.read(file), qPrintable(vti.error));
+        QCOMPARE(vti.attribute(QStringLiteral("WholeExtent")), QStringLiteral("0 2 0 3 0 4"));
+        QCOMPARE(vti.array(QStringLiteral("material"))->uint32At(23), 7u);
+
+        QString shown;
+        whenModal([&shown](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                shown = box->text();
+                box->close();
+            }
+        });
+        QVERIFY(!command->exportTo(m_dir.path()));
+        QVERIFY2(shown.startsWith(QStringLiteral("The cell volume could not be exported to \"%1\"").arg(m_dir.path())),
+                 qPrintable(shown));
+    }
+
+    void surfaceNameWithoutExtensionBecomesStl()
+    {
+        const auto volume = addVolume(1, 0, {3, 2, 2});
+        m_dialogs.answers << m_dir.filePath(QStringLiteral("part"));
+        QVERIFY(Ui::exportSurfaceFromWindow(*m_workspace, m_dialogs));
+        QCOMPARE(m_dialogs.asked.size(), 1);
+        QVERIFY(m_dialogs.asked.first().endsWith(QStringLiteral("|STL mesh (*.stl);;PLY mesh with colours (*.ply)")));
+        const QString file = m_dir.filePath(QStringLiteral("part.stl"));
+        const auto stl = MeshReader::readStl(file);
+        QVERIFY(stl.ok);
+        // 3 x 2 x 2 cells: 32 unit faces (6 + 6 top and bottom, 6 + 6 front and back, 4 + 4 ends).
+        QCOMPARE(stl.triangles.size(), 2 * volume->painter().opaqueFaceCount());
+        QCOMPARE(stl.triangles.size(), size_t(2 * 32));
+        QCOMPARE(m_log->lines.last(), QStringLiteral("Export Surface: 64 triangles written to \"%1\".").arg(file));
+        QVERIFY(m_dialogs.shown.isEmpty());
+    }
+
+    void theShownSurfaceAlgorithmIsExported()
+    {
+        addVolume(1, 2, {3, 2, 2});
+        m_dialogs.answers << m_dir.filePath(QStringLiteral("octree.ply"));
+        QVERIFY(Ui::exportSurfaceFromWindow(*m_workspace, m_dialogs));
+        const auto ply = MeshReader::readPly(m_dir.filePath(QStringLiteral("octree.ply")));
+        QVERIFY(ply.ok);
+        // A root of 4: the cells x 0..1 are one 2-leaf showing 5 sides (its +x side meets
+        // silicon); the cells at x = 2 are unit leaves showing 4 faces at +x and 2 on each of
+        // -y, +y, -z, +z. 17 faces, 34 triangles, against the cubic faces' 64.
+        QCOMPARE(ply.faces.size(), size_t(34));
+    }
+
+    void surfaceRefusals_data()
+    {
+        QTest::addColumn<bool>("volume");
+        QTest::addColumn<QString>("answer"); // an empty one is a cancelled dialog
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("nothing to export")
+            << false << QString() << "Export Surface|There is no cell volume whose surface could be exported.";
+        QTest::newRow("cancelled") << true << QString() << QString();
+        QTest::newRow("another format") << true << "part.obj"
+                                        << "Export Surface|The surface could not be exported to \"%1\": the file "
+                                           "name must end in .stl";
+    }
+    void surfaceRefusals()
+    {
+        QFETCH(bool, volume);
+        QFETCH(QString, answer);
+        QFETCH(QString, shown);
+        if (volume)
+            addVolume(1);
+        const QString file = answer.isEmpty() ? QString() : m_dir.filePath(answer);
+        m_dialogs.answers << file;
+        QVERIFY(!Ui::exportSurfaceFromWindow(*m_workspace, m_dialogs));
+        QCOMPARE(m_dialogs.asked.size(), volume ? 1 : 0);
+        if (shown.isEmpty())
+            QVERIFY(m_dialogs.shown.isEmpty());
+        else
+            QVERIFY2(m_dialogs.shown.value(0).startsWith(shown.arg(file)), qPrintable(m_dialogs.shown.value(0)));
+        QCOMPARE(filesWritten(), 0);
     }
 };
 

@@ -1,5 +1,7 @@
+// The 3D view: what it draws where, picking and the pointer, framing the volumes, saved images, the boxes
+// and beams of a model extraction, and the view's dialogs and menu actions.
 #include "Core/Operations/randomwalkdoping.h"
-#include "Core/Operations/substratebuilder.h"
+#include "Core/Operations/runmodelextraction.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
@@ -8,38 +10,54 @@
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/viewfit.h"
+#include "UI/viewproperties.h"
+#include "UI/windowcolorsdialog.h"
 #include "Util/vector4d.h"
+#include "cantileverscenes.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
 #include "scripteddocumentdialogs.h"
+#include "testoperations.h"
+#include "volumetesthelpers.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QBitArray>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
 
 using Model::Automaton::TotalVolume;
 using Ui::GLWidget;
+using Util::ColorTable::BackgroundColor;
+using Util::ColorTable::DefaultObjectColor;
 
 namespace {
 
+/// 40 x 40 x 10 cells of silicon with its corner at (x, y, 0).
 std::shared_ptr<TotalVolume> slab(double x, double y)
 {
-    // 40 x 40 x 10 cells of silicon with its corner at (x, y, 0).
     auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(x, y, 0), 1u);
     volume->painter().regenerateSurface();
     return volume;
 }
 
-void sendMouse(QWidget &widget, QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+void sendMouse(QWidget &widget, QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons)
 {
-    QMouseEvent event(type, at, widget.mapToGlobal(at), button, buttons, modifiers);
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(&widget, &event);
+}
+
+void click(QWidget &widget, const QPoint &at)
+{
+    sendMouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(widget, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
 }
 
 void sendWheel(QWidget &widget, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -51,6 +69,33 @@ void sendWheel(QWidget &widget, int delta, Qt::KeyboardModifiers modifiers = Qt:
 }
 
 bool isBackground(QRgb pixel) { return qRed(pixel) == 0 && qGreen(pixel) == 0 && qBlue(pixel) == 0; }
+bool isRed(QRgb p) { return qRed(p) > 60 && qRed(p) > 2 * qGreen(p) && qRed(p) > 2 * qBlue(p); }
+bool isGreen(QRgb p) { return qGreen(p) > 60 && qGreen(p) > 2 * qRed(p) && qGreen(p) > 2 * qBlue(p); }
+
+/// Red and green pixels left and right of the middle of a frame, and where they reach.
+struct Columns {
+    int redLeft = 0, redRight = 0, greenLeft = 0, greenRight = 0;
+    int maxRedX = -1, minGreenX = 1 << 30;
+    int coloured() const { return redLeft + redRight + greenLeft + greenRight; }
+};
+
+Columns scan(const QImage &frame)
+{
+    Columns c;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const bool left = x < frame.width() / 2;
+            if (isRed(frame.pixel(x, y))) {
+                ++(left ? c.redLeft : c.redRight);
+                c.maxRedX = std::max(c.maxRedX, x);
+            } else if (isGreen(frame.pixel(x, y))) {
+                ++(left ? c.greenLeft : c.greenRight);
+                c.minGreenX = std::min(c.minGreenX, x);
+            }
+        }
+    }
+    return c;
+}
 
 } // namespace
 
@@ -61,10 +106,19 @@ private:
     std::unique_ptr<Core::Workspace> m_workspace;
     std::unique_ptr<GLWidget> m_view;
 
+    /// A main window of 640 x 480 on screen, instead of the bare view.
+    void showMainWindow(MainWindow &window)
+    {
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
 private slots:
     void init()
     {
         Util::ColorTable::setCurrentScheme(0);
+        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
         m_workspace = std::make_unique<Core::Workspace>();
         m_view = std::make_unique<GLWidget>(*m_workspace);
         m_view->resize(200, 160);
@@ -77,20 +131,8 @@ private slots:
     {
         m_view.reset();
         m_workspace.reset();
-    }
-
-    void frameShowsTheVolumeWhereItIs()
-    {
-        // Seen from the top, the slab covers the centre of the view and leaves the corners empty.
-        m_workspace->document().addObject(slab(-20, -20));
-        const QImage frame = m_view->frontBuffer();
-        QVERIFY(!frame.isNull());
-        const QPoint centre(frame.width() / 2, frame.height() / 2);
-        QVERIFY(!isBackground(frame.pixel(centre)));
-        QVERIFY(isBackground(frame.pixel(2, 2)));
-        QVERIFY(isBackground(frame.pixel(frame.width() - 3, frame.height() - 3)));
-        // 40 cells at zoom 1 are 40 pixels: 25 pixels right of the centre is outside.
-        QVERIFY(isBackground(frame.pixel(centre + QPoint(25 * frame.width() / 200, 0))));
+        Util::ColorTable::loadDefaults();
+        Util::ColorTable::setCurrentScheme(0);
     }
 
     void masksShowAsTranslucentGreen()
@@ -98,9 +140,8 @@ private slots:
         // An empty volume with its upper mask set on the left half of the columns.
         auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(-20, -20, 0), 0u);
         QBitArray bits(40 * 40);
-        for (int i = 0; i < 20; ++i)
-            for (int j = 0; j < 40; ++j)
-                bits.setBit(i * 40 + j);
+        for (int i = 0; i < 20 * 40; ++i)
+            bits.setBit(i);
         volume->setUpperMask(bits, 40, 40);
         volume->painter().regenerateSurface();
         m_workspace->document().addObject(volume);
@@ -111,31 +152,12 @@ private slots:
         QVERIFY(isBackground(frame.pixel(centre + QPoint(10 * frame.width() / 200, 0))));
     }
 
-    void edgesAndLightingOptionsStillDraw()
-    {
-        m_workspace->document().addObject(slab(-20, -20));
-        m_view->setRenderObjectEdges(true);
-        m_view->setLighting(false);
-        m_view->setRenderGrid(true);
-        m_view->setShowLamps(true);
-        m_view->setLegend(std::vector<std::array<float, 4>>(256, {1, 0, 0, 1}), 0.0f, 1.0f);
-        const QImage frame = m_view->frontBuffer();
-        QVERIFY(!isBackground(frame.pixel(frame.width() / 2, frame.height() / 2)));
-        QVERIFY(m_view->legendShown());
-    }
-
     void fieldViewShowsScaleColoursAndItsLegend()
     {
         // Silicon 8 cells deep under empty space, doped for 20 steps: the top cells hold the
         // surface count, the largest of the volume, so red-to-blue paints them blue.
-        auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(-20, -20, 0), 0u);
-        {
-            Model::Automaton::CellLock lock(*volume);
-            for (uint32_t x = 0; x < 40; ++x)
-                for (uint32_t y = 0; y < 40; ++y)
-                    for (uint32_t z = 0; z < 8; ++z)
-                        lock.cells()[volume->index(x, y, z)].setState(1);
-        }
+        auto volume = makeVolume(40, 40, 10, [](uint32_t, uint32_t, uint32_t z) { return z < 8 ? 1u : 0u; });
+        volume->translate(Util::Vector4D(-20.0, -20.0, 0.0, 0.0));
         Core::Operations::RandomWalkDoping walk(*volume, 15, 0.125, 1.0, 1.0, 100.0, 1.0e9);
         walk.setDopableMaterials({1});
         walk.setSeed(5);
@@ -171,57 +193,38 @@ private slots:
         QVERIFY(!m_view->legendShown());
     }
 
-    void clickPicksTheVolumeDrawnFirst()
+    void clickPicksTheVolumeDrawnFirstOnlyInSelectionMode()
     {
         auto first = slab(-20, -20);
         auto second = slab(-10, -10);
         m_workspace->document().addObject(first);
         m_workspace->document().addObject(second);
-        m_workspace->selection().setSelectionMode(true);
         const QPoint centre(m_view->width() / 2, m_view->height() / 2);
+        click(*m_view, centre);
+        QVERIFY(!first->isSelected());
 
-        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(*m_view, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        m_workspace->selection().setSelectionMode(true);
+        click(*m_view, centre);
         QVERIFY(first->isSelected());
         QVERIFY(!second->isSelected());
         QCOMPARE(m_workspace->selection().selected().size(), 1);
-
         // Picking the same place again deselects it.
-        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(*m_view, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+        click(*m_view, centre);
         QVERIFY(!first->isSelected());
-    }
 
-    void dragDoesNotPick()
-    {
-        auto volume = slab(-20, -20);
-        m_workspace->document().addObject(volume);
-        m_workspace->selection().setSelectionMode(true);
-        const QPoint centre(m_view->width() / 2, m_view->height() / 2);
+        // A drag to the right turns the scene about the screen's vertical axis, and picks nothing.
         QSignalSpy rotations(m_view.get(), &GLWidget::rotationChanged);
-
         sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
         sendMouse(*m_view, QEvent::MouseMove, centre + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
-        // A drag to the right turns the scene about the screen's vertical axis.
         QVERIFY(qAbs(m_view->camera().rotationY()) > 1.0);
         sendMouse(*m_view, QEvent::MouseMove, centre + QPoint(5, 0), Qt::NoButton, Qt::LeftButton);
         sendMouse(*m_view, QEvent::MouseButtonRelease, centre + QPoint(5, 0), Qt::LeftButton, Qt::NoButton);
-        QVERIFY(!volume->isSelected());
+        QVERIFY(!first->isSelected());
         QVERIFY(!m_view->isClicked());
         QCOMPARE(rotations.count(), 3);
     }
 
-    void clickOutsideSelectionModeDoesNotPick()
-    {
-        auto volume = slab(-20, -20);
-        m_workspace->document().addObject(volume);
-        const QPoint centre(m_view->width() / 2, m_view->height() / 2);
-        sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(*m_view, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
-        QVERIFY(!volume->isSelected());
-    }
-
-    void wheelForwardAndBackRestoresTheZoom()
+    void wheelZoomsOrMovesTheLampAndKeysMoveTheAxes()
     {
         QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
         sendWheel(*m_view, 120);
@@ -233,24 +236,18 @@ private slots:
         QVERIFY(qFuzzyCompare(m_view->zoom(), 1.0));
         QCOMPARE(zooms.count(), 4);
         QVERIFY(qFuzzyCompare(zooms.first().first().toDouble(), 110.0));
-        QVERIFY(qFuzzyCompare(GLWidget::wheelFactor(120) * GLWidget::wheelFactor(-120), 1.0));
-    }
 
-    void shiftWheelSetsTheActiveLampRadius()
-    {
+        // With Shift the wheel sets the active lamp's radius instead.
         QSignalSpy lamps(m_view.get(), &GLWidget::lampPositionChanged);
         m_view->lamps().setPolar(1, 0.5, 0.3, 0.4);
         sendWheel(*m_view, 120, Qt::ShiftModifier);
         QCOMPARE(m_view->lamps().lamp(1).radius, 2.0);
-        QCOMPARE(m_view->zoom(), 1.0);
         sendWheel(*m_view, 120, Qt::ShiftModifier);
         QVERIFY(qFuzzyCompare(m_view->lamps().lamp(1).radius, 2.2));
+        QCOMPARE(m_view->zoom(), 1.0);
         QCOMPARE(lamps.count(), 2);
         QCOMPARE(lamps.last().at(0).toInt(), 1);
-    }
 
-    void keysMoveTheAxisPosition()
-    {
         QSignalSpy axes(m_view.get(), &GLWidget::axisPositionChanged);
         m_view->increaseTranslateX();
         m_view->increaseTranslateZ();
@@ -259,26 +256,17 @@ private slots:
         QCOMPARE(axes.count(), 3);
     }
 
-    void standardViews_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QVector3D>("angles");
-        QTest::newRow("front") << "front" << QVector3D(-90, 0, 0);
-        QTest::newRow("back") << "back" << QVector3D(-90, 0, 180);
-        QTest::newRow("left") << "left" << QVector3D(-90, 0, 90);
-        QTest::newRow("right") << "right" << QVector3D(-90, 0, -90);
-        QTest::newRow("top") << "top" << QVector3D(0, 0, 0);
-        QTest::newRow("bottom") << "bottom" << QVector3D(180, 0, 0);
-        QTest::newRow("manual leaves the view") << "manual" << QVector3D(10, 20, 30);
-    }
     void standardViews()
     {
-        QFETCH(QString, name);
-        QFETCH(QVector3D, angles);
-        m_view->setView(10, 20, 30);
-        m_view->setStandardView(name);
-        const Ui::Camera &camera = m_view->camera();
-        QCOMPARE(QVector3D(float(camera.rotationX()), float(camera.rotationY()), float(camera.rotationZ())), angles);
+        const std::pair<const char *, QVector3D> views[] = {
+            {"front", {-90, 0, 0}}, {"back", {-90, 0, 180}}, {"left", {-90, 0, 90}},  {"right", {-90, 0, -90}},
+            {"top", {0, 0, 0}},     {"bottom", {180, 0, 0}}, {"manual", {10, 20, 30}}}; // manual leaves the view
+        for (const auto &view : views) {
+            m_view->setView(10, 20, 30);
+            m_view->setStandardView(QLatin1String(view.first));
+            const Ui::Camera &c = m_view->camera();
+            QCOMPARE(QVector3D(float(c.rotationX()), float(c.rotationY()), float(c.rotationZ())), view.second);
+        }
     }
 
     void saveImageWritesAReadablePicture()
@@ -288,13 +276,10 @@ private slots:
         const QString png = dir.filePath(QStringLiteral("shot.png"));
         QVERIFY(m_view->saveImage(png));
         QImage image(png);
-        QVERIFY(!image.isNull());
         QCOMPARE(image.size(), m_view->frontBuffer().size());
         QVERIFY(!isBackground(image.pixel(image.width() / 2, image.height() / 2)));
-
-        const QString xpm = dir.filePath(QStringLiteral("shot.xpm"));
-        QVERIFY(m_view->saveImage(xpm));
-        QVERIFY(!QImage(xpm).isNull());
+        QVERIFY(m_view->saveImage(dir.filePath(QStringLiteral("shot.xpm"))));
+        QVERIFY(!QImage(dir.filePath(QStringLiteral("shot.xpm"))).isNull());
 
         QString error;
         const QString bmp = dir.filePath(QStringLiteral("shot.bmp"));
@@ -304,48 +289,29 @@ private slots:
         QVERIFY(!m_view->saveImage(dir.filePath(QStringLiteral("missing/shot.png")), &error));
     }
 
-    void mainWindowShowsALitGreySlab()
+    void frameShowsTheVolumesWhereTheyAreAndFitsThem()
     {
-        m_view.reset();
-        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
-        MainWindow window;
-        window.resize(640, 480);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        Core::Workspace &workspace = window.presenter()->workspace();
-        // A silicon substrate as Create Substrate makes it, seen from the start view.
-        auto volume =
-            Core::Operations::SubstrateBuilder(1, 60, 60, 20, Util::Vector3D(), 0, 0, 0, 60, 60, 20).buildVolume();
-        volume->painter().regenerateSurface();
-        workspace.document().addObject(volume);
-        workspace.notifyUpdate();
-
-        const QImage frame = window.view()->frontBuffer();
-        QSet<int> greys;
-        int coloured = 0;
-        for (int y = 0; y < frame.height(); y += 2) {
-            for (int x = 0; x < frame.width(); x += 2) {
-                const QRgb p = frame.pixel(x, y);
-                if (isBackground(p))
-                    continue;
-                if (qRed(p) == qGreen(p) && qGreen(p) == qBlue(p))
-                    greys.insert(qRed(p));
-                else
-                    ++coloured;
-            }
-        }
-        // Top and sides are lit differently: several shades of grey, and only the axes in colour.
-        QVERIFY2(greys.size() >= 2, qPrintable(QString::number(greys.size())));
-        QVERIFY(coloured < 2000);
-    }
-
-    void fitToVolumesFramesEveryVolume()
-    {
-        // From the top, slabs over x [-20, 20] and [30, 70], y [-20, 20], 10 high: a scene box of
-        // 90 x 40 x 10 about (25, 0, 5). In 200 x 160 pixels x is the tighter: 0.9 * 100 / 45 = 2.
-        m_workspace->document().addObject(slab(-20, -20));
-        m_workspace->document().addObject(slab(30, -20));
         QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
+        QVERIFY(!m_view->fitToVolumes()); // nothing to fit yet
+        QCOMPARE(zooms.count(), 0);
+        // From the top the eye lies far up the z axis.
+        const Util::Vector3D eye = m_view->eyePoint();
+        QVERIFY(eye.z > 1000.0 && qAbs(eye.x) < 1e-3 && qAbs(eye.y) < 1e-3);
+        // The slab covers the centre of the view and leaves the corners empty; 40 cells at zoom 1 are 40
+        // pixels, so 25 pixels right of the centre is outside.
+        m_workspace->document().addObject(slab(-20, -20));
+        QImage frame = m_view->frontBuffer();
+        const auto at = [&](int x, int y = 80) {
+            return frame.pixel(x * frame.width() / 200, y * frame.width() / 200);
+        };
+        QVERIFY(!isBackground(at(100)));
+        QVERIFY(isBackground(at(125)));
+        QVERIFY(isBackground(at(2, 2)));
+        QVERIFY(isBackground(at(197, 157)));
+
+        // With slabs over x [-20, 20] and [30, 70], y [-20, 20], 10 high: a scene box of 90 x 40 x 10
+        // about (25, 0, 5). In 200 x 160 pixels x is the tighter: 0.9 * 100 / 45 = 2.
+        m_workspace->document().addObject(slab(30, -20));
         QVERIFY(m_view->fitToVolumes());
         QVERIFY(qFuzzyCompare(m_view->zoom(), 2.0));
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(-25, 0, -5));
@@ -354,24 +320,11 @@ private slots:
         QVERIFY(qFuzzyCompare(zooms.first().first().toDouble(), 200.0));
 
         // The slabs now cover pixels 10 to 190 of 200, with the gap between them (x 20 to 30) at 90 to 110.
-        const QImage frame = m_view->frontBuffer();
-        const double scale = frame.width() / 200.0;
-        const auto at = [&](int x) { return frame.pixel(int(x * scale), frame.height() / 2); };
-        QVERIFY(isBackground(at(5)));
-        QVERIFY(!isBackground(at(15)));
-        QVERIFY(!isBackground(at(85)));
-        QVERIFY(isBackground(at(100)));
-        QVERIFY(!isBackground(at(115)));
-        QVERIFY(!isBackground(at(185)));
-        QVERIFY(isBackground(at(195)));
-    }
-
-    void emptySceneHasNothingToFit()
-    {
-        QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
-        QVERIFY(!m_view->fitToVolumes());
-        QCOMPARE(m_view->zoom(), 1.0);
-        QCOMPARE(zooms.count(), 0);
+        frame = m_view->frontBuffer();
+        for (int x : {5, 100, 195})
+            QVERIFY2(isBackground(at(x)), qPrintable(QString::number(x)));
+        for (int x : {15, 85, 115, 185})
+            QVERIFY2(!isBackground(at(x)), qPrintable(QString::number(x)));
     }
 
     void onlyTheFirstVolumesAreFramed()
@@ -400,22 +353,59 @@ private slots:
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(-20, -20, -5));
     }
 
+    void mainWindowFramesALitGreySlabAndFitsOnF()
+    {
+        m_view.reset();
+        MainWindow window;
+        showMainWindow(window);
+        Core::Workspace &workspace = window.presenter()->workspace();
+        GLWidget *view = window.view();
+        const auto fitOf = [view](const QVector3D &low, const QVector3D &high) {
+            return Ui::ViewFit::toBox(low, high, view->camera().rotationMatrix(), view->width(), view->height());
+        };
+        // The first volume, as an operation reports it, is framed at once.
+        workspace.document().addObject(slab(-20, -20));
+        workspace.notifyUpdate();
+        QVERIFY(qFuzzyCompare(view->zoom(), fitOf(QVector3D(-20, -20, 0), QVector3D(20, 20, 10))->zoom));
+
+        const QImage frame = view->frontBuffer();
+        QSet<int> greys;
+        int coloured = 0;
+        for (int y = 0; y < frame.height(); y += 2) {
+            for (int x = 0; x < frame.width(); x += 2) {
+                const QRgb p = frame.pixel(x, y);
+                if (isBackground(p))
+                    continue;
+                if (qRed(p) == qGreen(p) && qGreen(p) == qBlue(p))
+                    greys.insert(qRed(p));
+                else
+                    ++coloured;
+            }
+        }
+        // Top and sides are lit differently: several shades of grey, and only the axes in colour.
+        QVERIFY2(greys.size() >= 2, qPrintable(QString::number(greys.size())));
+        QVERIFY(coloured < 2000);
+
+        // With a second volume, View > Fit to Volumes frames both.
+        workspace.document().addObject(slab(60, -20));
+        window.action(QStringLiteral("actionFit_to_Volumes"))->trigger();
+        QVERIFY(qFuzzyCompare(view->zoom(), fitOf(QVector3D(-20, -20, 0), QVector3D(100, 20, 10))->zoom));
+        QCOMPARE(view->camera().axisPosition(), QVector3D(-40, 0, -5));
+    }
+
     void mainWindowFramesADocumentOpenedIntoIt()
     {
         // Documents open into a window that is not on screen yet: the view is framed at the size it
         // is first shown with. The file holds 2 x 1 x 3 cells of size 1 at the origin.
         m_view.reset();
-        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
         MainWindow window;
         ScriptedDocumentDialogs dialogs;
-        Core::Workspace &workspace = window.presenter()->workspace();
-        QVERIFY(Ui::loadDocumentIntoWindow(
-            &window, workspace, QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {}, dialogs));
+        QVERIFY(Ui::loadDocumentIntoWindow(&window, window.presenter()->workspace(),
+                                           QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {},
+                                           dialogs));
         GLWidget *view = window.view();
         QCOMPARE(view->zoom(), 1.0);
-        window.resize(640, 480);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        showMainWindow(window);
         view->frontBuffer();
         const auto fit = Ui::ViewFit::toBox(QVector3D(0, 0, 0), QVector3D(2, 1, 3), view->camera().rotationMatrix(),
                                             view->width(), view->height());
@@ -425,45 +415,123 @@ private slots:
         QCOMPARE(view->camera().axisPosition(), QVector3D(-1, -0.5f, -1.5f));
     }
 
-    void mainWindowFramesTheFirstVolumeAndFitsOnF()
+    void modelExtractionShowsBoxesInThePlaceOfTheVolumeAndBeamsBesideIt()
     {
-        m_view.reset();
-        Model::Materials::MaterialFactory::instance()->createDefaultMaterials();
-        MainWindow window;
-        window.resize(640, 480);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        Core::Workspace &workspace = window.presenter()->workspace();
-        GLWidget *view = window.view();
-        const auto fitOf = [view](const QVector3D &low, const QVector3D &high) {
-            return Ui::ViewFit::toBox(low, high, view->camera().rotationMatrix(), view->width(), view->height());
-        };
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[1000] = [this] { return std::make_shared<Core::Operations::RunModelExtraction>(*m_workspace); };
+        m_workspace->setOperationFactory(factory);
+        // An aluminium beam (grey) 20 cells out of a silicon block (grey), 27 cells in all, left of the centre.
+        auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 6, 3}});
+        volume->translate(Util::Vector4D(-30.0, -5.0, 0.0, 0.0));
+        volume->painter().regenerateSurface();
+        m_workspace->document().addObject(volume);
+        m_view->resize(320, 160);
+        m_view->setZoom(4.0); // four pixels a cell
+        QCOMPARE(scan(m_view->frontBuffer()).coloured(), 0);
 
-        // The first volume, as an operation reports it, is framed at once.
-        workspace.document().addObject(slab(-20, -20));
-        workspace.notifyUpdate();
-        QVERIFY(qFuzzyCompare(view->zoom(), fitOf(QVector3D(-20, -20, 0), QVector3D(20, 20, 10))->zoom));
+        m_workspace->startOperation(1000);
+        auto op = std::dynamic_pointer_cast<Core::Operations::RunModelExtraction>(m_workspace->currentOperation());
+        QVERIFY(op && op->runPreprocessing());
+        const Columns boxes = scan(m_view->frontBuffer());
+        // The red boxes cover the volume's place (x from -30 to -3) and nothing else: from above, the
+        // block's 4 x 10 cells and the beam's 20 x 6, 16 pixels each, less the outlines.
+        QVERIFY2(boxes.redLeft > 1000, qPrintable(QString::number(boxes.redLeft)));
+        QCOMPARE(boxes.redRight, 0);
 
-        // A second one is not, until the user asks with View > Fit to Volumes.
-        const double kept = view->zoom();
-        workspace.document().addObject(slab(60, -20));
-        workspace.notifyUpdate();
-        QCOMPARE(view->zoom(), kept);
-        QAction *fit = window.action(QStringLiteral("actionFit_to_Volumes"));
-        QVERIFY(fit);
-        fit->trigger();
-        const auto both = fitOf(QVector3D(-20, -20, 0), QVector3D(100, 20, 10));
-        QVERIFY(qFuzzyCompare(view->zoom(), both->zoom));
-        QCOMPARE(view->camera().axisPosition(), QVector3D(-40, 0, -5));
-        QVERIFY(view->zoom() < kept);
+        QVERIFY(op->runFeatureDetection());
+        const Columns both = scan(m_view->frontBuffer());
+        // The green beam stands beside the volume, 10 cells right of its end.
+        QVERIFY2(both.greenRight > 1000, qPrintable(QString::number(both.greenRight)));
+        QCOMPARE(both.greenLeft, 0);
+        QVERIFY(both.minGreenX > both.maxRedX + 5);
+
+        op->execute();
+        QCOMPARE(scan(m_view->frontBuffer()).coloured(), 0);
     }
 
-    void eyePointLooksAlongTheView()
+    void windowColorsFollowSchemesAndHandChoices()
     {
-        // From the top the eye lies far up the z axis.
-        const Util::Vector3D eye = m_view->eyePoint();
-        QVERIFY(eye.z > 1000.0);
-        QVERIFY(qAbs(eye.x) < 1e-3 && qAbs(eye.y) < 1e-3);
+        Ui::WindowColorsDialog rejected;
+        rejected.loadScheme(1);
+        rejected.reject();
+        QCOMPARE(Util::ColorTable::currentScheme(), 0u);
+        QCOMPARE(Util::ColorTable::entry(DefaultObjectColor, 2), Util::Vector4D(1, 0, 0, 1));
+
+        Ui::WindowColorsDialog dialog;
+        QCOMPARE(dialog.scheme(), 0u);
+        QCOMPARE(dialog.color(DefaultObjectColor), Util::Vector4D(0, 0, 0, 1));
+        dialog.loadScheme(1);
+        QCOMPARE(dialog.scheme(), 1u);
+        QCOMPARE(dialog.color(BackgroundColor), Util::Vector4D(1, 1, 1, 0));
+        QCOMPARE(dialog.swatch(BackgroundColor)->styleSheet(),
+                 QStringLiteral("background-color : #ffffff;\nborder: none;"));
+        // A colour chosen by hand makes the user's own scheme.
+        dialog.setSwatchColor(DefaultObjectColor, QColor(0, 128, 255));
+        QCOMPARE(dialog.scheme(), 2u);
+        QCOMPARE(dialog.swatch(DefaultObjectColor)->styleSheet(),
+                 QStringLiteral("background-color : #0080ff;\nborder: none;"));
+        dialog.accept();
+        QCOMPARE(Util::ColorTable::currentScheme(), 2u);
+        QCOMPARE(Util::ColorTable::entry(BackgroundColor, 2), Util::Vector4D(1, 1, 1, 0));
+        QVERIFY(std::fabs(Util::ColorTable::entry(DefaultObjectColor, 2).z - 1.0) < 1e-9);
+        // The built-in schemes themselves are untouched.
+        QCOMPARE(Util::ColorTable::entry(DefaultObjectColor, 1), Util::Vector4D(1, 1, 1, 1));
+    }
+
+    void viewPropertiesApplyAtOnceAndEditTheLamps()
+    {
+        Core::Workspace workspace;
+        Ui::GLWidget view(workspace);
+        Ui::ViewProperties dialog(view);
+        QCOMPARE(dialog.rotation(0)->value(), -60.0);
+        QCOMPARE(dialog.rotation(2)->value(), 30.0);
+        dialog.rotation(1)->setValue(15);
+        QCOMPARE(view.camera().rotationY(), 15.0);
+        dialog.axisDistance(2)->setValue(-3);
+        QCOMPARE(view.camera().axisPosition().z(), -3.0f);
+
+        // Lamp 1 starts at 45 and 60 degrees, shown in degrees, kept in radians.
+        QVERIFY(std::fabs(dialog.thetaBox()->value() - 45.0) < 0.01);
+        QVERIFY(std::fabs(dialog.phiBox()->value() - 60.0) < 0.01);
+        dialog.thetaBox()->setValue(90);
+        QVERIFY(std::fabs(view.lamps().lamp(1).theta - M_PI / 2) < 1e-9);
+        dialog.enabledBox()->setChecked(false);
+        QVERIFY(!view.lamps().lamp(1).enabled);
+
+        dialog.on_btnDelete_clicked(); // the last lamp stays
+        QCOMPARE(view.lamps().count(), 1);
+        QCOMPARE(dialog.lampBox()->count(), 1);
+        dialog.on_btnAddLamp_clicked();
+        QCOMPARE(dialog.lampBox()->currentText(), QStringLiteral("Lamp2"));
+        QVERIFY(dialog.enabledBox()->isChecked());
+        QCOMPARE(dialog.radiusBox()->value(), 0.0);
+        dialog.on_btnAddLamp_clicked();
+        dialog.radiusBox()->setValue(77);
+        QCOMPARE(view.lamps().lamp(3).radius, 77.0);
+        dialog.lampBox()->setCurrentIndex(1);
+        dialog.on_btnDelete_clicked();
+        QCOMPARE(view.lamps().count(), 2);
+        QCOMPARE(dialog.lampBox()->count(), 2);
+        QCOMPARE(dialog.lampBox()->itemText(1), QStringLiteral("Lamp2"));
+        // The third lamp moved up into the second place.
+        QCOMPARE(view.lamps().lamp(2).radius, 77.0);
+        QCOMPARE(dialog.radiusBox()->value(), 77.0);
+    }
+
+    void mainWindowViewActionsTurnTheViewAndTheStatusBarFollows()
+    {
+        MainWindow window;
+        Ui::GLWidget *view = window.view();
+        window.action(QStringLiteral("actionTop_View"))->trigger();
+        QCOMPARE(view->camera().rotationX(), 0.0);
+        window.action(QStringLiteral("actionFront_View"))->trigger();
+        QCOMPARE(view->camera().rotationX(), -90.0);
+        QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Rotation angles: X Axis = -90")));
+        window.action(QStringLiteral("actionShow_Axis"))->trigger();
+        QVERIFY(!view->showAxes());
+        view->increaseTranslateY();
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QStringLiteral("Volume position in relation to the axes: X = 0 Y = 5 Z = 0"));
     }
 };
 

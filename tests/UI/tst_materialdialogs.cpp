@@ -1,20 +1,24 @@
+// The catalogues in the window: the material table and its dialogs, the compatible materials, the report
+// of catalogue files that could not be read at start, and the watcher that tells the views of changes.
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "UI/cataloguestartup.h"
+#include "UI/cataloguewatcher.h"
 #include "UI/coloritemdelegate.h"
 #include "UI/editcompatiblematerialsdialog.h"
 #include "UI/managematerialsdialog.h"
 #include "UI/materialtableviewitem.h"
 #include "catalogtesthome.h"
 #include "fullcatalogue.h"
+#include "modalanswerer.h"
 
-#include <QColor>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
+#include <QTextStream>
 #include <QtTest>
 
 using Model::Materials::Material;
@@ -38,14 +42,6 @@ QStringList itemTexts(QListWidget *list)
     return texts;
 }
 
-QSet<uint32_t> ids(const QList<Material> &materials)
-{
-    QSet<uint32_t> result;
-    for (const Material &m : materials)
-        result.insert(m.id());
-    return result;
-}
-
 void selectByText(QListWidget *list, const QStringList &texts)
 {
     for (int i = 0; i < list->count(); ++i) {
@@ -54,44 +50,41 @@ void selectByText(QListWidget *list, const QStringList &texts)
     }
 }
 
+/// Closes the message box that opens next and keeps its title and text in `shown`.
+void closeNextMessageBox(QStringList &shown)
+{
+    whenModal([&shown](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            shown << box->windowTitle() << box->text();
+            box->close();
+        }
+    });
+}
+
 } // namespace
 
 class tst_MaterialDialogs : public QObject {
     Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
 private slots:
+    void init()
+    {
+        MaterialFactory::instance()->createDefaultMaterials();
+        ProcessFactory::instance()->createDefaultProcesses();
+    }
+
     void modelShowsIdentifierNameAndColour()
     {
         MaterialTableViewItem model(sampleMaterials());
         QCOMPARE(model.rowCount(), 2);
-        QCOMPARE(model.columnCount(), 3);
         QCOMPARE(model.data(model.index(0, 0)).toUInt(), 1u);
         QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("Mine"));
         // Components times 255, truncated: 0.7 gives 178.
         QCOMPARE(model.data(model.index(1, 2)).value<QColor>(), QColor(178, 0, 255, 127));
-        QVERIFY(!model.data(model.index(0, 1), Qt::ToolTipRole).isValid());
         QCOMPARE(model.data(model.index(1, 3)).toFloat(), 10.0f);
-    }
-
-    void headers_data()
-    {
-        QTest::addColumn<int>("section");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << "Material Id";
-        QTest::newRow("1") << 1 << "Material Name";
-        QTest::newRow("2") << 2 << "Color";
-        QTest::newRow("3") << 3 << "Density";
-        QTest::newRow("4") << 4 << "Young Modulus";
-        QTest::newRow("5") << 5 << "Poisson Ratio";
-        QTest::newRow("7") << 7 << "Column 7";
-    }
-
-    void headers()
-    {
-        QFETCH(int, section);
-        QFETCH(QString, text);
-        MaterialTableViewItem model(sampleMaterials());
-        QCOMPARE(model.headerData(section, Qt::Horizontal).toString(), text);
-        QCOMPARE(model.headerData(section, Qt::Vertical).toInt(), section + 1);
+        QCOMPARE(model.headerData(4, Qt::Vertical).toInt(), 5);
     }
 
     void editability_data()
@@ -106,7 +99,6 @@ private slots:
         QTest::newRow("user name") << 1 << 1 << true;
         QTest::newRow("user colour") << 1 << 2 << true;
     }
-
     void editability()
     {
         QFETCH(int, row);
@@ -118,12 +110,9 @@ private slots:
 
     void editsChangeOnlyTheModelCopy()
     {
-        CatalogTestHome home;
-        MaterialFactory::instance()->createDefaultMaterials();
         MaterialTableViewItem model;
         QCOMPARE(model.rowCount(), 16);
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-
         QVERIFY(model.setData(model.index(0, 2), QColor(255, 0, 51, 255)));
         QVERIFY(model.setData(model.index(0, 3), 7.5));
         QVERIFY(!model.setData(model.index(0, 0), 99));
@@ -140,98 +129,35 @@ private slots:
         QVERIFY(!model.insertColumns(0, 1));
     }
 
-    void addingTwoMaterialsAppendsNewUserMaterials()
+    void newRowsGetTheLastFreeIdentifiersOrASaying()
     {
-        CatalogTestHome home;
-        MaterialFactory::instance()->createDefaultMaterials();
-        Ui::ManageMaterialsDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Manage Materials"));
-        auto *view = dialog.findChild<QTableView *>(QStringLiteral("tvwMaterials"));
-        QVERIFY(view);
-        QVERIFY(qobject_cast<Ui::ColorItemDelegate *>(view->itemDelegateForColumn(2)));
-        auto *add = dialog.findChild<QPushButton *>(QStringLiteral("btnAddMaterial"));
-        QCOMPARE(add->text(), QStringLiteral("Add Material"));
-        add->click();
-        add->click();
-
-        const auto materials = dialog.materials();
-        QCOMPARE(materials.size(), 18);
-        const Material a = materials.at(16);
-        const Material b = materials.at(17);
-        for (const Material &m : {a, b}) {
-            QVERIFY(m.id() >= 2000 && m.id() <= 32766);
-            QCOMPARE(m.name(), QStringLiteral("New Material"));
-            QCOMPARE(m.density(), 1.0f);
-            QCOMPARE(m.color(), (std::array<float, 4>{0.5f, 0.5f, 0.5f, 1.0f}));
-        }
-        QVERIFY(a.id() != b.id());
-        // The new materials can be renamed; the catalogue does not know them yet.
-        auto *model = dialog.model();
-        QVERIFY(model->setData(model->index(17, 1), QStringLiteral("Glass")));
-        QCOMPARE(MaterialFactory::instance()->getMaterial(b.id()).id(), 0u);
-        QCOMPARE(materials.at(0).name(), QStringLiteral("Si"));
-    }
-
-    void newRowsGetTheLastFreeIdentifiers()
-    {
-        CatalogTestHome home;
-        MaterialFactory::instance()->createDefaultMaterials();
         takeNewMaterialIds({5000, 6000});
         MaterialTableViewItem model;
         const int rows = model.rowCount();
-        // Three rows need three identifiers: none is added.
-        QVERIFY(!model.insertRows(0, 3));
+        QVERIFY(!model.insertRows(0, 3)); // three rows need three identifiers: none is added
         QCOMPARE(model.rowCount(), rows);
         QVERIFY(model.insertRows(0, 1));
         QVERIFY(model.insertRows(0, 1));
         QVERIFY(!model.insertRows(0, 1));
-        MaterialFactory::instance()->createDefaultMaterials();
         QCOMPARE(model.rowCount(), rows + 2);
-        QCOMPARE(ids(model.materials().mid(rows)), (QSet<uint32_t>{5000, 6000}));
-    }
+        const uint32_t first = model.materials().at(rows).id();
+        const uint32_t second = model.materials().at(rows + 1).id();
+        QCOMPARE(std::min(first, second), 5000u);
+        QCOMPARE(std::max(first, second), 6000u);
 
-    void addMaterialWithoutAFreeIdentifierSaysSo()
-    {
-        CatalogTestHome home;
-        MaterialFactory::instance()->createDefaultMaterials();
         takeNewMaterialIds();
         Ui::ManageMaterialsDialog dialog;
-        const int rows = dialog.materials().size();
-        QString title;
-        QString text;
-        QTimer::singleShot(0, [&title, &text] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                title = box->windowTitle();
-                text = box->text();
-                box->close();
-            }
-        });
+        auto *view = dialog.findChild<QTableView *>(QStringLiteral("tvwMaterials"));
+        QVERIFY(qobject_cast<Ui::ColorItemDelegate *>(view->itemDelegateForColumn(2)));
+        const int before = dialog.materials().size();
+        QStringList shown;
+        closeNextMessageBox(shown);
         dialog.findChild<QPushButton *>(QStringLiteral("btnAddMaterial"))->click();
         MaterialFactory::instance()->createDefaultMaterials();
-        QCOMPARE(title, QStringLiteral("Add Material"));
-        QCOMPARE(text,
-                 QStringLiteral("No material can be added: every material identifier from 2000 to 32766 is in use."));
-        QCOMPARE(dialog.materials().size(), rows);
-    }
-
-    void acceptedMaterialsAreStoredAndWritten()
-    {
-        CatalogTestHome home;
-        auto catalogue = MaterialFactory::instance();
-        catalogue->createDefaultMaterials();
-        MaterialTableViewItem model;
-        model.insertRows(0, 1);
-        model.setData(model.index(16, 1), QStringLiteral("Glass"));
-        model.setData(model.index(2, 2), QColor(0, 0, 0, 255));
-        Ui::ManageMaterialsDialog::storeMaterials(model.materials());
-
-        const uint32_t id = model.materials().last().id();
-        QCOMPARE(catalogue->getMaterial(id).name(), QStringLiteral("Glass"));
-        QCOMPARE(catalogue->getMaterial(4).color(), (std::array<float, 4>{0.0f, 0.0f, 0.0f, 1.0f}));
-        const QByteArray written = home.read(QStringLiteral("materials.xml"));
-        QVERIFY(written.contains("name=\"Glass\""));
-        QVERIFY(written.contains("material-id=\"" + QByteArray::number(id) + "\""));
-        catalogue->createDefaultMaterials();
+        QCOMPARE(shown,
+                 (QStringList{"Add Material",
+                              "No material can be added: every material identifier from 2000 to 32766 is in use."}));
+        QCOMPARE(dialog.materials().size(), before);
     }
 
     void colourDelegateEditsThroughAColourDialog()
@@ -252,20 +178,13 @@ private slots:
 
     void compatibleMaterialsInsertAndRemove()
     {
-        CatalogTestHome home;
-        MaterialFactory::instance()->createDefaultMaterials();
-        ProcessFactory::instance()->createDefaultProcesses();
         Ui::EditCompatibleMaterialsDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Compatible Materials"));
         auto *process = dialog.findChild<QComboBox *>(QStringLiteral("cbxProcess"));
         auto *available = dialog.findChild<QListWidget *>(QStringLiteral("listAvailableMaterials"));
         auto *compatible = dialog.findChild<QListWidget *>(QStringLiteral("listCompatibleMaterials"));
         auto *insert = dialog.findChild<QPushButton *>(QStringLiteral("btnInsert"));
         auto *remove = dialog.findChild<QPushButton *>(QStringLiteral("btnRemove"));
         QVERIFY(process && available && compatible && insert && remove);
-        QCOMPARE(insert->text(), QStringLiteral(">>"));
-        QCOMPARE(remove->text(), QStringLiteral("<<"));
-        QCOMPARE(available->selectionMode(), QAbstractItemView::ExtendedSelection);
 
         // The first process is shown at once: "Si Wet Etching" with Si only.
         QCOMPARE(process->count(), 18);
@@ -276,7 +195,7 @@ private slots:
 
         // Planarization (7) has no compatible material.
         process->setCurrentIndex(process->findData(7u));
-        QVERIFY(compatible->count() == 0);
+        QCOMPARE(compatible->count(), 0);
         QCOMPARE(available->count(), 16);
         selectByText(available, {"Cu (bulk)", "Au (bulk)"});
         insert->click();
@@ -284,7 +203,6 @@ private slots:
         QCOMPARE(available->count(), 14);
         QVERIFY(!itemTexts(available).contains(QStringLiteral("Cu (bulk)")));
         QVERIFY(available->selectedItems().isEmpty());
-
         selectByText(compatible, {"Cu (bulk)"});
         remove->click();
         QCOMPARE(itemTexts(compatible), QStringList{"Au (bulk)"});
@@ -294,8 +212,76 @@ private slots:
         QVERIFY(ProcessFactory::instance()->getProcess(7).compatibleMaterialIds().isEmpty());
         Ui::EditCompatibleMaterialsDialog::storeProcesses(dialog.processes());
         QCOMPARE(ProcessFactory::instance()->getProcess(7).compatibleMaterialIds(), QList<uint32_t>{9});
-        QVERIFY(home.read(QStringLiteral("processes.xml")).contains("<CompatibleMaterials>9</CompatibleMaterials>"));
-        ProcessFactory::instance()->createDefaultProcesses();
+        QVERIFY(m_home.read(QStringLiteral("processes.xml")).contains("<CompatibleMaterials>9</CompatibleMaterials>"));
+    }
+
+    void unreadableCataloguesAreReported_data()
+    {
+        QTest::addColumn<bool>("materials");
+        QTest::addColumn<bool>("processes");
+        QTest::newRow("none") << false << false;
+        QTest::newRow("materials") << true << false;
+        QTest::newRow("processes") << false << true;
+        QTest::newRow("both") << true << true;
+    }
+    void unreadableCataloguesAreReported()
+    {
+        QFETCH(bool, materials);
+        QFETCH(bool, processes);
+        CatalogTestHome home;
+        // A folder in place of a file cannot be read, also by root.
+        if (materials)
+            QVERIFY(QDir().mkpath(home.file(QStringLiteral("materials.xml"))));
+        if (processes)
+            QVERIFY(QDir().mkpath(home.file(QStringLiteral("processes.xml"))));
+        MaterialFactory::instance()->startUp();
+        ProcessFactory::instance()->startUp();
+
+        QString errors;
+        QTextStream err(&errors);
+        QStringList shown;
+        closeNextMessageBox(shown);
+        const QString said = Ui::reportCatalogueStartUp(nullptr, err);
+        QCoreApplication::processEvents(); // the box that was not there is not waited for
+
+        QStringList expected;
+        if (materials)
+            expected << MaterialFactory::instance()->startUpReport();
+        if (processes)
+            expected << ProcessFactory::instance()->startUpReport();
+        QCOMPARE(expected.filter(QStringLiteral("could not be read")).size(), int(materials) + int(processes));
+        QCOMPARE(said, expected.join(QStringLiteral("\n\n")));
+        QCOMPARE(shown, expected.isEmpty() ? QStringList() : (QStringList{"Catalogue files", said}));
+        QCOMPARE(errors, expected.isEmpty() ? QString()
+                                            : QStringLiteral("cellforge: ") +
+                                                  expected.join(QStringLiteral("\ncellforge: ")) + QLatin1Char('\n'));
+        // Later tests start from catalogues that loaded cleanly.
+        CatalogTestHome clean;
+        MaterialFactory::instance()->startUp();
+        ProcessFactory::instance()->startUp();
+    }
+
+    void watcherTellsEveryChangeOnce()
+    {
+        auto catalogue = MaterialFactory::instance();
+        Ui::CatalogueWatcher watcher(nullptr, 60000);
+        QSignalSpy changed(&watcher, &Ui::CatalogueWatcher::changed);
+        catalogue->getMaterial(3);
+        catalogue->getMaterials();
+        catalogue->getMaterialByName(QStringLiteral("Si"));
+        watcher.check();
+        QCOMPARE(changed.count(), 0); // looking up changes nothing
+
+        Material si = catalogue->getMaterial(1);
+        si.setColor({1.0f, 0.0f, 0.0f, 1.0f});
+        QVERIFY(catalogue->setMaterial(si));
+        watcher.check();
+        QCOMPARE(changed.count(), 1);
+        watcher.check();
+        QCOMPARE(changed.count(), 1);
+        catalogue->createDefaultMaterials();
+        watcher.check();
+        QCOMPARE(changed.count(), 2);
     }
 };
 

@@ -1,7 +1,3 @@
-#include "Core/Operations/copyobject.h"
-#include "Core/Operations/createsubstrateoperation.h"
-#include "Core/Operations/deleteobject.h"
-#include "Core/Operations/moveobject.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -35,112 +31,37 @@ private:
     CatalogTestHome m_home;
 
 private slots:
-    void unusedIdentifiersGiveNothing_data()
-    {
-        QTest::addColumn<uint32_t>("identifier");
-        for (uint32_t id : {0u, 5u, 21u, 25u, 38u, 999u, 1001u, 5000u, 4294967295u})
-            QTest::newRow(qPrintable(QString::number(id))) << id;
-    }
-
-    void unusedIdentifiersGiveNothing()
-    {
-        QFETCH(uint32_t, identifier);
-        Core::Workspace ws;
-        OperationFactory factory(ws, nullptr);
-        QVERIFY(!factory.serves(identifier));
-        QVERIFY(!factory.create(identifier));
-        QVERIFY(!OperationFactory::entry(identifier));
-    }
-
-    void builtOperations_data()
-    {
-        QTest::addColumn<uint32_t>("identifier");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<uint32_t>("typeCode");
-        QTest::newRow("copy") << 1u << "Copy Objects" << 1u;
-        QTest::newRow("create substrate") << 2u << "Create Substrate" << 2u;
-        QTest::newRow("delete") << 4u << "Delete Objects" << 4u;
-        QTest::newRow("move") << 7u << "Move Objects" << 7u;
-        QTest::newRow("save") << 9u << "Save document" << 9u;
-        QTest::newRow("save as") << 10u << "Save Document As" << 10u;
-        QTest::newRow("open") << 11u << "Open document" << 11u;
-        QTest::newRow("isotropic deposition") << 13u << "Isotropic Deposition" << 13u;
-        QTest::newRow("isotropic etching") << 14u << "Isotropic Etching" << 14u;
-        QTest::newRow("electroplating") << 15u << "Electroplating" << 15u;
-        QTest::newRow("ion implantation") << 3u << "Ion Implantation" << 3u;
-        QTest::newRow("doping") << 17u << "Doping" << 17u;
-        QTest::newRow("si oxidation") << 26u << "Simple Si Oxidation" << 26u;
-        QTest::newRow("anisotropic deposition shares code 13") << 27u << "Anisotropic Deposition" << 13u;
-        QTest::newRow("simple rie") << 30u << "Simple RIE" << 30u;
-        QTest::newRow("PVD shares code 13 and the deposition's name") << 31u << "Isotropic Deposition" << 13u;
-        QTest::newRow("anisotropic etching shares code 13") << 32u << "Anisotropic Etching" << 13u;
-        QTest::newRow("CVD is the isotropic deposition under its own name") << 33u << "CVD" << 13u;
-        QTest::newRow("Moore deposition") << 18u << "Moore film deposition" << 18u;
-        QTest::newRow("Moore etching") << 19u << "Moore film deposition" << 19u;
-        QTest::newRow("photolithography") << 20u << "Photolithography" << 20u;
-        QTest::newRow("planarization") << 22u << "Planarization" << 22u;
-        QTest::newRow("pour material") << 23u << "Spin Coating" << 23u;
-        QTest::newRow("masked cut") << 34u << "Masked Cut" << 34u;
-        QTest::newRow("remove cuts") << 35u << "Remove Cuts" << 35u;
-        QTest::newRow("random walk doping") << 36u << "Random Walk Doping" << 36u;
-        QTest::newRow("export data") << 37u << "Export Data" << 37u;
-        QTest::newRow("BCA wet etch") << 28u << "BCA Wet Etch" << 28u;
-        QTest::newRow("continuous wet etch") << 29u << "Continuous Wet Etch" << 29u;
-        QTest::newRow("extract film") << 8u << "Extract Film" << 8u;
-        QTest::newRow("glue") << 12u << "Glue Volumes" << 12u;
-        QTest::newRow("cut planes share code 2") << 16u << "Change Cut Planes" << 2u;
-        QTest::newRow("model extraction") << 1000u << "Extract Model" << 1000u;
-    }
-
-    void builtOperations()
-    {
-        QFETCH(uint32_t, identifier);
-        QFETCH(QString, name);
-        QFETCH(uint32_t, typeCode);
-        Core::Workspace ws;
-        OperationFactory factory(ws, nullptr);
-        QVERIFY(factory.serves(identifier));
-        auto first = factory.create(identifier);
-        auto second = factory.create(identifier);
-        QVERIFY(first && second && first != second); // a new operation every time
-        QCOMPARE(first->name(), name);
-        QCOMPARE(first->typeCode(), typeCode);
-        QCOMPARE(&first->workspace(), &ws);
-        // The table agrees with the operation itself.
-        QCOMPARE(QString::fromLatin1(OperationFactory::entry(identifier)->operationName), name);
-        QCOMPARE(OperationFactory::entry(identifier)->typeCode, typeCode);
-    }
-
-    void everyListedOperationIsServed()
+    void everyListedIdentifierBuildsItsOwnOperationAndNoOtherIsServed()
     {
         Core::Workspace ws;
         OperationFactory factory(ws, nullptr);
-        // Select Volumes waits for the Batch Run dialog to hook its observer in.
-        for (const auto &entry : OperationFactory::table())
-            QVERIFY2(factory.serves(entry.identifier) != entry.needsObserverHook, entry.actionName);
-    }
-
-    void tableHoldsEveryIdentifierOnce()
-    {
+        for (const auto &entry : OperationFactory::table()) {
+            if (entry.needsObserverHook)
+                continue;
+            auto first = factory.create(entry.identifier);
+            auto second = factory.create(entry.identifier);
+            QVERIFY2(first && second && first != second, entry.actionName); // a new operation every time
+            QCOMPARE(first->name(), QString::fromLatin1(entry.operationName));
+            QCOMPARE(first->typeCode(), entry.typeCode);
+            QCOMPARE(&first->workspace(), &ws);
+        }
         QList<uint32_t> ids;
-        for (const auto &entry : OperationFactory::table())
+        for (const auto &entry : OperationFactory::table()) {
             ids << entry.identifier;
+            // Select Volumes waits for the Batch Run dialog to hook its observer in.
+            QVERIFY2(factory.serves(entry.identifier) != entry.needsObserverHook, entry.actionName);
+        }
         QList<uint32_t> expected;
         for (uint32_t id = 1; id <= 37; ++id) {
             if (id != 5 && id != 21 && id != 25)
                 expected << id;
         }
-        expected << 1000;
-        QCOMPARE(ids, expected);
-    }
-
-    void createSubstrateGetsItsOwnObserver()
-    {
-        Core::Workspace ws;
-        OperationFactory factory(ws, nullptr);
-        auto op = std::dynamic_pointer_cast<Core::Operations::CreateSubstrateOperation>(factory.create(2));
-        QVERIFY(op);
-        QVERIFY(!op->isReady());
+        QCOMPARE(ids, expected << 1000);
+        for (uint32_t unused : {0u, 5u, 21u, 25u, 38u, 999u, 1001u, 5000u, 4294967295u}) {
+            QVERIFY(!factory.serves(unused));
+            QVERIFY(!factory.create(unused));
+            QVERIFY(!OperationFactory::entry(unused));
+        }
     }
 
     void selectVolumesIsServedOnlyWithASuppliedObserver()
@@ -194,22 +115,10 @@ private slots:
     {
         QTest::addColumn<uint32_t>("identifier");
         QTest::addColumn<bool>("closeOther");
-        const struct {
-            const char *name;
-            uint32_t identifier;
-        } commands[] = {{"viewing options", 6},      {"isotropic deposition", 13},
-                        {"isotropic etching", 14},   {"electroplating", 15},
-                        {"Moore deposition", 18},    {"Moore etching", 19},
-                        {"photolithography", 20},    {"planarization", 22},
-                        {"pour material", 23},       {"anisotropic deposition", 27},
-                        {"simple RIE", 30},          {"PVD", 31},
-                        {"anisotropic etching", 32}, {"CVD", 33},
-                        {"masked cut", 34}};
-        for (const auto &command : commands) {
-            QTest::newRow(qPrintable(QString::fromLatin1(command.name) + QStringLiteral(", other window open")))
-                << command.identifier << false;
-            QTest::newRow(qPrintable(QString::fromLatin1(command.name) + QStringLiteral(", other window closed")))
-                << command.identifier << true;
+        // The commands whose dialog a window's own observer shows.
+        for (uint32_t id : {6u, 13u, 14u, 15u, 18u, 19u, 20u, 22u, 23u, 27u, 30u, 31u, 32u, 33u, 34u}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, other window open").arg(id))) << id << false;
+            QTest::newRow(qPrintable(QStringLiteral("%1, other window closed").arg(id))) << id << true;
         }
     }
 
@@ -259,18 +168,6 @@ private slots:
             QCOMPARE(wsB.currentOperation(), waitingInB);
             QVERIFY(wsB.console().message().endsWith(QStringLiteral("Enter/Return.")));
         }
-    }
-
-    void workspaceStartsFactoryOperations()
-    {
-        Core::Workspace ws;
-        auto factory = std::make_shared<OperationFactory>(ws, nullptr);
-        ws.setOperationFactory(factory);
-        ws.startOperation(4); // nothing selected: delete waits for Enter
-        QVERIFY(std::dynamic_pointer_cast<Core::Operations::DeleteObject>(ws.currentOperation()));
-        ws.startOperation(21);
-        QVERIFY(!ws.currentOperation());
-        QCOMPARE(ws.console().message(), QStringLiteral("Delete: Operation canceled."));
     }
 };
 

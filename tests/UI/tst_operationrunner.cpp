@@ -1,44 +1,31 @@
+// Long runs: the progress dialog, its Cancel, quick jobs without one, and the busy cursor.
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/Console/commandconsole.h"
+#include "UI/busyindicator.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/operationprogressdialog.h"
 #include "UI/operationrunner.h"
 #include "Util/runcontrol.h"
 #include "mainwindow.h"
+#include "modalanswerer.h"
+#include "volumetesthelpers.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
-#include <QTimer>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <atomic>
 
 namespace {
-
-/// Accepts, with its defaults, every option dialog that opens while it lives.
-class DialogAccepter : public QObject {
-public:
-    DialogAccepter()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (dialog && !qobject_cast<Ui::OperationProgressDialog *>(dialog))
-                dialog->accept();
-        });
-        m_timer.start(0);
-    }
-
-private:
-    QTimer m_timer;
-};
 
 /// Counts the paint events a widget receives.
 class PaintCounter : public QObject {
@@ -54,15 +41,6 @@ protected:
     }
 };
 
-std::vector<uint32_t> states(Model::Automaton::TotalVolume &volume)
-{
-    Model::Automaton::CellLock lock(volume);
-    std::vector<uint32_t> result(volume.cellCount());
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = lock.cells()[i].state();
-    return result;
-}
-
 } // namespace
 
 class tst_OperationRunner : public QObject {
@@ -75,13 +53,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         Core::Workspace &ws = window.presenter()->workspace();
         {
-            DialogAccepter accepter;
+            ModalAnswerer accepter({}, acceptDialog);
             window.action(QStringLiteral("actionCreate_Substrate"))->trigger();
         }
         QCOMPARE(ws.document().allObjects().size(), 1);
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(ws.document().allObjects().first());
         QVERIFY(volume);
-        const auto before = states(*volume);
+        const auto before = cellStates(*volume);
         const QString undoText = window.action(QStringLiteral("actionUndo"))->text();
         const bool redoEnabled = window.action(QStringLiteral("actionRedo"))->isEnabled();
 
@@ -122,7 +100,7 @@ private slots:
         });
 
         {
-            DialogAccepter accepter;
+            ModalAnswerer accepter({}, acceptDialog);
             window.action(QStringLiteral("actionIsotropic_Deposition"))->trigger();
         }
         runner.setControlCallback({});
@@ -131,7 +109,7 @@ private slots:
         QVERIFY(cancelEnabled);
         QVERIFY(paintsWhileWaiting > 0);
         QCOMPARE(label, QStringLiteral("Isotropic Deposition: canceling..."));
-        QCOMPARE(states(*volume), before);
+        QCOMPARE(cellStates(*volume), before);
         QVERIFY(window.presenter()->console()->outputPane()->toPlainText().contains(
             QStringLiteral("Isotropic Deposition: Operation canceled.")));
         QCOMPARE(window.action(QStringLiteral("actionUndo"))->text(), undoText);
@@ -141,7 +119,7 @@ private slots:
         QVERIFY(!runner.isRunning());
     }
 
-    void aQuickJobShowsNoDialog()
+    void aQuickJobShowsNoDialogAndAFailureReachesTheCaller()
     {
         QWidget window;
         Ui::OperationRunner runner(&window);
@@ -153,20 +131,12 @@ private slots:
         runner.run(QStringLiteral("Planarization"), control, [&ran] { ran = true; });
         QVERIFY(ran);
         QCOMPARE(shown, 0);
-    }
-
-    void aFailureOfTheJobReachesTheCaller()
-    {
-        QWidget window;
-        Ui::OperationRunner runner(&window);
-        Util::RunControl control;
-        bool caught = false;
         try {
             runner.run(QStringLiteral("Simple RIE"), control, [] { throw std::runtime_error("no such layer"); });
+            QFAIL("the failure was lost");
         } catch (const std::runtime_error &error) {
-            caught = QString::fromLatin1(error.what()) == QStringLiteral("no such layer");
+            QCOMPARE(QString::fromLatin1(error.what()), QStringLiteral("no such layer"));
         }
-        QVERIFY(caught);
         QVERIFY(!runner.isRunning());
     }
 
@@ -191,6 +161,30 @@ private slots:
         dialog.reject();
         QVERIFY(control.stopRequested());
         QVERIFY(!dialog.cancelButton()->isEnabled());
+    }
+
+    void busyIndicatorShowsOneWaitCursorAndNamesTheOperation()
+    {
+        auto window = std::make_unique<QMainWindow>();
+        {
+            Core::BusyScope scope(std::make_shared<Ui::BusyIndicator>(window.get()), QStringLiteral("Etching"));
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Etching: running..."));
+        }
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(window->statusBar()->currentMessage().isEmpty());
+
+        // Nested and unbalanced calls keep one cursor, also when the window has gone.
+        Ui::BusyIndicator busy(window.get());
+        window.reset();
+        busy.begin(QStringLiteral("Simple RIE"));
+        busy.begin(QStringLiteral("Simple RIE"));
+        busy.end();
+        QVERIFY(QApplication::overrideCursor());
+        busy.end();
+        QVERIFY(!QApplication::overrideCursor());
+        busy.end(); // one too many: ignored
+        QVERIFY(!QApplication::overrideCursor());
     }
 };
 

@@ -1,6 +1,13 @@
+// cellforge-batch: its options, its messages and exit codes, its step lines and the documents it
+// reads and writes.
 #include "Core/BatchRun/batchcommand.h"
+#include "Core/BatchRun/documentio.h"
+#include "Core/Operations/opendocumentoperation.h"
+#include "Core/workspace.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "batchlists.h"
 #include "batchprocess.h"
-#include "vtifile.h"
+#include "catalogtesthome.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -8,267 +15,271 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 using Core::BatchRun::BatchCommand;
+using Model::Automaton::TotalVolumePainter;
 
 namespace {
 
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+/// The options that were given, as words "name=value".
+QString given(const BatchCommand::Options &o)
 {
-    QFile file(dir.filePath(name));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text);
-    return file.fileName();
+    QStringList words;
+    auto add = [&words](const char *name, const QString &value) {
+        if (!value.isEmpty())
+            words << QLatin1String(name) + QLatin1Char('=') + value;
+    };
+    add("list", o.listFile);
+    add("input", o.inputFile);
+    add("output", o.outputFile);
+    add("vti", o.vtiFile);
+    add("threads", o.threads ? QString::number(o.threads) : QString());
+    add("surface", o.surfaceFile);
+    add("algorithm", o.surfaceAlgorithm >= 0 ? QString::number(o.surfaceAlgorithm) : QString());
+    add("seed", o.seed ? QString::number(*o.seed) : QString());
+    add("field", o.exportField);
+    add("csv", o.exportFile);
+    add("netlist", o.netlistFile);
+    add("cell", o.cellSizeUm > 0 ? QString::number(o.cellSizeUm) : QString());
+    add("verbose", o.verbose ? QStringLiteral("yes") : QString());
+    add("help", o.help ? QStringLiteral("yes") : QString());
+    add("version", o.version ? QStringLiteral("yes") : QString());
+    return words.join(QLatin1Char(' '));
 }
 
-const QByteArray substrateStep =
-    "<Process-Data process-type=\"11\">"
-    "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
-    "<Parameter parameter-name=\"Lower Left Front Corner\" parameter-type=\"Util::Vector3D\" parameter-data=\"0;0;0\"/>"
-    "<Parameter parameter-name=\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"8\"/>"
-    "<Parameter parameter-name=\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"8\"/>"
-    "<Parameter parameter-name=\"Volume Size Z\" parameter-type=\"uint\" parameter-data=\"8\"/>"
-    "<Parameter parameter-name=\"SphericalSubstrate\" parameter-type=\"bool\" parameter-data=\"false\"/>"
-    "<Parameter parameter-name=\"Substrate Size X\" parameter-type=\"uint\" parameter-data=\"8\"/>"
-    "<Parameter parameter-name=\"Substrate Size Y\" parameter-type=\"uint\" parameter-data=\"8\"/>"
-    "<Parameter parameter-name=\"Substrate Size Z\" parameter-type=\"uint\" parameter-data=\"3\"/>"
-    "<Parameter parameter-name=\"Substrate Delta X\" parameter-type=\"uint\" parameter-data=\"0\"/>"
-    "<Parameter parameter-name=\"Substrate Delta Y\" parameter-type=\"uint\" parameter-data=\"0\"/>"
-    "<Parameter parameter-name=\"Substrate Delta Z\" parameter-type=\"uint\" parameter-data=\"0\"/>"
-    "</Process-Data>\n";
-
-/// Standard output that looks into the working folder whenever a line is written, that is while
-/// the run goes on, and notes the undo and redo files it finds there.
+/// Standard output that keeps the text and looks into the working folder whenever a line is
+/// written, that is while the run goes on, noting the undo and redo files it finds there.
 class FolderProbe : public QIODevice {
 public:
     QStringList seen;
+    QByteArray text;
     int writes = 0;
 
 protected:
     qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 length) override
+    qint64 writeData(const char *data, qint64 length) override
     {
         ++writes;
+        text.append(data, int(length));
         seen << QDir::current().entryList({QStringLiteral("undo*.temp"), QStringLiteral("redo*.temp")}, QDir::Files);
         return length;
     }
 };
 
-QByteArray list(const QByteArray &steps)
-{
-    return "<?xml version=\"1.0\"?>\n<Process-List version=\"1\">\n<Materials>\n<Material version=\"1\" name=\"Si\" "
-           "material-id=\"1\" density=\"2329\" color=\"#FF7F7F7F\"/>\n</Materials>\n" +
-           steps + "</Process-List>\n";
-}
+// An 8 x 8 x 8 volume with silicon 3 cells high.
+QByteArray slab() { return stepXml(boxSubstrate(8, 8, 8, 3)); }
+const QByteArray saveImage = "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
+                             "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n";
 
 } // namespace
 
 class tst_BatchCommand : public QObject {
     Q_OBJECT
 private:
+    CatalogTestHome m_home;
     QTemporaryDir m_dir;
 
 private slots:
-    void argumentsAreParsed_data()
+    void optionsAreParsed_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<int>("threads");
-        QTest::newRow("list only") << QStringList{"a.plst"} << true << "a.plst"
-                                   << ""
-                                   << "" << 0;
-        QTest::newRow("everything") << QStringList{"--threads", "3", "a.plst", "--output", "o.cfw", "--input", "i.cfw"}
-                                    << true << "a.plst"
-                                    << "i.cfw"
-                                    << "o.cfw" << 3;
-        QTest::newRow("nothing") << QStringList{} << false << ""
-                                 << ""
-                                 << "" << 0;
-        QTest::newRow("unknown option") << QStringList{"a.plst", "--fast"} << false << ""
-                                        << ""
-                                        << "" << 0;
-        QTest::newRow("option without value") << QStringList{"a.plst", "--output"} << false << ""
-                                              << ""
-                                              << "" << 0;
-        QTest::newRow("zero threads") << QStringList{"a.plst", "--threads", "0"} << false << ""
-                                      << ""
-                                      << "" << 0;
-        QTest::newRow("threads not a number") << QStringList{"a.plst", "--threads", "many"} << false << ""
-                                              << ""
-                                              << "" << 0;
-        QTest::newRow("two lists") << QStringList{"a.plst", "b.plst"} << false << ""
-                                   << ""
-                                   << "" << 0;
-        QTest::newRow("output twice") << QStringList{"a.plst", "--output", "x", "--output", "y"} << false << ""
-                                      << ""
-                                      << "" << 0;
+        QTest::addColumn<QString>("parsed");
+        QTest::addColumn<QString>("error");
+        auto row = [](const char *name, const QStringList &arguments, const char *parsed, const char *error = "") {
+            QTest::newRow(name) << arguments << QString(parsed) << QString(error);
+        };
+        row("list only", {"a.plst"}, "list=a.plst");
+        row("documents and threads", {"--threads", "3", "a.plst", "--output", "o.cfw", "--input", "i.cfw"},
+            "list=a.plst input=i.cfw output=o.cfw threads=3");
+        row("nothing", {}, "", "No process list given.");
+        row("unknown option", {"a.plst", "--fast"}, "", "Unknown option \"--fast\".");
+        row("output without value", {"a.plst", "--output"}, "", "Option --output needs a value.");
+        row("output twice", {"a.plst", "--output", "x", "--output", "y"}, "", "Option --output is given twice.");
+        row("zero threads", {"a.plst", "--threads", "0"}, "",
+            "--threads needs a whole number of at least 1, not \"0\".");
+        row("threads not a number", {"a.plst", "--threads", "many"}, "",
+            "--threads needs a whole number of at least 1, not \"many\".");
+        row("two lists", {"a.plst", "b.plst"}, "",
+            "Only one process list can be run at a time (got \"a.plst\" and \"b.plst\").");
+        row("verbose", {"a.plst", "--verbose"}, "list=a.plst verbose=yes");
+        row("help", {"--help"}, "help=yes");
+        row("version", {"--version"}, "version=yes");
+        row("version after a list", {"a.plst", "--version"}, "list=a.plst version=yes");
+        row("image data", {"a.plst", "--export-vti", "out.vti"}, "list=a.plst vti=out.vti");
+        row("image data without name", {"a.plst", "--export-vti"}, "", "Option --export-vti needs a value.");
+        row("image data twice", {"a.plst", "--export-vti", "a.vti", "--export-vti", "b.vti"}, "",
+            "Option --export-vti is given twice.");
+        row("netlist", {"a.plst", "--netlist", "o.cir"}, "list=a.plst netlist=o.cir");
+        row("netlist and cell size", {"a.plst", "--cell-size-um", "1.5", "--netlist", "o.cir"},
+            "list=a.plst netlist=o.cir cell=1.5");
+        row("cell size without netlist", {"a.plst", "--cell-size-um", "1"}, "",
+            "--cell-size-um only applies to a netlist: give --netlist as well.");
+        row("cell size zero", {"a.plst", "--netlist", "o", "--cell-size-um", "0"}, "",
+            "--cell-size-um needs a length in micrometres above 0, not \"0\".");
+        row("cell size negative", {"a.plst", "--netlist", "o", "--cell-size-um", "-2"}, "",
+            "--cell-size-um needs a length in micrometres above 0, not \"-2\".");
+        row("cell size not a number", {"a.plst", "--netlist", "o", "--cell-size-um", "wide"}, "",
+            "--cell-size-um needs a length in micrometres above 0, not \"wide\".");
+        row("cell size infinite", {"a.plst", "--netlist", "o", "--cell-size-um", "inf"}, "",
+            "--cell-size-um needs a length in micrometres above 0, not \"inf\".");
+        row("netlist twice", {"a.plst", "--netlist", "a", "--netlist", "b"}, "", "Option --netlist is given twice.");
+        row("netlist without a name", {"a.plst", "--netlist"}, "", "Option --netlist needs a value.");
+        row("surface", {"a.plst", "--export-surface", "o.stl"}, "list=a.plst surface=o.stl");
+        row("ply with octree", {"a.plst", "--surface", "octree", "--export-surface", "o.PLY"},
+            "list=a.plst surface=o.PLY algorithm=2");
+        row("marching cubes", {"a.plst", "--export-surface", "o.stl", "--surface", "marching-cubes"},
+            "list=a.plst surface=o.stl algorithm=1");
+        row("cubic", {"a.plst", "--export-surface", "o.stl", "--surface", "cubic"},
+            "list=a.plst surface=o.stl algorithm=0");
+        row("surface of another format", {"a.plst", "--export-surface", "o.obj"}, "",
+            "--export-surface needs a file name ending in .stl or .ply, not \"o.obj\".");
+        row("surface without extension", {"a.plst", "--export-surface", "o"}, "",
+            "--export-surface needs a file name ending in .stl or .ply, not \"o\".");
+        row("unknown surface", {"a.plst", "--export-surface", "o.stl", "--surface", "field"}, "",
+            "--surface takes cubic, marching-cubes, octree, not \"field\".");
+        row("surface alone", {"a.plst", "--surface", "octree"}, "",
+            "--surface chooses the surface of --export-surface, which is missing.");
+        row("surface twice", {"a.plst", "--export-surface", "a.stl", "--export-surface", "b.stl"}, "",
+            "Option --export-surface is given twice.");
+        row("surface without name", {"a.plst", "--export-surface"}, "", "Option --export-surface needs a value.");
+        row("surface beside a netlist", {"a.plst", "--netlist", "n.cir", "--export-surface", "o.stl"},
+            "list=a.plst surface=o.stl netlist=n.cir");
+        row("largest seed", {"l.plst", "--seed", "18446744073709551615"}, "list=l.plst seed=18446744073709551615");
+        row("seed not a number", {"l.plst", "--seed", "-3"}, "",
+            "--seed needs a whole number from 0 to 18446744073709551615, not \"-3\".");
+        row("seed without value", {"l.plst", "--seed"}, "", "Option --seed needs a value.");
+        row("field", {"l.plst", "--export-csv", "Random Walk Particle Count Type N", "o.csv"},
+            "list=l.plst field=Random Walk Particle Count Type N csv=o.csv");
+        row("field without file", {"l.plst", "--export-csv", "X"}, "",
+            "Option --export-csv needs a field name and a file name.");
     }
-    void argumentsAreParsed()
+    void optionsAreParsed()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(bool, ok);
+        QFETCH(QString, error);
         BatchCommand::Options options;
-        QString error;
-        QCOMPARE(BatchCommand::parse(arguments, options, &error), ok);
-        QCOMPARE(error.isEmpty(), ok);
-        if (!ok)
-            return;
-        QTEST(options.listFile, "list");
-        QTEST(options.inputFile, "input");
-        QTEST(options.outputFile, "output");
-        QTEST(options.threads, "threads");
+        QString message;
+        QCOMPARE(BatchCommand::parse(arguments, options, &message), error.isEmpty());
+        QCOMPARE(message, error);
+        if (error.isEmpty())
+            QTEST(given(options), "parsed");
     }
 
-    void exportOptionIsParsed()
-    {
-        BatchCommand::Options options;
-        QString error;
-        QVERIFY(BatchCommand::parse({"a.plst", "--export-vti", "out.vti"}, options, &error));
-        QCOMPARE(options.vtiFile, QStringLiteral("out.vti"));
-        QVERIFY(options.outputFile.isEmpty());
-        QVERIFY(!BatchCommand::parse({"a.plst", "--export-vti"}, options, &error));
-        QCOMPARE(error, QStringLiteral("Option --export-vti needs a value."));
-        QVERIFY(!BatchCommand::parse({"a.plst", "--export-vti", "a.vti", "--export-vti", "b.vti"}, options, &error));
-        QCOMPARE(error, QStringLiteral("Option --export-vti is given twice."));
-        QVERIFY(BatchCommand::usage().contains(QLatin1String("--export-vti OUT.vti")));
-    }
-
-    void resultIsExportedForParaView()
-    {
-        const QString path = writeFile(m_dir, QStringLiteral("export.plst"), list(substrateStep));
-        const QString vti = m_dir.filePath(QStringLiteral("result.vti"));
-        const BatchResult r = runBatch({path, QStringLiteral("--export-vti"), vti});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
-        VtiFile file;
-        QVERIFY2(file.read(vti), qPrintable(file.error));
-        QVERIFY(file.array(QStringLiteral("material")));
-        QVERIFY(!file.attribute(QStringLiteral("WholeExtent")).isEmpty());
-    }
-
-    void unwritableExportFailsBeforeTheRun_data()
-    {
-        QTest::addColumn<QString>("vti");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("a folder") << m_dir.path() << "is a folder, not a file.";
-        QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("no/such/out.vti"))
-                                        << "The cell volume could not be exported to";
-    }
-    void unwritableExportFailsBeforeTheRun()
-    {
-        QFETCH(QString, vti);
-        QFETCH(QString, message);
-        const QString path = writeFile(m_dir, QStringLiteral("unwritable.plst"), list(substrateStep));
-        const BatchResult r = runBatch({path, QStringLiteral("--export-vti"), vti});
-        QCOMPARE(r.exitCode, 4);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
-        QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
-    }
-
-    void badInvocationsExitNonZeroWithMessage_data()
+    void helpAndVersionAreShown_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("version") << QStringList{"--version"}
+                                 << QStringLiteral("cellforge-batch " CELLFORGE_VERSION "\n");
+        QTest::newRow("version after a list")
+            << QStringList{"a.plst", "--version"} << QStringLiteral("cellforge-batch " CELLFORGE_VERSION "\n");
+        QTest::newRow("help") << QStringList{"--help"} << QStringLiteral("Usage: cellforge-batch LIST.plst");
+    }
+    void helpAndVersionAreShown()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        const BatchResult r = runBatch(arguments);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString());
+        const bool help = arguments.contains(QStringLiteral("--help"));
+        QCOMPARE(help ? r.out.left(out.size()) : r.out, out);
+        if (help) {
+            for (const char *option :
+                 {"--input DOC.cfw", "--output OUT.cfw", "--threads N", "--seed", "--verbose", "--export-vti OUT.vti",
+                  "--export-surface OUT.stl|OUT.ply", "--surface cubic|marching-cubes|octree",
+                  "--export-csv FIELD OUT.csv", "--netlist", "--cell-size-um", "--version"})
+                QVERIFY2(r.out.contains(QLatin1String(option)), option);
+        }
+    }
+
+    // Bad invocations and unreadable input (exit codes 2 and 3), warnings (0) and failing steps (1).
+    void problemsAreReported_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        const QString notList = writeFile(m_dir, QStringLiteral("notalist.plst"), "<Document/>");
-        const QString malformed = writeFile(m_dir, QStringLiteral("malformed.plst"), list(substrateStep).left(300));
-        const QString good = writeFile(m_dir, QStringLiteral("good.plst"), list(substrateStep));
-        QTest::newRow("no arguments") << QStringList{} << 2 << "No process list given.";
-        QTest::newRow("unknown option") << QStringList{good, "--bogus"} << 2 << "Unknown option \"--bogus\".";
-        QTest::newRow("bad thread count") << QStringList{good, "--threads", "-4"} << 2 << "--threads needs";
-        QTest::newRow("missing list") << QStringList{m_dir.filePath("absent.plst")} << 3 << "does not exist";
-        QTest::newRow("list is a folder") << QStringList{m_dir.path()} << 3 << "does not exist";
-        QTest::newRow("not a list") << QStringList{notList} << 3 << "has no \"Process-List\" element";
-        QTest::newRow("malformed list") << QStringList{malformed} << 3 << "is not a well-formed process list";
-        QTest::newRow("missing document")
-            << QStringList{good, "--input", m_dir.filePath("absent.cfw")} << 3 << "does not exist";
+        const QStringList output{QStringLiteral("--output"), m_dir.filePath(QStringLiteral("never.cfw"))};
+        int files = 0;
+        auto list = [&](const QByteArray &text) {
+            return QStringList{writeFile(m_dir, QStringLiteral("list%1.plst").arg(++files), text)} + output;
+        };
+        const QString good = list(listXml(slab()))[0];
+        auto document = [&](const QByteArray &text) {
+            return QStringList{good, QStringLiteral("--input"),
+                               writeFile(m_dir, QStringLiteral("document%1.cfw").arg(++files), text)} +
+                   output;
+        };
+        auto row = [](const char *name, const QStringList &arguments, int exitCode, const QString &message,
+                      const char *display = "") {
+            QTest::newRow(name) << arguments << QString(display) << exitCode << message;
+        };
+        row("no arguments", {}, 2, "No process list given.");
+        row("unknown option", QStringList{good, "--bogus"} + output, 2, "Unknown option \"--bogus\".");
+        row("missing list", QStringList{m_dir.filePath("absent.plst")} + output, 3, "does not exist");
+        row("list is a folder", QStringList{m_dir.path()} + output, 3, "does not exist");
+        row("not a list", list("<Document/>"), 3, "has no \"Process-List\" element");
+        row("malformed list", list(listXml(slab()).left(300)), 3, "is not a well-formed process list");
+        row("missing document", QStringList{good, "--input", m_dir.filePath("absent.cfw")} + output, 3,
+            "does not exist");
+        row("document not XML", document("junk"), 3, "is not a readable Cellforge document");
+        row("document of another kind", document("<Process-List/>"), 3, "is not a readable Cellforge document");
+
+        QByteArray old = listXml(slab());
+        old.replace("version=\"1\">\n<Materials>", "version=\"0\">\n<Materials>")
+            .replace("\"Material_Id\"", "\"MaterialId\"");
+        row("old list", list(old), 0, "cellforge-batch: warning: The process list you loaded is in an old format.");
+        row("materials missing from the list", list("<Process-List version=\"1\">" + slab() + "</Process-List>"), 0,
+            "Material 1 of step 1 (\"Material_Id\") is not among the list's materials; the step uses the \"Empty\" "
+            "material.");
+        row("number that does not convert",
+            list(listXml(slab() + "<Process-Data process-type=\"16\"><Parameter parameter-name=\"Film Thickness\" "
+                                  "parameter-type=\"double\" parameter-data=\"thick\"/><Parameter parameter-name="
+                                  "\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/></Process-Data>\n")),
+            0,
+            "cellforge-batch: warning: step 2 (Isotropic Deposition): \"Film Thickness\" is not a number "
+            "(\"thick\"); 0 is used.\n");
+
+        row("no volume", list(listXml("<Process-Data process-type=\"6\"/>\n" + slab())), 1,
+            "Step 1 (Planarization) not run: No cell volume was selected and a cell volume was not created.");
+        row("missing parameter", list(listXml(slab() + "<Process-Data process-type=\"10\"/>\n")), 1,
+            "Step 2 (Save Image) failed: A required parameter was not found. Check input list.");
+        row("unknown type", list(listXml(slab() + "<Process-Data process-type=\"42\"/>\n")), 1,
+            "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
+        row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
+        row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
+            "Step 2 (Save Image) failed", ":97");
+        row("volume too large", list(listXml(stepXml(boxSubstrate(4000000000u, 4000000000u, 8, 3)))), 1,
+            "Step 1 (Create Substrate) failed: Value for a required parameter is invalid.");
     }
-    void badInvocationsExitNonZeroWithMessage()
+    void problemsAreReported()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        const BatchResult r = runBatch(arguments);
+        const QString never = m_dir.filePath(QStringLiteral("never.cfw"));
+        QFile::remove(never);
+        const BatchResult r = runBatch(arguments, m_dir.path(), display);
         QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
-        QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
+        QVERIFY2(r.err.startsWith(QLatin1String("cellforge-batch: ")) && r.err.count(message) == 1, qPrintable(r.err));
+        if (exitCode == 0)
+            QVERIFY(r.out.endsWith(QLatin1String("No error, process was run successfully.\n")));
+        if (exitCode > 1)
+            QVERIFY(r.out.isEmpty());
+        // Nothing is written after a problem.
+        QCOMPARE(QFile::exists(never), exitCode == 0);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("shot.png"))));
     }
 
-    void versionIsShown_data()
+    void eachStepGetsALineAndNoUndoFilesAreMade()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("alone") << QStringList{"--version"};
-        QTest::newRow("after a list") << QStringList{"a.plst", "--version"};
-    }
-    void versionIsShown()
-    {
-        QFETCH(QStringList, arguments);
-        BatchCommand::Options options;
-        QVERIFY(BatchCommand::parse(arguments, options, nullptr));
-        QVERIFY(options.version);
-        const BatchResult r = runBatch(arguments);
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QStringLiteral("cellforge-batch " CELLFORGE_VERSION "\n"));
-        QCOMPARE(r.err, QString());
-        QVERIFY(BatchCommand::usage().contains(QLatin1String("--version")));
-    }
-
-    void helpIsShown()
-    {
-        const BatchResult r = runBatch({QStringLiteral("--help")});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.startsWith(QLatin1String("Usage: cellforge-batch LIST.plst")));
-    }
-
-    void listFromNothingRunsEachStepWithALine()
-    {
-        const QString path = writeFile(m_dir, QStringLiteral("substrate.plst"), list(substrateStep + substrateStep));
-        const BatchResult r = runBatch({path});
-        QCOMPARE(r.exitCode, 0);
-        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(QRegularExpression(QStringLiteral("^1/2  Create Substrate  \\d+ ms  No error, process was run "
-                                                  "successfully\\.$"))
-                    .match(lines[0])
-                    .hasMatch());
-        QVERIFY(lines[1].startsWith(QLatin1String("2/2  Create Substrate  ")));
-        QVERIFY(r.err.isEmpty());
-    }
-
-    void numberThatDoesNotConvertRunsAsZeroWithAWarning()
-    {
-        const QString path = writeFile(
-            m_dir, QStringLiteral("typo.plst"),
-            list(substrateStep +
-                 "<Process-Data process-type=\"16\">"
-                 "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"thick\"/>"
-                 "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
-                 "</Process-Data>\n"));
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        BatchCommand command(outStream, errStream);
-        QCOMPARE(command.execute({path}), int(BatchCommand::Ok));
-        QCOMPARE(err, QStringLiteral("cellforge-batch: warning: step 2 (Isotropic Deposition): \"Film Thickness\" is "
-                                     "not a number (\"thick\"); 0 is used.\n"));
-        const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[1].startsWith(QLatin1String("2/2  Isotropic Deposition  ")), qPrintable(lines[1]));
-        QVERIFY(lines[1].endsWith(QLatin1String("No error, process was run successfully.")));
-    }
-
-    void runCreatesNoUndoFiles()
-    {
-        const QString path = writeFile(m_dir, QStringLiteral("two.plst"), list(substrateStep + substrateStep));
+        const QString path = writeFile(m_dir, QStringLiteral("two.plst"), listXml(slab() + slab()));
         QTemporaryDir working;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(working.path()));
@@ -278,166 +289,126 @@ private slots:
         QString errors;
         QTextStream out(&probe);
         QTextStream err(&errors);
-        const int code = BatchCommand(out, err, false).execute({path});
-        QCOMPARE(code, int(BatchCommand::Ok));
+        QCOMPARE(BatchCommand(out, err, false).execute({path}), int(BatchCommand::Ok));
+        QCOMPARE(errors, QString());
+        const QStringList lines = QString::fromUtf8(probe.text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(QRegularExpression(QStringLiteral("^1/2  Create Substrate  \\d+ ms  No error, process was run "
+                                                   "successfully\\.$"))
+                     .match(lines[0])
+                     .hasMatch(),
+                 qPrintable(lines[0]));
+        QVERIFY(lines[1].startsWith(QLatin1String("2/2  Create Substrate  ")));
         QCOMPARE(probe.writes, 2); // one look per step line
         QVERIFY2(probe.seen.isEmpty(), qPrintable(probe.seen.join(QLatin1Char(' '))));
         QVERIFY(QDir(working.path()).entryList(QDir::Files).isEmpty());
     }
 
-    void emptyListIsValid()
-    {
-        const QString path = writeFile(m_dir, QStringLiteral("empty.plst"), list(QByteArray()));
-        const BatchResult r = runBatch({path});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.isEmpty());
-    }
-
-    void failingStepIsNamed_data()
-    {
-        QTest::addColumn<QByteArray>("steps");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no volume") << QByteArray("<Process-Data process-type=\"6\"/>\n" + substrateStep)
-                                   << "Step 1 (Planarization) not run: No cell volume was selected and a cell volume "
-                                      "was not created.";
-        QTest::newRow("missing parameter") << QByteArray(substrateStep + "<Process-Data process-type=\"10\"/>\n")
-                                           << "Step 2 (Save Image) failed: A required parameter was not found. Check "
-                                              "input list.";
-        QTest::newRow("unknown type") << QByteArray(substrateStep + "<Process-Data process-type=\"42\"/>\n")
-                                      << "Step 2 (Unknown process) failed: Unknown process. Remove process from the "
-                                         "list.";
-        QTest::newRow("image without display")
-            << QByteArray(substrateStep + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
-                                          "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n")
-            << "No OpenGL context could be made";
-    }
-    void failingStepIsNamed()
-    {
-        QFETCH(QByteArray, steps);
-        QFETCH(QString, message);
-        const QString path = writeFile(m_dir, QStringLiteral("failing.plst"), list(steps));
-        const BatchResult r = runBatch({path});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    }
-
-    void unreachableDisplayGivesAMessageNotACrash()
-    {
-        const QString path = writeFile(
-            m_dir, QStringLiteral("image.plst"),
-            list(substrateStep + "<Process-Data process-type=\"10\"><Parameter parameter-name=\"Filename\" "
-                                 "parameter-type=\"QString\" parameter-data=\"shot.png\"/></Process-Data>\n"));
-        const BatchResult r = runBatch({path}, m_dir.path(), QStringLiteral(":97"));
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(QLatin1String("Step 2 (Save Image) failed")), qPrintable(r.err));
-        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("shot.png"))));
-    }
-
-    void volumeTooLargeFailsTheStep()
-    {
-        QByteArray step = substrateStep;
-        step.replace("\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"8\"",
-                     "\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"4000000000\"");
-        step.replace("\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"8\"",
-                     "\"Volume Size Y\" parameter-type=\"uint\" parameter-data=\"4000000000\"");
-        const QString path = writeFile(m_dir, QStringLiteral("huge.plst"), list(step));
-        const BatchResult r = runBatch({path});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(QLatin1String("Step 1 (Create Substrate) failed: Value for a required parameter is "
-                                              "invalid.")),
-                 qPrintable(r.err));
-    }
-
-    void materialsMissingFromTheListAreReported()
-    {
-        const QString path = writeFile(m_dir, QStringLiteral("nomaterials.plst"),
-                                       "<Process-List version=\"1\">" + substrateStep + "</Process-List>");
-        const BatchResult r = runBatch({path});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.err.contains(QLatin1String("Material 1 of step 1 (\"Material_Id\") is not among the list's "
-                                              "materials; the step uses the \"Empty\" material.")),
-                 qPrintable(r.err));
-    }
-
     void emptyListRewritesTheDocumentUnchanged()
     {
-        const QString list1 = writeFile(m_dir, QStringLiteral("make.plst"), list(substrateStep));
         const QString first = m_dir.filePath(QStringLiteral("first.cfw"));
-        QCOMPARE(runBatch({list1, QStringLiteral("--output"), first}).exitCode, 0);
-        const QString empty = writeFile(m_dir, QStringLiteral("nothing.plst"), list(QByteArray()));
+        const QString make = writeFile(m_dir, QStringLiteral("make.plst"), listXml(slab()));
+        QCOMPARE(runBatch({make, QStringLiteral("--output"), first}).exitCode, 0);
+        const QString empty = writeFile(m_dir, QStringLiteral("nothing.plst"), listXml(QByteArray()));
         const QString second = m_dir.filePath(QStringLiteral("second.cfw"));
         const BatchResult r = runBatch({empty, QStringLiteral("--input"), first, QStringLiteral("--output"), second});
         QCOMPARE(r.exitCode, 0);
-        QFile a(first);
-        QFile b(second);
-        QVERIFY(a.open(QIODevice::ReadOnly));
-        QVERIFY(b.open(QIODevice::ReadOnly));
-        QVERIFY(a.size() > 0);
-        QCOMPARE(b.readAll(), a.readAll());
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(QFileInfo(first).size() > 0);
+        QCOMPARE(readFile(second), readFile(first));
     }
 
-    void unreadableDocumentsAndOutputsFail_data()
+    // Reading a document for the command line must not build the display surface (for a large
+    // checkerboard that took gigabytes); a window still gets it at once.
+    void onlyAWindowBuildsTheSurfacesOfADocument()
     {
-        QTest::addColumn<QByteArray>("document");
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<int>("exitCode");
-        QTest::newRow("not XML") << QByteArray("junk") << "out.cfw" << 3;
-        QTest::newRow("not a document") << QByteArray("<Process-List/>") << "out.cfw" << 3;
-        QTest::newRow("output folder missing") << QByteArray() << "no/such/folder/out.cfw" << 4;
-    }
-    void unreadableDocumentsAndOutputsFail()
-    {
-        QFETCH(QByteArray, document);
-        QFETCH(QString, output);
-        QFETCH(int, exitCode);
-        QStringList arguments{writeFile(m_dir, QStringLiteral("s.plst"), list(substrateStep)),
-                              QStringLiteral("--output"), m_dir.filePath(output)};
-        if (!document.isNull())
-            arguments << QStringLiteral("--input") << writeFile(m_dir, QStringLiteral("in.cfw"), document);
-        const BatchResult r = runBatch(arguments);
-        QCOMPARE(r.exitCode, exitCode);
-        QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
-        QVERIFY(!QFile::exists(m_dir.filePath(output)));
+        // A 4 x 4 x 4 block of silicon: 96 faces on its outside.
+        const QString block = volumeDocument(
+            m_dir, QStringLiteral("block.cfw"),
+            std::make_shared<Model::Automaton::TotalVolume>(4, 4, 4, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
+        const uint64_t before = TotalVolumePainter::generationCount();
+        Core::Workspace headless;
+        QString error;
+        QStringList notes;
+        QVERIFY2(Core::BatchRun::DocumentIo::read(block, headless, &error, &notes), qPrintable(error));
+        auto volume =
+            std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(headless.document().allObjects().value(0));
+        QVERIFY(volume);
+        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
+
+        const QString list = writeFile(m_dir, QStringLiteral("empty.plst"), listXml(QByteArray()));
+        const QString copy = m_dir.filePath(QStringLiteral("copy.cfw"));
+        QString out;
+        QTextStream outStream(&out);
+        QTextStream errStream(&error);
+        QCOMPARE(BatchCommand(outStream, errStream, false)
+                     .execute({list, QStringLiteral("--input"), block, QStringLiteral("--output"), copy}),
+                 int(BatchCommand::Ok));
+        QCOMPARE(TotalVolumePainter::generationCount(), before);
+        QVERIFY(QFileInfo(copy).size() > 0);
+
+        Core::Workspace window;
+        QVERIFY(Core::Operations::OpenDocumentOperation::loadFile(window, block, {}).ok);
+        volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(window.document().allObjects().value(0));
+        QVERIFY(volume);
+        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(96));
     }
 
-    // A device, pipe or folder is never replaced by a regular file; the run is refused before it starts.
-    void outputThatIsNotARegularFileIsRefused_data()
+    // SIGINT or SIGTERM while a long step runs: the test waits for the child's own "started" line
+    // before it sends the signal, so nothing depends on how fast it runs.
+    void signalDuringALongStepWritesNothingAndExits130_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("pipe") << "pipe";
-        QTest::newRow("device") << "device";
-        QTest::newRow("link to a device") << "link";
-        QTest::newRow("folder") << "folder";
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<int>("count");
+        QTest::newRow("one SIGINT: stop at the next boundary") << int(SIGINT) << 1;
+        QTest::newRow("one SIGTERM") << int(SIGTERM) << 1;
+        QTest::newRow("two SIGINTs: quit at once") << int(SIGINT) << 2;
     }
-    void outputThatIsNotARegularFileIsRefused()
+    void signalDuringALongStepWritesNothingAndExits130()
     {
-        QFETCH(QString, kind);
+        QFETCH(int, signalNumber);
+        QFETCH(int, count);
         QTemporaryDir dir;
-        const QByteArray node = QFile::encodeName(dir.filePath(QStringLiteral("target")));
-        mode_t type = S_IFIFO;
-        if (kind == QLatin1String("pipe")) {
-            QCOMPARE(::mkfifo(node.constData(), 0600), 0);
-        } else if (kind == QLatin1String("folder")) {
-            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("target")));
-            type = S_IFDIR;
-        } else {
-            // A private copy of /dev/null's device number: the real one is never put at risk.
-            const QByteArray device = kind == QLatin1String("link") ? node + ".dev" : node;
-            if (::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
-                QSKIP("Device nodes can be made only with root rights.");
-            if (kind == QLatin1String("link"))
-                QCOMPARE(::symlink(device.constData(), node.constData()), 0);
-            type = S_IFCHR;
+        // Three long depositions: the signal comes as the first of them starts.
+        const QByteArray deposition =
+            stepXml(batchStep(Core::BatchRun::IsotropicDeposition, {{"Material_Id", 3u}, {"Film Thickness", 60.0}}));
+        const QString list =
+            writeFile(dir, QStringLiteral("long.plst"),
+                      listXml(stepXml(boxSubstrate(180, 180, 180, 60)) + deposition + deposition + deposition));
+        const QByteArray existing = "an existing document that must survive\n";
+        const QString output = writeFile(dir, QStringLiteral("out.cfw"), existing);
+
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(CELLFORGE_BATCH),
+                      {list, QStringLiteral("--output"), output, QStringLiteral("--verbose")});
+        QVERIFY(process.waitForStarted());
+        process.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!err.contains("step 2/4 (Isotropic Deposition) started")) {
+            if (!process.canReadLine() && !process.waitForReadyRead(120000))
+                break;
+            while (process.canReadLine())
+                err += process.readLine();
         }
-        const BatchResult r = runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(substrateStep)),
-                                        QStringLiteral("--output"), QString::fromLocal8Bit(node)});
-        QCOMPARE(r.exitCode, 4);
-        QVERIFY2(r.err.contains(QStringLiteral("is not a regular file")) || r.err.contains(QStringLiteral("folder")),
-                 qPrintable(r.err));
-        QVERIFY(r.out.isEmpty()); // refused before the first step ran
-        struct stat status;
-        QCOMPARE(::stat(node.constData(), &status), 0);
-        QCOMPARE(status.st_mode & S_IFMT, type);
+        QVERIFY2(err.contains("step 2/4 (Isotropic Deposition) started"), err.constData());
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(::kill(pid_t(process.processId()), signalNumber), 0);
+        QVERIFY(process.waitForFinished(120000));
+        err += process.readAllStandardError();
+
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(readFile(output), existing);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no half-written file
+        if (count == 1) {
+            QVERIFY2(err.contains("cellforge-batch: Stopped"), err.constData());
+            QVERIFY2(err.contains("of 4 steps ran."), err.constData());
+            QVERIFY2(err.contains("Nothing was written to"), err.constData());
+        }
     }
 
     // The system's reason reaches the user, not "Unknown error".
@@ -452,26 +423,12 @@ private slots:
             QSKIP("A small file system can be mounted only with root rights.");
         // About 6 KB of document: more than the file system holds, less than one write buffer, so
         // the disk fills up only when the file is completed.
-        QByteArray step = substrateStep;
-        step.replace("parameter-data=\"8\"", "parameter-data=\"12\"");
-        const QString output = mountPoint + QStringLiteral("/out.cfw");
-        const BatchResult r =
-            runBatch({writeFile(m_dir, QStringLiteral("s.plst"), list(step)), QStringLiteral("--output"), output});
+        const QString list = writeFile(m_dir, QStringLiteral("s.plst"), listXml(stepXml(boxSubstrate(12, 12, 12, 3))));
+        const BatchResult r = runBatch({list, QStringLiteral("--output"), mountPoint + QStringLiteral("/out.cfw")});
         QProcess::execute(QStringLiteral("umount"), {mountPoint});
         QCOMPARE(r.exitCode, 4);
         QVERIFY2(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(r.err));
         QVERIFY(!r.err.contains(QStringLiteral("Unknown error")));
-    }
-
-    void oldListIsUpgradedWithWarning()
-    {
-        QByteArray text = list(substrateStep);
-        text.replace("version=\"1\">\n<Materials>", "version=\"0\">\n<Materials>");
-        text.replace("\"Material_Id\"", "\"MaterialId\"");
-        const QString path = writeFile(m_dir, QStringLiteral("old.plst"), text);
-        const BatchResult r = runBatch({path});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.err.count(QStringLiteral("The process list you loaded is in an old format.")), 1);
     }
 };
 

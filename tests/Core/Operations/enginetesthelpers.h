@@ -1,9 +1,12 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Process/processfactory.h"
 
 #include <QThreadPool>
+#include <QtTest>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -25,13 +28,19 @@ inline std::shared_ptr<TotalVolume> makeVolume(uint32_t nx, uint32_t ny, uint32_
     return std::make_shared<TotalVolume>(nx, ny, nz, cx, cy, cz, Util::Vector3D(), states);
 }
 
-inline std::vector<uint32_t> states(TotalVolume &volume)
+/// One field of every cell, in index order.
+template <class Get> std::vector<uint32_t> field(TotalVolume &volume, Get get)
 {
     Model::Automaton::CellLock lock(volume);
     std::vector<uint32_t> result(volume.cellCount());
     for (size_t i = 0; i < result.size(); ++i)
-        result[i] = lock.cells()[i].state();
+        result[i] = get(lock.cells()[i]);
     return result;
+}
+
+inline std::vector<uint32_t> states(TotalVolume &volume)
+{
+    return field(volume, [](const Model::Automaton::Voxel &c) { return c.state(); });
 }
 
 inline uint32_t stateAt(TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z)
@@ -45,9 +54,10 @@ struct CellImage {
     std::vector<uint32_t> states;
     std::vector<float> distances;
     std::vector<bool> settled;
+    std::vector<uint32_t> atoms;
     bool operator==(const CellImage &o) const
     {
-        return states == o.states && distances == o.distances && settled == o.settled;
+        return states == o.states && distances == o.distances && settled == o.settled && atoms == o.atoms;
     }
 };
 
@@ -60,6 +70,7 @@ inline CellImage image(TotalVolume &volume)
         result.states.push_back(c.state());
         result.distances.insert(result.distances.end(), {c.distanceX(), c.distanceY(), c.distanceZ()});
         result.settled.push_back(c.isSettled());
+        result.atoms.push_back(c.atomCount());
     }
     return result;
 }
@@ -76,6 +87,122 @@ public:
 
 private:
     int m_old;
+};
+
+constexpr uint32_t Si = 1;
+constexpr uint32_t Oxide = 3;
+constexpr uint32_t Al = 4;
+constexpr uint32_t Cu = 5;
+constexpr uint32_t Resist = 11;
+constexpr uint32_t NSi = 14;
+constexpr uint32_t PSi = 15;
+constexpr uint32_t PolySi = 16;
+
+using EngineRun = std::function<void(TotalVolume &)>;
+
+/// Uneven silicon with P-doped and poly-Si columns, oxide caps, aluminium posts and resist pads,
+/// so that fronts cross slice borders in every direction.
+inline uint32_t rough(uint32_t x, uint32_t y, uint32_t z)
+{
+    const uint32_t height = 4 + (x * 7 + y * 13) % 5;
+    if (z < height)
+        return (x + 2 * y) % 7 == 0 && z + 2 >= height ? Oxide : (x % 5 == 3 ? PSi : x % 5 == 1 ? PolySi : Si);
+    if (x % 4 == 1 && y % 3 == 0 && z < height + 3)
+        return Al;
+    return x % 3 == 2 && z < height + 2 ? Resist : 0u;
+}
+
+/// A volume, an engine run on it and the state every cell must have after it, worked out by hand.
+struct Scene {
+    uint32_t nx, ny, nz;
+    Shape start;
+    EngineRun run;
+    Shape expected;
+    float cz = 1.0f;
+};
+
+} // namespace EngineTest
+
+Q_DECLARE_METATYPE(EngineTest::Scene)
+Q_DECLARE_METATYPE(EngineTest::EngineRun)
+
+namespace EngineTest {
+
+/// The first cell whose state is not `expected`, as text; empty when every cell agrees.
+inline QString firstMismatch(TotalVolume &volume, const Shape &expected)
+{
+    const std::vector<uint32_t> cells = states(volume);
+    for (uint32_t x = 0; x < volume.sizeX(); ++x)
+        for (uint32_t y = 0; y < volume.sizeY(); ++y)
+            for (uint32_t z = 0; z < volume.sizeZ(); ++z)
+                if (cells[volume.index(x, y, z)] != expected(x, y, z))
+                    return QStringLiteral("cell (%1, %2, %3) holds %4, not %5")
+                        .arg(x)
+                        .arg(y)
+                        .arg(z)
+                        .arg(cells[volume.index(x, y, z)])
+                        .arg(expected(x, y, z));
+    return QString();
+}
+
+/// Runs the scene with one and with three threads; empty when both give the hand-worked result.
+inline QString runScene(const Scene &scene)
+{
+    for (int threads : {1, 3}) {
+        PoolSize pool(threads);
+        auto volume = makeVolume(scene.nx, scene.ny, scene.nz, scene.start, 1.0f, 1.0f, scene.cz);
+        scene.run(*volume);
+        const QString mismatch = firstMismatch(*volume, scene.expected);
+        if (!mismatch.isEmpty())
+            return QStringLiteral("%1 threads: ").arg(threads) + mismatch;
+    }
+    return QString();
+}
+
+/// Adds a row to a table of scenes (column "scene").
+inline void scene(const char *name, std::array<uint32_t, 3> size, const Shape &start, const EngineRun &run,
+                  const Shape &expected, float cz = 1.0f)
+{
+    QTest::newRow(name) << Scene{size[0], size[1], size[2], start, run, expected, cz};
+}
+
+/// A row whose run must leave every cell as it was.
+inline void unchanged(const char *name, std::array<uint32_t, 3> size, const Shape &start, const EngineRun &run)
+{
+    scene(name, size, start, run, start);
+}
+
+/// The test of a table of scenes: each gives its hand-worked cells with one and with three threads.
+inline void checkScene()
+{
+    QFETCH(Scene, scene);
+    const QString mismatch = runScene(scene);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+inline std::vector<uint32_t> cutCounts(TotalVolume &volume)
+{
+    return field(volume, [](const Model::Automaton::Voxel &c) { return c.cutCount(); });
+}
+
+inline std::vector<uint32_t> atomCounts(TotalVolume &volume)
+{
+    return field(volume, [](const Model::Automaton::Voxel &c) { return c.atomCount(); });
+}
+
+/// Replaces the compatible materials of a catalogue process for the lifetime of the guard.
+class CompatibleMaterials {
+public:
+    CompatibleMaterials(uint32_t process, const QList<uint32_t> &materials)
+        : m_old(Model::Process::ProcessFactory::instance()->getProcess(process))
+    {
+        Model::Process::ProcessFactory::instance()->setProcess(
+            Model::Process::Process(m_old.name(), process, materials));
+    }
+    ~CompatibleMaterials() { Model::Process::ProcessFactory::instance()->setProcess(m_old); }
+
+private:
+    Model::Process::Process m_old;
 };
 
 } // namespace EngineTest

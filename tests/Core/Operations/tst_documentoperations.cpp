@@ -7,6 +7,7 @@
 #include "catalogtesthome.h"
 #include "scripteddocumentdialogs.h"
 #include "testoperations.h"
+#include "volumetesthelpers.h"
 
 #include <QtTest>
 
@@ -27,14 +28,7 @@ QByteArray readFile(const QString &path)
 
 std::vector<uint32_t> states(const Model::ObjectPtr &object)
 {
-    auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
-    std::vector<uint32_t> result;
-    if (!volume)
-        return result;
-    Model::Automaton::CellLock lock(*volume);
-    for (size_t i = 0; i < volume->cellCount(); ++i)
-        result.push_back(lock.cells()[i].state());
-    return result;
+    return cellStates(*std::dynamic_pointer_cast<TotalVolume>(object));
 }
 
 /// A workspace whose factory hands out the three document operations with scripted dialogs.
@@ -78,29 +72,22 @@ private:
 private slots:
     void init() { MaterialFactory::instance()->createDefaultMaterials(); }
 
-    void namesAndTypeCodes()
-    {
-        Core::Workspace workspace;
-        SaveDocumentOperation save(workspace);
-        SaveDocumentAsOperation saveAs(workspace);
-        OpenDocumentOperation open(workspace);
-        QCOMPARE(save.name(), QStringLiteral("Save document"));
-        QCOMPARE(save.typeCode(), 9u);
-        QCOMPARE(saveAs.name(), QStringLiteral("Save Document As"));
-        QCOMPARE(saveAs.typeCode(), 10u);
-        QCOMPARE(open.name(), QStringLiteral("Open document"));
-        QCOMPARE(open.typeCode(), 11u);
-    }
-
     void saveAsksOnlyWhileTheSceneHasNoName()
     {
         Window window;
         window.addVolume(1);
         const QString path = m_dir.filePath(QStringLiteral("first.cfw"));
-        window.dialogs->answers << path;
+        // A cancelled dialog writes nothing.
+        window.dialogs->answers << QString() << path;
+        const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
         window.workspace.startOperation(9);
-        QCOMPARE(window.dialogs->asked,
-                 QStringList{QStringLiteral("save|Choose location|%1|%2").arg(QDir::homePath(), filter)});
+        QCOMPARE(window.saved->count, 0);
+        QVERIFY(window.workspace.document().fileName().isEmpty());
+        QVERIFY(!window.workspace.currentOperation());
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
+        window.workspace.startOperation(9);
+        const QString question = QStringLiteral("save|Choose location|%1|%2").arg(QDir::homePath(), filter);
+        QCOMPARE(window.dialogs->asked, (QStringList{question, question}));
         QCOMPARE(window.workspace.document().fileName(), path);
         QCOMPARE(window.saved->count, 1);
         QVERIFY(!window.workspace.currentOperation());
@@ -109,24 +96,10 @@ private slots:
         // Saving again writes to the same file without asking.
         window.addVolume(3);
         window.workspace.startOperation(9);
-        QCOMPARE(window.dialogs->asked.size(), 1);
+        QCOMPARE(window.dialogs->asked.size(), 2);
         QCOMPARE(window.saved->count, 2);
         QCOMPARE(readFile(path).count("<Object "), 2);
         QVERIFY(window.dialogs->shown.isEmpty());
-    }
-
-    void cancelledSaveWritesNothing()
-    {
-        Window window;
-        window.addVolume(1);
-        window.dialogs->answers << QString();
-        const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
-        window.workspace.startOperation(9);
-        QCOMPARE(window.dialogs->asked.size(), 1);
-        QCOMPARE(window.saved->count, 0);
-        QVERIFY(window.workspace.document().fileName().isEmpty());
-        QVERIFY(!window.workspace.currentOperation());
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
     }
 
     void saveAsAsksEveryTime()
@@ -135,7 +108,13 @@ private slots:
         window.addVolume(1);
         const QString first = m_dir.filePath(QStringLiteral("as1.cfw"));
         const QString second = m_dir.filePath(QStringLiteral("as2"));
-        window.dialogs->answers << first << second << QString();
+        const QString unwritable = m_dir.filePath(QString(250, QLatin1Char('u')));
+        {
+            QFile old(unwritable);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old document");
+        }
+        window.dialogs->answers << first << second << QString() << unwritable;
         window.workspace.startOperation(10);
         window.workspace.startOperation(10);
         QCOMPARE(window.dialogs->asked.size(), 2);
@@ -146,28 +125,15 @@ private slots:
         // A cancelled Save As ends normally and writes nothing.
         window.workspace.startOperation(10);
         QCOMPARE(window.saved->count, 2);
-        QCOMPARE(window.workspace.document().fileName(), second);
         QVERIFY(!window.workspace.currentOperation());
-    }
-
-    void unwritableTargetIsReportedAndKeepsTheOldFile()
-    {
-        Window window;
-        window.addVolume(1);
-        const QString path = m_dir.filePath(QString(250, QLatin1Char('u')));
-        {
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old document");
-        }
-        window.dialogs->answers << path;
+        // A file that cannot be written is reported and the old one stays.
         window.workspace.startOperation(10);
-        QCOMPARE(readFile(path), QByteArray("old document"));
+        QCOMPARE(readFile(unwritable), QByteArray("old document"));
         QCOMPARE(window.dialogs->shown.size(), 1);
         QVERIFY(window.dialogs->shown.first().startsWith(QStringLiteral("Error writing to file|")));
-        QVERIFY(window.dialogs->shown.first().contains(path));
-        QVERIFY(window.workspace.document().fileName().isEmpty());
-        QCOMPARE(window.saved->count, 1); // the title still follows the (unchanged) name
+        QVERIFY(window.dialogs->shown.first().contains(unwritable));
+        QCOMPARE(window.workspace.document().fileName(), second);
+        QCOMPARE(window.saved->count, 3); // the title still follows the (unchanged) name
     }
 
     void openRemembersTheFileAndTellsTheObserver()

@@ -1,13 +1,12 @@
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/filmextraction.h"
-#include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
-#include "consolelog.h"
-#include "testoperations.h"
+#include "answeringscene.h"
 #include "volumetesthelpers.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -39,44 +38,21 @@ std::set<Cell> occupied(TotalVolume &volume)
     return result;
 }
 
-/// A workspace with one source volume and the extraction behind identifier 8, whose options
-/// observer calls `answer` (nothing: the dialog was rejected).
-struct ExtractFixture {
-    explicit ExtractFixture(const TotalVolumePtr &volume)
-        : source(volume)
+/// The extraction (8) with one source volume in the document.
+struct ExtractScene : AnsweringScene<ExtractFilm> {
+    explicit ExtractScene(const TotalVolumePtr &volume)
+        : AnsweringScene(8)
+        , source(volume)
     {
         ws.document().addObject(source);
-        log = std::make_shared<ConsoleLog>(ws);
-        ws.console().addObserver(log);
-        auto factory = std::make_shared<TestFactory>();
-        factory->makers[8] = [this] {
-            operation = std::make_shared<ExtractFilm>(ws);
-            auto observer = std::make_shared<CountingObserver>();
-            observer->onNotify = [this] {
-                if (answer)
-                    answer(*operation);
-            };
-            operation->setObserver(observer);
-            return operation;
-        };
-        ws.setOperationFactory(factory);
     }
-
-    void extract(uint32_t material, bool invert = false)
+    void extract(uint32_t material)
     {
-        answer = [material, invert](ExtractFilm &op) {
-            op.setMaterial(material);
-            op.setInvert(invert);
-        };
+        answer = [material](ExtractFilm &op) { op.setMaterial(material); };
         ws.selection().toggle(source);
-        ws.startOperation(8);
+        start();
     }
-
-    Core::Workspace ws;
     TotalVolumePtr source;
-    std::shared_ptr<ConsoleLog> log;
-    std::shared_ptr<ExtractFilm> operation;
-    std::function<void(ExtractFilm &)> answer;
 };
 
 } // namespace
@@ -103,34 +79,22 @@ private slots:
         QCOMPARE(occupied(*source), both);
     }
 
-    void onlyFaceContactJoinsCells_data()
-    {
-        QTest::addColumn<uint32_t>("x");
-        QTest::addColumn<uint32_t>("y");
-        QTest::addColumn<uint32_t>("z");
-        QTest::addColumn<size_t>("bodySize");
-        // The second cell relative to (0, 0, 0).
-        QTest::newRow("face along x") << 1u << 0u << 0u << size_t(2);
-        QTest::newRow("face along y") << 0u << 1u << 0u << size_t(2);
-        QTest::newRow("face along z") << 0u << 0u << 1u << size_t(2);
-        QTest::newRow("edge in xy") << 1u << 1u << 0u << size_t(1);
-        QTest::newRow("edge in xz") << 1u << 0u << 1u << size_t(1);
-        QTest::newRow("edge in yz") << 0u << 1u << 1u << size_t(1);
-        QTest::newRow("corner") << 1u << 1u << 1u << size_t(1);
-    }
+    // A second cell beside (0, 0, 0) joins its body only across a face, not along an edge or at a corner.
     void onlyFaceContactJoinsCells()
     {
-        QFETCH(uint32_t, x);
-        QFETCH(uint32_t, y);
-        QFETCH(uint32_t, z);
-        QFETCH(size_t, bodySize);
-        auto source = cellsAt(2, 2, 2, {Cell{0, 0, 0}, Cell{x, y, z}}, 4);
-        FilmExtraction engine(*source, 4, false);
-        auto film = engine.run();
-        QVERIFY(film);
-        QCOMPARE(engine.filmCellCount(), bodySize);
-        QCOMPARE(occupied(*film).size(), bodySize);
-        QCOMPARE(stateAt(*film, 0, 0, 0), 4u);
+        for (uint32_t n = 1; n < 8; ++n) {
+            const uint32_t x = n & 1;
+            const uint32_t y = (n >> 1) & 1;
+            const uint32_t z = n >> 2;
+            const size_t bodySize = x + y + z == 1 ? 2 : 1;
+            auto source = cellsAt(2, 2, 2, {Cell{0, 0, 0}, Cell{x, y, z}}, 4);
+            FilmExtraction engine(*source, 4, false);
+            auto film = engine.run();
+            QVERIFY(film);
+            QCOMPARE(engine.filmCellCount(), bodySize);
+            QCOMPARE(occupied(*film).size(), bodySize);
+            QCOMPARE(stateAt(*film, 0, 0, 0), 4u);
+        }
     }
 
     void filmOnASubstrate_data()
@@ -177,33 +141,22 @@ private slots:
             return h < 6 ? 2u : h % 2;
         });
         const auto states = cellStates(*source);
-        size_t seed = 0;
-        while (states[seed] != 2)
-            ++seed;
+        const auto seed = std::find(states.begin(), states.end(), 2u) - states.begin();
+        Cell first;
+        source->coordinates(size_t(seed), std::get<0>(first), std::get<1>(first), std::get<2>(first));
         std::set<Cell> body;
-        std::vector<Cell> stack{};
-        uint32_t sx = 0;
-        uint32_t sy = 0;
-        uint32_t sz = 0;
-        source->coordinates(seed, sx, sy, sz);
-        stack.push_back(Cell{sx, sy, sz});
+        std::vector<Cell> stack{first};
+        uint32_t low = 8;
         while (!stack.empty()) {
             const Cell c = stack.back();
             stack.pop_back();
             const auto [x, y, z] = c;
-            if (!source->contains(x, y, z) || states[source->index(x, y, z)] != 2 || body.count(c))
+            if (!source->contains(x, y, z) || states[source->index(x, y, z)] != 2 || !body.insert(c).second)
                 continue;
-            body.insert(c);
-            stack.push_back(Cell{x + 1, y, z});
-            stack.push_back(Cell{x - 1, y, z});
-            stack.push_back(Cell{x, y + 1, z});
-            stack.push_back(Cell{x, y - 1, z});
-            stack.push_back(Cell{x, y, z + 1});
-            stack.push_back(Cell{x, y, z - 1});
+            low = std::min(low, z);
+            for (uint32_t d : {1u, ~0u}) // +1 and -1; below 0 wraps outside the volume
+                stack.insert(stack.end(), {Cell{x + d, y, z}, Cell{x, y + d, z}, Cell{x, y, z + d}});
         }
-        uint32_t low = 8;
-        for (const auto &c : body)
-            low = std::min(low, std::get<2>(c));
         std::set<Cell> lowered;
         for (const auto &c : body)
             lowered.insert(Cell{std::get<0>(c), std::get<1>(c), std::get<2>(c) - low});
@@ -247,13 +200,12 @@ private slots:
         QCOMPARE(occupied(*film), std::set<Cell>{Cell(2, 2, 0)});
     }
 
-    void operationPlacesTheFilmBesideTheSource()
+    void operationPlacesTheFilmBesideTheSourceAndUndoTakesItAway()
     {
         auto source = std::make_shared<TotalVolume>(4, 3, 5, 1.0f, 2.0f, 0.5f, Util::Vector3D(1, 2, 3), 2u);
-        ExtractFixture f(source);
+        ExtractScene f(source);
         f.extract(2);
-        QCOMPARE(f.log->lines, (QStringList{QStringLiteral("Extract Film: cell volume selected."),
-                                            QStringLiteral("Extract Film: film extracted.")}));
+        QCOMPARE(f.log->lines, (QStringList{"Extract Film: cell volume selected.", "Extract Film: film extracted."}));
         auto film = f.operation->result();
         QVERIFY(film);
         QCOMPARE(f.ws.document().allObjects(), (QList<Model::ObjectPtr>{source, film}));
@@ -265,22 +217,12 @@ private slots:
         QCOMPARE(f.ws.undoRedo().undoName(), QStringLiteral("Extract Film"));
         QVERIFY(!f.ws.currentOperation());
         QVERIFY(!f.ws.selection().isSelectionMode());
-    }
-
-    void undoAndRedoOfTheExtraction()
-    {
-        ExtractFixture f(cellsAt(4, 4, 4, {Cell{1, 1, 1}, Cell{1, 2, 1}}));
-        f.extract(2);
-        auto film = f.operation->result();
-        QVERIFY(film);
-        const auto position = film->position();
-        const auto states = cellStates(*film);
         QVERIFY(f.ws.undoRedo().undo());
-        QCOMPARE(f.ws.document().allObjects(), QList<Model::ObjectPtr>{f.source});
+        QCOMPARE(f.ws.document().allObjects(), QList<Model::ObjectPtr>{source});
         QVERIFY(f.ws.undoRedo().redo());
-        QCOMPARE(f.ws.document().allObjects(), (QList<Model::ObjectPtr>{f.source, film}));
-        QCOMPARE(film->position(), position);
-        QCOMPARE(cellStates(*film), states);
+        QCOMPARE(f.ws.document().allObjects(), (QList<Model::ObjectPtr>{source, film}));
+        QCOMPARE(film->position(), Util::Vector3D(1 + 14 * 2, 2, 3));
+        QCOMPARE(cellStates(*film), cellStates(*source));
     }
 
     void missingMaterialEndsCanceledWithAMessage()
@@ -288,7 +230,7 @@ private slots:
         auto catalogue = Model::Materials::MaterialFactory::instance()->getMaterials();
         QVERIFY(catalogue.size() > 1);
         const auto material = catalogue.at(1);
-        ExtractFixture f(makeVolume(3, 3, 3, [&](uint32_t, uint32_t, uint32_t) { return material.id() + 1000; }));
+        ExtractScene f(makeVolume(3, 3, 3, [&](uint32_t, uint32_t, uint32_t) { return material.id() + 1000; }));
         f.extract(material.id());
         QCOMPARE(f.log->lines.last(),
                  QStringLiteral("Extract Film: no cell of ") + material.name() + QStringLiteral(" in the volume."));
@@ -298,32 +240,22 @@ private slots:
         QVERIFY(!f.ws.console().requester());
     }
 
-    void rejectedDialogCancels()
+    // Without a selection it waits for Enter and a volume; a rejected dialog then ends it unchanged.
+    void withoutSelectionItWaitsThenARejectedDialogCancels()
     {
-        ExtractFixture f(cellsAt(2, 2, 2, {Cell{0, 0, 0}}));
-        f.ws.selection().toggle(f.source);
-        f.ws.startOperation(8);
+        ExtractScene f(cellsAt(2, 2, 2, {Cell{0, 1, 1}}));
+        f.start();
+        QCOMPARE(f.log->lines, QStringList{"Extract Film: select a cell volume and press Enter/Return."});
+        QVERIFY(f.ws.selection().isSelectionMode());
+        QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
+        f.enter();
+        QCOMPARE(f.operation->step(), 0u);
+        f.enter(f.source);
+        QCOMPARE(f.log->lines.last(), QStringLiteral("Extract Film: cell volume selected."));
         QCOMPARE(f.ws.document().allObjects().size(), 1);
         QVERIFY(!f.ws.undoRedo().canUndo());
         QVERIFY(!f.ws.currentOperation());
-        QCOMPARE(f.log->lines, QStringList{QStringLiteral("Extract Film: cell volume selected.")});
-    }
-
-    void withoutSelectionItWaitsForEnter()
-    {
-        ExtractFixture f(cellsAt(2, 2, 2, {Cell{0, 1, 1}}));
-        f.answer = [](ExtractFilm &op) { op.setMaterial(2); };
-        f.ws.startOperation(8);
-        QCOMPARE(f.log->lines,
-                 QStringList{QStringLiteral("Extract Film: select a cell volume and press Enter/Return.")});
-        QVERIFY(f.ws.selection().isSelectionMode());
-        QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
-        // Enter with nothing selected asks again.
-        f.ws.console().handleLine(QString());
-        QCOMPARE(f.operation->step(), 0u);
-        f.ws.selection().toggle(f.source);
-        f.ws.console().handleLine(QString());
-        QCOMPARE(f.operation->step(), 2u);
+        f.extract(2);
         QCOMPARE(occupied(*f.operation->result()), std::set<Cell>{Cell(0, 1, 0)});
     }
 };

@@ -1,9 +1,7 @@
 #include "Core/Operations/gluelayout.h"
 #include "Core/Operations/gluesubstrate.h"
 #include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/workspace.h"
-#include "consolelog.h"
-#include "testoperations.h"
+#include "answeringscene.h"
 #include "volumetesthelpers.h"
 
 #include <QtTest>
@@ -20,46 +18,25 @@ TotalVolumePtr layered(uint32_t nx, uint32_t ny, uint32_t nz, uint32_t low, uint
     return makeVolume(nx, ny, nz, [=](uint32_t, uint32_t, uint32_t z) { return z >= low && z < end ? state : 0u; });
 }
 
-/// A workspace with a base and a top in the document, the glue operation behind identifier 12
-/// and an options observer that calls `answer` (nothing: the dialog was rejected).
-struct GlueFixture {
-    GlueFixture(const TotalVolumePtr &b, const TotalVolumePtr &t)
-        : base(b)
+/// The glue operation (12) with a base and a top in the document.
+struct GlueScene : AnsweringScene<GlueSubstrateOperation> {
+    GlueScene(const TotalVolumePtr &b, const TotalVolumePtr &t)
+        : AnsweringScene(12)
+        , base(b)
         , top(t)
     {
         ws.document().addObject(base);
         ws.document().addObject(top);
-        log = std::make_shared<ConsoleLog>(ws);
-        ws.console().addObserver(log);
-        auto factory = std::make_shared<TestFactory>();
-        factory->makers[12] = [this] {
-            operation = std::make_shared<GlueSubstrateOperation>(ws);
-            auto observer = std::make_shared<CountingObserver>();
-            observer->onNotify = [this] {
-                if (answer)
-                    answer(*operation);
-            };
-            operation->setObserver(observer);
-            return operation;
-        };
-        ws.setOperationFactory(factory);
     }
-
     /// Picks the base, starts the glue, picks the top and presses Enter.
     void glue()
     {
         ws.selection().toggle(base);
-        ws.startOperation(12);
-        ws.selection().toggle(top);
-        ws.console().handleLine(QString());
+        start();
+        enter(top);
     }
-
-    Core::Workspace ws;
     TotalVolumePtr base;
     TotalVolumePtr top;
-    std::shared_ptr<ConsoleLog> log;
-    std::shared_ptr<GlueSubstrateOperation> operation;
-    std::function<void(GlueSubstrateOperation &)> answer;
 };
 
 TotalVolumePtr onlyVolume(Core::Workspace &ws)
@@ -73,6 +50,8 @@ TotalVolumePtr onlyVolume(Core::Workspace &ws)
 class tst_GlueSubstrate : public QObject {
     Q_OBJECT
 private slots:
+    // A 6 x 5 base and a 4 x 3 top, occupied in the layers [low, end): the top's range is found as it
+    // is, the base's top is its end (at least 1: the scan starts from 0).
     void preparationFindsTheOccupiedLayers_data()
     {
         QTest::addColumn<uint32_t>("baseLow");
@@ -80,17 +59,12 @@ private slots:
         QTest::addColumn<uint32_t>("topLow");
         QTest::addColumn<uint32_t>("topEnd");
         QTest::addColumn<uint32_t>("baseTop");
-        QTest::addColumn<uint32_t>("topLowest");
-        QTest::addColumn<uint32_t>("topEndExpected");
         QTest::addColumn<uint32_t>("stacked");
-        // Base occupied up to z = 9, top from z = 0 to z = 4: 10 + 5 layers.
-        QTest::newRow("base to 9, top 0 to 4") << 0u << 10u << 0u << 5u << 10u << 0u << 5u << 15u;
-        QTest::newRow("top floating at 3 to 5") << 0u << 4u << 3u << 6u << 4u << 3u << 6u << 7u;
-        QTest::newRow("base with a gap below") << 2u << 5u << 1u << 2u << 5u << 1u << 2u << 6u;
-        // An empty base counts as one layer: the scan starts from 0.
-        QTest::newRow("empty base") << 0u << 0u << 0u << 3u << 1u << 0u << 3u << 4u;
-        // An empty top adds nothing: its range is empty.
-        QTest::newRow("empty top") << 0u << 6u << 0u << 0u << 6u << 0u << 0u << 6u;
+        QTest::newRow("base to 9, top 0 to 4") << 0u << 10u << 0u << 5u << 10u << 15u;
+        QTest::newRow("top floating at 3 to 5") << 0u << 4u << 3u << 6u << 4u << 7u;
+        QTest::newRow("base with a gap below") << 2u << 5u << 1u << 2u << 5u << 6u;
+        QTest::newRow("empty base") << 0u << 0u << 0u << 3u << 1u << 4u;
+        QTest::newRow("empty top") << 0u << 6u << 0u << 0u << 6u << 6u;
     }
     void preparationFindsTheOccupiedLayers()
     {
@@ -99,45 +73,44 @@ private slots:
         QFETCH(uint32_t, topLow);
         QFETCH(uint32_t, topEnd);
         QFETCH(uint32_t, baseTop);
-        QFETCH(uint32_t, topLowest);
-        QFETCH(uint32_t, topEndExpected);
         QFETCH(uint32_t, stacked);
-        auto base = layered(6, 5, 12, baseLow, baseEnd);
-        auto top = layered(4, 3, 8, topLow, topEnd, 2);
-        const GlueLayout l = GlueLayout::prepare(*base, *top);
+        const GlueLayout l =
+            GlueLayout::prepare(*layered(6, 5, 12, baseLow, baseEnd), *layered(4, 3, 8, topLow, topEnd));
         QCOMPARE(l.baseTop, baseTop);
-        QCOMPARE(l.topLowest, topLowest);
-        QCOMPARE(l.topEnd, topEndExpected);
+        QCOMPARE(l.topLowest, topLow);
+        QCOMPARE(l.topEnd, topEnd);
         QCOMPARE(l.stackedHeight, stacked);
+        QCOMPARE(l.finalZ, stacked + 1);
         QCOMPARE(l.wideX, 6u);
         QCOMPARE(l.wideY, 5u);
         QCOMPARE(l.roomX, 2u);
         QCOMPARE(l.roomY, 2u);
-        QCOMPARE(l.finalX, 6u);
-        QCOMPARE(l.finalY, 5u);
-        QCOMPARE(l.finalZ, stacked + 1);
-        QCOMPARE(l.shiftX, 0u);
-        QCOMPARE(l.invert, false);
     }
 
-    void layoutTakesTheLargerCellSizesAndTheWiderFootprint()
+    // The result lies where the base lay, with the larger cell size along each axis and the wider footprint.
+    void resultTakesTheBasePositionTheLargerCellsAndTheWiderFootprint()
     {
-        auto base = std::make_shared<TotalVolume>(3, 7, 4, 1.0f, 2.0f, 0.5f, Util::Vector3D(), 1u);
-        auto top = std::make_shared<TotalVolume>(5, 2, 4, 1.5f, 1.0f, 0.25f, Util::Vector3D(), 1u);
-        const GlueLayout l = GlueLayout::prepare(*base, *top);
-        QCOMPARE(l.cellSizeX, 1.5f);
-        QCOMPARE(l.cellSizeY, 2.0f);
-        QCOMPARE(l.cellSizeZ, 0.5f);
-        QCOMPARE(l.wideX, 5u);
-        QCOMPARE(l.wideY, 7u);
+        auto base = std::make_shared<TotalVolume>(3, 7, 4, 1.0f, 2.0f, 0.5f, Util::Vector3D(3, -4, 5), 1u);
+        auto top = std::make_shared<TotalVolume>(5, 2, 4, 1.5f, 1.0f, 0.25f, Util::Vector3D(40, 40, 40), 2u);
+        GlueScene f(base, top);
+        f.glue();
+        const GlueLayout &l = f.operation->layout();
         QCOMPARE(l.roomX, 0u);
         QCOMPARE(l.roomY, 5u);
+        auto result = onlyVolume(f.ws);
+        QVERIFY(result);
+        QCOMPARE(result->position(), Util::Vector3D(3, -4, 5));
+        QCOMPARE(result->cellSizeX(), 1.5f);
+        QCOMPARE(result->cellSizeY(), 2.0f);
+        QCOMPARE(result->cellSizeZ(), 0.5f);
+        QCOMPARE(result->sizeX(), 5u);
+        QCOMPARE(result->sizeY(), 7u);
     }
 
     void rejectedDialogGluesWithTheDefaults()
     {
         // Base top 10, top 0..4: stacked 15, and the default height is one more.
-        GlueFixture f(layered(6, 5, 12, 0, 10), layered(4, 3, 8, 0, 5, 2));
+        GlueScene f(layered(6, 5, 12, 0, 10), layered(4, 3, 8, 0, 5, 2));
         f.glue();
         auto result = onlyVolume(f.ws);
         QVERIFY(result);
@@ -146,13 +119,15 @@ private slots:
         QCOMPARE(result->sizeZ(), 16u);
         QCOMPARE(f.operation->step(), 3u);
         QCOMPARE(f.ws.undoRedo().undoName(), QStringLiteral("Glue Volumes"));
-        QCOMPARE(f.log->lines.last(), QStringLiteral("Glue Volumes: volumes glued."));
+        QCOMPARE(f.log->lines.mid(f.log->lines.size() - 2),
+                 (QStringList{"Glue Volumes: top cell volume selected.", "Glue Volumes: volumes glued."}));
+        QVERIFY(!f.ws.selection().isSelectionMode());
     }
 
     void sameFootprintStacksWithoutShift()
     {
         // Base: material 1 in z 0..1. Top: material 2 in z 1..2 (its lowest occupied layer is 1).
-        GlueFixture f(layered(4, 4, 6, 0, 2, 1), layered(4, 4, 5, 1, 3, 2));
+        GlueScene f(layered(4, 4, 6, 0, 2, 1), layered(4, 4, 5, 1, 3, 2));
         f.answer = [](GlueSubstrateOperation &op) {
             QCOMPARE(op.roomX(), 0u);
             QCOMPARE(op.roomY(), 0u);
@@ -175,7 +150,7 @@ private slots:
     {
         // A 2 x 2 x 2 top of distinct states on a full 6 x 5 x 3 base, shifted by the whole room (4, 3).
         auto top = makeVolume(2, 2, 2, [](uint32_t x, uint32_t y, uint32_t z) { return 10 + 4 * x + 2 * y + z; });
-        GlueFixture f(layered(6, 5, 3, 0, 3, 1), top);
+        GlueScene f(layered(6, 5, 3, 0, 3, 1), top);
         f.answer = [](GlueSubstrateOperation &op) {
             op.setShift(op.roomX(), op.roomY());
             op.setFinalSize(op.wideX(), op.wideY(), op.stackedHeight());
@@ -205,7 +180,7 @@ private slots:
                 return 8u;
             return z < 3 ? 5 + z : 0u;
         });
-        GlueFixture f(layered(3, 2, 2, 0, 1, 1), top);
+        GlueScene f(layered(3, 2, 2, 0, 1, 1), top);
         f.answer = [](GlueSubstrateOperation &op) { op.setInvert(true); };
         f.glue();
         auto result = onlyVolume(f.ws);
@@ -223,64 +198,34 @@ private slots:
         }
     }
 
-    void resultSitsAtTheBasePosition()
+    void consolePromptsForBaseThenTopAndRefusesTheSameVolumeTwice()
     {
-        auto base = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(3, -4, 5), 1u);
-        auto top = std::make_shared<TotalVolume>(2, 2, 2, 2.0f, 1.0f, 1.0f, Util::Vector3D(40, 40, 40), 2u);
-        GlueFixture f(base, top);
-        f.glue();
-        auto result = onlyVolume(f.ws);
-        QVERIFY(result);
-        QCOMPARE(result->position(), Util::Vector3D(3, -4, 5));
-        QCOMPARE(result->cellSizeX(), 2.0f);
-    }
-
-    void consolePromptsForBaseThenTop()
-    {
-        GlueFixture f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
-        f.ws.startOperation(12);
-        QCOMPARE(f.log->lines,
-                 QStringList{QStringLiteral("Glue Volumes: select the base cell volume and press Enter/Return.")});
+        GlueScene f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
+        f.start();
+        QCOMPARE(f.log->lines, QStringList{"Glue Volumes: select the base cell volume and press Enter/Return."});
         QVERIFY(f.ws.selection().isSelectionMode());
         QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
-
         f.log->lines.clear();
-        f.ws.selection().toggle(f.base);
-        f.ws.console().handleLine(QString());
-        QCOMPARE(f.log->lines,
-                 (QStringList{QStringLiteral("Glue Volumes: base cell volume selected. Select top cell volume and "
-                                             "press enter"),
-                              QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return.")}));
+        f.enter(f.base);
+        const QString askTop = QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return.");
+        QCOMPARE(
+            f.log->lines,
+            (QStringList{"Glue Volumes: base cell volume selected. Select top cell volume and press enter", askTop}));
         QCOMPARE(f.operation->step(), 1u);
         QVERIFY(f.ws.selection().selected().isEmpty());
         QVERIFY(f.ws.selection().isSelectionMode());
-
         f.log->lines.clear();
-        f.ws.selection().toggle(f.top);
-        f.ws.console().handleLine(QString());
-        QCOMPARE(f.log->lines.first(), QStringLiteral("Glue Volumes: top cell volume selected."));
-        QVERIFY(!f.ws.selection().isSelectionMode());
-        QVERIFY(!f.ws.currentOperation());
-    }
-
-    void sameVolumeTwiceIsRefusedAtStepOne()
-    {
-        GlueFixture f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
-        f.ws.selection().toggle(f.base);
-        f.ws.startOperation(12);
-        f.log->lines.clear();
-        f.ws.selection().toggle(f.base);
-        f.ws.console().handleLine(QString());
-        QCOMPARE(f.log->lines,
-                 QStringList{QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return.")});
+        f.enter(f.base);
+        QCOMPARE(f.log->lines, QStringList{askTop});
         QCOMPARE(f.operation->step(), 1u);
-        QCOMPARE(f.ws.document().allObjects().size(), 2);
         QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
-        // The other volume is then taken.
-        f.ws.selection().toggle(f.top);
-        f.ws.console().handleLine(QString());
-        QCOMPARE(f.operation->step(), 3u);
-        QCOMPARE(f.operation->top(), f.top);
+        // Cancelled while waiting, it writes nothing.
+        f.log->lines.clear();
+        f.ws.cancelCurrentOperation();
+        QVERIFY(f.log->lines.isEmpty());
+        QVERIFY(!f.ws.currentOperation());
+        QVERIFY(!f.ws.console().requester());
+        QCOMPARE(f.ws.document().allObjects().size(), 2);
     }
 
     void undoAndRedoRestoreTheExactDocument()
@@ -289,7 +234,7 @@ private slots:
         auto top = makeVolume(3, 4, 5, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 2, 3); });
         const auto baseStates = cellStates(*base);
         const auto topStates = cellStates(*top);
-        GlueFixture f(base, top);
+        GlueScene f(base, top);
         const auto before = f.ws.document().allObjects();
         f.glue();
         auto result = onlyVolume(f.ws);
@@ -374,7 +319,7 @@ private slots:
     void emptyTopLeavesTheBaseAlone()
     {
         auto base = makeVolume(4, 3, 5, [](uint32_t x, uint32_t, uint32_t z) { return z < 2 + x % 2 ? 1u : 0u; });
-        GlueFixture f(base, layered(4, 3, 5, 0, 0));
+        GlueScene f(base, layered(4, 3, 5, 0, 0));
         f.answer = [](GlueSubstrateOperation &op) {
             // The base reaches z = 2 in its odd columns; the empty top adds nothing.
             QCOMPARE(op.stackedHeight(), 3u);
@@ -394,7 +339,7 @@ private slots:
 
     void resultTooLargeIsRefusedAndTheDocumentStays()
     {
-        GlueFixture f(layered(4, 4, 4, 0, 2), layered(4, 4, 4, 0, 2, 2));
+        GlueScene f(layered(4, 4, 4, 0, 2), layered(4, 4, 4, 0, 2, 2));
         f.answer = [](GlueSubstrateOperation &op) { op.setFinalSize(4, 4, 4000000000u); };
         const auto before = f.ws.document().allObjects();
         f.glue();
@@ -405,18 +350,6 @@ private slots:
         QVERIFY2(f.log->lines.last().startsWith(
                      QStringLiteral("Glue Volumes: Cannot create a cell volume of 4 x 4 x 4000000000 cells:")),
                  qPrintable(f.log->lines.last()));
-    }
-
-    void cancelWhileWaitingWritesNothing()
-    {
-        GlueFixture f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
-        f.ws.startOperation(12);
-        f.log->lines.clear();
-        f.ws.cancelCurrentOperation();
-        QVERIFY(f.log->lines.isEmpty());
-        QVERIFY(!f.ws.currentOperation());
-        QVERIFY(!f.ws.console().requester());
-        QCOMPARE(f.ws.document().allObjects().size(), 2);
     }
 };
 

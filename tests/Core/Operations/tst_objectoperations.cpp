@@ -4,6 +4,7 @@
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "consolelog.h"
 #include "testobject.h"
 #include "testoperations.h"
 
@@ -12,20 +13,6 @@
 using namespace Core::Operations;
 
 namespace {
-
-/// Collects every console message in order.
-class MessageLog : public Util::IObserver {
-public:
-    explicit MessageLog(Core::ConsoleInput &console)
-        : m_console(console)
-    {
-    }
-    void notify() override { lines << m_console.message(); }
-    QStringList lines;
-
-private:
-    Core::ConsoleInput &m_console;
-};
 
 /// A workspace whose factory serves the object operations, with two objects in the document.
 struct Scene {
@@ -52,7 +39,7 @@ struct Scene {
 
     Core::Workspace ws;
     std::shared_ptr<TestFactory> factory = std::make_shared<TestFactory>();
-    std::shared_ptr<MessageLog> log = std::make_shared<MessageLog>(ws.console());
+    std::shared_ptr<ConsoleLog> log = std::make_shared<ConsoleLog>(ws);
     std::shared_ptr<TestObject> a = std::make_shared<TestObject>();
     std::shared_ptr<TestObject> b = std::make_shared<TestObject>();
     Util::ObserverPtr batchRun; // what the factory gives each "Select volumes" operation
@@ -63,61 +50,30 @@ struct Scene {
 class tst_ObjectOperations : public QObject {
     Q_OBJECT
 private slots:
-    void moveByTypedDistanceAndUndoRedo_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<double>("dx");
-        QTest::addColumn<double>("dy");
-        QTest::addColumn<double>("dz");
-        QTest::newRow("blanks after commas") << "1, 2, 3" << 1.0 << 2.0 << 3.0;
-        QTest::newRow("no blanks") << "-4,0.5,10" << -4.0 << 0.5 << 10.0;
-    }
-
     void moveByTypedDistanceAndUndoRedo()
     {
-        QFETCH(QString, line);
-        QFETCH(double, dx);
-        QFETCH(double, dy);
-        QFETCH(double, dz);
         Scene s;
         s.selectBoth();
         s.ws.startOperation(7);
         QCOMPARE(s.lastMessage(), QStringLiteral("Move: Left click or enter the distance into the console (x, y, z):"));
         QVERIFY(s.a->isMoving());
         QVERIFY(!s.ws.selection().isSelectionMode());
-
-        s.enter(line);
+        s.enter(QStringLiteral("-4,0.5,10"));
         QCOMPARE(s.lastMessage(), QStringLiteral("Move: Object(s) moved"));
-        QCOMPARE(s.a->position, Util::Vector4D(1 + dx, 1 + dy, 1 + dz, 0));
-        QCOMPARE(s.b->position, Util::Vector4D(-2 + dx, dy, 5 + dz, 0));
+        QCOMPARE(s.a->position, Util::Vector4D(-3, 1.5, 11, 0));
+        QCOMPARE(s.b->position, Util::Vector4D(-6, 0.5, 15, 0));
         QVERIFY(!s.a->isMoving());
         QVERIFY(!s.ws.currentOperation());
         QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("Move Objects"));
         QVERIFY(s.ws.pickState().selected().isEmpty());
-
         QVERIFY(s.ws.undoRedo().undo());
         QCOMPARE(s.a->position, Util::Vector4D(1, 1, 1, 0));
         QCOMPARE(s.b->position, Util::Vector4D(-2, 0, 5, 0));
-        QCOMPARE(s.ws.undoRedo().redoName(), QStringLiteral("Move Objects"));
         QVERIFY(s.ws.undoRedo().redo());
-        QCOMPARE(s.a->position, Util::Vector4D(1 + dx, 1 + dy, 1 + dz, 0));
+        QCOMPARE(s.a->position, Util::Vector4D(-3, 1.5, 11, 0));
     }
 
-    void moveRefusesBlankSeparatedCoordinatesAndKeepsWaiting()
-    {
-        Scene s;
-        s.ws.selection().toggle(s.a);
-        s.ws.startOperation(7);
-        s.enter(QStringLiteral("1 2 3"));
-        QCOMPARE(s.lastMessage(), QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
-        QCOMPARE(s.a->position, Util::Vector4D(1, 1, 1, 0));
-        QVERIFY(s.ws.currentOperation());
-        s.enter(QStringLiteral("1,0,0"));
-        QCOMPARE(s.a->position, Util::Vector4D(2, 1, 1, 0));
-        QCOMPARE(s.b->position, Util::Vector4D(-2, 0, 5, 0)); // not selected, not moved
-    }
-
-    void moveWithoutSelectionPromptsThenTakesThePickedObjects()
+    void moveWithoutSelectionPromptsAndRefusesBadCoordinates()
     {
         Scene s;
         s.ws.startOperation(7);
@@ -127,8 +83,13 @@ private slots:
         s.ws.selection().toggle(s.b);
         s.enter(QString());
         QCOMPARE(s.ws.console().requestKind(), Core::ConsoleInput::RequestKind::Coordinates);
+        s.enter(QStringLiteral("1 2 3"));
+        QCOMPARE(s.lastMessage(), QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
+        QCOMPARE(s.b->position, Util::Vector4D(-2, 0, 5, 0));
+        QVERIFY(s.ws.currentOperation());
         s.enter(QStringLiteral("0, 0, -5"));
         QCOMPARE(s.b->position, Util::Vector4D(-2, 0, 0, 0));
+        QCOMPARE(s.a->position, Util::Vector4D(1, 1, 1, 0)); // not selected, not moved
     }
 
     void moveFollowsClickedPoints()
@@ -165,6 +126,10 @@ private slots:
     void copyAddsClonesAndUndoRestoresTheDocument()
     {
         Scene s;
+        s.ws.startOperation(1);
+        QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Select the object(s) to be copied and press Enter"));
+        s.ws.cancelCurrentOperation();
+        QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Operation canceled"));
         s.selectBoth();
         s.ws.startOperation(1);
         QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Left click or enter the distance into the console (x, y, z):"));
@@ -186,19 +151,18 @@ private slots:
         QCOMPARE(s.ws.document().allObjects(), objects);
     }
 
-    void copyWithoutSelectionPrompts()
-    {
-        Scene s;
-        s.ws.startOperation(1);
-        QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Select the object(s) to be copied and press Enter"));
-        s.ws.cancelCurrentOperation();
-        QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Operation canceled"));
-        QCOMPARE(s.ws.document().allObjects().size(), 2);
-    }
-
     void deleteRemovesTheSelectionAndUndoBringsItBack()
     {
         Scene s;
+        const QString prompt = QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter");
+        s.ws.startOperation(4);
+        QCOMPARE(s.log->lines, QStringList{prompt});
+        s.enter(QString()); // nothing selected: asked again
+        QCOMPARE(s.log->lines, (QStringList{prompt, prompt}));
+        s.ws.cancelCurrentOperation();
+        QCOMPARE(s.lastMessage(), QStringLiteral("Delete: Operation canceled."));
+        QCOMPARE(s.ws.document().allObjects().size(), 2);
+        QCOMPARE(s.ws.undoRedo().undoCount(), size_t(0));
         s.ws.selection().toggle(s.b);
         s.ws.startOperation(4);
         QCOMPARE(s.lastMessage(), QStringLiteral("Delete: objects deleted."));
@@ -212,106 +176,42 @@ private slots:
         QCOMPARE(s.ws.document().allObjects(), (QList<Model::ObjectPtr>{s.a}));
     }
 
-    void deleteWithNothingSelectedPromptsAgainAndCancels()
-    {
-        Scene s;
-        const QString prompt = QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter");
-        s.ws.startOperation(4);
-        QCOMPARE(s.lastMessage(), prompt);
-        s.log->lines.clear();
-        s.enter(QString());
-        QCOMPARE(s.log->lines, QStringList{prompt});
-        QVERIFY(s.ws.selection().isSelectionMode());
-        s.ws.cancelCurrentOperation();
-        QCOMPARE(s.lastMessage(), QStringLiteral("Delete: Operation canceled."));
-        QVERIFY(!s.ws.currentOperation());
-        QCOMPARE(s.ws.document().allObjects().size(), 2);
-        QCOMPARE(s.ws.undoRedo().undoCount(), size_t(0));
-    }
-
-    void deleteReplacedAsRequesterReportsNoSelection()
-    {
-        // An operation that takes the console from a waiting delete gets it executed first.
-        Scene s;
-        auto del = std::make_shared<DeleteObject>(s.ws);
-        del->start();
-        auto other = std::make_shared<DeleteObject>(s.ws);
-        s.ws.console().requestEnter(other);
-        QVERIFY(s.log->lines.contains(QStringLiteral("Delete: Operation canceled, no selected objects.")));
-    }
-
-    void startingWhileWaitingCancelsTheWaitingOneFirst()
-    {
-        Scene s;
-        s.ws.startOperation(4);
-        s.log->lines.clear();
-        s.ws.startOperation(7);
-        QCOMPARE(s.log->lines,
-                 (QStringList{QStringLiteral("Delete: Operation canceled."),
-                              QStringLiteral("Move: Select the object(s) to be copied and press Enter/Return.")}));
-        QVERIFY(std::dynamic_pointer_cast<MoveObject>(s.ws.currentOperation()));
-    }
-
-    void unknownIdentifierCancelsTheCurrentOperation()
-    {
-        Scene s;
-        s.ws.startOperation(4);
-        s.ws.startOperation(5);
-        QVERIFY(!s.ws.currentOperation());
-        QCOMPARE(s.lastMessage(), QStringLiteral("Delete: Operation canceled."));
-    }
-
-    void selectVolumesAnsweredNoRunsWithoutVolume_data()
+    // The batch run starts with the selected volume, or without one when the user types N.
+    void selectVolumesHandsTheChoiceOver_data()
     {
         QTest::addColumn<QString>("answer");
+        QTest::newRow("a volume was selected") << QString();
         QTest::newRow("n") << "n";
         QTest::newRow("No") << "No";
     }
-
-    void selectVolumesAnsweredNoRunsWithoutVolume()
+    void selectVolumesHandsTheChoiceOver()
     {
         QFETCH(QString, answer);
         Scene s;
-        int notified = 0;
-        bool hadVolume = true;
-        auto observer = std::make_shared<CountingObserver>();
-        observer->onNotify = [&] {
-            ++notified;
-            auto op = std::dynamic_pointer_cast<SelectVolumesOperation>(s.ws.currentOperation());
-            hadVolume = !op || op->volume() != nullptr;
-        };
-        s.batchRun = observer;
-        s.ws.startOperation(24);
-        QCOMPARE(s.lastMessage(), QStringLiteral("Select volumes: Select a cell volume and press Enter/Return. To "
-                                                 "start without a cell volume type N and press Enter/Return."));
-        QVERIFY(s.ws.selection().isSelectionMode());
-        QCOMPARE(notified, 0);
-        s.enter(QString()); // Enter alone: still no choice, asked again
-        QCOMPARE(notified, 0);
-        s.enter(answer);
-        QCOMPARE(notified, 1);
-        QVERIFY(!hadVolume);
-        QVERIFY(!s.ws.currentOperation());
-        QCOMPARE(s.ws.undoRedo().undoCount(), size_t(0));
-    }
-
-    void selectVolumesTakesTheSelectedVolume()
-    {
-        Scene s;
         auto volume = std::make_shared<Model::Automaton::TotalVolume>(2, 2, 2, 1, 1, 1, Util::Vector3D(), 0u);
         s.ws.document().addObject(volume);
-        s.ws.selection().toggle(s.a);
-        s.ws.selection().toggle(volume);
-        Model::Automaton::TotalVolumePtr seen;
+        if (answer.isEmpty()) {
+            s.ws.selection().toggle(s.a);
+            s.ws.selection().toggle(volume);
+        }
+        Model::Automaton::TotalVolumePtr seen = volume;
         auto observer = std::make_shared<CountingObserver>();
         observer->onNotify = [&] {
             seen = std::dynamic_pointer_cast<SelectVolumesOperation>(s.ws.currentOperation())->volume();
         };
         s.batchRun = observer;
         s.ws.startOperation(24);
+        if (!answer.isEmpty()) {
+            QCOMPARE(s.lastMessage(), QStringLiteral("Select volumes: Select a cell volume and press Enter/Return. To "
+                                                     "start without a cell volume type N and press Enter/Return."));
+            s.enter(QString()); // Enter alone: still no choice, asked again
+            QCOMPARE(observer->count, 0);
+            s.enter(answer);
+        }
         QCOMPARE(observer->count, 1);
-        QCOMPARE(seen, volume);
-        QVERIFY(s.log->lines.contains(QStringLiteral("Select volumes: Cell volume selected.")));
+        QCOMPARE(seen, answer.isEmpty() ? volume : nullptr);
+        QVERIFY(!s.ws.currentOperation());
+        QCOMPARE(s.ws.undoRedo().undoCount(), size_t(0));
         QVERIFY(s.ws.pickState().selected().isEmpty());
     }
 };

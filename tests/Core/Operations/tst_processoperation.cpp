@@ -1,21 +1,62 @@
+#include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/processoperation.h"
-#include "Core/Operations/processsnapshot.h"
+#include "Core/Operations/snapshotrecord.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/voxel.h"
+#include "consolelog.h"
 #include "testobject.h"
 #include "testoperations.h"
+#include "volumetesthelpers.h"
 
 #include <QtTest>
 
 #include <stdexcept>
+#include <utility>
 
-using Core::Operations::ProcessSnapshot;
+using Core::Operations::SnapshotRecord;
 using Core::Operations::UndoableProcessOperation;
 using Model::Automaton::TotalVolume;
+using States = std::vector<uint32_t>;
+using Changes = std::vector<std::pair<size_t, uint32_t>>;
+using Runs = SnapshotRecord::Runs;
+Q_DECLARE_METATYPE(Runs)
 
 namespace {
 
-/// A process step that adds `amount` to the state of every cell, with options set by its "dialog".
+/// States that differ from cell to cell and reach the top of the range.
+uint32_t stateOf(uint64_t index)
+{
+    return index % 7 == 3 ? 0xFFFFFFFFu : static_cast<uint32_t>(index * 2654435761u % 5000);
+}
+
+QByteArray encode(uint64_t cellCount, const Runs &runs, const QString &key = QStringLiteral("Key"), uint64_t number = 9)
+{
+    return SnapshotRecord::encode(key, number, cellCount, runs, [](uint64_t first, uint64_t length, uint32_t *out) {
+        for (uint64_t i = 0; i < length; ++i)
+            out[i] = stateOf(first + i);
+    });
+}
+
+QByteArray fixed(uint64_t value, int bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return out;
+}
+
+/// A one-block record around a hand-made raw block, to feed the reader what the writer never makes.
+QByteArray handMade(uint64_t cellCount, uint64_t changed, const QByteArray &raw)
+{
+    const QByteArray packed = qCompress(raw);
+    return QByteArray("CFSR\x01", 5) + fixed(1, 2) + "K" + fixed(9, 8) + fixed(cellCount, 8) + fixed(changed, 8) +
+           fixed(1, 4) + fixed(static_cast<uint64_t>(raw.size()), 4) + fixed(static_cast<uint64_t>(packed.size()), 4) +
+           packed;
+}
+
+/// A process step that adds `amount` to the state of every cell and then gives the listed cells
+/// their listed states, with options set by its "dialog".
 class AddingOperation : public UndoableProcessOperation {
 public:
     AddingOperation(Core::Workspace &ws, const QString &key)
@@ -29,6 +70,8 @@ public:
         m_amountSet = true;
     }
     std::shared_ptr<CountingObserver> dialog = std::make_shared<CountingObserver>();
+    Changes changes;
+    bool failHalfway = false;
 
 protected:
     bool hasOptions() const override { return m_amountSet; }
@@ -37,27 +80,19 @@ protected:
         Model::Automaton::CellLock lock(volume);
         for (size_t i = 0; i < volume.cellCount(); ++i)
             lock.cells()[i].setState(lock.cells()[i].state() + m_amount);
+        for (const auto &change : changes)
+            lock.cells()[change.first].setState(change.second);
         if (failHalfway)
             throw std::runtime_error("ran out of something");
     }
     bool marksLatticeOutOfDate() const override { return true; }
-
-public:
-    bool failHalfway = false;
 
 private:
     uint32_t m_amount = 0;
     bool m_amountSet = false;
 };
 
-std::vector<uint32_t> states(TotalVolume &volume)
-{
-    Model::Automaton::CellLock lock(volume);
-    std::vector<uint32_t> result(volume.cellCount());
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = lock.cells()[i].state();
-    return result;
-}
+std::vector<uint32_t> states(TotalVolume &volume) { return cellStates(volume); }
 
 std::shared_ptr<TotalVolume> smallVolume()
 {
@@ -65,20 +100,190 @@ std::shared_ptr<TotalVolume> smallVolume()
     return std::make_shared<TotalVolume>(2, 3, 2, 1, 1, 1, Util::Vector3D(), initial);
 }
 
+/// Runs a step on a volume the way the window does: selected, started by identifier, finished.
+std::shared_ptr<AddingOperation> runStep(Core::Workspace &ws, const std::shared_ptr<TotalVolume> &volume,
+                                         Changes changes, uint32_t amount = 0, bool fail = false)
+{
+    auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Setting"));
+    op->changes = std::move(changes);
+    op->failHalfway = fail;
+    op->setAmount(amount);
+    auto factory = std::make_shared<TestFactory>();
+    factory->makers[1] = [handOver = op]() mutable { return std::move(handOver); };
+    ws.setOperationFactory(factory);
+    ws.selection().setSelectionMode(true);
+    ws.selection().toggle(volume);
+    ws.startOperation(1);
+    return op;
+}
+
+SnapshotRecord recordOf(const Core::Workspace &ws, const UndoableProcessOperation &op, Core::UndoFiles::Side side)
+{
+    QByteArray data;
+    SnapshotRecord record;
+    if (!ws.undoFiles().read(op.snapshot().number(), side, data, nullptr) || !record.decode(data, nullptr))
+        record.key = QStringLiteral("<unreadable>");
+    return record;
+}
+
+/// A workspace with two volumes: A (2 x 3 x 2, states 0 to 11) and B (1 x 1 x 4, all 7).
+struct TwoVolumes {
+    explicit TwoVolumes(Core::UndoFiles::Storage storage = Core::UndoFiles::Storage::TemporaryFiles)
+        : ws(storage)
+    {
+        ws.document().addObject(a);
+        ws.document().addObject(b);
+        ws.console().addObserver(log);
+    }
+    std::shared_ptr<AddingOperation> step(const std::shared_ptr<TotalVolume> &volume, Changes changes)
+    {
+        return runStep(ws, volume, std::move(changes));
+    }
+    qint64 undoSize() const { return QFileInfo(ws.undoFiles().undoFileName()).size(); }
+    qint64 redoSize() const { return QFileInfo(ws.undoFiles().redoFileName()).size(); }
+
+    Core::Workspace ws;
+    std::shared_ptr<TotalVolume> a = smallVolume();
+    std::shared_ptr<TotalVolume> b = std::make_shared<TotalVolume>(1, 1, 4, 1, 1, 1, Util::Vector3D(), 7u);
+    std::shared_ptr<ConsoleLog> log = std::make_shared<ConsoleLog>(ws);
+};
+
 } // namespace
 
 class tst_ProcessOperation : public QObject {
     Q_OBJECT
 private slots:
-    void onlyVolumeSkipsThePromptAndRunsOnce()
+    void layoutWorkedByHand()
+    {
+        // Cells 2, 3, 4 and 9 of 12, with the states 20, 21, 22 and 300.
+        const std::vector<uint32_t> states{20, 21, 22, 300};
+        const QByteArray record = SnapshotRecord::encode(
+            QStringLiteral("K"), 5, 12, {{2, 3}, {9, 1}}, [&](uint64_t first, uint64_t length, uint32_t *out) {
+                const uint64_t at = first == 9 ? 3 : first - 2;
+                std::copy_n(states.begin() + static_cast<long>(at), length, out);
+            });
+        const QByteArray header =
+            QByteArray("CFSR\x01", 5) + fixed(1, 2) + "K" + fixed(5, 8) + fixed(12, 8) + fixed(4, 8) + fixed(1, 4);
+        QCOMPARE(record.left(header.size()), header);
+        // Two runs: gap 2 and length 3, then gap 9 - 5 = 4 and length 1; then the states as
+        // varints (300 = 0xAC 0x02).
+        const QByteArray raw("\x02\x02\x03\x04\x01\x14\x15\x16\xAC\x02", 10);
+        QCOMPARE(record.mid(header.size(), 4), fixed(10, 4));
+        const QByteArray packed = record.mid(header.size() + 8);
+        QCOMPARE(record.mid(header.size() + 4, 4), fixed(static_cast<uint64_t>(packed.size()), 4));
+        QCOMPARE(qUncompress(packed), raw);
+
+        SnapshotRecord decoded;
+        QString error;
+        QVERIFY2(decoded.decode(record, &error), qPrintable(error));
+        QCOMPARE(decoded.key, QStringLiteral("K"));
+        QCOMPARE(decoded.number, uint64_t(5));
+        QCOMPARE(decoded.cellCount, uint64_t(12));
+        QCOMPARE(decoded.runs, (Runs{{2, 3}, {9, 1}}));
+        QCOMPARE(decoded.states, states);
+        // Applied, it changes only the listed cells.
+        std::vector<Model::Automaton::Voxel> cells(12, Model::Automaton::Voxel(3));
+        decoded.apply(cells.data());
+        std::vector<uint32_t> result;
+        for (const auto &cell : cells)
+            result.push_back(cell.state());
+        QCOMPARE(result, (std::vector<uint32_t>{3, 3, 20, 21, 22, 3, 3, 3, 3, 300, 3, 3}));
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<qulonglong>("cellCount");
+        QTest::addColumn<Runs>("runs");
+        const uint64_t block = SnapshotRecord::blockCells;
+        Runs scattered;
+        for (uint64_t i = 5; i < 40000; i += 37)
+            scattered.push_back({i, 1 + i % 3});
+        Runs manyRuns;
+        for (uint64_t i = 0; i < block + 100; ++i)
+            manyRuns.push_back({2 * i + 1, 1});
+        QTest::newRow("nothing changed") << qulonglong(12) << Runs{};
+        QTest::newRow("first cell") << qulonglong(12) << Runs{{0, 1}};
+        QTest::newRow("last cell") << qulonglong(12) << Runs{{11, 1}};
+        QTest::newRow("every cell") << qulonglong(12) << Runs{{0, 12}};
+        QTest::newRow("scattered") << qulonglong(40000) << scattered;
+        QTest::newRow("run across a block boundary") << qulonglong(3 * block) << Runs{{5, block + 10}};
+        QTest::newRow("more runs than a block holds") << qulonglong(2 * block + 300) << manyRuns;
+    }
+
+    void roundTrip()
+    {
+        QFETCH(qulonglong, cellCount);
+        QFETCH(Runs, runs);
+        const QByteArray record = encode(cellCount, runs);
+        SnapshotRecord decoded;
+        QString error;
+        QVERIFY2(decoded.decode(record, &error), qPrintable(error));
+        QCOMPARE(decoded.cellCount, uint64_t(cellCount));
+        QCOMPARE(decoded.runs, runs);
+        std::vector<uint32_t> expected;
+        for (const auto &run : runs)
+            for (uint64_t i = run.first; i < run.first + run.length; ++i)
+                expected.push_back(stateOf(i));
+        QCOMPARE(decoded.states, expected);
+    }
+
+    void everyShortenedOrChangedRecordIsRefused()
+    {
+        const QByteArray record = encode(500, {{3, 4}, {100, 50}, {499, 1}});
+        const int headerSize = 4 + 1 + 2 + 3 + 8 + 8 + 8 + 4;
+        for (int at = 0; at < record.size(); ++at) {
+            SnapshotRecord decoded;
+            QString error;
+            QVERIFY2(!decoded.decode(record.left(at), &error) && !error.isEmpty(), qPrintable(QString::number(at)));
+            QByteArray damaged = record;
+            damaged[at] = static_cast<char>(damaged[at] ^ 0x21);
+            QVERIFY2(at < headerSize || !decoded.decode(damaged, nullptr), qPrintable(QString::number(at)));
+        }
+    }
+
+    void inconsistentRecordsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QString>("reason");
+        // Raw blocks: run count, (gap, length) per run, then the states.
+        QTest::newRow("run past the last cell")
+            << handMade(10, 2, QByteArray("\x01\x09\x02\x05\x05", 5)) << "names cells outside the volume";
+        QTest::newRow("run of no cells") << handMade(10, 1, QByteArray("\x01\x02\x00\x05", 4)) << "block 1 is damaged";
+        QTest::newRow("fewer cells than the header says")
+            << handMade(10, 3, QByteArray("\x01\x02\x02\x05\x05", 5)) << "does not match its header";
+        QTest::newRow("more changed cells than the volume has")
+            << handMade(1, 2, QByteArray("\x01\x00\x02\x05\x05", 5)) << "header is inconsistent";
+        QTest::newRow("state wider than 32 bits")
+            << handMade(10, 1, QByteArray("\x01\x00\x01\xFF\xFF\xFF\xFF\x7F", 8)) << "block 1 is damaged";
+        QTest::newRow("bytes left over in the block")
+            << handMade(10, 1, QByteArray("\x01\x00\x01\x05\x05", 5)) << "block 1 is damaged";
+        QTest::newRow("bytes after the record") << encode(10, {{1, 1}}) + "x"
+                                                << "does not match its header";
+        QTest::newRow("not a record") << QByteArray("Key 5 1 2 3\n") << "does not start like a cell record";
+    }
+
+    void inconsistentRecordsAreRefused()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(QString, reason);
+        SnapshotRecord decoded;
+        QString error;
+        QVERIFY(!decoded.decode(record, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+    }
+    // The only volume is taken without a prompt; a rejected dialog cancels and leaves the cells alone.
+    void theDialogDecidesWhetherTheStepRuns()
     {
         Core::Workspace ws;
         auto volume = smallVolume();
         ws.document().addObject(volume);
+        auto rejected = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
+        rejected->start();
+        QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation canceled."));
+        QVERIFY(!ws.undoRedo().canUndo());
+        QCOMPARE(states(*volume)[5], 5u);
         auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
         op->dialog->onNotify = [&] { op->setAmount(100); };
-        ws.setOperationFactory(nullptr);
-
         op->start();
         QCOMPARE(op->dialog->count, 1);
         QCOMPARE(states(*volume)[3], 103u);
@@ -87,94 +292,41 @@ private slots:
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));
     }
 
-    void failedRunLeavesNoHalfChangedCells()
+    void failedRunKeepsTheCellsAndTheEarlierHistory()
     {
-        Core::Workspace ws;
-        auto volume = smallVolume();
-        const auto original = states(*volume);
-        ws.document().addObject(volume);
-        auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
-        op->failHalfway = true;
-        op->dialog->onNotify = [&] { op->setAmount(5); };
-        op->start();
-        QCOMPARE(states(*volume), original);
-        QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation canceled."));
-        QVERIFY(!ws.undoRedo().canUndo());
-        QCOMPARE(ws.lastOperation(volume->id()), 0u);
-    }
-
-    void failedRunKeepsTheEarlierHistory()
-    {
-        Core::Workspace ws;
-        auto volume = smallVolume();
-        const auto original = states(*volume);
-        ws.document().addObject(volume);
-        auto factory = std::make_shared<TestFactory>();
-        bool fail = false;
-        factory->makers[5] = [&] {
-            auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
-            op->failHalfway = fail;
-            op->dialog->onNotify = [weak = std::weak_ptr<AddingOperation>(op)] { weak.lock()->setAmount(10); };
-            return op;
-        };
-        ws.setOperationFactory(factory);
-        ws.startOperation(5);
-        const auto afterFirst = states(*volume);
-        const qint64 undoSize = QFileInfo(ws.undoFiles().undoFileName()).size();
-        const qint64 redoSize = QFileInfo(ws.undoFiles().redoFileName()).size();
-
-        fail = true;
-        ws.startOperation(5);
-        QCOMPARE(states(*volume), afterFirst);
-        QCOMPARE(QFileInfo(ws.undoFiles().undoFileName()).size(), undoSize);
-        QCOMPARE(QFileInfo(ws.undoFiles().redoFileName()).size(), redoSize);
-        QCOMPARE(ws.undoRedo().undoCount(), size_t(1));
-        QVERIFY(ws.undoRedo().undo());
-        QCOMPARE(states(*volume), original);
+        TwoVolumes t;
+        t.step(t.a, {{1, 50}});
+        const auto afterFirst = states(*t.a);
+        const qint64 undoSize = t.undoSize();
+        const qint64 redoSize = t.redoSize();
+        runStep(t.ws, t.a, {}, 10, true);
+        QCOMPARE(t.log->lines.last(), QStringLiteral("Adding: Operation canceled."));
+        QCOMPARE(states(*t.a), afterFirst);
+        QCOMPARE(t.undoSize(), undoSize);
+        QCOMPARE(t.redoSize(), redoSize);
+        QCOMPARE(t.ws.undoRedo().undoCount(), size_t(1));
+        QVERIFY(t.ws.undoRedo().undo());
+        QCOMPARE(states(*t.a), (States{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     }
 
     void severalObjectsPromptForAVolume()
     {
         Core::Workspace ws;
-        ws.document().addObject(smallVolume());
+        auto volume = smallVolume();
         ws.document().addObject(std::make_shared<TestObject>());
+        ws.document().addObject(volume);
         auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
+        op->dialog->onNotify = [&] { op->setAmount(1); };
         op->start();
         QCOMPARE(ws.console().message(), QStringLiteral("Adding: Select a cell volume and press Enter/Return."));
         QVERIFY(ws.selection().isSelectionMode());
         QCOMPARE(ws.console().requester(), Core::Operations::OperationPtr(op));
-    }
-
-    void selectedVolumeIsTaken()
-    {
-        Core::Workspace ws;
-        auto volume = smallVolume();
-        ws.document().addObject(std::make_shared<TestObject>());
-        ws.document().addObject(volume);
-        ws.selection().setSelectionMode(true);
         ws.selection().toggle(volume);
-        auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
-        op->dialog->onNotify = [&] { op->setAmount(1); };
-        op->start();
+        ws.console().handleLine(QString());
         QCOMPARE(op->volume(), volume);
         QVERIFY(!ws.selection().isSelectionMode());
         QVERIFY(ws.selection().selected().isEmpty());
         QCOMPARE(states(*volume)[0], 1u);
-    }
-
-    void rejectedDialogCancelsAndLeavesCellsAlone()
-    {
-        Core::Workspace ws;
-        auto volume = smallVolume();
-        ws.document().addObject(volume);
-        auto factory = std::make_shared<TestFactory>();
-        factory->makers[5] = [&] { return std::make_shared<AddingOperation>(ws, QStringLiteral("Adding")); };
-        ws.setOperationFactory(factory);
-        ws.startOperation(5);
-        QCOMPARE(ws.console().message(), QStringLiteral("Adding: Operation canceled."));
-        QVERIFY(!ws.undoRedo().canUndo());
-        QCOMPARE(states(*volume)[5], 5u);
-        QVERIFY(!ws.currentOperation());
     }
 
     void undoAndRedoRestoreExactStates()
@@ -214,14 +366,187 @@ private slots:
         QCOMPARE(states(*volume), afterSecond);
     }
 
-    void snapshotNumbersAreUnique()
+    // Steps on A and B, worked by hand:
+    //   s1 on A: cell 1 -> 50, cell 2 -> 51
+    //   s2 on B: cell 3 -> 9
+    //   s3 on A: cell 2 -> 60, cell 11 -> 61
+    void severalStepsUndoAndRedoExactly_data()
     {
-        Core::Workspace ws;
-        ProcessSnapshot a(ws, QStringLiteral("IsotropicDeposition"));
-        ProcessSnapshot b(ws, QStringLiteral("IsotropicDeposition"));
-        ProcessSnapshot c(ws, QStringLiteral("MooreFilmDep"));
-        QVERIFY(a.number() != b.number());
-        QVERIFY(b.number() != c.number());
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<States>("expectedA");
+        QTest::addColumn<States>("expectedB");
+        const States a0{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        const States a1{0, 50, 51, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        const States a3{0, 50, 60, 3, 4, 5, 6, 7, 8, 9, 10, 61};
+        const States b0{7, 7, 7, 7};
+        const States b2{7, 7, 7, 9};
+        QTest::newRow("nothing") << QString() << a3 << b2;
+        QTest::newRow("undo s3") << "u" << a1 << b2;
+        QTest::newRow("undo s3 s2") << "uu" << a1 << b0;
+        QTest::newRow("undo all") << "uuu" << a0 << b0;
+        QTest::newRow("undo all, redo s1") << "uuur" << a1 << b0;
+        QTest::newRow("undo s3 s2, redo s2") << "uur" << a1 << b2;
+        QTest::newRow("undo all, redo all") << "uuurrr" << a3 << b2;
+        QTest::newRow("back and forth") << "ururuuurr" << a1 << b2;
+    }
+    void severalStepsUndoAndRedoExactly()
+    {
+        QFETCH(QString, actions);
+        QFETCH(States, expectedA);
+        QFETCH(States, expectedB);
+        TwoVolumes t;
+        t.step(t.a, {{1, 50}, {2, 51}});
+        t.step(t.b, {{3, 9}});
+        t.step(t.a, {{2, 60}, {11, 61}});
+        for (const QChar action : actions)
+            QVERIFY(action == QLatin1Char('u') ? t.ws.undoRedo().undo() : t.ws.undoRedo().redo());
+        QCOMPARE(states(*t.a), expectedA);
+        QCOMPARE(states(*t.b), expectedB);
+    }
+
+    void headlessWorkspaceRunsStepsThatCannotBeUndone()
+    {
+        TwoVolumes t(Core::UndoFiles::Storage::None);
+        t.step(t.b, {{1, 5}});
+        QCOMPARE(states(*t.b), (States{7, 5, 7, 7}));
+        QVERIFY(!t.ws.undoRedo().canUndo());
+        QVERIFY2(t.log->lines.contains(QStringLiteral("Adding: This step cannot be undone: there are no undo "
+                                                      "files. The undo history was cleared.")),
+                 qPrintable(t.log->lines.join('|')));
+    }
+
+    void recordsHoldTheChangedCellsAndMoveWhenTheRedoStackIsCleared()
+    {
+        TwoVolumes t;
+        t.step(t.a, {{1, 50}, {2, 51}});
+        const qint64 undoOne = t.undoSize();
+        const qint64 redoOne = t.redoSize();
+        // Cell 1 is given the state it has: it is not a change.
+        auto op = t.step(t.a, {{1, 50}, {2, 60}, {11, 61}});
+        const SnapshotRecord undo = recordOf(t.ws, *op, Core::UndoFiles::Side::Undo);
+        const SnapshotRecord redo = recordOf(t.ws, *op, Core::UndoFiles::Side::Redo);
+        QCOMPARE(undo.key, QStringLiteral("Setting"));
+        QCOMPARE(undo.number, op->snapshot().number());
+        QCOMPARE(undo.cellCount, uint64_t(12));
+        QCOMPARE(undo.runs, (SnapshotRecord::Runs{{2, 1}, {11, 1}}));
+        QCOMPARE(undo.states, (States{51, 11}));
+        QCOMPARE(redo.runs, undo.runs);
+        QCOMPARE(redo.states, (States{60, 61}));
+        op.reset(); // a step's records go when nothing holds the step any more
+        const qint64 undoTwo = t.undoSize();
+        const qint64 redoTwo = t.redoSize();
+        QVERIFY(undoTwo > undoOne && redoTwo > redoOne);
+        // The new step changes what the undone one changed: it takes as many bytes as that one did.
+        QVERIFY(t.ws.undoRedo().undo());
+        t.step(t.a, {{1, 50}, {2, 60}, {11, 61}});
+        QCOMPARE(t.undoSize(), undoTwo);
+        QCOMPARE(t.redoSize(), redoTwo);
+        // The records were moved, not damaged.
+        QVERIFY(t.ws.undoRedo().undo());
+        QVERIFY(t.ws.undoRedo().undo());
+        QCOMPARE(states(*t.a), (States{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QVERIFY(t.ws.undoRedo().redo());
+        QVERIFY(t.ws.undoRedo().redo());
+        QCOMPARE(states(*t.a), (States{0, 50, 60, 3, 4, 5, 6, 7, 8, 9, 10, 61}));
+        t.ws.undoRedo().clear();
+        QCOMPARE(t.undoSize(), qint64(0));
+        QCOMPARE(t.redoSize(), qint64(0));
+    }
+
+    void newOrOpenedDocumentEmptiesTheFiles_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::newRow("new document") << false;
+        QTest::newRow("opened document") << true;
+    }
+    void newOrOpenedDocumentEmptiesTheFiles()
+    {
+        QFETCH(bool, open);
+        TwoVolumes t;
+        t.step(t.a, {{1, 50}});
+        t.step(t.b, {{0, 1}});
+        QVERIFY(t.undoSize() > 0 && t.redoSize() > 0);
+        if (open)
+            QVERIFY(Core::Operations::OpenDocumentOperation::loadFile(
+                        t.ws, QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {})
+                        .ok);
+        else
+            t.ws.newDocument();
+        QCOMPARE(t.undoSize(), qint64(0));
+        QCOMPARE(t.redoSize(), qint64(0));
+        QVERIFY(QFile::exists(t.ws.undoFiles().undoFileName()));
+        QVERIFY(!t.ws.undoRedo().canUndo());
+    }
+
+    void damagedRecordLeavesTheCellsAndIsReported_data()
+    {
+        QTest::addColumn<bool>("redoSide");
+        QTest::addColumn<QString>("damage");
+        for (bool redoSide : {false, true}) {
+            const char *side = redoSide ? "redo" : "undo";
+            QTest::newRow(qPrintable(QStringLiteral("%1 file, byte changed").arg(side))) << redoSide << "flip";
+            QTest::newRow(qPrintable(QStringLiteral("%1 file, cut short").arg(side))) << redoSide << "cut";
+            QTest::newRow(qPrintable(QStringLiteral("%1 file, removed").arg(side))) << redoSide << "remove";
+        }
+    }
+    void damagedRecordLeavesTheCellsAndIsReported()
+    {
+        QFETCH(bool, redoSide);
+        QFETCH(QString, damage);
+        TwoVolumes t;
+        t.step(t.a, {{1, 50}, {2, 51}, {3, 52}, {4, 53}, {5, 54}, {6, 55}});
+        if (redoSide)
+            QVERIFY(t.ws.undoRedo().undo());
+        const States before = states(*t.a);
+        QFile file(redoSide ? t.ws.undoFiles().redoFileName() : t.ws.undoFiles().undoFileName());
+        const qint64 size = file.size();
+        QVERIFY(damage == QLatin1String("remove") ? file.remove() : file.open(QIODevice::ReadWrite));
+        if (damage == QLatin1String("cut"))
+            QVERIFY(file.resize(size * 2 / 3));
+        if (damage == QLatin1String("flip")) {
+            const char byte = file.readAll().at(int(size / 2));
+            QVERIFY(file.seek(size / 2) && file.putChar(static_cast<char>(byte ^ 0x5A)));
+        }
+        file.close();
+        t.log->lines.clear();
+        if (redoSide) {
+            t.ws.undoRedo().redo();
+        } else {
+            t.ws.undoRedo().undo();
+            // A step that could not be taken back stays where it was.
+            QCOMPARE(t.ws.undoRedo().undoName(), QStringLiteral("Adding"));
+            QVERIFY(!t.ws.undoRedo().canRedo());
+        }
+        QCOMPARE(states(*t.a), before);
+        const QString expected =
+            redoSide ? QStringLiteral("Adding: Redo failed") : QStringLiteral("Adding: Undo failed");
+        QVERIFY2(!t.log->lines.isEmpty() && t.log->lines.last().startsWith(expected),
+                 qPrintable(t.log->lines.join('|')));
+    }
+
+    void unwritableFilesSayTheStepCannotBeUndone()
+    {
+        QString redoName;
+        // The folder put in place of a file goes also when a check fails.
+        auto removeFolder = qScopeGuard([&] { QDir().rmdir(redoName); });
+        TwoVolumes t;
+        t.step(t.a, {{1, 50}});
+        QVERIFY(t.ws.undoRedo().canUndo());
+        // A folder in place of the redo file: nothing can be written to it, as on a full disk.
+        redoName = t.ws.undoFiles().redoFileName();
+        QVERIFY(QFile::remove(redoName));
+        QVERIFY(QDir().mkdir(redoName));
+        QVERIFY(t.undoSize() > 0);
+        t.log->lines.clear();
+        t.step(t.b, {{0, 3}});
+        QCOMPARE(states(*t.b), (States{3, 7, 7, 7})); // the step still ran
+        QVERIFY2(t.log->lines.join('|').contains(QStringLiteral("Adding: This step cannot be undone")),
+                 qPrintable(t.log->lines.join('|')));
+        QCOMPARE(t.log->lines.last(), QStringLiteral("Adding: Operation finished."));
+        // Undoing the earlier step would now mix states: the history is gone.
+        QVERIFY(!t.ws.undoRedo().canUndo());
+        QVERIFY(!t.ws.undoRedo().canRedo());
+        QCOMPARE(t.undoSize(), qint64(0)); // the dropped step's record went with it
     }
 };
 

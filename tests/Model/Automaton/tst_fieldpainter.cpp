@@ -23,20 +23,19 @@ namespace {
 constexpr uint32_t Glass = 120; // a transparent material
 
 // A row of four cells along x, every one a material with faces all round; the counts are given
-// per cell (N and P), -1 leaving that field out.
-std::shared_ptr<TotalVolume> row(const std::vector<long long> &n, const std::vector<long long> &p,
-                                 uint32_t material = 1)
+// per cell (N and P), an empty list leaving that field out.
+std::shared_ptr<TotalVolume> row(const QVector<int> &n, const QVector<int> &p, uint32_t material = 1)
 {
     auto volume =
         std::make_shared<TotalVolume>(4, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), std::vector<uint32_t>(4, material));
-    auto attach = [&](const std::vector<long long> &values, const QString &name) {
+    auto attach = [&](const QVector<int> &values, const QString &name) {
         if (values.empty())
             return;
         auto counts = std::make_shared<ParticleCounts>(4);
         for (size_t i = 0; i < 4; ++i) {
             // Spread over two slots: the view sums all seven.
-            counts->cell(i)[6] = uint32_t(values[i] / 2);
-            counts->cell(i)[3] = uint32_t(values[i] - values[i] / 2);
+            counts->cell(i)[6] = uint32_t(values[int(i)] / 2);
+            counts->cell(i)[3] = uint32_t(values[int(i)] - values[int(i)] / 2);
         }
         ParticleCounts::attach(*volume, name, counts);
     };
@@ -72,6 +71,8 @@ void show(TotalVolume &volume, uint32_t distribution, uint32_t type = 0)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Color)
+
 class tst_FieldPainter : public QObject {
     Q_OBJECT
 private:
@@ -87,33 +88,23 @@ private slots:
     {
         QTest::addColumn<uint32_t>("type");
         QTest::addColumn<int>("index");
-        QTest::addColumn<float>("red");
-        QTest::addColumn<float>("green");
-        QTest::addColumn<float>("blue");
-        QTest::newRow("gray 0") << 0u << 0 << 0.0f << 0.0f << 0.0f;
-        QTest::newRow("gray 51") << 0u << 51 << 0.2f << 0.2f << 0.2f;
-        QTest::newRow("gray 255") << 0u << 255 << 1.0f << 1.0f << 1.0f;
-        QTest::newRow("red to blue 0") << 1u << 0 << 1.0f << 0.0f << 0.0f;
-        QTest::newRow("red to blue 204") << 1u << 204 << 0.2f << 0.0f << 0.8f;
-        QTest::newRow("red to blue 255") << 1u << 255 << 0.0f << 0.0f << 1.0f;
-        QTest::newRow("yellow to blue 0") << 2u << 0 << 1.0f << 1.0f << 0.0f;
-        QTest::newRow("yellow to blue 102") << 2u << 102 << 0.6f << 0.6f << 0.4f;
-        QTest::newRow("yellow to blue 255") << 2u << 255 << 0.0f << 0.0f << 1.0f;
+        QTest::addColumn<Color>("expected");
+        QTest::newRow("gray 51") << 0u << 51 << Color{0.2f, 0.2f, 0.2f, 1};
+        QTest::newRow("gray 255") << 0u << 255 << Color{1, 1, 1, 1};
+        QTest::newRow("red to blue 0") << 1u << 0 << Color{1, 0, 0, 1};
+        QTest::newRow("red to blue 204") << 1u << 204 << Color{0.2f, 0, 0.8f, 1};
+        QTest::newRow("yellow to blue 102") << 2u << 102 << Color{0.6f, 0.6f, 0.4f, 1};
+        QTest::newRow("yellow to blue 255") << 2u << 255 << Color{0, 0, 1, 1};
     }
     void scaleTables()
     {
         QFETCH(uint32_t, type);
         QFETCH(int, index);
-        QFETCH(float, red);
-        QFETCH(float, green);
-        QFETCH(float, blue);
+        QFETCH(Color, expected);
         ColorScale scale;
         scale.setType(type);
-        const Color c = scale.entry(index);
-        QCOMPARE(c[0], red);
-        QCOMPARE(c[1], green);
-        QCOMPARE(c[2], blue);
-        QCOMPARE(c[3], 1.0f);
+        for (size_t i = 0; i < 4; ++i)
+            QCOMPARE(scale.entry(index)[i], expected[i]);
     }
 
     void scaleLookup_data()
@@ -141,73 +132,49 @@ private slots:
         QCOMPARE(scale.index(value), index);
     }
 
-    void newScale()
+    void rangesAndColours_data()
     {
-        const ColorScale scale;
-        QCOMPARE(scale.minimum(), 0.0f);
-        QCOMPARE(scale.maximum(), 1.0f);
-        QCOMPARE(scale.type(), 0u);
-        QCOMPARE(scale.entry(255)[0], 1.0f);
-    }
-
-    void rangesAndColoursOfTheThreeDistributions_data()
-    {
+        QTest::addColumn<QVector<int>>("n");
+        QTest::addColumn<QVector<int>>("p");
         QTest::addColumn<uint32_t>("distribution");
+        QTest::addColumn<uint32_t>("type");
         QTest::addColumn<float>("minimum");
         QTest::addColumn<float>("maximum");
         QTest::addColumn<QVector<int>>("indices"); // -1: the material's colour
         // N = 0, 10, 20, 30 and P = 5, 5, 0, 40 (so P - N = 5, -5, -20, 10).
-        QTest::newRow("N counts") << 0u << 0.0f << 30.0f << QVector<int>{-1, 85, 170, 255};
-        QTest::newRow("P counts") << 1u << 0.0f << 40.0f << QVector<int>{31, 31, -1, 255};
-        QTest::newRow("signed sum P - N") << 2u << -20.0f << 10.0f << QVector<int>{212, 127, 0, 255};
+        const QVector<int> n{0, 10, 20, 30};
+        const QVector<int> p{5, 5, 0, 40};
+        const QVector<int> none;
+        const QVector<int> material{-1, -1, -1, -1};
+        QTest::newRow("N counts") << n << p << 0u << 1u << 0.0f << 30.0f << QVector<int>{-1, 85, 170, 255};
+        QTest::newRow("P counts") << n << p << 1u << 1u << 0.0f << 40.0f << QVector<int>{31, 31, -1, 255};
+        QTest::newRow("signed sum P - N") << n << p << 2u << 1u << -20.0f << 10.0f << QVector<int>{212, 127, 0, 255};
+        QTest::newRow("all equal: the first colour")
+            << QVector<int>{7, 7, 7, 7} << none << 0u << 2u << 7.0f << 7.0f << QVector<int>{0, 0, 0, 0};
+        // Without the field: material colours and the unit range.
+        QTest::newRow("signed sum, no fields") << none << none << 2u << 0u << 0.0f << 1.0f << material;
+        QTest::newRow("N counts, only a P field")
+            << none << QVector<int>{1, 2, 3, 4} << 0u << 0u << 0.0f << 1.0f << material;
+        QTest::newRow("P counts, no fields") << none << none << 1u << 0u << 0.0f << 1.0f << material;
     }
-    void rangesAndColoursOfTheThreeDistributions()
+    void rangesAndColours()
     {
+        QFETCH(QVector<int>, n);
+        QFETCH(QVector<int>, p);
         QFETCH(uint32_t, distribution);
+        QFETCH(uint32_t, type);
         QFETCH(float, minimum);
         QFETCH(float, maximum);
         QFETCH(QVector<int>, indices);
-        auto volume = row({0, 10, 20, 30}, {5, 5, 0, 40});
-        show(*volume, distribution, 1);
+        auto volume = row(n, p);
+        show(*volume, distribution, type);
         const ColorScale scale = volume->painter().fieldPainter().colorScale();
         QCOMPARE(scale.minimum(), minimum);
         QCOMPARE(scale.maximum(), maximum);
         const auto colors = cellColors(volume->painter().fieldPainter());
         QCOMPARE(colors.size(), size_t(4));
         for (uint32_t x = 0; x < 4; ++x)
-            QCOMPARE(colors.at(x), indices[int(x)] < 0 ? material(1) : scaleColor(1, indices[int(x)]));
-    }
-
-    void allEqualValuesTakeTheFirstColour()
-    {
-        auto volume = row({7, 7, 7, 7}, {});
-        show(*volume, 0, 2);
-        QCOMPARE(volume->painter().fieldPainter().colorScale().minimum(), 7.0f);
-        QCOMPARE(volume->painter().fieldPainter().colorScale().maximum(), 7.0f);
-        for (const auto &entry : cellColors(volume->painter().fieldPainter()))
-            QCOMPARE(entry.second, scaleColor(2, 0));
-    }
-
-    void withoutTheFieldMaterialColoursAndTheUnitRange_data()
-    {
-        QTest::addColumn<uint32_t>("distribution");
-        QTest::addColumn<bool>("withP");
-        QTest::newRow("signed sum, no fields") << 2u << false;
-        QTest::newRow("N counts, only a P field") << 0u << true;
-        QTest::newRow("P counts, no fields") << 1u << false;
-    }
-    void withoutTheFieldMaterialColoursAndTheUnitRange()
-    {
-        QFETCH(uint32_t, distribution);
-        QFETCH(bool, withP);
-        auto volume = row({}, withP ? std::vector<long long>{1, 2, 3, 4} : std::vector<long long>{});
-        show(*volume, distribution);
-        QCOMPARE(volume->painter().fieldPainter().colorScale().minimum(), 0.0f);
-        QCOMPARE(volume->painter().fieldPainter().colorScale().maximum(), 1.0f);
-        const auto colors = cellColors(volume->painter().fieldPainter());
-        QCOMPARE(colors.size(), size_t(4));
-        for (const auto &entry : colors)
-            QCOMPARE(entry.second, material(1));
+            QCOMPARE(colors.at(x), indices[int(x)] < 0 ? material(1) : scaleColor(type, indices[int(x)]));
     }
 
     void theRangeCoversUnsettledCellsOfTheWholeVolume()
@@ -241,17 +208,11 @@ private slots:
         QVERIFY(field.transparentFaceCount() > 0);
         for (const auto &face : field.transparentFaces())
             QCOMPARE(face.fillColor, material(Glass));
-    }
-
-    void otherAlgorithmsDropTheFieldView()
-    {
-        auto volume = row({1, 2, 3, 4}, {});
-        show(*volume, 0);
-        QVERIFY(volume->painter().fieldPainter().opaqueFaceCount() > 0);
+        // Another algorithm drops the field view.
         volume->painter().setSurfaceAlgorithm(0);
         QVERIFY(volume->painter().regenerateSurface());
-        QCOMPARE(volume->painter().fieldPainter().opaqueFaceCount(), size_t(0));
-        QVERIFY(volume->painter().opaqueFaceCount() > 0);
+        QCOMPARE(field.opaqueFaceCount(), size_t(0));
+        QVERIFY(volume->painter().transparentFaceCount() > 0);
     }
 };
 

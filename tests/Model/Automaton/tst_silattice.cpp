@@ -1,8 +1,12 @@
+#include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Model/Automaton/siatom.h"
 #include "Model/Automaton/sicell.h"
 #include "Model/Automaton/silattice.h"
+#include "Model/Automaton/silatticedisplay.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Util/vector4d.h"
+#include "catalogtesthome.h"
 #include "siwetetchscenes.h"
 #include "volumetesthelpers.h"
 
@@ -10,7 +14,6 @@
 
 #include <cmath>
 #include <set>
-#include <tuple>
 
 using namespace Model::Automaton;
 
@@ -18,8 +21,6 @@ namespace {
 
 constexpr uint32_t Si = 1;
 constexpr uint32_t Oxide = 3;
-
-using BondKey = std::tuple<int, int, int, uint32_t, uint32_t>; // offset, atom of A, atom of B
 
 double distance(const Util::Vector3D &a, const Util::Vector3D &b)
 {
@@ -48,14 +49,34 @@ uint32_t layered(uint32_t x, uint32_t y, uint32_t z)
     return 0;
 }
 
+uint32_t silicon(uint32_t, uint32_t, uint32_t) { return Si; }
+
+// The lattice display of the volume after a new surface with the flags given.
+const SiLatticeDisplay &show(TotalVolume &volume, bool atoms, bool surfaceOnly, bool links, bool cells, bool outlines)
+{
+    LatticeDisplayFlags flags;
+    flags.renderSiAtoms = atoms;
+    flags.renderSurfaceAtomsOnly = surfaceOnly;
+    flags.renderSiAtomLinks = links;
+    flags.renderSiUnitCells = cells;
+    flags.renderSiUnitCellOutlines = outlines;
+    volume.painter().setLatticeFlags(flags);
+    volume.painter().regenerateSurface();
+    return volume.painter().latticeDisplay();
+}
+
 } // namespace
 
+// The silicon lattice of a volume and what its display shows.
 class tst_SiLattice : public QObject {
     Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
 private slots:
     void gridCoversTheVolume()
     {
-        auto volume = makeVolume(10, 6, 4, [](uint32_t, uint32_t, uint32_t) { return Si; });
+        auto volume = makeVolume(10, 6, 4, silicon);
         SiLattice lattice(*volume);
         // ceil((10 + 6) / sqrt 2) = 12
         QCOMPARE(lattice.sizeI(), 12u);
@@ -73,48 +94,9 @@ private slots:
         QVERIFY(std::abs(nextI[1] - (-5.0 + std::sqrt(0.5))) < 1e-12);
     }
 
-    void bondTablesAreTheDiamondLattice()
-    {
-        // Internal bonds and the bonds to neighbouring unit cells in the six forward directions.
-        const std::set<BondKey> forward = {{0, 0, 0, 0, 2}, {0, 0, 0, 1, 2}, {0, 0, 0, 1, 3}, {0, 0, 0, 2, 4},
-                                           {0, 0, 0, 2, 5}, {0, 0, 0, 4, 6}, {0, 0, 0, 5, 7}, {1, 0, 0, 3, 5},
-                                           {1, 0, 0, 6, 5}, {0, 0, 1, 6, 1}, {0, 0, 1, 7, 1}, {1, 0, 1, 6, 0},
-                                           {1, 1, 0, 3, 0}, {0, 1, 1, 7, 0}, {0, 1, 0, 3, 4}, {0, 1, 0, 7, 4}};
-        std::set<BondKey> found;
-        for (uint32_t b = 0; b < 8; ++b) {
-            for (uint32_t slot = 0; slot < 4; ++slot) {
-                const auto &bond = SiLattice::bond(b, slot);
-                const BondKey key{bond.di, bond.dj, bond.dk, b, bond.b};
-                const BondKey reverse{-bond.di, -bond.dj, -bond.dk, bond.b, b};
-                const bool internal = bond.di == 0 && bond.dj == 0 && bond.dk == 0;
-                if (forward.count(key))
-                    found.insert(key);
-                else if (forward.count(reverse))
-                    found.insert(reverse);
-                else if (internal && forward.count(BondKey{0, 0, 0, bond.b, b}))
-                    found.insert(BondKey{0, 0, 0, bond.b, b});
-                else
-                    QFAIL(qPrintable(QStringLiteral("unexpected bond %1 slot %2").arg(b).arg(slot)));
-            }
-        }
-        QCOMPARE(found, forward);
-    }
-
-    void bondSlotsPairUp()
-    {
-        for (uint32_t b = 0; b < 8; ++b) {
-            for (uint32_t slot = 0; slot < 4; ++slot) {
-                const SiSite s{5, 5, 5, b};
-                const SiSite n = SiLattice::neighbourSite(s, slot);
-                QCOMPARE(SiLattice::neighbourSite(n, 3 - slot), s);
-                QVERIFY(n.b != b);
-            }
-        }
-    }
-
     void innerAtomsHaveFourBondsOfTheSameLength()
     {
-        auto volume = makeVolume(9, 7, 5, [](uint32_t, uint32_t, uint32_t) { return Si; });
+        auto volume = makeVolume(9, 7, 5, silicon);
         volume->translate(Util::Vector4D(3, -2, 1, 0));
         auto lattice = volume->createSiLattice();
         const double length = std::sqrt(3.0) / 4.0;
@@ -126,13 +108,18 @@ private slots:
                 if (!lattice->inGrid(SiLattice::neighbourSite(s, slot)))
                     return; // at the grid's border
             }
+            // The diamond lattice: four distinct neighbours a quarter of the cube's diagonal away,
+            // each bonded back through the opposite slot.
             const SiAtom atom = lattice->atom(s);
+            std::set<std::array<double, 3>> ends;
             for (uint32_t slot = 0; slot < 4; ++slot) {
                 const SiAtom other = atom.bond(slot);
                 QVERIFY(!other.isNull());
                 QVERIFY(std::abs(distance(atom.position(), other.position()) - length) < 1e-9);
                 QVERIFY(other.bond(3 - slot) == atom);
+                ends.insert({other.position().x, other.position().y, other.position().z});
             }
+            QCOMPARE(ends.size(), size_t(4));
             ++checked;
         });
         QVERIFY(checked > 9 * 7 * 3 * 7);
@@ -144,15 +131,25 @@ private slots:
         QVERIFY(std::abs(any.position().z - (1 + f[2])) < 1e-9);
     }
 
-    void atomStatesFollowTheCells()
+    void layeredScene()
     {
         auto volume = makeVolume(14, 14, 9, layered);
+        {
+            // Stale atom counts are replaced.
+            CellLock lock(*volume);
+            for (size_t c = 0; c < volume->cellCount(); ++c)
+                lock.cells()[c].setAtomCount(99);
+        }
         auto lattice = volume->createSiLattice();
-        size_t present = 0, fixedInOxide = 0, outside = 0;
+        size_t present = 0, fixedInOxide = 0, outside = 0, border = 0, covered = 0;
+        bool farOxideKept = false;
+        std::vector<uint32_t> perCell(volume->cellCount(), 0);
         forEachSite(*lattice, [&](const SiSite &s) {
             const int64_t cell = lattice->cellIndex(s);
             const auto f = lattice->cellCoordinates(s);
             const uint8_t state = lattice->state(s);
+            if (f[0] >= 11 && f[1] >= 11 && f[2] >= 7 && f[0] < 14 && f[1] < 14)
+                farOxideKept = farOxideKept || lattice->isKept(s.i, s.j, s.k);
             if (cell < 0) {
                 // Beyond the volume's faces: fixed, part of the wafer around the volume.
                 QVERIFY(f[0] < 0 || f[0] >= 14 || f[1] < 0 || f[1] >= 14);
@@ -167,82 +164,15 @@ private slots:
                                      : material == 0 ? SiLattice::Absent
                                                      : SiLattice::Fixed;
             QCOMPARE(state, expected);
-            present += state == SiLattice::Present;
             fixedInOxide += state == SiLattice::Fixed;
-        });
-        QCOMPARE(lattice->presentAtomCount(), present);
-        QVERIFY(fixedInOxide > 0 && outside > 0);
-        // Eight atoms per unit cell of one cell: eight per silicon cell on average.
-        QVERIFY(std::abs(double(present) / (14 * 14 * 4) - 8.0) < 0.2);
-    }
-
-    void atomCountsPerCell()
-    {
-        auto volume = makeVolume(11, 8, 6, layered);
-        {
-            // Stale counts are replaced.
-            CellLock lock(*volume);
-            for (size_t c = 0; c < volume->cellCount(); ++c)
-                lock.cells()[c].setAtomCount(99);
-        }
-        auto lattice = volume->createSiLattice();
-        std::vector<uint32_t> present(volume->cellCount(), 0);
-        forEachSite(*lattice, [&](const SiSite &s) {
-            if (lattice->state(s) == SiLattice::Present)
-                ++present[size_t(lattice->cellIndex(s))];
-        });
-        CellLock lock(*volume);
-        for (size_t c = 0; c < volume->cellCount(); ++c) {
-            QCOMPARE(lock.cells()[c].atomCount(), present[c]);
-            if (lock.cells()[c].state() == Si)
-                QVERIFY(present[c] >= 4 && present[c] <= 14);
-        }
-    }
-
-    void maskCellsJoinTheLattice()
-    {
-        // The oxide over the silicon is kept with the silicon's unit cells, so the atoms under it
-        // keep their upward bonds; oxide far from any silicon stays out.
-        auto volume = makeVolume(14, 14, 9, layered);
-        auto lattice = volume->createSiLattice();
-        size_t covered = 0;
-        forEachSite(*lattice, [&](const SiSite &s) {
-            if (lattice->state(s) != SiLattice::Present || s.k != 3)
+            if (state != SiLattice::Present)
                 return;
-            const auto f = lattice->cellCoordinates(s);
-            if (f[0] > 5.0 || f[0] < 1.0 || f[1] < 1.0 || f[1] > 13.0)
-                return;
+            ++present;
+            ++perCell[size_t(cell)];
+            // What the etches read across a slot is the bonded atom's state, and fixed beyond the grid.
             const SiAtom atom = lattice->atom(s);
             for (uint32_t slot = 0; slot < 4; ++slot) {
-                QVERIFY(!atom.bond(slot).isNull());
-                QVERIFY(atom.bond(slot).state() != SiLattice::Absent);
-            }
-            ++covered;
-        });
-        QVERIFY(covered > 50);
-        bool farOxideKept = false;
-        forEachSite(*lattice, [&](const SiSite &s) {
-            const auto f = lattice->cellCoordinates(s);
-            if (f[0] >= 11 && f[1] >= 11 && f[2] >= 7 && f[0] < 14 && f[1] < 14)
-                farOxideKept = farOxideKept || lattice->isKept(s.i, s.j, s.k);
-        });
-        QVERIFY(!farOxideKept);
-        QVERIFY(lattice->unitCell(9, 9, 1).isKept());
-    }
-
-    void etchRulesSeeTheBonds()
-    {
-        // What the etches read across a slot is the bonded atom's state, and fixed beyond the grid.
-        auto volume = makeVolume(12, 9, 7, layered);
-        auto lattice = volume->createSiLattice();
-        size_t border = 0;
-        forEachSite(*lattice, [&](const SiSite &s) {
-            if (lattice->state(s) != SiLattice::Present)
-                return;
-            const SiAtom atom = lattice->atom(s);
-            for (uint32_t slot = 0; slot < 4; ++slot) {
-                const SiSite n = SiLattice::neighbourSite(s, slot);
-                if (!lattice->inGrid(n)) {
+                if (!lattice->inGrid(SiLattice::neighbourSite(s, slot))) {
                     QCOMPARE(atom.bondState(slot), uint32_t(SiLattice::Fixed));
                     ++border;
                 } else if (atom.bond(slot).isNull()) {
@@ -251,34 +181,113 @@ private slots:
                     QCOMPARE(atom.bondState(slot), atom.bond(slot).state());
                 }
             }
+            // The oxide over the silicon is kept with the silicon's unit cells, so the atoms under it
+            // keep their upward bonds.
+            if (s.k == 3 && f[0] <= 5.0 && f[0] >= 1.0 && f[1] >= 1.0 && f[1] <= 13.0) {
+                for (uint32_t slot = 0; slot < 4; ++slot)
+                    QVERIFY(!atom.bond(slot).isNull() && atom.bond(slot).state() != SiLattice::Absent);
+                ++covered;
+            }
         });
-        QVERIFY(border > 0); // the bottom face
+        QCOMPARE(lattice->presentAtomCount(), present);
+        QVERIFY(fixedInOxide > 0 && outside > 0 && border > 0 && covered > 50);
+        // Oxide far from any silicon stays out.
+        QVERIFY(!farOxideKept);
+        QVERIFY(lattice->unitCell(9, 9, 1).isKept());
+        // Eight atoms per unit cell of one cell: eight per silicon cell on average.
+        QVERIFY(std::abs(double(present) / (14 * 14 * 4) - 8.0) < 0.2);
+        CellLock lock(*volume);
+        for (size_t c = 0; c < volume->cellCount(); ++c) {
+            QCOMPARE(lock.cells()[c].atomCount(), perCell[c]);
+            if (lock.cells()[c].state() == Si)
+                QVERIFY(perCell[c] >= 4 && perCell[c] <= 14);
+        }
     }
 
-    void compactStorage()
+    void createReplacesTheLatticeAndTheDisplayShowsIt()
     {
-        const WetEtchScene::Pit pit{64, 30, 40};
-        auto volume = pit.volume();
-        auto lattice = volume->createSiLattice();
-        // About one byte per atom for the states, an eighth for the unit cells, plus a margin of
-        // columns around the volume.
-        const double bytesPerAtom = double(lattice->storedBytes()) / double(lattice->presentAtomCount());
-        QVERIFY2(bytesPerAtom < 2.0, qPrintable(QString::number(bytesPerAtom)));
-        QVERIFY(lattice->keptUnitCellCount() > 64 * 64 * 30 * 9 / 10);
-    }
-
-    void createReplacesTheLattice()
-    {
-        auto volume = makeVolume(5, 5, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? Si : 0u; });
-        QVERIFY(!volume->siLattice());
+        auto volume = makeVolume(4, 4, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? Si : 0u; });
+        QCOMPARE(show(*volume, true, false, true, true, true).atomCount(), size_t(0));
         auto first = volume->createSiLattice();
         auto second = volume->createSiLattice();
         QVERIFY(first != second);
         QCOMPARE(volume->siLattice(), second);
         QCOMPARE(first->presentAtomCount(), second->presentAtomCount());
-        // A clone carries no lattice.
-        auto copy = std::static_pointer_cast<TotalVolume>(volume->clone());
-        QVERIFY(!copy->siLattice());
+        QVERIFY(!std::static_pointer_cast<TotalVolume>(volume->clone())->siLattice());
+        QCOMPARE(show(*volume, false, false, false, false, false).unitCellCount(), size_t(0));
+        QCOMPARE(show(*volume, true, false, false, false, false).atomCount(), second->presentAtomCount());
+    }
+
+    void showsPresentAtomsLinksAndUnitCells()
+    {
+        const WetEtchScene::Pit pit{10, 5, 4};
+        auto volume = pit.volume();
+        auto lattice = volume->createSiLattice();
+        Core::Operations::AtomicStructureSimpleSiWetEtch(*volume, 1.0).run();
+        size_t present = 0, surface = 0, links = 0;
+        forEachSite(*lattice, [&](const SiSite &s) {
+            if (lattice->state(s) != SiLattice::Present)
+                return;
+            ++present;
+            surface += lattice->presentNeighbours(s) < 4;
+            for (uint32_t slot = 0; slot < 4; ++slot) {
+                const SiSite n = SiLattice::neighbourSite(s, slot);
+                links += lattice->inGrid(n) && lattice->state(n) == SiLattice::Present;
+            }
+        });
+        QVERIFY(surface > 0 && surface < present);
+        const SiLatticeDisplay &display = show(*volume, true, false, true, false, true);
+        QCOMPARE(display.atomCount(), present);
+        QCOMPARE(display.linkCount(), links / 2); // each bond once
+        QVERIFY(display.unitCellCount() > 0);
+        // Every link joins two atoms a bond apart.
+        const auto ends = display.linkEnds();
+        for (size_t l = 0; l < ends.size(); l += 6) {
+            const double dx = ends[l] - ends[l + 3], dy = ends[l + 1] - ends[l + 4], dz = ends[l + 2] - ends[l + 5];
+            QVERIFY(std::abs(std::sqrt(dx * dx + dy * dy + dz * dz) - std::sqrt(3.0) / 4.0) < 1e-5);
+        }
+        show(*volume, true, true, false, false, false);
+        QCOMPARE(display.atomCount(), surface);
+        QCOMPARE(display.linkCount(), size_t(0));
+        QCOMPARE(display.unitCellCount(), size_t(0));
+    }
+
+    void coveredSiliconHasNoSurfaceAtoms()
+    {
+        // Under the mask and cut by the volume's faces, every atom has four neighbours.
+        const WetEtchScene::Pit covered{6, 3, 0};
+        auto volume = covered.volume();
+        volume->createSiLattice();
+        QCOMPARE(show(*volume, true, true, false, false, false).atomCount(), size_t(0));
+        QCOMPARE(show(*volume, true, false, false, false, false).atomCount(), volume->siLattice()->presentAtomCount());
+    }
+
+    void clippedByTheCutPlanes()
+    {
+        auto volume = makeVolume(8, 8, 4, silicon);
+        volume->createSiLattice();
+        const size_t all = show(*volume, true, false, true, true, false).atomCount();
+        const size_t allCells = volume->painter().latticeDisplay().unitCellCount();
+        volume->painter().setCutLimits({2, 0, 0}, {5, 8, 2});
+        const auto &display = show(*volume, true, false, true, true, false);
+        const auto atoms = display.atomPositions();
+        QVERIFY(!atoms.empty() && atoms.size() / 3 < all / 4);
+        for (size_t a = 0; a < atoms.size(); a += 3) {
+            QVERIFY(atoms[a] >= 2.0f && atoms[a] < 5.0f);
+            QVERIFY(atoms[a + 2] < 2.0f);
+        }
+        for (float end : display.linkEnds())
+            QVERIFY(!std::isnan(end));
+        QVERIFY(display.unitCellCount() < allCells / 4);
+    }
+
+    void tooManyAtomsAreShownInPartAndTold()
+    {
+        auto volume = makeVolume(40, 40, 40, silicon);
+        volume->createSiLattice();
+        QCOMPARE(show(*volume, true, false, false, false, false).atomCount(), SiLatticeDisplay::maximumAtoms);
+        QVERIFY(volume->painter().takeSurfaceFailure().contains(QLatin1String("too large to be shown whole")));
+        QVERIFY(volume->painter().opaqueFaceCount() > 0); // the surface itself is whole
     }
 };
 

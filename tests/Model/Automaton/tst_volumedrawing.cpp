@@ -1,41 +1,46 @@
+#include "Model/Automaton/silatticedisplay.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/gl.h"
 #include "catalogtesthome.h"
+#include "volumetesthelpers.h"
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
-using Model::Automaton::TotalVolume;
+using namespace Model::Automaton;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
 
 using Pixel = std::array<int, 3>;
 
 namespace {
-enum : uint32_t { Solid = 201, ClearA = 202, ClearB = 203 };
+enum : uint32_t { Si = 1, Solid = 201, ClearA = 202, ClearB = 203 };
 
 void defineMaterials()
 {
     auto factory = MaterialFactory::instance();
+    // Silicon is invisible so that its cell faces hide none of the lattice.
+    factory->setMaterial(Material(Si, "Si", 1, 1, 0.1f, {0.5f, 0.5f, 0.5f, 0.0f}));
     factory->setMaterial(Material(Solid, "Solid", 1, 1, 0.1f, {0.8f, 0.2f, 0.1f, 1.0f}));
     factory->setMaterial(Material(ClearA, "Clear A", 1, 1, 0.1f, {0.2f, 0.2f, 1.0f, 0.5f}));
     factory->setMaterial(Material(ClearB, "Clear B", 1, 1, 0.1f, {1.0f, 1.0f, 0.2f, 0.3f}));
 }
 
 // An off-screen frame buffer with a current context; draws a volume with a parallel projection
-// looking down (or up) the z axis, lighting off, so that pixels show the colours as given.
+// looking down (or up) the z axis at the square [0, extent]^2, lighting off, so that pixels show
+// the colours as given.
 class Canvas {
 public:
-    static constexpr int size = 32;
-
-    Canvas()
+    explicit Canvas(int size = 32)
+        : m_size(size)
     {
         m_surface.create();
         if (!m_surface.isValid() || !m_context.create() || !m_context.makeCurrent(&m_surface))
@@ -48,55 +53,77 @@ public:
     }
     bool isValid() const { return m_fbo != nullptr; }
 
-    // Draws the unit square column [0, 1] x [0, 1] of the volume seen from +z or from -z.
-    void draw(TotalVolume &volume, bool fromAbove)
+    std::vector<Pixel> draw(TotalVolume &volume, bool fromAbove = true, double extent = 1, bool depthTest = false)
     {
-        glViewport(0, 0, size, size);
+        glViewport(0, 0, m_size, m_size);
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_LIGHTING);
-        glDisable(GL_DEPTH_TEST);
+        if (depthTest)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
         glDisable(GL_CULL_FACE);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        if (fromAbove) {
-            glOrtho(0, 1, 0, 1, -10, 10);
-        } else {
-            glOrtho(0, 1, -1, 0, -10, 10);
+        glOrtho(0, extent, fromAbove ? 0 : -extent, fromAbove ? extent : 0, -10, 10);
+        if (!fromAbove)
             glRotatef(180, 1, 0, 0);
-        }
-        volume.painter().draw(true, false, Util::Vector3D(0.5, 0.5, fromAbove ? 100 : -100));
+        volume.painter().draw(true, false, Util::Vector3D(extent / 2, extent / 2, fromAbove ? 100 : -100));
         glFinish();
+        std::vector<uint8_t> rgba(size_t(m_size) * m_size * 4);
+        glReadPixels(0, 0, m_size, m_size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        m_pixels.clear();
+        for (size_t p = 0; p < rgba.size(); p += 4)
+            m_pixels.push_back({rgba[p], rgba[p + 1], rgba[p + 2]});
+        return m_pixels;
     }
-    // The pixel in the middle, as drawn (no conversion of alpha).
-    Pixel middle() const
-    {
-        uint8_t rgba[4] = {};
-        glReadPixels(size / 2, size / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0], rgba[1], rgba[2]};
-    }
+    // The pixel in the middle of the last drawing, as drawn (no conversion of alpha).
+    Pixel middle() const { return m_pixels[size_t(m_size / 2 * m_size + m_size / 2)]; }
 
 private:
+    int m_size;
     QOffscreenSurface m_surface;
     QOpenGLContext m_context;
     std::unique_ptr<QOpenGLFramebufferObject> m_fbo;
+    std::vector<Pixel> m_pixels;
 };
 
-bool near(const Pixel &pixel, const Pixel &expected)
+bool near(const Pixel &pixel, const Pixel &expected, int tolerance = 4)
 {
-    for (int i = 0; i < 3; ++i) {
-        if (std::abs(pixel[size_t(i)] - expected[size_t(i)]) > 4)
+    for (size_t i = 0; i < 3; ++i) {
+        if (std::abs(pixel[i] - expected[i]) > tolerance)
             return false;
     }
     return true;
 }
 
+int count(const std::vector<Pixel> &pixels, const Pixel &colour)
+{
+    return int(std::count_if(pixels.begin(), pixels.end(), [&](const Pixel &p) { return near(p, colour, 3); }));
+}
+
+Pixel bytes(const std::array<float, 4> &c)
+{
+    return {int(std::lround(c[0] * 255)), int(std::lround(c[1] * 255)), int(std::lround(c[2] * 255))};
+}
+
 QByteArray text(const Pixel &pixel)
 {
     return QByteArray::number(pixel[0]) + ", " + QByteArray::number(pixel[1]) + ", " + QByteArray::number(pixel[2]);
+}
+
+LatticeDisplayFlags only(bool atoms, bool links, bool cells, bool outlines)
+{
+    LatticeDisplayFlags flags;
+    flags.renderSiAtoms = atoms;
+    flags.renderSiAtomLinks = links;
+    flags.renderSiUnitCells = cells;
+    flags.renderSiUnitCellOutlines = outlines;
+    return flags;
 }
 } // namespace
 
@@ -111,7 +138,6 @@ private:
 private slots:
     void initTestCase()
     {
-        defineMaterials();
         Canvas canvas;
         if (!canvas.isValid())
             QSKIP("needs an OpenGL context (a display or Xvfb)");
@@ -124,27 +150,20 @@ private slots:
         Canvas canvas;
         TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Solid);
         volume.painter().regenerateSurface();
-        canvas.draw(volume, true);
+        canvas.draw(volume);
         QVERIFY2(near(canvas.middle(), {204, 51, 26}), text(canvas.middle()));
-
         // As Manage Materials does: the catalogue changes, the volume is not selected.
         auto changed = MaterialFactory::instance()->getMaterial(Solid);
         changed.setColor(0.2f, 0.6f, 1.0f, 1.0f);
         MaterialFactory::instance()->setMaterial(changed);
-        canvas.draw(volume, true);
+        canvas.draw(volume);
         QVERIFY2(near(canvas.middle(), {51, 153, 255}), text(canvas.middle()));
-        QCOMPARE(volume.painter().opaqueFaces().front().fillColor, (std::array<float, 4>{0.2f, 0.6f, 1.0f, 1.0f}));
-    }
-
-    void wideVolumesDrawWithFloatPositions()
-    {
         // 600 cells along x are too many for the mesh's 16-bit positions; the middle cell's top
         // must still come out in its colour where it lies.
-        Canvas canvas;
-        TotalVolume volume(600, 1, 1, 1, 1, 1, Util::Vector3D(-299, 0, 0), Solid);
-        volume.painter().regenerateSurface();
-        canvas.draw(volume, true);
-        QVERIFY2(near(canvas.middle(), {204, 51, 26}), text(canvas.middle()));
+        TotalVolume wide(600, 1, 1, 1, 1, 1, Util::Vector3D(-299, 0, 0), Solid);
+        wide.painter().regenerateSurface();
+        canvas.draw(wide);
+        QVERIFY2(near(canvas.middle(), {51, 153, 255}), text(canvas.middle()));
     }
 
     void transparentFacesBlendBackToFront_data()
@@ -175,17 +194,22 @@ private slots:
     {
         QTest::addColumn<uint32_t>("algorithm");
         QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("outOfMemory");
         QTest::addColumn<Pixel>("expected");
-        // Solid is (0.8, 0.2, 0.1); highlighted (0.1, 0.5, 0.4).
-        QTest::newRow("marching cubes") << 1u << false << Pixel{204, 51, 26};
-        QTest::newRow("marching cubes, selected") << 1u << true << Pixel{26, 128, 102};
-        QTest::newRow("octree") << 2u << false << Pixel{204, 51, 26};
-        QTest::newRow("octree, selected") << 2u << true << Pixel{26, 128, 102};
+        // Solid is (0.8, 0.2, 0.1); highlighted (0.1, 0.5, 0.4). A surface without memory draws nothing.
+        QTest::newRow("marching cubes") << 1u << false << false << Pixel{204, 51, 26};
+        QTest::newRow("marching cubes, selected") << 1u << true << false << Pixel{26, 128, 102};
+        QTest::newRow("octree") << 2u << false << false << Pixel{204, 51, 26};
+        QTest::newRow("octree, selected") << 2u << true << false << Pixel{26, 128, 102};
+        QTest::newRow("cubic, no memory") << 0u << false << true << Pixel{0, 0, 0};
+        QTest::newRow("marching cubes, no memory") << 1u << false << true << Pixel{0, 0, 0};
+        QTest::newRow("octree, no memory") << 2u << false << true << Pixel{0, 0, 0};
     }
     void everySurfaceShowsTheVolume()
     {
         QFETCH(uint32_t, algorithm);
         QFETCH(bool, selected);
+        QFETCH(bool, outOfMemory);
         QFETCH(Pixel, expected);
         Canvas canvas;
         // A solid 3^3 block moved so that its column (1, 1) is the canvas: the marching-cubes top
@@ -193,35 +217,45 @@ private slots:
         TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
         volume.setSelected(selected);
         volume.painter().setSurfaceAlgorithm(algorithm);
-        QVERIFY(volume.painter().regenerateSurface());
-        canvas.draw(volume, true);
+        if (outOfMemory)
+            TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
+        const bool generated = volume.painter().regenerateSurface();
+        TotalVolumePainter::setGenerationProbe({});
+        QCOMPARE(generated, !outOfMemory);
+        canvas.draw(volume);
         QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
-        QCOMPARE(volume.painter().opaqueFaceCount(), size_t(0));
+        if (algorithm != 0)
+            QCOMPARE(volume.painter().opaqueFaceCount(), size_t(0));
     }
 
-    void aSurfaceWithoutMemoryDrawsNothing_data()
+    void latticeLinksAtomsAndUnitCells()
     {
-        QTest::addColumn<uint32_t>("algorithm");
-        QTest::newRow("cubic") << 0u;
-        QTest::newRow("marching cubes") << 1u;
-        QTest::newRow("octree") << 2u;
-    }
-    void aSurfaceWithoutMemoryDrawsNothing()
-    {
-        QFETCH(uint32_t, algorithm);
-        Canvas canvas;
-        TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
-        volume.painter().setSurfaceAlgorithm(algorithm);
-        Model::Automaton::TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
-        const bool generated = volume.painter().regenerateSurface();
-        Model::Automaton::TotalVolumePainter::setGenerationProbe({});
-        QVERIFY(!generated);
-        canvas.draw(volume, true);
-        QVERIFY2(near(canvas.middle(), {0, 0, 0}), text(canvas.middle()));
-        QCOMPARE(volume.painter().takeSurfaceFailure(),
-                 QStringLiteral("Not enough memory to draw the surface of this cell volume."));
-        QCOMPARE(volume.painter().storedBytes(),
-                 TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
+        // Looking down on a 4 x 4 column of silicon, depth test on.
+        Canvas canvas(96);
+        auto volume = makeVolume(4, 4, 2, [](uint32_t, uint32_t, uint32_t) { return uint32_t(Si); });
+        volume->createSiLattice();
+        auto drawOnly = [&](bool atoms, bool links, bool cells, bool outlines) {
+            volume->painter().setLatticeFlags(only(atoms, links, cells, outlines));
+            volume->painter().regenerateSurface();
+            return canvas.draw(*volume, true, 4, true);
+        };
+        auto pixels = drawOnly(false, true, false, false);
+        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
+        QVERIFY(count(pixels, bytes(SiLatticeDisplay::linkColor)) > 200);
+        QCOMPARE(count(pixels, bytes(SiLatticeDisplay::outlineColor)), 0);
+        // Atoms as solids.
+        pixels = drawOnly(true, false, false, false);
+        const int lit = int(pixels.size()) - count(pixels, {0, 0, 0});
+        QVERIFY2(lit > 300, qPrintable(QString::number(lit)));
+        QCOMPARE(count(pixels, bytes(SiLatticeDisplay::linkColor)), 0);
+        QVERIFY(count(drawOnly(false, false, false, true), bytes(SiLatticeDisplay::outlineColor)) > 200);
+        // Half-transparent unit cells over black: the colour at half strength where one cell face is seen.
+        pixels = drawOnly(false, false, true, false);
+        QCOMPARE(count(pixels, bytes(SiLatticeDisplay::outlineColor)), 0);
+        const int tinted = int(pixels.size()) - count(pixels, {0, 0, 0});
+        QVERIFY2(tinted > int(pixels.size()) / 2, qPrintable(QString::number(tinted)));
+        for (const Pixel &p : pixels)
+            QVERIFY(p[2] >= p[0]); // blue-violet, never another hue
     }
 };
 

@@ -21,13 +21,6 @@ namespace {
 
 enum : uint32_t { Red = 121, Blue = 122 };
 
-void defineMaterials()
-{
-    auto factory = MaterialFactory::instance();
-    factory->setMaterial(Material(Red, "Mesh red", 1, 1, 0.1f, {1.0f, 0.0f, 0.0f, 1.0f}));
-    factory->setMaterial(Material(Blue, "Mesh blue", 1, 1, 0.1f, {0.2f, 0.4f, 1.0f, 1.0f}));
-}
-
 // The shown (cubic) surface of a volume as a mesh.
 SurfaceMesh meshOf(TotalVolume &volume)
 {
@@ -36,12 +29,6 @@ SurfaceMesh meshOf(TotalVolume &volume)
     SurfaceMesh mesh(cellSize, volume.position());
     volume.painter().appendShownSurface(mesh);
     return mesh;
-}
-
-void setCell(TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z, uint32_t state)
-{
-    Model::Automaton::CellLock lock(volume);
-    lock.cells()[volume.index(x, y, z)].setState(state);
 }
 
 } // namespace
@@ -53,35 +40,67 @@ private:
     QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase() { defineMaterials(); }
+    void initTestCase()
+    {
+        MaterialFactory::instance()->setMaterial(Material(Red, "Mesh red", 1, 1, 0.1f, {1.0f, 0.0f, 0.0f, 1.0f}));
+        MaterialFactory::instance()->setMaterial(Material(Blue, "Mesh blue", 1, 1, 0.1f, {0.2f, 0.4f, 1.0f, 1.0f}));
+    }
 
-    void formatFollowsTheExtension_data()
+    void fileNames_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("format");
-        QTest::newRow("stl") << "part.stl" << int(SurfaceMeshFile::Format::Stl);
-        QTest::newRow("STL in capitals") << "PART.STL" << int(SurfaceMeshFile::Format::Stl);
-        QTest::newRow("ply") << "dir.v2/part.ply" << int(SurfaceMeshFile::Format::Ply);
-        QTest::newRow("obj") << "part.obj" << int(SurfaceMeshFile::Format::Unknown);
-        QTest::newRow("none") << "part" << int(SurfaceMeshFile::Format::Unknown);
+        QTest::addColumn<QString>("reason"); // empty: written
+        const int stl = int(SurfaceMeshFile::Format::Stl), ply = int(SurfaceMeshFile::Format::Ply);
+        const int unknown = int(SurfaceMeshFile::Format::Unknown);
+        QTest::newRow("STL in capitals") << "PART.STL" << stl << QString();
+        QTest::newRow("ply") << "dir.v2/part.ply" << ply << QString();
+        QTest::newRow("obj") << "part.obj" << unknown << "must end in .stl (binary STL) or .ply";
+        QTest::newRow("none") << "part" << unknown << "must end in .stl (binary STL) or .ply";
+        QTest::newRow("a folder") << "folder.stl" << stl << "is a folder, not a file";
+        QTest::newRow("a missing folder") << "missing/part.stl" << stl << "No such file or directory";
     }
-    void formatFollowsTheExtension()
+
+    void fileNames()
     {
         QFETCH(QString, name);
         QFETCH(int, format);
+        QFETCH(QString, reason);
         QCOMPARE(int(SurfaceMeshFile::formatOf(name)), format);
+        QDir(m_dir.path()).mkpath(QStringLiteral("folder.stl"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("dir.v2"));
+        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Red);
+        const SurfaceMesh mesh = meshOf(volume);
+        const QString file = m_dir.filePath(name);
+        QString error;
+        QCOMPARE(SurfaceMeshFile::write({&mesh}, file, &error), reason.isEmpty());
+        if (reason.isEmpty()) {
+            QVERIFY(format == int(SurfaceMeshFile::Format::Stl) ? MeshReader::readStl(file).ok
+                                                                : MeshReader::readPly(file).ok);
+            return;
+        }
+        QVERIFY2(error.startsWith(QStringLiteral("The surface could not be exported to \"%1\": ").arg(file)),
+                 qPrintable(error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("folder.stl"))).isDir());
     }
 
     void stlHoldsTheCellInWorldUnits()
     {
         // One cell at (1, 0, 0), cells 2 x 0.5 x 1, the volume at (10, 20, 30): the cell spans
         // x 12..14, y 20..20.5, z 30..31 and gives six faces of two triangles.
-        TotalVolume volume(3, 2, 2, 2.0f, 0.5f, 1.0f, Util::Vector3D(10, 20, 30), 0u);
-        setCell(volume, 1, 0, 0, Red);
+        std::vector<uint32_t> states(12, 0u);
+        states[4] = Red; // (1 * 2 + 0) * 2 + 0
+        TotalVolume volume(3, 2, 2, 2.0f, 0.5f, 1.0f, Util::Vector3D(10, 20, 30), states);
         const SurfaceMesh mesh = meshOf(volume);
+        // A longer file of that name is replaced whole.
         const QString file = m_dir.filePath(QStringLiteral("cell.stl"));
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(QByteArray(10000, 'x')) == 10000);
+        earlier.close();
         QString error;
         QVERIFY2(SurfaceMeshFile::write({&mesh}, file, &error), qPrintable(error));
+        QCOMPARE(QFileInfo(file).size(), qint64(84 + 12 * 50));
         const auto stl = MeshReader::readStl(file);
         QVERIFY(stl.ok);
         QVERIFY(!stl.header.startsWith("solid"));
@@ -90,9 +109,8 @@ private slots:
         const float centre[3] = {13, 20.25f, 30.5f};
         std::array<int, 6> perNormal{};
         for (const auto &t : stl.triangles) {
-            for (const auto &c : t.corners) {
+            for (const auto &c : t.corners)
                 QVERIFY(xs.count(c[0]) && ys.count(c[1]) && zs.count(c[2]));
-            }
             // A unit normal along an axis, pointing away from the cell's centre.
             float outward = 0;
             int axis = -1;
@@ -120,99 +138,35 @@ private slots:
     void plySharesVerticesAndColoursFaces()
     {
         // Two cells of different materials side by side: ten faces, twenty triangles, and the
-        // twelve corners of the 2 x 1 x 1 box shared among them.
+        // twelve corners of the 2 x 1 x 1 box shared among them. A second volume at x = 5 follows.
         TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{Red, Blue});
+        TotalVolume second(1, 1, 1, 1, 1, 1, Util::Vector3D(5, 0, 0), Blue);
         const SurfaceMesh mesh = meshOf(volume);
+        const SurfaceMesh secondMesh = meshOf(second);
         QCOMPARE(mesh.vertexCount(), size_t(12));
         const QString file = m_dir.filePath(QStringLiteral("pair.ply"));
         QString error;
-        QVERIFY2(SurfaceMeshFile::write({&mesh}, file, &error), qPrintable(error));
+        QVERIFY2(SurfaceMeshFile::write({&mesh, &secondMesh}, file, &error), qPrintable(error));
         const auto ply = MeshReader::readPly(file);
         QVERIFY(ply.ok);
         QVERIFY(ply.headerLines.contains("format binary_little_endian 1.0"));
         QVERIFY(ply.headerLines.contains("property uchar red"));
-        QCOMPARE(ply.vertices.size(), size_t(12));
-        QCOMPARE(ply.faces.size(), size_t(20));
+        QCOMPARE(ply.vertices.size(), size_t(12 + 8));
+        QCOMPARE(ply.faces.size(), size_t(20 + 12));
         int red = 0;
-        int blue = 0;
         for (size_t f = 0; f < ply.faces.size(); ++f) {
             float x = 0;
             for (int v : ply.faces[f]) {
-                QVERIFY(v >= 0 && v < 12);
+                QVERIFY(f < 20 ? v >= 0 && v < 12 : v >= 12 && v < 20);
                 x += ply.vertices[size_t(v)][0];
             }
-            // Faces of the first cell lie at x <= 1, of the second at x >= 1.
-            if (ply.colors[f] == std::array<uint8_t, 3>{255, 0, 0}) {
-                ++red;
-                QVERIFY(x <= 3);
-            } else {
-                QCOMPARE(ply.colors[f], (std::array<uint8_t, 3>{51, 102, 255}));
-                ++blue;
-                QVERIFY(x >= 3);
-            }
+            // Faces of the first cell lie at x <= 1, of the second at x >= 1, of the other volume at x >= 5.
+            const bool isRed = ply.colors[f] == std::array<uint8_t, 3>{255, 0, 0};
+            red += isRed ? 1 : 0;
+            QVERIFY(isRed || ply.colors[f] == (std::array<uint8_t, 3>{51, 102, 255}));
+            QVERIFY(isRed ? x <= 3 : x >= (f < 20 ? 3 : 15));
         }
         QCOMPARE(red, 10);
-        QCOMPARE(blue, 10);
-    }
-
-    void meshesOfSeveralVolumesGoSideBySide()
-    {
-        TotalVolume first(1, 1, 1, 1, 1, 1, Util::Vector3D(), Red);
-        TotalVolume second(1, 1, 1, 1, 1, 1, Util::Vector3D(5, 0, 0), Blue);
-        const SurfaceMesh a = meshOf(first);
-        const SurfaceMesh b = meshOf(second);
-        const QString file = m_dir.filePath(QStringLiteral("two.ply"));
-        QVERIFY(SurfaceMeshFile::write({&a, &b}, file, nullptr));
-        const auto ply = MeshReader::readPly(file);
-        QVERIFY(ply.ok);
-        QCOMPARE(ply.vertices.size(), size_t(16));
-        QCOMPARE(ply.faces.size(), size_t(24));
-        // The second volume's faces index its own vertices, which lie at x 5..6.
-        for (size_t f = 12; f < 24; ++f)
-            for (int v : ply.faces[f])
-                QVERIFY(ply.vertices[size_t(v)][0] >= 5);
-    }
-
-    void unwritableFilesGiveAClearMessage_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("a folder") << "folder.stl"
-                                  << "is a folder, not a file";
-        QTest::newRow("a missing folder") << "missing/part.stl"
-                                          << "No such file or directory";
-        QTest::newRow("another format") << "part.obj"
-                                        << "must end in .stl (binary STL) or .ply";
-    }
-    void unwritableFilesGiveAClearMessage()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, reason);
-        QDir(m_dir.path()).mkpath(QStringLiteral("folder.stl"));
-        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Red);
-        const SurfaceMesh mesh = meshOf(volume);
-        const QString file = m_dir.filePath(name);
-        QString error;
-        QVERIFY(!SurfaceMeshFile::write({&mesh}, file, &error));
-        QVERIFY2(error.startsWith(QStringLiteral("The surface could not be exported to \"%1\": ").arg(file)),
-                 qPrintable(error));
-        QVERIFY2(error.contains(reason), qPrintable(error));
-        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("folder.stl"))).isDir());
-    }
-
-    void anEarlierFileIsReplacedWhole()
-    {
-        const QString file = m_dir.filePath(QStringLiteral("again.stl"));
-        {
-            QFile earlier(file);
-            QVERIFY(earlier.open(QIODevice::WriteOnly));
-            earlier.write(QByteArray(10000, 'x'));
-        }
-        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Red);
-        const SurfaceMesh mesh = meshOf(volume);
-        QVERIFY(SurfaceMeshFile::write({&mesh}, file, nullptr));
-        QCOMPARE(QFileInfo(file).size(), qint64(84 + 12 * 50));
-        QVERIFY(MeshReader::readStl(file).ok);
     }
 
     void coordinatesBeyondTheLatticeAreRefused()

@@ -19,40 +19,34 @@ private:
     }
 
 private slots:
-    void windowLayout()
-    {
-        Core::Workspace ws;
-        CommandConsole console(ws.console());
-        QCOMPARE(console.windowTitle(), QStringLiteral("Console"));
-        QCOMPARE(console.size(), QSize(400, 140));
-        QVERIFY(console.outputPane()->isReadOnly());
-        QCOMPARE(console.outputPane()->focusPolicy(), Qt::NoFocus);
-        QVERIFY(!console.outputPane()->acceptDrops());
-        QCOMPARE(console.outputPane()->parentWidget()->geometry(), QRect(10, 10, 390, 130));
-    }
-
     void historyKeys_data()
     {
+        QTest::addColumn<QStringList>("entered");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<QStringList>("shown");
-        // After entering A, B and C.
-        QTest::newRow("up walks from the oldest and stops at the newest") << "UUUU" << QStringList{"A", "B", "C", "C"};
+        QTest::addColumn<QStringList>("shown"); // what the line shows after each key
+        const QStringList abc{"A", "B", "C"};
+        QTest::newRow("up walks from the oldest and stops at the newest")
+            << abc << "UUUU" << QStringList{"A", "B", "C", "C"};
         QTest::newRow("down after that walks back and ends empty")
-            << "UUUUDDD" << QStringList{"A", "B", "C", "C", "C", "B", ""};
-        QTest::newRow("down at once clears the line") << "D" << QStringList{""};
-        QTest::newRow("down stays empty at the oldest") << "UDD" << QStringList{"A", "B", ""};
+            << abc << "UUUUDDD" << QStringList{"A", "B", "C", "C", "C", "B", ""};
+        QTest::newRow("down at once clears the line") << abc << "D" << QStringList{""};
+        QTest::newRow("down stays empty at the oldest") << abc << "UDD" << QStringList{"A", "B", ""};
+        QTest::newRow("no history keeps what is typed") << QStringList() << "UD" << QStringList{"typed", "typed"};
     }
 
     void historyKeys()
     {
+        QFETCH(QStringList, entered);
         QFETCH(QString, keys);
         QFETCH(QStringList, shown);
         Core::Workspace ws;
         CommandConsole console(ws.console());
-        for (const char *line : {"A", "B", "C"})
-            type(console, QString::fromLatin1(line));
-        QCOMPARE(console.history(), (QStringList{"A", "B", "C"}));
+        for (const QString &line : entered)
+            type(console, line);
+        QCOMPARE(console.history(), entered);
         QCOMPARE(console.inputLine()->text(), QString());
+        if (entered.isEmpty())
+            console.inputLine()->setText(QStringLiteral("typed"));
         QStringList seen;
         for (QChar key : keys) {
             if (key == QLatin1Char('U'))
@@ -62,16 +56,6 @@ private slots:
             seen << console.inputLine()->text();
         }
         QCOMPARE(seen, shown);
-    }
-
-    void historyKeysOnEmptyHistoryDoNothing()
-    {
-        Core::Workspace ws;
-        CommandConsole console(ws.console());
-        console.inputLine()->setText(QStringLiteral("typed"));
-        console.historyUp();
-        console.historyDown();
-        QCOMPARE(console.inputLine()->text(), QStringLiteral("typed"));
     }
 
     void emptyEnterAnswersAnEnterRequestAndIsNotRemembered()
@@ -101,35 +85,6 @@ private slots:
         type(console, QStringLiteral("1, 2, 3"));
         QCOMPARE(spy.count(), 1);
         QCOMPARE(console.outputPane()->toPlainText(), QStringLiteral("first\n1, 2, 3"));
-    }
-
-    void typedCoordinatesReachTheWaitingOperation()
-    {
-        Core::Workspace ws;
-        CommandConsole console(ws.console());
-        struct Asking : Core::Operations::Operation {
-            explicit Asking(Core::Workspace &w)
-                : Operation(w, QStringLiteral("Ask"), 98)
-            {
-            }
-            void start() override
-            {
-                if (!received)
-                    workspace().console().requestCoordinates(shared_from_this(), &point, &received);
-            }
-            void cancel() override {}
-            void execute() override {}
-            Util::Vector3D point;
-            bool received = false;
-        };
-        auto op = std::make_shared<Asking>(ws);
-        op->start();
-        type(console, QStringLiteral("1 2 3"));
-        QVERIFY(!op->received);
-        QCOMPARE(ws.console().message(), QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
-        type(console, QStringLiteral("1,2,3"));
-        QVERIFY(op->received);
-        QCOMPARE(op->point, Util::Vector3D(1, 2, 3));
     }
 };
 

@@ -1,0 +1,219 @@
+#include "Core/Operations/maskimage.h"
+#include "Core/Operations/photolithography.h"
+#include "Core/Operations/planarization.h"
+#include "Core/Operations/spincoating.h"
+#include "enginetesthelpers.h"
+#include "volumetesthelpers.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Core::Operations;
+using EngineTest::scene;
+using EngineTest::Scene;
+using EngineTest::Shape;
+using EngineTest::TotalVolume;
+
+namespace {
+
+constexpr uint32_t positive = 11;
+constexpr uint32_t negative = 12;
+
+MaskBits filledMask(uint32_t width, uint32_t height, const QColor &colour)
+{
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    image.fill(colour);
+    return maskFromImage(image);
+}
+
+/// Silicon at z = 0, resist at z = 1..3 and empty above, 4 x 3 columns, lit through a top mask;
+/// the columns `kept(x, y)` keep their resist, the others are developed.
+void exposure(const char *name, uint32_t resist, const MaskBits &top,
+              const std::function<bool(uint32_t, uint32_t)> &kept)
+{
+    scene(
+        name, {4, 3, 6}, [=](uint32_t, uint32_t, uint32_t z) { return z == 0 ? 1u : (z <= 3 ? resist : 0u); },
+        [=](TotalVolume &v) { Photolithography(v, resist, QBitArray(), 0, 0, top.bits, top.width, top.height).run(); },
+        [=](uint32_t x, uint32_t y, uint32_t z) { return z == 0 ? 1u : (z <= 3 && kept(x, y) ? resist : 0u); });
+}
+
+/// Positive resist without masks: developed where open to empty space above or below.
+void withoutMasks(const char *name, uint32_t nz, const Shape &start, const Shape &expected)
+{
+    scene(
+        name, {2, 2, nz}, start,
+        [](TotalVolume &v) { Photolithography(v, positive, QBitArray(), 0, 0, QBitArray(), 0, 0).run(); }, expected);
+}
+
+const Shape pattern = [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 7, 3); };
+
+/// Planarization of the 5 x 3 x 6 pattern keeps the cells with z in [from, to).
+void planarization(const char *name, uint32_t maximum, uint32_t minimum, uint32_t from, uint32_t to)
+{
+    scene(
+        name, {5, 3, 6}, pattern, [=](TotalVolume &v) { Planarization(v, maximum, minimum).run(); },
+        [=](uint32_t x, uint32_t y, uint32_t z) { return z >= from && z < to ? pattern(x, y, z) : 0u; });
+}
+
+/// Spin coating fills the empty cells below `filledTo` with material 9 and leaves the others.
+void spinCoating(const char *name, uint32_t height, uint32_t filledTo)
+{
+    scene(
+        name, {5, 3, 6}, pattern, [=](TotalVolume &v) { SpinCoating(v, 9, height).run(); },
+        [=](uint32_t x, uint32_t y, uint32_t z) {
+            return pattern(x, y, z) != 0 ? pattern(x, y, z) : (z < filledTo ? 9u : 0u);
+        });
+}
+
+} // namespace
+
+class tst_ColumnEngines : public QObject {
+    Q_OBJECT
+private slots:
+    void pixelRule_data()
+    {
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<bool>("masks");
+        QTest::newRow("pure red") << QColor(255, 0, 0) << true;
+        QTest::newRow("pure black") << QColor(0, 0, 0) << true;
+        QTest::newRow("red with alpha") << QColor(255, 0, 0, 10) << true;
+        QTest::newRow("almost red") << QColor(254, 0, 0) << false;
+        QTest::newRow("dark grey") << QColor(30, 30, 30) << false;
+        QTest::newRow("almost black") << QColor(0, 0, 1) << false;
+        QTest::newRow("white") << QColor(255, 255, 255) << false;
+    }
+    void pixelRule()
+    {
+        QFETCH(QColor, colour);
+        QFETCH(bool, masks);
+        QImage image(2, 2, QImage::Format_ARGB32);
+        image.fill(colour);
+        const MaskBits mask = maskFromImage(image);
+        QCOMPARE(mask.width, 2u);
+        QCOMPARE(mask.bits.size(), 4);
+        QCOMPARE(mask.bits.count(true), masks ? 4 : 0);
+    }
+
+    void imageFilesLoadAndBadOnesAreRefused()
+    {
+        QTemporaryDir dir;
+        QImage image(5, 4, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QVERIFY(image.save(dir.filePath(QStringLiteral("mask.png"))));
+        QVERIFY(image.save(dir.filePath(QStringLiteral("mask.bmp"))));
+        QFile junk(dir.filePath(QStringLiteral("junk.png")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not an image");
+        junk.close();
+        // A few kilobytes of file must not become gigabytes of mask: refused from the header's size.
+        QImage huge(8193, 8193, QImage::Format_Mono);
+        huge.fill(1);
+        QVERIFY(huge.save(dir.filePath(QStringLiteral("huge.png"))));
+
+        MaskBits mask;
+        QVERIFY(loadMaskImage(dir.filePath(QStringLiteral("mask.png")), mask));
+        QCOMPARE(mask.bits.count(true), 20);
+        MaskBits fromBmp;
+        QVERIFY(loadMaskImage(dir.filePath(QStringLiteral("mask.bmp")), fromBmp));
+        QCOMPARE(fromBmp.bits, mask.bits);
+
+        MaskBits kept = filledMask(2, 2, Qt::black);
+        QVERIFY(!loadMaskImage(junk.fileName(), kept));
+        QVERIFY(!loadMaskImage(dir.filePath(QStringLiteral("missing.png")), kept));
+        QVERIFY(!loadMaskImage(QString(), kept));
+        QVERIFY(!loadMaskImage(dir.filePath(QStringLiteral("huge.png")), kept));
+        QCOMPARE(kept.width, 2u);
+        QCOMPARE(kept.bits.count(true), 4);
+    }
+
+    void loadedMaskKeepsOnlyTheVolumesColumns()
+    {
+        QTemporaryDir dir;
+        QImage image(6, 4, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setPixel(0, 3, qRgb(0, 0, 0)); // column (0, 0): the bottom row of the image is y = 0
+        image.setPixel(2, 2, qRgb(0, 0, 0)); // column (2, 1)
+        image.setPixel(5, 0, qRgb(0, 0, 0)); // column (5, 3): beyond a 3 x 2 volume
+        image.setPixel(1, 1, qRgb(0, 0, 0)); // column (1, 2): beyond it too
+        const QString png = dir.filePath(QStringLiteral("mask.png"));
+        QVERIFY(image.save(png));
+        MaskBits mask;
+        QVERIFY(loadMaskImage(png, mask, 3, 2));
+        QCOMPARE(mask.width, 3u);
+        QCOMPARE(mask.height, 2u);
+        QCOMPARE(mask.bits.size(), 6);
+        QCOMPARE(mask.bits.count(true), 2);
+        QVERIFY(mask.covers(0, 0));
+        QVERIFY(mask.covers(2, 1));
+        // The same by cropping a whole mask.
+        QVERIFY(loadMaskImage(png, mask));
+        QCOMPARE(mask.cropped(3, 2).bits, maskFromImage(image, 3, 2).bits);
+    }
+
+    void handWorkedResults_data()
+    {
+        QTest::addColumn<Scene>("scene");
+        const auto all = [](uint32_t, uint32_t) { return true; };
+        const auto none = [](uint32_t, uint32_t) { return false; };
+        exposure("positive resist, white mask", positive, filledMask(4, 3, Qt::white), none);
+        exposure("positive resist, black mask", positive, filledMask(4, 3, Qt::black), all);
+        exposure("negative resist, white mask", negative, filledMask(4, 3, Qt::white), all);
+        exposure("negative resist, black mask", negative, filledMask(4, 3, Qt::black), none);
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setPixel(0, 2, qRgb(0, 0, 0));
+        exposure("bottom-left pixel shields column (0, 0)", positive, maskFromImage(image),
+                 [](uint32_t x, uint32_t y) { return x == 0 && y == 0; });
+        // Mask bits for 2 x 2 columns over 4 x 3: beyond them the polarity decides; a wrong bit
+        // count is no mask at all.
+        const MaskBits small{QBitArray(4, true), 2, 2};
+        const MaskBits wrong{QBitArray(5, true), 2, 2};
+        const auto inside = [](uint32_t x, uint32_t y) { return x < 2 && y < 2; };
+        exposure("positive, small mask", positive, small, inside);
+        exposure("negative, small mask", negative, small, [inside](uint32_t x, uint32_t y) { return !inside(x, y); });
+        exposure("positive, wrong bit count", positive, wrong, none);
+        exposure("negative, wrong bit count", negative, wrong, none);
+        MaskBits large = filledMask(10, 10, Qt::white);
+        large.bits.setBit(1 * 10 + 1);
+        exposure("mask larger than the volume is cropped", positive, large,
+                 [](uint32_t x, uint32_t y) { return x == 1 && y == 1; });
+        withoutMasks(
+            "developed from both sides", 7,
+            [](uint32_t, uint32_t, uint32_t z) { return z == 3 ? 1u : (z >= 1 && z <= 5 ? positive : 0u); },
+            [](uint32_t, uint32_t, uint32_t z) { return z == 3 ? 1u : 0u; });
+        const Shape sandwiched = [](uint32_t, uint32_t, uint32_t z) {
+            return z == 0 || z == 3 ? 1u : (z < 3 ? positive : 0u);
+        };
+        withoutMasks("sandwiched resist is never developed", 7, sandwiched, sandwiched);
+        const Shape toTheTop = [](uint32_t, uint32_t, uint32_t z) { return z == 0 ? 1u : positive; };
+        withoutMasks("resist touching the volume's top is not exposed", 4, toTheTop, toTheTop);
+        // Resist hanging under a silicon layer, open below; the bottom mask shields column (1, 0).
+        scene(
+            "bottom mask works from below", {2, 1, 5},
+            [](uint32_t, uint32_t, uint32_t z) { return z == 3 ? 1u : (z == 1 || z == 2 ? positive : 0u); },
+            [](TotalVolume &v) {
+                QBitArray bottom(2);
+                bottom.setBit(1);
+                Photolithography(v, positive, bottom, 2, 1, QBitArray(), 0, 0).run();
+            },
+            [](uint32_t x, uint32_t, uint32_t z) {
+                return z == 3 ? 1u : (x == 1 && (z == 1 || z == 2) ? positive : 0u);
+            });
+        planarization("planarization of the whole range", 6, 0, 0, 6);
+        planarization("planarization maximum above nz counts as nz", 100, 0, 0, 6);
+        planarization("planarization of top and bottom", 4, 1, 1, 4);
+        planarization("planarization maximum equal to minimum", 2, 2, 0, 0);
+        planarization("planarization maximum below minimum", 1, 3, 0, 0);
+        planarization("planarization maximum 0", 0, 0, 0, 0);
+        planarization("planarization minimum above nz", 6, 9, 0, 0);
+        spinCoating("spin coating height 0", 0, 0);
+        spinCoating("spin coating height 3", 3, 3);
+        spinCoating("spin coating height nz", 6, 6);
+        spinCoating("spin coating height above nz", 1000, 6);
+    }
+    void handWorkedResults() { EngineTest::checkScene(); }
+};
+
+QTEST_GUILESS_MAIN(tst_ColumnEngines)
+#include "tst_columnengines.moc"

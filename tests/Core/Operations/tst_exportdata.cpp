@@ -1,0 +1,366 @@
+#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
+#include "Core/Operations/ExportData/csvdataexporter.h"
+#include "Core/Operations/ExportData/exportdataoperation.h"
+#include "Model/Automaton/particlecounts.h"
+#include "answeringscene.h"
+#include "volumetesthelpers.h"
+#include "vtifile.h"
+
+#include <QJsonArray>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Core::Operations;
+using Model::Automaton::ParticleCounts;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A 2 x 3 x 4 volume whose cell (x, y, z) holds 100 x + 10 y + z particles, spread over two of
+// its slots: the sum is what counts.
+std::shared_ptr<TotalVolume> countedVolume()
+{
+    auto volume = makeVolume(2, 3, 4, [](uint32_t, uint32_t, uint32_t) { return 1u; });
+    auto counts = std::make_shared<ParticleCounts>(volume->cellCount());
+    for (uint32_t x = 0; x < 2; ++x)
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t z = 0; z < 4; ++z) {
+                uint32_t *c = counts->cell(volume->index(x, y, z));
+                const uint32_t total = 100 * x + 10 * y + z;
+                c[z % 7] = total / 2;
+                c[6] += total - total / 2;
+            }
+    ParticleCounts::attach(*volume, ParticleCounts::pTypeName(), counts);
+    return volume;
+}
+
+int saveCounts(const QString &path)
+{
+    auto volume = countedVolume();
+    return CSVDataExporter(path).saveDataToFile(ParticleCounts::pTypeName(), volume->field(ParticleCounts::pTypeName()),
+                                                2, 3, 4);
+}
+
+const char *const expectedLayout = "X: 0\n"
+                                   "0.0000000000e+00 ; 1.0000000000e+00 ; 2.0000000000e+00 ; 3.0000000000e+00 ; \n"
+                                   "1.0000000000e+01 ; 1.1000000000e+01 ; 1.2000000000e+01 ; 1.3000000000e+01 ; \n"
+                                   "2.0000000000e+01 ; 2.1000000000e+01 ; 2.2000000000e+01 ; 2.3000000000e+01 ; \n"
+                                   "\n"
+                                   "\n"
+                                   "X: 1\n"
+                                   "1.0000000000e+02 ; 1.0100000000e+02 ; 1.0200000000e+02 ; 1.0300000000e+02 ; \n"
+                                   "1.1000000000e+02 ; 1.1100000000e+02 ; 1.1200000000e+02 ; 1.1300000000e+02 ; \n"
+                                   "1.2000000000e+02 ; 1.2100000000e+02 ; 1.2200000000e+02 ; 1.2300000000e+02 ; \n"
+                                   "\n"
+                                   "\n";
+
+// Every cell a different material: 1 + x + 3y + 6z on 3 by 2 by 4 cells.
+uint32_t smallState(uint32_t x, uint32_t y, uint32_t z) { return 1 + x + 3 * y + 6 * z; }
+
+std::shared_ptr<TotalVolume> smallVolume()
+{
+    std::vector<uint32_t> states(3 * 2 * 4);
+    for (uint32_t x = 0; x < 3; ++x)
+        for (uint32_t y = 0; y < 2; ++y)
+            for (uint32_t z = 0; z < 4; ++z)
+                states[(x * 2 + y) * 4 + z] = smallState(x, y, z);
+    return std::make_shared<TotalVolume>(3, 2, 4, 0.5f, 0.25f, 2.0f, Util::Vector3D(-1.5, 2.0, 10.25), states);
+}
+
+// Counters of a cell: (x + y + z) in slot 6 and 1 in slot 0, so the sum is x + y + z + 1.
+QVector<quint32> particleCounters(const TotalVolume &volume)
+{
+    QVector<quint32> counters(int(volume.cellCount() * 7), 0);
+    for (uint32_t x = 0; x < volume.sizeX(); ++x)
+        for (uint32_t y = 0; y < volume.sizeY(); ++y)
+            for (uint32_t z = 0; z < volume.sizeZ(); ++z) {
+                const int cell = int(volume.index(x, y, z));
+                counters[cell * 7] = 1;
+                counters[cell * 7 + 6] = x + y + z;
+            }
+    return counters;
+}
+
+} // namespace
+
+class tst_ExportData : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+    VtiFile written(TotalVolume &volume, const QString &name)
+    {
+        VtiFile vti;
+        const QString file = m_dir.filePath(name);
+        if (!CellVolumeVtiWriter(volume).write(file))
+            vti.error = QStringLiteral("not written");
+        else
+            vti.read(file);
+        return vti;
+    }
+
+private slots:
+    void cleanup() { QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount()); }
+
+    void csvLayoutOfATwoByThreeByFourVolume_data()
+    {
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("new file") << false << false;
+        QTest::newRow("the user's locale does not change the file") << true << false;
+        QTest::newRow("an existing file is replaced whole") << false << true;
+    }
+    void csvLayoutOfATwoByThreeByFourVolume()
+    {
+        QFETCH(bool, german);
+        QFETCH(bool, existing);
+        const QString path = m_dir.filePath(QStringLiteral("layout.csv"));
+        QFile::remove(path);
+        if (existing) {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(100000, 'x'));
+        }
+        const QLocale old;
+        if (german)
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const int result = saveCounts(path);
+        QLocale::setDefault(old);
+        QCOMPARE(result, 0);
+        QCOMPARE(readFile(path), QByteArray(expectedLayout));
+    }
+
+    // Ten digits after the point, rounded, in any locale; counts beyond 32 bits too.
+    void csvCountsInScientificNotation()
+    {
+        const std::vector<std::pair<qulonglong, QByteArray>> cases{{0ull, "0.0000000000e+00"},
+                                                                   {99999ull, "9.9999000000e+04"},
+                                                                   {4294967295ull, "4.2949672950e+09"},
+                                                                   {7ull * 4294967295ull, "3.0064771065e+10"},
+                                                                   {12345678901234ull, "1.2345678901e+13"}};
+        for (const auto &c : cases)
+            QCOMPARE(CSVDataExporter::formatCount(c.first), c.second);
+    }
+
+    // Folders, missing folders and absent fields are refused as cellforge-batch shows; a field that
+    // holds no particle counts is refused too, and no file is made.
+    void csvRefusesFieldsThatAreNotParticleCounts()
+    {
+        auto volume = countedVolume();
+        volume->setField(QStringLiteral("Colour"), volume->field(ParticleCounts::pTypeName()));
+        const QString path = m_dir.filePath(QStringLiteral("colour.csv"));
+        CSVDataExporter exporter(path);
+        QCOMPARE(exporter.saveDataToFile(QStringLiteral("Colour"), volume->field(QStringLiteral("Colour")), 2, 3, 4),
+                 -1);
+        QVERIFY2(exporter.errorString().contains(QStringLiteral("not a particle-count field")),
+                 qPrintable(exporter.errorString()));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void operationSaysSavedOnlyWhenItSaved_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("dataName");
+        QTest::addColumn<QString>("message");
+        const QString p = ParticleCounts::pTypeName();
+        QTest::newRow("written") << "op.csv" << p << "Export Data:  data saved.";
+        QTest::newRow("not written") << "missing/op.csv" << p
+                                     << "Export Data: \"%1\" was not written: No such file or directory";
+        QTest::newRow("no data name") << "never.csv" << QString() << "Export Data: Using only cell volume.";
+    }
+    void operationSaysSavedOnlyWhenItSaved()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, dataName);
+        QFETCH(QString, message);
+        AnsweringScene<ExportDataOperation> s(37);
+        s.ws.document().addObject(countedVolume());
+        const QString path = m_dir.filePath(fileName);
+        int asked = 0;
+        s.answer = [&](ExportDataOperation &op) {
+            QCOMPARE(s.last(), QStringLiteral("Export Data: Using only cell volume."));
+            ++asked;
+            if (!dataName.isEmpty())
+                op.setDataName(dataName);
+            op.setFileName(path);
+        };
+        s.start();
+        QCOMPARE(asked, 1);
+        QVERIFY2(s.last().startsWith(message.arg(path)), qPrintable(s.last()));
+        QCOMPARE(QFile::exists(path), fileName == QLatin1String("op.csv"));
+        QVERIFY(!s.ws.currentOperation());
+        // Exports are not undone.
+        QVERIFY(!s.ws.undoRedo().canUndo());
+    }
+
+    // VTK orders cells with x fastest, the volume with z fastest.
+    void vtiHeadAndMaterialsInVtkCellOrder()
+    {
+        auto volume = smallVolume();
+        const VtiFile vti = written(*volume, QStringLiteral("head.vti"));
+        QVERIFY2(vti.error.isEmpty(), qPrintable(vti.error));
+        QVERIFY(vti.head.startsWith(QLatin1String("<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\"")));
+        QCOMPARE(vti.attribute(QStringLiteral("compressor")), QStringLiteral("vtkZLibDataCompressor"));
+        QCOMPARE(vti.attribute(QStringLiteral("header_type")), QStringLiteral("UInt64"));
+        QCOMPARE(vti.attribute(QStringLiteral("byte_order")), QStringLiteral("LittleEndian"));
+        // Extents count points: one more than cells along each axis.
+        QCOMPARE(vti.attribute(QStringLiteral("WholeExtent")), QStringLiteral("0 3 0 2 0 4"));
+        QCOMPARE(vti.attribute(QStringLiteral("Extent")), QStringLiteral("0 3 0 2 0 4"));
+        QCOMPARE(vti.attribute(QStringLiteral("Spacing")), QStringLiteral("0.5 0.25 2"));
+        QCOMPARE(vti.attribute(QStringLiteral("Origin")), QStringLiteral("-1.5 2 10.25"));
+        QCOMPARE(vti.attribute(QStringLiteral("Scalars")), QStringLiteral("material"));
+        QCOMPARE(vti.attribute(QStringLiteral("RangeMin")), QStringLiteral("1"));
+        QCOMPARE(vti.attribute(QStringLiteral("RangeMax")), QStringLiteral("24"));
+        QCOMPARE(vti.arrays.size(), 1);
+        const VtiArray &material = vti.arrays.first();
+        QCOMPARE(material.name, QStringLiteral("material"));
+        QCOMPARE(material.type, QStringLiteral("UInt32"));
+        QCOMPARE(material.blocks, quint64(1));
+        QCOMPARE(material.lastBlockSize, quint64(24 * 4));
+        QCOMPARE(material.data.size(), 24 * 4);
+        // The first cells: (0,0,0) (1,0,0) (2,0,0) (0,1,0) ...; cell (1, 1, 2) is number 1 + 3 + 12.
+        QCOMPARE(material.uint32At(3), 4u);
+        QCOMPARE(material.uint32At(16), smallState(1, 1, 2));
+        for (uint32_t z = 0; z < 4; ++z)
+            for (uint32_t y = 0; y < 2; ++y)
+                for (uint32_t x = 0; x < 3; ++x)
+                    QCOMPARE(material.uint32At(x + 3 * (y + 2 * z)), smallState(x, y, z));
+    }
+
+    void vtiLargeArraysAreSplitIntoBlocks()
+    {
+        // 40 x 30 x 20 cells of 4 bytes: two whole blocks of 32768 bytes and one of 30464.
+        auto volume = makeVolume(40, 30, 20, [](uint32_t x, uint32_t y, uint32_t z) { return (x + y + z) % 7; });
+        const VtiFile vti = written(*volume, QStringLiteral("blocks.vti"));
+        QVERIFY2(vti.error.isEmpty(), qPrintable(vti.error));
+        const VtiArray &material = vti.arrays.first();
+        QCOMPARE(material.blocks, quint64(3));
+        QCOMPARE(material.blockSize, quint64(32768));
+        QCOMPARE(material.lastBlockSize, quint64(30464));
+        for (uint32_t z = 0; z < 20; ++z)
+            for (uint32_t y = 0; y < 30; ++y)
+                for (uint32_t x = 0; x < 40; ++x)
+                    QCOMPARE(material.uint32At(x + 40 * (y + 30 * z)), (x + y + z) % 7);
+    }
+
+    void vtiParticleCountFieldsBecomeCellData_data()
+    {
+        QTest::addColumn<QVariant>("field");
+        auto volume = smallVolume();
+        const QVector<quint32> counters = particleCounters(*volume);
+        QTest::newRow("QVector") << QVariant::fromValue(counters);
+        QTest::newRow("std::vector") << QVariant::fromValue(std::vector<uint32_t>(counters.begin(), counters.end()));
+        QTest::newRow("QByteArray") << QVariant(
+            QByteArray(reinterpret_cast<const char *>(counters.constData()), counters.size() * 4));
+    }
+    void vtiParticleCountFieldsBecomeCellData()
+    {
+        QFETCH(QVariant, field);
+        auto volume = smallVolume();
+        volume->setField(QStringLiteral("Random Walk Particle Count Type N"), field);
+        // Neither a field of the wrong size nor one of another kind is written.
+        volume->setField(QStringLiteral("Random Walk Particle Count Type P"), QVariant::fromValue(QVector<quint32>(5)));
+        volume->setField(QStringLiteral("Something Else"), QVariant::fromValue(particleCounters(*volume)));
+        const VtiFile vti = written(*volume, QStringLiteral("fields.vti"));
+        QVERIFY2(vti.error.isEmpty(), qPrintable(vti.error));
+        QCOMPARE(vti.arrays.size(), 2);
+        QVERIFY(vti.array(QStringLiteral("material")));
+        const VtiArray *counts = vti.array(QStringLiteral("Random Walk Particle Count Type N"));
+        QVERIFY(counts);
+        QCOMPARE(counts->type, QStringLiteral("Float64"));
+        for (uint32_t z = 0; z < 4; ++z)
+            for (uint32_t y = 0; y < 2; ++y)
+                for (uint32_t x = 0; x < 3; ++x)
+                    QCOMPARE(counts->doubleAt(x + 3 * (y + 2 * z)), double(x + y + z + 1));
+    }
+
+    void vtiFileDoesNotDependOnTheThreadCount()
+    {
+        auto volume =
+            makeVolume(37, 23, 41, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 5, 15); });
+        volume->setField(QStringLiteral("Random Walk Particle Count Type P"),
+                         QVariant::fromValue(particleCounters(*volume)));
+        QByteArray first;
+        for (int threads : {1, 2, 3, 5}) {
+            QThreadPool::globalInstance()->setMaxThreadCount(threads);
+            const QString file = m_dir.filePath(QStringLiteral("threads%1.vti").arg(threads));
+            QVERIFY(CellVolumeVtiWriter(*volume).write(file));
+            const QByteArray bytes = readFile(file);
+            if (first.isEmpty())
+                first = bytes;
+            QCOMPARE(bytes, first);
+        }
+    }
+
+    void vtkReadsTheSameCells()
+    {
+        auto volume = smallVolume();
+        volume->setField(QStringLiteral("Random Walk Particle Count Type P"),
+                         QVariant::fromValue(particleCounters(*volume)));
+        const QString file = m_dir.filePath(QStringLiteral("vtk.vti"));
+        QVERIFY(CellVolumeVtiWriter(*volume).write(file));
+        bool available = false;
+        const QJsonObject read = readWithVtk(file, available);
+        if (!available)
+            QSKIP("python3-vtk9 is not installed: VTK's own reader was not tried.");
+        QVERIFY2(!read.isEmpty(), "VTK could not read the file");
+        QCOMPARE(read.value(QStringLiteral("dimensions")).toArray(), (QJsonArray{4, 3, 5}));
+        QCOMPARE(read.value(QStringLiteral("spacing")).toArray(), (QJsonArray{0.5, 0.25, 2.0}));
+        QCOMPARE(read.value(QStringLiteral("origin")).toArray(), (QJsonArray{-1.5, 2.0, 10.25}));
+        QCOMPARE(read.value(QStringLiteral("scalars")).toString(), QStringLiteral("material"));
+        const QJsonObject arrays = read.value(QStringLiteral("arrays")).toObject();
+        const QJsonObject material = arrays.value(QStringLiteral("material")).toObject();
+        QCOMPARE(material.value(QStringLiteral("type")).toString(), QStringLiteral("unsigned int"));
+        const QJsonArray states = material.value(QStringLiteral("values")).toArray();
+        const QJsonArray counts = arrays.value(QStringLiteral("Random Walk Particle Count Type P"))
+                                      .toObject()
+                                      .value(QStringLiteral("values"))
+                                      .toArray();
+        QCOMPARE(states.size(), 24);
+        QCOMPARE(counts.size(), 24);
+        for (uint32_t z = 0; z < 4; ++z)
+            for (uint32_t y = 0; y < 2; ++y)
+                for (uint32_t x = 0; x < 3; ++x) {
+                    const int i = int(x + 3 * (y + 2 * z));
+                    QCOMPARE(states.at(i).toDouble(), double(smallState(x, y, z)));
+                    QCOMPARE(counts.at(i).toDouble(), double(x + y + z + 1));
+                }
+    }
+
+    void vtiUnwritableFilesGiveAClearError_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("no/such/folder/out.vti")) << "";
+        QTest::newRow("below a regular file") << m_dir.filePath(QStringLiteral("kept.vti/inside.vti")) << "";
+        QTest::newRow("a folder") << m_dir.path() << "is a folder, not a file.";
+        QTest::newRow("a device") << QStringLiteral("/dev/null") << "is not a regular file";
+    }
+    void vtiUnwritableFilesGiveAClearError()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, reason);
+        const QString kept = m_dir.filePath(QStringLiteral("kept.vti"));
+        QFile earlier(kept);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier contents");
+        earlier.close();
+        QString error;
+        QVERIFY(!CellVolumeVtiWriter(*smallVolume()).write(fileName, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("The cell volume could not be exported to \"%1\": ").arg(fileName)),
+                 qPrintable(error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(error.endsWith(QLatin1String("Any earlier file of that name is unchanged.")));
+        QCOMPARE(readFile(kept), QByteArray("earlier contents"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ExportData)
+#include "tst_exportdata.moc"

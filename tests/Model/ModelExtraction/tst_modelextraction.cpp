@@ -1,0 +1,433 @@
+// Model extraction: the cell volume as boxes, the cantilevers found among them and their netlist.
+#include "Model/Materials/materialfactory.h"
+#include "Model/ModelExtraction/cantilevermodelrule.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
+#include "Model/ModelExtraction/cuboiddecomposition.h"
+#include "Model/ModelExtraction/extractedmodel.h"
+#include "Model/ModelExtraction/netlistfile.h"
+#include "cantileverscenes.h"
+#include "catalogtesthome.h"
+#include "childprocess.h"
+#include "filesizelimit.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace Model::ModelExtraction;
+using CantileverScenes::Beam;
+using States = std::vector<uint32_t>;
+
+Q_DECLARE_METATYPE(std::vector<Beam>)
+
+namespace {
+
+QStringList texts(const std::vector<EnvelopePtr> &boxes)
+{
+    QStringList t;
+    for (const auto &e : boxes)
+        t << QString::asprintf("%u %u %u %ux%ux%u m%u", e->x0, e->y0, e->z0, e->sx, e->sy, e->sz, e->material);
+    return t;
+}
+
+// Every link as "i.f-j": box i's face f touches box j (indices into the list).
+QStringList links(const std::vector<EnvelopePtr> &boxes)
+{
+    QStringList t;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        for (unsigned f = 0; f < 6; ++f) {
+            if (const RectangularCuboidEnvelope *n = boxes[i]->neighbour(f)) {
+                size_t j = 0;
+                while (j < boxes.size() && boxes[j].get() != n)
+                    ++j;
+                t << QString::asprintf("%zu.%u-%zu", i, f, j);
+            }
+        }
+    }
+    return t;
+}
+
+ExtractedModel boxesOf(Model::Automaton::TotalVolume &volume)
+{
+    return ExtractedModel(CuboidDecomposition(volume).run());
+}
+
+std::shared_ptr<CantileverStructure> beamsOf(Model::Automaton::TotalVolume &volume)
+{
+    CantileverModelRule rule;
+    return std::dynamic_pointer_cast<CantileverStructure>(rule.apply(boxesOf(volume)));
+}
+
+bool near(double actual, double expected) { return std::abs(actual / expected - 1.0) < 1e-6; }
+
+QString readText(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The frequency at which |v(1)| is largest in an AC sweep of the netlist driven by 1 A into node 1,
+// or 0 when ngspice did not give a table.
+double peakFrequency(const QString &folder, const QString &netlist, const QString &sweep, QString *log)
+{
+    QString deck = netlist;
+    deck.truncate(deck.lastIndexOf(QLatin1String(".end ")));
+    const QString table = folder + QStringLiteral("/table.txt");
+    deck += QStringLiteral("i1 0 1 dc 0 ac 1\n.control\n%1\nwrdata %2 vm(1)\nquit\n.endc\n.end\n").arg(sweep, table);
+    QFile file(folder + QStringLiteral("/deck.cir"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(deck.toUtf8()) != deck.toUtf8().size())
+        return 0.0;
+    file.close();
+    const ChildResult spice = runChild(QStringLiteral("ngspice"), {QStringLiteral("-b"), file.fileName()});
+    *log = spice.out + spice.err;
+    double best = 0.0;
+    double bestFrequency = 0.0;
+    for (const QString &line : readText(table).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList columns = line.simplified().split(QLatin1Char(' '));
+        if (columns.size() >= 2 && columns.at(1).toDouble() > best) {
+            best = columns.at(1).toDouble();
+            bestFrequency = columns.at(0).toDouble();
+        }
+    }
+    return bestFrequency;
+}
+
+} // namespace
+
+class tst_ModelExtraction : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
+private slots:
+    void initTestCase() { Model::Materials::MaterialFactory::instance()->createDefaultMaterials(); }
+
+    void smallVolumes_data()
+    {
+        QTest::addColumn<uint32_t>("nx");
+        QTest::addColumn<uint32_t>("ny");
+        QTest::addColumn<uint32_t>("nz");
+        QTest::addColumn<States>("states"); // in cell order: x-major, z fastest
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("links");
+
+        QTest::newRow("one material fills one box")
+            << 2u << 2u << 2u << States(8, 3u) << QStringList{"0 0 0 2x2x2 m3"} << QStringList{};
+        QTest::newRow("an empty volume has no boxes")
+            << 3u << 3u << 3u << States(27, 0u) << QStringList{} << QStringList{};
+        QTest::newRow("three in a row, linked end to end")
+            << 3u << 1u << 1u << States{1, 2, 3} << QStringList{"0 0 0 1x1x1 m1", "1 0 0 1x1x1 m2", "2 0 0 1x1x1 m3"}
+            << QStringList{"0.1-1", "1.0-0", "1.1-2", "2.0-1"};
+        QTest::newRow("an empty block between two boxes is walked through but links nothing")
+            << 3u << 1u << 1u << States{1, 0, 1} << QStringList{"0 0 0 1x1x1 m1", "2 0 0 1x1x1 m1"} << QStringList{};
+        // Breadth first from (0, 0): +x is queued before +y, so (1, 0) comes before (0, 1).
+        QTest::newRow("breadth-first order in a 2 x 2 layer")
+            << 2u << 2u << 1u << States{1, 2, 3, 4}
+            << QStringList{"0 0 0 1x1x1 m1", "1 0 0 1x1x1 m3", "0 1 0 1x1x1 m2", "1 1 0 1x1x1 m4"}
+            << QStringList{"0.1-1", "0.3-2", "1.0-0", "1.3-3", "2.1-3", "2.2-0", "3.0-2", "3.2-1"};
+        QTest::newRow("a layer on a block")
+            << 1u << 1u << 3u << States{1, 1, 4} << QStringList{"0 0 0 1x1x2 m1", "0 0 2 1x1x1 m4"}
+            << QStringList{"0.5-1", "1.4-0"};
+        QTest::newRow("planes of one column cut the others")
+            << 2u << 1u << 2u << States{1, 2, 1, 1}
+            << QStringList{"0 0 0 1x1x1 m1", "1 0 0 1x1x1 m1", "0 0 1 1x1x1 m2", "1 0 1 1x1x1 m1"}
+            << QStringList{"0.1-1", "0.5-2", "1.0-0", "1.5-3", "2.1-3", "2.4-0", "3.0-2", "3.4-1"};
+    }
+
+    void smallVolumes()
+    {
+        QFETCH(uint32_t, nx);
+        QFETCH(uint32_t, ny);
+        QFETCH(uint32_t, nz);
+        QFETCH(States, states);
+        Model::Automaton::TotalVolume volume(nx, ny, nz, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
+        const auto result = CuboidDecomposition(volume).run();
+        QTEST(texts(result), "boxes");
+        QTEST(links(result), "links");
+        for (const auto &e : result) {
+            uint32_t count = 0;
+            for (unsigned f = 0; f < 6; ++f)
+                count += e->neighbour(f) ? 1 : 0;
+            QCOMPARE(e->neighbourCount(), count);
+        }
+    }
+
+    void onlyWholeFacesLink()
+    {
+        auto a = std::make_shared<RectangularCuboidEnvelope>(0, 0, 0, 2, 2, 1, 1);
+        auto besideA = std::make_shared<RectangularCuboidEnvelope>(2, 0, 0, 3, 2, 1, 4);  // a's whole +x face
+        auto topLeft = std::make_shared<RectangularCuboidEnvelope>(0, 0, 1, 1, 2, 1, 4);  // half of a's top
+        auto topRight = std::make_shared<RectangularCuboidEnvelope>(1, 0, 1, 1, 2, 1, 4); // the other half
+        auto oneCellAway = std::make_shared<RectangularCuboidEnvelope>(0, 3, 0, 2, 2, 1, 4);
+        CuboidDecomposition::linkNeighbours({a, besideA, topLeft, topRight, oneCellAway});
+        QCOMPARE(a->neighbour(1), besideA.get());
+        QCOMPARE(besideA->neighbour(0), a.get());
+        QCOMPARE(a->neighbour(5), nullptr);
+        QCOMPARE(a->neighbour(3), nullptr);
+        QCOMPARE(a->neighbourCount(), 1u);
+        QCOMPARE(topLeft->neighbour(4), nullptr);
+        QCOMPARE(topLeft->neighbour(1), topRight.get());
+        QCOMPARE(topRight->neighbour(0), topLeft.get());
+        QCOMPARE(oneCellAway->neighbourCount(), 0u);
+        // Replacing or clearing a link twice counts once.
+        a->setNeighbour(1, besideA.get());
+        a->setNeighbour(4, topLeft.get());
+        QCOMPARE(a->neighbourCount(), 2u);
+        a->setNeighbour(1, nullptr);
+        a->setNeighbour(1, nullptr);
+        QCOMPARE(a->neighbourCount(), 1u);
+    }
+
+    void aChangeInTheLastRowOrLayerGetsItsOwnBox_data()
+    {
+        QTest::addColumn<uint32_t>("x");
+        QTest::addColumn<uint32_t>("y");
+        QTest::addColumn<uint32_t>("z");
+        QTest::newRow("last row") << 1u << 2u << 1u;
+        QTest::newRow("last layer") << 1u << 1u << 2u;
+        QTest::newRow("last slice") << 2u << 1u << 1u;
+        QTest::newRow("last corner") << 2u << 2u << 2u;
+    }
+
+    void aChangeInTheLastRowOrLayerGetsItsOwnBox()
+    {
+        // Silicon with one aluminium cell at the far side: no box may hold both materials.
+        QFETCH(uint32_t, x);
+        QFETCH(uint32_t, y);
+        QFETCH(uint32_t, z);
+        auto volume = makeVolume(
+            3, 3, 3, [&](uint32_t i, uint32_t j, uint32_t k) { return i == x && j == y && k == z ? 4u : 1u; });
+        const auto boxes = CuboidDecomposition(*volume).run();
+        QVERIFY(texts(boxes).contains(QStringLiteral("%1 %2 %3 1x1x1 m4").arg(x).arg(y).arg(z)));
+        uint64_t cells = 0;
+        for (const auto &e : boxes) {
+            cells += uint64_t(e->sx) * e->sy * e->sz;
+            if (e->material == 1)
+                QVERIFY(!(x >= e->x0 && x < e->x0 + e->sx && y >= e->y0 && y < e->y0 + e->sy && z >= e->z0 &&
+                          z < e->z0 + e->sz));
+        }
+        QCOMPARE(cells, uint64_t(27));
+    }
+
+    void boxesCoverTheOccupiedCellsWithAnyThreadCount()
+    {
+        auto volume = makeVolume(37, 23, 17, [](uint32_t x, uint32_t y, uint32_t z) {
+            return (x + y + z) % 5 == 0 ? 0u : patternState(x / 4, y / 3, z / 2, 11, 4);
+        });
+        const std::vector<uint32_t> states = cellStates(*volume);
+        QStringList boxes[2];
+        QStringList linked[2];
+        std::array<std::vector<uint32_t>, 3> planes[2];
+        for (int run = 0; run < 2; ++run) {
+            PoolThreads threads(run == 0 ? 1 : 4);
+            CuboidDecomposition decomposition(*volume);
+            const auto result = decomposition.run();
+            boxes[run] = texts(result);
+            linked[run] = links(result);
+            planes[run] = decomposition.splitPlanes();
+            std::vector<int> covered(states.size(), 0);
+            for (const auto &e : result) {
+                QVERIFY(e->material != 0);
+                for (uint32_t x = e->x0; x < e->x0 + e->sx; ++x)
+                    for (uint32_t y = e->y0; y < e->y0 + e->sy; ++y)
+                        for (uint32_t z = e->z0; z < e->z0 + e->sz; ++z) {
+                            QCOMPARE(states[volume->index(x, y, z)], e->material);
+                            ++covered[volume->index(x, y, z)];
+                        }
+                // Links go both ways between faces that lie on each other.
+                for (unsigned f = 0; f < 6; ++f) {
+                    if (const RectangularCuboidEnvelope *n = e->neighbour(f))
+                        QCOMPARE(n->neighbour(RectangularCuboidEnvelope::oppositeFace(f)), e.get());
+                }
+            }
+            for (size_t i = 0; i < states.size(); ++i)
+                QCOMPARE(covered[i], states[i] == 0 ? 0 : 1);
+        }
+        QVERIFY(boxes[0].size() > 100);
+        QCOMPARE(boxes[1], boxes[0]);
+        QCOMPARE(linked[1], linked[0]);
+        QVERIFY(planes[1] == planes[0]);
+    }
+
+    void netlistOfSidewaysBeams_data()
+    {
+        QTest::addColumn<std::vector<Beam>>("beams");
+        QTest::addColumn<QString>("netlist");
+        // Aluminium (2700 kg/m^3, 7e10 Pa), 20 cells long, 4 wide, 2 thick; the default cell edge
+        // a = (2.00129819772e-17 m^3)^(1/3) = 2.7150048e-6 m.
+        //   m = 20 * 4 * 2 * 2.00129819772e-17 * 2700 * 33 / 140 = 2.03789e-12 kg
+        //   k = 3 E (w t^3 / 12) / L^3 = 3 * 7e10 * (4 * 8 / 12) / 8000 * a = 190.050 N/m, 1/k = 0.00526176
+        QTest::newRow("one beam") << std::vector<Beam>{Beam{4, 20, 4, 2}}
+                                  << "Model extracted by Cellforge\nc1 1 0 2.03789e-12 \nl1 1 0 0.00526176 \n.end \n";
+        // The longer poly-silicon beam is cut in two by the plane where the aluminium one ends; the walk
+        // from its tip joins both pieces. Its tip lies further from cell (0, 0, 0), so it comes second.
+        // Aluminium 10 x 2 x 2: m = 40 * 2.00129819772e-17 * 2700 * 33 / 140, 1/k = 8000 * 12 / (3 * 7e10 * 2 * 1000 *
+        // a) Poly-Si 14 x 3 x 2 (2329 kg/m^3, 1.88e11 Pa): m = 84 * 2.00129819772e-17 * 2329 * 33 / 140
+        QTest::newRow("two beams in the order of their tips")
+            << std::vector<Beam>{Beam{4, 10, 2, 2, 2, 2}, Beam{16, 14, 3, 2, 7, 2}}
+            << "Model extracted by Cellforge\nc1 1 0 5.09473e-13 \nl1 1 0 0.00131544 \nc2 2 0 9.22883e-13 \n"
+               "l2 2 0 0.000895993 \n.end \n";
+    }
+
+    void netlistOfSidewaysBeams()
+    {
+        QFETCH(std::vector<Beam>, beams);
+        auto volume = CantileverScenes::block(beams);
+        auto structure = beamsOf(*volume);
+        QVERIFY(structure);
+        QCOMPARE(structure->beams().size(), beams.size());
+        QTEST(structure->netlist(), "netlist");
+    }
+
+    void aBeamOnASupportIsNoCantilever()
+    {
+        auto volume = CantileverScenes::supported(Beam{4, 20, 4, 2});
+        CantileverModelRule rule;
+        QVERIFY(!rule.apply(boxesOf(*volume)));
+        QCOMPARE(rule.candidateTipCount(), size_t(0));
+        QVERIFY(!rule.siliconEnvelopes().empty());
+    }
+
+    void aTipOnlyTouchesOneBoxAndNothingAboveOrBelow()
+    {
+        // A single box of aluminium with silicon above it: two neighbours, one of them above.
+        auto volume = makeVolume(6, 3, 4, [](uint32_t x, uint32_t, uint32_t z) {
+            if (x < 2)
+                return 1u;
+            return z == 1 ? 4u : (z == 2 && x < 4 ? 1u : 0u);
+        });
+        CantileverModelRule rule;
+        const ExtractedModel model = boxesOf(*volume);
+        rule.apply(model);
+        for (const RectangularCuboidEnvelope *tip : rule.candidateTips()) {
+            QVERIFY(tip->material != CantileverModelRule::siliconMaterial);
+            QCOMPARE(tip->neighbourCount(), 1u);
+            QVERIFY(!tip->neighbour(4) && !tip->neighbour(5));
+        }
+        // The aluminium beyond the silicon cap is the only free end.
+        QCOMPARE(rule.candidateTipCount(), size_t(1));
+        QCOMPARE(rule.candidateTips().front()->x0, 4u);
+    }
+
+    void beamValues_data()
+    {
+        QTest::addColumn<uint32_t>("material");
+        QTest::addColumn<uint32_t>("sx");
+        QTest::addColumn<uint32_t>("sy");
+        QTest::addColumn<uint32_t>("sz");
+        QTest::addColumn<double>("cellSizeX");
+        QTest::addColumn<double>("mass");
+        QTest::addColumn<double>("stiffness");
+        // A cell edge of 1 micrometre: a beam 30 long, 4 wide, 3 thick has the volume 360e-18 m^3 and
+        // k = 3 E (4e-6 * 27e-18 / 12) / 27000e-18 = E * 1e-9 N/m. m = 360e-18 * density * 33 / 140.
+        QTest::newRow("aluminium") << 4u << 30u << 4u << 3u << 1.0 << 2.29114286e-13 << 70.0;
+        QTest::newRow("poly-silicon has its own modulus, 1.88e11")
+            << 16u << 30u << 4u << 3u << 1.0 << 1.97632286e-13 << 188.0;
+        QTest::newRow("thermal oxide has its own density, 2200")
+            << 3u << 30u << 4u << 3u << 1.0 << 1.86685714e-13 << 70.0;
+        QTest::newRow("a material the user added: 5000 and 1.5e11")
+            << 2001u << 30u << 4u << 3u << 1.0 << 4.24285714e-13 << 150.0;
+        // Cells twice as long along x: L = 60e-6, k = 3 * 7e10 * 9e-24 / 216000e-18 = 8.75 N/m.
+        QTest::newRow("cells of size 2 along x") << 4u << 30u << 4u << 3u << 2.0 << 4.58228571e-13 << 8.75;
+        QTest::newRow("the length is the longer side, along y here")
+            << 4u << 4u << 30u << 3u << 1.0 << 2.29114286e-13 << 70.0;
+        // 1300^3 = 2.197e9 cells exceeds a 32-bit integer.
+        //   m = 7800e-18 * 2700 * 33 / 140; k = 3 * 7e10 * (3e-6 * 8e-18 / 12) / 2.197e-9
+        QTest::newRow("1300 cells long") << 4u << 1300u << 3u << 2u << 1.0 << 4.96414286e-12 << 1.91169777e-4;
+        //   3.9e9 cells: m = 3.9e-9 * 2700 * 33 / 140; k = 3 * 7e10 * (1.5e-3 * 2.197e-9 / 12) / 8e-9
+        QTest::newRow("2000 x 1500 x 1300 cells")
+            << 4u << 2000u << 1500u << 1300u << 1.0 << 2.48207143e-06 << 7208906.25;
+    }
+
+    void beamValues()
+    {
+        QFETCH(uint32_t, material);
+        QFETCH(uint32_t, sx);
+        QFETCH(uint32_t, sy);
+        QFETCH(uint32_t, sz);
+        QFETCH(double, cellSizeX);
+        QFETCH(double, mass);
+        QFETCH(double, stiffness);
+        auto catalogue = Model::Materials::MaterialFactory::instance();
+        QVERIFY(
+            catalogue->setMaterial(Model::Materials::Material(2001, QStringLiteral("Stiff"), 5000.0f, 1.5e11f, 0.3f)));
+        CantileverStructure structure({std::make_shared<RectangularCuboidEnvelope>(0, 0, 0, sx, sy, sz, material)},
+                                      Util::Vector3D(cellSizeX, 1.0, 1.0));
+        structure.setLengthPerUnit(1.0e-6);
+        CantileverStructure::BeamValues v;
+        QVERIFY(structure.beamValues(*structure.beams().front(), v));
+        QVERIFY2(near(v.effectiveMass, mass), qPrintable(QString::number(v.effectiveMass, 'g', 10)));
+        QVERIFY2(near(v.stiffness, stiffness), qPrintable(QString::number(v.stiffness, 'g', 10)));
+        QVERIFY(near(v.effectiveMass, v.mass * 33.0 / 140.0));
+    }
+
+    void aMaterialWithoutConstantsGivesNoNetlist()
+    {
+        CantileverStructure structure({std::make_shared<RectangularCuboidEnvelope>(0, 0, 0, 10, 2, 2, 999)},
+                                      Util::Vector3D(1.0, 1.0, 1.0));
+        QString error;
+        QVERIFY(structure.netlist(&error).isEmpty());
+        QVERIFY2(error.contains(QLatin1String("999")), qPrintable(error));
+    }
+
+    void netlistFileHoldsTheTextWritten()
+    {
+        QTemporaryDir dir;
+        const QString text = QStringLiteral("Model extracted by Cellforge\nc1 1 0 1e-12 \nl1 1 0 0.01 \n.end \n");
+        QString reason;
+        QVERIFY(NetlistFile::write(dir.filePath(QStringLiteral("a.cir")), text, &reason));
+        QCOMPARE(readText(dir.filePath(QStringLiteral("a.cir"))), text);
+        // A folder of that name is refused with a reason and stays a folder.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("b.cir")));
+        QVERIFY(!NetlistFile::write(dir.filePath(QStringLiteral("b.cir")), text, &reason));
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("b.cir"))).isDir());
+        // A disk that fills up part way leaves the earlier file as it was.
+        reason.clear();
+        {
+            FileSizeLimit limit(16);
+            QVERIFY(limit.isActive());
+            QVERIFY(!NetlistFile::write(dir.filePath(QStringLiteral("a.cir")), text + text, &reason));
+        }
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(readText(dir.filePath(QStringLiteral("a.cir"))), text);
+    }
+
+    void aCircuitSimulatorFindsTheBeamsResonance()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("ngspice")).isEmpty())
+            QSKIP("ngspice is not installed (Debian package ngspice): the netlist was not simulated.");
+        // Physics, not the code: a poly-silicon cantilever 50 cells long, 10 wide and 6 thick (cell edge a,
+        // 2329 kg/m^3, 1.88e11 Pa) resonates at the Euler-Bernoulli first mode
+        // f = 1.875^2 / (2 pi) * sqrt(E I / (rho A L^4)); the lumped model (1 / 2 pi) sqrt(k / m), with m
+        // 33/140 of the mass, lies 1.5 % above it. The simulated netlist must resonate there.
+        auto volume = CantileverScenes::block({Beam{16, 50, 10, 6}});
+        auto structure = beamsOf(*volume);
+        QVERIFY(structure);
+        QTemporaryDir dir;
+        const QString fileName = dir.filePath(QStringLiteral("beam.cir"));
+        QString log;
+        QVERIFY2(NetlistFile::write(fileName, structure->netlist(), &log), qPrintable(log));
+        const double a = std::cbrt(2.00129819772e-17);
+        const double L = 50 * a, w = 10 * a, t = 6 * a, rho = 2329.0, E = 1.88e11;
+        const double k = 3 * E * (w * t * t * t / 12) / (L * L * L);
+        const double lumped = std::sqrt(k / (33.0 / 140.0 * rho * L * w * t)) / (2 * M_PI);
+        const double eulerBernoulli =
+            1.875 * 1.875 / (2 * M_PI) * std::sqrt(E * (w * t * t * t / 12) / (rho * w * t * L * L * L * L));
+        // A fine sweep 10 % either side of the beam theory's frequency.
+        const QString sweep =
+            QStringLiteral("ac lin 20001 %1 %2")
+                .arg(QString::number(eulerBernoulli * 0.9, 'g', 10), QString::number(eulerBernoulli * 1.1, 'g', 10));
+        const double peak = peakFrequency(dir.path(), readText(fileName), sweep, &log);
+        const QString figures =
+            QStringLiteral("peak %1 Hz, lumped %2 Hz, Euler-Bernoulli %3 Hz").arg(peak).arg(lumped).arg(eulerBernoulli);
+        QVERIFY2(peak > 0.0, qPrintable(log));
+        QVERIFY2(std::abs(peak / lumped - 1.0) < 0.005, qPrintable(figures));
+        QVERIFY2(std::abs(peak / eulerBernoulli - 1.0) < 0.03, qPrintable(figures));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ModelExtraction)
+#include "tst_modelextraction.moc"

@@ -1,0 +1,367 @@
+// The material and process catalogues: their files in ~/Cellforge (read, completed, copied aside, written)
+// and the entries they hold.
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
+#include "catalogtesthome.h"
+#include "filesizelimit.h"
+#include "fullcatalogue.h"
+
+#include <QtTest>
+
+#include <optional>
+
+#include <unistd.h>
+
+using Model::Materials::Material;
+using Model::Materials::MaterialFactory;
+using Model::Process::Process;
+using Model::Process::ProcessFactory;
+
+namespace {
+
+// Either catalogue, the material one when `m` holds, through the calls both have.
+QString fileOf(bool m) { return m ? QStringLiteral("materials.xml") : QStringLiteral("processes.xml"); }
+int builtInCount(bool m) { return m ? 16 : 18; }
+void startUp(bool m) { m ? MaterialFactory::instance()->startUp() : ProcessFactory::instance()->startUp(); }
+bool load(bool m)
+{
+    return m ? MaterialFactory::instance()->loadMaterials() : ProcessFactory::instance()->loadProcesses();
+}
+bool save(bool m)
+{
+    return m ? MaterialFactory::instance()->saveMaterials() : ProcessFactory::instance()->saveProcesses();
+}
+QString report(bool m)
+{
+    return (m ? MaterialFactory::instance()->startUpReport() : ProcessFactory::instance()->startUpReport());
+}
+int entryCount(bool m)
+{
+    return m ? MaterialFactory::instance()->getMaterials().size() : ProcessFactory::instance()->getProcesses().size();
+}
+
+QByteArray golden(bool materials)
+{
+    QFile file(QStringLiteral(TEST_DATA_DIR "/catalogues/") + fileOf(materials));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList folderEntries(const CatalogTestHome &home)
+{
+    return QDir(home.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QByteArray processFile(const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Processes>\n" + body + "</Processes>\n";
+}
+
+// The built-in process table with a hand edit that the reader drops: a comment before the first process.
+QByteArray processesWithComment(const QByteArray &comment)
+{
+    return golden(false).replace("<Processes>\n", "<Processes>\n<!-- " + comment + " -->\n");
+}
+
+enum How { Plain, Folder, Unreadable, TooLarge }; // the file, a folder in its place, unreadable, too large to copy
+
+} // namespace
+
+class tst_Catalogues : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        CatalogTestHome home;
+        MaterialFactory::instance()->createDefaultMaterials();
+        ProcessFactory::instance()->createDefaultProcesses();
+    }
+
+    void cleanup()
+    {
+        MaterialFactory::instance()->createDefaultMaterials();
+        ProcessFactory::instance()->createDefaultProcesses();
+    }
+
+    void startUpWithTheFileFound_data()
+    {
+        QTest::addColumn<bool>("materials");
+        QTest::addColumn<QByteArray>("contents"); // null: no file
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("reason"); // how the start-up report begins; empty: the file is replaced
+        const QString read = QStringLiteral("catalogue \"%1\" could not be loaded: it could not be read (");
+        const QString notCopied =
+            QStringLiteral("catalogue \"%1\" could not be loaded: it could not be copied aside (");
+        // Larger than any file the test lets itself write, so that the copy fails as on a full disk
+        // while the much smaller catalogue could still be written over it.
+        const QByteArray padding(64 * 1024, 'x');
+        QTest::newRow("materials: no file") << true << QByteArray() << int(Plain) << QString();
+        QTest::newRow("processes: no file") << false << QByteArray() << int(Plain) << QString();
+        QTest::newRow("materials: malformed")
+            << true << QByteArray("<?xml version=\"1.0\"?>\n<Materials>\n<Material version=\"1\" name=\"Mine\"")
+            << int(Plain) << QString();
+        QTest::newRow("materials: wrong root")
+            << true << QByteArray("<?xml version=\"1.0\"?>\n<Stuff/>\n") << int(Plain) << QString();
+        QTest::newRow("materials: empty file") << true << QByteArray("") << int(Plain) << QString();
+        QTest::newRow("processes: malformed")
+            << false << QByteArray("<?xml version=\"1.0\"?>\n<Processes><Process version=\"1\" name=\"A\"")
+            << int(Plain) << QString();
+        QTest::newRow("processes: comment") << false << processesWithComment("my notes") << int(Plain) << QString();
+        QTest::newRow("processes: a process the reader rejects")
+            << false
+            << processFile("<Process version=\"1.0\" name=\"My Etch\" process-id=\"40\">"
+                           "<CompatibleMaterials>1;3</CompatibleMaterials></Process>\n")
+            << int(Plain) << QString();
+        QTest::newRow("materials: a folder in its place")
+            << true << QByteArray("mine") << int(Folder) << "material " + read;
+        QTest::newRow("materials: no read permission")
+            << true << QByteArray("mine") << int(Unreadable) << "material " + read;
+        QTest::newRow("processes: a folder in its place")
+            << false << QByteArray("mine") << int(Folder) << "process " + read;
+        QTest::newRow("materials: damaged and too large to copy")
+            << true << "<?xml version=\"1.0\"?>\n<Materials>\n<!-- " + padding + " -->\n<Material name=\"Mine\""
+            << int(TooLarge) << "material " + notCopied;
+        QTest::newRow("processes: damaged and too large to copy")
+            << false << "<?xml version=\"1.0\"?>\n<Processes><!-- " + padding + " --><Process version=\"1\" name=\"A\""
+            << int(TooLarge) << "process " + notCopied;
+        QTest::newRow("processes: a hand edit too large to copy")
+            << false << processesWithComment(padding) << int(TooLarge)
+            << "process catalogue \"%1\" differs from what Cellforge writes in its place, but it could not be copied "
+               "aside (";
+    }
+
+    void startUpWithTheFileFound()
+    {
+        QFETCH(bool, materials);
+        QFETCH(QByteArray, contents);
+        QFETCH(int, how);
+        QFETCH(QString, reason);
+        CatalogTestHome home;
+        const QString file = fileOf(materials);
+        const QString path = home.file(file);
+        home.write(file + ".bak", "an earlier backup");
+        if (how == Folder) {
+            QVERIFY(QDir().mkpath(path));
+            home.write(file + "/notes", contents);
+        } else if (!contents.isNull()) {
+            home.write(file, contents);
+        }
+        if (how == Unreadable) {
+            if (geteuid() == 0)
+                QSKIP("root reads a file whatever its permissions");
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        }
+        if (how == Folder || how == Unreadable) { // nothing of an earlier table may stay
+            MaterialFactory::instance()->setMaterial(Material(2002, QStringLiteral("From before"), 1, 1, 1));
+            ProcessFactory::instance()->setProcess(Process(QStringLiteral("From before"), 2002));
+        }
+        {
+            std::optional<FileSizeLimit> limit;
+            if (how == TooLarge)
+                QVERIFY(limit.emplace(16 * 1024).isActive());
+            startUp(materials);
+        }
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(entryCount(materials), builtInCount(materials));
+        const QString said = report(materials);
+        QVERIFY2(reason.isEmpty() ? said.isEmpty() : said.startsWith("The " + reason.arg(path)), qPrintable(said));
+        QStringList entries{file, file + ".bak"};
+        if (reason.isEmpty()) {
+            // Replaced by the (completed) built-in table after a copy aside; the next start copies nothing.
+            QCOMPARE(home.read(file), golden(materials));
+            if (!contents.isNull())
+                entries << file + ".bak.1";
+            QCOMPARE(home.read(file + ".bak.1"), contents);
+            startUp(materials);
+        } else {
+            // Left as it is and not copied, until the catalogue's dialog saves explicitly.
+            QCOMPARE(home.read(how == Folder ? file + "/notes" : file), contents);
+            QCOMPARE(QFileInfo(path).isDir(), how == Folder);
+        }
+        QCOMPARE(home.read(file + ".bak"), QByteArray("an earlier backup"));
+        QCOMPARE(folderEntries(home), entries);
+        if (how != Folder) {
+            QVERIFY(save(materials));
+            QCOMPARE(home.read(file), golden(materials));
+        }
+    }
+
+    void loadingThenSavingReproducesTheFile_data()
+    {
+        QTest::addColumn<bool>("materials");
+        QTest::newRow("materials") << true;
+        QTest::newRow("processes") << false;
+    }
+
+    void loadingThenSavingReproducesTheFile()
+    {
+        QFETCH(bool, materials);
+        CatalogTestHome home;
+        home.write(fileOf(materials), golden(materials));
+        MaterialFactory::instance()->setMaterial(Material(1, QStringLiteral("changed"), 1, 1, 1));
+        ProcessFactory::instance()->setProcess(Process(QStringLiteral("changed"), 1));
+        QVERIFY(load(materials) && save(materials));
+        QCOMPARE(home.read(fileOf(materials)), golden(materials));
+    }
+
+    void unwritableFolderLeavesTheCatalogueAlone_data() { loadingThenSavingReproducesTheFile_data(); }
+
+    void unwritableFolderLeavesTheCatalogueAlone()
+    {
+        QFETCH(bool, materials);
+        CatalogTestHome home;
+        // A file where the folder should be: nothing can be written under it.
+        QDir(home.folder()).removeRecursively();
+        QFile blocker(home.folder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!save(materials));
+        QCOMPARE(entryCount(materials), builtInCount(materials));
+        QVERIFY(QFileInfo(home.folder()).isFile());
+    }
+
+    void partialMaterialFileKeepsValidEntries()
+    {
+        CatalogTestHome home;
+        home.write(QStringLiteral("materials.xml"),
+                   "<?xml version=\"1.0\"?>\n<Materials>\n"
+                   "<Material version=\"1\" name=\"First\" material-id=\"2100\" density=\"5\" color=\"#FF000000\"/>\n"
+                   "<Material version=\"1\" name=\"\" material-id=\"2101\"/>\n"
+                   "<Material version=\"1\" name=\"Zero\" material-id=\"0\"/>\n"
+                   "<Other name=\"X\" material-id=\"2102\"/>\n"
+                   "<Material version=\"1\" name=\"Second\" material-id=\"2100\" poisson-ratio=\"0.5\"/>\n"
+                   "<Material name=\"Twin\" material-id=\"2103\"/>\n"
+                   "<Material name=\"Twin\" material-id=\"2104\"/>\n"
+                   "</Materials>\n");
+        auto factory = MaterialFactory::instance();
+        QVERIFY(factory->loadMaterials());
+        const Material later = factory->getMaterial(2100);
+        QCOMPARE(later.name(), QStringLiteral("Second"));
+        QCOMPARE(later.density(), 0.0f);
+        QCOMPARE(later.poissonRatio(), 0.5f);
+        QCOMPARE(later.color()[0], 0.5f);
+        QCOMPARE(factory->getMaterial(2101).id(), 0u);
+        QCOMPARE(factory->getMaterial(2102).id(), 0u);
+        QCOMPARE(factory->getMaterialByName(QStringLiteral("Twin")).id(), 2103u);
+        QCOMPARE(factory->getMaterialByName(QStringLiteral("twin")).name(), QStringLiteral("Empty"));
+        // Identifier 0 is refused; an unknown identifier gives the opaque "Empty" material.
+        QVERIFY(!factory->setMaterial(Material(0, QStringLiteral("Nothing"), 1, 1, 1)));
+        QCOMPARE(factory->getMaterial(999).name(), QStringLiteral("Empty"));
+        QCOMPARE(factory->getMaterial(999).color()[3], 1.0f);
+    }
+
+    void lastFreeIdentifiersAreFound_data()
+    {
+        QTest::addColumn<QList<uint32_t>>("free");
+        QTest::addColumn<QList<uint32_t>>("reserved");
+        QTest::addColumn<uint>("expected"); // 0: none
+        QTest::newRow("none") << QList<uint32_t>{} << QList<uint32_t>{} << 0u;
+        QTest::newRow("lowest") << QList<uint32_t>{2000} << QList<uint32_t>{} << 2000u;
+        QTest::newRow("highest") << QList<uint32_t>{32766} << QList<uint32_t>{} << 32766u;
+        QTest::newRow("in between") << QList<uint32_t>{17383} << QList<uint32_t>{} << 17383u;
+        QTest::newRow("one of two reserved") << QList<uint32_t>{5000, 6000} << QList<uint32_t>{5000} << 6000u;
+        QTest::newRow("both reserved") << QList<uint32_t>{5000, 6000} << QList<uint32_t>{6000, 5000} << 0u;
+    }
+
+    void lastFreeIdentifiersAreFound()
+    {
+        QFETCH(QList<uint32_t>, free);
+        QFETCH(QList<uint32_t>, reserved);
+        takeNewMaterialIds(QSet<uint32_t>(free.begin(), free.end()));
+        const std::optional<uint32_t> id =
+            MaterialFactory::instance()->generateMaterialId(QSet<uint32_t>(reserved.begin(), reserved.end()));
+        QTEST(id.value_or(0), "expected");
+    }
+
+    void nameLookupFollowsEveryChange()
+    {
+        auto factory = MaterialFactory::instance();
+        auto byName = [&factory](const char *name) { return factory->getMaterialByName(QLatin1String(name)).id(); };
+        factory->setMaterial(Material(2200, QStringLiteral("Twin"), 1, 1, 1));
+        factory->setMaterial(Material(2100, QStringLiteral("Twin"), 1, 1, 1));
+        QCOMPARE(byName("Twin"), 2100u);
+        // Renaming the first passes the name on to the next in identifier order.
+        factory->setMaterial(Material(2100, QStringLiteral("Single"), 1, 1, 1));
+        QCOMPARE(byName("Twin"), 2200u);
+        QCOMPARE(byName("Single"), 2100u);
+        factory->setMaterial(Material(2200, QStringLiteral("Other"), 1, 1, 1));
+        QCOMPARE(byName("Twin"), 0u);
+        // A built-in name given to a user material: the built-in one still comes first.
+        factory->setMaterial(Material(2300, QStringLiteral("Si"), 1, 1, 1));
+        QCOMPARE(byName("Si"), 1u);
+        factory->setMaterial(Material(1, QStringLiteral("Silicon"), 1, 1, 1));
+        QCOMPARE(byName("Si"), 2300u);
+        QCOMPARE(factory->getMaterialByName(QStringLiteral("Silicon")).density(), 1.0f);
+        // A fresh table forgets every name of the old one.
+        factory->createDefaultMaterials();
+        QCOMPARE(byName("Single"), 0u);
+        QCOMPARE(byName("Si"), 1u);
+        QCOMPARE(byName(""), 0u);
+    }
+
+    void partialProcessFileIsCompletedAndRewritten()
+    {
+        CatalogTestHome home;
+        const QByteArray mine = processFile("<Process version=\"1\" name=\"Planarization\" process-id=\"7\">"
+                                            "<CompatibleMaterials>1;3</CompatibleMaterials></Process>\n");
+        home.write(QStringLiteral("processes.xml"), mine);
+        auto factory = ProcessFactory::instance();
+        factory->startUp();
+        QCOMPARE(factory->getProcesses().size(), 18);
+        QCOMPARE(factory->getProcess(7).compatibleMaterialIds(), (QList<uint32_t>{1, 3}));
+        const QByteArray written = home.read(QStringLiteral("processes.xml"));
+        QCOMPARE(written.count("<Process "), 18);
+        QVERIFY(written.contains("<CompatibleMaterials>1;3</CompatibleMaterials>"));
+        QCOMPARE(home.read(QStringLiteral("processes.xml.bak")), mine);
+    }
+
+    void compatibleMaterialsParsing_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<uint32_t>>("expected");
+        QTest::newRow("empty part and word skipped") << QByteArray("1;;abc;14") << QList<uint32_t>{1, 14};
+        QTest::newRow("trailing separator") << QByteArray("4;5;") << QList<uint32_t>{4, 5};
+        QTest::newRow("empty element") << QByteArray("") << QList<uint32_t>{};
+    }
+
+    void compatibleMaterialsParsing()
+    {
+        QFETCH(QByteArray, text);
+        CatalogTestHome home;
+        home.write(QStringLiteral("processes.xml"),
+                   processFile("<Process version=\"1\" name=\"Mine\" process-id=\"40\"><CompatibleMaterials>" + text +
+                               "</CompatibleMaterials></Process>\n"));
+        QVERIFY(ProcessFactory::instance()->loadProcesses());
+        QTEST(ProcessFactory::instance()->getProcess(40).compatibleMaterialIds(), "expected");
+    }
+
+    void rejectedProcessesAndDuplicates()
+    {
+        CatalogTestHome home;
+        home.write(QStringLiteral("processes.xml"),
+                   processFile("<Process version=\"x\" name=\"BadVersion\" process-id=\"41\"/>\n"
+                               "<Process version=\"1\" name=\"\" process-id=\"42\"/>\n"
+                               "<Process version=\"1\" name=\"Zero\" process-id=\"0\"/>\n"
+                               "<Process version=\"1\" name=\"Early\" process-id=\"43\">"
+                               "<CompatibleMaterials>1</CompatibleMaterials></Process>\n"
+                               "<Process version=\"1\" name=\"Late\" process-id=\"43\">"
+                               "<CompatibleMaterials>3</CompatibleMaterials></Process>\n"
+                               "<Process version=\"1\" name=\"NoList\" process-id=\"44\"/>\n"));
+        auto factory = ProcessFactory::instance();
+        QVERIFY(factory->loadProcesses());
+        QCOMPARE(factory->getProcess(41).id(), 0u);
+        QCOMPARE(factory->getProcess(42).id(), 0u);
+        QCOMPARE(factory->getProcess(43).name(), QStringLiteral("Late"));
+        QCOMPARE(factory->getProcess(43).compatibleMaterialIds(), QList<uint32_t>{3});
+        QCOMPARE(factory->getProcess(44).name(), QStringLiteral("NoList"));
+        QVERIFY(factory->getProcess(44).compatibleMaterialIds().isEmpty());
+        QVERIFY(!factory->setProcess(Process(QStringLiteral("none"), 0)));
+        QCOMPARE(factory->getProcess(1000).name(), QString());
+        // Compatible materials the material catalogue does not know are skipped.
+        const auto materials = Process(QStringLiteral("P"), 50, {1, 999, 3}).compatibleMaterials();
+        QCOMPARE(materials.size(), 2);
+        QCOMPARE(materials.at(1).name(), QStringLiteral("Thermal Si02"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Catalogues)
+#include "tst_catalogues.moc"

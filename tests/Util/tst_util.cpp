@@ -1,0 +1,319 @@
+#include "Util/failuretext.h"
+#include "Util/paralleltasks.h"
+#include "Util/runcontrol.h"
+#include "Util/runstage.h"
+#include "Util/safefile.h"
+#include "Util/vector3d.h"
+#include "Util/vector4d.h"
+#include "filesizelimit.h"
+#include "volumetesthelpers.h"
+
+#include <QDir>
+#include <QImage>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include <sys/stat.h>
+
+using namespace Util;
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writePlain(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+}
+
+} // namespace
+
+// Parallel loops, run control, safe file writing and vectors.
+class tst_Util : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void everyTaskAndEveryIndexRunsOnce_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<uint32_t>("count");
+        QTest::newRow("none") << 2 << 0u;
+        QTest::newRow("one, in the calling thread") << 2 << 1u;
+        QTest::newRow("as many as threads") << 3 << 3u;
+        QTest::newRow("more than threads") << 2 << 7u;
+        QTest::newRow("a range split in parts") << 3 << 10001u;
+        QTest::newRow("one thread") << 1 << 5000u;
+    }
+    void everyTaskAndEveryIndexRunsOnce()
+    {
+        QFETCH(int, threads);
+        QFETCH(uint32_t, count);
+        PoolThreads pool(threads);
+        QCOMPARE(poolThreadCount(), uint32_t(threads));
+        std::vector<std::atomic<int>> runs(count);
+        runParallelTasks(count, [&runs](uint32_t i) { ++runs[i]; });
+        std::vector<std::atomic<int>> hits(count);
+        runParallelRange(hits.size(), 100, [&hits](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i)
+                ++hits[i];
+        });
+        for (uint32_t i = 0; i < count; ++i) {
+            QCOMPARE(runs[i].load(), 1);
+            QCOMPARE(hits[i].load(), 1);
+        }
+    }
+
+    // The first task fails at once while the others are still held back: the helper must not
+    // return before they ended, or they would write into memory the caller is freeing.
+    void failureIsPassedOnAfterEveryTaskEnded()
+    {
+        PoolThreads pool(3);
+        QSemaphore failed;
+        std::atomic<int> finished{0};
+        bool thrown = false;
+        try {
+            runParallelTasks(4, [&](uint32_t i) {
+                if (i == 0) {
+                    failed.release(3);
+                    throw std::runtime_error("slice failed");
+                }
+                failed.acquire();
+                ++finished;
+            });
+        } catch (const std::runtime_error &) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        QCOMPARE(finished.load(), 3);
+    }
+
+    // Out of memory must reach the caller as itself, so that it is reported as such; other
+    // failures keep their own text.
+    void failuresKeepTheirKind()
+    {
+        PoolThreads pool(2);
+        bool outOfMemory = false;
+        try {
+            runParallelTasks(4, [](uint32_t i) {
+                if (i == 2)
+                    throw std::bad_alloc();
+            });
+        } catch (const std::bad_alloc &error) {
+            outOfMemory = true;
+            QCOMPARE(failureText(error, QStringLiteral("draw the surface")),
+                     QStringLiteral("Not enough memory to draw the surface."));
+        } catch (...) {
+        }
+        QVERIFY(outOfMemory);
+        const std::invalid_argument error("The thickness must not be negative.");
+        QCOMPARE(failureText(error, QStringLiteral("run it")), QStringLiteral("The thickness must not be negative."));
+    }
+
+    void lowestFailedTaskWins()
+    {
+        PoolThreads pool(4);
+        for (int repeat = 0; repeat < 20; ++repeat) {
+            QString message;
+            try {
+                runParallelTasks(4, [](uint32_t i) {
+                    if (i >= 1)
+                        throw std::runtime_error(std::to_string(i));
+                });
+            } catch (const std::runtime_error &error) {
+                message = QString::fromLatin1(error.what());
+            }
+            QCOMPARE(message, QStringLiteral("1"));
+        }
+    }
+
+    void runStagesCountTheirSteps()
+    {
+        RunControl control;
+        {
+            RunStage stage(&control, 10);
+            QCOMPARE(control.total(), uint64_t(10));
+            stage.advance();
+            stage.advance(3);
+            QCOMPARE(control.done(), uint64_t(4));
+            stage.finish();
+            QCOMPARE(control.done(), uint64_t(10));
+        }
+        RunStage second(&control, 0);
+        QCOMPARE(control.total(), uint64_t(0));
+        QCOMPARE(control.done(), uint64_t(0));
+        // Without a control a stage never stops.
+        RunStage alone(nullptr, 4);
+        alone.advance();
+        alone.finish();
+        QVERIFY(!alone.stopHere());
+        QVERIFY(!alone.stopped());
+    }
+
+    void stopsAtTheFirstBoundaryAfterTheRequestAndStaysStopped()
+    {
+        RunControl control;
+        QVERIFY(!control.stopHere());
+        control.requestStop();
+        QVERIFY(control.stopRequested());
+        QVERIFY(!control.wasStopped()); // only a boundary stops the job
+        QVERIFY(control.stopHere());
+        QVERIFY(control.wasStopped());
+        QVERIFY(control.stopHere());
+        QCOMPARE(control.boundaries(), uint64_t(3));
+        // Reset makes it ready for another job.
+        control.setStoppable(false);
+        control.beginStage(5);
+        control.advance(5);
+        control.reset();
+        QVERIFY(!control.stopRequested());
+        QVERIFY(control.canStop());
+        QCOMPARE(control.done(), uint64_t(0));
+        QCOMPARE(control.total(), uint64_t(0));
+        QVERIFY(!control.stopHere());
+    }
+
+    void aControlThatCannotStopLetsTheJobRunOn()
+    {
+        RunControl control;
+        control.setStoppable(false);
+        control.requestStop();
+        QVERIFY(!control.canStop());
+        QVERIFY(!control.stopHere());
+        QVERIFY(!control.wasStopped());
+        control.setStoppable(true);
+        QVERIFY(control.stopHere());
+    }
+
+    void callbackSeesEveryBoundaryBeforeTheFlagIsRead()
+    {
+        RunControl control;
+        QList<uint64_t> seen;
+        control.setBoundaryCallback([&seen](RunControl &c) {
+            seen << c.boundaries();
+            if (c.boundaries() == 2)
+                c.requestStop();
+        });
+        QVERIFY(!control.stopHere());
+        QVERIFY(control.stopHere());
+        QCOMPARE(seen, QList<uint64_t>({1, 2}));
+    }
+
+    void refusal_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("new name") << "missing" << QString();
+        QTest::newRow("regular file") << "file" << QString();
+        QTest::newRow("pipe") << "pipe"
+                              << "is not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("link to a pipe") << "link"
+                                        << "is not a regular file";
+        QTest::newRow("no name") << ""
+                                 << "no file name";
+    }
+    void refusal()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, refusal);
+        const QString path = kind.isEmpty() ? QString() : m_dir.filePath(kind);
+        const QByteArray native = QFile::encodeName(path);
+        if (kind == QLatin1String("file"))
+            writePlain(path, "old");
+        else if (kind == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir(m_dir.path()).mkdir(kind));
+        else if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("pipe")), path));
+        const QString got = SafeFile::refusal(path);
+        QVERIFY2(refusal.isEmpty() ? got.isEmpty() : got.contains(refusal), qPrintable(got));
+        SafeFile file(path);
+        QCOMPARE(file.open(), refusal.isEmpty());
+        if (refusal.isEmpty())
+            return;
+        QVERIFY2(file.errorString().contains(refusal), qPrintable(file.errorString()));
+        QString reason;
+        QVERIFY(!saveImageFile(QImage(4, 4, QImage::Format_RGB32), path, "png", &reason));
+        QVERIFY(!reason.isEmpty());
+        // Neither written nor replaced.
+        struct stat status;
+        if (kind == QLatin1String("pipe")) {
+            QCOMPARE(::stat(native.constData(), &status), 0);
+            QVERIFY(S_ISFIFO(status.st_mode));
+        }
+    }
+
+    void commitReplacesTheFileOrKeepsTheOld()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("doc.cfw"));
+        writePlain(path, "previous");
+        {
+            // Everything fits in the write buffer, so the failure shows only when the file is completed.
+            SafeFile file(path);
+            QVERIFY(file.open());
+            file.device()->write(QByteArray(4096, 'x'));
+            FileSizeLimit limit(1024);
+            QVERIFY(limit.isActive());
+            QVERIFY(!file.commit());
+            QCOMPARE(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+        }
+        QCOMPARE(contents(path), QByteArray("previous"));
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("doc.cfw*")}, QDir::Files).size(), 1);
+        SafeFile file(path);
+        QVERIFY(file.open());
+        file.device()->write("new");
+        QVERIFY(file.commit());
+        QCOMPARE(contents(path), QByteArray("new"));
+    }
+
+    void vectorConversionsAndArithmetic()
+    {
+        // A 3D vector made from a 4D one drops w; assigned one, it keeps its own.
+        const Vector4D v4(1, 2, 3, 9);
+        QCOMPARE(Vector3D(v4), Vector4D(1, 2, 3, 0));
+        Vector3D v3(5, 5, 5);
+        v3.w = 7;
+        v3 = v4;
+        QCOMPARE(v3, Vector4D(1, 2, 3, 7));
+        // Elements beyond 2 are w.
+        Vector4D v(1, 2, 3, 4);
+        QCOMPARE(v[2], 3.0);
+        QCOMPARE(v[17], 4.0);
+        v[42] = 8;
+        QCOMPARE(v.w, 8.0);
+        const Vector4D b(10, 20, 30, 40);
+        QCOMPARE(v4 + b, Vector4D(11, 22, 33, 49));
+        QCOMPARE(b - v4, Vector4D(9, 18, 27, 31));
+        QCOMPARE(2.0 * v4, Vector4D(2, 4, 6, 18));
+        v += b;
+        QCOMPARE(v, Vector4D(11, 22, 33, 48));
+    }
+
+    void vectorsTravelInVariants()
+    {
+        QCOMPARE(QMetaType::typeName(qMetaTypeId<Vector3D>()), "Util::Vector3D");
+        QCOMPARE(Vector3D::fromVariant(QVariant::fromValue(Vector3D(1, 2, 3))), Vector4D(1, 2, 3, 0));
+        QCOMPARE(Vector3D::fromVariant(QVariant(QStringLiteral("text"))), Vector4D(0, 0, 0, 0));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Util)
+#include "tst_util.moc"
