@@ -71,8 +71,6 @@ void show(TotalVolume &volume, uint32_t distribution, uint32_t type = 0)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Color)
-
 class tst_FieldPainter : public QObject {
     Q_OBJECT
 private:
@@ -82,29 +80,6 @@ private slots:
     void initTestCase()
     {
         MaterialFactory::instance()->setMaterial(Material(Glass, "Glass", 1, 1, 0.1f, {0.3f, 0.3f, 0.9f, 0.4f}));
-    }
-
-    void scaleTables_data()
-    {
-        QTest::addColumn<uint32_t>("type");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<Color>("expected");
-        QTest::newRow("gray 51") << 0u << 51 << Color{0.2f, 0.2f, 0.2f, 1};
-        QTest::newRow("gray 255") << 0u << 255 << Color{1, 1, 1, 1};
-        QTest::newRow("red to blue 0") << 1u << 0 << Color{1, 0, 0, 1};
-        QTest::newRow("red to blue 204") << 1u << 204 << Color{0.2f, 0, 0.8f, 1};
-        QTest::newRow("yellow to blue 102") << 2u << 102 << Color{0.6f, 0.6f, 0.4f, 1};
-        QTest::newRow("yellow to blue 255") << 2u << 255 << Color{0, 0, 1, 1};
-    }
-    void scaleTables()
-    {
-        QFETCH(uint32_t, type);
-        QFETCH(int, index);
-        QFETCH(Color, expected);
-        ColorScale scale;
-        scale.setType(type);
-        for (size_t i = 0; i < 4; ++i)
-            QCOMPARE(scale.entry(index)[i], expected[i]);
     }
 
     void scaleLookup_data()

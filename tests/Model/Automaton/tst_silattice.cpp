@@ -74,31 +74,20 @@ private:
     CatalogTestHome m_home;
 
 private slots:
-    void gridCoversTheVolume()
-    {
-        auto volume = makeVolume(10, 6, 4, silicon);
-        SiLattice lattice(*volume);
-        // ceil((10 + 6) / sqrt 2) = 12
-        QCOMPARE(lattice.sizeI(), 12u);
-        QCOMPARE(lattice.sizeJ(), 12u);
-        QCOMPARE(lattice.sizeK(), 4u);
-        QCOMPARE(lattice.unitCellIndex(1, 2, 3), uint64_t((1 * 12 + 2) * 4 + 3));
-        const SiSite s{3, 5, 2, 6};
-        QCOMPARE(lattice.site(lattice.key(s)), s);
-        // The turned grid: unit cell (0, 0) sits at x = nx / 2, y = -nx / 2.
-        const auto origin = lattice.unitCellOrigin(0, 0, 0);
-        QCOMPARE(origin[0], 5.0);
-        QCOMPARE(origin[1], -5.0);
-        const auto nextI = lattice.unitCellOrigin(1, 0, 0);
-        QVERIFY(std::abs(nextI[0] - (5.0 + std::sqrt(0.5))) < 1e-12);
-        QVERIFY(std::abs(nextI[1] - (-5.0 + std::sqrt(0.5))) < 1e-12);
-    }
-
     void innerAtomsHaveFourBondsOfTheSameLength()
     {
         auto volume = makeVolume(9, 7, 5, silicon);
         volume->translate(Util::Vector4D(3, -2, 1, 0));
         auto lattice = volume->createSiLattice();
+        // ceil((9 + 7) / sqrt 2) = 12 turned unit cells; unit cell (0, 0) sits at x = nx / 2, y = -nx / 2.
+        QCOMPARE((QList<uint32_t>{lattice->sizeI(), lattice->sizeJ(), lattice->sizeK()}), (QList<uint32_t>{12, 12, 5}));
+        QCOMPARE(lattice->unitCellIndex(1, 2, 3), uint64_t((1 * 12 + 2) * 5 + 3));
+        const SiSite site{3, 5, 2, 6};
+        QCOMPARE(lattice->site(lattice->key(site)), site);
+        QCOMPARE(lattice->unitCellOrigin(0, 0, 0), (std::array<double, 3>{4.5, -4.5, 0}));
+        const auto nextI = lattice->unitCellOrigin(1, 0, 0);
+        QVERIFY(std::abs(nextI[0] - (4.5 + std::sqrt(0.5))) < 1e-12 &&
+                std::abs(nextI[1] - (-4.5 + std::sqrt(0.5))) < 1e-12);
         const double length = std::sqrt(3.0) / 4.0;
         size_t checked = 0;
         forEachSite(*lattice, [&](const SiSite &s) {
@@ -250,16 +239,13 @@ private slots:
         QCOMPARE(display.atomCount(), surface);
         QCOMPARE(display.linkCount(), size_t(0));
         QCOMPARE(display.unitCellCount(), size_t(0));
-    }
-
-    void coveredSiliconHasNoSurfaceAtoms()
-    {
         // Under the mask and cut by the volume's faces, every atom has four neighbours.
         const WetEtchScene::Pit covered{6, 3, 0};
-        auto volume = covered.volume();
-        volume->createSiLattice();
-        QCOMPARE(show(*volume, true, true, false, false, false).atomCount(), size_t(0));
-        QCOMPARE(show(*volume, true, false, false, false, false).atomCount(), volume->siLattice()->presentAtomCount());
+        auto coveredVolume = covered.volume();
+        coveredVolume->createSiLattice();
+        QCOMPARE(show(*coveredVolume, true, true, false, false, false).atomCount(), size_t(0));
+        QCOMPARE(show(*coveredVolume, true, false, false, false, false).atomCount(),
+                 coveredVolume->siLattice()->presentAtomCount());
     }
 
     void clippedByTheCutPlanes()

@@ -116,15 +116,6 @@ QByteArray text(const Pixel &pixel)
     return QByteArray::number(pixel[0]) + ", " + QByteArray::number(pixel[1]) + ", " + QByteArray::number(pixel[2]);
 }
 
-LatticeDisplayFlags only(bool atoms, bool links, bool cells, bool outlines)
-{
-    LatticeDisplayFlags flags;
-    flags.renderSiAtoms = atoms;
-    flags.renderSiAtomLinks = links;
-    flags.renderSiUnitCells = cells;
-    flags.renderSiUnitCellOutlines = outlines;
-    return flags;
-}
 } // namespace
 
 Q_DECLARE_METATYPE(Pixel)
@@ -235,7 +226,12 @@ private slots:
         auto volume = makeVolume(4, 4, 2, [](uint32_t, uint32_t, uint32_t) { return uint32_t(Si); });
         volume->createSiLattice();
         auto drawOnly = [&](bool atoms, bool links, bool cells, bool outlines) {
-            volume->painter().setLatticeFlags(only(atoms, links, cells, outlines));
+            LatticeDisplayFlags flags;
+            flags.renderSiAtoms = atoms;
+            flags.renderSiAtomLinks = links;
+            flags.renderSiUnitCells = cells;
+            flags.renderSiUnitCellOutlines = outlines;
+            volume->painter().setLatticeFlags(flags);
             volume->painter().regenerateSurface();
             return canvas.draw(*volume, true, 4, true);
         };

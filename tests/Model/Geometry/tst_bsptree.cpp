@@ -48,24 +48,10 @@ std::vector<uint32_t> tagsInOrder(const BSPTree &tree, const Util::Vector3D &eye
 } // namespace
 
 Q_DECLARE_METATYPE(Runs)
-Q_DECLARE_METATYPE(std::vector<uint32_t>)
 
 class tst_BSPTree : public QObject {
     Q_OBJECT
 private slots:
-    void facesArePutInTreeOrder()
-    {
-        QVERIFY(!BSPTree::build({}, unit));
-        const auto faces = twoCellColumn();
-        QVERIFY(!BSPTree::inTreeOrder(faces));
-        auto tree = BSPTree::build(faces, unit);
-        QCOMPARE(tree->faces().size(), faces.size());
-        QVERIFY(BSPTree::inTreeOrder(tree->faces()));
-        // Planes x = 0 first (the -x faces of both cells), the plane x = 1 last.
-        QCOMPARE(tree->faces().front().face(), 4u);
-        QCOMPARE(tree->faces().back().face(), 5u);
-    }
-
     void columnFromSeveralEyes_data()
     {
         QTest::addColumn<Util::Vector3D>("eye");
@@ -90,7 +76,14 @@ private slots:
     {
         QFETCH(Util::Vector3D, eye);
         QFETCH(Runs, expected);
-        QCOMPARE(runsFrom(*BSPTree::build(twoCellColumn(), unit), eye), expected);
+        QVERIFY(!BSPTree::build({}, unit));
+        QVERIFY(!BSPTree::inTreeOrder(twoCellColumn()));
+        auto tree = BSPTree::build(twoCellColumn(), unit);
+        QVERIFY(BSPTree::inTreeOrder(tree->faces()));
+        // Planes x = 0 first (the -x faces of both cells), the plane x = 1 last.
+        QCOMPARE(tree->faces().front().face(), 4u);
+        QCOMPARE(tree->faces().back().face(), 5u);
+        QCOMPARE(runsFrom(*tree, eye), expected);
     }
 
     void cellSizeScalesThePlanes()
