@@ -114,8 +114,6 @@ private slots:
             << true << QByteArray("mine") << int(Folder) << "material " + read;
         QTest::newRow("materials: no read permission")
             << true << QByteArray("mine") << int(Unreadable) << "material " + read;
-        QTest::newRow("processes: a folder in its place")
-            << false << QByteArray("mine") << int(Folder) << "process " + read;
         QTest::newRow("materials: damaged and too large to copy")
             << true << "<?xml version=\"1.0\"?>\n<Materials>\n<!-- " + padding + " -->\n<Material name=\"Mine\""
             << int(TooLarge) << "material " + notCopied;

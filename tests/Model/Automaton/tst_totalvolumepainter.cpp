@@ -138,14 +138,6 @@ private slots:
         painter.refreshColors();
         QCOMPARE(painter.opaqueFaces().front().fillColor, (Color{0.1f, 0.2f, 0.3f, 1.0f}));
         QCOMPARE(painter.transparentFaces().front().fillColor, colorOf(ClearA));
-        // Every unselected volume of a changed material takes the new colour.
-        TotalVolume other(1, 1, 1, 1, 1, 1, Util::Vector3D(), OpaqueA);
-        other.painter().regenerateSurface();
-        recolor(OpaqueA, {0.25f, 0.5f, 0.75f, 1.0f});
-        for (TotalVolume *v : {&volume, &other}) {
-            v->painter().refreshColorsIfStale();
-            QCOMPARE(v->painter().opaqueFace(0).fillColor, (Color{0.25f, 0.5f, 0.75f, 1.0f}));
-        }
     }
 
     void touchingCells_data()
