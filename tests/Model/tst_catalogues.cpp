@@ -4,7 +4,6 @@
 #include "Model/Process/processfactory.h"
 #include "catalogtesthome.h"
 #include "filesizelimit.h"
-#include "fullcatalogue.h"
 
 #include <QtTest>
 
@@ -115,8 +114,6 @@ private slots:
             << true << QByteArray("mine") << int(Folder) << "material " + read;
         QTest::newRow("materials: no read permission")
             << true << QByteArray("mine") << int(Unreadable) << "material " + read;
-        QTest::newRow("processes: a folder in its place")
-            << false << QByteArray("mine") << int(Folder) << "process " + read;
         QTest::newRow("materials: damaged and too large to copy")
             << true << "<?xml version=\"1.0\"?>\n<Materials>\n<!-- " + padding + " -->\n<Material name=\"Mine\""
             << int(TooLarge) << "material " + notCopied;
@@ -201,15 +198,7 @@ private slots:
         ProcessFactory::instance()->setProcess(Process(QStringLiteral("changed"), 1));
         QVERIFY(load(materials) && save(materials));
         QCOMPARE(home.read(fileOf(materials)), golden(materials));
-    }
-
-    void unwritableFolderLeavesTheCatalogueAlone_data() { loadingThenSavingReproducesTheFile_data(); }
-
-    void unwritableFolderLeavesTheCatalogueAlone()
-    {
-        QFETCH(bool, materials);
-        CatalogTestHome home;
-        // A file where the folder should be: nothing can be written under it.
+        // A file where the folder should be: nothing can be written under it, the table stays.
         QDir(home.folder()).removeRecursively();
         QFile blocker(home.folder());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -247,29 +236,6 @@ private slots:
         QVERIFY(!factory->setMaterial(Material(0, QStringLiteral("Nothing"), 1, 1, 1)));
         QCOMPARE(factory->getMaterial(999).name(), QStringLiteral("Empty"));
         QCOMPARE(factory->getMaterial(999).color()[3], 1.0f);
-    }
-
-    void lastFreeIdentifiersAreFound_data()
-    {
-        QTest::addColumn<QList<uint32_t>>("free");
-        QTest::addColumn<QList<uint32_t>>("reserved");
-        QTest::addColumn<uint>("expected"); // 0: none
-        QTest::newRow("none") << QList<uint32_t>{} << QList<uint32_t>{} << 0u;
-        QTest::newRow("lowest") << QList<uint32_t>{2000} << QList<uint32_t>{} << 2000u;
-        QTest::newRow("highest") << QList<uint32_t>{32766} << QList<uint32_t>{} << 32766u;
-        QTest::newRow("in between") << QList<uint32_t>{17383} << QList<uint32_t>{} << 17383u;
-        QTest::newRow("one of two reserved") << QList<uint32_t>{5000, 6000} << QList<uint32_t>{5000} << 6000u;
-        QTest::newRow("both reserved") << QList<uint32_t>{5000, 6000} << QList<uint32_t>{6000, 5000} << 0u;
-    }
-
-    void lastFreeIdentifiersAreFound()
-    {
-        QFETCH(QList<uint32_t>, free);
-        QFETCH(QList<uint32_t>, reserved);
-        takeNewMaterialIds(QSet<uint32_t>(free.begin(), free.end()));
-        const std::optional<uint32_t> id =
-            MaterialFactory::instance()->generateMaterialId(QSet<uint32_t>(reserved.begin(), reserved.end()));
-        QTEST(id.value_or(0), "expected");
     }
 
     void nameLookupFollowsEveryChange()
@@ -314,26 +280,6 @@ private slots:
         QCOMPARE(home.read(QStringLiteral("processes.xml.bak")), mine);
     }
 
-    void compatibleMaterialsParsing_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QList<uint32_t>>("expected");
-        QTest::newRow("empty part and word skipped") << QByteArray("1;;abc;14") << QList<uint32_t>{1, 14};
-        QTest::newRow("trailing separator") << QByteArray("4;5;") << QList<uint32_t>{4, 5};
-        QTest::newRow("empty element") << QByteArray("") << QList<uint32_t>{};
-    }
-
-    void compatibleMaterialsParsing()
-    {
-        QFETCH(QByteArray, text);
-        CatalogTestHome home;
-        home.write(QStringLiteral("processes.xml"),
-                   processFile("<Process version=\"1\" name=\"Mine\" process-id=\"40\"><CompatibleMaterials>" + text +
-                               "</CompatibleMaterials></Process>\n"));
-        QVERIFY(ProcessFactory::instance()->loadProcesses());
-        QTEST(ProcessFactory::instance()->getProcess(40).compatibleMaterialIds(), "expected");
-    }
-
     void rejectedProcessesAndDuplicates()
     {
         CatalogTestHome home;
@@ -345,7 +291,9 @@ private slots:
                                "<CompatibleMaterials>1</CompatibleMaterials></Process>\n"
                                "<Process version=\"1\" name=\"Late\" process-id=\"43\">"
                                "<CompatibleMaterials>3</CompatibleMaterials></Process>\n"
-                               "<Process version=\"1\" name=\"NoList\" process-id=\"44\"/>\n"));
+                               "<Process version=\"1\" name=\"NoList\" process-id=\"44\"/>\n"
+                               "<Process version=\"1\" name=\"Skips\" process-id=\"45\">"
+                               "<CompatibleMaterials>1;;abc;14;</CompatibleMaterials></Process>\n"));
         auto factory = ProcessFactory::instance();
         QVERIFY(factory->loadProcesses());
         QCOMPARE(factory->getProcess(41).id(), 0u);
@@ -354,6 +302,7 @@ private slots:
         QCOMPARE(factory->getProcess(43).compatibleMaterialIds(), QList<uint32_t>{3});
         QCOMPARE(factory->getProcess(44).name(), QStringLiteral("NoList"));
         QVERIFY(factory->getProcess(44).compatibleMaterialIds().isEmpty());
+        QCOMPARE(factory->getProcess(45).compatibleMaterialIds(), (QList<uint32_t>{1, 14}));
         QVERIFY(!factory->setProcess(Process(QStringLiteral("none"), 0)));
         QCOMPARE(factory->getProcess(1000).name(), QString());
         // Compatible materials the material catalogue does not know are skipped.

@@ -21,8 +21,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include <sys/stat.h>
-
 using namespace Util;
 
 namespace {
@@ -103,29 +101,8 @@ private slots:
         QCOMPARE(finished.load(), 3);
     }
 
-    // Out of memory must reach the caller as itself, so that it is reported as such; other
-    // failures keep their own text.
-    void failuresKeepTheirKind()
-    {
-        PoolThreads pool(2);
-        bool outOfMemory = false;
-        try {
-            runParallelTasks(4, [](uint32_t i) {
-                if (i == 2)
-                    throw std::bad_alloc();
-            });
-        } catch (const std::bad_alloc &error) {
-            outOfMemory = true;
-            QCOMPARE(failureText(error, QStringLiteral("draw the surface")),
-                     QStringLiteral("Not enough memory to draw the surface."));
-        } catch (...) {
-        }
-        QVERIFY(outOfMemory);
-        const std::invalid_argument error("The thickness must not be negative.");
-        QCOMPARE(failureText(error, QStringLiteral("run it")), QStringLiteral("The thickness must not be negative."));
-    }
-
-    void lowestFailedTaskWins()
+    // The lowest failed task's failure reaches the caller; out of memory as itself, to be reported as such.
+    void failuresKeepTheirKindAndTheLowestTaskWins()
     {
         PoolThreads pool(4);
         for (int repeat = 0; repeat < 20; ++repeat) {
@@ -140,125 +117,76 @@ private slots:
             }
             QCOMPARE(message, QStringLiteral("1"));
         }
+        const auto outOfMemory = [](uint32_t i) {
+            if (i == 2)
+                throw std::bad_alloc();
+        };
+        QVERIFY_EXCEPTION_THROWN(runParallelTasks(4, outOfMemory), std::bad_alloc);
+        QCOMPARE(failureText(std::bad_alloc(), QStringLiteral("draw the surface")),
+                 QStringLiteral("Not enough memory to draw the surface."));
+        const std::invalid_argument error("The thickness must not be negative.");
+        QCOMPARE(failureText(error, QStringLiteral("run it")), QStringLiteral("The thickness must not be negative."));
     }
 
-    void runStagesCountTheirSteps()
+    void runControlStopsAtBoundariesAndCountsStages()
     {
         RunControl control;
+        QList<uint64_t> seen;
+        control.setBoundaryCallback([&seen](RunControl &c) { seen << c.boundaries(); });
         {
             RunStage stage(&control, 10);
-            QCOMPARE(control.total(), uint64_t(10));
             stage.advance();
             stage.advance(3);
             QCOMPARE(control.done(), uint64_t(4));
             stage.finish();
             QCOMPARE(control.done(), uint64_t(10));
+            QCOMPARE(control.total(), uint64_t(10));
         }
-        RunStage second(&control, 0);
-        QCOMPARE(control.total(), uint64_t(0));
-        QCOMPARE(control.done(), uint64_t(0));
-        // Without a control a stage never stops.
-        RunStage alone(nullptr, 4);
-        alone.advance();
-        alone.finish();
-        QVERIFY(!alone.stopHere());
-        QVERIFY(!alone.stopped());
-    }
-
-    void stopsAtTheFirstBoundaryAfterTheRequestAndStaysStopped()
-    {
-        RunControl control;
         QVERIFY(!control.stopHere());
         control.requestStop();
-        QVERIFY(control.stopRequested());
         QVERIFY(!control.wasStopped()); // only a boundary stops the job
         QVERIFY(control.stopHere());
         QVERIFY(control.wasStopped());
         QVERIFY(control.stopHere());
-        QCOMPARE(control.boundaries(), uint64_t(3));
-        // Reset makes it ready for another job.
-        control.setStoppable(false);
-        control.beginStage(5);
-        control.advance(5);
+        QCOMPARE(seen, QList<uint64_t>({1, 2, 3}));
         control.reset();
         QVERIFY(!control.stopRequested());
-        QVERIFY(control.canStop());
         QCOMPARE(control.done(), uint64_t(0));
         QCOMPARE(control.total(), uint64_t(0));
         QVERIFY(!control.stopHere());
-    }
-
-    void aControlThatCannotStopLetsTheJobRunOn()
-    {
-        RunControl control;
+        // A control that cannot stop lets the job run on until it can.
         control.setStoppable(false);
         control.requestStop();
-        QVERIFY(!control.canStop());
         QVERIFY(!control.stopHere());
         QVERIFY(!control.wasStopped());
         control.setStoppable(true);
         QVERIFY(control.stopHere());
+        // Without a control a stage never stops.
+        RunStage alone(nullptr, 4);
+        alone.advance();
+        alone.finish();
+        QVERIFY(!alone.stopHere() && !alone.stopped());
     }
 
-    void callbackSeesEveryBoundaryBeforeTheFlagIsRead()
-    {
-        RunControl control;
-        QList<uint64_t> seen;
-        control.setBoundaryCallback([&seen](RunControl &c) {
-            seen << c.boundaries();
-            if (c.boundaries() == 2)
-                c.requestStop();
-        });
-        QVERIFY(!control.stopHere());
-        QVERIFY(control.stopHere());
-        QCOMPARE(seen, QList<uint64_t>({1, 2}));
-    }
-
+    // Pipes, devices and links to them are refused by the exports' tests.
     void refusal_data()
     {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("new name") << "missing" << QString();
-        QTest::newRow("regular file") << "file" << QString();
-        QTest::newRow("pipe") << "pipe"
-                              << "is not a regular file";
-        QTest::newRow("folder") << "folder"
-                                << "is a folder";
-        QTest::newRow("link to a pipe") << "link"
-                                        << "is not a regular file";
-        QTest::newRow("no name") << ""
-                                 << "no file name";
+        QTest::newRow("folder") << m_dir.path() << "is a folder";
+        QTest::newRow("no name") << QString() << "no file name";
     }
     void refusal()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, path);
         QFETCH(QString, refusal);
-        const QString path = kind.isEmpty() ? QString() : m_dir.filePath(kind);
-        const QByteArray native = QFile::encodeName(path);
-        if (kind == QLatin1String("file"))
-            writePlain(path, "old");
-        else if (kind == QLatin1String("pipe"))
-            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
-        else if (kind == QLatin1String("folder"))
-            QVERIFY(QDir(m_dir.path()).mkdir(kind));
-        else if (kind == QLatin1String("link"))
-            QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("pipe")), path));
-        const QString got = SafeFile::refusal(path);
-        QVERIFY2(refusal.isEmpty() ? got.isEmpty() : got.contains(refusal), qPrintable(got));
+        QVERIFY2(SafeFile::refusal(path).contains(refusal), qPrintable(SafeFile::refusal(path)));
         SafeFile file(path);
-        QCOMPARE(file.open(), refusal.isEmpty());
-        if (refusal.isEmpty())
-            return;
+        QVERIFY(!file.open());
         QVERIFY2(file.errorString().contains(refusal), qPrintable(file.errorString()));
         QString reason;
         QVERIFY(!saveImageFile(QImage(4, 4, QImage::Format_RGB32), path, "png", &reason));
-        QVERIFY(!reason.isEmpty());
-        // Neither written nor replaced.
-        struct stat status;
-        if (kind == QLatin1String("pipe")) {
-            QCOMPARE(::stat(native.constData(), &status), 0);
-            QVERIFY(S_ISFIFO(status.st_mode));
-        }
+        QVERIFY(reason.contains(refusal));
     }
 
     void commitReplacesTheFileOrKeepsTheOld()
@@ -284,32 +212,18 @@ private slots:
         QCOMPARE(contents(path), QByteArray("new"));
     }
 
-    void vectorConversionsAndArithmetic()
+    void vectorsKeepOrDropW()
     {
-        // A 3D vector made from a 4D one drops w; assigned one, it keeps its own.
+        // A 3D vector made from a 4D one drops w; assigned one, it keeps its own. Elements beyond 2 are w.
         const Vector4D v4(1, 2, 3, 9);
         QCOMPARE(Vector3D(v4), Vector4D(1, 2, 3, 0));
         Vector3D v3(5, 5, 5);
         v3.w = 7;
         v3 = v4;
         QCOMPARE(v3, Vector4D(1, 2, 3, 7));
-        // Elements beyond 2 are w.
-        Vector4D v(1, 2, 3, 4);
-        QCOMPARE(v[2], 3.0);
-        QCOMPARE(v[17], 4.0);
-        v[42] = 8;
-        QCOMPARE(v.w, 8.0);
-        const Vector4D b(10, 20, 30, 40);
-        QCOMPARE(v4 + b, Vector4D(11, 22, 33, 49));
-        QCOMPARE(b - v4, Vector4D(9, 18, 27, 31));
-        QCOMPARE(2.0 * v4, Vector4D(2, 4, 6, 18));
-        v += b;
-        QCOMPARE(v, Vector4D(11, 22, 33, 48));
-    }
-
-    void vectorsTravelInVariants()
-    {
-        QCOMPARE(QMetaType::typeName(qMetaTypeId<Vector3D>()), "Util::Vector3D");
+        v3[42] = 8;
+        QCOMPARE(v3.w, 8.0);
+        QCOMPARE(v4 + Vector4D(10, 20, 30, 40) - v4, Vector4D(10, 20, 30, 40));
         QCOMPARE(Vector3D::fromVariant(QVariant::fromValue(Vector3D(1, 2, 3))), Vector4D(1, 2, 3, 0));
         QCOMPARE(Vector3D::fromVariant(QVariant(QStringLiteral("text"))), Vector4D(0, 0, 0, 0));
     }

@@ -1,13 +1,16 @@
+// The painter's cubic faces, their colours and mesh, and the BSP tree that orders the transparent ones.
 #include "Model/Automaton/cubicfacegenerator.h"
 #include "Model/Automaton/facemesh.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Geometry/bsptree.h"
 #include "Model/Materials/materialfactory.h"
 #include "catalogtesthome.h"
 #include "volumetesthelpers.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <random>
@@ -15,6 +18,8 @@
 using Model::Automaton::FaceMesh;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePainter;
+using Model::Geometry::BSPTree;
+using Model::Geometry::CellFace;
 using Model::Geometry::QuadFace;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
@@ -67,8 +72,45 @@ bool sameFaces(const std::vector<QuadFace> &a, const std::vector<QuadFace> &b)
 
 const QString memoryFailure = QStringLiteral("Not enough memory to draw the surface of this cell volume.");
 
+const float unit[3] = {1, 1, 1};
+
+// The faces of a column of two transparent cells of different materials (cells (0, 0, 0) and
+// (0, 0, 1)), each face tagged 10 * z + face number through its slot, in a scrambled order.
+std::vector<CellFace> twoCellColumn()
+{
+    std::vector<CellFace> faces;
+    for (uint32_t z : {1u, 0u})
+        for (unsigned f : {5u, 3u, 1u, 0u, 2u, 4u})
+            faces.emplace_back(0, 0, z, f, 10 * z + f);
+    return faces;
+}
+
+using Runs = std::vector<std::vector<uint32_t>>;
+
+// The runs the walk hands out, each as the sorted tags of its faces.
+Runs runsFrom(const BSPTree &tree, const Util::Vector3D &eye)
+{
+    Runs runs;
+    tree.backToFront(eye, [&](size_t begin, size_t end) {
+        std::vector<uint32_t> tags;
+        for (size_t i = begin; i < end; ++i)
+            tags.push_back(tree.faces()[i].slot());
+        std::sort(tags.begin(), tags.end());
+        runs.push_back(tags);
+    });
+    return runs;
+}
+
+std::vector<uint32_t> tagsInOrder(const BSPTree &tree, const Util::Vector3D &eye)
+{
+    std::vector<uint32_t> tags;
+    for (uint32_t index : tree.backToFront(eye))
+        tags.push_back(tree.faces()[index].slot());
+    return tags;
+}
 } // namespace
 
+Q_DECLARE_METATYPE(Runs)
 Q_DECLARE_METATYPE(std::vector<int>)
 Q_DECLARE_METATYPE(std::vector<uint32_t>)
 
@@ -121,6 +163,23 @@ private slots:
         const float clearTop[4][3] = {{1, 0, 3}, {2, 0, 3}, {2, 2, 3}, {1, 2, 3}};
         QCOMPARE(std::memcmp(clear[2].corners, clearTop, sizeof clearTop), 0);
         QVERIFY(painter.transparentTree());
+        // Colours follow the selection and the catalogue.
+        volume.setSelected(true);
+        // A second refresh of a selected volume keeps the highlight instead of undoing it.
+        for (int twice = 0; twice < 2; ++twice) {
+            painter.refreshColors();
+            for (const auto &list : {painter.opaqueFaces(), painter.transparentFaces()}) {
+                for (const auto &face : list) {
+                    QCOMPARE(face.fillColor, Model::Automaton::highlighted(colorOf(face.material)));
+                    QCOMPARE(face.edgeColor, face.fillColor);
+                }
+            }
+        }
+        volume.setSelected(false);
+        recolor(OpaqueA, {0.1f, 0.2f, 0.3f, 1.0f});
+        painter.refreshColors();
+        QCOMPARE(painter.opaqueFaces().front().fillColor, (Color{0.1f, 0.2f, 0.3f, 1.0f}));
+        QCOMPARE(painter.transparentFaces().front().fillColor, colorOf(ClearA));
     }
 
     void touchingCells_data()
@@ -133,8 +192,6 @@ private slots:
         QTest::newRow("same transparent material shows no inner face")
             << uint32_t(ClearA) << uint32_t(ClearA) << 0 << 10;
         QTest::newRow("different transparent materials both show") << uint32_t(ClearA) << uint32_t(ClearB) << 0 << 12;
-        QTest::newRow("opaque shows its face to a transparent neighbour")
-            << uint32_t(OpaqueA) << uint32_t(ClearA) << 6 << 5;
         QTest::newRow("invisible makes nothing, its neighbour shows")
             << uint32_t(OpaqueA) << uint32_t(Invisible) << 6 << 0;
         QTest::newRow("an unknown material is invisible") << uint32_t(OpaqueA) << uint32_t(9999) << 6 << 0;
@@ -188,13 +245,10 @@ private slots:
         painter.setCutLimits({1, 2, 3}, {4, 50, 6});
         painter.cutLimits(lower, upper);
         QCOMPARE(upper, (std::array<uint32_t, 3>{4, 6, 6}));
-        const auto planes = painter.clippingPlanes();
-        QCOMPARE(planes[0], Util::Vector4D(-1, 0, 0, 1));
-        QCOMPARE(planes[1], Util::Vector4D(1, 0, 0, -4));
-        QCOMPARE(planes[2], Util::Vector4D(0, -1, 0, 2));
-        QCOMPARE(planes[3], Util::Vector4D(0, 1, 0, -6));
-        QCOMPARE(planes[4], Util::Vector4D(0, 0, -1, 3));
-        QCOMPARE(planes[5], Util::Vector4D(0, 0, 1, -6));
+        const Util::Vector4D planes[6] = {{-1, 0, 0, 1}, {1, 0, 0, -4}, {0, -1, 0, 2},
+                                          {0, 1, 0, -6}, {0, 0, -1, 3}, {0, 0, 1, -6}};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(painter.clippingPlanes()[i], planes[i]);
         // The window's 3 x 4 x 3 block shows its boundary faces only.
         painter.regenerateSurface();
         QCOMPARE(painter.opaqueFaces().size(), size_t(2 * (3 * 4 + 4 * 3 + 3 * 3)));
@@ -261,40 +315,8 @@ private slots:
         painter.regenerateSurface();
         QCOMPARE(painter.emptyCellOutlines().size(), size_t(6));
         for (const auto &face : painter.emptyCellOutlines()) {
-            QCOMPARE(face.material, 0u);
             QCOMPARE(face.edgeColor, (Color{0.8f, 0.8f, 0.8f, 1.0f}));
-            QVERIFY(face.corners[0][0] >= 1.0f);
-        }
-    }
-
-    void coloursFollowSelectionAndCatalogue()
-    {
-        TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, ClearA});
-        auto &painter = volume.painter();
-        painter.regenerateSurface();
-        volume.setSelected(true);
-        // A second refresh of a selected volume keeps the highlight instead of undoing it.
-        for (int twice = 0; twice < 2; ++twice) {
-            painter.refreshColors();
-            for (const auto &list : {painter.opaqueFaces(), painter.transparentFaces()}) {
-                for (const auto &face : list) {
-                    QCOMPARE(face.fillColor, Model::Automaton::highlighted(colorOf(face.material)));
-                    QCOMPARE(face.edgeColor, face.fillColor);
-                }
-            }
-        }
-        volume.setSelected(false);
-        recolor(OpaqueA, {0.1f, 0.2f, 0.3f, 1.0f});
-        painter.refreshColors();
-        QCOMPARE(painter.opaqueFaces().front().fillColor, (Color{0.1f, 0.2f, 0.3f, 1.0f}));
-        QCOMPARE(painter.transparentFaces().front().fillColor, colorOf(ClearA));
-        // Every unselected volume of a changed material takes the new colour.
-        TotalVolume other(1, 1, 1, 1, 1, 1, Util::Vector3D(), OpaqueA);
-        other.painter().regenerateSurface();
-        recolor(OpaqueA, {0.25f, 0.5f, 0.75f, 1.0f});
-        for (TotalVolume *v : {&volume, &other}) {
-            v->painter().refreshColorsIfStale();
-            QCOMPARE(v->painter().opaqueFace(0).fillColor, (Color{0.25f, 0.5f, 0.75f, 1.0f}));
+            QVERIFY(face.material == 0 && face.corners[0][0] >= 1.0f);
         }
     }
 
@@ -351,7 +373,6 @@ private slots:
         // 511 * 64 + 1 = 32705 fits a 16-bit integer (positions in 1/64 of a cell); 512 * 64 + 1 does not.
         for (int axis = 0; axis < 3; ++axis) {
             uint32_t upper[3] = {1, 1, 1};
-            QVERIFY(FaceMesh::fitsCompact(upper));
             upper[axis] = 511;
             QVERIFY(FaceMesh::fitsCompact(upper));
             upper[axis] = 512;
@@ -361,24 +382,20 @@ private slots:
         // spans x 2..3, z 7..10 in cells, in the plane y = 6, widened by 1/64 of a cell in x and z.
         const float size[3] = {0.5f, 2.0f, 4.0f};
         const uint32_t origin[3] = {2, 5, 7};
-        FaceMesh exact;
-        exact.resize(3, 1);
-        exact.writeQuad(0, 3, origin, 2, 3, size);
-        FaceMesh compact;
-        compact.setCompact(true);
-        compact.resize(3, 1);
-        compact.writeQuad(0, 3, origin, 2, 3, size);
-        QCOMPARE(exact.quadCount(3), size_t(1));
-        QCOMPARE(compact.quadCount(3), size_t(1));
+        FaceMesh meshes[2];
+        for (int compact = 0; compact < 2; ++compact) {
+            meshes[compact].setCompact(compact == 1);
+            meshes[compact].resize(3, 1);
+            meshes[compact].writeQuad(0, 3, origin, 2, 3, size);
+            QCOMPARE(meshes[compact].quadCount(3), size_t(1));
+        }
         const float s = 1.0f / 64.0f;
         // Face-table corners of face 3: (0,1,0), (0,1,1), (1,1,1), (1,1,0).
         const float cells[4][3] = {{2 - s, 6, 7 - s}, {2 - s, 6, 10 + s}, {3 + s, 6, 10 + s}, {3 + s, 6, 7 - s}};
-        for (int k = 0; k < 4; ++k) {
-            for (int i = 0; i < 3; ++i) {
-                const size_t at = size_t(3 * k + i);
-                QCOMPARE(exact.direction(3).positions[at], cells[k][i] * size[i]);
-                QCOMPARE(float(compact.direction(3).compactPositions[at]) / 64.0f * size[i], cells[k][i] * size[i]);
-            }
+        for (size_t at = 0; at < 12; ++at) {
+            const float expected = cells[at / 3][at % 3] * size[at % 3];
+            QCOMPARE(meshes[0].direction(3).positions[at], expected);
+            QCOMPARE(float(meshes[1].direction(3).compactPositions[at]) / 64.0f * size[at % 3], expected);
         }
     }
 
@@ -434,6 +451,94 @@ private slots:
         // The cells are unlocked again and the next generation works.
         QVERIFY(painter.regenerateSurface());
         QCOMPARE(painter.storedBytes(), bytes);
+    }
+
+    void columnFromSeveralEyes_data()
+    {
+        QTest::addColumn<Util::Vector3D>("eye");
+        QTest::addColumn<Runs>("expected");
+        // Worked by hand: along x the plane 0 lies before the eye, the plane 1 beyond it and the
+        // slab between them around it; items before come first, items beyond from the far end,
+        // the item around the eye last. Inside the slab the same along y, then along z.
+        QTest::newRow("from above") << Util::Vector3D(0.5, 0.5, 100)
+                                    << Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {0}, {1, 10}, {11}};
+        QTest::newRow("from below") << Util::Vector3D(0.5, 0.5, -100)
+                                    << Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {11}, {1, 10}, {0}};
+        // From +x at the height of the lower cell: the plane x = 1 faces the eye and comes last;
+        // along z the plane 0 lies below the eye, the planes 1 and 2 above it.
+        QTest::newRow("from +x") << Util::Vector3D(100, 0.5, 0.5)
+                                 << Runs{{4, 14}, {2, 12}, {3, 13}, {0}, {11}, {1, 10}, {5, 15}};
+        // From the corner (+x, -y, +z): far side x = 0 and y = 1 first, then bottom to top, then
+        // the near sides y = 0 and x = 1.
+        QTest::newRow("from a corner") << Util::Vector3D(100, -100, 100)
+                                       << Runs{{4, 14}, {3, 13}, {0}, {1, 10}, {11}, {2, 12}, {5, 15}};
+    }
+    void columnFromSeveralEyes()
+    {
+        QFETCH(Util::Vector3D, eye);
+        QFETCH(Runs, expected);
+        QVERIFY(!BSPTree::build({}, unit));
+        QVERIFY(!BSPTree::inTreeOrder(twoCellColumn()));
+        auto tree = BSPTree::build(twoCellColumn(), unit);
+        QVERIFY(BSPTree::inTreeOrder(tree->faces()));
+        // Planes x = 0 first (the -x faces of both cells), the plane x = 1 last.
+        QCOMPARE(tree->faces().front().face(), 4u);
+        QCOMPARE(tree->faces().back().face(), 5u);
+        QCOMPARE(runsFrom(*tree, eye), expected);
+    }
+
+    void cellSizeScalesThePlanes()
+    {
+        // Top faces of cells 0, 2, 5 and 8 in a column of cells 2 units high: planes z = 2, 6, 12, 18.
+        std::vector<CellFace> faces;
+        for (uint32_t z : {2u, 8u, 0u, 5u})
+            faces.emplace_back(0, 0, z, 1, z);
+        const float size[3] = {1, 1, 2};
+        auto tree = BSPTree::build(faces, size);
+        // Between the planes 6 and 12: the two lower ones rising, then the two upper ones falling.
+        QCOMPARE(tagsInOrder(*tree, Util::Vector3D(0.5, 0.5, 9)), (std::vector<uint32_t>{0, 2, 8, 5}));
+        // Above the plane 12 only the plane 18 is left beyond the eye.
+        QCOMPARE(tagsInOrder(*tree, Util::Vector3D(0.5, 0.5, 13)), (std::vector<uint32_t>{0, 2, 5, 8}));
+    }
+
+    void eyeOnAPlaneDrawsThatPlaneLast()
+    {
+        // Side faces of cells on either side of the plane x = 1 and the two faces lying in it.
+        std::vector<CellFace> faces{{0, 0, 0, 4, 1}, {0, 0, 0, 5, 2}, {1, 0, 0, 4, 3}, {1, 0, 0, 5, 4}};
+        auto tree = BSPTree::build(faces, unit);
+        QCOMPARE(runsFrom(*tree, Util::Vector3D(1, 0.5, 0.5)), (Runs{{1}, {4}, {2, 3}}));
+    }
+
+    void everyFaceOnceFromAnyEye()
+    {
+        std::mt19937 random(99);
+        std::vector<CellFace> faces;
+        for (int i = 0; i < 500; ++i)
+            faces.emplace_back(random() % 7, random() % 5, random() % 9, random() % 6, uint32_t(i));
+        auto tree = BSPTree::build(faces, unit);
+        for (int trial = 0; trial < 20; ++trial) {
+            const Util::Vector3D eye(double(random() % 200) / 10.0 - 5, double(random() % 200) / 10.0 - 5,
+                                     double(random() % 200) / 10.0 - 5);
+            auto order = tagsInOrder(*tree, eye);
+            std::sort(order.begin(), order.end());
+            QCOMPARE(order.size(), faces.size());
+            for (uint32_t i = 0; i < order.size(); ++i)
+                QCOMPARE(order[i], i);
+        }
+    }
+
+    void parallelPlanesComeInDepthOrder()
+    {
+        // Three thousand parallel planes: ordered from the eye's far side, without deep recursion.
+        std::vector<CellFace> faces;
+        const uint32_t n = 3000;
+        for (uint32_t i = 0; i < n; ++i)
+            faces.emplace_back(0, 0, i, 1, i);
+        std::shuffle(faces.begin(), faces.end(), std::mt19937(5));
+        auto tree = BSPTree::build(faces, unit);
+        const auto order = tagsInOrder(*tree, Util::Vector3D(0, 0, -1));
+        QCOMPARE(order.size(), size_t(n));
+        QVERIFY(std::is_sorted(order.rbegin(), order.rend()));
     }
 };
 

@@ -1,0 +1,452 @@
+// The smooth surface algorithms: marching cubes and the octree of uniform blocks.
+#include "Model/Automaton/marchingcubesurface.h"
+#include "Model/Automaton/octree.h"
+#include "Model/Automaton/octreesurface.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Materials/materialfactory.h"
+#include "catalogtesthome.h"
+#include "meshchecks.h"
+#include "volumetesthelpers.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <set>
+#include <tuple>
+
+using namespace Model::Automaton;
+using Model::Geometry::QuadFace;
+using Model::Materials::Material;
+using Model::Materials::MaterialFactory;
+
+namespace {
+
+enum : uint32_t { A = 1, B = 3, C = 4 };
+
+std::vector<Triangle> march(TotalVolume &volume, std::array<uint32_t, 3> lower = {0, 0, 0},
+                            std::array<uint32_t, 3> upper = {~0u, ~0u, ~0u})
+{
+    MarchingCubeSurface surface(volume);
+    surface.generate(lower, upper);
+    return surface.triangles();
+}
+
+std::vector<MeshChecks::Tri> lattice(const std::vector<Triangle> &triangles, const float cellSize[3])
+{
+    std::vector<MeshChecks::Tri> out;
+    for (const Triangle &t : triangles)
+        out.push_back({MeshChecks::halfCells(t.vertices[0].position, cellSize),
+                       MeshChecks::halfCells(t.vertices[1].position, cellSize),
+                       MeshChecks::halfCells(t.vertices[2].position, cellSize)});
+    return out;
+}
+
+size_t distinctVertices(const std::vector<Triangle> &triangles)
+{
+    std::set<std::array<float, 3>> positions;
+    for (const Triangle &t : triangles)
+        for (const auto &v : t.vertices)
+            positions.insert({v.position[0], v.position[1], v.position[2]});
+    return positions.size();
+}
+
+double volumeOf(const std::vector<Triangle> &triangles)
+{
+    std::vector<std::array<std::array<double, 3>, 3>> corners;
+    for (const Triangle &t : triangles) {
+        std::array<std::array<double, 3>, 3> c;
+        for (int v = 0; v < 3; ++v)
+            for (int i = 0; i < 3; ++i)
+                c[v][i] = t.vertices[v].position[i];
+        corners.push_back(c);
+    }
+    return MeshChecks::enclosedVolume(corners);
+}
+
+const float unit[3] = {1, 1, 1};
+
+enum : uint32_t { OpaqueA = 111, OpaqueB = 112, ClearA = 113, ClearB = 114, Ghost = 115 };
+
+const FacePalette::ColorMap colors = {{0, {0, 0, 0, 0}},
+                                      {OpaqueA, {0.8f, 0.2f, 0.1f, 1.0f}},
+                                      {OpaqueB, {0.1f, 0.9f, 0.3f, 1.0f}},
+                                      {ClearA, {0.2f, 0.2f, 1.0f, 0.5f}},
+                                      {ClearB, {1.0f, 1.0f, 0.2f, 0.3f}},
+                                      {Ghost, {1.0f, 1.0f, 1.0f, 0.001f}}};
+
+void defineMaterials()
+{
+    auto factory = MaterialFactory::instance();
+    for (const auto &entry : colors) {
+        if (entry.first != 0)
+            factory->setMaterial(
+                Material(entry.first, QStringLiteral("Octree test %1").arg(entry.first), 1, 1, 0.1f, entry.second));
+    }
+}
+
+// A face cut into unit cell faces: (cell x, y, z, face number, material), the cell being the one
+// the face belongs to.
+using UnitFace = std::tuple<int, int, int, unsigned, uint32_t>;
+
+std::map<UnitFace, int> unitFaces(const std::vector<QuadFace> &faces)
+{
+    std::map<UnitFace, int> out;
+    for (const QuadFace &q : faces) {
+        int low[3];
+        int high[3];
+        for (int i = 0; i < 3; ++i) {
+            low[i] = int(std::lround(std::min({q.corners[0][i], q.corners[1][i], q.corners[2][i], q.corners[3][i]})));
+            high[i] = int(std::lround(std::max({q.corners[0][i], q.corners[1][i], q.corners[2][i], q.corners[3][i]})));
+        }
+        const unsigned f = q.faceNumber();
+        const int axis = 2 - int(f / 2);
+        // The face's plane is the cell's upper side for faces 1, 3, 5.
+        if (f & 1u)
+            --low[axis];
+        high[axis] = low[axis] + 1;
+        for (int x = low[0]; x < high[0]; ++x)
+            for (int y = low[1]; y < high[1]; ++y)
+                for (int z = low[2]; z < high[2]; ++z)
+                    ++out[UnitFace{x, y, z, f, q.material}];
+    }
+    return out;
+}
+
+} // namespace
+
+using CellList = std::vector<std::array<uint32_t, 3>>;
+Q_DECLARE_METATYPE(CellList)
+
+class tst_SurfaceAlgorithms : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
+private slots:
+    void initTestCase() { defineMaterials(); }
+
+    void singleCellGivesAClosedOctahedron()
+    {
+        // Cell (1, 1, 1) with cell sizes 1, 2, 3: vertices half a cell from its lowest corner
+        // (1, 2, 3) along each axis, eight triangles around them.
+        TotalVolume volume(3, 3, 3, 1.0f, 2.0f, 3.0f, Util::Vector3D(), 0u);
+        setStateAt(volume, 1, 1, 1, A);
+        const auto triangles = march(volume);
+        QCOMPARE(triangles.size(), size_t(8));
+        std::set<std::array<float, 3>> positions;
+        for (const Triangle &t : triangles) {
+            for (const auto &v : t.vertices) {
+                positions.insert({v.position[0], v.position[1], v.position[2]});
+                QCOMPARE(v.material, uint32_t(A));
+            }
+        }
+        const std::set<std::array<float, 3>> expected = {{0.5f, 2, 3}, {1.5f, 2, 3}, {1, 1, 3},
+                                                         {1, 3, 3},    {1, 2, 1.5f}, {1, 2, 4.5f}};
+        QCOMPARE(positions, expected);
+        const float cellSize[3] = {1, 2, 3};
+        QVERIFY(MeshChecks::closedAndOriented(lattice(triangles, cellSize)));
+        // Half-diagonals 0.5, 1 and 1.5: the octahedron holds 4/3 * 0.5 * 1 * 1.5 = 1, positive
+        // because the triangles face outwards.
+        QCOMPARE(volumeOf(triangles), 1.0);
+    }
+
+    void smoothedNormalsOfAnOctahedron()
+    {
+        // Keys round half up: the vertices at -x, -y and -z of cell (1, 1, 1) all share key
+        // (1, 1, 1) and so the mean of their twelve face normals, (-1, -1, -1) / sqrt(3); the
+        // vertex at +x alone has key (2, 1, 1) and the mean of (1, +-1, +-1): (1, 0, 0).
+        auto volume = makeVolume(
+            3, 3, 3, [](uint32_t x, uint32_t y, uint32_t z) { return x == 1 && y == 1 && z == 1 ? uint32_t(A) : 0u; });
+        const float s = 1.0f / std::sqrt(3.0f);
+        for (const Triangle &t : march(*volume)) {
+            for (const auto &v : t.vertices) {
+                // The vertices at +x, +y and +z (position 1.5 on that axis) have their axis as normal.
+                for (int i = 0; i < 3; ++i) {
+                    const bool alone = v.position[0] + v.position[1] + v.position[2] == 3.5f;
+                    const float expected = alone ? (v.position[i] == 1.5f ? 1.0f : 0.0f) : -s;
+                    QVERIFY(std::fabs(v.normal[i] - expected) < 1e-6f);
+                }
+            }
+        }
+    }
+
+    void handCountedShapes_data()
+    {
+        QTest::addColumn<CellList>("cells");
+        QTest::addColumn<int>("triangles");
+        QTest::addColumn<int>("vertices");
+        // Cells in the window's lower layers count as empty corners. Two along x: four cubes hold both (a quad each),
+        // eight one (a triangle each); vertices on the 5 + 5 edges to empty neighbours. Two touching along an edge: two
+        // cubes hold both on a face diagonal and cut two corners off each, twelve hold one. A 2 x 2 x 2 block: 6 faces
+        // x 1 cube x 2, 12 edges x 1 cube x 2, 8 corners x 1.
+        QTest::newRow("lower layers") << CellList{{0, 1, 1}, {1, 0, 1}, {1, 1, 0}} << 0 << 0;
+        QTest::newRow("two along x") << CellList{{1, 1, 1}, {2, 1, 1}} << 16 << 10;
+        QTest::newRow("two along an edge") << CellList{{1, 1, 1}, {2, 2, 1}} << 16 << 12;
+        QTest::newRow("2x2x2 block") << CellList{{1, 1, 1}, {1, 1, 2}, {1, 2, 1}, {1, 2, 2},
+                                                 {2, 1, 1}, {2, 1, 2}, {2, 2, 1}, {2, 2, 2}}
+                                     << 44 << 24;
+    }
+    void handCountedShapes()
+    {
+        QFETCH(CellList, cells);
+        QFETCH(int, triangles);
+        QFETCH(int, vertices);
+        TotalVolume volume(4, 4, 4, 1, 1, 1, Util::Vector3D(), 0u);
+        for (const auto &c : cells)
+            setStateAt(volume, c[0], c[1], c[2], A);
+        const auto result = march(volume);
+        QCOMPARE(int(result.size()), triangles);
+        QCOMPARE(int(distinctVertices(result)), vertices);
+        QVERIFY(MeshChecks::closedAndOriented(lattice(result, unit)));
+    }
+
+    void windowAndCutCells()
+    {
+        // A 6^3 block seen through the window [1, 4): corners 2 to 4 are inside (lower layer 1
+        // empty, the upper end inclusive), so the surface spans 1.5 to 4.5.
+        auto volume = makeVolume(6, 6, 6, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
+        const auto windowed = march(*volume, {1, 1, 1}, {4, 4, 4});
+        // A block of k^3 inside corners gives 6 (k-1)^2 cubes with a face inside (2 triangles each),
+        // 12 (k-1) with an edge inside (2 each) and 8 with a corner inside (1 each): 104 for k = 3.
+        QCOMPARE(windowed.size(), size_t(104));
+        for (const Triangle &t : windowed) {
+            for (const auto &v : t.vertices) {
+                for (float c : v.position)
+                    QVERIFY(c >= 1.5f && c <= 4.5f);
+            }
+        }
+        // 5^3 filled has corners 1 to 4 inside (k = 4: 188 triangles); cutting the middle cell
+        // hollows out one corner: 8 more triangles, facing into the hollow.
+        auto block = makeVolume(5, 5, 5, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
+        const auto solid = march(*block);
+        QCOMPARE(solid.size(), size_t(188));
+        {
+            Model::Automaton::CellLock lock(*block);
+            lock.cells()[block->index(2, 2, 2)].addCut();
+        }
+        const auto hollow = march(*block);
+        QCOMPARE(hollow.size(), size_t(196));
+        QVERIFY(MeshChecks::closedAndOriented(lattice(hollow, unit)));
+        // The hollow is the single-cell octahedron (1/6 of a cell) turned inside out.
+        QVERIFY(std::fabs(volumeOf(solid) - volumeOf(hollow) - 1.0 / 6.0) < 1e-9);
+    }
+
+    void verticesTakeTheMaterialOfTheirCell()
+    {
+        TotalVolume volume(4, 3, 3, 1, 1, 1, Util::Vector3D(), 0u);
+        setStateAt(volume, 1, 1, 1, A);
+        setStateAt(volume, 2, 1, 1, B);
+        for (const Triangle &t : march(volume)) {
+            for (const auto &v : t.vertices) {
+                // Every vertex lies half way from one of the two cells to an empty corner: x 0.5 or 1
+                // around the first, 2 or 2.5 around the second.
+                const uint32_t expected = v.position[0] < 1.5f ? uint32_t(A) : uint32_t(B);
+                QCOMPARE(v.material, expected);
+            }
+        }
+    }
+
+    void randomVolumesGiveClosedSurfaces()
+    {
+        std::set<int> cases; // corner patterns of the cubes met, to be sure every table row is used
+        for (uint32_t seed = 1; seed <= 20; ++seed) {
+            const auto filled = [seed](uint32_t x, uint32_t y, uint32_t z) {
+                return patternState(x, y, z, seed, 3) % 2 ? uint32_t(A) : 0u;
+            };
+            const auto triangles = march(*makeVolume(9, 8, 10, filled));
+            QVERIFY2(MeshChecks::closedAndOriented(lattice(triangles, unit)), qPrintable(QString::number(seed)));
+            QVERIFY(volumeOf(triangles) > 0);
+            // Cubes between cells 1 to 8, 1 to 7 and 1 to 9 (the window's lower layers count as empty).
+            for (uint32_t i = 0; i < 7 * 6 * 8; ++i) {
+                int index = 0;
+                for (uint32_t c = 0; c < 8; ++c)
+                    index |= int(filled(1 + i / 48 + (c & 1), 1 + i / 8 % 6 + (c >> 1 & 1), 1 + i % 8 + (c >> 2)) != 0)
+                             << c;
+                cases.insert(index);
+            }
+        }
+        QCOMPARE(cases.size(), size_t(256));
+    }
+
+    void sameTrianglesForOneTwoAndThreeThreads()
+    {
+        auto volume = makeVolume(13, 9, 11, [](uint32_t x, uint32_t y, uint32_t z) {
+            const uint32_t s = patternState(x, y, z, 5, 4);
+            return s == 4 ? 0u : std::array<uint32_t, 4>{0, A, B, C}[s];
+        });
+        {
+            Model::Automaton::CellLock lock(*volume);
+            lock.cells()[volume->index(6, 4, 5)].addCut();
+            lock.cells()[volume->index(4, 4, 4)].addCut();
+        }
+        std::vector<Triangle> reference;
+        for (int threads : {1, 2, 3}) {
+            PoolThreads pool(threads);
+            MarchingCubeSurface surface(*volume);
+            surface.generate({1, 0, 2}, {12, 9, 10});
+            QCOMPARE(surface.lastTaskCount(), threads == 1 ? 0u : unsigned(threads));
+            const auto triangles = surface.triangles();
+            QVERIFY(triangles.size() > 100);
+            if (threads == 1) {
+                reference = triangles;
+                continue;
+            }
+            QCOMPARE(triangles.size(), reference.size());
+            QVERIFY(std::memcmp(triangles.data(), reference.data(), triangles.size() * sizeof(Triangle)) == 0);
+        }
+    }
+
+    void insertionSplitsMergesAndFindsNeighbours()
+    {
+        // The root is the smallest power of two covering the largest extent.
+        QCOMPARE(Octree::rootSize(0), 1);
+        QCOMPARE(Octree::rootSize(2), 2);
+        QCOMPARE(Octree::rootSize(5), 8);
+        QCOMPARE(Octree::rootSize(9), 16);
+        const uint32_t origin[3] = {0, 0, 0};
+        Octree tree(origin, 4);
+        tree.insert(1, 1, 1, OpaqueA);
+        // 4 -> eight 2s -> eight 1s: the root, one inner 2 and 16 leaves.
+        QCOMPARE(tree.nodeCount(), size_t(17));
+        QCOMPARE(tree.leafCount(), size_t(15));
+        QCOMPARE(tree.node(tree.leafAt(1, 1, 1)).material, uint32_t(OpaqueA));
+        QCOMPARE(tree.node(tree.leafAt(0, 0, 0)).material, 0u);
+        QCOMPARE(tree.node(tree.leafAt(3, 3, 3)).size, 2);
+        // Neighbours are leaves of equal size or larger: +x of cell (1, 1, 1) is the 2-leaf at
+        // (2, 0, 0), -x its sibling (0, 1, 1); beyond the root there is nothing.
+        const uint32_t small = tree.leafAt(1, 1, 1);
+        QCOMPARE(tree.node(tree.neighbour(small, 5)).size, 2);
+        QCOMPARE(tree.node(tree.neighbour(small, 5)).origin[0], 2u);
+        QCOMPARE(tree.node(tree.neighbour(small, 4)).origin[0], 0u);
+        QCOMPARE(tree.node(tree.neighbour(small, 4)).size, 1);
+        QCOMPARE(tree.neighbour(tree.leafAt(0, 0, 0), 4), OctreeNode::none);
+        QCOMPARE(tree.neighbour(Octree::rootIndex, 1), OctreeNode::none);
+        for (uint32_t x = 0; x < 2; ++x)
+            for (uint32_t y = 0; y < 2; ++y)
+                for (uint32_t z = 0; z < 2; ++z)
+                    tree.insert(x, y, z, OpaqueA);
+        // The first 2-block is full: its leaves merge into one of size 2.
+        const OctreeNode &merged = tree.node(tree.leafAt(0, 1, 1));
+        QCOMPARE(merged.size, 2);
+        QCOMPARE(merged.material, uint32_t(OpaqueA));
+        QCOMPARE(tree.leafCount(), size_t(8));
+        // Filling everything merges up to the root; cells outside the root are left alone.
+        for (uint32_t x = 0; x < 4; ++x)
+            for (uint32_t y = 0; y < 4; ++y)
+                for (uint32_t z = 0; z < 4; ++z)
+                    tree.insert(x, y, z, OpaqueA);
+        tree.insert(4, 0, 0, OpaqueB);
+        QVERIFY(tree.root().leaf);
+        QCOMPARE(tree.root().material, uint32_t(OpaqueA));
+        QCOMPARE(tree.leafCount(), size_t(1));
+        // A block over a finer part of the tree replaces it.
+        Octree blocks(origin, 8);
+        blocks.insert(1, 2, 3, OpaqueA);
+        blocks.insert(0, 0, 0, OpaqueB);
+        blocks.insertBlock(0, 0, 0, 4, OpaqueB);
+        QCOMPARE(blocks.node(blocks.leafAt(1, 2, 3)).size, 4);
+        QCOMPARE(blocks.node(blocks.leafAt(1, 2, 3)).material, uint32_t(OpaqueB));
+        QCOMPARE(blocks.leafCount(), size_t(8));
+    }
+
+    void uniformBlockGivesItsSixSides()
+    {
+        TotalVolume volume(4, 4, 4, 1.0f, 2.0f, 3.0f, Util::Vector3D(), OpaqueA);
+        OctreeSurface surface(volume);
+        surface.generate({0, 0, 0}, {4, 4, 4}, colors);
+        QCOMPARE(surface.leafCount(), size_t(1));
+        const auto faces = surface.opaqueFaces();
+        QCOMPARE(faces.size(), size_t(6));
+        QCOMPARE(surface.transparentFaceCount(), size_t(0));
+        QCOMPARE(faces[0].faceNumber(), 1u); // the root's +z side first
+        const float top[4][3] = {{0, 0, 12}, {4, 0, 12}, {4, 8, 12}, {0, 8, 12}};
+        for (int k = 0; k < 4; ++k)
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(faces[0].corners[k][i], top[k][i]);
+        QCOMPARE(faces[0].material, uint32_t(OpaqueA));
+        QCOMPARE(faces[0].fillColor, colors.at(OpaqueA));
+        surface.recolor(colors, true); // keeps the faces
+        QCOMPARE(surface.opaqueFaces()[0].fillColor, Model::Automaton::highlighted(colors.at(OpaqueA)));
+        QCOMPARE(surface.opaqueFaceCount(), size_t(6));
+        surface.release();
+        QCOMPARE(surface.opaqueFaceCount(), size_t(0));
+    }
+
+    void aHoleShowsFacesAroundItOnly()
+    {
+        auto volume = makeVolume(
+            4, 4, 4, [](uint32_t x, uint32_t y, uint32_t z) { return x == 1 && y == 2 && z == 1 ? 0u : OpaqueA; });
+        OctreeSurface surface(*volume);
+        surface.generate({0, 0, 0}, {4, 4, 4}, colors);
+        const auto faces = unitFaces(surface.opaqueFaces());
+        // The six neighbours of the hole, each showing the face that looks into it.
+        std::map<UnitFace, int> inner;
+        for (const auto &entry : faces) {
+            const auto [x, y, z, f, m] = entry.first;
+            QCOMPARE(entry.second, 1);
+            const int coordinate[3] = {x, y, z};
+            const int axis = 2 - int(f / 2);
+            const bool outer = (f & 1u) ? coordinate[axis] == 3 : coordinate[axis] == 0;
+            if (!outer)
+                inner[entry.first] = entry.second;
+        }
+        const std::map<UnitFace, int> expected = {{{1, 2, 0, 1, OpaqueA}, 1}, {{1, 2, 2, 0, OpaqueA}, 1},
+                                                  {{1, 1, 1, 3, OpaqueA}, 1}, {{1, 3, 1, 2, OpaqueA}, 1},
+                                                  {{0, 2, 1, 5, OpaqueA}, 1}, {{2, 2, 1, 4, OpaqueA}, 1}};
+        QCOMPARE(inner, expected);
+        // 96 unit faces outside, in 2 x 2 pieces except where the split block around the hole
+        // touches the sides x = 0, y = 4 and z = 0 (four unit faces each there).
+        QCOMPARE(int(faces.size()), 96 + 6);
+        QCOMPARE(surface.opaqueFaceCount(), size_t(3 * 4 + 3 * (3 + 4) + 6));
+    }
+
+    void coversTheCubicFacesExactlyOnce()
+    {
+        // Uniform blocks beside single cells, opaque, transparent and invisible, with cuts and a narrowed
+        // window: every face the cubic surface shows (worked by hand in the painter's test) the octree shows
+        // exactly once, in the same list, from the tree it would build cell by cell.
+        const uint32_t materials[] = {0, OpaqueA, OpaqueB, ClearA, ClearB, Ghost};
+        const std::array<uint32_t, 3> lower{1, 0, 2}, upper{11, 8, 10};
+        for (uint32_t seed = 1; seed <= 12; ++seed) {
+            auto volume = makeVolume(11, 9, 10, [&](uint32_t x, uint32_t y, uint32_t z) {
+                const uint32_t block = patternState(x / 4, y / 4, z / 4, seed, 5);
+                const uint32_t single = patternState(x, y, z, seed + 100, 40);
+                return single < 6 ? materials[single] : materials[block];
+            });
+            {
+                Model::Automaton::CellLock lock(*volume);
+                for (uint32_t i = 0; i < volume->cellCount(); i += 37)
+                    lock.cells()[i].addCut();
+            }
+            auto &painter = volume->painter();
+            painter.setCutLimits(lower, upper);
+            painter.setSurfaceAlgorithm(0);
+            QVERIFY(painter.regenerateSurface());
+            const auto cubicOpaque = unitFaces(painter.opaqueFaces());
+            const auto cubicTransparent = unitFaces(painter.transparentFaces());
+            painter.setSurfaceAlgorithm(2);
+            QVERIFY(painter.regenerateSurface());
+            QCOMPARE(painter.opaqueFaceCount(), size_t(0)); // only the selected surface is built
+            const OctreeSurface &surface = painter.octreeSurface();
+            QVERIFY(!cubicOpaque.empty() && !cubicTransparent.empty());
+            QCOMPARE(unitFaces(surface.opaqueFaces()), cubicOpaque);
+            QCOMPARE(unitFaces(surface.transparentFaces()), cubicTransparent);
+            // The surface inserts uniform bricks whole; its tree is the one built cell by cell.
+            const std::vector<uint32_t> cuts = cutCounts(*volume);
+            Octree tree(lower.data(), Octree::rootSize(10));
+            for (uint32_t x = lower[0]; x < upper[0]; ++x)
+                for (uint32_t y = lower[1]; y < upper[1]; ++y)
+                    for (uint32_t z = lower[2]; z < upper[2]; ++z)
+                        if (const uint32_t m = stateAt(*volume, x, y, z); m && !cuts[volume->index(x, y, z)])
+                            tree.insert(x, y, z, m);
+            QCOMPARE(surface.leafCount(), tree.leafCount());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SurfaceAlgorithms)
+#include "tst_surfacealgorithms.moc"
