@@ -160,19 +160,13 @@ private slots:
     void packageHasItsFieldsAndNoLintianError()
     {
         REQUIRE_PACKAGE();
-        const ChildResult r =
-            runChild(QStringLiteral("dpkg-deb"),
-                     {QStringLiteral("--field"), m_deb, QStringLiteral("Package"), QStringLiteral("Version"),
-                      QStringLiteral("Depends"), QStringLiteral("Section")});
+        const ChildResult r = runChild(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), m_deb});
         QCOMPARE(r.exitCode, 0);
-        QHash<QString, QString> fields;
-        for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            fields.insert(line.section(QStringLiteral(": "), 0, 0), line.section(QStringLiteral(": "), 1));
-        QCOMPARE(fields.value(QStringLiteral("Package")), QStringLiteral("cellforge"));
-        QCOMPARE(fields.value(QStringLiteral("Version")), QStringLiteral(CELLFORGE_VERSION));
-        QCOMPARE(fields.value(QStringLiteral("Section")), QStringLiteral("science"));
+        const QStringList fields = r.out.split(QLatin1Char('\n'));
+        for (const char *field : {"Package: cellforge", "Version: " CELLFORGE_VERSION, "Section: science"})
+            QVERIFY2(fields.contains(QLatin1String(field)), field);
         // Computed from the executables' shared libraries, not written by hand.
-        const QString depends = fields.value(QStringLiteral("Depends"));
+        const QString depends = fields.filter(QRegularExpression(QStringLiteral("^Depends: "))).value(0);
         for (const char *library : {"libc6", "libqt5core5a", "libqt5gui5", "libqt5widgets5", "libglu1"})
             QVERIFY2(depends.contains(QLatin1String(library)), qPrintable(depends));
         if (tool("lintian").isEmpty())

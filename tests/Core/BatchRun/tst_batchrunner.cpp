@@ -25,10 +25,25 @@ private:
     }
 
 private slots:
-    void stopDuringAStepPutsItsCellsBackAndEndsTheRun_data() { threadRows(); }
-    void stopDuringAStepPutsItsCellsBackAndEndsTheRun()
+    // A stop during a step puts its cells back; one that comes too late for a step ends the run before
+    // the next.
+    void stopEndsTheRun_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<bool>("duringStep");
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("filmCells");
+        QTest::newRow("during a step, 1 thread") << 1 << true << 1 << 0;
+        QTest::newRow("during a step, 3 threads") << 3 << true << 1 << 0;
+        // The first film of 4 is complete: the layers z = 5 to 8, whose centres lie 0.5 to 3.5 above.
+        QTest::newRow("after a step") << 1 << false << 2 << 4 * 12 * 10;
+    }
+    void stopEndsTheRun()
     {
         QFETCH(int, threads);
+        QFETCH(bool, duringStep);
+        QFETCH(int, done);
+        QFETCH(int, filmCells);
         PoolThreads pool(threads);
         Core::Workspace ws(Core::UndoFiles::Storage::None);
         BatchRunner runner(ws, nullptr);
@@ -36,42 +51,26 @@ private slots:
         // Boundary 3 of the deposition comes after its first iteration: cells have changed.
         int step = -1;
         runner.setStartObserver([&step](int index, const QString &) { step = index; });
-        control.setBoundaryCallback([&step](Util::RunControl &c) {
-            if (step == 1 && c.boundaries() == 3)
+        control.setBoundaryCallback([&step, duringStep](Util::RunControl &c) {
+            if (duringStep && step == 1 && c.boundaries() == 3)
                 c.requestStop();
         });
         runner.setRunControl(&control, true);
         QList<StepRecord> records;
-        runner.setStepObserver([&records](const StepRecord &r) { records << r; });
-        const RunSummary summary = runner.run({boxSubstrate(12, 10, 14, 5), film(4.0), film(2.0)});
-        QVERIFY(summary.stopped);
-        QVERIFY(!summary.succeeded());
-        QCOMPARE(summary.stoppedIndex, 1);
-        QCOMPARE(summary.done, 1);
-        QCOMPARE(summary.failedIndex, -1);
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records[1].code, int(Stopped));
-        QCOMPARE(countState(*runner.target(), 3), size_t(0));
-        QCOMPARE(countState(*runner.target(), 1), size_t(12 * 10 * 5));
-    }
-
-    void stopTooLateForAStepEndsTheRunBeforeTheNext()
-    {
-        Core::Workspace ws(Core::UndoFiles::Storage::None);
-        BatchRunner runner(ws, nullptr);
-        Util::RunControl control;
-        runner.setRunControl(&control, true);
-        runner.setStepObserver([&control](const StepRecord &r) {
-            if (r.index == 1)
+        runner.setStepObserver([&records, &control, duringStep](const StepRecord &r) {
+            records << r;
+            if (!duringStep && r.index == 1)
                 control.requestStop();
         });
-        const RunSummary summary = runner.run({boxSubstrate(8, 8, 10, 3), film(2.0), film(2.0)});
-        QVERIFY(summary.stopped);
-        QCOMPARE(summary.stoppedIndex, 2);
-        QCOMPARE(summary.done, 2);
-
-        // The first film of 2 is complete: the layers z = 3 and 4, whose centres lie 0.5 and 1.5 above.
-        QCOMPARE(countState(*runner.target(), 3), size_t(2 * 8 * 8));
+        const RunSummary summary = runner.run({boxSubstrate(12, 10, 14, 5), film(4.0), film(2.0)});
+        QVERIFY(summary.stopped && !summary.succeeded());
+        QCOMPARE(summary.stoppedIndex, done);
+        QCOMPARE(summary.done, done);
+        QCOMPARE(summary.failedIndex, -1);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[1].code, duringStep ? int(Stopped) : int(Success));
+        QCOMPARE(countState(*runner.target(), 3), size_t(filmCells));
+        QCOMPARE(countState(*runner.target(), 1), size_t(12 * 10 * 5));
     }
 
     void resultCodes_data()

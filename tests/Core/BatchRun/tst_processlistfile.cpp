@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
+
 using Core::BatchRun::ProcessListFile;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
@@ -34,12 +36,17 @@ const QByteArray si = "<Material version=\"1\" name=\"Si\" material-id=\"1\" den
                       "young-modulus=\"1.88e+11\" color=\"#FF7F7F7F\"/>\n";
 const QByteArray nitride = "<Material name=\"Nitride\" material-id=\"3\" density=\"1\"/>\n";
 
-QByteArray cvdOf(int material)
+// A "Process-Data" element with parameters given as name, type, data and further attributes.
+QByteArray stepText(int type, const QList<std::array<QByteArray, 4>> &parameters)
 {
-    return "<Process-Data process-type=\"4\"><Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" "
-           "parameter-data=\"" +
-           QByteArray::number(material) + "\"/></Process-Data>\n";
+    QByteArray text = "<Process-Data process-type=\"" + QByteArray::number(type) + "\">";
+    for (const auto &p : parameters)
+        text += "<Parameter parameter-name=\"" + p[0] + "\" parameter-type=\"" + p[1] + "\" parameter-data=\"" + p[2] +
+                "\"" + p[3] + "/>";
+    return text + "</Process-Data>\n";
 }
+
+QByteArray cvdOf(int material) { return stepText(4, {{"Material_Id", "uint", QByteArray::number(material)}}); }
 
 } // namespace
 
@@ -124,9 +131,7 @@ private slots:
                                                           {" parameter-visibility=\"yes\"", false}};
         QByteArray text;
         for (const auto &visibility : visibilities)
-            text += "<Process-Data process-type=\"1\"><Parameter parameter-name=\"Depth\" parameter-type=\"double\" "
-                    "parameter-data=\"2.5\"" +
-                    visibility.first + "/></Process-Data>\n";
+            text += stepText(1, {{"Depth", "double", "2.5", visibility.first}});
         text += "<Process-Data process-type=\"12\"/>\n<Process-Data process-type=\"77\"></Process-Data>\n";
         ProcessListFile reader;
         const auto steps = load(listText(1, QByteArray(), text), reader);
@@ -170,12 +175,8 @@ private slots:
         QFETCH(QByteArray, data);
         const bool renamed = oldName != newName;
         // Two steps with old names: one upgrade, so one warning.
-        const QByteArray step = "<Process-Data process-type=\"" + QByteArray::number(type) +
-                                "\"><Parameter parameter-name=\"" + oldName.toUtf8() +
-                                "\" parameter-type=\"uint\" parameter-data=\"" + data +
-                                "\" parameter-visibility=\"false\"/>"
-                                "<Parameter parameter-name=\"Depth\" parameter-type=\"double\" parameter-data=\"3\"/>"
-                                "</Process-Data>\n";
+        const QByteArray step = stepText(
+            type, {{oldName.toUtf8(), "uint", data, " parameter-visibility=\"false\""}, {"Depth", "double", "3"}});
         ProcessListFile reader;
         const auto steps = load(listText(version, si, step + step), reader);
         QCOMPARE(reader.version(), 0);
@@ -344,22 +345,13 @@ private slots:
     void numbersThatDoNotConvertReadAsZeroAndAreRemembered()
     {
         ProcessListFile file;
-        QList<ProcessData> steps = load(
-            listText(1, si,
-                     "<Process-Data process-type=\"16\">"
-                     "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"thick\"/>"
-                     "<Parameter parameter-name=\"Material_Id\" parameter-type=\"uint\" parameter-data=\"1\"/>"
-                     "</Process-Data>\n"
-                     "<Process-Data process-type=\"11\">"
-                     "<Parameter parameter-name=\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"-3\"/>"
-                     "<Parameter parameter-name=\"Lower Left Front Corner\" parameter-type=\"Util::Vector3D\" "
-                     "parameter-data=\"1;x;3\"/>"
-                     "</Process-Data>\n"
-                     "<Process-Data process-type=\"16\">"
-                     "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"bad\"/>"
-                     "<Parameter parameter-name=\"Film Thickness\" parameter-type=\"double\" parameter-data=\"2.5\"/>"
-                     "</Process-Data>\n"),
-            file);
+        QList<ProcessData> steps =
+            load(listText(1, si,
+                          stepText(16, {{"Film Thickness", "double", "thick"}, {"Material_Id", "uint", "1"}}) +
+                              stepText(11, {{"Volume Size X", "uint", "-3"},
+                                            {"Lower Left Front Corner", "Util::Vector3D", "1;x;3"}}) +
+                              stepText(16, {{"Film Thickness", "double", "bad"}, {"Film Thickness", "double", "2.5"}})),
+                 file);
         QCOMPARE(steps.size(), 3);
         QCOMPARE(steps[0].getProcessParameter(QStringLiteral("Film Thickness")), QVariant(0.0));
         QCOMPARE(steps[0].unconvertedParameters(), (QMap<QString, QString>{{"Film Thickness", "thick"}}));
