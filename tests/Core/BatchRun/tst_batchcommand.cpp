@@ -93,8 +93,6 @@ private slots:
         row("list only", {"a.plst"}, "list=a.plst");
         row("documents and threads", {"--threads", "3", "a.plst", "--output", "o.cfw", "--input", "i.cfw"},
             "list=a.plst input=i.cfw output=o.cfw threads=3");
-        row("nothing", {}, "", "No process list given.");
-        row("unknown option", {"a.plst", "--fast"}, "", "Unknown option \"--fast\".");
         row("output without value", {"a.plst", "--output"}, "", "Option --output needs a value.");
         row("output twice", {"a.plst", "--output", "x", "--output", "y"}, "", "Option --output is given twice.");
         row("zero threads", {"a.plst", "--threads", "0"}, "",
@@ -102,8 +100,6 @@ private slots:
         row("two lists", {"a.plst", "b.plst"}, "",
             "Only one process list can be run at a time (got \"a.plst\" and \"b.plst\").");
         row("verbose", {"a.plst", "--verbose"}, "list=a.plst verbose=yes");
-        row("help", {"--help"}, "help=yes");
-        row("version after a list", {"a.plst", "--version"}, "list=a.plst version=yes");
         row("image data", {"a.plst", "--export-vti", "out.vti"}, "list=a.plst vti=out.vti");
         row("netlist", {"a.plst", "--netlist", "o.cir"}, "list=a.plst netlist=o.cir");
         row("netlist and cell size", {"a.plst", "--cell-size-um", "1.5", "--netlist", "o.cir"},

@@ -338,15 +338,13 @@ private slots:
             QVERIFY2(r.err.contains(QLatin1String("cellforge-batch: No model data was extracted.")), qPrintable(r.err));
     }
 
-    void exampleCantileverGivesItsBeamAndAClosedSurface()
+    void exampleCantileverGivesItsBeam()
     {
         // examples/released_cantilever.plst releases a poly-silicon beam 50 x 10 x 6 cells. Its values
         // at the default edge a, with the catalogue's 2329 kg/m^3 and 1.88e11 Pa:
         const QString netlist = m_dir.filePath(QStringLiteral("example.cir"));
-        const QString mesh = m_dir.filePath(QStringLiteral("example.stl"));
         const BatchResult r =
-            runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"), QStringLiteral("--netlist"), netlist,
-                      QStringLiteral("--export-surface"), mesh});
+            runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"), QStringLiteral("--netlist"), netlist});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const double a = std::cbrt(2.00129819772e-17);
         const double m = 50 * 10 * 6 * a * a * a * 2329.0 * 33.0 / 140.0;
@@ -355,12 +353,6 @@ private slots:
                  QStringLiteral("Model extracted by Cellforge\nc1 1 0 %1 \nl1 1 0 %2 \n.end \n")
                      .arg(m, 0, 'g', 6)
                      .arg(1.0 / k, 0, 'g', 6));
-        const auto stl = MeshReader::readStl(mesh);
-        QVERIFY(stl.ok);
-        QVERIFY(stl.triangles.size() > 1000);
-        QVERIFY(MeshChecks::watertight(onLattice(stl)));
-        QVERIFY(MeshChecks::closedAndOriented(onLattice(stl)));
-        QVERIFY(enclosedVolume(stl) > 0);
     }
 
     void fieldIsExportedTheSameForAnyThreadCount()

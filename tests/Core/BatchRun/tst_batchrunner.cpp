@@ -17,13 +17,6 @@ class tst_BatchRunner : public QObject {
 private:
     CatalogTestHome m_home;
 
-    static void threadRows()
-    {
-        QTest::addColumn<int>("threads");
-        QTest::newRow("1 thread") << 1;
-        QTest::newRow("3 threads") << 3;
-    }
-
 private slots:
     // A stop during a step puts its cells back; one that comes too late for a step ends the run before
     // the next.
@@ -424,7 +417,12 @@ private slots:
         QCOMPARE(workspace.lastOperation(volume->id()), 0u);
     }
 
-    void implantationDopingAndOxidationAsWorkedByHand_data() { threadRows(); }
+    void implantationDopingAndOxidationAsWorkedByHand_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("1 thread") << 1;
+        QTest::newRow("3 threads") << 3;
+    }
     void implantationDopingAndOxidationAsWorkedByHand()
     {
         QFETCH(int, threads);
