@@ -241,51 +241,47 @@ private slots:
                                            "materials; the step uses the \"Empty\" material."));
     }
 
+    // No answer adds the list's material as new, which needs a free identifier; none is left here.
     void conflictChoicesAreCarriedOut_data()
     {
         QTest::addColumn<int>("choice");
         QTest::addColumn<uint>("expectedId");
         QTest::addColumn<QString>("catalogueName");
+        QTest::addColumn<QStringList>("report");
         QTest::newRow("replace loaded by existing")
-            << int(ProcessListFile::ConflictChoice::ReplaceLoadedByExisting) << 3u << "Thermal Si02";
+            << int(ProcessListFile::ConflictChoice::ReplaceLoadedByExisting) << 3u << "Thermal Si02" << QStringList();
         QTest::newRow("replace existing by loaded")
-            << int(ProcessListFile::ConflictChoice::ReplaceExistingByLoaded) << 3u << "Nitride";
+            << int(ProcessListFile::ConflictChoice::ReplaceExistingByLoaded) << 3u << "Nitride" << QStringList();
         QTest::newRow("replace loaded by another")
-            << int(ProcessListFile::ConflictChoice::ReplaceLoadedByAnother) << 9u << "Thermal Si02";
+            << int(ProcessListFile::ConflictChoice::ReplaceLoadedByAnother) << 9u << "Thermal Si02" << QStringList();
+        QTest::newRow("no answer and no free identifier")
+            << -1 << 0u << "Thermal Si02"
+            << QStringList{"Material \"Nitride\" (identifier 3) of the list conflicts with the existing material "
+                           "\"Thermal Si02\" (identifier 3) and could not be added as a new material: every material "
+                           "identifier from 2000 to 32766 is in use. Steps that use it get the \"Empty\" material."};
     }
     void conflictChoicesAreCarriedOut()
     {
         QFETCH(int, choice);
         ProcessListFile reader;
         QStringList asked;
-        reader.setConflictResolver([&](const Material &existing, const Material &loaded) {
-            asked << existing.name() + QLatin1Char('/') + loaded.name();
-            return ProcessListFile::ConflictAnswer{ProcessListFile::ConflictChoice(choice), 9u};
-        });
-        const auto steps = load(listText(1, nitride, cvdOf(3)), reader);
-        QCOMPARE(asked, QStringList{QStringLiteral("Thermal Si02/Nitride")});
-        QTEST(steps[0].getProcessParameter(QStringLiteral("Material_Id")).toUInt(), "expectedId");
-        QTEST(MaterialFactory::instance()->getMaterial(3).name(), "catalogueName");
-    }
-
-    void conflictWithoutAFreeIdentifierIsRefused()
-    {
-        // Without an answer the list's material is added as new, and every identifier it could get is taken.
-        takeNewMaterialIds();
+        if (choice < 0)
+            takeNewMaterialIds();
+        else
+            reader.setConflictResolver([&](const Material &existing, const Material &loaded) {
+                asked << existing.name() + QLatin1Char('/') + loaded.name();
+                return ProcessListFile::ConflictAnswer{ProcessListFile::ConflictChoice(choice), 9u};
+            });
         const int materialsBefore = MaterialFactory::instance()->getMaterials().size();
-        ProcessListFile reader;
         const auto steps = load(listText(1, nitride, cvdOf(3)), reader);
-        const int materialsAfter = MaterialFactory::instance()->getMaterials().size();
-        MaterialFactory::instance()->createDefaultMaterials();
-        QCOMPARE(steps.size(), 1);
-        QCOMPARE(materialsAfter, materialsBefore);
-        QCOMPARE(steps[0].getProcessParameter(QStringLiteral("Material_Id")).toUInt(), 0u);
-        QCOMPARE(steps[0].getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Empty"));
-        QCOMPARE(reader.materialReport(),
-                 QStringList{QStringLiteral(
-                     "Material \"Nitride\" (identifier 3) of the list conflicts with the existing material \"Thermal "
-                     "Si02\" (identifier 3) and could not be added as a new material: every material identifier from "
-                     "2000 to 32766 is in use. Steps that use it get the \"Empty\" material.")});
+        QCOMPARE(asked, choice < 0 ? QStringList() : QStringList{QStringLiteral("Thermal Si02/Nitride")});
+        QCOMPARE(MaterialFactory::instance()->getMaterials().size(), materialsBefore);
+        QTEST(steps.value(0).getProcessParameter(QStringLiteral("Material_Id")).toUInt(), "expectedId");
+        QTEST(MaterialFactory::instance()->getMaterial(3).name(), "catalogueName");
+        if (choice < 0) {
+            QTEST(reader.materialReport(), "report");
+            QCOMPARE(steps[0].getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Empty"));
+        }
     }
 
     void textForms_data()
