@@ -133,3 +133,17 @@ std::vector<Tri> onLattice(const Stl &stl, const std::array<double, 3> &origin, 
 }
 
 } // namespace MeshReader
+
+/// The volume the triangles of an STL file enclose (positive when their normals point out).
+inline double enclosedVolume(const MeshReader::Stl &stl)
+{
+    double sum = 0;
+    for (const MeshReader::StlTriangle &t : stl.triangles) {
+        const std::array<double, 3> a{t.corners[0][0], t.corners[0][1], t.corners[0][2]};
+        const std::array<double, 3> b{t.corners[1][0], t.corners[1][1], t.corners[1][2]};
+        const std::array<double, 3> c{t.corners[2][0], t.corners[2][1], t.corners[2][2]};
+        sum += a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) +
+               a[2] * (b[0] * c[1] - b[1] * c[0]);
+    }
+    return sum / 6.0;
+}

@@ -21,6 +21,12 @@ QString tool(const char *name) { return QStandardPaths::findExecutable(QString::
 
 QString sourcePath(const QString &relative) { return QStringLiteral(SOURCE_DIR "/") + relative; }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 const QList<int> iconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
 // The "--name" options a help text lists.
@@ -86,53 +92,37 @@ private:
     } while (false)
 
 private slots:
-    void desktopEntryNamesProgramIconAndTypes()
+    // The desktop entry and the MIME database that file managers read: both types, found by suffix
+    // and by root element.
+    void desktopEntryAndMimeTypesAreValid()
     {
         const QString path = sourcePath(QStringLiteral("packaging/cellforge.desktop"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-        QHash<QString, QString> entry;
-        for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
-            entry.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1));
-        QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral("cellforge %f"));
-        QCOMPARE(entry.value(QStringLiteral("Icon")), QStringLiteral("cellforge"));
-        const QStringList categories = entry.value(QStringLiteral("Categories")).split(QLatin1Char(';'));
-        QVERIFY(categories.contains(QStringLiteral("Science")) && categories.contains(QStringLiteral("Engineering")));
-        const QStringList types = entry.value(QStringLiteral("MimeType")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        QCOMPARE(types, (QStringList{"application/x-cellforge-document", "application/x-cellforge-process-list"}));
-        if (tool("desktop-file-validate").isEmpty())
-            QSKIP("desktop-file-validate (Debian package desktop-file-utils) is not installed.");
-        const ChildResult r = runChild(QStringLiteral("desktop-file-validate"), {path});
-        QCOMPARE(r.exitCode, 0);
+        const QStringList entry = QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'));
+        for (const char *line : {"Exec=cellforge %f", "Icon=cellforge", "Categories=Science;Engineering;",
+                                 "MimeType=application/x-cellforge-document;application/x-cellforge-process-list;"})
+            QVERIFY2(entry.contains(QLatin1String(line)), line);
+        if (tool("desktop-file-validate").isEmpty() || tool("update-mime-database").isEmpty())
+            QSKIP("desktop-file-validate or update-mime-database (desktop-file-utils, shared-mime-info) is missing.");
+        ChildResult r = runChild(QStringLiteral("desktop-file-validate"), {path});
         // Warnings and hints count as faults too.
-        QVERIFY2(r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
-    }
-
-    // The database that file managers read: both types of the MIME file, found by suffix and by root element.
-    void mimeDatabaseTakesTheFile()
-    {
-        if (tool("update-mime-database").isEmpty())
-            QSKIP("update-mime-database (Debian package shared-mime-info) is not installed.");
+        QVERIFY2(r.exitCode == 0 && r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
         const QString mime = m_dir.filePath(QStringLiteral("share/mime"));
         QVERIFY(QDir().mkpath(mime + QStringLiteral("/packages")));
         QVERIFY(QFile::copy(sourcePath(QStringLiteral("packaging/cellforge-mime.xml")),
                             mime + QStringLiteral("/packages/cellforge.xml")));
-        const ChildResult r = runChild(QStringLiteral("update-mime-database"), {mime});
+        r = runChild(QStringLiteral("update-mime-database"), {mime});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(!r.err.contains(QLatin1String("rror")) && !r.err.contains(QLatin1String("nvalid")), qPrintable(r.err));
-        QVERIFY(QFileInfo::exists(mime + QStringLiteral("/application/x-cellforge-document.xml")));
-        QVERIFY(QFileInfo::exists(mime + QStringLiteral("/application/x-cellforge-process-list.xml")));
-        auto lines = [&mime](const QString &name) {
-            QFile f(mime + QLatin1Char('/') + name);
-            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))
-                                               : QStringList();
-        };
-        const QStringList globs = lines(QStringLiteral("globs2"));
-        QVERIFY(globs.contains(QStringLiteral("50:application/x-cellforge-document:*.cfw")));
-        QVERIFY(globs.contains(QStringLiteral("50:application/x-cellforge-process-list:*.plst")));
-        const QStringList roots = lines(QStringLiteral("XMLnamespaces"));
-        QVERIFY(roots.contains(QStringLiteral(" Document application/x-cellforge-document")));
-        QVERIFY(roots.contains(QStringLiteral(" Process-List application/x-cellforge-process-list")));
+        const QStringList globs = QString::fromUtf8(readAll(mime + QStringLiteral("/globs2"))).split('\n');
+        const QStringList roots = QString::fromUtf8(readAll(mime + QStringLiteral("/XMLnamespaces"))).split('\n');
+        for (const QString &type :
+             {QStringLiteral("document:*.cfw:Document"), QStringLiteral("process-list:*.plst:Process-List")}) {
+            const QString name = QStringLiteral("application/x-cellforge-") + type.section(QLatin1Char(':'), 0, 0);
+            QVERIFY(QFileInfo::exists(mime + QLatin1Char('/') + name + QStringLiteral(".xml")));
+            QVERIFY(
+                globs.contains(QStringLiteral("50:") + name + QLatin1Char(':') + type.section(QLatin1Char(':'), 1, 1)));
+            QVERIFY(roots.contains(QLatin1Char(' ') + type.section(QLatin1Char(':'), 2) + QLatin1Char(' ') + name));
+        }
     }
 
     // The PNGs in the repository are the SVG's current rendering (scripts/render-icons).
@@ -140,60 +130,45 @@ private slots:
     {
         const QDir hicolor(sourcePath(QStringLiteral("packaging/icons/hicolor")));
         QCOMPARE(hicolor.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), iconSizes.size());
-        const bool render = !tool("rsvg-convert").isEmpty();
+        if (tool("rsvg-convert").isEmpty())
+            QSKIP("rsvg-convert (Debian package librsvg2-bin) is not installed: the icons were not compared.");
         for (const int size : iconSizes) {
             const QImage kept = QImage(hicolor.filePath(QStringLiteral("%1x%1/apps/cellforge.png").arg(size)));
-            QCOMPARE(kept.size(), QSize(size, size));
             QVERIFY(kept.hasAlphaChannel());
-            // Transparent corners, a solid middle: a drawn motif, not a filled square.
-            QCOMPARE(qAlpha(kept.pixel(0, 0)), 0);
-            QVERIFY(qAlpha(kept.pixel(size / 2, size / 2)) > 200);
-            if (!render)
-                continue;
             const QString rendered = m_dir.filePath(QStringLiteral("icon%1.png").arg(size));
-            const ChildResult r = runChild(
-                QStringLiteral("rsvg-convert"),
-                {QStringLiteral("--width"), QString::number(size), QStringLiteral("--height"), QString::number(size),
-                 sourcePath(QStringLiteral("packaging/icons/cellforge.svg")), QStringLiteral("-o"), rendered});
+            const QString side = QString::number(size);
+            const ChildResult r =
+                runChild(QStringLiteral("rsvg-convert"),
+                         {QStringLiteral("--width"), side, QStringLiteral("--height"), side,
+                          sourcePath(QStringLiteral("packaging/icons/cellforge.svg")), QStringLiteral("-o"), rendered});
             QCOMPARE(r.exitCode, 0);
             const QImage fresh = QImage(rendered).convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(kept.size(), QSize(size, size));
             QCOMPARE(fresh.size(), kept.size());
             // Another renderer version may round a little differently; an edited drawing differs a lot.
             qint64 difference = 0;
-            for (int y = 0; y < size; ++y) {
-                for (int x = 0; x < size; ++x) {
-                    const QRgb a = kept.pixel(x, y);
-                    const QRgb b = fresh.pixel(x, y);
-                    difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
-                                  std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
-                }
-            }
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    for (int shift : {0, 8, 16, 24})
+                        difference +=
+                            std::abs(int(kept.pixel(x, y) >> shift & 0xff) - int(fresh.pixel(x, y) >> shift & 0xff));
             const double mean = double(difference) / (4.0 * size * size);
             QVERIFY2(mean < 2.0, qPrintable(QStringLiteral("%1 px: mean difference %2").arg(size).arg(mean)));
         }
-        if (!render)
-            QSKIP("rsvg-convert (Debian package librsvg2-bin) is not installed: the icons were not compared.");
     }
 
     void packageHasItsFieldsAndNoLintianError()
     {
         REQUIRE_PACKAGE();
-        const ChildResult r =
-            runChild(QStringLiteral("dpkg-deb"),
-                     {QStringLiteral("--field"), m_deb, QStringLiteral("Package"), QStringLiteral("Version"),
-                      QStringLiteral("Depends"), QStringLiteral("Section")});
+        const ChildResult r = runChild(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), m_deb});
         QCOMPARE(r.exitCode, 0);
-        QHash<QString, QString> fields;
-        for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            fields.insert(line.section(QStringLiteral(": "), 0, 0), line.section(QStringLiteral(": "), 1));
-        QCOMPARE(fields.value(QStringLiteral("Package")), QStringLiteral("cellforge"));
-        QCOMPARE(fields.value(QStringLiteral("Version")), QStringLiteral(CELLFORGE_VERSION));
-        QCOMPARE(fields.value(QStringLiteral("Section")), QStringLiteral("science"));
+        const QStringList fields = r.out.split(QLatin1Char('\n'));
+        for (const char *field : {"Package: cellforge", "Version: " CELLFORGE_VERSION, "Section: science"})
+            QVERIFY2(fields.contains(QLatin1String(field)), field);
         // Computed from the executables' shared libraries, not written by hand.
-        const QString depends = fields.value(QStringLiteral("Depends"));
+        const QString depends = fields.filter(QRegularExpression(QStringLiteral("^Depends: "))).value(0);
         for (const char *library : {"libc6", "libqt5core5a", "libqt5gui5", "libqt5widgets5", "libglu1"})
             QVERIFY2(depends.contains(QLatin1String(library)), qPrintable(depends));
-        qInfo("Depends: %s", qPrintable(depends));
         if (tool("lintian").isEmpty())
             QSKIP("lintian is not installed.");
         const ChildResult lintian = runChild(QStringLiteral("lintian"), {QStringLiteral("--allow-root"), m_deb});
@@ -223,18 +198,15 @@ private slots:
                              "usr/share/cellforge/examples/masks/README.md"};
         for (const int size : iconSizes)
             expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/cellforge.png").arg(size);
-        // Every example list and mask of the repository is installed.
-        const QDir examples(sourcePath(QStringLiteral("examples")));
-        const QStringList lists = examples.entryList({QStringLiteral("*.plst")}, QDir::Files);
-        const QStringList masks = QDir(examples.filePath(QStringLiteral("masks"))).entryList({QStringLiteral("*.png")});
-        QVERIFY(lists.size() >= 5 && masks.size() >= 4);
-        for (const QString &list : lists)
-            expected << QStringLiteral("usr/share/cellforge/examples/") + list;
-        for (const QString &mask : masks)
-            expected << QStringLiteral("usr/share/cellforge/examples/masks/") + mask;
-        for (const QString &layout :
-             QDir(examples.filePath(QStringLiteral("layouts"))).entryList({QStringLiteral("*.gds")}, QDir::Files))
-            expected << QStringLiteral("usr/share/cellforge/examples/layouts/") + layout;
+        // Every example list, mask and layout of the repository is installed.
+        for (const char *pattern : {"*.plst", "masks/*.png", "layouts/*.gds"}) {
+            const QFileInfo info(sourcePath(QStringLiteral("examples/") + QLatin1String(pattern)));
+            const QStringList names = info.dir().entryList({info.fileName()}, QDir::Files);
+            QVERIFY(!names.isEmpty());
+            for (const QString &name : names)
+                expected << QStringLiteral("usr/share/cellforge/examples/") +
+                                QString::fromLatin1(pattern).replace(info.fileName(), name);
+        }
         for (const QString &path : expected)
             QVERIFY2(QFileInfo(QDir(m_root).filePath(path)).isFile(), qPrintable(path + " is missing"));
         // The installed programs run (their libraries are found) and tell their version without a display.

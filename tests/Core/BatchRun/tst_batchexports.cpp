@@ -1,45 +1,86 @@
-// What cellforge-batch writes beside the document: surfaces, netlists and data fields, and outputs
-// it cannot write.
+// Surfaces exported from cell volumes, and what cellforge-batch writes beside the document:
+// surfaces, netlists, data fields and image data, outputs it cannot write, the example lists it runs.
+#include "Core/BatchRun/batchrunner.h"
+#include "Core/Operations/layoutmask.h"
+#include "Core/Operations/opendocumentoperation.h"
+#include "Core/surfaceexport.h"
+#include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Persistence/documentarchive.h"
 #include "batchlists.h"
 #include "batchprocess.h"
 #include "cantileverscenes.h"
 #include "catalogtesthome.h"
 #include "meshchecks.h"
 #include "meshreader.h"
+#include "volumetesthelpers.h"
+#include "vtifile.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
+#include <new>
+#include <set>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+using namespace Core::BatchRun;
+namespace Ops = Core::Operations;
 using CantileverScenes::Beam;
 using Model::Automaton::ParticleCounts;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePainter;
+using Model::Automaton::TotalVolumePtr;
+using Ui::ProcessData;
 
 namespace {
-
-double enclosed(const MeshReader::Stl &stl)
-{
-    std::vector<std::array<std::array<double, 3>, 3>> triangles;
-    for (const auto &t : stl.triangles) {
-        std::array<std::array<double, 3>, 3> c;
-        for (int v = 0; v < 3; ++v)
-            for (int i = 0; i < 3; ++i)
-                c[v][i] = t.corners[v][i];
-        triangles.push_back(c);
-    }
-    return MeshChecks::enclosedVolume(triangles);
-}
 
 std::vector<MeshChecks::Tri> onLattice(const MeshReader::Stl &stl)
 {
     return MeshReader::onLattice<MeshChecks::Tri>(stl, {0, 0, 0}, {1, 1, 1});
 }
+
+QBitArray bits(const QByteArray &bytes)
+{
+    QBitArray b(bytes.size());
+    for (int i = 0; i < bytes.size(); ++i)
+        b.setBit(i, bytes.at(i) != 0);
+    return b;
+}
+
+// Silicon (opaque in the built-in catalogue): a 3 x 3 x 2 block, a cell touching it along an
+// edge only, and one touching that cell at a corner only. 20 cells.
+std::shared_ptr<TotalVolume> body()
+{
+    return makeVolume(7, 7, 7, [](uint32_t x, uint32_t y, uint32_t z) {
+        const bool block = x >= 1 && x <= 3 && y >= 1 && y <= 3 && z >= 1 && z <= 2;
+        return block || (x == 4 && y == 4 && z == 2) || (x == 5 && y == 5 && z == 3) ? 1u : 0u;
+    });
+}
+
+size_t surfaceTriangles(TotalVolume &volume, uint32_t algorithm)
+{
+    auto &painter = volume.painter();
+    painter.setSurfaceAlgorithm(algorithm);
+    painter.regenerateSurface();
+    size_t count = 0;
+    if (algorithm == 1)
+        count = painter.marchingCubeSurface().triangleCount();
+    else if (algorithm == 2)
+        count = 2 * (painter.octreeSurface().opaqueFaceCount() + painter.octreeSurface().transparentFaceCount());
+    else
+        count = 2 * (painter.opaqueFaceCount() + painter.transparentFaceCount());
+    painter.setSurfaceAlgorithm(0);
+    painter.releaseSurface();
+    return count;
+}
+
+QStringList exampleLists() { return QDir(QStringLiteral(EXAMPLES_DIR)).entryList({QStringLiteral("*.plst")}); }
 
 } // namespace
 
@@ -62,6 +103,94 @@ private slots:
         m_nothing = writeFile(m_dir, QStringLiteral("nothing.plst"),
                               listXml(stepXml(batchStep(Core::BatchRun::IsotropicDeposition,
                                                         {{"Material_Id", 3u}, {"Film Thickness", 0.0}}))));
+    }
+
+    // The option parser's names of the algorithms are tested with the command line.
+    void eachAlgorithmWritesItsOwnTriangles_data()
+    {
+        QTest::addColumn<uint32_t>("algorithm");
+        QTest::newRow("cubic") << 0u;
+        QTest::newRow("marching cubes") << 1u;
+        QTest::newRow("octree") << 2u;
+    }
+    void eachAlgorithmWritesItsOwnTriangles()
+    {
+        QFETCH(uint32_t, algorithm);
+        auto volume = body();
+        const size_t expected = surfaceTriangles(*volume, algorithm);
+        QVERIFY(expected > 0);
+        const uint64_t generations = TotalVolumePainter::generationCount();
+        const QString file = m_dir.filePath(QStringLiteral("body%1.stl").arg(algorithm));
+        QString error;
+        size_t written = 0;
+        QVERIFY2(Core::SurfaceExport::writeVolume(*volume, algorithm, file, &error, &written), qPrintable(error));
+        QCOMPARE(written, expected);
+        QCOMPARE(TotalVolumePainter::generationCount(), generations + 1);
+        // The volume keeps its own choice and holds no surface afterwards.
+        QCOMPARE(volume->painter().surfaceAlgorithm(), 0u);
+        QCOMPARE(volume->painter().storedBytes(),
+                 TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
+
+        const auto stl = MeshReader::readStl(file);
+        QVERIFY(stl.ok);
+        QCOMPARE(stl.triangles.size(), expected);
+        const auto lattice = MeshReader::onLattice<MeshChecks::Tri>(stl, {0, 0, 0}, {1, 1, 1});
+        // Cubic faces are unit squares (no T-junctions); every surface is closed with normals out.
+        if (algorithm == 0)
+            QVERIFY(MeshChecks::watertight(lattice));
+        QVERIFY(algorithm == 2 || MeshChecks::closedAndOriented(lattice));
+        // Cubic and octree surfaces wrap the 20 cells exactly.
+        if (algorithm != 1)
+            QVERIFY(std::fabs(enclosedVolume(stl) - 20.0) < 1e-9);
+        else
+            QVERIFY(enclosedVolume(stl) > 0);
+    }
+
+    // What the volumes show, in world units: the octree of the body and a 6 x 6 x 6 block at x = 100
+    // cut to its lower half, a 6 x 6 x 3 box of 2 * (36 + 36 + 4 * 18) = 288 triangles.
+    void shownSurfacesOfSeveralVolumesInWorldUnits()
+    {
+        auto first = body();
+        auto second = makeVolume(6, 6, 6, [](uint32_t, uint32_t, uint32_t) { return 1u; });
+        second->translate(Util::Vector4D(100, 0, 0, 0));
+        second->painter().setCutLimits({0, 0, 0}, {6, 6, 3});
+        first->painter().setSurfaceAlgorithm(2);
+        first->painter().regenerateSurface();
+        second->painter().regenerateSurface();
+        const QString file = m_dir.filePath(QStringLiteral("scene.stl"));
+        size_t written = 0;
+        QString error;
+        QVERIFY2(Core::SurfaceExport::writeShown({first, second}, file, &error, &written), qPrintable(error));
+        const auto stl = MeshReader::readStl(file);
+        QCOMPARE(stl.triangles.size(), written);
+        QCOMPARE(written, 2 * first->painter().octreeSurface().opaqueFaceCount() + 288);
+        for (size_t t = written - 288; t < written; ++t)
+            for (const auto &c : stl.triangles[t].corners)
+                QVERIFY(c[0] >= 100 && c[0] <= 106 && c[2] <= 3);
+        QVERIFY(std::fabs(enclosedVolume(stl) - 20.0 - 108.0) < 1e-9);
+        // The shown surfaces stay.
+        QVERIFY(first->painter().octreeSurface().opaqueFaceCount() > 0);
+    }
+
+    void aSurfaceWithoutMemoryIsReportedOnce()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("cube.cfw"));
+        Model::Document document;
+        document.addObject(std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
+        QVERIFY(Model::Persistence::saveDocumentFile(file, document, Model::Persistence::ArchiverRegistry::standard()));
+        Core::Workspace window;
+        QStringList reported;
+        window.setErrorReporter([&reported](const QString &, const QString &text) { reported << text; });
+        TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
+        const bool opened = Core::Operations::OpenDocumentOperation::loadFile(window, file, {}).ok;
+        TotalVolumePainter::setGenerationProbe({});
+        QVERIFY(opened);
+        QCOMPARE(window.document().allObjects().size(), 1);
+        auto volume = std::dynamic_pointer_cast<TotalVolume>(window.document().allObjects().first());
+        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
+        QCOMPARE(cellStates(*volume), std::vector<uint32_t>(8, 1u));
+        window.notifyUpdate();
+        QCOMPARE(reported, QStringList{"Not enough memory to draw the surface of this cell volume."});
     }
 
     // A device, pipe or folder is never replaced by a regular file, and the run is refused before
@@ -171,16 +300,10 @@ private slots:
             QCOMPARE(stl.triangles.size(), cubicTriangles);
         if (file.startsWith(QLatin1String("octree")))
             QVERIFY(stl.triangles.size() < cubicTriangles);
-        if (!file.startsWith(QLatin1String("marching"))) {
-            QVERIFY(std::fabs(enclosed(stl) - 192.0) < 1e-9);
-            return;
-        }
-        // The lower layers of the volume count as empty: corners 1..3 up, 1..7 across, so the
-        // surface lies within 0.5 .. 7.5 and 0.5 .. 3.5.
-        QVERIFY(MeshChecks::closedAndOriented(onLattice(stl)));
-        for (const auto &t : stl.triangles)
-            for (const auto &c : t.corners)
-                QVERIFY(c[0] >= 0.5f && c[0] <= 7.5f && c[2] >= 0.5f && c[2] <= 3.5f);
+        if (file.startsWith(QLatin1String("marching")))
+            QVERIFY(MeshChecks::closedAndOriented(onLattice(stl)));
+        else
+            QVERIFY(std::fabs(enclosedVolume(stl) - 192.0) < 1e-9);
     }
 
     void netlistOfADocumentsCantilever_data()
@@ -189,10 +312,6 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("netlist");
-        // Aluminium 20 x 4 x 2 cells at the default edge: the values worked out in tst_modelextraction.
-        QTest::newRow("released beam")
-            << "20" << QStringList() << 0
-            << "Model extracted by Cellforge\nc1 1 0 2.03789e-12 \nl1 1 0 0.00526176 \n.end \n";
         // 1 micrometre cells: aluminium 30 x 4 x 3 has k = 70 N/m and m = 2.29114e-13 kg.
         QTest::newRow("1 um cells") << "30" << QStringList{"--cell-size-um", "1"} << 0
                                     << "Model extracted by Cellforge\nc1 1 0 2.29114e-13 \nl1 1 0 0.0142857 \n.end \n";
@@ -204,9 +323,8 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(int, exitCode);
         QFETCH(QString, netlist);
-        auto volume = scene == QLatin1String("20")   ? CantileverScenes::block({Beam{4, 20, 4, 2}})
-                      : scene == QLatin1String("30") ? CantileverScenes::block({Beam{4, 30, 4, 3}})
-                                                     : CantileverScenes::supported(Beam{4, 20, 4, 2});
+        auto volume = scene == QLatin1String("30") ? CantileverScenes::block({Beam{4, 30, 4, 3}})
+                                                   : CantileverScenes::supported(Beam{4, 20, 4, 2});
         const QString input = volumeDocument(m_dir, scene + QStringLiteral(".cfw"), volume);
         const QString file = m_dir.filePath(scene + QStringLiteral(".cir"));
         const BatchResult r = runBatch(
@@ -220,15 +338,13 @@ private slots:
             QVERIFY2(r.err.contains(QLatin1String("cellforge-batch: No model data was extracted.")), qPrintable(r.err));
     }
 
-    void exampleCantileverGivesItsBeamAndAClosedSurface()
+    void exampleCantileverGivesItsBeam()
     {
         // examples/released_cantilever.plst releases a poly-silicon beam 50 x 10 x 6 cells. Its values
         // at the default edge a, with the catalogue's 2329 kg/m^3 and 1.88e11 Pa:
         const QString netlist = m_dir.filePath(QStringLiteral("example.cir"));
-        const QString mesh = m_dir.filePath(QStringLiteral("example.stl"));
         const BatchResult r =
-            runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"), QStringLiteral("--netlist"), netlist,
-                      QStringLiteral("--export-surface"), mesh});
+            runBatch({QStringLiteral(EXAMPLES_DIR "/released_cantilever.plst"), QStringLiteral("--netlist"), netlist});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const double a = std::cbrt(2.00129819772e-17);
         const double m = 50 * 10 * 6 * a * a * a * 2329.0 * 33.0 / 140.0;
@@ -237,12 +353,6 @@ private slots:
                  QStringLiteral("Model extracted by Cellforge\nc1 1 0 %1 \nl1 1 0 %2 \n.end \n")
                      .arg(m, 0, 'g', 6)
                      .arg(1.0 / k, 0, 'g', 6));
-        const auto stl = MeshReader::readStl(mesh);
-        QVERIFY(stl.ok);
-        QVERIFY(stl.triangles.size() > 1000);
-        QVERIFY(MeshChecks::watertight(onLattice(stl)));
-        QVERIFY(MeshChecks::closedAndOriented(onLattice(stl)));
-        QVERIFY(enclosed(stl) > 0);
     }
 
     void fieldIsExportedTheSameForAnyThreadCount()
@@ -265,6 +375,92 @@ private slots:
                 first = text;
             QVERIFY(text == first);
         }
+    }
+
+    void exampleGivesTheSameCellsEverywhere_data()
+    {
+        QTest::addColumn<QString>("list");
+        for (const QString &name : exampleLists())
+            QTest::newRow(qPrintable(name)) << name;
+        QVERIFY(exampleLists().size() >= 3);
+    }
+    void exampleGivesTheSameCellsEverywhere()
+    {
+        QFETCH(QString, list);
+        const QString path = QStringLiteral(EXAMPLES_DIR "/") + list;
+        ProcessListFile file;
+        QVERIFY2(file.load(path), qPrintable(file.errorString()));
+        QVERIFY(file.materialReport().isEmpty());
+        // The runner in this process with one thread, then the command line with two.
+        PoolThreads pool(1);
+        Core::Workspace workspace;
+        BatchRunner runner(workspace, nullptr);
+        runner.setSeed(7);
+        const RunSummary summary = runner.run(file.steps());
+        QVERIFY2(summary.succeeded(), qPrintable(summary.failure.name + QLatin1String(": ") + summary.failure.message));
+        const TotalVolumePtr expected = runner.target();
+        const std::vector<uint32_t> expectedStates = cellStates(*expected);
+        // Every example ends with at least two materials and some empty space: a structure, not a block.
+        const std::set<uint32_t> materials(expectedStates.begin(), expectedStates.end());
+        QVERIFY(materials.size() >= 3);
+        QVERIFY(materials.count(0) == 1);
+        // Steps that dope or oxidize leave their material behind.
+        for (const ProcessData &s : file.steps()) {
+            const int type = s.getProcessType();
+            if (type == Doping || type == IonImplantation)
+                QVERIFY(materials.count(s.getProcessParameter(QStringLiteral("Doped Material_Id")).toUInt()) == 1);
+            if (type == SiOxidation)
+                QVERIFY(materials.count(3) == 1);
+        }
+
+        const QString output = m_dir.filePath(list + QStringLiteral(".cfw"));
+        const QString vtiOutput = m_dir.filePath(list + QStringLiteral(".vti"));
+        const BatchResult r =
+            runBatch({path, QStringLiteral("--output"), output, QStringLiteral("--export-vti"), vtiOutput,
+                      QStringLiteral("--threads"), QStringLiteral("2"), QStringLiteral("--seed"), QStringLiteral("7")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), file.steps().size());
+        const TotalVolumePtr written = documentVolume(output);
+        QVERIFY(written);
+        QCOMPARE(written->sizeX(), expected->sizeX());
+        QCOMPARE(written->sizeZ(), expected->sizeZ());
+        QVERIFY(cellStates(*written) == expectedStates);
+
+        // The image data holds the same cells (their order is tested with the writer).
+        VtiFile vti;
+        QVERIFY2(vti.read(vtiOutput), qPrintable(vti.error));
+        const VtiArray *material = vti.array(QStringLiteral("material"));
+        QVERIFY(material);
+        QCOMPARE(size_t(material->data.size()), expectedStates.size() * 4);
+        const uint32_t last = expected->sizeX() - 1;
+        QCOMPARE(material->uint32At(last), expectedStates[expected->index(last, 0, 0)]);
+    }
+
+    // The list carries the bitmaps of its layout's two layers at 1 um per cell from the origin.
+    void layoutExampleCarriesTheLayoutsMasks()
+    {
+        ProcessListFile file;
+        QVERIFY(file.load(QStringLiteral(EXAMPLES_DIR "/cantilever_comb_from_layout.plst")));
+        Ops::GdsLayout layout;
+        QVERIFY2(layout.load(QStringLiteral(EXAMPLES_DIR "/layouts/cantilever_comb.gds")),
+                 qPrintable(layout.errorString()));
+        const QVector<Ops::LayoutLayer> layers{{1, 0}, {2, 0}};
+        QCOMPARE(layout.layers(), layers);
+        int layer = 0;
+        for (const ProcessData &step : file.steps()) {
+            if (step.getProcessType() != Photolithography)
+                continue;
+            QVERIFY(layer < layers.size());
+            QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(),
+                     QStringLiteral("layouts/cantilever_comb.gds"));
+            Ops::LayoutPlacement placement;
+            placement.layer = layers[layer++];
+            Ops::MaskBits mask;
+            QVERIFY(Ops::layoutMask(layout, placement, 100, 100, mask));
+            QCOMPARE(bits(step.getProcessParameter(QStringLiteral("Top Mask")).toByteArray()), mask.bits);
+        }
+        QCOMPARE(layer, 2);
     }
 };
 

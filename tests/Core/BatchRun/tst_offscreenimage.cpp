@@ -26,13 +26,6 @@ private:
     CatalogTestHome m_home;
     QTemporaryDir m_dir;
 
-    std::shared_ptr<TotalVolume> addCell(Model::Document &document)
-    {
-        auto volume = std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u);
-        document.addObject(volume);
-        return volume;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -46,38 +39,35 @@ private slots:
     void surfacesLiveOnlyWhileDrawnWhenAsked_data()
     {
         QTest::addColumn<bool>("release");
+        QTest::addColumn<bool>("memory");
         QTest::addColumn<int>("facesAfter");
-        QTest::newRow("window keeps them") << false << 6;
-        QTest::newRow("headless run gives them back") << true << 0;
+        QTest::newRow("window keeps them") << false << true << 6;
+        QTest::newRow("headless run gives them back") << true << true << 0;
+        QTest::newRow("no memory for the surface: no image") << false << false << 0;
     }
     void surfacesLiveOnlyWhileDrawnWhenAsked()
     {
         QFETCH(bool, release);
+        QFETCH(bool, memory);
         QFETCH(int, facesAfter);
         Model::Document document;
-        auto volume = addCell(document);
+        auto volume = std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u);
+        document.addObject(volume);
         QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
         Core::BatchRun::OffscreenImage image(64, 48);
         image.setReleaseSurfaces(release);
-        const QString file = m_dir.filePath(QStringLiteral("cell.png"));
+        const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png"));
+        if (!memory)
+            TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
         QString error;
-        QVERIFY2(image.save(document, file, &error), qPrintable(error));
-        QCOMPARE(QImage(file).size(), QSize(64, 48));
-        QCOMPARE(int(volume->painter().opaqueFaceCount()), facesAfter);
-    }
-
-    void aSurfaceWithoutMemoryFailsTheImage()
-    {
-        Model::Document document;
-        addCell(document);
-        const QString file = m_dir.filePath(QStringLiteral("none.png"));
-        TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
-        QString error;
-        const bool saved = Core::BatchRun::OffscreenImage().save(document, file, &error);
+        const bool saved = image.save(document, file, &error);
         TotalVolumePainter::setGenerationProbe({});
-        QVERIFY(!saved);
-        QCOMPARE(error, QStringLiteral("Not enough memory to draw the surface of this cell volume."));
-        QVERIFY(!QFile::exists(file));
+        QCOMPARE(saved, memory);
+        QCOMPARE(error,
+                 memory ? QString() : QStringLiteral("Not enough memory to draw the surface of this cell volume."));
+        QCOMPARE(QFile::exists(file), memory);
+        QCOMPARE(QImage(file).size(), memory ? QSize(64, 48) : QSize(0, 0));
+        QCOMPARE(int(volume->painter().opaqueFaceCount()), facesAfter);
     }
 
     void commandLineRendersTheImage()
