@@ -94,27 +94,6 @@ std::shared_ptr<TotalVolume> filled(uint32_t nx, uint32_t ny, uint32_t nz)
 class tst_CutOperations : public QObject {
     Q_OBJECT
 private slots:
-    // The dialog sees the size and the current limits; rejected without a preview, nothing changes.
-    void observerSeesTheLimitsAndRejectingCancels()
-    {
-        PlanesScene s;
-        s.volume->painter().setCutLimits({1, 0, 2}, {3, 3, 4});
-        Triple size{};
-        Triple lower{};
-        Triple upper{};
-        s.answer = [&](CutCellVolumeOperation &op) { QVERIFY(op.currentLimits(size, lower, upper)); };
-        s.start();
-        QCOMPARE(size, (Triple{4, 3, 5}));
-        QCOMPARE(lower, (Triple{1, 0, 2}));
-        QCOMPARE(upper, (Triple{3, 3, 4}));
-        QCOMPARE(s.last(), QStringLiteral("Change Cut Planes: Operation Canceled!"));
-        QCOMPARE(s.limits(), std::make_pair(lower, upper));
-        QVERIFY(!s.ws.currentOperation());
-        QVERIFY(!s.ws.console().requester());
-        // Without a volume there is nothing to tell.
-        QVERIFY(!CutCellVolumeOperation(s.ws).currentLimits(size, lower, upper));
-    }
-
     void limitsAreDrawn_data()
     {
         QTest::addColumn<Triple>("lower");
