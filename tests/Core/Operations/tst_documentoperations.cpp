@@ -42,57 +42,45 @@ std::vector<uint32_t> states(const Model::ObjectPtr &object)
     return cellStates(*std::dynamic_pointer_cast<TotalVolume>(object));
 }
 
-/// A workspace whose factory hands out the three document operations with scripted dialogs.
+/// A workspace whose factory hands out the document operations (9 to 11) and the model extraction
+/// (1000) with scripted dialogs, keeping every console line.
 struct Window {
-    Core::Workspace workspace;
+    Core::Workspace ws;
     std::shared_ptr<TestFactory> factory = std::make_shared<TestFactory>();
     std::shared_ptr<ScriptedDocumentDialogs> dialogs = std::make_shared<ScriptedDocumentDialogs>();
     std::shared_ptr<CountingObserver> saved = std::make_shared<CountingObserver>();
     std::shared_ptr<CountingObserver> updates = std::make_shared<CountingObserver>();
     Util::ObserverPtr opened; // the document-opened observer each open operation gets
+    std::shared_ptr<CountingObserver> shown = std::make_shared<CountingObserver>();  // extraction dialog
+    std::shared_ptr<CountingObserver> closed = std::make_shared<CountingObserver>(); // and its closing
+    std::shared_ptr<ConsoleLog> console = std::make_shared<ConsoleLog>(ws);
+    QStringList &lines = console->lines;
 
     Window()
     {
-        workspace.setOperationFactory(factory);
-        workspace.addUpdateObserver(updates);
+        ws.setOperationFactory(factory);
+        ws.addUpdateObserver(updates);
+        ws.console().addObserver(console);
         factory->makers[9] = [this] {
-            return withObserver(std::make_shared<SaveDocumentOperation>(workspace, dialogs), saved);
+            return withObserver(std::make_shared<SaveDocumentOperation>(ws, dialogs), saved);
         };
         factory->makers[10] = [this] {
-            return withObserver(std::make_shared<SaveDocumentAsOperation>(workspace, dialogs), saved);
+            return withObserver(std::make_shared<SaveDocumentAsOperation>(ws, dialogs), saved);
         };
         factory->makers[11] = [this] {
-            return withObserver(std::make_shared<OpenDocumentOperation>(workspace, dialogs), opened);
+            return withObserver(std::make_shared<OpenDocumentOperation>(ws, dialogs), opened);
+        };
+        factory->makers[1000] = [this] {
+            auto op = std::make_shared<RunModelExtraction>(ws, dialogs);
+            op->setObserver(shown);
+            op->setDestroyDialogObserver(closed);
+            return op;
         };
     }
     void addVolume(uint32_t state)
     {
-        workspace.document().addObject(
+        ws.document().addObject(
             std::make_shared<TotalVolume>(2, 2, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(1, 2, 3), state));
-    }
-};
-
-/// A workspace whose factory makes model extractions with scripted dialogs and counting observers,
-/// and which keeps every console line.
-struct Scene {
-    Core::Workspace ws;
-    std::shared_ptr<ScriptedDocumentDialogs> dialogs = std::make_shared<ScriptedDocumentDialogs>();
-    std::shared_ptr<CountingObserver> opened = std::make_shared<CountingObserver>();
-    std::shared_ptr<CountingObserver> closed = std::make_shared<CountingObserver>();
-    std::shared_ptr<ConsoleLog> console = std::make_shared<ConsoleLog>(ws);
-    std::shared_ptr<TestFactory> factory = std::make_shared<TestFactory>();
-    QStringList &lines = console->lines;
-
-    Scene()
-    {
-        ws.console().addObserver(console);
-        factory->makers[1000] = [this] {
-            auto op = std::make_shared<RunModelExtraction>(ws, dialogs);
-            op->setObserver(opened);
-            op->setDestroyDialogObserver(closed);
-            return op;
-        };
-        ws.setOperationFactory(factory);
     }
     std::shared_ptr<RunModelExtraction> start()
     {
@@ -108,10 +96,10 @@ struct Scene {
         op->runFeatureDetection();
         return op;
     }
-    int objectsOfType(uint32_t type) const
+    int objectsOfType(uint32_t type)
     {
         int n = 0;
-        for (const auto &object : const_cast<Core::Workspace &>(ws).document().allObjects())
+        for (const auto &object : ws.document().allObjects())
             n += object->type() == type ? 1 : 0;
         return n;
     }
@@ -136,22 +124,22 @@ private slots:
         // A cancelled dialog writes nothing.
         window.dialogs->answers << QString() << path;
         const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
-        window.workspace.startOperation(9);
+        window.ws.startOperation(9);
         QCOMPARE(window.saved->count, 0);
-        QVERIFY(window.workspace.document().fileName().isEmpty());
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(window.ws.document().fileName().isEmpty());
+        QVERIFY(!window.ws.currentOperation());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
-        window.workspace.startOperation(9);
+        window.ws.startOperation(9);
         const QString question = QStringLiteral("save|Choose location|%1|%2").arg(QDir::homePath(), filter);
         QCOMPARE(window.dialogs->asked, (QStringList{question, question}));
-        QCOMPARE(window.workspace.document().fileName(), path);
+        QCOMPARE(window.ws.document().fileName(), path);
         QCOMPARE(window.saved->count, 1);
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(!window.ws.currentOperation());
         QVERIFY(readFile(path).contains("<State>1 1 1 1 </State>"));
 
         // Saving again writes to the same file without asking.
         window.addVolume(3);
-        window.workspace.startOperation(9);
+        window.ws.startOperation(9);
         QCOMPARE(window.dialogs->asked.size(), 2);
         QCOMPARE(window.saved->count, 2);
         QCOMPARE(readFile(path).count("<Object "), 2);
@@ -171,24 +159,24 @@ private slots:
             old.write("old document");
         }
         window.dialogs->answers << first << second << QString() << unwritable;
-        window.workspace.startOperation(10);
-        window.workspace.startOperation(10);
+        window.ws.startOperation(10);
+        window.ws.startOperation(10);
         QCOMPARE(window.dialogs->asked.size(), 2);
-        QCOMPARE(window.workspace.document().fileName(), second); // no extension is added
+        QCOMPARE(window.ws.document().fileName(), second); // no extension is added
         QVERIFY(QFile::exists(first));
         QVERIFY(QFile::exists(second));
         QCOMPARE(window.saved->count, 2);
         // A cancelled Save As ends normally and writes nothing.
-        window.workspace.startOperation(10);
+        window.ws.startOperation(10);
         QCOMPARE(window.saved->count, 2);
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(!window.ws.currentOperation());
         // A file that cannot be written is reported and the old one stays.
-        window.workspace.startOperation(10);
+        window.ws.startOperation(10);
         QCOMPARE(readFile(unwritable), QByteArray("old document"));
         QCOMPARE(window.dialogs->shown.size(), 1);
         QVERIFY(window.dialogs->shown.first().startsWith(QStringLiteral("Error writing to file|")));
         QVERIFY(window.dialogs->shown.first().contains(unwritable));
-        QCOMPARE(window.workspace.document().fileName(), second);
+        QCOMPARE(window.ws.document().fileName(), second);
         QCOMPARE(window.saved->count, 3); // the title still follows the (unchanged) name
     }
 
@@ -202,29 +190,29 @@ private slots:
         const QString path = folder + QStringLiteral("/scene.cfw");
         window.dialogs->answers << path << QString();
         const QString folderBefore = OpenDocumentOperation::lastFolder();
-        window.workspace.startOperation(11);
+        window.ws.startOperation(11);
         QCOMPARE(window.dialogs->asked.first(), QStringLiteral("open|Choose file|%1|%2").arg(folderBefore, filter));
         QCOMPARE(opened->count, 1);
         QCOMPARE(OpenDocumentOperation::chosenFileName(), path);
         QCOMPARE(OpenDocumentOperation::lastFolder(), folder);
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(!window.ws.currentOperation());
         // The next dialog starts in that folder; cancelling it opens nothing.
-        window.workspace.startOperation(11);
+        window.ws.startOperation(11);
         QCOMPARE(window.dialogs->asked.last(), QStringLiteral("open|Choose file|%1|%2").arg(folder, filter));
         QCOMPARE(opened->count, 1);
-        QVERIFY(window.workspace.document().allObjects().isEmpty());
+        QVERIFY(window.ws.document().allObjects().isEmpty());
     }
 
     void invalidMaterialWarningGoesToTheLoadedWindowsConsole()
     {
         Window window;
         const auto result = OpenDocumentOperation::loadFile(
-            window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/invalid_material.cfw"), {});
+            window.ws, QStringLiteral(TEST_DATA_DIR "/persistence/invalid_material.cfw"), {});
         QVERIFY(result.ok);
         QCOMPARE(
-            window.workspace.console().message(),
+            window.ws.console().message(),
             QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume."));
-        QCOMPARE(window.workspace.document().allObjects().size(), 1);
+        QCOMPARE(window.ws.document().allObjects().size(), 1);
     }
 
     void conflictsGoThroughTheObserver_data()
@@ -244,7 +232,7 @@ private slots:
         QFETCH(uint, expected);
         MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Old Nitride"), 1, 1, 1));
         Window window;
-        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        auto open = std::make_shared<OpenDocumentOperation>(window.ws);
         auto observer = std::make_shared<CountingObserver>();
         QString seen;
         observer->onNotify = [&] {
@@ -255,12 +243,12 @@ private slots:
         if (withObserver)
             open->setMaterialConflictObserver(observer);
         const auto result = OpenDocumentOperation::loadFile(
-            window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/conflict_2001.cfw"), open->conflictResolver());
+            window.ws, QStringLiteral(TEST_DATA_DIR "/persistence/conflict_2001.cfw"), open->conflictResolver());
         QVERIFY(result.ok);
         QCOMPARE(observer->count, withObserver ? 1 : 0);
         if (withObserver)
             QCOMPARE(seen, QStringLiteral("Old Nitride/Loaded Nitride"));
-        const uint32_t cell = states(window.workspace.document().allObjects().first())[1];
+        const uint32_t cell = states(window.ws.document().allObjects().first())[1];
         if (expected)
             QCOMPARE(cell, expected);
         else
@@ -272,7 +260,7 @@ private slots:
     void conflictResolverOutlivingItsOperationAsksNobody()
     {
         Window window;
-        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        auto open = std::make_shared<OpenDocumentOperation>(window.ws);
         auto observer = std::make_shared<CountingObserver>();
         observer->onNotify = [&] { open->resolveConflict({Model::Persistence::ConflictChoice::AddLoadedAsNew, 0}); };
         open->setMaterialConflictObserver(observer);
@@ -293,7 +281,7 @@ private slots:
 
     void threeStepsShowBoxesThenBeamsBesideTheVolumeAndWriteTheNetlist()
     {
-        Scene s;
+        Window s;
         auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 4, 2}});
         volume->translate(Util::Vector4D(5, -3, 2, 0));
         s.ws.document().addObject(volume);
@@ -301,7 +289,7 @@ private slots:
         auto op = s.start();
         // The only volume is taken and the dialog opens.
         QCOMPARE(op->state(), RunModelExtraction::DialogOpen);
-        QCOMPARE(s.opened->count, 1);
+        QCOMPARE(s.shown->count, 1);
         QCOMPARE(s.lines, QStringList{"Model Extraction: Cell volume selected."});
 
         QVERIFY(op->runPreprocessing());
@@ -364,19 +352,19 @@ private slots:
     // With two volumes it asks for one; a beam resting on the floor is not a cantilever.
     void noBeamMeansNoModelData()
     {
-        Scene s;
+        Window s;
         auto supported = CantileverScenes::supported(CantileverScenes::Beam{4, 20, 4, 2});
         s.ws.document().addObject(CantileverScenes::block({CantileverScenes::Beam{4, 8, 4, 2}}));
         s.ws.document().addObject(supported);
         auto op = s.start();
         QCOMPARE(op->state(), RunModelExtraction::Idle);
         QCOMPARE(s.lines.last(), QStringLiteral("Model Extraction: Select a cell volume and press Enter/Return."));
-        QCOMPARE(s.opened->count, 0);
+        QCOMPARE(s.shown->count, 0);
         s.ws.selection().toggle(supported);
         s.ws.console().handleLine(QString());
         QCOMPARE(op->state(), RunModelExtraction::DialogOpen);
         QCOMPARE(op->volume(), supported);
-        QCOMPARE(s.opened->count, 1);
+        QCOMPARE(s.shown->count, 1);
         QVERIFY(op->runPreprocessing());
         QVERIFY(!op->runFeatureDetection());
         QVERIFY(!op->structure());
@@ -390,7 +378,7 @@ private slots:
     void aBeamWithoutConstantsIsReportedBeforeAFileIsAskedFor()
     {
         // Material 999 is not in the catalogue: it has no density and no Young's modulus.
-        Scene s;
+        Window s;
         auto op = s.detect(CantileverScenes::block({CantileverScenes::Beam{999, 20, 4, 2}}));
         QVERIFY(op->structure());
         s.dialogs->answers << QStringLiteral("/never/asked.cir");
@@ -404,7 +392,7 @@ private slots:
 
     void boxesStayOutOfDocumentsAndGoOnCancel()
     {
-        Scene s;
+        Window s;
         auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 4, 2}});
         auto op = s.detect(volume);
         // Saved while the boxes are shown, a document keeps only the cell volume.
