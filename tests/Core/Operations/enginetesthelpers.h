@@ -24,16 +24,6 @@ inline std::shared_ptr<TotalVolume> makeVolume(uint32_t nx, uint32_t ny, uint32_
                                          cellStates(*::makeVolume(nx, ny, nz, shape)));
 }
 
-/// One field of every cell, in index order.
-template <class Get> std::vector<uint32_t> field(TotalVolume &volume, Get get)
-{
-    Model::Automaton::CellLock lock(volume);
-    std::vector<uint32_t> result(volume.cellCount());
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = get(lock.cells()[i]);
-    return result;
-}
-
 /// Every field the engines write, for bitwise comparisons between runs.
 struct CellImage {
     std::vector<uint32_t> states;
@@ -151,10 +141,7 @@ inline void checkScene()
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
-inline std::vector<uint32_t> atomCounts(TotalVolume &volume)
-{
-    return field(volume, [](const Model::Automaton::Voxel &c) { return c.atomCount(); });
-}
+inline std::vector<uint32_t> atomCounts(TotalVolume &volume) { return image(volume).atoms; }
 
 /// Replaces the compatible materials of a catalogue process for the lifetime of the guard.
 class CompatibleMaterials {

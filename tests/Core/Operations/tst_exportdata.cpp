@@ -66,12 +66,8 @@ uint32_t smallState(uint32_t x, uint32_t y, uint32_t z) { return 1 + x + 3 * y +
 
 std::shared_ptr<TotalVolume> smallVolume()
 {
-    std::vector<uint32_t> states(3 * 2 * 4);
-    for (uint32_t x = 0; x < 3; ++x)
-        for (uint32_t y = 0; y < 2; ++y)
-            for (uint32_t z = 0; z < 4; ++z)
-                states[(x * 2 + y) * 4 + z] = smallState(x, y, z);
-    return std::make_shared<TotalVolume>(3, 2, 4, 0.5f, 0.25f, 2.0f, Util::Vector3D(-1.5, 2.0, 10.25), states);
+    return std::make_shared<TotalVolume>(3, 2, 4, 0.5f, 0.25f, 2.0f, Util::Vector3D(-1.5, 2.0, 10.25),
+                                         cellStates(*makeVolume(3, 2, 4, smallState)));
 }
 
 // Counters of a cell: (x + y + z) in slot 6 and 1 in slot 0, so the sum is x + y + z + 1.
