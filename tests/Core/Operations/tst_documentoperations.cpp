@@ -299,9 +299,7 @@ private slots:
         QCOMPARE(boxes->type(), 2u);
         QVERIFY(s.ws.document().findObject(boxes->id()).second);
         // In the volume's place, cell for cell.
-        QCOMPARE(boxes->position().x, 5.0);
-        QCOMPARE(boxes->position().y, -3.0);
-        QCOMPARE(boxes->position().z, 2.0);
+        QCOMPARE(boxes->position(), Util::Vector3D(5, -3, 2));
         QVERIFY(s.lines.last().startsWith(QLatin1String("Model Extraction: Preprocessing found ")));
 
         QVERIFY(op->runFeatureDetection());

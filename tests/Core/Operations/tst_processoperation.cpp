@@ -176,12 +176,7 @@ private slots:
         SnapshotRecord decoded;
         QString error;
         QVERIFY2(decoded.decode(record, &error), qPrintable(error));
-        QCOMPARE(decoded.key, QStringLiteral("K"));
-        QCOMPARE(decoded.number, uint64_t(5));
-        QCOMPARE(decoded.cellCount, uint64_t(12));
-        QCOMPARE(decoded.runs, (Runs{{2, 3}, {9, 1}}));
-        QCOMPARE(decoded.states, states);
-        // Applied, it changes only the listed cells.
+        // Decoded (the round trips check its fields) and applied, it changes only the listed cells.
         std::vector<Model::Automaton::Voxel> cells(12, Model::Automaton::Voxel(3));
         decoded.apply(cells.data());
         std::vector<uint32_t> result;
