@@ -2,8 +2,8 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
+#include "volumetesthelpers.h"
 
-#include <QThreadPool>
 #include <QtTest>
 
 #include <array>
@@ -17,36 +17,11 @@ namespace EngineTest {
 using Model::Automaton::TotalVolume;
 using Shape = std::function<uint32_t(uint32_t x, uint32_t y, uint32_t z)>;
 
-inline std::shared_ptr<TotalVolume> makeVolume(uint32_t nx, uint32_t ny, uint32_t nz, const Shape &shape,
-                                               float cx = 1.0f, float cy = 1.0f, float cz = 1.0f)
+/// A volume of the given shape whose cells are `cz` high.
+inline std::shared_ptr<TotalVolume> makeVolume(uint32_t nx, uint32_t ny, uint32_t nz, const Shape &shape, float cz)
 {
-    std::vector<uint32_t> states(size_t(nx) * ny * nz);
-    for (uint32_t x = 0; x < nx; ++x)
-        for (uint32_t y = 0; y < ny; ++y)
-            for (uint32_t z = 0; z < nz; ++z)
-                states[(size_t(x) * ny + y) * nz + z] = shape(x, y, z);
-    return std::make_shared<TotalVolume>(nx, ny, nz, cx, cy, cz, Util::Vector3D(), states);
-}
-
-/// One field of every cell, in index order.
-template <class Get> std::vector<uint32_t> field(TotalVolume &volume, Get get)
-{
-    Model::Automaton::CellLock lock(volume);
-    std::vector<uint32_t> result(volume.cellCount());
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = get(lock.cells()[i]);
-    return result;
-}
-
-inline std::vector<uint32_t> states(TotalVolume &volume)
-{
-    return field(volume, [](const Model::Automaton::Voxel &c) { return c.state(); });
-}
-
-inline uint32_t stateAt(TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z)
-{
-    Model::Automaton::CellLock lock(volume);
-    return lock.cells()[volume.index(x, y, z)].state();
+    return std::make_shared<TotalVolume>(nx, ny, nz, 1.0f, 1.0f, cz, Util::Vector3D(),
+                                         cellStates(*::makeVolume(nx, ny, nz, shape)));
 }
 
 /// Every field the engines write, for bitwise comparisons between runs.
@@ -74,20 +49,6 @@ inline CellImage image(TotalVolume &volume)
     }
     return result;
 }
-
-/// Sets the global pool's size for the lifetime of the guard.
-class PoolSize {
-public:
-    explicit PoolSize(int threads)
-        : m_old(QThreadPool::globalInstance()->maxThreadCount())
-    {
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    }
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(m_old); }
-
-private:
-    int m_old;
-};
 
 constexpr uint32_t Si = 1;
 constexpr uint32_t Oxide = 3;
@@ -131,7 +92,7 @@ namespace EngineTest {
 /// The first cell whose state is not `expected`, as text; empty when every cell agrees.
 inline QString firstMismatch(TotalVolume &volume, const Shape &expected)
 {
-    const std::vector<uint32_t> cells = states(volume);
+    const std::vector<uint32_t> cells = cellStates(volume);
     for (uint32_t x = 0; x < volume.sizeX(); ++x)
         for (uint32_t y = 0; y < volume.sizeY(); ++y)
             for (uint32_t z = 0; z < volume.sizeZ(); ++z)
@@ -149,8 +110,8 @@ inline QString firstMismatch(TotalVolume &volume, const Shape &expected)
 inline QString runScene(const Scene &scene)
 {
     for (int threads : {1, 3}) {
-        PoolSize pool(threads);
-        auto volume = makeVolume(scene.nx, scene.ny, scene.nz, scene.start, 1.0f, 1.0f, scene.cz);
+        PoolThreads pool(threads);
+        auto volume = makeVolume(scene.nx, scene.ny, scene.nz, scene.start, scene.cz);
         scene.run(*volume);
         const QString mismatch = firstMismatch(*volume, scene.expected);
         if (!mismatch.isEmpty())
@@ -180,15 +141,7 @@ inline void checkScene()
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
-inline std::vector<uint32_t> cutCounts(TotalVolume &volume)
-{
-    return field(volume, [](const Model::Automaton::Voxel &c) { return c.cutCount(); });
-}
-
-inline std::vector<uint32_t> atomCounts(TotalVolume &volume)
-{
-    return field(volume, [](const Model::Automaton::Voxel &c) { return c.atomCount(); });
-}
+inline std::vector<uint32_t> atomCounts(TotalVolume &volume) { return image(volume).atoms; }
 
 /// Replaces the compatible materials of a catalogue process for the lifetime of the guard.
 class CompatibleMaterials {

@@ -1,20 +1,31 @@
 #include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
+#include "Model/Persistence/archiverregistry.h"
+#include "Model/Persistence/documentarchive.h"
+#include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "cantileverscenes.h"
 #include "catalogtesthome.h"
+#include "consolelog.h"
 #include "scripteddocumentdialogs.h"
 #include "testoperations.h"
 #include "volumetesthelpers.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Core::Operations;
 using Model::Automaton::TotalVolume;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
+using Model::ModelExtraction::ExtractedModel;
 
 namespace {
 
@@ -31,33 +42,66 @@ std::vector<uint32_t> states(const Model::ObjectPtr &object)
     return cellStates(*std::dynamic_pointer_cast<TotalVolume>(object));
 }
 
-/// A workspace whose factory hands out the three document operations with scripted dialogs.
+/// A workspace whose factory hands out the document operations (9 to 11) and the model extraction
+/// (1000) with scripted dialogs, keeping every console line.
 struct Window {
-    Core::Workspace workspace;
+    Core::Workspace ws;
     std::shared_ptr<TestFactory> factory = std::make_shared<TestFactory>();
     std::shared_ptr<ScriptedDocumentDialogs> dialogs = std::make_shared<ScriptedDocumentDialogs>();
     std::shared_ptr<CountingObserver> saved = std::make_shared<CountingObserver>();
     std::shared_ptr<CountingObserver> updates = std::make_shared<CountingObserver>();
     Util::ObserverPtr opened; // the document-opened observer each open operation gets
+    std::shared_ptr<CountingObserver> shown = std::make_shared<CountingObserver>();  // extraction dialog
+    std::shared_ptr<CountingObserver> closed = std::make_shared<CountingObserver>(); // and its closing
+    std::shared_ptr<ConsoleLog> console = std::make_shared<ConsoleLog>(ws);
+    QStringList &lines = console->lines;
 
     Window()
     {
-        workspace.setOperationFactory(factory);
-        workspace.addUpdateObserver(updates);
+        ws.setOperationFactory(factory);
+        ws.addUpdateObserver(updates);
+        ws.console().addObserver(console);
         factory->makers[9] = [this] {
-            return withObserver(std::make_shared<SaveDocumentOperation>(workspace, dialogs), saved);
+            return withObserver(std::make_shared<SaveDocumentOperation>(ws, dialogs), saved);
         };
         factory->makers[10] = [this] {
-            return withObserver(std::make_shared<SaveDocumentAsOperation>(workspace, dialogs), saved);
+            return withObserver(std::make_shared<SaveDocumentAsOperation>(ws, dialogs), saved);
         };
         factory->makers[11] = [this] {
-            return withObserver(std::make_shared<OpenDocumentOperation>(workspace, dialogs), opened);
+            return withObserver(std::make_shared<OpenDocumentOperation>(ws, dialogs), opened);
+        };
+        factory->makers[1000] = [this] {
+            auto op = std::make_shared<RunModelExtraction>(ws, dialogs);
+            op->setObserver(shown);
+            op->setDestroyDialogObserver(closed);
+            return op;
         };
     }
     void addVolume(uint32_t state)
     {
-        workspace.document().addObject(
+        ws.document().addObject(
             std::make_shared<TotalVolume>(2, 2, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(1, 2, 3), state));
+    }
+    std::shared_ptr<RunModelExtraction> start()
+    {
+        ws.startOperation(1000);
+        return std::dynamic_pointer_cast<RunModelExtraction>(ws.currentOperation());
+    }
+    /// Adds the volume, starts the extraction and runs its two steps.
+    std::shared_ptr<RunModelExtraction> detect(const Model::Automaton::TotalVolumePtr &volume)
+    {
+        ws.document().addObject(volume);
+        auto op = start();
+        op->runPreprocessing();
+        op->runFeatureDetection();
+        return op;
+    }
+    int objectsOfType(uint32_t type)
+    {
+        int n = 0;
+        for (const auto &object : ws.document().allObjects())
+            n += object->type() == type ? 1 : 0;
+        return n;
     }
 };
 
@@ -80,22 +124,22 @@ private slots:
         // A cancelled dialog writes nothing.
         window.dialogs->answers << QString() << path;
         const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
-        window.workspace.startOperation(9);
+        window.ws.startOperation(9);
         QCOMPARE(window.saved->count, 0);
-        QVERIFY(window.workspace.document().fileName().isEmpty());
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(window.ws.document().fileName().isEmpty());
+        QVERIFY(!window.ws.currentOperation());
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
-        window.workspace.startOperation(9);
+        window.ws.startOperation(9);
         const QString question = QStringLiteral("save|Choose location|%1|%2").arg(QDir::homePath(), filter);
         QCOMPARE(window.dialogs->asked, (QStringList{question, question}));
-        QCOMPARE(window.workspace.document().fileName(), path);
+        QCOMPARE(window.ws.document().fileName(), path);
         QCOMPARE(window.saved->count, 1);
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(!window.ws.currentOperation());
         QVERIFY(readFile(path).contains("<State>1 1 1 1 </State>"));
 
         // Saving again writes to the same file without asking.
         window.addVolume(3);
-        window.workspace.startOperation(9);
+        window.ws.startOperation(9);
         QCOMPARE(window.dialogs->asked.size(), 2);
         QCOMPARE(window.saved->count, 2);
         QCOMPARE(readFile(path).count("<Object "), 2);
@@ -115,24 +159,24 @@ private slots:
             old.write("old document");
         }
         window.dialogs->answers << first << second << QString() << unwritable;
-        window.workspace.startOperation(10);
-        window.workspace.startOperation(10);
+        window.ws.startOperation(10);
+        window.ws.startOperation(10);
         QCOMPARE(window.dialogs->asked.size(), 2);
-        QCOMPARE(window.workspace.document().fileName(), second); // no extension is added
+        QCOMPARE(window.ws.document().fileName(), second); // no extension is added
         QVERIFY(QFile::exists(first));
         QVERIFY(QFile::exists(second));
         QCOMPARE(window.saved->count, 2);
         // A cancelled Save As ends normally and writes nothing.
-        window.workspace.startOperation(10);
+        window.ws.startOperation(10);
         QCOMPARE(window.saved->count, 2);
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(!window.ws.currentOperation());
         // A file that cannot be written is reported and the old one stays.
-        window.workspace.startOperation(10);
+        window.ws.startOperation(10);
         QCOMPARE(readFile(unwritable), QByteArray("old document"));
         QCOMPARE(window.dialogs->shown.size(), 1);
         QVERIFY(window.dialogs->shown.first().startsWith(QStringLiteral("Error writing to file|")));
         QVERIFY(window.dialogs->shown.first().contains(unwritable));
-        QCOMPARE(window.workspace.document().fileName(), second);
+        QCOMPARE(window.ws.document().fileName(), second);
         QCOMPARE(window.saved->count, 3); // the title still follows the (unchanged) name
     }
 
@@ -146,81 +190,29 @@ private slots:
         const QString path = folder + QStringLiteral("/scene.cfw");
         window.dialogs->answers << path << QString();
         const QString folderBefore = OpenDocumentOperation::lastFolder();
-        window.workspace.startOperation(11);
+        window.ws.startOperation(11);
         QCOMPARE(window.dialogs->asked.first(), QStringLiteral("open|Choose file|%1|%2").arg(folderBefore, filter));
         QCOMPARE(opened->count, 1);
         QCOMPARE(OpenDocumentOperation::chosenFileName(), path);
         QCOMPARE(OpenDocumentOperation::lastFolder(), folder);
-        QVERIFY(!window.workspace.currentOperation());
+        QVERIFY(!window.ws.currentOperation());
         // The next dialog starts in that folder; cancelling it opens nothing.
-        window.workspace.startOperation(11);
+        window.ws.startOperation(11);
         QCOMPARE(window.dialogs->asked.last(), QStringLiteral("open|Choose file|%1|%2").arg(folder, filter));
         QCOMPARE(opened->count, 1);
-        QVERIFY(window.workspace.document().allObjects().isEmpty());
-    }
-
-    void savedThenLoadedIntoAnotherWindow()
-    {
-        Window first;
-        first.addVolume(4);
-        first.addVolume(16);
-        const QString path = m_dir.filePath(QStringLiteral("both.cfw"));
-        first.dialogs->answers << path;
-        first.workspace.startOperation(10);
-
-        Window second;
-        const auto result = OpenDocumentOperation::loadFile(second.workspace, path, {});
-        QVERIFY(result.ok);
-        QCOMPARE(second.workspace.document().fileName(), path);
-        QCOMPARE(second.updates->count, 1);
-        const auto objects = second.workspace.document().allObjects();
-        QCOMPARE(objects.size(), 2);
-        QCOMPARE(states(objects[0]), std::vector<uint32_t>(4, 4));
-        QCOMPARE(states(objects[1]), std::vector<uint32_t>(4, 16));
-        QCOMPARE(std::dynamic_pointer_cast<TotalVolume>(objects[1])->position().z, 3.0);
-        QCOMPARE(first.workspace.document().fileName(), path); // each window keeps its own name
-        QCOMPARE(OpenDocumentOperation::chosenFileName(), path);
-    }
-
-    void loadingProblemsLeaveTheSceneUnnamed_data()
-    {
-        QTest::addColumn<QByteArray>("contents"); // empty: no file at all
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("missing file") << QByteArray() << false;
-        QTest::newRow("wrong frame") << QByteArray("<Materials/>") << false;
-    }
-
-    void loadingProblemsLeaveTheSceneUnnamed()
-    {
-        QFETCH(QByteArray, contents);
-        QFETCH(bool, ok);
-        const QString path = m_dir.filePath(QStringLiteral("problem.cfw"));
-        QFile::remove(path);
-        if (!contents.isEmpty()) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(contents);
-        }
-        Window window;
-        const auto result = OpenDocumentOperation::loadFile(window.workspace, path, {});
-        QCOMPARE(result.ok, ok);
-        QCOMPARE(result.openError.isEmpty(), !contents.isEmpty());
-        QVERIFY(window.workspace.document().fileName().isEmpty());
-        QCOMPARE(window.updates->count, 0);
-        if (!contents.isEmpty())
-            QCOMPARE(readFile(path), contents);
+        QVERIFY(window.ws.document().allObjects().isEmpty());
     }
 
     void invalidMaterialWarningGoesToTheLoadedWindowsConsole()
     {
         Window window;
         const auto result = OpenDocumentOperation::loadFile(
-            window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/invalid_material.cfw"), {});
+            window.ws, QStringLiteral(TEST_DATA_DIR "/persistence/invalid_material.cfw"), {});
         QVERIFY(result.ok);
         QCOMPARE(
-            window.workspace.console().message(),
+            window.ws.console().message(),
             QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume."));
-        QCOMPARE(window.workspace.document().allObjects().size(), 1);
+        QCOMPARE(window.ws.document().allObjects().size(), 1);
     }
 
     void conflictsGoThroughTheObserver_data()
@@ -240,7 +232,7 @@ private slots:
         QFETCH(uint, expected);
         MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Old Nitride"), 1, 1, 1));
         Window window;
-        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        auto open = std::make_shared<OpenDocumentOperation>(window.ws);
         auto observer = std::make_shared<CountingObserver>();
         QString seen;
         observer->onNotify = [&] {
@@ -251,12 +243,12 @@ private slots:
         if (withObserver)
             open->setMaterialConflictObserver(observer);
         const auto result = OpenDocumentOperation::loadFile(
-            window.workspace, QStringLiteral(TEST_DATA_DIR "/persistence/conflict_2001.cfw"), open->conflictResolver());
+            window.ws, QStringLiteral(TEST_DATA_DIR "/persistence/conflict_2001.cfw"), open->conflictResolver());
         QVERIFY(result.ok);
         QCOMPARE(observer->count, withObserver ? 1 : 0);
         if (withObserver)
             QCOMPARE(seen, QStringLiteral("Old Nitride/Loaded Nitride"));
-        const uint32_t cell = states(window.workspace.document().allObjects().first())[1];
+        const uint32_t cell = states(window.ws.document().allObjects().first())[1];
         if (expected)
             QCOMPARE(cell, expected);
         else
@@ -268,7 +260,7 @@ private slots:
     void conflictResolverOutlivingItsOperationAsksNobody()
     {
         Window window;
-        auto open = std::make_shared<OpenDocumentOperation>(window.workspace);
+        auto open = std::make_shared<OpenDocumentOperation>(window.ws);
         auto observer = std::make_shared<CountingObserver>();
         observer->onNotify = [&] { open->resolveConflict({Model::Persistence::ConflictChoice::AddLoadedAsNew, 0}); };
         open->setMaterialConflictObserver(observer);
@@ -283,6 +275,165 @@ private slots:
         open.reset();
         QVERIFY(!resolver(existing, loaded));
         QCOMPARE(observer->count, 1);
+    }
+
+    // ---- model extraction and its netlist ----
+
+    void threeStepsShowBoxesThenBeamsBesideTheVolumeAndWriteTheNetlist()
+    {
+        Window s;
+        auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 4, 2}});
+        volume->translate(Util::Vector4D(5, -3, 2, 0));
+        s.ws.document().addObject(volume);
+        const std::vector<uint32_t> before = cellStates(*volume);
+        auto op = s.start();
+        // The only volume is taken and the dialog opens.
+        QCOMPARE(op->state(), RunModelExtraction::DialogOpen);
+        QCOMPARE(s.shown->count, 1);
+        QCOMPARE(s.lines, QStringList{"Model Extraction: Cell volume selected."});
+
+        QVERIFY(op->runPreprocessing());
+        QVERIFY(volume->painter().extractionDisplay());
+        auto boxes = op->preprocessingModel();
+        QVERIFY(boxes);
+        QCOMPARE(boxes->type(), 2u);
+        QVERIFY(s.ws.document().findObject(boxes->id()).second);
+        // In the volume's place, cell for cell.
+        QCOMPARE(boxes->position(), Util::Vector3D(5, -3, 2));
+        QVERIFY(s.lines.last().startsWith(QLatin1String("Model Extraction: Preprocessing found ")));
+
+        QVERIFY(op->runFeatureDetection());
+        auto beams = op->structureModel();
+        QVERIFY(beams);
+        QCOMPARE(beams->envelopes().size(), size_t(1));
+        // Beside the volume: (nx + 10) cells further along x.
+        QCOMPARE(beams->position().x, 5.0 + (volume->sizeX() + 10.0) * volume->cellSizeX());
+        QCOMPARE(beams->position().y, -3.0);
+        QCOMPARE(s.objectsOfType(2), 2);
+        QCOMPARE(s.lines.last(), QStringLiteral("Model Extraction: Feature detection found 1 cantilever beam."));
+
+        // A folder cannot be written and keeps the beams for a second try; a cancelled file dialog
+        // writes nothing and says nothing.
+        const QString fileName = m_dir.filePath(QStringLiteral("beam.cir"));
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.cir")));
+        s.dialogs->answers << m_dir.filePath(QStringLiteral("folder.cir")) << QString() << fileName;
+        op->saveNetlist();
+        QCOMPARE(s.dialogs->shown.size(), 1);
+        QVERIFY(s.dialogs->shown.first().startsWith(QLatin1String("File Error|Unable to save to selected file!")));
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("folder.cir"))).isDir());
+        op->saveNetlist();
+        QVERIFY(!QFileInfo::exists(fileName));
+        op->saveNetlist();
+        const QString question = QStringLiteral("save|Save netlist|%1|Circuit files *.cir").arg(QDir::homePath());
+        QCOMPARE(s.dialogs->asked, (QStringList{question, question, question}));
+        QCOMPARE(QString::fromUtf8(readFile(fileName)),
+                 QStringLiteral("Model extracted by Cellforge\nc1 1 0 2.03789e-12 \n"
+                                "l1 1 0 0.00526176 \n.end \n"));
+        QCOMPARE(s.dialogs->shown.size(), 1);
+
+        // Closing the dialog: the boxes go, the volume is drawn as before, nothing to undo.
+        op->execute();
+        QCOMPARE(op->state(), RunModelExtraction::Done);
+        QCOMPARE(s.objectsOfType(2), 0);
+        QCOMPARE(s.ws.document().allObjects().size(), 1);
+        QVERIFY(!volume->painter().extractionDisplay());
+        QCOMPARE(s.closed->count, 1);
+        QVERIFY(s.lines.contains(QStringLiteral("Model Extraction: Model extracted.")));
+        QVERIFY(!s.ws.currentOperation());
+        QVERIFY(s.ws.undoRedo().undoName().isEmpty());
+        QVERIFY(cellStates(*volume) == before);
+        // Closing again does nothing more.
+        op->execute();
+        QCOMPARE(s.closed->count, 1);
+    }
+
+    // With two volumes it asks for one; a beam resting on the floor is not a cantilever.
+    void noBeamMeansNoModelData()
+    {
+        Window s;
+        auto supported = CantileverScenes::supported(CantileverScenes::Beam{4, 20, 4, 2});
+        s.ws.document().addObject(CantileverScenes::block({CantileverScenes::Beam{4, 8, 4, 2}}));
+        s.ws.document().addObject(supported);
+        auto op = s.start();
+        QCOMPARE(op->state(), RunModelExtraction::Idle);
+        QCOMPARE(s.lines.last(), QStringLiteral("Model Extraction: Select a cell volume and press Enter/Return."));
+        QCOMPARE(s.shown->count, 0);
+        s.ws.selection().toggle(supported);
+        s.ws.console().handleLine(QString());
+        QCOMPARE(op->state(), RunModelExtraction::DialogOpen);
+        QCOMPARE(op->volume(), supported);
+        QCOMPARE(s.shown->count, 1);
+        QVERIFY(op->runPreprocessing());
+        QVERIFY(!op->runFeatureDetection());
+        QVERIFY(!op->structure());
+        QVERIFY(!op->structureModel());
+        QCOMPARE(s.objectsOfType(2), 1);
+        op->saveNetlist();
+        QCOMPARE(s.dialogs->shown, QStringList{"No model data|No model data was extracted."});
+        QVERIFY(s.dialogs->asked.isEmpty());
+    }
+
+    void aBeamWithoutConstantsIsReportedBeforeAFileIsAskedFor()
+    {
+        // Material 999 is not in the catalogue: it has no density and no Young's modulus.
+        Window s;
+        auto op = s.detect(CantileverScenes::block({CantileverScenes::Beam{999, 20, 4, 2}}));
+        QVERIFY(op->structure());
+        s.dialogs->answers << QStringLiteral("/never/asked.cir");
+        op->saveNetlist();
+        QVERIFY(s.dialogs->asked.isEmpty());
+        QCOMPARE(s.dialogs->shown.size(), 1);
+        QVERIFY2(s.dialogs->shown.first().startsWith(QLatin1String("No model data|Beam 1: ")),
+                 qPrintable(s.dialogs->shown.first()));
+        QVERIFY(s.dialogs->shown.first().contains(QLatin1String("999")));
+    }
+
+    void boxesStayOutOfDocumentsAndGoOnCancel()
+    {
+        Window s;
+        auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 4, 2}});
+        auto op = s.detect(volume);
+        // Saved while the boxes are shown, a document keeps only the cell volume.
+        const QString file = m_dir.filePath(QStringLiteral("scene.cfw"));
+        QString error;
+        QVERIFY2(Model::Persistence::saveDocumentFile(file, s.ws.document(),
+                                                      Model::Persistence::ArchiverRegistry::standard(), &error),
+                 qPrintable(error));
+        Model::Document document;
+        Model::Persistence::MaterialTranslationTable table;
+        Model::Persistence::MaterialReconciler reconciler(table);
+        QVERIFY(Model::Persistence::loadDocumentFile(file, document, Model::Persistence::ArchiverRegistry::standard(),
+                                                     reconciler)
+                    .ok);
+        QCOMPARE(document.allObjects().size(), 1);
+        auto read = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(document.allObjects().first());
+        QVERIFY(read && cellStates(*read) == cellStates(*volume));
+        // Starting anything else cancels the extraction first.
+        s.ws.startOperation(12345);
+        QCOMPARE(op->state(), RunModelExtraction::Done);
+        QCOMPARE(s.objectsOfType(2), 0);
+        QVERIFY(!volume->painter().extractionDisplay());
+        QCOMPARE(s.closed->count, 1);
+        QVERIFY(s.lines.contains(QStringLiteral("Model Extraction: Operation canceled.")));
+        QVERIFY(!s.lines.contains(QStringLiteral("Model Extraction: Model extracted.")));
+        // Steps after the end do nothing.
+        QVERIFY(!op->runPreprocessing());
+        QCOMPARE(s.objectsOfType(2), 0);
+    }
+
+    void anExtractedModelCopiesAndMoves()
+    {
+        auto e = std::make_shared<Model::ModelExtraction::RectangularCuboidEnvelope>(1, 2, 3, 4, 5, 6, 4);
+        ExtractedModel model({e}, Util::Vector3D(1.0, 2.0, 0.5));
+        model.translate(Util::Vector4D(1, 2, 3, 9));
+        auto copy = std::dynamic_pointer_cast<ExtractedModel>(model.clone());
+        QVERIFY(copy && copy->id() != model.id());
+        QCOMPARE(copy->position().z, 3.0);
+        QCOMPARE(copy->envelopes().front(), e);
+        const auto c = copy->corners(*e);
+        QCOMPARE(c[0].y, 4.0);
+        QCOMPARE(c[1].y, 14.0);
+        QCOMPARE(c[1].z, 4.5);
     }
 };
 

@@ -1,0 +1,566 @@
+#include "Core/Operations/extractfilm.h"
+#include "Core/Operations/filmextraction.h"
+#include "Core/Operations/gluelayout.h"
+#include "Core/Operations/gluesubstrate.h"
+#include "Core/Operations/gluesubstrateoperation.h"
+#include "Model/Materials/materialfactory.h"
+#include "answeringscene.h"
+#include "enginetesthelpers.h"
+#include "volumetesthelpers.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+using namespace Core::Operations;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePtr;
+
+namespace {
+
+using Cell = std::tuple<uint32_t, uint32_t, uint32_t>;
+
+/// A volume holding `state` exactly at the listed cells.
+TotalVolumePtr cellsAt(uint32_t nx, uint32_t ny, uint32_t nz, const std::set<Cell> &cells, uint32_t state = 2)
+{
+    return makeVolume(nx, ny, nz, [&](uint32_t x, uint32_t y, uint32_t z) {
+        return cells.count(Cell{x, y, z}) ? state : 0u;
+    });
+}
+
+/// The cells of a volume whose state is not 0.
+std::set<Cell> occupied(TotalVolume &volume)
+{
+    std::set<Cell> result;
+    for (uint32_t x = 0; x < volume.sizeX(); ++x)
+        for (uint32_t y = 0; y < volume.sizeY(); ++y)
+            for (uint32_t z = 0; z < volume.sizeZ(); ++z)
+                if (stateAt(volume, x, y, z) != 0)
+                    result.insert(Cell{x, y, z});
+    return result;
+}
+
+/// The extraction (8) with one source volume in the document.
+struct ExtractScene : AnsweringScene<ExtractFilm> {
+    explicit ExtractScene(const TotalVolumePtr &volume)
+        : AnsweringScene(8)
+        , source(volume)
+    {
+        ws.document().addObject(source);
+    }
+    void extract(uint32_t material)
+    {
+        answer = [material](ExtractFilm &op) { op.setMaterial(material); };
+        ws.selection().toggle(source);
+        start();
+    }
+    TotalVolumePtr source;
+};
+
+/// A volume whose cells of material `state` fill the layers [low, end) of every column.
+TotalVolumePtr layered(uint32_t nx, uint32_t ny, uint32_t nz, uint32_t low, uint32_t end, uint32_t state = 1)
+{
+    return makeVolume(nx, ny, nz, [=](uint32_t, uint32_t, uint32_t z) { return z >= low && z < end ? state : 0u; });
+}
+
+/// The glue operation (12) with a base and a top in the document.
+struct GlueScene : AnsweringScene<GlueSubstrateOperation> {
+    GlueScene(const TotalVolumePtr &b, const TotalVolumePtr &t)
+        : AnsweringScene(12)
+        , base(b)
+        , top(t)
+    {
+        ws.document().addObject(base);
+        ws.document().addObject(top);
+    }
+    /// Picks the base, starts the glue, picks the top and presses Enter.
+    void glue()
+    {
+        ws.selection().toggle(base);
+        start();
+        enter(top);
+    }
+    TotalVolumePtr base;
+    TotalVolumePtr top;
+};
+
+TotalVolumePtr onlyVolume(Core::Workspace &ws)
+{
+    const auto objects = ws.document().allObjects();
+    return objects.size() == 1 ? std::dynamic_pointer_cast<TotalVolume>(objects.first()) : nullptr;
+}
+
+/// A glue worked by hand: base, top, the dialog's answers, and the result's height and cells.
+struct Glued {
+    TotalVolumePtr base;
+    TotalVolumePtr top;
+    std::function<void(GlueSubstrateOperation &)> answer;
+    uint32_t nz;
+    EngineTest::Shape expected;
+    QString said = QString(); // a console line the glue must write
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Glued)
+
+/// Operations that make a new volume from others: film extraction and gluing.
+class tst_ExtractAndGlue : public QObject {
+    Q_OBJECT
+private slots:
+    // A 6 x 5 base and a 4 x 3 top, occupied in the layers [low, end): the top's range is found as it
+    // is, the base's top is its end (at least 1: the scan starts from 0).
+    void preparationFindsTheOccupiedLayers_data()
+    {
+        QTest::addColumn<uint32_t>("baseLow");
+        QTest::addColumn<uint32_t>("baseEnd");
+        QTest::addColumn<uint32_t>("topLow");
+        QTest::addColumn<uint32_t>("topEnd");
+        QTest::addColumn<uint32_t>("baseTop");
+        QTest::addColumn<uint32_t>("stacked");
+        QTest::newRow("base to 9, top 0 to 4") << 0u << 10u << 0u << 5u << 10u << 15u;
+        QTest::newRow("top floating at 3 to 5") << 0u << 4u << 3u << 6u << 4u << 7u;
+        QTest::newRow("base with a gap below") << 2u << 5u << 1u << 2u << 5u << 6u;
+        QTest::newRow("empty base") << 0u << 0u << 0u << 3u << 1u << 4u;
+        QTest::newRow("empty top") << 0u << 6u << 0u << 0u << 6u << 6u;
+    }
+    void preparationFindsTheOccupiedLayers()
+    {
+        QFETCH(uint32_t, baseLow);
+        QFETCH(uint32_t, baseEnd);
+        QFETCH(uint32_t, topLow);
+        QFETCH(uint32_t, topEnd);
+        QFETCH(uint32_t, baseTop);
+        QFETCH(uint32_t, stacked);
+        const GlueLayout l =
+            GlueLayout::prepare(*layered(6, 5, 12, baseLow, baseEnd), *layered(4, 3, 8, topLow, topEnd));
+        QCOMPARE(l.baseTop, baseTop);
+        QCOMPARE(l.topLowest, topLow);
+        QCOMPARE(l.topEnd, topEnd);
+        QCOMPARE(l.stackedHeight, stacked);
+        QCOMPARE(l.finalZ, stacked + 1);
+        QCOMPARE(l.wideX, 6u);
+        QCOMPARE(l.wideY, 5u);
+        QCOMPARE(l.roomX, 2u);
+        QCOMPARE(l.roomY, 2u);
+    }
+
+    // The result lies where the base lay, with the larger cell size along each axis and the wider footprint.
+    void resultTakesTheBasePositionTheLargerCellsAndTheWiderFootprint()
+    {
+        auto base = std::make_shared<TotalVolume>(3, 7, 4, 1.0f, 2.0f, 0.5f, Util::Vector3D(3, -4, 5), 1u);
+        auto top = std::make_shared<TotalVolume>(5, 2, 4, 1.5f, 1.0f, 0.25f, Util::Vector3D(40, 40, 40), 2u);
+        GlueScene f(base, top);
+        f.glue();
+        const GlueLayout &l = f.operation->layout();
+        QCOMPARE(l.roomX, 0u);
+        QCOMPARE(l.roomY, 5u);
+        auto result = onlyVolume(f.ws);
+        QVERIFY(result);
+        QCOMPARE(result->position(), Util::Vector3D(3, -4, 5));
+        QCOMPARE(result->cellSizeX(), 1.5f);
+        QCOMPARE(result->cellSizeY(), 2.0f);
+        QCOMPARE(result->cellSizeZ(), 0.5f);
+        QCOMPARE(result->sizeX(), 5u);
+        QCOMPARE(result->sizeY(), 7u);
+    }
+
+    void gluedCellsWorkedByHand_data()
+    {
+        QTest::addColumn<Glued>("glued");
+        // Top in z 1..2 on a base in z 0..1: lowered onto it; with no room the shift stays 0.
+        QTest::newRow("same footprint") << Glued{layered(4, 4, 6, 0, 2, 1), layered(4, 4, 5, 1, 3, 2),
+                                                 [](GlueSubstrateOperation &op) {
+                                                     op.setShift(3, 3);
+                                                     op.setFinalSize(4, 4, op.stackedHeight());
+                                                 },
+                                                 4, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 2u; }};
+        // A 2 x 2 x 2 top of distinct states on a full 6 x 5 x 3 base, shifted by the whole room (4, 3).
+        QTest::newRow("smaller top shifted by the room")
+            << Glued{layered(6, 5, 3, 0, 3, 1),
+                     makeVolume(2, 2, 2, [](uint32_t x, uint32_t y, uint32_t z) { return 10 + 4 * x + 2 * y + z; }),
+                     [](GlueSubstrateOperation &op) {
+                         op.setShift(op.roomX(), op.roomY());
+                         op.setFinalSize(op.wideX(), op.wideY(), op.stackedHeight());
+                     },
+                     5,
+                     [](uint32_t x, uint32_t y, uint32_t z) {
+                         if (z < 3)
+                             return 1u;
+                         return x >= 4 && y >= 3 ? 10 + 4 * (x - 4) + 2 * (y - 3) + (z - 3) : 0u;
+                     }};
+        // Top layers 5, 6, 7 with a mark 8 at x = 0 in the highest: turned about y it lies at x = 2,
+        // the highest layer on the base; 1 + 3 layers and the default spare one.
+        QTest::newRow("inverted") << Glued{layered(3, 2, 2, 0, 1, 1),
+                                           makeVolume(3, 2, 4,
+                                                      [](uint32_t x, uint32_t, uint32_t z) {
+                                                          return z == 2 && x == 0 ? 8u : z < 3 ? 5 + z : 0u;
+                                                      }),
+                                           [](GlueSubstrateOperation &op) { op.setInvert(true); }, 5,
+                                           [](uint32_t x, uint32_t, uint32_t z) {
+                                               const uint32_t column[5] = {1, x == 2 ? 8u : 7u, 6, 5, 0};
+                                               return column[z];
+                                           }};
+        // The base reaches z = 2 in its odd columns; the empty top adds nothing.
+        const EngineTest::Shape uneven = [](uint32_t x, uint32_t, uint32_t z) { return z < 2 + x % 2 ? 1u : 0u; };
+        QTest::newRow("empty top") << Glued{
+            makeVolume(4, 3, 5, uneven),
+            layered(4, 3, 5, 0, 0),
+            [](GlueSubstrateOperation &op) { op.setFinalSize(op.wideX(), op.wideY(), op.stackedHeight()); },
+            3,
+            uneven,
+            "Glue Volumes: the top cell volume holds no occupied cell; the result holds the base alone."};
+    }
+    void gluedCellsWorkedByHand()
+    {
+        QFETCH(Glued, glued);
+        GlueScene f(glued.base, glued.top);
+        f.answer = glued.answer;
+        f.glue();
+        auto result = onlyVolume(f.ws);
+        QVERIFY(result);
+        QCOMPARE(result->sizeX(), glued.base->sizeX());
+        QCOMPARE(result->sizeY(), glued.base->sizeY());
+        QCOMPARE(result->sizeZ(), glued.nz);
+        const QString mismatch = EngineTest::firstMismatch(*result, glued.expected);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+        QVERIFY(glued.said.isEmpty() || f.log->lines.contains(glued.said));
+    }
+
+    void consolePromptsForBaseThenTopAndRefusesTheSameVolumeTwice()
+    {
+        GlueScene f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
+        f.start();
+        QCOMPARE(f.log->lines, QStringList{"Glue Volumes: select the base cell volume and press Enter/Return."});
+        QVERIFY(f.ws.selection().isSelectionMode());
+        QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
+        f.log->lines.clear();
+        f.enter(f.base);
+        const QString askTop = QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return.");
+        QCOMPARE(
+            f.log->lines,
+            (QStringList{"Glue Volumes: base cell volume selected. Select top cell volume and press enter", askTop}));
+        QCOMPARE(f.operation->step(), 1u);
+        QVERIFY(f.ws.selection().selected().isEmpty());
+        QVERIFY(f.ws.selection().isSelectionMode());
+        f.log->lines.clear();
+        f.enter(f.base);
+        QCOMPARE(f.log->lines, QStringList{askTop});
+        QCOMPARE(f.operation->step(), 1u);
+        QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
+        // Cancelled while waiting, it writes nothing.
+        f.log->lines.clear();
+        f.ws.cancelCurrentOperation();
+        QVERIFY(f.log->lines.isEmpty());
+        QVERIFY(!f.ws.currentOperation());
+        QVERIFY(!f.ws.console().requester());
+        QCOMPARE(f.ws.document().allObjects().size(), 2);
+    }
+
+    void undoAndRedoRestoreTheExactDocument()
+    {
+        auto base = makeVolume(5, 4, 6, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 1, 3); });
+        auto top = makeVolume(3, 4, 5, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 2, 3); });
+        const auto baseStates = cellStates(*base);
+        const auto topStates = cellStates(*top);
+        GlueScene f(base, top);
+        const auto before = f.ws.document().allObjects();
+        f.glue();
+        auto result = onlyVolume(f.ws);
+        QVERIFY(result);
+        const auto resultStates = cellStates(*result);
+
+        QVERIFY(f.ws.undoRedo().undo());
+        QCOMPARE(f.ws.document().allObjects(), before);
+        QCOMPARE(cellStates(*base), baseStates);
+        QCOMPARE(cellStates(*top), topStates);
+        QCOMPARE(f.ws.undoRedo().redoName(), QStringLiteral("Glue Volumes"));
+
+        QVERIFY(f.ws.undoRedo().redo());
+        QCOMPARE(f.ws.document().allObjects(), QList<Model::ObjectPtr>{result});
+        QCOMPARE(cellStates(*result), resultStates);
+
+        QVERIFY(f.ws.undoRedo().undo());
+        QCOMPARE(f.ws.document().allObjects(), before);
+    }
+
+    void resultDoesNotDependOnTheThreadCount_data()
+    {
+        QTest::addColumn<bool>("invert");
+        QTest::newRow("upright") << false;
+        QTest::newRow("inverted") << true;
+    }
+    void resultDoesNotDependOnTheThreadCount()
+    {
+        QFETCH(bool, invert);
+        auto base =
+            makeVolume(17, 5, 6, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 3, 4); });
+        auto top = makeVolume(13, 4, 7, [](uint32_t x, uint32_t y, uint32_t z) { return patternState(x, y, z, 4, 4); });
+        auto glueWith = [&](int threads, uint32_t &workers) {
+            PoolThreads pool(threads);
+            GlueLayout l = GlueLayout::prepare(*base, *top);
+            l.setShift(3, 1);
+            l.invert = invert;
+            GlueSubstrate engine(*base, *top, l);
+            auto result = engine.run();
+            workers = engine.workerCount();
+            return cellStates(*result);
+        };
+        uint32_t workers = 0;
+        const auto single = glueWith(1, workers);
+        QCOMPARE(workers, 1u);
+        QCOMPARE(glueWith(4, workers), single);
+        QCOMPARE(workers, 4u); // 17 / 4 and 13 / 4 columns are at least two per task
+        QCOMPARE(glueWith(3, workers), single);
+        QCOMPARE(workers, 3u);
+        // 13 / 7 is less than two columns per task: one pass in the calling thread.
+        QCOMPARE(glueWith(7, workers), single);
+        QCOMPARE(workers, 1u);
+    }
+
+    void engineRefusesLayoutsThatDoNotFit_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<uint32_t>("value");
+        // Set directly, past the setters' clamping: each would write outside the result.
+        QTest::newRow("shift x beyond the room") << 0 << 3u;
+        QTest::newRow("shift y beyond the result") << 1 << 100u;
+        QTest::newRow("lower than the stacked height") << 2 << 4u;
+        QTest::newRow("narrower than the base") << 3 << 5u;
+    }
+    void engineRefusesLayoutsThatDoNotFit()
+    {
+        QFETCH(int, field);
+        QFETCH(uint32_t, value);
+        auto base = layered(6, 4, 3, 0, 3);
+        auto top = layered(4, 4, 3, 0, 2, 2);
+        GlueLayout l = GlueLayout::prepare(*base, *top);
+        QCOMPARE(l.roomX, 2u);
+        QCOMPARE(l.stackedHeight, 5u);
+        uint32_t *fields[] = {&l.shiftX, &l.shiftY, &l.finalZ, &l.finalX};
+        *fields[field] = value;
+        QVERIFY_EXCEPTION_THROWN(GlueSubstrate(*base, *top, l).run(), std::invalid_argument);
+        // The same volume as base and top would lock its cells twice.
+        GlueLayout same = GlueLayout::prepare(*base, *base);
+        QVERIFY_EXCEPTION_THROWN(GlueSubstrate(*base, *base, same).run(), std::invalid_argument);
+    }
+
+    void resultTooLargeIsRefusedAndTheDocumentStays()
+    {
+        GlueScene f(layered(4, 4, 4, 0, 2), layered(4, 4, 4, 0, 2, 2));
+        f.answer = [](GlueSubstrateOperation &op) { op.setFinalSize(4, 4, 4000000000u); };
+        const auto before = f.ws.document().allObjects();
+        f.glue();
+        QCOMPARE(f.ws.document().allObjects(), before);
+        QVERIFY(!f.ws.undoRedo().canUndo());
+        QVERIFY(!f.ws.currentOperation());
+        QVERIFY(!f.operation->result());
+        QVERIFY2(f.log->lines.last().startsWith(
+                     QStringLiteral("Glue Volumes: Cannot create a cell volume of 4 x 4 x 4000000000 cells:")),
+                 qPrintable(f.log->lines.last()));
+    }
+
+    void onlyTheFirstBodyInScanOrderIsExtracted()
+    {
+        // Body A (x = 1) comes first in x, y, z order although it lies higher than body B (x = 3).
+        const std::set<Cell> a = {Cell{1, 0, 2}, Cell{1, 1, 2}, Cell{1, 1, 3}};
+        const std::set<Cell> b = {Cell{3, 2, 0}, Cell{3, 2, 1}};
+        std::set<Cell> both = a;
+        both.insert(b.begin(), b.end());
+        auto source = cellsAt(5, 4, 4, both);
+        FilmExtraction engine(*source, 2, false);
+        auto film = engine.run();
+        QVERIFY(film);
+        QCOMPARE(engine.filmCellCount(), size_t(3));
+        // Lowered by its lowest layer, 2.
+        QCOMPARE(occupied(*film), (std::set<Cell>{Cell{1, 0, 0}, Cell{1, 1, 0}, Cell{1, 1, 1}}));
+        QCOMPARE(stateAt(*film, 1, 1, 1), 2u);
+        // The source keeps both bodies.
+        QCOMPARE(occupied(*source), both);
+    }
+
+    // A second cell beside (0, 0, 0) joins its body only across a face, not along an edge or at a corner.
+    void onlyFaceContactJoinsCells()
+    {
+        for (uint32_t n = 1; n < 8; ++n) {
+            const uint32_t x = n & 1;
+            const uint32_t y = (n >> 1) & 1;
+            const uint32_t z = n >> 2;
+            const size_t bodySize = x + y + z == 1 ? 2 : 1;
+            auto source = cellsAt(2, 2, 2, {Cell{0, 0, 0}, Cell{x, y, z}}, 4);
+            FilmExtraction engine(*source, 4, false);
+            auto film = engine.run();
+            QVERIFY(film);
+            QCOMPARE(engine.filmCellCount(), bodySize);
+            QCOMPARE(occupied(*film).size(), bodySize);
+            QCOMPARE(stateAt(*film, 0, 0, 0), 4u);
+        }
+    }
+
+    void filmOnASubstrate_data()
+    {
+        QTest::addColumn<bool>("invert");
+        QTest::addColumn<uint32_t>("bumpY");
+        QTest::addColumn<uint32_t>("bumpZ");
+        QTest::addColumn<uint32_t>("layerZ");
+        // Upright: the layer (z = 2) drops to 0 and the bump (1, 0, 3) rests on it.
+        QTest::newRow("upright") << false << 0u << 1u << 0u;
+        // Turned about x the bump points down: it rests on z = 0 and the layer lies on top of it,
+        // and y runs backwards.
+        QTest::newRow("inverted") << true << 1u << 0u << 1u;
+    }
+    void filmOnASubstrate()
+    {
+        QFETCH(bool, invert);
+        QFETCH(uint32_t, bumpY);
+        QFETCH(uint32_t, bumpZ);
+        QFETCH(uint32_t, layerZ);
+        // Substrate 1 in z 0..1, film 2 at z = 2 over the whole footprint with a bump at (1, 0, 3).
+        auto source = makeVolume(3, 2, 6, [](uint32_t x, uint32_t y, uint32_t z) {
+            if (z < 2)
+                return 1u;
+            return z == 2 || (z == 3 && x == 1 && y == 0) ? 2u : 0u;
+        });
+        auto film = FilmExtraction(*source, 2, invert).run();
+        QVERIFY(film);
+        std::set<Cell> expected;
+        for (uint32_t x = 0; x < 3; ++x)
+            for (uint32_t y = 0; y < 2; ++y)
+                expected.insert(Cell{x, y, layerZ});
+        expected.insert(Cell{1, bumpY, bumpZ});
+        QCOMPARE(occupied(*film), expected);
+        QCOMPARE(film->sizeZ(), 6u);
+    }
+
+    void fillMatchesADepthFirstSearch()
+    {
+        // A random pattern, six cells in ten of material 2 and the rest 0 or 1: the body of the first
+        // cell of material 2, found here with a stack instead of a queue, is exactly what the engine copies.
+        auto source = makeVolume(12, 10, 8, [](uint32_t x, uint32_t y, uint32_t z) {
+            const uint32_t h = patternState(x, y, z, 7, 9);
+            return h < 6 ? 2u : h % 2;
+        });
+        const auto states = cellStates(*source);
+        const auto seed = std::find(states.begin(), states.end(), 2u) - states.begin();
+        Cell first;
+        source->coordinates(size_t(seed), std::get<0>(first), std::get<1>(first), std::get<2>(first));
+        std::set<Cell> body;
+        std::vector<Cell> stack{first};
+        uint32_t low = 8;
+        while (!stack.empty()) {
+            const Cell c = stack.back();
+            stack.pop_back();
+            const auto [x, y, z] = c;
+            if (!source->contains(x, y, z) || states[source->index(x, y, z)] != 2 || !body.insert(c).second)
+                continue;
+            low = std::min(low, z);
+            for (uint32_t d : {1u, ~0u}) // +1 and -1; below 0 wraps outside the volume
+                stack.insert(stack.end(), {Cell{x + d, y, z}, Cell{x, y + d, z}, Cell{x, y, z + d}});
+        }
+        std::set<Cell> lowered;
+        for (const auto &c : body)
+            lowered.insert(Cell{std::get<0>(c), std::get<1>(c), std::get<2>(c) - low});
+        QVERIFY(body.size() > 100);
+
+        FilmExtraction engine(*source, 2, false);
+        auto film = engine.run();
+        QVERIFY(film);
+        QCOMPARE(occupied(*film), lowered);
+        QCOMPARE(engine.filmCellCount(), body.size());
+        QVERIFY(engine.largestQueue() <= body.size());
+    }
+
+    void filmDoesNotDependOnTheThreadCount()
+    {
+        // Large enough for the pass that marks the material's cells to be split over the pool.
+        auto source = makeVolume(64, 64, 160, [](uint32_t x, uint32_t y, uint32_t z) {
+            const uint32_t h = patternState(x, y, z, 11, 9);
+            return h < 6 ? 2u : h % 2;
+        });
+        auto extractWith = [&](int threads) {
+            PoolThreads pool(threads);
+            FilmExtraction engine(*source, 2, true);
+            auto film = engine.run();
+            return std::make_pair(cellStates(*film), engine.filmCellCount());
+        };
+        const auto single = extractWith(1);
+        QVERIFY(single.second > 1000);
+        QVERIFY(extractWith(2) == single);
+        QVERIFY(extractWith(4) == single);
+    }
+
+    void noSeedGivesNoVolume()
+    {
+        auto source = makeVolume(3, 3, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
+        QVERIFY(!FilmExtraction(*source, 5, false).run());
+        // The last cell is the only one that matches: the scan reaches the end of the array.
+        auto last = cellsAt(3, 3, 3, {Cell{2, 2, 2}}, 5);
+        auto film = FilmExtraction(*last, 5, false).run();
+        QVERIFY(film);
+        QCOMPARE(occupied(*film), std::set<Cell>{Cell(2, 2, 0)});
+    }
+
+    void operationPlacesTheFilmBesideTheSourceAndUndoTakesItAway()
+    {
+        auto source = std::make_shared<TotalVolume>(4, 3, 5, 1.0f, 2.0f, 0.5f, Util::Vector3D(1, 2, 3), 2u);
+        ExtractScene f(source);
+        f.extract(2);
+        QCOMPARE(f.log->lines, (QStringList{"Extract Film: cell volume selected.", "Extract Film: film extracted."}));
+        auto film = f.operation->result();
+        QVERIFY(film);
+        QCOMPARE(f.ws.document().allObjects(), (QList<Model::ObjectPtr>{source, film}));
+        // (nx + 10) times the largest cell size, 2, along x.
+        QCOMPARE(film->position(), Util::Vector3D(1 + 14 * 2, 2, 3));
+        QCOMPARE(film->cellSizeY(), 2.0f);
+        QCOMPARE(film->sizeX(), 4u);
+        QCOMPARE(cellStates(*film), cellStates(*source));
+        QCOMPARE(f.ws.undoRedo().undoName(), QStringLiteral("Extract Film"));
+        QVERIFY(!f.ws.currentOperation());
+        QVERIFY(!f.ws.selection().isSelectionMode());
+        QVERIFY(f.ws.undoRedo().undo());
+        QCOMPARE(f.ws.document().allObjects(), QList<Model::ObjectPtr>{source});
+        QVERIFY(f.ws.undoRedo().redo());
+        QCOMPARE(f.ws.document().allObjects(), (QList<Model::ObjectPtr>{source, film}));
+        QCOMPARE(film->position(), Util::Vector3D(1 + 14 * 2, 2, 3));
+        QCOMPARE(cellStates(*film), cellStates(*source));
+    }
+
+    void missingMaterialEndsCanceledWithAMessage()
+    {
+        auto catalogue = Model::Materials::MaterialFactory::instance()->getMaterials();
+        QVERIFY(catalogue.size() > 1);
+        const auto material = catalogue.at(1);
+        ExtractScene f(makeVolume(3, 3, 3, [&](uint32_t, uint32_t, uint32_t) { return material.id() + 1000; }));
+        f.extract(material.id());
+        QCOMPARE(f.log->lines.last(),
+                 QStringLiteral("Extract Film: no cell of ") + material.name() + QStringLiteral(" in the volume."));
+        QCOMPARE(f.ws.document().allObjects().size(), 1);
+        QVERIFY(!f.ws.undoRedo().canUndo());
+        QVERIFY(!f.ws.currentOperation());
+        QVERIFY(!f.ws.console().requester());
+    }
+
+    // Without a selection it waits for Enter and a volume; a rejected dialog then ends it unchanged.
+    void withoutSelectionItWaitsThenARejectedDialogCancels()
+    {
+        ExtractScene f(cellsAt(2, 2, 2, {Cell{0, 1, 1}}));
+        f.start();
+        QCOMPARE(f.log->lines, QStringList{"Extract Film: select a cell volume and press Enter/Return."});
+        QVERIFY(f.ws.selection().isSelectionMode());
+        QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
+        f.enter();
+        QCOMPARE(f.operation->step(), 0u);
+        f.enter(f.source);
+        QCOMPARE(f.log->lines.last(), QStringLiteral("Extract Film: cell volume selected."));
+        QCOMPARE(f.ws.document().allObjects().size(), 1);
+        QVERIFY(!f.ws.undoRedo().canUndo());
+        QVERIFY(!f.ws.currentOperation());
+        f.extract(2);
+        QCOMPARE(occupied(*f.operation->result()), std::set<Cell>{Cell(0, 1, 0)});
+    }
+};
+
+QTEST_MAIN(tst_ExtractAndGlue)
+#include "tst_extractandglue.moc"
