@@ -359,22 +359,7 @@ private slots:
         QVERIFY(seen.isEmpty());
     }
 
-    void cellVolumeIsTheSelectedOrTheOnlyOne()
-    {
-        QString reason;
-        QVERIFY(!CellVolumeExport::volumeToExport(*m_workspace, &reason));
-        QCOMPARE(reason, QStringLiteral("The document holds no cell volume to export."));
-        const auto first = addVolume(1);
-        QCOMPARE(CellVolumeExport::volumeToExport(*m_workspace, &reason), first);
-        const auto second = addVolume(2);
-        QVERIFY(!CellVolumeExport::volumeToExport(*m_workspace, &reason));
-        QVERIFY2(reason.startsWith(QLatin1String("The document holds 2 cell volumes: select the one")),
-                 qPrintable(reason));
-        m_workspace->pickState().setSelected({second});
-        QCOMPARE(CellVolumeExport::volumeToExport(*m_workspace, &reason), second);
-    }
-
-    void cellVolumeMenuCommandWritesTheFileOrSaysWhyNot()
+    void cellVolumeExportTakesTheSelectedOrTheOnlyVolumeOrSaysWhyNot()
     {
         QMainWindow window;
         auto *action = new QAction(QStringLiteral("Export Cell Volume..."), &window);
@@ -382,7 +367,11 @@ private slots:
         action->setEnabled(false);
         CellVolumeExport *command = CellVolumeExport::install(window, *m_workspace);
         QVERIFY(action->isEnabled());
-        addVolume(7);
+        QString reason;
+        QVERIFY(!CellVolumeExport::volumeToExport(*m_workspace, &reason));
+        QCOMPARE(reason, QStringLiteral("The document holds no cell volume to export."));
+        const auto first = addVolume(7);
+        QCOMPARE(CellVolumeExport::volumeToExport(*m_workspace, &reason), first);
 
         const QString file = m_dir.filePath(QStringLiteral("window.vti"));
         QVERIFY(command->exportTo(file));
@@ -390,7 +379,6 @@ private slots:
         QVERIFY2(vti.read(file), qPrintable(vti.error));
         QCOMPARE(vti.attribute(QStringLiteral("WholeExtent")), QStringLiteral("0 2 0 3 0 4"));
         QCOMPARE(vti.array(QStringLiteral("material"))->uint32At(23), 7u);
-
         QString shown;
         whenModal([&shown](QWidget *modal) {
             if (auto *box = qobject_cast<QMessageBox *>(modal)) {
@@ -401,6 +389,13 @@ private slots:
         QVERIFY(!command->exportTo(m_dir.path()));
         QVERIFY2(shown.startsWith(QStringLiteral("The cell volume could not be exported to \"%1\"").arg(m_dir.path())),
                  qPrintable(shown));
+
+        const auto second = addVolume(2);
+        QVERIFY(!CellVolumeExport::volumeToExport(*m_workspace, &reason));
+        QVERIFY2(reason.startsWith(QLatin1String("The document holds 2 cell volumes: select the one")),
+                 qPrintable(reason));
+        m_workspace->pickState().setSelected({second});
+        QCOMPARE(CellVolumeExport::volumeToExport(*m_workspace, &reason), second);
     }
 
     void surfaceNameWithoutExtensionBecomesStl()

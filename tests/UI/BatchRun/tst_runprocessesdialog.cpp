@@ -162,7 +162,7 @@ private:
     QTemporaryDir m_dir;
 
 private slots:
-    void addedStepShowsItsVisibleParametersAndModifyingKeepsThem()
+    void addedStepShowsItsVisibleParametersModifyingKeepsThemAndRemoveTakesThem()
     {
         Core::Workspace workspace;
         TestDialog dialog(workspace);
@@ -201,6 +201,16 @@ private slots:
         dialog.acceptEdit = false;
         dialog.click("btnAddProcess");
         QCOMPARE(dialog.steps().size(), 1);
+
+        // Remove takes every selected step but no parameter row.
+        dialog.setSteps({ProcessData(SiWetEtching), planarize(), ProcessData(SaveImage)});
+        QTreeWidget *tree = dialog.tree();
+        tree->topLevelItem(1)->child(0)->setSelected(true);
+        QVERIFY(tree->selectedItems().isEmpty());
+        tree->topLevelItem(0)->setSelected(true);
+        tree->topLevelItem(2)->setSelected(true);
+        dialog.click("btnRemoveProcess");
+        QCOMPARE(dialog.rows(), QStringList{QStringLiteral("1 Planarization")});
     }
 
     void moves_data()
@@ -247,20 +257,6 @@ private slots:
         QCOMPARE(dialog.rows().first().left(2), QStringLiteral("1 "));
         if (current >= 0)
             QCOMPARE(dialog.tree()->currentItem(), dialog.tree()->topLevelItem(current));
-    }
-
-    void removeTakesEverySelectedStepButNoParameterRow()
-    {
-        Core::Workspace workspace;
-        TestDialog dialog(workspace);
-        dialog.setSteps({ProcessData(SiWetEtching), planarize(), ProcessData(SaveImage)});
-        QTreeWidget *tree = dialog.tree();
-        tree->topLevelItem(1)->child(0)->setSelected(true);
-        QVERIFY(tree->selectedItems().isEmpty());
-        tree->topLevelItem(0)->setSelected(true);
-        tree->topLevelItem(2)->setSelected(true);
-        dialog.click("btnRemoveProcess");
-        QCOMPARE(dialog.rows(), QStringList{QStringLiteral("1 Planarization")});
     }
 
     void newList_data()

@@ -158,8 +158,8 @@ private:
     }
 
 private slots:
-    void modifyingOpensTheProcesssOwnDialogFilledFromTheStep_data() { stepTypes(); }
-    void modifyingOpensTheProcesssOwnDialogFilledFromTheStep()
+    void eachStepIsAddedAndModifiedInItsProcesssOwnDialog_data() { stepTypes(); }
+    void eachStepIsAddedAndModifiedInItsProcesssOwnDialog()
     {
         QFETCH(int, type);
         QFETCH(QString, dialogClass);
@@ -185,18 +185,12 @@ private slots:
         QCOMPARE(step.getVisibilities(), before.getVisibilities());
         QCOMPARE(step.getSerialNumber(), before.getSerialNumber());
         checkKinds(step);
-    }
 
-    void addingGivesEveryParameterOfTheListFormat_data() { stepTypes(); }
-    void addingGivesEveryParameterOfTheListFormat()
-    {
-        QFETCH(int, type);
-        QFETCH(QString, dialogClass);
-        ProcessData step(type);
+        // A step added from the dialog's defaults has every parameter of the list format.
+        ProcessData added(type);
         const QString image = m_dir.filePath(QStringLiteral("new.png"));
-        bool accepted = false;
         const QString opened = editScripted(
-            step, true,
+            added, true,
             [&image](QDialog *d) {
                 // A file chooser needs a name before OK means anything.
                 if (auto *files = qobject_cast<QFileDialog *>(d))
@@ -214,13 +208,13 @@ private slots:
             &accepted);
         QVERIFY(accepted);
         QCOMPARE(opened, dialogClass);
-        checkKinds(step);
+        checkKinds(added);
         if (type == SaveImage)
-            QCOMPARE(step.getProcessParameter(QStringLiteral("Filename")).toString(), image);
+            QCOMPARE(added.getProcessParameter(QStringLiteral("Filename")).toString(), image);
         // Materials are stored by identifier, hidden, with their name shown.
         for (const QString &base : materialBases(type)) {
-            QCOMPARE(step.getParameterVisibility(base), true);
-            QCOMPARE(step.getParameterVisibility(base + QStringLiteral("_Color")), false);
+            QCOMPARE(added.getParameterVisibility(base), true);
+            QCOMPARE(added.getParameterVisibility(base + QStringLiteral("_Color")), false);
         }
     }
 
