@@ -128,7 +128,7 @@ private slots:
         QVERIFY(near(LampSet::wheelRadius(radius, forward, factor), expected, 1e-9));
     }
 
-    void rotationGestures()
+    void rotationTranslationAndLampGestures()
     {
         MouseHandler mouse;
         mouse.setViewport(400, 300);
@@ -148,12 +148,7 @@ private slots:
         mouse.setPosition(390, 20);
         QVERIFY(!mouse.rotation(axis, degrees));
         QCOMPARE(degrees, 0.0);
-    }
 
-    void translationAndLampGestures()
-    {
-        MouseHandler mouse;
-        mouse.setViewport(400, 300);
         mouse.setScale(2.0);
         mouse.setFirtPosition(100, 100, MouseHandler::Translation);
         mouse.setPosition(120, 90);

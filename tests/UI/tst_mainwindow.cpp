@@ -1,21 +1,19 @@
-// The main window: its menus and keys, the commands driven through them on created substrates, and the
-// window icon.
+// The main window: its menus and keys, the commands driven through them on created substrates, the
+// operation factory behind them, the command console and the window icon.
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "UI/Console/commandconsole.h"
-#include "UI/Operations/maskedcutoptionsdialog.h"
-#include "UI/Operations/maskfilegroup.h"
-#include "UI/Operations/photolithographydialog.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
+#include "UI/Console/consoleobserver.h"
 #include "UI/applicationicon.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/managematerialsdialog.h"
 #include "UI/materialtableviewitem.h"
+#include "UI/operationfactory.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
@@ -26,16 +24,18 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QtTest>
 
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
+using Ui::OperationFactory;
+using Ui::Console::CommandConsole;
 
 namespace {
 
@@ -57,21 +57,15 @@ QList<TotalVolumePtr> volumes(Core::Workspace &ws)
 
 QString consoleText(MainWindow &window) { return window.presenter()->console()->outputPane()->toPlainText(); }
 
-bool isCut(TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z)
+std::shared_ptr<TotalVolume> smallVolume()
 {
-    Model::Automaton::CellLock lock(volume);
-    return lock.cells()[volume.index(x, y, z)].isCut();
+    return std::make_shared<TotalVolume>(4, 4, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u);
 }
 
-/// Runs `answer` on the next modal dialog, which must be a Dialog, then accepts it.
-template <class Dialog> void acceptNext(std::function<void(Dialog &)> answer)
+void type(CommandConsole &console, const QString &line)
 {
-    whenModal([answer](QWidget *modal) {
-        auto *dialog = qobject_cast<Dialog *>(modal);
-        QVERIFY(dialog);
-        answer(*dialog);
-        dialog->accept();
-    });
+    console.inputLine()->setText(line);
+    console.enterPressed();
 }
 
 } // namespace
@@ -86,30 +80,15 @@ private slots:
         for (QAction *menuAction : window.menuBar()->actions())
             titles << menuAction->text();
         QCOMPARE(titles.join(' '), QStringLiteral("File Edit Simulation Materials Rendering View Windows About"));
-        // Model extraction ends the Simulation menu, after the batch run.
-        QCOMPARE(window.menuBar()->actions().at(2)->menu()->actions().last(), window.action("actionModel_Extraction"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Cellforge"));
-        QCOMPARE(MainWindow::operationIdentifier("actionCVD"), 33u);
-        QCOMPARE(MainWindow::operationIdentifier("actionModel_Extraction"), 1000u);
         QCOMPARE(MainWindow::operationIdentifier("actionUndo"), 0u);
-
-        // Every served command is enabled; there is nothing to undo or redo yet.
-        const QString enabled = QStringLiteral(
-            "actionCreate_Substrate actionCopy actionMove actionDelete actionBatch_Run actionNew_Process_List "
-            "actionOpen_Process_List actionDoping actionIon_Implantation actionSi_Oxidation actionOpen actionSave "
-            "actionSave_as actionExport_Data actionRandom_Walk_Doping actionExport_Cell_Volume actionSpin_Coating "
-            "actionRemove_Masked_Cuts actionNew actionSelect actionConsole actionManage_Materials "
-            "actionManage_Compatible_Materials actionAbout_Cellforge actionExit actionExport_Surface "
-            "actionModel_Extraction actionGlue_Substrate actionExtract_Film actionCut_Cell_Volume "
-            "actionPhotolithography actionPlanarization actionMasked_Volume_Cut actionMoore_Deposition "
-            "actionMoore_Etching actionChange_Viewing_Options actionTop_View actionFit_to_Volumes");
-        for (const QString &name : enabled.split(' '))
-            QVERIFY2(window.action(name)->isEnabled(), qPrintable(name));
+        for (const auto &entry : OperationFactory::table())
+            QVERIFY2(window.action(QLatin1String(entry.actionName))->isEnabled(), entry.actionName);
         QVERIFY(!window.action("actionUndo")->isEnabled());
         QVERIFY(!window.action("actionRedo")->isEnabled());
     }
 
-    void createSubstrateThenUndoAndRedoByMenuAndKeys()
+    void keysUndoRedoAndReachTheWaitingOperation()
     {
         MainWindow window;
         Core::Workspace &ws = window.presenter()->workspace();
@@ -122,32 +101,18 @@ private slots:
         QVERIFY(undo->isEnabled());
         QVERIFY(consoleText(window).contains(QStringLiteral("Create Substrate: substrate created successfully.")));
 
-        undo->trigger();
-        QVERIFY(ws.document().allObjects().isEmpty());
-        QVERIFY(!undo->isEnabled());
-        QCOMPARE(redo->text(), QStringLiteral("Redo Create Substrate"));
-        QVERIFY(redo->isEnabled());
-        redo->trigger();
-        QCOMPARE(ws.document().allObjects().size(), 1);
-        QVERIFY(!redo->isEnabled());
-        QCOMPARE(undo->text(), QStringLiteral("Undo Create Substrate"));
-
         window.show();
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(ws.document().allObjects().isEmpty());
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), QStringLiteral("Redo Create Substrate"));
         QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(ws.document().allObjects().size(), 1);
-    }
+        QVERIFY(!redo->isEnabled());
 
-    void enterAndEscapeKeysReachTheWaitingOperation()
-    {
-        MainWindow window;
-        window.show();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        Core::Workspace &ws = window.presenter()->workspace();
+        // Enter and Escape reach the waiting operation.
         const QString prompt = QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter");
         window.action("actionDelete")->trigger();
         QCOMPARE(ws.console().message(), prompt);
@@ -246,8 +211,6 @@ private slots:
         select->trigger();
         QVERIFY(!select->isChecked());
         QVERIFY(!ws.selection().isSelectionMode());
-        select->trigger();
-        QVERIFY(ws.selection().isSelectionMode());
 
         QAction *console = window.action("actionConsole");
         QWidget *consoleWindow = window.presenter()->console();
@@ -395,7 +358,7 @@ private slots:
         QVERIFY(cellStates(*volume) == after);
     }
 
-    void glueExtractAndCutCreatedSubstratesByMenu()
+    void glueCreatedSubstratesByMenu()
     {
         MainWindow window;
         Core::Workspace &ws = window.presenter()->workspace();
@@ -422,85 +385,6 @@ private slots:
         QCOMPARE(volumes(ws), two);
         window.action("actionRedo")->trigger();
         QCOMPARE(volumes(ws), glued);
-
-        // The glued volume and the film are of the first material of the catalogue, the dialogs' default.
-        ws.selection().clearSelection();
-        ws.selection().toggle(glued.first());
-        {
-            ModalAnswerer answerer({acceptDialog});
-            window.action("actionExtract_Film")->trigger();
-            QCOMPARE(answerer.titles, QStringList{QStringLiteral("Extract Film")});
-        }
-        QVERIFY(consoleText(window).contains(QStringLiteral("Extract Film: film extracted.")));
-        QCOMPARE(volumes(ws).size(), 2);
-        QCOMPARE(window.action("actionUndo")->text(), QStringLiteral("Undo Extract Film"));
-        ws.selection().clearSelection();
-        ws.selection().toggle(glued.first());
-        {
-            ModalAnswerer answerer({acceptDialog});
-            window.action("actionCut_Cell_Volume")->trigger();
-            QCOMPARE(answerer.titles, QStringList{QStringLiteral("Cut Cell Volume")});
-        }
-        QVERIFY(consoleText(window).contains(QStringLiteral("Change Cut Planes: Cut planes changed.")));
-    }
-
-    void pourExposePlanarizeAndCutByMenus()
-    {
-        CatalogTestHome home;
-        MainWindow window;
-        Core::Workspace &ws = window.presenter()->workspace();
-        createSubstrate(window);
-        auto volume = volumes(ws).value(0);
-        QVERIFY(volume);
-        QVERIFY2(volume->sizeX() > 15, "the default substrate is wide enough for one line and one space");
-        uint32_t top = 0; // first empty layer above the substrate
-        while (top < volume->sizeZ() && stateAt(*volume, 0, 0, top) != 0)
-            ++top;
-        QVERIFY(top + 4 < volume->sizeZ());
-
-        using namespace Ui::Operations;
-        acceptNext<SpinCoatingOptionsDialog>([top](SpinCoatingOptionsDialog &d) {
-            d.materialComboBox()->setCurrentIndex(d.materialComboBox()->findText(QStringLiteral("Photoresist +")));
-            d.heightSpinBox()->setValue(int(top + 3));
-        });
-        window.action("actionSpin_Coating")->trigger();
-        QCOMPARE(ws.console().message(), QStringLiteral("Spin Coating: Operation finished."));
-        QCOMPARE(stateAt(*volume, 12, 0, top + 2), 11u);
-
-        acceptNext<PhotolithographyDialog>([&](PhotolithographyDialog &d) {
-            d.topGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/lines_and_spaces.png"));
-            d.topGroup()->applyMask();
-            QCOMPARE(volume->upperMask().size(), 100 * 100);
-            d.filmComboBox()->setCurrentIndex(d.filmComboBox()->findText(QStringLiteral("Photoresist +")));
-        });
-        window.action("actionPhotolithography")->trigger();
-        QCOMPARE(ws.console().message(), QStringLiteral("Photolithography: Operation finished."));
-        QVERIFY(volume->upperMask().isEmpty());
-        QCOMPARE(stateAt(*volume, 2, 0, top + 2), 11u); // under a line
-        QCOMPARE(stateAt(*volume, 12, 0, top), 0u);     // in a space
-
-        acceptNext<PlanarizationOptionsDialog>(
-            [top](PlanarizationOptionsDialog &d) { d.maximumSpinBox()->setValue(int(top + 1)); });
-        window.action("actionPlanarization")->trigger();
-        QCOMPARE(ws.console().message(), QStringLiteral("Planarization: Operation finished."));
-        QCOMPARE(stateAt(*volume, 2, 0, top), 11u);
-        QCOMPARE(stateAt(*volume, 2, 0, top + 1), 0u);
-        QCOMPARE(stateAt(*volume, 2, 0, 0), stateAt(*volume, 12, 0, 0));
-
-        acceptNext<MaskedCutOptionsDialog>([](MaskedCutOptionsDialog &d) {
-            d.maskGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/cross.png"));
-            d.maskGroup()->applyMask();
-        });
-        window.action("actionMasked_Volume_Cut")->trigger();
-        QCOMPARE(window.action("actionUndo")->text(), QStringLiteral("Undo Masked Cut"));
-        QVERIFY(isCut(*volume, 0, 0, 0));
-        window.action("actionUndo")->trigger();
-        QVERIFY(!isCut(*volume, 0, 0, 0));
-        window.action("actionRedo")->trigger();
-        QVERIFY(isCut(*volume, 0, 0, 0));
-        window.action("actionRemove_Masked_Cuts")->trigger();
-        QCOMPARE(ws.console().message(), QStringLiteral("Remove Cuts: Cut planes changed."));
-        QVERIFY(!isCut(*volume, 0, 0, 0));
     }
 
     void builtInIconWithoutAUsableIcoFile_data()
@@ -539,6 +423,193 @@ private slots:
         const QIcon icon = Ui::applicationIcon(folder.path());
         QCOMPARE(icon.availableSizes(), QList<QSize>{QSize(24, 24)});
         QCOMPARE(icon.pixmap(24, 24).toImage().pixelColor(12, 12), QColor(0, 200, 0));
+    }
+
+    void everyListedIdentifierBuildsItsOwnOperationAndNoOtherIsServed()
+    {
+        CatalogTestHome home;
+        Core::Workspace ws;
+        OperationFactory factory(ws, nullptr);
+        for (const auto &entry : OperationFactory::table()) {
+            // Select Volumes waits for the Batch Run dialog to hook its observer in.
+            QVERIFY2(factory.serves(entry.identifier) != entry.needsObserverHook, entry.actionName);
+            if (entry.needsObserverHook)
+                continue;
+            auto first = factory.create(entry.identifier);
+            auto second = factory.create(entry.identifier);
+            QVERIFY2(first && second && first != second, entry.actionName); // a new operation every time
+            QCOMPARE(first->name(), QString::fromLatin1(entry.operationName));
+            QCOMPARE(first->typeCode(), entry.typeCode);
+            QCOMPARE(&first->workspace(), &ws);
+        }
+        for (uint32_t unused : {0u, 5u, 21u, 25u, 38u, 999u, 1001u, 5000u, 4294967295u}) {
+            QVERIFY(!factory.serves(unused));
+            QVERIFY(!factory.create(unused));
+            QVERIFY(!OperationFactory::entry(unused));
+        }
+    }
+
+    void selectVolumesIsServedOnlyWithASuppliedObserver()
+    {
+        Core::Workspace ws;
+        OperationFactory factory(ws, nullptr);
+        QVERIFY(!factory.create(24));
+        auto batchObserver = std::make_shared<CountingObserver>();
+        int made = 0;
+        factory.setObserverMaker(24, [&](Core::Workspace &w, QWidget *) -> Util::ObserverPtr {
+            ++made;
+            return &w == &ws ? batchObserver : nullptr;
+        });
+        auto op = factory.create(24);
+        QVERIFY(std::dynamic_pointer_cast<Core::Operations::SelectVolumesOperation>(op));
+        QCOMPARE(op->observer(), Util::ObserverPtr(batchObserver));
+        QCOMPARE(factory.create(24)->observer(), Util::ObserverPtr(batchObserver));
+        QCOMPARE(made, 1); // one observer for the window, shared by its operations
+        factory.setObserverMaker(24, {});
+        QVERIFY(!factory.serves(24));
+    }
+
+    void eachFactoryOwnsOneObserverPerKind()
+    {
+        Core::Workspace first;
+        Core::Workspace second;
+        OperationFactory one(first, nullptr);
+        OperationFactory other(second, nullptr);
+        for (uint32_t id :
+             {2u, 6u, 9u, 10u, 11u, 13u, 14u, 15u, 18u, 19u, 20u, 22u, 23u, 27u, 30u, 31u, 32u, 33u, 34u}) {
+            const auto a = one.create(id);
+            QVERIFY2(a->observer(), qPrintable(QString::number(id)));
+            QCOMPARE(a->observer(), one.create(id)->observer());
+            QVERIFY(other.create(id)->observer() != a->observer());
+        }
+        // Save and Save As tell the same title observer; CVD's dialog offers other materials
+        // than the isotropic deposition's, so the two do not share one.
+        QCOMPARE(one.create(9)->observer(), one.create(10)->observer());
+        QVERIFY(one.create(13)->observer() != one.create(33)->observer());
+        for (uint32_t id : {1u, 4u, 7u, 35u})
+            QVERIFY(!one.create(id)->observer());
+    }
+
+    void windowsKeepTheirOwnObservers_data()
+    {
+        QTest::addColumn<uint32_t>("identifier");
+        QTest::addColumn<bool>("closeOther");
+        // The commands whose dialog a window's own observer shows.
+        for (uint32_t id : {6u, 13u, 14u, 15u, 18u, 19u, 20u, 22u, 23u, 27u, 30u, 31u, 32u, 33u, 34u}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, other window open").arg(id))) << id << false;
+            QTest::newRow(qPrintable(QStringLiteral("%1, other window closed").arg(id))) << id << true;
+        }
+    }
+    void windowsKeepTheirOwnObservers()
+    {
+        // Window A waits for a volume; window B then starts the same command (and may be closed).
+        // Going on in A opens A's dialog, over A, for A's operation.
+        QFETCH(uint32_t, identifier);
+        QFETCH(bool, closeOther);
+        CatalogTestHome home;
+        MainWindow a;
+        Core::Workspace &wsA = a.presenter()->workspace();
+        auto volume = smallVolume();
+        wsA.document().addObject(volume);
+        wsA.document().addObject(smallVolume());
+        wsA.startOperation(identifier);
+        QVERIFY(wsA.currentOperation());
+        auto b = std::make_unique<MainWindow>();
+        Core::Workspace &wsB = b->presenter()->workspace();
+        wsB.startOperation(identifier); // an empty document: B's operation waits as well
+        const auto waitingInB = wsB.currentOperation();
+        QVERIFY(waitingInB);
+        if (closeOther)
+            b.reset();
+
+        int dialogs = 0;
+        QWidget *over = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            ++dialogs;
+            over = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+            dialog->reject();
+        });
+        wsA.selection().toggle(volume);
+        a.presenter()->enterPressed();
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(over, static_cast<QWidget *>(&a));
+        // The rejected dialog cancelled A's own operation ("canceled.", "Canceled!", "canceled!")...
+        QVERIFY(!wsA.currentOperation());
+        QVERIFY2(wsA.console().message().contains(QStringLiteral("anceled")), qPrintable(wsA.console().message()));
+        // ... and left B's waiting one alone.
+        if (b) {
+            QCOMPARE(wsB.currentOperation(), waitingInB);
+            QVERIFY(wsB.console().message().endsWith(QStringLiteral("Enter/Return.")));
+        }
+    }
+
+    void historyKeys_data()
+    {
+        QTest::addColumn<QStringList>("entered");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("shown"); // what the line shows after each key
+        const QStringList abc{"A", "B", "C"};
+        QTest::newRow("up walks from the oldest and stops at the newest")
+            << abc << "UUUU" << QStringList{"A", "B", "C", "C"};
+        QTest::newRow("down after that walks back and ends empty")
+            << abc << "UUUUDDD" << QStringList{"A", "B", "C", "C", "C", "B", ""};
+        QTest::newRow("down at once clears the line") << abc << "D" << QStringList{""};
+        QTest::newRow("down stays empty at the oldest") << abc << "UDD" << QStringList{"A", "B", ""};
+        QTest::newRow("no history keeps what is typed") << QStringList() << "UD" << QStringList{"typed", "typed"};
+    }
+    void historyKeys()
+    {
+        QFETCH(QStringList, entered);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, shown);
+        Core::Workspace ws;
+        CommandConsole console(ws.console());
+        for (const QString &line : entered)
+            type(console, line);
+        QCOMPARE(console.history(), entered);
+        QCOMPARE(console.inputLine()->text(), QString());
+        if (entered.isEmpty())
+            console.inputLine()->setText(QStringLiteral("typed"));
+        QStringList seen;
+        for (QChar key : keys) {
+            if (key == QLatin1Char('U'))
+                console.historyUp();
+            else
+                console.historyDown();
+            seen << console.inputLine()->text();
+        }
+        QCOMPARE(seen, shown);
+    }
+
+    void emptyEnterAnswersAnEnterRequestAndIsNotRemembered()
+    {
+        Core::Workspace ws;
+        QStringList log;
+        auto op = std::make_shared<LoggingOperation>(ws, QStringLiteral("Wait"), log);
+        op->waitForEnter = true;
+        op->start();
+        CommandConsole console(ws.console());
+        type(console, QString());
+        QCOMPARE(log, (QStringList{"Wait start", "Wait start", "Wait execute"}));
+        QVERIFY(console.history().isEmpty());
+        QVERIFY(console.outputPane()->toPlainText().isEmpty());
+    }
+
+    void enteredLinesAndMessagesReachTheOutputPane()
+    {
+        Core::Workspace ws;
+        CommandConsole console(ws.console());
+        auto observer = std::make_shared<Ui::Console::ConsoleObserver>(ws.console());
+        ws.console().addObserver(observer);
+        connect(observer.get(), &Ui::Console::ConsoleObserver::messageWritten, &console, &CommandConsole::writeMessage);
+        QSignalSpy spy(observer.get(), &Ui::Console::ConsoleObserver::messageWritten);
+        ws.console().writeMessage(QStringLiteral("first"));
+        ws.console().writeMessage(QString()); // empty messages are not shown
+        type(console, QStringLiteral("1, 2, 3"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(console.outputPane()->toPlainText(), QStringLiteral("first\n1, 2, 3"));
     }
 };
 

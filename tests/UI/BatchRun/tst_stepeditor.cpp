@@ -3,6 +3,7 @@
 #include "UI/BatchRun/stepeditor.h"
 #include "UI/Operations/maskfilegroup.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/dialogtesting.h"
 #include "Util/vector3d.h"
 #include "catalogtesthome.h"
 #include "nextdialog.h"
@@ -53,14 +54,6 @@ QString editScripted(ProcessData &step, bool adding, const DialogScript &script,
 }
 
 const DialogScript accept = [](QDialog *d) { d->accept(); };
-
-template <class Widget> Widget *child(QDialog *dialog, const char *name)
-{
-    auto *widget = dialog->findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qWarning("no widget %s", name);
-    return widget;
-}
 
 // Every parameter of the list format is there, of its kind, and nothing else.
 void checkKinds(const ProcessData &step)
@@ -165,8 +158,8 @@ private:
     }
 
 private slots:
-    void modifyingOpensTheProcesssOwnDialogFilledFromTheStep_data() { stepTypes(); }
-    void modifyingOpensTheProcesssOwnDialogFilledFromTheStep()
+    void eachStepIsAddedAndModifiedInItsProcesssOwnDialog_data() { stepTypes(); }
+    void eachStepIsAddedAndModifiedInItsProcesssOwnDialog()
     {
         QFETCH(int, type);
         QFETCH(QString, dialogClass);
@@ -192,18 +185,12 @@ private slots:
         QCOMPARE(step.getVisibilities(), before.getVisibilities());
         QCOMPARE(step.getSerialNumber(), before.getSerialNumber());
         checkKinds(step);
-    }
 
-    void addingGivesEveryParameterOfTheListFormat_data() { stepTypes(); }
-    void addingGivesEveryParameterOfTheListFormat()
-    {
-        QFETCH(int, type);
-        QFETCH(QString, dialogClass);
-        ProcessData step(type);
+        // A step added from the dialog's defaults has every parameter of the list format.
+        ProcessData added(type);
         const QString image = m_dir.filePath(QStringLiteral("new.png"));
-        bool accepted = false;
         const QString opened = editScripted(
-            step, true,
+            added, true,
             [&image](QDialog *d) {
                 // A file chooser needs a name before OK means anything.
                 if (auto *files = qobject_cast<QFileDialog *>(d))
@@ -221,13 +208,13 @@ private slots:
             &accepted);
         QVERIFY(accepted);
         QCOMPARE(opened, dialogClass);
-        checkKinds(step);
+        checkKinds(added);
         if (type == SaveImage)
-            QCOMPARE(step.getProcessParameter(QStringLiteral("Filename")).toString(), image);
+            QCOMPARE(added.getProcessParameter(QStringLiteral("Filename")).toString(), image);
         // Materials are stored by identifier, hidden, with their name shown.
         for (const QString &base : materialBases(type)) {
-            QCOMPARE(step.getParameterVisibility(base), true);
-            QCOMPARE(step.getParameterVisibility(base + QStringLiteral("_Color")), false);
+            QCOMPARE(added.getParameterVisibility(base), true);
+            QCOMPARE(added.getParameterVisibility(base + QStringLiteral("_Color")), false);
         }
     }
 
@@ -240,55 +227,14 @@ private slots:
             child<QDoubleSpinBox>(d, "dblThickness")->setValue(2.5);
             child<QComboBox>(d, "cbxMaterial")->setCurrentIndex(1);
         }) << QVariantMap{{"Thickness", 2.5}, {"Material_Id", 16u}, {"Material", "Poly-Si"}};
-        QTest::newRow("wet etching depth and model") << int(SiWetEtching) << DialogScript([](QDialog *d) {
-            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.125);
-            auto *model = child<QComboBox>(d, "cbxModel");
-            QVERIFY(model->isVisibleTo(d)); // a list offers the choice of the model
-            model->setCurrentIndex(1);
-        }) << QVariantMap{{"Depth", 0.125}, {"Etch Model", "CCA"}};
-        QTest::newRow("electroplating conducting material") << int(Electroplating) << DialogScript([](QDialog *d) {
-            auto *box = child<QComboBox>(d, "cbxConductingMaterial");
-            box->setCurrentIndex(box->findData(9u));
-        }) << QVariantMap{{"Conducting Material_Id", 9u}, {"Conducting Material", "Au (bulk)"}};
-        QTest::newRow("PVD on bottom") << int(Pvd) << DialogScript([](QDialog *d) {
-            child<QRadioButton>(d, "radBottom")->setChecked(true);
-        }) << QVariantMap{{"DepositOn", 2}, {"Deposit On", "On Bottom"}};
         QTest::newRow("RIE from both sides") << int(SimpleRie) << DialogScript([](QDialog *d) {
             child<QCheckBox>(d, "chkFromBelow")->setChecked(true);
             child<QCheckBox>(d, "chkFromTop")->setChecked(true);
             child<QSpinBox>(d, "sbxDepth")->setValue(9);
         }) << QVariantMap{{"EtchDirectionValue", 3}, {"Etch Direction", "Bottom and Top"}, {"Etch Depth", 9u}};
-        QTest::newRow("RIE from below") << int(SimpleRie) << DialogScript([](QDialog *d) {
-            child<QCheckBox>(d, "chkFromTop")->setChecked(false);
-            child<QCheckBox>(d, "chkFromBelow")->setChecked(true);
-        }) << QVariantMap{{"EtchDirectionValue", 2}, {"Etch Direction", "Bottom"}};
         QTest::newRow("RIE from neither side")
             << int(SimpleRie) << DialogScript([](QDialog *d) { child<QCheckBox>(d, "chkFromTop")->setChecked(false); })
             << QVariantMap{{"EtchDirectionValue", 0}, {"Etch Direction", ""}};
-        QTest::newRow("anisotropic deposition ratio") << int(AnisotropicDeposition) << DialogScript([](QDialog *d) {
-            child<QDoubleSpinBox>(d, "dblRatio")->setValue(1.0);
-        }) << QVariantMap{{"Horizontal to Vertical Ratio", 1.0}};
-        QTest::newRow("anisotropic etching depth") << int(AnisotropicEtching) << DialogScript([](QDialog *d) {
-            child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.0);
-        }) << QVariantMap{{"Etch Depth", 0.0}};
-        QTest::newRow("doping depth and material")
-            << int(Doping) << DialogScript([](QDialog *d) {
-                   child<QDoubleSpinBox>(d, "dblDepth")->setValue(0.3125);
-                   auto *box = child<QComboBox>(d, "cbxMaterial");
-                   box->setCurrentIndex(box->findData(15u));
-               })
-            << QVariantMap{
-                   {"Doping Depth", 0.3125f}, {"Doped Material_Id", 15u}, {"Doped Material", "P-doped Si (100)"}};
-        QTest::newRow("implantation spread") << int(IonImplantation) << DialogScript([](QDialog *d) {
-            child<QDoubleSpinBox>(d, "dblSpread")->setValue(1.25);
-        }) << QVariantMap{{"Vertical Spread", 1.25f}};
-        QTest::newRow("oxidation for a time")
-            << int(SiOxidation) << DialogScript([](QDialog *d) {
-                   child<QRadioButton>(d, "radTime")->setChecked(true);
-                   child<QDoubleSpinBox>(d, "dblTemperature")->setValue(1373.0);
-               })
-            << QVariantMap{
-                   {"OxidationTimeSet", true}, {"OxidationThicknessSet", false}, {"Oxidation Temperature", 1373.0}};
         const QString other = m_dir.filePath(QStringLiteral("other.jpg"));
         QTest::newRow("save image to another file") << int(SaveImage) << DialogScript([other](QDialog *d) {
             qobject_cast<QFileDialog *>(d)->selectFile(other);
