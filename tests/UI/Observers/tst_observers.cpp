@@ -1,37 +1,29 @@
 // The observers that open an operation's option dialog and hand its values over, reached through
-// the window's own operation factory; and "Change Visualization" with its observer and dialog.
+// the window's own operation factory.
 #include "Core/Operations/ExportData/exportdataoperation.h"
-#include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/gluesubstrateoperation.h"
 #include "Core/Operations/randomwalkdopingoperation.h"
-#include "Core/Operations/simplereactiveionetchingoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Observers/batchrunobserver.h"
-#include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Operations/changevolumevisualizationdialog.h"
 #include "UI/Operations/maskedcutoptionsdialog.h"
 #include "UI/Operations/maskfilegroup.h"
-#include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/photolithographydialog.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
 #include "UI/dialogtesting.h"
 #include "UI/operationfactory.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 #include "nextdialog.h"
-#include "testoperations.h"
 #include "volumetesthelpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
-#include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,7 +35,6 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
-using Ui::Observers::ChangeTotalVolumeViewOptionsObserver;
 using Limits = std::array<uint32_t, 3>;
 
 namespace {
@@ -64,6 +55,16 @@ void chooseMaterial(QDialog &dialog, uint material)
     chooseMaterial(dialog.findChild<QComboBox *>(QStringLiteral("cbxMaterial")), material);
 }
 
+constexpr uint32_t Film = 201;
+
+/// An n x n x n block of film with its surface made.
+TotalVolumePtr filmBlock(uint32_t n, const Util::Vector3D &at)
+{
+    auto volume = std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, at, Film);
+    volume->painter().regenerateSurface();
+    return volume;
+}
+
 /// The window's factory, keeping the operation it made last.
 struct RecordingFactory : IOperationFactory {
     RecordingFactory(Core::Workspace &ws, QWidget *window)
@@ -75,8 +76,7 @@ struct RecordingFactory : IOperationFactory {
     OperationPtr last;
 };
 
-/// A workspace with one volume (silicon below z = 4 of 12 x 10 x 8 cells unless given) and the
-/// window's factory.
+/// A workspace with the window's factory and one volume (silicon below z = 4 of 12 x 10 x 8 unless given).
 struct Scene {
     explicit Scene(TotalVolumePtr v = layered(12, 10, 8, 4))
         : volume(std::move(v))
@@ -101,21 +101,6 @@ struct Scene {
     TotalVolumePtr volume;
 };
 
-constexpr uint32_t Film = 201;
-
-// Records every console message in order.
-class MessageLog : public Util::IObserver {
-public:
-    explicit MessageLog(Core::ConsoleInput &console)
-        : m_console(console)
-    {
-    }
-    void notify() override { messages << m_console.message(); }
-    QStringList messages;
-
-private:
-    Core::ConsoleInput &m_console;
-};
 } // namespace
 
 class tst_Observers : public QObject {
@@ -123,131 +108,74 @@ class tst_Observers : public QObject {
 private:
     CatalogTestHome m_home;
     QTemporaryDir m_dir;
-    std::unique_ptr<Core::Workspace> m_workspace;
-    std::shared_ptr<TestFactory> m_factory;
-    Util::ObserverPtr m_observer; // what the factory gives each operation
-    std::shared_ptr<MessageLog> m_log;
-    std::shared_ptr<TotalVolume> m_first;
-    std::shared_ptr<TotalVolume> m_second;
-
-    void select(const std::shared_ptr<TotalVolume> &volume) { m_workspace->selection().toggle(volume); }
 
 private slots:
     void initTestCase() { MaterialFactory::instance()->createDefaultMaterials(); }
-    void init()
-    {
-        auto catalogue = MaterialFactory::instance();
-        catalogue->setMaterial(Material(Film, "Film", 1, 1, 0.1f, {0.2f, 0.4f, 0.6f, 1.0f}));
-        m_workspace = std::make_unique<Core::Workspace>();
-        m_factory = std::make_shared<TestFactory>();
-        m_factory->makers[6] = [this] {
-            return withObserver(std::make_shared<ChangeTotalVolumeVisualizationOptions>(*m_workspace), m_observer);
-        };
-        m_workspace->setOperationFactory(m_factory);
-        m_log = std::make_shared<MessageLog>(m_workspace->console());
-        m_workspace->console().addObserver(m_log);
-        m_first = std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), Film);
-        m_second = std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(5, 0, 0), Film);
-        for (const auto &v : {m_first, m_second}) {
-            v->painter().regenerateSurface();
-            m_workspace->document().addObject(v);
-        }
-    }
-    void cleanup()
-    {
-        m_observer.reset();
-        m_first.reset();
-        m_second.reset();
-        m_workspace.reset();
-    }
 
-    void optionsReachThePainterAndColourEveryVolumeOnlyWhenAccepted()
+    void visualizationOptionsReachThePainterAndColourEveryVolumeOnlyWhenAccepted()
     {
-        auto observer = std::make_shared<ChangeTotalVolumeViewOptionsObserver>(*m_workspace, nullptr);
+        MaterialFactory::instance()->setMaterial(Material(Film, "Film", 1, 1, 0.1f, {0.2f, 0.4f, 0.6f, 1.0f}));
+        Scene s(filmBlock(2, Util::Vector3D()));
+        const auto second = filmBlock(1, Util::Vector3D(5, 0, 0));
+        s.ws.document().addObject(second);
         bool accept = false;
-        observer->runDialog = [&accept](ChangeVolumeVisualizationDialog &dialog) {
+        const auto answer = [&accept](ChangeVolumeVisualizationDialog &dialog) {
             dialog.algorithmBox()->setCurrentIndex(2);
             dialog.distributionBox()->setCurrentIndex(1);
             dialog.colorScaleBox()->setCurrentIndex(2);
             dialog.setPendingColor(Film, QColor(255, 0, 0, 255));
-            return accept;
+            return accept ? dialog.accept() : dialog.reject();
         };
-        m_observer = observer;
-        select(m_first);
-        m_workspace->startOperation(6);
-        QCOMPARE(m_log->messages.last(), QStringLiteral("Change Visualization: Operation Canceled!"));
-        QCOMPARE(m_first->painter().surfaceAlgorithm(), 0u);
+        s.ws.selection().toggle(s.volume);
+        answerNextDialog<ChangeVolumeVisualizationDialog>(answer);
+        s.ws.startOperation(6);
+        QCOMPARE(s.message(), QStringLiteral("Change Visualization: Operation Canceled!"));
+        QCOMPARE(s.volume->painter().surfaceAlgorithm(), 0u);
         QCOMPARE(MaterialFactory::instance()->getMaterial(Film).color(), (std::array<float, 4>{0.2f, 0.4f, 0.6f, 1}));
-        QVERIFY(!m_workspace->currentOperation());
+        QVERIFY(!s.ws.currentOperation());
 
         accept = true;
-        m_log->messages.clear();
-        if (!m_first->isSelected())
-            select(m_first);
-        m_workspace->startOperation(6);
-        QCOMPARE(m_log->messages, (QStringList{"Change Visualization: Cell volume selected.",
-                                               "Change Visualization: Options changed."}));
-        const auto &painter = m_first->painter();
+        s.log->lines.clear();
+        if (!s.volume->isSelected())
+            s.ws.selection().toggle(s.volume);
+        answerNextDialog<ChangeVolumeVisualizationDialog>(answer);
+        s.ws.startOperation(6);
+        QCOMPARE(s.log->lines, (QStringList{"Change Visualization: Cell volume selected.",
+                                            "Change Visualization: Options changed."}));
+        const auto &painter = s.volume->painter();
         QCOMPARE(painter.surfaceAlgorithm(), 2u);
         QCOMPARE(painter.octreeSurface().opaqueFaceCount(), size_t(6)); // the 2 x 2 x 2 block's six sides
         QCOMPARE(painter.particleDistribution(), 1u);
         QCOMPARE(painter.colorScaleType(), 2u);
         QCOMPARE(MaterialFactory::instance()->getMaterial(Film).color(), (std::array<float, 4>{1, 0, 0, 1}));
         // The other volume was not selected, yet shows the new film colour.
-        QCOMPARE(m_second->painter().opaqueFaces().front().fillColor, (std::array<float, 4>{1, 0, 0, 1}));
-        QVERIFY(!m_workspace->currentOperation());
-        QVERIFY(m_workspace->selection().selected().isEmpty());
-        QVERIFY(!m_workspace->selection().isSelectionMode());
+        QCOMPARE(second->painter().opaqueFaces().front().fillColor, (std::array<float, 4>{1, 0, 0, 1}));
+        QVERIFY(!s.ws.currentOperation());
+        QVERIFY(s.ws.selection().selected().isEmpty());
+        QVERIFY(!s.ws.selection().isSelectionMode());
     }
 
-    void withoutSelectionItWaitsForEnter()
+    void visualizationWithoutSelectionWaitsForEnter()
     {
-        auto observer = std::make_shared<CountingObserver>();
-        m_observer = observer;
-        m_workspace->startOperation(6);
-        QCOMPARE(m_log->messages, (QStringList{"Change Visualization: Select a cell volume and press Enter/Return."}));
-        QVERIFY(m_workspace->selection().isSelectionMode());
-        QVERIFY(m_workspace->console().isEnterRequested());
-
-        // Enter with still nothing selected prompts again.
-        m_workspace->console().handleLine(QString());
-        QCOMPARE(m_log->messages.size(), 2);
-        QCOMPARE(observer->count, 0);
-
-        auto operation =
-            std::dynamic_pointer_cast<ChangeTotalVolumeVisualizationOptions>(m_workspace->currentOperation());
-        QVERIFY(operation);
-        // A weak capture: the operation owns this observer, which would otherwise own it back.
-        observer->onNotify = [weak = std::weak_ptr<ChangeTotalVolumeVisualizationOptions>(operation)] {
-            VisualizationOptions options;
-            options.renderEmptyVoxelOutlines = true;
-            weak.lock()->setOptions(options);
-        };
-        select(m_second);
-        m_workspace->console().handleLine(QString());
-        QCOMPARE(observer->count, 1);
-        QCOMPARE(m_log->messages.last(), QStringLiteral("Change Visualization: Options changed."));
-        QVERIFY(m_second->painter().renderEmptyVoxelOutlines());
-        QVERIFY(!m_first->painter().renderEmptyVoxelOutlines());
-    }
-
-    void dialogHandsBackItsValues()
-    {
-        VisualizationOptions given;
-        given.lattice.renderSiAtoms = true;
-        given.lattice.renderSiUnitCells = true;
-        given.surfaceAlgorithm = 1;
-        given.colorScaleType = 1;
-        ChangeVolumeVisualizationDialog dialog(given);
-        QVERIFY(dialog.options() == given);
-        // Surface atoms only are offered while atoms are shown.
-        auto *surfaceOnly = dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSurfaceAtomsOnly"));
-        QVERIFY(surfaceOnly->isEnabled());
-        dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSiAtoms"))->setChecked(false);
-        QVERIFY(!surfaceOnly->isEnabled());
-        dialog.findChild<QCheckBox *>(QStringLiteral("chkRenderSiAtomLinks"))->setChecked(true);
-        const auto chosen = dialog.options().lattice;
-        QVERIFY(!chosen.renderSiAtoms && chosen.renderSiAtomLinks && chosen.renderSiUnitCells);
+        Scene s(filmBlock(2, Util::Vector3D()));
+        const auto second = filmBlock(1, Util::Vector3D(5, 0, 0));
+        s.ws.document().addObject(second);
+        s.ws.startOperation(6);
+        QCOMPARE(s.log->lines, (QStringList{"Change Visualization: Select a cell volume and press Enter/Return."}));
+        QVERIFY(s.ws.selection().isSelectionMode());
+        QVERIFY(s.ws.console().isEnterRequested());
+        // Enter with still nothing selected prompts again (and opens no dialog).
+        s.ws.console().handleLine(QString());
+        QCOMPARE(s.log->lines.size(), 2);
+        s.ws.selection().toggle(second);
+        answerNextDialog<ChangeVolumeVisualizationDialog>([](ChangeVolumeVisualizationDialog &d) {
+            child<QCheckBox>(&d, "chkRenderEmptyVoxelOutlines")->setChecked(true);
+            d.accept();
+        });
+        s.ws.console().handleLine(QString());
+        QCOMPARE(s.message(), QStringLiteral("Change Visualization: Options changed."));
+        QVERIFY(second->painter().renderEmptyVoxelOutlines());
+        QVERIFY(!s.volume->painter().renderEmptyVoxelOutlines());
     }
 
     void rejectedDialogsCancelAndChangeNothing_data()
@@ -277,7 +205,7 @@ private slots:
         QCOMPARE(s.cutLimits(), std::make_pair(Limits{0, 0, 0}, Limits{12, 10, 8}));
     }
 
-    void cvdAndRieTakeTheirOptions()
+    void cvdTakesItsOptions()
     {
         Scene s(layered(4, 4, 8, 3));
         answerNextDialog([](QDialog &d) {
@@ -290,19 +218,6 @@ private slots:
         const auto states = cellStates(*s.volume); // two whole layers, nothing at the top of the volume
         QCOMPARE(std::count(states.begin(), states.end(), 16u), 4L * 4 * 2);
         QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("CVD"));
-
-        answerNextDialog([](QDialog &d) {
-            child<QSpinBox>(&d, "sbxDepth")->setValue(2);
-            child<QCheckBox>(&d, "chkFromTop")->setChecked(false);
-            child<QCheckBox>(&d, "chkFromBelow")->setChecked(true);
-            chooseMaterial(d, 1);
-            d.accept();
-        });
-        s.ws.startOperation(30);
-        QCOMPARE(uint(s.last<SimpleReactiveIonEtchingOperation>()->direction()), 2u);
-        QCOMPARE(s.last<SimpleReactiveIonEtchingOperation>()->depth(), 2.0);
-        // Etching from below finds no exposed bottom: the slab rests on the volume's floor.
-        QCOMPARE(stateAt(*s.volume, 1, 1, 2), 1u);
     }
 
     void randomWalkGetsSIValuesAndTheSeed()
@@ -357,31 +272,6 @@ private slots:
         QVERIFY(file.readAll().startsWith("X: 0\n5.0000000000e+00 ; 0.0000000000e+00 ; "));
     }
 
-    void mooreObserversNameTheValueAndHandItOver_data()
-    {
-        QTest::addColumn<bool>("etching");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("deposition") << false << QStringLiteral("Film Thickness");
-        QTest::newRow("etching") << true << QStringLiteral("Etch Depth");
-    }
-    void mooreObserversNameTheValueAndHandItOver()
-    {
-        QFETCH(bool, etching);
-        QFETCH(QString, label);
-        Scene s;
-        QString shownLabel;
-        answerNextDialog<MooreOptionsDialog>([&](MooreOptionsDialog &d) {
-            shownLabel = d.valueLabel();
-            chooseMaterial(d.filmComboBox(), etching ? 1 : 11);
-            d.valueSpinBox()->setValue(2);
-            d.accept();
-        });
-        s.ws.startOperation(etching ? 19 : 18);
-        QCOMPARE(shownLabel, label);
-        QCOMPARE(stateAt(*s.volume, 5, 5, etching ? 2 : 5), etching ? 0u : 11u);
-        QCOMPARE(stateAt(*s.volume, 5, 5, etching ? 1 : 6), etching ? 1u : 0u);
-    }
-
     void photolithographyPreviewsThenRuns()
     {
         Scene s;
@@ -391,16 +281,6 @@ private slots:
                 for (uint32_t y = 0; y < 10; ++y)
                     lock.cells()[s.volume->index(x, y, 4)].setState(11);
         }
-        // Cancel keeps the preview of the bottom mask.
-        answerNextDialog<PhotolithographyDialog>([](PhotolithographyDialog &d) {
-            d.bottomGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/cross.png"));
-            d.bottomGroup()->applyMask();
-            d.reject();
-        });
-        s.ws.startOperation(20);
-        QCOMPARE(s.message(), QStringLiteral("Photolithography: Operation Canceled!"));
-        QCOMPARE(s.volume->lowerMask().size(), 12 * 10);
-
         bool previewed = false;
         answerNextDialog<PhotolithographyDialog>([&](PhotolithographyDialog &d) {
             d.topGroup()->fileNameEdit()->setText(QStringLiteral(EXAMPLES_DIR "/masks/lines_and_spaces.png"));
@@ -437,35 +317,6 @@ private slots:
         QCOMPARE(s.message(), QStringLiteral("Masked Cut: Operation Canceled!"));
     }
 
-    void heightDialogsAreBoundedByNz()
-    {
-        Scene s;
-        int bounds[2] = {-1, -1};
-        answerNextDialog<SpinCoatingOptionsDialog>([&bounds](SpinCoatingOptionsDialog &d) {
-            bounds[0] = d.heightSpinBox()->maximum();
-            chooseMaterial(d.materialComboBox(), 11);
-            d.heightSpinBox()->setValue(6);
-            d.accept();
-        });
-        s.ws.startOperation(23);
-        // Poured over the silicon below z = 4 up to z = 6.
-        QCOMPARE(stateAt(*s.volume, 0, 0, 5), 11u);
-        QCOMPARE(stateAt(*s.volume, 0, 0, 6), 0u);
-        answerNextDialog<PlanarizationOptionsDialog>([&bounds](PlanarizationOptionsDialog &d) {
-            bounds[1] = d.maximumSpinBox()->maximum();
-            d.minimumSpinBox()->setValue(1);
-            d.maximumSpinBox()->setValue(3);
-            d.accept();
-        });
-        s.ws.startOperation(22);
-        QCOMPARE(bounds[0], 8);
-        QCOMPARE(bounds[1], 8);
-        // Then planarized to the layers 1 and 2.
-        const std::vector<uint32_t> column{0, 1, 1, 0, 0, 0, 0, 0};
-        for (uint32_t z = 0; z < 8; ++z)
-            QCOMPARE(stateAt(*s.volume, 0, 0, z), column[z]);
-    }
-
     void glueDialog_data()
     {
         QTest::addColumn<bool>("accept");
@@ -473,7 +324,6 @@ private slots:
         QTest::addColumn<bool>("invert");
         QTest::addColumn<uint>("height");
         // Base 6 x 5 with its top at 10 and a 4 x 3 top occupied from 0 to 4: stacked height 15.
-        QTest::newRow("accepted, shifted") << true << 0 << false << 15u;
         QTest::newRow("accepted, shifted and inverted") << true << 2 << true << 15u;
         QTest::newRow("rejected after changes: the defaults") << false << 0 << false << 16u;
     }
@@ -512,28 +362,6 @@ private slots:
         QCOMPARE(layout.shiftY, uint32_t(shift));
         // The top lands where the layout puts it, from z = 10 up.
         QCOMPARE(stateAt(*result, layout.shiftX, layout.shiftY, 10), 2u);
-    }
-
-    void cutDialogAppliesItsLimits_data()
-    {
-        QTest::addColumn<bool>("preview");
-        QTest::newRow("accepted") << false;
-        QTest::newRow("previewed, then rejected: the preview stays") << true;
-    }
-    void cutDialogAppliesItsLimits()
-    {
-        QFETCH(bool, preview);
-        Scene s(layered(4, 4, 4, 2));
-        s.volume->painter().setCutLimits({1, 0, 0}, {4, 4, 4});
-        answerNextDialog([preview](QDialog &d) {
-            QCOMPARE(child<QSpinBox>(&d, "sbxLowerX")->value(), 1);
-            child<QCheckBox>(&d, "chkPreview")->setChecked(preview);
-            child<QSpinBox>(&d, "sbxLowerY")->setValue(3);
-            child<QSlider>(&d, "sldUpperZ")->setValue(1);
-            return preview ? d.reject() : d.accept();
-        });
-        s.ws.startOperation(16);
-        QCOMPARE(s.cutLimits(), std::make_pair(Limits{1, 3, 0}, Limits{4, 4, 1}));
     }
 
     void selectVolumesOpensTheBatchRun_data()
