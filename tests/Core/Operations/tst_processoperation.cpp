@@ -1,11 +1,8 @@
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/processoperation.h"
 #include "Core/Operations/snapshotrecord.h"
-#include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/voxel.h"
 #include "consolelog.h"
-#include "testobject.h"
 #include "testoperations.h"
 #include "volumetesthelpers.h"
 
@@ -30,12 +27,13 @@ uint32_t stateOf(uint64_t index)
     return index % 7 == 3 ? 0xFFFFFFFFu : static_cast<uint32_t>(index * 2654435761u % 5000);
 }
 
-QByteArray encode(uint64_t cellCount, const Runs &runs, const QString &key = QStringLiteral("Key"), uint64_t number = 9)
+QByteArray encode(uint64_t cellCount, const Runs &runs)
 {
-    return SnapshotRecord::encode(key, number, cellCount, runs, [](uint64_t first, uint64_t length, uint32_t *out) {
-        for (uint64_t i = 0; i < length; ++i)
-            out[i] = stateOf(first + i);
-    });
+    return SnapshotRecord::encode(QStringLiteral("Key"), 9, cellCount, runs,
+                                  [](uint64_t first, uint64_t length, uint32_t *out) {
+                                      for (uint64_t i = 0; i < length; ++i)
+                                          out[i] = stateOf(first + i);
+                                  });
 }
 
 QByteArray fixed(uint64_t value, int bytes)
@@ -55,8 +53,8 @@ QByteArray handMade(uint64_t cellCount, uint64_t changed, const QByteArray &raw)
            packed;
 }
 
-/// A process step that adds `amount` to the state of every cell and then gives the listed cells
-/// their listed states, with options set by its "dialog".
+/// A process step that gives the listed cells their listed states (and may then fail), once its
+/// "dialog" has set its options.
 class AddingOperation : public UndoableProcessOperation {
 public:
     AddingOperation(Core::Workspace &ws, const QString &key)
@@ -64,58 +62,25 @@ public:
     {
         setObserver(dialog);
     }
-    void setAmount(uint32_t amount)
-    {
-        m_amount = amount;
-        m_amountSet = true;
-    }
     std::shared_ptr<CountingObserver> dialog = std::make_shared<CountingObserver>();
     Changes changes;
+    bool optionsSet = false;
     bool failHalfway = false;
 
 protected:
-    bool hasOptions() const override { return m_amountSet; }
+    bool hasOptions() const override { return optionsSet; }
     void run(TotalVolume &volume) override
     {
         Model::Automaton::CellLock lock(volume);
-        for (size_t i = 0; i < volume.cellCount(); ++i)
-            lock.cells()[i].setState(lock.cells()[i].state() + m_amount);
         for (const auto &change : changes)
             lock.cells()[change.first].setState(change.second);
         if (failHalfway)
             throw std::runtime_error("ran out of something");
     }
     bool marksLatticeOutOfDate() const override { return true; }
-
-private:
-    uint32_t m_amount = 0;
-    bool m_amountSet = false;
 };
 
-std::vector<uint32_t> states(TotalVolume &volume) { return cellStates(volume); }
-
-std::shared_ptr<TotalVolume> smallVolume()
-{
-    std::vector<uint32_t> initial{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    return std::make_shared<TotalVolume>(2, 3, 2, 1, 1, 1, Util::Vector3D(), initial);
-}
-
-/// Runs a step on a volume the way the window does: selected, started by identifier, finished.
-std::shared_ptr<AddingOperation> runStep(Core::Workspace &ws, const std::shared_ptr<TotalVolume> &volume,
-                                         Changes changes, uint32_t amount = 0, bool fail = false)
-{
-    auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Setting"));
-    op->changes = std::move(changes);
-    op->failHalfway = fail;
-    op->setAmount(amount);
-    auto factory = std::make_shared<TestFactory>();
-    factory->makers[1] = [handOver = op]() mutable { return std::move(handOver); };
-    ws.setOperationFactory(factory);
-    ws.selection().setSelectionMode(true);
-    ws.selection().toggle(volume);
-    ws.startOperation(1);
-    return op;
-}
+const States initialA{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 
 SnapshotRecord recordOf(const Core::Workspace &ws, const UndoableProcessOperation &op, Core::UndoFiles::Side side)
 {
@@ -135,15 +100,27 @@ struct TwoVolumes {
         ws.document().addObject(b);
         ws.console().addObserver(log);
     }
-    std::shared_ptr<AddingOperation> step(const std::shared_ptr<TotalVolume> &volume, Changes changes)
+    /// Runs a step on a volume the way the window does: selected, started by identifier, finished.
+    std::shared_ptr<AddingOperation> step(const std::shared_ptr<TotalVolume> &volume, Changes changes,
+                                          bool fail = false)
     {
-        return runStep(ws, volume, std::move(changes));
+        auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Setting"));
+        op->changes = std::move(changes);
+        op->failHalfway = fail;
+        op->optionsSet = true;
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[1] = [handOver = op]() mutable { return std::move(handOver); };
+        ws.setOperationFactory(factory);
+        ws.selection().setSelectionMode(true);
+        ws.selection().toggle(volume);
+        ws.startOperation(1);
+        return op;
     }
     qint64 undoSize() const { return QFileInfo(ws.undoFiles().undoFileName()).size(); }
     qint64 redoSize() const { return QFileInfo(ws.undoFiles().redoFileName()).size(); }
 
     Core::Workspace ws;
-    std::shared_ptr<TotalVolume> a = smallVolume();
+    std::shared_ptr<TotalVolume> a = std::make_shared<TotalVolume>(2, 3, 2, 1, 1, 1, Util::Vector3D(), initialA);
     std::shared_ptr<TotalVolume> b = std::make_shared<TotalVolume>(1, 1, 4, 1, 1, 1, Util::Vector3D(), 7u);
     std::shared_ptr<ConsoleLog> log = std::make_shared<ConsoleLog>(ws);
 };
@@ -197,7 +174,6 @@ private slots:
         for (uint64_t i = 0; i < block + 100; ++i)
             manyRuns.push_back({2 * i + 1, 1});
         QTest::newRow("nothing changed") << qulonglong(12) << Runs{};
-        QTest::newRow("first cell") << qulonglong(12) << Runs{{0, 1}};
         QTest::newRow("last cell") << qulonglong(12) << Runs{{11, 1}};
         QTest::newRow("every cell") << qulonglong(12) << Runs{{0, 12}};
         QTest::newRow("scattered") << qulonglong(40000) << scattered;
@@ -222,20 +198,6 @@ private slots:
         QCOMPARE(decoded.states, expected);
     }
 
-    void everyShortenedOrChangedRecordIsRefused()
-    {
-        const QByteArray record = encode(500, {{3, 4}, {100, 50}, {499, 1}});
-        const int headerSize = 4 + 1 + 2 + 3 + 8 + 8 + 8 + 4;
-        for (int at = 0; at < record.size(); ++at) {
-            SnapshotRecord decoded;
-            QString error;
-            QVERIFY2(!decoded.decode(record.left(at), &error) && !error.isEmpty(), qPrintable(QString::number(at)));
-            QByteArray damaged = record;
-            damaged[at] = static_cast<char>(damaged[at] ^ 0x21);
-            QVERIFY2(at < headerSize || !decoded.decode(damaged, nullptr), qPrintable(QString::number(at)));
-        }
-    }
-
     void inconsistentRecordsAreRefused_data()
     {
         QTest::addColumn<QByteArray>("record");
@@ -250,10 +212,6 @@ private slots:
             << handMade(1, 2, QByteArray("\x01\x00\x02\x05\x05", 5)) << "header is inconsistent";
         QTest::newRow("state wider than 32 bits")
             << handMade(10, 1, QByteArray("\x01\x00\x01\xFF\xFF\xFF\xFF\x7F", 8)) << "block 1 is damaged";
-        QTest::newRow("bytes left over in the block")
-            << handMade(10, 1, QByteArray("\x01\x00\x01\x05\x05", 5)) << "block 1 is damaged";
-        QTest::newRow("bytes after the record") << encode(10, {{1, 1}}) + "x"
-                                                << "does not match its header";
         QTest::newRow("not a record") << QByteArray("Key 5 1 2 3\n") << "does not start like a cell record";
     }
 
@@ -270,37 +228,36 @@ private slots:
     {
         TwoVolumes t;
         t.step(t.a, {{1, 50}});
-        const auto afterFirst = states(*t.a);
+        const auto afterFirst = cellStates(*t.a);
         const qint64 undoSize = t.undoSize();
         const qint64 redoSize = t.redoSize();
-        runStep(t.ws, t.a, {}, 10, true);
+        t.step(t.a, {{0, 10}, {5, 10}}, true);
         QCOMPARE(t.log->lines.last(), QStringLiteral("Adding: Operation canceled."));
-        QCOMPARE(states(*t.a), afterFirst);
+        QCOMPARE(cellStates(*t.a), afterFirst);
         QCOMPARE(t.undoSize(), undoSize);
         QCOMPARE(t.redoSize(), redoSize);
         QCOMPARE(t.ws.undoRedo().undoCount(), size_t(1));
         QVERIFY(t.ws.undoRedo().undo());
-        QCOMPARE(states(*t.a), (States{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QCOMPARE(cellStates(*t.a), initialA);
     }
 
     void severalObjectsPromptForAVolume()
     {
-        Core::Workspace ws;
-        auto volume = smallVolume();
-        ws.document().addObject(std::make_shared<TestObject>());
-        ws.document().addObject(volume);
-        auto op = std::make_shared<AddingOperation>(ws, QStringLiteral("Adding"));
-        op->dialog->onNotify = [&] { op->setAmount(1); };
+        TwoVolumes t;
+        auto op = std::make_shared<AddingOperation>(t.ws, QStringLiteral("Adding"));
+        op->dialog->onNotify = [&] {
+            op->optionsSet = true;
+            op->changes = {{0, 1}};
+        };
         op->start();
-        QCOMPARE(ws.console().message(), QStringLiteral("Adding: Select a cell volume and press Enter/Return."));
-        QVERIFY(ws.selection().isSelectionMode());
-        QCOMPARE(ws.console().requester(), Core::Operations::OperationPtr(op));
-        ws.selection().toggle(volume);
-        ws.console().handleLine(QString());
-        QCOMPARE(op->volume(), volume);
-        QVERIFY(!ws.selection().isSelectionMode());
-        QVERIFY(ws.selection().selected().isEmpty());
-        QCOMPARE(states(*volume)[0], 1u);
+        QCOMPARE(t.log->lines.last(), QStringLiteral("Adding: Select a cell volume and press Enter/Return."));
+        QCOMPARE(t.ws.console().requester(), Core::Operations::OperationPtr(op));
+        t.ws.selection().toggle(t.b);
+        t.ws.console().handleLine(QString());
+        QCOMPARE(op->volume(), t.b);
+        QVERIFY(!t.ws.selection().isSelectionMode());
+        QVERIFY(t.ws.selection().selected().isEmpty());
+        QCOMPARE(cellStates(*t.b), (States{1, 7, 7, 7}));
     }
 
     // Steps on A and B, worked by hand:
@@ -312,16 +269,14 @@ private slots:
         QTest::addColumn<QString>("actions");
         QTest::addColumn<States>("expectedA");
         QTest::addColumn<States>("expectedB");
-        const States a0{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        const States a0 = initialA;
         const States a1{0, 50, 51, 3, 4, 5, 6, 7, 8, 9, 10, 11};
         const States a3{0, 50, 60, 3, 4, 5, 6, 7, 8, 9, 10, 61};
         const States b0{7, 7, 7, 7};
         const States b2{7, 7, 7, 9};
         QTest::newRow("nothing") << QString() << a3 << b2;
         QTest::newRow("undo s3") << "u" << a1 << b2;
-        QTest::newRow("undo s3 s2") << "uu" << a1 << b0;
         QTest::newRow("undo all") << "uuu" << a0 << b0;
-        QTest::newRow("undo all, redo s1") << "uuur" << a1 << b0;
         QTest::newRow("undo s3 s2, redo s2") << "uur" << a1 << b2;
         QTest::newRow("undo all, redo all") << "uuurrr" << a3 << b2;
         QTest::newRow("back and forth") << "ururuuurr" << a1 << b2;
@@ -337,15 +292,15 @@ private slots:
         t.step(t.a, {{2, 60}, {11, 61}});
         for (const QChar action : actions)
             QVERIFY(action == QLatin1Char('u') ? t.ws.undoRedo().undo() : t.ws.undoRedo().redo());
-        QCOMPARE(states(*t.a), expectedA);
-        QCOMPARE(states(*t.b), expectedB);
+        QCOMPARE(cellStates(*t.a), expectedA);
+        QCOMPARE(cellStates(*t.b), expectedB);
     }
 
     void headlessWorkspaceRunsStepsThatCannotBeUndone()
     {
         TwoVolumes t(Core::UndoFiles::Storage::None);
         t.step(t.b, {{1, 5}});
-        QCOMPARE(states(*t.b), (States{7, 5, 7, 7}));
+        QCOMPARE(cellStates(*t.b), (States{7, 5, 7, 7}));
         QVERIFY(!t.ws.undoRedo().canUndo());
         QVERIFY2(t.log->lines.contains(QStringLiteral("Adding: This step cannot be undone: there are no undo "
                                                       "files. The undo history was cleared.")),
@@ -381,34 +336,18 @@ private slots:
         // The records were moved, not damaged.
         QVERIFY(t.ws.undoRedo().undo());
         QVERIFY(t.ws.undoRedo().undo());
-        QCOMPARE(states(*t.a), (States{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-        QVERIFY(t.ws.undoRedo().redo());
-        QVERIFY(t.ws.undoRedo().redo());
-        QCOMPARE(states(*t.a), (States{0, 50, 60, 3, 4, 5, 6, 7, 8, 9, 10, 61}));
-        t.ws.undoRedo().clear();
-        QCOMPARE(t.undoSize(), qint64(0));
-        QCOMPARE(t.redoSize(), qint64(0));
+        QCOMPARE(cellStates(*t.a), initialA);
     }
 
-    void newOrOpenedDocumentEmptiesTheFiles_data()
+    void openedDocumentEmptiesTheFiles()
     {
-        QTest::addColumn<bool>("open");
-        QTest::newRow("new document") << false;
-        QTest::newRow("opened document") << true;
-    }
-    void newOrOpenedDocumentEmptiesTheFiles()
-    {
-        QFETCH(bool, open);
         TwoVolumes t;
         t.step(t.a, {{1, 50}});
         t.step(t.b, {{0, 1}});
         QVERIFY(t.undoSize() > 0 && t.redoSize() > 0);
-        if (open)
-            QVERIFY(Core::Operations::OpenDocumentOperation::loadFile(
-                        t.ws, QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {})
-                        .ok);
-        else
-            t.ws.newDocument();
+        QVERIFY(Core::Operations::OpenDocumentOperation::loadFile(
+                    t.ws, QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {})
+                    .ok);
         QCOMPARE(t.undoSize(), qint64(0));
         QCOMPARE(t.redoSize(), qint64(0));
         QVERIFY(QFile::exists(t.ws.undoFiles().undoFileName()));
@@ -422,7 +361,6 @@ private slots:
         for (bool redoSide : {false, true}) {
             const char *side = redoSide ? "redo" : "undo";
             QTest::newRow(qPrintable(QStringLiteral("%1 file, byte changed").arg(side))) << redoSide << "flip";
-            QTest::newRow(qPrintable(QStringLiteral("%1 file, cut short").arg(side))) << redoSide << "cut";
             QTest::newRow(qPrintable(QStringLiteral("%1 file, removed").arg(side))) << redoSide << "remove";
         }
     }
@@ -434,12 +372,10 @@ private slots:
         t.step(t.a, {{1, 50}, {2, 51}, {3, 52}, {4, 53}, {5, 54}, {6, 55}});
         if (redoSide)
             QVERIFY(t.ws.undoRedo().undo());
-        const States before = states(*t.a);
+        const States before = cellStates(*t.a);
         QFile file(redoSide ? t.ws.undoFiles().redoFileName() : t.ws.undoFiles().undoFileName());
         const qint64 size = file.size();
         QVERIFY(damage == QLatin1String("remove") ? file.remove() : file.open(QIODevice::ReadWrite));
-        if (damage == QLatin1String("cut"))
-            QVERIFY(file.resize(size * 2 / 3));
         if (damage == QLatin1String("flip")) {
             const char byte = file.readAll().at(int(size / 2));
             QVERIFY(file.seek(size / 2) && file.putChar(static_cast<char>(byte ^ 0x5A)));
@@ -454,7 +390,7 @@ private slots:
             QCOMPARE(t.ws.undoRedo().undoName(), QStringLiteral("Adding"));
             QVERIFY(!t.ws.undoRedo().canRedo());
         }
-        QCOMPARE(states(*t.a), before);
+        QCOMPARE(cellStates(*t.a), before);
         const QString expected =
             redoSide ? QStringLiteral("Adding: Redo failed") : QStringLiteral("Adding: Undo failed");
         QVERIFY2(!t.log->lines.isEmpty() && t.log->lines.last().startsWith(expected),
@@ -464,25 +400,21 @@ private slots:
     void unwritableFilesSayTheStepCannotBeUndone()
     {
         QString redoName;
-        // The folder put in place of a file goes also when a check fails.
         auto removeFolder = qScopeGuard([&] { QDir().rmdir(redoName); });
         TwoVolumes t;
         t.step(t.a, {{1, 50}});
-        QVERIFY(t.ws.undoRedo().canUndo());
         // A folder in place of the redo file: nothing can be written to it, as on a full disk.
         redoName = t.ws.undoFiles().redoFileName();
         QVERIFY(QFile::remove(redoName));
         QVERIFY(QDir().mkdir(redoName));
-        QVERIFY(t.undoSize() > 0);
         t.log->lines.clear();
         t.step(t.b, {{0, 3}});
-        QCOMPARE(states(*t.b), (States{3, 7, 7, 7})); // the step still ran
+        QCOMPARE(cellStates(*t.b), (States{3, 7, 7, 7})); // the step still ran
         QVERIFY2(t.log->lines.join('|').contains(QStringLiteral("Adding: This step cannot be undone")),
                  qPrintable(t.log->lines.join('|')));
         QCOMPARE(t.log->lines.last(), QStringLiteral("Adding: Operation finished."));
         // Undoing the earlier step would now mix states: the history is gone.
-        QVERIFY(!t.ws.undoRedo().canUndo());
-        QVERIFY(!t.ws.undoRedo().canRedo());
+        QVERIFY(!t.ws.undoRedo().canUndo() && !t.ws.undoRedo().canRedo());
         QCOMPARE(t.undoSize(), qint64(0)); // the dropped step's record went with it
     }
 };
