@@ -119,12 +119,14 @@ inline QMap<QString, Case> cases()
             op.setDepth(3.9);
             op.setMaterial(Si);
         });
+    // A depth of exactly one cell: reached only when the limit itself counts; one iteration long.
     c["doping with N"] = op<DopingOperation>(
-        "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 2.5f), rc); },
+        "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
         [](auto &op) {
             op.setMaterial(NSi);
-            op.setDepth(2.5);
+            op.setDepth(1.0);
         });
+    c["doping with N"].stopBoundary = 2;
     c["ion implantation"] = op<IonImplantationOperation>(
         "Ion Implantation", 3, Undoable,
         [](TotalVolume &v, Control rc) { runWith(IonImplantation(v, PSi, 3.0f, 0.5f, 1.5f), rc); },
