@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Core/Operations/anisotropicfilmdeposition.h"
-#include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
@@ -9,32 +7,22 @@
 #include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/dopingoperation.h"
-#include "Core/Operations/electrodeposition.h"
-#include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
-#include "Core/Operations/isotropicfilmetching.h"
-#include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskimage.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
-#include "Core/Operations/mooreneighborhoodetching.h"
-#include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/simpledoping.h"
-#include "Core/Operations/simplephysicalvapordeposition.h"
-#include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplereactiveionetchingoperation.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/simplesioxidationoperation.h"
-#include "Core/Operations/spincoating.h"
-#include "Core/Operations/spincoatingoperation.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
@@ -70,12 +58,11 @@ struct Case {
     }
 };
 
-/// The operation `create` makes, with the dialog that gives `answers` when accepted.
-template <class Op>
-inline Maker dialogFor(std::function<std::shared_ptr<Op>(Core::Workspace &)> create, std::function<void(Op &)> answers)
+/// The operation, with the dialog that gives `answers` when accepted.
+template <class Op> inline Maker dialog(std::function<void(Op &)> answers)
 {
-    return [create, answers](Core::Workspace &ws, bool accept) -> OperationPtr {
-        auto operation = create(ws);
+    return [answers](Core::Workspace &ws, bool accept) -> OperationPtr {
+        auto operation = std::make_shared<Op>(ws);
         auto observer = std::make_shared<CountingObserver>();
         Op *op = operation.get();
         observer->onNotify = [op, answers, accept] {
@@ -85,11 +72,6 @@ inline Maker dialogFor(std::function<std::shared_ptr<Op>(Core::Workspace &)> cre
         operation->setObserver(observer);
         return operation;
     };
-}
-
-template <class Op> inline Maker dialog(std::function<void(Op &)> answers)
-{
-    return dialogFor<Op>([](Core::Workspace &ws) { return std::make_shared<Op>(ws); }, answers);
 }
 
 /// Runs the engine under the control (null: none).
@@ -118,40 +100,6 @@ inline QMap<QString, Case> cases()
             op.setMaterial(Oxide);
             op.setThickness(2.5);
         });
-    c["cvd"] = op<IsotropicFilmDepositionOperation>(
-        "CVD", 13, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(IsotropicFilmDeposition(v, Si, 1.0f), rc); }, {});
-    c["cvd"].make = dialogFor<IsotropicFilmDepositionOperation>(
-        [](Core::Workspace &ws) { return std::make_shared<IsotropicFilmDepositionOperation>(ws, "CVD"); },
-        [](auto &op) {
-            op.setMaterial(Si);
-            op.setThickness(1.0);
-        });
-    // A film of one cell takes one iteration: its last boundary is the one before it.
-    c["cvd"].stopBoundary = 2;
-    c["isotropic etching"] = op<IsotropicFilmEtchingOperation>(
-        "Isotropic Etching", 14, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(IsotropicFilmEtching(v, Si, 2.0f), rc); },
-        [](auto &op) {
-            op.setMaterial(Si);
-            op.setDepth(2.0);
-        });
-    c["electroplating"] = op<ElectrodepositionOperation>(
-        "Electroplating", 15, Undoable,
-        [](TotalVolume &v, Control rc) { runWith(Electrodeposition(v, Si, Al, 3.0f), rc); },
-        [](auto &op) {
-            op.setThickness(3.0);
-            op.setDepositedMaterial(Si);
-            op.setConductingMaterial(Al);
-        });
-    c["anisotropic deposition"] = op<AnisotropicFilmDepositionOperation>(
-        "Anisotropic Deposition", 13, Undoable,
-        [](TotalVolume &v, Control rc) { runWith(AnisotropicFilmDeposition(v, Cu, 3.0f, 0.5f), rc); },
-        [](auto &op) {
-            op.setMaterial(Cu);
-            op.setThickness(3.0);
-            op.setRatio(0.5);
-        });
     c["anisotropic etching"] = op<AnisotropicFilmEtchingOperation>(
         "Anisotropic Etching", 13, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(AnisotropicFilmEtching(v, Si, 2.0f, 0.25f), rc); },
@@ -159,15 +107,6 @@ inline QMap<QString, Case> cases()
             op.setMaterial(Si);
             op.setDepth(2.0);
             op.setRatio(0.25);
-        });
-    c["pvd"] = op<SimplePhysicalVaporDepositionOperation>(
-        "Isotropic Deposition", 13, Undoable,
-        [](TotalVolume &v, Control rc) { runWith(SimplePhysicalVaporDeposition(v, Al, 2.0f, 0.5f, 3), rc); },
-        [](auto &op) {
-            op.setMaterial(Al);
-            op.setThickness(2.0);
-            op.setRatio(0.5);
-            op.setSide(3);
         });
     c["simple rie"] = op<SimpleReactiveIonEtchingOperation>(
         "Simple RIE", 30, MarksLattice,
@@ -180,20 +119,14 @@ inline QMap<QString, Case> cases()
             op.setDepth(3.9);
             op.setMaterial(Si);
         });
+    // A depth of exactly one cell: reached only when the limit itself counts; one iteration long.
     c["doping with N"] = op<DopingOperation>(
-        "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 2.5f), rc); },
+        "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
         [](auto &op) {
             op.setMaterial(NSi);
-            op.setDepth(2.5);
-        });
-    // Silicon as the dopant: the step counts as silicon doping for the lattice.
-    c["doping with Si"] = op<DopingOperation>(
-        "Doping", 17, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, Si, 1.0f), rc); },
-        [](auto &op) {
-            op.setMaterial(Si);
             op.setDepth(1.0);
         });
+    c["doping with N"].stopBoundary = 2;
     c["ion implantation"] = op<IonImplantationOperation>(
         "Ion Implantation", 3, Undoable,
         [](TotalVolume &v, Control rc) { runWith(IonImplantation(v, PSi, 3.0f, 0.5f, 1.5f), rc); },
@@ -217,27 +150,11 @@ inline QMap<QString, Case> cases()
             op.setTemperature(1323.0);
             op.setPressure(0.8);
         });
-    // Without a conversion the thickness in microns counts as cell units.
-    c["oxidation without conversion"] = op<SimpleSiOxidationOperation>(
-        "Simple Si Oxidation", 26, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) {
-            SimpleSiOxidation engine(v, 1.0);
-            engine.setRunControl(rc);
-            engine.runWithThickness(4.0);
-        },
-        [](auto &op) { op.setThickness(4.0); });
     c["moore deposition"] = op<MooreNeighborhoodDepositionOperation>(
         "Moore film deposition", 18, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(MooreNeighborhoodDeposition(v, Oxide, 2), rc); },
         [](auto &op) {
             op.setMaterial(Oxide);
-            op.setLayerCount(2);
-        });
-    c["moore etching"] = op<MooreNeighborhoodEtchingOperation>(
-        "Moore film deposition", 19, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(MooreNeighborhoodEtching(v, Si, 2), rc); },
-        [](auto &op) {
-            op.setMaterial(Si);
             op.setLayerCount(2);
         });
     c["planarization"] = op<PlanarizationOperation>(
@@ -247,12 +164,6 @@ inline QMap<QString, Case> cases()
             op.setMinimumHeight(1);
         });
     c["planarization"].cancelText = "Planarization: Operation canceled!";
-    c["spin coating"] = op<SpinCoatingOperation>(
-        "Spin Coating", 23, 0, [](TotalVolume &v, Control rc) { runWith(SpinCoating(v, Oxide, 10), rc); },
-        [](auto &op) {
-            op.setMaterial(Oxide);
-            op.setDepositionHeight(10);
-        });
     c["photolithography"] = op<PhotolithographyOperation>(
         "Photolithography", 20, MarksLattice,
         [](TotalVolume &v, Control rc) {
@@ -268,9 +179,8 @@ inline QMap<QString, Case> cases()
         "Continuous Wet Etch", 29, Undoable,
         [](TotalVolume &v, Control rc) { runWith(ContinuosWetEtching(v, 3.0), rc); },
         [](auto &op) { op.setDepth(3.0); });
-    c["doping with Si"].stopBoundary = 2; // a depth of one cell takes one iteration
     // Single passes have no boundary inside their run.
-    for (const char *key : {"planarization", "spin coating", "bca wet etch", "cca wet etch"})
+    for (const char *key : {"planarization", "bca wet etch", "cca wet etch"})
         c[key].stopBoundary = 0;
     return c;
 }

@@ -11,7 +11,6 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,7 +33,9 @@ constexpr uint32_t columnsY = 8;
 // Rows from y = 7 (top) down to y = 0; '#' marks an exposed column.
 using Picture = QStringList;
 
-QString layoutFile(const QString &folder, const char *name) { return folder + QLatin1Char('/') + QLatin1String(name); }
+QString layoutFile(const QString &name) { return QStringLiteral(TEST_DATA_DIR "/layouts/") + name; }
+
+Picture rows(const char *picture) { return QString::fromLatin1(picture).split(QLatin1Char(' ')); }
 
 // The mask as a picture, to compare with a hand-drawn one.
 Picture pictureOf(const MaskBits &mask)
@@ -59,17 +60,8 @@ LayoutPlacement oneMicronPerCell(int layer, int datatype = 0)
 
 QByteArray storedBytes(const char *name)
 {
-    QFile file(QStringLiteral(TEST_DATA_DIR "/layouts/") + QLatin1String(name));
+    QFile file(layoutFile(QLatin1String(name)));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Debian's gdspy writes the layouts again when it is there.
-bool writeLayoutsWithGdspy(const QString &folder)
-{
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(TEST_DATA_DIR "/layouts/make_layouts.py"), folder});
-    return python.waitForFinished(60000) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
 }
 
 constexpr uint32_t positive = 11;
@@ -121,53 +113,6 @@ void spinCoating(const char *name, uint32_t height, uint32_t filledTo)
         });
 }
 
-/// The definition, step by step on a copy: a cell changes when a neighbour had the source role
-/// at the end of the previous step.
-std::vector<uint32_t> referenceRun(TotalVolume &volume, uint32_t material, uint32_t steps, bool etching)
-{
-    std::vector<uint32_t> cells = cellStates(volume);
-    const long nx = volume.sizeX(), ny = volume.sizeY(), nz = volume.sizeZ();
-    auto at = [&](const std::vector<uint32_t> &v, long x, long y, long z) { return v[(x * ny + y) * nz + z]; };
-    for (uint32_t s = 0; s < steps; ++s) {
-        const std::vector<uint32_t> previous = cells;
-        for (long x = 0; x < nx; ++x)
-            for (long y = 0; y < ny; ++y)
-                for (long z = 0; z < nz; ++z) {
-                    const uint32_t state = at(previous, x, y, z);
-                    if (etching ? state != material : state != 0)
-                        continue;
-                    bool reached = false;
-                    for (long dx = -1; dx <= 1 && !reached; ++dx)
-                        for (long dy = -1; dy <= 1 && !reached; ++dy)
-                            for (long dz = -1; dz <= 1 && !reached; ++dz) {
-                                if (!volume.contains(x + dx, y + dy, z + dz) || (dx == 0 && dy == 0 && dz == 0))
-                                    continue;
-                                const uint32_t n = at(previous, x + dx, y + dy, z + dz);
-                                reached = etching ? n == 0 : n != 0;
-                            }
-                    if (reached)
-                        cells[(x * ny + y) * nz + z] = etching ? 0 : material;
-                }
-    }
-    return cells;
-}
-
-/// A 2x2x2 silicon cube in a 14^3 volume grows a cube of film: Chebyshev distance <= layers.
-void cube(const char *name, uint32_t layers)
-{
-    const auto distance = [](uint32_t x, uint32_t y, uint32_t z) {
-        auto axis = [](long v) { return v < 6 ? 6 - v : (v > 7 ? v - 7 : 0); };
-        return std::max({axis(x), axis(y), axis(z)});
-    };
-    scene(
-        name, {14, 14, 14}, [=](uint32_t x, uint32_t y, uint32_t z) { return distance(x, y, z) == 0 ? 1u : 0u; },
-        [=](TotalVolume &v) { MooreNeighborhoodDeposition(v, 5, layers).run(); },
-        [=](uint32_t x, uint32_t y, uint32_t z) {
-            const long d = distance(x, y, z);
-            return d == 0 ? 1u : (d <= long(layers) ? 5u : 0u);
-        });
-}
-
 /// A closed box of material 3 around a cubic cavity: cells within `layers` of a wall fill.
 void cavity(const char *name, uint32_t width, uint32_t layers)
 {
@@ -191,58 +136,21 @@ void cavity(const char *name, uint32_t width, uint32_t layers)
 class tst_ColumnEngines : public QObject {
     Q_OBJECT
 private slots:
-    void pixelRule_data()
-    {
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<bool>("masks");
-        QTest::newRow("pure red") << QColor(255, 0, 0) << true;
-        QTest::newRow("pure black") << QColor(0, 0, 0) << true;
-        QTest::newRow("red with alpha") << QColor(255, 0, 0, 10) << true;
-        QTest::newRow("almost red") << QColor(254, 0, 0) << false;
-        QTest::newRow("dark grey") << QColor(30, 30, 30) << false;
-        QTest::newRow("almost black") << QColor(0, 0, 1) << false;
-        QTest::newRow("white") << QColor(255, 255, 255) << false;
-    }
     void pixelRule()
     {
-        QFETCH(QColor, colour);
-        QFETCH(bool, masks);
-        QImage image(2, 2, QImage::Format_ARGB32);
-        image.fill(colour);
-        const MaskBits mask = maskFromImage(image);
-        QCOMPARE(mask.width, 2u);
-        QCOMPARE(mask.bits.size(), 4);
-        QCOMPARE(mask.bits.count(true), masks ? 4 : 0);
+        const std::pair<QColor, bool> colours[] = {
+            {QColor(255, 0, 0), true}, {QColor(0, 0, 0), true}, {QColor(254, 0, 0), false}, {QColor(0, 0, 1), false}};
+        for (const auto &[colour, masks] : colours) {
+            QImage image(2, 2, QImage::Format_ARGB32);
+            image.fill(colour);
+            const MaskBits mask = maskFromImage(image);
+            QCOMPARE(mask.bits.size(), 4);
+            QVERIFY2(mask.bits.count(true) == (masks ? 4 : 0), qPrintable(colour.name()));
+        }
     }
 
     // Broken and missing files are refused in the dialog tests (badMaskFilesWarnAndKeepTheMask).
-    void imageFilesLoadAndBadOnesAreRefused()
-    {
-        QTemporaryDir dir;
-        QImage image(5, 4, QImage::Format_RGB32);
-        image.fill(Qt::black);
-        QVERIFY(image.save(dir.filePath(QStringLiteral("mask.png"))));
-        QVERIFY(image.save(dir.filePath(QStringLiteral("mask.bmp"))));
-        // A few kilobytes of file must not become gigabytes of mask: refused from the header's size.
-        QImage huge(8193, 8193, QImage::Format_Mono);
-        huge.fill(1);
-        QVERIFY(huge.save(dir.filePath(QStringLiteral("huge.png"))));
-
-        MaskBits mask;
-        QVERIFY(loadMaskImage(dir.filePath(QStringLiteral("mask.png")), mask));
-        QCOMPARE(mask.bits.count(true), 20);
-        MaskBits fromBmp;
-        QVERIFY(loadMaskImage(dir.filePath(QStringLiteral("mask.bmp")), fromBmp));
-        QCOMPARE(fromBmp.bits, mask.bits);
-
-        MaskBits kept = filledMask(2, 2, Qt::black);
-        QVERIFY(!loadMaskImage(QString(), kept));
-        QVERIFY(!loadMaskImage(dir.filePath(QStringLiteral("huge.png")), kept));
-        QCOMPARE(kept.width, 2u);
-        QCOMPARE(kept.bits.count(true), 4);
-    }
-
-    void loadedMaskKeepsOnlyTheVolumesColumns()
+    void imageFilesLoadCroppedToTheVolumeAndHugeOnesAreRefused()
     {
         QTemporaryDir dir;
         QImage image(6, 4, QImage::Format_RGB32);
@@ -255,15 +163,15 @@ private slots:
         QVERIFY(image.save(png));
         MaskBits mask;
         QVERIFY(loadMaskImage(png, mask, 3, 2));
-        QCOMPARE(mask.width, 3u);
-        QCOMPARE(mask.height, 2u);
-        QCOMPARE(mask.bits.size(), 6);
-        QCOMPARE(mask.bits.count(true), 2);
-        QVERIFY(mask.covers(0, 0));
-        QVERIFY(mask.covers(2, 1));
-        // The same by cropping a whole mask.
-        QVERIFY(loadMaskImage(png, mask));
-        QCOMPARE(mask.cropped(3, 2).bits, maskFromImage(image, 3, 2).bits);
+        QCOMPARE(pictureOf(mask), Picture({"##.", ".##"}));
+
+        // A few kilobytes of file must not become gigabytes of mask: refused from the header's size.
+        QImage huge(8193, 8193, QImage::Format_Mono);
+        huge.fill(1);
+        QVERIFY(huge.save(dir.filePath(QStringLiteral("huge.png"))));
+        QVERIFY(!loadMaskImage(QString(), mask));
+        QVERIFY(!loadMaskImage(dir.filePath(QStringLiteral("huge.png")), mask));
+        QCOMPARE(pictureOf(mask), Picture({"##.", ".##"}));
     }
 
     void handWorkedResults_data()
@@ -271,10 +179,8 @@ private slots:
         QTest::addColumn<Scene>("scene");
         const auto all = [](uint32_t, uint32_t) { return true; };
         const auto none = [](uint32_t, uint32_t) { return false; };
-        exposure("positive resist, white mask", positive, filledMask(4, 3, Qt::white), none);
         exposure("positive resist, black mask", positive, filledMask(4, 3, Qt::black), all);
         exposure("negative resist, white mask", negative, filledMask(4, 3, Qt::white), all);
-        exposure("negative resist, black mask", negative, filledMask(4, 3, Qt::black), none);
         QImage image(4, 3, QImage::Format_RGB32);
         image.fill(Qt::white);
         image.setPixel(0, 2, qRgb(0, 0, 0));
@@ -286,9 +192,7 @@ private slots:
         const MaskBits wrong{QBitArray(5, true), 2, 2};
         const auto inside = [](uint32_t x, uint32_t y) { return x < 2 && y < 2; };
         exposure("positive, small mask", positive, small, inside);
-        exposure("negative, small mask", negative, small, [inside](uint32_t x, uint32_t y) { return !inside(x, y); });
         exposure("positive, wrong bit count", positive, wrong, none);
-        exposure("negative, wrong bit count", negative, wrong, none);
         MaskBits large = filledMask(10, 10, Qt::white);
         large.bits.setBit(1 * 10 + 1);
         exposure("mask larger than the volume is cropped", positive, large,
@@ -316,23 +220,25 @@ private slots:
                 return z == 3 ? 1u : (x == 1 && (z == 1 || z == 2) ? positive : 0u);
             });
         planarization("planarization of the whole range", 6, 0, 0, 6);
-        planarization("planarization maximum above nz counts as nz", 100, 0, 0, 6);
         planarization("planarization of top and bottom", 4, 1, 1, 4);
-        planarization("planarization maximum equal to minimum", 2, 2, 0, 0);
         planarization("planarization maximum below minimum", 1, 3, 0, 0);
-        planarization("planarization maximum 0", 0, 0, 0, 0);
         planarization("planarization minimum above nz", 6, 9, 0, 0);
-        spinCoating("spin coating height 0", 0, 0);
         spinCoating("spin coating height 3", 3, 3);
-        spinCoating("spin coating height nz", 6, 6);
         spinCoating("spin coating height above nz", 1000, 6);
-        cube("cube grows one layer", 1);
-        cube("cube grows two layers", 2);
-        cube("cube grows four layers", 4);
-        cavity("cavity 3 wide fills with 2 layers", 3, 2);
+        // A 2x2x2 silicon cube in a 14^3 volume grows a cube of film: Chebyshev distance <= layers.
+        const auto cube = [](uint32_t x, uint32_t y, uint32_t z) {
+            auto axis = [](long v) { return v < 6 ? 6 - v : (v > 7 ? v - 7 : 0); };
+            return std::max({axis(x), axis(y), axis(z)});
+        };
+        scene(
+            "cube grows four layers", {14, 14, 14},
+            [=](uint32_t x, uint32_t y, uint32_t z) { return cube(x, y, z) == 0 ? 1u : 0u; },
+            [](TotalVolume &v) { MooreNeighborhoodDeposition(v, 5, 4).run(); },
+            [=](uint32_t x, uint32_t y, uint32_t z) {
+                return cube(x, y, z) == 0 ? 1u : (cube(x, y, z) <= 4 ? 5u : 0u);
+            });
         cavity("cavity 4 wide fills with 2 layers", 4, 2);
         cavity("cavity 5 wide keeps its middle with 2 layers", 5, 2);
-        cavity("cavity 5 wide fills with 3 layers", 5, 3);
         // Silicon below, three layers of oxide (2) above it: all the oxide goes, the silicon stays.
         scene(
             "etching stops at other materials", {6, 5, 8},
@@ -363,105 +269,51 @@ private slots:
     }
     void handWorkedResults() { EngineTest::checkScene(); }
 
-    void resultsFollowTheDefinitionForAnySlices_data()
-    {
-        QTest::addColumn<int>("threads");
-        QTest::addColumn<uint32_t>("nx");
-        QTest::addColumn<bool>("etching");
-        QTest::newRow("deposition, two slices") << 2 << 17u << false;
-        QTest::newRow("deposition, eight slices of two") << 8 << 17u << false;
-        QTest::newRow("deposition, narrow volume") << 4 << 7u << false;
-        QTest::newRow("etching, three slices") << 3 << 17u << true;
-        QTest::newRow("etching, eight slices of two") << 8 << 17u << true;
-        QTest::newRow("etching, narrow volume") << 4 << 7u << true;
-    }
-    void resultsFollowTheDefinitionForAnySlices()
-    {
-        QFETCH(int, threads);
-        QFETCH(uint32_t, nx);
-        QFETCH(bool, etching);
-        PoolThreads pool(threads);
-        // Sparse occupancy for deposition, a mostly-filled block for etching.
-        auto volume = makeVolume(nx, 9, 10, [etching](uint32_t x, uint32_t y, uint32_t z) {
-            const uint32_t s = patternState(x, y, z, 11, 8);
-            if (etching)
-                return s == 0 ? 0u : (s < 7 ? 2u : 1u);
-            return s == 1 ? 1u : 0u;
-        });
-        const auto expected = referenceRun(*volume, 2, 3, etching);
-        QVERIFY(expected != cellStates(*volume));
-        if (etching)
-            MooreNeighborhoodEtching(*volume, 2, 3).run();
-        else
-            MooreNeighborhoodDeposition(*volume, 2, 3).run();
-        QCOMPARE(cellStates(*volume), expected);
-    }
-
     // ---- masks from GDSII layouts ----
-
-    void initTestCase() { QVERIFY(QFile::exists(layoutFile(m_stored, "square.gds"))); }
 
     void masksWorkedOutByHand_data()
     {
-        QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("layer");
         QTest::addColumn<int>("datatype");
         QTest::addColumn<Picture>("expected");
-        // The stored files, and the same layouts written afresh by gdspy when it is installed.
-        QStringList folders{m_stored};
-        if (m_fresh.isValid() && writeLayoutsWithGdspy(m_fresh.path()))
-            folders.append(m_fresh.path());
-        else
-            qInfo("python3-gdspy is not available: only the stored layouts are checked.");
-        for (const QString &folder : folders) {
-            const QString set = folder == m_stored ? QStringLiteral("stored ") : QStringLiteral("gdspy ");
-            QTest::newRow(qPrintable(set + "square"))
-                << folder << "square.gds" << 1 << 0 << Picture{"..........", "..........", "..........", "..........",
-                                                               "..###.....", "..###.....", "..###.....", ".........."};
-            QTest::newRow(qPrintable(set + "path with flush ends"))
-                << folder << "paths.gds" << 1 << 0 << Picture{"..........", "..........", ".#######..", ".#######..",
-                                                              "..........", "..........", "..........", ".........."};
-            QTest::newRow(qPrintable(set + "path with extended ends"))
-                << folder << "paths.gds" << 2 << 0 << Picture{"..........", "..........", "..........", "..........",
-                                                              "..........", "...#####..", "...#####..", ".........."};
-            QTest::newRow(qPrintable(set + "bent path"))
-                << folder << "paths.gds" << 3 << 0 << Picture{"..........", "..........", "..........", "....##....",
-                                                              "....##....", "....##....", ".#####....", ".#####...."};
-            QTest::newRow(qPrintable(set + "array and reference"))
-                << folder << "arrays.gds" << 1 << 0 << Picture{"..........", ".#..#..#..", ".#..#..#..", "..........",
-                                                               "..........", ".#..#..#..", ".#..#..##.", "........#."};
-            QTest::newRow(qPrintable(set + "rotated, reflected and magnified references"))
-                << folder << "transformed.gds" << 1 << 0
-                << Picture{"..........", "..........", ".###......", "....#.....",
-                           "....#...#.", "....#...#.", "######..#.", "######...."};
-            QTest::newRow(qPrintable(set + "layer 1"))
-                << folder << "layers.gds" << 1 << 0 << Picture{"####......", "####......", "####......", "####......",
-                                                               "####......", "####......", "####......", "####......"};
-            QTest::newRow(qPrintable(set + "layer 2"))
-                << folder << "layers.gds" << 2 << 0 << Picture{"......####", "......####", "......####", "......####",
-                                                               "......####", "......####", "......####", "......####"};
-            QTest::newRow(qPrintable(set + "layer 1 datatype 5"))
-                << folder << "layers.gds" << 1 << 5 << Picture{"..........", "..........", "..........", "..........",
-                                                               "..........", "..........", "....##....", "....##...."};
-        }
+        QTest::newRow("square")
+            << "square.gds" << 1 << 0
+            << rows(".......... .......... .......... .......... ..###..... ..###..... ..###..... ..........");
+        QTest::newRow("path with flush ends")
+            << "paths.gds" << 1 << 0
+            << rows(".......... .......... .#######.. .#######.. .......... .......... .......... ..........");
+        QTest::newRow("path with extended ends")
+            << "paths.gds" << 2 << 0
+            << rows(".......... .......... .......... .......... .......... ...#####.. ...#####.. ..........");
+        QTest::newRow("bent path")
+            << "paths.gds" << 3 << 0
+            << rows(".......... .......... .......... ....##.... ....##.... ....##.... .#####.... .#####....");
+        QTest::newRow("array and reference")
+            << "arrays.gds" << 1 << 0
+            << rows(".......... .#..#..#.. .#..#..#.. .......... .......... .#..#..#.. .#..#..##. ........#.");
+        QTest::newRow("rotated, reflected and magnified references")
+            << "transformed.gds" << 1 << 0
+            << rows(".......... .......... .###...... ....#..... ....#...#. ....#...#. ######..#. ######....");
+        QTest::newRow("layer 2")
+            << "layers.gds" << 2 << 0
+            << rows("......#### ......#### ......#### ......#### ......#### ......#### ......#### ......####");
+        QTest::newRow("layer 1 datatype 5")
+            << "layers.gds" << 1 << 5
+            << rows(".......... .......... .......... .......... .......... .......... ....##.... ....##....");
     }
     void masksWorkedOutByHand()
     {
-        QFETCH(QString, folder);
         QFETCH(QString, file);
         QFETCH(int, layer);
         QFETCH(int, datatype);
         QFETCH(Picture, expected);
         GdsLayout layout;
-        QVERIFY2(layout.load(folder + QLatin1Char('/') + file), qPrintable(layout.errorString()));
+        QVERIFY2(layout.load(layoutFile(file)), qPrintable(layout.errorString()));
         MaskBits mask;
         QString error;
         QVERIFY2(layoutMask(layout, oneMicronPerCell(layer, datatype), columnsX, columnsY, mask, &error),
                  qPrintable(error));
-        QCOMPARE(mask.width, columnsX);
-        QCOMPARE(mask.height, columnsY);
-        QVERIFY(mask.isConsistent());
         QCOMPARE(pictureOf(mask), expected);
     }
 
@@ -475,15 +327,15 @@ private slots:
             full << QStringLiteral(".########.");
         QTest::newRow("fitted") << true << full;
         // At 0.5 and offset 1 along x: x from (2 - 1) / 0.5 = 2 to (5 - 1) / 0.5 = 8, y from 2 to 8.
-        QTest::newRow("scale and offset") << false << Picture{"..######..", "..######..", "..######..", "..######..",
-                                                              "..######..", "..######..", "..........", ".........."};
+        QTest::newRow("scale and offset")
+            << false << rows("..######.. ..######.. ..######.. ..######.. ..######.. ..######.. .......... ..........");
     }
     void placementsOfTheSquare()
     {
         QFETCH(bool, fitted);
         QFETCH(Picture, expected);
         GdsLayout layout;
-        QVERIFY(layout.load(layoutFile(m_stored, "square.gds")));
+        QVERIFY(layout.load(layoutFile(QStringLiteral("square.gds"))));
         LayoutPlacement placement = oneMicronPerCell(1);
         placement.micronsPerCell = 0.5;
         placement.offsetX = 1.0;
@@ -503,15 +355,10 @@ private slots:
         QTest::addColumn<LayoutPlacement>("placement");
         QTest::addColumn<QString>("reason");
         QTest::newRow("absent layer") << oneMicronPerCell(7) << "Layer 7, datatype 0 is not in the layout.";
-        QTest::newRow("absent datatype") << oneMicronPerCell(1, 3) << "Layer 1, datatype 3 is not in the layout.";
         LayoutPlacement away = oneMicronPerCell(1);
         away.offsetX = 100.0;
         QTest::newRow("shapes beside the volume")
             << away << "Layer 1, datatype 0 exposes no cell column at this scale and offset.";
-        LayoutPlacement tiny = oneMicronPerCell(1);
-        tiny.micronsPerCell = 1000.0;
-        QTest::newRow("shapes smaller than a column")
-            << tiny << "Layer 1, datatype 0 exposes no cell column at this scale and offset.";
         LayoutPlacement zero = oneMicronPerCell(1);
         zero.micronsPerCell = 0.0;
         QTest::newRow("no scale") << zero << "The scale must be a positive number of micrometres per cell.";
@@ -521,7 +368,7 @@ private slots:
         QFETCH(LayoutPlacement, placement);
         QFETCH(QString, reason);
         GdsLayout layout;
-        QVERIFY(layout.load(layoutFile(m_stored, "square.gds")));
+        QVERIFY(layout.load(layoutFile(QStringLiteral("square.gds"))));
         MaskBits mask;
         mask.width = 1;
         mask.height = 1;
@@ -537,22 +384,14 @@ private slots:
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("reason");
         const QByteArray whole = storedBytes("square.gds");
-        QTest::newRow("empty") << QByteArray() << "It is not a GDSII file.";
-        QTest::newRow("text") << QByteArray("not a layout at all\n") << "It is not a GDSII file.";
-        QTest::newRow("PNG header") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "It is not a GDSII file.";
-        QTest::newRow("cut after the header")
-            << whole.left(6) << "The file ends before its last record: it is cut short.";
+        QTest::newRow("missing file") << QByteArray() << "The file does not exist.";
         QTest::newRow("cut in a record") << whole.left(whole.size() - 7)
                                          << "The file ends before its last record: it is cut short.";
-        QTest::newRow("cut before the last record")
-            << whole.left(whole.size() - 4) << "The file ends before its last record: it is cut short.";
         QByteArray zeroLength = whole;
         zeroLength[6] = 0;
         zeroLength[7] = 0;
         QTest::newRow("record of length 0") << zeroLength << "Record at byte 6 is damaged.";
-        // The reading library ends the program on an unknown structure name, overflows its stack on a
-        // cycle and expands an array of 3000 by 3000 copies into nine million shapes: such files must
-        // be refused before they reach it.
+        // Refused before the reader, which would abort, overflow its stack or expand nine million shapes.
         QTest::newRow("unknown structure")
             << storedBytes("unknown_reference.gds")
             << "Structure \"TOP\" refers to a structure \"ZZ\" that the file does not define.";
@@ -570,30 +409,19 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("bad.gds")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        file.close();
+        if (!contents.isNull()) {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(contents);
+            file.close();
+        }
         GdsLayout layout;
+        QVERIFY(layout.load(layoutFile(QStringLiteral("square.gds"))));
         QVERIFY(!layout.load(file.fileName()));
         QCOMPARE(layout.errorString(), reason);
-        QVERIFY(layout.layers().isEmpty());
-    }
-
-    void aFailedLoadForgetsTheEarlierLayout()
-    {
-        GdsLayout layout;
-        QVERIFY(layout.load(layoutFile(m_stored, "square.gds")));
-        QVERIFY(layout.hasLayer({1, 0}));
-        QVERIFY(!layout.load(layoutFile(m_stored, "missing.gds")));
-        QCOMPARE(layout.errorString(), QStringLiteral("The file does not exist."));
-        QVERIFY(!layout.hasLayer({1, 0}));
+        QVERIFY(layout.layers().isEmpty()); // the earlier layout is forgotten
         MaskBits mask;
         QVERIFY(!layoutMask(layout, oneMicronPerCell(1), columnsX, columnsY, mask));
     }
-
-private:
-    const QString m_stored = QStringLiteral(TEST_DATA_DIR "/layouts");
-    QTemporaryDir m_fresh;
 };
 
 QTEST_GUILESS_MAIN(tst_ColumnEngines)

@@ -1,10 +1,8 @@
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/randomwalkdopingoperation.h"
-#include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
 #include "consolelog.h"
-#include "enginetesthelpers.h"
-#include "testoperations.h"
+#include "engineoperationcases.h"
 
 #include <QtTest>
 
@@ -63,9 +61,6 @@ std::vector<uint32_t> rawCounts(const TotalVolume &volume)
 
 } // namespace
 
-using Answers = std::function<void(Core::Operations::RandomWalkDopingOperation &)>;
-Q_DECLARE_METATYPE(Answers)
-
 class tst_RandomWalkDoping : public QObject {
     Q_OBJECT
 private slots:
@@ -94,29 +89,40 @@ private slots:
         QCOMPARE(RandomWalkDoping(*volume, 15, 0.0, 1.0, 1.0, 49.6, 0.0).surfaceCount(), 49u);
     }
 
-    void stepCountIsTheWholePartOfTimeOverStep_data()
+    void stepCountAndThreshold_data()
     {
         QTest::addColumn<double>("time");
         QTest::addColumn<double>("step");
+        QTest::addColumn<double>("threshold");
         QTest::addColumn<qulonglong>("steps");
-        QTest::newRow("exact") << 6.0 << 2.0 << qulonglong(3);
-        QTest::newRow("truncated") << 7.9 << 2.0 << qulonglong(3);
-        QTest::newRow("one step") << 0.5 << 0.5 << qulonglong(1);
-        QTest::newRow("no time") << 0.0 << 1.0 << qulonglong(0);
-        QTest::newRow("step longer than the time") << 1.5 << 2.0 << qulonglong(0);
+        QTest::addColumn<uint32_t>("surfaceState");
+        // Nothing moves; the surface cells hold 50 particles once a step has run and turn when more
+        // than the threshold stays.
+        QTest::newRow("exact step count") << 6.0 << 2.0 << 0.0 << qulonglong(3) << 15u;
+        QTest::newRow("truncated step count") << 7.9 << 2.0 << 0.0 << qulonglong(3) << 15u;
+        QTest::newRow("step longer than the time") << 1.5 << 2.0 << 0.0 << qulonglong(0) << 1u;
+        QTest::newRow("49 below 50 staying: turns") << 2.0 << 1.0 << 49.0 << qulonglong(2) << 15u;
+        QTest::newRow("50 equal to 50 staying: stays silicon") << 2.0 << 1.0 << 50.0 << qulonglong(2) << 1u;
     }
-    void stepCountIsTheWholePartOfTimeOverStep()
+    void stepCountAndThreshold()
     {
         QFETCH(double, time);
         QFETCH(double, step);
+        QFETCH(double, threshold);
         QFETCH(qulonglong, steps);
-        auto volume = slab(2, 2, 3, 2);
-        // At threshold 0 every surface cell turns once a step has run; without one nothing does.
-        QCOMPARE(engine(*volume, Walk{0.0, step, 50.0, 0.0})->dope(time), uint64_t(steps));
-        QCOMPARE(stateAt(*volume, 0, 0, 1), steps > 0 ? 15u : 1u);
+        QFETCH(uint32_t, surfaceState);
+        auto volume = slab(3, 2, 5, 3);
+        QCOMPARE(engine(*volume, Walk{0.0, step, 50.0, threshold})->dope(time), uint64_t(steps));
         const auto counts = totals(*volume);
         QCOMPARE(counts.size(), volume->cellCount());
         QCOMPARE(std::accumulate(counts.begin(), counts.end(), uint64_t(0)) == 0, steps == 0);
+        for (uint32_t x = 0; x < 3; ++x)
+            for (uint32_t y = 0; y < 2; ++y) {
+                QCOMPARE(stateAt(*volume, x, y, 2), surfaceState);
+                // Cells without particles never turn, even at threshold 0.
+                QCOMPARE(stateAt(*volume, x, y, 1), 1u);
+                QCOMPARE(stateAt(*volume, x, y, 3), 0u);
+            }
     }
 
     void cellsNextToEmptySpaceHoldTheSurfaceCount_data()
@@ -145,59 +151,6 @@ private slots:
                 // Empty cells keep no particles once the run is over.
                 QCOMPARE(counts[volume->index(x, y, 3)], uint64_t(0));
             }
-    }
-
-    void aCellTurnsOnlyWhenMoreThanTheThresholdStays_data()
-    {
-        QTest::addColumn<double>("threshold");
-        QTest::addColumn<uint32_t>("surfaceState");
-        QTest::newRow("49 below 50 staying: turns") << 49.0 << 15u;
-        QTest::newRow("50 equal to 50 staying: stays silicon") << 50.0 << 1u;
-        QTest::newRow("0 threshold: every surface cell turns") << 0.0 << 15u;
-    }
-    void aCellTurnsOnlyWhenMoreThanTheThresholdStays()
-    {
-        QFETCH(double, threshold);
-        QFETCH(uint32_t, surfaceState);
-        auto volume = slab(3, 2, 5, 3);
-        auto e = engine(*volume, Walk{0.0, 1.0, 50.0, threshold});
-        e->dope(2.0);
-        for (uint32_t x = 0; x < 3; ++x)
-            for (uint32_t y = 0; y < 2; ++y) {
-                QCOMPARE(stateAt(*volume, x, y, 2), surfaceState);
-                // Cells without particles never turn, even at threshold 0.
-                QCOMPARE(stateAt(*volume, x, y, 1), 1u);
-                QCOMPARE(stateAt(*volume, x, y, 3), 0u);
-            }
-    }
-
-    void theDopingMaterialKeepsCountsOnlyWhenDopable()
-    {
-        // Aluminium (4) is not dopable: cells that turn into it lose their counters at the end.
-        auto volume = slab(2, 2, 4, 2);
-        engine(*volume, Walk{0.0, 1.0, 50.0, 10.0, 4})->dope(1.0);
-        QCOMPARE(stateAt(*volume, 0, 0, 1), 4u);
-        const auto counts = totals(*volume);
-        QVERIFY(std::all_of(counts.begin(), counts.end(), [](uint64_t c) { return c == 0; }));
-    }
-
-    void aSecondRunContinuesFromTheFirst()
-    {
-        auto volume = slab(3, 3, 4, 3);
-        engine(*volume, Walk{0.0, 1.0, 50.0})->dope(1.0);
-        QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
-
-        // Without a surface count nothing is added and, with q = 0, nothing moves: the counts of
-        // the first run are still there after the second.
-        auto second = engine(*volume, Walk{0.0, 1.0, 0.0});
-        QVERIFY(!second->createdField());
-        second->dope(5.0);
-        QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
-
-        // The same second run on a volume that never was doped finds nothing to continue.
-        auto fresh = slab(3, 3, 4, 3);
-        engine(*fresh, Walk{0.0, 1.0, 0.0})->dope(5.0);
-        QCOMPARE(totals(*fresh)[fresh->index(1, 1, 2)], uint64_t(0));
     }
 
     void layerMeansFollowTheErfcProfile()
@@ -304,31 +257,25 @@ private slots:
             QVERIFY2(QString::fromLocal8Bit(error.what()).contains(QStringLiteral("1.66667 s")), error.what());
         }
         QVERIFY(volume->fieldNames().isEmpty());
-        QCOMPARE(RandomWalkDoping(*volume, 15, 1.0 / 6.0, 1.0, 1.0, 10.0, 1e9).moveProbability(), 1.0 / 6.0);
     }
 
-    void dopableMaterialsComeFromTheDopingProcess()
-    {
-        // Poly-Si (16) is dopable by the catalogue's "Simple Doping"; oxide (3) is not.
-        auto volume =
-            makeVolume(2, 2, 4, [](uint32_t x, uint32_t, uint32_t z) { return z < 3 ? (x == 0 ? 16u : 3u) : 0u; });
-        RandomWalkDoping e(*volume, 15, 0.0, 1.0, 1.0, 20.0, 1e9);
-        e.dope(1.0);
-        const auto counts = totals(*volume);
-        QCOMPARE(counts[volume->index(0, 0, 2)], uint64_t(20));
-        QCOMPARE(counts[volume->index(1, 0, 2)], uint64_t(0));
-    }
-
-    // ---- the operation ----
-
-    void operationRunsUndoesAndRedoes()
+    void operationRefusesMissingValuesThenRunsUndoesAndRedoes()
     {
         Core::Workspace ws;
+        auto log = std::make_shared<ConsoleLog>(ws);
+        ws.console().addObserver(log);
         auto volume = slab(3, 3, 5, 3);
         ws.document().addObject(volume);
-        auto op = std::make_shared<RandomWalkDopingOperation>(ws);
-        auto observer = std::make_shared<CountingObserver>();
-        observer->onNotify = [&op] {
+        bool complete = false;
+        auto factory = std::make_shared<TestFactory>();
+        const auto make = EngineCases::dialog<RandomWalkDopingOperation>([&complete](auto &op) {
+            if (!complete) {
+                op.setDopingTime(60.0);
+                op.setDopingMaterial(15);
+                op.setThresholdConcentration(1e19);
+                op.setDopantConcentration(1e20);
+                return;
+            }
             RandomWalkDopingInput in;
             in.material = 15;
             in.dopingTimeMinutes = 1.0;           // 60 s
@@ -337,15 +284,23 @@ private slots:
             in.timeStepSeconds = 10.0;            // 6 steps
             in.surfaceConcentrationPerCm3 = 5e13; // 5e19 m^-3: 50 particles per cell
             in.thresholdPercent = 50.0;           // 25 particles
-            op->setInput(in);
-            op->setSeed(5);
-        };
-        op->setObserver(observer);
-        auto factory = std::make_shared<TestFactory>();
-        factory->makers[36] = [op] { return op; };
+            op.setInput(in);
+            op.setSeed(5);
+        });
+        factory->makers[36] = [&ws, make] { return make(ws, true); };
         ws.setOperationFactory(factory);
         ws.setLatticeOutOfDate(volume->id(), false);
         const auto before = cellStates(*volume);
+        ws.startOperation(36);
+        QVERIFY2(log->lines.contains(QStringLiteral("Random Walk Doping: No value was given for Diffusion Coefficient, "
+                                                    "Cell Size, Time Step Duration.")),
+                 qPrintable(log->lines.join(QLatin1Char('\n'))));
+        QCOMPARE(log->lines.last(), QStringLiteral("Random Walk Doping: Operation Canceled!"));
+        QCOMPARE(cellStates(*volume), before);
+        QVERIFY(volume->fieldNames().isEmpty());
+        QVERIFY(!ws.undoRedo().canUndo());
+
+        complete = true;
         ws.startOperation(36);
         QCOMPARE(ws.lastOperation(volume->id()), 36u);
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));
@@ -353,59 +308,12 @@ private slots:
         QCOMPARE(stateAt(*volume, 1, 1, 1), 1u);
         const auto after = cellStates(*volume);
         QCOMPARE(ws.undoRedo().undoName(), QStringLiteral("Random Walk Doping"));
-
         QVERIFY(ws.undoRedo().undo());
         QVERIFY(cellStates(*volume) == before);
         // The counters are not part of the undo record.
         QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
         QVERIFY(ws.undoRedo().redo());
         QVERIFY(cellStates(*volume) == after);
-    }
-
-    void refusedInputIsNamedOnTheConsole_data()
-    {
-        QTest::addColumn<Answers>("answers");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("missing values") << Answers([](RandomWalkDopingOperation &op) {
-            op.setDopingTime(60.0);
-            op.setDopingMaterial(15);
-            op.setThresholdConcentration(1e19);
-            op.setDopantConcentration(1e20);
-        }) << "Random Walk Doping: No value was given for Diffusion Coefficient, Cell Size, Time Step Duration.";
-        // D = 1e-13 m^2/s and a = 1 um allow at most a^2 / (6 D) = 1.66667 s.
-        QTest::newRow("time step too long") << Answers([](RandomWalkDopingOperation &op) {
-            RandomWalkDopingInput in;
-            in.material = 15;
-            in.diffusionCoefficientCm2PerS = 1e-9;
-            in.cellSizeMicrometres = 1.0;
-            in.timeStepSeconds = 2.0;
-            in.surfaceConcentrationPerCm3 = 1e14;
-            op.setInput(in);
-        }) << "Random Walk Doping: The time step of 2 s is too long";
-    }
-    void refusedInputIsNamedOnTheConsole()
-    {
-        QFETCH(Answers, answers);
-        QFETCH(QString, said);
-        Core::Workspace ws;
-        auto log = std::make_shared<ConsoleLog>(ws);
-        ws.console().addObserver(log);
-        auto volume = slab(2, 2, 3, 2);
-        ws.document().addObject(volume);
-        const auto before = cellStates(*volume);
-        auto op = std::make_shared<RandomWalkDopingOperation>(ws);
-        auto observer = std::make_shared<CountingObserver>();
-        observer->onNotify = [&op, answers] { answers(*op); };
-        op->setObserver(observer);
-        op->start();
-        const QString joined = log->lines.join(QLatin1Char('\n'));
-        QVERIFY2(joined.contains(said), qPrintable(joined));
-        if (said.contains(QStringLiteral("too long")))
-            QVERIFY(joined.contains(QStringLiteral("largest allowed time step is 1.66667 s")));
-        QCOMPARE(log->lines.last(), QStringLiteral("Random Walk Doping: Operation Canceled!"));
-        QCOMPARE(cellStates(*volume), before);
-        QVERIFY(volume->fieldNames().isEmpty());
-        QVERIFY(!ws.undoRedo().canUndo());
     }
 };
 

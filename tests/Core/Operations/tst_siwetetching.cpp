@@ -1,17 +1,11 @@
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/continouswetetchoperation.h"
-#include "Core/Operations/continuoswetetching.h"
-#include "Core/Operations/isotropicfilmdepositionoperation.h"
-#include "Core/workspace.h"
 #include "Model/Automaton/silattice.h"
-#include "enginetesthelpers.h"
+#include "engineoperationcases.h"
 #include "siwetetchscenes.h"
-#include "testoperations.h"
 
 #include <QtTest>
 
 #include <cmath>
+#include <numeric>
 
 using namespace Core::Operations;
 using Model::Automaton::SiLattice;
@@ -67,22 +61,20 @@ void addModels()
 
 const uint32_t operationId = 700;
 
-/// Makes the workspace's factory give the model's operation, whose dialog answers `depth`.
+/// Makes the workspace's factory give the model's operation, whose dialog answers `depth`, and
+/// (as the next id) a deposition of two cells of silicon.
 void install(Core::Workspace &ws, int model, double depth)
 {
+    const auto etching = [depth](SiWetEtchOperation &op) { op.setDepth(depth); };
+    const EngineCases::Maker make = model == Bca ? EngineCases::dialog<AtomisticSiWetEtchingOperation>(etching)
+                                                 : EngineCases::dialog<ContinousWetEtchOperation>(etching);
+    const EngineCases::Maker deposit = EngineCases::dialog<IsotropicFilmDepositionOperation>([](auto &op) {
+        op.setMaterial(Silicon);
+        op.setThickness(2.0);
+    });
     auto factory = std::make_shared<TestFactory>();
-    factory->makers[operationId] = [&ws, model, depth]() -> OperationPtr {
-        std::shared_ptr<SiWetEtchOperation> operation;
-        if (model == Bca)
-            operation = std::make_shared<AtomisticSiWetEtchingOperation>(ws);
-        else
-            operation = std::make_shared<ContinousWetEtchOperation>(ws);
-        auto dialog = std::make_shared<CountingObserver>();
-        SiWetEtchOperation *op = operation.get();
-        dialog->onNotify = [op, depth] { op->setDepth(depth); };
-        operation->setObserver(dialog);
-        return operation;
-    };
+    factory->makers[operationId] = [&ws, make] { return make(ws, true); };
+    factory->makers[operationId + 1] = [&ws, deposit] { return deposit(ws, true); };
     ws.setOperationFactory(factory);
 }
 
@@ -99,10 +91,6 @@ private slots:
         // One (100) atomic layer is a quarter cell; halves round away from zero.
         QTest::newRow("BCA 1") << int(Bca) << 1.0 << 4ull;
         QTest::newRow("BCA 0.125") << int(Bca) << 0.125 << 1ull;
-        QTest::newRow("BCA 0.1") << int(Bca) << 0.1 << 0ull;
-        QTest::newRow("BCA 0.375") << int(Bca) << 0.375 << 2ull;
-        QTest::newRow("BCA negative") << int(Bca) << -2.0 << 0ull;
-        QTest::newRow("CCA 0.125") << int(Cca) << 0.125 << 1ull;
         QTest::newRow("CCA 2.6") << int(Cca) << 2.6 << 10ull;
         QTest::newRow("CCA not a number") << int(Cca) << std::nan("") << 0ull;
     }
@@ -114,29 +102,6 @@ private slots:
         QCOMPARE(
             qulonglong(model == Bca ? AtomicStructureSimpleSiWetEtch::steps(depth) : ContinuosWetEtching::steps(depth)),
             steps);
-    }
-
-    void continuousRates()
-    {
-        // Neighbourhoods of ideal faces, counted by hand on the diamond lattice (first surface,
-        // first bulk, second surface, second bulk).
-        const double r100 = ContinuosWetEtching::rate(0, 2, 2, 4);
-        const double r110 = ContinuosWetEtching::rate(2, 1, 2, 5);
-        const double r111 = ContinuosWetEtching::rate(0, 3, 6, 3);
-        const double step113 = ContinuosWetEtching::rate(1, 2, 2, 5);
-        QVERIFY(r100 > r110);
-        QVERIFY(r110 > r111);
-        // Atoms of (100) and of the steps between (100) and {111} go in one step of 0.1.
-        QVERIFY(ContinuosWetEtching::timeStep * step113 >= 1.0 - 1e-9);
-        QVERIFY(ContinuosWetEtching::timeStep * r110 >= 1.0);
-        // A {111} double layer (0.577 cells) lasts ceil(1 / (0.1 r111)) + 1 steps, a (100) layer
-        // (0.25 cells) one: the wall recedes at most 1/30 as fast.
-        const double steps111 = std::ceil(1.0 / (ContinuosWetEtching::timeStep * r111)) + 1.0;
-        QVERIFY2(std::sqrt(3.0) / 3.0 / steps111 <= 0.25 / 30.0, qPrintable(QString::number(steps111)));
-        // The terrace is the slowest face atom; held by bulk neighbours an atom is always slower.
-        QVERIFY(ContinuosWetEtching::rate(0, 3, 4, 5) < r111);
-        QVERIFY(ContinuosWetEtching::rate(1, 2, 2, 5) > ContinuosWetEtching::rate(0, 3, 6, 3));
-        QCOMPARE(ContinuosWetEtching::rate(5, 0, 0, 0), 0.0);
     }
 
     void invertedPyramidStopsOnItsWalls_data() { addModels(); }
@@ -193,16 +158,12 @@ private slots:
     {
         QFETCH(int, model);
         // Covered by the mask and cut by the volume's faces, no atom is bare: nothing is etched.
-        for (const Pit &covered : {Pit{16, 11, 0}, Pit{48, 39, 0}}) {
-            auto volume = covered.volume();
-            const auto before = cellStates(*volume);
-            etch(*volume, model, 50.0);
-            QVERIFY(cellStates(*volume) == before);
-            size_t atoms = 0;
-            for (uint32_t n : atomCounts(*volume))
-                atoms += n;
-            QCOMPARE(atoms, volume->siLattice()->presentAtomCount());
-        }
+        auto volume = Pit{16, 11, 0}.volume();
+        const auto before = cellStates(*volume);
+        etch(*volume, model, 50.0);
+        QVERIFY(cellStates(*volume) == before);
+        const auto atoms = atomCounts(*volume);
+        QCOMPARE(std::accumulate(atoms.begin(), atoms.end(), size_t(0)), volume->siLattice()->presentAtomCount());
         // Silicon to the volume's top face: the top is a cut too.
         auto full = makeVolume(12, 12, 8, [](uint32_t, uint32_t, uint32_t) { return Silicon; });
         etch(*full, model, 10.0);
@@ -255,10 +216,6 @@ private slots:
             etch(*parts, Bca, 1.5);
         QVERIFY(cellStates(*parts) == cellStates(*once));
         QVERIFY(atomCounts(*parts) == atomCounts(*once));
-        auto quarters = pit.volume();
-        for (int i = 0; i < 8; ++i)
-            etch(*quarters, Bca, 0.25);
-        QCOMPARE(depthAt(*quarters, pit.height, 15, 15), 2u);
     }
 
     void newSiliconIsEtchedWithoutANewLattice()
@@ -294,11 +251,13 @@ private slots:
         QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
         QCOMPARE(cellStates(*volume), cellStates(*pit.volume()));
         QCOMPARE(volume->siLattice()->presentAtomCount(), pit.volume()->createSiLattice()->presentAtomCount());
+        const auto first = volume->siLattice();
 
         install(ws, model, 3.0);
         auto expected = pit.volume();
         etch(*expected, model, 3.0);
         ws.startOperation(operationId);
+        QCOMPARE(volume->siLattice(), first); // up to date: kept
         QCOMPARE(cellStates(*volume), cellStates(*expected));
         QCOMPARE(atomCounts(*volume), atomCounts(*expected));
         QVERIFY(volume->siLattice());
@@ -321,45 +280,18 @@ private slots:
         QCOMPARE(cellStates(*volume), cellStates(*expected));
         QVERIFY(ws.undoRedo().undo());
         QCOMPARE(cellStates(*volume), once);
-    }
 
-    void staleLatticeIsLaidAnew()
-    {
-        // A deposition of silicon after an etch marks the lattice; the next etch lays it anew and
-        // etches the new silicon too.
-        const Pit pit{24, 12, 14};
-        Core::Workspace ws;
-        auto volume = pit.volume();
-        ws.document().addObject(volume);
-        install(ws, Bca, 1.0);
-        ws.startOperation(operationId);
-        auto first = volume->siLattice();
-        ws.startOperation(operationId);
-        QCOMPARE(volume->siLattice(), first); // up to date: kept
-
-        auto factory = std::make_shared<TestFactory>();
-        factory->makers[operationId + 1] = [&ws] {
-            auto op = std::make_shared<IsotropicFilmDepositionOperation>(ws);
-            auto dialog = std::make_shared<CountingObserver>();
-            dialog->onNotify = [raw = op.get()] {
-                raw->setMaterial(Silicon);
-                raw->setThickness(2.0);
-            };
-            op->setObserver(dialog);
-            return OperationPtr(op);
-        };
-        ws.setOperationFactory(factory);
+        // Silicon deposited after an etch marks the lattice; the next etch lays it anew and etches
+        // the new silicon too.
+        const auto old = volume->siLattice();
         ws.startOperation(operationId + 1);
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));
-        const auto deposited = cellStates(*volume);
-        install(ws, Bca, 1.0);
+        TotalVolume deposited(pit.n, pit.n, pit.height + 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), cellStates(*volume));
         ws.startOperation(operationId);
-        QVERIFY(volume->siLattice() != first);
+        QVERIFY(volume->siLattice() != old);
         QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
-        auto expected =
-            std::make_shared<TotalVolume>(pit.n, pit.n, pit.height + 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), deposited);
-        AtomicStructureSimpleSiWetEtch(*expected, 1.0).run();
-        QCOMPARE(cellStates(*volume), cellStates(*expected));
+        etch(deposited, model, 2.0);
+        QCOMPARE(cellStates(*volume), cellStates(deposited));
         // Undoing the deposition puts other cells back: the lattice is marked again.
         QVERIFY(ws.undoRedo().undo());
         QVERIFY(ws.undoRedo().undo());
