@@ -349,6 +349,26 @@ private slots:
         for (uint32_t state : cellStates(*volume))
             QVERIFY(state != 0);
     }
+
+    // Engines change states only: atom counts and cut marks stay as they were.
+    void otherFieldsAreLeftAlone()
+    {
+        auto volume = makeVolume(5, 4, 8, rough);
+        {
+            Model::Automaton::CellLock lock(*volume);
+            for (size_t i = 0; i < volume->cellCount(); ++i) {
+                lock.cells()[i].setAtomCount(uint32_t(i));
+                if (i % 3 == 0)
+                    lock.cells()[i].addCut();
+            }
+        }
+        IsotropicFilmDeposition(*volume, Cu, 2.0f).run();
+        Model::Automaton::CellLock lock(*volume);
+        for (size_t i = 0; i < volume->cellCount(); ++i) {
+            QCOMPARE(lock.cells()[i].atomCount(), uint32_t(i));
+            QCOMPARE(lock.cells()[i].isCut(), i % 3 == 0);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_DistanceCountingEngines)

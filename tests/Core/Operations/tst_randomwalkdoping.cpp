@@ -247,6 +247,31 @@ private slots:
         QVERIFY2(words.isEmpty() ? problem.isEmpty() : problem.contains(words), qPrintable(problem));
     }
 
+    void theDopingMaterialKeepsCountsOnlyWhenDopable()
+    {
+        // Aluminium (4) is not dopable: cells that turn into it lose their counters at the end.
+        auto volume = slab(2, 2, 4, 2);
+        engine(*volume, Walk{0.0, 1.0, 50.0, 10.0, 4})->dope(1.0);
+        QCOMPARE(stateAt(*volume, 0, 0, 1), 4u);
+        const auto counts = totals(*volume);
+        QVERIFY(std::all_of(counts.begin(), counts.end(), [](uint64_t c) { return c == 0; }));
+    }
+
+    void aSecondRunContinuesFromTheFirst()
+    {
+        auto volume = slab(3, 3, 4, 3);
+        engine(*volume, Walk{0.0, 1.0, 50.0})->dope(1.0);
+        // Without a surface count nothing is added and, with q = 0, nothing moves: the first run's
+        // counts are still there after the second, and a volume never doped has none.
+        auto second = engine(*volume, Walk{0.0, 1.0, 0.0});
+        QVERIFY(!second->createdField());
+        second->dope(5.0);
+        QCOMPARE(totals(*volume)[volume->index(1, 1, 2)], uint64_t(50));
+        auto fresh = slab(3, 3, 4, 3);
+        engine(*fresh, Walk{0.0, 1.0, 0.0})->dope(5.0);
+        QCOMPARE(totals(*fresh)[fresh->index(1, 1, 2)], uint64_t(0));
+    }
+
     void engineRefusesATooLongTimeStepBeforeMakingItsField()
     {
         auto volume = slab(2, 2, 3, 2);
