@@ -3,8 +3,7 @@
 #include "Util/runcontrol.h"
 #include "Util/runstage.h"
 #include "Util/safefile.h"
-#include "Util/vector3d.h"
-#include "Util/vector4d.h"
+#include "filecontents.h"
 #include "filesizelimit.h"
 #include "volumetesthelpers.h"
 
@@ -23,23 +22,6 @@
 
 using namespace Util;
 
-namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writePlain(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text);
-}
-
-} // namespace
-
 // Parallel loops, run control, safe file writing and vectors.
 class tst_Util : public QObject {
     Q_OBJECT
@@ -47,57 +29,42 @@ private:
     QTemporaryDir m_dir;
 
 private slots:
-    void everyTaskAndEveryIndexRunsOnce_data()
-    {
-        QTest::addColumn<int>("threads");
-        QTest::addColumn<uint32_t>("count");
-        QTest::newRow("none") << 2 << 0u;
-        QTest::newRow("one, in the calling thread") << 2 << 1u;
-        QTest::newRow("as many as threads") << 3 << 3u;
-        QTest::newRow("more than threads") << 2 << 7u;
-        QTest::newRow("a range split in parts") << 3 << 10001u;
-        QTest::newRow("one thread") << 1 << 5000u;
-    }
     void everyTaskAndEveryIndexRunsOnce()
     {
-        QFETCH(int, threads);
-        QFETCH(uint32_t, count);
-        PoolThreads pool(threads);
-        QCOMPARE(poolThreadCount(), uint32_t(threads));
-        std::vector<std::atomic<int>> runs(count);
-        runParallelTasks(count, [&runs](uint32_t i) { ++runs[i]; });
-        std::vector<std::atomic<int>> hits(count);
-        runParallelRange(hits.size(), 100, [&hits](size_t begin, size_t end) {
-            for (size_t i = begin; i < end; ++i)
-                ++hits[i];
-        });
-        for (uint32_t i = 0; i < count; ++i) {
-            QCOMPARE(runs[i].load(), 1);
-            QCOMPARE(hits[i].load(), 1);
+        // Threads and tasks: none, one (in the calling thread), more than threads, a range split in parts.
+        const std::pair<int, uint32_t> cases[] = {{2, 0}, {2, 1}, {2, 7}, {3, 10001}};
+        for (const auto &[threads, count] : cases) {
+            PoolThreads pool(threads);
+            QCOMPARE(poolThreadCount(), uint32_t(threads));
+            std::vector<std::atomic<int>> runs(count);
+            runParallelTasks(count, [&runs](uint32_t i) { ++runs[i]; });
+            std::vector<std::atomic<int>> hits(count);
+            runParallelRange(hits.size(), 100, [&hits](size_t begin, size_t end) {
+                for (size_t i = begin; i < end; ++i)
+                    ++hits[i];
+            });
+            for (uint32_t i = 0; i < count; ++i) {
+                QCOMPARE(runs[i].load(), 1);
+                QCOMPARE(hits[i].load(), 1);
+            }
         }
     }
 
-    // The first task fails at once while the others are still held back: the helper must not
-    // return before they ended, or they would write into memory the caller is freeing.
+    // The first task fails while the others are held back: returning before they end frees memory they write.
     void failureIsPassedOnAfterEveryTaskEnded()
     {
         PoolThreads pool(3);
         QSemaphore failed;
         std::atomic<int> finished{0};
-        bool thrown = false;
-        try {
-            runParallelTasks(4, [&](uint32_t i) {
-                if (i == 0) {
-                    failed.release(3);
-                    throw std::runtime_error("slice failed");
-                }
-                failed.acquire();
-                ++finished;
-            });
-        } catch (const std::runtime_error &) {
-            thrown = true;
-        }
-        QVERIFY(thrown);
+        const auto task = [&](uint32_t i) {
+            if (i == 0) {
+                failed.release(3);
+                throw std::runtime_error("slice failed");
+            }
+            failed.acquire();
+            ++finished;
+        };
+        QVERIFY_EXCEPTION_THROWN(runParallelTasks(4, task), std::runtime_error);
         QCOMPARE(finished.load(), 3);
     }
 
@@ -150,10 +117,7 @@ private slots:
         QVERIFY(control.stopHere());
         QCOMPARE(seen, QList<uint64_t>({1, 2, 3}));
         control.reset();
-        QVERIFY(!control.stopRequested());
-        QCOMPARE(control.done(), uint64_t(0));
-        QCOMPARE(control.total(), uint64_t(0));
-        QVERIFY(!control.stopHere());
+        QVERIFY(!control.stopRequested() && control.done() == 0 && control.total() == 0 && !control.stopHere());
         // A control that cannot stop lets the job run on until it can.
         control.setStoppable(false);
         control.requestStop();
@@ -168,31 +132,24 @@ private slots:
         QVERIFY(!alone.stopHere() && !alone.stopped());
     }
 
-    // Pipes, devices and links to them are refused by the exports' tests.
-    void refusal_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("refusal");
-        QTest::newRow("folder") << m_dir.path() << "is a folder";
-        QTest::newRow("no name") << QString() << "no file name";
-    }
     void refusal()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, refusal);
-        QVERIFY2(SafeFile::refusal(path).contains(refusal), qPrintable(SafeFile::refusal(path)));
-        SafeFile file(path);
-        QVERIFY(!file.open());
-        QVERIFY2(file.errorString().contains(refusal), qPrintable(file.errorString()));
-        QString reason;
-        QVERIFY(!saveImageFile(QImage(4, 4, QImage::Format_RGB32), path, "png", &reason));
-        QVERIFY(reason.contains(refusal));
+        for (const auto &[path, refusal] : {std::pair<QString, QString>(m_dir.path(), QStringLiteral("is a folder")),
+                                            std::pair<QString, QString>(QString(), QStringLiteral("no file name"))}) {
+            QVERIFY2(SafeFile::refusal(path).contains(refusal), qPrintable(SafeFile::refusal(path)));
+            SafeFile file(path);
+            QVERIFY(!file.open());
+            QVERIFY2(file.errorString().contains(refusal), qPrintable(file.errorString()));
+            QString reason;
+            QVERIFY(!saveImageFile(QImage(4, 4, QImage::Format_RGB32), path, "png", &reason));
+            QVERIFY(reason.contains(refusal));
+        }
     }
 
     void commitReplacesTheFileOrKeepsTheOld()
     {
         const QString path = m_dir.filePath(QStringLiteral("doc.cfw"));
-        writePlain(path, "previous");
+        QVERIFY(writeFileContents(path, "previous"));
         {
             // Everything fits in the write buffer, so the failure shows only when the file is completed.
             SafeFile file(path);
@@ -203,29 +160,13 @@ private slots:
             QVERIFY(!file.commit());
             QCOMPARE(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
         }
-        QCOMPARE(contents(path), QByteArray("previous"));
+        QCOMPARE(fileContents(path), QByteArray("previous"));
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("doc.cfw*")}, QDir::Files).size(), 1);
         SafeFile file(path);
         QVERIFY(file.open());
         file.device()->write("new");
         QVERIFY(file.commit());
-        QCOMPARE(contents(path), QByteArray("new"));
-    }
-
-    void vectorsKeepOrDropW()
-    {
-        // A 3D vector made from a 4D one drops w; assigned one, it keeps its own. Elements beyond 2 are w.
-        const Vector4D v4(1, 2, 3, 9);
-        QCOMPARE(Vector3D(v4), Vector4D(1, 2, 3, 0));
-        Vector3D v3(5, 5, 5);
-        v3.w = 7;
-        v3 = v4;
-        QCOMPARE(v3, Vector4D(1, 2, 3, 7));
-        v3[42] = 8;
-        QCOMPARE(v3.w, 8.0);
-        QCOMPARE(v4 + Vector4D(10, 20, 30, 40) - v4, Vector4D(10, 20, 30, 40));
-        QCOMPARE(Vector3D::fromVariant(QVariant::fromValue(Vector3D(1, 2, 3))), Vector4D(1, 2, 3, 0));
-        QCOMPARE(Vector3D::fromVariant(QVariant(QStringLiteral("text"))), Vector4D(0, 0, 0, 0));
+        QCOMPARE(fileContents(path), QByteArray("new"));
     }
 };
 

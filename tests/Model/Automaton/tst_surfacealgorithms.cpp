@@ -1,14 +1,19 @@
-// The smooth surface algorithms: marching cubes and the octree of uniform blocks.
+// The smooth surface algorithms (marching cubes, the octree of uniform blocks) and surfaces written as mesh files.
 #include "Model/Automaton/marchingcubesurface.h"
 #include "Model/Automaton/octree.h"
 #include "Model/Automaton/octreesurface.h"
+#include "Model/Automaton/surfacemesh.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Persistence/surfacemeshfile.h"
 #include "catalogtesthome.h"
+#include "filecontents.h"
 #include "meshchecks.h"
+#include "meshreader.h"
 #include "volumetesthelpers.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -22,10 +27,11 @@ using namespace Model::Automaton;
 using Model::Geometry::QuadFace;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
+using Model::Persistence::SurfaceMeshFile;
 
 namespace {
 
-enum : uint32_t { A = 1, B = 3, C = 4 };
+enum : uint32_t { A = 1, B = 3 };
 
 std::vector<Triangle> march(TotalVolume &volume, std::array<uint32_t, 3> lower = {0, 0, 0},
                             std::array<uint32_t, 3> upper = {~0u, ~0u, ~0u})
@@ -69,14 +75,16 @@ double volumeOf(const std::vector<Triangle> &triangles)
 
 const float unit[3] = {1, 1, 1};
 
-enum : uint32_t { OpaqueA = 111, OpaqueB = 112, ClearA = 113, ClearB = 114, Ghost = 115 };
+enum : uint32_t { OpaqueA = 111, OpaqueB = 112, ClearA = 113, ClearB = 114, Ghost = 115, Red = 121, Blue = 122 };
 
 const FacePalette::ColorMap colors = {{0, {0, 0, 0, 0}},
                                       {OpaqueA, {0.8f, 0.2f, 0.1f, 1.0f}},
                                       {OpaqueB, {0.1f, 0.9f, 0.3f, 1.0f}},
                                       {ClearA, {0.2f, 0.2f, 1.0f, 0.5f}},
                                       {ClearB, {1.0f, 1.0f, 0.2f, 0.3f}},
-                                      {Ghost, {1.0f, 1.0f, 1.0f, 0.001f}}};
+                                      {Ghost, {1.0f, 1.0f, 1.0f, 0.001f}},
+                                      {Red, {1.0f, 0.0f, 0.0f, 1.0f}},
+                                      {Blue, {0.2f, 0.4f, 1.0f, 1.0f}}};
 
 void defineMaterials()
 {
@@ -88,8 +96,7 @@ void defineMaterials()
     }
 }
 
-// A face cut into unit cell faces: (cell x, y, z, face number, material), the cell being the one
-// the face belongs to.
+// A face cut into unit cell faces: (x, y, z of the cell it belongs to, face number, material).
 using UnitFace = std::tuple<int, int, int, unsigned, uint32_t>;
 
 std::map<UnitFace, int> unitFaces(const std::vector<QuadFace> &faces)
@@ -116,23 +123,30 @@ std::map<UnitFace, int> unitFaces(const std::vector<QuadFace> &faces)
     return out;
 }
 
-} // namespace
+// The shown (cubic) surface of a volume as a mesh.
+SurfaceMesh meshOf(TotalVolume &volume)
+{
+    volume.painter().regenerateSurface();
+    const float cellSize[3] = {volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()};
+    SurfaceMesh mesh(cellSize, volume.position());
+    volume.painter().appendShownSurface(mesh);
+    return mesh;
+}
 
-using CellList = std::vector<std::array<uint32_t, 3>>;
-Q_DECLARE_METATYPE(CellList)
+} // namespace
 
 class tst_SurfaceAlgorithms : public QObject {
     Q_OBJECT
 private:
     CatalogTestHome m_home;
+    QTemporaryDir m_dir;
 
 private slots:
     void initTestCase() { defineMaterials(); }
 
     void singleCellGivesAClosedOctahedron()
     {
-        // Cell (1, 1, 1) with cell sizes 1, 2, 3: vertices half a cell from its lowest corner
-        // (1, 2, 3) along each axis, eight triangles around them.
+        // Cell (1, 1, 1) of sizes 1, 2, 3: vertices half a cell from its corner (1, 2, 3) along each axis.
         TotalVolume volume(3, 3, 3, 1.0f, 2.0f, 3.0f, Util::Vector3D(), 0u);
         setStateAt(volume, 1, 1, 1, A);
         const auto triangles = march(volume);
@@ -149,22 +163,19 @@ private slots:
         QCOMPARE(positions, expected);
         const float cellSize[3] = {1, 2, 3};
         QVERIFY(MeshChecks::closedAndOriented(lattice(triangles, cellSize)));
-        // Half-diagonals 0.5, 1 and 1.5: the octahedron holds 4/3 * 0.5 * 1 * 1.5 = 1, positive
-        // because the triangles face outwards.
+        // Half-diagonals 0.5, 1, 1.5 hold 4/3 * 0.5 * 1 * 1.5 = 1, positive as the triangles face outwards.
         QCOMPARE(volumeOf(triangles), 1.0);
     }
 
     void smoothedNormalsOfAnOctahedron()
     {
-        // Keys round half up: the vertices at -x, -y and -z of cell (1, 1, 1) all share key
-        // (1, 1, 1) and so the mean of their twelve face normals, (-1, -1, -1) / sqrt(3); the
-        // vertex at +x alone has key (2, 1, 1) and the mean of (1, +-1, +-1): (1, 0, 0).
+        // Keys round half up: the vertices at -x, -y, -z of cell (1, 1, 1) share key (1, 1, 1) and the mean of
+        // their twelve face normals, (-1, -1, -1) / sqrt(3); the one at +x alone has key (2, 1, 1), normal (1, 0, 0).
         auto volume = makeVolume(
             3, 3, 3, [](uint32_t x, uint32_t y, uint32_t z) { return x == 1 && y == 1 && z == 1 ? uint32_t(A) : 0u; });
         const float s = 1.0f / std::sqrt(3.0f);
         for (const Triangle &t : march(*volume)) {
             for (const auto &v : t.vertices) {
-                // The vertices at +x, +y and +z (position 1.5 on that axis) have their axis as normal.
                 for (int i = 0; i < 3; ++i) {
                     const bool alone = v.position[0] + v.position[1] + v.position[2] == 3.5f;
                     const float expected = alone ? (v.position[i] == 1.5f ? 1.0f : 0.0f) : -s;
@@ -174,44 +185,33 @@ private slots:
         }
     }
 
-    void handCountedShapes_data()
-    {
-        QTest::addColumn<CellList>("cells");
-        QTest::addColumn<int>("triangles");
-        QTest::addColumn<int>("vertices");
-        // Cells in the window's lower layers count as empty corners. Two along x: four cubes hold both (a quad each),
-        // eight one (a triangle each); vertices on the 5 + 5 edges to empty neighbours. Two touching along an edge: two
-        // cubes hold both on a face diagonal and cut two corners off each, twelve hold one. A 2 x 2 x 2 block: 6 faces
-        // x 1 cube x 2, 12 edges x 1 cube x 2, 8 corners x 1.
-        QTest::newRow("lower layers") << CellList{{0, 1, 1}, {1, 0, 1}, {1, 1, 0}} << 0 << 0;
-        QTest::newRow("two along x") << CellList{{1, 1, 1}, {2, 1, 1}} << 16 << 10;
-        QTest::newRow("two along an edge") << CellList{{1, 1, 1}, {2, 2, 1}} << 16 << 12;
-        QTest::newRow("2x2x2 block") << CellList{{1, 1, 1}, {1, 1, 2}, {1, 2, 1}, {1, 2, 2},
-                                                 {2, 1, 1}, {2, 1, 2}, {2, 2, 1}, {2, 2, 2}}
-                                     << 44 << 24;
-    }
     void handCountedShapes()
     {
-        QFETCH(CellList, cells);
-        QFETCH(int, triangles);
-        QFETCH(int, vertices);
-        TotalVolume volume(4, 4, 4, 1, 1, 1, Util::Vector3D(), 0u);
-        for (const auto &c : cells)
-            setStateAt(volume, c[0], c[1], c[2], A);
-        const auto result = march(volume);
-        QCOMPARE(int(result.size()), triangles);
-        QCOMPARE(int(distinctVertices(result)), vertices);
-        QVERIFY(MeshChecks::closedAndOriented(lattice(result, unit)));
+        // The window's lower layers count as empty. Two along x: four cubes hold both (a quad each), eight one (a
+        // triangle each). Along an edge: two cubes cut two corners each, twelve one. A 2^3 block: 6 x 2 + 12 x 2 + 8.
+        using CellList = std::vector<std::array<uint32_t, 3>>;
+        const std::tuple<CellList, int, int> cases[] = {
+            {{{0, 1, 1}, {1, 0, 1}, {1, 1, 0}}, 0, 0},
+            {{{1, 1, 1}, {2, 1, 1}}, 16, 10},
+            {{{1, 1, 1}, {2, 2, 1}}, 16, 12},
+            {{{1, 1, 1}, {1, 1, 2}, {1, 2, 1}, {1, 2, 2}, {2, 1, 1}, {2, 1, 2}, {2, 2, 1}, {2, 2, 2}}, 44, 24}};
+        for (const auto &[cells, triangles, vertices] : cases) {
+            TotalVolume volume(4, 4, 4, 1, 1, 1, Util::Vector3D(), 0u);
+            for (const auto &c : cells)
+                setStateAt(volume, c[0], c[1], c[2], A);
+            const auto result = march(volume);
+            QCOMPARE(int(result.size()), triangles);
+            QCOMPARE(int(distinctVertices(result)), vertices);
+            QVERIFY(MeshChecks::closedAndOriented(lattice(result, unit)));
+        }
     }
 
     void windowAndCutCells()
     {
-        // A 6^3 block seen through the window [1, 4): corners 2 to 4 are inside (lower layer 1
-        // empty, the upper end inclusive), so the surface spans 1.5 to 4.5.
+        // A 6^3 block through the window [1, 4): corners 2 to 4 inside (lower layer empty, upper end inclusive).
         auto volume = makeVolume(6, 6, 6, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
         const auto windowed = march(*volume, {1, 1, 1}, {4, 4, 4});
-        // A block of k^3 inside corners gives 6 (k-1)^2 cubes with a face inside (2 triangles each),
-        // 12 (k-1) with an edge inside (2 each) and 8 with a corner inside (1 each): 104 for k = 3.
+        // k^3 inside corners: 6 (k-1)^2 face cubes (2 triangles), 12 (k-1) edge cubes (2), 8 corners: 104 for k = 3.
         QCOMPARE(windowed.size(), size_t(104));
         for (const Triangle &t : windowed) {
             for (const auto &v : t.vertices) {
@@ -219,8 +219,7 @@ private slots:
                     QVERIFY(c >= 1.5f && c <= 4.5f);
             }
         }
-        // 5^3 filled has corners 1 to 4 inside (k = 4: 188 triangles); cutting the middle cell
-        // hollows out one corner: 8 more triangles, facing into the hollow.
+        // 5^3 filled: k = 4, 188 triangles; cutting the middle cell adds 8 facing into the hollow.
         auto block = makeVolume(5, 5, 5, [](uint32_t, uint32_t, uint32_t) { return uint32_t(A); });
         const auto solid = march(*block);
         QCOMPARE(solid.size(), size_t(188));
@@ -242,8 +241,8 @@ private slots:
         setStateAt(volume, 2, 1, 1, B);
         for (const Triangle &t : march(volume)) {
             for (const auto &v : t.vertices) {
-                // Every vertex lies half way from one of the two cells to an empty corner: x 0.5 or 1
-                // around the first, 2 or 2.5 around the second.
+                // Vertices lie half way from a cell to an empty corner: x 0.5 or 1 by the first, 2 or 2.5 by the
+                // second.
                 const uint32_t expected = v.position[0] < 1.5f ? uint32_t(A) : uint32_t(B);
                 QCOMPARE(v.material, expected);
             }
@@ -272,41 +271,11 @@ private slots:
         QCOMPARE(cases.size(), size_t(256));
     }
 
-    void sameTrianglesForOneTwoAndThreeThreads()
-    {
-        auto volume = makeVolume(13, 9, 11, [](uint32_t x, uint32_t y, uint32_t z) {
-            const uint32_t s = patternState(x, y, z, 5, 4);
-            return s == 4 ? 0u : std::array<uint32_t, 4>{0, A, B, C}[s];
-        });
-        {
-            Model::Automaton::CellLock lock(*volume);
-            lock.cells()[volume->index(6, 4, 5)].addCut();
-            lock.cells()[volume->index(4, 4, 4)].addCut();
-        }
-        std::vector<Triangle> reference;
-        for (int threads : {1, 2, 3}) {
-            PoolThreads pool(threads);
-            MarchingCubeSurface surface(*volume);
-            surface.generate({1, 0, 2}, {12, 9, 10});
-            QCOMPARE(surface.lastTaskCount(), threads == 1 ? 0u : unsigned(threads));
-            const auto triangles = surface.triangles();
-            QVERIFY(triangles.size() > 100);
-            if (threads == 1) {
-                reference = triangles;
-                continue;
-            }
-            QCOMPARE(triangles.size(), reference.size());
-            QVERIFY(std::memcmp(triangles.data(), reference.data(), triangles.size() * sizeof(Triangle)) == 0);
-        }
-    }
-
     void insertionSplitsMergesAndFindsNeighbours()
     {
         // The root is the smallest power of two covering the largest extent.
-        QCOMPARE(Octree::rootSize(0), 1);
-        QCOMPARE(Octree::rootSize(2), 2);
-        QCOMPARE(Octree::rootSize(5), 8);
-        QCOMPARE(Octree::rootSize(9), 16);
+        for (const auto &[extent, size] : {std::pair(0, 1), std::pair(2, 2), std::pair(5, 8), std::pair(9, 16)})
+            QCOMPARE(Octree::rootSize(extent), size);
         const uint32_t origin[3] = {0, 0, 0};
         Octree tree(origin, 4);
         tree.insert(1, 1, 1, OpaqueA);
@@ -316,8 +285,7 @@ private slots:
         QCOMPARE(tree.node(tree.leafAt(1, 1, 1)).material, uint32_t(OpaqueA));
         QCOMPARE(tree.node(tree.leafAt(0, 0, 0)).material, 0u);
         QCOMPARE(tree.node(tree.leafAt(3, 3, 3)).size, 2);
-        // Neighbours are leaves of equal size or larger: +x of cell (1, 1, 1) is the 2-leaf at
-        // (2, 0, 0), -x its sibling (0, 1, 1); beyond the root there is nothing.
+        // Neighbours are leaves of equal size or larger: +x of (1, 1, 1) the 2-leaf at (2, 0, 0), -x its sibling.
         const uint32_t small = tree.leafAt(1, 1, 1);
         QCOMPARE(tree.node(tree.neighbour(small, 5)).size, 2);
         QCOMPARE(tree.node(tree.neighbour(small, 5)).origin[0], 2u);
@@ -372,8 +340,6 @@ private slots:
         surface.recolor(colors, true); // keeps the faces
         QCOMPARE(surface.opaqueFaces()[0].fillColor, Model::Automaton::highlighted(colors.at(OpaqueA)));
         QCOMPARE(surface.opaqueFaceCount(), size_t(6));
-        surface.release();
-        QCOMPARE(surface.opaqueFaceCount(), size_t(0));
     }
 
     void aHoleShowsFacesAroundItOnly()
@@ -398,17 +364,15 @@ private slots:
                                                   {{1, 1, 1, 3, OpaqueA}, 1}, {{1, 3, 1, 2, OpaqueA}, 1},
                                                   {{0, 2, 1, 5, OpaqueA}, 1}, {{2, 2, 1, 4, OpaqueA}, 1}};
         QCOMPARE(inner, expected);
-        // 96 unit faces outside, in 2 x 2 pieces except where the split block around the hole
-        // touches the sides x = 0, y = 4 and z = 0 (four unit faces each there).
+        // 96 unit faces outside, in 2 x 2 pieces but where the split block around the hole meets x = 0, y = 4, z = 0.
         QCOMPARE(int(faces.size()), 96 + 6);
         QCOMPARE(surface.opaqueFaceCount(), size_t(3 * 4 + 3 * (3 + 4) + 6));
     }
 
     void coversTheCubicFacesExactlyOnce()
     {
-        // Uniform blocks beside single cells, opaque, transparent and invisible, with cuts and a narrowed
-        // window: every face the cubic surface shows (worked by hand in the painter's test) the octree shows
-        // exactly once, in the same list, from the tree it would build cell by cell.
+        // Uniform blocks beside single cells of every opacity, cuts and a narrowed window: every face the cubic
+        // surface shows (worked by hand in the painter's test) the octree shows exactly once, in the same list.
         const uint32_t materials[] = {0, OpaqueA, OpaqueB, ClearA, ClearB, Ghost};
         const std::array<uint32_t, 3> lower{1, 0, 2}, upper{11, 8, 10};
         for (uint32_t seed = 1; seed <= 12; ++seed) {
@@ -435,16 +399,114 @@ private slots:
             QVERIFY(!cubicOpaque.empty() && !cubicTransparent.empty());
             QCOMPARE(unitFaces(surface.opaqueFaces()), cubicOpaque);
             QCOMPARE(unitFaces(surface.transparentFaces()), cubicTransparent);
-            // The surface inserts uniform bricks whole; its tree is the one built cell by cell.
-            const std::vector<uint32_t> cuts = cutCounts(*volume);
-            Octree tree(lower.data(), Octree::rootSize(10));
-            for (uint32_t x = lower[0]; x < upper[0]; ++x)
-                for (uint32_t y = lower[1]; y < upper[1]; ++y)
-                    for (uint32_t z = lower[2]; z < upper[2]; ++z)
-                        if (const uint32_t m = stateAt(*volume, x, y, z); m && !cuts[volume->index(x, y, z)])
-                            tree.insert(x, y, z, m);
-            QCOMPARE(surface.leafCount(), tree.leafCount());
         }
+    }
+
+    void meshFileNamesAndRefusals()
+    {
+        QCOMPARE(int(SurfaceMeshFile::formatOf(QStringLiteral("PART.STL"))), int(SurfaceMeshFile::Format::Stl));
+        QCOMPARE(int(SurfaceMeshFile::formatOf(QStringLiteral("dir.v2/part.ply"))), int(SurfaceMeshFile::Format::Ply));
+        QCOMPARE(int(SurfaceMeshFile::formatOf(QStringLiteral("a.obj"))), int(SurfaceMeshFile::Format::Unknown));
+        QDir(m_dir.path()).mkpath(QStringLiteral("folder.stl"));
+        TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Red);
+        const SurfaceMesh mesh = meshOf(volume);
+        const std::pair<const char *, const char *> refusals[] = {{"part.obj", "must end in .stl (binary STL) or .ply"},
+                                                                  {"folder.stl", "is a folder, not a file"}};
+        for (const auto &refusal : refusals) {
+            const QString file = m_dir.filePath(QLatin1String(refusal.first));
+            QString error;
+            QVERIFY(!SurfaceMeshFile::write({&mesh}, file, &error));
+            QVERIFY2(error.startsWith(QStringLiteral("The surface could not be exported to \"%1\": ").arg(file)),
+                     qPrintable(error));
+            QVERIFY2(error.contains(QLatin1String(refusal.second)), qPrintable(error));
+        }
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("folder.stl"))).isDir());
+    }
+
+    void stlHoldsTheCellInWorldUnits()
+    {
+        // Cell (1, 0, 0) of 2 x 0.5 x 1 in a volume at (10, 20, 30) spans x 12..14, y 20..20.5, z 30..31.
+        std::vector<uint32_t> states(12, 0u);
+        states[4] = Red; // (1 * 2 + 0) * 2 + 0
+        TotalVolume volume(3, 2, 2, 2.0f, 0.5f, 1.0f, Util::Vector3D(10, 20, 30), states);
+        const SurfaceMesh mesh = meshOf(volume);
+        // A longer file of that name is replaced whole.
+        const QString file = m_dir.filePath(QStringLiteral("cell.stl"));
+        QVERIFY(writeFileContents(file, QByteArray(10000, 'x')));
+        QString error;
+        QVERIFY2(SurfaceMeshFile::write({&mesh}, file, &error), qPrintable(error));
+        QCOMPARE(QFileInfo(file).size(), qint64(84 + 12 * 50));
+        const auto stl = MeshReader::readStl(file);
+        QVERIFY(stl.ok);
+        QVERIFY(!stl.header.startsWith("solid"));
+        QCOMPARE(stl.triangles.size(), size_t(12));
+        const std::set<float> xs{12, 14}, ys{20, 20.5f}, zs{30, 31};
+        std::array<int, 6> perNormal{};
+        for (const auto &t : stl.triangles) {
+            for (const auto &c : t.corners)
+                QVERIFY(xs.count(c[0]) && ys.count(c[1]) && zs.count(c[2]));
+            // A unit normal along an axis (outward: it agrees with the corners' order, see below).
+            int axis = -1;
+            for (int i = 0; i < 3; ++i) {
+                if (std::fabs(t.normal[i]) == 1.0f)
+                    axis = i;
+            }
+            QVERIFY(axis >= 0);
+            ++perNormal[2 * axis + (t.normal[axis] > 0)];
+            // The stored normal agrees with the corners' order.
+            const auto &a = t.corners[0];
+            const auto &b = t.corners[1];
+            const auto &c = t.corners[2];
+            const float n[3] = {(b[1] - a[1]) * (c[2] - a[2]) - (b[2] - a[2]) * (c[1] - a[1]),
+                                (b[2] - a[2]) * (c[0] - a[0]) - (b[0] - a[0]) * (c[2] - a[2]),
+                                (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])};
+            QVERIFY(n[0] * t.normal[0] + n[1] * t.normal[1] + n[2] * t.normal[2] > 0);
+        }
+        QCOMPARE(perNormal, (std::array<int, 6>{2, 2, 2, 2, 2, 2}));
+    }
+
+    void plySharesVerticesAndColoursFaces()
+    {
+        // Two cells of two materials: ten faces, twenty triangles sharing twelve corners; then a volume at x = 5.
+        TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{Red, Blue});
+        TotalVolume second(1, 1, 1, 1, 1, 1, Util::Vector3D(5, 0, 0), Blue);
+        const SurfaceMesh mesh = meshOf(volume);
+        const SurfaceMesh secondMesh = meshOf(second);
+        QCOMPARE(mesh.vertexCount(), size_t(12));
+        const QString file = m_dir.filePath(QStringLiteral("pair.ply"));
+        QString error;
+        QVERIFY2(SurfaceMeshFile::write({&mesh, &secondMesh}, file, &error), qPrintable(error));
+        const auto ply = MeshReader::readPly(file);
+        QVERIFY(ply.ok);
+        QVERIFY(ply.headerLines.contains("format binary_little_endian 1.0"));
+        QVERIFY(ply.headerLines.contains("property uchar red"));
+        QCOMPARE(ply.vertices.size(), size_t(12 + 8));
+        QCOMPARE(ply.faces.size(), size_t(20 + 12));
+        int red = 0;
+        for (size_t f = 0; f < ply.faces.size(); ++f) {
+            float x = 0;
+            for (int v : ply.faces[f]) {
+                QVERIFY(f < 20 ? v >= 0 && v < 12 : v >= 12 && v < 20);
+                x += ply.vertices[size_t(v)][0];
+            }
+            // Faces of the first cell lie at x <= 1, of the second at x >= 1, of the other volume at x >= 5.
+            const bool isRed = ply.colors[f] == std::array<uint8_t, 3>{255, 0, 0};
+            red += isRed ? 1 : 0;
+            QVERIFY(isRed || ply.colors[f] == (std::array<uint8_t, 3>{51, 102, 255}));
+            QVERIFY(isRed ? x <= 3 : x >= (f < 20 ? 3 : 15));
+        }
+        QCOMPARE(red, 10);
+    }
+
+    void coordinatesBeyondTheLatticeAreRefused()
+    {
+        // 21 bits of half cells an axis: a face a million and a half cells out does not fit.
+        const float cellSize[3] = {1, 1, 1};
+        SurfaceMesh mesh(cellSize, Util::Vector3D());
+        mesh.addFace(Model::Geometry::CellFace(1000000, 0, 0, 1, 0), SurfaceMesh::Rgb{0, 0, 0});
+        QCOMPARE(mesh.triangleCount(), size_t(2));
+        QVERIFY_EXCEPTION_THROWN(
+            mesh.addFace(Model::Geometry::CellFace(1500000, 0, 0, 1, 0), SurfaceMesh::Rgb{0, 0, 0}), std::length_error);
     }
 };
 

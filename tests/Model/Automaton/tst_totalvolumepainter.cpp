@@ -1,4 +1,4 @@
-// The painter's cubic faces, their colours and mesh, and the BSP tree that orders the transparent ones.
+// The cell volume, the painter's cubic faces, colours and mesh, and the BSP tree ordering transparent faces.
 #include "Model/Automaton/cubicfacegenerator.h"
 #include "Model/Automaton/facemesh.h"
 #include "Model/Automaton/totalvolume.h"
@@ -13,11 +13,16 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
+#include <numeric>
 #include <random>
+#include <tuple>
 
 using Model::Automaton::FaceMesh;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePainter;
+using Model::Automaton::VolumeAllocationError;
+using Model::Automaton::Voxel;
 using Model::Geometry::BSPTree;
 using Model::Geometry::CellFace;
 using Model::Geometry::QuadFace;
@@ -41,13 +46,6 @@ void defineMaterials()
 }
 
 Color colorOf(uint32_t id) { return MaterialFactory::instance()->getMaterial(id).color(); }
-
-void recolor(uint32_t id, const Color &c)
-{
-    auto changed = MaterialFactory::instance()->getMaterial(id);
-    changed.setColor(c[0], c[1], c[2], c[3]);
-    MaterialFactory::instance()->setMaterial(changed);
-}
 
 // Faces per face number, to compare against counts worked out by hand.
 std::array<int, 6> facesPerNumber(const std::vector<QuadFace> &faces)
@@ -74,8 +72,7 @@ const QString memoryFailure = QStringLiteral("Not enough memory to draw the surf
 
 const float unit[3] = {1, 1, 1};
 
-// The faces of a column of two transparent cells of different materials (cells (0, 0, 0) and
-// (0, 0, 1)), each face tagged 10 * z + face number through its slot, in a scrambled order.
+// The faces of cells (0, 0, 0) and (0, 0, 1), each tagged 10 * z + face number in its slot, scrambled.
 std::vector<CellFace> twoCellColumn()
 {
     std::vector<CellFace> faces;
@@ -108,11 +105,14 @@ std::vector<uint32_t> tagsInOrder(const BSPTree &tree, const Util::Vector3D &eye
         tags.push_back(tree.faces()[index].slot());
     return tags;
 }
-} // namespace
 
-Q_DECLARE_METATYPE(Runs)
-Q_DECLARE_METATYPE(std::vector<int>)
-Q_DECLARE_METATYPE(std::vector<uint32_t>)
+std::vector<uint32_t> sequence(size_t n)
+{
+    std::vector<uint32_t> states(n);
+    std::iota(states.begin(), states.end(), 1u);
+    return states;
+}
+} // namespace
 
 class tst_TotalVolumePainter : public QObject {
     Q_OBJECT
@@ -122,6 +122,87 @@ private:
 private slots:
     void initTestCase() { defineMaterials(); }
     void init() { defineMaterials(); }
+
+    void cellOrderAndBounds()
+    {
+        TotalVolume volume(4, 3, 5, 1, 1, 1, Util::Vector3D(), sequence(60));
+        QCOMPARE(volume.index(1, 0, 0), size_t(3 * 5));
+        QCOMPARE(volume.index(0, 1, 0), size_t(5));
+        QCOMPARE(volume.index(0, 0, 1), size_t(1));
+        QCOMPARE(volume.index(3, 2, 4), size_t(59));
+        for (size_t i = 0; i < volume.cellCount(); ++i) {
+            uint32_t x, y, z;
+            volume.coordinates(i, x, y, z);
+            QCOMPARE(volume.index(x, y, z), i);
+        }
+        QVERIFY(volume.contains(3, 2, 4) && volume.contains(0, 0, 0));
+        const int outside[6][3] = {{4, 0, 0}, {-1, 0, 0}, {0, 3, 0}, {0, -1, 0}, {0, 0, 5}, {0, 0, -1}};
+        for (const auto &d : outside)
+            QVERIFY(!volume.contains(d[0], d[1], d[2]));
+        // 4 x 2 x 3 cells of 0.5 x 2 x 0.25 from (1, -2, 3): 2 x 4 x 0.75 further on.
+        TotalVolume sized(4, 2, 3, 0.5f, 2.0f, 0.25f, Util::Vector3D(1, -2, 3));
+        QCOMPARE(Util::Vector4D(sized.extent()->low), Util::Vector4D(1, -2, 3, 0));
+        QCOMPARE(Util::Vector4D(sized.extent()->high), Util::Vector4D(3, 2, 3.75, 0));
+        sized.translate(Util::Vector3D(1, 1, 1));
+        QCOMPARE(sized.position(), Util::Vector4D(2, -1, 4, 0));
+        QCOMPARE(Util::Vector4D(sized.extent()->high), Util::Vector4D(4, 3, 4.75, 0));
+    }
+
+    void cutCountSaturatesAndCloneKeepsOnlyStates()
+    {
+        Voxel cell(5);
+        cell.removeCut();
+        QCOMPARE(cell.cutCount(), 0u);
+        for (int i = 0; i < 300; ++i)
+            cell.addCut();
+        QCOMPARE(cell.cutCount(), 255u);
+        cell.removeCut();
+        QCOMPARE(cell.cutCount(), 254u);
+        cell.clearCuts();
+        QVERIFY(!cell.isCut());
+        QCOMPARE(cell.state(), 5u);
+        TotalVolume volume(2, 3, 4, 1, 1, 1, Util::Vector3D(7, 8, 9), sequence(24));
+        {
+            Model::Automaton::CellLock lock(volume);
+            lock.cells()[3].addCut();
+            lock.cells()[5].setAtomCount(12);
+        }
+        volume.setUpperMask(QBitArray(6, true), 2, 3);
+        volume.createSiLattice();
+        QVERIFY(!volume.field(QStringLiteral("Counts")).isValid());
+        QVERIFY(volume.fieldNames().isEmpty()); // a lookup does not insert
+        volume.setField(QStringLiteral("Counts"), 42);
+        auto copy = std::dynamic_pointer_cast<TotalVolume>(volume.clone());
+        QVERIFY(copy && copy->id() != volume.id());
+        QCOMPARE((QList<uint32_t>{copy->sizeX(), copy->sizeY(), copy->sizeZ()}), (QList<uint32_t>{2, 3, 4}));
+        QCOMPARE(copy->position(), Util::Vector4D(7, 8, 9, 0));
+        QCOMPARE(cellStates(*copy), sequence(24));
+        QCOMPARE(cutCounts(*copy), std::vector<uint32_t>(24, 0));
+        {
+            Model::Automaton::CellLock lock(*copy);
+            QCOMPARE(lock.cells()[5].atomCount(), 0u);
+        }
+        QVERIFY(copy->upperMask().isEmpty() && copy->fieldNames().isEmpty() && !copy->siLattice());
+    }
+
+    void impossibleSizesAreRefused()
+    {
+        // Zero, an overflowing product, beyond physical memory, too few states (-1: none given).
+        const uint32_t max = std::numeric_limits<uint32_t>::max();
+        const std::tuple<uint32_t, uint32_t, uint32_t, int> cases[] = {
+            {0, 10, 10, -1}, {max, max, max, -1}, {100000, 100000, 100000, -1}, {2, 2, 2, 7}};
+        for (const auto &[nx, ny, nz, states] : cases) {
+            try {
+                if (states < 0)
+                    TotalVolume(nx, ny, nz, 1, 1, 1, Util::Vector3D());
+                else
+                    TotalVolume(nx, ny, nz, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>(size_t(states)));
+                QFAIL("a volume was created");
+            } catch (const VolumeAllocationError &error) {
+                QVERIFY(QString::fromUtf8(error.what()).startsWith(QStringLiteral("Cannot create a cell volume of")));
+            }
+        }
+    }
 
     void handWorkedFaces()
     {
@@ -135,8 +216,7 @@ private slots:
         QCOMPARE(std::memcmp(top.corners, topCorners, sizeof topCorners), 0);
         QCOMPARE(top.normal[2], 1.0f);
 
-        // An opaque cell at x = 0 beside a clear one: the opaque cell shows all six faces (its +x
-        // neighbour is not opaque), the clear cell hides its -x face.
+        // An opaque cell beside a clear one shows all six faces, the clear cell hides its -x face.
         TotalVolume volume(2, 1, 1, 1.0f, 2.0f, 3.0f, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, ClearA});
         auto &painter = volume.painter();
         painter.regenerateSurface();
@@ -148,10 +228,7 @@ private slots:
             QCOMPARE(opaque[f].fillColor, colorOf(OpaqueA));
             QCOMPARE(opaque[f].edgeColor, colorOf(OpaqueA));
         }
-        const float plusX[4][3] = {{1, 0, 0}, {1, 2, 0}, {1, 2, 3}, {1, 0, 3}};
-        QCOMPARE(std::memcmp(opaque[5].corners, plusX, sizeof plusX), 0);
-        // Transparent faces in the tree's order: inside the slab x = 1 the plane y = 0, then the
-        // slab y = 0 with its planes z = 0 and z = 3, then the plane y = 2; last the plane x = 2.
+        // In the tree's order: in slab x = 1 plane y = 0, slab y = 0 (planes z = 0, 3), plane y = 2; last x = 2.
         const auto clear = painter.transparentFaces();
         std::vector<unsigned> numbers;
         for (const auto &face : clear) {
@@ -163,9 +240,8 @@ private slots:
         const float clearTop[4][3] = {{1, 0, 3}, {2, 0, 3}, {2, 2, 3}, {1, 2, 3}};
         QCOMPARE(std::memcmp(clear[2].corners, clearTop, sizeof clearTop), 0);
         QVERIFY(painter.transparentTree());
-        // Colours follow the selection and the catalogue.
+        // Colours follow the selection and the catalogue; a second refresh keeps the highlight (a fixed fault).
         volume.setSelected(true);
-        // A second refresh of a selected volume keeps the highlight instead of undoing it.
         for (int twice = 0; twice < 2; ++twice) {
             painter.refreshColors();
             for (const auto &list : {painter.opaqueFaces(), painter.transparentFaces()}) {
@@ -176,38 +252,28 @@ private slots:
             }
         }
         volume.setSelected(false);
-        recolor(OpaqueA, {0.1f, 0.2f, 0.3f, 1.0f});
+        auto changed = MaterialFactory::instance()->getMaterial(OpaqueA);
+        changed.setColor(0.1f, 0.2f, 0.3f, 1.0f);
+        MaterialFactory::instance()->setMaterial(changed);
         painter.refreshColors();
         QCOMPARE(painter.opaqueFaces().front().fillColor, (Color{0.1f, 0.2f, 0.3f, 1.0f}));
         QCOMPARE(painter.transparentFaces().front().fillColor, colorOf(ClearA));
     }
 
-    void touchingCells_data()
-    {
-        QTest::addColumn<uint32_t>("left");
-        QTest::addColumn<uint32_t>("right");
-        QTest::addColumn<int>("opaque");
-        QTest::addColumn<int>("transparent");
-        QTest::newRow("two opaque materials hide the shared face") << uint32_t(OpaqueA) << uint32_t(OpaqueB) << 10 << 0;
-        QTest::newRow("same transparent material shows no inner face")
-            << uint32_t(ClearA) << uint32_t(ClearA) << 0 << 10;
-        QTest::newRow("different transparent materials both show") << uint32_t(ClearA) << uint32_t(ClearB) << 0 << 12;
-        QTest::newRow("invisible makes nothing, its neighbour shows")
-            << uint32_t(OpaqueA) << uint32_t(Invisible) << 6 << 0;
-        QTest::newRow("an unknown material is invisible") << uint32_t(OpaqueA) << uint32_t(9999) << 6 << 0;
-        QTest::newRow("empty") << 0u << 0u << 0 << 0;
-    }
     void touchingCells()
     {
-        QFETCH(uint32_t, left);
-        QFETCH(uint32_t, right);
-        QFETCH(int, opaque);
-        QFETCH(int, transparent);
-        TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{left, right});
-        volume.painter().regenerateSurface();
-        QCOMPARE(int(volume.painter().opaqueFaces().size()), opaque);
-        QCOMPARE(int(volume.painter().transparentFaces().size()), transparent);
-        QCOMPARE(bool(volume.painter().transparentTree()), transparent > 0);
+        // Left, right, opaque and transparent faces: two opaque materials hide the shared face, one transparent
+        // material shows no inner face, two show both; invisible and unknown materials make nothing.
+        const std::array<uint32_t, 4> cases[] = {{OpaqueA, OpaqueB, 10, 0}, {ClearA, ClearA, 0, 10},
+                                                 {ClearA, ClearB, 0, 12},   {OpaqueA, Invisible, 6, 0},
+                                                 {OpaqueA, 9999, 6, 0},     {0, 0, 0, 0}};
+        for (const auto &[left, right, opaque, transparent] : cases) {
+            TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{left, right});
+            volume.painter().regenerateSurface();
+            QCOMPARE(volume.painter().opaqueFaces().size(), size_t(opaque));
+            QCOMPARE(volume.painter().transparentFaces().size(), size_t(transparent));
+            QCOMPARE(bool(volume.painter().transparentTree()), transparent > 0);
+        }
     }
 
     void cutCellsAndFilms()
@@ -221,8 +287,7 @@ private slots:
         row.painter().regenerateSurface();
         QCOMPARE(row.painter().opaqueFaces().size(), size_t(6));
         QCOMPARE(row.painter().transparentFaces().size(), size_t(6));
-        // A 2 x 2 x 1 clear film on a 2 x 2 x 1 opaque base. Base: 4 bottom + 8 sides + 4 tops under the
-        // film = 16; film: 4 tops + 8 sides.
+        // A clear film on a 2 x 2 opaque base: 4 bottom + 8 sides + 4 tops under the film; film 4 tops + 8 sides.
         auto film = makeVolume(2, 2, 2, [](uint32_t, uint32_t, uint32_t z) { return z ? ClearA : OpaqueA; });
         film->painter().regenerateSurface();
         QCOMPARE(film->painter().opaqueFaces().size(), size_t(16));
@@ -236,8 +301,6 @@ private slots:
         auto &painter = volume.painter();
         std::array<uint32_t, 3> lower{};
         std::array<uint32_t, 3> upper{};
-        painter.cutLimits(lower, upper);
-        QCOMPARE(upper, (std::array<uint32_t, 3>{5, 6, 7}));
         painter.regenerateSurface();
         QCOMPARE(painter.lastTaskCount(), 4u);
         QCOMPARE(painter.opaqueFaces().size(), size_t(2 * (5 * 6 + 6 * 7 + 5 * 7)));
@@ -261,7 +324,6 @@ private slots:
 
     void faceListsDoNotDependOnThreadCount()
     {
-        // A random mixture of every kind of material, with some cuts.
         std::mt19937 random(4711);
         const uint32_t kinds[] = {0, 0, OpaqueA, OpaqueB, ClearA, ClearB, Invisible};
         auto volume = makeVolume(23, 9, 11, [&](uint32_t, uint32_t, uint32_t) { return kinds[random() % 7]; });
@@ -293,10 +355,7 @@ private slots:
             QCOMPARE(quads, meshQuads);
             // The generator hands its transparent faces over in the tree's order, so the tree needs no sort.
             const Model::Automaton::FacePalette palette(painter.colorMap());
-            Model::Automaton::CellWindow window;
-            window.upper[0] = 23;
-            window.upper[1] = 9;
-            window.upper[2] = 11;
+            const Model::Automaton::CellWindow window{{0, 0, 0}, {23, 9, 11}};
             const float size[3] = {1, 1, 1};
             Model::Automaton::CellLock lock(*volume);
             const auto faces = Model::Automaton::CubicFaceGenerator(lock.cells(), 9, 11, window, palette, size).run();
@@ -305,67 +364,18 @@ private slots:
         }
     }
 
-    void emptyCellOutlines()
-    {
-        TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, 0});
-        auto &painter = volume.painter();
-        painter.regenerateSurface();
-        QVERIFY(painter.emptyCellOutlines().empty());
-        painter.setRenderEmptyVoxelOutlines(true);
-        painter.regenerateSurface();
-        QCOMPARE(painter.emptyCellOutlines().size(), size_t(6));
-        for (const auto &face : painter.emptyCellOutlines()) {
-            QCOMPARE(face.edgeColor, (Color{0.8f, 0.8f, 0.8f, 1.0f}));
-            QVERIFY(face.material == 0 && face.corners[0][0] >= 1.0f);
-        }
-    }
-
-    void catalogueRevisionMovesWithEveryChange()
-    {
-        // Painters see stale colours by the catalogue's revision.
-        auto factory = MaterialFactory::instance();
-        factory->saveMaterials();
-        uint64_t before = factory->revision();
-        factory->setMaterial(factory->getMaterial(OpaqueA));
-        QVERIFY(factory->revision() > before);
-        before = factory->revision();
-        factory->createDefaultMaterials();
-        QVERIFY(factory->revision() > before);
-        before = factory->revision();
-        QVERIFY(factory->loadMaterials());
-        QVERIFY(factory->revision() > before);
-    }
-
-    void drawnMeshMergesRunsOfEqualFaces_data()
-    {
-        QTest::addColumn<uint32_t>("nx");
-        QTest::addColumn<uint32_t>("ny");
-        QTest::addColumn<uint32_t>("nz");
-        QTest::addColumn<std::vector<uint32_t>>("states");
-        QTest::addColumn<std::vector<int>>("quads");
-        const std::vector<uint32_t> a{OpaqueA};
-        QTest::newRow("one cell") << 1u << 1u << 1u << a << std::vector<int>{1, 1, 1, 1, 1, 1};
-        // Side faces merge along z, top and bottom faces along y.
-        QTest::newRow("column") << 1u << 1u << 3u << a << std::vector<int>{1, 1, 1, 1, 1, 1};
-        QTest::newRow("row along y") << 1u << 3u << 1u << a << std::vector<int>{1, 1, 1, 1, 3, 3};
-        QTest::newRow("row along x") << 3u << 1u << 1u << a << std::vector<int>{3, 3, 3, 3, 1, 1};
-        QTest::newRow("block") << 2u << 3u << 4u << a << std::vector<int>{2, 2, 2, 2, 3, 3};
-        // A column of A, A, B: each side shows one quad for A and one for B.
-        QTest::newRow("material change") << 1u << 1u << 3u << std::vector<uint32_t>{OpaqueA, OpaqueA, OpaqueB}
-                                         << std::vector<int>{1, 1, 2, 2, 2, 2};
-    }
     void drawnMeshMergesRunsOfEqualFaces()
     {
-        QFETCH(uint32_t, nx);
-        QFETCH(uint32_t, ny);
-        QFETCH(uint32_t, nz);
-        QFETCH(std::vector<uint32_t>, states);
-        QFETCH(std::vector<int>, quads);
-        states.resize(size_t(nx) * ny * nz, states.front());
-        TotalVolume volume(nx, ny, nz, 1, 1, 1, Util::Vector3D(), states);
-        volume.painter().regenerateSurface();
-        for (unsigned f = 0; f < 6; ++f)
-            QCOMPARE(int(volume.painter().drawnQuadCount(f)), quads[f]);
+        // Side faces merge along z, top and bottom faces along y; a column of A, A, B shows a quad of each on a side.
+        TotalVolume block(2, 3, 4, 1, 1, 1, Util::Vector3D(), OpaqueA);
+        TotalVolume column(1, 1, 3, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, OpaqueA, OpaqueB});
+        const std::pair<TotalVolume *, std::array<size_t, 6>> cases[] = {{&block, {2, 2, 2, 2, 3, 3}},
+                                                                         {&column, {1, 1, 2, 2, 2, 2}}};
+        for (const auto &[volume, quads] : cases) {
+            volume->painter().regenerateSurface();
+            for (unsigned f = 0; f < 6; ++f)
+                QCOMPARE(volume->painter().drawnQuadCount(f), quads[f]);
+        }
     }
 
     void meshPositionsAreCompactInSmallWindows()
@@ -399,106 +409,65 @@ private slots:
         }
     }
 
-    void memoryFailureLeavesNoSurface_data()
-    {
-        QTest::addColumn<uint32_t>("algorithm");
-        QTest::addColumn<QString>("point");
-        QTest::addColumn<int>("failingCall");
-        // Where a pool task fails, it is the second: the first must still finish before the failure passes on.
-        QTest::newRow("cubic, counting in a pool task") << 0u << QStringLiteral("count") << 1;
-        QTest::newRow("cubic, allocating the lists") << 0u << QStringLiteral("allocate") << 0;
-        QTest::newRow("cubic, writing in a pool task") << 0u << QStringLiteral("write") << 1;
-        QTest::newRow("marching cubes, in a pool task") << 1u << QStringLiteral("march") << 1;
-        QTest::newRow("octree") << 2u << QStringLiteral("octree") << 0;
-    }
     void memoryFailureLeavesNoSurface()
     {
-        QFETCH(uint32_t, algorithm);
-        QFETCH(QString, point);
-        QFETCH(int, failingCall);
+        // Algorithm, point and call that fails: a failing pool task is the second, the first must still finish
+        // before the failure passes on.
+        const std::tuple<uint32_t, const char *, int> cases[] = {
+            {0, "count", 1}, {0, "allocate", 0}, {0, "write", 1}, {1, "march", 1}, {2, "octree", 0}};
         PoolThreads pool(2);
-        auto volume = makeVolume(6, 4, 4, [](uint32_t x, uint32_t, uint32_t) { return x < 3 ? OpaqueA : ClearA; });
-        auto &painter = volume->painter();
-        painter.setSurfaceAlgorithm(algorithm);
-        QVERIFY(painter.regenerateSurface());
-        const size_t bytes = painter.storedBytes();
-        const QByteArray failAt = point.toLatin1();
-        std::atomic<int> calls{0};
-        TotalVolumePainter::setGenerationProbe([&](const char *where) {
-            if (failAt == where && calls++ == failingCall)
-                throw std::bad_alloc();
-        });
-        bool result = true;
-        try {
-            result = painter.regenerateSurface();
-        } catch (...) {
+        for (const auto &[algorithm, point, call] : cases) {
+            const QByteArray failAt(point);
+            const int failingCall = call;
+            auto volume = makeVolume(6, 4, 4, [](uint32_t x, uint32_t, uint32_t) { return x < 3 ? OpaqueA : ClearA; });
+            auto &painter = volume->painter();
+            painter.setSurfaceAlgorithm(algorithm);
+            QVERIFY(painter.regenerateSurface());
+            const size_t bytes = painter.storedBytes();
+            std::atomic<int> calls{0};
+            TotalVolumePainter::setGenerationProbe([&](const char *where) {
+                if (failAt == where && calls++ == failingCall)
+                    throw std::bad_alloc();
+            });
+            bool result = true;
+            try {
+                result = painter.regenerateSurface();
+            } catch (...) {
+                TotalVolumePainter::setGenerationProbe({});
+                QFAIL("a failure escaped from regenerateSurface");
+            }
             TotalVolumePainter::setGenerationProbe({});
-            QFAIL("a failure escaped from regenerateSurface");
+            QVERIFY(!result);
+            QCOMPARE(painter.opaqueFaceCount() + painter.transparentFaceCount() + painter.emptyCellOutlineCount(),
+                     size_t(0));
+            QVERIFY(!painter.transparentTree());
+            // Nothing left (no mesh, triangles or octree either) but the fixed size of an empty painter.
+            QCOMPARE(painter.storedBytes(),
+                     TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
+            QCOMPARE(painter.takeSurfaceFailure(), memoryFailure);
+            QVERIFY(painter.takeSurfaceFailure().isEmpty());
+            // The cells are unlocked again and the next generation works.
+            QVERIFY(painter.regenerateSurface());
+            QCOMPARE(painter.storedBytes(), bytes);
         }
-        TotalVolumePainter::setGenerationProbe({});
-        QVERIFY(!result);
-        QCOMPARE(painter.opaqueFaceCount() + painter.transparentFaceCount() + painter.emptyCellOutlineCount(),
-                 size_t(0));
-        QVERIFY(!painter.transparentTree());
-        for (unsigned f = 0; f < 6; ++f)
-            QCOMPARE(painter.drawnQuadCount(f), size_t(0));
-        QCOMPARE(painter.marchingCubeSurface().triangleCount(), size_t(0));
-        QCOMPARE(painter.octreeSurface().opaqueFaceCount(), size_t(0));
-        // Nothing left but the fixed size of an empty painter.
-        QCOMPARE(painter.storedBytes(), TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
-        QCOMPARE(painter.takeSurfaceFailure(), memoryFailure);
-        QVERIFY(painter.takeSurfaceFailure().isEmpty());
-        // The cells are unlocked again and the next generation works.
-        QVERIFY(painter.regenerateSurface());
-        QCOMPARE(painter.storedBytes(), bytes);
     }
 
-    void columnFromSeveralEyes_data()
-    {
-        QTest::addColumn<Util::Vector3D>("eye");
-        QTest::addColumn<Runs>("expected");
-        // Worked by hand: along x the plane 0 lies before the eye, the plane 1 beyond it and the
-        // slab between them around it; items before come first, items beyond from the far end,
-        // the item around the eye last. Inside the slab the same along y, then along z.
-        QTest::newRow("from above") << Util::Vector3D(0.5, 0.5, 100)
-                                    << Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {0}, {1, 10}, {11}};
-        QTest::newRow("from below") << Util::Vector3D(0.5, 0.5, -100)
-                                    << Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {11}, {1, 10}, {0}};
-        // From +x at the height of the lower cell: the plane x = 1 faces the eye and comes last;
-        // along z the plane 0 lies below the eye, the planes 1 and 2 above it.
-        QTest::newRow("from +x") << Util::Vector3D(100, 0.5, 0.5)
-                                 << Runs{{4, 14}, {2, 12}, {3, 13}, {0}, {11}, {1, 10}, {5, 15}};
-        // From the corner (+x, -y, +z): far side x = 0 and y = 1 first, then bottom to top, then
-        // the near sides y = 0 and x = 1.
-        QTest::newRow("from a corner") << Util::Vector3D(100, -100, 100)
-                                       << Runs{{4, 14}, {3, 13}, {0}, {1, 10}, {11}, {2, 12}, {5, 15}};
-    }
     void columnFromSeveralEyes()
     {
-        QFETCH(Util::Vector3D, eye);
-        QFETCH(Runs, expected);
         QVERIFY(!BSPTree::build({}, unit));
         QVERIFY(!BSPTree::inTreeOrder(twoCellColumn()));
         auto tree = BSPTree::build(twoCellColumn(), unit);
         QVERIFY(BSPTree::inTreeOrder(tree->faces()));
-        // Planes x = 0 first (the -x faces of both cells), the plane x = 1 last.
-        QCOMPARE(tree->faces().front().face(), 4u);
-        QCOMPARE(tree->faces().back().face(), 5u);
-        QCOMPARE(runsFrom(*tree, eye), expected);
-    }
-
-    void cellSizeScalesThePlanes()
-    {
-        // Top faces of cells 0, 2, 5 and 8 in a column of cells 2 units high: planes z = 2, 6, 12, 18.
-        std::vector<CellFace> faces;
-        for (uint32_t z : {2u, 8u, 0u, 5u})
-            faces.emplace_back(0, 0, z, 1, z);
-        const float size[3] = {1, 1, 2};
-        auto tree = BSPTree::build(faces, size);
-        // Between the planes 6 and 12: the two lower ones rising, then the two upper ones falling.
-        QCOMPARE(tagsInOrder(*tree, Util::Vector3D(0.5, 0.5, 9)), (std::vector<uint32_t>{0, 2, 8, 5}));
-        // Above the plane 12 only the plane 18 is left beyond the eye.
-        QCOMPARE(tagsInOrder(*tree, Util::Vector3D(0.5, 0.5, 13)), (std::vector<uint32_t>{0, 2, 5, 8}));
+        // From above: along x the plane 0 lies before the eye, the plane 1 beyond it and the slab between them
+        // around it: items before come first, items beyond from the far end, the item around the eye last; so on.
+        QCOMPARE(runsFrom(*tree, Util::Vector3D(0.5, 0.5, 100)),
+                 (Runs{{4, 14}, {5, 15}, {2, 12}, {3, 13}, {0}, {1, 10}, {11}}));
+        // From +x at the lower cell's height: plane x = 1 last; along z plane 0 below the eye, 1 and 2 above.
+        QCOMPARE(runsFrom(*tree, Util::Vector3D(100, 0.5, 0.5)),
+                 (Runs{{4, 14}, {2, 12}, {3, 13}, {0}, {11}, {1, 10}, {5, 15}}));
+        // From (+x, -y, +z): far sides x = 0 and y = 1 first, then bottom to top, then near sides y = 0, x = 1.
+        QCOMPARE(runsFrom(*tree, Util::Vector3D(100, -100, 100)),
+                 (Runs{{4, 14}, {3, 13}, {0}, {1, 10}, {11}, {2, 12}, {5, 15}}));
     }
 
     void eyeOnAPlaneDrawsThatPlaneLast()
@@ -507,24 +476,6 @@ private slots:
         std::vector<CellFace> faces{{0, 0, 0, 4, 1}, {0, 0, 0, 5, 2}, {1, 0, 0, 4, 3}, {1, 0, 0, 5, 4}};
         auto tree = BSPTree::build(faces, unit);
         QCOMPARE(runsFrom(*tree, Util::Vector3D(1, 0.5, 0.5)), (Runs{{1}, {4}, {2, 3}}));
-    }
-
-    void everyFaceOnceFromAnyEye()
-    {
-        std::mt19937 random(99);
-        std::vector<CellFace> faces;
-        for (int i = 0; i < 500; ++i)
-            faces.emplace_back(random() % 7, random() % 5, random() % 9, random() % 6, uint32_t(i));
-        auto tree = BSPTree::build(faces, unit);
-        for (int trial = 0; trial < 20; ++trial) {
-            const Util::Vector3D eye(double(random() % 200) / 10.0 - 5, double(random() % 200) / 10.0 - 5,
-                                     double(random() % 200) / 10.0 - 5);
-            auto order = tagsInOrder(*tree, eye);
-            std::sort(order.begin(), order.end());
-            QCOMPARE(order.size(), faces.size());
-            for (uint32_t i = 0; i < order.size(); ++i)
-                QCOMPARE(order[i], i);
-        }
     }
 
     void parallelPlanesComeInDepthOrder()

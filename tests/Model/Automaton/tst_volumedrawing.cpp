@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 using namespace Model::Automaton;
 using Model::Materials::Material;
@@ -33,9 +34,7 @@ void defineMaterials()
     factory->setMaterial(Material(ClearB, "Clear B", 1, 1, 0.1f, {1.0f, 1.0f, 0.2f, 0.3f}));
 }
 
-// An off-screen frame buffer with a current context; draws a volume with a parallel projection
-// looking down (or up) the z axis at the square [0, extent]^2, lighting off, so that pixels show
-// the colours as given.
+// An off-screen frame buffer drawing a volume looking down z at [0, extent]^2, unlit: pixels show plain colours.
 class Canvas {
 public:
     explicit Canvas(int size = 32)
@@ -52,7 +51,7 @@ public:
     }
     bool isValid() const { return m_fbo != nullptr; }
 
-    std::vector<Pixel> draw(TotalVolume &volume, bool fromAbove = true, double extent = 1, bool depthTest = false)
+    std::vector<Pixel> draw(TotalVolume &volume, double extent = 1, bool depthTest = false)
     {
         glViewport(0, 0, m_size, m_size);
         glClearColor(0, 0, 0, 0);
@@ -68,10 +67,8 @@ public:
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glOrtho(0, extent, fromAbove ? 0 : -extent, fromAbove ? extent : 0, -10, 10);
-        if (!fromAbove)
-            glRotatef(180, 1, 0, 0);
-        volume.painter().draw(true, false, Util::Vector3D(extent / 2, extent / 2, fromAbove ? 100 : -100));
+        glOrtho(0, extent, 0, extent, -10, 10);
+        volume.painter().draw(true, false, Util::Vector3D(extent / 2, extent / 2, 100));
         glFinish();
         std::vector<uint8_t> rgba(size_t(m_size) * m_size * 4);
         glReadPixels(0, 0, m_size, m_size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -117,8 +114,6 @@ QByteArray text(const Pixel &pixel)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Pixel)
-
 // What the painter puts on screen, read back from an off-screen frame buffer.
 class tst_VolumeDrawing : public QObject {
     Q_OBJECT
@@ -148,64 +143,40 @@ private slots:
         MaterialFactory::instance()->setMaterial(changed);
         canvas.draw(volume);
         QVERIFY2(near(canvas.middle(), {51, 153, 255}), text(canvas.middle()));
-        // 600 cells along x are too many for the mesh's 16-bit positions; the middle cell's top
-        // must still come out in its colour where it lies.
+        // 600 cells along x overflow the mesh's 16-bit positions; the middle top must still show in its place.
         TotalVolume wide(600, 1, 1, 1, 1, 1, Util::Vector3D(-299, 0, 0), Solid);
         wide.painter().regenerateSurface();
         canvas.draw(wide);
         QVERIFY2(near(canvas.middle(), {51, 153, 255}), text(canvas.middle()));
     }
 
-    void transparentFacesBlendBackToFront_data()
-    {
-        QTest::addColumn<bool>("fromAbove");
-        QTest::addColumn<Pixel>("expected");
-        // A column of clear A (0.2, 0.2, 1.0, alpha 0.5) under clear B (1.0, 1.0, 0.2, alpha 0.3) on
-        // black; each face blends as c = alpha * colour + (1 - alpha) * c. From above the faces come
-        // A at z = 0, A and B at z = 1, B at z = 2:
-        //   (0.1, 0.1, 0.5), (0.15, 0.15, 0.75), (0.405, 0.405, 0.585), (0.5835, 0.5835, 0.4695).
-        QTest::newRow("from above") << true << Pixel{149, 149, 120};
-        // From below B at z = 2, A and B at z = 1, A at z = 0:
-        //   (0.3, 0.3, 0.06), (0.25, 0.25, 0.53), (0.475, 0.475, 0.431), (0.3375, 0.3375, 0.7155).
-        QTest::newRow("from below") << false << Pixel{86, 86, 182};
-    }
     void transparentFacesBlendBackToFront()
     {
-        QFETCH(bool, fromAbove);
-        QFETCH(Pixel, expected);
+        // Clear A (0.2, 0.2, 1.0, alpha 0.5) under clear B (1.0, 1.0, 0.2, alpha 0.3) on black; each face blends as
+        // c = alpha * colour + (1 - alpha) * c, from above A at z = 0, A and B at z = 1, B at z = 2:
+        //   (0.1, 0.1, 0.5), (0.15, 0.15, 0.75), (0.405, 0.405, 0.585), (0.5835, 0.5835, 0.4695).
         Canvas canvas;
         TotalVolume volume(1, 1, 2, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{ClearA, ClearB});
         volume.painter().regenerateSurface();
-        canvas.draw(volume, fromAbove);
-        QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
+        canvas.draw(volume);
+        QVERIFY2(near(canvas.middle(), {149, 149, 120}), text(canvas.middle()));
     }
 
-    void everySurfaceShowsTheVolume_data()
-    {
-        QTest::addColumn<uint32_t>("algorithm");
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<Pixel>("expected");
-        // Solid is (0.8, 0.2, 0.1); highlighted (0.1, 0.5, 0.4).
-        QTest::newRow("marching cubes") << 1u << false << Pixel{204, 51, 26};
-        QTest::newRow("marching cubes, selected") << 1u << true << Pixel{26, 128, 102};
-        QTest::newRow("octree") << 2u << false << Pixel{204, 51, 26};
-        QTest::newRow("octree, selected") << 2u << true << Pixel{26, 128, 102};
-    }
     void everySurfaceShowsTheVolume()
     {
-        QFETCH(uint32_t, algorithm);
-        QFETCH(bool, selected);
-        QFETCH(Pixel, expected);
-        Canvas canvas;
-        // A solid 3^3 block moved so that its column (1, 1) is the canvas: the marching-cubes top
-        // lies flat there at z = 2.5, the octree's at z = 3.
-        TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
-        volume.setSelected(selected);
-        volume.painter().setSurfaceAlgorithm(algorithm);
-        QVERIFY(volume.painter().regenerateSurface());
-        canvas.draw(volume);
-        QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
-        QCOMPARE(volume.painter().opaqueFaceCount(), size_t(0)); // only the chosen surface is built
+        // A solid 3^3 block moved so that its column (1, 1) is the canvas: the marching-cubes top lies flat there at
+        // z = 2.5, the octree's at z = 3. Solid is (0.8, 0.2, 0.1), highlighted (0.1, 0.5, 0.4).
+        const std::tuple<uint32_t, bool, Pixel> cases[] = {{1, false, {204, 51, 26}}, {2, true, {26, 128, 102}}};
+        for (const auto &[algorithm, selected, expected] : cases) {
+            Canvas canvas;
+            TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
+            volume.setSelected(selected);
+            volume.painter().setSurfaceAlgorithm(algorithm);
+            QVERIFY(volume.painter().regenerateSurface());
+            canvas.draw(volume);
+            QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
+            QCOMPARE(volume.painter().opaqueFaceCount(), size_t(0)); // only the chosen surface is built
+        }
     }
 
     void latticeLinksAtomsAndUnitCells()
@@ -222,25 +193,18 @@ private slots:
             flags.renderSiUnitCellOutlines = outlines;
             volume->painter().setLatticeFlags(flags);
             volume->painter().regenerateSurface();
-            return canvas.draw(*volume, true, 4, true);
+            return canvas.draw(*volume, 4, true);
         };
         auto pixels = drawOnly(false, true, false, false);
         QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
         QVERIFY(count(pixels, bytes(SiLatticeDisplay::linkColor)) > 200);
         QCOMPARE(count(pixels, bytes(SiLatticeDisplay::outlineColor)), 0);
-        // Atoms as solids.
-        pixels = drawOnly(true, false, false, false);
-        const int lit = int(pixels.size()) - count(pixels, {0, 0, 0});
-        QVERIFY2(lit > 300, qPrintable(QString::number(lit)));
-        QCOMPARE(count(pixels, bytes(SiLatticeDisplay::linkColor)), 0);
         QVERIFY(count(drawOnly(false, false, false, true), bytes(SiLatticeDisplay::outlineColor)) > 200);
-        // Half-transparent unit cells over black: the colour at half strength where one cell face is seen.
+        // Half-transparent unit cells over black: tinted blue-violet, never another hue.
         pixels = drawOnly(false, false, true, false);
-        QCOMPARE(count(pixels, bytes(SiLatticeDisplay::outlineColor)), 0);
-        const int tinted = int(pixels.size()) - count(pixels, {0, 0, 0});
-        QVERIFY2(tinted > int(pixels.size()) / 2, qPrintable(QString::number(tinted)));
+        QVERIFY(int(pixels.size()) - count(pixels, {0, 0, 0}) > int(pixels.size()) / 2);
         for (const Pixel &p : pixels)
-            QVERIFY(p[2] >= p[0]); // blue-violet, never another hue
+            QVERIFY(p[2] >= p[0]);
     }
 };
 
