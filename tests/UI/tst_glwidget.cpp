@@ -1,13 +1,11 @@
-// The 3D view: what it draws where, picking and the pointer, framing the volumes, saved images, the boxes
-// and beams of a model extraction, the view's dialogs and menu actions; and long runs: the progress
-// dialog, its Cancel, quick jobs without one, and the busy cursor.
+// The 3D view: what it draws where, picking, the wheel, framing, saved images, model extraction boxes; and
+// long runs: the progress dialog, its Cancel, quick jobs without one, and the busy cursor.
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
-#include "UI/Console/commandconsole.h"
 #include "UI/busyindicator.h"
 #include "UI/documentcommands.h"
 #include "UI/glwidget.h"
@@ -15,7 +13,6 @@
 #include "UI/operationprogressdialog.h"
 #include "UI/operationrunner.h"
 #include "UI/viewfit.h"
-#include "UI/windowcolorsdialog.h"
 #include "Util/runcontrol.h"
 #include "Util/vector4d.h"
 #include "cantileverscenes.h"
@@ -28,9 +25,7 @@
 
 #include <QAction>
 #include <QBitArray>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
@@ -44,8 +39,6 @@
 
 using Model::Automaton::TotalVolume;
 using Ui::GLWidget;
-using Util::ColorTable::BackgroundColor;
-using Util::ColorTable::DefaultObjectColor;
 
 namespace {
 
@@ -129,14 +122,6 @@ private:
     std::unique_ptr<Core::Workspace> m_workspace;
     std::unique_ptr<GLWidget> m_view;
 
-    /// A main window of 640 x 480 on screen, instead of the bare view.
-    void showMainWindow(MainWindow &window)
-    {
-        window.resize(640, 480);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-    }
-
 private slots:
     void init()
     {
@@ -154,8 +139,6 @@ private slots:
     {
         m_view.reset();
         m_workspace.reset();
-        Util::ColorTable::loadDefaults();
-        Util::ColorTable::setCurrentScheme(0);
     }
 
     void masksShowAsTranslucentGreen()
@@ -197,7 +180,6 @@ private slots:
         const Model::Automaton::ColorScale scale = volume->painter().fieldPainter().colorScale();
         QCOMPARE(scale.maximum(), 100.0f);
         QVERIFY(m_view->legendShown());
-        QCOMPARE(m_view->legendMinimum(), scale.minimum());
         QCOMPARE(m_view->legendMaximum(), scale.maximum());
         const QRgb top = frame.pixel(frame.width() / 2, frame.height() / 2);
         QVERIFY2(qBlue(top) > 2 * qRed(top) && qBlue(top) > 2 * qGreen(top), qPrintable(QString::number(top, 16)));
@@ -222,14 +204,12 @@ private slots:
         m_workspace->selection().setSelectionMode(true);
         click(*m_view, centre);
         QVERIFY(first->isSelected());
-        QVERIFY(!second->isSelected());
         QCOMPARE(m_workspace->selection().selected().size(), 1);
         // Picking the same place again deselects it.
         click(*m_view, centre);
         QVERIFY(!first->isSelected());
 
         // A drag to the right turns the scene about the screen's vertical axis, and picks nothing.
-        QSignalSpy rotations(m_view.get(), &GLWidget::rotationChanged);
         sendMouse(*m_view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
         sendMouse(*m_view, QEvent::MouseMove, centre + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
         QVERIFY(qAbs(m_view->camera().rotationY()) > 1.0);
@@ -237,7 +217,6 @@ private slots:
         sendMouse(*m_view, QEvent::MouseButtonRelease, centre + QPoint(5, 0), Qt::LeftButton, Qt::NoButton);
         QVERIFY(!first->isSelected());
         QVERIFY(!m_view->isClicked());
-        QCOMPARE(rotations.count(), 3);
     }
 
     void wheelZoomsOrMovesTheLampAndKeysMoveTheAxes()
@@ -247,53 +226,27 @@ private slots:
         QVERIFY(qFuzzyCompare(m_view->zoom(), 1.1));
         sendWheel(*m_view, -120);
         QVERIFY(qFuzzyCompare(m_view->zoom(), 1.0));
-        QCOMPARE(zooms.count(), 2);
         QVERIFY(qFuzzyCompare(zooms.first().first().toDouble(), 110.0));
 
         // With Shift the wheel sets the active lamp's radius instead.
-        QSignalSpy lamps(m_view.get(), &GLWidget::lampPositionChanged);
         m_view->lamps().setPolar(1, 0.5, 0.3, 0.4);
         sendWheel(*m_view, 120, Qt::ShiftModifier);
-        QCOMPARE(m_view->lamps().lamp(1).radius, 2.0);
         sendWheel(*m_view, 120, Qt::ShiftModifier);
         QVERIFY(qFuzzyCompare(m_view->lamps().lamp(1).radius, 2.2));
         QCOMPARE(m_view->zoom(), 1.0);
-        QCOMPARE(lamps.count(), 2);
-        QCOMPARE(lamps.last().at(0).toInt(), 1);
 
-        QSignalSpy axes(m_view.get(), &GLWidget::axisPositionChanged);
         m_view->increaseTranslateX();
         m_view->increaseTranslateZ();
         m_view->decreaseTranslateY();
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(5, -5, 5));
-        QCOMPARE(axes.count(), 3);
     }
 
-    void saveImageWritesAReadablePicture()
-    {
-        m_workspace->document().addObject(slab(-20, -20));
-        QTemporaryDir dir;
-        const QString png = dir.filePath(QStringLiteral("shot.png"));
-        QVERIFY(m_view->saveImage(png));
-        QImage image(png);
-        QCOMPARE(image.size(), m_view->frontBuffer().size());
-        QVERIFY(!isBackground(image.pixel(image.width() / 2, image.height() / 2)));
-
-        QString error;
-        const QString bmp = dir.filePath(QStringLiteral("shot.bmp"));
-        QVERIFY(!m_view->saveImage(bmp, &error));
-        QVERIFY(error.contains(QStringLiteral(".png")));
-        QVERIFY(!QFile::exists(bmp));
-        QVERIFY(!m_view->saveImage(dir.filePath(QStringLiteral("missing/shot.png")), &error));
-    }
-
-    void frameShowsTheVolumesWhereTheyAreAndFitsThem()
+    void framesTheFirstVolumesFitsOnRequestAndSavesWhatItShows()
     {
         QSignalSpy zooms(m_view.get(), &GLWidget::zoomChanged);
         QVERIFY(!m_view->fitToVolumes()); // nothing to fit yet
         QCOMPARE(zooms.count(), 0);
-        // The slab covers the centre of the view and leaves the corners empty; 40 cells at zoom 1 are 40
-        // pixels, so 25 pixels right of the centre is outside.
+        // Not framed yet, 40 cells at zoom 1 are 40 pixels: the slab covers the centre and not 25 pixels right.
         m_workspace->document().addObject(slab(-20, -20));
         QImage frame = m_view->frontBuffer();
         const auto at = [&](int x, int y = 80) {
@@ -302,65 +255,81 @@ private slots:
         QVERIFY(!isBackground(at(100)));
         QVERIFY(isBackground(at(125)));
         QVERIFY(isBackground(at(2, 2)));
-        QVERIFY(isBackground(at(197, 157)));
 
-        // With slabs over x [-20, 20] and [30, 70], y [-20, 20], 10 high: a scene box of 90 x 40 x 10
-        // about (25, 0, 5). In 200 x 160 pixels x is the tighter: 0.9 * 100 / 45 = 2.
+        // A saved picture is what the view shows; other formats than PNG are refused.
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("shot.png"));
+        QVERIFY(m_view->saveImage(png));
+        const QImage image(png);
+        QCOMPARE(image.size(), frame.size());
+        QVERIFY(!isBackground(image.pixel(image.width() / 2, image.height() / 2)));
+        QString error;
+        QVERIFY(!m_view->saveImage(dir.filePath(QStringLiteral("shot.bmp")), &error));
+        QVERIFY(error.contains(QStringLiteral(".png")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("shot.bmp"))));
+        QVERIFY(!m_view->saveImage(dir.filePath(QStringLiteral("missing/shot.png")), &error));
+
+        // The first volumes are framed: 40 x 40 x 10 from the top in 200 x 160, y the tighter, 0.9 * 80 / 20.
+        m_view->sceneChanged();
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 3.6));
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
+        // The user zooms; a later volume leaves that view alone.
+        m_view->setZoom(1.5);
         m_workspace->document().addObject(slab(30, -20));
+        m_view->sceneChanged();
+        QCOMPARE(m_view->zoom(), 1.5);
+        QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
+
+        // Fit: slabs over x [-20, 20] and [30, 70], y [-20, 20], 10 high: a scene box of 90 x 40 x 10
+        // about (25, 0, 5). In 200 x 160 pixels x is the tighter: 0.9 * 100 / 45 = 2.
+        zooms.clear();
         QVERIFY(m_view->fitToVolumes());
         QVERIFY(qFuzzyCompare(m_view->zoom(), 2.0));
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(-25, 0, -5));
         QCOMPARE(m_view->camera().viewX(), 0.0);
         QCOMPARE(zooms.count(), 1);
         QVERIFY(qFuzzyCompare(zooms.first().first().toDouble(), 200.0));
-
         // The slabs now cover pixels 10 to 190 of 200, with the gap between them (x 20 to 30) at 90 to 110.
         frame = m_view->frontBuffer();
         for (int x : {5, 100, 195})
             QVERIFY2(isBackground(at(x)), qPrintable(QString::number(x)));
         for (int x : {15, 85, 115, 185})
             QVERIFY2(!isBackground(at(x)), qPrintable(QString::number(x)));
-    }
-
-    void onlyTheFirstVolumesAreFramed()
-    {
-        // 40 x 40 x 10 from the top in 200 x 160: y is the tighter, 0.9 * 80 / 20 = 3.6.
-        m_workspace->document().addObject(slab(-20, -20));
-        m_view->sceneChanged();
-        QVERIFY(qFuzzyCompare(m_view->zoom(), 3.6));
-        QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
-
-        // The user zooms; a later volume and later steps leave that view alone.
-        m_view->setZoom(1.5);
-        m_workspace->document().addObject(slab(100, 100));
-        m_view->sceneChanged();
-        m_view->sceneChanged();
-        QCOMPARE(m_view->zoom(), 1.5);
-        QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
 
         // A scene emptied (New) is framed again when it gets its first volume.
         m_workspace->document().clear();
         m_view->sceneChanged();
-        QCOMPARE(m_view->zoom(), 1.5);
+        QVERIFY(qFuzzyCompare(m_view->zoom(), 2.0));
         m_workspace->document().addObject(slab(0, 0));
         m_view->sceneChanged();
         QVERIFY(qFuzzyCompare(m_view->zoom(), 3.6));
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(-20, -20, -5));
     }
 
-    void mainWindowFramesALitGreySlab()
+    void mainWindowFramesADocumentOpenedIntoItAndLightsIt()
     {
+        // Documents open into a window that is not on screen yet: the view is framed at the size it
+        // is first shown with. The file holds 2 x 1 x 3 cells of size 1 at the origin.
         m_view.reset();
         MainWindow window;
-        showMainWindow(window);
-        Core::Workspace &workspace = window.presenter()->workspace();
+        ScriptedDocumentDialogs dialogs;
+        QVERIFY(Ui::loadDocumentIntoWindow(&window, window.presenter()->workspace(),
+                                           QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {},
+                                           dialogs));
         GLWidget *view = window.view();
-        // The first volume, as an operation reports it, is framed at once.
-        workspace.document().addObject(slab(-20, -20));
-        workspace.notifyUpdate();
-        QVERIFY(view->zoom() > 1.0);
-
+        QCOMPARE(view->zoom(), 1.0);
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QImage frame = view->frontBuffer();
+        const auto fit = Ui::ViewFit::toBox(QVector3D(0, 0, 0), QVector3D(2, 1, 3), view->camera().rotationMatrix(),
+                                            view->width(), view->height());
+        QVERIFY(fit);
+        QVERIFY2(qFuzzyCompare(view->zoom(), fit->zoom), qPrintable(QString::number(view->zoom())));
+        QVERIFY(view->zoom() > 20.0);
+        QCOMPARE(view->camera().axisPosition(), QVector3D(-1, -0.5f, -1.5f));
+
+        // Top and sides are lit differently: several shades of grey, and only the axes in colour.
         QSet<int> greys;
         int coloured = 0;
         for (int y = 0; y < frame.height(); y += 2) {
@@ -374,39 +343,15 @@ private slots:
                     ++coloured;
             }
         }
-        // Top and sides are lit differently: several shades of grey, and only the axes in colour.
         QVERIFY2(greys.size() >= 2, qPrintable(QString::number(greys.size())));
         QVERIFY(coloured < 2000);
     }
-
-    void mainWindowFramesADocumentOpenedIntoIt()
-    {
-        // Documents open into a window that is not on screen yet: the view is framed at the size it
-        // is first shown with. The file holds 2 x 1 x 3 cells of size 1 at the origin.
-        m_view.reset();
-        MainWindow window;
-        ScriptedDocumentDialogs dialogs;
-        QVERIFY(Ui::loadDocumentIntoWindow(&window, window.presenter()->workspace(),
-                                           QStringLiteral(TEST_DATA_DIR "/persistence/example_2x1x3.cfw"), {},
-                                           dialogs));
-        GLWidget *view = window.view();
-        QCOMPARE(view->zoom(), 1.0);
-        showMainWindow(window);
-        view->frontBuffer();
-        const auto fit = Ui::ViewFit::toBox(QVector3D(0, 0, 0), QVector3D(2, 1, 3), view->camera().rotationMatrix(),
-                                            view->width(), view->height());
-        QVERIFY(fit);
-        QVERIFY2(qFuzzyCompare(view->zoom(), fit->zoom), qPrintable(QString::number(view->zoom())));
-        QVERIFY(view->zoom() > 20.0);
-        QCOMPARE(view->camera().axisPosition(), QVector3D(-1, -0.5f, -1.5f));
-    }
-
     void modelExtractionShowsBoxesInThePlaceOfTheVolumeAndBeamsBesideIt()
     {
         auto factory = std::make_shared<TestFactory>();
         factory->makers[1000] = [this] { return std::make_shared<Core::Operations::RunModelExtraction>(*m_workspace); };
         m_workspace->setOperationFactory(factory);
-        // An aluminium beam (grey) 20 cells out of a silicon block (grey), 27 cells in all, left of the centre.
+        // An aluminium beam 20 cells out of a silicon block, 27 cells in all, left of the centre.
         auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 6, 3}});
         volume->translate(Util::Vector4D(-30.0, -5.0, 0.0, 0.0));
         volume->painter().regenerateSurface();
@@ -419,8 +364,7 @@ private slots:
         auto op = std::dynamic_pointer_cast<Core::Operations::RunModelExtraction>(m_workspace->currentOperation());
         QVERIFY(op && op->runPreprocessing());
         const Columns boxes = scan(m_view->frontBuffer());
-        // The red boxes cover the volume's place (x from -30 to -3) and nothing else: from above, the
-        // block's 4 x 10 cells and the beam's 20 x 6, 16 pixels each, less the outlines.
+        // The red boxes cover the volume's place (x from -30 to -3) and nothing else.
         QVERIFY2(boxes.redLeft > 1000, qPrintable(QString::number(boxes.redLeft)));
         QCOMPARE(boxes.redRight, 0);
 
@@ -433,43 +377,6 @@ private slots:
 
         op->execute();
         QCOMPARE(scan(m_view->frontBuffer()).coloured(), 0);
-    }
-
-    void windowColorsFollowSchemesAndHandChoices()
-    {
-        Ui::WindowColorsDialog rejected;
-        rejected.loadScheme(1);
-        rejected.reject();
-        QCOMPARE(Util::ColorTable::currentScheme(), 0u);
-        QCOMPARE(Util::ColorTable::entry(DefaultObjectColor, 2), Util::Vector4D(1, 0, 0, 1));
-
-        Ui::WindowColorsDialog dialog;
-        dialog.loadScheme(1);
-        // A colour chosen by hand makes the user's own scheme.
-        dialog.setSwatchColor(DefaultObjectColor, QColor(0, 128, 255));
-        QCOMPARE(dialog.scheme(), 2u);
-        dialog.accept();
-        QCOMPARE(Util::ColorTable::currentScheme(), 2u);
-        QCOMPARE(Util::ColorTable::entry(BackgroundColor, 2), Util::Vector4D(1, 1, 1, 0));
-        QVERIFY(std::fabs(Util::ColorTable::entry(DefaultObjectColor, 2).z - 1.0) < 1e-9);
-        // The built-in schemes themselves are untouched.
-        QCOMPARE(Util::ColorTable::entry(DefaultObjectColor, 1), Util::Vector4D(1, 1, 1, 1));
-    }
-
-    void mainWindowViewActionsTurnTheViewAndTheStatusBarFollows()
-    {
-        MainWindow window;
-        Ui::GLWidget *view = window.view();
-        window.action(QStringLiteral("actionTop_View"))->trigger();
-        QCOMPARE(view->camera().rotationX(), 0.0);
-        window.action(QStringLiteral("actionFront_View"))->trigger();
-        QCOMPARE(view->camera().rotationX(), -90.0);
-        QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("Rotation angles: X Axis = -90")));
-        window.action(QStringLiteral("actionShow_Axis"))->trigger();
-        QVERIFY(!view->showAxes());
-        view->increaseTranslateY();
-        QCOMPARE(window.statusBar()->currentMessage(),
-                 QStringLiteral("Volume position in relation to the axes: X = 0 Y = 5 Z = 0"));
     }
 
     void cancelInTheProgressDialogPutsTheVolumeBack()
@@ -501,13 +408,8 @@ private slots:
         });
         PaintCounter counter;
         window.view()->installEventFilter(&counter);
-        QString title;
-        QString label;
-        bool cancelEnabled = false;
         int paintsWhileWaiting = -1;
         connect(&runner, &Ui::OperationRunner::progressShown, this, [&](Ui::OperationProgressDialog *dialog) {
-            title = dialog->windowTitle();
-            cancelEnabled = dialog->cancelButton()->isEnabled();
             // The engine is held: a repaint of the view can only come from the running event loop.
             const int start = counter.paints;
             window.view()->update();
@@ -519,7 +421,6 @@ private slots:
                 poll->stop();
                 paintsWhileWaiting = counter.paints - start;
                 dialog->cancelButton()->click();
-                label = dialog->findChild<QLabel *>(QStringLiteral("lblOperation"))->text();
                 release.release();
             });
             poll->start();
@@ -531,13 +432,8 @@ private slots:
         }
         runner.setControlCallback({});
 
-        QCOMPARE(title, QStringLiteral("Isotropic Deposition"));
-        QVERIFY(cancelEnabled);
         QVERIFY(paintsWhileWaiting > 0);
-        QCOMPARE(label, QStringLiteral("Isotropic Deposition: canceling..."));
         QCOMPARE(cellStates(*volume), before);
-        QVERIFY(window.presenter()->console()->outputPane()->toPlainText().contains(
-            QStringLiteral("Isotropic Deposition: Operation canceled.")));
         QCOMPARE(window.action(QStringLiteral("actionUndo"))->text(), undoText);
         QCOMPARE(window.action(QStringLiteral("actionRedo"))->isEnabled(), redoEnabled);
         QVERIFY(!ws.currentOperation());
@@ -563,7 +459,6 @@ private slots:
         } catch (const std::runtime_error &error) {
             QCOMPARE(QString::fromLatin1(error.what()), QStringLiteral("no such layer"));
         }
-        QVERIFY(!runner.isRunning());
     }
 
     void dialogShowsABusyBarUntilATotalIsKnownAndNoCancelWhileItCannotStop()
