@@ -13,6 +13,7 @@
 #include "UI/operationprogressdialog.h"
 #include "UI/operationrunner.h"
 #include "UI/viewfit.h"
+#include "UI/windowcolorsdialog.h"
 #include "Util/runcontrol.h"
 #include "Util/vector4d.h"
 #include "cantileverscenes.h"
@@ -39,6 +40,8 @@
 
 using Model::Automaton::TotalVolume;
 using Ui::GLWidget;
+using Util::ColorTable::BackgroundColor;
+using Util::ColorTable::DefaultObjectColor;
 
 namespace {
 
@@ -377,6 +380,25 @@ private slots:
 
         op->execute();
         QCOMPARE(scan(m_view->frontBuffer()).coloured(), 0);
+    }
+
+    void windowColorsFollowSchemesAndHandChoices()
+    {
+        Ui::WindowColorsDialog rejected;
+        rejected.loadScheme(1);
+        rejected.reject();
+        QCOMPARE(Util::ColorTable::currentScheme(), 0u);
+        QCOMPARE(Util::ColorTable::entry(DefaultObjectColor, 2), Util::Vector4D(1, 0, 0, 1));
+        Ui::WindowColorsDialog dialog;
+        dialog.loadScheme(1);
+        // A colour chosen by hand makes the user's own scheme; the built-in schemes stay as they are.
+        dialog.setSwatchColor(DefaultObjectColor, QColor(0, 128, 255));
+        QCOMPARE(dialog.scheme(), 2u);
+        dialog.accept();
+        QCOMPARE(Util::ColorTable::currentScheme(), 2u);
+        QCOMPARE(Util::ColorTable::entry(BackgroundColor, 2), Util::Vector4D(1, 1, 1, 0));
+        QVERIFY(std::fabs(Util::ColorTable::entry(DefaultObjectColor, 2).z - 1.0) < 1e-9);
+        QCOMPARE(Util::ColorTable::entry(DefaultObjectColor, 1), Util::Vector4D(1, 1, 1, 1));
     }
 
     void cancelInTheProgressDialogPutsTheVolumeBack()

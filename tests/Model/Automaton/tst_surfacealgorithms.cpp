@@ -271,6 +271,31 @@ private slots:
         QCOMPARE(cases.size(), size_t(256));
     }
 
+    void sameTrianglesForOneTwoAndThreeThreads()
+    {
+        auto volume = makeVolume(13, 9, 11, [](uint32_t x, uint32_t y, uint32_t z) {
+            return std::array<uint32_t, 4>{0, A, B, 0}[patternState(x, y, z, 5, 4)];
+        });
+        {
+            Model::Automaton::CellLock lock(*volume);
+            lock.cells()[volume->index(6, 4, 5)].addCut();
+            lock.cells()[volume->index(4, 4, 4)].addCut();
+        }
+        std::vector<Triangle> reference;
+        for (int threads : {1, 2, 3}) {
+            PoolThreads pool(threads);
+            MarchingCubeSurface surface(*volume);
+            surface.generate({1, 0, 2}, {12, 9, 10});
+            QCOMPARE(surface.lastTaskCount(), threads == 1 ? 0u : unsigned(threads));
+            const auto triangles = surface.triangles();
+            QVERIFY(triangles.size() > 100);
+            if (threads == 1)
+                reference = triangles;
+            QCOMPARE(triangles.size(), reference.size());
+            QVERIFY(std::memcmp(triangles.data(), reference.data(), triangles.size() * sizeof(Triangle)) == 0);
+        }
+    }
+
     void insertionSplitsMergesAndFindsNeighbours()
     {
         // The root is the smallest power of two covering the largest extent.
