@@ -19,13 +19,9 @@ private slots:
         const QString cannot = QStringLiteral("cellforge: cannot show a window: ");
         QTest::newRow("--version") << QString() << QStringList{"--version"} << version << QString();
         QTest::newRow("-v") << QString() << QStringList{"-v"} << version << QString();
-        QTest::newRow("--version after a file")
-            << QString() << QStringList{"wafer.cfw", "--version"} << version << QString();
         QTest::newRow("--help") << QString() << QStringList{"--help"} << "Usage: " << QString();
         QTest::newRow("-h") << QString() << QStringList{"-h"} << "Usage: " << QString();
         QTest::newRow("no display set") << QString() << QStringList() << QString() << cannot + "no display is set";
-        QTest::newRow("no display set, a document named")
-            << QString() << QStringList{"wafer.cfw"} << QString() << cannot + "no display is set";
         // No X server listens on this display number (its socket would be /tmp/.X11-unix/X987).
         QTest::newRow("display that does not answer")
             << ":987" << QStringList() << QString() << cannot + "the display \":987\" could not be opened";

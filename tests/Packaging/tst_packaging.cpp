@@ -1,31 +1,20 @@
-// Checks of the installed form of Cellforge: the desktop entry, the MIME types, the icons, the
-// manual pages and the Debian package that CPack builds from this build tree (in a temporary
-// folder), with its lintian report. A check whose Debian tool is missing is skipped and says which.
+// The Debian package that CPack builds from this build tree (in a temporary folder): its fields,
+// lintian report, files and manual pages. A check whose Debian tool is missing is skipped.
 #include "Core/BatchRun/batchcommand.h"
 #include "childprocess.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <cstdlib>
 
 namespace {
 
 QString tool(const char *name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
 
 QString sourcePath(const QString &relative) { return QStringLiteral(SOURCE_DIR "/") + relative; }
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const QList<int> iconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
@@ -92,71 +81,6 @@ private:
     } while (false)
 
 private slots:
-    // The desktop entry and the MIME database that file managers read: both types, found by suffix
-    // and by root element.
-    void desktopEntryAndMimeTypesAreValid()
-    {
-        const QString path = sourcePath(QStringLiteral("packaging/cellforge.desktop"));
-        const QStringList entry = QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'));
-        for (const char *line : {"Exec=cellforge %f", "Icon=cellforge", "Categories=Science;Engineering;",
-                                 "MimeType=application/x-cellforge-document;application/x-cellforge-process-list;"})
-            QVERIFY2(entry.contains(QLatin1String(line)), line);
-        if (tool("desktop-file-validate").isEmpty() || tool("update-mime-database").isEmpty())
-            QSKIP("desktop-file-validate or update-mime-database (desktop-file-utils, shared-mime-info) is missing.");
-        ChildResult r = runChild(QStringLiteral("desktop-file-validate"), {path});
-        // Warnings and hints count as faults too.
-        QVERIFY2(r.exitCode == 0 && r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
-        const QString mime = m_dir.filePath(QStringLiteral("share/mime"));
-        QVERIFY(QDir().mkpath(mime + QStringLiteral("/packages")));
-        QVERIFY(QFile::copy(sourcePath(QStringLiteral("packaging/cellforge-mime.xml")),
-                            mime + QStringLiteral("/packages/cellforge.xml")));
-        r = runChild(QStringLiteral("update-mime-database"), {mime});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY2(!r.err.contains(QLatin1String("rror")) && !r.err.contains(QLatin1String("nvalid")), qPrintable(r.err));
-        const QStringList globs = QString::fromUtf8(readAll(mime + QStringLiteral("/globs2"))).split('\n');
-        const QStringList roots = QString::fromUtf8(readAll(mime + QStringLiteral("/XMLnamespaces"))).split('\n');
-        for (const QString &type :
-             {QStringLiteral("document:*.cfw:Document"), QStringLiteral("process-list:*.plst:Process-List")}) {
-            const QString name = QStringLiteral("application/x-cellforge-") + type.section(QLatin1Char(':'), 0, 0);
-            QVERIFY(QFileInfo::exists(mime + QLatin1Char('/') + name + QStringLiteral(".xml")));
-            QVERIFY(
-                globs.contains(QStringLiteral("50:") + name + QLatin1Char(':') + type.section(QLatin1Char(':'), 1, 1)));
-            QVERIFY(roots.contains(QLatin1Char(' ') + type.section(QLatin1Char(':'), 2) + QLatin1Char(' ') + name));
-        }
-    }
-
-    // The PNGs in the repository are the SVG's current rendering (scripts/render-icons).
-    void iconFilesAreRenderedFromTheSvg()
-    {
-        const QDir hicolor(sourcePath(QStringLiteral("packaging/icons/hicolor")));
-        QCOMPARE(hicolor.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), iconSizes.size());
-        if (tool("rsvg-convert").isEmpty())
-            QSKIP("rsvg-convert (Debian package librsvg2-bin) is not installed: the icons were not compared.");
-        for (const int size : iconSizes) {
-            const QImage kept = QImage(hicolor.filePath(QStringLiteral("%1x%1/apps/cellforge.png").arg(size)));
-            QVERIFY(kept.hasAlphaChannel());
-            const QString rendered = m_dir.filePath(QStringLiteral("icon%1.png").arg(size));
-            const QString side = QString::number(size);
-            const ChildResult r =
-                runChild(QStringLiteral("rsvg-convert"),
-                         {QStringLiteral("--width"), side, QStringLiteral("--height"), side,
-                          sourcePath(QStringLiteral("packaging/icons/cellforge.svg")), QStringLiteral("-o"), rendered});
-            QCOMPARE(r.exitCode, 0);
-            const QImage fresh = QImage(rendered).convertToFormat(QImage::Format_ARGB32);
-            QCOMPARE(kept.size(), QSize(size, size));
-            QCOMPARE(fresh.size(), kept.size());
-            // Another renderer version may round a little differently; an edited drawing differs a lot.
-            qint64 difference = 0;
-            for (int y = 0; y < size; ++y)
-                for (int x = 0; x < size; ++x)
-                    for (int shift : {0, 8, 16, 24})
-                        difference +=
-                            std::abs(int(kept.pixel(x, y) >> shift & 0xff) - int(fresh.pixel(x, y) >> shift & 0xff));
-            const double mean = double(difference) / (4.0 * size * size);
-            QVERIFY2(mean < 2.0, qPrintable(QStringLiteral("%1 px: mean difference %2").arg(size).arg(mean)));
-        }
-    }
-
     void packageHasItsFieldsAndNoLintianError()
     {
         REQUIRE_PACKAGE();
@@ -172,12 +96,8 @@ private slots:
         if (tool("lintian").isEmpty())
             QSKIP("lintian is not installed.");
         const ChildResult lintian = runChild(QStringLiteral("lintian"), {QStringLiteral("--allow-root"), m_deb});
-        QStringList errors;
-        for (const QString &line : lintian.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            qInfo("lintian: %s", qPrintable(line));
-            if (line.startsWith(QLatin1String("E: ")))
-                errors << line;
-        }
+        const QStringList errors =
+            lintian.out.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^E: ")));
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QLatin1Char('\n'))));
         QVERIFY2(lintian.exitCode == 0, qPrintable(lintian.err));
     }
@@ -249,8 +169,6 @@ private slots:
                                        env);
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
-        for (const char *section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "FILES", "EXAMPLES"})
-            QVERIFY2(r.out.contains(QLatin1String("\n") + QLatin1String(section) + QLatin1String("\n")), section);
         QVERIFY(r.out.contains(QStringLiteral("Cellforge " CELLFORGE_VERSION)));
         // Every option of the program's own help text is described.
         for (const QString &option : options)

@@ -5,7 +5,6 @@
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
-#include "Model/Automaton/particlecounts.h"
 #include "batchlists.h"
 #include "siwetetchscenes.h"
 #include "volumetesthelpers.h"
@@ -16,7 +15,6 @@
 namespace BatchSteps {
 
 using namespace Core::BatchRun;
-using Model::Automaton::ParticleCounts;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Ui::ProcessData;
@@ -87,14 +85,6 @@ inline void runWetEtchEngine(TotalVolume &volume, const QString &model, double d
         Core::Operations::ContinuosWetEtching(volume, depth).run();
     else
         Core::Operations::AtomicStructureSimpleSiWetEtch(volume, depth).run();
-}
-
-inline std::vector<uint32_t> pTypeCounts(const TotalVolume &volume)
-{
-    const auto counts = ParticleCounts::of(volume, ParticleCounts::pTypeName());
-    if (!counts)
-        return {};
-    return std::vector<uint32_t>(counts->data(), counts->data() + counts->cellCount() * ParticleCounts::slotsPerCell);
 }
 
 inline ProcessData doping(const QVariant &material, const QVariant &depth)

@@ -6,6 +6,7 @@
 #include "Model/document.h"
 #include "batchlists.h"
 #include "batchprocess.h"
+#include "batchsteps.h"
 #include "catalogtesthome.h"
 
 #include <QImage>
@@ -18,7 +19,6 @@
 
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePainter;
-using Ui::ProcessData;
 
 class tst_OffscreenImage : public QObject {
     Q_OBJECT
@@ -75,14 +75,9 @@ private slots:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs an X server, e.g. xvfb-run -a ctest -L gl");
         const QString image = m_dir.filePath(QStringLiteral("stack.png"));
-        ProcessData ball = boxSubstrate(6, 6, 6, 1);
-        ball.setParameter(QStringLiteral("SphericalSubstrate"), true, false);
-        for (const char *axis : {"X", "Y", "Z"})
-            ball.setParameter(QStringLiteral("Substrate Center ") + QLatin1String(axis), 3u, true);
-        ball.setParameter(QStringLiteral("Substrate Radius"), 2u, true);
-        const QString list =
-            writeFile(m_dir, QStringLiteral("image.plst"),
-                      listXml(stepXml(ball) + stepXml(batchStep(Core::BatchRun::SaveImage, {{"Filename", image}}))));
+        const QString list = writeFile(m_dir, QStringLiteral("image.plst"),
+                                       listXml(stepXml(BatchSteps::sphereSubstrate(6, 3, 3, 3, 2)) +
+                                               stepXml(batchStep(Core::BatchRun::SaveImage, {{"Filename", image}}))));
         const BatchResult r = runBatch({list}, QString(), qEnvironmentVariable("DISPLAY"));
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const QImage saved(image);
