@@ -2,6 +2,7 @@
 // lintian report, files and manual pages. A check whose Debian tool is missing is skipped.
 #include "Core/BatchRun/batchcommand.h"
 #include "childprocess.h"
+#include "filecontents.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -81,6 +82,39 @@ private:
     } while (false)
 
 private slots:
+    // The desktop entry and the MIME database that file managers read: both types, found by suffix
+    // and by root element.
+    void desktopEntryAndMimeTypesAreValid()
+    {
+        const QString path = sourcePath(QStringLiteral("packaging/cellforge.desktop"));
+        const QStringList entry = QString::fromUtf8(fileContents(path)).split(QLatin1Char('\n'));
+        for (const char *line : {"Exec=cellforge %f", "Icon=cellforge", "Categories=Science;Engineering;",
+                                 "MimeType=application/x-cellforge-document;application/x-cellforge-process-list;"})
+            QVERIFY2(entry.contains(QLatin1String(line)), line);
+        if (tool("desktop-file-validate").isEmpty() || tool("update-mime-database").isEmpty())
+            QSKIP("desktop-file-validate or update-mime-database (desktop-file-utils, shared-mime-info) is missing.");
+        ChildResult r = runChild(QStringLiteral("desktop-file-validate"), {path});
+        // Warnings and hints count as faults too.
+        QVERIFY2(r.exitCode == 0 && r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
+        const QString mime = m_dir.filePath(QStringLiteral("share/mime"));
+        QVERIFY(QDir().mkpath(mime + QStringLiteral("/packages")));
+        QVERIFY(QFile::copy(sourcePath(QStringLiteral("packaging/cellforge-mime.xml")),
+                            mime + QStringLiteral("/packages/cellforge.xml")));
+        r = runChild(QStringLiteral("update-mime-database"), {mime});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(!r.err.contains(QLatin1String("rror")) && !r.err.contains(QLatin1String("nvalid")), qPrintable(r.err));
+        const QStringList globs = QString::fromUtf8(fileContents(mime + QStringLiteral("/globs2"))).split('\n');
+        const QStringList roots = QString::fromUtf8(fileContents(mime + QStringLiteral("/XMLnamespaces"))).split('\n');
+        for (const QString &type :
+             {QStringLiteral("document:*.cfw:Document"), QStringLiteral("process-list:*.plst:Process-List")}) {
+            const QString name = QStringLiteral("application/x-cellforge-") + type.section(QLatin1Char(':'), 0, 0);
+            QVERIFY(QFileInfo::exists(mime + QLatin1Char('/') + name + QStringLiteral(".xml")));
+            QVERIFY(
+                globs.contains(QStringLiteral("50:") + name + QLatin1Char(':') + type.section(QLatin1Char(':'), 1, 1)));
+            QVERIFY(roots.contains(QLatin1Char(' ') + type.section(QLatin1Char(':'), 2) + QLatin1Char(' ') + name));
+        }
+    }
+
     void packageHasItsFieldsAndNoLintianError()
     {
         REQUIRE_PACKAGE();
