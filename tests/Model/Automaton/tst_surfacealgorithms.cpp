@@ -274,7 +274,7 @@ private slots:
     void sameTrianglesForOneTwoAndThreeThreads()
     {
         auto volume = makeVolume(13, 9, 11, [](uint32_t x, uint32_t y, uint32_t z) {
-            return std::array<uint32_t, 4>{0, A, B, 0}[patternState(x, y, z, 5, 4)];
+            return std::array<uint32_t, 5>{0, A, B, A, 0}[patternState(x, y, z, 5, 4)]; // 0 to 4
         });
         {
             Model::Automaton::CellLock lock(*volume);
