@@ -72,7 +72,8 @@ QString BatchCommand::usage()
                           "Without --input the list must begin with \"Create Substrate\".\n"
                           "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
                           "or no beam was found,\n"
-                          "2 bad arguments, 3 a file could not be read, 4 an output could not be written,\n"
+                          "2 bad arguments or a number of the list out of its range, 3 a file could not be\n"
+                          "read, 4 an output could not be written,\n"
                           "130 stopped by SIGINT or SIGTERM (nothing written; a second signal quits at once).\n");
 }
 
@@ -153,11 +154,17 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
                               : a == QLatin1String("--netlist")    ? options.netlistFile
                                                                    : options.outputFile;
             if (a == QLatin1String("--cell-size-um")) {
+                // Outside this range the masses or compliances of the netlist leave the double numbers.
+                using Model::ModelExtraction::CantileverStructure;
                 bool ok = false;
                 const double size = value.toDouble(&ok);
-                if (!ok || !(size > 0.0) || !std::isfinite(size))
+                if (!ok || !(size >= CantileverStructure::smallestCellEdgeUm) ||
+                    !(size <= CantileverStructure::largestCellEdgeUm))
                     return fail(
-                        QStringLiteral("--cell-size-um needs a length in micrometres above 0, not \"%1\".").arg(value));
+                        QStringLiteral("--cell-size-um needs a length in micrometres from %1 to %2, not \"%3\".")
+                            .arg(CantileverStructure::smallestCellEdgeUm, 0, 'g', 6)
+                            .arg(CantileverStructure::largestCellEdgeUm, 0, 'g', 6)
+                            .arg(value));
                 options.cellSizeUm = size;
             } else if (a == QLatin1String("--threads")) {
                 bool ok = false;
@@ -284,6 +291,14 @@ int BatchCommand::run(const Options &options)
     if (listFile.wasUpgraded())
         report(QStringLiteral("warning: ") + ProcessListFile::upgradeText());
     const QList<Ui::ProcessData> steps = listFile.steps();
+    // A number that no step takes is refused before anything runs, as a bad argument is.
+    const QStringList refusals = BatchRunner::rangeRefusals(steps);
+    if (!refusals.isEmpty()) {
+        for (const QString &refusal : refusals)
+            report(refusal);
+        report(QStringLiteral("No step was run."));
+        return UsageError;
+    }
 
     // This workspace never undoes: it makes no undo or redo file, and a killed run leaves none behind.
     Core::Workspace workspace(Core::UndoFiles::Storage::None);

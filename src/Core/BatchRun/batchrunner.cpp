@@ -5,6 +5,7 @@
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
 #include "processvocabulary.h"
+#include "stepparameters.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -36,11 +37,27 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
         return it.value()(context, step);
     } catch (const std::bad_alloc &) {
         return OutOfMemory;
+    } catch (const Model::Automaton::VolumeAllocationError &e) {
+        // A volume that does not fit is no fault of the list; its text says what it needs.
+        context.detail = QString::fromStdString(e.what());
+        return e.doesNotFit() ? OutOfMemory : InvalidValue;
     } catch (const std::exception &e) {
         // An engine that refuses its input (or runs out of memory) fails the step, not the program.
         context.detail = QString::fromLocal8Bit(e.what());
         return InvalidValue;
     }
+}
+
+QStringList BatchRunner::rangeRefusals(const QList<Ui::ProcessData> &steps)
+{
+    QStringList refusals;
+    for (int i = 0; i < steps.size(); ++i) {
+        for (const QString &refusal : StepParameters::rangeRefusals(steps.at(i)))
+            refusals << QStringLiteral("Step %1 (%2): %3.")
+                            .arg(i + 1)
+                            .arg(displayName(steps.at(i).getProcessType()), refusal);
+    }
+    return refusals;
 }
 
 QString StepRecord::line(int total) const
@@ -57,6 +74,9 @@ QStringList BatchRunner::conversionWarnings(const Ui::ProcessData &step, int ind
     QStringList warnings;
     const auto unconverted = step.unconvertedParameters();
     for (auto it = unconverted.constBegin(); it != unconverted.constEnd(); ++it) {
+        // A number beyond what its kind holds is no typo: the step refuses it as out of range.
+        if (StepParameters::isNumberOutOfItsKind(step.getParameters().value(it.key()), it.value()))
+            continue;
         const bool vector = step.getParameters().value(it.key()).userType() == qMetaTypeId<Util::Vector3D>();
         warnings << QStringLiteral("step %1 (%2): \"%3\" %4 (\"%5\"); %6")
                         .arg(index + 1)

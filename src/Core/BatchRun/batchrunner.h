@@ -117,6 +117,10 @@ public:
     /// One text per such number of the step at 0-based position `index`: "step 2 (Isotropic
     /// Deposition): "Film Thickness" is not a number ("thick"); 0 is used."
     static QStringList conversionWarnings(const Ui::ProcessData &step, int index);
+    /// Every number of the steps outside the values its step takes, for a check before the run:
+    /// "Step 3 (Si Oxidation): "Oxidation Pressure" of -1 is out of range: it must be above 0 and up
+    /// to 1.79769e+308 atm." The steps refuse the same numbers when they run.
+    static QStringList rangeRefusals(const QList<Ui::ProcessData> &steps);
 
     RunSummary run(const QList<Ui::ProcessData> &steps);
 

@@ -287,8 +287,9 @@ int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
     return finishEngine(context, 3, material == 1);
 }
 
-// Reads only the parameters of the chosen mode. A missing one fails the step; a value that does
-// not convert (including the mode itself) runs nothing, and the step still counts as done.
+// Reads only the parameters of the chosen mode. A missing one or one out of its range (a pressure
+// of 0 or below) fails the step; a value that does not convert (including the mode itself) runs
+// nothing, and the step still counts as done.
 int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
 {
     using Core::Operations::SimpleSiOxidation;
@@ -306,7 +307,7 @@ int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
     }
     if (mode.result() == MissingParameter)
         return fail(context, mode);
-    if (p.result() == MissingParameter)
+    if (p.result() == MissingParameter || p.outOfRange())
         return fail(context, p);
     if (!mode.ok() || !p.ok()) {
         context.detail = QStringLiteral("not run: ") + (mode.ok() ? p.problem() : mode.problem());

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace Core {
 namespace Operations {
@@ -98,6 +99,18 @@ RandomWalkDoping::RandomWalkDoping(Model::Automaton::TotalVolume &volume, uint32
 QString RandomWalkDoping::checkParameters(double diffusionCoefficient, double timeStep, double cellSize,
                                           double dopantConcentration, double thresholdConcentration, double dopingTime)
 {
+    // An infinite value comes from an input beyond the double numbers: it is not "negative".
+    const std::pair<double, const char *> values[] = {{cellSize, "cell size"},
+                                                      {timeStep, "time step"},
+                                                      {diffusionCoefficient, "diffusion coefficient"},
+                                                      {dopantConcentration, "dopant concentration"},
+                                                      {thresholdConcentration, "threshold"},
+                                                      {dopingTime, "doping time"}};
+    for (const auto &value : values) {
+        if (!std::isfinite(value.first))
+            return QStringLiteral("The %1 is %2, not a finite number.")
+                .arg(QLatin1String(value.second), number(value.first));
+    }
     if (!std::isfinite(cellSize) || cellSize <= 0.0)
         return QStringLiteral("The cell size must be greater than 0.");
     if (!std::isfinite(timeStep) || timeStep <= 0.0)

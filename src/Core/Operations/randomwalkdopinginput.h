@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Util/valuerange.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -27,7 +29,18 @@ struct RandomWalkDopingInput {
     /// The threshold as a share of the surface concentration, in m^-3.
     double thresholdConcentration() const { return thresholdPercent * dopantConcentration() * 0.01; }
 
-    /// Why the engine would refuse these values (RandomWalkDoping::checkParameters), or empty.
+    // The values each input may take. Beyond them a value means nothing or its conversion leaves
+    // the double numbers: no solid holds more than about 2e23 atoms per cm^3 (diamond 1.76e23), cells
+    // are at most a metre, and time and threshold end where the dialog's fields end.
+    static constexpr Util::ValueRange dopingTimeRange = Util::ValueRange::notNegative(1e9, "minutes");
+    static constexpr Util::ValueRange diffusionCoefficientRange = Util::ValueRange::notNegative(DBL_MAX, "cm^2/s");
+    static constexpr Util::ValueRange cellSizeRange = Util::ValueRange::aboveZero(1e6, "micrometres");
+    static constexpr Util::ValueRange timeStepRange = Util::ValueRange::aboveZero(DBL_MAX, "s");
+    static constexpr Util::ValueRange surfaceConcentrationRange = Util::ValueRange::notNegative(1e24, "cm^-3");
+    static constexpr Util::ValueRange thresholdRange = Util::ValueRange::notNegative(1e9, "%");
+
+    /// A value outside its range, named as in the dialog, or why the engine would refuse these
+    /// values (RandomWalkDoping::checkParameters), or empty.
     QString problem() const;
 };
 

@@ -100,7 +100,14 @@ private slots:
         row("cell size without netlist", {"a.plst", "--cell-size-um", "1"}, "",
             "--cell-size-um only applies to a netlist: give --netlist as well.");
         row("cell size zero", {"a.plst", "--netlist", "o", "--cell-size-um", "0"}, "",
-            "--cell-size-um needs a length in micrometres above 0, not \"0\".");
+            "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"0\".");
+        // Cells whose netlist values would be 0, inf or nan.
+        row("cell size 1e300", {"a.plst", "--netlist", "o", "--cell-size-um", "1e300"}, "",
+            "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"1e300\".");
+        row("cell size 1e-300", {"a.plst", "--netlist", "o", "--cell-size-um", "1e-300"}, "",
+            "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"1e-300\".");
+        row("largest cell size", {"a.plst", "--netlist", "o", "--cell-size-um", "1e6"},
+            "list=a.plst netlist=o cell=1e+06");
         row("ply with octree", {"a.plst", "--surface", "octree", "--export-surface", "o.PLY"},
             "list=a.plst surface=o.PLY algorithm=2");
         row("surface of another format", {"a.plst", "--export-surface", "o.obj"}, "",
@@ -185,8 +192,25 @@ private slots:
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
             "Step 2 (Save Image) failed", ":97");
+        // 1.28e20 cells of 24 bytes.
         row("volume too large", list(listXml(stepXml(boxSubstrate(4000000000u, 4000000000u, 8, 3)))), 1,
-            "Step 1 (Create Substrate) failed: Value for a required parameter is invalid.");
+            "Step 1 (Create Substrate) failed: Not enough memory to run this process on the cell volume. (Cannot "
+            "create a cell volume of 4000000000 x 4000000000 x 8 cells: it is too large for the memory: it needs "
+            "3.072e+21 bytes (2861022949218.8 GiB), but only ");
+        // A number that no step takes stops the run before it begins, as a bad argument does.
+        const QByteArray vacuum = stepXml(batchStep(Core::BatchRun::SiOxidation, {{"OxidationTimeSet", true},
+                                                                                  {"Oxidation Time", 1.0},
+                                                                                  {"Oxidation Temperature", 1323.0},
+                                                                                  {"Oxidation Pressure", -1.0},
+                                                                                  {"Micron Conversion", 40.0}}));
+        row("negative pressure", list(listXml(slab() + vacuum)), 2,
+            "cellforge-batch: Step 2 (Si Oxidation): \"Oxidation Pressure\" of -1 is out of range: it must be above 0 "
+            "and up to 1.79769e+308 atm.\ncellforge-batch: No step was run.");
+        const QByteArray deep =
+            stepXml(batchStep(Core::BatchRun::Doping, {{"Doped Material_Id", 3u}, {"Doping Depth", 0.5f}}))
+                .replace("parameter-data=\"0.5\"", "parameter-data=\"1e308\"");
+        row("float of 1e308", list(listXml(slab() + deep)), 2,
+            "Step 2 (Doping): \"Doping Depth\" of 1e308 is out of range: it must be from 0 to 3.40282e+38 units.");
     }
     void problemsAreReported()
     {
@@ -206,6 +230,29 @@ private slots:
         // Nothing is written after a problem.
         QCOMPARE(QFile::exists(never), exitCode == 0);
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("shot.png"))));
+    }
+
+    // Under an address-space limit a substrate that the physical memory would let through is refused up
+    // front, with the bytes it needs and those the limit leaves.
+    void substrateBeyondTheAddressSpaceLimitIsRefusedWithItsSize()
+    {
+        // 1000 x 1000 x 100 cells of 24 bytes under a limit of 1 GiB.
+        const QString list =
+            writeFile(m_dir, QStringLiteral("large.plst"), listXml(stepXml(boxSubstrate(1000, 1000, 100, 1))));
+        const ChildResult r = runChild(QStringLiteral("/bin/sh"),
+                                       {QStringLiteral("-c"), QStringLiteral("ulimit -v 1048576 && exec \"$0\" \"$@\""),
+                                        QStringLiteral(CELLFORGE_BATCH), list},
+                                       environmentWithoutDisplay());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(
+            r.err.contains(QStringLiteral("Step 1 (Create Substrate) failed: Not enough memory to run this process "
+                                          "on the cell volume. (Cannot create a cell volume of 1000 x 1000 x 100 "
+                                          "cells: it is too large for the memory: it needs 2400000000 bytes (2.2 "
+                                          "GiB), but only ")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral(" are available (what is left under the program's address-space limit, "
+                                               "ulimit -v).)")),
+                 qPrintable(r.err));
     }
 
     void eachStepGetsALineAndNoUndoFilesAreMade()

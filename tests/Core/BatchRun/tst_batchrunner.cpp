@@ -278,6 +278,33 @@ private slots:
         longStep.timeStepSeconds = 2.0;
         row("random walk with too long a time step", walkStep(longStep), 2,
             QStringLiteral("largest allowed time step is 1.66667 s"));
+
+        // Physically meaningless values, and numbers beyond what their kind holds, are refused by name.
+        const QString range = QStringLiteral("invalid: \"%1\" of %2 is out of range: it must be %3");
+        ProcessData vacuum = oxidationFor(1.0, 1323.0, 40.0);
+        vacuum.setParameter(QStringLiteral("Oxidation Pressure"), -1.0, true);
+        row("oxidation at a negative pressure", vacuum, 2,
+            range.arg("Oxidation Pressure", "-1", "above 0 and up to 1.79769e+308 atm"));
+        row("oxidation at 0 K", oxidationFor(1.0, 0.0, 40.0), 2,
+            range.arg("Oxidation Temperature", "0", "above 0 and up to 1.79769e+308 K"));
+        row("negative doping depth", doping(14u, -2.0f), 2,
+            range.arg("Doping Depth", "-2", "from 0 to 3.40282e+38 units"));
+        row("negative implantation depth", implantation(15u, -3.0f, 0.5f, 1.5f), 2,
+            range.arg("Implantation Depth", "-3", "from 0 to 3.40282e+38 units"));
+        ProcessData huge = doping(14u, 0.0f);
+        huge.markUnconverted(QStringLiteral("Doping Depth"), QStringLiteral("1e308"));
+        row("float of 1e308", huge, 2, range.arg("Doping Depth", "1e308", "from 0 to 3.40282e+38 units"));
+        ProcessData negativeCount = batchStep(MooreDeposition, {{"Material_Id", 1u}, {"Thickness", 0u}});
+        negativeCount.markUnconverted(QStringLiteral("Thickness"), QStringLiteral("-3"));
+        row("negative count", negativeCount, 2, range.arg("Thickness", "-3", "from 0 to 4294967295"));
+        auto dense = boronWalk();
+        dense.surfaceConcentrationPerCm3 = 1e308;
+        row("random walk at 1e308 per cm^3", walkStep(dense), 2,
+            range.arg("Surface Concentration", "1e+308", "from 0 to 1e+24 cm^-3"));
+        auto endless = boronWalk();
+        endless.dopingTimeMinutes = 1e308;
+        row("random walk for 1e308 minutes", walkStep(endless), 2,
+            range.arg("Doping Time", "1e+308", "from 0 to 1000000000 minutes"));
     }
     void badParametersFailAndChangeNothing()
     {
