@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "imagefolder.h"
 #include "processdata.h"
 
 #include <QList>
@@ -36,6 +37,8 @@ struct StepContext {
     std::optional<uint64_t> seed;
     /// Engines report to it and stop at its request (a stopped engine makes the step Stopped); may be null.
     Util::RunControl *control = nullptr;
+    /// Where "Save Image" steps may write; the runner's own. Null: names are used as they are.
+    ImageFolder *images = nullptr;
 
     /// Records the step in the volume's tables: its operation code as the last operation and,
     /// when it may change silicon cells, the lattice as out of date.
@@ -94,7 +97,10 @@ public:
     BatchRunner(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
                 const StepRegistry &registry = StepRegistry::standard());
 
+    /// The handler gets the file that a "Save Image" step's name stands for in the images folder.
     void setSaveImageHandler(const std::function<bool(const QString &, QString *)> &handler) { m_saveImage = handler; }
+    /// Where "Save Image" steps write (by default the working folder, without replacing files).
+    void setImageFolder(const ImageFolder &images) { m_images = images; }
     /// Called after every step (in the running thread), also for the failing one.
     void setStepObserver(const std::function<void(const StepRecord &)> &observer) { m_observer = observer; }
     /// Called (in the running thread) just before a step runs, once per number of the step that
@@ -129,6 +135,7 @@ private:
     Model::Automaton::TotalVolumePtr m_target;
     const StepRegistry &m_registry;
     std::function<bool(const QString &, QString *)> m_saveImage;
+    ImageFolder m_images;
     std::function<void(const StepRecord &)> m_observer;
     std::function<void(const QString &)> m_warn;
     std::optional<uint64_t> m_seed;

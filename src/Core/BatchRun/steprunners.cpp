@@ -434,12 +434,20 @@ int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 {
     if (!step.hasParameter(QStringLiteral("Filename")))
         return MissingParameter;
-    const QString fileName = step.getProcessParameter(QStringLiteral("Filename")).toString();
+    QString fileName = step.getProcessParameter(QStringLiteral("Filename")).toString();
     if (!context.saveImage) {
         context.detail = QStringLiteral("No view is available to render the image.");
         return InvalidValue;
     }
     QString error;
+    // The list names a file in the images folder; anything else is refused before drawing.
+    if (context.images) {
+        fileName = context.images->claim(fileName, &error);
+        if (fileName.isEmpty()) {
+            context.detail = error;
+            return InvalidValue;
+        }
+    }
     if (!context.saveImage(fileName, &error)) {
         context.detail = error;
         return InvalidValue;
