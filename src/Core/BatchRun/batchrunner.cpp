@@ -43,6 +43,18 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
     }
 }
 
+StepEstimate StepRegistry::estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) const
+{
+    const auto it = m_estimates.constFind(step.getProcessType());
+    if (it == m_estimates.constEnd() || !target)
+        return StepEstimate();
+    try {
+        return it.value()(step, target);
+    } catch (const std::exception &) {
+        return StepEstimate(); // the step itself says what is wrong when it runs
+    }
+}
+
 QString StepRecord::line(int total) const
 {
     QString text =
@@ -135,6 +147,11 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         if (m_warn) {
             for (const QString &warning : conversionWarnings(step, i))
                 m_warn(warning);
+            const StepEstimate estimate = m_registry.estimate(step, m_target);
+            if (estimate.seconds > longStepSeconds)
+                m_warn(QStringLiteral("step %1 (%2) is estimated to run for %3.")
+                           .arg(i + 1)
+                           .arg(displayName(step.getProcessType()), estimate.text));
         }
         if (m_start)
             m_start(i, displayName(step.getProcessType()));

@@ -1,6 +1,7 @@
 // The runner of process lists: result codes, failures, warnings, stops and the volume it makes, and
 // each step type as the runner wires it to its engine, with the records it leaves in the workspace.
 #include "Core/BatchRun/imagefolder.h"
+#include "Core/Operations/randomwalkdoping.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "batchsteps.h"
@@ -139,6 +140,72 @@ private slots:
         // A film of thickness 0 leaves the substrate as it was: 4 x 4 x 2 cells of Si, nothing else.
         QCOMPARE(countState(*runner.target(), 1), size_t(32));
         QCOMPARE(countState(*runner.target(), 3), size_t(0));
+    }
+
+    // A step estimated to run for more than an hour says so, with the estimate, before it starts.
+    void longStepsAreAnnouncedWithTheirEstimate_data()
+    {
+        QTest::addColumn<double>("minutes");
+        QTest::addColumn<uint>("side");
+        QTest::addColumn<bool>("announced");
+        // 4294967295 one-second steps: the longest walk the engine takes.
+        QTest::newRow("4294967295 steps over 1000 cells") << 4294967295.0 / 60.0 << 10u << true;
+        QTest::newRow("two minutes") << 2.0 << 10u << false;
+    }
+    void longStepsAreAnnouncedWithTheirEstimate()
+    {
+        QFETCH(double, minutes);
+        QFETCH(uint, side);
+        QFETCH(bool, announced);
+        // The standard steps, but the walk itself does not run.
+        StepRegistry registry = StepRegistry::standard();
+        int walks = 0;
+        registry.add(RandomWalkDoping, [&walks](StepContext &, const ProcessData &) {
+            ++walks;
+            return int(Success);
+        });
+        Core::Workspace workspace(Core::UndoFiles::Storage::None);
+        BatchRunner runner(workspace, nullptr, registry);
+        QStringList events;
+        runner.setWarningObserver([&events](const QString &w) { events << w; });
+        runner.setStepObserver([&events](const StepRecord &r) { events << r.name; });
+        Core::Operations::RandomWalkDopingInput walk = boronWalk();
+        walk.dopingTimeMinutes = minutes;
+        QVERIFY(runner.run({boxSubstrate(side, side, side, 5), walkStep(walk)}).succeeded());
+        QCOMPARE(walks, 1);
+        const uint64_t steps = uint64_t(minutes * 60.0);
+        const double seconds =
+            double(steps) * side * side * side * Core::Operations::RandomWalkDoping::secondsPerCellStep;
+        QCOMPARE(walk.estimatedSeconds(uint64_t(side) * side * side), seconds);
+        const QString warning =
+            QStringLiteral(
+                "step 2 (Doping (Random Walk CA)) is estimated to run for at least %1 (%2 time steps over %3 cells).")
+                .arg(Core::Operations::RandomWalkDopingInput::durationText(seconds))
+                .arg(steps)
+                .arg(side * side * side);
+        QCOMPARE(
+            events,
+            announced
+                ? (QStringList{QStringLiteral("Create Substrate"), warning, QStringLiteral("Doping (Random Walk CA)")})
+                : (QStringList{QStringLiteral("Create Substrate"), QStringLiteral("Doping (Random Walk CA)")}));
+    }
+
+    void durationsAreSaidInTheLargestUnit_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("seconds") << 45.0 << "45 seconds";
+        QTest::newRow("minutes, one decimal below ten") << 150.0 << "2.5 minutes";
+        QTest::newRow("hours") << 5400.0 << "1.5 hours";
+        QTest::newRow("days") << 265.0 * 86400.0 << "265 days";
+        QTest::newRow("years") << 3.0 * 365.25 * 86400.0 << "3.0 years";
+        QTest::newRow("under a second") << 0.25 << "less than a second";
+    }
+    void durationsAreSaidInTheLargestUnit()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(Core::Operations::RandomWalkDopingInput::durationText(seconds), text);
     }
 
     // Image names of a list are file names in the images folder; nothing else is written.
