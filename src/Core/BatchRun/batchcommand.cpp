@@ -15,6 +15,7 @@
 #include "Util/safefile.h"
 #include "batchrunner.h"
 #include "documentio.h"
+#include "imagefolder.h"
 #include "offscreenimage.h"
 #include "processlistfile.h"
 #include "processvocabulary.h"
@@ -44,7 +45,7 @@ QString BatchCommand::usage()
                           "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
                           "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
                           "                       [--netlist OUT.cir [--cell-size-um A]]\n"
-                          "                       [--verbose]\n"
+                          "                       [--images DIR] [--overwrite-images] [--verbose]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
@@ -65,6 +66,10 @@ QString BatchCommand::usage()
                           "                      cell volume and write their SPICE netlist to this file\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
                           "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
+                          "  --images DIR        the folder where \"Save Image\" steps write: their file names\n"
+                          "                      are taken inside it (default: the folder of --output,\n"
+                          "                      else the working folder)\n"
+                          "  --overwrite-images  let \"Save Image\" steps replace images that exist\n"
                           "  --verbose           say on standard error when each step starts\n"
                           "  --help              show this text\n"
                           "  --version           show the program's version\n"
@@ -97,6 +102,18 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         }
         if (a == QLatin1String("--verbose")) {
             options.verbose = true;
+            continue;
+        }
+        if (a == QLatin1String("--overwrite-images")) {
+            options.overwriteImages = true;
+            continue;
+        }
+        if (a == QLatin1String("--images")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return fail(QStringLiteral("Option --images needs a folder."));
+            if (!options.imagesFolder.isEmpty())
+                return fail(QStringLiteral("Option --images is given twice."));
+            options.imagesFolder = arguments.at(++i);
             continue;
         }
         if (a == QLatin1String("--export-csv")) {
@@ -358,7 +375,15 @@ int BatchCommand::run(const Options &options)
         }
     }
 
+    // Image names come from the list: they are checked before the first step runs.
+    const ImageFolder images(options.imagesFolder.isEmpty() ? ImageFolder::defaultFolder(options.outputFile)
+                                                            : options.imagesFolder,
+                             options.overwriteImages);
+    if (!checkImages(images, steps))
+        return OutputError;
+
     BatchRunner runner(workspace, target);
+    runner.setImageFolder(images);
     runner.setSeed(options.seed);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
         // Nothing is shown here: surfaces live only while an image is drawn.
@@ -463,6 +488,20 @@ int BatchCommand::run(const Options &options)
     if (!options.netlistFile.isEmpty())
         return writeNetlist(options, workspace);
     return Ok;
+}
+
+bool BatchCommand::checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps)
+{
+    bool existing = false;
+    const auto findings = images.check(steps);
+    for (const ImageFolder::Finding &finding : findings) {
+        m_err << "cellforge-batch: " << finding.text << "\n";
+        existing = existing || finding.existingFile;
+    }
+    if (existing)
+        m_err << "cellforge-batch: Give --overwrite-images to replace existing images.\n";
+    m_err.flush();
+    return findings.empty();
 }
 
 int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspace)

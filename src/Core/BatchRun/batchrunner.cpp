@@ -60,6 +60,18 @@ QStringList BatchRunner::rangeRefusals(const QList<Ui::ProcessData> &steps)
     return refusals;
 }
 
+StepEstimate StepRegistry::estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) const
+{
+    const auto it = m_estimates.constFind(step.getProcessType());
+    if (it == m_estimates.constEnd() || !target)
+        return StepEstimate();
+    try {
+        return it.value()(step, target);
+    } catch (const std::exception &) {
+        return StepEstimate(); // the step itself says what is wrong when it runs
+    }
+}
+
 QString StepRecord::line(int total) const
 {
     QString text =
@@ -155,6 +167,11 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         if (m_warn) {
             for (const QString &warning : conversionWarnings(step, i))
                 m_warn(warning);
+            const StepEstimate estimate = m_registry.estimate(step, m_target);
+            if (estimate.seconds > longStepSeconds)
+                m_warn(QStringLiteral("step %1 (%2) is estimated to run for %3.")
+                           .arg(i + 1)
+                           .arg(displayName(step.getProcessType()), estimate.text));
         }
         if (m_start)
             m_start(i, displayName(step.getProcessType()));
@@ -166,7 +183,7 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         std::optional<uint64_t> stepSeed;
         if (m_seed)
             stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
-        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control};
+        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control, &m_images};
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);

@@ -150,6 +150,12 @@ double RandomWalkDoping::largestTimeStep(double diffusionCoefficient, double cel
     return cellSize * cellSize / (6.0 * diffusionCoefficient);
 }
 
+uint64_t RandomWalkDoping::stepCount(double totalTime, double timeStep)
+{
+    const double ratio = totalTime / timeStep;
+    return ratio >= 1.0 ? uint64_t(std::trunc(ratio)) : 0;
+}
+
 uint64_t RandomWalkDoping::clockSeed() { return uint64_t(std::chrono::system_clock::now().time_since_epoch().count()); }
 
 void RandomWalkDoping::setDopableMaterials(const QList<uint32_t> &materials)
@@ -179,8 +185,7 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     const QString problem = stepCountProblem(totalTime, m_timeStep);
     if (!problem.isEmpty())
         throw std::invalid_argument(problem.toStdString());
-    const double ratio = totalTime / m_timeStep;
-    const uint64_t steps = ratio >= 1.0 ? uint64_t(std::trunc(ratio)) : 0;
+    const uint64_t steps = stepCount(totalTime, m_timeStep);
 
     Util::RunStage stage(m_control, steps + 1);
     if (stage.stopHere())

@@ -42,6 +42,19 @@ struct RandomWalkDopingInput {
     /// A value outside its range, named as in the dialog, or why the engine would refuse these
     /// values (RandomWalkDoping::checkParameters), or empty.
     QString problem() const;
+
+    /// Runs longer than this (seconds) are announced before they start.
+    static constexpr double longRunSeconds = 3600.0;
+    /// The time steps the doping runs.
+    uint64_t stepCount() const;
+    /// The least time the doping takes on a volume of `cells` cells, in seconds (0 for values the
+    /// engine refuses).
+    double estimatedSeconds(uint64_t cells) const;
+    /// "at least 3.5 hours (4000 time steps over 1000000 cells)": the estimate and what it counts.
+    QString estimateText(uint64_t cells) const;
+    /// A duration in the largest unit that fits: "45 seconds", "3.5 hours", "265 days", or "less
+    /// than a second".
+    static QString durationText(double seconds);
 };
 
 } // namespace Operations

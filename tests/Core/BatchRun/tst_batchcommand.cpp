@@ -44,6 +44,8 @@ QString given(const BatchCommand::Options &o)
     add("csv", o.exportFile);
     add("netlist", o.netlistFile);
     add("cell", o.cellSizeUm > 0 ? QString::number(o.cellSizeUm) : QString());
+    add("images", o.imagesFolder);
+    add("overwrite", o.overwriteImages ? QStringLiteral("yes") : QString());
     return words.join(QLatin1Char(' '));
 }
 
@@ -123,6 +125,9 @@ private slots:
             "list=l.plst field=Random Walk Particle Count Type N csv=o.csv");
         row("field without file", {"l.plst", "--export-csv", "X"}, "",
             "Option --export-csv needs a field name and a file name.");
+        row("images folder", {"l.plst", "--overwrite-images", "--images", "shots"},
+            "list=l.plst images=shots overwrite=yes");
+        row("images without folder", {"l.plst", "--images"}, "", "Option --images needs a folder.");
     }
     void optionsAreParsed()
     {
@@ -253,6 +258,57 @@ private slots:
         QVERIFY2(r.err.contains(QStringLiteral(" are available (what is left under the program's address-space limit, "
                                                "ulimit -v).)")),
                  qPrintable(r.err));
+    }
+
+    // A received list names its images inside one folder; what would write elsewhere, or over a
+    // file, is refused before the first step, with the step named, and nothing is written.
+    void imageNamesAreCheckedBeforeTheRun_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere"));
+        const QString holiday = QDir::cleanPath(m_dir.filePath(QStringLiteral("../holiday.png")));
+        auto row = [](const char *tag, const QString &name, const QStringList &options, int exitCode,
+                      const QString &message) { QTest::newRow(tag) << name << options << exitCode << message; };
+        row("absolute path", holiday, {}, 4,
+            QStringLiteral("Step 2 (Save Image): \"%1\" is an absolute path; a process list may only name files "
+                           "in the images folder \"%2\".")
+                .arg(holiday, m_dir.path()));
+        row("out of the folder", "../holiday.png", {}, 4,
+            QStringLiteral("Step 2 (Save Image): \"../holiday.png\" leads out of the images folder"));
+        row("existing file", "existing.png", {}, 4,
+            QStringLiteral("Step 2 (Save Image): \"existing.png\" would replace the existing file \"%1\".\n"
+                           "cellforge-batch: Give --overwrite-images to replace existing images.")
+                .arg(QDir(m_dir.path()).canonicalPath() + QStringLiteral("/existing.png")));
+        row("missing images folder", "shot.png", {"--images", elsewhere}, 4,
+            QStringLiteral("The images folder \"%1\" does not exist.").arg(elsewhere));
+        // Let through: the step runs and fails only for want of a display.
+        row("existing file with leave", "existing.png", {"--overwrite-images"}, 1, "No OpenGL context could be made");
+        row("the folder of --images", "existing.png", {"--images", m_dir.filePath(QStringLiteral("shots"))}, 1,
+            "No OpenGL context could be made");
+    }
+    void imageNamesAreCheckedBeforeTheRun()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("shots")));
+        const QString existing = writeFile(m_dir, QStringLiteral("existing.png"), "keep");
+        const QString list =
+            writeFile(m_dir, QStringLiteral("images.plst"),
+                      listXml(slab() + stepXml(batchStep(Core::BatchRun::SaveImage, {{"Filename", name}}))));
+        const QString output = m_dir.filePath(QStringLiteral("never.cfw"));
+        const BatchResult r = runBatch(QStringList{list, QStringLiteral("--output"), output} + options, m_dir.path());
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.count(message) == 1, qPrintable(r.err));
+        if (exitCode == 4)
+            QCOMPARE(r.out, QString()); // no step ran
+        QCOMPARE(readFile(existing), QByteArray("keep"));
+        QVERIFY(!QFile::exists(output));
+        QVERIFY(!QFile::exists(QDir::cleanPath(m_dir.filePath(QStringLiteral("../holiday.png")))));
     }
 
     void eachStepGetsALineAndNoUndoFilesAreMade()
