@@ -12,8 +12,10 @@ namespace Ui {
 /// names and kinds of the list format (new steps get their default visibilities, existing ones
 /// keep theirs). Steps whose process has no option dialog of its own get the generic form
 /// (`StepOptionsDialog`). Masks keep only the part over columnsX by columnsY cell columns (the
-/// volume the list will act on, when it is known). Returns whether the user pressed OK.
+/// volume the list will act on, when it is known). A top mask applied from a layout inside
+/// `listFolder` (the folder of the list's file) is also kept as the layout's name there, its layer
+/// and its placement, so that each run reads the layout again. Returns whether the user pressed OK.
 bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX = Core::Operations::anyColumns,
-              uint32_t columnsY = Core::Operations::anyColumns);
+              uint32_t columnsY = Core::Operations::anyColumns, const QString &listFolder = QString());
 
 } // namespace Ui
