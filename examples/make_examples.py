@@ -132,7 +132,11 @@ def photolithography(mat, top_mask):
 
 
 def layout_photolithography(mat, layer):
+    """The layer at 1 um per cell from the origin: named, so that each run reads the layout again,
+    and as its bitmap, as the list editor keeps it."""
     return (0, material("Material", mat) + [
+        s("Top Mask Layout", "layouts/cantilever_comb.gds"), u("Layout Layer", layer), u("Layout Datatype", 0),
+        d("Layout Scale", 1), d("Layout Offset X", 0), d("Layout Offset Y", 0),
         ("Top Mask", "vector", layout_bits(CANTILEVER_COMB[layer]), False),
         s("Top Mask File", "layouts/cantilever_comb.gds"),
         u("Top Mask Height", 100), u("Top Mask Width", 100),

@@ -47,6 +47,26 @@ inline Ui::ProcessData boxSubstrate(uint nx, uint ny, uint nz, uint height, uint
     return step;
 }
 
+/// Photolithography of material 3 (developed like a positive resist) with no bottom mask and the
+/// top mask from layer `layer` of the layout `name`, named as the list names it: at 1 micrometre per
+/// cell from the origin or, without `scaled`, fitted to the volume.
+inline Ui::ProcessData layoutLithography(const QString &name, uint layer, bool scaled = true)
+{
+    Ui::ProcessData step = batchStep(Core::BatchRun::Photolithography, {{"Material_Id", 3u},
+                                                                        {"Top Mask Layout", name},
+                                                                        {"Layout Layer", layer},
+                                                                        {"Layout Datatype", 0u},
+                                                                        {"Bottom Mask", QByteArray()},
+                                                                        {"Bottom Mask Width", 0u},
+                                                                        {"Bottom Mask Height", 0u}});
+    if (scaled) {
+        step.setParameter(QStringLiteral("Layout Scale"), 1.0, true);
+        step.setParameter(QStringLiteral("Layout Offset X"), 0.0, true);
+        step.setParameter(QStringLiteral("Layout Offset Y"), 0.0, true);
+    }
+    return step;
+}
+
 /// The "Process-Data" element a list file holds for the step.
 inline QByteArray stepXml(const Ui::ProcessData &step)
 {

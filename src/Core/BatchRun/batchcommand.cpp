@@ -385,6 +385,7 @@ int BatchCommand::run(const Options &options)
     BatchRunner runner(workspace, target);
     runner.setImageFolder(images);
     runner.setSeed(options.seed);
+    runner.setListFolder(listInfo.absolutePath());
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
         // Nothing is shown here: surfaces live only while an image is drawn.
         OffscreenImage image;

@@ -183,7 +183,7 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         std::optional<uint64_t> stepSeed;
         if (m_seed)
             stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
-        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control, &m_images};
+        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control, &m_images, m_listFolder};
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);

@@ -39,6 +39,8 @@ struct StepContext {
     Util::RunControl *control = nullptr;
     /// Where "Save Image" steps may write; the runner's own. Null: names are used as they are.
     ImageFolder *images = nullptr;
+    /// The folder of the list's file, where the layouts it names are read; empty when it has none.
+    QString listFolder;
 
     /// Records the step in the volume's tables: its operation code as the last operation and,
     /// when it may change silicon cells, the lattice as out of date.
@@ -121,6 +123,8 @@ public:
     /// did not convert when its list was read and runs as 0, and once for a step estimated to run
     /// longer than `longStepSeconds`, with the estimate.
     void setWarningObserver(const std::function<void(const QString &)> &observer) { m_warn = observer; }
+    /// The folder of the list's file: layouts that steps name are read from it and below it.
+    void setListFolder(const QString &folder) { m_listFolder = folder; }
     /// Makes the random steps repeatable: each draws from a stream fixed by the seed and its position.
     void setSeed(std::optional<uint64_t> seed) { m_seed = seed; }
     /// Called (in the running thread) when a step starts, with its 0-based position.
@@ -164,6 +168,7 @@ private:
     std::function<void(int, const QString &)> m_start;
     Util::RunControl *m_control = nullptr;
     bool m_putBack = false;
+    QString m_listFolder;
     std::vector<uint32_t> m_kept;
     std::atomic<int> m_doneCount{0};
 };

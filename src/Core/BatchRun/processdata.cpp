@@ -29,6 +29,13 @@ void ProcessData::setParameterValue(const QString &name, const QVariant &value)
         m_visibility.insert(name, true);
 }
 
+void ProcessData::removeParameter(const QString &name)
+{
+    m_parameters.remove(name);
+    m_visibility.remove(name);
+    m_unconverted.remove(name);
+}
+
 QVariant ProcessData::getProcessParameter(const QString &name) const
 {
     const auto it = m_parameters.constFind(name);

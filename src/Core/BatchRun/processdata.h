@@ -26,6 +26,8 @@ public:
     void setParameter(const QString &name, const QVariant &value, bool visible);
     /// Keeps the visibility the name already had (a new name is shown).
     void setParameterValue(const QString &name, const QVariant &value);
+    /// Removes the value, its visibility and any text of the file that did not convert.
+    void removeParameter(const QString &name);
     QMap<QString, QVariant> getParameters() const { return m_parameters; }
     QMap<QString, bool> getVisibilities() const { return m_visibility; }
     bool hasParameter(const QString &name) const { return m_parameters.contains(name); }

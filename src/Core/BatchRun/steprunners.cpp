@@ -2,6 +2,7 @@
 // engine as the interactive operation of that process. A type without an entry here reports
 // "Process is not implemented.".
 #include "batchrunner.h"
+#include "layoutmaskstep.h"
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
@@ -342,20 +343,37 @@ QBitArray maskBits(const QByteArray &bytes)
     return bits;
 }
 
+// The top mask is a bitmap of the list, or a layout that the step names and that is read again now.
 int runPhotolithography(StepContext &context, const Ui::ProcessData &step)
 {
     StepParameters p(step);
+    const bool fromLayout = LayoutMaskStep::named(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const QByteArray top = p.toMask(QStringLiteral("Top Mask"));
-    const uint32_t topHeight = p.toUInt(QStringLiteral("Top Mask Height"));
-    const uint32_t topWidth = p.toUInt(QStringLiteral("Top Mask Width"));
+    QBitArray top;
+    uint32_t topHeight = 0;
+    uint32_t topWidth = 0;
+    if (!fromLayout) {
+        top = maskBits(p.toMask(QStringLiteral("Top Mask")));
+        topHeight = p.toUInt(QStringLiteral("Top Mask Height"));
+        topWidth = p.toUInt(QStringLiteral("Top Mask Width"));
+    }
     const QByteArray bottom = p.toMask(QStringLiteral("Bottom Mask"));
     const uint32_t bottomHeight = p.toUInt(QStringLiteral("Bottom Mask Height"));
     const uint32_t bottomWidth = p.toUInt(QStringLiteral("Bottom Mask Width"));
     if (!p.ok())
         return fail(context, p);
+    if (fromLayout) {
+        Core::Operations::MaskBits mask;
+        const int code = LayoutMaskStep::readMask(step, context.listFolder, context.target->sizeX(),
+                                                  context.target->sizeY(), context.control, mask, context.detail);
+        if (code != Success)
+            return code;
+        top = mask.bits;
+        topWidth = mask.width;
+        topHeight = mask.height;
+    }
     Core::Operations::Photolithography engine(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
-                                              maskBits(top), topWidth, topHeight);
+                                              top, topWidth, topHeight);
     engine.setRunControl(context.control);
     engine.run();
     if (context.control && context.control->wasStopped())

@@ -1,10 +1,12 @@
 #include "runprocessesdialog.h"
 
+#include "Core/BatchRun/layoutmaskstep.h"
 #include "Core/BatchRun/offscreenimage.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "UI/Operations/maskfilegroup.h"
 #include "UI/materialconflictdialog.h"
 #include "imagesfolderfield.h"
 #include "movetodialog.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -290,7 +293,20 @@ bool RunProcessesDialog::editStep(ProcessData &step, bool adding)
             break;
         }
     }
-    return Ui::editStep(this, step, adding, columnsX, columnsY, m_imagesFolder->folder());
+    if (!Ui::editStep(this, step, adding, columnsX, columnsY, m_imagesFolder->folder(), listFolder()))
+        return false;
+    // A layout that the list cannot name is kept as its bitmap: say so, since it is not read again.
+    if (step.getProcessType() == Photolithography && !LayoutMaskStep::named(step) &&
+        Operations::MaskFileGroup::isLayoutFile(step.getParameters().value(QStringLiteral("Top Mask File")).toString()))
+        m_log->post(QStringLiteral("note: the top mask's layout lies outside the list's folder (or the list is not "
+                                   "saved yet): the step keeps the mask as a bitmap and does not read the layout "
+                                   "again when the list runs."));
+    return true;
+}
+
+QString RunProcessesDialog::listFolder() const
+{
+    return m_currentFileName.isEmpty() ? QString() : QFileInfo(m_currentFileName).absolutePath();
 }
 
 void RunProcessesDialog::on_btnAddProcess_clicked()
@@ -566,6 +582,7 @@ void RunProcessesDialog::on_btnRun_clicked()
     m_log->clear();
     // No worker reads the control now: the last run's stop request goes.
     m_control.reset();
+    m_runListFolder = listFolder();
     m_btnStop->setEnabled(true);
     m_progressTimer.start();
     const QList<ProcessData> steps = m_steps;
@@ -592,6 +609,7 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const I
     runner.setWarningObserver([this](const QString &warning) { m_log->post(QStringLiteral("warning: ") + warning); });
     runner.setRunControl(&m_control, true);
     runner.setImageFolder(images);
+    runner.setListFolder(m_runListFolder);
     runner.setSaveImageHandler([this, &runner](const QString &fileName, QString *error) {
         m_target = runner.target();
         bool saved = false;

@@ -115,6 +115,8 @@ private:
     /// Index of the step of the first selected row, -1 when none is selected.
     int firstSelectedStep() const;
     void makeCurrent(uint32_t serial);
+    /// The folder of the list's file; empty while the list was never saved or loaded.
+    QString listFolder() const;
 
     QWidget *m_mainWindow;
     Model::Automaton::TotalVolumePtr m_target;
@@ -125,6 +127,8 @@ private:
     QSemaphore m_runMutex{1};
     QTimer m_progressTimer;
     QString m_currentFileName;
+    /// The folder of the list's file when the current run started (layouts are read there).
+    QString m_runListFolder;
     QString m_loadError;
     QString m_baseTitle;
     QList<ProcessData> m_steps;

@@ -1,6 +1,7 @@
 #include "stepeditor.h"
 
 #include "Core/BatchRun/imagefolder.h"
+#include "Core/BatchRun/layoutmaskstep.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
@@ -219,17 +220,44 @@ void setMask(ProcessData &step, const QString &side, const Operations::MaskFileG
     step.setParameterValue(side + QStringLiteral(" Height"), QVariant::fromValue<uint>(mask.height));
 }
 
+// A top mask from a layout in the list's folder (or below it) is named with its layer and placement;
+// a mask from elsewhere, or an image, is kept as a bitmap only.
+void setLayout(ProcessData &step, const Operations::MaskFileGroup &group, const QString &listFolder)
+{
+    namespace L = LayoutMaskStep;
+    for (const char *name : {L::file, L::layer, L::datatype, L::scale, L::offsetX, L::offsetY})
+        step.removeParameter(QLatin1String(name));
+    const auto placement = group.layoutPlacement();
+    const QString name = LayoutMaskStep::nameInFolder(listFolder, group.maskFile());
+    if (!placement || name.isEmpty())
+        return;
+    step.setParameterValue(QLatin1String(L::file), name);
+    setUInt(step, L::layer, uint32_t(placement->layer.layer));
+    setUInt(step, L::datatype, uint32_t(placement->layer.datatype));
+    setDouble(step, L::scale, placement->micronsPerCell);
+    setDouble(step, L::offsetX, placement->offsetX);
+    setDouble(step, L::offsetY, placement->offsetY);
+}
+
 // The list keeps the masks themselves, read when "Apply" is pressed, so that it runs the same on
-// another machine; the file names only say where they came from.
-bool editPhotolithography(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY)
+// another machine; the file names only say where they came from. A layout's top mask is also named,
+// so that the list follows changes of the layout.
+bool editPhotolithography(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY,
+                          const QString &listFolder)
 {
     Operations::PhotolithographyDialog dialog(parent);
     dialog.topGroup()->setColumns(columnsX, columnsY);
     dialog.bottomGroup()->setColumns(columnsX, columnsY);
+    // A top mask that is not applied anew keeps the layout the step names.
+    bool topApplied = false;
+    QObject::connect(&dialog, &Operations::PhotolithographyDialog::topMaskChanged,
+                     [&topApplied] { topApplied = true; });
     return editWith(dialog, step, adding, [&](const Operations::PhotolithographyDialog &d) {
         setUInt(step, "Material_Id", d.material());
         setMask(step, QStringLiteral("Top Mask"), *d.topGroup());
         setMask(step, QStringLiteral("Bottom Mask"), *d.bottomGroup());
+        if (topApplied)
+            setLayout(step, *d.topGroup(), listFolder);
     });
 }
 
@@ -408,11 +436,11 @@ bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 } // namespace
 
 bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY,
-              const QString &imagesFolder)
+              const QString &imagesFolder, const QString &listFolder)
 {
     switch (step.getProcessType()) {
     case Photolithography:
-        return editPhotolithography(parent, step, adding, columnsX, columnsY);
+        return editPhotolithography(parent, step, adding, columnsX, columnsY, listFolder);
     case SiWetEtching:
         return editSiWetEtching(parent, step, adding);
     case MooreDeposition:

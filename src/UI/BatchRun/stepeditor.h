@@ -14,8 +14,11 @@ namespace Ui {
 /// (`StepOptionsDialog`). Masks keep only the part over columnsX by columnsY cell columns (the
 /// volume the list will act on, when it is known). With an images folder a "Save Image" step keeps
 /// the name of its file in that folder, as lists name their images, and a file elsewhere is refused.
+/// A top mask applied from a layout inside `listFolder` (the folder of the list's file) is also kept
+/// as the layout's name there, its layer and its placement, so that each run reads the layout again.
 /// Returns whether the user pressed OK.
 bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX = Core::Operations::anyColumns,
-              uint32_t columnsY = Core::Operations::anyColumns, const QString &imagesFolder = QString());
+              uint32_t columnsY = Core::Operations::anyColumns, const QString &imagesFolder = QString(),
+              const QString &listFolder = QString());
 
 } // namespace Ui

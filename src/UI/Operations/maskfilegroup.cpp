@@ -1,5 +1,7 @@
 #include "maskfilegroup.h"
 
+#include "UI/operationrunner.h"
+#include "Util/runcontrol.h"
 #include "layoutplacementdialog.h"
 
 #include <QFileDialog>
@@ -76,9 +78,18 @@ void MaskFileGroup::applyLayout()
         warn(QStringLiteral("A layout is laid over the cell volume's columns: its size is not known yet."));
         return;
     }
+    // Reading and rasterizing run off the window's thread; a large layout shows progress and Cancel.
     Core::Operations::GdsLayout layout;
-    if (!layout.load(fileName)) {
-        warn(QStringLiteral("\"%1\" cannot be read as a GDSII layout: %2").arg(fileName, layout.errorString()));
+    Util::RunControl control;
+    layout.setRunControl(&control);
+    OperationRunner runner(window());
+    runner.setControlCallback(m_readControlCallback);
+    bool loaded = false;
+    runner.run(QStringLiteral("Reading GDSII layout"), control, [&] { loaded = layout.load(fileName); });
+    if (!loaded) {
+        // Cancel needs no warning: the mask simply stays as it was.
+        if (!layout.wasStopped())
+            warn(QStringLiteral("\"%1\" cannot be read as a GDSII layout: %2").arg(fileName, layout.errorString()));
         return;
     }
     if (layout.layers().isEmpty()) {
@@ -97,12 +108,19 @@ void MaskFileGroup::applyLayout()
         return;
     Core::Operations::MaskBits mask;
     QString error;
-    if (!Core::Operations::layoutMask(layout, placement, m_columnsX, m_columnsY, mask, &error)) {
+    bool rasterized = false;
+    control.reset();
+    control.setStoppable(false);
+    runner.run(QStringLiteral("Rasterizing GDSII layout"), control, [&] {
+        rasterized = Core::Operations::layoutMask(layout, placement, m_columnsX, m_columnsY, mask, &error);
+    });
+    if (!rasterized) {
         warn(error);
         return;
     }
     m_mask = mask;
     m_maskFile = fileName;
+    m_placement = placement;
     emit maskChanged(m_mask.bits, m_mask.width, m_mask.height);
 }
 
@@ -119,6 +137,7 @@ void MaskFileGroup::applyMask()
     }
     m_mask = loaded;
     m_maskFile = m_lieFile->text();
+    m_placement.reset();
     emit maskChanged(m_mask.bits, m_mask.width, m_mask.height);
 }
 
@@ -126,6 +145,7 @@ void MaskFileGroup::removeMask()
 {
     m_mask = Core::Operations::MaskBits();
     m_maskFile.clear();
+    m_placement.reset();
     emit maskChanged(m_mask.bits, 0, 0);
 }
 
@@ -133,6 +153,7 @@ void MaskFileGroup::setMask(const Core::Operations::MaskBits &mask, const QStrin
 {
     m_mask = mask;
     m_maskFile = fileName;
+    m_placement.reset();
     m_lieFile->setText(fileName);
 }
 

@@ -6,17 +6,23 @@
 #include <QGroupBox>
 
 #include <functional>
+#include <optional>
 
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+
+namespace Util {
+class RunControl;
+}
 
 namespace Ui {
 namespace Operations {
 
 /// One mask of a mask dialog: a file name, a "..." chooser, "Apply" (load the image and hand the
 /// mask on at once, so the volume shows it while the dialog is open) and "Remove". A group that
-/// accepts layouts also takes GDSII files: Apply then asks for a layer and its placement and
+/// accepts layouts also takes GDSII files: Apply then reads the layout off the window's thread (with
+/// a progress dialog and Cancel when it takes a while), asks for a layer and its placement and
 /// rasterizes the layer over the volume's columns.
 class MaskFileGroup : public QGroupBox {
     Q_OBJECT
@@ -56,6 +62,13 @@ public:
                                                 uint32_t columnsY, Core::Operations::LayoutPlacement &)>;
     /// Replaces the placement dialog (tests script it).
     void setPlacementChooser(const PlacementChooser &chooser) { m_chooser = chooser; }
+    /// Called with the control of each layout read before it starts (tests stop it with it).
+    void setReadControlCallback(const std::function<void(Util::RunControl &)> &callback)
+    {
+        m_readControlCallback = callback;
+    }
+    /// The layer and placement of the current mask when it was made from a layout by Apply.
+    std::optional<Core::Operations::LayoutPlacement> layoutPlacement() const { return m_placement; }
 
 signals:
     void maskChanged(const QBitArray &bits, uint width, uint height);
@@ -82,6 +95,8 @@ private:
     QString m_maskFile;
     bool m_layoutsAccepted = false;
     PlacementChooser m_chooser;
+    std::function<void(Util::RunControl &)> m_readControlCallback;
+    std::optional<Core::Operations::LayoutPlacement> m_placement;
 };
 
 } // namespace Operations

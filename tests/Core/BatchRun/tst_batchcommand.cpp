@@ -438,6 +438,39 @@ private slots:
         QVERIFY2(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(r.err));
         QVERIFY(!r.err.contains(QStringLiteral("Unknown error")));
     }
+
+    // A list names its layout: when the layout changes, the same list run headless follows it. On
+    // 10 by 8 columns of material 3, layer 1 of square.gds exposes 3 by 3 columns, that of
+    // layers.gds 4 by 8; a layout cut short fails the step, which its line names.
+    void aListFollowsItsLayout()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("masks")));
+        const QString list =
+            writeFile(folder, QStringLiteral("flow.plst"),
+                      listXml(stepXml(boxSubstrate(10, 8, 3, 2, 3)) + stepXml(layoutLithography("masks/chip.gds", 1))));
+        const QString layout = folder.filePath(QStringLiteral("masks/chip.gds"));
+        const QString output = folder.filePath(QStringLiteral("out.cfw"));
+        const QString layouts = QStringLiteral(TEST_DATA_DIR "/layouts/");
+        const QList<QPair<QString, int>> runs{{QStringLiteral("square.gds"), 9}, {QStringLiteral("layers.gds"), 32}};
+        for (const auto &run : runs) {
+            QFile::remove(layout);
+            QVERIFY(QFile::copy(layouts + run.first, layout));
+            // From another working folder: the layout is found beside the list, not there.
+            const BatchResult r = runBatch({list, QStringLiteral("--output"), output}, m_dir.path());
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            const auto volume = documentVolume(output);
+            QVERIFY(volume);
+            QCOMPARE(countState(*volume, 3), size_t(2 * (80 - run.second)));
+        }
+        writeFile(folder, QStringLiteral("masks/chip.gds"), readFile(layouts + QStringLiteral("square.gds")).left(100));
+        const BatchResult r = runBatch({list, QStringLiteral("--output"), output}, m_dir.path());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.out.contains(QStringLiteral("2/2  Photolithography  ")) &&
+                     r.out.contains(QStringLiteral("(The layout \"masks/chip.gds\" cannot be read: The file ends "
+                                                   "before its last record: it is cut short.)")),
+                 qPrintable(r.out));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_BatchCommand)

@@ -6,6 +6,7 @@
 #include "Util/runcontrol.h"
 #include "batchsteps.h"
 #include "catalogtesthome.h"
+#include "gdsbytes.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -618,6 +619,70 @@ private slots:
         QVERIFY(runner.run({wetEtch(1.0, model)}).succeeded());
         QVERIFY(volume->siLattice() != first);
         QVERIFY(!workspace.isLatticeOutOfDate(volume->id()));
+    }
+
+    // A step names a layout inside the list's folder and reads it at every run. On 10 by 8 columns
+    // of material 3, 2 high, developed where exposed: layer 1 of square.gds exposes 3 by 3 columns at
+    // 1 micrometre per cell, and 8 by 8 fitted (0.375 micrometres per cell, as the dialog fits it).
+    void layoutStepsReadTheirLayoutInTheListsFolder_data()
+    {
+        QTest::addColumn<Ui::ProcessData>("step");
+        QTest::addColumn<bool>("folderKnown");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<int>("exposed");
+        auto row = [](const char *name, const Ui::ProcessData &step, int code, const QString &detail = QString(),
+                      int exposed = 0, bool folderKnown = true) {
+            QTest::newRow(name) << step << folderKnown << code << detail << exposed;
+        };
+        row("beside the list", layoutLithography("square.gds", 1), Success, QString(), 9);
+        row("in a folder below", layoutLithography("masks/square.gds", 1), Success, QString(), 9);
+        row("fitted to the volume", layoutLithography("square.gds", 1, false), Success, QString(), 64);
+        row("absolute path", layoutLithography(QStringLiteral(TEST_DATA_DIR "/layouts/square.gds"), 1), InvalidValue,
+            "Top Mask Layout \"" TEST_DATA_DIR "/layouts/square.gds\" is an absolute path; a list names its layouts "
+            "relative to its own folder.");
+        row("out of the folder", layoutLithography("masks/../../square.gds", 1), InvalidValue,
+            "Top Mask Layout \"masks/../../square.gds\" leads out of the list's folder; a list reads layouts only "
+            "from its folder and the folders below it.");
+        row("list without a folder", layoutLithography("square.gds", 1), InvalidValue,
+            "Top Mask Layout \"square.gds\" cannot be found: the list has no folder (save it first).", 0, false);
+        row("absent layer", layoutLithography("square.gds", 7), InvalidValue,
+            "The layout \"square.gds\": Layer 7, datatype 0 is not in the layout.");
+        row("layer beyond the format", layoutLithography("square.gds", 70000), InvalidValue,
+            "Layout Layer and Layout Datatype go from 0 to 65535.");
+        row("absent layout", layoutLithography("absent.gds", 1), InvalidValue,
+            "The layout \"absent.gds\" cannot be read: The file does not exist.");
+        row("damaged layout", layoutLithography("bad.gds", 1), InvalidValue,
+            "The layout \"bad.gds\" cannot be read: The LAYER record at byte 102 holds 0 bytes of data where 2 are "
+            "needed.");
+        Ui::ProcessData noLayer = layoutLithography("square.gds", 1);
+        noLayer.removeParameter(QStringLiteral("Layout Layer"));
+        row("no layer", noLayer, MissingParameter, "missing: Layout Layer");
+    }
+    void layoutStepsReadTheirLayoutInTheListsFolder()
+    {
+        QFETCH(Ui::ProcessData, step);
+        QFETCH(bool, folderKnown);
+        QFETCH(int, code);
+        QFETCH(QString, detail);
+        QFETCH(int, exposed);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("masks")));
+        for (const char *copy : {"square.gds", "masks/square.gds"})
+            QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/layouts/square.gds"), folder.filePath(copy)));
+        using namespace GdsBytes;
+        writeFile(
+            folder, QStringLiteral("bad.gds"),
+            library(structure("TOP", record(0x08) + record(0x0D) + points({0, 0, 9, 0, 9, 9, 0, 0}) + endElement())));
+        Core::Workspace workspace(Core::UndoFiles::Storage::None);
+        auto volume = makeVolume(10, 8, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 3u : 0u; });
+        BatchRunner runner(workspace, volume);
+        if (folderKnown)
+            runner.setListFolder(folder.path());
+        const RunSummary summary = runner.run({step});
+        QCOMPARE(summary.failure.code, code);
+        QCOMPARE(summary.failure.detail, detail);
+        QCOMPARE(countState(*volume, 3), size_t(2 * (80 - exposed)));
     }
 };
 

@@ -339,6 +339,32 @@ private slots:
         QCOMPARE(dialog.progress(), 2);
     }
 
+    // A loaded list reads the layouts it names in its own folder when it runs; one never saved has none.
+    void aLoadedListReadsItsLayoutBesideIt()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/layouts/square.gds"), folder.filePath("chip.gds")));
+        const QList<ProcessData> list{boxSubstrate(10, 8, 3, 2, 3), layoutLithography("chip.gds", 1)};
+        Core::Workspace unsaved;
+        TestDialog fresh(unsaved);
+        fresh.setSteps(list);
+        fresh.run();
+        QCOMPARE(fresh.messages.size(), 1);
+        QVERIFY2(fresh.messages[0].text.contains(QStringLiteral("the list has no folder")) ||
+                     fresh.messages[0].informative.contains(QStringLiteral("the list has no folder")),
+                 qPrintable(fresh.messages[0].text + fresh.messages[0].informative));
+        const QString path = folder.filePath(QStringLiteral("flow.plst"));
+        fresh.saveName = path;
+        fresh.click("btnSaveList");
+        Core::Workspace workspace;
+        TestDialog dialog(workspace);
+        QVERIFY(dialog.loadList(path));
+        dialog.run();
+        QVERIFY(dialog.messages.isEmpty());
+        // Layer 1 of square.gds exposes 3 by 3 of the 80 columns, 2 cells high.
+        QCOMPARE(countState(*dialog.targetVolume(), 3), size_t(2 * (80 - 9)));
+    }
+
     void failedRunsSayWhy_data()
     {
         QTest::addColumn<QString>("list");

@@ -1,12 +1,18 @@
+#include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
+#include "Core/workspace.h"
 #include "UI/BatchRun/stepeditor.h"
+#include "UI/Operations/maskfilegroup.h"
+#include "UI/Operations/photolithographydialog.h"
 #include "UI/dialogtesting.h"
 #include "Util/vector3d.h"
 #include "catalogtesthome.h"
 #include "nextdialog.h"
+#include "volumetesthelpers.h"
 
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -262,6 +268,89 @@ private slots:
         for (const char *name : {"Oxidation Time", "Oxidation Temperature", "Oxidation Pressure", "Micron Conversion"})
             QVERIFY2(step.getParameterVisibility(QLatin1String(name)), name);
         QVERIFY(!step.getParameterVisibility(QStringLiteral("OxidationTimeSet")));
+    }
+
+    // A top mask applied from a layout in the list's folder is named there with its layer and
+    // placement (and kept as a bitmap too); from elsewhere, or as an image, it is a bitmap only.
+    void layoutMasksAreNamedWhereTheListFindsThem()
+    {
+        QTemporaryDir folder;
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("masks")));
+        const QString layout = folder.filePath(QStringLiteral("masks/square.gds"));
+        QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/layouts/square.gds"), layout));
+        const QString image = folder.filePath(QStringLiteral("open.png"));
+        QImage white(10, 8, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QVERIFY(white.save(image));
+        // Applies `file` as the top mask (a layout at 0.5 micrometres per cell, offset 1 along x), or only OK.
+        auto edit = [](ProcessData &step, const QString &file, const QString &listFolder) {
+            answerNextDialog([&file](QDialog &dialog) {
+                auto *group = qobject_cast<Ui::Operations::PhotolithographyDialog *>(&dialog)->topGroup();
+                group->setPlacementChooser(
+                    [](const Core::Operations::GdsLayout &, uint32_t, uint32_t, Core::Operations::LayoutPlacement &p) {
+                        p.layer = {1, 0};
+                        p.micronsPerCell = 0.5;
+                        p.offsetX = 1.0;
+                        p.offsetY = 0.0;
+                        return true;
+                    });
+                if (!file.isEmpty()) {
+                    group->fileNameEdit()->setText(file);
+                    group->applyMask();
+                }
+                dialog.accept();
+            });
+            return Ui::editStep(nullptr, step, true, 10, 8, QString(), listFolder);
+        };
+        const QVariantMap named{{"Top Mask Layout", "masks/square.gds"},
+                                {"Layout Layer", 1u},
+                                {"Layout Datatype", 0u},
+                                {"Layout Scale", 0.5},
+                                {"Layout Offset X", 1.0},
+                                {"Layout Offset Y", 0.0}};
+        auto layoutParameters = [&named](const ProcessData &step) {
+            QVariantMap found;
+            for (const QString &name : named.keys())
+                if (step.hasParameter(name))
+                    found.insert(name, step.getProcessParameter(name));
+            return found;
+        };
+        ProcessData step(Photolithography);
+        QVERIFY(edit(step, layout, folder.path()));
+        QCOMPARE(layoutParameters(step), named);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(), layout);
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Width")).toUInt(), 10u);
+
+        // Run from the list's folder, the named layout gives the cells that the bitmap gives.
+        auto developed = [&folder](const ProcessData &lithography) {
+            Core::Workspace workspace(Core::UndoFiles::Storage::None);
+            auto volume = makeVolume(10, 8, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 3u : 0u; });
+            BatchRunner runner(workspace, volume);
+            runner.setListFolder(folder.path());
+            ProcessData resist = lithography;
+            resist.setParameterValue(QStringLiteral("Material_Id"), 3u);
+            return runner.run({resist}).succeeded() ? cellStates(*volume) : std::vector<uint32_t>();
+        };
+        ProcessData bitmapOnly = step;
+        bitmapOnly.removeParameter(QStringLiteral("Top Mask Layout"));
+        const std::vector<uint32_t> fromLayout = developed(step);
+        QVERIFY(!fromLayout.empty());
+        QVERIFY(fromLayout == developed(bitmapOnly));
+        // x from (2 - 1) / 0.5 = 2 to 8, y from 2 to 8: 6 by 6 columns developed of the 80.
+        QCOMPARE(std::count(fromLayout.begin(), fromLayout.end(), 3u), 2 * (80 - 36));
+
+        QVERIFY(edit(step, QString(), folder.path())); // OK without Apply keeps the name
+        QCOMPARE(layoutParameters(step), named);
+        QVERIFY(edit(step, layout, elsewhere.path())); // the list's folder does not hold it
+        QVERIFY(layoutParameters(step).isEmpty());
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(), layout);
+        QVERIFY(edit(step, layout, folder.path()));
+        QCOMPARE(layoutParameters(step), named);
+        QVERIFY(edit(step, image, folder.path())); // an image is a bitmap
+        QVERIFY(layoutParameters(step).isEmpty());
+        QVERIFY(edit(step, layout, QString())); // a list never saved has no folder
+        QVERIFY(layoutParameters(step).isEmpty());
     }
 };
 

@@ -23,8 +23,10 @@
 #include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/dialogtesting.h"
 #include "UI/operationfactory.h"
+#include "Util/runcontrol.h"
 #include "cantileverscenes.h"
 #include "catalogtesthome.h"
+#include "gdsbytes.h"
 #include "nextdialog.h"
 
 #include <QCheckBox>
@@ -39,6 +41,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <algorithm>
@@ -268,6 +271,11 @@ private slots:
         QTest::newRow("not a GDSII file")
             << false << "bad.gds" << QByteArray("hello, layout\n") << 1 << true << "It is not a GDSII file.";
         QTest::newRow("no volume yet") << true << "layers.gds" << none << 1 << false << "its size is not known yet.";
+        using namespace GdsBytes;
+        QTest::newRow("hostile layout")
+            << false << "hostile.gds"
+            << library(structure("TOP", record(0x08) + record(0x0D) + points({0, 0, 9, 0, 9, 9, 0, 0}) + endElement()))
+            << 1 << true << "The LAYER record at byte 102 holds 0 bytes of data where 2 are needed.";
         QTest::newRow("placement cancelled") << true << "square.gds" << none << -1 << true << QString();
     }
     void badMaskFilesWarnAndKeepTheMask()
@@ -320,6 +328,45 @@ private slots:
         QCOMPARE(mask->mask().bits, previous.bits);
         QCOMPARE(mask->mask().width, previous.width);
         QCOMPARE(mask->maskFile(), previousFile);
+    }
+
+    // The layout is read in a thread of its own (the window keeps painting) and Cancel ends the read
+    // without a word, the mask as it was.
+    void layoutsAreReadOffTheWindowsThreadAndCanBeCancelled()
+    {
+        PhotolithographyDialog dialog;
+        MaskFileGroup *group = dialog.topGroup();
+        group->setColumns(10, 8);
+        group->setPlacementChooser(choose(1));
+        group->fileNameEdit()->setText(layouts + QStringLiteral("square.gds"));
+        QThread *reader = nullptr;
+        group->setReadControlCallback([&reader](Util::RunControl &control) {
+            control.setBoundaryCallback([&reader](Util::RunControl &) { reader = QThread::currentThread(); });
+        });
+        QSignalSpy changed(group, &MaskFileGroup::maskChanged);
+        group->applyMask();
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(reader && reader != QThread::currentThread());
+        QVERIFY(group->layoutPlacement().has_value());
+        const Ops::MaskBits before = group->mask();
+
+        group->fileNameEdit()->setText(layouts + QStringLiteral("layers.gds"));
+        group->setReadControlCallback([](Util::RunControl &control) { control.requestStop(); });
+        QStringList shown; // any warning, closed at once
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&shown] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->close();
+            }
+        });
+        closer.start(10);
+        group->applyMask();
+        closer.stop();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(group->mask().bits, before.bits);
+        QCOMPARE(group->maskFile(), layouts + QStringLiteral("square.gds"));
+        QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QLatin1Char(' '))));
     }
 
     void placementDialogFitsEachLayer()
