@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -146,17 +147,32 @@ private slots:
         }
     }
 
+    // A write that fails at any point, whether its caller looks at the result or not, makes the commit fail with
+    // the system's reason; the earlier file stays and no temporary file is left.
+    void commitReplacesTheFileOrKeepsTheOld_data()
+    {
+        QTest::addColumn<QVector<int>>("writes"); // sizes written in turn while the limit holds
+        QTest::addColumn<bool>("liftedBeforeCommit");
+        QTest::newRow("within the write buffer: fails when the file is completed") << QVector<int>{4096} << false;
+        QTest::newRow("one write larger than any buffer") << QVector<int>{256 * 1024} << false;
+        QTest::newRow("small writes beyond the limit") << QVector<int>(300, 100) << false;
+        QTest::newRow("an ignored failure, the disk freed before the commit") << QVector<int>{256 * 1024, 10} << true;
+    }
     void commitReplacesTheFileOrKeepsTheOld()
     {
+        QFETCH(QVector<int>, writes);
+        QFETCH(bool, liftedBeforeCommit);
         const QString path = m_dir.filePath(QStringLiteral("doc.cfw"));
         QVERIFY(writeFileContents(path, "previous"));
         {
-            // Everything fits in the write buffer, so the failure shows only when the file is completed.
             SafeFile file(path);
             QVERIFY(file.open());
-            file.device()->write(QByteArray(4096, 'x'));
-            FileSizeLimit limit(1024);
-            QVERIFY(limit.isActive());
+            std::optional<FileSizeLimit> limit(std::in_place, 1024);
+            QVERIFY(limit->isActive());
+            for (const int size : writes)
+                file.device()->write(QByteArray(size, 'x')); // unchecked, as a careless caller would
+            if (liftedBeforeCommit)
+                limit.reset();
             QVERIFY(!file.commit());
             QCOMPARE(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
         }
