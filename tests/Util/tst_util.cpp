@@ -5,6 +5,7 @@
 #include "Util/safefile.h"
 #include "filecontents.h"
 #include "filesizelimit.h"
+#include "fulldisk.h"
 #include "volumetesthelpers.h"
 
 #include <QDir>
@@ -149,6 +150,26 @@ private slots:
 
     // A write that fails at any point, whether its caller looks at the result or not, makes the commit fail with
     // the system's reason; the earlier file stays and no temporary file is left.
+    // An image on a full disk: the encoder's failed writes give the system's reason, the earlier image stays.
+    void imageOnAFullDiskKeepsTheEarlierFile()
+    {
+        FullDisk disk;
+        const QString path = disk.filePath(QStringLiteral("shot.png"));
+        QVERIFY(writeFileContents(path, "earlier image"));
+        QImage noise(256, 256, QImage::Format_RGB32); // some 200 KB as PNG: noise does not compress
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, (uint(x) * 2654435761u) ^ (uint(y) * 2246822519u));
+        QString reason;
+        {
+            const auto limit = disk.whileWriting();
+            QVERIFY(!saveImageFile(noise, path, "png", &reason));
+        }
+        QCOMPARE(reason, disk.reason());
+        QCOMPARE(fileContents(path), QByteArray("earlier image"));
+        QCOMPARE(disk.entries(), QStringList{QStringLiteral("shot.png")});
+    }
+
     void commitReplacesTheFileOrKeepsTheOld_data()
     {
         QTest::addColumn<QVector<int>>("writes"); // sizes written in turn while the limit holds
