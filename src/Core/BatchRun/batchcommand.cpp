@@ -310,33 +310,35 @@ int BatchCommand::run(const Options &options)
     }
     QString outputError;
     if (!options.outputFile.isEmpty() && !DocumentIo::canWrite(options.outputFile, &outputError)) {
-        // Say so before a long run rather than after it.
+        // Every output is tried before a long run rather than after it.
         report(outputError);
         return OutputError;
     }
     if (!options.vtiFile.isEmpty()) {
-        const QString refusal = Util::SafeFile::refusal(options.vtiFile);
+        const QString refusal = Util::SafeFile::unwritable(options.vtiFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("The cell volume cannot be exported to \"%1\": %2").arg(options.vtiFile, refusal));
             return OutputError;
         }
     }
     if (!options.surfaceFile.isEmpty()) {
-        const QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        if (refusal.isEmpty())
+            refusal = Util::SafeFile::unwritable(options.surfaceFile);
         if (!refusal.isEmpty()) {
             report(Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile, refusal));
             return OutputError;
         }
     }
     if (!options.exportFile.isEmpty()) {
-        const QString refusal = Util::SafeFile::refusal(options.exportFile);
+        const QString refusal = Util::SafeFile::unwritable(options.exportFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("Cannot export to \"%1\": %2").arg(options.exportFile, refusal));
             return OutputError;
         }
     }
     if (!options.netlistFile.isEmpty()) {
-        const QString refusal = Util::SafeFile::refusal(options.netlistFile);
+        const QString refusal = Util::SafeFile::unwritable(options.netlistFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, refusal));
             return OutputError;
