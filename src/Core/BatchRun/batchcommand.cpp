@@ -26,6 +26,9 @@
 
 #include <cmath>
 #include <exception>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace Core {
 namespace BatchRun {
@@ -73,7 +76,9 @@ QString BatchCommand::usage()
                           "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
                           "or no beam was found,\n"
                           "2 bad arguments, 3 a file could not be read, 4 an output could not be written,\n"
-                          "130 stopped by SIGINT or SIGTERM (nothing written; a second signal quits at once).\n");
+                          "130 stopped by SIGINT or SIGTERM (nothing written; once an output was written, the\n"
+                          "one being written is completed and the rest is not; a second signal quits at once).\n"
+                          "A file-size limit (SIGXFSZ) fails the write with exit status 4.\n");
 }
 
 bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
@@ -422,34 +427,67 @@ int BatchCommand::run(const Options &options)
         return StepFailed;
     }
 
-    if (!options.outputFile.isEmpty()) {
+    return writeOutputs(options, workspace, runner.target());
+}
+
+int BatchCommand::writeOutputs(const Options &options, Core::Workspace &workspace,
+                               const Model::Automaton::TotalVolumePtr &target)
+{
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    auto writeDocument = [&] {
         QString error;
-        if (!DocumentIo::write(options.outputFile, workspace, &error)) {
-            report(error);
-            return OutputError;
-        }
-    }
-    if (!options.vtiFile.isEmpty()) {
-        const Model::Automaton::TotalVolumePtr volume = runner.target();
+        if (DocumentIo::write(options.outputFile, workspace, &error))
+            return int(Ok);
+        report(error);
+        return int(OutputError);
+    };
+    auto writeVti = [&] {
         QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
-        if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
-            report(error);
-            return OutputError;
-        }
-    }
-    if (!options.surfaceFile.isEmpty()) {
-        const int status = exportSurface(options, workspace);
+        if (target && Core::Operations::CellVolumeVtiWriter(*target).write(options.vtiFile, &error))
+            return int(Ok);
+        report(error);
+        return int(OutputError);
+    };
+    const std::vector<std::pair<QString, std::function<int()>>> outputs{
+        {options.outputFile, writeDocument},
+        {options.vtiFile, writeVti},
+        {options.surfaceFile, [&] { return exportSurface(options, workspace); }},
+        {options.exportFile, [&] { return exportField(options, workspace); }},
+        {options.netlistFile, [&] { return writeNetlist(options, workspace); }}};
+    auto stopRequested = [this] { return m_control && m_control->stopRequested(); };
+
+    // A stop (SIGINT, SIGTERM) before the first output is complete writes nothing: that file is not
+    // committed. Once one is, a stop lets the file being written be completed and no further one begun.
+    Util::SafeFile::holdCommitsOnStop(m_control);
+    QStringList written;
+    int status = Ok;
+    for (const auto &[file, write] : outputs) {
+        if (file.isEmpty())
+            continue;
+        if (stopRequested())
+            break;
+        if (m_outputObserver)
+            m_outputObserver(file);
+        status = write();
         if (status != Ok)
-            return status;
+            break;
+        written << file;
+        Util::SafeFile::holdCommitsOnStop(nullptr);
     }
-    if (!options.exportFile.isEmpty()) {
-        const int exported = exportField(options, workspace);
-        if (exported != Ok)
-            return exported;
+    Util::SafeFile::holdCommitsOnStop(nullptr);
+    if (!stopRequested())
+        return status;
+    report(QStringLiteral("Stopped while the outputs were written, after every step ran."));
+    for (const auto &output : outputs) {
+        if (!output.first.isEmpty())
+            report((written.contains(output.first) ? QStringLiteral("Written: \"%1\".")
+                                                   : QStringLiteral("Nothing was written to \"%1\"."))
+                       .arg(output.first));
     }
-    if (!options.netlistFile.isEmpty())
-        return writeNetlist(options, workspace);
-    return Ok;
+    return Interrupted;
 }
 
 int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspace)
