@@ -23,11 +23,11 @@ public:
     {
         m_path = m_dir.filePath(QStringLiteral("small"));
         QDir().mkpath(m_path);
-        m_mounted = ::geteuid() == 0 &&
-                    QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                       QStringLiteral("size=%1").arg(bytes + 4096), QStringLiteral("cellforge-test"),
-                                       m_path}) == 0;
+        m_mounted =
+            ::geteuid() == 0 && QProcess::execute(QStringLiteral("mount"),
+                                                  {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                   QStringLiteral("size=%1").arg(bytes + 4096),
+                                                   QStringLiteral("cellforge-test"), m_path}) == 0;
     }
     ~FullDisk()
     {
