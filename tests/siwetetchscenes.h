@@ -14,15 +14,18 @@ constexpr uint32_t Silicon = 1;
 constexpr uint32_t Mask = 3;
 
 /// n x n x (height + 2) cells: silicon for z < height, the mask layer at z = height with a
-/// `width` x `width` opening in the middle (none when width is 0), empty cells above.
+/// `width` x `width` opening in the middle (none when width is 0), empty cells above. With
+/// `island` the layer is the other way round: a `width` x `width` mask island in open space.
 struct Pit {
     uint32_t n;
     uint32_t height;
     uint32_t width;
+    bool island = false;
     uint32_t lower() const { return (n - width) / 2; }
     bool open(uint32_t x, uint32_t y) const
     {
-        return x >= lower() && x < lower() + width && y >= lower() && y < lower() + width;
+        const bool square = x >= lower() && x < lower() + width && y >= lower() && y < lower() + width;
+        return square != island;
     }
     uint32_t state(uint32_t x, uint32_t y, uint32_t z) const
     {

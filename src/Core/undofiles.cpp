@@ -1,19 +1,30 @@
 #include "undofiles.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <new>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Core {
 
 namespace {
 
-constexpr int attemptsPerFolder = 32;
+constexpr int attemptsPerFolder = 8;
 constexpr qint64 moveChunk = qint64(4) << 20;
 
 bool fail(QString *error, const QString &reason)
@@ -42,21 +53,99 @@ void cut(const QString &fileName, qint64 length)
         qWarning() << "Core/undofiles" << Q_FUNC_INFO << fileName << file.errorString();
 }
 
+// The files are named "undo-<host>-<pid>-<random>.temp": the host and the process that own them,
+// so that a later start can tell files left by a crash, and 64 random bits nobody can guess.
+QString hostTag()
+{
+    QString tag = QSysInfo::machineHostName();
+    for (QChar &c : tag) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('.'))
+            c = QLatin1Char('_');
+    }
+    return tag.isEmpty() ? QStringLiteral("host") : tag;
+}
+
+/// The folder "undo" in the user's cache folder, made when missing: it must be a directory of this
+/// user, not a link, and is made private (mode 0700). Empty, with the reason, when it is not so.
+QString privateFolder(QString *reason)
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (cache.isEmpty()) {
+        *reason = QStringLiteral("there is no cache folder");
+        return QString();
+    }
+    const QString folder = QDir(cache).filePath(QStringLiteral("undo"));
+    if (!QDir().mkpath(folder)) {
+        *reason = QStringLiteral("\"%1\" cannot be made").arg(folder);
+        return QString();
+    }
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+        *reason = QStringLiteral("\"%1\" is not a folder of this user").arg(folder);
+        return QString();
+    }
+    if ((info.st_mode & 07777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
+        *reason =
+            QStringLiteral("\"%1\" cannot be made private: %2").arg(folder, QString::fromLocal8Bit(strerror(errno)));
+        return QString();
+    }
+    return folder;
+}
+
+/// Creates an empty file that did not exist, without following a link of that name (mode 0600).
+bool createExclusive(const QString &fileName)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 } // namespace
+
+void UndoFiles::removeStaleFiles(const QString &folder)
+{
+    const QString host = hostTag();
+    const QStringList names = QDir(folder).entryList({QStringLiteral("undo-*.temp"), QStringLiteral("redo-*.temp")},
+                                                     QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names) {
+        const QStringList parts = name.chopped(5).split(QLatin1Char('-'));
+        // Files of another host sharing the folder are that host's business.
+        if (parts.size() != 4 || parts.at(1) != host)
+            continue;
+        bool ok = false;
+        const qlonglong pid = parts.at(2).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+            continue;
+        // Only a process that no longer exists lets its files go; a PID used again by another
+        // process keeps them until a start after that one.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        QFile::remove(QDir(folder).filePath(name));
+    }
+}
 
 UndoFiles::UndoFiles(Storage storage)
 {
     if (storage == Storage::None)
         return;
-    QRandomGenerator random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
-    // The working folder first; when it is not writable the files go to the system's temporary
-    // folder instead of drawing names for ever.
-    const QStringList folders{QDir::currentPath(), QDir::tempPath()};
-    for (const QString &folder : folders) {
-        for (int attempt = 0; attempt < attemptsPerFolder; ++attempt) {
-            if (tryCreate(folder, random.bounded(32768u)))
-                return;
-        }
+    QString reason;
+    QString folder = privateFolder(&reason);
+    if (!folder.isEmpty()) {
+        removeStaleFiles(folder);
+    } else {
+        // A private folder of its own in the system's temporary folder, removed with the files.
+        qWarning() << "Core/undofiles" << Q_FUNC_INFO << reason << "; the undo files go to a temporary folder";
+        m_fallbackFolder = std::make_unique<QTemporaryDir>();
+        if (m_fallbackFolder->isValid())
+            folder = m_fallbackFolder->path();
+    }
+    for (int attempt = 0; attempt < attemptsPerFolder && !folder.isEmpty(); ++attempt) {
+        if (tryCreate(folder))
+            return;
     }
     qWarning() << "Core/undofiles" << Q_FUNC_INFO
                << "cannot create the undo and redo files; undo of process steps is off";
@@ -72,22 +161,19 @@ UndoFiles::~UndoFiles()
         QFile::remove(m_redoFileName);
 }
 
-bool UndoFiles::tryCreate(const QString &folder, unsigned number)
+bool UndoFiles::tryCreate(const QString &folder)
 {
+    const QString tag = QStringLiteral("%1-%2-%3.temp")
+                            .arg(hostTag())
+                            .arg(QCoreApplication::applicationPid())
+                            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
     const QDir dir(folder);
-    const QString undoName = dir.filePath(QStringLiteral("undo%1.temp").arg(number));
-    const QString redoName = dir.filePath(QStringLiteral("redo%1.temp").arg(number));
-    if (QFile::exists(undoName) || QFile::exists(redoName))
+    const QString undoName = dir.filePath(QStringLiteral("undo-") + tag);
+    const QString redoName = dir.filePath(QStringLiteral("redo-") + tag);
+    if (!createExclusive(undoName))
         return false;
-    QFile undoFile(undoName);
-    QFile redoFile(redoName);
-    const bool undoOk = undoFile.open(QIODevice::ReadWrite | QIODevice::Truncate);
-    const bool redoOk = redoFile.open(QIODevice::ReadWrite | QIODevice::Truncate);
-    undoFile.close();
-    redoFile.close();
-    if (!undoOk || !redoOk) {
+    if (!createExclusive(redoName)) {
         QFile::remove(undoName);
-        QFile::remove(redoName);
         return false;
     }
     m_undoFileName = undoName;

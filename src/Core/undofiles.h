@@ -4,13 +4,22 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class QTemporaryDir;
 
 namespace Core {
 
-/// The two private files, "undo<r>.temp" and "redo<r>.temp", that hold the records of the
-/// undoable process steps of one workspace (the cells each step changed, with their states before
-/// and after it), and the table of where each step's records lie.
+/// The two private files, "undo-<host>-<pid>-<r>.temp" and "redo-...", that hold the records of
+/// the undoable process steps of one workspace (the cells each step changed, with their states
+/// before and after it), and the table of where each step's records lie.
+///
+/// They live in the folder "undo" of the user's cache folder, which only the user may enter
+/// (mode 0700); r is 64 random bits, and both are created anew, never through a link. They go
+/// when the workspace does; files left by a process of this host that no longer runs (a crash)
+/// are removed when the next workspace makes its files. Where the cache folder cannot be used,
+/// the files go to a private temporary folder of their own.
 ///
 /// The files hold only records that can still be used: releasing a step's records moves the ones
 /// written after it down over the gap and shortens the files. Steps are released when they leave
@@ -55,7 +64,8 @@ private:
         qint64 size[2];
     };
 
-    bool tryCreate(const QString &folder, unsigned number);
+    bool tryCreate(const QString &folder);
+    static void removeStaleFiles(const QString &folder);
     QString fileName(Side side) const { return side == Side::Undo ? m_undoFileName : m_redoFileName; }
     qint64 end(int side) const;
     /// Moves the bytes from `from` to the end of the file down to `to`, and cuts the file there.
@@ -64,6 +74,7 @@ private:
     QString m_undoFileName;
     QString m_redoFileName;
     std::vector<Entry> m_entries; // in file order, the same in both files
+    std::unique_ptr<QTemporaryDir> m_fallbackFolder;
 };
 
 } // namespace Core

@@ -1,5 +1,6 @@
 #include "materialconflictdialog.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 
 #include <QComboBox>
@@ -15,10 +16,7 @@ namespace Ui {
 
 namespace {
 
-QColor toColor(const std::array<float, 4> &c)
-{
-    return QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255), int(c[3] * 255));
-}
+QColor toColor(const std::array<float, 4> &c) { return Model::Materials::toQColor(c); }
 
 QPixmap swatch(const std::array<float, 4> &color, int size)
 {

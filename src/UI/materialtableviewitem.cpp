@@ -1,5 +1,6 @@
 #include "materialtableviewitem.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 
 #include <QColor>
@@ -46,10 +47,8 @@ QVariant MaterialTableViewItem::data(const QModelIndex &index, int role) const
         return material.id();
     case 1:
         return material.name();
-    case 2: {
-        const auto c = material.color();
-        return QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255), int(c[3] * 255));
-    }
+    case 2:
+        return Model::Materials::toQColor(material.color());
     case 3:
         return material.density();
     case 4:
@@ -106,11 +105,9 @@ bool MaterialTableViewItem::setData(const QModelIndex &index, const QVariant &va
     case 1:
         material.setName(value.toString());
         break;
-    case 2: {
-        const QColor color = value.value<QColor>();
-        material.setColor(color.red() / 255.0f, color.green() / 255.0f, color.blue() / 255.0f, color.alpha() / 255.0f);
+    case 2:
+        material.setColor(Model::Materials::fromQColor(value.value<QColor>()));
         break;
-    }
     case 3:
         material.setDensity(value.toFloat());
         break;

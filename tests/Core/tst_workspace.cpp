@@ -4,6 +4,9 @@
 #include "testobject.h"
 #include "testoperations.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QtTest>
 
 using Core::ConsoleInput;
@@ -139,23 +142,35 @@ private slots:
         QCOMPARE(update->count, 1);
     }
 
-    // A window's undo files go with it; a headless workspace makes none.
+    // A window's undo files go with it; a headless workspace makes none. They lie in a private
+    // folder of the user's cache, never in the working folder, under names nobody can guess.
     void undoFilesLiveWithTheWorkspace()
     {
         QTemporaryDir folder;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder.path()));
         const auto restoreFolder = qScopeGuard([&] { QDir::setCurrent(previous); });
+        const QString privateFolder =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("undo"));
+        QVERIFY(privateFolder.startsWith(QDir::homePath())); // the tests' home, in the build tree
+        const QRegularExpression pattern(QStringLiteral("^(undo|redo)-[A-Za-z0-9._]+-%1-[0-9a-f]{16}\\.temp$")
+                                             .arg(QCoreApplication::applicationPid()));
         QString undoName;
         QString redoName;
         {
             Core::Workspace ws;
             undoName = ws.undoFiles().undoFileName();
             redoName = ws.undoFiles().redoFileName();
-            QVERIFY(QFileInfo(undoName).fileName().startsWith(QStringLiteral("undo")));
-            QVERIFY(redoName.endsWith(QStringLiteral(".temp")));
+            QCOMPARE(QFileInfo(undoName).absolutePath(), privateFolder);
+            QVERIFY2(pattern.match(QFileInfo(undoName).fileName()).hasMatch(), qPrintable(undoName));
+            QCOMPARE(QFileInfo(redoName).fileName().mid(4), QFileInfo(undoName).fileName().mid(4));
             QVERIFY(QFile::exists(undoName) && QFile::exists(redoName));
+            // Only the user may enter the folder and read the files.
+            const QFile::Permissions groupOrOthers(0x0077);
+            QCOMPARE(QFileInfo(privateFolder).permissions() & groupOrOthers, QFile::Permissions());
+            QCOMPARE(QFileInfo(undoName).permissions() & groupOrOthers, QFile::Permissions());
             QVERIFY(Core::Workspace().undoFiles().undoFileName() != undoName);
+            QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
         }
         QVERIFY(!QFile::exists(undoName));
         QVERIFY(!QFile::exists(redoName));
@@ -167,6 +182,65 @@ private slots:
             ws.newDocument();
             QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
         }
+    }
+
+    // Files of a process that no longer runs (a crash) go at the next start; those of running
+    // processes and of other hosts sharing the folder stay.
+    void staleUndoFilesAreRemovedAtTheNextStart()
+    {
+        QString host;
+        QString folder;
+        {
+            UndoFiles files;
+            const QFileInfo info(files.undoFileName());
+            folder = info.absolutePath();
+            host = info.fileName().split(QLatin1Char('-')).at(1);
+        }
+        QProcess gone;
+        gone.start(QStringLiteral("true"), QStringList());
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        const QString tail = QStringLiteral("-0123456789abcdef.temp");
+        const QStringList stale{QStringLiteral("undo-%1-%2").arg(host).arg(deadPid) + tail,
+                                QStringLiteral("redo-%1-%2").arg(host).arg(deadPid) + tail};
+        const QStringList kept{QStringLiteral("undo-%1-%2").arg(host).arg(QCoreApplication::applicationPid()) + tail,
+                               QStringLiteral("undo-other_host-%1").arg(deadPid) + tail,
+                               QStringLiteral("undo-%1-%2").arg(host).arg(deadPid) + QStringLiteral(".txt")};
+        for (const QString &name : stale + kept) {
+            QFile file(QDir(folder).filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const auto removeKept = qScopeGuard([&] {
+            for (const QString &name : kept)
+                QFile::remove(QDir(folder).filePath(name));
+        });
+        UndoFiles files;
+        for (const QString &name : stale)
+            QVERIFY2(!QFile::exists(QDir(folder).filePath(name)), qPrintable(name));
+        for (const QString &name : kept)
+            QVERIFY2(QFile::exists(QDir(folder).filePath(name)), qPrintable(name));
+    }
+
+    // A link in place of the private folder is not followed: the files go to a private folder of
+    // their own instead, and nothing is made where the link points.
+    void linkedUndoFolderIsRefused()
+    {
+        const QString folder =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("undo"));
+        QTemporaryDir elsewhere;
+        QDir(folder).removeRecursively();
+        QVERIFY(QFile::link(elsewhere.path(), folder));
+        const auto removeLink = qScopeGuard([&] { QFile::remove(folder); });
+        {
+            UndoFiles files;
+            QVERIFY(files.hasFiles());
+            QVERIFY(!files.undoFileName().startsWith(folder + QLatin1Char('/')));
+            QVERIFY(!files.undoFileName().startsWith(elsewhere.path()));
+            QVERIFY(files.append(1, "A", "a", nullptr));
+            QVERIFY(QDir(elsewhere.path()).isEmpty());
+        }
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
     }
 
     void releasingARecordMovesTheLaterOnesDown()

@@ -1,4 +1,6 @@
 // The material and process catalogues: their files in ~/Cellforge and the entries they hold.
+#include "Model/Automaton/surfacemesh.h"
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "catalogtesthome.h"
@@ -245,6 +247,32 @@ private slots:
         QVERIFY(!factory->setMaterial(Material(0, QStringLiteral("Nothing"), 1, 1, 1)));
         QCOMPARE(factory->getMaterial(999).name(), QStringLiteral("Empty"));
         QCOMPARE(factory->getMaterial(999).color()[3], 1.0f);
+    }
+
+    // The face colours of a fresh HOME (the built-in table) are those after the catalogue was written
+    // and read again: Si is 127 grey either way, as stored catalogues have it ("#FF7F7F7F").
+    void coloursDoNotDependOnWhetherTheCatalogueWasSaved()
+    {
+        using Model::Automaton::SurfaceMesh;
+        CatalogTestHome home;
+        auto factory = MaterialFactory::instance();
+        factory->createDefaultMaterials();
+        QMap<uint32_t, SurfaceMesh::Rgb> fresh;
+        for (const Material &m : factory->getMaterials())
+            fresh.insert(m.id(), SurfaceMesh::rgb(m.color()));
+        QCOMPARE(fresh.value(1), (SurfaceMesh::Rgb{127, 127, 127}));
+        QVERIFY(factory->saveMaterials() && factory->loadMaterials());
+        QCOMPARE(home.read(QStringLiteral("materials.xml")), golden(true));
+        for (const Material &m : factory->getMaterials())
+            QCOMPARE(SurfaceMesh::rgb(m.color()), fresh.value(m.id()));
+        // Every byte goes to text and back unchanged, and so does a colour between two bytes.
+        for (int b = 0; b < 256; ++b) {
+            const auto color = Model::Materials::colorFromBytes(b, 255 - b, b / 2, b);
+            const QString text = Model::Materials::colorToText(color);
+            QCOMPARE(Model::Materials::colorToText(Model::Materials::colorFromText(text)), text);
+            QCOMPARE(Model::Materials::colorFromText(text), color);
+        }
+        QCOMPARE(Model::Materials::colorToText({0.5f, 0.3f, 1.0f, 1.0f}), QStringLiteral("#FF804DFF"));
     }
 
     void nameLookupFollowsEveryChange()

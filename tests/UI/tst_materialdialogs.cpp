@@ -91,8 +91,8 @@ private slots:
         QVERIFY(dialog);
         QVERIFY(dialog->testOption(QColorDialog::ShowAlphaChannel));
         delegate.setEditorData(dialog, model.index(1, 2));
-        // Components times 255, truncated: 0.7 gives 178.
-        QCOMPARE(dialog->currentColor(), QColor(178, 0, 255, 127));
+        // Components as their nearest bytes, as files and meshes have them: 0.7 gives 179 (178.5), 0.5 128.
+        QCOMPARE(dialog->currentColor(), QColor(179, 0, 255, 128));
         dialog->setCurrentColor(QColor(0, 255, 0, 255));
         delegate.setModelData(dialog, &model, model.index(1, 2));
         QCOMPARE(model.materials().at(1).color(), (std::array<float, 4>{0.0f, 1.0f, 0.0f, 1.0f}));

@@ -1,3 +1,4 @@
+#include "Util/availablememory.h"
 #include "Util/failuretext.h"
 #include "Util/paralleltasks.h"
 #include "Util/runcontrol.h"
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -132,6 +134,69 @@ private slots:
         alone.advance();
         alone.finish();
         QVERIFY(!alone.stopHere() && !alone.stopped());
+    }
+
+    // What a large allocation may take: the lowest limit, less what the process already uses of its own.
+    void availableMemoryIsTheLowestLimit_data()
+    {
+        QTest::addColumn<QList<double>>("limits"); // physical, control group, address space and used, data and used
+        QTest::addColumn<double>("bytes");
+        QTest::addColumn<QString>("source");
+        const double none = std::numeric_limits<double>::infinity();
+        QTest::newRow("the machine") << QList<double>{16e9, none, none, 5e8, none, 1e8} << 16e9
+                                     << "this machine's physical memory";
+        QTest::newRow("control group") << QList<double>{16e9, 4e9, none, 5e8, none, 1e8} << 4e9
+                                       << "the memory limit of the program's control group";
+        QTest::newRow("address space left") << QList<double>{16e9, 4e9, 3e9, 5e8, none, 1e8} << 2.5e9
+                                            << "what is left under the program's address-space limit, ulimit -v";
+        QTest::newRow("data left") << QList<double>{16e9, none, none, 5e8, 1e9, 2e8} << 8e8
+                                   << "what is left under the program's data limit, ulimit -d";
+        QTest::newRow("limit used up") << QList<double>{16e9, none, 1e9, 2e9, none, 0} << 0.0
+                                       << "what is left under the program's address-space limit, ulimit -v";
+        QTest::newRow("nothing known") << QList<double>{none, none, none, 0, none, 0} << none << "no known limit";
+    }
+    void availableMemoryIsTheLowestLimit()
+    {
+        QFETCH(QList<double>, limits);
+        const AvailableMemory available =
+            AvailableMemory::from({limits[0], limits[1], limits[2], limits[3], limits[4], limits[5]});
+        QTEST(available.bytes(), "bytes");
+        QTEST(available.sourceText(), "source");
+    }
+
+    // The limits of the process's control group and of its ancestors, in either version of the files.
+    void controlGroupLimitsAreRead_data()
+    {
+        QTest::addColumn<QByteArray>("membership"); // as /proc/self/cgroup
+        QTest::addColumn<QStringList>("files");     // "path under the root=contents"
+        QTest::addColumn<double>("limit");
+        const double none = std::numeric_limits<double>::infinity();
+        QTest::newRow("v2, the parent's limit")
+            << QByteArray("0::/user/app\n") << QStringList{"user/memory.max=2147483648\n", "user/app/memory.max=max\n"}
+            << 2147483648.0;
+        QTest::newRow("v2 without a limit") << QByteArray("0::/a\n") << QStringList{"a/memory.max=max\n"} << none;
+        QTest::newRow("v2 in a namespace of its own")
+            << QByteArray("0::/\n") << QStringList{"memory.max=536870912"} << 536870912.0;
+        QTest::newRow("v1 memory controller") << QByteArray("5:cpu,cpuacct:/x\n4:memory:/batch/job\n0::/\n")
+                                              << QStringList{"memory/batch/job/memory.limit_in_bytes=1073741824\n",
+                                                             "memory/memory.limit_in_bytes=9223372036854771712\n"}
+                                              << 1073741824.0;
+        QTest::newRow("v1 without a limit")
+            << QByteArray("4:memory:/\n") << QStringList{"memory/memory.limit_in_bytes=9223372036854771712\n"} << none;
+    }
+    void controlGroupLimitsAreRead()
+    {
+        QFETCH(QByteArray, membership);
+        QFETCH(QStringList, files);
+        QTemporaryDir root;
+        for (const QString &file : files) {
+            const QString path = root.filePath(file.section(QLatin1Char('='), 0, 0));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(writeFileContents(path, file.section(QLatin1Char('='), 1).toLatin1()));
+        }
+        const QString cgroup = root.filePath(QStringLiteral("cgroup"));
+        QVERIFY(writeFileContents(cgroup, membership));
+        QTEST(AvailableMemory::controlGroupLimit(cgroup, root.path()), "limit");
     }
 
     void refusal()

@@ -15,6 +15,7 @@
 #include "Util/safefile.h"
 #include "batchrunner.h"
 #include "documentio.h"
+#include "imagefolder.h"
 #include "offscreenimage.h"
 #include "processlistfile.h"
 #include "processvocabulary.h"
@@ -47,7 +48,7 @@ QString BatchCommand::usage()
                           "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
                           "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
                           "                       [--netlist OUT.cir [--cell-size-um A]]\n"
-                          "                       [--verbose]\n"
+                          "                       [--images DIR] [--overwrite-images] [--verbose]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
@@ -68,6 +69,10 @@ QString BatchCommand::usage()
                           "                      cell volume and write their SPICE netlist to this file\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
                           "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
+                          "  --images DIR        the folder where \"Save Image\" steps write: their file names\n"
+                          "                      are taken inside it (default: the folder of --output,\n"
+                          "                      else the working folder)\n"
+                          "  --overwrite-images  let \"Save Image\" steps replace images that exist\n"
                           "  --verbose           say on standard error when each step starts\n"
                           "  --help              show this text\n"
                           "  --version           show the program's version\n"
@@ -75,7 +80,8 @@ QString BatchCommand::usage()
                           "Without --input the list must begin with \"Create Substrate\".\n"
                           "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
                           "or no beam was found,\n"
-                          "2 bad arguments, 3 a file could not be read, 4 an output could not be written,\n"
+                          "2 bad arguments or a number of the list out of its range, 3 a file could not be\n"
+                          "read, 4 an output could not be written,\n"
                           "130 stopped by SIGINT or SIGTERM (nothing written; once an output was written, the\n"
                           "one being written is completed and the rest is not; a second signal quits at once).\n"
                           "A file-size limit (SIGXFSZ) fails the write with exit status 4.\n");
@@ -101,6 +107,18 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
         }
         if (a == QLatin1String("--verbose")) {
             options.verbose = true;
+            continue;
+        }
+        if (a == QLatin1String("--overwrite-images")) {
+            options.overwriteImages = true;
+            continue;
+        }
+        if (a == QLatin1String("--images")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return fail(QStringLiteral("Option --images needs a folder."));
+            if (!options.imagesFolder.isEmpty())
+                return fail(QStringLiteral("Option --images is given twice."));
+            options.imagesFolder = arguments.at(++i);
             continue;
         }
         if (a == QLatin1String("--export-csv")) {
@@ -158,11 +176,17 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
                               : a == QLatin1String("--netlist")    ? options.netlistFile
                                                                    : options.outputFile;
             if (a == QLatin1String("--cell-size-um")) {
+                // Outside this range the masses or compliances of the netlist leave the double numbers.
+                using Model::ModelExtraction::CantileverStructure;
                 bool ok = false;
                 const double size = value.toDouble(&ok);
-                if (!ok || !(size > 0.0) || !std::isfinite(size))
+                if (!ok || !(size >= CantileverStructure::smallestCellEdgeUm) ||
+                    !(size <= CantileverStructure::largestCellEdgeUm))
                     return fail(
-                        QStringLiteral("--cell-size-um needs a length in micrometres above 0, not \"%1\".").arg(value));
+                        QStringLiteral("--cell-size-um needs a length in micrometres from %1 to %2, not \"%3\".")
+                            .arg(CantileverStructure::smallestCellEdgeUm, 0, 'g', 6)
+                            .arg(CantileverStructure::largestCellEdgeUm, 0, 'g', 6)
+                            .arg(value));
                 options.cellSizeUm = size;
             } else if (a == QLatin1String("--threads")) {
                 bool ok = false;
@@ -289,6 +313,14 @@ int BatchCommand::run(const Options &options)
     if (listFile.wasUpgraded())
         report(QStringLiteral("warning: ") + ProcessListFile::upgradeText());
     const QList<Ui::ProcessData> steps = listFile.steps();
+    // A number that no step takes is refused before anything runs, as a bad argument is.
+    const QStringList refusals = BatchRunner::rangeRefusals(steps);
+    if (!refusals.isEmpty()) {
+        for (const QString &refusal : refusals)
+            report(refusal);
+        report(QStringLiteral("No step was run."));
+        return UsageError;
+    }
 
     // This workspace never undoes: it makes no undo or redo file, and a killed run leaves none behind.
     Core::Workspace workspace(Core::UndoFiles::Storage::None);
@@ -350,7 +382,15 @@ int BatchCommand::run(const Options &options)
         }
     }
 
+    // Image names come from the list: they are checked before the first step runs.
+    const ImageFolder images(options.imagesFolder.isEmpty() ? ImageFolder::defaultFolder(options.outputFile)
+                                                            : options.imagesFolder,
+                             options.overwriteImages);
+    if (!checkImages(images, steps))
+        return OutputError;
+
     BatchRunner runner(workspace, target);
+    runner.setImageFolder(images);
     runner.setSeed(options.seed);
     runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
         // Nothing is shown here: surfaces live only while an image is drawn.
@@ -488,6 +528,20 @@ int BatchCommand::writeOutputs(const Options &options, Core::Workspace &workspac
                        .arg(output.first));
     }
     return Interrupted;
+}
+
+bool BatchCommand::checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps)
+{
+    bool existing = false;
+    const auto findings = images.check(steps);
+    for (const ImageFolder::Finding &finding : findings) {
+        m_err << "cellforge-batch: " << finding.text << "\n";
+        existing = existing || finding.existingFile;
+    }
+    if (existing)
+        m_err << "cellforge-batch: Give --overwrite-images to replace existing images.\n";
+    m_err.flush();
+    return findings.empty();
 }
 
 int BatchCommand::writeNetlist(const Options &options, Core::Workspace &workspace)

@@ -17,6 +17,10 @@ namespace Core {
 class Workspace;
 }
 
+namespace Ui {
+class ProcessData;
+}
+
 namespace Model {
 namespace Automaton {
 class TotalVolume;
@@ -26,12 +30,16 @@ class TotalVolume;
 namespace Core {
 namespace BatchRun {
 
+class ImageFolder;
+
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
 /// [--threads N] [--seed N] [--export-vti OUT.vti] [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]
 /// [--export-csv FIELD OUT.csv] [--netlist OUT.cir [--cell-size-um A]]`. Loads the list, optionally a
 /// document whose first cell volume becomes the target, runs the steps with one line each and writes
 /// the resulting document, the target volume as VTK image data, the surface of the first cell volume
-/// as a mesh, a data field of that volume as CSV and the netlist of its cantilever beams.
+/// as a mesh, a data field of that volume as CSV and the netlist of its cantilever beams. The images
+/// of "Save Image" steps go to one folder (`--images DIR`), replacing files only with
+/// `--overwrite-images`.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4, Interrupted = 130 };
@@ -52,6 +60,9 @@ public:
         bool verbose = false;    ///< a line on standard error when each step starts
         bool help = false;
         bool version = false; ///< print the program's name and version
+
+        QString imagesFolder;         ///< where "Save Image" steps write; empty: the default folder
+        bool overwriteImages = false; ///< "Save Image" steps may replace existing files
     };
 
     /// Step lines go to `out`, problems to `err`; `progressBar` draws a bar on `err` (a terminal).
@@ -87,6 +98,8 @@ private:
     /// Writes every output the options name, in order, until one fails or a stop comes; an exit code.
     int writeOutputs(const Options &options, Core::Workspace &workspace,
                      const std::shared_ptr<Model::Automaton::TotalVolume> &target);
+    /// Says what is wrong with the image names of the steps; false when anything is.
+    bool checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps);
 
     QTextStream &m_out;
     QTextStream &m_err;

@@ -5,6 +5,7 @@
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
 #include "processvocabulary.h"
+#include "stepparameters.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -36,10 +37,38 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
         return it.value()(context, step);
     } catch (const std::bad_alloc &) {
         return OutOfMemory;
+    } catch (const Model::Automaton::VolumeAllocationError &e) {
+        // A volume that does not fit is no fault of the list; its text says what it needs.
+        context.detail = QString::fromStdString(e.what());
+        return e.doesNotFit() ? OutOfMemory : InvalidValue;
     } catch (const std::exception &e) {
         // An engine that refuses its input (or runs out of memory) fails the step, not the program.
         context.detail = QString::fromLocal8Bit(e.what());
         return InvalidValue;
+    }
+}
+
+QStringList BatchRunner::rangeRefusals(const QList<Ui::ProcessData> &steps)
+{
+    QStringList refusals;
+    for (int i = 0; i < steps.size(); ++i) {
+        for (const QString &refusal : StepParameters::rangeRefusals(steps.at(i)))
+            refusals << QStringLiteral("Step %1 (%2): %3.")
+                            .arg(i + 1)
+                            .arg(displayName(steps.at(i).getProcessType()), refusal);
+    }
+    return refusals;
+}
+
+StepEstimate StepRegistry::estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) const
+{
+    const auto it = m_estimates.constFind(step.getProcessType());
+    if (it == m_estimates.constEnd() || !target)
+        return StepEstimate();
+    try {
+        return it.value()(step, target);
+    } catch (const std::exception &) {
+        return StepEstimate(); // the step itself says what is wrong when it runs
     }
 }
 
@@ -57,6 +86,9 @@ QStringList BatchRunner::conversionWarnings(const Ui::ProcessData &step, int ind
     QStringList warnings;
     const auto unconverted = step.unconvertedParameters();
     for (auto it = unconverted.constBegin(); it != unconverted.constEnd(); ++it) {
+        // A number beyond what its kind holds is no typo: the step refuses it as out of range.
+        if (StepParameters::isNumberOutOfItsKind(step.getParameters().value(it.key()), it.value()))
+            continue;
         const bool vector = step.getParameters().value(it.key()).userType() == qMetaTypeId<Util::Vector3D>();
         warnings << QStringLiteral("step %1 (%2): \"%3\" %4 (\"%5\"); %6")
                         .arg(index + 1)
@@ -135,6 +167,11 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         if (m_warn) {
             for (const QString &warning : conversionWarnings(step, i))
                 m_warn(warning);
+            const StepEstimate estimate = m_registry.estimate(step, m_target);
+            if (estimate.seconds > longStepSeconds)
+                m_warn(QStringLiteral("step %1 (%2) is estimated to run for %3.")
+                           .arg(i + 1)
+                           .arg(displayName(step.getProcessType()), estimate.text));
         }
         if (m_start)
             m_start(i, displayName(step.getProcessType()));
@@ -146,7 +183,7 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         std::optional<uint64_t> stepSeed;
         if (m_seed)
             stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
-        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control};
+        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control, &m_images};
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);

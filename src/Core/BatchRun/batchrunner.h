@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "imagefolder.h"
 #include "processdata.h"
 
 #include <QList>
@@ -36,6 +37,8 @@ struct StepContext {
     std::optional<uint64_t> seed;
     /// Engines report to it and stop at its request (a stopped engine makes the step Stopped); may be null.
     Util::RunControl *control = nullptr;
+    /// Where "Save Image" steps may write; the runner's own. Null: names are used as they are.
+    ImageFolder *images = nullptr;
 
     /// Records the step in the volume's tables: its operation code as the last operation and,
     /// when it may change silicon cells, the lattice as out of date.
@@ -46,20 +49,34 @@ struct StepContext {
 /// returns a result code (0 success, 1 missing parameter, 2 invalid value).
 using StepFunction = std::function<int(StepContext &context, const Ui::ProcessData &step)>;
 
+/// What a step will take before it runs, from its parameters and the volume it acts on: the
+/// seconds (0 when unknown or negligible) and what the estimate counts, for the user.
+struct StepEstimate {
+    double seconds = 0.0;
+    QString text; ///< "at least 265 days (4294967295 time steps over 2000000 cells)"
+};
+using EstimateFunction =
+    std::function<StepEstimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target)>;
+
 /// Step type -> step runner. Each engine is wired in exactly one place (steprunners.cpp); a type
 /// from 0 to 19 without an entry is "not implemented", any other type is unknown.
 class StepRegistry {
 public:
     void add(int processType, const StepFunction &function) { m_functions.insert(processType, function); }
+    /// Steps that may run for hours say so beforehand.
+    void addEstimate(int processType, const EstimateFunction &function) { m_estimates.insert(processType, function); }
     bool contains(int processType) const { return m_functions.contains(processType); }
     /// The result code of the step; engine exceptions become code 2 with their text as detail.
     int run(StepContext &context, const Ui::ProcessData &step) const;
+    /// How long the step will take on `target`; none for types without an estimate.
+    StepEstimate estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) const;
 
     /// Every step runner whose engine is built.
     static const StepRegistry &standard();
 
 private:
     QMap<int, StepFunction> m_functions;
+    QMap<int, EstimateFunction> m_estimates;
 };
 
 /// One finished or failed step of a run.
@@ -94,11 +111,15 @@ public:
     BatchRunner(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
                 const StepRegistry &registry = StepRegistry::standard());
 
+    /// The handler gets the file that a "Save Image" step's name stands for in the images folder.
     void setSaveImageHandler(const std::function<bool(const QString &, QString *)> &handler) { m_saveImage = handler; }
+    /// Where "Save Image" steps write (by default the working folder, without replacing files).
+    void setImageFolder(const ImageFolder &images) { m_images = images; }
     /// Called after every step (in the running thread), also for the failing one.
     void setStepObserver(const std::function<void(const StepRecord &)> &observer) { m_observer = observer; }
     /// Called (in the running thread) just before a step runs, once per number of the step that
-    /// did not convert when its list was read and runs as 0.
+    /// did not convert when its list was read and runs as 0, and once for a step estimated to run
+    /// longer than `longStepSeconds`, with the estimate.
     void setWarningObserver(const std::function<void(const QString &)> &observer) { m_warn = observer; }
     /// Makes the random steps repeatable: each draws from a stream fixed by the seed and its position.
     void setSeed(std::optional<uint64_t> seed) { m_seed = seed; }
@@ -117,8 +138,15 @@ public:
     /// One text per such number of the step at 0-based position `index`: "step 2 (Isotropic
     /// Deposition): "Film Thickness" is not a number ("thick"); 0 is used."
     static QStringList conversionWarnings(const Ui::ProcessData &step, int index);
+    /// Every number of the steps outside the values its step takes, for a check before the run:
+    /// "Step 3 (Si Oxidation): "Oxidation Pressure" of -1 is out of range: it must be above 0 and up
+    /// to 1.79769e+308 atm." The steps refuse the same numbers when they run.
+    static QStringList rangeRefusals(const QList<Ui::ProcessData> &steps);
 
     RunSummary run(const QList<Ui::ProcessData> &steps);
+
+    /// Steps estimated to run longer than this (seconds) are announced before they start.
+    static constexpr double longStepSeconds = 3600.0;
 
     /// Steps finished so far in the current run; read by a progress timer in another thread.
     int doneCount() const { return m_doneCount.load(); }
@@ -129,6 +157,7 @@ private:
     Model::Automaton::TotalVolumePtr m_target;
     const StepRegistry &m_registry;
     std::function<bool(const QString &, QString *)> m_saveImage;
+    ImageFolder m_images;
     std::function<void(const StepRecord &)> m_observer;
     std::function<void(const QString &)> m_warn;
     std::optional<uint64_t> m_seed;

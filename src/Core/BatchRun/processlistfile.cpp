@@ -1,13 +1,18 @@
 #include "processlistfile.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/safefile.h"
 #include "Util/vector3d.h"
 
 #include <QColor>
 #include <QFile>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+
+#include <cmath>
+#include <limits>
 
 namespace Core {
 namespace BatchRun {
@@ -32,6 +37,27 @@ Material parseMaterial(const QXmlStreamAttributes &a)
     if (a.hasAttribute(QLatin1String("color")))
         material.setColor(Model::Materials::colorFromText(a.value(QLatin1String("color")).toString()));
     return material;
+}
+
+// Of a decimal number that did not convert: it lies below the smallest double ("1e-400"), not
+// above the largest ("1e400").
+bool isBelowTheDoubles(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d+))?\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    const QString whole = match.captured(1);
+    const QString digits = whole + match.captured(2);
+    const int first = digits.indexOf(QRegularExpression(QStringLiteral("[1-9]")));
+    if (first < 0)
+        return false;
+    bool ok = false;
+    const qlonglong exponent = match.captured(3).isEmpty() ? 0 : match.captured(3).toLongLong(&ok);
+    if (!match.captured(3).isEmpty() && !ok)
+        return match.captured(3).startsWith(QLatin1Char('-'));
+    // The power of ten of the first significant digit.
+    return qlonglong(whole.size() - 1 - first) + exponent < 0;
 }
 
 QString materialLabel(const Material &m) { return QStringLiteral("\"%1\" (identifier %2)").arg(m.name()).arg(m.id()); }
@@ -80,11 +106,18 @@ QVariant ProcessListFile::valueFromText(const QString &type, const QString &data
     if (type == QLatin1String("bool")) {
         value = data == QLatin1String("true");
     } else if (type == QLatin1String("float")) {
-        // Out of range gives infinity, which is no more a number of the list than a typo.
-        const float number = data.toFloat(&ok);
-        value = ok ? number : 0.0f;
+        // A number beyond the floats stays unconverted, and its step refuses it as out of range; one
+        // too small to be told from 0 is 0.
+        double number = data.toDouble(&ok);
+        if (!ok && isBelowTheDoubles(data))
+            number = 0.0, ok = true;
+        if (ok && std::isfinite(number) && std::fabs(number) > std::numeric_limits<float>::max())
+            ok = false;
+        value = ok ? static_cast<float>(number) : 0.0f;
     } else if (type == QLatin1String("double")) {
-        const double number = data.toDouble(&ok);
+        double number = data.toDouble(&ok);
+        if (!ok && isBelowTheDoubles(data))
+            number = 0.0, ok = true;
         value = ok ? number : 0.0;
     } else if (type == QLatin1String("int")) {
         value = data.toInt(&ok);
@@ -378,13 +411,9 @@ void ProcessListFile::synchroniseMaterials(QList<Ui::ProcessData> &steps)
                                         .arg(it.key());
             const Material material = catalogue->getMaterial(m_translation.value(fileId, 0));
             const QString base = it.key().left(it.key().size() - 3);
-            const auto c = material.color();
             step.setParameter(base, material.name(), true);
             step.setParameter(it.key(), QVariant::fromValue<uint>(material.id()), false);
-            step.setParameter(base + QStringLiteral("_Color"),
-                              QColor(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f),
-                                     static_cast<int>(c[2] * 255.0f), static_cast<int>(c[3] * 255.0f)),
-                              false);
+            step.setParameter(base + QStringLiteral("_Color"), Model::Materials::toQColor(material.color()), false);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "processvocabulary.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 
 #include <QColor>
@@ -287,9 +288,7 @@ uint32_t compatibleProcessId(int type)
 void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
                            bool idShown)
 {
-    const auto c = material.color();
-    const QColor color(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f),
-                       static_cast<int>(c[2] * 255.0f), static_cast<int>(c[3] * 255.0f));
+    const QColor color = Model::Materials::toQColor(material.color());
     step.setParameter(base + QStringLiteral("_Id"), QVariant::fromValue<uint>(material.id()), idShown);
     step.setParameter(base, material.name(), true);
     step.setParameter(base + QStringLiteral("_Color"), color, false);
@@ -304,11 +303,8 @@ void completeDerivedParameters(Ui::ProcessData &step)
             continue;
         const auto material =
             Model::Materials::MaterialFactory::instance()->getMaterial(parameters.value(idName).toUInt());
-        const auto c = material.color();
         step.setParameterValue(base, material.name());
-        step.setParameterValue(base + QStringLiteral("_Color"),
-                               QColor(static_cast<int>(c[0] * 255.0f), static_cast<int>(c[1] * 255.0f),
-                                      static_cast<int>(c[2] * 255.0f), static_cast<int>(c[3] * 255.0f)));
+        step.setParameterValue(base + QStringLiteral("_Color"), Model::Materials::toQColor(material.color()));
     }
     if (step.getProcessType() == Pvd && parameters.contains(QStringLiteral("DepositOn"))) {
         static const char *const texts[] = {"", "On Top", "On Bottom", "On Top and Bottom"};

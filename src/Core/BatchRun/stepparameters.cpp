@@ -1,10 +1,88 @@
 #include "stepparameters.h"
 
+#include "parameterranges.h"
+
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
 namespace Core {
 namespace BatchRun {
+
+namespace {
+
+bool isWholeNumberText(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+    return pattern.match(text).hasMatch();
+}
+
+bool isDecimalText(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+    return pattern.match(text).hasMatch();
+}
+
+} // namespace
+
+bool StepParameters::isNumberOutOfItsKind(const QVariant &value, const QString &text)
+{
+    switch (value.userType()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return isWholeNumberText(text);
+    case QMetaType::Float:
+    case QMetaType::Double:
+        return isDecimalText(text);
+    default:
+        return false;
+    }
+}
+
+QString StepParameters::rangeRefusal(const Ui::ProcessData &step, const QString &name, const QVariant &value,
+                                     ParameterKind kind)
+{
+    std::optional<Util::ValueRange> range = parameterRange(step.getProcessType(), name);
+    if (!range)
+        range = kindRange(kind);
+    if (!range)
+        return QString();
+    const auto unconverted = step.unconvertedParameters();
+    if (unconverted.contains(name)) {
+        const QString text = unconverted.value(name);
+        return isNumberOutOfItsKind(value, text) ? range->refusal(name, text.trimmed()) : QString();
+    }
+    // Anything that is no number (a text, a colour, a flag) is for the reading to refuse.
+    if (value.userType() == QMetaType::Bool)
+        return QString();
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || range->contains(number))
+        return QString();
+    return range->refusal(name, number);
+}
+
+QStringList StepParameters::rangeRefusals(const Ui::ProcessData &step)
+{
+    const auto parameters = step.getParameters();
+    const bool sphere = parameters.value(QStringLiteral("SphericalSubstrate")).toBool();
+    const bool byTime = parameters.value(QStringLiteral("OxidationTimeSet")).toBool();
+    QStringList refusals;
+    for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
+        if (!parameters.contains(definition.name))
+            continue;
+        // The fields of the other mode are not read.
+        if ((definition.shown == Shown::WhenBox && sphere) || (definition.shown == Shown::WhenSphere && !sphere) ||
+            (definition.shown == Shown::WhenByTime && !byTime) ||
+            (definition.shown == Shown::WhenByThickness && byTime))
+            continue;
+        const QString refusal = rangeRefusal(step, definition.name, parameters.value(definition.name), definition.kind);
+        if (!refusal.isEmpty())
+            refusals << refusal;
+    }
+    return refusals;
+}
 
 QVariant StepParameters::fetch(const QString &name)
 {
@@ -25,10 +103,20 @@ void StepParameters::invalid(const QString &name)
         m_invalid << name;
 }
 
+bool StepParameters::inRange(const QString &name, const QVariant &value, ParameterKind kind)
+{
+    const QString refusal = rangeRefusal(m_step, name, value, kind);
+    if (refusal.isEmpty())
+        return true;
+    if (!m_outOfRange.contains(refusal))
+        m_outOfRange << refusal;
+    return false;
+}
+
 uint32_t StepParameters::toUInt(const QString &name)
 {
     const QVariant v = fetch(name);
-    if (!v.isValid())
+    if (!v.isValid() || !inRange(name, v, ParameterKind::UInt))
         return 0;
     bool ok = false;
     // A negative number must not wrap around into a huge count.
@@ -43,7 +131,7 @@ uint32_t StepParameters::toUInt(const QString &name)
 int StepParameters::toInt(const QString &name)
 {
     const QVariant v = fetch(name);
-    if (!v.isValid())
+    if (!v.isValid() || !inRange(name, v, ParameterKind::Int))
         return 0;
     bool ok = false;
     const qlonglong wide = v.toLongLong(&ok);
@@ -54,10 +142,10 @@ int StepParameters::toInt(const QString &name)
     return static_cast<int>(wide);
 }
 
-double StepParameters::toDouble(const QString &name)
+double StepParameters::toReal(const QString &name, ParameterKind kind)
 {
     const QVariant v = fetch(name);
-    if (!v.isValid())
+    if (!v.isValid() || !inRange(name, v, kind))
         return 0.0;
     bool ok = false;
     const double value = v.toDouble(&ok);
@@ -68,11 +156,13 @@ double StepParameters::toDouble(const QString &name)
     return value;
 }
 
+double StepParameters::toDouble(const QString &name) { return toReal(name, ParameterKind::Double); }
+
 float StepParameters::toFloat(const QString &name)
 {
-    const double value = toDouble(name);
+    const double value = toReal(name, ParameterKind::Float);
     if (std::fabs(value) > std::numeric_limits<float>::max()) {
-        invalid(name);
+        m_outOfRange << kindRange(ParameterKind::Float)->refusal(name, value);
         return 0.0f;
     }
     return static_cast<float>(value);
@@ -122,16 +212,17 @@ int StepParameters::result() const
 {
     if (!m_missing.isEmpty())
         return 1;
-    return m_invalid.isEmpty() ? 0 : 2;
+    return m_invalid.isEmpty() && m_outOfRange.isEmpty() ? 0 : 2;
 }
 
 QString StepParameters::problem() const
 {
     if (!m_missing.isEmpty())
         return QStringLiteral("missing: ") + m_missing.join(QStringLiteral(", "));
+    QStringList parts = m_outOfRange;
     if (!m_invalid.isEmpty())
-        return QStringLiteral("invalid: ") + m_invalid.join(QStringLiteral(", "));
-    return QString();
+        parts.prepend(m_invalid.join(QStringLiteral(", ")));
+    return parts.isEmpty() ? QString() : QStringLiteral("invalid: ") + parts.join(QStringLiteral("; "));
 }
 
 } // namespace BatchRun

@@ -287,8 +287,9 @@ int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
     return finishEngine(context, 3, material == 1);
 }
 
-// Reads only the parameters of the chosen mode. A missing one fails the step; a value that does
-// not convert (including the mode itself) runs nothing, and the step still counts as done.
+// Reads only the parameters of the chosen mode. A missing one or one out of its range (a pressure
+// of 0 or below) fails the step; a value that does not convert (including the mode itself) runs
+// nothing, and the step still counts as done.
 int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
 {
     using Core::Operations::SimpleSiOxidation;
@@ -306,7 +307,7 @@ int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
     }
     if (mode.result() == MissingParameter)
         return fail(context, mode);
-    if (p.result() == MissingParameter)
+    if (p.result() == MissingParameter || p.outOfRange())
         return fail(context, p);
     if (!mode.ok() || !p.ok()) {
         context.detail = QStringLiteral("not run: ") + (mode.ok() ? p.problem() : mode.problem());
@@ -402,9 +403,8 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
 // ---- doping ----
 
 // The step holds the dialog's values in the dialog's units; they are converted as the dialog's are.
-int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
+Core::Operations::RandomWalkDopingInput randomWalkInput(StepParameters &p)
 {
-    StepParameters p(step);
     Core::Operations::RandomWalkDopingInput input;
     input.cellSizeMicrometres = p.toDouble(QStringLiteral("Cell Size"));
     input.timeStepSeconds = p.toDouble(QStringLiteral("Time Step Duration"));
@@ -413,6 +413,22 @@ int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
     input.dopingTimeMinutes = p.toDouble(QStringLiteral("Doping Time"));
     input.thresholdPercent = p.toDouble(QStringLiteral("Doping Threshold"));
     input.surfaceConcentrationPerCm3 = p.toDouble(QStringLiteral("Surface Concentration"));
+    return input;
+}
+
+StepEstimate estimateRandomWalkDoping(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target)
+{
+    StepParameters p(step);
+    const Core::Operations::RandomWalkDopingInput input = randomWalkInput(p);
+    if (!p.ok())
+        return StepEstimate();
+    return {input.estimatedSeconds(target->cellCount()), input.estimateText(target->cellCount())};
+}
+
+int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
+{
+    StepParameters p(step);
+    const Core::Operations::RandomWalkDopingInput input = randomWalkInput(p);
     if (!p.ok())
         return fail(context, p);
     const QString problem = input.problem();
@@ -434,12 +450,20 @@ int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 {
     if (!step.hasParameter(QStringLiteral("Filename")))
         return MissingParameter;
-    const QString fileName = step.getProcessParameter(QStringLiteral("Filename")).toString();
+    QString fileName = step.getProcessParameter(QStringLiteral("Filename")).toString();
     if (!context.saveImage) {
         context.detail = QStringLiteral("No view is available to render the image.");
         return InvalidValue;
     }
     QString error;
+    // The list names a file in the images folder; anything else is refused before drawing.
+    if (context.images) {
+        fileName = context.images->claim(fileName, &error);
+        if (fileName.isEmpty()) {
+            context.detail = error;
+            return InvalidValue;
+        }
+    }
     if (!context.saveImage(fileName, &error)) {
         context.detail = error;
         return InvalidValue;
@@ -467,6 +491,7 @@ StepRegistry makeStandardRegistry()
     registry.add(Planarization, runPlanarization);
     registry.add(SpinCoating, runSpinCoating);
     registry.add(RandomWalkDoping, runRandomWalkDoping);
+    registry.addEstimate(RandomWalkDoping, estimateRandomWalkDoping);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
     registry.add(SiWetEtching, runSiWetEtching);

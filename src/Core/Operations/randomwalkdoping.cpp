@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace Core {
 namespace Operations {
@@ -98,6 +99,18 @@ RandomWalkDoping::RandomWalkDoping(Model::Automaton::TotalVolume &volume, uint32
 QString RandomWalkDoping::checkParameters(double diffusionCoefficient, double timeStep, double cellSize,
                                           double dopantConcentration, double thresholdConcentration, double dopingTime)
 {
+    // An infinite value comes from an input beyond the double numbers: it is not "negative".
+    const std::pair<double, const char *> values[] = {{cellSize, "cell size"},
+                                                      {timeStep, "time step"},
+                                                      {diffusionCoefficient, "diffusion coefficient"},
+                                                      {dopantConcentration, "dopant concentration"},
+                                                      {thresholdConcentration, "threshold"},
+                                                      {dopingTime, "doping time"}};
+    for (const auto &value : values) {
+        if (!std::isfinite(value.first))
+            return QStringLiteral("The %1 is %2, not a finite number.")
+                .arg(QLatin1String(value.second), number(value.first));
+    }
     if (!std::isfinite(cellSize) || cellSize <= 0.0)
         return QStringLiteral("The cell size must be greater than 0.");
     if (!std::isfinite(timeStep) || timeStep <= 0.0)
@@ -137,6 +150,12 @@ double RandomWalkDoping::largestTimeStep(double diffusionCoefficient, double cel
     return cellSize * cellSize / (6.0 * diffusionCoefficient);
 }
 
+uint64_t RandomWalkDoping::stepCount(double totalTime, double timeStep)
+{
+    const double ratio = totalTime / timeStep;
+    return ratio >= 1.0 ? uint64_t(std::trunc(ratio)) : 0;
+}
+
 uint64_t RandomWalkDoping::clockSeed() { return uint64_t(std::chrono::system_clock::now().time_since_epoch().count()); }
 
 void RandomWalkDoping::setDopableMaterials(const QList<uint32_t> &materials)
@@ -166,8 +185,7 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     const QString problem = stepCountProblem(totalTime, m_timeStep);
     if (!problem.isEmpty())
         throw std::invalid_argument(problem.toStdString());
-    const double ratio = totalTime / m_timeStep;
-    const uint64_t steps = ratio >= 1.0 ? uint64_t(std::trunc(ratio)) : 0;
+    const uint64_t steps = stepCount(totalTime, m_timeStep);
 
     Util::RunStage stage(m_control, steps + 1);
     if (stage.stopHere())

@@ -1,5 +1,6 @@
 #include "facepalette.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/object.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace Automaton {
 namespace {
 constexpr uint32_t denseLimit = 1u << 16;
 
-uint8_t toByte(float c) { return static_cast<uint8_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); }
 } // namespace
 
 OpacityClass opacityClass(float alpha)
@@ -78,7 +78,7 @@ void FacePalette::setColor(uint32_t slot, const Color &color)
 {
     m_colors[slot] = color;
     for (int i = 0; i < 4; ++i)
-        m_bytes[slot][size_t(i)] = toByte(color[size_t(i)]);
+        m_bytes[slot][size_t(i)] = Materials::colorByte(color[size_t(i)]);
 }
 
 size_t FacePalette::storedBytes() const

@@ -1,5 +1,6 @@
 #include "marchingcubesurface.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/gl.h"
 #include "Util/paralleltasks.h"
 #include "marchingcubetables.h"
@@ -512,7 +513,7 @@ void MarchingCubeSurface::draw(const FacePalette::ColorMap &colors, bool selecte
                     if (selected)
                         color = highlighted(color);
                     for (int i = 0; i < 3; ++i)
-                        *out++ = uint8_t(std::lround(std::clamp(color[i], 0.0f, 1.0f) * 255.0f));
+                        *out++ = Materials::colorByte(color[i]);
                     *out++ = 255;
                 }
             }

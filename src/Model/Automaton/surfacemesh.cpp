@@ -1,6 +1,7 @@
 #include "surfacemesh.h"
 
 #include "Model/Geometry/quadface.h"
+#include "Model/Materials/colorbytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,7 @@ SurfaceMesh::Rgb SurfaceMesh::rgb(const FacePalette::Color &color)
 {
     Rgb bytes;
     for (int i = 0; i < 3; ++i)
-        bytes[i] = uint8_t(std::lround(std::clamp(color[i], 0.0f, 1.0f) * 255.0f));
+        bytes[i] = Materials::colorByte(color[i]);
     return bytes;
 }
 

@@ -8,8 +8,6 @@
 #include <limits>
 #include <new>
 
-#include <unistd.h>
-
 namespace Model {
 namespace Automaton {
 
@@ -20,51 +18,62 @@ QString sizeText(uint32_t nx, uint32_t ny, uint32_t nz)
     return QStringLiteral("%1 x %2 x %3").arg(nx).arg(ny).arg(nz);
 }
 
-[[noreturn]] void refuse(uint32_t nx, uint32_t ny, uint32_t nz, const QString &reason)
+[[noreturn]] void refuse(uint32_t nx, uint32_t ny, uint32_t nz, const QString &reason, bool doesNotFit = false)
 {
     throw VolumeAllocationError(
-        QStringLiteral("Cannot create a cell volume of %1 cells: %2").arg(sizeText(nx, ny, nz), reason).toStdString());
+        QStringLiteral("Cannot create a cell volume of %1 cells: %2").arg(sizeText(nx, ny, nz), reason).toStdString(),
+        doesNotFit);
 }
 
-double physicalMemoryBytes()
+// The bytes of the cells in floating point, which no size can overflow.
+double cellBytes(uint32_t nx, uint32_t ny, uint32_t nz)
 {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return std::numeric_limits<double>::infinity();
-    return static_cast<double>(pages) * static_cast<double>(pageSize);
+    return static_cast<double>(nx) * static_cast<double>(ny) * static_cast<double>(nz) *
+           static_cast<double>(sizeof(Voxel));
+}
+
+// `outcome` has %1 for the bytes needed, %2 for those available and %3 for what limits them.
+[[noreturn]] void refuseTooLarge(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available,
+                                 const QString &outcome)
+{
+    refuse(nx, ny, nz,
+           QStringLiteral("it is too large for the memory: ") +
+               outcome.arg(Util::AvailableMemory::bytesText(cellBytes(nx, ny, nz)),
+                           Util::AvailableMemory::bytesText(available.bytes()), available.sourceText()),
+           true);
 }
 
 } // namespace
 
 size_t TotalVolume::checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz)
 {
+    return checkedCellCount(nx, ny, nz, Util::AvailableMemory::ofThisProcess());
+}
+
+size_t TotalVolume::checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available)
+{
     if (nx == 0 || ny == 0 || nz == 0)
         refuse(nx, ny, nz, QStringLiteral("every size must be at least 1."));
+    // Beyond the physical memory or the control group's limit the allocation might succeed lazily
+    // and the system would kill the program when the cells are first written; refuse it up front.
     size_t count = 0;
     size_t bytes = 0;
     if (__builtin_mul_overflow(static_cast<size_t>(nx), static_cast<size_t>(ny), &count) ||
         __builtin_mul_overflow(count, static_cast<size_t>(nz), &count) ||
-        __builtin_mul_overflow(count, sizeof(Voxel), &bytes))
-        refuse(nx, ny, nz, QStringLiteral("the number of cells is too large."));
-    // Beyond the physical memory the allocation might succeed lazily and the system would
-    // kill the program when the cells are first written; refuse it up front instead.
-    const double available = physicalMemoryBytes();
-    if (static_cast<double>(bytes) > available) {
-        refuse(nx, ny, nz,
-               QStringLiteral("it needs %1 GiB of memory but this machine has %2 GiB.")
-                   .arg(static_cast<double>(bytes) / (1 << 30), 0, 'f', 1)
-                   .arg(available / (1 << 30), 0, 'f', 1));
-    }
+        __builtin_mul_overflow(count, sizeof(Voxel), &bytes) || static_cast<double>(bytes) > available.bytes())
+        refuseTooLarge(nx, ny, nz, available, QStringLiteral("it needs %1, but only %2 are available (%3)."));
     return count;
 }
 
 void TotalVolume::allocate(uint32_t nx, uint32_t ny, uint32_t nz)
 {
-    m_cellCount = checkedCellCount(nx, ny, nz);
+    const Util::AvailableMemory available = Util::AvailableMemory::ofThisProcess();
+    m_cellCount = checkedCellCount(nx, ny, nz, available);
     m_cells.reset(new (std::nothrow) Voxel[m_cellCount]);
     if (!m_cells)
-        refuse(nx, ny, nz, QStringLiteral("not enough memory."));
+        refuseTooLarge(
+            nx, ny, nz, available,
+            QStringLiteral("it needs %1, and the system did not give them although %2 were available (%3)."));
     m_nx = nx;
     m_ny = ny;
     m_nz = nz;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/object.h"
+#include "Util/availablememory.h"
 #include "voxel.h"
 
 #include <QBitArray>
@@ -21,11 +22,20 @@ namespace Automaton {
 class SiLattice;
 class TotalVolumePainter;
 
-/// Thrown when a volume cannot be created: a size of 0, a cell count that overflows,
-/// or more memory than the machine can give. No volume exists afterwards.
+/// Thrown when a volume cannot be created: a size of 0, or more memory than the machine (or the
+/// limits of the process) can give. No volume exists afterwards.
 class VolumeAllocationError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit VolumeAllocationError(const std::string &what, bool doesNotFit = false)
+        : std::runtime_error(what)
+        , m_doesNotFit(doesNotFit)
+    {
+    }
+    /// The sizes are valid, but the cells do not fit in the memory the process can have.
+    bool doesNotFit() const { return m_doesNotFit; }
+
+private:
+    bool m_doesNotFit;
 };
 
 /// The cell volume: nx x ny x nz cubic cells in x-major order with z fastest,
@@ -42,6 +52,8 @@ public:
 
     /// The cell count, or a VolumeAllocationError when it is 0 or does not fit in memory.
     static size_t checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz);
+    /// The same against the memory given.
+    static size_t checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available);
 
     uint32_t type() const override { return 1; }
     void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) override;

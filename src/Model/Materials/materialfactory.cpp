@@ -1,6 +1,7 @@
 #include "materialfactory.h"
 
 #include "catalogfile.h"
+#include "colorbytes.h"
 #include "materialtable.h"
 
 #include <QColor>
@@ -37,25 +38,27 @@ Catalogue &catalogue()
     return instance;
 }
 
+// The colours are bytes, as the catalogue file stores them ("#FF7F7F7F" for Si): the built-in
+// table and a catalogue saved from it give the same colours.
 QList<Material> builtInMaterials()
 {
     return {
-        Material(1, QStringLiteral("Si"), 2329.0f, 1.88e11f, 0.28f, {0.5f, 0.5f, 0.5f, 1.0f}),
-        Material(3, QStringLiteral("Thermal Si02"), 2200.0f, 7e10f, 0.17f, {0.5f, 0.5f, 1.0f, 1.0f}),
-        Material(4, QStringLiteral("Al (bulk)"), 2700.0f, 7e10f, 0.14f, {0.7f, 0.7f, 0.7f, 1.0f}),
-        Material(5, QStringLiteral("Cu (bulk)"), 8960.0f, 1.28e11f, 0.36f, {1.0f, 0.8f, 0.3f, 1.0f}),
-        Material(6, QStringLiteral("Cr (bulk)"), 7190.0f, 2.79e11f, 0.21f, {0.8f, 0.8f, 0.8f, 1.0f}),
-        Material(7, QStringLiteral("Ni (bulk)"), 8908.0f, 2e11f, 0.31f, {0.8f, 0.9f, 0.8f, 1.0f}),
-        Material(8, QStringLiteral("Pt (bulk)"), 21450.0f, 1.68e11f, 0.38f, {0.9f, 0.9f, 0.8f, 1.0f}),
-        Material(9, QStringLiteral("Au (bulk)"), 19300.0f, 7.9e10f, 0.44f, {0.5f, 1.0f, 0.5f, 1.0f}),
-        Material(10, QStringLiteral("Ti (bulk)"), 4506.0f, 1.16e11f, 0.32f, {0.3f, 0.3f, 0.3f, 1.0f}),
-        Material(11, QStringLiteral("Photoresist +"), 1000.0f, 1e9f, 0.4f, {1.0f, 0.5f, 0.5f, 1.0f}),
-        Material(12, QStringLiteral("Photoresist -"), 1000.0f, 1e9f, 0.4f, {1.0f, 0.3f, 1.0f, 1.0f}),
-        Material(13, QStringLiteral("PDMS"), 1000.0f, 1e9f, 0.4f, {1.0f, 1.0f, 1.0f, 1.0f}),
-        Material(14, QStringLiteral("N-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, {1.0f, 1.0f, 0.67f, 1.0f}),
-        Material(15, QStringLiteral("P-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, {0.67f, 0.67f, 1.0f, 1.0f}),
-        Material(16, QStringLiteral("Poly-Si"), 2329.0f, 1.88e11f, 0.28f, {0.3f, 0.5f, 0.4f, 1.0f}),
-        Material(17, QStringLiteral("Si (cubic)"), 329.0f, 1.88e11f, 0.28f, {0.4f, 0.4f, 0.4f, 1.0f}),
+        Material(1, QStringLiteral("Si"), 2329.0f, 1.88e11f, 0.28f, colorFromBytes(127, 127, 127)),
+        Material(3, QStringLiteral("Thermal Si02"), 2200.0f, 7e10f, 0.17f, colorFromBytes(127, 127, 255)),
+        Material(4, QStringLiteral("Al (bulk)"), 2700.0f, 7e10f, 0.14f, colorFromBytes(178, 178, 178)),
+        Material(5, QStringLiteral("Cu (bulk)"), 8960.0f, 1.28e11f, 0.36f, colorFromBytes(255, 204, 76)),
+        Material(6, QStringLiteral("Cr (bulk)"), 7190.0f, 2.79e11f, 0.21f, colorFromBytes(204, 204, 204)),
+        Material(7, QStringLiteral("Ni (bulk)"), 8908.0f, 2e11f, 0.31f, colorFromBytes(204, 229, 204)),
+        Material(8, QStringLiteral("Pt (bulk)"), 21450.0f, 1.68e11f, 0.38f, colorFromBytes(229, 229, 204)),
+        Material(9, QStringLiteral("Au (bulk)"), 19300.0f, 7.9e10f, 0.44f, colorFromBytes(127, 255, 127)),
+        Material(10, QStringLiteral("Ti (bulk)"), 4506.0f, 1.16e11f, 0.32f, colorFromBytes(76, 76, 76)),
+        Material(11, QStringLiteral("Photoresist +"), 1000.0f, 1e9f, 0.4f, colorFromBytes(255, 127, 127)),
+        Material(12, QStringLiteral("Photoresist -"), 1000.0f, 1e9f, 0.4f, colorFromBytes(255, 76, 255)),
+        Material(13, QStringLiteral("PDMS"), 1000.0f, 1e9f, 0.4f, colorFromBytes(255, 255, 255)),
+        Material(14, QStringLiteral("N-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, colorFromBytes(255, 255, 170)),
+        Material(15, QStringLiteral("P-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, colorFromBytes(170, 170, 255)),
+        Material(16, QStringLiteral("Poly-Si"), 2329.0f, 1.88e11f, 0.28f, colorFromBytes(76, 127, 102)),
+        Material(17, QStringLiteral("Si (cubic)"), 329.0f, 1.88e11f, 0.28f, colorFromBytes(102, 102, 102)),
     };
 }
 
@@ -90,9 +93,7 @@ QString formatNumber(double value) { return QString::asprintf("%g", value); }
 
 QString colorToText(const std::array<float, 4> &color)
 {
-    auto hex = [](float c) {
-        return QString::number(static_cast<int>(c * 255.0f), 16).rightJustified(2, QLatin1Char('0'));
-    };
+    auto hex = [](float c) { return QString::number(colorByte(c), 16).rightJustified(2, QLatin1Char('0')); };
     return QStringLiteral("#%1%2%3%4").arg(hex(color[3]), hex(color[0]), hex(color[1]), hex(color[2])).toUpper();
 }
 
@@ -101,8 +102,7 @@ std::array<float, 4> colorFromText(const QString &text)
     QColor color(text);
     if (!color.isValid())
         return {0.5f, 0.5f, 0.5f, 1.0f};
-    return {static_cast<float>(color.redF()), static_cast<float>(color.greenF()), static_cast<float>(color.blueF()),
-            static_cast<float>(color.alphaF())};
+    return fromQColor(color);
 }
 
 std::shared_ptr<MaterialFactory> MaterialFactory::instance()

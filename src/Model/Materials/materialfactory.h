@@ -62,7 +62,7 @@ private:
     void setStartUpReport(const QString &report);
 };
 
-/// "#AARRGGBB", each component times 255 truncated, upper case.
+/// "#AARRGGBB", each component as its nearest byte (colorByte), upper case.
 QString colorToText(const std::array<float, 4> &color);
 /// Back from "#AARRGGBB" (or "#RRGGBB"); the default grey when the text is not a colour.
 std::array<float, 4> colorFromText(const QString &text);

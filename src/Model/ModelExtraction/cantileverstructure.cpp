@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 
 #include <cmath>
+#include <utility>
 
 namespace Model {
 namespace ModelExtraction {
@@ -66,8 +67,25 @@ QString CantileverStructure::netlist(QString *error) const
                 *error = QStringLiteral("Beam %1: %2").arg(node).arg(reason);
             return QString();
         }
+        const double compliance = 1.0 / v.stiffness;
+        // A value that underflows to 0 or overflows to infinity would be written as "0", "inf" or "nan".
+        for (const auto &value :
+             {std::make_pair(v.effectiveMass, "effective mass"), std::make_pair(compliance, "compliance")}) {
+            if (!(value.first > 0.0) || !std::isfinite(value.first)) {
+                if (error)
+                    *error = QStringLiteral("Beam %1: its %2 comes to %3, not a finite number above 0 (cell "
+                                            "edge %4 m, density %5 kg/m^3, Young's modulus %6 Pa).")
+                                 .arg(node)
+                                 .arg(QLatin1String(value.second))
+                                 .arg(value.first, 0, 'g', 6)
+                                 .arg(cellEdge(0), 0, 'g', 6)
+                                 .arg(v.density, 0, 'g', 6)
+                                 .arg(v.youngModulus, 0, 'g', 6);
+                return QString();
+            }
+        }
         text += QStringLiteral("c%1 %2 0 %3 \n").arg(node).arg(node).arg(v.effectiveMass, 0, 'g', 6);
-        text += QStringLiteral("l%1 %2 0 %3 \n").arg(node).arg(node).arg(1.0 / v.stiffness, 0, 'g', 6);
+        text += QStringLiteral("l%1 %2 0 %3 \n").arg(node).arg(node).arg(compliance, 0, 'g', 6);
     }
     text += QStringLiteral(".end \n");
     return text;

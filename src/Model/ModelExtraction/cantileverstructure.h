@@ -34,6 +34,10 @@ public:
     /// Metres per scene unit unless set otherwise: the edge of a cube of 2.00129819772e-17 m^3,
     /// about 2.7146 micrometres, so that a cell of edge 1 has that volume.
     static double defaultLengthPerUnit();
+    /// The cell edges a netlist may be worked out with, in micrometres: beams of a volume that fits
+    /// in memory then have masses and compliances far inside the range of double numbers.
+    static constexpr double smallestCellEdgeUm = 1.0e-4;
+    static constexpr double largestCellEdgeUm = 1.0e6;
 
     /// `cellSize` is the edge of one cell along x, y and z in scene units (the volume's cell sizes).
     /// Densities and Young's moduli come from the material catalogue unless `lookup` is given.
@@ -51,6 +55,8 @@ public:
     bool beamValues(const RectangularCuboidEnvelope &beam, BeamValues &values, QString *error = nullptr) const;
 
     /// "Model extracted by Cellforge", a "c" and an "l" line per beam (node = beam number), ".end ".
+    /// Empty with a reason when a value is not a finite number above 0 (a cell edge far too small
+    /// or too large for the beam, a material with extreme constants): such a netlist means nothing.
     QString netlist(QString *error = nullptr) const override;
 
 private:

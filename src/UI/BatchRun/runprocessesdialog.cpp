@@ -6,6 +6,7 @@
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/materialconflictdialog.h"
+#include "imagesfolderfield.h"
 #include "movetodialog.h"
 #include "runlog.h"
 #include "stepeditor.h"
@@ -118,9 +119,11 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     bottom->addWidget(btnClose);
     m_log = new RunLog;
     m_log->setFixedHeight(110);
+    m_imagesFolder = new ImagesFolderField;
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(m_log);
+    layout->addWidget(m_imagesFolder);
     layout->addLayout(bottom);
     resize(720, 560);
 
@@ -287,7 +290,7 @@ bool RunProcessesDialog::editStep(ProcessData &step, bool adding)
             break;
         }
     }
-    return Ui::editStep(this, step, adding, columnsX, columnsY);
+    return Ui::editStep(this, step, adding, columnsX, columnsY, m_imagesFolder->folder());
 }
 
 void RunProcessesDialog::on_btnAddProcess_clicked()
@@ -417,6 +420,7 @@ void RunProcessesDialog::on_btnNewList_clicked()
     }
     m_steps.clear();
     m_currentFileName.clear();
+    m_imagesFolder->setListFile(QString());
     updateTitle();
     rebuildTree();
 }
@@ -474,6 +478,7 @@ bool RunProcessesDialog::loadList(const QString &fileName)
                     file.materialReport().join(QLatin1Char('\n')));
     m_steps = file.steps();
     m_currentFileName = fileName;
+    m_imagesFolder->setListFile(fileName);
     rebuildTree();
     updateTitle();
     return true;
@@ -487,6 +492,7 @@ bool RunProcessesDialog::saveList(const QString &fileName)
         return false;
     }
     m_currentFileName = fileName;
+    m_imagesFolder->setListFile(fileName);
     updateTitle();
     return true;
 }
@@ -515,8 +521,43 @@ void RunProcessesDialog::on_btnSaveListAs_clicked()
 
 // ---- running ----
 
+bool RunProcessesDialog::askReplaceImages(const QStringList &files)
+{
+    QMessageBox box(QMessageBox::Question, m_baseTitle,
+                    QStringLiteral("The list saves images over files that exist. Replace them?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setInformativeText(files.join(QLatin1Char('\n')));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool RunProcessesDialog::prepareImages(ImageFolder &images)
+{
+    images = ImageFolder(m_imagesFolder->folder());
+    QStringList refused;
+    QStringList existing;
+    for (const ImageFolder::Finding &finding : images.check(m_steps))
+        (finding.existingFile ? existing : refused) << finding.text;
+    if (!refused.isEmpty()) {
+        showMessage(QMessageBox::Warning, m_baseTitle,
+                    QStringLiteral("The list was not run: its images cannot be saved in the images folder \"%1\".")
+                        .arg(images.folder()),
+                    refused.join(QLatin1Char('\n')));
+        return false;
+    }
+    if (!existing.isEmpty()) {
+        if (!askReplaceImages(existing))
+            return false;
+        images = ImageFolder(images.folder(), true);
+    }
+    return true;
+}
+
 void RunProcessesDialog::on_btnRun_clicked()
 {
+    ImageFolder images;
+    if (isRunning() || !prepareImages(images))
+        return;
     m_progressBar->setValue(0);
     m_progressBar->setEnabled(true);
     m_progressBar->setRange(0, m_steps.size());
@@ -530,7 +571,7 @@ void RunProcessesDialog::on_btnRun_clicked()
     m_btnStop->setEnabled(true);
     m_progressTimer.start();
     const QList<ProcessData> steps = m_steps;
-    m_worker = QtConcurrent::run([this, steps] { runProcessList(steps); });
+    m_worker = QtConcurrent::run([this, steps, images] { runProcessList(steps, images); });
 }
 
 void RunProcessesDialog::on_btnStop_clicked()
@@ -539,7 +580,7 @@ void RunProcessesDialog::on_btnStop_clicked()
         m_control.requestStop();
 }
 
-void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps)
+void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const ImageFolder &images)
 {
     // This pool thread only waits while the engines spread their work over the pool.
     QThreadPool::globalInstance()->releaseThread();
@@ -552,6 +593,7 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps)
     });
     runner.setWarningObserver([this](const QString &warning) { m_log->post(QStringLiteral("warning: ") + warning); });
     runner.setRunControl(&m_control, true);
+    runner.setImageFolder(images);
     runner.setSaveImageHandler([this, &runner](const QString &fileName, QString *error) {
         m_target = runner.target();
         bool saved = false;

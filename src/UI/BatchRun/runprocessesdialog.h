@@ -27,6 +27,7 @@ class Workspace;
 
 namespace Ui {
 
+class ImagesFolderField;
 class RunLog;
 
 /// The "Batch Run" dialog: composes a process list, loads and saves it, and runs it on the target
@@ -97,11 +98,16 @@ protected:
     virtual bool chooseMoveTarget(uint32_t moving, uint32_t &target, bool &before);
     virtual void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,
                              const QString &informative = QString());
+    /// Whether the images of the list may replace these files (one line each); no by default.
+    virtual bool askReplaceImages(const QStringList &files);
 
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void runProcessList(const QList<ProcessData> &steps);
+    void runProcessList(const QList<ProcessData> &steps, const Core::BatchRun::ImageFolder &images);
+    /// The images folder of the next run; false, with the reason shown, when its "Save Image"
+    /// steps cannot save there or the user does not let them replace existing files.
+    bool prepareImages(Core::BatchRun::ImageFolder &images);
     void rebuildTree();
     void updateTitle();
     void modifyStep(int index);
@@ -134,6 +140,7 @@ private:
     QProgressBar *m_progressBar;
     QPushButton *m_btnStop;
     RunLog *m_log;
+    ImagesFolderField *m_imagesFolder;
 };
 
 } // namespace Ui

@@ -1,5 +1,6 @@
 #include "stepeditor.h"
 
+#include "Core/BatchRun/imagefolder.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
@@ -26,8 +27,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QSpinBox>
 
 namespace Ui {
@@ -229,10 +233,11 @@ bool editPhotolithography(QWidget *parent, ProcessData &step, bool adding, uint3
     });
 }
 
-// The file chooser of the window's "Save Image", for the image that the step saves.
-bool editSaveImage(QWidget *parent, ProcessData &step, bool adding)
+// The file chooser of the window's "Save Image", for the image that the step saves. In the images
+// folder, the step keeps the file's name there.
+bool editSaveImage(QWidget *parent, ProcessData &step, bool adding, const QString &imagesFolder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Save Screen Image"), QString(),
+    QFileDialog dialog(parent, QStringLiteral("Save Screen Image"), imagesFolder,
                        QStringLiteral("Images (*.png *.xpm *.jpg)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("png"));
@@ -240,10 +245,25 @@ bool editSaveImage(QWidget *parent, ProcessData &step, bool adding)
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QString current = step.getParameters().value(QStringLiteral("Filename")).toString();
     if (!current.isEmpty())
-        dialog.selectFile(current);
+        dialog.selectFile(imagesFolder.isEmpty() ? current : QDir(imagesFolder).absoluteFilePath(current));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    step.setParameterValue(QStringLiteral("Filename"), dialog.selectedFiles().first());
+    QString name = dialog.selectedFiles().first();
+    if (!imagesFolder.isEmpty()) {
+        const QFileInfo chosen(name);
+        const QString folder = QFileInfo(chosen.absolutePath()).canonicalFilePath();
+        name = QDir(QFileInfo(imagesFolder).canonicalFilePath())
+                   .relativeFilePath(QDir(folder).filePath(chosen.fileName()));
+        QString reason;
+        if (folder.isEmpty() || Core::BatchRun::ImageFolder(imagesFolder).resolve(name, &reason).isEmpty()) {
+            QMessageBox::warning(parent, QStringLiteral("Save Image"),
+                                 QStringLiteral("A list saves its images in the images folder \"%1\": choose a file "
+                                                "there.")
+                                     .arg(imagesFolder));
+            return false;
+        }
+    }
+    step.setParameterValue(QStringLiteral("Filename"), name);
     finishStep(step, adding);
     return true;
 }
@@ -387,7 +407,8 @@ bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 
 } // namespace
 
-bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY)
+bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY,
+              const QString &imagesFolder)
 {
     switch (step.getProcessType()) {
     case Photolithography:
@@ -409,7 +430,7 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
     case SpinCoating:
         return editSpinCoating(parent, step, adding);
     case SaveImage:
-        return editSaveImage(parent, step, adding);
+        return editSaveImage(parent, step, adding, imagesFolder);
     case CreateSubstrate:
         return editCreateSubstrate(parent, step, adding);
     case Pvd:

@@ -12,8 +12,10 @@ namespace Ui {
 /// names and kinds of the list format (new steps get their default visibilities, existing ones
 /// keep theirs). Steps whose process has no option dialog of its own get the generic form
 /// (`StepOptionsDialog`). Masks keep only the part over columnsX by columnsY cell columns (the
-/// volume the list will act on, when it is known). Returns whether the user pressed OK.
+/// volume the list will act on, when it is known). With an images folder a "Save Image" step keeps
+/// the name of its file in that folder, as lists name their images, and a file elsewhere is refused.
+/// Returns whether the user pressed OK.
 bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX = Core::Operations::anyColumns,
-              uint32_t columnsY = Core::Operations::anyColumns);
+              uint32_t columnsY = Core::Operations::anyColumns, const QString &imagesFolder = QString());
 
 } // namespace Ui

@@ -20,6 +20,8 @@ void RandomWalkDopingObserver::notify()
     if (!operation)
         return;
     Ui::Operations::RandomWalkDopingDialog dialog(m_mainWindow);
+    if (operation->volume())
+        dialog.setCellCount(operation->volume()->cellCount());
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setInput(dialog.input());

@@ -1,5 +1,7 @@
 #include "createsubstratedialog.h"
 
+#include "Model/Materials/colorbytes.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -152,9 +154,8 @@ void CreateSubstrateDialog::setMaterials(const QList<Model::Materials::Material>
 {
     m_cbxFilm->clear();
     for (const auto &material : materials) {
-        const auto c = material.color();
         QPixmap swatch(100, 100);
-        swatch.fill(QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255), int(c[3] * 255)));
+        swatch.fill(Model::Materials::toQColor(material.color()));
         m_cbxFilm->addItem(QIcon(swatch), material.name(), material.id());
     }
     if (m_cbxFilm->count() > 0)

@@ -1,6 +1,7 @@
 #include "extractmodeldialog.h"
 
 #include "Core/Operations/runmodelextraction.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -34,7 +35,8 @@ ExtractModelDialog::ExtractModelDialog(const std::weak_ptr<Core::Operations::Run
 
     m_dbxCellEdge->setObjectName(QStringLiteral("dbxCellEdge"));
     m_dbxCellEdge->setDecimals(4);
-    m_dbxCellEdge->setRange(0.0001, 1.0e6);
+    m_dbxCellEdge->setRange(Model::ModelExtraction::CantileverStructure::smallestCellEdgeUm,
+                            Model::ModelExtraction::CantileverStructure::largestCellEdgeUm);
     m_dbxCellEdge->setSuffix(QStringLiteral(" \u00b5m"));
     m_dbxCellEdge->setToolTip(QStringLiteral("The length of the edge of a cell of size 1. Masses and spring "
                                              "constants of the netlist are worked out with it."));

@@ -1,5 +1,6 @@
 #include "materialitems.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 
 #include <QColor>
@@ -13,9 +14,8 @@ namespace Operations {
 void addMaterialItems(QComboBox *combo)
 {
     for (const auto &material : Model::Materials::MaterialFactory::instance()->getMaterials()) {
-        const auto c = material.color();
         QPixmap swatch(100, 100);
-        swatch.fill(QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255), int(c[3] * 255)));
+        swatch.fill(Model::Materials::toQColor(material.color()));
         combo->addItem(QIcon(swatch), material.name(), material.id());
     }
 }

@@ -1,5 +1,6 @@
 #include "materiallist.h"
 
+#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 
@@ -20,9 +21,8 @@ void MaterialList::fill(QComboBox *box, const QList<Model::Materials::Material> 
     box->clear();
     box->setIconSize(QSize(100, 100));
     for (const auto &material : materials) {
-        const auto c = material.color();
         QPixmap swatch(100, 100);
-        swatch.fill(QColor(int(c[0] * 255.0f), int(c[1] * 255.0f), int(c[2] * 255.0f), int(c[3] * 255.0f)));
+        swatch.fill(Model::Materials::toQColor(material.color()));
         box->addItem(QIcon(swatch), material.name(), QVariant::fromValue<uint>(material.id()));
     }
 }

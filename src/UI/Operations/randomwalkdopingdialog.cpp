@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 
 namespace Ui {
 namespace Operations {
@@ -86,7 +87,48 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent)
     lblProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
     lblProblem->hide();
     form->addRow(lblProblem);
+    lblEstimate = new QLabel(this);
+    lblEstimate->setObjectName(QStringLiteral("lblEstimate"));
+    lblEstimate->setWordWrap(true);
+    lblEstimate->hide();
+    form->addRow(lblEstimate);
     addOkCancelButtons(this, form);
+    for (QLineEdit *edit : {lieDiffusionCoefficient, lieCellSize, lieTimeStep, lieConcentration})
+        connect(edit, &QLineEdit::textChanged, this, &RandomWalkDopingDialog::updateEstimate);
+    for (QDoubleSpinBox *box : {dblDopingTime, dblThreshold})
+        connect(box, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+                &RandomWalkDopingDialog::updateEstimate);
+}
+
+void RandomWalkDopingDialog::setCellCount(uint64_t cells)
+{
+    m_cells = cells;
+    updateEstimate();
+}
+
+QString RandomWalkDopingDialog::estimate() const
+{
+    if (m_cells == 0 || !problem().isEmpty())
+        return QString();
+    return input().estimateText(m_cells);
+}
+
+void RandomWalkDopingDialog::updateEstimate()
+{
+    const QString text = estimate();
+    lblEstimate->setText(QStringLiteral("Estimated time: ") + text);
+    lblEstimate->setVisible(!text.isEmpty());
+}
+
+bool RandomWalkDopingDialog::confirmLongRun(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, windowTitle(),
+                    QStringLiteral("The doping is estimated to run for %1. Start it?").arg(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("longRunQuestion"));
+    box.setInformativeText(QStringLiteral("A longer time step or a shorter doping time makes it shorter."));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 Core::Operations::RandomWalkDopingInput RandomWalkDopingDialog::input() const
@@ -149,6 +191,9 @@ void RandomWalkDopingDialog::accept()
         lblProblem->show();
         return;
     }
+    if (m_cells > 0 && input().estimatedSeconds(m_cells) > Core::Operations::RandomWalkDopingInput::longRunSeconds &&
+        !confirmLongRun(estimate()))
+        return;
     QDialog::accept();
 }
 

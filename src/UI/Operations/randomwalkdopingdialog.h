@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QVariantMap>
 
+#include <cstdint>
 #include <optional>
 
 class QComboBox;
@@ -19,6 +20,8 @@ namespace Operations {
 /// (cm^2/s), cell size (micrometres), time step (s), dopant concentration (cm^-3), threshold (% of
 /// the concentration) and an optional random seed. OK is refused, with the reason shown in the
 /// dialog, while a value is missing or the walk would be meaningless (a time step too long).
+/// Given the volume's cell count it shows how long the walk will take, and asks before a walk of
+/// more than an hour starts.
 class RandomWalkDopingDialog : public QDialog {
     Q_OBJECT
 public:
@@ -35,11 +38,19 @@ public:
     void setParameters(const QVariantMap &parameters);
     /// Process lists carry no seed: the list editor hides the field.
     void setSeedShown(bool shown);
+    /// The cells of the volume the walk will run on; 0 (the default): unknown, no estimate.
+    void setCellCount(uint64_t cells);
+    /// The estimate shown for the values as they are, or an empty text.
+    QString estimate() const;
 
 public slots:
     void accept() override;
 
 private:
+    void updateEstimate();
+    /// Whether a walk estimated to last `text` may start.
+    bool confirmLongRun(const QString &text);
+
     QDoubleSpinBox *dblDopingTime;
     QComboBox *cbxDopingMaterial;
     QLineEdit *lieDiffusionCoefficient;
@@ -50,7 +61,9 @@ private:
     QLineEdit *lieSeed;
     QLabel *lblSeed;
     QLabel *lblProblem;
+    QLabel *lblEstimate;
     bool m_seedShown = true;
+    uint64_t m_cells = 0;
 };
 
 } // namespace Operations

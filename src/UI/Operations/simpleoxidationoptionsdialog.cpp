@@ -44,9 +44,10 @@ SimpleOxidationOptionsDialog::SimpleOxidationOptionsDialog(QWidget *parent)
     form->addRow(radTime);
     dblTime = makeBox(this, "dblTime", 0.0, 1000.0, 2.0, " hours");
     form->addRow(QStringLiteral("Time"), dblTime);
-    dblTemperature = makeBox(this, "dblTemperature", 0.0, 2000.0, 1273.0, " K");
+    // Deal-Grove has no growth rate at 0 K or 0 atm: the smallest values are one step above.
+    dblTemperature = makeBox(this, "dblTemperature", 0.01, 2000.0, 1273.0, " K");
     form->addRow(QStringLiteral("Temperature"), dblTemperature);
-    dblPressure = makeBox(this, "dblPressure", 0.0, 1.0, 1.0, " atm");
+    dblPressure = makeBox(this, "dblPressure", 0.01, 1.0, 1.0, " atm");
     dblPressure->setSingleStep(0.1);
     form->addRow(QStringLiteral("Pressure"), dblPressure);
 

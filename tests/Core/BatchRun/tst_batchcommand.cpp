@@ -49,6 +49,8 @@ QString given(const BatchCommand::Options &o)
     add("csv", o.exportFile);
     add("netlist", o.netlistFile);
     add("cell", o.cellSizeUm > 0 ? QString::number(o.cellSizeUm) : QString());
+    add("images", o.imagesFolder);
+    add("overwrite", o.overwriteImages ? QStringLiteral("yes") : QString());
     return words.join(QLatin1Char(' '));
 }
 
@@ -105,7 +107,14 @@ private slots:
         row("cell size without netlist", {"a.plst", "--cell-size-um", "1"}, "",
             "--cell-size-um only applies to a netlist: give --netlist as well.");
         row("cell size zero", {"a.plst", "--netlist", "o", "--cell-size-um", "0"}, "",
-            "--cell-size-um needs a length in micrometres above 0, not \"0\".");
+            "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"0\".");
+        // Cells whose netlist values would be 0, inf or nan.
+        row("cell size 1e300", {"a.plst", "--netlist", "o", "--cell-size-um", "1e300"}, "",
+            "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"1e300\".");
+        row("cell size 1e-300", {"a.plst", "--netlist", "o", "--cell-size-um", "1e-300"}, "",
+            "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"1e-300\".");
+        row("largest cell size", {"a.plst", "--netlist", "o", "--cell-size-um", "1e6"},
+            "list=a.plst netlist=o cell=1e+06");
         row("ply with octree", {"a.plst", "--surface", "octree", "--export-surface", "o.PLY"},
             "list=a.plst surface=o.PLY algorithm=2");
         row("surface of another format", {"a.plst", "--export-surface", "o.obj"}, "",
@@ -121,6 +130,9 @@ private slots:
             "list=l.plst field=Random Walk Particle Count Type N csv=o.csv");
         row("field without file", {"l.plst", "--export-csv", "X"}, "",
             "Option --export-csv needs a field name and a file name.");
+        row("images folder", {"l.plst", "--overwrite-images", "--images", "shots"},
+            "list=l.plst images=shots overwrite=yes");
+        row("images without folder", {"l.plst", "--images"}, "", "Option --images needs a folder.");
     }
     void optionsAreParsed()
     {
@@ -190,8 +202,25 @@ private slots:
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
             "Step 2 (Save Image) failed", ":97");
+        // 1.28e20 cells of 24 bytes.
         row("volume too large", list(listXml(stepXml(boxSubstrate(4000000000u, 4000000000u, 8, 3)))), 1,
-            "Step 1 (Create Substrate) failed: Value for a required parameter is invalid.");
+            "Step 1 (Create Substrate) failed: Not enough memory to run this process on the cell volume. (Cannot "
+            "create a cell volume of 4000000000 x 4000000000 x 8 cells: it is too large for the memory: it needs "
+            "3.072e+21 bytes (2861022949218.8 GiB), but only ");
+        // A number that no step takes stops the run before it begins, as a bad argument does.
+        const QByteArray vacuum = stepXml(batchStep(Core::BatchRun::SiOxidation, {{"OxidationTimeSet", true},
+                                                                                  {"Oxidation Time", 1.0},
+                                                                                  {"Oxidation Temperature", 1323.0},
+                                                                                  {"Oxidation Pressure", -1.0},
+                                                                                  {"Micron Conversion", 40.0}}));
+        row("negative pressure", list(listXml(slab() + vacuum)), 2,
+            "cellforge-batch: Step 2 (Si Oxidation): \"Oxidation Pressure\" of -1 is out of range: it must be above 0 "
+            "and up to 1.79769e+308 atm.\ncellforge-batch: No step was run.");
+        const QByteArray deep =
+            stepXml(batchStep(Core::BatchRun::Doping, {{"Doped Material_Id", 3u}, {"Doping Depth", 0.5f}}))
+                .replace("parameter-data=\"0.5\"", "parameter-data=\"1e308\"");
+        row("float of 1e308", list(listXml(slab() + deep)), 2,
+            "Step 2 (Doping): \"Doping Depth\" of 1e308 is out of range: it must be from 0 to 3.40282e+38 units.");
     }
     void problemsAreReported()
     {
@@ -211,6 +240,80 @@ private slots:
         // Nothing is written after a problem.
         QCOMPARE(QFile::exists(never), exitCode == 0);
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("shot.png"))));
+    }
+
+    // Under an address-space limit a substrate that the physical memory would let through is refused up
+    // front, with the bytes it needs and those the limit leaves.
+    void substrateBeyondTheAddressSpaceLimitIsRefusedWithItsSize()
+    {
+        // 1000 x 1000 x 100 cells of 24 bytes under a limit of 1 GiB.
+        const QString list =
+            writeFile(m_dir, QStringLiteral("large.plst"), listXml(stepXml(boxSubstrate(1000, 1000, 100, 1))));
+        const ChildResult r = runChild(QStringLiteral("/bin/sh"),
+                                       {QStringLiteral("-c"), QStringLiteral("ulimit -v 1048576 && exec \"$0\" \"$@\""),
+                                        QStringLiteral(CELLFORGE_BATCH), list},
+                                       environmentWithoutDisplay());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(
+            r.err.contains(QStringLiteral("Step 1 (Create Substrate) failed: Not enough memory to run this process "
+                                          "on the cell volume. (Cannot create a cell volume of 1000 x 1000 x 100 "
+                                          "cells: it is too large for the memory: it needs 2400000000 bytes (2.2 "
+                                          "GiB), but only ")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral(" are available (what is left under the program's address-space limit, "
+                                               "ulimit -v).)")),
+                 qPrintable(r.err));
+    }
+
+    // A received list names its images inside one folder; what would write elsewhere, or over a
+    // file, is refused before the first step, with the step named, and nothing is written.
+    void imageNamesAreCheckedBeforeTheRun_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere"));
+        const QString holiday = QDir::cleanPath(m_dir.filePath(QStringLiteral("../holiday.png")));
+        auto row = [](const char *tag, const QString &name, const QStringList &options, int exitCode,
+                      const QString &message) { QTest::newRow(tag) << name << options << exitCode << message; };
+        row("absolute path", holiday, {}, 4,
+            QStringLiteral("Step 2 (Save Image): \"%1\" is an absolute path; a process list may only name files "
+                           "in the images folder \"%2\".")
+                .arg(holiday, m_dir.path()));
+        row("out of the folder", "../holiday.png", {}, 4,
+            QStringLiteral("Step 2 (Save Image): \"../holiday.png\" leads out of the images folder"));
+        row("existing file", "existing.png", {}, 4,
+            QStringLiteral("Step 2 (Save Image): \"existing.png\" would replace the existing file \"%1\".\n"
+                           "cellforge-batch: Give --overwrite-images to replace existing images.")
+                .arg(QDir(m_dir.path()).canonicalPath() + QStringLiteral("/existing.png")));
+        row("missing images folder", "shot.png", {"--images", elsewhere}, 4,
+            QStringLiteral("The images folder \"%1\" does not exist.").arg(elsewhere));
+        // Let through: the step runs and fails only for want of a display.
+        row("existing file with leave", "existing.png", {"--overwrite-images"}, 1, "No OpenGL context could be made");
+        row("the folder of --images", "existing.png", {"--images", m_dir.filePath(QStringLiteral("shots"))}, 1,
+            "No OpenGL context could be made");
+    }
+    void imageNamesAreCheckedBeforeTheRun()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("shots")));
+        const QString existing = writeFile(m_dir, QStringLiteral("existing.png"), "keep");
+        const QString list =
+            writeFile(m_dir, QStringLiteral("images.plst"),
+                      listXml(slab() + stepXml(batchStep(Core::BatchRun::SaveImage, {{"Filename", name}}))));
+        const QString output = m_dir.filePath(QStringLiteral("never.cfw"));
+        const BatchResult r = runBatch(QStringList{list, QStringLiteral("--output"), output} + options, m_dir.path());
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.count(message) == 1, qPrintable(r.err));
+        if (exitCode == 4)
+            QCOMPARE(r.out, QString()); // no step ran
+        QCOMPARE(readFile(existing), QByteArray("keep"));
+        QVERIFY(!QFile::exists(output));
+        QVERIFY(!QFile::exists(QDir::cleanPath(m_dir.filePath(QStringLiteral("../holiday.png")))));
     }
 
     void eachStepGetsALineAndNoUndoFilesAreMade()

@@ -1,10 +1,13 @@
 // The runner of process lists: result codes, failures, warnings, stops and the volume it makes, and
 // each step type as the runner wires it to its engine, with the records it leaves in the workspace.
+#include "Core/BatchRun/imagefolder.h"
+#include "Core/Operations/randomwalkdoping.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "batchsteps.h"
 #include "catalogtesthome.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace BatchSteps;
@@ -137,6 +140,187 @@ private slots:
         // A film of thickness 0 leaves the substrate as it was: 4 x 4 x 2 cells of Si, nothing else.
         QCOMPARE(countState(*runner.target(), 1), size_t(32));
         QCOMPARE(countState(*runner.target(), 3), size_t(0));
+    }
+
+    // A step estimated to run for more than an hour says so, with the estimate, before it starts.
+    void longStepsAreAnnouncedWithTheirEstimate_data()
+    {
+        QTest::addColumn<double>("minutes");
+        QTest::addColumn<uint>("side");
+        QTest::addColumn<bool>("announced");
+        // 4294967295 one-second steps: the longest walk the engine takes.
+        QTest::newRow("4294967295 steps over 1000 cells") << 4294967295.0 / 60.0 << 10u << true;
+        QTest::newRow("two minutes") << 2.0 << 10u << false;
+    }
+    void longStepsAreAnnouncedWithTheirEstimate()
+    {
+        QFETCH(double, minutes);
+        QFETCH(uint, side);
+        QFETCH(bool, announced);
+        // The standard steps, but the walk itself does not run.
+        StepRegistry registry = StepRegistry::standard();
+        int walks = 0;
+        registry.add(RandomWalkDoping, [&walks](StepContext &, const ProcessData &) {
+            ++walks;
+            return int(Success);
+        });
+        Core::Workspace workspace(Core::UndoFiles::Storage::None);
+        BatchRunner runner(workspace, nullptr, registry);
+        QStringList events;
+        runner.setWarningObserver([&events](const QString &w) { events << w; });
+        runner.setStepObserver([&events](const StepRecord &r) { events << r.name; });
+        Core::Operations::RandomWalkDopingInput walk = boronWalk();
+        walk.dopingTimeMinutes = minutes;
+        QVERIFY(runner.run({boxSubstrate(side, side, side, 5), walkStep(walk)}).succeeded());
+        QCOMPARE(walks, 1);
+        const uint64_t steps = uint64_t(minutes * 60.0);
+        const double seconds =
+            double(steps) * side * side * side * Core::Operations::RandomWalkDoping::secondsPerCellStep;
+        QCOMPARE(walk.estimatedSeconds(uint64_t(side) * side * side), seconds);
+        const QString warning =
+            QStringLiteral(
+                "step 2 (Doping (Random Walk CA)) is estimated to run for at least %1 (%2 time steps over %3 cells).")
+                .arg(Core::Operations::RandomWalkDopingInput::durationText(seconds))
+                .arg(steps)
+                .arg(side * side * side);
+        QCOMPARE(
+            events,
+            announced
+                ? (QStringList{QStringLiteral("Create Substrate"), warning, QStringLiteral("Doping (Random Walk CA)")})
+                : (QStringList{QStringLiteral("Create Substrate"), QStringLiteral("Doping (Random Walk CA)")}));
+    }
+
+    void durationsAreSaidInTheLargestUnit_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("seconds") << 45.0 << "45 seconds";
+        QTest::newRow("minutes, one decimal below ten") << 150.0 << "2.5 minutes";
+        QTest::newRow("hours") << 5400.0 << "1.5 hours";
+        QTest::newRow("days") << 265.0 * 86400.0 << "265 days";
+        QTest::newRow("years") << 3.0 * 365.25 * 86400.0 << "3.0 years";
+        QTest::newRow("under a second") << 0.25 << "less than a second";
+    }
+    void durationsAreSaidInTheLargestUnit()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(Core::Operations::RandomWalkDopingInput::durationText(seconds), text);
+    }
+
+    // Image names of a list are file names in the images folder; nothing else is written.
+    void imageNamesStayInTheImagesFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected"); // the file inside the folder, or a part of the reason
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("file name") << "shot.png"
+                                   << "shot.png" << true;
+        QTest::newRow("in a sub-folder") << "shots/a.png"
+                                         << "shots/a.png" << true;
+        QTest::newRow("an existing file (replacing is decided elsewhere)") << "old.png"
+                                                                           << "old.png" << true;
+        QTest::newRow("absolute") << "/tmp/holiday.png"
+                                  << "\"/tmp/holiday.png\" is an absolute path" << false;
+        QTest::newRow("up") << "../holiday.png"
+                            << "leads out of the images folder" << false;
+        QTest::newRow("down and up") << "shots/../../holiday.png"
+                                     << "(\"..\" is not allowed)" << false;
+        QTest::newRow("linked folder leading out") << "out/holiday.png"
+                                                   << "through a linked folder" << false;
+        QTest::newRow("link in place of the file") << "link.png"
+                                                   << "\"link.png\" is a symbolic link" << false;
+        QTest::newRow("missing folder") << "missing/a.png"
+                                        << "the folder of \"missing/a.png\" does not exist" << false;
+        QTest::newRow("a folder") << "shots"
+                                  << "\"shots\" is not a file." << false;
+        QTest::newRow("the folder itself") << "."
+                                           << "\".\" is not a file name." << false;
+        QTest::newRow("empty") << ""
+                               << "the image has no file name." << false;
+    }
+    void imageNamesStayInTheImagesFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QFETCH(bool, accepted);
+        QTemporaryDir root;
+        const QString folder = root.filePath(QStringLiteral("images"));
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("images/shots")) && QDir(root.path()).mkpath("outside"));
+        QVERIFY(QFile::link(root.filePath(QStringLiteral("outside")), folder + QStringLiteral("/out")));
+        QVERIFY(
+            QFile::link(root.filePath(QStringLiteral("outside/holiday.png")), folder + QStringLiteral("/link.png")));
+        writeFile(root, QStringLiteral("images/old.png"), "old");
+        QString reason;
+        const QString file = ImageFolder(folder).resolve(name, &reason);
+        if (accepted) {
+            QCOMPARE(file, QFileInfo(folder).canonicalFilePath() + QLatin1Char('/') + expected);
+        } else {
+            QCOMPARE(file, QString());
+            QVERIFY2(reason.contains(expected), qPrintable(reason));
+        }
+    }
+
+    // Before a run every image name is checked; during it a step writes only what the check let
+    // through, and replaces a file only with leave (or one it wrote itself).
+    void imageStepsAreCheckedBeforeAndDuringTheRun()
+    {
+        QTemporaryDir folder;
+        writeFile(folder, QStringLiteral("old.png"), "old");
+        auto save = [](const char *name) { return batchStep(SaveImage, {{"Filename", QString::fromLatin1(name)}}); };
+        const QList<ProcessData> steps{boxSubstrate(4, 4, 4, 2), save("old.png"), save("../x.png"),
+                                       save("new.png"),          save("new.png"), save("notes.txt")};
+        auto texts = [&steps](const ImageFolder &images) {
+            QStringList lines;
+            for (const ImageFolder::Finding &f : images.check(steps))
+                lines << QStringLiteral("%1 %2 %3").arg(f.index).arg(f.existingFile).arg(f.text);
+            return lines;
+        };
+        const QString old = QDir(folder.path()).canonicalPath() + QStringLiteral("/old.png");
+        const QStringList refused{
+            QStringLiteral("2 0 Step 3 (Save Image): \"../x.png\" leads out of the images folder \"%1\" (\"..\" is "
+                           "not allowed).")
+                .arg(folder.path()),
+            QStringLiteral("5 0 Step 6 (Save Image): \"notes.txt\" must end in .png, .xpm or .jpg.")};
+        QCOMPARE(texts(ImageFolder(folder.path())),
+                 QStringList{QStringLiteral("1 1 Step 2 (Save Image): \"old.png\" would replace the existing file "
+                                            "\"%1\".")
+                                 .arg(old)} +
+                     refused);
+        QCOMPARE(texts(ImageFolder(folder.path(), true)), refused);
+        QCOMPARE(ImageFolder(folder.filePath(QStringLiteral("absent"))).check(steps).front().text,
+                 QStringLiteral("The images folder \"%1\" does not exist.").arg(folder.filePath("absent")));
+
+        // The run: the handler gets the file in the folder; a refused name fails its step first.
+        for (bool replace : {false, true}) {
+            Core::Workspace workspace(Core::UndoFiles::Storage::None);
+            BatchRunner runner(workspace, nullptr);
+            runner.setImageFolder(ImageFolder(folder.path(), replace));
+            QStringList written;
+            runner.setSaveImageHandler([&written](const QString &file, QString *) {
+                written << file;
+                return true;
+            });
+            const RunSummary summary = runner.run({steps[0], save("new.png"), save("new.png"), save("old.png")});
+            const QString fresh = QDir(folder.path()).canonicalPath() + QStringLiteral("/new.png");
+            QCOMPARE(written, replace ? (QStringList{fresh, fresh, old}) : (QStringList{fresh, fresh}));
+            QCOMPARE(summary.failedIndex, replace ? -1 : 3);
+            if (!replace)
+                QCOMPARE(summary.failure.detail,
+                         QStringLiteral("\"old.png\" would replace the existing file \"%1\".").arg(old));
+        }
+        Core::Workspace workspace(Core::UndoFiles::Storage::None);
+        BatchRunner runner(workspace, nullptr);
+        bool drawn = false;
+        runner.setSaveImageHandler([&drawn](const QString &, QString *) {
+            drawn = true;
+            return true;
+        });
+        const RunSummary summary = runner.run({steps[0], save("/tmp/holiday.png")});
+        QVERIFY(!drawn);
+        QCOMPARE(summary.failedIndex, 1);
+        QVERIFY2(summary.failure.detail.startsWith(QStringLiteral("\"/tmp/holiday.png\" is an absolute path")),
+                 qPrintable(summary.failure.detail));
     }
 
     void substrateShapes_data()
@@ -278,6 +462,33 @@ private slots:
         longStep.timeStepSeconds = 2.0;
         row("random walk with too long a time step", walkStep(longStep), 2,
             QStringLiteral("largest allowed time step is 1.66667 s"));
+
+        // Physically meaningless values, and numbers beyond what their kind holds, are refused by name.
+        const QString range = QStringLiteral("invalid: \"%1\" of %2 is out of range: it must be %3");
+        ProcessData vacuum = oxidationFor(1.0, 1323.0, 40.0);
+        vacuum.setParameter(QStringLiteral("Oxidation Pressure"), -1.0, true);
+        row("oxidation at a negative pressure", vacuum, 2,
+            range.arg("Oxidation Pressure", "-1", "above 0 and up to 1.79769e+308 atm"));
+        row("oxidation at 0 K", oxidationFor(1.0, 0.0, 40.0), 2,
+            range.arg("Oxidation Temperature", "0", "above 0 and up to 1.79769e+308 K"));
+        row("negative doping depth", doping(14u, -2.0f), 2,
+            range.arg("Doping Depth", "-2", "from 0 to 3.40282e+38 units"));
+        row("negative implantation depth", implantation(15u, -3.0f, 0.5f, 1.5f), 2,
+            range.arg("Implantation Depth", "-3", "from 0 to 3.40282e+38 units"));
+        ProcessData huge = doping(14u, 0.0f);
+        huge.markUnconverted(QStringLiteral("Doping Depth"), QStringLiteral("1e308"));
+        row("float of 1e308", huge, 2, range.arg("Doping Depth", "1e308", "from 0 to 3.40282e+38 units"));
+        ProcessData negativeCount = batchStep(MooreDeposition, {{"Material_Id", 1u}, {"Thickness", 0u}});
+        negativeCount.markUnconverted(QStringLiteral("Thickness"), QStringLiteral("-3"));
+        row("negative count", negativeCount, 2, range.arg("Thickness", "-3", "from 0 to 4294967295"));
+        auto dense = boronWalk();
+        dense.surfaceConcentrationPerCm3 = 1e308;
+        row("random walk at 1e308 per cm^3", walkStep(dense), 2,
+            range.arg("Surface Concentration", "1e+308", "from 0 to 1e+24 cm^-3"));
+        auto endless = boronWalk();
+        endless.dopingTimeMinutes = 1e308;
+        row("random walk for 1e308 minutes", walkStep(endless), 2,
+            range.arg("Doping Time", "1e+308", "from 0 to 1000000000 minutes"));
     }
     void badParametersFailAndChangeNothing()
     {

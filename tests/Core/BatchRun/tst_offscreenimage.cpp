@@ -74,11 +74,19 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs an X server, e.g. xvfb-run -a ctest -L gl");
+        // The list names the image in the images folder given on the command line.
         const QString image = m_dir.filePath(QStringLiteral("stack.png"));
-        const QString list = writeFile(m_dir, QStringLiteral("image.plst"),
-                                       listXml(stepXml(BatchSteps::sphereSubstrate(6, 3, 3, 3, 2)) +
-                                               stepXml(batchStep(Core::BatchRun::SaveImage, {{"Filename", image}}))));
-        const BatchResult r = runBatch({list}, QString(), qEnvironmentVariable("DISPLAY"));
+        const QString list =
+            writeFile(m_dir, QStringLiteral("image.plst"),
+                      listXml(stepXml(BatchSteps::sphereSubstrate(6, 3, 3, 3, 2)) +
+                              stepXml(batchStep(Core::BatchRun::SaveImage, {{"Filename", "stack.png"}}))));
+        writeFile(m_dir, QStringLiteral("stack.png"), "an older image");
+        const QStringList arguments{list, QStringLiteral("--images"), m_dir.path()};
+        BatchResult r = runBatch(arguments, QString(), qEnvironmentVariable("DISPLAY"));
+        QCOMPARE(r.exitCode, 4); // it would replace a file
+        QCOMPARE(readFile(image), QByteArray("an older image"));
+        r = runBatch(arguments + QStringList{QStringLiteral("--overwrite-images")}, QString(),
+                     qEnvironmentVariable("DISPLAY"));
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         const QImage saved(image);
         QCOMPARE(saved.size(), QSize(1024, 768));

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <array>
+#include <limits>
 
 using Core::BatchRun::ProcessListFile;
 using Model::Materials::Material;
@@ -300,7 +301,12 @@ private slots:
         row("int", "int", "-7", -7, "-7", true);
         row("double exponent", "double", "1.5e3", 1500.0, "1500", true);
         row("double out of range", "double", "1e400", 0.0, "0", false);
+        row("double below the smallest", "double", "1e-400", 0.0, "0", true);
         row("float", "float", "0.25", 0.25f, "0.25", true);
+        // A step refuses a float beyond the floats as out of range; one below the smallest is 0.
+        row("float out of range", "float", "1e39", 0.0f, "0", false);
+        row("float below the smallest", "float", "1e-50", 0.0f, "0", true);
+        row("float infinite", "float", "inf", std::numeric_limits<float>::infinity(), "inf", true);
         row("QString", "QString", "a;b", QStringLiteral("a;b"), "a;b", true);
         row("QColor", "QColor", "#0a0b0c", QColor(10, 11, 12), "#0a0b0c", true);
         row("QColor by name", "QColor", "red", QColor(255, 0, 0), "#ff0000", true);

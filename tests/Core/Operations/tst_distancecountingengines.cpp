@@ -105,10 +105,12 @@ private slots:
         QTest::addColumn<float>("thickness");
         QTest::addColumn<float>("minCellSize");
         QTest::addColumn<uint>("expected");
-        QTest::newRow("deposition 16") << true << 16.0f << 1.0f << 27u; // trunc(16 * 1.7071)
-        QTest::newRow("deposition 9.2") << true << 9.2f << 1.0f << 17u; // ceil first: 10 cells
+        // ceil(sqrt 3 t / c) + 1: the steps along the space diagonal and one for rounding.
+        QTest::newRow("deposition 16") << true << 16.0f << 1.0f << 29u;        // ceil(27.71) + 1
+        QTest::newRow("deposition 9.2") << true << 9.2f << 1.0f << 17u;        // ceil(15.93) + 1
+        QTest::newRow("etching 100") << false << 100.0f << 1.0f << 175u;       // ceil(173.21) + 1
+        QTest::newRow("etching, half cells") << false << 10.0f << 0.5f << 36u; // ceil(34.64) + 1
         QTest::newRow("deposition negative") << true << -4.0f << 1.0f << 0u;
-        QTest::newRow("etching 9.2") << false << 9.2f << 1.0f << 16u; // ceil(15.7), no ceiling of t first
     }
     void iterationCounts()
     {
@@ -274,6 +276,41 @@ private slots:
         });
     }
     void handWorkedResults() { checkScene(); }
+
+    // A one-cell source in the corner of a volume cut to one octant reaches exactly the cells
+    // whose centres lie within the distance of its centre, those along the space diagonal too
+    // (sqrt 3 t face steps away). The spare layer beyond t shows where the ball ends. The octant
+    // holds 35,385, 117,290 and 535,339 such cells, at most 69, 103 and 173 face steps away.
+    void pointSourceReachesTheWholeBall_data()
+    {
+        QTest::addColumn<Scene>("scene");
+        const auto inBall = [](uint32_t t) {
+            return [t](uint32_t x, uint32_t y, uint32_t z) {
+                return uint64_t(x) * x + uint64_t(y) * y + uint64_t(z) * z <= uint64_t(t) * t;
+            };
+        };
+        const auto corner = [](uint32_t inside, uint32_t outside) {
+            return [=](uint32_t x, uint32_t y, uint32_t z) { return x + y + z == 0 ? inside : outside; };
+        };
+        for (uint32_t t : {40u, 60u, 100u}) {
+            const auto ball = inBall(t);
+            scene(
+                qPrintable(QStringLiteral("etching from a one-cell hole, depth %1").arg(t)), {t + 2, t + 2, t + 2},
+                corner(0u, Si), [t](TotalVolume &v) { IsotropicFilmEtching(v, Si, float(t)).run(); },
+                [ball](uint32_t x, uint32_t y, uint32_t z) { return ball(x, y, z) ? 0u : Si; });
+        }
+        const uint32_t t = 100;
+        const auto ball = inBall(t);
+        scene(
+            "deposition on a one-cell seed, thickness 100", {t + 2, t + 2, t + 2}, corner(Si, 0u),
+            [](TotalVolume &v) { IsotropicFilmDeposition(v, Oxide, 100.0f).run(); },
+            [ball](uint32_t x, uint32_t y, uint32_t z) { return x + y + z == 0 ? Si : (ball(x, y, z) ? Oxide : 0u); });
+        scene(
+            "electroplating on a one-cell conductor, thickness 100", {t + 2, t + 2, t + 2}, corner(Al, 0u),
+            [](TotalVolume &v) { Electrodeposition(v, Cu, Al, 100.0f).run(); },
+            [ball](uint32_t x, uint32_t y, uint32_t z) { return x + y + z == 0 ? Al : (ball(x, y, z) ? Cu : 0u); });
+    }
+    void pointSourceReachesTheWholeBall() { checkScene(); }
 
     void bandEdgeIsComputedInSinglePrecision()
     {

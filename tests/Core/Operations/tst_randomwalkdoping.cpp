@@ -247,6 +247,41 @@ private slots:
         QVERIFY2(words.isEmpty() ? problem.isEmpty() : problem.contains(words), qPrintable(problem));
     }
 
+    // The dialog's values (and a list's) beyond their range say so, with the range, rather than that they
+    // are negative.
+    void inputsOutOfRangeAreNamedWithTheirRange_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("concentration of 1e308")
+            << 0 << 1e308 << "\"Dopant concentration\" of 1e+308 is out of range: it must be from 0 to 1e+24 cm^-3.";
+        QTest::newRow("threshold of 1e308")
+            << 1 << 1e308 << "\"Threshold\" of 1e+308 is out of range: it must be from 0 to 1000000000 %.";
+        QTest::newRow("time of 1e308")
+            << 2 << 1e308 << "\"Doping Time\" of 1e+308 is out of range: it must be from 0 to 1000000000 minutes.";
+        QTest::newRow("negative time")
+            << 2 << -1.0 << "\"Doping Time\" of -1 is out of range: it must be from 0 to 1000000000 minutes.";
+        QTest::newRow("cells of 0") << 3 << 0.0
+                                    << "\"Cell Size\" of 0 is out of range: it must be above 0 and up to 1000000 "
+                                       "micrometres.";
+    }
+    void inputsOutOfRangeAreNamedWithTheirRange()
+    {
+        QFETCH(int, field);
+        QFETCH(double, value);
+        RandomWalkDopingInput in;
+        in.diffusionCoefficientCm2PerS = 1e-13;
+        in.cellSizeMicrometres = 0.01;
+        in.timeStepSeconds = 1.0;
+        in.surfaceConcentrationPerCm3 = 1e20;
+        QCOMPARE(in.problem(), QString());
+        double *fields[] = {&in.surfaceConcentrationPerCm3, &in.thresholdPercent, &in.dopingTimeMinutes,
+                            &in.cellSizeMicrometres};
+        *fields[field] = value;
+        QTEST(in.problem(), "problem");
+    }
+
     void theDopingMaterialKeepsCountsOnlyWhenDopable()
     {
         // Aluminium (4) is not dopable: cells that turn into it lose their counters at the end.

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <map>
 #include <numeric>
 
 using namespace Core::Operations;
@@ -60,6 +61,63 @@ void addModels()
 }
 
 const uint32_t operationId = 700;
+
+/// The bond-counting rule by brute force, to check the engine against: every step looks at every
+/// present atom of the lattice as the step found it, then removes those that go. An atom stays
+/// while it keeps four bonds, or three whose atoms hold at least nine further bonds; the atom at
+/// the other end of a bond holds its other bonds that are not absent, and an atom of another
+/// material (the mask) or beyond the volume's faces is fully bonded: three besides this one.
+/// Returns the lattice's atom states (by key) and leaves the cells whose every atom went empty.
+std::map<uint64_t, uint8_t> bruteForceEtch(TotalVolume &volume, uint64_t steps)
+{
+    const auto lattice = volume.createSiLattice();
+    std::vector<SiSite> atoms;
+    lattice->forEachAtomInSlab(0, int32_t(volume.sizeX()), [&](const SiSite &s, int64_t, int64_t) {
+        if (lattice->state(s) == SiLattice::Present)
+            atoms.push_back(s);
+    });
+    auto bonded = [&](const SiSite &s, uint32_t slot) { return lattice->bondState(s, slot) != SiLattice::Absent; };
+    for (uint64_t step = 0; step < steps; ++step) {
+        std::vector<SiSite> going;
+        for (const SiSite &s : atoms) {
+            if (lattice->state(s) != SiLattice::Present)
+                continue;
+            unsigned n1 = 0;
+            unsigned n2 = 0;
+            for (uint32_t slot = 0; slot < 4; ++slot) {
+                if (!bonded(s, slot))
+                    continue;
+                ++n1;
+                const SiSite n = SiLattice::neighbourSite(s, slot);
+                if (lattice->bondState(s, slot) == SiLattice::Fixed) {
+                    n2 += 3;
+                    continue;
+                }
+                for (uint32_t other = 0; other < 4; ++other)
+                    n2 += !(SiLattice::neighbourSite(n, other) == s) && bonded(n, other) ? 1 : 0;
+            }
+            if (!(n1 == 4 || (n1 == 3 && n2 >= 9)))
+                going.push_back(s);
+        }
+        if (going.empty())
+            break;
+        for (const SiSite &s : going)
+            lattice->setState(s, SiLattice::Absent);
+    }
+    std::map<uint64_t, uint8_t> states;
+    std::vector<bool> keepsAnAtom(volume.cellCount(), false);
+    for (const SiSite &s : atoms) {
+        states[lattice->key(s)] = lattice->state(s);
+        keepsAnAtom[size_t(lattice->cellIndex(s))] =
+            keepsAnAtom[size_t(lattice->cellIndex(s))] || lattice->state(s) == SiLattice::Present;
+    }
+    Model::Automaton::CellLock lock(volume);
+    for (size_t c = 0; c < volume.cellCount(); ++c) {
+        if (lock.cells()[c].state() == Silicon && !keepsAnAtom[c])
+            lock.cells()[c].setState(0);
+    }
+    return states;
+}
 
 /// Makes the workspace's factory give the model's operation, whose dialog answers `depth`, and
 /// (as the next id) a deposition of two cells of silicon.
@@ -151,6 +209,37 @@ private slots:
         if (model == Bca)
             QVERIFY(cellStates(*volume) == before);
         QVERIFY2(sunk >= 0.0 && sunk <= std::sqrt(3.0) * 90.0 / 30.0 + 1.0, qPrintable(QString::number(sunk)));
+    }
+
+    // A square mask island with four convex corners: the bond-counting etch removes exactly the
+    // atoms the rule removes when applied to every atom at every step, for any thread count. Under
+    // the island's edges the atoms bonded to mask atoms decide how far the etch reaches.
+    void bondCountingEtchAroundAMaskIsland()
+    {
+        const Pit island{24, 8, 8, true};
+        const double depth = 3.0;
+        auto reference = island.volume();
+        const auto expectedAtoms = bruteForceEtch(*reference, AtomicStructureSimpleSiWetEtch::steps(depth));
+        const auto expectedCells = cellStates(*reference);
+        for (int threads : {1, 3}) {
+            PoolThreads pool(threads);
+            auto volume = island.volume();
+            etch(*volume, Bca, depth);
+            const auto lattice = volume->siLattice();
+            size_t differing = 0;
+            for (const auto &atom : expectedAtoms)
+                differing += lattice->state(lattice->site(atom.first)) != atom.second ? 1 : 0;
+            QVERIFY2(differing == 0,
+                     qPrintable(QStringLiteral("%1 threads: %2 atoms differ").arg(threads).arg(differing)));
+            QVERIFY(cellStates(*volume) == expectedCells);
+        }
+        // What the rule makes of the island, by hand: the open silicon far from it loses three
+        // cells, the silicon under its middle nothing, and the mask stays.
+        auto volume = island.volume();
+        etch(*volume, Bca, depth);
+        QCOMPARE(depthAt(*volume, island.height, 4, 4), 3u);
+        QCOMPARE(depthAt(*volume, island.height, 12, 12), 0u);
+        QCOMPARE(count(*volume, Mask), size_t(8 * 8));
     }
 
     void coveredSiliconLosesNothing_data() { addModels(); }

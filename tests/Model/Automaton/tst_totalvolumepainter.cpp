@@ -200,7 +200,19 @@ private slots:
                 QFAIL("a volume was created");
             } catch (const VolumeAllocationError &error) {
                 QVERIFY(QString::fromUtf8(error.what()).startsWith(QStringLiteral("Cannot create a cell volume of")));
+                QCOMPARE(error.doesNotFit(), nx != 0 && states < 0);
             }
+        }
+        // Under a control group's limit: what the cells need, what is there and what limits it.
+        const double none = std::numeric_limits<double>::infinity();
+        try {
+            TotalVolume::checkedCellCount(1000, 1000, 100, Util::AvailableMemory::from({16e9, 1e9, none, 0, none, 0}));
+            QFAIL("a volume was let through");
+        } catch (const VolumeAllocationError &error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("Cannot create a cell volume of 1000 x 1000 x 100 cells: it is too large for the "
+                                    "memory: it needs 2400000000 bytes (2.2 GiB), but only 1000000000 bytes (0.9 GiB) "
+                                    "are available (the memory limit of the program's control group)."));
         }
     }
 

@@ -239,6 +239,38 @@ private slots:
                                                       "l2 2 0 0.000895993 \n.end \n"));
     }
 
+    // A netlist never holds "0", "inf" or "nan": a value that leaves the double numbers is refused.
+    void netlistValuesAreFiniteAndPositive_data()
+    {
+        QTest::addColumn<double>("metresPerCell");
+        QTest::addColumn<QString>("error");
+        // Aluminium 10 x 2 x 2: with 1e-306 m cells the mass (4e-917 m^3 * 2700 kg/m^3) underflows to 0, with
+        // 1e294 m cells it overflows.
+        QTest::newRow("1e-300 micrometres") << 1e-306
+                                            << "Beam 1: its effective mass comes to 0, not a finite number above 0 "
+                                               "(cell edge 1e-306 m, density 2700 kg/m^3, Young's modulus 7e+10 Pa).";
+        QTest::newRow("1e300 micrometres") << 1e294 << "Beam 1: its effective mass comes to inf, not a finite number";
+        QTest::newRow("smallest cell edge") << CantileverStructure::smallestCellEdgeUm * 1e-6 << QString();
+        QTest::newRow("largest cell edge") << CantileverStructure::largestCellEdgeUm * 1e-6 << QString();
+    }
+    void netlistValuesAreFiniteAndPositive()
+    {
+        QFETCH(double, metresPerCell);
+        QFETCH(QString, error);
+        CantileverStructure structure({std::make_shared<RectangularCuboidEnvelope>(0, 0, 0, 10, 2, 2, 4)},
+                                      Util::Vector3D(1.0, 1.0, 1.0));
+        structure.setLengthPerUnit(metresPerCell);
+        QString reason;
+        const QString text = structure.netlist(&reason);
+        QCOMPARE(text.isEmpty(), !error.isEmpty());
+        QVERIFY2(reason.startsWith(error), qPrintable(reason));
+        for (const QString &line : text.split(QLatin1Char('\n')).mid(1, 2)) {
+            bool ok = false;
+            const double value = line.section(QLatin1Char(' '), 3, 3).toDouble(&ok);
+            QVERIFY2(ok && value > 0.0 && std::isfinite(value), qPrintable(line));
+        }
+    }
+
     void aTipOnlyTouchesOneBoxAndNothingAboveOrBelow()
     {
         // A single box of aluminium with silicon above it: two neighbours, one of them above.

@@ -8,6 +8,7 @@
 #include "volumetesthelpers.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -48,6 +49,8 @@ public:
     uint32_t moveTarget = 0;
     bool moveBefore = false;
     QList<Message> messages;
+    bool replaceAnswer = false;
+    QStringList replaceQuestions;
 
     QTreeWidget *tree() { return findChild<QTreeWidget *>(QStringLiteral("treeWidget")); }
     void click(const char *name) { findChild<QPushButton *>(QLatin1String(name))->click(); }
@@ -97,7 +100,19 @@ protected:
     {
         messages << Message{icon, title, text, informative};
     }
+    bool askReplaceImages(const QStringList &files) override
+    {
+        replaceQuestions << files;
+        return replaceAnswer;
+    }
 };
+
+ProcessData saveImage(const QString &name)
+{
+    ProcessData step(SaveImage);
+    step.setParameter(QStringLiteral("Filename"), name, true);
+    return step;
+}
 
 ProcessData planarize(bool withParameters = true)
 {
@@ -436,20 +451,72 @@ private slots:
         dialog.setScreenshotFunction([&](const QString &name) {
             shots << name;
             shotThread = QThread::currentThread();
-            return name != QLatin1String("refused.png");
+            return !name.endsWith(QLatin1String("/refused.png"));
         });
-        ProcessData save(SaveImage);
-        save.setParameter(QStringLiteral("Filename"), QStringLiteral("one.png"), true);
-        ProcessData refused(SaveImage);
-        refused.setParameter(QStringLiteral("Filename"), QStringLiteral("refused.png"), true);
-        dialog.setSteps({save, planarize(), refused, planarize()});
+        dialog.setSteps({saveImage("one.png"), planarize(), saveImage("refused.png"), planarize()});
         dialog.run();
-        QCOMPARE(shots, (QStringList{QStringLiteral("one.png"), QStringLiteral("refused.png")}));
+        // Without a list file the images go to the working folder.
+        const QString folder = QDir::current().canonicalPath() + QLatin1Char('/');
+        QCOMPARE(shots, (QStringList{folder + "one.png", folder + "refused.png"}));
         QCOMPARE(shotThread, QThread::currentThread());
         QCOMPARE(int(gated.runs), 1);
         QCOMPARE(dialog.messages.size(), 1);
         QVERIFY(dialog.messages[0].text.contains(QLatin1String("Save Image")));
         QVERIFY(dialog.messages[0].informative.contains(QLatin1String("refused.png")));
+    }
+
+    // The images of a list go to the images folder: names leading elsewhere stop the run before
+    // its first step, and existing files are replaced only when the user says so.
+    void imagesStayInTheImagesFolder()
+    {
+        QTemporaryDir folder;
+        writeFile(folder, QStringLiteral("old.png"), "old");
+        const QString canonical = QDir(folder.path()).canonicalPath() + QLatin1Char('/');
+        Core::Workspace workspace;
+        CountingSteps counted;
+        TestDialog dialog(workspace, std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u),
+                          counted.registry);
+        QStringList shots;
+        dialog.setScreenshotFunction([&shots](const QString &name) {
+            shots << name;
+            return true;
+        });
+        dialog.findChild<QLineEdit *>(QStringLiteral("lieImagesFolder"))->setText(folder.path());
+        dialog.setSteps({planarize(), saveImage("new.png"), saveImage("../holiday.png")});
+        dialog.run();
+        QCOMPARE(int(counted.runs), 0);
+        QCOMPARE(dialog.messages.size(), 1);
+        QCOMPARE(dialog.messages[0].text,
+                 QStringLiteral("The list was not run: its images cannot be saved in the images folder \"%1\".")
+                     .arg(folder.path()));
+        QVERIFY2(dialog.messages[0].informative.startsWith(
+                     QStringLiteral("Step 3 (Save Image): \"../holiday.png\" leads out of the images folder")),
+                 qPrintable(dialog.messages[0].informative));
+
+        dialog.messages.clear();
+        dialog.setSteps({planarize(), saveImage("new.png"), saveImage("old.png")});
+        dialog.run();
+        const QStringList question{QStringLiteral("Step 3 (Save Image): \"old.png\" would replace the existing file "
+                                                  "\"%1old.png\".")
+                                       .arg(canonical)};
+        QCOMPARE(dialog.replaceQuestions, question);
+        QCOMPARE(int(counted.runs), 0);
+        QVERIFY(shots.isEmpty());
+        dialog.replaceAnswer = true;
+        dialog.run();
+        QCOMPARE(dialog.replaceQuestions, question + question);
+        QCOMPARE(int(counted.runs), 1);
+        QCOMPARE(shots, (QStringList{canonical + "new.png", canonical + "old.png"}));
+        QVERIFY(dialog.messages.isEmpty());
+
+        // Left empty, the field means the folder of the list.
+        dialog.findChild<QLineEdit *>(QStringLiteral("lieImagesFolder"))->clear();
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("lists")));
+        QVERIFY(dialog.saveList(folder.filePath(QStringLiteral("lists/l.plst"))));
+        shots.clear();
+        dialog.setSteps({saveImage("listed.png")});
+        dialog.run();
+        QCOMPARE(shots, QStringList{canonical + "lists/listed.png"});
     }
 };
 

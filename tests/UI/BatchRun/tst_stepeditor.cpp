@@ -8,6 +8,7 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -205,6 +206,37 @@ private slots:
             QCOMPARE(added.getParameterVisibility(base), true);
             QCOMPARE(added.getParameterVisibility(base + QStringLiteral("_Color")), false);
         }
+    }
+
+    // In the Batch Run dialog a "Save Image" step keeps the name of its file in the images folder;
+    // a file elsewhere is refused with a word, and the step stays as it was.
+    void saveImageKeepsTheNameInTheImagesFolder()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("images/shots")));
+        const QString images = m_dir.filePath(QStringLiteral("images"));
+        auto choose = [](const QString &file, QString *warning = nullptr) {
+            answerNextDialog([file, warning](QDialog &d) {
+                qobject_cast<QFileDialog *>(&d)->selectFile(file);
+                if (warning)
+                    answerNextDialog<QMessageBox>([warning](QMessageBox &box) {
+                        *warning = box.text();
+                        box.close();
+                    });
+                d.accept();
+            });
+        };
+        ProcessData step(SaveImage);
+        choose(images + QStringLiteral("/shots/a.png"));
+        QVERIFY(Ui::editStep(nullptr, step, true, Core::Operations::anyColumns, Core::Operations::anyColumns, images));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Filename")).toString(), QStringLiteral("shots/a.png"));
+        QString warning;
+        choose(m_dir.filePath(QStringLiteral("b.png")), &warning);
+        QVERIFY(
+            !Ui::editStep(nullptr, step, false, Core::Operations::anyColumns, Core::Operations::anyColumns, images));
+        QCOMPARE(
+            warning,
+            QStringLiteral("A list saves its images in the images folder \"%1\": choose a file there.").arg(images));
+        QCOMPARE(step.getProcessParameter(QStringLiteral("Filename")).toString(), QStringLiteral("shots/a.png"));
     }
 
     void oxidationShowsTheFieldsOfItsMode()

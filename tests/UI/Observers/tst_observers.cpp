@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -223,7 +224,8 @@ private slots:
     void randomWalkGetsSIValuesAndTheSeed()
     {
         Scene s(layered(4, 4, 8, 5));
-        answerNextDialog([](QDialog &d) {
+        QString estimate;
+        answerNextDialog([&estimate](QDialog &d) {
             // Boron-like values: 10 nm cells, D = 1e-13 cm^2/s, 1 s steps.
             for (auto field : {std::make_pair("lieDiffusionCoefficient", "1e-13"),
                                std::make_pair("lieCellSize", "0.01"), std::make_pair("lieTimeStep", "1"),
@@ -232,9 +234,12 @@ private slots:
             setValue(d, "dblDopingTime", 0.5);
             setValue(d, "dblThreshold", 20.0);
             chooseMaterial(child<QComboBox>(&d, "cbxDopingMaterial"), 14);
+            // The dialog knows the volume: its estimate counts the 4 x 4 x 8 cells.
+            estimate = child<QLabel>(&d, "lblEstimate")->text();
             d.accept();
         });
         s.ws.startOperation(36);
+        QVERIFY2(estimate.endsWith(QStringLiteral("(30 time steps over 128 cells)")), qPrintable(estimate));
         const auto op = s.last<RandomWalkDopingOperation>();
         QCOMPARE(op->dopingMaterial(), 14u);
         QCOMPARE(op->dopingTime(), 30.0);             // minutes * 60

@@ -1,5 +1,6 @@
 // The option dialogs of the processes and of whole volumes: material lists, masks, limits, bad input.
 #include "Core/Operations/ExportData/exportdataoperation.h"
+#include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
@@ -373,6 +374,43 @@ private slots:
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY2(problemShown(dialog).contains(problem), qPrintable(problemShown(dialog)));
+    }
+
+    // Given the volume's cells the dialog shows how long the walk will take, and asks before one
+    // of more than an hour starts; "No" keeps the dialog open.
+    void randomWalkShowsItsEstimateAndAsksBeforeALongRun()
+    {
+        RandomWalkDopingDialog dialog;
+        fill(dialog, QStringLiteral("lieDiffusionCoefficient"), QStringLiteral("1e-13"));
+        fill(dialog, QStringLiteral("lieCellSize"), QStringLiteral("0.01"));
+        fill(dialog, QStringLiteral("lieTimeStep"), QStringLiteral("1"));
+        fill(dialog, QStringLiteral("lieConcentration"), QStringLiteral("1e20"));
+        auto *label = dialog.findChild<QLabel *>(QStringLiteral("lblEstimate"));
+        QCOMPARE(dialog.estimate(), QString()); // the volume is not known
+        dialog.setCellCount(1000);
+        // 60 minutes of one-second steps.
+        const QString shortRun = QStringLiteral("at least %1 (3600 time steps over 1000 cells)")
+                                     .arg(Ops::RandomWalkDopingInput::durationText(
+                                         3600.0 * 1000 * Ops::RandomWalkDoping::secondsPerCellStep));
+        QCOMPARE(dialog.estimate(), shortRun);
+        QCOMPARE(label->text(), QStringLiteral("Estimated time: ") + shortRun);
+        // 71,582,788 minutes: 4294967280 steps, the longest walks there are.
+        dialog.findChild<QDoubleSpinBox *>(QStringLiteral("dblDopingTime"))->setValue(71582788.0);
+        dialog.setCellCount(100 * 100 * 100);
+        const double seconds = 4294967280.0 * 1e6 * Ops::RandomWalkDoping::secondsPerCellStep;
+        const QString longRun = QStringLiteral("at least %1 (4294967280 time steps over 1000000 cells)")
+                                    .arg(Ops::RandomWalkDopingInput::durationText(seconds));
+        QCOMPARE(label->text(), QStringLiteral("Estimated time: ") + longRun);
+        for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            QString asked;
+            answerNextDialog<QMessageBox>([&asked, answer](QMessageBox &box) {
+                asked = box.text();
+                box.button(answer)->click();
+            });
+            dialog.accept();
+            QCOMPARE(asked, QStringLiteral("The doping is estimated to run for %1. Start it?").arg(longRun));
+            QCOMPARE(dialog.result(), answer == QMessageBox::Yes ? int(QDialog::Accepted) : int(QDialog::Rejected));
+        }
     }
 
     void exportDialogWantsAFileAndRemembersItsFolder()
