@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -28,6 +29,9 @@ void messageHandler(QtMsgType type, const QMessageLogContext &, const QString &m
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(messageHandler);
+    // Beyond a file-size limit a write then fails (EFBIG) and is reported, an output with exit status
+    // 4, instead of the process ending without a word (the catalogues are written at start already).
+    std::signal(SIGXFSZ, SIG_IGN);
     // "Save Image" steps need a GUI application for their OpenGL context. The off-screen platform
     // gives one wherever an X server answers (a display or Xvfb) and otherwise reports that no
     // context can be made, where the window-system platform would abort the program.

@@ -165,6 +165,10 @@ int main(int argc, char *argv[])
     describeOptions(parser);
     parser.process(app);
 
+    // Beyond a file-size limit a write then fails (EFBIG) and the save says so, where the default
+    // action would end the program and take the unsaved document with it.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     // The catalogues are read (or written from the built-in tables) before any window exists; what
     // went wrong is shown once the window is up.
     Model::Materials::MaterialFactory::instance();

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -128,12 +129,17 @@ void EditCompatibleMaterialsDialog::on_btnRemove_clicked()
     refresh();
 }
 
-void EditCompatibleMaterialsDialog::storeProcesses(const QList<Model::Process::Process> &processes)
+QString EditCompatibleMaterialsDialog::storeProcesses(const QList<Model::Process::Process> &processes)
 {
     auto catalogue = Model::Process::ProcessFactory::instance();
     for (const auto &process : processes)
         catalogue->setProcess(process);
-    catalogue->saveProcesses();
+    QString error;
+    if (catalogue->saveProcesses(&error))
+        return QString();
+    return QStringLiteral("The process catalogue could not be saved to \"%1\": %2\nThe earlier file is unchanged; "
+                          "the processes as they are now are used until Cellforge ends.")
+        .arg(QDir::toNativeSeparators(Model::Process::ProcessFactory::filePath()), error);
 }
 
 } // namespace Ui

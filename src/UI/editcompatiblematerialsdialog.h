@@ -20,8 +20,9 @@ public:
 
     QList<Model::Process::Process> processes() const { return m_processes; }
 
-    /// Stores the processes in the catalogue and writes the catalogue file.
-    static void storeProcesses(const QList<Model::Process::Process> &processes);
+    /// Stores the processes in the catalogue and writes the catalogue file; why the file could not
+    /// be written (for a message), or an empty text.
+    static QString storeProcesses(const QList<Model::Process::Process> &processes);
 
 private slots:
     void on_cbxProcess_currentIndexChanged(int index);

@@ -138,7 +138,9 @@ void MainWindowPresenter::manageMaterials()
     ManageMaterialsDialog dialog(m_mainWindow);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    ManageMaterialsDialog::storeMaterials(dialog.materials());
+    const QString error = ManageMaterialsDialog::storeMaterials(dialog.materials());
+    if (!error.isEmpty())
+        QMessageBox::warning(m_mainWindow, QStringLiteral("Manage Materials"), error);
     // The view takes the new colours on its next redraw.
     m_workspace->selection().clearSelection();
     m_workspace->notifyUpdate();
@@ -147,8 +149,11 @@ void MainWindowPresenter::manageMaterials()
 void MainWindowPresenter::manageCompatibleMaterials()
 {
     EditCompatibleMaterialsDialog dialog(m_mainWindow);
-    if (dialog.exec() == QDialog::Accepted)
-        EditCompatibleMaterialsDialog::storeProcesses(dialog.processes());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString error = EditCompatibleMaterialsDialog::storeProcesses(dialog.processes());
+    if (!error.isEmpty())
+        QMessageBox::warning(m_mainWindow, QStringLiteral("Edit Compatible Materials"), error);
 }
 
 std::shared_ptr<Observers::UpdateObserver> MainWindowPresenter::createUpdateObserver()

@@ -5,6 +5,7 @@
 #include "materialtableviewitem.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,12 +53,17 @@ void ManageMaterialsDialog::on_btnAddMaterial_clicked()
             QStringLiteral("No material can be added: %1.").arg(Model::Materials::MaterialFactory::noFreeIdText()));
 }
 
-void ManageMaterialsDialog::storeMaterials(const QList<Model::Materials::Material> &materials)
+QString ManageMaterialsDialog::storeMaterials(const QList<Model::Materials::Material> &materials)
 {
     auto catalogue = Model::Materials::MaterialFactory::instance();
     for (const auto &material : materials)
         catalogue->setMaterial(material);
-    catalogue->saveMaterials();
+    QString error;
+    if (catalogue->saveMaterials(&error))
+        return QString();
+    return QStringLiteral("The material catalogue could not be saved to \"%1\": %2\nThe earlier file is unchanged; "
+                          "the materials as they are now are used until Cellforge ends.")
+        .arg(QDir::toNativeSeparators(Model::Materials::MaterialFactory::filePath()), error);
 }
 
 } // namespace Ui

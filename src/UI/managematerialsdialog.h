@@ -23,8 +23,9 @@ public:
     QList<Model::Materials::Material> materials() const;
     MaterialTableViewItem *model() const { return m_model; }
 
-    /// Stores the materials in the catalogue and writes the catalogue file.
-    static void storeMaterials(const QList<Model::Materials::Material> &materials);
+    /// Stores the materials in the catalogue and writes the catalogue file; why the file could not
+    /// be written (for a message), or an empty text.
+    static QString storeMaterials(const QList<Model::Materials::Material> &materials);
 
 private slots:
     void on_btnAddMaterial_clicked();

@@ -6,6 +6,7 @@
 #include "catalogtesthome.h"
 #include "filecontents.h"
 #include "filesizelimit.h"
+#include "fulldisk.h"
 
 #include <QtTest>
 
@@ -85,16 +86,25 @@ private slots:
         QTest::addColumn<bool>("materials");
         QTest::addColumn<QByteArray>("contents"); // null: no file
         QTest::addColumn<int>("how");
-        QTest::addColumn<QString>("reason"); // how the start-up report begins; empty: the file is replaced
+        QTest::addColumn<QString>("reason"); // how the start-up report begins; empty: no report
         // Larger than any file the test lets itself write: the copy fails as on a full disk while the much smaller
         // catalogue could still be written over it.
         const QByteArray padding(64 * 1024, 'x');
+        // A catalogue that cannot be loaded is copied aside and replaced, never without a word.
+        const QString copied = "material catalogue \"%1\" could not be loaded (%2). It was copied to \"%1.bak.1\"; "
+                               "Cellforge uses its built-in materials in its place.";
         QTest::newRow("materials: no file") << true << QByteArray() << int(Plain) << QString();
-        QTest::newRow("materials: malformed")
+        QTest::newRow("materials: cut short")
             << true << QByteArray("<?xml version=\"1.0\"?>\n<Materials>\n<Material version=\"1\" name=\"Mine\"")
-            << int(Plain) << QString();
-        QTest::newRow("materials: wrong root")
-            << true << QByteArray("<?xml version=\"1.0\"?>\n<Stuff/>\n") << int(Plain) << QString();
+            << int(Plain) << copied.arg("%1", "line 3: Premature end of document.");
+        QTest::newRow("materials: wrong root") << true << QByteArray("<?xml version=\"1.0\"?>\n<Stuff/>\n")
+                                               << int(Plain) << copied.arg("%1", "it holds no <Materials> element");
+        QTest::newRow("processes: cut short")
+            << false << processFile("<Process version=\"1\" name=\"Mine\"").chopped(13) << int(Plain)
+            << QString(copied)
+                   .replace("material catalogue", "process catalogue")
+                   .replace("built-in materials", "built-in processes")
+                   .arg("%1", "line 3: Premature end of document.");
         QTest::newRow("processes: comment") << false << processesWithComment("my notes") << int(Plain) << QString();
         QTest::newRow("processes: a process the reader rejects")
             << false
@@ -141,7 +151,7 @@ private slots:
         const QString said = report(materials);
         QVERIFY2(reason.isEmpty() ? said.isEmpty() : said.startsWith("The " + reason.arg(path)), qPrintable(said));
         QStringList entries{file, file + ".bak"};
-        if (reason.isEmpty()) {
+        if (how == Plain) {
             // Replaced by the (completed) built-in table after a copy aside; the next start copies nothing.
             QCOMPARE(home.read(file), golden(materials));
             if (!contents.isNull())
@@ -158,6 +168,36 @@ private slots:
         if (how != Folder) {
             QVERIFY(save(materials));
             QCOMPARE(home.read(file), golden(materials));
+        }
+    }
+
+    // A disk that fills up while a large catalogue is saved: the save fails in the system's words and the next start
+    // finds the earlier file whole.
+    void saveOnAFullDiskKeepsTheEarlierFile()
+    {
+        for (const bool materials : {true, false}) {
+            FullDisk disk;
+            const QByteArray oldHome = qgetenv("HOME");
+            qputenv("HOME", QFile::encodeName(disk.path()));
+            const auto restoreHome = qScopeGuard([&oldHome] { qputenv("HOME", oldHome); });
+            QVERIFY(QDir(disk.path()).mkdir(QStringLiteral("Cellforge")));
+            const QString path = disk.filePath(QStringLiteral("Cellforge/") + fileOf(materials));
+            QVERIFY(writeFileContents(path, golden(materials)));
+            for (uint32_t id = 2000; id < 2200; ++id) { // some 30 KB of text
+                MaterialFactory::instance()->setMaterial(Material(id, QStringLiteral("Mine %1").arg(id), 1, 1, 0.3f));
+                ProcessFactory::instance()->setProcess(Process(QStringLiteral("Mine %1").arg(id), id, {1, 3}));
+            }
+            QString error;
+            {
+                const auto limit = disk.whileWriting();
+                QVERIFY(!(materials ? MaterialFactory::instance()->saveMaterials(&error)
+                                    : ProcessFactory::instance()->saveProcesses(&error)));
+            }
+            QCOMPARE(error, disk.reason());
+            QCOMPARE(fileContents(path), golden(materials));
+            QCOMPARE(QDir(disk.path() + QStringLiteral("/Cellforge")).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{fileOf(materials)});
+            QVERIFY(load(materials)); // what the next start reads
         }
     }
 

@@ -24,6 +24,9 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
 using Model::Process::ProcessFactory;
@@ -193,6 +196,33 @@ private slots:
                      accept ? QList<uint32_t>{9} : QList<uint32_t>{});
             QCOMPARE(home.read(QStringLiteral("processes.xml")).contains("<CompatibleMaterials>9</"), accept);
         }
+    }
+
+    // Accepting a catalogue's dialog when its file cannot be written says so, with the reason.
+    void aCatalogueThatCannotBeSavedIsReported()
+    {
+        CatalogTestHome home;
+        QDir(home.folder()).removeRecursively();
+        QFile where(home.folder()); // a file where the folder belongs
+        QVERIFY(where.open(QIODevice::WriteOnly));
+        where.close();
+        MainWindow window;
+        for (const char *action : {"actionManage_Materials", "actionManage_Compatible_Materials"}) {
+            QString text;
+            ModalAnswerer answerer({acceptDialog, [&text](QWidget *w) {
+                                        text = qobject_cast<QMessageBox *>(w)->text();
+                                        w->close();
+                                    }});
+            window.action(action)->trigger();
+            QCOMPARE(answerer.answered(), size_t(2));
+            const bool materials = action == QLatin1String("actionManage_Materials");
+            QVERIFY2(text.startsWith(QStringLiteral("The %1 catalogue could not be saved to \"%2\": ")
+                                         .arg(materials ? "material" : "process",
+                                              home.file(materials ? "materials.xml" : "processes.xml"))),
+                     qPrintable(text));
+            QVERIFY2(text.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))), qPrintable(text));
+        }
+        QVERIFY(QFileInfo(home.folder()).isFile());
     }
 
     void unreadableCataloguesAreReported_data()

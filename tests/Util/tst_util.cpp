@@ -6,6 +6,7 @@
 #include "Util/safefile.h"
 #include "filecontents.h"
 #include "filesizelimit.h"
+#include "fulldisk.h"
 #include "volumetesthelpers.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -211,17 +213,52 @@ private slots:
         }
     }
 
+    // A write that fails at any point, whether its caller looks at the result or not, makes the commit fail with
+    // the system's reason; the earlier file stays and no temporary file is left.
+    // An image on a full disk: the encoder's failed writes give the system's reason, the earlier image stays.
+    void imageOnAFullDiskKeepsTheEarlierFile()
+    {
+        FullDisk disk;
+        const QString path = disk.filePath(QStringLiteral("shot.png"));
+        QVERIFY(writeFileContents(path, "earlier image"));
+        QImage noise(256, 256, QImage::Format_RGB32); // some 200 KB as PNG: noise does not compress
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, (uint(x) * 2654435761u) ^ (uint(y) * 2246822519u));
+        QString reason;
+        {
+            const auto limit = disk.whileWriting();
+            QVERIFY(!saveImageFile(noise, path, "png", &reason));
+        }
+        QCOMPARE(reason, disk.reason());
+        QCOMPARE(fileContents(path), QByteArray("earlier image"));
+        QCOMPARE(disk.entries(), QStringList{QStringLiteral("shot.png")});
+    }
+
+    void commitReplacesTheFileOrKeepsTheOld_data()
+    {
+        QTest::addColumn<QVector<int>>("writes"); // sizes written in turn while the limit holds
+        QTest::addColumn<bool>("liftedBeforeCommit");
+        QTest::newRow("within the write buffer: fails when the file is completed") << QVector<int>{4096} << false;
+        QTest::newRow("one write larger than any buffer") << QVector<int>{256 * 1024} << false;
+        QTest::newRow("small writes beyond the limit") << QVector<int>(300, 100) << false;
+        QTest::newRow("an ignored failure, the disk freed before the commit") << QVector<int>{256 * 1024, 10} << true;
+    }
     void commitReplacesTheFileOrKeepsTheOld()
     {
+        QFETCH(QVector<int>, writes);
+        QFETCH(bool, liftedBeforeCommit);
         const QString path = m_dir.filePath(QStringLiteral("doc.cfw"));
         QVERIFY(writeFileContents(path, "previous"));
         {
-            // Everything fits in the write buffer, so the failure shows only when the file is completed.
             SafeFile file(path);
             QVERIFY(file.open());
-            file.device()->write(QByteArray(4096, 'x'));
-            FileSizeLimit limit(1024);
-            QVERIFY(limit.isActive());
+            std::optional<FileSizeLimit> limit(std::in_place, 1024);
+            QVERIFY(limit->isActive());
+            for (const int size : writes)
+                file.device()->write(QByteArray(size, 'x')); // unchecked, as a careless caller would
+            if (liftedBeforeCommit)
+                limit.reset();
             QVERIFY(!file.commit());
             QCOMPARE(file.errorString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
         }

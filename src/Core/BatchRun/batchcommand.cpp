@@ -27,6 +27,9 @@
 
 #include <cmath>
 #include <exception>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace Core {
 namespace BatchRun {
@@ -79,7 +82,9 @@ QString BatchCommand::usage()
                           "or no beam was found,\n"
                           "2 bad arguments or a number of the list out of its range, 3 a file could not be\n"
                           "read, 4 an output could not be written,\n"
-                          "130 stopped by SIGINT or SIGTERM (nothing written; a second signal quits at once).\n");
+                          "130 stopped by SIGINT or SIGTERM (nothing written; once an output was written, the\n"
+                          "one being written is completed and the rest is not; a second signal quits at once).\n"
+                          "A file-size limit (SIGXFSZ) fails the write with exit status 4.\n");
 }
 
 bool BatchCommand::parse(const QStringList &arguments, Options &options, QString *error)
@@ -342,33 +347,35 @@ int BatchCommand::run(const Options &options)
     }
     QString outputError;
     if (!options.outputFile.isEmpty() && !DocumentIo::canWrite(options.outputFile, &outputError)) {
-        // Say so before a long run rather than after it.
+        // Every output is tried before a long run rather than after it.
         report(outputError);
         return OutputError;
     }
     if (!options.vtiFile.isEmpty()) {
-        const QString refusal = Util::SafeFile::refusal(options.vtiFile);
+        const QString refusal = Util::SafeFile::unwritable(options.vtiFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("The cell volume cannot be exported to \"%1\": %2").arg(options.vtiFile, refusal));
             return OutputError;
         }
     }
     if (!options.surfaceFile.isEmpty()) {
-        const QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        QString refusal = Model::Persistence::SurfaceMeshFile::refusal(options.surfaceFile);
+        if (refusal.isEmpty())
+            refusal = Util::SafeFile::unwritable(options.surfaceFile);
         if (!refusal.isEmpty()) {
             report(Model::Persistence::SurfaceMeshFile::exportError(options.surfaceFile, refusal));
             return OutputError;
         }
     }
     if (!options.exportFile.isEmpty()) {
-        const QString refusal = Util::SafeFile::refusal(options.exportFile);
+        const QString refusal = Util::SafeFile::unwritable(options.exportFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("Cannot export to \"%1\": %2").arg(options.exportFile, refusal));
             return OutputError;
         }
     }
     if (!options.netlistFile.isEmpty()) {
-        const QString refusal = Util::SafeFile::refusal(options.netlistFile);
+        const QString refusal = Util::SafeFile::unwritable(options.netlistFile);
         if (!refusal.isEmpty()) {
             report(QStringLiteral("The netlist could not be saved to \"%1\": %2").arg(options.netlistFile, refusal));
             return OutputError;
@@ -461,34 +468,67 @@ int BatchCommand::run(const Options &options)
         return StepFailed;
     }
 
-    if (!options.outputFile.isEmpty()) {
+    return writeOutputs(options, workspace, runner.target());
+}
+
+int BatchCommand::writeOutputs(const Options &options, Core::Workspace &workspace,
+                               const Model::Automaton::TotalVolumePtr &target)
+{
+    auto report = [this](const QString &message) {
+        m_err << "cellforge-batch: " << message << "\n";
+        m_err.flush();
+    };
+    auto writeDocument = [&] {
         QString error;
-        if (!DocumentIo::write(options.outputFile, workspace, &error)) {
-            report(error);
-            return OutputError;
-        }
-    }
-    if (!options.vtiFile.isEmpty()) {
-        const Model::Automaton::TotalVolumePtr volume = runner.target();
+        if (DocumentIo::write(options.outputFile, workspace, &error))
+            return int(Ok);
+        report(error);
+        return int(OutputError);
+    };
+    auto writeVti = [&] {
         QString error = QStringLiteral("There is no cell volume to export to \"%1\".").arg(options.vtiFile);
-        if (!volume || !Core::Operations::CellVolumeVtiWriter(*volume).write(options.vtiFile, &error)) {
-            report(error);
-            return OutputError;
-        }
-    }
-    if (!options.surfaceFile.isEmpty()) {
-        const int status = exportSurface(options, workspace);
+        if (target && Core::Operations::CellVolumeVtiWriter(*target).write(options.vtiFile, &error))
+            return int(Ok);
+        report(error);
+        return int(OutputError);
+    };
+    const std::vector<std::pair<QString, std::function<int()>>> outputs{
+        {options.outputFile, writeDocument},
+        {options.vtiFile, writeVti},
+        {options.surfaceFile, [&] { return exportSurface(options, workspace); }},
+        {options.exportFile, [&] { return exportField(options, workspace); }},
+        {options.netlistFile, [&] { return writeNetlist(options, workspace); }}};
+    auto stopRequested = [this] { return m_control && m_control->stopRequested(); };
+
+    // A stop (SIGINT, SIGTERM) before the first output is complete writes nothing: that file is not
+    // committed. Once one is, a stop lets the file being written be completed and no further one begun.
+    Util::SafeFile::holdCommitsOnStop(m_control);
+    QStringList written;
+    int status = Ok;
+    for (const auto &[file, write] : outputs) {
+        if (file.isEmpty())
+            continue;
+        if (stopRequested())
+            break;
+        if (m_outputObserver)
+            m_outputObserver(file);
+        status = write();
         if (status != Ok)
-            return status;
+            break;
+        written << file;
+        Util::SafeFile::holdCommitsOnStop(nullptr);
     }
-    if (!options.exportFile.isEmpty()) {
-        const int exported = exportField(options, workspace);
-        if (exported != Ok)
-            return exported;
+    Util::SafeFile::holdCommitsOnStop(nullptr);
+    if (!stopRequested())
+        return status;
+    report(QStringLiteral("Stopped while the outputs were written, after every step ran."));
+    for (const auto &output : outputs) {
+        if (!output.first.isEmpty())
+            report((written.contains(output.first) ? QStringLiteral("Written: \"%1\".")
+                                                   : QStringLiteral("Nothing was written to \"%1\"."))
+                       .arg(output.first));
     }
-    if (!options.netlistFile.isEmpty())
-        return writeNetlist(options, workspace);
-    return Ok;
+    return Interrupted;
 }
 
 bool BatchCommand::checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps)

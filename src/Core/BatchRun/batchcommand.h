@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QTextStream;
@@ -18,6 +20,12 @@ class Workspace;
 namespace Ui {
 class ProcessData;
 }
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
 
 namespace Core {
 namespace BatchRun {
@@ -66,8 +74,15 @@ public:
     static QString usage();
 
     /// A stop request (the first SIGINT or SIGTERM) ends the run at the engine's next boundary or
-    /// before the next step; nothing is written then and the exit code is Interrupted.
+    /// before the next step; nothing is written then and the exit code is Interrupted. A stop while
+    /// the outputs are written keeps the first from being committed; after that the output being
+    /// written is completed, no further one is begun, and the written ones are named.
     void setRunControl(Util::RunControl *control) { m_control = control; }
+    /// Called with each output file's name just before it is written.
+    void setOutputObserver(std::function<void(const QString &fileName)> observer)
+    {
+        m_outputObserver = std::move(observer);
+    }
 
     /// Parses and runs; the result is the process's exit code.
     int execute(const QStringList &arguments);
@@ -80,6 +95,9 @@ private:
     int exportField(const Options &options, Core::Workspace &workspace);
     /// Extracts the beams of the first cell volume and writes their netlist; an exit code.
     int writeNetlist(const Options &options, Core::Workspace &workspace);
+    /// Writes every output the options name, in order, until one fails or a stop comes; an exit code.
+    int writeOutputs(const Options &options, Core::Workspace &workspace,
+                     const std::shared_ptr<Model::Automaton::TotalVolume> &target);
     /// Says what is wrong with the image names of the steps; false when anything is.
     bool checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps);
 
@@ -87,6 +105,7 @@ private:
     QTextStream &m_err;
     bool m_progressBar;
     Util::RunControl *m_control = nullptr;
+    std::function<void(const QString &)> m_outputObserver;
 };
 
 } // namespace BatchRun

@@ -15,7 +15,7 @@ namespace DocumentIo {
 
 bool canWrite(const QString &fileName, QString *error)
 {
-    const QString refusal = Util::SafeFile::refusal(fileName);
+    const QString refusal = Util::SafeFile::unwritable(fileName);
     if (refusal.isEmpty())
         return true;
     if (error)

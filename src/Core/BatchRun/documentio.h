@@ -12,8 +12,9 @@ namespace BatchRun {
 /// material" and reported in `notes`.
 namespace DocumentIo {
 
-/// False with a message when `fileName` names something that is never written over (a folder, a
-/// device, a pipe), so that a run can be refused before it starts.
+/// False with a message when no document could be saved as `fileName` now (it names a folder, a
+/// device or a pipe, its folder is missing or takes no new file, the file may not be replaced), so
+/// that a run can be refused before it starts.
 bool canWrite(const QString &fileName, QString *error);
 /// Adds the objects of the file to the workspace's document; false with a message when the file
 /// is missing, unreadable or refused.

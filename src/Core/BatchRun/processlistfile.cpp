@@ -195,6 +195,11 @@ bool ProcessListFile::save(const QString &fileName)
     }
     writer.writeEndElement();
     writer.writeEndDocument();
+    if (writer.hasError()) {
+        m_error = QStringLiteral("Cannot write \"%1\": %2")
+                      .arg(fileName, file.cancel(QStringLiteral("the list text could not be written.")));
+        return false;
+    }
     if (!file.commit()) {
         m_error = QStringLiteral("Cannot write \"%1\": %2").arg(fileName, file.errorString());
         return false;

@@ -30,19 +30,22 @@ QString writePath(const QString &name)
     return home.filePath(folderName + QLatin1Char('/') + name);
 }
 
-bool write(const QString &path, const QByteArray &contents, const char *logSource)
+bool write(const QString &path, const QByteArray &contents, const char *logSource, QString *error)
 {
     Util::SafeFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qWarning() << logSource << "cannot write" << path << ":" << file.errorString();
-        return false;
-    }
-    file.device()->write(contents);
-    if (!file.commit()) {
-        qWarning() << logSource << "cannot write" << path << ":" << file.errorString();
-        return false;
-    }
-    return true;
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly))
+        reason = file.errorString();
+    else if (file.device()->write(contents) != contents.size())
+        reason = file.cancel(QStringLiteral("the file could not be written."));
+    else if (!file.commit())
+        reason = file.errorString();
+    if (reason.isEmpty())
+        return true;
+    qWarning() << logSource << "cannot write" << path << ":" << reason;
+    if (error)
+        *error = reason;
+    return false;
 }
 
 QString backUp(const QString &path, const char *logSource, QString *error)
@@ -52,18 +55,29 @@ QString backUp(const QString &path, const char *logSource, QString *error)
     QString backup = path + QStringLiteral(".bak");
     for (int n = 1; QFileInfo::exists(backup) || QFileInfo(backup).isSymLink(); ++n)
         backup = path + QStringLiteral(".bak.%1").arg(n);
+    // Written like the catalogue itself, so that a full disk is named in the system's words.
     QFile file(path);
-    if (!file.copy(backup)) {
-        qDebug() << logSource << "cannot copy" << path << "to" << backup << ":" << file.errorString();
+    QString reason;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            reason = file.errorString();
+        else
+            write(backup, bytes, logSource, &reason);
+    }
+    if (!reason.isEmpty()) {
+        qDebug() << logSource << "cannot copy" << path << "to" << backup << ":" << reason;
         if (error)
-            *error = file.errorString();
+            *error = reason;
         return QString();
     }
     qDebug() << logSource << path << "was copied to" << backup << "before it is replaced";
     return backup;
 }
 
-QString copyAsideBeforeReplacing(const QString &name, const QByteArray &contents, const char *logSource)
+QString copyAsideBeforeReplacing(const QString &name, const QByteArray &contents, const char *logSource, QString *copy)
 {
     const QString path = readPath(name);
     if (!QFileInfo::exists(path))
@@ -76,8 +90,11 @@ QString copyAsideBeforeReplacing(const QString &name, const QByteArray &contents
         return QString();
     file.close();
     QString error;
-    if (backUp(path, logSource, &error).isEmpty())
+    const QString backup = backUp(path, logSource, &error);
+    if (backup.isEmpty())
         return QStringLiteral("it could not be copied aside (%1)").arg(error);
+    if (copy)
+        *copy = backup;
     return QString();
 }
 

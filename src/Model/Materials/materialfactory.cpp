@@ -28,6 +28,7 @@ struct Catalogue {
     std::mutex mutex;
     MaterialTable materials;
     QString startUpReport;
+    QString loadProblem; ///< why the file could not be loaded, for the start-up report
     std::atomic<uint64_t> revision{0};
 };
 
@@ -121,7 +122,8 @@ void MaterialFactory::startUp()
         return;
     createDefaultMaterials();
     const QByteArray contents = toXml(getMaterials());
-    const QString problem = CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource);
+    QString copy;
+    const QString problem = CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource, &copy);
     if (!problem.isEmpty()) {
         // Writing now would lose the user's materials for good.
         setStartUpReport(QStringLiteral("The material catalogue \"%1\" could not be loaded: %2, so it was left as "
@@ -130,7 +132,23 @@ void MaterialFactory::startUp()
                              .arg(QDir::toNativeSeparators(filePath()), problem));
         return;
     }
-    CatalogFile::write(CatalogFile::writePath(fileName), contents, logSource);
+    QString error;
+    const bool written = CatalogFile::write(CatalogFile::writePath(fileName), contents, logSource, &error);
+    if (copy.isEmpty())
+        return; // there was no file yet
+    // A catalogue set aside is never a silent loss: the user learns where its materials went.
+    QString why;
+    {
+        auto &c = catalogue();
+        std::lock_guard<std::mutex> lock(c.mutex);
+        why = c.loadProblem;
+    }
+    setStartUpReport(
+        QStringLiteral("The material catalogue \"%1\" could not be loaded (%2). It was copied to \"%3\"; "
+                       "Cellforge uses its built-in materials %4.")
+            .arg(QDir::toNativeSeparators(filePath()), why, QDir::toNativeSeparators(copy),
+                 written ? QStringLiteral("in its place")
+                         : QStringLiteral("for now, which could not be written in its place (%1)").arg(error)));
 }
 
 QString MaterialFactory::startUpReport() const
@@ -151,16 +169,24 @@ QString MaterialFactory::filePath() { return CatalogFile::readPath(fileName); }
 
 bool MaterialFactory::loadMaterials()
 {
+    auto &c = catalogue();
     QFile file(filePath());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        c.loadProblem = file.errorString();
         return false;
+    }
     QXmlStreamReader reader(&file);
     while (!reader.atEnd() && !reader.isStartElement())
         reader.readNext();
-    if (reader.name() != QLatin1String("Materials"))
+    if (reader.name() != QLatin1String("Materials")) {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        c.loadProblem = reader.hasError()
+                            ? QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString())
+                            : QStringLiteral("it holds no <Materials> element");
         return false;
+    }
 
-    auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
     while (!reader.atEnd()) {
         reader.readNext();
@@ -173,6 +199,7 @@ bool MaterialFactory::loadMaterials()
     ++c.revision;
     if (reader.hasError()) {
         qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
+        c.loadProblem = QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
         return false;
     }
     return true;
@@ -202,9 +229,9 @@ QByteArray MaterialFactory::toXml(const QList<Material> &materials)
     return text;
 }
 
-bool MaterialFactory::saveMaterials()
+bool MaterialFactory::saveMaterials(QString *error)
 {
-    return CatalogFile::write(CatalogFile::writePath(fileName), toXml(getMaterials()), logSource);
+    return CatalogFile::write(CatalogFile::writePath(fileName), toXml(getMaterials()), logSource, error);
 }
 
 Material MaterialFactory::getMaterial(uint32_t id) const

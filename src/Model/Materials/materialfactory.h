@@ -24,15 +24,17 @@ public:
     static std::shared_ptr<MaterialFactory> instance();
 
     /// The start-up sequence: load the file; when that fails, fall back to the built-in table and
-    /// write it, after copying an existing file aside. A file that cannot be copied aside is left
-    /// as it is, and startUpReport() says so.
+    /// write it, after copying an existing file aside. startUpReport() names the copy, or says that
+    /// a file that could not be copied aside was left as it is.
     void startUp();
-    /// Why the file was left unwritten at start-up, in words for the user; empty when all went well.
+    /// What happened to a file that could not be loaded at start-up, in words for the user; empty
+    /// when all went well.
     QString startUpReport() const;
     bool loadMaterials();
     void createDefaultMaterials();
-    /// Writes the catalogue; false when the file could not be written (the old file is left intact).
-    bool saveMaterials();
+    /// Writes the catalogue; false with the system's reason in `error` when the file could not be
+    /// written (the old file is left intact).
+    bool saveMaterials(QString *error = nullptr);
 
     Material getMaterial(uint32_t id) const;
     Material getMaterialByName(const QString &name) const;

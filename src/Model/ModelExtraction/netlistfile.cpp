@@ -16,9 +16,9 @@ bool write(const QString &fileName, const QString &text, QString *reason)
     }
     const QByteArray bytes = text.toUtf8();
     if (file.device()->write(bytes) != bytes.size()) {
+        const QString failed = file.cancel(QStringLiteral("the netlist could not be written."));
         if (reason)
-            *reason = file.writeError();
-        file.cancel();
+            *reason = failed;
         return false;
     }
     if (!file.commit()) {

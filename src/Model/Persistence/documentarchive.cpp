@@ -133,6 +133,9 @@ bool saveDocumentFile(const QString &fileName, const Document &document, const A
         file.cancel();
         return fail(Util::failureText(e, QStringLiteral("write the document")));
     }
+    // The stream stops writing at its first failed write: what it wrote is not a whole document.
+    if (writer.hasError())
+        return fail(file.cancel(QStringLiteral("the document text could not be written.")));
     if (!file.commit())
         return fail(file.errorString());
     return true;

@@ -195,11 +195,8 @@ bool SurfaceMeshFile::write(const std::vector<const SurfaceMesh *> &meshes, cons
             writeStl(meshes, out);
         else
             writePly(meshes, out);
-        if (!out.flush()) {
-            const QString reason = file.writeError();
-            file.cancel();
-            return fail(reason.isEmpty() ? QStringLiteral("writing failed.") : reason);
-        }
+        if (!out.flush())
+            return fail(file.cancel(QStringLiteral("the mesh could not be written.")));
     } catch (const std::exception &problem) {
         file.cancel();
         return fail(Util::failureText(problem, QStringLiteral("write the file")));

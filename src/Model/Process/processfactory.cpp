@@ -24,6 +24,7 @@ struct Catalogue {
     std::mutex mutex;
     QMap<uint32_t, Process> processes;
     QString startUpReport;
+    QString loadProblem; ///< why the file could not be loaded, for the start-up report
 };
 
 Catalogue &catalogue()
@@ -90,7 +91,8 @@ void ProcessFactory::startUp()
     // The file is rewritten at every start. What the reader skipped (a hand-added process it
     // rejects, comments, typos) would be lost, so a file that differs is copied aside first.
     const QByteArray contents = toXml(getProcesses());
-    const QString problem = Materials::CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource);
+    QString copy;
+    const QString problem = Materials::CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource, &copy);
     if (!problem.isEmpty()) {
         const QString path = QDir::toNativeSeparators(filePath());
         setStartUpReport(
@@ -104,7 +106,23 @@ void ProcessFactory::startUp()
                          .arg(path, problem));
         return;
     }
-    saveProcesses();
+    QString error;
+    const bool written = saveProcesses(&error);
+    if (loaded || copy.isEmpty())
+        return; // hand edits were copied aside silently, as at every start
+    // A catalogue set aside is never a silent loss: the user learns where its processes went.
+    QString why;
+    {
+        auto &c = catalogue();
+        std::lock_guard<std::mutex> lock(c.mutex);
+        why = c.loadProblem;
+    }
+    setStartUpReport(
+        QStringLiteral("The process catalogue \"%1\" could not be loaded (%2). It was copied to \"%3\"; "
+                       "Cellforge uses its built-in processes %4.")
+            .arg(QDir::toNativeSeparators(filePath()), why, QDir::toNativeSeparators(copy),
+                 written ? QStringLiteral("in its place")
+                         : QStringLiteral("for now, which could not be written in its place (%1)").arg(error)));
 }
 
 QString ProcessFactory::startUpReport() const
@@ -125,16 +143,24 @@ QString ProcessFactory::filePath() { return Materials::CatalogFile::readPath(fil
 
 bool ProcessFactory::loadProcesses()
 {
+    auto &c = catalogue();
     QFile file(filePath());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        c.loadProblem = file.errorString();
         return false;
+    }
     QXmlStreamReader reader(&file);
     while (!reader.atEnd() && !reader.isStartElement())
         reader.readNext();
-    if (reader.name() != QLatin1String("Processes"))
+    if (reader.name() != QLatin1String("Processes")) {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        c.loadProblem = reader.hasError()
+                            ? QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString())
+                            : QStringLiteral("it holds no <Processes> element");
         return false;
+    }
 
-    auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
     while (!reader.atEnd()) {
         reader.readNext();
@@ -168,6 +194,7 @@ bool ProcessFactory::loadProcesses()
     }
     if (reader.hasError()) {
         qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
+        c.loadProblem = QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
         return false;
     }
     return true;
@@ -215,9 +242,10 @@ QByteArray ProcessFactory::toXml(const QList<Process> &processes)
     return text;
 }
 
-bool ProcessFactory::saveProcesses()
+bool ProcessFactory::saveProcesses(QString *error)
 {
-    return Materials::CatalogFile::write(Materials::CatalogFile::writePath(fileName), toXml(getProcesses()), logSource);
+    return Materials::CatalogFile::write(Materials::CatalogFile::writePath(fileName), toXml(getProcesses()), logSource,
+                                         error);
 }
 
 Process ProcessFactory::getProcess(uint32_t id) const

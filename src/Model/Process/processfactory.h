@@ -17,15 +17,18 @@ public:
 
     /// The start-up sequence: load the file and add the missing built-in processes, or use the
     /// built-in table when it cannot be loaded; then write the file, after copying the old one aside
-    /// when it differs. A file that cannot be copied aside is left as it is, and startUpReport()
-    /// says so.
+    /// when it differs. A file that cannot be copied aside is left as it is; startUpReport() says so,
+    /// or names the copy of a file that could not be loaded.
     void startUp();
-    /// Why the file was left unwritten at start-up, in words for the user; empty when all went well.
+    /// What happened to a file that could not be loaded at start-up, in words for the user; empty
+    /// when all went well.
     QString startUpReport() const;
     bool loadProcesses();
     void createDefaultProcesses();
     void addMissingDefaultProcesses();
-    bool saveProcesses();
+    /// Writes the catalogue; false with the system's reason in `error` when the file could not be
+    /// written (the old file is left intact).
+    bool saveProcesses(QString *error = nullptr);
 
     Process getProcess(uint32_t id) const;
     QList<Process> getProcesses() const;

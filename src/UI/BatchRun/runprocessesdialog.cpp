@@ -503,8 +503,10 @@ bool RunProcessesDialog::loadList(const QString &fileName)
 bool RunProcessesDialog::saveList(const QString &fileName)
 {
     ProcessListFile file(m_steps);
-    if (!file.save(fileName))
+    if (!file.save(fileName)) {
+        showMessage(QMessageBox::Warning, QStringLiteral("Save Process List"), file.errorString());
         return false;
+    }
     m_currentFileName = fileName;
     m_imagesFolder->setListFile(fileName);
     updateTitle();

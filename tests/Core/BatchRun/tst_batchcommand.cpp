@@ -1,13 +1,17 @@
 // cellforge-batch: its options, its messages and exit codes, its step lines and the documents it
 // reads and writes.
 #include "Core/BatchRun/batchcommand.h"
+#include "Core/BatchRun/stopsignals.h"
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/runcontrol.h"
 #include "batchlists.h"
 #include "batchprocess.h"
 #include "catalogtesthome.h"
 #include "childprocess.h"
+#include "filecontents.h"
+#include "fulldisk.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,6 +22,7 @@
 #include <csignal>
 #include <cstring>
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 using Core::BatchRun::BatchCommand;
@@ -419,24 +424,113 @@ private slots:
         }
     }
 
-    // The system's reason reaches the user, not "Unknown error".
+    // The system's reason reaches the user, not "Unknown error", and the earlier document stays whole.
+    void fullDiskIsReportedInTheSystemsWords_data()
+    {
+        QTest::addColumn<uint>("size");
+        QTest::newRow("some 6 KB: the disk fills up only as the file is completed") << 12u;
+        QTest::newRow("some 200 KB: the disk fills up on the way") << 40u;
+    }
     void fullDiskIsReportedInTheSystemsWords()
     {
-        QTemporaryDir dir;
-        const QString mountPoint = dir.filePath(QStringLiteral("small"));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("small")));
-        if (QProcess::execute(QStringLiteral("mount"),
-                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                               QStringLiteral("size=4k"), QStringLiteral("tmpfs"), mountPoint}) != 0)
-            QSKIP("A small file system can be mounted only with root rights.");
-        // About 6 KB of document: more than the file system holds, less than one write buffer, so
-        // the disk fills up only when the file is completed.
-        const QString list = writeFile(m_dir, QStringLiteral("s.plst"), listXml(stepXml(boxSubstrate(12, 12, 12, 3))));
-        const BatchResult r = runBatch({list, QStringLiteral("--output"), mountPoint + QStringLiteral("/out.cfw")});
-        QProcess::execute(QStringLiteral("umount"), {mountPoint});
+        QFETCH(uint, size);
+        const QString list =
+            writeFile(m_dir, QStringLiteral("s.plst"), listXml(stepXml(boxSubstrate(size, size, size, size / 4))));
+        FullDisk disk;
+        const QString output = disk.filePath(QStringLiteral("out.cfw"));
+        QVERIFY(writeFileContents(output, "an earlier document"));
+        BatchResult r;
+        {
+            const auto limit = disk.whileWriting();
+            r = runBatch({list, QStringLiteral("--output"), output});
+        }
         QCOMPARE(r.exitCode, 4);
-        QVERIFY2(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(r.err));
-        QVERIFY(!r.err.contains(QStringLiteral("Unknown error")));
+        QVERIFY2(r.err.contains(
+                     QStringLiteral("The document could not be saved to \"%1\": %2\n").arg(output, disk.reason())),
+                 qPrintable(r.err));
+        QCOMPARE(readFile(output), QByteArray("an earlier document"));
+        QCOMPARE(disk.entries(), QStringList{QStringLiteral("out.cfw")});
+    }
+
+    // SIGINT just as an output is about to be written (the command's observer raises it, so the moment is exact):
+    // before the first output is complete nothing is written; later the output being written is completed, no
+    // further one is begun, and the written ones are named.
+    void signalWhileTheOutputsAreWritten_data()
+    {
+        QTest::addColumn<int>("at"); // the output whose writing the signal comes with: document, image data, surface
+        QTest::newRow("with the first: nothing is written") << 0;
+        QTest::newRow("with the second: it is completed, the third not begun") << 1;
+    }
+    void signalWhileTheOutputsAreWritten()
+    {
+        QFETCH(int, at);
+        QTemporaryDir dir;
+        const QString list = writeFile(dir, QStringLiteral("s.plst"), listXml(slab()));
+        const QStringList outputs{dir.filePath(QStringLiteral("out.cfw")), dir.filePath(QStringLiteral("out.vti")),
+                                  dir.filePath(QStringLiteral("out.stl"))};
+        for (const QString &file : outputs)
+            QVERIFY(writeFileContents(file, "earlier"));
+        QString out;
+        QString error;
+        QTextStream outStream(&out);
+        QTextStream errStream(&error);
+        BatchCommand command(outStream, errStream, false);
+        Util::RunControl control;
+        Core::BatchRun::StopSignals::install(control);
+        command.setRunControl(&control);
+        QStringList begun;
+        command.setOutputObserver([&begun, at](const QString &file) {
+            begun << file;
+            if (begun.size() == at + 1)
+                std::raise(SIGINT);
+        });
+        const int status =
+            command.execute({list, QStringLiteral("--output"), outputs[0], QStringLiteral("--export-vti"), outputs[1],
+                             QStringLiteral("--export-surface"), outputs[2]});
+        Core::BatchRun::StopSignals::uninstall();
+        QCOMPARE(status, int(BatchCommand::Interrupted));
+        QCOMPARE(begun, outputs.mid(0, at + 1));
+        QVERIFY2(error.contains(QLatin1String("cellforge-batch: Stopped while the outputs were written")),
+                 qPrintable(error));
+        for (int i = 0; i < outputs.size(); ++i) {
+            const bool written = at > 0 && i <= at;
+            QCOMPARE(readFile(outputs[i]) != "earlier", written);
+            const QString line =
+                written ? QStringLiteral("Written: \"%1\".") : QStringLiteral("Nothing was written to \"%1\".");
+            QVERIFY2(error.contains(line.arg(outputs[i])), qPrintable(error));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // no temporary file is left
+    }
+
+    // A file-size limit ends the run with the system's reason and exit status 4, not with a silent death by SIGXFSZ;
+    // the earlier document stays.
+    void fileSizeLimitIsReportedLikeAFullDisk()
+    {
+        QTemporaryDir dir;
+        const QString list = writeFile(dir, QStringLiteral("s.plst"), listXml(stepXml(boxSubstrate(40, 40, 40, 10))));
+        const QString output = writeFile(dir, QStringLiteral("out.cfw"), "an earlier document");
+        // The child inherits the limit and the signal's default action; the test holds the limit only while the child
+        // starts, so that no write of its own meets it.
+        rlimit unlimited{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        rlimit limited = unlimited;
+        limited.rlim_cur = 32 * 1024;
+        QProcess process;
+        process.setProcessEnvironment(environmentWithoutDisplay());
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        process.start(QStringLiteral(CELLFORGE_BATCH), {list, QStringLiteral("--output"), output});
+        const bool started = process.waitForStarted();
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        QVERIFY(started);
+        QVERIFY(process.waitForFinished(120000));
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 4);
+        QVERIFY2(err.contains(QStringLiteral("The document could not be saved to \"%1\": %2\n")
+                                  .arg(output, QString::fromLocal8Bit(std::strerror(EFBIG)))),
+                 qPrintable(err));
+        QCOMPARE(readFile(output), QByteArray("an earlier document"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     // A list names its layout: when the layout changes, the same list run headless follows it. On

@@ -12,6 +12,7 @@
 #include "batchprocess.h"
 #include "cantileverscenes.h"
 #include "catalogtesthome.h"
+#include "filecontents.h"
 #include "meshchecks.h"
 #include "meshreader.h"
 #include "volumetesthelpers.h"
@@ -21,6 +22,7 @@
 
 #include <cmath>
 #include <new>
+#include <optional>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -51,6 +53,42 @@ std::shared_ptr<TotalVolume> body()
 }
 
 QStringList exampleLists() { return QDir(QStringLiteral(EXAMPLES_DIR)).entryList({QStringLiteral("*.plst")}); }
+
+// A folder where this process may write nothing, holding `fileName` when given, for as long as it lives: a read-only
+// tmpfs as root (whose rights open every folder), otherwise a folder and file without write permission.
+class ReadOnlyFolder {
+public:
+    ReadOnlyFolder(const QString &path, const QString &fileName)
+        : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::geteuid() == 0;
+        if (m_mounted && QProcess::execute(QStringLiteral("mount"),
+                                           {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                            QStringLiteral("size=64k"), QStringLiteral("cellforge-test"), path}) != 0)
+            return;
+        const QString file = QDir(path).filePath(fileName);
+        if (!fileName.isEmpty() && !writeFileContents(file, "earlier contents"))
+            return;
+        m_ready = m_mounted ? QProcess::execute(QStringLiteral("mount"),
+                                                {QStringLiteral("-o"), QStringLiteral("remount,ro"), path}) == 0
+                            : (fileName.isEmpty() || QFile::setPermissions(file, QFile::ReadOwner)) &&
+                                  QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_path});
+        else
+            QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool isReady() const { return m_ready; }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+    bool m_ready = false;
+};
 
 } // namespace
 
@@ -160,8 +198,8 @@ private slots:
         QCOMPARE(reported, QStringList{"Not enough memory to draw the surface of this cell volume."});
     }
 
-    // A device, pipe or folder is never replaced by a regular file, and the run is refused before
-    // it starts; a missing folder is found when the file is written.
+    // A device, pipe or folder is never replaced by a regular file, and an output that cannot be written (a missing
+    // folder, a folder or a file that may not be written) refuses the run before it starts, not after a long run.
     void outputsThatCannotBeWrittenFail_data()
     {
         QTest::addColumn<QStringList>("option");
@@ -177,14 +215,28 @@ private slots:
         row("document to a pipe", output, "pipe", "is not a regular file");
         row("document to a link to a device", output, "link", "is not a regular file");
         row("document to a folder", output, "folder", "The document could not be saved to");
-        row("document in a missing folder", output, "missing", "The document could not be saved to");
+        row("document in a missing folder", output, "missing",
+            "The document could not be saved to \"%1\": the folder \"%2\" cannot be reached: No such file or "
+            "directory.");
+        row("document below a file", output, "below a file",
+            "The document could not be saved to \"%1\": \"%2\" is not a folder.");
         row("image data to a folder", vti, "folder", "is a folder, not a file.");
-        row("image data in a missing folder", vti, "missing", "The cell volume could not be exported to");
+        row("image data in a missing folder", vti, "missing",
+            "The cell volume cannot be exported to \"%1\": the folder");
+        row("image data in a read-only folder", vti, "read-only folder",
+            "The cell volume cannot be exported to \"%1\": no file can be created in the folder \"%2\": ");
         row("surface to a folder", surface, "folder", "The surface could not be exported to");
+        row("surface over a read-only file", surface, "read-only file",
+            "The surface could not be exported to \"%1\": \"%1\" may not be replaced: ");
         row("netlist to a folder", netlist, "folder", "The netlist could not be saved to");
+        row("netlist in a read-only folder", netlist, "read-only folder",
+            "The netlist could not be saved to \"%1\": no file can be created in the folder");
         row("field to a folder", csv, "folder", "is a folder, not a file.");
-        row("field in a missing folder", csv, "missing", "No such file or directory");
-        row("field the volume lacks", {"--export-csv", ParticleCounts::nTypeName()}, "missing",
+        row("field in a missing folder", csv, "missing",
+            "Cannot export to \"%1\": the folder \"%2\" cannot be reached: No such file or directory.");
+        row("field over a read-only file", csv, "read-only file",
+            "Cannot export to \"%1\": \"%1\" may not be replaced: ");
+        row("field the volume lacks", {"--export-csv", ParticleCounts::nTypeName()}, "new",
             "no field \"Random Walk Particle Count Type N\"", 1);
     }
     void outputsThatCannotBeWrittenFail()
@@ -196,22 +248,32 @@ private slots:
         QTemporaryDir dir;
         const QString extension =
             option[0] == QLatin1String("--export-surface") ? QStringLiteral(".stl") : QStringLiteral(".out");
-        const QString target = dir.filePath(kind == QLatin1String("missing") ? QStringLiteral("no/out") + extension
-                                                                             : QStringLiteral("target") + extension);
+        const QString folder = kind == QLatin1String("missing")              ? dir.filePath(QStringLiteral("no"))
+                               : kind == QLatin1String("below a file")       ? dir.filePath(QStringLiteral("plain"))
+                               : kind.startsWith(QLatin1String("read-only")) ? dir.filePath(QStringLiteral("ro"))
+                                                                             : dir.path();
+        const QString target = folder + QStringLiteral("/target") + extension;
         const QByteArray node = QFile::encodeName(target);
+        std::optional<ReadOnlyFolder> readOnly;
         mode_t type = S_IFIFO;
         if (kind == QLatin1String("pipe")) {
             QCOMPARE(::mkfifo(node.constData(), 0600), 0);
         } else if (kind == QLatin1String("folder")) {
             QVERIFY(QDir(dir.path()).mkdir(QFileInfo(target).fileName()));
             type = S_IFDIR;
-        } else if (kind != QLatin1String("missing")) {
+        } else if (kind == QLatin1String("below a file")) {
+            QVERIFY(writeFileContents(folder, "a file, not a folder"));
+        } else if (kind.startsWith(QLatin1String("read-only"))) {
+            readOnly.emplace(folder,
+                             kind == QLatin1String("read-only file") ? QFileInfo(target).fileName() : QString());
+            if (!readOnly->isReady())
+                QSKIP("No read-only folder could be made (mount failed).");
+        } else if (kind == QLatin1String("link")) {
             // A private copy of /dev/null's device number: the real one is never put at risk.
-            const QByteArray device = kind == QLatin1String("link") ? node + ".dev" : node;
+            const QByteArray device = node + ".dev";
             if (::mknod(device.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
                 QSKIP("Device nodes can be made only with root rights.");
-            if (kind == QLatin1String("link"))
-                QCOMPARE(::symlink(device.constData(), node.constData()), 0);
+            QCOMPARE(::symlink(device.constData(), node.constData()), 0);
             type = S_IFCHR;
         }
         const QString beam =
@@ -221,17 +283,25 @@ private slots:
             option.size() > 1 ? QStringList{m_walk} : QStringList{m_nothing, QStringLiteral("--input"), beam};
         const BatchResult r = runBatch(input + option + QStringList{target});
         QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        const QString said = message.contains(QLatin1String("%2"))   ? message.arg(target, folder)
+                             : message.contains(QLatin1String("%1")) ? message.arg(target)
+                                                                     : message;
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
         QVERIFY(r.err.startsWith(QLatin1String("cellforge-batch: ")));
-        if (kind == QLatin1String("missing")) {
-            QVERIFY(!r.out.isEmpty()); // found when the file is written, after the run
-            QVERIFY(!QFileInfo::exists(target));
-        } else {
-            QVERIFY(r.out.isEmpty()); // refused before the first step ran
+        // Refused before the first step ran, unless the output was fine.
+        QCOMPARE(r.out.isEmpty(), exitCode == 4);
+        if (kind == QLatin1String("pipe") || kind == QLatin1String("link") || kind == QLatin1String("folder")) {
             struct stat status;
             QCOMPARE(::stat(node.constData(), &status), 0);
             QCOMPARE(status.st_mode & S_IFMT, type);
+        } else if (kind == QLatin1String("read-only file")) {
+            QCOMPARE(readFile(target), QByteArray("earlier contents"));
+        } else {
+            QVERIFY(!QFileInfo::exists(target));
         }
+        // The probe that found out is gone again.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral(".cellforge-probe*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     // The writers are tested with the surface export and the algorithm names with the options.

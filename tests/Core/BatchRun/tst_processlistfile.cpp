@@ -4,8 +4,9 @@
 #include "Util/vector3d.h"
 #include "batchlists.h"
 #include "catalogtesthome.h"
-#include "filesizelimit.h"
+#include "filecontents.h"
 #include "fullcatalogue.h"
+#include "fulldisk.h"
 
 #include <QColor>
 #include <QTemporaryDir>
@@ -392,18 +393,22 @@ private slots:
         ProcessListFile writer({ProcessData(1)});
         QVERIFY(!writer.save(m_dir.filePath(QStringLiteral("no/such/folder/x.plst"))));
         QVERIFY(!writer.errorString().isEmpty());
-        // A disk that fills up while the list is written.
-        const QString path = writeFile(m_dir, QStringLiteral("keep.plst"), "old contents");
+        // A disk that fills up while a list with a large mask (256 KB of text) is written.
+        FullDisk disk;
+        const QString path = disk.filePath(QStringLiteral("keep.plst"));
+        QVERIFY(writeFileContents(path, "old contents"));
+        ProcessData litho(1);
+        litho.setParameter(QStringLiteral("Top Mask"), QByteArray(512 * 512, '\x01'), false);
+        ProcessListFile large({litho});
         bool saved = true;
         {
-            FileSizeLimit limit(64);
-            QVERIFY(limit.isActive());
-            saved = writer.save(path);
+            const auto limit = disk.whileWriting();
+            saved = large.save(path);
         }
         QVERIFY(!saved);
-        QVERIFY2(writer.errorString().contains(QLatin1String("keep.plst")), qPrintable(writer.errorString()));
+        QCOMPARE(large.errorString(), QStringLiteral("Cannot write \"%1\": %2").arg(path, disk.reason()));
         QCOMPARE(readFile(path), QByteArray("old contents"));
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.plst*")}, QDir::Files).size(), 1);
+        QCOMPARE(disk.entries(), QStringList{QStringLiteral("keep.plst")});
     }
 };
 

@@ -4,6 +4,8 @@
 #include "Model/Automaton/particlecounts.h"
 #include "answeringscene.h"
 #include "batchlists.h"
+#include "filecontents.h"
+#include "fulldisk.h"
 #include "volumetesthelpers.h"
 #include "vtifile.h"
 
@@ -269,6 +271,45 @@ private slots:
                     QCOMPARE(states.at(int(x + 3 * (y + 2 * z))).toDouble(), double(smallState(x, y, z)));
                     QCOMPARE(counts.at(int(x + 3 * (y + 2 * z))).toDouble(), double(x + y + z + 1));
                 }
+    }
+
+    // A disk that fills up during an export: the system's reason, the earlier file whole, no temporary file left.
+    void exportsOnAFullDiskKeepTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("CSV") << QStringLiteral("out.csv");
+        QTest::newRow("VTK image data") << QStringLiteral("out.vti");
+    }
+    void exportsOnAFullDiskKeepTheEarlierFile()
+    {
+        QFETCH(QString, name);
+        FullDisk disk;
+        const QString path = disk.filePath(name);
+        QVERIFY(writeFileContents(path, "earlier contents"));
+        // Scattered materials and counts on 32^3 cells: more than the disk holds, also when compressed.
+        auto volume = makeVolume(32, 32, 32, [](uint32_t x, uint32_t y, uint32_t z) {
+            return 1 + (x * 2654435761u ^ y * 40503u ^ z * 2246822519u) % 200;
+        });
+        auto counts = std::make_shared<ParticleCounts>(volume->cellCount());
+        for (size_t i = 0; i < volume->cellCount(); ++i)
+            counts->cell(i)[0] = uint32_t(i * 7919);
+        ParticleCounts::attach(*volume, ParticleCounts::pTypeName(), counts);
+        QString error;
+        {
+            const auto limit = disk.whileWriting();
+            if (name.endsWith(QLatin1String(".csv"))) {
+                CSVDataExporter exporter(path);
+                QCOMPARE(exporter.saveDataToFile(ParticleCounts::pTypeName(),
+                                                 volume->field(ParticleCounts::pTypeName()), 32, 32, 32),
+                         -1);
+                error = exporter.errorString();
+            } else {
+                QVERIFY(!CellVolumeVtiWriter(*volume).write(path, &error));
+            }
+        }
+        QVERIFY2(error.contains(disk.reason()), qPrintable(error));
+        QCOMPARE(readFile(path), QByteArray("earlier contents"));
+        QCOMPARE(disk.entries(), QStringList{name});
     }
 
     void vtiUnwritableFilesGiveAClearError_data()

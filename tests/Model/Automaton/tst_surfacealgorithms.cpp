@@ -9,6 +9,7 @@
 #include "Model/Persistence/surfacemeshfile.h"
 #include "catalogtesthome.h"
 #include "filecontents.h"
+#include "fulldisk.h"
 #include "meshchecks.h"
 #include "meshreader.h"
 #include "volumetesthelpers.h"
@@ -521,6 +522,30 @@ private slots:
             QVERIFY(isRed ? x <= 3 : x >= (f < 20 ? 3 : 15));
         }
         QCOMPARE(red, 10);
+    }
+
+    // A disk that fills up while a mesh is written: the system's reason and the earlier file whole.
+    void meshOnAFullDiskKeepsTheEarlierFile()
+    {
+        for (const QString &name : {QStringLiteral("part.stl"), QStringLiteral("part.ply")}) {
+            FullDisk disk;
+            const QString file = disk.filePath(name);
+            QVERIFY(writeFileContents(file, "earlier contents"));
+            // Every other cell of 12^3: some 10,000 triangles, half a megabyte of STL.
+            std::vector<uint32_t> states(12 * 12 * 12, 0u);
+            for (size_t i = 0; i < states.size(); i += 2)
+                states[i] = Red;
+            TotalVolume volume(12, 12, 12, 1, 1, 1, Util::Vector3D(), states);
+            const SurfaceMesh mesh = meshOf(volume);
+            QString error;
+            {
+                const auto limit = disk.whileWriting();
+                QVERIFY(!SurfaceMeshFile::write({&mesh}, file, &error));
+            }
+            QCOMPARE(error, SurfaceMeshFile::exportError(file, disk.reason()));
+            QCOMPARE(fileContents(file), QByteArray("earlier contents"));
+            QCOMPARE(disk.entries(), QStringList{name});
+        }
     }
 
     void coordinatesBeyondTheLatticeAreRefused()

@@ -8,6 +8,7 @@
 #include "catalogtesthome.h"
 #include "filecontents.h"
 #include "fullcatalogue.h"
+#include "fulldisk.h"
 #include "testobject.h"
 #include "volumetesthelpers.h"
 
@@ -451,6 +452,28 @@ private slots:
         }
         QVERIFY(error.contains(path) && error.contains(QStringLiteral("could not be saved")));
         QCOMPARE(fileContents(path), QByteArray("previous contents"));
+    }
+
+    // A disk that fills up while the document is written (the window's Save and cellforge-batch --output): the save
+    // fails in the system's words and the earlier document stays whole.
+    void saveOnAFullDiskKeepsTheEarlierFile()
+    {
+        FullDisk disk;
+        const QString path = disk.filePath(QStringLiteral("scene.cfw"));
+        QVERIFY(writeFileContents(path, "previous contents"));
+        Model::Document document;
+        // States that vary from cell to cell: some 100 KB of text, more than the disk holds.
+        document.addObject(
+            makeVolume(40, 40, 40, [](uint32_t x, uint32_t y, uint32_t z) { return 1 + (x * 7 + y * 3 + z) % 11; }));
+        QString error;
+        {
+            const auto limit = disk.whileWriting();
+            QVERIFY(!saveDocumentFile(path, document, ArchiverRegistry::standard(), &error));
+        }
+        QVERIFY2(error.contains(QStringLiteral("could not be saved to \"%1\": %2").arg(path, disk.reason())),
+                 qPrintable(error));
+        QCOMPARE(fileContents(path), QByteArray("previous contents"));
+        QCOMPARE(disk.entries(), QStringList{QStringLiteral("scene.cfw")});
     }
 
     void highlightColorShiftsEachComponent()

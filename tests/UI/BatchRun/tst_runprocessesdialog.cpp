@@ -280,6 +280,20 @@ private slots:
             QCOMPARE(dialog.currentFileName(), empty ? path : QString());
     }
 
+    // A list that cannot be saved is said so, with the reason; the dialog keeps no file name for it.
+    void listThatCannotBeSavedIsReported()
+    {
+        Core::Workspace workspace;
+        TestDialog dialog(workspace);
+        dialog.setSteps({planarize()});
+        dialog.saveName = m_dir.filePath(QStringLiteral("no/such/folder/x.plst"));
+        dialog.click("btnSaveList");
+        QCOMPARE(dialog.messages.size(), 1);
+        QCOMPARE(dialog.messages[0].text,
+                 QStringLiteral("Cannot write \"%1\": No such file or directory").arg(dialog.saveName));
+        QVERIFY(dialog.currentFileName().isEmpty());
+    }
+
     void oldListWarnsOnce()
     {
         const QString old = writeFile(

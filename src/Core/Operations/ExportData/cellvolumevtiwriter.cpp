@@ -246,13 +246,15 @@ bool CellVolumeVtiWriter::write(const QString &fileName, QString *error)
     if (!file.open())
         return fail(file.errorString());
     QIODevice *out = file.device();
-    out->write(xml.toUtf8());
-    for (const CompressedArray &array : arrays) {
-        out->write(array.header);
-        for (const QByteArray &block : array.blocks)
-            out->write(block);
+    auto written = [out](const QByteArray &bytes) { return out->write(bytes) == bytes.size(); };
+    bool complete = written(xml.toUtf8());
+    for (size_t a = 0; complete && a < arrays.size(); ++a) {
+        complete = written(arrays[a].header);
+        for (size_t b = 0; complete && b < arrays[a].blocks.size(); ++b)
+            complete = written(arrays[a].blocks[b]);
     }
-    out->write("\n  </AppendedData>\n</VTKFile>\n");
+    if (!complete || !written("\n  </AppendedData>\n</VTKFile>\n"))
+        return fail(file.cancel(QStringLiteral("the image data could not be written.")));
     if (!file.commit())
         return fail(file.errorString());
     return true;

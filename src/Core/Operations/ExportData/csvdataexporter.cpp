@@ -102,10 +102,7 @@ int CSVDataExporter::saveDataToFile(const QString &dataName, const QVariant &dat
     qDebug() << "File is open";
     qDebug() << "Data type is one of the expected values";
     if (!saveParticleData(*file.device(), counts->data(), nx, ny, nz)) {
-        m_error = file.writeError();
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("a write failed");
-        file.cancel();
+        m_error = file.cancel(QStringLiteral("the counts could not be written."));
         qDebug() << "Done";
         return -1;
     }
