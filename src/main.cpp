@@ -1,5 +1,7 @@
+#include "Model/Materials/catalogfile.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "UI/Operations/dialogmemory.h"
 #include "UI/applicationicon.h"
 #include "UI/cataloguestartup.h"
 #include "mainwindow.h"
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 #include <unistd.h>
@@ -173,6 +176,9 @@ int main(int argc, char *argv[])
     // went wrong is shown once the window is up.
     Model::Materials::MaterialFactory::instance();
     Model::Process::ProcessFactory::instance();
+    // The process dialogs open with the values last accepted, also in an earlier run.
+    Ui::Operations::DialogMemory::setProgram(std::make_unique<Ui::Operations::DialogMemory>(
+        Model::Materials::CatalogFile::writePath(QLatin1String(Ui::Operations::DialogMemory::fileBaseName))));
 
     QApplication::setWindowIcon(Ui::applicationIcon(QDir::currentPath()));
 

@@ -1,5 +1,7 @@
 #include "materiallist.h"
 
+#include "lengthunits.h"
+
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
@@ -58,7 +60,7 @@ QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName)
     box->setDecimals(2);
     box->setRange(0.0, 1000000000.0);
     box->setValue(10.0);
-    box->setSuffix(QStringLiteral(" units"));
+    box->setSuffix(LengthUnits::cells());
     return box;
 }
 

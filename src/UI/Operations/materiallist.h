@@ -32,7 +32,7 @@ bool select(QComboBox *box, uint32_t materialId);
 
 } // namespace MaterialList
 
-/// A thickness or depth: 2 decimals, 0 to 1000000000, 10 by default, " units".
+/// A thickness or depth: 2 decimals, 0 to 1000000000, 10 by default, in " cells".
 QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName);
 /// A horizontal-to-vertical ratio: 0.5 by default, no arrows (single step 0), no suffix.
 QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum);

@@ -221,6 +221,38 @@ private slots:
         QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("CVD"));
     }
 
+    // A default that would reach past the chosen volume is lowered to its height: 10 um of oxide at
+    // 100 cells per um would be 1000 cells, an implantation depth of 50 more than the 30 there are.
+    void defaultsFitTheVolume_data()
+    {
+        QTest::addColumn<uint>("operation");
+        QTest::addColumn<float>("cellHeight");
+        QTest::addColumn<QVariantMap>("shown");
+        QTest::newRow("oxidation") << 26u << 1.0f << QVariantMap{{"dblThickness", 0.3}, {"dblConversion", 100.0}};
+        QTest::newRow("implantation") << 3u << 1.0f
+                                      << QVariantMap{{"dblDepth", 30.0}, {"dblSpread", 20.0}, {"dblAnnealing", 10.0}};
+        // Lengths count cells of size 1: 30 layers of half-height cells are 15 long.
+        QTest::newRow("implantation, half-height cells")
+            << 3u << 0.5f << QVariantMap{{"dblDepth", 15.0}, {"dblSpread", 15.0}, {"dblAnnealing", 10.0}};
+        QTest::newRow("isotropic deposition, quarter-height cells")
+            << 13u << 0.25f << QVariantMap{{"dblThickness", 7.5}};
+    }
+    void defaultsFitTheVolume()
+    {
+        QFETCH(uint, operation);
+        QFETCH(float, cellHeight);
+        QFETCH(QVariantMap, shown);
+        Scene s(std::make_shared<TotalVolume>(4, 4, 30, 1.0f, 1.0f, cellHeight, Util::Vector3D(), 1u));
+        QVariantMap seen;
+        answerNextDialog([&](QDialog &d) {
+            for (const QString &name : shown.keys())
+                seen.insert(name, child<QDoubleSpinBox>(&d, name)->value());
+            d.reject();
+        });
+        s.ws.startOperation(operation);
+        QCOMPARE(seen, shown);
+    }
+
     void randomWalkGetsSIValuesAndTheSeed()
     {
         Scene s(layered(4, 4, 8, 5));
