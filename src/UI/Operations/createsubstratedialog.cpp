@@ -1,6 +1,6 @@
 #include "createsubstratedialog.h"
 
-#include "Model/Materials/colorbytes.h"
+#include "materialitems.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,7 +10,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPixmap>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -153,11 +152,9 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent)
 void CreateSubstrateDialog::setMaterials(const QList<Model::Materials::Material> &materials)
 {
     m_cbxFilm->clear();
-    for (const auto &material : materials) {
-        QPixmap swatch(100, 100);
-        swatch.fill(Model::Materials::toQColor(material.color()));
-        m_cbxFilm->addItem(QIcon(swatch), material.name(), material.id());
-    }
+    for (const auto &material : materials)
+        addMaterialItem(m_cbxFilm, material.color(), material.name(), material.id());
+    fitMaterialBox(m_cbxFilm);
     if (m_cbxFilm->count() > 0)
         m_cbxFilm->setCurrentIndex(0);
 }
