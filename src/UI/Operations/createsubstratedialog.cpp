@@ -1,9 +1,9 @@
 #include "createsubstratedialog.h"
 
-#include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
+#include "materialitems.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +13,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPixmap>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -163,11 +162,9 @@ void CreateSubstrateDialog::setMaterials(const QList<Model::Materials::Material>
 {
     const QVariant chosen = m_cbxFilm->currentData();
     m_cbxFilm->clear();
-    for (const auto &material : materials) {
-        QPixmap swatch(100, 100);
-        swatch.fill(Model::Materials::toQColor(material.color()));
-        m_cbxFilm->addItem(QIcon(swatch), material.name(), material.id());
-    }
+    for (const auto &material : materials)
+        addMaterialItem(m_cbxFilm, material.color(), material.name(), material.id());
+    fitMaterialBox(m_cbxFilm);
     if (m_cbxFilm->count() > 0)
         m_cbxFilm->setCurrentIndex(std::max(0, m_cbxFilm->findData(chosen)));
 }

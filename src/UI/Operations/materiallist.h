@@ -18,8 +18,8 @@ namespace Operations {
 /// Widgets the process option dialogs share.
 namespace MaterialList {
 
-/// Fills the box with one entry per material: its name, a 100 by 100 swatch of its colour and
-/// its identifier as item data.
+/// Fills the box with one entry per material: its name, a swatch of its colour about the text's
+/// height and its identifier as item data; the box fits the longest name.
 void fill(QComboBox *box, const QList<Model::Materials::Material> &materials);
 /// The materials compatible with a catalogue process.
 void fillForProcess(QComboBox *box, uint32_t processId);
