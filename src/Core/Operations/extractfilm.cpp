@@ -3,6 +3,7 @@
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
 #include "filmextraction.h"
@@ -10,23 +11,12 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 
 namespace Core {
 namespace Operations {
 
 using Model::Automaton::TotalVolume;
-
-namespace {
-
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
 
 ExtractFilm::ExtractFilm(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Extract Film"), 8)
@@ -80,12 +70,12 @@ void ExtractFilm::execute()
                 m_result = engine.run();
                 if (m_result) {
                     control.setStoppable(false);
-                    printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                                    QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                    Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                     timer.restart();
                     m_result->painter().regenerateSurface(&control);
-                    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                                    QStringLiteral(" ms"));
+                    Util::DebugOutput::line(QStringLiteral("Time to update surface: ") +
+                                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                 }
             } catch (const std::exception &error) {
                 m_result.reset();

@@ -2,13 +2,13 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
 #include "gluesubstrate.h"
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <exception>
 
 namespace Core {
@@ -16,16 +16,6 @@ namespace Operations {
 
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-
-namespace {
-
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
 
 GlueSubstrateOperation::GlueSubstrateOperation(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Glue Volumes"), 12)
@@ -122,12 +112,12 @@ void GlueSubstrateOperation::execute()
                 if (!m_result)
                     return;
                 control.setStoppable(false);
-                printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                                QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                        QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                 timer.restart();
                 m_result->painter().regenerateSurface(&control);
-                printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                                QStringLiteral(" ms"));
+                Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                                        QStringLiteral(" ms"));
             } catch (const std::exception &error) {
                 failure = Util::failureText(error, QStringLiteral("glue these cell volumes"));
             }

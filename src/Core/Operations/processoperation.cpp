@@ -2,26 +2,16 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <exception>
 #include <new>
 
 namespace Core {
 namespace Operations {
-
-namespace {
-
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
 
 template <class Base> void CellVolumeOperation<Base>::chooseVolume(const Model::Automaton::TotalVolumePtr &volume)
 {
@@ -179,9 +169,10 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     }
     std::vector<uint32_t>().swap(m_keptStates);
     std::vector<uint32_t>().swap(m_keptAtoms);
-    printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
-                    QString::number(simulated) + QStringLiteral(" ms"));
-    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(surfaced) + QStringLiteral(" ms"));
+    Util::DebugOutput::line(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
+                            QString::number(simulated) + QStringLiteral(" ms"));
+    Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(surfaced) +
+                            QStringLiteral(" ms"));
 
     afterRun(volume);
     ws.setLastOperation(volume.id(), this->typeCode());
