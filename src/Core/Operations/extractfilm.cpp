@@ -1,5 +1,6 @@
 #include "extractfilm.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
@@ -28,16 +29,12 @@ void ExtractFilm::start()
     if (m_step != 0)
         return;
     Workspace &ws = workspace();
-    for (const auto &object : ws.pickState().selected()) {
-        if (auto volume = std::dynamic_pointer_cast<TotalVolume>(object)) {
-            m_source = volume;
-            break;
-        }
-    }
+    VolumeChoice choice(ws);
+    m_source = choice.obvious();
     if (!m_source) {
-        ws.console().writeMessage(QStringLiteral("Extract Film: select a cell volume and press Enter/Return."));
-        ws.console().requestEnter(shared_from_this());
-        ws.selection().setSelectionMode(true);
+        choice.waitForEnter(shared_from_this(),
+                            QStringLiteral("Extract Film: select a cell volume and press Enter/Return."),
+                            choice.volumePrompt(name()));
         return;
     }
     ws.console().writeMessage(QStringLiteral("Extract Film: cell volume selected."));

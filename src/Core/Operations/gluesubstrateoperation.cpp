@@ -1,5 +1,6 @@
 #include "gluesubstrateoperation.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Util/debugoutput.h"
@@ -22,22 +23,10 @@ GlueSubstrateOperation::GlueSubstrateOperation(Workspace &workspace)
 {
 }
 
-TotalVolumePtr GlueSubstrateOperation::selectedVolume(const TotalVolumePtr &other) const
+void GlueSubstrateOperation::waitForEnter(const QString &prompt, const QString &which)
 {
-    for (const auto &object : workspace().pickState().selected()) {
-        auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
-        if (volume && volume != other)
-            return volume;
-    }
-    return nullptr;
-}
-
-void GlueSubstrateOperation::waitForEnter(const QString &prompt)
-{
-    Workspace &ws = workspace();
-    ws.console().writeMessage(prompt);
-    ws.console().requestEnter(shared_from_this());
-    ws.selection().setSelectionMode(true);
+    VolumeChoice choice(workspace());
+    choice.waitForEnter(shared_from_this(), prompt, VolumeChoice::clickPrompt(name(), which));
 }
 
 void GlueSubstrateOperation::start()
@@ -51,28 +40,49 @@ void GlueSubstrateOperation::start()
 void GlueSubstrateOperation::chooseBase()
 {
     Workspace &ws = workspace();
-    m_base = selectedVolume(nullptr);
+    VolumeChoice choice(ws);
+    const int volumes = choice.volumes().size();
+    if (volumes < 2) {
+        // Nothing the user could pick would do: say so instead of waiting.
+        ws.console().writeMessage(
+            QStringLiteral("Glue Volumes: gluing takes two cell volumes; the document holds %1.").arg(volumes));
+        cancel();
+        return;
+    }
+    m_base = choice.selected();
     if (!m_base) {
-        waitForEnter(QStringLiteral("Glue Volumes: select the base cell volume and press Enter/Return."));
+        waitForEnter(QStringLiteral("Glue Volumes: select the base cell volume and press Enter/Return."),
+                     QStringLiteral("the base cell volume"));
         return;
     }
     ws.console().writeMessage(
         QStringLiteral("Glue Volumes: base cell volume selected. Select top cell volume and press enter"));
     m_step = 1;
+    // A second selected volume is the top; with two volumes in the document the top is the other one.
+    m_top = choice.selected(m_base);
+    if (!m_top && volumes == 2)
+        m_top = choice.volumes().value(choice.volumes().first() == m_base ? 1 : 0);
     ws.selection().clearSelection();
     ws.notifyUpdate();
-    waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."));
+    if (m_top) {
+        chooseTop();
+        return;
+    }
+    waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."),
+                 QStringLiteral("the top cell volume"));
 }
 
 void GlueSubstrateOperation::chooseTop()
 {
     Workspace &ws = workspace();
-    m_top = selectedVolume(m_base);
+    if (!m_top)
+        m_top = VolumeChoice(ws).selected(m_base);
     if (!m_top) {
         // The base alone (or nothing) is selected: ask again with a clean selection.
         ws.selection().clearSelection();
         ws.notifyUpdate();
-        waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."));
+        waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."),
+                     QStringLiteral("the top cell volume"));
         return;
     }
     ws.console().writeMessage(QStringLiteral("Glue Volumes: top cell volume selected."));

@@ -1,5 +1,6 @@
 #include "processoperation.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Util/debugoutput.h"
@@ -29,27 +30,15 @@ template <class Base> void CellVolumeOperation<Base>::start()
 {
     if (m_volume)
         return;
-    Workspace &ws = this->workspace();
-
-    for (const auto &object : ws.pickState().selected()) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
-            chooseVolume(volume);
-            execute();
-            return;
-        }
-    }
-
-    const auto objects = ws.document().allObjects();
-    if (objects.size() == 1) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first()))
-            chooseVolume(volume);
+    VolumeChoice choice(this->workspace());
+    if (const auto volume = choice.obvious()) {
+        chooseVolume(volume);
         execute();
         return;
     }
-
-    ws.console().writeMessage(this->name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
-    ws.console().requestEnter(this->shared_from_this());
-    ws.selection().setSelectionMode(true);
+    choice.waitForEnter(this->shared_from_this(),
+                        this->name() + QStringLiteral(": Select a cell volume and press Enter/Return."),
+                        choice.volumePrompt(this->name()));
 }
 
 template <class Base> void CellVolumeOperation<Base>::cancel()
