@@ -58,7 +58,11 @@ bool PromptOverlay::eventFilter(QObject *watched, QEvent *event)
 void PromptOverlay::place()
 {
     const QWidget *view = parentWidget();
-    const int width = std::max(0, std::min(sizeHint().width(), view->width() - 2 * viewMargin));
+    // One line for each line of the text where the view is wide enough; wrapped where it is not.
+    setWordWrap(false);
+    const int natural = sizeHint().width();
+    setWordWrap(true);
+    const int width = std::max(0, std::min(natural, view->width() - 2 * viewMargin));
     const int height = heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height();
     setGeometry((view->width() - width) / 2, viewMargin, width, height);
 }
