@@ -122,7 +122,7 @@ OperationPtr openDocument(OperationFactory &f)
     return operation;
 }
 
-// Every document opens in a main window of its own, which deletes itself when closed.
+// Every document opens in a main window of its own, beside this one, which deletes itself when closed.
 ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
 {
     return std::make_shared<Observers::DocumentOpenedObserver>(
@@ -132,7 +132,7 @@ ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
             window->setAttribute(Qt::WA_DeleteOnClose);
             return Observers::OpenedWindow{window, &window->presenter()->workspace()};
         },
-        std::make_shared<DocumentDialogs>(mainWindow));
+        std::make_shared<DocumentDialogs>(mainWindow), mainWindow);
 }
 
 // Model extraction has a second observer, which closes the dialog that the window's opener (the

@@ -386,9 +386,7 @@ private slots:
         s.ws.document().addObject(base);
         s.ws.document().addObject(top);
         s.ws.selection().toggle(base);
-        s.ws.startOperation(12);
-        s.ws.selection().toggle(top);
-        s.ws.console().handleLine(QString());
+        s.ws.startOperation(12); // the other volume is the top
         QCOMPARE(s.ws.document().allObjects().size(), 1);
         auto result = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(s.ws.document().allObjects().first());
         QVERIFY(result);
@@ -418,6 +416,8 @@ private slots:
         s.volume->setUpperMask(QBitArray(9, true), 3, 3);
         if (selectVolume)
             s.ws.pickState().setSelected({s.volume});
+        else
+            s.ws.document().addObject(layered(3, 3, 3, 3)); // the only volume would be taken
         bool seen = false;
         TotalVolumePtr target;
         const auto close = [&](Ui::RunProcessesDialog &dialog) {
@@ -427,7 +427,8 @@ private slots:
         };
         answerNextDialog<Ui::RunProcessesDialog>(close);
         s.ws.startOperation(24);
-        // Without a selection the console asks first; the dialog opens on the answer.
+        // Without a selection among several volumes (and no window to ask in) the console asks
+        // first; the dialog opens on the answer.
         QCOMPARE(seen, selectVolume);
         if (!selectVolume) {
             answerNextDialog<Ui::RunProcessesDialog>(close);
