@@ -3,6 +3,7 @@
 #include "Core/BatchRun/stopsignals.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "Util/debugoutput.h"
 #include "Util/runcontrol.h"
 
 #include <QByteArray>
@@ -29,6 +30,8 @@ void messageHandler(QtMsgType type, const QMessageLogContext &, const QString &m
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(messageHandler);
+    // Standard output holds the run's record, one line per step: no timing lines among them.
+    Util::DebugOutput::setEnabled(false);
     // Beyond a file-size limit a write then fails (EFBIG) and is reported, an output with exit status
     // 4, instead of the process ending without a word (the catalogues are written at start already).
     std::signal(SIGXFSZ, SIG_IGN);

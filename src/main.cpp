@@ -1,13 +1,17 @@
+#include "Model/Materials/catalogfile.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "UI/Operations/dialogmemory.h"
 #include "UI/applicationicon.h"
 #include "UI/cataloguestartup.h"
+#include "Util/debugoutput.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEvent>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -15,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 #include <unistd.h>
@@ -62,12 +67,30 @@ void describeApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(CELLFORGE_VERSION));
 }
 
+QCommandLineOption verboseOption()
+{
+    return QCommandLineOption(QStringLiteral("verbose"),
+                              QStringLiteral("Print the developers' lines: each step's timings on standard output "
+                                             "and debug messages on standard error (always in a debug build)."));
+}
+
+// Without --verbose (and in a release build) the timing lines and debug messages stay quiet.
+// QT_LOGGING_RULES still turns debug messages on, for whoever needs them.
+void setVerbosity(const QCommandLineParser &parser)
+{
+    if (parser.isSet(verboseOption()))
+        Util::DebugOutput::setEnabled(true);
+    if (!Util::DebugOutput::isEnabled())
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+}
+
 void describeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("Cellforge simulates MEMS micro-fabrication process steps on a volume of cubic cells."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(verboseOption());
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A Cellforge document (*.cfw) to open, or a process list (*.plst) to open in the Batch Run "
@@ -164,6 +187,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     describeOptions(parser);
     parser.process(app);
+    setVerbosity(parser);
 
     // Beyond a file-size limit a write then fails (EFBIG) and the save says so, where the default
     // action would end the program and take the unsaved document with it.
@@ -173,6 +197,9 @@ int main(int argc, char *argv[])
     // went wrong is shown once the window is up.
     Model::Materials::MaterialFactory::instance();
     Model::Process::ProcessFactory::instance();
+    // The process dialogs open with the values last accepted, also in an earlier run.
+    Ui::Operations::DialogMemory::setProgram(std::make_unique<Ui::Operations::DialogMemory>(
+        Model::Materials::CatalogFile::writePath(QLatin1String(Ui::Operations::DialogMemory::fileBaseName))));
 
     QApplication::setWindowIcon(Ui::applicationIcon(QDir::currentPath()));
 

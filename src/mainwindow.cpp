@@ -2,7 +2,7 @@
 #include "UI/Observers/batchrunobserver.h"
 
 #include "Core/workspace.h"
-#include "UI/Console/commandconsole.h"
+#include "UI/Console/promptobserver.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/cataloguewatcher.h"
@@ -14,12 +14,14 @@
 #include "UI/materialconflictdialog.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
+#include "UI/promptoverlay.h"
 #include "UI/surfaceexportcommand.h"
 #include "UI/viewactions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -175,7 +177,7 @@ const MenuInfo menuTable[] = {
     {"View",
      {"actionFront_View", "actionBack_view", "actionBottom_View", "actionTop_View", "actionRight_View",
       "actionLeft_View", "actionFit_to_Volumes", "", "actionShow_Axis", "actionShow_Lights", "", "actionSet_View",
-      "actionSet_Lighting"}},
+      "actionSet_Lighting", "", "actionConsole"}},
     {"Windows", {"actionConsole"}},
     {"About", {"actionAbout_Cellforge"}},
 };
@@ -266,10 +268,13 @@ void MainWindow::createMenus()
     for (const auto &menuInfo : menuTable) {
         QMenu *menu = menuBar()->addMenu(tr(menuInfo.title));
         for (const char *name : menuInfo.actions) {
+            const QString objectName = QString::fromLatin1(name);
             if (name[0] == '\0')
                 menu->addSeparator();
+            else if (QAction *shared = action(objectName)) // an action in two menus (Console)
+                menu->addAction(shared);
             else
-                addAction(menu, QString::fromLatin1(name));
+                addAction(menu, objectName);
         }
     }
 }
@@ -286,6 +291,10 @@ void MainWindow::createView()
 {
     m_view = new Ui::GLWidget(m_presenter->workspace(), this);
     setCentralWidget(m_view);
+    // What a waiting operation wants is said over the view and in the status bar.
+    auto *prompt = new Ui::PromptOverlay(m_view, statusBar());
+    connect(m_presenter->promptObserver(), &Ui::Console::PromptObserver::promptChanged, prompt,
+            &Ui::PromptOverlay::setPrompt);
     // New material colours reach this window's volumes even when another window changed them.
     connect(new Ui::CatalogueWatcher(this), &Ui::CatalogueWatcher::changed, m_view, &Ui::GLWidget::updateGL);
 }
@@ -340,7 +349,9 @@ void MainWindow::connectActions()
     console->setCheckable(true);
     console->setChecked(true);
     connect(console, &QAction::triggered, m_presenter, [this](bool on) { m_presenter->showConsole(on); });
-    connect(m_presenter->console(), &Ui::Console::CommandConsole::visibilityChanged, console, &QAction::setChecked);
+    // The dock's own close button unchecks it.
+    if (QDockWidget *dock = m_presenter->consoleDock())
+        connect(dock->toggleViewAction(), &QAction::toggled, console, &QAction::setChecked);
 
     // `triggered`, not `toggled`: the selection-mode observer sets the checked state without an echo.
     QAction *select = enable("actionSelect");

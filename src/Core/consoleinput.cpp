@@ -13,6 +13,7 @@ void ConsoleInput::handOver(const Operations::OperationPtr &requester)
         m_requester.reset();
         m_kind = RequestKind::None;
         m_enterRequested = false;
+        setPrompt(QString());
         previous->execute();
     }
 }
@@ -51,8 +52,18 @@ void ConsoleInput::writeMessage(const QString &text)
         observer->notify();
 }
 
+void ConsoleInput::setPrompt(const QString &text)
+{
+    if (text == m_prompt)
+        return;
+    m_prompt = text;
+    for (const auto &observer : m_promptObservers)
+        observer->notify();
+}
+
 void ConsoleInput::reset()
 {
+    setPrompt(QString());
     m_requester.reset();
     m_kind = RequestKind::None;
     m_enterRequested = false;
@@ -90,6 +101,7 @@ void ConsoleInput::handleLine(const QString &line)
                 m_kind = RequestKind::None;
                 if (m_receivedFlag)
                     *m_receivedFlag = true;
+                setPrompt(QString());
                 requester->start();
                 return;
             }
@@ -101,6 +113,7 @@ void ConsoleInput::handleLine(const QString &line)
             m_requester.reset();
             m_kind = RequestKind::None;
             m_enterRequested = false; // the typed answer also serves as the Enter
+            setPrompt(QString());
             requester->start();
             return;
         }
@@ -109,6 +122,7 @@ void ConsoleInput::handleLine(const QString &line)
         auto requester = m_requester;
         m_requester.reset();
         m_enterRequested = false;
+        setPrompt(QString());
         requester->start();
     }
 }

@@ -10,7 +10,8 @@
 
 namespace Core {
 
-/// The console's model: which operation waits for a typed answer, of what kind, and where it goes.
+/// The console's model: which operation waits for a typed answer, of what kind, and where it goes,
+/// and the one-line instruction the window shows while an operation waits for the user.
 class ConsoleInput {
 public:
     enum class RequestKind { None, Coordinates, Text };
@@ -21,8 +22,15 @@ public:
     /// The requester's `start` is called on the next Enter.
     void requestEnter(const Operations::OperationPtr &requester);
     void writeMessage(const QString &text);
-    /// No requester, no pending request.
+    /// No requester, no pending request, no prompt.
     void reset();
+
+    /// What the window shows (status bar and view) while an operation waits, e.g. "Extract Film: Click a
+    /// cell volume, then press Enter — Esc cancels"; empty when nothing waits. A request that is answered,
+    /// replaced or reset takes its prompt with it. The prompt observers hear of every change.
+    void setPrompt(const QString &text);
+    QString prompt() const { return m_prompt; }
+    void addPromptObserver(const Util::ObserverPtr &observer) { m_promptObservers.push_back(observer); }
 
     /// Hands one entered line (possibly empty) to the waiting operation.
     void handleLine(const QString &line);
@@ -46,7 +54,9 @@ private:
     bool *m_receivedFlag = nullptr;
     bool m_enterRequested = false;
     QString m_message;
+    QString m_prompt;
     std::vector<Util::ObserverPtr> m_observers;
+    std::vector<Util::ObserverPtr> m_promptObservers;
 };
 
 } // namespace Core

@@ -43,6 +43,7 @@ void Workspace::operationFinished()
             m_undoRedo.clear();
     }
     m_currentOperation.reset();
+    m_console.setPrompt(QString());
     m_selection.clearSelection();
     notifyUpdate();
 }
@@ -50,6 +51,7 @@ void Workspace::operationFinished()
 void Workspace::operationCanceled()
 {
     m_currentOperation.reset();
+    m_console.setPrompt(QString());
     m_selection.clearSelection();
     notifyUpdate();
 }
@@ -113,6 +115,11 @@ void Workspace::reportError(const QString &title, const QString &text)
         m_errorReporter(title, text);
     else
         qWarning() << "Core/workspace" << Q_FUNC_INFO << title << text;
+}
+
+Workspace::Answer Workspace::ask(const QString &title, const QString &text) const
+{
+    return m_asker ? m_asker(title, text) : Answer::Unasked;
 }
 
 void Workspace::runJob(const QString &operationName, Util::RunControl &control, const std::function<void()> &job)

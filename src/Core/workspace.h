@@ -83,6 +83,13 @@ public:
     void setErrorReporter(const ErrorReporter &reporter) { m_errorReporter = reporter; }
     void reportError(const QString &title, const QString &text);
 
+    /// Asks the user a yes/no question (a message box in the program). Without an asker the answer
+    /// is `Unasked`, and the caller asks in the console instead.
+    enum class Answer { Yes, No, Unasked };
+    using Asker = std::function<Answer(const QString &title, const QString &text)>;
+    void setAsker(const Asker &asker) { m_asker = asker; }
+    Answer ask(const QString &title, const QString &text) const;
+
 private:
     void reportSurfaceFailures();
 
@@ -98,6 +105,7 @@ private:
     QMap<uint32_t, bool> m_latticeOutOfDate;
     std::shared_ptr<Operations::IOperationFactory> m_factory;
     ErrorReporter m_errorReporter;
+    Asker m_asker;
     BusyIndicatorPtr m_busyIndicator;
     JobRunnerPtr m_jobRunner;
 };

@@ -3,9 +3,9 @@
 #include "Core/Operations/ExportData/cellvolumevtiwriter.h"
 #include "Core/workspace.h"
 #include "Observers/batchrunobserver.h"
+#include "documentdialogs.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -58,7 +58,7 @@ void CellVolumeExport::exportVolume()
         QMessageBox::information(&m_window, tr("Export Cell Volume"), reason);
         return;
     }
-    QString fileName = QFileDialog::getSaveFileName(&m_window, tr("Export Cell Volume"), QString(), fileFilter());
+    QString fileName = DocumentDialogs::askSaveFileName(&m_window, tr("Export Cell Volume"), QString(), fileFilter());
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())

@@ -17,7 +17,11 @@ void ColorItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     plain.text.clear();
     QStyledItemDelegate::paint(painter, plain, QModelIndex());
     painter->save();
-    painter->fillRect(option.rect.adjusted(3, 3, -3, -3), value.value<QColor>());
+    // A thin grey frame keeps pale colours apart from the pale cell around them.
+    const QRect swatch = option.rect.adjusted(3, 3, -4, -4);
+    painter->fillRect(swatch, value.value<QColor>());
+    painter->setPen(QColor(96, 96, 96));
+    painter->drawRect(swatch);
     painter->restore();
 }
 

@@ -20,6 +20,13 @@ public:
     void showInformation(const QString &title, const QString &text) override;
     void showWarning(const QString &title, const QString &text) override;
 
+    /// A save dialog over `parent`: a name typed without an extension gets the one of the chosen
+    /// filter (the first `*.ext` in it, e.g. "Cellforge file (*.cfw)" gives ".cfw") before the dialog
+    /// asks about overwriting. Empty when the user cancelled.
+    static QString askSaveFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter);
+    /// The extension of a filter's first `*.ext` pattern, without the dot; empty when it has none.
+    static QString filterSuffix(const QString &filter);
+
 private:
     QPointer<QWidget> m_parent;
 };

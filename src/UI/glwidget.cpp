@@ -2,6 +2,8 @@
 
 #include "Core/selection.h"
 #include "Core/workspace.h"
+#include "Model/Automaton/colorscale.h"
+#include "Model/Automaton/fieldpainter.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/gl.h"
@@ -183,11 +185,14 @@ bool GLWidget::applyFit()
     return true;
 }
 
-void GLWidget::setLegend(const std::vector<std::array<float, 4>> &colors, float minimum, float maximum)
+void GLWidget::setLegend(const std::vector<std::array<float, 4>> &colors, float minimum, float maximum,
+                         const QString &quantity, const QString &unit)
 {
     m_legendColors = colors;
     m_legendMin = minimum;
     m_legendMax = maximum;
+    m_legendQuantity = quantity;
+    m_legendUnit = unit;
     m_legendFromScene = colors.empty();
     update();
 }
@@ -204,6 +209,8 @@ void GLWidget::updateLegendFromScene()
         m_legendColors.assign(scale.table().begin(), scale.table().end());
         m_legendMin = scale.minimum();
         m_legendMax = scale.maximum();
+        m_legendQuantity = Model::Automaton::FieldPainter::quantityName(volume->painter().particleDistribution());
+        m_legendUnit = Model::Automaton::FieldPainter::unit();
         return;
     }
     m_legendColors.clear();
@@ -227,21 +234,19 @@ void GLWidget::setUpState()
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glDisable(GL_BLEND);
-    const GLfloat ambient0[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-    const GLfloat diffuse[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    // The lamps' own ambient stays 0: the light model's ambient is the only one, whatever the
+    // number of lamps. Diffuse and specular shares follow the lit lamps (applyLamps).
     const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient0);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
-    for (GLenum light = GL_LIGHT1; light <= GL_LIGHT7; ++light)
-        glLightfv(light, GL_DIFFUSE, diffuse);
+    for (GLenum light = GL_LIGHT0; light <= GL_LIGHT7; ++light)
+        glLightfv(light, GL_AMBIENT, black);
+    const LampSet::Tone tone = LampSet::tone(1);
     glMaterialfv(GL_FRONT, GL_SPECULAR, white);
     glMaterialfv(GL_FRONT, GL_EMISSION, black);
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, tone.shininess);
     glEnable(GL_COLOR_MATERIAL);
-    const GLfloat modelAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat modelAmbient[4] = {tone.ambient, tone.ambient, tone.ambient, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, modelAmbient);
     m_stateDirty = false;
 }
@@ -279,10 +284,25 @@ void GLWidget::applyProjection()
     const qreal ratio = devicePixelRatioF();
     glViewport(0, 0, GLsizei(m_width * ratio), GLsizei(m_height * ratio));
     const double depth = ViewFit::depthExtent(m_width, m_height);
+    // The depth reaches at least as far as the scene, so that zooming in never cuts into it.
+    double nearPlane = -depth / (2 * m_zoom);
+    double farPlane = depth / (2 * m_zoom);
+    std::vector<Model::Extent> shown;
+    const QVector3D axes = -m_camera.axisPosition();
+    if (m_showAxes)
+        shown.push_back({Util::Vector3D(axes.x(), axes.y(), axes.z()),
+                         Util::Vector3D(axes.x() + 50.0, axes.y() + 50.0, axes.z() + 50.0)});
+    if (m_renderGrid)
+        shown.push_back(
+            {Util::Vector3D(m_gridMin[0], m_gridMin[1], m_gridZ), Util::Vector3D(m_gridMax[0], m_gridMax[1], m_gridZ)});
+    if (const auto planes = ViewFit::clipPlanes(m_workspace.document(), m_camera.modelView(), shown)) {
+        nearPlane = std::min(nearPlane, planes->first);
+        farPlane = std::max(farPlane, planes->second);
+    }
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-m_width / (2 * m_zoom), m_width / (2 * m_zoom), -m_height / (2 * m_zoom), m_height / (2 * m_zoom),
-            -depth / (2 * m_zoom), depth / (2 * m_zoom));
+            nearPlane, farPlane);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -292,10 +312,15 @@ void GLWidget::applyLamps()
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
+    const LampSet::Tone tone = LampSet::tone(m_lamps.litCount());
+    const GLfloat diffuse[4] = {tone.diffuse, tone.diffuse, tone.diffuse, 1.0f};
+    const GLfloat specular[4] = {tone.specular, tone.specular, tone.specular, 1.0f};
     for (int n = 1; n <= LampSet::maximum; ++n) {
         const GLenum light = GL_LIGHT0 + GLenum(n - 1);
         const auto lamp = m_lamps.lamp(n);
         if (n <= m_lamps.count() && lamp.enabled) {
+            glLightfv(light, GL_DIFFUSE, diffuse);
+            glLightfv(light, GL_SPECULAR, specular);
             glLightfv(light, GL_POSITION, lamp.position.data());
             glEnable(light);
         } else {
@@ -438,11 +463,17 @@ void GLWidget::drawLegend()
     if (m_legendColors.empty())
         return;
     const Util::Vector4D outline = viewColor(Util::ColorTable::DefaultObjectOutlineColor);
-    // A vertical bar at the right edge, a tenth of the height from top and bottom.
+    const QFont numberFont(QStringLiteral("Courier New"), 12);
+    const QFont headFont = font();
+    const QFontMetrics numbers(numberFont);
+    const QFontMetrics head(headFont);
+    const int headLines = (m_legendQuantity.isEmpty() ? 0 : 1) + (m_legendUnit.isEmpty() ? 0 : 1);
+    // A vertical bar at the right edge, a tenth of the height from top and bottom, with room above
+    // it for the quantity and its unit.
     const float left = float(m_width) - 50.0f;
     const float right = float(m_width) - 30.0f;
     const float bottom = float(m_height) * 0.1f;
-    const float top = float(m_height) * 0.9f;
+    const float top = std::min(float(m_height) * 0.9f, float(m_height - headLines * head.lineSpacing() - 8));
     const size_t n = m_legendColors.size();
 
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
@@ -477,13 +508,23 @@ void GLWidget::drawLegend()
     // The labels go through QPainter, which changes GL state behind our back: set it up again next frame.
     QPainter painter(this);
     painter.setPen(QColor::fromRgbF(outline.x, outline.y, outline.z));
-    painter.setFont(QFont(QStringLiteral("Courier New"), 12));
+    painter.setFont(numberFont);
     const float length = top - bottom;
-    const QString low = QString::number(double(m_legendMin), 'e', 6);
-    const QString high = QString::number(double(m_legendMax), 'e', 6);
-    const QFontMetrics metrics(painter.font());
-    painter.drawText(QPointF(left - 8 - metrics.horizontalAdvance(low), m_height - (bottom + 0.05f * length)), low);
-    painter.drawText(QPointF(left - 8 - metrics.horizontalAdvance(high), m_height - (bottom + 0.95f * length)), high);
+    const QString low = Model::Automaton::ColorScale::valueText(double(m_legendMin));
+    const QString high = Model::Automaton::ColorScale::valueText(double(m_legendMax));
+    painter.drawText(QPointF(left - 8 - numbers.horizontalAdvance(low), m_height - (bottom + 0.05f * length)), low);
+    painter.drawText(QPointF(left - 8 - numbers.horizontalAdvance(high), m_height - (bottom + 0.95f * length)), high);
+    // The quantity and its unit above the bar, ending at its right side.
+    painter.setFont(headFont);
+    const int room = std::max(1, int(right) - 4);
+    float baseline = float(m_height) - top - 6 - float(head.descent());
+    for (const QString &line : {m_legendUnit, m_legendQuantity}) {
+        if (line.isEmpty())
+            continue;
+        const QString shown = head.elidedText(line, Qt::ElideLeft, room);
+        painter.drawText(QPointF(right - head.horizontalAdvance(shown), baseline), shown);
+        baseline -= float(head.lineSpacing());
+    }
     painter.end();
     m_stateDirty = true;
 }

@@ -49,12 +49,16 @@ public:
     /// returns false with a message for the user.
     bool saveImage(const QString &fileName, QString *error = nullptr);
 
-    /// The legend shows a colour scale of 256 colours between two values; empty colours hide it.
-    /// Without such a call the legend follows the scene: it shows the colour scale of the first
-    /// cell volume drawn as a particle count field, and nothing when there is none.
-    void setLegend(const std::vector<std::array<float, 4>> &colors, float minimum, float maximum);
+    /// The legend shows a colour scale of 256 colours between two values, headed by the quantity
+    /// and its unit; empty colours hide it. Without such a call the legend follows the scene: it
+    /// shows the colour scale of the first cell volume drawn as a particle count field, and nothing
+    /// when there is none.
+    void setLegend(const std::vector<std::array<float, 4>> &colors, float minimum, float maximum,
+                   const QString &quantity = QString(), const QString &unit = QString());
     float legendMinimum() const { return m_legendMin; }
     float legendMaximum() const { return m_legendMax; }
+    QString legendQuantity() const { return m_legendQuantity; }
+    QString legendUnit() const { return m_legendUnit; }
     const std::vector<std::array<float, 4>> &legendColors() const { return m_legendColors; }
     void setLegendScaleType(uint32_t type) { m_legendScaleType = type; }
     uint32_t legendScaleType() const { return m_legendScaleType; }
@@ -153,6 +157,8 @@ private:
     std::vector<std::array<float, 4>> m_legendColors;
     float m_legendMin = 0;
     float m_legendMax = 1;
+    QString m_legendQuantity;
+    QString m_legendUnit;
     uint32_t m_legendScaleType = 0;
     bool m_legendFromScene = true;
     bool m_stateDirty = false;

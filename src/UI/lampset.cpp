@@ -1,8 +1,23 @@
 #include "lampset.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Ui {
+
+LampSet::Tone LampSet::tone(int litLamps)
+{
+    const float lamps = float(std::max(1, litLamps));
+    return Tone{0.3f, 0.58f / lamps, 0.06f / lamps, 24.0f};
+}
+
+int LampSet::litCount() const
+{
+    int lit = 0;
+    for (int n = 0; n < m_count; ++n)
+        lit += m_lamps[n].enabled ? 1 : 0;
+    return lit;
+}
 
 LampSet::LampSet()
 {

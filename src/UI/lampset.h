@@ -18,9 +18,24 @@ public:
         bool enabled = false;
     };
 
+    /// How bright the view lights faces: the light model's ambient, and each lit lamp's diffuse
+    /// and specular share. The shares are split among the lit lamps so that a white face lit
+    /// head-on by all of them reaches at most ambient + diffuse + specular = 0.94 of full
+    /// brightness: large faces never wash out to white, and faces turned from the lamps are darker
+    /// by the cosine of the turn, down to the ambient part.
+    struct Tone {
+        float ambient;
+        float diffuse;
+        float specular;
+        float shininess;
+    };
+    static Tone tone(int litLamps);
+
     LampSet();
 
     int count() const { return m_count; }
+    /// Lamps that are switched on.
+    int litCount() const;
     int active() const { return m_active; }
     void setActive(int lamp);
     /// The next lamp becomes active; after the last comes lamp 1.

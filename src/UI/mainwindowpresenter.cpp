@@ -2,6 +2,7 @@
 
 #include "Console/commandconsole.h"
 #include "Console/consoleobserver.h"
+#include "Console/promptobserver.h"
 #include "Core/workspace.h"
 #include "Observers/undoredoobserver.h"
 #include "Observers/updateobserver.h"
@@ -12,10 +13,9 @@
 #include "operationrunner.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QDockWidget>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QScreen>
 
 namespace Ui {
 
@@ -30,12 +30,19 @@ MainWindowPresenter::MainWindowPresenter(QMainWindow *mainWindow)
     m_runner = std::make_shared<OperationRunner>(mainWindow);
     m_workspace->setJobRunner(m_runner);
 
-    m_console = std::make_unique<Console::CommandConsole>(m_workspace->console());
+    m_console = new Console::CommandConsole(m_workspace->console());
     m_consoleObserver = std::make_shared<Console::ConsoleObserver>(m_workspace->console());
     m_workspace->console().addObserver(m_consoleObserver);
-    connect(m_consoleObserver.get(), &Console::ConsoleObserver::messageWritten, m_console.get(),
+    connect(m_consoleObserver.get(), &Console::ConsoleObserver::messageWritten, m_console.data(),
             &Console::CommandConsole::writeMessage);
-    placeConsole();
+    m_promptObserver = std::make_shared<Console::PromptObserver>(m_workspace->console());
+    m_workspace->console().addPromptObserver(m_promptObserver);
+    dockConsole();
+    m_workspace->setAsker([this](const QString &title, const QString &text) {
+        const auto answer =
+            QMessageBox::question(m_mainWindow, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        return answer == QMessageBox::Yes ? Core::Workspace::Answer::Yes : Core::Workspace::Answer::No;
+    });
 
     m_undoObserver = std::make_shared<Observers::UndoRedoObserver>();
     m_workspace->undoRedo().addUndoObserver(m_undoObserver);
@@ -52,23 +59,27 @@ MainWindowPresenter::MainWindowPresenter(QMainWindow *mainWindow)
 
 MainWindowPresenter::~MainWindowPresenter()
 {
-    // Operations and dialogs refer to the workspace: it goes last, after the console window.
+    // Operations and dialogs refer to the workspace: it goes last, after the console.
     m_workspace->setErrorReporter({});
-    m_console.reset();
+    m_workspace->setAsker({});
+    delete m_consoleDock.data();
+    delete m_console.data();
 }
 
-QPoint MainWindowPresenter::consolePosition(const QRect &availableScreen, const QSize &windowSize)
-{
-    return QPoint(availableScreen.left() + int(0.9 * (availableScreen.width() - windowSize.width())),
-                  availableScreen.top() + int(0.9 * (availableScreen.height() - windowSize.height())));
-}
+Console::CommandConsole *MainWindowPresenter::console() const { return m_console.data(); }
 
-void MainWindowPresenter::placeConsole()
+QDockWidget *MainWindowPresenter::consoleDock() const { return m_consoleDock.data(); }
+
+void MainWindowPresenter::dockConsole()
 {
-    QScreen *screen = m_mainWindow ? m_mainWindow->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        m_console->move(consolePosition(screen->availableGeometry(), m_console->frameGeometry().size()));
-    m_console->show();
+    // Part of its window: it moves, hides and closes with it, and never hides behind another one.
+    if (!m_mainWindow)
+        return;
+    m_consoleDock = new QDockWidget(QStringLiteral("Console"), m_mainWindow);
+    m_consoleDock->setObjectName(QStringLiteral("dockConsole"));
+    m_consoleDock->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+    m_consoleDock->setWidget(m_console);
+    m_mainWindow->addDockWidget(Qt::BottomDockWidgetArea, m_consoleDock);
 }
 
 QAction *MainWindowPresenter::windowAction(const char *objectName) const
@@ -114,7 +125,11 @@ void MainWindowPresenter::undoOperation() { m_workspace->undoRedo().undo(); }
 
 void MainWindowPresenter::redoOperation() { m_workspace->undoRedo().redo(); }
 
-void MainWindowPresenter::showConsole(bool visible) { m_console->setVisible(visible); }
+void MainWindowPresenter::showConsole(bool visible)
+{
+    if (m_consoleDock)
+        m_consoleDock->setVisible(visible);
+}
 
 void MainWindowPresenter::selectionToggled(bool on)
 {

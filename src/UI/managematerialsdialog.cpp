@@ -2,11 +2,14 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "coloritemdelegate.h"
+#include "materialconstantdelegate.h"
 #include "materialtableviewitem.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
@@ -18,6 +21,7 @@ ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent)
     : QDialog(parent)
     , m_model(new MaterialTableViewItem(this))
     , m_tvwMaterials(new QTableView(this))
+    , m_lblMessage(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Manage Materials"));
     setModal(true);
@@ -25,7 +29,18 @@ ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent)
 
     m_tvwMaterials->setObjectName(QStringLiteral("tvwMaterials"));
     m_tvwMaterials->setModel(m_model);
-    m_tvwMaterials->setItemDelegateForColumn(2, new ColorItemDelegate(m_tvwMaterials));
+    m_tvwMaterials->setItemDelegateForColumn(MaterialTableViewItem::ColorColumn, new ColorItemDelegate(m_tvwMaterials));
+    auto *constants = new MaterialConstantDelegate(m_tvwMaterials);
+    for (int column : {MaterialTableViewItem::DensityColumn, MaterialTableViewItem::YoungModulusColumn,
+                       MaterialTableViewItem::PoissonRatioColumn})
+        m_tvwMaterials->setItemDelegateForColumn(column, constants);
+    m_tvwMaterials->resizeColumnsToContents();
+    m_tvwMaterials->horizontalHeader()->setStretchLastSection(true);
+    // Why an edited constant was refused, in red under the table.
+    m_lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    m_lblMessage->setStyleSheet(QStringLiteral("color: #b00020"));
+    m_lblMessage->setWordWrap(true);
+    connect(constants, &MaterialConstantDelegate::refused, m_lblMessage, &QLabel::setText);
     auto *add = new QPushButton(QStringLiteral("Add Material"), this);
     add->setObjectName(QStringLiteral("btnAddMaterial"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -38,6 +53,7 @@ ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent)
     bottom->addWidget(buttons);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tvwMaterials);
+    layout->addWidget(m_lblMessage);
     layout->addLayout(bottom);
 
     QMetaObject::connectSlotsByName(this);

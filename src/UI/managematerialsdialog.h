@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QList>
 
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -13,7 +14,9 @@ namespace Ui {
 class MaterialTableViewItem;
 
 /// "Manage Materials": the catalogue as a table whose user materials can be renamed, every
-/// material recoloured, and new materials added. Nothing changes until the presenter stores it.
+/// material recoloured and given its density, Young's modulus and Poisson's ratio (refused values
+/// are named under the table), and new materials added. Nothing changes until the presenter
+/// stores it.
 class ManageMaterialsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +36,7 @@ private slots:
 private:
     MaterialTableViewItem *m_model;
     QTableView *m_tvwMaterials;
+    QLabel *m_lblMessage;
 };
 
 } // namespace Ui

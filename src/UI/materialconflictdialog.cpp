@@ -1,7 +1,7 @@
 #include "materialconflictdialog.h"
 
 #include "Model/Materials/colorbytes.h"
-#include "Model/Materials/materialfactory.h"
+#include "Operations/materialitems.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -79,9 +79,7 @@ MaterialConflictDialog::MaterialConflictDialog(const Model::Materials::Material 
 
     m_cbxAlternateMaterial = new QComboBox(this);
     m_cbxAlternateMaterial->setObjectName(QStringLiteral("cbxAlternateMaterial"));
-    m_cbxAlternateMaterial->setIconSize(QSize(100, 100));
-    for (const auto &material : Model::Materials::MaterialFactory::instance()->getMaterials())
-        m_cbxAlternateMaterial->addItem(QIcon(swatch(material.color(), 100)), material.name(), material.id());
+    Operations::addMaterialItems(m_cbxAlternateMaterial);
     m_cbxAlternateMaterial->setEnabled(false);
     connect(m_radReplaceLoadedByAnother, &QRadioButton::toggled, m_cbxAlternateMaterial, &QWidget::setEnabled);
 

@@ -6,11 +6,15 @@
 #include <QColor>
 #include <QSet>
 
+#include <cmath>
+
 namespace Ui {
 
 namespace {
 constexpr uint32_t firstUserMaterialId = 2000;
-}
+// The table shows Young's modulus in gigapascals.
+constexpr double pascalsPerShownUnit = 1e9;
+} // namespace
 
 MaterialTableViewItem::MaterialTableViewItem(QObject *parent)
     : MaterialTableViewItem(Model::Materials::MaterialFactory::instance()->getMaterials(), parent)
@@ -35,11 +39,26 @@ int MaterialTableViewItem::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_materials.size();
 }
 
-int MaterialTableViewItem::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 3; }
+int MaterialTableViewItem::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 6; }
+
+QString MaterialTableViewItem::refusal(int column, double value)
+{
+    switch (column) {
+    case DensityColumn:
+        return std::isfinite(value) && value > 0.0 ? QString() : QStringLiteral("The density must be above 0 kg/m³.");
+    case YoungModulusColumn:
+        return std::isfinite(value) && value > 0.0 ? QString() : QStringLiteral("Young's modulus must be above 0 GPa.");
+    case PoissonRatioColumn:
+        return value > -1.0 && value < 0.5 ? QString()
+                                           : QStringLiteral("Poisson's ratio must lie above -1 and below 0.5.");
+    default:
+        return QString();
+    }
+}
 
 QVariant MaterialTableViewItem::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_materials.size() || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= m_materials.size() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
     const auto &material = m_materials.at(index.row());
     switch (index.column()) {
@@ -50,11 +69,11 @@ QVariant MaterialTableViewItem::data(const QModelIndex &index, int role) const
     case 2:
         return Model::Materials::toQColor(material.color());
     case 3:
-        return material.density();
+        return double(material.density());
     case 4:
-        return material.youngModulus();
+        return double(material.youngModulus()) / pascalsPerShownUnit;
     case 5:
-        return material.poissonRatio();
+        return double(material.poissonRatio());
     default:
         return QVariant();
     }
@@ -74,9 +93,9 @@ QVariant MaterialTableViewItem::headerData(int section, Qt::Orientation orientat
     case 2:
         return QStringLiteral("Color");
     case 3:
-        return QStringLiteral("Density");
+        return QStringLiteral("Density (kg/m³)");
     case 4:
-        return QStringLiteral("Young Modulus");
+        return QStringLiteral("Young Modulus (GPa)");
     case 5:
         return QStringLiteral("Poisson Ratio");
     default:
@@ -91,7 +110,7 @@ Qt::ItemFlags MaterialTableViewItem::flags(const QModelIndex &index) const
     Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     const bool userMaterial =
         index.row() < m_materials.size() && m_materials.at(index.row()).id() >= firstUserMaterialId;
-    if (index.column() == 2 || (index.column() == 1 && userMaterial))
+    if (index.column() >= ColorColumn || (index.column() == NameColumn && userMaterial))
         result |= Qt::ItemIsEditable;
     return result;
 }
@@ -101,6 +120,10 @@ bool MaterialTableViewItem::setData(const QModelIndex &index, const QVariant &va
     if (!index.isValid() || role != Qt::EditRole || index.row() < 0 || index.row() >= m_materials.size())
         return false;
     auto &material = m_materials[index.row()];
+    bool number = true;
+    const double constant = index.column() >= DensityColumn ? value.toDouble(&number) : 0.0;
+    if (!number || !refusal(index.column(), constant).isEmpty())
+        return false;
     switch (index.column()) {
     case 1:
         material.setName(value.toString());
@@ -109,13 +132,13 @@ bool MaterialTableViewItem::setData(const QModelIndex &index, const QVariant &va
         material.setColor(Model::Materials::fromQColor(value.value<QColor>()));
         break;
     case 3:
-        material.setDensity(value.toFloat());
+        material.setDensity(float(constant));
         break;
     case 4:
-        material.setYoungModulus(value.toFloat());
+        material.setYoungModulus(float(constant * pascalsPerShownUnit));
         break;
     case 5:
-        material.setPoissonRatio(value.toFloat());
+        material.setPoissonRatio(float(constant));
         break;
     default:
         return false;
@@ -144,8 +167,8 @@ bool MaterialTableViewItem::insertRows(int /*row*/, int count, const QModelIndex
     const int first = m_materials.size();
     beginInsertRows(QModelIndex(), first, first + count - 1);
     for (const uint32_t id : ids)
-        m_materials.append(
-            Model::Materials::Material(id, QStringLiteral("New Material"), 1.0f, 1.0f, 1.0f, {0.5f, 0.5f, 0.5f, 1.0f}));
+        m_materials.append(Model::Materials::Material(id, QStringLiteral("New Material"), 1000.0f, 1e9f, 0.3f,
+                                                      {0.5f, 0.5f, 0.5f, 1.0f}));
     endInsertRows();
     return true;
 }

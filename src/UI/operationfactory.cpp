@@ -122,11 +122,11 @@ OperationPtr openDocument(OperationFactory &f)
     return operation;
 }
 
-// Every document opens in a main window of its own.
+// Every document opens in a main window of its own, beside this one.
 ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
 {
-    return std::make_shared<Observers::DocumentOpenedObserver>(workspace, &OperationFactory::newWindow,
-                                                               std::make_shared<DocumentDialogs>(mainWindow));
+    return std::make_shared<Observers::DocumentOpenedObserver>(
+        workspace, &OperationFactory::newWindow, std::make_shared<DocumentDialogs>(mainWindow), mainWindow);
 }
 
 // Model extraction has a second observer, which closes the dialog that the window's opener (the

@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -36,6 +37,7 @@ OperationProgressDialog::OperationProgressDialog(const QString &operationName, U
     layout->addWidget(m_progressBar);
     layout->addLayout(buttons);
     connect(m_btnCancel, &QPushButton::clicked, this, &OperationProgressDialog::on_btnCancel_clicked);
+    m_started.start();
     refresh();
 }
 
@@ -56,7 +58,31 @@ void OperationProgressDialog::refresh()
         m_label->setText(m_operationName + QStringLiteral(": canceling..."));
 }
 
-void OperationProgressDialog::reject() { on_btnCancel_clicked(); }
+void OperationProgressDialog::reject()
+{
+    if (!m_control.canStop() || m_control.stopRequested() || m_question || m_runEnded)
+        return;
+    if (m_started.isValid() && m_started.elapsed() >= m_askAfter) {
+        QMessageBox box(QMessageBox::Question, windowTitle(), QStringLiteral("Cancel the running step?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("msgCancelRunningStep"));
+        box.setInformativeText(QStringLiteral("It has run for %1 s.").arg(m_started.elapsed() / 1000));
+        box.setDefaultButton(QMessageBox::No);
+        m_question = &box;
+        const int answer = box.exec();
+        m_question = nullptr;
+        if (answer != QMessageBox::Yes || m_runEnded)
+            return;
+    }
+    on_btnCancel_clicked();
+}
+
+void OperationProgressDialog::runEnded()
+{
+    m_runEnded = true;
+    if (m_question)
+        m_question->done(QMessageBox::No);
+}
 
 void OperationProgressDialog::on_btnCancel_clicked()
 {

@@ -4,6 +4,7 @@
 #include "operationprogressdialog.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -28,6 +29,8 @@ void OperationRunner::run(const QString &operationName, Util::RunControl &contro
     m_running = true;
     if (m_controlCallback)
         m_controlCallback(control);
+    QElapsedTimer started;
+    started.start();
     std::exception_ptr failure;
     // Not a pool thread: the engines spread their work over the whole pool.
     std::unique_ptr<QThread> thread(QThread::create([&job, &failure] {
@@ -52,6 +55,9 @@ void OperationRunner::run(const QString &operationName, Util::RunControl &contro
     if (!thread->isFinished()) {
         OperationProgressDialog dialog(operationName, control, m_window);
         dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.setRunStarted(started);
+        // A question the dialog asks (Escape) goes when the run ends.
+        connect(thread.get(), &QThread::finished, &dialog, &OperationProgressDialog::runEnded);
         QTimer refresh;
         refresh.setInterval(100);
         connect(&refresh, &QTimer::timeout, &dialog, &OperationProgressDialog::refresh);

@@ -1,11 +1,11 @@
 #include "viewactions.h"
 
+#include "documentdialogs.h"
 #include "glwidget.h"
 #include "viewproperties.h"
 #include "windowcolorsdialog.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -145,8 +145,8 @@ void ViewActions::createShortcuts()
 
 void ViewActions::saveImage()
 {
-    const QString fileName =
-        QFileDialog::getSaveFileName(&m_window, tr("Save Screen Image"), QString(), tr("Images (*.png *.xpm *.jpg)"));
+    const QString fileName = DocumentDialogs::askSaveFileName(&m_window, tr("Save Screen Image"), QString(),
+                                                              tr("Images (*.png *.xpm *.jpg)"));
     if (fileName.isEmpty())
         return;
     QString error;

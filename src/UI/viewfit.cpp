@@ -51,6 +51,42 @@ std::optional<ViewFit> ViewFit::toScene(const Model::Document &document, const Q
     return toBox(vector(extent->low), vector(extent->high), rotation, width, height);
 }
 
+std::optional<std::pair<double, double>> ViewFit::clipPlanes(const Model::Document &document,
+                                                             const QMatrix4x4 &modelView,
+                                                             const std::vector<Model::Extent> &boxes)
+{
+    std::vector<Model::Extent> all = boxes;
+    for (const auto &object : document.allObjects()) {
+        auto extent = object->extent();
+        if (!extent)
+            continue;
+        if (object->isMoving()) {
+            const Util::Vector3D move = object->moveOffset();
+            extent->low = Util::Vector3D(extent->low.x + move.x, extent->low.y + move.y, extent->low.z + move.z);
+            extent->high = Util::Vector3D(extent->high.x + move.x, extent->high.y + move.y, extent->high.z + move.z);
+        }
+        all.push_back(*extent);
+    }
+    // The eye looks along -z: what lies nearest has the largest z.
+    double nearest = -std::numeric_limits<double>::infinity();
+    double farthest = std::numeric_limits<double>::infinity();
+    for (const Model::Extent &box : all) {
+        for (int corner = 0; corner < 8; ++corner) {
+            const QVector3D point(float(corner & 1 ? box.high.x : box.low.x),
+                                  float(corner & 2 ? box.high.y : box.low.y),
+                                  float(corner & 4 ? box.high.z : box.low.z));
+            const double z = double(modelView.map(point).z());
+            nearest = std::max(nearest, z);
+            farthest = std::min(farthest, z);
+        }
+    }
+    if (!(farthest <= nearest) || !std::isfinite(nearest) || !std::isfinite(farthest))
+        return std::nullopt;
+    // A margin keeps faces that lie exactly on the box off the planes.
+    const double margin = 1.0 + 0.01 * (nearest - farthest + std::max(std::fabs(nearest), std::fabs(farthest)));
+    return std::make_pair(-nearest - margin, -farthest + margin);
+}
+
 std::optional<Model::Extent> ViewFit::sceneExtent(const Model::Document &document)
 {
     std::optional<Model::Extent> scene;

@@ -6,6 +6,8 @@
 #include <QVector3D>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace Model {
 class Document;
@@ -34,6 +36,12 @@ struct ViewFit {
     static std::optional<Model::Extent> sceneExtent(const Model::Document &document);
     /// The depth of the orthographic volume at zoom 1: the whole part of sqrt(2) * max(width, height).
     static double depthExtent(int width, int height);
+    /// The near and far distances of an orthographic projection (glOrtho's) that hold every object
+    /// of the document (where it is drawn, a move in progress included) and the boxes given, seen
+    /// through `modelView`, with a margin; none when there is nothing to hold.
+    static std::optional<std::pair<double, double>> clipPlanes(const Model::Document &document,
+                                                               const QMatrix4x4 &modelView,
+                                                               const std::vector<Model::Extent> &boxes = {});
 };
 
 } // namespace Ui

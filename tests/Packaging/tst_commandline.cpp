@@ -1,5 +1,5 @@
-// The cellforge executable's command line where no window can be shown: --help and --version
-// answer without a display, and a start without one ends in one line and exit status 1.
+// The cellforge executable's command line where no window can be shown: --help (which names --verbose)
+// and --version answer without a display, and a start without one ends in one line and exit status 1.
 #include "childprocess.h"
 
 #include <QDir>
@@ -45,7 +45,8 @@ private slots:
                  qPrintable(QStringLiteral("exit %1: %2").arg(r.exitCode).arg(r.err)));
         if (out.startsWith(QLatin1String("Usage: ")))
             QVERIFY2(r.out.startsWith(out) && r.out.contains(QLatin1String("[file]")) &&
-                         r.out.contains(QLatin1String("--version")) && r.out.contains(QLatin1String("*.plst")),
+                         r.out.contains(QLatin1String("--version")) && r.out.contains(QLatin1String("*.plst")) &&
+                         r.out.contains(QLatin1String("--verbose")),
                      qPrintable(r.out));
         else
             QCOMPARE(r.out, out);

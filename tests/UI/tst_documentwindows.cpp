@@ -1,13 +1,17 @@
-// Documents and windows: opening (over the right window), saving, files named on the command line, and the
-// cell volume and surface exports.
+// Documents and windows: opening (over the right window, beside it), saving (with the filter's extension),
+// files named on the command line, and the cell volume and surface exports.
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/ModelExtraction/netlistfile.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/Console/commandconsole.h"
+#include "UI/Observers/documentopenedobserver.h"
 #include "UI/cellvolumeexport.h"
 #include "UI/dialogtesting.h"
 #include "UI/documentcommands.h"
+#include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/materialconflictdialog.h"
 #include "UI/surfaceexportcommand.h"
@@ -210,11 +214,20 @@ private slots:
         QVERIFY(QFile::exists(path));
 
         MainWindow first;
+        first.setGeometry(50, 40, 500, 400);
+        first.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
         const QWidgetList before = QApplication::topLevelWidgets();
         whenModal(chooseFile);
         first.action(QStringLiteral("actionOpen"))->trigger();
         MainWindow *opened = openedSince(before);
         QVERIFY(opened && opened->isVisible());
+        // As large as the window it came from, beside it, with its console inside it.
+        QCOMPARE(opened->size(), first.size());
+        QCOMPARE(opened->frameGeometry().topLeft(), first.frameGeometry().topLeft() + QPoint(40, 40));
+        QCOMPARE(opened->presenter()->console()->window(), static_cast<QWidget *>(opened));
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<Ui::Console::CommandConsole *>(widget));
         QCOMPARE(opened->windowTitle(), QStringLiteral("Cellforge  ") + path);
         const auto objects = opened->presenter()->workspace().document().allObjects();
         QCOMPARE(objects.size(), 1);
@@ -227,6 +240,75 @@ private slots:
         QPointer<MainWindow> guard(opened);
         opened->close();
         QTRY_VERIFY(guard.isNull());
+    }
+
+    void openedWindowGoesBesideItsSource_data()
+    {
+        QTest::addColumn<QRect>("source");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("opened");
+        const QRect screen(0, 0, 1600, 1000);
+        QTest::newRow("room right and below") << QRect(100, 100, 800, 600) << screen << QRect(140, 140, 800, 600);
+        QTest::newRow("maximized: smaller by the offset") << screen << screen << QRect(40, 40, 1560, 960);
+        QTest::newRow("at the bottom right: left and up")
+            << QRect(790, 390, 800, 600) << screen << QRect(750, 350, 800, 600);
+        QTest::newRow("second screen") << QRect(1600, 0, 1280, 1024) << QRect(1600, 0, 1280, 1024)
+                                       << QRect(1640, 40, 1240, 984);
+    }
+    void openedWindowGoesBesideItsSource()
+    {
+        QFETCH(QRect, source);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, opened);
+        QCOMPARE(Ui::Observers::DocumentOpenedObserver::besideSource(source, screen), opened);
+    }
+
+    void saveDialogsAddTheFiltersExtension_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("document") << Core::Operations::documentFileFilter() << "plain"
+                                  << "plain.cfw";
+        QTest::newRow("process list") << "Process List (*.plst)"
+                                      << "steps"
+                                      << "steps.plst";
+        QTest::newRow("netlist") << Model::ModelExtraction::NetlistFile::filter() << "beam"
+                                 << "beam.cir";
+        QTest::newRow("an extension given") << Core::Operations::documentFileFilter() << "old.xml"
+                                            << "old.xml";
+    }
+    void saveDialogsAddTheFiltersExtension()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QWidget window;
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            dialog->selectFile(m_dir.filePath(typed));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(Ui::DocumentDialogs::askSaveFileName(&window, QStringLiteral("Save"), m_dir.path(), filter),
+                 m_dir.filePath(saved));
+    }
+
+    void saveAsThroughTheMenuAddsTheDocumentExtension()
+    {
+        MainWindow window;
+        window.presenter()->workspace().document().addObject(
+            std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
+        whenModal([this](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            dialog->selectFile(m_dir.filePath(QStringLiteral("untitled")));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        window.action(QStringLiteral("actionSave_as"))->trigger();
+        QCOMPARE(window.presenter()->workspace().document().fileName(), m_dir.filePath(QStringLiteral("untitled.cfw")));
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("untitled.cfw"))));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("untitled"))));
     }
 
     void commandLineFileOpensAsDocumentOrInTheBatchRunDialog_data()

@@ -164,7 +164,7 @@ private slots:
     void fieldViewShowsScaleColoursAndItsLegend()
     {
         // Silicon 8 cells deep under empty space, doped for 20 steps: the top cells hold the
-        // surface count, the largest of the volume, so red-to-blue paints them blue.
+        // surface count, the largest of the volume, so red-to-blue paints them (cool) blue.
         auto volume = makeVolume(40, 40, 10, [](uint32_t, uint32_t, uint32_t z) { return z < 8 ? 1u : 0u; });
         volume->translate(Util::Vector4D(-20.0, -20.0, 0.0, 0.0));
         Core::Operations::RandomWalkDoping walk(*volume, 15, 0.125, 1.0, 1.0, 100.0, 1.0e9);
@@ -186,12 +186,19 @@ private slots:
         QCOMPARE(m_view->legendMaximum(), scale.maximum());
         const QRgb top = frame.pixel(frame.width() / 2, frame.height() / 2);
         QVERIFY2(qBlue(top) > 2 * qRed(top) && qBlue(top) > 2 * qGreen(top), qPrintable(QString::number(top, 16)));
-        // The legend's bar at the right edge: the lowest value red at its foot, the highest blue at its head.
+        // The legend's bar at the right edge: the lowest value warm red at its foot, the highest
+        // cool blue at its head.
         const int barX = frame.width() - 40 * frame.width() / m_view->width();
-        const QRgb foot = frame.pixel(barX, frame.height() * 88 / 100);
-        const QRgb head = frame.pixel(barX, frame.height() * 12 / 100);
-        QVERIFY2(qRed(foot) > 200 && qBlue(foot) < 60, qPrintable(QString::number(foot, 16)));
-        QVERIFY2(qBlue(head) > 200 && qRed(head) < 60, qPrintable(QString::number(head, 16)));
+        int lowestRed = -1, highestBlue = frame.height();
+        for (int y = 0; y < frame.height(); ++y) {
+            const QRgb p = frame.pixel(barX, y);
+            if (qRed(p) > 150 && qRed(p) > 3 * qBlue(p))
+                lowestRed = y;
+            if (qBlue(p) > 150 && qBlue(p) > 2 * qRed(p))
+                highestBlue = std::min(highestBlue, y);
+        }
+        QVERIFY2(lowestRed > frame.height() * 85 / 100, qPrintable(QString::number(lowestRed)));
+        QVERIFY2(highestBlue < frame.height() / 2, qPrintable(QString::number(highestBlue)));
     }
 
     void clickPicksTheVolumeDrawnFirstOnlyInSelectionMode()

@@ -1,17 +1,23 @@
 // The main window: its menus and keys, the commands driven through them on created substrates, the
-// operation factory behind them, the command console and the window icon.
+// operation factory behind them, what a waiting command says in the window, the command console, the
+// progress dialog's Escape, the timing lines and the window icon.
 #include "Core/Operations/deleteobject.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Console/consoleobserver.h"
 #include "UI/applicationicon.h"
 #include "UI/dialogtesting.h"
+#include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
+#include "UI/operationprogressdialog.h"
+#include "Util/debugoutput.h"
+#include "Util/runcontrol.h"
 #include "catalogtesthome.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
@@ -20,11 +26,17 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -154,12 +166,24 @@ private slots:
         QVERIFY(!select->isChecked());
         QVERIFY(!ws.selection().isSelectionMode());
 
+        // The console is part of the window, a dock at its bottom, shown and hidden from the View menu.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QAction *console = window.action("actionConsole");
-        QWidget *consoleWindow = window.presenter()->console();
-        QVERIFY(console->isChecked() && consoleWindow->isVisible());
-        // Closing the console window itself unchecks the action; it never ends the program.
-        QVERIFY(!consoleWindow->testAttribute(Qt::WA_QuitOnClose));
-        consoleWindow->close();
+        QDockWidget *dock = window.presenter()->consoleDock();
+        QCOMPARE(window.presenter()->console()->window(), static_cast<QWidget *>(&window));
+        QCOMPARE(window.dockWidgetArea(dock), Qt::BottomDockWidgetArea);
+        QVERIFY(console->isChecked() && window.presenter()->console()->isVisible());
+        bool inView = false;
+        for (QAction *menu : window.menuBar()->actions())
+            inView |= menu->text() == QLatin1String("View") && menu->menu()->actions().contains(console);
+        QVERIFY(inView);
+        console->trigger();
+        QVERIFY(!console->isChecked() && !dock->isVisible());
+        console->trigger();
+        QVERIFY(console->isChecked() && dock->isVisible());
+        // Closing the dock itself unchecks the action.
+        dock->close();
         QVERIFY(!console->isChecked());
 
         // Texts that name no operation end the waiting one.
@@ -170,6 +194,159 @@ private slots:
             QVERIFY(!ws.currentOperation());
             QCOMPARE(ws.console().message(), QStringLiteral("Delete: Operation canceled."));
         }
+    }
+
+    void commandsTakeTheOnlyVolumeElseSayInTheWindowWhatToDo_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("takesTheOnly"); // one volume: taken at once (deleting it is no obvious choice)
+        QTest::addColumn<QString>("prompt");    // with two volumes and none selected
+        const QString click = QStringLiteral(u"Click a cell volume, then press Enter — Esc cancels");
+        QTest::newRow("viewing options") << "actionChange_Viewing_Options" << true << "Change Visualization: " + click;
+        QTest::newRow("extract film") << "actionExtract_Film" << true << "Extract Film: " + click;
+        QTest::newRow("export data") << "actionExport_Data" << true << "Export Data: " + click;
+        QTest::newRow("model extraction") << "actionModel_Extraction" << true << "Model Extraction: " + click;
+        QTest::newRow("process step") << "actionPVD" << true << "Isotropic Deposition: " + click;
+        QTest::newRow("glue") << "actionGlue_Substrate" << true
+                              << QStringLiteral(u"Glue Volumes: Click the base cell volume, then press Enter — Esc "
+                                                u"cancels");
+        QTest::newRow("delete") << "actionDelete" << false
+                                << QStringLiteral(
+                                       u"Delete: Click the objects to delete, then press Enter — Esc cancels");
+    }
+    void commandsTakeTheOnlyVolumeElseSayInTheWindowWhatToDo()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, takesTheOnly);
+        QFETCH(QString, prompt);
+        CatalogTestHome home;
+        MainWindow window;
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Core::Workspace &ws = window.presenter()->workspace();
+        auto *overlay = window.view()->findChild<QLabel *>(QStringLiteral("lblPrompt"));
+        QVERIFY(overlay);
+        ws.document().addObject(smallVolume());
+        if (takesTheOnly) {
+            ModalAnswerer answerer({}, [](QWidget *modal) { modal->close(); });
+            window.action(action)->trigger();
+            QVERIFY2(!ws.console().requester(), qPrintable(ws.console().message()));
+            QVERIFY(ws.console().prompt().isEmpty() && !overlay->isVisible());
+            window.presenter()->cancelPressed(); // a dialog that stays open (model extraction) goes
+        }
+
+        ws.document().addObject(smallVolume());
+        window.action(action)->trigger();
+        QVERIFY(ws.console().requester());
+        QCOMPARE(window.statusBar()->currentMessage(), prompt);
+        QVERIFY(overlay->isVisible());
+        QVERIFY(window.view()->rect().contains(overlay->geometry()));
+        QVERIFY2(overlay->text().contains(prompt.mid(prompt.indexOf(QLatin1String(": ")) + 2)),
+                 qPrintable(overlay->text()));
+        QApplication::setActiveWindow(&window); // after the dialogs
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!ws.currentOperation());
+        QVERIFY(!overlay->isVisible());
+        QVERIFY(window.statusBar()->currentMessage() != prompt); // the view may say its zoom there
+    }
+
+    void batchRunTakesTheOnlyVolumeOrAsksInADialog()
+    {
+        CatalogTestHome home;
+        MainWindow window;
+        Core::Workspace &ws = window.presenter()->workspace();
+        QList<Model::ObjectPtr> added;
+        bool yes = false;
+        QStringList seen;
+        ModalAnswerer answerer({}, [&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                seen << QStringLiteral("asked");
+                box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            } else if (auto *dialog = qobject_cast<Ui::RunProcessesDialog *>(modal)) {
+                seen << (dialog->targetVolume() ? QStringLiteral("run on %1").arg(added.indexOf(dialog->targetVolume()))
+                                                : QStringLiteral("run on none"));
+                dialog->reject();
+            }
+        });
+        auto batchRun = [&] {
+            seen.clear();
+            window.action("actionBatch_Run")->trigger(); // returns when its dialogs have closed
+            return seen;
+        };
+        QCOMPARE(batchRun(), QStringList{"run on none"}); // an empty document
+        added << smallVolume();
+        ws.document().addObject(added.last());
+        QCOMPARE(batchRun(), QStringList{"run on 0"});
+        added << smallVolume();
+        ws.document().addObject(added.last());
+        QCOMPARE(batchRun(), (QStringList{"asked", "run on none"}));
+        yes = true;
+        QCOMPARE(batchRun(), QStringList{"asked"});
+        QCOMPARE(ws.console().prompt(),
+                 QStringLiteral(u"Batch Run: Click a cell volume, then press Enter — Esc cancels"));
+        ws.selection().toggle(added.last());
+        seen.clear();
+        window.presenter()->enterPressed();
+        QCOMPARE(seen, QStringList{"run on 1"});
+        QVERIFY(!ws.currentOperation() && ws.console().prompt().isEmpty());
+    }
+
+    void escapeAsksBeforeCancellingOnlyALongRun_data()
+    {
+        QTest::addColumn<int>("askAfter");   // milliseconds
+        QTest::addColumn<QString>("answer"); // empty: not asked
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("a short run stops at once") << 3600000 << "" << true;
+        QTest::newRow("a long run asks: yes") << 0 << "yes" << true;
+        QTest::newRow("a long run asks: no") << 0 << "no" << false;
+        QTest::newRow("the run ends while it asks") << 0 << "ended" << false;
+    }
+    void escapeAsksBeforeCancellingOnlyALongRun()
+    {
+        QFETCH(int, askAfter);
+        QFETCH(QString, answer);
+        QFETCH(bool, stopped);
+        QCOMPARE(Ui::OperationProgressDialog::defaultAskAfter, 3000);
+        Util::RunControl control;
+        Ui::OperationProgressDialog dialog(QStringLiteral("CVD"), control);
+        dialog.setAskAfter(askAfter);
+        dialog.show();
+        QStringList asked;
+        ModalAnswerer answerer({}, [&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            asked << box->text();
+            if (answer == QLatin1String("ended"))
+                dialog.runEnded();
+            else
+                box->button(answer == QLatin1String("yes") ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(asked, answer.isEmpty() ? QStringList() : QStringList{"Cancel the running step?"});
+        QCOMPARE(control.stopRequested(), stopped);
+    }
+
+    void timingLinesOnlyWhenVerbose()
+    {
+        MainWindow window;
+        QStringList lines;
+        const bool wasEnabled = Util::DebugOutput::isEnabled();
+        Util::DebugOutput::setSink([&lines](const QString &line) { lines << line; });
+        Util::DebugOutput::setEnabled(false);
+        createSubstrate(window);
+        QVERIFY(lines.isEmpty());
+        Util::DebugOutput::setEnabled(true);
+        createSubstrate(window);
+        Util::DebugOutput::setEnabled(wasEnabled);
+        Util::DebugOutput::setSink({});
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(QRegularExpression(QStringLiteral("^Time to simulateCreate Substrate: \\d+ ms$"))
+                     .match(lines[0])
+                     .hasMatch(),
+                 qPrintable(lines[0]));
+        QVERIFY2(QRegularExpression(QStringLiteral("^Time to update surface: \\d+ ms$")).match(lines[1]).hasMatch(),
+                 qPrintable(lines[1]));
     }
 
     void eachProcessEntryChangesACreatedSubstrate_data()
@@ -232,11 +409,10 @@ private slots:
         QCOMPARE(two.size(), 2);
 
         ws.selection().toggle(two.first());
-        window.action("actionGlue_Substrate")->trigger();
-        ws.selection().toggle(two.last());
         {
+            // The other volume is the top: the dialog opens at once.
             ModalAnswerer answerer({acceptDialog});
-            window.presenter()->enterPressed();
+            window.action("actionGlue_Substrate")->trigger();
             QCOMPARE(answerer.answered(), size_t(1));
         }
         const auto glued = volumes(ws);

@@ -13,14 +13,18 @@
 #include "fullcatalogue.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
+#include "screenshots.h"
 #include "testoperations.h"
 
 #include <QAction>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextStream>
 #include <QtTest>
 
@@ -144,6 +148,66 @@ private slots:
         QCOMPARE(dialog.materials().size(), before);
     }
 
+    void constantsAreEditedInTheirUnitsAndBadOnesRefused_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("stored"); // in the catalogue's unit; 0: refused
+        QTest::addColumn<QString>("message");
+        QTest::newRow("density") << 3 << "2330.5" << 2330.5 << "";
+        QTest::newRow("Young's modulus in GPa") << 4 << "150" << 150e9 << "";
+        QTest::newRow("Poisson's ratio") << 5 << "0.49" << 0.49 << "";
+        QTest::newRow("auxetic Poisson's ratio") << 5 << "-0.5" << -0.5 << "";
+        QTest::newRow("no density") << 3 << "0" << 0.0
+                                    << "The density must be above 0 kg/m³. Density (kg/m³) is unchanged.";
+        QTest::newRow("negative modulus")
+            << 4 << "-1" << 0.0 << "Young's modulus must be above 0 GPa. Young Modulus (GPa) is unchanged.";
+        const QString poisson =
+            QStringLiteral("Poisson's ratio must lie above -1 and below 0.5. Poisson Ratio is unchanged.");
+        QTest::newRow("Poisson's ratio 0.5") << 5 << "0.5" << 0.0 << poisson;
+        QTest::newRow("Poisson's ratio -1") << 5 << "-1" << 0.0 << poisson;
+        QTest::newRow("not a number") << 3 << "heavy" << 0.0
+                                      << "\"heavy\" is not a number: Density (kg/m³) is unchanged.";
+    }
+    // The netlist's constants are shown with their units and edited through text; a value no
+    // material can have is named under the table and leaves the old one.
+    void constantsAreEditedInTheirUnitsAndBadOnesRefused()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(double, stored);
+        QFETCH(QString, message);
+        Ui::ManageMaterialsDialog dialog;
+        auto *model = dialog.model();
+        QCOMPARE(model->columnCount(), 6);
+        QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Young Modulus (GPa)"));
+        const QModelIndex si = model->index(0, column);
+        QVERIFY(model->flags(si) & Qt::ItemIsEditable);
+        const Material before = model->materials().first();
+        auto *table = dialog.findChild<QTableView *>(QStringLiteral("tvwMaterials"));
+        auto *delegate = table->itemDelegateForColumn(column);
+        QWidget parent;
+        std::unique_ptr<QWidget> editor(delegate->createEditor(&parent, {}, si));
+        auto *line = qobject_cast<QLineEdit *>(editor.get());
+        QVERIFY(line);
+        delegate->setEditorData(line, si);
+        QCOMPARE(line->text(), QStringLiteral("2329 188 0.28").split(' ').at(column - 3));
+        line->setText(typed);
+        delegate->setModelData(line, model, si);
+        auto *label = dialog.findChild<QLabel *>(QStringLiteral("lblMessage"));
+        QCOMPARE(label->text(), message);
+        const Material after = model->materials().first();
+        const float values[3] = {after.density(), after.youngModulus(), after.poissonRatio()};
+        const float old[3] = {before.density(), before.youngModulus(), before.poissonRatio()};
+        QCOMPARE(values[column - 3], stored == 0.0 ? old[column - 3] : float(stored));
+        // Direct edits are held to the same bounds.
+        QCOMPARE(model->setData(si, typed.toDouble()), stored != 0.0);
+        if (column == 5 && stored == 0.0) {
+            dialog.show();
+            saveShot(dialog, QStringLiteral("manage-materials"));
+        }
+    }
+
     void acceptedMaterialsReachTheCatalogueTheFileAndTheView()
     {
         CatalogTestHome home;
@@ -155,6 +219,7 @@ private slots:
             auto *dialog = qobject_cast<Ui::ManageMaterialsDialog *>(w);
             dialog->findChild<QPushButton *>(QStringLiteral("btnAddMaterial"))->click();
             dialog->model()->setData(dialog->model()->index(2, 2), QColor(0, 0, 0, 255));
+            dialog->model()->setData(dialog->model()->index(0, 4), 150.0); // GPa
             dialog->accept();
         }});
         window.action("actionManage_Materials")->trigger();
@@ -164,6 +229,8 @@ private slots:
         QCOMPARE(materials->getMaterial(4).color(), (std::array<float, 4>{0.0f, 0.0f, 0.0f, 1.0f}));
         const QByteArray written = home.read(QStringLiteral("materials.xml"));
         QVERIFY(written.contains("name=\"New Material\""));
+        QCOMPARE(materials->getMaterial(1).youngModulus(), 1.5e11f);
+        QVERIFY(written.contains("young-modulus=\"1.5e+11\""));
         QVERIFY(written.contains("material-id=\"" + QByteArray::number(all.last().id()) + "\""));
         QCOMPARE(redraws->count, 1);
     }

@@ -1,5 +1,6 @@
 #include "changetotalvolumevisualizationoptions.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 
 namespace Core {
@@ -30,10 +31,8 @@ void ChangeTotalVolumeVisualizationOptions::setOptions(const VisualizationOption
 void ChangeTotalVolumeVisualizationOptions::start()
 {
     Workspace &ws = workspace();
-    for (const auto &object : ws.pickState().selected()) {
-        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
-        if (!volume)
-            continue;
+    VolumeChoice choice(ws);
+    if (const auto volume = choice.obvious()) {
         m_volume = volume;
         ws.selection().clearSelection();
         ws.selection().setSelectionMode(false);
@@ -47,9 +46,8 @@ void ChangeTotalVolumeVisualizationOptions::start()
             cancel();
         return;
     }
-    ws.console().writeMessage(name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
-    ws.console().requestEnter(shared_from_this());
-    ws.selection().setSelectionMode(true);
+    choice.waitForEnter(shared_from_this(), name() + QStringLiteral(": Select a cell volume and press Enter/Return."),
+                        choice.volumePrompt(name()));
 }
 
 void ChangeTotalVolumeVisualizationOptions::cancel()

@@ -2,24 +2,16 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 #include "substratebuilder.h"
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <exception>
 
 namespace Core {
 namespace Operations {
-
-namespace {
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-} // namespace
 
 CreateSubstrateOperation::CreateSubstrateOperation(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Create Substrate"), 2)
@@ -94,13 +86,13 @@ void CreateSubstrateOperation::execute()
         ws.operationCanceled();
         return;
     }
-    printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                    QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+    Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
 
     timer.restart();
     m_volume->painter().regenerateSurface();
-    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                    QStringLiteral(" ms"));
+    Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                            QStringLiteral(" ms"));
 
     ws.document().addObject(m_volume);
     ws.console().writeMessage(QStringLiteral("Create Substrate: substrate created successfully."));

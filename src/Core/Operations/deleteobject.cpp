@@ -1,5 +1,6 @@
 #include "deleteobject.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 
 #include <algorithm>
@@ -19,9 +20,9 @@ void DeleteObject::start()
     Workspace &ws = workspace();
     const auto selected = ws.pickState().selected();
     if (selected.isEmpty()) {
-        ws.console().writeMessage(QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter"));
-        ws.console().requestEnter(shared_from_this());
-        ws.selection().setSelectionMode(true);
+        VolumeChoice(ws).waitForEnter(
+            shared_from_this(), QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter"),
+            VolumeChoice::clickPrompt(QStringLiteral("Delete"), QStringLiteral("the objects to delete")));
         return;
     }
     m_objects = selected;

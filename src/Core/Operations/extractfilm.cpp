@@ -1,8 +1,10 @@
 #include "extractfilm.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
 #include "filmextraction.h"
@@ -10,23 +12,12 @@
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <exception>
 
 namespace Core {
 namespace Operations {
 
 using Model::Automaton::TotalVolume;
-
-namespace {
-
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
 
 ExtractFilm::ExtractFilm(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Extract Film"), 8)
@@ -38,16 +29,12 @@ void ExtractFilm::start()
     if (m_step != 0)
         return;
     Workspace &ws = workspace();
-    for (const auto &object : ws.pickState().selected()) {
-        if (auto volume = std::dynamic_pointer_cast<TotalVolume>(object)) {
-            m_source = volume;
-            break;
-        }
-    }
+    VolumeChoice choice(ws);
+    m_source = choice.obvious();
     if (!m_source) {
-        ws.console().writeMessage(QStringLiteral("Extract Film: select a cell volume and press Enter/Return."));
-        ws.console().requestEnter(shared_from_this());
-        ws.selection().setSelectionMode(true);
+        choice.waitForEnter(shared_from_this(),
+                            QStringLiteral("Extract Film: select a cell volume and press Enter/Return."),
+                            choice.volumePrompt(name()));
         return;
     }
     ws.console().writeMessage(QStringLiteral("Extract Film: cell volume selected."));
@@ -80,12 +67,12 @@ void ExtractFilm::execute()
                 m_result = engine.run();
                 if (m_result) {
                     control.setStoppable(false);
-                    printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                                    QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                    Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                     timer.restart();
                     m_result->painter().regenerateSurface(&control);
-                    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                                    QStringLiteral(" ms"));
+                    Util::DebugOutput::line(QStringLiteral("Time to update surface: ") +
+                                            QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                 }
             } catch (const std::exception &error) {
                 m_result.reset();

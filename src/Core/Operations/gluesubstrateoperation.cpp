@@ -1,14 +1,15 @@
 #include "gluesubstrateoperation.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
 #include "gluesubstrate.h"
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <exception>
 
 namespace Core {
@@ -17,37 +18,15 @@ namespace Operations {
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 
-namespace {
-
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
-
 GlueSubstrateOperation::GlueSubstrateOperation(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Glue Volumes"), 12)
 {
 }
 
-TotalVolumePtr GlueSubstrateOperation::selectedVolume(const TotalVolumePtr &other) const
+void GlueSubstrateOperation::waitForEnter(const QString &prompt, const QString &which)
 {
-    for (const auto &object : workspace().pickState().selected()) {
-        auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
-        if (volume && volume != other)
-            return volume;
-    }
-    return nullptr;
-}
-
-void GlueSubstrateOperation::waitForEnter(const QString &prompt)
-{
-    Workspace &ws = workspace();
-    ws.console().writeMessage(prompt);
-    ws.console().requestEnter(shared_from_this());
-    ws.selection().setSelectionMode(true);
+    VolumeChoice choice(workspace());
+    choice.waitForEnter(shared_from_this(), prompt, VolumeChoice::clickPrompt(name(), which));
 }
 
 void GlueSubstrateOperation::start()
@@ -61,28 +40,49 @@ void GlueSubstrateOperation::start()
 void GlueSubstrateOperation::chooseBase()
 {
     Workspace &ws = workspace();
-    m_base = selectedVolume(nullptr);
+    VolumeChoice choice(ws);
+    const int volumes = choice.volumes().size();
+    if (volumes < 2) {
+        // Nothing the user could pick would do: say so instead of waiting.
+        ws.console().writeMessage(
+            QStringLiteral("Glue Volumes: gluing takes two cell volumes; the document holds %1.").arg(volumes));
+        cancel();
+        return;
+    }
+    m_base = choice.selected();
     if (!m_base) {
-        waitForEnter(QStringLiteral("Glue Volumes: select the base cell volume and press Enter/Return."));
+        waitForEnter(QStringLiteral("Glue Volumes: select the base cell volume and press Enter/Return."),
+                     QStringLiteral("the base cell volume"));
         return;
     }
     ws.console().writeMessage(
         QStringLiteral("Glue Volumes: base cell volume selected. Select top cell volume and press enter"));
     m_step = 1;
+    // A second selected volume is the top; with two volumes in the document the top is the other one.
+    m_top = choice.selected(m_base);
+    if (!m_top && volumes == 2)
+        m_top = choice.volumes().value(choice.volumes().first() == m_base ? 1 : 0);
     ws.selection().clearSelection();
     ws.notifyUpdate();
-    waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."));
+    if (m_top) {
+        chooseTop();
+        return;
+    }
+    waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."),
+                 QStringLiteral("the top cell volume"));
 }
 
 void GlueSubstrateOperation::chooseTop()
 {
     Workspace &ws = workspace();
-    m_top = selectedVolume(m_base);
+    if (!m_top)
+        m_top = VolumeChoice(ws).selected(m_base);
     if (!m_top) {
         // The base alone (or nothing) is selected: ask again with a clean selection.
         ws.selection().clearSelection();
         ws.notifyUpdate();
-        waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."));
+        waitForEnter(QStringLiteral("Glue Volumes: select the top cell volume and press Enter/Return."),
+                     QStringLiteral("the top cell volume"));
         return;
     }
     ws.console().writeMessage(QStringLiteral("Glue Volumes: top cell volume selected."));
@@ -122,12 +122,12 @@ void GlueSubstrateOperation::execute()
                 if (!m_result)
                     return;
                 control.setStoppable(false);
-                printTimingLine(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
-                                QString::number(timer.elapsed()) + QStringLiteral(" ms"));
+                Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
+                                        QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                 timer.restart();
                 m_result->painter().regenerateSurface(&control);
-                printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
-                                QStringLiteral(" ms"));
+                Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
+                                        QStringLiteral(" ms"));
             } catch (const std::exception &error) {
                 failure = Util::failureText(error, QStringLiteral("glue these cell volumes"));
             }

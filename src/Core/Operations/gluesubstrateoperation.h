@@ -7,7 +7,8 @@
 namespace Core {
 namespace Operations {
 
-/// "Glue Volumes": the user picks a base and then a top cell volume; both are replaced in the
+/// "Glue Volumes": the user picks a base and then a top cell volume (the other one, when the document
+/// holds two); both are replaced in the
 /// document by one new volume in which the occupied part of the top, turned over and shifted if
 /// wanted, rests on the occupied part of the base (wafer bonding). Undo puts the two back.
 class GlueSubstrateOperation : public ObjectOperation {
@@ -42,9 +43,8 @@ public:
 private:
     void chooseBase();
     void chooseTop();
-    void waitForEnter(const QString &prompt);
-    /// The first selected cell volume other than `other`.
-    Model::Automaton::TotalVolumePtr selectedVolume(const Model::Automaton::TotalVolumePtr &other) const;
+    /// Waits for Enter with `prompt` in the console; the window asks to click `which`.
+    void waitForEnter(const QString &prompt, const QString &which);
 
     uint32_t m_step = 0;
     Model::Automaton::TotalVolumePtr m_base;

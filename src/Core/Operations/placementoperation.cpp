@@ -1,5 +1,6 @@
 #include "placementoperation.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 
 namespace Core {
@@ -37,6 +38,7 @@ void PlacementOperation::start()
         ws.pickState().requestPointer(shared_from_this(), &m_hoverPoint);
         ws.pickState().requestPoint(shared_from_this(), &m_destination, &m_clickMode);
         ws.console().writeMessage(m_prefix + QStringLiteral(": Left click on destination."));
+        ws.console().setPrompt(m_prefix + QStringLiteral(u": Click the destination — Esc cancels"));
         m_step = 2;
         break;
     case 2:
@@ -62,9 +64,9 @@ void PlacementOperation::chooseObjects()
     Workspace &ws = workspace();
     const auto selected = ws.pickState().selected();
     if (selected.isEmpty()) {
-        ws.console().writeMessage(m_selectPrompt);
-        ws.console().requestEnter(shared_from_this());
-        ws.selection().setSelectionMode(true);
+        VolumeChoice(ws).waitForEnter(
+            shared_from_this(), m_selectPrompt,
+            VolumeChoice::clickPrompt(m_prefix, QStringLiteral("the objects to ") + m_prefix.toLower()));
         return;
     }
     for (const auto &object : selected) {
@@ -79,6 +81,9 @@ void PlacementOperation::chooseObjects()
     ws.pickState().requestPoint(shared_from_this(), &m_basePoint, &m_clickMode);
     m_distanceReceived = false;
     ws.console().requestCoordinates(shared_from_this(), &m_displacement, &m_distanceReceived);
+    ws.console().setPrompt(m_prefix +
+                           QStringLiteral(u": Click a base point, or type the distance (x, y, z) in the console — "
+                                          u"Esc cancels"));
     m_step = 1;
     ws.selection().setSelectionMode(false);
     ws.notifyUpdate();

@@ -1,27 +1,18 @@
 #include "processoperation.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
+#include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <exception>
 #include <new>
 
 namespace Core {
 namespace Operations {
-
-namespace {
-
-void printTimingLine(const QString &line)
-{
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-} // namespace
 
 template <class Base> void CellVolumeOperation<Base>::chooseVolume(const Model::Automaton::TotalVolumePtr &volume)
 {
@@ -39,27 +30,15 @@ template <class Base> void CellVolumeOperation<Base>::start()
 {
     if (m_volume)
         return;
-    Workspace &ws = this->workspace();
-
-    for (const auto &object : ws.pickState().selected()) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
-            chooseVolume(volume);
-            execute();
-            return;
-        }
-    }
-
-    const auto objects = ws.document().allObjects();
-    if (objects.size() == 1) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first()))
-            chooseVolume(volume);
+    VolumeChoice choice(this->workspace());
+    if (const auto volume = choice.obvious()) {
+        chooseVolume(volume);
         execute();
         return;
     }
-
-    ws.console().writeMessage(this->name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
-    ws.console().requestEnter(this->shared_from_this());
-    ws.selection().setSelectionMode(true);
+    choice.waitForEnter(this->shared_from_this(),
+                        this->name() + QStringLiteral(": Select a cell volume and press Enter/Return."),
+                        choice.volumePrompt(this->name()));
 }
 
 template <class Base> void CellVolumeOperation<Base>::cancel()
@@ -172,9 +151,10 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     }
     std::vector<uint32_t>().swap(m_keptStates);
     std::vector<uint32_t>().swap(m_keptAtoms);
-    printTimingLine(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
-                    QString::number(simulated) + QStringLiteral(" ms"));
-    printTimingLine(QStringLiteral("Time to update surface: ") + QString::number(surfaced) + QStringLiteral(" ms"));
+    Util::DebugOutput::line(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
+                            QString::number(simulated) + QStringLiteral(" ms"));
+    Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(surfaced) +
+                            QStringLiteral(" ms"));
 
     afterRun(volume);
     ws.setLastOperation(volume.id(), this->typeCode());

@@ -2,11 +2,11 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
+#include "Util/debugoutput.h"
 #include "Util/paralleltasks.h"
 #include "Util/runstage.h"
 #include "randomstream.h"
 
-#include <QDebug>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -193,7 +193,7 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     QElapsedTimer timer;
     timer.start();
     Model::Automaton::CellLock lock(m_volume);
-    qDebug().nospace() << "Steps to run: " << steps;
+    Util::DebugOutput::line(QStringLiteral("Steps to run: %1").arg(steps));
     if (steps > 0) {
         initialise(lock.cells());
         stage.advance();
@@ -205,15 +205,15 @@ uint64_t RandomWalkDoping::dope(double totalTime)
             }
             gather();
             scatter(lock.cells(), step);
-            if (step % 100 == 0)
-                qDebug().nospace() << "At step " << step;
+            if (step % 100 == 0 && Util::DebugOutput::isEnabled())
+                Util::DebugOutput::line(QStringLiteral("At step %1").arg(step));
             stage.advance();
         }
         finish(lock.cells());
         std::vector<uint8_t>().swap(m_classes);
     }
     stage.finish();
-    qDebug().nospace() << "Time to run: " << timer.elapsed() << " ms";
+    Util::DebugOutput::line(QStringLiteral("Time to run: %1 ms").arg(timer.elapsed()));
     return steps;
 }
 

@@ -1,5 +1,6 @@
 #include "runmodelextraction.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
@@ -57,24 +58,13 @@ void RunModelExtraction::start()
 {
     if (m_state != Idle)
         return;
-    Workspace &ws = workspace();
-    for (const auto &object : ws.pickState().selected()) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
-            chooseVolume(volume);
-            return;
-        }
-    }
-    const auto objects = ws.document().allObjects();
-    if (objects.size() == 1) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first()))
-            chooseVolume(volume);
-        else
-            cancel();
+    VolumeChoice choice(workspace());
+    if (const auto volume = choice.obvious()) {
+        chooseVolume(volume);
         return;
     }
-    ws.console().writeMessage(message(QStringLiteral("Select a cell volume and press Enter/Return.")));
-    ws.console().requestEnter(shared_from_this());
-    ws.selection().setSelectionMode(true);
+    choice.waitForEnter(shared_from_this(), message(QStringLiteral("Select a cell volume and press Enter/Return.")),
+                        choice.volumePrompt(consoleName()));
 }
 
 bool RunModelExtraction::runPreprocessing()

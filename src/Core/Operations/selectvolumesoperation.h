@@ -7,8 +7,10 @@
 namespace Core {
 namespace Operations {
 
-/// The entry of a batch run ("Select volumes"): chooses the cell volume the process list runs on,
-/// or none when the user answers "n", then lets its observer open the batch-run dialog.
+/// The entry of a batch run ("Select volumes"): chooses the cell volume the process list runs on (the
+/// selected one, or the document's only one), or none when the document holds none or the user says so
+/// (No in the window's question, or "n" typed in the console), then lets its observer open the
+/// batch-run dialog.
 class SelectVolumesOperation : public Operation {
 public:
     explicit SelectVolumesOperation(Workspace &workspace);
@@ -23,6 +25,7 @@ public:
 
 private:
     bool m_done = false;
+    bool m_asked = false;
     Model::Automaton::TotalVolumePtr m_volume;
     QString m_answer;
 };

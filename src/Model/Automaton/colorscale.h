@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
 
@@ -7,8 +9,10 @@ namespace Model {
 namespace Automaton {
 
 /// Maps values between a minimum and a maximum onto a table of 256 colours: 0 "Gray Scale",
-/// 1 "Red to Blue", 2 "Yellow to Blue" (any other type is drawn as gray). The field view colours
-/// cells with it and the view's legend shows it.
+/// 1 "Red to Blue", 2 "Yellow to Blue" (any other type is drawn as gray). Every table steps
+/// evenly in perceived colour (CIELAB), and the sequential ones start light, so that the many cells
+/// with few particles do not paint the picture dark. The field view colours cells with it and the
+/// view's legend shows it.
 class ColorScale {
 public:
     using Color = std::array<float, 4>;
@@ -31,8 +35,20 @@ public:
     const Color &entry(int i) const { return m_table[i]; }
     const std::array<Color, entries> &table() const { return m_table; }
 
-    /// The table of a type, alpha 1.
+    /// The table of a type, alpha 1: 0 gray from CIELAB lightness L* 95 down to 20 in even steps;
+    /// 1 the cool-warm diverging map of K. Moreland ("Diverging Color Maps for Scientific
+    /// Visualization", ISVC 2009) from its red through light gray to its blue, each half straight
+    /// in CIELAB; 2 viridis (S. van der Walt and N. Smith, matplotlib 1.5, 2015) run from its
+    /// yellow to its dark blue.
     static std::array<Color, entries> tableOf(uint32_t type);
+    /// A value as the legend prints it: at most four significant digits, without trailing zeros
+    /// (125, 0.5, 1.235e+04), in the C locale.
+    static QString valueText(double value);
+    /// The sRGB colour (0..1, alpha 1) of CIELAB (D65 white) L*, a*, b*, clipped to the gamut:
+    /// CIE 15:2004 and IEC 61966-2-1.
+    static Color fromLab(double lightness, double a, double b);
+    /// CIELAB L*, a*, b* of an sRGB colour (0..1); the inverse of fromLab inside the gamut.
+    static std::array<double, 3> toLab(const Color &color);
 
     bool operator==(const ColorScale &o) const
     {

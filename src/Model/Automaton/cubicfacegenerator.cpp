@@ -61,11 +61,13 @@ public:
     {
     }
 
-    void add(unsigned exposed, uint32_t x, uint32_t y, uint32_t z, uint32_t slot)
+    /// Faces in `cut` take `cutSlot` instead of `slot`.
+    void add(unsigned exposed, unsigned cut, uint32_t x, uint32_t y, uint32_t z, uint32_t plainSlot, uint32_t cutSlot)
     {
         for (unsigned f = 2; f < 6; ++f) {
             if (!(exposed & (1u << f)))
                 continue;
+            const uint32_t slot = cut & (1u << f) ? cutSlot : plainSlot;
             Run &run = m_side[f];
             if (run.open && run.end == z && run.slot == slot) {
                 ++run.end;
@@ -77,6 +79,7 @@ public:
         for (unsigned f = 0; f < 2; ++f) {
             if (!(exposed & (1u << f)))
                 continue;
+            const uint32_t slot = cut & (1u << f) ? cutSlot : plainSlot;
             Run &run = m_zRuns[f * m_depth + (z - m_lowerZ)];
             if (run.open && run.end == y && run.slot == slot) {
                 ++run.end;
@@ -133,16 +136,44 @@ private:
 
 struct Context {
     const Voxel *cells;
+    uint32_t nx;
     uint32_t ny;
     uint32_t nz;
     const CellWindow &window;
     const FacePalette &palette;
     const uint32_t *slotOverride;
+    bool shadeCuts;
 
     bool overridden(size_t index) const { return slotOverride && slotOverride[index] != FacePalette::noSlot; }
     uint32_t slot(size_t index) const
     {
         return overridden(index) ? slotOverride[index] : palette.slot(cells[index].state());
+    }
+
+    // The exposed faces of cell (x, y, z) that a cut laid open: behind them lies a visible material
+    // that is cut or outside the window. Faces towards empty space or the volume's sides are real.
+    unsigned cutFaces(uint32_t x, uint32_t y, uint32_t z, size_t index, unsigned exposed) const
+    {
+        if (!shadeCuts)
+            return 0;
+        const uint32_t at[3] = {x, y, z};
+        const uint32_t size[3] = {nx, ny, nz};
+        const ptrdiff_t stride[3] = {static_cast<ptrdiff_t>(ny) * nz, static_cast<ptrdiff_t>(nz), 1};
+        unsigned cut = 0;
+        for (unsigned f = 0; f < 6; ++f) {
+            if (!(exposed & (1u << f)))
+                continue;
+            const unsigned axis = 2 - f / 2;
+            const bool up = f & 1u;
+            if (up ? at[axis] + 1 >= size[axis] : at[axis] == 0)
+                continue;
+            const Voxel &next = cells[static_cast<ptrdiff_t>(index) + (up ? stride[axis] : -stride[axis])];
+            const uint32_t beyond = up ? at[axis] + 1 : at[axis] - 1;
+            const bool hidden = next.isCut() || beyond < window.lower[axis] || beyond >= window.upper[axis];
+            if (hidden && next.state() != 0 && palette.opacity(next.state()) != OpacityClass::Invisible)
+                cut |= 1u << f;
+        }
+        return cut;
     }
 };
 
@@ -323,10 +354,12 @@ void walkSlab(const Context &c, uint32_t x0, uint32_t x1, Source &source, Sink &
                 if (!exposed)
                     continue;
                 const uint32_t slot = c.slot(column + z);
+                const uint32_t cutSlot = c.palette.cutSlot(slot);
                 const bool opaque = exposed & opaqueBit;
-                sink.cell(x, y, z, exposed & 63u, slot, opaque);
+                const unsigned cut = c.cutFaces(x, y, z, column + z, exposed & 63u);
+                sink.cell(x, y, z, exposed & 63u, cut, slot, cutSlot, opaque);
                 if (opaque)
-                    mesh.add(exposed & 63u, x, y, z, slot);
+                    mesh.add(exposed & 63u, cut, x, y, z, slot, cutSlot);
             }
             mesh.endColumn(x, y);
             sink.endRow();
@@ -361,7 +394,7 @@ public:
     }
     void beginPlane(uint32_t) {}
     void endRow() {}
-    void cell(uint32_t x, uint32_t, uint32_t, unsigned exposed, uint32_t, bool opaque)
+    void cell(uint32_t x, uint32_t, uint32_t, unsigned exposed, unsigned, uint32_t, uint32_t, bool opaque)
     {
         const size_t faces = size_t(__builtin_popcount(exposed));
         if (opaque) {
@@ -406,12 +439,13 @@ public:
         m_face5 = m_planeStart + m_counts.planeFaces[i] - m_counts.planeFace5[i];
         m_planeStart += m_counts.planeFaces[i];
     }
-    void cell(uint32_t x, uint32_t y, uint32_t z, unsigned exposed, uint32_t slot, bool opaque)
+    void cell(uint32_t x, uint32_t y, uint32_t z, unsigned exposed, unsigned cut, uint32_t slot, uint32_t cutSlot,
+              bool opaque)
     {
         for (unsigned f = 0; f < 6; ++f) {
             if (!(exposed & (1u << f)))
                 continue;
-            const CellFace face(x, y, z, f, slot);
+            const CellFace face(x, y, z, f, cut & (1u << f) ? cutSlot : slot);
             if (opaque)
                 *m_opaque++ = face;
             else if (f < 2)
@@ -458,9 +492,10 @@ private:
 
 } // namespace
 
-CubicFaceGenerator::CubicFaceGenerator(const Voxel *cells, uint32_t ny, uint32_t nz, const CellWindow &window,
-                                       const FacePalette &palette, const float cellSize[3])
+CubicFaceGenerator::CubicFaceGenerator(const Voxel *cells, uint32_t nx, uint32_t ny, uint32_t nz,
+                                       const CellWindow &window, const FacePalette &palette, const float cellSize[3])
     : m_cells(cells)
+    , m_nx(nx)
     , m_ny(ny)
     , m_nz(nz)
     , m_window(window)
@@ -478,7 +513,7 @@ void CubicFaceGenerator::probe(const char *point) const
 CubicFaces CubicFaceGenerator::run() const
 {
     const Slabs slabs(m_window.lower[0], m_window.upper[0]);
-    const Context context{m_cells, m_ny, m_nz, m_window, m_palette, m_slotOverride};
+    const Context context{m_cells, m_nx, m_ny, m_nz, m_window, m_palette, m_slotOverride, m_shadeCuts};
     const size_t slots = m_palette.size();
 
     // The first pass keeps each cell's exposed faces (a byte a cell of the window) for the second.

@@ -37,7 +37,8 @@ struct CubicFaces {
 /// The caller holds the volume's cell lock.
 class CubicFaceGenerator {
 public:
-    CubicFaceGenerator(const Voxel *cells, uint32_t ny, uint32_t nz, const CellWindow &window,
+    /// `cells` are the volume's nx x ny x nz cells (z fastest).
+    CubicFaceGenerator(const Voxel *cells, uint32_t nx, uint32_t ny, uint32_t nz, const CellWindow &window,
                        const FacePalette &palette, const float cellSize[3]);
 
     void setProbe(const GenerationProbe &probe) { m_probe = probe; }
@@ -45,10 +46,14 @@ public:
     /// a palette slot per cell of the volume, in cell order; FacePalette::noSlot keeps the
     /// material's. A cell with a slot of its own counts as opaque.
     void setSlotOverride(const uint32_t *cellSlots) { m_slotOverride = cellSlots; }
+    /// Whether faces that a cut laid open take their material's cut slot (on by default); views
+    /// whose colours carry data keep them plain.
+    void setShadeCutFaces(bool on) { m_shadeCuts = on; }
 
     /// The faces by the opacity rules: an opaque cell shows a face unless its neighbour there is
     /// opaque; a transparent cell hides a face towards an opaque neighbour or one of its own
-    /// material. Window boundaries show every face; empty, cut and invisible cells show none.
+    /// material. Window boundaries show every face; empty, cut and invisible cells show none. A face
+    /// with a visible material behind it that is cut or outside the window is a cut face.
     CubicFaces run() const;
     /// All six faces of every empty cell of the window (cut or not), in cell order, slot 0.
     std::vector<Geometry::CellFace> emptyCellOutlines() const;
@@ -57,6 +62,7 @@ private:
     void probe(const char *point) const;
 
     const Voxel *m_cells;
+    uint32_t m_nx;
     uint32_t m_ny;
     uint32_t m_nz;
     CellWindow m_window;
@@ -64,6 +70,7 @@ private:
     float m_cellSize[3];
     GenerationProbe m_probe;
     const uint32_t *m_slotOverride = nullptr;
+    bool m_shadeCuts = true;
 };
 
 } // namespace Automaton

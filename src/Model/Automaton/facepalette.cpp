@@ -38,8 +38,9 @@ FacePalette::FacePalette(const ColorMap &colors)
         if (entry.first < denseLimit)
             top = std::max(top, entry.first);
     }
-    m_colors.resize(m_materials.size());
-    m_bytes.resize(m_materials.size());
+    m_plainCount = m_materials.size();
+    m_colors.resize(2 * m_plainCount);
+    m_bytes.resize(2 * m_plainCount);
     m_denseSlots.assign(size_t(top) + 1, noSlot);
     uint32_t slot = 0;
     for (const auto &entry : colors) {
@@ -76,9 +77,14 @@ void FacePalette::recolor(const ColorMap &colors, bool selected)
 
 void FacePalette::setColor(uint32_t slot, const Color &color)
 {
+    const Color shaded{color[0] * cutShade, color[1] * cutShade, color[2] * cutShade, color[3]};
+    const uint32_t cut = slot + uint32_t(m_plainCount);
     m_colors[slot] = color;
-    for (int i = 0; i < 4; ++i)
-        m_bytes[slot][size_t(i)] = Materials::colorByte(color[size_t(i)]);
+    m_colors[cut] = shaded;
+    for (size_t i = 0; i < 4; ++i) {
+        m_bytes[slot][i] = Materials::colorByte(color[i]);
+        m_bytes[cut][i] = Materials::colorByte(shaded[i]);
+    }
 }
 
 size_t FacePalette::storedBytes() const

@@ -64,6 +64,20 @@ FieldPainter::FieldPainter(TotalVolume &volume)
 {
 }
 
+QString FieldPainter::quantityName(uint32_t distribution)
+{
+    switch (distribution) {
+    case 0:
+        return ParticleCounts::nTypeName();
+    case 1:
+        return ParticleCounts::pTypeName();
+    default:
+        return QStringLiteral("Random Walk Particle Count P - N");
+    }
+}
+
+QString FieldPainter::unit() { return QStringLiteral("particles per cell"); }
+
 uint32_t FieldPainter::particleDistribution() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -176,7 +190,9 @@ void FieldPainter::generate(const CellWindow &window, const ColorMap &materials,
                         }
             });
         }
-        CubicFaceGenerator generator(cells, ny, nz, window, palette, m_cellSize);
+        // The scale colours carry the counts: a cut face keeps them as they are.
+        CubicFaceGenerator generator(cells, m_volume.sizeX(), ny, nz, window, palette, m_cellSize);
+        generator.setShadeCutFaces(false);
         if (present)
             generator.setSlotOverride(cellSlots.data());
         faces = generator.run();

@@ -8,6 +8,8 @@
 #include "facemesh.h"
 #include "facepalette.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -29,6 +31,12 @@ public:
     static constexpr uint32_t scaleMaterialBase = 0xffffff00u;
 
     explicit FieldPainter(TotalVolume &volume);
+
+    /// What a distribution shows, for the legend: the particle-count field's name, or for the
+    /// signed sum "Random Walk Particle Count P - N".
+    static QString quantityName(uint32_t distribution);
+    /// The unit of the counts the view shows.
+    static QString unit();
 
     uint32_t particleDistribution() const;
     void setParticleDistribution(uint32_t distribution);

@@ -4,6 +4,7 @@
 #include "silattice.h"
 #include "totalvolume.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Model {
@@ -18,6 +19,32 @@ namespace {
 const float atomColor[4] = {0.75f, 0.75f, 0.82f, 1.0f};
 // Half the width of an atom's octahedron, in cells: a bond is sqrt(3) / 4 = 0.43 cells long.
 const float atomRadius = 0.09f;
+// However far the view is zoomed out, an atom stays at least this many pixels wide each side.
+const double leastAtomPixels = 3.0;
+
+// Scene units per pixel at the current model-view origin, from the GL matrices and viewport;
+// 0 when they give no answer.
+double unitsPerPixel()
+{
+    GLdouble modelView[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // The origin in eye coordinates, and one unit to its right (eye x): their distance on screen.
+    const double eye[4] = {modelView[12], modelView[13], modelView[14], modelView[15]};
+    auto screenX = [&](double dx) {
+        const double x = eye[0] + dx;
+        const double clipX =
+            projection[0] * x + projection[4] * eye[1] + projection[8] * eye[2] + projection[12] * eye[3];
+        const double clipW =
+            projection[3] * x + projection[7] * eye[1] + projection[11] * eye[2] + projection[15] * eye[3];
+        return clipW != 0.0 ? clipX / clipW * viewport[2] / 2.0 : 0.0;
+    };
+    const double pixels = std::fabs(screenX(1.0) - screenX(0.0));
+    return pixels > 0.0 && std::isfinite(pixels) ? 1.0 / pixels : 0.0;
+}
 
 bool inside(const std::array<double, 3> &f, const CellWindow &window)
 {
@@ -223,7 +250,10 @@ void SiLatticeDisplay::drawAtoms() const
     static const float corners[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     static const unsigned faces[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
                                          {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
-    const float r[3] = {atomRadius * m_cellSize[0], atomRadius * m_cellSize[1], atomRadius * m_cellSize[2]};
+    // The atoms grow with the zoom, but a view that shows many of them small keeps them visible.
+    const float least = float(leastAtomPixels * unitsPerPixel());
+    const float r[3] = {std::max(atomRadius * m_cellSize[0], least), std::max(atomRadius * m_cellSize[1], least),
+                        std::max(atomRadius * m_cellSize[2], least)};
     constexpr size_t chunk = 2048;
     std::vector<float> positions;
     std::vector<float> normals;

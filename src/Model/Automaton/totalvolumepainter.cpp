@@ -274,7 +274,7 @@ void TotalVolumePainter::regenerateCubicFaces()
     CubicFaces faces;
     {
         CellLock lock(m_volume);
-        CubicFaceGenerator generator(lock.cells(), m_ny, m_nz, cells, palette, m_cellSize);
+        CubicFaceGenerator generator(lock.cells(), m_volume.sizeX(), m_ny, m_nz, cells, palette, m_cellSize);
         generator.setProbe(currentProbe());
         faces = generator.run();
     }
@@ -303,7 +303,8 @@ void TotalVolumePainter::regenerateOutlines()
     {
         const FacePalette none;
         CellLock lock(m_volume);
-        outlines = CubicFaceGenerator(lock.cells(), m_ny, m_nz, cells, none, m_cellSize).emptyCellOutlines();
+        outlines =
+            CubicFaceGenerator(lock.cells(), m_volume.sizeX(), m_ny, m_nz, cells, none, m_cellSize).emptyCellOutlines();
     }
     std::lock_guard<std::mutex> lock(m_listMutex);
     m_outlines = std::move(outlines);

@@ -8,6 +8,7 @@
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/Operations/maskfilegroup.h"
+#include "UI/documentdialogs.h"
 #include "UI/materialconflictdialog.h"
 #include "imagesfolderfield.h"
 #include "movetodialog.h"
@@ -469,9 +470,9 @@ QString RunProcessesDialog::chooseListToOpen()
 
 QString RunProcessesDialog::chooseListToSave()
 {
-    return QFileDialog::getSaveFileName(this, QStringLiteral("Process List File"),
-                                        m_currentFileName.isEmpty() ? QDir::homePath() : m_currentFileName,
-                                        QStringLiteral("Process List (*.plst)"));
+    return DocumentDialogs::askSaveFileName(this, QStringLiteral("Process List File"),
+                                            m_currentFileName.isEmpty() ? QDir::homePath() : m_currentFileName,
+                                            QStringLiteral("Process List (*.plst)"));
 }
 
 ProcessListFile::ConflictAnswer RunProcessesDialog::resolveConflict(const Model::Materials::Material &existing,

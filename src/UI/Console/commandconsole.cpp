@@ -2,9 +2,11 @@
 
 #include "Core/consoleinput.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShortcut>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace Ui {
@@ -15,42 +17,30 @@ CommandConsole::CommandConsole(Core::ConsoleInput &input, QWidget *parent)
     , m_consoleInput(input)
 {
     setWindowTitle(QStringLiteral("Console"));
-    // The program ends with its main window, not with this one.
-    setAttribute(Qt::WA_QuitOnClose, false);
-    resize(400, 140);
-
-    auto *inner = new QWidget(this);
-    inner->setGeometry(10, 10, 390, 130);
-    m_output = new QPlainTextEdit(inner);
+    m_output = new QPlainTextEdit(this);
     m_output->setObjectName(QStringLiteral("output"));
     m_output->setReadOnly(true);
     m_output->setFocusPolicy(Qt::NoFocus);
     m_output->setAcceptDrops(false);
     m_output->setBackgroundVisible(false);
-    m_input = new QLineEdit(inner);
+    m_input = new QLineEdit(this);
     m_input->setObjectName(QStringLiteral("input"));
-    auto *layout = new QVBoxLayout(inner);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->setSpacing(2);
     layout->addWidget(m_output);
     layout->addWidget(m_input);
+    // Four lines of messages and the input line; the user may drag the dock higher.
+    const QFontMetrics metrics(m_output->font());
+    m_output->setMinimumHeight(metrics.lineSpacing() * 4 + 2 * m_output->frameWidth() +
+                               int(2 * m_output->document()->documentMargin()));
 
     connect(m_input, &QLineEdit::returnPressed, this, &CommandConsole::enterPressed);
-    auto *up = new QShortcut(QKeySequence(Qt::Key_Up), this);
+    // Up and Down belong to the console only while it has the focus, not to the whole main window.
+    auto *up = new QShortcut(QKeySequence(Qt::Key_Up), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(up, &QShortcut::activated, this, &CommandConsole::historyUp);
-    auto *down = new QShortcut(QKeySequence(Qt::Key_Down), this);
+    auto *down = new QShortcut(QKeySequence(Qt::Key_Down), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(down, &QShortcut::activated, this, &CommandConsole::historyDown);
-}
-
-void CommandConsole::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    emit visibilityChanged(true);
-}
-
-void CommandConsole::hideEvent(QHideEvent *event)
-{
-    QWidget::hideEvent(event);
-    emit visibilityChanged(false);
 }
 
 void CommandConsole::writeMessage(const QString &message) { m_output->appendPlainText(message); }

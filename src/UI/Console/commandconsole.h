@@ -13,8 +13,9 @@ class ConsoleInput;
 namespace Ui {
 namespace Console {
 
-/// The console window: the program's messages above, a line for typed answers below, and a
-/// history of entered lines on the Up and Down keys. Lines go to the workspace's console input.
+/// The console: the program's messages above, a line for typed answers below, and a history of
+/// entered lines on the Up and Down keys (while the console has the focus). Lines go to the
+/// workspace's console input. The main window holds it in a dock.
 class CommandConsole : public QWidget {
     Q_OBJECT
 public:
@@ -23,10 +24,8 @@ public:
     QStringList history() const { return m_history; }
     QLineEdit *inputLine() const { return m_input; }
     QPlainTextEdit *outputPane() const { return m_output; }
-
-signals:
-    /// The window was shown or hidden (also by its own close button).
-    void visibilityChanged(bool visible);
+    /// 400 by 140: a strip below the view, not a third of the window.
+    QSize sizeHint() const override { return QSize(400, 140); }
 
 public slots:
     void writeMessage(const QString &message);
@@ -34,10 +33,6 @@ public slots:
     void enterPressed();
     void historyUp();
     void historyDown();
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     Core::ConsoleInput &m_consoleInput;

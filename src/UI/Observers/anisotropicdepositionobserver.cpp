@@ -3,6 +3,7 @@
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/lengthunits.h"
 
 namespace Ui {
 namespace Observers {
@@ -20,6 +21,7 @@ void AnisotropicDepositionObserver::notify()
     if (!operation)
         return;
     Ui::Operations::AnisotropicDepositionDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setMaterial(dialog.material());

@@ -49,15 +49,11 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
         RunProcessesDialog dialog(mainWindow, target, workspace);
         // "Save Image" steps save the main view, as its own Save Image command does.
         dialog.setScreenshotFunction(screenshotOf(mainWindow));
-        // A list run in a new window: the window comes beside this one, with its size.
+        // A list run in a new window: the window comes beside this one, as an opened document's does.
         QPointer<QWidget> origin(mainWindow);
         dialog.setWindowMaker([origin] {
             const OpenedWindow opened = OperationFactory::newWindow();
-            if (origin) {
-                opened.window->resize(origin->size());
-                opened.window->move(origin->pos() + QPoint(40, 40));
-            }
-            opened.window->show();
+            DocumentOpenedObserver::showBeside(opened.window, origin.data());
             return RunProcessesDialog::RunWindow{opened.window, opened.workspace, screenshotOf(opened.window)};
         });
         // A list chosen outside the dialog (File menu, command line) never leaves it empty without a word.

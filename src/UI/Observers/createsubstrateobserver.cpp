@@ -2,7 +2,6 @@
 
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/workspace.h"
-#include "Model/Materials/materialfactory.h"
 #include "UI/Operations/createsubstratedialog.h"
 
 namespace Ui {
@@ -21,7 +20,6 @@ void CreateSubstrateObserver::notify()
     if (!operation)
         return;
     Operations::CreateSubstrateDialog dialog(m_mainWindow);
-    dialog.setMaterials(Model::Materials::MaterialFactory::instance()->getMaterials());
     if (dialog.exec() == QDialog::Accepted)
         applyDialog(dialog, *operation);
 }

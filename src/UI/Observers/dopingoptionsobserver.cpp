@@ -3,6 +3,7 @@
 #include "Core/Operations/dopingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/dopingoptionsdialog.h"
+#include "UI/Operations/lengthunits.h"
 
 namespace Ui {
 namespace Observers {
@@ -19,6 +20,7 @@ void DopingOptionsObserver::notify()
     if (!operation)
         return;
     Ui::Operations::DopingOptionsDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setMaterial(dialog.material());

@@ -3,6 +3,7 @@
 #include "Core/Operations/electrodepositionoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/lengthunits.h"
 
 namespace Ui {
 namespace Observers {
@@ -20,6 +21,7 @@ void ElectrodepositionObserver::notify()
     if (!operation)
         return;
     Ui::Operations::ElectrodepositionDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setThickness(dialog.thickness());

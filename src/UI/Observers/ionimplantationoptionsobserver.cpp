@@ -3,6 +3,7 @@
 #include "Core/Operations/ionimplantationoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/ionimplantationoptionsdialog.h"
+#include "UI/Operations/lengthunits.h"
 
 namespace Ui {
 namespace Observers {
@@ -20,6 +21,7 @@ void IonImplantationOptionsObserver::notify()
     if (!operation)
         return;
     Ui::Operations::IonImplantationOptionsDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setMaterial(dialog.material());

@@ -3,6 +3,7 @@
 #include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/lengthunits.h"
 
 namespace Ui {
 namespace Observers {
@@ -22,6 +23,7 @@ void IsotropicFilmDepositionObserver::notify()
     if (!operation)
         return;
     Ui::Operations::IsotropicDepositionDialog dialog(m_processId, m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setThickness(dialog.thickness());

@@ -3,6 +3,7 @@
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/workspace.h"
 #include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/lengthunits.h"
 
 namespace Ui {
 namespace Observers {
@@ -20,6 +21,7 @@ void IsotropicFilmEtchingObserver::notify()
     if (!operation)
         return;
     Ui::Operations::IsotropicEtchingDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setDepth(dialog.depth());

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/workspace.h"
+#include "UI/Operations/lengthunits.h"
 #include "UI/Operations/pvdoptionsdialog.h"
 
 namespace Ui {
@@ -20,6 +21,7 @@ void PVDObserver::notify()
     if (!operation)
         return;
     Ui::Operations::PVDOptionsDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setMaterial(dialog.material());

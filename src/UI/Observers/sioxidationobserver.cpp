@@ -2,6 +2,7 @@
 
 #include "Core/Operations/simplesioxidationoperation.h"
 #include "Core/workspace.h"
+#include "UI/Operations/lengthunits.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 
 namespace Ui {
@@ -20,6 +21,7 @@ void SiOxidationObserver::notify()
     if (!operation)
         return;
     Ui::Operations::SimpleOxidationOptionsDialog dialog(m_mainWindow);
+    dialog.setVolumeHeight(Ui::Operations::LengthUnits::heightOf(operation->volume().get()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     operation->setConversion(dialog.conversion());

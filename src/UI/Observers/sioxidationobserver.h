@@ -12,7 +12,7 @@ namespace Ui {
 namespace Observers {
 
 /// Runs the oxidation dialog for the current operation: the thickness, or the time with its
-/// temperature and pressure, and the cell units per micron.
+/// temperature and pressure, and the cells per micrometre; the oxide starts within the volume's height.
 class SiOxidationObserver : public Util::IObserver {
 public:
     SiOxidationObserver(Core::Workspace &workspace, QWidget *mainWindow);

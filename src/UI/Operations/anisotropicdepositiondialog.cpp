@@ -1,5 +1,7 @@
 #include "anisotropicdepositiondialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -25,6 +27,7 @@ AnisotropicDepositionDialog::AnisotropicDepositionDialog(QWidget *parent)
     dblRatio = makeRatioSpinBox(this, QStringLiteral("dblRatio"), 3, 0.0);
     form->addRow(QStringLiteral("Horizontal ratio"), dblRatio);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 uint32_t AnisotropicDepositionDialog::material() const { return MaterialList::selected(cbxMaterial); }
@@ -32,6 +35,8 @@ uint32_t AnisotropicDepositionDialog::material() const { return MaterialList::se
 double AnisotropicDepositionDialog::thickness() const { return dblThickness->value(); }
 
 double AnisotropicDepositionDialog::ratio() const { return dblRatio->value(); }
+
+void AnisotropicDepositionDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblThickness, height); }
 
 void AnisotropicDepositionDialog::setParameters(const QVariantMap &parameters)
 {

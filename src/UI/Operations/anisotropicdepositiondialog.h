@@ -20,6 +20,8 @@ public:
     uint32_t material() const;
     double thickness() const;
     double ratio() const;
+    /// Lowers a film thickness that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     /// Takes "Film Thickness", "Horizontal to Vertical Ratio" and "Material_Id".
     void setParameters(const QVariantMap &parameters);
 

@@ -1,5 +1,7 @@
 #include "anisotropicetchingdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -25,6 +27,7 @@ AnisotropicEtchingDialog::AnisotropicEtchingDialog(QWidget *parent)
     dblDepth = makeLengthSpinBox(this, QStringLiteral("dblDepth"));
     form->addRow(QStringLiteral("Etch Depth"), dblDepth);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 uint32_t AnisotropicEtchingDialog::material() const { return MaterialList::selected(cbxMaterial); }
@@ -32,6 +35,8 @@ uint32_t AnisotropicEtchingDialog::material() const { return MaterialList::selec
 double AnisotropicEtchingDialog::ratio() const { return dblRatio->value(); }
 
 double AnisotropicEtchingDialog::depth() const { return dblDepth->value(); }
+
+void AnisotropicEtchingDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblDepth, height); }
 
 void AnisotropicEtchingDialog::setParameters(const QVariantMap &parameters)
 {

@@ -20,6 +20,8 @@ public:
     uint32_t material() const;
     double ratio() const;
     double depth() const;
+    /// Lowers an etch depth that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     /// Takes "Etch Depth", "Horizontal to Vertical Ratio" and "Material_Id".
     void setParameters(const QVariantMap &parameters);
 

@@ -1,5 +1,7 @@
 #include "bcaetchingdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -9,10 +11,6 @@
 
 namespace Ui {
 namespace Operations {
-
-namespace {
-double rememberedDepth = 1.0;
-}
 
 BCAEtchingDialog::BCAEtchingDialog(QWidget *parent)
     : QDialog(parent)
@@ -26,8 +24,8 @@ BCAEtchingDialog::BCAEtchingDialog(QWidget *parent)
     dblDepth->setDecimals(3);
     dblDepth->setRange(0.0, 100000.0);
     dblDepth->setSingleStep(0.25);
-    dblDepth->setValue(rememberedDepth);
-    dblDepth->setSuffix(QStringLiteral(" units"));
+    dblDepth->setValue(1.0);
+    dblDepth->setSuffix(LengthUnits::cells());
     dblDepth->setToolTip(QStringLiteral(
         "Set the depth of the etching. This is how far down the (100) plane on the surface will be etched."));
     form->addRow(QStringLiteral("Etch Depth"), dblDepth);
@@ -40,6 +38,7 @@ BCAEtchingDialog::BCAEtchingDialog(QWidget *parent)
     lblModel->hide();
     cbxModel->hide();
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 double BCAEtchingDialog::depth() const { return dblDepth->value(); }
@@ -58,14 +57,6 @@ void BCAEtchingDialog::setParameters(const QVariantMap &parameters)
         dblDepth->setValue(parameters.value(QStringLiteral("Depth")).toDouble());
     const QString model = parameters.value(QStringLiteral("Etch Model"), QStringLiteral("BCA")).toString();
     cbxModel->setCurrentIndex(model == QLatin1String("CCA") ? 1 : 0);
-}
-
-double BCAEtchingDialog::lastDepth() { return rememberedDepth; }
-
-void BCAEtchingDialog::accept()
-{
-    rememberedDepth = dblDepth->value();
-    QDialog::accept();
 }
 
 } // namespace Operations

@@ -25,12 +25,6 @@ public:
     /// Takes "Depth" and "Etch Model" (absent means "BCA").
     void setParameters(const QVariantMap &parameters);
 
-    /// The depth of the last accepted dialog in this session; the next dialog starts from it.
-    static double lastDepth();
-
-public slots:
-    void accept() override;
-
 private:
     QDoubleSpinBox *dblDepth;
     QLabel *lblModel;

@@ -1,6 +1,9 @@
 #include "createsubstratedialog.h"
 
-#include "Model/Materials/colorbytes.h"
+#include "Model/Materials/materialfactory.h"
+#include "dialogmemory.h"
+#include "lengthunits.h"
+#include "materialitems.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,9 +13,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPixmap>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Ui {
 namespace Operations {
@@ -25,6 +29,7 @@ QSpinBox *spinBox(QWidget *parent, const char *name, int minimum, int maximum, i
     box->setObjectName(QLatin1String(name));
     box->setRange(minimum, maximum);
     box->setValue(value);
+    box->setSuffix(LengthUnits::cells());
     box->setToolTip(tip);
     return box;
 }
@@ -36,6 +41,7 @@ QDoubleSpinBox *positionBox(QWidget *parent, const char *name)
     box->setRange(-1e9, 1e9);
     box->setDecimals(3);
     box->setValue(0.0);
+    box->setSuffix(LengthUnits::cells());
     return box;
 }
 
@@ -148,18 +154,19 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent)
     updateLimitY(m_sbxTotalLength->value());
     updateLimitZ(m_sbxTotalHeight->value());
     toggleSubsShape(false);
+    setMaterials(Model::Materials::MaterialFactory::instance()->getMaterials());
+    DialogMemory::keep(this);
 }
 
 void CreateSubstrateDialog::setMaterials(const QList<Model::Materials::Material> &materials)
 {
+    const QVariant chosen = m_cbxFilm->currentData();
     m_cbxFilm->clear();
-    for (const auto &material : materials) {
-        QPixmap swatch(100, 100);
-        swatch.fill(Model::Materials::toQColor(material.color()));
-        m_cbxFilm->addItem(QIcon(swatch), material.name(), material.id());
-    }
+    for (const auto &material : materials)
+        addMaterialItem(m_cbxFilm, material.color(), material.name(), material.id());
+    fitMaterialBox(m_cbxFilm);
     if (m_cbxFilm->count() > 0)
-        m_cbxFilm->setCurrentIndex(0);
+        m_cbxFilm->setCurrentIndex(std::max(0, m_cbxFilm->findData(chosen)));
 }
 
 void CreateSubstrateDialog::updateLimitX(int width)

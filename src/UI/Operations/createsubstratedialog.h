@@ -22,7 +22,8 @@ class CreateSubstrateDialog : public QDialog {
 public:
     explicit CreateSubstrateDialog(QWidget *parent = nullptr);
 
-    /// Offers these materials in `cbxFilm`, in list order; the first becomes current.
+    /// Offers these materials in `cbxFilm`, in list order (the dialog starts with the catalogue's);
+    /// the chosen one stays chosen when it is offered, else the first becomes current.
     void setMaterials(const QList<Model::Materials::Material> &materials);
 
     uint32_t material() const;

@@ -1,5 +1,6 @@
 #include "cutcellvolumedialog.h"
 
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QCheckBox>
@@ -70,6 +71,7 @@ QWidget *CutCellVolumeDialog::makeAxisGroup(int axis, const QString &name, const
         spin = new QSpinBox(group);
         spin->setObjectName(QStringLiteral("sbx") + which + name);
         spin->setToolTip(tip);
+        spin->setSuffix(LengthUnits::cells());
         // A typed number counts once it is complete: each preview regenerates the whole surface.
         spin->setKeyboardTracking(false);
         grid->addWidget(slider, 1, column);

@@ -1,5 +1,7 @@
 #include "dopingoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -25,11 +27,14 @@ DopingOptionsDialog::DopingOptionsDialog(QWidget *parent)
     dblDepth->setDecimals(4);
     form->addRow(QStringLiteral("Doping Depth"), dblDepth);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 uint32_t DopingOptionsDialog::material() const { return MaterialList::selected(cbxMaterial); }
 
 double DopingOptionsDialog::depth() const { return dblDepth->value(); }
+
+void DopingOptionsDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblDepth, height); }
 
 void DopingOptionsDialog::setParameters(const QVariantMap &parameters)
 {

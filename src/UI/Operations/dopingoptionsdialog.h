@@ -20,6 +20,8 @@ public:
 
     uint32_t material() const;
     double depth() const;
+    /// Lowers a doping depth that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     /// Takes "Doping Depth" and "Doped Material_Id" from a process-list step.
     void setParameters(const QVariantMap &parameters);
 

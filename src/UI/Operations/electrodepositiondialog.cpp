@@ -1,5 +1,7 @@
 #include "electrodepositiondialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -27,9 +29,12 @@ ElectrodepositionDialog::ElectrodepositionDialog(QWidget *parent)
     MaterialList::fillWithAll(cbxConductingMaterial);
     form->addRow(QStringLiteral("Conducting Material"), cbxConductingMaterial);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 double ElectrodepositionDialog::thickness() const { return dblThickness->value(); }
+
+void ElectrodepositionDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblThickness, height); }
 
 uint32_t ElectrodepositionDialog::depositedMaterial() const { return MaterialList::selected(cbxMaterial); }
 

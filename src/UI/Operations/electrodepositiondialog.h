@@ -19,6 +19,8 @@ public:
     explicit ElectrodepositionDialog(QWidget *parent = nullptr);
 
     double thickness() const;
+    /// Lowers a film thickness that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     uint32_t depositedMaterial() const;
     uint32_t conductingMaterial() const;
     /// Takes "Film Thickness", "Deposited Material_Id" and "Conducting Material_Id".

@@ -1,5 +1,6 @@
 #include "extractfilmdialog.h"
 
+#include "dialogmemory.h"
 #include "materiallist.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@ ExtractFilmDialog::ExtractFilmDialog(QWidget *parent)
     chkInvert->setObjectName(QStringLiteral("chkInvert"));
     form->addRow(chkInvert);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 uint32_t ExtractFilmDialog::material() const { return MaterialList::selected(cbxMaterial); }

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/runmodelextraction.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
+#include "lengthunits.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -37,7 +38,7 @@ ExtractModelDialog::ExtractModelDialog(const std::weak_ptr<Core::Operations::Run
     m_dbxCellEdge->setDecimals(4);
     m_dbxCellEdge->setRange(Model::ModelExtraction::CantileverStructure::smallestCellEdgeUm,
                             Model::ModelExtraction::CantileverStructure::largestCellEdgeUm);
-    m_dbxCellEdge->setSuffix(QStringLiteral(" \u00b5m"));
+    m_dbxCellEdge->setSuffix(LengthUnits::micrometres());
     m_dbxCellEdge->setToolTip(QStringLiteral("The length of the edge of a cell of size 1. Masses and spring "
                                              "constants of the netlist are worked out with it."));
     if (auto op = m_operation.lock())

@@ -1,5 +1,7 @@
 #include "gluesubstratedialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QCheckBox>
@@ -25,6 +27,7 @@ QSpinBox *makeSpinBox(QWidget *parent, const QString &objectName, const QString 
     auto *box = new QSpinBox(parent);
     box->setObjectName(objectName);
     box->setRange(0, int(largestValue));
+    box->setSuffix(LengthUnits::cells());
     box->setToolTip(toolTip);
     return box;
 }
@@ -75,6 +78,7 @@ GlueSubstrateDialog::GlueSubstrateDialog(QWidget *parent)
     addOkCancelButtons(this, form);
     layout->addLayout(form);
     setLimits(1, 1, 1, 0, 0);
+    DialogMemory::keep(this);
 }
 
 void GlueSubstrateDialog::setLimits(uint32_t wideX, uint32_t wideY, uint32_t stackedHeight, uint32_t roomX,

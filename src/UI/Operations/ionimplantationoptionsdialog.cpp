@@ -1,5 +1,7 @@
 #include "ionimplantationoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -37,6 +39,7 @@ IonImplantationOptionsDialog::IonImplantationOptionsDialog(QWidget *parent)
     dblAnnealing = distanceBox(this, "dblAnnealing", 10.0);
     form->addRow(QStringLiteral("Annealing Distance"), dblAnnealing);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 uint32_t IonImplantationOptionsDialog::material() const { return MaterialList::selected(cbxMaterial); }
@@ -46,6 +49,12 @@ double IonImplantationOptionsDialog::depth() const { return dblDepth->value(); }
 double IonImplantationOptionsDialog::spread() const { return dblSpread->value(); }
 
 double IonImplantationOptionsDialog::annealingDistance() const { return dblAnnealing->value(); }
+
+void IonImplantationOptionsDialog::setVolumeHeight(double height)
+{
+    for (QDoubleSpinBox *box : {dblDepth, dblSpread, dblAnnealing})
+        LengthUnits::fitLength(box, height);
+}
 
 void IonImplantationOptionsDialog::setParameters(const QVariantMap &parameters)
 {

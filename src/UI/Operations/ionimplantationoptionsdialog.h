@@ -22,6 +22,9 @@ public:
     double depth() const;
     double spread() const;
     double annealingDistance() const;
+    /// Lowers the depth, spread and annealing distance that would reach past the volume's height
+    /// (in cells) to that height.
+    void setVolumeHeight(double height);
     /// Takes "Implantation Depth", "Vertical Spread", "Annealing Distance" and "Doped Material_Id".
     void setParameters(const QVariantMap &parameters);
 

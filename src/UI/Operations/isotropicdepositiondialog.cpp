@@ -1,5 +1,7 @@
 #include "isotropicdepositiondialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -23,9 +25,12 @@ IsotropicDepositionDialog::IsotropicDepositionDialog(uint32_t processId, QWidget
     MaterialList::fillForProcess(cbxMaterial, processId);
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 double IsotropicDepositionDialog::thickness() const { return dblThickness->value(); }
+
+void IsotropicDepositionDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblThickness, height); }
 
 uint32_t IsotropicDepositionDialog::material() const { return MaterialList::selected(cbxMaterial); }
 

@@ -19,6 +19,8 @@ public:
     explicit IsotropicDepositionDialog(uint32_t processId, QWidget *parent = nullptr);
 
     double thickness() const;
+    /// Lowers a film thickness that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     uint32_t material() const;
     /// Takes "Film Thickness" (or "Thickness") and "Material_Id" from a process-list step.
     void setParameters(const QVariantMap &parameters);

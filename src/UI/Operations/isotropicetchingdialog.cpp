@@ -1,5 +1,7 @@
 #include "isotropicetchingdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -23,9 +25,12 @@ IsotropicEtchingDialog::IsotropicEtchingDialog(QWidget *parent)
     MaterialList::fillForProcess(cbxMaterial, 10);
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 double IsotropicEtchingDialog::depth() const { return dblDepth->value(); }
+
+void IsotropicEtchingDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblDepth, height); }
 
 uint32_t IsotropicEtchingDialog::material() const { return MaterialList::selected(cbxMaterial); }
 

@@ -18,6 +18,8 @@ public:
     explicit IsotropicEtchingDialog(QWidget *parent = nullptr);
 
     double depth() const;
+    /// Lowers an etch depth that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     uint32_t material() const;
     /// Takes "Depth" and "Material_Id" from a process-list step.
     void setParameters(const QVariantMap &parameters);

@@ -1,5 +1,7 @@
 #include "layoutplacementdialog.h"
 
+#include "lengthunits.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -34,9 +36,10 @@ LayoutPlacementDialog::LayoutPlacementDialog(const Core::Operations::GdsLayout &
     , m_columnsX(columnsX)
     , m_columnsY(columnsY)
     , m_cbxLayer(new QComboBox(this))
-    , m_dblScale(makeMicronSpinBox(this, QStringLiteral("dblScale"), 0.0001, QStringLiteral(" \u00b5m per cell")))
-    , m_dblOffsetX(makeMicronSpinBox(this, QStringLiteral("dblOffsetX"), -1.0e9, QStringLiteral(" \u00b5m")))
-    , m_dblOffsetY(makeMicronSpinBox(this, QStringLiteral("dblOffsetY"), -1.0e9, QStringLiteral(" \u00b5m")))
+    , m_dblScale(makeMicronSpinBox(this, QStringLiteral("dblScale"), 0.0001,
+                                   LengthUnits::micrometres() + QStringLiteral(" per cell")))
+    , m_dblOffsetX(makeMicronSpinBox(this, QStringLiteral("dblOffsetX"), -1.0e9, LengthUnits::micrometres()))
+    , m_dblOffsetY(makeMicronSpinBox(this, QStringLiteral("dblOffsetY"), -1.0e9, LengthUnits::micrometres()))
     , m_lblExtent(new QLabel(this))
     , m_btnFit(new QPushButton(QStringLiteral("Fit to Volume"), this))
 {

@@ -2,6 +2,7 @@
 
 #include "UI/operationrunner.h"
 #include "Util/runcontrol.h"
+#include "dialogmemory.h"
 #include "layoutplacementdialog.h"
 
 #include <QFileDialog>
@@ -24,6 +25,8 @@ MaskFileGroup::MaskFileGroup(const QString &title, const QString &prefix, const 
     , m_failureText(failureText)
 {
     m_lieFile->setObjectName(QStringLiteral("lie") + prefix);
+    // A file name means nothing until its mask is applied: a dialog never opens with one.
+    DialogMemory::exclude(m_lieFile);
     m_tbtChoose->setObjectName(QStringLiteral("tbt") + prefix);
     m_tbtChoose->setText(QStringLiteral("..."));
     m_btnApply->setObjectName(QStringLiteral("btnApply") + prefix);

@@ -1,17 +1,16 @@
 #include "materiallist.h"
 
-#include "Model/Materials/colorbytes.h"
+#include "lengthunits.h"
+#include "materialitems.h"
+
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 
-#include <QColor>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QIcon>
-#include <QPixmap>
 
 namespace Ui {
 namespace Operations {
@@ -19,12 +18,9 @@ namespace Operations {
 void MaterialList::fill(QComboBox *box, const QList<Model::Materials::Material> &materials)
 {
     box->clear();
-    box->setIconSize(QSize(100, 100));
-    for (const auto &material : materials) {
-        QPixmap swatch(100, 100);
-        swatch.fill(Model::Materials::toQColor(material.color()));
-        box->addItem(QIcon(swatch), material.name(), QVariant::fromValue<uint>(material.id()));
-    }
+    for (const auto &material : materials)
+        addMaterialItem(box, material.color(), material.name(), QVariant::fromValue<uint>(material.id()));
+    fitMaterialBox(box);
 }
 
 void MaterialList::fillForProcess(QComboBox *box, uint32_t processId)
@@ -58,7 +54,7 @@ QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName)
     box->setDecimals(2);
     box->setRange(0.0, 1000000000.0);
     box->setValue(10.0);
-    box->setSuffix(QStringLiteral(" units"));
+    box->setSuffix(LengthUnits::cells());
     return box;
 }
 

@@ -18,8 +18,8 @@ namespace Operations {
 /// Widgets the process option dialogs share.
 namespace MaterialList {
 
-/// Fills the box with one entry per material: its name, a 100 by 100 swatch of its colour and
-/// its identifier as item data.
+/// Fills the box with one entry per material: its name, a swatch of its colour about the text's
+/// height and its identifier as item data; the box fits the longest name.
 void fill(QComboBox *box, const QList<Model::Materials::Material> &materials);
 /// The materials compatible with a catalogue process.
 void fillForProcess(QComboBox *box, uint32_t processId);
@@ -32,7 +32,7 @@ bool select(QComboBox *box, uint32_t materialId);
 
 } // namespace MaterialList
 
-/// A thickness or depth: 2 decimals, 0 to 1000000000, 10 by default, " units".
+/// A thickness or depth: 2 decimals, 0 to 1000000000, 10 by default, in " cells".
 QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName);
 /// A horizontal-to-vertical ratio: 0.5 by default, no arrows (single step 0), no suffix.
 QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum);

@@ -1,5 +1,7 @@
 #include "mooreoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materialitems.h"
 
 #include <QComboBox>
@@ -24,7 +26,7 @@ MooreOptionsDialog::MooreOptionsDialog(QWidget *parent)
     m_sbxValue->setObjectName(QStringLiteral("sbxValue"));
     m_sbxValue->setRange(1, 999999999);
     m_sbxValue->setValue(1);
-    m_sbxValue->setSuffix(QStringLiteral(" cells"));
+    m_sbxValue->setSuffix(LengthUnits::cells());
     m_cbxFilm->setObjectName(QStringLiteral("cbxFilm"));
     addMaterialItems(m_cbxFilm);
 
@@ -37,6 +39,7 @@ MooreOptionsDialog::MooreOptionsDialog(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    DialogMemory::keep(this);
 }
 
 void MooreOptionsDialog::setValueLabel(const QString &text) { m_lblValue->setText(text); }

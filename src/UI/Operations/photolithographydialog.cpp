@@ -1,5 +1,6 @@
 #include "photolithographydialog.h"
 
+#include "dialogmemory.h"
 #include "maskfilegroup.h"
 #include "materialitems.h"
 #include "materiallist.h"
@@ -54,6 +55,7 @@ PhotolithographyDialog::PhotolithographyDialog(QWidget *parent)
 
     connect(m_top, &MaskFileGroup::maskChanged, this, &PhotolithographyDialog::topMaskChanged);
     connect(m_bottom, &MaskFileGroup::maskChanged, this, &PhotolithographyDialog::bottomMaskChanged);
+    DialogMemory::keep(this);
 }
 
 unsigned PhotolithographyDialog::material() const { return chosenMaterial(m_cbxFilm); }

@@ -1,5 +1,8 @@
 #include "planarizationoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QSpinBox>
@@ -17,11 +20,13 @@ PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Planarization Options"));
     m_sbxMinimum->setObjectName(QStringLiteral("sbxMinimumHeight"));
     m_sbxMinimum->setRange(0, 999999999);
-    m_sbxMinimum->setSuffix(QStringLiteral(" cells"));
+    m_sbxMinimum->setSuffix(LengthUnits::cells());
     m_sbxMinimum->setToolTip(QStringLiteral("All cells below this height will be removed."));
     m_sbxMaximum->setObjectName(QStringLiteral("sbxMaximumHeight"));
     m_sbxMaximum->setRange(0, 999999999);
-    m_sbxMaximum->setSuffix(QStringLiteral(" cells"));
+    // As high as it goes: the volume's height lowers it to the top of the volume.
+    m_sbxMaximum->setValue(m_sbxMaximum->maximum());
+    m_sbxMaximum->setSuffix(LengthUnits::cells());
     m_sbxMaximum->setToolTip(QStringLiteral("All cells above this height will be removed."));
 
     auto *form = new QFormLayout;
@@ -36,13 +41,14 @@ PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent)
 
     connect(m_sbxMaximum, QOverload<int>::of(&QSpinBox::valueChanged), this,
             &PlanarizationOptionsDialog::updateMinimumLimits);
+    updateMinimumLimits();
+    DialogMemory::keep(this);
 }
 
 void PlanarizationOptionsDialog::setHeightLimit(unsigned nz)
 {
-    const int limit = static_cast<int>(qMin(nz, 999999999u));
-    m_sbxMaximum->setMaximum(limit);
-    m_sbxMaximum->setValue(limit);
+    // A remembered maximum above the volume comes down to its top.
+    m_sbxMaximum->setMaximum(static_cast<int>(qMin(nz, 999999999u)));
     updateMinimumLimits();
 }
 

@@ -15,7 +15,7 @@ class PlanarizationOptionsDialog : public QDialog {
 public:
     explicit PlanarizationOptionsDialog(QWidget *parent = nullptr);
 
-    /// Bounds both heights by the volume's nz; the maximum starts at nz.
+    /// Bounds both heights by the volume's nz; the maximum starts at nz unless a lower one is remembered.
     void setHeightLimit(unsigned nz);
     /// Fills the spin boxes from the "Maximum Height" and "Minimum Height" parameters that are present.
     void setParameters(const QVariantMap &parameters);

@@ -1,5 +1,7 @@
 #include "pvdoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -36,11 +38,14 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent)
     form->addRow(radBoth);
     form->addRow(radBottom);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 uint32_t PVDOptionsDialog::material() const { return MaterialList::selected(cbxMaterial); }
 
 double PVDOptionsDialog::thickness() const { return dblThickness->value(); }
+
+void PVDOptionsDialog::setVolumeHeight(double height) { LengthUnits::fitLength(dblThickness, height); }
 
 double PVDOptionsDialog::ratio() const { return dblRatio->value(); }
 

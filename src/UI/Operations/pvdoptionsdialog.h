@@ -22,6 +22,8 @@ public:
     uint32_t material() const;
     double thickness() const;
     double ratio() const;
+    /// Lowers a film thickness that would reach past the volume's height (in cells) to that height.
+    void setVolumeHeight(double height);
     /// 2 on bottom, else 3 on both sides, else 1 on top.
     uint32_t side() const;
     /// Takes "Thickness", "Horizontal to Vertical Ratio", "DepositOn" and "Material_Id".

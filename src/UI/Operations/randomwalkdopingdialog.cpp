@@ -1,5 +1,6 @@
 #include "randomwalkdopingdialog.h"
 
+#include "dialogmemory.h"
 #include "materiallist.h"
 
 #include <QComboBox>
@@ -98,6 +99,7 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent)
     for (QDoubleSpinBox *box : {dblDopingTime, dblThreshold})
         connect(box, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
                 &RandomWalkDopingDialog::updateEstimate);
+    DialogMemory::keep(this);
 }
 
 void RandomWalkDopingDialog::setCellCount(uint64_t cells)

@@ -1,5 +1,7 @@
 #include "simpleoxidationoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QDoubleSpinBox>
@@ -12,13 +14,13 @@ namespace Operations {
 namespace {
 
 QDoubleSpinBox *makeBox(QWidget *parent, const char *name, double minimum, double maximum, double value,
-                        const char *suffix)
+                        const QString &suffix)
 {
     auto *box = new QDoubleSpinBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setRange(minimum, maximum);
     box->setValue(value);
-    box->setSuffix(QLatin1String(suffix));
+    box->setSuffix(suffix);
     return box;
 }
 
@@ -34,35 +36,42 @@ SimpleOxidationOptionsDialog::SimpleOxidationOptionsDialog(QWidget *parent)
     radThickness = new QRadioButton(QStringLiteral("Oxide thickness"), this);
     radThickness->setObjectName(QStringLiteral("radThickness"));
     radThickness->setChecked(true);
-    // Thin oxides are tenths or hundredths of a micron.
-    dblThickness = makeBox(this, "dblThickness", 0.0, 100000.0, 10.0, " microns");
+    // Thin oxides are tenths or hundredths of a micrometre.
+    dblThickness = makeBox(this, "dblThickness", 0.0, 100000.0, 10.0, LengthUnits::micrometres());
     dblThickness->setDecimals(4);
     form->addRow(radThickness, dblThickness);
 
     radTime = new QRadioButton(QStringLiteral("Oxidation Time"), this);
     radTime->setObjectName(QStringLiteral("radTime"));
     form->addRow(radTime);
-    dblTime = makeBox(this, "dblTime", 0.0, 1000.0, 2.0, " hours");
+    dblTime = makeBox(this, "dblTime", 0.0, 1000.0, 2.0, QStringLiteral(" hours"));
     form->addRow(QStringLiteral("Time"), dblTime);
     // Deal-Grove has no growth rate at 0 K or 0 atm: the smallest values are one step above.
-    dblTemperature = makeBox(this, "dblTemperature", 0.01, 2000.0, 1273.0, " K");
+    dblTemperature = makeBox(this, "dblTemperature", 0.01, 2000.0, 1273.0, QStringLiteral(" K"));
     form->addRow(QStringLiteral("Temperature"), dblTemperature);
-    dblPressure = makeBox(this, "dblPressure", 0.01, 1.0, 1.0, " atm");
+    dblPressure = makeBox(this, "dblPressure", 0.01, 1.0, 1.0, QStringLiteral(" atm"));
     dblPressure->setSingleStep(0.1);
     form->addRow(QStringLiteral("Pressure"), dblPressure);
 
-    dblConversion = makeBox(this, "dblConversion", 0.01, 1000000000.0, 100.0, "");
+    dblConversion = makeBox(this, "dblConversion", 0.01, 1000000000.0, 100.0, QString());
     dblConversion->setSingleStep(1.0);
     const QString help =
-        QStringLiteral("Conversion between cell units and microns. Si cells are approximately 1.0 x 1.0 x 0.35 units.");
+        QStringLiteral("How many cells make one \u00b5m: at 100 cells per \u00b5m a cell is 10 nm long.");
     dblConversion->setToolTip(help);
     dblConversion->setWhatsThis(help);
-    form->addRow(QStringLiteral("Cell units per micron"), dblConversion);
+    form->addRow(QStringLiteral("Cells per \u00b5m"), dblConversion);
     addOkCancelButtons(this, form);
 
     connect(radThickness, &QRadioButton::toggled, this, [this] { updateMode(); });
     connect(radTime, &QRadioButton::toggled, this, [this] { updateMode(); });
     updateMode();
+    DialogMemory::keep(this);
+}
+
+void SimpleOxidationOptionsDialog::setVolumeHeight(double height)
+{
+    // The oxide is thickness x conversion cells thick.
+    LengthUnits::fitLength(dblThickness, height / dblConversion->value());
 }
 
 void SimpleOxidationOptionsDialog::updateMode()

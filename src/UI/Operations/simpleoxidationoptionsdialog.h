@@ -9,8 +9,8 @@ class QRadioButton;
 namespace Ui {
 namespace Operations {
 
-/// Options of thermal oxidation: the oxide thickness in microns, or the oxidation time,
-/// temperature and pressure (Deal-Grove); and the cell units per micron.
+/// Options of thermal oxidation: the oxide thickness in micrometres, or the oxidation time,
+/// temperature and pressure (Deal-Grove); and the cells per micrometre.
 class SimpleOxidationOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +23,9 @@ public:
     double temperature() const;
     double pressure() const;
     double conversion() const;
+    /// Lowers an oxide thickness that would reach past the volume's height (in cells) at the
+    /// dialog's cells per micrometre to that height.
+    void setVolumeHeight(double height);
     /// Takes "OxidationTimeSet", "Oxidation Thickness", "Oxidation Time", "Oxidation Temperature",
     /// "Oxidation Pressure" and "Micron Conversion" from a process-list step.
     void setParameters(const QVariantMap &parameters);

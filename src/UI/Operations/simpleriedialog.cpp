@@ -1,5 +1,7 @@
 #include "simpleriedialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materiallist.h"
 
 #include <QCheckBox>
@@ -22,7 +24,7 @@ SimpleRIEDialog::SimpleRIEDialog(QWidget *parent)
     sbxDepth->setObjectName(QStringLiteral("sbxDepth"));
     sbxDepth->setRange(1, 999999999);
     sbxDepth->setValue(1);
-    sbxDepth->setSuffix(QStringLiteral(" units"));
+    sbxDepth->setSuffix(LengthUnits::cells());
     form->addRow(QStringLiteral("Etch Depth"), sbxDepth);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
@@ -36,6 +38,7 @@ SimpleRIEDialog::SimpleRIEDialog(QWidget *parent)
     form->addRow(chkFromBelow);
     form->addRow(chkFromTop);
     addOkCancelButtons(this, form);
+    DialogMemory::keep(this);
 }
 
 int SimpleRIEDialog::depth() const { return sbxDepth->value(); }

@@ -1,5 +1,7 @@
 #include "spincoatingoptionsdialog.h"
 
+#include "dialogmemory.h"
+#include "lengthunits.h"
 #include "materialitems.h"
 
 #include <QComboBox>
@@ -23,7 +25,7 @@ SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(QWidget *parent)
     m_sbxHeight->setObjectName(QStringLiteral("sbxDepositionHeight"));
     m_sbxHeight->setRange(0, 999999999);
     m_sbxHeight->setValue(0);
-    m_sbxHeight->setSuffix(QStringLiteral(" cells"));
+    m_sbxHeight->setSuffix(LengthUnits::cells());
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Material"), m_cbxMaterial);
@@ -34,6 +36,7 @@ SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    DialogMemory::keep(this);
 }
 
 void SpinCoatingOptionsDialog::setHeightLimit(unsigned nz)

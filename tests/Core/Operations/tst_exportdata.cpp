@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace Core::Operations;
 using Model::Automaton::ParticleCounts;
 using Model::Automaton::TotalVolume;
@@ -60,6 +62,17 @@ std::shared_ptr<TotalVolume> smallVolume()
 }
 
 // Counters of a cell: (x + y + z) in slot 6 and 1 in slot 0, so the sum is x + y + z + 1.
+QVector<quint32> particleCounters(const TotalVolume &volume);
+
+// The same counters in the form random-walk doping attaches them.
+QVariant dopingCounters(const TotalVolume &volume)
+{
+    const QVector<quint32> counters = particleCounters(volume);
+    auto counts = std::make_shared<ParticleCounts>(volume.cellCount());
+    std::copy(counters.begin(), counters.end(), counts->data());
+    return QVariant::fromValue(counts);
+}
+
 QVector<quint32> particleCounters(const TotalVolume &volume)
 {
     QVector<quint32> counters(int(volume.cellCount() * 7), 0);
@@ -168,6 +181,7 @@ private slots:
         QTest::addColumn<QVariant>("field");
         auto volume = smallVolume();
         const QVector<quint32> counters = particleCounters(*volume);
+        QTest::newRow("random-walk doping's counters") << dopingCounters(*volume);
         QTest::newRow("QVector") << QVariant::fromValue(counters);
         QTest::newRow("std::vector") << QVariant::fromValue(std::vector<uint32_t>(counters.begin(), counters.end()));
         QTest::newRow("QByteArray") << QVariant(
@@ -240,12 +254,12 @@ private slots:
                     QCOMPARE(material->uint32At(x + 37 * (y + 23 * z)), patternState(x, y, z, 5, 15));
     }
 
-    // VTK's own reader must find the same cells, spacing and origin as ours.
+    // VTK's own reader must find the same cells, spacing and origin as ours, and the counts that
+    // random-walk doping left.
     void vtkReadsTheSameCells()
     {
         auto volume = smallVolume();
-        volume->setField(QStringLiteral("Random Walk Particle Count Type P"),
-                         QVariant::fromValue(particleCounters(*volume)));
+        volume->setField(ParticleCounts::pTypeName(), dopingCounters(*volume));
         const QString file = m_dir.filePath(QStringLiteral("vtk.vti"));
         QVERIFY(CellVolumeVtiWriter(*volume).write(file));
         bool available = false;

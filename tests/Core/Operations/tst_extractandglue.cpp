@@ -74,12 +74,11 @@ struct GlueScene : AnsweringScene<GlueSubstrateOperation> {
         ws.document().addObject(base);
         ws.document().addObject(top);
     }
-    /// Picks the base, starts the glue, picks the top and presses Enter.
+    /// Picks the base and starts the glue: the other volume is the top.
     void glue()
     {
         ws.selection().toggle(base);
         start();
-        enter(top);
     }
     TotalVolumePtr base;
     TotalVolumePtr top;
@@ -210,7 +209,9 @@ private slots:
 
     void consolePromptsForBaseThenTopAndRefusesTheSameVolumeTwice()
     {
+        // With three volumes the top is not obvious.
         GlueScene f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
+        f.ws.document().addObject(layered(2, 2, 2, 0, 1, 3));
         f.start();
         QCOMPARE(f.ws.console().requester(), f.ws.currentOperation());
         f.enter(f.base);
@@ -227,7 +228,27 @@ private slots:
         f.ws.cancelCurrentOperation();
         QCOMPARE(f.log->lines.size(), 4);
         QVERIFY(!f.ws.currentOperation() && !f.ws.console().requester());
-        QCOMPARE(f.ws.document().allObjects().size(), 2);
+        QCOMPARE(f.ws.document().allObjects().size(), 3);
+    }
+
+    void withTwoVolumesThePickedOneIsTheBaseAndWithOneNothingWaits()
+    {
+        GlueScene f(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
+        f.answer = [](GlueSubstrateOperation &) {};
+        f.ws.selection().toggle(f.top);
+        f.start();
+        QCOMPARE(f.operation->base(), f.top);
+        QCOMPARE(f.operation->top(), f.base);
+        QCOMPARE(f.last(), QStringLiteral("Glue Volumes: volumes glued."));
+        QVERIFY(!f.ws.console().requester());
+
+        // One volume cannot be glued: said at once, instead of a wait for a second one.
+        GlueScene one(layered(2, 2, 2, 0, 1), layered(2, 2, 2, 0, 1, 2));
+        one.ws.document().removeObject(one.top);
+        one.start();
+        QCOMPARE(one.log->lines, QStringList{"Glue Volumes: gluing takes two cell volumes; the document holds 1."});
+        QVERIFY(!one.ws.currentOperation() && !one.ws.console().requester());
+        QVERIFY(!one.ws.selection().isSelectionMode());
     }
 
     void resultDoesNotDependOnTheThreadCount()
@@ -378,6 +399,7 @@ private slots:
     void withoutSelectionItWaitsThenARejectedDialogOrAMissingMaterialCancels()
     {
         ExtractScene f(cellsAt(2, 2, 2, {Cell{0, 1, 1}}));
+        f.ws.document().addObject(cellsAt(1, 1, 1, {})); // two volumes: the choice is the user's
         f.start();
         QCOMPARE(f.log->lines, QStringList{"Extract Film: select a cell volume and press Enter/Return."});
         f.enter();
@@ -390,7 +412,7 @@ private slots:
         f.extract(material.id());
         QCOMPARE(f.log->lines.last(),
                  QStringLiteral("Extract Film: no cell of ") + material.name() + QStringLiteral(" in the volume."));
-        QCOMPARE(f.ws.document().allObjects().size(), 1);
+        QCOMPARE(f.ws.document().allObjects().size(), 2);
         QVERIFY(!f.ws.undoRedo().canUndo() && !f.ws.currentOperation() && !f.ws.console().requester());
         f.extract(2);
         QCOMPARE(occupied(*f.operation->result()), std::set<Cell>{Cell(0, 1, 0)});

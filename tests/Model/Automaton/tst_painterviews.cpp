@@ -15,6 +15,7 @@
 #include "siwetetchscenes.h"
 #include "volumetesthelpers.h"
 
+#include <QColor>
 #include <QtTest>
 
 #include <cmath>
@@ -65,6 +66,17 @@ std::map<uint32_t, Color> cellColors(const FieldPainter &painter)
 }
 
 Color material(uint32_t id) { return MaterialFactory::instance()->getMaterial(id).color(); }
+
+// Whether a colour is the one given in bytes, give or take the rounding of one byte.
+bool sameBytes(const Color &c, const QColor &bytes)
+{
+    const int want[3] = {bytes.red(), bytes.green(), bytes.blue()};
+    for (int i = 0; i < 3; ++i) {
+        if (std::abs(int(std::lround(c[size_t(i)] * 255.0f)) - want[i]) > 1)
+            return false;
+    }
+    return true;
+}
 
 Color scaleColor(uint32_t type, int index) { return ColorScale::tableOf(type)[size_t(index)]; }
 
@@ -156,6 +168,88 @@ private slots:
             scale.setRange(minimum, maximum);
             QCOMPARE(scale.index(value), index);
         }
+    }
+
+    // CIELAB of sRGB red and white (D65), as published colour calculators give them.
+    void labOfKnownColours()
+    {
+        const auto red = ColorScale::toLab({1, 0, 0, 1});
+        QVERIFY(std::fabs(red[0] - 53.24) < 0.01 && std::fabs(red[1] - 80.09) < 0.01 &&
+                std::fabs(red[2] - 67.20) < 0.01);
+        const auto white = ColorScale::toLab({1, 1, 1, 1});
+        QVERIFY(std::fabs(white[0] - 100.0) < 1e-3 && std::fabs(white[1]) < 0.01 && std::fabs(white[2]) < 0.01);
+        const Color back = ColorScale::fromLab(red[0], red[1], red[2]);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(std::fabs(back[size_t(i)] - (i == 0 ? 1.0f : 0.0f)) < 1e-4f);
+    }
+
+    void scalesStepEvenlyFromALightEnd_data()
+    {
+        QTest::addColumn<uint32_t>("type");
+        QTest::addColumn<QColor>("first");
+        QTest::addColumn<QColor>("last");
+        // Gray from L* 95 to 20; viridis from its yellow (#fde725) to its dark blue (#440154).
+        QTest::newRow("Gray Scale") << 0u << QColor(241, 241, 241) << QColor(48, 48, 48);
+        QTest::newRow("Yellow to Blue") << 2u << QColor(0xfd, 0xe7, 0x25) << QColor(0x44, 0x01, 0x54);
+    }
+    // Few particles must not paint the picture dark: the sequential scales start light and their
+    // lightness L* falls by about the same amount all the way (per sixteen entries, as tables of
+    // bytes repeat a colour now and then).
+    void scalesStepEvenlyFromALightEnd()
+    {
+        QFETCH(uint32_t, type);
+        QFETCH(QColor, first);
+        QFETCH(QColor, last);
+        const auto table = ColorScale::tableOf(type);
+        QVERIFY(sameBytes(table.front(), first));
+        QVERIFY(sameBytes(table.back(), last));
+        QVERIFY(ColorScale::toLab(table.front())[0] > 85.0);
+        double least = 1e9, most = 0.0;
+        for (int i = 16; i < ColorScale::entries; ++i) {
+            const double step = ColorScale::toLab(table[size_t(i - 16)])[0] - ColorScale::toLab(table[size_t(i)])[0];
+            least = std::min(least, step);
+            most = std::max(most, step);
+        }
+        QVERIFY2(least > 0.0 && most < 1.4 * least, qPrintable(QStringLiteral("%1 to %2").arg(least).arg(most)));
+    }
+
+    // Red to Blue diverges through a light middle to Moreland's cool-warm ends, each half darker
+    // away from the middle.
+    void redToBlueDivergesThroughLightGray()
+    {
+        const auto table = ColorScale::tableOf(1);
+        QVERIFY(sameBytes(table.front(), QColor(180, 4, 38)));
+        QVERIFY(sameBytes(table.back(), QColor(59, 76, 192)));
+        QVERIFY(ColorScale::toLab(table[127])[0] > 85.0 && ColorScale::toLab(table[128])[0] > 85.0);
+        for (int i = 1; i < 128; ++i) {
+            QVERIFY(ColorScale::toLab(table[size_t(i)])[0] > ColorScale::toLab(table[size_t(i - 1)])[0]);
+            QVERIFY(ColorScale::toLab(table[size_t(255 - i)])[0] > ColorScale::toLab(table[size_t(256 - i)])[0]);
+        }
+    }
+
+    void legendNumbersHaveAtMostFourDigits_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1.25e+02") << 125.0 << "125";
+        QTest::newRow("zero") << 0.0 << "0";
+        QTest::newRow("a half") << 0.5 << "0.5";
+        QTest::newRow("four digits") << 1234.0 << "1234";
+        QTest::newRow("five digits") << 12346.0 << "1.235e+04";
+        QTest::newRow("negative") << -20.0 << "-20";
+        QTest::newRow("small") << 0.000012346 << "1.235e-05";
+    }
+    void legendNumbersHaveAtMostFourDigits()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        const QLocale old;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString shown = ColorScale::valueText(value);
+        QLocale::setDefault(old);
+        QCOMPARE(shown, text);
+        QCOMPARE(FieldPainter::quantityName(1), QStringLiteral("Random Walk Particle Count Type P"));
+        QCOMPARE(FieldPainter::unit(), QStringLiteral("particles per cell"));
     }
 
     void rangesAndColours_data()

@@ -334,6 +334,54 @@ private slots:
         QCOMPARE(painter.opaqueFaces().size(), size_t(2 * (6 * 7 + 7 + 6)));
     }
 
+    void cutFacesTakeADarkerShade_data()
+    {
+        QTest::addColumn<std::vector<uint32_t>>("states");
+        QTest::addColumn<int>("cutCell");
+        QTest::addColumn<uint32_t>("windowEnd");
+        QTest::addColumn<QList<int>>("darkFaces"); // 10 * x + face number
+        // A row of cells along x; face 5 looks to +x, face 4 to -x.
+        using States = std::vector<uint32_t>;
+        QTest::newRow("material cut away behind") << States{OpaqueA, OpaqueA, 0} << 1 << 3u << QList<int>{5};
+        QTest::newRow("material beyond the window") << States{OpaqueA, OpaqueA, OpaqueA} << -1 << 2u << QList<int>{15};
+        QTest::newRow("a clear film laid open") << States{ClearA, OpaqueA} << 1 << 2u << QList<int>{5};
+        QTest::newRow("a cavity wall is a real surface") << States{OpaqueA, 0, OpaqueA} << -1 << 3u << QList<int>{};
+        QTest::newRow("an invisible material beyond") << States{OpaqueA, Invisible} << -1 << 1u << QList<int>{};
+        QTest::newRow("the volume's own sides") << States{OpaqueA, OpaqueB} << -1 << 2u << QList<int>{};
+    }
+    // Faces that a cut laid open are drawn darker than the material's real surfaces.
+    void cutFacesTakeADarkerShade()
+    {
+        QFETCH(std::vector<uint32_t>, states);
+        QFETCH(int, cutCell);
+        QFETCH(uint32_t, windowEnd);
+        QFETCH(QList<int>, darkFaces);
+        TotalVolume row(uint32_t(states.size()), 1, 1, 1, 1, 1, Util::Vector3D(), states);
+        if (cutCell >= 0) {
+            Model::Automaton::CellLock lock(row);
+            lock.cells()[cutCell].addCut();
+        }
+        row.painter().setCutLimits({0, 0, 0}, {windowEnd, 1, 1});
+        QVERIFY(row.painter().regenerateSurface());
+        auto faces = row.painter().opaqueFaces();
+        for (const QuadFace &face : row.painter().transparentFaces())
+            faces.push_back(face);
+        QList<int> dark;
+        for (const QuadFace &face : faces) {
+            const float x = std::min({face.corners[0][0], face.corners[1][0], face.corners[2][0], face.corners[3][0]});
+            const unsigned number = face.faceNumber();
+            const Color plain = colorOf(face.material);
+            const int cell = int(x) - (number == 5 ? 1 : 0);
+            if (face.fillColor == plain)
+                continue;
+            dark << 10 * cell + int(number);
+            for (size_t i = 0; i < 3; ++i)
+                QCOMPARE(face.fillColor[i], plain[i] * 0.55f);
+            QCOMPARE(face.fillColor[3], plain[3]);
+        }
+        QCOMPARE(dark, darkFaces);
+    }
+
     void faceListsDoNotDependOnThreadCount()
     {
         std::mt19937 random(4711);
@@ -370,7 +418,8 @@ private slots:
             const Model::Automaton::CellWindow window{{0, 0, 0}, {23, 9, 11}};
             const float size[3] = {1, 1, 1};
             Model::Automaton::CellLock lock(*volume);
-            const auto faces = Model::Automaton::CubicFaceGenerator(lock.cells(), 9, 11, window, palette, size).run();
+            const auto faces =
+                Model::Automaton::CubicFaceGenerator(lock.cells(), 23, 9, 11, window, palette, size).run();
             QVERIFY(faces.transparent.size() > 100);
             QVERIFY(Model::Geometry::BSPTree::inTreeOrder(faces.transparent));
         }

@@ -221,6 +221,38 @@ private slots:
         QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("CVD"));
     }
 
+    // A default that would reach past the chosen volume is lowered to its height: 10 um of oxide at
+    // 100 cells per um would be 1000 cells, an implantation depth of 50 more than the 30 there are.
+    void defaultsFitTheVolume_data()
+    {
+        QTest::addColumn<uint>("operation");
+        QTest::addColumn<float>("cellHeight");
+        QTest::addColumn<QVariantMap>("shown");
+        QTest::newRow("oxidation") << 26u << 1.0f << QVariantMap{{"dblThickness", 0.3}, {"dblConversion", 100.0}};
+        QTest::newRow("implantation") << 3u << 1.0f
+                                      << QVariantMap{{"dblDepth", 30.0}, {"dblSpread", 20.0}, {"dblAnnealing", 10.0}};
+        // Lengths count cells of size 1: 30 layers of half-height cells are 15 long.
+        QTest::newRow("implantation, half-height cells")
+            << 3u << 0.5f << QVariantMap{{"dblDepth", 15.0}, {"dblSpread", 15.0}, {"dblAnnealing", 10.0}};
+        QTest::newRow("isotropic deposition, quarter-height cells")
+            << 13u << 0.25f << QVariantMap{{"dblThickness", 7.5}};
+    }
+    void defaultsFitTheVolume()
+    {
+        QFETCH(uint, operation);
+        QFETCH(float, cellHeight);
+        QFETCH(QVariantMap, shown);
+        Scene s(std::make_shared<TotalVolume>(4, 4, 30, 1.0f, 1.0f, cellHeight, Util::Vector3D(), 1u));
+        QVariantMap seen;
+        answerNextDialog([&](QDialog &d) {
+            for (const QString &name : shown.keys())
+                seen.insert(name, child<QDoubleSpinBox>(&d, name)->value());
+            d.reject();
+        });
+        s.ws.startOperation(operation);
+        QCOMPARE(seen, shown);
+    }
+
     void randomWalkGetsSIValuesAndTheSeed()
     {
         Scene s(layered(4, 4, 8, 5));
@@ -354,9 +386,7 @@ private slots:
         s.ws.document().addObject(base);
         s.ws.document().addObject(top);
         s.ws.selection().toggle(base);
-        s.ws.startOperation(12);
-        s.ws.selection().toggle(top);
-        s.ws.console().handleLine(QString());
+        s.ws.startOperation(12); // the other volume is the top
         QCOMPARE(s.ws.document().allObjects().size(), 1);
         auto result = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(s.ws.document().allObjects().first());
         QVERIFY(result);
@@ -386,6 +416,8 @@ private slots:
         s.volume->setUpperMask(QBitArray(9, true), 3, 3);
         if (selectVolume)
             s.ws.pickState().setSelected({s.volume});
+        else
+            s.ws.document().addObject(layered(3, 3, 3, 3)); // the only volume would be taken
         bool seen = false;
         TotalVolumePtr target;
         const auto close = [&](Ui::RunProcessesDialog &dialog) {
@@ -395,7 +427,8 @@ private slots:
         };
         answerNextDialog<Ui::RunProcessesDialog>(close);
         s.ws.startOperation(24);
-        // Without a selection the console asks first; the dialog opens on the answer.
+        // Without a selection among several volumes (and no window to ask in) the console asks
+        // first; the dialog opens on the answer.
         QCOMPARE(seen, selectVolume);
         if (!selectVolume) {
             answerNextDialog<Ui::RunProcessesDialog>(close);

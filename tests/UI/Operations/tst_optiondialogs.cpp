@@ -28,7 +28,9 @@
 #include "catalogtesthome.h"
 #include "gdsbytes.h"
 #include "nextdialog.h"
+#include "screenshots.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -177,15 +179,31 @@ private slots:
             for (const auto &material : Model::Materials::MaterialFactory::instance()->getMaterials())
                 expected << material.id();
         }
-        // Every material list of the dialog (the conducting one of electroplating too), with swatches.
+        // Every material list of the dialog (the conducting one of electroplating too), with swatches
+        // about the text's height, and whole names even with the dialog at its smallest.
+        dialog->show();
+        dialog->resize(1, 1);
+        QCoreApplication::processEvents();
+        saveShot(*dialog, QStringLiteral("material-list-") + QTest::currentDataTag());
         const auto boxes = dialog->findChildren<QComboBox *>();
         QVERIFY(!boxes.isEmpty());
         for (const QComboBox *box : boxes) {
             QCOMPARE(materialIds(box), expected);
             const auto c = Model::Materials::MaterialFactory::instance()->getMaterial(expected.last()).color();
-            const QImage swatch = box->itemIcon(box->count() - 1).pixmap(100, 100).toImage();
-            QCOMPARE(QColor(swatch.pixel(50, 50)), QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255)));
+            const QSize size = box->iconSize();
+            QVERIFY2(size.height() <= box->fontMetrics().height() + 2, qPrintable(QString::number(size.height())));
+            const QImage swatch = box->itemIcon(box->count() - 1).pixmap(size).toImage();
+            QCOMPARE(QColor(swatch.pixel(swatch.width() / 2, swatch.height() / 2)),
+                     QColor(int(c[0] * 255), int(c[1] * 255), int(c[2] * 255)));
+            int widest = 0;
+            for (int i = 0; i < box->count(); ++i)
+                widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemText(i)));
+            QVERIFY2(box->width() >= widest + size.width(), qPrintable(QString::number(box->width())));
+            QVERIFY(box->view()->minimumWidth() >= widest + size.width());
         }
+        boxes.first()->showPopup();
+        saveShot(*boxes.first()->view()->window(), QStringLiteral("material-popup-") + QTest::currentDataTag());
+        boxes.first()->hidePopup();
     }
 
     void listStepsFillTheDialogs()
@@ -200,9 +218,6 @@ private slots:
         // A step of an older list has no model: bond counting.
         dialog.setParameters({{QStringLiteral("Depth"), 1.0}});
         QCOMPARE(dialog.model(), QStringLiteral("BCA"));
-        // The next dialog starts from the depth last accepted.
-        dialog.accept();
-        QCOMPARE(BCAEtchingDialog().depth(), 1.0);
 
         // A material the process does not offer leaves the choice as it was.
         IsotropicDepositionDialog cvd(3);

@@ -1,5 +1,6 @@
 #include "cellvolumevtiwriter.h"
 
+#include "Model/Automaton/particlecounts.h"
 #include "Util/failuretext.h"
 #include "Util/paralleltasks.h"
 #include "Util/safefile.h"
@@ -154,6 +155,11 @@ CellVolumeVtiWriter::CellVolumeVtiWriter(Model::Automaton::TotalVolume &volume)
 const uint32_t *CellVolumeVtiWriter::particleCounters(const QVariant &value, size_t cells)
 {
     const size_t wanted = cells * 7;
+    // Random-walk doping keeps its counters in this form.
+    if (value.userType() == qMetaTypeId<Model::Automaton::ParticleCountsPtr>()) {
+        const auto *counts = static_cast<const Model::Automaton::ParticleCountsPtr *>(value.constData());
+        return *counts && (*counts)->cellCount() == cells ? (*counts)->data() : nullptr;
+    }
     if (value.userType() == QMetaType::QByteArray) {
         const auto *bytes = static_cast<const QByteArray *>(value.constData());
         return size_t(bytes->size()) == wanted * sizeof(uint32_t)

@@ -28,8 +28,9 @@ public:
     QStringList particleFields() const;
 
     /// The counter array of a particle-count field (7 counters per cell), or null when the value
-    /// is not one of the forms a field takes (QByteArray, QVector<quint32>, std::vector<uint32_t>)
-    /// or has not 7 counters for each of `cells` cells.
+    /// is not one of the forms a field takes (the ParticleCounts that random-walk doping attaches,
+    /// QByteArray, QVector<quint32>, std::vector<uint32_t>) or has not 7 counters for each of
+    /// `cells` cells.
     static const uint32_t *particleCounters(const QVariant &value, size_t cells);
 
 private:

@@ -1,5 +1,6 @@
 #include "exportdataoperation.h"
 
+#include "Core/volumechoice.h"
 #include "Core/workspace.h"
 #include "csvdataexporter.h"
 
@@ -27,24 +28,19 @@ void ExportDataOperation::start()
 {
     if (m_volume)
         return;
-    Workspace &ws = workspace();
-    for (const auto &object : ws.pickState().selected()) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
-            chooseVolume(volume, QStringLiteral(": Cell volume selected."));
-            execute();
-            return;
-        }
-    }
-    const auto objects = ws.document().allObjects();
-    if (objects.size() == 1) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first()))
-            chooseVolume(volume, QStringLiteral(": Using only cell volume."));
+    VolumeChoice choice(workspace());
+    if (const auto volume = choice.selected()) {
+        chooseVolume(volume, QStringLiteral(": Cell volume selected."));
         execute();
         return;
     }
-    ws.console().writeMessage(name() + QStringLiteral(": Select a cell volume and press Enter/Return."));
-    ws.console().requestEnter(shared_from_this());
-    ws.selection().setSelectionMode(true);
+    if (const auto volume = choice.obvious()) {
+        chooseVolume(volume, QStringLiteral(": Using only cell volume."));
+        execute();
+        return;
+    }
+    choice.waitForEnter(shared_from_this(), name() + QStringLiteral(": Select a cell volume and press Enter/Return."),
+                        choice.volumePrompt(name()));
 }
 
 void ExportDataOperation::end()
