@@ -637,6 +637,9 @@ bool RunProcessesDialog::prepareRunWindow()
         showMessage(QMessageBox::Warning, m_baseTitle, QStringLiteral("No new window could be made for the list."));
         return false;
     }
+    // The new window must not hide this dialog, which stays modal while the list runs.
+    raise();
+    activateWindow();
     m_runWorkspace = made.workspace;
     m_runWindow = made.window;
     m_runScreenshot = made.screenshot;
