@@ -36,9 +36,13 @@ bool UndoRedoStacks::redo()
     auto operation = m_redo.back();
     m_redo.pop_back();
     m_workspace.cancelCurrentOperation();
-    operation->redo();
-    m_undo.push_back(operation);
-    notifyUndoObservers();
+    // A step that could not be done again stays where it was, like one that could not be undone.
+    if (operation->redo()) {
+        m_undo.push_back(operation);
+        notifyUndoObservers();
+    } else {
+        m_redo.push_back(operation);
+    }
     notifyRedoObservers();
     return true;
 }

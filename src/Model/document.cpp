@@ -16,6 +16,18 @@ void Document::removeObject(const ObjectPtr &object)
     m_currentLayer->remove(object);
 }
 
+void Document::insertObject(int index, const ObjectPtr &object)
+{
+    std::lock_guard<std::mutex> lock(m_layerMutex);
+    m_currentLayer->insert(index, object);
+}
+
+int Document::indexOf(const ObjectPtr &object) const
+{
+    std::lock_guard<std::mutex> lock(m_layerMutex);
+    return m_currentLayer->indexOf(object);
+}
+
 std::pair<ObjectPtr, bool> Document::findObject(uint32_t id) const
 {
     std::lock_guard<std::mutex> lock(m_layerMutex);

@@ -16,6 +16,11 @@ public:
 
     void addObject(const ObjectPtr &object);
     void removeObject(const ObjectPtr &object);
+    /// Puts the object at `index` of the current layer, where indexOf found it before it was
+    /// removed, so that undo brings back the order of the objects (and of the saved document).
+    void insertObject(int index, const ObjectPtr &object);
+    /// The object's position in the current layer, -1 when it is not there.
+    int indexOf(const ObjectPtr &object) const;
     std::pair<ObjectPtr, bool> findObject(uint32_t id) const;
     QList<ObjectPtr> allObjects() const;
     void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) const;

@@ -15,6 +15,10 @@ public:
     explicit Layer(uint32_t number = 0) : m_number(number) {}
 
     void add(const ObjectPtr &object) { m_objects.append(object); }
+    /// Puts the object at `index` (clamped to the list), so that undo gives back the order.
+    void insert(int index, const ObjectPtr &object) { m_objects.insert(qBound(0, index, m_objects.size()), object); }
+    /// The position of the object, -1 when it is not in the layer.
+    int indexOf(const ObjectPtr &object) const { return m_objects.indexOf(object); }
     /// Removes the entry holding that object.
     void remove(const ObjectPtr &object) { m_objects.removeOne(object); }
     /// The first object with that identifier and true, or (null, false).

@@ -122,17 +122,11 @@ OperationPtr openDocument(OperationFactory &f)
     return operation;
 }
 
-// Every document opens in a main window of its own, beside this one, which deletes itself when closed.
+// Every document opens in a main window of its own, beside this one.
 ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
 {
     return std::make_shared<Observers::DocumentOpenedObserver>(
-        workspace,
-        [] {
-            auto *window = new MainWindow;
-            window->setAttribute(Qt::WA_DeleteOnClose);
-            return Observers::OpenedWindow{window, &window->presenter()->workspace()};
-        },
-        std::make_shared<DocumentDialogs>(mainWindow), mainWindow);
+        workspace, &OperationFactory::newWindow, std::make_shared<DocumentDialogs>(mainWindow), mainWindow);
 }
 
 // Model extraction has a second observer, which closes the dialog that the window's opener (the
@@ -227,6 +221,13 @@ OperationFactory::OperationFactory(Core::Workspace &workspace, QWidget *mainWind
     : m_workspace(workspace)
     , m_mainWindow(mainWindow)
 {
+}
+
+Observers::OpenedWindow OperationFactory::newWindow()
+{
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    return Observers::OpenedWindow{window, &window->presenter()->workspace()};
 }
 
 const std::vector<OperationFactory::Entry> &OperationFactory::table() { return entries; }

@@ -17,6 +17,9 @@ class Workspace;
 }
 
 namespace Ui {
+namespace Observers {
+struct OpenedWindow;
+}
 
 /// Turns an operation identifier (the command vocabulary of the menus) into a new operation with
 /// its observer installed. Identifiers whose operation is not available give none.
@@ -57,6 +60,9 @@ public:
     /// This window's observer built by `make`, made on first use and shared by every operation
     /// that asks for it.
     Util::ObserverPtr observer(ObserverMaker make);
+
+    /// A new main window, which deletes itself when closed, and its workspace (not shown yet).
+    static Observers::OpenedWindow newWindow();
 
     /// The whole identifier table, in identifier order.
     static const std::vector<Entry> &table();

@@ -1,5 +1,6 @@
 // Documents and windows: opening (over the right window, beside it), saving (with the filter's extension),
 // files named on the command line, and the cell volume and surface exports.
+#include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
@@ -7,6 +8,7 @@
 #include "Model/ModelExtraction/netlistfile.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
+#include "UI/Observers/batchrunobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/cellvolumeexport.h"
 #include "UI/dialogtesting.h"
@@ -20,14 +22,17 @@
 #include "mainwindow.h"
 #include "meshreader.h"
 #include "modalanswerer.h"
+#include "nextdialog.h"
 #include "scripteddocumentdialogs.h"
 #include "volumetesthelpers.h"
 #include "vtifile.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -352,6 +357,48 @@ private slots:
         QCOMPARE(opened.allObjects().size(), seen.isEmpty() ? 1 : 0); // a list opens no document
         if (seen.isEmpty())
             QCOMPARE(opened.fileName(), path);
+    }
+
+    // "Run in a new window": a new main window, beside this one, gets a copy of the selected volume
+    // and the list's result, with the run on its undo stack; this window stays as it was.
+    void listRunsInANewWindowThroughTheBatchRunDialog()
+    {
+        MainWindow window;
+        window.show();
+        Core::Workspace &here = window.presenter()->workspace();
+        auto volume = makeVolume(4, 4, 4, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
+        here.document().addObject(volume);
+        const auto before = cellStates(*volume);
+        Ui::ProcessData deposition(Core::BatchRun::IsotropicDeposition);
+        deposition.setParameter(QStringLiteral("Material_Id"), 3u, true);
+        deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
+        bool ran = false;
+        answerNextDialog<Ui::RunProcessesDialog>([&](Ui::RunProcessesDialog &d) {
+            d.setSteps({deposition});
+            d.findChild<QCheckBox *>(QStringLiteral("chkNewWindow"))->setChecked(true);
+            d.findChild<QPushButton *>(QStringLiteral("btnRun"))->click();
+            d.waitForWorker();
+            d.updateProgress();
+            ran = true;
+            d.accept();
+        });
+        Ui::Observers::BatchRunObserver::runDialog(here, &window, volume);
+        QVERIFY(ran);
+        MainWindow *other = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *made = qobject_cast<MainWindow *>(w); made && made != &window)
+                other = made;
+        }
+        QVERIFY(other && other->isVisible());
+        std::unique_ptr<MainWindow> closeAtEnd(other);
+        QCOMPARE(here.document().allObjects(), QList<Model::ObjectPtr>{volume});
+        QCOMPARE(cellStates(*volume), before);
+        QVERIFY(!here.undoRedo().canUndo());
+        Core::Workspace &there = other->presenter()->workspace();
+        const auto copy = std::dynamic_pointer_cast<TotalVolume>(there.document().allObjects().value(0));
+        QVERIFY(copy && copy != volume);
+        QVERIFY(cellStates(*copy) != cellStates(*volume));
+        QCOMPARE(there.undoRedo().undoName(), QStringLiteral("Batch Run"));
     }
 
     void cellVolumeExportTakesTheSelectedOrTheOnlyVolumeOrSaysWhyNot()

@@ -358,7 +358,7 @@ private slots:
         // Doping makes the silicon N-doped (14); the implantation's defaults put P (15) in the bottom layer.
         QTest::newRow("actionIsotropic_Deposition") << "Isotropic Deposition" << 13u << true << 0u;
         QTest::newRow("actionIsotropic_Film_Etching") << "Isotropic Etching" << 14u << true << 0u;
-        QTest::newRow("actionSimple_RIE") << "Simple RIE" << 30u << false << 0u;
+        QTest::newRow("actionSimple_RIE") << "Simple RIE" << 30u << true << 0u;
         QTest::newRow("actionDoping") << "Doping" << 17u << true << 14u;
         QTest::newRow("actionIon_Implantation") << "Ion Implantation" << 3u << true << 15u;
         QTest::newRow("actionSi_Oxidation") << "Simple Si Oxidation" << 26u << true << 0u;

@@ -20,6 +20,7 @@
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/randomwalkdopinginput.h"
+#include "Core/Operations/sideplacement.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplereactiveionetching.h"
@@ -101,6 +102,17 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
                   : Core::Operations::SubstrateBuilder(material, nx, ny, nz, position, offset[0], offset[1], offset[2],
                                                        size[0], size[1], size[2]);
     auto volume = builder.buildVolume();
+    // A volume never lands inside one that is there already (a document opened, or an earlier run).
+    double x = 0.0;
+    if (Core::Operations::SidePlacement::besideAll(context.workspace.document().allObjects(), *volume, x)) {
+        volume->translate(Util::Vector4D(x - volume->position().x, 0.0, 0.0, 0.0));
+        const Util::Vector3D corner = volume->position();
+        context.detail = QStringLiteral("placed beside the volumes already there, lower left front corner at "
+                                        "(%1, %2, %3)")
+                             .arg(corner.x)
+                             .arg(corner.y)
+                             .arg(corner.z);
+    }
     context.workspace.document().addObject(volume);
     context.target = volume;
     return Success;

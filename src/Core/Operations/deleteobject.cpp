@@ -3,6 +3,8 @@
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
 
+#include <algorithm>
+
 namespace Core {
 namespace Operations {
 
@@ -40,6 +42,13 @@ void DeleteObject::execute()
         ws.operationCanceled();
         return;
     }
+    m_places.clear();
+    for (const auto &object : m_objects)
+        m_places.append({ws.document().indexOf(object), object});
+    std::sort(m_places.begin(), m_places.end(),
+              [](const std::pair<int, Model::ObjectPtr> &a, const std::pair<int, Model::ObjectPtr> &b) {
+                  return a.first < b.first;
+              });
     for (const auto &object : m_objects)
         ws.document().removeObject(object);
     ws.notifyUpdate();
@@ -58,8 +67,9 @@ void DeleteObject::cancel()
 
 bool DeleteObject::undo()
 {
-    for (const auto &object : m_objects)
-        workspace().document().addObject(object);
+    // Back in their places, lowest first, so that each lands where it stood.
+    for (const auto &place : m_places)
+        workspace().document().insertObject(place.first, place.second);
     workspace().notifyUpdate();
     return true;
 }

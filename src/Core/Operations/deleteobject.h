@@ -25,6 +25,8 @@ public:
 private:
     bool m_ready = false;
     QList<Model::ObjectPtr> m_objects;
+    /// Where each object stood in the document, in ascending order, for undo.
+    QList<std::pair<int, Model::ObjectPtr>> m_places;
 };
 
 } // namespace Operations

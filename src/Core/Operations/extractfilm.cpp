@@ -8,10 +8,10 @@
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
 #include "filmextraction.h"
+#include "sideplacement.h"
 
 #include <QElapsedTimer>
 
-#include <algorithm>
 #include <exception>
 
 namespace Core {
@@ -93,9 +93,7 @@ void ExtractFilm::execute()
         return;
     }
 
-    // Beside the source: its width and ten cells further along x.
-    const double cell = std::max({m_source->cellSizeX(), m_source->cellSizeY(), m_source->cellSizeZ()});
-    m_result->translate(Util::Vector4D((m_source->sizeX() + 10.0) * cell, 0.0, 0.0, 0.0));
+    m_result->translate(Util::Vector4D(SidePlacement::xBeside(*m_source) - m_result->position().x, 0.0, 0.0, 0.0));
     ws.document().addObject(m_result);
     ws.notifyUpdate();
     ws.console().writeMessage(QStringLiteral("Extract Film: film extracted."));

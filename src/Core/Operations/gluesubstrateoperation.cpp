@@ -153,6 +153,8 @@ void GlueSubstrateOperation::execute()
         return;
     }
 
+    m_baseIndex = ws.document().indexOf(m_base);
+    m_topIndex = ws.document().indexOf(m_top);
     ws.document().addObject(m_result);
     ws.document().removeObject(m_base);
     ws.document().removeObject(m_top);
@@ -176,8 +178,14 @@ bool GlueSubstrateOperation::undo()
         return true;
     Workspace &ws = workspace();
     ws.document().removeObject(m_result);
-    ws.document().addObject(m_base);
-    ws.document().addObject(m_top);
+    // Back in their places, the lower first, so that each lands where it stood.
+    if (m_baseIndex < m_topIndex) {
+        ws.document().insertObject(m_baseIndex, m_base);
+        ws.document().insertObject(m_topIndex, m_top);
+    } else {
+        ws.document().insertObject(m_topIndex, m_top);
+        ws.document().insertObject(m_baseIndex, m_base);
+    }
     ws.notifyUpdate();
     return true;
 }

@@ -50,6 +50,9 @@ private:
     Model::Automaton::TotalVolumePtr m_base;
     Model::Automaton::TotalVolumePtr m_top;
     Model::Automaton::TotalVolumePtr m_result;
+    /// Where base and top stood in the document, for undo.
+    int m_baseIndex = -1;
+    int m_topIndex = -1;
     GlueLayout m_layout;
 };
 

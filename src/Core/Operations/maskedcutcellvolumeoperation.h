@@ -6,9 +6,10 @@
 namespace Core {
 namespace Operations {
 
-/// Hides, for viewing, every cell column that a top-down mask leaves uncovered. Undoable: each
-/// undo takes exactly its own cut away again, so cuts of several masks are undone one by one.
-class MaskedCutCellVolumeOperation : public CellVolumeOperation<ObjectOperation> {
+/// Hides, for viewing, every cell column that a top-down mask leaves uncovered. Undoable: undo
+/// puts back the cut counts (and the masks) exactly as they were, so cuts of several masks are
+/// undone one by one.
+class MaskedCutCellVolumeOperation : public UndoableProcessOperation {
 public:
     explicit MaskedCutCellVolumeOperation(Workspace &workspace);
 
@@ -17,17 +18,15 @@ public:
     const MaskBits &mask() const { return m_mask; }
 
     void cancel() override;
-    void execute() override;
-    bool undo() override;
-    bool redo() override;
 
 protected:
     bool hasOptions() const override { return m_maskSet; }
     void run(Model::Automaton::TotalVolume &volume) override;
+    void afterRun(Model::Automaton::TotalVolume &volume) override;
+    ProcessSnapshot::Scope snapshotScope() const override;
+    QString finishedText() const override { return QStringLiteral("Cut planes changed."); }
 
 private:
-    void refresh(Model::Automaton::TotalVolume &volume);
-
     MaskBits m_mask;
     bool m_maskSet = false;
 };

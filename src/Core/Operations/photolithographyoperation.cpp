@@ -7,7 +7,7 @@ namespace Core {
 namespace Operations {
 
 PhotolithographyOperation::PhotolithographyOperation(Workspace &workspace)
-    : ProcessOperation(workspace, QStringLiteral("Photolithography"), 20)
+    : UndoableProcessOperation(workspace, QStringLiteral("Photolithography"), 20, QStringLiteral("Photolithography"))
 {
 }
 
@@ -20,6 +20,7 @@ void PhotolithographyOperation::setMaterial(uint32_t material)
 void PhotolithographyOperation::setBottomMask(const QBitArray &bits, uint32_t width, uint32_t height)
 {
     m_bottomMask = MaskBits{bits, width, height};
+    keepMasksBeforePreview();
     if (auto v = volume()) {
         // Only the part over the volume's columns can mask a cell; the rest is not kept.
         m_bottomMask = m_bottomMask.cropped(v->sizeX(), v->sizeY());
@@ -31,6 +32,7 @@ void PhotolithographyOperation::setBottomMask(const QBitArray &bits, uint32_t wi
 void PhotolithographyOperation::setTopMask(const QBitArray &bits, uint32_t width, uint32_t height)
 {
     m_topMask = MaskBits{bits, width, height};
+    keepMasksBeforePreview();
     if (auto v = volume()) {
         m_topMask = m_topMask.cropped(v->sizeX(), v->sizeY());
         v->setUpperMask(m_topMask.bits, m_topMask.width, m_topMask.height);
@@ -40,6 +42,7 @@ void PhotolithographyOperation::setTopMask(const QBitArray &bits, uint32_t width
 
 void PhotolithographyOperation::cancel()
 {
+    putBackPreviewedMasks();
     workspace().console().writeMessage(name() + QStringLiteral(": Operation Canceled!"));
     workspace().console().reset();
     workspace().operationCanceled();
@@ -58,6 +61,7 @@ void PhotolithographyOperation::afterRun(Model::Automaton::TotalVolume &volume)
     // The masks were a preview of this step; the developed resist now shows the pattern.
     volume.setLowerMask(QBitArray(), 0, 0);
     volume.setUpperMask(QBitArray(), 0, 0);
+    UndoableProcessOperation::afterRun(volume);
 }
 
 } // namespace Operations

@@ -7,8 +7,9 @@ namespace Core {
 namespace Operations {
 
 /// Develops a resist film through a top and a bottom mask. The masks are shown on the volume while
-/// the dialog is open (a preview) and taken off once the step has run. Not undoable.
-class PhotolithographyOperation : public ProcessOperation {
+/// the dialog is open (a preview) and taken off once the step has run, or put back as they were
+/// when it is canceled; undo puts back the cells and the masks from before the preview.
+class PhotolithographyOperation : public UndoableProcessOperation {
 public:
     explicit PhotolithographyOperation(Workspace &workspace);
 

@@ -7,7 +7,7 @@ namespace Core {
 namespace Operations {
 
 PlanarizationOperation::PlanarizationOperation(Workspace &workspace)
-    : ProcessOperation(workspace, QStringLiteral("Planarization"), 22)
+    : UndoableProcessOperation(workspace, QStringLiteral("Planarization"), 22, QStringLiteral("Planarization"))
 {
 }
 

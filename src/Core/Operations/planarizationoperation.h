@@ -5,8 +5,8 @@
 namespace Core {
 namespace Operations {
 
-/// Empties every cell below the minimum height and at or above the maximum height. Not undoable.
-class PlanarizationOperation : public ProcessOperation {
+/// Empties every cell below the minimum height and at or above the maximum height.
+class PlanarizationOperation : public UndoableProcessOperation {
 public:
     explicit PlanarizationOperation(Workspace &workspace);
 

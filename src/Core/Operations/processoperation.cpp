@@ -53,26 +53,36 @@ template <class Base> bool CellVolumeOperation<Base>::beforeRun(Model::Automaton
 {
     try {
         m_keptStates.resize(volume.cellCount());
+        if (changesAtomCounts())
+            m_keptAtoms.resize(volume.cellCount());
     } catch (const std::bad_alloc &) {
         std::vector<uint32_t>().swap(m_keptStates);
+        std::vector<uint32_t>().swap(m_keptAtoms);
         return false;
     }
     Model::Automaton::CellLock lock(volume);
     const Model::Automaton::Voxel *cells = lock.cells();
     for (size_t i = 0; i < m_keptStates.size(); ++i)
         m_keptStates[i] = cells[i].state();
+    for (size_t i = 0; i < m_keptAtoms.size(); ++i)
+        m_keptAtoms[i] = cells[i].atomCount();
     return true;
 }
 
 template <class Base> bool CellVolumeOperation<Base>::putBackCells(Model::Automaton::TotalVolume &volume)
 {
-    if (m_keptStates.size() != volume.cellCount() || m_keptStates.empty())
-        return false;
-    Model::Automaton::CellLock lock(volume);
-    Model::Automaton::Voxel *cells = lock.cells();
-    for (size_t i = 0; i < m_keptStates.size(); ++i)
-        cells[i].setState(m_keptStates[i]);
-    return true;
+    const bool kept = m_keptStates.size() == volume.cellCount() && !m_keptStates.empty();
+    if (kept) {
+        Model::Automaton::CellLock lock(volume);
+        Model::Automaton::Voxel *cells = lock.cells();
+        for (size_t i = 0; i < m_keptStates.size(); ++i)
+            cells[i].setState(m_keptStates[i]);
+        for (size_t i = 0; i < m_keptAtoms.size() && i < m_keptStates.size(); ++i)
+            cells[i].setAtomCount(m_keptAtoms[i]);
+    }
+    std::vector<uint32_t>().swap(m_keptStates);
+    std::vector<uint32_t>().swap(m_keptAtoms);
+    return kept;
 }
 
 template <class Base> void CellVolumeOperation<Base>::afterFailedRun(Model::Automaton::TotalVolume &volume)
@@ -92,19 +102,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
 
     Util::RunControl control;
     // Without the cells from before, a stopped run could not be taken back: it runs to its end.
-    bool kept = beforeRun(volume);
-    if (kept && changesAtomCounts()) {
-        try {
-            m_keptAtoms.resize(volume.cellCount());
-            Model::Automaton::CellLock lock(volume);
-            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
-                m_keptAtoms[i] = lock.cells()[i].atomCount();
-        } catch (const std::bad_alloc &) {
-            std::vector<uint32_t>().swap(m_keptAtoms);
-            kept = false;
-        }
-    }
-    control.setStoppable(kept);
+    control.setStoppable(beforeRun(volume));
     bool failed = false;
     QString failure;
     qint64 simulated = 0;
@@ -145,11 +143,6 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     }
     if (control.wasStopped()) {
         // The surface still shows the cells from before, which are put back exactly.
-        if (!m_keptAtoms.empty()) {
-            Model::Automaton::CellLock lock(volume);
-            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
-                lock.cells()[i].setAtomCount(m_keptAtoms[i]);
-        }
         putBackCells(volume);
         std::vector<uint32_t>().swap(m_keptStates);
         std::vector<uint32_t>().swap(m_keptAtoms);
@@ -169,7 +162,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
         ws.setLatticeOutOfDate(volume.id(), true);
 
     // operationFinished notifies the update observers: the view is redrawn once, after the run.
-    ws.console().writeMessage(this->name() + QStringLiteral(": Operation finished."));
+    ws.console().writeMessage(this->name() + QStringLiteral(": ") + finishedText());
     ws.console().reset();
     ws.operationFinished();
 }
@@ -184,18 +177,38 @@ UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const Q
 {
 }
 
+ProcessSnapshot::Scope UndoableProcessOperation::snapshotScope() const
+{
+    ProcessSnapshot::Scope scope;
+    scope.atomCounts = changesAtomCounts();
+    return scope;
+}
+
 bool UndoableProcessOperation::beforeRun(Model::Automaton::TotalVolume &volume)
 {
     m_snapshotError.clear();
-    return m_snapshot.takeBefore(volume, &m_snapshotError);
+    m_latticeOutOfDateBefore = workspace().isLatticeOutOfDate(volume.id());
+    return m_snapshot.takeBefore(volume, snapshotScope(), &m_snapshotError);
 }
 
 bool UndoableProcessOperation::putBackCells(Model::Automaton::TotalVolume &volume)
 {
     if (!m_snapshot.revertRun(volume))
         return false;
-    afterRestore(volume);
+    workspace().setLatticeOutOfDate(volume.id(), m_latticeOutOfDateBefore || !volume.siLattice());
     return true;
+}
+
+void UndoableProcessOperation::keepMasksBeforePreview()
+{
+    if (const auto v = volume())
+        m_snapshot.keepMasks(*v);
+}
+
+void UndoableProcessOperation::putBackPreviewedMasks()
+{
+    if (const auto v = volume())
+        m_snapshot.restoreMasks(*v);
 }
 
 void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
@@ -226,9 +239,15 @@ bool UndoableProcessOperation::restore(bool before)
     bool restored = false;
     {
         BusyScope busy(workspace().busyIndicator(), name());
-        restored = before ? m_snapshot.restoreBefore(*v, &error) : m_snapshot.restoreAfter(*v, &error);
+        // The mark as the step left it is the one found now: undo and redo walk the history exactly.
+        if (before)
+            m_latticeOutOfDateAfter = workspace().isLatticeOutOfDate(v->id());
+        auto lattice = ProcessSnapshot::LatticeRestore::Untouched;
+        restored =
+            before ? m_snapshot.restoreBefore(*v, &error, &lattice) : m_snapshot.restoreAfter(*v, &error, &lattice);
         if (restored) {
-            afterRestore(*v);
+            const bool outOfDate = before ? m_latticeOutOfDateBefore : m_latticeOutOfDateAfter;
+            workspace().setLatticeOutOfDate(v->id(), outOfDate || lattice == ProcessSnapshot::LatticeRestore::Lost);
             v->painter().regenerateSurface();
         }
     }
@@ -240,11 +259,6 @@ bool UndoableProcessOperation::restore(bool before)
     }
     workspace().notifyUpdate();
     return true;
-}
-
-void UndoableProcessOperation::afterRestore(Model::Automaton::TotalVolume &volume)
-{
-    workspace().setLatticeOutOfDate(volume.id(), true);
 }
 
 bool UndoableProcessOperation::undo() { return restore(true); }

@@ -35,12 +35,15 @@ protected:
     /// Runs the engine on the locked-free volume (the engine takes the lock itself). The engine
     /// is given `runControl()`, so that it reports progress and stops when the user cancels.
     virtual void run(Model::Automaton::TotalVolume &volume) = 0;
-    /// Whether the engine changes the cells' atom counts, which a stopped run then puts back too.
+    /// Whether the engine changes the cells' atom counts, which a stopped run (and undo) then puts back too.
     virtual bool changesAtomCounts() const { return false; }
     /// Whether the step invalidates the volume's atomistic lattice.
     virtual bool marksLatticeOutOfDate() const { return false; }
+    /// What the console says after the step, behind the step's name.
+    virtual QString finishedText() const { return QStringLiteral("Operation finished."); }
     /// Before the run: keeps what a stopped or failed run needs to put the cells back (here a
-    /// copy of the states). False when nothing could be kept: the run then cannot be stopped.
+    /// copy of the states, and of the atom counts when the engine changes them). False when
+    /// nothing could be kept: the run then cannot be stopped.
     virtual bool beforeRun(Model::Automaton::TotalVolume &volume);
     /// After a successful run.
     virtual void afterRun(Model::Automaton::TotalVolume &) {}
@@ -64,9 +67,11 @@ private:
 /// A process step that cannot be undone.
 using ProcessOperation = CellVolumeOperation<Operation>;
 
-/// A process step whose changed cells are recorded (states before and after the run), so that
-/// undo and redo put them back exactly. When the record cannot be made the step still runs, the
-/// console says that it cannot be undone and the workspace drops the history.
+/// A process step whose changes are recorded (the cells' states and whatever else its snapshot
+/// scope names, before and after the run, and the volume's masks), so that undo and redo put the
+/// volume back exactly, with the lattice's up-to-date mark as it was. When the record cannot be
+/// made the step still runs, the console says that it cannot be undone and the workspace drops
+/// the history.
 class UndoableProcessOperation : public CellVolumeOperation<ObjectOperation> {
 public:
     UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode, const QString &snapshotKey);
@@ -78,22 +83,31 @@ public:
     const ProcessSnapshot &snapshot() const { return m_snapshot; }
 
 protected:
+    /// What the step changes besides the cell states and the masks; by default the atom counts
+    /// when `changesAtomCounts`.
+    virtual ProcessSnapshot::Scope snapshotScope() const;
+
     bool beforeRun(Model::Automaton::TotalVolume &volume) override;
     void afterRun(Model::Automaton::TotalVolume &volume) override;
-    /// Puts the states from before the run back from the snapshot's copy.
+    /// Puts everything back from the snapshot's copies, the lattice's mark too.
     bool putBackCells(Model::Automaton::TotalVolume &volume) override;
-    /// Puts the states from before the run back, so a failed step leaves no half-changed cells.
+    /// Puts the cells from before the run back, so a failed step leaves no half-changed cells.
     void afterFailedRun(Model::Automaton::TotalVolume &volume) override;
-    /// Called after undo or redo has put cells back, before the surface is regenerated. Marks the
-    /// volume's silicon lattice as out of date: its atoms no longer match the cells.
-    virtual void afterRestore(Model::Automaton::TotalVolume &volume);
+
+    /// For steps that preview masks on the volume before they run: keeps the masks as they are
+    /// before the first preview, so that undo (and `putBackPreviewedMasks`) restore them.
+    void keepMasksBeforePreview();
+    /// Takes a preview off again (the step was canceled).
+    void putBackPreviewedMasks();
 
 private:
-    /// Puts the recorded states back; a missing or damaged record is reported and changes nothing.
+    /// Puts the recorded state back; a missing or damaged record is reported and changes nothing.
     bool restore(bool before);
 
     ProcessSnapshot m_snapshot;
     QString m_snapshotError;
+    bool m_latticeOutOfDateBefore = true;
+    bool m_latticeOutOfDateAfter = true;
 };
 
 extern template class CellVolumeOperation<Operation>;

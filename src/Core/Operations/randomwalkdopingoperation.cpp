@@ -1,6 +1,7 @@
 #include "randomwalkdopingoperation.h"
 
 #include "Core/workspace.h"
+#include "Model/Automaton/particlecounts.h"
 #include "randomwalkdoping.h"
 
 namespace Core {
@@ -54,6 +55,13 @@ void RandomWalkDopingOperation::execute()
         workspace().console().writeMessage(name() + QStringLiteral(": No value was given for ") +
                                            missing.join(QStringLiteral(", ")) + QLatin1Char('.'));
     UndoableProcessOperation::execute();
+}
+
+ProcessSnapshot::Scope RandomWalkDopingOperation::snapshotScope() const
+{
+    ProcessSnapshot::Scope scope = UndoableProcessOperation::snapshotScope();
+    scope.counterFields << Model::Automaton::ParticleCounts::fieldNameFor(dopingMaterial());
+    return scope;
 }
 
 void RandomWalkDopingOperation::run(Model::Automaton::TotalVolume &volume)

@@ -11,8 +11,8 @@ namespace Core {
 namespace Operations {
 
 /// "Random Walk Doping": diffuses dopant from the surface into the dopable cells of the selected
-/// volume (RandomWalkDoping). Its parameters are in SI units. Undoing it puts the cell states back;
-/// the particle counters stay as the run left them.
+/// volume (RandomWalkDoping). Its parameters are in SI units. Undoing it puts the cell states and
+/// the particle counters back (a counter field the run made goes again).
 class RandomWalkDopingOperation : public UndoableProcessOperation {
 public:
     explicit RandomWalkDopingOperation(Workspace &workspace);
@@ -49,6 +49,7 @@ protected:
     void run(Model::Automaton::TotalVolume &volume) override;
     bool marksLatticeOutOfDate() const override { return true; }
     bool changesAtomCounts() const override { return true; }
+    ProcessSnapshot::Scope snapshotScope() const override;
 
 private:
     ProcessOption<uint32_t> m_material;

@@ -1,14 +1,13 @@
 #include "removecutsfromvolumeoperation.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "cutcellvolume.h"
 
 namespace Core {
 namespace Operations {
 
 RemoveCutsFromVolumeOperation::RemoveCutsFromVolumeOperation(Workspace &workspace)
-    : ProcessOperation(workspace, QStringLiteral("Remove Cuts"), 35)
+    : UndoableProcessOperation(workspace, QStringLiteral("Remove Cuts"), 35, QStringLiteral("RemoveCuts"))
 {
 }
 
@@ -19,27 +18,25 @@ void RemoveCutsFromVolumeOperation::cancel()
     workspace().operationCanceled();
 }
 
+ProcessSnapshot::Scope RemoveCutsFromVolumeOperation::snapshotScope() const
+{
+    ProcessSnapshot::Scope scope;
+    scope.cutCounts = true;
+    return scope;
+}
+
 void RemoveCutsFromVolumeOperation::run(Model::Automaton::TotalVolume &volume)
 {
     // An empty mask covers no column, so every cell is reached.
-    CutCellVolume(volume, QBitArray(), 0, 0).removeAllCuts();
+    CutCellVolume cut(volume, QBitArray(), 0, 0);
+    cut.setRunControl(runControl());
+    cut.removeAllCuts();
 }
 
-void RemoveCutsFromVolumeOperation::execute()
+void RemoveCutsFromVolumeOperation::afterRun(Model::Automaton::TotalVolume &volume)
 {
-    auto v = volume();
-    if (!v) {
-        cancel();
-        return;
-    }
-    run(*v);
-    v->setUpperMask(QBitArray(), 0, 0);
-    v->painter().regenerateSurface();
-    Workspace &ws = workspace();
-    ws.notifyUpdate();
-    ws.console().writeMessage(name() + QStringLiteral(": Cut planes changed."));
-    ws.console().reset();
-    ws.operationFinished();
+    volume.setUpperMask(QBitArray(), 0, 0);
+    UndoableProcessOperation::afterRun(volume);
 }
 
 } // namespace Operations

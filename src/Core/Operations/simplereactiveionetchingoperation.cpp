@@ -8,7 +8,7 @@ namespace Core {
 namespace Operations {
 
 SimpleReactiveIonEtchingOperation::SimpleReactiveIonEtchingOperation(Workspace &workspace)
-    : ProcessOperation(workspace, QStringLiteral("Simple RIE"), 30)
+    : UndoableProcessOperation(workspace, QStringLiteral("Simple RIE"), 30, QStringLiteral("SimpleRIE"))
 {
 }
 

@@ -5,8 +5,8 @@
 namespace Core {
 namespace Operations {
 
-/// Strictly vertical etching of one material from the top, from below or both. Not undoable.
-class SimpleReactiveIonEtchingOperation : public ProcessOperation {
+/// Strictly vertical etching of one material from the top, from below or both.
+class SimpleReactiveIonEtchingOperation : public UndoableProcessOperation {
 public:
     explicit SimpleReactiveIonEtchingOperation(Workspace &workspace);
 

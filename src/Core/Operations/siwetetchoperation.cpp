@@ -2,9 +2,6 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/silattice.h"
-#include "Util/failuretext.h"
-
-#include <exception>
 
 namespace Core {
 namespace Operations {
@@ -27,20 +24,11 @@ void SiWetEtchOperation::run(Model::Automaton::TotalVolume &volume)
     ws.setLatticeOutOfDate(volume.id(), false);
 }
 
-void SiWetEtchOperation::afterRestore(Model::Automaton::TotalVolume &volume)
+ProcessSnapshot::Scope SiWetEtchOperation::snapshotScope() const
 {
-    // The atoms shown and etched next must be those of the restored cells.
-    Workspace &ws = workspace();
-    ws.setLatticeOutOfDate(volume.id(), true);
-    try {
-        volume.createSiLattice();
-        ws.setLatticeOutOfDate(volume.id(), false);
-    } catch (const std::exception &error) {
-        // The cells are back; only the atoms wait for the next wet etch to lay them anew.
-        volume.setSiLattice(nullptr);
-        ws.console().writeMessage(name() + QStringLiteral(": ") +
-                                  Util::failureText(error, QStringLiteral("lay the silicon lattice anew")));
-    }
+    ProcessSnapshot::Scope scope = UndoableProcessOperation::snapshotScope();
+    scope.lattice = true;
+    return scope;
 }
 
 } // namespace Operations

@@ -11,7 +11,7 @@ namespace Operations {
 namespace {
 
 constexpr char magic[4] = {'C', 'F', 'S', 'R'};
-constexpr uint8_t formatVersion = 1;
+constexpr uint8_t formatVersion = 2;
 constexpr int maxKeyBytes = 1024;
 // Fast packing: the streams are small already and a step should not wait for the disk's sake.
 constexpr int packLevel = 1;
@@ -91,7 +91,7 @@ bool fail(QString *error, const QString &reason)
 } // namespace
 
 QByteArray SnapshotRecord::encode(const QString &key, uint64_t number, uint64_t cellCount, const Runs &runs,
-                                  const StateSource &states)
+                                  const StateSource &states, const QString &layer)
 {
     uint64_t changed = 0;
     for (const Run &run : runs)
@@ -101,9 +101,11 @@ QByteArray SnapshotRecord::encode(const QString &key, uint64_t number, uint64_t 
     QByteArray out;
     out.append(magic, sizeof magic);
     putFixed<uint8_t>(out, formatVersion);
-    const QByteArray keyBytes = key.toUtf8().left(maxKeyBytes);
-    putFixed<uint16_t>(out, static_cast<uint16_t>(keyBytes.size()));
-    out.append(keyBytes);
+    for (const QString &name : {key, layer}) {
+        const QByteArray bytes = name.toUtf8().left(maxKeyBytes);
+        putFixed<uint16_t>(out, static_cast<uint16_t>(bytes.size()));
+        out.append(bytes);
+    }
     putFixed<uint64_t>(out, number);
     putFixed<uint64_t>(out, cellCount);
     putFixed<uint64_t>(out, changed);
@@ -161,22 +163,47 @@ QByteArray SnapshotRecord::encode(const QString &key, uint64_t number, uint64_t 
 
 bool SnapshotRecord::decode(const QByteArray &data, QString *error)
 {
+    int offset = 0;
+    if (!decodeAt(data, offset, error))
+        return false;
+    if (offset != data.size())
+        return fail(error, QStringLiteral("its length does not match its header"));
+    return true;
+}
+
+bool SnapshotRecord::decodeAll(const QByteArray &data, std::vector<SnapshotRecord> &records, QString *error)
+{
+    records.clear();
+    int offset = 0;
+    do {
+        records.emplace_back();
+        if (!records.back().decodeAt(data, offset, error))
+            return false;
+    } while (offset < data.size());
+    return true;
+}
+
+bool SnapshotRecord::decodeAt(const QByteArray &data, int &offset, QString *error)
+{
     key.clear();
+    layer.clear();
     runs.clear();
     states.clear();
-    Reader in(data.constData(), data.constData() + data.size());
+    Reader in(data.constData() + offset, data.constData() + data.size());
 
     uint8_t version = 0;
-    uint16_t keyLength = 0;
     if (in.remaining() < sizeof magic || !std::equal(magic, magic + sizeof magic, in.position()))
         return fail(error, QStringLiteral("it does not start like a cell record"));
     in.skip(sizeof magic);
     if (!in.fixed(version) || version != formatVersion)
         return fail(error, QStringLiteral("its format version is unknown"));
-    if (!in.fixed(keyLength) || keyLength > maxKeyBytes || in.remaining() < keyLength)
-        return fail(error, QStringLiteral("its header is cut short"));
-    key = QString::fromUtf8(in.position(), keyLength);
-    in.skip(keyLength);
+    for (QString *name : {&key, &layer}) {
+        uint16_t length = 0;
+        if (!in.fixed(length) || length > maxKeyBytes || in.remaining() < length)
+            return fail(error, QStringLiteral("its header is cut short"));
+        *name = QString::fromUtf8(in.position(), length);
+        in.skip(length);
+    }
     uint64_t changed = 0;
     uint32_t blockCount = 0;
     if (!in.fixed(number) || !in.fixed(cellCount) || !in.fixed(changed) || !in.fixed(blockCount))
@@ -239,8 +266,9 @@ bool SnapshotRecord::decode(const QByteArray &data, QString *error)
             return fail(error, QStringLiteral("block %1 is damaged").arg(block + 1));
         total += cells;
     }
-    if (total != changed || !in.atEnd())
+    if (total != changed)
         return fail(error, QStringLiteral("its length does not match its header"));
+    offset = static_cast<int>(in.position() - data.constData());
     return true;
 }
 

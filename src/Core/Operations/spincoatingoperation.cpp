@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 SpinCoatingOperation::SpinCoatingOperation(Workspace &workspace)
-    : ProcessOperation(workspace, QStringLiteral("Spin Coating"), 23)
+    : UndoableProcessOperation(workspace, QStringLiteral("Spin Coating"), 23, QStringLiteral("SpinCoating"))
 {
 }
 

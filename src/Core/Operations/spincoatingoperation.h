@@ -5,8 +5,8 @@
 namespace Core {
 namespace Operations {
 
-/// "Pour Material": fills every empty cell below the deposition height with one material. Not undoable.
-class SpinCoatingOperation : public ProcessOperation {
+/// "Pour Material": fills every empty cell below the deposition height with one material.
+class SpinCoatingOperation : public UndoableProcessOperation {
 public:
     explicit SpinCoatingOperation(Workspace &workspace);
 

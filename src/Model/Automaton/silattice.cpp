@@ -202,13 +202,18 @@ SiAtom SiLattice::atom(uint64_t key) const { return SiAtom(this, site(key)); }
 
 SiCell SiLattice::unitCell(int32_t i, int32_t j, int32_t k) const { return SiCell(this, i, j, k); }
 
+void SiLattice::clear()
+{
+    const size_t columns = m_ni ? m_rowStart.back() + size_t(m_rowHigh.back() - m_rowLow.back()) : 0;
+    m_states.assign(columns * m_nk * 8, Absent);
+    m_kept.assign(columns * m_nk, 0);
+}
+
 void SiLattice::build()
 {
     CellLock lock(m_volume);
     Voxel *cells = lock.cells();
-    const size_t columns = m_ni ? m_rowStart.back() + size_t(m_rowHigh.back() - m_rowLow.back()) : 0;
-    m_states.assign(columns * m_nk * 8, Absent);
-    m_kept.assign(columns * m_nk, 0);
+    clear();
 
     // States by rows of columns; a unit cell with a fixed atom but no silicon waits (mark 2) for
     // the bonds to be known.

@@ -58,6 +58,9 @@ public:
     /// another material or beyond the volume is fixed, an atom in an empty cell is absent. A unit cell
     /// is kept when it holds a silicon atom or a fixed atom bonded to one.
     void build();
+    /// Sizes the atoms and kept marks without reading the cells: every atom absent, no unit cell
+    /// kept (undo then writes in what a step left).
+    void clear();
 
     // ---- the grid and the basis ----
     uint32_t sizeI() const { return m_ni; }
@@ -160,6 +163,19 @@ public:
     /// Calls f(site, cell index, column index) for every atom whose cell lies in the volume with x in
     /// [xBegin, xEnd), in ascending order of the keys.
     template <class F> void forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const;
+
+    // ---- what undo records ----
+    /// The atom states and then the kept marks, as stored: `storedByteCount` bytes, fixed by the
+    /// volume's size, which is all that a step changes in a lattice.
+    size_t storedByteCount() const { return m_states.size() + m_kept.size(); }
+    uint8_t storedByte(size_t index) const
+    {
+        return index < m_states.size() ? m_states[index] : m_kept[index - m_states.size()];
+    }
+    void setStoredByte(size_t index, uint8_t value)
+    {
+        (index < m_states.size() ? m_states[index] : m_kept[index - m_states.size()]) = value;
+    }
 
     // ---- figures ----
     uint32_t volumeSizeX() const { return m_nx; }

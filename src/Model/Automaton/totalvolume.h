@@ -111,6 +111,7 @@ public:
     /// An invalid variant when `key` is absent; the key is not added.
     QVariant field(const QString &key) const { return m_fields.value(key); }
     void setField(const QString &key, const QVariant &value) { m_fields.insert(key, value); }
+    void removeField(const QString &key) { m_fields.remove(key); }
     QStringList fieldNames() const { return m_fields.keys(); }
 
 private:

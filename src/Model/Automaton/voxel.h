@@ -46,6 +46,8 @@ public:
             --m_cutCount;
     }
     void clearCuts() { m_cutCount = 0; }
+    /// Saturates at 255 like addCut.
+    void setCutCount(uint32_t count) { m_cutCount = static_cast<uint8_t>(count < 255 ? count : 255); }
     bool isCut() const { return m_cutCount > 0; }
     uint32_t cutCount() const { return m_cutCount; }
 

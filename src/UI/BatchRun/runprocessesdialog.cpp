@@ -1,6 +1,7 @@
 #include "runprocessesdialog.h"
 
 #include "Core/BatchRun/layoutmaskstep.h"
+#include "Core/BatchRun/listrunstep.h"
 #include "Core/BatchRun/offscreenimage.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
@@ -14,6 +15,7 @@
 #include "runlog.h"
 #include "stepeditor.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDebug>
@@ -32,6 +34,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent>
+
+#include <algorithm>
 
 namespace Ui {
 
@@ -61,6 +65,9 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     , m_target(target)
     , m_workspace(workspace)
     , m_registry(registry)
+    , m_runWorkspace(&workspace)
+    , m_runWindow(mainWindow)
+    , m_runTarget(target)
 {
     setObjectName(QStringLiteral("RunProcessesDialog"));
     m_baseTitle = QStringLiteral("Batch Run");
@@ -100,6 +107,12 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     m_btnStop->setEnabled(false);
     QPushButton *btnClose = button("btnClose", "Close");
 
+    m_chkNewWindow = new QCheckBox(QStringLiteral("Run in a new window"));
+    m_chkNewWindow->setObjectName(QStringLiteral("chkNewWindow"));
+    m_chkNewWindow->setToolTip(QStringLiteral("The list's result goes to a new window; a selected cell volume is "
+                                              "copied there first, this window stays as it is."));
+    m_chkNewWindow->setEnabled(false);
+
     m_progressBar = new QProgressBar;
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
     m_progressBar->setValue(0);
@@ -118,6 +131,7 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     top->addLayout(side);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_progressBar, 1);
+    bottom->addWidget(m_chkNewWindow);
     bottom->addWidget(btnRun);
     bottom->addWidget(m_btnStop);
     bottom->addWidget(btnClose);
@@ -158,6 +172,12 @@ RunProcessesDialog::~RunProcessesDialog()
 {
     // The worker refers to this dialog; it must have returned before the dialog goes.
     waitForWorker();
+}
+
+void RunProcessesDialog::setWindowMaker(const WindowMaker &maker)
+{
+    m_windowMaker = maker;
+    m_chkNewWindow->setEnabled(bool(maker));
 }
 
 void RunProcessesDialog::setSteps(const QList<ProcessData> &steps)
@@ -573,16 +593,28 @@ bool RunProcessesDialog::prepareImages(ImageFolder &images)
 void RunProcessesDialog::on_btnRun_clicked()
 {
     ImageFolder images;
-    if (isRunning() || !prepareImages(images))
+    if (isRunning() || !prepareImages(images) || !m_runMutex.tryAcquire())
         return;
+    if (!prepareRunWindow()) {
+        m_runMutex.release();
+        return;
+    }
+    m_runStepCount = m_steps.size();
     m_progressBar->setValue(0);
     m_progressBar->setEnabled(true);
-    m_progressBar->setRange(0, m_steps.size());
-    if (!m_runMutex.tryAcquire())
-        return;
+    m_progressBar->setRange(0, m_runStepCount * progressPerStep);
     m_doneCount = 0;
+    m_runningStep = -1;
     m_summary = RunSummary();
     m_log->clear();
+    if (m_runWorkspace != &m_workspace)
+        m_log->appendPlainText(m_runTarget ? QStringLiteral("The list runs in a new window, on a copy of the "
+                                                            "selected cell volume.")
+                                           : QStringLiteral("The list runs in a new window."));
+    m_runStep = std::make_shared<ListRunStep>(*m_runWorkspace);
+    QString notKept;
+    if (!m_runStep->begin(m_runTarget, &notKept))
+        m_log->appendPlainText(QStringLiteral("note: the run cannot be undone: %1.").arg(notKept));
     // No worker reads the control now: the last run's stop request goes.
     m_control.reset();
     m_runListFolder = listFolder();
@@ -590,6 +622,40 @@ void RunProcessesDialog::on_btnRun_clicked()
     m_progressTimer.start();
     const QList<ProcessData> steps = m_steps;
     m_worker = QtConcurrent::run([this, steps, images] { runProcessList(steps, images); });
+}
+
+bool RunProcessesDialog::prepareRunWindow()
+{
+    m_runWorkspace = &m_workspace;
+    m_runWindow = m_mainWindow;
+    m_runScreenshot = m_screenshot;
+    m_runTarget = m_target;
+    if (!m_chkNewWindow->isChecked())
+        return true;
+    const RunWindow made = m_windowMaker ? m_windowMaker() : RunWindow();
+    if (!made.window || !made.workspace) {
+        showMessage(QMessageBox::Warning, m_baseTitle, QStringLiteral("No new window could be made for the list."));
+        return false;
+    }
+    // The new window must not hide this dialog, which stays modal while the list runs.
+    raise();
+    activateWindow();
+    m_runWorkspace = made.workspace;
+    m_runWindow = made.window;
+    m_runScreenshot = made.screenshot;
+    m_runTarget = nullptr;
+    if (m_target) {
+        try {
+            m_runTarget = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(m_target->clone());
+        } catch (const std::exception &) {
+            showMessage(QMessageBox::Warning, m_baseTitle,
+                        QStringLiteral("The selected cell volume could not be copied to the new window: there is "
+                                       "not enough memory."));
+            return false;
+        }
+        made.workspace->document().addObject(m_runTarget);
+    }
+    return true;
 }
 
 void RunProcessesDialog::on_btnStop_clicked()
@@ -602,8 +668,13 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const I
 {
     // This pool thread only waits while the engines spread their work over the pool.
     QThreadPool::globalInstance()->releaseThread();
-    BatchRunner runner(m_workspace, m_target, m_registry);
+    BatchRunner runner(*m_runWorkspace, m_runTarget, m_registry);
     const int total = steps.size();
+    runner.setStartObserver([this](int index, const QString &) {
+        // Until the step's engine gives its own total, the step counts as just begun.
+        m_control.beginStage(0);
+        m_runningStep = index;
+    });
     runner.setStepObserver([this, total](const StepRecord &record) {
         m_log->post(record.line(total));
         if (record.code == Success)
@@ -614,7 +685,7 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const I
     runner.setImageFolder(images);
     runner.setListFolder(m_runListFolder);
     runner.setSaveImageHandler([this, &runner](const QString &fileName, QString *error) {
-        m_target = runner.target();
+        m_runTarget = runner.target();
         bool saved = false;
         QMetaObject::invokeMethod(this, "updateGeometry", Qt::BlockingQueuedConnection, Q_RETURN_ARG(bool, saved),
                                   Q_ARG(QString, fileName));
@@ -623,14 +694,25 @@ void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const I
         return saved;
     });
     m_summary = runner.run(steps);
-    m_target = runner.target();
+    m_runTarget = runner.target();
+    m_runningStep = -1;
     QThreadPool::globalInstance()->reserveThread();
     m_runMutex.release();
 }
 
+int RunProcessesDialog::progressValue() const
+{
+    const int done = m_doneCount;
+    int value = done * progressPerStep;
+    const uint64_t total = m_control.total();
+    if (m_runningStep == done && total > 0)
+        value += int(std::min(m_control.done(), total) * progressPerStep / total);
+    return value;
+}
+
 void RunProcessesDialog::updateProgress()
 {
-    m_progressBar->setValue(m_doneCount);
+    m_progressBar->setValue(progressValue());
     if (!m_runMutex.tryAcquire()) {
         m_log->showPosted();
         m_progressTimer.start();
@@ -642,12 +724,14 @@ void RunProcessesDialog::updateProgress()
     m_log->showPosted();
     const RunSummary summary = m_summary;
     if (summary.stopped)
-        m_log->appendPlainText(
-            QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_progressBar->maximum()));
-    if (m_target) {
-        m_target->painter().regenerateSurface();
-        m_workspace.notifyUpdate();
+        m_log->appendPlainText(QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_runStepCount));
+    if (m_runTarget) {
+        m_runTarget->painter().regenerateSurface();
+        m_runWorkspace->notifyUpdate();
     }
+    recordRun(summary);
+    if (m_runWorkspace == &m_workspace)
+        m_target = m_runTarget;
     if (summary.failedIndex >= 0) {
         // The user sees which step stopped the run and why, not only the debug log.
         const StepRecord &f = summary.failure;
@@ -655,30 +739,46 @@ void RunProcessesDialog::updateProgress()
             QMessageBox::Warning, m_baseTitle,
             QStringLiteral("Could not run process %1 (step %2) : %3").arg(f.name).arg(f.index + 1).arg(f.message),
             f.detail);
-    } else if (!m_target) {
+    } else if (!m_runTarget) {
         const QString text = QStringLiteral("No cell volume was selected and a cell volume was not created. The cell "
                                             "volume must be created before any other process.");
         m_log->appendPlainText(text);
         showMessage(QMessageBox::Critical, QStringLiteral("Missing Cell Volume"), text);
         m_doneCount = 0;
     }
-    m_progressBar->setValue(m_doneCount);
+    m_progressBar->setValue(m_doneCount * progressPerStep);
     m_runMutex.release();
+}
+
+void RunProcessesDialog::recordRun(const RunSummary &summary)
+{
+    const auto step = std::move(m_runStep);
+    if (!step || summary.missingVolume)
+        return;
+    QString reason;
+    if (step->end(&reason)) {
+        m_runWorkspace->undoRedo().push(step);
+        return;
+    }
+    // Undoing the steps before the run would now mix their cells with the run's.
+    m_runWorkspace->clearHistory();
+    m_log->appendPlainText(
+        QStringLiteral("note: the run cannot be undone (%1); the undo history was cleared.").arg(reason));
 }
 
 bool RunProcessesDialog::updateGeometry(const QString &fileName)
 {
-    if (m_target)
-        m_target->painter().regenerateSurface();
-    m_workspace.notifyUpdate();
-    if (m_mainWindow)
-        m_mainWindow->repaint();
+    if (m_runTarget)
+        m_runTarget->painter().regenerateSurface();
+    m_runWorkspace->notifyUpdate();
+    if (m_runWindow)
+        m_runWindow->repaint();
     if (fileName.isEmpty())
         return true;
-    if (m_screenshot)
-        return m_screenshot(fileName);
+    if (m_runScreenshot)
+        return m_runScreenshot(fileName);
     QString error;
-    return OffscreenImage().save(m_workspace.document(), fileName, &error);
+    return OffscreenImage().save(m_runWorkspace->document(), fileName, &error);
 }
 
 void RunProcessesDialog::showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,

@@ -9,12 +9,15 @@
 #include <QDialog>
 #include <QFuture>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSemaphore>
 #include <QTimer>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QProgressBar;
 class QPushButton;
@@ -23,7 +26,10 @@ class QTreeWidgetItem;
 
 namespace Core {
 class Workspace;
+namespace BatchRun {
+class ListRunStep;
 }
+} // namespace Core
 
 namespace Ui {
 
@@ -32,10 +38,23 @@ class RunLog;
 
 /// The "Batch Run" dialog: composes a process list, loads and saves it, and runs it on the target
 /// cell volume (or from nothing when it begins with "Create Substrate") in a worker thread while
-/// a progress bar follows the finished steps and a log shows each step's result and warnings.
+/// a progress bar follows the steps (and the running step's engine) and a log shows each step's
+/// result and warnings. A run is one step of the undo history of the window it ran in: this
+/// dialog's, or a new one that gets the result ("Run in a new window"), where the list works on
+/// a copy of the target.
 class RunProcessesDialog : public QDialog {
     Q_OBJECT
 public:
+    /// A main window made for a run: the window, its workspace and how its view is saved as an image.
+    struct RunWindow {
+        QWidget *window = nullptr;
+        Core::Workspace *workspace = nullptr;
+        std::function<bool(const QString &)> screenshot;
+    };
+    using WindowMaker = std::function<RunWindow()>;
+    /// Units of the progress bar per step: a step's share fills as its engine reports progress.
+    static constexpr int progressPerStep = 1000;
+
     RunProcessesDialog(QWidget *mainWindow, const Model::Automaton::TotalVolumePtr &target, Core::Workspace &workspace,
                        const Core::BatchRun::StepRegistry &registry = Core::BatchRun::StepRegistry::standard());
     ~RunProcessesDialog() override;
@@ -52,6 +71,8 @@ public:
 
     /// Saves the main view as an image; set by whoever knows the main window's view.
     void setScreenshotFunction(const std::function<bool(const QString &)> &function) { m_screenshot = function; }
+    /// Makes the window for "Run in a new window", which is offered only once a maker is set.
+    void setWindowMaker(const WindowMaker &maker);
 
     bool loadList(const QString &fileName);
     /// Why the last loadList failed (empty after a success).
@@ -105,6 +126,13 @@ protected:
 
 private:
     void runProcessList(const QList<ProcessData> &steps, const Core::BatchRun::ImageFolder &images);
+    /// Where the next run goes (this window, or a new one with a copy of the target); false, with
+    /// the reason shown, when no new window could be made.
+    bool prepareRunWindow();
+    /// Puts the finished run on the undo stack of its window, or says why it cannot be undone.
+    void recordRun(const Core::BatchRun::RunSummary &summary);
+    /// The finished steps and the running step's own progress, in progress bar units.
+    int progressValue() const;
     /// The images folder of the next run; false, with the reason shown, when its "Save Image"
     /// steps cannot save there or the user does not let them replace existing files.
     bool prepareImages(Core::BatchRun::ImageFolder &images);
@@ -138,11 +166,22 @@ private:
     Core::BatchRun::RunSummary m_summary;
     QFuture<void> m_worker;
     std::function<bool(const QString &)> m_screenshot;
+    WindowMaker m_windowMaker;
+    /// The current run's window, workspace, image function, volume and undo step.
+    Core::Workspace *m_runWorkspace = nullptr;
+    QPointer<QWidget> m_runWindow;
+    std::function<bool(const QString &)> m_runScreenshot;
+    Model::Automaton::TotalVolumePtr m_runTarget;
+    std::shared_ptr<Core::BatchRun::ListRunStep> m_runStep;
+    int m_runStepCount = 0;
+    /// The index of the step that runs now, -1 between runs.
+    std::atomic<int> m_runningStep{-1};
 
     QTreeWidget *m_tree;
     QComboBox *m_cbxProcess;
     QProgressBar *m_progressBar;
     QPushButton *m_btnStop;
+    QCheckBox *m_chkNewWindow;
     RunLog *m_log;
     ImagesFolderField *m_imagesFolder;
 };

@@ -5,11 +5,27 @@
 #include "Model/Automaton/totalvolumepainter.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/glwidget.h"
+#include "UI/operationfactory.h"
+#include "documentopenedobserver.h"
 
 #include <QMessageBox>
 
 namespace Ui {
 namespace Observers {
+
+namespace {
+
+/// Saves the view of `window` as an image; false once the view is gone.
+std::function<bool(const QString &)> screenshotOf(QWidget *window)
+{
+    auto *view = window ? window->findChild<GLWidget *>() : nullptr;
+    if (!view)
+        return nullptr;
+    QPointer<GLWidget> guarded(view);
+    return [guarded](const QString &fileName) { return guarded && guarded->saveImage(fileName); };
+}
+
+} // namespace
 
 BatchRunObserver::BatchRunObserver(Core::Workspace &workspace, QWidget *mainWindow)
     : m_workspace(workspace)
@@ -32,11 +48,14 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
     {
         RunProcessesDialog dialog(mainWindow, target, workspace);
         // "Save Image" steps save the main view, as its own Save Image command does.
-        if (auto *view = mainWindow ? mainWindow->findChild<GLWidget *>() : nullptr) {
-            QPointer<GLWidget> guarded(view);
-            dialog.setScreenshotFunction(
-                [guarded](const QString &fileName) { return guarded && guarded->saveImage(fileName); });
-        }
+        dialog.setScreenshotFunction(screenshotOf(mainWindow));
+        // A list run in a new window: the window comes beside this one, as an opened document's does.
+        QPointer<QWidget> origin(mainWindow);
+        dialog.setWindowMaker([origin] {
+            const OpenedWindow opened = OperationFactory::newWindow();
+            DocumentOpenedObserver::showBeside(opened.window, origin.data());
+            return RunProcessesDialog::RunWindow{opened.window, opened.workspace, screenshotOf(opened.window)};
+        });
         // A list chosen outside the dialog (File menu, command line) never leaves it empty without a word.
         if (!listFile.isEmpty() && !dialog.loadList(listFile)) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("Process List"),

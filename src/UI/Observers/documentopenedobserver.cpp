@@ -46,9 +46,13 @@ void DocumentOpenedObserver::notify()
     loadDocumentIntoWindow(opened.window, *opened.workspace, OpenDocumentOperation::chosenFileName(),
                            operation ? operation->conflictResolver() : Model::Persistence::ConflictResolver(),
                            *m_dialogs);
-    QWidget *source = m_source.data();
+    showBeside(opened.window, m_source.data());
+}
+
+void DocumentOpenedObserver::showBeside(QWidget *window, QWidget *source)
+{
     if (!source || !source->isVisible()) {
-        opened.window->showMaximized();
+        window->showMaximized();
         return;
     }
     // Frames are taken to be alike: the new one's is not known before it is shown.
@@ -56,11 +60,11 @@ void DocumentOpenedObserver::notify()
     const QSize margins = frame.size() - source->size();
     const QScreen *screen = source->screen();
     const QRect placed = besideSource(frame, screen ? screen->availableGeometry() : frame);
-    opened.window->resize(placed.size() - margins);
-    opened.window->move(placed.topLeft());
-    opened.window->show();
-    opened.window->raise();
-    opened.window->activateWindow();
+    window->resize(placed.size() - margins);
+    window->move(placed.topLeft());
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace Observers

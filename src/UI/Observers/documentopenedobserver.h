@@ -43,6 +43,8 @@ public:
     /// `screen`: the same size, `offset` pixels right and down (left and up where there is no room),
     /// made smaller where the screen could not hold both apart.
     static QRect besideSource(const QRect &source, const QRect &screen, int offset = 40);
+    /// Shows a new window beside `source` with its size (maximized when there is no visible source).
+    static void showBeside(QWidget *window, QWidget *source);
 
 private:
     Core::Workspace &m_workspace;

@@ -345,7 +345,10 @@ private slots:
         const QStringList lines = QString::fromUtf8(probe.text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines[0].startsWith(QLatin1String("1/2  Create Substrate  ")));
-        QVERIFY(lines[1].endsWith(QLatin1String(" ms  No error, process was run successfully.")));
+        // The second 8-cell substrate lands beside the first: (8 + 10) cells along x.
+        QVERIFY2(lines[1].endsWith(QLatin1String(" ms  No error, process was run successfully. (placed beside the "
+                                                 "volumes already there, lower left front corner at (18, 0, 0))")),
+                 qPrintable(lines[1]));
         QCOMPARE(probe.writes, 2); // one look per step line
         QVERIFY2(probe.seen.isEmpty(), qPrintable(probe.seen.join(QLatin1Char(' '))));
         QVERIFY(QDir(working.path()).entryList(QDir::Files).isEmpty());

@@ -356,6 +356,44 @@ private slots:
         }
     }
 
+    // Volumes already in the document, each "x nx cell" (4 x 4 cells across y and z), and where the
+    // list's 6 x 4 x 4 substrate at the origin goes: beside them along x, (nx + 10) of the largest
+    // cells beyond the position of the one reaching farthest, when it would land inside one.
+    void createdSubstrateGoesBesideTheVolumesThere_data()
+    {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<QString>("detail");
+        const QString beside = QStringLiteral("placed beside the volumes already there, lower left front corner at "
+                                              "(%1, 0, 0)");
+        QTest::newRow("empty document") << QStringList() << 0.0 << QString();
+        QTest::newRow("one at the origin") << QStringList{"0 6 1"} << 16.0 << beside.arg(16);
+        QTest::newRow("the farthest with larger cells")
+            << QStringList{"0 6 1", "5 4 2"} << 33.0 << beside.arg(33); // 5 + (4 + 10) * 2
+        QTest::newRow("one that only touches it") << QStringList{"6 3 1"} << 0.0 << QString();
+        QTest::newRow("one far away") << QStringList{"100 6 1"} << 0.0 << QString();
+    }
+    void createdSubstrateGoesBesideTheVolumesThere()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(double, x);
+        QFETCH(QString, detail);
+        Core::Workspace workspace;
+        for (const QString &volume : existing) {
+            const QStringList v = volume.split(QLatin1Char(' '));
+            const float cell = v[2].toFloat();
+            workspace.document().addObject(std::make_shared<TotalVolume>(v[1].toUInt(), 4, 4, cell, cell, cell,
+                                                                         Util::Vector3D(v[0].toDouble(), 0, 0), 1u));
+        }
+        BatchRunner runner(workspace, nullptr);
+        QString line;
+        runner.setStepObserver([&line](const StepRecord &record) { line = record.line(1); });
+        QVERIFY(runner.run({boxSubstrate(6, 4, 4, 2)}).succeeded());
+        QCOMPARE(runner.target()->position(), Util::Vector3D(x, 0, 0));
+        QVERIFY2(detail.isEmpty() ? !line.contains(QLatin1Char('(')) : line.endsWith(QLatin1Char('(') + detail + ')'),
+                 qPrintable(line));
+    }
+
     // Steps worked out by hand on a 4 x 4 x 6 volume whose lowest two layers are silicon.
     void wiredStepsChangeTheCells_data()
     {

@@ -109,7 +109,7 @@ inline QMap<QString, Case> cases()
             op.setRatio(0.25);
         });
     c["simple rie"] = op<SimpleReactiveIonEtchingOperation>(
-        "Simple RIE", 30, MarksLattice,
+        "Simple RIE", 30, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
             runWith(SimpleReactiveIonEtching(v, Si, 3, SimpleReactiveIonEtching::fromTop), rc);
         },
@@ -158,14 +158,15 @@ inline QMap<QString, Case> cases()
             op.setLayerCount(2);
         });
     c["planarization"] = op<PlanarizationOperation>(
-        "Planarization", 22, MarksLattice, [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); },
+        "Planarization", 22, Undoable | MarksLattice,
+        [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); },
         [](auto &op) {
             op.setMaximumHeight(8);
             op.setMinimumHeight(1);
         });
     c["planarization"].cancelText = "Planarization: Operation canceled!";
     c["photolithography"] = op<PhotolithographyOperation>(
-        "Photolithography", 20, MarksLattice,
+        "Photolithography", 20, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
             runWith(Photolithography(v, Resist, QBitArray(), 0, 0, QBitArray(), 0, 0), rc);
         },

@@ -1,11 +1,32 @@
+#include "Core/Operations/anisotropicfilmdepositionoperation.h"
+#include "Core/Operations/copyobject.h"
+#include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolume.h"
+#include "Core/Operations/deleteobject.h"
+#include "Core/Operations/electrodepositionoperation.h"
+#include "Core/Operations/extractfilm.h"
 #include "Core/Operations/filmextraction.h"
 #include "Core/Operations/gluelayout.h"
 #include "Core/Operations/gluesubstrate.h"
+#include "Core/Operations/gluesubstrateoperation.h"
+#include "Core/Operations/isotropicfilmetchingoperation.h"
+#include "Core/Operations/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/mooreneighborhoodetchingoperation.h"
+#include "Core/Operations/moveobject.h"
+#include "Core/Operations/randomwalkdopingoperation.h"
+#include "Core/Operations/removecutsfromvolumeoperation.h"
+#include "Core/Operations/simplephysicalvapordepositionoperation.h"
+#include "Core/Operations/spincoatingoperation.h"
+#include "Model/Automaton/particlecounts.h"
+#include "Model/Automaton/silattice.h"
+#include "Model/Persistence/documentarchive.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 #include "engineoperationcases.h"
 
+#include <QBuffer>
+#include <QDataStream>
+#include <QXmlStreamWriter>
 #include <QtTest>
 
 using namespace EngineCases;
@@ -66,6 +87,191 @@ public:
 private:
     uint64_t m_boundary;
 };
+
+/// The document as the program writes it, followed by what undo must restore that the file
+/// does not hold: each volume's masks, cut and atom counts, silicon lattice and its mark, and
+/// counter fields.
+QByteArray historyImage(Core::Workspace &ws)
+{
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QXmlStreamWriter writer(&buffer);
+        Model::Persistence::writeDocument(writer, ws.document(), Model::Persistence::ArchiverRegistry::standard());
+    }
+    QDataStream out(&bytes, QIODevice::WriteOnly | QIODevice::Append);
+    for (const auto &object : ws.document().allObjects()) {
+        auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
+        if (!volume)
+            continue;
+        uint32_t w = 0, h = 0, lw = 0, lh = 0;
+        volume->upperMaskSize(w, h);
+        volume->lowerMaskSize(lw, lh);
+        out << volume->upperMask() << w << h << volume->lowerMask() << lw << lh;
+        const auto cuts = cutCounts(*volume);
+        const auto atoms = image(*volume).atoms;
+        out << QVector<uint32_t>(cuts.begin(), cuts.end()) << QVector<uint32_t>(atoms.begin(), atoms.end());
+        const auto lattice = volume->siLattice();
+        out << bool(lattice) << ws.isLatticeOutOfDate(volume->id());
+        for (size_t i = 0; lattice && i < lattice->storedByteCount(); ++i)
+            out << lattice->storedByte(i);
+        for (const QString &name : volume->fieldNames()) {
+            const auto counts = Model::Automaton::ParticleCounts::of(*volume, name);
+            out << name << bool(counts);
+            for (size_t i = 0; counts && i < counts->cellCount() * counts->slotsPerCell; ++i)
+                out << counts->data()[i];
+        }
+    }
+    return bytes;
+}
+
+/// A workspace holding one fresh volume, where steps are started the way the window starts them:
+/// the volume they work on selected, the dialog answered, console lines typed.
+struct History {
+    History()
+    {
+        ws.document().addObject(volume);
+        ws.setOperationFactory(factory);
+        ws.console().addObserver(log);
+        // Masks left by an earlier preview, which undo must bring back.
+        volume->setUpperMask(QBitArray(60, false), 10, 6);
+        volume->setLowerMask(QBitArray(60, false), 10, 6);
+    }
+    void run(uint32_t id, const Maker &make, const Model::ObjectPtr &selected, const QStringList &typed = {},
+             const Model::ObjectPtr &selectedNext = nullptr)
+    {
+        factory->makers[id] = [this, make] { return make(ws, true); };
+        ws.selection().clearSelection();
+        if (selected)
+            ws.selection().toggle(selected);
+        ws.startOperation(id);
+        if (selectedNext)
+            ws.selection().toggle(selectedNext);
+        for (const QString &line : typed)
+            ws.console().handleLine(line);
+    }
+    std::shared_ptr<TotalVolume> added(int index)
+    {
+        return std::dynamic_pointer_cast<TotalVolume>(ws.document().allObjects().value(index));
+    }
+
+    Core::Workspace ws;
+    std::shared_ptr<TestFactory> factory = std::make_shared<TestFactory>();
+    // Taller than the engine cases' volume: room above for every film.
+    std::shared_ptr<TotalVolume> volume = ::makeVolume(10, 6, 24, rough);
+    std::shared_ptr<ConsoleLog> log = std::make_shared<ConsoleLog>(ws);
+};
+
+using HistoryStep = std::pair<QString, std::function<void(History &)>>;
+
+/// Every step of the menus that changes the document, each once, in an order in which each
+/// changes something: the engines on the fresh volume, then the steps that add, move, glue and
+/// remove volumes.
+std::vector<HistoryStep> everyStep()
+{
+    const auto c = cases();
+    auto engine = [c](const char *which, uint32_t id) {
+        return [c, which, id](History &h) { h.run(id, c.value(which).make, h.volume); };
+    };
+    auto on = [](uint32_t id, const Maker &make) { return [id, make](History &h) { h.run(id, make, h.volume); }; };
+    // Columns x < 5 of the 10 x 6 columns.
+    QBitArray half(60);
+    for (int i = 0; i < 30; ++i)
+        half.setBit(i);
+    return {
+        {"bca wet etch (lays the lattice)", engine("bca wet etch", 28)},
+        {"cca wet etch (on that lattice)", engine("cca wet etch", 29)},
+        {"oxidation", on(26, dialog<SimpleSiOxidationOperation>([](auto &op) {
+                             op.setConversion(1.0);
+                             op.setThickness(1.0);
+                         }))},
+        {"random walk doping", on(36, dialog<RandomWalkDopingOperation>([](auto &op) {
+                                      RandomWalkDopingInput in;
+                                      in.material = NSi;
+                                      in.dopingTimeMinutes = 1.0;
+                                      in.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
+                                      in.cellSizeMicrometres = 1.0;
+                                      in.timeStepSeconds = 10.0;
+                                      in.surfaceConcentrationPerCm3 = 5e13;
+                                      in.thresholdPercent = 50.0;
+                                      op.setInput(in);
+                                      op.setSeed(3);
+                                  }))},
+        {"doping", engine("doping with N", 17)},
+        {"ion implantation", engine("ion implantation", 3)},
+        {"simple rie", on(30, dialog<SimpleReactiveIonEtchingOperation>([](auto &op) {
+                              op.setMaterial(PSi);
+                              op.setDepth(2.0);
+                          }))},
+        {"cca wet etch (lattice laid anew)", engine("cca wet etch", 29)},
+        {"isotropic etching", on(14, dialog<IsotropicFilmEtchingOperation>([](auto &op) {
+                                     op.setMaterial(Oxide);
+                                     op.setDepth(1.0);
+                                 }))},
+        {"isotropic deposition", engine("isotropic deposition", 13)},
+        {"cvd", on(33, dialog<IsotropicFilmDepositionOperation>([](auto &op) {
+                       op.setMaterial(PolySi);
+                       op.setThickness(1.0);
+                   }))},
+        {"anisotropic deposition", on(27, dialog<AnisotropicFilmDepositionOperation>([](auto &op) {
+                                          op.setMaterial(Al);
+                                          op.setThickness(1.5);
+                                          op.setRatio(0.5);
+                                      }))},
+        {"anisotropic etching", on(32, dialog<AnisotropicFilmEtchingOperation>([](auto &op) {
+                                       op.setMaterial(Al);
+                                       op.setDepth(1.0);
+                                       op.setRatio(0.25);
+                                   }))},
+        {"pvd", on(31, dialog<SimplePhysicalVaporDepositionOperation>([](auto &op) {
+                       op.setMaterial(Al);
+                       op.setThickness(1.0);
+                       op.setRatio(0.5);
+                       op.setSide(1);
+                   }))},
+        {"electroplating", on(15, dialog<ElectrodepositionOperation>([](auto &op) {
+                                  op.setDepositedMaterial(Cu);
+                                  op.setConductingMaterial(Al);
+                                  op.setThickness(1.0);
+                              }))},
+        {"moore deposition", engine("moore deposition", 18)},
+        {"moore etching", on(19, dialog<MooreNeighborhoodEtchingOperation>([](auto &op) {
+                                 op.setMaterial(Oxide);
+                                 op.setLayerCount(1);
+                             }))},
+        {"pour material", on(23, dialog<SpinCoatingOperation>([](auto &op) {
+                                 op.setMaterial(Resist);
+                                 op.setDepositionHeight(22);
+                             }))},
+        {"photolithography", on(20, dialog<PhotolithographyOperation>([half](auto &op) {
+                                    op.setMaterial(Resist);
+                                    op.setTopMask(half, 10, 6);
+                                }))},
+        {"planarization", engine("planarization", 22)},
+        {"masked cut", on(34, dialog<MaskedCutCellVolumeOperation>([half](auto &op) { op.setMask(half, 10, 6); }))},
+        {"remove cuts", on(35, dialog<RemoveCutsFromVolumeOperation>([](auto &) {}))},
+        {"create substrate",
+         [](History &h) {
+             h.run(2, dialog<CreateSubstrateOperation>([](auto &op) {
+                       op.setBoxSubstrate(Si, 10, 6, 8, Util::Vector3D(0, 20, 0), 0, 0, 0, 10, 6, 3);
+                   }),
+                   nullptr);
+         }},
+        {"copy", [](History &h) { h.run(1, dialog<CopyObject>([](auto &) {}), h.added(1), {"0, 0, 30"}); }},
+        {"move", [](History &h) { h.run(7, dialog<MoveObject>([](auto &) {}), h.added(2), {"40, 0, 0"}); }},
+        {"extract film",
+         [](History &h) { h.run(8, dialog<ExtractFilm>([](auto &op) { op.setMaterial(Resist); }), h.volume); }},
+        {"glue",
+         [](History &h) {
+             h.run(12, dialog<GlueSubstrateOperation>([](auto &op) {
+                       op.setFinalSize(op.wideX(), op.wideY(), op.stackedHeight());
+                   }),
+                   h.added(1), {QString()}, h.added(2));
+         }},
+        {"delete", [](History &h) { h.run(4, dialog<DeleteObject>([](auto &) {}), h.added(1)); }},
+    };
+}
 
 void addEngines()
 {
@@ -250,6 +456,32 @@ private slots:
                          qPrintable(QStringLiteral("nx %1, %2 threads").arg(nx).arg(threads)));
             }
         }
+    }
+
+    void everyStepUndoesAndRedoesToTheSameDocuments()
+    {
+        History h;
+        std::vector<QByteArray> images{historyImage(h.ws)};
+        const auto steps = everyStep();
+        for (const auto &step : steps) {
+            step.second(h);
+            images.push_back(historyImage(h.ws));
+            QVERIFY2(
+                images.back() != images[images.size() - 2],
+                qPrintable(step.first + " changed nothing: " + h.log->lines.mid(h.log->lines.size() - 2).join(" | ")));
+            QVERIFY2(h.ws.undoRedo().undoCount() == images.size() - 1 && !h.ws.currentOperation(),
+                     qPrintable(step.first + " is not on the undo stack"));
+        }
+        for (size_t i = steps.size(); i > 0; --i) {
+            QVERIFY(h.ws.undoRedo().undo());
+            QVERIFY2(historyImage(h.ws) == images[i - 1], qPrintable("undo of " + steps[i - 1].first));
+        }
+        QVERIFY(!h.ws.undoRedo().canUndo());
+        for (size_t i = 0; i < steps.size(); ++i) {
+            QVERIFY(h.ws.undoRedo().redo());
+            QVERIFY2(historyImage(h.ws) == images[i + 1], qPrintable("redo of " + steps[i].first));
+        }
+        QVERIFY(!h.ws.undoRedo().canRedo());
     }
 
     void singlePassesStopOnlyBeforeTheyStart()

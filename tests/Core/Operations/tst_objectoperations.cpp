@@ -395,7 +395,7 @@ private slots:
         QCOMPARE(cutCounts(*s.volume), afterFirst);
         QVERIFY(s.ws.undoRedo().redo());
         QCOMPARE(cutCounts(*s.volume), afterSecond);
-        // Removing every cut gives zero and is not undoable: the last masked cut stays on top.
+        // Removing every cut gives zero; its undo puts back every count and the mask it took off.
         s.volume->setUpperMask(QBitArray(4, true), 2, 2);
         auto factory = std::make_shared<TestFactory>();
         factory->makers[35] = [&s] { return std::make_shared<RemoveCutsFromVolumeOperation>(s.ws); };
@@ -404,6 +404,10 @@ private slots:
         QCOMPARE(s.last(), QStringLiteral("Remove Cuts: Cut planes changed."));
         QCOMPARE(cutCounts(*s.volume), std::vector<uint32_t>(s.volume->cellCount(), 0u));
         QVERIFY(s.volume->upperMask().isEmpty());
+        QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("Remove Cuts"));
+        QVERIFY(s.ws.undoRedo().undo());
+        QCOMPARE(cutCounts(*s.volume), afterSecond);
+        QCOMPARE(s.volume->upperMask(), QBitArray(4, true));
         QCOMPARE(s.ws.undoRedo().undoName(), QStringLiteral("Masked Cut"));
     }
 

@@ -48,9 +48,9 @@ QByteArray fixed(uint64_t value, int bytes)
 QByteArray handMade(uint64_t cellCount, uint64_t changed, const QByteArray &raw)
 {
     const QByteArray packed = qCompress(raw);
-    return QByteArray("CFSR\x01", 5) + fixed(1, 2) + "K" + fixed(9, 8) + fixed(cellCount, 8) + fixed(changed, 8) +
-           fixed(1, 4) + fixed(static_cast<uint64_t>(raw.size()), 4) + fixed(static_cast<uint64_t>(packed.size()), 4) +
-           packed;
+    return QByteArray("CFSR\x02", 5) + fixed(1, 2) + "K" + fixed(6, 2) + "states" + fixed(9, 8) + fixed(cellCount, 8) +
+           fixed(changed, 8) + fixed(1, 4) + fixed(static_cast<uint64_t>(raw.size()), 4) +
+           fixed(static_cast<uint64_t>(packed.size()), 4) + packed;
 }
 
 /// A process step that gives the listed cells their listed states (and may then fail), once its
@@ -139,8 +139,8 @@ private slots:
                 const uint64_t at = first == 9 ? 3 : first - 2;
                 std::copy_n(states.begin() + static_cast<long>(at), length, out);
             });
-        const QByteArray header =
-            QByteArray("CFSR\x01", 5) + fixed(1, 2) + "K" + fixed(5, 8) + fixed(12, 8) + fixed(4, 8) + fixed(1, 4);
+        const QByteArray header = QByteArray("CFSR\x02", 5) + fixed(1, 2) + "K" + fixed(6, 2) + "states" + fixed(5, 8) +
+                                  fixed(12, 8) + fixed(4, 8) + fixed(1, 4);
         QCOMPARE(record.left(header.size()), header);
         // Two runs: gap 2 and length 3, then gap 9 - 5 = 4 and length 1; then the states as
         // varints (300 = 0xAC 0x02).

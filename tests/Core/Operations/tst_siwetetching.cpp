@@ -121,6 +121,15 @@ std::map<uint64_t, uint8_t> bruteForceEtch(TotalVolume &volume, uint64_t steps)
 
 /// Makes the workspace's factory give the model's operation, whose dialog answers `depth`, and
 /// (as the next id) a deposition of two cells of silicon.
+/// What the lattice stores: every atom's state and every unit cell's kept mark.
+std::vector<uint8_t> latticeBytes(const SiLattice &lattice)
+{
+    std::vector<uint8_t> bytes(lattice.storedByteCount());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = lattice.storedByte(i);
+    return bytes;
+}
+
 void install(Core::Workspace &ws, int model, double depth)
 {
     const auto etching = [depth](SiWetEtchOperation &op) { op.setDepth(depth); };
@@ -341,6 +350,9 @@ private slots:
         QCOMPARE(cellStates(*volume), cellStates(*pit.volume()));
         QCOMPARE(volume->siLattice()->presentAtomCount(), pit.volume()->createSiLattice()->presentAtomCount());
         const auto first = volume->siLattice();
+        const auto cellsBefore = cellStates(*volume);
+        const auto atomsBefore = atomCounts(*volume);
+        const auto latticeBefore = latticeBytes(*first);
 
         install(ws, model, 3.0);
         auto expected = pit.volume();
@@ -352,27 +364,29 @@ private slots:
         QVERIFY(volume->siLattice());
         QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
 
-        // Undone, the lattice is laid anew over the restored cells, as on a volume never etched.
+        // Undone, cells, atom counts and lattice are back as the first etch left them; etching on
+        // after the redo removes what etching on without the detour removes.
         QVERIFY(ws.undoRedo().undo());
-        auto untouched = pit.volume();
-        QCOMPARE(volume->siLattice()->presentAtomCount(), untouched->createSiLattice()->presentAtomCount());
-        QCOMPARE(atomCounts(*volume), atomCounts(*untouched));
-        // Etching on after the redo starts from the redone cells over a lattice laid anew: the
-        // cells keep no record of the atoms a cell had lost while it kept others.
+        QCOMPARE(cellStates(*volume), cellsBefore);
+        QCOMPARE(atomCounts(*volume), atomsBefore);
+        QCOMPARE(latticeBytes(*volume->siLattice()), latticeBefore);
+        QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
         QVERIFY(ws.undoRedo().redo());
         const auto once = cellStates(*volume);
         QCOMPARE(once, cellStates(*expected));
         install(ws, model, 2.0);
         ws.startOperation(operationId);
-        expected->createSiLattice();
         etch(*expected, model, 2.0);
         QCOMPARE(cellStates(*volume), cellStates(*expected));
+        QCOMPARE(atomCounts(*volume), atomCounts(*expected));
         QVERIFY(ws.undoRedo().undo());
         QCOMPARE(cellStates(*volume), once);
 
         // Silicon deposited after an etch marks the lattice; the next etch lays it anew and etches
         // the new silicon too.
         const auto old = volume->siLattice();
+        const auto oldBytes = latticeBytes(*old);
+        const auto oldAtoms = atomCounts(*volume);
         ws.startOperation(operationId + 1);
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));
         TotalVolume deposited(pit.n, pit.n, pit.height + 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), cellStates(*volume));
@@ -381,10 +395,12 @@ private slots:
         QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
         etch(deposited, model, 2.0);
         QCOMPARE(cellStates(*volume), cellStates(deposited));
-        // Undoing the deposition puts other cells back: the lattice is marked again.
+        // Both undone: the lattice is the one from before the deposition again, and up to date.
         QVERIFY(ws.undoRedo().undo());
         QVERIFY(ws.undoRedo().undo());
-        QVERIFY(ws.isLatticeOutOfDate(volume->id()));
+        QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
+        QCOMPARE(latticeBytes(*volume->siLattice()), oldBytes);
+        QCOMPARE(atomCounts(*volume), oldAtoms);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "catalogtesthome.h"
 #include "volumetesthelpers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,6 +23,8 @@ using Model::Automaton::TotalVolume;
 using Ui::ProcessData;
 
 namespace {
+
+constexpr int perStep = Ui::RunProcessesDialog::progressPerStep;
 
 struct Message {
     QMessageBox::Icon icon;
@@ -350,7 +353,7 @@ private slots:
         QCOMPARE(lines[1], QStringLiteral("warning: step 2 (Isotropic Deposition): \"Film Thickness\" is not a number "
                                           "(\"thick\"); 0 is used."));
         QVERIFY2(lines[2].startsWith(QLatin1String("2/2  Isotropic Deposition  ")), qPrintable(lines[2]));
-        QCOMPARE(dialog.progress(), 2);
+        QCOMPARE(dialog.progress(), 2 * perStep);
     }
 
     // A loaded list reads the layouts it names in its own folder when it runs; one never saved has none.
@@ -406,8 +409,8 @@ private slots:
         TestDialog dialog(workspace, nullptr, gated.registry);
         dialog.setSteps(steps(list));
         dialog.run();
-        QCOMPARE(dialog.findChild<QProgressBar *>()->maximum(), list.size());
-        QCOMPARE(dialog.progress(), progress);
+        QCOMPARE(dialog.findChild<QProgressBar *>()->maximum(), list.size() * perStep);
+        QCOMPARE(dialog.progress(), progress * perStep);
         QCOMPARE(int(gated.runs), 0);
         QCOMPARE(workspace.document().allObjects().size(), objects);
         QCOMPARE(bool(dialog.targetVolume()), objects == 1);
@@ -455,7 +458,7 @@ private slots:
         QVERIFY(!dialog.isRunning());
         QCOMPARE(int(depositions), 1);
         QVERIFY(!stop->isEnabled());
-        QCOMPARE(dialog.progress(), 1);
+        QCOMPARE(dialog.progress(), 1 * perStep);
         const QString log = dialog.findChild<QPlainTextEdit *>()->toPlainText();
         QVERIFY2(log.contains(QStringLiteral("Stopped: 1 of 3 steps ran.")), qPrintable(log));
         QVERIFY(dialog.messages.isEmpty());
@@ -464,6 +467,75 @@ private slots:
         QCOMPARE(std::count(states.begin(), states.end(), 3u), 0);
         dialog.click("btnClose");
         QVERIFY(!dialog.isVisible());
+    }
+
+    // The bar counts the finished steps and the running step's own progress (here a quarter).
+    void progressFollowsTheRunningStep()
+    {
+        Core::Workspace workspace;
+        QSemaphore started;
+        QSemaphore gate;
+        StepRegistry registry = StepRegistry::standard();
+        registry.add(IsotropicDeposition, [&](StepContext &c, const ProcessData &) {
+            c.control->beginStage(4);
+            c.control->advance();
+            started.release();
+            gate.acquire();
+            return int(Success);
+        });
+        TestDialog dialog(workspace, nullptr, registry);
+        dialog.setSteps({boxSubstrate(4, 4, 4, 2), ProcessData(IsotropicDeposition), planarize()});
+        dialog.click("btnRun");
+        started.acquire();
+        dialog.updateProgress();
+        QCOMPARE(dialog.progress(), perStep + perStep / 4);
+        gate.release();
+        dialog.waitForWorker();
+        dialog.updateProgress();
+        QCOMPARE(dialog.progress(), 3 * perStep);
+    }
+
+    // A run is one step of its window's history; in a new window it works on a copy of the target.
+    void runIsUndoneAsOneStepHereOrInANewWindow_data()
+    {
+        QTest::addColumn<bool>("newWindow");
+        QTest::newRow("this window") << false;
+        QTest::newRow("new window") << true;
+    }
+    void runIsUndoneAsOneStepHereOrInANewWindow()
+    {
+        QFETCH(bool, newWindow);
+        Core::Workspace workspace;
+        Core::Workspace other;
+        QWidget otherWindow;
+        auto target = makeVolume(4, 4, 4, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
+        workspace.document().addObject(target);
+        const auto before = cellStates(*target);
+        ProcessData deposition(IsotropicDeposition);
+        deposition.setParameter(QStringLiteral("Material_Id"), 3u, true);
+        deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
+        TestDialog dialog(workspace, target);
+        QVERIFY(!dialog.findChild<QCheckBox *>(QStringLiteral("chkNewWindow"))->isEnabled());
+        dialog.setWindowMaker([&] { return Ui::RunProcessesDialog::RunWindow{&otherWindow, &other, nullptr}; });
+        dialog.findChild<QCheckBox *>(QStringLiteral("chkNewWindow"))->setChecked(newWindow);
+        dialog.setSteps({deposition, boxSubstrate(4, 4, 4, 2)});
+        dialog.run();
+        QVERIFY(dialog.messages.isEmpty());
+        Core::Workspace &ran = newWindow ? other : workspace;
+        QCOMPARE(workspace.document().allObjects().size(), newWindow ? 1 : 2);
+        QCOMPARE(cellStates(*target) == before, newWindow);
+        const auto objects = ran.document().allObjects();
+        QCOMPARE(objects.size(), 2);
+        auto worked = std::dynamic_pointer_cast<TotalVolume>(objects.first());
+        const auto after = cellStates(*worked);
+        QVERIFY(after != before);
+        QCOMPARE(ran.undoRedo().undoName(), QStringLiteral("Batch Run"));
+        QVERIFY(ran.undoRedo().undo());
+        QCOMPARE(ran.document().allObjects(), QList<Model::ObjectPtr>{worked});
+        QCOMPARE(cellStates(*worked), before);
+        QVERIFY(ran.undoRedo().redo());
+        QCOMPARE(ran.document().allObjects(), objects);
+        QCOMPARE(cellStates(*worked), after);
     }
 
     void saveImageWaitsForTheInterfaceThread()
