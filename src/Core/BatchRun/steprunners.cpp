@@ -6,14 +6,12 @@
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
-#include "Core/Operations/anisotropicfilmdeposition.h"
-#include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/filmdeposition.h"
+#include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/isotropicfilmdeposition.h"
-#include "Core/Operations/isotropicfilmetching.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
@@ -125,7 +123,7 @@ int runIsotropicDeposition(StepContext &context, const Ui::ProcessData &step, co
     StepParameters p(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float thickness = p.toFloat(QLatin1String(thicknessName));
-    return runEngine<Core::Operations::IsotropicFilmDeposition>(context, p, 13, material, thickness);
+    return runEngine<Core::Operations::FilmDeposition>(context, p, 13, material, thickness);
 }
 
 int runCvd(StepContext &context, const Ui::ProcessData &step)
@@ -143,7 +141,7 @@ int runIsotropicEtching(StepContext &context, const Ui::ProcessData &step)
     StepParameters p(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float depth = p.toFloat(QStringLiteral("Depth"));
-    return runEngine<Core::Operations::IsotropicFilmEtching>(context, p, 14, material, depth);
+    return runEngine<Core::Operations::FilmEtching>(context, p, 14, material, depth);
 }
 
 int runElectroplating(StepContext &context, const Ui::ProcessData &step)
@@ -161,7 +159,7 @@ int runAnisotropicDeposition(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
     const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    return runEngine<Core::Operations::AnisotropicFilmDeposition>(context, p, 27, material, thickness, ratio);
+    return runEngine<Core::Operations::FilmDeposition>(context, p, 27, material, thickness, ratio);
 }
 
 int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
@@ -170,7 +168,7 @@ int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float depth = p.toFloat(QStringLiteral("Etch Depth"));
     const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    return runEngine<Core::Operations::AnisotropicFilmEtching>(context, p, 32, material, depth, ratio);
+    return runEngine<Core::Operations::FilmEtching>(context, p, 32, material, depth, ratio);
 }
 
 int runPvd(StepContext &context, const Ui::ProcessData &step)

@@ -207,13 +207,7 @@ void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<s
                 const Model::Automaton::Voxel &n = m_cells[neighbour];
                 if (n.isSettled() || !isPassable(n.state()))
                     continue;
-                const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-                if (nx >= end)
-                    m_work[slice].rightOutbox.push_back(neighbour);
-                else if (nx < begin)
-                    m_work[slice].leftOutbox.push_back(neighbour);
-                else
-                    next.insert(neighbour);
+                enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, next, slice);
             }
         }
     });
@@ -229,33 +223,12 @@ void AbstractDistanceCountingAutomatonBase::applyChanges(uint32_t slice)
     }
 }
 
-void AbstractDistanceCountingAutomatonBase::enqueueNeighbours(uint32_t index, uint32_t begin, uint32_t end,
-                                                              FrontSet &nextFront, uint32_t slice)
-{
-    const unsigned inside = insideNeighbours(index);
-    const uint32_t x = m_byColumn.divide(index);
-    for (unsigned k = 0; k < 6; ++k) {
-        if (!(inside >> k & 1))
-            continue;
-        const uint32_t neighbour = neighbourIndex(index, k);
-        if (!isPassable(m_cells[neighbour].state()))
-            continue;
-        // Inside the volume, so x + dx never wraps.
-        const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-        if (nx >= end)
-            m_work[slice].rightOutbox.push_back(neighbour);
-        else if (nx < begin)
-            m_work[slice].leftOutbox.push_back(neighbour);
-        else
-            nextFront.insert(neighbour);
-    }
-}
-
-bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint32_t newState, float limitSquared,
+bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint32_t newState, Limits limits,
                                                            uint32_t begin, uint32_t end, FrontSet &nextFront,
                                                            uint32_t slice)
 {
     const Model::Automaton::Voxel &cell = m_cells[index];
+    const float limitSquared = limits.of(cell.state());
     float best =
         cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY() + cell.distanceZ() * cell.distanceZ();
     float chosen[3] = {0.0f, 0.0f, 0.0f};
@@ -280,12 +253,12 @@ bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint3
     if (!found)
         return false;
     recordChange(slice, index, newState, chosen);
-    enqueueImprovedNeighbours(index, chosen, limitSquared, begin, end, nextFront, slice);
+    enqueueImprovedNeighbours(index, chosen, limits, begin, end, nextFront, slice);
     return true;
 }
 
 void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t index, const float vector[3],
-                                                                      float limitSquared, uint32_t begin, uint32_t end,
+                                                                      Limits limits, uint32_t begin, uint32_t end,
                                                                       FrontSet &nextFront, uint32_t slice)
 {
     const unsigned inside = insideNeighbours(index);
@@ -295,7 +268,7 @@ void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t i
             continue;
         const uint32_t neighbour = neighbourIndex(index, k);
         const Model::Automaton::Voxel &n = m_cells[neighbour];
-        if (!isPassable(n.state()))
+        if (n.isSettled() || !isPassable(n.state()))
             continue;
         // The neighbour's own view of this cell is through the opposite displacement (k ^ 1);
         // the same operations in the same order give the same float it will compute.
@@ -306,15 +279,8 @@ void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t i
         const float offer = wx * wx + wy * wy + wz * wz;
         const float current =
             n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY() + n.distanceZ() * n.distanceZ();
-        if (!(offer < current && offer <= limitSquared))
-            continue;
-        const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-        if (nx >= end)
-            m_work[slice].rightOutbox.push_back(neighbour);
-        else if (nx < begin)
-            m_work[slice].leftOutbox.push_back(neighbour);
-        else
-            nextFront.insert(neighbour);
+        if (offer < current && offer <= limits.of(n.state()))
+            enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, nextFront, slice);
     }
 }
 

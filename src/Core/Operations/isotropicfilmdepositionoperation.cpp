@@ -1,6 +1,6 @@
 #include "isotropicfilmdepositionoperation.h"
 
-#include "isotropicfilmdeposition.h"
+#include "filmdeposition.h"
 
 namespace Core {
 namespace Operations {
@@ -12,7 +12,7 @@ IsotropicFilmDepositionOperation::IsotropicFilmDepositionOperation(Workspace &wo
 
 void IsotropicFilmDepositionOperation::run(Model::Automaton::TotalVolume &volume)
 {
-    IsotropicFilmDeposition engine(volume, material(), thickness());
+    FilmDeposition engine(volume, material(), thickness());
     engine.setRunControl(runControl());
     engine.run();
 }

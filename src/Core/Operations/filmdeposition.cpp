@@ -1,0 +1,63 @@
+#include "filmdeposition.h"
+
+#include "distancecountingiterations.h"
+
+namespace Core {
+namespace Operations {
+
+FilmDeposition::FilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness, float ratio)
+    : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_material(material)
+    , m_thickness(thickness)
+    , m_thicknessSquared(thickness * thickness)
+{
+    m_passableStates = {0, material};
+    // Dividing by 1 is exact: a ratio of 1 leaves the cell sizes as they are, to the last bit.
+    applyHorizontalRatio(ratio, thickness);
+}
+
+uint32_t FilmDeposition::iterationCount() const
+{
+    return DistanceCountingIterations::forDeposition(m_thickness, minCellSize());
+}
+
+bool FilmDeposition::isSource(uint32_t index) const { return m_cells[index].state() != 0; }
+
+void FilmDeposition::initializeCell(uint32_t index, uint32_t slice)
+{
+    Model::Automaton::Voxel &cell = m_cells[index];
+    if (cell.state() != 0) {
+        cell.setSettled(true);
+        if (isSource(index))
+            cell.setDistance(0.0f, 0.0f, 0.0f);
+        else
+            cell.setDistance(m_thickness, m_thickness, m_thickness);
+        return;
+    }
+    cell.setSettled(false);
+    // (t, t, t) is longer than t: an unreached cell never passes a distance on.
+    cell.setDistance(m_thickness, m_thickness, m_thickness);
+    // Only an empty cell next to a source can change in the first iteration. `isSource` reads states only, which
+    // initialization leaves as they are, so neighbours in other slices are safe to read.
+    const unsigned inside = insideNeighbours(index);
+    for (unsigned k = 0; k < 6; ++k) {
+        if (!(inside >> k & 1))
+            continue;
+        const uint32_t neighbour = neighbourIndex(index, k);
+        if (m_cells[neighbour].state() != 0 && isSource(neighbour)) {
+            joinFront(index, slice);
+            return;
+        }
+    }
+}
+
+void FilmDeposition::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
+{
+    // Unsettled cells are empty or already hold the film: either way they become the material.
+    if (m_cells[index].isSettled())
+        return;
+    updateDistance(index, m_material, m_thicknessSquared, begin, end, nextFront, slice);
+}
+
+} // namespace Operations
+} // namespace Core
