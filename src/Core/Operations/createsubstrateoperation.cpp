@@ -94,28 +94,16 @@ void CreateSubstrateOperation::execute()
     Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
                             QStringLiteral(" ms"));
 
-    ws.document().addObject(m_volume);
+    m_change.make(ws, {m_volume});
     ws.console().writeMessage(QStringLiteral("Create Substrate: substrate created successfully."));
     ws.operationFinished();
 }
 
 void CreateSubstrateOperation::cancel() { workspace().operationCanceled(); }
 
-bool CreateSubstrateOperation::undo()
-{
-    if (m_volume)
-        workspace().document().removeObject(m_volume);
-    workspace().notifyUpdate();
-    return true;
-}
+bool CreateSubstrateOperation::undo() { return m_change.undo(workspace()); }
 
-bool CreateSubstrateOperation::redo()
-{
-    if (m_volume)
-        workspace().document().addObject(m_volume);
-    workspace().notifyUpdate();
-    return true;
-}
+bool CreateSubstrateOperation::redo() { return m_change.redo(workspace()); }
 
 } // namespace Operations
 } // namespace Core

@@ -3,6 +3,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Util/iobserver.h"
 #include "Util/vector3d.h"
+#include "documentchange.h"
 #include "operation.h"
 
 namespace Core {
@@ -48,6 +49,7 @@ private:
     Util::Vector3D m_position;
     bool m_spherical = false;
     bool m_ready = false;
+    DocumentChange m_change;
 };
 
 } // namespace Operations
