@@ -227,6 +227,21 @@ bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint3
                                                            uint32_t begin, uint32_t end, FrontSet &nextFront,
                                                            uint32_t slice)
 {
+    return updateDistanceWithin(index, newState, limits, begin, end, nextFront, slice);
+}
+
+bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint32_t newState, float limitSquared,
+                                                           uint32_t begin, uint32_t end, FrontSet &nextFront,
+                                                           uint32_t slice)
+{
+    return updateDistanceWithin(index, newState, Limit{limitSquared}, begin, end, nextFront, slice);
+}
+
+template <class LimitOf>
+bool AbstractDistanceCountingAutomatonBase::updateDistanceWithin(uint32_t index, uint32_t newState, LimitOf limits,
+                                                                 uint32_t begin, uint32_t end, FrontSet &nextFront,
+                                                                 uint32_t slice)
+{
     const Model::Automaton::Voxel &cell = m_cells[index];
     const float limitSquared = limits.of(cell.state());
     float best =
@@ -253,35 +268,29 @@ bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint3
     if (!found)
         return false;
     recordChange(slice, index, newState, chosen);
-    enqueueImprovedNeighbours(index, chosen, limits, begin, end, nextFront, slice);
-    return true;
-}
 
-void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t index, const float vector[3],
-                                                                      Limits limits, uint32_t begin, uint32_t end,
-                                                                      FrontSet &nextFront, uint32_t slice)
-{
-    const unsigned inside = insideNeighbours(index);
+    // Queue the passable neighbours that the new vector improves within their own limit.
     const uint32_t x = m_byColumn.divide(index);
     for (unsigned k = 0; k < 6; ++k) {
         if (!(inside >> k & 1))
             continue;
         const uint32_t neighbour = neighbourIndex(index, k);
         const Model::Automaton::Voxel &n = m_cells[neighbour];
-        if (n.isSettled() || !isPassable(n.state()))
+        if (!isPassable(n.state()))
             continue;
         // The neighbour's own view of this cell is through the opposite displacement (k ^ 1);
         // the same operations in the same order give the same float it will compute.
         const unsigned back = k ^ 1;
-        const float wx = vector[0] + m_displacements[back][0];
-        const float wy = vector[1] + m_displacements[back][1];
-        const float wz = vector[2] + m_displacements[back][2];
+        const float wx = chosen[0] + m_displacements[back][0];
+        const float wy = chosen[1] + m_displacements[back][1];
+        const float wz = chosen[2] + m_displacements[back][2];
         const float offer = wx * wx + wy * wy + wz * wz;
         const float current =
             n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY() + n.distanceZ() * n.distanceZ();
         if (offer < current && offer <= limits.of(n.state()))
             enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, nextFront, slice);
     }
+    return true;
 }
 
 AbstractDistanceCountingAutomatonNoFinalize::AbstractDistanceCountingAutomatonNoFinalize(

@@ -134,25 +134,28 @@ protected:
         float occupied;
         float of(uint32_t state) const { return state != 0 ? occupied : empty; }
     };
+    /// One limit for every cell.
+    struct Limit {
+        float squared;
+        float of(uint32_t) const { return squared; }
+    };
 
     /// The shared distance update: takes over the shortest neighbour vector plus displacement that
     /// is shorter than the cell's own and no longer than the limit of its state, and records the
     /// change to `newState`. True when the cell changed.
     ///
-    /// Of the unsettled passable neighbours it enqueues only those that the new vector improves
-    /// within their own limit: a neighbour it does not improve now cannot be improved by it later
-    /// (vectors only get shorter), every other offer reached that neighbour when it was made, and
-    /// a settled cell never changes. The result is the same as re-visiting every passable
-    /// neighbour, with far smaller fronts. This holds for engines whose entry test in
-    /// `updateCell` gives the same answer for a cell throughout the run, as for all engines here.
+    /// Of the passable neighbours it enqueues only those that the new vector improves within their
+    /// own limit: a neighbour it does not improve now cannot be improved by it later (vectors only
+    /// get shorter), and every other offer reached that neighbour when it was made. The result is
+    /// the same as re-visiting every passable neighbour, with far smaller fronts. This holds for
+    /// engines whose entry test in `updateCell` gives the same answer for a cell throughout the
+    /// run, as for all engines here.
     bool updateDistance(uint32_t index, uint32_t newState, Limits limits, uint32_t begin, uint32_t end,
                         FrontSet &nextFront, uint32_t slice);
-    /// The same with one limit, sqrt(limitSquared), for every cell.
+    /// The same with one limit, sqrt(limitSquared), for every cell (the common case, kept apart
+    /// because it runs for every front cell).
     bool updateDistance(uint32_t index, uint32_t newState, float limitSquared, uint32_t begin, uint32_t end,
-                        FrontSet &nextFront, uint32_t slice)
-    {
-        return updateDistance(index, newState, Limits{limitSquared, limitSquared}, begin, end, nextFront, slice);
-    }
+                        FrontSet &nextFront, uint32_t slice);
 
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_sliceCount = 1;
@@ -206,8 +209,10 @@ private:
         }
     };
 
-    void enqueueImprovedNeighbours(uint32_t index, const float vector[3], Limits limits, uint32_t begin, uint32_t end,
-                                   FrontSet &nextFront, uint32_t slice);
+    /// The body of both `updateDistance`s, for a `Limit` or `Limits`.
+    template <class LimitOf>
+    bool updateDistanceWithin(uint32_t index, uint32_t newState, LimitOf limits, uint32_t begin, uint32_t end,
+                              FrontSet &nextFront, uint32_t slice);
     /// Queues the neighbour at column `x` for the next iteration: into the slice's own front, or
     /// into the outbox towards the slice that holds it.
     void enqueue(uint32_t neighbour, uint32_t x, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)

@@ -6,7 +6,14 @@ namespace Core {
 namespace Operations {
 
 FilmDeposition::FilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness, float ratio)
+    : FilmDeposition(volume, material, thickness, ratio, false)
+{
+}
+
+FilmDeposition::FilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness, float ratio,
+                               bool narrowedSources)
     : AbstractDistanceCountingAutomatonNoFinalize(volume)
+    , m_narrowed(narrowedSources)
     , m_material(material)
     , m_thickness(thickness)
     , m_thicknessSquared(thickness * thickness)
@@ -28,7 +35,7 @@ void FilmDeposition::initializeCell(uint32_t index, uint32_t slice)
     Model::Automaton::Voxel &cell = m_cells[index];
     if (cell.state() != 0) {
         cell.setSettled(true);
-        if (isSource(index))
+        if (!m_narrowed || isSource(index))
             cell.setDistance(0.0f, 0.0f, 0.0f);
         else
             cell.setDistance(m_thickness, m_thickness, m_thickness);
@@ -37,18 +44,24 @@ void FilmDeposition::initializeCell(uint32_t index, uint32_t slice)
     cell.setSettled(false);
     // (t, t, t) is longer than t: an unreached cell never passes a distance on.
     cell.setDistance(m_thickness, m_thickness, m_thickness);
-    // Only an empty cell next to a source can change in the first iteration. `isSource` reads states only, which
-    // initialization leaves as they are, so neighbours in other slices are safe to read.
+    // Only an empty cell next to a source can change in the first iteration. Sources are found from states only,
+    // which initialization leaves as they are, so neighbours in other slices are safe to read.
+    const bool nextToSource =
+        m_narrowed ? nextToNarrowedSource(index)
+                   : anyNeighbour(index, [](const Model::Automaton::Voxel &n) { return n.state() != 0; });
+    if (nextToSource)
+        joinFront(index, slice);
+}
+
+bool FilmDeposition::nextToNarrowedSource(uint32_t index) const
+{
     const unsigned inside = insideNeighbours(index);
     for (unsigned k = 0; k < 6; ++k) {
-        if (!(inside >> k & 1))
-            continue;
         const uint32_t neighbour = neighbourIndex(index, k);
-        if (m_cells[neighbour].state() != 0 && isSource(neighbour)) {
-            joinFront(index, slice);
-            return;
-        }
+        if ((inside >> k & 1) && m_cells[neighbour].state() != 0 && isSource(neighbour))
+            return true;
     }
+    return false;
 }
 
 void FilmDeposition::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)

@@ -19,13 +19,21 @@ public:
     uint32_t iterationCount() const;
 
 protected:
-    /// Whether the occupied cell at `index` is a cell the film grows from; asked during initialization only.
+    /// For engines that narrow the sources by overriding `isSource`.
+    FilmDeposition(Model::Automaton::TotalVolume &volume, uint32_t material, float thickness, float ratio,
+                   bool narrowedSources);
+
+    /// Whether the occupied cell at `index` is a cell the film grows from; asked during initialization only,
+    /// and only of engines built with narrowed sources (every occupied cell is one otherwise).
     virtual bool isSource(uint32_t index) const;
 
     void initializeCell(uint32_t index, uint32_t slice) override;
     void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice) override;
 
 private:
+    bool nextToNarrowedSource(uint32_t index) const;
+
+    bool m_narrowed;
     uint32_t m_material;
     float m_thickness;
     float m_thicknessSquared;
