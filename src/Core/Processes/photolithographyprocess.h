@@ -2,7 +2,7 @@
 
 #include "Core/Operations/layoutmask.h"
 #include "Core/Operations/maskimage.h"
-#include "processdescriptor.h"
+#include "typedprocessdescriptor.h"
 
 #include <optional>
 

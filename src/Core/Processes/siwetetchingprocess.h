@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processdescriptor.h"
+#include "typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
