@@ -53,20 +53,24 @@ void ProcessOperation::cancel()
 
 void ProcessOperation::run(Model::Automaton::TotalVolume &)
 {
-    ProcessRun run(ProcessRun::Road::Window, workspace(), volume(), runControl());
-    run.seed = m_seed;
-    const int code = m_descriptor.run(run, m_step);
+    m_run.emplace(ProcessRun::Road::Window, workspace(), volume(), runControl());
+    m_run->seed = m_seed;
+    const int code = m_descriptor.run(*m_run, m_step);
+    m_run->control = nullptr; // the job's control ends with the job
+    if (code == Success)
+        return;
+    const QString reason = m_run->detail.isEmpty() ? resultMessage(code) : m_run->detail;
+    m_run.reset();
     // A dialog gives values its step takes; anything else is refused as a list's step would be.
-    if (code != Success && code != Stopped)
-        throw std::invalid_argument(
-            (run.detail.isEmpty() ? resultMessage(code) : run.detail).toLocal8Bit().toStdString());
+    if (code != Stopped)
+        throw std::invalid_argument(reason.toLocal8Bit().toStdString());
 }
 
 void ProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
 {
-    ProcessRun run(ProcessRun::Road::Window, workspace(), this->volume());
-    run.seed = m_seed;
-    m_descriptor.finish(run, m_step);
+    if (m_run)
+        m_descriptor.finish(*m_run, m_step);
+    m_run.reset();
     UndoableProcessOperation::afterRun(volume);
 }
 

@@ -52,6 +52,8 @@ private:
     const ProcessCommand &m_command;
     Ui::ProcessData m_step;
     std::optional<uint64_t> m_seed;
+    /// The run of the step, from the job to its finish.
+    std::optional<ProcessRun> m_run;
     bool m_given = false;
 };
 

@@ -63,6 +63,9 @@ struct ProcessRun {
     std::optional<uint64_t> seed;
     /// A line that explains a failure, or what a successful step did not do.
     QString detail;
+    /// Set by a step that found nothing to change (no material it acts on): it still succeeds, but
+    /// its engine does not run (when set before it) and the step is not recorded.
+    bool changedNothing = false;
 
     // ---- lists only ----
     /// Renders the scene to an image file; set by the list's front end (dialog or command line).

@@ -22,14 +22,19 @@ public:
     /// What is wrong with values that each lie in their range ("invalid: ..."); empty when nothing is.
     virtual QString validate(const Params &) const { return QString(); }
     /// Completes the values from what the run gives before the engine starts (a layout read from
-    /// the list's folder); a ResultCode, with `run.detail` on failure.
+    /// the list's folder); a ResultCode, with `run.detail` on failure. A step with nothing to do
+    /// sets `run.changedNothing` and returns Success: it then ends without running its engine.
     virtual int prepare(Params &, const Ui::ProcessData &, ProcessRun &) const { return Success; }
     /// Runs the engine; it stops at `run.control`'s request.
     virtual void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const = 0;
     /// What a finished step leaves on the volume, before it is recorded.
     virtual void afterRun(Model::Automaton::TotalVolume &, const Params &, ProcessRun &) const {}
-    /// The code recorded as the volume's last operation (the window's command records its own after).
-    virtual uint32_t recordedTypeCode(const Params &) const { return commands().front().typeCode; }
+    /// The code recorded as the volume's last operation (the window's command records its own
+    /// after it); 0 records nothing (a step that changes no volume).
+    virtual uint32_t recordedTypeCode(const Params &) const
+    {
+        return commands().isEmpty() ? 0 : commands().front().typeCode;
+    }
     /// Whether the finished step leaves the volume's silicon lattice out of date.
     virtual bool marksLatticeOutOfDate(const Params &, const ProcessRun &) const { return true; }
 
@@ -55,7 +60,7 @@ public:
             return InvalidValue;
         }
         const int prepared = prepare(params, step, run);
-        if (prepared != Success)
+        if (prepared != Success || run.changedNothing)
             return prepared;
         runEngine(*run.volume, params, run);
         return run.control && run.control->wasStopped() ? Stopped : Success;
@@ -63,10 +68,13 @@ public:
 
     void finish(ProcessRun &run, const Ui::ProcessData &step) const final
     {
+        if (run.changedNothing)
+            return;
         ParameterReader reader(step);
         const Params params = read(reader);
         afterRun(*run.volume, params, run);
-        run.recordStep(recordedTypeCode(params), marksLatticeOutOfDate(params, run));
+        if (const uint32_t code = recordedTypeCode(params))
+            run.recordStep(code, marksLatticeOutOfDate(params, run));
     }
 
 protected:
