@@ -3,9 +3,7 @@
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
-#include "Core/Operations/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
-#include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
@@ -15,14 +13,12 @@
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/gluesubstrateoperation.h"
 #include "Core/Operations/ionimplantationoperation.h"
-#include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/opendocumentoperation.h"
-#include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
@@ -30,14 +26,13 @@
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
-#include "Core/Operations/simplereactiveionetchingoperation.h"
 #include "Core/Operations/simplesioxidationoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
+#include "Core/Processes/processoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
-#include "UI/Observers/atomicsibcaetchobserver.h"
-#include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
@@ -50,20 +45,18 @@
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
-#include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
-#include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
-#include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
+#include "UI/ProcessDialogs/processdialogobserver.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
 #include "mainwindow.h"
@@ -79,27 +72,28 @@ namespace {
 
 // Makers of the operations that are built and of their observers. Adding an operation: give its row
 // below an operation maker and, when it has a dialog, an observer maker; the factory installs the
-// window's one observer of that kind in every new operation.
+// window's one observer of that kind in every new operation. A process needs no row of its own: its
+// descriptor's commands are rows (see `processRows`).
 
-template <class Op> OperationPtr plain(OperationFactory &f) { return std::make_shared<Op>(f.workspace()); }
+using Core::Processes::CommandId;
+
+template <class Op> OperationPtr plain(OperationFactory &f, const OperationFactory::Entry &)
+{
+    return std::make_shared<Op>(f.workspace());
+}
+
+// The generic operation of a process command.
+OperationPtr process(OperationFactory &f, const OperationFactory::Entry &e)
+{
+    return Core::Processes::ProcessOperation::make(f.workspace(), e.identifier);
+}
 
 template <class Observer> ObserverPtr dialog(Core::Workspace &workspace, QWidget *mainWindow)
 {
     return std::make_shared<Observer>(workspace, mainWindow);
 }
 
-// CVD is the isotropic deposition under another name, offering the materials of process 3.
-OperationPtr cvd(OperationFactory &f)
-{
-    return std::make_shared<Core::Operations::IsotropicFilmDepositionOperation>(f.workspace(), QStringLiteral("CVD"));
-}
-
-ObserverPtr cvdDialog(Core::Workspace &workspace, QWidget *mainWindow)
-{
-    return std::make_shared<Observers::IsotropicFilmDepositionObserver>(workspace, mainWindow, 3);
-}
-
-template <class Op> OperationPtr saveDocument(OperationFactory &f)
+template <class Op> OperationPtr saveDocument(OperationFactory &f, const OperationFactory::Entry &)
 {
     return std::make_shared<Op>(f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
 }
@@ -114,7 +108,7 @@ ObserverPtr materialConflict(Core::Workspace &workspace, QWidget *mainWindow)
     return std::make_shared<Observers::MaterialConflictObserver>(workspace, mainWindow);
 }
 
-OperationPtr openDocument(OperationFactory &f)
+OperationPtr openDocument(OperationFactory &f, const OperationFactory::Entry &)
 {
     auto operation = std::make_shared<Core::Operations::OpenDocumentOperation>(
         f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
@@ -131,7 +125,7 @@ ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
 
 // Model extraction has a second observer, which closes the dialog that the window's opener (the
 // observer of its row) showed.
-OperationPtr modelExtraction(OperationFactory &f)
+OperationPtr modelExtraction(OperationFactory &f, const OperationFactory::Entry &)
 {
     auto operation = std::make_shared<Core::Operations::RunModelExtraction>(
         f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
@@ -142,78 +136,96 @@ OperationPtr modelExtraction(OperationFactory &f)
 }
 
 using P = OperationFactory::Entry;
+using C = CommandId;
 using namespace Core::Operations;
 using namespace Observers;
 
+// A process command's row: its name and type code are its descriptor's; the generic process
+// operation runs it, and the window's one process dialog observer opens the process's dialog.
+P processRow(CommandId id, const char *actionName)
+{
+    const Core::Processes::ProcessCommand *command = nullptr;
+    Core::Processes::ProcessRegistry::forCommand(id, &command);
+    return {id,
+            "ProcessOperation",
+            command->operationName,
+            command->typeCode,
+            actionName,
+            &process,
+            &dialog<Ui::ProcessDialogObserver>};
+}
+
 // The command vocabulary: identifier, operation class, name, type code, menu action, operation
 // maker, observer maker.
-// Identifiers 0, 5, 21, 25 and everything above 1000 are not used.
-const std::vector<P> entries = {
-    {1, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<CopyObject>},
-    {2, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate", &plain<CreateSubstrateOperation>,
-     &dialog<CreateSubstrateObserver>},
-    {3, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation", &plain<IonImplantationOperation>,
-     &dialog<IonImplantationOptionsObserver>},
-    {4, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<DeleteObject>},
-    {6, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6, "actionChange_Viewing_Options",
-     &plain<ChangeTotalVolumeVisualizationOptions>, &dialog<ChangeTotalVolumeViewOptionsObserver>},
-    {7, "MoveObject", "Move Objects", 7, "actionMove", &plain<MoveObject>},
-    {8, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", &plain<ExtractFilm>, &dialog<ExtractFilmObserver>},
-    {9, "SaveDocumentOperation", "Save document", 9, "actionSave", &saveDocument<SaveDocumentOperation>,
-     &documentSaved},
-    {10, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as", &saveDocument<SaveDocumentAsOperation>,
-     &documentSaved},
-    {11, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, &documentOpened},
-    {12, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate", &plain<GlueSubstrateOperation>,
-     &dialog<GlueSubstrateObserver>},
-    {13, "IsotropicFilmDepositionOperation", "Isotropic Deposition", 13, "actionIsotropic_Deposition",
-     &plain<IsotropicFilmDepositionOperation>, &dialog<IsotropicFilmDepositionObserver>},
-    {14, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
-     &plain<IsotropicFilmEtchingOperation>, &dialog<IsotropicFilmEtchingObserver>},
-    {15, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
-     &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
-    {16, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume", &plain<CutCellVolumeOperation>,
-     &dialog<CutCellVolumeObserver>},
-    {17, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>, &dialog<DopingOptionsObserver>},
-    {18, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18, "actionMoore_Deposition",
-     &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
-    {19, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
-     &plain<MooreNeighborhoodEtchingOperation>, &dialog<MooreEtchingObserver>},
-    {20, "PhotolithographyOperation", "Photolithography", 20, "actionPhotolithography",
-     &plain<PhotolithographyOperation>, &dialog<PhotolithographyObserver>},
-    {22, "PlanarizationOperation", "Planarization", 22, "actionPlanarization", &plain<PlanarizationOperation>,
-     &dialog<PlanarizationObserver>},
-    {23, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", &plain<SpinCoatingOperation>,
-     &dialog<SpinCoatingObserver>},
-    // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
-    {24, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run", &plain<SelectVolumesOperation>, nullptr,
-     true},
-    {26, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
-     &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
-    {27, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13, "actionAnisotropic_Deposition",
-     &plain<AnisotropicFilmDepositionOperation>, &dialog<AnisotropicDepositionObserver>},
-    {28, "AtomisticSiWetEtchingOperation", "BCA Wet Etch", 28, "actionBCA_Wet_Etching",
-     &plain<AtomisticSiWetEtchingOperation>, &dialog<AtomicSiBCAEtchObserver>},
-    {29, "ContinousWetEtchOperation", "Continuous Wet Etch", 29, "actionContinuous_Wet_Etching",
-     &plain<ContinousWetEtchOperation>, &dialog<CCAWetEtchingObserver>},
-    {30, "SimpleReactiveIonEtchingOperation", "Simple RIE", 30, "actionSimple_RIE",
-     &plain<SimpleReactiveIonEtchingOperation>, &dialog<SimpleRIEObserver>},
-    {31, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
-     &plain<SimplePhysicalVaporDepositionOperation>, &dialog<PVDObserver>},
-    {32, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13, "actionAnisotropic_Etching",
-     &plain<AnisotropicFilmEtchingOperation>, &dialog<AnisotropicEtchingObserver>},
-    {33, "IsotropicFilmDepositionOperation", "CVD", 13, "actionCVD", &cvd, &cvdDialog},
-    {34, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
-     &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
-    {35, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
-     &plain<RemoveCutsFromVolumeOperation>},
-    {36, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping",
-     &plain<RandomWalkDopingOperation>, &dialog<RandomWalkDopingObserver>},
-    {37, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
-     &dialog<ExportDataObserver>},
-    {1000, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
-     &dialog<RunModelExtractionObserver>},
-};
+const std::vector<P> &entries()
+{
+    static const std::vector<P> table = {
+        {C::CopyObjects, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<CopyObject>},
+        {C::CreateSubstrate, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate",
+         &plain<CreateSubstrateOperation>, &dialog<CreateSubstrateObserver>},
+        {C::IonImplantation, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation",
+         &plain<IonImplantationOperation>, &dialog<IonImplantationOptionsObserver>},
+        {C::DeleteObjects, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<DeleteObject>},
+        {C::ChangeVisualization, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6,
+         "actionChange_Viewing_Options", &plain<ChangeTotalVolumeVisualizationOptions>,
+         &dialog<ChangeTotalVolumeViewOptionsObserver>},
+        {C::MoveObjects, "MoveObject", "Move Objects", 7, "actionMove", &plain<MoveObject>},
+        {C::ExtractFilm, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", &plain<ExtractFilm>,
+         &dialog<ExtractFilmObserver>},
+        {C::SaveDocument, "SaveDocumentOperation", "Save document", 9, "actionSave",
+         &saveDocument<SaveDocumentOperation>, &documentSaved},
+        {C::SaveDocumentAs, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as",
+         &saveDocument<SaveDocumentAsOperation>, &documentSaved},
+        {C::OpenDocument, "OpenDocumentOperation", "Open document", 11, "actionOpen", &openDocument, &documentOpened},
+        {C::GlueVolumes, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate",
+         &plain<GlueSubstrateOperation>, &dialog<GlueSubstrateObserver>},
+        processRow(C::IsotropicDeposition, "actionIsotropic_Deposition"),
+        {C::IsotropicEtching, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
+         &plain<IsotropicFilmEtchingOperation>, &dialog<IsotropicFilmEtchingObserver>},
+        {C::Electroplating, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
+         &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
+        {C::ChangeCutPlanes, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume",
+         &plain<CutCellVolumeOperation>, &dialog<CutCellVolumeObserver>},
+        {C::Doping, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>,
+         &dialog<DopingOptionsObserver>},
+        {C::MooreDeposition, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18,
+         "actionMoore_Deposition", &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
+        {C::MooreEtching, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
+         &plain<MooreNeighborhoodEtchingOperation>, &dialog<MooreEtchingObserver>},
+        processRow(C::Photolithography, "actionPhotolithography"),
+        {C::Planarization, "PlanarizationOperation", "Planarization", 22, "actionPlanarization",
+         &plain<PlanarizationOperation>, &dialog<PlanarizationObserver>},
+        {C::SpinCoating, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", &plain<SpinCoatingOperation>,
+         &dialog<SpinCoatingObserver>},
+        // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
+        {C::SelectVolumes, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run",
+         &plain<SelectVolumesOperation>, nullptr, true},
+        {C::SiOxidation, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
+         &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
+        {C::AnisotropicDeposition, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13,
+         "actionAnisotropic_Deposition", &plain<AnisotropicFilmDepositionOperation>,
+         &dialog<AnisotropicDepositionObserver>},
+        processRow(C::BcaWetEtch, "actionBCA_Wet_Etching"),
+        processRow(C::ContinuousWetEtch, "actionContinuous_Wet_Etching"),
+        processRow(C::SimpleRie, "actionSimple_RIE"),
+        {C::Pvd, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
+         &plain<SimplePhysicalVaporDepositionOperation>, &dialog<PVDObserver>},
+        {C::AnisotropicEtching, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13,
+         "actionAnisotropic_Etching", &plain<AnisotropicFilmEtchingOperation>, &dialog<AnisotropicEtchingObserver>},
+        processRow(C::Cvd, "actionCVD"),
+        {C::MaskedCut, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
+         &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
+        {C::RemoveCuts, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
+         &plain<RemoveCutsFromVolumeOperation>},
+        {C::RandomWalkDoping, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping",
+         &plain<RandomWalkDopingOperation>, &dialog<RandomWalkDopingObserver>},
+        {C::ExportData, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
+         &dialog<ExportDataObserver>},
+        {C::ExtractModel, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,
+         &dialog<RunModelExtractionObserver>},
+    };
+    return table;
+}
 
 } // namespace
 
@@ -230,12 +242,12 @@ Observers::OpenedWindow OperationFactory::newWindow()
     return Observers::OpenedWindow{window, &window->presenter()->workspace()};
 }
 
-const std::vector<OperationFactory::Entry> &OperationFactory::table() { return entries; }
+const std::vector<OperationFactory::Entry> &OperationFactory::table() { return entries(); }
 
 const OperationFactory::Entry *OperationFactory::entry(uint32_t identifier)
 {
-    for (const auto &e : entries) {
-        if (e.identifier == identifier)
+    for (const auto &e : entries()) {
+        if (uint32_t(e.identifier) == identifier)
             return &e;
     }
     return nullptr;
@@ -268,7 +280,7 @@ OperationPtr OperationFactory::create(uint32_t identifier)
     if (!serves(identifier))
         return nullptr;
     const Entry &e = *entry(identifier);
-    OperationPtr operation = e.make(*this);
+    OperationPtr operation = e.make(*this, e);
     operation->setObserver(e.needsObserverHook ? m_hookedObservers.value(identifier)
                                                : (e.observer ? observer(e.observer) : nullptr));
     return operation;

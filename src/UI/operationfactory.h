@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
+#include "Core/Processes/commandid.h"
 #include "Util/iobserver.h"
 
 #include <QMap>
@@ -27,8 +28,9 @@ struct OpenedWindow;
 /// with the window's own workspace: an operation never reaches another window's dialogs.
 class OperationFactory : public Core::Operations::IOperationFactory {
 public:
-    /// Builds an operation for this factory's window.
-    using Maker = Core::Operations::OperationPtr (*)(OperationFactory &);
+    struct Entry;
+    /// Builds the operation of an entry for this factory's window.
+    using Maker = Core::Operations::OperationPtr (*)(OperationFactory &, const Entry &);
     /// Builds an observer for a window (its workspace and main window).
     using ObserverMaker = Util::ObserverPtr (*)(Core::Workspace &, QWidget *);
     /// Makes the observer of an operation whose dialog lives outside this factory.
@@ -36,7 +38,7 @@ public:
 
     /// One row of the identifier table.
     struct Entry {
-        uint32_t identifier;
+        Core::Processes::CommandId identifier;
         const char *operationClass;
         const char *operationName;
         uint32_t typeCode;
@@ -49,8 +51,13 @@ public:
     OperationFactory(Core::Workspace &workspace, QWidget *mainWindow);
 
     Core::Operations::OperationPtr create(uint32_t identifier) override;
+    Core::Operations::OperationPtr create(Core::Processes::CommandId identifier)
+    {
+        return create(uint32_t(identifier));
+    }
     /// True when `create` gives an operation for this identifier.
     bool serves(uint32_t identifier) const;
+    bool serves(Core::Processes::CommandId identifier) const { return serves(uint32_t(identifier)); }
     /// Supplies the observer for an identifier whose entry needs one from outside
     /// (Select volumes opens the batch-run dialog).
     void setObserverMaker(uint32_t identifier, const ObserverHook &maker);

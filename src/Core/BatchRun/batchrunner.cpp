@@ -1,6 +1,7 @@
 #include "batchrunner.h"
 
 #include "Core/Operations/randomstream.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
@@ -16,13 +17,27 @@
 namespace Core {
 namespace BatchRun {
 
-void StepContext::recordStep(uint32_t operationCode, bool changesSilicon)
+const StepRegistry &StepRegistry::standard()
 {
-    if (!target)
-        return;
-    workspace.setLastOperation(target->id(), operationCode);
-    if (changesSilicon)
-        workspace.setLatticeOutOfDate(target->id(), true);
+    static const StepRegistry registry = [] {
+        StepRegistry made;
+        for (const Processes::ProcessDescriptor *descriptor : Processes::ProcessRegistry::all()) {
+            // The list's road: the step runs and, when it succeeded, is finished at once.
+            made.add(int(descriptor->type()), [descriptor](StepContext &context, const Ui::ProcessData &step) {
+                const int code = descriptor->run(context, step);
+                if (code == Success)
+                    descriptor->finish(context, step);
+                return code;
+            });
+            made.addEstimate(int(descriptor->type()),
+                             [descriptor](const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) {
+                                 return descriptor->estimate(step, *target);
+                             });
+        }
+        addUndescribed(made);
+        return made;
+    }();
+    return registry;
 }
 
 int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
@@ -183,11 +198,15 @@ RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
         std::optional<uint64_t> stepSeed;
         if (m_seed)
             stepSeed = Core::Operations::RandomStream::mix(*m_seed + uint64_t(i));
-        StepContext context{m_workspace, m_target, m_saveImage, QString(), stepSeed, m_control, &m_images, m_listFolder};
+        StepContext context(StepContext::Road::List, m_workspace, m_target, m_control);
+        context.seed = stepSeed;
+        context.saveImage = m_saveImage;
+        context.images = &m_images;
+        context.listFolder = m_listFolder;
         QElapsedTimer timer;
         timer.start();
         const int code = m_registry.run(context, step);
-        m_target = context.target;
+        m_target = context.volume;
         if (code == Stopped && m_putBack)
             putBackStates(before, m_kept);
         std::vector<uint32_t>().swap(m_kept);

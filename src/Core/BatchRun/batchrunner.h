@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/Processes/processdescriptor.h"
+#include "Core/Processes/processrun.h"
 #include "Model/Automaton/totalvolume.h"
 #include "imagefolder.h"
 #include "processdata.h"
@@ -24,44 +26,20 @@ class Workspace;
 
 namespace BatchRun {
 
-/// What one step runner sees: the workspace (scene and per-volume records), the target volume
-/// (a "Create Substrate" step replaces it) and a place for a line that explains a failure.
-struct StepContext {
-    Core::Workspace &workspace;
-    Model::Automaton::TotalVolumePtr target;
-    /// Renders the scene to an image file; set by the front end (dialog or command line).
-    std::function<bool(const QString &fileName, QString *error)> saveImage;
-    QString detail;
-    /// Fixes the draws of random steps (derived from the run's seed and the step's position);
-    /// none seeds them from the clock.
-    std::optional<uint64_t> seed;
-    /// Engines report to it and stop at its request (a stopped engine makes the step Stopped); may be null.
-    Util::RunControl *control = nullptr;
-    /// Where "Save Image" steps may write; the runner's own. Null: names are used as they are.
-    ImageFolder *images = nullptr;
-    /// The folder of the list's file, where the layouts it names are read; empty when it has none.
-    QString listFolder;
-
-    /// Records the step in the volume's tables: its operation code as the last operation and,
-    /// when it may change silicon cells, the lattice as out of date.
-    void recordStep(uint32_t operationCode, bool changesSilicon = true);
-};
+/// What one step runner sees: the list's road of a process run (Core/Processes/processrun.h).
+using StepContext = Processes::ProcessRun;
 
 /// Runs one step type: reads the step's parameters, runs the engine on the context's target and
 /// returns a result code (0 success, 1 missing parameter, 2 invalid value).
 using StepFunction = std::function<int(StepContext &context, const Ui::ProcessData &step)>;
 
-/// What a step will take before it runs, from its parameters and the volume it acts on: the
-/// seconds (0 when unknown or negligible) and what the estimate counts, for the user.
-struct StepEstimate {
-    double seconds = 0.0;
-    QString text; ///< "at least 265 days (4294967295 time steps over 2000000 cells)"
-};
+using Processes::StepEstimate;
 using EstimateFunction =
     std::function<StepEstimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target)>;
 
-/// Step type -> step runner. Each engine is wired in exactly one place (steprunners.cpp); a type
-/// from 0 to 19 without an entry is "not implemented", any other type is unknown.
+/// Step type -> step runner: the process descriptors (run, then finish), and for the processes
+/// without one yet the runners of steprunners.cpp. A type from 0 to 19 without an entry is "not
+/// implemented", any other type is unknown. Tests replace entries with their own runners.
 class StepRegistry {
 public:
     void add(int processType, const StepFunction &function) { m_functions.insert(processType, function); }
@@ -75,6 +53,8 @@ public:
 
     /// Every step runner whose engine is built.
     static const StepRegistry &standard();
+    /// The runners of the processes that have no descriptor yet (steprunners.cpp).
+    static void addUndescribed(StepRegistry &registry);
 
 private:
     QMap<int, StepFunction> m_functions;

@@ -1,9 +1,8 @@
 #include "parameterranges.h"
 
 #include "Core/Operations/randomwalkdopinginput.h"
-
-#include <cstdint>
-#include <limits>
+#include "Core/Processes/processdescriptor.h"
+#include "Core/Processes/processregistry.h"
 
 namespace Core {
 namespace BatchRun {
@@ -14,8 +13,8 @@ using Util::ValueRange;
 using Walk = Core::Operations::RandomWalkDopingInput;
 
 // Lengths and ratios that the engines take as float.
-constexpr ValueRange length = ValueRange::notNegative(FLT_MAX, "units");
-constexpr ValueRange ratio = ValueRange::notNegative(FLT_MAX, "");
+constexpr ValueRange length = Processes::floatLength;
+constexpr ValueRange ratio = Processes::floatRatio;
 
 struct Entry {
     int processType;
@@ -23,17 +22,14 @@ struct Entry {
     ValueRange range;
 };
 
-// Parameters not named here take the range of their kind.
+// The processes that have no descriptor yet; parameters not named here take the range of their kind.
 const Entry entries[] = {
-    {SiWetEtching, "Depth", ValueRange::notNegative(DBL_MAX, "units")},
-    {Cvd, "Thickness", length},
     {IsotropicEtching, "Depth", length},
     {Electroplating, "Film Thickness", length},
     {Doping, "Doping Depth", length},
     {Pvd, "Thickness", length},
     {Pvd, "Horizontal to Vertical Ratio", ratio},
     {Pvd, "DepositOn", ValueRange(1, 3)},
-    {SimpleRie, "EtchDirectionValue", ValueRange(0, 3)},
     {IonImplantation, "Annealing Distance", length},
     {IonImplantation, "Implantation Depth", length},
     {IonImplantation, "Vertical Spread", length},
@@ -43,7 +39,6 @@ const Entry entries[] = {
     {SiOxidation, "Oxidation Temperature", ValueRange::aboveZero(DBL_MAX, "K")},
     {SiOxidation, "Oxidation Time", ValueRange::notNegative(DBL_MAX, "hours")},
     {SiOxidation, "Oxidation Thickness", ValueRange::notNegative(DBL_MAX, "microns")},
-    {IsotropicDeposition, "Film Thickness", length},
     {AnisotropicDeposition, "Film Thickness", length},
     {AnisotropicDeposition, "Horizontal to Vertical Ratio", ratio},
     {AnisotropicEtching, "Etch Depth", length},
@@ -58,24 +53,12 @@ const Entry entries[] = {
 
 } // namespace
 
-std::optional<ValueRange> kindRange(ParameterKind kind)
-{
-    switch (kind) {
-    case ParameterKind::UInt:
-        return ValueRange(0, std::numeric_limits<uint32_t>::max());
-    case ParameterKind::Int:
-        return ValueRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    case ParameterKind::Float:
-        return ValueRange(-FLT_MAX, FLT_MAX);
-    case ParameterKind::Double:
-        return ValueRange(-DBL_MAX, DBL_MAX);
-    default:
-        return std::nullopt;
-    }
-}
-
 std::optional<ValueRange> parameterRange(int processType, const QString &name)
 {
+    if (const auto *descriptor = Processes::ProcessRegistry::descriptor(processType)) {
+        const auto *definition = descriptor->parameter(name);
+        return definition ? definition->range : std::nullopt;
+    }
     for (const Entry &entry : entries) {
         if (entry.processType == processType && name == QLatin1String(entry.name))
             return entry.range;

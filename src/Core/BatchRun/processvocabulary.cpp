@@ -1,5 +1,7 @@
 #include "processvocabulary.h"
 
+#include "Core/Processes/processdescriptor.h"
+#include "Core/Processes/processregistry.h"
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 
@@ -15,42 +17,24 @@ namespace {
 
 using K = ParameterKind;
 using S = Shown;
+using Processes::ProcessRegistry;
 
 void addMaterial(QList<ParameterDefinition> &definitions, const QString &base, Shown idShown = S::Never)
 {
-    definitions << ParameterDefinition{base + QStringLiteral("_Id"), K::UInt, idShown}
-                << ParameterDefinition{base, K::String, S::Always}
-                << ParameterDefinition{base + QStringLiteral("_Color"), K::Color, S::Never};
+    definitions << Processes::materialParameters(base, idShown);
 }
 
+// The parameters of the processes that have no descriptor yet.
 QList<ParameterDefinition> unsortedDefinitions(int type)
 {
     QList<ParameterDefinition> s;
     switch (type) {
-    case Photolithography:
-        addMaterial(s, QStringLiteral("Material"));
-        for (const char *side : {"Top", "Bottom"}) {
-            s << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask"), K::Mask, S::Never}
-              << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask File"), K::String, S::Always}
-              << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask Height"), K::UInt, S::Always}
-              << ParameterDefinition{QLatin1String(side) + QStringLiteral(" Mask Width"), K::UInt, S::Always};
-        }
-        break;
-    case SiWetEtching:
-        // "Etch Model" ("BCA" or "CCA") may be absent: such a step etches by bond counting.
-        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Etch Model"), K::String, S::Always};
-        break;
     case MooreDeposition:
         s << ParameterDefinition{QStringLiteral("Thickness"), K::UInt, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case MooreEtching:
         s << ParameterDefinition{QStringLiteral("Depth"), K::UInt, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case Cvd:
-        s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
     case IsotropicEtching:
@@ -97,12 +81,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
           << ParameterDefinition{QStringLiteral("Deposit On"), K::String, S::Always}
           << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
         break;
-    case SimpleRie:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Etch Depth"), K::UInt, S::Always}
-          << ParameterDefinition{QStringLiteral("EtchDirectionValue"), K::Int, S::Never}
-          << ParameterDefinition{QStringLiteral("Etch Direction"), K::String, S::Always};
-        break;
     case IonImplantation:
         s << ParameterDefinition{QStringLiteral("Annealing Distance"), K::Float, S::Always}
           << ParameterDefinition{QStringLiteral("Implantation Depth"), K::Float, S::Always}
@@ -117,10 +95,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
           << ParameterDefinition{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
           << ParameterDefinition{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
           << ParameterDefinition{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
-        break;
-    case IsotropicDeposition:
-        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
         break;
     case AnisotropicDeposition:
         s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always}
@@ -144,15 +118,14 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
     return s;
 }
 
-} // namespace
-
-QString displayName(int type)
+// The names of the processes that have no descriptor yet.
+const char *legacyName(int type)
 {
-    static const char *const names[] = {"Photolithography",
-                                        "Si wet etching",
+    static const char *const names[] = {"",
+                                        "",
                                         "Moore deposition",
                                         "Moore etching",
-                                        "CVD",
+                                        "",
                                         "Isotropic etching",
                                         "Planarization",
                                         "Electroplating",
@@ -161,65 +134,57 @@ QString displayName(int type)
                                         "Save Image",
                                         "Create Substrate",
                                         "PVD",
-                                        "Simple RIE",
+                                        "",
                                         "Ion Implantation",
                                         "Si Oxidation",
-                                        "Isotropic Deposition",
+                                        "",
                                         "Anisotropic Deposition",
                                         "Anisotropic Etching",
                                         "Doping (Random Walk CA)"};
+    return names[type];
+}
+
+// The entries of the "add process" choice for the processes that have no descriptor yet.
+const char *legacyChoiceName(int type)
+{
+    static const char *const names[] = {"",
+                                        "",
+                                        "Moore Deposition",
+                                        "Moore Etching",
+                                        "",
+                                        "Isotropic Etching",
+                                        "Planarization",
+                                        "Electroplating",
+                                        "Doping",
+                                        "Pour Material",
+                                        "Save Image",
+                                        "Create Substrate",
+                                        "PVD",
+                                        "",
+                                        "Ion Implantation",
+                                        "Thermal Oxidation",
+                                        "",
+                                        "Anisotropic Deposition",
+                                        "Anisotropic Etching",
+                                        "Random Walk Doping"};
+    return names[type];
+}
+
+} // namespace
+
+QString displayName(int type)
+{
     if (type < 0 || type > LastProcessType)
         return QStringLiteral("Unknown process");
-    return QLatin1String(names[type]);
-}
-
-QString resultMessage(int code)
-{
-    switch (code) {
-    case Success:
-        return QStringLiteral("No error, process was run successfully.");
-    case MissingParameter:
-        return QStringLiteral("A required parameter was not found. Check input list.");
-    case InvalidValue:
-        return QStringLiteral("Value for a required parameter is invalid. Check input list.");
-    case NotImplemented:
-        return QStringLiteral("Process is not implemented. Remove process from the list.");
-    case OutOfMemory:
-        return QStringLiteral("Not enough memory to run this process on the cell volume.");
-    case Stopped:
-        return QStringLiteral("The process was stopped before its end.");
-    default:
-        return QStringLiteral("Unknown process. Remove process from the list.");
-    }
-}
-
-QString kindName(ParameterKind kind)
-{
-    switch (kind) {
-    case K::Bool:
-        return QStringLiteral("bool");
-    case K::Int:
-        return QStringLiteral("int");
-    case K::UInt:
-        return QStringLiteral("uint");
-    case K::Float:
-        return QStringLiteral("float");
-    case K::Double:
-        return QStringLiteral("double");
-    case K::String:
-        return QStringLiteral("QString");
-    case K::Color:
-        return QStringLiteral("QColor");
-    case K::Mask:
-        return QStringLiteral("vector");
-    case K::Vector3D:
-        return QStringLiteral("Util::Vector3D");
-    }
-    return QString();
+    if (const auto *descriptor = ProcessRegistry::descriptor(type))
+        return descriptor->displayName();
+    return QLatin1String(legacyName(type));
 }
 
 QList<ParameterDefinition> parameterDefinitions(int type)
 {
+    if (const auto *descriptor = ProcessRegistry::descriptor(type))
+        return descriptor->parameters();
     QList<ParameterDefinition> definitions = unsortedDefinitions(type);
     // The list view and the files order parameters by name, as the step's map does.
     std::sort(definitions.begin(), definitions.end(),
@@ -229,6 +194,8 @@ QList<ParameterDefinition> parameterDefinitions(int type)
 
 QStringList materialBases(int type)
 {
+    if (const auto *descriptor = ProcessRegistry::descriptor(type))
+        return descriptor->materialBases();
     QStringList bases;
     for (const ParameterDefinition &definition : unsortedDefinitions(type)) {
         if (definition.name.endsWith(QLatin1String("_Id")))
@@ -239,43 +206,49 @@ QStringList materialBases(int type)
 
 QList<QPair<QString, int>> addableProcesses()
 {
-    return {{QStringLiteral("Anisotropic Deposition"), 17},
-            {QStringLiteral("Anisotropic Etching"), 18},
-            {QStringLiteral("Create Substrate"), 11},
-            {QStringLiteral("CVD"), 4},
-            {QStringLiteral("Doping"), 8},
-            {QStringLiteral("Electroplating"), 7},
-            {QStringLiteral("Ion Implantation"), 14},
-            {QStringLiteral("Isotropic Etching"), 5},
-            {QStringLiteral("Isotropic Deposition"), 16},
-            {QStringLiteral("Moore Deposition"), 2},
-            {QStringLiteral("Moore Etching"), 3},
-            {QStringLiteral("Photolithography"), 0},
-            {QStringLiteral("Planarization"), 6},
-            {QStringLiteral("Pour Material"), 9},
-            {QStringLiteral("Random Walk Doping"), 19},
-            {QStringLiteral("PVD"), 12},
-            {QStringLiteral("RIE"), 13},
-            {QStringLiteral("Save Image"), 10},
-            {QStringLiteral("Si Wet Etching"), 1},
-            {QStringLiteral("Thermal Oxidation"), 15}};
+    // In the order the dialog shows them.
+    static const int order[] = {AnisotropicDeposition,
+                                AnisotropicEtching,
+                                CreateSubstrate,
+                                Cvd,
+                                Doping,
+                                Electroplating,
+                                IonImplantation,
+                                IsotropicEtching,
+                                IsotropicDeposition,
+                                MooreDeposition,
+                                MooreEtching,
+                                Photolithography,
+                                Planarization,
+                                SpinCoating,
+                                RandomWalkDoping,
+                                Pvd,
+                                SimpleRie,
+                                SaveImage,
+                                SiWetEtching,
+                                SiOxidation};
+    QList<QPair<QString, int>> entries;
+    for (int type : order) {
+        const auto *descriptor = ProcessRegistry::descriptor(type);
+        entries << qMakePair(descriptor ? descriptor->choiceName() : QString(QLatin1String(legacyChoiceName(type))),
+                             type);
+    }
+    return entries;
 }
 
 uint32_t compatibleProcessId(int type)
 {
+    if (const auto *descriptor = ProcessRegistry::descriptor(type))
+        return descriptor->compatibleProcessId();
     switch (type) {
     case AnisotropicDeposition:
         return 16;
     case AnisotropicEtching:
         return 17;
-    case Cvd:
-        return 3;
     case Doping:
         return 13;
     case IonImplantation:
         return 15;
-    case IsotropicDeposition:
-        return 18;
     case IsotropicEtching:
         return 10;
     case Pvd:
@@ -296,6 +269,10 @@ void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Mod
 
 void completeDerivedParameters(Ui::ProcessData &step)
 {
+    if (const auto *descriptor = ProcessRegistry::descriptor(step.getProcessType())) {
+        descriptor->completeDerivedParameters(step);
+        return;
+    }
     const auto parameters = step.getParameters();
     for (const QString &base : materialBases(step.getProcessType())) {
         const QString idName = base + QStringLiteral("_Id");
@@ -310,15 +287,6 @@ void completeDerivedParameters(Ui::ProcessData &step)
         static const char *const texts[] = {"", "On Top", "On Bottom", "On Top and Bottom"};
         const int on = parameters.value(QStringLiteral("DepositOn")).toInt();
         step.setParameterValue(QStringLiteral("Deposit On"), QLatin1String(on >= 1 && on <= 3 ? texts[on] : ""));
-    }
-    if (step.getProcessType() == SimpleRie && parameters.contains(QStringLiteral("EtchDirectionValue"))) {
-        const int value = parameters.value(QStringLiteral("EtchDirectionValue")).toInt();
-        QStringList parts;
-        if (value & 2)
-            parts << QStringLiteral("Bottom");
-        if (value & 1)
-            parts << QStringLiteral("Top");
-        step.setParameterValue(QStringLiteral("Etch Direction"), parts.join(QStringLiteral(" and ")));
     }
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Core/Processes/parameterdefinition.h"
+#include "Core/Processes/processrun.h"
+#include "Core/Processes/processtype.h"
 #include "Model/Materials/material.h"
 #include "processdata.h"
 
@@ -13,64 +16,49 @@ namespace Core {
 namespace BatchRun {
 
 /// The words of process lists: type codes and their names, the parameters each step type
-/// carries, and the result codes of the runner.
+/// carries, and the result codes of the runner. Processes with a descriptor
+/// (Core/Processes/processregistry.h) are read from it; the others are still spelled here.
 
-enum ProcessType {
-    Photolithography = 0,
-    SiWetEtching = 1,
-    MooreDeposition = 2,
-    MooreEtching = 3,
-    Cvd = 4,
-    IsotropicEtching = 5,
-    Planarization = 6,
-    Electroplating = 7,
-    Doping = 8,
-    SpinCoating = 9,
-    SaveImage = 10,
-    CreateSubstrate = 11,
-    Pvd = 12,
-    SimpleRie = 13,
-    IonImplantation = 14,
-    SiOxidation = 15,
-    IsotropicDeposition = 16,
-    AnisotropicDeposition = 17,
-    AnisotropicEtching = 18,
-    RandomWalkDoping = 19,
-    LastProcessType = 19
-};
+// The type codes as the numbers steps carry (Ui::ProcessData::getProcessType).
+constexpr int Photolithography = int(Processes::ProcessType::Photolithography);
+constexpr int SiWetEtching = int(Processes::ProcessType::SiWetEtching);
+constexpr int MooreDeposition = int(Processes::ProcessType::MooreDeposition);
+constexpr int MooreEtching = int(Processes::ProcessType::MooreEtching);
+constexpr int Cvd = int(Processes::ProcessType::Cvd);
+constexpr int IsotropicEtching = int(Processes::ProcessType::IsotropicEtching);
+constexpr int Planarization = int(Processes::ProcessType::Planarization);
+constexpr int Electroplating = int(Processes::ProcessType::Electroplating);
+constexpr int Doping = int(Processes::ProcessType::Doping);
+constexpr int SpinCoating = int(Processes::ProcessType::SpinCoating);
+constexpr int SaveImage = int(Processes::ProcessType::SaveImage);
+constexpr int CreateSubstrate = int(Processes::ProcessType::CreateSubstrate);
+constexpr int Pvd = int(Processes::ProcessType::Pvd);
+constexpr int SimpleRie = int(Processes::ProcessType::SimpleRie);
+constexpr int IonImplantation = int(Processes::ProcessType::IonImplantation);
+constexpr int SiOxidation = int(Processes::ProcessType::SiOxidation);
+constexpr int IsotropicDeposition = int(Processes::ProcessType::IsotropicDeposition);
+constexpr int AnisotropicDeposition = int(Processes::ProcessType::AnisotropicDeposition);
+constexpr int AnisotropicEtching = int(Processes::ProcessType::AnisotropicEtching);
+constexpr int RandomWalkDoping = int(Processes::ProcessType::RandomWalkDoping);
+constexpr int LastProcessType = int(Processes::lastProcessType);
 
-/// OutOfMemory and Stopped are this program's own: a step that ran out of memory is not a fault
-/// of the list, and a step stopped at the user's request did not fail.
-enum ResultCode {
-    Success = 0,
-    MissingParameter = 1,
-    InvalidValue = 2,
-    UnknownProcess = 3,
-    NotImplemented = 4,
-    OutOfMemory = 5,
-    Stopped = 6
-};
+using Processes::InvalidValue;
+using Processes::MissingParameter;
+using Processes::NotImplemented;
+using Processes::OutOfMemory;
+using Processes::ResultCode;
+using Processes::resultMessage;
+using Processes::Stopped;
+using Processes::Success;
+using Processes::UnknownProcess;
 
-/// Kinds of parameter values, named in files as "bool", "int", "uint", "float", "double",
-/// "QString", "QColor", "vector" (a mask bitmap, one byte 0 or 1 per cell) and "Util::Vector3D".
-enum class ParameterKind { Bool, Int, UInt, Float, Double, String, Color, Mask, Vector3D };
-
-/// When a parameter is shown in the list view. Create Substrate and Si Oxidation show only the
-/// fields of the chosen mode.
-enum class Shown { Always, Never, WhenBox, WhenSphere, WhenByTime, WhenByThickness };
-
-struct ParameterDefinition {
-    QString name;
-    ParameterKind kind;
-    Shown shown;
-};
+using Processes::kindName;
+using Processes::ParameterDefinition;
+using Processes::ParameterKind;
+using Processes::Shown;
 
 /// The name shown in the list view; "Unknown process" for any other code.
 QString displayName(int processType);
-/// The text of a result code.
-QString resultMessage(int code);
-/// The file name of a kind ("uint", "vector", ...).
-QString kindName(ParameterKind kind);
 
 /// Every parameter of a step type in name order, material triples expanded; empty for codes
 /// outside 0..19.
@@ -85,9 +73,9 @@ uint32_t compatibleProcessId(int processType);
 /// Stores a material as its three parameters: base + "_Id" (uint), base (name), base + "_Color".
 void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
                            bool idShown = false);
-/// Fills the parameters that are derived from others: the "Deposit On" text of PVD from
-/// "DepositOn", the "Etch Direction" text of RIE from "EtchDirectionValue", and the name and
-/// colour of every material from its identifier.
+/// Fills the parameters that are derived from others: the name and colour of every material from
+/// its identifier, and the texts of the step's process (such as the "Deposit On" text of PVD from
+/// "DepositOn").
 void completeDerivedParameters(Ui::ProcessData &step);
 /// Sets the visibility of every parameter of the step from its mode (box or sphere, time or
 /// thickness), as it is when a step is added.

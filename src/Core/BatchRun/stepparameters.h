@@ -20,6 +20,9 @@ public:
     {
     }
 
+    /// The step being read, for values that are not read as numbers or flags.
+    const Ui::ProcessData &step() const { return m_step; }
+
     uint32_t toUInt(const QString &name);
     int toInt(const QString &name);
     float toFloat(const QString &name);

@@ -1,34 +1,27 @@
-// The step runners of the batch runner: one function per process type, each running the same
-// engine as the interactive operation of that process. A type without an entry here reports
-// "Process is not implemented.".
+// The step runners of the batch runner for the processes that have no descriptor yet: one
+// function per process type, each running the same engine as the interactive operation of that
+// process. The processes with a descriptor run through it (Core/Processes).
 #include "batchrunner.h"
-#include "layoutmaskstep.h"
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/electrodeposition.h"
 #include "Core/Operations/filmdeposition.h"
 #include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
-#include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/sideplacement.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplephysicalvapordeposition.h"
-#include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
-
-#include <QBitArray>
 
 namespace Core {
 namespace BatchRun {
@@ -58,7 +51,7 @@ int runEngine(StepContext &context, const StepParameters &parameters, uint32_t t
 {
     if (!parameters.ok())
         return fail(context, parameters);
-    Engine engine(*context.target, arguments...);
+    Engine engine(*context.volume, arguments...);
     engine.setRunControl(context.control);
     engine.run();
     return finishEngine(context, typeCode);
@@ -112,29 +105,11 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
                              .arg(corner.z);
     }
     context.workspace.document().addObject(volume);
-    context.target = volume;
+    context.volume = volume;
     return Success;
 }
 
 // ---- distance-counting engines ----
-
-int runIsotropicDeposition(StepContext &context, const Ui::ProcessData &step, const char *thicknessName)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const float thickness = p.toFloat(QLatin1String(thicknessName));
-    return runEngine<Core::Operations::FilmDeposition>(context, p, 13, material, thickness);
-}
-
-int runCvd(StepContext &context, const Ui::ProcessData &step)
-{
-    return runIsotropicDeposition(context, step, "Thickness");
-}
-
-int runFilmDeposition(StepContext &context, const Ui::ProcessData &step)
-{
-    return runIsotropicDeposition(context, step, "Film Thickness");
-}
 
 int runIsotropicEtching(StepContext &context, const Ui::ProcessData &step)
 {
@@ -184,71 +159,11 @@ int runPvd(StepContext &context, const Ui::ProcessData &step)
         context.detail = QStringLiteral("invalid: DepositOn must be 1 (top), 2 (bottom) or 3 (both)");
         return InvalidValue;
     }
-    Core::Operations::SimplePhysicalVaporDeposition engine(*context.target, material, thickness, ratio,
+    Core::Operations::SimplePhysicalVaporDeposition engine(*context.volume, material, thickness, ratio,
                                                            static_cast<uint32_t>(side));
     engine.setRunControl(context.control);
     engine.run();
     return finishEngine(context, 31);
-}
-
-int runSimpleRie(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const uint32_t depth = p.toUInt(QStringLiteral("Etch Depth"));
-    const int direction = p.toInt(QStringLiteral("EtchDirectionValue"));
-    if (!p.ok())
-        return fail(context, p);
-    if (direction < 0 || direction > 3) {
-        context.detail = QStringLiteral("invalid: EtchDirectionValue must be 0 to 3");
-        return InvalidValue;
-    }
-    Core::Operations::SimpleReactiveIonEtching engine(*context.target, material, depth,
-                                                      static_cast<uint8_t>(direction));
-    engine.setRunControl(context.control);
-    engine.run();
-    return finishEngine(context, 30);
-}
-
-// ---- atomistic silicon wet etching ----
-
-// "Etch Model" is optional: lists without it etch by bond counting, as they always did.
-int runSiWetEtching(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const double depth = p.toDouble(QStringLiteral("Depth"));
-    if (!p.ok())
-        return fail(context, p);
-    const QString model = step.hasParameter(QStringLiteral("Etch Model"))
-                              ? step.getProcessParameter(QStringLiteral("Etch Model")).toString()
-                              : QStringLiteral("BCA");
-    if (model != QLatin1String("BCA") && model != QLatin1String("CCA")) {
-        context.detail = QStringLiteral("invalid: Etch Model must be BCA or CCA, not \"%1\"").arg(model);
-        return InvalidValue;
-    }
-    Model::Automaton::TotalVolume &volume = *context.target;
-    Core::Workspace &workspace = context.workspace;
-    if (!volume.siLattice() || workspace.isLatticeOutOfDate(volume.id())) {
-        workspace.setLatticeOutOfDate(volume.id(), true);
-        volume.createSiLattice();
-    }
-    if (model == QLatin1String("CCA")) {
-        Core::Operations::ContinuosWetEtching engine(volume, depth);
-        engine.setRunControl(context.control);
-        engine.run();
-    } else {
-        Core::Operations::AtomicStructureSimpleSiWetEtch engine(volume, depth);
-        engine.setRunControl(context.control);
-        engine.run();
-    }
-    if (context.control && context.control->wasStopped()) {
-        // The atoms are those of a partial etch; the next wet etch lays them anew from the cells.
-        workspace.setLatticeOutOfDate(volume.id(), true);
-        return Stopped;
-    }
-    context.recordStep(model == QLatin1String("CCA") ? 29 : 28, false);
-    workspace.setLatticeOutOfDate(volume.id(), false);
-    return Success;
 }
 
 // ---- doping and oxidation ----
@@ -272,7 +187,7 @@ int runDoping(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Doped Material_Id"));
     if (!p.ok())
         return fail(context, p);
-    SimpleDoping engine(*context.target, material, depth);
+    SimpleDoping engine(*context.volume, material, depth);
     if (noMaterialToChange(context, engine.dopableMaterials(), SimpleDoping::dopableProcess, "doped"))
         return Success;
     engine.setRunControl(context.control);
@@ -290,7 +205,7 @@ int runIonImplantation(StepContext &context, const Ui::ProcessData &step)
     const float spread = p.toFloat(QStringLiteral("Vertical Spread"));
     if (!p.ok())
         return fail(context, p);
-    IonImplantation engine(*context.target, material, depth, spread, annealing);
+    IonImplantation engine(*context.volume, material, depth, spread, annealing);
     if (noMaterialToChange(context, engine.dopableMaterials(), IonImplantation::dopableProcess, "implanted"))
         return Success;
     engine.setRunControl(context.control);
@@ -324,7 +239,7 @@ int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
         context.detail = QStringLiteral("not run: ") + (mode.ok() ? p.problem() : mode.problem());
         return Success;
     }
-    SimpleSiOxidation engine(*context.target, conversion);
+    SimpleSiOxidation engine(*context.volume, conversion);
     if (noMaterialToChange(context, engine.oxidizableMaterials(), SimpleSiOxidation::oxidizableProcess, "oxidized"))
         return Success;
     engine.setRunControl(context.control);
@@ -343,56 +258,7 @@ int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
-// ---- layer and mask engines ----
-
-QBitArray maskBits(const QByteArray &bytes)
-{
-    QBitArray bits(bytes.size());
-    for (int i = 0; i < bytes.size(); ++i)
-        bits.setBit(i, bytes.at(i) != 0);
-    return bits;
-}
-
-// The top mask is a bitmap of the list, or a layout that the step names and that is read again now.
-int runPhotolithography(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const bool fromLayout = LayoutMaskStep::named(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    QBitArray top;
-    uint32_t topHeight = 0;
-    uint32_t topWidth = 0;
-    if (!fromLayout) {
-        top = maskBits(p.toMask(QStringLiteral("Top Mask")));
-        topHeight = p.toUInt(QStringLiteral("Top Mask Height"));
-        topWidth = p.toUInt(QStringLiteral("Top Mask Width"));
-    }
-    const QByteArray bottom = p.toMask(QStringLiteral("Bottom Mask"));
-    const uint32_t bottomHeight = p.toUInt(QStringLiteral("Bottom Mask Height"));
-    const uint32_t bottomWidth = p.toUInt(QStringLiteral("Bottom Mask Width"));
-    if (!p.ok())
-        return fail(context, p);
-    if (fromLayout) {
-        Core::Operations::MaskBits mask;
-        const int code = LayoutMaskStep::readMask(step, context.listFolder, context.target->sizeX(),
-                                                  context.target->sizeY(), context.control, mask, context.detail);
-        if (code != Success)
-            return code;
-        top = mask.bits;
-        topWidth = mask.width;
-        topHeight = mask.height;
-    }
-    Core::Operations::Photolithography engine(*context.target, material, maskBits(bottom), bottomWidth, bottomHeight,
-                                              top, topWidth, topHeight);
-    engine.setRunControl(context.control);
-    engine.run();
-    if (context.control && context.control->wasStopped())
-        return Stopped;
-    context.target->setLowerMask(QBitArray(), 0, 0);
-    context.target->setUpperMask(QBitArray(), 0, 0);
-    context.recordStep(20);
-    return Success;
-}
+// ---- layer engines ----
 
 int runMoore(StepContext &context, const Ui::ProcessData &step, bool deposition)
 {
@@ -422,7 +288,7 @@ int runSpinCoating(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     if (!p.ok())
         return fail(context, p);
-    Core::Operations::SpinCoating engine(*context.target, material, height);
+    Core::Operations::SpinCoating engine(*context.volume, material, height);
     engine.setRunControl(context.control);
     engine.run();
     return finishEngine(context, 23, false);
@@ -464,7 +330,7 @@ int runRandomWalkDoping(StepContext &context, const Ui::ProcessData &step)
         context.detail = problem;
         return InvalidValue;
     }
-    Core::Operations::RandomWalkDoping engine(*context.target, input.material, input.diffusionCoefficient(),
+    Core::Operations::RandomWalkDoping engine(*context.volume, input.material, input.diffusionCoefficient(),
                                               input.timeStep(), input.cellSize(), input.dopantConcentration(),
                                               input.thresholdConcentration());
     if (context.seed)
@@ -499,21 +365,18 @@ int runSaveImage(StepContext &context, const Ui::ProcessData &step)
     return Success;
 }
 
-StepRegistry makeStandardRegistry()
+} // namespace
+
+void StepRegistry::addUndescribed(StepRegistry &registry)
 {
-    StepRegistry registry;
-    registry.add(Cvd, runCvd);
     registry.add(IsotropicEtching, runIsotropicEtching);
     registry.add(Electroplating, runElectroplating);
     registry.add(Doping, runDoping);
     registry.add(IonImplantation, runIonImplantation);
     registry.add(SiOxidation, runSiOxidation);
     registry.add(Pvd, runPvd);
-    registry.add(SimpleRie, runSimpleRie);
-    registry.add(IsotropicDeposition, runFilmDeposition);
     registry.add(AnisotropicDeposition, runAnisotropicDeposition);
     registry.add(AnisotropicEtching, runAnisotropicEtching);
-    registry.add(Photolithography, runPhotolithography);
     registry.add(MooreDeposition, runMooreDeposition);
     registry.add(MooreEtching, runMooreEtching);
     registry.add(Planarization, runPlanarization);
@@ -522,16 +385,6 @@ StepRegistry makeStandardRegistry()
     registry.addEstimate(RandomWalkDoping, estimateRandomWalkDoping);
     registry.add(CreateSubstrate, runCreateSubstrate);
     registry.add(SaveImage, runSaveImage);
-    registry.add(SiWetEtching, runSiWetEtching);
-    return registry;
-}
-
-} // namespace
-
-const StepRegistry &StepRegistry::standard()
-{
-    static const StepRegistry registry = makeStandardRegistry();
-    return registry;
 }
 
 } // namespace BatchRun

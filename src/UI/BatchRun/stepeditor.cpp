@@ -1,28 +1,25 @@
 #include "stepeditor.h"
 
 #include "Core/BatchRun/imagefolder.h"
-#include "Core/BatchRun/layoutmaskstep.h"
 #include "Core/BatchRun/processvocabulary.h"
+#include "Core/Processes/processdescriptor.h"
+#include "Core/Processes/processregistry.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
-#include "UI/Operations/bcaetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
 #include "UI/Operations/ionimplantationoptionsdialog.h"
-#include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
-#include "UI/Operations/maskfilegroup.h"
 #include "UI/Operations/materiallist.h"
 #include "UI/Operations/mooreoptionsdialog.h"
-#include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
-#include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
+#include "UI/ProcessDialogs/processdialogregistry.h"
 #include "Util/vector3d.h"
 #include "stepoptionsdialog.h"
 
@@ -79,18 +76,7 @@ template <class Dialog, class Store> bool editWith(Dialog &dialog, ProcessData &
     return true;
 }
 
-// ---- distance-counting processes, PVD and RIE ----
-
-bool editIsotropicDeposition(QWidget *parent, ProcessData &step, bool adding)
-{
-    // CVD offers the materials of catalogue process "CVD", the other those of "Isotropic Deposition".
-    const bool cvd = step.getProcessType() == Cvd;
-    Operations::IsotropicDepositionDialog dialog(compatibleProcessId(step.getProcessType()), parent);
-    return editWith(dialog, step, adding, [&](const Operations::IsotropicDepositionDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setDouble(step, cvd ? "Thickness" : "Film Thickness", d.thickness());
-    });
-}
+// ---- distance-counting processes and PVD ----
 
 bool editIsotropicEtching(QWidget *parent, ProcessData &step, bool adding)
 {
@@ -142,27 +128,6 @@ bool editPvd(QWidget *parent, ProcessData &step, bool adding)
     });
 }
 
-bool editSimpleRie(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::SimpleRIEDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::SimpleRIEDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setUInt(step, "Etch Depth", static_cast<uint32_t>(d.depth()));
-        setInt(step, "EtchDirectionValue", (d.etchFromBelow() ? 2 : 0) | (d.etchFromTop() ? 1 : 0));
-    });
-}
-
-// The wet etching dialog with the choice of the etch model, which only a list needs.
-bool editSiWetEtching(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::BCAEtchingDialog dialog(parent);
-    dialog.showModelChoice();
-    return editWith(dialog, step, adding, [&](const Operations::BCAEtchingDialog &d) {
-        setDouble(step, "Depth", d.depth());
-        step.setParameterValue(QStringLiteral("Etch Model"), d.model());
-    });
-}
-
 // ---- doping and oxidation ----
 
 bool editDoping(QWidget *parent, ProcessData &step, bool adding)
@@ -206,60 +171,7 @@ bool editSiOxidation(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
-// ---- masks and images ----
-
-void setMask(ProcessData &step, const QString &side, const Operations::MaskFileGroup &group)
-{
-    const auto &mask = group.mask();
-    QByteArray bytes(mask.bits.size(), 0);
-    for (int i = 0; i < mask.bits.size(); ++i)
-        bytes[i] = mask.bits.testBit(i) ? 1 : 0;
-    step.setParameterValue(side, bytes);
-    step.setParameterValue(side + QStringLiteral(" File"), group.maskFile());
-    step.setParameterValue(side + QStringLiteral(" Width"), QVariant::fromValue<uint>(mask.width));
-    step.setParameterValue(side + QStringLiteral(" Height"), QVariant::fromValue<uint>(mask.height));
-}
-
-// A top mask from a layout in the list's folder (or below it) is named with its layer and placement;
-// a mask from elsewhere, or an image, is kept as a bitmap only.
-void setLayout(ProcessData &step, const Operations::MaskFileGroup &group, const QString &listFolder)
-{
-    namespace L = LayoutMaskStep;
-    for (const char *name : {L::file, L::layer, L::datatype, L::scale, L::offsetX, L::offsetY})
-        step.removeParameter(QLatin1String(name));
-    const auto placement = group.layoutPlacement();
-    const QString name = LayoutMaskStep::nameInFolder(listFolder, group.maskFile());
-    if (!placement || name.isEmpty())
-        return;
-    step.setParameterValue(QLatin1String(L::file), name);
-    setUInt(step, L::layer, uint32_t(placement->layer.layer));
-    setUInt(step, L::datatype, uint32_t(placement->layer.datatype));
-    setDouble(step, L::scale, placement->micronsPerCell);
-    setDouble(step, L::offsetX, placement->offsetX);
-    setDouble(step, L::offsetY, placement->offsetY);
-}
-
-// The list keeps the masks themselves, read when "Apply" is pressed, so that it runs the same on
-// another machine; the file names only say where they came from. A layout's top mask is also named,
-// so that the list follows changes of the layout.
-bool editPhotolithography(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY,
-                          const QString &listFolder)
-{
-    Operations::PhotolithographyDialog dialog(parent);
-    dialog.topGroup()->setColumns(columnsX, columnsY);
-    dialog.bottomGroup()->setColumns(columnsX, columnsY);
-    // A top mask that is not applied anew keeps the layout the step names.
-    bool topApplied = false;
-    QObject::connect(&dialog, &Operations::PhotolithographyDialog::topMaskChanged,
-                     [&topApplied] { topApplied = true; });
-    return editWith(dialog, step, adding, [&](const Operations::PhotolithographyDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setMask(step, QStringLiteral("Top Mask"), *d.topGroup());
-        setMask(step, QStringLiteral("Bottom Mask"), *d.bottomGroup());
-        if (topApplied)
-            setLayout(step, *d.topGroup(), listFolder);
-    });
-}
+// ---- images ----
 
 // The file chooser of the window's "Save Image", for the image that the step saves. In the images
 // folder, the step keeps the file's name there.
@@ -433,22 +345,38 @@ bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
+// A process's own dialog, through its descriptor: filled from the step, its values put back on OK.
+bool editWithProcessDialog(IProcessDialog &dialog, const Core::Processes::ProcessDescriptor &process, ProcessData &step,
+                           bool adding, const ProcessDialogContext &context)
+{
+    dialog.setContext(context);
+    dialog.setParameters(step.getParameters());
+    if (dialog.dialog().exec() != QDialog::Accepted)
+        return false;
+    process.applyValues(step, dialog.parameters());
+    finishStep(step, adding);
+    return true;
+}
+
 } // namespace
 
 bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY,
               const QString &imagesFolder, const QString &listFolder)
 {
+    if (const auto *process = Core::Processes::ProcessRegistry::descriptor(step.getProcessType())) {
+        if (const auto dialog = ProcessDialogRegistry::make(*process, parent)) {
+            ProcessDialogContext context;
+            context.columnsX = columnsX;
+            context.columnsY = columnsY;
+            context.listStep = true;
+            context.listFolder = listFolder;
+            return editWithProcessDialog(*dialog, *process, step, adding, context);
+        }
+    }
     switch (step.getProcessType()) {
-    case Photolithography:
-        return editPhotolithography(parent, step, adding, columnsX, columnsY, listFolder);
-    case SiWetEtching:
-        return editSiWetEtching(parent, step, adding);
     case MooreDeposition:
     case MooreEtching:
         return editMoore(parent, step, adding);
-    case Cvd:
-    case IsotropicDeposition:
-        return editIsotropicDeposition(parent, step, adding);
     case IsotropicEtching:
         return editIsotropicEtching(parent, step, adding);
     case Planarization:
@@ -463,8 +391,6 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         return editCreateSubstrate(parent, step, adding);
     case Pvd:
         return editPvd(parent, step, adding);
-    case SimpleRie:
-        return editSimpleRie(parent, step, adding);
     case AnisotropicDeposition:
         return editAnisotropicDeposition(parent, step, adding);
     case AnisotropicEtching:

@@ -1,5 +1,8 @@
 #include "bcaetchingdialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/siwetetchingprocess.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -53,10 +56,23 @@ QString BCAEtchingDialog::model() const { return cbxModel->currentText(); }
 
 void BCAEtchingDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Depth")))
-        dblDepth->setValue(parameters.value(QStringLiteral("Depth")).toDouble());
-    const QString model = parameters.value(QStringLiteral("Etch Model"), QStringLiteral("BCA")).toString();
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::Depth))
+        dblDepth->setValue(parameters.value(Parameter::Depth).toDouble());
+    const QString model = parameters.value(Parameter::EtchModel, QStringLiteral("BCA")).toString();
     cbxModel->setCurrentIndex(model == QLatin1String("CCA") ? 1 : 0);
+}
+
+QVariantMap BCAEtchingDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<SiWetEtchingProcess>().values({depth(), model()});
+}
+
+void BCAEtchingDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.listStep)
+        showModelChoice();
 }
 
 } // namespace Operations

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -12,7 +14,7 @@ namespace Operations {
 
 /// "Wet Etching Options" of both atomistic silicon wet etches: the etch depth in cells, and in a
 /// process list also the etch model ("BCA" bond counting or "CCA" continuous automaton).
-class BCAEtchingDialog : public QDialog {
+class BCAEtchingDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit BCAEtchingDialog(QWidget *parent = nullptr);
@@ -22,8 +24,12 @@ public:
     void showModelChoice();
     /// "BCA" or "CCA".
     QString model() const;
+    QDialog &dialog() override { return *this; }
     /// Takes "Depth" and "Etch Model" (absent means "BCA").
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A list's step offers the model choice; the window's commands fix the model.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QDoubleSpinBox *dblDepth;

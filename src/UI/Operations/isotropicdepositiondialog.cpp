@@ -1,5 +1,7 @@
 #include "isotropicdepositiondialog.h"
 
+#include "Core/Processes/isotropicdepositionprocess.h"
+#include "Core/Processes/parameternames.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -12,8 +14,10 @@
 namespace Ui {
 namespace Operations {
 
-IsotropicDepositionDialog::IsotropicDepositionDialog(uint32_t processId, QWidget *parent)
+IsotropicDepositionDialog::IsotropicDepositionDialog(const Core::Processes::IsotropicDepositionProcess &process,
+                                                     QWidget *parent)
     : QDialog(parent)
+    , m_process(process)
 {
     setObjectName(QStringLiteral("IsotropicDepositionForm"));
     setWindowTitle(QStringLiteral("Isotropic Film Deposition"));
@@ -22,7 +26,7 @@ IsotropicDepositionDialog::IsotropicDepositionDialog(uint32_t processId, QWidget
     form->addRow(QStringLiteral("Film thickness"), dblThickness);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
-    MaterialList::fillForProcess(cbxMaterial, processId);
+    MaterialList::fillForProcess(cbxMaterial, process.compatibleProcessId());
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     addOkCancelButtons(this, form);
     DialogMemory::keep(this);
@@ -36,12 +40,19 @@ uint32_t IsotropicDepositionDialog::material() const { return MaterialList::sele
 
 void IsotropicDepositionDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Film Thickness")))
-        dblThickness->setValue(parameters.value(QStringLiteral("Film Thickness")).toDouble());
-    else if (parameters.contains(QStringLiteral("Thickness")))
-        dblThickness->setValue(parameters.value(QStringLiteral("Thickness")).toDouble());
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    using namespace Core::Processes;
+    if (parameters.contains(m_process.thicknessName()))
+        dblThickness->setValue(parameters.value(m_process.thicknessName()).toDouble());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
+}
+
+QVariantMap IsotropicDepositionDialog::parameters() const { return m_process.values({material(), thickness()}); }
+
+void IsotropicDepositionDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

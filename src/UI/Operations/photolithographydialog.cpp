@@ -1,5 +1,8 @@
 #include "photolithographydialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/photolithographyprocess.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "maskfilegroup.h"
 #include "materialitems.h"
@@ -55,6 +58,7 @@ PhotolithographyDialog::PhotolithographyDialog(QWidget *parent)
 
     connect(m_top, &MaskFileGroup::maskChanged, this, &PhotolithographyDialog::topMaskChanged);
     connect(m_bottom, &MaskFileGroup::maskChanged, this, &PhotolithographyDialog::bottomMaskChanged);
+    connect(this, &PhotolithographyDialog::topMaskChanged, this, [this] { m_topApplied = true; });
     DialogMemory::keep(this);
 }
 
@@ -66,10 +70,11 @@ const Core::Operations::MaskBits &PhotolithographyDialog::bottomMask() const { r
 
 void PhotolithographyDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(m_cbxFilm, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(m_cbxFilm, parameters.value(Parameter::MaterialId).toUInt());
     for (MaskFileGroup *group : {m_top, m_bottom}) {
-        const QString side = group == m_top ? QStringLiteral("Top Mask") : QStringLiteral("Bottom Mask");
+        const QString side = group == m_top ? Parameter::TopMask : Parameter::BottomMask;
         if (!parameters.contains(side))
             continue;
         const QByteArray bytes = parameters.value(side).toByteArray();
@@ -77,10 +82,45 @@ void PhotolithographyDialog::setParameters(const QVariantMap &parameters)
         mask.bits.resize(bytes.size());
         for (int i = 0; i < bytes.size(); ++i)
             mask.bits.setBit(i, bytes.at(i) != 0);
-        mask.width = parameters.value(side + QStringLiteral(" Width")).toUInt();
-        mask.height = parameters.value(side + QStringLiteral(" Height")).toUInt();
-        group->setMask(mask, parameters.value(side + QStringLiteral(" File")).toString());
+        mask.width = parameters.value(Parameter::maskWidth(side)).toUInt();
+        mask.height = parameters.value(Parameter::maskHeight(side)).toUInt();
+        group->setMask(mask, parameters.value(Parameter::maskFile(side)).toString());
     }
+}
+
+QVariantMap PhotolithographyDialog::parameters() const
+{
+    using Core::Processes::PhotolithographyProcess;
+    PhotolithographyProcess::Params values;
+    values.material = material();
+    values.top = {m_top->mask(), m_top->maskFile()};
+    values.bottom = {m_bottom->mask(), m_bottom->maskFile()};
+    QVariantMap parameters = Core::Processes::ProcessRegistry::get<PhotolithographyProcess>().values(values);
+    if (m_topApplied)
+        parameters.insert(
+            PhotolithographyProcess::layoutValues(m_listFolder, m_top->maskFile(), m_top->layoutPlacement()));
+    return parameters;
+}
+
+void PhotolithographyDialog::setContext(const ProcessDialogContext &context)
+{
+    m_top->setColumns(context.columnsX, context.columnsY);
+    m_bottom->setColumns(context.columnsX, context.columnsY);
+    m_listFolder = context.listFolder;
+}
+
+void PhotolithographyDialog::setPreview(const std::function<void(const QVariantMap &)> &preview)
+{
+    using Core::Processes::PhotolithographyProcess;
+    namespace Parameter = Core::Processes::Parameter;
+    connect(this, &PhotolithographyDialog::topMaskChanged, this,
+            [preview](const QBitArray &bits, uint width, uint height) {
+                preview(PhotolithographyProcess::maskValues(Parameter::TopMask, {{bits, width, height}, QString()}));
+            });
+    connect(this, &PhotolithographyDialog::bottomMaskChanged, this,
+            [preview](const QBitArray &bits, uint width, uint height) {
+                preview(PhotolithographyProcess::maskValues(Parameter::BottomMask, {{bits, width, height}, QString()}));
+            });
 }
 
 } // namespace Operations

@@ -1,5 +1,8 @@
 #include "simpleriedialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/simplerieprocess.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -51,15 +54,24 @@ bool SimpleRIEDialog::etchFromBelow() const { return chkFromBelow->isChecked(); 
 
 void SimpleRIEDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Etch Depth")))
-        sbxDepth->setValue(parameters.value(QStringLiteral("Etch Depth")).toInt());
-    if (parameters.contains(QStringLiteral("EtchDirectionValue"))) {
-        const int direction = parameters.value(QStringLiteral("EtchDirectionValue")).toInt();
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::EtchDepth))
+        sbxDepth->setValue(parameters.value(Parameter::EtchDepth).toInt());
+    if (parameters.contains(Parameter::EtchDirectionValue)) {
+        const int direction = parameters.value(Parameter::EtchDirectionValue).toInt();
         chkFromTop->setChecked(direction & 1);
         chkFromBelow->setChecked(direction & 2);
     }
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
+}
+
+QVariantMap SimpleRIEDialog::parameters() const
+{
+    using namespace Core::Processes;
+    const SimpleRieParameters values{material(), static_cast<uint32_t>(depth()),
+                                     (etchFromBelow() ? 2 : 0) | (etchFromTop() ? 1 : 0)};
+    return ProcessRegistry::get<SimpleRieProcess>().values(values);
 }
 
 } // namespace Operations

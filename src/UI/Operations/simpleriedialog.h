@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -13,7 +15,7 @@ namespace Ui {
 namespace Operations {
 
 /// Options of the simple reactive ion etching: depth in cells, material and etch directions.
-class SimpleRIEDialog : public QDialog {
+class SimpleRIEDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit SimpleRIEDialog(QWidget *parent = nullptr);
@@ -22,8 +24,10 @@ public:
     uint32_t material() const;
     bool etchFromTop() const;
     bool etchFromBelow() const;
+    QDialog &dialog() override { return *this; }
     /// Takes "Etch Depth", "EtchDirectionValue" and "Material_Id".
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
 
 private:
     QSpinBox *sbxDepth;

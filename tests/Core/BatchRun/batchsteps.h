@@ -50,10 +50,10 @@ struct TestSteps {
             if (t > 1e9)
                 throw std::bad_alloc();
             ++runs;
-            Model::Automaton::CellLock lock(*c.target);
-            for (uint32_t x = 0; x < c.target->sizeX(); ++x)
-                for (uint32_t y = 0; y < c.target->sizeY(); ++y)
-                    lock.cells()[c.target->index(x, y, c.target->sizeZ() - 1)].setState(3);
+            Model::Automaton::CellLock lock(*c.volume);
+            for (uint32_t x = 0; x < c.volume->sizeX(); ++x)
+                for (uint32_t y = 0; y < c.volume->sizeY(); ++y)
+                    lock.cells()[c.volume->index(x, y, c.volume->sizeZ() - 1)].setState(3);
             c.recordStep(13);
             return int(Success);
         });

@@ -2,27 +2,28 @@
 
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/continouswetetchoperation.h"
 #include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/filmdeposition.h"
 #include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/ionimplantationoperation.h"
-#include "Core/Operations/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/maskimage.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/photolithography.h"
-#include "Core/Operations/photolithographyoperation.h"
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplereactiveionetching.h"
-#include "Core/Operations/simplereactiveionetchingoperation.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/simplesioxidationoperation.h"
+#include "Core/Processes/cvdprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/photolithographyprocess.h"
+#include "Core/Processes/processoperation.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/simplerieprocess.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
@@ -34,6 +35,9 @@ namespace EngineCases {
 
 using namespace Core::Operations;
 using namespace EngineTest;
+using Core::Processes::CommandId;
+using Core::Processes::ProcessRegistry;
+namespace Parameter = Core::Processes::Parameter;
 
 inline std::shared_ptr<TotalVolume> freshVolume(uint32_t nx = 10) { return makeVolume(nx, 6, 14, rough); }
 
@@ -74,6 +78,29 @@ template <class Op> inline Maker dialog(std::function<void(Op &)> answers)
     };
 }
 
+/// The window's command `id` of a process, whose dialog gives `values` (under the list's parameter
+/// names) when accepted.
+inline Maker command(CommandId id, const QVariantMap &values)
+{
+    return [id, values](Core::Workspace &ws, bool accept) -> OperationPtr {
+        auto operation = Core::Processes::ProcessOperation::make(ws, id);
+        auto observer = std::make_shared<CountingObserver>();
+        Core::Processes::ProcessOperation *op = operation.get();
+        observer->onNotify = [op, values, accept] {
+            if (accept)
+                op->setParameters(values);
+        };
+        operation->setObserver(observer);
+        return operation;
+    };
+}
+
+/// The values of a process's parameter struct, as its dialog gives them.
+template <class Process> inline QVariantMap values(const typename Process::Params &params)
+{
+    return ProcessRegistry::get<Process>().values(params);
+}
+
 /// Runs the engine under the control (null: none).
 template <class E> inline void runWith(E &&engine, Control control)
 {
@@ -90,16 +117,19 @@ inline Case op(const QString &name, uint32_t typeCode, int flags, ControlledRun 
     return {name, typeCode, dialog<Op>(answers), engine, (flags & Undoable) != 0, (flags & MarksLattice) != 0};
 }
 
+inline Case process(const QString &name, uint32_t typeCode, int flags, ControlledRun engine, CommandId id,
+                    const QVariantMap &answers)
+{
+    return {name, typeCode, command(id, answers), engine, (flags & Undoable) != 0, (flags & MarksLattice) != 0};
+}
+
 inline QMap<QString, Case> cases()
 {
     QMap<QString, Case> c;
-    c["isotropic deposition"] = op<IsotropicFilmDepositionOperation>(
+    c["isotropic deposition"] = process(
         "Isotropic Deposition", 13, Undoable,
         [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
-        [](auto &op) {
-            op.setMaterial(Oxide);
-            op.setThickness(2.5);
-        });
+        CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
     c["anisotropic etching"] = op<AnisotropicFilmEtchingOperation>(
         "Anisotropic Etching", 13, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); },
@@ -108,17 +138,12 @@ inline QMap<QString, Case> cases()
             op.setDepth(2.0);
             op.setRatio(0.25);
         });
-    c["simple rie"] = op<SimpleReactiveIonEtchingOperation>(
+    c["simple rie"] = process(
         "Simple RIE", 30, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
             runWith(SimpleReactiveIonEtching(v, Si, 3, SimpleReactiveIonEtching::fromTop), rc);
         },
-        [](auto &op) {
-            op.setEtchFromBelow(false);
-            op.setEtchFromTop(true);
-            op.setDepth(3.9);
-            op.setMaterial(Si);
-        });
+        CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({Si, 3, SimpleReactiveIonEtching::fromTop}));
     // A depth of exactly one cell: reached only when the limit itself counts; one iteration long.
     c["doping with N"] = op<DopingOperation>(
         "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
@@ -165,21 +190,19 @@ inline QMap<QString, Case> cases()
             op.setMinimumHeight(1);
         });
     c["planarization"].cancelText = "Planarization: Operation canceled!";
-    c["photolithography"] = op<PhotolithographyOperation>(
+    c["photolithography"] = process(
         "Photolithography", 20, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
             runWith(Photolithography(v, Resist, QBitArray(), 0, 0, QBitArray(), 0, 0), rc);
         },
-        [](auto &op) { op.setMaterial(Resist); });
+        CommandId::Photolithography, values<Core::Processes::PhotolithographyProcess>({Resist, {}, {}, false}));
     c["photolithography"].cancelText = "Photolithography: Operation Canceled!";
-    c["bca wet etch"] = op<AtomisticSiWetEtchingOperation>(
-        "BCA Wet Etch", 28, Undoable,
-        [](TotalVolume &v, Control rc) { runWith(AtomicStructureSimpleSiWetEtch(v, 3.0), rc); },
-        [](auto &op) { op.setDepth(3.0); });
-    c["cca wet etch"] = op<ContinousWetEtchOperation>(
-        "Continuous Wet Etch", 29, Undoable,
-        [](TotalVolume &v, Control rc) { runWith(ContinuosWetEtching(v, 3.0), rc); },
-        [](auto &op) { op.setDepth(3.0); });
+    c["bca wet etch"] = process("BCA Wet Etch", 28, Undoable,
+                                [](TotalVolume &v, Control rc) { runWith(AtomicStructureSimpleSiWetEtch(v, 3.0), rc); },
+                                CommandId::BcaWetEtch, {{Parameter::Depth, 3.0}});
+    c["cca wet etch"] = process("Continuous Wet Etch", 29, Undoable,
+                                [](TotalVolume &v, Control rc) { runWith(ContinuosWetEtching(v, 3.0), rc); },
+                                CommandId::ContinuousWetEtch, {{Parameter::Depth, 3.0}});
     // Single passes have no boundary inside their run.
     for (const char *key : {"planarization", "bca wet etch", "cca wet etch"})
         c[key].stopBoundary = 0;

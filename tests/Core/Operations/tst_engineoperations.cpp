@@ -200,20 +200,14 @@ std::vector<HistoryStep> everyStep()
                                   }))},
         {"doping", engine("doping with N", 17)},
         {"ion implantation", engine("ion implantation", 3)},
-        {"simple rie", on(30, dialog<SimpleReactiveIonEtchingOperation>([](auto &op) {
-                              op.setMaterial(PSi);
-                              op.setDepth(2.0);
-                          }))},
+        {"simple rie", on(30, command(CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({PSi, 2, 1})))},
         {"cca wet etch (lattice laid anew)", engine("cca wet etch", 29)},
         {"isotropic etching", on(14, dialog<IsotropicFilmEtchingOperation>([](auto &op) {
                                      op.setMaterial(Oxide);
                                      op.setDepth(1.0);
                                  }))},
         {"isotropic deposition", engine("isotropic deposition", 13)},
-        {"cvd", on(33, dialog<IsotropicFilmDepositionOperation>([](auto &op) {
-                       op.setMaterial(PolySi);
-                       op.setThickness(1.0);
-                   }))},
+        {"cvd", on(33, command(CommandId::Cvd, values<Core::Processes::CvdProcess>({PolySi, 1.0})))},
         {"anisotropic deposition", on(27, dialog<AnisotropicFilmDepositionOperation>([](auto &op) {
                                           op.setMaterial(Al);
                                           op.setThickness(1.5);
@@ -244,10 +238,9 @@ std::vector<HistoryStep> everyStep()
                                  op.setMaterial(Resist);
                                  op.setDepositionHeight(22);
                              }))},
-        {"photolithography", on(20, dialog<PhotolithographyOperation>([half](auto &op) {
-                                    op.setMaterial(Resist);
-                                    op.setTopMask(half, 10, 6);
-                                }))},
+        {"photolithography",
+         on(20, command(CommandId::Photolithography,
+                        values<Core::Processes::PhotolithographyProcess>({Resist, {{half, 10, 6}, ""}, {}, false})))},
         {"planarization", engine("planarization", 22)},
         {"masked cut", on(34, dialog<MaskedCutCellVolumeOperation>([half](auto &op) { op.setMask(half, 10, 6); }))},
         {"remove cuts", on(35, dialog<RemoveCutsFromVolumeOperation>([](auto &) {}))},

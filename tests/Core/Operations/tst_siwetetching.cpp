@@ -9,6 +9,7 @@
 #include <numeric>
 
 using namespace Core::Operations;
+using Core::Processes::CommandId;
 using Model::Automaton::SiLattice;
 using Model::Automaton::SiSite;
 using Model::Automaton::TotalVolume;
@@ -132,13 +133,11 @@ std::vector<uint8_t> latticeBytes(const SiLattice &lattice)
 
 void install(Core::Workspace &ws, int model, double depth)
 {
-    const auto etching = [depth](SiWetEtchOperation &op) { op.setDepth(depth); };
-    const EngineCases::Maker make = model == Bca ? EngineCases::dialog<AtomisticSiWetEtchingOperation>(etching)
-                                                 : EngineCases::dialog<ContinousWetEtchOperation>(etching);
-    const EngineCases::Maker deposit = EngineCases::dialog<IsotropicFilmDepositionOperation>([](auto &op) {
-        op.setMaterial(Silicon);
-        op.setThickness(2.0);
-    });
+    const EngineCases::Maker make = EngineCases::command(
+        model == Bca ? CommandId::BcaWetEtch : CommandId::ContinuousWetEtch, {{EngineCases::Parameter::Depth, depth}});
+    const EngineCases::Maker deposit =
+        EngineCases::command(CommandId::IsotropicDeposition,
+                             EngineCases::values<Core::Processes::IsotropicDepositionProcess>({Silicon, 2.0}));
     auto factory = std::make_shared<TestFactory>();
     factory->makers[operationId] = [&ws, make] { return make(ws, true); };
     factory->makers[operationId + 1] = [&ws, deposit] { return deposit(ws, true); };

@@ -2,6 +2,8 @@
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/runmodelextraction.h"
+#include "Core/Processes/cvdprocess.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
 #include "Model/Automaton/totalvolumepainter.h"
@@ -155,7 +157,10 @@ private slots:
         QTest::addColumn<DialogMaker>("make");
         QTest::addColumn<int>("process"); // 0: every material of the catalogue
         using D = DialogMaker;
-        QTest::newRow("isotropic deposition") << D([] { return new IsotropicDepositionDialog(18); }) << 18;
+        QTest::newRow("isotropic deposition") << D([] {
+            return new IsotropicDepositionDialog(
+                Core::Processes::ProcessRegistry::get<Core::Processes::IsotropicDepositionProcess>());
+        }) << 18;
         QTest::newRow("isotropic etching") << D([] { return new IsotropicEtchingDialog; }) << 10;
         QTest::newRow("electroplating") << D([] { return new ElectrodepositionDialog; }) << 0;
         QTest::newRow("ion implantation") << D([] { return new IonImplantationOptionsDialog; }) << 15;
@@ -220,7 +225,7 @@ private slots:
         QCOMPARE(dialog.model(), QStringLiteral("BCA"));
 
         // A material the process does not offer leaves the choice as it was.
-        IsotropicDepositionDialog cvd(3);
+        IsotropicDepositionDialog cvd(Core::Processes::ProcessRegistry::get<Core::Processes::CvdProcess>());
         cvd.setParameters({{QStringLiteral("Thickness"), 1.5}, {QStringLiteral("Material_Id"), 1u}});
         QCOMPARE(cvd.thickness(), 1.5);
         QCOMPARE(cvd.material(), 3u);

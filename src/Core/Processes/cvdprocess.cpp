@@ -1,0 +1,15 @@
+#include "cvdprocess.h"
+
+#include "parameternames.h"
+
+namespace Core {
+namespace Processes {
+
+CvdProcess::CvdProcess()
+    : IsotropicDepositionProcess(ProcessType::Cvd, QStringLiteral("CVD"), Parameter::Thickness, 3,
+                                 {CommandId::Cvd, "CVD", 13, "IsotropicDeposition", {}})
+{
+}
+
+} // namespace Processes
+} // namespace Core

@@ -1,0 +1,74 @@
+#include "processregistry.h"
+
+#include "cvdprocess.h"
+#include "isotropicdepositionprocess.h"
+#include "photolithographyprocess.h"
+#include "simplerieprocess.h"
+#include "siwetetchingprocess.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace Core {
+namespace Processes {
+
+namespace {
+
+struct Descriptors {
+    std::vector<std::unique_ptr<const ProcessDescriptor>> owned;
+    std::vector<const ProcessDescriptor *> all;
+
+    Descriptors()
+    {
+        // One line per process.
+        owned.push_back(std::make_unique<PhotolithographyProcess>());
+        owned.push_back(std::make_unique<SiWetEtchingProcess>());
+        owned.push_back(std::make_unique<CvdProcess>());
+        owned.push_back(std::make_unique<SimpleRieProcess>());
+        owned.push_back(std::make_unique<IsotropicDepositionProcess>());
+
+        for (const auto &descriptor : owned)
+            all.push_back(descriptor.get());
+        std::sort(all.begin(), all.end(),
+                  [](const ProcessDescriptor *a, const ProcessDescriptor *b) { return a->type() < b->type(); });
+    }
+};
+
+const Descriptors &descriptors()
+{
+    static const Descriptors made;
+    return made;
+}
+
+} // namespace
+
+const ProcessDescriptor *ProcessRegistry::descriptor(ProcessType type)
+{
+    for (const ProcessDescriptor *descriptor : descriptors().all) {
+        if (descriptor->type() == type)
+            return descriptor;
+    }
+    return nullptr;
+}
+
+const ProcessDescriptor *ProcessRegistry::descriptor(int typeCode)
+{
+    return isProcessType(typeCode) ? descriptor(ProcessType(typeCode)) : nullptr;
+}
+
+const ProcessDescriptor *ProcessRegistry::forCommand(CommandId id, const ProcessCommand **command)
+{
+    for (const ProcessDescriptor *descriptor : descriptors().all) {
+        if (const ProcessCommand *found = descriptor->command(id)) {
+            if (command)
+                *command = found;
+            return descriptor;
+        }
+    }
+    return nullptr;
+}
+
+const std::vector<const ProcessDescriptor *> &ProcessRegistry::all() { return descriptors().all; }
+
+} // namespace Processes
+} // namespace Core

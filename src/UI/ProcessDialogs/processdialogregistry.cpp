@@ -1,0 +1,63 @@
+#include "processdialogregistry.h"
+
+#include "Core/Processes/isotropicdepositionprocess.h"
+#include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/simpleriedialog.h"
+
+namespace Ui {
+
+namespace {
+
+using Core::Processes::ProcessDescriptor;
+using Core::Processes::ProcessType;
+using Maker = std::unique_ptr<IProcessDialog> (*)(const ProcessDescriptor &, QWidget *);
+
+template <class Dialog> std::unique_ptr<IProcessDialog> plain(const ProcessDescriptor &, QWidget *parent)
+{
+    return std::make_unique<Dialog>(parent);
+}
+
+/// A dialog made for its process's descriptor (one dialog serving processes that differ in names).
+template <class Dialog, class Process>
+std::unique_ptr<IProcessDialog> forProcess(const ProcessDescriptor &process, QWidget *parent)
+{
+    return std::make_unique<Dialog>(dynamic_cast<const Process &>(process), parent);
+}
+
+struct Entry {
+    ProcessType type;
+    Maker make;
+};
+
+// One line per process with a dialog.
+const Entry entries[] = {
+    {ProcessType::Photolithography, &plain<Operations::PhotolithographyDialog>},
+    {ProcessType::SiWetEtching, &plain<Operations::BCAEtchingDialog>},
+    {ProcessType::Cvd, &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
+    {ProcessType::IsotropicDeposition,
+     &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+};
+
+const Entry *entry(ProcessType type)
+{
+    for (const Entry &e : entries) {
+        if (e.type == type)
+            return &e;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<IProcessDialog> ProcessDialogRegistry::make(const ProcessDescriptor &process, QWidget *parent)
+{
+    const Entry *e = entry(process.type());
+    return e ? e->make(process, parent) : nullptr;
+}
+
+bool ProcessDialogRegistry::has(ProcessType type) { return entry(type) != nullptr; }
+
+} // namespace Ui

@@ -1,0 +1,176 @@
+// The process descriptors: what the registry holds, and a step given by a window's dialog or by a
+// list's line running the same way.
+#include "../Operations/engineoperationcases.h"
+#include "Core/BatchRun/batchrunner.h"
+#include "Core/Processes/siwetetchingprocess.h"
+#include "catalogtesthome.h"
+#include "consolelog.h"
+
+#include <QtTest>
+
+#include <set>
+
+using namespace EngineCases;
+using Core::Processes::ProcessCommand;
+using Core::Processes::ProcessDescriptor;
+using Core::Processes::ProcessType;
+
+namespace {
+
+const uint32_t operationId = 500;
+
+struct Road {
+    uint32_t lastOperation = 0;
+    bool latticeOutOfDate = false;
+    std::vector<uint32_t> cells;
+};
+
+/// The window's command `id` with its dialog's `values`, on a fresh volume whose lattice is marked up to date.
+Road throughTheWindow(CommandId id, const QVariantMap &values, QStringList *console = nullptr)
+{
+    Core::Workspace ws;
+    auto volume = freshVolume();
+    ws.document().addObject(volume);
+    ws.setLatticeOutOfDate(volume->id(), false);
+    auto factory = std::make_shared<TestFactory>();
+    factory->makers[operationId] = [&ws, id, values] { return command(id, values)(ws, true); };
+    ws.setOperationFactory(factory);
+    auto log = std::make_shared<ConsoleLog>(ws);
+    ws.console().addObserver(log);
+    ws.startOperation(operationId);
+    if (console)
+        *console = log->lines;
+    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume)};
+}
+
+/// A list's step of the process with `values`, run on a fresh volume whose lattice is marked up to date.
+Road throughAList(ProcessType type, const QVariantMap &values)
+{
+    Core::Workspace ws(Core::UndoFiles::Storage::None);
+    auto volume = freshVolume();
+    ws.document().addObject(volume);
+    ws.setLatticeOutOfDate(volume->id(), false);
+    Ui::ProcessData step{int(type)};
+    const ProcessDescriptor *process = ProcessRegistry::descriptor(type);
+    process->applyValues(step, values);
+    process->completeDerivedParameters(step);
+    const auto summary = Core::BatchRun::BatchRunner(ws, volume).run({step});
+    if (!summary.succeeded())
+        return Road();
+    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume)};
+}
+
+} // namespace
+
+class tst_ProcessDescriptors : public QObject {
+    Q_OBJECT
+private:
+    CatalogTestHome m_home;
+
+private slots:
+    void everyProcessHasOneDescriptorAndEveryCommandOneProcess()
+    {
+        std::set<int> types;
+        std::set<uint32_t> commands;
+        for (const ProcessDescriptor *process : ProcessRegistry::all()) {
+            QVERIFY(types.insert(int(process->type())).second);
+            QCOMPARE(ProcessRegistry::descriptor(process->type()), process);
+            // In name order, each name once: the order of the list files.
+            const auto &parameters = process->parameters();
+            for (int i = 1; i < parameters.size(); ++i)
+                QVERIFY2(parameters[i - 1].name < parameters[i].name, qPrintable(parameters[i].name));
+            for (const QString &base : process->materialBases()) {
+                QVERIFY(process->parameter(base));
+                QVERIFY(process->parameter(Parameter::materialColor(base)));
+            }
+            for (const ProcessCommand &c : process->commands()) {
+                QVERIFY(commands.insert(uint32_t(c.id)).second);
+                const ProcessCommand *found = nullptr;
+                QCOMPARE(ProcessRegistry::forCommand(c.id, &found), process);
+                QCOMPARE(found, &c);
+                for (const QString &preset : c.presets.keys())
+                    QVERIFY2(process->parameter(preset), qPrintable(preset));
+            }
+        }
+        QVERIFY(!ProcessRegistry::descriptor(-1) && !ProcessRegistry::descriptor(20));
+    }
+
+    // The dialog's values give the cells that the list's line with the same values gives, and the
+    // same last operation. The lattice mark differs where it always has: lists mark it for any film
+    // of the distance-counting and RIE steps, the window only for silicon.
+    void bothRoadsGiveTheSameStep_data()
+    {
+        using namespace Core::Processes;
+        QTest::addColumn<uint>("command");
+        QTest::addColumn<QVariantMap>("dialog");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariantMap>("line");
+        QTest::addColumn<uint>("lastOperation");
+        QTest::addColumn<bool>("windowMarks");
+        QTest::addColumn<bool>("listMarks");
+        const auto row = [](const char *name, CommandId id, const QVariantMap &dialog, ProcessType type,
+                            const QVariantMap &line, uint last, bool windowMarks, bool listMarks) {
+            QTest::newRow(name) << uint(id) << dialog << int(type) << line << last << windowMarks << listMarks;
+        };
+        const auto deposition = values<IsotropicDepositionProcess>({Oxide, 2.5});
+        row("isotropic deposition of oxide", CommandId::IsotropicDeposition, deposition,
+            ProcessType::IsotropicDeposition, deposition, 13, false, true);
+        const auto cvd = values<CvdProcess>({Si, 1.5});
+        row("CVD of silicon", CommandId::Cvd, cvd, ProcessType::Cvd, cvd, 13, true, true);
+        const auto rie = values<SimpleRieProcess>({PSi, 2, 3});
+        row("RIE of P-doped silicon, both sides", CommandId::SimpleRie, rie, ProcessType::SimpleRie, rie, 30, false,
+            true);
+        const QVariantMap depth{{Parameter::Depth, 2.25}};
+        const auto bca = values<SiWetEtchingProcess>({2.25, QStringLiteral("BCA")});
+        const auto cca = values<SiWetEtchingProcess>({2.25, QStringLiteral("CCA")});
+        row("BCA wet etch", CommandId::BcaWetEtch, depth, ProcessType::SiWetEtching, bca, 28, false, false);
+        row("CCA wet etch", CommandId::ContinuousWetEtch, depth, ProcessType::SiWetEtching, cca, 29, false, false);
+        // The command fixes its model, whatever the dialog says.
+        row("BCA wet etch, dialog saying CCA", CommandId::BcaWetEtch, cca, ProcessType::SiWetEtching, bca, 28, false,
+            false);
+        // Columns x < 5 of the 10 x 6 are covered from the top.
+        QBitArray half(60);
+        for (int i = 0; i < 30; ++i)
+            half.setBit(i);
+        const auto lithography = values<PhotolithographyProcess>({Resist, {{half, 10, 6}, "top.png"}, {}, false});
+        row("photolithography", CommandId::Photolithography, lithography, ProcessType::Photolithography, lithography,
+            20, true, true);
+    }
+    void bothRoadsGiveTheSameStep()
+    {
+        QFETCH(uint, command);
+        QFETCH(QVariantMap, dialog);
+        QFETCH(int, type);
+        QFETCH(QVariantMap, line);
+        QFETCH(uint, lastOperation);
+        QFETCH(bool, windowMarks);
+        QFETCH(bool, listMarks);
+        const Road window = throughTheWindow(CommandId(command), dialog);
+        const Road list = throughAList(ProcessType(type), line);
+        QVERIFY(window.cells != cellStates(*freshVolume()));
+        QVERIFY(window.cells == list.cells);
+        QCOMPARE(window.lastOperation, lastOperation);
+        QCOMPARE(list.lastOperation, lastOperation);
+        QCOMPARE(window.latticeOutOfDate, windowMarks);
+        QCOMPARE(list.latticeOutOfDate, listMarks);
+    }
+
+    // A value no dialog gives is refused in the window as in a list, and nothing changes.
+    void theWindowRefusesWhatAListRefuses()
+    {
+        QStringList console;
+        const Road window =
+            throughTheWindow(CommandId::IsotropicDeposition,
+                             values<Core::Processes::IsotropicDepositionProcess>({Oxide, -1.0}), &console);
+        QVERIFY(window.cells == cellStates(*freshVolume()));
+        QCOMPARE(window.lastOperation, 0u);
+        QVERIFY(console.size() >= 2);
+        QCOMPARE(console[console.size() - 2],
+                 QStringLiteral("Isotropic Deposition: invalid: \"Film Thickness\" of -1 is out of range: it must be "
+                                "from 0 to 3.40282e+38 units"));
+        QCOMPARE(console.last(), QStringLiteral("Isotropic Deposition: Operation canceled."));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ProcessDescriptors)
+#include "tst_processdescriptors.moc"
