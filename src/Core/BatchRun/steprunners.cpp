@@ -5,11 +5,10 @@
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
-#include "Core/Operations/anisotropicfilmdeposition.h"
-#include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/electrodeposition.h"
+#include "Core/Operations/filmdeposition.h"
+#include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/isotropicfilmetching.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/planarization.h"
@@ -117,7 +116,7 @@ int runIsotropicEtching(StepContext &context, const Ui::ProcessData &step)
     StepParameters p(step);
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float depth = p.toFloat(QStringLiteral("Depth"));
-    return runEngine<Core::Operations::IsotropicFilmEtching>(context, p, 14, material, depth);
+    return runEngine<Core::Operations::FilmEtching>(context, p, 14, material, depth);
 }
 
 int runElectroplating(StepContext &context, const Ui::ProcessData &step)
@@ -135,7 +134,7 @@ int runAnisotropicDeposition(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
     const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    return runEngine<Core::Operations::AnisotropicFilmDeposition>(context, p, 27, material, thickness, ratio);
+    return runEngine<Core::Operations::FilmDeposition>(context, p, 27, material, thickness, ratio);
 }
 
 int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
@@ -144,7 +143,7 @@ int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
     const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
     const float depth = p.toFloat(QStringLiteral("Etch Depth"));
     const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    return runEngine<Core::Operations::AnisotropicFilmEtching>(context, p, 32, material, depth, ratio);
+    return runEngine<Core::Operations::FilmEtching>(context, p, 32, material, depth, ratio);
 }
 
 int runPvd(StepContext &context, const Ui::ProcessData &step)

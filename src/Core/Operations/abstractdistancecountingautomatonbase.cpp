@@ -207,13 +207,7 @@ void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<s
                 const Model::Automaton::Voxel &n = m_cells[neighbour];
                 if (n.isSettled() || !isPassable(n.state()))
                     continue;
-                const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-                if (nx >= end)
-                    m_work[slice].rightOutbox.push_back(neighbour);
-                else if (nx < begin)
-                    m_work[slice].leftOutbox.push_back(neighbour);
-                else
-                    next.insert(neighbour);
+                enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, next, slice);
             }
         }
     });
@@ -229,33 +223,27 @@ void AbstractDistanceCountingAutomatonBase::applyChanges(uint32_t slice)
     }
 }
 
-void AbstractDistanceCountingAutomatonBase::enqueueNeighbours(uint32_t index, uint32_t begin, uint32_t end,
-                                                              FrontSet &nextFront, uint32_t slice)
+bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint32_t newState, Limits limits,
+                                                           uint32_t begin, uint32_t end, FrontSet &nextFront,
+                                                           uint32_t slice)
 {
-    const unsigned inside = insideNeighbours(index);
-    const uint32_t x = m_byColumn.divide(index);
-    for (unsigned k = 0; k < 6; ++k) {
-        if (!(inside >> k & 1))
-            continue;
-        const uint32_t neighbour = neighbourIndex(index, k);
-        if (!isPassable(m_cells[neighbour].state()))
-            continue;
-        // Inside the volume, so x + dx never wraps.
-        const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-        if (nx >= end)
-            m_work[slice].rightOutbox.push_back(neighbour);
-        else if (nx < begin)
-            m_work[slice].leftOutbox.push_back(neighbour);
-        else
-            nextFront.insert(neighbour);
-    }
+    return updateDistanceWithin(index, newState, limits, begin, end, nextFront, slice);
 }
 
 bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint32_t newState, float limitSquared,
                                                            uint32_t begin, uint32_t end, FrontSet &nextFront,
                                                            uint32_t slice)
 {
+    return updateDistanceWithin(index, newState, Limit{limitSquared}, begin, end, nextFront, slice);
+}
+
+template <class LimitOf>
+bool AbstractDistanceCountingAutomatonBase::updateDistanceWithin(uint32_t index, uint32_t newState, LimitOf limits,
+                                                                 uint32_t begin, uint32_t end, FrontSet &nextFront,
+                                                                 uint32_t slice)
+{
     const Model::Automaton::Voxel &cell = m_cells[index];
+    const float limitSquared = limits.of(cell.state());
     float best =
         cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY() + cell.distanceZ() * cell.distanceZ();
     float chosen[3] = {0.0f, 0.0f, 0.0f};
@@ -280,15 +268,8 @@ bool AbstractDistanceCountingAutomatonBase::updateDistance(uint32_t index, uint3
     if (!found)
         return false;
     recordChange(slice, index, newState, chosen);
-    enqueueImprovedNeighbours(index, chosen, limitSquared, begin, end, nextFront, slice);
-    return true;
-}
 
-void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t index, const float vector[3],
-                                                                      float limitSquared, uint32_t begin, uint32_t end,
-                                                                      FrontSet &nextFront, uint32_t slice)
-{
-    const unsigned inside = insideNeighbours(index);
+    // Queue the passable neighbours that the new vector improves within their own limit.
     const uint32_t x = m_byColumn.divide(index);
     for (unsigned k = 0; k < 6; ++k) {
         if (!(inside >> k & 1))
@@ -300,22 +281,16 @@ void AbstractDistanceCountingAutomatonBase::enqueueImprovedNeighbours(uint32_t i
         // The neighbour's own view of this cell is through the opposite displacement (k ^ 1);
         // the same operations in the same order give the same float it will compute.
         const unsigned back = k ^ 1;
-        const float wx = vector[0] + m_displacements[back][0];
-        const float wy = vector[1] + m_displacements[back][1];
-        const float wz = vector[2] + m_displacements[back][2];
+        const float wx = chosen[0] + m_displacements[back][0];
+        const float wy = chosen[1] + m_displacements[back][1];
+        const float wz = chosen[2] + m_displacements[back][2];
         const float offer = wx * wx + wy * wy + wz * wz;
         const float current =
             n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY() + n.distanceZ() * n.distanceZ();
-        if (!(offer < current && offer <= limitSquared))
-            continue;
-        const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-        if (nx >= end)
-            m_work[slice].rightOutbox.push_back(neighbour);
-        else if (nx < begin)
-            m_work[slice].leftOutbox.push_back(neighbour);
-        else
-            nextFront.insert(neighbour);
+        if (offer < current && offer <= limits.of(n.state()))
+            enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, nextFront, slice);
     }
+    return true;
 }
 
 AbstractDistanceCountingAutomatonNoFinalize::AbstractDistanceCountingAutomatonNoFinalize(

@@ -64,7 +64,6 @@ protected:
     virtual void stepSlice(uint32_t begin, uint32_t end, uint32_t slice);
     virtual void finalizeSlice(uint32_t begin, uint32_t end, uint32_t slice);
     virtual void applyChanges(uint32_t slice);
-    virtual void enqueueNeighbours(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice);
     virtual void initializeCell(uint32_t index, uint32_t slice) = 0;
     virtual void updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice) = 0;
     virtual void finalizeCell(uint32_t index, uint32_t slice) = 0;
@@ -114,8 +113,6 @@ protected:
         return unsigned(z > 0) | unsigned(z + 1 < m_nz) << 1 | unsigned(y > 0) << 2 | unsigned(y + 1 < m_ny) << 3 |
                unsigned(x > 0) << 4 | unsigned(x + 1 < m_nx) << 5;
     }
-    /// The x of a cell.
-    uint32_t columnOf(uint32_t index) const { return m_byColumn.divide(index); }
     uint32_t neighbourIndex(uint32_t index, unsigned k) const
     {
         return static_cast<uint32_t>(static_cast<int64_t>(index) + m_indexSteps[k]);
@@ -131,16 +128,32 @@ protected:
         return false;
     }
 
+    /// How long a vector may grow, squared: one limit for cells that are empty, one for occupied ones.
+    struct Limits {
+        float empty;
+        float occupied;
+        float of(uint32_t state) const { return state != 0 ? occupied : empty; }
+    };
+    /// One limit for every cell.
+    struct Limit {
+        float squared;
+        float of(uint32_t) const { return squared; }
+    };
+
     /// The shared distance update: takes over the shortest neighbour vector plus displacement that
-    /// is shorter than the cell's own and no longer than sqrt(limitSquared) and records the change
-    /// to `newState`. True when the cell changed.
+    /// is shorter than the cell's own and no longer than the limit of its state, and records the
+    /// change to `newState`. True when the cell changed.
     ///
-    /// Of the passable neighbours it enqueues only those that the new vector improves: a
-    /// neighbour it does not improve now cannot be improved by it later (vectors only get
-    /// shorter), and every other offer reached that neighbour when it was made. The result is
-    /// the same as with `enqueueNeighbours`, with far smaller fronts. This holds for engines
-    /// whose entry test in `updateCell` gives the same answer for a cell throughout the run, as
-    /// for all engines here; an engine that needs re-visits calls `enqueueNeighbours` itself.
+    /// Of the passable neighbours it enqueues only those that the new vector improves within their
+    /// own limit: a neighbour it does not improve now cannot be improved by it later (vectors only
+    /// get shorter), and every other offer reached that neighbour when it was made. The result is
+    /// the same as re-visiting every passable neighbour, with far smaller fronts. This holds for
+    /// engines whose entry test in `updateCell` gives the same answer for a cell throughout the
+    /// run, as for all engines here.
+    bool updateDistance(uint32_t index, uint32_t newState, Limits limits, uint32_t begin, uint32_t end,
+                        FrontSet &nextFront, uint32_t slice);
+    /// The same with one limit, sqrt(limitSquared), for every cell (the common case, kept apart
+    /// because it runs for every front cell).
     bool updateDistance(uint32_t index, uint32_t newState, float limitSquared, uint32_t begin, uint32_t end,
                         FrontSet &nextFront, uint32_t slice);
 
@@ -196,8 +209,21 @@ private:
         }
     };
 
-    void enqueueImprovedNeighbours(uint32_t index, const float vector[3], float limitSquared, uint32_t begin,
-                                   uint32_t end, FrontSet &nextFront, uint32_t slice);
+    /// The body of both `updateDistance`s, for a `Limit` or `Limits`.
+    template <class LimitOf>
+    bool updateDistanceWithin(uint32_t index, uint32_t newState, LimitOf limits, uint32_t begin, uint32_t end,
+                              FrontSet &nextFront, uint32_t slice);
+    /// Queues the neighbour at column `x` for the next iteration: into the slice's own front, or
+    /// into the outbox towards the slice that holds it.
+    void enqueue(uint32_t neighbour, uint32_t x, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
+    {
+        if (x >= end)
+            m_work[slice].rightOutbox.push_back(neighbour);
+        else if (x < begin)
+            m_work[slice].leftOutbox.push_back(neighbour);
+        else
+            nextFront.insert(neighbour);
+    }
 
     Divider m_byColumn;
     Divider m_byHeight;

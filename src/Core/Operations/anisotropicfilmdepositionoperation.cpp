@@ -1,6 +1,6 @@
 #include "anisotropicfilmdepositionoperation.h"
 
-#include "anisotropicfilmdeposition.h"
+#include "filmdeposition.h"
 
 namespace Core {
 namespace Operations {
@@ -13,7 +13,7 @@ AnisotropicFilmDepositionOperation::AnisotropicFilmDepositionOperation(Workspace
 
 void AnisotropicFilmDepositionOperation::run(Model::Automaton::TotalVolume &volume)
 {
-    AnisotropicFilmDeposition engine(volume, material(), thickness(), ratio());
+    FilmDeposition engine(volume, material(), thickness(), ratio());
     engine.setRunControl(runControl());
     engine.run();
 }

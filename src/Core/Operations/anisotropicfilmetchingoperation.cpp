@@ -1,6 +1,6 @@
 #include "anisotropicfilmetchingoperation.h"
 
-#include "anisotropicfilmetching.h"
+#include "filmetching.h"
 
 namespace Core {
 namespace Operations {
@@ -13,7 +13,7 @@ AnisotropicFilmEtchingOperation::AnisotropicFilmEtchingOperation(Workspace &work
 
 void AnisotropicFilmEtchingOperation::run(Model::Automaton::TotalVolume &volume)
 {
-    AnisotropicFilmEtching engine(volume, material(), depth(), ratio());
+    FilmEtching engine(volume, material(), depth(), ratio());
     engine.setRunControl(runControl());
     engine.run();
 }

@@ -2,23 +2,44 @@
 
 #include "slicetasks.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+class Voxel;
+} // namespace Automaton
+} // namespace Model
+
+namespace Util {
+class RunControl;
+}
 
 namespace Core {
 namespace Operations {
 
-/// Runs `range(begin, end)` over [0, nx) in one slab per worker, the last slab taking the rest;
-/// with fewer than three columns per worker the whole range runs in the calling thread.
-inline void runColumnSlabs(uint32_t nx, uint32_t workers, const std::function<void(uint32_t, uint32_t)> &range)
+/// The x-slabs that the column engines give their tasks: one per pool thread, the last taking the
+/// rest; a single slab when a thread would get fewer than two columns. Columns never interact in
+/// these engines, so the cut changes the speed only, never a cell.
+std::vector<ColumnSlice> columnSlabs(uint32_t nx);
+
+/// Calls `column(x, y, cells)` for every (x, y) column of the slab, with `cells` at its cell z = 0
+/// of a volume of ny by nz cells per x.
+template <class Column>
+void forEachColumn(Model::Automaton::Voxel *cells, uint32_t ny, uint32_t nz, ColumnSlice slab, Column &&column)
 {
-    const uint32_t chunk = workers > 0 ? nx / workers : nx;
-    if (chunk < 3) {
-        range(0, nx);
-        return;
-    }
-    Util::runParallelTasks(workers, [&](uint32_t i) { range(chunk * i, i + 1 == workers ? nx : chunk * (i + 1)); });
+    for (uint32_t x = slab.begin; x < slab.end; ++x)
+        for (uint32_t y = 0; y < ny; ++y)
+            column(x, y, cells + (static_cast<size_t>(x) * ny + y) * nz);
 }
+
+/// One pass that calls `change` with every column of the volume (its cell z = 0), one task per
+/// slab. With a run control it counts columns and stops only before the pass.
+void sweepColumns(Model::Automaton::TotalVolume &volume, Util::RunControl *control,
+                  const std::function<void(Model::Automaton::Voxel *column)> &change);
 
 } // namespace Operations
 } // namespace Core

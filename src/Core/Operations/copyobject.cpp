@@ -19,28 +19,16 @@ QString CopyObject::apply()
         clone->setMoving(false);
         clone->setMoveOffset(Util::Vector3D());
         clone->translate(m_displacement);
-        workspace().document().addObject(clone);
     }
+    m_change.make(workspace(), m_objects);
     return QStringLiteral("Copy: Object(s) copied");
 }
 
 void CopyObject::abandon() {}
 
-bool CopyObject::undo()
-{
-    for (const auto &clone : m_objects)
-        workspace().document().removeObject(clone);
-    workspace().notifyUpdate();
-    return true;
-}
+bool CopyObject::undo() { return m_change.undo(workspace()); }
 
-bool CopyObject::redo()
-{
-    for (const auto &clone : m_objects)
-        workspace().document().addObject(clone);
-    workspace().notifyUpdate();
-    return true;
-}
+bool CopyObject::redo() { return m_change.redo(workspace()); }
 
 } // namespace Operations
 } // namespace Core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documentchange.h"
 #include "placementoperation.h"
 
 namespace Core {
@@ -16,6 +17,9 @@ protected:
     Model::ObjectPtr takeObject(const Model::ObjectPtr &selected) override;
     QString apply() override;
     void abandon() override;
+
+private:
+    DocumentChange m_change;
 };
 
 } // namespace Operations

@@ -3,7 +3,11 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Util/iobserver.h"
 #include "Util/vector3d.h"
+#include "documentchange.h"
 #include "operation.h"
+#include "substratebuilder.h"
+
+#include <optional>
 
 namespace Core {
 namespace Operations {
@@ -27,27 +31,13 @@ public:
                                uint32_t centreX, uint32_t centreY, uint32_t centreZ, uint32_t radius);
 
     Model::Automaton::TotalVolumePtr volume() const { return m_volume; }
-    bool isReady() const { return m_ready; }
+    bool isReady() const { return m_builder.has_value(); }
 
 private:
     Model::Automaton::TotalVolumePtr m_volume;
-    uint32_t m_material = 0;
-    uint32_t m_nx = 0;
-    uint32_t m_ny = 0;
-    uint32_t m_nz = 0;
-    uint32_t m_sizeX = 0;
-    uint32_t m_sizeY = 0;
-    uint32_t m_sizeZ = 0;
-    uint32_t m_offsetX = 0;
-    uint32_t m_offsetY = 0;
-    uint32_t m_offsetZ = 0;
-    uint32_t m_radius = 0;
-    uint32_t m_centreX = 0;
-    uint32_t m_centreY = 0;
-    uint32_t m_centreZ = 0;
-    Util::Vector3D m_position;
-    bool m_spherical = false;
-    bool m_ready = false;
+    /// Set by the dialog; none when it was rejected.
+    std::optional<SubstrateBuilder> m_builder;
+    DocumentChange m_change;
 };
 
 } // namespace Operations

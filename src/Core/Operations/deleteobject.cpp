@@ -3,8 +3,6 @@
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
 
-#include <algorithm>
-
 namespace Core {
 namespace Operations {
 
@@ -42,15 +40,7 @@ void DeleteObject::execute()
         ws.operationCanceled();
         return;
     }
-    m_places.clear();
-    for (const auto &object : m_objects)
-        m_places.append({ws.document().indexOf(object), object});
-    std::sort(m_places.begin(), m_places.end(),
-              [](const std::pair<int, Model::ObjectPtr> &a, const std::pair<int, Model::ObjectPtr> &b) {
-                  return a.first < b.first;
-              });
-    for (const auto &object : m_objects)
-        ws.document().removeObject(object);
+    m_change.make(ws, {}, m_objects);
     ws.notifyUpdate();
     ws.console().writeMessage(QStringLiteral("Delete: objects deleted."));
     ws.operationFinished();
@@ -65,22 +55,9 @@ void DeleteObject::cancel()
     ws.operationCanceled();
 }
 
-bool DeleteObject::undo()
-{
-    // Back in their places, lowest first, so that each lands where it stood.
-    for (const auto &place : m_places)
-        workspace().document().insertObject(place.first, place.second);
-    workspace().notifyUpdate();
-    return true;
-}
+bool DeleteObject::undo() { return m_change.undo(workspace()); }
 
-bool DeleteObject::redo()
-{
-    for (const auto &object : m_objects)
-        workspace().document().removeObject(object);
-    workspace().notifyUpdate();
-    return true;
-}
+bool DeleteObject::redo() { return m_change.redo(workspace()); }
 
 } // namespace Operations
 } // namespace Core

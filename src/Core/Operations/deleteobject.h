@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/object.h"
+#include "documentchange.h"
 #include "operation.h"
 
 #include <QList>
@@ -25,8 +26,7 @@ public:
 private:
     bool m_ready = false;
     QList<Model::ObjectPtr> m_objects;
-    /// Where each object stood in the document, in ascending order, for undo.
-    QList<std::pair<int, Model::ObjectPtr>> m_places;
+    DocumentChange m_change;
 };
 
 } // namespace Operations

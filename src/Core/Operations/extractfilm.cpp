@@ -94,7 +94,7 @@ void ExtractFilm::execute()
     }
 
     m_result->translate(Util::Vector4D(SidePlacement::xBeside(*m_source) - m_result->position().x, 0.0, 0.0, 0.0));
-    ws.document().addObject(m_result);
+    m_change.make(ws, {m_result});
     ws.notifyUpdate();
     ws.console().writeMessage(QStringLiteral("Extract Film: film extracted."));
     ws.console().reset();
@@ -123,23 +123,9 @@ void ExtractFilm::cancel()
     endCanceled(QString());
 }
 
-bool ExtractFilm::undo()
-{
-    if (m_result) {
-        workspace().document().removeObject(m_result);
-        workspace().notifyUpdate();
-    }
-    return true;
-}
+bool ExtractFilm::undo() { return m_change.undo(workspace()); }
 
-bool ExtractFilm::redo()
-{
-    if (m_result) {
-        workspace().document().addObject(m_result);
-        workspace().notifyUpdate();
-    }
-    return true;
-}
+bool ExtractFilm::redo() { return m_change.redo(workspace()); }
 
 } // namespace Operations
 } // namespace Core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "documentchange.h"
 #include "operation.h"
 
 namespace Core {
@@ -43,6 +44,7 @@ private:
     uint32_t m_material = 0;
     bool m_materialChosen = false;
     bool m_invert = false;
+    DocumentChange m_change;
 };
 
 } // namespace Operations

@@ -153,11 +153,7 @@ void GlueSubstrateOperation::execute()
         return;
     }
 
-    m_baseIndex = ws.document().indexOf(m_base);
-    m_topIndex = ws.document().indexOf(m_top);
-    ws.document().addObject(m_result);
-    ws.document().removeObject(m_base);
-    ws.document().removeObject(m_top);
+    m_change.make(ws, {m_result}, {m_base, m_top});
     ws.console().writeMessage(QStringLiteral("Glue Volumes: volumes glued."));
     ws.console().reset();
     // operationFinished notifies the update observers: the view shows the result.
@@ -172,35 +168,9 @@ void GlueSubstrateOperation::cancel()
     workspace().operationCanceled();
 }
 
-bool GlueSubstrateOperation::undo()
-{
-    if (!m_result)
-        return true;
-    Workspace &ws = workspace();
-    ws.document().removeObject(m_result);
-    // Back in their places, the lower first, so that each lands where it stood.
-    if (m_baseIndex < m_topIndex) {
-        ws.document().insertObject(m_baseIndex, m_base);
-        ws.document().insertObject(m_topIndex, m_top);
-    } else {
-        ws.document().insertObject(m_topIndex, m_top);
-        ws.document().insertObject(m_baseIndex, m_base);
-    }
-    ws.notifyUpdate();
-    return true;
-}
+bool GlueSubstrateOperation::undo() { return m_change.undo(workspace()); }
 
-bool GlueSubstrateOperation::redo()
-{
-    if (!m_result)
-        return true;
-    Workspace &ws = workspace();
-    ws.document().addObject(m_result);
-    ws.document().removeObject(m_base);
-    ws.document().removeObject(m_top);
-    ws.notifyUpdate();
-    return true;
-}
+bool GlueSubstrateOperation::redo() { return m_change.redo(workspace()); }
 
 } // namespace Operations
 } // namespace Core

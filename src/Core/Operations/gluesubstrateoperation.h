@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/totalvolume.h"
+#include "documentchange.h"
 #include "gluelayout.h"
 #include "operation.h"
 
@@ -50,9 +51,7 @@ private:
     Model::Automaton::TotalVolumePtr m_base;
     Model::Automaton::TotalVolumePtr m_top;
     Model::Automaton::TotalVolumePtr m_result;
-    /// Where base and top stood in the document, for undo.
-    int m_baseIndex = -1;
-    int m_topIndex = -1;
+    DocumentChange m_change;
     GlueLayout m_layout;
 };
 

@@ -1,6 +1,6 @@
 #include "isotropicfilmetchingoperation.h"
 
-#include "isotropicfilmetching.h"
+#include "filmetching.h"
 
 namespace Core {
 namespace Operations {
@@ -12,7 +12,7 @@ IsotropicFilmEtchingOperation::IsotropicFilmEtchingOperation(Workspace &workspac
 
 void IsotropicFilmEtchingOperation::run(Model::Automaton::TotalVolume &volume)
 {
-    IsotropicFilmEtching engine(volume, material(), depth());
+    FilmEtching engine(volume, material(), depth());
     engine.setRunControl(runControl());
     engine.run();
 }

@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/runstage.h"
+#include "columnslabs.h"
 
 #include <utility>
 
@@ -41,17 +42,9 @@ MooreNeighborhoodAutomaton::MooreNeighborhoodAutomaton(Model::Automaton::TotalVo
                                 static_cast<std::ptrdiff_t>(table[k].dy) * static_cast<std::ptrdiff_t>(m_row) +
                                 table[k].dz;
 
-    const uint32_t threads = Util::poolThreadCount();
-    const uint32_t width = m_nx / threads;
-    if (width < 2) {
-        // Too few columns per thread to pay for the tasks: one slice in the calling thread.
+    for (const ColumnSlice &columns : columnSlabs(m_nx)) {
         m_slices.push_back(std::make_unique<Slice>());
-        m_slices.back()->columns = ColumnSlice{0, m_nx};
-    } else {
-        for (uint32_t i = 0; i < threads; ++i) {
-            m_slices.push_back(std::make_unique<Slice>());
-            m_slices.back()->columns = ColumnSlice{width * i, i + 1 == threads ? m_nx : width * i + width};
-        }
+        m_slices.back()->columns = columns;
     }
 }
 

@@ -18,18 +18,16 @@ namespace Operations {
 class Planarization : public Util::Controllable {
 public:
     Planarization(Model::Automaton::TotalVolume &volume, uint32_t maximumHeight, uint32_t minimumHeight);
-    /// One pass over x-slabs; with a run control it counts columns and stops only before the pass.
+    /// One pass over the columns; with a run control it counts columns and stops only before the pass.
     void run();
 
     uint32_t upperCut() const { return m_upperCut; }
     uint32_t lowerCut() const { return m_lowerCut; }
-    uint32_t workers() const { return m_workers; }
 
 private:
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_upperCut;
     uint32_t m_lowerCut;
-    uint32_t m_workers;
 };
 
 } // namespace Operations

@@ -111,59 +111,8 @@ void SimpleSiOxidation::updateCell(uint32_t index, uint32_t begin, uint32_t end,
     const Model::Automaton::Voxel &cell = m_cells[index];
     if (cell.isSettled())
         return;
-    const float limit = threshold(cell.state());
-    float best =
-        cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY() + cell.distanceZ() * cell.distanceZ();
-    float chosen[3] = {0.0f, 0.0f, 0.0f};
-    bool found = false;
-    const unsigned inside = insideNeighbours(index);
-    for (unsigned k = 0; k < 6; ++k) {
-        if (!(inside >> k & 1))
-            continue;
-        const Model::Automaton::Voxel &n = m_cells[neighbourIndex(index, k)];
-        const float wx = n.distanceX() + m_displacements[k][0];
-        const float wy = n.distanceY() + m_displacements[k][1];
-        const float wz = n.distanceZ() + m_displacements[k][2];
-        const float length = wx * wx + wy * wy + wz * wz;
-        if (length < best && length <= limit) {
-            best = length;
-            chosen[0] = wx;
-            chosen[1] = wy;
-            chosen[2] = wz;
-            found = true;
-        }
-    }
-    if (!found)
-        return;
-    recordChange(slice, index, cell.state(), chosen);
-
-    // Of the passable neighbours only those that the new vector improves, each under its own
-    // threshold: one that it does not improve now it never will (vectors only get shorter).
-    const uint32_t x = columnOf(index);
-    for (unsigned k = 0; k < 6; ++k) {
-        if (!(inside >> k & 1))
-            continue;
-        const uint32_t neighbour = neighbourIndex(index, k);
-        const Model::Automaton::Voxel &n = m_cells[neighbour];
-        if (n.isSettled() || !isPassable(n.state()))
-            continue;
-        const unsigned back = k ^ 1;
-        const float wx = chosen[0] + m_displacements[back][0];
-        const float wy = chosen[1] + m_displacements[back][1];
-        const float wz = chosen[2] + m_displacements[back][2];
-        const float offer = wx * wx + wy * wy + wz * wz;
-        const float current =
-            n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY() + n.distanceZ() * n.distanceZ();
-        if (!(offer < current && offer <= threshold(n.state())))
-            continue;
-        const uint32_t nx = x + uint32_t(neighbourOffsets[k][0]);
-        if (nx >= end)
-            m_work[slice].rightOutbox.push_back(neighbour);
-        else if (nx < begin)
-            m_work[slice].leftOutbox.push_back(neighbour);
-        else
-            nextFront.insert(neighbour);
-    }
+    // Each cell grows under the threshold of its own state, inward or outward.
+    updateDistance(index, cell.state(), Limits{m_outwardThreshold, m_inwardThreshold}, begin, end, nextFront, slice);
 }
 
 void SimpleSiOxidation::finalizeCell(uint32_t index, uint32_t)

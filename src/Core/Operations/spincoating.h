@@ -18,17 +18,15 @@ namespace Operations {
 class SpinCoating : public Util::Controllable {
 public:
     SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t material, uint32_t depositionHeight);
-    /// One pass over x-slabs; with a run control it counts columns and stops only before the pass.
+    /// One pass over the columns; with a run control it counts columns and stops only before the pass.
     void run();
 
     uint32_t fillHeight() const { return m_fillHeight; }
-    uint32_t workers() const { return m_workers; }
 
 private:
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_material;
     uint32_t m_fillHeight;
-    uint32_t m_workers;
 };
 
 } // namespace Operations

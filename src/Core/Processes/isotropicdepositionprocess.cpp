@@ -1,6 +1,6 @@
 #include "isotropicdepositionprocess.h"
 
-#include "Core/Operations/isotropicfilmdeposition.h"
+#include "Core/Operations/filmdeposition.h"
 #include "parameternames.h"
 
 namespace Core {
@@ -42,7 +42,7 @@ QVariantMap IsotropicDepositionProcess::values(const Params &params) const
 void IsotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                            ProcessRun &run) const
 {
-    Operations::IsotropicFilmDeposition engine(volume, params.material, static_cast<float>(params.thickness));
+    Operations::FilmDeposition engine(volume, params.material, static_cast<float>(params.thickness));
     engine.setRunControl(run.control);
     engine.run();
 }

@@ -3,6 +3,7 @@
 #include "Model/gl.h"
 #include "Util/paralleltasks.h"
 #include "cubicfacegenerator.h"
+#include "edgelines.h"
 #include "facebatch.h"
 #include "particlecounts.h"
 #include "totalvolume.h"
@@ -233,20 +234,13 @@ void FieldPainter::draw(bool showEdges, const Util::Vector3D &localEye)
 
     if (showEdges) {
         FaceBatch batch(m_cellSize, false);
-        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_POLYGON_OFFSET_LINE);
-        glPolygonOffset(-1.0f, -1.0f);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        glLineWidth(1.0f);
+        EdgeLines lines;
         glEnableClientState(GL_COLOR_ARRAY);
         for (const auto *list : {&m_opaque, &m_transparent})
             for (const CellFace &face : *list)
                 batch.add(face, m_palette.colorBytes(face.slot()).data());
         batch.flush();
         glDisableClientState(GL_COLOR_ARRAY);
-        glPopAttrib();
     }
 
     if (!m_transparent.empty()) {

@@ -1,6 +1,7 @@
 #include "octreesurface.h"
 
 #include "Model/gl.h"
+#include "edgelines.h"
 #include "facebatch.h"
 #include "octree.h"
 #include "surfacemesh.h"
@@ -333,19 +334,12 @@ void OctreeSurface::draw(bool showEdges)
     }
     if (showEdges) {
         FaceBatch batch(m_cellSize, false);
-        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
-        glEnable(GL_POLYGON_OFFSET_LINE);
-        glPolygonOffset(-1.0f, -1.0f);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        glLineWidth(1.0f);
+        EdgeLines lines;
         for (const auto *list : {&m_opaque, &m_transparent}) {
             for (const NodeFace &face : *list)
                 batch.add(face, m_palette.colorBytes(face.slot()).data());
         }
         batch.flush();
-        glPopAttrib();
     }
     if (!m_transparent.empty()) {
         glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);

@@ -4,6 +4,7 @@
 #include "Model/gl.h"
 #include "Util/failuretext.h"
 #include "Util/runstage.h"
+#include "edgelines.h"
 #include "facebatch.h"
 #include "surfacemesh.h"
 #include "totalvolume.h"
@@ -537,13 +538,7 @@ void TotalVolumePainter::drawEdges()
 {
     // Made before the attributes are pushed: if it cannot get its buffer, nothing is left pushed.
     FaceBatch batch(m_cellSize, false);
-    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_POLYGON_OFFSET_LINE);
-    glPolygonOffset(-1.0f, -1.0f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glLineWidth(1.0f);
+    EdgeLines lines;
     glEnableClientState(GL_COLOR_ARRAY);
     // Edges outline every cell face, so they come from the face records, not the merged mesh.
     for (const CellFace &face : m_opaque)
@@ -558,7 +553,6 @@ void TotalVolumePainter::drawEdges()
     }
     batch.flush();
     glDisableClientState(GL_COLOR_ARRAY);
-    glPopAttrib();
 }
 
 void TotalVolumePainter::drawTransparent(const Util::Vector3D &localEye)

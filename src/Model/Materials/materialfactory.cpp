@@ -5,9 +5,6 @@
 #include "materialtable.h"
 
 #include <QColor>
-#include <QDebug>
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -20,15 +17,13 @@ namespace Materials {
 
 namespace {
 
-const char *const logSource = "Model/Materials/materialfactory";
-const QString fileName = QStringLiteral("materials.xml");
-
 // The catalogue is class-wide: one table and one lock for the whole program.
 struct Catalogue {
     std::mutex mutex;
     MaterialTable materials;
-    QString startUpReport;
-    QString loadProblem; ///< why the file could not be loaded, for the start-up report
+    CatalogFile file{{QStringLiteral("materials.xml"), QStringLiteral("Materials"), QStringLiteral("material"),
+                      QStringLiteral("materials"), QStringLiteral("Manage Materials"),
+                      "Model/Materials/materialfactory"}};
     std::atomic<uint64_t> revision{0};
 };
 
@@ -117,92 +112,33 @@ std::shared_ptr<MaterialFactory> MaterialFactory::instance()
 
 void MaterialFactory::startUp()
 {
-    setStartUpReport(QString());
+    auto &c = catalogue();
+    c.file.setStartUpReport(QString());
     if (loadMaterials())
         return;
     createDefaultMaterials();
-    const QByteArray contents = toXml(getMaterials());
-    QString copy;
-    const QString problem = CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource, &copy);
-    if (!problem.isEmpty()) {
-        // Writing now would lose the user's materials for good.
-        setStartUpReport(QStringLiteral("The material catalogue \"%1\" could not be loaded: %2, so it was left as "
-                                        "it is. Cellforge uses its built-in materials for now; accepting the Manage "
-                                        "Materials dialog writes the file.")
-                             .arg(QDir::toNativeSeparators(filePath()), problem));
-        return;
-    }
-    QString error;
-    const bool written = CatalogFile::write(CatalogFile::writePath(fileName), contents, logSource, &error);
-    if (copy.isEmpty())
-        return; // there was no file yet
-    // A catalogue set aside is never a silent loss: the user learns where its materials went.
-    QString why;
-    {
-        auto &c = catalogue();
-        std::lock_guard<std::mutex> lock(c.mutex);
-        why = c.loadProblem;
-    }
-    setStartUpReport(
-        QStringLiteral("The material catalogue \"%1\" could not be loaded (%2). It was copied to \"%3\"; "
-                       "Cellforge uses its built-in materials %4.")
-            .arg(QDir::toNativeSeparators(filePath()), why, QDir::toNativeSeparators(copy),
-                 written ? QStringLiteral("in its place")
-                         : QStringLiteral("for now, which could not be written in its place (%1)").arg(error)));
+    c.file.replaceAtStartUp(toXml(getMaterials()), false);
 }
 
-QString MaterialFactory::startUpReport() const
-{
-    auto &c = catalogue();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    return c.startUpReport;
-}
+QString MaterialFactory::startUpReport() const { return catalogue().file.startUpReport(); }
 
-void MaterialFactory::setStartUpReport(const QString &report)
-{
-    auto &c = catalogue();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.startUpReport = report;
-}
-
-QString MaterialFactory::filePath() { return CatalogFile::readPath(fileName); }
+QString MaterialFactory::filePath() { return catalogue().file.filePath(); }
 
 bool MaterialFactory::loadMaterials()
 {
     auto &c = catalogue();
-    QFile file(filePath());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    return c.file.read([&c](QXmlStreamReader &reader) {
         std::lock_guard<std::mutex> lock(c.mutex);
-        c.loadProblem = file.errorString();
-        return false;
-    }
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd() && !reader.isStartElement())
-        reader.readNext();
-    if (reader.name() != QLatin1String("Materials")) {
-        std::lock_guard<std::mutex> lock(c.mutex);
-        c.loadProblem = reader.hasError()
-                            ? QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString())
-                            : QStringLiteral("it holds no <Materials> element");
-        return false;
-    }
-
-    std::lock_guard<std::mutex> lock(c.mutex);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement() || reader.name() != QLatin1String("Material"))
-            continue;
-        const Material material = materialFromAttributes(reader.attributes());
-        if (material.id() != 0 && !material.name().isEmpty())
-            c.materials.insert(material);
-    }
-    ++c.revision;
-    if (reader.hasError()) {
-        qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
-        c.loadProblem = QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
-        return false;
-    }
-    return true;
+        while (!reader.atEnd()) {
+            reader.readNext();
+            if (!reader.isStartElement() || reader.name() != QLatin1String("Material"))
+                continue;
+            const Material material = materialFromAttributes(reader.attributes());
+            if (material.id() != 0 && !material.name().isEmpty())
+                c.materials.insert(material);
+        }
+        ++c.revision;
+    });
 }
 
 void MaterialFactory::createDefaultMaterials()
@@ -229,10 +165,7 @@ QByteArray MaterialFactory::toXml(const QList<Material> &materials)
     return text;
 }
 
-bool MaterialFactory::saveMaterials(QString *error)
-{
-    return CatalogFile::write(CatalogFile::writePath(fileName), toXml(getMaterials()), logSource, error);
-}
+bool MaterialFactory::saveMaterials(QString *error) { return catalogue().file.save(toXml(getMaterials()), error); }
 
 Material MaterialFactory::getMaterial(uint32_t id) const
 {

@@ -59,7 +59,6 @@ public:
 
 private:
     MaterialFactory() = default;
-    void setStartUpReport(const QString &report);
 };
 
 /// "#AARRGGBB", each component as its nearest byte (colorByte), upper case.

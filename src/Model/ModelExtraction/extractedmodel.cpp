@@ -1,5 +1,6 @@
 #include "extractedmodel.h"
 
+#include "Model/Automaton/edgelines.h"
 #include "Model/gl.h"
 
 namespace Model {
@@ -92,16 +93,13 @@ void ExtractedModel::draw(bool showSurface, bool, const Util::Vector3D &)
         glColor4f(color[0], color[1], color[2], 1.0f);
         drawBoxes(true);
     }
-    // The outlines tell the boxes apart where they touch, whatever the edge setting.
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_POLYGON_OFFSET_LINE);
-    glPolygonOffset(-1.0f, -1.0f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glLineWidth(1.0f);
-    const Util::Vector3D outline = outlineColor();
-    glColor4d(outline.x, outline.y, outline.z, 1.0);
-    drawBoxes(false);
+    {
+        // The outlines tell the boxes apart where they touch, whatever the edge setting.
+        Automaton::EdgeLines lines;
+        const Util::Vector3D outline = outlineColor();
+        glColor4d(outline.x, outline.y, outline.z, 1.0);
+        drawBoxes(false);
+    }
     glPopMatrix();
     glPopClientAttrib();
     glPopAttrib();

@@ -2,9 +2,6 @@
 
 #include "Model/Materials/catalogfile.h"
 
-#include <QDebug>
-#include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QStringList>
 #include <QXmlStreamReader>
@@ -17,14 +14,12 @@ namespace Process {
 
 namespace {
 
-const char *const logSource = "Model/Process/processfactory";
-const QString fileName = QStringLiteral("processes.xml");
-
 struct Catalogue {
     std::mutex mutex;
     QMap<uint32_t, Process> processes;
-    QString startUpReport;
-    QString loadProblem; ///< why the file could not be loaded, for the start-up report
+    Materials::CatalogFile file{{QStringLiteral("processes.xml"), QStringLiteral("Processes"),
+                                 QStringLiteral("process"), QStringLiteral("processes"),
+                                 QStringLiteral("Edit Compatible Materials"), "Model/Process/processfactory"}};
 };
 
 Catalogue &catalogue()
@@ -82,122 +77,57 @@ std::shared_ptr<ProcessFactory> ProcessFactory::instance()
 
 void ProcessFactory::startUp()
 {
-    setStartUpReport(QString());
+    auto &c = catalogue();
+    c.file.setStartUpReport(QString());
     const bool loaded = loadProcesses();
     if (loaded)
         addMissingDefaultProcesses();
     else
         createDefaultProcesses();
-    // The file is rewritten at every start. What the reader skipped (a hand-added process it
-    // rejects, comments, typos) would be lost, so a file that differs is copied aside first.
-    const QByteArray contents = toXml(getProcesses());
-    QString copy;
-    const QString problem = Materials::CatalogFile::copyAsideBeforeReplacing(fileName, contents, logSource, &copy);
-    if (!problem.isEmpty()) {
-        const QString path = QDir::toNativeSeparators(filePath());
-        setStartUpReport(
-            loaded ? QStringLiteral("The process catalogue \"%1\" differs from what Cellforge writes in its place, "
-                                    "but %2, so it was left as it is. Its processes are used, completed with the "
-                                    "built-in ones; accepting the Edit Compatible Materials dialog writes the file.")
-                         .arg(path, problem)
-                   : QStringLiteral("The process catalogue \"%1\" could not be loaded: %2, so it was left as it is. "
-                                    "Cellforge uses its built-in processes for now; accepting the Edit Compatible "
-                                    "Materials dialog writes the file.")
-                         .arg(path, problem));
-        return;
-    }
-    QString error;
-    const bool written = saveProcesses(&error);
-    if (loaded || copy.isEmpty())
-        return; // hand edits were copied aside silently, as at every start
-    // A catalogue set aside is never a silent loss: the user learns where its processes went.
-    QString why;
-    {
-        auto &c = catalogue();
-        std::lock_guard<std::mutex> lock(c.mutex);
-        why = c.loadProblem;
-    }
-    setStartUpReport(
-        QStringLiteral("The process catalogue \"%1\" could not be loaded (%2). It was copied to \"%3\"; "
-                       "Cellforge uses its built-in processes %4.")
-            .arg(QDir::toNativeSeparators(filePath()), why, QDir::toNativeSeparators(copy),
-                 written ? QStringLiteral("in its place")
-                         : QStringLiteral("for now, which could not be written in its place (%1)").arg(error)));
+    // The file is rewritten at every start.
+    c.file.replaceAtStartUp(toXml(getProcesses()), loaded);
 }
 
-QString ProcessFactory::startUpReport() const
-{
-    auto &c = catalogue();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    return c.startUpReport;
-}
+QString ProcessFactory::startUpReport() const { return catalogue().file.startUpReport(); }
 
-void ProcessFactory::setStartUpReport(const QString &report)
-{
-    auto &c = catalogue();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.startUpReport = report;
-}
-
-QString ProcessFactory::filePath() { return Materials::CatalogFile::readPath(fileName); }
+QString ProcessFactory::filePath() { return catalogue().file.filePath(); }
 
 bool ProcessFactory::loadProcesses()
 {
     auto &c = catalogue();
-    QFile file(filePath());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    return c.file.read([&c](QXmlStreamReader &reader) {
         std::lock_guard<std::mutex> lock(c.mutex);
-        c.loadProblem = file.errorString();
-        return false;
-    }
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd() && !reader.isStartElement())
-        reader.readNext();
-    if (reader.name() != QLatin1String("Processes")) {
-        std::lock_guard<std::mutex> lock(c.mutex);
-        c.loadProblem = reader.hasError()
-                            ? QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString())
-                            : QStringLiteral("it holds no <Processes> element");
-        return false;
-    }
+        while (!reader.atEnd()) {
+            reader.readNext();
+            if (!reader.isStartElement() || reader.name() != QLatin1String("Process"))
+                continue;
+            const QXmlStreamAttributes attributes = reader.attributes();
+            uint32_t id = 0;
+            uint32_t version = 0;
+            const QString name = attributes.value(QLatin1String("name")).toString();
+            if (!toUnsigned(attributes.value(QLatin1String("process-id")), id) ||
+                !toUnsigned(attributes.value(QLatin1String("version")), version) || id == 0 || name.isEmpty())
+                continue;
 
-    std::lock_guard<std::mutex> lock(c.mutex);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement() || reader.name() != QLatin1String("Process"))
-            continue;
-        const QXmlStreamAttributes attributes = reader.attributes();
-        uint32_t id = 0;
-        uint32_t version = 0;
-        const QString name = attributes.value(QLatin1String("name")).toString();
-        if (!toUnsigned(attributes.value(QLatin1String("process-id")), id) ||
-            !toUnsigned(attributes.value(QLatin1String("version")), version) || id == 0 || name.isEmpty())
-            continue;
-
-        Process process(name, id);
-        // The next start element must be the list of compatible materials.
-        while (!reader.atEnd() && !reader.isEndElement() && reader.readNext() != QXmlStreamReader::StartElement) {
-        }
-        if (reader.isStartElement() && reader.name() == QLatin1String("CompatibleMaterials")) {
-            if (reader.readNext() == QXmlStreamReader::Characters) {
-                const QStringList parts = reader.text().toString().split(QLatin1Char(';'), Qt::SkipEmptyParts);
-                for (const QString &part : parts) {
-                    bool ok = false;
-                    const uint32_t materialId = part.trimmed().toUInt(&ok);
-                    if (ok)
-                        process.addCompatibleMaterial(materialId);
+            Process process(name, id);
+            // The next start element must be the list of compatible materials.
+            while (!reader.atEnd() && !reader.isEndElement() && reader.readNext() != QXmlStreamReader::StartElement) {
+            }
+            if (reader.isStartElement() && reader.name() == QLatin1String("CompatibleMaterials")) {
+                if (reader.readNext() == QXmlStreamReader::Characters) {
+                    const QStringList parts = reader.text().toString().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+                    for (const QString &part : parts) {
+                        bool ok = false;
+                        const uint32_t materialId = part.trimmed().toUInt(&ok);
+                        if (ok)
+                            process.addCompatibleMaterial(materialId);
+                    }
                 }
             }
+            if (!reader.hasError())
+                c.processes.insert(id, process);
         }
-        if (!reader.hasError())
-            c.processes.insert(id, process);
-    }
-    if (reader.hasError()) {
-        qDebug() << logSource << Q_FUNC_INFO << reader.errorString() << "at line" << reader.lineNumber();
-        c.loadProblem = QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
-        return false;
-    }
-    return true;
+    });
 }
 
 void ProcessFactory::createDefaultProcesses()
@@ -242,11 +172,7 @@ QByteArray ProcessFactory::toXml(const QList<Process> &processes)
     return text;
 }
 
-bool ProcessFactory::saveProcesses(QString *error)
-{
-    return Materials::CatalogFile::write(Materials::CatalogFile::writePath(fileName), toXml(getProcesses()), logSource,
-                                         error);
-}
+bool ProcessFactory::saveProcesses(QString *error) { return catalogue().file.save(toXml(getProcesses()), error); }
 
 Process ProcessFactory::getProcess(uint32_t id) const
 {

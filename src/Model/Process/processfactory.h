@@ -39,7 +39,6 @@ public:
 
 private:
     ProcessFactory() = default;
-    void setStartUpReport(const QString &report);
 };
 
 } // namespace Process

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Core/Operations/anisotropicfilmetching.h"
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/dopingoperation.h"
+#include "Core/Operations/filmdeposition.h"
+#include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/ionimplantationoperation.h"
-#include "Core/Operations/isotropicfilmdeposition.h"
 #include "Core/Operations/maskimage.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
@@ -128,11 +128,11 @@ inline QMap<QString, Case> cases()
     QMap<QString, Case> c;
     c["isotropic deposition"] = process(
         "Isotropic Deposition", 13, Undoable,
-        [](TotalVolume &v, Control rc) { runWith(IsotropicFilmDeposition(v, Oxide, 2.5f), rc); },
+        [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
         CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
     c["anisotropic etching"] = op<AnisotropicFilmEtchingOperation>(
         "Anisotropic Etching", 13, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(AnisotropicFilmEtching(v, Si, 2.0f, 0.25f), rc); },
+        [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); },
         [](auto &op) {
             op.setMaterial(Si);
             op.setDepth(2.0);

@@ -3,6 +3,7 @@
 #include "Core/Operations/cutcellvolume.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
+#include "Core/Operations/documentchange.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
@@ -248,6 +249,26 @@ private slots:
         QVERIFY(s.ws.document().findObject(s.b->id()).second);
         s.ws.undoRedo().redo();
         QCOMPARE(s.ws.document().allObjects(), (QList<Model::ObjectPtr>{s.a}));
+    }
+
+    // As Glue Volumes does: two objects out, one in. Undo puts each back where it stood, which
+    // takes the lower place first; redo makes the change again.
+    void documentChangeUndoPutsObjectsBackInTheirPlaces()
+    {
+        Scene s;
+        const auto c = std::make_shared<TestObject>();
+        const auto d = std::make_shared<TestObject>();
+        const auto added = std::make_shared<TestObject>();
+        s.ws.document().addObject(c);
+        s.ws.document().addObject(d);
+        DocumentChange change;
+        change.make(s.ws, {added}, {c, s.a});
+        const QList<Model::ObjectPtr> changed{s.b, d, added};
+        QCOMPARE(s.ws.document().allObjects(), changed);
+        QVERIFY(change.undo(s.ws));
+        QCOMPARE(s.ws.document().allObjects(), (QList<Model::ObjectPtr>{s.a, s.b, c, d}));
+        QVERIFY(change.redo(s.ws));
+        QCOMPARE(s.ws.document().allObjects(), changed);
     }
 
     void substrateCells_data()
