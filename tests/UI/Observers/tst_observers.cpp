@@ -287,6 +287,7 @@ private slots:
         QCOMPARE(walk.timeStep(), 1.0);                // s
         QCOMPARE(walk.dopantConcentration(), 1e26);    // cm^-3 * 1e6
         QCOMPARE(walk.thresholdConcentration(), 2e25); // 20 % of it
+        QVERIFY(op->seed());
         QCOMPARE(*op->seed(), uint64_t(7));
         QVERIFY(ParticleCounts::of(*s.volume, ParticleCounts::pTypeName()) ||
                 ParticleCounts::of(*s.volume, ParticleCounts::nTypeName()));
