@@ -1,6 +1,5 @@
 #include "parameterranges.h"
 
-#include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
 
@@ -10,7 +9,6 @@ namespace BatchRun {
 namespace {
 
 using Util::ValueRange;
-using Walk = Core::Operations::RandomWalkDopingInput;
 
 // Lengths and ratios that the engines take as float.
 constexpr ValueRange length = Processes::floatLength;
@@ -26,29 +24,13 @@ struct Entry {
 const Entry entries[] = {
     {IsotropicEtching, "Depth", length},
     {Electroplating, "Film Thickness", length},
-    {Doping, "Doping Depth", length},
     {Pvd, "Thickness", length},
     {Pvd, "Horizontal to Vertical Ratio", ratio},
     {Pvd, "DepositOn", ValueRange(1, 3)},
-    {IonImplantation, "Annealing Distance", length},
-    {IonImplantation, "Implantation Depth", length},
-    {IonImplantation, "Vertical Spread", length},
-    // Deal-Grove divides by the temperature and, through the rate constants, by the pressure.
-    {SiOxidation, "Micron Conversion", ValueRange::aboveZero(DBL_MAX, "cell units per micron")},
-    {SiOxidation, "Oxidation Pressure", ValueRange::aboveZero(DBL_MAX, "atm")},
-    {SiOxidation, "Oxidation Temperature", ValueRange::aboveZero(DBL_MAX, "K")},
-    {SiOxidation, "Oxidation Time", ValueRange::notNegative(DBL_MAX, "hours")},
-    {SiOxidation, "Oxidation Thickness", ValueRange::notNegative(DBL_MAX, "microns")},
     {AnisotropicDeposition, "Film Thickness", length},
     {AnisotropicDeposition, "Horizontal to Vertical Ratio", ratio},
     {AnisotropicEtching, "Etch Depth", length},
     {AnisotropicEtching, "Horizontal to Vertical Ratio", ratio},
-    {RandomWalkDoping, "Doping Time", Walk::dopingTimeRange},
-    {RandomWalkDoping, "Diffusion Coefficient", Walk::diffusionCoefficientRange},
-    {RandomWalkDoping, "Cell Size", Walk::cellSizeRange},
-    {RandomWalkDoping, "Time Step Duration", Walk::timeStepRange},
-    {RandomWalkDoping, "Surface Concentration", Walk::surfaceConcentrationRange},
-    {RandomWalkDoping, "Doping Threshold", Walk::thresholdRange},
 };
 
 } // namespace

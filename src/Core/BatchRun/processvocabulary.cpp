@@ -50,10 +50,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         addMaterial(s, QStringLiteral("Conducting Material"));
         addMaterial(s, QStringLiteral("Deposited Material"));
         break;
-    case Doping:
-        s << ParameterDefinition{QStringLiteral("Doping Depth"), K::Float, S::Always};
-        addMaterial(s, QStringLiteral("Doped Material"), S::Always);
-        break;
     case SpinCoating:
         addMaterial(s, QStringLiteral("Material"));
         s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always};
@@ -81,21 +77,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
           << ParameterDefinition{QStringLiteral("Deposit On"), K::String, S::Always}
           << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
         break;
-    case IonImplantation:
-        s << ParameterDefinition{QStringLiteral("Annealing Distance"), K::Float, S::Always}
-          << ParameterDefinition{QStringLiteral("Implantation Depth"), K::Float, S::Always}
-          << ParameterDefinition{QStringLiteral("Vertical Spread"), K::Float, S::Always};
-        addMaterial(s, QStringLiteral("Doped Material"), S::Always);
-        break;
-    case SiOxidation:
-        s << ParameterDefinition{QStringLiteral("Micron Conversion"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Oxidation Pressure"), K::Double, S::WhenByTime}
-          << ParameterDefinition{QStringLiteral("Oxidation Temperature"), K::Double, S::WhenByTime}
-          << ParameterDefinition{QStringLiteral("Oxidation Time"), K::Double, S::WhenByTime}
-          << ParameterDefinition{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
-          << ParameterDefinition{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
-          << ParameterDefinition{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
-        break;
     case AnisotropicDeposition:
         s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always}
           << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
@@ -105,12 +86,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         s << ParameterDefinition{QStringLiteral("Etch Depth"), K::Double, S::Always}
           << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
-        break;
-    case RandomWalkDoping:
-        for (const char *name : {"Diffusion Coefficient", "Cell Size", "Time Step Duration", "Surface Concentration",
-                                 "Doping Time", "Doping Threshold"})
-            s << ParameterDefinition{QLatin1String(name), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"), S::Always);
         break;
     default:
         break;
@@ -129,18 +104,18 @@ const char *legacyName(int type)
                                         "Isotropic etching",
                                         "Planarization",
                                         "Electroplating",
-                                        "Doping",
+                                        "",
                                         "Spin Coating",
                                         "Save Image",
                                         "Create Substrate",
                                         "PVD",
                                         "",
-                                        "Ion Implantation",
-                                        "Si Oxidation",
+                                        "",
+                                        "",
                                         "",
                                         "Anisotropic Deposition",
                                         "Anisotropic Etching",
-                                        "Doping (Random Walk CA)"};
+                                        ""};
     return names[type];
 }
 
@@ -155,18 +130,18 @@ const char *legacyChoiceName(int type)
                                         "Isotropic Etching",
                                         "Planarization",
                                         "Electroplating",
-                                        "Doping",
+                                        "",
                                         "Pour Material",
                                         "Save Image",
                                         "Create Substrate",
                                         "PVD",
                                         "",
-                                        "Ion Implantation",
-                                        "Thermal Oxidation",
+                                        "",
+                                        "",
                                         "",
                                         "Anisotropic Deposition",
                                         "Anisotropic Etching",
-                                        "Random Walk Doping"};
+                                        ""};
     return names[type];
 }
 
@@ -245,10 +220,6 @@ uint32_t compatibleProcessId(int type)
         return 16;
     case AnisotropicEtching:
         return 17;
-    case Doping:
-        return 13;
-    case IonImplantation:
-        return 15;
     case IsotropicEtching:
         return 10;
     case Pvd:

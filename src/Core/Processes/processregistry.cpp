@@ -1,9 +1,13 @@
 #include "processregistry.h"
 
 #include "cvdprocess.h"
+#include "dopingprocess.h"
+#include "ionimplantationprocess.h"
 #include "isotropicdepositionprocess.h"
 #include "photolithographyprocess.h"
+#include "randomwalkdopingprocess.h"
 #include "simplerieprocess.h"
+#include "sioxidationprocess.h"
 #include "siwetetchingprocess.h"
 
 #include <algorithm>
@@ -25,6 +29,10 @@ struct Descriptors {
         owned.push_back(std::make_unique<SiWetEtchingProcess>());
         owned.push_back(std::make_unique<CvdProcess>());
         owned.push_back(std::make_unique<SimpleRieProcess>());
+        owned.push_back(std::make_unique<DopingProcess>());
+        owned.push_back(std::make_unique<IonImplantationProcess>());
+        owned.push_back(std::make_unique<SiOxidationProcess>());
+        owned.push_back(std::make_unique<RandomWalkDopingProcess>());
         owned.push_back(std::make_unique<IsotropicDepositionProcess>());
 
         for (const auto &descriptor : owned)

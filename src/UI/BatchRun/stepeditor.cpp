@@ -8,16 +8,12 @@
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
-#include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
-#include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
 #include "UI/Operations/materiallist.h"
 #include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
-#include "UI/Operations/randomwalkdopingdialog.h"
-#include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
 #include "UI/ProcessDialogs/processdialogregistry.h"
 #include "Util/vector3d.h"
@@ -49,11 +45,6 @@ void setDouble(ProcessData &step, const char *name, double value)
 }
 
 void setInt(ProcessData &step, const char *name, int value) { step.setParameterValue(QLatin1String(name), value); }
-
-void setFloat(ProcessData &step, const char *name, double value)
-{
-    step.setParameterValue(QLatin1String(name), static_cast<float>(value));
-}
 
 // The values now come from the dialog's fields: the texts derived from them follow, and nothing
 // is left over from a number of the file that did not convert.
@@ -126,49 +117,6 @@ bool editPvd(QWidget *parent, ProcessData &step, bool adding)
         setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
         setInt(step, "DepositOn", static_cast<int>(d.side()));
     });
-}
-
-// ---- doping and oxidation ----
-
-bool editDoping(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::DopingOptionsDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::DopingOptionsDialog &d) {
-        setFloat(step, "Doping Depth", d.depth());
-        setUInt(step, "Doped Material_Id", d.material());
-    });
-}
-
-bool editIonImplantation(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::IonImplantationOptionsDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::IonImplantationOptionsDialog &d) {
-        setFloat(step, "Annealing Distance", d.annealingDistance());
-        setFloat(step, "Implantation Depth", d.depth());
-        setFloat(step, "Vertical Spread", d.spread());
-        setUInt(step, "Doped Material_Id", d.material());
-    });
-}
-
-// Both modes' values are kept, so switching the mode back later finds them again; the flags say
-// which one runs and which fields the list shows.
-bool editSiOxidation(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::SimpleOxidationOptionsDialog dialog(parent);
-    const bool wasByTime = step.getParameters().value(QStringLiteral("OxidationTimeSet")).toBool();
-    if (!editWith(dialog, step, adding, [&](const Operations::SimpleOxidationOptionsDialog &d) {
-            setDouble(step, "Micron Conversion", d.conversion());
-            setDouble(step, "Oxidation Thickness", d.thickness());
-            setDouble(step, "Oxidation Time", d.time());
-            setDouble(step, "Oxidation Temperature", d.temperature());
-            setDouble(step, "Oxidation Pressure", d.pressure());
-            step.setParameterValue(QStringLiteral("OxidationTimeSet"), d.byTime());
-            step.setParameterValue(QStringLiteral("OxidationThicknessSet"), !d.byTime());
-        }))
-        return false;
-    if (!adding && wasByTime != dialog.byTime())
-        applyDefaultVisibility(step);
-    return true;
 }
 
 // ---- images ----
@@ -314,24 +262,6 @@ bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
     return true;
 }
 
-// The step keeps the dialog's values in the dialog's units; the runner converts them as the
-// interactive operation does. A list carries no seed (cellforge-batch --seed gives one).
-bool editRandomWalkDoping(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::RandomWalkDopingDialog dialog(parent);
-    dialog.setSeedShown(false);
-    return editWith(dialog, step, adding, [&](const Operations::RandomWalkDopingDialog &d) {
-        const auto in = d.input();
-        setDouble(step, "Doping Time", in.dopingTimeMinutes);
-        setUInt(step, "Material_Id", in.material);
-        setDouble(step, "Diffusion Coefficient", in.diffusionCoefficientCm2PerS);
-        setDouble(step, "Cell Size", in.cellSizeMicrometres);
-        setDouble(step, "Time Step Duration", in.timeStepSeconds);
-        setDouble(step, "Surface Concentration", in.surfaceConcentrationPerCm3);
-        setDouble(step, "Doping Threshold", in.thresholdPercent);
-    });
-}
-
 // Steps without an option dialog of their own are edited in the generic form.
 bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 {
@@ -395,14 +325,6 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         return editAnisotropicDeposition(parent, step, adding);
     case AnisotropicEtching:
         return editAnisotropicEtching(parent, step, adding);
-    case Doping:
-        return editDoping(parent, step, adding);
-    case IonImplantation:
-        return editIonImplantation(parent, step, adding);
-    case SiOxidation:
-        return editSiOxidation(parent, step, adding);
-    case RandomWalkDoping:
-        return editRandomWalkDoping(parent, step, adding);
     default:
         return editWithForm(parent, step, adding);
     }

@@ -2,8 +2,12 @@
 
 #include "Core/Processes/isotropicdepositionprocess.h"
 #include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/dopingoptionsdialog.h"
+#include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/randomwalkdopingdialog.h"
+#include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 
 namespace Ui {
@@ -37,6 +41,10 @@ const Entry entries[] = {
     {ProcessType::SiWetEtching, &plain<Operations::BCAEtchingDialog>},
     {ProcessType::Cvd, &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
     {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
+    {ProcessType::Doping, &plain<Operations::DopingOptionsDialog>},
+    {ProcessType::IonImplantation, &plain<Operations::IonImplantationOptionsDialog>},
+    {ProcessType::SiOxidation, &plain<Operations::SimpleOxidationOptionsDialog>},
+    {ProcessType::RandomWalkDoping, &plain<Operations::RandomWalkDopingDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
 };

@@ -3,11 +3,9 @@
 #include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
-#include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/filmdeposition.h"
 #include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/maskimage.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
@@ -17,13 +15,15 @@
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
-#include "Core/Operations/simplesioxidationoperation.h"
 #include "Core/Processes/cvdprocess.h"
+#include "Core/Processes/dopingprocess.h"
+#include "Core/Processes/ionimplantationprocess.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/photolithographyprocess.h"
 #include "Core/Processes/processoperation.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/simplerieprocess.h"
+#include "Core/Processes/sioxidationprocess.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
@@ -79,16 +79,18 @@ template <class Op> inline Maker dialog(std::function<void(Op &)> answers)
 }
 
 /// The window's command `id` of a process, whose dialog gives `values` (under the list's parameter
-/// names) when accepted.
-inline Maker command(CommandId id, const QVariantMap &values)
+/// names), and the seed of a random step, when accepted.
+inline Maker command(CommandId id, const QVariantMap &values, std::optional<uint64_t> seed = std::nullopt)
 {
-    return [id, values](Core::Workspace &ws, bool accept) -> OperationPtr {
+    return [id, values, seed](Core::Workspace &ws, bool accept) -> OperationPtr {
         auto operation = Core::Processes::ProcessOperation::make(ws, id);
         auto observer = std::make_shared<CountingObserver>();
         Core::Processes::ProcessOperation *op = operation.get();
-        observer->onNotify = [op, values, accept] {
-            if (accept)
-                op->setParameters(values);
+        observer->onNotify = [op, values, seed, accept] {
+            if (!accept)
+                return;
+            op->setParameters(values);
+            op->setSeed(seed);
         };
         operation->setObserver(observer);
         return operation;
@@ -145,36 +147,23 @@ inline QMap<QString, Case> cases()
         },
         CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({Si, 3, SimpleReactiveIonEtching::fromTop}));
     // A depth of exactly one cell: reached only when the limit itself counts; one iteration long.
-    c["doping with N"] = op<DopingOperation>(
+    c["doping with N"] = process(
         "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
-        [](auto &op) {
-            op.setMaterial(NSi);
-            op.setDepth(1.0);
-        });
+        CommandId::Doping, values<Core::Processes::DopingProcess>({NSi, 1.0f}));
     c["doping with N"].stopBoundary = 2;
-    c["ion implantation"] = op<IonImplantationOperation>(
+    c["ion implantation"] = process(
         "Ion Implantation", 3, Undoable,
         [](TotalVolume &v, Control rc) { runWith(IonImplantation(v, PSi, 3.0f, 0.5f, 1.5f), rc); },
-        [](auto &op) {
-            op.setMaterial(PSi);
-            op.setDepth(3.0);
-            op.setSpread(0.5);
-            op.setAnnealingDistance(1.5);
-        });
+        CommandId::IonImplantation, values<Core::Processes::IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f}));
     c["ion implantation"].cancelText = "Ion Implantation: Operation Canceled!";
-    c["oxidation by time"] = op<SimpleSiOxidationOperation>(
+    c["oxidation by time"] = process(
         "Simple Si Oxidation", 26, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
             SimpleSiOxidation engine(v, 30.0);
             engine.setRunControl(rc);
             engine.runForTime(1.5, 1323.0, 0.8);
         },
-        [](auto &op) {
-            op.setConversion(30.0);
-            op.setTime(1.5);
-            op.setTemperature(1323.0);
-            op.setPressure(0.8);
-        });
+        CommandId::SiOxidation, values<Core::Processes::SiOxidationProcess>({true, 30.0, 0.0, 1.5, 1323.0, 0.8, {}}));
     c["moore deposition"] = op<MooreNeighborhoodDepositionOperation>(
         "Moore film deposition", 18, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(MooreNeighborhoodDeposition(v, Oxide, 2), rc); },

@@ -13,10 +13,10 @@
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
-#include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/spincoatingoperation.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 #include "Model/Automaton/particlecounts.h"
 #include "Model/Automaton/silattice.h"
 #include "Model/Persistence/documentarchive.h"
@@ -175,6 +175,14 @@ std::vector<HistoryStep> everyStep()
         return [c, which, id](History &h) { h.run(id, c.value(which).make, h.volume); };
     };
     auto on = [](uint32_t id, const Maker &make) { return [id, make](History &h) { h.run(id, make, h.volume); }; };
+    RandomWalkDopingInput walk;
+    walk.material = NSi;
+    walk.dopingTimeMinutes = 1.0;
+    walk.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
+    walk.cellSizeMicrometres = 1.0;
+    walk.timeStepSeconds = 10.0;
+    walk.surfaceConcentrationPerCm3 = 5e13;
+    walk.thresholdPercent = 50.0;
     // Columns x < 5 of the 10 x 6 columns.
     QBitArray half(60);
     for (int i = 0; i < 30; ++i)
@@ -182,22 +190,10 @@ std::vector<HistoryStep> everyStep()
     return {
         {"bca wet etch (lays the lattice)", engine("bca wet etch", 28)},
         {"cca wet etch (on that lattice)", engine("cca wet etch", 29)},
-        {"oxidation", on(26, dialog<SimpleSiOxidationOperation>([](auto &op) {
-                             op.setConversion(1.0);
-                             op.setThickness(1.0);
-                         }))},
-        {"random walk doping", on(36, dialog<RandomWalkDopingOperation>([](auto &op) {
-                                      RandomWalkDopingInput in;
-                                      in.material = NSi;
-                                      in.dopingTimeMinutes = 1.0;
-                                      in.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
-                                      in.cellSizeMicrometres = 1.0;
-                                      in.timeStepSeconds = 10.0;
-                                      in.surfaceConcentrationPerCm3 = 5e13;
-                                      in.thresholdPercent = 50.0;
-                                      op.setInput(in);
-                                      op.setSeed(3);
-                                  }))},
+        {"oxidation", on(26, command(CommandId::SiOxidation, values<Core::Processes::SiOxidationProcess>(
+                                                                  {false, 1.0, 1.0, 0.0, 1273.0, 1.0, {}})))},
+        {"random walk doping",
+         on(36, command(CommandId::RandomWalkDoping, values<Core::Processes::RandomWalkDopingProcess>(walk), 3))},
         {"doping", engine("doping with N", 17)},
         {"ion implantation", engine("ion implantation", 3)},
         {"simple rie", on(30, command(CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({PSi, 2, 1})))},

@@ -2,7 +2,10 @@
 // list's line running the same way.
 #include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
+#include "Core/Operations/randomstream.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
+#include "Model/Automaton/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 
@@ -23,28 +26,46 @@ struct Road {
     uint32_t lastOperation = 0;
     bool latticeOutOfDate = false;
     std::vector<uint32_t> cells;
+    /// The particle counters of every field, one after the other.
+    std::vector<uint32_t> counters;
 };
 
-/// The window's command `id` with its dialog's `values`, on a fresh volume whose lattice is marked up to date.
-Road throughTheWindow(CommandId id, const QVariantMap &values, QStringList *console = nullptr)
+std::vector<uint32_t> counters(const TotalVolume &volume)
+{
+    using Model::Automaton::ParticleCounts;
+    std::vector<uint32_t> all;
+    for (const QString &name : volume.fieldNames()) {
+        if (const auto counts = ParticleCounts::of(volume, name))
+            all.insert(all.end(), counts->data(), counts->data() + counts->cellCount() * ParticleCounts::slotsPerCell);
+    }
+    return all;
+}
+
+/// The window's command `id` with its dialog's `values` (and `seed`), on a fresh volume whose
+/// lattice is marked up to date.
+Road throughTheWindow(CommandId id, const QVariantMap &values, QStringList *console = nullptr,
+                      std::optional<uint64_t> seed = std::nullopt)
 {
     Core::Workspace ws;
     auto volume = freshVolume();
     ws.document().addObject(volume);
     ws.setLatticeOutOfDate(volume->id(), false);
     auto factory = std::make_shared<TestFactory>();
-    factory->makers[operationId] = [&ws, id, values] { return command(id, values)(ws, true); };
+    factory->makers[operationId] = [&ws, id, values, seed] { return command(id, values, seed)(ws, true); };
     ws.setOperationFactory(factory);
     auto log = std::make_shared<ConsoleLog>(ws);
     ws.console().addObserver(log);
     ws.startOperation(operationId);
     if (console)
         *console = log->lines;
-    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume)};
+    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume),
+            counters(*volume)};
 }
 
-/// A list's step of the process with `values`, run on a fresh volume whose lattice is marked up to date.
-Road throughAList(ProcessType type, const QVariantMap &values)
+/// A list's step of the process with `values`, run (with the list's `seed`) on a fresh volume whose
+/// lattice is marked up to date; `detail` gets its report's detail.
+Road throughAList(ProcessType type, const QVariantMap &values, QString *detail = nullptr,
+                  std::optional<uint64_t> seed = std::nullopt)
 {
     Core::Workspace ws(Core::UndoFiles::Storage::None);
     auto volume = freshVolume();
@@ -54,10 +75,15 @@ Road throughAList(ProcessType type, const QVariantMap &values)
     const ProcessDescriptor *process = ProcessRegistry::descriptor(type);
     process->applyValues(step, values);
     process->completeDerivedParameters(step);
-    const auto summary = Core::BatchRun::BatchRunner(ws, volume).run({step});
+    Core::BatchRun::BatchRunner runner(ws, volume);
+    runner.setSeed(seed);
+    if (detail)
+        runner.setStepObserver([detail](const Core::BatchRun::StepRecord &record) { *detail = record.detail; });
+    const auto summary = runner.run({step});
     if (!summary.succeeded())
         return Road();
-    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume)};
+    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume),
+            counters(*volume)};
 }
 
 } // namespace
@@ -135,6 +161,19 @@ private slots:
         const auto lithography = values<PhotolithographyProcess>({Resist, {{half, 10, 6}, "top.png"}, {}, false});
         row("photolithography", CommandId::Photolithography, lithography, ProcessType::Photolithography, lithography,
             20, true, true);
+        // Doping and implantation mark the lattice only for a film of silicon, on both roads.
+        const auto doping = values<DopingProcess>({NSi, 2.0f});
+        row("doping with N", CommandId::Doping, doping, ProcessType::Doping, doping, 17, false, false);
+        const auto siliconDoping = values<DopingProcess>({Si, 1.5f});
+        row("doping with Si", CommandId::Doping, siliconDoping, ProcessType::Doping, siliconDoping, 17, true, true);
+        const auto implantation = values<IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f});
+        row("ion implantation of P", CommandId::IonImplantation, implantation, ProcessType::IonImplantation,
+            implantation, 3, false, false);
+        const auto byTime = values<SiOxidationProcess>({true, 30.0, 0.0, 1.5, 1323.0, 0.8, {}});
+        row("oxidation for a time", CommandId::SiOxidation, byTime, ProcessType::SiOxidation, byTime, 26, true, true);
+        const auto toThickness = values<SiOxidationProcess>({false, 20.0, 0.1, 0.0, 1273.0, 1.0, {}});
+        row("oxidation to a thickness", CommandId::SiOxidation, toThickness, ProcessType::SiOxidation, toThickness, 26,
+            true, true);
     }
     void bothRoadsGiveTheSameStep()
     {
@@ -169,6 +208,95 @@ private slots:
                  QStringLiteral("Isotropic Deposition: invalid: \"Film Thickness\" of -1 is out of range: it must be "
                                 "from 0 to 3.40282e+38 units"));
         QCOMPARE(console.last(), QStringLiteral("Isotropic Deposition: Operation canceled."));
+    }
+
+    // A walk seeded alike draws alike on both roads: a list's step draws from the stream its
+    // position gives (the list's seed mixed with the step's index), the window from the dialog's.
+    void theRandomWalkDrawsAlikeOnBothRoadsForOneSeed()
+    {
+        Core::Operations::RandomWalkDopingInput walk;
+        walk.material = PSi;
+        walk.dopingTimeMinutes = 1.0;
+        walk.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
+        walk.cellSizeMicrometres = 1.0;
+        walk.timeStepSeconds = 10.0;
+        walk.surfaceConcentrationPerCm3 = 5e13; // 50 particles per cell at the surface
+        walk.thresholdPercent = 20.0;
+        const auto dialog = values<Core::Processes::RandomWalkDopingProcess>(walk);
+        const uint64_t listSeed = 7;
+        const uint64_t stepSeed = Core::Operations::RandomStream::mix(listSeed);
+        const Road window = throughTheWindow(CommandId::RandomWalkDoping, dialog, nullptr, stepSeed);
+        const Road list = throughAList(ProcessType::RandomWalkDoping, dialog, nullptr, listSeed);
+        QVERIFY(window.cells != cellStates(*freshVolume()));
+        QVERIFY(!window.counters.empty());
+        QVERIFY(window.cells == list.cells);
+        QVERIFY(window.counters == list.counters);
+        QCOMPARE(window.lastOperation, 36u);
+        QCOMPARE(list.lastOperation, 36u);
+        QVERIFY(window.latticeOutOfDate && list.latticeOutOfDate);
+        // The counters follow the seed: another one draws otherwise.
+        QVERIFY(throughTheWindow(CommandId::RandomWalkDoping, dialog, nullptr, stepSeed + 1).counters !=
+                window.counters);
+    }
+
+    // A step that finds nothing to change: a list's step succeeds, says why and is not recorded;
+    // the window refuses the step with the same words (no material) or tells the thickness and
+    // records it (an oxide of no thickness), as each road always has.
+    void aStepWithNothingToChange_data()
+    {
+        using namespace Core::Processes;
+        QTest::addColumn<uint>("command");
+        QTest::addColumn<QVariantMap>("values");
+        QTest::addColumn<int>("emptied"); // the catalogue process left without materials, or -1
+        QTest::addColumn<QStringList>("windowSays");
+        QTest::addColumn<uint>("windowRecords");
+        QTest::addColumn<QString>("listSays");
+        const QString none = QStringLiteral("No material can be %1: the process \"%2\" has no compatible materials "
+                                            "(Materials > Manage Compatible Materials).");
+        const auto row = [](const char *name, CommandId id, const QVariantMap &values, int emptied,
+                            const QStringList &window, uint records, const QString &list) {
+            QTest::newRow(name) << uint(id) << values << emptied << window << records << list;
+        };
+        const QString doped = none.arg("doped", "Simple Doping");
+        row("doping, nothing dopable", CommandId::Doping, values<DopingProcess>({NSi, 2.0f}), 13,
+            {"Doping: " + doped, "Doping: Operation canceled."}, 0, doped);
+        const QString implanted = none.arg("implanted", "Simple Doping");
+        row("implantation, nothing dopable", CommandId::IonImplantation,
+            values<IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f}), 13,
+            {"Ion Implantation: " + implanted, "Ion Implantation: Operation Canceled!"}, 0, implanted);
+        const QString oxidized = none.arg("oxidized", "Simple Si Oxidation");
+        row("oxidation, nothing oxidizable", CommandId::SiOxidation,
+            values<SiOxidationProcess>({false, 20.0, 0.1, 0.0, 1273.0, 1.0, {}}), 12,
+            {"Simple Si Oxidation: " + oxidized, "Simple Si Oxidation: Operation canceled."}, 0, oxidized);
+        row("oxidation of no thickness", CommandId::SiOxidation,
+            values<SiOxidationProcess>({false, 20.0, 0.0, 0.0, 1273.0, 1.0, {}}), -1,
+            {"Simple Si Oxidation: The oxide thickness is 0 cell units; nothing was oxidized.",
+             "Simple Si Oxidation: Operation finished."},
+            26, "the oxide thickness is 0 cell units; nothing was oxidized");
+    }
+    void aStepWithNothingToChange()
+    {
+        QFETCH(uint, command);
+        QFETCH(QVariantMap, values);
+        QFETCH(int, emptied);
+        QFETCH(QStringList, windowSays);
+        QFETCH(uint, windowRecords);
+        QFETCH(QString, listSays);
+        std::optional<EngineTest::CompatibleMaterials> none;
+        if (emptied >= 0)
+            none.emplace(uint32_t(emptied), QList<uint32_t>());
+        const ProcessDescriptor *process = ProcessRegistry::forCommand(CommandId(command));
+        QStringList console;
+        const Road window = throughTheWindow(CommandId(command), values, &console);
+        QString detail;
+        const Road list = throughAList(process->type(), values, &detail);
+        const auto fresh = cellStates(*freshVolume());
+        QVERIFY(window.cells == fresh);
+        QVERIFY(list.cells == fresh);
+        QCOMPARE(console.mid(console.size() - 2), windowSays);
+        QCOMPARE(window.lastOperation, windowRecords);
+        QCOMPARE(detail, listSays);
+        QCOMPARE(list.lastOperation, 0u);
     }
 };
 
