@@ -41,10 +41,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
-    case Planarization:
-        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always}
-          << ParameterDefinition{QStringLiteral("Minimum Height"), K::UInt, S::Always};
-        break;
     case Electroplating:
         s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Conducting Material"));
@@ -53,26 +49,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
     case Doping:
         s << ParameterDefinition{QStringLiteral("Doping Depth"), K::Float, S::Always};
         addMaterial(s, QStringLiteral("Doped Material"), S::Always);
-        break;
-    case SpinCoating:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always};
-        break;
-    case SaveImage:
-        s << ParameterDefinition{QStringLiteral("Filename"), K::String, S::Always};
-        break;
-    case CreateSubstrate:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Lower Left Front Corner"), K::Vector3D, S::Always};
-        for (const char *axis : {"X", "Y", "Z"})
-            s << ParameterDefinition{QStringLiteral("Volume Size ") + QLatin1String(axis), K::UInt, S::Always};
-        s << ParameterDefinition{QStringLiteral("SphericalSubstrate"), K::Bool, S::Never};
-        for (const char *axis : {"X", "Y", "Z"}) {
-            s << ParameterDefinition{QStringLiteral("Substrate Size ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterDefinition{QStringLiteral("Substrate Delta ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterDefinition{QStringLiteral("Substrate Center ") + QLatin1String(axis), K::UInt, S::WhenSphere};
-        }
-        s << ParameterDefinition{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
         break;
     case Pvd:
         s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
@@ -127,12 +103,12 @@ const char *legacyName(int type)
                                         "Moore etching",
                                         "",
                                         "Isotropic etching",
-                                        "Planarization",
+                                        "",
                                         "Electroplating",
                                         "Doping",
-                                        "Spin Coating",
-                                        "Save Image",
-                                        "Create Substrate",
+                                        "",
+                                        "",
+                                        "",
                                         "PVD",
                                         "",
                                         "Ion Implantation",
@@ -153,12 +129,12 @@ const char *legacyChoiceName(int type)
                                         "Moore Etching",
                                         "",
                                         "Isotropic Etching",
-                                        "Planarization",
+                                        "",
                                         "Electroplating",
                                         "Doping",
-                                        "Pour Material",
-                                        "Save Image",
-                                        "Create Substrate",
+                                        "",
+                                        "",
+                                        "",
                                         "PVD",
                                         "",
                                         "Ion Implantation",

@@ -1,10 +1,14 @@
 #include "processregistry.h"
 
+#include "createsubstrateprocess.h"
 #include "cvdprocess.h"
 #include "isotropicdepositionprocess.h"
 #include "photolithographyprocess.h"
+#include "planarizationprocess.h"
+#include "saveimageprocess.h"
 #include "simplerieprocess.h"
 #include "siwetetchingprocess.h"
+#include "spincoatingprocess.h"
 
 #include <algorithm>
 #include <memory>
@@ -26,6 +30,10 @@ struct Descriptors {
         owned.push_back(std::make_unique<CvdProcess>());
         owned.push_back(std::make_unique<SimpleRieProcess>());
         owned.push_back(std::make_unique<IsotropicDepositionProcess>());
+        owned.push_back(std::make_unique<PlanarizationProcess>());
+        owned.push_back(std::make_unique<SpinCoatingProcess>());
+        owned.push_back(std::make_unique<SaveImageProcess>());
+        owned.push_back(std::make_unique<CreateSubstrateProcess>());
 
         for (const auto &descriptor : owned)
             all.push_back(descriptor.get());

@@ -2,9 +2,13 @@
 
 #include "Core/Processes/isotropicdepositionprocess.h"
 #include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
+#include "UI/Operations/saveimagedialog.h"
 #include "UI/Operations/simpleriedialog.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
 
 namespace Ui {
 
@@ -39,6 +43,10 @@ const Entry entries[] = {
     {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::Planarization, &plain<Operations::PlanarizationOptionsDialog>},
+    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingOptionsDialog>},
+    {ProcessType::SaveImage, &plain<Operations::SaveImageDialog>},
+    {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
 };
 
 const Entry *entry(ProcessType type)

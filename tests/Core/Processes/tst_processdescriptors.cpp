@@ -2,7 +2,9 @@
 // list's line running the same way.
 #include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
+#include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
+#include "Core/Processes/spincoatingprocess.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 
@@ -135,6 +137,11 @@ private slots:
         const auto lithography = values<PhotolithographyProcess>({Resist, {{half, 10, 6}, "top.png"}, {}, false});
         row("photolithography", CommandId::Photolithography, lithography, ProcessType::Photolithography, lithography,
             20, true, true);
+        const auto planarization = values<PlanarizationProcess>({8, 1});
+        row("planarization", CommandId::Planarization, planarization, ProcessType::Planarization, planarization, 22,
+            true, true);
+        const auto pour = values<SpinCoatingProcess>({12, Resist});
+        row("pour material", CommandId::SpinCoating, pour, ProcessType::SpinCoating, pour, 23, false, false);
     }
     void bothRoadsGiveTheSameStep()
     {
@@ -169,6 +176,38 @@ private slots:
                  QStringLiteral("Isotropic Deposition: invalid: \"Film Thickness\" of -1 is out of range: it must be "
                                 "from 0 to 3.40282e+38 units"));
         QCOMPARE(console.last(), QStringLiteral("Isotropic Deposition: Operation canceled."));
+    }
+
+    // The window's Create Substrate builds from its dialog's values the volume that a list's step
+    // with those values makes; only the fields of the chosen shape count.
+    void theDialogsSubstrateIsTheListsSubstrate()
+    {
+        using namespace Core::Processes;
+        const CreateSubstrateProcess &process = ProcessRegistry::get<CreateSubstrateProcess>();
+        CreateSubstrateParameters ball;
+        ball.material = Si;
+        ball.corner = Util::Vector3D(1.5, -2, 7);
+        ball.volumeSize = {9, 7, 5};
+        ball.spherical = true;
+        ball.substrateSize = {1, 1, 1};
+        ball.substrateCenter = {4, 3, 2};
+        ball.radius = 2;
+        const QVariantMap dialog = process.values(ball);
+        const auto builder = process.builder(dialog);
+        QVERIFY(builder);
+        const auto fromTheWindow = builder->buildVolume();
+
+        Core::Workspace ws(Core::UndoFiles::Storage::None);
+        Ui::ProcessData step{int(ProcessType::CreateSubstrate)};
+        process.applyValues(step, dialog);
+        Core::BatchRun::BatchRunner runner(ws, nullptr);
+        QVERIFY(runner.run({step}).succeeded());
+        QVERIFY(runner.target());
+        QCOMPARE(runner.target()->position(), fromTheWindow->position());
+        const auto cells = cellStates(*runner.target());
+        QVERIFY(cells == cellStates(*fromTheWindow));
+        // Whole-cell offsets within 2 of the centre: 1 + 6 (at 1) + 12 (at 1.41) + 8 (at 1.73) + 6 (at 2).
+        QCOMPARE(int(std::count(cells.begin(), cells.end(), Si)), 33);
     }
 };
 
