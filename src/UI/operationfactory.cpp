@@ -17,13 +17,11 @@
 #include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/opendocumentoperation.h"
-#include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
-#include "Core/Operations/spincoatingoperation.h"
 #include "Core/Processes/processoperation.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
@@ -44,10 +42,8 @@
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
-#include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
-#include "UI/Observers/spincoatingobserver.h"
 #include "UI/ProcessDialogs/processdialogobserver.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
@@ -183,10 +179,8 @@ const std::vector<P> &entries()
         {C::MooreEtching, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
          &plain<MooreNeighborhoodEtchingOperation>, &dialog<MooreEtchingObserver>},
         processRow(C::Photolithography, "actionPhotolithography"),
-        {C::Planarization, "PlanarizationOperation", "Planarization", 22, "actionPlanarization",
-         &plain<PlanarizationOperation>, &dialog<PlanarizationObserver>},
-        {C::SpinCoating, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", &plain<SpinCoatingOperation>,
-         &dialog<SpinCoatingObserver>},
+        processRow(C::Planarization, "actionPlanarization"),
+        processRow(C::SpinCoating, "actionSpin_Coating"),
         // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
         {C::SelectVolumes, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run",
          &plain<SelectVolumesOperation>, nullptr, true},

@@ -41,34 +41,11 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Material"));
         break;
-    case Planarization:
-        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always}
-          << ParameterDefinition{QStringLiteral("Minimum Height"), K::UInt, S::Always};
-        break;
     case Electroplating:
         s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
         addMaterial(s, QStringLiteral("Conducting Material"));
         addMaterial(s, QStringLiteral("Deposited Material"));
         break;
-    case SpinCoating:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always};
-        break;
-    case SaveImage:
-        s << ParameterDefinition{QStringLiteral("Filename"), K::String, S::Always};
-        break;
-    case CreateSubstrate:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Lower Left Front Corner"), K::Vector3D, S::Always};
-        for (const char *axis : {"X", "Y", "Z"})
-            s << ParameterDefinition{QStringLiteral("Volume Size ") + QLatin1String(axis), K::UInt, S::Always};
-        s << ParameterDefinition{QStringLiteral("SphericalSubstrate"), K::Bool, S::Never};
-        for (const char *axis : {"X", "Y", "Z"}) {
-            s << ParameterDefinition{QStringLiteral("Substrate Size ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterDefinition{QStringLiteral("Substrate Delta ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterDefinition{QStringLiteral("Substrate Center ") + QLatin1String(axis), K::UInt, S::WhenSphere};
-        }
-        s << ParameterDefinition{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
         break;
     case Pvd:
         s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
@@ -102,12 +79,12 @@ const char *legacyName(int type)
                                         "Moore etching",
                                         "",
                                         "Isotropic etching",
-                                        "Planarization",
+                                        "",
                                         "Electroplating",
                                         "",
-                                        "Spin Coating",
-                                        "Save Image",
-                                        "Create Substrate",
+                                        "",
+                                        "",
+                                        "",
                                         "PVD",
                                         "",
                                         "",
@@ -128,12 +105,12 @@ const char *legacyChoiceName(int type)
                                         "Moore Etching",
                                         "",
                                         "Isotropic Etching",
-                                        "Planarization",
+                                        "",
                                         "Electroplating",
                                         "",
-                                        "Pour Material",
-                                        "Save Image",
-                                        "Create Substrate",
+                                        "",
+                                        "",
+                                        "",
                                         "PVD",
                                         "",
                                         "",

@@ -1,14 +1,18 @@
 #include "processregistry.h"
 
+#include "createsubstrateprocess.h"
 #include "cvdprocess.h"
 #include "dopingprocess.h"
 #include "ionimplantationprocess.h"
 #include "isotropicdepositionprocess.h"
 #include "photolithographyprocess.h"
 #include "randomwalkdopingprocess.h"
+#include "planarizationprocess.h"
+#include "saveimageprocess.h"
 #include "simplerieprocess.h"
 #include "sioxidationprocess.h"
 #include "siwetetchingprocess.h"
+#include "spincoatingprocess.h"
 
 #include <algorithm>
 #include <memory>
@@ -34,6 +38,10 @@ struct Descriptors {
         owned.push_back(std::make_unique<SiOxidationProcess>());
         owned.push_back(std::make_unique<RandomWalkDopingProcess>());
         owned.push_back(std::make_unique<IsotropicDepositionProcess>());
+        owned.push_back(std::make_unique<PlanarizationProcess>());
+        owned.push_back(std::make_unique<SpinCoatingProcess>());
+        owned.push_back(std::make_unique<SaveImageProcess>());
+        owned.push_back(std::make_unique<CreateSubstrateProcess>());
 
         for (const auto &descriptor : owned)
             all.push_back(descriptor.get());

@@ -1,31 +1,19 @@
 #include "stepeditor.h"
 
-#include "Core/BatchRun/imagefolder.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
-#include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
-#include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
 #include "UI/Operations/materiallist.h"
 #include "UI/Operations/mooreoptionsdialog.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
 #include "UI/ProcessDialogs/processdialogregistry.h"
-#include "Util/vector3d.h"
 #include "stepoptionsdialog.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QDoubleSpinBox>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QMessageBox>
 #include <QSpinBox>
 
 namespace Ui {
@@ -119,73 +107,12 @@ bool editPvd(QWidget *parent, ProcessData &step, bool adding)
     });
 }
 
-// ---- images ----
-
-// The file chooser of the window's "Save Image", for the image that the step saves. In the images
-// folder, the step keeps the file's name there.
-bool editSaveImage(QWidget *parent, ProcessData &step, bool adding, const QString &imagesFolder)
-{
-    QFileDialog dialog(parent, QStringLiteral("Save Screen Image"), imagesFolder,
-                       QStringLiteral("Images (*.png *.xpm *.jpg)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    // The image is written when the list runs, maybe many times; choosing it replaces nothing yet.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    const QString current = step.getParameters().value(QStringLiteral("Filename")).toString();
-    if (!current.isEmpty())
-        dialog.selectFile(imagesFolder.isEmpty() ? current : QDir(imagesFolder).absoluteFilePath(current));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    QString name = dialog.selectedFiles().first();
-    if (!imagesFolder.isEmpty()) {
-        const QFileInfo chosen(name);
-        const QString folder = QFileInfo(chosen.absolutePath()).canonicalFilePath();
-        name = QDir(QFileInfo(imagesFolder).canonicalFilePath())
-                   .relativeFilePath(QDir(folder).filePath(chosen.fileName()));
-        QString reason;
-        if (folder.isEmpty() || Core::BatchRun::ImageFolder(imagesFolder).resolve(name, &reason).isEmpty()) {
-            QMessageBox::warning(parent, QStringLiteral("Save Image"),
-                                 QStringLiteral("A list saves its images in the images folder \"%1\": choose a file "
-                                                "there.")
-                                     .arg(imagesFolder));
-            return false;
-        }
-    }
-    step.setParameterValue(QStringLiteral("Filename"), name);
-    finishStep(step, adding);
-    return true;
-}
-
 // ---- layer processes and the substrate ----
-
-bool editPlanarization(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::PlanarizationOptionsDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::PlanarizationOptionsDialog &d) {
-        setUInt(step, "Maximum Height", d.maximumHeight());
-        setUInt(step, "Minimum Height", d.minimumHeight());
-    });
-}
 
 void selectMaterial(QComboBox *combo, const QVariant &id)
 {
     if (id.isValid())
         Operations::MaterialList::select(combo, id.toUInt());
-}
-
-bool editSpinCoating(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::SpinCoatingOptionsDialog dialog(parent);
-    selectMaterial(dialog.materialComboBox(), step.getParameters().value(QStringLiteral("Material_Id")));
-    if (step.hasParameter(QStringLiteral("Maximum Height")))
-        dialog.heightSpinBox()->setValue(
-            static_cast<int>(step.getProcessParameter(QStringLiteral("Maximum Height")).toUInt()));
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    setUInt(step, "Material_Id", dialog.material());
-    setUInt(step, "Maximum Height", dialog.depositionHeight());
-    finishStep(step, adding);
-    return true;
 }
 
 bool editMoore(QWidget *parent, ProcessData &step, bool adding)
@@ -201,63 +128,6 @@ bool editMoore(QWidget *parent, ProcessData &step, bool adding)
         return false;
     setUInt(step, "Material_Id", dialog.material());
     setUInt(step, key, dialog.value());
-    finishStep(step, adding);
-    return true;
-}
-
-bool editCreateSubstrate(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::CreateSubstrateDialog dialog(parent);
-    dialog.setMaterials(Model::Materials::MaterialFactory::instance()->getMaterials());
-    const auto parameters = step.getParameters();
-    auto fill = [&](const char *widget, const char *key) {
-        if (parameters.contains(QLatin1String(key)))
-            if (auto *box = dialog.findChild<QSpinBox *>(QLatin1String(widget)))
-                box->setValue(static_cast<int>(parameters.value(QLatin1String(key)).toUInt()));
-    };
-    // Volume sizes first: they reset the substrate limits.
-    fill("sbxTotalWidth", "Volume Size X");
-    fill("sbxTotalLength", "Volume Size Y");
-    fill("sbxTotalHeight", "Volume Size Z");
-    fill("sbxSubsWidth", "Substrate Size X");
-    fill("sbxSubsLength", "Substrate Size Y");
-    fill("sbxSubsHeight", "Substrate Size Z");
-    fill("sbxSubsX", "Substrate Delta X");
-    fill("sbxSubsY", "Substrate Delta Y");
-    fill("sbxSubsZ", "Substrate Delta Z");
-    fill("sbxSubsCenterX", "Substrate Center X");
-    fill("sbxSubsCenterY", "Substrate Center Y");
-    fill("sbxSubsCenterZ", "Substrate Center Z");
-    fill("sbxSubsRadius", "Substrate Radius");
-    if (auto *sphere = dialog.findChild<QCheckBox *>(QStringLiteral("cbxSubsSphere")))
-        sphere->setChecked(parameters.value(QStringLiteral("SphericalSubstrate")).toBool());
-    if (auto *film = dialog.findChild<QComboBox *>(QStringLiteral("cbxFilm")))
-        selectMaterial(film, parameters.value(QStringLiteral("Material_Id")));
-    const auto corner = Util::Vector3D::fromVariant(parameters.value(QStringLiteral("Lower Left Front Corner")));
-    const char *axes[] = {"dblVolumeX", "dblVolumeY", "dblVolumeZ"};
-    const double values[] = {corner.x, corner.y, corner.z};
-    for (int i = 0; i < 3; ++i)
-        if (auto *box = dialog.findChild<QDoubleSpinBox *>(QLatin1String(axes[i])))
-            box->setValue(values[i]);
-
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    setUInt(step, "Material_Id", dialog.material());
-    step.setParameterValue(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(dialog.position()));
-    setUInt(step, "Volume Size X", dialog.totalWidth());
-    setUInt(step, "Volume Size Y", dialog.totalLength());
-    setUInt(step, "Volume Size Z", dialog.totalHeight());
-    step.setParameterValue(QStringLiteral("SphericalSubstrate"), dialog.isSpherical());
-    setUInt(step, "Substrate Size X", dialog.substrateWidth());
-    setUInt(step, "Substrate Size Y", dialog.substrateLength());
-    setUInt(step, "Substrate Size Z", dialog.substrateHeight());
-    setUInt(step, "Substrate Delta X", dialog.offsetX());
-    setUInt(step, "Substrate Delta Y", dialog.offsetY());
-    setUInt(step, "Substrate Delta Z", dialog.offsetZ());
-    setUInt(step, "Substrate Center X", dialog.centreX());
-    setUInt(step, "Substrate Center Y", dialog.centreY());
-    setUInt(step, "Substrate Center Z", dialog.centreZ());
-    setUInt(step, "Substrate Radius", dialog.radius());
     finishStep(step, adding);
     return true;
 }
@@ -300,6 +170,7 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
             context.columnsY = columnsY;
             context.listStep = true;
             context.listFolder = listFolder;
+            context.imagesFolder = imagesFolder;
             return editWithProcessDialog(*dialog, *process, step, adding, context);
         }
     }
@@ -309,16 +180,8 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         return editMoore(parent, step, adding);
     case IsotropicEtching:
         return editIsotropicEtching(parent, step, adding);
-    case Planarization:
-        return editPlanarization(parent, step, adding);
     case Electroplating:
         return editElectroplating(parent, step, adding);
-    case SpinCoating:
-        return editSpinCoating(parent, step, adding);
-    case SaveImage:
-        return editSaveImage(parent, step, adding, imagesFolder);
-    case CreateSubstrate:
-        return editCreateSubstrate(parent, step, adding);
     case Pvd:
         return editPvd(parent, step, adding);
     case AnisotropicDeposition:

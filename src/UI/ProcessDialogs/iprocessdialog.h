@@ -30,6 +30,8 @@ struct ProcessDialogContext {
     bool listStep = false;
     /// The folder of the list's file; layouts inside it are named in the step.
     QString listFolder;
+    /// Where a list's images are saved; a "Save Image" step names its file there. Empty: anywhere.
+    QString imagesFolder;
 };
 
 /// The options dialog of a process, as the window's generic observer and the list editor use it:

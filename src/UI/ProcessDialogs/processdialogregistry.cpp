@@ -8,7 +8,11 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
+#include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
+#include "UI/Operations/saveimagedialog.h"
 #include "UI/Operations/simpleriedialog.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
 
 namespace Ui {
 
@@ -47,6 +51,10 @@ const Entry entries[] = {
     {ProcessType::RandomWalkDoping, &plain<Operations::RandomWalkDopingDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::Planarization, &plain<Operations::PlanarizationOptionsDialog>},
+    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingOptionsDialog>},
+    {ProcessType::SaveImage, &plain<Operations::SaveImageDialog>},
+    {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
 };
 
 const Entry *entry(ProcessType type)

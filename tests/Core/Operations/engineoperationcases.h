@@ -11,7 +11,6 @@
 #include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
-#include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
@@ -20,6 +19,7 @@
 #include "Core/Processes/ionimplantationprocess.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/photolithographyprocess.h"
+#include "Core/Processes/planarizationprocess.h"
 #include "Core/Processes/processoperation.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/simplerieprocess.h"
@@ -171,13 +171,10 @@ inline QMap<QString, Case> cases()
             op.setMaterial(Oxide);
             op.setLayerCount(2);
         });
-    c["planarization"] = op<PlanarizationOperation>(
+    c["planarization"] = process(
         "Planarization", 22, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); },
-        [](auto &op) {
-            op.setMaximumHeight(8);
-            op.setMinimumHeight(1);
-        });
+        [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); }, CommandId::Planarization,
+        values<Core::Processes::PlanarizationProcess>({8, 1}));
     c["planarization"].cancelText = "Planarization: Operation canceled!";
     c["photolithography"] = process(
         "Photolithography", 20, Undoable | MarksLattice,

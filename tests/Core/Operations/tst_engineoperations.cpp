@@ -15,8 +15,8 @@
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/simplephysicalvapordepositionoperation.h"
-#include "Core/Operations/spincoatingoperation.h"
 #include "Core/Processes/randomwalkdopingprocess.h"
+#include "Core/Processes/spincoatingprocess.h"
 #include "Model/Automaton/particlecounts.h"
 #include "Model/Automaton/silattice.h"
 #include "Model/Persistence/documentarchive.h"
@@ -230,10 +230,8 @@ std::vector<HistoryStep> everyStep()
                                  op.setMaterial(Oxide);
                                  op.setLayerCount(1);
                              }))},
-        {"pour material", on(23, dialog<SpinCoatingOperation>([](auto &op) {
-                                 op.setMaterial(Resist);
-                                 op.setDepositionHeight(22);
-                             }))},
+        {"pour material",
+         on(23, command(CommandId::SpinCoating, values<Core::Processes::SpinCoatingProcess>({22, Resist})))},
         {"photolithography",
          on(20, command(CommandId::Photolithography,
                         values<Core::Processes::PhotolithographyProcess>({Resist, {{half, 10, 6}, ""}, {}, false})))},
@@ -243,7 +241,7 @@ std::vector<HistoryStep> everyStep()
         {"create substrate",
          [](History &h) {
              h.run(2, dialog<CreateSubstrateOperation>([](auto &op) {
-                       op.setBoxSubstrate(Si, 10, 6, 8, Util::Vector3D(0, 20, 0), 0, 0, 0, 10, 6, 3);
+                       op.setSubstrate(SubstrateBuilder(Si, 10, 6, 8, Util::Vector3D(0, 20, 0), 0, 0, 0, 10, 6, 3));
                    }),
                    nullptr);
          }},

@@ -3,8 +3,10 @@
 #include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/Operations/randomstream.h"
+#include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
+#include "Core/Processes/spincoatingprocess.h"
 #include "Model/Automaton/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
@@ -174,6 +176,11 @@ private slots:
         const auto toThickness = values<SiOxidationProcess>({false, 20.0, 0.1, 0.0, 1273.0, 1.0, {}});
         row("oxidation to a thickness", CommandId::SiOxidation, toThickness, ProcessType::SiOxidation, toThickness, 26,
             true, true);
+        const auto planarization = values<PlanarizationProcess>({8, 1});
+        row("planarization", CommandId::Planarization, planarization, ProcessType::Planarization, planarization, 22,
+            true, true);
+        const auto pour = values<SpinCoatingProcess>({12, Resist});
+        row("pour material", CommandId::SpinCoating, pour, ProcessType::SpinCoating, pour, 23, false, false);
     }
     void bothRoadsGiveTheSameStep()
     {
@@ -297,6 +304,33 @@ private slots:
         QCOMPARE(window.lastOperation, windowRecords);
         QCOMPARE(detail, listSays);
         QCOMPARE(list.lastOperation, 0u);
+    // The window's Create Substrate builds from its dialog's values the volume that a list's step
+    // with those values makes; only the fields of the chosen shape count.
+    void theDialogsSubstrateIsTheListsSubstrate()
+        const CreateSubstrateProcess &process = ProcessRegistry::get<CreateSubstrateProcess>();
+        CreateSubstrateParameters ball;
+        ball.material = Si;
+        ball.corner = Util::Vector3D(1.5, -2, 7);
+        ball.volumeSize = {9, 7, 5};
+        ball.spherical = true;
+        ball.substrateSize = {1, 1, 1};
+        ball.substrateCenter = {4, 3, 2};
+        ball.radius = 2;
+        const QVariantMap dialog = process.values(ball);
+        const auto builder = process.builder(dialog);
+        QVERIFY(builder);
+        const auto fromTheWindow = builder->buildVolume();
+        Core::Workspace ws(Core::UndoFiles::Storage::None);
+        Ui::ProcessData step{int(ProcessType::CreateSubstrate)};
+        process.applyValues(step, dialog);
+        Core::BatchRun::BatchRunner runner(ws, nullptr);
+        QVERIFY(runner.run({step}).succeeded());
+        QVERIFY(runner.target());
+        QCOMPARE(runner.target()->position(), fromTheWindow->position());
+        const auto cells = cellStates(*runner.target());
+        QVERIFY(cells == cellStates(*fromTheWindow));
+        // Whole-cell offsets within 2 of the centre: 1 + 6 (at 1) + 12 (at 1.41) + 8 (at 1.73) + 6 (at 2).
+        QCOMPARE(int(std::count(cells.begin(), cells.end(), Si)), 33);
     }
 };
 

@@ -255,6 +255,28 @@ private slots:
         QCOMPARE(seen, shown);
     }
 
+    // Planarization and pouring reach no higher than the chosen volume.
+    void heightsStopAtTheTopOfTheVolume_data()
+    {
+        QTest::addColumn<uint>("operation");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("planarization") << 22u << "sbxMaximumHeight";
+        QTest::newRow("pour material") << 23u << "sbxDepositionHeight";
+    }
+    void heightsStopAtTheTopOfTheVolume()
+    {
+        QFETCH(uint, operation);
+        QFETCH(QString, box);
+        Scene s(layered(4, 4, 30, 5));
+        int highest = 0;
+        answerNextDialog([&](QDialog &d) {
+            highest = child<QSpinBox>(&d, box)->maximum();
+            d.reject();
+        });
+        s.ws.startOperation(operation);
+        QCOMPARE(highest, 30);
+    }
+
     void randomWalkGetsSIValuesAndTheSeed()
     {
         Scene s(layered(4, 4, 8, 5));
