@@ -14,7 +14,6 @@ using Walk = Core::Operations::RandomWalkDopingInput;
 
 // Lengths and ratios that the engines take as float.
 constexpr ValueRange length = Processes::floatLength;
-constexpr ValueRange ratio = Processes::floatRatio;
 
 struct Entry {
     int processType;
@@ -24,12 +23,7 @@ struct Entry {
 
 // The processes that have no descriptor yet; parameters not named here take the range of their kind.
 const Entry entries[] = {
-    {IsotropicEtching, "Depth", length},
-    {Electroplating, "Film Thickness", length},
     {Doping, "Doping Depth", length},
-    {Pvd, "Thickness", length},
-    {Pvd, "Horizontal to Vertical Ratio", ratio},
-    {Pvd, "DepositOn", ValueRange(1, 3)},
     {IonImplantation, "Annealing Distance", length},
     {IonImplantation, "Implantation Depth", length},
     {IonImplantation, "Vertical Spread", length},
@@ -39,10 +33,6 @@ const Entry entries[] = {
     {SiOxidation, "Oxidation Temperature", ValueRange::aboveZero(DBL_MAX, "K")},
     {SiOxidation, "Oxidation Time", ValueRange::notNegative(DBL_MAX, "hours")},
     {SiOxidation, "Oxidation Thickness", ValueRange::notNegative(DBL_MAX, "microns")},
-    {AnisotropicDeposition, "Film Thickness", length},
-    {AnisotropicDeposition, "Horizontal to Vertical Ratio", ratio},
-    {AnisotropicEtching, "Etch Depth", length},
-    {AnisotropicEtching, "Horizontal to Vertical Ratio", ratio},
     {RandomWalkDoping, "Doping Time", Walk::dopingTimeRange},
     {RandomWalkDoping, "Diffusion Coefficient", Walk::diffusionCoefficientRange},
     {RandomWalkDoping, "Cell Size", Walk::cellSizeRange},

@@ -29,26 +29,9 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
 {
     QList<ParameterDefinition> s;
     switch (type) {
-    case MooreDeposition:
-        s << ParameterDefinition{QStringLiteral("Thickness"), K::UInt, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case MooreEtching:
-        s << ParameterDefinition{QStringLiteral("Depth"), K::UInt, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case IsotropicEtching:
-        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
     case Planarization:
         s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always}
           << ParameterDefinition{QStringLiteral("Minimum Height"), K::UInt, S::Always};
-        break;
-    case Electroplating:
-        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Conducting Material"));
-        addMaterial(s, QStringLiteral("Deposited Material"));
         break;
     case Doping:
         s << ParameterDefinition{QStringLiteral("Doping Depth"), K::Float, S::Always};
@@ -74,13 +57,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
         }
         s << ParameterDefinition{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
         break;
-    case Pvd:
-        s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("DepositOn"), K::Int, S::Never}
-          << ParameterDefinition{QStringLiteral("Deposit On"), K::String, S::Always}
-          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
-        break;
     case IonImplantation:
         s << ParameterDefinition{QStringLiteral("Annealing Distance"), K::Float, S::Always}
           << ParameterDefinition{QStringLiteral("Implantation Depth"), K::Float, S::Always}
@@ -95,16 +71,6 @@ QList<ParameterDefinition> unsortedDefinitions(int type)
           << ParameterDefinition{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
           << ParameterDefinition{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
           << ParameterDefinition{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
-        break;
-    case AnisotropicDeposition:
-        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case AnisotropicEtching:
-        s << ParameterDefinition{QStringLiteral("Etch Depth"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
         break;
     case RandomWalkDoping:
         for (const char *name : {"Diffusion Coefficient", "Cell Size", "Time Step Duration", "Surface Concentration",
@@ -123,23 +89,23 @@ const char *legacyName(int type)
 {
     static const char *const names[] = {"",
                                         "",
-                                        "Moore deposition",
-                                        "Moore etching",
                                         "",
-                                        "Isotropic etching",
+                                        "",
+                                        "",
+                                        "",
                                         "Planarization",
-                                        "Electroplating",
+                                        "",
                                         "Doping",
                                         "Spin Coating",
                                         "Save Image",
                                         "Create Substrate",
-                                        "PVD",
+                                        "",
                                         "",
                                         "Ion Implantation",
                                         "Si Oxidation",
                                         "",
-                                        "Anisotropic Deposition",
-                                        "Anisotropic Etching",
+                                        "",
+                                        "",
                                         "Doping (Random Walk CA)"};
     return names[type];
 }
@@ -149,23 +115,23 @@ const char *legacyChoiceName(int type)
 {
     static const char *const names[] = {"",
                                         "",
-                                        "Moore Deposition",
-                                        "Moore Etching",
                                         "",
-                                        "Isotropic Etching",
+                                        "",
+                                        "",
+                                        "",
                                         "Planarization",
-                                        "Electroplating",
+                                        "",
                                         "Doping",
                                         "Pour Material",
                                         "Save Image",
                                         "Create Substrate",
-                                        "PVD",
+                                        "",
                                         "",
                                         "Ion Implantation",
                                         "Thermal Oxidation",
                                         "",
-                                        "Anisotropic Deposition",
-                                        "Anisotropic Etching",
+                                        "",
+                                        "",
                                         "Random Walk Doping"};
     return names[type];
 }
@@ -241,18 +207,10 @@ uint32_t compatibleProcessId(int type)
     if (const auto *descriptor = ProcessRegistry::descriptor(type))
         return descriptor->compatibleProcessId();
     switch (type) {
-    case AnisotropicDeposition:
-        return 16;
-    case AnisotropicEtching:
-        return 17;
     case Doping:
         return 13;
     case IonImplantation:
         return 15;
-    case IsotropicEtching:
-        return 10;
-    case Pvd:
-        return 4;
     default:
         return 0;
     }
@@ -282,11 +240,6 @@ void completeDerivedParameters(Ui::ProcessData &step)
             Model::Materials::MaterialFactory::instance()->getMaterial(parameters.value(idName).toUInt());
         step.setParameterValue(base, material.name());
         step.setParameterValue(base + QStringLiteral("_Color"), Model::Materials::toQColor(material.color()));
-    }
-    if (step.getProcessType() == Pvd && parameters.contains(QStringLiteral("DepositOn"))) {
-        static const char *const texts[] = {"", "On Top", "On Bottom", "On Top and Bottom"};
-        const int on = parameters.value(QStringLiteral("DepositOn")).toInt();
-        step.setParameterValue(QStringLiteral("Deposit On"), QLatin1String(on >= 1 && on <= 3 ? texts[on] : ""));
     }
 }
 

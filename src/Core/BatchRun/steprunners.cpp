@@ -5,18 +5,12 @@
 #include "processvocabulary.h"
 #include "stepparameters.h"
 
-#include "Core/Operations/electrodeposition.h"
-#include "Core/Operations/filmdeposition.h"
-#include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/mooreneighborhooddeposition.h"
-#include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/Operations/randomwalkdopinginput.h"
 #include "Core/Operations/sideplacement.h"
 #include "Core/Operations/simpledoping.h"
-#include "Core/Operations/simplephysicalvapordeposition.h"
 #include "Core/Operations/simplesioxidation.h"
 #include "Core/Operations/spincoating.h"
 #include "Core/Operations/substratebuilder.h"
@@ -107,63 +101,6 @@ int runCreateSubstrate(StepContext &context, const Ui::ProcessData &step)
     context.workspace.document().addObject(volume);
     context.volume = volume;
     return Success;
-}
-
-// ---- distance-counting engines ----
-
-int runIsotropicEtching(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const float depth = p.toFloat(QStringLiteral("Depth"));
-    return runEngine<Core::Operations::FilmEtching>(context, p, 14, material, depth);
-}
-
-int runElectroplating(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
-    const uint32_t conducting = p.toUInt(QStringLiteral("Conducting Material_Id"));
-    const uint32_t deposited = p.toUInt(QStringLiteral("Deposited Material_Id"));
-    return runEngine<Core::Operations::Electrodeposition>(context, p, 15, deposited, conducting, thickness);
-}
-
-int runAnisotropicDeposition(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const float thickness = p.toFloat(QStringLiteral("Film Thickness"));
-    const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    return runEngine<Core::Operations::FilmDeposition>(context, p, 27, material, thickness, ratio);
-}
-
-int runAnisotropicEtching(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const float depth = p.toFloat(QStringLiteral("Etch Depth"));
-    const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    return runEngine<Core::Operations::FilmEtching>(context, p, 32, material, depth, ratio);
-}
-
-int runPvd(StepContext &context, const Ui::ProcessData &step)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const float thickness = p.toFloat(QStringLiteral("Thickness"));
-    const float ratio = p.toFloat(QStringLiteral("Horizontal to Vertical Ratio"));
-    const int side = p.toInt(QStringLiteral("DepositOn"));
-    if (!p.ok())
-        return fail(context, p);
-    if (side < 1 || side > 3) {
-        context.detail = QStringLiteral("invalid: DepositOn must be 1 (top), 2 (bottom) or 3 (both)");
-        return InvalidValue;
-    }
-    Core::Operations::SimplePhysicalVaporDeposition engine(*context.volume, material, thickness, ratio,
-                                                           static_cast<uint32_t>(side));
-    engine.setRunControl(context.control);
-    engine.run();
-    return finishEngine(context, 31);
 }
 
 // ---- doping and oxidation ----
@@ -259,19 +196,6 @@ int runSiOxidation(StepContext &context, const Ui::ProcessData &step)
 }
 
 // ---- layer engines ----
-
-int runMoore(StepContext &context, const Ui::ProcessData &step, bool deposition)
-{
-    StepParameters p(step);
-    const uint32_t material = p.toUInt(QStringLiteral("Material_Id"));
-    const uint32_t layers = p.toUInt(deposition ? QStringLiteral("Thickness") : QStringLiteral("Depth"));
-    if (deposition)
-        return runEngine<Core::Operations::MooreNeighborhoodDeposition>(context, p, 18, material, layers);
-    return runEngine<Core::Operations::MooreNeighborhoodEtching>(context, p, 19, material, layers);
-}
-
-int runMooreDeposition(StepContext &context, const Ui::ProcessData &step) { return runMoore(context, step, true); }
-int runMooreEtching(StepContext &context, const Ui::ProcessData &step) { return runMoore(context, step, false); }
 
 int runPlanarization(StepContext &context, const Ui::ProcessData &step)
 {
@@ -369,16 +293,9 @@ int runSaveImage(StepContext &context, const Ui::ProcessData &step)
 
 void StepRegistry::addUndescribed(StepRegistry &registry)
 {
-    registry.add(IsotropicEtching, runIsotropicEtching);
-    registry.add(Electroplating, runElectroplating);
     registry.add(Doping, runDoping);
     registry.add(IonImplantation, runIonImplantation);
     registry.add(SiOxidation, runSiOxidation);
-    registry.add(Pvd, runPvd);
-    registry.add(AnisotropicDeposition, runAnisotropicDeposition);
-    registry.add(AnisotropicEtching, runAnisotropicEtching);
-    registry.add(MooreDeposition, runMooreDeposition);
-    registry.add(MooreEtching, runMooreEtching);
     registry.add(Planarization, runPlanarization);
     registry.add(SpinCoating, runSpinCoating);
     registry.add(RandomWalkDoping, runRandomWalkDoping);

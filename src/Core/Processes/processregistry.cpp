@@ -1,8 +1,15 @@
 #include "processregistry.h"
 
+#include "anisotropicdepositionprocess.h"
+#include "anisotropicetchingprocess.h"
 #include "cvdprocess.h"
+#include "electroplatingprocess.h"
 #include "isotropicdepositionprocess.h"
+#include "isotropicetchingprocess.h"
+#include "mooredepositionprocess.h"
+#include "mooreetchingprocess.h"
 #include "photolithographyprocess.h"
+#include "pvdprocess.h"
 #include "simplerieprocess.h"
 #include "siwetetchingprocess.h"
 
@@ -23,9 +30,16 @@ struct Descriptors {
         // One line per process.
         owned.push_back(std::make_unique<PhotolithographyProcess>());
         owned.push_back(std::make_unique<SiWetEtchingProcess>());
+        owned.push_back(std::make_unique<MooreDepositionProcess>());
+        owned.push_back(std::make_unique<MooreEtchingProcess>());
         owned.push_back(std::make_unique<CvdProcess>());
+        owned.push_back(std::make_unique<IsotropicEtchingProcess>());
+        owned.push_back(std::make_unique<ElectroplatingProcess>());
+        owned.push_back(std::make_unique<PvdProcess>());
         owned.push_back(std::make_unique<SimpleRieProcess>());
         owned.push_back(std::make_unique<IsotropicDepositionProcess>());
+        owned.push_back(std::make_unique<AnisotropicDepositionProcess>());
+        owned.push_back(std::make_unique<AnisotropicEtchingProcess>());
 
         for (const auto &descriptor : owned)
             all.push_back(descriptor.get());

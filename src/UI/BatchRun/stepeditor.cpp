@@ -5,17 +5,11 @@
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
 #include "Model/Materials/materialfactory.h"
-#include "UI/Operations/anisotropicdepositiondialog.h"
-#include "UI/Operations/anisotropicetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
-#include "UI/Operations/electrodepositiondialog.h"
 #include "UI/Operations/ionimplantationoptionsdialog.h"
-#include "UI/Operations/isotropicetchingdialog.h"
 #include "UI/Operations/materiallist.h"
-#include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
-#include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
@@ -48,8 +42,6 @@ void setDouble(ProcessData &step, const char *name, double value)
     step.setParameterValue(QLatin1String(name), value);
 }
 
-void setInt(ProcessData &step, const char *name, int value) { step.setParameterValue(QLatin1String(name), value); }
-
 void setFloat(ProcessData &step, const char *name, double value)
 {
     step.setParameterValue(QLatin1String(name), static_cast<float>(value));
@@ -74,58 +66,6 @@ template <class Dialog, class Store> bool editWith(Dialog &dialog, ProcessData &
     store(dialog);
     finishStep(step, adding);
     return true;
-}
-
-// ---- distance-counting processes and PVD ----
-
-bool editIsotropicEtching(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::IsotropicEtchingDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::IsotropicEtchingDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setDouble(step, "Depth", d.depth());
-    });
-}
-
-bool editElectroplating(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::ElectrodepositionDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::ElectrodepositionDialog &d) {
-        setDouble(step, "Film Thickness", d.thickness());
-        setUInt(step, "Deposited Material_Id", d.depositedMaterial());
-        setUInt(step, "Conducting Material_Id", d.conductingMaterial());
-    });
-}
-
-bool editAnisotropicDeposition(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::AnisotropicDepositionDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::AnisotropicDepositionDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setDouble(step, "Film Thickness", d.thickness());
-        setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
-    });
-}
-
-bool editAnisotropicEtching(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::AnisotropicEtchingDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::AnisotropicEtchingDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setDouble(step, "Etch Depth", d.depth());
-        setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
-    });
-}
-
-bool editPvd(QWidget *parent, ProcessData &step, bool adding)
-{
-    Operations::PVDOptionsDialog dialog(parent);
-    return editWith(dialog, step, adding, [&](const Operations::PVDOptionsDialog &d) {
-        setUInt(step, "Material_Id", d.material());
-        setDouble(step, "Thickness", d.thickness());
-        setDouble(step, "Horizontal to Vertical Ratio", d.ratio());
-        setInt(step, "DepositOn", static_cast<int>(d.side()));
-    });
 }
 
 // ---- doping and oxidation ----
@@ -236,23 +176,6 @@ bool editSpinCoating(QWidget *parent, ProcessData &step, bool adding)
         return false;
     setUInt(step, "Material_Id", dialog.material());
     setUInt(step, "Maximum Height", dialog.depositionHeight());
-    finishStep(step, adding);
-    return true;
-}
-
-bool editMoore(QWidget *parent, ProcessData &step, bool adding)
-{
-    const bool deposition = step.getProcessType() == MooreDeposition;
-    const char *key = deposition ? "Thickness" : "Depth";
-    Operations::MooreOptionsDialog dialog(parent);
-    dialog.setValueLabel(deposition ? QStringLiteral("Film Thickness") : QStringLiteral("Etch Depth"));
-    selectMaterial(dialog.filmComboBox(), step.getParameters().value(QStringLiteral("Material_Id")));
-    if (step.hasParameter(QLatin1String(key)))
-        dialog.valueSpinBox()->setValue(static_cast<int>(step.getProcessParameter(QLatin1String(key)).toUInt()));
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    setUInt(step, "Material_Id", dialog.material());
-    setUInt(step, key, dialog.value());
     finishStep(step, adding);
     return true;
 }
@@ -374,27 +297,14 @@ bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX
         }
     }
     switch (step.getProcessType()) {
-    case MooreDeposition:
-    case MooreEtching:
-        return editMoore(parent, step, adding);
-    case IsotropicEtching:
-        return editIsotropicEtching(parent, step, adding);
     case Planarization:
         return editPlanarization(parent, step, adding);
-    case Electroplating:
-        return editElectroplating(parent, step, adding);
     case SpinCoating:
         return editSpinCoating(parent, step, adding);
     case SaveImage:
         return editSaveImage(parent, step, adding, imagesFolder);
     case CreateSubstrate:
         return editCreateSubstrate(parent, step, adding);
-    case Pvd:
-        return editPvd(parent, step, adding);
-    case AnisotropicDeposition:
-        return editAnisotropicDeposition(parent, step, adding);
-    case AnisotropicEtching:
-        return editAnisotropicEtching(parent, step, adding);
     case Doping:
         return editDoping(parent, step, adding);
     case IonImplantation:

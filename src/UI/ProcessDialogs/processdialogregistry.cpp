@@ -1,9 +1,16 @@
 #include "processdialogregistry.h"
 
 #include "Core/Processes/isotropicdepositionprocess.h"
+#include "Core/Processes/mooreprocess.h"
+#include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/anisotropicetchingdialog.h"
 #include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/electrodepositiondialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 
 namespace Ui {
@@ -35,10 +42,17 @@ struct Entry {
 const Entry entries[] = {
     {ProcessType::Photolithography, &plain<Operations::PhotolithographyDialog>},
     {ProcessType::SiWetEtching, &plain<Operations::BCAEtchingDialog>},
+    {ProcessType::MooreDeposition, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
+    {ProcessType::MooreEtching, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
     {ProcessType::Cvd, &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::IsotropicEtching, &plain<Operations::IsotropicEtchingDialog>},
+    {ProcessType::Electroplating, &plain<Operations::ElectrodepositionDialog>},
+    {ProcessType::Pvd, &plain<Operations::PVDOptionsDialog>},
     {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::AnisotropicDeposition, &plain<Operations::AnisotropicDepositionDialog>},
+    {ProcessType::AnisotropicEtching, &plain<Operations::AnisotropicEtchingDialog>},
 };
 
 const Entry *entry(ProcessType type)

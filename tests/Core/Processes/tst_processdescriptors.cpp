@@ -2,6 +2,9 @@
 // list's line running the same way.
 #include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
+#include "Core/Processes/electroplatingprocess.h"
+#include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/mooreetchingprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
@@ -135,6 +138,18 @@ private slots:
         const auto lithography = values<PhotolithographyProcess>({Resist, {{half, 10, 6}, "top.png"}, {}, false});
         row("photolithography", CommandId::Photolithography, lithography, ProcessType::Photolithography, lithography,
             20, true, true);
+        const auto isotropicEtching = values<IsotropicEtchingProcess>({Oxide, 1.5});
+        row("isotropic etching of oxide", CommandId::IsotropicEtching, isotropicEtching, ProcessType::IsotropicEtching,
+            isotropicEtching, 14, false, true);
+        const auto electroplating = values<ElectroplatingProcess>({Cu, Al, 1.5});
+        row("electroplating of copper on aluminium", CommandId::Electroplating, electroplating,
+            ProcessType::Electroplating, electroplating, 15, false, true);
+        const auto mooreDeposition = values<MooreDepositionProcess>({Oxide, 2});
+        row("Moore deposition of oxide", CommandId::MooreDeposition, mooreDeposition, ProcessType::MooreDeposition,
+            mooreDeposition, 18, true, true);
+        const auto mooreEtching = values<MooreEtchingProcess>({Si, 1});
+        row("Moore etching of silicon", CommandId::MooreEtching, mooreEtching, ProcessType::MooreEtching, mooreEtching,
+            19, true, true);
     }
     void bothRoadsGiveTheSameStep()
     {
