@@ -14,7 +14,7 @@ AnisotropicDepositionProcess::AnisotropicDepositionProcess()
               {Parameter::FilmThickness, ParameterKind::Double, Shown::Always, floatLength},
               {Parameter::HorizontalToVerticalRatio, ParameterKind::Double, Shown::Always, floatRatio}} +
               materialParameters(Parameter::Material),
-          {{CommandId::AnisotropicDeposition, "Anisotropic Deposition", 13, "AnisotropicDeposition", {}}})
+          {{CommandId::AnisotropicDeposition, "Anisotropic Deposition", 27, "AnisotropicDeposition", {}}})
 {
 }
 
@@ -41,12 +41,6 @@ void AnisotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volu
                                       static_cast<float>(params.ratio));
     engine.setRunControl(run.control);
     engine.run();
-}
-
-uint32_t AnisotropicDepositionProcess::recordedTypeCode(const Params &) const
-{
-    // Lists record the command's identifier; the window's command records its own code after it.
-    return 27;
 }
 
 bool AnisotropicDepositionProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const

@@ -13,7 +13,7 @@ AnisotropicEtchingProcess::AnisotropicEtchingProcess()
               {Parameter::EtchDepth, ParameterKind::Double, Shown::Always, floatLength},
               {Parameter::HorizontalToVerticalRatio, ParameterKind::Double, Shown::Always, floatRatio}} +
               materialParameters(Parameter::Material),
-          {{CommandId::AnisotropicEtching, "Anisotropic Etching", 13, "AnisotropicEtching", {}}})
+          {{CommandId::AnisotropicEtching, "Anisotropic Etching", 32, "AnisotropicEtching", {}}})
 {
 }
 
@@ -40,12 +40,6 @@ void AnisotropicEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume,
                                    static_cast<float>(params.ratio));
     engine.setRunControl(run.control);
     engine.run();
-}
-
-uint32_t AnisotropicEtchingProcess::recordedTypeCode(const Params &) const
-{
-    // Lists record the command's identifier; the window's command records its own code after it.
-    return 32;
 }
 
 bool AnisotropicEtchingProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const

@@ -15,7 +15,7 @@ PvdProcess::PvdProcess()
               {Parameter::DepositOn, ParameterKind::String, Shown::Always},
               {Parameter::HorizontalToVerticalRatio, ParameterKind::Double, Shown::Always, floatRatio}} +
               materialParameters(Parameter::Material),
-          {{CommandId::Pvd, "Isotropic Deposition", 13, "IsotropicDeposition", {}}})
+          {{CommandId::Pvd, "Isotropic Deposition", 31, "IsotropicDeposition", {}}})
 {
 }
 
@@ -65,12 +65,6 @@ void PvdProcess::completeDerivedParameters(Ui::ProcessData &step) const
     if (step.hasParameter(Parameter::DepositOnValue))
         step.setParameterValue(Parameter::DepositOn,
                                sideText(step.getParameters().value(Parameter::DepositOnValue).toInt()));
-}
-
-uint32_t PvdProcess::recordedTypeCode(const Params &) const
-{
-    // Lists record the command's identifier; the window's command records its own code after it.
-    return 31;
 }
 
 bool PvdProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const

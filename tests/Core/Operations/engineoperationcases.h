@@ -131,7 +131,7 @@ inline QMap<QString, Case> cases()
         [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
         CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
     c["anisotropic etching"] = process(
-        "Anisotropic Etching", 13, Undoable | MarksLattice,
+        "Anisotropic Etching", 32, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); }, CommandId::AnisotropicEtching,
         values<Core::Processes::AnisotropicEtchingProcess>({Si, 2.0, 0.25}));
     c["simple rie"] = process(

@@ -2,9 +2,11 @@
 // list's line running the same way.
 #include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
+#include "Core/Processes/anisotropicdepositionprocess.h"
 #include "Core/Processes/electroplatingprocess.h"
 #include "Core/Processes/isotropicetchingprocess.h"
 #include "Core/Processes/mooreetchingprocess.h"
+#include "Core/Processes/pvdprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
@@ -144,6 +146,15 @@ private slots:
         const auto electroplating = values<ElectroplatingProcess>({Cu, Al, 1.5});
         row("electroplating of copper on aluminium", CommandId::Electroplating, electroplating,
             ProcessType::Electroplating, electroplating, 15, false, true);
+        // Each records its command's identifier, by either road.
+        const auto anisotropicDeposition = values<AnisotropicDepositionProcess>({Si, 2.0, 0.5});
+        row("anisotropic deposition of silicon", CommandId::AnisotropicDeposition, anisotropicDeposition,
+            ProcessType::AnisotropicDeposition, anisotropicDeposition, 27, true, true);
+        const auto anisotropicEtching = values<AnisotropicEtchingProcess>({Si, 2.0, 0.25});
+        row("anisotropic etching of silicon", CommandId::AnisotropicEtching, anisotropicEtching,
+            ProcessType::AnisotropicEtching, anisotropicEtching, 32, true, true);
+        const auto pvd = values<PvdProcess>({Si, 1.5, 0.5, 3});
+        row("PVD of silicon on top and bottom", CommandId::Pvd, pvd, ProcessType::Pvd, pvd, 31, true, true);
         const auto mooreDeposition = values<MooreDepositionProcess>({Oxide, 2});
         row("Moore deposition of oxide", CommandId::MooreDeposition, mooreDeposition, ProcessType::MooreDeposition,
             mooreDeposition, 18, true, true);
