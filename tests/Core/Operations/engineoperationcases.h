@@ -127,7 +127,7 @@ inline QMap<QString, Case> cases()
 {
     QMap<QString, Case> c;
     c["isotropic deposition"] = process(
-        "Isotropic Deposition", 13, Undoable,
+        "Isotropic Deposition", 13, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
         CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
     c["anisotropic etching"] = process(
