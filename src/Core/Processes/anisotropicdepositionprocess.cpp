@@ -43,11 +43,5 @@ void AnisotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volu
     engine.run();
 }
 
-bool AnisotropicDepositionProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const
-{
-    // A film of silicon changes the lattice's cells. Lists have always marked it for any film.
-    return params.material == siliconMaterial || run.road == ProcessRun::Road::List;
-}
-
 } // namespace Processes
 } // namespace Core

@@ -42,11 +42,5 @@ void AnisotropicEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume,
     engine.run();
 }
 
-bool AnisotropicEtchingProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const
-{
-    // Etched silicon changes the lattice's cells. Lists have always marked it for any material.
-    return params.material == siliconMaterial || run.road == ProcessRun::Road::List;
-}
-
 } // namespace Processes
 } // namespace Core

@@ -41,11 +41,5 @@ void ElectroplatingProcess::runEngine(Model::Automaton::TotalVolume &volume, con
     engine.run();
 }
 
-bool ElectroplatingProcess::marksLatticeOutOfDate(const Params &, const ProcessRun &run) const
-{
-    // Lists have always marked it; the window never did.
-    return run.road == ProcessRun::Road::List;
-}
-
 } // namespace Processes
 } // namespace Core

@@ -36,11 +36,5 @@ void IsotropicEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, c
     engine.run();
 }
 
-bool IsotropicEtchingProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const
-{
-    // Etched silicon changes the lattice's cells. Lists have always marked it for any material.
-    return params.material == siliconMaterial || run.road == ProcessRun::Road::List;
-}
-
 } // namespace Processes
 } // namespace Core

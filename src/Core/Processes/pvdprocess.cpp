@@ -67,11 +67,5 @@ void PvdProcess::completeDerivedParameters(Ui::ProcessData &step) const
                                sideText(step.getParameters().value(Parameter::DepositOnValue).toInt()));
 }
 
-bool PvdProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const
-{
-    // A film of silicon changes the lattice's cells. Lists have always marked it for any film.
-    return params.material == siliconMaterial || run.road == ProcessRun::Road::List;
-}
-
 } // namespace Processes
 } // namespace Core

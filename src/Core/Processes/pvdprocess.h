@@ -29,7 +29,6 @@ public:
     QVariantMap values(const Params &params) const override;
     QString validate(const Params &params) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
-    bool marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const override;
     /// Also the "Deposit On" text of "DepositOn".
     void completeDerivedParameters(Ui::ProcessData &step) const override;
 
