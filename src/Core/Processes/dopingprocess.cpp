@@ -51,11 +51,5 @@ void DopingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Param
     engine.run();
 }
 
-bool DopingProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &) const
-{
-    // The rule both roads have always followed: only a doped material of silicon marks it.
-    return params.material == siliconMaterial;
-}
-
 } // namespace Processes
 } // namespace Core

@@ -27,7 +27,6 @@ public:
     QVariantMap values(const Params &params) const override;
     int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
-    bool marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const override;
 };
 
 } // namespace Processes

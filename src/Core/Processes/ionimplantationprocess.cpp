@@ -58,11 +58,5 @@ void IonImplantationProcess::runEngine(Model::Automaton::TotalVolume &volume, co
     engine.run();
 }
 
-bool IonImplantationProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &) const
-{
-    // The rule both roads have always followed: only an implanted material of silicon marks it.
-    return params.material == siliconMaterial;
-}
-
 } // namespace Processes
 } // namespace Core

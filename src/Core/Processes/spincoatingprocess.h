@@ -22,8 +22,6 @@ public:
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
-    /// Neither road has ever marked the lattice after pouring, whatever the material.
-    bool marksLatticeOutOfDate(const Params &, const ProcessRun &) const override { return false; }
 };
 
 } // namespace Processes

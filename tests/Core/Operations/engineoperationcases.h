@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
 #include "Core/Operations/filmdeposition.h"
@@ -8,15 +7,16 @@
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/maskimage.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
-#include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
+#include "Core/Processes/anisotropicetchingprocess.h"
 #include "Core/Processes/cvdprocess.h"
 #include "Core/Processes/dopingprocess.h"
 #include "Core/Processes/ionimplantationprocess.h"
+#include "Core/Processes/mooredepositionprocess.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/photolithographyprocess.h"
 #include "Core/Processes/planarizationprocess.h"
@@ -129,17 +129,13 @@ inline QMap<QString, Case> cases()
 {
     QMap<QString, Case> c;
     c["isotropic deposition"] = process(
-        "Isotropic Deposition", 13, Undoable,
+        "Isotropic Deposition", 13, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
         CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
-    c["anisotropic etching"] = op<AnisotropicFilmEtchingOperation>(
-        "Anisotropic Etching", 13, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); },
-        [](auto &op) {
-            op.setMaterial(Si);
-            op.setDepth(2.0);
-            op.setRatio(0.25);
-        });
+    c["anisotropic etching"] = process(
+        "Anisotropic Etching", 32, Undoable | MarksLattice,
+        [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); }, CommandId::AnisotropicEtching,
+        values<Core::Processes::AnisotropicEtchingProcess>({Si, 2.0, 0.25}));
     c["simple rie"] = process(
         "Simple RIE", 30, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
@@ -164,13 +160,10 @@ inline QMap<QString, Case> cases()
             engine.runForTime(1.5, 1323.0, 0.8);
         },
         CommandId::SiOxidation, values<Core::Processes::SiOxidationProcess>({true, 30.0, 0.0, 1.5, 1323.0, 0.8, {}}));
-    c["moore deposition"] = op<MooreNeighborhoodDepositionOperation>(
+    c["moore deposition"] = process(
         "Moore film deposition", 18, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(MooreNeighborhoodDeposition(v, Oxide, 2), rc); },
-        [](auto &op) {
-            op.setMaterial(Oxide);
-            op.setLayerCount(2);
-        });
+        CommandId::MooreDeposition, values<Core::Processes::MooreDepositionProcess>({Oxide, 2}));
     c["planarization"] = process(
         "Planarization", 22, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); }, CommandId::Planarization,

@@ -1,20 +1,20 @@
-#include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolume.h"
 #include "Core/Operations/deleteobject.h"
-#include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/filmextraction.h"
 #include "Core/Operations/gluelayout.h"
 #include "Core/Operations/gluesubstrate.h"
 #include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
-#include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
-#include "Core/Operations/simplephysicalvapordepositionoperation.h"
+#include "Core/Processes/anisotropicdepositionprocess.h"
+#include "Core/Processes/electroplatingprocess.h"
+#include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/mooreetchingprocess.h"
+#include "Core/Processes/pvdprocess.h"
 #include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/Processes/spincoatingprocess.h"
 #include "Model/Automaton/particlecounts.h"
@@ -198,38 +198,22 @@ std::vector<HistoryStep> everyStep()
         {"ion implantation", engine("ion implantation", 3)},
         {"simple rie", on(30, command(CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({PSi, 2, 1})))},
         {"cca wet etch (lattice laid anew)", engine("cca wet etch", 29)},
-        {"isotropic etching", on(14, dialog<IsotropicFilmEtchingOperation>([](auto &op) {
-                                     op.setMaterial(Oxide);
-                                     op.setDepth(1.0);
-                                 }))},
+        {"isotropic etching",
+         on(14, command(CommandId::IsotropicEtching, values<Core::Processes::IsotropicEtchingProcess>({Oxide, 1.0})))},
         {"isotropic deposition", engine("isotropic deposition", 13)},
         {"cvd", on(33, command(CommandId::Cvd, values<Core::Processes::CvdProcess>({PolySi, 1.0})))},
-        {"anisotropic deposition", on(27, dialog<AnisotropicFilmDepositionOperation>([](auto &op) {
-                                          op.setMaterial(Al);
-                                          op.setThickness(1.5);
-                                          op.setRatio(0.5);
-                                      }))},
-        {"anisotropic etching", on(32, dialog<AnisotropicFilmEtchingOperation>([](auto &op) {
-                                       op.setMaterial(Al);
-                                       op.setDepth(1.0);
-                                       op.setRatio(0.25);
-                                   }))},
-        {"pvd", on(31, dialog<SimplePhysicalVaporDepositionOperation>([](auto &op) {
-                       op.setMaterial(Al);
-                       op.setThickness(1.0);
-                       op.setRatio(0.5);
-                       op.setSide(1);
-                   }))},
-        {"electroplating", on(15, dialog<ElectrodepositionOperation>([](auto &op) {
-                                  op.setDepositedMaterial(Cu);
-                                  op.setConductingMaterial(Al);
-                                  op.setThickness(1.0);
-                              }))},
+        {"anisotropic deposition",
+         on(27, command(CommandId::AnisotropicDeposition,
+                        values<Core::Processes::AnisotropicDepositionProcess>({Al, 1.5, 0.5})))},
+        {"anisotropic etching",
+         on(32, command(CommandId::AnisotropicEtching,
+                        values<Core::Processes::AnisotropicEtchingProcess>({Al, 1.0, 0.25})))},
+        {"pvd", on(31, command(CommandId::Pvd, values<Core::Processes::PvdProcess>({Al, 1.0, 0.5, 1})))},
+        {"electroplating",
+         on(15, command(CommandId::Electroplating, values<Core::Processes::ElectroplatingProcess>({Cu, Al, 1.0})))},
         {"moore deposition", engine("moore deposition", 18)},
-        {"moore etching", on(19, dialog<MooreNeighborhoodEtchingOperation>([](auto &op) {
-                                 op.setMaterial(Oxide);
-                                 op.setLayerCount(1);
-                             }))},
+        {"moore etching",
+         on(19, command(CommandId::MooreEtching, values<Core::Processes::MooreEtchingProcess>({Oxide, 1})))},
         {"pour material",
          on(23, command(CommandId::SpinCoating, values<Core::Processes::SpinCoatingProcess>({22, Resist})))},
         {"photolithography",
