@@ -1,5 +1,6 @@
 #include "totalvolume.h"
 
+#include "Model/Materials/materialfactory.h"
 #include "silattice.h"
 #include "totalvolumepainter.h"
 
@@ -13,6 +14,9 @@
 
 namespace Model {
 namespace Automaton {
+
+static_assert(Cells::maximumState == Materials::MaterialFactory::largestId,
+              "a cell holds every material identifier of the catalogue");
 
 namespace {
 

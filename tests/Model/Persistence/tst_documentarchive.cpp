@@ -404,6 +404,22 @@ private slots:
         }
     }
 
+    void materialsBeyondTheCatalogueLeaveTheirCellsEmpty()
+    {
+        // "Huge" is no catalogue material and cannot become one; 40001 carries the name of the catalogue's Si.
+        Load load("<?xml version=\"1.0\"?><Document><Header version=\"1\"/>"
+                  "<Material version=\"1\" name=\"Huge\" material-id=\"40000\"/>"
+                  "<Material version=\"1\" name=\"Si\" material-id=\"40001\"/><Object object-type=\"1\" "
+                  "size-x=\"1\" size-y=\"2\" size-z=\"2\"><State>40000 40001 1 0 </State></Object></Document>");
+        QVERIFY(load.result.ok);
+        QCOMPARE(states(load.volume()), (States{0, 1, 1, 0}));
+        QCOMPARE(load.result.problems, QStringList{QStringLiteral(
+                                           "Material \"Huge\" (identifier 40000) of the document could not be added to "
+                                           "the material catalogue: material identifiers go up to 32766. Its cells "
+                                           "were loaded as empty cells.")});
+        QCOMPARE(MaterialFactory::instance()->getMaterialByName(QStringLiteral("Huge")).id(), 0u);
+    }
+
     void statesBeyondTheCatalogueRefuseTheVolume()
     {
         const QByteArray good = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\"><State>3 4 </State>"
