@@ -26,7 +26,8 @@ void DistanceScratch::setDistance(size_t index, uint32_t x, uint32_t y, uint32_t
     if (!brick) {
         Pool &pool = m_pools[slice];
         if (pool.usedInLast == bricksPerChunk) {
-            pool.chunks.push_back(std::make_unique<float[]>(bricksPerChunk * brickFloats));
+            // Not value-initialized: a brick is written before it is read, and pages never written take no memory.
+            pool.chunks.push_back(std::unique_ptr<float[]>(new float[bricksPerChunk * brickFloats]));
             pool.usedInLast = 0;
         }
         brick = pool.chunks.back().get() + pool.usedInLast++ * brickFloats;

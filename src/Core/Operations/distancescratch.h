@@ -73,8 +73,10 @@ public:
 private:
     static constexpr uint32_t edge = 8;
     static constexpr size_t brickFloats = size_t(edge) * edge * 3;
-    /// Bricks a pool takes from the system at once.
-    static constexpr size_t bricksPerChunk = 256;
+    /// Bricks a pool takes from the system at once: 48 MiB of address space, of which only the
+    /// bricks in use take memory. Blocks this large are mapped for themselves and go back to the
+    /// system when the run ends, rather than staying in the heap.
+    static constexpr size_t bricksPerChunk = size_t(1) << 16;
 
     size_t brickIndex(uint32_t x, uint32_t y, uint32_t z) const
     {
