@@ -8,7 +8,7 @@
 namespace Core {
 
 Workspace::Workspace(UndoFiles::Storage undoStorage)
-    : m_undoRedo(*this)
+    : m_undoRedo([this] { cancelCurrentOperation(); })
     , m_selection(m_document, m_pickState)
     , m_undoFiles(std::make_shared<UndoFiles>(undoStorage))
 {

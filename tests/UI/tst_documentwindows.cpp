@@ -382,7 +382,7 @@ private slots:
             ran = true;
             d.accept();
         });
-        Ui::Observers::BatchRunObserver::runDialog(here, &window, volume);
+        Ui::Observers::BatchRunObserver::runDialog(here, &window, volume, &MainWindow::newWindow);
         QVERIFY(ran);
         MainWindow *other = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets()) {

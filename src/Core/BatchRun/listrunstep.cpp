@@ -11,7 +11,7 @@ using Model::Automaton::ParticleCounts;
 
 ListRunStep::ListRunStep(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Batch Run"), 24)
-    , m_snapshot(workspace, QStringLiteral("BatchRun"))
+    , m_snapshot(workspace.sharedUndoFiles(), QStringLiteral("BatchRun"))
 {
 }
 

@@ -173,7 +173,7 @@ template class CellVolumeOperation<ObjectOperation>;
 UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                                    const QString &snapshotKey)
     : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode)
-    , m_snapshot(workspace, snapshotKey)
+    , m_snapshot(workspace.sharedUndoFiles(), snapshotKey)
 {
 }
 

@@ -411,7 +411,7 @@ private slots:
         Scene s(layered(3, 3, 3, 3));
         // The window hooks the batch-run dialog in.
         s.factory->real.setObserverMaker(24, [](Core::Workspace &ws, QWidget *window) -> Util::ObserverPtr {
-            return std::make_shared<Ui::Observers::BatchRunObserver>(ws, window);
+            return std::make_shared<Ui::Observers::BatchRunObserver>(ws, window, nullptr);
         });
         s.volume->setUpperMask(QBitArray(9, true), 3, 3);
         if (selectVolume)
