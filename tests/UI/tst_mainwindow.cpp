@@ -5,7 +5,6 @@
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"

@@ -2,7 +2,6 @@
 
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolumepainter.h"
 
 namespace Core {
 namespace BatchRun {
@@ -76,7 +75,7 @@ bool ListRunStep::restore(bool before)
         }
         ws.setLatticeOutOfDate(m_target->id(), (before ? m_latticeOutOfDateBefore : m_latticeOutOfDateAfter) ||
                                                    lattice == Operations::ProcessSnapshot::LatticeRestore::Lost);
-        m_target->painter().regenerateSurface();
+        ws.regenerateSurface(m_target);
     }
     for (const auto &object : m_added) {
         if (before)

@@ -1,7 +1,6 @@
 #include "facemesh.h"
 
 #include "Model/Geometry/quadface.h"
-#include "Model/gl.h"
 
 #include <algorithm>
 #include <limits>
@@ -51,44 +50,6 @@ void FaceMesh::writeQuad(size_t at, unsigned face, const uint32_t origin[3], uns
             else
                 *exact++ = float(double(units) / compactUnits) * cellSize[i];
         }
-    }
-}
-
-void FaceMesh::draw(const FacePalette &palette, const double eye[3], bool eyeKnown, const float cellSize[3]) const
-{
-    if (m_compact) {
-        // Positions count in 1/64 of a cell; normals then need rescaling for the lighting.
-        glPushAttrib(GL_ENABLE_BIT);
-        glPushMatrix();
-        glScalef(cellSize[0] / compactUnits, cellSize[1] / compactUnits, cellSize[2] / compactUnits);
-        glEnable(GL_NORMALIZE);
-    }
-    // glDrawArrays counts in GLsizei: very long runs go in pieces.
-    constexpr size_t maxQuadsPerCall = size_t(1) << 26;
-    for (unsigned f = 0; f < 6; ++f) {
-        const Direction &d = m_directions[f];
-        if (d.runs.empty())
-            continue;
-        // Faces turned away from a far eye would be culled anyway: skip them here.
-        const float *n = Geometry::FaceTable::normals[f];
-        if (eyeKnown && n[0] * eye[0] + n[1] * eye[1] + n[2] * eye[2] <= 0.0)
-            continue;
-        glNormal3fv(n);
-        if (m_compact)
-            glVertexPointer(3, GL_SHORT, 0, d.compactPositions.data());
-        else
-            glVertexPointer(3, GL_FLOAT, 0, d.positions.data());
-        for (const Run &run : d.runs) {
-            glColor4ubv(palette.colorBytes(run.slot).data());
-            for (size_t done = 0; done < run.count; done += maxQuadsPerCall) {
-                const size_t quads = std::min(maxQuadsPerCall, run.count - done);
-                glDrawArrays(GL_QUADS, GLint((run.first + done) * 4), GLsizei(quads * 4));
-            }
-        }
-    }
-    if (m_compact) {
-        glPopMatrix();
-        glPopAttrib();
     }
 }
 

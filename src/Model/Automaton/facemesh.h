@@ -51,11 +51,6 @@ public:
     const Direction &direction(unsigned face) const { return m_directions[face]; }
     size_t quadCount(unsigned face) const;
 
-    /// Draws the directions that can face the eye (all when `eyeKnown` is false) with the
-    /// palette's colours. Needs a current GL context with vertex arrays enabled; `cellSize`
-    /// scales compact positions.
-    void draw(const FacePalette &palette, const double eye[3], bool eyeKnown, const float cellSize[3]) const;
-
     size_t storedBytes() const;
 
 private:

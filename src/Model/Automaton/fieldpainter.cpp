@@ -1,10 +1,7 @@
 #include "fieldpainter.h"
 
-#include "Model/gl.h"
 #include "Util/paralleltasks.h"
 #include "cubicfacegenerator.h"
-#include "edgelines.h"
-#include "facebatch.h"
 #include "particlecounts.h"
 #include "totalvolume.h"
 
@@ -79,30 +76,6 @@ QString FieldPainter::quantityName(uint32_t distribution)
 
 QString FieldPainter::unit() { return QStringLiteral("particles per cell"); }
 
-uint32_t FieldPainter::particleDistribution() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_distribution;
-}
-
-void FieldPainter::setParticleDistribution(uint32_t distribution)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_distribution = distribution;
-}
-
-uint32_t FieldPainter::colorScaleType() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_scale.type();
-}
-
-void FieldPainter::setColorScaleType(uint32_t type)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_scale.setType(type);
-}
-
 ColorScale FieldPainter::colorScale() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -119,12 +92,12 @@ FieldPainter::ColorMap FieldPainter::withScale(const ColorMap &materials) const
 
 void FieldPainter::generate(const CellWindow &window, const ColorMap &materials, bool selected)
 {
-    uint32_t distribution = 0;
+    const uint32_t distribution = m_volume.view().particleDistribution();
     ColorScale scale;
     {
         // The old surface goes first, as with the cubic faces: old and new at once would double the peak.
         std::lock_guard<std::mutex> lock(m_mutex);
-        distribution = m_distribution;
+        m_scale.setType(m_volume.view().colorScaleType());
         scale = m_scale;
         std::vector<CellFace>().swap(m_opaque);
         std::vector<CellFace>().swap(m_transparent);
@@ -222,44 +195,10 @@ void FieldPainter::recolor(const ColorMap &materials, bool selected)
     m_palette.recolor(withScale(materials), selected);
 }
 
-void FieldPainter::draw(bool showEdges, const Util::Vector3D &localEye)
+void FieldPainter::withFaces(const std::function<void(const Faces &)> &use) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    const double eye[3] = {localEye.x, localEye.y, localEye.z};
-    const bool eyeKnown = localEye.x != 0.0 || localEye.y != 0.0 || localEye.z != 0.0;
-    m_mesh.draw(m_palette, eye, eyeKnown, m_cellSize);
-
-    if (showEdges) {
-        FaceBatch batch(m_cellSize, false);
-        EdgeLines lines;
-        glEnableClientState(GL_COLOR_ARRAY);
-        for (const auto *list : {&m_opaque, &m_transparent})
-            for (const CellFace &face : *list)
-                batch.add(face, m_palette.colorBytes(face.slot()).data());
-        batch.flush();
-        glDisableClientState(GL_COLOR_ARRAY);
-    }
-
-    if (!m_transparent.empty()) {
-        // No depth sorting for this view: its transparent faces go in list order.
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        const GLfloat specular[4] = {1, 1, 1, 1};
-        glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
-        glEnableClientState(GL_COLOR_ARRAY);
-        {
-            FaceBatch batch(m_cellSize, true);
-            for (const CellFace &face : m_transparent)
-                batch.add(face, m_palette.colorBytes(face.slot()).data());
-        }
-        glDepthMask(GL_TRUE);
-    }
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
+    use(Faces{m_palette, m_opaque, m_transparent, m_mesh, m_cellSize});
 }
 
 QuadFace FieldPainter::quadFace(const CellFace &face) const

@@ -2,7 +2,6 @@
 
 #include "Model/Geometry/cellface.h"
 #include "Model/Geometry/quadface.h"
-#include "Util/vector3d.h"
 #include "cellwindow.h"
 #include "colorscale.h"
 #include "facemesh.h"
@@ -11,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -30,6 +30,15 @@ public:
     /// Palette entries of the scale colours: scaleMaterialBase + table index.
     static constexpr uint32_t scaleMaterialBase = 0xffffff00u;
 
+    /// What a draw of the view reads, valid while withFaces() runs.
+    struct Faces {
+        const FacePalette &palette;
+        const std::vector<Geometry::CellFace> &opaque;
+        const std::vector<Geometry::CellFace> &transparent;
+        const FaceMesh &mesh;
+        const float *cellSize;
+    };
+
     explicit FieldPainter(TotalVolume &volume);
 
     /// What a distribution shows, for the legend: the particle-count field's name, or for the
@@ -38,23 +47,19 @@ public:
     /// The unit of the counts the view shows.
     static QString unit();
 
-    uint32_t particleDistribution() const;
-    void setParticleDistribution(uint32_t distribution);
-    uint32_t colorScaleType() const;
-    void setColorScaleType(uint32_t type);
     /// A copy of the scale of the last generation (range and colours).
     ColorScale colorScale() const;
 
     /// Rebuilds the faces of the window from the cells and the volume's particle fields (locks the
-    /// cells while it reads them). `materials` are the catalogue colours, highlighted when `selected`.
+    /// cells while it reads them), for the distribution and scale type of the volume's view.
+    /// `materials` are the catalogue colours, highlighted when `selected`.
     void generate(const CellWindow &window, const ColorMap &materials, bool selected);
     /// Forgets the faces.
     void release();
     /// New material colours (or selection highlight) for the current faces.
     void recolor(const ColorMap &materials, bool selected);
-    /// Opaque faces from the merged mesh, edges when asked, transparent faces in list order.
-    /// Needs a current GL context; `localEye` is in the volume's coordinates.
-    void draw(bool showEdges, const Util::Vector3D &localEye);
+    /// Calls `use` with the faces under the view's lock, so that it never sees half a generation.
+    void withFaces(const std::function<void(const Faces &)> &use) const;
 
     size_t opaqueFaceCount() const;
     size_t transparentFaceCount() const;
@@ -71,7 +76,6 @@ private:
     float m_cellSize[3];
 
     mutable std::mutex m_mutex;
-    uint32_t m_distribution = 0;
     ColorScale m_scale;
     FacePalette m_palette;
     std::vector<Geometry::CellFace> m_opaque;

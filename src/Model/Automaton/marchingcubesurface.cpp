@@ -1,7 +1,6 @@
 #include "marchingcubesurface.h"
 
 #include "Model/Materials/colorbytes.h"
-#include "Model/gl.h"
 #include "Util/paralleltasks.h"
 #include "marchingcubetables.h"
 #include "surfacemesh.h"
@@ -496,7 +495,10 @@ size_t MarchingCubeSurface::storedBytes() const
     return bytes;
 }
 
-void MarchingCubeSurface::draw(const FacePalette::ColorMap &colors, bool selected)
+void MarchingCubeSurface::withColoredTriangles(
+    const FacePalette::ColorMap &colors, bool selected,
+    const std::function<void(const std::vector<std::vector<Triangle>> &, const std::vector<std::vector<uint8_t>> &)>
+        &use)
 {
     std::lock_guard<std::mutex> guard(m_mutex);
     if (m_colorBytes.size() != m_chunks.size() || colors != m_drawnColors || selected != m_drawnSelected) {
@@ -521,24 +523,7 @@ void MarchingCubeSurface::draw(const FacePalette::ColorMap &colors, bool selecte
         m_drawnColors = colors;
         m_drawnSelected = selected;
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    // A few hundred thousand vertices a call keeps every driver within its limits.
-    constexpr size_t trianglesPerCall = 65536;
-    for (size_t c = 0; c < m_chunks.size(); ++c) {
-        const std::vector<Triangle> &chunk = m_chunks[c];
-        for (size_t first = 0; first < chunk.size(); first += trianglesPerCall) {
-            const size_t count = std::min(trianglesPerCall, chunk.size() - first);
-            const Triangle::Vertex *v = &chunk[first].vertices[0];
-            glVertexPointer(3, GL_FLOAT, sizeof(Triangle::Vertex), v->position);
-            glNormalPointer(GL_FLOAT, sizeof(Triangle::Vertex), v->normal);
-            glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colorBytes[c].data() + first * 12);
-            glDrawArrays(GL_TRIANGLES, 0, GLsizei(count * 3));
-        }
-    }
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
+    use(m_chunks, m_colorBytes);
 }
 
 } // namespace Automaton

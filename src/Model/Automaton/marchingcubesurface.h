@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -37,9 +38,12 @@ public:
     /// Forgets the triangles.
     void release();
 
-    /// Draws the triangles with their normals, coloured by material (highlighted when `selected`).
-    /// Needs a current GL context.
-    void draw(const FacePalette::ColorMap &colors, bool selected);
+    /// Calls `use` under the surface's lock with the blocks of triangles and, per block, their
+    /// vertex colours (red, green, blue, alpha bytes per vertex) by material, highlighted when
+    /// `selected`. The colours are kept until the colours or the selection change.
+    void withColoredTriangles(const FacePalette::ColorMap &colors, bool selected,
+                              const std::function<void(const std::vector<std::vector<Triangle>> &,
+                                                       const std::vector<std::vector<uint8_t>> &)> &use);
 
     /// Adds the triangles to a mesh, each in the colour of the material most of its vertices have
     /// (the first vertex's when they all differ).
@@ -59,7 +63,7 @@ private:
     mutable std::mutex m_mutex;
     /// The triangles in blocks, those of the slab tasks in task order.
     std::vector<std::vector<Triangle>> m_chunks;
-    /// Per chunk, the vertex colours of the last draw, and what they were made from.
+    /// Per chunk, the vertex colours last handed out, and what they were made from.
     std::vector<std::vector<uint8_t>> m_colorBytes;
     FacePalette::ColorMap m_drawnColors;
     bool m_drawnSelected = false;

@@ -1,8 +1,5 @@
 #include "octreesurface.h"
 
-#include "Model/gl.h"
-#include "edgelines.h"
-#include "facebatch.h"
 #include "octree.h"
 #include "surfacemesh.h"
 #include "totalvolume.h"
@@ -323,39 +320,10 @@ size_t OctreeSurface::storedBytes() const
     return (m_opaque.capacity() + m_transparent.capacity()) * sizeof(NodeFace) + m_palette.storedBytes();
 }
 
-void OctreeSurface::draw(bool showEdges)
+void OctreeSurface::withFaces(const std::function<void(const Faces &)> &use) const
 {
     std::lock_guard<std::mutex> guard(m_mutex);
-    glEnableClientState(GL_COLOR_ARRAY);
-    {
-        FaceBatch batch(m_cellSize, true);
-        for (const NodeFace &face : m_opaque)
-            batch.add(face, m_palette.colorBytes(face.slot()).data());
-    }
-    if (showEdges) {
-        FaceBatch batch(m_cellSize, false);
-        EdgeLines lines;
-        for (const auto *list : {&m_opaque, &m_transparent}) {
-            for (const NodeFace &face : *list)
-                batch.add(face, m_palette.colorBytes(face.slot()).data());
-        }
-        batch.flush();
-    }
-    if (!m_transparent.empty()) {
-        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        const GLfloat specular[4] = {1, 1, 1, 1};
-        glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
-        {
-            FaceBatch batch(m_cellSize, true);
-            for (const NodeFace &face : m_transparent)
-                batch.add(face, m_palette.colorBytes(face.slot()).data());
-        }
-        glPopAttrib();
-    }
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
+    use(Faces{m_palette, m_opaque, m_transparent, m_cellSize});
 }
 
 } // namespace Automaton

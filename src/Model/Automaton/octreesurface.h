@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -26,6 +27,14 @@ class TotalVolume;
 /// with fewer and larger faces.
 class OctreeSurface {
 public:
+    /// What a draw of the surface reads, valid while withFaces() runs.
+    struct Faces {
+        const FacePalette &palette;
+        const std::vector<Geometry::NodeFace> &opaque;
+        const std::vector<Geometry::NodeFace> &transparent;
+        const float *cellSize;
+    };
+
     explicit OctreeSurface(TotalVolume &volume);
     OctreeSurface(const OctreeSurface &) = delete;
     OctreeSurface &operator=(const OctreeSurface &) = delete;
@@ -39,9 +48,8 @@ public:
     /// New colours for the same faces, highlighted when `selected`.
     void recolor(const FacePalette::ColorMap &colors, bool selected);
 
-    /// Opaque faces, then face outlines when `showEdges`, then transparent faces in list order.
-    /// Needs a current GL context with vertex arrays enabled.
-    void draw(bool showEdges);
+    /// Calls `use` with the faces under the surface's lock, so that it never sees half a generation.
+    void withFaces(const std::function<void(const Faces &)> &use) const;
 
     /// Adds the faces to a mesh (opaque, then transparent) in their materials' colours.
     void appendTo(SurfaceMesh &mesh, const FacePalette::ColorMap &colors) const;

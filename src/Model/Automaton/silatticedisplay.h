@@ -1,11 +1,13 @@
 #pragma once
 
 #include "cellwindow.h"
+#include "latticedisplayflags.h"
 
 #include <QString>
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -14,30 +16,22 @@ namespace Automaton {
 
 class TotalVolume;
 
-/// What the atomistic lattice display shows.
-struct LatticeDisplayFlags {
-    bool renderSiAtoms = false;
-    bool renderSurfaceAtomsOnly = false;
-    bool renderSiAtomLinks = false;
-    bool renderSiUnitCells = false;
-    bool renderSiUnitCellOutlines = false;
-
-    bool any() const { return renderSiAtoms || renderSiAtomLinks || renderSiUnitCells || renderSiUnitCellOutlines; }
-    bool operator==(const LatticeDisplayFlags &o) const
-    {
-        return renderSiAtoms == o.renderSiAtoms && renderSurfaceAtomsOnly == o.renderSurfaceAtomsOnly &&
-               renderSiAtomLinks == o.renderSiAtomLinks && renderSiUnitCells == o.renderSiUnitCells &&
-               renderSiUnitCellOutlines == o.renderSiUnitCellOutlines;
-    }
-};
-
-/// The painter's view of a volume's silicon lattice: present atoms as small lit solids (all, or only
+/// What is shown of a volume's silicon lattice: present atoms as small lit solids (all, or only
 /// those with fewer than four neighbours that are not absent), the bonds between present atoms as
 /// lines, and the unit cells that hold present atoms as outlines and as translucent boxes. Its
-/// buffers are made from the lattice at every surface regeneration, within the cut window; drawing
-/// needs a current GL context.
+/// buffers are made from the lattice at every surface regeneration, within the cut window, for the
+/// flags of the volume's view; the display draws them.
 class SiLatticeDisplay {
 public:
+    /// What a draw of the lattice reads, valid while withBuffers() runs: positions in scene units
+    /// relative to the volume, x y z after each other.
+    struct Buffers {
+        const std::vector<float> &atoms;
+        const std::vector<float> &links;
+        const std::vector<float> &unitCells;
+        const float *cellSize;
+    };
+
     /// At most this many atoms, links and unit cells are kept; a lattice with more is shown in part.
     static constexpr size_t maximumAtoms = 500000;
     static constexpr size_t maximumLinks = 1000000;
@@ -45,20 +39,15 @@ public:
 
     explicit SiLatticeDisplay(TotalVolume &volume);
 
-    LatticeDisplayFlags flags() const;
-    void setFlags(const LatticeDisplayFlags &flags);
-
     /// Rebuilds the buffers from the volume's lattice (locks the cells); empty without a lattice or
-    /// when nothing is to be shown.
+    /// when the view's flags show nothing.
     void regenerate(const CellWindow &window);
     void release();
     /// Why the last regeneration shows only part of the lattice, once; empty otherwise.
     QString takeNotice();
 
-    /// Atoms, links and outlines (opaque pass).
-    void drawSolid() const;
-    /// Translucent unit cells (transparent pass: blending on, depth writes off).
-    void drawTransparent() const;
+    /// Calls `use` with the buffers under the display's lock.
+    void withBuffers(const std::function<void(const Buffers &)> &use) const;
 
     size_t atomCount() const;
     size_t linkCount() const;
@@ -74,13 +63,9 @@ public:
     static const std::array<float, 4> unitCellColor;
 
 private:
-    void drawAtoms() const;
-    void drawUnitCells(bool outlines) const;
-
     TotalVolume &m_volume;
     float m_cellSize[3];
     mutable std::mutex m_mutex;
-    LatticeDisplayFlags m_flags;
     std::vector<float> m_atoms;
     std::vector<float> m_links;
     std::vector<float> m_unitCells;

@@ -1,7 +1,6 @@
 #include "totalvolume.h"
 
 #include "silattice.h"
-#include "totalvolumepainter.h"
 
 #include <QObject>
 
@@ -95,7 +94,7 @@ TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX,
     }
     for (size_t i = 0; i < m_cellCount; ++i)
         m_cells[i] = Voxel(states[i]);
-    m_painter = std::make_unique<TotalVolumePainter>(*this);
+    m_view = std::make_unique<VolumeView>(m_nx, m_ny, m_nz);
 }
 
 TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX, float cellSizeY, float cellSizeZ,
@@ -110,17 +109,10 @@ TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX,
         for (size_t i = 0; i < m_cellCount; ++i)
             m_cells[i].setState(fillState);
     }
-    m_painter = std::make_unique<TotalVolumePainter>(*this);
+    m_view = std::make_unique<VolumeView>(m_nx, m_ny, m_nz);
 }
 
 TotalVolume::~TotalVolume() = default;
-
-void TotalVolume::draw(bool showSurface, bool showEdges, const Util::Vector3D &eye)
-{
-    m_painter->draw(showSurface, showEdges, eye);
-}
-
-void TotalVolume::drawForPicking() { m_painter->drawForPicking(); }
 
 std::optional<Extent> TotalVolume::extent() const
 {

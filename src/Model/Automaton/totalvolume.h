@@ -2,6 +2,7 @@
 
 #include "Model/object.h"
 #include "Util/availablememory.h"
+#include "volumeview.h"
 #include "voxel.h"
 
 #include <QBitArray>
@@ -20,7 +21,6 @@ namespace Model {
 namespace Automaton {
 
 class SiLattice;
-class TotalVolumePainter;
 
 /// Thrown when a volume cannot be created: a size of 0, or more memory than the machine (or the
 /// limits of the process) can give. No volume exists afterwards.
@@ -39,7 +39,9 @@ private:
 };
 
 /// The cell volume: nx x ny x nz cubic cells in x-major order with z fastest,
-/// index (x * ny + y) * nz + z; z = 0 is the bottom layer of cells.
+/// index (x * ny + y) * nz + z; z = 0 is the bottom layer of cells. It holds what is shown of it
+/// (its view), not how: the surfaces and painters that show it belong to a window (Model/Surfaces,
+/// Model/Display).
 class TotalVolume : public Object {
 public:
     /// Cell i gets states[i]; `states` must hold at least nx * ny * nz entries.
@@ -56,8 +58,6 @@ public:
     static size_t checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available);
 
     uint32_t type() const override { return 1; }
-    void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) override;
-    void drawForPicking() override;
     /// From the position to the far corner of the last cell.
     std::optional<Extent> extent() const override;
     ObjectPtr clone() const override;
@@ -89,8 +89,9 @@ public:
     Voxel *lockCells();
     void unlockCells();
 
-    TotalVolumePainter &painter() { return *m_painter; }
-    const TotalVolumePainter &painter() const { return *m_painter; }
+    /// How the volume is shown: surface algorithm, cut limits and the other display settings.
+    VolumeView &view() { return *m_view; }
+    const VolumeView &view() const { return *m_view; }
 
     std::shared_ptr<SiLattice> siLattice() const { return m_siLattice; }
     void setSiLattice(const std::shared_ptr<SiLattice> &lattice) { m_siLattice = lattice; }
@@ -134,7 +135,7 @@ private:
     uint32_t m_lowerMaskWidth = 0;
     uint32_t m_lowerMaskHeight = 0;
     std::shared_ptr<SiLattice> m_siLattice;
-    std::unique_ptr<TotalVolumePainter> m_painter;
+    std::unique_ptr<VolumeView> m_view;
     QMap<QString, QVariant> m_fields;
 };
 

@@ -2,7 +2,6 @@
 
 #include "Core/Operations/selectvolumesoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/glwidget.h"
 #include "documentopenedobserver.h"
@@ -74,7 +73,7 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
         if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
             volume->clearUpperMask();
             volume->clearLowerMask();
-            volume->painter().regenerateSurface();
+            workspace.regenerateSurface(volume);
         }
     }
     workspace.notifyUpdate();

@@ -6,7 +6,6 @@
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "UI/Operations/bcaetchingdialog.h"
@@ -655,7 +654,7 @@ private slots:
         QVERIFY(!dialog);
         QCOMPARE(op->state(), RunModelExtraction::Done);
         QCOMPARE(s.boxModels(), 0);
-        QVERIFY(!s.volume->painter().extractionDisplay());
+        QVERIFY(!s.volume->view().extractionDisplay());
         QVERIFY(!s.ws.currentOperation());
         QCOMPARE(s.ws.console().message(), message);
     }

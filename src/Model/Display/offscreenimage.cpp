@@ -1,10 +1,11 @@
 #include "offscreenimage.h"
 
 #include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/shownsurfaces.h"
 #include "Model/document.h"
 #include "Model/gl.h"
 #include "Util/safefile.h"
+#include "scenepainter.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -17,17 +18,17 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Core {
-namespace BatchRun {
+namespace Model {
+namespace Display {
 
 namespace {
 
 // The bounding box of the scene's cell volumes, so that the camera frames all of them.
-void sceneBounds(const Model::Document &document, Util::Vector3D &low, Util::Vector3D &high)
+void sceneBounds(const Document &document, Util::Vector3D &low, Util::Vector3D &high)
 {
     bool any = false;
     for (const auto &object : document.allObjects()) {
-        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        auto volume = std::dynamic_pointer_cast<Automaton::TotalVolume>(object);
         if (!volume)
             continue;
         const Util::Vector3D p = volume->position();
@@ -51,8 +52,9 @@ void sceneBounds(const Model::Document &document, Util::Vector3D &low, Util::Vec
 // Gives the surfaces of the document's volumes back on the way out, when asked to.
 class SurfaceRelease {
 public:
-    SurfaceRelease(const Model::Document &document, bool release)
+    SurfaceRelease(const Document &document, const Surfaces::ShownSurfaces &surfaces, bool release)
         : m_document(document)
+        , m_surfaces(surfaces)
         , m_release(release)
     {
     }
@@ -61,21 +63,24 @@ public:
         if (!m_release)
             return;
         for (const auto &object : m_document.allObjects()) {
-            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
-                volume->painter().releaseSurface();
+            if (auto volume = std::dynamic_pointer_cast<Automaton::TotalVolume>(object)) {
+                if (const auto surface = m_surfaces.find(*volume))
+                    surface->release();
+            }
         }
     }
     SurfaceRelease(const SurfaceRelease &) = delete;
     SurfaceRelease &operator=(const SurfaceRelease &) = delete;
 
 private:
-    const Model::Document &m_document;
+    const Document &m_document;
+    const Surfaces::ShownSurfaces &m_surfaces;
     bool m_release;
 };
 
 } // namespace
 
-bool OffscreenImage::save(const Model::Document &document, const QString &fileName, QString *error) const
+bool OffscreenImage::save(const Document &document, const QString &fileName, QString *error) const
 {
     auto fail = [error](const QString &message) {
         if (error)
@@ -101,11 +106,12 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
             return fail(QStringLiteral("The off-screen frame buffer could not be made."));
         }
         // The runner changes cells without drawing; the surfaces are brought up to date here.
-        const SurfaceRelease release(document, m_releaseSurfaces);
+        const auto surfaces = m_surfaces ? m_surfaces : std::make_shared<Surfaces::ShownSurfaces>();
+        const SurfaceRelease release(document, *surfaces, m_releaseSurfaces);
         for (const auto &object : document.allObjects()) {
-            auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
-            if (volume && !volume->painter().regenerateSurface())
-                return fail(volume->painter().takeSurfaceFailure());
+            auto volume = std::dynamic_pointer_cast<Automaton::TotalVolume>(object);
+            if (volume && !surfaces->regenerate(volume))
+                return fail(surfaces->of(volume)->takeFailure());
         }
         Util::Vector3D low, high;
         sceneBounds(document, low, high);
@@ -130,7 +136,7 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
         glEnable(GL_COLOR_MATERIAL);
-        document.draw(true, true, eye);
+        ScenePainter(document, *surfaces).draw(true, true, eye);
         glFinish();
         image = fbo.toImage();
         fbo.release();
@@ -146,5 +152,5 @@ bool OffscreenImage::save(const Model::Document &document, const QString &fileNa
     return true;
 }
 
-} // namespace BatchRun
-} // namespace Core
+} // namespace Display
+} // namespace Model
