@@ -1,61 +1,35 @@
 #include "operationfactory.h"
 
 #include "Core/Operations/ExportData/exportdataoperation.h"
-#include "Core/Operations/anisotropicfilmdepositionoperation.h"
-#include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolumeoperation.h"
 #include "Core/Operations/deleteobject.h"
-#include "Core/Operations/dopingoperation.h"
-#include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/Operations/ionimplantationoperation.h"
-#include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
-#include "Core/Operations/mooreneighborhooddepositionoperation.h"
-#include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
 #include "Core/Operations/opendocumentoperation.h"
-#include "Core/Operations/planarizationoperation.h"
-#include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
 #include "Core/Operations/runmodelextraction.h"
 #include "Core/Operations/savedocumentoperation.h"
 #include "Core/Operations/selectvolumesoperation.h"
-#include "Core/Operations/simplephysicalvapordepositionoperation.h"
-#include "Core/Operations/simplesioxidationoperation.h"
-#include "Core/Operations/spincoatingoperation.h"
 #include "Core/Processes/processoperation.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
-#include "UI/Observers/anisotropicdepositionobserver.h"
-#include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/destroymodelextractiondialogobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
-#include "UI/Observers/dopingoptionsobserver.h"
-#include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
-#include "UI/Observers/ionimplantationoptionsobserver.h"
-#include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
-#include "UI/Observers/mooredepositionobserver.h"
-#include "UI/Observers/mooreetchingobserver.h"
-#include "UI/Observers/planarizationobserver.h"
-#include "UI/Observers/pvdobserver.h"
-#include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
-#include "UI/Observers/sioxidationobserver.h"
-#include "UI/Observers/spincoatingobserver.h"
 #include "UI/ProcessDialogs/processdialogobserver.h"
 #include "UI/documentdialogs.h"
 
@@ -161,8 +135,7 @@ const std::vector<P> &entries()
         {C::CopyObjects, "CopyObject", "Copy Objects", 1, "actionCopy", &plain<CopyObject>},
         {C::CreateSubstrate, "CreateSubstrateOperation", "Create Substrate", 2, "actionCreate_Substrate",
          &plain<CreateSubstrateOperation>, &dialog<CreateSubstrateObserver>},
-        {C::IonImplantation, "IonImplantationOperation", "Ion Implantation", 3, "actionIon_Implantation",
-         &plain<IonImplantationOperation>, &dialog<IonImplantationOptionsObserver>},
+        processRow(C::IonImplantation, "actionIon_Implantation"),
         {C::DeleteObjects, "DeleteObject", "Delete Objects", 4, "actionDelete", &plain<DeleteObject>},
         {C::ChangeVisualization, "ChangeTotalVolumeVisualizationOptions", "Change Visualization", 6,
          "actionChange_Viewing_Options", &plain<ChangeTotalVolumeVisualizationOptions>,
@@ -178,45 +151,32 @@ const std::vector<P> &entries()
         {C::GlueVolumes, "GlueSubstrateOperation", "Glue Volumes", 12, "actionGlue_Substrate",
          &plain<GlueSubstrateOperation>, &dialog<GlueSubstrateObserver>},
         processRow(C::IsotropicDeposition, "actionIsotropic_Deposition"),
-        {C::IsotropicEtching, "IsotropicFilmEtchingOperation", "Isotropic Etching", 14, "actionIsotropic_Film_Etching",
-         &plain<IsotropicFilmEtchingOperation>, &dialog<IsotropicFilmEtchingObserver>},
-        {C::Electroplating, "ElectrodepositionOperation", "Electroplating", 15, "actionElectrodeposition",
-         &plain<ElectrodepositionOperation>, &dialog<ElectrodepositionObserver>},
+        processRow(C::IsotropicEtching, "actionIsotropic_Film_Etching"),
+        processRow(C::Electroplating, "actionElectrodeposition"),
         {C::ChangeCutPlanes, "CutCellVolumeOperation", "Change Cut Planes", 2, "actionCut_Cell_Volume",
          &plain<CutCellVolumeOperation>, &dialog<CutCellVolumeObserver>},
-        {C::Doping, "DopingOperation", "Doping", 17, "actionDoping", &plain<DopingOperation>,
-         &dialog<DopingOptionsObserver>},
-        {C::MooreDeposition, "MooreNeighborhoodDepositionOperation", "Moore film deposition", 18,
-         "actionMoore_Deposition", &plain<MooreNeighborhoodDepositionOperation>, &dialog<MooreDepositionObserver>},
-        {C::MooreEtching, "MooreNeighborhoodEtchingOperation", "Moore film deposition", 19, "actionMoore_Etching",
-         &plain<MooreNeighborhoodEtchingOperation>, &dialog<MooreEtchingObserver>},
+        processRow(C::Doping, "actionDoping"),
+        processRow(C::MooreDeposition, "actionMoore_Deposition"),
+        processRow(C::MooreEtching, "actionMoore_Etching"),
         processRow(C::Photolithography, "actionPhotolithography"),
-        {C::Planarization, "PlanarizationOperation", "Planarization", 22, "actionPlanarization",
-         &plain<PlanarizationOperation>, &dialog<PlanarizationObserver>},
-        {C::SpinCoating, "SpinCoatingOperation", "Spin Coating", 23, "actionSpin_Coating", &plain<SpinCoatingOperation>,
-         &dialog<SpinCoatingObserver>},
+        processRow(C::Planarization, "actionPlanarization"),
+        processRow(C::SpinCoating, "actionSpin_Coating"),
         // The batch-run dialog supplies this observer (setObserverMaker); until then it is not served.
         {C::SelectVolumes, "SelectVolumesOperation", "Select volumes", 24, "actionBatch_Run",
          &plain<SelectVolumesOperation>, nullptr, true},
-        {C::SiOxidation, "SimpleSiOxidationOperation", "Simple Si Oxidation", 26, "actionSi_Oxidation",
-         &plain<SimpleSiOxidationOperation>, &dialog<SiOxidationObserver>},
-        {C::AnisotropicDeposition, "AnisotropicFilmDepositionOperation", "Anisotropic Deposition", 13,
-         "actionAnisotropic_Deposition", &plain<AnisotropicFilmDepositionOperation>,
-         &dialog<AnisotropicDepositionObserver>},
+        processRow(C::SiOxidation, "actionSi_Oxidation"),
+        processRow(C::AnisotropicDeposition, "actionAnisotropic_Deposition"),
         processRow(C::BcaWetEtch, "actionBCA_Wet_Etching"),
         processRow(C::ContinuousWetEtch, "actionContinuous_Wet_Etching"),
         processRow(C::SimpleRie, "actionSimple_RIE"),
-        {C::Pvd, "SimplePhysicalVaporDepositionOperation", "Isotropic Deposition", 13, "actionPVD",
-         &plain<SimplePhysicalVaporDepositionOperation>, &dialog<PVDObserver>},
-        {C::AnisotropicEtching, "AnisotropicFilmEtchingOperation", "Anisotropic Etching", 13,
-         "actionAnisotropic_Etching", &plain<AnisotropicFilmEtchingOperation>, &dialog<AnisotropicEtchingObserver>},
+        processRow(C::Pvd, "actionPVD"),
+        processRow(C::AnisotropicEtching, "actionAnisotropic_Etching"),
         processRow(C::Cvd, "actionCVD"),
         {C::MaskedCut, "MaskedCutCellVolumeOperation", "Masked Cut", 34, "actionMasked_Volume_Cut",
          &plain<MaskedCutCellVolumeOperation>, &dialog<MaskedCutObserver>},
         {C::RemoveCuts, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
          &plain<RemoveCutsFromVolumeOperation>},
-        {C::RandomWalkDoping, "RandomWalkDopingOperation", "Random Walk Doping", 36, "actionRandom_Walk_Doping",
-         &plain<RandomWalkDopingOperation>, &dialog<RandomWalkDopingObserver>},
+        processRow(C::RandomWalkDoping, "actionRandom_Walk_Doping"),
         {C::ExportData, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
          &dialog<ExportDataObserver>},
         {C::ExtractModel, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,

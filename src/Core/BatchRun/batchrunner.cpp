@@ -34,7 +34,6 @@ const StepRegistry &StepRegistry::standard()
                                  return descriptor->estimate(step, *target);
                              });
         }
-        addUndescribed(made);
         return made;
     }();
     return registry;

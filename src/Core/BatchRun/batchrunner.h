@@ -37,9 +37,8 @@ using Processes::StepEstimate;
 using EstimateFunction =
     std::function<StepEstimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target)>;
 
-/// Step type -> step runner: the process descriptors (run, then finish), and for the processes
-/// without one yet the runners of steprunners.cpp. A type from 0 to 19 without an entry is "not
-/// implemented", any other type is unknown. Tests replace entries with their own runners.
+/// Step type -> step runner: the process descriptors (run, then finish). A type from 0 to 19
+/// without an entry is "not implemented", any other type is unknown. Tests replace entries with their own runners.
 class StepRegistry {
 public:
     void add(int processType, const StepFunction &function) { m_functions.insert(processType, function); }
@@ -53,8 +52,6 @@ public:
 
     /// Every step runner whose engine is built.
     static const StepRegistry &standard();
-    /// The runners of the processes that have no descriptor yet (steprunners.cpp).
-    static void addUndescribed(StepRegistry &registry);
 
 private:
     QMap<int, StepFunction> m_functions;

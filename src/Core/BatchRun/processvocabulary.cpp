@@ -3,205 +3,34 @@
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
 #include "Model/Materials/colorbytes.h"
-#include "Model/Materials/materialfactory.h"
 
 #include <QColor>
 #include <QStringList>
 
-#include <algorithm>
 
 namespace Core {
 namespace BatchRun {
 
-namespace {
-
-using K = ParameterKind;
-using S = Shown;
 using Processes::ProcessRegistry;
-
-void addMaterial(QList<ParameterDefinition> &definitions, const QString &base, Shown idShown = S::Never)
-{
-    definitions << Processes::materialParameters(base, idShown);
-}
-
-// The parameters of the processes that have no descriptor yet.
-QList<ParameterDefinition> unsortedDefinitions(int type)
-{
-    QList<ParameterDefinition> s;
-    switch (type) {
-    case MooreDeposition:
-        s << ParameterDefinition{QStringLiteral("Thickness"), K::UInt, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case MooreEtching:
-        s << ParameterDefinition{QStringLiteral("Depth"), K::UInt, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case IsotropicEtching:
-        s << ParameterDefinition{QStringLiteral("Depth"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case Planarization:
-        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always}
-          << ParameterDefinition{QStringLiteral("Minimum Height"), K::UInt, S::Always};
-        break;
-    case Electroplating:
-        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Conducting Material"));
-        addMaterial(s, QStringLiteral("Deposited Material"));
-        break;
-    case Doping:
-        s << ParameterDefinition{QStringLiteral("Doping Depth"), K::Float, S::Always};
-        addMaterial(s, QStringLiteral("Doped Material"), S::Always);
-        break;
-    case SpinCoating:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Maximum Height"), K::UInt, S::Always};
-        break;
-    case SaveImage:
-        s << ParameterDefinition{QStringLiteral("Filename"), K::String, S::Always};
-        break;
-    case CreateSubstrate:
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("Lower Left Front Corner"), K::Vector3D, S::Always};
-        for (const char *axis : {"X", "Y", "Z"})
-            s << ParameterDefinition{QStringLiteral("Volume Size ") + QLatin1String(axis), K::UInt, S::Always};
-        s << ParameterDefinition{QStringLiteral("SphericalSubstrate"), K::Bool, S::Never};
-        for (const char *axis : {"X", "Y", "Z"}) {
-            s << ParameterDefinition{QStringLiteral("Substrate Size ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterDefinition{QStringLiteral("Substrate Delta ") + QLatin1String(axis), K::UInt, S::WhenBox}
-              << ParameterDefinition{QStringLiteral("Substrate Center ") + QLatin1String(axis), K::UInt, S::WhenSphere};
-        }
-        s << ParameterDefinition{QStringLiteral("Substrate Radius"), K::UInt, S::WhenSphere};
-        break;
-    case Pvd:
-        s << ParameterDefinition{QStringLiteral("Thickness"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        s << ParameterDefinition{QStringLiteral("DepositOn"), K::Int, S::Never}
-          << ParameterDefinition{QStringLiteral("Deposit On"), K::String, S::Always}
-          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
-        break;
-    case IonImplantation:
-        s << ParameterDefinition{QStringLiteral("Annealing Distance"), K::Float, S::Always}
-          << ParameterDefinition{QStringLiteral("Implantation Depth"), K::Float, S::Always}
-          << ParameterDefinition{QStringLiteral("Vertical Spread"), K::Float, S::Always};
-        addMaterial(s, QStringLiteral("Doped Material"), S::Always);
-        break;
-    case SiOxidation:
-        s << ParameterDefinition{QStringLiteral("Micron Conversion"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Oxidation Pressure"), K::Double, S::WhenByTime}
-          << ParameterDefinition{QStringLiteral("Oxidation Temperature"), K::Double, S::WhenByTime}
-          << ParameterDefinition{QStringLiteral("Oxidation Time"), K::Double, S::WhenByTime}
-          << ParameterDefinition{QStringLiteral("OxidationTimeSet"), K::Bool, S::Never}
-          << ParameterDefinition{QStringLiteral("Oxidation Thickness"), K::Double, S::WhenByThickness}
-          << ParameterDefinition{QStringLiteral("OxidationThicknessSet"), K::Bool, S::Never};
-        break;
-    case AnisotropicDeposition:
-        s << ParameterDefinition{QStringLiteral("Film Thickness"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case AnisotropicEtching:
-        s << ParameterDefinition{QStringLiteral("Etch Depth"), K::Double, S::Always}
-          << ParameterDefinition{QStringLiteral("Horizontal to Vertical Ratio"), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"));
-        break;
-    case RandomWalkDoping:
-        for (const char *name : {"Diffusion Coefficient", "Cell Size", "Time Step Duration", "Surface Concentration",
-                                 "Doping Time", "Doping Threshold"})
-            s << ParameterDefinition{QLatin1String(name), K::Double, S::Always};
-        addMaterial(s, QStringLiteral("Material"), S::Always);
-        break;
-    default:
-        break;
-    }
-    return s;
-}
-
-// The names of the processes that have no descriptor yet.
-const char *legacyName(int type)
-{
-    static const char *const names[] = {"",
-                                        "",
-                                        "Moore deposition",
-                                        "Moore etching",
-                                        "",
-                                        "Isotropic etching",
-                                        "Planarization",
-                                        "Electroplating",
-                                        "Doping",
-                                        "Spin Coating",
-                                        "Save Image",
-                                        "Create Substrate",
-                                        "PVD",
-                                        "",
-                                        "Ion Implantation",
-                                        "Si Oxidation",
-                                        "",
-                                        "Anisotropic Deposition",
-                                        "Anisotropic Etching",
-                                        "Doping (Random Walk CA)"};
-    return names[type];
-}
-
-// The entries of the "add process" choice for the processes that have no descriptor yet.
-const char *legacyChoiceName(int type)
-{
-    static const char *const names[] = {"",
-                                        "",
-                                        "Moore Deposition",
-                                        "Moore Etching",
-                                        "",
-                                        "Isotropic Etching",
-                                        "Planarization",
-                                        "Electroplating",
-                                        "Doping",
-                                        "Pour Material",
-                                        "Save Image",
-                                        "Create Substrate",
-                                        "PVD",
-                                        "",
-                                        "Ion Implantation",
-                                        "Thermal Oxidation",
-                                        "",
-                                        "Anisotropic Deposition",
-                                        "Anisotropic Etching",
-                                        "Random Walk Doping"};
-    return names[type];
-}
-
-} // namespace
 
 QString displayName(int type)
 {
     if (type < 0 || type > LastProcessType)
         return QStringLiteral("Unknown process");
-    if (const auto *descriptor = ProcessRegistry::descriptor(type))
-        return descriptor->displayName();
-    return QLatin1String(legacyName(type));
+    const auto *descriptor = ProcessRegistry::descriptor(type);
+    return descriptor ? descriptor->displayName() : QStringLiteral("Unknown process");
 }
 
 QList<ParameterDefinition> parameterDefinitions(int type)
 {
-    if (const auto *descriptor = ProcessRegistry::descriptor(type))
-        return descriptor->parameters();
-    QList<ParameterDefinition> definitions = unsortedDefinitions(type);
-    // The list view and the files order parameters by name, as the step's map does.
-    std::sort(definitions.begin(), definitions.end(),
-              [](const ParameterDefinition &a, const ParameterDefinition &b) { return a.name < b.name; });
-    return definitions;
+    const auto *descriptor = ProcessRegistry::descriptor(type);
+    return descriptor ? descriptor->parameters() : QList<ParameterDefinition>();
 }
 
 QStringList materialBases(int type)
 {
-    if (const auto *descriptor = ProcessRegistry::descriptor(type))
-        return descriptor->materialBases();
-    QStringList bases;
-    for (const ParameterDefinition &definition : unsortedDefinitions(type)) {
-        if (definition.name.endsWith(QLatin1String("_Id")))
-            bases << definition.name.left(definition.name.size() - 3);
-    }
-    return bases;
+    const auto *descriptor = ProcessRegistry::descriptor(type);
+    return descriptor ? descriptor->materialBases() : QStringList();
 }
 
 QList<QPair<QString, int>> addableProcesses()
@@ -229,33 +58,15 @@ QList<QPair<QString, int>> addableProcesses()
                                 SiOxidation};
     QList<QPair<QString, int>> entries;
     for (int type : order) {
-        const auto *descriptor = ProcessRegistry::descriptor(type);
-        entries << qMakePair(descriptor ? descriptor->choiceName() : QString(QLatin1String(legacyChoiceName(type))),
-                             type);
+        entries << qMakePair(ProcessRegistry::descriptor(type)->choiceName(), type);
     }
     return entries;
 }
 
 uint32_t compatibleProcessId(int type)
 {
-    if (const auto *descriptor = ProcessRegistry::descriptor(type))
-        return descriptor->compatibleProcessId();
-    switch (type) {
-    case AnisotropicDeposition:
-        return 16;
-    case AnisotropicEtching:
-        return 17;
-    case Doping:
-        return 13;
-    case IonImplantation:
-        return 15;
-    case IsotropicEtching:
-        return 10;
-    case Pvd:
-        return 4;
-    default:
-        return 0;
-    }
+    const auto *descriptor = ProcessRegistry::descriptor(type);
+    return descriptor ? descriptor->compatibleProcessId() : 0;
 }
 
 void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
@@ -269,25 +80,8 @@ void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Mod
 
 void completeDerivedParameters(Ui::ProcessData &step)
 {
-    if (const auto *descriptor = ProcessRegistry::descriptor(step.getProcessType())) {
+    if (const auto *descriptor = ProcessRegistry::descriptor(step.getProcessType()))
         descriptor->completeDerivedParameters(step);
-        return;
-    }
-    const auto parameters = step.getParameters();
-    for (const QString &base : materialBases(step.getProcessType())) {
-        const QString idName = base + QStringLiteral("_Id");
-        if (!parameters.contains(idName))
-            continue;
-        const auto material =
-            Model::Materials::MaterialFactory::instance()->getMaterial(parameters.value(idName).toUInt());
-        step.setParameterValue(base, material.name());
-        step.setParameterValue(base + QStringLiteral("_Color"), Model::Materials::toQColor(material.color()));
-    }
-    if (step.getProcessType() == Pvd && parameters.contains(QStringLiteral("DepositOn"))) {
-        static const char *const texts[] = {"", "On Top", "On Bottom", "On Top and Bottom"};
-        const int on = parameters.value(QStringLiteral("DepositOn")).toInt();
-        step.setParameterValue(QStringLiteral("Deposit On"), QLatin1String(on >= 1 && on <= 3 ? texts[on] : ""));
-    }
 }
 
 void applyDefaultVisibility(Ui::ProcessData &step)
@@ -300,22 +94,22 @@ void applyDefaultVisibility(Ui::ProcessData &step)
             continue;
         bool shown = true;
         switch (definition.shown) {
-        case S::Always:
+        case Shown::Always:
             shown = true;
             break;
-        case S::Never:
+        case Shown::Never:
             shown = false;
             break;
-        case S::WhenBox:
+        case Shown::WhenBox:
             shown = !sphere;
             break;
-        case S::WhenSphere:
+        case Shown::WhenSphere:
             shown = sphere;
             break;
-        case S::WhenByTime:
+        case Shown::WhenByTime:
             shown = byTime;
             break;
-        case S::WhenByThickness:
+        case Shown::WhenByThickness:
             shown = !byTime;
             break;
         }

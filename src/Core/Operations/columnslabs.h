@@ -2,6 +2,8 @@
 
 #include "slicetasks.h"
 
+#include "Model/Automaton/voxel.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>

@@ -16,20 +16,6 @@ CreateSubstrateOperation::CreateSubstrateOperation(Workspace &workspace)
 {
 }
 
-void CreateSubstrateOperation::setBoxSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz,
-                                               const Util::Vector3D &position, uint32_t offsetX, uint32_t offsetY,
-                                               uint32_t offsetZ, uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ)
-{
-    m_builder.emplace(material, nx, ny, nz, position, offsetX, offsetY, offsetZ, sizeX, sizeY, sizeZ);
-}
-
-void CreateSubstrateOperation::setSphericalSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz,
-                                                     const Util::Vector3D &position, uint32_t centreX, uint32_t centreY,
-                                                     uint32_t centreZ, uint32_t radius)
-{
-    m_builder.emplace(material, nx, ny, nz, position, centreX, centreY, centreZ, radius);
-}
-
 void CreateSubstrateOperation::start()
 {
     if (const auto &dialog = observer())

@@ -2,7 +2,6 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Util/iobserver.h"
-#include "Util/vector3d.h"
 #include "documentchange.h"
 #include "operation.h"
 #include "substratebuilder.h"
@@ -24,11 +23,8 @@ public:
     bool undo() override;
     bool redo() override;
 
-    void setBoxSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, const Util::Vector3D &position,
-                         uint32_t offsetX, uint32_t offsetY, uint32_t offsetZ, uint32_t sizeX, uint32_t sizeY,
-                         uint32_t sizeZ);
-    void setSphericalSubstrate(uint32_t material, uint32_t nx, uint32_t ny, uint32_t nz, const Util::Vector3D &position,
-                               uint32_t centreX, uint32_t centreY, uint32_t centreZ, uint32_t radius);
+    /// The substrate the dialog asked for (see Core/Processes/createsubstrateprocess.h).
+    void setSubstrate(const SubstrateBuilder &builder) { m_builder.emplace(builder); }
 
     Model::Automaton::TotalVolumePtr volume() const { return m_volume; }
     bool isReady() const { return m_builder.has_value(); }

@@ -47,11 +47,5 @@ void IsotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volume
     engine.run();
 }
 
-bool IsotropicDepositionProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const
-{
-    // A film of silicon changes the lattice's cells. Lists have always marked it for any film.
-    return params.material == siliconMaterial || run.road == ProcessRun::Road::List;
-}
-
 } // namespace Processes
 } // namespace Core

@@ -25,7 +25,6 @@ public:
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
-    bool marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const override;
 
 protected:
     /// The same process under another list type and name (CVD).

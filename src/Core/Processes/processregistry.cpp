@@ -1,10 +1,25 @@
 #include "processregistry.h"
 
+#include "anisotropicdepositionprocess.h"
+#include "anisotropicetchingprocess.h"
+#include "createsubstrateprocess.h"
 #include "cvdprocess.h"
+#include "dopingprocess.h"
+#include "electroplatingprocess.h"
+#include "ionimplantationprocess.h"
 #include "isotropicdepositionprocess.h"
+#include "isotropicetchingprocess.h"
+#include "mooredepositionprocess.h"
+#include "mooreetchingprocess.h"
 #include "photolithographyprocess.h"
+#include "planarizationprocess.h"
+#include "pvdprocess.h"
+#include "randomwalkdopingprocess.h"
+#include "saveimageprocess.h"
 #include "simplerieprocess.h"
+#include "sioxidationprocess.h"
 #include "siwetetchingprocess.h"
+#include "spincoatingprocess.h"
 
 #include <algorithm>
 #include <memory>
@@ -23,9 +38,24 @@ struct Descriptors {
         // One line per process.
         owned.push_back(std::make_unique<PhotolithographyProcess>());
         owned.push_back(std::make_unique<SiWetEtchingProcess>());
+        owned.push_back(std::make_unique<MooreDepositionProcess>());
+        owned.push_back(std::make_unique<MooreEtchingProcess>());
         owned.push_back(std::make_unique<CvdProcess>());
+        owned.push_back(std::make_unique<IsotropicEtchingProcess>());
+        owned.push_back(std::make_unique<ElectroplatingProcess>());
+        owned.push_back(std::make_unique<PvdProcess>());
         owned.push_back(std::make_unique<SimpleRieProcess>());
+        owned.push_back(std::make_unique<DopingProcess>());
+        owned.push_back(std::make_unique<IonImplantationProcess>());
+        owned.push_back(std::make_unique<SiOxidationProcess>());
+        owned.push_back(std::make_unique<RandomWalkDopingProcess>());
         owned.push_back(std::make_unique<IsotropicDepositionProcess>());
+        owned.push_back(std::make_unique<PlanarizationProcess>());
+        owned.push_back(std::make_unique<SpinCoatingProcess>());
+        owned.push_back(std::make_unique<SaveImageProcess>());
+        owned.push_back(std::make_unique<CreateSubstrateProcess>());
+        owned.push_back(std::make_unique<AnisotropicDepositionProcess>());
+        owned.push_back(std::make_unique<AnisotropicEtchingProcess>());
 
         for (const auto &descriptor : owned)
             all.push_back(descriptor.get());

@@ -49,12 +49,6 @@ void SimpleRieProcess::runEngine(Model::Automaton::TotalVolume &volume, const Pa
     engine.run();
 }
 
-bool SimpleRieProcess::marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const
-{
-    // Etched silicon changes the lattice's cells. Lists have always marked it for any material.
-    return params.material == siliconMaterial || run.road == ProcessRun::Road::List;
-}
-
 QString SimpleRieProcess::directionText(int direction)
 {
     QStringList parts;

@@ -25,7 +25,6 @@ public:
     QVariantMap values(const Params &params) const override;
     QString validate(const Params &params) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
-    bool marksLatticeOutOfDate(const Params &params, const ProcessRun &run) const override;
     void completeDerivedParameters(Ui::ProcessData &step) const override;
 
     /// "Top", "Bottom", "Bottom and Top", or empty for no direction.

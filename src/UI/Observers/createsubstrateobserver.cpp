@@ -1,8 +1,12 @@
 #include "createsubstrateobserver.h"
 
 #include "Core/Operations/createsubstrateoperation.h"
+#include "Core/Processes/createsubstrateprocess.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
-#include "UI/Operations/createsubstratedialog.h"
+#include "UI/ProcessDialogs/processdialogregistry.h"
+
+#include <QDialog>
 
 namespace Ui {
 namespace Observers {
@@ -19,23 +23,12 @@ void CreateSubstrateObserver::notify()
         std::dynamic_pointer_cast<Core::Operations::CreateSubstrateOperation>(m_workspace.currentOperation());
     if (!operation)
         return;
-    Operations::CreateSubstrateDialog dialog(m_mainWindow);
-    if (dialog.exec() == QDialog::Accepted)
-        applyDialog(dialog, *operation);
-}
-
-void CreateSubstrateObserver::applyDialog(const Operations::CreateSubstrateDialog &dialog,
-                                          Core::Operations::CreateSubstrateOperation &operation)
-{
-    if (dialog.isSpherical()) {
-        operation.setSphericalSubstrate(dialog.material(), dialog.totalWidth(), dialog.totalLength(),
-                                        dialog.totalHeight(), dialog.position(), dialog.centreX(), dialog.centreY(),
-                                        dialog.centreZ(), dialog.radius());
-    } else {
-        operation.setBoxSubstrate(dialog.material(), dialog.totalWidth(), dialog.totalLength(), dialog.totalHeight(),
-                                  dialog.position(), dialog.offsetX(), dialog.offsetY(), dialog.offsetZ(),
-                                  dialog.substrateWidth(), dialog.substrateLength(), dialog.substrateHeight());
-    }
+    const auto &process = Core::Processes::ProcessRegistry::get<Core::Processes::CreateSubstrateProcess>();
+    const std::unique_ptr<IProcessDialog> dialog = ProcessDialogRegistry::make(process, m_mainWindow);
+    if (dialog->dialog().exec() != QDialog::Accepted)
+        return;
+    if (const auto builder = process.builder(dialog->parameters()))
+        operation->setSubstrate(*builder);
 }
 
 } // namespace Observers

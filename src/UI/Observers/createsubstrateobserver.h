@@ -8,28 +8,18 @@ class QWidget;
 
 namespace Core {
 class Workspace;
-namespace Operations {
-class CreateSubstrateOperation;
 }
-} // namespace Core
 
 namespace Ui {
-namespace Operations {
-class CreateSubstrateDialog;
-}
-
 namespace Observers {
 
-/// Runs the Create Substrate dialog for the workspace's current operation and hands the
-/// accepted values to it.
+/// Runs the Create Substrate dialog for the workspace's current operation and hands the substrate
+/// its values describe to it. The operation chooses no volume, so the process steps' generic
+/// observer does not serve it.
 class CreateSubstrateObserver : public Util::IObserver {
 public:
     CreateSubstrateObserver(Core::Workspace &workspace, QWidget *mainWindow);
     void notify() override;
-
-    /// Passes the dialog's values to the operation (box or sphere, as the dialog says).
-    static void applyDialog(const Operations::CreateSubstrateDialog &dialog,
-                            Core::Operations::CreateSubstrateOperation &operation);
 
 private:
     Core::Workspace &m_workspace;

@@ -1,5 +1,8 @@
 #include "anisotropicdepositiondialog.h"
 
+#include "Core/Processes/anisotropicdepositionprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -12,6 +15,15 @@
 namespace Ui {
 namespace Operations {
 
+namespace {
+
+const Core::Processes::AnisotropicDepositionProcess &process()
+{
+    return Core::Processes::ProcessRegistry::get<Core::Processes::AnisotropicDepositionProcess>();
+}
+
+} // namespace
+
 AnisotropicDepositionDialog::AnisotropicDepositionDialog(QWidget *parent)
     : QDialog(parent)
 {
@@ -20,7 +32,7 @@ AnisotropicDepositionDialog::AnisotropicDepositionDialog(QWidget *parent)
     auto *form = new QFormLayout(this);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
-    MaterialList::fillForProcess(cbxMaterial, 16);
+    MaterialList::fillForProcess(cbxMaterial, process().compatibleProcessId());
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     dblThickness = makeLengthSpinBox(this, QStringLiteral("dblThickness"));
     form->addRow(QStringLiteral("Film thickness"), dblThickness);
@@ -40,12 +52,24 @@ void AnisotropicDepositionDialog::setVolumeHeight(double height) { LengthUnits::
 
 void AnisotropicDepositionDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Film Thickness")))
-        dblThickness->setValue(parameters.value(QStringLiteral("Film Thickness")).toDouble());
-    if (parameters.contains(QStringLiteral("Horizontal to Vertical Ratio")))
-        dblRatio->setValue(parameters.value(QStringLiteral("Horizontal to Vertical Ratio")).toDouble());
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::FilmThickness))
+        dblThickness->setValue(parameters.value(Parameter::FilmThickness).toDouble());
+    if (parameters.contains(Parameter::HorizontalToVerticalRatio))
+        dblRatio->setValue(parameters.value(Parameter::HorizontalToVerticalRatio).toDouble());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
+}
+
+QVariantMap AnisotropicDepositionDialog::parameters() const
+{
+    return process().values({material(), thickness(), ratio()});
+}
+
+void AnisotropicDepositionDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

@@ -1,5 +1,8 @@
 #include "anisotropicetchingdialog.h"
 
+#include "Core/Processes/anisotropicetchingprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -12,6 +15,15 @@
 namespace Ui {
 namespace Operations {
 
+namespace {
+
+const Core::Processes::AnisotropicEtchingProcess &process()
+{
+    return Core::Processes::ProcessRegistry::get<Core::Processes::AnisotropicEtchingProcess>();
+}
+
+} // namespace
+
 AnisotropicEtchingDialog::AnisotropicEtchingDialog(QWidget *parent)
     : QDialog(parent)
 {
@@ -20,7 +32,7 @@ AnisotropicEtchingDialog::AnisotropicEtchingDialog(QWidget *parent)
     auto *form = new QFormLayout(this);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
-    MaterialList::fillForProcess(cbxMaterial, 17);
+    MaterialList::fillForProcess(cbxMaterial, process().compatibleProcessId());
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     dblRatio = makeRatioSpinBox(this, QStringLiteral("dblRatio"), 3, 0.0);
     form->addRow(QStringLiteral("Horizontal ratio"), dblRatio);
@@ -40,12 +52,21 @@ void AnisotropicEtchingDialog::setVolumeHeight(double height) { LengthUnits::fit
 
 void AnisotropicEtchingDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Etch Depth")))
-        dblDepth->setValue(parameters.value(QStringLiteral("Etch Depth")).toDouble());
-    if (parameters.contains(QStringLiteral("Horizontal to Vertical Ratio")))
-        dblRatio->setValue(parameters.value(QStringLiteral("Horizontal to Vertical Ratio")).toDouble());
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::EtchDepth))
+        dblDepth->setValue(parameters.value(Parameter::EtchDepth).toDouble());
+    if (parameters.contains(Parameter::HorizontalToVerticalRatio))
+        dblRatio->setValue(parameters.value(Parameter::HorizontalToVerticalRatio).toDouble());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
+}
+
+QVariantMap AnisotropicEtchingDialog::parameters() const { return process().values({material(), depth(), ratio()}); }
+
+void AnisotropicEtchingDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -12,7 +14,7 @@ namespace Ui {
 namespace Operations {
 
 /// Options of anisotropic etching: material, horizontal ratio and etch depth.
-class AnisotropicEtchingDialog : public QDialog {
+class AnisotropicEtchingDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit AnisotropicEtchingDialog(QWidget *parent = nullptr);
@@ -22,8 +24,12 @@ public:
     double depth() const;
     /// Lowers an etch depth that would reach past the volume's height (in cells) to that height.
     void setVolumeHeight(double height);
+    QDialog &dialog() override { return *this; }
     /// Takes "Etch Depth", "Horizontal to Vertical Ratio" and "Material_Id".
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step fits the depth to its volume's height.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QComboBox *cbxMaterial;

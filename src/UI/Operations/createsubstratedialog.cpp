@@ -1,9 +1,13 @@
 #include "createsubstratedialog.h"
 
+#include "Core/Processes/createsubstrateprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "Model/Materials/materialfactory.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materialitems.h"
+#include "materiallist.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -225,6 +229,53 @@ uint32_t CreateSubstrateDialog::radius() const { return uint32_t(m_sbxSubsRadius
 Util::Vector3D CreateSubstrateDialog::position() const
 {
     return Util::Vector3D(m_dblVolumeX->value(), m_dblVolumeY->value(), m_dblVolumeZ->value());
+}
+
+void CreateSubstrateDialog::setParameters(const QVariantMap &parameters)
+{
+    namespace Parameter = Core::Processes::Parameter;
+    const auto fill = [&parameters](QSpinBox *box, const QString &name) {
+        if (parameters.contains(name))
+            box->setValue(static_cast<int>(parameters.value(name).toUInt()));
+    };
+    // Volume sizes first: they reset the substrate limits.
+    QSpinBox *const volume[] = {m_sbxTotalWidth, m_sbxTotalLength, m_sbxTotalHeight};
+    QSpinBox *const size[] = {m_sbxSubsWidth, m_sbxSubsLength, m_sbxSubsHeight};
+    QSpinBox *const delta[] = {m_sbxSubsX, m_sbxSubsY, m_sbxSubsZ};
+    QSpinBox *const centre[] = {m_sbxSubsCenterX, m_sbxSubsCenterY, m_sbxSubsCenterZ};
+    const char axes[] = {'X', 'Y', 'Z'};
+    for (int i = 0; i < 3; ++i)
+        fill(volume[i], Parameter::volumeSize(axes[i]));
+    for (int i = 0; i < 3; ++i)
+        fill(size[i], Parameter::substrateSize(axes[i]));
+    for (int i = 0; i < 3; ++i)
+        fill(delta[i], Parameter::substrateDelta(axes[i]));
+    for (int i = 0; i < 3; ++i)
+        fill(centre[i], Parameter::substrateCenter(axes[i]));
+    fill(m_sbxSubsRadius, Parameter::SubstrateRadius);
+    m_cbxSubsSphere->setChecked(parameters.value(Parameter::SphericalSubstrate).toBool());
+    const QVariant material = parameters.value(Parameter::MaterialId);
+    if (material.isValid())
+        MaterialList::select(m_cbxFilm, material.toUInt());
+    const auto corner = Util::Vector3D::fromVariant(parameters.value(Parameter::LowerLeftFrontCorner));
+    m_dblVolumeX->setValue(corner.x);
+    m_dblVolumeY->setValue(corner.y);
+    m_dblVolumeZ->setValue(corner.z);
+}
+
+QVariantMap CreateSubstrateDialog::parameters() const
+{
+    using namespace Core::Processes;
+    CreateSubstrateParameters params;
+    params.material = material();
+    params.corner = position();
+    params.volumeSize = {totalWidth(), totalLength(), totalHeight()};
+    params.spherical = isSpherical();
+    params.substrateSize = {substrateWidth(), substrateLength(), substrateHeight()};
+    params.substrateDelta = {offsetX(), offsetY(), offsetZ()};
+    params.substrateCenter = {centreX(), centreY(), centreZ()};
+    params.radius = radius();
+    return ProcessRegistry::get<CreateSubstrateProcess>().values(params);
 }
 
 } // namespace Operations

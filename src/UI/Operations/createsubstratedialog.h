@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Model/Materials/material.h"
+#include "UI/ProcessDialogs/iprocessdialog.h"
 #include "Util/vector3d.h"
 
 #include <QDialog>
 #include <QList>
+#include <QVariantMap>
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +19,7 @@ namespace Operations {
 
 /// The options of "Create Substrate": the size and position of the new volume and a box or ball
 /// of one material inside it. The substrate limits follow the volume size as it is edited.
-class CreateSubstrateDialog : public QDialog {
+class CreateSubstrateDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit CreateSubstrateDialog(QWidget *parent = nullptr);
@@ -42,6 +44,12 @@ public:
     uint32_t centreZ() const;
     uint32_t radius() const;
     Util::Vector3D position() const;
+
+    QDialog &dialog() override { return *this; }
+    /// Takes the sizes and positions of the volume and the substrate, the shape and "Material_Id".
+    void setParameters(const QVariantMap &parameters) override;
+    /// Both shapes' fields, whichever is chosen.
+    QVariantMap parameters() const override;
 
 public slots:
     void updateLimitX(int width);

@@ -1,5 +1,8 @@
 #include "dopingoptionsdialog.h"
 
+#include "Core/Processes/dopingprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -21,7 +24,8 @@ DopingOptionsDialog::DopingOptionsDialog(QWidget *parent)
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
     cbxMaterial->setToolTip(QStringLiteral("This is the doped material. Not to be confused with the materials that "
                                            "will be doped. All materials in the list will be doped, plus Si."));
-    MaterialList::fillForProcess(cbxMaterial, 13);
+    MaterialList::fillForProcess(
+        cbxMaterial, Core::Processes::ProcessRegistry::get<Core::Processes::DopingProcess>().compatibleProcessId());
     form->addRow(QStringLiteral("Doped Material"), cbxMaterial);
     dblDepth = makeLengthSpinBox(this, QStringLiteral("dblDepth"));
     dblDepth->setDecimals(4);
@@ -38,10 +42,24 @@ void DopingOptionsDialog::setVolumeHeight(double height) { LengthUnits::fitLengt
 
 void DopingOptionsDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Doping Depth")))
-        dblDepth->setValue(parameters.value(QStringLiteral("Doping Depth")).toDouble());
-    if (parameters.contains(QStringLiteral("Doped Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Doped Material_Id")).toUInt());
+    using namespace Core::Processes;
+    const QString material = Parameter::materialId(Parameter::DopedMaterial);
+    if (parameters.contains(Parameter::DopingDepth))
+        dblDepth->setValue(parameters.value(Parameter::DopingDepth).toDouble());
+    if (parameters.contains(material))
+        MaterialList::select(cbxMaterial, parameters.value(material).toUInt());
+}
+
+QVariantMap DopingOptionsDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<DopingProcess>().values({material(), static_cast<float>(depth())});
+}
+
+void DopingOptionsDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

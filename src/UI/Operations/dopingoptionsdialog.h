@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -13,7 +15,7 @@ namespace Operations {
 
 /// Options of simple doping: the doped material (one compatible with "Simple Doping") and the
 /// doping depth.
-class DopingOptionsDialog : public QDialog {
+class DopingOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit DopingOptionsDialog(QWidget *parent = nullptr);
@@ -22,8 +24,13 @@ public:
     double depth() const;
     /// Lowers a doping depth that would reach past the volume's height (in cells) to that height.
     void setVolumeHeight(double height);
-    /// Takes "Doping Depth" and "Doped Material_Id" from a process-list step.
-    void setParameters(const QVariantMap &parameters);
+
+    QDialog &dialog() override { return *this; }
+    /// Takes "Doping Depth" and "Doped Material_Id".
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step fits the depth to its volume's height.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QComboBox *cbxMaterial;

@@ -1,5 +1,8 @@
 #include "electrodepositiondialog.h"
 
+#include "Core/Processes/electroplatingprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -42,13 +45,28 @@ uint32_t ElectrodepositionDialog::conductingMaterial() const { return MaterialLi
 
 void ElectrodepositionDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Film Thickness")))
-        dblThickness->setValue(parameters.value(QStringLiteral("Film Thickness")).toDouble());
-    if (parameters.contains(QStringLiteral("Deposited Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Deposited Material_Id")).toUInt());
-    if (parameters.contains(QStringLiteral("Conducting Material_Id")))
-        MaterialList::select(cbxConductingMaterial,
-                             parameters.value(QStringLiteral("Conducting Material_Id")).toUInt());
+    using namespace Core::Processes;
+    const QString deposited = Parameter::materialId(Parameter::DepositedMaterial);
+    const QString conducting = Parameter::materialId(Parameter::ConductingMaterial);
+    if (parameters.contains(Parameter::FilmThickness))
+        dblThickness->setValue(parameters.value(Parameter::FilmThickness).toDouble());
+    if (parameters.contains(deposited))
+        MaterialList::select(cbxMaterial, parameters.value(deposited).toUInt());
+    if (parameters.contains(conducting))
+        MaterialList::select(cbxConductingMaterial, parameters.value(conducting).toUInt());
+}
+
+QVariantMap ElectrodepositionDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<ElectroplatingProcess>().values(
+        {depositedMaterial(), conductingMaterial(), thickness()});
+}
+
+void ElectrodepositionDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -13,7 +15,7 @@ namespace Operations {
 
 /// Options of electroplating: film thickness, the deposited and the conducting material (any
 /// material of the catalogue).
-class ElectrodepositionDialog : public QDialog {
+class ElectrodepositionDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit ElectrodepositionDialog(QWidget *parent = nullptr);
@@ -23,8 +25,12 @@ public:
     void setVolumeHeight(double height);
     uint32_t depositedMaterial() const;
     uint32_t conductingMaterial() const;
+    QDialog &dialog() override { return *this; }
     /// Takes "Film Thickness", "Deposited Material_Id" and "Conducting Material_Id".
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step fits the thickness to its volume's height.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QDoubleSpinBox *dblThickness;

@@ -1,5 +1,8 @@
 #include "ionimplantationoptionsdialog.h"
 
+#include "Core/Processes/ionimplantationprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -30,7 +33,9 @@ IonImplantationOptionsDialog::IonImplantationOptionsDialog(QWidget *parent)
     auto *form = new QFormLayout(this);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
-    MaterialList::fillForProcess(cbxMaterial, 15);
+    MaterialList::fillForProcess(
+        cbxMaterial,
+        Core::Processes::ProcessRegistry::get<Core::Processes::IonImplantationProcess>().compatibleProcessId());
     form->addRow(QStringLiteral("Doped Material"), cbxMaterial);
     dblDepth = distanceBox(this, "dblDepth", 50.0);
     form->addRow(QStringLiteral("Implantation Depth"), dblDepth);
@@ -58,13 +63,30 @@ void IonImplantationOptionsDialog::setVolumeHeight(double height)
 
 void IonImplantationOptionsDialog::setParameters(const QVariantMap &parameters)
 {
-    const std::pair<const char *, QDoubleSpinBox *> boxes[] = {
-        {"Implantation Depth", dblDepth}, {"Vertical Spread", dblSpread}, {"Annealing Distance", dblAnnealing}};
+    using namespace Core::Processes;
+    const std::pair<const char *, QDoubleSpinBox *> boxes[] = {{Parameter::ImplantationDepth, dblDepth},
+                                                               {Parameter::VerticalSpread, dblSpread},
+                                                               {Parameter::AnnealingDistance, dblAnnealing}};
     for (const auto &box : boxes)
         if (parameters.contains(QLatin1String(box.first)))
             box.second->setValue(parameters.value(QLatin1String(box.first)).toDouble());
-    if (parameters.contains(QStringLiteral("Doped Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Doped Material_Id")).toUInt());
+    const QString material = Parameter::materialId(Parameter::DopedMaterial);
+    if (parameters.contains(material))
+        MaterialList::select(cbxMaterial, parameters.value(material).toUInt());
+}
+
+QVariantMap IonImplantationOptionsDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<IonImplantationProcess>().values({material(), static_cast<float>(depth()),
+                                                                  static_cast<float>(spread()),
+                                                                  static_cast<float>(annealingDistance())});
+}
+
+void IonImplantationOptionsDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

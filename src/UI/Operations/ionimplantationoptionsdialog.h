@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -13,7 +15,7 @@ namespace Operations {
 
 /// Options of ion implantation: the doped material (one compatible with catalogue process 15),
 /// the implantation depth, the vertical spread and the annealing distance.
-class IonImplantationOptionsDialog : public QDialog {
+class IonImplantationOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit IonImplantationOptionsDialog(QWidget *parent = nullptr);
@@ -25,8 +27,13 @@ public:
     /// Lowers the depth, spread and annealing distance that would reach past the volume's height
     /// (in cells) to that height.
     void setVolumeHeight(double height);
+
+    QDialog &dialog() override { return *this; }
     /// Takes "Implantation Depth", "Vertical Spread", "Annealing Distance" and "Doped Material_Id".
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step fits the lengths to its volume's height.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QComboBox *cbxMaterial;

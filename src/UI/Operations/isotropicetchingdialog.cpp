@@ -1,5 +1,8 @@
 #include "isotropicetchingdialog.h"
 
+#include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -12,6 +15,15 @@
 namespace Ui {
 namespace Operations {
 
+namespace {
+
+const Core::Processes::IsotropicEtchingProcess &process()
+{
+    return Core::Processes::ProcessRegistry::get<Core::Processes::IsotropicEtchingProcess>();
+}
+
+} // namespace
+
 IsotropicEtchingDialog::IsotropicEtchingDialog(QWidget *parent)
     : QDialog(parent)
 {
@@ -22,7 +34,7 @@ IsotropicEtchingDialog::IsotropicEtchingDialog(QWidget *parent)
     form->addRow(QStringLiteral("Etch Depth"), dblDepth);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
-    MaterialList::fillForProcess(cbxMaterial, 10);
+    MaterialList::fillForProcess(cbxMaterial, process().compatibleProcessId());
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     addOkCancelButtons(this, form);
     DialogMemory::keep(this);
@@ -36,10 +48,19 @@ uint32_t IsotropicEtchingDialog::material() const { return MaterialList::selecte
 
 void IsotropicEtchingDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Depth")))
-        dblDepth->setValue(parameters.value(QStringLiteral("Depth")).toDouble());
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::Depth))
+        dblDepth->setValue(parameters.value(Parameter::Depth).toDouble());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
+}
+
+QVariantMap IsotropicEtchingDialog::parameters() const { return process().values({material(), depth()}); }
+
+void IsotropicEtchingDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

@@ -1,8 +1,11 @@
 #include "mooreoptionsdialog.h"
 
+#include "Core/Processes/mooreprocess.h"
+#include "Core/Processes/parameternames.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materialitems.h"
+#include "materiallist.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,9 +17,13 @@
 namespace Ui {
 namespace Operations {
 
-MooreOptionsDialog::MooreOptionsDialog(QWidget *parent)
+MooreOptionsDialog::MooreOptionsDialog(const Core::Processes::MooreProcess &process, QWidget *parent)
     : QDialog(parent)
-    , m_lblValue(new QLabel(QStringLiteral("Select Value"), this))
+    , m_process(process)
+    , m_lblValue(new QLabel(process.kind() == Core::Processes::MooreProcess::Kind::Deposition
+                                ? QStringLiteral("Film Thickness")
+                                : QStringLiteral("Etch Depth"),
+                            this))
     , m_sbxValue(new QSpinBox(this))
     , m_cbxFilm(new QComboBox(this))
 {
@@ -42,13 +49,22 @@ MooreOptionsDialog::MooreOptionsDialog(QWidget *parent)
     DialogMemory::keep(this);
 }
 
-void MooreOptionsDialog::setValueLabel(const QString &text) { m_lblValue->setText(text); }
-
 QString MooreOptionsDialog::valueLabel() const { return m_lblValue->text(); }
 
 unsigned MooreOptionsDialog::value() const { return static_cast<unsigned>(m_sbxValue->value()); }
 
 unsigned MooreOptionsDialog::material() const { return chosenMaterial(m_cbxFilm); }
+
+void MooreOptionsDialog::setParameters(const QVariantMap &parameters)
+{
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(m_cbxFilm, parameters.value(Parameter::MaterialId).toUInt());
+    if (parameters.contains(m_process.layersName()))
+        m_sbxValue->setValue(static_cast<int>(parameters.value(m_process.layersName()).toUInt()));
+}
+
+QVariantMap MooreOptionsDialog::parameters() const { return m_process.values({material(), value()}); }
 
 } // namespace Operations
 } // namespace Ui

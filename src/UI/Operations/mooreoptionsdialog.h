@@ -1,30 +1,41 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
+#include <QVariantMap>
 
 class QComboBox;
 class QLabel;
 class QSpinBox;
 
+namespace Core {
+namespace Processes {
+class MooreProcess;
+}
+} // namespace Core
+
 namespace Ui {
 namespace Operations {
 
-/// Options of the Moore-neighbourhood deposition and etching: a film and a count of cell layers.
-/// The observer names the count ("Film Thickness" or "Etch Depth").
-class MooreOptionsDialog : public QDialog {
+/// Options of the Moore-neighbourhood deposition and etching: a film and a count of cell layers,
+/// named for the process the dialog is opened for ("Film Thickness" or "Etch Depth").
+class MooreOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
-    explicit MooreOptionsDialog(QWidget *parent = nullptr);
+    explicit MooreOptionsDialog(const Core::Processes::MooreProcess &process, QWidget *parent = nullptr);
 
-    void setValueLabel(const QString &text);
     QString valueLabel() const;
     unsigned value() const;
     unsigned material() const;
 
-    QSpinBox *valueSpinBox() const { return m_sbxValue; }
-    QComboBox *filmComboBox() const { return m_cbxFilm; }
+    QDialog &dialog() override { return *this; }
+    /// Takes the process's count ("Thickness" or "Depth") and "Material_Id".
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
 
 private:
+    const Core::Processes::MooreProcess &m_process;
     QLabel *m_lblValue;
     QSpinBox *m_sbxValue;
     QComboBox *m_cbxFilm;

@@ -1,5 +1,9 @@
 #include "planarizationoptionsdialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/planarizationprocess.h"
+#include "Core/Processes/processregistry.h"
+#include "Model/Automaton/totalvolume.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 
@@ -54,10 +58,23 @@ void PlanarizationOptionsDialog::setHeightLimit(unsigned nz)
 
 void PlanarizationOptionsDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Maximum Height")))
-        m_sbxMaximum->setValue(static_cast<int>(parameters.value(QStringLiteral("Maximum Height")).toUInt()));
-    if (parameters.contains(QStringLiteral("Minimum Height")))
-        m_sbxMinimum->setValue(static_cast<int>(parameters.value(QStringLiteral("Minimum Height")).toUInt()));
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::MaximumHeight))
+        m_sbxMaximum->setValue(static_cast<int>(parameters.value(Parameter::MaximumHeight).toUInt()));
+    if (parameters.contains(Parameter::MinimumHeight))
+        m_sbxMinimum->setValue(static_cast<int>(parameters.value(Parameter::MinimumHeight).toUInt()));
+}
+
+QVariantMap PlanarizationOptionsDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<PlanarizationProcess>().values({maximumHeight(), minimumHeight()});
+}
+
+void PlanarizationOptionsDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setHeightLimit(context.volume->sizeZ());
 }
 
 void PlanarizationOptionsDialog::updateMinimumLimits() { m_sbxMinimum->setMaximum(m_sbxMaximum->value()); }

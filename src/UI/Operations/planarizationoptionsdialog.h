@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -10,15 +12,19 @@ namespace Operations {
 
 /// Options of planarization: cells below the minimum and at or above the maximum height go.
 /// The minimum never exceeds the maximum the dialog currently shows.
-class PlanarizationOptionsDialog : public QDialog {
+class PlanarizationOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit PlanarizationOptionsDialog(QWidget *parent = nullptr);
 
     /// Bounds both heights by the volume's nz; the maximum starts at nz unless a lower one is remembered.
     void setHeightLimit(unsigned nz);
+    QDialog &dialog() override { return *this; }
     /// Fills the spin boxes from the "Maximum Height" and "Minimum Height" parameters that are present.
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step bounds the heights by its volume's.
+    void setContext(const ProcessDialogContext &context) override;
 
     unsigned maximumHeight() const;
     unsigned minimumHeight() const;

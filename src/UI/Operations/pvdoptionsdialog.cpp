@@ -1,5 +1,8 @@
 #include "pvdoptionsdialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/pvdprocess.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -13,6 +16,15 @@
 namespace Ui {
 namespace Operations {
 
+namespace {
+
+const Core::Processes::PvdProcess &process()
+{
+    return Core::Processes::ProcessRegistry::get<Core::Processes::PvdProcess>();
+}
+
+} // namespace
+
 PVDOptionsDialog::PVDOptionsDialog(QWidget *parent)
     : QDialog(parent)
 {
@@ -21,7 +33,7 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent)
     auto *form = new QFormLayout(this);
     cbxMaterial = new QComboBox(this);
     cbxMaterial->setObjectName(QStringLiteral("cbxMaterial"));
-    MaterialList::fillForProcess(cbxMaterial, 4);
+    MaterialList::fillForProcess(cbxMaterial, process().compatibleProcessId());
     form->addRow(QStringLiteral("Material"), cbxMaterial);
     dblThickness = makeLengthSpinBox(this, QStringLiteral("dblThickness"));
     form->addRow(QStringLiteral("Film thickness"), dblThickness);
@@ -60,16 +72,28 @@ uint32_t PVDOptionsDialog::side() const
 
 void PVDOptionsDialog::setParameters(const QVariantMap &parameters)
 {
-    if (parameters.contains(QStringLiteral("Thickness")))
-        dblThickness->setValue(parameters.value(QStringLiteral("Thickness")).toDouble());
-    if (parameters.contains(QStringLiteral("Horizontal to Vertical Ratio")))
-        dblRatio->setValue(parameters.value(QStringLiteral("Horizontal to Vertical Ratio")).toDouble());
-    if (parameters.contains(QStringLiteral("DepositOn"))) {
-        const int side = parameters.value(QStringLiteral("DepositOn")).toInt();
+    using namespace Core::Processes;
+    if (parameters.contains(Parameter::Thickness))
+        dblThickness->setValue(parameters.value(Parameter::Thickness).toDouble());
+    if (parameters.contains(Parameter::HorizontalToVerticalRatio))
+        dblRatio->setValue(parameters.value(Parameter::HorizontalToVerticalRatio).toDouble());
+    if (parameters.contains(Parameter::DepositOnValue)) {
+        const int side = parameters.value(Parameter::DepositOnValue).toInt();
         (side == 2 ? radBottom : side == 3 ? radBoth : radTop)->setChecked(true);
     }
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
+}
+
+QVariantMap PVDOptionsDialog::parameters() const
+{
+    return process().values({material(), thickness(), ratio(), static_cast<int>(side())});
+}
+
+void PVDOptionsDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

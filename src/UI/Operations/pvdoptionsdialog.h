@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -14,7 +16,7 @@ namespace Operations {
 
 /// Options of physical vapour deposition: material, film thickness, horizontal ratio and the
 /// side the film grows from.
-class PVDOptionsDialog : public QDialog {
+class PVDOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit PVDOptionsDialog(QWidget *parent = nullptr);
@@ -26,8 +28,12 @@ public:
     void setVolumeHeight(double height);
     /// 2 on bottom, else 3 on both sides, else 1 on top.
     uint32_t side() const;
+    QDialog &dialog() override { return *this; }
     /// Takes "Thickness", "Horizontal to Vertical Ratio", "DepositOn" and "Material_Id".
-    void setParameters(const QVariantMap &parameters);
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step fits the thickness to its volume's height.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QComboBox *cbxMaterial;

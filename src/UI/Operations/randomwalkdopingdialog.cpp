@@ -1,5 +1,9 @@
 #include "randomwalkdopingdialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
+#include "Model/Automaton/totalvolume.h"
 #include "dialogmemory.h"
 #include "materiallist.h"
 
@@ -201,20 +205,35 @@ void RandomWalkDopingDialog::accept()
 
 void RandomWalkDopingDialog::setParameters(const QVariantMap &parameters)
 {
+    using namespace Core::Processes;
     auto number = [&](const char *key, QLineEdit *edit) {
         if (parameters.contains(QLatin1String(key)))
             edit->setText(QString::number(parameters.value(QLatin1String(key)).toDouble(), 'g', 12));
     };
-    if (parameters.contains(QStringLiteral("Doping Time")))
-        dblDopingTime->setValue(parameters.value(QStringLiteral("Doping Time")).toDouble());
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        MaterialList::select(cbxDopingMaterial, parameters.value(QStringLiteral("Material_Id")).toUInt());
-    number("Diffusion Coefficient", lieDiffusionCoefficient);
-    number("Cell Size", lieCellSize);
-    number("Time Step Duration", lieTimeStep);
-    number("Surface Concentration", lieConcentration);
-    if (parameters.contains(QStringLiteral("Doping Threshold")))
-        dblThreshold->setValue(parameters.value(QStringLiteral("Doping Threshold")).toDouble());
+    if (parameters.contains(Parameter::DopingTime))
+        dblDopingTime->setValue(parameters.value(Parameter::DopingTime).toDouble());
+    if (parameters.contains(Parameter::MaterialId))
+        MaterialList::select(cbxDopingMaterial, parameters.value(Parameter::MaterialId).toUInt());
+    number(Parameter::DiffusionCoefficient, lieDiffusionCoefficient);
+    number(Parameter::CellSize, lieCellSize);
+    number(Parameter::TimeStepDuration, lieTimeStep);
+    number(Parameter::SurfaceConcentration, lieConcentration);
+    if (parameters.contains(Parameter::DopingThreshold))
+        dblThreshold->setValue(parameters.value(Parameter::DopingThreshold).toDouble());
+}
+
+QVariantMap RandomWalkDopingDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<RandomWalkDopingProcess>().values(input());
+}
+
+void RandomWalkDopingDialog::setContext(const ProcessDialogContext &context)
+{
+    // A list carries no seed (cellforge-batch --seed gives one).
+    setSeedShown(!context.listStep);
+    if (context.volume)
+        setCellCount(context.volume->cellCount());
 }
 
 void RandomWalkDopingDialog::setSeedShown(bool shown)

@@ -1,5 +1,8 @@
 #include "simpleoxidationoptionsdialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/sioxidationprocess.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materiallist.h"
@@ -97,16 +100,36 @@ double SimpleOxidationOptionsDialog::conversion() const { return dblConversion->
 
 void SimpleOxidationOptionsDialog::setParameters(const QVariantMap &parameters)
 {
-    const std::pair<const char *, QDoubleSpinBox *> boxes[] = {{"Oxidation Thickness", dblThickness},
-                                                               {"Oxidation Time", dblTime},
-                                                               {"Oxidation Temperature", dblTemperature},
-                                                               {"Oxidation Pressure", dblPressure},
-                                                               {"Micron Conversion", dblConversion}};
+    using namespace Core::Processes;
+    const std::pair<const char *, QDoubleSpinBox *> boxes[] = {{Parameter::OxidationThickness, dblThickness},
+                                                               {Parameter::OxidationTime, dblTime},
+                                                               {Parameter::OxidationTemperature, dblTemperature},
+                                                               {Parameter::OxidationPressure, dblPressure},
+                                                               {Parameter::MicronConversion, dblConversion}};
     for (const auto &box : boxes)
         if (parameters.contains(QLatin1String(box.first)))
             box.second->setValue(parameters.value(QLatin1String(box.first)).toDouble());
-    if (parameters.contains(QStringLiteral("OxidationTimeSet")))
-        (parameters.value(QStringLiteral("OxidationTimeSet")).toBool() ? radTime : radThickness)->setChecked(true);
+    if (parameters.contains(Parameter::OxidationTimeSet))
+        (parameters.value(Parameter::OxidationTimeSet).toBool() ? radTime : radThickness)->setChecked(true);
+}
+
+QVariantMap SimpleOxidationOptionsDialog::parameters() const
+{
+    using namespace Core::Processes;
+    SiOxidationParameters values;
+    values.byTime = byTime();
+    values.conversion = conversion();
+    values.thickness = thickness();
+    values.time = time();
+    values.temperature = temperature();
+    values.pressure = pressure();
+    return ProcessRegistry::get<SiOxidationProcess>().values(values);
+}
+
+void SimpleOxidationOptionsDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setVolumeHeight(LengthUnits::heightOf(context.volume));
 }
 
 } // namespace Operations

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
 #include <QVariantMap>
 
@@ -11,7 +13,7 @@ namespace Operations {
 
 /// Options of thermal oxidation: the oxide thickness in micrometres, or the oxidation time,
 /// temperature and pressure (Deal-Grove); and the cells per micrometre.
-class SimpleOxidationOptionsDialog : public QDialog {
+class SimpleOxidationOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit SimpleOxidationOptionsDialog(QWidget *parent = nullptr);
@@ -26,9 +28,15 @@ public:
     /// Lowers an oxide thickness that would reach past the volume's height (in cells) at the
     /// dialog's cells per micrometre to that height.
     void setVolumeHeight(double height);
+
+    QDialog &dialog() override { return *this; }
     /// Takes "OxidationTimeSet", "Oxidation Thickness", "Oxidation Time", "Oxidation Temperature",
-    /// "Oxidation Pressure" and "Micron Conversion" from a process-list step.
-    void setParameters(const QVariantMap &parameters);
+    /// "Oxidation Pressure" and "Micron Conversion".
+    void setParameters(const QVariantMap &parameters) override;
+    /// The values of both modes, and the mode.
+    QVariantMap parameters() const override;
+    /// A window's step fits the thickness to its volume's height.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     void updateMode();

@@ -1,8 +1,13 @@
 #include "spincoatingoptionsdialog.h"
 
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/spincoatingprocess.h"
+#include "Model/Automaton/totalvolume.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materialitems.h"
+#include "materiallist.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -47,6 +52,28 @@ void SpinCoatingOptionsDialog::setHeightLimit(unsigned nz)
 unsigned SpinCoatingOptionsDialog::material() const { return chosenMaterial(m_cbxMaterial); }
 
 unsigned SpinCoatingOptionsDialog::depositionHeight() const { return static_cast<unsigned>(m_sbxHeight->value()); }
+
+void SpinCoatingOptionsDialog::setParameters(const QVariantMap &parameters)
+{
+    using namespace Core::Processes;
+    const QVariant material = parameters.value(Parameter::MaterialId);
+    if (material.isValid())
+        MaterialList::select(m_cbxMaterial, material.toUInt());
+    if (parameters.contains(Parameter::MaximumHeight))
+        m_sbxHeight->setValue(static_cast<int>(parameters.value(Parameter::MaximumHeight).toUInt()));
+}
+
+QVariantMap SpinCoatingOptionsDialog::parameters() const
+{
+    using namespace Core::Processes;
+    return ProcessRegistry::get<SpinCoatingProcess>().values({depositionHeight(), material()});
+}
+
+void SpinCoatingOptionsDialog::setContext(const ProcessDialogContext &context)
+{
+    if (context.volume)
+        setHeightLimit(context.volume->sizeZ());
+}
 
 } // namespace Operations
 } // namespace Ui

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "UI/ProcessDialogs/iprocessdialog.h"
+
 #include <QDialog>
+#include <QVariantMap>
 
 class QComboBox;
 class QSpinBox;
@@ -9,7 +12,7 @@ namespace Ui {
 namespace Operations {
 
 /// Options of "Pour Material": the material and the height up to which empty cells are filled.
-class SpinCoatingOptionsDialog : public QDialog {
+class SpinCoatingOptionsDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
 public:
     explicit SpinCoatingOptionsDialog(QWidget *parent = nullptr);
@@ -21,6 +24,13 @@ public:
     unsigned depositionHeight() const;
     QComboBox *materialComboBox() const { return m_cbxMaterial; }
     QSpinBox *heightSpinBox() const { return m_sbxHeight; }
+
+    QDialog &dialog() override { return *this; }
+    /// Takes "Material_Id" and "Maximum Height".
+    void setParameters(const QVariantMap &parameters) override;
+    QVariantMap parameters() const override;
+    /// A window's step bounds the height by its volume's.
+    void setContext(const ProcessDialogContext &context) override;
 
 private:
     QComboBox *m_cbxMaterial;

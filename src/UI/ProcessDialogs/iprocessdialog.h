@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QDialog;
 
@@ -29,6 +30,8 @@ struct ProcessDialogContext {
     bool listStep = false;
     /// The folder of the list's file; layouts inside it are named in the step.
     QString listFolder;
+    /// Where a list's images are saved; a "Save Image" step names its file there. Empty: anywhere.
+    QString imagesFolder;
 };
 
 /// The options dialog of a process, as the window's generic observer and the list editor use it:
@@ -50,6 +53,9 @@ public:
     /// Receives values to show on the volume while the dialog is open (photolithography's masks
     /// as soon as they are applied); dialogs without a preview never call it.
     virtual void setPreview(const std::function<void(const QVariantMap &)> &) {}
+    /// The seed a random step's draws follow, when the dialog gives one (a window's step only;
+    /// lists carry none); none seeds them from the clock.
+    virtual std::optional<uint64_t> seed() const { return std::nullopt; }
 };
 
 } // namespace Ui

@@ -35,6 +35,7 @@ void ProcessDialogObserver::notify()
     if (dialog->dialog().exec() != QDialog::Accepted)
         return;
     operation->setParameters(dialog->parameters());
+    operation->setSeed(dialog->seed());
 }
 
 } // namespace Ui

@@ -1,10 +1,25 @@
 #include "processdialogregistry.h"
 
 #include "Core/Processes/isotropicdepositionprocess.h"
+#include "Core/Processes/mooreprocess.h"
+#include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/anisotropicetchingdialog.h"
 #include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/dopingoptionsdialog.h"
+#include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
+#include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/randomwalkdopingdialog.h"
+#include "UI/Operations/saveimagedialog.h"
+#include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
 
 namespace Ui {
 
@@ -35,10 +50,25 @@ struct Entry {
 const Entry entries[] = {
     {ProcessType::Photolithography, &plain<Operations::PhotolithographyDialog>},
     {ProcessType::SiWetEtching, &plain<Operations::BCAEtchingDialog>},
+    {ProcessType::MooreDeposition, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
+    {ProcessType::MooreEtching, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
     {ProcessType::Cvd, &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::IsotropicEtching, &plain<Operations::IsotropicEtchingDialog>},
+    {ProcessType::Electroplating, &plain<Operations::ElectrodepositionDialog>},
+    {ProcessType::Pvd, &plain<Operations::PVDOptionsDialog>},
     {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
+    {ProcessType::Doping, &plain<Operations::DopingOptionsDialog>},
+    {ProcessType::IonImplantation, &plain<Operations::IonImplantationOptionsDialog>},
+    {ProcessType::SiOxidation, &plain<Operations::SimpleOxidationOptionsDialog>},
+    {ProcessType::RandomWalkDoping, &plain<Operations::RandomWalkDopingDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
+    {ProcessType::Planarization, &plain<Operations::PlanarizationOptionsDialog>},
+    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingOptionsDialog>},
+    {ProcessType::SaveImage, &plain<Operations::SaveImageDialog>},
+    {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
+    {ProcessType::AnisotropicDeposition, &plain<Operations::AnisotropicDepositionDialog>},
+    {ProcessType::AnisotropicEtching, &plain<Operations::AnisotropicEtchingDialog>},
 };
 
 const Entry *entry(ProcessType type)

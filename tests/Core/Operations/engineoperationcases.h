@@ -1,29 +1,29 @@
 #pragma once
 
-#include "Core/Operations/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
-#include "Core/Operations/dopingoperation.h"
 #include "Core/Operations/filmdeposition.h"
 #include "Core/Operations/filmetching.h"
 #include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/ionimplantationoperation.h"
 #include "Core/Operations/maskimage.h"
 #include "Core/Operations/mooreneighborhooddeposition.h"
-#include "Core/Operations/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/photolithography.h"
 #include "Core/Operations/planarization.h"
-#include "Core/Operations/planarizationoperation.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplereactiveionetching.h"
 #include "Core/Operations/simplesioxidation.h"
-#include "Core/Operations/simplesioxidationoperation.h"
+#include "Core/Processes/anisotropicetchingprocess.h"
 #include "Core/Processes/cvdprocess.h"
+#include "Core/Processes/dopingprocess.h"
+#include "Core/Processes/ionimplantationprocess.h"
+#include "Core/Processes/mooredepositionprocess.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/photolithographyprocess.h"
+#include "Core/Processes/planarizationprocess.h"
 #include "Core/Processes/processoperation.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/simplerieprocess.h"
+#include "Core/Processes/sioxidationprocess.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
@@ -79,16 +79,18 @@ template <class Op> inline Maker dialog(std::function<void(Op &)> answers)
 }
 
 /// The window's command `id` of a process, whose dialog gives `values` (under the list's parameter
-/// names) when accepted.
-inline Maker command(CommandId id, const QVariantMap &values)
+/// names), and the seed of a random step, when accepted.
+inline Maker command(CommandId id, const QVariantMap &values, std::optional<uint64_t> seed = std::nullopt)
 {
-    return [id, values](Core::Workspace &ws, bool accept) -> OperationPtr {
+    return [id, values, seed](Core::Workspace &ws, bool accept) -> OperationPtr {
         auto operation = Core::Processes::ProcessOperation::make(ws, id);
         auto observer = std::make_shared<CountingObserver>();
         Core::Processes::ProcessOperation *op = operation.get();
-        observer->onNotify = [op, values, accept] {
-            if (accept)
-                op->setParameters(values);
+        observer->onNotify = [op, values, seed, accept] {
+            if (!accept)
+                return;
+            op->setParameters(values);
+            op->setSeed(seed);
         };
         operation->setObserver(observer);
         return operation;
@@ -127,17 +129,13 @@ inline QMap<QString, Case> cases()
 {
     QMap<QString, Case> c;
     c["isotropic deposition"] = process(
-        "Isotropic Deposition", 13, Undoable,
+        "Isotropic Deposition", 13, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
         CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
-    c["anisotropic etching"] = op<AnisotropicFilmEtchingOperation>(
-        "Anisotropic Etching", 13, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); },
-        [](auto &op) {
-            op.setMaterial(Si);
-            op.setDepth(2.0);
-            op.setRatio(0.25);
-        });
+    c["anisotropic etching"] = process(
+        "Anisotropic Etching", 32, Undoable | MarksLattice,
+        [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); }, CommandId::AnisotropicEtching,
+        values<Core::Processes::AnisotropicEtchingProcess>({Si, 2.0, 0.25}));
     c["simple rie"] = process(
         "Simple RIE", 30, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
@@ -145,50 +143,31 @@ inline QMap<QString, Case> cases()
         },
         CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({Si, 3, SimpleReactiveIonEtching::fromTop}));
     // A depth of exactly one cell: reached only when the limit itself counts; one iteration long.
-    c["doping with N"] = op<DopingOperation>(
-        "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
-        [](auto &op) {
-            op.setMaterial(NSi);
-            op.setDepth(1.0);
-        });
+    c["doping with N"] = process(
+        "Doping", 17, Undoable | MarksLattice, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
+        CommandId::Doping, values<Core::Processes::DopingProcess>({NSi, 1.0f}));
     c["doping with N"].stopBoundary = 2;
-    c["ion implantation"] = op<IonImplantationOperation>(
-        "Ion Implantation", 3, Undoable,
+    c["ion implantation"] = process(
+        "Ion Implantation", 3, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(IonImplantation(v, PSi, 3.0f, 0.5f, 1.5f), rc); },
-        [](auto &op) {
-            op.setMaterial(PSi);
-            op.setDepth(3.0);
-            op.setSpread(0.5);
-            op.setAnnealingDistance(1.5);
-        });
+        CommandId::IonImplantation, values<Core::Processes::IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f}));
     c["ion implantation"].cancelText = "Ion Implantation: Operation Canceled!";
-    c["oxidation by time"] = op<SimpleSiOxidationOperation>(
+    c["oxidation by time"] = process(
         "Simple Si Oxidation", 26, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
             SimpleSiOxidation engine(v, 30.0);
             engine.setRunControl(rc);
             engine.runForTime(1.5, 1323.0, 0.8);
         },
-        [](auto &op) {
-            op.setConversion(30.0);
-            op.setTime(1.5);
-            op.setTemperature(1323.0);
-            op.setPressure(0.8);
-        });
-    c["moore deposition"] = op<MooreNeighborhoodDepositionOperation>(
+        CommandId::SiOxidation, values<Core::Processes::SiOxidationProcess>({true, 30.0, 0.0, 1.5, 1323.0, 0.8, {}}));
+    c["moore deposition"] = process(
         "Moore film deposition", 18, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(MooreNeighborhoodDeposition(v, Oxide, 2), rc); },
-        [](auto &op) {
-            op.setMaterial(Oxide);
-            op.setLayerCount(2);
-        });
-    c["planarization"] = op<PlanarizationOperation>(
+        CommandId::MooreDeposition, values<Core::Processes::MooreDepositionProcess>({Oxide, 2}));
+    c["planarization"] = process(
         "Planarization", 22, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); },
-        [](auto &op) {
-            op.setMaximumHeight(8);
-            op.setMinimumHeight(1);
-        });
+        [](TotalVolume &v, Control rc) { runWith(Planarization(v, 8, 1), rc); }, CommandId::Planarization,
+        values<Core::Processes::PlanarizationProcess>({8, 1}));
     c["planarization"].cancelText = "Planarization: Operation canceled!";
     c["photolithography"] = process(
         "Photolithography", 20, Undoable | MarksLattice,

@@ -1,22 +1,22 @@
-#include "Core/Operations/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/copyobject.h"
 #include "Core/Operations/createsubstrateoperation.h"
 #include "Core/Operations/cutcellvolume.h"
 #include "Core/Operations/deleteobject.h"
-#include "Core/Operations/electrodepositionoperation.h"
 #include "Core/Operations/extractfilm.h"
 #include "Core/Operations/filmextraction.h"
 #include "Core/Operations/gluelayout.h"
 #include "Core/Operations/gluesubstrate.h"
 #include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/Operations/isotropicfilmetchingoperation.h"
 #include "Core/Operations/maskedcutcellvolumeoperation.h"
-#include "Core/Operations/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/moveobject.h"
-#include "Core/Operations/randomwalkdopingoperation.h"
 #include "Core/Operations/removecutsfromvolumeoperation.h"
-#include "Core/Operations/simplephysicalvapordepositionoperation.h"
-#include "Core/Operations/spincoatingoperation.h"
+#include "Core/Processes/anisotropicdepositionprocess.h"
+#include "Core/Processes/electroplatingprocess.h"
+#include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/mooreetchingprocess.h"
+#include "Core/Processes/pvdprocess.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
+#include "Core/Processes/spincoatingprocess.h"
 #include "Model/Automaton/particlecounts.h"
 #include "Model/Automaton/silattice.h"
 #include "Model/Persistence/documentarchive.h"
@@ -175,6 +175,14 @@ std::vector<HistoryStep> everyStep()
         return [c, which, id](History &h) { h.run(id, c.value(which).make, h.volume); };
     };
     auto on = [](uint32_t id, const Maker &make) { return [id, make](History &h) { h.run(id, make, h.volume); }; };
+    RandomWalkDopingInput walk;
+    walk.material = NSi;
+    walk.dopingTimeMinutes = 1.0;
+    walk.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
+    walk.cellSizeMicrometres = 1.0;
+    walk.timeStepSeconds = 10.0;
+    walk.surfaceConcentrationPerCm3 = 5e13;
+    walk.thresholdPercent = 50.0;
     // Columns x < 5 of the 10 x 6 columns.
     QBitArray half(60);
     for (int i = 0; i < 30; ++i)
@@ -182,62 +190,32 @@ std::vector<HistoryStep> everyStep()
     return {
         {"bca wet etch (lays the lattice)", engine("bca wet etch", 28)},
         {"cca wet etch (on that lattice)", engine("cca wet etch", 29)},
-        {"oxidation", on(26, dialog<SimpleSiOxidationOperation>([](auto &op) {
-                             op.setConversion(1.0);
-                             op.setThickness(1.0);
-                         }))},
-        {"random walk doping", on(36, dialog<RandomWalkDopingOperation>([](auto &op) {
-                                      RandomWalkDopingInput in;
-                                      in.material = NSi;
-                                      in.dopingTimeMinutes = 1.0;
-                                      in.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
-                                      in.cellSizeMicrometres = 1.0;
-                                      in.timeStepSeconds = 10.0;
-                                      in.surfaceConcentrationPerCm3 = 5e13;
-                                      in.thresholdPercent = 50.0;
-                                      op.setInput(in);
-                                      op.setSeed(3);
-                                  }))},
+        {"oxidation", on(26, command(CommandId::SiOxidation, values<Core::Processes::SiOxidationProcess>(
+                                                                  {false, 1.0, 1.0, 0.0, 1273.0, 1.0, {}})))},
+        {"random walk doping",
+         on(36, command(CommandId::RandomWalkDoping, values<Core::Processes::RandomWalkDopingProcess>(walk), 3))},
         {"doping", engine("doping with N", 17)},
         {"ion implantation", engine("ion implantation", 3)},
         {"simple rie", on(30, command(CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({PSi, 2, 1})))},
         {"cca wet etch (lattice laid anew)", engine("cca wet etch", 29)},
-        {"isotropic etching", on(14, dialog<IsotropicFilmEtchingOperation>([](auto &op) {
-                                     op.setMaterial(Oxide);
-                                     op.setDepth(1.0);
-                                 }))},
+        {"isotropic etching",
+         on(14, command(CommandId::IsotropicEtching, values<Core::Processes::IsotropicEtchingProcess>({Oxide, 1.0})))},
         {"isotropic deposition", engine("isotropic deposition", 13)},
         {"cvd", on(33, command(CommandId::Cvd, values<Core::Processes::CvdProcess>({PolySi, 1.0})))},
-        {"anisotropic deposition", on(27, dialog<AnisotropicFilmDepositionOperation>([](auto &op) {
-                                          op.setMaterial(Al);
-                                          op.setThickness(1.5);
-                                          op.setRatio(0.5);
-                                      }))},
-        {"anisotropic etching", on(32, dialog<AnisotropicFilmEtchingOperation>([](auto &op) {
-                                       op.setMaterial(Al);
-                                       op.setDepth(1.0);
-                                       op.setRatio(0.25);
-                                   }))},
-        {"pvd", on(31, dialog<SimplePhysicalVaporDepositionOperation>([](auto &op) {
-                       op.setMaterial(Al);
-                       op.setThickness(1.0);
-                       op.setRatio(0.5);
-                       op.setSide(1);
-                   }))},
-        {"electroplating", on(15, dialog<ElectrodepositionOperation>([](auto &op) {
-                                  op.setDepositedMaterial(Cu);
-                                  op.setConductingMaterial(Al);
-                                  op.setThickness(1.0);
-                              }))},
+        {"anisotropic deposition",
+         on(27, command(CommandId::AnisotropicDeposition,
+                        values<Core::Processes::AnisotropicDepositionProcess>({Al, 1.5, 0.5})))},
+        {"anisotropic etching",
+         on(32, command(CommandId::AnisotropicEtching,
+                        values<Core::Processes::AnisotropicEtchingProcess>({Al, 1.0, 0.25})))},
+        {"pvd", on(31, command(CommandId::Pvd, values<Core::Processes::PvdProcess>({Al, 1.0, 0.5, 1})))},
+        {"electroplating",
+         on(15, command(CommandId::Electroplating, values<Core::Processes::ElectroplatingProcess>({Cu, Al, 1.0})))},
         {"moore deposition", engine("moore deposition", 18)},
-        {"moore etching", on(19, dialog<MooreNeighborhoodEtchingOperation>([](auto &op) {
-                                 op.setMaterial(Oxide);
-                                 op.setLayerCount(1);
-                             }))},
-        {"pour material", on(23, dialog<SpinCoatingOperation>([](auto &op) {
-                                 op.setMaterial(Resist);
-                                 op.setDepositionHeight(22);
-                             }))},
+        {"moore etching",
+         on(19, command(CommandId::MooreEtching, values<Core::Processes::MooreEtchingProcess>({Oxide, 1})))},
+        {"pour material",
+         on(23, command(CommandId::SpinCoating, values<Core::Processes::SpinCoatingProcess>({22, Resist})))},
         {"photolithography",
          on(20, command(CommandId::Photolithography,
                         values<Core::Processes::PhotolithographyProcess>({Resist, {{half, 10, 6}, ""}, {}, false})))},
@@ -247,7 +225,7 @@ std::vector<HistoryStep> everyStep()
         {"create substrate",
          [](History &h) {
              h.run(2, dialog<CreateSubstrateOperation>([](auto &op) {
-                       op.setBoxSubstrate(Si, 10, 6, 8, Util::Vector3D(0, 20, 0), 0, 0, 0, 10, 6, 3);
+                       op.setSubstrate(SubstrateBuilder(Si, 10, 6, 8, Util::Vector3D(0, 20, 0), 0, 0, 0, 10, 6, 3));
                    }),
                    nullptr);
          }},

@@ -305,7 +305,7 @@ private slots:
         QStringList reported;
         s.ws.setErrorReporter([&](const QString &title, const QString &text) { reported << title << text; });
         s.answer = [](CreateSubstrateOperation &op) {
-            op.setBoxSubstrate(1, 100000, 100000, 100000, Util::Vector3D(), 0, 0, 0, 1, 1, 1);
+            op.setSubstrate(SubstrateBuilder(1, 100000, 100000, 100000, Util::Vector3D(), 0, 0, 0, 1, 1, 1));
         };
         s.start();
         QCOMPARE(reported.size(), 2);

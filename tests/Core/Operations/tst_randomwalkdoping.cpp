@@ -1,5 +1,6 @@
 #include "Core/Operations/randomwalkdoping.h"
-#include "Core/Operations/randomwalkdopingoperation.h"
+#include "Core/Operations/randomwalkdopinginput.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 #include "Model/Automaton/particlecounts.h"
 #include "consolelog.h"
 #include "engineoperationcases.h"
@@ -321,46 +322,44 @@ private slots:
 
     void operationRefusesMissingValuesThenRunsUndoesAndRedoes()
     {
+        namespace Parameter = Core::Processes::Parameter;
         Core::Workspace ws;
         auto log = std::make_shared<ConsoleLog>(ws);
         ws.console().addObserver(log);
         auto volume = slab(3, 3, 5, 3);
         ws.document().addObject(volume);
-        bool complete = false;
+        RandomWalkDopingInput in;
+        in.material = 15;
+        in.dopingTimeMinutes = 1.0;           // 60 s
+        in.diffusionCoefficientCm2PerS = 0.0; // nothing moves
+        in.cellSizeMicrometres = 1.0;         // 1e-18 m^3 per cell
+        in.timeStepSeconds = 10.0;            // 6 steps
+        in.surfaceConcentrationPerCm3 = 5e13; // 5e19 m^-3: 50 particles per cell
+        in.thresholdPercent = 50.0;           // 25 particles
+        const QVariantMap complete = EngineCases::values<Core::Processes::RandomWalkDopingProcess>(in);
+        QVariantMap partial = complete;
+        for (const char *name : {Parameter::DiffusionCoefficient, Parameter::CellSize, Parameter::TimeStepDuration})
+            partial.remove(QLatin1String(name));
+        bool given = false;
         auto factory = std::make_shared<TestFactory>();
-        const auto make = EngineCases::dialog<RandomWalkDopingOperation>([&complete](auto &op) {
-            if (!complete) {
-                op.setDopingTime(60.0);
-                op.setDopingMaterial(15);
-                op.setThresholdConcentration(1e19);
-                op.setDopantConcentration(1e20);
-                return;
-            }
-            RandomWalkDopingInput in;
-            in.material = 15;
-            in.dopingTimeMinutes = 1.0;           // 60 s
-            in.diffusionCoefficientCm2PerS = 0.0; // nothing moves
-            in.cellSizeMicrometres = 1.0;         // 1e-18 m^3 per cell
-            in.timeStepSeconds = 10.0;            // 6 steps
-            in.surfaceConcentrationPerCm3 = 5e13; // 5e19 m^-3: 50 particles per cell
-            in.thresholdPercent = 50.0;           // 25 particles
-            op.setInput(in);
-            op.setSeed(5);
-        });
-        factory->makers[36] = [&ws, make] { return make(ws, true); };
+        factory->makers[36] = [&ws, &given, complete, partial] {
+            return EngineCases::command(Core::Processes::CommandId::RandomWalkDoping, given ? complete : partial,
+                                        5)(ws, true);
+        };
         ws.setOperationFactory(factory);
         ws.setLatticeOutOfDate(volume->id(), false);
         const auto before = cellStates(*volume);
         ws.startOperation(36);
-        QVERIFY2(log->lines.contains(QStringLiteral("Random Walk Doping: No value was given for Diffusion Coefficient, "
-                                                    "Cell Size, Time Step Duration.")),
+        // The values not given are named as a list's step names them.
+        QVERIFY2(log->lines.contains(QStringLiteral("Random Walk Doping: missing: Cell Size, Time Step Duration, "
+                                                    "Diffusion Coefficient")),
                  qPrintable(log->lines.join(QLatin1Char('\n'))));
         QCOMPARE(log->lines.last(), QStringLiteral("Random Walk Doping: Operation Canceled!"));
         QCOMPARE(cellStates(*volume), before);
         QVERIFY(volume->fieldNames().isEmpty());
         QVERIFY(!ws.undoRedo().canUndo());
 
-        complete = true;
+        given = true;
         ws.startOperation(36);
         QCOMPARE(ws.lastOperation(volume->id()), 36u);
         QVERIFY(ws.isLatticeOutOfDate(volume->id()));

@@ -2,7 +2,17 @@
 // list's line running the same way.
 #include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
+#include "Core/Operations/randomstream.h"
+#include "Core/Processes/anisotropicdepositionprocess.h"
+#include "Core/Processes/createsubstrateprocess.h"
+#include "Core/Processes/electroplatingprocess.h"
+#include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/mooreetchingprocess.h"
+#include "Core/Processes/pvdprocess.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
+#include "Core/Processes/spincoatingprocess.h"
+#include "Model/Automaton/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 
@@ -23,28 +33,46 @@ struct Road {
     uint32_t lastOperation = 0;
     bool latticeOutOfDate = false;
     std::vector<uint32_t> cells;
+    /// The particle counters of every field, one after the other.
+    std::vector<uint32_t> counters;
 };
 
-/// The window's command `id` with its dialog's `values`, on a fresh volume whose lattice is marked up to date.
-Road throughTheWindow(CommandId id, const QVariantMap &values, QStringList *console = nullptr)
+std::vector<uint32_t> counters(const TotalVolume &volume)
+{
+    using Model::Automaton::ParticleCounts;
+    std::vector<uint32_t> all;
+    for (const QString &name : volume.fieldNames()) {
+        if (const auto counts = ParticleCounts::of(volume, name))
+            all.insert(all.end(), counts->data(), counts->data() + counts->cellCount() * ParticleCounts::slotsPerCell);
+    }
+    return all;
+}
+
+/// The window's command `id` with its dialog's `values` (and `seed`), on a fresh volume whose
+/// lattice is marked up to date.
+Road throughTheWindow(CommandId id, const QVariantMap &values, QStringList *console = nullptr,
+                      std::optional<uint64_t> seed = std::nullopt)
 {
     Core::Workspace ws;
     auto volume = freshVolume();
     ws.document().addObject(volume);
     ws.setLatticeOutOfDate(volume->id(), false);
     auto factory = std::make_shared<TestFactory>();
-    factory->makers[operationId] = [&ws, id, values] { return command(id, values)(ws, true); };
+    factory->makers[operationId] = [&ws, id, values, seed] { return command(id, values, seed)(ws, true); };
     ws.setOperationFactory(factory);
     auto log = std::make_shared<ConsoleLog>(ws);
     ws.console().addObserver(log);
     ws.startOperation(operationId);
     if (console)
         *console = log->lines;
-    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume)};
+    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume),
+            counters(*volume)};
 }
 
-/// A list's step of the process with `values`, run on a fresh volume whose lattice is marked up to date.
-Road throughAList(ProcessType type, const QVariantMap &values)
+/// A list's step of the process with `values`, run (with the list's `seed`) on a fresh volume whose
+/// lattice is marked up to date; `detail` gets its report's detail.
+Road throughAList(ProcessType type, const QVariantMap &values, QString *detail = nullptr,
+                  std::optional<uint64_t> seed = std::nullopt)
 {
     Core::Workspace ws(Core::UndoFiles::Storage::None);
     auto volume = freshVolume();
@@ -54,10 +82,65 @@ Road throughAList(ProcessType type, const QVariantMap &values)
     const ProcessDescriptor *process = ProcessRegistry::descriptor(type);
     process->applyValues(step, values);
     process->completeDerivedParameters(step);
-    const auto summary = Core::BatchRun::BatchRunner(ws, volume).run({step});
+    Core::BatchRun::BatchRunner runner(ws, volume);
+    runner.setSeed(seed);
+    if (detail)
+        runner.setStepObserver([detail](const Core::BatchRun::StepRecord &record) { *detail = record.detail; });
+    const auto summary = runner.run({step});
     if (!summary.succeeded())
         return Road();
-    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume)};
+    return {ws.lastOperation(volume->id()), ws.isLatticeOutOfDate(volume->id()), cellStates(*volume),
+            counters(*volume)};
+}
+
+/// One step of a scene: a window command with its dialog's values, or the same as a list's line.
+struct SceneStep {
+    CommandId command;
+    ProcessType type;
+    QVariantMap values;
+};
+
+/// Silicon 12 x 12 cells wide and 6 high under an oxide mask one cell thick, open over x, y = 4..7.
+std::shared_ptr<TotalVolume> maskedSilicon()
+{
+    return ::makeVolume(12, 12, 10, [](uint32_t x, uint32_t y, uint32_t z) {
+        if (z < 6)
+            return Si;
+        const bool open = x >= 2 && x < 10 && y >= 2 && y < 10;
+        return z == 6 && !open ? Oxide : 0u;
+    });
+}
+
+/// Runs the steps by one road on the volume, each in the window or all in one list.
+void runScene(bool window, Core::Workspace &ws, const std::shared_ptr<TotalVolume> &volume,
+              const QList<SceneStep> &steps)
+{
+    if (!window) {
+        QList<Ui::ProcessData> lines;
+        for (const SceneStep &s : steps) {
+            Ui::ProcessData line{int(s.type)};
+            const ProcessDescriptor *process = ProcessRegistry::descriptor(s.type);
+            process->applyValues(line, s.values);
+            process->completeDerivedParameters(line);
+            lines << line;
+        }
+        QVERIFY(Core::BatchRun::BatchRunner(ws, volume).run(lines).succeeded());
+        return;
+    }
+    for (const SceneStep &s : steps) {
+        auto factory = std::make_shared<TestFactory>();
+        factory->makers[operationId] = [&ws, s] { return command(s.command, s.values)(ws, true); };
+        ws.setOperationFactory(factory);
+        ws.startOperation(operationId);
+        QVERIFY(ws.lastOperation(volume->id()) != 0u);
+        ws.setLastOperation(volume->id(), 0);
+    }
+}
+
+size_t siliconCells(TotalVolume &volume)
+{
+    const auto states = cellStates(volume);
+    return size_t(std::count(states.begin(), states.end(), Si));
 }
 
 } // namespace
@@ -95,9 +178,10 @@ private slots:
         QVERIFY(!ProcessRegistry::descriptor(-1) && !ProcessRegistry::descriptor(20));
     }
 
-    // The dialog's values give the cells that the list's line with the same values gives, and the
-    // same last operation. The lattice mark differs where it always has: lists mark it for any film
-    // of the distance-counting and RIE steps, the window only for silicon.
+    // The dialog's values give the cells that the list's line with the same values gives, the same
+    // last operation (the command's identifier) and the same lattice mark: every step that changes
+    // cells, of any material, leaves the lattice out of date; the wet etch lays it and leaves it up
+    // to date.
     void bothRoadsGiveTheSameStep_data()
     {
         using namespace Core::Processes;
@@ -106,35 +190,69 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<QVariantMap>("line");
         QTest::addColumn<uint>("lastOperation");
-        QTest::addColumn<bool>("windowMarks");
-        QTest::addColumn<bool>("listMarks");
+        QTest::addColumn<bool>("marks");
         const auto row = [](const char *name, CommandId id, const QVariantMap &dialog, ProcessType type,
-                            const QVariantMap &line, uint last, bool windowMarks, bool listMarks) {
-            QTest::newRow(name) << uint(id) << dialog << int(type) << line << last << windowMarks << listMarks;
+                            const QVariantMap &line, uint last, bool marks) {
+            QTest::newRow(name) << uint(id) << dialog << int(type) << line << last << marks;
         };
         const auto deposition = values<IsotropicDepositionProcess>({Oxide, 2.5});
         row("isotropic deposition of oxide", CommandId::IsotropicDeposition, deposition,
-            ProcessType::IsotropicDeposition, deposition, 13, false, true);
+            ProcessType::IsotropicDeposition, deposition, 13, true);
         const auto cvd = values<CvdProcess>({Si, 1.5});
-        row("CVD of silicon", CommandId::Cvd, cvd, ProcessType::Cvd, cvd, 13, true, true);
+        row("CVD of silicon", CommandId::Cvd, cvd, ProcessType::Cvd, cvd, 13, true);
         const auto rie = values<SimpleRieProcess>({PSi, 2, 3});
-        row("RIE of P-doped silicon, both sides", CommandId::SimpleRie, rie, ProcessType::SimpleRie, rie, 30, false,
-            true);
+        row("RIE of P-doped silicon, both sides", CommandId::SimpleRie, rie, ProcessType::SimpleRie, rie, 30, true);
         const QVariantMap depth{{Parameter::Depth, 2.25}};
         const auto bca = values<SiWetEtchingProcess>({2.25, QStringLiteral("BCA")});
         const auto cca = values<SiWetEtchingProcess>({2.25, QStringLiteral("CCA")});
-        row("BCA wet etch", CommandId::BcaWetEtch, depth, ProcessType::SiWetEtching, bca, 28, false, false);
-        row("CCA wet etch", CommandId::ContinuousWetEtch, depth, ProcessType::SiWetEtching, cca, 29, false, false);
+        row("BCA wet etch", CommandId::BcaWetEtch, depth, ProcessType::SiWetEtching, bca, 28, false);
+        row("CCA wet etch", CommandId::ContinuousWetEtch, depth, ProcessType::SiWetEtching, cca, 29, false);
         // The command fixes its model, whatever the dialog says.
-        row("BCA wet etch, dialog saying CCA", CommandId::BcaWetEtch, cca, ProcessType::SiWetEtching, bca, 28, false,
-            false);
+        row("BCA wet etch, dialog saying CCA", CommandId::BcaWetEtch, cca, ProcessType::SiWetEtching, bca, 28, false);
         // Columns x < 5 of the 10 x 6 are covered from the top.
         QBitArray half(60);
         for (int i = 0; i < 30; ++i)
             half.setBit(i);
         const auto lithography = values<PhotolithographyProcess>({Resist, {{half, 10, 6}, "top.png"}, {}, false});
         row("photolithography", CommandId::Photolithography, lithography, ProcessType::Photolithography, lithography,
-            20, true, true);
+            20, true);
+        const auto isotropicEtching = values<IsotropicEtchingProcess>({Oxide, 1.5});
+        row("isotropic etching of oxide", CommandId::IsotropicEtching, isotropicEtching, ProcessType::IsotropicEtching,
+            isotropicEtching, 14, true);
+        const auto electroplating = values<ElectroplatingProcess>({Cu, Al, 1.5});
+        row("electroplating of copper on aluminium", CommandId::Electroplating, electroplating,
+            ProcessType::Electroplating, electroplating, 15, true);
+        const auto anisotropicDeposition = values<AnisotropicDepositionProcess>({Oxide, 2.0, 0.5});
+        row("anisotropic deposition of oxide", CommandId::AnisotropicDeposition, anisotropicDeposition,
+            ProcessType::AnisotropicDeposition, anisotropicDeposition, 27, true);
+        const auto anisotropicEtching = values<AnisotropicEtchingProcess>({Si, 2.0, 0.25});
+        row("anisotropic etching of silicon", CommandId::AnisotropicEtching, anisotropicEtching,
+            ProcessType::AnisotropicEtching, anisotropicEtching, 32, true);
+        const auto pvd = values<PvdProcess>({Al, 1.5, 0.5, 3});
+        row("PVD of aluminium on top and bottom", CommandId::Pvd, pvd, ProcessType::Pvd, pvd, 31, true);
+        const auto mooreDeposition = values<MooreDepositionProcess>({Oxide, 2});
+        row("Moore deposition of oxide", CommandId::MooreDeposition, mooreDeposition, ProcessType::MooreDeposition,
+            mooreDeposition, 18, true);
+        const auto mooreEtching = values<MooreEtchingProcess>({Si, 1});
+        row("Moore etching of silicon", CommandId::MooreEtching, mooreEtching, ProcessType::MooreEtching, mooreEtching,
+            19, true);
+        const auto doping = values<DopingProcess>({NSi, 2.0f});
+        row("doping with N", CommandId::Doping, doping, ProcessType::Doping, doping, 17, true);
+        const auto siliconDoping = values<DopingProcess>({Si, 1.5f});
+        row("doping with Si", CommandId::Doping, siliconDoping, ProcessType::Doping, siliconDoping, 17, true);
+        const auto implantation = values<IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f});
+        row("ion implantation of P", CommandId::IonImplantation, implantation, ProcessType::IonImplantation,
+            implantation, 3, true);
+        const auto byTime = values<SiOxidationProcess>({true, 30.0, 0.0, 1.5, 1323.0, 0.8, {}});
+        row("oxidation for a time", CommandId::SiOxidation, byTime, ProcessType::SiOxidation, byTime, 26, true);
+        const auto toThickness = values<SiOxidationProcess>({false, 20.0, 0.1, 0.0, 1273.0, 1.0, {}});
+        row("oxidation to a thickness", CommandId::SiOxidation, toThickness, ProcessType::SiOxidation, toThickness, 26,
+            true);
+        const auto planarization = values<PlanarizationProcess>({8, 1});
+        row("planarization", CommandId::Planarization, planarization, ProcessType::Planarization, planarization, 22,
+            true);
+        const auto pour = values<SpinCoatingProcess>({12, Resist});
+        row("pour material", CommandId::SpinCoating, pour, ProcessType::SpinCoating, pour, 23, true);
     }
     void bothRoadsGiveTheSameStep()
     {
@@ -143,16 +261,52 @@ private slots:
         QFETCH(int, type);
         QFETCH(QVariantMap, line);
         QFETCH(uint, lastOperation);
-        QFETCH(bool, windowMarks);
-        QFETCH(bool, listMarks);
+        QFETCH(bool, marks);
         const Road window = throughTheWindow(CommandId(command), dialog);
         const Road list = throughAList(ProcessType(type), line);
         QVERIFY(window.cells != cellStates(*freshVolume()));
         QVERIFY(window.cells == list.cells);
         QCOMPARE(window.lastOperation, lastOperation);
         QCOMPARE(list.lastOperation, lastOperation);
-        QCOMPARE(window.latticeOutOfDate, windowMarks);
-        QCOMPARE(list.latticeOutOfDate, listMarks);
+        QCOMPARE(window.latticeOutOfDate, marks);
+        QCOMPARE(list.latticeOutOfDate, marks);
+    }
+
+    // A wet etch through a mask's opening leaves partly etched silicon cells at the bottom of its pit.
+    // A film of oxide that fills the pit keeps the etchant off that silicon: the next wet etch
+    // removes nothing, by either road. The lattice must be laid anew after the film (a film of any
+    // material), or the atoms the first etch took out of those cells would still be open to it.
+    void aFilmInAnEtchedPitKeepsTheNextWetEtchOff_data()
+    {
+        QTest::addColumn<bool>("window");
+        QTest::newRow("window") << true;
+        QTest::newRow("list") << false;
+    }
+    void aFilmInAnEtchedPitKeepsTheNextWetEtchOff()
+    {
+        using namespace Core::Processes;
+        QFETCH(bool, window);
+        const QVariantMap etch = values<SiWetEtchingProcess>({1.5, QStringLiteral("BCA")});
+        const SceneStep wetEtch{CommandId::BcaWetEtch, ProcessType::SiWetEtching, etch};
+        const SceneStep film{CommandId::IsotropicDeposition, ProcessType::IsotropicDeposition,
+                             values<IsotropicDepositionProcess>({Oxide, 3.0})};
+        Core::Workspace ws(Core::UndoFiles::Storage::None);
+        auto volume = maskedSilicon();
+        ws.document().addObject(volume);
+        const size_t before = siliconCells(*volume);
+        runScene(window, ws, volume, {wetEtch, film});
+        const size_t covered = siliconCells(*volume);
+        QVERIFY(covered < before);
+        // The film fills the pit up to the mask and beyond.
+        for (uint32_t x = 0; x < 12; ++x)
+            for (uint32_t y = 0; y < 12; ++y)
+                for (uint32_t z = 0; z < 8; ++z)
+                    QVERIFY(stateAt(*volume, x, y, z) != 0u);
+
+        const auto filled = cellStates(*volume);
+        runScene(window, ws, volume, {wetEtch});
+        QCOMPARE(siliconCells(*volume), covered);
+        QVERIFY(cellStates(*volume) == filled);
     }
 
     // A value no dialog gives is refused in the window as in a list, and nothing changes.
@@ -169,6 +323,127 @@ private slots:
                  QStringLiteral("Isotropic Deposition: invalid: \"Film Thickness\" of -1 is out of range: it must be "
                                 "from 0 to 3.40282e+38 units"));
         QCOMPARE(console.last(), QStringLiteral("Isotropic Deposition: Operation canceled."));
+    }
+
+    // A walk seeded alike draws alike on both roads: a list's step draws from the stream its
+    // position gives (the list's seed mixed with the step's index), the window from the dialog's.
+    void theRandomWalkDrawsAlikeOnBothRoadsForOneSeed()
+    {
+        Core::Operations::RandomWalkDopingInput walk;
+        walk.material = PSi;
+        walk.dopingTimeMinutes = 1.0;
+        walk.diffusionCoefficientCm2PerS = 1e-10; // q = D dt / a^2 = 0.1
+        walk.cellSizeMicrometres = 1.0;
+        walk.timeStepSeconds = 10.0;
+        walk.surfaceConcentrationPerCm3 = 5e13; // 50 particles per cell at the surface
+        walk.thresholdPercent = 20.0;
+        const auto dialog = values<Core::Processes::RandomWalkDopingProcess>(walk);
+        const uint64_t listSeed = 7;
+        const uint64_t stepSeed = Core::Operations::RandomStream::mix(listSeed);
+        const Road window = throughTheWindow(CommandId::RandomWalkDoping, dialog, nullptr, stepSeed);
+        const Road list = throughAList(ProcessType::RandomWalkDoping, dialog, nullptr, listSeed);
+        QVERIFY(window.cells != cellStates(*freshVolume()));
+        QVERIFY(!window.counters.empty());
+        QVERIFY(window.cells == list.cells);
+        QVERIFY(window.counters == list.counters);
+        QCOMPARE(window.lastOperation, 36u);
+        QCOMPARE(list.lastOperation, 36u);
+        QVERIFY(window.latticeOutOfDate && list.latticeOutOfDate);
+        // The counters follow the seed: another one draws otherwise.
+        QVERIFY(throughTheWindow(CommandId::RandomWalkDoping, dialog, nullptr, stepSeed + 1).counters !=
+                window.counters);
+    }
+
+    // A step that finds nothing to change: a list's step succeeds, says why and is not recorded;
+    // the window refuses the step with the same words (no material) or tells the thickness and
+    // records it (an oxide of no thickness), as each road always has.
+    void aStepWithNothingToChange_data()
+    {
+        using namespace Core::Processes;
+        QTest::addColumn<uint>("command");
+        QTest::addColumn<QVariantMap>("values");
+        QTest::addColumn<int>("emptied"); // the catalogue process left without materials, or -1
+        QTest::addColumn<QStringList>("windowSays");
+        QTest::addColumn<uint>("windowRecords");
+        QTest::addColumn<QString>("listSays");
+        const QString none = QStringLiteral("No material can be %1: the process \"%2\" has no compatible materials "
+                                            "(Materials > Manage Compatible Materials).");
+        const auto row = [](const char *name, CommandId id, const QVariantMap &values, int emptied,
+                            const QStringList &window, uint records, const QString &list) {
+            QTest::newRow(name) << uint(id) << values << emptied << window << records << list;
+        };
+        const QString doped = none.arg("doped", "Simple Doping");
+        row("doping, nothing dopable", CommandId::Doping, values<DopingProcess>({NSi, 2.0f}), 13,
+            {"Doping: " + doped, "Doping: Operation canceled."}, 0, doped);
+        const QString implanted = none.arg("implanted", "Simple Doping");
+        row("implantation, nothing dopable", CommandId::IonImplantation,
+            values<IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f}), 13,
+            {"Ion Implantation: " + implanted, "Ion Implantation: Operation Canceled!"}, 0, implanted);
+        const QString oxidized = none.arg("oxidized", "Simple Si Oxidation");
+        row("oxidation, nothing oxidizable", CommandId::SiOxidation,
+            values<SiOxidationProcess>({false, 20.0, 0.1, 0.0, 1273.0, 1.0, {}}), 12,
+            {"Simple Si Oxidation: " + oxidized, "Simple Si Oxidation: Operation canceled."}, 0, oxidized);
+        row("oxidation of no thickness", CommandId::SiOxidation,
+            values<SiOxidationProcess>({false, 20.0, 0.0, 0.0, 1273.0, 1.0, {}}), -1,
+            {"Simple Si Oxidation: The oxide thickness is 0 cell units; nothing was oxidized.",
+             "Simple Si Oxidation: Operation finished."},
+            26, "the oxide thickness is 0 cell units; nothing was oxidized");
+    }
+    void aStepWithNothingToChange()
+    {
+        QFETCH(uint, command);
+        QFETCH(QVariantMap, values);
+        QFETCH(int, emptied);
+        QFETCH(QStringList, windowSays);
+        QFETCH(uint, windowRecords);
+        QFETCH(QString, listSays);
+        std::optional<EngineTest::CompatibleMaterials> none;
+        if (emptied >= 0)
+            none.emplace(uint32_t(emptied), QList<uint32_t>());
+        const ProcessDescriptor *process = ProcessRegistry::forCommand(CommandId(command));
+        QStringList console;
+        const Road window = throughTheWindow(CommandId(command), values, &console);
+        QString detail;
+        const Road list = throughAList(process->type(), values, &detail);
+        const auto fresh = cellStates(*freshVolume());
+        QVERIFY(window.cells == fresh);
+        QVERIFY(list.cells == fresh);
+        QCOMPARE(console.mid(console.size() - 2), windowSays);
+        QCOMPARE(window.lastOperation, windowRecords);
+        QCOMPARE(detail, listSays);
+        QCOMPARE(list.lastOperation, 0u);
+    }
+
+    // The window's Create Substrate builds from its dialog's values the volume that a list's step
+    // with those values makes; only the fields of the chosen shape count.
+    void theDialogsSubstrateIsTheListsSubstrate()
+    {
+        using namespace Core::Processes;
+        const CreateSubstrateProcess &process = ProcessRegistry::get<CreateSubstrateProcess>();
+        CreateSubstrateParameters ball;
+        ball.material = Si;
+        ball.corner = Util::Vector3D(1.5, -2, 7);
+        ball.volumeSize = {9, 7, 5};
+        ball.spherical = true;
+        ball.substrateSize = {1, 1, 1};
+        ball.substrateCenter = {4, 3, 2};
+        ball.radius = 2;
+        const QVariantMap dialog = process.values(ball);
+        const auto builder = process.builder(dialog);
+        QVERIFY(builder);
+        const auto fromTheWindow = builder->buildVolume();
+
+        Core::Workspace ws(Core::UndoFiles::Storage::None);
+        Ui::ProcessData step{int(ProcessType::CreateSubstrate)};
+        process.applyValues(step, dialog);
+        Core::BatchRun::BatchRunner runner(ws, nullptr);
+        QVERIFY(runner.run({step}).succeeded());
+        QVERIFY(runner.target());
+        QCOMPARE(runner.target()->position(), fromTheWindow->position());
+        const auto cells = cellStates(*runner.target());
+        QVERIFY(cells == cellStates(*fromTheWindow));
+        // Whole-cell offsets within 2 of the centre: 1 + 6 (at 1) + 12 (at 1.41) + 8 (at 1.73) + 6 (at 2).
+        QCOMPARE(int(std::count(cells.begin(), cells.end(), Si)), 33);
     }
 };
 

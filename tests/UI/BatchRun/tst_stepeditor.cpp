@@ -185,9 +185,10 @@ private slots:
         // A step added from the dialog's defaults has every parameter of the list format.
         ProcessData added(type);
         const QString image = m_dir.filePath(QStringLiteral("new.png"));
+        bool seedOffered = false;
         const QString opened = editScripted(
             added, true,
-            [&image](QDialog *d) {
+            [&image, &seedOffered](QDialog *d) {
                 // A file chooser needs a name before OK means anything.
                 if (auto *files = qobject_cast<QFileDialog *>(d))
                     files->selectFile(image);
@@ -199,11 +200,14 @@ private slots:
                 for (const auto &field : walk)
                     if (auto *line = d->findChild<QLineEdit *>(QLatin1String(field.first)))
                         line->setText(QLatin1String(field.second));
+                if (auto *seed = d->findChild<QLineEdit *>(QStringLiteral("lieSeed")))
+                    seedOffered = !seed->isHidden();
                 d->accept();
             },
             &accepted);
         QVERIFY(accepted);
         QCOMPARE(opened, dialogClass);
+        QVERIFY(!seedOffered); // a list carries no seed: its random walk offers none
         checkKinds(added);
         if (type == SaveImage)
             QCOMPARE(added.getProcessParameter(QStringLiteral("Filename")).toString(), image);

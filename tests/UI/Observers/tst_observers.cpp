@@ -2,7 +2,9 @@
 // the window's own operation factory.
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/Operations/randomwalkdopingoperation.h"
+#include "Core/Processes/processoperation.h"
+#include "Core/Processes/processregistry.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/particlecounts.h"
 #include "Model/Materials/materialfactory.h"
@@ -265,6 +267,28 @@ private slots:
         QCOMPARE(seen, shown);
     }
 
+    // Planarization and pouring reach no higher than the chosen volume.
+    void heightsStopAtTheTopOfTheVolume_data()
+    {
+        QTest::addColumn<uint>("operation");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("planarization") << 22u << "sbxMaximumHeight";
+        QTest::newRow("pour material") << 23u << "sbxDepositionHeight";
+    }
+    void heightsStopAtTheTopOfTheVolume()
+    {
+        QFETCH(uint, operation);
+        QFETCH(QString, box);
+        Scene s(layered(4, 4, 30, 5));
+        int highest = 0;
+        answerNextDialog([&](QDialog &d) {
+            highest = child<QSpinBox>(&d, box)->maximum();
+            d.reject();
+        });
+        s.ws.startOperation(operation);
+        QCOMPARE(highest, 30);
+    }
+
     void randomWalkGetsSIValuesAndTheSeed()
     {
         Scene s(layered(4, 4, 8, 5));
@@ -284,14 +308,20 @@ private slots:
         });
         s.ws.startOperation(36);
         QVERIFY2(estimate.endsWith(QStringLiteral("(30 time steps over 128 cells)")), qPrintable(estimate));
-        const auto op = s.last<RandomWalkDopingOperation>();
-        QCOMPARE(op->dopingMaterial(), 14u);
-        QCOMPARE(op->dopingTime(), 30.0);             // minutes * 60
-        QCOMPARE(op->diffusionCoefficient(), 1e-17);  // cm^2/s * 1e-4
-        QCOMPARE(op->cellSize(), 1e-8);               // um * 1e-6
-        QCOMPARE(op->timeStep(), 1.0);                // s
-        QCOMPARE(op->dopantConcentration(), 1e26);    // cm^-3 * 1e6
-        QCOMPARE(op->thresholdConcentration(), 2e25); // 20 % of it
+        const auto op = s.last<Core::Processes::ProcessOperation>();
+        QVERIFY(op);
+        Core::Processes::ParameterReader reader(op->step());
+        using Core::Processes::RandomWalkDopingProcess;
+        const auto walk = Core::Processes::ProcessRegistry::get<RandomWalkDopingProcess>().read(reader);
+        QVERIFY(reader.ok());
+        QCOMPARE(walk.material, 14u);
+        QCOMPARE(walk.dopingTime(), 30.0);             // minutes * 60
+        QCOMPARE(walk.diffusionCoefficient(), 1e-17);  // cm^2/s * 1e-4
+        QCOMPARE(walk.cellSize(), 1e-8);               // um * 1e-6
+        QCOMPARE(walk.timeStep(), 1.0);                // s
+        QCOMPARE(walk.dopantConcentration(), 1e26);    // cm^-3 * 1e6
+        QCOMPARE(walk.thresholdConcentration(), 2e25); // 20 % of it
+        QVERIFY(op->seed());
         QCOMPARE(*op->seed(), uint64_t(7));
         QVERIFY(ParticleCounts::of(*s.volume, ParticleCounts::pTypeName()) ||
                 ParticleCounts::of(*s.volume, ParticleCounts::nTypeName()));

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "mooreprocess.h"
+
+namespace Core {
+namespace Processes {
+
+/// "Moore etching": one material etched "Depth" cell layers deep from wherever it touches empty space.
+class MooreEtchingProcess : public MooreProcess {
+public:
+    MooreEtchingProcess()
+        : MooreProcess(Kind::Etching)
+    {
+    }
+};
+
+} // namespace Processes
+} // namespace Core
