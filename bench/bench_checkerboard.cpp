@@ -9,9 +9,9 @@
 //   bench_checkerboard [n]          (default 128; 256 gives the 34 MB documents)
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -9,8 +9,8 @@
 //
 //   bench_meshes [--size N] [--repeat N] [--no-reference] [--marching-cubes-only]
 
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Surfaces/volumesurface.h"
+#include "Model/Volume/totalvolume.h"
 #include "surfacescene.h"
 
 #include <QCoreApplication>

@@ -9,8 +9,8 @@
 
 #include "Core/Operations/processoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "surfaceexport.h"
 
-#include "Model/Automaton/surfacemesh.h"
 #include "Model/Persistence/surfacemeshfile.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Surfaces/surfacemesh.h"
 #include "Util/failuretext.h"
 
 #include <list>

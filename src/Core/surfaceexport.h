@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Model/Automaton/surfacealgorithm.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/surfacealgorithm.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QList>
 #include <QString>

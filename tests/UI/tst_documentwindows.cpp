@@ -2,10 +2,10 @@
 // files named on the command line, and the cell volume and surface exports.
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/ModelExtraction/netlistfile.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Observers/batchrunobserver.h"

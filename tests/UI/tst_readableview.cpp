@@ -3,8 +3,8 @@
 // field legend that names its quantity and unit.
 #include "Core/Operations/randomwalkdoping.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/glwidget.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/surfacealgorithm.h"
+#include "Model/Volume/surfacealgorithm.h"
 
 #include <QString>
 #include <QStringList>

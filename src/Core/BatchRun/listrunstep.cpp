@@ -1,7 +1,7 @@
 #include "listrunstep.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 
 namespace Core {
 namespace BatchRun {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/voxel.h"
+#include "Model/Volume/voxel.h"
 #include "Util/controllable.h"
 #include "frontset.h"
 

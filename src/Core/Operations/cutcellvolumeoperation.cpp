@@ -1,7 +1,7 @@
 #include "cutcellvolumeoperation.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 namespace Core {
 namespace Operations {

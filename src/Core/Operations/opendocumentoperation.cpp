@@ -1,8 +1,8 @@
 #include "opendocumentoperation.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QDir>
 #include <QFileInfo>

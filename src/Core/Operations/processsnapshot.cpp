@@ -1,8 +1,8 @@
 #include "processsnapshot.h"
 
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/particlecounts.h"
+#include "Model/Volume/silattice.h"
+#include "Model/Volume/totalvolume.h"
 #include "snapshotrecord.h"
 
 #include <algorithm>

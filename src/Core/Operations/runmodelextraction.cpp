@@ -2,11 +2,11 @@
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/ModelExtraction/cuboiddecomposition.h"
 #include "Model/ModelExtraction/netlistfile.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/failuretext.h"
 
 #include <QDir>

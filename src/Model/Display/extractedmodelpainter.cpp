@@ -1,8 +1,8 @@
 #include "extractedmodelpainter.h"
 
-#include "Model/Automaton/edgelines.h"
+#include "Model/Display/edgelines.h"
+#include "Model/Display/gl.h"
 #include "Model/ModelExtraction/extractedmodel.h"
-#include "Model/gl.h"
 
 namespace Model {
 namespace Display {

@@ -1,8 +1,8 @@
 #include "latticedrawing.h"
 
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/silatticedisplay.h"
-#include "Model/gl.h"
+#include "Model/Display/gl.h"
+#include "Model/Surfaces/silatticedisplay.h"
+#include "Model/Volume/silattice.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/latticedisplayflags.h"
+#include "Model/Volume/latticedisplayflags.h"
 
 namespace Model {
 namespace Automaton {

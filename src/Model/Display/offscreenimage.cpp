@@ -1,11 +1,11 @@
 #include "offscreenimage.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Display/gl.h"
+#include "Model/Display/scenepainter.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
-#include "Model/gl.h"
 #include "Util/safefile.h"
-#include "scenepainter.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

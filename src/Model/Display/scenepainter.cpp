@@ -1,12 +1,12 @@
 #include "scenepainter.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Display/extractedmodelpainter.h"
+#include "Model/Display/gl.h"
+#include "Model/Display/volumepainter.h"
 #include "Model/ModelExtraction/extractedmodel.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
-#include "Model/gl.h"
-#include "extractedmodelpainter.h"
-#include "volumepainter.h"
 
 namespace Model {
 namespace Display {

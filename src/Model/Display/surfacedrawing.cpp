@@ -1,13 +1,13 @@
 #include "surfacedrawing.h"
 
-#include "Model/Automaton/edgelines.h"
-#include "Model/Automaton/facebatch.h"
-#include "Model/Automaton/facemesh.h"
-#include "Model/Automaton/fieldpainter.h"
-#include "Model/Automaton/marchingcubesurface.h"
-#include "Model/Automaton/octreesurface.h"
-#include "Model/Geometry/quadface.h"
-#include "Model/gl.h"
+#include "Model/Display/edgelines.h"
+#include "Model/Display/facebatch.h"
+#include "Model/Display/gl.h"
+#include "Model/Surfaces/facemesh.h"
+#include "Model/Surfaces/fieldpainter.h"
+#include "Model/Surfaces/marchingcubesurface.h"
+#include "Model/Surfaces/octreesurface.h"
+#include "Model/Surfaces/quadface.h"
 
 #include <algorithm>
 

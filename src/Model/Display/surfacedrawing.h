@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/facepalette.h"
+#include "Model/Surfaces/facepalette.h"
 #include "Util/vector3d.h"
 
 namespace Model {

@@ -1,13 +1,13 @@
 #include "volumepainter.h"
 
-#include "Model/Automaton/edgelines.h"
-#include "Model/Automaton/facebatch.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Geometry/quadface.h"
+#include "Model/Display/edgelines.h"
+#include "Model/Display/facebatch.h"
+#include "Model/Display/gl.h"
+#include "Model/Display/latticedrawing.h"
+#include "Model/Display/surfacedrawing.h"
+#include "Model/Surfaces/quadface.h"
 #include "Model/Surfaces/volumesurface.h"
-#include "Model/gl.h"
-#include "latticedrawing.h"
-#include "surfacedrawing.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "totalvolumearchiver.h"
 
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "statetext.h"
 
 #include <QXmlStreamReader>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "volumesurface.h"
+#include "Model/Surfaces/volumesurface.h"
 
 #include <map>
 #include <memory>

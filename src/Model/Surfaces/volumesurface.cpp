@@ -1,8 +1,8 @@
 #include "volumesurface.h"
 
-#include "Model/Automaton/surfacemesh.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/surfacemesh.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/failuretext.h"
 #include "Util/runstage.h"
 

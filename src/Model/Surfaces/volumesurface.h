@@ -1,16 +1,16 @@
 #pragma once
 
-#include "Model/Automaton/cubicfacegenerator.h"
-#include "Model/Automaton/facemesh.h"
-#include "Model/Automaton/facepalette.h"
-#include "Model/Automaton/fieldpainter.h"
-#include "Model/Automaton/marchingcubesurface.h"
-#include "Model/Automaton/octreesurface.h"
-#include "Model/Automaton/silatticedisplay.h"
-#include "Model/Automaton/surfacealgorithm.h"
-#include "Model/Geometry/bsptree.h"
-#include "Model/Geometry/cellface.h"
-#include "Model/Geometry/quadface.h"
+#include "Model/Surfaces/bsptree.h"
+#include "Model/Surfaces/cellface.h"
+#include "Model/Surfaces/cubicfacegenerator.h"
+#include "Model/Surfaces/facemesh.h"
+#include "Model/Surfaces/facepalette.h"
+#include "Model/Surfaces/fieldpainter.h"
+#include "Model/Surfaces/marchingcubesurface.h"
+#include "Model/Surfaces/octreesurface.h"
+#include "Model/Surfaces/quadface.h"
+#include "Model/Surfaces/silatticedisplay.h"
+#include "Model/Volume/surfacealgorithm.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // "Save Image" without a window: the image builds the surfaces it draws, a headless run gives them
 // back afterwards, and cellforge-batch renders through an X server (Xvfb).
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Display/offscreenimage.h"
 #include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
 #include "batchlists.h"
 #include "batchprocess.h"

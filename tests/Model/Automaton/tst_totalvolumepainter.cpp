@@ -1,10 +1,10 @@
 // The cell volume, the cubic faces of its shown surface, colours and mesh, and the BSP tree ordering transparent faces.
-#include "Model/Automaton/cubicfacegenerator.h"
-#include "Model/Automaton/facemesh.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Geometry/bsptree.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/bsptree.h"
+#include "Model/Surfaces/cubicfacegenerator.h"
+#include "Model/Surfaces/facemesh.h"
 #include "Model/Surfaces/volumesurface.h"
+#include "Model/Volume/totalvolume.h"
 #include "catalogtesthome.h"
 #include "volumetesthelpers.h"
 

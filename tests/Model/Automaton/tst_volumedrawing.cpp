@@ -1,9 +1,9 @@
-#include "Model/Automaton/silatticedisplay.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Display/gl.h"
 #include "Model/Display/volumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/silatticedisplay.h"
 #include "Model/Surfaces/volumesurface.h"
-#include "Model/gl.h"
+#include "Model/Volume/totalvolume.h"
 #include "catalogtesthome.h"
 #include "volumetesthelpers.h"
 
