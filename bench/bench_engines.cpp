@@ -15,7 +15,7 @@
 #include "Core/Operations/ionimplantation.h"
 #include "Core/Operations/simpledoping.h"
 #include "Core/Operations/simplesioxidation.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runcontrol.h"
 
 #include <QCoreApplication>

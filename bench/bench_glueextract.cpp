@@ -11,7 +11,7 @@
 #include "Core/Operations/filmextraction.h"
 #include "Core/Operations/gluelayout.h"
 #include "Core/Operations/gluesubstrate.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -12,7 +12,7 @@
 // the 2048 case writes a document of about 2 GiB). The 2048 case wants the whole machine.
 #include "Core/Operations/filmdeposition.h"
 #include "Core/Operations/substratebuilder.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "Core/Operations/mooreneighborhooddeposition.h"
 #include "Core/Operations/mooreneighborhoodetching.h"
 #include "Core/Operations/photolithography.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QElapsedTimer>
 #include <QThreadPool>

@@ -14,8 +14,8 @@
 
 #include "Core/Operations/ExportData/csvdataexporter.h"
 #include "Core/Operations/randomwalkdoping.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/particlecounts.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
 
 #include <QCoreApplication>

@@ -8,8 +8,8 @@
 
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/silattice.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

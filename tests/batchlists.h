@@ -6,11 +6,11 @@
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Operations/randomwalkdopinginput.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
 
 #include <QFile>

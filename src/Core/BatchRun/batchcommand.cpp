@@ -16,7 +16,6 @@
 #include "batchrunner.h"
 #include "documentio.h"
 #include "imagefolder.h"
-#include "offscreenimage.h"
 #include "processlistfile.h"
 #include "processvocabulary.h"
 
@@ -153,7 +152,7 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
                 if (!algorithm)
                     return fail(QStringLiteral("--surface takes %1, not \"%2\".")
                                     .arg(SurfaceExport::algorithmNames().join(QStringLiteral(", ")), value));
-                options.surfaceAlgorithm = int(*algorithm);
+                options.surfaceAlgorithm = *algorithm;
             } else {
                 if (!options.surfaceFile.isEmpty())
                     return fail(QStringLiteral("Option %1 is given twice.").arg(a));
@@ -211,7 +210,7 @@ bool BatchCommand::parse(const QStringList &arguments, Options &options, QString
     }
     if (options.listFile.isEmpty())
         return fail(QStringLiteral("No process list given."));
-    if (options.surfaceAlgorithm >= 0 && options.surfaceFile.isEmpty())
+    if (options.surfaceAlgorithm && options.surfaceFile.isEmpty())
         return fail(QStringLiteral("--surface chooses the surface of --export-surface, which is missing."));
     if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty())
         return fail(QStringLiteral("--cell-size-um only applies to a netlist: give --netlist as well."));
@@ -393,11 +392,12 @@ int BatchCommand::run(const Options &options)
     runner.setImageFolder(images);
     runner.setSeed(options.seed);
     runner.setListFolder(listInfo.absolutePath());
-    runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
-        // Nothing is shown here: surfaces live only while an image is drawn.
-        OffscreenImage image;
-        image.setReleaseSurfaces(true);
-        return image.save(workspace.document(), fileName, error);
+    runner.setSaveImageHandler([this, &workspace](const QString &fileName, QString *error) {
+        if (m_imageRenderer)
+            return m_imageRenderer(workspace.document(), fileName, error);
+        if (error)
+            *error = QStringLiteral("Images cannot be rendered without a graphical session.");
+        return false;
     });
     const int total = steps.size();
     int done = 0;
@@ -603,7 +603,7 @@ int BatchCommand::exportSurface(const Options &options, Core::Workspace &workspa
     for (const auto &object : workspace.document().allObjects()) {
         if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
             QString error;
-            const uint32_t algorithm = options.surfaceAlgorithm < 0 ? 0u : uint32_t(options.surfaceAlgorithm);
+            const auto algorithm = options.surfaceAlgorithm.value_or(Model::Automaton::SurfaceAlgorithm::CubicFaces);
             if (SurfaceExport::writeVolume(*volume, algorithm, options.surfaceFile, &error))
                 return Ok;
             m_err << "cellforge-batch: " << error << "\n";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Model/Volume/surfacealgorithm.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ class ProcessData;
 }
 
 namespace Model {
+class Document;
 namespace Automaton {
 class TotalVolume;
 }
@@ -51,7 +54,8 @@ public:
         QString vtiFile;
         int threads = 0; ///< 0: the pool's default
         QString surfaceFile;
-        int surfaceAlgorithm = -1; ///< -1: not given (cubic faces)
+        /// Not given: cubic faces.
+        std::optional<Model::Automaton::SurfaceAlgorithm> surfaceAlgorithm;
         std::optional<uint64_t> seed;
         QString exportField; ///< a data field of the first cell volume, written after the run
         QString exportFile;
@@ -78,6 +82,11 @@ public:
     /// the outputs are written keeps the first from being committed; after that the output being
     /// written is completed, no further one is begun, and the written ones are named.
     void setRunControl(Util::RunControl *control) { m_control = control; }
+    /// Draws a document into an image file for "Save Image" steps (the display library's
+    /// off-screen image); false with a message. Without one such steps fail: images cannot be
+    /// rendered.
+    using ImageRenderer = std::function<bool(const Model::Document &, const QString &fileName, QString *error)>;
+    void setImageRenderer(ImageRenderer renderer) { m_imageRenderer = std::move(renderer); }
     /// Called with each output file's name just before it is written.
     void setOutputObserver(std::function<void(const QString &fileName)> observer)
     {
@@ -106,6 +115,7 @@ private:
     bool m_progressBar;
     Util::RunControl *m_control = nullptr;
     std::function<void(const QString &)> m_outputObserver;
+    ImageRenderer m_imageRenderer;
 };
 
 } // namespace BatchRun

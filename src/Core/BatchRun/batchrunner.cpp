@@ -3,7 +3,7 @@
 #include "Core/Operations/randomstream.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/silattice.h"
+#include "Model/Volume/silattice.h"
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
 #include "processvocabulary.h"

@@ -2,7 +2,7 @@
 
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processrun.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "imagefolder.h"
 #include "processdata.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/cells.h"
+#include "Model/Volume/cells.h"
 #include "Util/controllable.h"
 #include "distancescratch.h"
 #include "frontset.h"

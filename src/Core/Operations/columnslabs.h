@@ -2,7 +2,7 @@
 
 #include "slicetasks.h"
 
-#include "Model/Automaton/cells.h"
+#include "Model/Volume/cells.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Model/Automaton/cells.h"
-#include "Model/Automaton/silattice.h"
+#include "Model/Volume/cells.h"
+#include "Model/Volume/silattice.h"
 #include "Util/controllable.h"
 
 #include <cstddef>

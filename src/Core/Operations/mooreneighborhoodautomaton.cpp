@@ -1,6 +1,6 @@
 #include "mooreneighborhoodautomaton.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runstage.h"
 #include "columnslabs.h"
 

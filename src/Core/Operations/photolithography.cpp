@@ -1,6 +1,6 @@
 #include "photolithography.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "planarization.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "columnslabs.h"
 
 #include <algorithm>

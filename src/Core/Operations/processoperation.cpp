@@ -2,8 +2,7 @@
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Volume/silattice.h"
 #include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 
@@ -91,7 +90,7 @@ template <class Base> bool CellVolumeOperation<Base>::putBackCells(Model::Automa
 template <class Base> void CellVolumeOperation<Base>::afterFailedRun(Model::Automaton::TotalVolume &volume)
 {
     if (putBackCells(volume))
-        volume.painter().regenerateSurface();
+        this->workspace().regenerateSurface(this->volume());
 }
 
 template <class Base> void CellVolumeOperation<Base>::execute()
@@ -132,7 +131,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
             // The cells are final now: the surface is built for them whatever is asked.
             control.setStoppable(false);
             timer.restart();
-            volume.painter().regenerateSurface(&control);
+            ws.regenerateSurface(m_volume, &control);
             surfaced = timer.elapsed();
         });
         m_control = nullptr;
@@ -176,7 +175,7 @@ template class CellVolumeOperation<ObjectOperation>;
 UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                                    const QString &snapshotKey)
     : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode)
-    , m_snapshot(workspace, snapshotKey)
+    , m_snapshot(workspace.sharedUndoFiles(), snapshotKey)
 {
 }
 
@@ -227,7 +226,7 @@ void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
 void UndoableProcessOperation::afterFailedRun(Model::Automaton::TotalVolume &volume)
 {
     if (putBackCells(volume))
-        volume.painter().regenerateSurface();
+        workspace().regenerateSurface(this->volume());
     else
         workspace().console().writeMessage(name() + QStringLiteral(": The cells from before the step were not kept (") +
                                            m_snapshotError + QStringLiteral("); the volume may be partly changed."));
@@ -251,7 +250,7 @@ bool UndoableProcessOperation::restore(bool before)
         if (restored) {
             const bool outOfDate = before ? m_latticeOutOfDateBefore : m_latticeOutOfDateAfter;
             workspace().setLatticeOutOfDate(v->id(), outOfDate || lattice == ProcessSnapshot::LatticeRestore::Lost);
-            v->painter().regenerateSurface();
+            workspace().regenerateSurface(v);
         }
     }
     if (!restored) {

@@ -1,7 +1,7 @@
 #include "randomwalkdoping.h"
 
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/debugoutput.h"
 #include "Util/paralleltasks.h"
 #include "Util/runstage.h"

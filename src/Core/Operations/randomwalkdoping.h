@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Model/Automaton/cells.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/cells.h"
+#include "Model/Volume/particlecounts.h"
 #include "Util/controllable.h"
 
 #include <QList>

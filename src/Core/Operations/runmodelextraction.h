@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Model/Automaton/totalvolume.h"
 #include "Model/ModelExtraction/extractedmodel.h"
 #include "Model/ModelExtraction/istructure.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/iobserver.h"
 #include "documentdialogs.h"
 #include "operation.h"

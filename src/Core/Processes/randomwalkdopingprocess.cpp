@@ -1,7 +1,7 @@
 #include "randomwalkdopingprocess.h"
 
 #include "Core/Operations/randomwalkdoping.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "parameternames.h"
 
 namespace Core {

@@ -3,7 +3,7 @@
 #include "Core/Operations/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/continuoswetetching.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/silattice.h"
+#include "Model/Volume/silattice.h"
 #include "parameternames.h"
 
 namespace Core {

@@ -2,11 +2,10 @@
 
 #include "Core/BatchRun/layoutmaskstep.h"
 #include "Core/BatchRun/listrunstep.h"
-#include "Core/BatchRun/offscreenimage.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Display/offscreenimage.h"
 #include "UI/Operations/maskfilegroup.h"
 #include "UI/documentdialogs.h"
 #include "UI/materialconflictdialog.h"
@@ -726,7 +725,7 @@ void RunProcessesDialog::updateProgress()
     if (summary.stopped)
         m_log->appendPlainText(QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_runStepCount));
     if (m_runTarget) {
-        m_runTarget->painter().regenerateSurface();
+        m_runWorkspace->regenerateSurface(m_runTarget);
         m_runWorkspace->notifyUpdate();
     }
     recordRun(summary);
@@ -769,7 +768,7 @@ void RunProcessesDialog::recordRun(const RunSummary &summary)
 bool RunProcessesDialog::updateGeometry(const QString &fileName)
 {
     if (m_runTarget)
-        m_runTarget->painter().regenerateSurface();
+        m_runWorkspace->regenerateSurface(m_runTarget);
     m_runWorkspace->notifyUpdate();
     if (m_runWindow)
         m_runWindow->repaint();
@@ -778,7 +777,10 @@ bool RunProcessesDialog::updateGeometry(const QString &fileName)
     if (m_runScreenshot)
         return m_runScreenshot(fileName);
     QString error;
-    return OffscreenImage().save(m_runWorkspace->document(), fileName, &error);
+    // The image builds the surfaces of the run's window, which then shows the new cells too.
+    Model::Display::OffscreenImage image;
+    image.setSurfaces(m_runWorkspace->sharedShownSurfaces());
+    return image.save(m_runWorkspace->document(), fileName, &error);
 }
 
 void RunProcessesDialog::showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,

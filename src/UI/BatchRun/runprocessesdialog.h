@@ -3,7 +3,7 @@
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runcontrol.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "lengthunits.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QDoubleSpinBox>
 

@@ -3,7 +3,7 @@
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/planarizationprocess.h"
 #include "Core/Processes/processregistry.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 

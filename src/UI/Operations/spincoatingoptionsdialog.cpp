@@ -3,7 +3,7 @@
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/spincoatingprocess.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "dialogmemory.h"
 #include "lengthunits.h"
 #include "materialitems.h"

@@ -600,25 +600,24 @@ private slots:
         QCOMPARE(workspace.lastOperation(volume->id()), 0u);
     }
 
-    void dopingMarksTheLatticeOnlyForSilicon_data()
+    // The cells these steps change may be silicon cells of the lattice, whatever the material.
+    void dopingAndOxidationLeaveTheLatticeOutOfDate_data()
     {
         QTest::addColumn<ProcessData>("step");
-        QTest::addColumn<bool>("outOfDate");
-        QTest::newRow("doping with N") << doping(14u, 1.0f) << false;
-        QTest::newRow("doping with Si") << doping(1u, 1.0f) << true;
-        QTest::newRow("implantation of P") << implantation(15u, 1, 1, 1) << false;
-        QTest::newRow("implantation of Si") << implantation(1u, 1, 1, 1) << true;
-        QTest::newRow("oxidation") << oxidationTo(0.01) << true;
+        QTest::newRow("doping with N") << doping(14u, 1.0f);
+        QTest::newRow("doping with Si") << doping(1u, 1.0f);
+        QTest::newRow("implantation of P") << implantation(15u, 1, 1, 1);
+        QTest::newRow("implantation of Si") << implantation(1u, 1, 1, 1);
+        QTest::newRow("oxidation") << oxidationTo(0.01);
     }
-    void dopingMarksTheLatticeOnlyForSilicon()
+    void dopingAndOxidationLeaveTheLatticeOutOfDate()
     {
         QFETCH(ProcessData, step);
-        QFETCH(bool, outOfDate);
         Core::Workspace workspace;
         auto volume = threeLayers(16);
         workspace.setLatticeOutOfDate(volume->id(), false);
         QVERIFY(BatchRunner(workspace, volume).run({step}).succeeded());
-        QCOMPARE(workspace.isLatticeOutOfDate(volume->id()), outOfDate);
+        QVERIFY(workspace.isLatticeOutOfDate(volume->id()));
         QVERIFY(workspace.lastOperation(volume->id()) != 0u);
     }
 

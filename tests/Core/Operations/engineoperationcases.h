@@ -144,11 +144,11 @@ inline QMap<QString, Case> cases()
         CommandId::SimpleRie, values<Core::Processes::SimpleRieProcess>({Si, 3, SimpleReactiveIonEtching::fromTop}));
     // A depth of exactly one cell: reached only when the limit itself counts; one iteration long.
     c["doping with N"] = process(
-        "Doping", 17, Undoable, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
+        "Doping", 17, Undoable | MarksLattice, [](TotalVolume &v, Control rc) { runWith(SimpleDoping(v, NSi, 1.0f), rc); },
         CommandId::Doping, values<Core::Processes::DopingProcess>({NSi, 1.0f}));
     c["doping with N"].stopBoundary = 2;
     c["ion implantation"] = process(
-        "Ion Implantation", 3, Undoable,
+        "Ion Implantation", 3, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) { runWith(IonImplantation(v, PSi, 3.0f, 0.5f, 1.5f), rc); },
         CommandId::IonImplantation, values<Core::Processes::IonImplantationProcess>({PSi, 3.0f, 0.5f, 1.5f}));
     c["ion implantation"].cancelText = "Ion Implantation: Operation Canceled!";

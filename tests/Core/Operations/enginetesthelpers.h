@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
+#include "Model/Volume/silattice.h"
+#include "Model/Volume/totalvolume.h"
 #include "volumetesthelpers.h"
 
 #include <QtTest>

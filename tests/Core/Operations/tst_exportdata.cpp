@@ -1,7 +1,7 @@
 #include "Core/Operations/ExportData/cellvolumevtiwriter.h"
 #include "Core/Operations/ExportData/csvdataexporter.h"
 #include "Core/Operations/ExportData/exportdataoperation.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "answeringscene.h"
 #include "batchlists.h"
 #include "filecontents.h"

@@ -1,7 +1,7 @@
 #include "Core/Operations/opendocumentoperation.h"
 #include "Core/Operations/processoperation.h"
 #include "Core/Operations/snapshotrecord.h"
-#include "Model/Automaton/cells.h"
+#include "Model/Volume/cells.h"
 #include "consolelog.h"
 #include "testoperations.h"
 #include "volumetesthelpers.h"

@@ -12,7 +12,7 @@
 #include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
 #include "Core/Processes/spincoatingprocess.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 
@@ -412,9 +412,13 @@ private slots:
         QCOMPARE(window.lastOperation, windowRecords);
         QCOMPARE(detail, listSays);
         QCOMPARE(list.lastOperation, 0u);
+    }
+
     // The window's Create Substrate builds from its dialog's values the volume that a list's step
     // with those values makes; only the fields of the chosen shape count.
     void theDialogsSubstrateIsTheListsSubstrate()
+    {
+        using namespace Core::Processes;
         const CreateSubstrateProcess &process = ProcessRegistry::get<CreateSubstrateProcess>();
         CreateSubstrateParameters ball;
         ball.material = Si;
@@ -428,6 +432,7 @@ private slots:
         const auto builder = process.builder(dialog);
         QVERIFY(builder);
         const auto fromTheWindow = builder->buildVolume();
+
         Core::Workspace ws(Core::UndoFiles::Storage::None);
         Ui::ProcessData step{int(ProcessType::CreateSubstrate)};
         process.applyValues(step, dialog);
