@@ -10,11 +10,11 @@
 // --write stores the states after the isotropic deposition of the trench volume (one byte per
 // cell, index order) for bench/edt_reference.py to compare with an exact distance transform.
 
-#include "Core/Operations/filmdeposition.h"
-#include "Core/Operations/filmetching.h"
-#include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/simpledoping.h"
-#include "Core/Operations/simplesioxidation.h"
+#include "Core/Engines/DistanceCounting/filmdeposition.h"
+#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Engines/DistanceCounting/ionimplantation.h"
+#include "Core/Engines/DistanceCounting/simpledoping.h"
+#include "Core/Engines/DistanceCounting/simplesioxidation.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/runcontrol.h"
 

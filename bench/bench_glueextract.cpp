@@ -8,9 +8,9 @@
 // extraction figure covers the seed scan, the new volume, the flood fill and the lowering.
 // Neither includes the surface of the new volume, which every operation shares.
 
-#include "Core/Operations/filmextraction.h"
-#include "Core/Operations/gluelayout.h"
-#include "Core/Operations/gluesubstrate.h"
+#include "Core/Engines/Volume/filmextraction.h"
+#include "Core/Engines/Volume/gluelayout.h"
+#include "Core/Engines/Volume/gluesubstrate.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QCoreApplication>

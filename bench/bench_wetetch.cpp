@@ -6,8 +6,8 @@
 //
 //   bench_wetetch [--size N] [--height N] [--opening N] [--depth D] [--threads 1,2]
 
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
+#include "Core/Engines/Lattice/atomicstructuresimplesiwetetch.h"
+#include "Core/Engines/Lattice/continuoswetetching.h"
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
 

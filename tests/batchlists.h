@@ -2,10 +2,10 @@
 // Process lists for the batch-run tests: steps built in code, the text of list files made from
 // them, and the cells a run leaves.
 
-#include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
-#include "Core/Operations/randomwalkdopinginput.h"
+#include "Core/Engines/RandomWalk/randomwalkdopinginput.h"
+#include "Core/Processes/processdata.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"

@@ -1,7 +1,7 @@
-#include "selection.h"
+#include "Core/selection.h"
 
+#include "Core/pickstate.h"
 #include "Model/gl.h"
-#include "pickstate.h"
 
 namespace Core {
 

@@ -1,4 +1,4 @@
-#include "workspace.h"
+#include "Core/workspace.h"
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"

@@ -1,4 +1,4 @@
-#include "glwidget.h"
+#include "UI/glwidget.h"
 
 #include "Core/selection.h"
 #include "Core/workspace.h"
@@ -7,9 +7,9 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/gl.h"
+#include "UI/viewfit.h"
 #include "Util/safefile.h"
 #include "Util/vector4d.h"
-#include "viewfit.h"
 
 #include <QApplication>
 #include <QDebug>

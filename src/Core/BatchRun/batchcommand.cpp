@@ -1,8 +1,14 @@
-#include "batchcommand.h"
+#include "Core/BatchRun/batchcommand.h"
 
-#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
-#include "Core/Operations/ExportData/csvdataexporter.h"
-#include "Core/surfaceexport.h"
+#include "Core/BatchRun/batchrunner.h"
+#include "Core/BatchRun/documentio.h"
+#include "Core/BatchRun/imagefolder.h"
+#include "Core/BatchRun/offscreenimage.h"
+#include "Core/BatchRun/processlistfile.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/Formats/cellvolumevtiwriter.h"
+#include "Core/Formats/csvdataexporter.h"
+#include "Core/Formats/surfaceexport.h"
 #include "Core/workspace.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
@@ -13,12 +19,6 @@
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
 #include "Util/safefile.h"
-#include "batchrunner.h"
-#include "documentio.h"
-#include "imagefolder.h"
-#include "offscreenimage.h"
-#include "processlistfile.h"
-#include "processvocabulary.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

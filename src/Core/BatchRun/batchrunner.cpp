@@ -1,12 +1,12 @@
-#include "batchrunner.h"
+#include "Core/BatchRun/batchrunner.h"
 
-#include "Core/Operations/randomstream.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
-#include "processvocabulary.h"
-#include "stepparameters.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Core/BatchRun/imagefolder.h"
+#include "Core/Processes/processdata.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processrun.h"
 #include "Model/Automaton/totalvolume.h"
-#include "imagefolder.h"
-#include "processdata.h"
 
 #include <QList>
 #include <QMap>

@@ -1,6 +1,6 @@
-#include "imagefolder.h"
+#include "Core/BatchRun/imagefolder.h"
 
-#include "processvocabulary.h"
+#include "Core/BatchRun/processvocabulary.h"
 
 #include <QDir>
 #include <QFileInfo>

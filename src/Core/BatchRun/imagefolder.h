@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processdata.h"
+#include "Core/Processes/processdata.h"
 
 #include <QList>
 #include <QSet>

@@ -1,9 +1,9 @@
-#include "layoutmaskstep.h"
+#include "Core/BatchRun/layoutmaskstep.h"
 
-#include "Core/Operations/gdslayout.h"
-#include "Core/Operations/layoutmask.h"
-#include "processvocabulary.h"
-#include "stepparameters.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/Formats/gdslayout.h"
+#include "Core/Formats/layoutmask.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/Operations/maskimage.h"
-#include "processdata.h"
+#include "Core/Formats/maskimage.h"
+#include "Core/Processes/processdata.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "processlistfile.h"
+#include "Core/BatchRun/processlistfile.h"
 
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Core/Processes/processdata.h"
 #include "Model/Materials/material.h"
-#include "processdata.h"
 
 #include <QList>
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "processvocabulary.h"
+#include "Core/BatchRun/processvocabulary.h"
 
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Core/Processes/parameterdefinition.h"
+#include "Core/Processes/processdata.h"
 #include "Core/Processes/processrun.h"
 #include "Core/Processes/processtype.h"
 #include "Model/Materials/material.h"
-#include "processdata.h"
 
 #include <QList>
 #include <QPair>

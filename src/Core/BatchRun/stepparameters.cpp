@@ -1,6 +1,6 @@
-#include "stepparameters.h"
+#include "Core/BatchRun/stepparameters.h"
 
-#include "parameterranges.h"
+#include "Core/BatchRun/parameterranges.h"
 
 #include <QRegularExpression>
 

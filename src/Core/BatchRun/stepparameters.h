@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/Processes/processdata.h"
 #include "Util/vector3d.h"
-#include "processdata.h"
-#include "processvocabulary.h"
 
 #include <QByteArray>
 

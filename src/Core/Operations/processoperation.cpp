@@ -1,4 +1,4 @@
-#include "processoperation.h"
+#include "Core/Operations/processoperation.h"
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Core/Operations/operation.h"
+#include "Core/Undo/processsnapshot.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/iobserver.h"
 #include "Util/runcontrol.h"
-#include "operation.h"
-#include "processsnapshot.h"
 
 #include <cstdint>
 #include <vector>

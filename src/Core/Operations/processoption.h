@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processoperation.h"
+#include "Core/Operations/processoperation.h"
 
 namespace Core {
 namespace Operations {

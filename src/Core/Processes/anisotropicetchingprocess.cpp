@@ -1,7 +1,7 @@
-#include "anisotropicetchingprocess.h"
+#include "Core/Processes/anisotropicetchingprocess.h"
 
-#include "Core/Operations/filmetching.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

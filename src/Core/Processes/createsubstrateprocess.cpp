@@ -1,8 +1,8 @@
-#include "createsubstrateprocess.h"
+#include "Core/Processes/createsubstrateprocess.h"
 
-#include "Core/Operations/sideplacement.h"
+#include "Core/Engines/Volume/sideplacement.h"
+#include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/Operations/substratebuilder.h"
+#include "Core/Engines/Volume/substratebuilder.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 #include "Util/vector3d.h"
-#include "typedprocessdescriptor.h"
 
 #include <array>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "dopingprocess.h"
+#include "Core/Processes/dopingprocess.h"
 
-#include "Core/Operations/simpledoping.h"
-#include "compatiblematerials.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/simpledoping.h"
+#include "Core/Processes/compatiblematerials.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,8 +1,8 @@
-#include "ionimplantationprocess.h"
+#include "Core/Processes/ionimplantationprocess.h"
 
-#include "Core/Operations/ionimplantation.h"
-#include "compatiblematerials.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/ionimplantation.h"
+#include "Core/Processes/compatiblematerials.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

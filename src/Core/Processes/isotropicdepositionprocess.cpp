@@ -1,7 +1,7 @@
-#include "isotropicdepositionprocess.h"
+#include "Core/Processes/isotropicdepositionprocess.h"
 
-#include "Core/Operations/filmdeposition.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmdeposition.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,7 +1,7 @@
-#include "isotropicetchingprocess.h"
+#include "Core/Processes/isotropicetchingprocess.h"
 
-#include "Core/Operations/filmetching.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,8 +1,8 @@
-#include "photolithographyprocess.h"
+#include "Core/Processes/photolithographyprocess.h"
 
 #include "Core/BatchRun/layoutmaskstep.h"
-#include "Core/Operations/photolithography.h"
-#include "parameternames.h"
+#include "Core/Engines/Columns/photolithography.h"
+#include "Core/Processes/parameternames.h"
 
 #include <QBitArray>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/Operations/layoutmask.h"
-#include "Core/Operations/maskimage.h"
-#include "typedprocessdescriptor.h"
+#include "Core/Formats/layoutmask.h"
+#include "Core/Formats/maskimage.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
-#include "processdescriptor.h"
+#include "Core/Processes/processdescriptor.h"
 
+#include "Core/Processes/parameternames.h"
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
-#include "parameternames.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
-#include "Core/Operations/processsnapshot.h"
-#include "commandid.h"
-#include "parameterdefinition.h"
-#include "processrun.h"
-#include "processtype.h"
+#include "Core/Processes/commandid.h"
+#include "Core/Processes/parameterdefinition.h"
+#include "Core/Processes/processdata.h"
+#include "Core/Processes/processrun.h"
+#include "Core/Processes/processtype.h"
+#include "Core/Undo/processsnapshot.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
 #include "Core/Operations/processoperation.h"
-#include "processdescriptor.h"
+#include "Core/Processes/processdata.h"
+#include "Core/Processes/processdescriptor.h"
 
 #include <QVariantMap>
 

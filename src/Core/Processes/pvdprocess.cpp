@@ -1,7 +1,7 @@
-#include "pvdprocess.h"
+#include "Core/Processes/pvdprocess.h"
 
-#include "Core/Operations/simplephysicalvapordeposition.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/simplephysicalvapordeposition.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

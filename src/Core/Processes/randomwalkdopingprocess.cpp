@@ -1,8 +1,8 @@
-#include "randomwalkdopingprocess.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 
-#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Engines/RandomWalk/randomwalkdoping.h"
+#include "Core/Processes/parameternames.h"
 #include "Model/Automaton/particlecounts.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/Operations/randomwalkdopinginput.h"
-#include "typedprocessdescriptor.h"
+#include "Core/Engines/RandomWalk/randomwalkdopinginput.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {

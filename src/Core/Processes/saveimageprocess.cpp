@@ -1,7 +1,7 @@
-#include "saveimageprocess.h"
+#include "Core/Processes/saveimageprocess.h"
 
 #include "Core/BatchRun/imagefolder.h"
-#include "parameternames.h"
+#include "Core/Processes/parameternames.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
-#include "simplerieprocess.h"
+#include "Core/Processes/simplerieprocess.h"
 
-#include "Core/Operations/simplereactiveionetching.h"
-#include "parameternames.h"
+#include "Core/Engines/Columns/simplereactiveionetching.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,9 +1,9 @@
-#include "sioxidationprocess.h"
+#include "Core/Processes/sioxidationprocess.h"
 
-#include "Core/Operations/simplesioxidation.h"
+#include "Core/Engines/DistanceCounting/simplesioxidation.h"
+#include "Core/Processes/compatiblematerials.h"
+#include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
-#include "compatiblematerials.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,10 +1,10 @@
-#include "siwetetchingprocess.h"
+#include "Core/Processes/siwetetchingprocess.h"
 
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
+#include "Core/Engines/Lattice/atomicstructuresimplesiwetetch.h"
+#include "Core/Engines/Lattice/continuoswetetching.h"
+#include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/silattice.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {

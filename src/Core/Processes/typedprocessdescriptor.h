@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Core/BatchRun/stepparameters.h"
+#include "Core/Processes/processdescriptor.h"
 #include "Util/runcontrol.h"
-#include "processdescriptor.h"
 
 namespace Core {
 namespace Processes {

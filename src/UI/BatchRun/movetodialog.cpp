@@ -1,4 +1,4 @@
-#include "movetodialog.h"
+#include "UI/BatchRun/movetodialog.h"
 
 #include "Core/BatchRun/processvocabulary.h"
 

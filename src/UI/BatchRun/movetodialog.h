@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
+#include "Core/Processes/processdata.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "runprocessesdialog.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 
 #include "Core/BatchRun/layoutmaskstep.h"
 #include "Core/BatchRun/listrunstep.h"
@@ -7,13 +7,13 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "Model/Automaton/totalvolumepainter.h"
-#include "UI/Operations/maskfilegroup.h"
+#include "UI/BatchRun/imagesfolderfield.h"
+#include "UI/BatchRun/movetodialog.h"
+#include "UI/BatchRun/runlog.h"
+#include "UI/BatchRun/stepeditor.h"
+#include "UI/Dialogs/maskfilegroup.h"
+#include "UI/Dialogs/materialconflictdialog.h"
 #include "UI/documentdialogs.h"
-#include "UI/materialconflictdialog.h"
-#include "imagesfolderfield.h"
-#include "movetodialog.h"
-#include "runlog.h"
-#include "stepeditor.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

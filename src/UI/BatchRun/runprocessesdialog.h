@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
+#include "Core/Processes/processdata.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/runcontrol.h"
 

@@ -1,11 +1,10 @@
-#include "stepeditor.h"
+#include "UI/BatchRun/stepeditor.h"
 
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
+#include "UI/BatchRun/stepoptionsdialog.h"
 #include "UI/ProcessDialogs/processdialogregistry.h"
-#include "stepoptionsdialog.h"
-
 
 namespace Ui {
 

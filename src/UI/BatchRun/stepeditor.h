@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
-#include "Core/Operations/maskimage.h"
+#include "Core/Formats/maskimage.h"
+#include "Core/Processes/processdata.h"
 
 class QWidget;
 

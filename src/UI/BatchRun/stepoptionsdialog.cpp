@@ -1,7 +1,7 @@
-#include "stepoptionsdialog.h"
+#include "UI/BatchRun/stepoptionsdialog.h"
 
 #include "Core/BatchRun/processvocabulary.h"
-#include "UI/Operations/materiallist.h"
+#include "UI/Dialogs/materiallist.h"
 
 #include <QCheckBox>
 #include <QComboBox>

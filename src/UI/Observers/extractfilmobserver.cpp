@@ -1,8 +1,8 @@
-#include "extractfilmobserver.h"
+#include "UI/Observers/extractfilmobserver.h"
 
-#include "Core/Operations/extractfilm.h"
+#include "Core/Operations/Objects/extractfilm.h"
 #include "Core/workspace.h"
-#include "UI/Operations/extractfilmdialog.h"
+#include "UI/Dialogs/extractfilmdialog.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 // as a list gives them.
 
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
+#include "Core/Engines/Lattice/atomicstructuresimplesiwetetch.h"
+#include "Core/Engines/Lattice/continuoswetetching.h"
 #include "batchlists.h"
 #include "siwetetchscenes.h"
 #include "volumetesthelpers.h"

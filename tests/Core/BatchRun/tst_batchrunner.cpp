@@ -1,7 +1,7 @@
 // The runner of process lists: result codes, failures, warnings, stops and the volume it makes, and
 // each step type as the runner wires it to its engine, with the records it leaves in the workspace.
 #include "Core/BatchRun/imagefolder.h"
-#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "batchsteps.h"

@@ -1,6 +1,6 @@
-#include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/processoperation.h"
-#include "Core/Operations/snapshotrecord.h"
+#include "Core/Undo/snapshotrecord.h"
 #include "Model/Automaton/voxel.h"
 #include "consolelog.h"
 #include "testoperations.h"

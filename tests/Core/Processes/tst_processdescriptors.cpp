@@ -1,8 +1,7 @@
 // The process descriptors: what the registry holds, and a step given by a window's dialog or by a
 // list's line running the same way.
-#include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/Operations/randomstream.h"
+#include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/anisotropicdepositionprocess.h"
 #include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/electroplatingprocess.h"
@@ -15,6 +14,7 @@
 #include "Model/Automaton/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
+#include "engineoperationcases.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // The painter's optional views: particle counts in scale colours and the silicon lattice.
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Engines/Lattice/atomicstructuresimplesiwetetch.h"
 #include "Model/Automaton/colorscale.h"
 #include "Model/Automaton/fieldpainter.h"
 #include "Model/Automaton/particlecounts.h"
