@@ -3,13 +3,13 @@
 #include "Core/Engines/Columns/photolithography.h"
 #include "Core/Engines/Columns/planarization.h"
 #include "Core/Engines/Columns/simplereactiveionetching.h"
-#include "Core/Engines/DistanceCounting/filmdeposition.h"
-#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
 #include "Core/Engines/DistanceCounting/ionimplantation.h"
 #include "Core/Engines/DistanceCounting/simpledoping.h"
 #include "Core/Engines/DistanceCounting/simplesioxidation.h"
-#include "Core/Engines/Lattice/atomicstructuresimplesiwetetch.h"
-#include "Core/Engines/Lattice/continuoswetetching.h"
+#include "Core/Engines/Lattice/bondcountingwetetchengine.h"
+#include "Core/Engines/Lattice/continuouswetetchengine.h"
 #include "Core/Engines/Moore/mooreneighborhooddeposition.h"
 #include "Core/Formats/maskimage.h"
 #include "Core/Processes/anisotropicetchingprocess.h"
@@ -130,12 +130,12 @@ inline QMap<QString, Case> cases()
     QMap<QString, Case> c;
     c["isotropic deposition"] = process(
         "Isotropic Deposition", 13, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(FilmDeposition(v, Oxide, 2.5f), rc); },
+        [](TotalVolume &v, Control rc) { runWith(FilmDepositionEngine(v, Oxide, 2.5f), rc); },
         CommandId::IsotropicDeposition, values<Core::Processes::IsotropicDepositionProcess>({Oxide, 2.5}));
     c["anisotropic etching"] = process(
         "Anisotropic Etching", 32, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runWith(FilmEtching(v, Si, 2.0f, 0.25f), rc); }, CommandId::AnisotropicEtching,
-        values<Core::Processes::AnisotropicEtchingProcess>({Si, 2.0, 0.25}));
+        [](TotalVolume &v, Control rc) { runWith(FilmEtchingEngine(v, Si, 2.0f, 0.25f), rc); },
+        CommandId::AnisotropicEtching, values<Core::Processes::AnisotropicEtchingProcess>({Si, 2.0, 0.25}));
     c["simple rie"] = process(
         "Simple RIE", 30, Undoable | MarksLattice,
         [](TotalVolume &v, Control rc) {
@@ -177,10 +177,10 @@ inline QMap<QString, Case> cases()
         CommandId::Photolithography, values<Core::Processes::PhotolithographyProcess>({Resist, {}, {}, false}));
     c["photolithography"].cancelText = "Photolithography: Operation Canceled!";
     c["bca wet etch"] = process("BCA Wet Etch", 28, Undoable,
-                                [](TotalVolume &v, Control rc) { runWith(AtomicStructureSimpleSiWetEtch(v, 3.0), rc); },
-                                CommandId::BcaWetEtch, {{Parameter::Depth, 3.0}});
+                                [](TotalVolume &v, Control rc) { runWith(BondCountingWetEtchEngine(v, 3.0), rc); },
+                                CommandId::BondCountingWetEtch, {{Parameter::Depth, 3.0}});
     c["cca wet etch"] = process("Continuous Wet Etch", 29, Undoable,
-                                [](TotalVolume &v, Control rc) { runWith(ContinuosWetEtching(v, 3.0), rc); },
+                                [](TotalVolume &v, Control rc) { runWith(ContinuousWetEtchEngine(v, 3.0), rc); },
                                 CommandId::ContinuousWetEtch, {{Parameter::Depth, 3.0}});
     // Single passes have no boundary inside their run.
     for (const char *key : {"planarization", "bca wet etch", "cca wet etch"})

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "Core/Operations/ioperationfactory.h"
 #include "Core/Operations/operation.h"
 #include "Core/Undo/undofiles.h"
 #include "Core/Undo/undoredo.h"
-#include "Core/busyindicator.h"
 #include "Core/consoleinput.h"
-#include "Core/jobrunner.h"
+#include "Core/ibusyindicator.h"
+#include "Core/ijobrunner.h"
 #include "Core/pickstate.h"
 #include "Core/selection.h"
 #include "Model/document.h"

@@ -369,7 +369,7 @@ private slots:
         auto volume = makeVolume(4, 4, 4, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
         here.document().addObject(volume);
         const auto before = cellStates(*volume);
-        Ui::ProcessData deposition(Core::BatchRun::IsotropicDeposition);
+        Core::Processes::ProcessStep deposition(Core::BatchRun::IsotropicDeposition);
         deposition.setParameter(QStringLiteral("Material_Id"), 3u, true);
         deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
         bool ran = false;

@@ -312,7 +312,7 @@ int BatchCommand::run(const Options &options)
         report(note);
     if (listFile.wasUpgraded())
         report(QStringLiteral("warning: ") + ProcessListFile::upgradeText());
-    const QList<Ui::ProcessData> steps = listFile.steps();
+    const QList<Processes::ProcessStep> steps = listFile.steps();
     // A number that no step takes is refused before anything runs, as a bad argument is.
     const QStringList refusals = BatchRunner::rangeRefusals(steps);
     if (!refusals.isEmpty()) {
@@ -531,7 +531,7 @@ int BatchCommand::writeOutputs(const Options &options, Core::Workspace &workspac
     return Interrupted;
 }
 
-bool BatchCommand::checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps)
+bool BatchCommand::checkImages(const ImageFolder &images, const QList<Processes::ProcessStep> &steps)
 {
     bool existing = false;
     const auto findings = images.check(steps);

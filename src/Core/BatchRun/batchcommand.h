@@ -15,11 +15,10 @@ class RunControl;
 
 namespace Core {
 class Workspace;
+namespace Processes {
+class ProcessStep;
 }
-
-namespace Ui {
-class ProcessData;
-}
+} // namespace Core
 
 namespace Model {
 namespace Automaton {
@@ -99,7 +98,7 @@ private:
     int writeOutputs(const Options &options, Core::Workspace &workspace,
                      const std::shared_ptr<Model::Automaton::TotalVolume> &target);
     /// Says what is wrong with the image names of the steps; false when anything is.
-    bool checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps);
+    bool checkImages(const ImageFolder &images, const QList<Processes::ProcessStep> &steps);
 
     QTextStream &m_out;
     QTextStream &m_err;

@@ -25,7 +25,7 @@ QString folderPrefix(const QString &folder)
 
 } // namespace
 
-bool named(const Ui::ProcessData &step) { return step.hasParameter(QLatin1String(file)); }
+bool named(const Processes::ProcessStep &step) { return step.hasParameter(QLatin1String(file)); }
 
 QString resolve(const QString &listFolder, const QString &name, QString *problem)
 {
@@ -59,7 +59,7 @@ QString nameInFolder(const QString &listFolder, const QString &path)
     return absolute.startsWith(prefix) ? absolute.mid(prefix.size()) : QString();
 }
 
-int readMask(const Ui::ProcessData &step, const QString &listFolder, uint32_t nx, uint32_t ny,
+int readMask(const Processes::ProcessStep &step, const QString &listFolder, uint32_t nx, uint32_t ny,
              Util::RunControl *control, Core::Operations::MaskBits &mask, QString &detail)
 {
     StepParameters p(step);

@@ -1,4 +1,4 @@
-#include "offscreenimage.h"
+#include "Core/BatchRun/offscreenimage.h"
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"

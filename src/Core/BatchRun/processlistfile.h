@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Processes/processdata.h"
+#include "Core/Processes/processstep.h"
 #include "Model/Materials/material.h"
 
 #include <QList>
@@ -35,7 +35,7 @@ public:
     using ConflictResolver = std::function<ConflictAnswer(const Model::Materials::Material &existing,
                                                           const Model::Materials::Material &loaded)>;
 
-    explicit ProcessListFile(const QList<Ui::ProcessData> &steps = {});
+    explicit ProcessListFile(const QList<Processes::ProcessStep> &steps = {});
 
     /// Writes the steps; false (with errorString) when the file cannot be written. An existing
     /// file is replaced only when the whole list was written.
@@ -44,7 +44,7 @@ public:
     /// as it was and errorString says why.
     bool load(const QString &fileName);
 
-    QList<Ui::ProcessData> steps() const { return m_steps; }
+    QList<Processes::ProcessStep> steps() const { return m_steps; }
     void setConflictResolver(const ConflictResolver &resolver) { m_resolver = resolver; }
     /// True when the loaded list was in the old format and at least one parameter was renamed.
     bool wasUpgraded() const { return m_upgraded; }
@@ -72,11 +72,11 @@ public:
 private:
     void readMaterials(QXmlStreamReader &reader);
     void reconcile(const Model::Materials::Material &loaded);
-    Ui::ProcessData readStep(QXmlStreamReader &reader);
-    QList<Ui::ProcessData> upgrade(const QList<Ui::ProcessData> &steps);
-    void synchroniseMaterials(QList<Ui::ProcessData> &steps);
+    Processes::ProcessStep readStep(QXmlStreamReader &reader);
+    QList<Processes::ProcessStep> upgrade(const QList<Processes::ProcessStep> &steps);
+    void synchroniseMaterials(QList<Processes::ProcessStep> &steps);
 
-    QList<Ui::ProcessData> m_steps;
+    QList<Processes::ProcessStep> m_steps;
     QMap<uint32_t, uint32_t> m_translation;
     int m_version = 0;
     bool m_upgraded = false;

@@ -1,6 +1,6 @@
 #include "Core/Processes/anisotropicdepositionprocess.h"
 
-#include "Core/Engines/DistanceCounting/filmdeposition.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
 #include "Core/Processes/parameternames.h"
 
 namespace Core {
@@ -37,8 +37,8 @@ QVariantMap AnisotropicDepositionProcess::values(const Params &params) const
 void AnisotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                              ProcessRun &run) const
 {
-    Operations::FilmDeposition engine(volume, params.material, static_cast<float>(params.thickness),
-                                      static_cast<float>(params.ratio));
+    Operations::FilmDepositionEngine engine(volume, params.material, static_cast<float>(params.thickness),
+                                            static_cast<float>(params.ratio));
     engine.setRunControl(run.control);
     engine.run();
 }

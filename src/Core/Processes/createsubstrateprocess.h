@@ -39,7 +39,7 @@ public:
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
     /// Builds the volume and adds it to the document: the step's volume from now on.
-    int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
+    int prepare(Params &params, const ProcessStep &step, ProcessRun &run) const override;
     /// The volume is built whole in `prepare`; nothing runs on it afterwards.
     void runEngine(Model::Automaton::TotalVolume &, const Params &, ProcessRun &) const override {}
     /// Nothing is recorded: the volume is new.

@@ -39,7 +39,7 @@ QVariantMap DopingProcess::values(const Params &params) const
             {Parameter::materialId(Parameter::DopedMaterial), QVariant::fromValue<uint>(params.material)}};
 }
 
-int DopingProcess::prepare(Params &, const Ui::ProcessData &, ProcessRun &run) const
+int DopingProcess::prepare(Params &, const ProcessStep &, ProcessRun &run) const
 {
     return requireCompatibleMaterials(run, Operations::SimpleDoping::dopableProcess, "doped");
 }

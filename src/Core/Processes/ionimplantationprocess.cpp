@@ -45,7 +45,7 @@ QVariantMap IonImplantationProcess::values(const Params &params) const
             {Parameter::materialId(Parameter::DopedMaterial), QVariant::fromValue<uint>(params.material)}};
 }
 
-int IonImplantationProcess::prepare(Params &, const Ui::ProcessData &, ProcessRun &run) const
+int IonImplantationProcess::prepare(Params &, const ProcessStep &, ProcessRun &run) const
 {
     return requireCompatibleMaterials(run, Operations::IonImplantation::dopableProcess, "implanted");
 }

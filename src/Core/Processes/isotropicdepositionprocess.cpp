@@ -1,6 +1,6 @@
 #include "Core/Processes/isotropicdepositionprocess.h"
 
-#include "Core/Engines/DistanceCounting/filmdeposition.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
 #include "Core/Processes/parameternames.h"
 
 namespace Core {
@@ -42,7 +42,7 @@ QVariantMap IsotropicDepositionProcess::values(const Params &params) const
 void IsotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                            ProcessRun &run) const
 {
-    Operations::FilmDeposition engine(volume, params.material, static_cast<float>(params.thickness));
+    Operations::FilmDepositionEngine engine(volume, params.material, static_cast<float>(params.thickness));
     engine.setRunControl(run.control);
     engine.run();
 }

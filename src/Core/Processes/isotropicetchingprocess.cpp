@@ -1,6 +1,6 @@
 #include "Core/Processes/isotropicetchingprocess.h"
 
-#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
 #include "Core/Processes/parameternames.h"
 
 namespace Core {
@@ -31,7 +31,7 @@ QVariantMap IsotropicEtchingProcess::values(const Params &params) const
 void IsotropicEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                         ProcessRun &run) const
 {
-    Operations::FilmEtching engine(volume, params.material, static_cast<float>(params.depth));
+    Operations::FilmEtchingEngine engine(volume, params.material, static_cast<float>(params.depth));
     engine.setRunControl(run.control);
     engine.run();
 }

@@ -59,7 +59,7 @@ QString SimpleRieProcess::directionText(int direction)
     return parts.join(QStringLiteral(" and "));
 }
 
-void SimpleRieProcess::completeDerivedParameters(Ui::ProcessData &step) const
+void SimpleRieProcess::completeDerivedParameters(ProcessStep &step) const
 {
     TypedProcessDescriptor::completeDerivedParameters(step);
     if (step.hasParameter(Parameter::EtchDirectionValue))

@@ -181,20 +181,21 @@ bool UndoFiles::tryCreate(const QString &folder)
     return true;
 }
 
-qint64 UndoFiles::end(int side) const
+qint64 UndoFiles::end(Side side) const
 {
-    return m_entries.empty() ? 0 : m_entries.back().offset[side] + m_entries.back().size[side];
+    const int at = side == Side::Undo ? 0 : 1;
+    return m_entries.empty() ? 0 : m_entries.back().offset[at] + m_entries.back().size[at];
 }
 
-qint64 UndoFiles::recordBytes(Side side) const { return end(side == Side::Undo ? 0 : 1); }
+qint64 UndoFiles::recordBytes(Side side) const { return end(side); }
 
 bool UndoFiles::append(uint64_t number, const QByteArray &undoRecord, const QByteArray &redoRecord, QString *error)
 {
     if (!hasFiles())
         return fail(error, QStringLiteral("there are no undo files"));
     release(number);
-    const qint64 undoEnd = end(0);
-    const qint64 redoEnd = end(1);
+    const qint64 undoEnd = end(Side::Undo);
+    const qint64 redoEnd = end(Side::Redo);
     QString reason;
     if (!writeAt(m_undoFileName, undoEnd, undoRecord, &reason)) {
         cut(m_undoFileName, undoEnd);
@@ -272,8 +273,8 @@ void UndoFiles::release(uint64_t number)
             qWarning() << "Core/undofiles" << Q_FUNC_INFO << "cannot compact" << name
                        << "; the records of later steps are lost";
             m_entries.erase(m_entries.begin() + index, m_entries.end());
-            cut(m_undoFileName, end(0));
-            cut(m_redoFileName, end(1));
+            cut(m_undoFileName, end(Side::Undo));
+            cut(m_redoFileName, end(Side::Redo));
             return;
         }
     }

@@ -67,7 +67,7 @@ private:
     bool tryCreate(const QString &folder);
     static void removeStaleFiles(const QString &folder);
     QString fileName(Side side) const { return side == Side::Undo ? m_undoFileName : m_redoFileName; }
-    qint64 end(int side) const;
+    qint64 end(Side side) const;
     /// Moves the bytes from `from` to the end of the file down to `to`, and cuts the file there.
     bool moveTail(const QString &fileName, qint64 from, qint64 to) const;
 

@@ -39,6 +39,8 @@
 
 namespace Ui {
 
+using Core::Processes::ProcessStep;
+
 namespace {
 
 using namespace Core::BatchRun;
@@ -180,7 +182,7 @@ void RunProcessesDialog::setWindowMaker(const WindowMaker &maker)
     m_chkNewWindow->setEnabled(bool(maker));
 }
 
-void RunProcessesDialog::setSteps(const QList<ProcessData> &steps)
+void RunProcessesDialog::setSteps(const QList<ProcessStep> &steps)
 {
     m_steps = steps;
     rebuildTree();
@@ -215,7 +217,7 @@ void RunProcessesDialog::rebuildTree()
     QSignalBlocker blocker(m_tree);
     m_tree->clear();
     for (int i = 0; i < m_steps.size(); ++i) {
-        const ProcessData &step = m_steps[i];
+        const ProcessStep &step = m_steps[i];
         auto *row = new QTreeWidgetItem(m_tree);
         row->setText(0, QString::number(i + 1));
         row->setText(1, displayName(step.getProcessType()));
@@ -296,7 +298,7 @@ void RunProcessesDialog::selectionChanged()
 
 // ---- editing ----
 
-bool RunProcessesDialog::editStep(ProcessData &step, bool adding)
+bool RunProcessesDialog::editStep(ProcessStep &step, bool adding)
 {
     // Masks need cover only the columns of the volume the list acts on: the target, or else the
     // one the list creates.
@@ -306,7 +308,7 @@ bool RunProcessesDialog::editStep(ProcessData &step, bool adding)
         columnsX = m_target->sizeX();
         columnsY = m_target->sizeY();
     } else {
-        for (const ProcessData &other : m_steps) {
+        for (const ProcessStep &other : m_steps) {
             if (other.getProcessType() != CreateSubstrate)
                 continue;
             columnsX = other.getParameters().value(QStringLiteral("Volume Size X"), columnsX).toUInt();
@@ -332,7 +334,7 @@ QString RunProcessesDialog::listFolder() const
 
 void RunProcessesDialog::on_btnAddProcess_clicked()
 {
-    ProcessData step(m_cbxProcess->currentData().toInt());
+    ProcessStep step(m_cbxProcess->currentData().toInt());
     if (!editStep(step, true))
         return;
     m_steps.append(step);
@@ -343,7 +345,7 @@ void RunProcessesDialog::modifyStep(int index)
 {
     if (index < 0 || index >= m_steps.size())
         return;
-    ProcessData step = m_steps[index];
+    ProcessStep step = m_steps[index];
     if (!editStep(step, false))
         return;
     m_steps[index] = step;
@@ -419,7 +421,7 @@ void RunProcessesDialog::on_btnMoveTo_clicked()
     bool before = false;
     if (!chooseMoveTarget(serial, targetSerial, before) || targetSerial == serial || indexOfSerial(targetSerial) < 0)
         return;
-    const ProcessData moving = m_steps.takeAt(index);
+    const ProcessStep moving = m_steps.takeAt(index);
     const int targetIndex = indexOfSerial(targetSerial);
     m_steps.insert(before ? targetIndex : targetIndex + 1, moving);
     rebuildTree();
@@ -620,7 +622,7 @@ void RunProcessesDialog::on_btnRun_clicked()
     m_runListFolder = listFolder();
     m_btnStop->setEnabled(true);
     m_progressTimer.start();
-    const QList<ProcessData> steps = m_steps;
+    const QList<ProcessStep> steps = m_steps;
     m_worker = QtConcurrent::run([this, steps, images] { runProcessList(steps, images); });
 }
 
@@ -664,7 +666,7 @@ void RunProcessesDialog::on_btnStop_clicked()
         m_control.requestStop();
 }
 
-void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const ImageFolder &images)
+void RunProcessesDialog::runProcessList(const QList<ProcessStep> &steps, const ImageFolder &images)
 {
     // This pool thread only waits while the engines spread their work over the pool.
     QThreadPool::globalInstance()->releaseThread();

@@ -2,7 +2,7 @@
 
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processlistfile.h"
-#include "Core/Processes/processdata.h"
+#include "Core/Processes/processstep.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/runcontrol.h"
 
@@ -59,8 +59,8 @@ public:
                        const Core::BatchRun::StepRegistry &registry = Core::BatchRun::StepRegistry::standard());
     ~RunProcessesDialog() override;
 
-    QList<ProcessData> steps() const { return m_steps; }
-    void setSteps(const QList<ProcessData> &steps);
+    QList<Core::Processes::ProcessStep> steps() const { return m_steps; }
+    void setSteps(const QList<Core::Processes::ProcessStep> &steps);
     QString currentFileName() const { return m_currentFileName; }
     Model::Automaton::TotalVolumePtr targetVolume() const { return m_target; }
     /// True while a run is going on.
@@ -108,7 +108,7 @@ public slots:
 
 protected:
     /// The seams to the user: option dialogs, file choosers, questions and message boxes.
-    virtual bool editStep(ProcessData &step, bool adding);
+    virtual bool editStep(Core::Processes::ProcessStep &step, bool adding);
     virtual QString chooseListToOpen();
     virtual QString chooseListToSave();
     virtual QMessageBox::StandardButton askNewList();
@@ -125,7 +125,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void runProcessList(const QList<ProcessData> &steps, const Core::BatchRun::ImageFolder &images);
+    void runProcessList(const QList<Core::Processes::ProcessStep> &steps, const Core::BatchRun::ImageFolder &images);
     /// Where the next run goes (this window, or a new one with a copy of the target); false, with
     /// the reason shown, when no new window could be made.
     bool prepareRunWindow();
@@ -159,7 +159,7 @@ private:
     QString m_runListFolder;
     QString m_loadError;
     QString m_baseTitle;
-    QList<ProcessData> m_steps;
+    QList<Core::Processes::ProcessStep> m_steps;
     std::atomic<int> m_doneCount{0};
     /// The current run's stop request and the running engine's progress.
     Util::RunControl m_control;

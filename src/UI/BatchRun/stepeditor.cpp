@@ -8,13 +8,15 @@
 
 namespace Ui {
 
+using Core::Processes::ProcessStep;
+
 namespace {
 
 using namespace Core::BatchRun;
 
 // The values now come from the dialog's fields: the texts derived from them follow, and nothing
 // is left over from a number of the file that did not convert.
-void finishStep(ProcessData &step, bool adding)
+void finishStep(ProcessStep &step, bool adding)
 {
     completeDerivedParameters(step);
     step.clearUnconverted();
@@ -23,7 +25,7 @@ void finishStep(ProcessData &step, bool adding)
 }
 
 // Steps without an option dialog of their own are edited in the generic form.
-bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
+bool editWithForm(QWidget *parent, ProcessStep &step, bool adding)
 {
     StepOptionsDialog dialog(step, parent);
     if (dialog.exec() != QDialog::Accepted)
@@ -36,7 +38,7 @@ bool editWithForm(QWidget *parent, ProcessData &step, bool adding)
 }
 
 // A process's own dialog, through its descriptor: filled from the step, its values put back on OK.
-bool editWithProcessDialog(IProcessDialog &dialog, const Core::Processes::ProcessDescriptor &process, ProcessData &step,
+bool editWithProcessDialog(IProcessDialog &dialog, const Core::Processes::ProcessDescriptor &process, ProcessStep &step,
                            bool adding, const ProcessDialogContext &context)
 {
     dialog.setContext(context);
@@ -50,7 +52,7 @@ bool editWithProcessDialog(IProcessDialog &dialog, const Core::Processes::Proces
 
 } // namespace
 
-bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX, uint32_t columnsY,
+bool editStep(QWidget *parent, ProcessStep &step, bool adding, uint32_t columnsX, uint32_t columnsY,
               const QString &imagesFolder, const QString &listFolder)
 {
     if (const auto *process = Core::Processes::ProcessRegistry::descriptor(step.getProcessType())) {

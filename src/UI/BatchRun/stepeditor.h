@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Formats/maskimage.h"
-#include "Core/Processes/processdata.h"
+#include "Core/Processes/processstep.h"
 
 class QWidget;
 
@@ -17,8 +17,8 @@ namespace Ui {
 /// A top mask applied from a layout inside `listFolder` (the folder of the list's file) is also kept
 /// as the layout's name there, its layer and its placement, so that each run reads the layout again.
 /// Returns whether the user pressed OK.
-bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX = Core::Operations::anyColumns,
-              uint32_t columnsY = Core::Operations::anyColumns, const QString &imagesFolder = QString(),
-              const QString &listFolder = QString());
+bool editStep(QWidget *parent, Core::Processes::ProcessStep &step, bool adding,
+              uint32_t columnsX = Core::Operations::anyColumns, uint32_t columnsY = Core::Operations::anyColumns,
+              const QString &imagesFolder = QString(), const QString &listFolder = QString());
 
 } // namespace Ui

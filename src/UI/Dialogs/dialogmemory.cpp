@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMetaClassInfo>
 #include <QRadioButton>
 #include <QSpinBox>
 
@@ -33,8 +34,6 @@ std::unique_ptr<DialogMemory> &programMemory()
     static std::unique_ptr<DialogMemory> memory;
     return memory;
 }
-
-QString classKey(const QDialog *dialog) { return QString::fromLatin1(dialog->metaObject()->className()); }
 
 // Widgets without a name of their own, parts of other widgets (a spin box's editor) and widgets
 // left out on purpose are not remembered.
@@ -160,6 +159,16 @@ bool DialogMemory::read(QJsonObject &dialogs, QString *problem) const
     return true;
 }
 
+QString DialogMemory::key(const QDialog *dialog)
+{
+    const QMetaObject *meta = dialog->metaObject();
+    const int info = meta->indexOfClassInfo(rememberedAs);
+    // Only the dialog's own class counts: a dialog derived from a renamed one is a class of its own.
+    if (info >= meta->classInfoOffset())
+        return QString::fromLatin1(meta->classInfo(info).value());
+    return QString::fromLatin1(meta->className());
+}
+
 int DialogMemory::restore(QDialog *dialog) const
 {
     QJsonObject dialogs;
@@ -168,7 +177,7 @@ int DialogMemory::restore(QDialog *dialog) const
     if (!problem.isEmpty())
         qWarning().noquote() << QStringLiteral("The remembered dialog values in \"%1\" are not used: %2.")
                                     .arg(QDir::toNativeSeparators(m_fileName), problem);
-    const QJsonObject values = dialogs.value(classKey(dialog)).toObject();
+    const QJsonObject values = dialogs.value(key(dialog)).toObject();
     int taken = 0;
     // In creation order: a volume's size is set before the offsets whose limits follow it.
     for (QWidget *widget : dialog->findChildren<QWidget *>()) {
@@ -190,7 +199,7 @@ bool DialogMemory::store(const QDialog *dialog, QString *error) const
     QString problem;
     if (!read(dialogs, &problem))
         return fail(problem + QStringLiteral(", so it was left as it is."));
-    dialogs.insert(classKey(dialog), valuesOf(dialog));
+    dialogs.insert(key(dialog), valuesOf(dialog));
     QJsonObject root;
     root.insert(QLatin1String("version"), version);
     root.insert(QLatin1String("dialogs"), dialogs);

@@ -25,6 +25,11 @@ public:
     explicit DialogMemory(const QString &fileName);
 
     QString fileName() const { return m_fileName; }
+    /// The name the dialog's values are kept under: its class's name, or for a class renamed since,
+    /// the old name it gives as its "rememberedAs" class information, so that the values remembered
+    /// before the rename are found again.
+    static QString key(const QDialog *dialog);
+    static constexpr const char *rememberedAs = "rememberedAs";
     /// Shows the values stored for the dialog's class in its widgets; returns how many were taken.
     int restore(QDialog *dialog) const;
     /// Stores the values the dialog shows under its class and writes the file whole. False with

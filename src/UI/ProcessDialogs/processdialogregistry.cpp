@@ -4,22 +4,22 @@
 #include "Core/Processes/mooreprocess.h"
 #include "UI/ProcessDialogs/anisotropicdepositiondialog.h"
 #include "UI/ProcessDialogs/anisotropicetchingdialog.h"
-#include "UI/ProcessDialogs/bcaetchingdialog.h"
 #include "UI/ProcessDialogs/createsubstratedialog.h"
-#include "UI/ProcessDialogs/dopingoptionsdialog.h"
-#include "UI/ProcessDialogs/electrodepositiondialog.h"
-#include "UI/ProcessDialogs/ionimplantationoptionsdialog.h"
+#include "UI/ProcessDialogs/dopingdialog.h"
+#include "UI/ProcessDialogs/electroplatingdialog.h"
+#include "UI/ProcessDialogs/ionimplantationdialog.h"
 #include "UI/ProcessDialogs/isotropicdepositiondialog.h"
 #include "UI/ProcessDialogs/isotropicetchingdialog.h"
-#include "UI/ProcessDialogs/mooreoptionsdialog.h"
+#include "UI/ProcessDialogs/mooredialog.h"
 #include "UI/ProcessDialogs/photolithographydialog.h"
-#include "UI/ProcessDialogs/planarizationoptionsdialog.h"
-#include "UI/ProcessDialogs/pvdoptionsdialog.h"
+#include "UI/ProcessDialogs/planarizationdialog.h"
+#include "UI/ProcessDialogs/pvddialog.h"
 #include "UI/ProcessDialogs/randomwalkdopingdialog.h"
 #include "UI/ProcessDialogs/saveimagedialog.h"
-#include "UI/ProcessDialogs/simpleoxidationoptionsdialog.h"
 #include "UI/ProcessDialogs/simpleriedialog.h"
-#include "UI/ProcessDialogs/spincoatingoptionsdialog.h"
+#include "UI/ProcessDialogs/sioxidationdialog.h"
+#include "UI/ProcessDialogs/siwetetchingdialog.h"
+#include "UI/ProcessDialogs/spincoatingdialog.h"
 
 namespace Ui {
 
@@ -49,22 +49,22 @@ struct Entry {
 // One line per process with a dialog.
 const Entry entries[] = {
     {ProcessType::Photolithography, &plain<Operations::PhotolithographyDialog>},
-    {ProcessType::SiWetEtching, &plain<Operations::BCAEtchingDialog>},
-    {ProcessType::MooreDeposition, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
-    {ProcessType::MooreEtching, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
+    {ProcessType::SiWetEtching, &plain<Operations::SiWetEtchingDialog>},
+    {ProcessType::MooreDeposition, &forProcess<Operations::MooreDialog, Core::Processes::MooreProcess>},
+    {ProcessType::MooreEtching, &forProcess<Operations::MooreDialog, Core::Processes::MooreProcess>},
     {ProcessType::Cvd, &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
     {ProcessType::IsotropicEtching, &plain<Operations::IsotropicEtchingDialog>},
-    {ProcessType::Electroplating, &plain<Operations::ElectrodepositionDialog>},
-    {ProcessType::Pvd, &plain<Operations::PVDOptionsDialog>},
-    {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
-    {ProcessType::Doping, &plain<Operations::DopingOptionsDialog>},
-    {ProcessType::IonImplantation, &plain<Operations::IonImplantationOptionsDialog>},
-    {ProcessType::SiOxidation, &plain<Operations::SimpleOxidationOptionsDialog>},
+    {ProcessType::Electroplating, &plain<Operations::ElectroplatingDialog>},
+    {ProcessType::Pvd, &plain<Operations::PvdDialog>},
+    {ProcessType::SimpleRie, &plain<Operations::SimpleRieDialog>},
+    {ProcessType::Doping, &plain<Operations::DopingDialog>},
+    {ProcessType::IonImplantation, &plain<Operations::IonImplantationDialog>},
+    {ProcessType::SiOxidation, &plain<Operations::SiOxidationDialog>},
     {ProcessType::RandomWalkDoping, &plain<Operations::RandomWalkDopingDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
-    {ProcessType::Planarization, &plain<Operations::PlanarizationOptionsDialog>},
-    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingOptionsDialog>},
+    {ProcessType::Planarization, &plain<Operations::PlanarizationDialog>},
+    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingDialog>},
     {ProcessType::SaveImage, &plain<Operations::SaveImageDialog>},
     {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
     {ProcessType::AnisotropicDeposition, &plain<Operations::AnisotropicDepositionDialog>},

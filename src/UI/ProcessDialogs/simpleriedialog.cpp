@@ -16,7 +16,7 @@
 namespace Ui {
 namespace Operations {
 
-SimpleRIEDialog::SimpleRIEDialog(QWidget *parent)
+SimpleRieDialog::SimpleRieDialog(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("SimpleRIEForm"));
@@ -44,15 +44,15 @@ SimpleRIEDialog::SimpleRIEDialog(QWidget *parent)
     DialogMemory::keep(this);
 }
 
-int SimpleRIEDialog::depth() const { return sbxDepth->value(); }
+int SimpleRieDialog::depth() const { return sbxDepth->value(); }
 
-uint32_t SimpleRIEDialog::material() const { return MaterialList::selected(cbxMaterial); }
+uint32_t SimpleRieDialog::material() const { return MaterialList::selected(cbxMaterial); }
 
-bool SimpleRIEDialog::etchFromTop() const { return chkFromTop->isChecked(); }
+bool SimpleRieDialog::etchFromTop() const { return chkFromTop->isChecked(); }
 
-bool SimpleRIEDialog::etchFromBelow() const { return chkFromBelow->isChecked(); }
+bool SimpleRieDialog::etchFromBelow() const { return chkFromBelow->isChecked(); }
 
-void SimpleRIEDialog::setParameters(const QVariantMap &parameters)
+void SimpleRieDialog::setParameters(const QVariantMap &parameters)
 {
     using namespace Core::Processes;
     if (parameters.contains(Parameter::EtchDepth))
@@ -66,7 +66,7 @@ void SimpleRIEDialog::setParameters(const QVariantMap &parameters)
         MaterialList::select(cbxMaterial, parameters.value(Parameter::MaterialId).toUInt());
 }
 
-QVariantMap SimpleRIEDialog::parameters() const
+QVariantMap SimpleRieDialog::parameters() const
 {
     using namespace Core::Processes;
     const SimpleRieParameters values{material(), static_cast<uint32_t>(depth()),

@@ -15,10 +15,12 @@ namespace Ui {
 namespace Operations {
 
 /// Options of the simple reactive ion etching: depth in cells, material and etch directions.
-class SimpleRIEDialog : public QDialog, public IProcessDialog {
+class SimpleRieDialog : public QDialog, public IProcessDialog {
     Q_OBJECT
+    // Its remembered values are kept under its former name.
+    Q_CLASSINFO("rememberedAs", "Ui::Operations::SimpleRIEDialog")
 public:
-    explicit SimpleRIEDialog(QWidget *parent = nullptr);
+    explicit SimpleRieDialog(QWidget *parent = nullptr);
 
     int depth() const;
     uint32_t material() const;

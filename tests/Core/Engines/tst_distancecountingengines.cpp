@@ -1,8 +1,8 @@
 #include "Core/Engines/Columns/simplereactiveionetching.h"
 #include "Core/Engines/DistanceCounting/distancecountingiterations.h"
 #include "Core/Engines/DistanceCounting/electrodeposition.h"
-#include "Core/Engines/DistanceCounting/filmdeposition.h"
-#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
 #include "Core/Engines/DistanceCounting/ionimplantation.h"
 #include "Core/Engines/DistanceCounting/simpledoping.h"
 #include "Core/Engines/DistanceCounting/simplephysicalvapordeposition.h"
@@ -127,23 +127,23 @@ private slots:
         const Shape floor = [](uint32_t, uint32_t, uint32_t z) { return z < 3 ? Si : 0u; };
         scene(
             "flat surface gets exactly the thickness", {11, 4, 20}, floor,
-            [](TotalVolume &v) { FilmDeposition(v, Oxide, 10.0f).run(); },
+            [](TotalVolume &v) { FilmDepositionEngine(v, Oxide, 10.0f).run(); },
             [](uint32_t, uint32_t, uint32_t z) { return z < 3 ? Si : (z < 13 ? Oxide : 0u); });
         unchanged("film thinner than a cell adds nothing", {3, 3, 6}, floor,
-                  [](TotalVolume &v) { FilmDeposition(v, Oxide, 0.5f).run(); });
+                  [](TotalVolume &v) { FilmDepositionEngine(v, Oxide, 0.5f).run(); });
         scene(
             "half a unit is two quarter-height layers", {3, 3, 8}, floor,
-            [](TotalVolume &v) { FilmDeposition(v, Oxide, 0.5f).run(); },
+            [](TotalVolume &v) { FilmDepositionEngine(v, Oxide, 0.5f).run(); },
             [](uint32_t, uint32_t, uint32_t z) { return z < 3 ? Si : (z < 5 ? Oxide : 0u); }, 0.25f);
         unchanged("zero thickness and depth change nothing", {6, 5, 8}, rough, [](TotalVolume &v) {
-            FilmDeposition(v, Oxide, 0).run();
-            FilmEtching(v, Si, 0).run();
+            FilmDepositionEngine(v, Oxide, 0).run();
+            FilmEtchingEngine(v, Si, 0).run();
             Electrodeposition(v, Cu, Al, 0).run();
         });
         // A block x < 5, z < 5 whose edge is the cell column (4, *, 4): a quarter cylinder of 6.
         scene(
             "convex edge", {16, 3, 16}, [](uint32_t x, uint32_t, uint32_t z) { return x < 5 && z < 5 ? Si : 0u; },
-            [](TotalVolume &v) { FilmDeposition(v, Oxide, 6.0f).run(); },
+            [](TotalVolume &v) { FilmDepositionEngine(v, Oxide, 6.0f).run(); },
             [](uint32_t x, uint32_t, uint32_t z) {
                 const float dx = x < 5 ? 0.0f : float(x - 4), dz = z < 5 ? 0.0f : float(z - 4);
                 return x < 5 && z < 5 ? Si : (dx * dx + dz * dz <= 36.0f ? Oxide : 0u);
@@ -151,7 +151,7 @@ private slots:
         scene(
             "concave corner is filled", {14, 3, 14},
             [](uint32_t x, uint32_t, uint32_t z) { return x < 3 || z < 3 ? Si : 0u; },
-            [](TotalVolume &v) { FilmDeposition(v, Oxide, 4.0f).run(); },
+            [](TotalVolume &v) { FilmDepositionEngine(v, Oxide, 4.0f).run(); },
             [](uint32_t x, uint32_t, uint32_t z) { return x < 3 || z < 3 ? Si : (z <= 6 || x <= 6 ? Oxide : 0u); });
         // Oxide z < 10 with a silicon plug in the top two layers of column (2, 2); under the plug
         // the nearest empty cell is sqrt(10) away, beyond the depth of 3.
@@ -160,7 +160,7 @@ private slots:
         };
         scene(
             "etching spares other materials", {6, 5, 14}, plugged,
-            [](TotalVolume &v) { FilmEtching(v, Oxide, 3.0f).run(); },
+            [](TotalVolume &v) { FilmEtchingEngine(v, Oxide, 3.0f).run(); },
             [plugged](uint32_t x, uint32_t y, uint32_t z) {
                 return plugged(x, y, z) == Oxide && z >= 7 && !(x == 2 && y == 2) ? 0u : plugged(x, y, z);
             });
@@ -178,7 +178,7 @@ private slots:
         };
         scene(
             "anisotropic etching with ratio 0 goes straight down", {10, 3, 14}, slotted,
-            [](TotalVolume &v) { FilmEtching(v, Oxide, 4.0f, 0.0f).run(); },
+            [](TotalVolume &v) { FilmEtchingEngine(v, Oxide, 4.0f, 0.0f).run(); },
             [slotted](uint32_t x, uint32_t y, uint32_t z) {
                 return (x == 4 || x == 5) && z >= 6 && z < 10 ? 0u : slotted(x, y, z);
             });
@@ -294,14 +294,14 @@ private slots:
             const auto ball = inBall(t);
             scene(
                 qPrintable(QStringLiteral("etching from a one-cell hole, depth %1").arg(t)), {t + 2, t + 2, t + 2},
-                corner(0u, Si), [t](TotalVolume &v) { FilmEtching(v, Si, float(t)).run(); },
+                corner(0u, Si), [t](TotalVolume &v) { FilmEtchingEngine(v, Si, float(t)).run(); },
                 [ball](uint32_t x, uint32_t y, uint32_t z) { return ball(x, y, z) ? 0u : Si; });
         }
         const uint32_t t = 100;
         const auto ball = inBall(t);
         scene(
             "deposition on a one-cell seed, thickness 100", {t + 2, t + 2, t + 2}, corner(Si, 0u),
-            [](TotalVolume &v) { FilmDeposition(v, Oxide, 100.0f).run(); },
+            [](TotalVolume &v) { FilmDepositionEngine(v, Oxide, 100.0f).run(); },
             [ball](uint32_t x, uint32_t y, uint32_t z) { return x + y + z == 0 ? Si : (ball(x, y, z) ? Oxide : 0u); });
         scene(
             "electroplating on a one-cell conductor, thickness 100", {t + 2, t + 2, t + 2}, corner(Al, 0u),
@@ -366,7 +366,7 @@ private slots:
     {
         // A floor z < 2 and a full-height wall x < 3: 10 layers on the floor, 5 cells on the wall.
         auto volume = makeVolume(20, 3, 30, [](uint32_t x, uint32_t, uint32_t z) { return x < 3 || z < 2 ? Si : 0u; });
-        FilmDeposition(*volume, Oxide, 10.0f, 0.5f).run();
+        FilmDepositionEngine(*volume, Oxide, 10.0f, 0.5f).run();
         for (uint32_t z = 2; z < 30; ++z)
             QCOMPARE(stateAt(*volume, 15, 1, z), z < 12 ? Oxide : 0u);
         for (uint32_t x = 3; x < 20; ++x)
@@ -377,7 +377,7 @@ private slots:
     {
         // The bound is some 1.7 billion iterations; the run ends once every front is empty.
         auto volume = makeVolume(6, 5, 12, rough);
-        FilmDeposition engine(*volume, Cu, 1.0e9f);
+        FilmDepositionEngine engine(*volume, Cu, 1.0e9f);
         QVERIFY(engine.iterationCount() > 1000000000u);
         engine.run();
         QVERIFY(engine.iterationsRun() < 40u);
@@ -397,7 +397,7 @@ private slots:
                     lock.cells()[i].addCut();
             }
         }
-        FilmDeposition(*volume, Cu, 2.0f).run();
+        FilmDepositionEngine(*volume, Cu, 2.0f).run();
         Model::Automaton::CellLock lock(*volume);
         for (size_t i = 0; i < volume->cellCount(); ++i) {
             QCOMPARE(lock.cells()[i].atomCount(), uint32_t(i));

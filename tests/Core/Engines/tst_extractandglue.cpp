@@ -1,7 +1,7 @@
-#include "Core/Engines/Volume/filmextraction.h"
+#include "Core/Engines/Volume/filmextractionengine.h"
 #include "Core/Engines/Volume/gluelayout.h"
 #include "Core/Engines/Volume/gluesubstrate.h"
-#include "Core/Operations/Objects/extractfilm.h"
+#include "Core/Operations/Objects/filmextractionoperation.h"
 #include "Core/Operations/Objects/gluesubstrateoperation.h"
 #include "Model/Materials/materialfactory.h"
 #include "answeringscene.h"
@@ -42,7 +42,7 @@ std::set<Cell> occupied(TotalVolume &volume)
 }
 
 /// The extraction (8) with one source volume in the document.
-struct ExtractScene : AnsweringScene<ExtractFilm> {
+struct ExtractScene : AnsweringScene<FilmExtractionOperation> {
     explicit ExtractScene(const TotalVolumePtr &volume)
         : AnsweringScene(8)
         , source(volume)
@@ -51,7 +51,7 @@ struct ExtractScene : AnsweringScene<ExtractFilm> {
     }
     void extract(uint32_t material)
     {
-        answer = [material](ExtractFilm &op) { op.setMaterial(material); };
+        answer = [material](FilmExtractionOperation &op) { op.setMaterial(material); };
         ws.selection().toggle(source);
         start();
     }
@@ -319,7 +319,7 @@ private slots:
         // Body A (x = 1) comes first in x, y, z order although it lies higher than body B (x = 3).
         const std::set<Cell> both = {Cell{1, 0, 2}, Cell{1, 1, 2}, Cell{1, 1, 3}, Cell{3, 2, 0}, Cell{3, 2, 1}};
         auto source = cellsAt(5, 4, 4, both);
-        FilmExtraction engine(*source, 2, false);
+        FilmExtractionEngine engine(*source, 2, false);
         auto film = engine.run();
         QVERIFY(film);
         QCOMPARE(engine.filmCellCount(), size_t(3));
@@ -328,7 +328,7 @@ private slots:
         QCOMPARE(stateAt(*film, 1, 1, 1), 2u);
         QCOMPARE(occupied(*source), both);
         // A seed in the very last cell is found: the scan reaches the end of the array.
-        auto last = FilmExtraction(*cellsAt(3, 3, 3, {Cell{2, 2, 2}}, 5), 5, false).run();
+        auto last = FilmExtractionEngine(*cellsAt(3, 3, 3, {Cell{2, 2, 2}}, 5), 5, false).run();
         QVERIFY(last);
         QCOMPARE(occupied(*last), std::set<Cell>{Cell(2, 2, 0)});
     }
@@ -342,7 +342,7 @@ private slots:
             const uint32_t z = n >> 2;
             const size_t bodySize = x + y + z == 1 ? 2 : 1;
             auto source = cellsAt(2, 2, 2, {Cell{0, 0, 0}, Cell{x, y, z}}, 4);
-            FilmExtraction engine(*source, 4, false);
+            FilmExtractionEngine engine(*source, 4, false);
             auto film = engine.run();
             QVERIFY(film);
             QCOMPARE(engine.filmCellCount(), bodySize);
@@ -362,7 +362,7 @@ private slots:
         // Upright the layer drops to 0 and the bump rests on it; turned about x the bump rests on z = 0
         // under the layer, and y runs backwards.
         for (uint32_t invert : {0u, 1u}) {
-            auto film = FilmExtraction(*source, 2, invert == 1).run();
+            auto film = FilmExtractionEngine(*source, 2, invert == 1).run();
             QVERIFY(film);
             std::set<Cell> expected{Cell{1, invert, 1 - invert}};
             for (uint32_t x = 0; x < 3; ++x)

@@ -23,9 +23,9 @@ enum EtchModel { Bca, Cca };
 void etch(TotalVolume &volume, int model, double depth)
 {
     if (model == Bca)
-        AtomicStructureSimpleSiWetEtch(volume, depth).run();
+        BondCountingWetEtchEngine(volume, depth).run();
     else
-        ContinuosWetEtching(volume, depth).run();
+        ContinuousWetEtchEngine(volume, depth).run();
 }
 
 /// Depths along the line y = n / 2 (or x = n / 2 when `alongY`).
@@ -133,8 +133,9 @@ std::vector<uint8_t> latticeBytes(const SiLattice &lattice)
 
 void install(Core::Workspace &ws, int model, double depth)
 {
-    const EngineCases::Maker make = EngineCases::command(
-        model == Bca ? CommandId::BcaWetEtch : CommandId::ContinuousWetEtch, {{EngineCases::Parameter::Depth, depth}});
+    const EngineCases::Maker make =
+        EngineCases::command(model == Bca ? CommandId::BondCountingWetEtch : CommandId::ContinuousWetEtch,
+                             {{EngineCases::Parameter::Depth, depth}});
     const EngineCases::Maker deposit =
         EngineCases::command(CommandId::IsotropicDeposition,
                              EngineCases::values<Core::Processes::IsotropicDepositionProcess>({Silicon, 2.0}));
@@ -166,7 +167,7 @@ private slots:
         QFETCH(double, depth);
         QFETCH(qulonglong, steps);
         QCOMPARE(
-            qulonglong(model == Bca ? AtomicStructureSimpleSiWetEtch::steps(depth) : ContinuosWetEtching::steps(depth)),
+            qulonglong(model == Bca ? BondCountingWetEtchEngine::steps(depth) : ContinuousWetEtchEngine::steps(depth)),
             steps);
     }
 
@@ -227,7 +228,7 @@ private slots:
         const Pit island{24, 8, 8, true};
         const double depth = 3.0;
         auto reference = island.volume();
-        const auto expectedAtoms = bruteForceEtch(*reference, AtomicStructureSimpleSiWetEtch::steps(depth));
+        const auto expectedAtoms = bruteForceEtch(*reference, BondCountingWetEtchEngine::steps(depth));
         const auto expectedCells = cellStates(*reference);
         for (int threads : {1, 3}) {
             PoolThreads pool(threads);
@@ -327,7 +328,7 @@ private slots:
                 for (uint32_t y = 0; y < 16; ++y)
                     lock.cells()[volume->index(x, y, 6)].setState(Silicon);
         }
-        AtomicStructureSimpleSiWetEtch(*volume, 1.0).run();
+        BondCountingWetEtchEngine(*volume, 1.0).run();
         for (uint32_t x = 4; x < 12; ++x)
             QCOMPARE(stateAt(*volume, x, 8, 6), 0u);
         QCOMPARE(stateAt(*volume, 8, 8, 5), Silicon);

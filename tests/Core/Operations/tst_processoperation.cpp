@@ -1,5 +1,5 @@
 #include "Core/Operations/Document/opendocumentoperation.h"
-#include "Core/Operations/processoperation.h"
+#include "Core/Operations/undoableprocessoperation.h"
 #include "Core/Undo/snapshotrecord.h"
 #include "Model/Automaton/voxel.h"
 #include "consolelog.h"

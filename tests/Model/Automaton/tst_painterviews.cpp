@@ -1,5 +1,5 @@
 // The painter's optional views: particle counts in scale colours and the silicon lattice.
-#include "Core/Engines/Lattice/atomicstructuresimplesiwetetch.h"
+#include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Model/Automaton/colorscale.h"
 #include "Model/Automaton/fieldpainter.h"
 #include "Model/Automaton/particlecounts.h"
@@ -433,7 +433,7 @@ private slots:
         const WetEtchScene::Pit pit{10, 5, 4};
         auto volume = pit.volume();
         auto lattice = volume->createSiLattice();
-        Core::Operations::AtomicStructureSimpleSiWetEtch(*volume, 1.0).run();
+        Core::Operations::BondCountingWetEtchEngine(*volume, 1.0).run();
         size_t present = 0, surface = 0, links = 0;
         forEachSite(*lattice, [&](const SiSite &s) {
             if (lattice->state(s) != SiLattice::Present)

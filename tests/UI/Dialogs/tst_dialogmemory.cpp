@@ -1,11 +1,22 @@
 // The memory of the process dialogs: the values last accepted come back in the next dialog of a
 // class, in this run and the next; Cancel keeps nothing; the file is replaced whole or not at all.
+#include "Core/Processes/mooredepositionprocess.h"
+#include "Core/Processes/processregistry.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Dialogs/dialogmemory.h"
-#include "UI/ProcessDialogs/ionimplantationoptionsdialog.h"
+#include "UI/Dialogs/filmextractiondialog.h"
+#include "UI/ProcessDialogs/dopingdialog.h"
+#include "UI/ProcessDialogs/electroplatingdialog.h"
+#include "UI/ProcessDialogs/ionimplantationdialog.h"
 #include "UI/ProcessDialogs/isotropicetchingdialog.h"
+#include "UI/ProcessDialogs/mooredialog.h"
+#include "UI/ProcessDialogs/planarizationdialog.h"
+#include "UI/ProcessDialogs/pvddialog.h"
 #include "UI/ProcessDialogs/randomwalkdopingdialog.h"
-#include "UI/ProcessDialogs/simpleoxidationoptionsdialog.h"
+#include "UI/ProcessDialogs/simpleriedialog.h"
+#include "UI/ProcessDialogs/sioxidationdialog.h"
+#include "UI/ProcessDialogs/siwetetchingdialog.h"
+#include "UI/ProcessDialogs/spincoatingdialog.h"
 #include "UI/dialogtesting.h"
 #include "catalogtesthome.h"
 #include "filecontents.h"
@@ -95,7 +106,7 @@ private slots:
                                                     {"dblThreshold", 20.0},
                                                     {"lieSeed", "7"}}
                                      << "cbxDopingMaterial" << QJsonValue("999"); // no such material
-        QTest::newRow("oxidation") << D([] { return new SimpleOxidationOptionsDialog; })
+        QTest::newRow("oxidation") << D([] { return new SiOxidationDialog; })
                                    << QVariantMap{{"radTime", true},
                                                   {"dblTime", 1.5},
                                                   {"dblTemperature", 1323.0},
@@ -104,8 +115,8 @@ private slots:
                                    << "dblPressure" << QJsonValue(2.0); // above 1 atm
         const QVariantMap implanted{
             {"cbxMaterial", 15u}, {"dblDepth", 12.5}, {"dblSpread", 4.0}, {"dblAnnealing", 2.0}};
-        QTest::newRow("implantation") << D([] { return new IonImplantationOptionsDialog; }) << implanted
-                                      << "cbxMaterial" << QJsonValue("999");
+        QTest::newRow("implantation") << D([] { return new IonImplantationDialog; }) << implanted << "cbxMaterial"
+                                      << QJsonValue("999");
     }
     void dialogsOpenWithTheValuesLastAccepted()
     {
@@ -143,7 +154,7 @@ private slots:
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QJsonObject root = QJsonDocument::fromJson(stored.readAll()).object();
         stored.close();
-        const QString key = QString::fromLatin1(std::unique_ptr<QDialog>(make())->metaObject()->className());
+        const QString key = DialogMemory::key(std::unique_ptr<QDialog>(make()).get());
         QJsonObject dialogs = root.value("dialogs").toObject();
         QJsonObject values = dialogs.value(key).toObject();
         QVERIFY(values.contains(stale));
@@ -154,6 +165,44 @@ private slots:
         QVariantMap expected = entered;
         expected.insert(stale, defaults.value(stale));
         QCOMPARE(opened(), expected);
+    }
+
+    // Values remembered before a dialog class was renamed stay its own: the file keeps the names that
+    // earlier versions wrote.
+    void renamedDialogsKeepTheirRememberedValues_data()
+    {
+        QTest::addColumn<DialogMaker>("make");
+        QTest::addColumn<QString>("storedAs");
+        using D = DialogMaker;
+        QTest::newRow("wet etch") << D([] { return new SiWetEtchingDialog; }) << "Ui::Operations::BCAEtchingDialog";
+        QTest::newRow("Moore") << D([] {
+            return new MooreDialog(Core::Processes::ProcessRegistry::get<Core::Processes::MooreDepositionProcess>());
+        }) << "Ui::Operations::MooreOptionsDialog";
+        QTest::newRow("electroplating") << D([] { return new ElectroplatingDialog; })
+                                        << "Ui::Operations::ElectrodepositionDialog";
+        QTest::newRow("PVD") << D([] { return new PvdDialog; }) << "Ui::Operations::PVDOptionsDialog";
+        QTest::newRow("RIE") << D([] { return new SimpleRieDialog; }) << "Ui::Operations::SimpleRIEDialog";
+        QTest::newRow("doping") << D([] { return new DopingDialog; }) << "Ui::Operations::DopingOptionsDialog";
+        QTest::newRow("implantation") << D([] { return new IonImplantationDialog; })
+                                      << "Ui::Operations::IonImplantationOptionsDialog";
+        QTest::newRow("oxidation") << D([] { return new SiOxidationDialog; })
+                                   << "Ui::Operations::SimpleOxidationOptionsDialog";
+        QTest::newRow("planarization") << D([] { return new PlanarizationDialog; })
+                                       << "Ui::Operations::PlanarizationOptionsDialog";
+        QTest::newRow("pour") << D([] { return new SpinCoatingDialog; }) << "Ui::Operations::SpinCoatingOptionsDialog";
+        QTest::newRow("film") << D([] { return new FilmExtractionDialog; }) << "Ui::Operations::ExtractFilmDialog";
+    }
+    void renamedDialogsKeepTheirRememberedValues()
+    {
+        QFETCH(DialogMaker, make);
+        QFETCH(QString, storedAs);
+        const QString file = m_dir.filePath(QTest::currentDataTag() + QStringLiteral("-renamed.json"));
+        QString error;
+        QVERIFY2(DialogMemory(file).store(std::unique_ptr<QDialog>(make()).get(), &error), qPrintable(error));
+        QFile stored(file);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QJsonObject dialogs = QJsonDocument::fromJson(stored.readAll()).object().value("dialogs").toObject();
+        QCOMPARE(dialogs.keys(), QStringList{storedAs});
     }
 
     // The file is replaced whole or not at all: one of a later version or on a full disk is left as

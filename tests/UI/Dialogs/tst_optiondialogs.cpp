@@ -14,15 +14,15 @@
 #include "UI/Dialogs/extractmodeldialog.h"
 #include "UI/Dialogs/layoutplacementdialog.h"
 #include "UI/Dialogs/maskfilegroup.h"
-#include "UI/ProcessDialogs/bcaetchingdialog.h"
 #include "UI/ProcessDialogs/createsubstratedialog.h"
-#include "UI/ProcessDialogs/electrodepositiondialog.h"
-#include "UI/ProcessDialogs/ionimplantationoptionsdialog.h"
+#include "UI/ProcessDialogs/electroplatingdialog.h"
+#include "UI/ProcessDialogs/ionimplantationdialog.h"
 #include "UI/ProcessDialogs/isotropicdepositiondialog.h"
 #include "UI/ProcessDialogs/isotropicetchingdialog.h"
 #include "UI/ProcessDialogs/photolithographydialog.h"
-#include "UI/ProcessDialogs/planarizationoptionsdialog.h"
+#include "UI/ProcessDialogs/planarizationdialog.h"
 #include "UI/ProcessDialogs/randomwalkdopingdialog.h"
+#include "UI/ProcessDialogs/siwetetchingdialog.h"
 #include "UI/dialogtesting.h"
 #include "UI/operationfactory.h"
 #include "Util/runcontrol.h"
@@ -162,8 +162,8 @@ private slots:
                 Core::Processes::ProcessRegistry::get<Core::Processes::IsotropicDepositionProcess>());
         }) << 18;
         QTest::newRow("isotropic etching") << D([] { return new IsotropicEtchingDialog; }) << 10;
-        QTest::newRow("electroplating") << D([] { return new ElectrodepositionDialog; }) << 0;
-        QTest::newRow("ion implantation") << D([] { return new IonImplantationOptionsDialog; }) << 15;
+        QTest::newRow("electroplating") << D([] { return new ElectroplatingDialog; }) << 0;
+        QTest::newRow("ion implantation") << D([] { return new IonImplantationDialog; }) << 15;
         QTest::newRow("photolithography") << D([] { return new PhotolithographyDialog; }) << 0;
     }
     void materialLists()
@@ -213,7 +213,7 @@ private slots:
 
     void listStepsFillTheDialogs()
     {
-        BCAEtchingDialog dialog;
+        SiWetEtchingDialog dialog;
         // The smallest depth that etches one atomic layer can be entered.
         dialog.findChild<QDoubleSpinBox *>(QStringLiteral("dblDepth"))->setValue(0.125);
         QCOMPARE(dialog.depth(), 0.125);
@@ -233,7 +233,7 @@ private slots:
 
     void planarizationIsBoundedByTheVolume()
     {
-        PlanarizationOptionsDialog dialog;
+        PlanarizationDialog dialog;
         dialog.setHeightLimit(20);
         QCOMPARE(dialog.maximumHeight(), 20u);
         QCOMPARE(dialog.minimumSpinBox()->maximum(), 20);

@@ -5,7 +5,7 @@ namespace Operations {
 
 Electrodeposition::Electrodeposition(Model::Automaton::TotalVolume &volume, uint32_t depositedMaterial,
                                      uint32_t conductingMaterial, float thickness)
-    : FilmDeposition(volume, depositedMaterial, thickness, 1.0f, true)
+    : FilmDepositionEngine(volume, depositedMaterial, thickness, 1.0f, true)
     , m_conductingMaterial(conductingMaterial)
 {
 }

@@ -12,7 +12,7 @@ SimpleDoping::SimpleDoping(Model::Automaton::TotalVolume &volume, uint32_t doped
 // the distance it was doped with.
 SimpleDoping::SimpleDoping(Model::Automaton::TotalVolume &volume, uint32_t dopedMaterial, float depth,
                            const MaterialSet &dopable)
-    : FilmEtching(volume, dopable, dopedMaterial, dopable.materials(), depth)
+    : FilmEtchingEngine(volume, dopable, dopedMaterial, dopable.materials(), depth)
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Engines/DistanceCounting/filmetching.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
 
 namespace Core {
 namespace Operations {
@@ -9,7 +9,7 @@ namespace Operations {
 /// measured through dopable cells, becomes the doped material. The dopable materials are those
 /// the process catalogue lists for "Simple Doping" (process 13), read when the engine is built.
 /// The algorithm is that of etching, converting the dopable materials into the doped one.
-class SimpleDoping final : public FilmEtching {
+class SimpleDoping final : public FilmEtchingEngine {
 public:
     /// The catalogue process whose compatible materials are the dopable ones.
     static constexpr uint32_t dopableProcess = 13;

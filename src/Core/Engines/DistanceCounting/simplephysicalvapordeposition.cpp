@@ -5,7 +5,7 @@ namespace Operations {
 
 SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume &volume, uint32_t material,
                                                              float thickness, float ratio, uint32_t side)
-    : FilmDeposition(volume, material, thickness, ratio, true)
+    : FilmDepositionEngine(volume, material, thickness, ratio, true)
     , m_side(side)
 {
 }

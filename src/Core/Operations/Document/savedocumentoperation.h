@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/Document/documentdialogs.h"
+#include "Core/Operations/Document/idocumentdialogs.h"
 #include "Core/Operations/operation.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Util/iobserver.h"

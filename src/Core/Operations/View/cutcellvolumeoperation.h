@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/processoperation.h"
+#include "Core/Operations/cellvolumeoperation.h"
 
 #include <array>
 

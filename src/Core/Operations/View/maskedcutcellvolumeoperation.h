@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Formats/maskimage.h"
-#include "Core/Operations/processoperation.h"
+#include "Core/Operations/undoableprocessoperation.h"
 
 namespace Core {
 namespace Operations {
