@@ -64,6 +64,24 @@ QString materialLabel(const Material &m) { return QStringLiteral("\"%1\" (identi
 
 } // namespace
 
+ProcessListFile::ConflictAnswer
+ProcessListFile::answerOf(const std::optional<Model::Persistence::ConflictDecision> &decision)
+{
+    if (!decision)
+        return {ConflictChoice::AddLoadedAsNew, 0};
+    switch (decision->choice) {
+    case Model::Persistence::ConflictChoice::ReplaceLoadedByExisting:
+        return {ConflictChoice::ReplaceLoadedByExisting, 0};
+    case Model::Persistence::ConflictChoice::ReplaceExistingByLoaded:
+        return {ConflictChoice::ReplaceExistingByLoaded, 0};
+    case Model::Persistence::ConflictChoice::ReplaceLoadedByAnother:
+        return {ConflictChoice::ReplaceLoadedByAnother, decision->alternateId};
+    case Model::Persistence::ConflictChoice::AddLoadedAsNew:
+        break;
+    }
+    return {ConflictChoice::AddLoadedAsNew, 0};
+}
+
 ProcessListFile::ProcessListFile(const QList<Processes::ProcessStep> &steps)
     : m_steps(steps)
 {

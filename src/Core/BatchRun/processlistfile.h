@@ -2,6 +2,7 @@
 
 #include "Core/Processes/processstep.h"
 #include "Model/Materials/material.h"
+#include "Model/Persistence/materialreconciler.h"
 
 #include <QList>
 #include <QMap>
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QXmlStreamReader;
 
@@ -34,6 +36,9 @@ public:
     /// Asked once per conflict; without one a conflict is resolved as AddLoadedAsNew.
     using ConflictResolver = std::function<ConflictAnswer(const Model::Materials::Material &existing,
                                                           const Model::Materials::Material &loaded)>;
+    /// The answer to a conflict that the material conflict dialog decided; none (the dialog was
+    /// cancelled) adds the loaded material as new.
+    static ConflictAnswer answerOf(const std::optional<Model::Persistence::ConflictDecision> &decision);
 
     explicit ProcessListFile(const QList<Processes::ProcessStep> &steps = {});
 

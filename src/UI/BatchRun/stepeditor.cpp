@@ -3,6 +3,7 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
+#include "Model/Automaton/totalvolume.h"
 #include "UI/BatchRun/stepoptionsdialog.h"
 #include "UI/ProcessDialogs/processdialogregistry.h"
 
@@ -67,6 +68,22 @@ bool editStep(QWidget *parent, ProcessStep &step, bool adding, uint32_t columnsX
         }
     }
     return editWithForm(parent, step, adding);
+}
+
+std::pair<uint32_t, uint32_t> listColumns(const Model::Automaton::TotalVolume *target, const QList<ProcessStep> &steps)
+{
+    uint32_t columnsX = Core::Operations::anyColumns;
+    uint32_t columnsY = Core::Operations::anyColumns;
+    if (target)
+        return {target->sizeX(), target->sizeY()};
+    for (const ProcessStep &other : steps) {
+        if (other.getProcessType() != int(Core::Processes::ProcessType::CreateSubstrate))
+            continue;
+        columnsX = other.getParameters().value(QStringLiteral("Volume Size X"), columnsX).toUInt();
+        columnsY = other.getParameters().value(QStringLiteral("Volume Size Y"), columnsY).toUInt();
+        break;
+    }
+    return {columnsX, columnsY};
 }
 
 } // namespace Ui

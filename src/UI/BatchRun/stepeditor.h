@@ -3,7 +3,18 @@
 #include "Core/Formats/maskimage.h"
 #include "Core/Processes/processstep.h"
 
+#include <QList>
+
+#include <cstdint>
+#include <utility>
+
 class QWidget;
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
 
 namespace Ui {
 
@@ -20,5 +31,11 @@ namespace Ui {
 bool editStep(QWidget *parent, Core::Processes::ProcessStep &step, bool adding,
               uint32_t columnsX = Core::Operations::anyColumns, uint32_t columnsY = Core::Operations::anyColumns,
               const QString &imagesFolder = QString(), const QString &listFolder = QString());
+
+/// The cell columns (x, y) that the masks of a list's steps need to cover: those of the volume the
+/// list acts on (`target`), or else of the one its first "Create Substrate" step creates; any
+/// number when neither is known.
+std::pair<uint32_t, uint32_t> listColumns(const Model::Automaton::TotalVolume *target,
+                                          const QList<Core::Processes::ProcessStep> &steps);
 
 } // namespace Ui
