@@ -4,14 +4,14 @@
 //   - cellforge-batch reading and rewriting it (an empty list with --input and --output): time and
 //     the peak resident memory of that process;
 //   - the window's way of opening it (read, surface, depth order): time, peak resident memory of a
-//     fresh process, the memory kept beyond the cells, and the painter's bytes per face.
+//     fresh process, the memory kept beyond the cells, and the surface's bytes per face.
 // Each measurement runs in a process of its own, so that peaks do not mix.
 //   bench_checkerboard [n]          (default 128; 256 gives the 34 MB documents)
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -103,6 +103,7 @@ int openAsTheWindowDoes(const QString &path)
 {
     Model::Materials::MaterialFactory::instance();
     Core::Workspace workspace;
+    workspace.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
     const long baseline = statusKiB("VmRSS");
     QElapsedTimer timer;
     timer.start();
@@ -113,12 +114,12 @@ int openAsTheWindowDoes(const QString &path)
         std::fprintf(stderr, "bench_checkerboard: could not open %s\n", qPrintable(path));
         return 1;
     }
-    const auto &painter = volume->painter();
+    const auto &painter = *workspace.shownSurfaces()->of(volume);
     const size_t faces = painter.opaqueFaceCount() + painter.transparentFaceCount();
     const double cellsMiB = volume->cellCount() * sizeof(Model::Automaton::Voxel) / 1048576.0;
     const double keptMiB = (statusKiB("VmRSS") - baseline) / 1024.0 - cellsMiB;
     std::printf("  window open: %.0f ms, peak memory of the process %.0f MiB; %zu faces, kept beyond the cells "
-                "%.0f MiB = %.1f bytes per face (painter's own count %.1f)\n",
+                "%.0f MiB = %.1f bytes per face (surface's own count %.1f)\n",
                 ms, statusKiB("VmHWM") / 1024.0, faces, keptMiB, keptMiB * 1048576.0 / double(faces),
                 double(painter.storedBytes()) / double(faces));
     return 0;

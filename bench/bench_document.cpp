@@ -1,11 +1,11 @@
 // Saves and opens a 256 x 256 x 256 cell volume and prints the times and the memory used.
 // Memory figures are the resident set above the level before each step (the volume itself
 // excluded), measured through VmHWM, which is reset before each step.
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
 
 #include <QCoreApplication>

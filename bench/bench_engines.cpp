@@ -15,7 +15,7 @@
 #include "Core/Engines/DistanceCounting/ionimplantation.h"
 #include "Core/Engines/DistanceCounting/simpledoping.h"
 #include "Core/Engines/DistanceCounting/simplesioxidation.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runcontrol.h"
 
 #include <QCoreApplication>

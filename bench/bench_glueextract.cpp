@@ -11,7 +11,7 @@
 #include "Core/Engines/Volume/filmextractionengine.h"
 #include "Core/Engines/Volume/gluelayout.h"
 #include "Core/Engines/Volume/gluesubstrate.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "Core/Engines/Columns/photolithography.h"
 #include "Core/Engines/Moore/mooreneighborhooddeposition.h"
 #include "Core/Engines/Moore/mooreneighborhoodetching.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QElapsedTimer>
 #include <QThreadPool>

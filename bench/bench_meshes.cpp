@@ -9,8 +9,8 @@
 //
 //   bench_meshes [--size N] [--repeat N] [--no-reference] [--marching-cubes-only]
 
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/volumesurface.h"
+#include "Model/Volume/totalvolume.h"
 #include "surfacescene.h"
 
 #include <QCoreApplication>
@@ -86,25 +86,26 @@ struct Figures {
 Figures measure(const char *name, uint32_t n, const std::vector<uint32_t> &states, int repeat, bool onlyMarching)
 {
     TotalVolume volume(n, n, n, 1, 1, 1, Util::Vector3D(), states);
-    auto &painter = volume.painter();
+    Model::Surfaces::VolumeSurface painter(volume);
+    auto &view = volume.view();
     Figures f;
     if (onlyMarching) {
-        painter.setSurfaceAlgorithm(1);
-        f.marchingMs = bestOf(repeat, [&] { painter.regenerateSurface(); });
+        view.setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::MarchingCubes);
+        f.marchingMs = bestOf(repeat, [&] { painter.regenerate(); });
         f.triangles = painter.marchingCubeSurface().triangleCount();
         std::printf("%-8s %u^3  marching cubes %8.1f ms  %9zu triangles\n", name, n, f.marchingMs, f.triangles);
         return f;
     }
-    painter.setSurfaceAlgorithm(1);
-    f.marchingMs = bestOf(repeat, [&] { painter.regenerateSurface(); });
+    view.setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::MarchingCubes);
+    f.marchingMs = bestOf(repeat, [&] { painter.regenerate(); });
     f.triangles = painter.marchingCubeSurface().triangleCount();
     const size_t marchingBytes = painter.storedBytes();
-    painter.setSurfaceAlgorithm(2);
-    f.octreeMs = bestOf(repeat, [&] { painter.regenerateSurface(); });
+    view.setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::Octree);
+    f.octreeMs = bestOf(repeat, [&] { painter.regenerate(); });
     f.octreeFaces = painter.octreeSurface().opaqueFaceCount() + painter.octreeSurface().transparentFaceCount();
     const size_t leaves = painter.octreeSurface().leafCount();
-    painter.setSurfaceAlgorithm(0);
-    f.cubicMs = bestOf(repeat, [&] { painter.regenerateSurface(); });
+    view.setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::CubicFaces);
+    f.cubicMs = bestOf(repeat, [&] { painter.regenerate(); });
     f.cubicFaces = painter.opaqueFaceCount() + painter.transparentFaceCount();
     std::printf("%-8s %u^3  marching cubes %8.1f ms  %9zu triangles (%.0f MB)\n", name, n, f.marchingMs, f.triangles,
                 marchingBytes / 1048576.0);

@@ -14,8 +14,8 @@
 
 #include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/Formats/csvdataexporter.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/particlecounts.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
 
 #include <QCoreApplication>

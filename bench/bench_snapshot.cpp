@@ -10,8 +10,8 @@
 #include "Core/Operations/ioperationfactory.h"
 #include "Core/Operations/undoableprocessoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -117,6 +117,7 @@ void fillSubstrate(TotalVolume &volume)
 bool runCase(const char *label, uint32_t n, const PatternStep::Change &change)
 {
     Core::Workspace ws;
+    ws.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
     auto volume = std::make_shared<TotalVolume>(n, n, n, 1, 1, 1, Util::Vector3D());
     fillSubstrate(*volume);
     ws.document().addObject(volume);
@@ -124,7 +125,7 @@ bool runCase(const char *label, uint32_t n, const PatternStep::Change &change)
 
     QElapsedTimer timer;
     timer.start();
-    volume->painter().regenerateSurface();
+    ws.regenerateSurface(volume);
     const qint64 surfaceMs = timer.elapsed();
 
     const QString undoName = ws.undoFiles().undoFileName();

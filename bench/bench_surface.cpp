@@ -1,5 +1,5 @@
 // Surface generation of a 256^3 volume with a rough top: prints the time of regenerateSurface.
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/volumesurface.h"
 #include "surfacescene.h"
 
 #include <QCoreApplication>
@@ -26,8 +26,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     BenchHome home;
     auto volume = makeRoughBlock();
-    auto &painter = volume->painter();
-    painter.regenerateSurface(); // warm-up: first touch of the pages, catalogue load
+    Model::Surfaces::VolumeSurface painter(*volume);
+    painter.regenerate(); // warm-up: first touch of the pages, catalogue load
 
     const int runs = 5;
     double best = 1e30;
@@ -36,7 +36,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
         timer.start();
-        painter.regenerateSurface();
+        painter.regenerate();
         const double ms = timer.nsecsElapsed() / 1e6;
         best = std::min(best, ms);
         total += ms;

@@ -1,7 +1,7 @@
 // Frame time of the benchmark scene (256^3 rough block, about a million faces) in the GL view.
 // Needs a display: run it under xvfb-run.
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/shownsurfaces.h"
 #include "UI/glwidget.h"
 #include "surfacescene.h"
 
@@ -35,7 +35,8 @@ int main(int argc, char **argv)
     Core::Workspace workspace;
     auto volume = makeRoughBlock();
     volume->translate(Util::Vector4D(-128, -128, -64, 0));
-    volume->painter().regenerateSurface();
+    workspace.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
+    workspace.regenerateSurface(volume);
     if (!qEnvironmentVariableIsSet("BENCH_EMPTY"))
         workspace.document().addObject(volume);
 
@@ -63,13 +64,13 @@ int main(int argc, char **argv)
     const double cpu = (cpuMs() - cpuStart) / frames;
     size_t quads = 0;
     for (unsigned f = 0; f < 6; ++f)
-        quads += volume->painter().drawnQuadCount(f);
+        quads += workspace.shownSurfaces()->of(volume)->drawnQuadCount(f);
     const char *renderer = "unknown";
     view.makeCurrent();
     if (auto *ctx = QOpenGLContext::currentContext())
         renderer = reinterpret_cast<const char *>(ctx->functions()->glGetString(GL_RENDERER));
-    std::printf("bench_surface_gl: %zu opaque faces, 800 x 600, renderer %s\n", volume->painter().opaqueFaceCount(),
-                renderer);
+    std::printf("bench_surface_gl: %zu opaque faces, 800 x 600, renderer %s\n",
+                workspace.shownSurfaces()->of(volume)->opaqueFaceCount(), renderer);
     std::printf("merged mesh: %zu quads for all six directions (at most three are drawn per frame)\n", quads);
     std::printf(
         "frame time: %.1f ms (%.1f frames per second, target >= 10); CPU time of all threads %.1f ms per frame\n", ms,

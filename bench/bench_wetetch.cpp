@@ -8,8 +8,8 @@
 
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/silattice.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,7 @@
 // cellforge-batch: runs a process list without a window, for servers and scripts.
 #include "Core/BatchRun/batchcommand.h"
 #include "Core/BatchRun/stopsignals.h"
+#include "Model/Display/offscreenimage.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "Util/debugoutput.h"
@@ -58,6 +59,12 @@ int main(int argc, char *argv[])
     static Util::RunControl control;
     Core::BatchRun::StopSignals::install(control);
     command.setRunControl(&control);
+    command.setImageRenderer([](const Model::Document &document, const QString &fileName, QString *error) {
+        // Nothing is shown here: surfaces live only while an image is drawn.
+        Model::Display::OffscreenImage image;
+        image.setReleaseSurfaces(true);
+        return image.save(document, fileName, error);
+    });
     QStringList arguments = QGuiApplication::arguments();
     arguments.removeFirst();
     return command.execute(arguments);

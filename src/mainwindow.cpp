@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "UI/Observers/batchrunobserver.h"
+#include "UI/Observers/documentopenedobserver.h"
 
 #include "Core/workspace.h"
 #include "UI/Console/promptobserver.h"
@@ -209,6 +210,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
     createMenus();
     m_presenter = new Ui::MainWindowPresenter(this);
+    m_presenter->factory().setWindowMaker(&MainWindow::newWindow);
     createView();
 
     Core::Workspace &ws = m_presenter->workspace();
@@ -283,8 +285,15 @@ void MainWindow::installObserverHooks()
 {
     // Operations whose options dialog lives outside the factory get their observer here.
     m_presenter->factory().setObserverMaker(24, [](Core::Workspace &workspace, QWidget *mainWindow) {
-        return std::make_shared<Ui::Observers::BatchRunObserver>(workspace, mainWindow);
+        return std::make_shared<Ui::Observers::BatchRunObserver>(workspace, mainWindow, &MainWindow::newWindow);
     });
+}
+
+Ui::Observers::OpenedWindow MainWindow::newWindow()
+{
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    return Ui::Observers::OpenedWindow{window, &window->presenter()->workspace()};
 }
 
 void MainWindow::createView()
@@ -387,8 +396,8 @@ void MainWindow::createShortcuts()
 void MainWindow::runProcessList(const QString &fileName)
 {
     Core::Workspace &workspace = m_presenter->workspace();
-    Ui::Observers::BatchRunObserver::runDialog(workspace, this,
-                                               Ui::Observers::BatchRunObserver::selectedVolume(workspace), fileName);
+    Ui::Observers::BatchRunObserver::runDialog(
+        workspace, this, Ui::Observers::BatchRunObserver::selectedVolume(workspace), &MainWindow::newWindow, fileName);
 }
 
 bool MainWindow::isProcessList(const QString &fileName)

@@ -12,6 +12,7 @@ class GLWidget;
 class MainWindowPresenter;
 class OperationMapper;
 namespace Observers {
+struct OpenedWindow;
 class SelectionModeObserver;
 class UpdateObserver;
 } // namespace Observers
@@ -45,6 +46,9 @@ public:
     void openFromCommandLine(const QString &fileName);
     /// True when `fileName` is to be opened as a process list.
     static bool isProcessList(const QString &fileName);
+    /// A new main window, which deletes itself when closed, and its workspace (not shown yet):
+    /// where opened documents and lists run in a new window go.
+    static Ui::Observers::OpenedWindow newWindow();
 
 public slots:
     /// Turns the view to "front", "back", "top", "bottom", "left", "right" or "manual".

@@ -6,11 +6,11 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Engines/RandomWalk/randomwalkdopinginput.h"
 #include "Core/Processes/processstep.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
 
 #include <QFile>
@@ -31,17 +31,17 @@ inline Core::Processes::ProcessStep batchStep(int type, const QList<QPair<const 
 /// z = height - 1.
 inline Core::Processes::ProcessStep boxSubstrate(uint nx, uint ny, uint nz, uint height, uint material = 1)
 {
-    Core::Processes::ProcessStep step = batchStep(
-        Core::BatchRun::CreateSubstrate, {{"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(0, 0, 0))},
-                                          {"Volume Size X", nx},
-                                          {"Volume Size Y", ny},
-                                          {"Volume Size Z", nz},
-                                          {"Substrate Size X", nx},
-                                          {"Substrate Size Y", ny},
-                                          {"Substrate Size Z", height},
-                                          {"Substrate Delta X", 0u},
-                                          {"Substrate Delta Y", 0u},
-                                          {"Substrate Delta Z", 0u}});
+    Core::Processes::ProcessStep step = batchStep(Core::BatchRun::CreateSubstrate,
+                                     {{"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(0, 0, 0))},
+                                      {"Volume Size X", nx},
+                                      {"Volume Size Y", ny},
+                                      {"Volume Size Z", nz},
+                                      {"Substrate Size X", nx},
+                                      {"Substrate Size Y", ny},
+                                      {"Substrate Size Z", height},
+                                      {"Substrate Delta X", 0u},
+                                      {"Substrate Delta Y", 0u},
+                                      {"Substrate Delta Z", 0u}});
     step.setParameter(QStringLiteral("Material_Id"), material, false);
     step.setParameter(QStringLiteral("SphericalSubstrate"), false, false);
     return step;
@@ -53,12 +53,12 @@ inline Core::Processes::ProcessStep boxSubstrate(uint nx, uint ny, uint nz, uint
 inline Core::Processes::ProcessStep layoutLithography(const QString &name, uint layer, bool scaled = true)
 {
     Core::Processes::ProcessStep step = batchStep(Core::BatchRun::Photolithography, {{"Material_Id", 3u},
-                                                                                     {"Top Mask Layout", name},
-                                                                                     {"Layout Layer", layer},
-                                                                                     {"Layout Datatype", 0u},
-                                                                                     {"Bottom Mask", QByteArray()},
-                                                                                     {"Bottom Mask Width", 0u},
-                                                                                     {"Bottom Mask Height", 0u}});
+                                                                        {"Top Mask Layout", name},
+                                                                        {"Layout Layer", layer},
+                                                                        {"Layout Datatype", 0u},
+                                                                        {"Bottom Mask", QByteArray()},
+                                                                        {"Bottom Mask Width", 0u},
+                                                                        {"Bottom Mask Height", 0u}});
     if (scaled) {
         step.setParameter(QStringLiteral("Layout Scale"), 1.0, true);
         step.setParameter(QStringLiteral("Layout Offset X"), 0.0, true);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "volumetesthelpers.h"
 
 #include <QtTest>

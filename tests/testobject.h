@@ -6,8 +6,6 @@
 class TestObject : public Model::Object {
 public:
     uint32_t type() const override { return 2; }
-    void draw(bool, bool, const Util::Vector3D &) override {}
-    void drawForPicking() override {}
     Model::ObjectPtr clone() const override
     {
         auto copy = std::make_shared<TestObject>();

@@ -1,7 +1,6 @@
 #include "Core/selection.h"
 
 #include "Core/pickstate.h"
-#include "Model/gl.h"
 
 namespace Core {
 
@@ -38,46 +37,19 @@ void Selection::toggle(const Model::ObjectPtr &object)
     refreshPickState();
 }
 
-bool Selection::pick(int x, int y)
+bool Selection::pick(const std::optional<std::vector<uint32_t>> &hit)
 {
     if (!m_selectionMode)
         return false;
-
-    GLuint buffer[2048];
-    GLint viewport[4];
-    GLdouble projection[16];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-
-    glSelectBuffer(2048, buffer);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPickMatrix(x, viewport[1] + viewport[3] - y, 4.0, 4.0, viewport);
-    glMultMatrixd(projection);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glRenderMode(GL_SELECT);
-    glInitNames();
-    m_document.drawForPicking();
-    const GLint hits = glRenderMode(GL_RENDER);
-
-    if (hits > 0) {
-        // The first record belongs to the object drawn first, not to the nearest one.
-        const GLuint nameCount = buffer[0];
-        for (GLuint i = 0; i < nameCount && 3 + i < 2048; ++i) {
-            auto found = m_document.findObject(buffer[3 + i]);
+    if (hit) {
+        for (const uint32_t name : *hit) {
+            auto found = m_document.findObject(name);
             if (found.second)
                 toggle(found.first);
         }
     }
-
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
     refreshPickState();
-    return hits > 0;
+    return hit.has_value();
 }
 
 void Selection::refreshPickState() { m_pickState.setSelected(m_selected); }

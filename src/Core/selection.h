@@ -5,6 +5,8 @@
 
 #include <QList>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace Core {
@@ -20,9 +22,10 @@ public:
     /// Switching the mode off also clears the selection; observers hear of every change.
     void setSelectionMode(bool on);
     void clearSelection();
-    /// Toggles the object under the pointer (widget pixels); needs a current GL context.
-    /// False when selection mode is off or nothing was hit.
-    bool pick(int x, int y);
+    /// Toggles the objects a pick in the view hit: `hit` holds the names of its first hit record
+    /// (object identifiers, see Display::ScenePainter::pick), none when nothing was hit. False when
+    /// selection mode is off or nothing was hit.
+    bool pick(const std::optional<std::vector<uint32_t>> &hit);
     /// Selects the object if it is not selected, else deselects it (what a pick does per hit name).
     void toggle(const Model::ObjectPtr &object);
 

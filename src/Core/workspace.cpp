@@ -1,14 +1,14 @@
 #include "Core/workspace.h"
 
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QDebug>
 
 namespace Core {
 
 Workspace::Workspace(UndoFiles::Storage undoStorage)
-    : m_undoRedo(*this)
+    : m_undoRedo([this] { cancelCurrentOperation(); })
     , m_selection(m_document, m_pickState)
     , m_undoFiles(std::make_shared<UndoFiles>(undoStorage))
 {
@@ -75,13 +75,23 @@ void Workspace::notifyUpdate()
 // the user hears, once per failure, that a volume is left undrawn.
 void Workspace::reportSurfaceFailures()
 {
+    if (!m_shownSurfaces)
+        return;
     for (const auto &object : m_document.allObjects()) {
         if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
-            const QString failure = volume->painter().takeSurfaceFailure();
+            const auto surface = m_shownSurfaces->find(*volume);
+            const QString failure = surface ? surface->takeFailure() : QString();
             if (!failure.isEmpty())
                 reportError(QStringLiteral("Cellforge"), failure);
         }
     }
+}
+
+void Workspace::regenerateSurface(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
+                                  Util::RunControl *control)
+{
+    if (m_shownSurfaces && volume)
+        m_shownSurfaces->regenerate(volume, control);
 }
 
 void Workspace::clearObjectTables()

@@ -18,10 +18,24 @@
 #include <memory>
 #include <vector>
 
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+namespace Surfaces {
+class ShownSurfaces;
+}
+} // namespace Model
+
+namespace Util {
+class RunControl;
+}
+
 namespace Core {
 
 /// The model side of a main window: the document, the current operation, the undo/redo stacks,
-/// the selection, the console input and the per-object tables. Operations keep a reference to it.
+/// the selection, the console input, the per-object tables and the surfaces shown for the volumes.
+/// Operations keep a reference to it.
 class Workspace {
 public:
     /// Headless users (cellforge-batch) pass UndoFiles::Storage::None: no undo or redo file is made.
@@ -49,6 +63,20 @@ public:
     JobRunnerPtr jobRunner() const { return m_jobRunner; }
     /// Runs `job` through the job runner, or in the calling thread when there is none.
     void runJob(const QString &operationName, Util::RunControl &control, const std::function<void()> &job);
+
+    /// The surfaces shown for the document's volumes, given by the window's view; headless use has
+    /// none, and then no surface is ever built.
+    void setShownSurfaces(const std::shared_ptr<Model::Surfaces::ShownSurfaces> &surfaces)
+    {
+        m_shownSurfaces = surfaces;
+    }
+    Model::Surfaces::ShownSurfaces *shownSurfaces() const { return m_shownSurfaces.get(); }
+    std::shared_ptr<Model::Surfaces::ShownSurfaces> sharedShownSurfaces() const { return m_shownSurfaces; }
+    /// Rebuilds the shown surface of a volume whose cells or view changed, on the calling thread
+    /// (inside an operation's job: the control sees its progress); nothing without shown surfaces.
+    /// A failure waits to be reported by notifyUpdate.
+    void regenerateSurface(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
+                           Util::RunControl *control = nullptr);
 
     void addUpdateObserver(const Util::ObserverPtr &observer) { m_updateObservers.push_back(observer); }
     /// Tells the update observers that the scene changed (the view redraws). A volume whose
@@ -109,6 +137,7 @@ private:
     Asker m_asker;
     BusyIndicatorPtr m_busyIndicator;
     JobRunnerPtr m_jobRunner;
+    std::shared_ptr<Model::Surfaces::ShownSurfaces> m_shownSurfaces;
 };
 
 } // namespace Core

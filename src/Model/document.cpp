@@ -48,20 +48,6 @@ QList<ObjectPtr> Document::allObjects() const
     return all;
 }
 
-void Document::draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) const
-{
-    std::lock_guard<std::mutex> lock(m_layerMutex);
-    for (const auto &layer : m_layers)
-        layer->draw(showSurface, showEdges, eye);
-}
-
-void Document::drawForPicking() const
-{
-    std::lock_guard<std::mutex> lock(m_layerMutex);
-    for (const auto &layer : m_layers)
-        layer->drawForPicking();
-}
-
 void Document::clear()
 {
     {

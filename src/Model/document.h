@@ -23,8 +23,6 @@ public:
     int indexOf(const ObjectPtr &object) const;
     std::pair<ObjectPtr, bool> findObject(uint32_t id) const;
     QList<ObjectPtr> allObjects() const;
-    void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) const;
-    void drawForPicking() const;
     /// Drops every layer, starts again with an empty layer 0 and forgets the file name.
     void clear();
 

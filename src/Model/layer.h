@@ -26,10 +26,6 @@ public:
     QList<ObjectPtr> objects() const { return m_objects; }
     uint32_t number() const { return m_number; }
 
-    /// In render mode draws every object; in selection mode each under its identifier as pick name.
-    void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) const;
-    void drawForPicking() const;
-
 private:
     QList<ObjectPtr> m_objects;
     uint32_t m_number;

@@ -15,8 +15,9 @@ struct Extent {
     Util::Vector3D high;
 };
 
-/// Base of everything that lives in the scene (cell volumes, extracted models).
-/// Every object gets a process-wide unique identifier that names it in picking and per-object tables.
+/// Base of everything that lives in the scene (cell volumes, extracted models). Drawing them is the
+/// display's business (Model/Display). Every object gets a process-wide unique identifier that
+/// names it in picking and per-object tables.
 class Object {
 public:
     Object();
@@ -26,9 +27,6 @@ public:
 
     /// 1 for a cell volume, 2 for an extracted model.
     virtual uint32_t type() const = 0;
-    /// Draws in render mode; `eye` orders transparent faces back to front.
-    virtual void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) = 0;
-    virtual void drawForPicking() = 0;
     /// The box the object takes up in the scene (the view frames it); none for an object without a size.
     virtual std::optional<Extent> extent() const { return std::nullopt; }
     virtual std::shared_ptr<Object> clone() const = 0;

@@ -2,11 +2,12 @@
 
 #include "Core/selection.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/colorscale.h"
-#include "Model/Automaton/fieldpainter.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
-#include "Model/gl.h"
+#include "Model/Display/gl.h"
+#include "Model/Display/scenepainter.h"
+#include "Model/Surfaces/colorscale.h"
+#include "Model/Surfaces/fieldpainter.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/viewfit.h"
 #include "Util/safefile.h"
 #include "Util/vector4d.h"
@@ -58,6 +59,10 @@ GLWidget::GLWidget(Core::Workspace &workspace, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     m_camera.setRotation(-60, 0, 30);
     m_sceneEmpty = m_workspace.document().allObjects().isEmpty();
+    // The view shows the workspace's volumes: from now on their surfaces are built for it.
+    if (!m_workspace.shownSurfaces())
+        m_workspace.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
+    m_surfaces = m_workspace.sharedShownSurfaces();
 }
 
 GLWidget::~GLWidget() = default;
@@ -203,13 +208,13 @@ void GLWidget::updateLegendFromScene()
         return;
     for (const auto &object : m_workspace.document().allObjects()) {
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
-        if (!volume || volume->painter().surfaceAlgorithm() != 3)
+        if (!volume || volume->view().surfaceAlgorithm() != Model::Automaton::SurfaceAlgorithm::ParticleCountField)
             continue;
-        const Model::Automaton::ColorScale scale = volume->painter().fieldPainter().colorScale();
+        const Model::Automaton::ColorScale scale = m_surfaces->of(volume)->fieldPainter().colorScale();
         m_legendColors.assign(scale.table().begin(), scale.table().end());
         m_legendMin = scale.minimum();
         m_legendMax = scale.maximum();
-        m_legendQuantity = Model::Automaton::FieldPainter::quantityName(volume->painter().particleDistribution());
+        m_legendQuantity = Model::Automaton::FieldPainter::quantityName(volume->view().particleDistribution());
         m_legendUnit = Model::Automaton::FieldPainter::unit();
         return;
     }
@@ -354,7 +359,8 @@ void GLWidget::paintGL()
     if (m_renderGrid)
         drawGrid();
 
-    m_workspace.document().draw(m_renderObjects, m_renderObjectEdges, eyePoint());
+    Model::Display::ScenePainter(m_workspace.document(), *m_surfaces)
+        .draw(m_renderObjects, m_renderObjectEdges, eyePoint());
 
     if (m_showAxes)
         drawAxes();
@@ -616,7 +622,12 @@ void GLWidget::pick(int x, int y)
     applyProjection();
     glLoadMatrixf(m_camera.modelView().constData());
     const qreal ratio = devicePixelRatioF();
-    const bool hit = m_workspace.selection().pick(int(x * ratio), int(y * ratio));
+    Core::Selection &selection = m_workspace.selection();
+    const auto names =
+        selection.isSelectionMode()
+            ? Model::Display::ScenePainter(m_workspace.document(), *m_surfaces).pick(int(x * ratio), int(y * ratio))
+            : std::nullopt;
+    const bool hit = selection.pick(names);
     doneCurrent();
     if (hit)
         update();

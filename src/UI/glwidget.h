@@ -8,17 +8,25 @@
 #include <QOpenGLWidget>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace Core {
 class Workspace;
 }
 
+namespace Model {
+namespace Surfaces {
+class ShownSurfaces;
+}
+} // namespace Model
+
 namespace Ui {
 
 /// The 3D view of the document: fixed-function OpenGL with an orthographic projection, a camera,
-/// up to eight lamps, a ground grid, axes and a colour-scale legend. Mouse, wheel and keys move
-/// the camera and the lamps; a click in selection mode picks objects.
+/// up to eight lamps, a ground grid, axes and a colour-scale legend. It gives the workspace the
+/// surfaces it shows (unless the workspace has some already) and pairs a painter with each volume.
+/// Mouse, wheel and keys move the camera and the lamps; a click in selection mode picks objects.
 class GLWidget : public QOpenGLWidget {
     Q_OBJECT
 public:
@@ -134,6 +142,7 @@ private:
     bool applyFit();
 
     Core::Workspace &m_workspace;
+    std::shared_ptr<Model::Surfaces::ShownSurfaces> m_surfaces;
     Camera m_camera;
     LampSet m_lamps;
     MouseHandler m_mouse;

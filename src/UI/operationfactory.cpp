@@ -32,8 +32,6 @@
 #include "UI/Observers/runmodelextractionobserver.h"
 #include "UI/ProcessDialogs/processdialogobserver.h"
 #include "UI/documentdialogs.h"
-#include "UI/mainwindowpresenter.h"
-#include "mainwindow.h"
 
 #include <QWidget>
 
@@ -62,9 +60,9 @@ OperationPtr process(OperationFactory &f, const OperationFactory::Entry &e)
     return Core::Processes::ProcessOperation::make(f.workspace(), e.identifier);
 }
 
-template <class Observer> ObserverPtr dialog(Core::Workspace &workspace, QWidget *mainWindow)
+template <class Observer> ObserverPtr dialog(OperationFactory &f)
 {
-    return std::make_shared<Observer>(workspace, mainWindow);
+    return std::make_shared<Observer>(f.workspace(), f.mainWindow());
 }
 
 template <class Op> OperationPtr saveDocument(OperationFactory &f, const OperationFactory::Entry &)
@@ -72,14 +70,14 @@ template <class Op> OperationPtr saveDocument(OperationFactory &f, const Operati
     return std::make_shared<Op>(f.workspace(), std::make_shared<DocumentDialogs>(f.mainWindow()));
 }
 
-ObserverPtr documentSaved(Core::Workspace &workspace, QWidget *mainWindow)
+ObserverPtr documentSaved(OperationFactory &f)
 {
-    return std::make_shared<Observers::DocumentSavedObserver>(mainWindow, workspace);
+    return std::make_shared<Observers::DocumentSavedObserver>(f.mainWindow(), f.workspace());
 }
 
-ObserverPtr materialConflict(Core::Workspace &workspace, QWidget *mainWindow)
+ObserverPtr materialConflict(OperationFactory &f)
 {
-    return std::make_shared<Observers::MaterialConflictObserver>(workspace, mainWindow);
+    return std::make_shared<Observers::MaterialConflictObserver>(f.workspace(), f.mainWindow());
 }
 
 OperationPtr openDocument(OperationFactory &f, const OperationFactory::Entry &)
@@ -91,10 +89,10 @@ OperationPtr openDocument(OperationFactory &f, const OperationFactory::Entry &)
 }
 
 // Every document opens in a main window of its own, beside this one.
-ObserverPtr documentOpened(Core::Workspace &workspace, QWidget *mainWindow)
+ObserverPtr documentOpened(OperationFactory &f)
 {
     return std::make_shared<Observers::DocumentOpenedObserver>(
-        workspace, &OperationFactory::newWindow, std::make_shared<DocumentDialogs>(mainWindow), mainWindow);
+        f.workspace(), f.windowMaker(), std::make_shared<DocumentDialogs>(f.mainWindow()), f.mainWindow());
 }
 
 // Model extraction has a second observer, which closes the dialog that the window's opener (the
@@ -195,13 +193,6 @@ OperationFactory::OperationFactory(Core::Workspace &workspace, QWidget *mainWind
 {
 }
 
-Observers::OpenedWindow OperationFactory::newWindow()
-{
-    auto *window = new MainWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    return Observers::OpenedWindow{window, &window->presenter()->workspace()};
-}
-
 const std::vector<OperationFactory::Entry> &OperationFactory::table() { return entries(); }
 
 const OperationFactory::Entry *OperationFactory::entry(uint32_t identifier)
@@ -231,7 +222,7 @@ ObserverPtr OperationFactory::observer(ObserverMaker make)
 {
     ObserverPtr &observer = m_observers[make];
     if (!observer)
-        observer = make(m_workspace, m_mainWindow.data());
+        observer = make(*this);
     return observer;
 }
 

@@ -31,10 +31,12 @@ public:
     struct Entry;
     /// Builds the operation of an entry for this factory's window.
     using Maker = Core::Operations::OperationPtr (*)(OperationFactory &, const Entry &);
-    /// Builds an observer for a window (its workspace and main window).
-    using ObserverMaker = Util::ObserverPtr (*)(Core::Workspace &, QWidget *);
+    /// Builds an observer for this factory's window (its workspace, main window and window maker).
+    using ObserverMaker = Util::ObserverPtr (*)(OperationFactory &);
     /// Makes the observer of an operation whose dialog lives outside this factory.
     using ObserverHook = std::function<Util::ObserverPtr(Core::Workspace &, QWidget *)>;
+    /// Makes a new main window, which deletes itself when closed, and its workspace (not shown yet).
+    using WindowMaker = std::function<Observers::OpenedWindow()>;
 
     /// One row of the identifier table.
     struct Entry {
@@ -68,8 +70,9 @@ public:
     /// that asks for it.
     Util::ObserverPtr observer(ObserverMaker make);
 
-    /// A new main window, which deletes itself when closed, and its workspace (not shown yet).
-    static Observers::OpenedWindow newWindow();
+    /// Where opened documents get their windows; the main window hands in its own maker.
+    void setWindowMaker(const WindowMaker &maker) { m_windowMaker = maker; }
+    const WindowMaker &windowMaker() const { return m_windowMaker; }
 
     /// The whole identifier table, in identifier order.
     static const std::vector<Entry> &table();
@@ -80,6 +83,7 @@ private:
     QPointer<QWidget> m_mainWindow;
     std::map<ObserverMaker, Util::ObserverPtr> m_observers;
     QMap<uint32_t, Util::ObserverPtr> m_hookedObservers;
+    WindowMaker m_windowMaker;
 };
 
 } // namespace Ui

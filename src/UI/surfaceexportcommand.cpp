@@ -2,6 +2,7 @@
 
 #include "Core/Formats/surfaceexport.h"
 #include "Core/workspace.h"
+#include "Model/Surfaces/shownsurfaces.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,7 +30,10 @@ bool exportSurfaceFromWindow(Core::Workspace &workspace, Core::Operations::IDocu
         fileName += QStringLiteral(".stl");
     QString error;
     size_t triangles = 0;
-    if (!Core::SurfaceExport::writeShown(volumes, fileName, &error, &triangles)) {
+    // A workspace that shows nothing has only empty surfaces to give.
+    Model::Surfaces::ShownSurfaces none;
+    Model::Surfaces::ShownSurfaces *shown = workspace.shownSurfaces() ? workspace.shownSurfaces() : &none;
+    if (!Core::SurfaceExport::writeShown(*shown, volumes, fileName, &error, &triangles)) {
         dialogs.showWarning(title, error);
         return false;
     }

@@ -1,8 +1,8 @@
 // The material and process catalogues: their files in ~/Cellforge and the entries they hold.
-#include "Model/Automaton/surfacemesh.h"
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "Model/Surfaces/surfacemesh.h"
 #include "catalogtesthome.h"
 #include "filecontents.h"
 #include "filesizelimit.h"

@@ -1,6 +1,6 @@
 // The view's arithmetic, worked out by hand: camera angles and offsets, lamps, the pointer gestures, and
 // framing a box (the camera's target and zoom).
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
 #include "UI/camera.h"
 #include "UI/lampset.h"

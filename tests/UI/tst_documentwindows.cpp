@@ -2,10 +2,10 @@
 // files named on the command line, and the cell volume and surface exports.
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/ModelExtraction/netlistfile.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Dialogs/materialconflictdialog.h"
@@ -94,7 +94,7 @@ private:
     std::shared_ptr<TotalVolume> addVolume(uint32_t state, const QVector<uint32_t> &n = {2, 3, 4})
     {
         auto volume = std::make_shared<TotalVolume>(n[0], n[1], n[2], 1.0f, 1.0f, 1.0f, Util::Vector3D(), state);
-        volume->painter().regenerateSurface();
+        m_workspace->regenerateSurface(volume);
         m_workspace->document().addObject(volume);
         return volume;
     }
@@ -107,6 +107,8 @@ private slots:
         MaterialFactory::instance()->setMaterial(
             Material(2001, QStringLiteral("Old Nitride"), 1, 1, 1, {0.0f, 0.0f, 1.0f, 1.0f}));
         m_workspace = std::make_unique<Core::Workspace>(Core::UndoFiles::Storage::None);
+        // The workspace of a window: it shows its volumes' surfaces.
+        m_workspace->setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
         m_log = std::make_shared<ConsoleLog>(*m_workspace);
         m_workspace->console().addObserver(m_log);
         m_dialogs = ScriptedDocumentDialogs();
@@ -382,7 +384,7 @@ private slots:
             ran = true;
             d.accept();
         });
-        Ui::Observers::BatchRunObserver::runDialog(here, &window, volume);
+        Ui::Observers::BatchRunObserver::runDialog(here, &window, volume, &MainWindow::newWindow);
         QVERIFY(ran);
         MainWindow *other = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets()) {

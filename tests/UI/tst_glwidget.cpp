@@ -3,9 +3,9 @@
 #include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/Operations/Document/runmodelextraction.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/Dialogs/operationprogressdialog.h"
 #include "UI/Dialogs/windowcolorsdialog.h"
 #include "UI/busyindicator.h"
@@ -48,9 +48,7 @@ namespace {
 /// 40 x 40 x 10 cells of silicon with its corner at (x, y, 0).
 std::shared_ptr<TotalVolume> slab(double x, double y)
 {
-    auto volume = std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(x, y, 0), 1u);
-    volume->painter().regenerateSurface();
-    return volume;
+    return std::make_shared<TotalVolume>(40, 40, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(x, y, 0), 1u);
 }
 
 void sendMouse(QWidget &widget, QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons)
@@ -125,6 +123,13 @@ private:
     std::unique_ptr<Core::Workspace> m_workspace;
     std::unique_ptr<GLWidget> m_view;
 
+    /// The volume with its surface built for the view.
+    std::shared_ptr<TotalVolume> shown(const std::shared_ptr<TotalVolume> &volume)
+    {
+        m_workspace->regenerateSurface(volume);
+        return volume;
+    }
+
 private slots:
     void init()
     {
@@ -152,7 +157,7 @@ private slots:
         for (int i = 0; i < 20 * 40; ++i)
             bits.setBit(i);
         volume->setUpperMask(bits, 40, 40);
-        volume->painter().regenerateSurface();
+        m_workspace->regenerateSurface(volume);
         m_workspace->document().addObject(volume);
         const QImage frame = m_view->frontBuffer();
         const QPoint centre(frame.width() / 2, frame.height() / 2);
@@ -172,15 +177,16 @@ private slots:
         walk.setSeed(5);
         QCOMPARE(walk.dope(20.0), uint64_t(20));
         // P-doped silicon writes the P counts: the view shows that distribution.
-        volume->painter().setParticleDistribution(1);
-        volume->painter().setColorScaleType(1);
-        volume->painter().setSurfaceAlgorithm(3);
-        volume->painter().regenerateSurface();
+        volume->view().setParticleDistribution(1);
+        volume->view().setColorScaleType(1);
+        volume->view().setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::ParticleCountField);
+        m_workspace->regenerateSurface(volume);
         m_workspace->document().addObject(volume);
         QVERIFY(!m_view->legendShown());
 
         const QImage frame = m_view->frontBuffer();
-        const Model::Automaton::ColorScale scale = volume->painter().fieldPainter().colorScale();
+        const Model::Automaton::ColorScale scale =
+            m_workspace->shownSurfaces()->of(volume)->fieldPainter().colorScale();
         QCOMPARE(scale.maximum(), 100.0f);
         QVERIFY(m_view->legendShown());
         QCOMPARE(m_view->legendMaximum(), scale.maximum());
@@ -203,8 +209,8 @@ private slots:
 
     void clickPicksTheVolumeDrawnFirstOnlyInSelectionMode()
     {
-        auto first = slab(-20, -20);
-        auto second = slab(-10, -10);
+        auto first = shown(slab(-20, -20));
+        auto second = shown(slab(-10, -10));
         m_workspace->document().addObject(first);
         m_workspace->document().addObject(second);
         const QPoint centre(m_view->width() / 2, m_view->height() / 2);
@@ -257,7 +263,7 @@ private slots:
         QVERIFY(!m_view->fitToVolumes()); // nothing to fit yet
         QCOMPARE(zooms.count(), 0);
         // Not framed yet, 40 cells at zoom 1 are 40 pixels: the slab covers the centre and not 25 pixels right.
-        m_workspace->document().addObject(slab(-20, -20));
+        m_workspace->document().addObject(shown(slab(-20, -20)));
         QImage frame = m_view->frontBuffer();
         const auto at = [&](int x, int y = 80) {
             return frame.pixel(x * frame.width() / 200, y * frame.width() / 200);
@@ -285,7 +291,7 @@ private slots:
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
         // The user zooms; a later volume leaves that view alone.
         m_view->setZoom(1.5);
-        m_workspace->document().addObject(slab(30, -20));
+        m_workspace->document().addObject(shown(slab(30, -20)));
         m_view->sceneChanged();
         QCOMPARE(m_view->zoom(), 1.5);
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(0, 0, -5));
@@ -310,7 +316,7 @@ private slots:
         m_workspace->document().clear();
         m_view->sceneChanged();
         QVERIFY(qFuzzyCompare(m_view->zoom(), 2.0));
-        m_workspace->document().addObject(slab(0, 0));
+        m_workspace->document().addObject(shown(slab(0, 0)));
         m_view->sceneChanged();
         QVERIFY(qFuzzyCompare(m_view->zoom(), 3.6));
         QCOMPARE(m_view->camera().axisPosition(), QVector3D(-20, -20, -5));
@@ -364,7 +370,7 @@ private slots:
         // An aluminium beam 20 cells out of a silicon block, 27 cells in all, left of the centre.
         auto volume = CantileverScenes::block({CantileverScenes::Beam{4, 20, 6, 3}});
         volume->translate(Util::Vector4D(-30.0, -5.0, 0.0, 0.0));
-        volume->painter().regenerateSurface();
+        m_workspace->regenerateSurface(volume);
         m_workspace->document().addObject(volume);
         m_view->resize(320, 160);
         m_view->setZoom(4.0); // four pixels a cell

@@ -3,9 +3,8 @@
 // field legend that names its quantity and unit.
 #include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/glwidget.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
@@ -63,7 +62,7 @@ private:
 
     void add(const std::shared_ptr<TotalVolume> &volume)
     {
-        volume->painter().regenerateSurface();
+        m_workspace->regenerateSurface(volume);
         m_workspace->document().addObject(volume);
     }
     // The pixel at a fraction of the frame's width and height.
@@ -124,7 +123,7 @@ private slots:
     {
         m_view->setStandardView(QStringLiteral("top"));
         auto cut = block(40, 40, 10, -45, -20, Si);
-        cut->painter().setCutLimits({0, 0, 0}, {40, 40, 5});
+        cut->view().setCutLimits({0, 0, 0}, {40, 40, 5});
         add(cut);
         add(block(40, 40, 5, 5, -20, Si));
         QVERIFY(m_view->fitToVolumes());
@@ -146,7 +145,7 @@ private slots:
             return x >= 10 && x < 30 && y >= 10 && y < 30 && z >= 5 && z < 15 ? 0u : Si;
         });
         volume->translate(Util::Vector4D(-20, -20, 0, 0));
-        volume->painter().setCutLimits({0, 0, 0}, {40, 40, 10});
+        volume->view().setCutLimits({0, 0, 0}, {40, 40, 10});
         add(volume);
         QVERIFY(m_view->fitToVolumes());
         const QImage frame = m_view->frontBuffer();
@@ -178,7 +177,7 @@ private slots:
         volume->createSiLattice();
         Model::Automaton::LatticeDisplayFlags flags;
         flags.renderSiAtoms = true;
-        volume->painter().setLatticeFlags(flags);
+        volume->view().setLatticeFlags(flags);
         add(volume);
         m_view->setAxisPosition(0, 0, -1);
         m_view->setZoom(2.0);
@@ -200,9 +199,9 @@ private slots:
         walk.setDopableMaterials({Si});
         walk.setSeed(5);
         walk.dope(20.0);
-        volume->painter().setParticleDistribution(1);
-        volume->painter().setSurfaceAlgorithm(3);
-        volume->painter().setCutLimits({0, 20, 0}, {40, 40, 10});
+        volume->view().setParticleDistribution(1);
+        volume->view().setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::ParticleCountField);
+        volume->view().setCutLimits({0, 20, 0}, {40, 40, 10});
         add(volume);
         m_view->setView(-60, 0, 30);
         QVERIFY(m_view->fitToVolumes());

@@ -4,7 +4,6 @@
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/documentio.h"
 #include "Core/BatchRun/imagefolder.h"
-#include "Core/BatchRun/offscreenimage.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
@@ -160,11 +159,12 @@ RunSummary BatchCommand::runSteps(const Options &options, const QList<Processes:
     runner.setImageFolder(images);
     runner.setSeed(options.seed);
     runner.setListFolder(QFileInfo(options.listFile).absolutePath());
-    runner.setSaveImageHandler([&workspace](const QString &fileName, QString *error) {
-        // Nothing is shown here: surfaces live only while an image is drawn.
-        OffscreenImage image;
-        image.setReleaseSurfaces(true);
-        return image.save(workspace.document(), fileName, error);
+    runner.setSaveImageHandler([this, &workspace](const QString &fileName, QString *error) {
+        if (m_imageRenderer)
+            return m_imageRenderer(workspace.document(), fileName, error);
+        if (error)
+            *error = QStringLiteral("Images cannot be rendered without a graphical session.");
+        return false;
     });
     const int total = steps.size();
     int done = 0;

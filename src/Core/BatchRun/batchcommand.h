@@ -23,6 +23,7 @@ class ProcessStep;
 } // namespace Core
 
 namespace Model {
+class Document;
 namespace Automaton {
 class TotalVolume;
 }
@@ -65,6 +66,11 @@ public:
     /// the outputs are written keeps the first from being committed; after that the output being
     /// written is completed, no further one is begun, and the written ones are named.
     void setRunControl(Util::RunControl *control) { m_control = control; }
+    /// Draws a document into an image file for "Save Image" steps (the display library's
+    /// off-screen image); false with a message. Without one such steps fail: images cannot be
+    /// rendered.
+    using ImageRenderer = std::function<bool(const Model::Document &, const QString &fileName, QString *error)>;
+    void setImageRenderer(ImageRenderer renderer) { m_imageRenderer = std::move(renderer); }
     /// Called with each output file's name just before it is written.
     void setOutputObserver(std::function<void(const QString &fileName)> observer)
     {
@@ -96,6 +102,7 @@ private:
     bool m_progressBar;
     Util::RunControl *m_control = nullptr;
     std::function<void(const QString &)> m_outputObserver;
+    ImageRenderer m_imageRenderer;
 };
 
 } // namespace BatchRun

@@ -71,7 +71,7 @@ bool readSurfaceAlgorithm(const QString &value, BatchOptions &options, QString &
                       .arg(SurfaceExport::algorithmNames().join(QStringLiteral(", ")), value);
         return false;
     }
-    options.surfaceAlgorithm = int(*algorithm);
+    options.surfaceAlgorithm = *algorithm;
     return true;
 }
 
@@ -188,7 +188,7 @@ QString incompleteness(const BatchOptions &options)
 {
     if (options.listFile.isEmpty())
         return QStringLiteral("No process list given.");
-    if (options.surfaceAlgorithm >= 0 && options.surfaceFile.isEmpty())
+    if (options.surfaceAlgorithm && options.surfaceFile.isEmpty())
         return QStringLiteral("--surface chooses the surface of --export-surface, which is missing.");
     if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty())
         return QStringLiteral("--cell-size-um only applies to a netlist: give --netlist as well.");

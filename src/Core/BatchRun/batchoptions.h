@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Model/Volume/surfacealgorithm.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +21,8 @@ struct BatchOptions {
     QString vtiFile;
     int threads = 0; ///< 0: the pool's default
     QString surfaceFile;
-    int surfaceAlgorithm = -1; ///< -1: not given (cubic faces)
+    /// Not given: cubic faces.
+    std::optional<Model::Automaton::SurfaceAlgorithm> surfaceAlgorithm;
     std::optional<uint64_t> seed;
     QString exportField; ///< a data field of the first cell volume, written after the run
     QString exportFile;

@@ -232,7 +232,7 @@ int BatchOutputs::exportSurface(Core::Workspace &workspace)
     for (const auto &object : workspace.document().allObjects()) {
         if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
             QString error;
-            const uint32_t algorithm = m_options.surfaceAlgorithm < 0 ? 0u : uint32_t(m_options.surfaceAlgorithm);
+            const auto algorithm = m_options.surfaceAlgorithm.value_or(Model::Automaton::SurfaceAlgorithm::CubicFaces);
             if (SurfaceExport::writeVolume(*volume, algorithm, m_options.surfaceFile, &error))
                 return Ok;
             m_err << "cellforge-batch: " << error << "\n";

@@ -1,8 +1,7 @@
 #include "Core/BatchRun/listrunstep.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Volume/particlecounts.h"
 
 namespace Core {
 namespace BatchRun {
@@ -11,7 +10,7 @@ using Model::Automaton::ParticleCounts;
 
 ListRunStep::ListRunStep(Workspace &workspace)
     : ObjectOperation(workspace, QStringLiteral("Batch Run"), 24)
-    , m_snapshot(workspace, QStringLiteral("BatchRun"))
+    , m_snapshot(workspace.sharedUndoFiles(), QStringLiteral("BatchRun"))
 {
 }
 
@@ -76,7 +75,7 @@ bool ListRunStep::restore(bool before)
         }
         ws.setLatticeOutOfDate(m_target->id(), (before ? m_latticeOutOfDateBefore : m_latticeOutOfDateAfter) ||
                                                    lattice == Operations::ProcessSnapshot::LatticeRestore::Lost);
-        m_target->painter().regenerateSurface();
+        ws.regenerateSurface(m_target);
     }
     for (const auto &object : m_added) {
         if (before)

@@ -2,7 +2,7 @@
 
 #include "Core/Operations/operation.h"
 #include "Core/Undo/processsnapshot.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QList>
 

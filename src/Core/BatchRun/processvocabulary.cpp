@@ -7,7 +7,6 @@
 #include <QColor>
 #include <QStringList>
 
-
 namespace Core {
 namespace BatchRun {
 

@@ -1,6 +1,6 @@
 #include "Core/Formats/cellvolumevtiwriter.h"
 
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "Util/failuretext.h"
 #include "Util/paralleltasks.h"
 #include "Util/safefile.h"

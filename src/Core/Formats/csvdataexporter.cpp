@@ -1,6 +1,6 @@
 #include "Core/Formats/csvdataexporter.h"
 
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "Util/safefile.h"
 
 #include <QDebug>

@@ -1,8 +1,8 @@
 #include "Core/Formats/surfaceexport.h"
 
-#include "Model/Automaton/surfacemesh.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Persistence/surfacemeshfile.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Surfaces/surfacemesh.h"
 #include "Util/failuretext.h"
 
 #include <list>
@@ -10,24 +10,33 @@
 namespace Core {
 namespace SurfaceExport {
 
+using Model::Automaton::SurfaceAlgorithm;
 using Model::Automaton::SurfaceMesh;
 using Model::Automaton::TotalVolume;
 using Model::Persistence::SurfaceMeshFile;
+using Model::Surfaces::VolumeSurface;
 
 namespace {
 
-const char *const names[] = {"cubic", "marching-cubes", "octree"};
+const struct {
+    const char *name;
+    SurfaceAlgorithm algorithm;
+} names[] = {{"cubic", SurfaceAlgorithm::CubicFaces},
+             {"marching-cubes", SurfaceAlgorithm::MarchingCubes},
+             {"octree", SurfaceAlgorithm::Octree}};
 
-bool writeMeshes(const QList<TotalVolume *> &volumes, const QString &fileName, QString *error, size_t *triangles)
+bool writeMeshes(const QList<const VolumeSurface *> &surfaces, const QString &fileName, QString *error,
+                 size_t *triangles)
 {
     try {
         std::list<SurfaceMesh> meshes;
         std::vector<const SurfaceMesh *> parts;
         size_t count = 0;
-        for (TotalVolume *volume : volumes) {
-            const float cellSize[3] = {volume->cellSizeX(), volume->cellSizeY(), volume->cellSizeZ()};
-            meshes.emplace_back(cellSize, volume->position());
-            volume->painter().appendShownSurface(meshes.back());
+        for (const VolumeSurface *surface : surfaces) {
+            const TotalVolume &volume = surface->volume();
+            const float cellSize[3] = {volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()};
+            meshes.emplace_back(cellSize, volume.position());
+            surface->appendShownSurface(meshes.back());
             parts.push_back(&meshes.back());
             count += meshes.back().triangleCount();
         }
@@ -46,11 +55,11 @@ bool writeMeshes(const QList<TotalVolume *> &volumes, const QString &fileName, Q
 
 } // namespace
 
-std::optional<uint32_t> algorithmNamed(const QString &name)
+std::optional<SurfaceAlgorithm> algorithmNamed(const QString &name)
 {
-    for (uint32_t i = 0; i < 3; ++i) {
-        if (name == QLatin1String(names[i]))
-            return i;
+    for (const auto &entry : names) {
+        if (name == QLatin1String(entry.name))
+            return entry.algorithm;
     }
     return std::nullopt;
 }
@@ -58,21 +67,26 @@ std::optional<uint32_t> algorithmNamed(const QString &name)
 QStringList algorithmNames()
 {
     QStringList list;
-    for (const char *name : names)
-        list << QString::fromLatin1(name);
+    for (const auto &entry : names)
+        list << QString::fromLatin1(entry.name);
     return list;
 }
 
-bool writeShown(const QList<Model::Automaton::TotalVolumePtr> &volumes, const QString &fileName, QString *error,
-                size_t *triangles)
+bool writeShown(Model::Surfaces::ShownSurfaces &surfaces, const QList<Model::Automaton::TotalVolumePtr> &volumes,
+                const QString &fileName, QString *error, size_t *triangles)
 {
-    QList<TotalVolume *> plain;
-    for (const auto &volume : volumes)
-        plain << volume.get();
-    return writeMeshes(plain, fileName, error, triangles);
+    // A volume never shown gives an empty part, as its surface is empty.
+    std::vector<std::shared_ptr<VolumeSurface>> held;
+    QList<const VolumeSurface *> shown;
+    for (const auto &volume : volumes) {
+        held.push_back(surfaces.of(volume));
+        shown << held.back().get();
+    }
+    return writeMeshes(shown, fileName, error, triangles);
 }
 
-bool writeVolume(TotalVolume &volume, uint32_t algorithm, const QString &fileName, QString *error, size_t *triangles)
+bool writeVolume(TotalVolume &volume, SurfaceAlgorithm algorithm, const QString &fileName, QString *error,
+                 size_t *triangles)
 {
     // Say what is wrong with the file before the surface is built.
     const QString refusal = SurfaceMeshFile::refusal(fileName);
@@ -81,18 +95,15 @@ bool writeVolume(TotalVolume &volume, uint32_t algorithm, const QString &fileNam
             *error = SurfaceMeshFile::exportError(fileName, refusal);
         return false;
     }
-    auto &painter = volume.painter();
-    const uint32_t shown = painter.surfaceAlgorithm();
-    painter.setSurfaceAlgorithm(algorithm);
-    bool ok = painter.regenerateSurface();
+    VolumeSurface surface(volume);
+    surface.setAlgorithm(algorithm);
+    bool ok = surface.regenerate();
     if (!ok) {
         if (error)
-            *error = SurfaceMeshFile::exportError(fileName, painter.takeSurfaceFailure());
+            *error = SurfaceMeshFile::exportError(fileName, surface.takeFailure());
     } else {
-        ok = writeMeshes({&volume}, fileName, error, triangles);
+        ok = writeMeshes({&surface}, fileName, error, triangles);
     }
-    painter.releaseSurface();
-    painter.setSurfaceAlgorithm(shown);
     return ok;
 }
 

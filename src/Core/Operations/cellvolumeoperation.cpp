@@ -2,7 +2,6 @@
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 
@@ -88,7 +87,7 @@ template <class Base> bool CellVolumeOperation<Base>::putBackCells(Model::Automa
 template <class Base> void CellVolumeOperation<Base>::afterFailedRun(Model::Automaton::TotalVolume &volume)
 {
     if (putBackCells(volume))
-        volume.painter().regenerateSurface();
+        this->workspace().regenerateSurface(this->volume());
 }
 
 template <class Base> void CellVolumeOperation<Base>::execute()
@@ -129,7 +128,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
             // The cells are final now: the surface is built for them whatever is asked.
             control.setStoppable(false);
             timer.restart();
-            volume.painter().regenerateSurface(&control);
+            ws.regenerateSurface(m_volume, &control);
             surfaced = timer.elapsed();
         });
         m_control = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/iobserver.h"
 #include "Util/runcontrol.h"
 

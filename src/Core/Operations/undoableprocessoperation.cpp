@@ -2,8 +2,7 @@
 
 #include "Core/ibusyindicator.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Volume/totalvolume.h"
 
 namespace Core {
 namespace Operations {
@@ -11,7 +10,7 @@ namespace Operations {
 UndoableProcessOperation::UndoableProcessOperation(Workspace &workspace, const QString &name, uint32_t typeCode,
                                                    const QString &snapshotKey)
     : CellVolumeOperation<ObjectOperation>(workspace, name, typeCode)
-    , m_snapshot(workspace, snapshotKey)
+    , m_snapshot(workspace.sharedUndoFiles(), snapshotKey)
 {
 }
 
@@ -62,7 +61,7 @@ void UndoableProcessOperation::afterRun(Model::Automaton::TotalVolume &volume)
 void UndoableProcessOperation::afterFailedRun(Model::Automaton::TotalVolume &volume)
 {
     if (putBackCells(volume))
-        volume.painter().regenerateSurface();
+        workspace().regenerateSurface(this->volume());
     else
         workspace().console().writeMessage(name() + QStringLiteral(": The cells from before the step were not kept (") +
                                            m_snapshotError + QStringLiteral("); the volume may be partly changed."));
@@ -86,7 +85,7 @@ bool UndoableProcessOperation::restore(bool before)
         if (restored) {
             const bool outOfDate = before ? m_latticeOutOfDateBefore : m_latticeOutOfDateAfter;
             workspace().setLatticeOutOfDate(v->id(), outOfDate || lattice == ProcessSnapshot::LatticeRestore::Lost);
-            v->painter().regenerateSurface();
+            workspace().regenerateSurface(v);
         }
     }
     if (!restored) {

@@ -4,7 +4,7 @@
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/silattice.h"
+#include "Model/Volume/silattice.h"
 
 namespace Core {
 namespace Processes {
@@ -85,7 +85,7 @@ uint32_t SiWetEtchingProcess::recordedTypeCode(const Params &params) const
     return commands().at(params.model == QLatin1String(continuousAutomaton) ? 1 : 0).typeCode;
 }
 
-Operations::ProcessSnapshot::Scope SiWetEtchingProcess::undoScope(const ProcessStep &) const
+Operations::ProcessSnapshot::Scope SiWetEtchingProcess::undoScope(const Core::Processes::ProcessStep &) const
 {
     Operations::ProcessSnapshot::Scope scope;
     scope.atomCounts = true;

@@ -1,10 +1,9 @@
 #include "Core/Undo/processsnapshot.h"
 
 #include "Core/Undo/snapshotrecord.h"
-#include "Core/workspace.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/particlecounts.h"
+#include "Model/Volume/silattice.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
 #include <atomic>
@@ -70,8 +69,8 @@ void addLayer(QByteArray &undo, QByteArray &redo, const QString &key, uint64_t n
 
 } // namespace
 
-ProcessSnapshot::ProcessSnapshot(Workspace &workspace, const QString &key)
-    : m_files(workspace.sharedUndoFiles())
+ProcessSnapshot::ProcessSnapshot(const std::shared_ptr<UndoFiles> &files, const QString &key)
+    : m_files(files)
     , m_key(key)
     , m_number(nextSnapshotNumber.fetch_add(1))
 {
@@ -79,7 +78,7 @@ ProcessSnapshot::ProcessSnapshot(Workspace &workspace, const QString &key)
 
 ProcessSnapshot::~ProcessSnapshot()
 {
-    // The workspace (and its files) may be gone already when an operation outlives it.
+    // The files (and their workspace) may be gone already when an operation outlives them.
     if (auto files = m_files.lock())
         files->release(m_number);
 }

@@ -17,14 +17,12 @@ class TotalVolume;
 } // namespace Model
 
 namespace Core {
-class Workspace;
-
 namespace Operations {
 
 /// What one undoable process step did to its volume. Before the run it keeps in memory the cell
 /// states and whatever else the step may change (its scope: atom counts, cut counts, the silicon
 /// lattice, counter fields); after the run it writes only the values that changed, the old ones
-/// to the workspace's undo file and the new ones to the redo file (a `SnapshotRecord` per layer),
+/// to the undo file and the new ones to the redo file (a `SnapshotRecord` per layer),
 /// and lets go of the copies. The volume's masks, which a step may preview before the run and
 /// take off after it, are small and kept in memory. The records are released when the snapshot
 /// is destroyed, that is when its operation has left the undo and redo stacks.
@@ -52,7 +50,9 @@ public:
         Lost       ///< could not be put back: it must be laid anew before it is used
     };
 
-    ProcessSnapshot(Workspace &workspace, const QString &key);
+    /// The records go to `files` (a workspace's undo files); the snapshot lets them go when it ends,
+    /// unless the files are gone already.
+    ProcessSnapshot(const std::shared_ptr<UndoFiles> &files, const QString &key);
     ~ProcessSnapshot();
     ProcessSnapshot(const ProcessSnapshot &) = delete;
     ProcessSnapshot &operator=(const ProcessSnapshot &) = delete;

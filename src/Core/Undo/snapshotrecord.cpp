@@ -1,6 +1,6 @@
 #include "Core/Undo/snapshotrecord.h"
 
-#include "Model/Automaton/voxel.h"
+#include "Model/Volume/voxel.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,5 @@
 #include "Core/Undo/undoredo.h"
 
-#include "Core/workspace.h"
-
 namespace Core {
 
 void UndoRedoStacks::push(const Operations::ObjectOperationPtr &operation)
@@ -18,7 +16,8 @@ bool UndoRedoStacks::undo()
         return false;
     auto operation = m_undo.back();
     m_undo.pop_back();
-    m_workspace.cancelCurrentOperation();
+    if (m_beforeStep)
+        m_beforeStep();
     if (operation->undo()) {
         m_redo.push_back(operation);
         notifyRedoObservers();
@@ -35,7 +34,8 @@ bool UndoRedoStacks::redo()
         return false;
     auto operation = m_redo.back();
     m_redo.pop_back();
-    m_workspace.cancelCurrentOperation();
+    if (m_beforeStep)
+        m_beforeStep();
     // A step that could not be done again stays where it was, like one that could not be undone.
     if (operation->redo()) {
         m_undo.push_back(operation);

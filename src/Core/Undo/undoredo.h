@@ -6,16 +6,19 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace Core {
 
-class Workspace;
-
 /// The undo and redo stacks of a workspace, each with the observers that follow it.
 class UndoRedoStacks {
 public:
-    explicit UndoRedoStacks(Workspace &workspace) : m_workspace(workspace) {}
+    /// `beforeStep` runs before each undo and redo (the workspace cancels its current operation there).
+    explicit UndoRedoStacks(std::function<void()> beforeStep)
+        : m_beforeStep(std::move(beforeStep))
+    {
+    }
 
     /// Puts the operation on top of the undo stack and empties the redo stack.
     void push(const Operations::ObjectOperationPtr &operation);
@@ -37,7 +40,7 @@ private:
     void notifyUndoObservers();
     void notifyRedoObservers();
 
-    Workspace &m_workspace;
+    std::function<void()> m_beforeStep;
     std::vector<Operations::ObjectOperationPtr> m_undo;
     std::vector<Operations::ObjectOperationPtr> m_redo;
     std::vector<Util::ObserverPtr> m_undoObservers;

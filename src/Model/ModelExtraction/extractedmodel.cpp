@@ -1,8 +1,5 @@
 #include "extractedmodel.h"
 
-#include "Model/Automaton/edgelines.h"
-#include "Model/gl.h"
-
 namespace Model {
 namespace ModelExtraction {
 
@@ -57,62 +54,18 @@ void ExtractedModel::buildArrays()
     m_arraysBuilt = true;
 }
 
-void ExtractedModel::drawBoxes(bool withNormals) const
-{
-    if (m_vertices.empty())
-        return;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, m_vertices.data());
-    if (withNormals) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, m_normals.data());
-    }
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(m_vertices.size() / 3));
-    if (withNormals)
-        glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-}
-
-void ExtractedModel::draw(bool showSurface, bool, const Util::Vector3D &)
+const std::vector<float> &ExtractedModel::boxVertices()
 {
     if (!m_arraysBuilt)
         buildArrays();
-    Util::Vector3D at = m_position;
-    if (isMoving()) {
-        const Util::Vector3D offset = moveOffset();
-        at = Util::Vector3D(at.x + offset.x, at.y + offset.y, at.z + offset.z);
-    }
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glPushMatrix();
-    glTranslated(at.x, at.y, at.z);
-    std::array<float, 3> color = paletteColor(m_colorIndex);
-    if (isSelected())
-        highlightColor(color.data());
-    if (showSurface) {
-        glColor4f(color[0], color[1], color[2], 1.0f);
-        drawBoxes(true);
-    }
-    {
-        // The outlines tell the boxes apart where they touch, whatever the edge setting.
-        Automaton::EdgeLines lines;
-        const Util::Vector3D outline = outlineColor();
-        glColor4d(outline.x, outline.y, outline.z, 1.0);
-        drawBoxes(false);
-    }
-    glPopMatrix();
-    glPopClientAttrib();
-    glPopAttrib();
+    return m_vertices;
 }
 
-void ExtractedModel::drawForPicking()
+const std::vector<float> &ExtractedModel::boxNormals()
 {
     if (!m_arraysBuilt)
         buildArrays();
-    glPushMatrix();
-    glTranslated(m_position.x, m_position.y, m_position.z);
-    drawBoxes(false);
-    glPopMatrix();
+    return m_normals;
 }
 
 ObjectPtr ExtractedModel::clone() const

@@ -9,9 +9,9 @@
 namespace Model {
 namespace ModelExtraction {
 
-/// The boxes of a model extraction as a scene object (type 2): each box drawn as a closed box in
-/// the model's colour with its outline. Shown while the extraction dialog is open; never stored in
-/// documents.
+/// The boxes of a model extraction as a scene object (type 2): each box is drawn (by the display)
+/// as a closed box in the model's colour with its outline. Shown while the extraction dialog is
+/// open; never stored in documents.
 class ExtractedModel : public Object {
 public:
     /// `cellSize` is the edge of one cell along x, y and z in scene units (the volume's cell sizes),
@@ -24,8 +24,6 @@ public:
     static std::array<float, 3> paletteColor(unsigned index);
 
     uint32_t type() const override { return 2; }
-    void draw(bool showSurface, bool showEdges, const Util::Vector3D &eye) override;
-    void drawForPicking() override;
     ObjectPtr clone() const override;
     void translate(const Util::Vector4D &offset) override;
 
@@ -39,15 +37,19 @@ public:
     /// The corners of a box in the model's own coordinates (before the position), lowest then highest.
     std::array<Util::Vector3D, 2> corners(const RectangularCuboidEnvelope &envelope) const;
 
+    /// The quads of every box (four corners of x, y, z each, in the model's own coordinates,
+    /// counter-clockwise from outside) and one normal per corner, made at the first call.
+    const std::vector<float> &boxVertices();
+    const std::vector<float> &boxNormals();
+
 private:
     void buildArrays();
-    void drawBoxes(bool withNormals) const;
 
     std::vector<EnvelopePtr> m_envelopes;
     Util::Vector3D m_cellSize;
     Util::Vector3D m_position;
     unsigned m_colorIndex = 0;
-    // Quads of every box (four corners each) and their normals, made at the first drawing.
+    // Quads of every box (four corners each) and their normals, made at the first use.
     std::vector<float> m_vertices;
     std::vector<float> m_normals;
     bool m_arraysBuilt = false;

@@ -5,10 +5,10 @@
 namespace Model {
 namespace Persistence {
 
-ArchiverRegistry ArchiverRegistry::standard(SurfaceBuilding surfaces)
+ArchiverRegistry ArchiverRegistry::standard()
 {
     ArchiverRegistry registry;
-    registry.registerArchiver(1, std::make_shared<TotalVolumeArchiver>(surfaces == SurfaceBuilding::Build));
+    registry.registerArchiver(1, std::make_shared<TotalVolumeArchiver>());
     return registry;
 }
 

@@ -9,16 +9,11 @@
 namespace Model {
 namespace Persistence {
 
-/// Whether reading a cell volume also builds its display surface: a window shows it at once, the
-/// command-line runner never draws (its "Save Image" steps build what they draw).
-enum class SurfaceBuilding { Skip, Build };
-
 /// Which archiver stores which object type (the value of Object::type()).
 class ArchiverRegistry {
 public:
-    /// The registry of cell volumes (type 1) only; extracted models are never stored. Windows
-    /// read with SurfaceBuilding::Build.
-    static ArchiverRegistry standard(SurfaceBuilding surfaces = SurfaceBuilding::Skip);
+    /// The registry of cell volumes (type 1) only; extracted models are never stored.
+    static ArchiverRegistry standard();
 
     void registerArchiver(uint32_t type, const ObjectArchiverPtr &archiver) { m_archivers.insert(type, archiver); }
     /// Null for a type without an archiver.

@@ -1,6 +1,6 @@
 #include "statetext.h"
 
-#include "Model/Automaton/voxel.h"
+#include "Model/Volume/voxel.h"
 #include "materialtranslationtable.h"
 
 #include <QXmlStreamWriter>

@@ -1,6 +1,6 @@
 #include "surfacemeshfile.h"
 
-#include "Model/Automaton/surfacemesh.h"
+#include "Model/Surfaces/surfacemesh.h"
 #include "Util/failuretext.h"
 #include "Util/safefile.h"
 

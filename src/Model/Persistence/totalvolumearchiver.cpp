@@ -1,8 +1,7 @@
 #include "totalvolumearchiver.h"
 
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "statetext.h"
 
 #include <QXmlStreamReader>
@@ -204,8 +203,6 @@ ObjectPtr TotalVolumeArchiver::read()
     if (!volume && !allocate(0))
         return nullptr;
     volume->translate(Util::Vector4D(px, py, pz, 0.0));
-    if (m_buildSurfaces)
-        volume->painter().regenerateSurface();
     return volume;
 }
 

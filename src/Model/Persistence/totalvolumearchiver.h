@@ -16,13 +16,6 @@ public:
     /// few bytes of a hostile file could demand gigabytes of cells.
     static constexpr size_t maxUndescribedCells = size_t(1) << 20;
 
-    /// With `buildSurfaces`, every volume read has its display surface generated before it is
-    /// returned (what a window needs); without, its painter stays empty until someone draws.
-    explicit TotalVolumeArchiver(bool buildSurfaces = false)
-        : m_buildSurfaces(buildSurfaces)
-    {
-    }
-
     void setWriter(QXmlStreamWriter *writer) override { m_writer = writer; }
     void setReader(QXmlStreamReader *reader) override { m_reader = reader; }
     void setMaterialMap(MaterialTranslationTable *table) override { m_table = table; }
@@ -37,7 +30,6 @@ private:
     MaterialTranslationTable *m_table = nullptr;
     QString m_error;
     size_t m_undescribedCells = 0;
-    bool m_buildSurfaces = false;
 };
 
 } // namespace Persistence

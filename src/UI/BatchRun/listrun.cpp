@@ -2,10 +2,9 @@
 
 #include "Core/BatchRun/imagefolder.h"
 #include "Core/BatchRun/listrunstep.h"
-#include "Core/BatchRun/offscreenimage.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Display/offscreenimage.h"
 #include "UI/BatchRun/runlog.h"
 
 #include <QEventLoop>
@@ -130,7 +129,7 @@ void ListRun::record(const RunSummary &summary)
 bool ListRun::updateGeometry(const QString &fileName)
 {
     if (m_place.target)
-        m_place.target->painter().regenerateSurface();
+        m_place.workspace->regenerateSurface(m_place.target);
     m_place.workspace->notifyUpdate();
     if (m_place.window)
         m_place.window->repaint();
@@ -139,7 +138,10 @@ bool ListRun::updateGeometry(const QString &fileName)
     if (m_place.screenshot)
         return m_place.screenshot(fileName);
     QString error;
-    return OffscreenImage().save(m_place.workspace->document(), fileName, &error);
+    // The image builds the surfaces of the run's window, which then shows the new cells too.
+    Model::Display::OffscreenImage image;
+    image.setSurfaces(m_place.workspace->sharedShownSurfaces());
+    return image.save(m_place.workspace->document(), fileName, &error);
 }
 
 } // namespace Ui

@@ -2,7 +2,7 @@
 
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/Processes/processstep.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runcontrol.h"
 
 #include <QFuture>

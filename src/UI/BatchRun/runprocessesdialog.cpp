@@ -4,7 +4,6 @@
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "UI/BatchRun/imagesfolderfield.h"
 #include "UI/BatchRun/listrun.h"
 #include "UI/BatchRun/movetodialog.h"
@@ -541,7 +540,7 @@ void RunProcessesDialog::updateProgress()
             QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_run->stepCount()));
     const ListRun::Place &place = m_run->place();
     if (place.target) {
-        place.target->painter().regenerateSurface();
+        place.workspace->regenerateSurface(place.target);
         place.workspace->notifyUpdate();
     }
     m_run->record(summary);

@@ -3,7 +3,7 @@
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/Processes/processstep.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/BatchRun/listrun.h"
 
 #include <QDialog>

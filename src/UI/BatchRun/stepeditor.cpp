@@ -3,7 +3,7 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/BatchRun/stepoptionsdialog.h"
 #include "UI/ProcessDialogs/processdialogregistry.h"
 

@@ -127,7 +127,7 @@ Core::Operations::VisualizationOptions ChangeVolumeVisualizationDialog::options(
     options.lattice.renderSiUnitCells = chkRenderSiUnitCells->isChecked();
     options.lattice.renderSiUnitCellOutlines = chkRenderSiUnitCellOutlines->isChecked();
     options.renderEmptyVoxelOutlines = chkRenderEmptyVoxelOutlines->isChecked();
-    options.surfaceAlgorithm = uint32_t(std::max(0, cbxSurfaceAlgorithm->currentIndex()));
+    options.surfaceAlgorithm = Model::Automaton::SurfaceAlgorithm(std::max(0, cbxSurfaceAlgorithm->currentIndex()));
     options.particleDistribution = uint32_t(std::max(0, cbxDistribution->currentIndex()));
     options.colorScaleType = uint32_t(std::max(0, cbxColorScale->currentIndex()));
     return options;

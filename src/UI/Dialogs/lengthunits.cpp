@@ -1,6 +1,6 @@
 #include "UI/Dialogs/lengthunits.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QDoubleSpinBox>
 

@@ -2,11 +2,9 @@
 
 #include "Core/Operations/Objects/selectvolumesoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/glwidget.h"
-#include "UI/operationfactory.h"
 
 #include <QMessageBox>
 
@@ -27,9 +25,11 @@ std::function<bool(const QString &)> screenshotOf(QWidget *window)
 
 } // namespace
 
-BatchRunObserver::BatchRunObserver(Core::Workspace &workspace, QWidget *mainWindow)
+BatchRunObserver::BatchRunObserver(Core::Workspace &workspace, QWidget *mainWindow,
+                                   DocumentOpenedObserver::WindowFactory makeWindow)
     : m_workspace(workspace)
     , m_mainWindow(mainWindow)
+    , m_makeWindow(std::move(makeWindow))
 {
 }
 
@@ -39,11 +39,12 @@ void BatchRunObserver::notify()
         std::dynamic_pointer_cast<Core::Operations::SelectVolumesOperation>(m_workspace.currentOperation());
     if (!operation)
         return;
-    runDialog(m_workspace, m_mainWindow.data(), operation->volume());
+    runDialog(m_workspace, m_mainWindow.data(), operation->volume(), m_makeWindow);
 }
 
 void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow,
-                                 const Model::Automaton::TotalVolumePtr &target, const QString &listFile)
+                                 const Model::Automaton::TotalVolumePtr &target,
+                                 const DocumentOpenedObserver::WindowFactory &makeWindow, const QString &listFile)
 {
     {
         RunProcessesDialog dialog(mainWindow, target, workspace);
@@ -51,11 +52,13 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
         dialog.setScreenshotFunction(screenshotOf(mainWindow));
         // A list run in a new window: the window comes beside this one, as an opened document's does.
         QPointer<QWidget> origin(mainWindow);
-        dialog.setWindowMaker([origin] {
-            const OpenedWindow opened = OperationFactory::newWindow();
-            DocumentOpenedObserver::showBeside(opened.window, origin.data());
-            return RunProcessesDialog::RunWindow{opened.window, opened.workspace, screenshotOf(opened.window)};
-        });
+        if (makeWindow) {
+            dialog.setWindowMaker([origin, makeWindow] {
+                const OpenedWindow opened = makeWindow();
+                DocumentOpenedObserver::showBeside(opened.window, origin.data());
+                return RunProcessesDialog::RunWindow{opened.window, opened.workspace, screenshotOf(opened.window)};
+            });
+        }
         // A list chosen outside the dialog (File menu, command line) never leaves it empty without a word.
         if (!listFile.isEmpty() && !dialog.loadList(listFile)) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("Process List"),
@@ -70,7 +73,7 @@ void BatchRunObserver::runDialog(Core::Workspace &workspace, QWidget *mainWindow
         if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)) {
             volume->clearUpperMask();
             volume->clearLowerMask();
-            volume->painter().regenerateSurface();
+            workspace.regenerateSurface(volume);
         }
     }
     workspace.notifyUpdate();

@@ -25,7 +25,7 @@ void ChangeTotalVolumeViewOptionsObserver::notify()
         return;
 
     Operations::ChangeVolumeVisualizationDialog dialog(
-        Core::Operations::VisualizationOptions::of(operation->volume()->painter()), m_mainWindow);
+        Core::Operations::VisualizationOptions::of(operation->volume()->view()), m_mainWindow);
     // A rejected dialog leaves the operation without options, and it cancels itself.
     if (!runDialog(dialog))
         return;

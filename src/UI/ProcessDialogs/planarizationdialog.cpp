@@ -3,7 +3,7 @@
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/planarizationprocess.h"
 #include "Core/Processes/processregistry.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/Dialogs/dialogmemory.h"
 #include "UI/Dialogs/lengthunits.h"
 
@@ -43,7 +43,8 @@ PlanarizationDialog::PlanarizationDialog(QWidget *parent)
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    connect(m_sbxMaximum, QOverload<int>::of(&QSpinBox::valueChanged), this, &PlanarizationDialog::updateMinimumLimits);
+    connect(m_sbxMaximum, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &PlanarizationDialog::updateMinimumLimits);
     updateMinimumLimits();
     DialogMemory::keep(this);
 }

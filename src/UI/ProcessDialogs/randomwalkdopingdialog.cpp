@@ -3,7 +3,7 @@
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/randomwalkdopingprocess.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/Dialogs/dialogmemory.h"
 #include "UI/Dialogs/materiallist.h"
 

@@ -3,7 +3,7 @@
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/spincoatingprocess.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "UI/Dialogs/dialogmemory.h"
 #include "UI/Dialogs/lengthunits.h"
 #include "UI/Dialogs/materialitems.h"
@@ -44,7 +44,10 @@ SpinCoatingDialog::SpinCoatingDialog(QWidget *parent)
     DialogMemory::keep(this);
 }
 
-void SpinCoatingDialog::setHeightLimit(unsigned nz) { m_sbxHeight->setMaximum(static_cast<int>(qMin(nz, 999999999u))); }
+void SpinCoatingDialog::setHeightLimit(unsigned nz)
+{
+    m_sbxHeight->setMaximum(static_cast<int>(qMin(nz, 999999999u)));
+}
 
 unsigned SpinCoatingDialog::material() const { return chosenMaterial(m_cbxMaterial); }
 

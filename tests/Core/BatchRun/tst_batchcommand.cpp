@@ -4,7 +4,7 @@
 #include "Core/BatchRun/stopsignals.h"
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Surfaces/shownsurfaces.h"
 #include "Util/runcontrol.h"
 #include "batchlists.h"
 #include "batchprocess.h"
@@ -26,8 +26,7 @@
 #include <sys/types.h>
 
 using Core::BatchRun::BatchCommand;
-using Model::Automaton::TotalVolumePainter;
-
+using Model::Surfaces::VolumeSurface;
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CELLFORGE_ADDRESS_SANITIZER
@@ -52,7 +51,7 @@ QString given(const BatchCommand::Options &o)
     add("output", o.outputFile);
     add("threads", o.threads ? QString::number(o.threads) : QString());
     add("surface", o.surfaceFile);
-    add("algorithm", o.surfaceAlgorithm >= 0 ? QString::number(o.surfaceAlgorithm) : QString());
+    add("algorithm", o.surfaceAlgorithm ? QString::number(uint32_t(*o.surfaceAlgorithm)) : QString());
     add("seed", o.seed ? QString::number(*o.seed) : QString());
     add("field", o.exportField);
     add("csv", o.exportFile);
@@ -363,7 +362,7 @@ private slots:
         const QString block = volumeDocument(
             m_dir, QStringLiteral("block.cfw"),
             std::make_shared<Model::Automaton::TotalVolume>(4, 4, 4, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
-        const uint64_t before = TotalVolumePainter::generationCount();
+        const uint64_t before = VolumeSurface::generationCount();
         const QString list = writeFile(m_dir, QStringLiteral("empty.plst"), listXml(QByteArray()));
         const QString copy = m_dir.filePath(QStringLiteral("copy.cfw"));
         QString out;
@@ -373,16 +372,17 @@ private slots:
         QCOMPARE(BatchCommand(outStream, errStream, false)
                      .execute({list, QStringLiteral("--input"), block, QStringLiteral("--output"), copy}),
                  int(BatchCommand::Ok));
-        QCOMPARE(TotalVolumePainter::generationCount(), before);
+        QCOMPARE(VolumeSurface::generationCount(), before);
         QCOMPARE(out + error, QString());
         QVERIFY(QFileInfo(copy).size() > 0);
         QCOMPARE(readFile(copy), readFile(block));
 
         Core::Workspace window;
+        window.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
         QVERIFY(Core::Operations::OpenDocumentOperation::loadFile(window, block, {}).ok);
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(window.document().allObjects().value(0));
         QVERIFY(volume);
-        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(96));
+        QCOMPARE(window.shownSurfaces()->of(volume)->opaqueFaceCount(), size_t(96));
     }
 
     // SIGINT or SIGTERM while a long step runs: the test waits for the child's own "started" line

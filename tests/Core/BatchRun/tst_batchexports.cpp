@@ -4,10 +4,10 @@
 #include "Core/Formats/surfaceexport.h"
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentarchive.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/particlecounts.h"
 #include "batchlists.h"
 #include "batchprocess.h"
 #include "cantileverscenes.h"
@@ -31,9 +31,11 @@
 using namespace Core::BatchRun;
 using CantileverScenes::Beam;
 using Model::Automaton::ParticleCounts;
+using Model::Automaton::SurfaceAlgorithm;
 using Model::Automaton::TotalVolume;
-using Model::Automaton::TotalVolumePainter;
 using Model::Automaton::TotalVolumePtr;
+using Model::Surfaces::ShownSurfaces;
+using Model::Surfaces::VolumeSurface;
 
 namespace {
 
@@ -125,16 +127,15 @@ private slots:
     {
         QFETCH(uint32_t, algorithm);
         auto volume = body();
-        const uint64_t generations = TotalVolumePainter::generationCount();
+        const uint64_t generations = VolumeSurface::generationCount();
         const QString file = m_dir.filePath(QStringLiteral("body%1.stl").arg(algorithm));
         QString error;
         size_t written = 0;
-        QVERIFY2(Core::SurfaceExport::writeVolume(*volume, algorithm, file, &error, &written), qPrintable(error));
-        QCOMPARE(TotalVolumePainter::generationCount(), generations + 1);
-        // The volume keeps its own choice and holds no surface afterwards.
-        QCOMPARE(volume->painter().surfaceAlgorithm(), 0u);
-        QCOMPARE(volume->painter().storedBytes(),
-                 TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
+        QVERIFY2(Core::SurfaceExport::writeVolume(*volume, SurfaceAlgorithm(algorithm), file, &error, &written),
+                 qPrintable(error));
+        QCOMPARE(VolumeSurface::generationCount(), generations + 1);
+        // The volume keeps its own choice (the export's surface was its own and is gone).
+        QCOMPARE(volume->view().surfaceAlgorithm(), SurfaceAlgorithm::CubicFaces);
 
         const auto stl = MeshReader::readStl(file);
         QVERIFY(stl.ok);
@@ -158,23 +159,24 @@ private slots:
         auto first = body();
         auto second = makeVolume(6, 6, 6, [](uint32_t, uint32_t, uint32_t) { return 1u; });
         second->translate(Util::Vector4D(100, 0, 0, 0));
-        second->painter().setCutLimits({0, 0, 0}, {6, 6, 3});
-        first->painter().setSurfaceAlgorithm(2);
-        first->painter().regenerateSurface();
-        second->painter().regenerateSurface();
+        second->view().setCutLimits({0, 0, 0}, {6, 6, 3});
+        first->view().setSurfaceAlgorithm(SurfaceAlgorithm::Octree);
+        ShownSurfaces shown;
+        shown.regenerate(first);
+        shown.regenerate(second);
         const QString file = m_dir.filePath(QStringLiteral("scene.stl"));
         size_t written = 0;
         QString error;
-        QVERIFY2(Core::SurfaceExport::writeShown({first, second}, file, &error, &written), qPrintable(error));
+        QVERIFY2(Core::SurfaceExport::writeShown(shown, {first, second}, file, &error, &written), qPrintable(error));
         const auto stl = MeshReader::readStl(file);
         QCOMPARE(stl.triangles.size(), written);
-        QCOMPARE(written, 2 * first->painter().octreeSurface().opaqueFaceCount() + 288);
+        QCOMPARE(written, 2 * shown.of(first)->octreeSurface().opaqueFaceCount() + 288);
         for (size_t t = written - 288; t < written; ++t)
             for (const auto &c : stl.triangles[t].corners)
                 QVERIFY(c[0] >= 100 && c[0] <= 106 && c[2] <= 3);
         QVERIFY(std::fabs(enclosedVolume(stl) - 20.0 - 108.0) < 1e-9);
         // The shown surfaces stay.
-        QVERIFY(first->painter().octreeSurface().opaqueFaceCount() > 0);
+        QVERIFY(shown.of(first)->octreeSurface().opaqueFaceCount() > 0);
     }
 
     void aSurfaceWithoutMemoryIsReportedOnce()
@@ -184,15 +186,16 @@ private slots:
         document.addObject(std::make_shared<TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u));
         QVERIFY(Model::Persistence::saveDocumentFile(file, document, Model::Persistence::ArchiverRegistry::standard()));
         Core::Workspace window;
+        window.setShownSurfaces(std::make_shared<ShownSurfaces>());
         QStringList reported;
         window.setErrorReporter([&reported](const QString &, const QString &text) { reported << text; });
-        TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
+        VolumeSurface::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
         const bool opened = Core::Operations::OpenDocumentOperation::loadFile(window, file, {}).ok;
-        TotalVolumePainter::setGenerationProbe({});
+        VolumeSurface::setGenerationProbe({});
         QVERIFY(opened);
         QCOMPARE(window.document().allObjects().size(), 1);
         auto volume = std::dynamic_pointer_cast<TotalVolume>(window.document().allObjects().first());
-        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
+        QCOMPARE(window.shownSurfaces()->of(volume)->opaqueFaceCount(), size_t(0));
         QCOMPARE(cellStates(*volume), std::vector<uint32_t>(8, 1u));
         window.notifyUpdate();
         QCOMPARE(reported, QStringList{"Not enough memory to draw the surface of this cell volume."});

@@ -1,8 +1,8 @@
 // "Save Image" without a window: the image builds the surfaces it draws, a headless run gives them
 // back afterwards, and cellforge-batch renders through an X server (Xvfb).
-#include "Core/BatchRun/offscreenimage.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Display/offscreenimage.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/totalvolume.h"
 #include "Model/document.h"
 #include "batchlists.h"
 #include "batchprocess.h"
@@ -18,7 +18,8 @@
 #include <new>
 
 using Model::Automaton::TotalVolume;
-using Model::Automaton::TotalVolumePainter;
+using Model::Surfaces::ShownSurfaces;
+using Model::Surfaces::VolumeSurface;
 
 class tst_OffscreenImage : public QObject {
     Q_OBJECT
@@ -53,21 +54,24 @@ private slots:
         Model::Document document;
         auto volume = std::make_shared<TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 1u);
         document.addObject(volume);
-        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
-        Core::BatchRun::OffscreenImage image(64, 48);
+        // The surfaces of a window that draws its image off screen.
+        const auto shown = std::make_shared<ShownSurfaces>();
+        QCOMPARE(shown->of(volume)->opaqueFaceCount(), size_t(0));
+        Model::Display::OffscreenImage image(64, 48);
+        image.setSurfaces(shown);
         image.setReleaseSurfaces(release);
         const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png"));
         if (!memory)
-            TotalVolumePainter::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
+            VolumeSurface::setGenerationProbe([](const char *) { throw std::bad_alloc(); });
         QString error;
         const bool saved = image.save(document, file, &error);
-        TotalVolumePainter::setGenerationProbe({});
+        VolumeSurface::setGenerationProbe({});
         QCOMPARE(saved, memory);
         QCOMPARE(error,
                  memory ? QString() : QStringLiteral("Not enough memory to draw the surface of this cell volume."));
         QCOMPARE(QFile::exists(file), memory);
         QCOMPARE(QImage(file).size(), memory ? QSize(64, 48) : QSize(0, 0));
-        QCOMPARE(int(volume->painter().opaqueFaceCount()), facesAfter);
+        QCOMPARE(int(shown->of(volume)->opaqueFaceCount()), facesAfter);
     }
 
     void commandLineRendersTheImage()

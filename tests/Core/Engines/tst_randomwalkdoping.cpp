@@ -1,7 +1,7 @@
 #include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/Engines/RandomWalk/randomwalkdopinginput.h"
 #include "Core/Processes/randomwalkdopingprocess.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "consolelog.h"
 #include "engineoperationcases.h"
 

@@ -1,4 +1,4 @@
-#include "Model/Automaton/silattice.h"
+#include "Model/Volume/silattice.h"
 #include "engineoperationcases.h"
 #include "siwetetchscenes.h"
 

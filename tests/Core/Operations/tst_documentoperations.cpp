@@ -2,11 +2,10 @@
 #include "Core/Operations/Document/runmodelextraction.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
+#include "Model/Volume/totalvolume.h"
 #include "batchlists.h"
 #include "cantileverscenes.h"
 #include "catalogtesthome.h"
@@ -244,7 +243,7 @@ private slots:
         QCOMPARE(s.shown->count, 1);
         QCOMPARE(s.lines, QStringList{"Model Extraction: Cell volume selected."});
         QVERIFY(op->runPreprocessing());
-        QVERIFY(op->preprocessingModel() && volume->painter().extractionDisplay());
+        QVERIFY(op->preprocessingModel() && volume->view().extractionDisplay());
         QCOMPARE(op->preprocessingModel()->position(), Util::Vector3D(5, -3, 2)); // in the volume's place
         QVERIFY(s.lines.last().startsWith(QLatin1String("Model Extraction: Preprocessing found ")));
         QVERIFY(op->runFeatureDetection());
@@ -276,7 +275,7 @@ private slots:
         op->execute();
         QCOMPARE(op->state(), RunModelExtraction::Done);
         QCOMPARE(s.ws.document().allObjects(), QList<Model::ObjectPtr>{volume});
-        QVERIFY(!volume->painter().extractionDisplay());
+        QVERIFY(!volume->view().extractionDisplay());
         QVERIFY(s.lines.contains(QStringLiteral("Model Extraction: Model extracted.")));
         QVERIFY(!s.ws.currentOperation() && !s.ws.undoRedo().canUndo());
         QVERIFY(cellStates(*volume) == before);

@@ -1,7 +1,7 @@
 #include "Core/Formats/cellvolumevtiwriter.h"
 #include "Core/Formats/csvdataexporter.h"
 #include "Core/Operations/Document/exportdataoperation.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "answeringscene.h"
 #include "batchlists.h"
 #include "filecontents.h"

@@ -8,8 +8,8 @@
 #include "Core/Operations/View/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/View/removecutsfromvolumeoperation.h"
 #include "Core/Undo/documentchange.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/shownsurfaces.h"
 #include "answeringscene.h"
 #include "enginetesthelpers.h"
 #include "testobject.h"
@@ -30,11 +30,11 @@ constexpr uint32_t Opaque = 121;
 
 using Box = std::array<float, 6>; // lowest x, y, z, then highest
 
-/// The box that the volume's opaque faces span.
-Box drawnBox(TotalVolume &volume)
+/// The box that the opaque faces of a volume's shown surface span.
+Box drawnBox(const Model::Surfaces::VolumeSurface &surface)
 {
     Box box{1e9f, 1e9f, 1e9f, -1e9f, -1e9f, -1e9f};
-    for (const auto &face : volume.painter().opaqueFaces())
+    for (const auto &face : surface.opaqueFaces())
         for (const auto &corner : face.corners)
             for (int i = 0; i < 3; ++i) {
                 box[size_t(i)] = std::min(box[size_t(i)], corner[i]);
@@ -50,9 +50,12 @@ struct PlanesScene : AnsweringScene<CutCellVolumeOperation> {
     {
         Model::Materials::MaterialFactory::instance()->setMaterial(
             Model::Materials::Material(Opaque, "Cut test", 1, 1, 0.1f, {0.8f, 0.2f, 0.1f, 1.0f}));
-        volume->painter().regenerateSurface();
+        // Shown in a window: the cut planes rebuild the surface it shows.
+        ws.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
+        ws.regenerateSurface(volume);
         ws.document().addObject(volume);
     }
+    const Model::Surfaces::VolumeSurface &surface() const { return *ws.shownSurfaces()->of(volume); }
     TotalVolumePtr volume = std::make_shared<TotalVolume>(4, 3, 5, 1.0f, 1.0f, 1.0f, Util::Vector3D(), Opaque);
 };
 
@@ -336,16 +339,16 @@ private slots:
             QCOMPARE(op.isPreviewed(), preview);
             QVERIFY(op.limitsSet());
             // Without a preview nothing is drawn before the step ends.
-            QCOMPARE(drawnBox(*s.volume)[3], preview ? float(upper[0]) : 4.0f);
+            QCOMPARE(drawnBox(s.surface())[3], preview ? float(upper[0]) : 4.0f);
         };
         s.start();
         QCOMPARE(s.last(), QStringLiteral("Change Cut Planes: Cut planes changed."));
         Triple low, high;
-        s.volume->painter().cutLimits(low, high);
+        s.volume->view().cutLimits(low, high);
         QCOMPARE(std::make_pair(low, high), std::make_pair(lower, upper));
-        QCOMPARE(drawnBox(*s.volume), (Box{float(lower[0]), float(lower[1]), float(lower[2]), float(upper[0]),
-                                           float(upper[1]), float(upper[2])}));
-        QCOMPARE(s.volume->painter().opaqueFaces().size(), faces);
+        QCOMPARE(drawnBox(s.surface()), (Box{float(lower[0]), float(lower[1]), float(lower[2]), float(upper[0]),
+                                             float(upper[1]), float(upper[2])}));
+        QCOMPARE(s.surface().opaqueFaces().size(), faces);
         QVERIFY(!s.ws.currentOperation());
         // Looking inside is not a step of the process: nothing to undo, the cells are as they were.
         QVERIFY(!s.ws.undoRedo().canUndo());

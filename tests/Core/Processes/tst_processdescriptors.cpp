@@ -11,7 +11,7 @@
 #include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/Processes/siwetetchingprocess.h"
 #include "Core/Processes/spincoatingprocess.h"
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 #include "engineoperationcases.h"

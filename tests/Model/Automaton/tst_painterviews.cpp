@@ -1,18 +1,18 @@
-// The painter's optional views: particle counts in scale colours and the silicon lattice.
+// The optional views of a shown surface: particle counts in scale colours and the silicon lattice.
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
-#include "Model/Automaton/colorscale.h"
-#include "Model/Automaton/fieldpainter.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/siatom.h"
-#include "Model/Automaton/sicell.h"
-#include "Model/Automaton/silattice.h"
-#include "Model/Automaton/silatticedisplay.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/colorscale.h"
+#include "Model/Surfaces/fieldpainter.h"
+#include "Model/Surfaces/silatticedisplay.h"
+#include "Model/Volume/particlecounts.h"
+#include "Model/Volume/siatom.h"
+#include "Model/Volume/sicell.h"
+#include "Model/Volume/silattice.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
 #include "siwetetchscenes.h"
+#include "surfaceof.h"
 #include "volumetesthelpers.h"
 
 #include <QColor>
@@ -80,13 +80,13 @@ bool sameBytes(const Color &c, const QColor &bytes)
 
 Color scaleColor(uint32_t type, int index) { return ColorScale::tableOf(type)[size_t(index)]; }
 
-void showField(TotalVolume &volume, uint32_t distribution, uint32_t type = 0)
+void showField(const TotalVolumePtr &volume, uint32_t distribution, uint32_t type = 0)
 {
-    auto &painter = volume.painter();
-    painter.setSurfaceAlgorithm(3);
-    painter.setParticleDistribution(distribution);
-    painter.setColorScaleType(type);
-    QVERIFY(painter.regenerateSurface());
+    auto &view = volume->view();
+    view.setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::ParticleCountField);
+    view.setParticleDistribution(distribution);
+    view.setColorScaleType(type);
+    QVERIFY(surfaceOf(volume).regenerate());
 }
 
 constexpr uint32_t Si = 1;
@@ -121,7 +121,8 @@ uint32_t layered(uint32_t x, uint32_t y, uint32_t z)
 uint32_t silicon(uint32_t, uint32_t, uint32_t) { return Si; }
 
 // The lattice display of the volume after a new surface with the flags given.
-const SiLatticeDisplay &show(TotalVolume &volume, bool atoms, bool surfaceOnly, bool links, bool cells, bool outlines)
+const SiLatticeDisplay &show(const TotalVolumePtr &volume, bool atoms, bool surfaceOnly, bool links, bool cells,
+                             bool outlines)
 {
     LatticeDisplayFlags flags;
     flags.renderSiAtoms = atoms;
@@ -129,9 +130,9 @@ const SiLatticeDisplay &show(TotalVolume &volume, bool atoms, bool surfaceOnly, 
     flags.renderSiAtomLinks = links;
     flags.renderSiUnitCells = cells;
     flags.renderSiUnitCellOutlines = outlines;
-    volume.painter().setLatticeFlags(flags);
-    volume.painter().regenerateSurface();
-    return volume.painter().latticeDisplay();
+    volume->view().setLatticeFlags(flags);
+    surfaceOf(volume).regenerate();
+    return surfaceOf(volume).latticeDisplay();
 }
 
 // Particle counts of the row's cells and the view of them: the scale's range and each cell's colour index.
@@ -268,11 +269,11 @@ private slots:
     {
         QFETCH(FieldCase, c);
         auto volume = row(c.n, c.p);
-        showField(*volume, c.distribution, c.type);
-        const ColorScale scale = volume->painter().fieldPainter().colorScale();
+        showField(volume, c.distribution, c.type);
+        const ColorScale scale = surfaceOf(volume).fieldPainter().colorScale();
         QCOMPARE(scale.minimum(), c.minimum);
         QCOMPARE(scale.maximum(), c.maximum);
-        const auto colors = cellColors(volume->painter().fieldPainter());
+        const auto colors = cellColors(surfaceOf(volume).fieldPainter());
         QCOMPARE(colors.size(), size_t(4));
         for (uint32_t x = 0; x < 4; ++x)
             QCOMPARE(colors.at(x), c.indices[int(x)] < 0 ? material(1) : scaleColor(c.type, c.indices[int(x)]));
@@ -286,10 +287,10 @@ private slots:
             Model::Automaton::CellLock lock(*volume);
             lock.cells()[3].setSettled(true);
         }
-        volume->painter().setCutLimits({0, 0, 0}, {2, 1, 1});
-        showField(*volume, 0);
-        QCOMPARE(volume->painter().fieldPainter().colorScale().maximum(), 20.0f);
-        const auto colors = cellColors(volume->painter().fieldPainter());
+        volume->view().setCutLimits({0, 0, 0}, {2, 1, 1});
+        showField(volume, 0);
+        QCOMPARE(surfaceOf(volume).fieldPainter().colorScale().maximum(), 20.0f);
+        const auto colors = cellColors(surfaceOf(volume).fieldPainter());
         QCOMPARE(colors.size(), size_t(2));
         QCOMPARE(colors.at(1), scaleColor(0, 127));
     }
@@ -298,8 +299,8 @@ private slots:
     {
         // Glass is transparent; a glass cell with particles is drawn with an opaque scale colour.
         auto volume = row({0, 5, 0, 0}, {}, Glass);
-        showField(*volume, 0);
-        const auto &field = volume->painter().fieldPainter();
+        showField(volume, 0);
+        const auto &field = surfaceOf(volume).fieldPainter();
         const auto opaque = field.opaqueFaces();
         QCOMPARE(opaque.size(), size_t(6));
         for (const auto &face : opaque)
@@ -309,10 +310,10 @@ private slots:
         for (const auto &face : field.transparentFaces())
             QCOMPARE(face.fillColor, material(Glass));
         // Another algorithm drops the field view.
-        volume->painter().setSurfaceAlgorithm(0);
-        QVERIFY(volume->painter().regenerateSurface());
+        volume->view().setSurfaceAlgorithm(Model::Automaton::SurfaceAlgorithm::CubicFaces);
+        QVERIFY(surfaceOf(volume).regenerate());
         QCOMPARE(field.opaqueFaceCount(), size_t(0));
-        QVERIFY(volume->painter().transparentFaceCount() > 0);
+        QVERIFY(surfaceOf(volume).transparentFaceCount() > 0);
     }
 
     void innerAtomsHaveFourBondsOfTheSameLength()
@@ -446,7 +447,7 @@ private slots:
             }
         });
         QVERIFY(surface > 0 && surface < present);
-        const SiLatticeDisplay &display = show(*volume, true, false, true, false, true);
+        const SiLatticeDisplay &display = show(volume, true, false, true, false, true);
         QCOMPARE(display.atomCount(), present);
         QCOMPARE(display.linkCount(), links / 2); // each bond once
         QVERIFY(display.unitCellCount() > 0);
@@ -456,7 +457,7 @@ private slots:
             const double dx = ends[l] - ends[l + 3], dy = ends[l + 1] - ends[l + 4], dz = ends[l + 2] - ends[l + 5];
             QVERIFY(std::abs(std::sqrt(dx * dx + dy * dy + dz * dz) - std::sqrt(3.0) / 4.0) < 1e-5);
         }
-        show(*volume, true, true, false, false, false);
+        show(volume, true, true, false, false, false);
         QCOMPARE(display.atomCount(), surface);
         QCOMPARE(display.linkCount(), size_t(0));
         QCOMPARE(display.unitCellCount(), size_t(0));
@@ -464,8 +465,8 @@ private slots:
         const WetEtchScene::Pit covered{6, 3, 0};
         auto coveredVolume = covered.volume();
         coveredVolume->createSiLattice();
-        QCOMPARE(show(*coveredVolume, true, true, false, false, false).atomCount(), size_t(0));
-        QCOMPARE(show(*coveredVolume, true, false, false, false, false).atomCount(),
+        QCOMPARE(show(coveredVolume, true, true, false, false, false).atomCount(), size_t(0));
+        QCOMPARE(show(coveredVolume, true, false, false, false, false).atomCount(),
                  coveredVolume->siLattice()->presentAtomCount());
     }
 
@@ -473,10 +474,10 @@ private slots:
     {
         auto volume = makeVolume(8, 8, 4, silicon);
         volume->createSiLattice();
-        const size_t all = show(*volume, true, false, true, true, false).atomCount();
-        const size_t allCells = volume->painter().latticeDisplay().unitCellCount();
-        volume->painter().setCutLimits({2, 0, 0}, {5, 8, 2});
-        const auto &display = show(*volume, true, false, true, true, false);
+        const size_t all = show(volume, true, false, true, true, false).atomCount();
+        const size_t allCells = surfaceOf(volume).latticeDisplay().unitCellCount();
+        volume->view().setCutLimits({2, 0, 0}, {5, 8, 2});
+        const auto &display = show(volume, true, false, true, true, false);
         const auto atoms = display.atomPositions();
         QVERIFY(!atoms.empty() && atoms.size() / 3 < all / 4);
         for (size_t a = 0; a < atoms.size(); a += 3) {
@@ -492,9 +493,9 @@ private slots:
     {
         auto volume = makeVolume(40, 40, 40, silicon);
         volume->createSiLattice();
-        QCOMPARE(show(*volume, true, false, false, false, false).atomCount(), SiLatticeDisplay::maximumAtoms);
-        QVERIFY(volume->painter().takeSurfaceFailure().contains(QLatin1String("too large to be shown whole")));
-        QVERIFY(volume->painter().opaqueFaceCount() > 0); // the surface itself is whole
+        QCOMPARE(show(volume, true, false, false, false, false).atomCount(), SiLatticeDisplay::maximumAtoms);
+        QVERIFY(surfaceOf(volume).takeFailure().contains(QLatin1String("too large to be shown whole")));
+        QVERIFY(surfaceOf(volume).opaqueFaceCount() > 0); // the surface itself is whole
     }
 };
 

@@ -1,12 +1,12 @@
 // The smooth surface algorithms (marching cubes, the octree of uniform blocks) and surfaces written as mesh files.
-#include "Model/Automaton/marchingcubesurface.h"
-#include "Model/Automaton/octree.h"
-#include "Model/Automaton/octreesurface.h"
-#include "Model/Automaton/surfacemesh.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/surfacemeshfile.h"
+#include "Model/Surfaces/marchingcubesurface.h"
+#include "Model/Surfaces/octree.h"
+#include "Model/Surfaces/octreesurface.h"
+#include "Model/Surfaces/surfacemesh.h"
+#include "Model/Surfaces/volumesurface.h"
+#include "Model/Volume/totalvolume.h"
 #include "catalogtesthome.h"
 #include "filecontents.h"
 #include "fulldisk.h"
@@ -127,10 +127,11 @@ std::map<UnitFace, int> unitFaces(const std::vector<QuadFace> &faces)
 // The shown (cubic) surface of a volume as a mesh.
 SurfaceMesh meshOf(TotalVolume &volume)
 {
-    volume.painter().regenerateSurface();
+    Model::Surfaces::VolumeSurface surface(volume);
+    surface.regenerate();
     const float cellSize[3] = {volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()};
     SurfaceMesh mesh(cellSize, volume.position());
-    volume.painter().appendShownSurface(mesh);
+    surface.appendShownSurface(mesh);
     return mesh;
 }
 
@@ -412,14 +413,14 @@ private slots:
                 for (uint32_t i = 0; i < volume->cellCount(); i += 37)
                     lock.cells()[i].addCut();
             }
-            auto &painter = volume->painter();
-            painter.setCutLimits(lower, upper);
-            painter.setSurfaceAlgorithm(0);
-            QVERIFY(painter.regenerateSurface());
+            Model::Surfaces::VolumeSurface painter(*volume);
+            volume->view().setCutLimits(lower, upper);
+            volume->view().setSurfaceAlgorithm(SurfaceAlgorithm::CubicFaces);
+            QVERIFY(painter.regenerate());
             const auto cubicOpaque = unitFaces(painter.opaqueFaces());
             const auto cubicTransparent = unitFaces(painter.transparentFaces());
-            painter.setSurfaceAlgorithm(2);
-            QVERIFY(painter.regenerateSurface());
+            volume->view().setSurfaceAlgorithm(SurfaceAlgorithm::Octree);
+            QVERIFY(painter.regenerate());
             QCOMPARE(painter.opaqueFaceCount(), size_t(0)); // only the selected surface is built
             const OctreeSurface &surface = painter.octreeSurface();
             QVERIFY(!cubicOpaque.empty() && !cubicTransparent.empty());

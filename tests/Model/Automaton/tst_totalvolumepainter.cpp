@@ -1,10 +1,10 @@
-// The cell volume, the painter's cubic faces, colours and mesh, and the BSP tree ordering transparent faces.
-#include "Model/Automaton/cubicfacegenerator.h"
-#include "Model/Automaton/facemesh.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
-#include "Model/Geometry/bsptree.h"
+// The cell volume, the cubic faces of its shown surface, colours and mesh, and the BSP tree ordering transparent faces.
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/bsptree.h"
+#include "Model/Surfaces/cubicfacegenerator.h"
+#include "Model/Surfaces/facemesh.h"
+#include "Model/Surfaces/volumesurface.h"
+#include "Model/Volume/totalvolume.h"
 #include "catalogtesthome.h"
 #include "volumetesthelpers.h"
 
@@ -20,7 +20,6 @@
 
 using Model::Automaton::FaceMesh;
 using Model::Automaton::TotalVolume;
-using Model::Automaton::TotalVolumePainter;
 using Model::Automaton::VolumeAllocationError;
 using Model::Automaton::Voxel;
 using Model::Geometry::BSPTree;
@@ -28,6 +27,7 @@ using Model::Geometry::CellFace;
 using Model::Geometry::QuadFace;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
+using Model::Surfaces::VolumeSurface;
 using Color = std::array<float, 4>;
 
 namespace {
@@ -221,17 +221,18 @@ private slots:
         // Cell (1, 1, 1) of cells 1 x 2 x 3: its +z face lies in the plane z = 6, corners in face-table order.
         TotalVolume single(3, 3, 3, 1.0f, 2.0f, 3.0f, Util::Vector3D(), 0u);
         setStateAt(single, 1, 1, 1, OpaqueA);
-        single.painter().regenerateSurface();
-        QCOMPARE(facesPerNumber(single.painter().opaqueFaces()), (std::array<int, 6>{1, 1, 1, 1, 1, 1}));
-        const QuadFace top = single.painter().opaqueFace(1);
+        VolumeSurface singleSurface(single);
+        singleSurface.regenerate();
+        QCOMPARE(facesPerNumber(singleSurface.opaqueFaces()), (std::array<int, 6>{1, 1, 1, 1, 1, 1}));
+        const QuadFace top = singleSurface.opaqueFace(1);
         const float topCorners[4][3] = {{1, 2, 6}, {2, 2, 6}, {2, 4, 6}, {1, 4, 6}};
         QCOMPARE(std::memcmp(top.corners, topCorners, sizeof topCorners), 0);
         QCOMPARE(top.normal[2], 1.0f);
 
         // An opaque cell beside a clear one shows all six faces, the clear cell hides its -x face.
         TotalVolume volume(2, 1, 1, 1.0f, 2.0f, 3.0f, Util::Vector3D(), std::vector<uint32_t>{OpaqueA, ClearA});
-        auto &painter = volume.painter();
-        painter.regenerateSurface();
+        VolumeSurface painter(volume);
+        painter.regenerate();
         const auto opaque = painter.opaqueFaces();
         QCOMPARE(opaque.size(), size_t(6));
         for (unsigned f = 0; f < 6; ++f) {
@@ -281,10 +282,11 @@ private slots:
                                                  {OpaqueA, 9999, 6, 0},     {0, 0, 0, 0}};
         for (const auto &[left, right, opaque, transparent] : cases) {
             TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{left, right});
-            volume.painter().regenerateSurface();
-            QCOMPARE(volume.painter().opaqueFaces().size(), size_t(opaque));
-            QCOMPARE(volume.painter().transparentFaces().size(), size_t(transparent));
-            QCOMPARE(bool(volume.painter().transparentTree()), transparent > 0);
+            VolumeSurface surface(volume);
+            surface.regenerate();
+            QCOMPARE(surface.opaqueFaces().size(), size_t(opaque));
+            QCOMPARE(surface.transparentFaces().size(), size_t(transparent));
+            QCOMPARE(bool(surface.transparentTree()), transparent > 0);
         }
     }
 
@@ -296,40 +298,42 @@ private slots:
             Model::Automaton::CellLock lock(row);
             lock.cells()[1].addCut();
         }
-        row.painter().regenerateSurface();
-        QCOMPARE(row.painter().opaqueFaces().size(), size_t(6));
-        QCOMPARE(row.painter().transparentFaces().size(), size_t(6));
+        VolumeSurface rowSurface(row);
+        rowSurface.regenerate();
+        QCOMPARE(rowSurface.opaqueFaces().size(), size_t(6));
+        QCOMPARE(rowSurface.transparentFaces().size(), size_t(6));
         // A clear film on a 2 x 2 opaque base: 4 bottom + 8 sides + 4 tops under the film; film 4 tops + 8 sides.
         auto film = makeVolume(2, 2, 2, [](uint32_t, uint32_t, uint32_t z) { return z ? ClearA : OpaqueA; });
-        film->painter().regenerateSurface();
-        QCOMPARE(film->painter().opaqueFaces().size(), size_t(16));
-        QCOMPARE(facesPerNumber(film->painter().transparentFaces()), (std::array<int, 6>{0, 4, 2, 2, 2, 2}));
+        VolumeSurface filmSurface(*film);
+        filmSurface.regenerate();
+        QCOMPARE(filmSurface.opaqueFaces().size(), size_t(16));
+        QCOMPARE(facesPerNumber(filmSurface.transparentFaces()), (std::array<int, 6>{0, 4, 2, 2, 2, 2}));
     }
 
     void cutWindow()
     {
         PoolThreads pool(4);
         TotalVolume volume(5, 6, 7, 1, 1, 1, Util::Vector3D(), OpaqueA);
-        auto &painter = volume.painter();
+        VolumeSurface painter(volume);
         std::array<uint32_t, 3> lower{};
         std::array<uint32_t, 3> upper{};
-        painter.regenerateSurface();
+        painter.regenerate();
         QCOMPARE(painter.lastTaskCount(), 4u);
         QCOMPARE(painter.opaqueFaces().size(), size_t(2 * (5 * 6 + 6 * 7 + 5 * 7)));
 
-        painter.setCutLimits({1, 2, 3}, {4, 50, 6});
-        painter.cutLimits(lower, upper);
+        volume.view().setCutLimits({1, 2, 3}, {4, 50, 6});
+        volume.view().cutLimits(lower, upper);
         QCOMPARE(upper, (std::array<uint32_t, 3>{4, 6, 6}));
         const Util::Vector4D planes[6] = {{-1, 0, 0, 1}, {1, 0, 0, -4}, {0, -1, 0, 2},
                                           {0, 1, 0, -6}, {0, 0, -1, 3}, {0, 0, 1, -6}};
         for (int i = 0; i < 6; ++i)
-            QCOMPARE(painter.clippingPlanes()[i], planes[i]);
+            QCOMPARE(volume.view().clippingPlanes()[i], planes[i]);
         // The window's 3 x 4 x 3 block shows its boundary faces only.
-        painter.regenerateSurface();
+        painter.regenerate();
         QCOMPARE(painter.opaqueFaces().size(), size_t(2 * (3 * 4 + 4 * 3 + 3 * 3)));
         // A window one column wide is done in the calling thread.
-        painter.setCutLimits({2, 0, 0}, {3, 6, 7});
-        painter.regenerateSurface();
+        volume.view().setCutLimits({2, 0, 0}, {3, 6, 7});
+        painter.regenerate();
         QCOMPARE(painter.lastTaskCount(), 0u);
         QCOMPARE(painter.opaqueFaces().size(), size_t(2 * (6 * 7 + 7 + 6)));
     }
@@ -361,10 +365,11 @@ private slots:
             Model::Automaton::CellLock lock(row);
             lock.cells()[cutCell].addCut();
         }
-        row.painter().setCutLimits({0, 0, 0}, {windowEnd, 1, 1});
-        QVERIFY(row.painter().regenerateSurface());
-        auto faces = row.painter().opaqueFaces();
-        for (const QuadFace &face : row.painter().transparentFaces())
+        row.view().setCutLimits({0, 0, 0}, {windowEnd, 1, 1});
+        VolumeSurface rowSurface(row);
+        QVERIFY(rowSurface.regenerate());
+        auto faces = rowSurface.opaqueFaces();
+        for (const QuadFace &face : rowSurface.transparentFaces())
             faces.push_back(face);
         QList<int> dark;
         for (const QuadFace &face : faces) {
@@ -392,13 +397,13 @@ private slots:
             for (size_t i = 0; i < volume->cellCount(); i += 13)
                 lock.cells()[i].addCut();
         }
-        auto &painter = volume->painter();
-        painter.setRenderEmptyVoxelOutlines(true);
+        VolumeSurface painter(*volume);
+        volume->view().setRenderEmptyVoxelOutlines(true);
         std::vector<QuadFace> opaque, transparent, outlines;
         std::array<size_t, 6> meshQuads{};
         for (int threads = 1; threads <= 3; ++threads) {
             PoolThreads pool(threads);
-            painter.regenerateSurface();
+            painter.regenerate();
             std::array<size_t, 6> quads{};
             for (unsigned f = 0; f < 6; ++f)
                 quads[f] = painter.drawnQuadCount(f);
@@ -433,9 +438,10 @@ private slots:
         const std::pair<TotalVolume *, std::array<size_t, 6>> cases[] = {{&block, {2, 2, 2, 2, 3, 3}},
                                                                          {&column, {1, 1, 2, 2, 2, 2}}};
         for (const auto &[volume, quads] : cases) {
-            volume->painter().regenerateSurface();
+            VolumeSurface surface(*volume);
+            surface.regenerate();
             for (unsigned f = 0; f < 6; ++f)
-                QCOMPARE(volume->painter().drawnQuadCount(f), quads[f]);
+                QCOMPARE(surface.drawnQuadCount(f), quads[f]);
         }
     }
 
@@ -474,41 +480,45 @@ private slots:
     {
         // Algorithm, point and call that fails: a failing pool task is the second, the first must still finish
         // before the failure passes on.
-        const std::tuple<uint32_t, const char *, int> cases[] = {
-            {0, "count", 1}, {0, "allocate", 0}, {0, "write", 1}, {1, "march", 1}, {2, "octree", 0}};
+        using Model::Automaton::SurfaceAlgorithm;
+        const std::tuple<SurfaceAlgorithm, const char *, int> cases[] = {{SurfaceAlgorithm::CubicFaces, "count", 1},
+                                                                         {SurfaceAlgorithm::CubicFaces, "allocate", 0},
+                                                                         {SurfaceAlgorithm::CubicFaces, "write", 1},
+                                                                         {SurfaceAlgorithm::MarchingCubes, "march", 1},
+                                                                         {SurfaceAlgorithm::Octree, "octree", 0}};
         PoolThreads pool(2);
         for (const auto &[algorithm, point, call] : cases) {
             const QByteArray failAt(point);
             const int failingCall = call;
             auto volume = makeVolume(6, 4, 4, [](uint32_t x, uint32_t, uint32_t) { return x < 3 ? OpaqueA : ClearA; });
-            auto &painter = volume->painter();
-            painter.setSurfaceAlgorithm(algorithm);
-            QVERIFY(painter.regenerateSurface());
+            VolumeSurface painter(*volume);
+            volume->view().setSurfaceAlgorithm(algorithm);
+            QVERIFY(painter.regenerate());
             const size_t bytes = painter.storedBytes();
             std::atomic<int> calls{0};
-            TotalVolumePainter::setGenerationProbe([&](const char *where) {
+            VolumeSurface::setGenerationProbe([&](const char *where) {
                 if (failAt == where && calls++ == failingCall)
                     throw std::bad_alloc();
             });
             bool result = true;
             try {
-                result = painter.regenerateSurface();
+                result = painter.regenerate();
             } catch (...) {
-                TotalVolumePainter::setGenerationProbe({});
-                QFAIL("a failure escaped from regenerateSurface");
+                VolumeSurface::setGenerationProbe({});
+                QFAIL("a failure escaped from regenerate");
             }
-            TotalVolumePainter::setGenerationProbe({});
+            VolumeSurface::setGenerationProbe({});
             QVERIFY(!result);
             QCOMPARE(painter.opaqueFaceCount() + painter.transparentFaceCount() + painter.emptyCellOutlineCount(),
                      size_t(0));
             QVERIFY(!painter.transparentTree());
-            // Nothing left (no mesh, triangles or octree either) but the fixed size of an empty painter.
-            QCOMPARE(painter.storedBytes(),
-                     TotalVolume(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u).painter().storedBytes());
-            QCOMPARE(painter.takeSurfaceFailure(), memoryFailure);
-            QVERIFY(painter.takeSurfaceFailure().isEmpty());
+            // Nothing left (no mesh, triangles or octree either) but the fixed size of an empty surface.
+            TotalVolume empty(1, 1, 1, 1, 1, 1, Util::Vector3D(), 0u);
+            QCOMPARE(painter.storedBytes(), VolumeSurface(empty).storedBytes());
+            QCOMPARE(painter.takeFailure(), memoryFailure);
+            QVERIFY(painter.takeFailure().isEmpty());
             // The cells are unlocked again and the next generation works.
-            QVERIFY(painter.regenerateSurface());
+            QVERIFY(painter.regenerate());
             QCOMPARE(painter.storedBytes(), bytes);
         }
     }

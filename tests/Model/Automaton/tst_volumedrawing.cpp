@@ -1,8 +1,9 @@
-#include "Model/Automaton/silatticedisplay.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Display/gl.h"
+#include "Model/Display/volumepainter.h"
 #include "Model/Materials/materialfactory.h"
-#include "Model/gl.h"
+#include "Model/Surfaces/silatticedisplay.h"
+#include "Model/Surfaces/volumesurface.h"
+#include "Model/Volume/totalvolume.h"
 #include "catalogtesthome.h"
 #include "volumetesthelpers.h"
 
@@ -18,6 +19,7 @@
 using namespace Model::Automaton;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
+using Model::Surfaces::VolumeSurface;
 
 using Pixel = std::array<int, 3>;
 
@@ -51,7 +53,7 @@ public:
     }
     bool isValid() const { return m_fbo != nullptr; }
 
-    std::vector<Pixel> draw(TotalVolume &volume, double extent = 1, bool depthTest = false)
+    std::vector<Pixel> draw(TotalVolume &volume, VolumeSurface &surface, double extent = 1, bool depthTest = false)
     {
         glViewport(0, 0, m_size, m_size);
         glClearColor(0, 0, 0, 0);
@@ -68,7 +70,7 @@ public:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glOrtho(0, extent, 0, extent, -10, 10);
-        volume.painter().draw(true, false, Util::Vector3D(extent / 2, extent / 2, 100));
+        Model::Display::VolumePainter(volume, surface).draw(true, false, Util::Vector3D(extent / 2, extent / 2, 100));
         glFinish();
         std::vector<uint8_t> rgba(size_t(m_size) * m_size * 4);
         glReadPixels(0, 0, m_size, m_size, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -114,7 +116,7 @@ QByteArray text(const Pixel &pixel)
 
 } // namespace
 
-// What the painter puts on screen, read back from an off-screen frame buffer.
+// What the volume painter puts on screen, read back from an off-screen frame buffer.
 class tst_VolumeDrawing : public QObject {
     Q_OBJECT
 private:
@@ -134,19 +136,21 @@ private slots:
     {
         Canvas canvas;
         TotalVolume volume(1, 1, 1, 1, 1, 1, Util::Vector3D(), Solid);
-        volume.painter().regenerateSurface();
-        canvas.draw(volume);
+        VolumeSurface surface(volume);
+        surface.regenerate();
+        canvas.draw(volume, surface);
         QVERIFY2(near(canvas.middle(), {204, 51, 26}), text(canvas.middle()));
         // As Manage Materials does: the catalogue changes, the volume is not selected.
         auto changed = MaterialFactory::instance()->getMaterial(Solid);
         changed.setColor(0.2f, 0.6f, 1.0f, 1.0f);
         MaterialFactory::instance()->setMaterial(changed);
-        canvas.draw(volume);
+        canvas.draw(volume, surface);
         QVERIFY2(near(canvas.middle(), {51, 153, 255}), text(canvas.middle()));
         // 600 cells along x overflow the mesh's 16-bit positions; the middle top must still show in its place.
         TotalVolume wide(600, 1, 1, 1, 1, 1, Util::Vector3D(-299, 0, 0), Solid);
-        wide.painter().regenerateSurface();
-        canvas.draw(wide);
+        VolumeSurface wideSurface(wide);
+        wideSurface.regenerate();
+        canvas.draw(wide, wideSurface);
         QVERIFY2(near(canvas.middle(), {51, 153, 255}), text(canvas.middle()));
     }
 
@@ -157,8 +161,9 @@ private slots:
         //   (0.1, 0.1, 0.5), (0.15, 0.15, 0.75), (0.405, 0.405, 0.585), (0.5835, 0.5835, 0.4695).
         Canvas canvas;
         TotalVolume volume(1, 1, 2, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{ClearA, ClearB});
-        volume.painter().regenerateSurface();
-        canvas.draw(volume);
+        VolumeSurface surface(volume);
+        surface.regenerate();
+        canvas.draw(volume, surface);
         QVERIFY2(near(canvas.middle(), {149, 149, 120}), text(canvas.middle()));
     }
 
@@ -166,16 +171,18 @@ private slots:
     {
         // A solid 3^3 block moved so that its column (1, 1) is the canvas: the marching-cubes top lies flat there at
         // z = 2.5, the octree's at z = 3. Solid is (0.8, 0.2, 0.1), highlighted (0.1, 0.5, 0.4).
-        const std::tuple<uint32_t, bool, Pixel> cases[] = {{1, false, {204, 51, 26}}, {2, true, {26, 128, 102}}};
+        const std::tuple<SurfaceAlgorithm, bool, Pixel> cases[] = {
+            {SurfaceAlgorithm::MarchingCubes, false, {204, 51, 26}}, {SurfaceAlgorithm::Octree, true, {26, 128, 102}}};
         for (const auto &[algorithm, selected, expected] : cases) {
             Canvas canvas;
             TotalVolume volume(3, 3, 3, 1, 1, 1, Util::Vector3D(-1, -1, 0), Solid);
             volume.setSelected(selected);
-            volume.painter().setSurfaceAlgorithm(algorithm);
-            QVERIFY(volume.painter().regenerateSurface());
-            canvas.draw(volume);
+            volume.view().setSurfaceAlgorithm(algorithm);
+            VolumeSurface surface(volume);
+            QVERIFY(surface.regenerate());
+            canvas.draw(volume, surface);
             QVERIFY2(near(canvas.middle(), expected), text(canvas.middle()));
-            QCOMPARE(volume.painter().opaqueFaceCount(), size_t(0)); // only the chosen surface is built
+            QCOMPARE(surface.opaqueFaceCount(), size_t(0)); // only the chosen surface is built
         }
     }
 
@@ -185,18 +192,19 @@ private slots:
         Canvas canvas(96);
         auto volume = makeVolume(4, 4, 2, [](uint32_t, uint32_t, uint32_t) { return uint32_t(Si); });
         volume->createSiLattice();
+        VolumeSurface surface(*volume);
         auto drawOnly = [&](bool atoms, bool links, bool cells, bool outlines) {
             LatticeDisplayFlags flags;
             flags.renderSiAtoms = atoms;
             flags.renderSiAtomLinks = links;
             flags.renderSiUnitCells = cells;
             flags.renderSiUnitCellOutlines = outlines;
-            volume->painter().setLatticeFlags(flags);
-            volume->painter().regenerateSurface();
-            return canvas.draw(*volume, 4, true);
+            volume->view().setLatticeFlags(flags);
+            surface.regenerate();
+            return canvas.draw(*volume, surface, 4, true);
         };
         auto pixels = drawOnly(false, true, false, false);
-        QCOMPARE(volume->painter().opaqueFaceCount(), size_t(0));
+        QCOMPARE(surface.opaqueFaceCount(), size_t(0));
         QVERIFY(count(pixels, bytes(SiLatticeDisplay::linkColor)) > 200);
         QCOMPARE(count(pixels, bytes(SiLatticeDisplay::outlineColor)), 0);
         QVERIFY(count(drawOnly(false, false, false, true), bytes(SiLatticeDisplay::outlineColor)) > 200);

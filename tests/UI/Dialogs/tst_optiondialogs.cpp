@@ -5,10 +5,9 @@
 #include "Core/Processes/cvdprocess.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "Model/Volume/particlecounts.h"
 #include "UI/Dialogs/cutcellvolumedialog.h"
 #include "UI/Dialogs/exportdatadialog.h"
 #include "UI/Dialogs/extractmodeldialog.h"
@@ -655,7 +654,7 @@ private slots:
         QVERIFY(!dialog);
         QCOMPARE(op->state(), RunModelExtraction::Done);
         QCOMPARE(s.boxModels(), 0);
-        QVERIFY(!s.volume->painter().extractionDisplay());
+        QVERIFY(!s.volume->view().extractionDisplay());
         QVERIFY(!s.ws.currentOperation());
         QCOMPARE(s.ws.console().message(), message);
     }

@@ -6,9 +6,9 @@
 #include "Core/Processes/processregistry.h"
 #include "Core/Processes/randomwalkdopingprocess.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/particlecounts.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Model/Surfaces/shownsurfaces.h"
+#include "Model/Volume/particlecounts.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Dialogs/changevolumevisualizationdialog.h"
 #include "UI/Dialogs/maskedcutoptionsdialog.h"
@@ -34,6 +34,7 @@
 using namespace Core::Operations;
 using namespace Ui::Operations;
 using Model::Automaton::ParticleCounts;
+using Model::Automaton::SurfaceAlgorithm;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Model::Materials::Material;
@@ -60,12 +61,10 @@ void chooseMaterial(QDialog &dialog, uint material)
 
 constexpr uint32_t Film = 201;
 
-/// An n x n x n block of film with its surface made.
+/// An n x n x n block of film.
 TotalVolumePtr filmBlock(uint32_t n, const Util::Vector3D &at)
 {
-    auto volume = std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, at, Film);
-    volume->painter().regenerateSurface();
-    return volume;
+    return std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, at, Film);
 }
 
 /// The window's factory, keeping the operation it made last.
@@ -86,15 +85,24 @@ struct Scene {
     {
         ws.setOperationFactory(factory);
         ws.console().addObserver(log);
+        // The window shows its volumes' surfaces.
+        ws.setShownSurfaces(std::make_shared<Model::Surfaces::ShownSurfaces>());
         if (volume)
             ws.document().addObject(volume);
     }
+    /// The volume's surface as the window shows it, made now.
+    const Model::Surfaces::VolumeSurface &shown(const TotalVolumePtr &v)
+    {
+        ws.regenerateSurface(v);
+        return *ws.shownSurfaces()->of(v);
+    }
+    const Model::Surfaces::VolumeSurface &surface(const TotalVolumePtr &v) const { return *ws.shownSurfaces()->of(v); }
     template <class Op> std::shared_ptr<Op> last() const { return std::dynamic_pointer_cast<Op>(factory->last); }
     QString message() { return ws.console().message(); }
     std::pair<Limits, Limits> cutLimits() const
     {
         Limits lower{}, upper{};
-        volume->painter().cutLimits(lower, upper);
+        volume->view().cutLimits(lower, upper);
         return {lower, upper};
     }
     QWidget window;
@@ -119,7 +127,9 @@ private slots:
     {
         MaterialFactory::instance()->setMaterial(Material(Film, "Film", 1, 1, 0.1f, {0.2f, 0.4f, 0.6f, 1.0f}));
         Scene s(filmBlock(2, Util::Vector3D()));
+        s.shown(s.volume);
         const auto second = filmBlock(1, Util::Vector3D(5, 0, 0));
+        s.shown(second);
         s.ws.document().addObject(second);
         bool accept = false;
         const auto answer = [&accept](ChangeVolumeVisualizationDialog &dialog) {
@@ -133,7 +143,7 @@ private slots:
         answerNextDialog<ChangeVolumeVisualizationDialog>(answer);
         s.ws.startOperation(6);
         QCOMPARE(s.message(), QStringLiteral("Change Visualization: Operation Canceled!"));
-        QCOMPARE(s.volume->painter().surfaceAlgorithm(), 0u);
+        QCOMPARE(s.volume->view().surfaceAlgorithm(), SurfaceAlgorithm::CubicFaces);
         QCOMPARE(MaterialFactory::instance()->getMaterial(Film).color(), (std::array<float, 4>{0.2f, 0.4f, 0.6f, 1}));
         QVERIFY(!s.ws.currentOperation());
 
@@ -145,14 +155,14 @@ private slots:
         s.ws.startOperation(6);
         QCOMPARE(s.log->lines, (QStringList{"Change Visualization: Cell volume selected.",
                                             "Change Visualization: Options changed."}));
-        const auto &painter = s.volume->painter();
-        QCOMPARE(painter.surfaceAlgorithm(), 2u);
-        QCOMPARE(painter.octreeSurface().opaqueFaceCount(), size_t(6)); // the 2 x 2 x 2 block's six sides
-        QCOMPARE(painter.particleDistribution(), 1u);
-        QCOMPARE(painter.colorScaleType(), 2u);
+        const auto &view = s.volume->view();
+        QCOMPARE(view.surfaceAlgorithm(), SurfaceAlgorithm::Octree);
+        QCOMPARE(s.surface(s.volume).octreeSurface().opaqueFaceCount(), size_t(6)); // the 2 x 2 x 2 block's six sides
+        QCOMPARE(view.particleDistribution(), 1u);
+        QCOMPARE(view.colorScaleType(), 2u);
         QCOMPARE(MaterialFactory::instance()->getMaterial(Film).color(), (std::array<float, 4>{1, 0, 0, 1}));
         // The other volume was not selected, yet shows the new film colour.
-        QCOMPARE(second->painter().opaqueFaces().front().fillColor, (std::array<float, 4>{1, 0, 0, 1}));
+        QCOMPARE(s.surface(second).opaqueFaces().front().fillColor, (std::array<float, 4>{1, 0, 0, 1}));
         QVERIFY(!s.ws.currentOperation());
         QVERIFY(s.ws.selection().selected().isEmpty());
         QVERIFY(!s.ws.selection().isSelectionMode());
@@ -161,7 +171,9 @@ private slots:
     void visualizationWithoutSelectionWaitsForEnter()
     {
         Scene s(filmBlock(2, Util::Vector3D()));
+        s.shown(s.volume);
         const auto second = filmBlock(1, Util::Vector3D(5, 0, 0));
+        s.shown(second);
         s.ws.document().addObject(second);
         s.ws.startOperation(6);
         QCOMPARE(s.log->lines, (QStringList{"Change Visualization: Select a cell volume and press Enter/Return."}));
@@ -177,8 +189,8 @@ private slots:
         });
         s.ws.console().handleLine(QString());
         QCOMPARE(s.message(), QStringLiteral("Change Visualization: Options changed."));
-        QVERIFY(second->painter().renderEmptyVoxelOutlines());
-        QVERIFY(!s.volume->painter().renderEmptyVoxelOutlines());
+        QVERIFY(second->view().renderEmptyVoxelOutlines());
+        QVERIFY(!s.volume->view().renderEmptyVoxelOutlines());
     }
 
     void rejectedDialogsCancelAndChangeNothing_data()
@@ -441,7 +453,7 @@ private slots:
         Scene s(layered(3, 3, 3, 3));
         // The window hooks the batch-run dialog in.
         s.factory->real.setObserverMaker(24, [](Core::Workspace &ws, QWidget *window) -> Util::ObserverPtr {
-            return std::make_shared<Ui::Observers::BatchRunObserver>(ws, window);
+            return std::make_shared<Ui::Observers::BatchRunObserver>(ws, window, nullptr);
         });
         s.volume->setUpperMask(QBitArray(9, true), 3, 3);
         if (selectVolume)

@@ -1,6 +1,6 @@
 #include "Core/Engines/Columns/columnslabs.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runstage.h"
 
 namespace Core {

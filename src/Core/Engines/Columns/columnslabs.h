@@ -2,7 +2,7 @@
 
 #include "Core/Engines/slicetasks.h"
 
-#include "Model/Automaton/voxel.h"
+#include "Model/Volume/voxel.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "Core/Engines/Columns/planarization.h"
 
 #include "Core/Engines/Columns/columnslabs.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
 

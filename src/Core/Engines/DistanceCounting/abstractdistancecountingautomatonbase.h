@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Engines/DistanceCounting/frontset.h"
-#include "Model/Automaton/voxel.h"
+#include "Model/Volume/voxel.h"
 #include "Util/controllable.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "Core/Engines/Lattice/latticeetchengine.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
 #include "Util/runstage.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/silattice.h"
+#include "Model/Volume/silattice.h"
 #include "Util/controllable.h"
 
 #include <cstddef>

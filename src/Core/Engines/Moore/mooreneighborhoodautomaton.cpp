@@ -1,7 +1,7 @@
 #include "Core/Engines/Moore/mooreneighborhoodautomaton.h"
 
 #include "Core/Engines/Columns/columnslabs.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runstage.h"
 
 #include <utility>

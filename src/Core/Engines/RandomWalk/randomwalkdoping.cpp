@@ -1,8 +1,8 @@
 #include "Core/Engines/RandomWalk/randomwalkdoping.h"
 
 #include "Core/Engines/RandomWalk/randomstream.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/Process/processfactory.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/debugoutput.h"
 #include "Util/paralleltasks.h"
 #include "Util/runstage.h"

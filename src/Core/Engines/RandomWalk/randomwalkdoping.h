@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/particlecounts.h"
+#include "Model/Volume/particlecounts.h"
 #include "Util/controllable.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #include "Core/Engines/Volume/cutcellvolume.h"
 
 #include "Core/Formats/maskimage.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/runstage.h"
 
 #include <algorithm>

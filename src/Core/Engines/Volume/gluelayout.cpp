@@ -1,6 +1,6 @@
 #include "Core/Engines/Volume/gluelayout.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Engines/Volume/gluelayout.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/controllable.h"
 
 #include <cstdint>

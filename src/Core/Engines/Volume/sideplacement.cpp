@@ -1,6 +1,6 @@
 #include "Core/Engines/Volume/sideplacement.h"
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
 

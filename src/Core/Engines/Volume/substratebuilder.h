@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/vector3d.h"
 
 #include <cstdint>

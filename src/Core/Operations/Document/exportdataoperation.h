@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 namespace Core {
 namespace Operations {

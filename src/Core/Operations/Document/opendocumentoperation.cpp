@@ -2,6 +2,7 @@
 
 #include "Core/workspace.h"
 #include "Model/Persistence/materialtranslationtable.h"
+#include "Model/Volume/totalvolume.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,8 +102,15 @@ OpenDocumentOperation::loadFile(Workspace &target, const QString &fileName,
 {
     rememberFile(fileName);
     Model::Persistence::MaterialReconciler reconciler(shared().table, resolver);
+    const QList<Model::ObjectPtr> before = target.document().allObjects();
     Model::Persistence::DocumentReadResult result =
         Model::Persistence::loadDocumentFile(fileName, target.document(), registry, reconciler);
+    // A window shows the volumes read at once.
+    for (const auto &object : target.document().allObjects()) {
+        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (volume && !before.contains(object))
+            target.regenerateSurface(volume);
+    }
     for (const QString &warning : result.warnings)
         target.console().writeMessage(warning);
     if (result.ok) {

@@ -46,13 +46,12 @@ public:
     /// the loaded material. Answers nothing once the operation is gone.
     Model::Persistence::ConflictResolver conflictResolver();
 
-    /// Loads a file into the scene of `target`, with the volumes' surfaces built for the window:
-    /// console warnings go to its console; on success the scene takes the file name and its
-    /// observers are told. The caller shows the problems.
+    /// Loads a file into the scene of `target`, with the volumes' surfaces built when it shows
+    /// them (a window): console warnings go to its console; on success the scene takes the file
+    /// name and its observers are told. The caller shows the problems.
     static Model::Persistence::DocumentReadResult
     loadFile(Workspace &target, const QString &fileName, const Model::Persistence::ConflictResolver &resolver,
-             const Model::Persistence::ArchiverRegistry &registry =
-                 Model::Persistence::ArchiverRegistry::standard(Model::Persistence::SurfaceBuilding::Build));
+             const Model::Persistence::ArchiverRegistry &registry = Model::Persistence::ArchiverRegistry::standard());
 
 private:
     std::optional<Model::Persistence::ConflictDecision> askAboutConflict(const Model::Materials::Material &existing,

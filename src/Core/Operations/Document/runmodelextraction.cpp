@@ -2,11 +2,11 @@
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/ModelExtraction/cuboiddecomposition.h"
 #include "Model/ModelExtraction/netlistfile.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/failuretext.h"
 
 #include <QDir>
@@ -75,7 +75,7 @@ bool RunModelExtraction::runPreprocessing()
     // Running the step again starts from scratch: the beams found before belong to the old boxes.
     removePreviews();
     m_structure.reset();
-    m_volume->painter().setExtractionDisplay(true);
+    m_volume->view().setExtractionDisplay(true);
     try {
         BusyScope busy(ws.busyIndicator(), name());
         Model::ModelExtraction::CuboidDecomposition decomposition(*m_volume);
@@ -84,7 +84,7 @@ bool RunModelExtraction::runPreprocessing()
         m_boxes =
             std::make_shared<ExtractedModel>(envelopes, Util::Vector3D(v.cellSizeX(), v.cellSizeY(), v.cellSizeZ()));
     } catch (const std::exception &error) {
-        m_volume->painter().setExtractionDisplay(false);
+        m_volume->view().setExtractionDisplay(false);
         ws.console().writeMessage(message(Util::failureText(error, QStringLiteral("cut the volume into boxes"))));
         ws.notifyUpdate();
         return false;
@@ -201,7 +201,7 @@ void RunModelExtraction::end(bool finished)
     m_state = Done;
     removePreviews();
     if (m_volume)
-        m_volume->painter().setExtractionDisplay(false);
+        m_volume->view().setExtractionDisplay(false);
     ws.notifyUpdate();
     ws.console().writeMessage(
         message(finished ? QStringLiteral("Model extracted.") : QStringLiteral("Operation canceled.")));

@@ -2,9 +2,9 @@
 
 #include "Core/Operations/Document/idocumentdialogs.h"
 #include "Core/Operations/operation.h"
-#include "Model/Automaton/totalvolume.h"
 #include "Model/ModelExtraction/extractedmodel.h"
 #include "Model/ModelExtraction/istructure.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/iobserver.h"
 
 namespace Core {

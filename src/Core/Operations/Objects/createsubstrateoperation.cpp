@@ -1,7 +1,6 @@
 #include "Core/Operations/Objects/createsubstrateoperation.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 
@@ -49,7 +48,7 @@ void CreateSubstrateOperation::execute()
                             QString::number(timer.elapsed()) + QStringLiteral(" ms"));
 
     timer.restart();
-    m_volume->painter().regenerateSurface();
+    ws.regenerateSurface(m_volume);
     Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
                             QStringLiteral(" ms"));
 

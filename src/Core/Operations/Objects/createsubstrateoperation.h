@@ -3,7 +3,7 @@
 #include "Core/Engines/Volume/substratebuilder.h"
 #include "Core/Operations/operation.h"
 #include "Core/Undo/documentchange.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/iobserver.h"
 
 #include <optional>

@@ -4,7 +4,6 @@
 #include "Core/Engines/Volume/sideplacement.h"
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/debugoutput.h"
 #include "Util/failuretext.h"
@@ -70,7 +69,7 @@ void FilmExtractionOperation::execute()
                     Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
                                             QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                     timer.restart();
-                    m_result->painter().regenerateSurface(&control);
+                    ws.regenerateSurface(m_result, &control);
                     Util::DebugOutput::line(QStringLiteral("Time to update surface: ") +
                                             QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                 }

@@ -2,7 +2,7 @@
 
 #include "Core/Operations/operation.h"
 #include "Core/Undo/documentchange.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 namespace Core {
 namespace Operations {

@@ -3,7 +3,6 @@
 #include "Core/Engines/Volume/gluesubstrate.h"
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
 #include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 #include "Util/runcontrol.h"
@@ -125,7 +124,7 @@ void GlueSubstrateOperation::execute()
                 Util::DebugOutput::line(QStringLiteral("Time to simulate") + name() + QStringLiteral(": ") +
                                         QString::number(timer.elapsed()) + QStringLiteral(" ms"));
                 timer.restart();
-                m_result->painter().regenerateSurface(&control);
+                ws.regenerateSurface(m_result, &control);
                 Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(timer.elapsed()) +
                                         QStringLiteral(" ms"));
             } catch (const std::exception &error) {

@@ -3,7 +3,7 @@
 #include "Core/Engines/Volume/gluelayout.h"
 #include "Core/Operations/operation.h"
 #include "Core/Undo/documentchange.h"
-#include "Model/Automaton/totalvolume.h"
+#include "Model/Volume/totalvolume.h"
 
 namespace Core {
 namespace Operations {

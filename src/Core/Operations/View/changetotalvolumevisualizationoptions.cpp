@@ -2,18 +2,19 @@
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
+#include "Model/Surfaces/shownsurfaces.h"
 
 namespace Core {
 namespace Operations {
 
-VisualizationOptions VisualizationOptions::of(const Model::Automaton::TotalVolumePainter &painter)
+VisualizationOptions VisualizationOptions::of(const Model::Automaton::VolumeView &view)
 {
     VisualizationOptions options;
-    options.lattice = painter.latticeFlags();
-    options.renderEmptyVoxelOutlines = painter.renderEmptyVoxelOutlines();
-    options.surfaceAlgorithm = painter.surfaceAlgorithm();
-    options.particleDistribution = painter.particleDistribution();
-    options.colorScaleType = painter.colorScaleType();
+    options.lattice = view.latticeFlags();
+    options.renderEmptyVoxelOutlines = view.renderEmptyVoxelOutlines();
+    options.surfaceAlgorithm = view.surfaceAlgorithm();
+    options.particleDistribution = view.particleDistribution();
+    options.colorScaleType = view.colorScaleType();
     return options;
 }
 
@@ -65,17 +66,20 @@ void ChangeTotalVolumeVisualizationOptions::execute()
         return;
     }
     Workspace &ws = workspace();
-    auto &painter = m_volume->painter();
-    painter.setLatticeFlags(m_options.lattice);
-    painter.setRenderEmptyVoxelOutlines(m_options.renderEmptyVoxelOutlines);
-    painter.setSurfaceAlgorithm(m_options.surfaceAlgorithm);
-    painter.setParticleDistribution(m_options.particleDistribution);
-    painter.setColorScaleType(m_options.colorScaleType);
-    painter.regenerateSurface();
+    Model::Automaton::VolumeView &view = m_volume->view();
+    view.setLatticeFlags(m_options.lattice);
+    view.setRenderEmptyVoxelOutlines(m_options.renderEmptyVoxelOutlines);
+    view.setSurfaceAlgorithm(m_options.surfaceAlgorithm);
+    view.setParticleDistribution(m_options.particleDistribution);
+    view.setColorScaleType(m_options.colorScaleType);
+    ws.regenerateSurface(m_volume);
     // New material colours reach every volume of the scene.
-    for (const auto &object : ws.document().allObjects()) {
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
-            volume->painter().refreshColors();
+    if (auto *surfaces = ws.shownSurfaces()) {
+        for (const auto &object : ws.document().allObjects()) {
+            auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+            if (const auto surface = volume ? surfaces->find(*volume) : nullptr)
+                surface->refreshColors();
+        }
     }
     ws.console().writeMessage(name() + QStringLiteral(": Options changed."));
     ws.notifyUpdate();

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Volume/totalvolume.h"
 #include "Util/iobserver.h"
 
 namespace Core {
@@ -12,11 +11,11 @@ namespace Operations {
 struct VisualizationOptions {
     Model::Automaton::LatticeDisplayFlags lattice;
     bool renderEmptyVoxelOutlines = false;
-    uint32_t surfaceAlgorithm = 0;
+    Model::Automaton::SurfaceAlgorithm surfaceAlgorithm = Model::Automaton::SurfaceAlgorithm::CubicFaces;
     uint32_t particleDistribution = 0;
     uint32_t colorScaleType = 0;
 
-    static VisualizationOptions of(const Model::Automaton::TotalVolumePainter &painter);
+    static VisualizationOptions of(const Model::Automaton::VolumeView &view);
     bool operator==(const VisualizationOptions &o) const
     {
         return lattice == o.lattice && renderEmptyVoxelOutlines == o.renderEmptyVoxelOutlines &&

@@ -1,7 +1,7 @@
 #include "Core/Operations/View/cutcellvolumeoperation.h"
 
 #include "Core/workspace.h"
-#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Volume/totalvolume.h"
 
 namespace Core {
 namespace Operations {
@@ -17,25 +17,25 @@ bool CutCellVolumeOperation::currentLimits(Triple &size, Triple &lower, Triple &
     if (!v)
         return false;
     size = {v->sizeX(), v->sizeY(), v->sizeZ()};
-    v->painter().cutLimits(lower, upper);
+    v->view().cutLimits(lower, upper);
     return true;
 }
 
 void CutCellVolumeOperation::applyLimits(const Triple &lower, const Triple &upper, bool preview)
 {
     if (const auto v = volume()) {
-        v->painter().setCutLimits(lower, upper);
+        v->view().setCutLimits(lower, upper);
         m_previewed = preview;
         if (preview)
-            redraw(*v);
+            redraw(v);
     }
     m_limitsSet = true;
 }
 
-void CutCellVolumeOperation::redraw(Model::Automaton::TotalVolume &volume)
+void CutCellVolumeOperation::redraw(const Model::Automaton::TotalVolumePtr &volume)
 {
     BusyScope busy(workspace().busyIndicator(), name());
-    volume.painter().regenerateSurface();
+    workspace().regenerateSurface(volume);
     workspace().notifyUpdate();
 }
 
@@ -55,7 +55,7 @@ void CutCellVolumeOperation::execute()
         return;
     }
     if (!m_previewed)
-        redraw(*v);
+        redraw(v);
     Workspace &ws = workspace();
     ws.console().writeMessage(name() + QStringLiteral(": Cut planes changed."));
     ws.console().reset();

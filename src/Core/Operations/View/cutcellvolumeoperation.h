@@ -34,7 +34,7 @@ protected:
     void run(Model::Automaton::TotalVolume &) override {}
 
 private:
-    void redraw(Model::Automaton::TotalVolume &volume);
+    void redraw(const Model::Automaton::TotalVolumePtr &volume);
 
     bool m_previewed = false;
     bool m_limitsSet = false;

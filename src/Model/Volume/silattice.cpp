@@ -1,0 +1,320 @@
+#include "silattice.h"
+
+#include "Model/Volume/siatom.h"
+#include "Model/Volume/sicell.h"
+#include "Model/Volume/totalvolume.h"
+#include "Util/paralleltasks.h"
+
+#include <cmath>
+
+namespace Model {
+namespace Automaton {
+
+namespace {
+
+// One quarter of the unit-cell edge, turned by 45 degrees: sqrt(2) / 8 cells per quarter of u - v.
+const double quarterStep = std::sqrt(2.0) / 8.0;
+const double halfDiagonal = std::sqrt(2.0) / 2.0;
+
+// The four bond directions of the atoms at the face-centred sites (0, 1, 4, 5), in quarters; the
+// other four atoms bond the opposite way, slot s of one meeting slot 3 - s of the other.
+const int32_t facingDirections[4][3] = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
+
+int32_t floorDiv4(int32_t q) { return q >= 0 ? q / 4 : -((-q + 3) / 4); }
+
+std::array<std::array<SiLattice::Bond, 4>, 8> makeBondTable()
+{
+    const auto &basis = SiLattice::basisQuarters();
+    std::array<std::array<SiLattice::Bond, 4>, 8> table{};
+    for (uint32_t b = 0; b < 8; ++b) {
+        const bool facing = basis[b][0] % 2 == 0;
+        for (uint32_t slot = 0; slot < 4; ++slot) {
+            int32_t q[3];
+            for (int axis = 0; axis < 3; ++axis) {
+                const int32_t step = facing ? facingDirections[slot][axis] : -facingDirections[3 - slot][axis];
+                q[axis] = basis[b][axis] + step;
+            }
+            SiLattice::Bond bond{floorDiv4(q[0]), floorDiv4(q[1]), floorDiv4(q[2]), 8};
+            const int32_t r[3] = {q[0] - 4 * bond.di, q[1] - 4 * bond.dj, q[2] - 4 * bond.dk};
+            for (uint32_t n = 0; n < 8; ++n) {
+                if (basis[n][0] == r[0] && basis[n][1] == r[1] && basis[n][2] == r[2])
+                    bond.b = n;
+            }
+            table[b][slot] = bond;
+        }
+    }
+    return table;
+}
+
+uint8_t stateOfCell(uint32_t material)
+{
+    if (material == 1)
+        return SiLattice::Present;
+    return material == 0 ? SiLattice::Absent : SiLattice::Fixed;
+}
+
+} // namespace
+
+const std::array<std::array<int32_t, 3>, 8> &SiLattice::basisQuarters()
+{
+    // The order fixes the bond tables: (0,0,0), (1/2,1/2,0), (1/4,1/4,1/4), (3/4,3/4,1/4),
+    // (1/2,0,1/2), (0,1/2,1/2), (3/4,1/4,3/4), (1/4,3/4,3/4).
+    static const std::array<std::array<int32_t, 3>, 8> basis = {
+        {{0, 0, 0}, {2, 2, 0}, {1, 1, 1}, {3, 3, 1}, {2, 0, 2}, {0, 2, 2}, {3, 1, 3}, {1, 3, 3}}};
+    return basis;
+}
+
+const std::array<std::array<SiLattice::Bond, 4>, 8> &SiLattice::bondTable()
+{
+    static const auto table = makeBondTable();
+    return table;
+}
+
+std::array<double, 3> SiLattice::outlineCorner(unsigned c)
+{
+    const double a = c & 1;
+    const double b = (c >> 1) & 1;
+    return {(a - b) * halfDiagonal, (a + b) * halfDiagonal, double((c >> 2) & 1)};
+}
+
+SiLattice::SiLattice(TotalVolume &volume)
+    : m_volume(volume)
+    , m_nx(volume.sizeX())
+    , m_ny(volume.sizeY())
+    , m_nz(volume.sizeZ())
+    , m_position(volume.position())
+    , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
+{
+    m_ni = m_nj = static_cast<uint32_t>(std::ceil((double(m_nx) + double(m_ny)) / std::sqrt(2.0)));
+    m_nk = m_nz;
+    buildTables();
+    layOutColumns();
+}
+
+void SiLattice::buildTables()
+{
+    const auto &basis = basisQuarters();
+    for (uint32_t b = 0; b < 8; ++b) {
+        m_basisDiff[b] = basis[b][0] - basis[b][1];
+        m_basisSum[b] = basis[b][0] + basis[b][1];
+    }
+    // u - v runs over [-(4 Nj + 2), 4 Ni + 2] and u + v over [0, 4 (Ni + Nj) + 6] inside the grid.
+    m_xOffset = size_t(4) * m_nj + 2;
+    m_cellX.resize(m_xOffset + size_t(4) * m_ni + 3);
+    for (size_t n = 0; n < m_cellX.size(); ++n) {
+        const double fx = 0.5 * m_nx + (double(int64_t(n) - int64_t(m_xOffset))) * quarterStep;
+        m_cellX[n] = fx < 0.0 || fx >= double(m_nx) ? -1 : int32_t(std::floor(fx));
+    }
+    m_cellY.resize(size_t(4) * (m_ni + m_nj) + 7);
+    for (size_t n = 0; n < m_cellY.size(); ++n) {
+        const double fy = -0.5 * m_nx + double(n) * quarterStep;
+        m_cellY[n] = fy < 0.0 || fy >= double(m_ny) ? -1 : int32_t(std::floor(fy));
+    }
+}
+
+void SiLattice::layOutColumns()
+{
+    // A column is stored when its turned unit square comes within one cell of the volume: then
+    // every neighbour of an atom inside the volume is stored too.
+    m_rowLow.assign(m_ni, 0);
+    m_rowHigh.assign(m_ni, 0);
+    m_rowStart.assign(m_ni, 0);
+    size_t columns = 0;
+    for (uint32_t i = 0; i < m_ni; ++i) {
+        int32_t low = -1;
+        int32_t high = -1;
+        for (uint32_t j = 0; j < m_nj; ++j) {
+            const double d = double(i) - double(j);
+            const double e = double(i) + double(j);
+            const double xMin = 0.5 * m_nx + (d - 1.0) * halfDiagonal;
+            const double xMax = 0.5 * m_nx + (d + 1.0) * halfDiagonal;
+            const double yMin = -0.5 * m_nx + e * halfDiagonal;
+            const double yMax = -0.5 * m_nx + (e + 2.0) * halfDiagonal;
+            const bool near = xMax >= -1.0 && xMin <= m_nx + 1.0 && yMax >= -1.0 && yMin <= m_ny + 1.0;
+            if (near) {
+                if (low < 0)
+                    low = int32_t(j);
+                high = int32_t(j) + 1;
+            }
+        }
+        if (low >= 0) {
+            m_rowLow[i] = low;
+            m_rowHigh[i] = high;
+        }
+        m_rowStart[i] = columns;
+        columns += size_t(m_rowHigh[i] - m_rowLow[i]);
+    }
+}
+
+SiSite SiLattice::site(uint64_t key) const
+{
+    SiSite s;
+    s.b = uint32_t(key & 7);
+    const uint64_t unit = key >> 3;
+    s.k = int32_t(unit % m_nk);
+    const uint64_t column = unit / m_nk;
+    s.j = int32_t(column % m_nj);
+    s.i = int32_t(column / m_nj);
+    return s;
+}
+
+bool SiLattice::isKept(int32_t i, int32_t j, int32_t k) const
+{
+    const int64_t c = column(i, j);
+    if (c < 0 || k < 0 || uint32_t(k) >= m_nk || m_kept.empty())
+        return false;
+    return m_kept[size_t(c) * m_nk + size_t(k)] == 1;
+}
+
+bool SiLattice::columnReaches(int32_t i, int32_t j, int32_t xBegin, int32_t xEnd) const
+{
+    // Atoms of a column lie within u - v = 4 (i - j) -/+ 2 quarters.
+    const double d = 4.0 * (double(i) - double(j));
+    const double xMin = std::floor(0.5 * m_nx + (d - 2.0) * quarterStep);
+    const double xMax = std::floor(0.5 * m_nx + (d + 2.0) * quarterStep);
+    return xMax >= xBegin && xMin < xEnd;
+}
+
+std::array<double, 3> SiLattice::cellCoordinates(const SiSite &s) const
+{
+    const auto &q = basisQuarters()[s.b];
+    const double u = 4.0 * s.i + q[0];
+    const double v = 4.0 * s.j + q[1];
+    return {0.5 * m_nx + (u - v) * quarterStep, -0.5 * m_nx + (u + v) * quarterStep, s.k + 0.25 * q[2]};
+}
+
+Util::Vector3D SiLattice::position(const SiSite &s) const
+{
+    const auto f = cellCoordinates(s);
+    return Util::Vector3D(m_position.x + f[0] * m_cellSize[0], m_position.y + f[1] * m_cellSize[1],
+                          m_position.z + f[2] * m_cellSize[2]);
+}
+
+std::array<double, 3> SiLattice::unitCellOrigin(int32_t i, int32_t j, int32_t k) const
+{
+    return {0.5 * m_nx + (double(i) - double(j)) * halfDiagonal, -0.5 * m_nx + (double(i) + double(j)) * halfDiagonal,
+            double(k)};
+}
+
+SiAtom SiLattice::atom(const SiSite &s) const { return SiAtom(this, s); }
+
+SiAtom SiLattice::atom(uint64_t key) const { return SiAtom(this, site(key)); }
+
+SiCell SiLattice::unitCell(int32_t i, int32_t j, int32_t k) const { return SiCell(this, i, j, k); }
+
+void SiLattice::clear()
+{
+    const size_t columns = m_ni ? m_rowStart.back() + size_t(m_rowHigh.back() - m_rowLow.back()) : 0;
+    m_states.assign(columns * m_nk * 8, Absent);
+    m_kept.assign(columns * m_nk, 0);
+}
+
+void SiLattice::build()
+{
+    CellLock lock(m_volume);
+    Voxel *cells = lock.cells();
+    clear();
+
+    // States by rows of columns; a unit cell with a fixed atom but no silicon waits (mark 2) for
+    // the bonds to be known.
+    Util::runParallelRange(m_ni, 4, [&](size_t begin, size_t end) {
+        for (int32_t i = int32_t(begin); i < int32_t(end); ++i) {
+            for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
+                const int64_t c = column(i, j);
+                int64_t base[8];
+                for (uint32_t b = 0; b < 8; ++b) {
+                    const SiSite s{i, j, 0, b};
+                    const int32_t x = cellX(s);
+                    const int32_t y = cellY(s);
+                    base[b] = x < 0 || y < 0 ? -1 : (int64_t(x) * m_ny + y) * m_nz;
+                }
+                for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+                    bool silicon = false;
+                    bool fixed = false;
+                    for (uint32_t b = 0; b < 8; ++b) {
+                        const uint8_t state = base[b] < 0 ? uint8_t(Fixed) : stateOfCell(cells[base[b] + k].state());
+                        m_states[stateIndex(c, SiSite{i, j, k, b})] = state;
+                        silicon = silicon || state == Present;
+                        fixed = fixed || state == Fixed;
+                    }
+                    m_kept[size_t(c) * m_nk + size_t(k)] = silicon ? 1 : (fixed ? 2 : 0);
+                }
+            }
+        }
+    });
+    countAtoms(cells);
+    keepFixedNeighbours();
+}
+
+void SiLattice::countAtoms(Voxel *cells)
+{
+    uint32_t tasks = Util::poolThreadCount();
+    if (m_nx / tasks == 0)
+        tasks = 1;
+    const uint32_t width = m_nx / tasks;
+    const size_t column = size_t(m_ny) * m_nz;
+    // Each task owns the cells of its x-slab, so the counts need no lock.
+    Util::runParallelTasks(tasks, [&](uint32_t t) {
+        const int32_t begin = int32_t(t * width);
+        const int32_t end = t + 1 == tasks ? int32_t(m_nx) : begin + int32_t(width);
+        for (size_t c = size_t(begin) * column; c < size_t(end) * column; ++c)
+            cells[c].setAtomCount(0);
+        forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell, int64_t c) {
+            if (stateInColumn(c, s.k, s.b) == Present)
+                cells[cell].setAtomCount(cells[cell].atomCount() + 1);
+        });
+    });
+}
+
+void SiLattice::keepFixedNeighbours()
+{
+    // A mask over the silicon must enter the lattice, or the atoms under it would look bare.
+    Util::runParallelRange(m_ni, 4, [&](size_t begin, size_t end) {
+        for (int32_t i = int32_t(begin); i < int32_t(end); ++i) {
+            for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
+                const size_t c = size_t(column(i, j));
+                for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+                    uint8_t &kept = m_kept[c * m_nk + size_t(k)];
+                    if (kept != 2)
+                        continue;
+                    bool bonded = false;
+                    for (uint32_t b = 0; b < 8 && !bonded; ++b) {
+                        const SiSite s{i, j, k, b};
+                        if (state(s) != Fixed)
+                            continue;
+                        for (uint32_t slot = 0; slot < 4 && !bonded; ++slot) {
+                            const SiSite n = neighbourSite(s, slot);
+                            bonded = inGrid(n) && state(n) == Present;
+                        }
+                    }
+                    kept = bonded ? 1 : 0;
+                }
+            }
+        }
+    });
+}
+
+size_t SiLattice::keptUnitCellCount() const
+{
+    size_t n = 0;
+    for (uint8_t kept : m_kept)
+        n += kept == 1;
+    return n;
+}
+
+size_t SiLattice::presentAtomCount() const
+{
+    size_t n = 0;
+    for (uint8_t state : m_states)
+        n += state == Present;
+    return n;
+}
+
+size_t SiLattice::storedBytes() const
+{
+    return m_states.capacity() + m_kept.capacity() + (m_cellX.capacity() + m_cellY.capacity()) * sizeof(int32_t) +
+           (m_rowLow.capacity() + m_rowHigh.capacity()) * sizeof(int32_t) + m_rowStart.capacity() * sizeof(size_t);
+}
+
+} // namespace Automaton
+} // namespace Model

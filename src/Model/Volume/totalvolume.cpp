@@ -1,0 +1,186 @@
+#include "totalvolume.h"
+
+#include "Model/Volume/silattice.h"
+
+#include <QObject>
+
+#include <limits>
+#include <new>
+
+namespace Model {
+namespace Automaton {
+
+namespace {
+
+QString sizeText(uint32_t nx, uint32_t ny, uint32_t nz)
+{
+    return QStringLiteral("%1 x %2 x %3").arg(nx).arg(ny).arg(nz);
+}
+
+[[noreturn]] void refuse(uint32_t nx, uint32_t ny, uint32_t nz, const QString &reason, bool doesNotFit = false)
+{
+    throw VolumeAllocationError(
+        QStringLiteral("Cannot create a cell volume of %1 cells: %2").arg(sizeText(nx, ny, nz), reason).toStdString(),
+        doesNotFit);
+}
+
+// The bytes of the cells in floating point, which no size can overflow.
+double cellBytes(uint32_t nx, uint32_t ny, uint32_t nz)
+{
+    return static_cast<double>(nx) * static_cast<double>(ny) * static_cast<double>(nz) *
+           static_cast<double>(sizeof(Voxel));
+}
+
+// `outcome` has %1 for the bytes needed, %2 for those available and %3 for what limits them.
+[[noreturn]] void refuseTooLarge(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available,
+                                 const QString &outcome)
+{
+    refuse(nx, ny, nz,
+           QStringLiteral("it is too large for the memory: ") +
+               outcome.arg(Util::AvailableMemory::bytesText(cellBytes(nx, ny, nz)),
+                           Util::AvailableMemory::bytesText(available.bytes()), available.sourceText()),
+           true);
+}
+
+} // namespace
+
+size_t TotalVolume::checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz)
+{
+    return checkedCellCount(nx, ny, nz, Util::AvailableMemory::ofThisProcess());
+}
+
+size_t TotalVolume::checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available)
+{
+    if (nx == 0 || ny == 0 || nz == 0)
+        refuse(nx, ny, nz, QStringLiteral("every size must be at least 1."));
+    // Beyond the physical memory or the control group's limit the allocation might succeed lazily
+    // and the system would kill the program when the cells are first written; refuse it up front.
+    size_t count = 0;
+    size_t bytes = 0;
+    if (__builtin_mul_overflow(static_cast<size_t>(nx), static_cast<size_t>(ny), &count) ||
+        __builtin_mul_overflow(count, static_cast<size_t>(nz), &count) ||
+        __builtin_mul_overflow(count, sizeof(Voxel), &bytes) || static_cast<double>(bytes) > available.bytes())
+        refuseTooLarge(nx, ny, nz, available, QStringLiteral("it needs %1, but only %2 are available (%3)."));
+    return count;
+}
+
+void TotalVolume::allocate(uint32_t nx, uint32_t ny, uint32_t nz)
+{
+    const Util::AvailableMemory available = Util::AvailableMemory::ofThisProcess();
+    m_cellCount = checkedCellCount(nx, ny, nz, available);
+    m_cells.reset(new (std::nothrow) Voxel[m_cellCount]);
+    if (!m_cells)
+        refuseTooLarge(
+            nx, ny, nz, available,
+            QStringLiteral("it needs %1, and the system did not give them although %2 were available (%3)."));
+    m_nx = nx;
+    m_ny = ny;
+    m_nz = nz;
+}
+
+TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX, float cellSizeY, float cellSizeZ,
+                         const Util::Vector3D &position, const std::vector<uint32_t> &states)
+    : m_cellSizeX(cellSizeX)
+    , m_cellSizeY(cellSizeY)
+    , m_cellSizeZ(cellSizeZ)
+    , m_position(position)
+{
+    allocate(nx, ny, nz);
+    if (states.size() < m_cellCount) {
+        throw VolumeAllocationError(QStringLiteral("Cannot create a cell volume of %1 cells from %2 cell states.")
+                                        .arg(sizeText(nx, ny, nz))
+                                        .arg(states.size())
+                                        .toStdString());
+    }
+    for (size_t i = 0; i < m_cellCount; ++i)
+        m_cells[i] = Voxel(states[i]);
+    m_view = std::make_unique<VolumeView>(m_nx, m_ny, m_nz);
+}
+
+TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX, float cellSizeY, float cellSizeZ,
+                         const Util::Vector3D &position, uint32_t fillState)
+    : m_cellSizeX(cellSizeX)
+    , m_cellSizeY(cellSizeY)
+    , m_cellSizeZ(cellSizeZ)
+    , m_position(position)
+{
+    allocate(nx, ny, nz);
+    if (fillState != 0) {
+        for (size_t i = 0; i < m_cellCount; ++i)
+            m_cells[i].setState(fillState);
+    }
+    m_view = std::make_unique<VolumeView>(m_nx, m_ny, m_nz);
+}
+
+TotalVolume::~TotalVolume() = default;
+
+std::optional<Extent> TotalVolume::extent() const
+{
+    const Util::Vector3D size(double(m_nx) * m_cellSizeX, double(m_ny) * m_cellSizeY, double(m_nz) * m_cellSizeZ);
+    return Extent{m_position, Util::Vector3D(m_position.x + size.x, m_position.y + size.y, m_position.z + size.z)};
+}
+
+ObjectPtr TotalVolume::clone() const
+{
+    std::vector<uint32_t> states(m_cellCount);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (size_t i = 0; i < m_cellCount; ++i)
+            states[i] = m_cells[i].state();
+    }
+    return std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ, m_position, states);
+}
+
+void TotalVolume::translate(const Util::Vector4D &offset)
+{
+    m_position.x += offset.x;
+    m_position.y += offset.y;
+    m_position.z += offset.z;
+    m_position.w += offset.w;
+}
+
+Voxel *TotalVolume::lockCells()
+{
+    m_mutex.lock();
+    return m_cells.get();
+}
+
+void TotalVolume::unlockCells() { m_mutex.unlock(); }
+
+void TotalVolume::setUpperMask(const QBitArray &bits, uint32_t width, uint32_t height)
+{
+    m_upperMask = bits;
+    m_upperMaskWidth = width;
+    m_upperMaskHeight = height;
+}
+
+void TotalVolume::upperMaskSize(uint32_t &width, uint32_t &height) const
+{
+    width = m_upperMaskWidth;
+    height = m_upperMaskHeight;
+}
+
+void TotalVolume::setLowerMask(const QBitArray &bits, uint32_t width, uint32_t height)
+{
+    m_lowerMask = bits;
+    m_lowerMaskWidth = width;
+    m_lowerMaskHeight = height;
+}
+
+void TotalVolume::lowerMaskSize(uint32_t &width, uint32_t &height) const
+{
+    width = m_lowerMaskWidth;
+    height = m_lowerMaskHeight;
+}
+
+std::shared_ptr<SiLattice> TotalVolume::createSiLattice()
+{
+    m_siLattice.reset();
+    auto lattice = std::make_shared<SiLattice>(*this);
+    lattice->build();
+    m_siLattice = lattice;
+    return lattice;
+}
+
+} // namespace Automaton
+} // namespace Model
