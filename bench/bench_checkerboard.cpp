@@ -7,7 +7,7 @@
 //     fresh process, the memory kept beyond the cells, and the surface's bytes per face.
 // Each measurement runs in a process of its own, so that peaks do not mix.
 //   bench_checkerboard [n]          (default 128; 256 gives the 34 MB documents)
-#include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Surfaces/shownsurfaces.h"

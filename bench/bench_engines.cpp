@@ -10,11 +10,11 @@
 // --write stores the states after the isotropic deposition of the trench volume (one byte per
 // cell, index order) for bench/edt_reference.py to compare with an exact distance transform.
 
-#include "Core/Operations/filmdeposition.h"
-#include "Core/Operations/filmetching.h"
-#include "Core/Operations/ionimplantation.h"
-#include "Core/Operations/simpledoping.h"
-#include "Core/Operations/simplesioxidation.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
+#include "Core/Engines/DistanceCounting/ionimplantation.h"
+#include "Core/Engines/DistanceCounting/simpledoping.h"
+#include "Core/Engines/DistanceCounting/simplesioxidation.h"
 #include "Model/Volume/totalvolume.h"
 #include "Util/runcontrol.h"
 
@@ -227,20 +227,20 @@ int main(int argc, char **argv)
     };
     const std::vector<Case> cases = {
         {"trenches", "isotropic deposition t=16", &trenches,
-         [&](TotalVolume &v) { controlled(FilmDeposition(v, Oxide, 16.0f)); }},
+         [&](TotalVolume &v) { controlled(FilmDepositionEngine(v, Oxide, 16.0f)); }},
         {"flat", "isotropic deposition t=40", &flat,
-         [&](TotalVolume &v) { controlled(FilmDeposition(v, Oxide, 40.0f)); }},
+         [&](TotalVolume &v) { controlled(FilmDepositionEngine(v, Oxide, 40.0f)); }},
         {"trenches", "isotropic etching t=16", &trenches,
-         [&](TotalVolume &v) { controlled(FilmEtching(v, Si, 16.0f)); }},
+         [&](TotalVolume &v) { controlled(FilmEtchingEngine(v, Si, 16.0f)); }},
         {"trenches", "anisotropic deposition t=16 r=0.5", &trenches,
-         [&](TotalVolume &v) { controlled(FilmDeposition(v, Oxide, 16.0f, 0.5f)); }},
+         [&](TotalVolume &v) { controlled(FilmDepositionEngine(v, Oxide, 16.0f, 0.5f)); }},
         {"trenches", "doping depth=16", &trenches, [&](TotalVolume &v) { controlled(SimpleDoping(v, NSi, 16.0f)); }},
         {"trenches", "isotropic deposition t=6", &trenches,
-         [&](TotalVolume &v) { controlled(FilmDeposition(v, Oxide, 6.0f)); }},
+         [&](TotalVolume &v) { controlled(FilmDepositionEngine(v, Oxide, 6.0f)); }},
         {"trenches", "implantation D=20 S=4 a=6", &trenches,
          [&](TotalVolume &v) { controlled(IonImplantation(v, PSi, 20.0f, 4.0f, 6.0f)); }},
         {"trenches", "isotropic deposition t=10", &trenches,
-         [&](TotalVolume &v) { controlled(FilmDeposition(v, Oxide, 10.0f)); }},
+         [&](TotalVolume &v) { controlled(FilmDepositionEngine(v, Oxide, 10.0f)); }},
         {"trenches", "oxidation 0.1 um at 100/um (T=10)", &trenches,
          [](TotalVolume &v) {
              SimpleSiOxidation engine(v, 100.0);

@@ -2,8 +2,8 @@
 // and the thread count; then the same volume with a random-walk particle-count field (7 counters
 // per cell), and the rasterization of the example layout onto a 2048 x 2048 column mask.
 //     bench_export [N]   (N cells along each axis, 256 by default)
-#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
-#include "Core/Operations/layoutmask.h"
+#include "Core/Formats/cellvolumevtiwriter.h"
+#include "Core/Formats/layoutmask.h"
 #include "Util/paralleltasks.h"
 
 #include <QCoreApplication>

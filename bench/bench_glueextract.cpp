@@ -8,9 +8,9 @@
 // extraction figure covers the seed scan, the new volume, the flood fill and the lowering.
 // Neither includes the surface of the new volume, which every operation shares.
 
-#include "Core/Operations/filmextraction.h"
-#include "Core/Operations/gluelayout.h"
-#include "Core/Operations/gluesubstrate.h"
+#include "Core/Engines/Volume/filmextractionengine.h"
+#include "Core/Engines/Volume/gluelayout.h"
+#include "Core/Engines/Volume/gluesubstrate.h"
 #include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
@@ -147,7 +147,7 @@ int main(int argc, char **argv)
 
     auto extractCase = [](const char *label, const TotalVolumePtr &source, uint32_t material, bool invert) {
         timeCase(label, [&] {
-            FilmExtraction engine(*source, material, invert);
+            FilmExtractionEngine engine(*source, material, invert);
             TotalVolumePtr film = engine.run();
             // Beyond the new volume: one bit per cell and the queue's cell indices.
             const double extraMiB =

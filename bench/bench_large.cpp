@@ -10,8 +10,8 @@
 // --threads is passed on (default 2); --only runs one of the two cases; --size runs one volume of
 // that size instead; --dir is where the list and the documents go (default a temporary folder:
 // the 2048 case writes a document of about 2 GiB). The 2048 case wants the whole machine.
-#include "Core/Operations/filmdeposition.h"
-#include "Core/Operations/substratebuilder.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
+#include "Core/Engines/Volume/substratebuilder.h"
 #include "Model/Volume/totalvolume.h"
 
 #include <QCoreApplication>
@@ -100,7 +100,7 @@ void residentBytesPerCell()
     const long before = residentKiB();
     auto volume =
         Core::Operations::SubstrateBuilder(1, nx, ny, nz, Util::Vector3D(), 0, 0, 0, nx, ny, nz / 2).buildVolume();
-    Core::Operations::FilmDeposition(*volume, 3, 8.0f).run();
+    Core::Operations::FilmDepositionEngine(*volume, 3, 8.0f).run();
     const double cells = double(volume->cellCount());
     std::printf("resident bytes per cell between steps (%u x %u x %u, after a deposition): %.2f (%zu allocated: "
                 "state and cut count; cut counts take memory once a cut writes them)\n",

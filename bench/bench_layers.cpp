@@ -1,8 +1,8 @@
 // Speed of the layer and mask processes on 256^3 volumes; prints milliseconds per case.
 // Compare the Moore figures with bench/moore_reference.py (scipy's binary dilation and erosion).
-#include "Core/Operations/mooreneighborhooddeposition.h"
-#include "Core/Operations/mooreneighborhoodetching.h"
-#include "Core/Operations/photolithography.h"
+#include "Core/Engines/Columns/photolithography.h"
+#include "Core/Engines/Moore/mooreneighborhooddeposition.h"
+#include "Core/Engines/Moore/mooreneighborhoodetching.h"
 #include "Model/Volume/totalvolume.h"
 
 #include <QElapsedTimer>

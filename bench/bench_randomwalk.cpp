@@ -12,8 +12,8 @@
 // line also gives the process's CPU time per cell-step: on a loaded machine the wall time grows, the
 // CPU time much less.
 
-#include "Core/Operations/ExportData/csvdataexporter.h"
-#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Engines/RandomWalk/randomwalkdoping.h"
+#include "Core/Formats/csvdataexporter.h"
 #include "Model/Volume/particlecounts.h"
 #include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"

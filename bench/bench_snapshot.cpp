@@ -7,7 +7,8 @@
 //
 // Target: a step that changes 5 % of a 256^3 volume adds at most 5 MB to the two files together.
 
-#include "Core/Operations/processoperation.h"
+#include "Core/Operations/ioperationfactory.h"
+#include "Core/Operations/undoableprocessoperation.h"
 #include "Core/workspace.h"
 #include "Model/Surfaces/shownsurfaces.h"
 #include "Model/Volume/totalvolume.h"

@@ -6,8 +6,8 @@
 //
 //   bench_wetetch [--size N] [--height N] [--opening N] [--depth D] [--threads 1,2]
 
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
+#include "Core/Engines/Lattice/bondcountingwetetchengine.h"
+#include "Core/Engines/Lattice/continuouswetetchengine.h"
 #include "Model/Volume/silattice.h"
 #include "Model/Volume/totalvolume.h"
 
@@ -116,11 +116,11 @@ int main(int argc, char **argv)
             timer.restart();
             uint64_t removed = 0;
             if (model == QLatin1String("BCA")) {
-                Core::Operations::AtomicStructureSimpleSiWetEtch engine(*volume, depth);
+                Core::Operations::BondCountingWetEtchEngine engine(*volume, depth);
                 engine.run();
                 removed = engine.removedAtoms();
             } else {
-                Core::Operations::ContinuosWetEtching engine(*volume, depth);
+                Core::Operations::ContinuousWetEtchEngine engine(*volume, depth);
                 engine.run();
                 removed = engine.removedAtoms();
             }

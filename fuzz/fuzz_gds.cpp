@@ -3,8 +3,8 @@
 // A file that is read must give what the reader promises: listed layers hold shapes and have an
 // extent, and a mask has a bit per column.
 
-#include "Core/Operations/gdslayout.h"
-#include "Core/Operations/layoutmask.h"
+#include "Core/Formats/gdslayout.h"
+#include "Core/Formats/layoutmask.h"
 #include "fuzzinput.h"
 
 #include <cstdlib>

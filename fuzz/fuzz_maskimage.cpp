@@ -1,7 +1,7 @@
 // Fuzzes the mask-image decoder: an image file of any format Qt reads (the file has no suffix, so
 // the format is told from the contents) turned into a mask over a 64 by 48 column volume.
 
-#include "Core/Operations/maskimage.h"
+#include "Core/Formats/maskimage.h"
 #include "fuzzinput.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)

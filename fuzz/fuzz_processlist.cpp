@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Core::BatchRun::ProcessListFile list;
     if (list.load(path)) {
         // What the runner does first with every step: word the numbers that did not convert.
-        const QList<Ui::ProcessData> steps = list.steps();
+        const QList<Core::Processes::ProcessStep> steps = list.steps();
         for (int i = 0; i < steps.size(); ++i)
             Core::BatchRun::BatchRunner::conversionWarnings(steps.at(i), i);
     }

@@ -4,7 +4,7 @@
 Each is a few hundred bytes that once crashed, hung or exhausted the memory of a GDSII reader:
 records with empty or short data, elements without a record they need, structures without names,
 cycles, arrays of empty structures, a top structure named CONTEXT_INFO and names with control
-bytes. tests/Core/Operations/tst_gdslayout.cpp builds the same files with the message
+bytes. tests/Core/Formats/tst_gdslayout.cpp builds the same files with the message
 each must end in. The example layout and the test layouts are copied beside them."""
 import os
 import shutil

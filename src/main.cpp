@@ -1,7 +1,7 @@
 #include "Model/Materials/catalogfile.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
-#include "UI/Operations/dialogmemory.h"
+#include "UI/Dialogs/dialogmemory.h"
 #include "UI/applicationicon.h"
 #include "UI/cataloguestartup.h"
 #include "Util/debugoutput.h"

@@ -4,6 +4,7 @@
 
 #include "Core/workspace.h"
 #include "UI/Console/promptobserver.h"
+#include "UI/Dialogs/materialconflictdialog.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/cataloguewatcher.h"
@@ -12,7 +13,6 @@
 #include "UI/documentdialogs.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
-#include "UI/materialconflictdialog.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
 #include "UI/promptoverlay.h"

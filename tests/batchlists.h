@@ -2,10 +2,10 @@
 // Process lists for the batch-run tests: steps built in code, the text of list files made from
 // them, and the cells a run leaves.
 
-#include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
-#include "Core/Operations/randomwalkdopinginput.h"
+#include "Core/Engines/RandomWalk/randomwalkdopinginput.h"
+#include "Core/Processes/processstep.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Persistence/materialreconciler.h"
@@ -19,9 +19,9 @@
 #include <QTemporaryDir>
 
 /// A step of the given type with the given parameters, all shown.
-inline Ui::ProcessData batchStep(int type, const QList<QPair<const char *, QVariant>> &values)
+inline Core::Processes::ProcessStep batchStep(int type, const QList<QPair<const char *, QVariant>> &values)
 {
-    Ui::ProcessData step(type);
+    Core::Processes::ProcessStep step(type);
     for (const auto &value : values)
         step.setParameter(QLatin1String(value.first), value.second, true);
     return step;
@@ -29,9 +29,9 @@ inline Ui::ProcessData batchStep(int type, const QList<QPair<const char *, QVari
 
 /// "Create Substrate": an nx x ny x nz volume, material over its whole width from z = 0 up to
 /// z = height - 1.
-inline Ui::ProcessData boxSubstrate(uint nx, uint ny, uint nz, uint height, uint material = 1)
+inline Core::Processes::ProcessStep boxSubstrate(uint nx, uint ny, uint nz, uint height, uint material = 1)
 {
-    Ui::ProcessData step = batchStep(Core::BatchRun::CreateSubstrate,
+    Core::Processes::ProcessStep step = batchStep(Core::BatchRun::CreateSubstrate,
                                      {{"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(0, 0, 0))},
                                       {"Volume Size X", nx},
                                       {"Volume Size Y", ny},
@@ -50,9 +50,9 @@ inline Ui::ProcessData boxSubstrate(uint nx, uint ny, uint nz, uint height, uint
 /// Photolithography of material 3 (developed like a positive resist) with no bottom mask and the
 /// top mask from layer `layer` of the layout `name`, named as the list names it: at 1 micrometre per
 /// cell from the origin or, without `scaled`, fitted to the volume.
-inline Ui::ProcessData layoutLithography(const QString &name, uint layer, bool scaled = true)
+inline Core::Processes::ProcessStep layoutLithography(const QString &name, uint layer, bool scaled = true)
 {
-    Ui::ProcessData step = batchStep(Core::BatchRun::Photolithography, {{"Material_Id", 3u},
+    Core::Processes::ProcessStep step = batchStep(Core::BatchRun::Photolithography, {{"Material_Id", 3u},
                                                                         {"Top Mask Layout", name},
                                                                         {"Layout Layer", layer},
                                                                         {"Layout Datatype", 0u},
@@ -68,7 +68,7 @@ inline Ui::ProcessData layoutLithography(const QString &name, uint layer, bool s
 }
 
 /// The "Process-Data" element a list file holds for the step.
-inline QByteArray stepXml(const Ui::ProcessData &step)
+inline QByteArray stepXml(const Core::Processes::ProcessStep &step)
 {
     using Core::BatchRun::ProcessListFile;
     QByteArray xml = "<Process-Data process-type=\"" + QByteArray::number(step.getProcessType()) + "\">";
@@ -156,9 +156,9 @@ inline Core::Operations::RandomWalkDopingInput boronWalk()
     return in;
 }
 
-inline Ui::ProcessData walkStep(const Core::Operations::RandomWalkDopingInput &in)
+inline Core::Processes::ProcessStep walkStep(const Core::Operations::RandomWalkDopingInput &in)
 {
-    Ui::ProcessData step =
+    Core::Processes::ProcessStep step =
         batchStep(Core::BatchRun::RandomWalkDoping, {{"Doping Time", in.dopingTimeMinutes},
                                                      {"Material_Id", QVariant::fromValue<uint>(in.material)},
                                                      {"Diffusion Coefficient", in.diffusionCoefficientCm2PerS},

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UI/operationprogressdialog.h"
+#include "UI/Dialogs/operationprogressdialog.h"
 
 #include <QApplication>
 #include <QDialog>

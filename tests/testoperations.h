@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/ioperationfactory.h"
 #include "Core/Operations/operation.h"
 #include "Core/workspace.h"
 #include "Util/iobserver.h"

@@ -1,4 +1,4 @@
-#include "consoleinput.h"
+#include "Core/consoleinput.h"
 
 #include <sstream>
 #include <string>

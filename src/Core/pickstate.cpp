@@ -1,4 +1,4 @@
-#include "pickstate.h"
+#include "Core/pickstate.h"
 
 namespace Core {
 

@@ -1,6 +1,6 @@
-#include "selection.h"
+#include "Core/selection.h"
 
-#include "pickstate.h"
+#include "Core/pickstate.h"
 
 namespace Core {
 

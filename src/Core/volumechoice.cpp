@@ -1,6 +1,6 @@
-#include "volumechoice.h"
+#include "Core/volumechoice.h"
 
-#include "workspace.h"
+#include "Core/workspace.h"
 
 namespace Core {
 

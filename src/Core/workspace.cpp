@@ -1,4 +1,4 @@
-#include "workspace.h"
+#include "Core/workspace.h"
 
 #include "Model/Surfaces/shownsurfaces.h"
 #include "Model/Volume/totalvolume.h"

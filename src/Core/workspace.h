@@ -1,15 +1,16 @@
 #pragma once
 
+#include "Core/Operations/ioperationfactory.h"
 #include "Core/Operations/operation.h"
+#include "Core/Undo/undofiles.h"
+#include "Core/Undo/undoredo.h"
+#include "Core/consoleinput.h"
+#include "Core/ibusyindicator.h"
+#include "Core/ijobrunner.h"
+#include "Core/pickstate.h"
+#include "Core/selection.h"
 #include "Model/document.h"
 #include "Util/iobserver.h"
-#include "busyindicator.h"
-#include "consoleinput.h"
-#include "jobrunner.h"
-#include "pickstate.h"
-#include "selection.h"
-#include "undofiles.h"
-#include "undoredo.h"
 
 #include <QMap>
 

@@ -1,4 +1,4 @@
-#include "applicationicon.h"
+#include "UI/applicationicon.h"
 
 #include <QDir>
 

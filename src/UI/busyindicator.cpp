@@ -1,4 +1,4 @@
-#include "busyindicator.h"
+#include "UI/busyindicator.h"
 
 #include <QApplication>
 #include <QMainWindow>

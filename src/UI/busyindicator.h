@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/busyindicator.h"
+#include "Core/ibusyindicator.h"
 
 #include <QPointer>
 

@@ -1,4 +1,4 @@
-#include "camera.h"
+#include "UI/camera.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "cataloguestartup.h"
+#include "UI/cataloguestartup.h"
 
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"

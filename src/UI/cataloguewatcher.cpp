@@ -1,4 +1,4 @@
-#include "cataloguewatcher.h"
+#include "UI/cataloguewatcher.h"
 
 #include "Model/Materials/materialfactory.h"
 

@@ -1,9 +1,9 @@
-#include "cellvolumeexport.h"
+#include "UI/cellvolumeexport.h"
 
-#include "Core/Operations/ExportData/cellvolumevtiwriter.h"
+#include "Core/Formats/cellvolumevtiwriter.h"
 #include "Core/workspace.h"
-#include "Observers/batchrunobserver.h"
-#include "documentdialogs.h"
+#include "UI/Observers/batchrunobserver.h"
+#include "UI/documentdialogs.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "documentcommands.h"
+#include "UI/documentcommands.h"
 
-#include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
 
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "documentdialogs.h"
+#include "UI/documentdialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "glwidget.h"
+#include "UI/glwidget.h"
 
 #include "Core/selection.h"
 #include "Core/workspace.h"
@@ -8,9 +8,9 @@
 #include "Model/Surfaces/fieldpainter.h"
 #include "Model/Surfaces/shownsurfaces.h"
 #include "Model/Volume/totalvolume.h"
+#include "UI/viewfit.h"
 #include "Util/safefile.h"
 #include "Util/vector4d.h"
-#include "viewfit.h"
 
 #include <QApplication>
 #include <QDebug>

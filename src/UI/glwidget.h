@@ -1,9 +1,9 @@
 #pragma once
 
+#include "UI/camera.h"
+#include "UI/lampset.h"
+#include "UI/mousehandler.h"
 #include "Util/vector3d.h"
-#include "camera.h"
-#include "lampset.h"
-#include "mousehandler.h"
 
 #include <QOpenGLWidget>
 

@@ -1,4 +1,4 @@
-#include "lampset.h"
+#include "UI/lampset.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,16 +1,16 @@
-#include "mainwindowpresenter.h"
+#include "UI/mainwindowpresenter.h"
 
-#include "Console/commandconsole.h"
-#include "Console/consoleobserver.h"
-#include "Console/promptobserver.h"
 #include "Core/workspace.h"
-#include "Observers/undoredoobserver.h"
-#include "Observers/updateobserver.h"
-#include "busyindicator.h"
-#include "editcompatiblematerialsdialog.h"
-#include "managematerialsdialog.h"
-#include "operationfactory.h"
-#include "operationrunner.h"
+#include "UI/Console/commandconsole.h"
+#include "UI/Console/consoleobserver.h"
+#include "UI/Console/promptobserver.h"
+#include "UI/Dialogs/editcompatiblematerialsdialog.h"
+#include "UI/Dialogs/managematerialsdialog.h"
+#include "UI/Observers/undoredoobserver.h"
+#include "UI/Observers/updateobserver.h"
+#include "UI/busyindicator.h"
+#include "UI/operationfactory.h"
+#include "UI/operationrunner.h"
 
 #include <QAction>
 #include <QDockWidget>

@@ -1,4 +1,4 @@
-#include "mousehandler.h"
+#include "UI/mousehandler.h"
 
 #include <QDebug>
 

@@ -1,20 +1,20 @@
-#include "operationfactory.h"
+#include "UI/operationfactory.h"
 
-#include "Core/Operations/ExportData/exportdataoperation.h"
-#include "Core/Operations/changetotalvolumevisualizationoptions.h"
-#include "Core/Operations/copyobject.h"
-#include "Core/Operations/createsubstrateoperation.h"
-#include "Core/Operations/cutcellvolumeoperation.h"
-#include "Core/Operations/deleteobject.h"
-#include "Core/Operations/extractfilm.h"
-#include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/Operations/maskedcutcellvolumeoperation.h"
-#include "Core/Operations/moveobject.h"
-#include "Core/Operations/opendocumentoperation.h"
-#include "Core/Operations/removecutsfromvolumeoperation.h"
-#include "Core/Operations/runmodelextraction.h"
-#include "Core/Operations/savedocumentoperation.h"
-#include "Core/Operations/selectvolumesoperation.h"
+#include "Core/Operations/Document/exportdataoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
+#include "Core/Operations/Document/runmodelextraction.h"
+#include "Core/Operations/Document/savedocumentoperation.h"
+#include "Core/Operations/Objects/copyobject.h"
+#include "Core/Operations/Objects/createsubstrateoperation.h"
+#include "Core/Operations/Objects/deleteobject.h"
+#include "Core/Operations/Objects/filmextractionoperation.h"
+#include "Core/Operations/Objects/gluesubstrateoperation.h"
+#include "Core/Operations/Objects/moveobject.h"
+#include "Core/Operations/Objects/selectvolumesoperation.h"
+#include "Core/Operations/View/changetotalvolumevisualizationoptions.h"
+#include "Core/Operations/View/cutcellvolumeoperation.h"
+#include "Core/Operations/View/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/View/removecutsfromvolumeoperation.h"
 #include "Core/Processes/processoperation.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
@@ -25,7 +25,7 @@
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/exportdataobserver.h"
-#include "UI/Observers/extractfilmobserver.h"
+#include "UI/Observers/filmextractionobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
@@ -141,8 +141,8 @@ const std::vector<P> &entries()
          "actionChange_Viewing_Options", &plain<ChangeTotalVolumeVisualizationOptions>,
          &dialog<ChangeTotalVolumeViewOptionsObserver>},
         {C::MoveObjects, "MoveObject", "Move Objects", 7, "actionMove", &plain<MoveObject>},
-        {C::ExtractFilm, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", &plain<ExtractFilm>,
-         &dialog<ExtractFilmObserver>},
+        {C::ExtractFilm, "ExtractFilm", "Extract Film", 8, "actionExtract_Film", &plain<FilmExtractionOperation>,
+         &dialog<FilmExtractionObserver>},
         {C::SaveDocument, "SaveDocumentOperation", "Save document", 9, "actionSave",
          &saveDocument<SaveDocumentOperation>, &documentSaved},
         {C::SaveDocumentAs, "SaveDocumentAsOperation", "Save Document As", 10, "actionSave_as",
@@ -166,7 +166,7 @@ const std::vector<P> &entries()
          &plain<SelectVolumesOperation>, nullptr, true},
         processRow(C::SiOxidation, "actionSi_Oxidation"),
         processRow(C::AnisotropicDeposition, "actionAnisotropic_Deposition"),
-        processRow(C::BcaWetEtch, "actionBCA_Wet_Etching"),
+        processRow(C::BondCountingWetEtch, "actionBCA_Wet_Etching"),
         processRow(C::ContinuousWetEtch, "actionContinuous_Wet_Etching"),
         processRow(C::SimpleRie, "actionSimple_RIE"),
         processRow(C::Pvd, "actionPVD"),

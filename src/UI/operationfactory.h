@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/operation.h"
+#include "Core/Operations/ioperationfactory.h"
 #include "Core/Processes/commandid.h"
 #include "Util/iobserver.h"
 

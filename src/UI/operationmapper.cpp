@@ -1,4 +1,4 @@
-#include "operationmapper.h"
+#include "UI/operationmapper.h"
 
 #include <QAction>
 #include <QSignalMapper>

@@ -1,7 +1,7 @@
-#include "operationrunner.h"
+#include "UI/operationrunner.h"
 
+#include "UI/Dialogs/operationprogressdialog.h"
 #include "Util/runcontrol.h"
-#include "operationprogressdialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

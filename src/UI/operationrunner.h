@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/jobrunner.h"
+#include "Core/ijobrunner.h"
 
 #include <QObject>
 #include <QPointer>

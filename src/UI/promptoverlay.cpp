@@ -1,4 +1,4 @@
-#include "promptoverlay.h"
+#include "UI/promptoverlay.h"
 
 #include <QEvent>
 #include <QStatusBar>

@@ -1,6 +1,6 @@
-#include "surfaceexportcommand.h"
+#include "UI/surfaceexportcommand.h"
 
-#include "Core/surfaceexport.h"
+#include "Core/Formats/surfaceexport.h"
 #include "Core/workspace.h"
 #include "Model/Surfaces/shownsurfaces.h"
 

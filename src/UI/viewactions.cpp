@@ -1,9 +1,9 @@
-#include "viewactions.h"
+#include "UI/viewactions.h"
 
-#include "documentdialogs.h"
-#include "glwidget.h"
-#include "viewproperties.h"
-#include "windowcolorsdialog.h"
+#include "UI/Dialogs/windowcolorsdialog.h"
+#include "UI/documentdialogs.h"
+#include "UI/glwidget.h"
+#include "UI/viewproperties.h"
 
 #include <QAction>
 #include <QInputDialog>

@@ -1,4 +1,4 @@
-#include "viewfit.h"
+#include "UI/viewfit.h"
 
 #include "Model/document.h"
 

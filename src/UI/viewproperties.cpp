@@ -1,6 +1,6 @@
-#include "viewproperties.h"
+#include "UI/viewproperties.h"
 
-#include "glwidget.h"
+#include "UI/glwidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>

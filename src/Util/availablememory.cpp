@@ -1,4 +1,4 @@
-#include "availablememory.h"
+#include "Util/availablememory.h"
 
 #include <QFile>
 #include <QStringList>

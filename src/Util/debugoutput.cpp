@@ -1,4 +1,4 @@
-#include "debugoutput.h"
+#include "Util/debugoutput.h"
 
 #include <atomic>
 #include <cstdio>

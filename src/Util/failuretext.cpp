@@ -1,4 +1,4 @@
-#include "failuretext.h"
+#include "Util/failuretext.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "paralleltasks.h"
+#include "Util/paralleltasks.h"
 
 #include <QFuture>
 #include <QThreadPool>

@@ -1,4 +1,4 @@
-#include "runcontrol.h"
+#include "Util/runcontrol.h"
 
 namespace Util {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runcontrol.h"
+#include "Util/runcontrol.h"
 
 #include <cstdint>
 

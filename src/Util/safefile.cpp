@@ -1,6 +1,6 @@
-#include "safefile.h"
+#include "Util/safefile.h"
 
-#include "runcontrol.h"
+#include "Util/runcontrol.h"
 
 #include <QDir>
 #include <QFile>

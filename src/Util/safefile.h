@@ -1,6 +1,6 @@
 #pragma once
 
-#include "safefiledevice.h"
+#include "Util/safefiledevice.h"
 
 #include <QIODevice>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "safefiledevice.h"
+#include "Util/safefiledevice.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "valuerange.h"
+#include "Util/valuerange.h"
 
 #include <cmath>
 

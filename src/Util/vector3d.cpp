@@ -1,4 +1,4 @@
-#include "vector3d.h"
+#include "Util/vector3d.h"
 
 namespace Util {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vector4d.h"
+#include "Util/vector4d.h"
 
 #include <QMetaType>
 #include <QVariant>

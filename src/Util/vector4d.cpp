@@ -1,4 +1,4 @@
-#include "vector4d.h"
+#include "Util/vector4d.h"
 
 #include <array>
 #include <mutex>

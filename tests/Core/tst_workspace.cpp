@@ -1,5 +1,5 @@
+#include "Core/Undo/undofiles.h"
 #include "Core/consoleinput.h"
-#include "Core/undofiles.h"
 #include "Core/workspace.h"
 #include "testobject.h"
 #include "testoperations.h"

@@ -8,6 +8,7 @@
 #include "Model/Volume/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
+#include "UI/Dialogs/materialconflictdialog.h"
 #include "UI/Observers/batchrunobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/cellvolumeexport.h"
@@ -15,7 +16,6 @@
 #include "UI/documentcommands.h"
 #include "UI/documentdialogs.h"
 #include "UI/mainwindowpresenter.h"
-#include "UI/materialconflictdialog.h"
 #include "UI/surfaceexportcommand.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
@@ -371,7 +371,7 @@ private slots:
         auto volume = makeVolume(4, 4, 4, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
         here.document().addObject(volume);
         const auto before = cellStates(*volume);
-        Ui::ProcessData deposition(Core::BatchRun::IsotropicDeposition);
+        Core::Processes::ProcessStep deposition(Core::BatchRun::IsotropicDeposition);
         deposition.setParameter(QStringLiteral("Material_Id"), 3u, true);
         deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
         bool ran = false;

@@ -1,20 +1,20 @@
 // The main window: its menus and keys, the commands driven through them on created substrates, the
 // operation factory behind them, what a waiting command says in the window, the command console, the
 // progress dialog's Escape, the timing lines and the window icon.
-#include "Core/Operations/deleteobject.h"
-#include "Core/Operations/selectvolumesoperation.h"
+#include "Core/Operations/Objects/deleteobject.h"
+#include "Core/Operations/Objects/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Volume/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Console/consoleobserver.h"
+#include "UI/Dialogs/operationprogressdialog.h"
 #include "UI/applicationicon.h"
 #include "UI/dialogtesting.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
 #include "UI/operationfactory.h"
-#include "UI/operationprogressdialog.h"
 #include "Util/debugoutput.h"
 #include "Util/runcontrol.h"
 #include "catalogtesthome.h"

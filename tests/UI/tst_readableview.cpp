@@ -1,7 +1,7 @@
 // The 3D view as a reader sees it: lighting that never washes faces out, cut faces set apart from
 // real surfaces, clip planes that follow the scene while zooming, atoms that stay visible, and a
 // field legend that names its quantity and unit.
-#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Volume/totalvolume.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Model/Volume/surfacealgorithm.h"
+#include "Core/BatchRun/batchoptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,11 +17,10 @@ class RunControl;
 
 namespace Core {
 class Workspace;
+namespace Processes {
+class ProcessStep;
 }
-
-namespace Ui {
-class ProcessData;
-}
+} // namespace Core
 
 namespace Model {
 class Document;
@@ -33,7 +32,9 @@ class TotalVolume;
 namespace Core {
 namespace BatchRun {
 
+class BatchRunner;
 class ImageFolder;
+struct RunSummary;
 
 /// The command-line runner: `cellforge-batch LIST.plst [--input DOC.cfw] [--output OUT.cfw]
 /// [--threads N] [--seed N] [--export-vti OUT.vti] [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]
@@ -47,35 +48,18 @@ class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4, Interrupted = 130 };
 
-    struct Options {
-        QString listFile;
-        QString inputFile;
-        QString outputFile;
-        QString vtiFile;
-        int threads = 0; ///< 0: the pool's default
-        QString surfaceFile;
-        /// Not given: cubic faces.
-        std::optional<Model::Automaton::SurfaceAlgorithm> surfaceAlgorithm;
-        std::optional<uint64_t> seed;
-        QString exportField; ///< a data field of the first cell volume, written after the run
-        QString exportFile;
-        QString netlistFile;
-        double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
-        bool verbose = false;    ///< a line on standard error when each step starts
-        bool help = false;
-        bool version = false; ///< print the program's name and version
-
-        QString imagesFolder;         ///< where "Save Image" steps write; empty: the default folder
-        bool overwriteImages = false; ///< "Save Image" steps may replace existing files
-    };
+    using Options = BatchOptions;
 
     /// Step lines go to `out`, problems to `err`; `progressBar` draws a bar on `err` (a terminal).
     BatchCommand(QTextStream &out, QTextStream &err, bool progressBar = false);
 
     /// The options of the arguments (without the program name); false with a message when they
     /// are not understood.
-    static bool parse(const QStringList &arguments, Options &options, QString *error);
-    static QString usage();
+    static bool parse(const QStringList &arguments, Options &options, QString *error)
+    {
+        return BatchOptions::parse(arguments, options, error);
+    }
+    static QString usage() { return BatchOptions::usage(); }
 
     /// A stop request (the first SIGINT or SIGTERM) ends the run at the engine's next boundary or
     /// before the next step; nothing is written then and the exit code is Interrupted. A stop while
@@ -98,17 +82,20 @@ public:
     int run(const Options &options);
 
 private:
+    void report(const QString &message);
     void drawProgress(int done, int total);
-    int exportSurface(const Options &options, Core::Workspace &workspace);
-    /// Writes the field the options name; the exit code.
-    int exportField(const Options &options, Core::Workspace &workspace);
-    /// Extracts the beams of the first cell volume and writes their netlist; an exit code.
-    int writeNetlist(const Options &options, Core::Workspace &workspace);
-    /// Writes every output the options name, in order, until one fails or a stop comes; an exit code.
-    int writeOutputs(const Options &options, Core::Workspace &workspace,
-                     const std::shared_ptr<Model::Automaton::TotalVolume> &target);
+    /// Reads the list into `steps`; an exit code.
+    int loadList(const Options &options, QList<Processes::ProcessStep> &steps);
+    /// Reads the document of --input, if any, whose first cell volume becomes the target; an exit code.
+    int readInput(const Options &options, Core::Workspace &workspace,
+                  std::shared_ptr<Model::Automaton::TotalVolume> &target);
+    /// Runs the steps with a line for each (and the progress bar).
+    RunSummary runSteps(const Options &options, const QList<Processes::ProcessStep> &steps, const ImageFolder &images,
+                        BatchRunner &runner, Core::Workspace &workspace);
+    /// Says why a run stopped or failed and that nothing was written; Ok when every step ran.
+    int reportUnfinished(const Options &options, const QList<Processes::ProcessStep> &steps, const RunSummary &summary);
     /// Says what is wrong with the image names of the steps; false when anything is.
-    bool checkImages(const ImageFolder &images, const QList<Ui::ProcessData> &steps);
+    bool checkImages(const ImageFolder &images, const QList<Processes::ProcessStep> &steps);
 
     QTextStream &m_out;
     QTextStream &m_err;

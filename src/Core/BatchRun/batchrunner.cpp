@@ -1,13 +1,13 @@
-#include "batchrunner.h"
+#include "Core/BatchRun/batchrunner.h"
 
-#include "Core/Operations/randomstream.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
 #include "Model/Volume/silattice.h"
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
-#include "processvocabulary.h"
-#include "stepparameters.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -25,23 +25,23 @@ const StepRegistry &StepRegistry::standard()
         StepRegistry made;
         for (const Processes::ProcessDescriptor *descriptor : Processes::ProcessRegistry::all()) {
             // The list's road: the step runs and, when it succeeded, is finished at once.
-            made.add(int(descriptor->type()), [descriptor](StepContext &context, const Ui::ProcessData &step) {
+            made.add(int(descriptor->type()), [descriptor](StepContext &context, const Processes::ProcessStep &step) {
                 const int code = descriptor->run(context, step);
                 if (code == Success)
                     descriptor->finish(context, step);
                 return code;
             });
-            made.addEstimate(int(descriptor->type()),
-                             [descriptor](const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) {
-                                 return descriptor->estimate(step, *target);
-                             });
+            made.addEstimate(int(descriptor->type()), [descriptor](const Processes::ProcessStep &step,
+                                                                   const Model::Automaton::TotalVolumePtr &target) {
+                return descriptor->estimate(step, *target);
+            });
         }
         return made;
     }();
     return registry;
 }
 
-int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
+int StepRegistry::run(StepContext &context, const Processes::ProcessStep &step) const
 {
     const int type = step.getProcessType();
     if (type < 0 || type > LastProcessType)
@@ -64,7 +64,7 @@ int StepRegistry::run(StepContext &context, const Ui::ProcessData &step) const
     }
 }
 
-QStringList BatchRunner::rangeRefusals(const QList<Ui::ProcessData> &steps)
+QStringList BatchRunner::rangeRefusals(const QList<Processes::ProcessStep> &steps)
 {
     QStringList refusals;
     for (int i = 0; i < steps.size(); ++i) {
@@ -76,7 +76,8 @@ QStringList BatchRunner::rangeRefusals(const QList<Ui::ProcessData> &steps)
     return refusals;
 }
 
-StepEstimate StepRegistry::estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) const
+StepEstimate StepRegistry::estimate(const Processes::ProcessStep &step,
+                                    const Model::Automaton::TotalVolumePtr &target) const
 {
     const auto it = m_estimates.constFind(step.getProcessType());
     if (it == m_estimates.constEnd() || !target)
@@ -97,7 +98,7 @@ QString StepRecord::line(int total) const
     return text;
 }
 
-QStringList BatchRunner::conversionWarnings(const Ui::ProcessData &step, int index)
+QStringList BatchRunner::conversionWarnings(const Processes::ProcessStep &step, int index)
 {
     QStringList warnings;
     const auto unconverted = step.unconvertedParameters();
@@ -165,12 +166,12 @@ void putBackStates(const Model::Automaton::TotalVolumePtr &volume, const BatchRu
 
 } // namespace
 
-RunSummary BatchRunner::run(const QList<Ui::ProcessData> &steps)
+RunSummary BatchRunner::run(const QList<Processes::ProcessStep> &steps)
 {
     RunSummary summary;
     m_doneCount = 0;
     for (int i = 0; i < steps.size(); ++i) {
-        const Ui::ProcessData &step = steps.at(i);
+        const Processes::ProcessStep &step = steps.at(i);
         if (m_control && m_control->stopRequested()) {
             summary.stopped = true;
             summary.stoppedIndex = i;

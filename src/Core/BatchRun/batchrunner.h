@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Core/BatchRun/imagefolder.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processrun.h"
+#include "Core/Processes/processstep.h"
 #include "Model/Volume/totalvolume.h"
-#include "imagefolder.h"
-#include "processdata.h"
 
 #include <QList>
 #include <QMap>
@@ -31,11 +31,11 @@ using StepContext = Processes::ProcessRun;
 
 /// Runs one step type: reads the step's parameters, runs the engine on the context's target and
 /// returns a result code (0 success, 1 missing parameter, 2 invalid value).
-using StepFunction = std::function<int(StepContext &context, const Ui::ProcessData &step)>;
+using StepFunction = std::function<int(StepContext &context, const Core::Processes::ProcessStep &step)>;
 
 using Processes::StepEstimate;
 using EstimateFunction =
-    std::function<StepEstimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target)>;
+    std::function<StepEstimate(const Core::Processes::ProcessStep &step, const Model::Automaton::TotalVolumePtr &target)>;
 
 /// Step type -> step runner: the process descriptors (run, then finish). A type from 0 to 19
 /// without an entry is "not implemented", any other type is unknown. Tests replace entries with their own runners.
@@ -46,9 +46,9 @@ public:
     void addEstimate(int processType, const EstimateFunction &function) { m_estimates.insert(processType, function); }
     bool contains(int processType) const { return m_functions.contains(processType); }
     /// The result code of the step; engine exceptions become code 2 with their text as detail.
-    int run(StepContext &context, const Ui::ProcessData &step) const;
+    int run(StepContext &context, const Core::Processes::ProcessStep &step) const;
     /// How long the step will take on `target`; none for types without an estimate.
-    StepEstimate estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolumePtr &target) const;
+    StepEstimate estimate(const Core::Processes::ProcessStep &step, const Model::Automaton::TotalVolumePtr &target) const;
 
     /// Every step runner whose engine is built.
     static const StepRegistry &standard();
@@ -118,13 +118,13 @@ public:
 
     /// One text per such number of the step at 0-based position `index`: "step 2 (Isotropic
     /// Deposition): "Film Thickness" is not a number ("thick"); 0 is used."
-    static QStringList conversionWarnings(const Ui::ProcessData &step, int index);
+    static QStringList conversionWarnings(const Core::Processes::ProcessStep &step, int index);
     /// Every number of the steps outside the values its step takes, for a check before the run:
     /// "Step 3 (Si Oxidation): "Oxidation Pressure" of -1 is out of range: it must be above 0 and up
     /// to 1.79769e+308 atm." The steps refuse the same numbers when they run.
-    static QStringList rangeRefusals(const QList<Ui::ProcessData> &steps);
+    static QStringList rangeRefusals(const QList<Core::Processes::ProcessStep> &steps);
 
-    RunSummary run(const QList<Ui::ProcessData> &steps);
+    RunSummary run(const QList<Core::Processes::ProcessStep> &steps);
 
     /// Steps estimated to run longer than this (seconds) are announced before they start.
     static constexpr double longStepSeconds = 3600.0;

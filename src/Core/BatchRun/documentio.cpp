@@ -1,4 +1,4 @@
-#include "documentio.h"
+#include "Core/BatchRun/documentio.h"
 
 #include "Core/workspace.h"
 #include "Model/Persistence/archiverregistry.h"

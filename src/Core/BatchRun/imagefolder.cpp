@@ -1,6 +1,6 @@
-#include "imagefolder.h"
+#include "Core/BatchRun/imagefolder.h"
 
-#include "processvocabulary.h"
+#include "Core/BatchRun/processvocabulary.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,11 +73,11 @@ QString ImageFolder::resolve(const QString &name, QString *reason) const
     return QDir(parent).filePath(file.fileName());
 }
 
-std::vector<ImageFolder::Finding> ImageFolder::check(const QList<Ui::ProcessData> &steps) const
+std::vector<ImageFolder::Finding> ImageFolder::check(const QList<Processes::ProcessStep> &steps) const
 {
     std::vector<Finding> findings;
     bool any = false;
-    for (const Ui::ProcessData &step : steps)
+    for (const Processes::ProcessStep &step : steps)
         any = any || step.getProcessType() == SaveImage;
     if (!any)
         return findings;
@@ -91,7 +91,7 @@ std::vector<ImageFolder::Finding> ImageFolder::check(const QList<Ui::ProcessData
     const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
     QSet<QString> named;
     for (int i = 0; i < steps.size(); ++i) {
-        const Ui::ProcessData &step = steps.at(i);
+        const Processes::ProcessStep &step = steps.at(i);
         // A step without a name fails when it runs, with the message of a missing parameter.
         if (step.getProcessType() != SaveImage || !step.hasParameter(fileNameParameter))
             continue;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processdata.h"
+#include "Core/Processes/processstep.h"
 
 #include <QList>
 #include <QSet>
@@ -44,7 +44,7 @@ public:
     /// The problems of the "Save Image" steps of `steps`, in step order, before a run: the folder
     /// missing or not writable, refused names, names the image writer does not know and, unless
     /// replacing is allowed, names of files that exist already.
-    std::vector<Finding> check(const QList<Ui::ProcessData> &steps) const;
+    std::vector<Finding> check(const QList<Processes::ProcessStep> &steps) const;
 
     /// For a step about to write: the file `name` stands for, as `resolve`, refused also when the
     /// file exists and neither replacing is allowed nor this run wrote it. The file counts as

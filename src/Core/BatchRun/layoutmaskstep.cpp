@@ -1,9 +1,9 @@
-#include "layoutmaskstep.h"
+#include "Core/BatchRun/layoutmaskstep.h"
 
-#include "Core/Operations/gdslayout.h"
-#include "Core/Operations/layoutmask.h"
-#include "processvocabulary.h"
-#include "stepparameters.h"
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/Formats/gdslayout.h"
+#include "Core/Formats/layoutmask.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +25,7 @@ QString folderPrefix(const QString &folder)
 
 } // namespace
 
-bool named(const Ui::ProcessData &step) { return step.hasParameter(QLatin1String(file)); }
+bool named(const Processes::ProcessStep &step) { return step.hasParameter(QLatin1String(file)); }
 
 QString resolve(const QString &listFolder, const QString &name, QString *problem)
 {
@@ -59,7 +59,7 @@ QString nameInFolder(const QString &listFolder, const QString &path)
     return absolute.startsWith(prefix) ? absolute.mid(prefix.size()) : QString();
 }
 
-int readMask(const Ui::ProcessData &step, const QString &listFolder, uint32_t nx, uint32_t ny,
+int readMask(const Processes::ProcessStep &step, const QString &listFolder, uint32_t nx, uint32_t ny,
              Util::RunControl *control, Core::Operations::MaskBits &mask, QString &detail)
 {
     StepParameters p(step);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/Operations/maskimage.h"
-#include "processdata.h"
+#include "Core/Formats/maskimage.h"
+#include "Core/Processes/processstep.h"
 
 #include <QString>
 
@@ -28,7 +28,7 @@ constexpr const char *offsetX = "Layout Offset X";
 constexpr const char *offsetY = "Layout Offset Y";
 
 /// Whether the step names a layout for its top mask.
-bool named(const Ui::ProcessData &step);
+bool named(const Processes::ProcessStep &step);
 /// The file that a list in `listFolder` names `name`; empty, with the reason in `problem`, for an
 /// absolute name, a name that leads out of the folder, or a list without a folder.
 QString resolve(const QString &listFolder, const QString &name, QString *problem);
@@ -37,7 +37,7 @@ QString resolve(const QString &listFolder, const QString &name, QString *problem
 QString nameInFolder(const QString &listFolder, const QString &path);
 /// Reads the step's layout and rasterizes its layer over nx by ny columns. Returns a result code
 /// of the runner (missing or invalid parameter, stopped) with what went wrong in `detail`.
-int readMask(const Ui::ProcessData &step, const QString &listFolder, uint32_t nx, uint32_t ny,
+int readMask(const Processes::ProcessStep &step, const QString &listFolder, uint32_t nx, uint32_t ny,
              Util::RunControl *control, Core::Operations::MaskBits &mask, QString &detail);
 
 } // namespace LayoutMaskStep

@@ -1,4 +1,4 @@
-#include "listrunstep.h"
+#include "Core/BatchRun/listrunstep.h"
 
 #include "Core/workspace.h"
 #include "Model/Volume/particlecounts.h"

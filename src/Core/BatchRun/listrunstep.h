@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
-#include "Core/Operations/processsnapshot.h"
+#include "Core/Undo/processsnapshot.h"
 #include "Model/Volume/totalvolume.h"
 
 #include <QList>

@@ -1,4 +1,4 @@
-#include "parameterranges.h"
+#include "Core/BatchRun/parameterranges.h"
 
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"

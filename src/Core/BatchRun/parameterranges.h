@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Core/BatchRun/processvocabulary.h"
 #include "Util/valuerange.h"
-#include "processvocabulary.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "processlistfile.h"
+#include "Core/BatchRun/processlistfile.h"
 
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
@@ -64,7 +64,25 @@ QString materialLabel(const Material &m) { return QStringLiteral("\"%1\" (identi
 
 } // namespace
 
-ProcessListFile::ProcessListFile(const QList<Ui::ProcessData> &steps)
+ProcessListFile::ConflictAnswer
+ProcessListFile::answerOf(const std::optional<Model::Persistence::ConflictDecision> &decision)
+{
+    if (!decision)
+        return {ConflictChoice::AddLoadedAsNew, 0};
+    switch (decision->choice) {
+    case Model::Persistence::ConflictChoice::ReplaceLoadedByExisting:
+        return {ConflictChoice::ReplaceLoadedByExisting, 0};
+    case Model::Persistence::ConflictChoice::ReplaceExistingByLoaded:
+        return {ConflictChoice::ReplaceExistingByLoaded, 0};
+    case Model::Persistence::ConflictChoice::ReplaceLoadedByAnother:
+        return {ConflictChoice::ReplaceLoadedByAnother, decision->alternateId};
+    case Model::Persistence::ConflictChoice::AddLoadedAsNew:
+        break;
+    }
+    return {ConflictChoice::AddLoadedAsNew, 0};
+}
+
+ProcessListFile::ProcessListFile(const QList<Processes::ProcessStep> &steps)
     : m_steps(steps)
 {
 }
@@ -175,7 +193,7 @@ bool ProcessListFile::save(const QString &fileName)
     }
     writer.writeEndElement();
 
-    for (const Ui::ProcessData &step : m_steps) {
+    for (const Processes::ProcessStep &step : m_steps) {
         writer.writeStartElement(QStringLiteral("Process-Data"));
         writer.writeAttribute(QStringLiteral("process-type"), QString::number(step.getProcessType()));
         const auto parameters = step.getParameters();
@@ -234,7 +252,7 @@ bool ProcessListFile::load(const QString &fileName)
         readMaterials(reader);
         toNextStartElement(reader);
     }
-    QList<Ui::ProcessData> steps;
+    QList<Processes::ProcessStep> steps;
     while (!reader.atEnd()) {
         if (reader.isStartElement() && reader.name() == QLatin1String("Process-Data"))
             steps.append(readStep(reader));
@@ -341,9 +359,9 @@ void ProcessListFile::reconcile(const Material &loaded)
                             .arg(added.id());
 }
 
-Ui::ProcessData ProcessListFile::readStep(QXmlStreamReader &reader)
+Processes::ProcessStep ProcessListFile::readStep(QXmlStreamReader &reader)
 {
-    Ui::ProcessData step(reader.attributes().value(QLatin1String("process-type")).toInt());
+    Processes::ProcessStep step(reader.attributes().value(QLatin1String("process-type")).toInt());
     QMap<QString, QString> unconverted;
     toNextStartElement(reader);
     while (reader.isStartElement() && reader.name() == QLatin1String("Parameter")) {
@@ -366,11 +384,11 @@ Ui::ProcessData ProcessListFile::readStep(QXmlStreamReader &reader)
     return step;
 }
 
-QList<Ui::ProcessData> ProcessListFile::upgrade(const QList<Ui::ProcessData> &steps)
+QList<Processes::ProcessStep> ProcessListFile::upgrade(const QList<Processes::ProcessStep> &steps)
 {
     static const QList<int> materialTypes = {0, 2, 3, 4, 5, 9, 11, 12, 13, 16, 17, 18};
-    QList<Ui::ProcessData> upgraded;
-    for (const Ui::ProcessData &old : steps) {
+    QList<Processes::ProcessStep> upgraded;
+    for (const Processes::ProcessStep &old : steps) {
         const int type = old.getProcessType();
         QMap<QString, QString> renames;
         if (type == 7) {
@@ -384,7 +402,7 @@ QList<Ui::ProcessData> ProcessListFile::upgrade(const QList<Ui::ProcessData> &st
             upgraded.append(old);
             continue;
         }
-        Ui::ProcessData step(type);
+        Processes::ProcessStep step(type);
         const auto parameters = old.getParameters();
         const auto visibility = old.getVisibilities();
         for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
@@ -401,11 +419,11 @@ QList<Ui::ProcessData> ProcessListFile::upgrade(const QList<Ui::ProcessData> &st
     return upgraded;
 }
 
-void ProcessListFile::synchroniseMaterials(QList<Ui::ProcessData> &steps)
+void ProcessListFile::synchroniseMaterials(QList<Processes::ProcessStep> &steps)
 {
     auto catalogue = MaterialFactory::instance();
     for (int i = 0; i < steps.size(); ++i) {
-        Ui::ProcessData &step = steps[i];
+        Processes::ProcessStep &step = steps[i];
         const auto parameters = step.getParameters();
         for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
             if (!it.key().endsWith(QLatin1String("_Id")))

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "Core/Processes/processstep.h"
 #include "Model/Materials/material.h"
-#include "processdata.h"
+#include "Model/Persistence/materialreconciler.h"
 
 #include <QList>
 #include <QMap>
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QXmlStreamReader;
 
@@ -34,8 +36,11 @@ public:
     /// Asked once per conflict; without one a conflict is resolved as AddLoadedAsNew.
     using ConflictResolver = std::function<ConflictAnswer(const Model::Materials::Material &existing,
                                                           const Model::Materials::Material &loaded)>;
+    /// The answer to a conflict that the material conflict dialog decided; none (the dialog was
+    /// cancelled) adds the loaded material as new.
+    static ConflictAnswer answerOf(const std::optional<Model::Persistence::ConflictDecision> &decision);
 
-    explicit ProcessListFile(const QList<Ui::ProcessData> &steps = {});
+    explicit ProcessListFile(const QList<Processes::ProcessStep> &steps = {});
 
     /// Writes the steps; false (with errorString) when the file cannot be written. An existing
     /// file is replaced only when the whole list was written.
@@ -44,7 +49,7 @@ public:
     /// as it was and errorString says why.
     bool load(const QString &fileName);
 
-    QList<Ui::ProcessData> steps() const { return m_steps; }
+    QList<Processes::ProcessStep> steps() const { return m_steps; }
     void setConflictResolver(const ConflictResolver &resolver) { m_resolver = resolver; }
     /// True when the loaded list was in the old format and at least one parameter was renamed.
     bool wasUpgraded() const { return m_upgraded; }
@@ -72,11 +77,11 @@ public:
 private:
     void readMaterials(QXmlStreamReader &reader);
     void reconcile(const Model::Materials::Material &loaded);
-    Ui::ProcessData readStep(QXmlStreamReader &reader);
-    QList<Ui::ProcessData> upgrade(const QList<Ui::ProcessData> &steps);
-    void synchroniseMaterials(QList<Ui::ProcessData> &steps);
+    Processes::ProcessStep readStep(QXmlStreamReader &reader);
+    QList<Processes::ProcessStep> upgrade(const QList<Processes::ProcessStep> &steps);
+    void synchroniseMaterials(QList<Processes::ProcessStep> &steps);
 
-    QList<Ui::ProcessData> m_steps;
+    QList<Processes::ProcessStep> m_steps;
     QMap<uint32_t, uint32_t> m_translation;
     int m_version = 0;
     bool m_upgraded = false;

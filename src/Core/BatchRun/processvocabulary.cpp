@@ -1,4 +1,4 @@
-#include "processvocabulary.h"
+#include "Core/BatchRun/processvocabulary.h"
 
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
@@ -6,7 +6,6 @@
 
 #include <QColor>
 #include <QStringList>
-
 
 namespace Core {
 namespace BatchRun {
@@ -69,8 +68,8 @@ uint32_t compatibleProcessId(int type)
     return descriptor ? descriptor->compatibleProcessId() : 0;
 }
 
-void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
-                           bool idShown)
+void setMaterialParameters(Processes::ProcessStep &step, const QString &base,
+                           const Model::Materials::Material &material, bool idShown)
 {
     const QColor color = Model::Materials::toQColor(material.color());
     step.setParameter(base + QStringLiteral("_Id"), QVariant::fromValue<uint>(material.id()), idShown);
@@ -78,13 +77,13 @@ void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Mod
     step.setParameter(base + QStringLiteral("_Color"), color, false);
 }
 
-void completeDerivedParameters(Ui::ProcessData &step)
+void completeDerivedParameters(Processes::ProcessStep &step)
 {
     if (const auto *descriptor = ProcessRegistry::descriptor(step.getProcessType()))
         descriptor->completeDerivedParameters(step);
 }
 
-void applyDefaultVisibility(Ui::ProcessData &step)
+void applyDefaultVisibility(Processes::ProcessStep &step)
 {
     const bool sphere = step.getParameters().value(QStringLiteral("SphericalSubstrate")).toBool();
     const bool byTime = step.getParameters().value(QStringLiteral("OxidationTimeSet")).toBool();

@@ -2,9 +2,9 @@
 
 #include "Core/Processes/parameterdefinition.h"
 #include "Core/Processes/processrun.h"
+#include "Core/Processes/processstep.h"
 #include "Core/Processes/processtype.h"
 #include "Model/Materials/material.h"
-#include "processdata.h"
 
 #include <QList>
 #include <QPair>
@@ -19,7 +19,7 @@ namespace BatchRun {
 /// carries, and the result codes of the runner. Processes with a descriptor
 /// (Core/Processes/processregistry.h) are read from it; the others are still spelled here.
 
-// The type codes as the numbers steps carry (Ui::ProcessData::getProcessType).
+// The type codes as the numbers steps carry (Processes::ProcessStep::getProcessType).
 constexpr int Photolithography = int(Processes::ProcessType::Photolithography);
 constexpr int SiWetEtching = int(Processes::ProcessType::SiWetEtching);
 constexpr int MooreDeposition = int(Processes::ProcessType::MooreDeposition);
@@ -71,15 +71,15 @@ QList<QPair<QString, int>> addableProcesses();
 uint32_t compatibleProcessId(int processType);
 
 /// Stores a material as its three parameters: base + "_Id" (uint), base (name), base + "_Color".
-void setMaterialParameters(Ui::ProcessData &step, const QString &base, const Model::Materials::Material &material,
-                           bool idShown = false);
+void setMaterialParameters(Processes::ProcessStep &step, const QString &base,
+                           const Model::Materials::Material &material, bool idShown = false);
 /// Fills the parameters that are derived from others: the name and colour of every material from
 /// its identifier, and the texts of the step's process (such as the "Deposit On" text of PVD from
 /// "DepositOn").
-void completeDerivedParameters(Ui::ProcessData &step);
+void completeDerivedParameters(Processes::ProcessStep &step);
 /// Sets the visibility of every parameter of the step from its mode (box or sphere, time or
 /// thickness), as it is when a step is added.
-void applyDefaultVisibility(Ui::ProcessData &step);
+void applyDefaultVisibility(Processes::ProcessStep &step);
 
 } // namespace BatchRun
 } // namespace Core

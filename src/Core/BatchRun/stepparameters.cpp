@@ -1,6 +1,6 @@
-#include "stepparameters.h"
+#include "Core/BatchRun/stepparameters.h"
 
-#include "parameterranges.h"
+#include "Core/BatchRun/parameterranges.h"
 
 #include <QRegularExpression>
 
@@ -40,7 +40,7 @@ bool StepParameters::isNumberOutOfItsKind(const QVariant &value, const QString &
     }
 }
 
-QString StepParameters::rangeRefusal(const Ui::ProcessData &step, const QString &name, const QVariant &value,
+QString StepParameters::rangeRefusal(const Processes::ProcessStep &step, const QString &name, const QVariant &value,
                                      ParameterKind kind)
 {
     std::optional<Util::ValueRange> range = parameterRange(step.getProcessType(), name);
@@ -63,7 +63,7 @@ QString StepParameters::rangeRefusal(const Ui::ProcessData &step, const QString 
     return range->refusal(name, number);
 }
 
-QStringList StepParameters::rangeRefusals(const Ui::ProcessData &step)
+QStringList StepParameters::rangeRefusals(const Processes::ProcessStep &step)
 {
     const auto parameters = step.getParameters();
     const bool sphere = parameters.value(QStringLiteral("SphericalSubstrate")).toBool();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Core/BatchRun/processvocabulary.h"
+#include "Core/Processes/processstep.h"
 #include "Util/vector3d.h"
-#include "processdata.h"
-#include "processvocabulary.h"
 
 #include <QByteArray>
 
@@ -15,13 +15,13 @@ namespace BatchRun {
 /// step reads everything and then checks result().
 class StepParameters {
 public:
-    explicit StepParameters(const Ui::ProcessData &step)
+    explicit StepParameters(const Processes::ProcessStep &step)
         : m_step(step)
     {
     }
 
     /// The step being read, for values that are not read as numbers or flags.
-    const Ui::ProcessData &step() const { return m_step; }
+    const Processes::ProcessStep &step() const { return m_step; }
 
     uint32_t toUInt(const QString &name);
     int toInt(const QString &name);
@@ -43,10 +43,10 @@ public:
 
     /// Why the number `name` of the step, read as `kind`, is out of range, or empty (also when it
     /// is no number at all: that is a typo, not a range). `value` is what the list reader made of it.
-    static QString rangeRefusal(const Ui::ProcessData &step, const QString &name, const QVariant &value,
+    static QString rangeRefusal(const Processes::ProcessStep &step, const QString &name, const QVariant &value,
                                 ParameterKind kind);
     /// The out-of-range numbers among the parameters the step's mode uses, checked before a run.
-    static QStringList rangeRefusals(const Ui::ProcessData &step);
+    static QStringList rangeRefusals(const Processes::ProcessStep &step);
     /// The text of a number that the list reader could not convert is a number all the same, beyond
     /// what `value`'s kind holds ("1e39" for a float, "-1" for a uint), rather than a typo.
     static bool isNumberOutOfItsKind(const QVariant &value, const QString &text);
@@ -58,7 +58,7 @@ private:
     /// False, with the reason kept, when the number is out of range.
     bool inRange(const QString &name, const QVariant &value, ParameterKind kind);
 
-    const Ui::ProcessData &m_step;
+    const Processes::ProcessStep &m_step;
     QStringList m_missing;
     QStringList m_invalid;
     QStringList m_outOfRange;

@@ -1,4 +1,4 @@
-#include "stopsignals.h"
+#include "Core/BatchRun/stopsignals.h"
 
 #include "Util/runcontrol.h"
 

@@ -1,7 +1,7 @@
-#include "anisotropicdepositionprocess.h"
+#include "Core/Processes/anisotropicdepositionprocess.h"
 
-#include "Core/Operations/filmdeposition.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -37,8 +37,8 @@ QVariantMap AnisotropicDepositionProcess::values(const Params &params) const
 void AnisotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                              ProcessRun &run) const
 {
-    Operations::FilmDeposition engine(volume, params.material, static_cast<float>(params.thickness),
-                                      static_cast<float>(params.ratio));
+    Operations::FilmDepositionEngine engine(volume, params.material, static_cast<float>(params.thickness),
+                                            static_cast<float>(params.ratio));
     engine.setRunControl(run.control);
     engine.run();
 }

@@ -1,7 +1,7 @@
-#include "anisotropicetchingprocess.h"
+#include "Core/Processes/anisotropicetchingprocess.h"
 
-#include "Core/Operations/filmetching.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -36,8 +36,8 @@ QVariantMap AnisotropicEtchingProcess::values(const Params &params) const
 void AnisotropicEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                           ProcessRun &run) const
 {
-    Operations::FilmEtching engine(volume, params.material, static_cast<float>(params.depth),
-                                   static_cast<float>(params.ratio));
+    Operations::FilmEtchingEngine engine(volume, params.material, static_cast<float>(params.depth),
+                                         static_cast<float>(params.ratio));
     engine.setRunControl(run.control);
     engine.run();
 }

@@ -33,7 +33,7 @@ enum class CommandId : uint32_t {
     SelectVolumes = 24,
     SiOxidation = 26,
     AnisotropicDeposition = 27,
-    BcaWetEtch = 28,
+    BondCountingWetEtch = 28,
     ContinuousWetEtch = 29,
     SimpleRie = 30,
     Pvd = 31,

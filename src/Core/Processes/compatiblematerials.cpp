@@ -1,6 +1,6 @@
-#include "compatiblematerials.h"
+#include "Core/Processes/compatiblematerials.h"
 
-#include "Core/Operations/materialset.h"
+#include "Core/Engines/materialset.h"
 
 namespace Core {
 namespace Processes {

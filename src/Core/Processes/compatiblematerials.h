@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processrun.h"
+#include "Core/Processes/processrun.h"
 
 #include <cstdint>
 

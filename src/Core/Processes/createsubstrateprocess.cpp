@@ -1,8 +1,8 @@
-#include "createsubstrateprocess.h"
+#include "Core/Processes/createsubstrateprocess.h"
 
-#include "Core/Operations/sideplacement.h"
+#include "Core/Engines/Volume/sideplacement.h"
+#include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -95,7 +95,7 @@ Operations::SubstrateBuilder CreateSubstrateProcess::builder(const Params &param
 
 std::optional<Operations::SubstrateBuilder> CreateSubstrateProcess::builder(const QVariantMap &values) const
 {
-    Ui::ProcessData step{int(type())};
+    ProcessStep step{int(type())};
     applyValues(step, values);
     ParameterReader reader(step);
     const Params params = read(reader);
@@ -104,7 +104,7 @@ std::optional<Operations::SubstrateBuilder> CreateSubstrateProcess::builder(cons
     return builder(params);
 }
 
-int CreateSubstrateProcess::prepare(Params &params, const Ui::ProcessData &, ProcessRun &run) const
+int CreateSubstrateProcess::prepare(Params &params, const ProcessStep &, ProcessRun &run) const
 {
     auto volume = builder(params).buildVolume();
     // A volume never lands inside one that is there already (a document opened, or an earlier run).

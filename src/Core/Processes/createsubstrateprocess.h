@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/Operations/substratebuilder.h"
+#include "Core/Engines/Volume/substratebuilder.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 #include "Util/vector3d.h"
-#include "typedprocessdescriptor.h"
 
 #include <array>
 #include <optional>
@@ -39,7 +39,7 @@ public:
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
     /// Builds the volume and adds it to the document: the step's volume from now on.
-    int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
+    int prepare(Params &params, const ProcessStep &step, ProcessRun &run) const override;
     /// The volume is built whole in `prepare`; nothing runs on it afterwards.
     void runEngine(Model::Automaton::TotalVolume &, const Params &, ProcessRun &) const override {}
     /// Nothing is recorded: the volume is new.

@@ -1,6 +1,6 @@
-#include "cvdprocess.h"
+#include "Core/Processes/cvdprocess.h"
 
-#include "parameternames.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

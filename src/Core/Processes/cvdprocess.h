@@ -1,6 +1,6 @@
 #pragma once
 
-#include "isotropicdepositionprocess.h"
+#include "Core/Processes/isotropicdepositionprocess.h"
 
 namespace Core {
 namespace Processes {

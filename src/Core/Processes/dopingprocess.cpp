@@ -1,8 +1,8 @@
-#include "dopingprocess.h"
+#include "Core/Processes/dopingprocess.h"
 
-#include "Core/Operations/simpledoping.h"
-#include "compatiblematerials.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/simpledoping.h"
+#include "Core/Processes/compatiblematerials.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -39,7 +39,7 @@ QVariantMap DopingProcess::values(const Params &params) const
             {Parameter::materialId(Parameter::DopedMaterial), QVariant::fromValue<uint>(params.material)}};
 }
 
-int DopingProcess::prepare(Params &, const Ui::ProcessData &, ProcessRun &run) const
+int DopingProcess::prepare(Params &, const ProcessStep &, ProcessRun &run) const
 {
     return requireCompatibleMaterials(run, Operations::SimpleDoping::dopableProcess, "doped");
 }

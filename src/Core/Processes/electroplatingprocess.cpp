@@ -1,7 +1,7 @@
-#include "electroplatingprocess.h"
+#include "Core/Processes/electroplatingprocess.h"
 
-#include "Core/Operations/electrodeposition.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/electrodeposition.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,8 +1,8 @@
-#include "ionimplantationprocess.h"
+#include "Core/Processes/ionimplantationprocess.h"
 
-#include "Core/Operations/ionimplantation.h"
-#include "compatiblematerials.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/ionimplantation.h"
+#include "Core/Processes/compatiblematerials.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -45,7 +45,7 @@ QVariantMap IonImplantationProcess::values(const Params &params) const
             {Parameter::materialId(Parameter::DopedMaterial), QVariant::fromValue<uint>(params.material)}};
 }
 
-int IonImplantationProcess::prepare(Params &, const Ui::ProcessData &, ProcessRun &run) const
+int IonImplantationProcess::prepare(Params &, const ProcessStep &, ProcessRun &run) const
 {
     return requireCompatibleMaterials(run, Operations::IonImplantation::dopableProcess, "implanted");
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -28,7 +28,7 @@ public:
 
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
-    int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
+    int prepare(Params &params, const ProcessStep &step, ProcessRun &run) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
 };
 

@@ -1,7 +1,7 @@
-#include "isotropicdepositionprocess.h"
+#include "Core/Processes/isotropicdepositionprocess.h"
 
-#include "Core/Operations/filmdeposition.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmdepositionengine.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -42,7 +42,7 @@ QVariantMap IsotropicDepositionProcess::values(const Params &params) const
 void IsotropicDepositionProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                            ProcessRun &run) const
 {
-    Operations::FilmDeposition engine(volume, params.material, static_cast<float>(params.thickness));
+    Operations::FilmDepositionEngine engine(volume, params.material, static_cast<float>(params.thickness));
     engine.setRunControl(run.control);
     engine.run();
 }

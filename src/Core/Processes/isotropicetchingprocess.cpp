@@ -1,7 +1,7 @@
-#include "isotropicetchingprocess.h"
+#include "Core/Processes/isotropicetchingprocess.h"
 
-#include "Core/Operations/filmetching.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/filmetchingengine.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -31,7 +31,7 @@ QVariantMap IsotropicEtchingProcess::values(const Params &params) const
 void IsotropicEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params,
                                         ProcessRun &run) const
 {
-    Operations::FilmEtching engine(volume, params.material, static_cast<float>(params.depth));
+    Operations::FilmEtchingEngine engine(volume, params.material, static_cast<float>(params.depth));
     engine.setRunControl(run.control);
     engine.run();
 }

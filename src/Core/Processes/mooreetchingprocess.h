@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mooreprocess.h"
+#include "Core/Processes/mooreprocess.h"
 
 namespace Core {
 namespace Processes {

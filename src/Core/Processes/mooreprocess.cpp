@@ -1,8 +1,8 @@
-#include "mooreprocess.h"
+#include "Core/Processes/mooreprocess.h"
 
-#include "Core/Operations/mooreneighborhooddeposition.h"
-#include "Core/Operations/mooreneighborhoodetching.h"
-#include "parameternames.h"
+#include "Core/Engines/Moore/mooreneighborhooddeposition.h"
+#include "Core/Engines/Moore/mooreneighborhoodetching.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {

@@ -1,6 +1,6 @@
-#include "parameterdefinition.h"
+#include "Core/Processes/parameterdefinition.h"
 
-#include "parameternames.h"
+#include "Core/Processes/parameternames.h"
 
 #include <cstdint>
 #include <limits>

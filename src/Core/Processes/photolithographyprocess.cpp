@@ -1,8 +1,8 @@
-#include "photolithographyprocess.h"
+#include "Core/Processes/photolithographyprocess.h"
 
 #include "Core/BatchRun/layoutmaskstep.h"
-#include "Core/Operations/photolithography.h"
-#include "parameternames.h"
+#include "Core/Engines/Columns/photolithography.h"
+#include "Core/Processes/parameternames.h"
 
 #include <QBitArray>
 
@@ -104,7 +104,7 @@ QVariantMap PhotolithographyProcess::layoutValues(const QString &listFolder, con
     return values;
 }
 
-void PhotolithographyProcess::applyValues(Ui::ProcessData &step, const QVariantMap &values) const
+void PhotolithographyProcess::applyValues(ProcessStep &step, const QVariantMap &values) const
 {
     namespace L = BatchRun::LayoutMaskStep;
     if (values.contains(QLatin1String(L::file))) {
@@ -114,7 +114,7 @@ void PhotolithographyProcess::applyValues(Ui::ProcessData &step, const QVariantM
     TypedProcessDescriptor::applyValues(step, values);
 }
 
-int PhotolithographyProcess::prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const
+int PhotolithographyProcess::prepare(Params &params, const ProcessStep &step, ProcessRun &run) const
 {
     if (!params.topFromLayout)
         return Success;

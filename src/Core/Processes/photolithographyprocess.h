@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/Operations/layoutmask.h"
-#include "Core/Operations/maskimage.h"
-#include "typedprocessdescriptor.h"
+#include "Core/Formats/layoutmask.h"
+#include "Core/Formats/maskimage.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 #include <optional>
 
@@ -35,13 +35,13 @@ public:
 
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
-    int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
+    int prepare(Params &params, const ProcessStep &step, ProcessRun &run) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
     void afterRun(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
     bool preview(Model::Automaton::TotalVolume &volume, const QVariantMap &values) const override;
     QString canceledText() const override { return QStringLiteral("Operation Canceled!"); }
     /// Values that name a layout replace every parameter of the layout the step named before.
-    void applyValues(Ui::ProcessData &step, const QVariantMap &values) const override;
+    void applyValues(ProcessStep &step, const QVariantMap &values) const override;
 
     /// The four parameters of a mask under a side's names ("Top Mask", "Top Mask Width", ...).
     static QVariantMap maskValues(const QString &side, const StepMask &mask);

@@ -1,7 +1,7 @@
-#include "planarizationprocess.h"
+#include "Core/Processes/planarizationprocess.h"
 
-#include "Core/Operations/planarization.h"
-#include "parameternames.h"
+#include "Core/Engines/Columns/planarization.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

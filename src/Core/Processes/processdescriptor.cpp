@@ -1,8 +1,8 @@
-#include "processdescriptor.h"
+#include "Core/Processes/processdescriptor.h"
 
+#include "Core/Processes/parameternames.h"
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
-#include "parameternames.h"
 
 #include <algorithm>
 
@@ -45,19 +45,19 @@ const ProcessCommand *ProcessDescriptor::command(CommandId id) const
     return nullptr;
 }
 
-StepEstimate ProcessDescriptor::estimate(const Ui::ProcessData &, const Model::Automaton::TotalVolume &) const
+StepEstimate ProcessDescriptor::estimate(const ProcessStep &, const Model::Automaton::TotalVolume &) const
 {
     return StepEstimate();
 }
 
-Operations::ProcessSnapshot::Scope ProcessDescriptor::undoScope(const Ui::ProcessData &) const
+Operations::ProcessSnapshot::Scope ProcessDescriptor::undoScope(const ProcessStep &) const
 {
     return Operations::ProcessSnapshot::Scope();
 }
 
 bool ProcessDescriptor::preview(Model::Automaton::TotalVolume &, const QVariantMap &) const { return false; }
 
-void ProcessDescriptor::completeDerivedParameters(Ui::ProcessData &step) const
+void ProcessDescriptor::completeDerivedParameters(ProcessStep &step) const
 {
     const auto parameters = step.getParameters();
     for (const QString &base : m_materialBases) {
@@ -71,7 +71,7 @@ void ProcessDescriptor::completeDerivedParameters(Ui::ProcessData &step) const
     }
 }
 
-void ProcessDescriptor::applyValues(Ui::ProcessData &step, const QVariantMap &values) const
+void ProcessDescriptor::applyValues(ProcessStep &step, const QVariantMap &values) const
 {
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
         if (it.value().isValid())

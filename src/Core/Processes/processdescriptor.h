@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
-#include "Core/Operations/processsnapshot.h"
-#include "commandid.h"
-#include "parameterdefinition.h"
-#include "processrun.h"
-#include "processtype.h"
+#include "Core/Processes/commandid.h"
+#include "Core/Processes/parameterdefinition.h"
+#include "Core/Processes/processrun.h"
+#include "Core/Processes/processstep.h"
+#include "Core/Processes/processtype.h"
+#include "Core/Undo/processsnapshot.h"
 
 #include <QList>
 #include <QString>
@@ -73,16 +73,16 @@ public:
     /// Reads the step, checks its values with the messages of the list runner, and runs the engine
     /// on `run.volume` under `run.control`. Returns a ResultCode; `run.detail` says what was
     /// missing or invalid. An engine that refuses its input throws, as engines do.
-    virtual int run(ProcessRun &run, const Ui::ProcessData &step) const = 0;
+    virtual int run(ProcessRun &run, const ProcessStep &step) const = 0;
     /// After a successful `run`: what the step leaves on the volume and in its records (the last
     /// operation, the lattice mark). The window calls it after its job, on the thread that draws
     /// the volume; a list calls it right after `run`.
-    virtual void finish(ProcessRun &run, const Ui::ProcessData &step) const = 0;
+    virtual void finish(ProcessRun &run, const ProcessStep &step) const = 0;
 
     /// How long the step will take on `volume`; nothing (0 seconds) for most processes.
-    virtual StepEstimate estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolume &volume) const;
+    virtual StepEstimate estimate(const ProcessStep &step, const Model::Automaton::TotalVolume &volume) const;
     /// What a step changes besides the cell states and the masks, for its undo record.
-    virtual Operations::ProcessSnapshot::Scope undoScope(const Ui::ProcessData &step) const;
+    virtual Operations::ProcessSnapshot::Scope undoScope(const ProcessStep &step) const;
     /// Shows values of the open dialog on the volume before the step runs (photolithography's
     /// masks); false when the process has no preview.
     virtual bool preview(Model::Automaton::TotalVolume &volume, const QVariantMap &values) const;
@@ -90,10 +90,10 @@ public:
     virtual QString canceledText() const { return QStringLiteral("Operation canceled."); }
     /// Fills the parameters derived from others: the name and colour of every material from its
     /// identifier, and the process's own texts.
-    virtual void completeDerivedParameters(Ui::ProcessData &step) const;
+    virtual void completeDerivedParameters(ProcessStep &step) const;
     /// Puts a dialog's values into a step: an invalid value removes its parameter, the others keep
     /// the visibility their names had (a new name is shown). Derived texts are not filled.
-    virtual void applyValues(Ui::ProcessData &step, const QVariantMap &values) const;
+    virtual void applyValues(ProcessStep &step, const QVariantMap &values) const;
 
 protected:
     /// `parameters` in any order (they are kept in name order); `commands` first the process's own.

@@ -1,7 +1,7 @@
-#include "processoperation.h"
+#include "Core/Processes/processoperation.h"
 
+#include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
-#include "processregistry.h"
 
 #include <stdexcept>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
-#include "Core/Operations/processoperation.h"
-#include "processdescriptor.h"
+#include "Core/Operations/undoableprocessoperation.h"
+#include "Core/Processes/processdescriptor.h"
+#include "Core/Processes/processstep.h"
 
 #include <QVariantMap>
 
@@ -26,7 +26,7 @@ public:
     const ProcessDescriptor &descriptor() const { return m_descriptor; }
     const ProcessCommand &command() const { return m_command; }
     /// The step as the dialog gave it, under the list's parameter names.
-    const Ui::ProcessData &step() const { return m_step; }
+    const ProcessStep &step() const { return m_step; }
 
     /// Takes the dialog's values into the step (an invalid value removes its parameter); the
     /// command's presets stay as the command fixes them. The step runs once values were given.
@@ -50,7 +50,7 @@ protected:
 private:
     const ProcessDescriptor &m_descriptor;
     const ProcessCommand &m_command;
-    Ui::ProcessData m_step;
+    ProcessStep m_step;
     std::optional<uint64_t> m_seed;
     /// The run of the step, from the job to its finish.
     std::optional<ProcessRun> m_run;

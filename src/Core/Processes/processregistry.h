@@ -1,8 +1,8 @@
 #pragma once
 
-#include "commandid.h"
-#include "processdescriptor.h"
-#include "processtype.h"
+#include "Core/Processes/commandid.h"
+#include "Core/Processes/processdescriptor.h"
+#include "Core/Processes/processtype.h"
 
 #include <stdexcept>
 #include <typeinfo>

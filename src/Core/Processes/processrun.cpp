@@ -1,4 +1,4 @@
-#include "processrun.h"
+#include "Core/Processes/processrun.h"
 
 #include "Core/workspace.h"
 

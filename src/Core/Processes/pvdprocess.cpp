@@ -1,7 +1,7 @@
-#include "pvdprocess.h"
+#include "Core/Processes/pvdprocess.h"
 
-#include "Core/Operations/simplephysicalvapordeposition.h"
-#include "parameternames.h"
+#include "Core/Engines/DistanceCounting/simplephysicalvapordeposition.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -25,7 +25,7 @@ PvdParameters PvdProcess::read(ParameterReader &reader) const
     params.material = reader.toUInt(Parameter::MaterialId);
     params.thickness = reader.toDouble(Parameter::Thickness);
     params.ratio = reader.toDouble(Parameter::HorizontalToVerticalRatio);
-    params.side = reader.toInt(Parameter::DepositOnValue);
+    params.side = PvdSide(reader.toInt(Parameter::DepositOnValue));
     return params;
 }
 
@@ -34,12 +34,12 @@ QVariantMap PvdProcess::values(const Params &params) const
     return {{Parameter::MaterialId, QVariant::fromValue<uint>(params.material)},
             {Parameter::Thickness, params.thickness},
             {Parameter::HorizontalToVerticalRatio, params.ratio},
-            {Parameter::DepositOnValue, params.side}};
+            {Parameter::DepositOnValue, int(params.side)}};
 }
 
 QString PvdProcess::validate(const Params &params) const
 {
-    if (params.side < 1 || params.side > 3)
+    if (int(params.side) < int(PvdSide::Top) || int(params.side) > int(PvdSide::TopAndBottom))
         return QStringLiteral("invalid: DepositOn must be 1 (top), 2 (bottom) or 3 (both)");
     return QString();
 }
@@ -59,7 +59,7 @@ QString PvdProcess::sideText(int side)
     return QLatin1String(side >= 1 && side <= 3 ? texts[side] : "");
 }
 
-void PvdProcess::completeDerivedParameters(Ui::ProcessData &step) const
+void PvdProcess::completeDerivedParameters(ProcessStep &step) const
 {
     TypedProcessDescriptor::completeDerivedParameters(step);
     if (step.hasParameter(Parameter::DepositOnValue))

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
+
+/// The surfaces a PVD film grows from. Lists store the number ("DepositOnValue").
+enum class PvdSide : int { Top = 1, Bottom = 2, TopAndBottom = 3 };
 
 struct PvdParameters {
     uint32_t material = 0;
@@ -11,8 +14,8 @@ struct PvdParameters {
     double thickness = 0.0;
     /// The sideways thickness over the vertical one.
     double ratio = 0.0;
-    /// 1 on top, 2 on the bottom, 3 both.
-    int side = 1;
+    /// A list's number may be none of the sides; `validate` refuses it.
+    PvdSide side = PvdSide::Top;
 };
 
 /// "PVD": physical vapour deposition, a film that grows only from surfaces facing up, facing down
@@ -30,7 +33,7 @@ public:
     QString validate(const Params &params) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
     /// Also the "Deposit On" text of "DepositOn".
-    void completeDerivedParameters(Ui::ProcessData &step) const override;
+    void completeDerivedParameters(ProcessStep &step) const override;
 
     /// "On Top", "On Bottom", "On Top and Bottom"; empty for any other side.
     static QString sideText(int side);

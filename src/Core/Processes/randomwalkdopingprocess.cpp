@@ -1,8 +1,8 @@
-#include "randomwalkdopingprocess.h"
+#include "Core/Processes/randomwalkdopingprocess.h"
 
-#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Engines/RandomWalk/randomwalkdoping.h"
+#include "Core/Processes/parameternames.h"
 #include "Model/Volume/particlecounts.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -70,7 +70,7 @@ void RandomWalkDopingProcess::runEngine(Model::Automaton::TotalVolume &volume, c
     engine.dope(params.dopingTime());
 }
 
-StepEstimate RandomWalkDopingProcess::estimate(const Ui::ProcessData &step,
+StepEstimate RandomWalkDopingProcess::estimate(const Core::Processes::ProcessStep &step,
                                                const Model::Automaton::TotalVolume &volume) const
 {
     ParameterReader reader(step);
@@ -80,7 +80,7 @@ StepEstimate RandomWalkDopingProcess::estimate(const Ui::ProcessData &step,
     return {params.estimatedSeconds(volume.cellCount()), params.estimateText(volume.cellCount())};
 }
 
-Operations::ProcessSnapshot::Scope RandomWalkDopingProcess::undoScope(const Ui::ProcessData &step) const
+Operations::ProcessSnapshot::Scope RandomWalkDopingProcess::undoScope(const Core::Processes::ProcessStep &step) const
 {
     Operations::ProcessSnapshot::Scope scope;
     scope.atomCounts = true;

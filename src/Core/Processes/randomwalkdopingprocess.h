@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Core/Operations/randomwalkdopinginput.h"
-#include "typedprocessdescriptor.h"
+#include "Core/Engines/RandomWalk/randomwalkdopinginput.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -20,8 +20,8 @@ public:
     RandomWalkDopingProcess();
 
     QString canceledText() const override { return QStringLiteral("Operation Canceled!"); }
-    StepEstimate estimate(const Ui::ProcessData &step, const Model::Automaton::TotalVolume &volume) const override;
-    Operations::ProcessSnapshot::Scope undoScope(const Ui::ProcessData &step) const override;
+    StepEstimate estimate(const ProcessStep &step, const Model::Automaton::TotalVolume &volume) const override;
+    Operations::ProcessSnapshot::Scope undoScope(const ProcessStep &step) const override;
 
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;

@@ -1,7 +1,7 @@
-#include "saveimageprocess.h"
+#include "Core/Processes/saveimageprocess.h"
 
 #include "Core/BatchRun/imagefolder.h"
-#include "parameternames.h"
+#include "Core/Processes/parameternames.h"
 
 #include <stdexcept>
 
@@ -22,7 +22,7 @@ SaveImageParameters SaveImageProcess::read(ParameterReader &reader) const
 
 QVariantMap SaveImageProcess::values(const Params &params) const { return {{Parameter::Filename, params.fileName}}; }
 
-int SaveImageProcess::prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const
+int SaveImageProcess::prepare(Params &params, const ProcessStep &step, ProcessRun &run) const
 {
     if (!step.hasParameter(Parameter::Filename))
         return MissingParameter;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -22,7 +22,7 @@ public:
     QVariantMap values(const Params &params) const override;
     /// Refuses a step without a name, a run without a view and a name outside the images folder
     /// (or of a file the run may not replace); otherwise claims the file.
-    int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
+    int prepare(Params &params, const ProcessStep &step, ProcessRun &run) const override;
     /// Renders the image; throws with the renderer's reason when it cannot be written.
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
 };

@@ -1,7 +1,7 @@
-#include "simplerieprocess.h"
+#include "Core/Processes/simplerieprocess.h"
 
-#include "Core/Operations/simplereactiveionetching.h"
-#include "parameternames.h"
+#include "Core/Engines/Columns/simplereactiveionetching.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -59,7 +59,7 @@ QString SimpleRieProcess::directionText(int direction)
     return parts.join(QStringLiteral(" and "));
 }
 
-void SimpleRieProcess::completeDerivedParameters(Ui::ProcessData &step) const
+void SimpleRieProcess::completeDerivedParameters(ProcessStep &step) const
 {
     TypedProcessDescriptor::completeDerivedParameters(step);
     if (step.hasParameter(Parameter::EtchDirectionValue))

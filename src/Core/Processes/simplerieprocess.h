@@ -1,6 +1,6 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -25,7 +25,7 @@ public:
     QVariantMap values(const Params &params) const override;
     QString validate(const Params &params) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
-    void completeDerivedParameters(Ui::ProcessData &step) const override;
+    void completeDerivedParameters(ProcessStep &step) const override;
 
     /// "Top", "Bottom", "Bottom and Top", or empty for no direction.
     static QString directionText(int direction);

@@ -1,9 +1,9 @@
-#include "sioxidationprocess.h"
+#include "Core/Processes/sioxidationprocess.h"
 
-#include "Core/Operations/simplesioxidation.h"
+#include "Core/Engines/DistanceCounting/simplesioxidation.h"
+#include "Core/Processes/compatiblematerials.h"
+#include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
-#include "compatiblematerials.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -75,7 +75,7 @@ QVariantMap SiOxidationProcess::values(const Params &params) const
             {Parameter::OxidationThicknessSet, !params.byTime}};
 }
 
-int SiOxidationProcess::prepare(Params &params, const Ui::ProcessData &, ProcessRun &run) const
+int SiOxidationProcess::prepare(Params &params, const ProcessStep &, ProcessRun &run) const
 {
     if (!params.unreadable.isEmpty()) {
         run.detail = QStringLiteral("not run: ") + params.unreadable;
@@ -115,7 +115,7 @@ void SiOxidationProcess::runEngine(Model::Automaton::TotalVolume &volume, const 
     }
 }
 
-void SiOxidationProcess::applyValues(Ui::ProcessData &step, const QVariantMap &values) const
+void SiOxidationProcess::applyValues(ProcessStep &step, const QVariantMap &values) const
 {
     const bool wasByTime = step.getParameters().value(Parameter::OxidationTimeSet).toBool();
     TypedProcessDescriptor::applyValues(step, values);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -32,10 +32,10 @@ public:
 
     Params read(ParameterReader &reader) const override;
     QVariantMap values(const Params &params) const override;
-    int prepare(Params &params, const Ui::ProcessData &step, ProcessRun &run) const override;
+    int prepare(Params &params, const ProcessStep &step, ProcessRun &run) const override;
     void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
     /// A changed mode shows the fields of the new one, as a new step does.
-    void applyValues(Ui::ProcessData &step, const QVariantMap &values) const override;
+    void applyValues(ProcessStep &step, const QVariantMap &values) const override;
 };
 
 } // namespace Processes

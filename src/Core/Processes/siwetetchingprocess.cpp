@@ -1,10 +1,10 @@
-#include "siwetetchingprocess.h"
+#include "Core/Processes/siwetetchingprocess.h"
 
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
+#include "Core/Engines/Lattice/bondcountingwetetchengine.h"
+#include "Core/Engines/Lattice/continuouswetetchengine.h"
+#include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
 #include "Model/Volume/silattice.h"
-#include "parameternames.h"
 
 namespace Core {
 namespace Processes {
@@ -22,7 +22,7 @@ SiWetEtchingProcess::SiWetEtchingProcess()
           {{Parameter::Depth, ParameterKind::Double, Shown::Always, Util::ValueRange::notNegative(DBL_MAX, "units")},
            // May be absent: such a step etches by bond counting.
            {Parameter::EtchModel, ParameterKind::String, Shown::Always}},
-          {{CommandId::BcaWetEtch, "BCA Wet Etch", 28, "BCAWetEtch", {{Parameter::EtchModel, bondCounting}}},
+          {{CommandId::BondCountingWetEtch, "BCA Wet Etch", 28, "BCAWetEtch", {{Parameter::EtchModel, bondCounting}}},
            {CommandId::ContinuousWetEtch,
             "Continuous Wet Etch",
             29,
@@ -62,11 +62,11 @@ void SiWetEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const
         volume.createSiLattice();
     }
     if (params.model == QLatin1String(continuousAutomaton)) {
-        Operations::ContinuosWetEtching engine(volume, params.depth);
+        Operations::ContinuousWetEtchEngine engine(volume, params.depth);
         engine.setRunControl(run.control);
         engine.run();
     } else {
-        Operations::AtomicStructureSimpleSiWetEtch engine(volume, params.depth);
+        Operations::BondCountingWetEtchEngine engine(volume, params.depth);
         engine.setRunControl(run.control);
         engine.run();
     }
@@ -85,7 +85,7 @@ uint32_t SiWetEtchingProcess::recordedTypeCode(const Params &params) const
     return commands().at(params.model == QLatin1String(continuousAutomaton) ? 1 : 0).typeCode;
 }
 
-Operations::ProcessSnapshot::Scope SiWetEtchingProcess::undoScope(const Ui::ProcessData &) const
+Operations::ProcessSnapshot::Scope SiWetEtchingProcess::undoScope(const Core::Processes::ProcessStep &) const
 {
     Operations::ProcessSnapshot::Scope scope;
     scope.atomCounts = true;

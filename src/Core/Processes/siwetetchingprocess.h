@@ -1,6 +1,6 @@
 #pragma once
 
-#include "typedprocessdescriptor.h"
+#include "Core/Processes/typedprocessdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -28,7 +28,7 @@ public:
     void afterRun(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const override;
     uint32_t recordedTypeCode(const Params &params) const override;
     bool marksLatticeOutOfDate(const Params &, const ProcessRun &) const override { return false; }
-    Operations::ProcessSnapshot::Scope undoScope(const Ui::ProcessData &step) const override;
+    Operations::ProcessSnapshot::Scope undoScope(const ProcessStep &step) const override;
 };
 
 } // namespace Processes

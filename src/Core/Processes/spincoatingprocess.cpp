@@ -1,7 +1,7 @@
-#include "spincoatingprocess.h"
+#include "Core/Processes/spincoatingprocess.h"
 
-#include "Core/Operations/spincoating.h"
-#include "parameternames.h"
+#include "Core/Engines/Columns/spincoating.h"
+#include "Core/Processes/parameternames.h"
 
 namespace Core {
 namespace Processes {

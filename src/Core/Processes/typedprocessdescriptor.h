@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Core/BatchRun/stepparameters.h"
+#include "Core/Processes/processdescriptor.h"
 #include "Util/runcontrol.h"
-#include "processdescriptor.h"
 
 namespace Core {
 namespace Processes {
@@ -24,7 +24,7 @@ public:
     /// Completes the values from what the run gives before the engine starts (a layout read from
     /// the list's folder); a ResultCode, with `run.detail` on failure. A step with nothing to do
     /// sets `run.changedNothing` and returns Success: it then ends without running its engine.
-    virtual int prepare(Params &, const Ui::ProcessData &, ProcessRun &) const { return Success; }
+    virtual int prepare(Params &, const ProcessStep &, ProcessRun &) const { return Success; }
     /// Runs the engine; it stops at `run.control`'s request.
     virtual void runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const = 0;
     /// What a finished step leaves on the volume, before it is recorded.
@@ -40,13 +40,13 @@ public:
 
     /// Writes the values into the step (keeping the visibility of names it had) and fills the
     /// derived texts.
-    void write(const Params &params, Ui::ProcessData &step) const
+    void write(const Params &params, ProcessStep &step) const
     {
         applyValues(step, values(params));
         completeDerivedParameters(step);
     }
 
-    int run(ProcessRun &run, const Ui::ProcessData &step) const final
+    int run(ProcessRun &run, const ProcessStep &step) const final
     {
         ParameterReader reader(step);
         Params params = read(reader);
@@ -66,7 +66,7 @@ public:
         return run.control && run.control->wasStopped() ? Stopped : Success;
     }
 
-    void finish(ProcessRun &run, const Ui::ProcessData &step) const final
+    void finish(ProcessRun &run, const ProcessStep &step) const final
     {
         if (run.changedNothing)
             return;

@@ -1,4 +1,4 @@
-#include "offscreenimage.h"
+#include "Model/Display/offscreenimage.h"
 
 #include "Model/Display/gl.h"
 #include "Model/Display/scenepainter.h"

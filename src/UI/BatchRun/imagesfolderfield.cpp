@@ -1,4 +1,4 @@
-#include "imagesfolderfield.h"
+#include "UI/BatchRun/imagesfolderfield.h"
 
 #include <QDir>
 #include <QFileDialog>

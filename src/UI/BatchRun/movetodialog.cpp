@@ -1,4 +1,4 @@
-#include "movetodialog.h"
+#include "UI/BatchRun/movetodialog.h"
 
 #include "Core/BatchRun/processvocabulary.h"
 
@@ -10,7 +10,7 @@
 
 namespace UtilDialog {
 
-MoveTo::MoveTo(const QList<Ui::ProcessData> &steps, uint32_t moving, QWidget *parent)
+MoveTo::MoveTo(const QList<Core::Processes::ProcessStep> &steps, uint32_t moving, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Dialog"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
+#include "Core/Processes/processstep.h"
 
 #include <QDialog>
 #include <QList>
@@ -15,7 +15,7 @@ class MoveTo : public QDialog {
     Q_OBJECT
 public:
     /// Lists every step of `steps` except the one with serial number `moving`.
-    MoveTo(const QList<Ui::ProcessData> &steps, uint32_t moving, QWidget *parent = nullptr);
+    MoveTo(const QList<Core::Processes::ProcessStep> &steps, uint32_t moving, QWidget *parent = nullptr);
 
     /// Serial number of the chosen step.
     uint32_t chosenSerialNumber() const;

@@ -1,4 +1,4 @@
-#include "runlog.h"
+#include "UI/BatchRun/runlog.h"
 
 #include <QMutexLocker>
 

@@ -1,59 +1,38 @@
-#include "runprocessesdialog.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 
 #include "Core/BatchRun/layoutmaskstep.h"
-#include "Core/BatchRun/listrunstep.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
-#include "Model/Display/offscreenimage.h"
-#include "UI/Operations/maskfilegroup.h"
+#include "UI/BatchRun/imagesfolderfield.h"
+#include "UI/BatchRun/listrun.h"
+#include "UI/BatchRun/movetodialog.h"
+#include "UI/BatchRun/runlog.h"
+#include "UI/BatchRun/stepeditor.h"
+#include "UI/BatchRun/steptree.h"
+#include "UI/Dialogs/maskfilegroup.h"
+#include "UI/Dialogs/materialconflictdialog.h"
 #include "UI/documentdialogs.h"
-#include "UI/materialconflictdialog.h"
-#include "imagesfolderfield.h"
-#include "movetodialog.h"
-#include "runlog.h"
-#include "stepeditor.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDebug>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThreadPool>
-#include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QtConcurrent>
-
-#include <algorithm>
 
 namespace Ui {
+
+using Core::Processes::ProcessStep;
 
 namespace {
 
 using namespace Core::BatchRun;
-
-constexpr int SerialRole = Qt::UserRole;
-
-QString valueText(const QVariant &value)
-{
-    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
-        const auto v = value.value<Util::Vector3D>();
-        return QStringLiteral("(%1, %2, %3)").arg(v.x).arg(v.y).arg(v.z);
-    }
-    if (value.userType() == QMetaType::Bool)
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    return value.toString();
-}
 
 } // namespace
 
@@ -63,48 +42,40 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     , m_mainWindow(mainWindow)
     , m_target(target)
     , m_workspace(workspace)
-    , m_registry(registry)
-    , m_runWorkspace(&workspace)
-    , m_runWindow(mainWindow)
-    , m_runTarget(target)
 {
     setObjectName(QStringLiteral("RunProcessesDialog"));
     m_baseTitle = QStringLiteral("Batch Run");
     setWindowTitle(m_baseTitle);
 
-    m_tree = new QTreeWidget;
-    m_tree->setObjectName(QStringLiteral("treeWidget"));
-    m_tree->setColumnCount(4);
-    m_tree->setHeaderLabels(
-        {QStringLiteral("Step"), QStringLiteral("Process"), QStringLiteral("Parameter"), QStringLiteral("Value")});
-    m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_tree->setIconSize(QSize(25, 25));
+    m_tree = new StepTree;
 
     m_cbxProcess = new QComboBox;
     m_cbxProcess->setObjectName(QStringLiteral("cbxProcess"));
     for (const auto &entry : addableProcesses())
         m_cbxProcess->addItem(entry.first, entry.second);
 
-    auto button = [](const char *name, const char *text) {
+    auto button = [this](const char *name, const char *text, void (RunProcessesDialog::*clicked)()) {
         auto *b = new QPushButton(QLatin1String(text));
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, clicked);
         return b;
     };
-    QPushButton *btnAddProcess = button("btnAddProcess", "Add Process");
-    QPushButton *btnRemoveProcess = button("btnRemoveProcess", "Remove Process");
-    QPushButton *btnModify = button("btnModify", "Modify");
-    QPushButton *btnMoveUp = button("btnMoveUp", "Move Up");
-    QPushButton *btnMoveDown = button("btnMoveDown", "Move Down");
-    QPushButton *btnMoveTo = button("btnMoveTo", "Move To");
-    QPushButton *btnNewList = button("btnNewList", "New List");
-    QPushButton *btnLoadList = button("btnLoadList", "Load List");
-    QPushButton *btnSaveList = button("btnSaveList", "Save List");
-    QPushButton *btnSaveListAs = button("btnSaveListAs", "Save List As ...");
-    QPushButton *btnRun = button("btnRun", "Run");
-    m_btnStop = button("btnStop", "Stop");
+    using D = RunProcessesDialog;
+    QPushButton *btnAddProcess = button("btnAddProcess", "Add Process", &D::on_btnAddProcess_clicked);
+    QPushButton *btnRemoveProcess = button("btnRemoveProcess", "Remove Process", &D::on_btnRemoveProcess_clicked);
+    QPushButton *btnModify = button("btnModify", "Modify", &D::on_btnModify_clicked);
+    QPushButton *btnMoveUp = button("btnMoveUp", "Move Up", &D::on_btnMoveUp_clicked);
+    QPushButton *btnMoveDown = button("btnMoveDown", "Move Down", &D::on_btnMoveDown_clicked);
+    QPushButton *btnMoveTo = button("btnMoveTo", "Move To", &D::on_btnMoveTo_clicked);
+    QPushButton *btnNewList = button("btnNewList", "New List", &D::on_btnNewList_clicked);
+    QPushButton *btnLoadList = button("btnLoadList", "Load List", &D::on_btnLoadList_clicked);
+    QPushButton *btnSaveList = button("btnSaveList", "Save List", &D::on_btnSaveList_clicked);
+    QPushButton *btnSaveListAs = button("btnSaveListAs", "Save List As ...", &D::on_btnSaveListAs_clicked);
+    QPushButton *btnRun = button("btnRun", "Run", &D::on_btnRun_clicked);
+    m_btnStop = button("btnStop", "Stop", &D::on_btnStop_clicked);
     m_btnStop->setEnabled(false);
-    QPushButton *btnClose = button("btnClose", "Close");
+    QPushButton *btnClose = button("btnClose", "Close", &D::on_btnClose_clicked);
 
     m_chkNewWindow = new QCheckBox(QStringLiteral("Run in a new window"));
     m_chkNewWindow->setObjectName(QStringLiteral("chkNewWindow"));
@@ -136,6 +107,7 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     bottom->addWidget(btnClose);
     m_log = new RunLog;
     m_log->setFixedHeight(110);
+    m_run = std::make_unique<ListRun>(registry, *m_log, ListRun::Place{mainWindow, &workspace, nullptr, target});
     m_imagesFolder = new ImagesFolderField;
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
@@ -144,19 +116,6 @@ RunProcessesDialog::RunProcessesDialog(QWidget *mainWindow, const Model::Automat
     layout->addLayout(bottom);
     resize(720, 560);
 
-    connect(btnAddProcess, &QPushButton::clicked, this, &RunProcessesDialog::on_btnAddProcess_clicked);
-    connect(btnRemoveProcess, &QPushButton::clicked, this, &RunProcessesDialog::on_btnRemoveProcess_clicked);
-    connect(btnModify, &QPushButton::clicked, this, &RunProcessesDialog::on_btnModify_clicked);
-    connect(btnMoveUp, &QPushButton::clicked, this, &RunProcessesDialog::on_btnMoveUp_clicked);
-    connect(btnMoveDown, &QPushButton::clicked, this, &RunProcessesDialog::on_btnMoveDown_clicked);
-    connect(btnMoveTo, &QPushButton::clicked, this, &RunProcessesDialog::on_btnMoveTo_clicked);
-    connect(btnNewList, &QPushButton::clicked, this, &RunProcessesDialog::on_btnNewList_clicked);
-    connect(btnLoadList, &QPushButton::clicked, this, &RunProcessesDialog::on_btnLoadList_clicked);
-    connect(btnSaveList, &QPushButton::clicked, this, &RunProcessesDialog::on_btnSaveList_clicked);
-    connect(btnSaveListAs, &QPushButton::clicked, this, &RunProcessesDialog::on_btnSaveListAs_clicked);
-    connect(btnRun, &QPushButton::clicked, this, &RunProcessesDialog::on_btnRun_clicked);
-    connect(m_btnStop, &QPushButton::clicked, this, &RunProcessesDialog::on_btnStop_clicked);
-    connect(btnClose, &QPushButton::clicked, this, &RunProcessesDialog::on_btnClose_clicked);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &RunProcessesDialog::on_treeWidget_itemDoubleClicked);
     connect(m_tree, &QTreeWidget::itemExpanded, this, &RunProcessesDialog::on_treeWidget_itemExpanded);
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &RunProcessesDialog::on_treeWidget_itemCollapsed);
@@ -179,66 +138,19 @@ void RunProcessesDialog::setWindowMaker(const WindowMaker &maker)
     m_chkNewWindow->setEnabled(bool(maker));
 }
 
-void RunProcessesDialog::setSteps(const QList<ProcessData> &steps)
+void RunProcessesDialog::setSteps(const QList<ProcessStep> &steps)
 {
     m_steps = steps;
     rebuildTree();
 }
 
-bool RunProcessesDialog::isRunning()
-{
-    if (!m_runMutex.tryAcquire())
-        return true;
-    m_runMutex.release();
-    return false;
-}
+bool RunProcessesDialog::isRunning() { return m_run->isRunning(); }
 
-void RunProcessesDialog::waitForWorker()
-{
-    if (!m_worker.isRunning())
-        return;
-    // Wait in an event loop: a "Save Image" step of the worker needs this thread.
-    QFutureWatcher<void> watcher;
-    QEventLoop loop;
-    connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(m_worker);
-    if (!watcher.isFinished())
-        loop.exec();
-    m_worker.waitForFinished();
-}
+void RunProcessesDialog::waitForWorker() { m_run->waitForWorker(); }
 
 // ---- list view ----
 
-void RunProcessesDialog::rebuildTree()
-{
-    QSignalBlocker blocker(m_tree);
-    m_tree->clear();
-    for (int i = 0; i < m_steps.size(); ++i) {
-        const ProcessData &step = m_steps[i];
-        auto *row = new QTreeWidgetItem(m_tree);
-        row->setText(0, QString::number(i + 1));
-        row->setText(1, displayName(step.getProcessType()));
-        row->setData(1, SerialRole, step.getSerialNumber());
-        const auto parameters = step.getParameters();
-        const auto visibility = step.getVisibilities();
-        for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
-            if (!visibility.value(it.key(), true))
-                continue;
-            auto *child = new QTreeWidgetItem(row);
-            child->setText(2, it.key());
-            child->setText(3, valueText(it.value()));
-            const QString colorName = it.key() + QStringLiteral("_Color");
-            if (parameters.contains(colorName)) {
-                QPixmap swatch(25, 25);
-                swatch.fill(parameters.value(colorName).value<QColor>());
-                child->setIcon(3, QIcon(swatch));
-            }
-        }
-        row->setExpanded(step.isExpanded());
-    }
-    m_tree->resizeColumnToContents(0);
-    m_tree->resizeColumnToContents(1);
-}
+void RunProcessesDialog::rebuildTree() { m_tree->showSteps(m_steps); }
 
 void RunProcessesDialog::updateTitle()
 {
@@ -256,13 +168,8 @@ int RunProcessesDialog::indexOfSerial(uint32_t serial) const
 
 int RunProcessesDialog::firstSelectedStep() const
 {
-    const auto selected = m_tree->selectedItems();
-    if (selected.isEmpty())
-        return -1;
-    QTreeWidgetItem *item = selected.first();
-    if (item->parent())
-        item = item->parent();
-    return indexOfSerial(item->data(1, SerialRole).toUInt());
+    const auto serial = m_tree->firstSelectedSerial();
+    return serial ? indexOfSerial(*serial) : -1;
 }
 
 void RunProcessesDialog::makeCurrent(uint32_t serial)
@@ -274,14 +181,16 @@ void RunProcessesDialog::makeCurrent(uint32_t serial)
 
 void RunProcessesDialog::on_treeWidget_itemExpanded(QTreeWidgetItem *item)
 {
-    const int index = item->parent() ? -1 : indexOfSerial(item->data(1, SerialRole).toUInt());
+    const auto serial = StepTree::serialOf(item);
+    const int index = serial ? indexOfSerial(*serial) : -1;
     if (index >= 0)
         m_steps[index].setExpanded(true);
 }
 
 void RunProcessesDialog::on_treeWidget_itemCollapsed(QTreeWidgetItem *item)
 {
-    const int index = item->parent() ? -1 : indexOfSerial(item->data(1, SerialRole).toUInt());
+    const auto serial = StepTree::serialOf(item);
+    const int index = serial ? indexOfSerial(*serial) : -1;
     if (index >= 0)
         m_steps[index].setExpanded(false);
 }
@@ -295,24 +204,9 @@ void RunProcessesDialog::selectionChanged()
 
 // ---- editing ----
 
-bool RunProcessesDialog::editStep(ProcessData &step, bool adding)
+bool RunProcessesDialog::editStep(ProcessStep &step, bool adding)
 {
-    // Masks need cover only the columns of the volume the list acts on: the target, or else the
-    // one the list creates.
-    uint32_t columnsX = Core::Operations::anyColumns;
-    uint32_t columnsY = Core::Operations::anyColumns;
-    if (m_target) {
-        columnsX = m_target->sizeX();
-        columnsY = m_target->sizeY();
-    } else {
-        for (const ProcessData &other : m_steps) {
-            if (other.getProcessType() != CreateSubstrate)
-                continue;
-            columnsX = other.getParameters().value(QStringLiteral("Volume Size X"), columnsX).toUInt();
-            columnsY = other.getParameters().value(QStringLiteral("Volume Size Y"), columnsY).toUInt();
-            break;
-        }
-    }
+    const auto [columnsX, columnsY] = listColumns(m_target.get(), m_steps);
     if (!Ui::editStep(this, step, adding, columnsX, columnsY, m_imagesFolder->folder(), listFolder()))
         return false;
     // A layout that the list cannot name is kept as its bitmap: say so, since it is not read again.
@@ -331,7 +225,7 @@ QString RunProcessesDialog::listFolder() const
 
 void RunProcessesDialog::on_btnAddProcess_clicked()
 {
-    ProcessData step(m_cbxProcess->currentData().toInt());
+    ProcessStep step(m_cbxProcess->currentData().toInt());
     if (!editStep(step, true))
         return;
     m_steps.append(step);
@@ -342,7 +236,7 @@ void RunProcessesDialog::modifyStep(int index)
 {
     if (index < 0 || index >= m_steps.size())
         return;
-    ProcessData step = m_steps[index];
+    ProcessStep step = m_steps[index];
     if (!editStep(step, false))
         return;
     m_steps[index] = step;
@@ -355,17 +249,12 @@ void RunProcessesDialog::on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, 
 {
     if (!item)
         return;
-    QTreeWidgetItem *row = item->parent() ? item->parent() : item;
-    modifyStep(indexOfSerial(row->data(1, SerialRole).toUInt()));
+    modifyStep(indexOfSerial(StepTree::stepSerialOf(item)));
 }
 
 void RunProcessesDialog::on_btnRemoveProcess_clicked()
 {
-    QList<uint32_t> serials;
-    for (QTreeWidgetItem *item : m_tree->selectedItems()) {
-        if (!item->parent())
-            serials << item->data(1, SerialRole).toUInt();
-    }
+    const QList<uint32_t> serials = m_tree->selectedStepSerials();
     if (serials.isEmpty())
         return;
     for (uint32_t serial : serials) {
@@ -418,7 +307,7 @@ void RunProcessesDialog::on_btnMoveTo_clicked()
     bool before = false;
     if (!chooseMoveTarget(serial, targetSerial, before) || targetSerial == serial || indexOfSerial(targetSerial) < 0)
         return;
-    const ProcessData moving = m_steps.takeAt(index);
+    const ProcessStep moving = m_steps.takeAt(index);
     const int targetIndex = indexOfSerial(targetSerial);
     m_steps.insert(before ? targetIndex : targetIndex + 1, moving);
     rebuildTree();
@@ -477,21 +366,7 @@ QString RunProcessesDialog::chooseListToSave()
 ProcessListFile::ConflictAnswer RunProcessesDialog::resolveConflict(const Model::Materials::Material &existing,
                                                                     const Model::Materials::Material &loaded)
 {
-    using Choice = ProcessListFile::ConflictChoice;
-    const auto decision = MaterialConflictDialog::ask(existing, loaded, nullptr);
-    if (!decision)
-        return {Choice::AddLoadedAsNew, 0};
-    switch (decision->choice) {
-    case Model::Persistence::ConflictChoice::ReplaceLoadedByExisting:
-        return {Choice::ReplaceLoadedByExisting, 0};
-    case Model::Persistence::ConflictChoice::ReplaceExistingByLoaded:
-        return {Choice::ReplaceExistingByLoaded, 0};
-    case Model::Persistence::ConflictChoice::ReplaceLoadedByAnother:
-        return {Choice::ReplaceLoadedByAnother, decision->alternateId};
-    case Model::Persistence::ConflictChoice::AddLoadedAsNew:
-        break;
-    }
-    return {Choice::AddLoadedAsNew, 0};
+    return ProcessListFile::answerOf(MaterialConflictDialog::ask(existing, loaded, nullptr));
 }
 
 bool RunProcessesDialog::loadList(const QString &fileName)
@@ -592,43 +467,30 @@ bool RunProcessesDialog::prepareImages(ImageFolder &images)
 void RunProcessesDialog::on_btnRun_clicked()
 {
     ImageFolder images;
-    if (isRunning() || !prepareImages(images) || !m_runMutex.tryAcquire())
+    if (isRunning() || !prepareImages(images) || !m_run->lock())
         return;
     if (!prepareRunWindow()) {
-        m_runMutex.release();
+        m_run->unlock();
         return;
     }
-    m_runStepCount = m_steps.size();
     m_progressBar->setValue(0);
     m_progressBar->setEnabled(true);
-    m_progressBar->setRange(0, m_runStepCount * progressPerStep);
-    m_doneCount = 0;
-    m_runningStep = -1;
-    m_summary = RunSummary();
+    m_progressBar->setRange(0, m_steps.size() * progressPerStep);
     m_log->clear();
-    if (m_runWorkspace != &m_workspace)
-        m_log->appendPlainText(m_runTarget ? QStringLiteral("The list runs in a new window, on a copy of the "
-                                                            "selected cell volume.")
-                                           : QStringLiteral("The list runs in a new window."));
-    m_runStep = std::make_shared<ListRunStep>(*m_runWorkspace);
-    QString notKept;
-    if (!m_runStep->begin(m_runTarget, &notKept))
-        m_log->appendPlainText(QStringLiteral("note: the run cannot be undone: %1.").arg(notKept));
-    // No worker reads the control now: the last run's stop request goes.
-    m_control.reset();
-    m_runListFolder = listFolder();
+    const ListRun::Place &place = m_run->place();
+    if (place.workspace != &m_workspace)
+        m_log->appendPlainText(place.target ? QStringLiteral("The list runs in a new window, on a copy of the "
+                                                             "selected cell volume.")
+                                            : QStringLiteral("The list runs in a new window."));
+    m_run->start(m_steps, images, listFolder());
     m_btnStop->setEnabled(true);
     m_progressTimer.start();
-    const QList<ProcessData> steps = m_steps;
-    m_worker = QtConcurrent::run([this, steps, images] { runProcessList(steps, images); });
 }
 
 bool RunProcessesDialog::prepareRunWindow()
 {
-    m_runWorkspace = &m_workspace;
-    m_runWindow = m_mainWindow;
-    m_runScreenshot = m_screenshot;
-    m_runTarget = m_target;
+    ListRun::Place &place = m_run->place();
+    place = ListRun::Place{m_mainWindow, &m_workspace, m_screenshot, m_target};
     if (!m_chkNewWindow->isChecked())
         return true;
     const RunWindow made = m_windowMaker ? m_windowMaker() : RunWindow();
@@ -639,20 +501,17 @@ bool RunProcessesDialog::prepareRunWindow()
     // The new window must not hide this dialog, which stays modal while the list runs.
     raise();
     activateWindow();
-    m_runWorkspace = made.workspace;
-    m_runWindow = made.window;
-    m_runScreenshot = made.screenshot;
-    m_runTarget = nullptr;
+    place = ListRun::Place{made.window, made.workspace, made.screenshot, nullptr};
     if (m_target) {
         try {
-            m_runTarget = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(m_target->clone());
+            place.target = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(m_target->clone());
         } catch (const std::exception &) {
             showMessage(QMessageBox::Warning, m_baseTitle,
                         QStringLiteral("The selected cell volume could not be copied to the new window: there is "
                                        "not enough memory."));
             return false;
         }
-        made.workspace->document().addObject(m_runTarget);
+        made.workspace->document().addObject(place.target);
     }
     return true;
 }
@@ -660,59 +519,13 @@ bool RunProcessesDialog::prepareRunWindow()
 void RunProcessesDialog::on_btnStop_clicked()
 {
     if (isRunning())
-        m_control.requestStop();
-}
-
-void RunProcessesDialog::runProcessList(const QList<ProcessData> &steps, const ImageFolder &images)
-{
-    // This pool thread only waits while the engines spread their work over the pool.
-    QThreadPool::globalInstance()->releaseThread();
-    BatchRunner runner(*m_runWorkspace, m_runTarget, m_registry);
-    const int total = steps.size();
-    runner.setStartObserver([this](int index, const QString &) {
-        // Until the step's engine gives its own total, the step counts as just begun.
-        m_control.beginStage(0);
-        m_runningStep = index;
-    });
-    runner.setStepObserver([this, total](const StepRecord &record) {
-        m_log->post(record.line(total));
-        if (record.code == Success)
-            m_doneCount = record.index + 1;
-    });
-    runner.setWarningObserver([this](const QString &warning) { m_log->post(QStringLiteral("warning: ") + warning); });
-    runner.setRunControl(&m_control, true);
-    runner.setImageFolder(images);
-    runner.setListFolder(m_runListFolder);
-    runner.setSaveImageHandler([this, &runner](const QString &fileName, QString *error) {
-        m_runTarget = runner.target();
-        bool saved = false;
-        QMetaObject::invokeMethod(this, "updateGeometry", Qt::BlockingQueuedConnection, Q_RETURN_ARG(bool, saved),
-                                  Q_ARG(QString, fileName));
-        if (!saved && error)
-            *error = QStringLiteral("The image could not be saved to \"%1\".").arg(fileName);
-        return saved;
-    });
-    m_summary = runner.run(steps);
-    m_runTarget = runner.target();
-    m_runningStep = -1;
-    QThreadPool::globalInstance()->reserveThread();
-    m_runMutex.release();
-}
-
-int RunProcessesDialog::progressValue() const
-{
-    const int done = m_doneCount;
-    int value = done * progressPerStep;
-    const uint64_t total = m_control.total();
-    if (m_runningStep == done && total > 0)
-        value += int(std::min(m_control.done(), total) * progressPerStep / total);
-    return value;
+        m_run->requestStop();
 }
 
 void RunProcessesDialog::updateProgress()
 {
-    m_progressBar->setValue(progressValue());
-    if (!m_runMutex.tryAcquire()) {
+    m_progressBar->setValue(m_run->progressValue());
+    if (!m_run->lock()) {
         m_log->showPosted();
         m_progressTimer.start();
         return;
@@ -721,16 +534,18 @@ void RunProcessesDialog::updateProgress()
     m_btnStop->setEnabled(false);
     // After the worker let go: every line it posted is there to show.
     m_log->showPosted();
-    const RunSummary summary = m_summary;
+    const RunSummary summary = m_run->summary();
     if (summary.stopped)
-        m_log->appendPlainText(QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_runStepCount));
-    if (m_runTarget) {
-        m_runWorkspace->regenerateSurface(m_runTarget);
-        m_runWorkspace->notifyUpdate();
+        m_log->appendPlainText(
+            QStringLiteral("Stopped: %1 of %2 steps ran.").arg(summary.done).arg(m_run->stepCount()));
+    const ListRun::Place &place = m_run->place();
+    if (place.target) {
+        place.workspace->regenerateSurface(place.target);
+        place.workspace->notifyUpdate();
     }
-    recordRun(summary);
-    if (m_runWorkspace == &m_workspace)
-        m_target = m_runTarget;
+    m_run->record(summary);
+    if (place.workspace == &m_workspace)
+        m_target = place.target;
     if (summary.failedIndex >= 0) {
         // The user sees which step stopped the run and why, not only the debug log.
         const StepRecord &f = summary.failure;
@@ -738,49 +553,15 @@ void RunProcessesDialog::updateProgress()
             QMessageBox::Warning, m_baseTitle,
             QStringLiteral("Could not run process %1 (step %2) : %3").arg(f.name).arg(f.index + 1).arg(f.message),
             f.detail);
-    } else if (!m_runTarget) {
+    } else if (!place.target) {
         const QString text = QStringLiteral("No cell volume was selected and a cell volume was not created. The cell "
                                             "volume must be created before any other process.");
         m_log->appendPlainText(text);
         showMessage(QMessageBox::Critical, QStringLiteral("Missing Cell Volume"), text);
-        m_doneCount = 0;
+        m_run->forgetDone();
     }
-    m_progressBar->setValue(m_doneCount * progressPerStep);
-    m_runMutex.release();
-}
-
-void RunProcessesDialog::recordRun(const RunSummary &summary)
-{
-    const auto step = std::move(m_runStep);
-    if (!step || summary.missingVolume)
-        return;
-    QString reason;
-    if (step->end(&reason)) {
-        m_runWorkspace->undoRedo().push(step);
-        return;
-    }
-    // Undoing the steps before the run would now mix their cells with the run's.
-    m_runWorkspace->clearHistory();
-    m_log->appendPlainText(
-        QStringLiteral("note: the run cannot be undone (%1); the undo history was cleared.").arg(reason));
-}
-
-bool RunProcessesDialog::updateGeometry(const QString &fileName)
-{
-    if (m_runTarget)
-        m_runWorkspace->regenerateSurface(m_runTarget);
-    m_runWorkspace->notifyUpdate();
-    if (m_runWindow)
-        m_runWindow->repaint();
-    if (fileName.isEmpty())
-        return true;
-    if (m_runScreenshot)
-        return m_runScreenshot(fileName);
-    QString error;
-    // The image builds the surfaces of the run's window, which then shows the new cells too.
-    Model::Display::OffscreenImage image;
-    image.setSurfaces(m_runWorkspace->sharedShownSurfaces());
-    return image.save(m_runWorkspace->document(), fileName, &error);
+    m_progressBar->setValue(m_run->doneCount() * progressPerStep);
+    m_run->unlock();
 }
 
 void RunProcessesDialog::showMessage(QMessageBox::Icon icon, const QString &title, const QString &text,

@@ -1,19 +1,16 @@
 #pragma once
 
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistfile.h"
+#include "Core/Processes/processstep.h"
 #include "Model/Volume/totalvolume.h"
-#include "Util/runcontrol.h"
+#include "UI/BatchRun/listrun.h"
 
 #include <QDialog>
-#include <QFuture>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSemaphore>
 #include <QTimer>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -26,15 +23,13 @@ class QTreeWidgetItem;
 
 namespace Core {
 class Workspace;
-namespace BatchRun {
-class ListRunStep;
 }
-} // namespace Core
 
 namespace Ui {
 
 class ImagesFolderField;
 class RunLog;
+class StepTree;
 
 /// The "Batch Run" dialog: composes a process list, loads and saves it, and runs it on the target
 /// cell volume (or from nothing when it begins with "Create Substrate") in a worker thread while
@@ -53,14 +48,14 @@ public:
     };
     using WindowMaker = std::function<RunWindow()>;
     /// Units of the progress bar per step: a step's share fills as its engine reports progress.
-    static constexpr int progressPerStep = 1000;
+    static constexpr int progressPerStep = ListRun::progressPerStep;
 
     RunProcessesDialog(QWidget *mainWindow, const Model::Automaton::TotalVolumePtr &target, Core::Workspace &workspace,
                        const Core::BatchRun::StepRegistry &registry = Core::BatchRun::StepRegistry::standard());
     ~RunProcessesDialog() override;
 
-    QList<ProcessData> steps() const { return m_steps; }
-    void setSteps(const QList<ProcessData> &steps);
+    QList<Core::Processes::ProcessStep> steps() const { return m_steps; }
+    void setSteps(const QList<Core::Processes::ProcessStep> &steps);
     QString currentFileName() const { return m_currentFileName; }
     Model::Automaton::TotalVolumePtr targetVolume() const { return m_target; }
     /// True while a run is going on.
@@ -102,13 +97,10 @@ public slots:
     void on_treeWidget_itemCollapsed(QTreeWidgetItem *item);
     void selectionChanged();
     void updateProgress();
-    /// In the user-interface thread: regenerates the target's surface, repaints the view and,
-    /// with a file name, saves the view as an image. False when the image could not be saved.
-    bool updateGeometry(const QString &fileName);
 
 protected:
     /// The seams to the user: option dialogs, file choosers, questions and message boxes.
-    virtual bool editStep(ProcessData &step, bool adding);
+    virtual bool editStep(Core::Processes::ProcessStep &step, bool adding);
     virtual QString chooseListToOpen();
     virtual QString chooseListToSave();
     virtual QMessageBox::StandardButton askNewList();
@@ -125,14 +117,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void runProcessList(const QList<ProcessData> &steps, const Core::BatchRun::ImageFolder &images);
     /// Where the next run goes (this window, or a new one with a copy of the target); false, with
     /// the reason shown, when no new window could be made.
     bool prepareRunWindow();
-    /// Puts the finished run on the undo stack of its window, or says why it cannot be undone.
-    void recordRun(const Core::BatchRun::RunSummary &summary);
-    /// The finished steps and the running step's own progress, in progress bar units.
-    int progressValue() const;
     /// The images folder of the next run; false, with the reason shown, when its "Save Image"
     /// steps cannot save there or the user does not let them replace existing files.
     bool prepareImages(Core::BatchRun::ImageFolder &images);
@@ -149,35 +136,17 @@ private:
     QWidget *m_mainWindow;
     Model::Automaton::TotalVolumePtr m_target;
     Core::Workspace &m_workspace;
-    const Core::BatchRun::StepRegistry &m_registry;
-    /// Held for the whole of a run. A semaphore of one, because the worker releases what the
-    /// user-interface thread took, which a mutex does not allow.
-    QSemaphore m_runMutex{1};
     QTimer m_progressTimer;
     QString m_currentFileName;
-    /// The folder of the list's file when the current run started (layouts are read there).
-    QString m_runListFolder;
     QString m_loadError;
     QString m_baseTitle;
-    QList<ProcessData> m_steps;
-    std::atomic<int> m_doneCount{0};
-    /// The current run's stop request and the running engine's progress.
-    Util::RunControl m_control;
-    Core::BatchRun::RunSummary m_summary;
-    QFuture<void> m_worker;
+    QList<Core::Processes::ProcessStep> m_steps;
     std::function<bool(const QString &)> m_screenshot;
     WindowMaker m_windowMaker;
-    /// The current run's window, workspace, image function, volume and undo step.
-    Core::Workspace *m_runWorkspace = nullptr;
-    QPointer<QWidget> m_runWindow;
-    std::function<bool(const QString &)> m_runScreenshot;
-    Model::Automaton::TotalVolumePtr m_runTarget;
-    std::shared_ptr<Core::BatchRun::ListRunStep> m_runStep;
-    int m_runStepCount = 0;
-    /// The index of the step that runs now, -1 between runs.
-    std::atomic<int> m_runningStep{-1};
+    /// The runs of the list: the current one's window, workspace, volume, worker and progress.
+    std::unique_ptr<ListRun> m_run;
 
-    QTreeWidget *m_tree;
+    StepTree *m_tree;
     QComboBox *m_cbxProcess;
     QProgressBar *m_progressBar;
     QPushButton *m_btnStop;

@@ -1,9 +1,20 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
-#include "Core/Operations/maskimage.h"
+#include "Core/Formats/maskimage.h"
+#include "Core/Processes/processstep.h"
+
+#include <QList>
+
+#include <cstdint>
+#include <utility>
 
 class QWidget;
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
 
 namespace Ui {
 
@@ -17,8 +28,14 @@ namespace Ui {
 /// A top mask applied from a layout inside `listFolder` (the folder of the list's file) is also kept
 /// as the layout's name there, its layer and its placement, so that each run reads the layout again.
 /// Returns whether the user pressed OK.
-bool editStep(QWidget *parent, ProcessData &step, bool adding, uint32_t columnsX = Core::Operations::anyColumns,
-              uint32_t columnsY = Core::Operations::anyColumns, const QString &imagesFolder = QString(),
-              const QString &listFolder = QString());
+bool editStep(QWidget *parent, Core::Processes::ProcessStep &step, bool adding,
+              uint32_t columnsX = Core::Operations::anyColumns, uint32_t columnsY = Core::Operations::anyColumns,
+              const QString &imagesFolder = QString(), const QString &listFolder = QString());
+
+/// The cell columns (x, y) that the masks of a list's steps need to cover: those of the volume the
+/// list acts on (`target`), or else of the one its first "Create Substrate" step creates; any
+/// number when neither is known.
+std::pair<uint32_t, uint32_t> listColumns(const Model::Automaton::TotalVolume *target,
+                                          const QList<Core::Processes::ProcessStep> &steps);
 
 } // namespace Ui

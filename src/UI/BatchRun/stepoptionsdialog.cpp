@@ -1,7 +1,7 @@
-#include "stepoptionsdialog.h"
+#include "UI/BatchRun/stepoptionsdialog.h"
 
 #include "Core/BatchRun/processvocabulary.h"
-#include "UI/Operations/materiallist.h"
+#include "UI/Dialogs/materiallist.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +14,8 @@
 #include <limits>
 
 namespace Ui {
+
+using Core::Processes::ProcessStep;
 
 namespace {
 
@@ -41,7 +43,7 @@ QVariant defaultValue(const QString &name, ParameterKind kind)
 
 } // namespace
 
-StepOptionsDialog::StepOptionsDialog(const ProcessData &step, QWidget *parent)
+StepOptionsDialog::StepOptionsDialog(const ProcessStep &step, QWidget *parent)
     : QDialog(parent)
     , m_type(step.getProcessType())
 {
@@ -59,7 +61,7 @@ StepOptionsDialog::StepOptionsDialog(const ProcessData &step, QWidget *parent)
             continue;
         const QVariant value = parameters.contains(definition.name) ? parameters.value(definition.name)
                                                                     : defaultValue(definition.name, definition.kind);
-        addField(form, definition.name, int(definition.kind), value);
+        addField(form, definition.name, definition.kind, value);
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -67,10 +69,9 @@ StepOptionsDialog::StepOptionsDialog(const ProcessData &step, QWidget *parent)
     layout->addWidget(buttons);
 }
 
-void StepOptionsDialog::addField(QFormLayout *form, const QString &name, int kindValue, const QVariant &value)
+void StepOptionsDialog::addField(QFormLayout *form, const QString &name, ParameterKind kind, const QVariant &value)
 {
-    const auto kind = ParameterKind(kindValue);
-    m_kinds.insert(name, kindValue);
+    m_kinds.insert(name, kind);
     QWidget *widget = nullptr;
     if (name.endsWith(QLatin1String("_Id"))) {
         auto *combo = new QComboBox;
@@ -123,7 +124,7 @@ QMap<QString, QVariant> StepOptionsDialog::values() const
         } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
             result.insert(name, QVariant::fromValue<uint>(static_cast<uint>(spin->value())));
         } else if (auto *dbl = qobject_cast<QDoubleSpinBox *>(w)) {
-            const bool isFloat = ParameterKind(m_kinds.value(name)) == ParameterKind::Float;
+            const bool isFloat = m_kinds.value(name) == ParameterKind::Float;
             result.insert(name, isFloat ? QVariant(float(dbl->value())) : QVariant(dbl->value()));
         } else if (auto *check = qobject_cast<QCheckBox *>(w)) {
             result.insert(name, check->isChecked());

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Core/BatchRun/processdata.h"
+#include "Core/Processes/parameterdefinition.h"
+#include "Core/Processes/processstep.h"
 
 #include <QDialog>
 #include <QMap>
@@ -19,7 +20,7 @@ class StepOptionsDialog : public QDialog {
     Q_OBJECT
 public:
     /// Fills the fields from `step` (defaults where it has no value).
-    StepOptionsDialog(const ProcessData &step, QWidget *parent = nullptr);
+    StepOptionsDialog(const Core::Processes::ProcessStep &step, QWidget *parent = nullptr);
 
     /// The dialog's values as parameters of a step of the same type.
     QMap<QString, QVariant> values() const;
@@ -27,12 +28,12 @@ public:
     QWidget *field(const QString &name) const { return m_fields.value(name); }
 
 private:
-    void addField(QFormLayout *layout, const QString &name, int kind, const QVariant &value);
+    void addField(QFormLayout *layout, const QString &name, Core::Processes::ParameterKind kind, const QVariant &value);
 
     int m_type;
     QMap<QString, QWidget *> m_fields;
     QMap<QString, QComboBox *> m_materials;
-    QMap<QString, int> m_kinds;
+    QMap<QString, Core::Processes::ParameterKind> m_kinds;
 };
 
 } // namespace Ui

@@ -1,4 +1,4 @@
-#include "commandconsole.h"
+#include "UI/Console/commandconsole.h"
 
 #include "Core/consoleinput.h"
 

@@ -1,4 +1,4 @@
-#include "consoleobserver.h"
+#include "UI/Console/consoleobserver.h"
 
 #include "Core/consoleinput.h"
 

@@ -1,4 +1,4 @@
-#include "promptobserver.h"
+#include "UI/Console/promptobserver.h"
 
 #include "Core/consoleinput.h"
 

@@ -1,10 +1,10 @@
-#include "batchrunobserver.h"
+#include "UI/Observers/batchrunobserver.h"
 
-#include "Core/Operations/selectvolumesoperation.h"
+#include "Core/Operations/Objects/selectvolumesoperation.h"
 #include "Core/workspace.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/Observers/documentopenedobserver.h"
 #include "UI/glwidget.h"
-#include "documentopenedobserver.h"
 
 #include <QMessageBox>
 

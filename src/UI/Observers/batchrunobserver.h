@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Model/Volume/totalvolume.h"
+#include "UI/Observers/documentopenedobserver.h"
 #include "Util/iobserver.h"
-#include "documentopenedobserver.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "changetotalvolumeviewoptionsobserver.h"
+#include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 
-#include "Core/Operations/changetotalvolumevisualizationoptions.h"
+#include "Core/Operations/View/changetotalvolumevisualizationoptions.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
-#include "UI/Operations/changevolumevisualizationdialog.h"
+#include "UI/Dialogs/changevolumevisualizationdialog.h"
 #include "UI/glwidget.h"
 
 namespace Ui {

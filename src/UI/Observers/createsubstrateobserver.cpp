@@ -1,6 +1,6 @@
-#include "createsubstrateobserver.h"
+#include "UI/Observers/createsubstrateobserver.h"
 
-#include "Core/Operations/createsubstrateoperation.h"
+#include "Core/Operations/Objects/createsubstrateoperation.h"
 #include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"

@@ -1,8 +1,8 @@
-#include "cutcellvolumeobserver.h"
+#include "UI/Observers/cutcellvolumeobserver.h"
 
-#include "Core/Operations/cutcellvolumeoperation.h"
+#include "Core/Operations/View/cutcellvolumeoperation.h"
 #include "Core/workspace.h"
-#include "UI/Operations/cutcellvolumedialog.h"
+#include "UI/Dialogs/cutcellvolumedialog.h"
 
 #include <memory>
 

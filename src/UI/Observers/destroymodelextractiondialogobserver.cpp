@@ -1,7 +1,7 @@
-#include "destroymodelextractiondialogobserver.h"
+#include "UI/Observers/destroymodelextractiondialogobserver.h"
 
-#include "UI/Operations/extractmodeldialog.h"
-#include "runmodelextractionobserver.h"
+#include "UI/Dialogs/extractmodeldialog.h"
+#include "UI/Observers/runmodelextractionobserver.h"
 
 namespace Ui {
 namespace Observers {

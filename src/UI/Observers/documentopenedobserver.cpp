@@ -1,6 +1,6 @@
-#include "documentopenedobserver.h"
+#include "UI/Observers/documentopenedobserver.h"
 
-#include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
 #include "UI/documentcommands.h"
 

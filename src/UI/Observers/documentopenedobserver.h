@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/documentdialogs.h"
+#include "Core/Operations/Document/idocumentdialogs.h"
 #include "Util/iobserver.h"
 
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "documentsavedobserver.h"
+#include "UI/Observers/documentsavedobserver.h"
 
 #include "Core/workspace.h"
 #include "UI/documentcommands.h"

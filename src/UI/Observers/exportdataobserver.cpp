@@ -1,8 +1,8 @@
-#include "exportdataobserver.h"
+#include "UI/Observers/exportdataobserver.h"
 
-#include "Core/Operations/ExportData/exportdataoperation.h"
+#include "Core/Operations/Document/exportdataoperation.h"
 #include "Core/workspace.h"
-#include "UI/Operations/exportdatadialog.h"
+#include "UI/Dialogs/exportdatadialog.h"
 
 namespace Ui {
 namespace Observers {

@@ -1,8 +1,8 @@
-#include "gluesubstrateobserver.h"
+#include "UI/Observers/gluesubstrateobserver.h"
 
-#include "Core/Operations/gluesubstrateoperation.h"
+#include "Core/Operations/Objects/gluesubstrateoperation.h"
 #include "Core/workspace.h"
-#include "UI/Operations/gluesubstratedialog.h"
+#include "UI/Dialogs/gluesubstratedialog.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "maskedcutobserver.h"
+#include "UI/Observers/maskedcutobserver.h"
 
-#include "Core/Operations/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/View/maskedcutcellvolumeoperation.h"
 #include "Core/workspace.h"
-#include "UI/Operations/maskedcutoptionsdialog.h"
-#include "UI/Operations/maskfilegroup.h"
+#include "UI/Dialogs/maskedcutoptionsdialog.h"
+#include "UI/Dialogs/maskfilegroup.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
-#include "materialconflictobserver.h"
+#include "UI/Observers/materialconflictobserver.h"
 
-#include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
-#include "UI/materialconflictdialog.h"
+#include "UI/Dialogs/materialconflictdialog.h"
 
 namespace Ui {
 namespace Observers {

@@ -1,8 +1,8 @@
-#include "runmodelextractionobserver.h"
+#include "UI/Observers/runmodelextractionobserver.h"
 
-#include "Core/Operations/runmodelextraction.h"
+#include "Core/Operations/Document/runmodelextraction.h"
 #include "Core/workspace.h"
-#include "UI/Operations/extractmodeldialog.h"
+#include "UI/Dialogs/extractmodeldialog.h"
 
 namespace Ui {
 namespace Observers {

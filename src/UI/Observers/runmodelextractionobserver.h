@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UI/Operations/extractmodeldialog.h"
+#include "UI/Dialogs/extractmodeldialog.h"
 #include "Util/iobserver.h"
 
 #include <QPointer>

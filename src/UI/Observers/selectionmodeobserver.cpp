@@ -1,4 +1,4 @@
-#include "selectionmodeobserver.h"
+#include "UI/Observers/selectionmodeobserver.h"
 
 #include "Core/selection.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/maskimage.h"
+#include "Core/Formats/maskimage.h"
 
 #include <QString>
 #include <QVariantMap>

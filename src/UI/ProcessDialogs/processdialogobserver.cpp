@@ -1,8 +1,8 @@
-#include "processdialogobserver.h"
+#include "UI/ProcessDialogs/processdialogobserver.h"
 
 #include "Core/Processes/processoperation.h"
 #include "Core/workspace.h"
-#include "processdialogregistry.h"
+#include "UI/ProcessDialogs/processdialogregistry.h"
 
 #include <QDialog>
 

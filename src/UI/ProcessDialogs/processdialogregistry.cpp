@@ -1,25 +1,25 @@
-#include "processdialogregistry.h"
+#include "UI/ProcessDialogs/processdialogregistry.h"
 
 #include "Core/Processes/isotropicdepositionprocess.h"
 #include "Core/Processes/mooreprocess.h"
-#include "UI/Operations/anisotropicdepositiondialog.h"
-#include "UI/Operations/anisotropicetchingdialog.h"
-#include "UI/Operations/bcaetchingdialog.h"
-#include "UI/Operations/createsubstratedialog.h"
-#include "UI/Operations/dopingoptionsdialog.h"
-#include "UI/Operations/electrodepositiondialog.h"
-#include "UI/Operations/ionimplantationoptionsdialog.h"
-#include "UI/Operations/isotropicdepositiondialog.h"
-#include "UI/Operations/isotropicetchingdialog.h"
-#include "UI/Operations/mooreoptionsdialog.h"
-#include "UI/Operations/photolithographydialog.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
-#include "UI/Operations/pvdoptionsdialog.h"
-#include "UI/Operations/randomwalkdopingdialog.h"
-#include "UI/Operations/saveimagedialog.h"
-#include "UI/Operations/simpleoxidationoptionsdialog.h"
-#include "UI/Operations/simpleriedialog.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
+#include "UI/ProcessDialogs/anisotropicdepositiondialog.h"
+#include "UI/ProcessDialogs/anisotropicetchingdialog.h"
+#include "UI/ProcessDialogs/createsubstratedialog.h"
+#include "UI/ProcessDialogs/dopingdialog.h"
+#include "UI/ProcessDialogs/electroplatingdialog.h"
+#include "UI/ProcessDialogs/ionimplantationdialog.h"
+#include "UI/ProcessDialogs/isotropicdepositiondialog.h"
+#include "UI/ProcessDialogs/isotropicetchingdialog.h"
+#include "UI/ProcessDialogs/mooredialog.h"
+#include "UI/ProcessDialogs/photolithographydialog.h"
+#include "UI/ProcessDialogs/planarizationdialog.h"
+#include "UI/ProcessDialogs/pvddialog.h"
+#include "UI/ProcessDialogs/randomwalkdopingdialog.h"
+#include "UI/ProcessDialogs/saveimagedialog.h"
+#include "UI/ProcessDialogs/simpleriedialog.h"
+#include "UI/ProcessDialogs/sioxidationdialog.h"
+#include "UI/ProcessDialogs/siwetetchingdialog.h"
+#include "UI/ProcessDialogs/spincoatingdialog.h"
 
 namespace Ui {
 
@@ -49,22 +49,22 @@ struct Entry {
 // One line per process with a dialog.
 const Entry entries[] = {
     {ProcessType::Photolithography, &plain<Operations::PhotolithographyDialog>},
-    {ProcessType::SiWetEtching, &plain<Operations::BCAEtchingDialog>},
-    {ProcessType::MooreDeposition, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
-    {ProcessType::MooreEtching, &forProcess<Operations::MooreOptionsDialog, Core::Processes::MooreProcess>},
+    {ProcessType::SiWetEtching, &plain<Operations::SiWetEtchingDialog>},
+    {ProcessType::MooreDeposition, &forProcess<Operations::MooreDialog, Core::Processes::MooreProcess>},
+    {ProcessType::MooreEtching, &forProcess<Operations::MooreDialog, Core::Processes::MooreProcess>},
     {ProcessType::Cvd, &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
     {ProcessType::IsotropicEtching, &plain<Operations::IsotropicEtchingDialog>},
-    {ProcessType::Electroplating, &plain<Operations::ElectrodepositionDialog>},
-    {ProcessType::Pvd, &plain<Operations::PVDOptionsDialog>},
-    {ProcessType::SimpleRie, &plain<Operations::SimpleRIEDialog>},
-    {ProcessType::Doping, &plain<Operations::DopingOptionsDialog>},
-    {ProcessType::IonImplantation, &plain<Operations::IonImplantationOptionsDialog>},
-    {ProcessType::SiOxidation, &plain<Operations::SimpleOxidationOptionsDialog>},
+    {ProcessType::Electroplating, &plain<Operations::ElectroplatingDialog>},
+    {ProcessType::Pvd, &plain<Operations::PvdDialog>},
+    {ProcessType::SimpleRie, &plain<Operations::SimpleRieDialog>},
+    {ProcessType::Doping, &plain<Operations::DopingDialog>},
+    {ProcessType::IonImplantation, &plain<Operations::IonImplantationDialog>},
+    {ProcessType::SiOxidation, &plain<Operations::SiOxidationDialog>},
     {ProcessType::RandomWalkDoping, &plain<Operations::RandomWalkDopingDialog>},
     {ProcessType::IsotropicDeposition,
      &forProcess<Operations::IsotropicDepositionDialog, Core::Processes::IsotropicDepositionProcess>},
-    {ProcessType::Planarization, &plain<Operations::PlanarizationOptionsDialog>},
-    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingOptionsDialog>},
+    {ProcessType::Planarization, &plain<Operations::PlanarizationDialog>},
+    {ProcessType::SpinCoating, &plain<Operations::SpinCoatingDialog>},
     {ProcessType::SaveImage, &plain<Operations::SaveImageDialog>},
     {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
     {ProcessType::AnisotropicDeposition, &plain<Operations::AnisotropicDepositionDialog>},

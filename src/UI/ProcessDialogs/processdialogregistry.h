@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Processes/processtype.h"
-#include "iprocessdialog.h"
+#include "UI/ProcessDialogs/iprocessdialog.h"
 
 #include <memory>
 

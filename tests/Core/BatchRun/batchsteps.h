@@ -3,8 +3,8 @@
 // as a list gives them.
 
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/continuoswetetching.h"
+#include "Core/Engines/Lattice/bondcountingwetetchengine.h"
+#include "Core/Engines/Lattice/continuouswetetchengine.h"
 #include "batchlists.h"
 #include "siwetetchscenes.h"
 #include "volumetesthelpers.h"
@@ -15,13 +15,13 @@
 namespace BatchSteps {
 
 using namespace Core::BatchRun;
+using Core::Processes::ProcessStep;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-using Ui::ProcessData;
 
-inline ProcessData sphereSubstrate(uint n, uint cx, uint cy, uint cz, uint radius)
+inline ProcessStep sphereSubstrate(uint n, uint cx, uint cy, uint cz, uint radius)
 {
-    ProcessData step = boxSubstrate(n, n, n, 1);
+    ProcessStep step = boxSubstrate(n, n, n, 1);
     step.setParameter(QStringLiteral("SphericalSubstrate"), true, false);
     for (const auto &centre : {qMakePair('X', cx), qMakePair('Y', cy), qMakePair('Z', cz)})
         step.setParameter(QStringLiteral("Substrate Center ") + QLatin1Char(centre.first), centre.second, true);
@@ -37,8 +37,8 @@ struct TestSteps {
     TestSteps()
     {
         registry.add(CreateSubstrate,
-                     [](StepContext &c, const ProcessData &s) { return StepRegistry::standard().run(c, s); });
-        registry.add(IsotropicDeposition, [this](StepContext &c, const ProcessData &s) {
+                     [](StepContext &c, const ProcessStep &s) { return StepRegistry::standard().run(c, s); });
+        registry.add(IsotropicDeposition, [this](StepContext &c, const ProcessStep &s) {
             if (!s.hasParameter(QStringLiteral("Film Thickness")))
                 return int(MissingParameter);
             bool ok = false;
@@ -61,17 +61,17 @@ struct TestSteps {
 };
 
 // An isotropic deposition of material 3; no thickness when it is invalid.
-inline ProcessData film(const QVariant &thickness)
+inline ProcessStep film(const QVariant &thickness)
 {
-    ProcessData step = batchStep(IsotropicDeposition, {{"Material_Id", 3u}});
+    ProcessStep step = batchStep(IsotropicDeposition, {{"Material_Id", 3u}});
     if (thickness.isValid())
         step.setParameter(QStringLiteral("Film Thickness"), thickness, true);
     return step;
 }
 
-inline ProcessData wetEtch(const QVariant &depth, const QString &model = QString())
+inline ProcessStep wetEtch(const QVariant &depth, const QString &model = QString())
 {
-    ProcessData step(SiWetEtching);
+    ProcessStep step(SiWetEtching);
     if (depth.isValid())
         step.setParameter(QStringLiteral("Depth"), depth, true);
     if (!model.isEmpty())
@@ -82,17 +82,17 @@ inline ProcessData wetEtch(const QVariant &depth, const QString &model = QString
 inline void runWetEtchEngine(TotalVolume &volume, const QString &model, double depth)
 {
     if (model == QLatin1String("CCA"))
-        Core::Operations::ContinuosWetEtching(volume, depth).run();
+        Core::Operations::ContinuousWetEtchEngine(volume, depth).run();
     else
-        Core::Operations::AtomicStructureSimpleSiWetEtch(volume, depth).run();
+        Core::Operations::BondCountingWetEtchEngine(volume, depth).run();
 }
 
-inline ProcessData doping(const QVariant &material, const QVariant &depth)
+inline ProcessStep doping(const QVariant &material, const QVariant &depth)
 {
     return batchStep(Doping, {{"Doped Material_Id", material}, {"Doping Depth", depth}});
 }
 
-inline ProcessData implantation(const QVariant &material, float depth, float spread, float annealing)
+inline ProcessStep implantation(const QVariant &material, float depth, float spread, float annealing)
 {
     return batchStep(IonImplantation, {{"Doped Material_Id", material},
                                        {"Implantation Depth", depth},
@@ -100,7 +100,7 @@ inline ProcessData implantation(const QVariant &material, float depth, float spr
                                        {"Annealing Distance", annealing}});
 }
 
-inline ProcessData oxidationTo(const QVariant &thickness)
+inline ProcessStep oxidationTo(const QVariant &thickness)
 {
     return batchStep(SiOxidation, {{"OxidationTimeSet", false},
                                    {"OxidationThicknessSet", true},
@@ -108,7 +108,7 @@ inline ProcessData oxidationTo(const QVariant &thickness)
                                    {"Micron Conversion", 100.0}});
 }
 
-inline ProcessData oxidationFor(double time, double temperature, double micronConversion)
+inline ProcessStep oxidationFor(double time, double temperature, double micronConversion)
 {
     return batchStep(SiOxidation, {{"OxidationTimeSet", true},
                                    {"Oxidation Time", time},
@@ -117,7 +117,7 @@ inline ProcessData oxidationFor(double time, double temperature, double micronCo
                                    {"Micron Conversion", micronConversion}});
 }
 
-inline ProcessData pvdOn(int side)
+inline ProcessStep pvdOn(int side)
 {
     return batchStep(
         Pvd, {{"Material_Id", 4u}, {"Thickness", 1.0}, {"Horizontal to Vertical Ratio", 0.0}, {"DepositOn", side}});

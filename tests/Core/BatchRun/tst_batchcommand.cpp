@@ -2,7 +2,7 @@
 // reads and writes.
 #include "Core/BatchRun/batchcommand.h"
 #include "Core/BatchRun/stopsignals.h"
-#include "Core/Operations/opendocumentoperation.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Surfaces/shownsurfaces.h"
 #include "Util/runcontrol.h"

@@ -1,8 +1,8 @@
 // Surfaces exported from cell volumes, and what cellforge-batch writes beside the document:
 // surfaces, netlists, data fields and image data, outputs it cannot write, the example lists it runs.
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/Operations/opendocumentoperation.h"
-#include "Core/surfaceexport.h"
+#include "Core/Formats/surfaceexport.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentarchive.h"

@@ -1,7 +1,7 @@
 // The runner of process lists: result codes, failures, warnings, stops and the volume it makes, and
 // each step type as the runner wires it to its engine, with the records it leaves in the workspace.
 #include "Core/BatchRun/imagefolder.h"
-#include "Core/Operations/randomwalkdoping.h"
+#include "Core/Engines/RandomWalk/randomwalkdoping.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
 #include "batchsteps.h"
@@ -69,24 +69,24 @@ private slots:
     // The steps before a failing one stay applied; the ones after it do not run (the last would warn).
     void failingStepEndsTheRun_data()
     {
-        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<ProcessStep>("step");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("detail");
-        ProcessData textForCount = boxSubstrate(4, 4, 4, 2);
+        ProcessStep textForCount = boxSubstrate(4, 4, 4, 2);
         textForCount.setParameter(QStringLiteral("Volume Size Y"), QStringLiteral("four"), true);
         QTest::newRow("missing parameter") << film(QVariant()) << 1 << QString();
         QTest::newRow("refused input") << film(-1.0) << 2 << QStringLiteral("The thickness must not be negative.");
         QTest::newRow("text for a count") << textForCount << 2 << QStringLiteral("invalid: Volume Size Y");
         QTest::newRow("volume of size 0") << boxSubstrate(0, 4, 4, 2) << 2 << QString();
-        QTest::newRow("type above 19") << ProcessData(20) << 3 << QString();
-        QTest::newRow("failed to read") << ProcessData(ProcessData::FailedToRead) << 3 << QString();
-        QTest::newRow("not implemented") << ProcessData(SpinCoating) << 4 << QString();
+        QTest::newRow("type above 19") << ProcessStep(20) << 3 << QString();
+        QTest::newRow("failed to read") << ProcessStep(ProcessStep::FailedToRead) << 3 << QString();
+        QTest::newRow("not implemented") << ProcessStep(SpinCoating) << 4 << QString();
         // Not a fault of the list: said as such, never as an invalid value.
         QTest::newRow("out of memory") << film(2e9) << 5 << QString();
     }
     void failingStepEndsTheRun()
     {
-        QFETCH(ProcessData, step);
+        QFETCH(ProcessStep, step);
         QFETCH(int, code);
         QFETCH(QString, detail);
         Core::Workspace workspace;
@@ -96,7 +96,7 @@ private slots:
         runner.setStepObserver([&records](const StepRecord &r) { records << r; });
         int warnings = 0;
         runner.setWarningObserver([&warnings](const QString &) { ++warnings; });
-        ProcessData typo = film(0.0);
+        ProcessStep typo = film(0.0);
         typo.markUnconverted(QStringLiteral("Film Thickness"), QStringLiteral("thick"));
         const RunSummary summary = runner.run({boxSubstrate(3, 3, 3, 1), step, typo});
         QCOMPARE(records.size(), 2);
@@ -120,9 +120,9 @@ private slots:
     {
         Core::Workspace workspace;
         BatchRunner runner(workspace, nullptr);
-        ProcessData substrate = boxSubstrate(4, 4, 6, 2);
+        ProcessStep substrate = boxSubstrate(4, 4, 6, 2);
         substrate.markUnconverted(QStringLiteral("Lower Left Front Corner"), QStringLiteral("0;x;0"));
-        ProcessData typo = film(0.0);
+        ProcessStep typo = film(0.0);
         typo.markUnconverted(QStringLiteral("Film Thickness"), QStringLiteral("thick"));
         QStringList events;
         runner.setWarningObserver([&events](const QString &w) { events << QStringLiteral("warning: ") + w; });
@@ -161,7 +161,7 @@ private slots:
         // The standard steps, but the walk itself does not run.
         StepRegistry registry = StepRegistry::standard();
         int walks = 0;
-        registry.add(RandomWalkDoping, [&walks](StepContext &, const ProcessData &) {
+        registry.add(RandomWalkDoping, [&walks](StepContext &, const ProcessStep &) {
             ++walks;
             return int(Success);
         });
@@ -269,7 +269,7 @@ private slots:
         QTemporaryDir folder;
         writeFile(folder, QStringLiteral("old.png"), "old");
         auto save = [](const char *name) { return batchStep(SaveImage, {{"Filename", QString::fromLatin1(name)}}); };
-        const QList<ProcessData> steps{boxSubstrate(4, 4, 4, 2), save("old.png"), save("../x.png"),
+        const QList<ProcessStep> steps{boxSubstrate(4, 4, 4, 2), save("old.png"), save("../x.png"),
                                        save("new.png"),          save("new.png"), save("notes.txt")};
         auto texts = [&steps](const ImageFolder &images) {
             QStringList lines;
@@ -326,11 +326,11 @@ private slots:
 
     void substrateShapes_data()
     {
-        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<ProcessStep>("step");
         QTest::addColumn<int>("filled");
         QTest::addColumn<QList<uint>>("inside");
         QTest::addColumn<QList<uint>>("outside");
-        ProcessData offsetBox = boxSubstrate(10, 10, 80, 30);
+        ProcessStep offsetBox = boxSubstrate(10, 10, 80, 30);
         offsetBox.setParameter(QStringLiteral("Substrate Delta Z"), 60u, true);
         QTest::newRow("box clipped at the top")
             << offsetBox << 10 * 10 * 20 << QList<uint>{9, 9, 60, 0, 1, 79} << QList<uint>{1, 1, 59, 9, 9, 0};
@@ -341,7 +341,7 @@ private slots:
     }
     void substrateShapes()
     {
-        QFETCH(ProcessData, step);
+        QFETCH(ProcessStep, step);
         QFETCH(int, filled);
         QFETCH(QList<uint>, inside);
         QFETCH(QList<uint>, outside);
@@ -397,7 +397,7 @@ private slots:
     // Steps worked out by hand on a 4 x 4 x 6 volume whose lowest two layers are silicon.
     void wiredStepsChangeTheCells_data()
     {
-        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<ProcessStep>("step");
         QTest::addColumn<uint>("material");
         QTest::addColumn<int>("cells");
         QTest::addColumn<int>("siliconLeft");
@@ -447,7 +447,7 @@ private slots:
     }
     void wiredStepsChangeTheCells()
     {
-        QFETCH(ProcessData, step);
+        QFETCH(ProcessStep, step);
         QFETCH(uint, material);
         QFETCH(int, cells);
         QFETCH(int, siliconLeft);
@@ -464,10 +464,10 @@ private slots:
 
     void badParametersFailAndChangeNothing_data()
     {
-        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<ProcessStep>("step");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("detail");
-        auto row = [](const char *name, const ProcessData &step, int code, const QString &detail) {
+        auto row = [](const char *name, const ProcessStep &step, int code, const QString &detail) {
             QTest::newRow(name) << step << code << detail;
         };
         const QString missing = QStringLiteral("missing: ");
@@ -476,7 +476,7 @@ private slots:
         row("oxidation without mode", batchStep(SiOxidation, {{"Micron Conversion", 100.0}}), 1, missing);
         row("oxidation by time without time", batchStep(SiOxidation, {{"OxidationTimeSet", true}}), 1, missing);
         row("wet etch without depth", wetEtch(QVariant()), 1, QStringLiteral("missing: Depth"));
-        ProcessData noCellSize(RandomWalkDoping);
+        ProcessStep noCellSize(RandomWalkDoping);
         const auto walk = walkStep(boronWalk()).getParameters();
         for (auto it = walk.cbegin(); it != walk.cend(); ++it)
             if (it.key() != QLatin1String("Cell Size"))
@@ -504,7 +504,7 @@ private slots:
 
         // Physically meaningless values, and numbers beyond what their kind holds, are refused by name.
         const QString range = QStringLiteral("invalid: \"%1\" of %2 is out of range: it must be %3");
-        ProcessData vacuum = oxidationFor(1.0, 1323.0, 40.0);
+        ProcessStep vacuum = oxidationFor(1.0, 1323.0, 40.0);
         vacuum.setParameter(QStringLiteral("Oxidation Pressure"), -1.0, true);
         row("oxidation at a negative pressure", vacuum, 2,
             range.arg("Oxidation Pressure", "-1", "above 0 and up to 1.79769e+308 atm"));
@@ -514,10 +514,10 @@ private slots:
             range.arg("Doping Depth", "-2", "from 0 to 3.40282e+38 units"));
         row("negative implantation depth", implantation(15u, -3.0f, 0.5f, 1.5f), 2,
             range.arg("Implantation Depth", "-3", "from 0 to 3.40282e+38 units"));
-        ProcessData huge = doping(14u, 0.0f);
+        ProcessStep huge = doping(14u, 0.0f);
         huge.markUnconverted(QStringLiteral("Doping Depth"), QStringLiteral("1e308"));
         row("float of 1e308", huge, 2, range.arg("Doping Depth", "1e308", "from 0 to 3.40282e+38 units"));
-        ProcessData negativeCount = batchStep(MooreDeposition, {{"Material_Id", 1u}, {"Thickness", 0u}});
+        ProcessStep negativeCount = batchStep(MooreDeposition, {{"Material_Id", 1u}, {"Thickness", 0u}});
         negativeCount.markUnconverted(QStringLiteral("Thickness"), QStringLiteral("-3"));
         row("negative count", negativeCount, 2, range.arg("Thickness", "-3", "from 0 to 4294967295"));
         auto dense = boronWalk();
@@ -531,7 +531,7 @@ private slots:
     }
     void badParametersFailAndChangeNothing()
     {
-        QFETCH(ProcessData, step);
+        QFETCH(ProcessStep, step);
         QFETCH(int, code);
         QFETCH(QString, detail);
         Core::Workspace workspace(Core::UndoFiles::Storage::None);
@@ -582,7 +582,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, value);
-        ProcessData step = oxidationTo(0.05);
+        ProcessStep step = oxidationTo(0.05);
         step.setParameter(name, value, true);
         Core::Workspace workspace;
         auto volume = threeLayers(1);
@@ -603,7 +603,7 @@ private slots:
     // The cells these steps change may be silicon cells of the lattice, whatever the material.
     void dopingAndOxidationLeaveTheLatticeOutOfDate_data()
     {
-        QTest::addColumn<ProcessData>("step");
+        QTest::addColumn<ProcessStep>("step");
         QTest::newRow("doping with N") << doping(14u, 1.0f);
         QTest::newRow("doping with Si") << doping(1u, 1.0f);
         QTest::newRow("implantation of P") << implantation(15u, 1, 1, 1);
@@ -612,7 +612,7 @@ private slots:
     }
     void dopingAndOxidationLeaveTheLatticeOutOfDate()
     {
-        QFETCH(ProcessData, step);
+        QFETCH(ProcessStep, step);
         Core::Workspace workspace;
         auto volume = threeLayers(16);
         workspace.setLatticeOutOfDate(volume->id(), false);
@@ -663,13 +663,13 @@ private slots:
     // 1 micrometre per cell, and 8 by 8 fitted (0.375 micrometres per cell, as the dialog fits it).
     void layoutStepsReadTheirLayoutInTheListsFolder_data()
     {
-        QTest::addColumn<Ui::ProcessData>("step");
+        QTest::addColumn<Core::Processes::ProcessStep>("step");
         QTest::addColumn<bool>("folderKnown");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("detail");
         QTest::addColumn<int>("exposed");
-        auto row = [](const char *name, const Ui::ProcessData &step, int code, const QString &detail = QString(),
-                      int exposed = 0, bool folderKnown = true) {
+        auto row = [](const char *name, const Core::Processes::ProcessStep &step, int code,
+                      const QString &detail = QString(), int exposed = 0, bool folderKnown = true) {
             QTest::newRow(name) << step << folderKnown << code << detail << exposed;
         };
         row("beside the list", layoutLithography("square.gds", 1), Success, QString(), 9);
@@ -692,13 +692,13 @@ private slots:
         row("damaged layout", layoutLithography("bad.gds", 1), InvalidValue,
             "The layout \"bad.gds\" cannot be read: The LAYER record at byte 102 holds 0 bytes of data where 2 are "
             "needed.");
-        Ui::ProcessData noLayer = layoutLithography("square.gds", 1);
+        Core::Processes::ProcessStep noLayer = layoutLithography("square.gds", 1);
         noLayer.removeParameter(QStringLiteral("Layout Layer"));
         row("no layer", noLayer, MissingParameter, "missing: Layout Layer");
     }
     void layoutStepsReadTheirLayoutInTheListsFolder()
     {
-        QFETCH(Ui::ProcessData, step);
+        QFETCH(Core::Processes::ProcessStep, step);
         QFETCH(bool, folderKnown);
         QFETCH(int, code);
         QFETCH(QString, detail);

@@ -16,9 +16,9 @@
 #include <limits>
 
 using Core::BatchRun::ProcessListFile;
+using Core::Processes::ProcessStep;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
-using Ui::ProcessData;
 
 namespace {
 
@@ -58,7 +58,7 @@ private:
     CatalogTestHome m_home;
     QTemporaryDir m_dir;
 
-    QList<ProcessData> load(const QByteArray &text, ProcessListFile &reader)
+    QList<ProcessStep> load(const QByteArray &text, ProcessListFile &reader)
     {
         const QString path = writeFile(m_dir, QStringLiteral("list.plst"), text);
         if (!reader.load(path))
@@ -71,25 +71,25 @@ private slots:
 
     void writtenListReadsBackWithNewSerialNumbers()
     {
-        ProcessData create(Core::BatchRun::CreateSubstrate);
+        ProcessStep create(Core::BatchRun::CreateSubstrate);
         Core::BatchRun::setMaterialParameters(create, QStringLiteral("Material"),
                                               MaterialFactory::instance()->getMaterial(1));
         create.setParameter(QStringLiteral("Lower Left Front Corner"),
                             QVariant::fromValue(Util::Vector3D(1.5, -2, 3e-7)), true);
         create.setParameter(QStringLiteral("Volume Size X"), 4000000000u, true);
         create.setParameter(QStringLiteral("SphericalSubstrate"), false, false);
-        ProcessData litho(Core::BatchRun::Photolithography);
+        ProcessStep litho(Core::BatchRun::Photolithography);
         litho.setParameter(QStringLiteral("Top Mask"), QByteArray("\x00\x01\x01\x00\x01", 5), false);
         litho.setParameter(QStringLiteral("Top Mask File"), QStringLiteral("masks/<a & \"b\">.png"), true);
-        ProcessData pvd(Core::BatchRun::Pvd);
+        ProcessStep pvd(Core::BatchRun::Pvd);
         pvd.setParameter(QStringLiteral("DepositOn"), -3, false);
         pvd.setParameter(QStringLiteral("Thickness"), 2.25, true);
         pvd.setParameter(QStringLiteral("Doping Depth"), 0.125f, true);
         pvd.setParameter(QStringLiteral("Tint"), QColor(QStringLiteral("#12ab9f")), false);
-        ProcessData planarization(Core::BatchRun::Planarization);
+        ProcessStep planarization(Core::BatchRun::Planarization);
         planarization.setParameter(QStringLiteral("Minimum Height"), 2u, true);
         planarization.setParameter(QStringLiteral("Maximum Height"), 9u, false);
-        const QList<ProcessData> steps{create, litho, pvd, planarization, ProcessData(Core::BatchRun::Doping)};
+        const QList<ProcessStep> steps{create, litho, pvd, planarization, ProcessStep(Core::BatchRun::Doping)};
 
         const QString path = m_dir.filePath(QStringLiteral("roundtrip.plst"));
         ProcessListFile writer(steps);
@@ -98,7 +98,7 @@ private slots:
         QVERIFY2(reader.load(path), qPrintable(reader.errorString()));
         QVERIFY(!reader.wasUpgraded());
         QCOMPARE(reader.version(), 1);
-        const QList<ProcessData> loaded = reader.steps();
+        const QList<ProcessStep> loaded = reader.steps();
         QCOMPARE(loaded.size(), steps.size());
         for (int i = 0; i < steps.size(); ++i) {
             QCOMPARE(loaded[i].getProcessType(), steps[i].getProcessType());
@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(reader.version(), 0);
         QCOMPARE(reader.wasUpgraded(), renamed);
         QCOMPARE(steps.size(), 2);
-        const ProcessData loaded = steps[1];
+        const ProcessStep loaded = steps[1];
         QVERIFY(loaded.hasParameter(newName));
         QCOMPARE(loaded.hasParameter(oldName), !renamed);
         QCOMPARE(loaded.getProcessParameter(QStringLiteral("Depth")).toDouble(), 3.0);
@@ -340,7 +340,7 @@ private slots:
     void numbersThatDoNotConvertReadAsZeroAndAreRemembered()
     {
         ProcessListFile file;
-        QList<ProcessData> steps =
+        QList<ProcessStep> steps =
             load(listText(1, si,
                           stepText(16, {{"Film Thickness", "double", "thick"}, {"Material_Id", "uint", "1"}}) +
                               stepText(11, {{"Volume Size X", "uint", "-3"},
@@ -389,7 +389,7 @@ private slots:
         QFile::remove(path);
         if (!contents.isNull())
             writeFile(m_dir, QStringLiteral("bad.plst"), contents);
-        const QList<ProcessData> before{ProcessData(3)};
+        const QList<ProcessStep> before{ProcessStep(3)};
         ProcessListFile reader(before);
         QVERIFY(!reader.load(path));
         QVERIFY2(reader.errorString().contains(QLatin1String("bad.plst")), qPrintable(reader.errorString()));
@@ -399,14 +399,14 @@ private slots:
 
     void failedSaveKeepsTheOldFile()
     {
-        ProcessListFile writer({ProcessData(1)});
+        ProcessListFile writer({ProcessStep(1)});
         QVERIFY(!writer.save(m_dir.filePath(QStringLiteral("no/such/folder/x.plst"))));
         QVERIFY(!writer.errorString().isEmpty());
         // A disk that fills up while a list with a large mask (256 KB of text) is written.
         FullDisk disk;
         const QString path = disk.filePath(QStringLiteral("keep.plst"));
         QVERIFY(writeFileContents(path, "old contents"));
-        ProcessData litho(1);
+        ProcessStep litho(1);
         litho.setParameter(QStringLiteral("Top Mask"), QByteArray(512 * 512, '\x01'), false);
         ProcessListFile large({litho});
         bool saved = true;

@@ -1,15 +1,15 @@
-#include "Core/Operations/copyobject.h"
-#include "Core/Operations/createsubstrateoperation.h"
-#include "Core/Operations/cutcellvolume.h"
-#include "Core/Operations/deleteobject.h"
-#include "Core/Operations/extractfilm.h"
-#include "Core/Operations/filmextraction.h"
-#include "Core/Operations/gluelayout.h"
-#include "Core/Operations/gluesubstrate.h"
-#include "Core/Operations/gluesubstrateoperation.h"
-#include "Core/Operations/maskedcutcellvolumeoperation.h"
-#include "Core/Operations/moveobject.h"
-#include "Core/Operations/removecutsfromvolumeoperation.h"
+#include "Core/Engines/Volume/cutcellvolume.h"
+#include "Core/Engines/Volume/filmextractionengine.h"
+#include "Core/Engines/Volume/gluelayout.h"
+#include "Core/Engines/Volume/gluesubstrate.h"
+#include "Core/Operations/Objects/copyobject.h"
+#include "Core/Operations/Objects/createsubstrateoperation.h"
+#include "Core/Operations/Objects/deleteobject.h"
+#include "Core/Operations/Objects/filmextractionoperation.h"
+#include "Core/Operations/Objects/gluesubstrateoperation.h"
+#include "Core/Operations/Objects/moveobject.h"
+#include "Core/Operations/View/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/View/removecutsfromvolumeoperation.h"
 #include "Core/Processes/anisotropicdepositionprocess.h"
 #include "Core/Processes/electroplatingprocess.h"
 #include "Core/Processes/isotropicetchingprocess.h"
@@ -208,7 +208,7 @@ std::vector<HistoryStep> everyStep()
         {"anisotropic etching",
          on(32, command(CommandId::AnisotropicEtching,
                         values<Core::Processes::AnisotropicEtchingProcess>({Al, 1.0, 0.25})))},
-        {"pvd", on(31, command(CommandId::Pvd, values<Core::Processes::PvdProcess>({Al, 1.0, 0.5, 1})))},
+        {"pvd", on(31, command(CommandId::Pvd, values<Core::Processes::PvdProcess>({Al, 1.0, 0.5, Core::Processes::PvdSide::Top})))},
         {"electroplating",
          on(15, command(CommandId::Electroplating, values<Core::Processes::ElectroplatingProcess>({Cu, Al, 1.0})))},
         {"moore deposition", engine("moore deposition", 18)},
@@ -232,7 +232,7 @@ std::vector<HistoryStep> everyStep()
         {"copy", [](History &h) { h.run(1, dialog<CopyObject>([](auto &) {}), h.added(1), {"0, 0, 30"}); }},
         {"move", [](History &h) { h.run(7, dialog<MoveObject>([](auto &) {}), h.added(2), {"40, 0, 0"}); }},
         {"extract film",
-         [](History &h) { h.run(8, dialog<ExtractFilm>([](auto &op) { op.setMaterial(Resist); }), h.volume); }},
+         [](History &h) { h.run(8, dialog<FilmExtractionOperation>([](auto &op) { op.setMaterial(Resist); }), h.volume); }},
         {"glue",
          [](History &h) {
              h.run(12, dialog<GlueSubstrateOperation>([](auto &op) {
@@ -468,7 +468,7 @@ private slots:
         GlueSubstrate glue(*volume, *top, GlueLayout::prepare(*volume, *top));
         glue.setRunControl(&stop);
         QVERIFY(!glue.run());
-        FilmExtraction film(*volume, Resist, false);
+        FilmExtractionEngine film(*volume, Resist, false);
         film.setRunControl(&stop);
         QVERIFY(!film.run());
         QVERIFY(stop.wasStopped());

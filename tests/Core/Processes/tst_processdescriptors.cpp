@@ -1,8 +1,7 @@
 // The process descriptors: what the registry holds, and a step given by a window's dialog or by a
 // list's line running the same way.
-#include "../Operations/engineoperationcases.h"
 #include "Core/BatchRun/batchrunner.h"
-#include "Core/Operations/randomstream.h"
+#include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/anisotropicdepositionprocess.h"
 #include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/electroplatingprocess.h"
@@ -15,6 +14,7 @@
 #include "Model/Volume/particlecounts.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
+#include "engineoperationcases.h"
 
 #include <QtTest>
 
@@ -78,7 +78,7 @@ Road throughAList(ProcessType type, const QVariantMap &values, QString *detail =
     auto volume = freshVolume();
     ws.document().addObject(volume);
     ws.setLatticeOutOfDate(volume->id(), false);
-    Ui::ProcessData step{int(type)};
+    Core::Processes::ProcessStep step{int(type)};
     const ProcessDescriptor *process = ProcessRegistry::descriptor(type);
     process->applyValues(step, values);
     process->completeDerivedParameters(step);
@@ -116,9 +116,9 @@ void runScene(bool window, Core::Workspace &ws, const std::shared_ptr<TotalVolum
               const QList<SceneStep> &steps)
 {
     if (!window) {
-        QList<Ui::ProcessData> lines;
+        QList<Core::Processes::ProcessStep> lines;
         for (const SceneStep &s : steps) {
-            Ui::ProcessData line{int(s.type)};
+            Core::Processes::ProcessStep line{int(s.type)};
             const ProcessDescriptor *process = ProcessRegistry::descriptor(s.type);
             process->applyValues(line, s.values);
             process->completeDerivedParameters(line);
@@ -205,10 +205,11 @@ private slots:
         const QVariantMap depth{{Parameter::Depth, 2.25}};
         const auto bca = values<SiWetEtchingProcess>({2.25, QStringLiteral("BCA")});
         const auto cca = values<SiWetEtchingProcess>({2.25, QStringLiteral("CCA")});
-        row("BCA wet etch", CommandId::BcaWetEtch, depth, ProcessType::SiWetEtching, bca, 28, false);
+        row("BCA wet etch", CommandId::BondCountingWetEtch, depth, ProcessType::SiWetEtching, bca, 28, false);
         row("CCA wet etch", CommandId::ContinuousWetEtch, depth, ProcessType::SiWetEtching, cca, 29, false);
         // The command fixes its model, whatever the dialog says.
-        row("BCA wet etch, dialog saying CCA", CommandId::BcaWetEtch, cca, ProcessType::SiWetEtching, bca, 28, false);
+        row("BCA wet etch, dialog saying CCA", CommandId::BondCountingWetEtch, cca, ProcessType::SiWetEtching, bca, 28,
+            false);
         // Columns x < 5 of the 10 x 6 are covered from the top.
         QBitArray half(60);
         for (int i = 0; i < 30; ++i)
@@ -228,7 +229,7 @@ private slots:
         const auto anisotropicEtching = values<AnisotropicEtchingProcess>({Si, 2.0, 0.25});
         row("anisotropic etching of silicon", CommandId::AnisotropicEtching, anisotropicEtching,
             ProcessType::AnisotropicEtching, anisotropicEtching, 32, true);
-        const auto pvd = values<PvdProcess>({Al, 1.5, 0.5, 3});
+        const auto pvd = values<PvdProcess>({Al, 1.5, 0.5, PvdSide::TopAndBottom});
         row("PVD of aluminium on top and bottom", CommandId::Pvd, pvd, ProcessType::Pvd, pvd, 31, true);
         const auto mooreDeposition = values<MooreDepositionProcess>({Oxide, 2});
         row("Moore deposition of oxide", CommandId::MooreDeposition, mooreDeposition, ProcessType::MooreDeposition,
@@ -287,7 +288,7 @@ private slots:
         using namespace Core::Processes;
         QFETCH(bool, window);
         const QVariantMap etch = values<SiWetEtchingProcess>({1.5, QStringLiteral("BCA")});
-        const SceneStep wetEtch{CommandId::BcaWetEtch, ProcessType::SiWetEtching, etch};
+        const SceneStep wetEtch{CommandId::BondCountingWetEtch, ProcessType::SiWetEtching, etch};
         const SceneStep film{CommandId::IsotropicDeposition, ProcessType::IsotropicDeposition,
                              values<IsotropicDepositionProcess>({Oxide, 3.0})};
         Core::Workspace ws(Core::UndoFiles::Storage::None);
@@ -434,7 +435,7 @@ private slots:
         const auto fromTheWindow = builder->buildVolume();
 
         Core::Workspace ws(Core::UndoFiles::Storage::None);
-        Ui::ProcessData step{int(ProcessType::CreateSubstrate)};
+        Core::Processes::ProcessStep step{int(ProcessType::CreateSubstrate)};
         process.applyValues(step, dialog);
         Core::BatchRun::BatchRunner runner(ws, nullptr);
         QVERIFY(runner.run({step}).succeeded());

@@ -1,5 +1,5 @@
 // The optional views of a shown surface: particle counts in scale colours and the silicon lattice.
-#include "Core/Operations/atomicstructuresimplesiwetetch.h"
+#include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Surfaces/colorscale.h"
 #include "Model/Surfaces/fieldpainter.h"
@@ -435,7 +435,7 @@ private slots:
         const WetEtchScene::Pit pit{10, 5, 4};
         auto volume = pit.volume();
         auto lattice = volume->createSiLattice();
-        Core::Operations::AtomicStructureSimpleSiWetEtch(*volume, 1.0).run();
+        Core::Operations::BondCountingWetEtchEngine(*volume, 1.0).run();
         size_t present = 0, surface = 0, links = 0;
         forEachSite(*lattice, [&](const SiSite &s) {
             if (lattice->state(s) != SiLattice::Present)

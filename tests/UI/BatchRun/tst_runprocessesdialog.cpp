@@ -19,8 +19,8 @@
 #include <QtTest>
 
 using namespace Core::BatchRun;
+using Core::Processes::ProcessStep;
 using Model::Automaton::TotalVolume;
-using Ui::ProcessData;
 
 namespace {
 
@@ -73,7 +73,7 @@ public:
     }
 
 protected:
-    bool editStep(ProcessData &step, bool adding) override
+    bool editStep(ProcessStep &step, bool adding) override
     {
         ++edits;
         if (!acceptEdit)
@@ -110,16 +110,16 @@ protected:
     }
 };
 
-ProcessData saveImage(const QString &name)
+ProcessStep saveImage(const QString &name)
 {
-    ProcessData step(SaveImage);
+    ProcessStep step(SaveImage);
     step.setParameter(QStringLiteral("Filename"), name, true);
     return step;
 }
 
-ProcessData planarize(bool withParameters = true)
+ProcessStep planarize(bool withParameters = true)
 {
-    ProcessData step(Planarization);
+    ProcessStep step(Planarization);
     if (withParameters) {
         step.setParameter(QStringLiteral("Maximum Height"), 3u, true);
         step.setParameter(QStringLiteral("Minimum Height"), 0u, true);
@@ -128,9 +128,9 @@ ProcessData planarize(bool withParameters = true)
 }
 
 /// Steps by letter: S a substrate, P a planarization, p one without its parameters.
-QList<ProcessData> steps(const QString &letters)
+QList<ProcessStep> steps(const QString &letters)
 {
-    QList<ProcessData> list;
+    QList<ProcessStep> list;
     for (QChar c : letters)
         list << (c == QLatin1Char('S') ? boxSubstrate(4, 4, 4, 2) : planarize(c == QLatin1Char('P')));
     return list;
@@ -142,7 +142,7 @@ struct CountingSteps {
     StepRegistry registry = StepRegistry::standard();
     CountingSteps()
     {
-        registry.add(Planarization, [this](StepContext &, const ProcessData &s) {
+        registry.add(Planarization, [this](StepContext &, const ProcessStep &s) {
             if (!s.hasParameter(QStringLiteral("Maximum Height")))
                 return int(MissingParameter);
             runs.ref();
@@ -169,12 +169,12 @@ private slots:
         dialog.nextValues = {{QStringLiteral("Film Thickness"), 2.5}, {QStringLiteral("Material_Id"), 3u}};
         dialog.click("btnAddProcess");
         QCOMPARE(dialog.steps().size(), 1);
-        const ProcessData step = dialog.steps().first();
+        const ProcessStep step = dialog.steps().first();
         QCOMPARE(dialog.rows(), QStringList{QStringLiteral("1 Isotropic Deposition")});
         QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 2); // film thickness and material name
 
         // Modify keeps the step and what it hides; double-clicking a parameter row modifies its step too.
-        ProcessData hidden = step;
+        ProcessStep hidden = step;
         hidden.setParameter(QStringLiteral("Film Thickness"), 2.5, false);
         dialog.setSteps({hidden});
         dialog.tree()->topLevelItem(0)->setSelected(true);
@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(dialog.steps().size(), 1);
 
         // Remove takes every selected step but no parameter row.
-        dialog.setSteps({ProcessData(SiWetEtching), planarize(), ProcessData(SaveImage)});
+        dialog.setSteps({ProcessStep(SiWetEtching), planarize(), ProcessStep(SaveImage)});
         QTreeWidget *tree = dialog.tree();
         tree->topLevelItem(1)->child(0)->setSelected(true);
         QVERIFY(tree->selectedItems().isEmpty());
@@ -231,7 +231,7 @@ private slots:
         TestDialog dialog(workspace);
         // A, B and C are told apart by their types.
         const QMap<int, QChar> letters{{int(SiWetEtching), 'A'}, {int(Planarization), 'B'}, {int(SaveImage), 'C'}};
-        const QList<ProcessData> steps{ProcessData(SiWetEtching), ProcessData(Planarization), ProcessData(SaveImage)};
+        const QList<ProcessStep> steps{ProcessStep(SiWetEtching), ProcessStep(Planarization), ProcessStep(SaveImage)};
         dialog.setSteps(steps);
         dialog.tree()->setCurrentItem(dialog.tree()->topLevelItem(selected));
         if (target >= 0) {
@@ -240,7 +240,7 @@ private slots:
         }
         dialog.click(action.toLatin1().constData());
         QString result;
-        for (const ProcessData &s : dialog.steps())
+        for (const ProcessStep &s : dialog.steps())
             result += letters.value(s.getProcessType());
         QCOMPARE(result, order);
         QCOMPARE(dialog.rows().first().left(2), QStringLiteral("1 "));
@@ -317,7 +317,7 @@ private slots:
     {
         Core::Workspace workspace;
         TestDialog saver(workspace);
-        ProcessData deposition(IsotropicDeposition);
+        ProcessStep deposition(IsotropicDeposition);
         deposition.setParameter(QStringLiteral("Film Thickness"), 2.5, true);
         deposition.setParameter(QStringLiteral("Material_Id"), 1u, true);
         saver.setSteps({boxSubstrate(4, 4, 4, 2), deposition});
@@ -361,7 +361,7 @@ private slots:
     {
         QTemporaryDir folder;
         QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/layouts/square.gds"), folder.filePath("chip.gds")));
-        const QList<ProcessData> list{boxSubstrate(10, 8, 3, 2, 3), layoutLithography("chip.gds", 1)};
+        const QList<ProcessStep> list{boxSubstrate(10, 8, 3, 2, 3), layoutLithography("chip.gds", 1)};
         Core::Workspace unsaved;
         TestDialog fresh(unsaved);
         fresh.setSteps(list);
@@ -427,13 +427,13 @@ private slots:
         QSemaphore gate;
         QAtomicInt depositions = 0;
         StepRegistry registry = StepRegistry::standard();
-        registry.add(IsotropicDeposition, [&](StepContext &c, const ProcessData &s) {
+        registry.add(IsotropicDeposition, [&](StepContext &c, const ProcessStep &s) {
             depositions.ref();
             started.release();
             gate.acquire();
             return StepRegistry::standard().run(c, s);
         });
-        ProcessData deposition(IsotropicDeposition);
+        ProcessStep deposition(IsotropicDeposition);
         deposition.setParameter(QStringLiteral("Material_Id"), 3u, false);
         deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
         TestDialog dialog(workspace, nullptr, registry);
@@ -476,7 +476,7 @@ private slots:
         QSemaphore started;
         QSemaphore gate;
         StepRegistry registry = StepRegistry::standard();
-        registry.add(IsotropicDeposition, [&](StepContext &c, const ProcessData &) {
+        registry.add(IsotropicDeposition, [&](StepContext &c, const ProcessStep &) {
             c.control->beginStage(4);
             c.control->advance();
             started.release();
@@ -484,7 +484,7 @@ private slots:
             return int(Success);
         });
         TestDialog dialog(workspace, nullptr, registry);
-        dialog.setSteps({boxSubstrate(4, 4, 4, 2), ProcessData(IsotropicDeposition), planarize()});
+        dialog.setSteps({boxSubstrate(4, 4, 4, 2), ProcessStep(IsotropicDeposition), planarize()});
         dialog.click("btnRun");
         started.acquire();
         dialog.updateProgress();
@@ -511,7 +511,7 @@ private slots:
         auto target = makeVolume(4, 4, 4, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 1u : 0u; });
         workspace.document().addObject(target);
         const auto before = cellStates(*target);
-        ProcessData deposition(IsotropicDeposition);
+        ProcessStep deposition(IsotropicDeposition);
         deposition.setParameter(QStringLiteral("Material_Id"), 3u, true);
         deposition.setParameter(QStringLiteral("Film Thickness"), 1.0f, true);
         TestDialog dialog(workspace, target);

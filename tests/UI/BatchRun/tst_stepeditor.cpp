@@ -3,8 +3,8 @@
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
 #include "UI/BatchRun/stepeditor.h"
-#include "UI/Operations/maskfilegroup.h"
-#include "UI/Operations/photolithographydialog.h"
+#include "UI/Dialogs/maskfilegroup.h"
+#include "UI/ProcessDialogs/photolithographydialog.h"
 #include "UI/dialogtesting.h"
 #include "Util/vector3d.h"
 #include "catalogtesthome.h"
@@ -22,7 +22,7 @@
 #include <functional>
 
 using namespace Core::BatchRun;
-using Ui::ProcessData;
+using Core::Processes::ProcessStep;
 
 using DialogScript = std::function<void(QDialog *)>;
 Q_DECLARE_METATYPE(DialogScript)
@@ -30,9 +30,9 @@ Q_DECLARE_METATYPE(DialogScript)
 namespace {
 
 // A step as a loaded list holds it: the values, derived names and colours, default visibilities.
-ProcessData stepWith(int type, const QVariantMap &values)
+ProcessStep stepWith(int type, const QVariantMap &values)
 {
-    ProcessData step(type);
+    ProcessStep step(type);
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
         step.setParameter(it.key(), it.value(), true);
     completeDerivedParameters(step);
@@ -41,7 +41,7 @@ ProcessData stepWith(int type, const QVariantMap &values)
 }
 
 // Runs editStep while `script` plays the user in the dialog it opens; gives the dialog's class.
-QString editScripted(ProcessData &step, bool adding, const DialogScript &script, bool *accepted)
+QString editScripted(ProcessStep &step, bool adding, const DialogScript &script, bool *accepted)
 {
     QString opened;
     answerNextDialog([&opened, &script](QDialog &dialog) {
@@ -55,7 +55,7 @@ QString editScripted(ProcessData &step, bool adding, const DialogScript &script,
 const DialogScript accept = [](QDialog *d) { d->accept(); };
 
 // Every parameter of the list format is there, of its kind, and nothing else.
-void checkKinds(const ProcessData &step)
+void checkKinds(const ProcessStep &step)
 {
     QStringList names;
     for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
@@ -86,24 +86,24 @@ private:
             << QVariantMap{{"Material_Id", 12u},     {"Top Mask", mask},        {"Top Mask File", "/masks/top.png"},
                            {"Top Mask Width", 3u},   {"Top Mask Height", 2u},   {"Bottom Mask", QByteArray()},
                            {"Bottom Mask File", ""}, {"Bottom Mask Width", 0u}, {"Bottom Mask Height", 0u}};
-        QTest::newRow("1 Si wet etching") << int(SiWetEtching) << "Ui::Operations::BCAEtchingDialog"
+        QTest::newRow("1 Si wet etching") << int(SiWetEtching) << "Ui::Operations::SiWetEtchingDialog"
                                           << QVariantMap{{"Depth", 3.5}, {"Etch Model", "CCA"}};
-        QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreOptionsDialog"
+        QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreDialog"
                                             << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
-        QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreOptionsDialog"
+        QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreDialog"
                                          << QVariantMap{{"Material_Id", 3u}, {"Depth", 2u}};
         QTest::newRow("4 CVD") << int(Cvd) << "Ui::Operations::IsotropicDepositionDialog"
                                << QVariantMap{{"Material_Id", 16u}, {"Thickness", 7.25}};
         QTest::newRow("5 isotropic etching") << int(IsotropicEtching) << "Ui::Operations::IsotropicEtchingDialog"
                                              << QVariantMap{{"Material_Id", 11u}, {"Depth", 2.75}};
-        QTest::newRow("6 planarization") << int(Planarization) << "Ui::Operations::PlanarizationOptionsDialog"
+        QTest::newRow("6 planarization") << int(Planarization) << "Ui::Operations::PlanarizationDialog"
                                          << QVariantMap{{"Maximum Height", 40u}, {"Minimum Height", 3u}};
         QTest::newRow("7 electroplating")
-            << int(Electroplating) << "Ui::Operations::ElectrodepositionDialog"
+            << int(Electroplating) << "Ui::Operations::ElectroplatingDialog"
             << QVariantMap{{"Film Thickness", 1.5}, {"Deposited Material_Id", 5u}, {"Conducting Material_Id", 7u}};
-        QTest::newRow("8 doping") << int(Doping) << "Ui::Operations::DopingOptionsDialog"
+        QTest::newRow("8 doping") << int(Doping) << "Ui::Operations::DopingDialog"
                                   << QVariantMap{{"Doping Depth", 2.5f}, {"Doped Material_Id", 14u}};
-        QTest::newRow("9 pour material") << int(SpinCoating) << "Ui::Operations::SpinCoatingOptionsDialog"
+        QTest::newRow("9 pour material") << int(SpinCoating) << "Ui::Operations::SpinCoatingDialog"
                                          << QVariantMap{{"Material_Id", 13u}, {"Maximum Height", 17u}};
         QTest::newRow("10 save image") << int(SaveImage) << "QFileDialog"
                                        << QVariantMap{{"Filename", m_dir.filePath(QStringLiteral("shot.png"))}};
@@ -115,20 +115,20 @@ private:
         substrate[QStringLiteral("Lower Left Front Corner")] = QVariant::fromValue(Util::Vector3D(1.5, -2, 4));
         QTest::newRow("11 create substrate")
             << int(CreateSubstrate) << "Ui::Operations::CreateSubstrateDialog" << substrate;
-        QTest::newRow("12 PVD") << int(Pvd) << "Ui::Operations::PVDOptionsDialog"
+        QTest::newRow("12 PVD") << int(Pvd) << "Ui::Operations::PvdDialog"
                                 << QVariantMap{{"Material_Id", 8u},
                                                {"Thickness", 6.5},
                                                {"Horizontal to Vertical Ratio", 0.75},
                                                {"DepositOn", 3}};
-        QTest::newRow("13 simple RIE") << int(SimpleRie) << "Ui::Operations::SimpleRIEDialog"
+        QTest::newRow("13 simple RIE") << int(SimpleRie) << "Ui::Operations::SimpleRieDialog"
                                        << QVariantMap{
                                               {"Material_Id", 13u}, {"Etch Depth", 4u}, {"EtchDirectionValue", 2}};
-        QTest::newRow("14 ion implantation") << int(IonImplantation) << "Ui::Operations::IonImplantationOptionsDialog"
+        QTest::newRow("14 ion implantation") << int(IonImplantation) << "Ui::Operations::IonImplantationDialog"
                                              << QVariantMap{{"Annealing Distance", 1.5f},
                                                             {"Implantation Depth", 4.0f},
                                                             {"Vertical Spread", 0.5f},
                                                             {"Doped Material_Id", 15u}};
-        QTest::newRow("15 Si oxidation") << int(SiOxidation) << "Ui::Operations::SimpleOxidationOptionsDialog"
+        QTest::newRow("15 Si oxidation") << int(SiOxidation) << "Ui::Operations::SiOxidationDialog"
                                          << QVariantMap{
                                                 {"Micron Conversion", 1.5},        {"Oxidation Pressure", 0.5},
                                                 {"Oxidation Temperature", 1100.0}, {"Oxidation Time", 3.0},
@@ -160,9 +160,9 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, dialogClass);
         QFETCH(QVariantMap, values);
-        ProcessData step = stepWith(type, values);
+        ProcessStep step = stepWith(type, values);
         step.markUnconverted(values.firstKey(), QStringLiteral("typo"));
-        const ProcessData before = step;
+        const ProcessStep before = step;
         // Cancel leaves the step alone, with the warning of its unreadable number.
         bool accepted = true;
         editScripted(
@@ -183,7 +183,7 @@ private slots:
         checkKinds(step);
 
         // A step added from the dialog's defaults has every parameter of the list format.
-        ProcessData added(type);
+        ProcessStep added(type);
         const QString image = m_dir.filePath(QStringLiteral("new.png"));
         bool seedOffered = false;
         const QString opened = editScripted(
@@ -235,7 +235,7 @@ private slots:
                 d.accept();
             });
         };
-        ProcessData step(SaveImage);
+        ProcessStep step(SaveImage);
         choose(images + QStringLiteral("/shots/a.png"));
         QVERIFY(Ui::editStep(nullptr, step, true, Core::Operations::anyColumns, Core::Operations::anyColumns, images));
         QCOMPARE(step.getProcessParameter(QStringLiteral("Filename")).toString(), QStringLiteral("shots/a.png"));
@@ -251,7 +251,7 @@ private slots:
 
     void oxidationShowsTheFieldsOfItsMode()
     {
-        ProcessData step(SiOxidation);
+        ProcessStep step(SiOxidation);
         bool accepted = false;
         editScripted(step, true, accept, &accepted);
         QVERIFY(accepted);
@@ -288,7 +288,7 @@ private slots:
         white.fill(Qt::white);
         QVERIFY(white.save(image));
         // Applies `file` as the top mask (a layout at 0.5 micrometres per cell, offset 1 along x), or only OK.
-        auto edit = [](ProcessData &step, const QString &file, const QString &listFolder) {
+        auto edit = [](ProcessStep &step, const QString &file, const QString &listFolder) {
             answerNextDialog([&file](QDialog &dialog) {
                 auto *group = qobject_cast<Ui::Operations::PhotolithographyDialog *>(&dialog)->topGroup();
                 group->setPlacementChooser(
@@ -313,30 +313,30 @@ private slots:
                                 {"Layout Scale", 0.5},
                                 {"Layout Offset X", 1.0},
                                 {"Layout Offset Y", 0.0}};
-        auto layoutParameters = [&named](const ProcessData &step) {
+        auto layoutParameters = [&named](const ProcessStep &step) {
             QVariantMap found;
             for (const QString &name : named.keys())
                 if (step.hasParameter(name))
                     found.insert(name, step.getProcessParameter(name));
             return found;
         };
-        ProcessData step(Photolithography);
+        ProcessStep step(Photolithography);
         QVERIFY(edit(step, layout, folder.path()));
         QCOMPARE(layoutParameters(step), named);
         QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask File")).toString(), layout);
         QCOMPARE(step.getProcessParameter(QStringLiteral("Top Mask Width")).toUInt(), 10u);
 
         // Run from the list's folder, the named layout gives the cells that the bitmap gives.
-        auto developed = [&folder](const ProcessData &lithography) {
+        auto developed = [&folder](const ProcessStep &lithography) {
             Core::Workspace workspace(Core::UndoFiles::Storage::None);
             auto volume = makeVolume(10, 8, 3, [](uint32_t, uint32_t, uint32_t z) { return z < 2 ? 3u : 0u; });
             BatchRunner runner(workspace, volume);
             runner.setListFolder(folder.path());
-            ProcessData resist = lithography;
+            ProcessStep resist = lithography;
             resist.setParameterValue(QStringLiteral("Material_Id"), 3u);
             return runner.run({resist}).succeeded() ? cellStates(*volume) : std::vector<uint32_t>();
         };
-        ProcessData bitmapOnly = step;
+        ProcessStep bitmapOnly = step;
         bitmapOnly.removeParameter(QStringLiteral("Top Mask Layout"));
         const std::vector<uint32_t> fromLayout = developed(step);
         QVERIFY(!fromLayout.empty());

@@ -2,7 +2,7 @@
 """Writes the GDSII layouts of the layout tests (Debian's python3-gdspy):
     /usr/bin/python3 make_layouts.py [FOLDER]
 User unit 1 micrometre, database unit 1 nanometre. The expected masks are worked out by hand in
-tests/Core/Operations/tst_columnengines.cpp, on 10 by 8 columns of 1 micrometre."""
+tests/Core/Engines/tst_columnengines.cpp, on 10 by 8 columns of 1 micrometre."""
 import os
 import sys
 

@@ -1,0 +1,296 @@
+#include "Core/Engines/Lattice/latticeetchengine.h"
+
+#include "Model/Volume/totalvolume.h"
+#include "Util/paralleltasks.h"
+#include "Util/runstage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::SiLattice;
+using Model::Automaton::SiSite;
+
+namespace {
+
+uint8_t stateOfCell(uint32_t material)
+{
+    if (material == 1)
+        return SiLattice::Present;
+    return material == 0 ? SiLattice::Absent : SiLattice::Fixed;
+}
+
+} // namespace
+
+LatticeEtchEngine::LatticeEtchEngine(Model::Automaton::TotalVolume &volume, uint64_t steps)
+    : m_volume(volume)
+    , m_steps(steps)
+{
+    m_threads = Util::poolThreadCount();
+    if (volume.sizeX() / m_threads == 0)
+        m_threads = 1;
+    m_width = volume.sizeX() / m_threads;
+}
+
+LatticeEtchEngine::~LatticeEtchEngine() = default;
+
+uint64_t LatticeEtchEngine::roundedSteps(double x)
+{
+    if (!(x > 0.0))
+        return 0;
+    const double limit = std::ldexp(1.0, 40);
+    return x >= limit ? uint64_t(limit) : uint64_t(std::round(x));
+}
+
+int32_t LatticeEtchEngine::slabEnd(uint32_t thread) const
+{
+    return thread + 1 == m_threads ? int32_t(m_volume.sizeX()) : int32_t((thread + 1) * m_width);
+}
+
+uint32_t LatticeEtchEngine::owner(int32_t cellX) const { return std::min(uint32_t(cellX) / m_width, m_threads - 1); }
+
+void LatticeEtchEngine::run()
+{
+    Util::RunStage stage(m_control, m_steps + 1);
+    if (stage.stopHere())
+        return;
+    if (!m_volume.siLattice())
+        m_volume.createSiLattice();
+    m_lattice = m_volume.siLattice();
+    m_parts.clear();
+    for (uint32_t t = 0; t < m_threads; ++t)
+        m_parts.push_back(std::make_unique<Part>());
+    m_stepsRun = 0;
+    m_removed = 0;
+
+    Model::Automaton::CellLock lock(m_volume);
+    m_cells = lock.cells();
+    Util::runParallelTasks(m_threads, [this](uint32_t t) { prepare(t); });
+    Util::runParallelTasks(m_threads, [this](uint32_t t) { collect(t); });
+    stage.advance();
+    bool stopped = false;
+    for (uint64_t step = 0; step < m_steps; ++step) {
+        // Between steps every removal of the last one is applied to atoms and cells.
+        if (stage.stopHere()) {
+            stopped = true;
+            break;
+        }
+        bool anyCandidate = false;
+        for (const auto &part : m_parts)
+            anyCandidate = anyCandidate || !part->candidates.empty();
+        if (!anyCandidate)
+            break;
+        Util::runParallelTasks(m_threads, [this](uint32_t t) { classify(t); });
+        size_t removed = 0;
+        for (const auto &part : m_parts)
+            removed += part->removed.size();
+        // With nothing removed the lattice and the candidates stay as they are.
+        if (removed == 0 && settlesWhenNothingGoes())
+            break;
+        Util::runParallelTasks(m_threads, [this](uint32_t t) { apply(t); });
+        m_removed += removed;
+        ++m_stepsRun;
+        stage.advance();
+    }
+    if (!stopped)
+        stage.finish();
+    m_parts.clear();
+    m_cells = Model::Automaton::Cells();
+}
+
+// The lattice follows the cells as they are now. Atoms of a silicon cell stay as the last etch
+// left them (so etches in several parts remove what one etch would); a silicon cell without counted
+// atoms is silicon that came after the lattice was laid, and all its atoms become present. Atoms of
+// empty cells are absent, those of other materials fixed, and every cell's atom count is counted
+// afresh.
+void LatticeEtchEngine::prepare(uint32_t thread)
+{
+    const int32_t begin = slabBegin(thread);
+    const int32_t end = slabEnd(thread);
+    const int64_t first = int64_t(begin) * m_volume.sizeY() * m_volume.sizeZ();
+    const int64_t last = int64_t(end) * m_volume.sizeY() * m_volume.sizeZ();
+    std::vector<uint8_t> counts(size_t(last - first), 0);
+    SiLattice &lattice = *m_lattice;
+    auto settle = [&](const SiSite &s, int64_t cell, int64_t column, bool fresh) {
+        uint8_t state = stateOfCell(m_cells.state(size_t(cell)));
+        if (state == SiLattice::Present && !fresh && lattice.atomCount(size_t(cell)) > 0 &&
+            lattice.stateInColumn(column, s.k, s.b) == SiLattice::Absent)
+            state = SiLattice::Absent;
+        lattice.setStateInColumn(column, s.k, s.b, state);
+        if (state == SiLattice::Present)
+            ++counts[size_t(cell - first)];
+    };
+    lattice.forEachAtomInSlab(begin, end,
+                              [&](const SiSite &s, int64_t cell, int64_t column) { settle(s, cell, column, false); });
+    // A silicon cell whose count says it holds atoms but where none is present gets them back: a
+    // cell is empty exactly when its last atom has gone.
+    std::vector<int64_t> bare;
+    for (int64_t cell = first; cell < last; ++cell) {
+        if (m_cells.state(size_t(cell)) == 1 && counts[size_t(cell - first)] == 0)
+            bare.push_back(cell);
+    }
+    if (!bare.empty()) {
+        lattice.forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell, int64_t column) {
+            if (std::binary_search(bare.begin(), bare.end(), cell))
+                settle(s, cell, column, true);
+        });
+    }
+    for (int64_t cell = first; cell < last; ++cell)
+        lattice.setAtomCount(size_t(cell), counts[size_t(cell - first)]);
+}
+
+void LatticeEtchEngine::collect(uint32_t thread)
+{
+    Part &part = *m_parts[thread];
+    std::lock_guard<std::mutex> guard(part.mutex);
+    part.candidates.clear();
+    const SiLattice &l = *m_lattice;
+    const int32_t begin = slabBegin(thread);
+    const int32_t end = slabEnd(thread);
+    const int32_t nk = int32_t(l.sizeK());
+    constexpr int64_t beyondGrid = -2;
+    // Every atom of the slab is looked at once: its neighbours lie in the 3 x 3 columns around its
+    // own, whose places are found once per column. The walk goes through the keys in ascending
+    // order, so the list comes out sorted.
+    for (int32_t i = 0; i < int32_t(l.sizeI()); ++i) {
+        for (int32_t j = l.rowBegin(i); j < l.rowEnd(i); ++j) {
+            if (!l.columnReaches(i, j, begin, end))
+                continue;
+            bool any = false;
+            bool mine[8];
+            for (uint32_t b = 0; b < 8; ++b) {
+                const SiSite s{i, j, 0, b};
+                const int32_t x = l.cellX(s);
+                mine[b] = x >= begin && x < end && l.cellY(s) >= 0;
+                any = any || mine[b];
+            }
+            if (!any)
+                continue;
+            int64_t around[3][3];
+            for (int32_t di = -1; di <= 1; ++di) {
+                for (int32_t dj = -1; dj <= 1; ++dj) {
+                    const bool inside =
+                        i + di >= 0 && j + dj >= 0 && uint32_t(i + di) < l.sizeI() && uint32_t(j + dj) < l.sizeJ();
+                    around[di + 1][dj + 1] = inside ? l.columnIndex(i + di, j + dj) : beyondGrid;
+                }
+            }
+            const int64_t own = around[1][1];
+            for (int32_t k = 0; k < nk; ++k) {
+                for (uint32_t b = 0; b < 8; ++b) {
+                    if (!mine[b] || l.stateInColumn(own, k, b) != SiLattice::Present)
+                        continue;
+                    unsigned present = 0;
+                    for (uint32_t slot = 0; slot < 4; ++slot) {
+                        const SiLattice::Bond &t = SiLattice::bond(b, slot);
+                        const int32_t kk = k + t.dk;
+                        const int64_t column = around[t.di + 1][t.dj + 1];
+                        if (column == beyondGrid || kk < 0 || kk >= nk)
+                            ++present; // beyond the volume's faces: fixed
+                        else if (column >= 0)
+                            present += l.stateInColumn(column, kk, t.b) != SiLattice::Absent;
+                    }
+                    if (present < 4)
+                        part.candidates.push_back(Candidate{l.key(SiSite{i, j, k, b}), 1.0f});
+                }
+            }
+        }
+    }
+}
+
+void LatticeEtchEngine::classify(uint32_t thread)
+{
+    Part &part = *m_parts[thread];
+    std::lock_guard<std::mutex> guard(part.mutex);
+    part.kept.clear();
+    part.own.clear();
+    part.lower.clear();
+    part.upper.clear();
+    part.removed.clear();
+    const SiLattice &lattice = *m_lattice;
+    for (Candidate candidate : part.candidates) {
+        const SiSite s = lattice.site(candidate.key);
+        if (lattice.state(s) != SiLattice::Present)
+            continue;
+        if (!removes(s, candidate, thread)) {
+            part.kept.push_back(candidate);
+            continue;
+        }
+        part.removed.push_back(candidate.key);
+        // Its present neighbours lose a bond: they are candidates of the threads owning their cells.
+        for (uint32_t slot = 0; slot < 4; ++slot) {
+            const SiSite n = SiLattice::neighbourSite(s, slot);
+            if (!lattice.inGrid(n) || lattice.state(n) != SiLattice::Present)
+                continue;
+            const uint32_t target = owner(lattice.cellX(n));
+            const Candidate next{lattice.key(n), 1.0f};
+            if (target == thread)
+                part.own.push_back(next);
+            else if (target < thread)
+                part.lower.push_back(next);
+            else
+                part.upper.push_back(next);
+        }
+    }
+}
+
+void LatticeEtchEngine::apply(uint32_t thread)
+{
+    Part &part = *m_parts[thread];
+    SiLattice &lattice = *m_lattice;
+    std::vector<int64_t> cells;
+    {
+        std::lock_guard<std::mutex> guard(part.mutex);
+        cells.reserve(part.removed.size());
+        for (uint64_t key : part.removed) {
+            const SiSite s = lattice.site(key);
+            lattice.setState(s, SiLattice::Absent);
+            cells.push_back(lattice.cellIndex(s));
+        }
+    }
+    // A cell becomes empty with its last atom, and only then.
+    std::sort(cells.begin(), cells.end());
+    for (size_t n = 0; n < cells.size();) {
+        size_t end = n;
+        while (end < cells.size() && cells[end] == cells[n])
+            ++end;
+        const size_t cell = size_t(cells[n]);
+        const uint32_t removed = uint32_t(end - n);
+        const uint32_t held = lattice.atomCount(cell);
+        const uint32_t count = held > removed ? held - removed : 0;
+        lattice.setAtomCount(cell, count);
+        if (count == 0)
+            m_cells.setState(cell, 0);
+        n = end;
+    }
+
+    std::vector<Candidate> next;
+    {
+        std::lock_guard<std::mutex> guard(part.mutex);
+        next.swap(part.kept);
+        next.insert(next.end(), part.own.begin(), part.own.end());
+    }
+    if (thread > 0) {
+        Part &below = *m_parts[thread - 1];
+        std::lock_guard<std::mutex> guard(below.mutex);
+        next.insert(next.end(), below.upper.begin(), below.upper.end());
+    }
+    if (thread + 1 < m_threads) {
+        Part &above = *m_parts[thread + 1];
+        std::lock_guard<std::mutex> guard(above.mutex);
+        next.insert(next.end(), above.lower.begin(), above.lower.end());
+    }
+    // An atom named twice keeps the smaller amount: the one it has been losing as a candidate.
+    std::sort(next.begin(), next.end(), [](const Candidate &a, const Candidate &b) {
+        return a.key != b.key ? a.key < b.key : a.amount < b.amount;
+    });
+    next.erase(
+        std::unique(next.begin(), next.end(), [](const Candidate &a, const Candidate &b) { return a.key == b.key; }),
+        next.end());
+    std::lock_guard<std::mutex> guard(part.mutex);
+    part.candidates.swap(next);
+}
+
+} // namespace Operations
+} // namespace Core
