@@ -1,31 +1,72 @@
-#include "statetext.h"
+#include "Model/Persistence/statetext.h"
 
-#include "materialtranslationtable.h"
+#include "Model/Persistence/materialtranslationtable.h"
 
+#include <QIODevice>
+#include <QTextCodec>
 #include <QXmlStreamWriter>
 
 #include <charconv>
+#include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace Model {
 namespace Persistence {
 
-void writeStateText(QXmlStreamWriter &writer, const Automaton::Cells::State *states, size_t count)
+namespace {
+
+/// Puts a state text through `sink` in pieces of at most 64 KiB. Runs of equal states (most of a
+/// volume) copy the text of the previous cell instead of converting the number again.
+template <typename Sink>
+void formatStates(const Automaton::Cells::State *states, size_t count, Sink sink)
 {
     constexpr size_t bufferSize = 1 << 16;
     constexpr size_t maxItemLength = 6; // five digits and the space
     char buffer[bufferSize];
+    char item[8];
+    size_t itemLength = 0;
+    uint32_t itemState = 0;
     size_t used = 0;
     for (size_t i = 0; i < count; ++i) {
         if (used + maxItemLength > bufferSize) {
-            writer.writeCharacters(QString::fromLatin1(buffer, static_cast<int>(used)));
+            sink(buffer, used);
             used = 0;
         }
-        char *end = std::to_chars(buffer + used, buffer + bufferSize, states[i]).ptr;
-        *end++ = ' ';
-        used = static_cast<size_t>(end - buffer);
+        if (itemLength == 0 || states[i] != itemState) {
+            itemState = states[i];
+            char *end = std::to_chars(item, item + sizeof(item), itemState).ptr;
+            *end++ = ' ';
+            itemLength = static_cast<size_t>(end - item);
+        }
+        std::memcpy(buffer + used, item, itemLength);
+        used += itemLength;
     }
     if (used > 0)
-        writer.writeCharacters(QString::fromLatin1(buffer, static_cast<int>(used)));
+        sink(buffer, used);
+}
+
+} // namespace
+
+void writeStateText(QXmlStreamWriter &writer, const Automaton::Cells::State *states, size_t count)
+{
+    // The text is digits and spaces, the same bytes in every encoding a document may have: with a
+    // device under the stream, it goes to the device directly, past the stream's conversion to
+    // UTF-16 and back (which took most of the time of a save).
+    QIODevice *device = writer.device();
+    const bool direct = device && writer.codec() && writer.codec()->mibEnum() == 106 && !writer.hasError();
+    if (!direct) {
+        formatStates(states, count,
+                     [&](const char *text, size_t length) { writer.writeCharacters(QString::fromLatin1(text, int(length))); });
+        return;
+    }
+    writer.writeCharacters(QString()); // closes the start tag
+    formatStates(states, count, [&](const char *text, size_t length) {
+        if (device->write(text, qint64(length)) != qint64(length))
+            throw std::runtime_error(device->errorString().isEmpty()
+                                         ? std::string("the cell states could not be written")
+                                         : device->errorString().toStdString());
+    });
 }
 
 StateTextParser::StateTextParser(Automaton::Cells cells, const MaterialTranslationTable *table)
