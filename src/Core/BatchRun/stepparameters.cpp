@@ -1,6 +1,7 @@
 #include "Core/BatchRun/stepparameters.h"
 
 #include "Core/BatchRun/parameterranges.h"
+#include "Core/Processes/processregistry.h"
 
 #include <QRegularExpression>
 
@@ -80,6 +81,10 @@ QStringList StepParameters::rangeRefusals(const Processes::ProcessStep &step)
         const QString refusal = rangeRefusal(step, definition.name, parameters.value(definition.name), definition.kind);
         if (!refusal.isEmpty())
             refusals << refusal;
+    }
+    if (refusals.isEmpty()) {
+        if (const auto *descriptor = Processes::ProcessRegistry::descriptor(step.getProcessType()))
+            refusals << descriptor->stepRefusals(step);
     }
     return refusals;
 }
