@@ -12,7 +12,7 @@ struct SiWetEtchingParameters {
     QString model = QStringLiteral("BCA");
     /// Empty: the etch goes by its depth. "KOH" or "TMAH": the calibrated continuous model runs for
     /// the etch time in that bath.
-    QString etchant;
+    QString etchant = QString();
     double concentration = 30.0; ///< wt %
     double temperature = 70.0;   ///< degC
     double etchTime = 0.0;       ///< min

@@ -1,4 +1,5 @@
 #include "Core/Engines/Lattice/etchant.h"
+#include "Core/Engines/Lattice/etchanttables.h"
 #include "Core/Processes/siwetetchingprocess.h"
 #include "Model/Volume/silattice.h"
 #include "engineoperationcases.h"
@@ -20,14 +21,29 @@ using EngineTest::atomCounts;
 
 namespace {
 
-enum EtchModel { Bca, Cca };
+/// Published rates (um/min): K. Sato et al., Sensors and Actuators A 64 (1998) 87, 30 wt % KOH at
+/// 70 degC; H. Seidel et al., J. Electrochem. Soc. 137 (1990) 3612: Ea of (100) 0.595 eV, and
+/// R(20 %) / R(30 %) = 1.09 at equal temperature.
+constexpr double sato100 = 0.797;
+constexpr double sato110 = 1.455;
+constexpr double sato111 = 0.005;
+constexpr double seidelEa100 = 0.595;
+constexpr double seidel20to30 = 1.09;
+
+/// Bath: the continuous model calibrated to an etch bath, run for the steps in which a (100)
+/// surface recedes by the depth.
+enum EtchModel { Bca, Cca, Bath };
 
 void etch(TotalVolume &volume, int model, double depth)
 {
     if (model == Bca)
         BondCountingWetEtchEngine(volume, depth).run();
-    else
+    else if (model == Cca)
         ContinuousWetEtchEngine(volume, depth).run();
+    else
+        ContinuousWetEtchEngine(volume, ContinuousWetEtchEngine::steps(depth) * EtchantTables::stepsPer100Layer,
+                                ContinuousWetEtchEngine::Calibrated{})
+            .run();
 }
 
 /// Depths along the line y = n / 2 (or x = n / 2 when `alongY`).
@@ -56,11 +72,13 @@ size_t count(TotalVolume &volume, uint32_t state)
     return size_t(std::count(s.begin(), s.end(), state));
 }
 
-void addModels()
+void addModels(bool bath = false)
 {
     QTest::addColumn<int>("model");
     QTest::newRow("BCA") << int(Bca);
     QTest::newRow("CCA") << int(Cca);
+    if (bath)
+        QTest::newRow("KOH bath") << int(Bath);
 }
 
 const uint32_t operationId = 700;
@@ -148,14 +166,6 @@ void install(Core::Workspace &ws, int model, double depth)
 }
 
 // ---- etch baths ----
-
-/// Published rates (um/min): K. Sato et al., Sensors and Actuators A 64 (1998) 87, 30 wt % KOH at
-/// 70 degC; H. Seidel et al., J. Electrochem. Soc. 137 (1990) 3612: Ea of (100) 0.595 eV, and
-/// R(20 %) / R(30 %) = 1.09 at equal temperature.
-constexpr double sato100 = 0.797;
-constexpr double sato110 = 1.455;
-constexpr double seidelEa100 = 0.595;
-constexpr double seidel20to30 = 1.09;
 
 double arrhenius(double ea, double celsius1, double celsius2)
 {
@@ -288,7 +298,7 @@ private slots:
         QVERIFY(std::fabs(arrhenius(seidelEa100, 70, 80) - 1.77) < 0.005);
     }
 
-    void invertedPyramidStopsOnItsWalls_data() { addModels(); }
+    void invertedPyramidStopsOnItsWalls_data() { addModels(true); }
     void invertedPyramidStopsOnItsWalls()
     {
         QFETCH(int, model);
@@ -335,6 +345,9 @@ private slots:
         if (model == Bca)
             QVERIFY(cellStates(*volume) == before);
         QVERIFY2(sunk >= 0.0 && sunk <= std::sqrt(3.0) * 90.0 / 30.0 + 1.0, qPrintable(QString::number(sunk)));
+        // In the bath the walls recede at the published (111) rate: 90 R(111) / R(100) = 0.56 cells.
+        if (model == Bath)
+            QVERIFY2(sunk <= std::sqrt(3.0) * 90.0 * sato111 / sato100 + 1.0, qPrintable(QString::number(sunk)));
     }
 
     // A square mask island with four convex corners: the bond-counting etch removes exactly the
@@ -368,7 +381,7 @@ private slots:
         QCOMPARE(count(*volume, Mask), size_t(8 * 8));
     }
 
-    void coveredSiliconLosesNothing_data() { addModels(); }
+    void coveredSiliconLosesNothing_data() { addModels(true); }
     void coveredSiliconLosesNothing()
     {
         QFETCH(int, model);
@@ -385,7 +398,7 @@ private slots:
         QCOMPARE(count(*full, Silicon), size_t(12 * 12 * 8));
     }
 
-    void cellsEmptyWithTheirLastAtom_data() { addModels(); }
+    void cellsEmptyWithTheirLastAtom_data() { addModels(true); }
     void cellsEmptyWithTheirLastAtom()
     {
         QFETCH(int, model);

@@ -22,10 +22,10 @@ QString number(double value) { return QString::number(value, 'g', 6); }
 
 double Etchant::kohDensity(double percent)
 {
-    using namespace EtchantTables;
-    for (int i = 0; i + 1 < kohDensityCount; ++i) {
-        const DensityPoint &a = kohDensity[i];
-        const DensityPoint &b = kohDensity[i + 1];
+    using EtchantTables::DensityPoint;
+    for (int i = 0; i + 1 < EtchantTables::kohDensityCount; ++i) {
+        const DensityPoint &a = EtchantTables::kohDensity[i];
+        const DensityPoint &b = EtchantTables::kohDensity[i + 1];
         if (percent >= a.percent && percent <= b.percent)
             return a.density + (b.density - a.density) * (percent - a.percent) / (b.percent - a.percent);
     }
