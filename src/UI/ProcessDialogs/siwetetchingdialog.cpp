@@ -138,7 +138,7 @@ QString SiWetEtchingDialog::bathSummary() const
     if (!problem.isEmpty())
         return problem;
     const auto rates = Core::Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, nullptr);
-    const double depth = Core::Operations::Etchant::depth100(rates->r100, params.etchTime, params.cellSize);
+    const double depth = rates->r100 * params.etchTime;
     return QStringLiteral("(100): %1 \u00b5m/min, %2 \u00b5m in %3 min")
         .arg(QString::number(rates->r100, 'g', 4), QString::number(depth, 'g', 4),
              QString::number(params.etchTime, 'g', 6));

@@ -1,7 +1,6 @@
 #include "Core/Engines/Lattice/etchant.h"
 
 #include "Core/Engines/Lattice/etchanttables.h"
-#include "Core/Engines/Lattice/latticeetchengine.h"
 
 #include <cmath>
 
@@ -77,12 +76,6 @@ double Etchant::steps(double r100, double minutes, double cellSize)
     if (!(cellSize > 0.0))
         return 0.0;
     return r100 * minutes / cellSize / 0.25 * EtchantTables::stepsPer100Layer;
-}
-
-double Etchant::depth100(double r100, double minutes, double cellSize)
-{
-    const uint64_t n = LatticeEtchEngine::roundedSteps(steps(r100, minutes, cellSize));
-    return double(n / uint64_t(EtchantTables::stepsPer100Layer)) * 0.25 * cellSize;
 }
 
 } // namespace Operations

@@ -37,8 +37,6 @@ public:
     /// The steps of the calibrated continuous wet etch in which a flat (100) surface recedes by
     /// `r100 * minutes` um, with cells of `cellSize` um: a quarter cell per stepsPer100Layer steps.
     static double steps(double r100, double minutes, double cellSize);
-    /// The (100) depth in um that `steps(r100, minutes, cellSize)` rounded steps etch.
-    static double depth100(double r100, double minutes, double cellSize);
 
     static constexpr const char *koh = "KOH";
     static constexpr const char *tmah = "TMAH";
