@@ -71,8 +71,8 @@ SiWetEtchingDialog::SiWetEtchingDialog(QWidget *parent)
     cbxEtchant->setToolTip(QStringLiteral("With an etchant the continuous model, calibrated to the bath's published "
                                           "rates, runs for the etch time; the etch depth is then not used."));
     form->addRow(QStringLiteral("Etchant"), cbxEtchant);
-    dblConcentration = numberBox(this, "dblConcentration", kohConcentration.minimum, kohConcentration.maximum, 30.0,
-                                 1, QStringLiteral(" wt %"));
+    dblConcentration = numberBox(this, "dblConcentration", kohConcentration.minimum, kohConcentration.maximum, 30.0, 1,
+                                 QStringLiteral(" wt %"));
     form->addRow(QStringLiteral("Concentration"), dblConcentration);
     dblTemperature = numberBox(this, "dblTemperature", kohTemperature.minimum, kohTemperature.maximum, 70.0, 1,
                                QStringLiteral(" \u00b0C"));
@@ -137,7 +137,8 @@ QString SiWetEtchingDialog::bathSummary() const
     const QString problem = ProcessRegistry::get<SiWetEtchingProcess>().validate(params);
     if (!problem.isEmpty())
         return problem;
-    const auto rates = Core::Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, nullptr);
+    const auto rates =
+        Core::Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, nullptr);
     const double depth = rates->r100 * params.etchTime;
     return QStringLiteral("(100): %1 \u00b5m/min, %2 \u00b5m in %3 min")
         .arg(QString::number(rates->r100, 'g', 4), QString::number(depth, 'g', 4),

@@ -232,8 +232,8 @@ private slots:
         // A wet etch in a bath: its values must be given, and within the data's range.
         const QList<QPair<const char *, QVariant>> bath{
             {"Etchant", QStringLiteral("KOH")}, {"Temperature", 70.0}, {"Etch Time", 5.0}, {"Cell Size", 1.0}};
-        row("bath without concentration", list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, bath)))),
-            2,
+        row("bath without concentration",
+            list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, bath)))), 2,
             "Step 2 (Si wet etching): \"Concentration\" is missing: with an \"Etchant\" it must be given, from 10 "
             "to 40 wt %.\ncellforge-batch: No step was run.");
         auto strong = bath;

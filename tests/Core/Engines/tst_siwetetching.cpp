@@ -228,12 +228,9 @@ double bathRecession(int plane, double percent, double celsius, double minutes)
     const Pit wafer{40, 26, 40};
     const auto volume = plane == 100 ? wafer.volume() : wall110(20, 24, 44);
     volume->createSiLattice();
-    auto front = [&] {
-        return plane == 100 ? atomFront(*volume, 2, 20, 20) : atomFront(*volume, 0, 12, 22);
-    };
+    auto front = [&] { return plane == 100 ? atomFront(*volume, 2, 20, 20) : atomFront(*volume, 0, 12, 22); };
     const double before = front();
-    ContinuousWetEtchEngine(*volume, bathSteps(percent, celsius, minutes), ContinuousWetEtchEngine::Calibrated{})
-        .run();
+    ContinuousWetEtchEngine(*volume, bathSteps(percent, celsius, minutes), ContinuousWetEtchEngine::Calibrated{}).run();
     return plane == 100 ? before - front() : front() - before;
 }
 

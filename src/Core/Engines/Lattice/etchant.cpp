@@ -37,8 +37,8 @@ double Etchant::seidelRate(bool plane110, double percent, double celsius)
     const double density = kohDensity(percent); // g/cm^3: 10 percent density is g/L of KOH per wt %
     const double koh = 10.0 * percent * density / molarMassKoh;
     const double water = 10.0 * (100.0 - percent) * density / molarMassWater;
-    const double perHour =
-        law.k0 * std::pow(water, 4.0) * std::pow(koh, 0.25) * std::exp(-law.activation / (boltzmann * (celsius + 273.15)));
+    const double perHour = law.k0 * std::pow(water, 4.0) * std::pow(koh, 0.25) *
+                           std::exp(-law.activation / (boltzmann * (celsius + 273.15)));
     return perHour / 60.0;
 }
 

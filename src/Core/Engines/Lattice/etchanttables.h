@@ -15,7 +15,7 @@ struct DensityPoint {
 
 /// R = k0 [H2O]^4 [KOH]^(1/4) exp(-Ea / kT), molarities in mol/L.
 struct SeidelLaw {
-    double k0; ///< um/h (mol/L)^-4.25
+    double k0;         ///< um/h (mol/L)^-4.25
     double activation; ///< eV
 };
 
