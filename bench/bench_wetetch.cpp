@@ -126,10 +126,9 @@ int main(int argc, char **argv)
                 removed = engine.removedAtoms();
             } else {
                 using Core::Operations::ContinuousWetEtchEngine;
-                ContinuousWetEtchEngine engine(*volume,
-                                               ContinuousWetEtchEngine::steps(depth) *
-                                                   Core::Operations::EtchantTables::stepsPer100Layer,
-                                               ContinuousWetEtchEngine::Calibrated{});
+                ContinuousWetEtchEngine engine(
+                    *volume, ContinuousWetEtchEngine::steps(depth) * Core::Operations::EtchantTables::stepsPer100Layer,
+                    ContinuousWetEtchEngine::Calibrated{});
                 engine.run();
                 removed = engine.removedAtoms();
             }
