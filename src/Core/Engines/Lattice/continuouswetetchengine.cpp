@@ -100,6 +100,8 @@ ContinuousWetEtchEngine::ContinuousWetEtchEngine(Model::Automaton::TotalVolume &
     : LatticeEtchEngine(volume, steps)
     , m_depth(double(steps) / EtchantTables::stepsPer100Layer / 4.0)
     , m_calibrated(true)
+    // With no weight on them the second neighbours change no amount: they are not counted.
+    , m_countSeconds(EtchantTables::classFit.w2 != 0.0)
     , m_threadSteps(threadCount(), 1.0)
 {
 }
@@ -142,6 +144,8 @@ bool ContinuousWetEtchEngine::removes(const SiSite &site, Candidate &candidate, 
             ++n1b;
         else
             ++n1s;
+        if (!m_countSeconds)
+            continue;
         for (uint32_t other = 0; other < 4; ++other) {
             if (other == 3 - slot) // the bond back to the atom itself
                 continue;

@@ -45,6 +45,7 @@ protected:
 private:
     double m_depth;
     bool m_calibrated = false;
+    bool m_countSeconds = true;
     /// One time step per thread (each thread reads only its own).
     std::vector<double> m_threadSteps;
 };
