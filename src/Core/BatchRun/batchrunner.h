@@ -133,6 +133,12 @@ public:
     int doneCount() const { return m_doneCount.load(); }
     Model::Automaton::TotalVolumePtr target() const { return m_target; }
 
+    /// The cells of the target before a step, for putting a stopped step back.
+    struct KeptCells {
+        std::vector<Model::Automaton::Cells::State> states;
+        std::vector<uint8_t> atoms;
+    };
+
 private:
     Core::Workspace &m_workspace;
     Model::Automaton::TotalVolumePtr m_target;
@@ -146,7 +152,7 @@ private:
     Util::RunControl *m_control = nullptr;
     bool m_putBack = false;
     QString m_listFolder;
-    std::vector<uint32_t> m_kept;
+    KeptCells m_kept;
     std::atomic<int> m_doneCount{0};
 };
 
