@@ -347,6 +347,28 @@ private slots:
             QVERIFY2(sunk <= std::sqrt(3.0) * 90.0 * sato111 / sato100 + 1.0, qPrintable(QString::number(sunk)));
     }
 
+    // A square mask island with <110> edges in the bath, etched 2 cells deep: its convex corners are
+    // undercut along the diagonal by fast planes, while the middle of each straight edge, held by
+    // a {111} wall, keeps its silicon under the mask.
+    void bathUndercutsTheConvexCornersOfAnIsland()
+    {
+        const Pit island{40, 14, 16, true};
+        auto volume = island.volume();
+        etch(*volume, Bath, 2.0);
+        const uint32_t low = island.lower();
+        const uint32_t high = low + island.width - 1;
+        const uint32_t middle = island.n / 2;
+        auto undercut = [&](uint32_t x, uint32_t y) { return depthAt(*volume, island.height, x, y) > 0; };
+        for (uint32_t x : {low, high})
+            for (uint32_t y : {low, high})
+                QVERIFY2(undercut(x, y), qPrintable(QStringLiteral("corner %1 %2").arg(x).arg(y)));
+        QVERIFY(!undercut(low, middle));
+        QVERIFY(!undercut(high, middle));
+        QVERIFY(!undercut(middle, low));
+        QVERIFY(!undercut(middle, high));
+        QCOMPARE(count(*volume, Mask), size_t(16 * 16));
+    }
+
     // A square mask island with four convex corners: the bond-counting etch removes exactly the
     // atoms the rule removes when applied to every atom at every step, for any thread count. Under
     // the island's edges the atoms bonded to mask atoms decide how far the etch reaches.
