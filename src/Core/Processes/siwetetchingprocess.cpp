@@ -128,6 +128,9 @@ QStringList SiWetEtchingProcess::stepRefusals(const ProcessStep &step) const
 {
     if (!step.hasParameter(Parameter::Etchant))
         return QStringList();
+    // An empty etchant would read as an etch by depth without one.
+    if (step.getProcessParameter(Parameter::Etchant).toString().isEmpty())
+        return {QStringLiteral("\"Etchant\" must be KOH or TMAH, not \"\"")};
     QStringList refusals;
     for (const char *name : bathParameters) {
         if (!step.hasParameter(QLatin1String(name)))

@@ -447,6 +447,8 @@ private slots:
             << QStringLiteral("\"Flat Angle\" of 45 is refused: the silicon lattice is laid with a <110> direction "
                               "along x only (0, 90, 180 or 270 degrees)");
         QTest::newRow("flat at 90 degrees") << QVariantMap{{Parameter::FlatAngle, 90.0}} << QString();
+        QTest::newRow("empty etchant") << QVariantMap{{Parameter::Etchant, QString()}}
+                                       << QStringLiteral("\"Etchant\" must be KOH or TMAH, not \"\"");
     }
     void bathStepsAreRefusedWithTheirReason()
     {
