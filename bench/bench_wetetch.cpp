@@ -1,6 +1,7 @@
 // Times the atomistic silicon wet etches on a 256 x 256 x 128 silicon block under a one-cell mask
-// layer with a 160 x 160 opening: the lattice build, the bond-counting etch of depth 20 and the
-// continuous etch of depth 20, each with 1 and 2 threads. Prints one line per run (threads,
+// layer with a 160 x 160 opening: the lattice build, the bond-counting etch of depth 20, the
+// continuous etch of depth 20 and the continuous etch calibrated to a KOH bath for the time in
+// which (100) recedes by 20 cells, each with 1 and 2 threads. Prints one line per run (threads,
 // milliseconds, atoms removed, a hash of the cells), the lattice's bytes per atom, whether the
 // results agree for every thread count, and the peak resident memory.
 //
@@ -8,6 +9,7 @@
 
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
+#include "Core/Engines/Lattice/etchanttables.h"
 #include "Model/Volume/silattice.h"
 #include "Model/Volume/totalvolume.h"
 
@@ -103,7 +105,7 @@ int main(int argc, char **argv)
     bool agree = true;
     for (int threads : threadCounts) {
         QThreadPool::globalInstance()->setMaxThreadCount(threads);
-        for (const QString &model : {QStringLiteral("BCA"), QStringLiteral("CCA")}) {
+        for (const QString &model : {QStringLiteral("BCA"), QStringLiteral("CCA"), QStringLiteral("KOH")}) {
             auto volume = scene.volume();
             QElapsedTimer timer;
             timer.start();
@@ -119,8 +121,15 @@ int main(int argc, char **argv)
                 Core::Operations::BondCountingWetEtchEngine engine(*volume, depth);
                 engine.run();
                 removed = engine.removedAtoms();
-            } else {
+            } else if (model == QLatin1String("CCA")) {
                 Core::Operations::ContinuousWetEtchEngine engine(*volume, depth);
+                engine.run();
+                removed = engine.removedAtoms();
+            } else {
+                using Core::Operations::ContinuousWetEtchEngine;
+                ContinuousWetEtchEngine engine(
+                    *volume, ContinuousWetEtchEngine::steps(depth) * Core::Operations::EtchantTables::stepsPer100Layer,
+                    ContinuousWetEtchEngine::Calibrated{});
                 engine.run();
                 removed = engine.removedAtoms();
             }

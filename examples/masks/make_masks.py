@@ -36,3 +36,5 @@ write_png("lines_and_spaces.png", lambda c, r: BLACK if (c // 10) % 2 == 0 else 
 write_png("cross.png", lambda c, r: BLACK if 40 <= c < 60 or 40 <= r < 60 else WHITE)
 # A beam 50 x 10 columns from the left third towards the right, on a clear field.
 write_png("cantilever.png", lambda c, r: BLACK if 30 <= c < 80 and 45 <= r < 55 else WHITE)
+# The same beam held by a black field over the left 30 columns: an anchored cantilever.
+write_png("anchored_cantilever.png", lambda c, r: BLACK if c < 30 or (30 <= c < 80 and 45 <= r < 55) else WHITE)

@@ -1,5 +1,6 @@
 #include "Core/BatchRun/processvocabulary.h"
 
+#include "Core/Processes/parameternames.h"
 #include "Core/Processes/processdescriptor.h"
 #include "Core/Processes/processregistry.h"
 #include "Model/Materials/colorbytes.h"
@@ -87,6 +88,7 @@ void applyDefaultVisibility(Processes::ProcessStep &step)
 {
     const bool sphere = step.getParameters().value(QStringLiteral("SphericalSubstrate")).toBool();
     const bool byTime = step.getParameters().value(QStringLiteral("OxidationTimeSet")).toBool();
+    const bool bath = step.hasParameter(QLatin1String(Processes::Parameter::Etchant));
     const auto parameters = step.getParameters();
     for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
         if (!parameters.contains(definition.name))
@@ -110,6 +112,12 @@ void applyDefaultVisibility(Processes::ProcessStep &step)
             break;
         case Shown::WhenByThickness:
             shown = !byTime;
+            break;
+        case Shown::WhenEtchant:
+            shown = bath;
+            break;
+        case Shown::WhenNoEtchant:
+            shown = !bath;
             break;
         }
         step.setParameter(definition.name, parameters.value(definition.name), shown);

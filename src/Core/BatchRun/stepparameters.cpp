@@ -1,6 +1,8 @@
 #include "Core/BatchRun/stepparameters.h"
 
 #include "Core/BatchRun/parameterranges.h"
+#include "Core/Processes/parameternames.h"
+#include "Core/Processes/processregistry.h"
 
 #include <QRegularExpression>
 
@@ -68,6 +70,7 @@ QStringList StepParameters::rangeRefusals(const Processes::ProcessStep &step)
     const auto parameters = step.getParameters();
     const bool sphere = parameters.value(QStringLiteral("SphericalSubstrate")).toBool();
     const bool byTime = parameters.value(QStringLiteral("OxidationTimeSet")).toBool();
+    const bool bath = parameters.contains(QLatin1String(Processes::Parameter::Etchant));
     QStringList refusals;
     for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
         if (!parameters.contains(definition.name))
@@ -75,11 +78,16 @@ QStringList StepParameters::rangeRefusals(const Processes::ProcessStep &step)
         // The fields of the other mode are not read.
         if ((definition.shown == Shown::WhenBox && sphere) || (definition.shown == Shown::WhenSphere && !sphere) ||
             (definition.shown == Shown::WhenByTime && !byTime) ||
-            (definition.shown == Shown::WhenByThickness && byTime))
+            (definition.shown == Shown::WhenByThickness && byTime) ||
+            (definition.shown == Shown::WhenEtchant && !bath) || (definition.shown == Shown::WhenNoEtchant && bath))
             continue;
         const QString refusal = rangeRefusal(step, definition.name, parameters.value(definition.name), definition.kind);
         if (!refusal.isEmpty())
             refusals << refusal;
+    }
+    if (refusals.isEmpty()) {
+        if (const auto *descriptor = Processes::ProcessRegistry::descriptor(step.getProcessType()))
+            refusals << descriptor->stepRefusals(step);
     }
     return refusals;
 }

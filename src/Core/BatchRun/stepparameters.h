@@ -45,7 +45,8 @@ public:
     /// is no number at all: that is a typo, not a range). `value` is what the list reader made of it.
     static QString rangeRefusal(const Processes::ProcessStep &step, const QString &name, const QVariant &value,
                                 ParameterKind kind);
-    /// The out-of-range numbers among the parameters the step's mode uses, checked before a run.
+    /// The out-of-range numbers among the parameters the step's mode uses, checked before a run;
+    /// when there are none, what the step's process refuses of the step as a whole (stepRefusals).
     static QStringList rangeRefusals(const Processes::ProcessStep &step);
     /// The text of a number that the list reader could not convert is a number all the same, beyond
     /// what `value`'s kind holds ("1e39" for a float, "-1" for a uint), rather than a typo.

@@ -15,8 +15,10 @@ namespace Processes {
 enum class ParameterKind { Bool, Int, UInt, Float, Double, String, Color, Mask, Vector3D };
 
 /// When a parameter is shown in the list view. Create Substrate and Si Oxidation show only the
-/// fields of the chosen mode.
-enum class Shown { Always, Never, WhenBox, WhenSphere, WhenByTime, WhenByThickness };
+/// fields of the chosen mode. Si wet etching has the fields of its bath only in a step with an
+/// "Etchant" (WhenEtchant), and "Depth" only in one without (WhenNoEtchant): a step holds the
+/// fields of its mode and no others.
+enum class Shown { Always, Never, WhenBox, WhenSphere, WhenByTime, WhenByThickness, WhenEtchant, WhenNoEtchant };
 
 /// One parameter of a list step: its name, the kind of its value, when the list view shows it
 /// and, for a number, the values it may take (none: those of its kind).

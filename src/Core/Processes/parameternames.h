@@ -34,6 +34,18 @@ constexpr const char *MinimumHeight = "Minimum Height";
 // ---- wet etching ----
 /// "BCA" or "CCA"; absent in older lists, which etch by bond counting.
 constexpr const char *EtchModel = "Etch Model";
+/// "KOH" or "TMAH"; with it the etch runs the calibrated continuous model for "Etch Time".
+constexpr const char *Etchant = "Etchant";
+/// wt % of the etchant in water.
+constexpr const char *Concentration = "Concentration";
+/// degrees Celsius of the bath.
+constexpr const char *Temperature = "Temperature";
+/// minutes in the bath.
+constexpr const char *EtchTime = "Etch Time";
+/// "100", "110" or "111": the plane the wafer's surface lies in.
+constexpr const char *WaferOrientation = "Wafer Orientation";
+/// degrees about z of the crystal against the volume's x axis.
+constexpr const char *FlatAngle = "Flat Angle";
 
 // ---- reactive ion etching ----
 /// Bit 0 from the top, bit 1 from below (int, hidden).

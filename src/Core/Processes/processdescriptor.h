@@ -79,6 +79,10 @@ public:
     /// the volume; a list calls it right after `run`.
     virtual void finish(ProcessRun &run, const ProcessStep &step) const = 0;
 
+    /// What is wrong with the step beyond the range of each number, before a list runs: a value its
+    /// mode needs and lacks, values that do not go together ("\"Concentration\" is missing: ...").
+    /// Nothing for most processes.
+    virtual QStringList stepRefusals(const ProcessStep &) const { return QStringList(); }
     /// How long the step will take on `volume`; nothing (0 seconds) for most processes.
     virtual StepEstimate estimate(const ProcessStep &step, const Model::Automaton::TotalVolume &volume) const;
     /// What a step changes besides the cell states and the masks, for its undo record.

@@ -2,9 +2,13 @@
 
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
+#include "Core/Engines/Lattice/etchant.h"
+#include "Core/Engines/Lattice/etchanttables.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/workspace.h"
 #include "Model/Volume/silattice.h"
+
+#include <cmath>
 
 namespace Core {
 namespace Processes {
@@ -14,14 +18,33 @@ namespace {
 constexpr const char *bondCounting = "BCA";
 constexpr const char *continuousAutomaton = "CCA";
 
+/// What an etch in a bath needs besides the etchant.
+const char *const bathParameters[] = {Parameter::Concentration, Parameter::Temperature, Parameter::EtchTime,
+                                      Parameter::CellSize};
+
 } // namespace
 
 SiWetEtchingProcess::SiWetEtchingProcess()
     : TypedProcessDescriptor(
           ProcessType::SiWetEtching, QStringLiteral("Si wet etching"), QStringLiteral("Si Wet Etching"),
-          {{Parameter::Depth, ParameterKind::Double, Shown::Always, Util::ValueRange::notNegative(DBL_MAX, "units")},
+          {{Parameter::Depth, ParameterKind::Double, Shown::WhenNoEtchant,
+            Util::ValueRange::notNegative(DBL_MAX, "units")},
            // May be absent: such a step etches by bond counting.
-           {Parameter::EtchModel, ParameterKind::String, Shown::Always}},
+           {Parameter::EtchModel, ParameterKind::String, Shown::Always},
+           // The bath: all absent in a step that etches by depth.
+           {Parameter::Etchant, ParameterKind::String, Shown::WhenEtchant},
+           {Parameter::Concentration, ParameterKind::Double, Shown::WhenEtchant,
+            Util::ValueRange(Operations::EtchantTables::kohConcentration.minimum,
+                             Operations::EtchantTables::kohConcentration.maximum, "wt %")},
+           {Parameter::Temperature, ParameterKind::Double, Shown::WhenEtchant,
+            Util::ValueRange(Operations::EtchantTables::kohTemperature.minimum,
+                             Operations::EtchantTables::kohTemperature.maximum, "\u00b0C")},
+           {Parameter::EtchTime, ParameterKind::Double, Shown::WhenEtchant, Util::ValueRange::aboveZero(1e7, "min")},
+           {Parameter::CellSize, ParameterKind::Double, Shown::WhenEtchant,
+            Util::ValueRange::aboveZero(1e6, "\u00b5m")},
+           {Parameter::WaferOrientation, ParameterKind::String, Shown::WhenEtchant},
+           {Parameter::FlatAngle, ParameterKind::Double, Shown::WhenEtchant,
+            Util::ValueRange(-360.0, 360.0, "degrees")}},
           {{CommandId::BondCountingWetEtch, "BCA Wet Etch", 28, "BCAWetEtch", {{Parameter::EtchModel, bondCounting}}},
            {CommandId::ContinuousWetEtch,
             "Continuous Wet Etch",
@@ -34,23 +57,105 @@ SiWetEtchingProcess::SiWetEtchingProcess()
 SiWetEtchingParameters SiWetEtchingProcess::read(ParameterReader &reader) const
 {
     Params params;
-    params.depth = reader.toDouble(Parameter::Depth);
+    const ProcessStep &step = reader.step();
+    if (step.hasParameter(Parameter::Etchant)) {
+        params.etchant = step.getProcessParameter(Parameter::Etchant).toString();
+        // In a bath the continuous model runs unless the step asks for another.
+        params.model = QLatin1String(continuousAutomaton);
+        params.concentration = reader.toDouble(Parameter::Concentration);
+        params.temperature = reader.toDouble(Parameter::Temperature);
+        params.etchTime = reader.toDouble(Parameter::EtchTime);
+        params.cellSize = reader.toDouble(Parameter::CellSize);
+        if (step.hasParameter(Parameter::WaferOrientation))
+            params.orientation = step.getProcessParameter(Parameter::WaferOrientation).toString();
+        if (step.hasParameter(Parameter::FlatAngle))
+            params.flatAngle = reader.toDouble(Parameter::FlatAngle);
+    } else {
+        params.depth = reader.toDouble(Parameter::Depth);
+    }
     // Lists written before the model could be chosen etch by bond counting, as they always did.
-    if (reader.step().hasParameter(Parameter::EtchModel))
-        params.model = reader.step().getProcessParameter(Parameter::EtchModel).toString();
+    if (step.hasParameter(Parameter::EtchModel))
+        params.model = step.getProcessParameter(Parameter::EtchModel).toString();
     return params;
 }
 
 QVariantMap SiWetEtchingProcess::values(const Params &params) const
 {
-    return {{Parameter::Depth, params.depth}, {Parameter::EtchModel, params.model}};
+    // Without an etchant the step keeps exactly the values it always had; the bath's are removed.
+    const bool bath = !params.etchant.isEmpty();
+    auto inBath = [bath](const QVariant &value) { return bath ? value : QVariant(); };
+    return {{Parameter::Depth, bath ? QVariant() : QVariant(params.depth)},
+            {Parameter::EtchModel, params.model},
+            {Parameter::Etchant, inBath(params.etchant)},
+            {Parameter::Concentration, inBath(params.concentration)},
+            {Parameter::Temperature, inBath(params.temperature)},
+            {Parameter::EtchTime, inBath(params.etchTime)},
+            {Parameter::CellSize, inBath(params.cellSize)},
+            {Parameter::WaferOrientation, inBath(params.orientation)},
+            {Parameter::FlatAngle, inBath(params.flatAngle)}};
 }
 
 QString SiWetEtchingProcess::validate(const Params &params) const
 {
     if (params.model != QLatin1String(bondCounting) && params.model != QLatin1String(continuousAutomaton))
         return QStringLiteral("invalid: Etch Model must be BCA or CCA, not \"%1\"").arg(params.model);
+    if (params.etchant.isEmpty())
+        return QString();
+    if (params.model == QLatin1String(bondCounting))
+        return QStringLiteral("invalid: \"Etch Model\" BCA is refused with an \"Etchant\": the bath's rates are "
+                              "those of the continuous model (CCA); bond counting etches by \"Depth\"");
+    QString refusal;
+    if (!Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, &refusal))
+        return QStringLiteral("invalid: ") + refusal;
+    if (params.orientation != QLatin1String("100") && params.orientation != QLatin1String("110") &&
+        params.orientation != QLatin1String("111"))
+        return QStringLiteral("invalid: \"Wafer Orientation\" must be 100, 110 or 111, not \"%1\"")
+            .arg(params.orientation);
+    if (params.orientation != QLatin1String("100"))
+        return QStringLiteral("invalid: \"Wafer Orientation\" %1 is refused: the silicon lattice is built for (100) "
+                              "wafers only")
+            .arg(params.orientation);
+    // The (100) lattice has a <110> direction along x; its fourfold symmetry makes every quarter
+    // turn the same crystal.
+    if (std::fmod(std::fabs(params.flatAngle), 90.0) != 0.0)
+        return QStringLiteral("invalid: \"Flat Angle\" of %1 is refused: the silicon lattice is laid with a <110> "
+                              "direction along x only (0, 90, 180 or 270 degrees)")
+            .arg(Util::ValueRange::number(params.flatAngle));
     return QString();
+}
+
+QStringList SiWetEtchingProcess::stepRefusals(const ProcessStep &step) const
+{
+    if (!step.hasParameter(Parameter::Etchant))
+        return QStringList();
+    // An empty etchant would read as an etch by depth without one.
+    if (step.getProcessParameter(Parameter::Etchant).toString().isEmpty())
+        return {QStringLiteral("\"Etchant\" must be KOH or TMAH, not \"\"")};
+    QStringList refusals;
+    for (const char *name : bathParameters) {
+        if (!step.hasParameter(QLatin1String(name)))
+            refusals << QStringLiteral("\"%1\" is missing: with an \"Etchant\" it must be given, %2")
+                            .arg(QLatin1String(name), parameter(QLatin1String(name))->range->text());
+    }
+    if (!refusals.isEmpty())
+        return refusals;
+    ParameterReader reader(step);
+    const Params params = read(reader);
+    if (!reader.ok())
+        return QStringList(); // the step's reading says what is wrong when it runs
+    const QString problem = validate(params);
+    if (!problem.isEmpty())
+        refusals << problem.mid(problem.indexOf(QLatin1Char(' ')) + 1);
+    return refusals;
+}
+
+uint64_t SiWetEtchingProcess::calibratedSteps(const Params &params)
+{
+    const auto rates = Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, nullptr);
+    if (!rates)
+        return 0;
+    return Operations::LatticeEtchEngine::roundedSteps(
+        Operations::Etchant::steps(rates->r100, params.etchTime, params.cellSize));
 }
 
 void SiWetEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const
@@ -61,7 +166,12 @@ void SiWetEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const
         workspace.setLatticeOutOfDate(volume.id(), true);
         volume.createSiLattice();
     }
-    if (params.model == QLatin1String(continuousAutomaton)) {
+    if (!params.etchant.isEmpty()) {
+        Operations::ContinuousWetEtchEngine engine(volume, calibratedSteps(params),
+                                                   Operations::ContinuousWetEtchEngine::Calibrated{});
+        engine.setRunControl(run.control);
+        engine.run();
+    } else if (params.model == QLatin1String(continuousAutomaton)) {
         Operations::ContinuousWetEtchEngine engine(volume, params.depth);
         engine.setRunControl(run.control);
         engine.run();

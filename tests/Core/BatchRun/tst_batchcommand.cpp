@@ -229,6 +229,17 @@ private slots:
                 .replace("parameter-data=\"0.5\"", "parameter-data=\"1e308\"");
         row("float of 1e308", list(listXml(slab() + deep)), 2,
             "Step 2 (Doping): \"Doping Depth\" of 1e308 is out of range: it must be from 0 to 3.40282e+38 units.");
+        // A wet etch in a bath: its values must be given, and within the data's range.
+        const QList<QPair<const char *, QVariant>> bath{
+            {"Etchant", QStringLiteral("KOH")}, {"Temperature", 70.0}, {"Etch Time", 5.0}, {"Cell Size", 1.0}};
+        row("bath without concentration",
+            list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, bath)))), 2,
+            "Step 2 (Si wet etching): \"Concentration\" is missing: with an \"Etchant\" it must be given, from 10 "
+            "to 40 wt %.\ncellforge-batch: No step was run.");
+        auto strong = bath;
+        strong.append({"Concentration", 50.0});
+        row("bath beyond the data", list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, strong)))), 2,
+            "Step 2 (Si wet etching): \"Concentration\" of 50 is out of range: it must be from 10 to 40 wt %.");
     }
     void problemsAreReported()
     {

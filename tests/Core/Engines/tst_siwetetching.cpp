@@ -1,3 +1,6 @@
+#include "Core/Engines/Lattice/etchant.h"
+#include "Core/Engines/Lattice/etchanttables.h"
+#include "Core/Processes/siwetetchingprocess.h"
 #include "Model/Volume/silattice.h"
 #include "engineoperationcases.h"
 #include "siwetetchscenes.h"
@@ -18,14 +21,29 @@ using EngineTest::atomCounts;
 
 namespace {
 
-enum EtchModel { Bca, Cca };
+/// Published rates (um/min): K. Sato et al., Sensors and Actuators A 64 (1998) 87, 30 wt % KOH at
+/// 70 degC; H. Seidel et al., J. Electrochem. Soc. 137 (1990) 3612: Ea of (100) 0.595 eV, and
+/// R(20 %) / R(30 %) = 1.09 at equal temperature.
+constexpr double sato100 = 0.797;
+constexpr double sato110 = 1.455;
+constexpr double sato111 = 0.005;
+constexpr double seidelEa100 = 0.595;
+constexpr double seidel20to30 = 1.09;
+
+/// Bath: the continuous model calibrated to an etch bath, run for the steps in which a (100)
+/// surface recedes by the depth.
+enum EtchModel { Bca, Cca, Bath };
 
 void etch(TotalVolume &volume, int model, double depth)
 {
     if (model == Bca)
         BondCountingWetEtchEngine(volume, depth).run();
-    else
+    else if (model == Cca)
         ContinuousWetEtchEngine(volume, depth).run();
+    else
+        ContinuousWetEtchEngine(volume, ContinuousWetEtchEngine::steps(depth) * EtchantTables::stepsPer100Layer,
+                                ContinuousWetEtchEngine::Calibrated{})
+            .run();
 }
 
 /// Depths along the line y = n / 2 (or x = n / 2 when `alongY`).
@@ -54,11 +72,13 @@ size_t count(TotalVolume &volume, uint32_t state)
     return size_t(std::count(s.begin(), s.end(), state));
 }
 
-void addModels()
+void addModels(bool bath = false)
 {
     QTest::addColumn<int>("model");
     QTest::newRow("BCA") << int(Bca);
     QTest::newRow("CCA") << int(Cca);
+    if (bath)
+        QTest::newRow("KOH bath") << int(Bath);
 }
 
 const uint32_t operationId = 700;
@@ -145,6 +165,75 @@ void install(Core::Workspace &ws, int model, double depth)
     ws.setOperationFactory(factory);
 }
 
+// ---- etch baths ----
+
+double arrhenius(double ea, double celsius1, double celsius2)
+{
+    const double k = 8.617333e-5;
+    return std::exp(-ea / k * (1.0 / (celsius2 + 273.15) - 1.0 / (celsius1 + 273.15)));
+}
+
+uint64_t bathSteps(double percent, double celsius, double minutes)
+{
+    Core::Processes::SiWetEtchingParameters params;
+    params.etchant = QStringLiteral("KOH");
+    params.concentration = percent;
+    params.temperature = celsius;
+    params.etchTime = minutes;
+    params.cellSize = 1.0;
+    return Core::Processes::SiWetEtchingProcess::calibratedSteps(params);
+}
+
+/// The extreme coordinate (`axis`, in cells) of the present atoms in the cells whose other two
+/// coordinates are `a` and `b`: the highest over column (x = a, y = b) for z, the lowest along the
+/// row (y = a, z = b) for x.
+double atomFront(TotalVolume &volume, int axis, uint32_t a, uint32_t b)
+{
+    const SiLattice &l = *volume.siLattice();
+    const int64_t ny = volume.sizeY();
+    const int64_t nz = volume.sizeZ();
+    double front = axis == 2 ? -1e9 : 1e9;
+    const int32_t x0 = axis == 2 ? int32_t(a) : 0;
+    const int32_t x1 = axis == 2 ? int32_t(a) + 1 : int32_t(volume.sizeX());
+    l.forEachAtomInSlab(x0, x1, [&](const SiSite &s, int64_t cell, int64_t) {
+        if (l.state(s) != SiLattice::Present)
+            return;
+        const int64_t y = (cell / nz) % ny;
+        const int64_t z = cell % nz;
+        const auto c = l.cellCoordinates(s);
+        if (axis == 2 && y == b)
+            front = std::max(front, c[2]);
+        else if (axis == 0 && y == a && z == b)
+            front = std::min(front, c[0]);
+    });
+    return front;
+}
+
+/// Silicon for x >= 2, empty before: the wall facing -x is a {110} plane of the (100) lattice
+/// (its <110> directions run along x and y); the volume's faces, fixed, hold it above and below.
+std::shared_ptr<TotalVolume> wall110(uint32_t nx, uint32_t ny, uint32_t nz)
+{
+    std::vector<uint32_t> states(size_t(nx) * ny * nz, Silicon);
+    for (uint32_t x = 0; x < 2; ++x)
+        for (uint32_t y = 0; y < ny; ++y)
+            for (uint32_t z = 0; z < nz; ++z)
+                states[(size_t(x) * ny + y) * nz + z] = 0;
+    return std::make_shared<TotalVolume>(nx, ny, nz, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
+}
+
+/// How far (cells) a flat surface recedes in a KOH bath: (100) the top of a fully open wafer,
+/// (110) the wall of wall110, measured at the middle, far from where the volume's faces hold it.
+double bathRecession(int plane, double percent, double celsius, double minutes)
+{
+    const Pit wafer{40, 26, 40};
+    const auto volume = plane == 100 ? wafer.volume() : wall110(20, 24, 44);
+    volume->createSiLattice();
+    auto front = [&] { return plane == 100 ? atomFront(*volume, 2, 20, 20) : atomFront(*volume, 0, 12, 22); };
+    const double before = front();
+    ContinuousWetEtchEngine(*volume, bathSteps(percent, celsius, minutes), ContinuousWetEtchEngine::Calibrated{}).run();
+    return plane == 100 ? before - front() : front() - before;
+}
+
 } // namespace
 
 class tst_SiWetEtching : public QObject {
@@ -171,7 +260,42 @@ private slots:
             steps);
     }
 
-    void invertedPyramidStopsOnItsWalls_data() { addModels(); }
+    // Flat surfaces in a KOH bath recede at the published rate within 10 % (cell edge 1 um).
+    void bathRecessionFollowsPublishedRates_data()
+    {
+        QTest::addColumn<int>("plane");
+        QTest::addColumn<double>("percent");
+        QTest::addColumn<double>("celsius");
+        QTest::addColumn<double>("minutes");
+        QTest::addColumn<double>("rate");
+        QTest::newRow("(100) 30 % 70 C") << 100 << 30.0 << 70.0 << 15.0 << sato100;
+        QTest::newRow("(100) 30 % 80 C") << 100 << 30.0 << 80.0 << 15.0 << sato100 * arrhenius(seidelEa100, 70, 80);
+        QTest::newRow("(100) 20 % 70 C") << 100 << 20.0 << 70.0 << 15.0 << sato100 * seidel20to30;
+        QTest::newRow("(110) 30 % 70 C") << 110 << 30.0 << 70.0 << 8.0 << sato110;
+    }
+    void bathRecessionFollowsPublishedRates()
+    {
+        QFETCH(int, plane);
+        QFETCH(double, percent);
+        QFETCH(double, celsius);
+        QFETCH(double, minutes);
+        QFETCH(double, rate);
+        const double recession = bathRecession(plane, percent, celsius, minutes);
+        QVERIFY2(std::fabs(recession / (rate * minutes) - 1.0) < 0.10,
+                 qPrintable(QStringLiteral("%1 cells, published %2").arg(recession).arg(rate * minutes)));
+    }
+
+    // 80 degC against 70 degC in 30 % KOH: the (100) depth ratio is exp(-Ea/k (1/T2 - 1/T1)) = 1.77,
+    // within an atomic layer of the 12-cell depth.
+    void bathTemperatureFollowsArrhenius()
+    {
+        const double ratio = bathRecession(100, 30, 80, 15) / bathRecession(100, 30, 70, 15);
+        QVERIFY2(std::fabs(ratio / arrhenius(seidelEa100, 70, 80) - 1.0) < 0.25 / 12,
+                 qPrintable(QString::number(ratio)));
+        QVERIFY(std::fabs(arrhenius(seidelEa100, 70, 80) - 1.77) < 0.005);
+    }
+
+    void invertedPyramidStopsOnItsWalls_data() { addModels(true); }
     void invertedPyramidStopsOnItsWalls()
     {
         QFETCH(int, model);
@@ -218,6 +342,31 @@ private slots:
         if (model == Bca)
             QVERIFY(cellStates(*volume) == before);
         QVERIFY2(sunk >= 0.0 && sunk <= std::sqrt(3.0) * 90.0 / 30.0 + 1.0, qPrintable(QString::number(sunk)));
+        // In the bath the walls recede at the published (111) rate: 90 R(111) / R(100) = 0.56 cells.
+        if (model == Bath)
+            QVERIFY2(sunk <= std::sqrt(3.0) * 90.0 * sato111 / sato100 + 1.0, qPrintable(QString::number(sunk)));
+    }
+
+    // A square mask island with <110> edges in the bath, etched 2 cells deep: its convex corners are
+    // undercut along the diagonal by fast planes, while the middle of each straight edge, held by
+    // a {111} wall, keeps its silicon under the mask.
+    void bathUndercutsTheConvexCornersOfAnIsland()
+    {
+        const Pit island{40, 14, 16, true};
+        auto volume = island.volume();
+        etch(*volume, Bath, 2.0);
+        const uint32_t low = island.lower();
+        const uint32_t high = low + island.width - 1;
+        const uint32_t middle = island.n / 2;
+        auto undercut = [&](uint32_t x, uint32_t y) { return depthAt(*volume, island.height, x, y) > 0; };
+        for (uint32_t x : {low, high})
+            for (uint32_t y : {low, high})
+                QVERIFY2(undercut(x, y), qPrintable(QStringLiteral("corner %1 %2").arg(x).arg(y)));
+        QVERIFY(!undercut(low, middle));
+        QVERIFY(!undercut(high, middle));
+        QVERIFY(!undercut(middle, low));
+        QVERIFY(!undercut(middle, high));
+        QCOMPARE(count(*volume, Mask), size_t(16 * 16));
     }
 
     // A square mask island with four convex corners: the bond-counting etch removes exactly the
@@ -251,7 +400,7 @@ private slots:
         QCOMPARE(count(*volume, Mask), size_t(8 * 8));
     }
 
-    void coveredSiliconLosesNothing_data() { addModels(); }
+    void coveredSiliconLosesNothing_data() { addModels(true); }
     void coveredSiliconLosesNothing()
     {
         QFETCH(int, model);
@@ -268,7 +417,7 @@ private slots:
         QCOMPARE(count(*full, Silicon), size_t(12 * 12 * 8));
     }
 
-    void cellsEmptyWithTheirLastAtom_data() { addModels(); }
+    void cellsEmptyWithTheirLastAtom_data() { addModels(true); }
     void cellsEmptyWithTheirLastAtom()
     {
         QFETCH(int, model);

@@ -1,6 +1,7 @@
 // The process descriptors: what the registry holds, and a step given by a window's dialog or by a
 // list's line running the same way.
 #include "Core/BatchRun/batchrunner.h"
+#include "Core/BatchRun/stepparameters.h"
 #include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/anisotropicdepositionprocess.h"
 #include "Core/Processes/createsubstrateprocess.h"
@@ -210,6 +211,9 @@ private slots:
         // The command fixes its model, whatever the dialog says.
         row("BCA wet etch, dialog saying CCA", CommandId::BondCountingWetEtch, cca, ProcessType::SiWetEtching, bca, 28,
             false);
+        const auto koh = values<SiWetEtchingProcess>(
+            {0.0, QStringLiteral("CCA"), QStringLiteral("KOH"), 30.0, 70.0, 2.0, 1.0, QStringLiteral("100"), 0.0});
+        row("wet etch in a KOH bath", CommandId::ContinuousWetEtch, koh, ProcessType::SiWetEtching, koh, 29, false);
         // Columns x < 5 of the 10 x 6 are covered from the top.
         QBitArray half(60);
         for (int i = 0; i < 30; ++i)
@@ -417,6 +421,48 @@ private slots:
 
     // The window's Create Substrate builds from its dialog's values the volume that a list's step
     // with those values makes; only the fields of the chosen shape count.
+    // A step in an etch bath needs the bath's values, and data for them; it is refused before a
+    // list runs, with the name of what is wrong and the values it may take.
+    void bathStepsAreRefusedWithTheirReason_data()
+    {
+        using namespace Core::Processes;
+        QTest::addColumn<QVariantMap>("changes");
+        QTest::addColumn<QString>("refusal");
+        const QString missing =
+            QStringLiteral("\"Concentration\" is missing: with an \"Etchant\" it must be given, from 10 to 40 wt %");
+        QTest::newRow("KOH") << QVariantMap() << QString();
+        QTest::newRow("no concentration") << QVariantMap{{Parameter::Concentration, QVariant()}} << missing;
+        QTest::newRow("TMAH") << QVariantMap{{Parameter::Etchant, QStringLiteral("TMAH")}}
+                              << QStringLiteral("\"Etchant\" TMAH is refused: this program holds no citable TMAH etch "
+                                                "rates; use KOH");
+        QTest::newRow("bond counting") << QVariantMap{{Parameter::EtchModel, QStringLiteral("BCA")}}
+                                       << QStringLiteral("\"Etch Model\" BCA is refused with an \"Etchant\": the "
+                                                         "bath's rates are those of the continuous model (CCA); bond "
+                                                         "counting etches by \"Depth\"");
+        QTest::newRow("(110) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("110")}}
+                                     << QStringLiteral("\"Wafer Orientation\" 110 is refused: the silicon lattice is "
+                                                       "built for (100) wafers only");
+        QTest::newRow("flat at 45 degrees")
+            << QVariantMap{{Parameter::FlatAngle, 45.0}}
+            << QStringLiteral("\"Flat Angle\" of 45 is refused: the silicon lattice is laid with a <110> direction "
+                              "along x only (0, 90, 180 or 270 degrees)");
+        QTest::newRow("flat at 90 degrees") << QVariantMap{{Parameter::FlatAngle, 90.0}} << QString();
+        QTest::newRow("empty etchant") << QVariantMap{{Parameter::Etchant, QString()}}
+                                       << QStringLiteral("\"Etchant\" must be KOH or TMAH, not \"\"");
+    }
+    void bathStepsAreRefusedWithTheirReason()
+    {
+        using namespace Core::Processes;
+        QFETCH(QVariantMap, changes);
+        QFETCH(QString, refusal);
+        const SiWetEtchingProcess &process = ProcessRegistry::get<SiWetEtchingProcess>();
+        ProcessStep step{int(ProcessType::SiWetEtching)};
+        process.applyValues(step, values<SiWetEtchingProcess>({0.0, QStringLiteral("CCA"), QStringLiteral("KOH"), 30.0,
+                                                               70.0, 2.0, 1.0, QStringLiteral("100"), 0.0}));
+        process.applyValues(step, changes);
+        QCOMPARE(Core::BatchRun::StepParameters::rangeRefusals(step).join(QLatin1Char('\n')), refusal);
+    }
+
     void theDialogsSubstrateIsTheListsSubstrate()
     {
         using namespace Core::Processes;

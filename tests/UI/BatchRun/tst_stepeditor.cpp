@@ -54,11 +54,15 @@ QString editScripted(ProcessStep &step, bool adding, const DialogScript &script,
 
 const DialogScript accept = [](QDialog *d) { d->accept(); };
 
-// Every parameter of the list format is there, of its kind, and nothing else.
+// Every parameter of the list format is there, of its kind, and nothing else; a wet etch holds
+// the fields of its mode (bath or depth) only.
 void checkKinds(const ProcessStep &step)
 {
     QStringList names;
+    const bool bath = step.hasParameter(QStringLiteral("Etchant"));
     for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
+        if ((definition.shown == Shown::WhenEtchant && !bath) || (definition.shown == Shown::WhenNoEtchant && bath))
+            continue;
         names << definition.name;
         QVERIFY2(step.hasParameter(definition.name), qPrintable(definition.name));
         QCOMPARE(ProcessListFile::valueTypeName(step.getProcessParameter(definition.name)), kindName(definition.kind));
@@ -88,6 +92,11 @@ private:
                            {"Bottom Mask File", ""}, {"Bottom Mask Width", 0u}, {"Bottom Mask Height", 0u}};
         QTest::newRow("1 Si wet etching") << int(SiWetEtching) << "Ui::Operations::SiWetEtchingDialog"
                                           << QVariantMap{{"Depth", 3.5}, {"Etch Model", "CCA"}};
+        QTest::newRow("1 Si wet etching in KOH")
+            << int(SiWetEtching) << "Ui::Operations::SiWetEtchingDialog"
+            << QVariantMap{{"Etch Model", "CCA"}, {"Etchant", "KOH"},          {"Concentration", 25.0},
+                           {"Temperature", 80.0}, {"Etch Time", 12.5},         {"Cell Size", 0.5},
+                           {"Flat Angle", 90.0},  {"Wafer Orientation", "100"}};
         QTest::newRow("2 Moore deposition") << int(MooreDeposition) << "Ui::Operations::MooreDialog"
                                             << QVariantMap{{"Material_Id", 6u}, {"Thickness", 4u}};
         QTest::newRow("3 Moore etching") << int(MooreEtching) << "Ui::Operations::MooreDialog"

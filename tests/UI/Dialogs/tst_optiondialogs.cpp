@@ -230,6 +230,38 @@ private slots:
         QCOMPARE(cvd.material(), 3u);
     }
 
+    // With a bath the dialog shows the (100) rate and depth it gives (30 wt % KOH at 70 degC:
+    // 0.797 um/min, K. Sato et al., Sensors and Actuators A 64 (1998) 87), or why it is refused.
+    void wetEtchingDialogShowsTheBath()
+    {
+        SiWetEtchingDialog dialog;
+        Ui::ProcessDialogContext list;
+        list.listStep = true;
+        dialog.setContext(list);
+        QCOMPARE(dialog.bathSummary(), QString());
+        const QVariantMap bath{{QStringLiteral("Etch Model"), QStringLiteral("CCA")},
+                               {QStringLiteral("Etchant"), QStringLiteral("KOH")},
+                               {QStringLiteral("Concentration"), 30.0},
+                               {QStringLiteral("Temperature"), 70.0},
+                               {QStringLiteral("Etch Time"), 10.0},
+                               {QStringLiteral("Cell Size"), 0.5},
+                               {QStringLiteral("Wafer Orientation"), QStringLiteral("100")},
+                               {QStringLiteral("Flat Angle"), 0.0}};
+        dialog.setParameters(bath);
+        QCOMPARE(dialog.bathSummary(), QStringLiteral("(100): 0.797 \u00b5m/min, 7.97 \u00b5m in 10 min"));
+        // The depth is not among the values (an invalid value removes a step's parameter).
+        QVariantMap given = dialog.parameters();
+        QVERIFY(!given.take(QStringLiteral("Depth")).isValid());
+        QCOMPARE(given, bath);
+        dialog.findChild<QComboBox *>(QStringLiteral("cbxEtchant"))->setCurrentText(QStringLiteral("TMAH"));
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblBath"))->text(),
+                 QStringLiteral("invalid: \"Etchant\" TMAH is refused: this program holds no citable TMAH etch rates; "
+                                "use KOH"));
+        dialog.findChild<QComboBox *>(QStringLiteral("cbxEtchant"))->setCurrentIndex(0);
+        QVERIFY(!dialog.parameters().value(QStringLiteral("Etchant")).isValid());
+        QVERIFY(dialog.parameters().value(QStringLiteral("Depth")).isValid());
+    }
+
     void planarizationIsBoundedByTheVolume()
     {
         PlanarizationDialog dialog;

@@ -1,5 +1,8 @@
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
 
+#include "Core/Engines/Lattice/etchanttables.h"
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -62,6 +65,28 @@ const RateTable &rates()
     return table;
 }
 
+// The same form with the weights, the scale and the cap fitted to published etch rates by
+// scripts/fit-etch-rates: amounts lost per step, not rates.
+RateTable makeCalibratedAmounts()
+{
+    const EtchantTables::ClassFit &fit = EtchantTables::classFit;
+    RateTable table{};
+    for (unsigned a = 0; a < 5; ++a)
+        for (unsigned b = 0; b < 5; ++b)
+            for (unsigned c = 0; c < 13; ++c)
+                for (unsigned d = 0; d < 13; ++d) {
+                    const double e = b + fit.ws * a + fit.w2 * (d + fit.ws * c);
+                    table[a][b][c][d] = std::min(1.0, fit.cap / (1.0 + std::exp(fit.beta * (e - fit.mu))));
+                }
+    return table;
+}
+
+const RateTable &calibratedAmounts()
+{
+    static const RateTable table = makeCalibratedAmounts();
+    return table;
+}
+
 } // namespace
 
 ContinuousWetEtchEngine::ContinuousWetEtchEngine(Model::Automaton::TotalVolume &volume, double depth)
@@ -69,6 +94,24 @@ ContinuousWetEtchEngine::ContinuousWetEtchEngine(Model::Automaton::TotalVolume &
     , m_depth(depth)
     , m_threadSteps(threadCount(), timeStep)
 {
+}
+
+ContinuousWetEtchEngine::ContinuousWetEtchEngine(Model::Automaton::TotalVolume &volume, uint64_t steps, Calibrated)
+    : LatticeEtchEngine(volume, steps)
+    , m_depth(double(steps) / EtchantTables::stepsPer100Layer / 4.0)
+    , m_calibrated(true)
+    // With no weight on them the second neighbours change no amount: they are not counted.
+    , m_countSeconds(EtchantTables::classFit.w2 != 0.0)
+    , m_threadSteps(threadCount(), 1.0)
+{
+}
+
+double ContinuousWetEtchEngine::calibratedAmount(unsigned firstSurface, unsigned firstBulk, unsigned secondSurface,
+                                                 unsigned secondBulk)
+{
+    if (firstSurface > 4 || firstBulk > 4 || secondSurface > 12 || secondBulk > 12)
+        return 0.0;
+    return calibratedAmounts()[firstSurface][firstBulk][secondSurface][secondBulk];
 }
 
 double ContinuousWetEtchEngine::rate(unsigned firstSurface, unsigned firstBulk, unsigned secondSurface,
@@ -101,6 +144,8 @@ bool ContinuousWetEtchEngine::removes(const SiSite &site, Candidate &candidate, 
             ++n1b;
         else
             ++n1s;
+        if (!m_countSeconds)
+            continue;
         for (uint32_t other = 0; other < 4; ++other) {
             if (other == 3 - slot) // the bond back to the atom itself
                 continue;
@@ -115,7 +160,8 @@ bool ContinuousWetEtchEngine::removes(const SiSite &site, Candidate &candidate, 
     }
     if (n1s + n1b >= 4)
         return false;
-    const double amount = double(candidate.amount) - m_threadSteps[thread] * rate(n1s, n1b, n2s, n2b);
+    const double loss = m_calibrated ? calibratedAmount(n1s, n1b, n2s, n2b) : rate(n1s, n1b, n2s, n2b);
+    const double amount = double(candidate.amount) - m_threadSteps[thread] * loss;
     if (amount < double(removalThreshold)) {
         candidate.amount = 0.0f;
         return true;
