@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/batchcommand.h"
 #include "Core/BatchRun/documentio.h"
+#include "Core/BatchRun/resultsfile.h"
 #include "Core/Formats/cellvolumevtiwriter.h"
 #include "Core/Formats/csvdataexporter.h"
 #include "Core/Formats/surfaceexport.h"
@@ -85,7 +86,24 @@ bool BatchOutputs::writable()
             return false;
         }
     }
+    if (!m_options.resultsFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::unwritable(m_options.resultsFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The results could not be saved to \"%1\": %2").arg(m_options.resultsFile, refusal));
+            return false;
+        }
+    }
     return true;
+}
+
+int BatchOutputs::writeResults(const std::vector<Operations::Measurement> &measurements)
+{
+    QString error;
+    if (ResultsFile::write(m_options.resultsFile, ResultsFile::rows(measurements, m_options.cellSizeUm), m_sweepRow,
+                           &error))
+        return Ok;
+    report(QStringLiteral("The results could not be saved to \"%1\": %2").arg(m_options.resultsFile, error));
+    return OutputError;
 }
 
 int BatchOutputs::writeDocument(Core::Workspace &workspace)
@@ -106,14 +124,16 @@ int BatchOutputs::writeVti(const Model::Automaton::TotalVolumePtr &target)
     return OutputError;
 }
 
-int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target)
+int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
+                        const std::vector<Operations::Measurement> &measurements)
 {
     const std::vector<std::pair<QString, std::function<int()>>> outputs{
         {m_options.outputFile, [&] { return writeDocument(workspace); }},
         {m_options.vtiFile, [&] { return writeVti(target); }},
         {m_options.surfaceFile, [&] { return exportSurface(workspace); }},
         {m_options.exportFile, [&] { return exportField(workspace); }},
-        {m_options.netlistFile, [&] { return writeNetlist(workspace); }}};
+        {m_options.netlistFile, [&] { return writeNetlist(workspace); }},
+        {m_options.resultsFile, [&] { return writeResults(measurements); }}};
     auto stopRequested = [this] { return m_control && m_control->stopRequested(); };
 
     // A stop (SIGINT, SIGTERM) before the first output is complete writes nothing: that file is not

@@ -44,6 +44,7 @@ QList<QPair<QString, int>> addableProcesses()
                                 IonImplantation,
                                 IsotropicEtching,
                                 IsotropicDeposition,
+                                Measure,
                                 MooreDeposition,
                                 MooreEtching,
                                 Photolithography,
