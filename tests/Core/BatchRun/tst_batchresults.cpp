@@ -55,6 +55,14 @@ QByteArray trenchMeasurements()
            measure({{"Name", "oxide"}, {"Kind", "volume"}, {"Material", "Thermal Si02"}});
 }
 
+/// A 6 x 4 x 5 volume with 3 cells of silicon, then its height and its silicon at (0, 0).
+QByteArray slabList()
+{
+    return listXml(stepXml(boxSubstrate(6, 4, 5, 3)) +
+                   measure({{"Name", "h"}, {"Kind", "height"}, {"X", 0u}, {"Y", 0u}}) +
+                   measure({{"Name", "si"}, {"Kind", "thickness"}, {"Material", "Si"}, {"X", 0u}, {"Y", 0u}}));
+}
+
 } // namespace
 
 class tst_BatchResults : public QObject {
@@ -78,6 +86,17 @@ private slots:
                                         << "--results needs a file name ending in .csv or .json, not \"r.txt\".";
         QTest::newRow("twice") << QStringList{"l.plst", "--results", "a.csv", "--results", "b.csv"}
                                << "Option --results is given twice.";
+        QTest::newRow("set without value") << QStringList{"l.plst", "--set", "2.X"}
+                                           << "--set needs STEP.PARAMETER=VALUE, not \"2.X\".";
+        QTest::newRow("set of step 0") << QStringList{"l.plst", "--set", "0.X=1"}
+                                       << "--set needs STEP.PARAMETER=VALUE, not \"0.X=1\".";
+        QTest::newRow("index without sweep") << QStringList{"l.plst", "--index", "1"}
+                                             << "--index chooses a row of --sweep, which is missing.";
+        QTest::newRow("no jobs") << QStringList{"l.plst", "--sweep", "t.csv", "--jobs", "0"}
+                                 << "--jobs needs a whole number of at least 1, not \"0\".";
+        QTest::newRow("collect alone") << QStringList{"--collect", "out", "all.csv"} << QString();
+        QTest::newRow("collect into json") << QStringList{"--collect", "out", "all.json"}
+                                           << "--collect writes a table ending in .csv, not \"all.json\".";
         QTest::newRow("cell size alone")
             << QStringList{"l.plst", "--cell-size-um", "1"}
             << "--cell-size-um only applies to a netlist or results: give --netlist or --results as well.";
@@ -189,6 +208,124 @@ private slots:
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out.count(QLatin1Char('\n')), linesOut);
         QCOMPARE(fileContents(results), QByteArray("earlier"));
+    }
+
+    // --set gives a step's parameter for the run, read and checked as the list's own.
+    void setOverridesAParameter_data()
+    {
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected"); // the results, or the message
+        QTest::newRow("as listed") << QStringList() << 0 << "h,height,3,cells,2\nsi,thickness,3,cells,3\n";
+        QTest::newRow("thinner substrate") << QStringList{"--set", "1.Substrate Size Z=2"} << 0
+                                           << "h,height,2,cells,2\nsi,thickness,2,cells,3\n";
+        QTest::newRow("other material") << QStringList{"--set", "3.Material=Thermal Si02", "--set", "2.X=5"} << 0
+                                        << "h,height,3,cells,2\nsi,thickness,0,cells,3\n";
+        QTest::newRow("substrate of oxide") << QStringList{"--set", "1.Material=Thermal Si02"} << 0
+                                            << "h,height,3,cells,2\nsi,thickness,0,cells,3\n";
+        QTest::newRow("no such step") << QStringList{"--set", "4.X=1"} << 2
+                                      << "cellforge-batch: 4.X: step 4 does not exist: the list has 3 steps.\n"
+                                         "cellforge-batch: No step was run.\n";
+        QTest::newRow("no such parameter") << QStringList{"--set", "2.Colour=red"} << 2
+                                           << "cellforge-batch: 2.Colour: step 2 (Measure) has no parameter "
+                                              "\"Colour\".\ncellforge-batch: No step was run.\n";
+        QTest::newRow("no such material") << QStringList{"--set", "1.Material=Cheese"} << 2
+                                          << "cellforge-batch: 1.Material=Cheese: the material catalogue holds no "
+                                             "material \"Cheese\".\n";
+        QTest::newRow("out of range") << QStringList{"--set", "2.X=-1"} << 2
+                                      << "cellforge-batch: Step 2 (Measure): \"X\" of -1 is out of range";
+        QTest::newRow("outside after the set") << QStringList{"--set", "2.Y=4"} << 2
+                                               << "((X, Y) = (0, 4) lies outside the cell volume of 6 x 4 x 5 cells)";
+    }
+    void setOverridesAParameter()
+    {
+        QFETCH(QStringList, sets);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        const QString list = writeFile(m_dir, QStringLiteral("slab.plst"), slabList());
+        const QString results = m_dir.filePath(QStringLiteral("set.csv"));
+        QFile::remove(results);
+        const BatchResult r = runBatch(QStringList{list, "--results", results} + sets);
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 0)
+            QCOMPARE(QString::fromUtf8(fileContents(results)), "name,kind,value,unit,step\n" + expected);
+        else
+            QVERIFY2(r.err.contains(expected), qPrintable(r.err));
+        QCOMPARE(QFile::exists(results), exitCode == 0);
+    }
+
+    // Every row of a table, in worker processes or one by one; the same files whatever the number
+    // of workers; the collected table lists the row that has no results.
+    void sweepRowsAreRunAndCollected()
+    {
+        QTemporaryDir dir;
+        const QString list = writeFile(dir, QStringLiteral("slab.plst"), slabList());
+        const QString table = writeFile(dir, QStringLiteral("table.csv"), "1.Substrate Size Z\n1\n2\n4\n");
+        QDir(dir.path()).mkdir(QStringLiteral("two"));
+        QDir(dir.path()).mkdir(QStringLiteral("one"));
+        const auto sweep = [&](const QString &folder, const QStringList &more) {
+            return runBatch(QStringList{list, "--sweep", table, "--results", folder + "/r{index}.csv", "--seed", "7"} +
+                            more);
+        };
+        BatchResult r = sweep(dir.filePath("two"), {"--jobs", "2"});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        // Three rows of three step lines, in the order of the rows.
+        QCOMPARE(r.out.count(QStringLiteral("3/3  Measure")), 3);
+        const QByteArray row2 = fileContents(dir.filePath("two/r2.csv"));
+        QCOMPARE(row2, QByteArray("index,rows,1.Substrate Size Z,name,kind,value,unit,step\n"
+                                  "2,3,4,h,height,4,cells,2\n"
+                                  "2,3,4,si,thickness,4,cells,3\n"));
+        for (const char *index : {"0", "1"}) {
+            QVERIFY(!sweep(dir.filePath("one"), {"--index", index}).exitCode);
+        }
+        qputenv("SLURM_ARRAY_TASK_ID", "2");
+        r = sweep(dir.filePath("one"), {});
+        qunsetenv("SLURM_ARRAY_TASK_ID");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        for (const char *name : {"r0.csv", "r1.csv", "r2.csv"})
+            QCOMPARE(fileContents(dir.filePath(QStringLiteral("one/") + name)),
+                     fileContents(dir.filePath(QStringLiteral("two/") + name)));
+
+        QVERIFY(QFile::remove(dir.filePath("two/r1.csv")));
+        const QString merged = dir.filePath("all.csv");
+        r = runBatch({"--collect", dir.filePath("two"), merged});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, QStringLiteral("cellforge-batch: Rows without results (failed or not run): 1.\n"));
+        QCOMPARE(fileContents(merged), QByteArray("index,status,1.Substrate Size Z,h (cells),si (cells)\n"
+                                                  "0,ok,1,1,1\n"
+                                                  "1,missing,,,\n"
+                                                  "2,ok,4,4,4\n"));
+    }
+
+    void badSweepsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QStringList>("more");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("shared output") << QByteArray("2.X\n0\n1\n") << QStringList{"--results", "r.csv"} << 2
+                                       << "Every row of a sweep writes its own outputs: \"r.csv\" needs "
+                                          "\"{index}\" in its name.";
+        QTest::newRow("row beyond the table") << QByteArray("2.X\n0\n1\n") << QStringList{"--index", "2"} << 2
+                                              << "has no row 2: its rows are 0 to 1.";
+        QTest::newRow("column without a step") << QByteArray("X\n0\n") << QStringList() << 3
+                                               << "names a column \"X\"; each must be STEP.PARAMETER";
+        QTest::newRow("short row") << QByteArray("2.X,2.Y\n0,0\n1\n") << QStringList() << 3
+                                   << "has 1 values in row 1, but 2 columns.";
+        QTest::newRow("bad value of a row") << QByteArray("2.X\n0\n-3\n") << QStringList{"--index", "1"} << 2
+                                            << "\"X\" of -3 is out of range";
+    }
+    void badSweepsAreRefused()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(QStringList, more);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const QString list = writeFile(m_dir, QStringLiteral("slab.plst"), slabList());
+        const QString file = writeFile(m_dir, QStringLiteral("bad.csv"), table);
+        const BatchResult r = runBatch(QStringList{list, "--sweep", file} + more, m_dir.path());
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
     }
 
     void csvFieldsRoundTrip()
