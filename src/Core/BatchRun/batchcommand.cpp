@@ -78,6 +78,8 @@ int BatchCommand::run(const Options &options)
     for (QString *name : {&one.outputFile, &one.vtiFile, &one.surfaceFile, &one.exportFile, &one.netlistFile,
                           &one.resultsFile, &one.imagesFolder})
         name->replace(QLatin1String("{index}"), QString::number(*row));
+    for (CrossSectionOutput &section : one.crossSections)
+        section.file.replace(QLatin1String("{index}"), QString::number(*row));
     one.overrides += table.row(*row);
     m_sweepRow.index = *row;
     m_sweepRow.rows = table.rowCount();
@@ -113,8 +115,11 @@ int BatchCommand::chooseRow(const Options &options, int rows, std::optional<int>
 int BatchCommand::runSweep(const Options &options, int rows)
 {
     // Rows that wrote to the same file would replace each other's outputs.
-    for (const QString &name : {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile,
-                                options.netlistFile, options.resultsFile, options.imagesFolder}) {
+    QStringList names{options.outputFile,  options.vtiFile,     options.surfaceFile, options.exportFile,
+                      options.netlistFile, options.resultsFile, options.imagesFolder};
+    for (const CrossSectionOutput &section : options.crossSections)
+        names << section.file;
+    for (const QString &name : names) {
         if (!name.isEmpty() && rows > 1 && !name.contains(QLatin1String("{index}"))) {
             report(QStringLiteral("Every row of a sweep writes its own outputs: \"%1\" needs \"{index}\" in its "
                                   "name.")
@@ -346,6 +351,22 @@ RunSummary BatchCommand::runSteps(const Options &options, const QList<Processes:
     return summary;
 }
 
+namespace {
+
+/// The files a run that ended early leaves unwritten (the netlist is named only after a stop, as it always was).
+QStringList unwritten(const BatchOptions &options, bool withNetlist)
+{
+    QStringList files{options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile};
+    if (withNetlist)
+        files << options.netlistFile;
+    files << options.resultsFile;
+    for (const CrossSectionOutput &section : options.crossSections)
+        files << section.file;
+    return files;
+}
+
+} // namespace
+
 int BatchCommand::reportUnfinished(const Options &options, const QList<Processes::ProcessStep> &steps,
                                    const RunSummary &summary)
 {
@@ -359,8 +380,7 @@ int BatchCommand::reportUnfinished(const Options &options, const QList<Processes
                                                .arg(displayName(steps.at(summary.stoppedIndex).getProcessType()))
                                          : QString();
         report(QStringLiteral("Stopped%1: %2 of %3 steps ran.").arg(where).arg(summary.done).arg(total));
-        for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile,
-                                    options.netlistFile, options.resultsFile}) {
+        for (const QString &file : unwritten(options, true)) {
             if (!file.isEmpty())
                 report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
         }
@@ -381,8 +401,7 @@ int BatchCommand::reportUnfinished(const Options &options, const QList<Processes
                    .arg(f.index + 1)
                    .arg(f.name, f.message,
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-        for (const QString &file :
-             {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile, options.resultsFile}) {
+        for (const QString &file : unwritten(options, false)) {
             if (!file.isEmpty())
                 report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
         }

@@ -1,6 +1,7 @@
 #include "Core/BatchRun/batchoptions.h"
 
 #include "Core/BatchRun/resultsfile.h"
+#include "Core/Formats/crosssection.h"
 #include "Core/Formats/surfaceexport.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/Persistence/surfacemeshfile.h"
@@ -162,6 +163,33 @@ bool readValueOption(const QStringList &arguments, int &i, BatchOptions &options
     return readFile(a, *value, file, message);
 }
 
+/// --cross-section AXIS=INDEX FILE.
+bool readCrossSection(const QStringList &arguments, int &i, BatchOptions &options, QString &message)
+{
+    if (i + 2 >= arguments.size() || arguments.at(i + 1).isEmpty() || arguments.at(i + 2).isEmpty()) {
+        message = QStringLiteral("Option --cross-section needs AXIS=INDEX and a file name.");
+        return false;
+    }
+    const QString plane = arguments.at(++i);
+    const QString file = arguments.at(++i);
+    CrossSectionOutput output;
+    bool ok = false;
+    output.index = plane.mid(2).toUInt(&ok);
+    if (!ok || plane.size() < 3 || plane.at(1) != QLatin1Char('=') ||
+        (plane.at(0) != QLatin1Char('x') && plane.at(0) != QLatin1Char('y'))) {
+        message = QStringLiteral("--cross-section takes x=INDEX or y=INDEX, not \"%1\".").arg(plane);
+        return false;
+    }
+    if (!Core::Operations::CrossSection::isWritable(file)) {
+        message = QStringLiteral("--cross-section writes a file ending in .svg or .png, not \"%1\".").arg(file);
+        return false;
+    }
+    output.acrossX = plane.at(0) == QLatin1Char('x');
+    output.file = file;
+    options.crossSections << output;
+    return true;
+}
+
 /// A whole number of at least `least` for option `a`.
 bool readCount(const QString &a, const QString &value, int least, int &count, QString &message)
 {
@@ -233,6 +261,8 @@ bool readArgument(const QStringList &arguments, int &i, BatchOptions &options, Q
         return readExportCsv(arguments, i, options, message);
     if (a == QLatin1String("--seed"))
         return readSeed(arguments, i, options, message);
+    if (a == QLatin1String("--cross-section"))
+        return readCrossSection(arguments, i, options, message);
     static const QStringList sweepOptions{"--set", "--sweep", "--index", "--jobs", "--collect"};
     if (sweepOptions.contains(a))
         return readSweepArgument(arguments, i, options, message);
@@ -264,9 +294,10 @@ QString incompleteness(const BatchOptions &options)
         return QStringLiteral("--jobs runs the rows of --sweep, which is missing.");
     if (options.surfaceAlgorithm && options.surfaceFile.isEmpty())
         return QStringLiteral("--surface chooses the surface of --export-surface, which is missing.");
-    if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty() && options.resultsFile.isEmpty())
-        return QStringLiteral("--cell-size-um only applies to a netlist or results: give --netlist or --results as "
-                              "well.");
+    if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty() && options.resultsFile.isEmpty() &&
+        options.crossSections.isEmpty())
+        return QStringLiteral("--cell-size-um only applies to a netlist, results or cross-sections: give --netlist, "
+                              "--results or --cross-section as well.");
     return QString();
 }
 
@@ -279,6 +310,7 @@ QString BatchOptions::usage()
                           "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
                           "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
                           "                       [--netlist OUT.cir] [--results OUT.csv|OUT.json]\n"
+                          "                       [--cross-section x=INDEX|y=INDEX OUT.svg|OUT.png]...\n"
                           "                       [--cell-size-um A]\n"
                           "                       [--images DIR] [--overwrite-images] [--verbose]\n"
                           "                       [--set STEP.PARAMETER=VALUE]...\n"
@@ -305,9 +337,13 @@ QString BatchOptions::usage()
                           "  --results OUT.csv|OUT.json\n"
                           "                      write what the \"Measure\" steps measured, one row each:\n"
                           "                      name, kind, value, unit and the step after which it was taken\n"
+                          "  --cross-section x=INDEX|y=INDEX OUT.svg|OUT.png\n"
+                          "                      after the run, draw that plane of the first cell volume: a\n"
+                          "                      rectangle per run of a material, a legend and a scale bar\n"
+                          "                      (repeatable)\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
                           "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
-                          "                      and for results in µm (without it results are in cells)\n"
+                          "                      and for results and cross-sections in µm (without it, cells)\n"
                           "  --set STEP.PARAMETER=VALUE\n"
                           "                      give parameter PARAMETER of step STEP (from 1) this value for\n"
                           "                      this run, checked as the list's own (repeatable; a material\n"

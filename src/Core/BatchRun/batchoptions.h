@@ -13,6 +13,13 @@
 namespace Core {
 namespace BatchRun {
 
+/// A cross-section to draw after the run: the plane x = index (or y = index) of the first cell volume.
+struct CrossSectionOutput {
+    bool acrossX = true;
+    uint32_t index = 0;
+    QString file; ///< .svg or .png
+};
+
 /// The arguments of `cellforge-batch`: the list to run, the document to start from, the outputs to
 /// write and how to run. `parse` reads them from the command line (without the program name);
 /// `usage` is the text that explains them.
@@ -35,6 +42,7 @@ struct BatchOptions {
     bool help = false;
     bool version = false; ///< print the program's name and version
 
+    QList<CrossSectionOutput> crossSections; ///< --cross-section, in the order given
     QList<ParameterOverride> overrides; ///< --set, in the order given
     QString sweepFile;                  ///< a table of variants, one run each
     std::optional<int> index;           ///< --index: the one row of the sweep to run

@@ -4,6 +4,7 @@
 #include "Core/BatchRun/documentio.h"
 #include "Core/BatchRun/resultsfile.h"
 #include "Core/Formats/cellvolumevtiwriter.h"
+#include "Core/Formats/crosssection.h"
 #include "Core/Formats/csvdataexporter.h"
 #include "Core/Formats/surfaceexport.h"
 #include "Core/workspace.h"
@@ -21,6 +22,7 @@
 
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -86,6 +88,13 @@ bool BatchOutputs::writable()
             return false;
         }
     }
+    for (const CrossSectionOutput &section : m_options.crossSections) {
+        const QString refusal = Util::SafeFile::unwritable(section.file);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(section.file, refusal));
+            return false;
+        }
+    }
     if (!m_options.resultsFile.isEmpty()) {
         const QString refusal = Util::SafeFile::unwritable(m_options.resultsFile);
         if (!refusal.isEmpty()) {
@@ -104,6 +113,29 @@ int BatchOutputs::writeResults(const std::vector<Operations::Measurement> &measu
         return Ok;
     report(QStringLiteral("The results could not be saved to \"%1\": %2").arg(m_options.resultsFile, error));
     return OutputError;
+}
+
+int BatchOutputs::writeCrossSection(const CrossSectionOutput &section,
+                                    const Model::Automaton::TotalVolumePtr &target)
+{
+    const QString plane = QStringLiteral("%1 = %2").arg(QLatin1Char(section.acrossX ? 'x' : 'y')).arg(section.index);
+    if (!target) {
+        report(QStringLiteral("The cross-section %1 was not drawn: there is no cell volume.").arg(plane));
+        return StepFailed;
+    }
+    try {
+        using Core::Operations::CrossSection;
+        const CrossSection drawing(*target, section.acrossX ? CrossSection::Axis::X : CrossSection::Axis::Y,
+                                   section.index, m_options.cellSizeUm);
+        QString error;
+        if (drawing.write(section.file, &error))
+            return Ok;
+        report(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(section.file, error));
+        return OutputError;
+    } catch (const std::invalid_argument &e) {
+        report(QStringLiteral("The cross-section %1 was not drawn: %2.").arg(plane, QString::fromStdString(e.what())));
+        return BatchCommand::UsageError;
+    }
 }
 
 int BatchOutputs::writeDocument(Core::Workspace &workspace)
@@ -134,6 +166,9 @@ int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::Tota
         {m_options.exportFile, [&] { return exportField(workspace); }},
         {m_options.netlistFile, [&] { return writeNetlist(workspace); }},
         {m_options.resultsFile, [&] { return writeResults(measurements); }}};
+    std::vector<std::pair<QString, std::function<int()>>> all = outputs;
+    for (const CrossSectionOutput &section : m_options.crossSections)
+        all.push_back({section.file, [this, &section, &target] { return writeCrossSection(section, target); }});
     auto stopRequested = [this] { return m_control && m_control->stopRequested(); };
 
     // A stop (SIGINT, SIGTERM) before the first output is complete writes nothing: that file is not
@@ -141,7 +176,7 @@ int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::Tota
     Util::SafeFile::holdCommitsOnStop(m_control);
     QStringList written;
     int status = Ok;
-    for (const auto &[file, write] : outputs) {
+    for (const auto &[file, write] : all) {
         if (file.isEmpty())
             continue;
         if (stopRequested())
@@ -158,7 +193,7 @@ int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::Tota
     if (!stopRequested())
         return status;
     report(QStringLiteral("Stopped while the outputs were written, after every step ran."));
-    for (const auto &output : outputs) {
+    for (const auto &output : all) {
         if (!output.first.isEmpty())
             report((written.contains(output.first) ? QStringLiteral("Written: \"%1\".")
                                                    : QStringLiteral("Nothing was written to \"%1\"."))

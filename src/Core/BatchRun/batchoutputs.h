@@ -66,6 +66,8 @@ private:
     /// Extracts the beams of the first cell volume and writes their netlist.
     int writeNetlist(Core::Workspace &workspace);
     int writeResults(const std::vector<Operations::Measurement> &measurements);
+    int writeCrossSection(const CrossSectionOutput &section,
+                          const std::shared_ptr<Model::Automaton::TotalVolume> &target);
 
     const BatchOptions &m_options;
     QTextStream &m_out;

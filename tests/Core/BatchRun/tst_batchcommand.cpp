@@ -113,7 +113,8 @@ private slots:
         row("netlist and cell size", {"a.plst", "--cell-size-um", "1.5", "--netlist", "o.cir"},
             "list=a.plst netlist=o.cir cell=1.5");
         row("cell size without netlist", {"a.plst", "--cell-size-um", "1"}, "",
-            "--cell-size-um only applies to a netlist: give --netlist as well.");
+            "--cell-size-um only applies to a netlist, results or cross-sections: give --netlist, --results or "
+            "--cross-section as well.");
         row("cell size zero", {"a.plst", "--netlist", "o", "--cell-size-um", "0"}, "",
             "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"0\".");
         // Cells whose netlist values would be 0, inf or nan.

@@ -97,9 +97,6 @@ private slots:
         QTest::newRow("collect alone") << QStringList{"--collect", "out", "all.csv"} << QString();
         QTest::newRow("collect into json") << QStringList{"--collect", "out", "all.json"}
                                            << "--collect writes a table ending in .csv, not \"all.json\".";
-        QTest::newRow("cell size alone")
-            << QStringList{"l.plst", "--cell-size-um", "1"}
-            << "--cell-size-um only applies to a netlist or results: give --netlist or --results as well.";
     }
     void resultOptionsAreParsed()
     {
