@@ -116,7 +116,7 @@ int openAsTheWindowDoes(const QString &path)
     }
     const auto &painter = *workspace.shownSurfaces()->of(volume);
     const size_t faces = painter.opaqueFaceCount() + painter.transparentFaceCount();
-    const double cellsMiB = volume->cellCount() * sizeof(Model::Automaton::Voxel) / 1048576.0;
+    const double cellsMiB = volume->cellCount() * Model::Automaton::TotalVolume::bytesPerCell / 1048576.0;
     const double keptMiB = (statusKiB("VmRSS") - baseline) / 1024.0 - cellsMiB;
     std::printf("  window open: %.0f ms, peak memory of the process %.0f MiB; %zu faces, kept beyond the cells "
                 "%.0f MiB = %.1f bytes per face (surface's own count %.1f)\n",

@@ -50,7 +50,7 @@ uint64_t checksum(Model::Automaton::TotalVolume &volume)
     Model::Automaton::CellLock lock(volume);
     uint64_t sum = 0;
     for (size_t i = 0; i < volume.cellCount(); ++i)
-        sum = sum * 1000003u + lock.cells()[i].state();
+        sum = sum * 1000003u + lock.cells().state(i);
     return sum;
 }
 
@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
                         uint32_t state = z < n / 2 ? 1 : (z < n / 2 + 8 ? 3 : 0);
                         if (state == 3 && (x + y) % 97 == 0)
                             state = 2001;
-                        lock.cells()[volume->index(x, y, z)].setState(state);
+                        lock.cells().setState(volume->index(x, y, z), state);
                     }
         }
         before = checksum(*volume);
@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
     const long peak = statusKiB("VmHWM");
     const long after = statusKiB("VmRSS");
     const double fileMiB = QFileInfo(path).size() / 1048576.0;
-    const double volumeMiB = double(n) * n * n * sizeof(Model::Automaton::Voxel) / 1048576.0;
+    const double volumeMiB = double(n) * n * n * Model::Automaton::TotalVolume::bytesPerCell / 1048576.0;
     auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(document.allObjects().value(0));
     if (!result.ok || !volume || checksum(*volume) != before) {
         std::fprintf(stderr, "the volume read back differs from the one written\n");

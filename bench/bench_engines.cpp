@@ -82,7 +82,7 @@ size_t changedCells(TotalVolume &volume, const std::vector<uint32_t> &before)
     Model::Automaton::CellLock lock(volume);
     size_t changed = 0;
     for (size_t i = 0; i < before.size(); ++i)
-        changed += lock.cells()[i].state() != before[i];
+        changed += lock.cells().state(i) != before[i];
     return changed;
 }
 
@@ -170,7 +170,7 @@ qint64 runCase(const char *shape, const char *parameters, uint32_t n, const std:
         Model::Automaton::CellLock lock(*volume);
         std::vector<char> bytes(volume->cellCount());
         for (size_t i = 0; i < bytes.size(); ++i)
-            bytes[i] = static_cast<char>(lock.cells()[i].state());
+            bytes[i] = static_cast<char>(lock.cells().state(i));
         file.write(bytes.data(), qint64(bytes.size()));
     }
     return ms;

@@ -37,7 +37,7 @@ void fillWafer(TotalVolume &volume)
                     state = 3;
                 else if (z < half + 12)
                     state = 11;
-                lock.cells()[volume.index(x, y, z)].setState(state);
+                lock.cells().setState(volume.index(x, y, z), state);
             }
 }
 

@@ -123,7 +123,8 @@ int main(int argc, char **argv)
     // The floor under both figures: a new volume's cells are written once when it is made.
     timeCase("reference: new empty 256x256x257 volume", [] {
         auto volume = std::make_shared<TotalVolume>(N, N, N + 1, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 0u);
-        return QStringLiteral("%1 MiB of cells").arg(volume->cellCount() * sizeof(Model::Automaton::Voxel) >> 20);
+        return QStringLiteral("%1 MiB of cells")
+            .arg(volume->cellCount() * Model::Automaton::TotalVolume::bytesPerCell >> 20);
     });
     {
         auto base = wafer(Oxide);
@@ -139,7 +140,7 @@ int main(int argc, char **argv)
                     .arg(result->sizeY())
                     .arg(result->sizeZ())
                     .arg(engine.workerCount())
-                    .arg(result->cellCount() * sizeof(Model::Automaton::Voxel) >> 20);
+                    .arg(result->cellCount() * Model::Automaton::TotalVolume::bytesPerCell >> 20);
             });
         }
     }

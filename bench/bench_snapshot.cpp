@@ -40,7 +40,7 @@ double threadCpuMs()
 /// A step whose change is a function of the cell index and its state; times its snapshot hooks.
 class PatternStep : public Core::Operations::UndoableProcessOperation {
 public:
-    using Change = std::function<void(size_t index, Model::Automaton::Voxel &cell)>;
+    using Change = std::function<void(size_t index, Model::Automaton::Cells &cells)>;
     PatternStep(Core::Workspace &ws, Change change)
         : UndoableProcessOperation(ws, QStringLiteral("Pattern"), 77, QStringLiteral("Pattern"))
         , m_change(std::move(change))
@@ -54,8 +54,9 @@ protected:
     void run(TotalVolume &volume) override
     {
         Model::Automaton::CellLock lock(volume);
+        Model::Automaton::Cells cells = lock.cells();
         for (size_t i = 0; i < volume.cellCount(); ++i)
-            m_change(i, lock.cells()[i]);
+            m_change(i, cells);
     }
     bool beforeRun(TotalVolume &volume) override
     {
@@ -99,7 +100,7 @@ std::vector<uint32_t> states(TotalVolume &volume)
     Model::Automaton::CellLock lock(volume);
     std::vector<uint32_t> result(volume.cellCount());
     for (size_t i = 0; i < result.size(); ++i)
-        result[i] = lock.cells()[i].state();
+        result[i] = lock.cells().state(i);
     return result;
 }
 
@@ -111,7 +112,7 @@ void fillSubstrate(TotalVolume &volume)
     Model::Automaton::CellLock lock(volume);
     const uint32_t nz = volume.sizeZ();
     for (size_t i = 0; i < volume.cellCount(); ++i)
-        lock.cells()[i].setState(i % nz < nz / 2 ? 1 : 0);
+        lock.cells().setState(i, i % nz < nz / 2 ? 1 : 0);
 }
 
 bool runCase(const char *label, uint32_t n, const PatternStep::Change &change)
@@ -187,20 +188,20 @@ int main(int argc, char *argv[])
 
     // A film: the first n/20 cell layers of air above the substrate become material 11.
     const uint32_t filmTop = n / 2 + (n + 19) / 20;
-    const bool film = runCase("film", n, [n, filmTop](size_t i, Model::Automaton::Voxel &cell) {
+    const bool film = runCase("film", n, [n, filmTop](size_t i, Model::Automaton::Cells &cells) {
         const uint32_t z = static_cast<uint32_t>(i % n);
         if (z >= n / 2 && z < filmTop)
-            cell.setState(11);
+            cells.setState(i, 11);
     });
     // Scattered: every cell whose hashed index falls in the lowest 5 % gains 3 (doping-like spots
     // in the silicon and in the air above it).
-    const bool scattered = runCase("scattered", n, [](size_t i, Model::Automaton::Voxel &cell) {
+    const bool scattered = runCase("scattered", n, [](size_t i, Model::Automaton::Cells &cells) {
         uint64_t h = i * 0x9E3779B97F4A7C15ull;
         h ^= h >> 29;
         h *= 0xBF58476D1CE4E5B9ull;
         h ^= h >> 32;
         if (h % 100 < 5)
-            cell.setState(cell.state() + 3);
+            cells.setState(i, cells.state(i) + 3);
     });
     return film && scattered ? 0 : 1;
 }

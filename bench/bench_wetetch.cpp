@@ -55,11 +55,12 @@ struct Scene {
 
 uint64_t hashCells(TotalVolume &volume)
 {
+    const auto lattice = volume.siLattice();
     Model::Automaton::CellLock lock(volume);
     uint64_t h = 1469598103934665603ull;
     for (size_t i = 0; i < volume.cellCount(); ++i) {
-        h = (h ^ lock.cells()[i].state()) * 1099511628211ull;
-        h = (h ^ lock.cells()[i].atomCount()) * 1099511628211ull;
+        h = (h ^ lock.cells().state(i)) * 1099511628211ull;
+        h = (h ^ (lattice ? lattice->atomCount(i) : 0u)) * 1099511628211ull;
     }
     return h;
 }

@@ -15,12 +15,12 @@ inline std::shared_ptr<Model::Automaton::TotalVolume> makeRoughBlock(uint32_t n 
     auto volume = std::make_shared<Model::Automaton::TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, Util::Vector3D(), 0u);
     std::mt19937 random(12345);
     Model::Automaton::CellLock lock(*volume);
-    Model::Automaton::Voxel *cells = lock.cells();
+    Model::Automaton::Cells cells = lock.cells();
     for (uint32_t x = 0; x < n; ++x) {
         for (uint32_t y = 0; y < n; ++y) {
             const uint32_t height = n * 120 / 256 + random() % (n * 17 / 256 + 1);
             for (uint32_t z = 0; z < height; ++z)
-                cells[volume->index(x, y, z)].setState(1);
+                cells.setState(volume->index(x, y, z), 1);
         }
     }
     return volume;

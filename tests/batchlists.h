@@ -110,7 +110,7 @@ inline size_t countState(Model::Automaton::TotalVolume &volume, uint32_t state)
     Model::Automaton::CellLock lock(volume);
     size_t count = 0;
     for (size_t i = 0; i < volume.cellCount(); ++i)
-        count += lock.cells()[i].state() == state ? 1 : 0;
+        count += lock.cells().state(i) == state ? 1 : 0;
     return count;
 }
 

@@ -52,7 +52,7 @@ inline std::shared_ptr<Model::Automaton::TotalVolume> supported(const Beam &beam
     for (uint32_t x = anchor; x < v->sizeX(); ++x)
         for (uint32_t y = 0; y < v->sizeY(); ++y)
             for (uint32_t z = 0; z < beam.z0; ++z)
-                lock.cells()[v->index(x, y, z)].setState(1);
+                lock.cells().setState(v->index(x, y, z), 1);
     return v;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Process/processfactory.h"
+#include "Model/Volume/silattice.h"
 #include "Model/Volume/totalvolume.h"
 #include "volumetesthelpers.h"
 
@@ -24,28 +25,22 @@ inline std::shared_ptr<TotalVolume> makeVolume(uint32_t nx, uint32_t ny, uint32_
                                          cellStates(*::makeVolume(nx, ny, nz, shape)));
 }
 
-/// Every field the engines write, for bitwise comparisons between runs.
+/// Everything the engines leave per cell, for bitwise comparisons between runs: the states and
+/// the atom counts of the silicon lattice (0 without one).
 struct CellImage {
     std::vector<uint32_t> states;
-    std::vector<float> distances;
-    std::vector<bool> settled;
     std::vector<uint32_t> atoms;
-    bool operator==(const CellImage &o) const
-    {
-        return states == o.states && distances == o.distances && settled == o.settled && atoms == o.atoms;
-    }
+    bool operator==(const CellImage &o) const { return states == o.states && atoms == o.atoms; }
 };
 
 inline CellImage image(TotalVolume &volume)
 {
+    const auto lattice = volume.siLattice();
     Model::Automaton::CellLock lock(volume);
     CellImage result;
     for (size_t i = 0; i < volume.cellCount(); ++i) {
-        const auto &c = lock.cells()[i];
-        result.states.push_back(c.state());
-        result.distances.insert(result.distances.end(), {c.distanceX(), c.distanceY(), c.distanceZ()});
-        result.settled.push_back(c.isSettled());
-        result.atoms.push_back(c.atomCount());
+        result.states.push_back(lock.cells().state(i));
+        result.atoms.push_back(lattice ? lattice->atomCount(i) : 0u);
     }
     return result;
 }

@@ -52,7 +52,7 @@ inline uint32_t depthAt(Model::Automaton::TotalVolume &volume, uint32_t height, 
 {
     Model::Automaton::CellLock lock(volume);
     uint32_t depth = 0;
-    while (depth < height && lock.cells()[volume.index(x, y, height - 1 - depth)].state() == 0)
+    while (depth < height && lock.cells().state(volume.index(x, y, height - 1 - depth)) == 0)
         ++depth;
     return depth;
 }

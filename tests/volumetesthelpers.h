@@ -26,7 +26,7 @@ inline std::vector<uint32_t> cellStates(Model::Automaton::TotalVolume &volume)
     Model::Automaton::CellLock lock(volume);
     std::vector<uint32_t> result(volume.cellCount());
     for (size_t i = 0; i < result.size(); ++i)
-        result[i] = lock.cells()[i].state();
+        result[i] = lock.cells().state(i);
     return result;
 }
 
@@ -35,14 +35,14 @@ inline std::vector<uint32_t> cutCounts(Model::Automaton::TotalVolume &volume)
     Model::Automaton::CellLock lock(volume);
     std::vector<uint32_t> result(volume.cellCount());
     for (size_t i = 0; i < result.size(); ++i)
-        result[i] = lock.cells()[i].cutCount();
+        result[i] = lock.cells().cutCount(i);
     return result;
 }
 
 inline uint32_t stateAt(Model::Automaton::TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z)
 {
     Model::Automaton::CellLock lock(volume);
-    return lock.cells()[volume.index(x, y, z)].state();
+    return lock.cells().state(volume.index(x, y, z));
 }
 
 /// A repeatable pseudo-random material pattern (no dependence on the library's generator).
@@ -74,5 +74,5 @@ private:
 inline void setStateAt(Model::Automaton::TotalVolume &volume, uint32_t x, uint32_t y, uint32_t z, uint32_t state)
 {
     Model::Automaton::CellLock lock(volume);
-    lock.cells()[volume.index(x, y, z)].setState(state);
+    lock.cells().setState(volume.index(x, y, z), state);
 }

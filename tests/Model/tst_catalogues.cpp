@@ -231,9 +231,21 @@ private slots:
                    "<Material version=\"1\" name=\"Second\" material-id=\"2100\" poisson-ratio=\"0.5\"/>\n"
                    "<Material name=\"Twin\" material-id=\"2103\"/>\n"
                    "<Material name=\"Twin\" material-id=\"2104\"/>\n"
+                   "<Material name=\"Top\" material-id=\"32766\"/>\n"
+                   "<Material name=\"Huge\" material-id=\"32767\"/>\n"
+                   "<Material name=\"Vast\" material-id=\"4294967295\"/>\n"
                    "</Materials>\n");
         auto factory = MaterialFactory::instance();
         QVERIFY(factory->loadMaterials());
+        // A cell holds identifiers up to 32766: larger ones are left out, and the start-up report says so.
+        QCOMPARE(factory->getMaterial(32766).name(), QStringLiteral("Top"));
+        QCOMPARE(factory->getMaterialByName(QStringLiteral("Huge")).id(), 0u);
+        QCOMPARE(factory->startUpReport(),
+                 QStringLiteral("The material catalogue \"%1\" holds materials that no cell can hold, as material "
+                                "identifiers go up to 32766; they were left out: \"Huge\" (identifier 32767), \"Vast\" "
+                                "(identifier 4294967295).")
+                     .arg(QDir::toNativeSeparators(home.file(QStringLiteral("materials.xml")))));
+        QVERIFY(!factory->setMaterial(Material(32767, QStringLiteral("Huge"), 1, 1, 1)));
         const Material later = factory->getMaterial(2100);
         QCOMPARE(later.name(), QStringLiteral("Second"));
         QCOMPARE(later.density(), 0.0f);

@@ -5,12 +5,14 @@
 #include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/processregistry.h"
 #include "Core/workspace.h"
+#include "Model/Volume/silattice.h"
 #include "Util/runcontrol.h"
 #include "Util/vector3d.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -126,37 +128,40 @@ BatchRunner::BatchRunner(Core::Workspace &workspace, const Model::Automaton::Tot
 
 namespace {
 
-// The states of the target before a step, so that a stopped step can be put back.
-// State and atom count of every cell (random-walk doping and the wet etches change the counts).
-bool keepStates(const Model::Automaton::TotalVolumePtr &volume, std::vector<uint32_t> &kept)
+// The states of the target before a step, so that a stopped step can be put back, and the atom
+// counts of its silicon lattice (random-walk doping and the wet etches change the counts; without a
+// lattice they are 0, and a lattice laid by the step starts over from the cells).
+bool keepStates(const Model::Automaton::TotalVolumePtr &volume, BatchRunner::KeptCells &kept)
 {
     if (!volume) {
-        kept.clear();
+        kept = BatchRunner::KeptCells();
         return true;
     }
     try {
-        kept.resize(volume->cellCount() * 2);
+        kept.states.resize(volume->cellCount());
+        kept.atoms.resize(volume->cellCount());
     } catch (const std::bad_alloc &) {
-        std::vector<uint32_t>().swap(kept);
+        kept = BatchRunner::KeptCells();
         return false;
     }
+    const auto lattice = volume->siLattice();
     Model::Automaton::CellLock lock(*volume);
-    for (size_t i = 0; i < volume->cellCount(); ++i) {
-        kept[2 * i] = lock.cells()[i].state();
-        kept[2 * i + 1] = lock.cells()[i].atomCount();
-    }
+    const Model::Automaton::Cells cells = lock.cells();
+    std::copy(cells.states(), cells.states() + volume->cellCount(), kept.states.begin());
+    for (size_t i = 0; i < volume->cellCount(); ++i)
+        kept.atoms[i] = lattice ? uint8_t(lattice->atomCount(i)) : 0;
     return true;
 }
 
-void putBackStates(const Model::Automaton::TotalVolumePtr &volume, const std::vector<uint32_t> &kept)
+void putBackStates(const Model::Automaton::TotalVolumePtr &volume, const BatchRunner::KeptCells &kept)
 {
-    if (!volume || kept.size() != volume->cellCount() * 2)
+    if (!volume || kept.states.size() != volume->cellCount())
         return;
+    const auto lattice = volume->siLattice();
     Model::Automaton::CellLock lock(*volume);
-    for (size_t i = 0; i < volume->cellCount(); ++i) {
-        lock.cells()[i].setState(kept[2 * i]);
-        lock.cells()[i].setAtomCount(kept[2 * i + 1]);
-    }
+    std::copy(kept.states.begin(), kept.states.end(), lock.cells().states());
+    for (size_t i = 0; lattice && i < kept.atoms.size(); ++i)
+        lattice->setAtomCount(i, kept.atoms[i]);
 }
 
 } // namespace
@@ -210,7 +215,7 @@ RunSummary BatchRunner::run(const QList<Processes::ProcessStep> &steps)
         m_target = context.volume;
         if (code == Stopped && m_putBack)
             putBackStates(before, m_kept);
-        std::vector<uint32_t>().swap(m_kept);
+        m_kept = KeptCells();
 
         StepRecord record;
         record.index = i;

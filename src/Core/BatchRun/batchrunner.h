@@ -135,6 +135,12 @@ public:
     /// What the "Measure" steps of the last run measured, in the order they ran.
     const std::vector<Operations::Measurement> &measurements() const { return m_measurements; }
 
+    /// The cells of the target before a step, for putting a stopped step back.
+    struct KeptCells {
+        std::vector<Model::Automaton::Cells::State> states;
+        std::vector<uint8_t> atoms;
+    };
+
 private:
     Core::Workspace &m_workspace;
     Model::Automaton::TotalVolumePtr m_target;
@@ -148,7 +154,7 @@ private:
     Util::RunControl *m_control = nullptr;
     bool m_putBack = false;
     QString m_listFolder;
-    std::vector<uint32_t> m_kept;
+    KeptCells m_kept;
     std::atomic<int> m_doneCount{0};
     std::vector<Operations::Measurement> m_measurements;
 };

@@ -294,6 +294,14 @@ void ProcessListFile::reconcile(const Material &loaded)
     const Material byName = catalogue->getMaterialByName(loaded.name());
     const bool idKnown = byId.id() != 0;
     const bool nameKnown = byName.id() != 0;
+    if (loaded.id() > MaterialFactory::largestId && !nameKnown) {
+        // No cell can hold it: steps that use it get the "Empty" material.
+        m_translation.insert(loaded.id(), 0);
+        m_materialReport << QStringLiteral("Material %1 of the list cannot be used: %2. Steps that use it get the "
+                                           "\"Empty\" material.")
+                                .arg(materialLabel(loaded), MaterialFactory::largestIdText());
+        return;
+    }
     if (!idKnown && !nameKnown) {
         catalogue->setMaterial(loaded);
         m_translation.insert(loaded.id(), loaded.id());

@@ -206,9 +206,10 @@ bool CellVolumeVtiWriter::write(const QString &fileName, QString *error)
     std::vector<CompressedArray> arrays;
     try {
         Model::Automaton::CellLock lock(m_volume);
-        const Model::Automaton::Voxel *voxels = lock.cells();
+        const Model::Automaton::Cells::State *cellStates = lock.cells().states();
         {
-            const auto states = imageOrder<uint32_t>(volume, [voxels](size_t i) { return voxels[i].state(); });
+            const auto states =
+                imageOrder<uint32_t>(volume, [cellStates](size_t i) { return uint32_t(cellStates[i]); });
             arrays.push_back(compress(QStringLiteral("material"), QStringLiteral("UInt32"), sizeof(uint32_t), cells,
                                       valuesOf(states)));
         }

@@ -2,11 +2,13 @@
 
 #include "Core/volumechoice.h"
 #include "Core/workspace.h"
+#include "Model/Volume/silattice.h"
 #include "Util/debugoutput.h"
 #include "Util/failuretext.h"
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -50,21 +52,22 @@ template <class Base> void CellVolumeOperation<Base>::cancel()
 
 template <class Base> bool CellVolumeOperation<Base>::beforeRun(Model::Automaton::TotalVolume &volume)
 {
+    const auto lattice = volume.siLattice();
     try {
         m_keptStates.resize(volume.cellCount());
         if (changesAtomCounts())
             m_keptAtoms.resize(volume.cellCount());
     } catch (const std::bad_alloc &) {
-        std::vector<uint32_t>().swap(m_keptStates);
-        std::vector<uint32_t>().swap(m_keptAtoms);
+        std::vector<Model::Automaton::Cells::State>().swap(m_keptStates);
+        std::vector<uint8_t>().swap(m_keptAtoms);
         return false;
     }
     Model::Automaton::CellLock lock(volume);
-    const Model::Automaton::Voxel *cells = lock.cells();
-    for (size_t i = 0; i < m_keptStates.size(); ++i)
-        m_keptStates[i] = cells[i].state();
-    for (size_t i = 0; i < m_keptAtoms.size(); ++i)
-        m_keptAtoms[i] = cells[i].atomCount();
+    const Model::Automaton::Cells cells = lock.cells();
+    std::copy(cells.states(), cells.states() + m_keptStates.size(), m_keptStates.begin());
+    // Without a lattice the counts are 0: a lattice the run lays starts over from the cells.
+    for (size_t i = 0; lattice && i < m_keptAtoms.size(); ++i)
+        m_keptAtoms[i] = uint8_t(lattice->atomCount(i));
     return true;
 }
 
@@ -73,14 +76,14 @@ template <class Base> bool CellVolumeOperation<Base>::putBackCells(Model::Automa
     const bool kept = m_keptStates.size() == volume.cellCount() && !m_keptStates.empty();
     if (kept) {
         Model::Automaton::CellLock lock(volume);
-        Model::Automaton::Voxel *cells = lock.cells();
-        for (size_t i = 0; i < m_keptStates.size(); ++i)
-            cells[i].setState(m_keptStates[i]);
-        for (size_t i = 0; i < m_keptAtoms.size() && i < m_keptStates.size(); ++i)
-            cells[i].setAtomCount(m_keptAtoms[i]);
+        std::copy(m_keptStates.begin(), m_keptStates.end(), lock.cells().states());
+        if (const auto lattice = volume.siLattice()) {
+            for (size_t i = 0; i < m_keptAtoms.size(); ++i)
+                lattice->setAtomCount(i, m_keptAtoms[i]);
+        }
     }
-    std::vector<uint32_t>().swap(m_keptStates);
-    std::vector<uint32_t>().swap(m_keptAtoms);
+    std::vector<Model::Automaton::Cells::State>().swap(m_keptStates);
+    std::vector<uint8_t>().swap(m_keptAtoms);
     return kept;
 }
 
@@ -135,7 +138,7 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     }
     if (failed) {
         afterFailedRun(volume);
-        std::vector<uint32_t>().swap(m_keptStates);
+        std::vector<Model::Automaton::Cells::State>().swap(m_keptStates);
         ws.console().writeMessage(this->name() + QStringLiteral(": ") + failure);
         cancel();
         return;
@@ -143,13 +146,13 @@ template <class Base> void CellVolumeOperation<Base>::execute()
     if (control.wasStopped()) {
         // The surface still shows the cells from before, which are put back exactly.
         putBackCells(volume);
-        std::vector<uint32_t>().swap(m_keptStates);
-        std::vector<uint32_t>().swap(m_keptAtoms);
+        std::vector<Model::Automaton::Cells::State>().swap(m_keptStates);
+        std::vector<uint8_t>().swap(m_keptAtoms);
         cancel();
         return;
     }
-    std::vector<uint32_t>().swap(m_keptStates);
-    std::vector<uint32_t>().swap(m_keptAtoms);
+    std::vector<Model::Automaton::Cells::State>().swap(m_keptStates);
+    std::vector<uint8_t>().swap(m_keptAtoms);
     Util::DebugOutput::line(QStringLiteral("Time to simulate") + this->name() + QStringLiteral(": ") +
                             QString::number(simulated) + QStringLiteral(" ms"));
     Util::DebugOutput::line(QStringLiteral("Time to update surface: ") + QString::number(surfaced) +

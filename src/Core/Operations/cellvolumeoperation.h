@@ -59,8 +59,9 @@ protected:
 private:
     Model::Automaton::TotalVolumePtr m_volume;
     Util::RunControl *m_control = nullptr;
-    std::vector<uint32_t> m_keptStates;
-    std::vector<uint32_t> m_keptAtoms;
+    std::vector<Model::Automaton::Cells::State> m_keptStates;
+    /// The atom counts of the volume's silicon lattice, when it has one.
+    std::vector<uint8_t> m_keptAtoms;
 };
 
 extern template class CellVolumeOperation<Operation>;

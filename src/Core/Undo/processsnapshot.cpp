@@ -14,6 +14,7 @@ namespace Operations {
 
 namespace {
 
+using Model::Automaton::Cells;
 using Model::Automaton::ParticleCounts;
 using Model::Automaton::SiLattice;
 using Model::Automaton::TotalVolume;
@@ -100,8 +101,8 @@ void ProcessSnapshot::restoreMasks(TotalVolume &volume) const
 
 void ProcessSnapshot::dropCopies()
 {
-    std::vector<uint32_t>().swap(m_states);
-    std::vector<uint32_t>().swap(m_atoms);
+    std::vector<Cells::State>().swap(m_states);
+    std::vector<uint8_t>().swap(m_atoms);
     std::vector<uint8_t>().swap(m_cuts);
     std::vector<uint8_t>().swap(m_lattice);
     std::vector<Field>().swap(m_fields);
@@ -144,13 +145,15 @@ bool ProcessSnapshot::takeBefore(TotalVolume &volume, const Scope &scope, QStrin
     }
     {
         Model::Automaton::CellLock lock(volume);
-        const Model::Automaton::Voxel *cells = lock.cells();
-        for (size_t i = 0; i < n; ++i)
-            m_states[i] = cells[i].state();
-        for (size_t i = 0; i < m_atoms.size(); ++i)
-            m_atoms[i] = cells[i].atomCount();
-        for (size_t i = 0; i < m_cuts.size(); ++i)
-            m_cuts[i] = static_cast<uint8_t>(cells[i].cutCount());
+        const Cells cells = lock.cells();
+        std::copy(cells.states(), cells.states() + n, m_states.begin());
+        if (!m_atoms.empty()) {
+            const auto counted = volume.siLattice();
+            for (size_t i = 0; i < m_atoms.size(); ++i)
+                m_atoms[i] = counted ? uint8_t(counted->atomCount(i)) : 0;
+        }
+        if (!m_cuts.empty())
+            std::copy(cells.cutCounts(), cells.cutCounts() + n, m_cuts.begin());
     }
     if (scope.masks)
         keepMasks(volume);
@@ -180,18 +183,21 @@ bool ProcessSnapshot::takeAfter(TotalVolume &volume, QString *error)
     try {
         {
             Model::Automaton::CellLock lock(volume);
-            const Model::Automaton::Voxel *cells = lock.cells();
+            const Cells cells = lock.cells();
             addLayer(
                 undo, redo, m_key, m_number, SnapshotRecord::statesLayer(), n,
-                [this](uint64_t i) { return m_states[i]; }, [cells](uint64_t i) { return cells[i].state(); }, true);
-            if (m_scope.atomCounts)
+                [this](uint64_t i) { return uint32_t(m_states[i]); },
+                [&cells](uint64_t i) { return cells.state(size_t(i)); }, true);
+            if (m_scope.atomCounts) {
+                const auto counted = volume.siLattice();
                 addLayer(
-                    undo, redo, m_key, m_number, atomsLayer, n, [this](uint64_t i) { return m_atoms[i]; },
-                    [cells](uint64_t i) { return cells[i].atomCount(); });
+                    undo, redo, m_key, m_number, atomsLayer, n, [this](uint64_t i) { return uint32_t(m_atoms[i]); },
+                    [&counted](uint64_t i) { return counted ? counted->atomCount(size_t(i)) : 0u; });
+            }
             if (m_scope.cutCounts)
                 addLayer(
                     undo, redo, m_key, m_number, cutsLayer, n, [this](uint64_t i) { return uint32_t(m_cuts[i]); },
-                    [cells](uint64_t i) { return cells[i].cutCount(); });
+                    [&cells](uint64_t i) { return cells.cutCount(size_t(i)); });
         }
         // A lattice laid by the step counts as laid over nothing: every atom absent.
         if (lattice)
@@ -239,13 +245,15 @@ bool ProcessSnapshot::revertRun(TotalVolume &volume)
     }
     {
         Model::Automaton::CellLock lock(volume);
-        Model::Automaton::Voxel *cells = lock.cells();
-        for (size_t i = 0; i < n; ++i)
-            cells[i].setState(m_states[i]);
-        for (size_t i = 0; i < m_atoms.size(); ++i)
-            cells[i].setAtomCount(m_atoms[i]);
-        for (size_t i = 0; i < m_cuts.size(); ++i)
-            cells[i].setCutCount(m_cuts[i]);
+        Cells cells = lock.cells();
+        std::copy(m_states.begin(), m_states.end(), cells.states());
+        if (!m_cuts.empty())
+            std::copy(m_cuts.begin(), m_cuts.end(), cells.cutCounts());
+        const auto counted = volume.siLattice();
+        if (counted && !m_atoms.empty()) {
+            for (size_t i = 0; i < m_atoms.size(); ++i)
+                counted->setAtomCount(i, m_atoms[i]);
+        }
     }
     if (m_scope.lattice) {
         const auto lattice = volume.siLattice();
@@ -322,6 +330,11 @@ bool ProcessSnapshot::restore(UndoFiles::Side side, TotalVolume &volume, QString
             if ((cellLayer && record.cellCount != n) ||
                 (fieldOfStep && record.cellCount != n * ParticleCounts::slotsPerCell))
                 return fail(error, QStringLiteral("the record is for a volume of another size"));
+            if (record.layer == SnapshotRecord::statesLayer() && record.largestValue() > Cells::maximumState)
+                return fail(error, QStringLiteral("the record is damaged: it holds the cell state %1, and states go "
+                                                  "up to %2")
+                                       .arg(record.largestValue())
+                                       .arg(Cells::maximumState));
         }
         for (const QString &name : m_scope.counterFields) {
             if (!(undo ? m_fieldsBefore : m_fieldsAfter).contains(name)) {
@@ -354,14 +367,12 @@ bool ProcessSnapshot::restore(UndoFiles::Side side, TotalVolume &volume, QString
 
     {
         Model::Automaton::CellLock lock(volume);
-        Model::Automaton::Voxel *cells = lock.cells();
+        Cells cells = lock.cells();
         for (const SnapshotRecord &record : records) {
             if (record.layer == SnapshotRecord::statesLayer())
                 record.apply(cells);
-            else if (record.layer == atomsLayer)
-                record.forEachValue([cells](uint64_t i, uint32_t v) { cells[i].setAtomCount(v); });
             else if (record.layer == cutsLayer)
-                record.forEachValue([cells](uint64_t i, uint32_t v) { cells[i].setCutCount(v); });
+                record.forEachValue([&cells](uint64_t i, uint32_t v) { cells.setCutCount(size_t(i), v); });
         }
     }
     if (m_scope.lattice) {
@@ -374,6 +385,15 @@ bool ProcessSnapshot::restore(UndoFiles::Side side, TotalVolume &volume, QString
                     [&lattice](uint64_t i, uint32_t v) { lattice->setStoredByte(size_t(i), static_cast<uint8_t>(v)); });
             if (laid)
                 volume.setSiLattice(laid);
+        }
+    }
+    // Atom counts belong to the lattice the volume has now; without one there is nothing to count
+    // (a lattice laid later counts its atoms afresh).
+    if (const auto counted = volume.siLattice()) {
+        Model::Automaton::CellLock lock(volume);
+        for (const SnapshotRecord &record : records) {
+            if (record.layer == atomsLayer)
+                record.forEachValue([&counted](uint64_t i, uint32_t v) { counted->setAtomCount(size_t(i), v); });
         }
     }
     for (const QString &name : goneFields)

@@ -2,6 +2,7 @@
 
 #include "Core/Undo/undofiles.h"
 #include "Core/Undo/volumemasks.h"
+#include "Model/Volume/cells.h"
 
 #include <QString>
 #include <QStringList>
@@ -96,8 +97,9 @@ private:
     QString m_key;
     uint64_t m_number;
     Scope m_scope;
-    std::vector<uint32_t> m_states;
-    std::vector<uint32_t> m_atoms;
+    std::vector<Model::Automaton::Cells::State> m_states;
+    /// The atom counts of the volume's silicon lattice (0 without one).
+    std::vector<uint8_t> m_atoms;
     std::vector<uint8_t> m_cuts;
     std::vector<uint8_t> m_lattice;
     std::vector<Field> m_fields;

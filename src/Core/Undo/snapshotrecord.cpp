@@ -1,7 +1,5 @@
 #include "Core/Undo/snapshotrecord.h"
 
-#include "Model/Volume/voxel.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -272,14 +270,14 @@ bool SnapshotRecord::decodeAt(const QByteArray &data, int &offset, QString *erro
     return true;
 }
 
-void SnapshotRecord::apply(Model::Automaton::Voxel *cells) const
+void SnapshotRecord::apply(Model::Automaton::Cells cells) const
 {
-    const uint32_t *state = states.data();
-    for (const Run &run : runs) {
-        Model::Automaton::Voxel *cell = cells + run.first;
-        for (uint64_t i = 0; i < run.length; ++i)
-            (cell++)->setState(*state++);
-    }
+    forEachValue([&cells](uint64_t i, uint32_t state) { cells.setState(size_t(i), state); });
+}
+
+uint32_t SnapshotRecord::largestValue() const
+{
+    return states.empty() ? 0u : *std::max_element(states.begin(), states.end());
 }
 
 } // namespace Operations

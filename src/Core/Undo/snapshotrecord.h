@@ -1,17 +1,13 @@
 #pragma once
 
+#include "Model/Volume/cells.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <vector>
-
-namespace Model {
-namespace Automaton {
-class Voxel;
-}
-} // namespace Model
 
 namespace Core {
 namespace Operations {
@@ -55,8 +51,11 @@ public:
     /// not a sequence of complete, consistent records.
     static bool decodeAll(const QByteArray &data, std::vector<SnapshotRecord> &records, QString *error);
 
-    /// Writes the recorded states into the cells (an array of `cellCount` cells).
-    void apply(Model::Automaton::Voxel *cells) const;
+    /// Writes the recorded states into the cells (`cellCount` of them). The states must be cell
+    /// states (see `largestValue`).
+    void apply(Model::Automaton::Cells cells) const;
+    /// The largest recorded value, 0 when there is none.
+    uint32_t largestValue() const;
     /// Calls set(index, value) for every recorded value, in ascending order of the indices.
     template <class Set> void forEachValue(Set &&set) const
     {

@@ -5,7 +5,9 @@
 #include "materialtable.h"
 
 #include <QColor>
+#include <QDir>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -127,18 +129,28 @@ QString MaterialFactory::filePath() { return catalogue().file.filePath(); }
 bool MaterialFactory::loadMaterials()
 {
     auto &c = catalogue();
-    return c.file.read([&c](QXmlStreamReader &reader) {
+    QStringList beyond;
+    const bool read = c.file.read([&c, &beyond](QXmlStreamReader &reader) {
         std::lock_guard<std::mutex> lock(c.mutex);
         while (!reader.atEnd()) {
             reader.readNext();
             if (!reader.isStartElement() || reader.name() != QLatin1String("Material"))
                 continue;
             const Material material = materialFromAttributes(reader.attributes());
-            if (material.id() != 0 && !material.name().isEmpty())
+            if (material.id() > largestId)
+                beyond << QStringLiteral("\"%1\" (identifier %2)").arg(material.name()).arg(material.id());
+            else if (material.id() != 0 && !material.name().isEmpty())
                 c.materials.insert(material);
         }
         ++c.revision;
     });
+    if (read && !beyond.isEmpty()) {
+        c.file.setStartUpReport(
+            QStringLiteral("The material catalogue \"%1\" holds materials that no cell can hold, "
+                           "as %2; they were left out: %3.")
+                .arg(QDir::toNativeSeparators(filePath()), largestIdText(), beyond.join(QStringLiteral(", "))));
+    }
+    return read;
 }
 
 void MaterialFactory::createDefaultMaterials()
@@ -190,7 +202,7 @@ QList<Material> MaterialFactory::getMaterials() const
 
 bool MaterialFactory::setMaterial(const Material &material)
 {
-    if (material.id() == 0)
+    if (material.id() == 0 || material.id() > largestId)
         return false;
     auto &c = catalogue();
     std::lock_guard<std::mutex> lock(c.mutex);
@@ -217,6 +229,8 @@ std::optional<uint32_t> MaterialFactory::generateMaterialId(const QSet<uint32_t>
     }
     return c.materials.firstFreeId(firstGeneratedId, lastGeneratedId, reserved);
 }
+
+QString MaterialFactory::largestIdText() { return QStringLiteral("material identifiers go up to %1").arg(largestId); }
 
 QString MaterialFactory::noFreeIdText()
 {

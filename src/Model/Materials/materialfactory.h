@@ -39,12 +39,17 @@ public:
     Material getMaterial(uint32_t id) const;
     Material getMaterialByName(const QString &name) const;
     QList<Material> getMaterials() const;
+    /// False, and nothing changes, for identifier 0 or one above largestId.
     bool setMaterial(const Material &material);
+    /// The largest identifier a material can have: a cell holds its material in 16 bits.
+    static constexpr uint32_t largestId = 32766;
+    /// "material identifiers go up to 32766", for the messages of callers that met a larger one.
+    static QString largestIdText();
     /// A random identifier from 2000 to 32766 that no material has yet, nor `reserved` holds
     /// (identifiers handed out but not stored yet); none when every one is taken.
     std::optional<uint32_t> generateMaterialId(const QSet<uint32_t> &reserved = {}) const;
     static constexpr uint32_t firstGeneratedId = 2000;
-    static constexpr uint32_t lastGeneratedId = 32766;
+    static constexpr uint32_t lastGeneratedId = largestId;
     /// "every material identifier from 2000 to 32766 is in use", for the messages of callers that
     /// got no identifier.
     static QString noFreeIdText();

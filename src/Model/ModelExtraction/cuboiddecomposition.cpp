@@ -9,7 +9,7 @@
 namespace Model {
 namespace ModelExtraction {
 
-using Model::Automaton::Voxel;
+using Model::Automaton::Cells;
 
 namespace {
 
@@ -85,14 +85,14 @@ std::vector<EnvelopePtr> CuboidDecomposition::run()
     std::vector<EnvelopePtr> envelopes;
     {
         Model::Automaton::CellLock lock(m_volume);
-        findSplitPlanes(lock.cells());
-        envelopes = walkBlocks(lock.cells());
+        findSplitPlanes(lock.cells().states());
+        envelopes = walkBlocks(lock.cells().states());
     }
     linkNeighbours(envelopes);
     return envelopes;
 }
 
-void CuboidDecomposition::findSplitPlanes(const Voxel *cells)
+void CuboidDecomposition::findSplitPlanes(const Cells::State *states)
 {
     const uint32_t nx = m_volume.sizeX();
     const uint32_t ny = m_volume.sizeY();
@@ -110,15 +110,15 @@ void CuboidDecomposition::findSplitPlanes(const Voxel *cells)
         for (size_t x = begin; x < end; ++x) {
             const bool lastX = x + 1 == nx;
             for (uint32_t y = 0; y < ny; ++y) {
-                const Voxel *row = cells + x * column + static_cast<size_t>(y) * nz;
+                const Cells::State *row = states + x * column + static_cast<size_t>(y) * nz;
                 const bool lastY = y + 1 == ny;
                 for (uint32_t z = 0; z < nz; ++z) {
-                    const uint32_t s = row[z].state();
-                    if (z + 1 < nz && s != row[z + 1].state())
+                    const uint32_t s = row[z];
+                    if (z + 1 < nz && s != row[z + 1])
                         local[2][z + 1] = 1;
-                    if (!lastY && s != row[z + nz].state())
+                    if (!lastY && s != row[z + nz])
                         local[1][y + 1] = 1;
-                    if (!lastX && s != row[z + column].state())
+                    if (!lastX && s != row[z + column])
                         local[0][x + 1] = 1;
                 }
             }
@@ -138,7 +138,7 @@ void CuboidDecomposition::findSplitPlanes(const Voxel *cells)
     }
 }
 
-std::vector<EnvelopePtr> CuboidDecomposition::walkBlocks(const Voxel *cells) const
+std::vector<EnvelopePtr> CuboidDecomposition::walkBlocks(const Cells::State *states) const
 {
     const uint32_t n[3] = {m_volume.sizeX(), m_volume.sizeY(), m_volume.sizeZ()};
     const std::array<std::vector<uint32_t>, 3> bounds{boundaries(m_planes[0], n[0]), boundaries(m_planes[1], n[1]),
@@ -159,7 +159,7 @@ std::vector<EnvelopePtr> CuboidDecomposition::walkBlocks(const Voxel *cells) con
             box.origin[a] = bounds[a][b[a]];
             box.size[a] = bounds[a][b[a] + 1] - box.origin[a];
         }
-        box.material = cells[m_volume.index(box.origin[0], box.origin[1], box.origin[2])].state();
+        box.material = states[m_volume.index(box.origin[0], box.origin[1], box.origin[2])];
         if (box.material != 0)
             boxes.push_back(box);
         for (unsigned a = 0; a < 3; ++a) {

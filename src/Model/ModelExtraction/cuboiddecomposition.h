@@ -32,8 +32,8 @@ public:
     static void linkNeighbours(const std::vector<EnvelopePtr> &envelopes);
 
 private:
-    void findSplitPlanes(const Model::Automaton::Voxel *cells);
-    std::vector<EnvelopePtr> walkBlocks(const Model::Automaton::Voxel *cells) const;
+    void findSplitPlanes(const Model::Automaton::Cells::State *states);
+    std::vector<EnvelopePtr> walkBlocks(const Model::Automaton::Cells::State *states) const;
 
     Model::Automaton::TotalVolume &m_volume;
     std::array<std::vector<uint32_t>, 3> m_planes;

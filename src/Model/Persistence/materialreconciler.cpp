@@ -26,7 +26,8 @@ QString MaterialReconciler::refusedMaterialMessage(const Material &loaded)
                           "catalogue: %3. Its cells were loaded as empty cells.")
         .arg(loaded.name())
         .arg(loaded.id())
-        .arg(MaterialFactory::noFreeIdText());
+        .arg(loaded.id() > MaterialFactory::largestId ? MaterialFactory::largestIdText()
+                                                      : MaterialFactory::noFreeIdText());
 }
 
 MaterialReconciler::Outcome MaterialReconciler::reconcile(const Material &loaded)
@@ -37,6 +38,12 @@ MaterialReconciler::Outcome MaterialReconciler::reconcile(const Material &loaded
     const Material byId = catalogue->getMaterial(loaded.id());
     const Material byName = catalogue->getMaterialByName(loaded.name());
 
+    // No cell holds an identifier beyond the catalogue's range: such a material is known by its name,
+    // or its cells stay empty.
+    if (loaded.id() > MaterialFactory::largestId && byName.id() == 0) {
+        m_table.set(loaded.id(), 0);
+        return Outcome::Refused;
+    }
     if (byId.id() == 0 && byName.id() == 0) {
         catalogue->setMaterial(loaded);
         m_table.set(loaded.id(), loaded.id());

@@ -50,7 +50,8 @@ public:
 
     MaterialTranslationTable &table() { return m_table; }
     static QString invalidMaterialWarning();
-    /// Why a material was refused (Outcome::Refused), in words for the user.
+    /// Why a material was refused (Outcome::Refused), in words for the user: its identifier is beyond
+    /// the catalogue's range, or no identifier was free for it.
     static QString refusedMaterialMessage(const Materials::Material &loaded);
 
 private:

@@ -1,6 +1,5 @@
 #include "statetext.h"
 
-#include "Model/Volume/voxel.h"
 #include "materialtranslationtable.h"
 
 #include <QXmlStreamWriter>
@@ -10,10 +9,10 @@
 namespace Model {
 namespace Persistence {
 
-void writeStateText(QXmlStreamWriter &writer, const Automaton::Voxel *cells, size_t count)
+void writeStateText(QXmlStreamWriter &writer, const Automaton::Cells::State *states, size_t count)
 {
     constexpr size_t bufferSize = 1 << 16;
-    constexpr size_t maxItemLength = 11; // ten digits and the space
+    constexpr size_t maxItemLength = 6; // five digits and the space
     char buffer[bufferSize];
     size_t used = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -21,7 +20,7 @@ void writeStateText(QXmlStreamWriter &writer, const Automaton::Voxel *cells, siz
             writer.writeCharacters(QString::fromLatin1(buffer, static_cast<int>(used)));
             used = 0;
         }
-        char *end = std::to_chars(buffer + used, buffer + bufferSize, cells[i].state()).ptr;
+        char *end = std::to_chars(buffer + used, buffer + bufferSize, states[i]).ptr;
         *end++ = ' ';
         used = static_cast<size_t>(end - buffer);
     }
@@ -29,9 +28,9 @@ void writeStateText(QXmlStreamWriter &writer, const Automaton::Voxel *cells, siz
         writer.writeCharacters(QString::fromLatin1(buffer, static_cast<int>(used)));
 }
 
-StateTextParser::StateTextParser(Automaton::Voxel *cells, size_t count, const MaterialTranslationTable *table)
+StateTextParser::StateTextParser(Automaton::Cells cells, const MaterialTranslationTable *table)
     : m_cells(cells)
-    , m_count(count)
+    , m_count(cells.count())
     , m_table(table && !table->isEmpty() ? table : nullptr)
 {
 }
@@ -87,7 +86,13 @@ void StateTextParser::endItem()
         }
         state = m_lastTranslated;
     }
-    m_cells[m_next++].setState(state);
+    if (state > Automaton::Cells::maximumState) {
+        if (!m_outOfRange)
+            m_firstOutOfRange = state;
+        m_outOfRange = true;
+        state = 0;
+    }
+    m_cells.setState(m_next++, state);
     m_inItem = false;
     m_bad = false;
     m_phase = Phase::Leading;

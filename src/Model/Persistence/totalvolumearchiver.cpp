@@ -32,7 +32,7 @@ void TotalVolumeArchiver::write(const ObjectPtr &object)
     w.writeStartElement(QStringLiteral("State"));
     {
         Automaton::CellLock lock(*volume);
-        writeStateText(w, lock.cells(), volume->cellCount());
+        writeStateText(w, lock.cells().states(), volume->cellCount());
     }
     w.writeEndElement();
     const Util::Vector3D position = volume->position();
@@ -150,7 +150,7 @@ ObjectPtr TotalVolumeArchiver::read()
                 if (!allocate(static_cast<size_t>(pending.size())))
                     return false;
                 lock = std::make_unique<Automaton::CellLock>(*volume);
-                parser = std::make_unique<StateTextParser>(lock->cells(), volume->cellCount(), m_table);
+                parser = std::make_unique<StateTextParser>(lock->cells(), m_table);
                 parser->feed(pending.constData(), static_cast<size_t>(pending.size()));
                 pending = QString();
                 return true;
@@ -184,8 +184,18 @@ ObjectPtr TotalVolumeArchiver::read()
                 r.skipCurrentElement();     // the rest of "Object"
                 return nullptr;
             }
-            if (parser)
+            if (parser) {
                 parser->finish();
+                if (parser->hasStateOutOfRange() && !r.hasError()) {
+                    m_error = QStringLiteral("A cell volume of %1 cells in the document was not loaded: a cell holds "
+                                             "the state %2, and cell states go up to %3.")
+                                  .arg(sizeText(nx, ny, nz))
+                                  .arg(parser->firstStateOutOfRange())
+                                  .arg(Automaton::Cells::maximumState);
+                    r.skipCurrentElement(); // the rest of "Object"
+                    return nullptr;
+                }
+            }
         } else if (r.name() == QLatin1String("Position") && !havePosition) {
             havePosition = true;
             const QXmlStreamAttributes position = r.attributes();

@@ -1,6 +1,5 @@
 #include "cubicfacegenerator.h"
 
-#include "Model/Volume/voxel.h"
 #include "Util/paralleltasks.h"
 
 #include <algorithm>
@@ -135,7 +134,7 @@ private:
 };
 
 struct Context {
-    const Voxel *cells;
+    const Cells &cells;
     uint32_t nx;
     uint32_t ny;
     uint32_t nz;
@@ -147,7 +146,7 @@ struct Context {
     bool overridden(size_t index) const { return slotOverride && slotOverride[index] != FacePalette::noSlot; }
     uint32_t slot(size_t index) const
     {
-        return overridden(index) ? slotOverride[index] : palette.slot(cells[index].state());
+        return overridden(index) ? slotOverride[index] : palette.slot(cells.state(index));
     }
 
     // The exposed faces of cell (x, y, z) that a cut laid open: behind them lies a visible material
@@ -167,10 +166,11 @@ struct Context {
             const bool up = f & 1u;
             if (up ? at[axis] + 1 >= size[axis] : at[axis] == 0)
                 continue;
-            const Voxel &next = cells[static_cast<ptrdiff_t>(index) + (up ? stride[axis] : -stride[axis])];
+            const size_t next = size_t(static_cast<ptrdiff_t>(index) + (up ? stride[axis] : -stride[axis]));
             const uint32_t beyond = up ? at[axis] + 1 : at[axis] - 1;
-            const bool hidden = next.isCut() || beyond < window.lower[axis] || beyond >= window.upper[axis];
-            if (hidden && next.state() != 0 && palette.opacity(next.state()) != OpacityClass::Invisible)
+            const bool hidden = cells.isCut(next) || beyond < window.lower[axis] || beyond >= window.upper[axis];
+            const uint32_t state = cells.state(next);
+            if (hidden && state != 0 && palette.opacity(state) != OpacityClass::Invisible)
                 cut |= 1u << f;
         }
         return cut;
@@ -259,11 +259,11 @@ public:
                     exposed |= opaqueBit;
             } else {
                 // A transparent film hides the faces inside itself; a cut neighbour hides nothing.
-                const uint32_t state = m_c.cells[index].state();
+                const uint32_t state = m_c.cells.state(index);
                 for (unsigned f = 0; f < 6; ++f) {
                     const bool hidden = next[f] == ShownOpaque ||
                                         (next[f] >= ShownInvisible &&
-                                         m_c.cells[static_cast<ptrdiff_t>(index) + m_offset[f]].state() == state);
+                                         m_c.cells.state(size_t(static_cast<ptrdiff_t>(index) + m_offset[f])) == state);
                     if (!hidden)
                         exposed |= uint8_t(1u << f);
                 }
@@ -275,18 +275,18 @@ public:
 
 private:
     // One byte per cell for the x planes x - 1, x and x + 1 of the window: the neighbour tests
-    // read these small planes instead of the 24-byte cell records scattered over the volume.
+    // read these small planes instead of the cells scattered over the volume.
     void fillPlane(uint32_t x, std::vector<uint8_t> &plane)
     {
         plane.resize(m_planeSize);
         uint8_t *out = plane.data();
+        const Cells::State *states = m_c.cells.states();
+        const uint8_t *cuts = m_c.cells.cutCounts();
         for (uint32_t y = m_w.lower[1]; y < m_w.upper[1]; ++y) {
             const size_t first = (static_cast<size_t>(x) * m_c.ny + y) * m_c.nz;
-            const Voxel *column = m_c.cells + first;
             for (uint32_t z = m_w.lower[2]; z < m_w.upper[2]; ++z) {
-                const Voxel &cell = column[z];
-                const uint32_t state = cell.state();
-                if (state == 0 || cell.isCut())
+                const uint32_t state = states[first + z];
+                if (state == 0 || cuts[first + z] != 0)
                     *out++ = uint8_t(Hidden);
                 else if (m_c.overridden(first + z))
                     *out++ = uint8_t(ShownOpaque);
@@ -492,7 +492,7 @@ private:
 
 } // namespace
 
-CubicFaceGenerator::CubicFaceGenerator(const Voxel *cells, uint32_t nx, uint32_t ny, uint32_t nz,
+CubicFaceGenerator::CubicFaceGenerator(const Cells &cells, uint32_t nx, uint32_t ny, uint32_t nz,
                                        const CellWindow &window, const FacePalette &palette, const float cellSize[3])
     : m_cells(cells)
     , m_nx(nx)
@@ -582,7 +582,7 @@ std::vector<CellFace> CubicFaceGenerator::emptyCellOutlines() const
             for (uint32_t y = w.lower[1]; y < w.upper[1]; ++y) {
                 const size_t column = (static_cast<size_t>(x) * m_ny + y) * m_nz;
                 for (uint32_t z = w.lower[2]; z < w.upper[2]; ++z) {
-                    if (m_cells[column + z].state() == 0)
+                    if (m_cells.state(column + z) == 0)
                         visit(x, y, z);
                 }
             }

@@ -3,6 +3,7 @@
 #include "Model/Surfaces/cellface.h"
 #include "Model/Surfaces/facemesh.h"
 #include "Model/Surfaces/facepalette.h"
+#include "Model/Volume/cells.h"
 #include "Model/Volume/cellwindow.h"
 
 #include <functional>
@@ -10,8 +11,6 @@
 
 namespace Model {
 namespace Automaton {
-
-class Voxel;
 
 /// Called at fixed points of a generation with the point's name: "count" and "write" at the start
 /// of every slab task of the two passes, "allocate" before the lists are allocated. A probe that
@@ -38,7 +37,7 @@ struct CubicFaces {
 class CubicFaceGenerator {
 public:
     /// `cells` are the volume's nx x ny x nz cells (z fastest).
-    CubicFaceGenerator(const Voxel *cells, uint32_t nx, uint32_t ny, uint32_t nz, const CellWindow &window,
+    CubicFaceGenerator(const Cells &cells, uint32_t nx, uint32_t ny, uint32_t nz, const CellWindow &window,
                        const FacePalette &palette, const float cellSize[3]);
 
     void setProbe(const GenerationProbe &probe) { m_probe = probe; }
@@ -61,7 +60,7 @@ public:
 private:
     void probe(const char *point) const;
 
-    const Voxel *m_cells;
+    Cells m_cells;
     uint32_t m_nx;
     uint32_t m_ny;
     uint32_t m_nz;

@@ -113,7 +113,7 @@ void FieldPainter::generate(const CellWindow &window, const ColorMap &materials,
     ColorMap map;
     {
         CellLock cellLock(m_volume);
-        const Voxel *cells = cellLock.cells();
+        const Cells cells = cellLock.cells();
 
         // The range covers every cell in the walk, so that cutting the volume open keeps the colours.
         double low = std::numeric_limits<double>::infinity();
@@ -124,7 +124,7 @@ void FieldPainter::generate(const CellWindow &window, const ColorMap &materials,
                 double l = std::numeric_limits<double>::infinity();
                 double h = -std::numeric_limits<double>::infinity();
                 for (size_t i = begin; i < end; ++i) {
-                    if (cells[i].isSettled())
+                    if (!m_volume.tookPartInWalk(i))
                         continue;
                     const double v = values.value(i);
                     l = std::min(l, v);

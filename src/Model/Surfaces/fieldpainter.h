@@ -22,8 +22,8 @@ class TotalVolume;
 /// The particle count field view: the direct cubic faces of a volume, with every cell that holds
 /// random-walk dopant particles coloured by its count through a ColorScale instead of by its
 /// material. The distribution chooses the counts: 0 the N-type field, 1 the P-type field, 2 the
-/// signed sum P - N. The scale spans the values of every cell of the volume that takes part in the
-/// walk (not settled), whatever the cut window shows.
+/// signed sum P - N. The scale spans the values of every cell of the volume that took part in the
+/// last walk (TotalVolume::tookPartInWalk), whatever the cut window shows.
 class FieldPainter {
 public:
     using ColorMap = FacePalette::ColorMap;

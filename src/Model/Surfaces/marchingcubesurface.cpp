@@ -179,8 +179,9 @@ void applyNormals(const FinalNormals &finals, SlabResult &slab, size_t begin, si
 
 class SlabMarcher {
 public:
-    SlabMarcher(const Voxel *cells, const CubeGrid &grid)
-        : m_cells(cells)
+    SlabMarcher(const Cells &cells, const CubeGrid &grid)
+        : m_states(cells.states())
+        , m_cuts(cells.cutCounts())
         , m_g(grid)
     {
     }
@@ -237,10 +238,12 @@ private:
             const uint32_t j = m_g.lower[1] + row;
             if (!m_g.inside(j, 1))
                 continue;
-            const Voxel *column = m_cells + (size_t(i) * m_g.n[1] + j) * m_g.n[2];
+            const size_t column = (size_t(i) * m_g.n[1] + j) * m_g.n[2];
+            const Cells::State *states = m_states + column;
+            const uint8_t *cuts = m_cuts + column;
             uint32_t *out = plane.data() + size_t(row) * m_g.depth - m_g.lower[2];
             for (uint32_t k = kFirst; k <= kLast; ++k)
-                out[k] = column[k].isCut() ? 0u : column[k].state();
+                out[k] = cuts[k] != 0 ? 0u : states[k];
         }
     }
 
@@ -334,7 +337,8 @@ private:
         }
     }
 
-    const Voxel *m_cells;
+    const Cells::State *m_states;
+    const uint8_t *m_cuts;
     const CubeGrid &m_g;
     std::vector<uint8_t> m_codes;
 };
@@ -378,7 +382,7 @@ void MarchingCubeSurface::generate(const std::array<uint32_t, 3> &lower, const s
     const uint32_t width = (g.upper[0] - g.lower[0]) / threads;
     const uint32_t slabs = width == 0 ? 1 : threads;
     std::vector<SlabResult> results(slabs);
-    const Voxel *cells = lock.cells();
+    const Cells cells = lock.cells();
     auto march = [&](uint32_t i) {
         if (probe)
             probe("march");

@@ -136,29 +136,27 @@ private:
 };
 
 // What a cell puts into the tree: its material, or nothing (0) when it is cut.
-uint32_t materialOf(const Voxel &cell) { return cell.isCut() ? 0u : cell.state(); }
+uint32_t materialOf(const Cells &cells, size_t i) { return cells.isCut(i) ? 0u : cells.state(i); }
 
 // Every cell of the window [low, high) that holds material goes into the tree. The window is
 // walked in aligned bricks; a brick of one material goes in as one block, which leaves the same
 // tree as its cells one by one would, without splitting it to single cells and merging them back.
-void insertCells(Octree &tree, const Voxel *cells, const uint32_t n[3], const uint32_t low[3], const uint32_t high[3])
+void insertCells(Octree &tree, const Cells &cells, const uint32_t n[3], const uint32_t low[3], const uint32_t high[3])
 {
     const uint32_t brick = uint32_t(std::min<int32_t>(8, tree.root().size));
-    auto at = [&](uint32_t x, uint32_t y, uint32_t z) -> const Voxel & {
-        return cells[(size_t(x) * n[1] + y) * n[2] + z];
-    };
+    auto at = [&](uint32_t x, uint32_t y, uint32_t z) { return materialOf(cells, (size_t(x) * n[1] + y) * n[2] + z); };
     for (uint32_t bx = low[0]; bx < high[0]; bx += brick) {
         for (uint32_t by = low[1]; by < high[1]; by += brick) {
             for (uint32_t bz = low[2]; bz < high[2]; bz += brick) {
                 const uint32_t ex = std::min(bx + brick, high[0]);
                 const uint32_t ey = std::min(by + brick, high[1]);
                 const uint32_t ez = std::min(bz + brick, high[2]);
-                const uint32_t first = materialOf(at(bx, by, bz));
+                const uint32_t first = at(bx, by, bz);
                 bool uniform = true;
                 for (uint32_t x = bx; x < ex && uniform; ++x)
                     for (uint32_t y = by; y < ey && uniform; ++y)
                         for (uint32_t z = bz; z < ez; ++z)
-                            if (materialOf(at(x, y, z)) != first) {
+                            if (at(x, y, z) != first) {
                                 uniform = false;
                                 break;
                             }
@@ -173,7 +171,7 @@ void insertCells(Octree &tree, const Voxel *cells, const uint32_t n[3], const ui
                 for (uint32_t x = bx; x < ex; ++x)
                     for (uint32_t y = by; y < ey; ++y)
                         for (uint32_t z = bz; z < ez; ++z)
-                            if (const uint32_t material = materialOf(at(x, y, z)))
+                            if (const uint32_t material = at(x, y, z))
                                 tree.insert(x, y, z, material);
             }
         }

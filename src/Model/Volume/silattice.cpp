@@ -207,12 +207,13 @@ void SiLattice::clear()
     const size_t columns = m_ni ? m_rowStart.back() + size_t(m_rowHigh.back() - m_rowLow.back()) : 0;
     m_states.assign(columns * m_nk * 8, Absent);
     m_kept.assign(columns * m_nk, 0);
+    m_atomCounts.assign(size_t(m_nx) * m_ny * m_nz, 0);
 }
 
 void SiLattice::build()
 {
     CellLock lock(m_volume);
-    Voxel *cells = lock.cells();
+    const Cells cells = lock.cells();
     clear();
 
     // States by rows of columns; a unit cell with a fixed atom but no silicon waits (mark 2) for
@@ -232,7 +233,8 @@ void SiLattice::build()
                     bool silicon = false;
                     bool fixed = false;
                     for (uint32_t b = 0; b < 8; ++b) {
-                        const uint8_t state = base[b] < 0 ? uint8_t(Fixed) : stateOfCell(cells[base[b] + k].state());
+                        const uint8_t state =
+                            base[b] < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(base[b] + k)));
                         m_states[stateIndex(c, SiSite{i, j, k, b})] = state;
                         silicon = silicon || state == Present;
                         fixed = fixed || state == Fixed;
@@ -242,11 +244,11 @@ void SiLattice::build()
             }
         }
     });
-    countAtoms(cells);
+    countAtoms();
     keepFixedNeighbours();
 }
 
-void SiLattice::countAtoms(Voxel *cells)
+void SiLattice::countAtoms()
 {
     uint32_t tasks = Util::poolThreadCount();
     if (m_nx / tasks == 0)
@@ -258,10 +260,10 @@ void SiLattice::countAtoms(Voxel *cells)
         const int32_t begin = int32_t(t * width);
         const int32_t end = t + 1 == tasks ? int32_t(m_nx) : begin + int32_t(width);
         for (size_t c = size_t(begin) * column; c < size_t(end) * column; ++c)
-            cells[c].setAtomCount(0);
+            m_atomCounts[c] = 0;
         forEachAtomInSlab(begin, end, [&](const SiSite &s, int64_t cell, int64_t c) {
             if (stateInColumn(c, s.k, s.b) == Present)
-                cells[cell].setAtomCount(cells[cell].atomCount() + 1);
+                setAtomCount(size_t(cell), atomCount(size_t(cell)) + 1);
         });
     });
 }
@@ -312,7 +314,8 @@ size_t SiLattice::presentAtomCount() const
 
 size_t SiLattice::storedBytes() const
 {
-    return m_states.capacity() + m_kept.capacity() + (m_cellX.capacity() + m_cellY.capacity()) * sizeof(int32_t) +
+    return m_states.capacity() + m_kept.capacity() + m_atomCounts.capacity() +
+           (m_cellX.capacity() + m_cellY.capacity()) * sizeof(int32_t) +
            (m_rowLow.capacity() + m_rowHigh.capacity()) * sizeof(int32_t) + m_rowStart.capacity() * sizeof(size_t);
 }
 

@@ -13,7 +13,6 @@ namespace Automaton {
 class SiAtom;
 class SiCell;
 class TotalVolume;
-class Voxel;
 
 /// Where one atom sits: unit cell (i, j, k) of the lattice's grid and basis atom b (0 to 7).
 struct SiSite {
@@ -30,10 +29,10 @@ struct SiSite {
 /// Ni = Nj = ceil((nx + ny) / sqrt 2) by Nk = nz unit cells, unit cell (i, j, k) has the index
 /// (i * Nj + j) * Nk + k and atom b of it the key index * 8 + b.
 ///
-/// Stored compactly: one state byte per atom of the unit-cell columns that reach the volume and one
-/// byte per unit cell saying whether it is kept. An atom's cell, its bonds and its position come
-/// from index arithmetic on the eight-atom basis, so an atom costs about one byte.
-/// The volume's faces count as cuts through a larger wafer: atoms beyond them are fixed.
+/// Stored compactly: one state byte per atom of the unit-cell columns that reach the volume, one
+/// byte per unit cell saying whether it is kept and one byte per volume cell counting its atoms. An atom's cell, its
+/// bonds and its position come from index arithmetic on the eight-atom basis, so an atom costs about one byte. The
+/// volume's faces count as cuts through a larger wafer: atoms beyond them are fixed.
 class SiLattice {
 public:
     /// Atom states: absent (etched, or in an empty cell), present (in a silicon cell), fixed (in a
@@ -58,9 +57,17 @@ public:
     /// another material or beyond the volume is fixed, an atom in an empty cell is absent. A unit cell
     /// is kept when it holds a silicon atom or a fixed atom bonded to one.
     void build();
-    /// Sizes the atoms and kept marks without reading the cells: every atom absent, no unit cell
-    /// kept (undo then writes in what a step left).
+    /// Sizes the atoms, kept marks and atom counts without reading the cells: every atom absent, no
+    /// unit cell kept, every count 0 (undo then writes in what a step left).
     void clear();
+
+    // ---- atom counts of the volume's cells ----
+    /// The present atoms that volume cell `cell` held when they were last counted: when the lattice
+    /// was laid, and after each wet etch step (its atoms go one by one, the cell with its last).
+    uint32_t atomCount(size_t cell) const { return m_atomCounts[cell]; }
+    /// A cell holds about eight atoms; counts saturate at 255.
+    void setAtomCount(size_t cell, uint32_t count) { m_atomCounts[cell] = uint8_t(count < 255 ? count : 255); }
+    static constexpr uint32_t maximumAtomCount = 255;
 
     // ---- the grid and the basis ----
     uint32_t sizeI() const { return m_ni; }
@@ -200,7 +207,7 @@ private:
     size_t stateIndex(int64_t column, const SiSite &s) const { return (size_t(column) * m_nk + size_t(s.k)) * 8 + s.b; }
     void layOutColumns();
     void buildTables();
-    void countAtoms(Voxel *cells);
+    void countAtoms();
     void keepFixedNeighbours();
 
     TotalVolume &m_volume;
@@ -218,6 +225,8 @@ private:
     std::vector<uint8_t> m_states;
     /// Per stored unit cell: 1 kept, 0 not.
     std::vector<uint8_t> m_kept;
+    /// Per volume cell, in the volume's cell order.
+    std::vector<uint8_t> m_atomCounts;
     /// Cell column of an atom by u - v (quarters, offset), cell row by u + v; -1 outside.
     std::vector<int32_t> m_cellX;
     std::vector<int32_t> m_cellY;

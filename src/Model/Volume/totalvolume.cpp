@@ -1,14 +1,21 @@
 #include "totalvolume.h"
 
+#include "Model/Materials/materialfactory.h"
 #include "Model/Volume/silattice.h"
 
 #include <QObject>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <new>
 
 namespace Model {
 namespace Automaton {
+
+static_assert(Cells::maximumState == Materials::MaterialFactory::largestId,
+              "a cell holds every material identifier of the catalogue");
 
 namespace {
 
@@ -24,12 +31,18 @@ QString sizeText(uint32_t nx, uint32_t ny, uint32_t nz)
         doesNotFit);
 }
 
-// The bytes of the cells in floating point, which no size can overflow.
+constexpr size_t neededBytesPerCell = TotalVolume::bytesPerCell + TotalVolume::engineBytesPerCell;
+
+// The bytes of the cells and an engine's work in floating point, which no size can overflow.
 double cellBytes(uint32_t nx, uint32_t ny, uint32_t nz)
 {
     return static_cast<double>(nx) * static_cast<double>(ny) * static_cast<double>(nz) *
-           static_cast<double>(sizeof(Voxel));
+           static_cast<double>(neededBytesPerCell);
 }
+
+// Zeroed by the system: pages that are never written (the cut counts of a volume nobody cuts) take
+// no memory.
+template <class T> T *zeroedArray(size_t count) { return static_cast<T *>(std::calloc(count, sizeof(T))); }
 
 // `outcome` has %1 for the bytes needed, %2 for those available and %3 for what limits them.
 [[noreturn]] void refuseTooLarge(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available,
@@ -59,7 +72,7 @@ size_t TotalVolume::checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz, cons
     size_t bytes = 0;
     if (__builtin_mul_overflow(static_cast<size_t>(nx), static_cast<size_t>(ny), &count) ||
         __builtin_mul_overflow(count, static_cast<size_t>(nz), &count) ||
-        __builtin_mul_overflow(count, sizeof(Voxel), &bytes) || static_cast<double>(bytes) > available.bytes())
+        __builtin_mul_overflow(count, neededBytesPerCell, &bytes) || static_cast<double>(bytes) > available.bytes())
         refuseTooLarge(nx, ny, nz, available, QStringLiteral("it needs %1, but only %2 are available (%3)."));
     return count;
 }
@@ -68,8 +81,9 @@ void TotalVolume::allocate(uint32_t nx, uint32_t ny, uint32_t nz)
 {
     const Util::AvailableMemory available = Util::AvailableMemory::ofThisProcess();
     m_cellCount = checkedCellCount(nx, ny, nz, available);
-    m_cells.reset(new (std::nothrow) Voxel[m_cellCount]);
-    if (!m_cells)
+    m_states.reset(zeroedArray<Cells::State>(m_cellCount));
+    m_cuts.reset(zeroedArray<uint8_t>(m_cellCount));
+    if (!m_states || !m_cuts)
         refuseTooLarge(
             nx, ny, nz, available,
             QStringLiteral("it needs %1, and the system did not give them although %2 were available (%3)."));
@@ -92,8 +106,18 @@ TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX,
                                         .arg(states.size())
                                         .toStdString());
     }
-    for (size_t i = 0; i < m_cellCount; ++i)
-        m_cells[i] = Voxel(states[i]);
+    for (size_t i = 0; i < m_cellCount; ++i) {
+        if (states[i] > Cells::maximumState) {
+            throw VolumeAllocationError(QStringLiteral("Cannot create a cell volume of %1 cells: cell %2 holds the "
+                                                       "state %3, and states go up to %4.")
+                                            .arg(sizeText(nx, ny, nz))
+                                            .arg(i)
+                                            .arg(states[i])
+                                            .arg(Cells::maximumState)
+                                            .toStdString());
+        }
+        m_states[i] = static_cast<Cells::State>(states[i]);
+    }
     m_view = std::make_unique<VolumeView>(m_nx, m_ny, m_nz);
 }
 
@@ -105,10 +129,16 @@ TotalVolume::TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX,
     , m_position(position)
 {
     allocate(nx, ny, nz);
-    if (fillState != 0) {
-        for (size_t i = 0; i < m_cellCount; ++i)
-            m_cells[i].setState(fillState);
+    if (fillState > Cells::maximumState) {
+        throw VolumeAllocationError(QStringLiteral("Cannot create a cell volume of %1 cells filled with the state %2: "
+                                                   "states go up to %3.")
+                                        .arg(sizeText(nx, ny, nz))
+                                        .arg(fillState)
+                                        .arg(Cells::maximumState)
+                                        .toStdString());
     }
+    if (fillState != 0)
+        std::fill(m_states.get(), m_states.get() + m_cellCount, static_cast<Cells::State>(fillState));
     m_view = std::make_unique<VolumeView>(m_nx, m_ny, m_nz);
 }
 
@@ -122,13 +152,11 @@ std::optional<Extent> TotalVolume::extent() const
 
 ObjectPtr TotalVolume::clone() const
 {
-    std::vector<uint32_t> states(m_cellCount);
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (size_t i = 0; i < m_cellCount; ++i)
-            states[i] = m_cells[i].state();
-    }
-    return std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ, m_position, states);
+    // Only the states are copied: a copy has no cuts, lattice, masks or fields.
+    auto copy = std::make_shared<TotalVolume>(m_nx, m_ny, m_nz, m_cellSizeX, m_cellSizeY, m_cellSizeZ, m_position);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::memcpy(copy->m_states.get(), m_states.get(), m_cellCount * sizeof(Cells::State));
+    return copy;
 }
 
 void TotalVolume::translate(const Util::Vector4D &offset)
@@ -139,10 +167,10 @@ void TotalVolume::translate(const Util::Vector4D &offset)
     m_position.w += offset.w;
 }
 
-Voxel *TotalVolume::lockCells()
+Cells TotalVolume::lockCells()
 {
     m_mutex.lock();
-    return m_cells.get();
+    return Cells(m_states.get(), m_cuts.get(), m_cellCount);
 }
 
 void TotalVolume::unlockCells() { m_mutex.unlock(); }

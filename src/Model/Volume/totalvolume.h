@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Model/Volume/cells.h"
 #include "Model/Volume/volumeview.h"
-#include "Model/Volume/voxel.h"
 #include "Model/object.h"
 #include "Util/availablememory.h"
 
@@ -12,9 +12,11 @@
 #include <QVariant>
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace Model {
@@ -39,12 +41,20 @@ private:
 };
 
 /// The cell volume: nx x ny x nz cubic cells in x-major order with z fastest,
-/// index (x * ny + y) * nz + z; z = 0 is the bottom layer of cells. It holds what is shown of it
-/// (its view), not how: the surfaces and painters that show it belong to a window (Model/Surfaces,
-/// Model/Display).
+/// index (x * ny + y) * nz + z; z = 0 is the bottom layer of cells. The cells are a 16-bit state and
+/// an 8-bit cut count each (`Cells`, handed out under the lock); nothing else is kept per cell. It
+/// holds what is shown of it (its view), not how: the surfaces and painters that show it belong to a
+/// window (Model/Surfaces, Model/Display).
 class TotalVolume : public Object {
 public:
-    /// Cell i gets states[i]; `states` must hold at least nx * ny * nz entries.
+    /// What a cell takes between steps: its state and its cut count.
+    static constexpr size_t bytesPerCell = sizeof(Cells::State) + sizeof(uint8_t);
+    /// What the engines take per cell while they run, at most (the distance-counting engines' marks
+    /// and fronts, the Moore engines' work copy): room for it is part of what a volume needs.
+    static constexpr size_t engineBytesPerCell = 2;
+
+    /// Cell i gets states[i]; `states` must hold at least nx * ny * nz entries, each at most
+    /// Cells::maximumState (VolumeAllocationError otherwise).
     TotalVolume(uint32_t nx, uint32_t ny, uint32_t nz, float cellSizeX, float cellSizeY, float cellSizeZ,
                 const Util::Vector3D &position, const std::vector<uint32_t> &states);
     /// Every cell gets `fillState`.
@@ -52,7 +62,8 @@ public:
                 const Util::Vector3D &position, uint32_t fillState = 0);
     ~TotalVolume() override;
 
-    /// The cell count, or a VolumeAllocationError when it is 0 or does not fit in memory.
+    /// The cell count, or a VolumeAllocationError when it is 0 or does not fit in memory with room
+    /// for an engine's work (bytesPerCell + engineBytesPerCell per cell).
     static size_t checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz);
     /// The same against the memory given.
     static size_t checkedCellCount(uint32_t nx, uint32_t ny, uint32_t nz, const Util::AvailableMemory &available);
@@ -84,10 +95,20 @@ public:
     {
         return x >= 0 && y >= 0 && z >= 0 && x < m_nx && y < m_ny && z < m_nz;
     }
+    /// The cells of x-slab x are [slabBegin(x), slabBegin(x) + slabSize()); those of column (x, y)
+    /// are [index(x, y, 0), index(x, y, 0) + sizeZ()).
+    size_t slabSize() const { return static_cast<size_t>(m_ny) * m_nz; }
+    size_t slabBegin(uint32_t x) const { return static_cast<size_t>(x) * m_ny * m_nz; }
 
-    /// Locks the cell mutex (not recursive) and hands out the cell array.
-    Voxel *lockCells();
+    /// Locks the cell mutex (not recursive) and hands out the cells.
+    Cells lockCells();
     void unlockCells();
+
+    /// Whether cell i took part in the last random walk, whose particle counts the field view
+    /// scales over; every cell does until a walk marks its own (call with the cells locked).
+    bool tookPartInWalk(size_t i) const { return m_walked.empty() || (m_walked[i >> 6] >> (i & 63) & 1); }
+    /// One bit per cell, bit i & 63 of word i >> 6 (the random walk's marks); empty: every cell.
+    void setWalkedCells(std::vector<uint64_t> bits) { m_walked = std::move(bits); }
 
     /// How the volume is shown: surface algorithm, cut limits and the other display settings.
     VolumeView &view() { return *m_view; }
@@ -118,7 +139,13 @@ public:
 private:
     void allocate(uint32_t nx, uint32_t ny, uint32_t nz);
 
-    std::unique_ptr<Voxel[]> m_cells;
+    /// The cell arrays come from calloc.
+    struct Free {
+        void operator()(void *p) const { std::free(p); }
+    };
+    std::unique_ptr<Cells::State[], Free> m_states;
+    std::unique_ptr<uint8_t[], Free> m_cuts;
+    std::vector<uint64_t> m_walked;
     mutable std::mutex m_mutex;
     uint32_t m_nx = 0;
     uint32_t m_ny = 0;
@@ -152,11 +179,11 @@ public:
     ~CellLock() { m_volume.unlockCells(); }
     CellLock(const CellLock &) = delete;
     CellLock &operator=(const CellLock &) = delete;
-    Voxel *cells() const { return m_cells; }
+    Cells cells() const { return m_cells; }
 
 private:
     TotalVolume &m_volume;
-    Voxel *m_cells;
+    Cells m_cells;
 };
 
 } // namespace Automaton

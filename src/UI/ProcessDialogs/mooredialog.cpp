@@ -21,8 +21,8 @@ MooreDialog::MooreDialog(const Core::Processes::MooreProcess &process, QWidget *
     : QDialog(parent)
     , m_process(process)
     , m_lblValue(new QLabel(process.kind() == Core::Processes::MooreProcess::Kind::Deposition
-                                ? QStringLiteral("Film Thickness")
-                                : QStringLiteral("Etch Depth"),
+                                ? QString::fromLatin1(Core::Processes::Parameter::FilmThickness)
+                                : QString::fromLatin1(Core::Processes::Parameter::EtchDepth),
                             this))
     , m_sbxValue(new QSpinBox(this))
     , m_cbxFilm(new QComboBox(this))

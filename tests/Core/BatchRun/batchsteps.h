@@ -53,7 +53,7 @@ struct TestSteps {
             Model::Automaton::CellLock lock(*c.volume);
             for (uint32_t x = 0; x < c.volume->sizeX(); ++x)
                 for (uint32_t y = 0; y < c.volume->sizeY(); ++y)
-                    lock.cells()[c.volume->index(x, y, c.volume->sizeZ() - 1)].setState(3);
+                    lock.cells().setState(c.volume->index(x, y, c.volume->sizeZ() - 1), 3);
             c.recordStep(13);
             return int(Success);
         });

@@ -211,11 +211,11 @@ private slots:
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
             "Step 2 (Save Image) failed", ":97");
-        // 1.28e20 cells of 24 bytes.
+        // 1.28e20 cells of 3 bytes, with 2 more for an engine's work.
         row("volume too large", list(listXml(stepXml(boxSubstrate(4000000000u, 4000000000u, 8, 3)))), 1,
             "Step 1 (Create Substrate) failed: Not enough memory to run this process on the cell volume. (Cannot "
             "create a cell volume of 4000000000 x 4000000000 x 8 cells: it is too large for the memory: it needs "
-            "3.072e+21 bytes (2861022949218.8 GiB), but only ");
+            "6.4e+20 bytes (596046447753.9 GiB), but only ");
         // A number that no step takes stops the run before it begins, as a bad argument does.
         const QByteArray vacuum = stepXml(batchStep(Core::BatchRun::SiOxidation, {{"OxidationTimeSet", true},
                                                                                   {"Oxidation Time", 1.0},
@@ -258,9 +258,9 @@ private slots:
 #ifdef CELLFORGE_ADDRESS_SANITIZER
         QSKIP("AddressSanitizer reserves terabytes of address space: no program of it starts under ulimit -v.");
 #endif
-        // 1000 x 1000 x 100 cells of 24 bytes under a limit of 1 GiB.
+        // 1000 x 1000 x 400 cells of 3 bytes, with 2 more for an engine's work, under a limit of 1 GiB.
         const QString list =
-            writeFile(m_dir, QStringLiteral("large.plst"), listXml(stepXml(boxSubstrate(1000, 1000, 100, 1))));
+            writeFile(m_dir, QStringLiteral("large.plst"), listXml(stepXml(boxSubstrate(1000, 1000, 400, 1))));
         const ChildResult r = runChild(QStringLiteral("/bin/sh"),
                                        {QStringLiteral("-c"), QStringLiteral("ulimit -v 1048576 && exec \"$0\" \"$@\""),
                                         QStringLiteral(CELLFORGE_BATCH), list},
@@ -268,8 +268,8 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(
             r.err.contains(QStringLiteral("Step 1 (Create Substrate) failed: Not enough memory to run this process "
-                                          "on the cell volume. (Cannot create a cell volume of 1000 x 1000 x 100 "
-                                          "cells: it is too large for the memory: it needs 2400000000 bytes (2.2 "
+                                          "on the cell volume. (Cannot create a cell volume of 1000 x 1000 x 400 "
+                                          "cells: it is too large for the memory: it needs 2000000000 bytes (1.9 "
                                           "GiB), but only ")),
             qPrintable(r.err));
         QVERIFY2(r.err.contains(QStringLiteral(" are available (what is left under the program's address-space limit, "

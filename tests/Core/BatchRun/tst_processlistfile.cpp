@@ -199,13 +199,16 @@ private slots:
     {
         // 1: same name, kept. 40: unknown, added under its own identifier. 41: known name "Poly-Si"
         // under another identifier, translated to 16. 3: conflict with "Thermal Si02", added as new.
-        // 42 cannot be read; 9 is in the catalogue but not among the list's materials.
+        // 42 cannot be read; 9 is in the catalogue but not among the list's materials. 32767 is beyond what a
+        // cell holds; 40000 too, but its name is the catalogue's "Si".
         const QByteArray materials = si + nitride +
                                      "<Material name=\"Glass\" material-id=\"40\" density=\"1\" color=\"#FF102030\"/>\n"
                                      "<Material name=\"Poly-Si\" material-id=\"41\" density=\"1\"/>\n"
-                                     "<Material name=\"\" material-id=\"42\"/>\n";
+                                     "<Material name=\"\" material-id=\"42\"/>\n"
+                                     "<Material name=\"Huge\" material-id=\"32767\"/>\n"
+                                     "<Material name=\"Si\" material-id=\"40000\"/>\n";
         QByteArray text;
-        for (int id : {1, 40, 41, 3, 42, 9})
+        for (int id : {1, 40, 41, 3, 42, 9, 32767, 40000})
             text += cvdOf(id);
         ProcessListFile reader;
         const auto steps = load(listText(1, materials, text), reader);
@@ -223,11 +226,17 @@ private slots:
         QCOMPARE(id(5), 0u);
         QCOMPARE(name(5), QStringLiteral("Empty"));
         QVERIFY(steps[5].hasParameter(QStringLiteral("Material_Color")));
+        QCOMPARE(id(6), 0u);
+        QCOMPARE(MaterialFactory::instance()->getMaterialByName(QStringLiteral("Huge")).id(), 0u);
+        QCOMPARE(id(7), 1u);
         const QStringList report = reader.materialReport();
-        QCOMPARE(report.size(), 3);
+        QCOMPARE(report.size(), 4);
         QVERIFY(report[0].contains(QLatin1String("Nitride")));
-        QVERIFY(report[1].startsWith(QLatin1String("Material 42 of step 5")));
-        QCOMPARE(report[2], QStringLiteral("Material 9 of step 6 (\"Material_Id\") is not among the list's "
+        QCOMPARE(report[1],
+                 QStringLiteral("Material \"Huge\" (identifier 32767) of the list cannot be used: material "
+                                "identifiers go up to 32766. Steps that use it get the \"Empty\" material."));
+        QVERIFY(report[2].startsWith(QLatin1String("Material 42 of step 5")));
+        QCOMPARE(report[3], QStringLiteral("Material 9 of step 6 (\"Material_Id\") is not among the list's "
                                            "materials; the step uses the \"Empty\" material."));
     }
 

@@ -385,23 +385,42 @@ private slots:
             QVERIFY(state != 0);
     }
 
-    // Engines change states only: atom counts and cut marks stay as they were.
+    // A run keeps distance vectors only where its fronts went. A film of 3 on the flat top of a
+    // 16 x 16 x 64 block (silicon below z = 32) reaches the layers z = 32, 33, 34 (1, 2 and 3 above
+    // the centres of the top cells; 4 is beyond): one brick of 8 x 8 cells along z (z = 32 to 39),
+    // two along y, in each of the 16 x planes. The whole volume would take 16 x 2 x 8 = 256.
+    void aFlatFilmKeepsTheVectorsOfItsBandOnly()
+    {
+        for (int threads : {1, 3}) {
+            PoolThreads pool(threads);
+            auto volume = makeVolume(16, 16, 64, [](uint32_t, uint32_t, uint32_t z) { return z < 32 ? Si : 0u; });
+            FilmDepositionEngine engine(*volume, Cu, 3.0f);
+            engine.run();
+            QCOMPARE(engine.bricksUsed(), size_t(32));
+            QCOMPARE(stateAt(*volume, 5, 7, 34), Cu);
+            QCOMPARE(stateAt(*volume, 5, 7, 35), 0u);
+        }
+    }
+
+    // Engines change states only: the lattice's atom counts and the cut marks stay as they were.
     void otherFieldsAreLeftAlone()
     {
         auto volume = makeVolume(5, 4, 8, rough);
+        const auto lattice = volume->createSiLattice();
         {
             Model::Automaton::CellLock lock(*volume);
             for (size_t i = 0; i < volume->cellCount(); ++i) {
-                lock.cells()[i].setAtomCount(uint32_t(i));
+                lattice->setAtomCount(i, uint32_t(i % 200));
                 if (i % 3 == 0)
-                    lock.cells()[i].addCut();
+                    lock.cells().addCut(i);
             }
         }
         FilmDepositionEngine(*volume, Cu, 2.0f).run();
+        QCOMPARE(volume->siLattice(), lattice);
         Model::Automaton::CellLock lock(*volume);
         for (size_t i = 0; i < volume->cellCount(); ++i) {
-            QCOMPARE(lock.cells()[i].atomCount(), uint32_t(i));
-            QCOMPARE(lock.cells()[i].isCut(), i % 3 == 0);
+            QCOMPARE(lattice->atomCount(i), uint32_t(i % 200));
+            QCOMPARE(lock.cells().isCut(i), i % 3 == 0);
         }
     }
 };

@@ -114,8 +114,8 @@ std::map<uint64_t, uint8_t> bruteForceEtch(TotalVolume &volume, uint64_t steps)
     }
     Model::Automaton::CellLock lock(volume);
     for (size_t c = 0; c < volume.cellCount(); ++c) {
-        if (lock.cells()[c].state() == Silicon && !keepsAnAtom[c])
-            lock.cells()[c].setState(0);
+        if (lock.cells().state(c) == Silicon && !keepsAnAtom[c])
+            lock.cells().setState(c, 0);
     }
     return states;
 }
@@ -326,7 +326,7 @@ private slots:
             Model::Automaton::CellLock lock(*volume);
             for (uint32_t x = 0; x < 16; ++x)
                 for (uint32_t y = 0; y < 16; ++y)
-                    lock.cells()[volume->index(x, y, 6)].setState(Silicon);
+                    lock.cells().setState(volume->index(x, y, 6), Silicon);
         }
         BondCountingWetEtchEngine(*volume, 1.0).run();
         for (uint32_t x = 4; x < 12; ++x)

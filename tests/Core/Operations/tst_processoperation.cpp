@@ -2,7 +2,7 @@
 #include "Core/Operations/cellvolumeoperation.h"
 #include "Core/Operations/undoableprocessoperation.h"
 #include "Core/Undo/snapshotrecord.h"
-#include "Model/Volume/voxel.h"
+#include "Model/Volume/cells.h"
 #include "consolelog.h"
 #include "testoperations.h"
 #include "volumetesthelpers.h"
@@ -74,7 +74,7 @@ protected:
     {
         Model::Automaton::CellLock lock(volume);
         for (const auto &change : changes)
-            lock.cells()[change.first].setState(change.second);
+            lock.cells().setState(change.first, change.second);
         if (failHalfway)
             throw std::runtime_error("ran out of something");
     }
@@ -155,12 +155,11 @@ private slots:
         QString error;
         QVERIFY2(decoded.decode(record, &error), qPrintable(error));
         // Decoded (the round trips check its fields) and applied, it changes only the listed cells.
-        std::vector<Model::Automaton::Voxel> cells(12, Model::Automaton::Voxel(3));
-        decoded.apply(cells.data());
-        std::vector<uint32_t> result;
-        for (const auto &cell : cells)
-            result.push_back(cell.state());
-        QCOMPARE(result, (std::vector<uint32_t>{3, 3, 20, 21, 22, 3, 3, 3, 3, 300, 3, 3}));
+        std::vector<Model::Automaton::Cells::State> cells(12, 3);
+        std::vector<uint8_t> cuts(12, 0);
+        decoded.apply(Model::Automaton::Cells(cells.data(), cuts.data(), 12));
+        QCOMPARE(cells, (std::vector<Model::Automaton::Cells::State>{3, 3, 20, 21, 22, 3, 3, 3, 3, 300, 3, 3}));
+        QCOMPARE(decoded.largestValue(), 300u);
     }
 
     void roundTrip_data()

@@ -279,13 +279,14 @@ private slots:
             QCOMPARE(colors.at(x), c.indices[int(x)] < 0 ? material(1) : scaleColor(c.type, c.indices[int(x)]));
     }
 
-    void theRangeCoversUnsettledCellsOfTheWholeVolume()
+    void theRangeCoversTheWalksCellsOfTheWholeVolume()
     {
-        // Settled cell 3's 1000 particles do not stretch the range; cell 2's 20 does, though cut away.
+        // Cell 3 took no part in the walk: its 1000 particles do not stretch the range; cell 2's 20
+        // does, though cut away.
         auto volume = row({0, 10, 20, 1000}, {});
         {
             Model::Automaton::CellLock lock(*volume);
-            lock.cells()[3].setSettled(true);
+            volume->setWalkedCells({0b0111});
         }
         volume->view().setCutLimits({0, 0, 0}, {2, 1, 1});
         showField(volume, 0);
@@ -361,10 +362,10 @@ private slots:
     {
         auto volume = makeVolume(14, 14, 9, layered);
         {
-            // Stale atom counts are replaced.
-            CellLock lock(*volume);
+            // The counts of an earlier lattice go with it.
+            auto stale = volume->createSiLattice();
             for (size_t c = 0; c < volume->cellCount(); ++c)
-                lock.cells()[c].setAtomCount(99);
+                stale->setAtomCount(c, 99);
         }
         auto lattice = volume->createSiLattice();
         size_t present = 0, fixedInOxide = 0, outside = 0, border = 0, covered = 0;
@@ -423,8 +424,8 @@ private slots:
         QVERIFY(std::abs(double(present) / (14 * 14 * 4) - 8.0) < 0.2);
         CellLock lock(*volume);
         for (size_t c = 0; c < volume->cellCount(); ++c) {
-            QCOMPARE(lock.cells()[c].atomCount(), perCell[c]);
-            if (lock.cells()[c].state() == Si)
+            QCOMPARE(lattice->atomCount(c), perCell[c]);
+            if (lock.cells().state(c) == Si)
                 QVERIFY(perCell[c] >= 4 && perCell[c] <= 14);
         }
     }

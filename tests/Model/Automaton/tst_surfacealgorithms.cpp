@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(solid.size(), size_t(188));
         {
             Model::Automaton::CellLock lock(*block);
-            lock.cells()[block->index(2, 2, 2)].addCut();
+            lock.cells().addCut(block->index(2, 2, 2));
         }
         const auto hollow = march(*block);
         QCOMPARE(hollow.size(), size_t(196));
@@ -280,8 +280,8 @@ private slots:
         });
         {
             Model::Automaton::CellLock lock(*volume);
-            lock.cells()[volume->index(6, 4, 5)].addCut();
-            lock.cells()[volume->index(4, 4, 4)].addCut();
+            lock.cells().addCut(volume->index(6, 4, 5));
+            lock.cells().addCut(volume->index(4, 4, 4));
         }
         std::vector<Triangle> reference;
         for (int threads : {1, 2, 3}) {
@@ -411,7 +411,7 @@ private slots:
             {
                 Model::Automaton::CellLock lock(*volume);
                 for (uint32_t i = 0; i < volume->cellCount(); i += 37)
-                    lock.cells()[i].addCut();
+                    lock.cells().addCut(i);
             }
             Model::Surfaces::VolumeSurface painter(*volume);
             volume->view().setCutLimits(lower, upper);

@@ -113,7 +113,7 @@ private slots:
                                                                      {64, 64, 64, 1.0f, 0.0}};
         for (const auto &[nx, ny, nz, cellSize, position] : cases) {
             States numbers(size_t(nx) * ny * nz);
-            const uint32_t palette[] = {0, 1, 17, 2001, 32766, 4294967295u};
+            const uint32_t palette[] = {0, 1, 17, 2001, 32765, 32766};
             for (size_t i = 0; i < numbers.size(); ++i)
                 numbers[i] = palette[(i * 7 + i / 3) % 6];
             auto volume = std::make_shared<TotalVolume>(nx, ny, nz, cellSize, cellSize * 2, cellSize / 4,
@@ -145,7 +145,7 @@ private slots:
         QTest::newRow("double spaces dropped") << QByteArray("<State>  5   6 7  8  </State>") << States{5, 6, 7, 8};
         QTest::newRow("not numbers give 0") << QByteArray("<State>x 3a -4 9 </State>") << States{0, 0, 0, 9};
         QTest::newRow("overflow gives 0")
-            << QByteArray("<State>4294967296 4294967295 +7 08 </State>") << States{0, 4294967295u, 7, 8};
+            << QByteArray("<State>4294967296 32766 +7 08 </State>") << States{0, 32766, 7, 8};
         // Only spaces separate; other blanks belong to the number and are trimmed like QString::toUInt does.
         QTest::newRow("other blanks") << QByteArray("<State>\n1 2\n3 4\t </State>") << States{1, 0, 4, 0};
         QTest::newRow("comment splits the text")
@@ -166,20 +166,22 @@ private slots:
 
     void stateTextSplitAnywhereGivesTheSameCells()
     {
-        const QString text = QStringLiteral(" 12 +7 x9  4294967295 \n8 30 ");
-        const States expected{12, 7, 0, 4294967295u, 8, 2001};
+        // 40000 maps to 32766, the largest state; 32767 and an unmapped 40001 are beyond it.
+        const QString text = QStringLiteral(" 12 +7 x9  40000 \n8 30 32767 40001");
+        const States expected{12, 7, 0, 32766, 8, 2001, 0, 0};
         MaterialTranslationTable table;
         table.set(30, 2001);
+        table.set(40000, 32766);
         for (int cut = 0; cut <= text.size(); ++cut) {
-            std::vector<Model::Automaton::Voxel> cells(6);
-            StateTextParser parser(cells.data(), cells.size(), &table);
+            std::vector<Model::Automaton::Cells::State> states(8, 1);
+            std::vector<uint8_t> cuts(8, 0);
+            StateTextParser parser(Model::Automaton::Cells(states.data(), cuts.data(), 8), &table);
             parser.feed(text.unicode(), size_t(cut));
             parser.feed(text.unicode() + cut, size_t(text.size() - cut));
-            QCOMPARE(parser.finish(), size_t(6));
-            States got;
-            for (const auto &cell : cells)
-                got.push_back(cell.state());
-            QCOMPARE(got, expected);
+            QCOMPARE(parser.finish(), size_t(8));
+            QCOMPARE(States(states.begin(), states.end()), expected);
+            QVERIFY(parser.hasStateOutOfRange());
+            QCOMPARE(parser.firstStateOutOfRange(), 32767u);
         }
     }
 
@@ -400,6 +402,37 @@ private slots:
                 QCOMPARE(volume->position().z, 3.0);
             }
         }
+    }
+
+    void materialsBeyondTheCatalogueLeaveTheirCellsEmpty()
+    {
+        // "Huge" is no catalogue material and cannot become one; 40001 carries the name of the catalogue's Si.
+        Load load("<?xml version=\"1.0\"?><Document><Header version=\"1\"/>"
+                  "<Material version=\"1\" name=\"Huge\" material-id=\"40000\"/>"
+                  "<Material version=\"1\" name=\"Si\" material-id=\"40001\"/><Object object-type=\"1\" "
+                  "size-x=\"1\" size-y=\"2\" size-z=\"2\"><State>40000 40001 1 0 </State></Object></Document>");
+        QVERIFY(load.result.ok);
+        QCOMPARE(states(load.volume()), (States{0, 1, 1, 0}));
+        QCOMPARE(load.result.problems, QStringList{QStringLiteral(
+                                           "Material \"Huge\" (identifier 40000) of the document could not be added to "
+                                           "the material catalogue: material identifiers go up to 32766. Its cells "
+                                           "were loaded as empty cells.")});
+        QCOMPARE(MaterialFactory::instance()->getMaterialByName(QStringLiteral("Huge")).id(), 0u);
+    }
+
+    void statesBeyondTheCatalogueRefuseTheVolume()
+    {
+        const QByteArray good = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\"><State>3 4 </State>"
+                                "</Object>";
+        Load load("<Document><Header version=\"1\"/><Object object-type=\"1\" size-x=\"1\" size-y=\"2\" "
+                  "size-z=\"2\"><State>1 32766 32767 65536 </State></Object>" +
+                  good + "</Document>");
+        QVERIFY(load.result.ok);
+        QCOMPARE(load.result.objectsAdded, 1);
+        QCOMPARE(load.result.problems,
+                 QStringList{QStringLiteral("A cell volume of 1 x 2 x 2 cells in the document was not loaded: a cell "
+                                            "holds the state 32767, and cell states go up to 32766.")});
+        QCOMPARE(states(load.volume()), (States{3, 4}));
     }
 
     void emptyCellsWithoutStatesHaveADocumentWideBudget()

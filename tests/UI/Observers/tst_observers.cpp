@@ -358,7 +358,7 @@ private slots:
             Model::Automaton::CellLock lock(*s.volume);
             for (uint32_t x = 0; x < 12; ++x)
                 for (uint32_t y = 0; y < 10; ++y)
-                    lock.cells()[s.volume->index(x, y, 4)].setState(11);
+                    lock.cells().setState(s.volume->index(x, y, 4), 11);
         }
         bool previewed = false;
         answerNextDialog<PhotolithographyDialog>([&](PhotolithographyDialog &d) {

@@ -35,7 +35,7 @@ void ColumnEtching::run()
     stage.advance();
     for (uint32_t s = 0; s < m_steps; ++s) {
         if (stage.stopHere()) {
-            m_cells = nullptr;
+            m_cells = Model::Automaton::Cells();
             return;
         }
         // Nothing left to etch: the remaining steps would change nothing.
@@ -45,22 +45,22 @@ void ColumnEtching::run()
         stage.advance();
     }
     stage.finish();
-    m_cells = nullptr;
+    m_cells = Model::Automaton::Cells();
 }
 
 void ColumnEtching::seed(Slab &slab)
 {
     slab.front.clear();
-    forEachColumn(m_cells, m_ny, m_nz, slab.columns, [&](uint32_t x, uint32_t y, const Model::Automaton::Voxel *cells) {
+    forEachColumn(m_ny, m_nz, slab.columns, [&](uint32_t x, uint32_t y, size_t first) {
         const uint8_t sides = m_sides[static_cast<size_t>(x) * m_ny + y];
         if (sides == 0)
             return;
-        const size_t first = cells - m_cells;
+        const Model::Automaton::Cells cells = m_cells.from(first);
         for (uint32_t z = 0; z < m_nz; ++z) {
-            if (cells[z].state() != m_material)
+            if (cells.state(z) != m_material)
                 continue;
-            const bool top = (sides & fromTop) && z + 1 < m_nz && cells[z + 1].state() == 0;
-            const bool bottom = (sides & fromBelow) && z > 0 && cells[z - 1].state() == 0;
+            const bool top = (sides & fromTop) && z + 1 < m_nz && cells.state(z + 1) == 0;
+            const bool bottom = (sides & fromBelow) && z > 0 && cells.state(z - 1) == 0;
             if (top || bottom)
                 slab.front.push_back(first + z);
         }
@@ -72,18 +72,18 @@ void ColumnEtching::step(Slab &slab)
     slab.next.clear();
     slab.removals.clear();
     for (size_t index : slab.front) {
-        if (m_cells[index].state() != m_material)
+        if (m_cells.state(index) != m_material)
             continue;
         slab.removals.push_back(index);
         const uint8_t sides = m_sides[index / m_nz];
         const uint32_t z = static_cast<uint32_t>(index % m_nz);
-        if ((sides & fromBelow) && z + 1 < m_nz && m_cells[index + 1].state() == m_material)
+        if ((sides & fromBelow) && z + 1 < m_nz && m_cells.state(index + 1) == m_material)
             slab.next.push_back(index + 1);
-        if ((sides & fromTop) && z > 0 && m_cells[index - 1].state() == m_material)
+        if ((sides & fromTop) && z > 0 && m_cells.state(index - 1) == m_material)
             slab.next.push_back(index - 1);
     }
     for (size_t index : slab.removals)
-        m_cells[index].setState(0);
+        m_cells.setState(index, 0);
     // Two etch fronts meeting in a column may both name the same cell.
     std::sort(slab.next.begin(), slab.next.end());
     slab.next.erase(std::unique(slab.next.begin(), slab.next.end()), slab.next.end());

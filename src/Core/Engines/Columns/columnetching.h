@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Engines/slicetasks.h"
+#include "Model/Volume/cells.h"
 #include "Util/controllable.h"
 
 #include <cstddef>
@@ -10,7 +11,6 @@
 namespace Model {
 namespace Automaton {
 class TotalVolume;
-class Voxel;
 } // namespace Automaton
 } // namespace Model
 
@@ -57,7 +57,7 @@ private:
     uint32_t m_material;
     uint32_t m_steps;
     std::vector<Slab> m_slabs;
-    Model::Automaton::Voxel *m_cells = nullptr;
+    Model::Automaton::Cells m_cells;
 };
 
 } // namespace Operations

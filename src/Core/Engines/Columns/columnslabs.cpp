@@ -20,16 +20,17 @@ std::vector<ColumnSlice> columnSlabs(uint32_t nx)
 }
 
 void sweepColumns(Model::Automaton::TotalVolume &volume, Util::RunControl *control,
-                  const std::function<void(Model::Automaton::Voxel *column)> &change)
+                  const std::function<void(Model::Automaton::Cells column)> &change)
 {
     Util::RunStage stage(control, volume.sizeX());
     if (stage.stopHere())
         return;
     Model::Automaton::CellLock lock(volume);
+    const Model::Automaton::Cells cells = lock.cells();
     const std::vector<ColumnSlice> slabs = columnSlabs(volume.sizeX());
     Util::runParallelTasks(static_cast<uint32_t>(slabs.size()), [&](uint32_t i) {
-        forEachColumn(lock.cells(), volume.sizeY(), volume.sizeZ(), slabs[i],
-                      [&change](uint32_t, uint32_t, Model::Automaton::Voxel *column) { change(column); });
+        forEachColumn(volume.sizeY(), volume.sizeZ(), slabs[i],
+                      [&](uint32_t, uint32_t, size_t first) { change(cells.from(first)); });
         stage.advance(slabs[i].end - slabs[i].begin);
     });
 }

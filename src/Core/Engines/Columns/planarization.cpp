@@ -18,11 +18,11 @@ Planarization::Planarization(Model::Automaton::TotalVolume &volume, uint32_t max
 void Planarization::run()
 {
     const uint32_t nz = m_volume.sizeZ();
-    sweepColumns(m_volume, m_control, [this, nz](Model::Automaton::Voxel *column) {
+    sweepColumns(m_volume, m_control, [this, nz](Model::Automaton::Cells column) {
         for (uint32_t z = 0; z < m_lowerCut; ++z)
-            column[z].setState(0);
+            column.setState(z, 0);
         for (uint32_t z = m_upperCut; z < nz; ++z)
-            column[z].setState(0);
+            column.setState(z, 0);
     });
 }
 

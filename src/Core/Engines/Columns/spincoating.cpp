@@ -17,10 +17,10 @@ SpinCoating::SpinCoating(Model::Automaton::TotalVolume &volume, uint32_t materia
 
 void SpinCoating::run()
 {
-    sweepColumns(m_volume, m_control, [this](Model::Automaton::Voxel *column) {
+    sweepColumns(m_volume, m_control, [this](Model::Automaton::Cells column) {
         for (uint32_t z = 0; z < m_fillHeight; ++z)
-            if (column[z].state() == 0)
-                column[z].setState(m_material);
+            if (column.state(z) == 0)
+                column.setState(z, m_material);
     });
 }
 

@@ -10,6 +10,11 @@
 namespace Core {
 namespace Operations {
 
+// A volume is made only with room for an engine's work per cell: the marks, the brick table and
+// the fronts' bits (the bricks of the band come on top, a few per surface cell).
+static_assert(DistanceScratch::fixedBytesPerCell + 1.0 / 8.0 <= Model::Automaton::TotalVolume::engineBytesPerCell,
+              "the distance-counting engines must fit in what a volume keeps free for them");
+
 AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Model::Automaton::TotalVolume &volume)
     : m_volume(volume)
     , m_nx(volume.sizeX())
@@ -82,6 +87,24 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     m_iterationsRun = 0;
+    // The marks, vectors and fronts live as long as the run, whichever way it ends.
+    struct Release {
+        AbstractDistanceCountingAutomatonBase &engine;
+        ~Release()
+        {
+            engine.m_bricksUsed = engine.m_scratch.brickCount();
+            engine.m_scratch.release();
+            for (SliceWork &work : engine.m_work) {
+                work.nextFront = FrontSet();
+                std::vector<uint32_t>().swap(work.front);
+                std::vector<uint32_t>().swap(work.leftOutbox);
+                std::vector<uint32_t>().swap(work.rightOutbox);
+                std::vector<Change>().swap(work.changes);
+            }
+            engine.m_cells = Model::Automaton::Cells();
+        }
+    } release{*this};
+    m_scratch.allocate(m_nx, m_ny, m_nz, m_sliceCount);
 
     for (uint32_t slice = 0; slice < m_sliceCount; ++slice) {
         const uint64_t first = uint64_t(sliceBegin(slice)) * m_columnSize;
@@ -120,8 +143,6 @@ void AbstractDistanceCountingAutomatonBase::runPasses(uint32_t iterations, bool 
                                [this](uint32_t slice) { finalizeSlice(sliceBegin(slice), sliceEnd(slice), slice); });
     if (!stopped)
         stage.finish();
-
-    m_cells = nullptr;
 }
 
 void AbstractDistanceCountingAutomatonBase::initializeSlice(uint32_t begin, uint32_t end, uint32_t slice)
@@ -153,13 +174,16 @@ void AbstractDistanceCountingAutomatonBase::stepSlice(uint32_t begin, uint32_t e
     // few steps ahead and their +x neighbours are fetched early instead of waiting on each miss.
     constexpr size_t ahead = 40;
     const uint64_t cellCount = uint64_t(m_nx) * m_columnSize;
+    const Model::Automaton::Cells::State *states = m_cells.states();
     for (size_t i = 0; i < count; ++i) {
         if (i + ahead < count) {
             const uint32_t later = front[i + ahead];
-            __builtin_prefetch(m_cells + later);
+            __builtin_prefetch(states + later);
+            m_scratch.prefetch(later);
             next.prefetch(later);
             if (later + uint64_t(m_columnSize) < cellCount) {
-                __builtin_prefetch(m_cells + later + m_columnSize);
+                __builtin_prefetch(states + later + m_columnSize);
+                m_scratch.prefetch(later + m_columnSize);
                 next.prefetch(later + uint64_t(m_columnSize));
             }
         }
@@ -204,8 +228,7 @@ void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<s
                 if (!(inside >> k & 1))
                     continue;
                 const uint32_t neighbour = neighbourIndex(source, k);
-                const Model::Automaton::Voxel &n = m_cells[neighbour];
-                if (n.isSettled() || !isPassable(n.state()))
+                if (m_scratch.isSettled(neighbour) || !isPassable(m_cells.state(neighbour)))
                     continue;
                 enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, next, slice);
             }
@@ -217,9 +240,10 @@ void AbstractDistanceCountingAutomatonBase::seedFrontsAround(const std::vector<s
 void AbstractDistanceCountingAutomatonBase::applyChanges(uint32_t slice)
 {
     for (const Change &change : m_work[slice].changes) {
-        Model::Automaton::Voxel &cell = m_cells[change.index];
-        cell.setState(change.state);
-        cell.setDistance(change.distance[0], change.distance[1], change.distance[2]);
+        m_cells.setState(change.index, change.state);
+        uint32_t x, y, z;
+        coordinatesOf(change.index, x, y, z);
+        m_scratch.setDistance(change.index, x, y, z, change.distance, slice);
     }
 }
 
@@ -242,20 +266,26 @@ bool AbstractDistanceCountingAutomatonBase::updateDistanceWithin(uint32_t index,
                                                                  uint32_t begin, uint32_t end, FrontSet &nextFront,
                                                                  uint32_t slice)
 {
-    const Model::Automaton::Voxel &cell = m_cells[index];
-    const float limitSquared = limits.of(cell.state());
-    float best =
-        cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY() + cell.distanceZ() * cell.distanceZ();
+    uint32_t x, y, z;
+    coordinatesOf(index, x, y, z);
+    const unsigned inside = insideNeighbours(x, y, z);
+    const float limitSquared = limits.of(m_cells.state(index));
+    float own[3];
+    m_scratch.distance(index, x, y, z, own);
+    float best = own[0] * own[0] + own[1] * own[1] + own[2] * own[2];
     float chosen[3] = {0.0f, 0.0f, 0.0f};
     bool found = false;
-    const unsigned inside = insideNeighbours(index);
+    // The neighbours' vectors, read once for both passes below (nothing writes them in this half).
+    float around[6][3];
     for (unsigned k = 0; k < 6; ++k) {
         if (!(inside >> k & 1))
             continue;
-        const Model::Automaton::Voxel &n = m_cells[neighbourIndex(index, k)];
-        const float wx = n.distanceX() + m_displacements[k][0];
-        const float wy = n.distanceY() + m_displacements[k][1];
-        const float wz = n.distanceZ() + m_displacements[k][2];
+        float *n = around[k];
+        m_scratch.distance(neighbourIndex(index, k), x + uint32_t(neighbourOffsets[k][0]),
+                           y + uint32_t(neighbourOffsets[k][1]), z + uint32_t(neighbourOffsets[k][2]), n);
+        const float wx = n[0] + m_displacements[k][0];
+        const float wy = n[1] + m_displacements[k][1];
+        const float wz = n[2] + m_displacements[k][2];
         const float length = wx * wx + wy * wy + wz * wz;
         if (length < best && length <= limitSquared) {
             best = length;
@@ -270,13 +300,12 @@ bool AbstractDistanceCountingAutomatonBase::updateDistanceWithin(uint32_t index,
     recordChange(slice, index, newState, chosen);
 
     // Queue the passable neighbours that the new vector improves within their own limit.
-    const uint32_t x = m_byColumn.divide(index);
     for (unsigned k = 0; k < 6; ++k) {
         if (!(inside >> k & 1))
             continue;
         const uint32_t neighbour = neighbourIndex(index, k);
-        const Model::Automaton::Voxel &n = m_cells[neighbour];
-        if (!isPassable(n.state()))
+        const uint32_t state = m_cells.state(neighbour);
+        if (!isPassable(state))
             continue;
         // The neighbour's own view of this cell is through the opposite displacement (k ^ 1);
         // the same operations in the same order give the same float it will compute.
@@ -285,9 +314,9 @@ bool AbstractDistanceCountingAutomatonBase::updateDistanceWithin(uint32_t index,
         const float wy = chosen[1] + m_displacements[back][1];
         const float wz = chosen[2] + m_displacements[back][2];
         const float offer = wx * wx + wy * wy + wz * wz;
-        const float current =
-            n.distanceX() * n.distanceX() + n.distanceY() * n.distanceY() + n.distanceZ() * n.distanceZ();
-        if (offer < current && offer <= limits.of(n.state()))
+        const float *n = around[k];
+        const float current = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+        if (offer < current && offer <= limits.of(state))
             enqueue(neighbour, x + uint32_t(neighbourOffsets[k][0]), begin, end, nextFront, slice);
     }
     return true;

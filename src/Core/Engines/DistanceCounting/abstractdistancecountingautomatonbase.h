@@ -1,7 +1,8 @@
 #pragma once
 
+#include "Core/Engines/DistanceCounting/distancescratch.h"
 #include "Core/Engines/DistanceCounting/frontset.h"
-#include "Model/Volume/voxel.h"
+#include "Model/Volume/cells.h"
 #include "Util/controllable.h"
 
 #include <algorithm>
@@ -21,13 +22,17 @@ namespace Operations {
 
 /// Parallel front propagation over a cell volume. Every cell carries a distance vector towards
 /// the nearest source found so far; each iteration, the cells of the front take over a shorter
-/// vector from a face neighbour and put their neighbours into the next front. The volume is cut
+/// vector from a face neighbour and put their neighbours into the next front. The vectors and the
+/// cells' marks live in a DistanceScratch made for the run: cells the fronts never reach keep the
+/// reach vector (r, r, r) or, marked as sources, the source vector that the engine sets with
+/// `setUnreachedDistances`, and take no memory for it. The volume is cut
 /// into x-slices, one task per slice on the global thread pool. Changes found in an iteration
 /// are written only after every slice has looked at the cells, so the result depends neither on
 /// the number of threads nor on how the slices are cut.
 ///
-/// Subclasses seed the sources and the first front in `initializeCell` and decide in
+/// Subclasses mark the cells and seed the first front in `initializeCell` and decide in
 /// `updateCell` which cells may change and into what; `updateDistance` does the shared work.
+/// Only unsettled cells change, and the marks never change after the initialization.
 class AbstractDistanceCountingAutomatonBase : public Util::Controllable {
 public:
     /// A change found during an iteration, written when the iteration ends.
@@ -54,6 +59,8 @@ public:
     uint32_t sliceEnd(uint32_t slice) const { return m_sliceBounds[slice + 1]; }
     /// Iterations actually stepped by the last run.
     uint32_t iterationsRun() const { return m_iterationsRun; }
+    /// Bricks of distance vectors the last run made (8 x 8 cells each), for the figures.
+    size_t bricksUsed() const { return m_bricksUsed; }
 
     /// The face neighbours in their fixed visiting order, as (dx, dy, dz).
     static constexpr int neighbourOffsets[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
@@ -83,6 +90,12 @@ protected:
 
     /// Builds the six displacements from the engine's cell sizes (call again after changing them).
     void setDisplacements();
+    /// The vectors of the cells that no front reaches: (reach, reach, reach), and `source` for the
+    /// cells marked as sources.
+    void setUnreachedDistances(float reach, const std::array<float, 3> &source)
+    {
+        m_scratch.setUnreached(reach, source);
+    }
     /// Makes sideways steps count 1/ratio of their length; a ratio of 0 or less makes every
     /// sideways step longer than `reach`. Changes only the engine's copies of the cell sizes.
     void applyHorizontalRatio(float ratio, float reach);
@@ -90,6 +103,23 @@ protected:
 
     /// Puts a cell into the first front of its slice (from `initializeCell` only).
     void joinFront(uint32_t index, uint32_t slice) { m_work[slice].front.push_back(index); }
+    /// Marks a cell during the initialization: settled cells never change, sources carry the
+    /// source vector until they are reached.
+    void mark(uint32_t index, bool settled, bool source = false)
+    {
+        m_scratch.setMarks(index,
+                           uint8_t((settled ? DistanceScratch::Settled : 0) | (source ? DistanceScratch::Source : 0)));
+    }
+    bool isSettled(uint32_t index) const { return m_scratch.isSettled(index); }
+    /// The squared length of the cell's vector.
+    float lengthSquared(uint32_t index) const
+    {
+        uint32_t x, y, z;
+        coordinatesOf(index, x, y, z);
+        float d[3];
+        m_scratch.distance(index, x, y, z, d);
+        return d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    }
     void recordChange(uint32_t slice, uint32_t index, uint32_t state, const float distance[3])
     {
         m_work[slice].changes.push_back(Change{index, state, {distance[0], distance[1], distance[2]}});
@@ -103,27 +133,36 @@ protected:
         return false;
     }
 
-    /// Bit k is set when neighbour k lies inside the volume.
-    unsigned insideNeighbours(uint32_t index) const
+    void coordinatesOf(uint32_t index, uint32_t &x, uint32_t &y, uint32_t &z) const
     {
-        const uint32_t x = m_byColumn.divide(index);
+        x = m_byColumn.divide(index);
         const uint32_t rest = index - x * m_columnSize;
-        const uint32_t y = m_byHeight.divide(rest);
-        const uint32_t z = rest - y * m_nz;
+        y = m_byHeight.divide(rest);
+        z = rest - y * m_nz;
+    }
+    /// Bit k is set when neighbour k of the cell at (x, y, z) lies inside the volume.
+    unsigned insideNeighbours(uint32_t x, uint32_t y, uint32_t z) const
+    {
         return unsigned(z > 0) | unsigned(z + 1 < m_nz) << 1 | unsigned(y > 0) << 2 | unsigned(y + 1 < m_ny) << 3 |
                unsigned(x > 0) << 4 | unsigned(x + 1 < m_nx) << 5;
+    }
+    unsigned insideNeighbours(uint32_t index) const
+    {
+        uint32_t x, y, z;
+        coordinatesOf(index, x, y, z);
+        return insideNeighbours(x, y, z);
     }
     uint32_t neighbourIndex(uint32_t index, unsigned k) const
     {
         return static_cast<uint32_t>(static_cast<int64_t>(index) + m_indexSteps[k]);
     }
 
-    /// True when a face neighbour inside the volume satisfies `test` (stops at the first).
+    /// True when the state of a face neighbour inside the volume satisfies `test` (stops at the first).
     template <class Test> bool anyNeighbour(uint32_t index, Test test) const
     {
         const unsigned inside = insideNeighbours(index);
         for (unsigned k = 0; k < 6; ++k)
-            if ((inside >> k & 1) && test(m_cells[neighbourIndex(index, k)]))
+            if ((inside >> k & 1) && test(m_cells.state(neighbourIndex(index, k))))
                 return true;
         return false;
     }
@@ -184,7 +223,8 @@ protected:
     float m_cz;
     std::array<std::array<float, 3>, 6> m_displacements{};
     std::array<int64_t, 6> m_indexSteps{};
-    Model::Automaton::Voxel *m_cells = nullptr;
+    /// The volume's cells while a run holds their lock.
+    Model::Automaton::Cells m_cells;
     /// With only front cells visited, an iteration without fronts changes nothing, so the run
     /// ends there. An engine whose `stepSlice` also works without a front turns this off.
     bool m_stopWhenFrontsAreEmpty = true;
@@ -228,7 +268,9 @@ private:
     Divider m_byColumn;
     Divider m_byHeight;
 
+    DistanceScratch m_scratch;
     uint32_t m_iterationsRun = 0;
+    size_t m_bricksUsed = 0;
 };
 
 /// The same engine without the final per-cell pass.

@@ -10,7 +10,7 @@ Electrodeposition::Electrodeposition(Model::Automaton::TotalVolume &volume, uint
 {
 }
 
-bool Electrodeposition::isSource(uint32_t index) const { return m_cells[index].state() == m_conductingMaterial; }
+bool Electrodeposition::isSource(uint32_t index) const { return m_cells.state(index) == m_conductingMaterial; }
 
 } // namespace Operations
 } // namespace Core

@@ -20,6 +20,8 @@ FilmDepositionEngine::FilmDepositionEngine(Model::Automaton::TotalVolume &volume
     , m_thicknessSquared(thickness * thickness)
 {
     m_passableStates = {0, material};
+    // (t, t, t) is longer than t: an unreached cell never passes a distance on.
+    setUnreachedDistances(thickness, {0.0f, 0.0f, 0.0f});
     // Dividing by 1 is exact: a ratio of 1 leaves the cell sizes as they are, to the last bit.
     applyHorizontalRatio(ratio, thickness);
 }
@@ -29,27 +31,19 @@ uint32_t FilmDepositionEngine::iterationCount() const
     return DistanceCountingIterations::forDeposition(m_thickness, minCellSize());
 }
 
-bool FilmDepositionEngine::isSource(uint32_t index) const { return m_cells[index].state() != 0; }
+bool FilmDepositionEngine::isSource(uint32_t index) const { return m_cells.state(index) != 0; }
 
 void FilmDepositionEngine::initializeCell(uint32_t index, uint32_t slice)
 {
-    Model::Automaton::Voxel &cell = m_cells[index];
-    if (cell.state() != 0) {
-        cell.setSettled(true);
-        if (!m_narrowed || isSource(index))
-            cell.setDistance(0.0f, 0.0f, 0.0f);
-        else
-            cell.setDistance(m_thickness, m_thickness, m_thickness);
+    if (m_cells.state(index) != 0) {
+        mark(index, true, !m_narrowed || isSource(index));
         return;
     }
-    cell.setSettled(false);
-    // (t, t, t) is longer than t: an unreached cell never passes a distance on.
-    cell.setDistance(m_thickness, m_thickness, m_thickness);
+    mark(index, false);
     // Only an empty cell next to a source can change in the first iteration. Sources are found from states only,
     // which initialization leaves as they are, so neighbours in other slices are safe to read.
     const bool nextToSource =
-        m_narrowed ? nextToNarrowedSource(index)
-                   : anyNeighbour(index, [](const Model::Automaton::Voxel &n) { return n.state() != 0; });
+        m_narrowed ? nextToNarrowedSource(index) : anyNeighbour(index, [](uint32_t state) { return state != 0; });
     if (nextToSource)
         joinFront(index, slice);
 }
@@ -59,7 +53,7 @@ bool FilmDepositionEngine::nextToNarrowedSource(uint32_t index) const
     const unsigned inside = insideNeighbours(index);
     for (unsigned k = 0; k < 6; ++k) {
         const uint32_t neighbour = neighbourIndex(index, k);
-        if ((inside >> k & 1) && m_cells[neighbour].state() != 0 && isSource(neighbour))
+        if ((inside >> k & 1) && m_cells.state(neighbour) != 0 && isSource(neighbour))
             return true;
     }
     return false;
@@ -68,7 +62,7 @@ bool FilmDepositionEngine::nextToNarrowedSource(uint32_t index) const
 void FilmDepositionEngine::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
 {
     // Unsettled cells are empty or already hold the film: either way they become the material.
-    if (m_cells[index].isSettled())
+    if (isSettled(index))
         return;
     updateDistance(index, m_material, m_thicknessSquared, begin, end, nextFront, slice);
 }

@@ -23,6 +23,8 @@ FilmEtchingEngine::FilmEtchingEngine(Model::Automaton::TotalVolume &volume, cons
     , m_depthSquared(depth * depth)
 {
     m_passableStates = std::move(passable);
+    // Empty cells are the sources.
+    setUnreachedDistances(depth, {0.0f, 0.0f, 0.0f});
 }
 
 uint32_t FilmEtchingEngine::iterationCount() const
@@ -39,25 +41,22 @@ void FilmEtchingEngine::run()
 
 void FilmEtchingEngine::initializeCell(uint32_t index, uint32_t slice)
 {
-    Model::Automaton::Voxel &cell = m_cells[index];
-    if (cell.state() == 0) {
-        cell.setSettled(true);
-        cell.setDistance(0.0f, 0.0f, 0.0f);
+    const uint32_t state = m_cells.state(index);
+    if (state == 0) {
+        mark(index, true, true);
         return;
     }
-    const bool converted = m_converted.contains(cell.state());
-    cell.setSettled(!converted);
-    cell.setDistance(m_depth, m_depth, m_depth);
+    const bool converted = m_converted.contains(state);
+    mark(index, !converted);
     // Other materials would only be skipped in the first iteration, so they stay out of the front.
-    if (converted && anyNeighbour(index, [](const Model::Automaton::Voxel &n) { return n.state() == 0; }))
+    if (converted && anyNeighbour(index, [](uint32_t neighbour) { return neighbour == 0; }))
         joinFront(index, slice);
 }
 
 void FilmEtchingEngine::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
 {
     // A converted cell whose new state is not passable keeps the distance it was converted with.
-    const Model::Automaton::Voxel &cell = m_cells[index];
-    if (cell.isSettled() || !isPassable(cell.state()))
+    if (isSettled(index) || !isPassable(m_cells.state(index)))
         return;
     updateDistance(index, m_newState, m_depthSquared, begin, end, nextFront, slice);
 }

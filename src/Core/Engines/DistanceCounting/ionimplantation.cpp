@@ -19,6 +19,8 @@ IonImplantation::IonImplantation(Model::Automaton::TotalVolume &volume, uint32_t
     , m_implanted(sliceCount())
 {
     m_passableStates = m_dopable.materials();
+    // The implanted cells are the sources.
+    setUnreachedDistances(annealingDistance, {0.0f, 0.0f, 0.0f});
 }
 
 uint32_t IonImplantation::iterationCount() const
@@ -44,34 +46,28 @@ void IonImplantation::initializeSlice(uint32_t begin, uint32_t end, uint32_t sli
     std::lock_guard<std::mutex> guard(m_work[slice].mutex);
     std::vector<uint32_t> &implanted = m_implanted[slice];
     implanted.clear();
-    const float a = m_annealing;
     for (uint32_t x = begin; x < end; ++x) {
         for (uint32_t y = 0; y < m_ny; ++y) {
             const uint32_t column = (x * m_ny + y) * m_nz;
-            Model::Automaton::Voxel *cells = m_cells + column;
             // Empty cells above the topmost occupied one.
             uint32_t z = m_nz;
-            while (z > 0 && cells[z - 1].state() == 0) {
+            while (z > 0 && m_cells.state(column + z - 1) == 0) {
                 --z;
-                cells[z].setSettled(true);
-                cells[z].setDistance(a, a, a);
+                mark(column + z, true);
             }
             // z is now one above the topmost occupied cell (0: the column is empty).
             const uint32_t top = z;
             while (z > 0) {
                 --z;
-                Model::Automaton::Voxel &cell = cells[z];
-                if (!m_dopable.contains(cell.state())) {
-                    cell.setSettled(true);
-                    cell.setDistance(a, a, a);
+                const uint32_t cell = column + z;
+                if (!m_dopable.contains(m_cells.state(cell))) {
+                    mark(cell, true);
                 } else if (inBand(top - z, m_cz, m_depth, m_spread)) {
-                    cell.setState(m_material);
-                    cell.setSettled(true);
-                    cell.setDistance(0.0f, 0.0f, 0.0f);
-                    implanted.push_back(column + z);
+                    m_cells.setState(cell, m_material);
+                    mark(cell, true, true);
+                    implanted.push_back(cell);
                 } else {
-                    cell.setSettled(false);
-                    cell.setDistance(a, a, a);
+                    mark(cell, false);
                 }
             }
         }
@@ -87,8 +83,7 @@ void IonImplantation::afterInitialization()
 
 void IonImplantation::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
 {
-    const Model::Automaton::Voxel &cell = m_cells[index];
-    if (cell.isSettled() || !m_dopable.contains(cell.state()))
+    if (isSettled(index) || !m_dopable.contains(m_cells.state(index)))
         return;
     updateDistance(index, m_material, m_annealingSquared, begin, end, nextFront, slice);
 }

@@ -13,8 +13,8 @@ SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::T
 bool SimplePhysicalVaporDeposition::isSource(uint32_t index) const
 {
     const uint32_t z = index % m_nz;
-    const bool fromTop = (m_side == 1 || m_side == 3) && z + 1 < m_nz && m_cells[index + 1].state() == 0;
-    const bool fromBottom = (m_side == 2 || m_side == 3) && z > 0 && m_cells[index - 1].state() == 0;
+    const bool fromTop = (m_side == 1 || m_side == 3) && z + 1 < m_nz && m_cells.state(index + 1) == 0;
+    const bool fromBottom = (m_side == 2 || m_side == 3) && z > 0 && m_cells.state(index - 1) == 0;
     return fromTop || fromBottom;
 }
 

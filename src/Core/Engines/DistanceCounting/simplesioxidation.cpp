@@ -54,6 +54,8 @@ void SimpleSiOxidation::runWithThickness(double microns)
     m_outwardThreshold = m_outward * m_outward;
     const float inward = static_cast<float>(m_thickness) - m_outward;
     m_inwardThreshold = inward * inward;
+    // The oxide grows from the middle of the surface cells' height.
+    setUnreachedDistances(static_cast<float>(m_thickness), {0.0f, 0.0f, 0.5f * m_cz});
     run(iterationCount());
 }
 
@@ -73,28 +75,23 @@ void SimpleSiOxidation::finalizeSlice(uint32_t begin, uint32_t end, uint32_t sli
 
 bool SimpleSiOxidation::isSurface(uint32_t index) const
 {
-    return anyNeighbour(index, [](const Model::Automaton::Voxel &n) { return n.state() == 0; });
+    return anyNeighbour(index, [](uint32_t state) { return state == 0; });
 }
 
 void SimpleSiOxidation::initializeCell(uint32_t index, uint32_t slice)
 {
-    Model::Automaton::Voxel &cell = m_cells[index];
-    const float t = static_cast<float>(m_thickness);
-    const uint32_t state = cell.state();
+    const uint32_t state = m_cells.state(index);
     if (state != 0 && m_oxidizable.contains(state)) {
         if (isSurface(index)) {
-            // The oxide grows from the middle of the surface cell's height.
-            cell.setSettled(true);
-            cell.setDistance(0.0f, 0.0f, 0.5f * m_cz);
+            mark(index, true, true);
             m_surface[slice].push_back(index);
             return;
         }
-        cell.setSettled(false);
+        mark(index, false);
     } else {
         // Other materials never change; empty cells wait for the oxide.
-        cell.setSettled(state != 0);
+        mark(index, state != 0);
     }
-    cell.setDistance(t, t, t);
 }
 
 void SimpleSiOxidation::afterInitialization()
@@ -108,24 +105,21 @@ void SimpleSiOxidation::afterInitialization()
 
 void SimpleSiOxidation::updateCell(uint32_t index, uint32_t begin, uint32_t end, FrontSet &nextFront, uint32_t slice)
 {
-    const Model::Automaton::Voxel &cell = m_cells[index];
-    if (cell.isSettled())
+    if (isSettled(index))
         return;
     // Each cell grows under the threshold of its own state, inward or outward.
-    updateDistance(index, cell.state(), Limits{m_outwardThreshold, m_inwardThreshold}, begin, end, nextFront, slice);
+    updateDistance(index, m_cells.state(index), Limits{m_outwardThreshold, m_inwardThreshold}, begin, end, nextFront,
+                   slice);
 }
 
 void SimpleSiOxidation::finalizeCell(uint32_t index, uint32_t)
 {
-    Model::Automaton::Voxel &cell = m_cells[index];
-    const uint32_t state = cell.state();
+    const uint32_t state = m_cells.state(index);
     const bool oxidizable = state != 0 && m_oxidizable.contains(state);
     if (state != 0 && !oxidizable)
         return;
-    const float length =
-        cell.distanceX() * cell.distanceX() + cell.distanceY() * cell.distanceY() + cell.distanceZ() * cell.distanceZ();
-    if (length <= threshold(state))
-        cell.setState(oxideMaterial);
+    if (lengthSquared(index) <= threshold(state))
+        m_cells.setState(index, oxideMaterial);
 }
 
 } // namespace Operations

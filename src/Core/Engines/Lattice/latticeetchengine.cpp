@@ -97,13 +97,13 @@ void LatticeEtchEngine::run()
     if (!stopped)
         stage.finish();
     m_parts.clear();
-    m_cells = nullptr;
+    m_cells = Model::Automaton::Cells();
 }
 
 // The lattice follows the cells as they are now. Atoms of a silicon cell stay as the last etch
 // left them (so etches in several parts remove what one etch would); a silicon cell without counted
 // atoms is silicon that came after the lattice was laid, and all its atoms become present. Atoms of
-// empty cells are absent, those of other materials fixed, and every cell's atomCount is counted
+// empty cells are absent, those of other materials fixed, and every cell's atom count is counted
 // afresh.
 void LatticeEtchEngine::prepare(uint32_t thread)
 {
@@ -114,9 +114,8 @@ void LatticeEtchEngine::prepare(uint32_t thread)
     std::vector<uint8_t> counts(size_t(last - first), 0);
     SiLattice &lattice = *m_lattice;
     auto settle = [&](const SiSite &s, int64_t cell, int64_t column, bool fresh) {
-        const Model::Automaton::Voxel &voxel = m_cells[cell];
-        uint8_t state = stateOfCell(voxel.state());
-        if (state == SiLattice::Present && !fresh && voxel.atomCount() > 0 &&
+        uint8_t state = stateOfCell(m_cells.state(size_t(cell)));
+        if (state == SiLattice::Present && !fresh && lattice.atomCount(size_t(cell)) > 0 &&
             lattice.stateInColumn(column, s.k, s.b) == SiLattice::Absent)
             state = SiLattice::Absent;
         lattice.setStateInColumn(column, s.k, s.b, state);
@@ -129,7 +128,7 @@ void LatticeEtchEngine::prepare(uint32_t thread)
     // cell is empty exactly when its last atom has gone.
     std::vector<int64_t> bare;
     for (int64_t cell = first; cell < last; ++cell) {
-        if (m_cells[cell].state() == 1 && counts[size_t(cell - first)] == 0)
+        if (m_cells.state(size_t(cell)) == 1 && counts[size_t(cell - first)] == 0)
             bare.push_back(cell);
     }
     if (!bare.empty()) {
@@ -139,7 +138,7 @@ void LatticeEtchEngine::prepare(uint32_t thread)
         });
     }
     for (int64_t cell = first; cell < last; ++cell)
-        m_cells[cell].setAtomCount(counts[size_t(cell - first)]);
+        lattice.setAtomCount(size_t(cell), counts[size_t(cell - first)]);
 }
 
 void LatticeEtchEngine::collect(uint32_t thread)
@@ -256,12 +255,13 @@ void LatticeEtchEngine::apply(uint32_t thread)
         size_t end = n;
         while (end < cells.size() && cells[end] == cells[n])
             ++end;
-        Model::Automaton::Voxel &cell = m_cells[cells[n]];
+        const size_t cell = size_t(cells[n]);
         const uint32_t removed = uint32_t(end - n);
-        const uint32_t count = cell.atomCount() > removed ? cell.atomCount() - removed : 0;
-        cell.setAtomCount(count);
+        const uint32_t held = lattice.atomCount(cell);
+        const uint32_t count = held > removed ? held - removed : 0;
+        lattice.setAtomCount(cell, count);
         if (count == 0)
-            cell.setState(0);
+            m_cells.setState(cell, 0);
         n = end;
     }
 

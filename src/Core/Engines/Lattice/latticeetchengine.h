@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Volume/cells.h"
 #include "Model/Volume/silattice.h"
 #include "Util/controllable.h"
 
@@ -12,7 +13,6 @@
 namespace Model {
 namespace Automaton {
 class TotalVolume;
-class Voxel;
 } // namespace Automaton
 } // namespace Model
 
@@ -88,7 +88,7 @@ private:
     uint32_t m_threads = 1;
     uint32_t m_width = 0;
     std::shared_ptr<Model::Automaton::SiLattice> m_lattice;
-    Model::Automaton::Voxel *m_cells = nullptr;
+    Model::Automaton::Cells m_cells;
     std::vector<std::unique_ptr<Part>> m_parts;
 };
 

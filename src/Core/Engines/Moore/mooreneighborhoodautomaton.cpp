@@ -122,17 +122,17 @@ void MooreNeighborhoodAutomaton::run()
 
     m_roles = std::vector<uint8_t>();
     m_nextMarks = std::vector<uint8_t>();
-    m_cells = nullptr;
+    m_cells = Model::Automaton::Cells();
 }
 
 void MooreNeighborhoodAutomaton::classifySlice(uint32_t begin, uint32_t end)
 {
     for (uint32_t x = begin; x < end; ++x)
         for (uint32_t y = 0; y < m_ny; ++y) {
-            const Model::Automaton::Voxel *column = m_cells + m_volume.index(x, y, 0);
+            const Model::Automaton::Cells::State *column = m_cells.states() + m_volume.index(x, y, 0);
             uint8_t *roles = m_roles.data() + paddedIndex(x, y, 0);
             for (uint32_t z = 0; z < m_nz; ++z)
-                roles[z] = role(column[z].state());
+                roles[z] = role(column[z]);
         }
 }
 
@@ -252,7 +252,7 @@ void MooreNeighborhoodAutomaton::applyStep(uint32_t t)
     const uint32_t newState = m_mode == Mode::Deposition ? m_material : 0u;
     for (size_t p : slice.changes) {
         m_roles[p] = Source;
-        m_cells[cellIndex(p)].setState(newState);
+        m_cells.setState(cellIndex(p), newState);
     }
     for (size_t p : slice.next) {
         m_roles[p] = Front;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Engines/slicetasks.h"
+#include "Model/Volume/cells.h"
 #include "Util/controllable.h"
 
 #include <array>
@@ -13,7 +14,6 @@
 namespace Model {
 namespace Automaton {
 class TotalVolume;
-class Voxel;
 } // namespace Automaton
 } // namespace Model
 
@@ -94,7 +94,7 @@ private:
     std::vector<std::unique_ptr<Slice>> m_slices;
     std::vector<uint8_t> m_roles;
     std::vector<uint8_t> m_nextMarks; // membership of the fronts being built
-    Model::Automaton::Voxel *m_cells = nullptr;
+    Model::Automaton::Cells m_cells;
 };
 
 } // namespace Operations

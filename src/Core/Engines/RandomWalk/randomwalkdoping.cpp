@@ -19,8 +19,8 @@
 namespace Core {
 namespace Operations {
 
+using Model::Automaton::Cells;
 using Model::Automaton::ParticleCounts;
-using Model::Automaton::Voxel;
 
 namespace {
 
@@ -196,6 +196,7 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     Util::DebugOutput::line(QStringLiteral("Steps to run: %1").arg(steps));
     if (steps > 0) {
         initialise(lock.cells());
+        markWalkingCells();
         stage.advance();
         for (uint64_t step = 0; step < steps; ++step) {
             // Between steps every particle has moved: the counts are whole (not yet thresholded).
@@ -217,7 +218,7 @@ uint64_t RandomWalkDoping::dope(double totalTime)
     return steps;
 }
 
-void RandomWalkDoping::initialise(Voxel *cells)
+void RandomWalkDoping::initialise(Cells cells)
 {
     const uint32_t nx = m_volume.sizeX();
     const uint32_t ny = m_volume.sizeY();
@@ -234,21 +235,17 @@ void RandomWalkDoping::initialise(Voxel *cells)
             for (uint32_t y = 0; y < ny; ++y)
                 for (uint32_t z = 0; z < nz; ++z) {
                     const size_t i = m_volume.index(x, y, z);
-                    Voxel &cell = cells[i];
                     uint32_t *c = counts + i * S;
-                    const uint32_t state = cell.state();
+                    const uint32_t state = cells.state(i);
                     if (state == 0) {
-                        cell.setSettled(true);
                         std::fill(c, c + 6, sourceMoving);
                         c[6] = sourceStaying;
                         continue;
                     }
                     if (!isDopable(state)) {
-                        cell.setSettled(true);
                         std::fill(c, c + S, 0u);
                         continue;
                     }
-                    cell.setSettled(false);
                     bool surface = false;
                     if (m_surfaceCount > 0) {
                         const long long p[3] = {x, y, z};
@@ -258,12 +255,29 @@ void RandomWalkDoping::initialise(Voxel *cells)
                                 q[axis] += d;
                                 surface =
                                     m_volume.contains(q[0], q[1], q[2]) &&
-                                    cells[m_volume.index(uint32_t(q[0]), uint32_t(q[1]), uint32_t(q[2]))].state() == 0;
+                                    cells.state(m_volume.index(uint32_t(q[0]), uint32_t(q[1]), uint32_t(q[2]))) == 0;
                             }
                     }
                     m_classes[i] = surface ? Surface : Walking;
                 }
     });
+}
+
+void RandomWalkDoping::markWalkingCells()
+{
+    // Words of 64 cells, each written by one task.
+    std::vector<uint64_t> bits((m_classes.size() + 63) / 64, 0);
+    const uint8_t *classes = m_classes.data();
+    const size_t n = m_classes.size();
+    Util::runParallelRange(bits.size(), 1 << 10, [&](size_t begin, size_t end) {
+        for (size_t word = begin; word < end; ++word) {
+            uint64_t w = 0;
+            for (size_t i = word * 64; i < std::min(n, word * 64 + 64); ++i)
+                w |= uint64_t(classes[i] != Settled) << (i & 63);
+            bits[word] = w;
+        }
+    });
+    m_volume.setWalkedCells(std::move(bits));
 }
 
 void RandomWalkDoping::gather()
@@ -312,7 +326,7 @@ void RandomWalkDoping::gather()
     });
 }
 
-void RandomWalkDoping::scatter(Voxel *cells, uint64_t step)
+void RandomWalkDoping::scatter(Cells cells, uint64_t step)
 {
     const uint32_t nx = m_volume.sizeX();
     const uint32_t ny = m_volume.sizeY();
@@ -366,19 +380,19 @@ void RandomWalkDoping::scatter(Voxel *cells, uint64_t step)
                     }
                     std::copy(out, out + S, c);
                     if (out[6] > m_thresholdCount)
-                        cells[first + z].setState(m_dopingMaterial);
+                        cells.setState(first + z, m_dopingMaterial);
                 }
             }
         }
     });
 }
 
-void RandomWalkDoping::finish(Voxel *cells)
+void RandomWalkDoping::finish(Cells cells)
 {
     uint32_t *counts = m_counts->data();
     Util::runParallelRange(m_volume.cellCount(), 1 << 16, [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
-            if (!isDopable(cells[i].state()))
+            if (!isDopable(cells.state(i)))
                 std::fill(counts + i * S, counts + (i + 1) * S, 0u);
         }
     });

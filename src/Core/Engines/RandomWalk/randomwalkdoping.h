@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Volume/cells.h"
 #include "Model/Volume/particlecounts.h"
 #include "Util/controllable.h"
 
@@ -12,7 +13,6 @@
 namespace Model {
 namespace Automaton {
 class TotalVolume;
-class Voxel;
 } // namespace Automaton
 } // namespace Model
 
@@ -25,7 +25,8 @@ namespace Operations {
 /// between staying and moving to one of the six face neighbours, each with probability
 /// q = D dt / a^2, so that the walk diffuses with coefficient D. Cells next to empty space are held
 /// at the surface count N0; the sides wrap around in x and y. A cell whose staying particles
-/// exceed the threshold count NT becomes the doping material.
+/// exceed the threshold count NT becomes the doping material. The cells that take part (dopable at
+/// the start) are marked on the volume for the field view (TotalVolume::tookPartInWalk).
 /// Each step runs in parallel over x planes, each plane with its own random stream derived from
 /// the seed, the step and the plane, so a seeded run gives the same counts for any thread count.
 class RandomWalkDoping : public Util::Controllable {
@@ -86,10 +87,11 @@ private:
     enum CellClass : uint8_t { Settled = 0, Walking = 1, Surface = 2 };
 
     bool isDopable(uint32_t material) const;
-    void initialise(Model::Automaton::Voxel *cells);
+    void initialise(Model::Automaton::Cells cells);
+    void markWalkingCells();
     void gather();
-    void scatter(Model::Automaton::Voxel *cells, uint64_t step);
-    void finish(Model::Automaton::Voxel *cells);
+    void scatter(Model::Automaton::Cells cells, uint64_t step);
+    void finish(Model::Automaton::Cells cells);
 
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_dopingMaterial;

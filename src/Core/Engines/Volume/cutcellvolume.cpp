@@ -44,20 +44,20 @@ CutCellVolume::CutCellVolume(Model::Automaton::TotalVolume &volume, const QBitAr
 
 void CutCellVolume::cut()
 {
-    pass([](Model::Automaton::Voxel &cell) { cell.addCut(); });
+    pass([](Model::Automaton::Cells &cells, size_t i) { cells.addCut(i); });
 }
 
 void CutCellVolume::uncut()
 {
-    pass([](Model::Automaton::Voxel &cell) { cell.removeCut(); });
+    pass([](Model::Automaton::Cells &cells, size_t i) { cells.removeCut(i); });
 }
 
 void CutCellVolume::removeAllCuts()
 {
-    pass([](Model::Automaton::Voxel &cell) { cell.clearCuts(); });
+    pass([](Model::Automaton::Cells &cells, size_t i) { cells.clearCuts(i); });
 }
 
-void CutCellVolume::pass(const std::function<void(Model::Automaton::Voxel &)> &change)
+void CutCellVolume::pass(const Change &change)
 {
     Util::RunStage stage(m_control, m_nx);
     if (stage.stopHere())
@@ -68,20 +68,19 @@ void CutCellVolume::pass(const std::function<void(Model::Automaton::Voxel &)> &c
         passSlice(m_slices[t].begin, m_slices[t].end, change);
         stage.advance(m_slices[t].end - m_slices[t].begin);
     });
-    m_cells = nullptr;
+    m_cells = Model::Automaton::Cells();
 }
 
-void CutCellVolume::passSlice(uint32_t begin, uint32_t end,
-                              const std::function<void(Model::Automaton::Voxel &)> &change)
+void CutCellVolume::passSlice(uint32_t begin, uint32_t end, const Change &change)
 {
+    Model::Automaton::Cells cells = m_cells;
     for (uint32_t x = begin; x < end; ++x)
         for (uint32_t y = 0; y < m_ny; ++y) {
             const size_t column = static_cast<size_t>(x) * m_ny + y;
             if (m_columns[column])
                 continue;
-            Model::Automaton::Voxel *cells = m_cells + column * m_nz;
-            for (uint32_t z = 0; z < m_nz; ++z)
-                change(cells[z]);
+            for (size_t i = column * m_nz; i < (column + 1) * m_nz; ++i)
+                change(cells, i);
         }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Engines/slicetasks.h"
+#include "Model/Volume/cells.h"
 #include "Util/controllable.h"
 
 #include <QBitArray>
@@ -12,7 +13,6 @@
 namespace Model {
 namespace Automaton {
 class TotalVolume;
-class Voxel;
 } // namespace Automaton
 } // namespace Model
 
@@ -39,8 +39,10 @@ public:
     bool covers(uint32_t x, uint32_t y) const { return m_columns[static_cast<size_t>(x) * m_ny + y] != 0; }
 
 private:
-    void pass(const std::function<void(Model::Automaton::Voxel &)> &change);
-    void passSlice(uint32_t begin, uint32_t end, const std::function<void(Model::Automaton::Voxel &)> &change);
+    /// `change(cells, i)` changes cell i.
+    using Change = std::function<void(Model::Automaton::Cells &, size_t)>;
+    void pass(const Change &change);
+    void passSlice(uint32_t begin, uint32_t end, const Change &change);
 
     Model::Automaton::TotalVolume &m_volume;
     uint32_t m_nx;
@@ -48,7 +50,7 @@ private:
     uint32_t m_nz;
     std::vector<uint8_t> m_columns;
     std::vector<ColumnSlice> m_slices;
-    Model::Automaton::Voxel *m_cells = nullptr;
+    Model::Automaton::Cells m_cells;
 };
 
 } // namespace Operations

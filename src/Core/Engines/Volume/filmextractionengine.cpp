@@ -10,9 +10,9 @@ namespace Core {
 namespace Operations {
 
 using Model::Automaton::CellLock;
+using Model::Automaton::Cells;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-using Model::Automaton::Voxel;
 
 FilmExtractionEngine::FilmExtractionEngine(TotalVolume &source, uint32_t material, bool invert)
     : m_source(source)
@@ -80,9 +80,9 @@ TotalVolumePtr FilmExtractionEngine::run()
     if (stage.stopHere())
         return nullptr;
     CellLock sourceLock(m_source);
-    const Voxel *cells = sourceLock.cells();
+    const Cells::State *states = sourceLock.cells().states();
     // One bit per cell, set while the cell holds the material and has not been reached: the fill
-    // then reads 2 MiB of bits for a 256^3 volume instead of the cells' 400 MiB. The words are
+    // then reads 2 MiB of bits for a 256^3 volume instead of the cells' 32 MiB of states. The words are
     // disjoint, so their tasks never share one.
     std::vector<uint64_t> open((count + 63) / 64, 0);
     Util::runParallelRange(open.size(), 4096, [&](size_t begin, size_t end) {
@@ -91,7 +91,7 @@ TotalVolumePtr FilmExtractionEngine::run()
             const size_t n = std::min<size_t>(64, count - first);
             uint64_t bits = 0;
             for (size_t b = 0; b < n; ++b)
-                bits |= uint64_t(cells[first + b].state() == m_material) << b;
+                bits |= uint64_t(states[first + b] == m_material) << b;
             open[w] = bits;
         }
     });
@@ -114,7 +114,7 @@ TotalVolumePtr FilmExtractionEngine::run()
     auto film = std::make_shared<TotalVolume>(nx, ny, nz, m_source.cellSizeX(), m_source.cellSizeY(),
                                               m_source.cellSizeZ(), m_source.position(), 0u);
     CellLock filmLock(*film);
-    Voxel *out = filmLock.cells();
+    Cells out = filmLock.cells();
 
     // A cell's bit is cleared when it is queued, so it is queued and copied at most once and the
     // queue holds no repeats; the body found is the same as marking it when it is taken out.
@@ -146,7 +146,7 @@ TotalVolumePtr FilmExtractionEngine::run()
         // Inverted, the body turns half a turn about x: y and z run backwards, x stays.
         const uint32_t wy = m_invert ? ny - 1 - c.y : c.y;
         const uint32_t wz = m_invert ? nz - 1 - c.z : c.z;
-        out[m_source.index(c.x, wy, wz)].setState(m_material);
+        out.setState(m_source.index(c.x, wy, wz), m_material);
         low = std::min(low, wz);
         high = std::max(high, wz);
         ++m_filmCells;
@@ -170,17 +170,17 @@ TotalVolumePtr FilmExtractionEngine::run()
     return film;
 }
 
-void FilmExtractionEngine::lower(TotalVolume &film, Voxel *cells, uint32_t low, uint32_t high)
+void FilmExtractionEngine::lower(TotalVolume &film, Cells cells, uint32_t low, uint32_t high)
 {
     const uint32_t nz = film.sizeZ();
     const size_t columns = size_t(film.sizeX()) * film.sizeY();
     for (size_t c = 0; c < columns; ++c) {
-        Voxel *col = cells + c * nz;
+        Cells col = cells.from(c * nz);
         // Upwards: the place a cell moves to was read (and emptied) before, or lies below the body.
         for (uint32_t z = low; z <= high; ++z) {
-            const uint32_t state = col[z].state();
-            col[z].setState(0);
-            col[z - low].setState(state);
+            const uint32_t state = col.state(z);
+            col.setState(z, 0);
+            col.setState(z - low, state);
         }
     }
 }

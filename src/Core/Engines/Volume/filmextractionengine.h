@@ -32,7 +32,7 @@ public:
 
 private:
     /// Moves every column of the film down by `low` layers; its cells lie between `low` and `high`.
-    static void lower(Model::Automaton::TotalVolume &film, Model::Automaton::Voxel *cells, uint32_t low, uint32_t high);
+    static void lower(Model::Automaton::TotalVolume &film, Model::Automaton::Cells cells, uint32_t low, uint32_t high);
 
     Model::Automaton::TotalVolume &m_source;
     uint32_t m_material;

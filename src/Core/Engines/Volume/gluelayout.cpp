@@ -20,18 +20,18 @@ void occupiedLayers(TotalVolume &volume, uint32_t &lowest, uint32_t &end)
     lowest = nz;
     end = 0;
     CellLock lock(volume);
-    const auto *cells = lock.cells();
+    const auto *states = lock.cells().states();
     const size_t columns = static_cast<size_t>(volume.sizeX()) * volume.sizeY();
     for (size_t column = 0; column < columns; ++column) {
-        const auto *c = cells + column * nz;
+        const auto *c = states + column * nz;
         for (uint32_t z = 0; z < nz; ++z) {
-            if (c[z].state() != 0) {
+            if (c[z] != 0) {
                 lowest = std::min(lowest, z);
                 break;
             }
         }
         for (uint32_t z = nz; z > end; --z) {
-            if (c[z - 1].state() != 0) {
+            if (c[z - 1] != 0) {
                 end = z;
                 break;
             }

@@ -13,9 +13,9 @@ namespace Core {
 namespace Operations {
 
 using Model::Automaton::CellLock;
+using Model::Automaton::Cells;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-using Model::Automaton::Voxel;
 
 namespace {
 
@@ -73,9 +73,9 @@ TotalVolumePtr GlueSubstrate::run()
     CellLock topLock(m_top);
     CellLock baseLock(m_base);
     CellLock resultLock(*result);
-    const Voxel *top = topLock.cells();
-    const Voxel *base = baseLock.cells();
-    Voxel *cells = resultLock.cells();
+    const Cells top = topLock.cells();
+    const Cells base = baseLock.cells();
+    const Cells cells = resultLock.cells();
 
     m_workers = Util::poolThreadCount();
     if (m_base.sizeX() / m_workers < 2 || m_top.sizeX() / m_workers < 2)
@@ -94,7 +94,7 @@ TotalVolumePtr GlueSubstrate::run()
     return result;
 }
 
-void GlueSubstrate::copyBaseSlab(const Voxel *base, Voxel *result, uint32_t begin, uint32_t end) const
+void GlueSubstrate::copyBaseSlab(const Cells &base, Cells result, uint32_t begin, uint32_t end) const
 {
     const uint32_t ny = m_base.sizeY();
     const uint32_t nz = m_base.sizeZ();
@@ -102,15 +102,15 @@ void GlueSubstrate::copyBaseSlab(const Voxel *base, Voxel *result, uint32_t begi
     const uint32_t height = std::min(m_layout.baseTop, nz);
     for (uint32_t x = begin; x < end; ++x) {
         for (uint32_t y = 0; y < ny; ++y) {
-            const Voxel *from = base + (size_t(x) * ny + y) * nz;
-            Voxel *to = result + (size_t(x) * m_layout.finalY + y) * m_layout.finalZ;
+            const Cells from = base.from((size_t(x) * ny + y) * nz);
+            Cells to = result.from((size_t(x) * m_layout.finalY + y) * m_layout.finalZ);
             for (uint32_t z = 0; z < height; ++z)
-                to[z].setState(from[z].state());
+                to.setState(z, from.state(z));
         }
     }
 }
 
-void GlueSubstrate::copyTopSlab(const Voxel *top, Voxel *result, uint32_t begin, uint32_t end) const
+void GlueSubstrate::copyTopSlab(const Cells &top, Cells result, uint32_t begin, uint32_t end) const
 {
     const GlueLayout &l = m_layout;
     const uint32_t nx = m_top.sizeX();
@@ -120,14 +120,14 @@ void GlueSubstrate::copyTopSlab(const Voxel *top, Voxel *result, uint32_t begin,
         // Inverted, the top turns half a turn about y: x and z run backwards, y stays.
         const uint32_t rx = l.shiftX + (l.invert ? nx - 1 - x : x);
         for (uint32_t y = 0; y < ny; ++y) {
-            const Voxel *from = top + (size_t(x) * ny + y) * nz;
-            Voxel *to = result + (size_t(rx) * l.finalY + l.shiftY + y) * l.finalZ;
+            const Cells from = top.from((size_t(x) * ny + y) * nz);
+            Cells to = result.from((size_t(rx) * l.finalY + l.shiftY + y) * l.finalZ);
             if (l.invert) {
                 for (uint32_t z = l.topLowest; z < l.topEnd; ++z)
-                    to[l.baseTop + l.topEnd - 1 - z].setState(from[z].state());
+                    to.setState(l.baseTop + l.topEnd - 1 - z, from.state(z));
             } else {
                 for (uint32_t z = l.topLowest; z < l.topEnd; ++z)
-                    to[l.baseTop + z - l.topLowest].setState(from[z].state());
+                    to.setState(l.baseTop + z - l.topLowest, from.state(z));
             }
         }
     }

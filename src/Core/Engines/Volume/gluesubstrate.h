@@ -27,9 +27,9 @@ public:
     uint32_t workerCount() const { return m_workers; }
 
 private:
-    void copyBaseSlab(const Model::Automaton::Voxel *base, Model::Automaton::Voxel *result, uint32_t begin,
+    void copyBaseSlab(const Model::Automaton::Cells &base, Model::Automaton::Cells result, uint32_t begin,
                       uint32_t end) const;
-    void copyTopSlab(const Model::Automaton::Voxel *top, Model::Automaton::Voxel *result, uint32_t begin,
+    void copyTopSlab(const Model::Automaton::Cells &top, Model::Automaton::Cells result, uint32_t begin,
                      uint32_t end) const;
 
     Model::Automaton::TotalVolume &m_base;

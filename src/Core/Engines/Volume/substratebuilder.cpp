@@ -58,7 +58,7 @@ Model::Automaton::TotalVolumePtr SubstrateBuilder::buildVolume() const
 void SubstrateBuilder::fillBox(TotalVolume &volume) const
 {
     CellLock lock(volume);
-    Model::Automaton::Voxel *cells = lock.cells();
+    Model::Automaton::Cells cells = lock.cells();
     // 64-bit ends: offset + size may exceed the 32-bit range.
     const uint64_t endX = std::min<uint64_t>(m_nx, uint64_t(m_offsetX) + m_sizeX);
     const uint64_t endY = std::min<uint64_t>(m_ny, uint64_t(m_offsetY) + m_sizeY);
@@ -66,13 +66,13 @@ void SubstrateBuilder::fillBox(TotalVolume &volume) const
     for (uint64_t x = m_offsetX; x < endX; ++x)
         for (uint64_t y = m_offsetY; y < endY; ++y)
             for (uint64_t z = m_offsetZ; z < endZ; ++z)
-                cells[volume.index(uint32_t(x), uint32_t(y), uint32_t(z))].setState(m_material);
+                cells.setState(volume.index(uint32_t(x), uint32_t(y), uint32_t(z)), m_material);
 }
 
 void SubstrateBuilder::fillSphere(TotalVolume &volume) const
 {
     CellLock lock(volume);
-    Model::Automaton::Voxel *cells = lock.cells();
+    Model::Automaton::Cells cells = lock.cells();
     // The squared radius in 64 bits: a radius above 46340 would overflow 32.
     const float r2 = static_cast<float>(int64_t(m_radius) * int64_t(m_radius)) * m_cellSizeZ * m_cellSizeZ;
     for (uint32_t x = 0; x < m_nx; ++x) {
@@ -85,7 +85,7 @@ void SubstrateBuilder::fillSphere(TotalVolume &volume) const
             for (uint32_t z = 0; z < m_nz; ++z) {
                 const float dz = static_cast<float>(int32_t(z - m_centreZ)) * m_cellSizeZ;
                 if (r2 >= dxy + dz * dz)
-                    cells[volume.index(x, y, z)].setState(m_material);
+                    cells.setState(volume.index(x, y, z), m_material);
             }
         }
     }
