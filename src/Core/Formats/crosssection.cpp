@@ -85,7 +85,7 @@ CrossSection::CrossSection(Model::Automaton::TotalVolume &volume, Axis axis, uin
     m_pixels = std::clamp(640 / int(std::max(m_width, m_height)), 1, 40);
     Model::Automaton::CellLock lock(volume);
     const auto stateAt = [&](uint32_t h, uint32_t z) {
-        return lock.cells()[acrossX ? volume.index(index, h, z) : volume.index(h, index, z)].state();
+        return lock.cells().state(acrossX ? volume.index(index, h, z) : volume.index(h, index, z));
     };
     for (uint32_t z = 0; z < m_height; ++z) {
         uint32_t h = 0;

@@ -105,7 +105,7 @@ private slots:
         row("stepped left wall", true, request(K::SidewallAngle, 0, 3, 0, 0, MeasurementAxis::X, 1, 4), atan3Degrees);
         row("stepped right wall", true, request(K::SidewallAngle, 0, 4, 0, 0, MeasurementAxis::X, 4, 1), atan3Degrees);
         row("stepped wall, lower half", true, request(K::SidewallAngle, 0, 3, 0, 0, MeasurementAxis::X, 1, 2), 90);
-        row("wall of the silicon line", true, request(K::SidewallAngle, Si, 2, 0, 0, MeasurementAxis::X, 1, 4),
+        row("wall of the silicon line", true, request(K::SidewallAngle, Si, 1, 0, 0, MeasurementAxis::X, 4, 1),
             atan3Degrees);
         row("stepped gap widths", true, request(K::Width, 0, 3, 0, 3), 4);
     }

@@ -27,7 +27,7 @@ constexpr KindName kindNames[] = {{MeasurementKind::Thickness, "thickness"},
                                   {MeasurementKind::Volume, "volume"}};
 
 /// The state of cell `i` as the cell lock hands the cells out.
-uint32_t stateOf(const CellLock &lock, size_t i) { return lock.cells()[i].state(); }
+uint32_t stateOf(const CellLock &lock, size_t i) { return lock.cells().state(i); }
 
 [[noreturn]] void refuse(const QString &message) { throw std::invalid_argument(message.toStdString()); }
 
