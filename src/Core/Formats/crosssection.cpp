@@ -23,7 +23,7 @@ constexpr int legendGap = 24;
 constexpr int legendLine = 20;
 constexpr int swatch = 14;
 constexpr int barSpace = 44;
-constexpr int textWidth = 8; ///< an estimate of a character's width at the text size used
+constexpr int textWidth = 9; ///< an estimate of a character's width at the text size used
 
 QString escaped(const QString &text) { return text.toHtmlEscaped(); }
 

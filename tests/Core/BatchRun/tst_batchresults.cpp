@@ -2,6 +2,8 @@
 // be taken.
 #include "Core/BatchRun/batchcommand.h"
 #include "Core/Formats/csvtext.h"
+#include "Model/Materials/colorbytes.h"
+#include "Model/Materials/materialfactory.h"
 #include "batchlists.h"
 #include "batchprocess.h"
 #include "catalogtesthome.h"
@@ -11,6 +13,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -323,6 +328,68 @@ private slots:
         const BatchResult r = runBatch(QStringList{list, "--sweep", file} + more, m_dir.path());
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    }
+
+    // The plane y = 0 of the trench: cells of 40 pixels from (16, 40), z = 0 at the bottom; the
+    // legend from x = 280; a scale bar of one cell (or of 0.5 µm) 16 pixels under the cells.
+    void crossSectionsShowTheCellsLegendAndScale_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QString>("scale");
+        QTest::newRow("svg in cells") << "plane.svg" << QStringList() << "1 cell";
+        QTest::newRow("svg in micrometres") << "plane.svg" << QStringList{"--cell-size-um", "0.5"} << "0.5 µm";
+        QTest::newRow("png") << "plane.png" << QStringList() << QString();
+    }
+    void crossSectionsShowTheCellsLegendAndScale()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, extra);
+        QFETCH(QString, scale);
+        const QString list = writeFile(m_dir, QStringLiteral("none.plst"), listXml(QByteArray()));
+        const QString file = m_dir.filePath(name);
+        QFile::remove(file);
+        const BatchResult r = runBatch(QStringList{list, "--input", m_trench, "--cross-section", "y=0", file} + extra);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QString picture = file;
+        if (name.endsWith(QLatin1String(".svg"))) {
+            const QByteArray svg = fileContents(file);
+            QVERIFY(svg.contains(("<text x=\"16\" y=\"276\">" + scale + "</text>").toUtf8()));
+            QVERIFY(svg.contains(">Si</text>") && svg.contains(">Thermal Si02</text>"));
+            const QString converter = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
+            if (converter.isEmpty())
+                QSKIP("rsvg-convert (Debian package librsvg2-bin) is not installed.");
+            picture = m_dir.filePath(QStringLiteral("rendered.png"));
+            QCOMPARE(QProcess::execute(converter, {file, "-o", picture}), 0);
+        }
+        const QImage image(picture);
+        QVERIFY(!image.isNull());
+        const auto colour = [](uint32_t material) {
+            return Model::Materials::toQColor(Model::Materials::MaterialFactory::instance()->getMaterial(material).color())
+                .rgb();
+        };
+        const auto cell = [&image](int x, int z) { return image.pixel(16 + x * 40 + 20, 40 + (4 - z) * 40 + 20); };
+        QCOMPARE(cell(0, 0), colour(Si));
+        QCOMPARE(cell(2, 0), colour(Si));
+        QCOMPARE(cell(5, 2), colour(Si));
+        QCOMPARE(cell(1, 3), colour(Oxide));
+        QCOMPARE(cell(2, 2), qRgb(255, 255, 255));
+        QCOMPARE(cell(0, 4), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(287, 47), colour(Si));    // the legend, in the order of the identifiers
+        QCOMPARE(image.pixel(287, 67), colour(Oxide));
+        QCOMPARE(image.pixel(36, 257), qRgb(0, 0, 0)); // the scale bar: one cell
+        QCOMPARE(image.pixel(76, 257), qRgb(255, 255, 255));
+    }
+
+    void crossSectionOutsideTheVolumeIsRefused()
+    {
+        const QString list = writeFile(m_dir, QStringLiteral("none.plst"), listXml(QByteArray()));
+        const QString file = m_dir.filePath(QStringLiteral("far.svg"));
+        const BatchResult r = runBatch({list, "--input", m_trench, "--cross-section", "x=6", file});
+        QCOMPARE(r.exitCode, 2);
+        QCOMPARE(r.err, QStringLiteral("cellforge-batch: The cross-section x = 6 was not drawn: x = 6 lies outside the "
+                                       "cell volume of 6 x 4 x 5 cells.\n"));
+        QVERIFY(!QFile::exists(file));
     }
 
     void csvFieldsRoundTrip()
