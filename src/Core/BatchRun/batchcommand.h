@@ -44,7 +44,10 @@ struct RunSummary;
 /// the resulting document, the target volume as VTK image data, the surface of the first cell volume
 /// as a mesh, a data field of that volume as CSV and the netlist of its cantilever beams. The images
 /// of "Save Image" steps go to one folder (`--images DIR`), replacing files only with
-/// `--overwrite-images`.
+/// `--overwrite-images`. The values of "Measure" steps go to `--results`, planes of the volume to
+/// `--cross-section`. `--set` changes values of the list; `--sweep` runs it once per row of a table
+/// (one row with `--index` or SLURM_ARRAY_TASK_ID, else every row in worker processes), and
+/// `--collect` merges the results of the rows.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4, Interrupted = 130 };
