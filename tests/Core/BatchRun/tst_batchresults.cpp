@@ -299,6 +299,32 @@ private slots:
                                                   "2,ok,4,4,4\n"));
     }
 
+    // A row that fails is reported with what it said and ends the sweep with its status; the
+    // other rows still run, and the collected table lists the failed one.
+    void failedRowIsReportedAndListed()
+    {
+        QTemporaryDir dir;
+        const QString list = writeFile(dir, QStringLiteral("slab.plst"), slabList());
+        const QString table = writeFile(dir, QStringLiteral("table.csv"), "2.X,2.Name\n0,a\n6,b\n5,c\n");
+        QDir(dir.path()).mkdir(QStringLiteral("runs"));
+        const BatchResult r = runBatch(
+            {list, "--sweep", table, "--jobs", "2", "--results", dir.filePath(QStringLiteral("runs/r{index}.json"))});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.startsWith(QLatin1String("cellforge-batch: row 1 of 3 failed (exit status 2):\n  row 1: "
+                                                "cellforge-batch: Step 2 (Measure) failed: ")),
+                 qPrintable(r.err));
+        QVERIFY(r.err.contains(QLatin1String("(X, Y) = (6, 0) lies outside the cell volume of 6 x 4 x 5 cells")));
+        QVERIFY(QFile::exists(dir.filePath("runs/r0.json")) && !QFile::exists(dir.filePath("runs/r1.json")) &&
+                QFile::exists(dir.filePath("runs/r2.json")));
+        const BatchResult collected = runBatch({"--collect", dir.filePath("runs"), dir.filePath("all.csv")});
+        QCOMPARE(collected.exitCode, 1);
+        QCOMPARE(fileContents(dir.filePath("all.csv")),
+                 QByteArray("index,status,2.X,2.Name,a (cells),si (cells),c (cells)\n"
+                            "0,ok,0,a,3,3,\n"
+                            "1,missing,,,,,\n"
+                            "2,ok,5,c,,3,3\n"));
+    }
+
     void badSweepsAreRefused_data()
     {
         QTest::addColumn<QByteArray>("table");
