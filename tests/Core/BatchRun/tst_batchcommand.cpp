@@ -208,6 +208,9 @@ private slots:
             "Step 2 (Save Image) failed: A required parameter was not found. Check input list.");
         row("unknown type", list(listXml(slab() + "<Process-Data process-type=\"42\"/>\n")), 1,
             "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
+        // Codes between the processes that have one name none.
+        row("unused type", list(listXml(slab() + "<Process-Data process-type=\"21\"/>\n")), 1,
+            "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
             "Step 2 (Save Image) failed", ":97");
