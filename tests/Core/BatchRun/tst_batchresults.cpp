@@ -325,6 +325,29 @@ private slots:
                             "2,ok,5,c,,3,3\n"));
     }
 
+    // A row of random-walk doping with the same seed gives the same counts, in a sweep of workers or
+    // on its own, with any number of threads.
+    void seededRowIsRepeatedExactly()
+    {
+        QTemporaryDir dir;
+        const QString list = QStringLiteral(EXAMPLES_DIR "/doped_well.plst"); // step 4 dopes for 5 minutes
+        const QString table = writeFile(dir, QStringLiteral("table.csv"), "4.Doping Time\n0.5\n1\n");
+        const auto run = [&](const QString &name, const QStringList &more) {
+            const BatchResult r = runBatch(QStringList{list, "--sweep", table, "--seed", "5", "--export-csv",
+                                                       "Random Walk Particle Count Type P", dir.filePath(name)} +
+                                           more);
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        };
+        run("all{index}.csv", {"--jobs", "2"});
+        run("one.csv", {"--index", "1", "--threads", "1"});
+        run("two.csv", {"--index", "1", "--threads", "2"});
+        const QByteArray counts = fileContents(dir.filePath("all1.csv"));
+        QVERIFY(counts.contains("e+01"));
+        QCOMPARE(fileContents(dir.filePath("one.csv")), counts);
+        QCOMPARE(fileContents(dir.filePath("two.csv")), counts);
+        QVERIFY(fileContents(dir.filePath("all0.csv")) != counts);
+    }
+
     void badSweepsAreRefused_data()
     {
         QTest::addColumn<QByteArray>("table");
