@@ -43,12 +43,12 @@ struct BatchOptions {
     bool version = false; ///< print the program's name and version
 
     QList<CrossSectionOutput> crossSections; ///< --cross-section, in the order given
-    QList<ParameterOverride> overrides; ///< --set, in the order given
-    QString sweepFile;                  ///< a table of variants, one run each
-    std::optional<int> index;           ///< --index: the one row of the sweep to run
-    int jobs = 0;                       ///< worker processes that run the rows of a sweep; 0: one per core
-    QString collectFolder;              ///< --collect: merge the results files of this folder...
-    QString collectFile;                ///< ...into this table
+    QList<ParameterOverride> overrides;      ///< --set, in the order given
+    QString sweepFile;                       ///< a table of variants, one run each
+    std::optional<int> index;                ///< --index: the one row of the sweep to run
+    int jobs = 0;                            ///< worker processes that run the rows of a sweep; 0: one per core
+    QString collectFolder;                   ///< --collect: merge the results files of this folder...
+    QString collectFile;                     ///< ...into this table
 
     QString imagesFolder;         ///< where "Save Image" steps write; empty: the default folder
     bool overwriteImages = false; ///< "Save Image" steps may replace existing files

@@ -115,8 +115,7 @@ int BatchOutputs::writeResults(const std::vector<Operations::Measurement> &measu
     return OutputError;
 }
 
-int BatchOutputs::writeCrossSection(const CrossSectionOutput &section,
-                                    const Model::Automaton::TotalVolumePtr &target)
+int BatchOutputs::writeCrossSection(const CrossSectionOutput &section, const Model::Automaton::TotalVolumePtr &target)
 {
     const QString plane = QStringLiteral("%1 = %2").arg(QLatin1Char(section.acrossX ? 'x' : 'y')).arg(section.index);
     if (!target) {

@@ -55,7 +55,7 @@ double roundLength(double target)
 struct CrossSection::Layout {
     int left = margin;
     int top = margin + titleHeight;
-    int width = 0;  ///< of the drawing of the cells
+    int width = 0; ///< of the drawing of the cells
     int height = 0;
     int legendLeft = 0;
     int totalWidth = 0;
@@ -120,9 +120,9 @@ CrossSection::Layout CrossSection::layout() const
     const double unitPerCell = m_cellLength * (m_cellSizeUm > 0.0 ? m_cellSizeUm : 1.0);
     l.barLength = roundLength(m_width * unitPerCell / 4.0);
     l.barPixels = std::max(1, int(std::lround(l.barLength / unitPerCell * m_pixels)));
-    l.barText = QString::number(l.barLength, 'g', 6) +
-                (m_cellSizeUm > 0.0 ? QStringLiteral(" µm")
-                                    : l.barLength == 1.0 ? QStringLiteral(" cell") : QStringLiteral(" cells"));
+    l.barText = QString::number(l.barLength, 'g', 6) + (m_cellSizeUm > 0.0   ? QStringLiteral(" µm")
+                                                        : l.barLength == 1.0 ? QStringLiteral(" cell")
+                                                                             : QStringLiteral(" cells"));
     return l;
 }
 

@@ -10,10 +10,10 @@
 #include "filecontents.h"
 #include "volumetesthelpers.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -91,12 +91,12 @@ private slots:
                                         << "--results needs a file name ending in .csv or .json, not \"r.txt\".";
         QTest::newRow("twice") << QStringList{"l.plst", "--results", "a.csv", "--results", "b.csv"}
                                << "Option --results is given twice.";
-        QTest::newRow("set without value") << QStringList{"l.plst", "--set", "2.X"}
-                                           << "--set needs STEP.PARAMETER=VALUE, not \"2.X\".";
+        QTest::newRow("set without value")
+            << QStringList{"l.plst", "--set", "2.X"} << "--set needs STEP.PARAMETER=VALUE, not \"2.X\".";
         QTest::newRow("set of step 0") << QStringList{"l.plst", "--set", "0.X=1"}
                                        << "--set needs STEP.PARAMETER=VALUE, not \"0.X=1\".";
-        QTest::newRow("index without sweep") << QStringList{"l.plst", "--index", "1"}
-                                             << "--index chooses a row of --sweep, which is missing.";
+        QTest::newRow("index without sweep")
+            << QStringList{"l.plst", "--index", "1"} << "--index chooses a row of --sweep, which is missing.";
         QTest::newRow("no jobs") << QStringList{"l.plst", "--sweep", "t.csv", "--jobs", "0"}
                                  << "--jobs needs a whole number of at least 1, not \"0\".";
         QTest::newRow("collect alone") << QStringList{"--collect", "out", "all.csv"} << QString();
@@ -219,12 +219,12 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("expected"); // the results, or the message
         QTest::newRow("as listed") << QStringList() << 0 << "h,height,3,cells,2\nsi,thickness,3,cells,3\n";
-        QTest::newRow("thinner substrate") << QStringList{"--set", "1.Substrate Size Z=2"} << 0
-                                           << "h,height,2,cells,2\nsi,thickness,2,cells,3\n";
+        QTest::newRow("thinner substrate")
+            << QStringList{"--set", "1.Substrate Size Z=2"} << 0 << "h,height,2,cells,2\nsi,thickness,2,cells,3\n";
         QTest::newRow("other material") << QStringList{"--set", "3.Material=Thermal Si02", "--set", "2.X=5"} << 0
                                         << "h,height,3,cells,2\nsi,thickness,0,cells,3\n";
-        QTest::newRow("substrate of oxide") << QStringList{"--set", "1.Material=Thermal Si02"} << 0
-                                            << "h,height,3,cells,2\nsi,thickness,0,cells,3\n";
+        QTest::newRow("substrate of oxide")
+            << QStringList{"--set", "1.Material=Thermal Si02"} << 0 << "h,height,3,cells,2\nsi,thickness,0,cells,3\n";
         QTest::newRow("no such step") << QStringList{"--set", "4.X=1"} << 2
                                       << "cellforge-batch: 4.X: step 4 does not exist: the list has 3 steps.\n"
                                          "cellforge-batch: No step was run.\n";
@@ -357,14 +357,14 @@ private slots:
         QTest::newRow("shared output") << QByteArray("2.X\n0\n1\n") << QStringList{"--results", "r.csv"} << 2
                                        << "Every row of a sweep writes its own outputs: \"r.csv\" needs "
                                           "\"{index}\" in its name.";
-        QTest::newRow("row beyond the table") << QByteArray("2.X\n0\n1\n") << QStringList{"--index", "2"} << 2
-                                              << "has no row 2: its rows are 0 to 1.";
-        QTest::newRow("column without a step") << QByteArray("X\n0\n") << QStringList() << 3
-                                               << "names a column \"X\"; each must be STEP.PARAMETER";
+        QTest::newRow("row beyond the table")
+            << QByteArray("2.X\n0\n1\n") << QStringList{"--index", "2"} << 2 << "has no row 2: its rows are 0 to 1.";
+        QTest::newRow("column without a step")
+            << QByteArray("X\n0\n") << QStringList() << 3 << "names a column \"X\"; each must be STEP.PARAMETER";
         QTest::newRow("short row") << QByteArray("2.X,2.Y\n0,0\n1\n") << QStringList() << 3
                                    << "has 1 values in row 1, but 2 columns.";
-        QTest::newRow("bad value of a row") << QByteArray("2.X\n0\n-3\n") << QStringList{"--index", "1"} << 2
-                                            << "\"X\" of -3 is out of range";
+        QTest::newRow("bad value of a row")
+            << QByteArray("2.X\n0\n-3\n") << QStringList{"--index", "1"} << 2 << "\"X\" of -3 is out of range";
     }
     void badSweepsAreRefused()
     {
@@ -414,7 +414,8 @@ private slots:
         const QImage image(picture);
         QVERIFY(!image.isNull());
         const auto colour = [](uint32_t material) {
-            return Model::Materials::toQColor(Model::Materials::MaterialFactory::instance()->getMaterial(material).color())
+            return Model::Materials::toQColor(
+                       Model::Materials::MaterialFactory::instance()->getMaterial(material).color())
                 .rgb();
         };
         const auto cell = [&image](int x, int z) { return image.pixel(16 + x * 40 + 20, 40 + (4 - z) * 40 + 20); };
@@ -424,7 +425,7 @@ private slots:
         QCOMPARE(cell(1, 3), colour(Oxide));
         QCOMPARE(cell(2, 2), qRgb(255, 255, 255));
         QCOMPARE(cell(0, 4), qRgb(255, 255, 255));
-        QCOMPARE(image.pixel(287, 47), colour(Si));    // the legend, in the order of the identifiers
+        QCOMPARE(image.pixel(287, 47), colour(Si)); // the legend, in the order of the identifiers
         QCOMPARE(image.pixel(287, 67), colour(Oxide));
         QCOMPARE(image.pixel(36, 257), qRgb(0, 0, 0)); // the scale bar: one cell
         QCOMPARE(image.pixel(76, 257), qRgb(255, 255, 255));
