@@ -8,6 +8,7 @@
 #include "batchprocess.h"
 #include "catalogtesthome.h"
 #include "filecontents.h"
+#include "fulldisk.h"
 #include "volumetesthelpers.h"
 
 #include <QImage>
@@ -440,6 +441,26 @@ private slots:
         QCOMPARE(r.err, QStringLiteral("cellforge-batch: The cross-section x = 6 was not drawn: x = 6 lies outside the "
                                        "cell volume of 6 x 4 x 5 cells.\n"));
         QVERIFY(!QFile::exists(file));
+    }
+
+    // No room for the results: the system's words, exit status 4, the earlier file whole.
+    void fullDiskKeepsTheEarlierResults()
+    {
+        const QString list = writeFile(m_dir, QStringLiteral("measure.plst"), listXml(trenchMeasurements()));
+        FullDisk disk(0);
+        const QString results = disk.filePath(QStringLiteral("r.csv"));
+        QVERIFY(writeFileContents(results, "earlier"));
+        BatchResult r;
+        {
+            const auto limit = disk.whileWriting();
+            r = runBatch({list, "--input", m_trench, "--results", results});
+        }
+        QCOMPARE(r.exitCode, 4);
+        QVERIFY2(r.err.contains(QStringLiteral("The results could not be saved to \"%1\": %2").arg(results,
+                                                                                                   disk.reason())),
+                 qPrintable(r.err));
+        QCOMPARE(fileContents(results), QByteArray("earlier"));
+        QCOMPARE(disk.entries(), QStringList{QStringLiteral("r.csv")});
     }
 
     void csvFieldsRoundTrip()
