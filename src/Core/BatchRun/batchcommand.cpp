@@ -6,13 +6,22 @@
 #include "Core/BatchRun/imagefolder.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processvocabulary.h"
+#include "Core/BatchRun/resultscollector.h"
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/BatchRun/sweeprunner.h"
+#include "Core/BatchRun/sweeptable.h"
+#include "Core/Processes/measureprocess.h"
 #include "Core/workspace.h"
 #include "Util/runcontrol.h"
+#include "Util/safefile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 #include <QThreadPool>
+
+#include <algorithm>
 
 namespace Core {
 namespace BatchRun {
@@ -43,7 +52,134 @@ int BatchCommand::execute(const QStringList &arguments)
         m_out.flush();
         return Ok;
     }
+    m_arguments = arguments;
     return run(options);
+}
+
+int BatchCommand::run(const Options &options)
+{
+    if (!options.collectFolder.isEmpty())
+        return collect(options);
+    if (options.sweepFile.isEmpty())
+        return runOnce(options);
+    SweepTable table;
+    QString error;
+    if (!table.load(options.sweepFile, &error)) {
+        report(error);
+        return InputError;
+    }
+    std::optional<int> row;
+    if (const int status = chooseRow(options, table.rowCount(), row); status != Ok)
+        return status;
+    if (!row)
+        return runSweep(options, table.rowCount());
+    // The row's names, its values after those of --set, and its record in the results.
+    Options one = options;
+    for (QString *name : {&one.outputFile, &one.vtiFile, &one.surfaceFile, &one.exportFile, &one.netlistFile,
+                          &one.resultsFile, &one.imagesFolder})
+        name->replace(QLatin1String("{index}"), QString::number(*row));
+    for (CrossSectionOutput &section : one.crossSections)
+        section.file.replace(QLatin1String("{index}"), QString::number(*row));
+    one.overrides += table.row(*row);
+    m_sweepRow.index = *row;
+    m_sweepRow.rows = table.rowCount();
+    for (const ParameterOverride &column : table.columns())
+        m_sweepRow.columns << column.column();
+    m_sweepRow.values = table.values(*row);
+    return runOnce(one);
+}
+
+int BatchCommand::chooseRow(const Options &options, int rows, std::optional<int> &row)
+{
+    row = options.index;
+    const QByteArray task = qgetenv("SLURM_ARRAY_TASK_ID");
+    if (!row && !task.isEmpty()) {
+        bool ok = false;
+        row = QString::fromLocal8Bit(task).toInt(&ok);
+        if (!ok || *row < 0) {
+            report(QStringLiteral("SLURM_ARRAY_TASK_ID is \"%1\", not a row of the sweep.")
+                       .arg(QString::fromLocal8Bit(task)));
+            return UsageError;
+        }
+    }
+    if (row && *row >= rows) {
+        report(QStringLiteral("The sweep table \"%1\" has no row %2: its rows are 0 to %3.")
+                   .arg(options.sweepFile)
+                   .arg(*row)
+                   .arg(rows - 1));
+        return UsageError;
+    }
+    return Ok;
+}
+
+int BatchCommand::runSweep(const Options &options, int rows)
+{
+    // Rows that wrote to the same file would replace each other's outputs.
+    QStringList names{options.outputFile,  options.vtiFile,     options.surfaceFile, options.exportFile,
+                      options.netlistFile, options.resultsFile, options.imagesFolder};
+    for (const CrossSectionOutput &section : options.crossSections)
+        names << section.file;
+    for (const QString &name : names) {
+        if (!name.isEmpty() && rows > 1 && !name.contains(QLatin1String("{index}"))) {
+            report(QStringLiteral("Every row of a sweep writes its own outputs: \"%1\" needs \"{index}\" in its "
+                                  "name.")
+                       .arg(name));
+            return UsageError;
+        }
+    }
+    if (m_arguments.isEmpty()) {
+        report(QStringLiteral("The rows of a sweep run only from the command line."));
+        return UsageError;
+    }
+    const int cores = std::max(1, QThread::idealThreadCount());
+    const int jobs = std::min(options.jobs > 0 ? options.jobs : cores, rows);
+    QStringList arguments;
+    for (int i = 0; i < m_arguments.size(); ++i) {
+        if (m_arguments.at(i) == QLatin1String("--jobs"))
+            ++i;
+        else
+            arguments << m_arguments.at(i);
+    }
+    // The cores are shared among the rows that run at once (the cells do not depend on it).
+    if (options.threads == 0)
+        arguments << QStringLiteral("--threads") << QString::number(std::max(1, cores / jobs));
+    SweepRunner runner(m_out, m_err);
+    runner.setRunControl(m_control);
+    return runner.run(QCoreApplication::applicationFilePath(), arguments, rows, jobs);
+}
+
+int BatchCommand::collect(const Options &options)
+{
+    ResultsCollector collector;
+    QString error;
+    if (!collector.read(options.collectFolder, options.collectFile, &error)) {
+        report(error);
+        return InputError;
+    }
+    for (const QString &note : collector.notes())
+        report(QStringLiteral("warning: ") + note);
+    Util::SafeFile file(options.collectFile);
+    if (file.open())
+        file.device()->write(collector.table());
+    if (!file.commit()) {
+        report(
+            QStringLiteral("The table could not be saved to \"%1\": %2").arg(options.collectFile, file.errorString()));
+        return OutputError;
+    }
+    const QList<int> missing = collector.missing();
+    QStringList indices;
+    for (int index : missing)
+        indices << QString::number(index);
+    m_out << QStringLiteral("%1 of %2 rows collected into %3")
+                 .arg(collector.rowCount() - missing.size())
+                 .arg(collector.rowCount())
+                 .arg(options.collectFile)
+          << "\n";
+    m_out.flush();
+    if (missing.isEmpty())
+        return Ok;
+    report(QStringLiteral("Rows without results (failed or not run): %1.").arg(indices.join(QStringLiteral(", "))));
+    return StepFailed;
 }
 
 void BatchCommand::drawProgress(int done, int total)
@@ -65,7 +201,7 @@ void BatchCommand::report(const QString &message)
     m_err.flush();
 }
 
-int BatchCommand::run(const Options &options)
+int BatchCommand::runOnce(const Options &options)
 {
     if (options.threads > 0)
         QThreadPool::globalInstance()->setMaxThreadCount(options.threads);
@@ -80,6 +216,7 @@ int BatchCommand::run(const Options &options)
         return status;
     BatchOutputs outputs(options, m_out, m_err);
     outputs.setRunControl(m_control);
+    outputs.setSweepRow(m_sweepRow);
     outputs.setOutputObserver(m_outputObserver);
     // Every output is tried before a long run rather than after it.
     if (!outputs.writable())
@@ -96,7 +233,7 @@ int BatchCommand::run(const Options &options)
     const RunSummary summary = runSteps(options, steps, images, runner, workspace);
     if (const int status = reportUnfinished(options, steps, summary); status != Ok)
         return status;
-    return outputs.write(workspace, runner.target());
+    return outputs.write(workspace, runner.target(), runner.measurements());
 }
 
 int BatchCommand::loadList(const Options &options, QList<Processes::ProcessStep> &steps)
@@ -116,8 +253,23 @@ int BatchCommand::loadList(const Options &options, QList<Processes::ProcessStep>
     if (listFile.wasUpgraded())
         report(QStringLiteral("warning: ") + ProcessListFile::upgradeText());
     steps = listFile.steps();
+    // The values of --set and of the sweep's row, read as the list's own.
+    const QString problem = ParameterOverride::apply(options.overrides, steps);
+    if (!problem.isEmpty()) {
+        report(problem + QStringLiteral("."));
+        report(QStringLiteral("No step was run."));
+        return UsageError;
+    }
     // A number that no step takes is refused before anything runs, as a bad argument is.
-    const QStringList refusals = BatchRunner::rangeRefusals(steps);
+    QStringList refusals = BatchRunner::rangeRefusals(steps);
+    // So is a measurement of an unknown kind or material, before a long run rather than after it.
+    for (int i = 0; i < steps.size(); ++i) {
+        if (steps.at(i).getProcessType() != Measure || !StepParameters::rangeRefusals(steps.at(i)).isEmpty())
+            continue;
+        const QString problem = Processes::MeasureProcess::problem(steps.at(i));
+        if (!problem.isEmpty())
+            refusals << QStringLiteral("Step %1 (%2): %3.").arg(i + 1).arg(displayName(Measure), problem);
+    }
     if (!refusals.isEmpty()) {
         for (const QString &refusal : refusals)
             report(refusal);
@@ -199,6 +351,22 @@ RunSummary BatchCommand::runSteps(const Options &options, const QList<Processes:
     return summary;
 }
 
+namespace {
+
+/// The files a run that ended early leaves unwritten (the netlist is named only after a stop, as it always was).
+QStringList unwritten(const BatchOptions &options, bool withNetlist)
+{
+    QStringList files{options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile};
+    if (withNetlist)
+        files << options.netlistFile;
+    files << options.resultsFile;
+    for (const CrossSectionOutput &section : options.crossSections)
+        files << section.file;
+    return files;
+}
+
+} // namespace
+
 int BatchCommand::reportUnfinished(const Options &options, const QList<Processes::ProcessStep> &steps,
                                    const RunSummary &summary)
 {
@@ -212,8 +380,7 @@ int BatchCommand::reportUnfinished(const Options &options, const QList<Processes
                                                .arg(displayName(steps.at(summary.stoppedIndex).getProcessType()))
                                          : QString();
         report(QStringLiteral("Stopped%1: %2 of %3 steps ran.").arg(where).arg(summary.done).arg(total));
-        for (const QString &file :
-             {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile, options.netlistFile}) {
+        for (const QString &file : unwritten(options, true)) {
             if (!file.isEmpty())
                 report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
         }
@@ -234,11 +401,12 @@ int BatchCommand::reportUnfinished(const Options &options, const QList<Processes
                    .arg(f.index + 1)
                    .arg(f.name, f.message,
                         f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')')));
-        for (const QString &file : {options.outputFile, options.vtiFile, options.surfaceFile, options.exportFile}) {
+        for (const QString &file : unwritten(options, false)) {
             if (!file.isEmpty())
                 report(QStringLiteral("Nothing was written to \"%1\".").arg(file));
         }
-        return StepFailed;
+        // A measurement that cannot be taken is a fault of what was asked, as a bad argument is.
+        return f.processType == Measure ? UsageError : StepFailed;
     }
     return Ok;
 }

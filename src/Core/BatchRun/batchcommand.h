@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BatchRun/batchoptions.h"
+#include "Core/BatchRun/resultsfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,7 +44,10 @@ struct RunSummary;
 /// the resulting document, the target volume as VTK image data, the surface of the first cell volume
 /// as a mesh, a data field of that volume as CSV and the netlist of its cantilever beams. The images
 /// of "Save Image" steps go to one folder (`--images DIR`), replacing files only with
-/// `--overwrite-images`.
+/// `--overwrite-images`. The values of "Measure" steps go to `--results`, planes of the volume to
+/// `--cross-section`. `--set` changes values of the list; `--sweep` runs it once per row of a table
+/// (one row with `--index` or SLURM_ARRAY_TASK_ID, else every row in worker processes), and
+/// `--collect` merges the results of the rows.
 class BatchCommand {
 public:
     enum ExitCode { Ok = 0, StepFailed = 1, UsageError = 2, InputError = 3, OutputError = 4, Interrupted = 130 };
@@ -79,6 +83,8 @@ public:
 
     /// Parses and runs; the result is the process's exit code.
     int execute(const QStringList &arguments);
+    /// Runs the list once, one row of a sweep or (with the arguments `execute` got) every row of
+    /// it, or merges the results of a sweep.
     int run(const Options &options);
 
 private:
@@ -94,6 +100,14 @@ private:
                         BatchRunner &runner, Core::Workspace &workspace);
     /// Says why a run stopped or failed and that nothing was written; Ok when every step ran.
     int reportUnfinished(const Options &options, const QList<Processes::ProcessStep> &steps, const RunSummary &summary);
+    /// Runs the list once, with the options as they are (a sweep's row already chosen).
+    int runOnce(const Options &options);
+    /// The row of the sweep to run (--index, else SLURM_ARRAY_TASK_ID), or none for every row; an exit code.
+    int chooseRow(const Options &options, int rows, std::optional<int> &row);
+    /// Every row of the sweep, in worker processes.
+    int runSweep(const Options &options, int rows);
+    /// --collect.
+    int collect(const Options &options);
     /// Says what is wrong with the image names of the steps; false when anything is.
     bool checkImages(const ImageFolder &images, const QList<Processes::ProcessStep> &steps);
 
@@ -103,6 +117,8 @@ private:
     Util::RunControl *m_control = nullptr;
     std::function<void(const QString &)> m_outputObserver;
     ImageRenderer m_imageRenderer;
+    QStringList m_arguments;
+    SweepRow m_sweepRow;
 };
 
 } // namespace BatchRun

@@ -1,5 +1,7 @@
 #include "Core/BatchRun/batchoptions.h"
 
+#include "Core/BatchRun/resultsfile.h"
+#include "Core/Formats/crosssection.h"
 #include "Core/Formats/surfaceexport.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/Persistence/surfacemeshfile.h"
@@ -87,6 +89,17 @@ bool readSurfaceFile(const QString &value, BatchOptions &options, QString &messa
     return message.isEmpty();
 }
 
+bool readResultsFile(const QString &value, BatchOptions &options, QString &message)
+{
+    if (!options.resultsFile.isEmpty())
+        message = QStringLiteral("Option --results is given twice.");
+    else if (ResultsFile::formatOf(value) == ResultsFile::Format::Unknown)
+        message = QStringLiteral("--results needs a file name ending in .csv or .json, not \"%1\".").arg(value);
+    else
+        options.resultsFile = value;
+    return message.isEmpty();
+}
+
 bool readCellSize(const QString &value, BatchOptions &options, QString &message)
 {
     // Outside this range the masses or compliances of the netlist leave the double numbers.
@@ -139,6 +152,8 @@ bool readValueOption(const QStringList &arguments, int &i, BatchOptions &options
         return readSurfaceFile(*value, options, message);
     if (a == QLatin1String("--cell-size-um"))
         return readCellSize(*value, options, message);
+    if (a == QLatin1String("--results"))
+        return readResultsFile(*value, options, message);
     if (a == QLatin1String("--threads"))
         return readThreads(*value, options, message);
     QString &file = a == QLatin1String("--input")        ? options.inputFile
@@ -148,11 +163,89 @@ bool readValueOption(const QStringList &arguments, int &i, BatchOptions &options
     return readFile(a, *value, file, message);
 }
 
+/// --cross-section AXIS=INDEX FILE.
+bool readCrossSection(const QStringList &arguments, int &i, BatchOptions &options, QString &message)
+{
+    if (i + 2 >= arguments.size() || arguments.at(i + 1).isEmpty() || arguments.at(i + 2).isEmpty()) {
+        message = QStringLiteral("Option --cross-section needs AXIS=INDEX and a file name.");
+        return false;
+    }
+    const QString plane = arguments.at(++i);
+    const QString file = arguments.at(++i);
+    CrossSectionOutput output;
+    bool ok = false;
+    output.index = plane.mid(2).toUInt(&ok);
+    if (!ok || plane.size() < 3 || plane.at(1) != QLatin1Char('=') ||
+        (plane.at(0) != QLatin1Char('x') && plane.at(0) != QLatin1Char('y'))) {
+        message = QStringLiteral("--cross-section takes x=INDEX or y=INDEX, not \"%1\".").arg(plane);
+        return false;
+    }
+    if (!Core::Operations::CrossSection::isWritable(file)) {
+        message = QStringLiteral("--cross-section writes a file ending in .svg or .png, not \"%1\".").arg(file);
+        return false;
+    }
+    output.acrossX = plane.at(0) == QLatin1Char('x');
+    output.file = file;
+    options.crossSections << output;
+    return true;
+}
+
+/// A whole number of at least `least` for option `a`.
+bool readCount(const QString &a, const QString &value, int least, int &count, QString &message)
+{
+    bool ok = false;
+    count = value.toInt(&ok);
+    if (!ok || count < least)
+        message = QStringLiteral("%1 needs a whole number of at least %2, not \"%3\".").arg(a).arg(least).arg(value);
+    return message.isEmpty();
+}
+
+/// --set, --sweep, --index, --jobs or --collect with their values.
+bool readSweepArgument(const QStringList &arguments, int &i, BatchOptions &options, QString &message)
+{
+    const QString a = arguments.at(i);
+    if (a == QLatin1String("--collect")) {
+        if (i + 2 >= arguments.size() || arguments.at(i + 1).isEmpty() || arguments.at(i + 2).isEmpty())
+            message = QStringLiteral("Option --collect needs a folder and a file name.");
+        else if (!options.collectFolder.isEmpty())
+            message = QStringLiteral("Option --collect is given twice.");
+        else if (!arguments.at(i + 2).endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+            message = QStringLiteral("--collect writes a table ending in .csv, not \"%1\".").arg(arguments.at(i + 2));
+        if (!message.isEmpty())
+            return false;
+        options.collectFolder = arguments.at(++i);
+        options.collectFile = arguments.at(++i);
+        return true;
+    }
+    const auto value = valueOf(arguments, i, a, message);
+    if (!value)
+        return false;
+    if (a == QLatin1String("--set")) {
+        const auto given = ParameterOverride::fromText(*value);
+        if (!given)
+            message = QStringLiteral("--set needs STEP.PARAMETER=VALUE, not \"%1\".").arg(*value);
+        else
+            options.overrides << *given;
+    } else if (a == QLatin1String("--sweep")) {
+        readFile(a, *value, options.sweepFile, message);
+    } else if (a == QLatin1String("--index")) {
+        int index = 0;
+        if (options.index)
+            message = QStringLiteral("Option --index is given twice.");
+        else if (readCount(a, *value, 0, index, message))
+            options.index = index;
+    } else {
+        readCount(a, *value, 1, options.jobs, message);
+    }
+    return message.isEmpty();
+}
+
 /// Takes the argument at `i` and the values it needs, moving `i` onto the last; false with `message`.
 bool readArgument(const QStringList &arguments, int &i, BatchOptions &options, QString &message)
 {
-    static const QStringList valueOptions{"--input",   "--output",       "--threads", "--export-vti",
-                                          "--netlist", "--cell-size-um", "--surface", "--export-surface"};
+    static const QStringList valueOptions{"--input",      "--output",         "--threads",
+                                          "--export-vti", "--netlist",        "--cell-size-um",
+                                          "--surface",    "--export-surface", "--results"};
     const QString &a = arguments.at(i);
     if (a == QLatin1String("--verbose")) {
         options.verbose = true;
@@ -168,6 +261,11 @@ bool readArgument(const QStringList &arguments, int &i, BatchOptions &options, Q
         return readExportCsv(arguments, i, options, message);
     if (a == QLatin1String("--seed"))
         return readSeed(arguments, i, options, message);
+    if (a == QLatin1String("--cross-section"))
+        return readCrossSection(arguments, i, options, message);
+    static const QStringList sweepOptions{"--set", "--sweep", "--index", "--jobs", "--collect"};
+    if (sweepOptions.contains(a))
+        return readSweepArgument(arguments, i, options, message);
     if (valueOptions.contains(a))
         return readValueOption(arguments, i, options, message);
     if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
@@ -186,12 +284,20 @@ bool readArgument(const QStringList &arguments, int &i, BatchOptions &options, Q
 /// What the options lack or hold in vain once every argument is read; empty when nothing.
 QString incompleteness(const BatchOptions &options)
 {
+    if (!options.collectFolder.isEmpty())
+        return QString(); // a merge of results needs nothing else
     if (options.listFile.isEmpty())
         return QStringLiteral("No process list given.");
+    if (options.index && options.sweepFile.isEmpty())
+        return QStringLiteral("--index chooses a row of --sweep, which is missing.");
+    if (options.jobs > 0 && options.sweepFile.isEmpty())
+        return QStringLiteral("--jobs runs the rows of --sweep, which is missing.");
     if (options.surfaceAlgorithm && options.surfaceFile.isEmpty())
         return QStringLiteral("--surface chooses the surface of --export-surface, which is missing.");
-    if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty())
-        return QStringLiteral("--cell-size-um only applies to a netlist: give --netlist as well.");
+    if (options.cellSizeUm > 0.0 && options.netlistFile.isEmpty() && options.resultsFile.isEmpty() &&
+        options.crossSections.isEmpty())
+        return QStringLiteral("--cell-size-um only applies to a netlist, results or cross-sections: give --netlist, "
+                              "--results or --cross-section as well.");
     return QString();
 }
 
@@ -203,8 +309,13 @@ QString BatchOptions::usage()
                           "                       [--export-vti OUT.vti]\n"
                           "                       [--export-surface OUT.stl|OUT.ply [--surface ALGORITHM]]\n"
                           "                       [--seed N] [--export-csv FIELD OUT.csv]\n"
-                          "                       [--netlist OUT.cir [--cell-size-um A]]\n"
+                          "                       [--netlist OUT.cir] [--results OUT.csv|OUT.json]\n"
+                          "                       [--cross-section x=INDEX|y=INDEX OUT.svg|OUT.png]...\n"
+                          "                       [--cell-size-um A]\n"
                           "                       [--images DIR] [--overwrite-images] [--verbose]\n"
+                          "                       [--set STEP.PARAMETER=VALUE]...\n"
+                          "                       [--sweep TABLE.csv [--index N | --jobs K]]\n"
+                          "       cellforge-batch --collect DIR OUT.csv\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
@@ -223,8 +334,30 @@ QString BatchOptions::usage()
                           "                      volume (e.g. \"Random Walk Particle Count Type P\") as CSV\n"
                           "  --netlist OUT.cir   after the list, extract the cantilever beams of the first\n"
                           "                      cell volume and write their SPICE netlist to this file\n"
+                          "  --results OUT.csv|OUT.json\n"
+                          "                      write what the \"Measure\" steps measured, one row each:\n"
+                          "                      name, kind, value, unit and the step after which it was taken\n"
+                          "  --cross-section x=INDEX|y=INDEX OUT.svg|OUT.png\n"
+                          "                      after the run, draw that plane of the first cell volume: a\n"
+                          "                      rectangle per run of a material, a legend and a scale bar\n"
+                          "                      (repeatable)\n"
                           "  --cell-size-um A    the edge of a cell of size 1 in micrometres for the\n"
                           "                      netlist (default 2.7150, a cell of 2.00129819772e-17 m^3)\n"
+                          "                      and for results and cross-sections in µm (without it, cells)\n"
+                          "  --set STEP.PARAMETER=VALUE\n"
+                          "                      give parameter PARAMETER of step STEP (from 1) this value for\n"
+                          "                      this run, checked as the list's own (repeatable; a material\n"
+                          "                      by its name)\n"
+                          "  --sweep TABLE.csv   run the list once per row of the table, whose header names\n"
+                          "                      STEP.PARAMETER columns; \"{index}\" in output names becomes\n"
+                          "                      the row's index (from 0)\n"
+                          "  --index N           run row N of the sweep only (default: SLURM_ARRAY_TASK_ID\n"
+                          "                      when it is set, else every row)\n"
+                          "  --jobs K            run K rows at a time, each in its own process (default:\n"
+                          "                      one per core); the outputs do not depend on K\n"
+                          "  --collect DIR OUT.csv\n"
+                          "                      merge the results files of a sweep in DIR into one table,\n"
+                          "                      one line per row, rows without results listed as missing\n"
                           "  --images DIR        the folder where \"Save Image\" steps write: their file names\n"
                           "                      are taken inside it (default: the folder of --output,\n"
                           "                      else the working folder)\n"
@@ -236,7 +369,8 @@ QString BatchOptions::usage()
                           "Without --input the list must begin with \"Create Substrate\".\n"
                           "Exit status: 0 every step ran, 1 a step failed, the field to export is missing\n"
                           "or no beam was found,\n"
-                          "2 bad arguments or a number of the list out of its range, 3 a file could not be\n"
+                          "2 bad arguments, a number of the list out of its range or a measurement that\n"
+                          "cannot be taken (outside the volume, an unknown material), 3 a file could not be\n"
                           "read, 4 an output could not be written,\n"
                           "130 stopped by SIGINT or SIGTERM (nothing written; once an output was written, the\n"
                           "one being written is completed and the rest is not; a second signal quits at once).\n"

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Core/BatchRun/parameteroverride.h"
 #include "Model/Volume/surfacealgorithm.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +12,13 @@
 
 namespace Core {
 namespace BatchRun {
+
+/// A cross-section to draw after the run: the plane x = index (or y = index) of the first cell volume.
+struct CrossSectionOutput {
+    bool acrossX = true;
+    uint32_t index = 0;
+    QString file; ///< .svg or .png
+};
 
 /// The arguments of `cellforge-batch`: the list to run, the document to start from, the outputs to
 /// write and how to run. `parse` reads them from the command line (without the program name);
@@ -27,10 +36,19 @@ struct BatchOptions {
     QString exportField; ///< a data field of the first cell volume, written after the run
     QString exportFile;
     QString netlistFile;
+    QString resultsFile;     ///< the measurements of "Measure" steps, as .csv or .json
     double cellSizeUm = 0.0; ///< the edge of a cell of size 1 in micrometres; 0: the default
     bool verbose = false;    ///< a line on standard error when each step starts
     bool help = false;
     bool version = false; ///< print the program's name and version
+
+    QList<CrossSectionOutput> crossSections; ///< --cross-section, in the order given
+    QList<ParameterOverride> overrides;      ///< --set, in the order given
+    QString sweepFile;                       ///< a table of variants, one run each
+    std::optional<int> index;                ///< --index: the one row of the sweep to run
+    int jobs = 0;                            ///< worker processes that run the rows of a sweep; 0: one per core
+    QString collectFolder;                   ///< --collect: merge the results files of this folder...
+    QString collectFile;                     ///< ...into this table
 
     QString imagesFolder;         ///< where "Save Image" steps write; empty: the default folder
     bool overwriteImages = false; ///< "Save Image" steps may replace existing files

@@ -2,7 +2,9 @@
 
 #include "Core/BatchRun/batchcommand.h"
 #include "Core/BatchRun/documentio.h"
+#include "Core/BatchRun/resultsfile.h"
 #include "Core/Formats/cellvolumevtiwriter.h"
+#include "Core/Formats/crosssection.h"
 #include "Core/Formats/csvdataexporter.h"
 #include "Core/Formats/surfaceexport.h"
 #include "Core/workspace.h"
@@ -20,6 +22,7 @@
 
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -85,7 +88,53 @@ bool BatchOutputs::writable()
             return false;
         }
     }
+    for (const CrossSectionOutput &section : m_options.crossSections) {
+        const QString refusal = Util::SafeFile::unwritable(section.file);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(section.file, refusal));
+            return false;
+        }
+    }
+    if (!m_options.resultsFile.isEmpty()) {
+        const QString refusal = Util::SafeFile::unwritable(m_options.resultsFile);
+        if (!refusal.isEmpty()) {
+            report(QStringLiteral("The results could not be saved to \"%1\": %2").arg(m_options.resultsFile, refusal));
+            return false;
+        }
+    }
     return true;
+}
+
+int BatchOutputs::writeResults(const std::vector<Operations::Measurement> &measurements)
+{
+    QString error;
+    if (ResultsFile::write(m_options.resultsFile, ResultsFile::rows(measurements, m_options.cellSizeUm), m_sweepRow,
+                           &error))
+        return Ok;
+    report(QStringLiteral("The results could not be saved to \"%1\": %2").arg(m_options.resultsFile, error));
+    return OutputError;
+}
+
+int BatchOutputs::writeCrossSection(const CrossSectionOutput &section, const Model::Automaton::TotalVolumePtr &target)
+{
+    const QString plane = QStringLiteral("%1 = %2").arg(QLatin1Char(section.acrossX ? 'x' : 'y')).arg(section.index);
+    if (!target) {
+        report(QStringLiteral("The cross-section %1 was not drawn: there is no cell volume.").arg(plane));
+        return StepFailed;
+    }
+    try {
+        using Core::Operations::CrossSection;
+        const CrossSection drawing(*target, section.acrossX ? CrossSection::Axis::X : CrossSection::Axis::Y,
+                                   section.index, m_options.cellSizeUm);
+        QString error;
+        if (drawing.write(section.file, &error))
+            return Ok;
+        report(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(section.file, error));
+        return OutputError;
+    } catch (const std::invalid_argument &e) {
+        report(QStringLiteral("The cross-section %1 was not drawn: %2.").arg(plane, QString::fromStdString(e.what())));
+        return BatchCommand::UsageError;
+    }
 }
 
 int BatchOutputs::writeDocument(Core::Workspace &workspace)
@@ -106,14 +155,19 @@ int BatchOutputs::writeVti(const Model::Automaton::TotalVolumePtr &target)
     return OutputError;
 }
 
-int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target)
+int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::TotalVolumePtr &target,
+                        const std::vector<Operations::Measurement> &measurements)
 {
     const std::vector<std::pair<QString, std::function<int()>>> outputs{
         {m_options.outputFile, [&] { return writeDocument(workspace); }},
         {m_options.vtiFile, [&] { return writeVti(target); }},
         {m_options.surfaceFile, [&] { return exportSurface(workspace); }},
         {m_options.exportFile, [&] { return exportField(workspace); }},
-        {m_options.netlistFile, [&] { return writeNetlist(workspace); }}};
+        {m_options.netlistFile, [&] { return writeNetlist(workspace); }},
+        {m_options.resultsFile, [&] { return writeResults(measurements); }}};
+    std::vector<std::pair<QString, std::function<int()>>> all = outputs;
+    for (const CrossSectionOutput &section : m_options.crossSections)
+        all.push_back({section.file, [this, &section, &target] { return writeCrossSection(section, target); }});
     auto stopRequested = [this] { return m_control && m_control->stopRequested(); };
 
     // A stop (SIGINT, SIGTERM) before the first output is complete writes nothing: that file is not
@@ -121,7 +175,7 @@ int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::Tota
     Util::SafeFile::holdCommitsOnStop(m_control);
     QStringList written;
     int status = Ok;
-    for (const auto &[file, write] : outputs) {
+    for (const auto &[file, write] : all) {
         if (file.isEmpty())
             continue;
         if (stopRequested())
@@ -138,7 +192,7 @@ int BatchOutputs::write(Core::Workspace &workspace, const Model::Automaton::Tota
     if (!stopRequested())
         return status;
     report(QStringLiteral("Stopped while the outputs were written, after every step ran."));
-    for (const auto &output : outputs) {
+    for (const auto &output : all) {
         if (!output.first.isEmpty())
             report((written.contains(output.first) ? QStringLiteral("Written: \"%1\".")
                                                    : QStringLiteral("Nothing was written to \"%1\"."))

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "Core/BatchRun/batchoptions.h"
+#include "Core/BatchRun/resultsfile.h"
+#include "Core/Engines/Volume/volumemeasurement.h"
 
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QTextStream;
 
@@ -28,8 +31,8 @@ namespace BatchRun {
 
 /// The files a command-line run writes once its steps ran: the document, the target volume as VTK
 /// image data, the surface of the first cell volume as a mesh, a data field of that volume as CSV and
-/// the netlist of its cantilever beams. Each is tried before the run, so that a long run does not
-/// end at a file that cannot be written. Problems go to `err`, the netlist's line to `out`; the
+/// the netlist of its cantilever beams, and the results of the measurements. Each is tried before the run, so that a
+/// long run does not end at a file that cannot be written. Problems go to `err`, the netlist's line to `out`; the
 /// results are the exit codes of BatchCommand.
 class BatchOutputs {
 public:
@@ -44,10 +47,14 @@ public:
         m_outputObserver = std::move(observer);
     }
 
+    /// The run is this row of a sweep: its results say so.
+    void setSweepRow(const SweepRow &row) { m_sweepRow = row; }
+
     /// Whether every output the options name can be written; says why not.
     bool writable();
     /// Writes every output the options name, in order, until one fails or a stop comes; an exit code.
-    int write(Core::Workspace &workspace, const std::shared_ptr<Model::Automaton::TotalVolume> &target);
+    int write(Core::Workspace &workspace, const std::shared_ptr<Model::Automaton::TotalVolume> &target,
+              const std::vector<Operations::Measurement> &measurements = {});
 
 private:
     void report(const QString &message);
@@ -58,12 +65,16 @@ private:
     int exportField(Core::Workspace &workspace);
     /// Extracts the beams of the first cell volume and writes their netlist.
     int writeNetlist(Core::Workspace &workspace);
+    int writeResults(const std::vector<Operations::Measurement> &measurements);
+    int writeCrossSection(const CrossSectionOutput &section,
+                          const std::shared_ptr<Model::Automaton::TotalVolume> &target);
 
     const BatchOptions &m_options;
     QTextStream &m_out;
     QTextStream &m_err;
     Util::RunControl *m_control = nullptr;
     std::function<void(const QString &)> m_outputObserver;
+    SweepRow m_sweepRow;
 };
 
 } // namespace BatchRun

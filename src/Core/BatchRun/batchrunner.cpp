@@ -48,7 +48,7 @@ int StepRegistry::run(StepContext &context, const Processes::ProcessStep &step) 
         return UnknownProcess;
     const auto it = m_functions.constFind(type);
     if (it == m_functions.constEnd())
-        return NotImplemented;
+        return Processes::ProcessRegistry::descriptor(type) ? NotImplemented : UnknownProcess;
     try {
         return it.value()(context, step);
     } catch (const std::bad_alloc &) {
@@ -170,6 +170,7 @@ RunSummary BatchRunner::run(const QList<Processes::ProcessStep> &steps)
 {
     RunSummary summary;
     m_doneCount = 0;
+    m_measurements.clear();
     for (int i = 0; i < steps.size(); ++i) {
         const Processes::ProcessStep &step = steps.at(i);
         if (m_control && m_control->stopRequested()) {
@@ -236,6 +237,10 @@ RunSummary BatchRunner::run(const QList<Processes::ProcessStep> &steps)
             summary.failedIndex = i;
             summary.failure = record;
             break;
+        }
+        for (Operations::Measurement &measurement : context.measurements) {
+            measurement.step = i + 1;
+            m_measurements.push_back(measurement);
         }
         summary.done = ++m_doneCount;
     }

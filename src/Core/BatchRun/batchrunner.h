@@ -37,7 +37,7 @@ using Processes::StepEstimate;
 using EstimateFunction =
     std::function<StepEstimate(const Core::Processes::ProcessStep &step, const Model::Automaton::TotalVolumePtr &target)>;
 
-/// Step type -> step runner: the process descriptors (run, then finish). A type from 0 to 19
+/// Step type -> step runner: the process descriptors (run, then finish). A type of a process
 /// without an entry is "not implemented", any other type is unknown. Tests replace entries with their own runners.
 class StepRegistry {
 public:
@@ -132,6 +132,8 @@ public:
     /// Steps finished so far in the current run; read by a progress timer in another thread.
     int doneCount() const { return m_doneCount.load(); }
     Model::Automaton::TotalVolumePtr target() const { return m_target; }
+    /// What the "Measure" steps of the last run measured, in the order they ran.
+    const std::vector<Operations::Measurement> &measurements() const { return m_measurements; }
 
     /// The cells of the target before a step, for putting a stopped step back.
     struct KeptCells {
@@ -154,6 +156,7 @@ private:
     QString m_listFolder;
     KeptCells m_kept;
     std::atomic<int> m_doneCount{0};
+    std::vector<Operations::Measurement> m_measurements;
 };
 
 } // namespace BatchRun

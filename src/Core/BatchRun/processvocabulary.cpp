@@ -45,6 +45,7 @@ QList<QPair<QString, int>> addableProcesses()
                                 IonImplantation,
                                 IsotropicEtching,
                                 IsotropicDeposition,
+                                Measure,
                                 MooreDeposition,
                                 MooreEtching,
                                 Photolithography,

@@ -40,6 +40,7 @@ constexpr int IsotropicDeposition = int(Processes::ProcessType::IsotropicDeposit
 constexpr int AnisotropicDeposition = int(Processes::ProcessType::AnisotropicDeposition);
 constexpr int AnisotropicEtching = int(Processes::ProcessType::AnisotropicEtching);
 constexpr int RandomWalkDoping = int(Processes::ProcessType::RandomWalkDoping);
+constexpr int Measure = int(Processes::ProcessType::Measure);
 constexpr int LastProcessType = int(Processes::lastProcessType);
 
 using Processes::InvalidValue;
@@ -61,7 +62,7 @@ using Processes::Shown;
 QString displayName(int processType);
 
 /// Every parameter of a step type in name order, material triples expanded; empty for codes
-/// outside 0..19.
+/// without a process.
 QList<ParameterDefinition> parameterDefinitions(int processType);
 /// The material bases of a step type ("Material", "Conducting Material", ...).
 QStringList materialBases(int processType);

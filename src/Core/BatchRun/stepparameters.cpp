@@ -192,6 +192,18 @@ bool StepParameters::toBool(const QString &name)
     return false;
 }
 
+QString StepParameters::toText(const QString &name)
+{
+    const QVariant v = fetch(name);
+    if (!v.isValid())
+        return QString();
+    if (v.userType() != QMetaType::QString) {
+        invalid(name);
+        return QString();
+    }
+    return v.toString();
+}
+
 QByteArray StepParameters::toMask(const QString &name)
 {
     const QVariant v = fetch(name);

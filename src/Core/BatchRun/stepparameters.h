@@ -28,6 +28,8 @@ public:
     float toFloat(const QString &name);
     double toDouble(const QString &name);
     bool toBool(const QString &name);
+    /// A text; any value that is not one (a colour, a mask, a vector) is invalid.
+    QString toText(const QString &name);
     /// A mask bitmap: one byte 0 or 1 per cell.
     QByteArray toMask(const QString &name);
     Util::Vector3D toVector(const QString &name);

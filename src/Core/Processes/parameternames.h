@@ -92,6 +92,19 @@ constexpr const char *DopingThreshold = "Doping Threshold";
 // ---- save image ----
 constexpr const char *Filename = "Filename";
 
+// ---- measure ----
+/// The measurement's name in the results.
+constexpr const char *Name = "Name";
+/// "thickness", "height", "depth", "width", "sidewall-angle" or "volume".
+constexpr const char *Kind = "Kind";
+/// "x" or "y": the direction of a width or a sidewall.
+constexpr const char *Axis = "Axis";
+constexpr const char *X = "X";
+constexpr const char *Y = "Y";
+constexpr const char *Z = "Z";
+constexpr const char *Z1 = "Z1";
+constexpr const char *Z2 = "Z2";
+
 // ---- create substrate ----
 constexpr const char *LowerLeftFrontCorner = "Lower Left Front Corner";
 constexpr const char *SphericalSubstrate = "SphericalSubstrate";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Engines/Volume/volumemeasurement.h"
 #include "Model/Volume/totalvolume.h"
 
 #include <QString>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace Util {
 class RunControl;
@@ -66,6 +68,8 @@ struct ProcessRun {
     /// Set by a step that found nothing to change (no material it acts on): it still succeeds, but
     /// its engine does not run (when set before it) and the step is not recorded.
     bool changedNothing = false;
+    /// What "Measure" steps measured (the runner numbers their steps).
+    std::vector<Operations::Measurement> measurements;
 
     // ---- lists only ----
     /// Renders the scene to an image file; set by the list's front end (dialog or command line).

@@ -26,12 +26,14 @@ enum class ProcessType : int {
     AnisotropicDeposition = 17,
     AnisotropicEtching = 18,
     RandomWalkDoping = 19,
+    // 20 to 22 are not in use.
+    Measure = 23,
 };
 
 /// The highest type code in use; codes from 0 to it name a process.
-constexpr ProcessType lastProcessType = ProcessType::RandomWalkDoping;
+constexpr ProcessType lastProcessType = ProcessType::Measure;
 
-/// Whether a stored number names a process.
+/// Whether a stored number may name a process (codes without a process among them are unknown).
 constexpr bool isProcessType(int code) { return code >= 0 && code <= int(lastProcessType); }
 
 } // namespace Processes

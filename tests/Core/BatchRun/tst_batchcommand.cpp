@@ -113,7 +113,8 @@ private slots:
         row("netlist and cell size", {"a.plst", "--cell-size-um", "1.5", "--netlist", "o.cir"},
             "list=a.plst netlist=o.cir cell=1.5");
         row("cell size without netlist", {"a.plst", "--cell-size-um", "1"}, "",
-            "--cell-size-um only applies to a netlist: give --netlist as well.");
+            "--cell-size-um only applies to a netlist, results or cross-sections: give --netlist, --results or "
+            "--cross-section as well.");
         row("cell size zero", {"a.plst", "--netlist", "o", "--cell-size-um", "0"}, "",
             "--cell-size-um needs a length in micrometres from 0.0001 to 1e+06, not \"0\".");
         // Cells whose netlist values would be 0, inf or nan.
@@ -206,6 +207,9 @@ private slots:
         row("missing parameter", list(listXml(slab() + "<Process-Data process-type=\"10\"/>\n")), 1,
             "Step 2 (Save Image) failed: A required parameter was not found. Check input list.");
         row("unknown type", list(listXml(slab() + "<Process-Data process-type=\"42\"/>\n")), 1,
+            "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
+        // Codes between the processes that have one name none.
+        row("unused type", list(listXml(slab() + "<Process-Data process-type=\"21\"/>\n")), 1,
             "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,

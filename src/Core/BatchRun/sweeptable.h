@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Core/BatchRun/parameteroverride.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Core {
+namespace BatchRun {
+
+/// The variants of a sweep: a CSV table whose header names `STEP.PARAMETER` columns and whose rows,
+/// numbered from 0, give their values.
+class SweepTable {
+public:
+    /// False with the reason when the file cannot be read or is not such a table.
+    bool load(const QString &fileName, QString *error);
+
+    const QList<ParameterOverride> &columns() const { return m_columns; }
+    int rowCount() const { return m_rows.size(); }
+    /// The values of row `index` as overrides of the list.
+    QList<ParameterOverride> row(int index) const;
+    /// The texts of row `index`, in column order.
+    QStringList values(int index) const { return m_rows.at(index); }
+
+private:
+    QList<ParameterOverride> m_columns;
+    QList<QStringList> m_rows;
+};
+
+} // namespace BatchRun
+} // namespace Core
