@@ -2,11 +2,14 @@
 
 #include "Util/runcontrol.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -73,6 +76,13 @@ int SweepRunner::run(const QString &program, const QStringList &arguments, int r
             ++reported;
         }
     };
+    // The loop wakes when any worker ends (or every 50 ms, to see a stop request): a row's successor
+    // starts as soon as a core is free, however short the rows are.
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(50);
+    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
+    tick.start();
     while (next < rows || !running.empty()) {
         if (m_control && m_control->stopRequested() && !stopped) {
             stopped = true;
@@ -83,12 +93,19 @@ int SweepRunner::run(const QString &program, const QStringList &arguments, int r
             Worker worker{next, std::make_unique<QProcess>()};
             worker.process->setStandardOutputFile(log(next, "out"));
             worker.process->setStandardErrorFile(log(next, "err"));
+            QObject::connect(worker.process.get(), QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                             &QEventLoop::quit);
+            QObject::connect(worker.process.get(), &QProcess::errorOccurred, &loop, &QEventLoop::quit);
             worker.process->start(program, arguments + QStringList{QStringLiteral("--index"), QString::number(next)});
             running.push_back(std::move(worker));
             ++next;
         }
+        // A worker's state changes only while events are processed: none can end between this
+        // look and the loop.
+        const auto hasEnded = [](const Worker &w) { return w.process->state() == QProcess::NotRunning; };
+        if (!running.empty() && std::none_of(running.begin(), running.end(), hasEnded))
+            loop.exec();
         for (auto it = running.begin(); it != running.end();) {
-            it->process->waitForFinished(25);
             if (it->process->state() != QProcess::NotRunning) {
                 ++it;
                 continue;
