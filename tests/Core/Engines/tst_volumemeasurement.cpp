@@ -233,7 +233,7 @@ private slots:
     {
         QFETCH(QVariantMap, parameters);
         QFETCH(QString, problem);
-        Core::Processes::ProcessStep step(int(Core::Processes::ProcessType::Measure));
+        Core::Processes::ProcessStep step(static_cast<int>(Core::Processes::ProcessType::Measure));
         for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
             step.setParameter(it.key(), it.value(), true);
         QCOMPARE(Core::Processes::MeasureProcess::problem(step), problem);
