@@ -9,6 +9,7 @@
 #include "Core/Processes/ionimplantationprocess.h"
 #include "Core/Processes/isotropicdepositionprocess.h"
 #include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/lineofsightprocess.h"
 #include "Core/Processes/mooredepositionprocess.h"
 #include "Core/Processes/mooreetchingprocess.h"
 #include "Core/Processes/photolithographyprocess.h"
@@ -56,6 +57,8 @@ struct Descriptors {
         owned.push_back(std::make_unique<CreateSubstrateProcess>());
         owned.push_back(std::make_unique<AnisotropicDepositionProcess>());
         owned.push_back(std::make_unique<AnisotropicEtchingProcess>());
+        owned.push_back(std::make_unique<LineOfSightProcess>(LineOfSightProcess::Mode::Deposition));
+        owned.push_back(std::make_unique<LineOfSightProcess>(LineOfSightProcess::Mode::Etching));
 
         for (const auto &descriptor : owned)
             all.push_back(descriptor.get());

@@ -26,10 +26,12 @@ enum class ProcessType : int {
     AnisotropicDeposition = 17,
     AnisotropicEtching = 18,
     RandomWalkDoping = 19,
+    LineOfSightDeposition = 20,
+    LineOfSightEtching = 21,
 };
 
 /// The highest type code in use; codes from 0 to it name a process.
-constexpr ProcessType lastProcessType = ProcessType::RandomWalkDoping;
+constexpr ProcessType lastProcessType = ProcessType::LineOfSightEtching;
 
 /// Whether a stored number names a process.
 constexpr bool isProcessType(int code) { return code >= 0 && code <= int(lastProcessType); }
