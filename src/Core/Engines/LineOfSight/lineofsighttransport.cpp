@@ -22,7 +22,7 @@ constexpr double pi = 3.14159265358979323846;
 // Flux is summed in units of 2^-32 of a particle: whole numbers add up alike in any order.
 constexpr double fixedPointScale = 4294967296.0;
 // A particle lighter than this share of its start plays Russian roulette.
-constexpr double rouletteShare = 1.0 / 16.0;
+constexpr double rouletteShare = 1.0 / 4.0;
 // Bounds that end pathological flights (grazing rays, particles caught between masks).
 constexpr int maximumBounces = 10000;
 
@@ -270,22 +270,26 @@ void LineOfSightTransport::surfaceNormal(Cells cells, const long long cell[3], i
     // Away from the occupied cells of the 3 x 3 x 3 block about the empty cell, in cell units,
     // then in the physical frame (a gradient scales with 1 / cell size).
     const long long n[3] = {m_volume.sizeX(), m_volume.sizeY(), m_volume.sizeZ()};
+    long long xs[3];
+    long long ys[3];
+    for (int d = -1; d <= 1; ++d) {
+        xs[d + 1] = (cell[0] + d + n[0]) % n[0];
+        ys[d + 1] = (cell[1] + d + n[1]) % n[1];
+    }
     double sum[3] = {0.0, 0.0, 0.0};
     for (int dx = -1; dx <= 1; ++dx)
-        for (int dy = -1; dy <= 1; ++dy)
+        for (int dy = -1; dy <= 1; ++dy) {
+            const size_t column = m_volume.index(uint32_t(xs[dx + 1]), uint32_t(ys[dy + 1]), 0);
             for (int dz = -1; dz <= 1; ++dz) {
                 const long long z = cell[2] + dz;
-                if (z >= n[2])
-                    continue;
-                const long long x = (cell[0] + dx + n[0]) % n[0];
-                const long long y = (cell[1] + dy + n[1]) % n[1];
-                // Below the volume counts as occupied.
-                if (z >= 0 && cells.state(m_volume.index(uint32_t(x), uint32_t(y), uint32_t(z))) == 0)
+                // Below the volume counts as occupied, above it as empty.
+                if (z >= n[2] || (z >= 0 && cells.state(column + size_t(z)) == 0))
                     continue;
                 sum[0] -= dx;
                 sum[1] -= dy;
                 sum[2] -= dz;
             }
+        }
     double length = 0.0;
     for (int a = 0; a < 3; ++a) {
         normal[a] = sum[a] * m_step[a];
