@@ -151,6 +151,23 @@ private slots:
         QCOMPARE(engine.raysTraced(), uint64_t(6 * 5 * 200) * (1 + uint64_t(std::ceil(amount * 2.0 - 0.5))));
     }
 
+    void lowStickingFlatFilmKeepsItsThickness()
+    {
+        // Cubes make a flat surface a staircase here and there. Particles re-emitted about the
+        // faces of the steps would meet the next step again and again, and a film of s = 0.01
+        // would come out half as thick again; about the surface's normal they leave, as from a
+        // flat surface.
+        auto volume = makeVolume(40, 4, 40, [](uint32_t, uint32_t, uint32_t z) { return z < 4 ? substrate : 0u; });
+        LineOfSightTransport engine(*volume, Settings{Mode::Deposition, film, 16.0, 0.01, 1.0});
+        engine.setSeed(5);
+        engine.run();
+        double total = 0.0;
+        for (uint32_t x = 0; x < 40; ++x)
+            for (uint32_t y = 0; y < 4; ++y)
+                total += filmRun(*volume, x, y, 4);
+        QVERIFY2(std::abs(total / 160.0 / 16.0 - 1.0) <= 0.15, qPrintable(QString::number(total / 160.0)));
+    }
+
     void trenchBottomFollowsTheViewFactor_data()
     {
         QTest::addColumn<double>("aspect");

@@ -79,7 +79,7 @@ public:
     /// Source rays per source column for each cell's worth on a flat surface (default 64): more
     /// rays, less noise. Noise roughens a surface by a cell here and there, and a rough surface of
     /// low sticking catches more than a flat one: at s = 0.01 on cubes, a flat film comes out
-    /// about 10 % thick at 64 rays, 3 % at 512.
+    /// thicker by up to about 15 % at 64 rays, a few per cent at 512.
     void setRaysPerCell(uint32_t rays);
 
     /// Runs the rounds on the locked cells; stops between rounds when asked.
