@@ -65,6 +65,7 @@ struct Coverage {
     double bottom = 0.0; // layers at the bottom centre
     double wallTop = 0.0;
     double wallBottom = 0.0; // cells across the wall film, near the top and near the bottom
+    double corner = 0.0;     // cells the film reaches into the trench just above its edge
 };
 
 Coverage deposit(const Trench &trench, double thickness, double sticking, double exponent, uint32_t rays)
@@ -94,11 +95,13 @@ Coverage deposit(const Trench &trench, double thickness, double sticking, double
         }
         c.wallTop += filmAcross(*volume, leftWall, 1, y, wallNearTop);
         c.wallBottom += filmAcross(*volume, leftWall, 1, y, wallNearBottom);
+        c.corner += filmAcross(*volume, leftWall, 1, y, trench.top());
     }
     c.field /= columns;
     c.bottom /= bottoms;
     c.wallTop /= trench.ny;
     c.wallBottom /= trench.ny;
+    c.corner /= trench.ny;
     return c;
 }
 
@@ -192,6 +195,8 @@ private slots:
         QVERIFY(std::abs(c.field - 24.0) <= 1.0);
         // The wall sees less of the source deep down than near the top.
         QVERIFY2(c.wallBottom < c.wallTop, qPrintable(QStringLiteral("%1 %2").arg(c.wallBottom).arg(c.wallTop)));
+        // The top corner sees most of the source: the film overhangs the wall there.
+        QVERIFY2(c.corner > c.wallTop, qPrintable(QStringLiteral("%1 %2").arg(c.corner).arg(c.wallTop)));
     }
 
     void lowStickingCoatsConformally()
