@@ -109,8 +109,7 @@ template <class Process> inline QVariantMap values(const typename Process::Param
 inline QVariantMap lineOfSightValues(Core::Processes::ProcessType type,
                                      const Core::Processes::LineOfSightParameters &params)
 {
-    return dynamic_cast<const Core::Processes::LineOfSightProcess &>(*ProcessRegistry::descriptor(type))
-        .values(params);
+    return dynamic_cast<const Core::Processes::LineOfSightProcess &>(*ProcessRegistry::descriptor(type)).values(params);
 }
 
 /// Runs the engine under the control (null: none).
@@ -203,12 +202,16 @@ inline QMap<QString, Case> cases()
     using LineOfSight = LineOfSightTransport::Mode;
     c["line-of-sight deposition"] = process(
         "Line-of-Sight Deposition", 40, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runLineOfSight(v, rc, {LineOfSight::Deposition, Oxide, 2.0, 0.5, 1.0}); },
+        [](TotalVolume &v, Control rc) {
+            runLineOfSight(v, rc, {LineOfSight::Deposition, Oxide, 2.0, 0.5, 1.0});
+        },
         CommandId::LineOfSightDeposition,
         lineOfSightValues(Core::Processes::ProcessType::LineOfSightDeposition, {Oxide, 2.0, 0.5, 1.0, 12u}));
     c["line-of-sight etching"] = process(
         "Line-of-Sight Etching", 41, Undoable | MarksLattice,
-        [](TotalVolume &v, Control rc) { runLineOfSight(v, rc, {LineOfSight::Etching, Si, 1.5, 0.3, 50.0}); },
+        [](TotalVolume &v, Control rc) {
+            runLineOfSight(v, rc, {LineOfSight::Etching, Si, 1.5, 0.3, 50.0});
+        },
         CommandId::LineOfSightEtching,
         lineOfSightValues(Core::Processes::ProcessType::LineOfSightEtching, {Si, 1.5, 0.3, 50.0, 12u}));
     // Single passes have no boundary inside their run.

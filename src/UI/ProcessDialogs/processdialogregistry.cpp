@@ -71,7 +71,8 @@ const Entry entries[] = {
     {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
     {ProcessType::AnisotropicDeposition, &plain<Operations::AnisotropicDepositionDialog>},
     {ProcessType::AnisotropicEtching, &plain<Operations::AnisotropicEtchingDialog>},
-    {ProcessType::LineOfSightDeposition, &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
+    {ProcessType::LineOfSightDeposition,
+     &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
     {ProcessType::LineOfSightEtching, &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
 };
 

@@ -168,10 +168,11 @@ private:
                            {"Sticking Coefficient", 0.25},
                            {"Source Exponent", 4.0},
                            {"Random Seed", 17u}};
-        QTest::newRow("21 line-of-sight etching")
-            << int(LineOfSightEtching) << "Ui::Operations::LineOfSightDialog"
-            << QVariantMap{
-                   {"Material_Id", 11u}, {"Etch Depth", 2.5}, {"Reaction Probability", 0.125}, {"Source Exponent", 100.0}};
+        QTest::newRow("21 line-of-sight etching") << int(LineOfSightEtching) << "Ui::Operations::LineOfSightDialog"
+                                                  << QVariantMap{{"Material_Id", 11u},
+                                                                 {"Etch Depth", 2.5},
+                                                                 {"Reaction Probability", 0.125},
+                                                                 {"Source Exponent", 100.0}};
     }
 
 private slots:
