@@ -10,12 +10,14 @@
 #include "Core/Engines/DistanceCounting/simplesioxidation.h"
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
+#include "Core/Engines/LineOfSight/lineofsighttransport.h"
 #include "Core/Engines/Moore/mooreneighborhooddeposition.h"
 #include "Core/Formats/maskimage.h"
 #include "Core/Processes/anisotropicetchingprocess.h"
 #include "Core/Processes/cvdprocess.h"
 #include "Core/Processes/dopingprocess.h"
 #include "Core/Processes/ionimplantationprocess.h"
+#include "Core/Processes/lineofsightprocess.h"
 #include "Core/Processes/mooredepositionprocess.h"
 #include "Core/Processes/parameternames.h"
 #include "Core/Processes/photolithographyprocess.h"
@@ -103,11 +105,26 @@ template <class Process> inline QVariantMap values(const typename Process::Param
     return ProcessRegistry::get<Process>().values(params);
 }
 
+/// The values of a line-of-sight step of `type`, as its dialog gives them.
+inline QVariantMap lineOfSightValues(Core::Processes::ProcessType type,
+                                     const Core::Processes::LineOfSightParameters &params)
+{
+    return dynamic_cast<const Core::Processes::LineOfSightProcess &>(*ProcessRegistry::descriptor(type)).values(params);
+}
+
 /// Runs the engine under the control (null: none).
 template <class E> inline void runWith(E &&engine, Control control)
 {
     engine.setRunControl(control);
     engine.run();
+}
+
+/// A seeded line-of-sight run.
+inline void runLineOfSight(TotalVolume &v, Control rc, const LineOfSightTransport::Settings &settings)
+{
+    LineOfSightTransport engine(v, settings);
+    engine.setSeed(12);
+    runWith(engine, rc);
 }
 
 enum Flags { Undoable = 1, MarksLattice = 2 };
@@ -182,6 +199,21 @@ inline QMap<QString, Case> cases()
     c["cca wet etch"] = process("Continuous Wet Etch", 29, Undoable,
                                 [](TotalVolume &v, Control rc) { runWith(ContinuousWetEtchEngine(v, 3.0), rc); },
                                 CommandId::ContinuousWetEtch, {{Parameter::Depth, 3.0}});
+    using LineOfSight = LineOfSightTransport::Mode;
+    c["line-of-sight deposition"] = process(
+        "Line-of-Sight Deposition", 40, Undoable | MarksLattice,
+        [](TotalVolume &v, Control rc) {
+            runLineOfSight(v, rc, {LineOfSight::Deposition, Oxide, 2.0, 0.5, 1.0});
+        },
+        CommandId::LineOfSightDeposition,
+        lineOfSightValues(Core::Processes::ProcessType::LineOfSightDeposition, {Oxide, 2.0, 0.5, 1.0, 12u}));
+    c["line-of-sight etching"] = process(
+        "Line-of-Sight Etching", 41, Undoable | MarksLattice,
+        [](TotalVolume &v, Control rc) {
+            runLineOfSight(v, rc, {LineOfSight::Etching, Si, 1.5, 0.3, 50.0});
+        },
+        CommandId::LineOfSightEtching,
+        lineOfSightValues(Core::Processes::ProcessType::LineOfSightEtching, {Si, 1.5, 0.3, 50.0, 12u}));
     // Single passes have no boundary inside their run.
     for (const char *key : {"planarization", "bca wet etch", "cca wet etch"})
         c[key].stopBoundary = 0;

@@ -177,6 +177,8 @@ const std::vector<P> &entries()
         {C::RemoveCuts, "RemoveCutsFromVolumeOperation", "Remove Cuts", 35, "actionRemove_Masked_Cuts",
          &plain<RemoveCutsFromVolumeOperation>},
         processRow(C::RandomWalkDoping, "actionRandom_Walk_Doping"),
+        processRow(C::LineOfSightDeposition, "actionLine_of_Sight_Deposition"),
+        processRow(C::LineOfSightEtching, "actionLine_of_Sight_Etching"),
         {C::ExportData, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
          &dialog<ExportDataObserver>},
         {C::ExtractModel, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,

@@ -45,6 +45,8 @@ QList<QPair<QString, int>> addableProcesses()
                                 IonImplantation,
                                 IsotropicEtching,
                                 IsotropicDeposition,
+                                LineOfSightDeposition,
+                                LineOfSightEtching,
                                 Measure,
                                 MooreDeposition,
                                 MooreEtching,
@@ -119,6 +121,9 @@ void applyDefaultVisibility(Processes::ProcessStep &step)
             break;
         case Shown::WhenNoEtchant:
             shown = !bath;
+            break;
+        case Shown::WhenGiven:
+            shown = true;
             break;
         }
         step.setParameter(definition.name, parameters.value(definition.name), shown);

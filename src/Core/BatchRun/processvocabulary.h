@@ -40,6 +40,8 @@ constexpr int IsotropicDeposition = int(Processes::ProcessType::IsotropicDeposit
 constexpr int AnisotropicDeposition = int(Processes::ProcessType::AnisotropicDeposition);
 constexpr int AnisotropicEtching = int(Processes::ProcessType::AnisotropicEtching);
 constexpr int RandomWalkDoping = int(Processes::ProcessType::RandomWalkDoping);
+constexpr int LineOfSightDeposition = int(Processes::ProcessType::LineOfSightDeposition);
+constexpr int LineOfSightEtching = int(Processes::ProcessType::LineOfSightEtching);
 constexpr int Measure = int(Processes::ProcessType::Measure);
 constexpr int LastProcessType = int(Processes::lastProcessType);
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Processes {
 
 /// The commands of the window's menus, as the operation factory knows them. The numbers are the
-/// texts the menu actions carry; 0, 5, 21, 25 and everything from 38 to 999 and above 1000 are
+/// texts the menu actions carry; 0, 5, 21, 25, 38, 39 and everything from 42 to 999 and above 1000 are
 /// not used.
 enum class CommandId : uint32_t {
     CopyObjects = 1,
@@ -43,6 +43,8 @@ enum class CommandId : uint32_t {
     RemoveCuts = 35,
     RandomWalkDoping = 36,
     ExportData = 37,
+    LineOfSightDeposition = 40,
+    LineOfSightEtching = 41,
     ExtractModel = 1000,
 };
 

@@ -17,8 +17,19 @@ enum class ParameterKind { Bool, Int, UInt, Float, Double, String, Color, Mask, 
 /// When a parameter is shown in the list view. Create Substrate and Si Oxidation show only the
 /// fields of the chosen mode. Si wet etching has the fields of its bath only in a step with an
 /// "Etchant" (WhenEtchant), and "Depth" only in one without (WhenNoEtchant): a step holds the
-/// fields of its mode and no others.
-enum class Shown { Always, Never, WhenBox, WhenSphere, WhenByTime, WhenByThickness, WhenEtchant, WhenNoEtchant };
+/// fields of its mode and no others. An optional parameter (a step's own "Random Seed") is shown
+/// when the step has it (WhenGiven).
+enum class Shown {
+    Always,
+    Never,
+    WhenBox,
+    WhenSphere,
+    WhenByTime,
+    WhenByThickness,
+    WhenEtchant,
+    WhenNoEtchant,
+    WhenGiven
+};
 
 /// One parameter of a list step: its name, the kind of its value, when the list view shows it
 /// and, for a number, the values it may take (none: those of its kind).

@@ -89,6 +89,16 @@ constexpr const char *SurfaceConcentration = "Surface Concentration";
 constexpr const char *DopingTime = "Doping Time";
 constexpr const char *DopingThreshold = "Doping Threshold";
 
+// ---- line of sight ----
+/// The share of the particles that stay where they hit (0 < s <= 1).
+constexpr const char *StickingCoefficient = "Sticking Coefficient";
+/// The share of the particles that react with the etched material where they hit (0 < p <= 1).
+constexpr const char *ReactionProbability = "Reaction Probability";
+/// n of the source's cos^n angular distribution (1: cosine source, large: collimated).
+constexpr const char *SourceExponent = "Source Exponent";
+/// The seed of the step's draws (uint); absent: the run's seed, or the clock.
+constexpr const char *RandomSeed = "Random Seed";
+
 // ---- save image ----
 constexpr const char *Filename = "Filename";
 

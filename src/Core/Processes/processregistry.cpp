@@ -9,6 +9,7 @@
 #include "Core/Processes/ionimplantationprocess.h"
 #include "Core/Processes/isotropicdepositionprocess.h"
 #include "Core/Processes/isotropicetchingprocess.h"
+#include "Core/Processes/lineofsightprocess.h"
 #include "Core/Processes/measureprocess.h"
 #include "Core/Processes/mooredepositionprocess.h"
 #include "Core/Processes/mooreetchingprocess.h"
@@ -57,6 +58,8 @@ struct Descriptors {
         owned.push_back(std::make_unique<CreateSubstrateProcess>());
         owned.push_back(std::make_unique<AnisotropicDepositionProcess>());
         owned.push_back(std::make_unique<AnisotropicEtchingProcess>());
+        owned.push_back(std::make_unique<LineOfSightProcess>(LineOfSightProcess::Mode::Deposition));
+        owned.push_back(std::make_unique<LineOfSightProcess>(LineOfSightProcess::Mode::Etching));
         owned.push_back(std::make_unique<MeasureProcess>());
 
         for (const auto &descriptor : owned)

@@ -26,7 +26,9 @@ enum class ProcessType : int {
     AnisotropicDeposition = 17,
     AnisotropicEtching = 18,
     RandomWalkDoping = 19,
-    // 20 to 22 are not in use.
+    LineOfSightDeposition = 20,
+    LineOfSightEtching = 21,
+    // 22 is not in use.
     Measure = 23,
 };
 

@@ -1,6 +1,7 @@
 #include "UI/ProcessDialogs/processdialogregistry.h"
 
 #include "Core/Processes/isotropicdepositionprocess.h"
+#include "Core/Processes/lineofsightprocess.h"
 #include "Core/Processes/mooreprocess.h"
 #include "UI/ProcessDialogs/anisotropicdepositiondialog.h"
 #include "UI/ProcessDialogs/anisotropicetchingdialog.h"
@@ -10,6 +11,7 @@
 #include "UI/ProcessDialogs/ionimplantationdialog.h"
 #include "UI/ProcessDialogs/isotropicdepositiondialog.h"
 #include "UI/ProcessDialogs/isotropicetchingdialog.h"
+#include "UI/ProcessDialogs/lineofsightdialog.h"
 #include "UI/ProcessDialogs/mooredialog.h"
 #include "UI/ProcessDialogs/photolithographydialog.h"
 #include "UI/ProcessDialogs/planarizationdialog.h"
@@ -69,6 +71,9 @@ const Entry entries[] = {
     {ProcessType::CreateSubstrate, &plain<Operations::CreateSubstrateDialog>},
     {ProcessType::AnisotropicDeposition, &plain<Operations::AnisotropicDepositionDialog>},
     {ProcessType::AnisotropicEtching, &plain<Operations::AnisotropicEtchingDialog>},
+    {ProcessType::LineOfSightDeposition,
+     &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
+    {ProcessType::LineOfSightEtching, &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
 };
 
 const Entry *entry(ProcessType type)

@@ -12,6 +12,7 @@
 #include "childprocess.h"
 #include "filecontents.h"
 #include "fulldisk.h"
+#include "volumetesthelpers.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -209,7 +210,7 @@ private slots:
         row("unknown type", list(listXml(slab() + "<Process-Data process-type=\"42\"/>\n")), 1,
             "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
         // Codes between the processes that have one name none.
-        row("unused type", list(listXml(slab() + "<Process-Data process-type=\"21\"/>\n")), 1,
+        row("unused type", list(listXml(slab() + "<Process-Data process-type=\"22\"/>\n")), 1,
             "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
@@ -242,6 +243,19 @@ private slots:
             "to 40 wt %.\ncellforge-batch: No step was run.");
         auto strong = bath;
         strong.append({"Concentration", 50.0});
+        // Line-of-sight steps name the value and its range.
+        const QByteArray sticky = stepXml(batchStep(
+            Core::BatchRun::LineOfSightDeposition,
+            {{"Material_Id", 2u}, {"Film Thickness", 2.0}, {"Sticking Coefficient", 0.0}, {"Source Exponent", 1.0}}));
+        row("sticking coefficient 0", list(listXml(slab() + sticky)), 2,
+            "Step 2 (Line-of-Sight Deposition): \"Sticking Coefficient\" of 0 is out of range: it must be above 0 and "
+            "up to 1.\ncellforge-batch: No step was run.");
+        const QByteArray broad = stepXml(batchStep(
+            Core::BatchRun::LineOfSightEtching,
+            {{"Material_Id", 1u}, {"Etch Depth", 2.0}, {"Reaction Probability", 0.5}, {"Source Exponent", 0.5}}));
+        row("source exponent below 1", list(listXml(slab() + broad)), 2,
+            "Step 2 (Line-of-Sight Etching): \"Source Exponent\" of 0.5 is out of range: it must be from 1 to "
+            "10000.");
         row("bath beyond the data", list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, strong)))), 2,
             "Step 2 (Si wet etching): \"Concentration\" of 50 is out of range: it must be from 10 to 40 wt %.");
     }
@@ -366,6 +380,40 @@ private slots:
         QCOMPARE(probe.writes, 2); // one look per step line
         QVERIFY2(probe.seen.isEmpty(), qPrintable(probe.seen.join(QLatin1Char(' '))));
         QVERIFY(QDir(working.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    // --seed fixes the draws of line-of-sight steps as of the random walk; a step's own "Random
+    // Seed" fixes them whatever the run's seed.
+    void lineOfSightFollowsTheSeed()
+    {
+        auto step = [](std::optional<uint> seed) {
+            QList<QPair<const char *, QVariant>> values{
+                {"Material_Id", 1u}, {"Film Thickness", 2.5}, {"Sticking Coefficient", 0.3}, {"Source Exponent", 1.0}};
+            if (seed)
+                values.append({"Random Seed", *seed});
+            return stepXml(batchStep(Core::BatchRun::LineOfSightDeposition, values));
+        };
+        auto run = [&](std::optional<uint> own, const char *seed) {
+            static int runs = 0;
+            const QString list =
+                writeFile(m_dir, QStringLiteral("los%1.plst").arg(++runs), listXml(slab() + step(own)));
+            const QString output = m_dir.filePath(QStringLiteral("los%1.cfw").arg(runs));
+            QString text;
+            QTextStream out(&text);
+            QTextStream err(&text);
+            const int code =
+                BatchCommand(out, err, false)
+                    .execute({list, QStringLiteral("--seed"), QLatin1String(seed), QStringLiteral("--output"), output});
+            if (code != int(BatchCommand::Ok))
+                qWarning() << text;
+            return code == int(BatchCommand::Ok) ? cellStates(*documentVolume(output)) : std::vector<uint32_t>();
+        };
+        const std::vector<uint32_t> first = run(std::nullopt, "3");
+        // 8 x 8 x 3 cells of the slab, and about 160 more.
+        QVERIFY(std::count(first.begin(), first.end(), 1u) > 8 * 8 * 3 + 100);
+        QCOMPARE(run(std::nullopt, "3"), first);
+        QVERIFY(run(std::nullopt, "4") != first);
+        QCOMPARE(run(9u, "3"), run(9u, "4"));
     }
 
     // Reading a document for the command line must not build the display surface (for a large

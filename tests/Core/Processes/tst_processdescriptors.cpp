@@ -176,7 +176,7 @@ private slots:
                     QVERIFY2(process->parameter(preset), qPrintable(preset));
             }
         }
-        QVERIFY(!ProcessRegistry::descriptor(-1) && !ProcessRegistry::descriptor(20));
+        QVERIFY(!ProcessRegistry::descriptor(-1) && !ProcessRegistry::descriptor(22));
     }
 
     // The dialog's values give the cells that the list's line with the same values gives, the same
@@ -256,6 +256,13 @@ private slots:
         const auto planarization = values<PlanarizationProcess>({8, 1});
         row("planarization", CommandId::Planarization, planarization, ProcessType::Planarization, planarization, 22,
             true);
+        // A step's own seed draws alike on both roads.
+        const auto lineOfSight = lineOfSightValues(ProcessType::LineOfSightDeposition, {Oxide, 1.5, 0.5, 1.0, 5u});
+        row("line-of-sight deposition of oxide", CommandId::LineOfSightDeposition, lineOfSight,
+            ProcessType::LineOfSightDeposition, lineOfSight, 40, true);
+        const auto collimatedEtch = lineOfSightValues(ProcessType::LineOfSightEtching, {Si, 2.0, 0.5, 200.0, 5u});
+        row("line-of-sight etching of silicon", CommandId::LineOfSightEtching, collimatedEtch,
+            ProcessType::LineOfSightEtching, collimatedEtch, 41, true);
         const auto pour = values<SpinCoatingProcess>({12, Resist});
         row("pour material", CommandId::SpinCoating, pour, ProcessType::SpinCoating, pour, 23, true);
     }

@@ -61,7 +61,8 @@ void checkKinds(const ProcessStep &step)
     QStringList names;
     const bool bath = step.hasParameter(QStringLiteral("Etchant"));
     for (const ParameterDefinition &definition : parameterDefinitions(step.getProcessType())) {
-        if ((definition.shown == Shown::WhenEtchant && !bath) || (definition.shown == Shown::WhenNoEtchant && bath))
+        if ((definition.shown == Shown::WhenEtchant && !bath) || (definition.shown == Shown::WhenNoEtchant && bath) ||
+            (definition.shown == Shown::WhenGiven && !step.hasParameter(definition.name)))
             continue;
         names << definition.name;
         QVERIFY2(step.hasParameter(definition.name), qPrintable(definition.name));
@@ -160,6 +161,18 @@ private:
                                                               {"Doping Time", 4.0},
                                                               {"Doping Threshold", 12.5},
                                                               {"Material_Id", 16u}};
+        QTest::newRow("20 line-of-sight deposition")
+            << int(LineOfSightDeposition) << "Ui::Operations::LineOfSightDialog"
+            << QVariantMap{{"Material_Id", 8u},
+                           {"Film Thickness", 3.5},
+                           {"Sticking Coefficient", 0.25},
+                           {"Source Exponent", 4.0},
+                           {"Random Seed", 17u}};
+        QTest::newRow("21 line-of-sight etching") << int(LineOfSightEtching) << "Ui::Operations::LineOfSightDialog"
+                                                  << QVariantMap{{"Material_Id", 11u},
+                                                                 {"Etch Depth", 2.5},
+                                                                 {"Reaction Probability", 0.125},
+                                                                 {"Source Exponent", 100.0}};
     }
 
 private slots:
