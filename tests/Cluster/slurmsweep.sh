@@ -147,6 +147,7 @@ if [ $status -ne 0 ]; then
   fail "the job array ended with status $status"
 fi
 (cd "$cluster" && ./collect.sh) || fail "collect.sh failed on the cluster's results"
+[ -s "$cluster/study.svg" ] || fail "collect.sh drew no study.svg"
 [ "$(ls "$cluster"/runs | wc -l)" -eq "$rows" ] || fail "the array wrote $(ls "$cluster"/runs | wc -l) results, not $rows"
 
 (cd "$local_run" && mkdir -p runs && "$batch" trench_sweep.plst --sweep depths.csv --jobs 2 --threads 1 --seed 1 \
