@@ -25,8 +25,7 @@ constexpr int insetUp = 10; ///< from the plot area's top to the greatest value
 constexpr int spanUp = 200;
 constexpr int fontPixels = 12;
 
-/// The first and last value of an axis: the values' span and 5 % of it on either side, or the value
-/// itself and 1 either side when all are equal.
+/// The values' least and greatest; around equal values, 1 (or a billionth of a large value) either side.
 struct Range {
     double least;
     double greatest;
@@ -37,7 +36,8 @@ Range rangeOf(const std::vector<double> &values)
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     if (*high - *low > 0.0)
         return {*low, *high};
-    return {*low - 1.0, *high + 1.0};
+    const double half = std::max(1.0, std::abs(*low) * 1e-9);
+    return {*low - half, *high + half};
 }
 
 /// Ticks at multiples of 1, 2 or 5 times a power of ten, at most 6 over [least, greatest].
@@ -53,7 +53,8 @@ std::vector<double> ticksOf(double least, double greatest)
         }
     }
     std::vector<double> ticks;
-    for (double k = std::ceil(least / step); k * step <= greatest + step * 1e-9; k += 1.0)
+    // At most 12: a span too small for the values' size (1e17 + 1) could not be stepped through.
+    for (double k = std::ceil(least / step); k * step <= greatest + step * 1e-9 && ticks.size() < 12; k += 1.0)
         ticks.push_back(std::abs(k) < 0.5 ? 0.0 : k * step);
     return ticks;
 }

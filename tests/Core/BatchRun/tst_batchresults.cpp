@@ -483,6 +483,27 @@ private slots:
             QVERIFY(image.pixel(p) != point);
     }
 
+    // A single row lies in the middle of its panel, x = 355 and y = 150, whatever its size.
+    void plotOfOneRowIsCentred_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("small") << QByteArray("4");
+        QTest::newRow("large") << QByteArray("1e17");
+    }
+    void plotOfOneRowIsCentred()
+    {
+        QFETCH(QByteArray, value);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("runs")));
+        writeFile(dir, QStringLiteral("runs/r0.csv"),
+                  "index,rows,2.Thickness,name,kind,value,unit,step\n0,1," + value + ",t,volume," + value +
+                      ",cells,3\n");
+        const QString file = dir.filePath(QStringLiteral("one.png"));
+        const BatchResult r = runBatch({"--collect", dir.filePath("runs"), dir.filePath("all.csv"), "--plot", file});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(QImage(file).pixel(355, 150), qRgb(0x1f, 0x77, 0xb4));
+    }
+
     // The only swept parameter is a material: nothing to draw along, and neither file is written.
     void plotNeedsASweptNumber()
     {
