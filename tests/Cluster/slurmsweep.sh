@@ -21,8 +21,17 @@ done
 # Unix sockets want short paths: the folder is under /tmp, not the build tree.
 top=$(mktemp -d /tmp/cellforge-slurm.XXXXXX) || fail "no temporary folder"
 pids=()
+jobid=
 stop_daemons() {
   local pid
+  # Tasks still running (a failure, a timeout) are cancelled while the controller can still do it.
+  if [ -n "${jobid:-}" ]; then
+    scancel "$jobid" 2>/dev/null
+    for _ in $(seq 50); do
+      [ -z "$(squeue -h -j "$jobid" 2>/dev/null)" ] && break
+      sleep 0.1
+    done
+  fi
   for pid in "${pids[@]}"; do
     kill "$pid" 2>/dev/null
   done
@@ -139,12 +148,24 @@ rows=$(($(wc -l <"$example/depths.csv") - 1))
 grep -q "^#SBATCH --array=0-$((rows - 1))\$" "$example/trench.sbatch" ||
   fail "trench.sbatch does not run rows 0 to $((rows - 1)) of depths.csv"
 
-(cd "$cluster" && timeout 300 sbatch --wait --quiet trench.sbatch) >"$top/log/sbatch.out" 2>&1
-status=$?
-if [ $status -ne 0 ]; then
-  cat "$top/log/sbatch.out" "$cluster"/slurm-*.out 2>/dev/null
+# Submitted, then watched every half second (sbatch --wait polls every few seconds only): finished
+# tasks stay in the controller's list with their states.
+jobid=$(cd "$cluster" && sbatch --parsable trench.sbatch 2>"$top/log/sbatch.out") ||
+  { cat "$top/log/sbatch.out"; show_logs; fail "sbatch refused the array"; }
+jobid=${jobid%%;*}
+states=
+for _ in $(seq 600); do
+  states=$(scontrol -o show job "$jobid" 2>/dev/null | grep -o 'JobState=[A-Z_]*' | sort | uniq -c | tr -s ' \n' '  ')
+  if [ -n "$states" ] && ! grep -qE 'PENDING|RUNNING|CONFIGURING|COMPLETING|REQUEUED|SUSPENDED' <<<"$states"; then
+    break
+  fi
+  sleep 0.5
+done
+if [ "$(tr -d ' ' <<<"$states")" != "${rows}JobState=COMPLETED" ]; then
+  states=${states# }
+  cat "$cluster"/slurm-*.out 2>/dev/null
   show_logs
-  fail "the job array ended with status $status"
+  fail "the job array did not complete every task: $states"
 fi
 (cd "$cluster" && ./collect.sh) || fail "collect.sh failed on the cluster's results"
 [ -s "$cluster/study.svg" ] || fail "collect.sh drew no study.svg"
