@@ -216,6 +216,9 @@ def random_walk_doping(mat, minutes, d_cm2_s, cell_um, dt_s, conc_cm3, threshold
         d("Doping Threshold", threshold_percent)])
 def si_wet_etching(depth, model):
     return (1, [d("Depth", depth), s("Etch Model", model)])
+def measure(name, kind, mat="", x=0, y=0, z=0, axis="x", z1=0, z2=0):
+    return (23, [s("Name", name), s("Kind", kind), s("Material", mat), u("X", x), u("Y", y), u("Z", z),
+                 s("Axis", axis), u("Z1", z1), u("Z2", z2)])
 
 
 def write_list(name, steps):
@@ -356,4 +359,19 @@ write_list("doped_well.plst", [
     photolithography(11, "square_opening.png"),
     random_walk_doping(15, 5, 1e-13, 0.01, 1, 1e20, 10),
     isotropic_etching(11, 6),
+])
+
+# The list of the sweep in sweep/ (see sweep/README.md): the trenches of trench_with_conformal_film.plst,
+# measured after the film. The trench of columns x = 10 to 19 is measured at (15, 50): its depth below
+# the highest column, and the oxide of the whole volume (the film on walls and floors grows with the
+# etch depth, the sweep's parameter 4.Etch Depth).
+write_list("sweep/trench_sweep.plst", [
+    create_substrate(1, 100, 100, 48, 30),
+    spin_coating(11, 34),
+    photolithography(11, "lines_and_spaces.png"),
+    anisotropic_etching(1, 12, 0),
+    isotropic_etching(11, 6),
+    cvd(3, 3),
+    measure("trench depth", "depth", x=15, y=50),
+    measure("oxide", "volume", mat="Thermal Si02"),
 ])

@@ -13,6 +13,7 @@
 #include "UI/documentdialogs.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/measurementsdock.h"
 #include "UI/operationfactory.h"
 #include "UI/operationmapper.h"
 #include "UI/promptoverlay.h"
@@ -116,6 +117,7 @@ const ActionInfo actionTable[] = {
     {"actionSet_View", "Set View", "", 0},
     {"actionSet_Lighting", "Set Lighting", "", 0},
     {"actionConsole", "Console", "", 0},
+    {"actionMeasurements", "Measurements", "", 0},
     {"actionAbout_Cellforge", "About Cellforge", "", 0},
     {"actionModel_Extraction", "Model Extraction", "", 1000},
 };
@@ -183,6 +185,7 @@ const MenuInfo menuTable[] = {
      {"actionFront_View", "actionBack_view", "actionBottom_View", "actionTop_View", "actionRight_View",
       "actionLeft_View", "actionFit_to_Volumes", "", "actionShow_Axis", "actionShow_Lights", "", "actionSet_View",
       "actionSet_Lighting", "", "actionConsole"}},
+    {"Tools", {"actionMeasurements"}},
     {"Windows", {"actionConsole"}},
     {"About", {"actionAbout_Cellforge"}},
 };
@@ -221,6 +224,11 @@ MainWindow::MainWindow(QWidget *parent)
     m_updateObserver = m_presenter->createUpdateObserver();
     connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, this, &MainWindow::updateWindowTitle);
     connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, m_view, &Ui::GLWidget::sceneChanged);
+    m_measurements = new Ui::MeasurementsDock(ws, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_measurements);
+    m_measurements->hide();
+    connect(m_updateObserver.get(), &Ui::Observers::UpdateObserver::updateGL, m_measurements,
+            &Ui::MeasurementsDock::refresh);
     m_selectionModeObserver =
         std::make_shared<Ui::Observers::SelectionModeObserver>(ws.selection(), action(QStringLiteral("actionSelect")));
     ws.selection().addObserver(m_selectionModeObserver);
@@ -365,6 +373,11 @@ void MainWindow::connectActions()
     // The dock's own close button unchecks it.
     if (QDockWidget *dock = m_presenter->consoleDock())
         connect(dock->toggleViewAction(), &QAction::toggled, console, &QAction::setChecked);
+
+    QAction *measurements = enable("actionMeasurements");
+    measurements->setCheckable(true);
+    connect(measurements, &QAction::triggered, m_measurements, &QWidget::setVisible);
+    connect(m_measurements->toggleViewAction(), &QAction::toggled, measurements, &QAction::setChecked);
 
     // `triggered`, not `toggled`: the selection-mode observer sets the checked state without an echo.
     QAction *select = enable("actionSelect");

@@ -10,6 +10,7 @@ class QAction;
 namespace Ui {
 class GLWidget;
 class MainWindowPresenter;
+class MeasurementsDock;
 class OperationMapper;
 namespace Observers {
 struct OpenedWindow;
@@ -34,6 +35,8 @@ public:
     Ui::MainWindowPresenter *presenter() const { return m_presenter; }
     /// The 3D view in the centre of the window.
     Ui::GLWidget *view() const { return m_view; }
+    /// Tools > Measurements.
+    Ui::MeasurementsDock *measurements() const { return m_measurements; }
     /// Enables exactly the operation actions whose identifier the factory serves
     /// (call again after supplying an observer to the factory).
     void updateOperationActions();
@@ -70,6 +73,7 @@ private:
     QHash<QString, QAction *> m_actions;
     Ui::MainWindowPresenter *m_presenter = nullptr;
     Ui::GLWidget *m_view = nullptr;
+    Ui::MeasurementsDock *m_measurements = nullptr;
     Ui::OperationMapper *m_operationMapper = nullptr;
     Ui::OperationMapper *m_viewMapper = nullptr;
     std::shared_ptr<Ui::Observers::UpdateObserver> m_updateObserver;

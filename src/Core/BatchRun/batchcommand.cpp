@@ -22,6 +22,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Core {
 namespace BatchRun {
@@ -148,6 +149,40 @@ int BatchCommand::runSweep(const Options &options, int rows)
     return runner.run(QCoreApplication::applicationFilePath(), arguments, rows, jobs);
 }
 
+std::optional<Operations::StudyPlot> BatchCommand::studyPlot(const ResultsCollector &collector, QString *error)
+{
+    const auto numberOf = [](const QString &text) -> std::optional<double> {
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+    };
+    const QList<int> missing = collector.missing();
+    for (int column = 0; column < collector.columns().size(); ++column) {
+        bool numbers = true;
+        for (int row = 0; row < collector.rowCount() && numbers; ++row)
+            numbers = missing.contains(row) || numberOf(collector.sweptValues(row).value(column));
+        if (!numbers)
+            continue;
+        std::vector<Operations::StudyPlot::Series> series;
+        for (int m = 0; m < collector.measurements().size(); ++m) {
+            Operations::StudyPlot::Series s{collector.measurements().at(m), {}};
+            for (int row = 0; row < collector.rowCount(); ++row) {
+                if (missing.contains(row))
+                    continue;
+                if (const auto value = numberOf(collector.measuredValues(row).value(m)))
+                    s.points.emplace_back(*numberOf(collector.sweptValues(row).at(column)), *value);
+            }
+            series.push_back(std::move(s));
+        }
+        return Operations::StudyPlot(collector.columns().at(column), std::move(series));
+    }
+    if (error)
+        *error = QStringLiteral("--plot needs a swept parameter whose values are all numbers; %1 has none.")
+                     .arg(collector.columns().isEmpty() ? QStringLiteral("the sweep")
+                                                        : collector.columns().join(QStringLiteral(", ")));
+    return std::nullopt;
+}
+
 int BatchCommand::collect(const Options &options)
 {
     ResultsCollector collector;
@@ -158,12 +193,24 @@ int BatchCommand::collect(const Options &options)
     }
     for (const QString &note : collector.notes())
         report(QStringLiteral("warning: ") + note);
+    std::optional<Operations::StudyPlot> plot;
+    if (!options.plotFile.isEmpty()) {
+        plot = studyPlot(collector, &error);
+        if (!plot) {
+            report(error);
+            return InputError;
+        }
+    }
     Util::SafeFile file(options.collectFile);
     if (file.open())
         file.device()->write(collector.table());
     if (!file.commit()) {
         report(
             QStringLiteral("The table could not be saved to \"%1\": %2").arg(options.collectFile, file.errorString()));
+        return OutputError;
+    }
+    if (plot && !plot->write(options.plotFile, &error)) {
+        report(QStringLiteral("The plot could not be saved to \"%1\": %2").arg(options.plotFile, error));
         return OutputError;
     }
     const QList<int> missing = collector.missing();

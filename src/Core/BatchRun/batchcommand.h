@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/batchoptions.h"
 #include "Core/BatchRun/resultsfile.h"
+#include "Core/Formats/studyplot.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,7 @@ namespace Core {
 namespace BatchRun {
 
 class BatchRunner;
+class ResultsCollector;
 class ImageFolder;
 struct RunSummary;
 
@@ -108,6 +110,8 @@ private:
     int runSweep(const Options &options, int rows);
     /// --collect.
     int collect(const Options &options);
+    /// The figure of --plot: each measurement against the first swept column of numbers.
+    static std::optional<Operations::StudyPlot> studyPlot(const ResultsCollector &collector, QString *error);
     /// Says what is wrong with the image names of the steps; false when anything is.
     bool checkImages(const ImageFolder &images, const QList<Processes::ProcessStep> &steps);
 

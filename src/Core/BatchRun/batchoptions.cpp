@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/resultsfile.h"
 #include "Core/Formats/crosssection.h"
+#include "Core/Formats/studyplot.h"
 #include "Core/Formats/surfaceexport.h"
 #include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/Persistence/surfacemeshfile.h"
@@ -220,7 +221,14 @@ bool readSweepArgument(const QStringList &arguments, int &i, BatchOptions &optio
     const auto value = valueOf(arguments, i, a, message);
     if (!value)
         return false;
-    if (a == QLatin1String("--set")) {
+    if (a == QLatin1String("--plot")) {
+        if (!options.plotFile.isEmpty())
+            message = QStringLiteral("Option --plot is given twice.");
+        else if (!Operations::StudyPlot::isWritable(*value))
+            message = QStringLiteral("--plot draws a figure ending in .svg or .png, not \"%1\".").arg(*value);
+        else
+            options.plotFile = *value;
+    } else if (a == QLatin1String("--set")) {
         const auto given = ParameterOverride::fromText(*value);
         if (!given)
             message = QStringLiteral("--set needs STEP.PARAMETER=VALUE, not \"%1\".").arg(*value);
@@ -263,7 +271,7 @@ bool readArgument(const QStringList &arguments, int &i, BatchOptions &options, Q
         return readSeed(arguments, i, options, message);
     if (a == QLatin1String("--cross-section"))
         return readCrossSection(arguments, i, options, message);
-    static const QStringList sweepOptions{"--set", "--sweep", "--index", "--jobs", "--collect"};
+    static const QStringList sweepOptions{"--set", "--sweep", "--index", "--jobs", "--collect", "--plot"};
     if (sweepOptions.contains(a))
         return readSweepArgument(arguments, i, options, message);
     if (valueOptions.contains(a))
@@ -284,6 +292,8 @@ bool readArgument(const QStringList &arguments, int &i, BatchOptions &options, Q
 /// What the options lack or hold in vain once every argument is read; empty when nothing.
 QString incompleteness(const BatchOptions &options)
 {
+    if (!options.plotFile.isEmpty() && options.collectFolder.isEmpty())
+        return QStringLiteral("--plot draws the table of --collect, which is missing.");
     if (!options.collectFolder.isEmpty())
         return QString(); // a merge of results needs nothing else
     if (options.listFile.isEmpty())
@@ -315,7 +325,7 @@ QString BatchOptions::usage()
                           "                       [--images DIR] [--overwrite-images] [--verbose]\n"
                           "                       [--set STEP.PARAMETER=VALUE]...\n"
                           "                       [--sweep TABLE.csv [--index N | --jobs K]]\n"
-                          "       cellforge-batch --collect DIR OUT.csv\n"
+                          "       cellforge-batch --collect DIR OUT.csv [--plot FIGURE.svg|FIGURE.png]\n"
                           "Runs the steps of a process list without a window.\n"
                           "\n"
                           "  --input DOC.cfw     run the list on the first cell volume of this document\n"
@@ -359,6 +369,9 @@ QString BatchOptions::usage()
                           "  --collect DIR OUT.csv\n"
                           "                      merge the results files of a sweep in DIR into one table,\n"
                           "                      one line per row, rows without results listed as missing\n"
+                          "  --plot FIGURE.svg|FIGURE.png\n"
+                          "                      with --collect, draw each measurement against the first\n"
+                          "                      swept parameter whose values are numbers\n"
                           "  --images DIR        the folder where \"Save Image\" steps write: their file names\n"
                           "                      are taken inside it (default: the folder of --output,\n"
                           "                      else the working folder)\n"

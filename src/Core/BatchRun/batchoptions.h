@@ -49,6 +49,7 @@ struct BatchOptions {
     int jobs = 0;                            ///< worker processes that run the rows of a sweep; 0: one per core
     QString collectFolder;                   ///< --collect: merge the results files of this folder...
     QString collectFile;                     ///< ...into this table
+    QString plotFile;                        ///< --plot: a figure of the collected measurements (.svg or .png)
 
     QString imagesFolder;         ///< where "Save Image" steps write; empty: the default folder
     bool overwriteImages = false; ///< "Save Image" steps may replace existing files

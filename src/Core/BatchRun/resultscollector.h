@@ -20,6 +20,13 @@ public:
     /// The indices of the rows without results.
     QList<int> missing() const;
     int rowCount() const { return m_rows; }
+    /// The swept "STEP.PARAMETER" columns and the measurements' columns, "name (unit)".
+    const QStringList &columns() const { return m_columns; }
+    const QStringList &measurements() const { return m_measurements; }
+    /// Of a row with results: its swept values and its measured values by measurement column (empty
+    /// where the row has no such measurement).
+    QStringList sweptValues(int row) const { return m_found.at(row).values; }
+    QStringList measuredValues(int row) const { return m_found.at(row).measured; }
     /// What was left out or did not agree, one line each.
     const QStringList &notes() const { return m_notes; }
 

@@ -42,9 +42,7 @@ public:
     /// What is wrong with a step's parameters before it runs (a missing or unknown one), as the
     /// step's failure would say it; empty when nothing is.
     static QString problem(const ProcessStep &step);
-
-private:
-    /// The request of valid parameters.
+    /// The request of valid parameters (the window's measurements take them too).
     static Operations::MeasurementRequest request(const Params &params);
 };
 

@@ -11,6 +11,7 @@
 #include "fulldisk.h"
 #include "volumetesthelpers.h"
 
+#include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -103,6 +104,11 @@ private slots:
         QTest::newRow("collect alone") << QStringList{"--collect", "out", "all.csv"} << QString();
         QTest::newRow("collect into json") << QStringList{"--collect", "out", "all.json"}
                                            << "--collect writes a table ending in .csv, not \"all.json\".";
+        QTest::newRow("plot") << QStringList{"--collect", "out", "all.csv", "--plot", "all.SVG"} << QString();
+        QTest::newRow("plot as pdf") << QStringList{"--collect", "out", "all.csv", "--plot", "all.pdf"}
+                                     << "--plot draws a figure ending in .svg or .png, not \"all.pdf\".";
+        QTest::newRow("plot without collect")
+            << QStringList{"l.plst", "--plot", "all.png"} << "--plot draws the table of --collect, which is missing.";
     }
     void resultOptionsAreParsed()
     {
@@ -430,6 +436,87 @@ private slots:
         QCOMPARE(image.pixel(287, 67), colour(Oxide));
         QCOMPARE(image.pixel(36, 257), qRgb(0, 0, 0)); // the scale bar: one cell
         QCOMPARE(image.pixel(76, 257), qRgb(255, 255, 255));
+    }
+
+    // Rows 0 to 2 of 4 sweep "2.Thickness" over 2, 4, 6 and measure t = 10, 20, 40 and v = 7 (row 3
+    // failed). Across, 2 and 6 lie 25 pixels inside the plot area (x = 80 to 630): x = 105, 355, 605.
+    // Panel 0 (y = 40 to 260): 40 is 10 pixels under its top, 10 is 10 above its bottom, so 20 lies
+    // 200 x 20 / 30 under y = 50. Panel 1 (y = 340 to 560): equal values, centred at y = 450.
+    void plotShowsEachMeasurementAgainstTheSweptParameter_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << "study.png";
+        QTest::newRow("svg") << "study.svg";
+    }
+    void plotShowsEachMeasurementAgainstTheSweptParameter()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("runs")));
+        const QList<QPair<int, QByteArray>> rows{{0, "2,10"}, {1, "4,20"}, {2, "6,40"}};
+        for (const auto &[index, values] : rows) {
+            const QList<QByteArray> v = values.split(',');
+            const QByteArray head = QByteArray::number(index) + ",4," + v[0] + ",";
+            writeFile(dir, QStringLiteral("runs/r%1.csv").arg(index),
+                      "index,rows,2.Thickness,name,kind,value,unit,step\n" + head + "t,thickness," + v[1] +
+                          ",cells,3\n" + head + "v,volume,7,cells,4\n");
+        }
+        const QString file = dir.filePath(name);
+        const BatchResult r = runBatch({"--collect", dir.filePath("runs"), dir.filePath("all.csv"), "--plot", file});
+        QCOMPARE(r.exitCode, 1); // row 3 is missing; the figure shows the others
+        QString picture = file;
+        if (name.endsWith(QLatin1String(".svg"))) {
+            QVERIFY(fileContents(file).contains(">t (cells)</text>"));
+            const QString converter = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
+            if (converter.isEmpty())
+                QSKIP("rsvg-convert (Debian package librsvg2-bin) is not installed.");
+            picture = dir.filePath(QStringLiteral("rendered.png"));
+            QCOMPARE(QProcess::execute(converter, {file, "-o", picture}), 0);
+        }
+        const QImage image(picture);
+        QCOMPARE(image.size(), QSize(660, 640));
+        const QRgb point = qRgb(0x1f, 0x77, 0xb4);
+        for (const QPoint &p : {QPoint(105, 250), QPoint(355, 183), QPoint(605, 50), QPoint(105, 450), QPoint(355, 450),
+                                QPoint(605, 450)})
+            QVERIFY2(image.pixel(p) == point, qPrintable(QStringLiteral("(%1, %2)").arg(p.x()).arg(p.y())));
+        for (const QPoint &p : {QPoint(105, 50), QPoint(605, 250), QPoint(355, 400)})
+            QVERIFY(image.pixel(p) != point);
+    }
+
+    // A single row lies in the middle of its panel, x = 355 and y = 150, whatever its size.
+    void plotOfOneRowIsCentred_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("small") << QByteArray("4");
+        QTest::newRow("large") << QByteArray("1e17");
+    }
+    void plotOfOneRowIsCentred()
+    {
+        QFETCH(QByteArray, value);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("runs")));
+        writeFile(dir, QStringLiteral("runs/r0.csv"),
+                  "index,rows,2.Thickness,name,kind,value,unit,step\n0,1," + value + ",t,volume," + value +
+                      ",cells,3\n");
+        const QString file = dir.filePath(QStringLiteral("one.png"));
+        const BatchResult r = runBatch({"--collect", dir.filePath("runs"), dir.filePath("all.csv"), "--plot", file});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(QImage(file).pixel(355, 150), qRgb(0x1f, 0x77, 0xb4));
+    }
+
+    // The only swept parameter is a material: nothing to draw along, and neither file is written.
+    void plotNeedsASweptNumber()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("runs")));
+        writeFile(dir, QStringLiteral("runs/r0.csv"),
+                  "index,rows,3.Material,name,kind,value,unit,step\n0,1,Si,t,thickness,3,cells,4\n");
+        const QString table = dir.filePath(QStringLiteral("all.csv"));
+        const BatchResult r = runBatch({"--collect", dir.filePath("runs"), table, "--plot", dir.filePath("p.png")});
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.err, QStringLiteral("cellforge-batch: --plot needs a swept parameter whose values are all numbers; "
+                                       "3.Material has none.\n"));
+        QVERIFY(!QFile::exists(table) && !QFile::exists(dir.filePath("p.png")));
     }
 
     void crossSectionOutsideTheVolumeIsRefused()
