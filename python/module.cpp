@@ -15,6 +15,7 @@
 #include "stepkeywords.h"
 
 #include <QString>
+#include <QThreadPool>
 
 #include <cstdio>
 #include <memory>
@@ -68,6 +69,20 @@ PYBIND11_MODULE(cellforge, m)
         if (!report.isEmpty())
             PyErr_WarnEx(PyExc_UserWarning, report.toUtf8().constData(), 1);
     }
+
+    m.def(
+        "set_threads",
+        [](int count) {
+            if (count < 1)
+                throw py::value_error("the engines need at least 1 thread");
+            QThreadPool::globalInstance()->setMaxThreadCount(count);
+        },
+        py::arg("count"),
+        "How many threads the engines of a step use at most (as cellforge-batch --threads; by default\n"
+        "one per core). Results do not depend on it.");
+    m.def(
+        "threads", [] { return QThreadPool::globalInstance()->maxThreadCount(); },
+        "How many threads the engines of a step use at most.");
 
     py::class_<Material>(m, "Material", "A material of the catalogue (read only).")
         .def_property_readonly("id", &Material::id, "The identifier that cells of this material hold (1 to 32766).")
