@@ -16,9 +16,18 @@ def material(base, name, identifier):
     return [(base, "QString", name), (base + "_Id", "uint", str(identifier))]
 
 
+# The materials the lists below use, as the example lists carry them.
+MATERIALS = """    <Materials>
+        <Material version="1" name="Si" material-id="1" density="2329" poisson-ratio="0.28" young-modulus="1.88e+11" color="#FF7F7F7F"/>
+        <Material version="1" name="Thermal Si02" material-id="3" density="2200" poisson-ratio="0.17" young-modulus="7e+10" color="#FF7F7FFF"/>
+        <Material version="1" name="Photoresist +" material-id="11" density="1000" poisson-ratio="0.4" young-modulus="1e+09" color="#FFFF7F7F"/>
+        <Material version="1" name="Poly-Si" material-id="16" density="2329" poisson-ratio="0.28" young-modulus="1.88e+11" color="#FF4C7F66"/>
+    </Materials>"""
+
+
 def write_list(path, steps):
     """Writes a process list file; steps are (type code, [(name, parameter-type, data), ...])."""
-    lines = ['<?xml version="1.0" encoding="UTF-8"?>', '<Process-List version="1">']
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>', '<Process-List version="1">', MATERIALS]
     for code, parameters in steps:
         lines.append('    <Process-Data process-type="%d">' % code)
         for name, kind, data in parameters:
