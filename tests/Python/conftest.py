@@ -21,6 +21,7 @@ MATERIALS = """    <Materials>
         <Material version="1" name="Si" material-id="1" density="2329" poisson-ratio="0.28" young-modulus="1.88e+11" color="#FF7F7F7F"/>
         <Material version="1" name="Thermal Si02" material-id="3" density="2200" poisson-ratio="0.17" young-modulus="7e+10" color="#FF7F7FFF"/>
         <Material version="1" name="Photoresist +" material-id="11" density="1000" poisson-ratio="0.4" young-modulus="1e+09" color="#FFFF7F7F"/>
+        <Material version="1" name="P-doped Si (100)" material-id="15" density="2329" poisson-ratio="0.28" young-modulus="1.88e+11" color="#FFAAAAFF"/>
         <Material version="1" name="Poly-Si" material-id="16" density="2329" poisson-ratio="0.28" young-modulus="1.88e+11" color="#FF4C7F66"/>
     </Materials>"""
 
