@@ -163,6 +163,22 @@ PYBIND11_MODULE(cellforge, m)
             py::arg("path"),
             "Writes the document (.cfw) as the program and cellforge-batch --output write it; the file is\n"
             "replaced only when all of it was written. OSError with the file and the reason otherwise.")
+        .def(
+            "export_vti",
+            [](PythonVolume &volume, const std::string &path) { volume.exportVti(QString::fromStdString(path)); },
+            py::arg("path"),
+            "Writes the volume as VTK image data (.vti, for ParaView), as cellforge-batch --export-vti does.\n"
+            "OSError with the file and the reason when it cannot be written.")
+        .def(
+            "export_surface",
+            [](PythonVolume &volume, const std::string &path, const std::string &algorithm) {
+                return volume.exportSurface(QString::fromStdString(path), QString::fromStdString(algorithm));
+            },
+            py::arg("path"), py::arg("algorithm") = "cubic",
+            "Writes the volume's surface as a mesh, binary STL or PLY by the file's extension, built by\n"
+            "algorithm \"cubic\", \"marching-cubes\" or \"octree\", as cellforge-batch --export-surface\n"
+            "[--surface ALGORITHM] does; returns the number of triangles. ValueError for another algorithm,\n"
+            "OSError with the file and the reason when it cannot be written.")
         .def_property_readonly("states", &PythonVolume::states,
                                "The cells' states as a numpy uint16 array of shape (nx, ny, nz) over the cells\n"
                                "themselves (no copy): z = 0 is the bottom layer; a write changes the volume.\n"

@@ -1,6 +1,8 @@
 #include "pythonvolume.h"
 
 #include "Core/BatchRun/documentio.h"
+#include "Core/Formats/cellvolumevtiwriter.h"
+#include "Core/Formats/surfaceexport.h"
 #include "Core/workspace.h"
 #include "Util/vector3d.h"
 #include "steprunner.h"
@@ -98,6 +100,39 @@ void PythonVolume::save(const QString &fileName)
     }
     if (!written)
         raiseOsError(error, fileName);
+}
+
+void PythonVolume::exportVti(const QString &fileName)
+{
+    const auto &volume = target();
+    QString error;
+    bool written = false;
+    {
+        py::gil_scoped_release released;
+        written = Core::Operations::CellVolumeVtiWriter(*volume).write(fileName, &error);
+    }
+    if (!written)
+        raiseOsError(error, fileName);
+}
+
+size_t PythonVolume::exportSurface(const QString &fileName, const QString &algorithmName)
+{
+    const auto &volume = target();
+    const auto algorithm = Core::SurfaceExport::algorithmNamed(algorithmName);
+    if (!algorithm)
+        throw py::value_error(QStringLiteral("algorithm takes %1, not \"%2\".")
+                                  .arg(Core::SurfaceExport::algorithmNames().join(QStringLiteral(", ")), algorithmName)
+                                  .toStdString());
+    QString error;
+    size_t triangles = 0;
+    bool written = false;
+    {
+        py::gil_scoped_release released;
+        written = Core::SurfaceExport::writeVolume(*volume, *algorithm, fileName, &error, &triangles);
+    }
+    if (!written)
+        raiseOsError(error, fileName);
+    return triangles;
 }
 
 const Model::Automaton::TotalVolumePtr &PythonVolume::target() const

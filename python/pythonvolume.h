@@ -39,6 +39,15 @@ public:
     /// with the file and the reason otherwise; ValueError when a cell holds a state out of range.
     void save(const QString &fileName);
 
+    /// Writes the volume as VTK image data (.vti), as cellforge-batch --export-vti does; OSError
+    /// with the file and the reason when it cannot be written.
+    void exportVti(const QString &fileName);
+    /// Writes the volume's surface as a mesh (binary STL or PLY by the extension) built by the
+    /// algorithm named as cellforge-batch --surface names it ("cubic", "marching-cubes", "octree"),
+    /// as --export-surface does; the number of triangles. ValueError for an unknown algorithm,
+    /// OSError with the file and the reason when it cannot be written.
+    size_t exportSurface(const QString &fileName, const QString &algorithm);
+
     /// The cells' states as an (nx, ny, nz) uint16 array over the volume's own memory.
     pybind11::array_t<uint16_t> states() const;
     /// nx, ny, nz.
