@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <new>
+#include <stdexcept>
 
 namespace py = pybind11;
 
@@ -86,8 +87,17 @@ std::unique_ptr<PythonVolume> PythonVolume::open(const QString &fileName)
     return made;
 }
 
+std::unique_lock<std::mutex> PythonVolume::busy() const
+{
+    std::unique_lock<std::mutex> lock(m_busy, std::try_to_lock);
+    if (!lock.owns_lock())
+        throw std::runtime_error("The volume is busy with a step, a save or an export in another thread.");
+    return lock;
+}
+
 void PythonVolume::save(const QString &fileName)
 {
+    const auto lock = busy();
     if (m_target)
         checkStates();
     QString error;
@@ -104,6 +114,7 @@ void PythonVolume::save(const QString &fileName)
 
 void PythonVolume::exportVti(const QString &fileName)
 {
+    const auto lock = busy();
     const auto &volume = target();
     QString error;
     bool written = false;
@@ -117,6 +128,7 @@ void PythonVolume::exportVti(const QString &fileName)
 
 size_t PythonVolume::exportSurface(const QString &fileName, const QString &algorithmName)
 {
+    const auto lock = busy();
     const auto &volume = target();
     const auto algorithm = Core::SurfaceExport::algorithmNamed(algorithmName);
     if (!algorithm)
@@ -193,6 +205,7 @@ void PythonVolume::checkStates() const
 void PythonVolume::run(const QList<Core::Processes::ProcessStep> &steps, std::optional<uint64_t> seed,
                        const py::object &progress, const QString &listFolder)
 {
+    const auto lock = busy();
     if (m_target)
         checkStates();
     StepRunner::run(*m_workspace, m_target, steps, seed, progress, listFolder);

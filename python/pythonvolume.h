@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace Core {
@@ -65,6 +66,11 @@ public:
 private:
     const Model::Automaton::TotalVolumePtr &target() const;
 
+    /// Held while a step, a save or an export works (without the GIL): a second one on the same
+    /// document from another thread is refused rather than run on cells that are changing.
+    std::unique_lock<std::mutex> busy() const;
+
+    mutable std::mutex m_busy;
     std::unique_ptr<Core::Workspace> m_workspace;
     Model::Automaton::TotalVolumePtr m_target;
 };

@@ -97,3 +97,15 @@ def test_two_volumes_run_in_two_threads_at_once_with_the_results_of_one_after_th
     assert len(both_running) >= 5, (spans, len(ticks))
     for volume in volumes:
         assert np.array_equal(volume.states, alone.states)
+
+
+def test_a_volume_busy_with_a_step_refuses_another_and_puts_its_cells_back(tmp_path):
+    volume = silicon_block(60)
+    before = volume.states.copy()
+
+    def progress(done, total):
+        volume.save(str(tmp_path / "during.cfw"))
+
+    with pytest.raises(RuntimeError, match="^The volume is busy with a step, a save or an export in another thread"):
+        long_etch(volume, progress)
+    assert np.array_equal(volume.states, before) and not (tmp_path / "during.cfw").exists()
