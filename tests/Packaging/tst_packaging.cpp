@@ -173,6 +173,28 @@ private slots:
         }
     }
 
+    // The Python module lies where Debian's python3 finds it and tells the project's version.
+    void installedPythonModuleImports()
+    {
+#ifndef CELLFORGE_PYTHON
+        QSKIP("The Python module is not built in this tree.");
+#else
+        REQUIRE_PACKAGE();
+        const QString packages = QDir(m_root).filePath(QStringLiteral("usr/lib/python3/dist-packages"));
+        const QStringList modules = QDir(packages).entryList({QStringLiteral("cellforge.*.so")}, QDir::Files);
+        QCOMPARE(modules.size(), 1);
+        QProcessEnvironment env = environmentWithoutDisplay();
+        env.insert(QStringLiteral("PYTHONPATH"), packages);
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        const ChildResult r =
+            runChild(QStringLiteral(CELLFORGE_PYTHON),
+                     {QStringLiteral("-c"), QStringLiteral("import cellforge; print(cellforge.__version__)")}, env,
+                     m_dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral(CELLFORGE_VERSION "\n"));
+#endif
+    }
+
     void manPagesRender_data()
     {
         QTest::addColumn<QString>("page");
