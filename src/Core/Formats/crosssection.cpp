@@ -1,9 +1,9 @@
 #include "Core/Formats/crosssection.h"
 
+#include "Core/Formats/figurefile.h"
 #include "Model/Materials/colorbytes.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Volume/totalvolume.h"
-#include "Util/safefile.h"
 
 #include <QColor>
 #include <QPainter>
@@ -205,24 +205,11 @@ QImage CrossSection::image() const
     return picture;
 }
 
-bool CrossSection::isWritable(const QString &fileName)
-{
-    return fileName.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) ||
-           fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
-}
+bool CrossSection::isWritable(const QString &fileName) { return FigureFile::isWritable(fileName); }
 
 bool CrossSection::write(const QString &fileName, QString *error) const
 {
-    if (fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-        return Util::saveImageFile(image(), fileName, "png", error);
-    Util::SafeFile file(fileName);
-    if (file.open())
-        file.device()->write(svg());
-    if (file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return FigureFile::write(fileName, [this] { return image(); }, [this] { return svg(); }, error);
 }
 
 } // namespace Operations

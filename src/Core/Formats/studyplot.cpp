@@ -1,6 +1,6 @@
 #include "Core/Formats/studyplot.h"
 
-#include "Util/safefile.h"
+#include "Core/Formats/figurefile.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -219,24 +219,11 @@ QImage StudyPlot::image() const
     return picture;
 }
 
-bool StudyPlot::isWritable(const QString &fileName)
-{
-    return fileName.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) ||
-           fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
-}
+bool StudyPlot::isWritable(const QString &fileName) { return FigureFile::isWritable(fileName); }
 
 bool StudyPlot::write(const QString &fileName, QString *error) const
 {
-    if (fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-        return Util::saveImageFile(image(), fileName, "png", error);
-    Util::SafeFile file(fileName);
-    if (file.open())
-        file.device()->write(svg());
-    if (file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return FigureFile::write(fileName, [this] { return image(); }, [this] { return svg(); }, error);
 }
 
 } // namespace Operations
