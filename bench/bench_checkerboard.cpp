@@ -12,6 +12,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Surfaces/shownsurfaces.h"
 #include "Model/Volume/totalvolume.h"
+#include "childrun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,12 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
 
 namespace {
 
@@ -75,27 +70,6 @@ bool writeCheckerboard(const QString &path, uint32_t n, uint32_t material)
     }
     file.write("</State><Position pos-x=\"0\" pos-y=\"0\" pos-z=\"0\"/></Object></Document>");
     return file.error() == QFileDevice::NoError;
-}
-
-// Runs a program to its end; its wall time in ms and its peak resident memory in MiB.
-bool runChild(const std::vector<QByteArray> &arguments, double &ms, double &peakMiB)
-{
-    std::vector<char *> argv;
-    for (const QByteArray &a : arguments)
-        argv.push_back(const_cast<char *>(a.constData()));
-    argv.push_back(nullptr);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return false;
-    ms = timer.nsecsElapsed() / 1e6;
-    peakMiB = usage.ru_maxrss / 1024.0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The window's way: the document operation's loader into a workspace, as a new main window does.
@@ -150,21 +124,21 @@ int main(int argc, char *argv[])
             return 1;
         std::printf("%s material, document %.1f MiB\n", material == 1 ? "opaque" : "semi-transparent",
                     QFileInfo(document).size() / 1048576.0);
-        double ms = 0, peak = 0;
+        ChildRun run;
         const QByteArray out = home.filePath(QStringLiteral("out.cfw")).toLocal8Bit();
-        if (!runChild({CELLFORGE_BATCH, list.toLocal8Bit(), "--input", document.toLocal8Bit(), "--output", out}, ms,
-                      peak)) {
+        if (!runChild({CELLFORGE_BATCH, list.toLocal8Bit(), "--input", document.toLocal8Bit(), "--output", out}, run)) {
             std::printf("  cellforge-batch failed\n");
             return 1;
         }
-        std::printf("  cellforge-batch read + write: %.0f ms, peak memory %.0f MiB\n", ms, peak);
+        std::printf("  cellforge-batch read + write: %.0f ms, peak memory %.0f MiB\n", run.seconds * 1e3,
+                    run.peakBytes / 1048576.0);
         std::fflush(stdout);
-        if (!runChild({QCoreApplication::applicationFilePath().toLocal8Bit(), "--open", document.toLocal8Bit()}, ms,
-                      peak)) {
+        if (!runChild({QCoreApplication::applicationFilePath().toLocal8Bit(), "--open", document.toLocal8Bit()}, run)) {
             std::printf("  window open failed\n");
             return 1;
         }
-        std::printf("  window open as a process: %.0f ms, peak memory %.0f MiB (targets < 5 s, < 1 GiB)\n", ms, peak);
+        std::printf("  window open as a process: %.0f ms, peak memory %.0f MiB (targets < 5 s, < 1 GiB)\n",
+                    run.seconds * 1e3, run.peakBytes / 1048576.0);
         std::fflush(stdout);
     }
     return 0;

@@ -13,6 +13,7 @@
 #include "Core/Engines/DistanceCounting/filmdepositionengine.h"
 #include "Core/Engines/Volume/substratebuilder.h"
 #include "Model/Volume/totalvolume.h"
+#include "childrun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,12 +29,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
 
 namespace {
 
@@ -108,27 +103,6 @@ void residentBytesPerCell()
                 Model::Automaton::TotalVolume::bytesPerCell);
 }
 
-// Runs a program to its end: its wall time in seconds and its peak resident memory in bytes.
-bool runChild(const std::vector<QByteArray> &arguments, double &seconds, double &peakBytes)
-{
-    std::vector<char *> argv;
-    for (const QByteArray &a : arguments)
-        argv.push_back(const_cast<char *>(a.constData()));
-    argv.push_back(nullptr);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return false;
-    seconds = double(timer.nsecsElapsed()) / 1e9;
-    peakBytes = double(usage.ru_maxrss) * 1024.0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -171,10 +145,11 @@ int main(int argc, char **argv)
             return 1;
         }
         file.close();
-        double seconds = 0, peak = 0;
+        ChildRun run;
         const bool ok = runChild({CELLFORGE_BATCH, list.toLocal8Bit(), "--threads", threads.toLocal8Bit(), "--output",
                                   document.toLocal8Bit()},
-                                 seconds, peak);
+                                 run);
+        const double seconds = run.seconds, peak = run.peakBytes;
         const double cells = double(c.nx) * c.ny * c.nz;
         std::printf("%u x %u x %u (%.3g cells), create + isotropic deposition t = 8 + save: %s, %.1f s, peak %.2f "
                     "GiB (%.2f bytes per cell), document %.2f GiB\n",
