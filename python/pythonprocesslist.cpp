@@ -30,16 +30,21 @@ namespace {
     throw py::error_already_set();
 }
 
-// A table's text of a Python value: numbers as Python writes them (they read back the same), True
-// and False as lists write them.
+// A table's text of a Python value: numbers (numpy's too) as Python writes its int and float (they
+// read back the same), True and False as lists write them.
 QString cellText(const py::handle &value)
 {
     if (py::isinstance<py::bool_>(value))
         return value.cast<bool>() ? QStringLiteral("true") : QStringLiteral("false");
     if (py::isinstance<py::str>(value))
         return QString::fromStdString(value.cast<std::string>());
-    if (py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value))
-        return QString::fromStdString(py::repr(value).cast<std::string>());
+    const py::module_ numbers = py::module_::import("numbers");
+    if (py::isinstance(value, numbers.attr("Integral")))
+        return QString::fromStdString(
+            py::repr(py::int_(py::reinterpret_borrow<py::object>(value))).cast<std::string>());
+    if (py::isinstance(value, numbers.attr("Real")))
+        return QString::fromStdString(
+            py::repr(py::float_(py::reinterpret_borrow<py::object>(value))).cast<std::string>());
     throw py::type_error(QStringLiteral("a sweep's value is a number or a text, not %1")
                              .arg(QString::fromStdString(py::str(py::type::of(value).attr("__name__"))))
                              .toStdString());

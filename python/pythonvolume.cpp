@@ -246,18 +246,25 @@ void PythonVolume::crossSection(const QString &axis, long long index, const QStr
     const CrossSection::Axis across = axis == QLatin1String("x") ? CrossSection::Axis::X : CrossSection::Axis::Y;
     QString error;
     bool written = false;
+    const auto notDrawn = [&](const QString &why) {
+        return py::value_error(
+            QStringLiteral("The cross-section %1 = %2 was not drawn: %3.").arg(axis).arg(index).arg(why).toStdString());
+    };
+    // An index the drawing cannot even take (below 0, above 32 bits) is refused in its words.
+    if (index < 0 || index > UINT32_MAX)
+        throw notDrawn(QStringLiteral("%1 = %2 lies outside the cell volume of %3 x %4 x %5 cells")
+                           .arg(axis)
+                           .arg(index)
+                           .arg(volume->sizeX())
+                           .arg(volume->sizeY())
+                           .arg(volume->sizeZ()));
     try {
-        // An index beyond the volume (negative ones too) is refused in the drawing's own words.
-        const uint32_t plane = index < 0 || index > UINT32_MAX ? UINT32_MAX : uint32_t(index);
+        const uint32_t plane = uint32_t(index);
         py::gil_scoped_release released;
         const CrossSection drawing(*volume, across, plane, cellSizeUm);
         written = drawing.write(fileName, &error);
     } catch (const std::invalid_argument &e) {
-        throw py::value_error(QStringLiteral("The cross-section %1 = %2 was not drawn: %3.")
-                                  .arg(axis)
-                                  .arg(index)
-                                  .arg(QString::fromStdString(e.what()))
-                                  .toStdString());
+        throw notDrawn(QString::fromStdString(e.what()));
     }
     if (!written)
         raiseOsError(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(fileName, error),

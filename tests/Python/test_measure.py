@@ -102,8 +102,10 @@ def test_cross_section_errors(tmp_path):
         volume.cross_section("z", 3, str(tmp_path / "a.svg"))
     with pytest.raises(ValueError, match=r'ending in \.svg or \.png, not ".*a\.pdf"'):
         volume.cross_section("y", 3, str(tmp_path / "a.pdf"))
-    with pytest.raises(ValueError, match=r"^The cross-section x = 10 was not drawn: x = 10 lies outside the cell "):
-        volume.cross_section("x", 10, str(tmp_path / "a.svg"))
+    for index in (10, -1):
+        with pytest.raises(ValueError, match=r"^The cross-section x = %d was not drawn: x = %d lies outside the cell "
+                                             r"volume of 10 x 8 x 8 cells\.$" % (index, index)):
+            volume.cross_section("x", index, str(tmp_path / "a.svg"))
     path = str(tmp_path / "missing" / "a.svg")
     with pytest.raises(OSError) as caught:
         volume.cross_section("y", 3, path)

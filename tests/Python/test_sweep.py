@@ -52,7 +52,7 @@ def test_the_rows_are_the_command_lines(tmp_path):
     assert [r["film (µm)"] / 2 for r in rows] == [1, round(2.5), 3]
     assert [r["poly (µm³)"] for r in rows] == [NX * NY * r["film (µm)"] / 2 * 8 for r in rows]
     # The same table as dicts, and the same values whatever the engines' thread count.
-    table = [{"2.Film Thickness": t} for t in (1, 2.5, 3)]
+    table = [{"2.Film Thickness": t} for t in (np.int64(1), 2.5, np.float64(3))]
     default = cellforge.threads()
     try:
         for threads in (1, 2):
