@@ -72,7 +72,9 @@ PYBIND11_MODULE(cellforge, m)
               "A volume is nx x ny x nz cubic cells, each holding the identifier of its material (0: empty).\n"
               "Process steps run by the names and parameters of process lists, through the same checks and\n"
               "engines as cellforge-batch: volume.run(\"Isotropic Deposition\", film_thickness=8,\n"
-              "material=\"Poly-Si\"). The material catalogue is ~/Cellforge/materials.xml, as the program's.";
+              "material=\"Poly-Si\"). Measurements (volume.measure), cross-sections, exports and sweeps of a\n"
+              "list over a table (ProcessList.sweep) give what cellforge-batch gives, as Python values and\n"
+              "the same files. The material catalogue is ~/Cellforge/materials.xml, as the program's.";
     m.attr("__version__") = CELLFORGE_VERSION;
 
     // The catalogues are read (or written, from the built-in tables) once, as the program starts.

@@ -96,3 +96,23 @@ def test_bad_tables_and_rows_are_refused_before_any_row_runs(tmp_path):
     with pytest.raises(ValueError, match=r"^Row 0 of the sweep: Step 3 \(Measure\) failed: .*\(\(X, Y\) = \(8, 2\) "
                                          r"lies outside the cell volume of 8 x 6 x 12 cells\)$"):
         steps.sweep([{"3.X": NX}])
+
+
+def test_a_seeded_random_sweep_does_not_depend_on_the_thread_count(tmp_path):
+    from test_field import P_COUNTS
+    from test_seed import doping_list, substrate
+    substrate().save(str(tmp_path / "input.cfw"))
+    steps = cellforge.ProcessList.load(doping_list(tmp_path / "doping.plst"))
+    table = [{"1.Doping Time": t} for t in (2, 5)]
+    counts = dict(measure=lambda v: {"particles": int(v.field(P_COUNTS).sum()), "doped": int(np.sum(v.states == 15))})
+    default = cellforge.threads()
+    try:
+        runs = []
+        for threads in (1, 2):
+            cellforge.set_threads(threads)
+            runs.append(steps.sweep(table, input=str(tmp_path / "input.cfw"), seed=7, **counts))
+    finally:
+        cellforge.set_threads(default)
+    assert runs[0] == runs[1]
+    # The longer walk takes more particles in and dopes at least as many cells.
+    assert 0 < runs[0][0]["particles"] < runs[0][1]["particles"] and runs[0][0]["doped"] <= runs[0][1]["doped"]
