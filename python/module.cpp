@@ -17,6 +17,7 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -48,6 +49,17 @@ std::optional<uint64_t> seedOf(const py::object &seed)
     return seed.cast<uint64_t>();
 }
 
+// The edge of a cell of size 1 in micrometres, as --cell-size-um gives it; 0 (None): values in cells.
+double cellSizeOf(const py::object &cellSize)
+{
+    if (cellSize.is_none())
+        return 0.0;
+    const double size = cellSize.cast<double>();
+    if (!(size > 0.0) || !std::isfinite(size))
+        throw py::value_error("cell_size_um must be above 0");
+    return size;
+}
+
 QString colorText(const Material &material) { return Model::Materials::colorToText(material.color()); }
 
 } // namespace
@@ -60,7 +72,9 @@ PYBIND11_MODULE(cellforge, m)
               "A volume is nx x ny x nz cubic cells, each holding the identifier of its material (0: empty).\n"
               "Process steps run by the names and parameters of process lists, through the same checks and\n"
               "engines as cellforge-batch: volume.run(\"Isotropic Deposition\", film_thickness=8,\n"
-              "material=\"Poly-Si\"). The material catalogue is ~/Cellforge/materials.xml, as the program's.";
+              "material=\"Poly-Si\"). Measurements (volume.measure), cross-sections, exports and sweeps of a\n"
+              "list over a table (ProcessList.sweep) give what cellforge-batch gives, as Python values and\n"
+              "the same files. The material catalogue is ~/Cellforge/materials.xml, as the program's.";
     m.attr("__version__") = CELLFORGE_VERSION;
 
     // The catalogues are read (or written, from the built-in tables) once, as the program starts.
@@ -188,6 +202,70 @@ PYBIND11_MODULE(cellforge, m)
                                "runs on this volume in another thread. The array stays valid as long as it\n"
                                "lives, but after a \"Create Substrate\" step the volume is a new one: read\n"
                                "states again.")
+        .def(
+            "measure",
+            [](const PythonVolume &volume, const std::string &kind, const py::object &material, long long x,
+               long long y, long long z, const std::string &axis, long long z1, long long z2,
+               const py::object &cellSize) {
+                Core::Operations::MeasurementRequest request;
+                request.x = x;
+                request.y = y;
+                request.z = z;
+                request.z1 = z1;
+                request.z2 = z2;
+                const QString name = material.is_none() ? QString() : MaterialLookup::find(material).name();
+                return volume.measure(QString::fromStdString(kind), name, QString::fromStdString(axis), request,
+                                      cellSizeOf(cellSize));
+            },
+            py::arg("kind"), py::kw_only(), py::arg("material") = py::none(), py::arg("x") = 0, py::arg("y") = 0,
+            py::arg("z") = 0, py::arg("axis") = "x", py::arg("z1") = 0, py::arg("z2") = 0,
+            py::arg("cell_size_um") = py::none(),
+            "Measures the volume as a \"Measure\" step of a list does and returns the value (a float):\n"
+            "  volume.measure(\"depth\", x=15, y=50)\n"
+            "  volume.measure(\"sidewall-angle\", material=\"Si\", x=12, y=20, axis=\"x\", z1=2, z2=9)\n"
+            "kind: \"thickness\" (cells of the material in the column x, y), \"height\" (one above the\n"
+            "highest occupied cell of the column), \"depth\" (the highest column's height minus this\n"
+            "one's), \"width\" (the run of the material along axis through x, y, z), \"sidewall-angle\"\n"
+            "(of the run's wall between heights z1 and z2, in degrees, 90 for a vertical wall) or\n"
+            "\"volume\" (the material's cells in the whole volume). material: a name, an identifier or\n"
+            "a Material (None: the empty cells). Coordinates are cells, z = 0 the bottom layer.\n"
+            "cell_size_um: how many µm a cell of size 1 is (the volume's unit), to have µm (µm³ for a\n"
+            "volume) instead of cells, as cellforge-batch --results --cell-size-um gives them (a\n"
+            "Volume(..., cell_size_um=2) has cells of 2 units). ValueError with the list runner's\n"
+            "words for an unknown kind, axis or material and for a place outside the volume.")
+        .def(
+            "results",
+            [](const PythonVolume &volume, const py::object &cellSize) { return volume.results(cellSizeOf(cellSize)); },
+            py::arg("cell_size_um") = py::none(),
+            "What the \"Measure\" steps of the last run (run or ProcessList.run) measured, one dict per\n"
+            "measurement with the keys of cellforge-batch --results: name, kind, value (a float), unit\n"
+            "(\"cells\", \"deg\", or \"µm\" and \"µm³\" with cell_size_um) and step (from 1).")
+        .def(
+            "cross_section",
+            [](const PythonVolume &volume, const std::string &axis, long long index, const std::string &path,
+               const py::object &cellSize) {
+                volume.crossSection(QString::fromStdString(axis), index, QString::fromStdString(path),
+                                    cellSizeOf(cellSize));
+            },
+            py::arg("axis"), py::arg("index"), py::arg("path"), py::kw_only(), py::arg("cell_size_um") = py::none(),
+            "Draws the plane x = index or y = index (axis \"x\" or \"y\") into an SVG or PNG file (by its\n"
+            "ending), as cellforge-batch --cross-section AXIS=INDEX FILE draws it: a rectangle per run of\n"
+            "a material, a legend and a scale bar, in cells or, with cell_size_um, in µm. The file is\n"
+            "replaced only when all of it was written. ValueError for another axis or ending or an index\n"
+            "outside the volume; OSError with the file and the reason when it cannot be written. A PNG\n"
+            "starts Qt's GUI application on the off-screen platform (no display needed).")
+        .def(
+            "field",
+            [](const PythonVolume &volume, const std::string &name) {
+                return volume.field(QString::fromStdString(name));
+            },
+            py::arg("name"),
+            "A data field of the volume as a numpy array of shape (nx, ny, nz), indexed as states: a\n"
+            "read-only copy taken now (a later step does not change it; copy it again to write).\n"
+            "Random-walk doping keeps its particle counts as \"Random Walk Particle Count Type P\" (or\n"
+            "N): a cell's count (uint64) is the sum of its counters, as cellforge-batch --export-csv\n"
+            "writes it. KeyError naming the fields the volume has; volume.fields lists them.")
+        .def_property_readonly("fields", &PythonVolume::fieldNames, "The names of the volume's data fields.")
         .def_property_readonly("shape", &PythonVolume::shape, "(nx, ny, nz).")
         .def_property_readonly("cell_size_um", &PythonVolume::cellSize, "The edge of a cell.")
         .def(
@@ -234,5 +312,35 @@ PYBIND11_MODULE(cellforge, m)
             "  {\"etch_time\": 30, (2, \"film_thickness\"): 4}.\n"
             "Numbers out of range raise ValueError with the runner's lines before any step runs; a failing\n"
             "step raises ValueError (the steps before it stay done). seed, progress and Ctrl+C as in\n"
-            "Volume.run.");
+            "Volume.run. What the list's \"Measure\" steps measured: volume.results().")
+        .def(
+            "sweep",
+            [](const PythonProcessList &list, const py::object &table, const py::object &input,
+               const py::object &overrides, const py::object &seed, const py::object &cellSize,
+               const py::object &progress, const py::object &measure) {
+                const py::dict values = overrides.is_none() ? py::dict() : py::dict(overrides);
+                const QString document =
+                    input.is_none()
+                        ? QString()
+                        : QString::fromStdString(py::module_::import("os").attr("fspath")(input).cast<std::string>());
+                return list.sweep(table, document, values, seedOf(seed), cellSizeOf(cellSize), progress, measure);
+            },
+            py::arg("table"), py::kw_only(), py::arg("input") = py::none(), py::arg("overrides") = py::none(),
+            py::arg("seed") = py::none(), py::arg("cell_size_um") = py::none(), py::arg("progress") = py::none(),
+            py::arg("measure") = py::none(),
+            "Runs the list once per row of a table and returns one dict per row, as cellforge-batch\n"
+            "LIST --sweep TABLE --results ... followed by --collect gives them:\n"
+            "  rows = steps.sweep([{\"7.Etch Time\": t} for t in (5, 10, 15)], cell_size_um=1)\n"
+            "  pandas.DataFrame(rows)     # if pandas is installed\n"
+            "table: a CSV file whose header names STEP.PARAMETER columns (\"4.Etch Depth\", steps from\n"
+            "1, parameters by their names in the list), or a list of dicts with such keys.\n"
+            "Each row: \"index\" (from 0), the row's values (numbers where they are numbers) and\n"
+            "\"NAME (UNIT)\": the value of each \"Measure\" step of the list (unit and cell_size_um as in\n"
+            "Volume.results), then the items of the dict that measure(volume) returns, when given:\n"
+            "  measure=lambda v: {\"depth (µm)\": v.measure(\"depth\", x=5, y=5, cell_size_um=1)}\n"
+            "Each row runs from nothing (input=None, the list begins with \"Create\n"
+            "Substrate\") or from the document `input`, with `overrides` (as run takes them) and then\n"
+            "the row's values, one row after the other; the same seed for every row. The values do not\n"
+            "depend on cellforge.threads(). Every row is checked before the first runs (ValueError\n"
+            "\"Row 3 of the sweep: ...\"); a failing row raises ValueError naming it.");
 }

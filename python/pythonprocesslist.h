@@ -33,7 +33,22 @@ public:
     std::shared_ptr<PythonVolume> run(std::shared_ptr<PythonVolume> volume, const pybind11::dict &overrides,
                                       std::optional<uint64_t> seed, const pybind11::object &progress) const;
 
+    /// Runs the list once per row of `table` (a CSV file whose header names "STEP.PARAMETER"
+    /// columns, as cellforge-batch --sweep reads it, or a sequence of dicts with such keys), each
+    /// row from nothing or from the document `input`, with `overrides` as `run` takes them and the
+    /// row's values after them. Every row is checked before the first runs. One dict per row:
+    /// "index", the swept values (numbers where they are numbers) and "NAME (UNIT)" for each
+    /// measurement of the row's "Measure" steps (in cells, or in µm with `cellSizeUm` above 0),
+    /// the columns of cellforge-batch --collect, then what `measure(volume)` returns (a dict), when
+    /// given. A failing row raises ValueError naming it.
+    pybind11::list sweep(const pybind11::object &table, const QString &input, const pybind11::dict &overrides,
+                         std::optional<uint64_t> seed, double cellSizeUm, const pybind11::object &progress,
+                         const pybind11::object &measure) const;
+
 private:
+    /// The steps with the overrides of `run` applied.
+    QList<Core::Processes::ProcessStep> overridden(const pybind11::dict &overrides) const;
+
     QList<Core::Processes::ProcessStep> m_steps;
     QString m_folder;
 };

@@ -1,16 +1,25 @@
 #include "pythonvolume.h"
 
 #include "Core/BatchRun/documentio.h"
+#include "Core/BatchRun/resultsfile.h"
 #include "Core/Formats/cellvolumevtiwriter.h"
+#include "Core/Formats/crosssection.h"
 #include "Core/Formats/surfaceexport.h"
+#include "Core/Processes/measureprocess.h"
 #include "Core/workspace.h"
+#include "Model/Volume/particlecounts.h"
+#include "Util/safefile.h"
 #include "Util/vector3d.h"
 #include "steprunner.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
+#include <QVector>
 
 #include <cerrno>
+#include <climits>
 #include <new>
 #include <stdexcept>
 
@@ -34,6 +43,24 @@ namespace {
         error.attr("errno") = number;
     PyErr_SetObject(reinterpret_cast<PyObject *>(Py_TYPE(error.ptr())), error.ptr());
     throw py::error_already_set();
+}
+
+// A PNG's text is laid out with the fonts of a GUI application; without one Qt ends the process.
+// The module makes one on the off-screen platform (no display needed), as cellforge-batch runs.
+void needGuiApplication()
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    if (QCoreApplication::instance())
+        throw py::value_error("A PNG needs a GUI application, and this process has another Qt application; "
+                              "write an SVG.");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "cellforge";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication *application = new QGuiApplication(argc, argv);
+    Q_UNUSED(application);
 }
 
 } // namespace
@@ -154,6 +181,148 @@ const Model::Automaton::TotalVolumePtr &PythonVolume::target() const
     return m_target;
 }
 
+double PythonVolume::measure(const QString &kind, const QString &material, const QString &axis,
+                             Core::Operations::MeasurementRequest request, double cellSizeUm) const
+{
+    using Core::Processes::MeasureProcess;
+    MeasureProcess::Params params;
+    params.name = kind;
+    params.kind = kind;
+    params.material = material;
+    params.axis = axis;
+    const QString problem = MeasureProcess().validate(params);
+    if (!problem.isEmpty())
+        throw py::value_error((problem + QLatin1Char('.')).toStdString());
+    const Core::Operations::MeasurementRequest named = MeasureProcess::request(params);
+    request.kind = named.kind;
+    request.material = named.material;
+    request.axis = named.axis;
+    const auto lock = busy();
+    const auto &volume = target();
+    Core::Operations::Measurement measurement;
+    measurement.name = kind;
+    measurement.kind = request.kind;
+    try {
+        py::gil_scoped_release released;
+        measurement.value = Core::Operations::VolumeMeasurement(*volume).measure(request);
+    } catch (const std::invalid_argument &e) {
+        throw py::value_error(e.what());
+    }
+    return Core::BatchRun::ResultsFile::rows({measurement}, cellSizeUm).first().value;
+}
+
+py::list PythonVolume::results(double cellSizeUm) const
+{
+    py::list rows;
+    for (const auto &row : Core::BatchRun::ResultsFile::rows(m_measurements, cellSizeUm)) {
+        py::dict made;
+        made["name"] = row.name.toStdString();
+        made["kind"] = row.kind.toStdString();
+        made["value"] = row.value;
+        made["unit"] = row.unit.toStdString();
+        made["step"] = row.step;
+        rows.append(made);
+    }
+    return rows;
+}
+
+void PythonVolume::crossSection(const QString &axis, long long index, const QString &fileName, double cellSizeUm) const
+{
+    using Core::Operations::CrossSection;
+    if (axis != QLatin1String("x") && axis != QLatin1String("y"))
+        throw py::value_error(QStringLiteral("axis takes \"x\" or \"y\", not \"%1\".").arg(axis).toStdString());
+    if (!CrossSection::isWritable(fileName))
+        throw py::value_error(QStringLiteral("A cross-section is written to a file ending in .svg or .png, not \"%1\".")
+                                  .arg(fileName)
+                                  .toStdString());
+    const QString refusal = Util::SafeFile::unwritable(fileName);
+    if (!refusal.isEmpty())
+        raiseOsError(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(fileName, refusal),
+                     fileName);
+    if (fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        needGuiApplication();
+    const auto lock = busy();
+    const auto &volume = target();
+    const CrossSection::Axis across = axis == QLatin1String("x") ? CrossSection::Axis::X : CrossSection::Axis::Y;
+    QString error;
+    bool written = false;
+    const auto notDrawn = [&](const QString &why) {
+        return py::value_error(
+            QStringLiteral("The cross-section %1 = %2 was not drawn: %3.").arg(axis).arg(index).arg(why).toStdString());
+    };
+    // An index the drawing cannot even take (below 0, above 32 bits) is refused in its words.
+    if (index < 0 || index > UINT32_MAX)
+        throw notDrawn(QStringLiteral("%1 = %2 lies outside the cell volume of %3 x %4 x %5 cells")
+                           .arg(axis)
+                           .arg(index)
+                           .arg(volume->sizeX())
+                           .arg(volume->sizeY())
+                           .arg(volume->sizeZ()));
+    try {
+        const uint32_t plane = uint32_t(index);
+        py::gil_scoped_release released;
+        const CrossSection drawing(*volume, across, plane, cellSizeUm);
+        written = drawing.write(fileName, &error);
+    } catch (const std::invalid_argument &e) {
+        throw notDrawn(QString::fromStdString(e.what()));
+    }
+    if (!written)
+        raiseOsError(QStringLiteral("The cross-section could not be saved to \"%1\": %2").arg(fileName, error),
+                     fileName);
+}
+
+py::list PythonVolume::fieldNames() const
+{
+    py::list names;
+    for (const QString &name : target()->fieldNames())
+        names.append(name.toStdString());
+    return names;
+}
+
+py::array PythonVolume::field(const QString &name) const
+{
+    const auto lock = busy();
+    const auto &volume = target();
+    const QVariant data = volume->field(name);
+    if (!data.isValid()) {
+        const QStringList names = volume->fieldNames();
+        const QString text =
+            QStringLiteral("the cell volume has no field \"%1\" (%2)")
+                .arg(name, names.isEmpty() ? QStringLiteral("it has no data fields")
+                                           : QStringLiteral("its fields: \"") + names.join(QStringLiteral("\", \"")) +
+                                                 QLatin1Char('"'));
+        PyErr_SetString(PyExc_KeyError, text.toUtf8().constData());
+        throw py::error_already_set();
+    }
+    const size_t cells = volume->cellCount();
+    const std::vector<py::ssize_t> shape{py::ssize_t(volume->sizeX()), py::ssize_t(volume->sizeY()),
+                                         py::ssize_t(volume->sizeZ())};
+    py::array made;
+    // The random walk's counters: a cell's count is the sum of its seven (as the field view and
+    // --export-csv show it).
+    if (const auto counts = Model::Automaton::ParticleCounts::of(*volume, name)) {
+        py::array_t<uint64_t> totals(shape);
+        uint64_t *out = totals.mutable_data();
+        for (size_t i = 0; i < cells; ++i)
+            out[i] = counts->total(i);
+        made = totals;
+    } else if (data.userType() == qMetaTypeId<QVector<float>>() &&
+               size_t(data.value<QVector<float>>().size()) == cells) {
+        const QVector<float> values = data.value<QVector<float>>();
+        made = py::array_t<float>(shape, values.constData());
+    } else if (data.userType() == qMetaTypeId<QVector<double>>() &&
+               size_t(data.value<QVector<double>>().size()) == cells) {
+        const QVector<double> values = data.value<QVector<double>>();
+        made = py::array_t<double>(shape, values.constData());
+    } else {
+        throw py::type_error(QStringLiteral("The field \"%1\" holds no value per cell that the module can read.")
+                                 .arg(name)
+                                 .toStdString());
+    }
+    made.attr("flags").attr("writeable") = false;
+    return made;
+}
+
 py::array_t<uint16_t> PythonVolume::states() const
 {
     const auto &volume = target();
@@ -208,7 +377,8 @@ void PythonVolume::run(const QList<Core::Processes::ProcessStep> &steps, std::op
     const auto lock = busy();
     if (m_target)
         checkStates();
-    StepRunner::run(*m_workspace, m_target, steps, seed, progress, listFolder);
+    m_measurements.clear();
+    m_measurements = StepRunner::run(*m_workspace, m_target, steps, seed, progress, listFolder);
 }
 
 } // namespace CellforgePython

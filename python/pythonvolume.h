@@ -4,6 +4,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include "Core/Engines/Volume/volumemeasurement.h"
 #include "Core/Processes/processstep.h"
 #include "Model/Volume/totalvolume.h"
 
@@ -13,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace Core {
 class Workspace;
@@ -49,6 +51,25 @@ public:
     /// OSError with the file and the reason when it cannot be written.
     size_t exportSurface(const QString &fileName, const QString &algorithm);
 
+    /// A measurement of the volume as a "Measure" step takes it (`request` in cells; `kind`,
+    /// `material` and `axis` as a list names them), in cells or, with `cellSizeUm` above 0, in µm
+    /// as --results gives it. ValueError with the list runner's text for an unknown kind, axis or
+    /// material and for a place outside the volume.
+    double measure(const QString &kind, const QString &material, const QString &axis,
+                   Core::Operations::MeasurementRequest request, double cellSizeUm) const;
+    /// What the "Measure" steps of the last run measured, as the rows of --results: dicts of name,
+    /// kind, value, unit and step.
+    pybind11::list results(double cellSizeUm) const;
+    /// Draws the plane x = index or y = index (`axis` "x" or "y") into an SVG or PNG file, as
+    /// cellforge-batch --cross-section does. ValueError for another axis or ending, or an index
+    /// outside the volume; OSError with the file and the reason when it cannot be written.
+    void crossSection(const QString &axis, long long index, const QString &fileName, double cellSizeUm) const;
+    /// A copy of the named data field (the random walk's particle counts) as a read-only (nx, ny, nz)
+    /// array; KeyError naming the fields there are.
+    pybind11::array field(const QString &name) const;
+    /// The names of the volume's data fields.
+    pybind11::list fieldNames() const;
+
     /// The cells' states as an (nx, ny, nz) uint16 array over the volume's own memory.
     pybind11::array_t<uint16_t> states() const;
     /// nx, ny, nz.
@@ -60,6 +81,8 @@ public:
              const pybind11::object &progress, const QString &listFolder = QString());
 
     bool hasVolume() const { return bool(m_target); }
+    /// What the "Measure" steps of the last run measured.
+    const std::vector<Core::Operations::Measurement> &measurements() const { return m_measurements; }
     /// ValueError naming the first cell whose state no material can have (above 32766).
     void checkStates() const;
 
@@ -73,6 +96,7 @@ private:
     mutable std::mutex m_busy;
     std::unique_ptr<Core::Workspace> m_workspace;
     Model::Automaton::TotalVolumePtr m_target;
+    std::vector<Core::Operations::Measurement> m_measurements;
 };
 
 } // namespace CellforgePython

@@ -1,5 +1,6 @@
 #include "steprunner.h"
 
+#include "Core/BatchRun/batchcommand.h"
 #include "Core/BatchRun/batchrunner.h"
 #include "Core/BatchRun/processvocabulary.h"
 #include "Core/workspace.h"
@@ -61,12 +62,21 @@ struct Boundaries {
 
 } // namespace
 
-void StepRunner::run(Core::Workspace &workspace, Model::Automaton::TotalVolumePtr &target,
-                     const QList<Core::Processes::ProcessStep> &steps, std::optional<uint64_t> seed,
-                     const py::object &progress, const QString &listFolder)
+std::vector<Core::Operations::Measurement> StepRunner::run(Core::Workspace &workspace,
+                                                           Model::Automaton::TotalVolumePtr &target,
+                                                           const QList<Core::Processes::ProcessStep> &steps,
+                                                           std::optional<uint64_t> seed, const py::object &progress,
+                                                           const QString &listFolder)
 {
     using namespace Core::BatchRun;
-    const QStringList refusals = BatchRunner::rangeRefusals(steps);
+    QStringList refusals = BatchCommand::stepRefusals(steps);
+    for (int i = 0; i < steps.size(); ++i) {
+        if (steps.at(i).getProcessType() == SaveImage)
+            refusals << QStringLiteral("Step %1 (%2): images are drawn by the display library, which the module "
+                                       "does not load; run the list with cellforge-batch to save them.")
+                            .arg(i + 1)
+                            .arg(displayName(SaveImage));
+    }
     if (!refusals.isEmpty())
         raise(PyExc_ValueError, refusals.join(QLatin1Char('\n')));
 
@@ -109,6 +119,7 @@ void StepRunner::run(Core::Workspace &workspace, Model::Automaton::TotalVolumePt
                      f.detail.isEmpty() ? QString() : QStringLiteral(" (") + f.detail + QLatin1Char(')'));
         raise(f.code == OutOfMemory ? PyExc_MemoryError : PyExc_ValueError, text);
     }
+    return runner.measurements();
 }
 
 } // namespace CellforgePython

@@ -1,35 +1,39 @@
 #!/usr/bin/python3
-"""Sweeps the bath time of the KOH cantilever release and plots the etch depth against time.
+"""Releases an oxide cantilever in KOH, sweeps the bath time and plots the etch depth against time.
 
 Runs examples/koh_cantilever_release.plst (an oxide beam on silicon, released by KOH 30 wt % at 70 °C)
-for several etch times through the module cellforge, measures in the cells how deep the open silicon
-went and how much of the oxide has nothing under it any more, prints one line per time and plots the
+through the module cellforge: once as it is (15 min), measured with volume.measure and drawn as a
+cross-section, then for several bath times with ProcessList.sweep. Prints one line per time and plots the
 depth against time with the published rate beside it (0.797 µm/min, Sato et al. 1998, for Si(100)).
 
     PYTHONPATH=build/python /usr/bin/python3 examples/python/koh_etch_sweep.py [--times 5 10 15] [--plot depth.png]
+
+The rows of the sweep are dicts, ready for pandas.DataFrame(rows) when pandas is installed.
 """
 import argparse
 import os
-
-import numpy as np
 
 import cellforge
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LIST = os.path.join(HERE, "..", "koh_cantilever_release.plst")
-SURFACE = 30          # the silicon's top layer count before the bath (the list's substrate)
-RATE_UM_PER_MIN = 0.797  # Si(100) in KOH 30 wt %, 70 °C (Sato et al. 1998); cells are 1 µm
+ETCH_TIME = "7.Etch Time"  # step 7 is the KOH bath ("Si Wet Etching")
+SURFACE = 30               # the silicon's top layer count before the bath (the list's substrate)
+OPEN = dict(x=90, y=10)    # a column the mask leaves open: the bath etches it from the start
+TIP = dict(x=78, y=50)     # under the beam, near its free end
+RATE_UM_PER_MIN = 0.797    # Si(100) in KOH 30 wt %, 70 °C (Sato et al. 1998)
+CELL_UM = 1.0              # the list's cells are 1 µm
 
 
 def measure(volume):
-    """(depth of the deepest open silicon in cells, oxide cells of the layer above the silicon with nothing below)."""
+    """The etch depth of the open silicon and what is left of the silicon under the beam's tip, in µm, and
+    the oxide cells of the beam's layer with nothing below them (numpy over the cells)."""
+    depth = SURFACE * CELL_UM - volume.measure("height", cell_size_um=CELL_UM, **OPEN)
+    under_tip = volume.measure("thickness", material="Si", cell_size_um=CELL_UM, **TIP)
     states = volume.states
-    silicon = states == cellforge.material("Si").id
-    # Highest silicon cell + 1 per column; 0 where a column has none.
-    top = np.where(silicon.any(axis=2), states.shape[2] - np.argmax(silicon[:, :, ::-1], axis=2), 0)
     oxide = states[:, :, SURFACE] == cellforge.material("Thermal Si02").id
     released = oxide & (states[:, :, SURFACE - 1] == 0)
-    return SURFACE - int(top.min()), int(released.sum())
+    return {"depth (µm)": depth, "Si under the tip (µm)": under_tip, "released oxide (cells)": int(released.sum())}
 
 
 def main():
@@ -37,20 +41,28 @@ def main():
     parser.add_argument("--times", type=float, nargs="+", default=[5, 10, 15], help="minutes in the bath")
     parser.add_argument("--plot", default="koh_etch_depth.png", help="the PNG to write")
     args = parser.parse_args()
+    folder = os.path.dirname(os.path.abspath(args.plot))
 
     steps = cellforge.ProcessList.load(LIST)
-    rows = []
-    for minutes in args.times:
-        depth, released = measure(steps.run(overrides={"etch_time": minutes}))
-        rows.append((minutes, depth, released))
-        print("etch_time=%g min depth=%d um released_oxide_cells=%d" % (minutes, depth, released))
+    # The released cantilever as the list makes it, and a cut across the beam.
+    cantilever = steps.run()
+    print("cantilever: %s" % ", ".join("%s=%g" % item for item in measure(cantilever).items()))
+    section = os.path.join(folder, "koh_cantilever_x60.svg")
+    cantilever.cross_section("x", 60, section, cell_size_um=CELL_UM)
+    print("cross-section=%s" % section)
+
+    # One run per bath time: a row per time with the swept value and the measurements.
+    rows = steps.sweep([{ETCH_TIME: t} for t in args.times], measure=measure)
+    for row in rows:
+        print("etch_time=%g min depth=%g um released_oxide_cells=%d"
+              % (row[ETCH_TIME], row["depth (µm)"], row["released oxide (cells)"]))
 
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
-    times = [r[0] for r in rows]
+    times = [row[ETCH_TIME] for row in rows]
     figure, axes = plt.subplots(figsize=(5, 3.5))
-    axes.plot(times, [r[1] for r in rows], "o-", label="Cellforge (cells of 1 µm)")
+    axes.plot(times, [row["depth (µm)"] for row in rows], "o-", label="Cellforge (cells of 1 µm)")
     axes.plot([0, max(times)], [0, RATE_UM_PER_MIN * max(times)], "--", label="0.797 µm/min (Sato 1998)")
     axes.set_xlabel("time in KOH 30 wt %, 70 °C (min)")
     axes.set_ylabel("etch depth (µm)")

@@ -308,6 +308,18 @@ int BatchCommand::loadList(const Options &options, QList<Processes::ProcessStep>
         return UsageError;
     }
     // A number that no step takes is refused before anything runs, as a bad argument is.
+    const QStringList refusals = stepRefusals(steps);
+    if (!refusals.isEmpty()) {
+        for (const QString &refusal : refusals)
+            report(refusal);
+        report(QStringLiteral("No step was run."));
+        return UsageError;
+    }
+    return Ok;
+}
+
+QStringList BatchCommand::stepRefusals(const QList<Processes::ProcessStep> &steps)
+{
     QStringList refusals = BatchRunner::rangeRefusals(steps);
     // So is a measurement of an unknown kind or material, before a long run rather than after it.
     for (int i = 0; i < steps.size(); ++i) {
@@ -317,13 +329,7 @@ int BatchCommand::loadList(const Options &options, QList<Processes::ProcessStep>
         if (!problem.isEmpty())
             refusals << QStringLiteral("Step %1 (%2): %3.").arg(i + 1).arg(displayName(Measure), problem);
     }
-    if (!refusals.isEmpty()) {
-        for (const QString &refusal : refusals)
-            report(refusal);
-        report(QStringLiteral("No step was run."));
-        return UsageError;
-    }
-    return Ok;
+    return refusals;
 }
 
 int BatchCommand::readInput(const Options &options, Core::Workspace &workspace,

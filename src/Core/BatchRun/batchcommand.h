@@ -83,6 +83,10 @@ public:
         m_outputObserver = std::move(observer);
     }
 
+    /// What the steps cannot run with, one line each, checked before anything runs: numbers out of
+    /// range ("Step 3 (Si Oxidation): ...") and measurements of an unknown kind or material.
+    static QStringList stepRefusals(const QList<Processes::ProcessStep> &steps);
+
     /// Parses and runs; the result is the process's exit code.
     int execute(const QStringList &arguments);
     /// Runs the list once, one row of a sweep or (with the arguments `execute` got) every row of

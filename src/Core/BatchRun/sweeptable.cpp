@@ -9,20 +9,29 @@ namespace BatchRun {
 
 bool SweepTable::load(const QString &fileName, QString *error)
 {
-    const auto fail = [&](const QString &why) {
-        if (error)
-            *error = QStringLiteral("The sweep table \"%1\" %2.").arg(fileName, why);
-        m_columns.clear();
-        m_rows.clear();
-        return false;
-    };
+    const QString title = QStringLiteral("The sweep table \"%1\"").arg(fileName);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("could not be read: %1").arg(file.errorString()));
+        return fail(title, QStringLiteral("could not be read: %1").arg(file.errorString()), error);
     QList<QStringList> rows;
     QString problem;
     if (!Operations::CsvText::parse(QString::fromUtf8(file.readAll()), rows, &problem))
-        return fail(QStringLiteral("is not a CSV table: ") + problem);
+        return fail(title, QStringLiteral("is not a CSV table: ") + problem, error);
+    return setRows(rows, title, error);
+}
+
+bool SweepTable::fail(const QString &title, const QString &why, QString *error)
+{
+    if (error)
+        *error = title + QLatin1Char(' ') + why + QLatin1Char('.');
+    m_columns.clear();
+    m_rows.clear();
+    return false;
+}
+
+bool SweepTable::setRows(const QList<QStringList> &rows, const QString &title, QString *error)
+{
+    const auto fail = [&](const QString &why) { return this->fail(title, why, error); };
     if (rows.isEmpty())
         return fail(QStringLiteral("is empty"));
     m_columns.clear();

@@ -15,6 +15,9 @@ class SweepTable {
 public:
     /// False with the reason when the file cannot be read or is not such a table.
     bool load(const QString &fileName, QString *error);
+    /// The same from the table's lines (the header first); `title` begins the reason ("The sweep
+    /// table \"depths.csv\"").
+    bool setRows(const QList<QStringList> &rows, const QString &title, QString *error);
 
     const QList<ParameterOverride> &columns() const { return m_columns; }
     int rowCount() const { return m_rows.size(); }
@@ -24,6 +27,8 @@ public:
     QStringList values(int index) const { return m_rows.at(index); }
 
 private:
+    bool fail(const QString &title, const QString &why, QString *error);
+
     QList<ParameterOverride> m_columns;
     QList<QStringList> m_rows;
 };
