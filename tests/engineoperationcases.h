@@ -10,10 +10,12 @@
 #include "Core/Engines/DistanceCounting/simplesioxidation.h"
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
+#include "Core/Engines/LineOfSight/boschetching.h"
 #include "Core/Engines/LineOfSight/lineofsighttransport.h"
 #include "Core/Engines/Moore/mooreneighborhooddeposition.h"
 #include "Core/Formats/maskimage.h"
 #include "Core/Processes/anisotropicetchingprocess.h"
+#include "Core/Processes/boschetchingprocess.h"
 #include "Core/Processes/cvdprocess.h"
 #include "Core/Processes/dopingprocess.h"
 #include "Core/Processes/ionimplantationprocess.h"
@@ -214,6 +216,15 @@ inline QMap<QString, Case> cases()
         },
         CommandId::LineOfSightEtching,
         lineOfSightValues(Core::Processes::ProcessType::LineOfSightEtching, {Si, 1.5, 0.3, 50.0, 12u}));
+    c["bosch etching"] = process(
+        "Bosch Etching", 42, Undoable | MarksLattice,
+        [](TotalVolume &v, Control rc) {
+            BoschEtching engine(v, {Si, 2, 1.5, 1.0, 0.3, Polymer, true});
+            engine.setSeed(12);
+            runWith(engine, rc);
+        },
+        CommandId::BoschEtching,
+        values<Core::Processes::BoschEtchingProcess>({Si, 2, 1.5, 1.0, 0.3, Polymer, true, 12u}));
     // Single passes have no boundary inside their run.
     for (const char *key : {"planarization", "bca wet etch", "cca wet etch"})
         c[key].stopBoundary = 0;

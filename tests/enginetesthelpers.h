@@ -53,6 +53,7 @@ constexpr uint32_t Resist = 11;
 constexpr uint32_t NSi = 14;
 constexpr uint32_t PSi = 15;
 constexpr uint32_t PolySi = 16;
+constexpr uint32_t Polymer = 18; // the fluorocarbon film of Bosch etching
 
 using EngineRun = std::function<void(TotalVolume &)>;
 

@@ -38,3 +38,12 @@ write_png("cross.png", lambda c, r: BLACK if 40 <= c < 60 or 40 <= r < 60 else W
 write_png("cantilever.png", lambda c, r: BLACK if 30 <= c < 80 and 45 <= r < 55 else WHITE)
 # The same beam held by a black field over the left 30 columns: an anchored cantilever.
 write_png("anchored_cantilever.png", lambda c, r: BLACK if c < 30 or (30 <= c < 80 and 45 <= r < 55) else WHITE)
+# Trenches along y, 40, 20, 10 and 5 columns wide, between lands of 6 (of 7 across the edge).
+write_png("trench_widths.png",
+          lambda c, r: WHITE if 6 <= c < 46 or 52 <= c < 72 or 78 <= c < 88 or 94 <= c < 99 else BLACK)
+# Two interdigitated combs: spines along x (rows 5 to 19 and 80 to 94 from the top), fingers 6 wide
+# every 24 columns reaching 50 rows towards the other spine, those of one comb between those of the
+# other with gaps of 6 beside them and 10 at their tips.
+write_png("comb.png", lambda c, r: BLACK if 5 <= r < 20 or 80 <= r < 95
+          or (20 <= r < 70 and (c - 10) % 24 < 6 and 10 <= c < 88)
+          or (30 <= r < 80 and (c - 22) % 24 < 6 and 22 <= c < 76) else WHITE)

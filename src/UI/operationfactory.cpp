@@ -179,6 +179,7 @@ const std::vector<P> &entries()
         processRow(C::RandomWalkDoping, "actionRandom_Walk_Doping"),
         processRow(C::LineOfSightDeposition, "actionLine_of_Sight_Deposition"),
         processRow(C::LineOfSightEtching, "actionLine_of_Sight_Etching"),
+        processRow(C::BoschEtching, "actionBosch_Etching"),
         {C::ExportData, "ExportDataOperation", "Export Data", 37, "actionExport_Data", &plain<ExportDataOperation>,
          &dialog<ExportDataObserver>},
         {C::ExtractModel, "RunModelExtraction", "Extract Model", 1000, "actionModel_Extraction", &modelExtraction,

@@ -21,7 +21,7 @@ namespace {
 
 // Either catalogue, the material one when `m` holds, through the calls both have.
 QString fileOf(bool m) { return m ? QStringLiteral("materials.xml") : QStringLiteral("processes.xml"); }
-int builtInCount(bool m) { return m ? 16 : 18; }
+int builtInCount(bool m) { return m ? 17 : 18; }
 void startUp(bool m) { m ? MaterialFactory::instance()->startUp() : ProcessFactory::instance()->startUp(); }
 bool load(bool m)
 {
@@ -308,6 +308,34 @@ private slots:
         // A fresh table forgets every name of the old one.
         factory->createDefaultMaterials();
         QCOMPARE(byName("Single"), 0u);
+    }
+
+    // A catalogue written before the fluorocarbon polymer was built in gains it at start-up, unless
+    // the catalogue gave its identifier to a material of its own; the file stays as it is.
+    void olderMaterialFileGainsTheLaterBuiltIns_data()
+    {
+        QTest::addColumn<QByteArray>("entry18"); // the catalogue's own material 18, or nothing
+        QTest::addColumn<QString>("name");       // the name material 18 then has
+        QTest::newRow("without 18") << QByteArray() << QStringLiteral("Fluorocarbon Polymer");
+        QTest::newRow("18 is the user's")
+            << QByteArray("<Material version=\"1\" name=\"Mine\" material-id=\"18\"/>\n") << QStringLiteral("Mine");
+    }
+    void olderMaterialFileGainsTheLaterBuiltIns()
+    {
+        QFETCH(QByteArray, entry18);
+        QFETCH(QString, name);
+        CatalogTestHome home;
+        QByteArray older = golden(true);
+        const int line = older.indexOf("    <Material version=\"1\" name=\"Fluorocarbon Polymer\"");
+        QVERIFY(line > 0);
+        older = older.left(line) + entry18 + "</Materials>\n";
+        home.write(QStringLiteral("materials.xml"), older);
+        auto factory = MaterialFactory::instance();
+        factory->startUp();
+        QCOMPARE(factory->getMaterial(18).name(), name);
+        QCOMPARE(entryCount(true), 17);
+        QCOMPARE(home.read(QStringLiteral("materials.xml")), older);
+        QCOMPARE(folderEntries(home), QStringList{QStringLiteral("materials.xml")});
     }
 
     void partialProcessFileIsCompletedAndRewritten()

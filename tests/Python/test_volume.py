@@ -64,7 +64,7 @@ def test_materials_by_name_and_identifier(key, identifier, name):
 
 
 def test_the_catalogue_and_unknown_materials():
-    assert [m.id for m in cellforge.materials()] == [1] + list(range(3, 18))
+    assert [m.id for m in cellforge.materials()] == [1] + list(range(3, 19))
     assert cellforge.material("Si").density == 2329.0
     with pytest.raises(KeyError, match="no material \"Unobtainium\""):
         cellforge.material("Unobtainium")

@@ -224,7 +224,7 @@ private slots:
         }});
         window.action("actionManage_Materials")->trigger();
         const auto all = materials->getMaterials();
-        QCOMPARE(all.size(), 17);
+        QCOMPARE(all.size(), 18);
         QCOMPARE(all.last().name(), QStringLiteral("New Material"));
         QCOMPARE(materials->getMaterial(4).color(), (std::array<float, 4>{0.0f, 0.0f, 0.0f, 1.0f}));
         const QByteArray written = home.read(QStringLiteral("materials.xml"));
@@ -246,7 +246,7 @@ private slots:
                 auto *compatible = w->findChild<QListWidget *>(QStringLiteral("listCompatibleMaterials"));
                 // Planarization (7) has no compatible material.
                 process->setCurrentIndex(process->findData(7u));
-                QCOMPARE(available->count(), 16);
+                QCOMPARE(available->count(), 17);
                 selectByText(available, {"Cu (bulk)", "Au (bulk)"});
                 w->findChild<QPushButton *>(QStringLiteral("btnInsert"))->click();
                 QCOMPARE(itemTexts(compatible), (QStringList{"Cu (bulk)", "Au (bulk)"}));
@@ -254,7 +254,7 @@ private slots:
                 selectByText(compatible, {"Cu (bulk)"});
                 w->findChild<QPushButton *>(QStringLiteral("btnRemove"))->click();
                 QCOMPARE(itemTexts(compatible), QStringList{"Au (bulk)"});
-                QCOMPARE(available->count(), 15);
+                QCOMPARE(available->count(), 16);
                 accept ? acceptDialog(w) : qobject_cast<QDialog *>(w)->reject();
             }});
             window.action("actionManage_Compatible_Materials")->trigger();

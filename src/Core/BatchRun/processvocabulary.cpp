@@ -38,6 +38,7 @@ QList<QPair<QString, int>> addableProcesses()
     // In the order the dialog shows them.
     static const int order[] = {AnisotropicDeposition,
                                 AnisotropicEtching,
+                                BoschEtching,
                                 CreateSubstrate,
                                 Cvd,
                                 Doping,

@@ -42,6 +42,7 @@ constexpr int AnisotropicEtching = int(Processes::ProcessType::AnisotropicEtchin
 constexpr int RandomWalkDoping = int(Processes::ProcessType::RandomWalkDoping);
 constexpr int LineOfSightDeposition = int(Processes::ProcessType::LineOfSightDeposition);
 constexpr int LineOfSightEtching = int(Processes::ProcessType::LineOfSightEtching);
+constexpr int BoschEtching = int(Processes::ProcessType::BoschEtching);
 constexpr int Measure = int(Processes::ProcessType::Measure);
 constexpr int LastProcessType = int(Processes::lastProcessType);
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Processes {
 
 /// The commands of the window's menus, as the operation factory knows them. The numbers are the
-/// texts the menu actions carry; 0, 5, 21, 25, 38, 39 and everything from 42 to 999 and above 1000 are
+/// texts the menu actions carry; 0, 5, 21, 25, 38, 39 and everything from 43 to 999 and above 1000 are
 /// not used.
 enum class CommandId : uint32_t {
     CopyObjects = 1,
@@ -45,6 +45,7 @@ enum class CommandId : uint32_t {
     ExportData = 37,
     LineOfSightDeposition = 40,
     LineOfSightEtching = 41,
+    BoschEtching = 42,
     ExtractModel = 1000,
 };
 

@@ -12,6 +12,8 @@ namespace Parameter {
 
 // ---- materials: a base name stands for three parameters (see materialId, materialColor) ----
 constexpr const char *Material = "Material";
+/// Bosch etching's passivating film.
+constexpr const char *PassivationMaterial = "Passivation Material";
 constexpr const char *ConductingMaterial = "Conducting Material";
 constexpr const char *DepositedMaterial = "Deposited Material";
 constexpr const char *DopedMaterial = "Doped Material";
@@ -98,6 +100,16 @@ constexpr const char *ReactionProbability = "Reaction Probability";
 constexpr const char *SourceExponent = "Source Exponent";
 /// The seed of the step's draws (uint); absent: the run's seed, or the clock.
 constexpr const char *RandomSeed = "Random Seed";
+
+// ---- Bosch etching ----
+/// Passivation, ion and etch phases repeated (uint).
+constexpr const char *Cycles = "Cycles";
+/// Cells etched from a flat open surface per cycle.
+constexpr const char *EtchPerCycle = "Etch Per Cycle";
+/// Cells of passivating film deposited per cycle.
+constexpr const char *PassivationThickness = "Passivation Thickness";
+/// Whether the film is taken away after the last cycle (bool).
+constexpr const char *StripPassivation = "Strip Passivation";
 
 // ---- save image ----
 constexpr const char *Filename = "Filename";

@@ -2,6 +2,7 @@
 
 #include "Core/Processes/anisotropicdepositionprocess.h"
 #include "Core/Processes/anisotropicetchingprocess.h"
+#include "Core/Processes/boschetchingprocess.h"
 #include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/cvdprocess.h"
 #include "Core/Processes/dopingprocess.h"
@@ -60,6 +61,7 @@ struct Descriptors {
         owned.push_back(std::make_unique<AnisotropicEtchingProcess>());
         owned.push_back(std::make_unique<LineOfSightProcess>(LineOfSightProcess::Mode::Deposition));
         owned.push_back(std::make_unique<LineOfSightProcess>(LineOfSightProcess::Mode::Etching));
+        owned.push_back(std::make_unique<BoschEtchingProcess>());
         owned.push_back(std::make_unique<MeasureProcess>());
 
         for (const auto &descriptor : owned)

@@ -28,7 +28,7 @@ enum class ProcessType : int {
     RandomWalkDoping = 19,
     LineOfSightDeposition = 20,
     LineOfSightEtching = 21,
-    // 22 is not in use.
+    BoschEtching = 22,
     Measure = 23,
 };
 

@@ -56,8 +56,17 @@ QList<Material> builtInMaterials()
         Material(15, QStringLiteral("P-doped Si (100)"), 2329.0f, 1.88e11f, 0.28f, colorFromBytes(170, 170, 255)),
         Material(16, QStringLiteral("Poly-Si"), 2329.0f, 1.88e11f, 0.28f, colorFromBytes(76, 127, 102)),
         Material(17, QStringLiteral("Si (cubic)"), 329.0f, 1.88e11f, 0.28f, colorFromBytes(102, 102, 102)),
+        // The film a C4F8 plasma leaves (Bosch etching's passivation), taken as PTFE-like: density
+        // 2000 kg/m^3, Young's modulus 0.5 GPa, Poisson's ratio 0.46.
+        Material(MaterialFactory::fluorocarbonPolymerId, QStringLiteral("Fluorocarbon Polymer"), 2000.0f, 5e8f, 0.46f,
+                 colorFromBytes(0, 178, 178)),
     };
 }
+
+// The built-in materials that came after the first catalogues were written: a catalogue without
+// them gains them when it is loaded at start-up (unless it gave their identifiers to materials of
+// its own), so that steps that take them by default find them.
+QList<uint32_t> laterBuiltInIds() { return {MaterialFactory::fluorocarbonPolymerId}; }
 
 } // namespace
 
@@ -116,8 +125,10 @@ void MaterialFactory::startUp()
 {
     auto &c = catalogue();
     c.file.setStartUpReport(QString());
-    if (loadMaterials())
+    if (loadMaterials()) {
+        addLaterBuiltInMaterials();
         return;
+    }
     createDefaultMaterials();
     c.file.replaceAtStartUp(toXml(getMaterials()), false);
 }
@@ -161,6 +172,19 @@ void MaterialFactory::createDefaultMaterials()
     for (const Material &material : builtInMaterials())
         c.materials.insert(material);
     ++c.revision;
+}
+
+void MaterialFactory::addLaterBuiltInMaterials()
+{
+    auto &c = catalogue();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    const QList<uint32_t> later = laterBuiltInIds();
+    for (const Material &material : builtInMaterials()) {
+        if (later.contains(material.id()) && !c.materials.contains(material.id())) {
+            c.materials.insert(material);
+            ++c.revision;
+        }
+    }
 }
 
 QByteArray MaterialFactory::toXml(const QList<Material> &materials)

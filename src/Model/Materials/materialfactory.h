@@ -32,6 +32,9 @@ public:
     QString startUpReport() const;
     bool loadMaterials();
     void createDefaultMaterials();
+    /// Adds the built-in materials newer than the loaded catalogue (the fluorocarbon polymer) where
+    /// their identifiers are free; the file is left as it is until the catalogue is saved.
+    void addLaterBuiltInMaterials();
     /// Writes the catalogue; false with the system's reason in `error` when the file could not be
     /// written (the old file is left intact).
     bool saveMaterials(QString *error = nullptr);
@@ -41,6 +44,8 @@ public:
     QList<Material> getMaterials() const;
     /// False, and nothing changes, for identifier 0 or one above largestId.
     bool setMaterial(const Material &material);
+    /// The built-in passivating film of Bosch etching.
+    static constexpr uint32_t fluorocarbonPolymerId = 18;
     /// The largest identifier a material can have: a cell holds its material in 16 bits.
     static constexpr uint32_t largestId = 32766;
     /// "material identifiers go up to 32766", for the messages of callers that met a larger one.

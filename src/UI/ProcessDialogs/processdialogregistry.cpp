@@ -5,6 +5,7 @@
 #include "Core/Processes/mooreprocess.h"
 #include "UI/ProcessDialogs/anisotropicdepositiondialog.h"
 #include "UI/ProcessDialogs/anisotropicetchingdialog.h"
+#include "UI/ProcessDialogs/boschetchingdialog.h"
 #include "UI/ProcessDialogs/createsubstratedialog.h"
 #include "UI/ProcessDialogs/dopingdialog.h"
 #include "UI/ProcessDialogs/electroplatingdialog.h"
@@ -74,6 +75,7 @@ const Entry entries[] = {
     {ProcessType::LineOfSightDeposition,
      &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
     {ProcessType::LineOfSightEtching, &forProcess<Operations::LineOfSightDialog, Core::Processes::LineOfSightProcess>},
+    {ProcessType::BoschEtching, &plain<Operations::BoschEtchingDialog>},
 };
 
 const Entry *entry(ProcessType type)

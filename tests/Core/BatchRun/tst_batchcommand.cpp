@@ -209,8 +209,8 @@ private slots:
             "Step 2 (Save Image) failed: A required parameter was not found. Check input list.");
         row("unknown type", list(listXml(slab() + "<Process-Data process-type=\"42\"/>\n")), 1,
             "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
-        // Codes between the processes that have one name none.
-        row("unused type", list(listXml(slab() + "<Process-Data process-type=\"22\"/>\n")), 1,
+        // The first code after the last process names none.
+        row("unused type", list(listXml(slab() + "<Process-Data process-type=\"24\"/>\n")), 1,
             "Step 2 (Unknown process) failed: Unknown process. Remove process from the list.");
         row("image without display", list(listXml(slab() + saveImage)), 1, "No OpenGL context could be made");
         row("image on a display that cannot be reached", list(listXml(slab() + saveImage)), 1,
@@ -256,6 +256,25 @@ private slots:
         row("source exponent below 1", list(listXml(slab() + broad)), 2,
             "Step 2 (Line-of-Sight Etching): \"Source Exponent\" of 0.5 is out of range: it must be from 1 to "
             "10000.");
+        const QList<QPair<const char *, QVariant>> bosch{
+            {"Cycles", 2u}, {"Etch Per Cycle", 1.5}, {"Passivation Thickness", 1.0}, {"Passivation Material_Id", 18u}};
+        auto boschWith = [&bosch, &list](const char *name, const QVariant &value) {
+            auto values = bosch;
+            values.erase(std::remove_if(values.begin(), values.end(),
+                                        [name](const auto &v) { return qstrcmp(v.first, name) == 0; }),
+                         values.end());
+            values.append({name, value});
+            return list(listXml(slab() + stepXml(batchStep(Core::BatchRun::BoschEtching, values))));
+        };
+        row("Bosch etching of no cycles", boschWith("Cycles", 0u), 2,
+            "Step 2 (Bosch Etching): \"Cycles\" of 0 is out of range: it must be from 1 to 10000.");
+        row("Bosch etching by a negative depth", boschWith("Etch Per Cycle", -1.0), 2,
+            "Step 2 (Bosch Etching): \"Etch Per Cycle\" of -1 is out of range: it must be from 0 to 10000 cells.");
+        row("Bosch etching at probability 2", boschWith("Reaction Probability", 2.0), 2,
+            "Step 2 (Bosch Etching): \"Reaction Probability\" of 2 is out of range: it must be above 0 and up to 1.");
+        row("Bosch etching under a film of the etched material", boschWith("Passivation Material_Id", 1u), 2,
+            "Step 2 (Bosch Etching): Passivation Material must differ from the etched Material.\ncellforge-batch: No "
+            "step was run.");
         row("bath beyond the data", list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, strong)))), 2,
             "Step 2 (Si wet etching): \"Concentration\" of 50 is out of range: it must be from 10 to 40 wt %.");
     }

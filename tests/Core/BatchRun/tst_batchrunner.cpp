@@ -78,7 +78,7 @@ private slots:
         QTest::newRow("refused input") << film(-1.0) << 2 << QStringLiteral("The thickness must not be negative.");
         QTest::newRow("text for a count") << textForCount << 2 << QStringLiteral("invalid: Volume Size Y");
         QTest::newRow("volume of size 0") << boxSubstrate(0, 4, 4, 2) << 2 << QString();
-        QTest::newRow("type above 21") << ProcessStep(22) << 3 << QString();
+        QTest::newRow("type above 23") << ProcessStep(24) << 3 << QString();
         QTest::newRow("failed to read") << ProcessStep(ProcessStep::FailedToRead) << 3 << QString();
         QTest::newRow("not implemented") << ProcessStep(SpinCoating) << 4 << QString();
         // Not a fault of the list: said as such, never as an invalid value.

@@ -113,7 +113,7 @@ private slots:
                  3e-7);
 
         // The file holds the whole catalogue.
-        QCOMPARE(QString::fromUtf8(readFile(path)).count(QLatin1String("<Material ")), 16);
+        QCOMPARE(QString::fromUtf8(readFile(path)).count(QLatin1String("<Material ")), 17);
     }
 
     void visibilityMissingMeansShownAndStepsMayBeEmpty()

@@ -4,6 +4,7 @@
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Engines/RandomWalk/randomstream.h"
 #include "Core/Processes/anisotropicdepositionprocess.h"
+#include "Core/Processes/boschetchingprocess.h"
 #include "Core/Processes/createsubstrateprocess.h"
 #include "Core/Processes/electroplatingprocess.h"
 #include "Core/Processes/isotropicetchingprocess.h"
@@ -176,7 +177,7 @@ private slots:
                     QVERIFY2(process->parameter(preset), qPrintable(preset));
             }
         }
-        QVERIFY(!ProcessRegistry::descriptor(-1) && !ProcessRegistry::descriptor(22));
+        QVERIFY(!ProcessRegistry::descriptor(-1) && !ProcessRegistry::descriptor(24));
     }
 
     // The dialog's values give the cells that the list's line with the same values gives, the same
@@ -263,6 +264,8 @@ private slots:
         const auto collimatedEtch = lineOfSightValues(ProcessType::LineOfSightEtching, {Si, 2.0, 0.5, 200.0, 5u});
         row("line-of-sight etching of silicon", CommandId::LineOfSightEtching, collimatedEtch,
             ProcessType::LineOfSightEtching, collimatedEtch, 41, true);
+        const auto bosch = values<BoschEtchingProcess>({Si, 2, 1.5, 1.0, 0.2, Polymer, true, 5u});
+        row("Bosch etching of silicon", CommandId::BoschEtching, bosch, ProcessType::BoschEtching, bosch, 42, true);
         const auto pour = values<SpinCoatingProcess>({12, Resist});
         row("pour material", CommandId::SpinCoating, pour, ProcessType::SpinCoating, pour, 23, true);
     }

@@ -173,6 +173,15 @@ private:
                                                                  {"Etch Depth", 2.5},
                                                                  {"Reaction Probability", 0.125},
                                                                  {"Source Exponent", 100.0}};
+        QTest::newRow("22 Bosch etching") << int(BoschEtching) << "Ui::Operations::BoschEtchingDialog"
+                                          << QVariantMap{{"Material_Id", 1u},
+                                                         {"Cycles", 7u},
+                                                         {"Etch Per Cycle", 2.5},
+                                                         {"Passivation Thickness", 0.75},
+                                                         {"Reaction Probability", 0.125},
+                                                         {"Passivation Material_Id", 12u},
+                                                         {"Strip Passivation", false},
+                                                         {"Random Seed", 9u}};
     }
 
 private slots:
