@@ -93,8 +93,12 @@ Coverage deposit(const Trench &trench, double thickness, double sticking, double
                 ++bottoms;
             }
         }
-        c.wallTop += filmAcross(*volume, leftWall, 1, y, wallNearTop);
-        c.wallBottom += filmAcross(*volume, leftWall, 1, y, wallNearBottom);
+        // The wall film is a cell or two thick: averaged over a band of layers at each height.
+        const uint32_t band = std::max(1u, trench.depthLayers() / 20);
+        for (uint32_t z = 0; z < band; ++z) {
+            c.wallTop += filmAcross(*volume, leftWall, 1, y, wallNearTop - z) / band;
+            c.wallBottom += filmAcross(*volume, leftWall, 1, y, wallNearBottom + z) / band;
+        }
         c.corner += filmAcross(*volume, leftWall, 1, y, trench.top());
     }
     c.field /= columns;

@@ -94,16 +94,17 @@ public:
     static constexpr uint32_t roundsPerCell = 2;
 
 private:
+    static constexpr size_t noSite = ~size_t(0);
     struct Flight;
 
     void collectSites(Model::Automaton::Cells cells);
     void traceRow(Model::Automaton::Cells cells, uint32_t x, uint64_t round, double weight);
     void fly(Model::Automaton::Cells cells, RandomStream &random, Flight flight);
-    void collect(size_t site, double weight);
-    void surfaceNormal(Model::Automaton::Cells cells, const long long cell[3], int axis, int sign,
-                       double normal[3]) const;
+    void surfaceNormal(Model::Automaton::Cells cells, const long long cell[3], double normal[3]) const;
+    /// The site of `cell` in `column` (x * sizeY + y), or noSite.
+    size_t siteOf(size_t column, size_t cell) const;
     void applyRound(Model::Automaton::Cells cells, double flatFlux, double weight, bool last);
-    bool isSiteCell(Model::Automaton::Cells cells, size_t i) const;
+    bool isSiteCell(Model::Automaton::Cells cells, const uint32_t p[3], size_t i) const;
     size_t neighbour(size_t i, int direction, bool &inside) const;
     size_t carryTarget(Model::Automaton::Cells cells, size_t i, bool &found) const;
 
@@ -118,6 +119,12 @@ private:
     std::unique_ptr<std::atomic<uint64_t>[]> m_hits;  ///< this round's flux per site, fixed point
     std::vector<std::pair<size_t, double>> m_carried; ///< remainders for cells that become sites
     std::vector<std::pair<size_t, double>> m_lastFlux;
+    std::vector<size_t> m_columnStart; ///< per column, its first site; the sites' count at the end
+    std::vector<double> m_normals;     ///< deposition: each site's surface normal (x, y, z)
+    std::vector<uint32_t> m_top;       ///< per column, one above its highest occupied cell
+    uint32_t m_zLimit = 0;             ///< the highest of m_top: nothing is hit above it
+    bool m_watchStop = false;
+    std::atomic<bool> m_leaving{false}; ///< a row saw a stop request: the round is left
 };
 
 } // namespace Operations
