@@ -174,6 +174,7 @@ void LineOfSightTransport::run()
     m_columnStart.clear();
     m_normals.clear();
     m_top.clear();
+    m_blockTop.clear();
     stage.finish();
 }
 
@@ -214,6 +215,7 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
     // Above the highest occupied cell nothing can be hit: a flight that rises there has left.
     const long long zLimit = m_zLimit;
     const uint32_t *top = m_top.data();
+    const int blockShift = leapBlockShift;
     for (int bounce = 0; bounce < maximumBounces; ++bounce) {
         // Amanatides & Woo: the ray parameter t at which the flight crosses the next cell
         // boundary on each axis, and how much t one whole cell takes.
@@ -236,26 +238,67 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
         double t = 0.0;
         size_t column = 0;
         size_t hitCell = 0;
-        for (long long s = 0; s < maximumSteps; ++s) {
+        for (long long s = 0; s < maximumSteps && !hit; ++s) {
             axis = next[0] < next[1] ? (next[0] < next[2] ? 0 : 2) : (next[1] < next[2] ? 1 : 2);
             t = next[axis];
             next[axis] += delta[axis];
             c[axis] += step[axis];
             moved[axis] += step[axis];
-            if (axis < 2) {
+            if (axis < 2)
                 c[axis] = c[axis] < 0 ? n[axis] - 1 : (c[axis] >= n[axis] ? 0 : c[axis]);
-            } else if (c[2] < 0 || (step[2] > 0 && c[2] >= zLimit)) {
-                return; // out through the top, or lost through the bottom
-            }
-            // Cells at or above a column's highest occupied cell are empty: the small map of
-            // column tops answers for most steps without reading the cells.
-            column = size_t(c[0]) * size_t(n[1]) + size_t(c[1]);
-            if (c[2] >= top[column])
-                continue;
-            hitCell = column * size_t(n[2]) + size_t(c[2]);
-            if (cells.state(hitCell) != 0) {
-                hit = true;
-                break;
+            // Arrived in cell c, by a step or by a leap.
+            for (;;) {
+                if (c[2] < 0 || (step[2] > 0 && c[2] >= zLimit))
+                    return; // out through the top, or lost through the bottom
+                // Cells at or above a column's highest occupied cell are empty: the small map of
+                // column tops answers for most steps without reading the cells.
+                column = size_t(c[0]) * size_t(n[1]) + size_t(c[1]);
+                if (c[2] < static_cast<long long>(top[column])) {
+                    hitCell = column * size_t(n[2]) + size_t(c[2]);
+                    hit = cells.state(hitCell) != 0;
+                    break;
+                }
+                // Above the highest cell of its whole block of columns, the flight leaps to where
+                // it leaves the block sideways or comes down to that height, whichever is first:
+                // every boundary crossed until then is counted at once.
+                const size_t block = size_t(c[0] >> blockShift) * m_blocksY + size_t(c[1] >> blockShift);
+                const long long blockTop = m_blockTop[block];
+                if (c[2] < blockTop)
+                    break;
+                long long crossings[3] = {0, 0, 0};
+                int first = -1;
+                double until = inf;
+                for (int a = 0; a < 3; ++a) {
+                    if (step[a] == 0)
+                        continue;
+                    long long k = 0; // crossings before the one that ends the leap
+                    if (a < 2) {
+                        const long long low = (c[a] >> blockShift) << blockShift;
+                        const long long high = std::min(n[a], low + (1LL << blockShift));
+                        k = step[a] > 0 ? high - 1 - c[a] : c[a] - low;
+                    } else {
+                        k = step[2] > 0 ? zLimit - 1 - c[2] : c[2] - blockTop;
+                    }
+                    const double when = next[a] + double(k) * delta[a];
+                    if (when < until) {
+                        until = when;
+                        first = a;
+                        crossings[a] = k + 1;
+                    }
+                }
+                if (first < 0)
+                    break;
+                for (int a = 0; a < 3; ++a) {
+                    if (a != first)
+                        crossings[a] = next[a] <= until ? 1 + static_cast<long long>((until - next[a]) / delta[a]) : 0;
+                    next[a] += double(crossings[a]) * delta[a];
+                    c[a] += step[a] * crossings[a];
+                    moved[a] += step[a] * crossings[a];
+                    if (a < 2)
+                        c[a] = c[a] < 0 ? c[a] + n[a] : (c[a] >= n[a] ? c[a] - n[a] : c[a]);
+                }
+                axis = first;
+                t = until;
             }
         }
         if (!hit)
@@ -420,6 +463,15 @@ void LineOfSightTransport::collectSites(Cells cells)
         }
     });
     m_zLimit = m_top.empty() ? 0 : *std::max_element(m_top.begin(), m_top.end());
+    // The highest of each block of 2^leapBlockShift x 2^leapBlockShift columns.
+    const uint32_t blocksX = ((nx - 1) >> leapBlockShift) + 1;
+    m_blocksY = ((ny - 1) >> leapBlockShift) + 1;
+    m_blockTop.assign(size_t(blocksX) * m_blocksY, 0);
+    for (uint32_t x = 0; x < nx; ++x)
+        for (uint32_t y = 0; y < ny; ++y) {
+            uint32_t &block = m_blockTop[size_t(x >> leapBlockShift) * m_blocksY + (y >> leapBlockShift)];
+            block = std::max(block, m_top[size_t(x) * ny + y]);
+        }
 
     // The sites column by column, in cell order; a site lies at most one above the highest
     // occupied cell of its column and its four neighbours. Deposition keeps each site's normal.

@@ -95,6 +95,7 @@ public:
 
 private:
     static constexpr size_t noSite = ~size_t(0);
+    static constexpr int leapBlockShift = 3; ///< blocks of 8 x 8 columns
     struct Flight;
 
     void collectSites(Model::Automaton::Cells cells);
@@ -122,7 +123,9 @@ private:
     std::vector<size_t> m_columnStart; ///< per column, its first site; the sites' count at the end
     std::vector<double> m_normals;     ///< deposition: each site's surface normal (x, y, z)
     std::vector<uint32_t> m_top;       ///< per column, one above its highest occupied cell
-    uint32_t m_zLimit = 0;             ///< the highest of m_top: nothing is hit above it
+    std::vector<uint32_t> m_blockTop;  ///< per block of columns, the highest of m_top
+    size_t m_blocksY = 0;
+    uint32_t m_zLimit = 0; ///< the highest of m_top: nothing is hit above it
     bool m_watchStop = false;
     std::atomic<bool> m_leaving{false}; ///< a row saw a stop request: the round is left
 };
