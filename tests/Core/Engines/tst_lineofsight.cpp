@@ -1,10 +1,12 @@
 #include "Core/Engines/LineOfSight/lineofsighttransport.h"
+#include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
 
 #include <QtTest>
 
 #include <cmath>
 #include <stdexcept>
+#include <thread>
 
 using namespace Core::Operations;
 using namespace EngineTest;
@@ -269,6 +271,30 @@ private slots:
         engine.setRaysPerCell(8);
         engine.run();
         QVERIFY(cellStates(*other) != reference);
+    }
+
+    void stopIsSeenWithinARound()
+    {
+        // One round of many rays: a stop asked for once the first source rows are done ends the
+        // run before the round does, with no cell changed and no ray counted.
+        auto volume = makeVolume(16, 2, 8, [](uint32_t, uint32_t, uint32_t z) { return z < 4 ? substrate : 0u; });
+        const auto start = cellStates(*volume);
+        LineOfSightTransport engine(*volume, Settings{Mode::Deposition, film, 0.25, 1.0, 1.0});
+        engine.setSeed(1);
+        engine.setRaysPerCell(1u << 22);
+        Util::RunControl control;
+        engine.setRunControl(&control);
+        std::thread watcher([&control] {
+            while (control.done() == 0)
+                std::this_thread::yield();
+            control.requestStop();
+        });
+        engine.run();
+        watcher.join();
+        QVERIFY(control.wasStopped());
+        QVERIFY(control.done() < control.total());
+        QCOMPARE(engine.raysTraced(), uint64_t(0));
+        QCOMPARE(cellStates(*volume), start);
     }
 
     void refusedSettings_data()
