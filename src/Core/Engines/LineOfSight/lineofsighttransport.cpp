@@ -174,6 +174,7 @@ void LineOfSightTransport::run()
     m_columnStart.clear();
     m_normals.clear();
     m_top.clear();
+    m_gaps.clear();
     m_blockTop.clear();
     stage.finish();
 }
@@ -215,6 +216,7 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
     // Above the highest occupied cell nothing can be hit: a flight that rises there has left.
     const long long zLimit = m_zLimit;
     const uint32_t *top = m_top.data();
+    const uint32_t *gaps = m_gaps.data();
     const int blockShift = leapBlockShift;
     for (int bounce = 0; bounce < maximumBounces; ++bounce) {
         // Amanatides & Woo: the ray parameter t at which the flight crosses the next cell
@@ -254,6 +256,11 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
                 // column tops answers for most steps without reading the cells.
                 column = size_t(c[0]) * size_t(n[1]) + size_t(c[1]);
                 if (c[2] < static_cast<long long>(top[column])) {
+                    // The highest empty run under the column's top (under an overhang) is
+                    // kept too.
+                    if (c[2] >= static_cast<long long>(gaps[2 * column]) &&
+                        c[2] < static_cast<long long>(gaps[2 * column + 1]))
+                        break;
                     hitCell = column * size_t(n[2]) + size_t(c[2]);
                     hit = cells.state(hitCell) != 0;
                     break;
@@ -453,13 +460,23 @@ void LineOfSightTransport::collectSites(Cells cells)
     const uint32_t nz = m_volume.sizeZ();
     const bool deposition = m_settings.mode == Mode::Deposition;
     // The height of each column: one above its highest occupied cell.
+    // And the highest empty run below that top, if any.
     m_top.assign(size_t(nx) * ny, 0);
+    m_gaps.assign(2 * size_t(nx) * ny, 0);
     Util::runParallelRange(nx, 1, [&](size_t begin, size_t end) {
         for (size_t column = begin * ny; column < end * ny; ++column) {
+            const size_t first = column * nz;
             uint32_t z = nz;
-            while (z > 0 && cells.state(column * nz + z - 1) == 0)
+            while (z > 0 && cells.state(first + z - 1) == 0)
                 --z;
             m_top[column] = z;
+            while (z > 0 && cells.state(first + z - 1) != 0)
+                --z;
+            const uint32_t high = z;
+            while (z > 0 && cells.state(first + z - 1) == 0)
+                --z;
+            m_gaps[2 * column] = z;
+            m_gaps[2 * column + 1] = high;
         }
     });
     m_zLimit = m_top.empty() ? 0 : *std::max_element(m_top.begin(), m_top.end());

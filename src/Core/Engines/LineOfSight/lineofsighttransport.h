@@ -123,6 +123,7 @@ private:
     std::vector<size_t> m_columnStart; ///< per column, its first site; the sites' count at the end
     std::vector<double> m_normals;     ///< deposition: each site's surface normal (x, y, z)
     std::vector<uint32_t> m_top;       ///< per column, one above its highest occupied cell
+    std::vector<uint32_t> m_gaps;      ///< per column, its highest empty run under m_top [from, to)
     std::vector<uint32_t> m_blockTop;  ///< per block of columns, the highest of m_top
     size_t m_blocksY = 0;
     uint32_t m_zLimit = 0; ///< the highest of m_top: nothing is hit above it
