@@ -240,14 +240,48 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
         double t = 0.0;
         size_t column = 0;
         size_t hitCell = 0;
+        // The plain steps work on scalars the compiler keeps in registers; leaps on the arrays.
+        long long cx = c[0], cy = c[1], cz = c[2];
+        long long mx = 0, my = 0, mz = 0;
+        double tx = next[0], ty = next[1], tz = next[2];
         for (long long s = 0; s < maximumSteps && !hit; ++s) {
-            axis = next[0] < next[1] ? (next[0] < next[2] ? 0 : 2) : (next[1] < next[2] ? 1 : 2);
-            t = next[axis];
-            next[axis] += delta[axis];
-            c[axis] += step[axis];
-            moved[axis] += step[axis];
-            if (axis < 2)
-                c[axis] = c[axis] < 0 ? n[axis] - 1 : (c[axis] >= n[axis] ? 0 : c[axis]);
+            if (tx < ty && tx < tz) {
+                axis = 0;
+                t = tx;
+                tx += delta[0];
+                cx += step[0];
+                mx += step[0];
+                cx = cx < 0 ? n[0] - 1 : (cx >= n[0] ? 0 : cx);
+            } else if (!(tx < ty) && ty < tz) {
+                axis = 1;
+                t = ty;
+                ty += delta[1];
+                cy += step[1];
+                my += step[1];
+                cy = cy < 0 ? n[1] - 1 : (cy >= n[1] ? 0 : cy);
+            } else {
+                axis = 2;
+                t = tz;
+                tz += delta[2];
+                cz += step[2];
+                mz += step[2];
+                if (cz < 0 || (step[2] > 0 && cz >= zLimit))
+                    return; // out through the top, or lost through the bottom
+            }
+            column = size_t(cx) * size_t(n[1]) + size_t(cy);
+            if (cz < static_cast<long long>(top[column])) {
+                if (cz >= static_cast<long long>(gaps[2 * column]) && cz < static_cast<long long>(gaps[2 * column + 1]))
+                    continue;
+                hitCell = column * size_t(n[2]) + size_t(cz);
+                hit = cells.state(hitCell) != 0;
+                continue;
+            }
+            if (cz <
+                static_cast<long long>(m_blockTop[size_t(cx >> blockShift) * m_blocksY + size_t(cy >> blockShift)]))
+                continue;
+            c[0] = cx, c[1] = cy, c[2] = cz;
+            next[0] = tx, next[1] = ty, next[2] = tz;
+            moved[0] = mx, moved[1] = my, moved[2] = mz;
             // Arrived in cell c, by a step or by a leap.
             for (;;) {
                 if (c[2] < 0 || (step[2] > 0 && c[2] >= zLimit))
@@ -307,9 +341,14 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
                 axis = first;
                 t = until;
             }
+            cx = c[0], cy = c[1], cz = c[2];
+            tx = next[0], ty = next[1], tz = next[2];
+            mx = moved[0], my = moved[1], mz = moved[2];
         }
         if (!hit)
             return;
+        c[0] = cx, c[1] = cy, c[2] = cz;
+        moved[0] = mx, moved[1] = my, moved[2] = mz;
 
         // The hit point, as a place in the empty cell in front of the hit face.
         for (int a = 0; a < 3; ++a) {
