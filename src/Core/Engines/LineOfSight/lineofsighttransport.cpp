@@ -331,7 +331,9 @@ void LineOfSightTransport::fly(Cells cells, RandomStream &random, Flight f)
                     break;
                 for (int a = 0; a < 3; ++a) {
                     if (a != first)
-                        crossings[a] = next[a] <= until ? 1 + static_cast<long long>((until - next[a]) / delta[a]) : 0;
+                        crossings[a] = next[a] <= until
+                                           ? 1 + static_cast<long long>((until - next[a]) * std::abs(velocity[a]))
+                                           : 0;
                     next[a] += double(crossings[a]) * delta[a];
                     c[a] += step[a] * crossings[a];
                     moved[a] += step[a] * crossings[a];
