@@ -24,7 +24,8 @@ namespace Operations {
 class RandomStream;
 
 /// Deposition and etching by particle transport in line of sight. Particles leave a source plane
-/// on the top face of the volume with directions drawn from a cos^n distribution about the
+/// at the top of the highest occupied cell (above it a uniform source's flux is the same at every
+/// height, the sides being periodic) with directions drawn from a cos^n distribution about the
 /// downward normal (n = 1: a diffuse, cosine source; large n: a collimated beam), fly in straight
 /// lines through empty cells and hit the exposed face of the first occupied cell. There a share s
 /// (sticking coefficient, or reaction probability when etching) of the particle stays; the rest is
@@ -45,6 +46,10 @@ class RandomStream;
 /// and which face a particle meets, with no acceleration structure to rebuild when the surface
 /// changes after every round (a triangle ray tracer such as Embree would need a surface mesh and
 /// its hierarchy rebuilt each round, and nothing in between is faster than one grid step).
+/// Two small maps speed the walk without reading the cells: each column's highest occupied cell
+/// (and the highest empty run below it), and for blocks of 8 x 8 columns the highest of them, over
+/// which a flight leaps to where it leaves the block or comes down to that height. Both are made
+/// anew each round, with the surface sites (column by column, with each site's surface normal).
 /// Particles carry a weight (implicit capture): a hit leaves s of the weight and re-emits the rest,
 /// and light particles are ended or strengthened by Russian roulette, so low sticking costs few
 /// extra rays and the expected flux is unchanged.
@@ -52,7 +57,8 @@ class RandomStream;
 /// Each round's rays are drawn per x row of the source plane from a stream keyed by the seed, the
 /// round and the row, and the collected flux is summed as whole numbers (fixed point), so a seeded
 /// run gives the same cells for any thread count. Memory beyond the cells is a few numbers per
-/// surface site.
+/// surface site and per column. A stop request is seen between source rows: the round is left
+/// unfinished (cells change only between rounds), and the caller puts back the earlier rounds'.
 class LineOfSightTransport : public Util::Controllable {
 public:
     enum class Mode { Deposition, Etching };
@@ -82,7 +88,7 @@ public:
     /// thicker by up to about 15 % at 64 rays, a few per cent at 512.
     void setRaysPerCell(uint32_t rays);
 
-    /// Runs the rounds on the locked cells; stops between rounds when asked.
+    /// Runs the rounds on the locked cells; stops within a round when asked.
     void run();
 
     /// Rays started at the source plane so far.
