@@ -215,7 +215,7 @@ void GLWidget::updateLegendFromScene()
         m_legendMin = scale.minimum();
         m_legendMax = scale.maximum();
         m_legendQuantity = Model::Automaton::FieldPainter::quantityName(volume->view().particleDistribution());
-        m_legendUnit = Model::Automaton::FieldPainter::unit();
+        m_legendUnit = Model::Automaton::FieldPainter::unit(volume->view().particleDistribution());
         return;
     }
     m_legendColors.clear();

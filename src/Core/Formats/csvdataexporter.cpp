@@ -1,6 +1,7 @@
 #include "Core/Formats/csvdataexporter.h"
 
 #include "Model/Volume/particlecounts.h"
+#include "Model/Volume/surfaceflux.h"
 #include "Util/safefile.h"
 
 #include <QDebug>
@@ -21,7 +22,26 @@ CSVDataExporter::CSVDataExporter(const QString &fileName)
 
 bool CSVDataExporter::isExportable(const QString &dataName)
 {
-    return dataName == ParticleCounts::pTypeName() || dataName == ParticleCounts::nTypeName();
+    return dataName == ParticleCounts::pTypeName() || dataName == ParticleCounts::nTypeName() ||
+           dataName == Model::Automaton::SurfaceFlux::name();
+}
+
+bool CSVDataExporter::saveFlux(QIODevice &device, const Model::Automaton::SurfaceFlux &flux, uint32_t ny, uint32_t nz)
+{
+    QByteArray block("x,y,z,flux\n");
+    char line[96];
+    for (const auto &site : flux.sites()) {
+        const size_t column = site.first / nz;
+        const int length = std::snprintf(line, sizeof line, "%zu,%zu,%zu,%.6e\n", column / ny, column % ny,
+                                         site.first % nz, site.second);
+        block.append(line, length);
+        if (block.size() >= (1 << 20)) {
+            if (device.write(block) != block.size())
+                return false;
+            block.clear();
+        }
+    }
+    return device.write(block) == block.size();
 }
 
 QByteArray CSVDataExporter::formatCount(uint64_t count)
@@ -86,6 +106,8 @@ int CSVDataExporter::saveDataToFile(const QString &dataName, const QVariant &dat
         m_error = QStringLiteral("\"%1\" is not a particle-count field.").arg(dataName);
         return -1;
     }
+    if (dataName == Model::Automaton::SurfaceFlux::name())
+        return saveFluxToFile(dataName, data, ny, nz);
     const auto counts = data.userType() == qMetaTypeId<Model::Automaton::ParticleCountsPtr>()
                             ? data.value<Model::Automaton::ParticleCountsPtr>()
                             : nullptr;
@@ -112,6 +134,31 @@ int CSVDataExporter::saveDataToFile(const QString &dataName, const QVariant &dat
         return -1;
     }
     qDebug() << "Done";
+    return 0;
+}
+
+int CSVDataExporter::saveFluxToFile(const QString &dataName, const QVariant &data, uint32_t ny, uint32_t nz)
+{
+    const auto flux = data.userType() == qMetaTypeId<Model::Automaton::SurfaceFluxPtr>()
+                          ? data.value<Model::Automaton::SurfaceFluxPtr>()
+                          : nullptr;
+    if (!flux) {
+        m_error = QStringLiteral("the cell volume holds no field \"%1\".").arg(dataName);
+        return -1;
+    }
+    Util::SafeFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_error = file.errorString();
+        return -1;
+    }
+    if (!saveFlux(*file.device(), *flux, ny, nz)) {
+        m_error = file.cancel(QStringLiteral("the flux could not be written."));
+        return -1;
+    }
+    if (!file.commit()) {
+        m_error = file.errorString();
+        return -1;
+    }
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "Core/Processes/lineofsightprocess.h"
 
 #include "Core/Processes/parameternames.h"
+#include "Model/Volume/surfaceflux.h"
+#include "Util/runcontrol.h"
 
 namespace Core {
 namespace Processes {
@@ -100,6 +102,9 @@ void LineOfSightProcess::runEngine(Model::Automaton::TotalVolume &volume, const 
         engine.setSeed(*run.seed);
     engine.setRunControl(run.control);
     engine.run();
+    // The flux of the last round, for the field view and the CSV export.
+    if (!run.control || !run.control->wasStopped())
+        Model::Automaton::SurfaceFlux::attach(volume, std::make_shared<Model::Automaton::SurfaceFlux>(engine.lastFlux()));
 }
 
 } // namespace Processes

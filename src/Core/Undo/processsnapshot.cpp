@@ -3,6 +3,7 @@
 #include "Core/Undo/snapshotrecord.h"
 #include "Model/Volume/particlecounts.h"
 #include "Model/Volume/silattice.h"
+#include "Model/Volume/surfaceflux.h"
 #include "Model/Volume/totalvolume.h"
 
 #include <algorithm>
@@ -109,9 +110,21 @@ void ProcessSnapshot::dropCopies()
     m_kept = false;
 }
 
+void ProcessSnapshot::putFlux(TotalVolume &volume, const std::shared_ptr<Model::Automaton::SurfaceFlux> &flux)
+{
+    if (flux)
+        Model::Automaton::SurfaceFlux::attach(volume, flux);
+    else
+        volume.removeField(Model::Automaton::SurfaceFlux::name());
+}
+
 bool ProcessSnapshot::takeBefore(TotalVolume &volume, const Scope &scope, QString *error)
 {
     dropCopies();
+    // The line-of-sight flux is never changed in place, only replaced: the field before and after
+    // the step are kept as they are, so that undo and redo show the flux that goes with the cells.
+    m_fluxBefore = Model::Automaton::SurfaceFlux::of(volume);
+    m_fluxAfter = m_fluxBefore;
     m_recorded = false;
     if (auto files = m_files.lock())
         files->release(m_number);
@@ -163,6 +176,7 @@ bool ProcessSnapshot::takeBefore(TotalVolume &volume, const Scope &scope, QStrin
 
 bool ProcessSnapshot::takeAfter(TotalVolume &volume, QString *error)
 {
+    m_fluxAfter = Model::Automaton::SurfaceFlux::of(volume);
     const size_t n = volume.cellCount();
     if (!m_kept || m_states.size() != n) {
         dropCopies();
@@ -243,6 +257,7 @@ bool ProcessSnapshot::revertRun(TotalVolume &volume)
         dropCopies();
         return false;
     }
+    putFlux(volume, m_fluxBefore);
     {
         Model::Automaton::CellLock lock(volume);
         Cells cells = lock.cells();
@@ -408,6 +423,7 @@ bool ProcessSnapshot::restore(UndoFiles::Side side, TotalVolume &volume, QString
     }
     if (m_masksKept)
         (undo ? m_masksBefore : m_masksAfter).applyTo(volume);
+    putFlux(volume, undo ? m_fluxBefore : m_fluxAfter);
     if (latticeResult)
         *latticeResult = latticeRestore;
     return true;

@@ -14,7 +14,8 @@
 namespace Model {
 namespace Automaton {
 class TotalVolume;
-}
+class SurfaceFlux;
+} // namespace Automaton
 } // namespace Model
 
 namespace Core {
@@ -84,6 +85,8 @@ public:
     bool restoreAfter(Model::Automaton::TotalVolume &volume, QString *error, LatticeRestore *lattice = nullptr);
 
 private:
+    static void putFlux(Model::Automaton::TotalVolume &volume,
+                        const std::shared_ptr<Model::Automaton::SurfaceFlux> &flux);
     struct Field {
         QString name;
         bool existed = false;
@@ -110,6 +113,8 @@ private:
     bool m_masksKept = false;
     VolumeMasks m_masksBefore;
     VolumeMasks m_masksAfter;
+    std::shared_ptr<Model::Automaton::SurfaceFlux> m_fluxBefore;
+    std::shared_ptr<Model::Automaton::SurfaceFlux> m_fluxAfter;
     bool m_kept = false;
     bool m_recorded = false;
 };

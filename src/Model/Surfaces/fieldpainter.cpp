@@ -2,10 +2,12 @@
 
 #include "Model/Surfaces/cubicfacegenerator.h"
 #include "Model/Volume/particlecounts.h"
+#include "Model/Volume/surfaceflux.h"
 #include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace Model {
@@ -54,6 +56,39 @@ private:
     ParticleCountsPtr m_p;
 };
 
+// The line-of-sight flux per cell: NaN where there is none. A surface cell that is occupied shows
+// its own flux; the flux of a surface cell left empty (in front of a deposition's film) goes to its
+// occupied neighbours without one of their own, the highest where several meet.
+std::vector<float> fluxPerCell(const TotalVolume &volume, const Cells &cells, const SurfaceFlux &flux)
+{
+    std::vector<float> values(volume.cellCount(), std::numeric_limits<float>::quiet_NaN());
+    for (const auto &site : flux.sites())
+        if (site.first < values.size() && cells.state(site.first) != 0)
+            values[site.first] = float(site.second);
+    std::vector<std::pair<size_t, float>> passed;
+    for (const auto &site : flux.sites()) {
+        if (site.first >= values.size() || cells.state(site.first) != 0)
+            continue;
+        uint32_t p[3];
+        volume.coordinates(site.first, p[0], p[1], p[2]);
+        for (int d = 0; d < 6; ++d) {
+            long long q[3] = {p[0], p[1], p[2]};
+            q[d / 2] += d % 2 == 0 ? -1 : 1;
+            if (!volume.contains(q[0], q[1], q[2]))
+                continue;
+            const size_t j = volume.index(uint32_t(q[0]), uint32_t(q[1]), uint32_t(q[2]));
+            if (cells.state(j) != 0 && std::isnan(values[j]))
+                passed.emplace_back(j, float(site.second));
+        }
+    }
+    std::vector<float> extra(values.size(), std::numeric_limits<float>::quiet_NaN());
+    for (const auto &cell : passed)
+        extra[cell.first] = std::isnan(extra[cell.first]) ? cell.second : std::max(extra[cell.first], cell.second);
+    for (const auto &cell : passed)
+        values[cell.first] = extra[cell.first];
+    return values;
+}
+
 } // namespace
 
 FieldPainter::FieldPainter(TotalVolume &volume)
@@ -69,12 +104,18 @@ QString FieldPainter::quantityName(uint32_t distribution)
         return ParticleCounts::nTypeName();
     case 1:
         return ParticleCounts::pTypeName();
+    case fluxDistribution:
+        return SurfaceFlux::name();
     default:
         return QStringLiteral("Random Walk Particle Count P - N");
     }
 }
 
-QString FieldPainter::unit() { return QStringLiteral("particles per cell"); }
+QString FieldPainter::unit(uint32_t distribution)
+{
+    return distribution == fluxDistribution ? QStringLiteral("relative to a flat open surface")
+                                            : QStringLiteral("particles per cell");
+}
 
 ColorScale FieldPainter::colorScale() const
 {
@@ -105,7 +146,8 @@ void FieldPainter::generate(const CellWindow &window, const ColorMap &materials,
     }
 
     const FieldValues values(m_volume, distribution);
-    const bool present = values.present();
+    const SurfaceFluxPtr flux = distribution == fluxDistribution ? SurfaceFlux::of(m_volume) : nullptr;
+    const bool present = flux || values.present();
     const uint32_t ny = m_volume.sizeY();
     const uint32_t nz = m_volume.sizeZ();
     CubicFaces faces;
@@ -118,7 +160,15 @@ void FieldPainter::generate(const CellWindow &window, const ColorMap &materials,
         // The range covers every cell in the walk, so that cutting the volume open keeps the colours.
         double low = std::numeric_limits<double>::infinity();
         double high = -std::numeric_limits<double>::infinity();
-        if (present) {
+        std::vector<float> fluxes;
+        if (flux) {
+            // The flux's range is that of its surface cells.
+            fluxes = fluxPerCell(m_volume, cells, *flux);
+            for (const auto &site : flux->sites()) {
+                low = std::min(low, site.second);
+                high = std::max(high, site.second);
+            }
+        } else if (present) {
             std::mutex rangeMutex;
             Util::runParallelRange(m_volume.cellCount(), 1 << 16, [&](size_t begin, size_t end) {
                 double l = std::numeric_limits<double>::infinity();
@@ -158,6 +208,11 @@ void FieldPainter::generate(const CellWindow &window, const ColorMap &materials,
                     for (uint32_t y = window.lower[1]; y < window.upper[1]; ++y)
                         for (uint32_t z = window.lower[2]; z < window.upper[2]; ++z) {
                             const size_t i = (size_t(x) * ny + y) * nz + z;
+                            if (flux) {
+                                if (!std::isnan(fluxes[i]))
+                                    cellSlots[i] = first + uint32_t(scale.index(fluxes[i]));
+                                continue;
+                            }
                             const double v = values.value(i);
                             if (values.usable(v))
                                 cellSlots[i] = first + uint32_t(scale.index(v));

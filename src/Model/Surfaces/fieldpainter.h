@@ -23,7 +23,8 @@ class TotalVolume;
 /// random-walk dopant particles coloured by its count through a ColorScale instead of by its
 /// material. The distribution chooses the counts: 0 the N-type field, 1 the P-type field, 2 the
 /// signed sum P - N. The scale spans the values of every cell of the volume that took part in the
-/// last walk (TotalVolume::tookPartInWalk), whatever the cut window shows.
+/// last walk (TotalVolume::tookPartInWalk), whatever the cut window shows. Distribution 3 shows
+/// the last line-of-sight step's flux per surface cell (SurfaceFlux), over the range of its cells.
 class FieldPainter {
 public:
     using ColorMap = FacePalette::ColorMap;
@@ -44,8 +45,10 @@ public:
     /// What a distribution shows, for the legend: the particle-count field's name, or for the
     /// signed sum "Random Walk Particle Count P - N".
     static QString quantityName(uint32_t distribution);
-    /// The unit of the counts the view shows.
-    static QString unit();
+    /// The unit of what a distribution shows.
+    static QString unit(uint32_t distribution = 0);
+    /// The distribution of the line-of-sight flux.
+    static constexpr uint32_t fluxDistribution = 3;
 
     /// A copy of the scale of the last generation (range and colours).
     ColorScale colorScale() const;

@@ -93,7 +93,7 @@ ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(const Core::Ope
     cbxDistribution->setObjectName(QStringLiteral("cbxDistribution"));
     cbxDistribution->addItems({tr("Particle Distribution for N-Type Dopants"),
                                tr("Particle Distribution for P-Type Dopants"),
-                               tr("Particle Distribution Signed Sum of Dopants")});
+                               tr("Particle Distribution Signed Sum of Dopants"), tr("Line-of-Sight Flux")});
     cbxColorScale = new QComboBox(surfaceTab);
     cbxColorScale->setObjectName(QStringLiteral("cbxColorScale"));
     cbxColorScale->addItems({tr("Gray Scale"), tr("Red to Blue"), tr("Yellow to Blue")});

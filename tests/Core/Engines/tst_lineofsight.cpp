@@ -1,10 +1,14 @@
 #include "Core/Engines/LineOfSight/lineofsighttransport.h"
+#include "Core/Formats/csvdataexporter.h"
+#include "Model/Volume/surfaceflux.h"
+#include "Util/runcontrol.h"
 #include "enginetesthelpers.h"
 
 #include <QtTest>
 
 #include <cmath>
 #include <stdexcept>
+#include <thread>
 
 using namespace Core::Operations;
 using namespace EngineTest;
@@ -93,8 +97,12 @@ Coverage deposit(const Trench &trench, double thickness, double sticking, double
                 ++bottoms;
             }
         }
-        c.wallTop += filmAcross(*volume, leftWall, 1, y, wallNearTop);
-        c.wallBottom += filmAcross(*volume, leftWall, 1, y, wallNearBottom);
+        // The wall film is a cell or two thick: averaged over a band of layers at each height.
+        const uint32_t band = std::max(1u, trench.depthLayers() / 20);
+        for (uint32_t z = 0; z < band; ++z) {
+            c.wallTop += filmAcross(*volume, leftWall, 1, y, wallNearTop - z) / band;
+            c.wallBottom += filmAcross(*volume, leftWall, 1, y, wallNearBottom + z) / band;
+        }
         c.corner += filmAcross(*volume, leftWall, 1, y, trench.top());
     }
     c.field /= columns;
@@ -265,6 +273,75 @@ private slots:
         engine.setRaysPerCell(8);
         engine.run();
         QVERIFY(cellStates(*other) != reference);
+    }
+
+    void flatSurfaceFluxIsEven_data()
+    {
+        QTest::addColumn<double>("sticking");
+        QTest::addColumn<double>("exponent");
+        QTest::newRow("collimated, s = 1") << 1.0 << 10000.0;
+        QTest::newRow("cosine, s = 0.3") << 0.3 << 1.0;
+    }
+    void flatSurfaceFluxIsEven()
+    {
+        // A uniform source over a flat open surface: every surface cell sees the whole source and
+        // collects the same flux, the share s of what falls on it; re-emitted particles leave
+        // upwards. In units of a flat open surface's flux: 1 on every top cell. The CSV export
+        // writes one row per surface cell.
+        QFETCH(double, sticking);
+        QFETCH(double, exponent);
+        auto volume = makeVolume(6, 5, 16, [](uint32_t, uint32_t, uint32_t z) { return z < 8 ? substrate : 0u; });
+        LineOfSightTransport engine(*volume, Settings{Mode::Deposition, film, 1.0, sticking, exponent});
+        engine.setSeed(2);
+        engine.setRaysPerCell(64);
+        engine.run();
+        // The last round's sites are the empty cells on the substrate: a quarter, a half and a
+        // quarter of a cell arrive in the three rounds, and the film cell turns at the end.
+        const auto &flux = engine.lastFlux();
+        QCOMPARE(flux.size(), size_t(30));
+        for (const auto &site : flux) {
+            uint32_t x, y, z;
+            volume->coordinates(site.first, x, y, z);
+            QCOMPARE(z, 8u);
+            QVERIFY2(std::abs(site.second - 1.0) < 1e-6, qPrintable(QString::number(site.second)));
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("flux.csv"));
+        Core::Operations::CSVDataExporter exporter(path);
+        auto field = std::make_shared<Model::Automaton::SurfaceFlux>(flux);
+        QCOMPARE(exporter.saveDataToFile(Model::Automaton::SurfaceFlux::name(), QVariant::fromValue(field), 6, 5, 16),
+                 0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 32); // the header, 30 rows, the empty end
+        QCOMPARE(lines[0], QByteArray("x,y,z,flux"));
+        QCOMPARE(lines[1], QByteArray("0,0,8,1.000000e+00"));
+        QCOMPARE(lines[30], QByteArray("5,4,8,1.000000e+00"));
+    }
+
+    void stopIsSeenWithinARound()
+    {
+        // One round of many rays: a stop asked for once the first source rows are done ends the
+        // run before the round does, with no cell changed and no ray counted.
+        auto volume = makeVolume(16, 2, 8, [](uint32_t, uint32_t, uint32_t z) { return z < 4 ? substrate : 0u; });
+        const auto start = cellStates(*volume);
+        LineOfSightTransport engine(*volume, Settings{Mode::Deposition, film, 0.25, 1.0, 1.0});
+        engine.setSeed(1);
+        engine.setRaysPerCell(1u << 22);
+        Util::RunControl control;
+        engine.setRunControl(&control);
+        std::thread watcher([&control] {
+            while (control.done() == 0)
+                std::this_thread::yield();
+            control.requestStop();
+        });
+        engine.run();
+        watcher.join();
+        QVERIFY(control.wasStopped());
+        QVERIFY(control.done() < control.total());
+        QCOMPARE(engine.raysTraced(), uint64_t(0));
+        QCOMPARE(cellStates(*volume), start);
     }
 
     void refusedSettings_data()

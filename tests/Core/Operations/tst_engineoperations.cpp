@@ -20,6 +20,7 @@
 #include "Model/Persistence/documentarchive.h"
 #include "Model/Volume/particlecounts.h"
 #include "Model/Volume/silattice.h"
+#include "Model/Volume/surfaceflux.h"
 #include "catalogtesthome.h"
 #include "consolelog.h"
 #include "engineoperationcases.h"
@@ -400,6 +401,28 @@ private slots:
         QCOMPARE(cellStates(*s.volume), before);
         QVERIFY(!s.ws.undoRedo().canUndo());
         QCOMPARE(s.ws.lastOperation(s.volume->id()), 0u);
+    }
+
+    void lineOfSightFluxFollowsUndoAndRedo()
+    {
+        // The flux field belongs to the cells of its step: undo takes it back to what was there
+        // before (nothing, or an earlier step's flux), redo brings the step's own back.
+        const Case c = cases().value("line-of-sight deposition");
+        Setup s(c);
+        s.ws.startOperation(operationId);
+        const auto first = Model::Automaton::SurfaceFlux::of(*s.volume);
+        QVERIFY(first && !first->sites().empty());
+        s.ws.startOperation(operationId);
+        const auto second = Model::Automaton::SurfaceFlux::of(*s.volume);
+        QVERIFY(second && second != first);
+        QVERIFY(s.ws.undoRedo().undo());
+        QCOMPARE(Model::Automaton::SurfaceFlux::of(*s.volume), first);
+        QVERIFY(s.ws.undoRedo().undo());
+        QVERIFY(!Model::Automaton::SurfaceFlux::of(*s.volume));
+        QVERIFY(s.ws.undoRedo().redo());
+        QCOMPARE(Model::Automaton::SurfaceFlux::of(*s.volume), first);
+        QVERIFY(s.ws.undoRedo().redo());
+        QCOMPARE(Model::Automaton::SurfaceFlux::of(*s.volume), second);
     }
 
     void resultsDoNotDependOnThreadsAndALateStopComesTooLate_data() { addEngines(); }

@@ -8,6 +8,7 @@
 #include "Model/Volume/siatom.h"
 #include "Model/Volume/sicell.h"
 #include "Model/Volume/silattice.h"
+#include "Model/Volume/surfaceflux.h"
 #include "Model/Volume/totalvolume.h"
 #include "Util/vector4d.h"
 #include "catalogtesthome.h"
@@ -294,6 +295,28 @@ private slots:
         const auto colors = cellColors(surfaceOf(volume).fieldPainter());
         QCOMPARE(colors.size(), size_t(2));
         QCOMPARE(colors.at(1), scaleColor(0, 127));
+    }
+
+    void lineOfSightFluxColoursTheSurface()
+    {
+        // Silicon at z = 0, empty above. The flux of the empty cells over x = 0, 1, 2 (1, 3, 3)
+        // goes to the silicon under them; the silicon cell at x = 3 has its own (5), which the
+        // empty cell over it (1) does not replace. The scale spans the flux, 1 to 5.
+        auto volume = std::make_shared<TotalVolume>(4, 1, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D(),
+                                                    std::vector<uint32_t>{Si, 0, Si, 0, Si, 0, Si, 0});
+        SurfaceFlux::attach(*volume, std::make_shared<SurfaceFlux>(
+                                         SurfaceFlux::Sites{{1, 1.0}, {3, 3.0}, {5, 3.0}, {6, 5.0}, {7, 1.0}}));
+        showField(volume, FieldPainter::fluxDistribution);
+        const ColorScale scale = surfaceOf(volume).fieldPainter().colorScale();
+        QCOMPARE(scale.minimum(), 1.0f);
+        QCOMPARE(scale.maximum(), 5.0f);
+        const auto colors = cellColors(surfaceOf(volume).fieldPainter());
+        QCOMPARE(colors.size(), size_t(4));
+        const int indices[4] = {0, 127, 127, 255};
+        for (uint32_t x = 0; x < 4; ++x)
+            QCOMPARE(colors.at(x), scaleColor(0, indices[x]));
+        QCOMPARE(FieldPainter::quantityName(FieldPainter::fluxDistribution), QStringLiteral("Line-of-Sight Flux"));
+        QCOMPARE(FieldPainter::unit(FieldPainter::fluxDistribution), QStringLiteral("relative to a flat open surface"));
     }
 
     void colouredCellsAreOpaque()
