@@ -8,6 +8,7 @@
 #include "Core/Processes/measureprocess.h"
 #include "Core/workspace.h"
 #include "Model/Volume/particlecounts.h"
+#include "Model/Volume/surfaceflux.h"
 #include "Util/safefile.h"
 #include "Util/vector3d.h"
 #include "steprunner.h"
@@ -18,8 +19,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -306,6 +309,15 @@ py::array PythonVolume::field(const QString &name) const
         for (size_t i = 0; i < cells; ++i)
             out[i] = counts->total(i);
         made = totals;
+    } else if (const auto flux = Model::Automaton::SurfaceFlux::of(*volume); flux && name == flux->name()) {
+        // The line-of-sight flux is kept for the surface sites only; every other cell reads NaN.
+        py::array_t<double> values(shape);
+        double *out = values.mutable_data();
+        std::fill(out, out + cells, std::numeric_limits<double>::quiet_NaN());
+        for (const auto &site : flux->sites())
+            if (site.first < cells)
+                out[site.first] = site.second;
+        made = values;
     } else if (data.userType() == qMetaTypeId<QVector<float>>() &&
                size_t(data.value<QVector<float>>().size()) == cells) {
         const QVector<float> values = data.value<QVector<float>>();

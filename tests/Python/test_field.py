@@ -71,3 +71,32 @@ def test_save_image_steps_are_refused_before_any_step_runs(tmp_path):
         cellforge.ProcessList.load(listed).run(volume)
     assert np.array_equal(volume.states, before)
     assert not (tmp_path / "view.png").exists()
+
+
+LINE_OF_SIGHT_DEPOSITION = 20
+FLUX = "Line-of-Sight Flux"
+
+
+def test_line_of_sight_flux_is_the_exported_one(tmp_path):
+    """The flux is kept for surface sites only: those read as --export-csv writes them, every other cell NaN."""
+    def pillar():
+        volume = cellforge.Volume(12, 12, 12)
+        volume.states[:, :, :4] = 1
+        volume.states[4:8, 4:8, 4:9] = 1
+        return volume
+    pillar().save(str(tmp_path / "input.cfw"))
+    listed = write_list(tmp_path / "los.plst", [(LINE_OF_SIGHT_DEPOSITION, [
+        ("Film Thickness", "double", "1"), ("Sticking Coefficient", "double", "0.5"),
+        ("Source Exponent", "double", "1"), ("Material", "QString", "Poly-Si"), ("Material_Id", "uint", "16")])])
+    result = run_batch(listed, "--input", tmp_path / "input.cfw", "--seed", 3, "--export-csv", FLUX,
+                       tmp_path / "flux.csv")
+    assert result.returncode == 0, result.stderr
+    volume = pillar()
+    volume.run("Line-of-Sight Deposition", film_thickness=1, sticking_coefficient=0.5, source_exponent=1,
+               material="Poly-Si", seed=3)
+    flux = volume.field(FLUX)
+    assert flux.shape == volume.shape and flux.dtype == np.float64
+    rows = np.loadtxt(tmp_path / "flux.csv", delimiter=",", skiprows=1, ndmin=2)
+    assert len(rows) > 0 and np.count_nonzero(~np.isnan(flux)) == len(rows)
+    for x, y, z, value in rows:
+        assert flux[int(x), int(y), int(z)] == pytest.approx(value, rel=1e-6)
