@@ -38,3 +38,5 @@ write_png("cross.png", lambda c, r: BLACK if 40 <= c < 60 or 40 <= r < 60 else W
 write_png("cantilever.png", lambda c, r: BLACK if 30 <= c < 80 and 45 <= r < 55 else WHITE)
 # The same beam held by a black field over the left 30 columns: an anchored cantilever.
 write_png("anchored_cantilever.png", lambda c, r: BLACK if c < 30 or (30 <= c < 80 and 45 <= r < 55) else WHITE)
+# A dark field with a slot 80 x 12 along x (columns 10 to 89, rows 44 to 55).
+write_png("slot_along_x.png", lambda c, r: WHITE if 10 <= c < 90 and 44 <= r < 56 else BLACK)

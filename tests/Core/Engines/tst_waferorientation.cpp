@@ -280,6 +280,60 @@ private slots:
             }
         }
     }
+
+    // A bath step on a wafer of another orientation lays the lattice anew. Undone, the cells come
+    // back and the lattice is laid again at the next etch; redone, the step's cells and atoms are
+    // back on a lattice of its orientation.
+    void stepOnAnotherWaferIsUndoneAndRedone()
+    {
+        const Pit pit{24, 10, 12};
+        const uint32_t operationId = 700;
+        Core::Workspace ws;
+        auto volume = pit.volume();
+        ws.document().addObject(volume);
+        auto run = [&](const QString &orientation) {
+            const EngineCases::Maker make =
+                EngineCases::command(Core::Processes::CommandId::ContinuousWetEtch,
+                                     EngineCases::values<Core::Processes::SiWetEtchingProcess>(koh(2.0, orientation)));
+            auto factory = std::make_shared<TestFactory>();
+            factory->makers[operationId] = [&ws, make] { return make(ws, true); };
+            ws.setOperationFactory(factory);
+            ws.startOperation(operationId);
+        };
+        const auto start = cellStates(*volume);
+        run(QStringLiteral("100"));
+        const auto after100 = cellStates(*volume);
+        run(QStringLiteral("110"));
+        QVERIFY(volume->siLattice()->orientation() == wafer(Normal::N110, 0));
+        const auto after110 = cellStates(*volume);
+        const auto bytes110 = latticeBytes(*volume->siLattice());
+        auto expected = pit.volume();
+        bathEtch(*expected, wafer(Normal::N100, 0), 2.0);
+        QCOMPARE(after100, cellStates(*expected));
+        bathEtch(*expected, wafer(Normal::N110, 0), 2.0);
+        QCOMPARE(after110, cellStates(*expected));
+
+        QVERIFY(ws.undoRedo().undo());
+        QCOMPARE(cellStates(*volume), after100);
+        QVERIFY(ws.isLatticeOutOfDate(volume->id()));
+        QVERIFY(ws.undoRedo().redo());
+        QCOMPARE(cellStates(*volume), after110);
+        QVERIFY(volume->siLattice()->orientation() == wafer(Normal::N110, 0));
+        QCOMPARE(latticeBytes(*volume->siLattice()), bytes110);
+        QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
+
+        // Both undone and redone: each step's lattice is laid again for its own wafer.
+        QVERIFY(ws.undoRedo().undo());
+        QVERIFY(ws.undoRedo().undo());
+        QCOMPARE(cellStates(*volume), start);
+        QVERIFY(ws.undoRedo().redo());
+        QCOMPARE(cellStates(*volume), after100);
+        QVERIFY(volume->siLattice()->orientation() == wafer(Normal::N100, 0));
+        QVERIFY(ws.undoRedo().redo());
+        QCOMPARE(cellStates(*volume), after110);
+        QCOMPARE(latticeBytes(*volume->siLattice()), bytes110);
+        QVERIFY(!ws.isLatticeOutOfDate(volume->id()));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_WaferOrientation)
