@@ -333,6 +333,7 @@ void SiLattice::build()
 
     // States by rows of columns; a unit cell with a fixed atom but no silicon waits (mark 2) for
     // the bonds to be known.
+    const bool turned = m_turned;
     Util::runParallelRange(m_ni, 4, [&](size_t begin, size_t end) {
         for (int32_t i = int32_t(begin); i < int32_t(end); ++i) {
             for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
@@ -340,18 +341,22 @@ void SiLattice::build()
                 int64_t base[8];
                 for (uint32_t b = 0; b < 8; ++b) {
                     const SiSite s{i, j, 0, b};
-                    const int32_t x = m_turned ? 0 : cellX(s);
-                    const int32_t y = m_turned ? 0 : cellY(s);
+                    const int32_t x = turned ? 0 : cellX(s);
+                    const int32_t y = turned ? 0 : cellY(s);
                     base[b] = x < 0 || y < 0 ? -1 : (int64_t(x) * m_ny + y) * m_nz;
                 }
                 for (int32_t k = 0; k < int32_t(m_nk); ++k) {
                     bool silicon = false;
                     bool fixed = false;
                     for (uint32_t b = 0; b < 8; ++b) {
-                        // A turned lattice finds each atom's cell from its position.
-                        const int64_t cell =
-                            m_turned ? cellIndex(SiSite{i, j, k, b}) : (base[b] < 0 ? -1 : base[b] + k);
-                        const uint8_t state = cell < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(cell)));
+                        uint8_t state;
+                        if (turned) {
+                            // A turned lattice finds each atom's cell from its position.
+                            const int64_t cell = cellIndex(SiSite{i, j, k, b});
+                            state = cell < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(cell)));
+                        } else {
+                            state = base[b] < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(base[b] + k)));
+                        }
                         m_states[stateIndex(c, SiSite{i, j, k, b})] = state;
                         silicon = silicon || state == Present;
                         fixed = fixed || state == Fixed;
