@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace Model {
@@ -245,6 +246,7 @@ private:
         const uint32_t n = axis == 0 ? m_nx : (axis == 1 ? m_ny : m_nz);
         return f < 0.0 || f >= double(n) ? -1 : int32_t(std::floor(f));
     }
+    template <class F> void forEachTurnedAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const;
     void layOutColumns();
     void layOutTurned();
     void buildTables();
@@ -282,27 +284,38 @@ private:
     std::array<int32_t, 8> m_basisSum{};
 };
 
-template <class F> void SiLattice::forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const
+template <class F> void SiLattice::forEachTurnedAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const
 {
     for (int32_t i = 0; i < int32_t(m_ni); ++i) {
         for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
             if (!columnReaches(i, j, xBegin, xEnd))
                 continue;
-            if (m_turned) {
-                const int64_t c = column(i, j);
-                for (int32_t k = 0; k < int32_t(m_nk); ++k) {
-                    for (uint32_t b = 0; b < 8; ++b) {
-                        const SiSite s{i, j, k, b};
-                        const int32_t x = cellX(s);
-                        if (x < xBegin || x >= xEnd)
-                            continue;
-                        const int64_t cell = cellIndex(s);
-                        if (cell >= 0)
-                            f(s, cell, c);
-                    }
+            const int64_t c = column(i, j);
+            for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+                for (uint32_t b = 0; b < 8; ++b) {
+                    const SiSite s{i, j, k, b};
+                    const int32_t x = cellX(s);
+                    if (x < xBegin || x >= xEnd)
+                        continue;
+                    const int64_t cell = cellIndex(s);
+                    if (cell >= 0)
+                        f(s, cell, c);
                 }
-                continue;
             }
+        }
+    }
+}
+
+template <class F> void SiLattice::forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const
+{
+    if (m_turned) {
+        forEachTurnedAtomInSlab(xBegin, xEnd, std::forward<F>(f));
+        return;
+    }
+    for (int32_t i = 0; i < int32_t(m_ni); ++i) {
+        for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
+            if (!columnReaches(i, j, xBegin, xEnd))
+                continue;
             // The cell column and row of an atom depend on (i, j, b) only, not on k.
             int64_t base[8];
             bool any = false;
