@@ -47,3 +47,5 @@ write_png("trench_widths.png",
 write_png("comb.png", lambda c, r: BLACK if 5 <= r < 20 or 80 <= r < 95
           or (20 <= r < 70 and (c - 10) % 24 < 6 and 10 <= c < 88)
           or (30 <= r < 80 and (c - 22) % 24 < 6 and 22 <= c < 76) else WHITE)
+# A dark field with a slot 80 x 12 along x (columns 10 to 89, rows 44 to 55).
+write_png("slot_along_x.png", lambda c, r: WHITE if 10 <= c < 90 and 44 <= r < 56 else BLACK)

@@ -111,17 +111,22 @@ QString SiWetEtchingProcess::validate(const Params &params) const
         params.orientation != QLatin1String("111"))
         return QStringLiteral("invalid: \"Wafer Orientation\" must be 100, 110 or 111, not \"%1\"")
             .arg(params.orientation);
-    if (params.orientation != QLatin1String("100"))
-        return QStringLiteral("invalid: \"Wafer Orientation\" %1 is refused: the silicon lattice is built for (100) "
-                              "wafers only")
-            .arg(params.orientation);
-    // The (100) lattice has a <110> direction along x; its fourfold symmetry makes every quarter
-    // turn the same crystal.
-    if (std::fmod(std::fabs(params.flatAngle), 90.0) != 0.0)
-        return QStringLiteral("invalid: \"Flat Angle\" of %1 is refused: the silicon lattice is laid with a <110> "
-                              "direction along x only (0, 90, 180 or 270 degrees)")
-            .arg(Util::ValueRange::number(params.flatAngle));
     return QString();
+}
+
+Model::Automaton::SiOrientation SiWetEtchingProcess::latticeOrientation(const Params &params)
+{
+    using Normal = Model::Automaton::SiOrientation::Normal;
+    Model::Automaton::SiOrientation orientation;
+    // A step without a bath etches the (100) wafer of flat angle 0, as it always did.
+    if (params.etchant.isEmpty())
+        return orientation;
+    if (params.orientation == QLatin1String("110"))
+        orientation.normal = Normal::N110;
+    else if (params.orientation == QLatin1String("111"))
+        orientation.normal = Normal::N111;
+    orientation.flatAngle = params.flatAngle;
+    return orientation;
 }
 
 QStringList SiWetEtchingProcess::stepRefusals(const ProcessStep &step) const
@@ -161,10 +166,13 @@ uint64_t SiWetEtchingProcess::calibratedSteps(const Params &params)
 void SiWetEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const
 {
     Core::Workspace &workspace = run.workspace;
-    if (!volume.siLattice() || workspace.isLatticeOutOfDate(volume.id())) {
+    const Model::Automaton::SiOrientation orientation = latticeOrientation(params);
+    // A step on a wafer of another orientation or flat angle lays the lattice anew from the cells.
+    if (!volume.siLattice() || workspace.isLatticeOutOfDate(volume.id()) ||
+        volume.siLattice()->orientation() != orientation) {
         // Marked first: a build that fails part way leaves no lattice to trust.
         workspace.setLatticeOutOfDate(volume.id(), true);
-        volume.createSiLattice();
+        volume.createSiLattice(orientation);
     }
     if (!params.etchant.isEmpty()) {
         Operations::ContinuousWetEtchEngine engine(volume, calibratedSteps(params),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Processes/typedprocessdescriptor.h"
+#include "Model/Volume/siorientation.h"
 
 namespace Core {
 namespace Processes {
@@ -44,6 +45,9 @@ public:
     /// The steps of the calibrated model for the bath and time of `params` (0 without an etchant or
     /// with a refused bath).
     static uint64_t calibratedSteps(const Params &params);
+    /// The wafer the lattice is laid for: the bath's "Wafer Orientation" and "Flat Angle", (100) at
+    /// flat angle 0 without a bath.
+    static Model::Automaton::SiOrientation latticeOrientation(const Params &params);
 };
 
 } // namespace Processes

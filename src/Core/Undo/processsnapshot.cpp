@@ -132,6 +132,9 @@ bool ProcessSnapshot::takeBefore(TotalVolume &volume, const Scope &scope, QStrin
     const size_t n = volume.cellCount();
     const auto lattice = scope.lattice ? volume.siLattice() : nullptr;
     m_latticeExisted = lattice != nullptr;
+    m_latticeReplaced = false;
+    if (lattice)
+        m_orientationBefore = lattice->orientation();
     try {
         m_states.resize(n);
         if (scope.atomCounts)
@@ -188,7 +191,11 @@ bool ProcessSnapshot::takeAfter(TotalVolume &volume, QString *error)
         return fail(error, QStringLiteral("there are no undo files"));
     }
     const auto lattice = m_scope.lattice ? volume.siLattice() : nullptr;
-    if (m_latticeExisted && (!lattice || lattice->storedByteCount() != m_lattice.size())) {
+    // A lattice laid for another wafer is recorded as a lattice the step laid.
+    m_latticeReplaced = m_latticeExisted && lattice && lattice->orientation() != m_orientationBefore;
+    if (lattice)
+        m_orientationAfter = lattice->orientation();
+    if (m_latticeExisted && !m_latticeReplaced && (!lattice || lattice->storedByteCount() != m_lattice.size())) {
         dropCopies();
         return fail(error, QStringLiteral("the silicon lattice changed its size"));
     }
@@ -217,7 +224,7 @@ bool ProcessSnapshot::takeAfter(TotalVolume &volume, QString *error)
         if (lattice)
             addLayer(
                 undo, redo, m_key, m_number, latticeLayer, lattice->storedByteCount(),
-                [this](uint64_t i) { return m_latticeExisted ? uint32_t(m_lattice[i]) : 0u; },
+                [this](uint64_t i) { return m_latticeExisted && !m_latticeReplaced ? uint32_t(m_lattice[i]) : 0u; },
                 [&lattice](uint64_t i) { return uint32_t(lattice->storedByte(i)); });
         m_fieldsBefore.clear();
         m_fieldsAfter.clear();
@@ -272,7 +279,8 @@ bool ProcessSnapshot::revertRun(TotalVolume &volume)
     }
     if (m_scope.lattice) {
         const auto lattice = volume.siLattice();
-        if (m_latticeExisted && lattice && lattice->storedByteCount() == m_lattice.size()) {
+        if (m_latticeExisted && lattice && lattice->orientation() == m_orientationBefore &&
+            lattice->storedByteCount() == m_lattice.size()) {
             for (size_t i = 0; i < m_lattice.size(); ++i)
                 lattice->setStoredByte(i, m_lattice[i]);
         } else {
@@ -367,13 +375,19 @@ bool ProcessSnapshot::restore(UndoFiles::Side side, TotalVolume &volume, QString
         }
         if (m_scope.lattice) {
             wantLattice = undo ? m_latticeExisted : (m_latticeExisted || latticeRecord);
-            if (wantLattice && !lattice && !undo && !m_latticeExisted) {
+            const bool laidByStep = !m_latticeExisted || m_latticeReplaced;
+            const auto &orientation = undo ? m_orientationBefore : m_orientationAfter;
+            if (wantLattice && !undo && laidByStep && (!lattice || lattice->orientation() != orientation)) {
                 // Redo of the step that laid the lattice: its record holds every atom the step left.
-                laid = std::make_shared<SiLattice>(volume);
+                laid = std::make_shared<SiLattice>(volume, orientation);
                 laid->clear();
                 lattice = laid;
             }
-            if (wantLattice && (!lattice || (latticeRecord && lattice->storedByteCount() != latticeRecord->cellCount)))
+            // The atoms of a lattice the step replaced are not recorded: it is laid anew.
+            if (wantLattice && undo && m_latticeReplaced)
+                latticeRestore = LatticeRestore::Lost;
+            if (wantLattice && (!lattice || lattice->orientation() != orientation ||
+                                (latticeRecord && lattice->storedByteCount() != latticeRecord->cellCount)))
                 latticeRestore = LatticeRestore::Lost;
         }
     } catch (const std::bad_alloc &) {

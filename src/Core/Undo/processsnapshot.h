@@ -3,6 +3,7 @@
 #include "Core/Undo/undofiles.h"
 #include "Core/Undo/volumemasks.h"
 #include "Model/Volume/cells.h"
+#include "Model/Volume/siorientation.h"
 
 #include <QString>
 #include <QStringList>
@@ -108,6 +109,11 @@ private:
     std::vector<Field> m_fields;
     /// Whether the lattice existed before the run, and the counter fields before and after it.
     bool m_latticeExisted = false;
+    /// The wafer the lattice was laid for before and after the run; a step that laid it for another
+    /// wafer replaced it, and its undo cannot bring the old atoms back.
+    Model::Automaton::SiOrientation m_orientationBefore;
+    Model::Automaton::SiOrientation m_orientationAfter;
+    bool m_latticeReplaced = false;
     QStringList m_fieldsBefore;
     QStringList m_fieldsAfter;
     bool m_masksKept = false;

@@ -11,7 +11,6 @@
 namespace Model {
 namespace Display {
 
-using Automaton::SiLattice;
 using Automaton::SiLatticeDisplay;
 
 namespace {
@@ -106,7 +105,7 @@ void drawUnitCells(const SiLatticeDisplay::Buffers &b, bool outlines)
 {
     double corner[8][3];
     for (unsigned c = 0; c < 8; ++c) {
-        const auto t = SiLattice::outlineCorner(c);
+        const auto &t = b.unitCellCorners[c];
         for (int axis = 0; axis < 3; ++axis)
             corner[c][axis] = t[axis] * b.cellSize[axis];
     }

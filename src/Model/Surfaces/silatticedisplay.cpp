@@ -37,6 +37,8 @@ SiLatticeDisplay::SiLatticeDisplay(TotalVolume &volume)
     : m_volume(volume)
     , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
 {
+    for (unsigned c = 0; c < 8; ++c)
+        m_unitCellCorners[c] = SiLattice::outlineCorner(c);
 }
 
 void SiLatticeDisplay::release()
@@ -112,7 +114,7 @@ void SiLatticeDisplay::regenerate(const CellWindow &window)
                         !l.isKept(i, j, k))
                         continue;
                     const auto origin = l.unitCellOrigin(i, j, k);
-                    const auto centre = SiLattice::outlineCorner(7);
+                    const auto centre = l.unitCellCorner(7);
                     const std::array<double, 3> middle = {origin[0] + 0.5 * centre[0], origin[1] + 0.5 * centre[1],
                                                           origin[2] + 0.5 * centre[2]};
                     if (!inside(middle, window))
@@ -129,6 +131,8 @@ void SiLatticeDisplay::regenerate(const CellWindow &window)
     m_atoms = std::move(atoms);
     m_links = std::move(links);
     m_unitCells = std::move(unitCells);
+    for (unsigned c = 0; c < 8; ++c)
+        m_unitCellCorners[c] = lattice->unitCellCorner(c);
     if (truncated)
         m_notice = QStringLiteral("The silicon lattice of this cell volume is too large to be shown whole; only "
                                   "part of it is drawn. Narrow the cut planes to see the rest.");
@@ -173,7 +177,13 @@ std::vector<float> SiLatticeDisplay::unitCellOrigins() const
 void SiLatticeDisplay::withBuffers(const std::function<void(const Buffers &)> &use) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    use(Buffers{m_atoms, m_links, m_unitCells, m_cellSize});
+    use(Buffers{m_atoms, m_links, m_unitCells, m_cellSize, m_unitCellCorners});
+}
+
+std::array<double, 3> SiLatticeDisplay::unitCellCorner(unsigned c) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_unitCellCorners[c & 7];
 }
 
 } // namespace Automaton

@@ -30,6 +30,8 @@ public:
         const std::vector<float> &links;
         const std::vector<float> &unitCells;
         const float *cellSize;
+        /// The corners of a unit cell's outline in cells relative to its origin (the lattice's turn).
+        const std::array<std::array<double, 3>, 8> &unitCellCorners;
     };
 
     /// At most this many atoms, links and unit cells are kept; a lattice with more is shown in part.
@@ -57,6 +59,8 @@ public:
     std::vector<float> linkEnds() const;
     /// Turned origins of the unit cells shown.
     std::vector<float> unitCellOrigins() const;
+    /// Corner c of the outline of the unit cells shown, in cells relative to an origin.
+    std::array<double, 3> unitCellCorner(unsigned c) const;
 
     static const std::array<float, 4> linkColor;
     static const std::array<float, 4> outlineColor;
@@ -69,6 +73,7 @@ private:
     std::vector<float> m_atoms;
     std::vector<float> m_links;
     std::vector<float> m_unitCells;
+    std::array<std::array<double, 3>, 8> m_unitCellCorners{};
     QString m_notice;
 };
 

@@ -5,6 +5,7 @@
 #include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Model {
@@ -77,18 +78,113 @@ std::array<double, 3> SiLattice::outlineCorner(unsigned c)
     return {(a - b) * halfDiagonal, (a + b) * halfDiagonal, double((c >> 2) & 1)};
 }
 
-SiLattice::SiLattice(TotalVolume &volume)
+std::array<double, 3> SiLattice::unitCellCorner(unsigned c) const
+{
+    if (!m_turned)
+        return outlineCorner(c);
+    std::array<double, 3> corner{};
+    for (int axis = 0; axis < 3; ++axis)
+        corner[size_t(axis)] = 4.0 * (m_quarter[axis][0] * (c & 1) + m_quarter[axis][1] * ((c >> 1) & 1) +
+                                      m_quarter[axis][2] * ((c >> 2) & 1));
+    return corner;
+}
+
+SiLattice::SiLattice(TotalVolume &volume, const SiOrientation &orientation)
     : m_volume(volume)
+    , m_orientation(orientation)
+    , m_turned(!orientation.isQuarterTurned100())
     , m_nx(volume.sizeX())
     , m_ny(volume.sizeY())
     , m_nz(volume.sizeZ())
     , m_position(volume.position())
     , m_cellSize{volume.cellSizeX(), volume.cellSizeY(), volume.cellSizeZ()}
 {
+    if (m_turned) {
+        layOutTurned();
+        return;
+    }
     m_ni = m_nj = static_cast<uint32_t>(std::ceil((double(m_nx) + double(m_ny)) / std::sqrt(2.0)));
     m_nk = m_nz;
     buildTables();
     layOutColumns();
+}
+
+void SiLattice::layOutTurned()
+{
+    const auto r = m_orientation.rotation();
+    // The crystal turns about this point; the eighth of a cell keeps the atoms of a lattice with
+    // <100> along x off the cells' faces.
+    const double centre[3] = {0.5 * m_nx + 0.125, 0.5 * m_ny + 0.125, 0.0};
+    // The volume's bounding box in crystal axes (the rotation's transpose is its inverse).
+    double lowest[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double highest[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (unsigned corner = 0; corner < 8; ++corner) {
+        const double p[3] = {(corner & 1 ? double(m_nx) : 0.0) - centre[0],
+                             (corner & 2 ? double(m_ny) : 0.0) - centre[1],
+                             (corner & 4 ? double(m_nz) : 0.0) - centre[2]};
+        for (size_t c = 0; c < 3; ++c) {
+            const double v = r[0][c] * p[0] + r[1][c] * p[1] + r[2][c] * p[2];
+            lowest[c] = std::min(lowest[c], v);
+            highest[c] = std::max(highest[c], v);
+        }
+    }
+    double first[3];
+    uint32_t count[3];
+    for (size_t c = 0; c < 3; ++c) {
+        first[c] = std::floor(lowest[c] + 1e-9);
+        count[c] = std::max<uint32_t>(1, uint32_t(std::ceil(highest[c] - 1e-9) - first[c]));
+    }
+    m_ni = count[0];
+    m_nj = count[1];
+    m_nk = count[2];
+    for (size_t axis = 0; axis < 3; ++axis) {
+        m_origin[axis] = centre[axis] + r[axis][0] * first[0] + r[axis][1] * first[1] + r[axis][2] * first[2];
+        for (size_t c = 0; c < 3; ++c)
+            m_quarter[axis][c] = 0.25 * r[axis][c];
+    }
+
+    // A column is stored when the line through its unit cells' centres passes within a cell and
+    // half a unit cell's diagonal of the volume: then every neighbour of an atom inside the volume
+    // is stored too. The columns of a row that pass form one run, the box being convex.
+    const double reach = 1.0 + 0.5 * std::sqrt(3.0);
+    const double size[3] = {double(m_nx), double(m_ny), double(m_nz)};
+    m_rowLow.assign(m_ni, 0);
+    m_rowHigh.assign(m_ni, 0);
+    m_rowStart.assign(m_ni, 0);
+    size_t columns = 0;
+    for (uint32_t i = 0; i < m_ni; ++i) {
+        int32_t low = -1;
+        int32_t high = -1;
+        for (uint32_t j = 0; j < m_nj; ++j) {
+            double from = 0.0;
+            double to = double(m_nk);
+            for (size_t axis = 0; axis < 3 && from <= to; ++axis) {
+                const double a = m_origin[axis] + 4.0 * (m_quarter[axis][0] * (i + 0.5) +
+                                                         m_quarter[axis][1] * (j + 0.5) + m_quarter[axis][2] * 0.5);
+                const double d = 4.0 * m_quarter[axis][2];
+                if (d == 0.0) {
+                    if (a < -reach || a > size[axis] + reach)
+                        to = -1.0;
+                    continue;
+                }
+                const double t1 = (-reach - a) / d;
+                const double t2 = (size[axis] + reach - a) / d;
+                from = std::max(from, std::min(t1, t2));
+                to = std::min(to, std::max(t1, t2));
+            }
+            if (from <= to) {
+                if (low < 0)
+                    low = int32_t(j);
+                high = int32_t(j) + 1;
+            }
+        }
+        if (low >= 0) {
+            m_rowLow[i] = low;
+            m_rowHigh[i] = high;
+        }
+        m_rowStart[i] = columns;
+        columns += size_t(m_rowHigh[i] - m_rowLow[i]);
+    }
 }
 
 void SiLattice::buildTables()
@@ -168,6 +264,16 @@ bool SiLattice::isKept(int32_t i, int32_t j, int32_t k) const
 
 bool SiLattice::columnReaches(int32_t i, int32_t j, int32_t xBegin, int32_t xEnd) const
 {
+    if (m_turned) {
+        // The column's unit cells lie within half a diagonal of the line through their centres.
+        const double a =
+            m_origin[0] + 4.0 * (m_quarter[0][0] * (i + 0.5) + m_quarter[0][1] * (j + 0.5) + m_quarter[0][2] * 0.5);
+        const double b = a + 4.0 * m_quarter[0][2] * (m_nk - 1);
+        const double halfDiagonal3 = 0.5 * std::sqrt(3.0);
+        const double xMin = std::floor(std::min(a, b) - halfDiagonal3);
+        const double xMax = std::floor(std::max(a, b) + halfDiagonal3);
+        return xMax >= xBegin && xMin < xEnd;
+    }
     // Atoms of a column lie within u - v = 4 (i - j) -/+ 2 quarters.
     const double d = 4.0 * (double(i) - double(j));
     const double xMin = std::floor(0.5 * m_nx + (d - 2.0) * quarterStep);
@@ -178,6 +284,13 @@ bool SiLattice::columnReaches(int32_t i, int32_t j, int32_t xBegin, int32_t xEnd
 std::array<double, 3> SiLattice::cellCoordinates(const SiSite &s) const
 {
     const auto &q = basisQuarters()[s.b];
+    if (m_turned) {
+        std::array<double, 3> f{};
+        for (size_t axis = 0; axis < 3; ++axis)
+            f[axis] = m_origin[axis] + m_quarter[axis][0] * (4.0 * s.i + q[0]) +
+                      m_quarter[axis][1] * (4.0 * s.j + q[1]) + m_quarter[axis][2] * (4.0 * s.k + q[2]);
+        return f;
+    }
     const double u = 4.0 * s.i + q[0];
     const double v = 4.0 * s.j + q[1];
     return {0.5 * m_nx + (u - v) * quarterStep, -0.5 * m_nx + (u + v) * quarterStep, s.k + 0.25 * q[2]};
@@ -192,6 +305,8 @@ Util::Vector3D SiLattice::position(const SiSite &s) const
 
 std::array<double, 3> SiLattice::unitCellOrigin(int32_t i, int32_t j, int32_t k) const
 {
+    if (m_turned)
+        return cellCoordinates(SiSite{i, j, k, 0});
     return {0.5 * m_nx + (double(i) - double(j)) * halfDiagonal, -0.5 * m_nx + (double(i) + double(j)) * halfDiagonal,
             double(k)};
 }
@@ -218,6 +333,7 @@ void SiLattice::build()
 
     // States by rows of columns; a unit cell with a fixed atom but no silicon waits (mark 2) for
     // the bonds to be known.
+    const bool turned = m_turned;
     Util::runParallelRange(m_ni, 4, [&](size_t begin, size_t end) {
         for (int32_t i = int32_t(begin); i < int32_t(end); ++i) {
             for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
@@ -225,16 +341,22 @@ void SiLattice::build()
                 int64_t base[8];
                 for (uint32_t b = 0; b < 8; ++b) {
                     const SiSite s{i, j, 0, b};
-                    const int32_t x = cellX(s);
-                    const int32_t y = cellY(s);
+                    const int32_t x = turned ? 0 : cellX(s);
+                    const int32_t y = turned ? 0 : cellY(s);
                     base[b] = x < 0 || y < 0 ? -1 : (int64_t(x) * m_ny + y) * m_nz;
                 }
                 for (int32_t k = 0; k < int32_t(m_nk); ++k) {
                     bool silicon = false;
                     bool fixed = false;
                     for (uint32_t b = 0; b < 8; ++b) {
-                        const uint8_t state =
-                            base[b] < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(base[b] + k)));
+                        uint8_t state;
+                        if (turned) {
+                            // A turned lattice finds each atom's cell from its position.
+                            const int64_t cell = cellIndex(SiSite{i, j, k, b});
+                            state = cell < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(cell)));
+                        } else {
+                            state = base[b] < 0 ? uint8_t(Fixed) : stateOfCell(cells.state(size_t(base[b] + k)));
+                        }
                         m_states[stateIndex(c, SiSite{i, j, k, b})] = state;
                         silicon = silicon || state == Present;
                         fixed = fixed || state == Fixed;

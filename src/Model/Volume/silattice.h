@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Model/Volume/siorientation.h"
 #include "Util/vector3d.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace Model {
@@ -24,10 +27,16 @@ struct SiSite {
 };
 
 /// The diamond lattice of silicon atoms laid over a cell volume, for the atomistic wet etches and
-/// the lattice display. The unit-cell edge is one cell; the crystal is turned by 45 degrees about z,
-/// so (100) faces up and the <110> directions run along x and y. The grid has
-/// Ni = Nj = ceil((nx + ny) / sqrt 2) by Nk = nz unit cells, unit cell (i, j, k) has the index
-/// (i * Nj + j) * Nk + k and atom b of it the key index * 8 + b.
+/// the lattice display. The unit-cell edge is one cell. Unit cell (i, j, k) has the index
+/// (i * Nj + j) * Nk + k and atom b of it the key index * 8 + b; i, j and k run along the crystal's
+/// [100], [010] and [001].
+///
+/// A (100) wafer at a flat angle of whole quarter turns has the crystal turned by 45 degrees about z,
+/// so the <110> directions run along x and y; its grid has Ni = Nj = ceil((nx + ny) / sqrt 2) by
+/// Nk = nz unit cells and an atom's cell comes from tables by i - j and i + j. Every other wafer
+/// orientation and flat angle (`SiOrientation`) is a turned lattice: its grid spans the volume's
+/// bounding box in crystal axes, stores the columns (i, j) that pass within reach of the volume in
+/// full, and finds an atom's cell from its position.
 ///
 /// Stored compactly: one state byte per atom of the unit-cell columns that reach the volume, one
 /// byte per unit cell saying whether it is kept and one byte per volume cell counting its atoms. An atom's cell, its
@@ -48,7 +57,7 @@ public:
     };
 
     /// Sizes the grid for the volume; build() fills it with atoms.
-    explicit SiLattice(TotalVolume &volume);
+    explicit SiLattice(TotalVolume &volume, const SiOrientation &orientation = SiOrientation());
     SiLattice(const SiLattice &) = delete;
     SiLattice &operator=(const SiLattice &) = delete;
 
@@ -83,8 +92,14 @@ public:
     static const Bond &bond(uint32_t b, uint32_t slot) { return bondTable()[b][slot]; }
     static const std::array<std::array<Bond, 4>, 8> &bondTable();
     /// Corner c (0 to 7, bit 0 along i, bit 1 along j, bit 2 along k) of a unit cell's outline,
-    /// turned, in cells relative to the unit cell's origin.
+    /// turned as on a (100) wafer at flat angle 0, in cells relative to the unit cell's origin.
     static std::array<double, 3> outlineCorner(unsigned c);
+    /// The same corner of this lattice's unit cells.
+    std::array<double, 3> unitCellCorner(unsigned c) const;
+
+    const SiOrientation &orientation() const { return m_orientation; }
+    /// Whether the lattice is laid by position (any orientation but (100) in quarter turns).
+    bool isTurned() const { return m_turned; }
 
     // ---- atoms ----
     bool inGrid(const SiSite &s) const
@@ -127,9 +142,23 @@ public:
     /// The cell column x of the atom, -1 outside the volume.
     int32_t cellX(const SiSite &s) const
     {
+        if (m_turned)
+            return turnedCell(s, 0);
         return m_cellX[size_t(4 * int64_t(s.i - s.j) + m_basisDiff[s.b] + int64_t(m_xOffset))];
     }
-    int32_t cellY(const SiSite &s) const { return m_cellY[size_t(4 * int64_t(s.i + s.j) + m_basisSum[s.b])]; }
+    int32_t cellY(const SiSite &s) const
+    {
+        if (m_turned)
+            return turnedCell(s, 1);
+        return m_cellY[size_t(4 * int64_t(s.i + s.j) + m_basisSum[s.b])];
+    }
+    int32_t cellZ(const SiSite &s) const { return m_turned ? turnedCell(s, 2) : s.k; }
+    /// Whether the atom lies in a cell of the volume with x in [xBegin, xEnd).
+    bool ownsAtom(const SiSite &s, int32_t xBegin, int32_t xEnd) const
+    {
+        const int32_t x = cellX(s);
+        return x >= xBegin && x < xEnd && cellIndex(s) >= 0;
+    }
     /// The index of the volume cell that holds the atom, -1 outside the volume.
     int64_t cellIndex(const SiSite &s) const
     {
@@ -137,7 +166,10 @@ public:
         const int32_t y = cellY(s);
         if (x < 0 || y < 0)
             return -1;
-        return (int64_t(x) * m_ny + y) * m_nz + s.k;
+        if (!m_turned)
+            return (int64_t(x) * m_ny + y) * m_nz + s.k;
+        const int32_t z = turnedCell(s, 2);
+        return z < 0 ? -1 : (int64_t(x) * m_ny + y) * m_nz + z;
     }
     /// In cells, relative to the corner of the volume's cell (0, 0, 0).
     std::array<double, 3> cellCoordinates(const SiSite &s) const;
@@ -205,12 +237,29 @@ private:
         return int64_t(m_rowStart[r]) + (j - m_rowLow[r]);
     }
     size_t stateIndex(int64_t column, const SiSite &s) const { return (size_t(column) * m_nk + size_t(s.k)) * 8 + s.b; }
+    /// The cell along `axis` of an atom of a turned lattice, -1 outside the volume.
+    int32_t turnedCell(const SiSite &s, int axis) const
+    {
+        const auto &q = basisQuarters()[s.b];
+        const double f = m_origin[axis] + m_quarter[axis][0] * (4.0 * s.i + q[0]) +
+                         m_quarter[axis][1] * (4.0 * s.j + q[1]) + m_quarter[axis][2] * (4.0 * s.k + q[2]);
+        const uint32_t n = axis == 0 ? m_nx : (axis == 1 ? m_ny : m_nz);
+        return f < 0.0 || f >= double(n) ? -1 : int32_t(std::floor(f));
+    }
+    template <class F> void forEachTurnedAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const;
     void layOutColumns();
+    void layOutTurned();
     void buildTables();
     void countAtoms();
     void keepFixedNeighbours();
 
     TotalVolume &m_volume;
+    SiOrientation m_orientation;
+    bool m_turned = false;
+    /// Turned lattices: the position of unit cell (0, 0, 0) and the step per quarter of the unit-cell
+    /// edge along i, j and k, in cells of the volume.
+    std::array<double, 3> m_origin{};
+    std::array<std::array<double, 3>, 3> m_quarter{};
     uint32_t m_nx;
     uint32_t m_ny;
     uint32_t m_nz;
@@ -235,8 +284,34 @@ private:
     std::array<int32_t, 8> m_basisSum{};
 };
 
+template <class F> void SiLattice::forEachTurnedAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const
+{
+    for (int32_t i = 0; i < int32_t(m_ni); ++i) {
+        for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
+            if (!columnReaches(i, j, xBegin, xEnd))
+                continue;
+            const int64_t c = column(i, j);
+            for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+                for (uint32_t b = 0; b < 8; ++b) {
+                    const SiSite s{i, j, k, b};
+                    const int32_t x = cellX(s);
+                    if (x < xBegin || x >= xEnd)
+                        continue;
+                    const int64_t cell = cellIndex(s);
+                    if (cell >= 0)
+                        f(s, cell, c);
+                }
+            }
+        }
+    }
+}
+
 template <class F> void SiLattice::forEachAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const
 {
+    if (m_turned) {
+        forEachTurnedAtomInSlab(xBegin, xEnd, std::forward<F>(f));
+        return;
+    }
     for (int32_t i = 0; i < int32_t(m_ni); ++i) {
         for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
             if (!columnReaches(i, j, xBegin, xEnd))

@@ -201,10 +201,10 @@ void TotalVolume::lowerMaskSize(uint32_t &width, uint32_t &height) const
     height = m_lowerMaskHeight;
 }
 
-std::shared_ptr<SiLattice> TotalVolume::createSiLattice()
+std::shared_ptr<SiLattice> TotalVolume::createSiLattice(const SiOrientation &orientation)
 {
     m_siLattice.reset();
-    auto lattice = std::make_shared<SiLattice>(*this);
+    auto lattice = std::make_shared<SiLattice>(*this, orientation);
     lattice->build();
     m_siLattice = lattice;
     return lattice;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Volume/cells.h"
+#include "Model/Volume/siorientation.h"
 #include "Model/Volume/volumeview.h"
 #include "Model/object.h"
 #include "Util/availablememory.h"
@@ -118,7 +119,7 @@ public:
     void setSiLattice(const std::shared_ptr<SiLattice> &lattice) { m_siLattice = lattice; }
     /// Replaces the lattice by a new one laid over the current cells (locks them); the old one
     /// goes first, so both never take memory at once.
-    std::shared_ptr<SiLattice> createSiLattice();
+    std::shared_ptr<SiLattice> createSiLattice(const SiOrientation &orientation = SiOrientation());
 
     /// Masks: bit (i, j) lies at i * height + j; i runs along x, j along y.
     void setUpperMask(const QBitArray &bits, uint32_t width, uint32_t height);

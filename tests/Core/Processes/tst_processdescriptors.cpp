@@ -449,13 +449,14 @@ private slots:
                                        << QStringLiteral("\"Etch Model\" BCA is refused with an \"Etchant\": the "
                                                          "bath's rates are those of the continuous model (CCA); bond "
                                                          "counting etches by \"Depth\"");
-        QTest::newRow("(110) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("110")}}
-                                     << QStringLiteral("\"Wafer Orientation\" 110 is refused: the silicon lattice is "
-                                                       "built for (100) wafers only");
-        QTest::newRow("flat at 45 degrees")
-            << QVariantMap{{Parameter::FlatAngle, 45.0}}
-            << QStringLiteral("\"Flat Angle\" of 45 is refused: the silicon lattice is laid with a <110> direction "
-                              "along x only (0, 90, 180 or 270 degrees)");
+        QTest::newRow("(110) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("110")}} << QString();
+        QTest::newRow("(111) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("111")}} << QString();
+        QTest::newRow("(311) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("311")}}
+                                     << QStringLiteral("\"Wafer Orientation\" must be 100, 110 or 111, not \"311\"");
+        QTest::newRow("flat at 45 degrees") << QVariantMap{{Parameter::FlatAngle, 45.0}} << QString();
+        QTest::newRow("flat beyond a turn")
+            << QVariantMap{{Parameter::FlatAngle, 400.0}}
+            << QStringLiteral("\"Flat Angle\" of 400 is out of range: it must be from -360 to 360 degrees");
         QTest::newRow("flat at 90 degrees") << QVariantMap{{Parameter::FlatAngle, 90.0}} << QString();
         QTest::newRow("empty etchant") << QVariantMap{{Parameter::Etchant, QString()}}
                                        << QStringLiteral("\"Etchant\" must be KOH or TMAH, not \"\"");

@@ -158,9 +158,11 @@ void LatticeEtchEngine::collect(uint32_t thread)
         for (int32_t j = l.rowBegin(i); j < l.rowEnd(i); ++j) {
             if (!l.columnReaches(i, j, begin, end))
                 continue;
-            bool any = false;
-            bool mine[8];
-            for (uint32_t b = 0; b < 8; ++b) {
+            // On a turned lattice an atom's cell changes along the column, and every atom is asked.
+            const bool turned = l.isTurned();
+            bool any = turned;
+            bool mine[8] = {};
+            for (uint32_t b = 0; b < 8 && !turned; ++b) {
                 const SiSite s{i, j, 0, b};
                 const int32_t x = l.cellX(s);
                 mine[b] = x >= begin && x < end && l.cellY(s) >= 0;
@@ -179,7 +181,9 @@ void LatticeEtchEngine::collect(uint32_t thread)
             const int64_t own = around[1][1];
             for (int32_t k = 0; k < nk; ++k) {
                 for (uint32_t b = 0; b < 8; ++b) {
-                    if (!mine[b] || l.stateInColumn(own, k, b) != SiLattice::Present)
+                    if (turned ? !l.ownsAtom(SiSite{i, j, k, b}, begin, end) : !mine[b])
+                        continue;
+                    if (l.stateInColumn(own, k, b) != SiLattice::Present)
                         continue;
                     unsigned present = 0;
                     for (uint32_t slot = 0; slot < 4; ++slot) {
