@@ -17,6 +17,12 @@ namespace {
 const double quarterStep = std::sqrt(2.0) / 8.0;
 const double halfDiagonal = std::sqrt(2.0) / 2.0;
 
+// The y of u + v = 0. The grid's middle, u + v = 4 Nj, lies on the volume's middle in y as u - v = 0
+// does in x: both are mirror planes of the crystal ({110} planes through an atom, shifted by a whole
+// lattice vector), so the atoms lie mirror-symmetrically in both directions, and a mask that is
+// symmetric about the volume's middle is etched symmetrically.
+double yOrigin(uint32_t ny, uint32_t nj) { return 0.5 * ny - nj * halfDiagonal; }
+
 // The four bond directions of the atoms at the face-centred sites (0, 1, 4, 5), in quarters; the
 // other four atoms bond the opposite way, slot s of one meeting slot 3 - s of the other.
 const int32_t facingDirections[4][3] = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
@@ -203,7 +209,7 @@ void SiLattice::buildTables()
     }
     m_cellY.resize(size_t(4) * (m_ni + m_nj) + 7);
     for (size_t n = 0; n < m_cellY.size(); ++n) {
-        const double fy = -0.5 * m_nx + double(n) * quarterStep;
+        const double fy = yOrigin(m_ny, m_nj) + double(n) * quarterStep;
         m_cellY[n] = fy < 0.0 || fy >= double(m_ny) ? -1 : int32_t(std::floor(fy));
     }
 }
@@ -224,8 +230,8 @@ void SiLattice::layOutColumns()
             const double e = double(i) + double(j);
             const double xMin = 0.5 * m_nx + (d - 1.0) * halfDiagonal;
             const double xMax = 0.5 * m_nx + (d + 1.0) * halfDiagonal;
-            const double yMin = -0.5 * m_nx + e * halfDiagonal;
-            const double yMax = -0.5 * m_nx + (e + 2.0) * halfDiagonal;
+            const double yMin = yOrigin(m_ny, m_nj) + e * halfDiagonal;
+            const double yMax = yOrigin(m_ny, m_nj) + (e + 2.0) * halfDiagonal;
             const bool near = xMax >= -1.0 && xMin <= m_nx + 1.0 && yMax >= -1.0 && yMin <= m_ny + 1.0;
             if (near) {
                 if (low < 0)
@@ -293,7 +299,7 @@ std::array<double, 3> SiLattice::cellCoordinates(const SiSite &s) const
     }
     const double u = 4.0 * s.i + q[0];
     const double v = 4.0 * s.j + q[1];
-    return {0.5 * m_nx + (u - v) * quarterStep, -0.5 * m_nx + (u + v) * quarterStep, s.k + 0.25 * q[2]};
+    return {0.5 * m_nx + (u - v) * quarterStep, yOrigin(m_ny, m_nj) + (u + v) * quarterStep, s.k + 0.25 * q[2]};
 }
 
 Util::Vector3D SiLattice::position(const SiSite &s) const
@@ -307,8 +313,8 @@ std::array<double, 3> SiLattice::unitCellOrigin(int32_t i, int32_t j, int32_t k)
 {
     if (m_turned)
         return cellCoordinates(SiSite{i, j, k, 0});
-    return {0.5 * m_nx + (double(i) - double(j)) * halfDiagonal, -0.5 * m_nx + (double(i) + double(j)) * halfDiagonal,
-            double(k)};
+    return {0.5 * m_nx + (double(i) - double(j)) * halfDiagonal,
+            yOrigin(m_ny, m_nj) + (double(i) + double(j)) * halfDiagonal, double(k)};
 }
 
 SiAtom SiLattice::atom(const SiSite &s) const { return SiAtom(this, s); }

@@ -369,6 +369,30 @@ private slots:
         QCOMPARE(count(*volume, Mask), size_t(16 * 16));
     }
 
+    // The crystal's {110} mirror planes through the middle of the volume are mirror planes of the
+    // lattice in x and in y, so a mask island in the middle is undercut alike on opposite sides.
+    // Between x and y the crystal differs by a quarter cell in depth (a 90 degree turn about z
+    // maps it onto itself moved a quarter cell down): depths under the island then differ by at most
+    // a cell.
+    void bathUndercutsAnIslandSymmetrically()
+    {
+        const Pit island{47, 14, 19, true};
+        auto volume = island.volume();
+        const uint32_t last = island.n - 1;
+        for (int part = 0; part < 4; ++part) {
+            etch(*volume, Bath, 2.0);
+            for (uint32_t x = 0; x < island.n; ++x) {
+                for (uint32_t y = 0; y < island.n; ++y) {
+                    const int d = int(depthAt(*volume, island.height, x, y));
+                    const QString where = QStringLiteral("%1 cells deep at %2 %3").arg(2 * part + 2).arg(x).arg(y);
+                    QVERIFY2(d == int(depthAt(*volume, island.height, last - x, y)), qPrintable(where));
+                    QVERIFY2(d == int(depthAt(*volume, island.height, x, last - y)), qPrintable(where));
+                    QVERIFY2(std::abs(d - int(depthAt(*volume, island.height, y, x))) <= 1, qPrintable(where));
+                }
+            }
+        }
+    }
+
     // A square mask island with four convex corners: the bond-counting etch removes exactly the
     // atoms the rule removes when applied to every atom at every step, for any thread count. Under
     // the island's edges the atoms bonded to mask atoms decide how far the etch reaches.

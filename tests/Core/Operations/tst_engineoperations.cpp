@@ -189,7 +189,10 @@ std::vector<HistoryStep> everyStep()
     for (int i = 0; i < 30; ++i)
         half.setBit(i);
     return {
-        {"bca wet etch (lays the lattice)", engine("bca wet etch", 28)},
+        // Shallower than the cases' 3 cells, which may leave only atoms held by three neighbours
+        // that are themselves held, as on {111} terraces: the continuous etch then has atoms to take.
+        {"bca wet etch (lays the lattice)",
+         on(28, command(CommandId::BondCountingWetEtch, {{Core::Processes::Parameter::Depth, 0.5}}))},
         {"cca wet etch (on that lattice)", engine("cca wet etch", 29)},
         {"oxidation", on(26, command(CommandId::SiOxidation, values<Core::Processes::SiOxidationProcess>(
                                                                   {false, 1.0, 1.0, 0.0, 1273.0, 1.0, {}})))},
