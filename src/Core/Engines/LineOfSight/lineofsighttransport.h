@@ -29,9 +29,10 @@ class RandomStream;
 /// downward normal (n = 1: a diffuse, cosine source; large n: a collimated beam), fly in straight
 /// lines through empty cells and hit the exposed face of the first occupied cell. There a share s
 /// (sticking coefficient, or reaction probability when etching) of the particle stays; the rest is
-/// re-emitted diffusely (cosine law about the face normal) from the hit point, until it has all
-/// stayed or has left through the top. The side faces are periodic: a particle that leaves through
-/// one enters through the opposite face, so a slice of a long trench behaves like the whole trench.
+/// re-emitted diffusely (cosine law about the local surface normal, taken from the 3 x 3 x 3
+/// neighbourhood) from the hit point, until it has all stayed or has left through the top. The
+/// side faces are periodic: a particle that leaves through one enters through the opposite face,
+/// so a slice of a long trench behaves like the whole trench.
 ///
 /// The flux that stays is collected per surface site: the empty cell in front of the hit face
 /// (deposition), or the hit cell of the etched material (etching; other materials are masks that
