@@ -49,10 +49,7 @@ ExportDataDialog::ExportDataDialog(const QStringList &dataNames, QWidget *parent
     row->addWidget(tbtBrowse);
     form->addRow(QStringLiteral("Output filename"), row);
 
-    lblProblem = new QLabel(this);
-    lblProblem->setObjectName(QStringLiteral("lblProblem"));
-    lblProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
-    lblProblem->hide();
+    lblProblem = makeProblemLabel(this);
     form->addRow(lblProblem);
     addOkCancelButtons(this, form);
     QMetaObject::connectSlotsByName(this);

@@ -11,6 +11,8 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 
 namespace Ui {
 namespace Operations {
@@ -67,6 +69,25 @@ QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int
     box->setSingleStep(0.0);
     box->setValue(0.5);
     return box;
+}
+
+QLabel *makeProblemLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("lblProblem"));
+    label->setWordWrap(true);
+    label->setStyleSheet(QStringLiteral("color: #c00000;"));
+    label->hide();
+    return label;
+}
+
+QLineEdit *makeSeedEdit(QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QStringLiteral("lieRandomSeed"));
+    edit->setPlaceholderText(QStringLiteral("empty: from the run or the clock"));
+    edit->setToolTip(QStringLiteral("The same seed gives the same result on every run."));
+    return edit;
 }
 
 void addOkCancelButtons(QDialog *dialog, QFormLayout *form)

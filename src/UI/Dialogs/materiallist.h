@@ -10,6 +10,8 @@ class QComboBox;
 class QDialog;
 class QDoubleSpinBox;
 class QFormLayout;
+class QLabel;
+class QLineEdit;
 class QWidget;
 
 namespace Ui {
@@ -36,6 +38,10 @@ bool select(QComboBox *box, uint32_t materialId);
 QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName);
 /// A horizontal-to-vertical ratio: 0.5 by default, no arrows (single step 0), no suffix.
 QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum);
+/// The red, word-wrapped line ("lblProblem") where a dialog says what is wrong with its values; hidden.
+QLabel *makeProblemLabel(QWidget *parent);
+/// The optional "Random Seed" field ("lieRandomSeed") of a random step: empty takes the run's or the clock's.
+QLineEdit *makeSeedEdit(QWidget *parent);
 /// Appends the dialog's OK and Cancel buttons ("buttonBox") to its form.
 void addOkCancelButtons(QDialog *dialog, QFormLayout *form);
 

@@ -77,16 +77,9 @@ BoschEtchingDialog::BoschEtchingDialog(QWidget *parent)
     chkStripPassivation->setChecked(defaults.stripPassivation);
     chkStripPassivation->setToolTip(QStringLiteral("Takes the film away after the last cycle."));
     form->addRow(chkStripPassivation);
-    lieSeed = new QLineEdit(this);
-    lieSeed->setObjectName(QStringLiteral("lieRandomSeed"));
-    lieSeed->setPlaceholderText(QStringLiteral("empty: from the run or the clock"));
-    lieSeed->setToolTip(QStringLiteral("The same seed gives the same result on every run."));
+    lieSeed = makeSeedEdit(this);
     form->addRow(QStringLiteral("Random Seed"), lieSeed);
-    lblProblem = new QLabel(this);
-    lblProblem->setObjectName(QStringLiteral("lblProblem"));
-    lblProblem->setWordWrap(true);
-    lblProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
-    lblProblem->hide();
+    lblProblem = makeProblemLabel(this);
     form->addRow(lblProblem);
     addOkCancelButtons(this, form);
     DialogMemory::keep(this);

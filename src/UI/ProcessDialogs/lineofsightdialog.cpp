@@ -54,16 +54,9 @@ LineOfSightDialog::LineOfSightDialog(const Core::Processes::LineOfSightProcess &
     dblExponent->setToolTip(QStringLiteral("n of the cos^n source: 1 for a diffuse (cosine) source, 100 and more for "
                                            "a collimated beam."));
     form->addRow(QStringLiteral("Source Exponent"), dblExponent);
-    lieSeed = new QLineEdit(this);
-    lieSeed->setObjectName(QStringLiteral("lieRandomSeed"));
-    lieSeed->setPlaceholderText(QStringLiteral("empty: from the run or the clock"));
-    lieSeed->setToolTip(QStringLiteral("The same seed gives the same result on every run."));
+    lieSeed = makeSeedEdit(this);
     form->addRow(QStringLiteral("Random Seed"), lieSeed);
-    lblProblem = new QLabel(this);
-    lblProblem->setObjectName(QStringLiteral("lblProblem"));
-    lblProblem->setWordWrap(true);
-    lblProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
-    lblProblem->hide();
+    lblProblem = makeProblemLabel(this);
     form->addRow(lblProblem);
     addOkCancelButtons(this, form);
     DialogMemory::keep(this);

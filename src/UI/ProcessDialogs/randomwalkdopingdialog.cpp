@@ -86,11 +86,7 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent)
                                        "random walk each time."));
     lblSeed = new QLabel(QStringLiteral("Random Seed"), this);
     form->addRow(lblSeed, lieSeed);
-    lblProblem = new QLabel(this);
-    lblProblem->setObjectName(QStringLiteral("lblProblem"));
-    lblProblem->setWordWrap(true);
-    lblProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
-    lblProblem->hide();
+    lblProblem = makeProblemLabel(this);
     form->addRow(lblProblem);
     lblEstimate = new QLabel(this);
     lblEstimate->setObjectName(QStringLiteral("lblEstimate"));
