@@ -44,7 +44,7 @@ constexpr const char *Concentration = "Concentration";
 constexpr const char *Temperature = "Temperature";
 /// minutes in the bath.
 constexpr const char *EtchTime = "Etch Time";
-/// "100", "110" or "111": the plane the wafer's surface lies in.
+/// "100", "110", "111" or "311": the plane the wafer's surface lies in.
 constexpr const char *WaferOrientation = "Wafer Orientation";
 /// degrees about z of the crystal against the volume's x axis.
 constexpr const char *FlatAngle = "Flat Angle";

@@ -108,8 +108,8 @@ QString SiWetEtchingProcess::validate(const Params &params) const
     if (!Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, &refusal))
         return QStringLiteral("invalid: ") + refusal;
     if (params.orientation != QLatin1String("100") && params.orientation != QLatin1String("110") &&
-        params.orientation != QLatin1String("111"))
-        return QStringLiteral("invalid: \"Wafer Orientation\" must be 100, 110 or 111, not \"%1\"")
+        params.orientation != QLatin1String("111") && params.orientation != QLatin1String("311"))
+        return QStringLiteral("invalid: \"Wafer Orientation\" must be 100, 110, 111 or 311, not \"%1\"")
             .arg(params.orientation);
     return QString();
 }
@@ -125,6 +125,8 @@ Model::Automaton::SiOrientation SiWetEtchingProcess::latticeOrientation(const Pa
         orientation.normal = Normal::N110;
     else if (params.orientation == QLatin1String("111"))
         orientation.normal = Normal::N111;
+    else if (params.orientation == QLatin1String("311"))
+        orientation.normal = Normal::N311;
     orientation.flatAngle = params.flatAngle;
     return orientation;
 }

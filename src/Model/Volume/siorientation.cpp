@@ -45,6 +45,11 @@ std::array<std::array<double, 3>, 3> SiOrientation::rotation() const
         y = unit(1, 1, -2);
         z = unit(1, 1, 1);
         break;
+    case Normal::N311:
+        x = unit(0, 1, -1);
+        y = unit(-2, 3, 3);
+        z = unit(3, 1, 1);
+        break;
     case Normal::N100:
     default:
         x = unit(1, -1, 0);

@@ -11,9 +11,9 @@ namespace Automaton {
 ///
 /// At flat angle 0, a (100) wafer has [1 -1 0] along x and [1 1 0] along y, a (110) wafer
 /// [-1 1 2] along x (the trace of its vertical {111} planes) and [1 -1 1] along y, a (111) wafer
-/// [1 -1 0] along x and [1 1 -2] along y.
+/// [1 -1 0] along x and [1 1 -2] along y, a (311) wafer [0 1 -1] along x and [-2 3 3] along y.
 struct SiOrientation {
-    enum class Normal : uint8_t { N100, N110, N111 };
+    enum class Normal : uint8_t { N100, N110, N111, N311 };
 
     Normal normal = Normal::N100;
     /// Degrees.

@@ -83,7 +83,7 @@ SiWetEtchingDialog::SiWetEtchingDialog(QWidget *parent)
     form->addRow(QStringLiteral("Cell Size"), dblCellSize);
     cbxOrientation = new QComboBox(this);
     cbxOrientation->setObjectName(QStringLiteral("cbxOrientation"));
-    cbxOrientation->addItems({QStringLiteral("100"), QStringLiteral("110"), QStringLiteral("111")});
+    cbxOrientation->addItems({QStringLiteral("100"), QStringLiteral("110"), QStringLiteral("111"), QStringLiteral("311")});
     form->addRow(QStringLiteral("Wafer Orientation"), cbxOrientation);
     dblFlatAngle = numberBox(this, "dblFlatAngle", -360.0, 360.0, 0.0, 1, QStringLiteral(" deg"));
     form->addRow(QStringLiteral("Flat Angle"), dblFlatAngle);

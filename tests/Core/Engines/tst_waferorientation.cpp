@@ -25,6 +25,7 @@ namespace {
 constexpr double sato100 = 0.797;
 constexpr double sato110 = 1.455;
 constexpr double sato111 = 0.005;
+constexpr double sato311 = 1.436;
 /// Atoms per cubic cell: the unit-cell edge is one cell.
 constexpr double atomsPerCell = 8.0;
 /// The spacing of the {111} double layers, a / sqrt 3, in cells.
@@ -211,21 +212,25 @@ private slots:
     }
 
     // Flat wafers fully exposed: the surface's recession, from the atoms gone from the middle,
-    // against the published rate (within 10 %); (111) barely moves once its first, partly filled
+    // against the published rate (within 10 %, a high-index plane within 20 %); (111) barely moves once its first, partly filled
     // layer has gone: less than a {111} double layer in 6 minutes.
     void flatWafersRecedeAtThePublishedRates_data()
     {
         QTest::addColumn<SiOrientation>("orientation");
         QTest::addColumn<double>("rate");
-        QTest::newRow("(110) 0") << wafer(Normal::N110, 0) << sato110;
-        QTest::newRow("(110) 30") << wafer(Normal::N110, 30) << sato110;
-        QTest::newRow("(111) 0") << wafer(Normal::N111, 0) << sato111;
-        QTest::newRow("(100) 20") << wafer(Normal::N100, 20) << sato100;
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("(110) 0") << wafer(Normal::N110, 0) << sato110 << 0.10;
+        QTest::newRow("(110) 30") << wafer(Normal::N110, 30) << sato110 << 0.10;
+        QTest::newRow("(111) 0") << wafer(Normal::N111, 0) << sato111 << 0.10;
+        QTest::newRow("(100) 20") << wafer(Normal::N100, 20) << sato100 << 0.10;
+        // A high-index plane: within 20 %.
+        QTest::newRow("(311) 0") << wafer(Normal::N311, 0) << sato311 << 0.20;
     }
     void flatWafersRecedeAtThePublishedRates()
     {
         QFETCH(SiOrientation, orientation);
         QFETCH(double, rate);
+        QFETCH(double, tolerance);
         // Held by the volume's faces, the surface bends down over about 1.4 times the depth.
         const Pit open{44, 14, 44};
         const uint32_t from = 16;
@@ -238,8 +243,9 @@ private slots:
         const double recession =
             (before - atomsInColumns(*volume, from, to)) / (atomsPerCell * (to - from) * (to - from));
         const QString text = QStringLiteral("%1 cells, published %2").arg(recession).arg(rate * minutes);
+        qInfo("%s", qPrintable(text));
         if (rate > sato100 / 2)
-            QVERIFY2(std::fabs(recession / (rate * minutes) - 1.0) < 0.10, qPrintable(text));
+            QVERIFY2(std::fabs(recession / (rate * minutes) - 1.0) < tolerance, qPrintable(text));
         else
             QVERIFY2(recession < rate * minutes + layer111, qPrintable(text));
     }

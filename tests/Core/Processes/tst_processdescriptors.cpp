@@ -451,8 +451,9 @@ private slots:
                                                          "counting etches by \"Depth\"");
         QTest::newRow("(110) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("110")}} << QString();
         QTest::newRow("(111) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("111")}} << QString();
-        QTest::newRow("(311) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("311")}}
-                                     << QStringLiteral("\"Wafer Orientation\" must be 100, 110 or 111, not \"311\"");
+        QTest::newRow("(311) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("311")}} << QString();
+        QTest::newRow("(211) wafer") << QVariantMap{{Parameter::WaferOrientation, QStringLiteral("211")}}
+                                     << QStringLiteral("\"Wafer Orientation\" must be 100, 110, 111 or 311, not \"211\"");
         QTest::newRow("flat at 45 degrees") << QVariantMap{{Parameter::FlatAngle, 45.0}} << QString();
         QTest::newRow("flat beyond a turn")
             << QVariantMap{{Parameter::FlatAngle, 400.0}}

@@ -31,8 +31,8 @@ const Range kohTemperature = {20, 100};
 
 // The fitted removal amounts per step: f = cap / (1 + exp(beta (E - mu))), at most 1, with
 // E = n1b + ws n1s + w2 (n2b + ws n2s). Flat surfaces then lose one layer in
-// (100): 4, (110): 3, {111}: 1444 + 1 steps.
-const ClassFit classFit = {0, 0, 7, 2.075, 0.45};
+// (100): 4, (110): 3, {111}: 1444 + 1 steps; (311) at 1.56 times (100).
+const ClassFit classFit = {-0.15, 0, 7, 2.075, 0.45};
 const int stepsPer100Layer = 4;
 // clang-format on
 
