@@ -50,7 +50,8 @@ SiWetEtchingProcess::SiWetEtchingProcess()
            {Parameter::FlatAngle, ParameterKind::Double, Shown::WhenEtchant,
             Util::ValueRange(-360.0, 360.0, "degrees")},
            // The user's: no citable table of thermal oxide in KOH is held (a few nm/min at 70-80 degC).
-           {Parameter::OxideEtchRate, ParameterKind::Double, Shown::WhenEtchant,
+           // Optional, read only with an etchant: a bath step without it leaves the oxide as it is.
+           {Parameter::OxideEtchRate, ParameterKind::Double, Shown::WhenGiven,
             Util::ValueRange(0.0, maximumOxideEtchRate, "nm/min")}},
           {{CommandId::BondCountingWetEtch, "BCA Wet Etch", 28, "BCAWetEtch", {{Parameter::EtchModel, bondCounting}}},
            {CommandId::ContinuousWetEtch,
