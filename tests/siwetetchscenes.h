@@ -13,14 +13,17 @@ namespace WetEtchScene {
 constexpr uint32_t Silicon = 1;
 constexpr uint32_t Mask = 3;
 
-/// n x n x (height + 2) cells: silicon for z < height, the mask layer at z = height with a
-/// `width` x `width` opening in the middle (none when width is 0), empty cells above. With
-/// `island` the layer is the other way round: a `width` x `width` mask island in open space.
+/// n x n x (height + layers + 1) cells: silicon for z < height, the mask (`layers` cells of
+/// `material`) from z = height with a `width` x `width` opening in the middle (none when width is
+/// 0), empty cells above. With `island` the mask is the other way round: a `width` x `width` island
+/// in open space.
 struct Pit {
     uint32_t n;
     uint32_t height;
     uint32_t width;
     bool island = false;
+    uint32_t layers = 1;
+    uint32_t material = Mask;
     uint32_t lower() const { return (n - width) / 2; }
     bool open(uint32_t x, uint32_t y) const
     {
@@ -31,13 +34,13 @@ struct Pit {
     {
         if (z < height)
             return Silicon;
-        if (z == height)
-            return open(x, y) ? 0u : Mask;
+        if (z < height + layers)
+            return open(x, y) ? 0u : material;
         return 0u;
     }
     std::shared_ptr<Model::Automaton::TotalVolume> volume() const
     {
-        const uint32_t nz = height + 2;
+        const uint32_t nz = height + layers + 1;
         std::vector<uint32_t> states(size_t(n) * n * nz);
         for (uint32_t x = 0; x < n; ++x)
             for (uint32_t y = 0; y < n; ++y)

@@ -48,6 +48,8 @@ constexpr const char *EtchTime = "Etch Time";
 constexpr const char *WaferOrientation = "Wafer Orientation";
 /// degrees about z of the crystal against the volume's x axis.
 constexpr const char *FlatAngle = "Flat Angle";
+/// nm/min at which the bath wears thermal oxide away; absent or 0: the oxide stays.
+constexpr const char *OxideEtchRate = "Oxide Etch Rate";
 
 // ---- reactive ion etching ----
 /// Bit 0 from the top, bit 1 from below (int, hidden).

@@ -1,5 +1,6 @@
 #include "Core/Processes/siwetetchingprocess.h"
 
+#include "Core/Engines/DistanceCounting/simplesioxidation.h"
 #include "Core/Engines/Lattice/bondcountingwetetchengine.h"
 #include "Core/Engines/Lattice/continuouswetetchengine.h"
 #include "Core/Engines/Lattice/etchant.h"
@@ -17,6 +18,9 @@ namespace {
 
 constexpr const char *bondCounting = "BCA";
 constexpr const char *continuousAutomaton = "CCA";
+
+/// nm/min: well above the oxide rates of anisotropic baths, which are a few nm/min.
+constexpr double maximumOxideEtchRate = 1000.0;
 
 /// What an etch in a bath needs besides the etchant.
 const char *const bathParameters[] = {Parameter::Concentration, Parameter::Temperature, Parameter::EtchTime,
@@ -44,7 +48,11 @@ SiWetEtchingProcess::SiWetEtchingProcess()
             Util::ValueRange::aboveZero(1e6, "\u00b5m")},
            {Parameter::WaferOrientation, ParameterKind::String, Shown::WhenEtchant},
            {Parameter::FlatAngle, ParameterKind::Double, Shown::WhenEtchant,
-            Util::ValueRange(-360.0, 360.0, "degrees")}},
+            Util::ValueRange(-360.0, 360.0, "degrees")},
+           // The user's: no citable table of thermal oxide in KOH is held (a few nm/min at 70-80 degC).
+           // Optional, read only with an etchant: a bath step without it leaves the oxide as it is.
+           {Parameter::OxideEtchRate, ParameterKind::Double, Shown::WhenGiven,
+            Util::ValueRange(0.0, maximumOxideEtchRate, "nm/min")}},
           {{CommandId::BondCountingWetEtch, "BCA Wet Etch", 28, "BCAWetEtch", {{Parameter::EtchModel, bondCounting}}},
            {CommandId::ContinuousWetEtch,
             "Continuous Wet Etch",
@@ -70,6 +78,8 @@ SiWetEtchingParameters SiWetEtchingProcess::read(ParameterReader &reader) const
             params.orientation = step.getProcessParameter(Parameter::WaferOrientation).toString();
         if (step.hasParameter(Parameter::FlatAngle))
             params.flatAngle = reader.toDouble(Parameter::FlatAngle);
+        if (step.hasParameter(Parameter::OxideEtchRate))
+            params.oxideEtchRate = reader.toDouble(Parameter::OxideEtchRate);
     } else {
         params.depth = reader.toDouble(Parameter::Depth);
     }
@@ -92,7 +102,9 @@ QVariantMap SiWetEtchingProcess::values(const Params &params) const
             {Parameter::EtchTime, inBath(params.etchTime)},
             {Parameter::CellSize, inBath(params.cellSize)},
             {Parameter::WaferOrientation, inBath(params.orientation)},
-            {Parameter::FlatAngle, inBath(params.flatAngle)}};
+            {Parameter::FlatAngle, inBath(params.flatAngle)},
+            // A bath that leaves the oxide as it is keeps the values it had before the rate existed.
+            {Parameter::OxideEtchRate, params.oxideEtchRate > 0.0 ? inBath(params.oxideEtchRate) : QVariant()}};
 }
 
 QString SiWetEtchingProcess::validate(const Params &params) const
@@ -165,6 +177,19 @@ uint64_t SiWetEtchingProcess::calibratedSteps(const Params &params)
         Operations::Etchant::steps(rates->r100, params.etchTime, params.cellSize));
 }
 
+uint32_t SiWetEtchingProcess::thermalOxideMaterial() { return Operations::SimpleSiOxidation::oxideMaterial; }
+
+double SiWetEtchingProcess::oxideStepsPerCell(const Params &params)
+{
+    if (!(params.oxideEtchRate > 0.0))
+        return 0.0;
+    const auto rates = Operations::Etchant::rates(params.etchant, params.concentration, params.temperature, nullptr);
+    if (!rates)
+        return 0.0;
+    const double minutesPerCell = params.cellSize * 1000.0 / params.oxideEtchRate;
+    return minutesPerCell * Operations::Etchant::steps(rates->r100, 1.0, params.cellSize);
+}
+
 void SiWetEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const Params &params, ProcessRun &run) const
 {
     Core::Workspace &workspace = run.workspace;
@@ -179,6 +204,7 @@ void SiWetEtchingProcess::runEngine(Model::Automaton::TotalVolume &volume, const
     if (!params.etchant.isEmpty()) {
         Operations::ContinuousWetEtchEngine engine(volume, calibratedSteps(params),
                                                    Operations::ContinuousWetEtchEngine::Calibrated{});
+        engine.setMaskErosion(thermalOxideMaterial(), oxideStepsPerCell(params));
         engine.setRunControl(run.control);
         engine.run();
     } else if (params.model == QLatin1String(continuousAutomaton)) {

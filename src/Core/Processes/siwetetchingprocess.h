@@ -20,6 +20,8 @@ struct SiWetEtchingParameters {
     double cellSize = 1.0;       ///< um per cell edge
     QString orientation = QStringLiteral("100");
     double flatAngle = 0.0; ///< degrees
+    /// nm/min at which the bath wears thermal oxide away; 0: the oxide stays, like every mask.
+    double oxideEtchRate = 0.0;
 };
 
 /// "Si wet etching": anisotropic wet etching of silicon on the volume's atomistic lattice, laid
@@ -48,6 +50,12 @@ public:
     /// The wafer the lattice is laid for: the bath's "Wafer Orientation" and "Flat Angle", (100) at
     /// flat angle 0 without a bath.
     static Model::Automaton::SiOrientation latticeOrientation(const Params &params);
+    /// The steps of the calibrated model in which the bath wears one cell edge of thermal oxide
+    /// away at the step's "Oxide Etch Rate" (0 when the oxide stays).
+    static double oxideStepsPerCell(const Params &params);
+    /// The material the "Oxide Etch Rate" applies to: the catalogue's thermal oxide, the one that
+    /// "Si Oxidation" grows. Every other material (nitride, metals, resists) stays.
+    static uint32_t thermalOxideMaterial();
 };
 
 } // namespace Processes

@@ -87,13 +87,18 @@ SiWetEtchingDialog::SiWetEtchingDialog(QWidget *parent)
     form->addRow(QStringLiteral("Wafer Orientation"), cbxOrientation);
     dblFlatAngle = numberBox(this, "dblFlatAngle", -360.0, 360.0, 0.0, 1, QStringLiteral(" deg"));
     form->addRow(QStringLiteral("Flat Angle"), dblFlatAngle);
+    dblOxideEtchRate = numberBox(this, "dblOxideEtchRate", 0.0, 1000.0, 0.0, 2, QStringLiteral(" nm/min"));
+    dblOxideEtchRate->setToolTip(QStringLiteral("The rate at which the bath wears thermal oxide away; 0 leaves it as "
+                                                "it is. Nitride and other materials never etch."));
+    form->addRow(QStringLiteral("Oxide Etch Rate"), dblOxideEtchRate);
     lblBath = new QLabel(this);
     lblBath->setObjectName(QStringLiteral("lblBath"));
     lblBath->setWordWrap(true);
     form->addRow(lblBath);
     for (QComboBox *box : {cbxEtchant, cbxOrientation, cbxModel})
         connect(box, qOverload<int>(&QComboBox::currentIndexChanged), this, &SiWetEtchingDialog::updateBath);
-    for (QDoubleSpinBox *box : {dblConcentration, dblTemperature, dblEtchTime, dblCellSize, dblFlatAngle})
+    for (QDoubleSpinBox *box :
+         {dblConcentration, dblTemperature, dblEtchTime, dblCellSize, dblFlatAngle, dblOxideEtchRate})
         connect(box, qOverload<double>(&QDoubleSpinBox::valueChanged), this, &SiWetEtchingDialog::updateBath);
     addOkCancelButtons(this, form);
     DialogMemory::keep(this);
@@ -151,7 +156,7 @@ void SiWetEtchingDialog::updateBath()
     cbxEtchant->setEnabled(!cbxModel->isHidden() || model() != QLatin1String("BCA"));
     dblDepth->setEnabled(!bath);
     for (QWidget *w : std::initializer_list<QWidget *>{dblConcentration, dblTemperature, dblEtchTime, dblCellSize,
-                                                       cbxOrientation, dblFlatAngle})
+                                                       cbxOrientation, dblFlatAngle, dblOxideEtchRate})
         w->setEnabled(bath);
     lblBath->setText(bathSummary());
 }
@@ -165,15 +170,17 @@ void SiWetEtchingDialog::setParameters(const QVariantMap &parameters)
     cbxModel->setCurrentIndex(model == QLatin1String("CCA") ? 1 : 0);
     const int etchant = cbxEtchant->findText(parameters.value(Parameter::Etchant).toString());
     cbxEtchant->setCurrentIndex(etchant > 0 ? etchant : 0);
-    const std::pair<const char *, QDoubleSpinBox *> numbers[] = {{Parameter::Concentration, dblConcentration},
-                                                                 {Parameter::Temperature, dblTemperature},
-                                                                 {Parameter::EtchTime, dblEtchTime},
-                                                                 {Parameter::CellSize, dblCellSize},
-                                                                 {Parameter::FlatAngle, dblFlatAngle}};
+    const std::pair<const char *, QDoubleSpinBox *> numbers[] = {
+        {Parameter::Concentration, dblConcentration}, {Parameter::Temperature, dblTemperature},
+        {Parameter::EtchTime, dblEtchTime},           {Parameter::CellSize, dblCellSize},
+        {Parameter::FlatAngle, dblFlatAngle},         {Parameter::OxideEtchRate, dblOxideEtchRate}};
     for (const auto &[name, box] : numbers) {
         if (parameters.contains(QLatin1String(name)))
             box->setValue(parameters.value(QLatin1String(name)).toDouble());
     }
+    // A bath step without a rate leaves the oxide as it is.
+    if (parameters.contains(Parameter::Etchant) && !parameters.contains(Parameter::OxideEtchRate))
+        dblOxideEtchRate->setValue(0.0);
     if (parameters.contains(Parameter::WaferOrientation)) {
         const int orientation = cbxOrientation->findText(parameters.value(Parameter::WaferOrientation).toString());
         cbxOrientation->setCurrentIndex(orientation >= 0 ? orientation : 0);
@@ -194,6 +201,7 @@ QVariantMap SiWetEtchingDialog::parameters() const
     params.cellSize = dblCellSize->value();
     params.orientation = cbxOrientation->currentText();
     params.flatAngle = dblFlatAngle->value();
+    params.oxideEtchRate = dblOxideEtchRate->value();
     return ProcessRegistry::get<SiWetEtchingProcess>().values(params);
 }
 

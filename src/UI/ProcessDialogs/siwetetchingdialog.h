@@ -50,6 +50,7 @@ private:
     QDoubleSpinBox *dblCellSize;
     QComboBox *cbxOrientation;
     QDoubleSpinBox *dblFlatAngle;
+    QDoubleSpinBox *dblOxideEtchRate;
     QLabel *lblBath;
     QLabel *lblModel;
     QComboBox *cbxModel;

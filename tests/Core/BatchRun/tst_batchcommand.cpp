@@ -243,6 +243,13 @@ private slots:
             "to 40 wt %.\ncellforge-batch: No step was run.");
         auto strong = bath;
         strong.append({"Concentration", 50.0});
+        auto wearing = bath;
+        wearing.append({"Concentration", 30.0});
+        wearing.append({"Oxide Etch Rate", -2.0});
+        row("bath wearing oxide at a negative rate",
+            list(listXml(slab() + stepXml(batchStep(Core::BatchRun::SiWetEtching, wearing)))), 2,
+            "Step 2 (Si wet etching): \"Oxide Etch Rate\" of -2 is out of range: it must be from 0 to 1000 "
+            "nm/min.\ncellforge-batch: No step was run.");
         // Line-of-sight steps name the value and its range.
         const QByteArray sticky = stepXml(batchStep(
             Core::BatchRun::LineOfSightDeposition,

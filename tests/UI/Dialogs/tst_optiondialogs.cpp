@@ -252,7 +252,15 @@ private slots:
         // The depth is not among the values (an invalid value removes a step's parameter).
         QVariantMap given = dialog.parameters();
         QVERIFY(!given.take(QStringLiteral("Depth")).isValid());
+        // A bath that leaves the oxide as it is has no "Oxide Etch Rate"; one that wears it has it.
+        QVERIFY(!given.take(QStringLiteral("Oxide Etch Rate")).isValid());
         QCOMPARE(given, bath);
+        QVariantMap wearing = bath;
+        wearing.insert(QStringLiteral("Oxide Etch Rate"), 4.5);
+        dialog.setParameters(wearing);
+        QCOMPARE(dialog.parameters().value(QStringLiteral("Oxide Etch Rate")), QVariant(4.5));
+        dialog.setParameters(bath);
+        QVERIFY(!dialog.parameters().value(QStringLiteral("Oxide Etch Rate")).isValid());
         dialog.findChild<QComboBox *>(QStringLiteral("cbxEtchant"))->setCurrentText(QStringLiteral("TMAH"));
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblBath"))->text(),
                  QStringLiteral("invalid: \"Etchant\" TMAH is refused: this program holds no citable TMAH etch rates; "

@@ -1,5 +1,7 @@
 #include "Core/Engines/Lattice/latticeetchengine.h"
 
+#include "Core/Engines/Lattice/maskerosion.h"
+
 #include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
 #include "Util/runstage.h"
@@ -36,6 +38,12 @@ LatticeEtchEngine::LatticeEtchEngine(Model::Automaton::TotalVolume &volume, uint
 
 LatticeEtchEngine::~LatticeEtchEngine() = default;
 
+void LatticeEtchEngine::setMaskErosion(uint32_t material, double stepsPerCell)
+{
+    m_erodedMaterial = material;
+    m_erosionSteps = stepsPerCell > 0.0 ? stepsPerCell : 0.0;
+}
+
 uint64_t LatticeEtchEngine::roundedSteps(double x)
 {
     if (!(x > 0.0))
@@ -64,11 +72,19 @@ void LatticeEtchEngine::run()
         m_parts.push_back(std::make_unique<Part>());
     m_stepsRun = 0;
     m_removed = 0;
+    m_eroded = 0;
+    m_erosion.reset();
 
     Model::Automaton::CellLock lock(m_volume);
     m_cells = lock.cells();
     Util::runParallelTasks(m_threads, [this](uint32_t t) { prepare(t); });
     Util::runParallelTasks(m_threads, [this](uint32_t t) { collect(t); });
+    if (m_erosionSteps > 0.0) {
+        m_erosion = std::make_unique<MaskErosion>(m_erodedMaterial, m_erosionSteps);
+        m_erosion->start(m_cells, m_volume.sizeX(), m_volume.sizeY(), m_volume.sizeZ());
+    }
+    // Steps without a candidate still count while a mask cell is to go before the end.
+    auto erosionAhead = [this] { return m_erosion && m_erosion->hasDue(double(m_steps)); };
     stage.advance();
     bool stopped = false;
     for (uint64_t step = 0; step < m_steps; ++step) {
@@ -80,24 +96,81 @@ void LatticeEtchEngine::run()
         bool anyCandidate = false;
         for (const auto &part : m_parts)
             anyCandidate = anyCandidate || !part->candidates.empty();
-        if (!anyCandidate)
+        if (!anyCandidate && !erosionAhead())
             break;
         Util::runParallelTasks(m_threads, [this](uint32_t t) { classify(t); });
         size_t removed = 0;
         for (const auto &part : m_parts)
             removed += part->removed.size();
         // With nothing removed the lattice and the candidates stay as they are.
-        if (removed == 0 && settlesWhenNothingGoes())
+        if (removed == 0 && settlesWhenNothingGoes() && !erosionAhead())
             break;
         Util::runParallelTasks(m_threads, [this](uint32_t t) { apply(t); });
         m_removed += removed;
         ++m_stepsRun;
+        if (m_erosion)
+            erode(double(step + 1));
         stage.advance();
     }
     if (!stopped)
         stage.finish();
     m_parts.clear();
+    m_erosion.reset();
     m_cells = Model::Automaton::Cells();
+}
+
+void LatticeEtchEngine::erode(double time)
+{
+    // The mask goes first: every exposure of this time comes after those that are due by it, so a
+    // cell's first exposure is its earliest.
+    const std::vector<int64_t> gone = m_erosion->takeDue(m_cells, time);
+    if (!gone.empty()) {
+        m_eroded += gone.size();
+        release(gone);
+    }
+    std::vector<int64_t> emptied;
+    for (const auto &part : m_parts) {
+        emptied.insert(emptied.end(), part->emptied.begin(), part->emptied.end());
+        part->emptied.clear();
+    }
+    m_erosion->exposeAround(m_cells, emptied, time);
+}
+
+void LatticeEtchEngine::release(const std::vector<int64_t> &cells)
+{
+    SiLattice &lattice = *m_lattice;
+    const int64_t column = int64_t(m_volume.sizeY()) * m_volume.sizeZ();
+    // The atoms of another material are fixed; in an empty cell they are absent.
+    std::vector<SiSite> freed;
+    lattice.forEachAtomInSlab(int32_t(cells.front() / column), int32_t(cells.back() / column) + 1,
+                              [&](const SiSite &s, int64_t cell, int64_t) {
+                                  if (std::binary_search(cells.begin(), cells.end(), cell))
+                                      freed.push_back(s);
+                              });
+    for (const SiSite &s : freed)
+        lattice.setState(s, SiLattice::Absent);
+    // The silicon atoms bonded to them have lost a bond: they become candidates of the threads
+    // owning their cells, an atom that is one already keeping its amount.
+    std::vector<std::vector<Candidate>> fresh(m_threads);
+    for (const SiSite &s : freed) {
+        for (uint32_t slot = 0; slot < 4; ++slot) {
+            const SiSite n = SiLattice::neighbourSite(s, slot);
+            if (lattice.inGrid(n) && lattice.state(n) == SiLattice::Present)
+                fresh[owner(lattice.cellX(n))].push_back(Candidate{lattice.key(n), 1.0f});
+        }
+    }
+    for (uint32_t t = 0; t < m_threads; ++t) {
+        if (fresh[t].empty())
+            continue;
+        std::vector<Candidate> &candidates = m_parts[t]->candidates;
+        candidates.insert(candidates.end(), fresh[t].begin(), fresh[t].end());
+        std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+            return a.key != b.key ? a.key < b.key : a.amount < b.amount;
+        });
+        candidates.erase(std::unique(candidates.begin(), candidates.end(),
+                                     [](const Candidate &a, const Candidate &b) { return a.key == b.key; }),
+                         candidates.end());
+    }
 }
 
 // The lattice follows the cells as they are now. Atoms of a silicon cell stay as the last etch
@@ -264,8 +337,11 @@ void LatticeEtchEngine::apply(uint32_t thread)
         const uint32_t held = lattice.atomCount(cell);
         const uint32_t count = held > removed ? held - removed : 0;
         lattice.setAtomCount(cell, count);
-        if (count == 0)
+        if (count == 0) {
             m_cells.setState(cell, 0);
+            if (m_erosion)
+                part.emptied.push_back(int64_t(cell));
+        }
         n = end;
     }
 
