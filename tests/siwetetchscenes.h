@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Model/Volume/silattice.h"
 #include "Model/Volume/totalvolume.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -49,6 +51,25 @@ struct Pit {
         return std::make_shared<Model::Automaton::TotalVolume>(n, n, nz, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
     }
 };
+
+/// Cells in the given state.
+inline size_t count(Model::Automaton::TotalVolume &volume, uint32_t state)
+{
+    Model::Automaton::CellLock lock(volume);
+    size_t n = 0;
+    for (size_t i = 0; i < volume.cellCount(); ++i)
+        n += lock.cells().state(i) == state ? 1 : 0;
+    return n;
+}
+
+/// What the lattice stores: every atom's state and every unit cell's kept mark.
+inline std::vector<uint8_t> latticeBytes(const Model::Automaton::SiLattice &lattice)
+{
+    std::vector<uint8_t> bytes(lattice.storedByteCount());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = lattice.storedByte(i);
+    return bytes;
+}
 
 /// Empty cells below the mask layer in column (x, y), counted down from the top silicon layer.
 inline uint32_t depthAt(Model::Automaton::TotalVolume &volume, uint32_t height, uint32_t x, uint32_t y)

@@ -100,13 +100,6 @@ std::shared_ptr<TotalVolume> slot(uint32_t nx, uint32_t ny, uint32_t height, uin
     });
 }
 
-std::vector<uint8_t> latticeBytes(const SiLattice &lattice)
-{
-    std::vector<uint8_t> bytes(lattice.storedByteCount());
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = lattice.storedByte(i);
-    return bytes;
-}
 
 } // namespace
 
