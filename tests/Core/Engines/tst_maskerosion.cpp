@@ -140,7 +140,7 @@ private slots:
         QFETCH(QVariant, rate);
         QFETCH(QString, problem);
         using namespace Core::Processes;
-        ProcessStep step(int(ProcessType::SiWetEtching));
+        ProcessStep step{int(ProcessType::SiWetEtching)};
         const QVariantMap values = EngineCases::values<SiWetEtchingProcess>(oxideBath(10.0, 5.0));
         for (auto it = values.begin(); it != values.end(); ++it) {
             if (it.value().isValid())
