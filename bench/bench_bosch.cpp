@@ -9,6 +9,7 @@
 
 #include "Core/Engines/LineOfSight/boschetching.h"
 #include "Model/Volume/totalvolume.h"
+#include "benchargs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -47,36 +47,17 @@ std::shared_ptr<TotalVolume> slottedWafer(uint32_t n, uint32_t slotX, uint32_t s
     return std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
 }
 
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1.0e9;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    int threads = 2;
-    uint32_t size = 256;
-    uint32_t cycles = 20;
-    double etch = 4.0;
-    uint32_t rays = 0;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--threads"))
-            threads = std::max(1, args[i + 1].toInt());
-        else if (args[i] == QLatin1String("--size"))
-            size = std::max(32u, args[i + 1].toUInt());
-        else if (args[i] == QLatin1String("--cycles"))
-            cycles = std::max(1u, args[i + 1].toUInt());
-        else if (args[i] == QLatin1String("--etch"))
-            etch = args[i + 1].toDouble();
-        else if (args[i] == QLatin1String("--rays"))
-            rays = args[i + 1].toUInt();
-    }
+    const BenchArgs args(app.arguments());
+    const int threads = std::max(1, args.integer("threads", 2));
+    const uint32_t size = std::max(32u, args.count("size", 256));
+    const uint32_t cycles = std::max(1u, args.count("cycles", 20));
+    const double etch = args.number("etch", 4.0);
+    const uint32_t rays = args.count("rays", 0);
     QThreadPool::globalInstance()->setMaxThreadCount(threads);
     const uint32_t slotX = size * 5 / 8;
     const uint32_t slotY = size * 5 / 64;

@@ -17,6 +17,7 @@
 #include "Core/Engines/DistanceCounting/simplesioxidation.h"
 #include "Model/Volume/totalvolume.h"
 #include "Util/runcontrol.h"
+#include "benchargs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -70,12 +70,7 @@ std::vector<uint32_t> flatStates(uint32_t n)
     return states;
 }
 
-double cpuMilliseconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1.0e6;
-}
+double cpuMilliseconds() { return cpuSeconds() * 1000.0; }
 
 size_t changedCells(TotalVolume &volume, const std::vector<uint32_t> &before)
 {

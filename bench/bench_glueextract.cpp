@@ -12,6 +12,7 @@
 #include "Core/Engines/Volume/gluelayout.h"
 #include "Core/Engines/Volume/gluesubstrate.h"
 #include "Model/Volume/totalvolume.h"
+#include "benchargs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -37,12 +37,7 @@ constexpr uint32_t N = 256;
 
 int repeats = 1;
 
-double cpuMilliseconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1.0e6;
-}
+double cpuMilliseconds() { return cpuSeconds() * 1000.0; }
 
 /// Runs `work` `repeats` times and prints the fastest run.
 void timeCase(const char *label, const std::function<QString()> &work)

@@ -9,6 +9,7 @@
 
 #include "Core/Engines/LineOfSight/lineofsighttransport.h"
 #include "Model/Volume/totalvolume.h"
+#include "benchargs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -41,36 +41,17 @@ std::shared_ptr<TotalVolume> trenches(uint32_t n)
     return std::make_shared<TotalVolume>(n, n, n, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
 }
 
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1.0e9;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    int threads = 2;
-    uint32_t size = 256;
-    uint32_t rays = 0;
-    double thickness = 10.0;
-    double sticking = 0.1;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--threads"))
-            threads = std::max(1, args[i + 1].toInt());
-        else if (args[i] == QLatin1String("--size"))
-            size = std::max(8u, args[i + 1].toUInt());
-        else if (args[i] == QLatin1String("--rays"))
-            rays = args[i + 1].toUInt();
-        else if (args[i] == QLatin1String("--thickness"))
-            thickness = args[i + 1].toDouble();
-        else if (args[i] == QLatin1String("--sticking"))
-            sticking = args[i + 1].toDouble();
-    }
+    const BenchArgs args(app.arguments());
+    const int threads = std::max(1, args.integer("threads", 2));
+    const uint32_t size = std::max(8u, args.count("size", 256));
+    const uint32_t rays = args.count("rays", 0);
+    const double thickness = args.number("thickness", 10.0);
+    const double sticking = args.number("sticking", 0.1);
     QThreadPool::globalInstance()->setMaxThreadCount(threads);
     auto volume = trenches(size);
     LineOfSightTransport engine(*volume, {LineOfSightTransport::Mode::Deposition, 2, thickness, sticking, 1.0});

@@ -17,6 +17,7 @@
 #include "Model/Volume/particlecounts.h"
 #include "Model/Volume/totalvolume.h"
 #include "Util/paralleltasks.h"
+#include "benchargs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -53,12 +53,7 @@ std::shared_ptr<TotalVolume> block()
     return std::make_shared<TotalVolume>(nx, ny, nz, 1.0f, 1.0f, 1.0f, Util::Vector3D(), states);
 }
 
-double cpuMilliseconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1.0e6;
-}
+double cpuMilliseconds() { return cpuSeconds() * 1000.0; }
 
 double lastCpuMs = 0.0; // CPU time of the run `fastest` chose
 
@@ -180,18 +175,10 @@ int main(int argc, char **argv)
         if (type != QtDebugMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
-    const QStringList args = app.arguments();
-    QList<int> threadCounts{1, 2};
-    int steps = 100;
-    int repeats = 1;
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--threads"))
-            threadCounts = {args[i + 1].toInt()};
-        else if (args[i] == QLatin1String("--steps"))
-            steps = std::max(1, args[i + 1].toInt());
-        else if (args[i] == QLatin1String("--repeat"))
-            repeats = std::max(1, args[i + 1].toInt());
-    }
+    const BenchArgs args(app.arguments());
+    const QList<int> threadCounts = args.has("threads") ? QList<int>{args.integer("threads", 1)} : QList<int>{1, 2};
+    const int steps = std::max(1, args.integer("steps", 100));
+    const int repeats = std::max(1, args.integer("repeat", 1));
     for (int threads : threadCounts) {
         QThreadPool::globalInstance()->setMaxThreadCount(std::max(1, threads));
         stencil(threads, steps, repeats);

@@ -12,6 +12,7 @@
 #include "Core/Engines/Lattice/etchanttables.h"
 #include "Model/Volume/silattice.h"
 #include "Model/Volume/totalvolume.h"
+#include "benchargs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -82,21 +83,15 @@ int main(int argc, char **argv)
     Scene scene;
     double depth = 20.0;
     QList<int> threadCounts{1, 2};
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--size"))
-            scene.n = args[i + 1].toUInt();
-        else if (args[i] == QLatin1String("--height"))
-            scene.height = args[i + 1].toUInt();
-        else if (args[i] == QLatin1String("--opening"))
-            scene.opening = args[i + 1].toUInt();
-        else if (args[i] == QLatin1String("--depth"))
-            depth = args[i + 1].toDouble();
-        else if (args[i] == QLatin1String("--threads")) {
-            threadCounts.clear();
-            for (const QString &t : args[i + 1].split(QLatin1Char(',')))
-                threadCounts << t.toInt();
-        }
+    const BenchArgs args(app.arguments());
+    scene.n = args.count("size", scene.n);
+    scene.height = args.count("height", scene.height);
+    scene.opening = args.count("opening", scene.opening);
+    depth = args.number("depth", depth);
+    if (args.has("threads")) {
+        threadCounts.clear();
+        for (const QString &t : args.text("threads").split(QLatin1Char(',')))
+            threadCounts << t.toInt();
     }
     std::printf("silicon %u x %u x %u under a mask with a %u x %u opening, depth %g, %d cores\n", scene.n, scene.n,
                 scene.height, scene.opening, scene.opening, depth, QThread::idealThreadCount());
