@@ -74,7 +74,8 @@ void SiLatticeDisplay::regenerate(const CellWindow &window)
         const SiLattice &l = *lattice;
         for (int32_t i = 0; i < int32_t(l.sizeI()); ++i) {
             for (int32_t j = l.rowBegin(i); j < l.rowEnd(i); ++j) {
-                for (int32_t k = 0; k < int32_t(l.sizeK()); ++k) {
+                const int64_t column = l.columnIndex(i, j);
+                for (int32_t k = l.columnBegin(column); k < l.columnEnd(column); ++k) {
                     bool anyPresent = false;
                     for (uint32_t b = 0; b < 8; ++b) {
                         const SiSite s{i, j, k, b};

@@ -150,39 +150,68 @@ void SiLattice::layOutTurned()
     }
 
     // A column is stored when the line through its unit cells' centres passes within a cell and
-    // half a unit cell's diagonal of the volume: then every neighbour of an atom inside the volume
-    // is stored too. The columns of a row that pass form one run, the box being convex.
-    const double reach = 1.0 + 0.5 * std::sqrt(3.0);
+    // half a unit cell's diagonal of the volume along x, y and z; the columns of a row that do form
+    // one run, the box being convex. Of a stored column only the unit cells whose centres lie within
+    // three quarters of a diagonal of the volume are: an atom lies within half a diagonal of its
+    // unit cell's centre along each axis and its neighbours a quarter diagonal further, so every
+    // atom inside the volume, every neighbour of one and every unit cell that can be kept is
+    // stored. They form one run of the column too.
     const double size[3] = {double(m_nx), double(m_ny), double(m_nz)};
+    // The range of t, in unit cells along k from the centre of unit cell (i, j, 0), within `reach`
+    // of the volume along every axis; empty when from > to.
+    auto within = [&](uint32_t i, uint32_t j, double reach, double &from, double &to) {
+        for (size_t axis = 0; axis < 3 && from <= to; ++axis) {
+            const double a = m_origin[axis] + 4.0 * (m_quarter[axis][0] * (i + 0.5) + m_quarter[axis][1] * (j + 0.5) +
+                                                     m_quarter[axis][2] * 0.5);
+            const double d = 4.0 * m_quarter[axis][2];
+            if (d == 0.0) {
+                if (a < -reach || a > size[axis] + reach)
+                    to = -1.0;
+                continue;
+            }
+            const double t1 = (-reach - a) / d;
+            const double t2 = (size[axis] + reach - a) / d;
+            from = std::max(from, std::min(t1, t2));
+            to = std::min(to, std::max(t1, t2));
+        }
+    };
+    const double columnReach = 1.0 + 0.5 * std::sqrt(3.0);
+    const double unitReach = 0.75 * std::sqrt(3.0) + 1e-6;
     m_rowLow.assign(m_ni, 0);
     m_rowHigh.assign(m_ni, 0);
     m_rowStart.assign(m_ni, 0);
+    m_columnLow.clear();
+    m_columnLength.clear();
+    m_columnStart.clear();
     size_t columns = 0;
+    size_t units = 0;
+    std::vector<std::pair<int32_t, int32_t>> runs(m_nj);
     for (uint32_t i = 0; i < m_ni; ++i) {
         int32_t low = -1;
         int32_t high = -1;
         for (uint32_t j = 0; j < m_nj; ++j) {
+            runs[j] = {0, 0};
             double from = 0.0;
             double to = double(m_nk);
-            for (size_t axis = 0; axis < 3 && from <= to; ++axis) {
-                const double a = m_origin[axis] + 4.0 * (m_quarter[axis][0] * (i + 0.5) +
-                                                         m_quarter[axis][1] * (j + 0.5) + m_quarter[axis][2] * 0.5);
-                const double d = 4.0 * m_quarter[axis][2];
-                if (d == 0.0) {
-                    if (a < -reach || a > size[axis] + reach)
-                        to = -1.0;
-                    continue;
-                }
-                const double t1 = (-reach - a) / d;
-                const double t2 = (size[axis] + reach - a) / d;
-                from = std::max(from, std::min(t1, t2));
-                to = std::min(to, std::max(t1, t2));
-            }
-            if (from <= to) {
-                if (low < 0)
-                    low = int32_t(j);
-                high = int32_t(j) + 1;
-            }
+            within(i, j, columnReach, from, to);
+            if (from > to)
+                continue;
+            if (low < 0)
+                low = int32_t(j);
+            high = int32_t(j) + 1;
+            // Unit cell k has its centre at t = k.
+            from = 0.0;
+            to = double(m_nk) - 1.0;
+            within(i, j, unitReach, from, to);
+            if (from <= to)
+                runs[j] = {int32_t(std::ceil(from)), int32_t(std::floor(to)) + 1};
+            runs[j].second = std::max(runs[j].first, runs[j].second);
+        }
+        for (int32_t j = low; low >= 0 && j < high; ++j) {
+            m_columnLow.push_back(runs[size_t(j)].first);
+            m_columnLength.push_back(uint32_t(runs[size_t(j)].second - runs[size_t(j)].first));
+            m_columnStart.push_back(units);
+            units += m_columnLength.back();
         }
         if (low >= 0) {
             m_rowLow[i] = low;
@@ -260,12 +289,19 @@ SiSite SiLattice::site(uint64_t key) const
     return s;
 }
 
+uint8_t SiLattice::turnedState(int64_t column, const SiSite &s) const
+{
+    if (s.k < columnBegin(column) || s.k >= columnEnd(column))
+        return Fixed;
+    return m_states[stateIndex(column, s)];
+}
+
 bool SiLattice::isKept(int32_t i, int32_t j, int32_t k) const
 {
     const int64_t c = column(i, j);
-    if (c < 0 || k < 0 || uint32_t(k) >= m_nk || m_kept.empty())
+    if (c < 0 || k < columnBegin(c) || k >= columnEnd(c) || m_kept.empty())
         return false;
-    return m_kept[size_t(c) * m_nk + size_t(k)] == 1;
+    return m_kept[unit(c, k)] == 1;
 }
 
 bool SiLattice::columnReaches(int32_t i, int32_t j, int32_t xBegin, int32_t xEnd) const
@@ -326,8 +362,9 @@ SiCell SiLattice::unitCell(int32_t i, int32_t j, int32_t k) const { return SiCel
 void SiLattice::clear()
 {
     const size_t columns = m_ni ? m_rowStart.back() + size_t(m_rowHigh.back() - m_rowLow.back()) : 0;
-    m_states.assign(columns * m_nk * 8, Absent);
-    m_kept.assign(columns * m_nk, 0);
+    const size_t units = m_turned ? (columns ? m_columnStart.back() + m_columnLength.back() : 0) : columns * m_nk;
+    m_states.assign(units * 8, Absent);
+    m_kept.assign(units, 0);
     m_atomCounts.assign(size_t(m_nx) * m_ny * m_nz, 0);
 }
 
@@ -351,7 +388,7 @@ void SiLattice::build()
                     const int32_t y = turned ? 0 : cellY(s);
                     base[b] = x < 0 || y < 0 ? -1 : (int64_t(x) * m_ny + y) * m_nz;
                 }
-                for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+                for (int32_t k = columnBegin(c); k < columnEnd(c); ++k) {
                     bool silicon = false;
                     bool fixed = false;
                     for (uint32_t b = 0; b < 8; ++b) {
@@ -367,7 +404,7 @@ void SiLattice::build()
                         silicon = silicon || state == Present;
                         fixed = fixed || state == Fixed;
                     }
-                    m_kept[size_t(c) * m_nk + size_t(k)] = silicon ? 1 : (fixed ? 2 : 0);
+                    m_kept[unit(c, k)] = silicon ? 1 : (fixed ? 2 : 0);
                 }
             }
         }
@@ -402,9 +439,9 @@ void SiLattice::keepFixedNeighbours()
     Util::runParallelRange(m_ni, 4, [&](size_t begin, size_t end) {
         for (int32_t i = int32_t(begin); i < int32_t(end); ++i) {
             for (int32_t j = rowBegin(i); j < rowEnd(i); ++j) {
-                const size_t c = size_t(column(i, j));
-                for (int32_t k = 0; k < int32_t(m_nk); ++k) {
-                    uint8_t &kept = m_kept[c * m_nk + size_t(k)];
+                const int64_t c = column(i, j);
+                for (int32_t k = columnBegin(c); k < columnEnd(c); ++k) {
+                    uint8_t &kept = m_kept[unit(c, k)];
                     if (kept != 2)
                         continue;
                     bool bonded = false;
@@ -444,7 +481,9 @@ size_t SiLattice::storedBytes() const
 {
     return m_states.capacity() + m_kept.capacity() + m_atomCounts.capacity() +
            (m_cellX.capacity() + m_cellY.capacity()) * sizeof(int32_t) +
-           (m_rowLow.capacity() + m_rowHigh.capacity()) * sizeof(int32_t) + m_rowStart.capacity() * sizeof(size_t);
+           (m_rowLow.capacity() + m_rowHigh.capacity() + m_columnLow.capacity() + m_columnLength.capacity()) *
+               sizeof(int32_t) +
+           (m_rowStart.capacity() + m_columnStart.capacity()) * sizeof(size_t);
 }
 
 } // namespace Automaton

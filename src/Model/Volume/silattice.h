@@ -35,10 +35,11 @@ struct SiSite {
 /// so the <110> directions run along x and y; its grid has Ni = Nj = ceil((nx + ny) / sqrt 2) by
 /// Nk = nz unit cells and an atom's cell comes from tables by i - j and i + j. Every other wafer
 /// orientation and flat angle (`SiOrientation`) is a turned lattice: its grid spans the volume's
-/// bounding box in crystal axes, stores the columns (i, j) that pass within reach of the volume in
-/// full, and finds an atom's cell from its position.
+/// bounding box in crystal axes, stores of each column (i, j) that passes within reach of the volume
+/// only the unit cells k in [columnBegin, columnEnd) that do, and finds an atom's cell from its
+/// position. The unit cells of a column beyond that run lie beyond the volume's faces: fixed.
 ///
-/// Stored compactly: one state byte per atom of the unit-cell columns that reach the volume, one
+/// Stored compactly: one state byte per atom of the unit cells that reach the volume, one
 /// byte per unit cell saying whether it is kept and one byte per volume cell counting its atoms. An atom's cell, its
 /// bonds and its position come from index arithmetic on the eight-atom basis, so an atom costs about one byte. The
 /// volume's faces count as cuts through a larger wafer: atoms beyond them are fixed.
@@ -115,11 +116,15 @@ public:
     }
     /// Whether the site's unit-cell column reaches the volume (only those are stored).
     bool isStored(const SiSite &s) const { return column(s.i, s.j) >= 0; }
-    /// Absent for sites that are not stored.
+    /// Absent in a column that is not stored, fixed beyond the stored run of a column.
     uint8_t state(const SiSite &s) const
     {
         const int64_t c = column(s.i, s.j);
-        return c < 0 ? uint8_t(Absent) : m_states[stateIndex(c, s)];
+        if (c < 0)
+            return Absent;
+        if (m_turned)
+            return turnedState(c, s);
+        return m_states[(size_t(c) * m_nk + size_t(s.k)) * 8 + s.b];
     }
     void setState(const SiSite &s, uint8_t state) { m_states[stateIndex(column(s.i, s.j), s)] = state; }
     /// What the etch rules see across bond slot `slot`: fixed beyond the grid (the volume's faces
@@ -185,14 +190,26 @@ public:
     // ---- the stored columns ----
     /// The index of column (i, j) among the stored ones, -1 when it is not stored.
     int64_t columnIndex(int32_t i, int32_t j) const { return column(i, j); }
-    /// The state of atom b of unit cell k of a stored column.
-    uint8_t stateInColumn(int64_t column, int32_t k, uint32_t b) const
+    /// The unit cells k in [columnBegin, columnEnd) of a stored column are stored: all of them on
+    /// the (100) layout, on a turned lattice those within reach of the volume.
+    int32_t columnBegin(int64_t column) const { return m_turned ? m_columnLow[size_t(column)] : 0; }
+    int32_t columnEnd(int64_t column) const
     {
-        return m_states[(size_t(column) * m_nk + size_t(k)) * 8 + b];
+        return m_turned ? m_columnLow[size_t(column)] + int32_t(m_columnLength[size_t(column)]) : int32_t(m_nk);
     }
+    /// Where atom 0 of unit cell 0 of a stored column would lie among the states were the column
+    /// stored whole: atom b of its stored unit cell k has the state `stateAt(origin + 8 k + b)`.
+    int64_t columnOrigin(int64_t column) const
+    {
+        const int32_t k = columnBegin(column);
+        return int64_t(unit(column, k)) * 8 - int64_t(k) * 8;
+    }
+    uint8_t stateAt(int64_t index) const { return m_states[size_t(index)]; }
+    /// The state of atom b of stored unit cell k of a stored column.
+    uint8_t stateInColumn(int64_t column, int32_t k, uint32_t b) const { return m_states[unit(column, k) * 8 + b]; }
     void setStateInColumn(int64_t column, int32_t k, uint32_t b, uint8_t state)
     {
-        m_states[(size_t(column) * m_nk + size_t(k)) * 8 + b] = state;
+        m_states[unit(column, k) * 8 + b] = state;
     }
     /// Rows i hold the stored columns j in [rowBegin(i), rowEnd(i)).
     int32_t rowBegin(int32_t i) const { return m_rowLow[size_t(i)]; }
@@ -236,7 +253,14 @@ private:
             return -1;
         return int64_t(m_rowStart[r]) + (j - m_rowLow[r]);
     }
-    size_t stateIndex(int64_t column, const SiSite &s) const { return (size_t(column) * m_nk + size_t(s.k)) * 8 + s.b; }
+    /// Where stored unit cell k of a stored column lies among the kept marks.
+    size_t unit(int64_t column, int32_t k) const
+    {
+        if (m_turned)
+            return m_columnStart[size_t(column)] + size_t(k - m_columnLow[size_t(column)]);
+        return size_t(column) * m_nk + size_t(k);
+    }
+    size_t stateIndex(int64_t column, const SiSite &s) const { return unit(column, s.k) * 8 + s.b; }
     /// The cell along `axis` of an atom of a turned lattice, -1 outside the volume.
     int32_t turnedCell(const SiSite &s, int axis) const
     {
@@ -246,6 +270,7 @@ private:
         const uint32_t n = axis == 0 ? m_nx : (axis == 1 ? m_ny : m_nz);
         return f < 0.0 || f >= double(n) ? -1 : int32_t(std::floor(f));
     }
+    uint8_t turnedState(int64_t column, const SiSite &s) const;
     template <class F> void forEachTurnedAtomInSlab(int32_t xBegin, int32_t xEnd, F &&f) const;
     void layOutColumns();
     void layOutTurned();
@@ -271,6 +296,11 @@ private:
     std::vector<int32_t> m_rowLow;
     std::vector<int32_t> m_rowHigh;
     std::vector<size_t> m_rowStart;
+    /// Turned lattices, per stored column: the first stored unit cell k, how many are stored and
+    /// where the first lies among the kept marks.
+    std::vector<int32_t> m_columnLow;
+    std::vector<uint32_t> m_columnLength;
+    std::vector<size_t> m_columnStart;
     std::vector<uint8_t> m_states;
     /// Per stored unit cell: 1 kept, 0 not.
     std::vector<uint8_t> m_kept;
@@ -291,7 +321,7 @@ template <class F> void SiLattice::forEachTurnedAtomInSlab(int32_t xBegin, int32
             if (!columnReaches(i, j, xBegin, xEnd))
                 continue;
             const int64_t c = column(i, j);
-            for (int32_t k = 0; k < int32_t(m_nk); ++k) {
+            for (int32_t k = columnBegin(c); k < columnEnd(c); ++k) {
                 for (uint32_t b = 0; b < 8; ++b) {
                     const SiSite s{i, j, k, b};
                     const int32_t x = cellX(s);

@@ -166,6 +166,26 @@ private slots:
             for (int v = 0; v < 3; ++v)
                 QVERIFY(std::fabs(corner[v] - r[v][axis]) < 1e-12);
         }
+        // Only the unit cells that reach the volume are stored: an atom lies within half a unit
+        // cell's diagonal of its centre and a neighbour a quarter diagonal further. Every stored
+        // byte is an atom state or a kept mark.
+        const double reach = 0.75 * std::sqrt(3.0) + 1e-6;
+        size_t units = 0;
+        const auto middle = lattice->unitCellCorner(7);
+        for (int32_t i = 0; i < int32_t(lattice->sizeI()); ++i) {
+            for (int32_t j = lattice->rowBegin(i); j < lattice->rowEnd(i); ++j) {
+                const int64_t column = lattice->columnIndex(i, j);
+                for (int32_t k = lattice->columnBegin(column); k < lattice->columnEnd(column); ++k, ++units) {
+                    const auto origin = lattice->unitCellOrigin(i, j, k);
+                    for (int axis = 0; axis < 3; ++axis) {
+                        const double centre = origin[size_t(axis)] + 0.5 * middle[size_t(axis)];
+                        QVERIFY2(centre > -reach && centre < n + reach,
+                                 qPrintable(QStringLiteral("%1 %2 %3").arg(i).arg(j).arg(k)));
+                    }
+                }
+            }
+        }
+        QCOMPARE(lattice->storedByteCount(), units * 9);
         // Bytes per cell of what the lattice stores, its tables included.
         qInfo("%s: %.1f bytes per cell", QTest::currentDataTag(), double(lattice->storedBytes()) / (n * n * n));
     }

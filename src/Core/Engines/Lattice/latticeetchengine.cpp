@@ -243,30 +243,39 @@ void LatticeEtchEngine::collect(uint32_t thread)
             }
             if (!any)
                 continue;
+            // A neighbour column's unit cells below `low` or from `high` on are fixed (beyond the
+            // volume's faces); an unstored column within the grid is absent.
             int64_t around[3][3];
+            int64_t origin[3][3];
+            int32_t low[3][3];
+            int32_t high[3][3];
             for (int32_t di = -1; di <= 1; ++di) {
                 for (int32_t dj = -1; dj <= 1; ++dj) {
                     const bool inside =
                         i + di >= 0 && j + dj >= 0 && uint32_t(i + di) < l.sizeI() && uint32_t(j + dj) < l.sizeJ();
-                    around[di + 1][dj + 1] = inside ? l.columnIndex(i + di, j + dj) : beyondGrid;
+                    const int64_t column = inside ? l.columnIndex(i + di, j + dj) : beyondGrid;
+                    around[di + 1][dj + 1] = column;
+                    origin[di + 1][dj + 1] = column >= 0 ? l.columnOrigin(column) : 0;
+                    low[di + 1][dj + 1] = column >= 0 ? l.columnBegin(column) : 0;
+                    high[di + 1][dj + 1] = column >= 0 ? l.columnEnd(column) : nk;
                 }
             }
-            const int64_t own = around[1][1];
-            for (int32_t k = 0; k < nk; ++k) {
+            const int64_t own = origin[1][1];
+            for (int32_t k = low[1][1]; k < high[1][1]; ++k) {
                 for (uint32_t b = 0; b < 8; ++b) {
                     if (turned ? !l.ownsAtom(SiSite{i, j, k, b}, begin, end) : !mine[b])
                         continue;
-                    if (l.stateInColumn(own, k, b) != SiLattice::Present)
+                    if (l.stateAt(own + 8 * k + b) != SiLattice::Present)
                         continue;
                     unsigned present = 0;
                     for (uint32_t slot = 0; slot < 4; ++slot) {
                         const SiLattice::Bond &t = SiLattice::bond(b, slot);
                         const int32_t kk = k + t.dk;
                         const int64_t column = around[t.di + 1][t.dj + 1];
-                        if (column == beyondGrid || kk < 0 || kk >= nk)
+                        if (column == beyondGrid || kk < low[t.di + 1][t.dj + 1] || kk >= high[t.di + 1][t.dj + 1])
                             ++present; // beyond the volume's faces: fixed
                         else if (column >= 0)
-                            present += l.stateInColumn(column, kk, t.b) != SiLattice::Absent;
+                            present += l.stateAt(origin[t.di + 1][t.dj + 1] + 8 * kk + t.b) != SiLattice::Absent;
                     }
                     if (present < 4)
                         part.candidates.push_back(Candidate{l.key(SiSite{i, j, k, b}), 1.0f});
