@@ -81,6 +81,15 @@ QLabel *makeProblemLabel(QWidget *parent)
     return label;
 }
 
+bool showProblem(QLabel *label, const QString &problem)
+{
+    if (problem.isEmpty())
+        return false;
+    label->setText(problem);
+    label->show();
+    return true;
+}
+
 QLineEdit *makeSeedEdit(QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);

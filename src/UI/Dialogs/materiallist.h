@@ -40,6 +40,8 @@ QDoubleSpinBox *makeLengthSpinBox(QWidget *parent, const QString &objectName);
 QDoubleSpinBox *makeRatioSpinBox(QWidget *parent, const QString &objectName, int decimals, double minimum);
 /// The red, word-wrapped line ("lblProblem") where a dialog says what is wrong with its values; hidden.
 QLabel *makeProblemLabel(QWidget *parent);
+/// Shows `problem` on the problem line; false (and nothing shown) when there is none.
+bool showProblem(QLabel *label, const QString &problem);
 /// The optional "Random Seed" field ("lieRandomSeed") of a random step: empty takes the run's or the clock's.
 QLineEdit *makeSeedEdit(QWidget *parent);
 /// Appends the dialog's OK and Cancel buttons ("buttonBox") to its form.

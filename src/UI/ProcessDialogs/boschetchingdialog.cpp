@@ -147,13 +147,8 @@ QString BoschEtchingDialog::problem() const
 
 void BoschEtchingDialog::accept()
 {
-    const QString text = problem();
-    if (!text.isEmpty()) {
-        lblProblem->setText(text);
-        lblProblem->show();
-        return;
-    }
-    QDialog::accept();
+    if (!showProblem(lblProblem, problem()))
+        QDialog::accept();
 }
 
 } // namespace Operations

@@ -110,13 +110,8 @@ QString LineOfSightDialog::problem() const
 
 void LineOfSightDialog::accept()
 {
-    const QString text = problem();
-    if (!text.isEmpty()) {
-        lblProblem->setText(text);
-        lblProblem->show();
-        return;
-    }
-    QDialog::accept();
+    if (!showProblem(lblProblem, problem()))
+        QDialog::accept();
 }
 
 } // namespace Operations

@@ -187,12 +187,8 @@ QString RandomWalkDopingDialog::problem() const
 
 void RandomWalkDopingDialog::accept()
 {
-    const QString text = problem();
-    if (!text.isEmpty()) {
-        lblProblem->setText(text);
-        lblProblem->show();
+    if (showProblem(lblProblem, problem()))
         return;
-    }
     if (m_cells > 0 && input().estimatedSeconds(m_cells) > Core::Operations::RandomWalkDopingInput::longRunSeconds &&
         !confirmLongRun(estimate()))
         return;
