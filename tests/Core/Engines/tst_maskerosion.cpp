@@ -18,8 +18,6 @@ using namespace WetEtchScene;
 
 namespace {
 
-/// K. Sato et al., Sensors and Actuators A 64 (1998) 87: Si(100) in 30 wt % KOH at 70 degC, um/min.
-constexpr double sato100 = 0.797;
 const uint32_t operationId = 700;
 
 /// 30 % KOH at 70 degC for `minutes`, cell edge 1 um, thermal oxide receding at `oxideRate` nm/min.

@@ -24,12 +24,8 @@ using EngineTest::atomCounts;
 
 namespace {
 
-/// Published rates (um/min): K. Sato et al., Sensors and Actuators A 64 (1998) 87, 30 wt % KOH at
-/// 70 degC; H. Seidel et al., J. Electrochem. Soc. 137 (1990) 3612: Ea of (100) 0.595 eV, and
-/// R(20 %) / R(30 %) = 1.09 at equal temperature.
-constexpr double sato100 = 0.797;
-constexpr double sato110 = 1.455;
-constexpr double sato111 = 0.005;
+/// H. Seidel et al., J. Electrochem. Soc. 137 (1990) 3612: Ea of (100) 0.595 eV, and
+/// R(20 %) / R(30 %) = 1.09 at equal temperature. (Sato's rates: siwetetchscenes.h.)
 constexpr double seidelEa100 = 0.595;
 constexpr double seidel20to30 = 1.09;
 

@@ -21,11 +21,6 @@ Q_DECLARE_METATYPE(SiOrientation)
 
 namespace {
 
-/// K. Sato et al., Sensors and Actuators A 64 (1998) 87: 30 wt % KOH at 70 degC, um/min.
-constexpr double sato100 = 0.797;
-constexpr double sato110 = 1.455;
-constexpr double sato111 = 0.005;
-constexpr double sato311 = 1.436;
 /// Atoms per cubic cell: the unit-cell edge is one cell.
 constexpr double atomsPerCell = 8.0;
 /// The spacing of the {111} double layers, a / sqrt 3, in cells.
